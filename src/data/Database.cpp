@@ -1,0 +1,77 @@
+#include "data/Database.h"
+
+#include "platform/store/SqliteEngine.h"
+
+namespace tko {
+
+std::string LastError::describe() const {
+    if (engineCode != 0 && !engineText.empty())
+        return engineText + " (" + std::to_string(engineCode) + ")";
+    return text + " (" + std::to_string(code) + ")";
+}
+
+std::unique_ptr<Database> Database::open(const DataSource& source, bool create, Status& status) {
+    if (!source.serverInfo.empty()) {
+        status = Status::error(store::kFileNotFound, "This program was built without a server engine");
+        return nullptr;
+    }
+    store::SqliteOptions options;
+    options.create = create;
+    auto engine = store::SqliteEngine::open(source.directory, options, status);
+    if (!engine) return nullptr;
+    auto db = std::make_unique<Database>(std::move(engine));
+    if (create) {
+        status = db->createTables();
+        if (!status.ok()) return nullptr;
+    }
+    return db;
+}
+
+Database::Database(std::unique_ptr<store::Engine> engine) : m_engine(std::move(engine)) {}
+
+Database::~Database() = default;
+
+Status Database::createTables() { return track(m_engine->createTables(allTables())); }
+
+Status Database::check(std::vector<std::string>& problems) {
+    Status s = track(m_engine->verifyStorage(problems));
+    if (!s.ok()) return s;
+    for (const store::TableDef* table : allTables()) {
+        s = track(m_engine->verifyTable(*table, problems));
+        if (!s.ok()) return s;
+    }
+    return s;
+}
+
+Status Database::begin(const std::vector<std::string>& tables, int timeoutMs) {
+    return track(m_engine->begin(tables, timeoutMs));
+}
+
+Status Database::commit() { return track(m_engine->commit()); }
+
+Status Database::rollback() { return track(m_engine->rollback()); }
+
+bool Database::openTable(const std::string& label) { return m_openCounts[label]++ == 0; }
+
+bool Database::closeTable(const std::string& label) {
+    auto it = m_openCounts.find(label);
+    if (it == m_openCounts.end() || it->second == 0) return false;
+    return --it->second == 0;
+}
+
+int Database::openCount(const std::string& label) const {
+    auto it = m_openCounts.find(label);
+    return it == m_openCounts.end() ? 0 : it->second;
+}
+
+Status Database::track(Status status) {
+    if (!status.ok() && !status.endOfRange()) {
+        m_lastError.code = status.code;
+        m_lastError.text = status.text;
+        m_lastError.engineCode = status.engineCode;
+        m_lastError.engineText = status.engineText;
+    }
+    return status;
+}
+
+}  // namespace tko

@@ -1,0 +1,154 @@
+// One station's handle on the shared data: the storage engine, typed access to
+// the record structs of Records.h, the open counters and the last-error record.
+//
+// A Database is used from one thread at a time. Every call returns a Status;
+// a failed call is also kept in lastError() for the standard messages.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "data/Tables.h"
+#include "platform/store/Engine.h"
+
+namespace tko {
+
+using store::Status;
+
+// The last failed storage call: the code and text, and for a failure inside the
+// engine the engine's own code and message.
+struct LastError {
+    int code = 0;
+    std::string text;
+    int engineCode = 0;
+    std::string engineText;
+
+    // "text (code)", or the engine's "message (code)": the %1 of the standard messages.
+    std::string describe() const;
+};
+
+// Where a station's data lives: a data directory (SQLite files) or a server.
+struct DataSource {
+    std::string directory;   // the shared data directory
+    std::string serverInfo;  // a PostgreSQL connection string; empty for the files
+};
+
+class Database {
+public:
+    // Opens the data at `source`. With `create`, missing database files (or the
+    // server's tables) are created with every table and key; the directory
+    // itself must exist. On failure returns nullptr with `status` set.
+    static std::unique_ptr<Database> open(const DataSource& source, bool create, Status& status);
+    // Wraps an engine that the caller opened (tests, other engines).
+    explicit Database(std::unique_ptr<store::Engine> engine);
+    ~Database();
+
+    store::Engine& engine() { return *m_engine; }
+
+    // Creates missing tables and keys.
+    Status createTables();
+    // One line per problem found in the tables, keys or files.
+    Status check(std::vector<std::string>& problems);
+
+    // ---- typed record access -------------------------------------------------
+    template <class R>
+    Status add(R& record) {
+        store::Row row = record.toRow();
+        Status s = track(m_engine->add(R::def(), row));
+        if (s.ok()) record.fromRow(row);
+        return s;
+    }
+    // Version-checked write of a record read earlier: kChangedByOther when another
+    // station changed it since, and nothing is written.
+    template <class R>
+    Status change(R& record) {
+        store::Row row = record.toRow();
+        Status s = track(m_engine->change(R::def(), row));
+        if (s.ok()) record.fromRow(row);
+        return s;
+    }
+    template <class R>
+    Status remove(const R& record) {
+        return track(m_engine->remove(R::def(), record.rowPos));
+    }
+    // Re-reads the record at its row position.
+    template <class R>
+    Status reread(R& record) {
+        store::Row row;
+        Status s = track(m_engine->reread(R::def(), record.rowPos, row));
+        if (s.ok()) record.fromRow(row);
+        return s;
+    }
+    // The first record whose key starts with `values`.
+    template <class R>
+    Status fetch(const std::string& keyLabel, const std::vector<store::Value>& values, R& out) {
+        const store::KeyDef* key = R::def().key(keyLabel);
+        if (!key) return track(Status::error(store::kInvalidArgument, "Unknown key " + keyLabel));
+        store::Row row;
+        Status s = track(m_engine->fetch(R::def(), *key, values, row));
+        if (s.ok()) out.fromRow(row);
+        return s;
+    }
+    // A page along a key; kRecordNotAvailable (33) when nothing is left.
+    template <class R>
+    Status read(const store::ReadRequest& request, std::vector<R>& out) {
+        std::vector<store::Row> rows;
+        Status s = m_engine->read(R::def(), request, rows);
+        if (!s.ok() && !s.endOfRange()) track(s);
+        out.clear();
+        out.resize(rows.size());
+        for (size_t i = 0; i < rows.size(); ++i) out[i].fromRow(rows[i]);
+        return s;
+    }
+    // Every record along `keyLabel` matching `filter` (for short child lists).
+    template <class R>
+    Status readAll(const std::string& keyLabel, const store::Filter& filter, std::vector<R>& out) {
+        out.clear();
+        store::ReadRequest request;
+        request.key = keyLabel.empty() ? nullptr : R::def().key(keyLabel);
+        request.filter = filter;
+        request.limit = 500;
+        for (;;) {
+            std::vector<R> page;
+            Status s = read(request, page);
+            if (s.endOfRange()) return Status::success();
+            if (!s.ok()) return s;
+            out.insert(out.end(), page.begin(), page.end());
+            if (static_cast<int>(page.size()) < request.limit) return Status::success();
+            const store::Row last = page.back().toRow();
+            request.from = request.key
+                               ? store::KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos)
+                               : store::KeyPosition{{}, last.pos};
+        }
+    }
+    template <class R>
+    Status count(const store::Filter& filter, std::int64_t& out) {
+        return track(m_engine->count(R::def(), filter, out));
+    }
+
+    // ---- transactions ---------------------------------------------------------
+    Status begin(const std::vector<std::string>& tables, int timeoutMs);
+    Status commit();
+    Status rollback();
+
+    // ---- open counters ---------------------------------------------------------
+    // A table is opened by the first user and closed by the last; open() returns
+    // true when this call opened it. Counts are per program instance.
+    bool openTable(const std::string& label);
+    bool closeTable(const std::string& label);
+    int openCount(const std::string& label) const;
+
+    // ---- last error ------------------------------------------------------------
+    const LastError& lastError() const { return m_lastError; }
+    // Records a failed status (any code but 0 and 33) as the last error.
+    Status track(Status status);
+
+private:
+    std::unique_ptr<store::Engine> m_engine;
+    std::map<std::string, int> m_openCounts;
+    LastError m_lastError;
+};
+
+}  // namespace tko

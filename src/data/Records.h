@@ -1,0 +1,212 @@
+// The seventeen tables of the shared data: one field list per table, from which
+// the record struct, its binding to stored rows and the table definition (in
+// Tables.cpp) all derive. Adding a field touches only its list here.
+//
+// Each list entry is F(name, kind, width): kind LONG (int32), SHORT (int16),
+// BYTE (uint8), STRING (text of `width` characters), BYTES (`width` byte flags)
+// or MEMO (text of at most `width` characters kept beside the record). Names
+// are the field labels after the table prefix. Texts are held clipped.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "platform/store/Schema.h"
+
+namespace tko {
+
+#define TKO_ASSIGNMENT_FIELDS(F) \
+    F(ASSIGNNUMBER, LONG, 0)     \
+    F(PERSONNUMBER, LONG, 0)     \
+    F(NAME, STRING, 50)          \
+    F(DUEDATE, LONG, 0)          \
+    F(PERSON, STRING, 15)        \
+    F(USERNAME, STRING, 15)      \
+    F(SEEN, BYTE, 0)             \
+    F(ASSIGNEDDATE, LONG, 0)     \
+    F(CLOSEDATE, LONG, 0)        \
+    F(PREVCLOSE, LONG, 0)        \
+    F(PREVDUE, LONG, 0)          \
+    F(PRIORITY, BYTE, 0)         \
+    F(SECONDARY, BYTE, 0)        \
+    F(ASSIGNEECONCLUDE, BYTE, 0) \
+    F(REPEATTYPE, STRING, 23)    \
+    F(REPNUMBER, SHORT, 0)       \
+    F(SETDAYREPT, BYTES, 7)      \
+    F(WEEKDAY, STRING, 9)        \
+    F(DAYNO, BYTE, 0)            \
+    F(WEEKINMONTH, STRING, 4)    \
+    F(GENERALMEMO, MEMO, 2000)   \
+    F(CONFMEMO, MEMO, 1000)      \
+    F(ASSIGNMEMO, MEMO, 2000)    \
+    F(LOG, MEMO, 2000)
+
+#define TKO_PEOPLE_FIELDS(F)    \
+    F(SHORTNAME, STRING, 15)    \
+    F(PERSONNUMBER, LONG, 0)    \
+    F(USER, STRING, 15)         \
+    F(TYPE, STRING, 7)          \
+    F(LASTNAME, STRING, 25)     \
+    F(FIRSTNAME, STRING, 20)    \
+    F(POSITIONHELD, STRING, 30) \
+    F(ORGANIZATION, STRING, 30) \
+    F(PHONENUMBER, STRING, 100) \
+    F(FAXNUMBER, STRING, 26)    \
+    F(EMAIL, STRING, 50)        \
+    F(DATE, LONG, 0)            \
+    F(MAILADDRESS, MEMO, 200)   \
+    F(COMMENTS, MEMO, 2000)     \
+    F(CONFCOMMENTS, MEMO, 2000)
+
+#define TKO_USERS_FIELDS(F)   \
+    F(USERNAME, STRING, 15)   \
+    F(LASTNAME, STRING, 20)   \
+    F(FIRSTNAME, STRING, 20)  \
+    F(DEPARTMENT, STRING, 40) \
+    F(PASSWORD, STRING, 10)   \
+    F(ACCESSLEVEL, BYTE, 0)   \
+    F(FAILFLAG, BYTE, 0)      \
+    F(CHANGENAME, STRING, 15) \
+    F(DATECHANGED, LONG, 0)   \
+    F(TIMECHANGED, LONG, 0)   \
+    F(NOTES, MEMO, 1000)
+
+#define TKO_USERPREF_FIELDS(F)   \
+    F(USERNAME, STRING, 15)      \
+    F(PRIORITY, SHORT, 0)        \
+    F(PERSON, STRING, 15)        \
+    F(ASSIGNEECONCLUDE, BYTE, 0) \
+    F(PORT, STRING, 4)           \
+    F(ALARM, BYTE, 0)            \
+    F(DELAY, SHORT, 0)           \
+    F(SECONDARY, BYTE, 0)        \
+    F(CURRENTDUE, BYTE, 0)       \
+    F(LFENDDATE, LONG, 0)        \
+    F(HISTSECONDARY, BYTE, 0)    \
+    F(HISTSTARTDATE, LONG, 0)    \
+    F(HISTENDDATE, LONG, 0)      \
+    F(PROJOPEN, BYTE, 0)         \
+    F(PROJSECONDARY, BYTE, 0)
+
+#define TKO_SYSTEMPREF_FIELDS(F) \
+    F(TCF, STRING, 60)           \
+    F(PRIVATEPEOPLE, BYTE, 0)    \
+    F(CONFIDENTIAL, BYTE, 0)     \
+    F(VIEWALL, BYTE, 0)          \
+    F(ACCESSTRIES, SHORT, 0)     \
+    F(ACCESS, BYTE, 0)           \
+    F(BACKUPDATE, LONG, 0)       \
+    F(BACKUPTIME, LONG, 0)       \
+    F(BACKUPHOURS, SHORT, 0)
+
+#define TKO_REMINDER_FIELDS(F) \
+    F(DATE, LONG, 0)           \
+    F(NOTE, STRING, 50)        \
+    F(ASSIGNNUMBER, LONG, 0)   \
+    F(PERSON, STRING, 15)      \
+    F(ALARMFLAG, BYTE, 0)      \
+    F(USER, STRING, 15)        \
+    F(REMINDNUMBER, LONG, 0)
+
+#define TKO_ANNIVERS_FIELDS(F) \
+    F(DATE, LONG, 0)           \
+    F(NOTE, STRING, 50)        \
+    F(SHORTNAME, STRING, 15)   \
+    F(NUMBER, LONG, 0)         \
+    F(DAYOFYEAR, SHORT, 0)
+
+#define TKO_PROJECT_FIELDS(F) \
+    F(NAME, STRING, 30)       \
+    F(PROJNUMBER, LONG, 0)    \
+    F(USER, STRING, 15)       \
+    F(TYPE, STRING, 7)        \
+    F(NOTE, MEMO, 1000)
+
+#define TKO_PROJASSGN_FIELDS(F) \
+    F(NAME, STRING, 30)         \
+    F(PROJNUMBER, LONG, 0)      \
+    F(ASSIGNNUMBER, LONG, 0)    \
+    F(USER, STRING, 15)
+
+#define TKO_PROJUSER_FIELDS(F) \
+    F(NAME, STRING, 30)        \
+    F(PROJNUMBER, LONG, 0)     \
+    F(USER, STRING, 15)
+
+#define TKO_PEOUSER_FIELDS(F) \
+    F(PERSONNUMBER, LONG, 0)  \
+    F(USER, STRING, 15)
+
+#define TKO_GROUPNAME_FIELDS(F) \
+    F(GROUPNAME, STRING, 20)    \
+    F(GROUPNUMBER, LONG, 0)     \
+    F(USER, STRING, 15)
+
+#define TKO_GROUPPEOPLE_FIELDS(F) \
+    F(GROUPNAME, STRING, 20)      \
+    F(GROUPNUMBER, LONG, 0)       \
+    F(SHORTNAME, STRING, 15)      \
+    F(PERSONNUMBER, LONG, 0)
+
+#define TKO_USERASSGN_FIELDS(F) \
+    F(USERNAME, STRING, 15)     \
+    F(USERNAME2, STRING, 15)
+
+#define TKO_USERVIEW_FIELDS(F) \
+    F(USERNAME, STRING, 15)    \
+    F(USERNAME2, STRING, 15)
+
+#define TKO_USERGROUPS_FIELDS(F)   \
+    F(GROUP, STRING, 15)           \
+    F(LASTCHANGEDBY, STRING, 15)   \
+    F(DATECHANGED, LONG, 0)        \
+    F(TIMECHANGED, LONG, 0)
+
+#define TKO_USGRPUSERS_FIELDS(F) \
+    F(GROUP, STRING, 15)         \
+    F(USERNAME, STRING, 15)
+
+// Member types of the field kinds.
+#define TKO_CTYPE_LONG(w) std::int32_t
+#define TKO_CTYPE_SHORT(w) std::int16_t
+#define TKO_CTYPE_BYTE(w) std::uint8_t
+#define TKO_CTYPE_STRING(w) std::string
+#define TKO_CTYPE_BYTES(w) std::array<std::uint8_t, w>
+#define TKO_CTYPE_MEMO(w) std::string
+#define TKO_RECORD_MEMBER(name, kind, width) TKO_CTYPE_##kind(width) name{};
+
+// A record struct: the fields as members, the row position and version of the
+// stored row it was read from (0 for a record not yet stored), and the binding.
+#define TKO_DECLARE_RECORD(Struct, FIELDS)                                   \
+    struct Struct {                                                          \
+        FIELDS(TKO_RECORD_MEMBER)                                            \
+        std::int64_t rowPos = 0;                                             \
+        std::int64_t rowVersion = 0;                                         \
+        static const store::TableDef& def();                                 \
+        store::Row toRow() const;                                            \
+        void fromRow(const store::Row& row);                                 \
+        friend bool operator==(const Struct&, const Struct&) = default;      \
+        /* Same field values, whatever the row position and version. */      \
+        bool sameValues(const Struct& other) const;                          \
+    };
+
+TKO_DECLARE_RECORD(Assignment, TKO_ASSIGNMENT_FIELDS)
+TKO_DECLARE_RECORD(Person, TKO_PEOPLE_FIELDS)
+TKO_DECLARE_RECORD(User, TKO_USERS_FIELDS)
+TKO_DECLARE_RECORD(UserPref, TKO_USERPREF_FIELDS)
+TKO_DECLARE_RECORD(SystemPref, TKO_SYSTEMPREF_FIELDS)
+TKO_DECLARE_RECORD(Reminder, TKO_REMINDER_FIELDS)
+TKO_DECLARE_RECORD(Anniversary, TKO_ANNIVERS_FIELDS)
+TKO_DECLARE_RECORD(Project, TKO_PROJECT_FIELDS)
+TKO_DECLARE_RECORD(ProjAssign, TKO_PROJASSGN_FIELDS)
+TKO_DECLARE_RECORD(ProjUser, TKO_PROJUSER_FIELDS)
+TKO_DECLARE_RECORD(PeoUser, TKO_PEOUSER_FIELDS)
+TKO_DECLARE_RECORD(GroupName, TKO_GROUPNAME_FIELDS)
+TKO_DECLARE_RECORD(GroupPeople, TKO_GROUPPEOPLE_FIELDS)
+TKO_DECLARE_RECORD(UserAssign, TKO_USERASSGN_FIELDS)
+TKO_DECLARE_RECORD(UserView, TKO_USERVIEW_FIELDS)
+TKO_DECLARE_RECORD(UserGroup, TKO_USERGROUPS_FIELDS)
+TKO_DECLARE_RECORD(UserGroupUser, TKO_USGRPUSERS_FIELDS)
+
+}  // namespace tko

@@ -1,0 +1,102 @@
+// The keyed-table interface every storage engine offers. Callers see tables,
+// keys, positions and memos; whether SQLite or a database server sits below is
+// the engine's business. Every call returns a Status; reading past the end of a
+// key range returns kRecordNotAvailable (33).
+//
+// An engine object is one station's connection. It is not thread-safe: one
+// thread uses it at a time (the GUI thread, or a worker that owns its own
+// engine).
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/store/Filter.h"
+#include "platform/store/Schema.h"
+#include "platform/store/Status.h"
+
+namespace tko::store {
+
+enum class Direction { Forward, Backward };
+
+// Where a read along a key starts.
+//  - `values` holds the first N key components (N may be 0: the start or end of
+//    the key; fewer than all: the rest count as "lowest" going forward and
+//    "highest" going backward, i.e. the whole prefix is included).
+//  - `after`, when set, continues strictly after (forward) or before (backward)
+//    the row at that position; `values` then holds all components of that row.
+struct KeyPosition {
+    std::vector<Value> values;
+    std::optional<std::int64_t> after;
+
+    static KeyPosition start() { return {}; }
+    static KeyPosition at(std::vector<Value> prefix) { return {std::move(prefix), std::nullopt}; }
+    static KeyPosition continuing(std::vector<Value> keyValues, std::int64_t pos) {
+        return {std::move(keyValues), pos};
+    }
+};
+
+// The key values of `row` along `key`, for KeyPosition::continuing.
+std::vector<Value> keyValuesOf(const KeyDef& key, const Row& row);
+
+struct ReadRequest {
+    const KeyDef* key = nullptr;  // nullptr: physical order (position)
+    KeyPosition from;
+    Direction direction = Direction::Forward;
+    Filter filter;
+    int limit = 20;
+    bool withMemos = true;
+};
+
+class Engine {
+public:
+    virtual ~Engine() = default;
+
+    virtual std::string engineName() const = 0;
+
+    // Creates every missing table and key of `tables`; existing ones are kept.
+    virtual Status createTables(const std::vector<const TableDef*>& tables) = 0;
+    // Checks that `table` and each of its keys exist with the right columns,
+    // order and uniqueness; appends one line per problem to `problems`.
+    virtual Status verifyTable(const TableDef& table, std::vector<std::string>& problems) = 0;
+    // Checks the database files themselves; appends one line per problem.
+    virtual Status verifyStorage(std::vector<std::string>& problems) = 0;
+
+    // Up to `limit` rows along the key, in reading order (nearest first).
+    // An empty result is kRecordNotAvailable.
+    virtual Status read(const TableDef& table, const ReadRequest& request,
+                        std::vector<Row>& out) = 0;
+    // The first row whose key equals `keyValues` (all or a prefix of the
+    // components); kRecordNotFound when there is none.
+    virtual Status fetch(const TableDef& table, const KeyDef& key,
+                         const std::vector<Value>& keyValues, Row& out) = 0;
+    // The row at `pos`; kRecordNotFound when it was deleted.
+    virtual Status reread(const TableDef& table, std::int64_t pos, Row& out) = 0;
+    virtual Status count(const TableDef& table, const Filter& filter, std::int64_t& out) = 0;
+
+    // Adds `row` (values normalised to the field widths); sets its pos and version.
+    virtual Status add(const TableDef& table, Row& row) = 0;
+    // Writes `row` over the stored row at row.pos when the stored version still
+    // equals row.version (else kChangedByOther, nothing written); bumps row.version.
+    virtual Status change(const TableDef& table, Row& row) = 0;
+    // Deletes the row at `pos`; kRecordNotFound when there is none.
+    virtual Status remove(const TableDef& table, std::int64_t pos) = 0;
+
+    // Transactions nest: an inner begin is a savepoint. `tables` names what the
+    // transaction will write; `timeoutMs` bounds the wait for the locks.
+    virtual Status begin(const std::vector<std::string>& tables, int timeoutMs) = 0;
+    virtual Status commit() = 0;
+    virtual Status rollback() = 0;
+    virtual int transactionDepth() const = 0;
+
+    // Reclaims the space of deleted rows.
+    virtual Status pack() = 0;
+    // A consistent copy of the shared tables into `dataPath` and of the users
+    // table into `usersPath`, taken while other stations may write.
+    virtual Status backup(const std::string& dataPath, const std::string& usersPath) = 0;
+};
+
+}  // namespace tko::store

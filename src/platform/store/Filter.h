@@ -1,0 +1,52 @@
+// Row filters that engines turn into their query language, so that a list's
+// selection runs inside the database along the key being read instead of row
+// by row in the program.
+#pragma once
+
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "platform/store/Schema.h"
+
+namespace tko::store {
+
+struct Filter {
+    enum class Kind { All, Compare, And, Or, Not, Exists };
+    enum class Op { Eq, Ne, Lt, Le, Gt, Ge };
+
+    Kind kind = Kind::All;
+
+    // Compare: `field` of the filtered table against `value`.
+    std::string field;
+    Op op = Op::Eq;
+    Value value;
+
+    // And / Or / Not: the operands (Not takes one). Exists: children[0], if
+    // present, is the condition on the inner table's row.
+    std::vector<Filter> children;
+
+    // Exists: some row of `table` whose linked fields equal the outer row's.
+    const TableDef* table = nullptr;
+    std::vector<std::pair<std::string, std::string>> links;  // {inner field, outer field}
+
+    bool isAll() const { return kind == Kind::All; }
+};
+
+Filter all();
+Filter compare(std::string field, Filter::Op op, Value value);
+inline Filter eq(std::string f, Value v) { return compare(std::move(f), Filter::Op::Eq, std::move(v)); }
+inline Filter ne(std::string f, Value v) { return compare(std::move(f), Filter::Op::Ne, std::move(v)); }
+inline Filter lt(std::string f, Value v) { return compare(std::move(f), Filter::Op::Lt, std::move(v)); }
+inline Filter le(std::string f, Value v) { return compare(std::move(f), Filter::Op::Le, std::move(v)); }
+inline Filter gt(std::string f, Value v) { return compare(std::move(f), Filter::Op::Gt, std::move(v)); }
+inline Filter ge(std::string f, Value v) { return compare(std::move(f), Filter::Op::Ge, std::move(v)); }
+// Operands that are All are dropped; allOf() of nothing is All, anyOf() of
+// nothing matches no row.
+Filter allOf(std::vector<Filter> operands);
+Filter anyOf(std::vector<Filter> operands);
+Filter negate(Filter operand);
+Filter exists(const TableDef& table, std::vector<std::pair<std::string, std::string>> links,
+              Filter where = all());
+
+}  // namespace tko::store

@@ -1,0 +1,279 @@
+#include "platform/store/SqlBuilder.h"
+
+namespace tko::store {
+
+std::vector<Value> keyValuesOf(const KeyDef& key, const Row& row) {
+    std::vector<Value> values;
+    values.reserve(key.components.size());
+    for (const KeyComponent& c : key.components)
+        values.push_back(row.values.at(static_cast<size_t>(c.field)));
+    return values;
+}
+
+std::string SqlBuilder::quoted(const std::string& identifier) const {
+    return "\"" + identifier + "\"";
+}
+
+std::string SqlBuilder::tableName(const TableDef& table) const {
+    if (table.file == TableFile::Users && !m_dialect.usersSchema.empty())
+        return quoted(m_dialect.usersSchema) + "." + quoted(table.label);
+    return quoted(table.label);
+}
+
+std::string SqlBuilder::columnList(const TableDef& table, bool withMemos) const {
+    std::string cols = quoted(kRowIdColumn) + ", " + quoted(kVersionColumn);
+    for (const FieldDef& f : table.fields)
+        if (withMemos || f.type != FieldType::Memo) cols += ", " + quoted(f.name);
+    return cols;
+}
+
+std::vector<std::string> SqlBuilder::createTable(const TableDef& table) const {
+    std::string sql = "CREATE TABLE IF NOT EXISTS " + tableName(table) + " (" +
+                      quoted(kRowIdColumn) + " " + m_dialect.idType + ", " +
+                      quoted(kVersionColumn) + " INTEGER NOT NULL DEFAULT 1";
+    for (const FieldDef& f : table.fields) {
+        sql += ", " + quoted(f.name) + " ";
+        switch (f.type) {
+            case FieldType::String:
+            case FieldType::Memo: sql += m_dialect.textType + " NOT NULL DEFAULT ''"; break;
+            case FieldType::ByteArray:
+                sql += m_dialect.textType + " NOT NULL DEFAULT '" +
+                       std::string(static_cast<size_t>(f.width), '0') + "'";
+                break;
+            default: sql += "INTEGER NOT NULL DEFAULT 0"; break;
+        }
+    }
+    sql += ")";
+    std::vector<std::string> statements{sql};
+    for (const KeyDef& key : table.keys) statements.push_back(createIndex(table, key));
+    return statements;
+}
+
+std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key) const {
+    std::string sql = key.unique ? "CREATE UNIQUE INDEX IF NOT EXISTS " : "CREATE INDEX IF NOT EXISTS ";
+    const bool inUsers = table.file == TableFile::Users && !m_dialect.usersSchema.empty();
+    if (m_dialect.schemaOnIndexName) {
+        sql += (inUsers ? quoted(m_dialect.usersSchema) + "." : std::string()) + quoted(key.sqlName()) +
+               " ON " + quoted(table.label);
+    } else {
+        sql += quoted(key.sqlName()) + " ON " + tableName(table);
+    }
+    sql += " (";
+    for (size_t i = 0; i < key.components.size(); ++i) {
+        if (i) sql += ", ";
+        sql += quoted(table.fields[static_cast<size_t>(key.components[i].field)].name);
+        if (key.components[i].descending) sql += " DESC";
+    }
+    if (m_dialect.indexesNeedRowId && !key.unique) sql += ", " + quoted(kRowIdColumn);
+    sql += ")";
+    return sql;
+}
+
+std::string SqlBuilder::param(std::vector<Value>& params, Value value) const {
+    params.push_back(std::move(value));
+    return m_dialect.numberedParams ? "$" + std::to_string(params.size()) : std::string("?");
+}
+
+void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias,
+                              const Filter& filter, std::string& sql,
+                              std::vector<Value>& params) const {
+    switch (filter.kind) {
+        case Filter::Kind::All: sql += "1=1"; return;
+        case Filter::Kind::Compare: {
+            const int i = table.fieldIndex(filter.field);
+            if (i < 0) {  // a programming error: an unknown field never matches
+                sql += "1=0";
+                return;
+            }
+            const FieldDef& f = table.fields[static_cast<size_t>(i)];
+            static constexpr const char* kOps[] = {" = ", " <> ", " < ", " <= ", " > ", " >= "};
+            sql += alias + "." + quoted(f.name) + kOps[static_cast<int>(filter.op)] +
+                   param(params, normalise(f, filter.value));
+            return;
+        }
+        case Filter::Kind::And:
+        case Filter::Kind::Or: {
+            if (filter.children.empty()) {
+                sql += filter.kind == Filter::Kind::And ? "1=1" : "1=0";
+                return;
+            }
+            sql += "(";
+            for (size_t i = 0; i < filter.children.size(); ++i) {
+                if (i) sql += filter.kind == Filter::Kind::And ? " AND " : " OR ";
+                appendFilter(table, alias, filter.children[i], sql, params);
+            }
+            sql += ")";
+            return;
+        }
+        case Filter::Kind::Not:
+            sql += "NOT (";
+            appendFilter(table, alias, filter.children.front(), sql, params);
+            sql += ")";
+            return;
+        case Filter::Kind::Exists: {
+            const TableDef& inner = *filter.table;
+            const std::string innerAlias = alias + "x";
+            sql += "EXISTS (SELECT 1 FROM " + tableName(inner) + " " + innerAlias + " WHERE 1=1";
+            for (const auto& [innerField, outerField] : filter.links) {
+                const int ii = inner.fieldIndex(innerField);
+                const int oi = table.fieldIndex(outerField);
+                if (ii < 0 || oi < 0) {
+                    sql += " AND 1=0";
+                    continue;
+                }
+                sql += " AND " + innerAlias + "." + quoted(inner.fields[static_cast<size_t>(ii)].name) +
+                       " = " + alias + "." + quoted(table.fields[static_cast<size_t>(oi)].name);
+            }
+            if (!filter.children.empty()) {
+                sql += " AND ";
+                appendFilter(inner, innerAlias, filter.children.front(), sql, params);
+            }
+            sql += ")";
+            return;
+        }
+    }
+}
+
+std::string SqlBuilder::orderBy(const TableDef& table, const KeyDef* key, Direction dir) const {
+    const bool forward = dir == Direction::Forward;
+    std::string sql = " ORDER BY ";
+    if (key) {
+        for (const KeyComponent& c : key->components) {
+            const bool asc = forward != c.descending;
+            sql += "t." + quoted(table.fields[static_cast<size_t>(c.field)].name) +
+                   (asc ? " ASC, " : " DESC, ");
+        }
+    }
+    sql += "t." + quoted(kRowIdColumn) + (forward ? " ASC" : " DESC");
+    return sql;
+}
+
+std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
+                                              const ReadRequest& request) const {
+    const bool forward = request.direction == Direction::Forward;
+    const std::string select = "SELECT " + columnList(table, request.withMemos) + " FROM " +
+                               tableName(table) + " t WHERE ";
+    // Each query: the key condition, then the caller's filter, order and limit.
+    auto finish = [&](SqlQuery q, const std::string& keyCondition) {
+        q.sql = select + keyCondition + " AND ";
+        appendFilter(table, "t", request.filter, q.sql, q.params);
+        q.sql += orderBy(table, request.key, request.direction) + " LIMIT ";
+        q.sql += param(q.params, std::int64_t{request.limit});
+        q.limitParam = static_cast<int>(q.params.size()) - 1;
+        return q;
+    };
+    const std::string rowId = "t." + quoted(kRowIdColumn);
+    std::vector<SqlQuery> queries;
+
+    if (!request.key) {
+        SqlQuery q;
+        std::string cond = "1=1";
+        if (request.from.after)
+            cond = rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
+        queries.push_back(finish(std::move(q), cond));
+        return queries;
+    }
+
+    const auto& comps = request.key->components;
+    const size_t given = std::min(request.from.values.size(), comps.size());
+    const bool after = request.from.after.has_value() && given == comps.size();
+    auto column = [&](size_t i) {
+        return "t." + quoted(table.fields[static_cast<size_t>(comps[i].field)].name);
+    };
+    auto value = [&](size_t i) {
+        return normalise(table.fields[static_cast<size_t>(comps[i].field)], request.from.values[i]);
+    };
+    // The first `n` components equal to the starting values.
+    auto prefixEqual = [&](SqlQuery& q, size_t n) {
+        std::string cond = "1=1";
+        for (size_t i = 0; i < n; ++i) cond += " AND " + column(i) + " = " + param(q.params, value(i));
+        return cond;
+    };
+
+    if (given == 0) {
+        queries.push_back(finish(SqlQuery{}, "1=1"));
+        return queries;
+    }
+    {   // Rows sharing the whole given prefix (past the starting row, if any).
+        SqlQuery q;
+        std::string cond = prefixEqual(q, given);
+        if (after) cond += " AND " + rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
+        queries.push_back(finish(std::move(q), cond));
+    }
+    // Then, level by level, rows whose component j lies beyond the starting value.
+    for (size_t j = given; j-- > 0;) {
+        SqlQuery q;
+        std::string cond = prefixEqual(q, j);
+        const bool ascending = forward != comps[j].descending;
+        cond += " AND " + column(j) + (ascending ? " > " : " < ") + param(q.params, value(j));
+        queries.push_back(finish(std::move(q), cond));
+    }
+    return queries;
+}
+
+SqlQuery SqlBuilder::fetchQuery(const TableDef& table, const KeyDef& key,
+                                const std::vector<Value>& values) const {
+    SqlQuery q;
+    q.sql = "SELECT " + columnList(table, true) + " FROM " + tableName(table) + " t WHERE 1=1";
+    for (size_t i = 0; i < key.components.size() && i < values.size(); ++i) {
+        const FieldDef& f = table.fields[static_cast<size_t>(key.components[i].field)];
+        q.sql += " AND t." + quoted(f.name) + " = " + param(q.params, normalise(f, values[i]));
+    }
+    q.sql += orderBy(table, &key, Direction::Forward) + " LIMIT 1";
+    return q;
+}
+
+SqlQuery SqlBuilder::rereadQuery(const TableDef& table, std::int64_t pos) const {
+    SqlQuery q;
+    q.sql = "SELECT " + columnList(table, true) + " FROM " + tableName(table) + " t WHERE t." +
+            quoted(kRowIdColumn) + " = " + param(q.params, pos);
+    return q;
+}
+
+SqlQuery SqlBuilder::countQuery(const TableDef& table, const Filter& filter) const {
+    SqlQuery q;
+    q.sql = "SELECT COUNT(*) FROM " + tableName(table) + " t WHERE ";
+    appendFilter(table, "t", filter, q.sql, q.params);
+    return q;
+}
+
+SqlQuery SqlBuilder::insertQuery(const TableDef& table, const Row& row) const {
+    SqlQuery q;
+    std::string cols, vals;
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+        if (i) {
+            cols += ", ";
+            vals += ", ";
+        }
+        cols += quoted(table.fields[i].name);
+        const Value v = i < row.values.size() ? normalise(table.fields[i], row.values[i])
+                                              : blankValue(table.fields[i]);
+        vals += param(q.params, v);
+    }
+    q.sql = "INSERT INTO " + tableName(table) + " (" + cols + ") VALUES (" + vals + ") RETURNING " +
+            quoted(kRowIdColumn);
+    return q;
+}
+
+SqlQuery SqlBuilder::updateQuery(const TableDef& table, const Row& row) const {
+    SqlQuery q;
+    q.sql = "UPDATE " + tableName(table) + " SET ";
+    for (size_t i = 0; i < table.fields.size(); ++i) {
+        const Value v = i < row.values.size() ? normalise(table.fields[i], row.values[i])
+                                              : blankValue(table.fields[i]);
+        q.sql += quoted(table.fields[i].name) + " = " + param(q.params, v) + ", ";
+    }
+    q.sql += quoted(kVersionColumn) + " = " + quoted(kVersionColumn) + " + 1 WHERE " +
+             quoted(kRowIdColumn) + " = " + param(q.params, row.pos) + " AND " +
+             quoted(kVersionColumn) + " = " + param(q.params, row.version);
+    return q;
+}
+
+SqlQuery SqlBuilder::deleteQuery(const TableDef& table, std::int64_t pos) const {
+    SqlQuery q;
+    q.sql = "DELETE FROM " + tableName(table) + " WHERE " + quoted(kRowIdColumn) + " = " +
+            param(q.params, pos);
+    return q;
+}
+
+}  // namespace tko::store

@@ -1,0 +1,68 @@
+// SQL text shared by the SQL engines: table and index creation, keyset paging
+// along a key, and filters. Engines execute what this builds and bind the
+// parameters in order.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "platform/store/Engine.h"
+
+namespace tko::store {
+
+struct SqlDialect {
+    bool numberedParams = false;    // "$1" (PostgreSQL) instead of "?" (SQLite)
+    std::string usersSchema;        // schema that holds the users table ("" = same as data)
+    std::string textType = "TEXT";  // column type of texts
+    std::string idType = "INTEGER PRIMARY KEY";  // type of the hidden row id column
+    bool indexesNeedRowId = false;  // append ROW_ID to non-unique indexes (SQLite has it implicitly)
+    bool schemaOnIndexName = true;  // SQLite: "CREATE INDEX s.i ON t"; PostgreSQL: "ON s.t"
+};
+
+// Hidden columns of every table.
+inline constexpr const char* kRowIdColumn = "ROW_ID";
+inline constexpr const char* kVersionColumn = "ROW_VERSION";
+
+struct SqlQuery {
+    std::string sql;
+    std::vector<Value> params;
+    int limitParam = -1;  // index in params of the LIMIT value, -1 if none
+};
+
+class SqlBuilder {
+public:
+    explicit SqlBuilder(SqlDialect dialect) : m_dialect(std::move(dialect)) {}
+
+    const SqlDialect& dialect() const { return m_dialect; }
+
+    std::string quoted(const std::string& identifier) const;
+    std::string tableName(const TableDef& table) const;
+    std::string columnList(const TableDef& table, bool withMemos) const;
+
+    std::vector<std::string> createTable(const TableDef& table) const;
+    std::string createIndex(const TableDef& table, const KeyDef& key) const;
+
+    // Queries that together read a page along request.key from request.from:
+    // run them in order, each with the rows still wanted as its LIMIT, until
+    // the page is full. Each one is a plain range scan of the key's index.
+    std::vector<SqlQuery> pageQueries(const TableDef& table, const ReadRequest& request) const;
+    SqlQuery fetchQuery(const TableDef& table, const KeyDef& key,
+                        const std::vector<Value>& values) const;
+    SqlQuery rereadQuery(const TableDef& table, std::int64_t pos) const;
+    SqlQuery countQuery(const TableDef& table, const Filter& filter) const;
+    SqlQuery insertQuery(const TableDef& table, const Row& row) const;  // RETURNING ROW_ID
+    SqlQuery updateQuery(const TableDef& table, const Row& row) const;  // version-checked
+    SqlQuery deleteQuery(const TableDef& table, std::int64_t pos) const;
+
+    // Appends the SQL of `filter` over the table aliased `alias` to `sql`.
+    void appendFilter(const TableDef& table, const std::string& alias, const Filter& filter,
+                      std::string& sql, std::vector<Value>& params) const;
+
+private:
+    std::string param(std::vector<Value>& params, Value value) const;
+    std::string orderBy(const TableDef& table, const KeyDef* key, Direction dir) const;
+
+    SqlDialect m_dialect;
+};
+
+}  // namespace tko::store

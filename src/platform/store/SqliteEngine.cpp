@@ -1,0 +1,531 @@
+#include "platform/store/SqliteEngine.h"
+
+#include <sqlite3.h>
+
+#include <filesystem>
+#include <set>
+
+namespace tko::store {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsersSchema = "users";
+
+SqlDialect sqliteDialect() {
+    SqlDialect d;
+    d.numberedParams = false;
+    d.usersSchema = kUsersSchema;
+    d.textType = "TEXT";
+    d.idType = "INTEGER PRIMARY KEY";
+    d.indexesNeedRowId = false;
+    d.schemaOnIndexName = true;
+    return d;
+}
+
+// Resets a prepared statement when the scope ends, so that no statement keeps
+// a read lock on the files between calls.
+struct StatementGuard {
+    sqlite3_stmt* stmt;
+    ~StatementGuard() {
+        if (stmt) {
+            sqlite3_reset(stmt);
+            sqlite3_clear_bindings(stmt);
+        }
+    }
+};
+
+Status mapOpenError(sqlite3* db, int rc, const std::string& path) {
+    const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+    switch (rc & 0xff) {
+        case SQLITE_CANTOPEN: return Status::error(kFileNotFound, "File Not Found: " + path);
+        case SQLITE_NOTADB:
+            return Status::error(kInvalidRecordLayout, path + " is not a TASKORBIT data file");
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED:
+            return Status::error(kFileLocked, path + " is locked by another process");
+        case SQLITE_PERM:
+        case SQLITE_READONLY: return Status::error(kAccessDenied, "Access Denied: " + path);
+        default: return Status::engine(kEngineError, rc, message);
+    }
+}
+
+}  // namespace
+
+std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
+                                                 const SqliteOptions& options, Status& status) {
+    std::error_code ec;
+    if (directory.empty() || !fs::is_directory(directory, ec)) {
+        status = Status::error(kFileNotFound, "Data directory not found: " + directory);
+        return nullptr;
+    }
+    const std::string dataPath = (fs::path(directory) / options.dataName).string();
+    const std::string usersPath = (fs::path(directory) / options.usersName).string();
+    if (!options.create) {
+        for (const std::string& path : {dataPath, usersPath}) {
+            if (!fs::exists(path, ec)) {
+                status = Status::error(kFileNotFound, "File Not Found: " + path);
+                return nullptr;
+            }
+        }
+    }
+
+    sqlite3* db = nullptr;
+    const int flags = SQLITE_OPEN_READWRITE | (options.create ? SQLITE_OPEN_CREATE : 0) |
+                      SQLITE_OPEN_NOMUTEX;
+    int rc = sqlite3_open_v2(dataPath.c_str(), &db, flags, nullptr);
+    if (rc != SQLITE_OK) {
+        status = mapOpenError(db, rc, dataPath);
+        sqlite3_close(db);
+        return nullptr;
+    }
+    sqlite3_extended_result_codes(db, 1);
+    sqlite3_busy_timeout(db, options.busyTimeoutMs);
+
+    std::unique_ptr<SqliteEngine> engine(new SqliteEngine(db, options));
+    // Touch the file: this is where "not a database" and "locked" show.
+    rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        status = mapOpenError(db, rc, dataPath);
+        return nullptr;
+    }
+    // Rollback journal, never WAL: WAL needs shared memory a network share lacks.
+    rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        status = mapOpenError(db, rc, dataPath);
+        return nullptr;
+    }
+
+    sqlite3_stmt* attach = nullptr;
+    sqlite3_prepare_v2(db, "ATTACH DATABASE ? AS users", -1, &attach, nullptr);
+    sqlite3_bind_text(attach, 1, usersPath.c_str(), -1, SQLITE_TRANSIENT);
+    rc = sqlite3_step(attach);
+    sqlite3_finalize(attach);
+    if (rc != SQLITE_DONE) {
+        status = mapOpenError(db, rc, usersPath);
+        return nullptr;
+    }
+    rc = sqlite3_exec(db, "SELECT count(*) FROM users.sqlite_master", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA users.journal_mode=DELETE", nullptr, nullptr, nullptr);
+    if (rc != SQLITE_OK) {
+        status = mapOpenError(db, rc, usersPath);
+        return nullptr;
+    }
+    status = Status::success();
+    return engine;
+}
+
+SqliteEngine::SqliteEngine(sqlite3* db, SqliteOptions options)
+    : m_db(db), m_options(std::move(options)), m_sql(sqliteDialect()) {}
+
+SqliteEngine::~SqliteEngine() {
+    for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
+    if (m_depth > 0) sqlite3_exec(m_db, "ROLLBACK", nullptr, nullptr, nullptr);
+    sqlite3_close(m_db);
+}
+
+Status SqliteEngine::failure(int rc) {
+    const std::string message = sqlite3_errmsg(m_db);
+    switch (rc & 0xff) {
+        case SQLITE_CONSTRAINT:
+            if (rc == SQLITE_CONSTRAINT_UNIQUE || rc == SQLITE_CONSTRAINT_PRIMARYKEY) {
+                Status s = Status::error(kDuplicateKey);
+                s.engineCode = rc;
+                s.engineText = message;
+                return s;
+            }
+            return Status::engine(kEngineError, rc, message);
+        case SQLITE_BUSY:
+        case SQLITE_LOCKED: {
+            Status s = Status::error(kFileLocked);
+            s.engineCode = rc;
+            s.engineText = message;
+            return s;
+        }
+        case SQLITE_NOTADB: return Status::engine(kInvalidRecordLayout, rc, message);
+        case SQLITE_CORRUPT: return Status::engine(kInvalidKeyFile, rc, message);
+        case SQLITE_READONLY:
+        case SQLITE_PERM: return Status::engine(kAccessDenied, rc, message);
+        default: return Status::engine(kEngineError, rc, message);
+    }
+}
+
+Status SqliteEngine::exec(const std::string& sql) {
+    char* error = nullptr;
+    const int rc = sqlite3_exec(m_db, sql.c_str(), nullptr, nullptr, &error);
+    sqlite3_free(error);
+    return rc == SQLITE_OK ? Status::success() : failure(rc);
+}
+
+Status SqliteEngine::prepare(const std::string& sql, sqlite3_stmt*& stmt) {
+    auto it = m_statements.find(sql);
+    if (it != m_statements.end()) {
+        stmt = it->second;
+        return Status::success();
+    }
+    const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    if (rc != SQLITE_OK) return failure(rc);
+    m_statements.emplace(sql, stmt);
+    return Status::success();
+}
+
+Status SqliteEngine::bind(sqlite3_stmt* stmt, const std::vector<Value>& params) {
+    for (size_t i = 0; i < params.size(); ++i) {
+        const int index = static_cast<int>(i) + 1;
+        int rc;
+        if (const auto* n = std::get_if<std::int64_t>(&params[i]))
+            rc = sqlite3_bind_int64(stmt, index, *n);
+        else {
+            const std::string& s = std::get<std::string>(params[i]);
+            rc = sqlite3_bind_text(stmt, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+        }
+        if (rc != SQLITE_OK) return failure(rc);
+    }
+    return Status::success();
+}
+
+void SqliteEngine::decodeRow(const TableDef& table, sqlite3_stmt* stmt, bool withMemos,
+                             Row& row) const {
+    row.pos = sqlite3_column_int64(stmt, 0);
+    row.version = sqlite3_column_int64(stmt, 1);
+    row.values.clear();
+    row.values.reserve(table.fields.size());
+    int column = 2;
+    for (const FieldDef& f : table.fields) {
+        if (f.type == FieldType::Memo && !withMemos) {
+            row.values.emplace_back(std::string());
+            continue;
+        }
+        switch (f.type) {
+            case FieldType::String:
+            case FieldType::Memo:
+            case FieldType::ByteArray: {
+                const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+                const int bytes = sqlite3_column_bytes(stmt, column);
+                row.values.emplace_back(text ? std::string(text, static_cast<size_t>(bytes)) : std::string());
+                break;
+            }
+            default: row.values.emplace_back(std::int64_t{sqlite3_column_int64(stmt, column)}); break;
+        }
+        ++column;
+    }
+}
+
+Status SqliteEngine::createTables(const std::vector<const TableDef*>& tables) {
+    Status s = begin({}, m_options.busyTimeoutMs);
+    if (!s.ok()) return s;
+    for (const TableDef* table : tables) {
+        for (const std::string& sql : m_sql.createTable(*table)) {
+            s = exec(sql);
+            if (!s.ok()) {
+                rollback();
+                return s;
+            }
+        }
+    }
+    return commit();
+}
+
+Status SqliteEngine::verifyTable(const TableDef& table, std::vector<std::string>& problems) {
+    const std::string schema = table.file == TableFile::Users ? kUsersSchema : "main";
+    // Columns and their storage classes.
+    std::map<std::string, std::string> columns;
+    {
+        sqlite3_stmt* stmt = nullptr;
+        const std::string sql = "PRAGMA " + schema + ".table_info(\"" + table.label + "\")";
+        int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
+        if (rc != SQLITE_OK) return failure(rc);
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            columns[reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))] =
+                reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE) return failure(rc);
+    }
+    if (columns.empty()) {
+        problems.push_back(table.label + ": table is missing");
+        return Status::success();
+    }
+    for (const char* hidden : {kRowIdColumn, kVersionColumn})
+        if (!columns.count(hidden)) problems.push_back(table.label + ": column " + hidden + " is missing");
+    for (const FieldDef& f : table.fields) {
+        auto it = columns.find(f.name);
+        if (it == columns.end()) {
+            problems.push_back(table.label + ": column " + f.name + " is missing");
+            continue;
+        }
+        const bool text = f.type == FieldType::String || f.type == FieldType::Memo ||
+                          f.type == FieldType::ByteArray;
+        if (it->second != (text ? "TEXT" : "INTEGER"))
+            problems.push_back(table.label + ": column " + f.name + " has type " + it->second);
+    }
+    // Keys: unique flag from index_list, components from index_xinfo.
+    std::map<std::string, bool> indexes;
+    {
+        sqlite3_stmt* stmt = nullptr;
+        const std::string sql = "PRAGMA " + schema + ".index_list(\"" + table.label + "\")";
+        int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
+        if (rc != SQLITE_OK) return failure(rc);
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            indexes[reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1))] =
+                sqlite3_column_int(stmt, 2) != 0;
+        sqlite3_finalize(stmt);
+    }
+    for (const KeyDef& key : table.keys) {
+        auto it = indexes.find(key.sqlName());
+        if (it == indexes.end()) {
+            problems.push_back(table.label + ": key " + key.label + " is missing");
+            continue;
+        }
+        if (it->second != key.unique)
+            problems.push_back(table.label + ": key " + key.label +
+                               (key.unique ? " is not unique" : " should allow duplicates"));
+        sqlite3_stmt* stmt = nullptr;
+        const std::string sql = "PRAGMA " + schema + ".index_xinfo(\"" + key.sqlName() + "\")";
+        int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
+        if (rc != SQLITE_OK) return failure(rc);
+        std::string expected, found;
+        for (const KeyComponent& c : key.components)
+            expected += table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            if (sqlite3_column_int(stmt, 5) == 0) continue;  // the implicit row id
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+            found += std::string(name ? name : "?") + (sqlite3_column_int(stmt, 3) ? " DESC," : ",");
+        }
+        sqlite3_finalize(stmt);
+        if (found != expected)
+            problems.push_back(table.label + ": key " + key.label + " has components " + found +
+                               " instead of " + expected);
+    }
+    return Status::success();
+}
+
+Status SqliteEngine::verifyStorage(std::vector<std::string>& problems) {
+    for (const char* schema : {"main", kUsersSchema}) {
+        sqlite3_stmt* stmt = nullptr;
+        const std::string sql = std::string("PRAGMA ") + schema + ".quick_check";
+        int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
+        if (rc != SQLITE_OK) return failure(rc);
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            const std::string line = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+            if (line != "ok")
+                problems.push_back(std::string(schema == std::string("main") ? m_options.dataName
+                                                                              : m_options.usersName) +
+                                   ": " + line);
+        }
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE) return failure(rc);
+    }
+    return Status::success();
+}
+
+Status SqliteEngine::read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) {
+    out.clear();
+    if (request.limit <= 0) return Status::error(kInvalidArgument);
+    for (SqlQuery& query : m_sql.pageQueries(table, request)) {
+        const int wanted = request.limit - static_cast<int>(out.size());
+        if (wanted <= 0) break;
+        query.params[static_cast<size_t>(query.limitParam)] = std::int64_t{wanted};
+        sqlite3_stmt* stmt = nullptr;
+        Status s = prepare(query.sql, stmt);
+        if (!s.ok()) return s;
+        StatementGuard guard{stmt};
+        s = bind(stmt, query.params);
+        if (!s.ok()) return s;
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            out.emplace_back();
+            decodeRow(table, stmt, request.withMemos, out.back());
+        }
+        if (rc != SQLITE_DONE) return failure(rc);
+    }
+    return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
+}
+
+Status SqliteEngine::readOne(const TableDef& table, const SqlQuery& query, Row& out) {
+    sqlite3_stmt* stmt = nullptr;
+    Status s = prepare(query.sql, stmt);
+    if (!s.ok()) return s;
+    StatementGuard guard{stmt};
+    s = bind(stmt, query.params);
+    if (!s.ok()) return s;
+    const int rc = sqlite3_step(stmt);
+    if (rc == SQLITE_ROW) {
+        decodeRow(table, stmt, true, out);
+        return Status::success();
+    }
+    return rc == SQLITE_DONE ? Status::error(kRecordNotFound) : failure(rc);
+}
+
+Status SqliteEngine::fetch(const TableDef& table, const KeyDef& key,
+                           const std::vector<Value>& keyValues, Row& out) {
+    return readOne(table, m_sql.fetchQuery(table, key, keyValues), out);
+}
+
+Status SqliteEngine::reread(const TableDef& table, std::int64_t pos, Row& out) {
+    return readOne(table, m_sql.rereadQuery(table, pos), out);
+}
+
+Status SqliteEngine::count(const TableDef& table, const Filter& filter, std::int64_t& out) {
+    const SqlQuery query = m_sql.countQuery(table, filter);
+    sqlite3_stmt* stmt = nullptr;
+    Status s = prepare(query.sql, stmt);
+    if (!s.ok()) return s;
+    StatementGuard guard{stmt};
+    s = bind(stmt, query.params);
+    if (!s.ok()) return s;
+    const int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW) return failure(rc);
+    out = sqlite3_column_int64(stmt, 0);
+    return Status::success();
+}
+
+Status SqliteEngine::add(const TableDef& table, Row& row) {
+    const SqlQuery query = m_sql.insertQuery(table, row);
+    sqlite3_stmt* stmt = nullptr;
+    Status s = prepare(query.sql, stmt);
+    if (!s.ok()) return s;
+    StatementGuard guard{stmt};
+    s = bind(stmt, query.params);
+    if (!s.ok()) return s;
+    int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_ROW) return failure(rc);
+    row.pos = sqlite3_column_int64(stmt, 0);
+    rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE) return failure(rc);
+    row.version = 1;
+    row.values = query.params;  // the stored, normalised values
+    return Status::success();
+}
+
+Status SqliteEngine::change(const TableDef& table, Row& row) {
+    const SqlQuery query = m_sql.updateQuery(table, row);
+    sqlite3_stmt* stmt = nullptr;
+    Status s = prepare(query.sql, stmt);
+    if (!s.ok()) return s;
+    StatementGuard guard{stmt};
+    s = bind(stmt, query.params);
+    if (!s.ok()) return s;
+    const int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE) return failure(rc);
+    if (sqlite3_changes(m_db) == 0) return Status::error(kChangedByOther);
+    row.version += 1;
+    row.values.assign(query.params.begin(), query.params.begin() + static_cast<long>(table.fields.size()));
+    return Status::success();
+}
+
+Status SqliteEngine::remove(const TableDef& table, std::int64_t pos) {
+    const SqlQuery query = m_sql.deleteQuery(table, pos);
+    sqlite3_stmt* stmt = nullptr;
+    Status s = prepare(query.sql, stmt);
+    if (!s.ok()) return s;
+    StatementGuard guard{stmt};
+    s = bind(stmt, query.params);
+    if (!s.ok()) return s;
+    const int rc = sqlite3_step(stmt);
+    if (rc != SQLITE_DONE) return failure(rc);
+    return sqlite3_changes(m_db) == 0 ? Status::error(kRecordNotFound) : Status::success();
+}
+
+Status SqliteEngine::begin(const std::vector<std::string>& /*tables*/, int timeoutMs) {
+    // SQLite locks whole files, so the table list only documents intent here.
+    if (m_depth > 0) {
+        Status s = exec("SAVEPOINT tko_" + std::to_string(m_depth));
+        if (s.ok()) ++m_depth;
+        return s;
+    }
+    sqlite3_busy_timeout(m_db, timeoutMs);
+    Status s = exec("BEGIN IMMEDIATE");
+    sqlite3_busy_timeout(m_db, m_options.busyTimeoutMs);
+    if (s.ok()) m_depth = 1;
+    return s;
+}
+
+Status SqliteEngine::commit() {
+    if (m_depth == 0) return Status::error(kTransactionError, "No transaction is active");
+    if (m_depth > 1) {
+        Status s = exec("RELEASE tko_" + std::to_string(m_depth - 1));
+        if (s.ok()) --m_depth;
+        return s;
+    }
+    Status s = exec("COMMIT");
+    if (!s.ok()) {
+        exec("ROLLBACK");
+        m_depth = 0;
+        return s;
+    }
+    m_depth = 0;
+    return s;
+}
+
+Status SqliteEngine::rollback() {
+    if (m_depth == 0) return Status::error(kTransactionError, "No transaction is active");
+    if (m_depth > 1) {
+        const std::string name = "tko_" + std::to_string(m_depth - 1);
+        Status s = exec("ROLLBACK TO " + name);
+        exec("RELEASE " + name);
+        --m_depth;
+        return s;
+    }
+    Status s = exec("ROLLBACK");
+    m_depth = 0;
+    return s;
+}
+
+Status SqliteEngine::pack() {
+    if (m_depth > 0) return Status::error(kTransactionError, "Cannot pack inside a transaction");
+    Status s = exec("VACUUM main");
+    if (s.ok()) s = exec("VACUUM users");
+    return s;
+}
+
+Status SqliteEngine::backup(const std::string& dataPath, const std::string& usersPath) {
+    // Copy each database into a temporary file and rename it over the target
+    // only when the copy is complete, so a failed backup leaves the old one.
+    auto copyOne = [&](const char* schema, const std::string& target) -> Status {
+        const std::string temp = target + ".tmp";
+        std::error_code ec;
+        fs::remove(temp, ec);
+        sqlite3* dest = nullptr;
+        int rc = sqlite3_open_v2(temp.c_str(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        if (rc != SQLITE_OK) {
+            Status s = mapOpenError(dest, rc, temp);
+            sqlite3_close(dest);
+            return s;
+        }
+        sqlite3_backup* b = sqlite3_backup_init(dest, "main", m_db, schema);
+        if (!b) {
+            Status s = Status::engine(kEngineError, sqlite3_errcode(dest), sqlite3_errmsg(dest));
+            sqlite3_close(dest);
+            fs::remove(temp, ec);
+            return s;
+        }
+        // Copy in steps; between steps other stations may write, and the backup
+        // restarts by itself so that the copy stays consistent.
+        do {
+            rc = sqlite3_backup_step(b, 256);
+            if (rc == SQLITE_BUSY || rc == SQLITE_LOCKED) sqlite3_sleep(50);
+        } while (rc == SQLITE_OK || rc == SQLITE_BUSY || rc == SQLITE_LOCKED);
+        sqlite3_backup_finish(b);
+        const int finalRc = rc == SQLITE_DONE ? sqlite3_errcode(dest) : rc;
+        sqlite3_close(dest);
+        if (rc != SQLITE_DONE || (finalRc != SQLITE_OK && finalRc != SQLITE_DONE)) {
+            fs::remove(temp, ec);
+            return Status::engine(kEngineError, rc, sqlite3_errstr(rc));
+        }
+        fs::rename(temp, target, ec);
+        if (ec) return Status::error(kAccessDenied, "Cannot write " + target + ": " + ec.message());
+        return Status::success();
+    };
+    Status s = copyOne("main", dataPath);
+    if (s.ok()) s = copyOne(kUsersSchema, usersPath);
+    return s;
+}
+
+Status SqliteEngine::probeLock(int timeoutMs) {
+    if (m_depth > 0) return Status::success();
+    Status s = begin({}, timeoutMs);
+    if (!s.ok()) return s;
+    return rollback();
+}
+
+}  // namespace tko::store

@@ -1,0 +1,162 @@
+// The translator library's one state per process, its state codes and error
+// table, and the lookup shared by every translation. Internal to liblingua;
+// used from the GUI thread only.
+#pragma once
+
+#include "translator/Lingua.h"
+
+#include <QHash>
+#include <QPointer>
+#include <QSet>
+#include <QString>
+#include <QWidget>
+
+#include <array>
+#include <cstdint>
+#include <exception>
+#include <new>
+#include <vector>
+
+namespace lingua {
+
+enum StateCode : std::uint16_t {
+    kNoError = 0,
+    kTooManyErr = 1,
+    kCannotCreate = 2,
+    kNoAccessErr = 3,
+    kTypeDescErr = 4,
+    kUnknownErr = 5,
+    kUnableToSort = 6,
+    kUnableToAdd = 7,
+    kCannotGet = 8,
+    kCannotAdd = 9,
+    kNotInitialised = 10,
+    kOutOfMemory = 11,
+    kBadQueueGet = 12,
+    kCannotAddNotFound = 13,
+    kBadConfigStr = 14,
+    kSelectCancelled = 15,
+    kNlsFileNotFound = 16,
+    kLcidNotInstalled = 17,
+    kLcidNotSupported = 18,
+    kInvalidParameter = 19,
+    kBadRegistryFile = 20,
+    kDateOutOfRange = 21,
+    kPicsNotInitialized = 22,
+};
+
+// Name (at most 25 characters) and message (at most 64) of a state code;
+// both empty for an unknown code.
+QString errorName(std::uint16_t code);
+QString errorMessage(std::uint16_t code);
+
+// Entry types with their codes; names are matched in upper case, unknown
+// names count as String.
+enum class EntryType : int {
+    String = 1,
+    Text = 2,
+    Message = 3,
+    ToolTip = 4,
+    Menu = 5,
+    MenuItem = 6,
+    WinTitle = 7,
+    HelpItem = 8,
+    LBoxFmt = 9,
+};
+constexpr int kEntryTypeCount = 9;
+EntryType entryTypeFromName(QStringView name);
+// The mixed-case name written for not-found texts ("String", "ToolTip", ...).
+QString entryTypeName(EntryType type);
+
+// Window kinds.
+constexpr int kFrameWindow = 24;
+constexpr int kPlainWindow = 25;
+constexpr int kReportWindow = 26;
+
+struct Translation {
+    QChar luHotKey;
+    QString replacement;  // clipped, without '&'
+    QChar repHotKey;      // blank when none
+};
+
+struct NotFoundEntry {
+    QString text;
+    QChar hotKey;
+    QString typeName;
+};
+
+struct LibraryState {
+    QString fileName;  // as given, at most 64 characters
+    QString fullName;  // resolved, at most 128 characters
+    bool initialised = false;
+    bool fileOpen = false;
+    bool picturesInitialised = false;
+    std::uint16_t code = kNoError;
+
+    // The translation table, one hash per entry type code (index code - 1).
+    std::array<QHash<QString, Translation>, kEntryTypeCount> table;
+    // The Not-Found table in order of arrival, with a set against duplicates.
+    std::vector<NotFoundEntry> notFound;
+    QSet<QString> notFoundKeys;
+
+    QPointer<QWidget> window;
+    int windowKind = kPlainWindow;
+    // Control number of the previously handled menu item (menu walk).
+    int lastMenuControl = 0;
+
+    IntlGroup group{};         // the active Intl group (InitPictures)
+    QString groupSource;       // settings file of the last GetIntlGroup, "" for a locale
+    std::uint32_t sourceLcid = 0;
+
+    TranslatorStopHandler stopHandler = nullptr;
+    TranslatorHelpHandler helpHandler = nullptr;
+    TranslatorMessageHandler messageHandler = nullptr;
+    PictureSettingsHandler pictureHandler = nullptr;
+
+    void freeTables();
+};
+
+LibraryState& state();
+
+inline void setCode(std::uint16_t code) { state().code = code; }
+
+// Texts are fixed-width fields: trailing blanks never count.
+QString clipped(const QString& text);
+
+// The lookup of every translation. Returns true and sets `result` to the
+// replacement (with '&' marked before the hot key when asked) when found.
+// A text not found is recorded in the Not-Found table.
+bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result);
+
+// Shows a message through the program's handler or a message box.
+void showMessage(const QString& title, const QString& text);
+
+// The library's own texts from Ling.nls (section "<LL> <section>").
+QString nlsText(const QString& section, const QString& key, const QString& defaultText);
+
+// Runs an export body; no exception leaves it. An allocation failure sets
+// state 11, any other failure state 5; `fallback` is returned then.
+template <typename Fn, typename R>
+R guarded(Fn&& body, R fallback) noexcept {
+    try {
+        return body();
+    } catch (const std::bad_alloc&) {
+        state().code = kOutOfMemory;
+    } catch (...) {
+        state().code = kUnknownErr;
+    }
+    return fallback;
+}
+
+template <typename Fn>
+void guardedVoid(Fn&& body) noexcept {
+    try {
+        body();
+    } catch (const std::bad_alloc&) {
+        state().code = kOutOfMemory;
+    } catch (...) {
+        state().code = kUnknownErr;
+    }
+}
+
+}  // namespace lingua

@@ -1,0 +1,40 @@
+// Fresh data stores for tests. The engine under test is chosen by the
+// environment, so one suite runs on every engine:
+//   TKO_TEST_ENGINE=sqlite (default)   files in a temporary directory
+//   TKO_TEST_ENGINE=postgres           the server named by TKO_TEST_PG (a libpq
+//                                      connection string), emptied for each test
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "data/Database.h"
+
+namespace tko::test {
+
+// A temporary directory, removed with everything in it when destroyed.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+    const std::string& path() const { return m_path; }
+    std::string file(const std::string& name) const { return m_path + "/" + name; }
+
+private:
+    std::string m_path;
+};
+
+bool usingServer();
+std::string engineUnderTest();  // "sqlite" or "postgres"
+
+// An empty store with every table and key, ready for a test: for SQLite the
+// files are created in `dir`; for the server every table is emptied.
+DataSource freshSource(const TempDir& dir);
+
+// Opens a station on `source`; fails the calling test (ADD_FAILURE) and returns
+// nullptr when that does not work.
+std::unique_ptr<Database> openStation(const DataSource& source);
+
+}  // namespace tko::test
