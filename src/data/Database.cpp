@@ -10,13 +10,15 @@ std::string LastError::describe() const {
     return text + " (" + std::to_string(code) + ")";
 }
 
-std::unique_ptr<Database> Database::open(const DataSource& source, bool create, Status& status) {
+std::unique_ptr<Database> Database::open(const DataSource& source, bool create, Status& status,
+                                         int lockTimeoutMs) {
     if (!source.serverInfo.empty()) {
         status = Status::error(store::kFileNotFound, "This program was built without a server engine");
         return nullptr;
     }
     store::SqliteOptions options;
     options.create = create;
+    options.busyTimeoutMs = lockTimeoutMs;
     auto engine = store::SqliteEngine::open(source.directory, options, status);
     if (!engine) return nullptr;
     auto db = std::make_unique<Database>(std::move(engine));
@@ -41,6 +43,13 @@ Status Database::check(std::vector<std::string>& problems) {
         if (!s.ok()) return s;
     }
     return s;
+}
+
+Status Database::probeLock(int timeoutMs) {
+    if (m_engine->transactionDepth() > 0) return Status::success();
+    Status s = begin({}, timeoutMs);
+    if (!s.ok()) return s;
+    return rollback();
 }
 
 Status Database::begin(const std::vector<std::string>& tables, int timeoutMs) {

@@ -39,8 +39,10 @@ class Database {
 public:
     // Opens the data at `source`. With `create`, missing database files (or the
     // server's tables) are created with every table and key; the directory
-    // itself must exist. On failure returns nullptr with `status` set.
-    static std::unique_ptr<Database> open(const DataSource& source, bool create, Status& status);
+    // itself must exist. `lockTimeoutMs` bounds the wait for another station's
+    // lock on ordinary reads and writes. On failure returns nullptr with `status` set.
+    static std::unique_ptr<Database> open(const DataSource& source, bool create, Status& status,
+                                          int lockTimeoutMs = 10000);
     // Wraps an engine that the caller opened (tests, other engines).
     explicit Database(std::unique_ptr<store::Engine> engine);
     ~Database();
@@ -51,6 +53,9 @@ public:
     Status createTables();
     // One line per problem found in the tables, keys or files.
     Status check(std::vector<std::string>& problems);
+    // Takes and releases the write lock: kFileLocked when another station
+    // holds it longer than `timeoutMs`.
+    Status probeLock(int timeoutMs);
 
     // ---- typed record access -------------------------------------------------
     template <class R>

@@ -59,12 +59,14 @@ namespace tko {
     F(COMMENTS, MEMO, 2000)     \
     F(CONFCOMMENTS, MEMO, 2000)
 
+// PASSWORD holds the Argon2id hash of the password (see Password.h), never the
+// password itself, hence its width of 128 characters.
 #define TKO_USERS_FIELDS(F)   \
     F(USERNAME, STRING, 15)   \
     F(LASTNAME, STRING, 20)   \
     F(FIRSTNAME, STRING, 20)  \
     F(DEPARTMENT, STRING, 40) \
-    F(PASSWORD, STRING, 10)   \
+    F(PASSWORD, STRING, 128)  \
     F(ACCESSLEVEL, BYTE, 0)   \
     F(FAILFLAG, BYTE, 0)      \
     F(CHANGENAME, STRING, 15) \

@@ -101,8 +101,6 @@ struct LibraryState {
 
     QPointer<QWidget> window;
     int windowKind = kPlainWindow;
-    // Control number of the previously handled menu item (menu walk).
-    int lastMenuControl = 0;
 
     IntlGroup group{};         // the active Intl group (InitPictures)
     QString groupSource;       // settings file of the last GetIntlGroup, "" for a locale

@@ -521,11 +521,4 @@ Status SqliteEngine::backup(const std::string& dataPath, const std::string& user
     return s;
 }
 
-Status SqliteEngine::probeLock(int timeoutMs) {
-    if (m_depth > 0) return Status::success();
-    Status s = begin({}, timeoutMs);
-    if (!s.ok()) return s;
-    return rollback();
-}
-
 }  // namespace tko::store

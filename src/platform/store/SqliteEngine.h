@@ -50,10 +50,6 @@ public:
     Status pack() override;
     Status backup(const std::string& dataPath, const std::string& usersPath) override;
 
-    // Tries to take and release the write lock within `timeoutMs`: kFileLocked
-    // when another process holds the files longer.
-    Status probeLock(int timeoutMs);
-
 private:
     explicit SqliteEngine(sqlite3* db, SqliteOptions options);
 

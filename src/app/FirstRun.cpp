@@ -1,0 +1,143 @@
+#include "app/FirstRun.h"
+
+#include "data/Password.h"
+#include "platform/Date.h"
+
+namespace tko {
+namespace {
+
+StartupResult failed(Database& db, const char* label) {
+    return {false, db.lastError().describe() + " " + label};
+}
+
+}  // namespace
+
+StartupResult ensureSystemPref(Database& db, SystemPref& out) {
+    std::vector<SystemPref> rows;
+    store::ReadRequest first;
+    first.limit = 1;
+    const Status s = db.read(first, rows);
+    if (s.ok()) {
+        out = rows.front();
+        return {};
+    }
+    if (!s.endOfRange()) return failed(db, "SYSPREF");
+    SystemPref pref;
+    pref.TCF = "C:\\";
+    pref.PRIVATEPEOPLE = 1;
+    pref.CONFIDENTIAL = 1;
+    pref.VIEWALL = 0;
+    pref.ACCESSTRIES = 0;
+    pref.ACCESS = 0;
+    pref.BACKUPHOURS = 24;
+    if (!db.add(pref).ok()) return failed(db, "SYSPREF");
+    out = pref;
+    return {};
+}
+
+UserPref defaultUserPref(const std::string& userName) {
+    UserPref pref;
+    pref.USERNAME = userName;
+    pref.PRIORITY = 9;
+    pref.PORT = "com2";
+    pref.ALARM = 1;
+    pref.DELAY = 5;
+    return pref;
+}
+
+StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName) {
+    std::int64_t users = 0;
+    if (!db.count<User>(store::all(), users).ok()) return failed(db, "USERS");
+    if (users > 0) return {};
+
+    if (!db.begin({"USERS", "PEOPLE", "USERPREF", "USERGROUPS", "USGRPUSERS"}, 10000).ok())
+        return failed(db, "USERS");
+    auto abort = [&](const char* label) {
+        StartupResult r = failed(db, label);
+        db.rollback();
+        return r;
+    };
+    User user;
+    user.USERNAME = kFirstUserName;
+    user.PASSWORD = hashPassword(kFirstPassword);
+    user.ACCESSLEVEL = 2;
+    user.CHANGENAME = kFirstUserName;
+    user.DATECHANGED = Clock::today();
+    user.TIMECHANGED = Clock::now();
+    if (!db.add(user).ok()) return abort("USERS");
+
+    Person person;
+    person.SHORTNAME = kFirstUserName;
+    person.USER = kFirstUserName;
+    person.TYPE = "User";
+    person.PERSONNUMBER = 1;
+    if (!db.add(person).ok()) return abort("PEOPLE");
+
+    UserPref pref = defaultUserPref(kFirstUserName);
+    if (!db.add(pref).ok()) return abort("USERPREF");
+
+    // Start the user groups afresh: a first run owns them.
+    for (const char* label : {"USGRPUSERS", "USERGROUPS"}) {
+        const store::TableDef& def = *tableByLabel(label);
+        std::vector<store::Row> rows;
+        store::ReadRequest all;
+        all.limit = 1000;
+        for (;;) {
+            Status s = db.engine().read(def, all, rows);
+            if (s.endOfRange()) break;
+            if (!db.track(s).ok()) return abort(label);
+            for (const store::Row& row : rows)
+                if (!db.track(db.engine().remove(def, row.pos)).ok()) return abort(label);
+        }
+    }
+    UserGroup group;
+    group.GROUP = allUsersName;
+    group.LASTCHANGEDBY = kFirstUserName;
+    group.DATECHANGED = Clock::today();
+    group.TIMECHANGED = Clock::now();
+    if (!db.add(group).ok()) return abort("USERGROUPS");
+    UserGroupUser member;
+    member.GROUP = allUsersName;
+    member.USERNAME = kFirstUserName;
+    if (!db.add(member).ok()) return abort("USGRPUSERS");
+    if (!db.commit().ok()) return failed(db, "USERS");
+    return {};
+}
+
+StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersName) {
+    UserGroup group;
+    Status s = db.fetch("USG:GROUP_KEY", {allUsersName}, group);
+    if (s.ok()) return {};
+    if (s.code != store::kRecordNotFound) return failed(db, "USERGROUPS");
+
+    if (!db.begin({"USERGROUPS", "USGRPUSERS"}, 10000).ok()) return failed(db, "USERGROUPS");
+    group = UserGroup{};
+    group.GROUP = allUsersName;
+    group.DATECHANGED = Clock::today();
+    group.TIMECHANGED = Clock::now();
+    if (!db.add(group).ok()) {
+        StartupResult r = failed(db, "USERGROUPS");
+        db.rollback();
+        return r;
+    }
+    std::vector<User> users;
+    if (!db.readAll("USE:USERNAME_KEY", store::all(), users).ok()) {
+        StartupResult r = failed(db, "USERS");
+        db.rollback();
+        return r;
+    }
+    for (const User& user : users) {
+        UserGroupUser member;
+        member.GROUP = allUsersName;
+        member.USERNAME = user.USERNAME;
+        if (!db.add(member).ok()) {
+            StartupResult r = failed(db, "USGRPUSERS");
+            db.rollback();
+            return r;
+        }
+    }
+    if (!db.commit().ok()) return failed(db, "USERGROUPS");
+    return {};
+}
+
+}  // namespace tko

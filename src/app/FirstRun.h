@@ -1,0 +1,44 @@
+// The records every data set needs before anyone can log in: the system-wide
+// settings, on a first run the first administrator account with its person,
+// preferences and the "All users" user group, and at every start the
+// completion of that group.
+#pragma once
+
+#include <string>
+
+#include "data/Database.h"
+
+namespace tko {
+
+// The first account's name and password: a build setting.
+#ifndef TKO_FIRST_USER
+#define TKO_FIRST_USER "SUPERVISOR"
+#endif
+#ifndef TKO_FIRST_PASSWORD
+#define TKO_FIRST_PASSWORD "TASKORBIT"
+#endif
+inline constexpr const char* kFirstUserName = TKO_FIRST_USER;
+inline constexpr const char* kFirstPassword = TKO_FIRST_PASSWORD;
+
+// Outcome of a start-up step: on failure `error` is the text that stops the
+// program (the storage error's text followed by the table label).
+struct StartupResult {
+    bool ok = true;
+    std::string error;
+};
+
+// Adds the default SYSTEMPREF record when the table has none.
+StartupResult ensureSystemPref(Database& db, SystemPref& out);
+
+// On an empty USERS table: the first administrator with the built-in password,
+// the person "User" entry numbered 1, the user's preferences, and the user
+// group `allUsersName` with the new user as its one member.
+StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName);
+
+// Adds the user group `allUsersName` with every user as member when it is missing.
+StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersName);
+
+// Default preferences of a new user.
+UserPref defaultUserPref(const std::string& userName);
+
+}  // namespace tko

@@ -1,0 +1,149 @@
+// taskorbit-cli: the administrators' and scripts' companion of the program.
+// Every command calls the same logic as the windows.
+#include <QCoreApplication>
+#include <QStringList>
+
+#include <filesystem>
+#include <iostream>
+#include <string>
+#include <vector>
+
+#include "app/DemoOffice.h"
+#include "app/FirstRun.h"
+#include "data/Database.h"
+#include "data/Messages.h"
+
+namespace {
+
+using tko::DataSource;
+using tko::Database;
+using tko::Status;
+
+constexpr int kCheckLockTimeoutMs = 3000;
+
+void usage(std::ostream& out) {
+    out << "usage: taskorbit-cli [--server CONNINFO] COMMAND [ARGS]\n"
+           "commands:\n"
+           "  init DIR    create the data files of DIR with every table and key\n"
+           "  check DIR   verify every table, key and file; one line per problem\n"
+           "  demo DIR    create and fill a small demo office in DIR\n"
+           "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
+           "keeps only the settings.\n";
+}
+
+struct Options {
+    std::string server;
+    std::vector<std::string> words;
+};
+
+bool parse(int argc, char** argv, Options& options, std::ostream& err) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--server") {
+            if (i + 1 >= argc) {
+                err << "taskorbit-cli: --server needs a connection string\n";
+                return false;
+            }
+            options.server = argv[++i];
+        } else if (arg.rfind("--server=", 0) == 0) {
+            options.server = arg.substr(9);
+        } else {
+            options.words.push_back(arg);
+        }
+    }
+    return true;
+}
+
+int fail(const std::string& what, const Status& status) {
+    std::cerr << "taskorbit-cli: " << what << ": " << status.describe() << "\n";
+    return 1;
+}
+
+bool directoryExists(const std::string& dir) {
+    std::error_code ec;
+    return std::filesystem::is_directory(dir, ec);
+}
+
+int runInit(const DataSource& source) {
+    if (source.serverInfo.empty() && !directoryExists(source.directory)) {
+        std::cerr << "taskorbit-cli: the data directory " << source.directory << " does not exist\n";
+        return 1;
+    }
+    Status status;
+    auto db = Database::open(source, true, status, kCheckLockTimeoutMs);
+    if (!db) return fail("cannot create the data files", status);
+    std::cout << "Created every table and key in "
+              << (source.serverInfo.empty() ? source.directory : "the server database") << "\n";
+    return 0;
+}
+
+int runCheck(const DataSource& source) {
+    if (source.serverInfo.empty() && !directoryExists(source.directory)) {
+        std::cerr << "taskorbit-cli: the data directory " << source.directory << " does not exist\n";
+        return 1;
+    }
+    Status status;
+    auto db = Database::open(source, false, status, kCheckLockTimeoutMs);
+    if (!db) return fail("cannot open the data", status);
+    status = db->probeLock(kCheckLockTimeoutMs);
+    if (!status.ok()) return fail("the data is locked by another process", status);
+    std::vector<std::string> problems;
+    status = db->check(problems);
+    if (!status.ok()) return fail("cannot check the data", status);
+    for (const std::string& line : problems) std::cout << line << "\n";
+    if (!problems.empty()) return 2;
+    std::cout << "All tables and keys are in order.\n";
+    return 0;
+}
+
+int runDemo(const DataSource& source) {
+    if (source.serverInfo.empty()) {
+        std::error_code ec;
+        std::filesystem::create_directories(source.directory, ec);
+        if (ec) {
+            std::cerr << "taskorbit-cli: cannot create " << source.directory << ": " << ec.message() << "\n";
+            return 1;
+        }
+    }
+    Status status;
+    auto db = Database::open(source, true, status);
+    if (!db) return fail("cannot create the data files", status);
+    const tko::DemoSummary summary = tko::createDemoOffice(*db, tko::translateText("All users"));
+    if (!summary.ok) {
+        std::cerr << "taskorbit-cli: demo office not made: " << summary.error << "\n";
+        return 1;
+    }
+    std::cout << "Demo office in " << (source.serverInfo.empty() ? source.directory : "the server database")
+              << ": " << summary.people << " people, " << summary.assignments << " assignments, "
+              << summary.reminders << " reminders.\nLog-ins:\n";
+    for (const tko::DemoLogin& login : summary.logins)
+        std::cout << "  " << login.userName << " / " << login.password << "  (" << login.role << ")\n";
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    Options options;
+    if (!parse(argc, argv, options, std::cerr)) return 64;
+    if (options.words.empty() || options.words[0] == "help" || options.words[0] == "--help") {
+        usage(options.words.empty() ? std::cerr : std::cout);
+        return options.words.empty() ? 64 : 0;
+    }
+    const std::string& command = options.words[0];
+    if (options.words.size() < 2 && (command == "init" || command == "check" || command == "demo")) {
+        std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";
+        return 64;
+    }
+    DataSource source;
+    if (options.words.size() >= 2) source.directory = options.words[1];
+    source.serverInfo = options.server;
+
+    if (command == "init") return runInit(source);
+    if (command == "check") return runCheck(source);
+    if (command == "demo") return runDemo(source);
+    std::cerr << "taskorbit-cli: unknown command " << command << "\n";
+    usage(std::cerr);
+    return 64;
+}

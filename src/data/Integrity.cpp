@@ -1,0 +1,266 @@
+#include "data/Integrity.h"
+
+#include <algorithm>
+#include <functional>
+
+namespace tko {
+namespace {
+
+using store::Filter;
+using store::Row;
+using store::TableDef;
+using store::Value;
+using FieldPairs = std::vector<std::pair<const char*, const char*>>;  // {parent field, child field}
+
+// One child table of a parent, as a delete or a change reaches it.
+struct Link {
+    const char* child;
+    const char* key;       // the child key the children are read along
+    FieldPairs match;      // children carry these parent values
+    FieldPairs alsoSet;    // further parent values copied into rewritten children
+    std::vector<const char*> when;  // parent fields whose change makes a rewrite (default: match)
+    // Children that stay although they match (e.g. another user's private person).
+    std::function<Filter(const TableDef& parentDef, const Row& parent)> spare;
+};
+
+struct Cascade {
+    const char* parent;
+    std::vector<Link> onDelete;
+    std::vector<Link> onChange;
+};
+
+Value field(const TableDef& def, const Row& row, const char* name) {
+    return row.values.at(static_cast<size_t>(def.fieldIndex(name)));
+}
+
+// A private person shares a short name with a user only by coincidence: it
+// belongs to another user and must survive that user's deletion or renaming.
+Filter othersPrivatePeople(const TableDef& users, const Row& user) {
+    return store::allOf({store::eq("TYPE", std::string("Private")),
+                         store::ne("USER", field(users, user, "USERNAME"))});
+}
+
+const std::vector<Cascade>& cascades() {
+    static const std::vector<Cascade> table{
+        {"USERS",
+         {{"GROUPPEOPLE", "GRP:PEOPLE_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {},
+           [](const TableDef& d, const Row& r) {
+               return store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
+                                    othersPrivatePeople(d, r));
+           }},
+          {"PEOPLE", "PEO:SHORT_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {}, othersPrivatePeople},
+          {"USERASSGN", "USA:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
+          {"USERPREF", "USP:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
+          {"USERVIEW", "USV:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
+          {"USGRPUSERS", "UGU:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr}},
+         {{"GROUPPEOPLE", "GRP:PEOPLE_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {},
+           [](const TableDef& d, const Row& r) {
+               return store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
+                                    othersPrivatePeople(d, r));
+           }},
+          {"PEOPLE", "PEO:SHORT_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {}, othersPrivatePeople},
+          {"USERASSGN", "USA:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
+          {"USERVIEW", "USV:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
+          {"USGRPUSERS", "UGU:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
+          {"USERPREF", "USP:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr}}},
+        {"USERGROUPS",
+         {{"USGRPUSERS", "UGU:GROUP_KEY", {{"GROUP", "GROUP"}}, {}, {}, nullptr}},
+         {{"USGRPUSERS", "UGU:GROUP_KEY", {{"GROUP", "GROUP"}}, {}, {}, nullptr}}},
+        {"PEOPLE",
+         {{"ANNIVERS", "ANN:NAMENUMBER_KEY", {{"PERSONNUMBER", "NUMBER"}, {"SHORTNAME", "SHORTNAME"}}, {}, {}, nullptr},
+          {"GROUPPEOPLE", "GRP:NAMENUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "SHORTNAME"}}, {}, {}, nullptr},
+          {"PEOUSER", "PEU:PERSONNUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}}, {}, {}, nullptr}},
+         {{"ANNIVERS", "ANN:NAMENUMBER_KEY", {{"PERSONNUMBER", "NUMBER"}, {"SHORTNAME", "SHORTNAME"}}, {}, {}, nullptr},
+          {"ASSIGNMENT", "ASS:NAMENUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "PERSON"}}, {}, {}, nullptr},
+          {"GROUPPEOPLE", "GRP:NAMENUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "SHORTNAME"}}, {}, {}, nullptr},
+          {"PEOUSER", "PEU:PERSONNUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}}, {}, {"PERSONNUMBER"}, nullptr}}},
+        {"PROJECT",
+         {{"PROJASSGN", "PRA:NUMBERNAME_KEY", {{"PROJNUMBER", "PROJNUMBER"}, {"NAME", "NAME"}}, {}, {}, nullptr},
+          {"PROJUSER", "PRU:NUMBER_KEY", {{"PROJNUMBER", "PROJNUMBER"}}, {}, {}, nullptr}},
+         {{"PROJASSGN", "PRA:NUMBERNAME_KEY", {{"PROJNUMBER", "PROJNUMBER"}, {"NAME", "NAME"}}, {}, {}, nullptr},
+          // The project name is copied too, so that the users list never shows
+          // a name the project no longer has.
+          {"PROJUSER", "PRU:NUMBER_KEY", {{"PROJNUMBER", "PROJNUMBER"}}, {{"NAME", "NAME"}},
+           {"PROJNUMBER", "NAME"}, nullptr}}},
+        {"GROUPNAME",
+         {{"GROUPPEOPLE", "GRP:GROUPNUMBER_KEY", {{"GROUPNUMBER", "GROUPNUMBER"}}, {}, {}, nullptr}},
+         // Members carry the group's name as well as its number; both follow.
+         {{"GROUPPEOPLE", "GRP:GROUPNUMBER_KEY", {{"GROUPNUMBER", "GROUPNUMBER"}},
+           {{"GROUPNAME", "GROUPNAME"}}, {"GROUPNUMBER", "GROUPNAME"}, nullptr}}},
+        {"ASSIGNMENT",
+         {{"PROJASSGN", "PRA:ASSIGNMENT_KEY", {{"ASSIGNNUMBER", "ASSIGNNUMBER"}}, {}, {}, nullptr},
+          {"REMINDER", "REM:ASSIGNNUMBER_KEY", {{"ASSIGNNUMBER", "ASSIGNNUMBER"}}, {}, {}, nullptr}},
+         {{"PROJASSGN", "PRA:ASSIGNMENT_KEY", {{"ASSIGNNUMBER", "ASSIGNNUMBER"}}, {}, {}, nullptr},
+          {"REMINDER", "REM:ASSIGNNUMBER_KEY", {{"ASSIGNNUMBER", "ASSIGNNUMBER"}}, {}, {}, nullptr}}},
+    };
+    return table;
+}
+
+const Cascade* cascadeOf(const TableDef& table) {
+    for (const Cascade& c : cascades())
+        if (table.label == c.parent) return &c;
+    return nullptr;
+}
+
+void collectTables(const TableDef& table, bool forDelete, std::vector<std::string>& out) {
+    if (std::find(out.begin(), out.end(), table.label) != out.end()) return;
+    out.push_back(table.label);
+    if (const Cascade* c = cascadeOf(table))
+        for (const Link& link : forDelete ? c->onDelete : c->onChange)
+            collectTables(*tableByLabel(link.child), forDelete, out);
+}
+
+// Children of `parent` along the link, selected by the parent's values in `values`.
+store::Status readChildren(Database& db, const TableDef& parentDef, const Row& values,
+                           const Link& link, std::vector<Row>& out) {
+    const TableDef& child = *tableByLabel(link.child);
+    std::vector<Filter> conditions;
+    store::ReadRequest request;
+    request.key = child.key(link.key);
+    for (const auto& [parentField, childField] : link.match)
+        conditions.push_back(store::eq(childField, field(parentDef, values, parentField)));
+    if (link.spare) conditions.push_back(store::negate(link.spare(parentDef, values)));
+    request.filter = store::allOf(std::move(conditions));
+    request.limit = 500;
+    out.clear();
+    for (;;) {
+        std::vector<Row> page;
+        store::Status s = db.engine().read(child, request, page);
+        if (s.endOfRange()) return store::Status::success();
+        if (!s.ok()) return db.track(s);
+        out.insert(out.end(), page.begin(), page.end());
+        if (static_cast<int>(page.size()) < request.limit) return store::Status::success();
+        request.from = store::KeyPosition::continuing(store::keyValuesOf(*request.key, page.back()),
+                                                      page.back().pos);
+    }
+}
+
+class OpenTables {
+public:
+    OpenTables(Database& db, std::vector<std::string> labels) : m_db(db), m_labels(std::move(labels)) {
+        for (const std::string& l : m_labels) m_db.openTable(l);
+    }
+    ~OpenTables() {
+        for (const std::string& l : m_labels) m_db.closeTable(l);
+    }
+
+private:
+    Database& m_db;
+    std::vector<std::string> m_labels;
+};
+
+// Rolls back the transaction this operation began and reports `message`.
+IntegrityOutcome fail(Database& db, StandardMessage message, bool begun = true) {
+    // A failed outermost commit has already rolled back by itself.
+    if (begun && db.engine().transactionDepth() > 0) db.rollback();
+    IntegrityOutcome outcome;
+    outcome.result = IntegrityOutcome::Failed;
+    outcome.message = std::move(message);
+    return outcome;
+}
+
+std::optional<StandardMessage> deleteChildren(Database& db, const TableDef& parentDef,
+                                              const Row& parent) {
+    const Cascade* cascade = cascadeOf(parentDef);
+    if (!cascade) return std::nullopt;
+    for (const Link& link : cascade->onDelete) {
+        const TableDef& child = *tableByLabel(link.child);
+        std::vector<Row> rows;
+        if (!readChildren(db, parentDef, parent, link, rows).ok())
+            return standardMessage(35, db.lastError().describe(), child.label);
+        for (const Row& row : rows) {
+            if (auto message = deleteChildren(db, child, row)) return message;
+            if (!db.track(db.engine().remove(child, row.pos)).ok())
+                return standardMessage(17, db.lastError().describe(), child.label);
+        }
+    }
+    return std::nullopt;
+}
+
+bool differs(const TableDef& def, const Row& a, const Row& b, const char* name) {
+    return store::compareValues(field(def, a, name), field(def, b, name)) != 0;
+}
+
+std::optional<StandardMessage> rewriteChildren(Database& db, const TableDef& parentDef,
+                                               const Row& changed, const Row& original) {
+    const Cascade* cascade = cascadeOf(parentDef);
+    if (!cascade) return std::nullopt;
+    for (const Link& link : cascade->onChange) {
+        bool triggered = false;
+        if (link.when.empty()) {
+            for (const auto& pair : link.match) triggered |= differs(parentDef, changed, original, pair.first);
+        } else {
+            for (const char* name : link.when) triggered |= differs(parentDef, changed, original, name);
+        }
+        if (!triggered) continue;
+        const TableDef& child = *tableByLabel(link.child);
+        std::vector<Row> rows;
+        if (!readChildren(db, parentDef, original, link, rows).ok())
+            return standardMessage(35, db.lastError().describe(), child.label);
+        for (const Row& before : rows) {
+            Row after = before;
+            for (const auto& pairs : {link.match, link.alsoSet})
+                for (const auto& [parentField, childField] : pairs)
+                    after.values[static_cast<size_t>(child.fieldIndex(childField))] =
+                        field(parentDef, changed, parentField);
+            if (!db.track(db.engine().change(child, after)).ok())
+                return standardMessage(15, db.lastError().describe(), child.label);
+            if (auto message = rewriteChildren(db, child, after, before)) return message;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::vector<std::string> transactionTables(const TableDef& table, bool forDelete) {
+    std::vector<std::string> labels;
+    collectTables(table, forDelete, labels);
+    return labels;
+}
+
+IntegrityOutcome deleteCascade(Database& db, const TableDef& table, std::int64_t pos) {
+    const std::vector<std::string> tables = transactionTables(table, true);
+    OpenTables open(db, tables);
+    if (!db.begin(tables, kIntegrityTimeoutMs).ok())
+        return fail(db, standardMessage(34, db.lastError().describe(), translateText("Delete"), table.label),
+                    false);
+    Row parent;
+    if (!db.track(db.engine().reread(table, pos, parent)).ok())
+        return fail(db, standardMessage(35, db.lastError().describe(), table.label));
+    if (auto message = deleteChildren(db, table, parent)) return fail(db, std::move(*message));
+    if (!db.track(db.engine().remove(table, pos)).ok())
+        return fail(db, standardMessage(17, db.lastError().describe(), table.label));
+    if (!db.commit().ok()) return fail(db, standardMessage(17, db.lastError().describe(), table.label));
+    return {};
+}
+
+IntegrityOutcome changeCascade(Database& db, const TableDef& table, Row& changed,
+                               const Row& original, bool showChanges) {
+    const std::vector<std::string> tables = transactionTables(table, false);
+    OpenTables open(db, tables);
+    if (!db.begin(tables, kIntegrityTimeoutMs).ok())
+        return fail(db, standardMessage(34, db.lastError().describe(), translateText("Update"), table.label),
+                    false);
+    Row written = changed;
+    const store::Status s = db.track(db.engine().change(table, written));
+    if (s.code == store::kChangedByOther) {
+        db.rollback();
+        // Show the other station's version: re-read the record where it stands.
+        Row theirs;
+        if (!db.track(db.engine().reread(table, changed.pos, theirs)).ok())
+            return fail(db, standardMessage(35, db.lastError().describe(), table.label), false);
+        changed = theirs;
+        IntegrityOutcome outcome;
+        outcome.result = IntegrityOutcome::ChangedElsewhere;
+        outcome.message = showChanges ? standardMessage(38) : standardMessage(15, {}, {}, {}, 1);
+        return outcome;
+    }
+    if (!s.ok()) return fail(db, standardMessage(15, db.lastError().describe(), table.label));
+    if (auto message = rewriteChildren(db, table, written, original)) return fail(db, std::move(*message));
+    if (!db.commit().ok()) return fail(db, standardMessage(15, db.lastError().describe(), table.label));
+    changed = written;
+    return {};
+}
+
+}  // namespace tko

@@ -1,0 +1,37 @@
+// The numbered standard messages with which table operations and forms report
+// failures and ask for confirmation. Logic builds a StandardMessage; the window
+// layer shows it.
+#pragma once
+
+#include <string>
+
+namespace tko {
+
+enum class MessageButtons { Ok, YesNo, OkCancel, YesNoCancel };
+
+struct StandardMessage {
+    int number = 0;
+    std::string title;
+    std::string text;
+    MessageButtons buttons = MessageButtons::Ok;
+    bool fatal = false;  // the program ends after the box is closed
+};
+
+// Translation of a source text into the user's language. Until a translator is
+// installed texts are shown as written.
+using TranslateHook = std::string (*)(const std::string& source);
+void setMessageTranslator(TranslateHook hook);
+std::string translateText(const std::string& source);
+
+// Replaces every "%1", "%2", "%3" of `text` by the values, in one pass, so that a
+// value holding a placeholder is never merged again.
+std::string mergeParameters(const std::string& text, const std::string& p1,
+                            const std::string& p2 = {}, const std::string& p3 = {});
+
+// Standard message `number` (1 to 38), its parts translated one by one, merged
+// and joined with one blank. `variant` picks the second wording of messages 15
+// (changed by another station), 29 (beginning of file) and 31 (delete).
+StandardMessage standardMessage(int number, const std::string& p1 = {}, const std::string& p2 = {},
+                                const std::string& p3 = {}, int variant = 0);
+
+}  // namespace tko

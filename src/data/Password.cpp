@@ -1,0 +1,59 @@
+#include "data/Password.h"
+
+#include <sodium.h>
+
+#include <atomic>
+#include <cstring>
+
+#include "platform/store/Schema.h"
+
+namespace tko {
+namespace {
+
+std::atomic<PasswordCost> g_cost{PasswordCost::Interactive};
+
+bool sodiumReady() {
+    static const bool ready = sodium_init() >= 0;
+    return ready;
+}
+
+std::string significant(const std::string& password) {
+    // Characters, not bytes: the field holds 10 characters of UTF-8.
+    int chars = 0;
+    size_t i = 0;
+    for (; i < password.size(); ++i) {
+        if ((static_cast<unsigned char>(password[i]) & 0xC0) != 0x80) {
+            if (chars == kPasswordLength) break;
+            ++chars;
+        }
+    }
+    return password.substr(0, i);
+}
+
+}  // namespace
+
+void setPasswordCost(PasswordCost cost) { g_cost = cost; }
+
+std::string hashPassword(const std::string& password) {
+    if (!sodiumReady()) return {};
+    const bool minimal = g_cost.load() == PasswordCost::Minimal;
+    const std::string clear = significant(password);
+    char out[crypto_pwhash_STRBYTES];
+    if (crypto_pwhash_str(out, clear.data(), clear.size(),
+                          minimal ? crypto_pwhash_OPSLIMIT_MIN : crypto_pwhash_OPSLIMIT_INTERACTIVE,
+                          minimal ? crypto_pwhash_MEMLIMIT_MIN : crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
+        return {};
+    return std::string(out);
+}
+
+bool verifyPassword(const std::string& typed, const std::string& storedHash) {
+    if (!sodiumReady() || !isPasswordHash(storedHash)) return false;
+    const std::string clear = significant(typed);
+    return crypto_pwhash_str_verify(storedHash.c_str(), clear.data(), clear.size()) == 0;
+}
+
+bool isPasswordHash(const std::string& storedHash) {
+    return storedHash.rfind("$argon2id$", 0) == 0 && storedHash.size() < crypto_pwhash_STRBYTES;
+}
+
+}  // namespace tko

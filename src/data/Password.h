@@ -1,0 +1,27 @@
+// Passwords are kept as Argon2id hashes (libsodium's crypto_pwhash_str), never
+// in clear. A password counts with its first 10 characters, exact case.
+#pragma once
+
+#include <string>
+
+namespace tko {
+
+inline constexpr int kPasswordLength = 10;
+
+// How much work a hash costs. Interactive is the setting for real accounts;
+// Minimal exists for tests and demo data that create many accounts.
+enum class PasswordCost { Interactive, Minimal };
+void setPasswordCost(PasswordCost cost);
+
+// The hash of the first 10 characters of `password`; empty when hashing failed
+// (out of memory).
+std::string hashPassword(const std::string& password);
+
+// True when `typed` (its first 10 characters) is the password of `storedHash`.
+bool verifyPassword(const std::string& typed, const std::string& storedHash);
+
+// True when `storedHash` looks like a hash this program made, false for
+// anything else (an empty field, or a clear password from an older file).
+bool isPasswordHash(const std::string& storedHash);
+
+}  // namespace tko

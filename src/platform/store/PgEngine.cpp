@@ -1,0 +1,765 @@
+#include "platform/store/PgEngine.h"
+
+#include <libpq-fe.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <set>
+
+#include "platform/store/SqliteEngine.h"
+#include "platform/store/TableCopy.h"
+
+namespace tko::store {
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr const char* kUsersSchema = "users";
+// Serialises table creation between stations that run it at the same time.
+constexpr const char* kCreateLockKey = "7368207435";
+// Engine code reported for a lost or refused connection (SQLSTATE class 08).
+constexpr int kConnectionCode = 8006;
+
+// Frees a result when the scope ends.
+struct ResultGuard {
+    PGresult* result;
+    ~ResultGuard() { PQclear(result); }
+};
+
+// The SQLSTATE as a number for Status::engineCode: the digits themselves when
+// it has only digits (23505), else read as a base-36 number (55P03).
+int sqlstateNumber(const char* state) {
+    if (!state || std::strlen(state) != 5) return 0;
+    bool digits = true;
+    for (int i = 0; i < 5; ++i) digits = digits && state[i] >= '0' && state[i] <= '9';
+    return static_cast<int>(std::strtol(state, nullptr, digits ? 10 : 36));
+}
+
+bool startsWith(const char* text, const char* prefix) {
+    return text && std::strncmp(text, prefix, std::strlen(prefix)) == 0;
+}
+
+// True when `text` is well-formed UTF-8 without NUL characters: the server
+// refuses anything else, and a NUL would silently cut a text short on the way.
+bool storableText(const std::string& text) {
+    size_t i = 0;
+    while (i < text.size()) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c == 0) return false;
+        size_t extra = 0;
+        unsigned int code = 0;
+        if (c < 0x80) {
+            ++i;
+            continue;
+        } else if ((c & 0xE0) == 0xC0) {
+            extra = 1;
+            code = c & 0x1F;
+        } else if ((c & 0xF0) == 0xE0) {
+            extra = 2;
+            code = c & 0x0F;
+        } else if ((c & 0xF8) == 0xF0) {
+            extra = 3;
+            code = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + extra >= text.size() + (extra ? 0 : 1) && i + extra > text.size() - 1) return false;
+        for (size_t k = 1; k <= extra; ++k) {
+            const auto cc = static_cast<unsigned char>(text[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            code = (code << 6) | (cc & 0x3F);
+        }
+        // Overlong forms, surrogates and code points past U+10FFFF.
+        if ((extra == 1 && code < 0x80) || (extra == 2 && code < 0x800) ||
+            (extra == 3 && code < 0x10000) || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+            return false;
+        i += extra + 1;
+    }
+    return true;
+}
+
+Status badText(const std::string& text) {
+    std::string shown = text.substr(0, 30);
+    for (char& c : shown)
+        if (static_cast<unsigned char>(c) >= 0x80 || c == 0) c = '?';
+    return Status::error(kInvalidArgument,
+                         "Text is not valid UTF-8 or contains a NUL character: \"" + shown + "\"");
+}
+
+// Parameters as the NUL-terminated texts libpq sends.
+Status paramTexts(const std::vector<Value>& params, std::vector<std::string>& texts,
+                  std::vector<const char*>& pointers) {
+    texts.resize(params.size());
+    pointers.resize(params.size());
+    for (size_t i = 0; i < params.size(); ++i) {
+        if (const auto* n = std::get_if<std::int64_t>(&params[i])) {
+            texts[i] = std::to_string(*n);
+        } else {
+            const std::string& s = std::get<std::string>(params[i]);
+            if (!storableText(s)) return badText(s);
+            texts[i] = s;
+        }
+    }
+    for (size_t i = 0; i < params.size(); ++i) pointers[i] = texts[i].c_str();
+    return Status::success();
+}
+
+// A value in COPY's text format: tab-separated, backslash escapes.
+void appendCopyText(const std::string& text, std::string& out) {
+    for (char c : text) {
+        switch (c) {
+            case '\\': out += "\\\\"; break;
+            case '\t': out += "\\t"; break;
+            case '\n': out += "\\n"; break;
+            case '\r': out += "\\r"; break;
+            default: out += c; break;
+        }
+    }
+}
+
+void ignoreNotice(void*, const char*) {}
+
+std::string unquote(std::string name) {
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    return name;
+}
+
+}  // namespace
+
+SqlDialect postgresDialect() {
+    SqlDialect d;
+    d.numberedParams = true;
+    d.usersSchema = kUsersSchema;
+    d.textType = "TEXT COLLATE \"C\"";
+    d.idType = "BIGSERIAL PRIMARY KEY";
+    d.indexesNeedRowId = true;
+    d.schemaOnIndexName = false;
+    return d;
+}
+
+std::unique_ptr<PgEngine> PgEngine::open(const std::string& connInfo, const PgOptions& options,
+                                         Status& status) {
+    PGconn* conn = PQconnectdb(connInfo.c_str());
+    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+        std::string message = conn ? PQerrorMessage(conn) : "out of memory";
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+        status = Status::engine(kEngineError, kConnectionCode,
+                                "Cannot connect to the database server: " + message);
+        PQfinish(conn);
+        return nullptr;
+    }
+    PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
+    std::unique_ptr<PgEngine> engine(new PgEngine(conn, connInfo, options));
+    status = engine->setUpSession();
+    if (!status.ok()) return nullptr;
+
+    if (!options.create) {
+        // Every table must be there; a database without them was never set up.
+        for (const TableDef* table : options.tables) {
+            SqlQuery q;
+            q.sql = "SELECT to_regclass($1) IS NOT NULL";
+            q.params.emplace_back(engine->m_sql.tableName(*table));
+            PGresult* result = nullptr;
+            status = engine->run(q, result);
+            if (!status.ok()) return nullptr;
+            ResultGuard guard{result};
+            if (std::string(PQgetvalue(result, 0, 0)) != "t") {
+                status = Status::error(kFileNotFound,
+                                       "The server database holds no table " + table->label +
+                                           "; create the tables first (init)");
+                return nullptr;
+            }
+        }
+    }
+    status = Status::success();
+    return engine;
+}
+
+PgEngine::PgEngine(pg_conn* conn, std::string connInfo, PgOptions options)
+    : m_conn(conn), m_connInfo(std::move(connInfo)), m_options(std::move(options)),
+      m_sql(postgresDialect()) {}
+
+PgEngine::~PgEngine() {
+    // Closing the connection ends an open transaction; the server rolls it back.
+    PQfinish(m_conn);
+}
+
+int PgEngine::backendPid() const { return PQbackendPID(m_conn); }
+
+Status PgEngine::setUpSession() {
+    if (PQsetClientEncoding(m_conn, "UTF8") != 0)
+        return Status::engine(kEngineError, kConnectionCode, PQerrorMessage(m_conn));
+    return exec("SET lock_timeout = " + std::to_string(std::max(1, m_options.lockTimeoutMs)) +
+                "; SET client_min_messages = warning");
+}
+
+Status PgEngine::connectionLost(const std::string& detail) {
+    m_statements.clear();  // prepared statements die with the session
+    if (m_depth > 0) m_lost = true;
+    std::string text = "The connection to the database server was lost";
+    if (!detail.empty()) text += " (" + detail + ")";
+    text += m_depth > 0 ? "; the server rolled the open transaction back, nothing of it was written"
+                        : "";
+    return Status::engine(kEngineError, kConnectionCode, text);
+}
+
+Status PgEngine::ensureConnected() {
+    if (m_lost)
+        return Status::engine(kEngineError, kConnectionCode,
+                              "The connection to the database server was lost; the transaction "
+                              "was rolled back and must be ended with a rollback");
+    if (PQstatus(m_conn) == CONNECTION_OK) return Status::success();
+    if (m_depth > 0) return connectionLost({});
+    // Outside a transaction nothing is lost: connect again.
+    PQreset(m_conn);
+    m_statements.clear();
+    if (PQstatus(m_conn) != CONNECTION_OK) {
+        std::string message = PQerrorMessage(m_conn);
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+        return Status::engine(kEngineError, kConnectionCode,
+                              "Cannot reach the database server: " + message);
+    }
+    return setUpSession();
+}
+
+Status PgEngine::failure(PGresult* result) {
+    const char* state = result ? PQresultErrorField(result, PG_DIAG_SQLSTATE) : nullptr;
+    std::string message;
+    if (result && PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY))
+        message = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
+    else
+        message = PQerrorMessage(m_conn);
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+
+    if (PQstatus(m_conn) == CONNECTION_BAD || startsWith(state, "08") || startsWith(state, "57P0"))
+        return connectionLost(message);
+    if (result && PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL))
+        message += ": " + std::string(PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL));
+    const int code = sqlstateNumber(state);
+    const std::string engineText = message + (state ? std::string(" [SQLSTATE ") + state + "]" : "");
+    const std::string st = state ? state : "";
+    auto withEngine = [&](int storeCode) {
+        Status s = Status::error(storeCode);
+        s.engineCode = code;
+        s.engineText = engineText;
+        return s;
+    };
+    if (st == "23505") return withEngine(kDuplicateKey);
+    // A lock not had within the time-out, a deadlock or a serialisation
+    // conflict: another station holds what this one needs.
+    if (st == "55P03" || st == "40P01" || st == "40001") return withEngine(kFileLocked);
+    if (st == "42501") return withEngine(kAccessDenied);
+    if (st == "22021" || st == "22P05") return withEngine(kInvalidArgument);
+    if (st == "25P02") return withEngine(kTransactionError);
+    return Status::engine(kEngineError, code, engineText);
+}
+
+Status PgEngine::exec(const std::string& sql) {
+    PGresult* result = PQexec(m_conn, sql.c_str());
+    ResultGuard guard{result};
+    const ExecStatusType st = PQresultStatus(result);
+    if (result && (st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK)) return Status::success();
+    return failure(result);
+}
+
+Status PgEngine::run(const SqlQuery& query, PGresult*& result) {
+    result = nullptr;
+    Status s = ensureConnected();
+    if (!s.ok()) return s;
+    std::vector<std::string> texts;
+    std::vector<const char*> pointers;
+    s = paramTexts(query.params, texts, pointers);
+    if (!s.ok()) return s;
+    auto it = m_statements.find(query.sql);
+    if (it == m_statements.end()) {
+        const std::string name = "tko_" + std::to_string(m_statements.size() + 1);
+        PGresult* prepared = PQprepare(m_conn, name.c_str(), query.sql.c_str(),
+                                       static_cast<int>(query.params.size()), nullptr);
+        ResultGuard guard{prepared};
+        if (PQresultStatus(prepared) != PGRES_COMMAND_OK) return failure(prepared);
+        it = m_statements.emplace(query.sql, name).first;
+    }
+    result = PQexecPrepared(m_conn, it->second.c_str(), static_cast<int>(pointers.size()),
+                            pointers.data(), nullptr, nullptr, 0);
+    const ExecStatusType st = PQresultStatus(result);
+    if (result && (st == PGRES_TUPLES_OK || st == PGRES_COMMAND_OK)) return Status::success();
+    s = failure(result);
+    PQclear(result);
+    result = nullptr;
+    return s;
+}
+
+Status PgEngine::runWrite(const SqlQuery& query, PGresult*& result) {
+    if (m_depth == 0) return run(query, result);
+    // Inside a transaction a failed statement would abort the whole of it; the
+    // savepoint undoes only the statement, as the embedded engine does.
+    Status s = exec("SAVEPOINT tko_write");
+    if (!s.ok()) return s;
+    s = run(query, result);
+    if (s.ok()) {
+        Status released = exec("RELEASE SAVEPOINT tko_write");
+        if (!released.ok()) {
+            PQclear(result);
+            result = nullptr;
+            return released;
+        }
+        return s;
+    }
+    if (!m_lost) exec("ROLLBACK TO SAVEPOINT tko_write; RELEASE SAVEPOINT tko_write");
+    return s;
+}
+
+void PgEngine::decodeRow(const TableDef& table, PGresult* result, int row, bool withMemos,
+                         Row& out) const {
+    out.pos = std::strtoll(PQgetvalue(result, row, 0), nullptr, 10);
+    out.version = std::strtoll(PQgetvalue(result, row, 1), nullptr, 10);
+    out.values.clear();
+    out.values.reserve(table.fields.size());
+    int column = 2;
+    for (const FieldDef& f : table.fields) {
+        if (f.type == FieldType::Memo && !withMemos) {
+            out.values.emplace_back(std::string());
+            continue;
+        }
+        const char* text = PQgetvalue(result, row, column);
+        switch (f.type) {
+            case FieldType::String:
+            case FieldType::Memo:
+            case FieldType::ByteArray:
+                out.values.emplace_back(
+                    std::string(text, static_cast<size_t>(PQgetlength(result, row, column))));
+                break;
+            default: out.values.emplace_back(std::int64_t{std::strtoll(text, nullptr, 10)}); break;
+        }
+        ++column;
+    }
+}
+
+std::string PgEngine::qualifiedName(const std::string& label, bool& known) const {
+    for (const TableDef* table : m_options.tables) {
+        if (table->label == label) {
+            known = true;
+            return m_sql.tableName(*table);
+        }
+    }
+    known = false;
+    return {};
+}
+
+Status PgEngine::createTables(const std::vector<const TableDef*>& tables) {
+    Status s = begin({}, m_options.lockTimeoutMs);
+    if (!s.ok()) return s;
+    s = exec(std::string("SELECT pg_advisory_xact_lock(") + kCreateLockKey + ")");
+    if (s.ok()) s = exec(std::string("CREATE SCHEMA IF NOT EXISTS ") + m_sql.quoted(kUsersSchema));
+    for (const TableDef* table : tables) {
+        for (const std::string& sql : m_sql.createTable(*table)) {
+            if (s.ok()) s = exec(sql);
+        }
+    }
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
+    return commit();
+}
+
+Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& problems) {
+    const std::string name = m_sql.tableName(table);
+    std::map<std::string, std::pair<std::string, std::string>> columns;  // name -> type, collation
+    {
+        SqlQuery q;
+        q.sql =
+            "SELECT a.attname, format_type(a.atttypid, a.atttypmod), COALESCE(co.collname, '') "
+            "FROM pg_attribute a LEFT JOIN pg_collation co ON co.oid = a.attcollation "
+            "WHERE a.attrelid = to_regclass($1) AND a.attnum > 0 AND NOT a.attisdropped";
+        q.params.emplace_back(name);
+        PGresult* result = nullptr;
+        Status s = run(q, result);
+        if (!s.ok()) return s;
+        ResultGuard guard{result};
+        for (int r = 0; r < PQntuples(result); ++r)
+            columns[PQgetvalue(result, r, 0)] = {PQgetvalue(result, r, 1), PQgetvalue(result, r, 2)};
+    }
+    if (columns.empty()) {
+        problems.push_back(table.label + ": table is missing");
+        return Status::success();
+    }
+    auto expectColumn = [&](const std::string& column, const std::string& type, const std::string& collation) {
+        auto it = columns.find(column);
+        if (it == columns.end()) {
+            problems.push_back(table.label + ": column " + column + " is missing");
+        } else if (it->second.first != type) {
+            problems.push_back(table.label + ": column " + column + " has type " + it->second.first);
+        } else if (!collation.empty() && it->second.second != collation) {
+            problems.push_back(table.label + ": column " + column + " has collation " +
+                               it->second.second + " instead of " + collation);
+        }
+    };
+    expectColumn(kRowIdColumn, "bigint", {});
+    expectColumn(kVersionColumn, "integer", {});
+    for (const FieldDef& f : table.fields) {
+        const bool text = f.type == FieldType::String || f.type == FieldType::Memo ||
+                          f.type == FieldType::ByteArray;
+        expectColumn(f.name, text ? "text" : "integer", text ? "C" : "");
+    }
+
+    struct Index {
+        bool unique = false;
+        std::string components;
+    };
+    std::map<std::string, Index> indexes;
+    {
+        SqlQuery q;
+        q.sql =
+            "SELECT ic.relname, ix.indisunique, pg_get_indexdef(ix.indexrelid, k.n, true), "
+            "(ix.indoption[k.n - 1] & 1) "
+            "FROM pg_index ix JOIN pg_class ic ON ic.oid = ix.indexrelid "
+            "CROSS JOIN LATERAL generate_series(1, ix.indnatts) AS k(n) "
+            "WHERE ix.indrelid = to_regclass($1) AND NOT ix.indisprimary ORDER BY ic.relname, k.n";
+        q.params.emplace_back(name);
+        PGresult* result = nullptr;
+        Status s = run(q, result);
+        if (!s.ok()) return s;
+        ResultGuard guard{result};
+        for (int r = 0; r < PQntuples(result); ++r) {
+            Index& index = indexes[PQgetvalue(result, r, 0)];
+            index.unique = std::string(PQgetvalue(result, r, 1)) == "t";
+            index.components += unquote(PQgetvalue(result, r, 2)) +
+                                (std::string(PQgetvalue(result, r, 3)) == "1" ? " DESC," : ",");
+        }
+    }
+    for (const KeyDef& key : table.keys) {
+        auto it = indexes.find(key.sqlName());
+        if (it == indexes.end()) {
+            problems.push_back(table.label + ": key " + key.label + " is missing");
+            continue;
+        }
+        if (it->second.unique != key.unique)
+            problems.push_back(table.label + ": key " + key.label +
+                               (key.unique ? " is not unique" : " should allow duplicates"));
+        std::string expected;
+        for (const KeyComponent& c : key.components)
+            expected += table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
+        // Keys that allow duplicates end in the row id, which orders equal key values.
+        if (!key.unique) expected += std::string(kRowIdColumn) + ",";
+        if (it->second.components != expected)
+            problems.push_back(table.label + ": key " + key.label + " has components " +
+                               it->second.components + " instead of " + expected);
+    }
+    return Status::success();
+}
+
+Status PgEngine::verifyStorage(std::vector<std::string>& problems) {
+    SqlQuery q;
+    q.sql = "SELECT current_setting('server_encoding'), to_regnamespace($1) IS NOT NULL";
+    q.params.emplace_back(std::string(kUsersSchema));
+    PGresult* result = nullptr;
+    Status s = run(q, result);
+    if (!s.ok()) return s;
+    ResultGuard guard{result};
+    const std::string encoding = PQgetvalue(result, 0, 0);
+    if (encoding != "UTF8")
+        problems.push_back("server database: encoding is " + encoding + " instead of UTF8");
+    if (std::string(PQgetvalue(result, 0, 1)) != "t")
+        problems.push_back(std::string("server database: schema ") + kUsersSchema + " is missing");
+    return Status::success();
+}
+
+Status PgEngine::read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) {
+    out.clear();
+    if (request.limit <= 0) return Status::error(kInvalidArgument);
+    for (SqlQuery& query : m_sql.pageQueries(table, request)) {
+        const int wanted = request.limit - static_cast<int>(out.size());
+        if (wanted <= 0) break;
+        query.params[static_cast<size_t>(query.limitParam)] = std::int64_t{wanted};
+        PGresult* result = nullptr;
+        Status s = run(query, result);
+        if (!s.ok()) return s;
+        ResultGuard guard{result};
+        const int rows = PQntuples(result);
+        for (int r = 0; r < rows; ++r) {
+            out.emplace_back();
+            decodeRow(table, result, r, request.withMemos, out.back());
+        }
+    }
+    return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
+}
+
+Status PgEngine::readOne(const TableDef& table, const SqlQuery& query, Row& out) {
+    PGresult* result = nullptr;
+    Status s = run(query, result);
+    if (!s.ok()) return s;
+    ResultGuard guard{result};
+    if (PQntuples(result) == 0) return Status::error(kRecordNotFound);
+    decodeRow(table, result, 0, true, out);
+    return Status::success();
+}
+
+Status PgEngine::fetch(const TableDef& table, const KeyDef& key,
+                       const std::vector<Value>& keyValues, Row& out) {
+    return readOne(table, m_sql.fetchQuery(table, key, keyValues), out);
+}
+
+Status PgEngine::reread(const TableDef& table, std::int64_t pos, Row& out) {
+    return readOne(table, m_sql.rereadQuery(table, pos), out);
+}
+
+Status PgEngine::count(const TableDef& table, const Filter& filter, std::int64_t& out) {
+    PGresult* result = nullptr;
+    Status s = run(m_sql.countQuery(table, filter), result);
+    if (!s.ok()) return s;
+    ResultGuard guard{result};
+    out = std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10);
+    return Status::success();
+}
+
+Status PgEngine::add(const TableDef& table, Row& row) {
+    const SqlQuery query = m_sql.insertQuery(table, row);
+    PGresult* result = nullptr;
+    Status s = runWrite(query, result);
+    if (!s.ok()) return s;
+    ResultGuard guard{result};
+    row.pos = std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10);
+    row.version = 1;
+    row.values = query.params;  // the stored, normalised values
+    return Status::success();
+}
+
+Status PgEngine::change(const TableDef& table, Row& row) {
+    const SqlQuery query = m_sql.updateQuery(table, row);
+    PGresult* result = nullptr;
+    Status s = runWrite(query, result);
+    if (!s.ok()) return s;
+    ResultGuard guard{result};
+    // No row written: the version moved on (or the row is gone) since it was read.
+    if (std::string(PQcmdTuples(result)) == "0") return Status::error(kChangedByOther);
+    row.version += 1;
+    row.values.assign(query.params.begin(), query.params.begin() + static_cast<long>(table.fields.size()));
+    return Status::success();
+}
+
+Status PgEngine::remove(const TableDef& table, std::int64_t pos) {
+    PGresult* result = nullptr;
+    Status s = runWrite(m_sql.deleteQuery(table, pos), result);
+    if (!s.ok()) return s;
+    ResultGuard guard{result};
+    return std::string(PQcmdTuples(result)) == "0" ? Status::error(kRecordNotFound) : Status::success();
+}
+
+Status PgEngine::begin(const std::vector<std::string>& tables, int timeoutMs) {
+    Status s = ensureConnected();
+    if (!s.ok()) return s;
+    // The tables in one fixed order, so that two stations locking overlapping
+    // lists never wait for each other crosswise.
+    std::set<std::string> names;
+    for (const std::string& label : tables) {
+        bool known = false;
+        const std::string name = qualifiedName(label, known);
+        if (!known) return Status::error(kInvalidArgument, "Unknown table in transaction: " + label);
+        names.insert(name);
+    }
+    const std::string savepoint = "tko_" + std::to_string(m_depth);
+    std::string sql = m_depth == 0 ? "BEGIN" : "SAVEPOINT " + savepoint;
+    // lock_timeout 0 would mean "wait for ever"; the shortest wait is 1 ms.
+    sql += "; SET LOCAL lock_timeout = " + std::to_string(std::max(1, timeoutMs));
+    if (!names.empty()) {
+        // Blocks other writers of these tables, never their readers.
+        sql += "; LOCK TABLE ";
+        bool first = true;
+        for (const std::string& name : names) {
+            sql += (first ? "" : ", ") + name;
+            first = false;
+        }
+        sql += " IN SHARE ROW EXCLUSIVE MODE";
+    }
+    s = exec(sql);
+    if (!s.ok()) {
+        if (m_depth == 0) {
+            if (PQstatus(m_conn) == CONNECTION_OK) exec("ROLLBACK");
+        } else if (!m_lost) {
+            exec("ROLLBACK TO SAVEPOINT " + savepoint + "; RELEASE SAVEPOINT " + savepoint);
+        }
+        return s;
+    }
+    ++m_depth;
+    return s;
+}
+
+Status PgEngine::commit() {
+    if (m_depth == 0) return Status::error(kTransactionError, "No transaction is active");
+    if (m_lost) {
+        Status s = ensureConnected();
+        m_depth = 0;
+        m_lost = false;
+        return s;
+    }
+    if (m_depth > 1) {
+        Status s = exec("RELEASE SAVEPOINT tko_" + std::to_string(m_depth - 1));
+        if (s.ok()) --m_depth;
+        return s;
+    }
+    if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
+        exec("ROLLBACK");
+        m_depth = 0;
+        return Status::error(kTransactionError,
+                             "The transaction failed earlier and was rolled back; nothing was written");
+    }
+    PGresult* result = PQexec(m_conn, "COMMIT");
+    ResultGuard guard{result};
+    if (PQresultStatus(result) != PGRES_COMMAND_OK) {
+        const bool lost = PQstatus(m_conn) == CONNECTION_BAD;
+        Status s = failure(result);
+        m_depth = 0;
+        m_lost = false;
+        if (lost) {
+            s.engineText = "The connection to the database server was lost while committing; "
+                           "whether the transaction was written is not known";
+        } else {
+            exec("ROLLBACK");
+        }
+        return s;
+    }
+    m_depth = 0;
+    // The server answers a commit of a failed transaction with ROLLBACK.
+    if (std::string(PQcmdStatus(result)) != "COMMIT")
+        return Status::error(kTransactionError, "The transaction was rolled back; nothing was written");
+    return Status::success();
+}
+
+Status PgEngine::rollback() {
+    if (m_depth == 0) return Status::error(kTransactionError, "No transaction is active");
+    if (m_lost) {
+        // The server has undone the whole transaction already.
+        if (--m_depth == 0) m_lost = false;
+        return Status::success();
+    }
+    if (m_depth > 1) {
+        const std::string name = "tko_" + std::to_string(m_depth - 1);
+        Status s = exec("ROLLBACK TO SAVEPOINT " + name + "; RELEASE SAVEPOINT " + name);
+        --m_depth;
+        if (m_lost) return Status::success();
+        return s;
+    }
+    Status s = exec("ROLLBACK");
+    m_depth = 0;
+    // A connection lost here still leaves nothing written: the server rolls back.
+    if (m_lost || PQstatus(m_conn) == CONNECTION_BAD) {
+        m_lost = false;
+        return Status::success();
+    }
+    return s;
+}
+
+Status PgEngine::pack() {
+    if (m_depth > 0) return Status::error(kTransactionError, "Cannot pack inside a transaction");
+    Status s = ensureConnected();
+    if (!s.ok()) return s;
+    return exec("VACUUM (ANALYZE)");
+}
+
+Status PgEngine::bulkAdd(const TableDef& table, const std::vector<Row>& rows) {
+    if (rows.empty()) return Status::success();
+    Status s = ensureConnected();
+    if (!s.ok()) return s;
+    // Build the whole COPY text first, so that bad input stops it before
+    // anything reaches the server.
+    std::string data;
+    for (const Row& row : rows) {
+        for (size_t i = 0; i < table.fields.size(); ++i) {
+            if (i) data += '\t';
+            const Value v = i < row.values.size() ? normalise(table.fields[i], row.values[i])
+                                                  : blankValue(table.fields[i]);
+            if (const auto* n = std::get_if<std::int64_t>(&v)) {
+                data += std::to_string(*n);
+            } else {
+                const std::string& text = std::get<std::string>(v);
+                if (!storableText(text)) return badText(text);
+                appendCopyText(text, data);
+            }
+        }
+        data += '\n';
+    }
+    std::string columns;
+    for (const FieldDef& f : table.fields) columns += (columns.empty() ? "" : ", ") + m_sql.quoted(f.name);
+
+    if (m_depth > 0) {
+        s = exec("SAVEPOINT tko_write");
+        if (!s.ok()) return s;
+    }
+    auto undo = [&](Status failed) {
+        if (m_depth > 0 && !m_lost) exec("ROLLBACK TO SAVEPOINT tko_write; RELEASE SAVEPOINT tko_write");
+        return failed;
+    };
+    {
+        PGresult* result =
+            PQexec(m_conn, ("COPY " + m_sql.tableName(table) + " (" + columns + ") FROM STDIN").c_str());
+        ResultGuard guard{result};
+        if (PQresultStatus(result) != PGRES_COPY_IN) return undo(failure(result));
+    }
+    constexpr size_t kChunk = 1 << 20;
+    bool sent = true;
+    for (size_t at = 0; at < data.size() && sent; at += kChunk) {
+        const size_t n = std::min(kChunk, data.size() - at);
+        sent = PQputCopyData(m_conn, data.data() + at, static_cast<int>(n)) == 1;
+    }
+    if (PQputCopyEnd(m_conn, sent ? nullptr : "client failed to send data") != 1) sent = false;
+    Status result = Status::success();
+    while (PGresult* r = PQgetResult(m_conn)) {
+        if (PQresultStatus(r) != PGRES_COMMAND_OK && result.ok()) result = failure(r);
+        PQclear(r);
+    }
+    if (result.ok() && !sent) result = connectionLost(PQerrorMessage(m_conn));
+    if (!result.ok()) return undo(result);
+    if (m_depth > 0) return exec("RELEASE SAVEPOINT tko_write");
+    return result;
+}
+
+Status PgEngine::backup(const std::string& dataPath, const std::string& usersPath) {
+    if (m_depth > 0) return Status::error(kTransactionError, "Cannot back up inside a transaction");
+    Status s = ensureConnected();
+    if (!s.ok()) return s;
+
+    const fs::path dataTemp = fs::absolute(dataPath + ".tmp");
+    const fs::path usersTemp = fs::absolute(usersPath + ".tmp");
+    std::error_code ec;
+    auto removeTemps = [&] {
+        for (const fs::path& p : {dataTemp, usersTemp}) {
+            fs::remove(p, ec);
+            fs::remove(p.string() + "-journal", ec);
+        }
+    };
+    removeTemps();
+    SqliteOptions fileOptions;
+    fileOptions.create = true;
+    fileOptions.dataName = dataTemp.filename().string();
+    fileOptions.usersName = usersTemp.string();
+    auto files = SqliteEngine::open(dataTemp.parent_path().string(), fileOptions, s);
+    if (!files) return s;
+    s = files->createTables(m_options.tables);
+    if (s.ok()) s = files->begin({}, m_options.lockTimeoutMs);
+    // One snapshot of every table: rows committed by other stations while the
+    // copy runs are either all in it or not at all.
+    if (s.ok()) s = exec("BEGIN ISOLATION LEVEL REPEATABLE READ READ ONLY");
+    if (s.ok()) {
+        m_depth = 1;
+        for (const TableDef* table : m_options.tables) {
+            std::int64_t copied = 0;
+            s = copyTableRows(*this, *files, *table, copied);
+            if (!s.ok()) break;
+        }
+        rollback();  // read only: nothing to keep
+        if (s.ok()) s = files->commit();
+    }
+    files.reset();
+    if (s.ok()) {
+        fs::rename(dataTemp, dataPath, ec);
+        if (!ec) fs::rename(usersTemp, usersPath, ec);
+        if (ec) s = Status::error(kAccessDenied, "Cannot write the backup: " + ec.message());
+    }
+    if (!s.ok()) removeTemps();
+    return s;
+}
+
+}  // namespace tko::store

@@ -1,0 +1,112 @@
+// The server engine: the same tables, keys and memos as the embedded engine,
+// kept in one PostgreSQL database that stations on many machines share. The
+// shared tables live in the connection's current schema (normally "public"),
+// the users table in the schema "users".
+//
+// Behaviour that differs from a database file, and how it is made to match:
+//  - Texts are stored `TEXT COLLATE "C"`, so keys order bytewise as in SQLite.
+//  - begin() locks the named tables against other writers (readers are never
+//    blocked), waiting at most the caller's time-out, so that a transaction
+//    that "cannot begin within 2 seconds" fails the same way on both engines
+//    and a cascade sees no child rows appear behind its back. Lock waits of
+//    every statement inside the transaction are bounded by the same time-out.
+//  - A failed statement inside a transaction is undone alone (each write runs
+//    under a savepoint), as in SQLite; the transaction stays usable.
+//  - A lost connection is reported as an engine error; the server has then
+//    rolled the open transaction back. The engine reconnects by itself on the
+//    next call made outside a transaction.
+//
+// One object is one station's connection; one thread uses it at a time.
+#pragma once
+
+#include <map>
+#include <string>
+#include <vector>
+
+#include "platform/store/Engine.h"
+#include "platform/store/SqlBuilder.h"
+
+struct pg_conn;
+struct pg_result;
+
+namespace tko::store {
+
+struct PgOptions {
+    bool create = false;  // create the schema and missing tables instead of requiring them
+    // Every table this engine serves: begin() resolves table labels with it,
+    // open() checks that they exist, backup() copies them.
+    std::vector<const TableDef*> tables;
+    int lockTimeoutMs = 10000;  // wait for another station's lock outside transactions
+};
+
+// The SQL dialect of the server engine (also used by tests that prepare a
+// server database).
+SqlDialect postgresDialect();
+
+class PgEngine final : public Engine {
+public:
+    // Connects with the libpq connection string `connInfo`. On failure returns
+    // nullptr and sets `status`: an engine error naming the connection problem,
+    // or kFileNotFound when the database holds no TASKORBIT tables and
+    // `options.create` is off.
+    static std::unique_ptr<PgEngine> open(const std::string& connInfo, const PgOptions& options,
+                                          Status& status);
+    ~PgEngine() override;
+
+    std::string engineName() const override { return "PostgreSQL"; }
+    Status createTables(const std::vector<const TableDef*>& tables) override;
+    Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
+    Status verifyStorage(std::vector<std::string>& problems) override;
+    Status read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) override;
+    Status fetch(const TableDef& table, const KeyDef& key, const std::vector<Value>& keyValues,
+                 Row& out) override;
+    Status reread(const TableDef& table, std::int64_t pos, Row& out) override;
+    Status count(const TableDef& table, const Filter& filter, std::int64_t& out) override;
+    Status add(const TableDef& table, Row& row) override;
+    Status change(const TableDef& table, Row& row) override;
+    Status remove(const TableDef& table, std::int64_t pos) override;
+    Status begin(const std::vector<std::string>& tables, int timeoutMs) override;
+    Status commit() override;
+    Status rollback() override;
+    int transactionDepth() const override { return m_depth; }
+    // VACUUM (ANALYZE) of the database: reclaims dead rows, refreshes statistics.
+    Status pack() override;
+    // A consistent snapshot of every table (one repeatable-read transaction)
+    // written as the embedded engine's two database files: `dataPath` gets the
+    // shared tables, `usersPath` the users table. Each file is written under a
+    // temporary name and renamed only when complete. The copy can be moved back
+    // onto a server with the CLI's copy command, or opened as a data directory.
+    Status backup(const std::string& dataPath, const std::string& usersPath) override;
+
+    // Adds many rows at once through COPY (much faster than add() one by one);
+    // positions and versions of the new rows are not reported. All or nothing.
+    Status bulkAdd(const TableDef& table, const std::vector<Row>& rows);
+
+    // The server's process id for this connection (tests end it to simulate a
+    // server that goes away).
+    int backendPid() const;
+
+private:
+    PgEngine(pg_conn* conn, std::string connInfo, PgOptions options);
+
+    Status setUpSession();
+    Status ensureConnected();
+    Status exec(const std::string& sql);  // simple query, possibly several statements
+    Status run(const SqlQuery& query, pg_result*& result);  // prepared, cached per SQL text
+    Status runWrite(const SqlQuery& query, pg_result*& result);  // under a savepoint in a transaction
+    Status failure(pg_result* result);  // maps a failed result (or a lost connection) onto a Status
+    Status connectionLost(const std::string& detail);
+    void decodeRow(const TableDef& table, pg_result* result, int row, bool withMemos, Row& out) const;
+    Status readOne(const TableDef& table, const SqlQuery& query, Row& out);
+    std::string qualifiedName(const std::string& label, bool& known) const;
+
+    pg_conn* m_conn = nullptr;
+    std::string m_connInfo;
+    PgOptions m_options;
+    SqlBuilder m_sql;
+    std::map<std::string, std::string> m_statements;  // SQL text -> prepared statement name
+    int m_depth = 0;
+    bool m_lost = false;  // the connection broke inside a transaction; rollback() clears it
+};
+
+}  // namespace tko::store

@@ -1,0 +1,336 @@
+// Library state, error table, language-file loading and writing back, the
+// shared lookup, TranslateString and MergeString.
+#include "translator/LanguageFile.h"
+#include "translator/LinguaState.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+#include <cstdlib>
+
+namespace lingua {
+namespace {
+
+struct ErrorText {
+    const char* name;
+    const char* message;
+};
+
+// Names and messages of the state codes 0..22.
+constexpr ErrorText kErrors[] = {
+    {"NoError", "No Error"},
+    {"TooManyErr", "Too few file handles"},
+    {"CannotCreate", "Cannot create language file"},
+    {"NoAccessErr", "Access denied to language file"},
+    {"TypeDescErr", "Type descriptor error in language file"},
+    {"UnknownErr", "Unknown error opening language file"},
+    {"UnableToSort", "Unable to sort language queue"},
+    {"UnableToAdd", "Unable to add to language queue"},
+    {"LTT_CannotGet", "Could not get entry from memory"},
+    {"CannotAdd", "Could not add to language file"},
+    {"NotInitialised", "Language translation not initialised"},
+    {"OutOfMenory", "Out of memory"},
+    {"BadQueueGet", "Error accessing memory file"},
+    {"CannotAddNF", "Cannot add to Not-Found table"},
+    {"BadConfigStr", "Bad configuration string"},
+    {"SelectCancelled", "Language select cancelled"},
+    {"NLSFileNotFound", "NLS file not found"},
+    {"LCIDNotInstalled", "Locale (LCID) not installed"},
+    {"LCIDNotSuported", "Locale (LCID) not supported"},
+    {"InvalidParameter", "Invalid parameter to Win32 API"},
+    {"BadRegistryFile", "Bad Windows Registry"},
+    {"DateOutOfRange", "Date outside Orvane range"},
+    {"PicsNotInitialized", "NLS formats not initialized"},
+};
+constexpr int kErrorCount = sizeof(kErrors) / sizeof(kErrors[0]);
+
+constexpr const char* kTypeNames[kEntryTypeCount] = {
+    "String", "Text", "Message", "ToolTip", "Menu", "MenuItem", "WinTitle", "HelpItem", "LBoxFmt",
+};
+
+constexpr int kMergeLimit = 255;
+
+void defaultStop(const QString& text) {
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+        QMessageBox::critical(nullptr, QStringLiteral("Translator"), text);
+    else
+        qCritical("%s", qPrintable(text));
+    std::exit(EXIT_FAILURE);
+}
+
+}  // namespace
+
+QString errorName(std::uint16_t code) {
+    return code < kErrorCount ? QLatin1String(kErrors[code].name) : QString();
+}
+
+QString errorMessage(std::uint16_t code) {
+    return code < kErrorCount ? QLatin1String(kErrors[code].message) : QString();
+}
+
+EntryType entryTypeFromName(QStringView name) {
+    const QStringView trimmed = name.trimmed();
+    for (int i = 0; i < kEntryTypeCount; ++i)
+        if (trimmed.compare(QLatin1String(kTypeNames[i]), Qt::CaseInsensitive) == 0)
+            return static_cast<EntryType>(i + 1);
+    return EntryType::String;
+}
+
+QString entryTypeName(EntryType type) {
+    return QLatin1String(kTypeNames[static_cast<int>(type) - 1]);
+}
+
+void LibraryState::freeTables() {
+    for (auto& hash : table) hash.clear();
+    notFound.clear();
+    notFoundKeys.clear();
+}
+
+LibraryState& state() {
+    static LibraryState instance;
+    return instance;
+}
+
+QString clipped(const QString& text) {
+    qsizetype end = text.size();
+    while (end > 0 && text.at(end - 1) == QLatin1Char(' ')) --end;
+    return end == text.size() ? text : text.left(end);
+}
+
+bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result) {
+    LibraryState& s = state();
+    QString work = clipped(text);
+    if (work.isEmpty() || !s.initialised) return false;
+
+    QChar hotKey = QLatin1Char(' ');
+    bool tookHotKey = false;
+    if (hotKeys) {
+        // The first '&' marks the hot key unless it ends the text or stands
+        // before a blank; then the text is looked up as written.
+        const qsizetype amp = work.indexOf(QLatin1Char('&'));
+        if (amp >= 0 && amp + 1 < work.size() && work.at(amp + 1) != QLatin1Char(' ')) {
+            hotKey = work.at(amp + 1);
+            work.remove(amp, 1);
+            tookHotKey = true;
+        }
+    }
+    const QString key = fieldText(work, kLookupWidth);
+    const auto& table = s.table[static_cast<int>(type) - 1];
+    const auto found = table.constFind(key);
+    if (found == table.constEnd()) {
+        const QString typeName = entryTypeName(type);
+        QString nfKey = typeName;
+        nfKey += QChar(0x1f);
+        nfKey += key;
+        if (!s.notFoundKeys.contains(nfKey)) {
+            try {
+                s.notFound.push_back(NotFoundEntry{key, hotKey, typeName});
+                s.notFoundKeys.insert(nfKey);
+            } catch (const std::bad_alloc&) {
+                s.code = kCannotAddNotFound;
+            }
+        }
+        return false;
+    }
+
+    QString replacement = found->replacement;
+    if (tookHotKey && !replacement.isEmpty() && !found->repHotKey.isNull() &&
+        found->repHotKey != QLatin1Char(' ') && replacement.size() < kReplacementWidth) {
+        const qsizetype at = replacement.indexOf(found->repHotKey, 0, Qt::CaseInsensitive);
+        if (at >= 0) replacement.insert(at, QLatin1Char('&'));
+    }
+    s.code = kNoError;
+    if (replacement.isEmpty()) return false;
+    result = replacement;
+    return true;
+}
+
+void showMessage(const QString& title, const QString& text) {
+    if (state().messageHandler != nullptr) {
+        state().messageHandler(title, text);
+        return;
+    }
+    if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr)
+        QMessageBox::warning(nullptr, title, text);
+    else
+        qWarning("%s: %s", qPrintable(title), qPrintable(text));
+}
+
+}  // namespace lingua
+
+using namespace lingua;
+
+std::uint16_t InitTranslator(const QString& languageFile) {
+    return guarded(
+        [&]() -> std::uint16_t {
+            LibraryState& s = state();
+            if (s.initialised) {
+                CloseTranslator();
+                s.initialised = false;
+            }
+            s.freeTables();
+            s.fileName = languageFile.left(kLookupWidth);
+
+            LanguageFile file;
+            const OpenResult opened = file.open(s.fileName);
+            if (opened != kOpened) {
+                s.fullName.clear();
+                s.code = opened;
+                return 0;
+            }
+            s.fileOpen = true;
+            s.fullName = file.fullName().left(128);
+            const bool read = file.forEach([&s](const LanguageRecord& record) {
+                if (record.replacement.isEmpty()) return true;
+                auto& table = s.table[static_cast<int>(entryTypeFromName(record.entryType)) - 1];
+                // Two records may differ only in LUHOTKEY; the first in key
+                // order wins, as the lookup takes no hot key into account.
+                if (!table.contains(record.lookup))
+                    table.insert(record.lookup,
+                                 Translation{record.luHotKey.isEmpty() ? QChar(QLatin1Char(' '))
+                                                                       : record.luHotKey.at(0),
+                                             record.replacement,
+                                             record.repHotKey.isEmpty()
+                                                 ? QChar(QLatin1Char(' '))
+                                                 : record.repHotKey.at(0)});
+                return true;
+            });
+            file.close();
+            s.fileOpen = false;
+            if (!read) {
+                // A damaged file: run untranslated rather than half-translated.
+                s.freeTables();
+                s.fullName.clear();
+                s.code = kTypeDescErr;
+                return 0;
+            }
+            s.initialised = true;
+            s.code = kNoError;
+            return 1;
+        },
+        std::uint16_t{0});
+}
+
+void CloseTranslator() {
+    guardedVoid([] {
+        LibraryState& s = state();
+        if (!s.fileName.trimmed().isEmpty()) {
+            LanguageFile file;
+            const OpenResult opened = file.open(s.fileName);
+            if (opened == kOpened) {
+                s.fileOpen = true;
+                bool failed = !file.begin();
+                if (failed) s.code = kCannotAdd;
+                for (const NotFoundEntry& entry : s.notFound) {
+                    if (failed) break;
+                    const LanguageRecord record{
+                        entry.text,
+                        entry.hotKey == QLatin1Char(' ') ? QString() : QString(entry.hotKey),
+                        QString(), QString(), entry.typeName};
+                    // A duplicate key means the text is already in the file,
+                    // translated or not.
+                    if (file.add(record) == LanguageFile::AddResult::Failed) {
+                        s.code = kCannotAdd;
+                        failed = true;
+                    }
+                }
+                if (failed)
+                    file.rollback();
+                else if (!file.commit())
+                    s.code = kCannotAdd;
+                file.close();
+                s.initialised = false;
+                s.fileOpen = false;
+                s.picturesInitialised = false;
+            } else {
+                s.code = opened;
+            }
+        }
+        s.initialised = false;
+        s.freeTables();
+        s.fullName.clear();
+    });
+}
+
+QString TranslateString(const QString& text) {
+    return guarded(
+        [&]() -> QString {
+            LibraryState& s = state();
+            if (!s.initialised) {
+                s.code = kNotInitialised;
+                return clipped(text);
+            }
+            s.code = kNoError;
+            const QString input = clipped(text);
+            if (input.isEmpty()) return QString();
+            QString result;
+            if (lookup(input, EntryType::String, false, result)) return result;
+            return input;
+        },
+        clipped(text));
+}
+
+QString MergeString(const QString& templateText, const QString& value1, const QString& value2,
+                    const QString& value3, const QString& value4) {
+    return guarded(
+        [&]() -> QString {
+            const QString* values[4] = {&value1, &value2, &value3, &value4};
+            QString work = templateText.left(kMergeLimit);
+            for (int n = 1; n <= 4; ++n) {
+                const QString placeholder = QLatin1Char('%') + QString::number(n);
+                const qsizetype at = work.indexOf(placeholder);
+                if (at < 0) continue;
+                const QString value = clipped(*values[n - 1]);
+                // A placeholder starting at position 254 or 255 has nothing
+                // after it within the work text.
+                if (at + 1 >= kMergeLimit - 1)
+                    work = work.left(at) + value;
+                else
+                    work = work.left(at) + value + work.mid(at + 2);
+                work.truncate(kMergeLimit);
+            }
+            return clipped(work);
+        },
+        QString());
+}
+
+QString CurrentLangFile() {
+    return guarded([]() -> QString { return state().initialised ? state().fullName : QString(); },
+                   QString());
+}
+
+QString TranslatorVersion() { return QStringLiteral("2.1002"); }
+
+std::uint16_t TranslatorErrorcode() { return state().code; }
+
+QString TranslatorError() {
+    return guarded(
+        []() -> QString {
+            const std::uint16_t code = state().code;
+            const QString name = errorName(code);
+            if (name.isEmpty()) return QString();
+            return nlsText(QStringLiteral("Translator Errors"), name, errorMessage(code));
+        },
+        QString());
+}
+
+void ShowTranError() {
+    guardedVoid([] {
+        const std::uint16_t code = state().code;
+        if (code == kNoError) return;
+        const QString text = QString::number(code) + QLatin1Char(' ') + TranslatorError();
+        if (state().stopHandler != nullptr)
+            state().stopHandler(text);
+        else
+            defaultStop(text);
+    });
+}
+
+void SetTranslatorStopHandler(TranslatorStopHandler handler) { state().stopHandler = handler; }
+void SetTranslatorHelpHandler(TranslatorHelpHandler handler) { state().helpHandler = handler; }
+void SetTranslatorMessageHandler(TranslatorMessageHandler handler) {
+    state().messageHandler = handler;
+}
+void SetPictureSettingsHandler(PictureSettingsHandler handler) {
+    state().pictureHandler = handler;
+}

@@ -1,0 +1,336 @@
+// Translate(window): the menu walk, the window title and the per-control step
+// over Qt widgets (the mapping of widget classes onto control kinds is
+// documented in Lingua.h).
+#include "translator/LinguaState.h"
+
+#include <QAbstractButton>
+#include <QAbstractItemModel>
+#include <QAbstractItemView>
+#include <QAbstractSpinBox>
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
+#include <QSplitterHandle>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTextEdit>
+#include <QToolButton>
+
+namespace lingua {
+namespace {
+
+enum ControlKind : int {
+    kNoControl = 0,
+    kDisplayPicture = 1,
+    kString = 2,
+    kEntryPicture = 8,
+    kGroup = 9,
+    kPrompt = 10,
+    kOptionGroup = 11,
+    kButton = 12,
+    kCheck = 13,
+    kList = 14,
+    kCombo = 15,
+    kSpinPicture = 16,
+    kTipsOnly = 17,
+    kRadio = 21,
+    kTab = 38,
+};
+
+const char* const kPictureProperty = "picture";
+const char* const kFormatProperty = "format";
+
+bool hasProperty(const QWidget* widget, const char* name) {
+    const QVariant value = widget->property(name);
+    return value.isValid() && !value.toString().isEmpty();
+}
+
+int windowKindOf(const QWidget* window) {
+    if (window->property("report").toBool()) return kReportWindow;
+    if (qobject_cast<const QMainWindow*>(window) != nullptr) return kFrameWindow;
+    return kPlainWindow;
+}
+
+int controlKind(const QWidget* widget) {
+    if (const auto* label = qobject_cast<const QLabel*>(widget)) {
+        if (hasProperty(widget, kPictureProperty)) return kDisplayPicture;
+        return label->buddy() != nullptr ? kPrompt : kString;
+    }
+    if (qobject_cast<const QAbstractSpinBox*>(widget) != nullptr)
+        return hasProperty(widget, kPictureProperty) ? kSpinPicture : kTipsOnly;
+    if (qobject_cast<const QLineEdit*>(widget) != nullptr)
+        return hasProperty(widget, kPictureProperty) ? kEntryPicture : kTipsOnly;
+    if (qobject_cast<const QRadioButton*>(widget) != nullptr) return kRadio;
+    if (qobject_cast<const QCheckBox*>(widget) != nullptr) return kCheck;
+    if (const auto* tool = qobject_cast<const QToolButton*>(widget))
+        return tool->defaultAction() != nullptr ? kNoControl : kButton;
+    if (qobject_cast<const QAbstractButton*>(widget) != nullptr) return kButton;
+    if (const auto* group = qobject_cast<const QGroupBox*>(widget)) {
+        const bool optionGroup =
+            !group->findChildren<QRadioButton*>(Qt::FindDirectChildrenOnly).isEmpty();
+        return optionGroup ? kOptionGroup : kGroup;
+    }
+    if (qobject_cast<const QTabWidget*>(widget) != nullptr) return kTab;
+    if (qobject_cast<const QComboBox*>(widget) != nullptr)
+        return hasProperty(widget, kFormatProperty) ? kCombo : kTipsOnly;
+    if (qobject_cast<const QAbstractItemView*>(widget) != nullptr)
+        return hasProperty(widget, kFormatProperty) ? kList : kTipsOnly;
+    if (qobject_cast<const QTextEdit*>(widget) != nullptr ||
+        qobject_cast<const QPlainTextEdit*>(widget) != nullptr)
+        return kTipsOnly;
+    return kNoControl;
+}
+
+// Widgets whose children are inner parts, not controls of the window.
+bool isComposite(const QWidget* widget) {
+    return qobject_cast<const QAbstractSpinBox*>(widget) != nullptr ||
+           qobject_cast<const QComboBox*>(widget) != nullptr ||
+           qobject_cast<const QLineEdit*>(widget) != nullptr ||
+           qobject_cast<const QAbstractButton*>(widget) != nullptr ||
+           (qobject_cast<const QAbstractScrollArea*>(widget) != nullptr &&
+            qobject_cast<const QScrollArea*>(widget) == nullptr);
+}
+
+bool isInnerPart(const QWidget* widget) {
+    return qobject_cast<const QMenuBar*>(widget) != nullptr ||
+           qobject_cast<const QMenu*>(widget) != nullptr ||
+           qobject_cast<const QScrollBar*>(widget) != nullptr ||
+           qobject_cast<const QSplitterHandle*>(widget) != nullptr ||
+           (qobject_cast<const QTabBar*>(widget) != nullptr &&
+            qobject_cast<const QTabWidget*>(widget->parentWidget()) != nullptr);
+}
+
+void collectControls(QWidget* parent, QList<QWidget*>& out) {
+    if (auto* scroll = qobject_cast<QScrollArea*>(parent)) {
+        // Only the scrolled content holds controls, not the viewport frame.
+        if (QWidget* content = scroll->widget()) {
+            out.append(content);
+            collectControls(content, out);
+        }
+        return;
+    }
+    for (QObject* child : parent->children()) {
+        auto* widget = qobject_cast<QWidget*>(child);
+        if (widget == nullptr || widget->isWindow() || isInnerPart(widget)) continue;
+        out.append(widget);
+        if (!isComposite(widget)) collectControls(widget, out);
+    }
+}
+
+QList<QWidget*> controlsOf(QWidget* window) {
+    QList<QWidget*> controls;
+    collectControls(window, controls);
+    return controls;
+}
+
+// Looks `text` up and hands a found replacement to `apply` while the state is 0.
+template <typename Apply>
+void translateText(const QString& text, EntryType type, bool hotKeys, Apply apply) {
+    QString replacement;
+    if (lookup(text, type, hotKeys, replacement) && state().code == kNoError) apply(replacement);
+}
+
+void translateTips(QWidget* widget, bool withToolTip) {
+    if (state().windowKind == kReportWindow) return;
+    translateText(widget->statusTip(), EntryType::Message, false,
+                  [widget](const QString& r) { widget->setStatusTip(r); });
+    translateText(widget->whatsThis(), EntryType::HelpItem, false,
+                  [widget](const QString& r) { widget->setWhatsThis(r); });
+    if (withToolTip)
+        translateText(widget->toolTip(), EntryType::ToolTip, false,
+                      [widget](const QString& r) { widget->setToolTip(r); });
+}
+
+void translatePictureProperty(QWidget* widget, std::uint32_t options) {
+    const QString picture = widget->property(kPictureProperty).toString();
+    widget->setProperty(kPictureProperty, TranslatePicture(picture, options, false));
+}
+
+// The headings between '~' marks of a list-box format string, in order.
+QStringList headingsOf(const QString& format) {
+    QStringList headings;
+    qsizetype at = 0;
+    while ((at = format.indexOf(QLatin1Char('~'), at)) >= 0) {
+        const qsizetype end = format.indexOf(QLatin1Char('~'), at + 1);
+        if (end < 0) break;
+        headings << format.mid(at + 1, end - at - 1);
+        at = end + 1;
+    }
+    return headings;
+}
+
+void translateFormatProperty(QWidget* widget) {
+    const QString translated = TranslateFormat(widget->property(kFormatProperty).toString());
+    widget->setProperty(kFormatProperty, translated);
+    // Views show the headings in their horizontal header, column by column.
+    if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
+        if (QAbstractItemModel* model = view->model()) {
+            const QStringList headings = headingsOf(translated);
+            for (int column = 0; column < headings.size() && column < model->columnCount();
+                 ++column)
+                model->setHeaderData(column, Qt::Horizontal, headings.at(column));
+        }
+    }
+}
+
+void translateControl(QWidget* widget) {
+    const LibraryState& s = state();
+    switch (controlKind(widget)) {
+    case kDisplayPicture:
+        translatePictureProperty(widget, s.group.DisplayFlags);
+        break;
+    case kString:
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            translateText(label->text(), EntryType::Text, false,
+                          [label](const QString& r) { label->setText(r); });
+        break;
+    case kPrompt:
+        if (auto* label = qobject_cast<QLabel*>(widget))
+            translateText(label->text(), EntryType::Text, true,
+                          [label](const QString& r) { label->setText(r); });
+        break;
+    case kEntryPicture:
+    case kSpinPicture:
+        translatePictureProperty(widget, s.group.EntryFlags);
+        translateTips(widget, true);
+        break;
+    case kGroup:
+    case kOptionGroup:
+        if (auto* group = qobject_cast<QGroupBox*>(widget))
+            translateText(group->title(), EntryType::Text, true,
+                          [group](const QString& r) { group->setTitle(r); });
+        translateTips(widget, controlKind(widget) == kGroup);
+        break;
+    case kButton:
+    case kCheck:
+    case kRadio:
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            translateText(button->text(), EntryType::Text, true,
+                          [button](const QString& r) { button->setText(r); });
+        translateTips(widget, true);
+        break;
+    case kTab:
+        if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+            for (int i = 0; i < tabs->count(); ++i) {
+                translateText(tabs->tabText(i), EntryType::Text, true,
+                              [tabs, i](const QString& r) { tabs->setTabText(i, r); });
+                if (s.windowKind == kReportWindow) continue;
+                translateText(tabs->tabToolTip(i), EntryType::ToolTip, false,
+                              [tabs, i](const QString& r) { tabs->setTabToolTip(i, r); });
+                translateText(tabs->tabWhatsThis(i), EntryType::HelpItem, false,
+                              [tabs, i](const QString& r) { tabs->setTabWhatsThis(i, r); });
+            }
+        }
+        translateTips(widget, true);
+        break;
+    case kList:
+    case kCombo:
+        translateFormatProperty(widget);
+        translateTips(widget, true);
+        break;
+    case kTipsOnly:
+        translateTips(widget, true);
+        break;
+    default:
+        break;
+    }
+}
+
+// Qt reports an action's text without '&' as its tool tip when none was set;
+// such a tool tip is not a text of its own.
+bool hasOwnToolTip(const QAction* action) {
+    QString plain = action->text();
+    plain.remove(QLatin1Char('&'));
+    if (plain.endsWith(QStringLiteral("..."))) plain.chop(3);
+    if (plain.endsWith(QChar(0x2026))) plain.chop(1);
+    return !action->toolTip().isEmpty() && action->toolTip() != plain.trimmed();
+}
+
+void walkMenu(const QList<QAction*>& actions) {
+    for (QAction* action : actions) {
+        if (action->isSeparator()) continue;
+        const QString text = action->text().left(64);
+        if (text.isEmpty()) continue;
+        if (QMenu* menu = action->menu()) {
+            translateText(text, EntryType::Menu, true,
+                          [action](const QString& r) { action->setText(r); });
+            walkMenu(menu->actions());
+            continue;
+        }
+        const bool ownToolTip = hasOwnToolTip(action);
+        translateText(text, EntryType::MenuItem, true,
+                      [action](const QString& r) { action->setText(r); });
+        translateText(action->statusTip(), EntryType::Message, false,
+                      [action](const QString& r) { action->setStatusTip(r); });
+        if (ownToolTip)
+            translateText(action->toolTip(), EntryType::ToolTip, false,
+                          [action](const QString& r) { action->setToolTip(r); });
+    }
+}
+
+QMenuBar* menuBarOf(QWidget* window) {
+    if (auto* main = qobject_cast<QMainWindow*>(window))
+        return qobject_cast<QMenuBar*>(main->menuWidget());
+    return window->findChild<QMenuBar*>(QString(), Qt::FindDirectChildrenOnly);
+}
+
+void rememberWindow(QWidget* window) {
+    state().window = window;
+    state().windowKind = windowKindOf(window);
+}
+
+}  // namespace
+}  // namespace lingua
+
+using namespace lingua;
+
+void Translate(QWidget* window) {
+    guardedVoid([window] {
+        LibraryState& s = state();
+        if (window == nullptr) return;
+        if (!s.initialised && !s.picturesInitialised) {
+            s.code = kNotInitialised;
+            return;
+        }
+        s.code = kNoError;
+        rememberWindow(window);
+        if (s.initialised && s.windowKind != kReportWindow) {
+            if (QMenuBar* bar = menuBarOf(window)) walkMenu(bar->actions());
+            if (s.code == kNoError)
+                translateText(window->windowTitle(), EntryType::WinTitle, false,
+                              [window](const QString& r) { window->setWindowTitle(r); });
+        }
+        if (s.code != kNoError) return;
+        for (QWidget* control : controlsOf(window)) translateControl(control);
+    });
+}
+
+void TRANSLATECONTROL(QWidget* window, int control) {
+    TRANSLATECONTROLS(window, control, control);
+}
+
+void TRANSLATECONTROLS(QWidget* window, int first, int last) {
+    guardedVoid([=] {
+        if (window == nullptr) return;
+        rememberWindow(window);
+        const QList<QWidget*> controls = controlsOf(window);
+        for (int number = std::max(first, 1); number <= last && number <= controls.size();
+             ++number)
+            translateControl(controls.at(number - 1));
+    });
+}
+
+int TranslatorControlCount(QWidget* window) {
+    return guarded([window]() -> int { return window ? int(controlsOf(window).size()) : 0; }, 0);
+}
