@@ -43,6 +43,9 @@ public:
     // lock on ordinary reads and writes. On failure returns nullptr with `status` set.
     static std::unique_ptr<Database> open(const DataSource& source, bool create, Status& status,
                                           int lockTimeoutMs = 10000);
+    // The engine alone, as open() makes it (for callers that wrap it).
+    static std::unique_ptr<store::Engine> openEngine(const DataSource& source, bool create,
+                                                     Status& status, int lockTimeoutMs = 10000);
     // Wraps an engine that the caller opened (tests, other engines).
     explicit Database(std::unique_ptr<store::Engine> engine);
     ~Database();

@@ -263,9 +263,10 @@ SqlQuery SqlBuilder::updateQuery(const TableDef& table, const Row& row) const {
                                               : blankValue(table.fields[i]);
         q.sql += quoted(table.fields[i].name) + " = " + param(q.params, v) + ", ";
     }
+    // One param() per statement: the order of calls fixes the order of values.
     q.sql += quoted(kVersionColumn) + " = " + quoted(kVersionColumn) + " + 1 WHERE " +
-             quoted(kRowIdColumn) + " = " + param(q.params, row.pos) + " AND " +
-             quoted(kVersionColumn) + " = " + param(q.params, row.version);
+             quoted(kRowIdColumn) + " = " + param(q.params, row.pos);
+    q.sql += " AND " + quoted(kVersionColumn) + " = " + param(q.params, row.version);
     return q;
 }
 

@@ -1,0 +1,162 @@
+// Page reads along assignment keys at 10 000, 100 000 and 1 000 000 rows, adds
+// and changes through the integrity layer, and the data file size.
+//
+// The data sets are built once into $TKO_BENCH_DIR (default /tmp/tko-bench) and
+// reused by later runs.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <random>
+
+#include "data/Database.h"
+#include "data/Integrity.h"
+#include "data/Numbering.h"
+#include "platform/Date.h"
+
+namespace tko {
+namespace {
+namespace fs = std::filesystem;
+
+constexpr int kPeople = 200;
+constexpr Date kToday = 82000;  // a fixed "today" so that data sets stay valid
+
+std::string personName(int i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "P%03d", i);
+    return name;
+}
+
+std::string benchRoot() {
+    const char* dir = std::getenv("TKO_BENCH_DIR");
+    return dir ? dir : (fs::temp_directory_path() / "tko-bench").string();
+}
+
+// Opens (building on first use) a data set of `rows` assignments over 200 people.
+Database& dataSet(int rows) {
+    static std::map<int, std::unique_ptr<Database>> open;
+    auto it = open.find(rows);
+    if (it != open.end()) return *it->second;
+    const std::string dir = benchRoot() + "/assign-" + std::to_string(rows);
+    const bool exists = fs::exists(dir + "/TKODATA.DB");
+    fs::create_directories(dir);
+    Status status;
+    auto db = Database::open(DataSource{dir, {}}, !exists, status);
+    if (!db) {
+        std::fprintf(stderr, "cannot open %s: %s\n", dir.c_str(), status.describe().c_str());
+        std::exit(1);
+    }
+    if (!exists) {
+        std::mt19937 random(rows);
+        db->begin({"ASSIGNMENT"}, 10000);
+        for (int n = 1; n <= rows; ++n) {
+            Assignment a;
+            a.ASSIGNNUMBER = n;
+            const int person = static_cast<int>(random() % kPeople);
+            a.PERSONNUMBER = person + 1;
+            a.PERSON = personName(person);
+            a.USERNAME = personName(static_cast<int>(random() % kPeople));
+            a.NAME = "Assignment number " + std::to_string(n);
+            a.DUEDATE = kToday - 700 + static_cast<int>(random() % 1400);
+            a.PRIORITY = static_cast<std::uint8_t>(1 + random() % 9);
+            a.CLOSEDATE = random() % 10 < 3 ? a.DUEDATE + static_cast<int>(random() % 20) : 0;
+            a.REPEATTYPE = "No Repeats";
+            a.ASSIGNEDDATE = a.DUEDATE - 30;
+            a.GENERALMEMO = "Some general comments about this piece of work.";
+            db->add(a);
+        }
+        db->commit();
+    }
+    return *(open[rows] = std::move(db));
+}
+
+store::Filter dueNowFilter(const std::string& user) {
+    return store::allOf({store::eq("CLOSEDATE", 0), store::le("DUEDATE", kToday),
+                         store::anyOf({store::eq("PERSON", user), store::eq("USERNAME", user)})});
+}
+
+// First page and the page after it, as a list shows them on opening and on Page Down.
+void readTwoPages(benchmark::State& state, const char* key, const store::Filter& filter) {
+    Database& db = dataSet(static_cast<int>(state.range(0)));
+    store::ReadRequest request;
+    request.key = Assignment::def().key(key);
+    request.filter = filter;
+    request.limit = 20;
+    request.withMemos = false;
+    std::vector<store::Row> page;
+    for (auto _ : state) {
+        request.from = store::KeyPosition::start();
+        db.engine().read(Assignment::def(), request, page);
+        if (page.empty()) {
+            state.SkipWithError("empty first page");
+            break;
+        }
+        request.from = store::KeyPosition::continuing(store::keyValuesOf(*request.key, page.back()),
+                                                      page.back().pos);
+        db.engine().read(Assignment::def(), request, page);
+        benchmark::DoNotOptimize(page.data());
+    }
+    state.counters["ms_per_2_pages"] =
+        benchmark::Counter(static_cast<double>(state.iterations()),
+                           benchmark::Counter::kIsRate | benchmark::Counter::kInvert);
+}
+
+void BM_DueNowPagesAlongDueDateKey(benchmark::State& state) {
+    readTwoPages(state, "ASS:DUEDATE_KEY", dueNowFilter(personName(17)));
+}
+void BM_PagesAlongCloseDueDateKey(benchmark::State& state) {
+    readTwoPages(state, "ASS:CLOSEDUEDATE_KEY", store::all());
+}
+BENCHMARK(BM_DueNowPagesAlongDueDateKey)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PagesAlongCloseDueDateKey)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+// Adds with the numbering helper, each in its own transaction as a form does.
+void BM_AddAssignment(benchmark::State& state) {
+    Database& db = dataSet(10000);
+    for (auto _ : state) {
+        Assignment a;
+        a.PERSON = personName(3);
+        a.NAME = "Added by the benchmark";
+        a.DUEDATE = kToday;
+        a.REPEATTYPE = "No Repeats";
+        db.begin({"ASSIGNMENT"}, 2000);
+        addNumbered(db, a, &Assignment::ASSIGNNUMBER, "ASS:NUMBER_KEY");
+        db.commit();
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_AddAssignment)->Unit(benchmark::kMicrosecond);
+
+// Changes through the integrity layer (version check, transaction, cascade check).
+void BM_ChangeAssignment(benchmark::State& state) {
+    Database& db = dataSet(10000);
+    Assignment a;
+    db.fetch("ASS:NUMBER_KEY", {std::int64_t{500}}, a);
+    int priority = 1;
+    for (auto _ : state) {
+        const Assignment original = a;
+        a.PRIORITY = static_cast<std::uint8_t>(1 + (priority++ % 9));
+        if (!changeRecord(db, a, original).ok()) {
+            state.SkipWithError("change failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_ChangeAssignment)->Unit(benchmark::kMicrosecond);
+
+// Bytes of the data file per 100 000 assignments (reported as a counter).
+void BM_FileSizePer100k(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    dataSet(rows);
+    const auto bytes = fs::file_size(benchRoot() + "/assign-" + std::to_string(rows) + "/TKODATA.DB");
+    for (auto _ : state) benchmark::DoNotOptimize(bytes);
+    state.counters["MB_per_100k"] = static_cast<double>(bytes) / 1e6 * 100000.0 / rows;
+}
+BENCHMARK(BM_FileSizePer100k)->Arg(100000)->Iterations(1);
+
+}  // namespace
+}  // namespace tko
+
+BENCHMARK_MAIN();

@@ -1,0 +1,322 @@
+// The keyed-table interface, run against the engine under test.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <tuple>
+
+#include <sqlite3.h>
+
+#include "data/Database.h"
+#include "platform/Date.h"
+#include "support/TestStore.h"
+
+namespace tko {
+namespace {
+
+using store::Direction;
+using store::KeyPosition;
+using store::ReadRequest;
+
+class StoreTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_source = test::freshSource(m_dir);
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+    }
+
+    Assignment addAssignment(int number, Date due, int priority, Date closed = 0,
+                             const std::string& person = "BEN") {
+        Assignment a;
+        a.ASSIGNNUMBER = number;
+        a.DUEDATE = due;
+        a.PRIORITY = static_cast<std::uint8_t>(priority);
+        a.CLOSEDATE = closed;
+        a.PERSON = person;
+        a.NAME = "Task " + std::to_string(number);
+        EXPECT_TRUE(m_db->add(a).ok());
+        return a;
+    }
+
+    // Reads the whole key in pages of `pageSize`, continuing after each page's last row.
+    std::vector<Assignment> readAllPaged(const std::string& key, Direction dir, int pageSize,
+                                         const store::Filter& filter = store::all()) {
+        ReadRequest request;
+        request.key = Assignment::def().key(key);
+        request.direction = dir;
+        request.limit = pageSize;
+        request.filter = filter;
+        std::vector<Assignment> all;
+        for (;;) {
+            std::vector<Assignment> page;
+            const Status s = m_db->read(request, page);
+            if (s.endOfRange()) break;
+            EXPECT_TRUE(s.ok()) << s.describe();
+            if (!s.ok()) break;
+            EXPECT_LE(static_cast<int>(page.size()), pageSize);
+            all.insert(all.end(), page.begin(), page.end());
+            const store::Row last = page.back().toRow();
+            request.from = KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos);
+        }
+        return all;
+    }
+
+    test::TempDir m_dir;
+    DataSource m_source;
+    std::unique_ptr<Database> m_db;
+};
+
+TEST_F(StoreTest, PagesAlongAKeyFollowTheKeyOrderBothWays) {
+    std::mt19937 random(7);
+    for (int i = 1; i <= 60; ++i)
+        addAssignment(i, 1000 + static_cast<int>(random() % 6), 1 + static_cast<int>(random() % 3));
+    auto forward = readAllPaged("ASS:DUEDATE_KEY", Direction::Forward, 7);
+    ASSERT_EQ(forward.size(), 60u);
+    auto order = [](const Assignment& a) { return std::make_tuple(a.DUEDATE, a.PRIORITY, a.rowPos); };
+    EXPECT_TRUE(std::is_sorted(forward.begin(), forward.end(),
+                               [&](const auto& a, const auto& b) { return order(a) < order(b); }));
+    auto backward = readAllPaged("ASS:DUEDATE_KEY", Direction::Backward, 5);
+    std::reverse(backward.begin(), backward.end());
+    ASSERT_EQ(backward.size(), forward.size());
+    for (size_t i = 0; i < forward.size(); ++i) EXPECT_EQ(backward[i].rowPos, forward[i].rowPos);
+}
+
+TEST_F(StoreTest, CloseDueDateKeyListsNewestConclusionFirstAndOpenOnesLast) {
+    addAssignment(1, 500, 1, 0);
+    addAssignment(2, 400, 1, 900);
+    addAssignment(3, 300, 1, 950);
+    addAssignment(4, 200, 1, 0);
+    addAssignment(5, 100, 1, 900);
+    const auto rows = readAllPaged("ASS:CLOSEDUEDATE_KEY", Direction::Forward, 2);
+    std::vector<int> numbers;
+    for (const auto& a : rows) numbers.push_back(a.ASSIGNNUMBER);
+    EXPECT_EQ(numbers, (std::vector<int>{3, 5, 2, 4, 1}));
+    const auto reversed = readAllPaged("ASS:CLOSEDUEDATE_KEY", Direction::Backward, 3);
+    numbers.clear();
+    for (const auto& a : reversed) numbers.push_back(a.ASSIGNNUMBER);
+    EXPECT_EQ(numbers, (std::vector<int>{1, 4, 2, 5, 3}));
+}
+
+TEST_F(StoreTest, DescendingSingleComponentKeyPutsHighestFirst) {
+    int n = 0;
+    for (int level : {0, 2, 1, 2}) {
+        User u;
+        u.USERNAME = "USER" + std::to_string(++n);
+        u.ACCESSLEVEL = static_cast<std::uint8_t>(level);
+        ASSERT_TRUE(m_db->add(u).ok());
+    }
+    ReadRequest request;
+    request.key = User::def().key("USE:ACCESLEVEL_KEY");
+    std::vector<User> users;
+    ASSERT_TRUE(m_db->read(request, users).ok());
+    std::vector<int> levels;
+    for (const auto& u : users) levels.push_back(u.ACCESSLEVEL);
+    EXPECT_EQ(levels, (std::vector<int>{2, 2, 1, 0}));
+}
+
+TEST_F(StoreTest, ReadingFromAKeyValueStartsAtThatValueInEitherDirection) {
+    for (int i = 1; i <= 10; ++i) addAssignment(i, 100 + i, 5);
+    ReadRequest request;
+    request.key = Assignment::def().key("ASS:DUEDATE_KEY");
+    request.from = KeyPosition::at({std::int64_t{105}});
+    request.limit = 3;
+    std::vector<Assignment> page;
+    ASSERT_TRUE(m_db->read(request, page).ok());
+    ASSERT_EQ(page.size(), 3u);
+    EXPECT_EQ(page[0].DUEDATE, 105);
+    EXPECT_EQ(page[2].DUEDATE, 107);
+
+    request.direction = Direction::Backward;
+    ASSERT_TRUE(m_db->read(request, page).ok());
+    ASSERT_EQ(page.size(), 3u);
+    EXPECT_EQ(page[0].DUEDATE, 105);  // the prefix itself is included
+    EXPECT_EQ(page[2].DUEDATE, 103);
+
+    request.direction = Direction::Forward;
+    request.from = KeyPosition::at({std::int64_t{111}});
+    EXPECT_EQ(m_db->read(request, page).code, store::kRecordNotAvailable);
+    EXPECT_TRUE(page.empty());
+}
+
+TEST_F(StoreTest, FiltersRunInsideTheQuery) {
+    addAssignment(1, 100, 1, 0, "BEN");
+    addAssignment(2, 101, 1, 0, "CARLA");
+    addAssignment(3, 102, 1, 50, "BEN");
+    addAssignment(4, 103, 1, 0, "ANNA");
+    Assignment byBen = addAssignment(5, 104, 1, 0, "ANNA");
+    byBen.USERNAME = "BEN";
+    ASSERT_TRUE(m_db->change(byBen).ok());
+
+    // The due-now selection of one user: open, and given to or by BEN.
+    const auto filter = store::allOf({store::eq("CLOSEDATE", 0),
+                                      store::anyOf({store::eq("PERSON", std::string("BEN")),
+                                                    store::eq("USERNAME", std::string("BEN"))})});
+    std::vector<int> numbers;
+    for (const auto& a : readAllPaged("ASS:DUEDATE_KEY", Direction::Forward, 1, filter))
+        numbers.push_back(a.ASSIGNNUMBER);
+    EXPECT_EQ(numbers, (std::vector<int>{1, 5}));
+
+    // EXISTS over another table: assignments that have a reminder.
+    Reminder r;
+    r.ASSIGNNUMBER = 2;
+    r.REMINDNUMBER = 1;
+    ASSERT_TRUE(m_db->add(r).ok());
+    numbers.clear();
+    for (const auto& a : readAllPaged("ASS:NUMBER_KEY", Direction::Forward, 10,
+                                      store::exists(Reminder::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}})))
+        numbers.push_back(a.ASSIGNNUMBER);
+    EXPECT_EQ(numbers, (std::vector<int>{2}));
+    std::int64_t count = 0;
+    ASSERT_TRUE(m_db->count<Assignment>(store::negate(store::eq("CLOSEDATE", 0)), count).ok());
+    EXPECT_EQ(count, 1);
+}
+
+TEST_F(StoreTest, EndOfRangeAndMissingRecordsHaveTheirCodes) {
+    ReadRequest request;
+    request.key = Assignment::def().key("ASS:NUMBER_KEY");
+    std::vector<Assignment> page;
+    EXPECT_EQ(m_db->read(request, page).code, store::kRecordNotAvailable);
+    Assignment a;
+    EXPECT_EQ(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{1}}, a).code, store::kRecordNotFound);
+    a.rowPos = 12345;
+    EXPECT_EQ(m_db->reread(a).code, store::kRecordNotFound);
+    EXPECT_EQ(m_db->remove(a).code, store::kRecordNotFound);
+    // The end of a range is not an error: the last-error record stays empty.
+    EXPECT_NE(m_db->lastError().code, store::kRecordNotAvailable);
+}
+
+TEST_F(StoreTest, UniqueKeysRefuseDuplicatesOnlyForTheWholeKey) {
+    Person p;
+    p.SHORTNAME = "DENTIST";
+    p.USER = "BEN";
+    p.PERSONNUMBER = 1;
+    ASSERT_TRUE(m_db->add(p).ok());
+    Person same = p;
+    same.PERSONNUMBER = 2;
+    const Status dup = m_db->add(same);
+    EXPECT_EQ(dup.code, store::kDuplicateKey);
+    EXPECT_EQ(m_db->lastError().code, store::kDuplicateKey);
+    same.USER = "CARLA";
+    EXPECT_TRUE(m_db->add(same).ok());
+    // A change into an existing key value is refused as well.
+    same.USER = "BEN";
+    EXPECT_EQ(m_db->change(same).code, store::kDuplicateKey);
+}
+
+TEST_F(StoreTest, TextsAreCutAtTheirWidthAndMemosAtTheirLimit) {
+    User u;
+    u.USERNAME = "ABCDEFGHIJKLMNO";  // 15 characters fit
+    ASSERT_TRUE(m_db->add(u).ok());
+    User fetched;
+    ASSERT_TRUE(m_db->fetch("USE:USERNAME_KEY", {u.USERNAME}, fetched).ok());
+    EXPECT_EQ(fetched.USERNAME, "ABCDEFGHIJKLMNO");
+
+    UserPref pref;
+    pref.USERNAME = "ABCDEFGHIJKLMNOP";  // the 16th character is cut
+    ASSERT_TRUE(m_db->add(pref).ok());
+    EXPECT_EQ(pref.USERNAME, "ABCDEFGHIJKLMNO");
+    UserPref back;
+    ASSERT_TRUE(m_db->fetch("USP:USERNAME_KEY", {std::string("ABCDEFGHIJKLMNO")}, back).ok());
+
+    Assignment a;
+    a.ASSIGNNUMBER = 1;
+    a.NAME = std::string(49, 'x') + "\xc3\xa9" + "yz";  // 52 characters, one of them two bytes
+    a.LOG = std::string(2500, 'L');
+    a.PERSON = "Trailing   ";
+    ASSERT_TRUE(m_db->add(a).ok());
+    Assignment stored;
+    ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{1}}, stored).ok());
+    EXPECT_EQ(stored.NAME, std::string(49, 'x') + "\xc3\xa9");
+    EXPECT_EQ(stored.LOG.size(), 2000u);
+    EXPECT_EQ(stored.PERSON, "Trailing");
+}
+
+TEST_F(StoreTest, AChangeOverANewerVersionIsRefusedAndWritesNothing) {
+    Assignment original = addAssignment(1, 100, 5);
+    Assignment mine = original, theirs = original;
+    theirs.NAME = "Their change";
+    ASSERT_TRUE(m_db->change(theirs).ok());
+    mine.NAME = "My change";
+    mine.PRIORITY = 1;
+    EXPECT_EQ(m_db->change(mine).code, store::kChangedByOther);
+    Assignment stored = original;
+    ASSERT_TRUE(m_db->reread(stored).ok());
+    EXPECT_EQ(stored.NAME, "Their change");
+    EXPECT_EQ(stored.PRIORITY, 5);
+    // After re-reading, the change goes through.
+    stored.PRIORITY = 2;
+    EXPECT_TRUE(m_db->change(stored).ok());
+}
+
+TEST_F(StoreTest, TransactionsRollBackAndNestAsSavepoints) {
+    ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+    addAssignment(1, 100, 1);
+    ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+    addAssignment(2, 100, 1);
+    ASSERT_TRUE(m_db->rollback().ok());  // only the inner add goes
+    ASSERT_TRUE(m_db->commit().ok());
+    std::int64_t n = 0;
+    ASSERT_TRUE(m_db->count<Assignment>(store::all(), n).ok());
+    EXPECT_EQ(n, 1);
+
+    ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+    addAssignment(3, 100, 1);
+    ASSERT_TRUE(m_db->rollback().ok());
+    ASSERT_TRUE(m_db->count<Assignment>(store::all(), n).ok());
+    EXPECT_EQ(n, 1);
+    EXPECT_FALSE(m_db->commit().ok());  // nothing to commit
+}
+
+TEST_F(StoreTest, PackKeepsEveryRow) {
+    for (int i = 1; i <= 30; ++i) addAssignment(i, 100, 1);
+    std::vector<Assignment> rows;
+    ASSERT_TRUE(m_db->readAll("ASS:NUMBER_KEY", store::all(), rows).ok());
+    for (size_t i = 0; i < rows.size(); i += 2) ASSERT_TRUE(m_db->remove(rows[i]).ok());
+    ASSERT_TRUE(m_db->engine().pack().ok());
+    std::int64_t n = 0;
+    ASSERT_TRUE(m_db->count<Assignment>(store::all(), n).ok());
+    EXPECT_EQ(n, 15);
+}
+
+TEST_F(StoreTest, BackupIsACompleteCopyThatOpensOnItsOwn) {
+    if (test::usingServer()) GTEST_SKIP() << "server backups are made with the server's tools";
+    for (int i = 1; i <= 25; ++i) addAssignment(i, 100 + i, 1);
+    User u;
+    u.USERNAME = "BEN";
+    ASSERT_TRUE(m_db->add(u).ok());
+    test::TempDir copy;
+    ASSERT_TRUE(m_db->engine().backup(copy.file("TKODATA.DB"), copy.file("USERS.DB")).ok());
+    EXPECT_FALSE(std::filesystem::exists(copy.file("TKODATA.DB.tmp")));
+    auto restored = test::openStation(DataSource{copy.path(), {}});
+    ASSERT_TRUE(restored);
+    std::int64_t n = 0;
+    ASSERT_TRUE(restored->count<Assignment>(store::all(), n).ok());
+    EXPECT_EQ(n, 25);
+    User back;
+    EXPECT_TRUE(restored->fetch("USE:USERNAME_KEY", {std::string("BEN")}, back).ok());
+    std::vector<std::string> problems;
+    ASSERT_TRUE(restored->check(problems).ok());
+    EXPECT_TRUE(problems.empty());
+}
+
+TEST_F(StoreTest, CheckReportsAMissingKey) {
+    if (test::usingServer()) GTEST_SKIP() << "the damaged file is an SQLite file";
+    std::vector<std::string> problems;
+    ASSERT_TRUE(m_db->check(problems).ok());
+    EXPECT_TRUE(problems.empty());
+    m_db.reset();
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(m_dir.file("TKODATA.DB").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "DROP INDEX ASS_DUEDATE_KEY", nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(raw);
+    m_db = test::openStation(m_source);
+    ASSERT_TRUE(m_db);
+    ASSERT_TRUE(m_db->check(problems).ok());
+    ASSERT_EQ(problems.size(), 1u);
+    EXPECT_EQ(problems[0], "ASSIGNMENT: key ASS:DUEDATE_KEY is missing");
+}
+
+}  // namespace
+}  // namespace tko
