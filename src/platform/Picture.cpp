@@ -390,7 +390,7 @@ QString localizePicture(QStringView picture, const LocaleFormat& locale, std::ui
     QStringView body = picture;
     while (!body.isEmpty() && body.back() == QLatin1Char(' ')) body.chop(1);
     if (body.startsWith(QLatin1Char('@'))) body = body.mid(1);
-    const QString unchanged = (QLatin1Char('@') + body.toString()).left(64);
+    const QString unchanged = QString(QLatin1Char('@') + body.toString()).left(64);
     if (body.isEmpty()) return unchanged;
     const QChar letter = body.at(0).toUpper();
     qsizetype pos = 1;

@@ -89,7 +89,8 @@ const IniFile::Section* IniFile::find(QStringView section) const {
     return nullptr;
 }
 
-QString IniFile::value(QStringView section, QStringView key, const QString& defaultValue) const {
+QString IniFile::value(const QString& section, const QString& key,
+                       const QString& defaultValue) const {
     if (const Section* found = find(section)) {
         for (const Entry& entry : found->entries)
             if (sameName(entry.key, key)) return entry.value;

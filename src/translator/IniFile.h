@@ -20,7 +20,7 @@ public:
     bool save(const QString& path) const;
 
     // The value of key in section, or `defaultValue` when absent.
-    QString value(QStringView section, QStringView key, const QString& defaultValue) const;
+    QString value(const QString& section, const QString& key, const QString& defaultValue) const;
     // Sets (or adds) key in section. Values with leading or trailing blanks
     // are written in double quotes so that they read back unchanged.
     void setValue(const QString& section, const QString& key, const QString& value);
