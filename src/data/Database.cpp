@@ -1,5 +1,6 @@
 #include "data/Database.h"
 
+#include "platform/store/PgEngine.h"
 #include "platform/store/SqliteEngine.h"
 
 namespace tko {
@@ -10,16 +11,26 @@ std::string LastError::describe() const {
     return text + " (" + std::to_string(code) + ")";
 }
 
-std::unique_ptr<Database> Database::open(const DataSource& source, bool create, Status& status,
-                                         int lockTimeoutMs) {
+std::unique_ptr<store::Engine> Database::openEngine(const DataSource& source, bool create,
+                                                   Status& status, int lockTimeoutMs) {
     if (!source.serverInfo.empty()) {
-        status = Status::error(store::kFileNotFound, "This program was built without a server engine");
-        return nullptr;
+        // A server named in the settings: the tables live there, the data
+        // directory keeps only the settings.
+        store::PgOptions options;
+        options.create = create;
+        options.tables = allTables();
+        options.lockTimeoutMs = lockTimeoutMs;
+        return store::PgEngine::open(source.serverInfo, options, status);
     }
     store::SqliteOptions options;
     options.create = create;
     options.busyTimeoutMs = lockTimeoutMs;
-    auto engine = store::SqliteEngine::open(source.directory, options, status);
+    return store::SqliteEngine::open(source.directory, options, status);
+}
+
+std::unique_ptr<Database> Database::open(const DataSource& source, bool create, Status& status,
+                                         int lockTimeoutMs) {
+    auto engine = openEngine(source, create, status, lockTimeoutMs);
     if (!engine) return nullptr;
     auto db = std::make_unique<Database>(std::move(engine));
     if (create) {

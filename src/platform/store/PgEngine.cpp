@@ -65,7 +65,7 @@ bool storableText(const std::string& text) {
         } else {
             return false;
         }
-        if (i + extra >= text.size() + (extra ? 0 : 1) && i + extra > text.size() - 1) return false;
+        if (i + extra >= text.size()) return false;  // cut off at the end
         for (size_t k = 1; k <= extra; ++k) {
             const auto cc = static_cast<unsigned char>(text[i + k]);
             if ((cc & 0xC0) != 0x80) return false;

@@ -1,0 +1,412 @@
+// Behaviour of the server engine that the engine-neutral store tests cannot
+// see: key order equal to the embedded engine's, table locks and lock
+// time-outs between stations, statement failures inside a transaction, a lost
+// connection, bad text, the bulk path, the backup files and the key check.
+// Needs a test server: TKO_TEST_PG (scripts/run-tests.sh provides one).
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+
+#include "data/Database.h"
+#include "platform/store/PgEngine.h"
+#include "platform/store/SqliteEngine.h"
+#include "support/TestStore.h"
+
+namespace tko {
+namespace {
+
+using namespace store;
+
+std::string serverInfo() {
+    const char* info = std::getenv("TKO_TEST_PG");
+    return info ? info : "";
+}
+
+// Runs SQL on the test server outside any engine.
+void adminExec(const std::string& sql) {
+    PGconn* conn = PQconnectdb(serverInfo().c_str());
+    PGresult* result = PQexec(conn, sql.c_str());
+    const ExecStatusType st = PQresultStatus(result);
+    EXPECT_TRUE(st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) << sql << ": " << PQerrorMessage(conn);
+    PQclear(result);
+    PQfinish(conn);
+}
+
+class PgEngineTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (serverInfo().empty()) GTEST_FAIL() << "TKO_TEST_PG is not set (run scripts/run-tests.sh)";
+        // freshSource empties the server only when the server engine is under test.
+        setenv("TKO_TEST_ENGINE", "postgres", 1);
+        source = test::freshSource(dir);
+        a = openServer();
+        b = openServer();
+        ASSERT_TRUE(a && b);
+    }
+
+    std::unique_ptr<PgEngine> openServer(int lockTimeoutMs = 10000) {
+        PgOptions options;
+        options.tables = allTables();
+        options.lockTimeoutMs = lockTimeoutMs;
+        Status status;
+        auto engine = PgEngine::open(source.serverInfo, options, status);
+        EXPECT_TRUE(engine) << status.describe();
+        return engine;
+    }
+
+    static Row assignment(int number, int due, const std::string& name, int close = 0, int priority = 5) {
+        Assignment a;
+        a.ASSIGNNUMBER = number;
+        a.DUEDATE = due;
+        a.NAME = name;
+        a.PERSON = name;
+        a.CLOSEDATE = close;
+        a.PRIORITY = static_cast<std::uint8_t>(priority);
+        return a.toRow();
+    }
+
+    static std::vector<Row> readAll(Engine& engine, const TableDef& table, const KeyDef* key,
+                                    Direction direction = Direction::Forward) {
+        std::vector<Row> all, page;
+        ReadRequest request;
+        request.key = key;
+        request.direction = direction;
+        request.limit = 7;  // several pages, so that continuing is exercised too
+        for (;;) {
+            Status s = engine.read(table, request, page);
+            if (s.endOfRange()) break;
+            EXPECT_TRUE(s.ok()) << s.describe();
+            if (!s.ok()) break;
+            all.insert(all.end(), page.begin(), page.end());
+            request.from = key ? KeyPosition::continuing(keyValuesOf(*key, page.back()), page.back().pos)
+                               : KeyPosition{{}, page.back().pos};
+        }
+        return all;
+    }
+
+    test::TempDir dir;
+    DataSource source;
+    std::unique_ptr<PgEngine> a, b;
+    const TableDef& ass = Assignment::def();
+};
+
+// ---- opening -----------------------------------------------------------------
+
+TEST_F(PgEngineTest, OpenReportsUnreachableServerAndMissingTables) {
+    PgOptions options;
+    options.tables = allTables();
+    Status status;
+    EXPECT_FALSE(PgEngine::open("host=/nonexistent-socket-dir dbname=x connect_timeout=2", options, status));
+    EXPECT_EQ(status.code, kEngineError);
+    EXPECT_NE(status.describe().find("Cannot connect to the database server"), std::string::npos)
+        << status.describe();
+
+    // A schema without the tables: not silently created when create is off.
+    adminExec("CREATE SCHEMA IF NOT EXISTS tko_empty");
+    EXPECT_FALSE(PgEngine::open(source.serverInfo + " options='-csearch_path=tko_empty'", options, status));
+    EXPECT_EQ(status.code, kFileNotFound) << status.describe();
+    adminExec("DROP SCHEMA tko_empty CASCADE");
+}
+
+// ---- key order equal to the embedded engine's ----------------------------------
+
+TEST_F(PgEngineTest, EveryKeyOrdersRowsAsTheEmbeddedEngineDoes) {
+    Status status;
+    SqliteOptions fileOptions;
+    fileOptions.create = true;
+    auto files = SqliteEngine::open(dir.path(), fileOptions, status);
+    ASSERT_TRUE(files) << status.describe();
+    ASSERT_TRUE(files->createTables(allTables()).ok());
+    // Case, accents, blanks, equal keys and descending components.
+    const std::vector<std::string> names = {"beta", "Beta", "alpha", "Zed", "élan", "", "a b", "ab", "alpha"};
+    int number = 1;
+    for (const std::string& name : names) {
+        for (int close : {0, 40000, 39000}) {
+            Row r1 = assignment(number, 40000 + number % 3, name, close, number % 4);
+            Row r2 = r1;
+            ASSERT_TRUE(a->add(ass, r1).ok());
+            ASSERT_TRUE(files->add(ass, r2).ok());
+            ++number;
+        }
+    }
+    for (const KeyDef& key : ass.keys) {
+        for (Direction dir : {Direction::Forward, Direction::Backward}) {
+            std::vector<Row> server = readAll(*a, ass, &key, dir);
+            std::vector<Row> local = readAll(*files, ass, &key, dir);
+            ASSERT_EQ(server.size(), local.size()) << key.label;
+            for (size_t i = 0; i < server.size(); ++i)
+                EXPECT_EQ(server[i].values, local[i].values) << key.label << " row " << i;
+        }
+    }
+}
+
+// ---- transactions between stations ----------------------------------------------
+
+TEST_F(PgEngineTest, BeginWaitsForAnotherWriterOfTheSameTableOnly) {
+    ASSERT_TRUE(a->begin({"ASSIGNMENT", "REMINDER"}, 2000).ok());
+    const auto started = std::chrono::steady_clock::now();
+    Status s = b->begin({"REMINDER"}, 300);
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_EQ(s.code, kFileLocked) << s.describe();
+    EXPECT_GE(waited, std::chrono::milliseconds(250));
+    EXPECT_LT(waited, std::chrono::milliseconds(3000));
+    EXPECT_EQ(b->transactionDepth(), 0);
+
+    // Another table can be written; the locked one can still be read.
+    ASSERT_TRUE(b->begin({"PEOPLE"}, 300).ok());
+    std::int64_t n = -1;
+    EXPECT_TRUE(b->count(ass, all(), n).ok());
+    EXPECT_TRUE(b->commit().ok());
+
+    // Once the first station is done, the second gets its transaction.
+    ASSERT_TRUE(a->commit().ok());
+    EXPECT_TRUE(b->begin({"REMINDER"}, 300).ok());
+    EXPECT_TRUE(b->rollback().ok());
+}
+
+TEST_F(PgEngineTest, WriteOutsideTransactionGivesUpAfterTheLockTimeout) {
+    auto impatient = openServer(200);
+    Row row = assignment(1, 40000, "x");
+    ASSERT_TRUE(a->add(ass, row).ok());
+    ASSERT_TRUE(a->begin({"ASSIGNMENT"}, 2000).ok());
+    Row theirs;
+    ASSERT_TRUE(impatient->reread(ass, row.pos, theirs).ok());
+    std::get<std::string>(theirs.values[2]) = "theirs";
+    EXPECT_EQ(impatient->change(ass, theirs).code, kFileLocked);
+    ASSERT_TRUE(a->rollback().ok());
+    EXPECT_TRUE(impatient->change(ass, theirs).ok());
+}
+
+TEST_F(PgEngineTest, UnknownTableInBeginIsRefused) {
+    Status s = a->begin({"ASSIGNMENT", "NOSUCHTABLE"}, 100);
+    EXPECT_EQ(s.code, kInvalidArgument);
+    EXPECT_NE(s.text.find("NOSUCHTABLE"), std::string::npos);
+    EXPECT_EQ(a->transactionDepth(), 0);
+}
+
+TEST_F(PgEngineTest, VersionCheckRefusesAStaleChange) {
+    Row row = assignment(1, 40000, "first");
+    ASSERT_TRUE(a->add(ass, row).ok());
+    Row mine, theirs;
+    ASSERT_TRUE(a->reread(ass, row.pos, mine).ok());
+    ASSERT_TRUE(b->reread(ass, row.pos, theirs).ok());
+    std::get<std::string>(theirs.values[2]) = "theirs";
+    ASSERT_TRUE(b->change(ass, theirs).ok());
+    EXPECT_EQ(theirs.version, 2);
+    std::get<std::string>(mine.values[2]) = "mine";
+    EXPECT_EQ(a->change(ass, mine).code, kChangedByOther);
+    Row stored;
+    ASSERT_TRUE(a->reread(ass, row.pos, stored).ok());
+    EXPECT_EQ(std::get<std::string>(stored.values[2]), "theirs");
+}
+
+// ---- failures inside a transaction -----------------------------------------------
+
+TEST_F(PgEngineTest, DuplicateInsideTransactionUndoesOnlyThatStatement) {
+    ASSERT_TRUE(a->begin({"ASSIGNMENT"}, 2000).ok());
+    Row first = assignment(7, 40000, "first");
+    ASSERT_TRUE(a->add(ass, first).ok());
+    Row duplicate = assignment(7, 40001, "duplicate");
+    Status s = a->add(ass, duplicate);
+    EXPECT_EQ(s.code, kDuplicateKey);
+    EXPECT_EQ(s.engineCode, 23505);
+    EXPECT_NE(s.engineText.find("ASS_NUMBER_KEY"), std::string::npos) << s.engineText;
+    // The numbering helper's next attempt goes through in the same transaction.
+    Row next = assignment(8, 40001, "next");
+    ASSERT_TRUE(a->add(ass, next).ok());
+    ASSERT_TRUE(a->commit().ok());
+    std::int64_t n = 0;
+    ASSERT_TRUE(b->count(ass, all(), n).ok());
+    EXPECT_EQ(n, 2);
+}
+
+TEST_F(PgEngineTest, CommitOfAFailedTransactionIsReportedAsAFailure) {
+    // A table the server does not have: the read fails and poisons the
+    // transaction on the server side.
+    TableDef ghost = ass;
+    ghost.label = "NOTCREATED";
+    ASSERT_TRUE(a->begin({"ASSIGNMENT"}, 2000).ok());
+    Row row = assignment(1, 40000, "lost");
+    ASSERT_TRUE(a->add(ass, row).ok());
+    Row out;
+    EXPECT_FALSE(a->reread(ghost, 1, out).ok());
+    Status s = a->commit();
+    EXPECT_EQ(s.code, kTransactionError) << s.describe();
+    EXPECT_EQ(a->transactionDepth(), 0);
+    std::int64_t n = -1;
+    ASSERT_TRUE(b->count(ass, all(), n).ok());
+    EXPECT_EQ(n, 0);
+}
+
+TEST_F(PgEngineTest, InnerRollbackKeepsTheOuterWrites) {
+    ASSERT_TRUE(a->begin({"ASSIGNMENT"}, 2000).ok());
+    Row outer = assignment(1, 40000, "outer");
+    ASSERT_TRUE(a->add(ass, outer).ok());
+    ASSERT_TRUE(a->begin({"REMINDER"}, 2000).ok());
+    EXPECT_EQ(a->transactionDepth(), 2);
+    Row inner = assignment(2, 40000, "inner");
+    ASSERT_TRUE(a->add(ass, inner).ok());
+    ASSERT_TRUE(a->rollback().ok());
+    ASSERT_TRUE(a->commit().ok());
+    std::vector<Row> rows = readAll(*b, ass, nullptr);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(std::get<std::string>(rows[0].values[2]), "outer");
+}
+
+TEST_F(PgEngineTest, TextTheServerCannotStoreIsRefusedClearly) {
+    ASSERT_TRUE(a->begin({"ASSIGNMENT"}, 2000).ok());
+    Row cut = assignment(1, 40000, std::string("before\0after", 12));
+    Status s = a->add(ass, cut);
+    EXPECT_EQ(s.code, kInvalidArgument);
+    EXPECT_NE(s.text.find("NUL"), std::string::npos);
+    Row invalid = assignment(2, 40000, "bad \xC3( utf8");
+    EXPECT_EQ(a->add(ass, invalid).code, kInvalidArgument);
+    Row truncatedSequence = assignment(3, 40000, "ends in \xE2\x82");
+    EXPECT_EQ(a->add(ass, truncatedSequence).code, kInvalidArgument);
+    Row fine = assignment(4, 40000, "fine \xE2\x82\xAC");
+    EXPECT_TRUE(a->add(ass, fine).ok());
+    EXPECT_TRUE(a->commit().ok());
+    std::vector<Row> rows = readAll(*b, ass, nullptr);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(std::get<std::string>(rows[0].values[2]), "fine \xE2\x82\xAC");
+}
+
+// ---- a server that goes away --------------------------------------------------------
+
+TEST_F(PgEngineTest, LostConnectionMidTransactionLeavesTheDataAsItWas) {
+    Row row = assignment(1, 40000, "before");
+    ASSERT_TRUE(a->add(ass, row).ok());
+    ASSERT_TRUE(a->begin({"ASSIGNMENT", "REMINDER"}, 2000).ok());
+    Row changed = row;
+    std::get<std::string>(changed.values[2]) = "after";
+    ASSERT_TRUE(a->change(ass, changed).ok());
+    Row extra = assignment(2, 40000, "extra");
+    ASSERT_TRUE(a->add(ass, extra).ok());
+
+    adminExec("SELECT pg_terminate_backend(" + std::to_string(a->backendPid()) + ", 5000)");
+
+    Row another = assignment(3, 40000, "another");
+    Status s = a->add(ass, another);
+    EXPECT_EQ(s.code, kEngineError);
+    EXPECT_NE(s.describe().find("connection to the database server was lost"), std::string::npos)
+        << s.describe();
+    // Until the transaction is ended nothing else is attempted on its behalf.
+    EXPECT_FALSE(a->commit().ok());
+    EXPECT_EQ(a->transactionDepth(), 0);
+
+    Row stored;
+    ASSERT_TRUE(b->reread(ass, row.pos, stored).ok());
+    EXPECT_EQ(std::get<std::string>(stored.values[2]), "before");
+    std::int64_t n = 0;
+    ASSERT_TRUE(b->count(ass, all(), n).ok());
+    EXPECT_EQ(n, 1);
+
+    // Outside a transaction the station connects again by itself.
+    ASSERT_TRUE(a->reread(ass, row.pos, stored).ok()) << "reconnect";
+    EXPECT_EQ(std::get<std::string>(stored.values[2]), "before");
+}
+
+TEST_F(PgEngineTest, RollbackAfterALostConnectionIsClean) {
+    ASSERT_TRUE(a->begin({"ASSIGNMENT"}, 2000).ok());
+    ASSERT_TRUE(a->begin({"REMINDER"}, 2000).ok());
+    Row row = assignment(1, 40000, "never");
+    ASSERT_TRUE(a->add(ass, row).ok());
+    adminExec("SELECT pg_terminate_backend(" + std::to_string(a->backendPid()) + ", 5000)");
+    Row out;
+    EXPECT_EQ(a->reread(ass, row.pos, out).code, kEngineError);
+    EXPECT_TRUE(a->rollback().ok());
+    EXPECT_TRUE(a->rollback().ok());
+    EXPECT_EQ(a->transactionDepth(), 0);
+    std::int64_t n = -1;
+    ASSERT_TRUE(a->count(ass, all(), n).ok());
+    EXPECT_EQ(n, 0);
+}
+
+// ---- bulk path, backup, pack, check ----------------------------------------------------
+
+TEST_F(PgEngineTest, BulkAddKeepsControlCharactersAndIsAllOrNothing) {
+    const TableDef& people = Person::def();
+    Person p;
+    p.SHORTNAME = "tab\there";
+    p.PERSONNUMBER = 1;
+    p.COMMENTS = "line\r\nback\\slash\\n not a newline";
+    Person q = p;
+    q.SHORTNAME = "other";
+    q.PERSONNUMBER = 2;
+    ASSERT_TRUE(a->bulkAdd(people, {p.toRow(), q.toRow()}).ok());
+    std::vector<Row> rows = readAll(*b, people, people.key("PEO:PERSONNUMBER_KEY"));
+    ASSERT_EQ(rows.size(), 2u);
+    Person back;
+    back.fromRow(rows[0]);
+    EXPECT_EQ(back.SHORTNAME, p.SHORTNAME);
+    EXPECT_EQ(back.COMMENTS, p.COMMENTS);
+
+    // A duplicate person number in the batch: none of the batch is stored,
+    // and the surrounding transaction goes on.
+    Person r = p;
+    r.SHORTNAME = "third";
+    r.PERSONNUMBER = 3;
+    ASSERT_TRUE(a->begin({"PEOPLE"}, 2000).ok());
+    EXPECT_EQ(a->bulkAdd(people, {r.toRow(), q.toRow()}).code, kDuplicateKey);
+    EXPECT_TRUE(a->bulkAdd(people, {r.toRow()}).ok());
+    ASSERT_TRUE(a->commit().ok());
+    EXPECT_EQ(readAll(*b, people, nullptr).size(), 3u);
+}
+
+TEST_F(PgEngineTest, BackupWritesDatabaseFilesTheEmbeddedEngineOpens) {
+    Row row = assignment(1, 40000, "kept");
+    std::get<std::string>(row.values[ass.fieldIndex("LOG")]) = "Created\r";
+    ASSERT_TRUE(a->add(ass, row).ok());
+    User u;
+    u.USERNAME = "ADMIN";
+    Row userRow = u.toRow();
+    ASSERT_TRUE(a->add(User::def(), userRow).ok());
+
+    ASSERT_TRUE(a->backup(dir.file("TKODATA.BAK"), dir.file("USERS.BAK")).ok());
+    SqliteOptions fileOptions;
+    fileOptions.dataName = "TKODATA.BAK";
+    fileOptions.usersName = "USERS.BAK";
+    Status status;
+    auto files = SqliteEngine::open(dir.path(), fileOptions, status);
+    ASSERT_TRUE(files) << status.describe();
+    std::vector<Row> rows = readAll(*files, ass, nullptr);
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].values, row.values);
+    EXPECT_EQ(readAll(*files, User::def(), nullptr).size(), 1u);
+    EXPECT_FALSE(std::filesystem::exists(dir.file("TKODATA.BAK.tmp")));
+
+    // Inside a transaction a backup is refused and the old one stays.
+    ASSERT_TRUE(a->begin({}, 100).ok());
+    EXPECT_EQ(a->backup(dir.file("TKODATA.BAK"), dir.file("USERS.BAK")).code, kTransactionError);
+    EXPECT_TRUE(a->rollback().ok());
+    EXPECT_TRUE(std::filesystem::exists(dir.file("TKODATA.BAK")));
+}
+
+TEST_F(PgEngineTest, PackRunsOutsideTransactionsOnly) {
+    EXPECT_TRUE(a->pack().ok());
+    ASSERT_TRUE(a->begin({}, 100).ok());
+    EXPECT_EQ(a->pack().code, kTransactionError);
+    EXPECT_TRUE(a->rollback().ok());
+}
+
+TEST_F(PgEngineTest, CheckFindsAMissingKeyAndAWrongCollation) {
+    std::vector<std::string> problems;
+    ASSERT_TRUE(a->verifyTable(ass, problems).ok());
+    ASSERT_TRUE(a->verifyStorage(problems).ok());
+    EXPECT_TRUE(problems.empty()) << problems.front();
+
+    adminExec("DROP INDEX \"ASS_DUEDATE_KEY\"; "
+              "ALTER TABLE \"ASSIGNMENT\" ALTER COLUMN \"PERSON\" TYPE TEXT COLLATE \"POSIX\"");
+    // Let the next fresh store rebuild the tables.
+    adminExec("COMMENT ON SCHEMA users IS 'changed by a test'");
+    ASSERT_TRUE(a->verifyTable(ass, problems).ok());
+    ASSERT_EQ(problems.size(), 2u);
+    EXPECT_NE(problems[0].find("PERSON has collation POSIX"), std::string::npos) << problems[0];
+    EXPECT_NE(problems[1].find("ASS:DUEDATE_KEY is missing"), std::string::npos) << problems[1];
+}
+
+}  // namespace
+}  // namespace tko
