@@ -95,9 +95,10 @@ struct LibraryState {
 
     // The translation table, one hash per entry type code (index code - 1).
     std::array<QHash<QString, Translation>, kEntryTypeCount> table;
-    // The Not-Found table in order of arrival, with a set against duplicates.
+    // The Not-Found table in order of arrival, with a set of texts per entry
+    // type against duplicates.
     std::vector<NotFoundEntry> notFound;
-    QSet<QString> notFoundKeys;
+    std::array<QSet<QString>, kEntryTypeCount> notFoundKeys;
 
     QPointer<QWidget> window;
     int windowKind = kPlainWindow;

@@ -83,7 +83,7 @@ QString entryTypeName(EntryType type) {
 void LibraryState::freeTables() {
     for (auto& hash : table) hash.clear();
     notFound.clear();
-    notFoundKeys.clear();
+    for (auto& keys : notFoundKeys) keys.clear();
 }
 
 LibraryState& state() {
@@ -118,14 +118,11 @@ bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result) 
     const auto& table = s.table[static_cast<int>(type) - 1];
     const auto found = table.constFind(key);
     if (found == table.constEnd()) {
-        const QString typeName = entryTypeName(type);
-        QString nfKey = typeName;
-        nfKey += QChar(0x1f);
-        nfKey += key;
-        if (!s.notFoundKeys.contains(nfKey)) {
+        QSet<QString>& known = s.notFoundKeys[static_cast<int>(type) - 1];
+        if (!known.contains(key)) {
             try {
-                s.notFound.push_back(NotFoundEntry{key, hotKey, typeName});
-                s.notFoundKeys.insert(nfKey);
+                s.notFound.push_back(NotFoundEntry{key, hotKey, entryTypeName(type)});
+                known.insert(key);
             } catch (const std::bad_alloc&) {
                 s.code = kCannotAddNotFound;
             }
