@@ -28,6 +28,7 @@ struct KeySpec {
     const char* label;
     bool unique;
     std::initializer_list<const char*> components;
+    bool auxiliary = false;
 };
 
 TableDef makeTable(const char* label, const char* prefix, const char* storedName,
@@ -35,7 +36,7 @@ TableDef makeTable(const char* label, const char* prefix, const char* storedName
                    std::initializer_list<KeySpec> keys) {
     TableDef def{label, prefix, storedName, file, std::move(fields), {}};
     for (const KeySpec& spec : keys) {
-        KeyDef key{spec.label, {}, spec.unique};
+        KeyDef key{spec.label, {}, spec.unique, spec.auxiliary};
         for (const char* name : spec.components) {
             const bool descending = name[0] == '-';
             const int index = def.fieldIndex(descending ? name + 1 : name);
@@ -134,7 +135,11 @@ TKO_DEFINE_TABLE(Assignment, TKO_ASSIGNMENT_FIELDS, "ASSIGNMENT", "ASS", "ASSIGN
                   {"ASS:PERSPRASSIGN_KEY", false, {"PERSON", "PRIORITY", "ASSIGNEDDATE"}},
                   {"ASS:CONCLPRIORITY_KEY", false, {"CLOSEDATE", "PRIORITY"}},
                   {"ASS:PERSCONCLPRIORITY_KEY", false, {"PERSON", "CLOSEDATE", "PRIORITY"}},
-                  {"ASS:PERSNUMDUEDATE_KEY", false, {"PERSONNUMBER", "DUEDATE", "PRIORITY"}}})
+                  {"ASS:PERSNUMDUEDATE_KEY", false, {"PERSONNUMBER", "DUEDATE", "PRIORITY"}},
+                  // Auxiliary: with PERSONDATE_KEY and PERSONPRIORITY_KEY these let
+                  // "given to or by a user" lists read just that user's rows.
+                  {"ASS:USERDATE_KEY", false, {"USERNAME", "DUEDATE", "PRIORITY"}, true},
+                  {"ASS:USERPRIORITY_KEY", false, {"USERNAME", "PRIORITY", "DUEDATE"}, true}})
 
 TKO_DEFINE_TABLE(Person, TKO_PEOPLE_FIELDS, "PEOPLE", "PEO", "PEOPLE", Data,
                  {{"PEO:SHORT_KEY", false, {"SHORTNAME"}},

@@ -173,6 +173,35 @@ TEST_F(StoreTest, FiltersRunInsideTheQuery) {
     EXPECT_EQ(count, 1);
 }
 
+TEST_F(StoreTest, AnEitherOrFilterReadsLikeTheSingleScanInBothDirections) {
+    // "Given to or by BEN" is read as two index ranges merged; the pages must be
+    // exactly those of a plain scan, with self-given rows listed once.
+    std::mt19937 random(11);
+    const char* names[] = {"BEN", "CARLA", "ANNA"};
+    for (int i = 1; i <= 80; ++i) {
+        Assignment a = addAssignment(i, 200 + static_cast<int>(random() % 5), 1 + static_cast<int>(random() % 2),
+                                     random() % 4 == 0 ? 300 : 0, names[random() % 3]);
+        a.USERNAME = names[random() % 3];
+        ASSERT_TRUE(m_db->change(a).ok());
+    }
+    const auto filter = store::allOf({store::eq("CLOSEDATE", 0),
+                                      store::anyOf({store::eq("PERSON", std::string("BEN")),
+                                                    store::eq("USERNAME", std::string("BEN"))})});
+    for (const char* key : {"ASS:DUEDATE_KEY", "ASS:PRIORITY_KEY"}) {
+        std::vector<Assignment> all;
+        ASSERT_TRUE(m_db->readAll(key, store::all(), all).ok());
+        std::vector<std::int64_t> expected;
+        for (const auto& a : all)
+            if (a.CLOSEDATE == 0 && (a.PERSON == "BEN" || a.USERNAME == "BEN")) expected.push_back(a.rowPos);
+        for (Direction dir : {Direction::Forward, Direction::Backward}) {
+            std::vector<std::int64_t> got;
+            for (const auto& a : readAllPaged(key, dir, 4, filter)) got.push_back(a.rowPos);
+            if (dir == Direction::Backward) std::reverse(got.begin(), got.end());
+            EXPECT_EQ(got, expected) << key;
+        }
+    }
+}
+
 TEST_F(StoreTest, EndOfRangeAndMissingRecordsHaveTheirCodes) {
     ReadRequest request;
     request.key = Assignment::def().key("ASS:NUMBER_KEY");

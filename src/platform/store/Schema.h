@@ -34,6 +34,9 @@ struct KeyDef {
     std::string label;  // "ASS:DUEDATE_KEY"
     std::vector<KeyComponent> components;
     bool unique = false;
+    // An index the program adds for speed beyond the data model's keys (for
+    // example per-user reading of assignments); created and checked like a key.
+    bool auxiliary = false;
 
     // Index name in the database: the label with ':' replaced by '_'.
     std::string sqlName() const;

@@ -1,5 +1,7 @@
 #include "platform/store/SqlBuilder.h"
 
+#include <functional>
+
 namespace tko::store {
 
 std::vector<Value> keyValuesOf(const KeyDef& key, const Row& row) {
@@ -134,43 +136,109 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias,
     }
 }
 
-std::string SqlBuilder::orderBy(const TableDef& table, const KeyDef* key, Direction dir) const {
+std::string SqlBuilder::orderBy(const TableDef& table, const KeyDef* key, Direction dir,
+                                const std::string& alias) const {
     const bool forward = dir == Direction::Forward;
     std::string sql = " ORDER BY ";
     if (key) {
         for (const KeyComponent& c : key->components) {
             const bool asc = forward != c.descending;
-            sql += "t." + quoted(table.fields[static_cast<size_t>(c.field)].name) +
+            sql += alias + quoted(table.fields[static_cast<size_t>(c.field)].name) +
                    (asc ? " ASC, " : " DESC, ");
         }
     }
-    sql += "t." + quoted(kRowIdColumn) + (forward ? " ASC" : " DESC");
+    sql += alias + quoted(kRowIdColumn) + (forward ? " ASC" : " DESC");
     return sql;
 }
+
+namespace {
+
+// One arm of a page query: the index it reads and the filter it applies.
+struct Arm {
+    const KeyDef* key;
+    Filter filter;
+};
+
+// A key that is `field` followed by exactly the components of `key`.
+const KeyDef* keyLeadingWith(const TableDef& table, int field, const KeyDef& key) {
+    for (const KeyDef& k : table.keys) {
+        if (k.components.size() != key.components.size() + 1) continue;
+        if (k.components[0].field != field) continue;
+        bool same = true;
+        for (size_t i = 0; i < key.components.size() && same; ++i)
+            same = k.components[i + 1].field == key.components[i].field &&
+                   k.components[i + 1].descending == key.components[i].descending;
+        if (same) return &k;
+    }
+    return nullptr;
+}
+
+// A filter "... AND (a = x OR b = y) AND ..." along a key K can be read as the
+// merge of one index range per alternative when keys (a, K...) and (b, K...)
+// exist: each arm then visits only rows of its own value instead of scanning
+// the whole key. Otherwise the page is one arm along K.
+std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
+    std::vector<Arm> single{{request.key, request.filter}};
+    if (!request.key) return single;
+    const Filter* alternatives = nullptr;
+    std::vector<Filter> rest;
+    if (request.filter.kind == Filter::Kind::Or) {
+        alternatives = &request.filter;
+    } else if (request.filter.kind == Filter::Kind::And) {
+        for (const Filter& f : request.filter.children) {
+            if (f.kind == Filter::Kind::Or && !alternatives) alternatives = &f;
+            else rest.push_back(f);
+        }
+    }
+    if (!alternatives || alternatives->children.size() < 2) return single;
+    std::vector<Arm> arms;
+    std::vector<Filter> earlier;
+    for (const Filter& alt : alternatives->children) {
+        if (alt.kind != Filter::Kind::Compare || alt.op != Filter::Op::Eq) return single;
+        const KeyDef* key = keyLeadingWith(table, table.fieldIndex(alt.field), *request.key);
+        if (!key) return single;
+        std::vector<Filter> conditions = rest;
+        conditions.push_back(alt);
+        // A row matching several alternatives belongs to the first one only.
+        for (const Filter& e : earlier) conditions.push_back(negate(e));
+        arms.push_back({key, allOf(std::move(conditions))});
+        earlier.push_back(alt);
+    }
+    return arms;
+}
+
+}  // namespace
 
 std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
                                               const ReadRequest& request) const {
     const bool forward = request.direction == Direction::Forward;
-    const std::string select = "SELECT " + columnList(table, request.withMemos) + " FROM " +
-                               tableName(table) + " t WHERE ";
-    // Each query: the key condition, then the caller's filter, order and limit.
-    auto finish = [&](SqlQuery q, const std::string& keyCondition) {
-        q.sql = select + keyCondition + " AND ";
-        appendFilter(table, "t", request.filter, q.sql, q.params);
-        q.sql += orderBy(table, request.key, request.direction) + " LIMIT ";
+    const std::vector<Arm> arms = armsOf(table, request);
+    const std::string rowId = "t." + quoted(kRowIdColumn);
+
+    // A query: for each arm the key condition, the arm's filter; then the order
+    // and the limit. `keyCondition` appends its parameters as it writes them.
+    using KeyCondition = std::function<std::string(SqlQuery&)>;
+    auto build = [&](const KeyCondition& keyCondition) {
+        SqlQuery q;
+        for (size_t a = 0; a < arms.size(); ++a) {
+            if (a) q.sql += " UNION ALL ";
+            q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " + tableName(table) + " t";
+            if (m_dialect.indexedBy && arms[a].key) q.sql += " INDEXED BY " + quoted(arms[a].key->sqlName());
+            q.sql += " WHERE " + keyCondition(q) + " AND ";
+            appendFilter(table, "t", arms[a].filter, q.sql, q.params);
+        }
+        q.sql += orderBy(table, request.key, request.direction, arms.size() > 1 ? "" : "t.") + " LIMIT ";
         q.sql += param(q.params, std::int64_t{request.limit});
         q.limitParam = static_cast<int>(q.params.size()) - 1;
         return q;
     };
-    const std::string rowId = "t." + quoted(kRowIdColumn);
     std::vector<SqlQuery> queries;
 
     if (!request.key) {
-        SqlQuery q;
-        std::string cond = "1=1";
-        if (request.from.after)
-            cond = rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
-        queries.push_back(finish(std::move(q), cond));
+        queries.push_back(build([&](SqlQuery& q) -> std::string {
+            if (!request.from.after) return "1=1";
+            return rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
+        }));
         return queries;
     }
 
@@ -191,22 +259,24 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
     };
 
     if (given == 0) {
-        queries.push_back(finish(SqlQuery{}, "1=1"));
+        queries.push_back(build([](SqlQuery&) { return std::string("1=1"); }));
         return queries;
     }
-    {   // Rows sharing the whole given prefix (past the starting row, if any).
-        SqlQuery q;
+    // Rows sharing the whole given prefix (past the starting row, if any).
+    queries.push_back(build([&](SqlQuery& q) {
         std::string cond = prefixEqual(q, given);
         if (after) cond += " AND " + rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
-        queries.push_back(finish(std::move(q), cond));
-    }
+        return cond;
+    }));
     // Then, level by level, rows whose component j lies beyond the starting value.
     for (size_t j = given; j-- > 0;) {
-        SqlQuery q;
-        std::string cond = prefixEqual(q, j);
-        const bool ascending = forward != comps[j].descending;
-        cond += " AND " + column(j) + (ascending ? " > " : " < ") + param(q.params, value(j));
-        queries.push_back(finish(std::move(q), cond));
+        queries.push_back(build([&, j](SqlQuery& q) {
+            std::string cond = prefixEqual(q, j);
+            const bool ascending = forward != comps[j].descending;
+            cond += " AND " + column(j) + (ascending ? " > " : " < ");
+            cond += param(q.params, value(j));
+            return cond;
+        }));
     }
     return queries;
 }
@@ -219,7 +289,7 @@ SqlQuery SqlBuilder::fetchQuery(const TableDef& table, const KeyDef& key,
         const FieldDef& f = table.fields[static_cast<size_t>(key.components[i].field)];
         q.sql += " AND t." + quoted(f.name) + " = " + param(q.params, normalise(f, values[i]));
     }
-    q.sql += orderBy(table, &key, Direction::Forward) + " LIMIT 1";
+    q.sql += orderBy(table, &key, Direction::Forward, "t.") + " LIMIT 1";
     return q;
 }
 

@@ -17,6 +17,10 @@ struct SqlDialect {
     std::string idType = "INTEGER PRIMARY KEY";  // type of the hidden row id column
     bool indexesNeedRowId = false;  // append ROW_ID to non-unique indexes (SQLite has it implicitly)
     bool schemaOnIndexName = true;  // SQLite: "CREATE INDEX s.i ON t"; PostgreSQL: "ON s.t"
+    // SQLite: name the key's index in page queries ("INDEXED BY"), so that a
+    // page is read along the key even when a filter's equality on another
+    // indexed column tempts the planner to scan and sort instead.
+    bool indexedBy = false;
 };
 
 // Hidden columns of every table.
@@ -60,7 +64,8 @@ public:
 
 private:
     std::string param(std::vector<Value>& params, Value value) const;
-    std::string orderBy(const TableDef& table, const KeyDef* key, Direction dir) const;
+    std::string orderBy(const TableDef& table, const KeyDef* key, Direction dir,
+                        const std::string& alias) const;
 
     SqlDialect m_dialect;
 };
