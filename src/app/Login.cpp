@@ -1,0 +1,73 @@
+#include "app/Login.h"
+
+#include "app/FirstRun.h"
+#include "data/Password.h"
+
+namespace tko {
+
+std::string LoginOutcome::messageText() const {
+    switch (kind) {
+        case IncorrectUserName: return "Incorrect User Name";
+        case Suspended: return "Suspended. Password failures. See your System Administrator";
+        case WrongPassword: return "Incorrect password. Try again";
+        case TooManyFailures: return "Too many password failures, See your System Administrator.";
+        case StoreFailure: return error;
+        default: return {};
+    }
+}
+
+LoginOutcome LoginAttempts::attempt(const std::string& userName, const std::string& password) {
+    LoginOutcome outcome;
+    std::vector<SystemPref> prefs;
+    store::ReadRequest first;
+    first.limit = 1;
+    const Status prefStatus = m_db.read(first, prefs);
+    if (!prefStatus.ok() && !prefStatus.endOfRange()) {
+        outcome.kind = LoginOutcome::StoreFailure;
+        outcome.error = m_db.lastError().describe();
+        return outcome;
+    }
+    const int allowedTries = prefs.empty() ? 0 : prefs.front().ACCESSTRIES;
+
+    User user;
+    const Status found = m_db.fetch("USE:USERNAME_KEY", {store::clipText(userName, 15)}, user);
+    if (!found.ok()) {
+        if (found.code != store::kRecordNotFound) {
+            outcome.kind = LoginOutcome::StoreFailure;
+            outcome.error = m_db.lastError().describe();
+        }
+        return outcome;  // IncorrectUserName
+    }
+    outcome.userName = user.USERNAME;
+    if (user.FAILFLAG == 1) {
+        outcome.kind = LoginOutcome::Suspended;
+        return outcome;
+    }
+    if (verifyPassword(password, user.PASSWORD)) {
+        outcome.kind = verifyPassword(kFirstPassword, user.PASSWORD) ? LoginOutcome::MustChangePassword
+                                                                    : LoginOutcome::Success;
+        outcome.accessLevel = user.ACCESSLEVEL;
+        return outcome;
+    }
+    ++m_tries;
+    if (allowedTries > 0 && m_tries > allowedTries) {
+        user.FAILFLAG = 1;
+        Status written = m_db.change(user);
+        if (written.code == store::kChangedByOther && m_db.reread(user).ok()) {
+            // An administrator saved the account meanwhile: suspend the fresh copy.
+            user.FAILFLAG = 1;
+            written = m_db.change(user);
+        }
+        if (!written.ok()) {
+            outcome.kind = LoginOutcome::StoreFailure;
+            outcome.error = m_db.lastError().describe();
+            return outcome;
+        }
+        outcome.kind = LoginOutcome::TooManyFailures;
+        return outcome;
+    }
+    outcome.kind = LoginOutcome::WrongPassword;
+    return outcome;
+}
+
+}  // namespace tko

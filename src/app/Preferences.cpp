@@ -1,0 +1,126 @@
+#include "app/Preferences.h"
+
+#include "data/Integrity.h"
+#include "data/Password.h"
+
+namespace tko {
+namespace {
+
+std::string trimmed(const std::string& text) {
+    const size_t start = text.find_first_not_of(' ');
+    return start == std::string::npos ? std::string() : store::rtrim(text.substr(start));
+}
+
+// Step 3 of the settings forms: write when changed, map the integrity result.
+template <class R>
+SaveOutcome saveChanged(Database& db, R& current, const R& loaded) {
+    SaveOutcome outcome;
+    if (current.sameValues(loaded)) return outcome;
+    const IntegrityOutcome result = changeRecord(db, current, loaded);
+    if (result.ok()) {
+        outcome.wrote = true;
+        return outcome;
+    }
+    if (result.result == IntegrityOutcome::ChangedElsewhere) {
+        outcome.kind = SaveOutcome::ShowOtherStation;
+        outcome.message = result.message;
+        return outcome;
+    }
+    // The failure's own message first, then the offer to try again.
+    outcome.kind = SaveOutcome::AskRetry;
+    outcome.message = standardMessage(16);
+    return outcome;
+}
+
+}  // namespace
+
+std::string normaliseDataPath(const std::string& typed) {
+    std::string path = trimmed(typed);
+    if (!path.empty() && path.back() != '\\') path += '\\';
+    return path;
+}
+
+SaveOutcome saveSystemPref(Database& db, SystemPref& current, const SystemPref& loaded) {
+    return saveChanged(db, current, loaded);
+}
+
+std::optional<StandardMessage> checkPriority(int priority) {
+    if (priority >= 1 && priority <= 9) return std::nullopt;
+    return standardMessage(10, translateText("Priority"), "1 and 9");
+}
+
+std::optional<StandardMessage> checkDelay(int delay) {
+    if (delay <= 100) return std::nullopt;
+    return standardMessage(8, translateText("Handset Release Delay"), "100");
+}
+
+Status loadUserPref(Database& db, const std::string& user, UserPref& pref, Request& request) {
+    const Status s = db.fetch("USP:USERNAME_KEY", {user}, pref);
+    if (s.ok()) {
+        request = Request::Change;
+        return s;
+    }
+    if (s.code != store::kRecordNotFound) return s;
+    pref = UserPref{};
+    pref.USERNAME = user;
+    request = Request::Insert;
+    return Status::success();
+}
+
+SaveOutcome saveUserPref(Database& db, Request request, UserPref& current, const UserPref& loaded) {
+    if (request != Request::Insert) return saveChanged(db, current, loaded);
+    SaveOutcome outcome;
+    const Status s = db.add(current);
+    if (s.ok()) {
+        outcome.wrote = true;
+        return outcome;
+    }
+    outcome.kind = SaveOutcome::Stay;
+    outcome.message = s.code == store::kDuplicateKey
+                          ? standardMessage(24, "USP:UserName_key")
+                          : standardMessage(14, db.lastError().describe());
+    return outcome;
+}
+
+std::string checkNewPassword(const std::string& first, const std::string& second, std::string& cleaned) {
+    const std::string a = trimmed(first), b = trimmed(second);
+    if (a != b) return "Entries do not match. Please try again";
+    if (store::utf8Length(a) < 5) return "Password must be at least 5 characters";
+    cleaned = a;
+    return {};
+}
+
+PasswordChange changePassword(Database& db, const std::string& user, const std::string& cleaned) {
+    PasswordChange result;
+    User record;
+    if (!db.fetch("USE:USERNAME_KEY", {user}, record).ok()) {
+        result.fatal = true;
+        result.message = "Error in USERS, old password retained";
+        return result;
+    }
+    const std::string hash = hashPassword(cleaned);
+    if (hash.empty()) {
+        result.message = "Error in USERS, old password retained";
+        return result;
+    }
+    if (!db.begin({"USERS"}, kIntegrityTimeoutMs).ok()) {
+        result.message = standardMessage(34, db.lastError().describe(), translateText("Update"), "USERS").text;
+        return result;
+    }
+    record.PASSWORD = hash;
+    Status s = db.change(record);
+    if (s.code == store::kChangedByOther && db.reread(record).ok()) {
+        record.PASSWORD = hash;  // only the password is this form's to change
+        s = db.change(record);
+    }
+    if (!s.ok() || !db.commit().ok()) {
+        if (db.engine().transactionDepth() > 0) db.rollback();
+        result.message = standardMessage(15, db.lastError().describe(), "USERS").text;
+        return result;
+    }
+    result.ok = true;
+    result.message = "Password Changed";
+    return result;
+}
+
+}  // namespace tko

@@ -1,0 +1,62 @@
+// Rules of the three small settings forms: System Wide Settings, Update User
+// Preferences and Change User Password. The forms collect input and call
+// these; every check and every write is here.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/Session.h"
+#include "data/Database.h"
+#include "data/Messages.h"
+
+namespace tko {
+
+// Leading and trailing blanks removed and, unless it is blank, a backslash
+// appended when the path does not end in one.
+std::string normaliseDataPath(const std::string& typed);
+
+// Outcome of a form's "OK".
+struct SaveOutcome {
+    enum Kind {
+        Close,            // written, or nothing changed: the form closes
+        AskRetry,         // message 16: "Yes" saves again, "No" closes without saving
+        ShowOtherStation, // the record was changed elsewhere: the form shows those values and stays
+        Stay,             // refused with `message`; the form stays open
+    };
+    Kind kind = Close;
+    bool wrote = false;
+    std::optional<StandardMessage> message;  // shown before acting on `kind`
+};
+
+// System Wide Settings "OK": writes through the change operation only when the
+// record differs from the copy loaded. On ShowOtherStation `current` holds the
+// other station's values.
+SaveOutcome saveSystemPref(Database& db, SystemPref& current, const SystemPref& loaded);
+
+// Update User Preferences field checks: message 10 for a priority outside 1..9,
+// message 8 for a delay above 100.
+std::optional<StandardMessage> checkPriority(int priority);
+std::optional<StandardMessage> checkDelay(int delay);
+
+// The preferences of `user`: the stored record (request Change) or a cleared
+// one for that user (request Insert).
+Status loadUserPref(Database& db, const std::string& user, UserPref& pref, Request& request);
+
+// Update User Preferences "OK" for the request the form was opened with.
+SaveOutcome saveUserPref(Database& db, Request request, UserPref& current, const UserPref& loaded);
+
+// Change User Password checks on the two entries: "" when acceptable, else the
+// message ("Entries do not match. Please try again", "Password must be at least
+// 5 characters"). `cleaned` gets the password as it will be stored.
+std::string checkNewPassword(const std::string& first, const std::string& second, std::string& cleaned);
+
+struct PasswordChange {
+    bool ok = false;
+    bool fatal = false;  // "Error in USERS, old password retained": the program stops
+    std::string message; // "Password Changed", or the failure
+};
+// Writes the new password of `user` (hashed) inside a 2-second transaction.
+PasswordChange changePassword(Database& db, const std::string& user, const std::string& cleaned);
+
+}  // namespace tko

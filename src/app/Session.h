@@ -1,0 +1,32 @@
+// The logged-in user's session: who is logged in, with which access level,
+// and what the next form is asked to do. One object per running program,
+// handed to logic and windows instead of scattered globals.
+#pragma once
+
+#include <string>
+
+namespace tko {
+
+enum class AccessLevel : int { GeneralUser = 0, PeopleAdministrator = 1, SystemAdministrator = 2 };
+
+enum class Request : int { None = 0, Insert = 1, Change = 2, Delete = 3, Select = 4 };
+
+struct Session {
+    std::string GlobalUser;  // user name, 15 characters
+    int GlobalUserAccess = 0;
+    Request GlobalRequest = Request::None;
+
+    std::string languageFile;       // the language file in use, its last 11 characters
+    std::string transactionOption;  // the clipped SYP:TCF followed by "TASKOM.TCF"
+
+    bool isSystemAdministrator() const { return GlobalUserAccess == 2; }
+    bool isPeopleAdministrator() const { return GlobalUserAccess == 1; }
+};
+
+// The last `count` characters of `text` (all of it when shorter).
+std::string lastCharacters(const std::string& text, size_t count);
+
+// The journal location: the left-justified, clipped data path followed by "TASKOM.TCF".
+std::string transactionOption(const std::string& dataPath);
+
+}  // namespace tko

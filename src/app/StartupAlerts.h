@@ -1,0 +1,29 @@
+// What the logged-in user is told right after log-in: work due, and work that
+// is new or was changed by somebody else. Each question is one indexed read
+// of the user's own rows, never a scan of every open assignment.
+#pragma once
+
+#include "app/Session.h"
+#include "data/Database.h"
+#include "platform/Date.h"
+
+namespace tko {
+
+struct StartupAlerts {
+    bool due = false;     // "You have reminders or assignments due for today"
+    bool unseen = false;  // "You have unseen or changed assignments"
+};
+
+// An open, primary assignment given to or by `user` that is due on or before `today`.
+Status hasDueAssignment(Database& db, const std::string& user, Date today, bool& found);
+// An open assignment given to `user` by somebody else that `user` has not seen.
+Status hasUnseenAssignment(Database& db, const std::string& user, bool& found);
+// An alarmed reminder of `user` dated on or before `today`.
+Status hasDueReminder(Database& db, const std::string& user, Date today, bool& found);
+
+// The start-up check: the due alert only when the user's preferences exist
+// and have the alarm on (reminders are asked only when no assignment is due);
+// the unseen alert whatever the preferences say.
+Status startupAlerts(Database& db, const std::string& user, Date today, StartupAlerts& alerts);
+
+}  // namespace tko

@@ -1,0 +1,288 @@
+// Start-up records, log-in, start-up alerts, the closing backup and the rules
+// of the settings forms, against the engine under test.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "app/Backup.h"
+#include "app/FirstRun.h"
+#include "app/Login.h"
+#include "app/Preferences.h"
+#include "app/StartupAlerts.h"
+#include "data/Integrity.h"
+#include "data/Password.h"
+#include "support/TestStore.h"
+
+namespace tko {
+namespace {
+namespace fs = std::filesystem;
+
+class ShellLogicTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setPasswordCost(PasswordCost::Minimal);
+        m_source = test::freshSource(m_dir);
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+        ASSERT_TRUE(ensureSystemPref(*m_db, m_sys).ok);
+        ASSERT_TRUE(ensureFirstAccount(*m_db, "All users").ok);
+    }
+    void addUser(const std::string& name, const std::string& password, int access = 0) {
+        User u;
+        u.USERNAME = name;
+        u.PASSWORD = hashPassword(password);
+        u.ACCESSLEVEL = static_cast<std::uint8_t>(access);
+        ASSERT_TRUE(m_db->add(u).ok());
+    }
+    void setAccessTries(int tries) {
+        SystemPref loaded = m_sys;
+        m_sys.ACCESSTRIES = static_cast<std::int16_t>(tries);
+        ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, SaveOutcome::Close);
+    }
+    Assignment assign(int number, const std::string& to, const std::string& by, Date due, int secondary = 0) {
+        Assignment a;
+        a.ASSIGNNUMBER = number;
+        a.PERSON = to;
+        a.USERNAME = by;
+        a.DUEDATE = due;
+        a.SECONDARY = static_cast<std::uint8_t>(secondary);
+        EXPECT_TRUE(m_db->add(a).ok());
+        return a;
+    }
+    void setAlarm(const std::string& user, int alarm) {
+        UserPref pref = defaultUserPref(user);
+        pref.ALARM = static_cast<std::uint8_t>(alarm);
+        ASSERT_TRUE(m_db->add(pref).ok());
+    }
+
+    test::TempDir m_dir;
+    DataSource m_source;
+    std::unique_ptr<Database> m_db;
+    SystemPref m_sys;
+};
+
+TEST_F(ShellLogicTest, FirstRunCreatesTheAdministratorAndDefaultsOnce) {
+    EXPECT_EQ(m_sys.TCF, "C:\\");
+    EXPECT_EQ(m_sys.PRIVATEPEOPLE, 1);
+    EXPECT_EQ(m_sys.CONFIDENTIAL, 1);
+    EXPECT_EQ(m_sys.BACKUPHOURS, 24);
+    User admin;
+    ASSERT_TRUE(m_db->fetch("USE:USERNAME_KEY", {std::string(kFirstUserName)}, admin).ok());
+    EXPECT_EQ(admin.ACCESSLEVEL, 2);
+    EXPECT_NE(admin.PASSWORD, kFirstPassword);  // a hash, never the password
+    EXPECT_TRUE(verifyPassword(kFirstPassword, admin.PASSWORD));
+    Person person;
+    ASSERT_TRUE(m_db->fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{1}}, person).ok());
+    EXPECT_EQ(person.SHORTNAME, kFirstUserName);
+    EXPECT_EQ(person.TYPE, "User");
+    UserPref pref;
+    ASSERT_TRUE(m_db->fetch("USP:USERNAME_KEY", {std::string(kFirstUserName)}, pref).ok());
+    EXPECT_EQ(pref.PRIORITY, 9);
+    EXPECT_EQ(pref.PORT, "com2");
+    EXPECT_EQ(pref.DELAY, 5);
+    // A second start adds nothing.
+    SystemPref again;
+    ASSERT_TRUE(ensureSystemPref(*m_db, again).ok);
+    ASSERT_TRUE(ensureFirstAccount(*m_db, "All users").ok);
+    std::int64_t n = 0;
+    ASSERT_TRUE(m_db->count<SystemPref>(store::all(), n).ok());
+    EXPECT_EQ(n, 1);
+    ASSERT_TRUE(m_db->count<User>(store::all(), n).ok());
+    EXPECT_EQ(n, 1);
+}
+
+TEST_F(ShellLogicTest, TheAllUsersGroupIsCompletedWhenMissing) {
+    addUser("BEN", "secret");
+    UserGroup group;
+    ASSERT_TRUE(m_db->fetch("USG:GROUP_KEY", {std::string("All users")}, group).ok());
+    ASSERT_TRUE(deleteRecord(*m_db, group).ok());
+    ASSERT_TRUE(ensureAllUsersGroup(*m_db, "All users").ok);
+    std::int64_t members = 0;
+    ASSERT_TRUE(m_db->count<UserGroupUser>(store::eq("GROUP", std::string("All users")), members).ok());
+    EXPECT_EQ(members, 2);
+}
+
+TEST_F(ShellLogicTest, LoginChecksNamePasswordAndSuspendsAfterTheAllowedTries) {
+    addUser("BEN", "secret");
+    setAccessTries(3);
+    {
+        LoginAttempts window(*m_db);
+        EXPECT_EQ(window.attempt("NOBODY", "x").kind, LoginOutcome::IncorrectUserName);
+        for (int i = 0; i < 3; ++i) EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
+        EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::TooManyFailures);
+    }
+    {
+        LoginAttempts window(*m_db);  // a new window counts from 0, but the suspension stays
+        const LoginOutcome outcome = window.attempt("BEN", "secret");
+        EXPECT_EQ(outcome.kind, LoginOutcome::Suspended);
+        EXPECT_EQ(outcome.messageText(), "Suspended. Password failures. See your System Administrator");
+        EXPECT_EQ(window.tries(), 0);
+    }
+}
+
+TEST_F(ShellLogicTest, WithNoLimitWrongPasswordsNeverSuspend) {
+    addUser("BEN", "secret", 1);
+    LoginAttempts window(*m_db);
+    for (int i = 0; i < 20; ++i) ASSERT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
+    const LoginOutcome ok = window.attempt("BEN", "secret");
+    EXPECT_EQ(ok.kind, LoginOutcome::Success);
+    EXPECT_EQ(ok.accessLevel, 1);
+    EXPECT_EQ(ok.userName, "BEN");
+    // Only the first 10 characters count, in exact case.
+    addUser("CARLA", "abcdefghijXYZ");
+    EXPECT_TRUE(window.attempt("CARLA", "abcdefghij").loggedIn());
+    EXPECT_FALSE(window.attempt("CARLA", "ABCDEFGHIJ").loggedIn());
+}
+
+TEST_F(ShellLogicTest, TheBuiltInFirstPasswordMustBeChangedBeforeGoingOn) {
+    LoginAttempts window(*m_db);
+    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind, LoginOutcome::MustChangePassword);
+    std::string cleaned;
+    ASSERT_EQ(checkNewPassword("  newpass", "  newpass", cleaned), "");
+    ASSERT_TRUE(changePassword(*m_db, kFirstUserName, cleaned).ok);
+    EXPECT_EQ(window.attempt(kFirstUserName, "newpass").kind, LoginOutcome::Success);
+    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind, LoginOutcome::WrongPassword);
+}
+
+TEST_F(ShellLogicTest, StartupAlertsFollowTheAlarmAndIgnoreSelfGivenWork) {
+    const Date today = 80000;
+    setAlarm("BEN", 0);
+    assign(1, "BEN", "ANNA", today);        // due, and unseen
+    StartupAlerts alerts;
+    ASSERT_TRUE(startupAlerts(*m_db, "BEN", today, alerts).ok());
+    EXPECT_FALSE(alerts.due);  // alarm off hides the due alert
+    EXPECT_TRUE(alerts.unseen);
+
+    setAlarm("CARLA", 1);
+    assign(2, "CARLA", "CARLA", today + 1);  // self-given: never unseen; due tomorrow
+    assign(3, "CARLA", "ANNA", today, 1);    // secondary: never due
+    ASSERT_TRUE(startupAlerts(*m_db, "CARLA", today, alerts).ok());
+    EXPECT_FALSE(alerts.due);
+    EXPECT_TRUE(alerts.unseen);  // number 3 is unseen
+    ASSERT_TRUE(startupAlerts(*m_db, "CARLA", today + 1, alerts).ok());
+    EXPECT_TRUE(alerts.due);
+
+    // Given by the user counts as due too; a reminder is asked when nothing is due.
+    setAlarm("ANNA", 1);
+    ASSERT_TRUE(startupAlerts(*m_db, "ANNA", today - 1, alerts).ok());
+    EXPECT_FALSE(alerts.due);
+    EXPECT_FALSE(alerts.unseen);
+    Reminder r;
+    r.USER = "ANNA";
+    r.DATE = today - 1;
+    r.ALARMFLAG = 1;
+    r.REMINDNUMBER = 1;
+    ASSERT_TRUE(m_db->add(r).ok());
+    ASSERT_TRUE(startupAlerts(*m_db, "ANNA", today - 1, alerts).ok());
+    EXPECT_TRUE(alerts.due);
+    ASSERT_TRUE(startupAlerts(*m_db, "ANNA", today, alerts).ok());
+    EXPECT_TRUE(alerts.due);
+}
+
+TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopies) {
+    if (test::usingServer()) GTEST_SKIP() << "a server office is backed up with the server's tools";
+    const Date today = 80000;
+    SystemPref loaded = m_sys;
+    m_sys.BACKUPDATE = today - 1;
+    m_sys.BACKUPTIME = fromHms(12, 0);
+    ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, SaveOutcome::Close);
+    EXPECT_DOUBLE_EQ(hoursSinceBackup(today, fromHms(11, 30), today - 1, fromHms(12, 0)), 23.5);
+
+    BackupResult r = closingBackup(*m_db, m_dir.path(), false, today, fromHms(11, 30));
+    EXPECT_FALSE(r.madeBackup);
+    EXPECT_FALSE(fs::exists(m_dir.file("TKODATA.BK1")));
+
+    r = closingBackup(*m_db, m_dir.path(), false, today, fromHms(12, 0, 36));  // 24.01 hours
+    EXPECT_TRUE(r.madeBackup) << r.copyError;
+    EXPECT_TRUE(fs::exists(m_dir.file("TKODATA.BK1")));
+    EXPECT_TRUE(fs::exists(m_dir.file("USERS.BK1")));
+    EXPECT_FALSE(fs::exists(m_dir.file("TKODATA.BAK")));
+    std::vector<SystemPref> prefs;
+    store::ReadRequest first;
+    ASSERT_TRUE(m_db->read(first, prefs).ok());
+    EXPECT_EQ(prefs.front().BACKUPDATE, today);
+    EXPECT_EQ(prefs.front().BACKUPTIME, fromHms(12, 0, 36));
+
+    // A day later the copy moves to .BAK and a new .BK1 is taken.
+    const auto firstCopy = fs::file_size(m_dir.file("TKODATA.BK1"));
+    r = closingBackup(*m_db, m_dir.path(), false, today + 2, 0);
+    EXPECT_TRUE(r.madeBackup);
+    EXPECT_TRUE(fs::exists(m_dir.file("TKODATA.BAK")));
+    EXPECT_EQ(fs::file_size(m_dir.file("TKODATA.BAK")), firstCopy);
+    EXPECT_TRUE(fs::exists(m_dir.file("USERS.BAK")));
+
+    // With 0 hours there is never a backup.
+    ASSERT_TRUE(m_db->read(first, prefs).ok());
+    loaded = prefs.front();
+    SystemPref none = loaded;
+    none.BACKUPHOURS = 0;
+    ASSERT_EQ(saveSystemPref(*m_db, none, loaded).kind, SaveOutcome::Close);
+    EXPECT_FALSE(closingBackup(*m_db, m_dir.path(), false, today + 400, 0).madeBackup);
+}
+
+TEST_F(ShellLogicTest, SettingsFormsRules) {
+    EXPECT_EQ(normaliseDataPath("\\\\server\\office"), "\\\\server\\office\\");
+    EXPECT_EQ(normaliseDataPath("  D:\\Data\\  "), "D:\\Data\\");
+    EXPECT_EQ(normaliseDataPath("   "), "");
+
+    std::string cleaned;
+    EXPECT_EQ(checkNewPassword("abcde", "abcde", cleaned), "");
+    EXPECT_EQ(cleaned, "abcde");
+    EXPECT_EQ(checkNewPassword("abcd ", "abcd ", cleaned), "Password must be at least 5 characters");
+    EXPECT_EQ(checkNewPassword("abcde", "abcdf", cleaned), "Entries do not match. Please try again");
+    EXPECT_EQ(checkNewPassword("   lead1", "lead1", cleaned), "");
+    EXPECT_EQ(cleaned, "lead1");
+
+    EXPECT_FALSE(checkPriority(1));
+    EXPECT_FALSE(checkPriority(9));
+    ASSERT_TRUE(checkPriority(0));
+    EXPECT_EQ(checkPriority(10)->text, "The value of Priority must be between 1 and 9.");
+    EXPECT_FALSE(checkDelay(100));
+    EXPECT_EQ(checkDelay(101)->text, "The value of Handset Release Delay must be lower than 100.");
+}
+
+TEST_F(ShellLogicTest, OkWithoutAChangeWritesNothingAndAFirstSaveCreatesThePreferences) {
+    SystemPref loaded = m_sys;
+    SystemPref same = m_sys;
+    const SaveOutcome none = saveSystemPref(*m_db, same, loaded);
+    EXPECT_EQ(none.kind, SaveOutcome::Close);
+    EXPECT_FALSE(none.wrote);
+    std::vector<SystemPref> prefs;
+    ASSERT_TRUE(m_db->read(store::ReadRequest{}, prefs).ok());
+    EXPECT_EQ(prefs.front().rowVersion, m_sys.rowVersion);
+
+    addUser("BEN", "secret");
+    UserPref pref;
+    Request request = Request::None;
+    ASSERT_TRUE(loadUserPref(*m_db, "BEN", pref, request).ok());
+    EXPECT_EQ(request, Request::Insert);
+    EXPECT_EQ(pref.USERNAME, "BEN");
+    const UserPref loadedPref = pref;
+    pref.PRIORITY = 4;
+    EXPECT_EQ(saveUserPref(*m_db, request, pref, loadedPref).kind, SaveOutcome::Close);
+    ASSERT_TRUE(loadUserPref(*m_db, "BEN", pref, request).ok());
+    EXPECT_EQ(request, Request::Change);
+    EXPECT_EQ(pref.PRIORITY, 4);
+    // A second insert of the same user's record is refused with message 24.
+    UserPref duplicate = loadedPref;
+    const SaveOutcome dup = saveUserPref(*m_db, Request::Insert, duplicate, loadedPref);
+    EXPECT_EQ(dup.kind, SaveOutcome::Stay);
+    ASSERT_TRUE(dup.message);
+    EXPECT_EQ(dup.message->number, 24);
+}
+
+TEST_F(ShellLogicTest, SettingsSavedElsewhereAreShownInsteadOfOverwritten) {
+    SystemPref mine = m_sys, theirs = m_sys;
+    const SystemPref loaded = m_sys;
+    theirs.VIEWALL = 1;
+    ASSERT_TRUE(m_db->change(theirs).ok());
+    mine.ACCESSTRIES = 5;
+    const SaveOutcome outcome = saveSystemPref(*m_db, mine, loaded);
+    EXPECT_EQ(outcome.kind, SaveOutcome::ShowOtherStation);
+    EXPECT_EQ(mine.VIEWALL, 1);
+    EXPECT_EQ(mine.ACCESSTRIES, 0);
+}
+
+}  // namespace
+}  // namespace tko
