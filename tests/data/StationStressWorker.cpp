@@ -4,7 +4,7 @@
 //   OK <station> <change> <assignment>      the change was written
 //   RETRY <station> <change> <assignment>   refused as changed by another station;
 //                                           the re-read record is changed again
-//   FAIL <station> <change> <assignment> <message>   any other refusal
+//   FAIL <station> <change> <assignment> <message> after <n> ms   any other refusal
 // Each change adds one to ASS:REPNUMBER and appends "s<station>.<change>" and a
 // carriage return to ASS:LOG, so the data itself shows which changes arrived.
 //
@@ -52,7 +52,10 @@ int main(int argc, char** argv) {
             const Assignment original = record;
             record.REPNUMBER = static_cast<std::int16_t>(record.REPNUMBER + 1);
             record.LOG += "s" + std::to_string(station) + "." + std::to_string(change) + "\r";
+            const auto started = std::chrono::steady_clock::now();
             const IntegrityOutcome outcome = changeRecord(*db, record, original);
+            const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(
+                                    std::chrono::steady_clock::now() - started).count();
             if (outcome.result == IntegrityOutcome::Done) {
                 std::cout << "OK " << station << ' ' << change << ' ' << number << '\n';
                 break;
@@ -63,7 +66,8 @@ int main(int argc, char** argv) {
                 continue;
             }
             std::cout << "FAIL " << station << ' ' << change << ' ' << number << ' '
-                      << (outcome.message ? outcome.message->text : std::string("?")) << std::endl;
+                      << (outcome.message ? outcome.message->text : std::string("?")) << " after " << tookMs
+                      << " ms" << std::endl;
             return 1;
         }
     }
