@@ -21,14 +21,14 @@ SaveOutcome saveChanged(Database& db, R& current, const R& loaded) {
         outcome.wrote = true;
         return outcome;
     }
+    if (result.message) outcome.messages.push_back(*result.message);
     if (result.result == IntegrityOutcome::ChangedElsewhere) {
         outcome.kind = SaveOutcome::ShowOtherStation;
-        outcome.message = result.message;
         return outcome;
     }
     // The failure's own message first, then the offer to try again.
     outcome.kind = SaveOutcome::AskRetry;
-    outcome.message = standardMessage(16);
+    outcome.messages.push_back(standardMessage(16));
     return outcome;
 }
 
@@ -76,9 +76,9 @@ SaveOutcome saveUserPref(Database& db, Request request, UserPref& current, const
         return outcome;
     }
     outcome.kind = SaveOutcome::Stay;
-    outcome.message = s.code == store::kDuplicateKey
-                          ? standardMessage(24, "USP:UserName_key")
-                          : standardMessage(14, db.lastError().describe());
+    outcome.messages.push_back(s.code == store::kDuplicateKey
+                                   ? standardMessage(24, "USP:UserName_key")
+                                   : standardMessage(14, db.lastError().describe()));
     return outcome;
 }
 

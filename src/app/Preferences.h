@@ -5,6 +5,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "app/Session.h"
 #include "data/Database.h"
@@ -26,7 +27,9 @@ struct SaveOutcome {
     };
     Kind kind = Close;
     bool wrote = false;
-    std::optional<StandardMessage> message;  // shown before acting on `kind`
+    // Shown in order before acting on `kind`; the answer to the last one
+    // decides AskRetry.
+    std::vector<StandardMessage> messages;
 };
 
 // System Wide Settings "OK": writes through the change operation only when the

@@ -5,11 +5,11 @@
 
 #include <string>
 
+#include "platform/FormRequest.h"
+
 namespace tko {
 
 enum class AccessLevel : int { GeneralUser = 0, PeopleAdministrator = 1, SystemAdministrator = 2 };
-
-enum class Request : int { None = 0, Insert = 1, Change = 2, Delete = 3, Select = 4 };
 
 struct Session {
     std::string GlobalUser;  // user name, 15 characters

@@ -8,7 +8,11 @@
 #include <string>
 #include <vector>
 
+#include <QTextStream>
+
 #include "app/DemoOffice.h"
+#include "cli/CopyCommand.h"
+#include "cli/LangCommand.h"
 #include "app/FirstRun.h"
 #include "data/Database.h"
 #include "data/Messages.h"
@@ -27,6 +31,10 @@ void usage(std::ostream& out) {
            "  init DIR    create the data files of DIR with every table and key\n"
            "  check DIR   verify every table, key and file; one line per problem\n"
            "  demo DIR    create and fill a small demo office in DIR\n"
+           "  copy DIR --server CONNINFO\n"
+           "              copy the office of DIR into an empty server database\n"
+           "  lang export LANGFILE FILE.po | lang import LANGFILE FILE.po\n"
+           "              exchange a language file with translators as a PO file\n"
            "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
            "keeps only the settings.\n";
 }
@@ -132,7 +140,14 @@ int main(int argc, char** argv) {
         return options.words.empty() ? 64 : 0;
     }
     const std::string& command = options.words[0];
-    if (options.words.size() < 2 && (command == "init" || command == "check" || command == "demo")) {
+    if (command == "lang") {
+        QStringList args;
+        for (size_t i = 1; i < options.words.size(); ++i) args << QString::fromStdString(options.words[i]);
+        QTextStream out(stdout), err(stderr);
+        return runLangCommand(args, out, err);
+    }
+    if (options.words.size() < 2 &&
+        (command == "init" || command == "check" || command == "demo" || command == "copy")) {
         std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";
         return 64;
     }
@@ -143,6 +158,13 @@ int main(int argc, char** argv) {
     if (command == "init") return runInit(source);
     if (command == "check") return runCheck(source);
     if (command == "demo") return runDemo(source);
+    if (command == "copy") {
+        if (options.server.empty()) {
+            std::cerr << "taskorbit-cli: copy needs --server CONNINFO naming the target database\n";
+            return 64;
+        }
+        return tko::runCopyCommand(source.directory, options.server, std::cout, std::cerr);
+    }
     std::cerr << "taskorbit-cli: unknown command " << command << "\n";
     usage(std::cerr);
     return 64;

@@ -268,8 +268,8 @@ TEST_F(ShellLogicTest, OkWithoutAChangeWritesNothingAndAFirstSaveCreatesThePrefe
     UserPref duplicate = loadedPref;
     const SaveOutcome dup = saveUserPref(*m_db, Request::Insert, duplicate, loadedPref);
     EXPECT_EQ(dup.kind, SaveOutcome::Stay);
-    ASSERT_TRUE(dup.message);
-    EXPECT_EQ(dup.message->number, 24);
+    ASSERT_EQ(dup.messages.size(), 1u);
+    EXPECT_EQ(dup.messages[0].number, 24);
 }
 
 TEST_F(ShellLogicTest, SettingsSavedElsewhereAreShownInsteadOfOverwritten) {

@@ -1,0 +1,36 @@
+// The two settings files of a station. "TASKORBM.INI" keeps the main window's
+// position and size and, in section "Data", the server a station uses;
+// "TASKORB.INI" keeps the due-now list's secondary-assignment choice. Both lie
+// beside the program when that folder is writable, otherwise in the user's
+// configuration folder.
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+namespace tko {
+
+// Folder for the INI files: `programDir` when a file can be written there,
+// else the user's configuration folder for this program (created if needed).
+QString iniFolder(const QString& programDir);
+
+QString mainIniPath(const QString& programDir);   // TASKORBM.INI
+QString todayIniPath(const QString& programDir);  // TASKORB.INI
+
+struct FramePlacement {
+    bool maximize = false;
+    int x = 0, y = 0, width = 0, height = 0;  // x 0: no stored position
+};
+
+// Section "Main": "Maximize" ("Yes"/"No"), "XPosit", "YPosit", "Width", "Height".
+FramePlacement readFramePlacement(const QString& iniPath);
+// Writes "Maximize", and the position unless the frame is minimised.
+void writeFramePlacement(const QString& iniPath, bool maximized, bool minimized,
+                         const FramePlacement& normalGeometry);
+
+// Section "TodayView", key "Secondary": one character; "1" means include.
+bool readIncludeSecondary(const QString& iniPath);
+void writeIncludeSecondary(const QString& iniPath, bool include);
+
+}  // namespace tko

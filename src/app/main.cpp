@@ -1,0 +1,129 @@
+// taskorbm: the TASKORBIT Multi-User program of one work station.
+//
+//   taskorbm [--data DIR] [--server CONNINFO]   work on the office in DIR (default:
+//                                               the current directory) or on a server
+//   taskorbm --demo                             a demo office in the user's data folder
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QDir>
+#include <QStandardPaths>
+
+#include <cstdio>
+
+#include "app/DemoOffice.h"
+#include "app/FirstRun.h"
+#include "app/IniFiles.h"
+#include "app/ui/MainFrame.h"
+#include "data/Messages.h"
+#include "data/StationSettings.h"
+#include "platform/ui/MessageBox.h"
+#include "platform/ui/HelpBrowser.h"
+#include "translator/IntlGroupFormat.h"
+#include "translator/Lingua.h"
+
+namespace {
+
+std::string translateThroughLibrary(const std::string& source) {
+    return ::TranslateString(QString::fromStdString(source)).toStdString();
+}
+
+// Stops the program with a storage error's text: first-run records, settings
+// and data files that cannot be used leave nothing sensible to do.
+int stop(const QString& text) {
+    tko::MessageBox::showText(nullptr, text, QStringLiteral("TASKORBIT"), tko::MessageButtons::Ok, {},
+                              tko::MessageBox::Icon::Critical);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("taskorbit"));
+    QApplication::setApplicationDisplayName(QStringLiteral("TASKORBIT Multi-User"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("TASKORBIT Multi-User"));
+    parser.addHelpOption();
+    QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("The shared data directory."),
+                                  QStringLiteral("DIR"), QDir::currentPath());
+    QCommandLineOption serverOption(QStringLiteral("server"),
+                                    QStringLiteral("A PostgreSQL connection string: the office's server."),
+                                    QStringLiteral("CONNINFO"));
+    QCommandLineOption demoOption(QStringLiteral("demo"), QStringLiteral("Start on a demo office."));
+    parser.addOptions({dataOption, serverOption, demoOption});
+    parser.process(app);
+
+    const QString programDir = QCoreApplication::applicationDirPath();
+    QString dataDir = parser.value(dataOption);
+    bool makeDemo = false;
+    if (parser.isSet(demoOption)) {
+        dataDir = QDir(QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation))
+                      .filePath(QStringLiteral("demo-office"));
+        makeDemo = !QFileInfo::exists(QDir(dataDir).filePath(QStringLiteral("TKODATA.DB")));
+        QDir().mkpath(dataDir);
+    }
+    if (!QFileInfo(dataDir).isDir())
+        return stop(QStringLiteral("The data directory %1 does not exist.").arg(dataDir));
+
+    const tko::DataSource source = tko::resolveDataSource(
+        dataDir.toStdString(), parser.value(serverOption).toStdString(),
+        tko::mainIniPath(programDir).toStdString());
+
+    // The translator first: a language file that cannot be used ends the program.
+    ::InitTranslator(QDir(programDir).filePath(QStringLiteral("En_tkom.ltf")));
+    if (::TranslatorErrorcode() != 0) return 1;
+    tko::setMessageTranslator(&translateThroughLibrary);
+    ::SetPictureSettingsHandler(&tko::applyIntlGroup);
+    ::SetTranslatorHelpHandler([](const QString& keyword) { tko::HelpBrowser::showHelp(keyword); });
+    ::SetTranslatorMessageHandler([](const QString& title, const QString& text) {
+        tko::MessageBox::showText(nullptr, text, title);
+    });
+    // The user's own locale decides how dates, times and numbers look.
+    IntlGroup group;
+    ::ClearIntlGroup(group);
+    if (::GetIntlGroup(group, 0, true, QString()) == 0) ::InitPictures(&group);
+
+    tko::Status status;
+    auto db = tko::Database::open(source, true, status);
+    if (!db) {
+        tko::MessageBox::showStandard(nullptr, 30,
+                                      QString::fromStdString(source.serverInfo.empty() ? source.directory
+                                                                                       : "server"),
+                                      QString::fromStdString(status.describe()));
+        return 1;
+    }
+    if (makeDemo) {
+        const tko::DemoSummary demo = tko::createDemoOffice(*db, tko::translateText("All users"));
+        if (!demo.ok) return stop(QString::fromStdString(demo.error));
+        std::printf("Demo office in %s. Log-ins:\n", qPrintable(dataDir));
+        for (const tko::DemoLogin& login : demo.logins)
+            std::printf("  %s / %s  (%s)\n", login.userName.c_str(), login.password.c_str(), login.role.c_str());
+        std::fflush(stdout);
+    }
+    tko::SystemPref systemPref;
+    const tko::StartupResult sys = tko::ensureSystemPref(*db, systemPref);
+    if (!sys.ok) return stop(QString::fromStdString(sys.error));
+
+    tko::AppContext context;
+    context.db = db.get();
+    context.source = source;
+    context.programDir = programDir;
+    tko::MainFrame frame(context);
+    int exitCode = 0;
+    QObject::connect(&frame, &tko::MainFrame::fatalError, &frame, [&](const QString& text) {
+        stop(text);
+        exitCode = 1;
+        QApplication::exit(1);
+    });
+    frame.restorePlacement();
+    ::Translate(&frame);
+    frame.show();
+    if (!frame.startUp()) {
+        ::CloseTranslator();
+        return exitCode;
+    }
+    const int result = app.exec();
+    ::CloseTranslator();
+    return exitCode ? exitCode : result;
+}

@@ -1,0 +1,81 @@
+#include "app/ui/LoginWindow.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "platform/ui/MessageBox.h"
+
+namespace tko {
+
+LoginWindow::LoginWindow(Database& db, QWidget* parent) : QDialog(parent), m_attempts(db) {
+    setObjectName(QStringLiteral("LoginWindow"));
+    setWindowTitle(QStringLiteral("TASKORBIT"));
+    setWhatsThis(QStringLiteral("~Log_In_Window"));
+
+    auto* title = new QLabel(QStringLiteral("TASKORBIT"), this);
+    QFont big = title->font();
+    big.setPointSize(big.pointSize() + 8);
+    big.setBold(true);
+    title->setFont(big);
+    title->setAlignment(Qt::AlignCenter);
+    auto* subtitle = new QLabel(QStringLiteral("Multi-User"), this);
+    subtitle->setAlignment(Qt::AlignCenter);
+
+    m_userName = new QLineEdit(this);
+    m_userName->setObjectName(QStringLiteral("userNameEdit"));
+    m_userName->setMaxLength(15);
+    m_userName->setProperty("picture", QStringLiteral("@s15"));
+    m_password = new QLineEdit(this);
+    m_password->setObjectName(QStringLiteral("passwordEdit"));
+    m_password->setMaxLength(10);
+    m_password->setEchoMode(QLineEdit::Password);
+
+    auto* form = new QFormLayout;
+    auto* userLabel = new QLabel(QStringLiteral("&User Name:"), this);
+    userLabel->setBuddy(m_userName);
+    auto* passwordLabel = new QLabel(QStringLiteral("&Password:"), this);
+    passwordLabel->setBuddy(m_password);
+    form->addRow(userLabel, m_userName);
+    form->addRow(passwordLabel, m_password);
+
+    auto* buttons = new QDialogButtonBox(this);
+    auto* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    connect(ok, &QPushButton::clicked, this, &LoginWindow::tryLogin);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(title);
+    layout->addWidget(subtitle);
+    layout->addSpacing(12);
+    layout->addLayout(form);
+    layout->addWidget(buttons);
+    setMinimumWidth(320);
+}
+
+void LoginWindow::tryLogin() {
+    m_outcome = m_attempts.attempt(m_userName->text().toStdString(), m_password->text().toStdString());
+    if (m_outcome.loggedIn()) {
+        accept();
+        return;
+    }
+    const QString text = QString::fromStdString(m_outcome.messageText());
+    MessageBox::showText(this, text, QStringLiteral("TASKORBIT"), MessageButtons::Ok, {},
+                         MessageBox::Icon::Warning);
+    if (m_outcome.endsWindow()) {
+        reject();
+        return;
+    }
+    QLineEdit* focus = m_outcome.kind == LoginOutcome::IncorrectUserName ? m_userName : m_password;
+    focus->setFocus();
+    focus->selectAll();
+}
+
+}  // namespace tko

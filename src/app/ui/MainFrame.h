@@ -1,0 +1,76 @@
+// The main frame: menu bar and toolbar from which every screen opens, the
+// start-up sequence after the window is shown (first-run records, log-in,
+// administrator items, alerts), and the closing backup and window placement.
+#pragma once
+
+#include <QMainWindow>
+#include <QMap>
+
+#include "app/Session.h"
+#include "data/Database.h"
+
+class QAction;
+
+namespace tko {
+
+// What the frame works on: the station's data and settings.
+struct AppContext {
+    Database* db = nullptr;
+    DataSource source;
+    QString programDir;  // where TASKORBM.INI lives (or the user's config folder)
+};
+
+class MainFrame : public QMainWindow {
+    Q_OBJECT
+public:
+    explicit MainFrame(const AppContext& context, QWidget* parent = nullptr);
+
+    // Runs the steps after opening: first-run records, log-in (returns false
+    // when the program must end), administrator items, start-up alerts.
+    bool startUp();
+    // Same, with the log-in already done (tests and scripted starts).
+    void enterSession(const std::string& user, int accessLevel);
+
+    const Session& session() const { return m_session; }
+    // The menu or toolbar action with this object name ("systemPreferencesAction").
+    QAction* action(const QString& objectName) const;
+    QList<QAction*> administratorActions() const { return m_adminActions; }
+    // The stored placement is applied when the frame is first shown.
+    void restorePlacement();
+
+signals:
+    // A fatal start-up or backup failure: the program ends after `text` was shown.
+    void fatalError(const QString& text);
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildMenus();
+    QAction* addItem(QMenu* menu, const char* name, const QString& text, void (MainFrame::*slot)());
+    QAction* addPending(QMenu* menu, const char* name, const QString& text, const char* procedure);
+    void notDefined(const char* procedure);
+    void setAdministratorItems(bool enabled);
+    void showStartupAlerts();
+    bool saveOnClose();
+
+    void openSystemPreferences();
+    void openUserPreferences();
+    void openChangePassword();
+    void openPrintSetup();
+    void openHelpContents();
+    void openHelpSearch();
+    void openHelpHowTo();
+    void openAbout();
+
+    AppContext m_context;
+    Session m_session;
+    QMap<QString, QAction*> m_actions;
+    QList<QAction*> m_adminActions;
+    bool m_closing = false;
+};
+
+// Shows `dialog` modally after translating it.
+int execTranslated(class QDialog* dialog);
+
+}  // namespace tko

@@ -1,0 +1,43 @@
+// "System Wide Settings": the one SYSTEMPREF record, opened for change.
+#pragma once
+
+#include <QDialog>
+
+#include "data/Database.h"
+
+class QCheckBox;
+class QLineEdit;
+
+namespace tko {
+
+class SystemSettingsDialog : public QDialog {
+    Q_OBJECT
+public:
+    SystemSettingsDialog(Database& db, QWidget* parent = nullptr);
+
+    QLineEdit* pathEdit() const { return m_path; }
+    QCheckBox* privatePeopleCheck() const { return m_private; }
+    QCheckBox* confidentialCheck() const { return m_confidential; }
+    QCheckBox* viewAllCheck() const { return m_viewAll; }
+    QLineEdit* triesEdit() const { return m_tries; }
+    QLineEdit* backupHoursEdit() const { return m_hours; }
+    // False when the settings record could not be read (the dialog shows why).
+    bool loaded() const { return m_loadedOk; }
+
+private:
+    void display(const SystemPref& pref);
+    bool collect();  // controls -> m_current; false after a message
+    void save();
+
+    Database& m_db;
+    SystemPref m_loaded, m_current;
+    bool m_loadedOk = false;
+    QLineEdit* m_path = nullptr;
+    QCheckBox* m_private = nullptr;
+    QCheckBox* m_confidential = nullptr;
+    QCheckBox* m_viewAll = nullptr;
+    QLineEdit* m_tries = nullptr;
+    QLineEdit* m_hours = nullptr;
+};
+
+}  // namespace tko

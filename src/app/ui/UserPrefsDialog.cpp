@@ -1,0 +1,144 @@
+#include "app/ui/UserPrefsDialog.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QToolButton>
+
+#include "app/Preferences.h"
+#include "platform/Picture.h"
+#include "platform/ui/HelpBrowser.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tko {
+
+UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget* parent)
+    : QDialog(parent), m_db(db) {
+    setObjectName(QStringLiteral("UserPrefsDialog"));
+    setWindowTitle(QStringLiteral("Update User Preferences"));
+    setWhatsThis(QStringLiteral("~Update_User_Preferences"));
+
+    m_for = new QLabel(this);
+    m_for->setObjectName(QStringLiteral("forLabel"));
+    m_priority = new QLineEdit(this);
+    m_priority->setObjectName(QStringLiteral("priorityEdit"));
+    m_priority->setProperty("picture", QStringLiteral("@n1"));
+    m_priority->setToolTip(QStringLiteral("Default priorty for new assignments"));
+    m_priority->setMaximumWidth(40);
+    m_person = new QLineEdit(this);
+    m_person->setObjectName(QStringLiteral("personEdit"));
+    m_person->setMaxLength(15);
+    m_person->setToolTip(QStringLiteral("Disabled because of bug. Will be fixed in later version"));
+    m_person->setEnabled(false);
+    m_lookup = new QToolButton(this);
+    m_lookup->setText(QStringLiteral("..."));
+    m_lookup->setEnabled(false);
+    m_alarm = new QCheckBox(QStringLiteral("Reminders and Assignments Due Alert"), this);
+    m_alarm->setObjectName(QStringLiteral("alarmCheck"));
+    m_alarm->setToolTip(QStringLiteral("Notiy user when assignments or reminders are due"));
+    m_conclude = new QCheckBox(QStringLiteral("Assignee can conclude"), this);
+    m_conclude->setObjectName(QStringLiteral("concludeCheck"));
+    m_port = new QComboBox(this);
+    m_port->setObjectName(QStringLiteral("portCombo"));
+    m_port->addItems({QStringLiteral("com1"), QStringLiteral("com2"), QStringLiteral("com3"), QStringLiteral("com4")});
+    m_delay = new QLineEdit(this);
+    m_delay->setObjectName(QStringLiteral("delayEdit"));
+    m_delay->setProperty("picture", QStringLiteral("@n6"));
+    m_delay->setToolTip(QStringLiteral("Handset release delay"));
+    m_delay->setMaximumWidth(80);
+
+    auto* personRow = new QHBoxLayout;
+    personRow->addWidget(m_person);
+    personRow->addWidget(m_lookup);
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("For:"), m_for);
+    form->addRow(QStringLiteral("Priority:"), m_priority);
+    form->addRow(QStringLiteral("Person:"), personRow);
+    form->addRow(m_alarm);
+    form->addRow(m_conclude);
+    form->addRow(QStringLiteral("Port"), m_port);
+    form->addRow(QStringLiteral("Delay:"), m_delay);
+    auto* buttons = new QDialogButtonBox(this);
+    auto* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
+    ok->setObjectName(QStringLiteral("okButton"));
+    ok->setDefault(true);
+    auto* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    cancel->setObjectName(QStringLiteral("cancelButton"));
+    auto* help = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
+    connect(ok, &QPushButton::clicked, this, &UserPrefsDialog::save);
+    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    form->addRow(buttons);
+
+    if (!loadUserPref(m_db, user, m_current, m_request).ok())
+        MessageBox::showStandard(this, 35, QString::fromStdString(m_db.lastError().describe()),
+                                 QStringLiteral("USERPREF"));
+    m_loaded = m_current;
+    display(m_current);
+}
+
+void UserPrefsDialog::display(const UserPref& pref) {
+    m_for->setText(QString::fromStdString(pref.USERNAME));
+    m_priority->setText(formatNumber(pref.PRIORITY, u"@n1"));
+    m_person->setText(QString::fromStdString(pref.PERSON));
+    m_alarm->setChecked(pref.ALARM != 0);
+    m_conclude->setChecked(pref.ASSIGNEECONCLUDE != 0);
+    const int port = m_port->findText(QString::fromStdString(pref.PORT));
+    m_port->setCurrentIndex(port < 0 ? 0 : port);
+    m_delay->setText(formatNumber(pref.DELAY, u"@n6"));
+}
+
+bool UserPrefsDialog::collect() {
+    const auto priority = parseNumber(m_priority->text(), u"@n1", u"Priority");
+    const auto priorityCheck = checkPriority(priority.ok() ? static_cast<int>(priority.value) : 0);
+    if (!priority.ok() || priorityCheck) {
+        if (priorityCheck) MessageBox::show(this, *priorityCheck);
+        else MessageBox::showText(this, priority.error, windowTitle());
+        m_priority->setFocus();
+        m_priority->selectAll();
+        return false;
+    }
+    const auto delay = parseNumber(m_delay->text(), u"@n6", u"Delay");
+    const auto delayCheck = checkDelay(delay.ok() ? static_cast<int>(delay.value) : 0);
+    if (!delay.ok() || delayCheck) {
+        if (delayCheck) MessageBox::show(this, *delayCheck);
+        else MessageBox::showText(this, delay.error, windowTitle());
+        m_delay->setFocus();
+        m_delay->selectAll();
+        return false;
+    }
+    m_current.PRIORITY = static_cast<std::int16_t>(priority.value);
+    m_current.DELAY = static_cast<std::int16_t>(delay.value);
+    m_current.ALARM = m_alarm->isChecked() ? 1 : 0;
+    m_current.ASSIGNEECONCLUDE = m_conclude->isChecked() ? 1 : 0;
+    m_current.PORT = m_port->currentText().toStdString();
+    return true;
+}
+
+void UserPrefsDialog::save() {
+    for (;;) {
+        if (!collect()) return;
+        const SaveOutcome outcome = saveUserPref(m_db, m_request, m_current, m_loaded);
+        Answer answer = Answer::Ok;
+        for (const StandardMessage& message : outcome.messages) answer = MessageBox::show(this, message);
+        switch (outcome.kind) {
+            case SaveOutcome::Close: accept(); return;
+            case SaveOutcome::ShowOtherStation:
+                m_loaded = m_current;
+                display(m_current);
+                return;
+            case SaveOutcome::Stay: return;
+            case SaveOutcome::AskRetry:
+                if (answer == Answer::Yes) continue;
+                reject();
+                return;
+        }
+    }
+}
+
+}  // namespace tko

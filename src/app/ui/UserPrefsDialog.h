@@ -1,0 +1,48 @@
+// "Update User Preferences" of the logged-in user: change request when the
+// user's record exists, else insert request on a cleared record.
+#pragma once
+
+#include <QDialog>
+
+#include "app/Session.h"
+#include "data/Database.h"
+
+class QCheckBox;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+
+namespace tko {
+
+class UserPrefsDialog : public QDialog {
+    Q_OBJECT
+public:
+    UserPrefsDialog(Database& db, const std::string& user, QWidget* parent = nullptr);
+
+    Request request() const { return m_request; }
+    QLineEdit* priorityEdit() const { return m_priority; }
+    QLineEdit* delayEdit() const { return m_delay; }
+    QCheckBox* alarmCheck() const { return m_alarm; }
+    QCheckBox* concludeCheck() const { return m_conclude; }
+    QComboBox* portCombo() const { return m_port; }
+
+private:
+    void display(const UserPref& pref);
+    bool collect();
+    void save();
+
+    Database& m_db;
+    Request m_request = Request::Insert;
+    UserPref m_loaded, m_current;
+    QLabel* m_for = nullptr;
+    QLineEdit* m_priority = nullptr;
+    QLineEdit* m_person = nullptr;
+    QToolButton* m_lookup = nullptr;
+    QCheckBox* m_alarm = nullptr;
+    QCheckBox* m_conclude = nullptr;
+    QComboBox* m_port = nullptr;
+    QLineEdit* m_delay = nullptr;
+};
+
+}  // namespace tko

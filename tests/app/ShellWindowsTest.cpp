@@ -1,0 +1,184 @@
+// The shell's windows on the offscreen platform: log-in, the administrator
+// items per access level, message 6 for screens not built yet, and the
+// settings forms. With TKO_SCREENSHOTS=DIR each window is also saved as a PNG.
+#include <QAction>
+#include <QCheckBox>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QMenuBar>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest>
+
+#include "app/DemoOffice.h"
+#include "app/FirstRun.h"
+#include "app/ui/ChangePasswordDialog.h"
+#include "app/ui/LoginWindow.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/SystemSettingsDialog.h"
+#include "app/ui/UserPrefsDialog.h"
+#include "data/Password.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tko {
+
+class ShellWindowsTest : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    std::unique_ptr<Database> m_db;
+
+    void screenshot(QWidget* w, const char* name) {
+        const QByteArray dir = qgetenv("TKO_SCREENSHOTS");
+        if (dir.isEmpty()) return;
+        if (!qobject_cast<QMainWindow*>(w)) w->adjustSize();
+        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+    }
+
+    AppContext context() {
+        AppContext c;
+        c.db = m_db.get();
+        c.source.directory = m_dir.path().toStdString();
+        c.programDir = m_dir.path();
+        return c;
+    }
+
+private slots:
+    void initTestCase() {
+        setPasswordCost(PasswordCost::Minimal);
+        MessageBox::setTestMode(true);
+        QVERIFY(m_dir.isValid());
+        Status status;
+        m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
+        QVERIFY(m_db);
+        const DemoSummary demo = createDemoOffice(*m_db, "All users");
+        QVERIFY2(demo.ok, demo.error.c_str());
+    }
+
+    void init() { MessageBox::clearShown(); }
+
+    void loginRefusesAWrongNameAndAcceptsTheRightPassword() {
+        LoginWindow login(*m_db);
+        login.show();
+        screenshot(&login, "login");
+        login.userNameEdit()->setText(QStringLiteral("NOBODY"));
+        login.passwordEdit()->setText(QStringLiteral("x"));
+        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().front().text, QStringLiteral("Incorrect User Name"));
+        QVERIFY(login.isVisible());
+        login.userNameEdit()->setText(QStringLiteral("BEN"));
+        login.passwordEdit()->setText(QStringLiteral("demo2"));
+        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Incorrect password. Try again"));
+        login.passwordEdit()->setText(QStringLiteral("demo1"));
+        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(login.result(), int(QDialog::Accepted));
+        QCOMPARE(login.outcome().userName, std::string("BEN"));
+    }
+
+    void administratorItemsFollowTheAccessLevel() {
+        for (int level : {0, 1, 2}) {
+            MainFrame frame(context());
+            QVERIFY(frame.action(QStringLiteral("systemPreferencesAction")));
+            for (QAction* a : frame.administratorActions()) QVERIFY(!a->isEnabled());
+            frame.enterSession(level == 2 ? "SUPERVISOR" : level == 1 ? "ANNA" : "BEN", level);
+            for (QAction* a : frame.administratorActions()) QCOMPARE(a->isEnabled(), level == 2);
+            QVERIFY(frame.action(QStringLiteral("userPreferencesAction"))->isEnabled());
+            QVERIFY(frame.action(QStringLiteral("changePasswordAction"))->isEnabled());
+            if (level == 2) {
+                frame.show();
+                screenshot(&frame, "mainframe");
+            }
+        }
+    }
+
+    void startUpAlertsTellTheUserAboutDueAndUnseenWork() {
+        MainFrame frame(context());
+        frame.enterSession("BEN", 0);  // Ben has work due today and unseen work in the demo
+        QStringList texts;
+        for (const auto& shown : MessageBox::shown()) texts << shown.text;
+        QVERIFY(texts.contains(QStringLiteral("You have reminders or assignments due for today")));
+        QVERIFY(texts.contains(QStringLiteral("You have unseen or changed assignments")));
+    }
+
+    void aScreenNotBuiltYetSaysSo() {
+        MainFrame frame(context());
+        frame.enterSession("SUPERVISOR", 2);
+        MessageBox::clearShown();
+        frame.action(QStringLiteral("exportDbaseAction"))->trigger();
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().front().number, 6);
+        QCOMPARE(MessageBox::shown().front().text, QStringLiteral("The Procedure ExportToDbase has not been defined."));
+        // Toolbar buttons do what their menu items do.
+        MessageBox::clearShown();
+        frame.action(QStringLiteral("browsePeopleButton"))->trigger();
+        QCOMPARE(MessageBox::shown().front().text, QStringLiteral("The Procedure BrowsePeople has not been defined."));
+        QCOMPARE(frame.action(QStringLiteral("browsePeopleButton"))->toolTip(), QStringLiteral("Browse people"));
+    }
+
+    void systemSettingsWriteOnlyAChangeAndAddTheBackslash() {
+        SystemSettingsDialog dialog(*m_db);
+        QVERIFY(dialog.loaded());
+        dialog.show();
+        screenshot(&dialog, "system-settings");
+        dialog.pathEdit()->setText(QStringLiteral("  \\\\server\\office"));
+        dialog.triesEdit()->setText(QStringLiteral("3"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        std::vector<SystemPref> prefs;
+        QVERIFY(m_db->read(store::ReadRequest{}, prefs).ok());
+        QCOMPARE(prefs.front().TCF, std::string("\\\\server\\office\\"));
+        QCOMPARE(int(prefs.front().ACCESSTRIES), 3);
+        const auto version = prefs.front().rowVersion;
+        SystemSettingsDialog again(*m_db);
+        QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QVERIFY(m_db->read(store::ReadRequest{}, prefs).ok());
+        QCOMPARE(prefs.front().rowVersion, version);  // no change, nothing written
+    }
+
+    void preferencesRefuseAPriorityOutOfRange() {
+        UserPrefsDialog dialog(*m_db, "CARLA");
+        QCOMPARE(dialog.request(), Request::Change);
+        dialog.show();
+        screenshot(&dialog, "user-preferences");
+        dialog.priorityEdit()->setText(QStringLiteral("0"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().back().number, 10);
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        dialog.priorityEdit()->setText(QStringLiteral("3"));
+        dialog.delayEdit()->setText(QStringLiteral("101"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().back().number, 8);
+        dialog.delayEdit()->setText(QStringLiteral("7"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        UserPref stored;
+        QVERIFY(m_db->fetch("USP:USERNAME_KEY", {std::string("CARLA")}, stored).ok());
+        QCOMPARE(int(stored.PRIORITY), 3);
+        QCOMPARE(int(stored.DELAY), 7);
+    }
+
+    void changePasswordNeedsTwoEqualEntriesOfFiveCharacters() {
+        ChangePasswordDialog dialog(*m_db, "CARLA");
+        dialog.show();
+        screenshot(&dialog, "change-password");
+        dialog.firstEdit()->setText(QStringLiteral("abcd "));
+        dialog.secondEdit()->setText(QStringLiteral("abcd "));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Password must be at least 5 characters"));
+        dialog.firstEdit()->setText(QStringLiteral("carla"));
+        dialog.secondEdit()->setText(QStringLiteral("carla"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Password Changed"));
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        LoginAttempts attempts(*m_db);
+        QVERIFY(attempts.attempt("CARLA", "carla").loggedIn());
+    }
+};
+
+}  // namespace tko
+
+QTEST_MAIN(tko::ShellWindowsTest)
+#include "ShellWindowsTest.moc"
