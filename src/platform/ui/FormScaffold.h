@@ -1,0 +1,97 @@
+// The part every form window shares: the request it was opened with, the
+// status word beside its buttons, and the questions of OK, Cancel and
+// closing, asked through MessageBox and decided by FormRequest.h.
+//
+// A form creates one FormScaffold, fills the hooks it needs, connects its OK
+// and Cancel buttons to ok() and cancel(), and calls closeRequested() from its
+// reject() (Escape and the close box):
+//
+//     void MyForm::reject() { if (m_scaffold.closeRequested()) QDialog::reject(); }
+//
+// The scaffold ends the dialog itself with done(): Accepted when the request
+// was completed (written, deleted, selected), Rejected otherwise. Every hook
+// runs on the GUI thread; a hook that fails shows its own message and
+// returns false, and the form then stays open.
+#pragma once
+
+#include "platform/FormRequest.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class QDialog;
+class QLabel;
+
+namespace tko {
+
+class FormScaffold : public QObject {
+    Q_OBJECT
+public:
+    FormScaffold(QDialog* form, Request request, QObject* parent = nullptr);
+
+    Request request() const { return m_request; }
+    // Shows the translated status word of the request in `label` (the form's
+    // status line) and keeps it current when the request changes.
+    void setStatusLabel(QLabel* label);
+    // Another request (a form that turns an insert into a change, say).
+    void setRequest(Request request);
+
+    // Whether the form accepts each request (messages 19 to 21 otherwise).
+    void setPermissions(const FormPermissions& permissions) { m_permissions = permissions; }
+    // Ask "add another record?" (message 37) after each insert.
+    void setOfferAnother(bool offer) { m_offerAnother = offer; }
+
+    // ---- hooks the form fills
+    // True when the record differs from the copy taken at opening.
+    std::function<bool()> isChanged;
+    // Writes the record (insert or change); false when it was not written.
+    std::function<bool()> save;
+    // Deletes the record; false when it was not deleted.
+    std::function<bool()> remove;
+    // Clears the form for the next insert (after "add another?" answered Yes)
+    // and takes a new opening copy.
+    std::function<void()> primeNext;
+
+    // Call before showing the form: false (after message 19, 20 or 21) when
+    // the form does not accept its request and must return to its caller.
+    bool start();
+
+    // How the form ended: true when the request was completed.
+    bool completed() const { return m_completed; }
+    // Inserts written while the form was open (a form that adds several
+    // records reports each to its caller).
+    int insertsDone() const { return m_inserts; }
+
+public slots:
+    void ok();
+    void cancel();
+
+public:
+    // Escape or the close box: asks what to do; true when the form may close
+    // without a save (the caller then rejects the dialog). A save chosen here
+    // ends the dialog itself and returns false.
+    bool closeRequested();
+
+signals:
+    // After every completed write; the form's caller may refresh its list.
+    void recordSaved();
+    void recordDeleted();
+
+private:
+    bool changed() const { return isChanged ? isChanged() : false; }
+    FormStep leaveStep(CancelTrigger trigger);
+    void finish(bool completed);
+    void updateStatus();
+
+    QPointer<QDialog> m_form;
+    Request m_request;
+    QPointer<QLabel> m_statusLabel;
+    FormPermissions m_permissions;
+    bool m_offerAnother = false;
+    bool m_completed = false;
+    int m_inserts = 0;
+};
+
+}  // namespace tko

@@ -1,0 +1,11 @@
+# Tests of the UI kit: logic headless, windows on the offscreen platform.
+set(_tko_ui_tests ${CMAKE_CURRENT_LIST_DIR}/ui)
+tko_add_gtest(form_request_test ${_tko_ui_tests}/FormRequestTest.cpp
+                                ${_tko_ui_tests}/CalendarMonthTest.cpp
+                                ${_tko_ui_tests}/ListFormatTest.cpp)
+tko_add_store_test(browse_pager_test ${_tko_ui_tests}/BrowsePagerTest.cpp
+                                     ${_tko_ui_tests}/PagerFixture.cpp ${_tko_ui_tests}/PagerFixture.h)
+tko_add_qttest(browse_list_test ${_tko_ui_tests}/BrowseListTest.cpp
+                                ${_tko_ui_tests}/PagerFixture.cpp ${_tko_ui_tests}/PagerFixture.h
+               LIBS tko_test_support)
+tko_add_qttest(ui_kit_test ${_tko_ui_tests}/UiKitTest.cpp)

@@ -1,0 +1,317 @@
+// Message boxes, form scaffolding, the calendar pop-up and the help browser
+// on the offscreen platform.
+#include <QComboBox>
+#include <QDialog>
+#include <QLabel>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QSpinBox>
+#include <QTableWidget>
+#include <QTest>
+#include <QTextBrowser>
+#include <QTimer>
+
+#include "data/Messages.h"
+#include "platform/ui/CalendarPopup.h"
+#include "platform/ui/FormScaffold.h"
+#include "platform/ui/HelpBrowser.h"
+#include "platform/ui/MessageBox.h"
+
+using tko::Answer;
+using tko::MessageBox;
+using tko::Request;
+
+class UiKitTest : public QObject {
+    Q_OBJECT
+
+    // A form under test: an editable "record" (an int) with its opening copy.
+    struct Form {
+        QDialog dialog;
+        QLabel status;
+        tko::FormScaffold scaffold;
+        int opened = 0;
+        int current = 0;
+        int saves = 0;
+        int deletes = 0;
+        int primes = 0;
+        bool saveWorks = true;
+
+        explicit Form(Request request) : scaffold(&dialog, request) {
+            scaffold.setStatusLabel(&status);
+            scaffold.isChanged = [this] { return current != opened; };
+            scaffold.save = [this] {
+                if (saveWorks) ++saves;
+                return saveWorks;
+            };
+            scaffold.remove = [this] {
+                ++deletes;
+                return true;
+            };
+            scaffold.primeNext = [this] {
+                ++primes;
+                current = opened = 0;
+            };
+            dialog.setModal(true);
+            dialog.show();
+        }
+        bool open() const { return dialog.isVisible(); }
+    };
+
+private slots:
+    void init() {
+        MessageBox::setTestMode(true);
+        MessageBox::clearShown();
+    }
+
+    // ---- message boxes
+    void queuedAnswersAreGivenInOrderAndRecorded() {
+        MessageBox::setNextAnswer(Answer::No);
+        MessageBox::setNextAnswer(Answer::Yes);
+        QCOMPARE(MessageBox::showStandard(nullptr, 23), Answer::No);
+        QCOMPARE(MessageBox::showStandard(nullptr, 33), Answer::Yes);
+        QCOMPARE(MessageBox::queuedAnswers(), 0);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown().at(0).number, 23);
+        QCOMPARE(MessageBox::shown().at(0).text, QStringLiteral("Are you sure you want to cancel?"));
+        QCOMPARE(MessageBox::shown().at(0).title, QStringLiteral("Update Cancelled"));
+        QCOMPARE(MessageBox::shown().at(1).buttons, tko::MessageButtons::YesNoCancel);
+        QVERIFY(!MessageBox::shown().at(1).answeredByDefault);
+    }
+
+    void unansweredBoxesInTestModeTakeTheSafeAnswer() {
+        QCOMPARE(MessageBox::showStandard(nullptr, 32), Answer::Cancel);  // no delete
+        QCOMPARE(MessageBox::showStandard(nullptr, 23), Answer::No);      // no loss
+        QCOMPARE(MessageBox::showStandard(nullptr, 6, QStringLiteral("BrowseUsers")), Answer::Ok);
+        QVERIFY(MessageBox::shown().at(0).answeredByDefault);
+        QCOMPARE(MessageBox::shown().at(2).text,
+                 QStringLiteral("The Procedure BrowseUsers has not been defined."));
+    }
+
+    void freeTextsAreTranslatedThenMerged() {
+        tko::setMessageTranslator([](const std::string& s) -> std::string {
+            if (s == "Incorrect User Name") return "Falscher Benutzername";
+            if (s == "Hello %1") return "Hallo %1";
+            return s;
+        });
+        MessageBox::showText(nullptr, QStringLiteral("Incorrect User Name"));
+        // A parameter that looks like a placeholder is not merged again.
+        MessageBox::showText(nullptr, QStringLiteral("Hello %1"), QStringLiteral("Greeting"),
+                             tko::MessageButtons::Ok, {QStringLiteral("%1 Ann")});
+        tko::setMessageTranslator(nullptr);
+        QCOMPARE(MessageBox::shown().at(0).text, QStringLiteral("Falscher Benutzername"));
+        QCOMPARE(MessageBox::shown().at(0).number, 0);
+        QCOMPARE(MessageBox::shown().at(0).title, QStringLiteral("TASKORBIT"));
+        QCOMPARE(MessageBox::shown().at(1).text, QStringLiteral("Hallo %1 Ann"));
+        QCOMPARE(MessageBox::shown().at(1).title, QStringLiteral("Greeting"));
+    }
+
+    void aRealBoxAnswersWithTheButtonPressed() {
+        MessageBox::setTestMode(false);
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* box = qobject_cast<QMessageBox*>(w))
+                    box->button(QMessageBox::No)->click();
+        });
+        const Answer answer = MessageBox::showStandard(nullptr, 37);
+        MessageBox::setTestMode(true);
+        QCOMPARE(answer, Answer::No);
+        QCOMPARE(MessageBox::shown().last().number, 37);
+    }
+
+    // ---- form scaffolding
+    void statusWordFollowsTheRequest() {
+        Form form(Request::Insert);
+        QCOMPARE(form.status.text(), QStringLiteral("Record will be Added"));
+        form.scaffold.setRequest(Request::Change);
+        QCOMPARE(form.status.text(), QStringLiteral("Record will be Changed"));
+    }
+
+    void okOnAnUnchangedChangeWritesNothing() {
+        Form form(Request::Change);
+        form.scaffold.ok();
+        QCOMPARE(form.saves, 0);
+        QVERIFY(!form.open());
+        QVERIFY(form.scaffold.completed());
+        QCOMPARE(MessageBox::shown().size(), 0);
+    }
+
+    void aFailedSaveKeepsTheFormOpen() {
+        Form form(Request::Change);
+        form.current = 5;
+        form.saveWorks = false;
+        form.scaffold.ok();
+        QVERIFY(form.open());
+        QVERIFY(!form.scaffold.completed());
+        form.saveWorks = true;
+        form.scaffold.ok();
+        QCOMPARE(form.saves, 1);
+        QVERIFY(!form.open());
+    }
+
+    void cancelAfterChangesAsks23() {
+        Form form(Request::Change);
+        form.current = 1;
+        MessageBox::setNextAnswer(Answer::No);
+        form.scaffold.cancel();
+        QVERIFY(form.open());
+        MessageBox::setNextAnswer(Answer::Yes);
+        form.scaffold.cancel();
+        QVERIFY(!form.open());
+        QCOMPARE(form.saves, 0);
+        QVERIFY(!form.scaffold.completed());
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown().at(0).number, 23);
+    }
+
+    void closingAfterChangesAsks33AndCanSave() {
+        Form form(Request::Insert);
+        form.current = 1;
+        MessageBox::setNextAnswer(Answer::Cancel);
+        QVERIFY(!form.scaffold.closeRequested());
+        QVERIFY(form.open());
+        MessageBox::setNextAnswer(Answer::Yes);
+        QVERIFY(!form.scaffold.closeRequested());  // the scaffold closed it after saving
+        QCOMPARE(form.saves, 1);
+        QVERIFY(!form.open());
+        QVERIFY(form.scaffold.completed());
+        QCOMPARE(MessageBox::shown().at(1).number, 33);
+
+        Form other(Request::Change);
+        other.current = 2;
+        MessageBox::setNextAnswer(Answer::No);
+        QVERIFY(other.scaffold.closeRequested());  // the form may reject
+        QCOMPARE(other.saves, 0);
+    }
+
+    void deleteAsksForConfirmation() {
+        Form form(Request::Delete);
+        QCOMPARE(form.status.text(), QStringLiteral("Record will be Deleted"));
+        form.scaffold.ok();  // test mode: Cancel
+        QCOMPARE(form.deletes, 0);
+        QVERIFY(form.open());
+        MessageBox::setNextAnswer(Answer::Ok);
+        QSignalSpy deleted(&form.scaffold, &tko::FormScaffold::recordDeleted);
+        form.scaffold.ok();
+        QCOMPARE(form.deletes, 1);
+        QCOMPARE(deleted.count(), 1);
+        QVERIFY(!form.open());
+        QCOMPARE(MessageBox::shown().at(0).number, 32);
+    }
+
+    void addAnotherPrimesTheFormUntilNo() {
+        Form form(Request::Insert);
+        form.scaffold.setOfferAnother(true);
+        MessageBox::setNextAnswer(Answer::Yes);
+        form.scaffold.ok();
+        QCOMPARE(form.primes, 1);
+        QVERIFY(form.open());
+        MessageBox::setNextAnswer(Answer::No);
+        form.scaffold.ok();
+        QVERIFY(!form.open());
+        QCOMPARE(form.saves, 2);
+        QCOMPARE(form.scaffold.insertsDone(), 2);
+        QCOMPARE(MessageBox::shown().at(0).number, 37);
+    }
+
+    void cancelAfterSomeInsertsStillReportsThem() {
+        Form form(Request::Insert);
+        form.scaffold.setOfferAnother(true);
+        MessageBox::setNextAnswer(Answer::Yes);
+        form.scaffold.ok();
+        form.scaffold.cancel();  // the primed record is unchanged: no question
+        QVERIFY(!form.open());
+        QVERIFY(form.scaffold.completed());
+        QCOMPARE(form.dialog.result(), int(QDialog::Accepted));
+    }
+
+    void refusedRequestShowsItsMessage() {
+        Form form(Request::Delete);
+        form.scaffold.setPermissions({true, true, false});
+        QVERIFY(!form.scaffold.start());
+        QCOMPARE(MessageBox::shown().at(0).number, 21);
+        Form ok(Request::Change);
+        QVERIFY(ok.scaffold.start());
+    }
+
+    // ---- calendar
+    void calendarOkReturnsTheChosenDay() {
+        tko::CalendarPopup popup(tko::fromYmd(2024, 2, 10));
+        popup.show();
+        QCOMPARE(popup.monthEdit()->currentText(), QStringLiteral("Feb"));
+        QCOMPARE(popup.yearEdit()->value(), 2024);
+        QCOMPARE(popup.grid()->horizontalHeaderItem(0)->text(), QStringLiteral("S"));
+        QCOMPARE(popup.grid()->item(0, 4)->text(), QStringLiteral("1"));  // a Thursday
+        QCOMPARE(popup.grid()->item(0, 3)->text(), QString());
+        // Click 29 February, step a week on (into March), then OK.
+        popup.grid()->setFocus();
+        const QRect cell = popup.grid()->visualItemRect(popup.grid()->item(4, 4));
+        QTest::mouseClick(popup.grid()->viewport(), Qt::LeftButton, {}, cell.center());
+        QCOMPARE(popup.date(), tko::fromYmd(2024, 2, 29));
+        QTest::keyClick(popup.grid(), Qt::Key_Down);
+        QCOMPARE(popup.date(), tko::fromYmd(2024, 3, 7));
+        QCOMPARE(popup.monthEdit()->currentText(), QStringLiteral("Mar"));
+        popup.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        QCOMPARE(popup.result(), int(QDialog::Accepted));
+        QCOMPARE(popup.date(), tko::fromYmd(2024, 3, 7));
+    }
+
+    void calendarEntriesMoveTheMonthKeepingTheDayValid() {
+        tko::CalendarPopup popup(tko::fromYmd(2023, 1, 31));
+        popup.monthEdit()->setCurrentIndex(1);
+        QCOMPARE(popup.date(), tko::fromYmd(2023, 2, 28));
+        popup.yearEdit()->setValue(2024);
+        QCOMPARE(popup.date(), tko::fromYmd(2024, 2, 28));
+        QTest::keyClick(popup.grid(), Qt::Key_PageDown, Qt::ControlModifier);
+        QCOMPARE(popup.date(), tko::fromYmd(2025, 2, 28));
+        // Nothing before 1 January 1801.
+        popup.setDate(tko::kFirstDate);
+        QTest::keyClick(popup.grid(), Qt::Key_Left);
+        QCOMPARE(popup.date(), tko::kFirstDate);
+    }
+
+    void calendarCancelReturnsNothing() {
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* popup = qobject_cast<tko::CalendarPopup*>(w)) {
+                    popup->setDate(tko::fromYmd(2030, 1, 1));
+                    popup->findChild<QPushButton*>(QStringLiteral("cancelButton"))->click();
+                }
+        });
+        QVERIFY(!tko::CalendarPopup::pick(nullptr, tko::fromYmd(2024, 5, 5)).has_value());
+        QTimer::singleShot(0, [] {
+            for (QWidget* w : QApplication::topLevelWidgets())
+                if (auto* popup = qobject_cast<tko::CalendarPopup*>(w)) popup->accept();
+        });
+        QCOMPARE(tko::CalendarPopup::pick(nullptr, tko::fromYmd(2024, 5, 5)),
+                 std::optional<tko::Date>(tko::fromYmd(2024, 5, 5)));
+    }
+
+    // ---- help
+    void everyShellWindowHasAHelpTopic() {
+        for (const char* keyword :
+             {"~Main_Window", "~Log_In_Window", "~System_Wide_Settings_Window",
+              "~Update_User_Preferences_Window", "~Change_User_Password_Window", "~Browse_List",
+              "~Look_Up_Calendar", "~Forms", "~Print_Setup", "~Contents"}) {
+            const QUrl url = tko::HelpBrowser::topicUrl(QString::fromLatin1(keyword));
+            QVERIFY2(!url.isEmpty(), keyword);
+            QCOMPARE(url.fragment(), QString::fromLatin1(keyword));
+        }
+        QVERIFY(tko::HelpBrowser::topicUrl(QStringLiteral("~No_Such_Window")).isEmpty());
+        QCOMPARE(tko::HelpBrowser::topicUrl(QStringLiteral("Browse_List")).fragment(),
+                 QStringLiteral("~Browse_List"));
+    }
+
+    void showHelpOpensTheTopic() {
+        tko::HelpBrowser* help = tko::HelpBrowser::showHelp(QStringLiteral("~Look_Up_Calendar"));
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->browser()->source().fragment(), QStringLiteral("~Look_Up_Calendar"));
+        QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Look Up Calendar")));
+        QCOMPARE(tko::HelpBrowser::showHelp(QStringLiteral("unknown")), help);  // one window
+        QCOMPARE(help->browser()->source(), tko::HelpBrowser::indexUrl());
+        help->close();
+    }
+};
+
+QTEST_MAIN(UiKitTest)
+#include "UiKitTest.moc"
