@@ -114,6 +114,7 @@ BrowseList::BrowseList(store::Engine& engine, const store::TableDef& table, QWid
     m_view->setVerticalScrollMode(QAbstractItemView::ScrollPerItem);
     m_view->verticalHeader()->hide();
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->horizontalHeader()->setHighlightSections(false);
     m_view->horizontalHeader()->setStretchLastSection(true);
     m_view->setShowGrid(false);
