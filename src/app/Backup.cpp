@@ -26,8 +26,7 @@ void rotate(const fs::path& directory, const std::string& stem) {
 
 }  // namespace
 
-BackupResult closingBackup(Database& db, const std::string& directory, bool serverHeld, Date today,
-                           Time now) {
+BackupResult closingBackup(Database& db, const std::string& directory, Date today, Time now) {
     BackupResult result;
     std::vector<SystemPref> prefs;
     store::ReadRequest first;
@@ -56,8 +55,6 @@ BackupResult closingBackup(Database& db, const std::string& directory, bool serv
         result.error = db.lastError().describe() + " SYSTEMPREF";
         return result;
     }
-    if (serverHeld) return result;
-
     const fs::path dir(directory);
     rotate(dir, "TKODATA");
     rotate(dir, "USERS");

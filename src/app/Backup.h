@@ -26,10 +26,9 @@ struct BackupResult {
 
 // Runs the closing backup check on the data directory `directory`: reads the
 // settings, and when a backup is due records today and now in them, rotates
-// TKODATA.BAK/.BK1 and USERS.BAK/.BK1 and copies the data files to .BK1.
-// A server-held office is backed up with the server's own tools: nothing is
-// copied then.
-BackupResult closingBackup(Database& db, const std::string& directory, bool serverHeld, Date today,
-                           Time now);
+// TKODATA.BAK/.BK1 and USERS.BAK/.BK1 and takes a consistent copy of the data
+// as .BK1 (for a server-held office a snapshot of the server's tables, in the
+// same two files).
+BackupResult closingBackup(Database& db, const std::string& directory, Date today, Time now);
 
 }  // namespace tko

@@ -14,6 +14,8 @@
 #include "cli/CopyCommand.h"
 #include "cli/LangCommand.h"
 #include "app/FirstRun.h"
+#include "app/IniFiles.h"
+#include "data/StationSettings.h"
 #include "data/Database.h"
 #include "data/Messages.h"
 
@@ -153,7 +155,10 @@ int main(int argc, char** argv) {
     }
     DataSource source;
     if (options.words.size() >= 2) source.directory = options.words[1];
-    source.serverInfo = options.server;
+    // The option wins over the server named in the station's TASKORBM.INI.
+    const QString programDir = QCoreApplication::applicationDirPath();
+    source = tko::resolveDataSource(source.directory, options.server,
+                                    tko::mainIniPath(programDir).toStdString());
 
     if (command == "init") return runInit(source);
     if (command == "check") return runCheck(source);
@@ -163,7 +168,7 @@ int main(int argc, char** argv) {
             std::cerr << "taskorbit-cli: copy needs --server CONNINFO naming the target database\n";
             return 64;
         }
-        return tko::runCopyCommand(source.directory, options.server, std::cout, std::cerr);
+        return tko::runCopyCommand(source.directory, source.serverInfo, std::cout, std::cerr);
     }
     std::cerr << "taskorbit-cli: unknown command " << command << "\n";
     usage(std::cerr);

@@ -181,7 +181,6 @@ TEST_F(ShellLogicTest, StartupAlertsFollowTheAlarmAndIgnoreSelfGivenWork) {
 }
 
 TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopies) {
-    if (test::usingServer()) GTEST_SKIP() << "a server office is backed up with the server's tools";
     const Date today = 80000;
     SystemPref loaded = m_sys;
     m_sys.BACKUPDATE = today - 1;
@@ -189,11 +188,11 @@ TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopi
     ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, SaveOutcome::Close);
     EXPECT_DOUBLE_EQ(hoursSinceBackup(today, fromHms(11, 30), today - 1, fromHms(12, 0)), 23.5);
 
-    BackupResult r = closingBackup(*m_db, m_dir.path(), false, today, fromHms(11, 30));
+    BackupResult r = closingBackup(*m_db, m_dir.path(), today, fromHms(11, 30));
     EXPECT_FALSE(r.madeBackup);
     EXPECT_FALSE(fs::exists(m_dir.file("TKODATA.BK1")));
 
-    r = closingBackup(*m_db, m_dir.path(), false, today, fromHms(12, 0, 36));  // 24.01 hours
+    r = closingBackup(*m_db, m_dir.path(), today, fromHms(12, 0, 36));  // 24.01 hours
     EXPECT_TRUE(r.madeBackup) << r.copyError;
     EXPECT_TRUE(fs::exists(m_dir.file("TKODATA.BK1")));
     EXPECT_TRUE(fs::exists(m_dir.file("USERS.BK1")));
@@ -206,7 +205,7 @@ TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopi
 
     // A day later the copy moves to .BAK and a new .BK1 is taken.
     const auto firstCopy = fs::file_size(m_dir.file("TKODATA.BK1"));
-    r = closingBackup(*m_db, m_dir.path(), false, today + 2, 0);
+    r = closingBackup(*m_db, m_dir.path(), today + 2, 0);
     EXPECT_TRUE(r.madeBackup);
     EXPECT_TRUE(fs::exists(m_dir.file("TKODATA.BAK")));
     EXPECT_EQ(fs::file_size(m_dir.file("TKODATA.BAK")), firstCopy);
@@ -218,7 +217,7 @@ TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopi
     SystemPref none = loaded;
     none.BACKUPHOURS = 0;
     ASSERT_EQ(saveSystemPref(*m_db, none, loaded).kind, SaveOutcome::Close);
-    EXPECT_FALSE(closingBackup(*m_db, m_dir.path(), false, today + 400, 0).madeBackup);
+    EXPECT_FALSE(closingBackup(*m_db, m_dir.path(), today + 400, 0).madeBackup);
 }
 
 TEST_F(ShellLogicTest, SettingsFormsRules) {

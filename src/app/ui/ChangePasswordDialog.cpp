@@ -16,7 +16,7 @@ ChangePasswordDialog::ChangePasswordDialog(Database& db, const std::string& user
     setObjectName(QStringLiteral("ChangePasswordDialog"));
     setWindowTitle(QStringLiteral("Change User Password"));
     setToolTip(QStringLiteral("Enter password twice"));
-    setWhatsThis(QStringLiteral("~Change_User_Password"));
+    setWhatsThis(QStringLiteral("~Change_User_Password_Window"));
     auto makeEdit = [this](const char* name, const char* tip) {
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(name));

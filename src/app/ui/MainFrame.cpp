@@ -255,8 +255,7 @@ void MainFrame::showStartupAlerts() {
 bool MainFrame::saveOnClose() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const BackupResult backup =
-        closingBackup(*m_context.db, m_context.source.directory, !m_context.source.serverInfo.empty(),
-                      Clock::today(), Clock::now());
+        closingBackup(*m_context.db, m_context.source.directory, Clock::today(), Clock::now());
     QApplication::restoreOverrideCursor();
     if (backup.fatal) {
         emit fatalError(QString::fromStdString(backup.error));

@@ -29,7 +29,7 @@ QLineEdit* numberEdit(QWidget* parent, const char* name, const char* picture, co
 SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
     setObjectName(QStringLiteral("SystemSettingsDialog"));
     setWindowTitle(QStringLiteral("System Wide Settings"));
-    setWhatsThis(QStringLiteral("~System_Wide_Settings"));
+    setWhatsThis(QStringLiteral("~System_Wide_Settings_Window"));
 
     m_path = new QLineEdit(this);
     m_path->setObjectName(QStringLiteral("pathEdit"));

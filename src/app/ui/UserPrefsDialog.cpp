@@ -21,7 +21,7 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
     : QDialog(parent), m_db(db) {
     setObjectName(QStringLiteral("UserPrefsDialog"));
     setWindowTitle(QStringLiteral("Update User Preferences"));
-    setWhatsThis(QStringLiteral("~Update_User_Preferences"));
+    setWhatsThis(QStringLiteral("~Update_User_Preferences_Window"));
 
     m_for = new QLabel(this);
     m_for->setObjectName(QStringLiteral("forLabel"));

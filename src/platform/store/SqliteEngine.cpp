@@ -2,11 +2,21 @@
 
 #include <sqlite3.h>
 
+#include <chrono>
 #include <filesystem>
+#include <random>
 #include <set>
+#include <thread>
 
 namespace tko::store {
 namespace fs = std::filesystem;
+
+// The wait for another station's lock: its limit and when the current wait began.
+struct BusyWait {
+    int timeoutMs = 0;
+    std::chrono::steady_clock::time_point started;
+};
+
 
 namespace {
 
@@ -22,6 +32,36 @@ SqlDialect sqliteDialect() {
     d.schemaOnIndexName = true;
     d.indexedBy = true;
     return d;
+}
+
+// How long and how often a station waits for another station's lock. SQLite's
+// own busy wait sleeps up to 100 ms at a time, so a station that writes back
+// to back keeps the lock while the others sleep; short jittered waits give
+// every waiting station its turn.
+int shortBusyWait(void* arg, int attempt) {
+    auto* wait = static_cast<BusyWait*>(arg);
+    const auto now = std::chrono::steady_clock::now();
+    if (attempt == 0) wait->started = now;
+    if (now - wait->started >= std::chrono::milliseconds(wait->timeoutMs)) return 0;
+    thread_local std::minstd_rand jitter(std::random_device{}());
+    std::this_thread::sleep_for(std::chrono::microseconds(500 + jitter() % 1500));
+    return 1;
+}
+
+// Switches a database to the rollback journal only when it is not in that mode
+// already: changing the mode needs a lock that other stations may hold.
+int ensureRollbackJournal(sqlite3* db, const char* schema) {
+    sqlite3_stmt* stmt = nullptr;
+    const std::string query = std::string("PRAGMA ") + schema + ".journal_mode";
+    int rc = sqlite3_prepare_v2(db, query.c_str(), -1, &stmt, nullptr);
+    if (rc != SQLITE_OK) return rc;
+    rc = sqlite3_step(stmt);
+    const std::string mode =
+        rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)) : std::string();
+    sqlite3_finalize(stmt);
+    if (rc != SQLITE_ROW) return rc;
+    if (mode == "delete") return SQLITE_OK;
+    return sqlite3_exec(db, (query + "=DELETE").c_str(), nullptr, nullptr, nullptr);
 }
 
 // Resets a prepared statement when the scope ends, so that no statement keeps
@@ -81,9 +121,9 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
         return nullptr;
     }
     sqlite3_extended_result_codes(db, 1);
-    sqlite3_busy_timeout(db, options.busyTimeoutMs);
 
     std::unique_ptr<SqliteEngine> engine(new SqliteEngine(db, options));
+    engine->setBusyTimeout(options.busyTimeoutMs);
     // Touch the file: this is where "not a database" and "locked" show.
     rc = sqlite3_exec(db, "SELECT count(*) FROM sqlite_master", nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK) {
@@ -94,7 +134,7 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
     // thousands of rows, and a warm cache keeps that at memory speed.
     sqlite3_exec(db, "PRAGMA cache_size=-65536", nullptr, nullptr, nullptr);
     // Rollback journal, never WAL: WAL needs shared memory a network share lacks.
-    rc = sqlite3_exec(db, "PRAGMA journal_mode=DELETE", nullptr, nullptr, nullptr);
+    rc = ensureRollbackJournal(db, "main");
     if (rc != SQLITE_OK) {
         status = mapOpenError(db, rc, dataPath);
         return nullptr;
@@ -111,7 +151,7 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
     }
     rc = sqlite3_exec(db, "SELECT count(*) FROM users.sqlite_master", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA users.cache_size=-8192", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA users.journal_mode=DELETE", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK) rc = ensureRollbackJournal(db, "users");
     if (rc != SQLITE_OK) {
         status = mapOpenError(db, rc, usersPath);
         return nullptr;
@@ -121,7 +161,13 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
 }
 
 SqliteEngine::SqliteEngine(sqlite3* db, SqliteOptions options)
-    : m_db(db), m_options(std::move(options)), m_sql(sqliteDialect()) {}
+    : m_db(db), m_options(std::move(options)), m_sql(sqliteDialect()),
+      m_busyWait(std::make_unique<BusyWait>()) {}
+
+void SqliteEngine::setBusyTimeout(int timeoutMs) {
+    m_busyWait->timeoutMs = timeoutMs;
+    sqlite3_busy_handler(m_db, shortBusyWait, m_busyWait.get());
+}
 
 SqliteEngine::~SqliteEngine() {
     for (auto& [sql, stmt] : m_statements) sqlite3_finalize(stmt);
@@ -438,9 +484,9 @@ Status SqliteEngine::begin(const std::vector<std::string>& /*tables*/, int timeo
         if (s.ok()) ++m_depth;
         return s;
     }
-    sqlite3_busy_timeout(m_db, timeoutMs);
+    setBusyTimeout(timeoutMs);
     Status s = exec("BEGIN IMMEDIATE");
-    sqlite3_busy_timeout(m_db, m_options.busyTimeoutMs);
+    setBusyTimeout(m_options.busyTimeoutMs);
     if (s.ok()) m_depth = 1;
     return s;
 }

@@ -15,6 +15,8 @@ struct sqlite3_stmt;
 
 namespace tko::store {
 
+struct BusyWait;
+
 struct SqliteOptions {
     bool create = false;          // create missing database files (the directory must exist)
     int busyTimeoutMs = 10000;    // wait for another station's lock outside transactions
@@ -59,12 +61,14 @@ private:
     Status failure(int rc);  // maps an SQLite result code onto a Status
     void decodeRow(const TableDef& table, sqlite3_stmt* stmt, bool withMemos, Row& row) const;
     Status readOne(const TableDef& table, const SqlQuery& query, Row& out);
+    void setBusyTimeout(int timeoutMs);
 
     sqlite3* m_db = nullptr;
     SqliteOptions m_options;
     SqlBuilder m_sql;
     std::map<std::string, sqlite3_stmt*> m_statements;  // prepared once per SQL text
     int m_depth = 0;
+    std::unique_ptr<BusyWait> m_busyWait;
 };
 
 }  // namespace tko::store

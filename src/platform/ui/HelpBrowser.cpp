@@ -3,6 +3,7 @@
 #include "data/Messages.h"
 
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHash>
@@ -27,8 +28,9 @@ const QHash<QString, QString>& keywordPages() {
         initHelpResources();
         QHash<QString, QString> map;
         static const QRegularExpression anchor(QStringLiteral("(?:id|name)=\"~([^\"]+)\""));
-        const QStringList files = {QStringLiteral("index.html"), QStringLiteral("shell.html"),
-                                   QStringLiteral("settings.html"), QStringLiteral("lists.html")};
+        // Every page of the help resources: a new topic needs only its page.
+        const QStringList files =
+            QDir(QStringLiteral(":/help")).entryList({QStringLiteral("*.html")}, QDir::Files);
         for (const QString& file : files) {
             QFile page(QStringLiteral(":/help/") + file);
             if (!page.open(QIODevice::ReadOnly)) continue;
