@@ -27,6 +27,9 @@ std::string translateThroughLibrary(const std::string& source) {
     return ::TranslateString(QString::fromStdString(source)).toStdString();
 }
 
+// Every subsystem's screens, by procedure name (see Procedures.h).
+void registerScreens() {}
+
 // Stops the program with a storage error's text: first-run records, settings
 // and data files that cannot be used leave nothing sensible to do.
 int stop(const QString& text) {
@@ -105,11 +108,12 @@ int main(int argc, char** argv) {
     const tko::StartupResult sys = tko::ensureSystemPref(*db, systemPref);
     if (!sys.ok) return stop(QString::fromStdString(sys.error));
 
-    tko::AppContext context;
-    context.db = db.get();
-    context.source = source;
-    context.programDir = programDir;
-    tko::MainFrame frame(context);
+    tko::Workspace workspace;
+    workspace.db = db.get();
+    workspace.source = source;
+    workspace.programDir = programDir;
+    registerScreens();
+    tko::MainFrame frame(workspace);
     int exitCode = 0;
     QObject::connect(&frame, &tko::MainFrame::fatalError, &frame, [&](const QString& text) {
         stop(text);

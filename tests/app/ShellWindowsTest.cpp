@@ -15,6 +15,7 @@
 #include "app/ui/ChangePasswordDialog.h"
 #include "app/ui/LoginWindow.h"
 #include "app/ui/MainFrame.h"
+#include "app/ui/Procedures.h"
 #include "app/ui/SystemSettingsDialog.h"
 #include "app/ui/UserPrefsDialog.h"
 #include "data/Password.h"
@@ -36,12 +37,12 @@ private:
         w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
     }
 
-    AppContext context() {
-        AppContext c;
-        c.db = m_db.get();
-        c.source.directory = m_dir.path().toStdString();
-        c.programDir = m_dir.path();
-        return c;
+    Workspace m_workspace;
+    Workspace& context() {
+        m_workspace.db = m_db.get();
+        m_workspace.source.directory = m_dir.path().toStdString();
+        m_workspace.programDir = m_dir.path();
+        return m_workspace;
     }
 
 private slots:
@@ -116,6 +117,18 @@ private slots:
         frame.action(QStringLiteral("browsePeopleButton"))->trigger();
         QCOMPARE(MessageBox::shown().front().text, QStringLiteral("The Procedure BrowsePeople has not been defined."));
         QCOMPARE(frame.action(QStringLiteral("browsePeopleButton"))->toolTip(), QStringLiteral("Browse people"));
+    }
+
+    void aRegisteredScreenOpensInsteadOfTheMessage() {
+        MainFrame frame(context());
+        frame.enterSession("BEN", 0);
+        MessageBox::clearShown();
+        QString openedFor;
+        procedures().add(QStringLiteral("BrowseAnniversaries"),
+                         [&](QWidget*, Workspace& ws) { openedFor = QString::fromStdString(ws.session.GlobalUser); });
+        frame.action(QStringLiteral("anniversariesAction"))->trigger();
+        QCOMPARE(openedFor, QStringLiteral("BEN"));
+        QVERIFY(MessageBox::shown().isEmpty());
     }
 
     void systemSettingsWriteOnlyAChangeAndAddTheBackslash() {

@@ -17,6 +17,7 @@
 #include "app/StartupAlerts.h"
 #include "app/ui/ChangePasswordDialog.h"
 #include "app/ui/LoginWindow.h"
+#include "app/ui/Procedures.h"
 #include "app/ui/SystemSettingsDialog.h"
 #include "app/ui/UserPrefsDialog.h"
 #include "data/Messages.h"
@@ -33,8 +34,13 @@ int execTranslated(QDialog* dialog) {
     return dialog->exec();
 }
 
-MainFrame::MainFrame(const AppContext& context, QWidget* parent)
-    : QMainWindow(parent), m_context(context) {
+Procedures& procedures() {
+    static Procedures registry;
+    return registry;
+}
+
+MainFrame::MainFrame(Workspace& workspace, QWidget* parent)
+    : QMainWindow(parent), m_workspace(workspace) {
     setObjectName(QStringLiteral("MainFrame"));
     setWindowTitle(QStringLiteral("TASKORBIT Multi-User"));
     setWhatsThis(QStringLiteral("~Main_Window"));
@@ -61,11 +67,13 @@ QAction* MainFrame::addItem(QMenu* menu, const char* name, const QString& text,
     return action;
 }
 
-// An item whose screen is not part of the program yet: it says so (message 6).
+// An item that opens a registered procedure; one not registered says so (message 6).
 QAction* MainFrame::addPending(QMenu* menu, const char* name, const QString& text, const char* procedure) {
     auto* action = menu->addAction(text);
     action->setObjectName(QLatin1String(name));
-    connect(action, &QAction::triggered, this, [this, procedure] { notDefined(procedure); });
+    connect(action, &QAction::triggered, this, [this, procedure] {
+        if (!procedures().run(QLatin1String(procedure), this, m_workspace)) notDefined(procedure);
+    });
     m_actions.insert(action->objectName(), action);
     return action;
 }
@@ -131,11 +139,15 @@ void MainFrame::buildMenus() {
 
     auto* project = menuBar()->addAction(QStringLiteral("P&roject"));
     project->setObjectName(QStringLiteral("projectAction"));
-    connect(project, &QAction::triggered, this, [this] { notDefined("BrowseProjects"); });
+    connect(project, &QAction::triggered, this, [this] {
+        if (!procedures().run(QStringLiteral("BrowseProjects"), this, m_workspace)) notDefined("BrowseProjects");
+    });
     m_actions.insert(project->objectName(), project);
     auto* reports = menuBar()->addAction(QStringLiteral("Rep&orts"));
     reports->setObjectName(QStringLiteral("reportsAction"));
-    connect(reports, &QAction::triggered, this, [this] { notDefined("ReportSelection"); });
+    connect(reports, &QAction::triggered, this, [this] {
+        if (!procedures().run(QStringLiteral("ReportSelection"), this, m_workspace)) notDefined("ReportSelection");
+    });
     m_actions.insert(reports->objectName(), reports);
 
     QMenu* help = menuBar()->addMenu(QStringLiteral("Hel&p"));
@@ -184,7 +196,7 @@ void MainFrame::setAdministratorItems(bool enabled) {
 }
 
 void MainFrame::restorePlacement() {
-    const FramePlacement p = readFramePlacement(mainIniPath(m_context.programDir));
+    const FramePlacement p = readFramePlacement(mainIniPath(m_workspace.programDir));
     if (p.x != 0 && !isMaximized()) {
         if (p.width > 0 && p.height > 0) resize(p.width, p.height);
         move(p.x, p.y);
@@ -195,7 +207,7 @@ void MainFrame::restorePlacement() {
 bool MainFrame::startUp() {
     const std::string allUsers = translateText("All users");
     for (const StartupResult& r :
-         {ensureFirstAccount(*m_context.db, allUsers), ensureAllUsersGroup(*m_context.db, allUsers)}) {
+         {ensureFirstAccount(*m_workspace.db, allUsers), ensureAllUsersGroup(*m_workspace.db, allUsers)}) {
         if (!r.ok) {
             emit fatalError(QString::fromStdString(r.error));
             return false;
@@ -204,20 +216,20 @@ bool MainFrame::startUp() {
     std::vector<SystemPref> prefs;
     store::ReadRequest first;
     first.limit = 1;
-    if (!m_context.db->read(first, prefs).ok()) {
-        emit fatalError(QString::fromStdString(m_context.db->lastError().describe()));
+    if (!m_workspace.db->read(first, prefs).ok()) {
+        emit fatalError(QString::fromStdString(m_workspace.db->lastError().describe()));
         return false;
     }
-    m_session.transactionOption = transactionOption(prefs.front().TCF);
+    m_workspace.session.transactionOption = transactionOption(prefs.front().TCF);
 
-    LoginWindow login(*m_context.db, this);
+    LoginWindow login(*m_workspace.db, this);
     if (execTranslated(&login) != QDialog::Accepted) return false;
     const LoginOutcome& outcome = login.outcome();
     if (outcome.kind == LoginOutcome::MustChangePassword) {
         // The built-in first password is known to everyone who has the program.
         MessageBox::showText(this, QStringLiteral("Please choose your own password before going on."),
                              QStringLiteral("Change User Password"));
-        ChangePasswordDialog change(*m_context.db, outcome.userName, this);
+        ChangePasswordDialog change(*m_workspace.db, outcome.userName, this);
         if (execTranslated(&change) != QDialog::Accepted) {
             if (change.fatalFailure()) emit fatalError(QStringLiteral("Error in USERS, old password retained"));
             return false;
@@ -228,9 +240,9 @@ bool MainFrame::startUp() {
 }
 
 void MainFrame::enterSession(const std::string& user, int accessLevel) {
-    m_session.GlobalUser = user;
-    m_session.GlobalUserAccess = accessLevel;
-    m_session.languageFile = lastCharacters(CurrentLangFile().toStdString(), 11);
+    m_workspace.session.GlobalUser = user;
+    m_workspace.session.GlobalUserAccess = accessLevel;
+    m_workspace.session.languageFile = lastCharacters(CurrentLangFile().toStdString(), 11);
     setAdministratorItems(accessLevel == 2);
     statusBar()->showMessage(QString::fromStdString(user));
     showStartupAlerts();
@@ -239,10 +251,10 @@ void MainFrame::enterSession(const std::string& user, int accessLevel) {
 void MainFrame::showStartupAlerts() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     StartupAlerts alerts;
-    const Status s = startupAlerts(*m_context.db, m_session.GlobalUser, Clock::today(), alerts);
+    const Status s = startupAlerts(*m_workspace.db, m_workspace.session.GlobalUser, Clock::today(), alerts);
     QApplication::restoreOverrideCursor();
     if (!s.ok()) {
-        MessageBox::showStandard(this, 35, QString::fromStdString(m_context.db->lastError().describe()),
+        MessageBox::showStandard(this, 35, QString::fromStdString(m_workspace.db->lastError().describe()),
                                  QStringLiteral("ASSIGNMENT"));
         return;
     }
@@ -255,7 +267,7 @@ void MainFrame::showStartupAlerts() {
 bool MainFrame::saveOnClose() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const BackupResult backup =
-        closingBackup(*m_context.db, m_context.source.directory, Clock::today(), Clock::now());
+        closingBackup(*m_workspace.db, m_workspace.source.directory, Clock::today(), Clock::now());
     QApplication::restoreOverrideCursor();
     if (backup.fatal) {
         emit fatalError(QString::fromStdString(backup.error));
@@ -267,7 +279,7 @@ bool MainFrame::saveOnClose() {
     placement.y = normal.y();
     placement.width = normal.width();
     placement.height = normal.height();
-    writeFramePlacement(mainIniPath(m_context.programDir), isMaximized(), isMinimized(), placement);
+    writeFramePlacement(mainIniPath(m_workspace.programDir), isMaximized(), isMinimized(), placement);
     return true;
 }
 
@@ -275,24 +287,24 @@ void MainFrame::closeEvent(QCloseEvent* event) {
     if (!m_closing) {
         m_closing = true;
         // Only a logged-in session opened the tables for real work.
-        if (!m_session.GlobalUser.empty()) saveOnClose();
+        if (!m_workspace.session.GlobalUser.empty()) saveOnClose();
     }
     QMainWindow::closeEvent(event);
     QApplication::closeAllWindows();
 }
 
 void MainFrame::openSystemPreferences() {
-    SystemSettingsDialog dialog(*m_context.db, this);
+    SystemSettingsDialog dialog(*m_workspace.db, this);
     if (dialog.loaded()) execTranslated(&dialog);
 }
 
 void MainFrame::openUserPreferences() {
-    UserPrefsDialog dialog(*m_context.db, m_session.GlobalUser, this);
+    UserPrefsDialog dialog(*m_workspace.db, m_workspace.session.GlobalUser, this);
     execTranslated(&dialog);
 }
 
 void MainFrame::openChangePassword() {
-    ChangePasswordDialog dialog(*m_context.db, m_session.GlobalUser, this);
+    ChangePasswordDialog dialog(*m_workspace.db, m_workspace.session.GlobalUser, this);
     execTranslated(&dialog);
     if (dialog.fatalFailure()) emit fatalError(QStringLiteral("Error in USERS, old password retained"));
 }

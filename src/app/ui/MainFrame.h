@@ -6,24 +6,17 @@
 #include <QMainWindow>
 #include <QMap>
 
-#include "app/Session.h"
-#include "data/Database.h"
+#include "app/Workspace.h"
 
 class QAction;
 
 namespace tko {
 
-// What the frame works on: the station's data and settings.
-struct AppContext {
-    Database* db = nullptr;
-    DataSource source;
-    QString programDir;  // where TASKORBM.INI lives (or the user's config folder)
-};
-
 class MainFrame : public QMainWindow {
     Q_OBJECT
 public:
-    explicit MainFrame(const AppContext& context, QWidget* parent = nullptr);
+    // The frame keeps a reference to `workspace`, which outlives it.
+    explicit MainFrame(Workspace& workspace, QWidget* parent = nullptr);
 
     // Runs the steps after opening: first-run records, log-in (returns false
     // when the program must end), administrator items, start-up alerts.
@@ -31,7 +24,7 @@ public:
     // Same, with the log-in already done (tests and scripted starts).
     void enterSession(const std::string& user, int accessLevel);
 
-    const Session& session() const { return m_session; }
+    const Session& session() const { return m_workspace.session; }
     // The menu or toolbar action with this object name ("systemPreferencesAction").
     QAction* action(const QString& objectName) const;
     QList<QAction*> administratorActions() const { return m_adminActions; }
@@ -63,8 +56,7 @@ private:
     void openHelpHowTo();
     void openAbout();
 
-    AppContext m_context;
-    Session m_session;
+    Workspace& m_workspace;
     QMap<QString, QAction*> m_actions;
     QList<QAction*> m_adminActions;
     bool m_closing = false;
