@@ -1,0 +1,25 @@
+// The assignment screens as the rest of the program uses them.
+#pragma once
+
+#include "app/Workspace.h"
+#include "app/ui/Procedures.h"
+#include "data/Records.h"
+#include "platform/FormRequest.h"
+
+class QWidget;
+
+namespace tko {
+
+// "Assignment Information" for `request` (Insert on a cleared record, Change,
+// Delete) on `record`. Modal. True when the request was completed; `record`
+// then holds the stored record (for Delete: the record as it was).
+bool runAssignmentForm(QWidget* parent, Workspace& workspace, Request request, Assignment& record);
+
+// "Reminder Information" for `request` on `reminder` (for Insert: cleared, with
+// REM:ASSIGNNUMBER and REM:PERSON of its assignment set). Modal. True when completed.
+bool runReminderForm(QWidget* parent, Workspace& workspace, Request request, Reminder& reminder);
+
+// Registers the assignment screens under their procedure names ("UpdateAssignment").
+void registerAssignmentScreens(Procedures& procedures);
+
+}  // namespace tko
