@@ -40,24 +40,23 @@ Filter othersPrivatePeople(const TableDef& users, const Row& user) {
                          store::ne("USER", field(users, user, "USERNAME"))});
 }
 
+// Group memberships of such a private person stay as well.
+Filter othersPrivateMemberships(const TableDef& users, const Row& user) {
+    return store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}}, othersPrivatePeople(users, user));
+}
+
 const std::vector<Cascade>& cascades() {
     static const std::vector<Cascade> table{
         {"USERS",
          {{"GROUPPEOPLE", "GRP:PEOPLE_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {},
-           [](const TableDef& d, const Row& r) {
-               return store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
-                                    othersPrivatePeople(d, r));
-           }},
+           othersPrivateMemberships},
           {"PEOPLE", "PEO:SHORT_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {}, othersPrivatePeople},
           {"USERASSGN", "USA:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERPREF", "USP:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERVIEW", "USV:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USGRPUSERS", "UGU:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr}},
          {{"GROUPPEOPLE", "GRP:PEOPLE_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {},
-           [](const TableDef& d, const Row& r) {
-               return store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
-                                    othersPrivatePeople(d, r));
-           }},
+           othersPrivateMemberships},
           {"PEOPLE", "PEO:SHORT_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {}, othersPrivatePeople},
           {"USERASSGN", "USA:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERVIEW", "USV:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},

@@ -7,6 +7,7 @@
 #include <QPushButton>
 
 #include "app/Preferences.h"
+#include "app/ui/DialogParts.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -34,15 +35,9 @@ ChangePasswordDialog::ChangePasswordDialog(Database& db, const std::string& user
     l2->setBuddy(m_second);
     form->addRow(l1, m_first);
     form->addRow(l2, m_second);
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &ChangePasswordDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    form->addRow(buttons);
+    const DialogButtons buttons = addDialogButtons(this, false);
+    connect(buttons.ok, &QPushButton::clicked, this, &ChangePasswordDialog::save);
+    form->addRow(buttons.box);
 }
 
 void ChangePasswordDialog::save() {

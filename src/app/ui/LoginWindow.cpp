@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "app/ui/DialogParts.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -42,21 +43,15 @@ LoginWindow::LoginWindow(Database& db, QWidget* parent) : QDialog(parent), m_att
     form->addRow(userLabel, m_userName);
     form->addRow(passwordLabel, m_password);
 
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    connect(ok, &QPushButton::clicked, this, &LoginWindow::tryLogin);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    const DialogButtons buttons = addDialogButtons(this, false);
+    connect(buttons.ok, &QPushButton::clicked, this, &LoginWindow::tryLogin);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
     layout->addWidget(subtitle);
     layout->addSpacing(12);
     layout->addLayout(form);
-    layout->addWidget(buttons);
+    layout->addWidget(buttons.box);
     setMinimumWidth(320);
 }
 

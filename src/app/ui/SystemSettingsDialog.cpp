@@ -8,8 +8,8 @@
 #include <QPushButton>
 
 #include "app/Preferences.h"
+#include "app/ui/DialogParts.h"
 #include "platform/Picture.h"
-#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -58,18 +58,9 @@ SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent) : QDia
     form->addRow(m_viewAll);
     form->addRow(QStringLiteral("Log In Tries Permitted:"), m_tries);
     form->addRow(QStringLiteral("Back Up Hours:"), m_hours);
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    auto* help = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
-    help->setObjectName(QStringLiteral("helpButton"));
-    connect(ok, &QPushButton::clicked, this, &SystemSettingsDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    form->addRow(buttons);
+    const DialogButtons buttons = addDialogButtons(this, true);
+    connect(buttons.ok, &QPushButton::clicked, this, &SystemSettingsDialog::save);
+    form->addRow(buttons.box);
     setMinimumWidth(480);
 
     std::vector<SystemPref> rows;
@@ -126,23 +117,13 @@ void SystemSettingsDialog::save() {
         reject();
         return;
     }
-    for (;;) {
+    bool again = true;
+    while (again) {
         if (!collect()) return;
-        const SaveOutcome outcome = saveSystemPref(m_db, m_current, m_loaded);
-        Answer answer = Answer::Ok;
-        for (const StandardMessage& message : outcome.messages) answer = MessageBox::show(this, message);
-        switch (outcome.kind) {
-            case SaveOutcome::Close: accept(); return;
-            case SaveOutcome::ShowOtherStation:
-                m_loaded = m_current;
-                display(m_current);
-                return;
-            case SaveOutcome::Stay: return;
-            case SaveOutcome::AskRetry:
-                if (answer == Answer::Yes) continue;
-                reject();
-                return;
-        }
+        again = actOnSaveOutcome(this, saveSystemPref(m_db, m_current, m_loaded), [this] {
+            m_loaded = m_current;
+            display(m_current);
+        });
     }
 }
 

@@ -11,8 +11,8 @@
 #include <QToolButton>
 
 #include "app/Preferences.h"
+#include "app/ui/DialogParts.h"
 #include "platform/Picture.h"
-#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -63,17 +63,9 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
     form->addRow(m_conclude);
     form->addRow(QStringLiteral("Port"), m_port);
     form->addRow(QStringLiteral("Delay:"), m_delay);
-    auto* buttons = new QDialogButtonBox(this);
-    auto* ok = buttons->addButton(QStringLiteral("OK"), QDialogButtonBox::AcceptRole);
-    ok->setObjectName(QStringLiteral("okButton"));
-    ok->setDefault(true);
-    auto* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
-    cancel->setObjectName(QStringLiteral("cancelButton"));
-    auto* help = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
-    connect(ok, &QPushButton::clicked, this, &UserPrefsDialog::save);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    form->addRow(buttons);
+    const DialogButtons buttons = addDialogButtons(this, true);
+    connect(buttons.ok, &QPushButton::clicked, this, &UserPrefsDialog::save);
+    form->addRow(buttons.box);
 
     if (!loadUserPref(m_db, user, m_current, m_request).ok())
         MessageBox::showStandard(this, 35, QString::fromStdString(m_db.lastError().describe()),
@@ -121,23 +113,13 @@ bool UserPrefsDialog::collect() {
 }
 
 void UserPrefsDialog::save() {
-    for (;;) {
+    bool again = true;
+    while (again) {
         if (!collect()) return;
-        const SaveOutcome outcome = saveUserPref(m_db, m_request, m_current, m_loaded);
-        Answer answer = Answer::Ok;
-        for (const StandardMessage& message : outcome.messages) answer = MessageBox::show(this, message);
-        switch (outcome.kind) {
-            case SaveOutcome::Close: accept(); return;
-            case SaveOutcome::ShowOtherStation:
-                m_loaded = m_current;
-                display(m_current);
-                return;
-            case SaveOutcome::Stay: return;
-            case SaveOutcome::AskRetry:
-                if (answer == Answer::Yes) continue;
-                reject();
-                return;
-        }
+        again = actOnSaveOutcome(this, saveUserPref(m_db, m_request, m_current, m_loaded), [this] {
+            m_loaded = m_current;
+            display(m_current);
+        });
     }
 }
 

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <random>
 #include <set>
 #include <thread>
@@ -376,35 +377,38 @@ Status SqliteEngine::read(const TableDef& table, const ReadRequest& request, std
         const int wanted = request.limit - static_cast<int>(out.size());
         if (wanted <= 0) break;
         query.params[static_cast<size_t>(query.limitParam)] = std::int64_t{wanted};
-        sqlite3_stmt* stmt = nullptr;
-        Status s = prepare(query.sql, stmt);
+        const Status s = run(query, [&](sqlite3_stmt* stmt) {
+            int rc;
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                out.emplace_back();
+                decodeRow(table, stmt, request.withMemos, out.back());
+            }
+            return rc == SQLITE_DONE ? Status::success() : failure(rc);
+        });
         if (!s.ok()) return s;
-        StatementGuard guard{stmt};
-        s = bind(stmt, query.params);
-        if (!s.ok()) return s;
-        int rc;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
-            out.emplace_back();
-            decodeRow(table, stmt, request.withMemos, out.back());
-        }
-        if (rc != SQLITE_DONE) return failure(rc);
     }
     return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
 }
 
-Status SqliteEngine::readOne(const TableDef& table, const SqlQuery& query, Row& out) {
+Status SqliteEngine::run(const SqlQuery& query, const std::function<Status(sqlite3_stmt*)>& step) {
     sqlite3_stmt* stmt = nullptr;
     Status s = prepare(query.sql, stmt);
     if (!s.ok()) return s;
     StatementGuard guard{stmt};
     s = bind(stmt, query.params);
     if (!s.ok()) return s;
-    const int rc = sqlite3_step(stmt);
-    if (rc == SQLITE_ROW) {
-        decodeRow(table, stmt, true, out);
-        return Status::success();
-    }
-    return rc == SQLITE_DONE ? Status::error(kRecordNotFound) : failure(rc);
+    return step(stmt);
+}
+
+Status SqliteEngine::readOne(const TableDef& table, const SqlQuery& query, Row& out) {
+    return run(query, [&](sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        if (rc == SQLITE_ROW) {
+            decodeRow(table, stmt, true, out);
+            return Status::success();
+        }
+        return rc == SQLITE_DONE ? Status::error(kRecordNotFound) : failure(rc);
+    });
 }
 
 Status SqliteEngine::fetch(const TableDef& table, const KeyDef& key,
@@ -417,64 +421,47 @@ Status SqliteEngine::reread(const TableDef& table, std::int64_t pos, Row& out) {
 }
 
 Status SqliteEngine::count(const TableDef& table, const Filter& filter, std::int64_t& out) {
-    const SqlQuery query = m_sql.countQuery(table, filter);
-    sqlite3_stmt* stmt = nullptr;
-    Status s = prepare(query.sql, stmt);
-    if (!s.ok()) return s;
-    StatementGuard guard{stmt};
-    s = bind(stmt, query.params);
-    if (!s.ok()) return s;
-    const int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_ROW) return failure(rc);
-    out = sqlite3_column_int64(stmt, 0);
-    return Status::success();
+    return run(m_sql.countQuery(table, filter), [&](sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        if (rc != SQLITE_ROW) return failure(rc);
+        out = sqlite3_column_int64(stmt, 0);
+        return Status::success();
+    });
 }
 
 Status SqliteEngine::add(const TableDef& table, Row& row) {
     const SqlQuery query = m_sql.insertQuery(table, row);
-    sqlite3_stmt* stmt = nullptr;
-    Status s = prepare(query.sql, stmt);
-    if (!s.ok()) return s;
-    StatementGuard guard{stmt};
-    s = bind(stmt, query.params);
-    if (!s.ok()) return s;
-    int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_ROW) return failure(rc);
-    row.pos = sqlite3_column_int64(stmt, 0);
-    rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE) return failure(rc);
-    row.version = 1;
-    row.values = query.params;  // the stored, normalised values
-    return Status::success();
+    return run(query, [&](sqlite3_stmt* stmt) {
+        int rc = sqlite3_step(stmt);
+        if (rc != SQLITE_ROW) return failure(rc);
+        row.pos = sqlite3_column_int64(stmt, 0);
+        rc = sqlite3_step(stmt);
+        if (rc != SQLITE_DONE) return failure(rc);
+        row.version = 1;
+        row.values = query.params;  // the stored, normalised values
+        return Status::success();
+    });
 }
 
 Status SqliteEngine::change(const TableDef& table, Row& row) {
     const SqlQuery query = m_sql.updateQuery(table, row);
-    sqlite3_stmt* stmt = nullptr;
-    Status s = prepare(query.sql, stmt);
-    if (!s.ok()) return s;
-    StatementGuard guard{stmt};
-    s = bind(stmt, query.params);
-    if (!s.ok()) return s;
-    const int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE) return failure(rc);
-    if (sqlite3_changes(m_db) == 0) return Status::error(kChangedByOther);
-    row.version += 1;
-    row.values.assign(query.params.begin(), query.params.begin() + static_cast<long>(table.fields.size()));
-    return Status::success();
+    return run(query, [&](sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        if (rc != SQLITE_DONE) return failure(rc);
+        if (sqlite3_changes(m_db) == 0) return Status::error(kChangedByOther);
+        row.version += 1;
+        row.values.assign(query.params.begin(),
+                          query.params.begin() + static_cast<long>(table.fields.size()));
+        return Status::success();
+    });
 }
 
 Status SqliteEngine::remove(const TableDef& table, std::int64_t pos) {
-    const SqlQuery query = m_sql.deleteQuery(table, pos);
-    sqlite3_stmt* stmt = nullptr;
-    Status s = prepare(query.sql, stmt);
-    if (!s.ok()) return s;
-    StatementGuard guard{stmt};
-    s = bind(stmt, query.params);
-    if (!s.ok()) return s;
-    const int rc = sqlite3_step(stmt);
-    if (rc != SQLITE_DONE) return failure(rc);
-    return sqlite3_changes(m_db) == 0 ? Status::error(kRecordNotFound) : Status::success();
+    return run(m_sql.deleteQuery(table, pos), [&](sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        if (rc != SQLITE_DONE) return failure(rc);
+        return sqlite3_changes(m_db) == 0 ? Status::error(kRecordNotFound) : Status::success();
+    });
 }
 
 Status SqliteEngine::begin(const std::vector<std::string>& /*tables*/, int timeoutMs) {

@@ -4,6 +4,7 @@
 // a shared folder; several processes share them through SQLite's file locks.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 
@@ -61,6 +62,8 @@ private:
     Status failure(int rc);  // maps an SQLite result code onto a Status
     void decodeRow(const TableDef& table, sqlite3_stmt* stmt, bool withMemos, Row& row) const;
     Status readOne(const TableDef& table, const SqlQuery& query, Row& out);
+    // Prepares (once) and binds `query`, then lets `step` run it.
+    Status run(const SqlQuery& query, const std::function<Status(sqlite3_stmt*)>& step);
     void setBusyTimeout(int timeoutMs);
 
     sqlite3* m_db = nullptr;
