@@ -1,0 +1,318 @@
+#include "assign/AssignmentRules.h"
+
+#include <QFile>
+#include <QTextStream>
+
+#include "assign/Repetition.h"
+#include "data/Numbering.h"
+#include "data/Tables.h"
+#include "platform/Picture.h"
+
+namespace tko {
+namespace {
+
+constexpr int kNameWidth = 15;
+constexpr int kDuplicateTimeoutMs = 2000;
+
+bool sameName(const std::string& a, const std::string& b) {
+    return store::clipText(a, kNameWidth) == store::clipText(b, kNameWidth);
+}
+
+std::string padded(const std::string& text, int width) {
+    std::string out = store::clipText(text, width);
+    for (int n = store::utf8Length(out); n < width; ++n) out += ' ';
+    return out;
+}
+
+// The record's fields without the memos that do not count as a change
+// (confidential comments) or are the program's own (the log).
+Assignment withoutConfAndLog(Assignment a) {
+    a.CONFMEMO.clear();
+    a.LOG.clear();
+    return a;
+}
+
+QString qs(const std::string& text) { return QString::fromStdString(text); }
+
+// `label: value`, and when that passes 60 characters, the rest on further
+// lines under the value.
+void addLabelled(QStringList& lines, const QString& label, const QString& value) {
+    const QString head = label + QStringLiteral(": ");
+    QString line = head + value;
+    if (line.size() <= kTextFileWidth) {
+        lines << line;
+        return;
+    }
+    const QString indent(head.size() < kTextFileWidth / 2 ? head.size() : 0, QLatin1Char(' '));
+    lines << line.left(kTextFileWidth);
+    QString rest = line.mid(kTextFileWidth);
+    const int room = kTextFileWidth - static_cast<int>(indent.size());
+    while (!rest.isEmpty()) {
+        lines << indent + rest.left(room);
+        rest = rest.mid(room);
+    }
+}
+
+}  // namespace
+
+bool isOwner(const Assignment& a, const Session& s) { return sameName(a.USERNAME, s.GlobalUser); }
+bool isAssignee(const Assignment& a, const Session& s) {
+    return !store::rtrim(a.PERSON).empty() && sameName(a.PERSON, s.GlobalUser);
+}
+
+bool mayConclude(const Assignment& a, const Session& s) {
+    return isOwner(a, s) || s.isSystemAdministrator() || (isAssignee(a, s) && a.ASSIGNEECONCLUDE == 1);
+}
+
+EditRights editRights(const Assignment& a, const Session& s, Request request, bool confidentialSetting) {
+    EditRights r;
+    const bool admin = s.isSystemAdministrator();
+    // A new record is the user's own.
+    r.ownerOrAdmin = request == Request::Insert || isOwner(a, s) || admin;
+    r.assignMemo = isAssignee(a, s) || admin;
+    r.duplicate = request == Request::Insert;
+    r.confidential = confidentialSetting;
+    if (!r.ownerOrAdmin) {
+        r.general = false;
+        r.generalMemo = false;
+        r.projects = false;
+        r.reminders = false;
+        r.duplicate = false;
+        r.confidential = false;
+        r.conclude = isAssignee(a, s) && a.ASSIGNEECONCLUDE == 1;
+    }
+    return r;
+}
+
+bool essentialsFilled(const Assignment& a) {
+    return !store::rtrim(a.NAME).empty() && a.PRIORITY != 0 && !store::rtrim(a.PERSON).empty() &&
+           a.DUEDATE != 0;
+}
+
+std::optional<StandardMessage> checkAssignmentPriority(int priority) {
+    if (priority >= 1 && priority <= 9) return std::nullopt;
+    return standardMessage(10, translateText("Importance of Assignment"), "1 and 9");
+}
+
+Assignment primeAssignment(const UserPref& pref, const std::string& user, Date today) {
+    Assignment a;
+    a.PRIORITY = static_cast<std::uint8_t>(pref.PRIORITY >= 1 && pref.PRIORITY <= 9 ? pref.PRIORITY : 9);
+    a.ASSIGNEECONCLUDE = pref.ASSIGNEECONCLUDE ? 1 : 0;
+    a.DUEDATE = today;
+    a.ASSIGNEDDATE = today;
+    a.USERNAME = store::clipText(user, kNameWidth);
+    a.REPEATTYPE = repeat::NoRepeats;
+    return a;
+}
+
+std::string logLine(const std::string& word, const std::string& user, Date today, Time now) {
+    return translateText(word) + " " + formatTime(now, u"@T1").toStdString() + " " +
+           formatDate(today, u"@D18").toStdString() + " " + translateText("By") + " " +
+           padded(user, kNameWidth) + "\r";
+}
+
+std::string appendToLog(const std::string& log, const std::string& addition) {
+    std::string out = store::rtrim(log) + addition;
+    while (store::utf8Length(out) > kLogWidth) {
+        // Drop the oldest line (up to and including its carriage return).
+        const size_t end = out.find('\r', 1);
+        if (end == std::string::npos || end + 1 >= out.size()) {
+            // One line longer than the log: keep its end.
+            const int excess = store::utf8Length(out) - kLogWidth;
+            size_t cut = 0;
+            for (int n = 0; n < excess && cut < out.size(); ++n) {
+                ++cut;
+                while (cut < out.size() && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) ++cut;
+            }
+            out.erase(0, cut);
+            break;
+        }
+        out.erase(0, end + 1);
+    }
+    return out;
+}
+
+bool applyChangeOnOk(Assignment& current, const Assignment& opened, const Session& s, Date today, Time now) {
+    current.PREVDUE = current.DUEDATE != opened.DUEDATE ? opened.DUEDATE : opened.PREVDUE;
+    const bool changed = !withoutConfAndLog(current).sameValues(withoutConfAndLog(opened));
+    if (changed) {
+        current.LOG = appendToLog(current.LOG, logLine("Changed", s.GlobalUser, today, now));
+        if (!isAssignee(current, s)) current.SEEN = 0;
+    }
+    return changed || !current.sameValues(opened);
+}
+
+void applyInsertOnOk(Assignment& current, const Session& s, Date today, Time now) {
+    current.LOG = logLine("Created", s.GlobalUser, today, now);
+}
+
+Status addNewAssignment(Database& db, Assignment& a) {
+    return addNumbered(db, a, &Assignment::ASSIGNNUMBER, "ASS:NUMBER_KEY");
+}
+
+StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened) {
+    StoreOutcome out;
+    const IntegrityOutcome r = changeRecord(db, current, opened, true);
+    if (r.ok()) return out;
+    out.kind = r.result == IntegrityOutcome::ChangedElsewhere ? StoreOutcome::ChangedElsewhere : StoreOutcome::Failed;
+    if (db.lastError().code == store::kDuplicateKey && out.kind == StoreOutcome::Failed)
+        out.message = standardMessage(24, translateText("Assignment Number Key"));
+    else
+        out.message = r.message;
+    return out;
+}
+
+SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s) {
+    SeenOutcome out;
+    if (!isAssignee(a, s) || a.SEEN != 0) return out;
+    const Assignment opened = a;
+    a.SEEN = 1;
+    const IntegrityOutcome r = changeRecord(db, a, opened, false);
+    if (r.ok()) {
+        // Read again, so that the form's copies come from the stored record.
+        if (!db.reread(a).ok()) {
+            out.kind = SeenOutcome::Refused;
+            out.message = standardMessage(35, db.lastError().describe(), label::ASSIGNMENT);
+            return out;
+        }
+        out.kind = SeenOutcome::Marked;
+        return out;
+    }
+    if (r.result == IntegrityOutcome::Failed) a = opened;
+    out.kind = SeenOutcome::Refused;
+    out.message = r.message;
+    return out;
+}
+
+Status remindersOf(Database& db, std::int32_t assignNumber, std::vector<Reminder>& out) {
+    return db.readAll("REM:ASSIGNNUMBER_KEY", store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}), out);
+}
+
+Status projectLinksOf(Database& db, std::int32_t assignNumber, std::vector<ProjAssign>& out) {
+    return db.readAll("PRA:ASSIGNMENT_KEY", store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}), out);
+}
+
+StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
+                                 Date today, Time now) {
+    StoreOutcome out;
+    auto fail = [&](StandardMessage message) {
+        if (db.engine().transactionDepth() > 0) db.rollback();
+        out.kind = StoreOutcome::Failed;
+        out.message = std::move(message);
+        return out;
+    };
+    if (!db.begin({label::ASSIGNMENT, label::REMINDER, label::PROJASSGN}, kDuplicateTimeoutMs).ok())
+        return fail(standardMessage(34, db.lastError().describe(), translateText("Update"), label::ASSIGNMENT));
+    Assignment first = current;
+    first.LOG = logLine("Created", s.GlobalUser, today, now);
+    const Status stored = db.change(first);
+    if (stored.code == store::kChangedByOther) {
+        db.rollback();
+        out.kind = StoreOutcome::ChangedElsewhere;
+        out.message = standardMessage(38);
+        if (db.reread(current).ok()) return out;
+        return fail(standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));
+    }
+    if (stored.code == store::kDuplicateKey) return fail(standardMessage(24, translateText("Assignment Number Key")));
+    if (!stored.ok()) return fail(standardMessage(15, db.lastError().describe(), label::ASSIGNMENT));
+
+    Assignment next = first;
+    next.rowPos = 0;
+    next.rowVersion = 0;
+    next.PERSON.clear();
+    next.PERSONNUMBER = 0;
+    next.SEEN = 0;
+    next.LOG.clear();
+    if (!addNewAssignment(db, next).ok())
+        return fail(standardMessage(25, db.lastError().describe()));
+    std::vector<Reminder> reminders;
+    if (!remindersOf(db, first.ASSIGNNUMBER, reminders).ok())
+        return fail(standardMessage(35, db.lastError().describe(), "REMINDERS"));
+    for (Reminder r : reminders) {
+        r.rowPos = 0;
+        r.rowVersion = 0;
+        r.ASSIGNNUMBER = next.ASSIGNNUMBER;
+        if (!addNumbered(db, r, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY").ok())
+            return fail(standardMessage(14, db.lastError().describe()));
+    }
+    std::vector<ProjAssign> links;
+    if (!projectLinksOf(db, first.ASSIGNNUMBER, links).ok())
+        return fail(standardMessage(35, db.lastError().describe(), label::PROJASSGN));
+    for (ProjAssign link : links) {
+        link.rowPos = 0;
+        link.rowVersion = 0;
+        link.ASSIGNNUMBER = next.ASSIGNNUMBER;
+        if (!db.add(link).ok()) return fail(standardMessage(14, db.lastError().describe()));
+    }
+    if (!db.commit().ok()) return fail(standardMessage(15, db.lastError().describe(), label::ASSIGNMENT));
+    current = first;
+    copy = next;
+    return out;
+}
+
+Status addProjectLink(Database& db, const Assignment& a, const Project& project, const std::string& user,
+                      bool& added) {
+    added = false;
+    std::vector<ProjAssign> links;
+    Status s = db.readAll("PRA:PRIMARY_KEY",
+                          store::allOf({store::eq("PROJNUMBER", std::int64_t{project.PROJNUMBER}),
+                                        store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER})}),
+                          links);
+    if (!s.ok() || !links.empty()) return s;
+    ProjAssign link{project.NAME, project.PROJNUMBER, a.ASSIGNNUMBER, store::clipText(user, kNameWidth)};
+    s = db.add(link);
+    added = s.ok();
+    return s;
+}
+
+QStringList assignmentTextLines(const Assignment& a, const QString& description, const QString& projectName) {
+    auto tr = [](const char* text) { return qs(translateText(text)); };
+    auto longDate = [](Date d) { return formatDate(d, u"@D18"); };
+    QStringList lines;
+    lines << QStringLiteral("         ") + tr("ASSIGNMENT INFORMATION") << QString();
+    addLabelled(lines, tr("Assignment"), qs(store::rtrim(a.NAME)));
+    addLabelled(lines, tr("Person"),
+                qs(padded(a.PERSON, kNameWidth)) + QString(10, QLatin1Char(' ')) + tr("Priority") +
+                    QStringLiteral(": ") + QString::number(a.PRIORITY));
+    addLabelled(lines, tr("Due Date"), longDate(a.DUEDATE));
+    if (!description.isEmpty()) lines << description.left(kTextFileWidth);
+    lines << QString();
+    addLabelled(lines, tr("Date Assigned"), longDate(a.ASSIGNEDDATE));
+    addLabelled(lines, tr("Assigned by"), qs(store::rtrim(a.USERNAME)));
+    addLabelled(lines, tr("Date Concluded"), longDate(a.CLOSEDATE));
+    addLabelled(lines, tr("Project"), projectName);
+    lines << QString() << tr("COMMENTS:");
+    // The comments in slices of 58 characters; a line break in the comments
+    // starts a new slice. Three empty slices end the file.
+    QString memo = qs(a.GENERALMEMO);
+    memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    while (memo.endsWith(QLatin1Char('\n')) || memo.endsWith(QLatin1Char(' '))) memo.chop(1);
+    if (!memo.isEmpty()) {
+        for (const QString& paragraph : memo.split(QLatin1Char('\n'))) {
+            if (paragraph.isEmpty()) {
+                lines << QString();
+                continue;
+            }
+            for (qsizetype at = 0; at < paragraph.size(); at += kCommentSlice)
+                lines << paragraph.mid(at, kCommentSlice);
+        }
+    }
+    lines << QString() << QString() << QString();
+    for (QString& line : lines) {
+        while (line.endsWith(QLatin1Char(' '))) line.chop(1);
+    }
+    return lines;
+}
+
+QString writeTextLines(const QString& path, const QStringList& lines) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return file.errorString();
+    QTextStream out(&file);
+    for (const QString& line : lines) out << line << '\n';
+    out.flush();
+    if (file.error() != QFileDevice::NoError) return file.errorString();
+    file.close();
+    return {};
+}
+
+}  // namespace tko

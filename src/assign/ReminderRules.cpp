@@ -1,0 +1,45 @@
+#include "assign/ReminderRules.h"
+
+#include "data/Numbering.h"
+
+namespace tko {
+
+Reminder primeReminder(const Assignment& assignment, const std::string& user) {
+    Reminder r;
+    r.ASSIGNNUMBER = assignment.ASSIGNNUMBER;
+    r.PERSON = assignment.PERSON;
+    r.USER = store::clipText(user, 15);
+    r.ALARMFLAG = 1;
+    return r;
+}
+
+Status addNewReminder(Database& db, Reminder& reminder) {
+    return addNumbered(db, reminder, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY");
+}
+
+ReminderOutcome storeReminder(Database& db, Reminder& current, const Reminder& opened) {
+    ReminderOutcome out;
+    const IntegrityOutcome r = changeRecord(db, current, opened, true);
+    if (r.ok()) return out;
+    if (r.result == IntegrityOutcome::ChangedElsewhere) {
+        out.kind = ReminderOutcome::ChangedElsewhere;
+        out.message = r.message;
+        return out;
+    }
+    out.kind = ReminderOutcome::Failed;
+    out.message = db.lastError().code == store::kDuplicateKey
+                      ? standardMessage(24, "REM:ReminderNumber_key")
+                      : standardMessage(14, db.lastError().describe());
+    return out;
+}
+
+ReminderOutcome removeReminder(Database& db, const Reminder& reminder) {
+    ReminderOutcome out;
+    const IntegrityOutcome r = deleteRecord(db, reminder);
+    if (r.ok()) return out;
+    out.kind = ReminderOutcome::Failed;
+    out.message = standardMessage(18);
+    return out;
+}
+
+}  // namespace tko
