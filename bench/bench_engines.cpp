@@ -15,6 +15,7 @@
 #include <mutex>
 #include <random>
 
+#include "BenchData.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "platform/Date.h"
@@ -23,16 +24,12 @@
 namespace tko {
 namespace {
 namespace fs = std::filesystem;
+using bench::kPeople;
+using bench::kToday;
+using bench::personName;
+using bench::dueNowFilter;
 
-constexpr int kPeople = 200;
-constexpr Date kToday = 82000;  // a fixed "today" so that data sets stay valid
 enum EngineKind { kSqlite = 0, kPostgres = 1 };
-
-std::string personName(int i) {
-    char name[8];
-    std::snprintf(name, sizeof name, "P%03d", i);
-    return name;
-}
 
 std::string serverBase() {
     const char* info = std::getenv("TKO_BENCH_PG");
@@ -45,23 +42,6 @@ DataSource sourceFor(EngineKind engine, int rows) {
     const char* dir = std::getenv("TKO_BENCH_DIR");
     const std::string root = dir ? dir : (fs::temp_directory_path() / "tko-bench-engines").string();
     return {root + "/assign-" + std::to_string(rows), {}};
-}
-
-Assignment generated(int n, std::mt19937& random) {
-    Assignment a;
-    a.ASSIGNNUMBER = n;
-    const int person = static_cast<int>(random() % kPeople);
-    a.PERSONNUMBER = person + 1;
-    a.PERSON = personName(person);
-    a.USERNAME = personName(static_cast<int>(random() % kPeople));
-    a.NAME = "Assignment number " + std::to_string(n);
-    a.DUEDATE = kToday - 700 + static_cast<int>(random() % 1400);
-    a.PRIORITY = static_cast<std::uint8_t>(1 + random() % 9);
-    a.CLOSEDATE = random() % 10 < 3 ? a.DUEDATE + static_cast<int>(random() % 20) : 0;
-    a.REPEATTYPE = "No Repeats";
-    a.ASSIGNEDDATE = a.DUEDATE - 30;
-    a.GENERALMEMO = "Some general comments about this piece of work.";
-    return a;
 }
 
 // Drops a partly built data set, so that it is built again from the start.
@@ -113,7 +93,7 @@ std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& 
     auto* server = dynamic_cast<store::PgEngine*>(&db->engine());
     std::vector<store::Row> batch;
     for (int n = 1; n <= rows && s.ok(); ++n) {
-        const Assignment a = generated(n, random);
+        const Assignment a = bench::generatedAssignment(n, random);
         if (server) {
             batch.push_back(a.toRow());
             if (batch.size() == 10000 || n == rows) {
@@ -139,11 +119,6 @@ Database* dataSet(EngineKind engine, int rows, std::string& error) {
     auto& slot = open[{engine, rows}];
     if (!slot) slot = openDataSet(engine, rows, error);
     return slot.get();
-}
-
-store::Filter dueNowFilter(const std::string& user) {
-    return store::allOf({store::eq("CLOSEDATE", 0), store::le("DUEDATE", kToday),
-                         store::anyOf({store::eq("PERSON", user), store::eq("USERNAME", user)})});
 }
 
 // First page and the page after it, as a list shows them on opening and on Page Down.

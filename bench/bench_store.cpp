@@ -10,6 +10,7 @@
 #include <map>
 #include <random>
 
+#include "BenchData.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Numbering.h"
@@ -18,15 +19,11 @@
 namespace tko {
 namespace {
 namespace fs = std::filesystem;
+using bench::kPeople;
+using bench::kToday;
+using bench::personName;
+using bench::dueNowFilter;
 
-constexpr int kPeople = 200;
-constexpr Date kToday = 82000;  // a fixed "today" so that data sets stay valid
-
-std::string personName(int i) {
-    char name[8];
-    std::snprintf(name, sizeof name, "P%03d", i);
-    return name;
-}
 
 std::string benchRoot() {
     const char* dir = std::getenv("TKO_BENCH_DIR");
@@ -51,29 +48,12 @@ Database& dataSet(int rows) {
         std::mt19937 random(rows);
         db->begin({"ASSIGNMENT"}, 10000);
         for (int n = 1; n <= rows; ++n) {
-            Assignment a;
-            a.ASSIGNNUMBER = n;
-            const int person = static_cast<int>(random() % kPeople);
-            a.PERSONNUMBER = person + 1;
-            a.PERSON = personName(person);
-            a.USERNAME = personName(static_cast<int>(random() % kPeople));
-            a.NAME = "Assignment number " + std::to_string(n);
-            a.DUEDATE = kToday - 700 + static_cast<int>(random() % 1400);
-            a.PRIORITY = static_cast<std::uint8_t>(1 + random() % 9);
-            a.CLOSEDATE = random() % 10 < 3 ? a.DUEDATE + static_cast<int>(random() % 20) : 0;
-            a.REPEATTYPE = "No Repeats";
-            a.ASSIGNEDDATE = a.DUEDATE - 30;
-            a.GENERALMEMO = "Some general comments about this piece of work.";
+            Assignment a = bench::generatedAssignment(n, random);
             db->add(a);
         }
         db->commit();
     }
     return *(open[rows] = std::move(db));
-}
-
-store::Filter dueNowFilter(const std::string& user) {
-    return store::allOf({store::eq("CLOSEDATE", 0), store::le("DUEDATE", kToday),
-                         store::anyOf({store::eq("PERSON", user), store::eq("USERNAME", user)})});
 }
 
 // First page and the page after it, as a list shows them on opening and on Page Down.
