@@ -1,0 +1,41 @@
+#include "assign/lists/DueNowList.h"
+
+namespace tko {
+
+bool seesAllAssignments(const Session& session, const SystemPref& settings) {
+    return session.isSystemAdministrator() || settings.VIEWALL != 0;
+}
+
+Status loadDueNowScope(Database& db, const Session& session, bool includeSecondary, Date today,
+                       DueNowScope& scope) {
+    scope = {};
+    scope.user = session.GlobalUser;
+    scope.includeSecondary = includeSecondary;
+    scope.today = today;
+    std::vector<SystemPref> settings;
+    store::ReadRequest first;
+    first.limit = 1;
+    const Status s = db.read(first, settings);
+    if (!s.ok() && !s.endOfRange()) return s;
+    scope.seesAll = seesAllAssignments(session, settings.empty() ? SystemPref{} : settings.front());
+    return Status::success();
+}
+
+bool isDueNow(const Assignment& record, const DueNowScope& scope) {
+    if (record.CLOSEDATE != 0 || record.DUEDATE > scope.today) return false;
+    if (!scope.seesAll && record.PERSON != scope.user && record.USERNAME != scope.user) return false;
+    if (!scope.includeSecondary && record.SECONDARY == 1) return false;
+    return true;
+}
+
+store::Filter dueNowFilter(const DueNowScope& scope) {
+    using namespace store;
+    std::vector<Filter> conditions{eq("CLOSEDATE", 0), le("DUEDATE", scope.today)};
+    if (!scope.includeSecondary) conditions.push_back(ne("SECONDARY", 1));
+    // Kept as one either-or so that the store can read it as two index ranges.
+    if (!scope.seesAll)
+        conditions.push_back(anyOf({eq("PERSON", scope.user), eq("USERNAME", scope.user)}));
+    return allOf(std::move(conditions));
+}
+
+}  // namespace tko

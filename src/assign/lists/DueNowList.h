@@ -1,0 +1,58 @@
+// "Assignments Due Now": which open assignments a user sees as due, in which
+// orders, and the store filter that selects them along each order's key.
+//
+// The filter is built so that the store reads each page as index ranges: for a
+// user who sees only their own work, "given to or by me" becomes one range per
+// alternative along (PERSON, key...) and (USERNAME, key...).
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "app/Session.h"
+#include "data/Database.h"
+#include "platform/Date.h"
+#include "platform/store/Filter.h"
+
+namespace tko {
+
+// One sort tab of the list, in the order the tabs are shown.
+struct DueNowOrder {
+    const char* caption;    // "By Priority"
+    const char* tip;        // "Sort assignments by priority"
+    const char* keyLabel;   // the ASSIGNMENT key the rows are read along
+    const char* reportOrder;  // the order's name handed to the due-assignments report
+};
+
+inline constexpr std::array<DueNowOrder, 4> kDueNowOrders{{
+    {"By Priority", "Sort assignments by priority", "ASS:PRIORITY_KEY", "Priority"},
+    {"By Due Date", "Sort assignments by due date", "ASS:DUEDATE_KEY", "Due Date"},
+    {"By Person", "Sort assignments by person", "ASS:PERSONDATE_KEY", "Person"},
+    {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY", "Alphabetically"},
+}};
+
+// Who the list is for and what it shows.
+struct DueNowScope {
+    std::string user;             // the logged-in user (GlobalUser)
+    bool seesAll = false;         // SYP:VIEWALL on, or a System Administrator
+    bool includeSecondary = false;
+    Date today = 0;
+};
+
+// A System Administrator always sees every assignment; anybody else when the
+// system setting "all users may see all information" is on.
+bool seesAllAssignments(const Session& session, const SystemPref& settings);
+
+// Reads the system settings and fills scope.seesAll for `session`. A missing
+// settings record counts as the default (VIEWALL off).
+Status loadDueNowScope(Database& db, const Session& session, bool includeSecondary, Date today,
+                       DueNowScope& scope);
+
+// The rule for one record: open, due on or before today, given to or by the
+// user unless the user sees all, and not secondary unless those are included.
+bool isDueNow(const Assignment& record, const DueNowScope& scope);
+
+// The same rule as a store filter, for reading along any of the orders' keys.
+store::Filter dueNowFilter(const DueNowScope& scope);
+
+}  // namespace tko
