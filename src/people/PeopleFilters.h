@@ -1,0 +1,29 @@
+// Which people each of the three people lists shows to the signed-in user.
+// The rules are store filters, so the selection runs inside the database
+// along the key being read (joins on PEOUSER, USERASSGN and USERVIEW) and a
+// page of a large address book costs what a page of a small one does.
+#pragma once
+
+#include "app/Session.h"
+#include "platform/store/Filter.h"
+
+namespace tko {
+
+enum class PeopleList {
+    Edit,        // "Browse People (Edit)"
+    Assignable,  // "Browse People Who Can Be Assigned"
+    Viewable,    // "Browse People Who Can Be Viewed"
+};
+
+// The filter over PEOPLE for `list`. `viewAll` is SYP:VIEWALL; it opens the
+// two picking lists (Assignable, Viewable) to everybody, not the Edit list.
+//  - Edit: Private persons of the user, Limited persons the user owns or is
+//    listed for in PEOUSER, every other person; System Administrators see all.
+//  - Assignable / Viewable: everyone for System Administrators, with
+//    SYP:VIEWALL, and the user's own person entry; otherwise Open persons,
+//    the user's Private persons, Limited persons the user is listed for in
+//    PEOUSER, and User persons the user may assign to (USERASSGN) or view
+//    (USERVIEW). Persons of any other type are listed as in the Edit list.
+store::Filter peopleListFilter(PeopleList list, const Session& session, bool viewAll);
+
+}  // namespace tko

@@ -1,0 +1,213 @@
+#include "people/PeopleRules.h"
+
+#include "data/Numbering.h"
+#include "data/Tables.h"
+
+namespace tko {
+
+namespace {
+
+// The first `count` characters of UTF-8 `text`, nothing trimmed.
+std::string firstCharacters(const std::string& text, int count) {
+    size_t i = 0;
+    for (int n = 0; n < count && i < text.size(); ++n) {
+        ++i;
+        while (i < text.size() && (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) ++i;
+    }
+    return text.substr(0, i);
+}
+
+bool blank(const std::string& text) { return store::rtrim(text).empty(); }
+
+void enable(TypeChoices& choices, const char* type) {
+    const int position = typePosition(type);
+    if (position > 0) choices.enabled[static_cast<size_t>(position - 1)] = true;
+}
+
+}  // namespace
+
+int typePosition(const std::string& type) {
+    const std::string clipped = store::rtrim(type);
+    for (size_t i = 0; i < kPersonTypes.size(); ++i)
+        if (clipped == kPersonTypes[i]) return static_cast<int>(i) + 1;
+    return 0;
+}
+
+Status readSystemPref(Database& db, SystemPref& out) {
+    std::vector<SystemPref> rows;
+    Status s = db.readAll("", store::all(), rows);
+    if (!s.ok()) return s;
+    if (rows.empty()) return db.track(Status::error(store::kRecordNotFound));
+    out = rows.front();
+    return s;
+}
+
+InsertRules insertRules(const Session& session, const SystemPref& sys) {
+    InsertRules rules;
+    const bool general = session.GlobalUserAccess <= 0;
+    if (sys.PRIVATEPEOPLE == 0) {
+        if (general) {
+            rules.refusal = "You do not have authority to add people to system";
+            return rules;
+        }
+        rules.types.initial = kTypeOpen;
+        enable(rules.types, kTypeOpen);
+        enable(rules.types, kTypeLimited);
+        return rules;
+    }
+    rules.types.initial = kTypePrivate;
+    if (!general) {
+        enable(rules.types, kTypeOpen);
+        enable(rules.types, kTypeLimited);
+        enable(rules.types, kTypePrivate);
+    }
+    return rules;
+}
+
+TypeChoices changeTypeChoices(const Session& session, const SystemPref& sys, const Person& person) {
+    TypeChoices choices;
+    choices.initial = store::rtrim(person.TYPE);
+    if (choices.initial == kTypeUser || session.GlobalUserAccess <= 0) return choices;
+    enable(choices, kTypeOpen);
+    enable(choices, kTypeLimited);
+    if (sys.PRIVATEPEOPLE != 0 || choices.initial == kTypePrivate) enable(choices, kTypePrivate);
+    return choices;
+}
+
+NewPerson startNewPerson(Database& db, const Session& session, const std::string& type, Date today) {
+    NewPerson result;
+    result.record.DATE = today;
+    result.record.USER = session.GlobalUser;
+    result.record.TYPE = type;
+    const Status s = addNumbered(db, result.record, &Person::PERSONNUMBER, "PEO:PERSONNUMBER_KEY");
+    if (s.ok()) {
+        result.ok = true;
+        return result;
+    }
+    if (s.code == store::kDuplicateKey)
+        result.message = standardMessage(25, db.lastError().describe());
+    else
+        result.message = standardMessage(35, db.lastError().describe(), label::PEOPLE);
+    return result;
+}
+
+bool confidentialAllowed(const Session& session, const SystemPref& sys, const std::string& type,
+                         const std::string& owner) {
+    return sys.CONFIDENTIAL == 1 && store::rtrim(type) == kTypePrivate &&
+           store::rtrim(owner) == store::rtrim(session.GlobalUser);
+}
+
+bool usersLimitedAllowed(const Session& session, const std::string& type, const std::string& shortName,
+                         const std::string& owner) {
+    if (store::rtrim(type) != kTypeLimited || blank(shortName)) return false;
+    return store::rtrim(owner) == store::rtrim(session.GlobalUser) || session.GlobalUserAccess == 2;
+}
+
+ShortNameCheck checkShortName(Database& db, const Person& candidate, const std::string& openedShortName,
+                              const std::string& openedType) {
+    ShortNameCheck check;
+    const std::string name = store::rtrim(candidate.SHORTNAME);
+    if (name.empty()) {
+        check.kind = ShortNameCheck::Missing;
+        check.lines = {"Invalid Short Name.", "A short name is required."};
+        return check;
+    }
+    const bool isPrivate = store::rtrim(candidate.TYPE) == kTypePrivate;
+    const bool nameChanged = name != store::rtrim(openedShortName);
+    // Leaving Private makes the name visible to everybody, like a new name.
+    const bool leftPrivate = store::rtrim(openedType) == kTypePrivate && !isPrivate;
+    if (isPrivate || (!nameChanged && !leftPrivate)) return check;
+
+    std::vector<Person> sameName;
+    const Status s = db.readAll("PEO:SHORT_KEY", store::eq("SHORTNAME", name), sameName);
+    if (!s.ok()) {
+        check.kind = ShortNameCheck::ReadFailed;
+        check.lines = {standardMessage(35, db.lastError().describe(), label::PEOPLE).text};
+        return check;
+    }
+    for (const Person& other : sameName) {
+        if (other.PERSONNUMBER == candidate.PERSONNUMBER) continue;
+        check.kind = ShortNameCheck::Taken;
+        check.lines = {"Invalid Short Name.", "Already used for User, Open, or Limited person"};
+        return check;
+    }
+    return check;
+}
+
+std::optional<TooLong> findTooLong(const Person& person) {
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"Short Name", &person.SHORTNAME},     {"Last Name", &person.LASTNAME},
+        {"First Name", &person.FIRSTNAME},     {"Position", &person.POSITIONHELD},
+        {"Organization", &person.ORGANIZATION}, {"Phone Number", &person.PHONENUMBER},
+        {"Fax Number", &person.FAXNUMBER},     {"E-mail", &person.EMAIL},
+        {"Mailing Address", &person.MAILADDRESS}, {"Comments", &person.COMMENTS},
+        {"Confidential Comments", &person.CONFCOMMENTS}};
+    static const char* const labels[] = {"SHORTNAME",   "LASTNAME",    "FIRSTNAME", "POSITIONHELD",
+                                         "ORGANIZATION", "PHONENUMBER", "FAXNUMBER", "EMAIL",
+                                         "MAILADDRESS", "COMMENTS",    "CONFCOMMENTS"};
+    const store::TableDef& def = Person::def();
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        const int width = def.fields[static_cast<size_t>(def.fieldIndex(labels[i]))].width;
+        if (store::utf8Length(store::rtrim(*fields[i].second)) > width) return TooLong{fields[i].first, width};
+    }
+    return std::nullopt;
+}
+
+IntegrityOutcome savePerson(Database& db, Person& current, const Person& original) {
+    IntegrityOutcome outcome = changeRecord(db, current, original, true);
+    if (outcome.result == IntegrityOutcome::Failed && db.lastError().code == store::kDuplicateKey) {
+        const char* key = current.PERSONNUMBER != original.PERSONNUMBER ? "PEO:PersonNumber_key"
+                                                                         : "PEO:Primary_key";
+        outcome.message = standardMessage(24, key);
+    }
+    return outcome;
+}
+
+DeleteDecision deleteDecision(const Session& session, const Person& person) {
+    const bool administrator = session.GlobalUserAccess >= 2;
+    const std::string type = store::rtrim(person.TYPE);
+    DeleteDecision decision;
+    if (type == kTypeUser) {
+        decision.lines = {"Users can only be deleted by System Administrators.", "Use File>Users menu"};
+    } else if (type == kTypeOpen) {
+        if (administrator) decision.kind = DeleteDecision::Confirm;
+        else decision.lines = {"Only System Administrators can delete an Open person"};
+    } else if (type == kTypeLimited) {
+        if (administrator) decision.kind = DeleteDecision::Confirm;
+        else decision.lines = {"Only System Administrators can delete a Limited person"};
+    } else if (type == kTypePrivate) {
+        decision.kind = DeleteDecision::Confirm;
+    } else {
+        decision.kind = DeleteDecision::Direct;
+    }
+    return decision;
+}
+
+Status concludeOpenAssignments(Database& db, std::int32_t personNumber, Date today, int& concluded) {
+    concluded = 0;
+    Status s = db.begin({label::ASSIGNMENT}, kIntegrityTimeoutMs);
+    if (!s.ok()) return s;
+    std::vector<Assignment> open;
+    s = db.readAll("ASS:PERSONNUMBER_KEY",
+                   store::allOf({store::eq("PERSONNUMBER", std::int64_t{personNumber}),
+                                 store::eq("CLOSEDATE", std::int64_t{0})}),
+                   open);
+    for (size_t i = 0; s.ok() && i < open.size(); ++i) {
+        open[i].CLOSEDATE = today;
+        s = db.change(open[i]);
+    }
+    if (s.ok()) s = db.commit();
+    if (!s.ok()) {
+        db.rollback();
+        return s;
+    }
+    concluded = static_cast<int>(open.size());
+    return s;
+}
+
+DialRequest dialRequestFor(const Person& person) {
+    return {firstCharacters(person.PHONENUMBER, kDialNumberLength),
+            firstCharacters(store::rtrim(person.SHORTNAME), kCalledPartyLength)};
+}
+
+}  // namespace tko
