@@ -191,8 +191,11 @@ int PgEngine::backendPid() const { return PQbackendPID(m_conn); }
 Status PgEngine::setUpSession() {
     if (PQsetClientEncoding(m_conn, "UTF8") != 0)
         return Status::engine(kEngineError, kConnectionCode, PQerrorMessage(m_conn));
+    // Plans are made for each call's own values: a list page's plan depends on
+    // whose rows it reads and how many it wants, which a generic plan of a
+    // prepared statement cannot know (it would read every row of the user).
     return exec("SET lock_timeout = " + std::to_string(std::max(1, m_options.lockTimeoutMs)) +
-                "; SET client_min_messages = warning");
+                "; SET client_min_messages = warning; SET plan_cache_mode = force_custom_plan");
 }
 
 Status PgEngine::connectionLost(const std::string& detail) {

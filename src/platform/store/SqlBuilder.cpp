@@ -220,14 +220,21 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
     using KeyCondition = std::function<std::string(SqlQuery&)>;
     auto build = [&](const KeyCondition& keyCondition) {
         SqlQuery q;
+        const bool merged = arms.size() > 1;
         for (size_t a = 0; a < arms.size(); ++a) {
             if (a) q.sql += " UNION ALL ";
+            // Each arm of a merge is an ordered, limited read of its own index;
+            // the outer query then orders at most a page per arm.
+            if (merged) q.sql += "SELECT * FROM (";
             q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " + tableName(table) + " t";
             if (m_dialect.indexedBy && arms[a].key) q.sql += " INDEXED BY " + quoted(arms[a].key->sqlName());
             q.sql += " WHERE " + keyCondition(q) + " AND ";
             appendFilter(table, "t", arms[a].filter, q.sql, q.params);
+            if (merged)
+                q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
+                         std::to_string(request.limit) + ") a" + std::to_string(a);
         }
-        q.sql += orderBy(table, request.key, request.direction, arms.size() > 1 ? "" : "t.") + " LIMIT ";
+        q.sql += orderBy(table, request.key, request.direction, merged ? "" : "t.") + " LIMIT ";
         q.sql += param(q.params, std::int64_t{request.limit});
         q.limitParam = static_cast<int>(q.params.size()) - 1;
         return q;
