@@ -35,13 +35,13 @@ TableDef makeTable(const char* label, const char* prefix, const char* storedName
                    store::TableFile file, std::vector<store::FieldDef> fields,
                    std::initializer_list<KeySpec> keys) {
     TableDef def{label, prefix, storedName, file, std::move(fields), {}};
-    for (const KeySpec& spec : keys) {
-        KeyDef key{spec.label, {}, spec.unique, spec.auxiliary};
-        for (const char* name : spec.components) {
+    for (const KeySpec& given : keys) {
+        KeyDef key{given.label, {}, given.unique, given.auxiliary};
+        for (const char* name : given.components) {
             const bool descending = name[0] == '-';
             const int index = def.fieldIndex(descending ? name + 1 : name);
             if (index < 0) {
-                std::fprintf(stderr, "table %s: key %s names unknown field %s\n", label, spec.label, name);
+                std::fprintf(stderr, "table %s: key %s names unknown field %s\n", label, given.label, name);
                 std::abort();
             }
             key.components.push_back({index, descending});
