@@ -13,11 +13,14 @@
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/Procedures.h"
 #include "assign/lists/ui/DueNowWindow.h"
 #include "assign/lists/ui/UnseenWindow.h"
 #include "data/Password.h"
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
+#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "views/ui/ReminderWindow.h"
 
@@ -358,6 +361,56 @@ private slots:
         window.deleteSelected();
         QCOMPARE(MessageBox::shown().size(), 1);
         QVERIFY(window.list()->pager().isEmpty());
+    }
+
+    void eachWindowHasItsHelpTopic() {
+        for (const char* topic : {"~Assignments_Due_Now_Window", "~Browse_Unseen_Assignments", "~Current_Reminders_Window"})
+            QVERIFY2(!HelpBrowser::topicUrl(QLatin1String(topic)).isEmpty(), topic);
+    }
+
+    void theStartUpAlertsOpenTheListTheyAreAbout() {
+        QStringList opened;
+        for (const char* name : {"BrowseDueAssignments", "BrowseUnseenAssignments", "BrowseReminders"})
+            procedures().add(QLatin1String(name), [&opened, name](QWidget*, Workspace&) { opened << QLatin1String(name); });
+        // Ben has an assignment due and unseen work: "Yes" to both opens both lists.
+        {
+            MessageBox::setNextAnswer(Answer::Yes);
+            MessageBox::setNextAnswer(Answer::Yes);
+            MainFrame frame(m_workspace);
+            frame.enterSession("BEN", 0);
+            QCOMPARE(MessageBox::shown().size(), 2);
+            QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("You have reminders or assignments due for today"));
+            QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Assignments Due Now"));
+            QCOMPARE(MessageBox::shown()[1].text, QStringLiteral("You have unseen or changed assignments"));
+            QCOMPARE(opened, (QStringList{QStringLiteral("BrowseDueAssignments"), QStringLiteral("BrowseUnseenAssignments")}));
+        }
+        // "No" opens nothing.
+        opened.clear();
+        MessageBox::clearShown();
+        {
+            MessageBox::setNextAnswer(Answer::No);
+            MessageBox::setNextAnswer(Answer::No);
+            MainFrame frame(m_workspace);
+            frame.enterSession("BEN", 0);
+            QVERIFY(opened.isEmpty());
+        }
+        // Only an alarmed reminder is due for Anna (her work due today is
+        // secondary): the alert leads to her reminders.
+        Reminder reminder;
+        reminder.REMINDNUMBER = 99;
+        reminder.USER = "ANNA";
+        reminder.DATE = kToday;
+        reminder.ALARMFLAG = 1;
+        QVERIFY(m_db->add(reminder).ok());
+        MessageBox::clearShown();
+        MessageBox::setNextAnswer(Answer::Yes);
+        MessageBox::setNextAnswer(Answer::No);  // her unseen work can wait
+        MainFrame frame(m_workspace);
+        frame.enterSession("ANNA", 1);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("You have reminders or assignments due for today"));
+        QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Current Reminders"));
+        QCOMPARE(opened, QStringList{QStringLiteral("BrowseReminders")});
     }
 };
 

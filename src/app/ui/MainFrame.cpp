@@ -258,9 +258,25 @@ void MainFrame::showStartupAlerts() {
                                  QStringLiteral("ASSIGNMENT"));
         return;
     }
-    if (alerts.due)
-        MessageBox::showText(this, QStringLiteral("You have reminders or assignments due for today"));
-    if (alerts.unseen) MessageBox::showText(this, QStringLiteral("You have unseen or changed assignments"));
+    // Each alert offers the list it is about; its title names that list.
+    auto openList = [this](const char* procedure) {
+        if (!procedures().run(QLatin1String(procedure), this, m_workspace)) notDefined(procedure);
+    };
+    if (alerts.due) {
+        // The alert covers reminders only when no assignment is due.
+        bool assignmentDue = false;
+        hasDueAssignment(*m_workspace.db, m_workspace.session.GlobalUser, Clock::today(), assignmentDue);
+        const char* list = assignmentDue ? "BrowseDueAssignments" : "BrowseReminders";
+        const QString title = assignmentDue ? QStringLiteral("Assignments Due Now") : QStringLiteral("Current Reminders");
+        if (MessageBox::showText(this, QStringLiteral("You have reminders or assignments due for today"), title,
+                                 MessageButtons::YesNo, {}, MessageBox::Icon::Question) == Answer::Yes)
+            openList(list);
+    }
+    if (alerts.unseen &&
+        MessageBox::showText(this, QStringLiteral("You have unseen or changed assignments"),
+                             QStringLiteral("View Unseen or Changed Assignments"), MessageButtons::YesNo, {},
+                             MessageBox::Icon::Question) == Answer::Yes)
+        openList("BrowseUnseenAssignments");
     activateWindow();
 }
 

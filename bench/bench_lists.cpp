@@ -1,0 +1,199 @@
+// Opening the due-now, unseen and current-reminders lists: the first page as
+// the window reads it (filter, key, page of 20, and for reminders the
+// assignment of each row), on 10 000, 100 000 and 1 000 000 assignments and on
+// 100 000 reminders; beside it the raw page read of the store.
+//
+// Uses the assignment data sets of bench_store in $TKO_BENCH_DIR (default
+// /tmp/tko-bench), building a missing one with the same generator; the
+// reminders get a data set of their own there.
+#include <benchmark/benchmark.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <random>
+
+#include "BenchData.h"
+#include "assign/lists/DueNowList.h"
+#include "assign/lists/UnseenList.h"
+#include "data/Database.h"
+#include "platform/BrowsePager.h"
+#include "views/ReminderList.h"
+
+namespace tko {
+namespace {
+namespace fs = std::filesystem;
+using bench::kToday;
+using bench::personName;
+
+constexpr int kPage = 20;
+constexpr int kReminders = 100000;
+
+std::string benchRoot() {
+    const char* dir = std::getenv("TKO_BENCH_DIR");
+    return dir ? dir : (fs::temp_directory_path() / "tko-bench").string();
+}
+
+Database& openSet(const std::string& name, const std::function<void(Database&)>& fill) {
+    static std::map<std::string, std::unique_ptr<Database>> open;
+    auto it = open.find(name);
+    if (it != open.end()) return *it->second;
+    const std::string dir = benchRoot() + "/" + name;
+    const bool exists = fs::exists(dir + "/TKODATA.DB");
+    fs::create_directories(dir);
+    Status status;
+    auto db = Database::open(DataSource{dir, {}}, !exists, status);
+    if (!db) {
+        std::fprintf(stderr, "cannot open %s: %s\n", dir.c_str(), status.describe().c_str());
+        std::exit(1);
+    }
+    if (!exists) fill(*db);
+    return *(open[name] = std::move(db));
+}
+
+Database& assignments(int rows) {
+    return openSet("assign-" + std::to_string(rows), [rows](Database& db) {
+        std::mt19937 random(rows);
+        db.begin({"ASSIGNMENT"}, 10000);
+        for (int n = 1; n <= rows; ++n) {
+            Assignment a = bench::generatedAssignment(n, random);
+            db.add(a);
+        }
+        db.commit();
+    });
+}
+
+// 100 000 reminders of 200 users, dated two years either side of today, on
+// 100 000 assignments.
+Database& reminders() {
+    return openSet("reminders-" + std::to_string(kReminders), [](Database& db) {
+        std::mt19937 random(kReminders);
+        db.begin({"ASSIGNMENT", "REMINDER"}, 10000);
+        for (int n = 1; n <= kReminders; ++n) {
+            Assignment a = bench::generatedAssignment(n, random);
+            db.add(a);
+            Reminder r;
+            r.REMINDNUMBER = n;
+            r.ASSIGNNUMBER = static_cast<std::int32_t>(1 + random() % kReminders);
+            r.USER = personName(static_cast<int>(random() % bench::kPeople));
+            r.DATE = kToday - 700 + static_cast<int>(random() % 1400);
+            r.NOTE = "Reminder number " + std::to_string(n);
+            r.ALARMFLAG = static_cast<std::uint8_t>(random() % 2);
+            db.add(r);
+        }
+        db.commit();
+    });
+}
+
+// The first page of a list, as opening its window reads it.
+void firstPage(benchmark::State& state, BrowsePager& pager) {
+    pager.setPageSize(kPage);
+    for (auto _ : state) {
+        const Status s = pager.top();
+        if (!s.ok() || pager.isEmpty()) {
+            state.SkipWithError("empty first page");
+            break;
+        }
+        benchmark::DoNotOptimize(pager.rows().data());
+    }
+    state.counters["rows"] = static_cast<double>(pager.rows().size());
+}
+
+// Tabs 0..3 (priority, due date, person, name); range(2): 0 a general user, 1 an administrator.
+void BM_DueNowFirstPage(benchmark::State& state) {
+    Database& db = assignments(static_cast<int>(state.range(0)));
+    const DueNowOrder& order = kDueNowOrders[static_cast<size_t>(state.range(1))];
+    Session session;
+    session.GlobalUser = personName(17);
+    session.GlobalUserAccess = state.range(2) ? 2 : 0;
+    DueNowScope scope;
+    BrowsePager pager(db.engine(), Assignment::def());
+    pager.setKey(Assignment::def().key(order.keyLabel));
+    for (auto _ : state) {
+        loadDueNowScope(db, session, false, kToday, scope);
+        pager.setFilter(dueNowFilter(scope));
+        pager.setPageSize(kPage);
+        if (!pager.top().ok() || pager.isEmpty()) {
+            state.SkipWithError("empty first page");
+            break;
+        }
+    }
+    state.SetLabel(std::string(order.caption) + (state.range(2) ? ", administrator" : ", general user"));
+}
+BENCHMARK(BM_DueNowFirstPage)
+    ->ArgsProduct({{10000, 100000, 1000000}, {0, 1, 2, 3}, {0, 1}})
+    ->Unit(benchmark::kMicrosecond);
+
+// The last page (End), where a scan that is not bounded by the index shows.
+void BM_DueNowLastPage(benchmark::State& state) {
+    Database& db = assignments(static_cast<int>(state.range(0)));
+    const DueNowOrder& order = kDueNowOrders[static_cast<size_t>(state.range(1))];
+    DueNowScope scope{personName(17), false, false, kToday};
+    BrowsePager pager(db.engine(), Assignment::def());
+    pager.setKey(Assignment::def().key(order.keyLabel));
+    pager.setFilter(dueNowFilter(scope));
+    pager.setPageSize(kPage);
+    for (auto _ : state) {
+        if (!pager.bottom().ok() || pager.isEmpty()) {
+            state.SkipWithError("empty last page");
+            break;
+        }
+    }
+    state.SetLabel(std::string(order.caption) + ", general user");
+}
+BENCHMARK(BM_DueNowLastPage)->ArgsProduct({{1000000}, {0, 1, 2, 3}})->Unit(benchmark::kMicrosecond);
+
+void BM_UnseenFirstPage(benchmark::State& state) {
+    Database& db = assignments(static_cast<int>(state.range(0)));
+    BrowsePager pager(db.engine(), Assignment::def());
+    pager.setKey(Assignment::def().key(kUnseenKey));
+    pager.setRange(unseenRange());
+    pager.setFilter(unseenFilter(personName(17)));
+    firstPage(state, pager);
+}
+BENCHMARK(BM_UnseenFirstPage)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+// Page plus the assignment of every row, as the window shows them.
+void BM_CurrentRemindersFirstPage(benchmark::State& state) {
+    Database& db = reminders();
+    BrowsePager pager(db.engine(), Reminder::def());
+    pager.setKey(Reminder::def().key(kCurrentRemindersKey));
+    pager.setFilter(currentRemindersFilter(personName(17), kToday));
+    pager.setPageSize(kPage);
+    ReminderAssignments lookup(db);
+    for (auto _ : state) {
+        lookup.clear();
+        if (!pager.top().ok() || pager.isEmpty()) {
+            state.SkipWithError("empty first page");
+            break;
+        }
+        for (const store::Row& row : pager.rows()) {
+            Reminder r;
+            r.fromRow(row);
+            benchmark::DoNotOptimize(lookup.find(r.ASSIGNNUMBER));
+        }
+    }
+    state.counters["rows"] = static_cast<double>(pager.rows().size());
+}
+BENCHMARK(BM_CurrentRemindersFirstPage)->Unit(benchmark::kMicrosecond);
+
+// The store's own page read, no filter, for comparison.
+void BM_RawPage(benchmark::State& state) {
+    Database& db = assignments(static_cast<int>(state.range(0)));
+    store::ReadRequest request;
+    request.key = Assignment::def().key("ASS:CLOSEDUEDATE_KEY");
+    request.limit = kPage;
+    request.withMemos = false;
+    std::vector<store::Row> page;
+    for (auto _ : state) {
+        db.engine().read(Assignment::def(), request, page);
+        benchmark::DoNotOptimize(page.data());
+    }
+}
+BENCHMARK(BM_RawPage)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace tko
+
+BENCHMARK_MAIN();
