@@ -137,9 +137,11 @@ TKO_DEFINE_TABLE(Assignment, TKO_ASSIGNMENT_FIELDS, "ASSIGNMENT", "ASS", "ASSIGN
                   {"ASS:PERSCONCLPRIORITY_KEY", false, {"PERSON", "CLOSEDATE", "PRIORITY"}},
                   {"ASS:PERSNUMDUEDATE_KEY", false, {"PERSONNUMBER", "DUEDATE", "PRIORITY"}},
                   // Auxiliary: with PERSONDATE_KEY and PERSONPRIORITY_KEY these let
-                  // "given to or by a user" lists read just that user's rows.
+                  // "given to or by a user" lists read just that user's rows, in
+                  // due-date, priority or person order.
                   {"ASS:USERDATE_KEY", false, {"USERNAME", "DUEDATE", "PRIORITY"}, true},
-                  {"ASS:USERPRIORITY_KEY", false, {"USERNAME", "PRIORITY", "DUEDATE"}, true}})
+                  {"ASS:USERPRIORITY_KEY", false, {"USERNAME", "PRIORITY", "DUEDATE"}, true},
+                  {"ASS:USERPERSON_KEY", false, {"USERNAME", "PERSON", "DUEDATE", "PRIORITY"}, true}})
 
 TKO_DEFINE_TABLE(Person, TKO_PEOPLE_FIELDS, "PEOPLE", "PEO", "PEOPLE", Data,
                  {{"PEO:SHORT_KEY", false, {"SHORTNAME"}},
@@ -168,7 +170,9 @@ TKO_DEFINE_TABLE(Reminder, TKO_REMINDER_FIELDS, "REMINDER", "REM", "REMINDER", D
                  {{"REM:DATE_KEY", false, {"DATE", "ASSIGNNUMBER"}},
                   {"REM:REMINDERNUMBER_KEY", true, {"REMINDNUMBER"}},
                   {"REM:USER_KEY", false, {"USER"}},
-                  {"REM:ASSIGNNUMBER_KEY", false, {"ASSIGNNUMBER"}}})
+                  {"REM:ASSIGNNUMBER_KEY", false, {"ASSIGNNUMBER"}},
+                  // Auxiliary: one user's reminders in date order.
+                  {"REM:USERDATE_KEY", false, {"USER", "DATE", "ASSIGNNUMBER"}, true}})
 
 TKO_DEFINE_TABLE(Anniversary, TKO_ANNIVERS_FIELDS, "ANNIVERS", "ANN", "ANNIVERS", Data,
                  {{"ANN:DATEKEY", true, {"DAYOFYEAR", "NUMBER"}},

@@ -187,17 +187,26 @@ TEST_F(StoreTest, AnEitherOrFilterReadsLikeTheSingleScanInBothDirections) {
     const auto filter = store::allOf({store::eq("CLOSEDATE", 0),
                                       store::anyOf({store::eq("PERSON", std::string("BEN")),
                                                     store::eq("USERNAME", std::string("BEN"))})});
-    for (const char* key : {"ASS:DUEDATE_KEY", "ASS:PRIORITY_KEY"}) {
+    // Also a single equality, which reads the longer index (USERNAME, key...).
+    const auto byBen = store::allOf({store::eq("CLOSEDATE", 0), store::eq("USERNAME", std::string("BEN"))});
+    for (const char* key : {"ASS:DUEDATE_KEY", "ASS:PRIORITY_KEY", "ASS:PERSONDATE_KEY", "ASS:NAME_KEY"}) {
         std::vector<Assignment> all;
         ASSERT_TRUE(m_db->readAll(key, store::all(), all).ok());
-        std::vector<std::int64_t> expected;
-        for (const auto& a : all)
+        std::vector<std::int64_t> expected, expectedByBen;
+        for (const auto& a : all) {
             if (a.CLOSEDATE == 0 && (a.PERSON == "BEN" || a.USERNAME == "BEN")) expected.push_back(a.rowPos);
+            if (a.CLOSEDATE == 0 && a.USERNAME == "BEN") expectedByBen.push_back(a.rowPos);
+        }
         for (Direction dir : {Direction::Forward, Direction::Backward}) {
-            std::vector<std::int64_t> got;
+            std::vector<std::int64_t> got, gotByBen;
             for (const auto& a : readAllPaged(key, dir, 4, filter)) got.push_back(a.rowPos);
-            if (dir == Direction::Backward) std::reverse(got.begin(), got.end());
+            for (const auto& a : readAllPaged(key, dir, 3, byBen)) gotByBen.push_back(a.rowPos);
+            if (dir == Direction::Backward) {
+                std::reverse(got.begin(), got.end());
+                std::reverse(gotByBen.begin(), gotByBen.end());
+            }
             EXPECT_EQ(got, expected) << key;
+            EXPECT_EQ(gotByBen, expectedByBen) << key;
         }
     }
 }

@@ -173,10 +173,21 @@ const KeyDef* keyLeadingWith(const TableDef& table, int field, const KeyDef& key
     return nullptr;
 }
 
-// A filter "... AND (a = x OR b = y) AND ..." along a key K can be read as the
-// merge of one index range per alternative when keys (a, K...) and (b, K...)
-// exist: each arm then visits only rows of its own value instead of scanning
-// the whole key. Otherwise the page is one arm along K.
+// The index an equality on `field` lets a read along `key` use: `key` itself
+// when `field` is its first component (the value then fixes a prefix range),
+// else a key (field, key...) when one exists.
+const KeyDef* keyForEquality(const TableDef& table, int field, const KeyDef& key) {
+    if (!key.components.empty() && key.components[0].field == field) return &key;
+    return keyLeadingWith(table, field, key);
+}
+
+// How a page along key K is read:
+// - a filter "... AND (a = x OR b = y) AND ..." becomes one index range per
+//   alternative, merged in key order, when each alternative has an index
+//   (see keyForEquality): each arm visits only rows of its own value instead of
+//   scanning the whole key;
+// - a filter "... AND a = x AND ..." reads the index (a, K...) when one exists;
+// - otherwise the page is one read along K with the filter.
 std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
     std::vector<Arm> single{{request.key, request.filter}};
     if (!request.key) return single;
@@ -189,13 +200,23 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
             if (f.kind == Filter::Kind::Or && !alternatives) alternatives = &f;
             else rest.push_back(f);
         }
+    } else {
+        rest.push_back(request.filter);
     }
-    if (!alternatives || alternatives->children.size() < 2) return single;
+    if (!alternatives || alternatives->children.size() < 2) {
+        // One equality whose column leads a longer index of the same order.
+        for (const Filter& f : rest) {
+            if (f.kind != Filter::Kind::Compare || f.op != Filter::Op::Eq) continue;
+            if (const KeyDef* key = keyLeadingWith(table, table.fieldIndex(f.field), *request.key))
+                return {{key, request.filter}};
+        }
+        return single;
+    }
     std::vector<Arm> arms;
     std::vector<Filter> earlier;
     for (const Filter& alt : alternatives->children) {
         if (alt.kind != Filter::Kind::Compare || alt.op != Filter::Op::Eq) return single;
-        const KeyDef* key = keyLeadingWith(table, table.fieldIndex(alt.field), *request.key);
+        const KeyDef* key = keyForEquality(table, table.fieldIndex(alt.field), *request.key);
         if (!key) return single;
         std::vector<Filter> conditions = rest;
         conditions.push_back(alt);
