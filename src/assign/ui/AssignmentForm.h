@@ -1,0 +1,142 @@
+// "Assignment Information": inserts, changes or deletes one assignment, keeps
+// its log and seen flag, and offers its repeat rule, reminders, project links,
+// "Duplicate", "Print", "Text File" and "Conclude". The rules live in
+// assign/AssignmentRules.h; this window collects input and shows outcomes.
+#pragma once
+
+#include <QDialog>
+
+#include "app/Workspace.h"
+#include "platform/FormRequest.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QPlainTextEdit;
+class QPushButton;
+class QSpinBox;
+class QTabWidget;
+
+namespace tko {
+
+class BrowseList;
+class FormScaffold;
+
+class AssignmentForm : public QDialog {
+    Q_OBJECT
+public:
+    // Where the calling list is asked to go when the form ends by navigation.
+    enum class Navigation { None, First, Previous, Next, Last, Insert };
+
+    AssignmentForm(Workspace& workspace, Request request, const Assignment& record, QWidget* parent = nullptr);
+
+    // The steps before the window shows: the request check, priming and
+    // numbering a new record, marking the assignment seen by its assignee.
+    // False when the form must return to its caller as cancelled.
+    bool start();
+
+    const Assignment& record() const { return m_current; }
+    bool completed() const;
+    Navigation navigation() const { return m_navigation; }
+    FormScaffold* scaffold() const { return m_scaffold; }
+
+    // ---- actions (the buttons call these; tests may too)
+    void openRepeatDialog();
+    void duplicate();
+    void conclude();
+    void print();
+    void textFile();
+    // Writes the text file to `path` without asking; an error text or empty.
+    QString writeTextFile(const QString& path);
+    // Ends the form with a navigation request to the calling list.
+    void navigate(Navigation where);
+
+    // ---- widgets
+    QTabWidget* tabs() const { return m_tabs; }
+    QLineEdit* nameEdit() const { return m_name; }
+    QLineEdit* personEdit() const { return m_person; }
+    QSpinBox* prioritySpin() const { return m_priority; }
+    QCheckBox* secondaryCheck() const { return m_secondary; }
+    QCheckBox* concludeCheck() const { return m_assigneeConclude; }
+    QLineEdit* dueDateEdit() const { return m_dueDate; }
+    QLabel* repeatLabel() const { return m_repeatLine; }
+    QPlainTextEdit* generalMemoEdit() const { return m_generalMemo; }
+    QPlainTextEdit* logView() const { return m_log; }
+    QPlainTextEdit* assignMemoEdit() const { return m_assignMemo; }
+    QPlainTextEdit* confMemoEdit() const { return m_confMemo; }
+    BrowseList* projectList() const { return m_projects; }
+    BrowseList* reminderList() const { return m_reminders; }
+    QPushButton* button(const QString& objectName) const;
+    // The tab showing `page` (its index), -1 when hidden.
+    int tabIndex(QWidget* page) const;
+    QWidget* page(const QString& objectName) const;
+
+    void done(int result) override;
+    void reject() override;
+
+private:
+    QWidget* buildGeneralTab();
+    QWidget* buildMemoTab(QPlainTextEdit*& edit, const char* name, const char* tip);
+    QWidget* buildProjectsTab();
+    QWidget* buildRemindersTab();
+    void display();
+    void applyRights();
+    void updateButtons();
+    void updateTabColours();
+    void updateRepeatLine();
+    // The widgets into `out`; false when a value is refused (`report` shows why).
+    bool collect(Assignment& out, bool report);
+    bool save();
+    bool remove();
+    // Stores pending edits before an action that rereads the record.
+    bool storePending();
+    void takeOpeningCopies();
+    void lookUpPerson();
+    void pickPerson();
+    void openReminder(Request request);
+    void addToProject();
+    void deleteFromProject();
+
+    Workspace& m_workspace;
+    Request m_request;
+    Assignment m_current, m_opened;
+    bool m_addedAtOnce = false;   // an insert's record, stored at once, not yet confirmed
+    bool m_storedSomething = false;
+    bool m_confidentialSetting = false;
+    Navigation m_navigation = Navigation::None;
+    FormScaffold* m_scaffold = nullptr;
+
+    QTabWidget* m_tabs = nullptr;
+    QWidget* m_generalPage = nullptr;
+    QWidget* m_confPage = nullptr;
+    QWidget* m_projectsPage = nullptr;
+    QWidget* m_remindersPage = nullptr;
+    QLineEdit* m_name = nullptr;
+    QLineEdit* m_person = nullptr;
+    QPushButton* m_personButton = nullptr;
+    QSpinBox* m_priority = nullptr;
+    QCheckBox* m_secondary = nullptr;
+    QCheckBox* m_assigneeConclude = nullptr;
+    QLineEdit* m_dueDate = nullptr;
+    QPushButton* m_cal = nullptr;
+    QPushButton* m_repeat = nullptr;
+    QLabel* m_repeatLine = nullptr;
+    QLabel* m_assignedPrompt = nullptr;
+    QLabel* m_assigned = nullptr;
+    QLabel* m_byPrompt = nullptr;
+    QLabel* m_by = nullptr;
+    QLabel* m_concludedPrompt = nullptr;
+    QLabel* m_concluded = nullptr;
+    QLabel* m_prevDuePrompt = nullptr;
+    QLabel* m_prevDue = nullptr;
+    QPlainTextEdit* m_generalMemo = nullptr;
+    QPlainTextEdit* m_log = nullptr;
+    QPlainTextEdit* m_assignMemo = nullptr;
+    QPlainTextEdit* m_confMemo = nullptr;
+    BrowseList* m_projects = nullptr;
+    BrowseList* m_reminders = nullptr;
+    QPushButton* m_addProject = nullptr;
+    QPushButton* m_deleteProject = nullptr;
+};
+
+}  // namespace tko

@@ -1,0 +1,55 @@
+#include "assign/ui/AssignmentScreens.h"
+
+#include "app/ui/MainFrame.h"
+#include "assign/ui/AssignmentForm.h"
+#include "assign/ui/ReminderForm.h"
+#include "data/Integrity.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tko {
+namespace {
+
+// A delete request needs no window: the record goes through the integrity
+// delete, with the offer to try again while it fails.
+bool deleteAssignment(QWidget* parent, Workspace& workspace, const Assignment& record) {
+    for (;;) {
+        const IntegrityOutcome out = deleteRecord(*workspace.db, record);
+        if (out.ok()) return true;
+        if (out.message) MessageBox::show(parent, *out.message);
+        if (MessageBox::showStandard(parent, 18) != Answer::Yes) return false;
+    }
+}
+
+}  // namespace
+
+bool runAssignmentForm(QWidget* parent, Workspace& workspace, Request request, Assignment& record) {
+    if (request == Request::Delete) return deleteAssignment(parent, workspace, record);
+    AssignmentForm form(workspace, request, record, parent);
+    if (!form.start()) return false;
+    execTranslated(&form);
+    if (form.completed()) record = form.record();
+    return form.completed();
+}
+
+bool runReminderForm(QWidget* parent, Workspace& workspace, Request request, Reminder& reminder) {
+    Assignment owner;
+    if (!workspace.db->fetch("ASS:NUMBER_KEY", {std::int64_t{reminder.ASSIGNNUMBER}}, owner).ok()) {
+        MessageBox::showStandard(parent, 35, QString::fromStdString(workspace.db->lastError().describe()),
+                                 QStringLiteral("ASSIGNMENT"));
+        return false;
+    }
+    ReminderForm form(workspace, request, reminder, owner, parent);
+    if (!form.start()) return false;
+    execTranslated(&form);
+    if (form.completed()) reminder = form.reminder();
+    return form.completed();
+}
+
+void registerAssignmentScreens(Procedures& procedures) {
+    procedures.add(QStringLiteral("UpdateAssignment"), [](QWidget* parent, Workspace& workspace) {
+        Assignment cleared;
+        runAssignmentForm(parent, workspace, Request::Insert, cleared);
+    });
+}
+
+}  // namespace tko

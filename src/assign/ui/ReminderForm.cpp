@@ -1,0 +1,177 @@
+#include "assign/ui/ReminderForm.h"
+
+#include <QCheckBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+
+#include "app/ui/DialogParts.h"
+#include "assign/ReminderRules.h"
+#include "platform/Picture.h"
+#include "platform/ui/CalendarPopup.h"
+#include "platform/ui/FormScaffold.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tko {
+
+ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder& reminder,
+                           const Assignment& owner, QWidget* parent)
+    : QDialog(parent), m_workspace(workspace), m_request(request), m_current(reminder), m_owner(owner) {
+    setObjectName(QStringLiteral("ReminderForm"));
+    setWindowTitle(QStringLiteral("Reminder Information"));
+    setWhatsThis(QStringLiteral("~Reminder_Information_Window"));
+
+    m_date = new QLineEdit(this);
+    m_date->setObjectName(QStringLiteral("dateEdit"));
+    m_date->setProperty("picture", QStringLiteral("@D18b"));
+    m_date->setToolTip(QStringLiteral("Date of reminder"));
+    auto* cal = new QPushButton(QStringLiteral("Cal"), this);
+    cal->setObjectName(QStringLiteral("calButton"));
+    m_note = new QLineEdit(this);
+    m_note->setObjectName(QStringLiteral("noteEdit"));
+    m_note->setMaxLength(50);
+    m_note->setToolTip(QStringLiteral("Reminder note"));
+    m_note->setMinimumWidth(320);
+    m_alarm = new QCheckBox(QStringLiteral("Flag at Start Up"), this);
+    m_alarm->setObjectName(QStringLiteral("alarmCheck"));
+    m_for = new QLabel(this);
+    m_for->setObjectName(QStringLiteral("forLabel"));
+    m_for->setToolTip(QStringLiteral("Label/name for assignment"));
+    auto* status = new QLabel(this);
+    status->setObjectName(QStringLiteral("statusLabel"));
+
+    auto* dateRow = new QHBoxLayout;
+    dateRow->addWidget(m_date, 1);
+    dateRow->addWidget(cal);
+    auto* form = new QFormLayout(this);
+    form->addRow(QStringLiteral("Date:"), dateRow);
+    form->addRow(QStringLiteral("Note:"), m_note);
+    form->addRow(m_alarm);
+    form->addRow(QStringLiteral("For:"), m_for);
+    const DialogButtons buttons = addDialogButtons(this, true);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status, 1);
+    bottom->addWidget(buttons.box);
+    form->addRow(bottom);
+    // The scaffold decides what Cancel asks; the button must not reject directly.
+    disconnect(buttons.cancel, nullptr, this, nullptr);
+
+    m_scaffold = new FormScaffold(this, request, this);
+    m_scaffold->setStatusLabel(status);
+    m_scaffold->isChanged = [this] {
+        Reminder now = m_current;
+        return !collect(now, false) || !now.sameValues(m_opened);
+    };
+    m_scaffold->save = [this] { return save(); };
+    m_scaffold->remove = [this] { return remove(); };
+    connect(buttons.ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
+    connect(buttons.cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
+    connect(cal, &QPushButton::clicked, this, [this] {
+        Reminder now = m_current;
+        collect(now, false);
+        if (const auto date = CalendarPopup::pick(this, now.DATE)) m_date->setText(formatDate(*date, u"@D18b"));
+    });
+
+    const bool editable = request == Request::Insert || request == Request::Change;
+    m_date->setReadOnly(!editable);
+    m_note->setReadOnly(!editable);
+    m_alarm->setEnabled(editable);
+    cal->setEnabled(editable);
+    m_for->setText(QString::fromStdString(store::rtrim(owner.NAME)));
+}
+
+bool ReminderForm::completed() const { return m_scaffold->completed(); }
+
+bool ReminderForm::start() {
+    if (!m_scaffold->start()) return false;
+    if (m_request == Request::Insert) {
+        m_current = primeReminder(m_owner, m_workspace.session.GlobalUser);
+        for (;;) {
+            const Status s = addNewReminder(*m_workspace.db, m_current);
+            if (s.ok()) break;
+            if (s.code != store::kDuplicateKey) {
+                MessageBox::showStandard(this, 35, QString::fromStdString(m_workspace.db->lastError().describe()),
+                                         QStringLiteral("REMINDER"));
+                return false;
+            }
+            // Message 25 offers three more attempts.
+            const StandardMessage question = standardMessage(25, m_workspace.db->lastError().describe());
+            StandardMessage retry = question;
+            retry.buttons = MessageButtons::YesNo;
+            if (MessageBox::show(this, retry) != Answer::Yes) return false;
+        }
+        m_addedAtOnce = true;
+    }
+    m_opened = m_current;
+    display();
+    return true;
+}
+
+void ReminderForm::display() {
+    m_date->setText(formatDate(m_current.DATE, u"@D18b"));
+    m_note->setText(QString::fromStdString(m_current.NOTE));
+    m_alarm->setChecked(m_current.ALARMFLAG != 0);
+}
+
+bool ReminderForm::collect(Reminder& out, bool report) {
+    const Parsed<Date> date = parseDate(m_date->text().trimmed(), u"@D18", u"Date");
+    if (!date.ok()) {
+        if (report) {
+            MessageBox::showText(this, date.error, windowTitle(), MessageButtons::Ok, {}, MessageBox::Icon::Warning);
+            m_date->setFocus();
+        }
+        return false;
+    }
+    out.DATE = date.value;
+    out.NOTE = store::clipText(m_note->text().toStdString(), 50);
+    // A flag other than 0 or 1 stays as it was unless the box was touched.
+    const bool wasSet = m_opened.ALARMFLAG != 0;
+    if (m_alarm->isChecked() != wasSet) out.ALARMFLAG = m_alarm->isChecked() ? 1 : 0;
+    return true;
+}
+
+bool ReminderForm::save() {
+    Reminder next = m_current;
+    if (!collect(next, true)) return false;
+    const ReminderOutcome out = storeReminder(*m_workspace.db, next, m_opened);
+    if (out.message) MessageBox::show(this, *out.message);
+    if (out.kind == ReminderOutcome::ChangedElsewhere) {
+        m_current = next;
+        m_opened = next;
+        display();
+        return false;
+    }
+    if (!out.ok()) return false;
+    m_current = next;
+    m_addedAtOnce = false;
+    return true;
+}
+
+bool ReminderForm::remove() {
+    for (;;) {
+        const ReminderOutcome out = removeReminder(*m_workspace.db, m_current);
+        if (out.ok()) return true;
+        if (!out.message || MessageBox::show(this, *out.message) != Answer::Yes) {
+            done(QDialog::Rejected);
+            return false;
+        }
+    }
+}
+
+void ReminderForm::reject() {
+    if (m_scaffold->closeRequested()) QDialog::reject();
+}
+
+void ReminderForm::done(int result) {
+    if (result == QDialog::Rejected && m_addedAtOnce) {
+        // The record added for the insert goes again.
+        removeReminder(*m_workspace.db, m_current);
+        m_addedAtOnce = false;
+    }
+    QDialog::done(result);
+}
+
+}  // namespace tko
