@@ -248,11 +248,22 @@ DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
     Assignment a10 = make(anna, "BEN", "Book the meeting room", today + 2, 7);
     a10.REPEATTYPE = "Days after Last Due";
     a10.REPNUMBER = 14;
-    for (Assignment* a : {&a1, &a2, &a3, &a4, &a5, &a6, &a7, &a8, &a9, &a10})
+    Assignment a11 = make(carla, sup, "Clean out the fridge", today + 4, 8);
+    a11.REPEATTYPE = "Weeks after Concluded";
+    a11.REPNUMBER = 1;
+    Assignment a12 = make(ben, "CARLA", "Plan the team meeting", today + 10, 3);
+    a12.REPEATTYPE = "Specific Weekday";
+    a12.WEEKINMONTH = "1st";
+    a12.DAYNO = 1;
+    a12.WEEKDAY = "Monday";
+    for (Assignment* a : {&a1, &a2, &a3, &a4, &a5, &a6, &a7, &a8, &a9, &a10, &a11, &a12})
         if (!b.assignment(*a)) return fail();
     if (!b.reminder(a1, today, "Ask Ben for the draft", sup) ||
         !b.reminder(a2, today - 3, "Transfer must leave today", sup) ||
-        !b.reminder(a9, today + 20, "Compare offers", "ANNA"))
+        !b.reminder(a9, today + 20, "Compare offers", "ANNA") ||
+        !b.reminder(a5, today + 6, "Collect the receipts first", "BEN") ||
+        !b.reminder(a11, today + 3, "Bin bags are in the cupboard", sup) ||
+        !b.reminder(a12, today + 8, "Book the room", "CARLA"))
         return fail();
 
     // An anniversary, a group list and a project.
