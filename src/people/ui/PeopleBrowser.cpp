@@ -109,7 +109,7 @@ PeopleBrowser::PeopleBrowser(Workspace& workspace, PeopleList list, bool selectM
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_list, 1);
     layout->addLayout(buttons);
-    resize(640, 420);
+    resize(720, 420);
 
     connect(m_list, &BrowseList::rowChosen, this, [this](const store::Row&) { selectPerson(); });
     connect(m_list, &BrowseList::changeRequested, this, [this](const store::Row&) { changePerson(); });
