@@ -14,6 +14,10 @@
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
 #include "app/ui/MainFrame.h"
+#include "app/ui/Procedures.h"
+#include "assign/ui/AssignmentScreens.h"
+#include "people/ui/PeopleScreens.h"
+#include "views/ui/ListScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
 #include "platform/ui/MessageBox.h"
@@ -28,7 +32,11 @@ std::string translateThroughLibrary(const std::string& source) {
 }
 
 // Every subsystem's screens, by procedure name (see Procedures.h).
-void registerScreens() {}
+void registerScreens() {
+    tko::registerPeopleScreens(tko::procedures());
+    tko::registerAssignmentScreens(tko::procedures());
+    tko::registerListScreens(tko::procedures());
+}
 
 // Stops the program with a storage error's text: first-run records, settings
 // and data files that cannot be used leave nothing sensible to do.
