@@ -1,5 +1,7 @@
 #include "platform/ui/BrowseList.h"
 
+#include "platform/Date.h"
+
 #include "data/Messages.h"
 #include "platform/ui/MessageBox.h"
 
@@ -195,12 +197,23 @@ void BrowseList::setColumns(const std::vector<BrowseColumn>& columns) {
 void BrowseList::applyColumns(const std::vector<ListColumn>& columns) {
     m_model->setColumns(columns);
     const int unit = std::max(1, m_view->fontMetrics().averageCharWidth());
+    const QFontMetrics headerMetrics = m_view->horizontalHeader()->fontMetrics();
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
         const ListColumn& c = columns[static_cast<size_t>(i)];
-        const int width = c.width > 0
-                              ? c.width * unit / 4 + c.indent * unit / 4
-                              : m_view->fontMetrics().horizontalAdvance(c.heading) + 2 * unit;
-        m_view->setColumnWidth(i, std::max(width, 2 * unit));
+        int width = c.width > 0 ? c.width * unit / 4 + c.indent * unit / 4 : 0;
+        // Never narrower than the heading, nor than a date or time in the
+        // column's picture: the format's widths assume a narrower font.
+        width = std::max(width, headerMetrics.horizontalAdvance(c.heading) + 2 * unit);
+        if (c.picture.startsWith(QLatin1String("@D"), Qt::CaseInsensitive) ||
+            c.picture.startsWith(QLatin1String("@T"), Qt::CaseInsensitive)) {
+            const QString sample = formatCell(store::Value{std::int64_t{c.picture.startsWith(
+                                                  QLatin1String("@D"), Qt::CaseInsensitive)
+                                                  ? fromYmd(2026, 12, 28)
+                                                  : fromHms(23, 58)}},
+                                              c.picture);
+            width = std::max(width, m_view->fontMetrics().horizontalAdvance(sample) + 2 * unit);
+        }
+        m_view->setColumnWidth(i, width);
     }
     showPage();
 }
