@@ -3,9 +3,15 @@
 #pragma once
 
 #include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <map>
+#include <memory>
 #include <random>
 #include <string>
 
+#include "data/Database.h"
 #include "data/Records.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
@@ -43,6 +49,43 @@ inline Assignment generatedAssignment(int n, std::mt19937& random) {
 inline store::Filter dueNowFilter(const std::string& user) {
     return store::allOf({store::eq("CLOSEDATE", 0), store::le("DUEDATE", kToday),
                          store::anyOf({store::eq("PERSON", user), store::eq("USERNAME", user)})});
+}
+
+// Where data sets are kept between runs: $TKO_BENCH_DIR, default /tmp/tko-bench.
+inline std::string benchRoot() {
+    const char* dir = std::getenv("TKO_BENCH_DIR");
+    return dir ? dir : (std::filesystem::temp_directory_path() / "tko-bench").string();
+}
+
+// The data set `name`, opened once per run; `fill` builds it the first time.
+inline Database& openDataSet(const std::string& name, const std::function<void(Database&)>& fill) {
+    static std::map<std::string, std::unique_ptr<Database>> open;
+    auto it = open.find(name);
+    if (it != open.end()) return *it->second;
+    const std::string dir = benchRoot() + "/" + name;
+    const bool exists = std::filesystem::exists(dir + "/TKODATA.DB");
+    std::filesystem::create_directories(dir);
+    Status status;
+    auto db = Database::open(DataSource{dir, {}}, !exists, status);
+    if (!db) {
+        std::fprintf(stderr, "cannot open %s: %s\n", dir.c_str(), status.describe().c_str());
+        std::exit(1);
+    }
+    if (!exists) fill(*db);
+    return *(open[name] = std::move(db));
+}
+
+// `rows` generated assignments ("assign-<rows>").
+inline Database& assignmentSet(int rows) {
+    return openDataSet("assign-" + std::to_string(rows), [rows](Database& db) {
+        std::mt19937 random(rows);
+        db.begin({"ASSIGNMENT"}, 10000);
+        for (int n = 1; n <= rows; ++n) {
+            Assignment a = generatedAssignment(n, random);
+            db.add(a);
+        }
+        db.commit();
+    });
 }
 
 }  // namespace tko::bench

@@ -30,44 +30,12 @@ using bench::personName;
 constexpr int kPage = 20;
 constexpr int kReminders = 100000;
 
-std::string benchRoot() {
-    const char* dir = std::getenv("TKO_BENCH_DIR");
-    return dir ? dir : (fs::temp_directory_path() / "tko-bench").string();
-}
-
-Database& openSet(const std::string& name, const std::function<void(Database&)>& fill) {
-    static std::map<std::string, std::unique_ptr<Database>> open;
-    auto it = open.find(name);
-    if (it != open.end()) return *it->second;
-    const std::string dir = benchRoot() + "/" + name;
-    const bool exists = fs::exists(dir + "/TKODATA.DB");
-    fs::create_directories(dir);
-    Status status;
-    auto db = Database::open(DataSource{dir, {}}, !exists, status);
-    if (!db) {
-        std::fprintf(stderr, "cannot open %s: %s\n", dir.c_str(), status.describe().c_str());
-        std::exit(1);
-    }
-    if (!exists) fill(*db);
-    return *(open[name] = std::move(db));
-}
-
-Database& assignments(int rows) {
-    return openSet("assign-" + std::to_string(rows), [rows](Database& db) {
-        std::mt19937 random(rows);
-        db.begin({"ASSIGNMENT"}, 10000);
-        for (int n = 1; n <= rows; ++n) {
-            Assignment a = bench::generatedAssignment(n, random);
-            db.add(a);
-        }
-        db.commit();
-    });
-}
+Database& assignments(int rows) { return bench::assignmentSet(rows); }
 
 // 100 000 reminders of 200 users, dated two years either side of today, on
 // 100 000 assignments.
 Database& reminders() {
-    return openSet("reminders-" + std::to_string(kReminders), [](Database& db) {
+    return bench::openDataSet("reminders-" + std::to_string(kReminders), [](Database& db) {
         std::mt19937 random(kReminders);
         db.begin({"ASSIGNMENT", "REMINDER"}, 10000);
         for (int n = 1; n <= kReminders; ++n) {

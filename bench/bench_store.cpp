@@ -25,36 +25,7 @@ using bench::personName;
 using bench::dueNowFilter;
 
 
-std::string benchRoot() {
-    const char* dir = std::getenv("TKO_BENCH_DIR");
-    return dir ? dir : (fs::temp_directory_path() / "tko-bench").string();
-}
-
-// Opens (building on first use) a data set of `rows` assignments over 200 people.
-Database& dataSet(int rows) {
-    static std::map<int, std::unique_ptr<Database>> open;
-    auto it = open.find(rows);
-    if (it != open.end()) return *it->second;
-    const std::string dir = benchRoot() + "/assign-" + std::to_string(rows);
-    const bool exists = fs::exists(dir + "/TKODATA.DB");
-    fs::create_directories(dir);
-    Status status;
-    auto db = Database::open(DataSource{dir, {}}, !exists, status);
-    if (!db) {
-        std::fprintf(stderr, "cannot open %s: %s\n", dir.c_str(), status.describe().c_str());
-        std::exit(1);
-    }
-    if (!exists) {
-        std::mt19937 random(rows);
-        db->begin({"ASSIGNMENT"}, 10000);
-        for (int n = 1; n <= rows; ++n) {
-            Assignment a = bench::generatedAssignment(n, random);
-            db->add(a);
-        }
-        db->commit();
-    }
-    return *(open[rows] = std::move(db));
-}
+Database& dataSet(int rows) { return bench::assignmentSet(rows); }
 
 // First page and the page after it, as a list shows them on opening and on Page Down.
 void readTwoPages(benchmark::State& state, const char* key, const store::Filter& filter) {
@@ -130,7 +101,7 @@ BENCHMARK(BM_ChangeAssignment)->Unit(benchmark::kMicrosecond);
 void BM_FileSizePer100k(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
     dataSet(rows);
-    const auto bytes = fs::file_size(benchRoot() + "/assign-" + std::to_string(rows) + "/TKODATA.DB");
+    const auto bytes = fs::file_size(bench::benchRoot() + "/assign-" + std::to_string(rows) + "/TKODATA.DB");
     for (auto _ : state) benchmark::DoNotOptimize(bytes);
     state.counters["MB_per_100k"] = static_cast<double>(bytes) / 1e6 * 100000.0 / rows;
 }

@@ -93,7 +93,7 @@ int runCheck(const DataSource& source) {
         return 1;
     }
     Status status;
-    auto db = Database::open(source, false, status, kCheckLockTimeoutMs);
+    auto db = Database::open(source, false, status, kCheckLockTimeoutMs, false);
     if (!db) return fail("cannot open the data", status);
     status = db->probeLock(kCheckLockTimeoutMs);
     if (!status.ok()) return fail("the data is locked by another process", status);

@@ -29,11 +29,14 @@ std::unique_ptr<store::Engine> Database::openEngine(const DataSource& source, bo
 }
 
 std::unique_ptr<Database> Database::open(const DataSource& source, bool create, Status& status,
-                                         int lockTimeoutMs) {
+                                         int lockTimeoutMs, bool addMissing) {
     auto engine = openEngine(source, create, status, lockTimeoutMs);
     if (!engine) return nullptr;
     auto db = std::make_unique<Database>(std::move(engine));
-    if (create) {
+    // A data set made by an earlier version may lack a table or a key added
+    // since (CREATE ... IF NOT EXISTS adds just those); the files are only
+    // written to when something is missing.
+    if (create || (addMissing && db->missesTablesOrKeys())) {
         status = db->createTables();
         if (!status.ok()) return nullptr;
     }
@@ -43,6 +46,19 @@ std::unique_ptr<Database> Database::open(const DataSource& source, bool create, 
 Database::Database(std::unique_ptr<store::Engine> engine) : m_engine(std::move(engine)) {}
 
 Database::~Database() = default;
+
+bool Database::missesTablesOrKeys() {
+    for (const store::TableDef* table : allTables()) {
+        std::vector<std::string> problems;
+        if (!m_engine->verifyTable(*table, problems).ok()) return false;
+        for (const std::string& line : problems)
+            if (line.find(": table is missing") != std::string::npos ||
+                (line.find(": key ") != std::string::npos &&
+                 line.compare(line.size() - 11, 11, " is missing") == 0))
+                return true;
+    }
+    return false;
+}
 
 Status Database::createTables() { return track(m_engine->createTables(allTables())); }
 

@@ -40,9 +40,12 @@ public:
     // Opens the data at `source`. With `create`, missing database files (or the
     // server's tables) are created with every table and key; the directory
     // itself must exist. `lockTimeoutMs` bounds the wait for another station's
-    // lock on ordinary reads and writes. On failure returns nullptr with `status` set.
+    // lock on ordinary reads and writes. With `addMissing`, tables and keys that
+    // a newer version of the program defines are added to an existing data set
+    // (`check` opens without it, to report rather than repair). On failure
+    // returns nullptr with `status` set.
     static std::unique_ptr<Database> open(const DataSource& source, bool create, Status& status,
-                                          int lockTimeoutMs = 10000);
+                                          int lockTimeoutMs = 10000, bool addMissing = true);
     // The engine alone, as open() makes it (for callers that wrap it).
     static std::unique_ptr<store::Engine> openEngine(const DataSource& source, bool create,
                                                      Status& status, int lockTimeoutMs = 10000);
@@ -54,6 +57,8 @@ public:
 
     // Creates missing tables and keys.
     Status createTables();
+    // True when a table or key of the current definitions is not in the store.
+    bool missesTablesOrKeys();
     // One line per problem found in the tables, keys or files.
     Status check(std::vector<std::string>& problems);
     // Takes and releases the write lock: kFileLocked when another station
