@@ -144,6 +144,25 @@ private slots:
         }
     }
 
+    void aDueDateThatIsNoDateIsRefusedAndNothingIsWritten() {
+        const Assignment a = add("ANNA", "PAT");
+        AssignmentForm form(as("ANNA"), Request::Change, a);
+        QVERIFY(form.start());
+        form.nameEdit()->setText(QStringLiteral("Renamed while the date is wrong"));
+        for (const QString& typed : {QStringLiteral("the 45th of Smarch"), QStringLiteral("31/12/2100")}) {
+            form.dueDateEdit()->setText(typed);
+            MessageBox::clearShown();
+            form.button(QStringLiteral("okButton"))->click();
+            QVERIFY2(!MessageBox::shown().isEmpty(), qPrintable(typed));
+            QVERIFY2(MessageBox::shown().last().text.contains(QStringLiteral("Due Date")), qPrintable(typed));
+            QVERIFY(!form.completed());
+            QCOMPARE(form.dueDateEdit()->text(), typed);  // what was typed stays for mending
+        }
+        const Assignment stored_ = stored(a.ASSIGNNUMBER);
+        QCOMPARE(stored_.DUEDATE, a.DUEDATE);
+        QCOMPARE(stored_.NAME, a.NAME);
+    }
+
     void confidentialMemoAloneKeepsSeenAndLog() {
         const Assignment a = add("ANNA", "PAT", 1);
         AssignmentForm form(as("ANNA"), Request::Change, a);
