@@ -91,16 +91,23 @@ KeyPosition BrowsePager::rangeStart() const {
     return m_range.empty() ? KeyPosition::start() : KeyPosition::at(m_range);
 }
 
-Status BrowsePager::probeEnds() {
+Status BrowsePager::probeEnds(Ends known) {
     m_moreBefore = m_moreAfter = false;
     if (m_rows.empty()) return Status::success();
     std::vector<Row> probe;
-    Status s = readRows(after(m_rows.front()), Direction::Backward, 1, probe);
-    if (!s.ok()) return s;
-    m_moreBefore = !probe.empty();
-    s = readRows(after(m_rows.back()), Direction::Forward, 1, probe);
-    if (!s.ok()) return s;
-    m_moreAfter = !probe.empty();
+    Status s = Status::success();
+    // A page read from the start of the range has nothing before it, one read
+    // from its end nothing after it: no need to ask the store.
+    if (known != Ends::AtStart) {
+        s = readRows(after(m_rows.front()), Direction::Backward, 1, probe);
+        if (!s.ok()) return s;
+        m_moreBefore = !probe.empty();
+    }
+    if (known != Ends::AtEnd) {
+        s = readRows(after(m_rows.back()), Direction::Forward, 1, probe);
+        if (!s.ok()) return s;
+        m_moreAfter = !probe.empty();
+    }
     return s;
 }
 
@@ -110,7 +117,7 @@ Status BrowsePager::top() {
     if (!s.ok()) return s;
     m_rows = std::move(rows);
     m_selected = m_rows.empty() ? -1 : 0;
-    return probeEnds();
+    return probeEnds(Ends::AtStart);
 }
 
 Status BrowsePager::bottom() {
@@ -120,7 +127,7 @@ Status BrowsePager::bottom() {
     std::reverse(rows.begin(), rows.end());
     m_rows = std::move(rows);
     m_selected = static_cast<int>(m_rows.size()) - 1;
-    return probeEnds();
+    return probeEnds(Ends::AtEnd);
 }
 
 Status BrowsePager::rowDown() {

@@ -111,7 +111,10 @@ private:
     store::KeyPosition inclusive(const std::vector<store::Value>& keyValues, std::int64_t pos) const;
     store::KeyPosition rangeStart() const;
     store::Status positionAt(const store::KeyPosition& from, int preferredIndex);
-    store::Status probeEnds();
+    // Whether rows lie before and after the page; `known` skips the side the
+    // page was read from.
+    enum class Ends { Unknown, AtStart, AtEnd };
+    store::Status probeEnds(Ends known = Ends::Unknown);
     void invalidateBounds() { m_bounds.reset(); }
 
     struct Bounds {
