@@ -1,6 +1,7 @@
 #include "app/DemoOffice.h"
 
 #include "app/FirstRun.h"
+#include "assign/AssignmentRules.h"
 #include "data/Numbering.h"
 #include "data/Password.h"
 #include "platform/Date.h"
@@ -71,7 +72,7 @@ public:
 
     bool assignment(Assignment& a) {
         a.ASSIGNEDDATE = a.ASSIGNEDDATE ? a.ASSIGNEDDATE : Clock::today() - 10;
-        a.LOG = "Created " + std::to_string(a.ASSIGNEDDATE) + " By " + a.USERNAME;
+        a.LOG = logLine("Created", a.USERNAME, a.ASSIGNEDDATE, fromHms(9, 0));
         if (!check(addNumbered(m_db, a, &Assignment::ASSIGNNUMBER, "ASS:NUMBER_KEY"), "ASSIGNMENT"))
             return false;
         ++m_summary.assignments;
