@@ -471,12 +471,7 @@ Status PgEngine::verifyStorage(std::vector<std::string>& problems) {
 }
 
 Status PgEngine::read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) {
-    out.clear();
-    if (request.limit <= 0) return Status::error(kInvalidArgument);
-    for (SqlQuery& query : m_sql.pageQueries(table, request)) {
-        const int wanted = request.limit - static_cast<int>(out.size());
-        if (wanted <= 0) break;
-        query.params[static_cast<size_t>(query.limitParam)] = std::int64_t{wanted};
+    return m_sql.readPage(table, request, out, [&](const SqlQuery& query) {
         PGresult* result = nullptr;
         Status s = run(query, result);
         if (!s.ok()) return s;
@@ -486,8 +481,8 @@ Status PgEngine::read(const TableDef& table, const ReadRequest& request, std::ve
             out.emplace_back();
             decodeRow(table, result, r, request.withMemos, out.back());
         }
-    }
-    return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
+        return Status::success();
+    });
 }
 
 Status PgEngine::readOne(const TableDef& table, const SqlQuery& query, Row& out) {

@@ -309,6 +309,20 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
     return queries;
 }
 
+Status SqlBuilder::readPage(const TableDef& table, const ReadRequest& request, std::vector<Row>& out,
+                            const std::function<Status(const SqlQuery&)>& appendRows) const {
+    out.clear();
+    if (request.limit <= 0) return Status::error(kInvalidArgument);
+    for (SqlQuery& query : pageQueries(table, request)) {
+        const int wanted = request.limit - static_cast<int>(out.size());
+        if (wanted <= 0) break;
+        query.params[static_cast<size_t>(query.limitParam)] = std::int64_t{wanted};
+        const Status s = appendRows(query);
+        if (!s.ok()) return s;
+    }
+    return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
+}
+
 SqlQuery SqlBuilder::fetchQuery(const TableDef& table, const KeyDef& key,
                                 const std::vector<Value>& values) const {
     SqlQuery q;

@@ -3,6 +3,7 @@
 // parameters in order.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -57,6 +58,12 @@ public:
     SqlQuery insertQuery(const TableDef& table, const Row& row) const;  // RETURNING ROW_ID
     SqlQuery updateQuery(const TableDef& table, const Row& row) const;  // version-checked
     SqlQuery deleteQuery(const TableDef& table, std::int64_t pos) const;
+
+    // Reads a page: runs the page queries in order, each with the rows still
+    // wanted as its LIMIT, until the page is full. `appendRows` executes one
+    // query and appends its rows to `out`. An empty page is kRecordNotAvailable.
+    Status readPage(const TableDef& table, const ReadRequest& request, std::vector<Row>& out,
+                    const std::function<Status(const SqlQuery&)>& appendRows) const;
 
     // Appends the SQL of `filter` over the table aliased `alias` to `sql`.
     void appendFilter(const TableDef& table, const std::string& alias, const Filter& filter,

@@ -371,13 +371,8 @@ Status SqliteEngine::verifyStorage(std::vector<std::string>& problems) {
 }
 
 Status SqliteEngine::read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) {
-    out.clear();
-    if (request.limit <= 0) return Status::error(kInvalidArgument);
-    for (SqlQuery& query : m_sql.pageQueries(table, request)) {
-        const int wanted = request.limit - static_cast<int>(out.size());
-        if (wanted <= 0) break;
-        query.params[static_cast<size_t>(query.limitParam)] = std::int64_t{wanted};
-        const Status s = run(query, [&](sqlite3_stmt* stmt) {
+    return m_sql.readPage(table, request, out, [&](const SqlQuery& query) {
+        return run(query, [&](sqlite3_stmt* stmt) {
             int rc;
             while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
                 out.emplace_back();
@@ -385,9 +380,7 @@ Status SqliteEngine::read(const TableDef& table, const ReadRequest& request, std
             }
             return rc == SQLITE_DONE ? Status::success() : failure(rc);
         });
-        if (!s.ok()) return s;
-    }
-    return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
+    });
 }
 
 Status SqliteEngine::run(const SqlQuery& query, const std::function<Status(sqlite3_stmt*)>& step) {
