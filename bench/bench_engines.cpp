@@ -24,10 +24,10 @@
 namespace tko {
 namespace {
 namespace fs = std::filesystem;
+using bench::dueNowFilter;
 using bench::kPeople;
 using bench::kToday;
 using bench::personName;
-using bench::dueNowFilter;
 
 enum EngineKind { kSqlite = 0, kPostgres = 1 };
 
@@ -38,7 +38,8 @@ std::string serverBase() {
 
 DataSource sourceFor(EngineKind engine, int rows) {
     if (engine == kPostgres)
-        return {{}, serverBase() + " options='-csearch_path=tko_bench_" + std::to_string(rows) + "'"};
+        return {{},
+                serverBase() + " options='-csearch_path=tko_bench_" + std::to_string(rows) + "'"};
     const char* dir = std::getenv("TKO_BENCH_DIR");
     const std::string root = dir ? dir : (fs::temp_directory_path() / "tko-bench-engines").string();
     return {root + "/assign-" + std::to_string(rows), {}};
@@ -48,8 +49,10 @@ DataSource sourceFor(EngineKind engine, int rows) {
 void dropDataSet(EngineKind engine, int rows) {
     if (engine == kPostgres) {
         PGconn* conn = PQconnectdb(serverBase().c_str());
-        PQclear(PQexec(conn, ("SET client_min_messages = warning; DROP SCHEMA IF EXISTS tko_bench_" +
-                              std::to_string(rows) + " CASCADE").c_str()));
+        PQclear(
+            PQexec(conn, ("SET client_min_messages = warning; DROP SCHEMA IF EXISTS tko_bench_" +
+                          std::to_string(rows) + " CASCADE")
+                             .c_str()));
         PQfinish(conn);
     } else {
         std::error_code ec;
@@ -58,7 +61,8 @@ void dropDataSet(EngineKind engine, int rows) {
 }
 
 // Opens a station on the data set of `rows` assignments, building it on first use.
-std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& error, bool retry = true) {
+std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& error,
+                                      bool retry = true) {
     const DataSource source = sourceFor(engine, rows);
     if (engine == kPostgres) {
         if (serverBase().empty()) {
@@ -66,8 +70,10 @@ std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& 
             return nullptr;
         }
         PGconn* conn = PQconnectdb(serverBase().c_str());
-        PQclear(PQexec(conn, ("SET client_min_messages = warning; CREATE SCHEMA IF NOT EXISTS tko_bench_" +
-                              std::to_string(rows)).c_str()));
+        PQclear(PQexec(
+            conn, ("SET client_min_messages = warning; CREATE SCHEMA IF NOT EXISTS tko_bench_" +
+                   std::to_string(rows))
+                      .c_str()));
         PQfinish(conn);
     } else {
         fs::create_directories(source.directory);
@@ -124,7 +130,8 @@ Database* dataSet(EngineKind engine, int rows, std::string& error) {
 // First page and the page after it, as a list shows them on opening and on Page Down.
 void readTwoPages(benchmark::State& state, const char* key, const store::Filter& filter) {
     std::string error;
-    Database* db = dataSet(static_cast<EngineKind>(state.range(0)), static_cast<int>(state.range(1)), error);
+    Database* db =
+        dataSet(static_cast<EngineKind>(state.range(0)), static_cast<int>(state.range(1)), error);
     if (!db) {
         state.SkipWithError(error.c_str());
         return;
@@ -199,9 +206,12 @@ void BM_ChangesPerSecond(benchmark::State& state) {
     state.SetLabel(engine == kSqlite ? "sqlite" : "postgres");
 }
 BENCHMARK(BM_ChangesPerSecond)
-    ->Arg(kSqlite)->Arg(kPostgres)
+    ->Arg(kSqlite)
+    ->Arg(kPostgres)
     ->ArgName("engine")
-    ->Threads(1)->Threads(4)->Threads(8)
+    ->Threads(1)
+    ->Threads(4)
+    ->Threads(8)
     ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);
 

@@ -30,7 +30,9 @@ using bench::personName;
 constexpr int kPage = 20;
 constexpr int kReminders = 100000;
 
-Database& assignments(int rows) { return bench::assignmentSet(rows); }
+Database& assignments(int rows) {
+    return bench::assignmentSet(rows);
+}
 
 // 100 000 reminders of 200 users, dated two years either side of today, on
 // 100 000 assignments.
@@ -87,7 +89,8 @@ void BM_DueNowFirstPage(benchmark::State& state) {
             break;
         }
     }
-    state.SetLabel(std::string(order.caption) + (state.range(2) ? ", administrator" : ", general user"));
+    state.SetLabel(std::string(order.caption) +
+                   (state.range(2) ? ", administrator" : ", general user"));
 }
 BENCHMARK(BM_DueNowFirstPage)
     ->ArgsProduct({{10000, 100000, 1000000}, {0, 1, 2, 3}, {0, 1}})

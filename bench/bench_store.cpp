@@ -19,13 +19,14 @@
 namespace tko {
 namespace {
 namespace fs = std::filesystem;
+using bench::dueNowFilter;
 using bench::kPeople;
 using bench::kToday;
 using bench::personName;
-using bench::dueNowFilter;
 
-
-Database& dataSet(int rows) { return bench::assignmentSet(rows); }
+Database& dataSet(int rows) {
+    return bench::assignmentSet(rows);
+}
 
 // First page and the page after it, as a list shows them on opening and on Page Down.
 void readTwoPages(benchmark::State& state, const char* key, const store::Filter& filter) {
@@ -59,8 +60,16 @@ void BM_DueNowPagesAlongDueDateKey(benchmark::State& state) {
 void BM_PagesAlongCloseDueDateKey(benchmark::State& state) {
     readTwoPages(state, "ASS:CLOSEDUEDATE_KEY", store::all());
 }
-BENCHMARK(BM_DueNowPagesAlongDueDateKey)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PagesAlongCloseDueDateKey)->Arg(10000)->Arg(100000)->Arg(1000000)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_DueNowPagesAlongDueDateKey)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_PagesAlongCloseDueDateKey)
+    ->Arg(10000)
+    ->Arg(100000)
+    ->Arg(1000000)
+    ->Unit(benchmark::kMicrosecond);
 
 // Adds with the numbering helper, each in its own transaction as a form does.
 void BM_AddAssignment(benchmark::State& state) {
@@ -101,7 +110,8 @@ BENCHMARK(BM_ChangeAssignment)->Unit(benchmark::kMicrosecond);
 void BM_FileSizePer100k(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(0));
     dataSet(rows);
-    const auto bytes = fs::file_size(bench::benchRoot() + "/assign-" + std::to_string(rows) + "/TKODATA.DB");
+    const auto bytes =
+        fs::file_size(bench::benchRoot() + "/assign-" + std::to_string(rows) + "/TKODATA.DB");
     for (auto _ : state) benchmark::DoNotOptimize(bytes);
     state.counters["MB_per_100k"] = static_cast<double>(bytes) / 1e6 * 100000.0 / rows;
 }

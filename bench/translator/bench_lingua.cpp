@@ -21,7 +21,9 @@ namespace {
 
 constexpr int kEntries = 5000;
 
-QString sourceText(int i) { return QStringLiteral("Source text number %1").arg(i); }
+QString sourceText(int i) {
+    return QStringLiteral("Source text number %1").arg(i);
+}
 
 // A language file with 5 000 String entries and the window's texts.
 QString makeLanguageFile(const QTemporaryDir& dir) {
@@ -30,7 +32,10 @@ QString makeLanguageFile(const QTemporaryDir& dir) {
     file.open(path);
     file.begin();
     for (int i = 0; i < kEntries; ++i)
-        file.add({sourceText(i), {}, QStringLiteral("Quelltext Nummer %1").arg(i), {},
+        file.add({sourceText(i),
+                  {},
+                  QStringLiteral("Quelltext Nummer %1").arg(i),
+                  {},
                   QStringLiteral("String")});
     for (int i = 0; i < 150; ++i)
         file.add({QStringLiteral("Control %1").arg(i), QStringLiteral("C"),
@@ -101,13 +106,19 @@ std::unique_ptr<QMainWindow> makeWindow() {
     for (int i = 0; i < 150; ++i) {
         QWidget* control = nullptr;
         switch (i % 4) {
-        case 0: control = new QPushButton(QStringLiteral("&Control %1").arg(i)); break;
-        case 1: control = new QCheckBox(QStringLiteral("&Control %1").arg(i)); break;
-        case 2: control = new QLabel(QStringLiteral("Control %1").arg(i)); break;
-        default:
-            control = new QLineEdit;
-            control->setProperty("picture", QStringLiteral("@D2"));
-            break;
+            case 0:
+                control = new QPushButton(QStringLiteral("&Control %1").arg(i));
+                break;
+            case 1:
+                control = new QCheckBox(QStringLiteral("&Control %1").arg(i));
+                break;
+            case 2:
+                control = new QLabel(QStringLiteral("Control %1").arg(i));
+                break;
+            default:
+                control = new QLineEdit;
+                control->setProperty("picture", QStringLiteral("@D2"));
+                break;
         }
         control->setToolTip(QStringLiteral("Tip %1").arg(i));
         layout->addWidget(control);

@@ -6,7 +6,8 @@ namespace tko {
 namespace fs = std::filesystem;
 
 double hoursSinceBackup(Date today, Time now, Date backupDate, Time backupTime) {
-    return static_cast<double>(today - backupDate) * 24.0 + static_cast<double>(now) / kTicksPerHour -
+    return static_cast<double>(today - backupDate) * 24.0 +
+           static_cast<double>(now) / kTicksPerHour -
            static_cast<double>(backupTime) / kTicksPerHour;
 }
 

@@ -79,7 +79,8 @@ public:
         return true;
     }
 
-    bool reminder(const Assignment& a, Date date, const std::string& note, const std::string& user) {
+    bool reminder(const Assignment& a, Date date, const std::string& note,
+                  const std::string& user) {
         Reminder r;
         r.DATE = date;
         r.NOTE = note;
@@ -87,7 +88,8 @@ public:
         r.PERSON = a.PERSON;
         r.ALARMFLAG = 1;
         r.USER = user;
-        if (!check(addNumbered(m_db, r, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY"), "REMINDER"))
+        if (!check(addNumbered(m_db, r, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY"),
+                   "REMINDER"))
             return false;
         ++m_summary.reminders;
         return true;
@@ -128,11 +130,14 @@ DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
         return summary;
     }
     if (existing > 0) {
-        summary.error = "The data directory already holds assignments; a demo office is only made in an empty one.";
+        summary.error =
+            "The data directory already holds assignments; a demo office is only made in an empty "
+            "one.";
         return summary;
     }
     SystemPref sys;
-    for (const StartupResult& r : {ensureSystemPref(db, sys), ensureFirstAccount(db, allUsersName)}) {
+    for (const StartupResult& r :
+         {ensureSystemPref(db, sys), ensureFirstAccount(db, allUsersName)}) {
         if (!r.ok) {
             summary.error = r.error;
             return summary;
@@ -215,8 +220,8 @@ DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
 
     const Date today = Clock::today();
     const std::string sup = kFirstUserName;
-    const Person anna = b.fetchPerson("ANNA"), ben = b.fetchPerson("BEN"), carla = b.fetchPerson("CARLA"),
-                 self = b.fetchPerson(sup);
+    const Person anna = b.fetchPerson("ANNA"), ben = b.fetchPerson("BEN"),
+                 carla = b.fetchPerson("CARLA"), self = b.fetchPerson(sup);
 
     Assignment a1 = make(ben, sup, "Prepare the quarterly sales figures", today, 2);
     a1.GENERALMEMO = "Use the new spreadsheet template on the shared drive.";
@@ -279,7 +284,8 @@ DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
     GroupName group;
     group.GROUPNAME = "Front office";
     group.USER = sup;
-    if (!b.check(addNumbered(db, group, &GroupName::GROUPNUMBER, "GRO:AUTONUMBER_KEY"), "GROUPNAME"))
+    if (!b.check(addNumbered(db, group, &GroupName::GROUPNUMBER, "GRO:AUTONUMBER_KEY"),
+                 "GROUPNAME"))
         return fail();
     for (const Person* p : {&anna, &ben}) {
         GroupPeople member{group.GROUPNAME, group.GROUPNUMBER, p->SHORTNAME, p->PERSONNUMBER};

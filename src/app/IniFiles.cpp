@@ -49,7 +49,8 @@ void writeFramePlacement(const QString& iniPath, bool maximized, bool minimized,
                          const FramePlacement& normalGeometry) {
     QSettings ini(iniPath, QSettings::IniFormat);
     ini.beginGroup(QStringLiteral("Main"));
-    ini.setValue(QStringLiteral("Maximize"), maximized ? QStringLiteral("Yes") : QStringLiteral("No"));
+    ini.setValue(QStringLiteral("Maximize"),
+                 maximized ? QStringLiteral("Yes") : QStringLiteral("No"));
     if (!minimized) {
         ini.setValue(QStringLiteral("XPosit"), normalGeometry.x);
         ini.setValue(QStringLiteral("YPosit"), normalGeometry.y);
@@ -66,7 +67,8 @@ bool readIncludeSecondary(const QString& iniPath) {
 
 void writeIncludeSecondary(const QString& iniPath, bool include) {
     QSettings ini(iniPath, QSettings::IniFormat);
-    ini.setValue(QStringLiteral("TodayView/Secondary"), include ? QStringLiteral("1") : QStringLiteral("0"));
+    ini.setValue(QStringLiteral("TodayView/Secondary"),
+                 include ? QStringLiteral("1") : QStringLiteral("0"));
     ini.sync();
 }
 

@@ -7,12 +7,18 @@ namespace tko {
 
 std::string LoginOutcome::messageText() const {
     switch (kind) {
-        case IncorrectUserName: return "Incorrect User Name";
-        case Suspended: return "Suspended. Password failures. See your System Administrator";
-        case WrongPassword: return "Incorrect password. Try again";
-        case TooManyFailures: return "Too many password failures, See your System Administrator.";
-        case StoreFailure: return error;
-        default: return {};
+        case IncorrectUserName:
+            return "Incorrect User Name";
+        case Suspended:
+            return "Suspended. Password failures. See your System Administrator";
+        case WrongPassword:
+            return "Incorrect password. Try again";
+        case TooManyFailures:
+            return "Too many password failures, See your System Administrator.";
+        case StoreFailure:
+            return error;
+        default:
+            return {};
     }
 }
 
@@ -44,8 +50,9 @@ LoginOutcome LoginAttempts::attempt(const std::string& userName, const std::stri
         return outcome;
     }
     if (verifyPassword(password, user.PASSWORD)) {
-        outcome.kind = verifyPassword(kFirstPassword, user.PASSWORD) ? LoginOutcome::MustChangePassword
-                                                                    : LoginOutcome::Success;
+        outcome.kind = verifyPassword(kFirstPassword, user.PASSWORD)
+                           ? LoginOutcome::MustChangePassword
+                           : LoginOutcome::Success;
         outcome.accessLevel = user.ACCESSLEVEL;
         return outcome;
     }

@@ -11,13 +11,14 @@ namespace tko {
 
 struct LoginOutcome {
     enum Kind {
-        Success,           // logged in
+        Success,             // logged in
         MustChangePassword,  // logged in, but the built-in first password must be changed first
         IncorrectUserName,   // "Incorrect User Name": back to the user name
-        Suspended,           // "Suspended. Password failures. See your System Administrator": window ends
-        WrongPassword,       // "Incorrect password. Try again": back to the password
-        TooManyFailures,     // "Too many password failures, See your System Administrator.": suspended now
-        StoreFailure,        // the suspension could not be written: the program stops with `error`
+        Suspended,  // "Suspended. Password failures. See your System Administrator": window ends
+        WrongPassword,    // "Incorrect password. Try again": back to the password
+        TooManyFailures,  // "Too many password failures, See your System Administrator.": suspended
+                          // now
+        StoreFailure,     // the suspension could not be written: the program stops with `error`
     };
     Kind kind = IncorrectUserName;
     std::string userName;
@@ -27,7 +28,9 @@ struct LoginOutcome {
     // The message text shown for this outcome (untranslated source text), or "".
     std::string messageText() const;
     bool loggedIn() const { return kind == Success || kind == MustChangePassword; }
-    bool endsWindow() const { return loggedIn() || kind == Suspended || kind == TooManyFailures || kind == StoreFailure; }
+    bool endsWindow() const {
+        return loggedIn() || kind == Suspended || kind == TooManyFailures || kind == StoreFailure;
+    }
 };
 
 // One log-in window: the try counter starts at 0 with each window.

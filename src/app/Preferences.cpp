@@ -82,7 +82,8 @@ SaveOutcome saveUserPref(Database& db, Request request, UserPref& current, const
     return outcome;
 }
 
-std::string checkNewPassword(const std::string& first, const std::string& second, std::string& cleaned) {
+std::string checkNewPassword(const std::string& first, const std::string& second,
+                             std::string& cleaned) {
     const std::string a = trimmed(first), b = trimmed(second);
     if (a != b) return "Entries do not match. Please try again";
     if (store::utf8Length(a) < 5) return "Password must be at least 5 characters";
@@ -104,7 +105,8 @@ PasswordChange changePassword(Database& db, const std::string& user, const std::
         return result;
     }
     if (!db.begin({"USERS"}, kIntegrityTimeoutMs).ok()) {
-        result.message = standardMessage(34, db.lastError().describe(), translateText("Update"), "USERS").text;
+        result.message =
+            standardMessage(34, db.lastError().describe(), translateText("Update"), "USERS").text;
         return result;
     }
     record.PASSWORD = hash;

@@ -20,10 +20,11 @@ std::string normaliseDataPath(const std::string& typed);
 // Outcome of a form's "OK".
 struct SaveOutcome {
     enum Kind {
-        Close,            // written, or nothing changed: the form closes
-        AskRetry,         // message 16: "Yes" saves again, "No" closes without saving
-        ShowOtherStation, // the record was changed elsewhere: the form shows those values and stays
-        Stay,             // refused with `message`; the form stays open
+        Close,             // written, or nothing changed: the form closes
+        AskRetry,          // message 16: "Yes" saves again, "No" closes without saving
+        ShowOtherStation,  // the record was changed elsewhere: the form shows those values and
+                           // stays
+        Stay,              // refused with `message`; the form stays open
     };
     Kind kind = Close;
     bool wrote = false;
@@ -52,12 +53,13 @@ SaveOutcome saveUserPref(Database& db, Request request, UserPref& current, const
 // Change User Password checks on the two entries: "" when acceptable, else the
 // message ("Entries do not match. Please try again", "Password must be at least
 // 5 characters"). `cleaned` gets the password as it will be stored.
-std::string checkNewPassword(const std::string& first, const std::string& second, std::string& cleaned);
+std::string checkNewPassword(const std::string& first, const std::string& second,
+                             std::string& cleaned);
 
 struct PasswordChange {
     bool ok = false;
-    bool fatal = false;  // "Error in USERS, old password retained": the program stops
-    std::string message; // "Password Changed", or the failure
+    bool fatal = false;   // "Error in USERS, old password retained": the program stops
+    std::string message;  // "Password Changed", or the failure
 };
 // Writes the new password of `user` (hashed) inside a 2-second transaction.
 PasswordChange changePassword(Database& db, const std::string& user, const std::string& cleaned);

@@ -10,7 +10,8 @@ std::string lastCharacters(const std::string& text, size_t count) {
 
 std::string transactionOption(const std::string& dataPath) {
     size_t start = dataPath.find_first_not_of(' ');
-    const std::string path = start == std::string::npos ? std::string() : store::rtrim(dataPath.substr(start));
+    const std::string path =
+        start == std::string::npos ? std::string() : store::rtrim(dataPath.substr(start));
     return path + "TASKOM.TCF";
 }
 

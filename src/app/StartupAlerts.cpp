@@ -4,8 +4,8 @@ namespace tko {
 namespace {
 
 template <class R>
-Status anyAlong(Database& db, const char* key, std::vector<store::Value> prefix, store::Filter filter,
-                bool& found) {
+Status anyAlong(Database& db, const char* key, std::vector<store::Value> prefix,
+                store::Filter filter, bool& found) {
     store::ReadRequest request;
     request.key = R::def().key(key);
     request.from = store::KeyPosition::at(std::move(prefix));
@@ -25,25 +25,29 @@ Status hasDueAssignment(Database& db, const std::string& user, Date today, bool&
     // Given to the user: the user's range of the person/due-date key.
     Status s = anyAlong<Assignment>(
         db, "ASS:PERSONDATE_KEY", {user},
-        allOf({eq("PERSON", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}), found);
+        allOf({eq("PERSON", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
+        found);
     if (!s.ok() || found) return s;
     // Given by the user.
     return anyAlong<Assignment>(
         db, "ASS:USERDATE_KEY", {user},
-        allOf({eq("USERNAME", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}), found);
+        allOf({eq("USERNAME", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
+        found);
 }
 
 Status hasUnseenAssignment(Database& db, const std::string& user, bool& found) {
     using namespace store;
     return anyAlong<Assignment>(
         db, "ASS:SEENPERSON_KEY", {std::int64_t{0}, user},
-        allOf({eq("SEEN", 0), eq("PERSON", user), ne("USERNAME", user), eq("CLOSEDATE", 0)}), found);
+        allOf({eq("SEEN", 0), eq("PERSON", user), ne("USERNAME", user), eq("CLOSEDATE", 0)}),
+        found);
 }
 
 Status hasDueReminder(Database& db, const std::string& user, Date today, bool& found) {
     using namespace store;
     return anyAlong<Reminder>(db, "REM:USER_KEY", {user},
-                              allOf({eq("USER", user), le("DATE", today), eq("ALARMFLAG", 1)}), found);
+                              allOf({eq("USER", user), le("DATE", today), eq("ALARMFLAG", 1)}),
+                              found);
 }
 
 Status startupAlerts(Database& db, const std::string& user, Date today, StartupAlerts& alerts) {

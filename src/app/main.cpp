@@ -16,14 +16,14 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/Procedures.h"
 #include "assign/ui/AssignmentScreens.h"
-#include "people/ui/PeopleScreens.h"
-#include "views/ui/ListScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
-#include "platform/ui/MessageBox.h"
+#include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
+#include "platform/ui/MessageBox.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
+#include "views/ui/ListScreens.h"
 
 namespace {
 
@@ -41,8 +41,8 @@ void registerScreens() {
 // Stops the program with a storage error's text: first-run records, settings
 // and data files that cannot be used leave nothing sensible to do.
 int stop(const QString& text) {
-    tko::MessageBox::showText(nullptr, text, QStringLiteral("TASKORBIT"), tko::MessageButtons::Ok, {},
-                              tko::MessageBox::Icon::Critical);
+    tko::MessageBox::showText(nullptr, text, QStringLiteral("TASKORBIT"), tko::MessageButtons::Ok,
+                              {}, tko::MessageBox::Icon::Critical);
     return 1;
 }
 
@@ -56,12 +56,15 @@ int main(int argc, char** argv) {
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TASKORBIT Multi-User"));
     parser.addHelpOption();
-    QCommandLineOption dataOption(QStringLiteral("data"), QStringLiteral("The shared data directory."),
+    QCommandLineOption dataOption(QStringLiteral("data"),
+                                  QStringLiteral("The shared data directory."),
                                   QStringLiteral("DIR"), QDir::currentPath());
-    QCommandLineOption serverOption(QStringLiteral("server"),
-                                    QStringLiteral("A PostgreSQL connection string: the office's server."),
-                                    QStringLiteral("CONNINFO"));
-    QCommandLineOption demoOption(QStringLiteral("demo"), QStringLiteral("Start on a demo office."));
+    QCommandLineOption serverOption(
+        QStringLiteral("server"),
+        QStringLiteral("A PostgreSQL connection string: the office's server."),
+        QStringLiteral("CONNINFO"));
+    QCommandLineOption demoOption(QStringLiteral("demo"),
+                                  QStringLiteral("Start on a demo office."));
     parser.addOptions({dataOption, serverOption, demoOption});
     parser.process(app);
 
@@ -77,9 +80,9 @@ int main(int argc, char** argv) {
     if (!QFileInfo(dataDir).isDir())
         return stop(QStringLiteral("The data directory %1 does not exist.").arg(dataDir));
 
-    const tko::DataSource source = tko::resolveDataSource(
-        dataDir.toStdString(), parser.value(serverOption).toStdString(),
-        tko::mainIniPath(programDir).toStdString());
+    const tko::DataSource source =
+        tko::resolveDataSource(dataDir.toStdString(), parser.value(serverOption).toStdString(),
+                               tko::mainIniPath(programDir).toStdString());
 
     // The translator first: a language file that cannot be used ends the program.
     ::InitTranslator(QDir(programDir).filePath(QStringLiteral("En_tkom.ltf")));
@@ -98,10 +101,10 @@ int main(int argc, char** argv) {
     tko::Status status;
     auto db = tko::Database::open(source, true, status);
     if (!db) {
-        tko::MessageBox::showStandard(nullptr, 30,
-                                      QString::fromStdString(source.serverInfo.empty() ? source.directory
-                                                                                       : "server"),
-                                      QString::fromStdString(status.describe()));
+        tko::MessageBox::showStandard(
+            nullptr, 30,
+            QString::fromStdString(source.serverInfo.empty() ? source.directory : "server"),
+            QString::fromStdString(status.describe()));
         return 1;
     }
     if (makeDemo) {
@@ -109,7 +112,8 @@ int main(int argc, char** argv) {
         if (!demo.ok) return stop(QString::fromStdString(demo.error));
         std::printf("Demo office in %s. Log-ins:\n", qPrintable(dataDir));
         for (const tko::DemoLogin& login : demo.logins)
-            std::printf("  %s / %s  (%s)\n", login.userName.c_str(), login.password.c_str(), login.role.c_str());
+            std::printf("  %s / %s  (%s)\n", login.userName.c_str(), login.password.c_str(),
+                        login.role.c_str());
         std::fflush(stdout);
     }
     tko::SystemPref systemPref;

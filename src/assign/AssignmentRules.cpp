@@ -32,7 +32,9 @@ Assignment withoutConfAndLog(Assignment a) {
     return a;
 }
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
 
 // `label: value`, and when that passes 60 characters, the rest on further
 // lines under the value.
@@ -55,16 +57,20 @@ void addLabelled(QStringList& lines, const QString& label, const QString& value)
 
 }  // namespace
 
-bool isOwner(const Assignment& a, const Session& s) { return sameName(a.USERNAME, s.GlobalUser); }
+bool isOwner(const Assignment& a, const Session& s) {
+    return sameName(a.USERNAME, s.GlobalUser);
+}
 bool isAssignee(const Assignment& a, const Session& s) {
     return !store::rtrim(a.PERSON).empty() && sameName(a.PERSON, s.GlobalUser);
 }
 
 bool mayConclude(const Assignment& a, const Session& s) {
-    return isOwner(a, s) || s.isSystemAdministrator() || (isAssignee(a, s) && a.ASSIGNEECONCLUDE == 1);
+    return isOwner(a, s) || s.isSystemAdministrator() ||
+           (isAssignee(a, s) && a.ASSIGNEECONCLUDE == 1);
 }
 
-EditRights editRights(const Assignment& a, const Session& s, Request request, bool confidentialSetting) {
+EditRights editRights(const Assignment& a, const Session& s, Request request,
+                      bool confidentialSetting) {
     EditRights r;
     const bool admin = s.isSystemAdministrator();
     // A new record is the user's own.
@@ -96,7 +102,8 @@ std::optional<StandardMessage> checkAssignmentPriority(int priority) {
 
 Assignment primeAssignment(const UserPref& pref, const std::string& user, Date today) {
     Assignment a;
-    a.PRIORITY = static_cast<std::uint8_t>(pref.PRIORITY >= 1 && pref.PRIORITY <= 9 ? pref.PRIORITY : 9);
+    a.PRIORITY =
+        static_cast<std::uint8_t>(pref.PRIORITY >= 1 && pref.PRIORITY <= 9 ? pref.PRIORITY : 9);
     a.ASSIGNEECONCLUDE = pref.ASSIGNEECONCLUDE ? 1 : 0;
     a.DUEDATE = today;
     a.ASSIGNEDDATE = today;
@@ -122,7 +129,8 @@ std::string appendToLog(const std::string& log, const std::string& addition) {
             size_t cut = 0;
             for (int n = 0; n < excess && cut < out.size(); ++n) {
                 ++cut;
-                while (cut < out.size() && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80) ++cut;
+                while (cut < out.size() && (static_cast<unsigned char>(out[cut]) & 0xC0) == 0x80)
+                    ++cut;
             }
             out.erase(0, cut);
             break;
@@ -132,7 +140,8 @@ std::string appendToLog(const std::string& log, const std::string& addition) {
     return out;
 }
 
-bool applyChangeOnOk(Assignment& current, const Assignment& opened, const Session& s, Date today, Time now) {
+bool applyChangeOnOk(Assignment& current, const Assignment& opened, const Session& s, Date today,
+                     Time now) {
     current.PREVDUE = current.DUEDATE != opened.DUEDATE ? opened.DUEDATE : opened.PREVDUE;
     const bool changed = !withoutConfAndLog(current).sameValues(withoutConfAndLog(opened));
     if (changed) {
@@ -154,7 +163,8 @@ StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment
     StoreOutcome out;
     const IntegrityOutcome r = changeRecord(db, current, opened, true);
     if (r.ok()) return out;
-    out.kind = r.result == IntegrityOutcome::ChangedElsewhere ? StoreOutcome::ChangedElsewhere : StoreOutcome::Failed;
+    out.kind = r.result == IntegrityOutcome::ChangedElsewhere ? StoreOutcome::ChangedElsewhere
+                                                              : StoreOutcome::Failed;
     if (db.lastError().code == store::kDuplicateKey && out.kind == StoreOutcome::Failed)
         out.message = standardMessage(24, translateText("Assignment Number Key"));
     else
@@ -185,15 +195,17 @@ SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s) {
 }
 
 Status remindersOf(Database& db, std::int32_t assignNumber, std::vector<Reminder>& out) {
-    return db.readAll("REM:ASSIGNNUMBER_KEY", store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}), out);
+    return db.readAll("REM:ASSIGNNUMBER_KEY", store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}),
+                      out);
 }
 
 Status projectLinksOf(Database& db, std::int32_t assignNumber, std::vector<ProjAssign>& out) {
-    return db.readAll("PRA:ASSIGNMENT_KEY", store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}), out);
+    return db.readAll("PRA:ASSIGNMENT_KEY", store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}),
+                      out);
 }
 
-StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
-                                 Date today, Time now) {
+StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
+                                 const Session& s, Date today, Time now) {
     StoreOutcome out;
     auto fail = [&](StandardMessage message) {
         if (db.engine().transactionDepth() > 0) db.rollback();
@@ -202,7 +214,8 @@ StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& 
         return out;
     };
     if (!db.begin({label::ASSIGNMENT, label::REMINDER, label::PROJASSGN}, kDuplicateTimeoutMs).ok())
-        return fail(standardMessage(34, db.lastError().describe(), translateText("Update"), label::ASSIGNMENT));
+        return fail(standardMessage(34, db.lastError().describe(), translateText("Update"),
+                                    label::ASSIGNMENT));
     Assignment first = current;
     first.LOG = logLine("Created", s.GlobalUser, today, now);
     const Status stored = db.change(first);
@@ -213,8 +226,10 @@ StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& 
         if (db.reread(current).ok()) return out;
         return fail(standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));
     }
-    if (stored.code == store::kDuplicateKey) return fail(standardMessage(24, translateText("Assignment Number Key")));
-    if (!stored.ok()) return fail(standardMessage(15, db.lastError().describe(), label::ASSIGNMENT));
+    if (stored.code == store::kDuplicateKey)
+        return fail(standardMessage(24, translateText("Assignment Number Key")));
+    if (!stored.ok())
+        return fail(standardMessage(15, db.lastError().describe(), label::ASSIGNMENT));
 
     Assignment next = first;
     next.rowPos = 0;
@@ -244,14 +259,15 @@ StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& 
         link.ASSIGNNUMBER = next.ASSIGNNUMBER;
         if (!db.add(link).ok()) return fail(standardMessage(14, db.lastError().describe()));
     }
-    if (!db.commit().ok()) return fail(standardMessage(15, db.lastError().describe(), label::ASSIGNMENT));
+    if (!db.commit().ok())
+        return fail(standardMessage(15, db.lastError().describe(), label::ASSIGNMENT));
     current = first;
     copy = next;
     return out;
 }
 
-Status addProjectLink(Database& db, const Assignment& a, const Project& project, const std::string& user,
-                      bool& added) {
+Status addProjectLink(Database& db, const Assignment& a, const Project& project,
+                      const std::string& user, bool& added) {
     added = false;
     std::vector<ProjAssign> links;
     Status s = db.readAll("PRA:PRIMARY_KEY",
@@ -259,13 +275,15 @@ Status addProjectLink(Database& db, const Assignment& a, const Project& project,
                                         store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER})}),
                           links);
     if (!s.ok() || !links.empty()) return s;
-    ProjAssign link{project.NAME, project.PROJNUMBER, a.ASSIGNNUMBER, store::clipText(user, kNameWidth)};
+    ProjAssign link{project.NAME, project.PROJNUMBER, a.ASSIGNNUMBER,
+                    store::clipText(user, kNameWidth)};
     s = db.add(link);
     added = s.ok();
     return s;
 }
 
-QStringList assignmentTextLines(const Assignment& a, const QString& description, const QString& projectName) {
+QStringList assignmentTextLines(const Assignment& a, const QString& description,
+                                const QString& projectName) {
     auto tr = [](const char* text) { return qs(translateText(text)); };
     auto longDate = [](Date d) { return formatDate(d, u"@D18"); };
     QStringList lines;
@@ -285,7 +303,8 @@ QStringList assignmentTextLines(const Assignment& a, const QString& description,
     // The comments in slices of 58 characters; a line break in the comments
     // starts a new slice. Three empty slices end the file.
     QString memo = qs(a.GENERALMEMO);
-    memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    memo.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     while (memo.endsWith(QLatin1Char('\n')) || memo.endsWith(QLatin1Char(' '))) memo.chop(1);
     if (!memo.isEmpty()) {
         for (const QString& paragraph : memo.split(QLatin1Char('\n'))) {
@@ -306,7 +325,8 @@ QStringList assignmentTextLines(const Assignment& a, const QString& description,
 
 QString writeTextLines(const QString& path, const QStringList& lines) {
     QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text)) return file.errorString();
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::Text))
+        return file.errorString();
     QTextStream out(&file);
     for (const QString& line : lines) out << line << '\n';
     out.flush();

@@ -22,9 +22,9 @@
 
 namespace tko {
 
-inline constexpr int kLogWidth = 2000;       // ASS:LOG
-inline constexpr int kTextFileWidth = 60;    // a line of the assignment text file
-inline constexpr int kCommentSlice = 58;     // general comments per text-file line
+inline constexpr int kLogWidth = 2000;     // ASS:LOG
+inline constexpr int kTextFileWidth = 60;  // a line of the assignment text file
+inline constexpr int kCommentSlice = 58;   // general comments per text-file line
 
 // ---- roles and rights ------------------------------------------------------
 // Names compare as 15-character fields: trailing blanks do not count.
@@ -47,7 +47,8 @@ struct EditRights {
     bool conclude = true;      // "Conclude" allowed by role (see also essentialsFilled)
     bool ownerOrAdmin = true;  // buttons then follow the content (essentialsFilled)
 };
-EditRights editRights(const Assignment& a, const Session& s, Request request, bool confidentialSetting);
+EditRights editRights(const Assignment& a, const Session& s, Request request,
+                      bool confidentialSetting);
 
 // Name, priority, person and due date all filled in: OK, Print, Text File and
 // Conclude are available to the owner and administrators only then.

@@ -18,7 +18,9 @@ bool concludedElsewhere(const Assignment& before, const Assignment& now) {
            before.PREVCLOSE != now.PREVCLOSE;
 }
 
-std::string dateText(Date date) { return formatDate(date, u"@D18").toStdString(); }
+std::string dateText(Date date) {
+    return formatDate(date, u"@D18").toStdString();
+}
 
 // The record after concluding `record` on `today`.
 Assignment concluded(const Assignment& record, Date today) {
@@ -30,11 +32,14 @@ Assignment concluded(const Assignment& record, Date today) {
         return next;
     }
     next.PREVCLOSE = today;
-    next.LOG = appendToLog(next.LOG, "\r" + translateText("Repeat Concluded") + " " + dateText(today));
+    next.LOG =
+        appendToLog(next.LOG, "\r" + translateText("Repeat Concluded") + " " + dateText(today));
     if (type == 2 && occurrenceIndex(record.WEEKINMONTH) == 0) {
         next.LOG = appendToLog(
-            next.LOG, "\r" + mergeParameters(translateText("Due date not moved: the occurrence \"%1\" is not known."),
-                                             store::rtrim(record.WEEKINMONTH)));
+            next.LOG,
+            "\r" + mergeParameters(
+                       translateText("Due date not moved: the occurrence \"%1\" is not known."),
+                       store::rtrim(record.WEEKINMONTH)));
         return next;
     }
     next.DUEDATE = NextDueDate(record, today);
@@ -75,7 +80,8 @@ ConcludeOutcome ConcludeAssignment(Database& db, const Session& session, std::in
             out.kind = record.CLOSEDATE != 0 && repeatTypeNumber(record.REPEATTYPE) == 1
                            ? ConcludeOutcome::Concluded
                            : ConcludeOutcome::Repeated;
-            out.message = translateText("This assignment was concluded at another station meanwhile.");
+            out.message =
+                translateText("This assignment was concluded at another station meanwhile.");
             return out;
         }
         if (!firstRead) firstRead = record;

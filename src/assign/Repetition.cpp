@@ -12,8 +12,8 @@ constexpr size_t kDescriptionWidth = 80;
 
 const std::array<const char*, 9>& typeNames() {
     static const std::array<const char*, 9> names{
-        repeat::NoRepeats,          repeat::SpecificWeekday,    repeat::DaysAfterLastDue,
-        repeat::WeeksAfterLastDue,  repeat::MonthsAfterLastDue, repeat::DaysAfterConcluded,
+        repeat::NoRepeats,           repeat::SpecificWeekday,      repeat::DaysAfterLastDue,
+        repeat::WeeksAfterLastDue,   repeat::MonthsAfterLastDue,   repeat::DaysAfterConcluded,
         repeat::WeeksAfterConcluded, repeat::MonthsAfterConcluded, repeat::SetWeekdays};
     return names;
 }
@@ -43,7 +43,9 @@ std::string repeatTypeName(int number) {
     return typeNames()[static_cast<size_t>(number - 1)];
 }
 
-bool takesRepeatNumber(int typeNumber) { return typeNumber >= 3 && typeNumber <= 8; }
+bool takesRepeatNumber(int typeNumber) {
+    return typeNumber >= 3 && typeNumber <= 8;
+}
 
 const std::array<const char*, 5>& occurrenceWords() {
     static const std::array<const char*, 5> words{"1st", "2nd", "3rd", "4th", "Last"};
@@ -100,12 +102,18 @@ Date NextDueDate(const std::string& repeatType, Date due, Date today, int repNum
             if (k == 0) return due;
             return specificWeekday(due, k, mod7(dayNo));
         }
-        case 3: return due + repNumber;
-        case 4: return due + 7 * repNumber;
-        case 5: return monthStep(due, repNumber);
-        case 6: return today + repNumber;
-        case 7: return today + 7 * repNumber;
-        case 8: return monthStep(today, repNumber);
+        case 3:
+            return due + repNumber;
+        case 4:
+            return due + 7 * repNumber;
+        case 5:
+            return monthStep(due, repNumber);
+        case 6:
+            return today + repNumber;
+        case 7:
+            return today + 7 * repNumber;
+        case 8:
+            return monthStep(today, repNumber);
         case 9: {
             Date next = due;
             for (int i = 0; i < 7; ++i) {
@@ -114,13 +122,14 @@ Date NextDueDate(const std::string& repeatType, Date due, Date today, int repNum
             }
             return next;
         }
-        default: return due;
+        default:
+            return due;
     }
 }
 
 Date NextDueDate(const Assignment& record, Date today) {
-    return NextDueDate(record.REPEATTYPE, record.DUEDATE, today, record.REPNUMBER, record.SETDAYREPT,
-                       record.WEEKINMONTH, record.DAYNO);
+    return NextDueDate(record.REPEATTYPE, record.DUEDATE, today, record.REPNUMBER,
+                       record.SETDAYREPT, record.WEEKINMONTH, record.DAYNO);
 }
 
 RepeatLine RepeatDescription(const Assignment& record) {
@@ -135,17 +144,33 @@ RepeatLine RepeatDescription(const Assignment& record) {
     const std::string every = translateText("Due every") + " " + std::to_string(record.REPNUMBER);
     switch (type) {
         case 2:
-            line.text = translateText("Due the") + " " + padded(record.WEEKINMONTH, kOccurrenceWidth) + " " +
+            line.text = translateText("Due the") + " " +
+                        padded(record.WEEKINMONTH, kOccurrenceWidth) + " " +
                         padded(record.WEEKDAY, kWeekdayWidth) + translateText(" of every month.");
             break;
-        case 3: line.text = every + translateText(" day(s) after previous due date."); break;
-        case 4: line.text = every + translateText(" week(s) after previous due date."); break;
-        case 5: line.text = every + translateText(" month(s) after previous due date."); break;
-        case 6: line.text = every + translateText(" day(s) after concluded last time."); break;
-        case 7: line.text = every + translateText(" week(s) after concluded last time."); break;
-        case 8: line.text = every + translateText(" month(s) after concluded last time."); break;
-        case 9: line.text = translateText("Set Weekdays"); break;
-        default: break;
+        case 3:
+            line.text = every + translateText(" day(s) after previous due date.");
+            break;
+        case 4:
+            line.text = every + translateText(" week(s) after previous due date.");
+            break;
+        case 5:
+            line.text = every + translateText(" month(s) after previous due date.");
+            break;
+        case 6:
+            line.text = every + translateText(" day(s) after concluded last time.");
+            break;
+        case 7:
+            line.text = every + translateText(" week(s) after concluded last time.");
+            break;
+        case 8:
+            line.text = every + translateText(" month(s) after concluded last time.");
+            break;
+        case 9:
+            line.text = translateText("Set Weekdays");
+            break;
+        default:
+            break;
     }
     line.text = store::clipText(line.text, static_cast<int>(kDescriptionWidth));
     return line;

@@ -42,19 +42,22 @@ int runCopyCommand(const std::string& directory, const std::string& connInfo, st
 
     // The files stay as they are while the copy runs: no station may write them.
     if (!files->begin({}, kCopyLockTimeoutMs).ok())
-        return abandon(*files, *server, err,
-                       "the data files are in use by another station: " + files->lastError().describe());
+        return abandon(
+            *files, *server, err,
+            "the data files are in use by another station: " + files->lastError().describe());
     std::vector<std::string> labels;
     for (const store::TableDef* table : allTables()) labels.push_back(table->label);
     if (!server->begin(labels, kCopyLockTimeoutMs).ok())
-        return abandon(*files, *server, err,
-                       "the server tables are in use by another station: " + server->lastError().describe());
+        return abandon(
+            *files, *server, err,
+            "the server tables are in use by another station: " + server->lastError().describe());
 
     for (const store::TableDef* table : allTables()) {
         std::int64_t rows = 0;
         if (!server->track(server->engine().count(*table, store::all(), rows)).ok())
-            return abandon(*files, *server, err, "cannot count " + table->label + " on the server: " +
-                                                     server->lastError().describe());
+            return abandon(*files, *server, err,
+                           "cannot count " + table->label +
+                               " on the server: " + server->lastError().describe());
         if (rows > 0)
             return abandon(*files, *server, err,
                            "the server database is not empty: " + table->label + " holds " +
@@ -67,7 +70,8 @@ int runCopyCommand(const std::string& directory, const std::string& connInfo, st
         const Status s = store::copyTableRows(files->engine(), server->engine(), *table, copied);
         if (!s.ok()) {
             server->track(s);
-            return abandon(*files, *server, err, "copying " + table->label + " failed: " + s.describe());
+            return abandon(*files, *server, err,
+                           "copying " + table->label + " failed: " + s.describe());
         }
         // Every row must have arrived: compare the counts on both sides.
         std::int64_t inFiles = -1, onServer = -2;
@@ -86,7 +90,8 @@ int runCopyCommand(const std::string& directory, const std::string& connInfo, st
         total += copied;
     }
     if (!server->commit().ok())
-        return abandon(*files, *server, err, "the server did not commit: " + server->lastError().describe());
+        return abandon(*files, *server, err,
+                       "the server did not commit: " + server->lastError().describe());
     files->rollback();  // nothing was changed in the files
     out << "Copied " << total << " rows of " << allTables().size() << " tables from " << directory
         << " to the server; every row count matches.\n";

@@ -11,18 +11,18 @@
 #include <QTextStream>
 
 #include "app/DemoOffice.h"
-#include "cli/CopyCommand.h"
-#include "cli/LangCommand.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
-#include "data/StationSettings.h"
+#include "cli/CopyCommand.h"
+#include "cli/LangCommand.h"
 #include "data/Database.h"
 #include "data/Messages.h"
+#include "data/StationSettings.h"
 
 namespace {
 
-using tko::DataSource;
 using tko::Database;
+using tko::DataSource;
 using tko::Status;
 
 constexpr int kCheckLockTimeoutMs = 3000;
@@ -76,7 +76,8 @@ bool directoryExists(const std::string& dir) {
 
 int runInit(const DataSource& source) {
     if (source.serverInfo.empty() && !directoryExists(source.directory)) {
-        std::cerr << "taskorbit-cli: the data directory " << source.directory << " does not exist\n";
+        std::cerr << "taskorbit-cli: the data directory " << source.directory
+                  << " does not exist\n";
         return 1;
     }
     Status status;
@@ -89,7 +90,8 @@ int runInit(const DataSource& source) {
 
 int runCheck(const DataSource& source) {
     if (source.serverInfo.empty() && !directoryExists(source.directory)) {
-        std::cerr << "taskorbit-cli: the data directory " << source.directory << " does not exist\n";
+        std::cerr << "taskorbit-cli: the data directory " << source.directory
+                  << " does not exist\n";
         return 1;
     }
     Status status;
@@ -111,7 +113,8 @@ int runDemo(const DataSource& source) {
         std::error_code ec;
         std::filesystem::create_directories(source.directory, ec);
         if (ec) {
-            std::cerr << "taskorbit-cli: cannot create " << source.directory << ": " << ec.message() << "\n";
+            std::cerr << "taskorbit-cli: cannot create " << source.directory << ": " << ec.message()
+                      << "\n";
             return 1;
         }
     }
@@ -123,11 +126,13 @@ int runDemo(const DataSource& source) {
         std::cerr << "taskorbit-cli: demo office not made: " << summary.error << "\n";
         return 1;
     }
-    std::cout << "Demo office in " << (source.serverInfo.empty() ? source.directory : "the server database")
-              << ": " << summary.people << " people, " << summary.assignments << " assignments, "
+    std::cout << "Demo office in "
+              << (source.serverInfo.empty() ? source.directory : "the server database") << ": "
+              << summary.people << " people, " << summary.assignments << " assignments, "
               << summary.reminders << " reminders.\nLog-ins:\n";
     for (const tko::DemoLogin& login : summary.logins)
-        std::cout << "  " << login.userName << " / " << login.password << "  (" << login.role << ")\n";
+        std::cout << "  " << login.userName << " / " << login.password << "  (" << login.role
+                  << ")\n";
     return 0;
 }
 
@@ -144,7 +149,8 @@ int main(int argc, char** argv) {
     const std::string& command = options.words[0];
     if (command == "lang") {
         QStringList args;
-        for (size_t i = 1; i < options.words.size(); ++i) args << QString::fromStdString(options.words[i]);
+        for (size_t i = 1; i < options.words.size(); ++i)
+            args << QString::fromStdString(options.words[i]);
         QTextStream out(stdout), err(stderr);
         return runLangCommand(args, out, err);
     }

@@ -12,7 +12,7 @@ std::string LastError::describe() const {
 }
 
 std::unique_ptr<store::Engine> Database::openEngine(const DataSource& source, bool create,
-                                                   Status& status, int lockTimeoutMs) {
+                                                    Status& status, int lockTimeoutMs) {
     if (!source.serverInfo.empty()) {
         // A server named in the settings: the tables live there, the data
         // directory keeps only the settings.
@@ -60,7 +60,9 @@ bool Database::missesTablesOrKeys() {
     return false;
 }
 
-Status Database::createTables() { return track(m_engine->createTables(allTables())); }
+Status Database::createTables() {
+    return track(m_engine->createTables(allTables()));
+}
 
 Status Database::check(std::vector<std::string>& problems) {
     Status s = track(m_engine->verifyStorage(problems));
@@ -83,11 +85,17 @@ Status Database::begin(const std::vector<std::string>& tables, int timeoutMs) {
     return track(m_engine->begin(tables, timeoutMs));
 }
 
-Status Database::commit() { return track(m_engine->commit()); }
+Status Database::commit() {
+    return track(m_engine->commit());
+}
 
-Status Database::rollback() { return track(m_engine->rollback()); }
+Status Database::rollback() {
+    return track(m_engine->rollback());
+}
 
-bool Database::openTable(const std::string& label) { return m_openCounts[label]++ == 0; }
+bool Database::openTable(const std::string& label) {
+    return m_openCounts[label]++ == 0;
+}
 
 bool Database::closeTable(const std::string& label) {
     auto it = m_openCounts.find(label);

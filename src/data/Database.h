@@ -131,9 +131,9 @@ public:
             out.insert(out.end(), page.begin(), page.end());
             if (static_cast<int>(page.size()) < request.limit) return Status::success();
             const store::Row last = page.back().toRow();
-            request.from = request.key
-                               ? store::KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos)
-                               : store::KeyPosition{{}, last.pos};
+            request.from = request.key ? store::KeyPosition::continuing(
+                                             store::keyValuesOf(*request.key, last), last.pos)
+                                       : store::KeyPosition{{}, last.pos};
         }
     }
     template <class R>

@@ -15,9 +15,9 @@ using FieldPairs = std::vector<std::pair<const char*, const char*>>;  // {parent
 // One child table of a parent, as a delete or a change reaches it.
 struct Link {
     const char* child;
-    const char* key;       // the child key the children are read along
-    FieldPairs match;      // children carry these parent values
-    FieldPairs alsoSet;    // further parent values copied into rewritten children
+    const char* key;                // the child key the children are read along
+    FieldPairs match;               // children carry these parent values
+    FieldPairs alsoSet;             // further parent values copied into rewritten children
     std::vector<const char*> when;  // parent fields whose change makes a rewrite (default: match)
     // Children that stay although they match (e.g. another user's private person).
     std::function<Filter(const TableDef& parentDef, const Row& parent)> spare;
@@ -42,20 +42,29 @@ Filter othersPrivatePeople(const TableDef& users, const Row& user) {
 
 // Group memberships of such a private person stay as well.
 Filter othersPrivateMemberships(const TableDef& users, const Row& user) {
-    return store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}}, othersPrivatePeople(users, user));
+    return store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
+                         othersPrivatePeople(users, user));
 }
 
 const std::vector<Cascade>& cascades() {
     static const std::vector<Cascade> table{
         {"USERS",
-         {{"GROUPPEOPLE", "GRP:PEOPLE_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {},
+         {{"GROUPPEOPLE",
+           "GRP:PEOPLE_KEY",
+           {{"USERNAME", "SHORTNAME"}},
+           {},
+           {},
            othersPrivateMemberships},
           {"PEOPLE", "PEO:SHORT_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {}, othersPrivatePeople},
           {"USERASSGN", "USA:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERPREF", "USP:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERVIEW", "USV:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USGRPUSERS", "UGU:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr}},
-         {{"GROUPPEOPLE", "GRP:PEOPLE_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {},
+         {{"GROUPPEOPLE",
+           "GRP:PEOPLE_KEY",
+           {{"USERNAME", "SHORTNAME"}},
+           {},
+           {},
            othersPrivateMemberships},
           {"PEOPLE", "PEO:SHORT_KEY", {{"USERNAME", "SHORTNAME"}}, {}, {}, othersPrivatePeople},
           {"USERASSGN", "USA:USERNAME_KEY", {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
@@ -66,31 +75,94 @@ const std::vector<Cascade>& cascades() {
          {{"USGRPUSERS", "UGU:GROUP_KEY", {{"GROUP", "GROUP"}}, {}, {}, nullptr}},
          {{"USGRPUSERS", "UGU:GROUP_KEY", {{"GROUP", "GROUP"}}, {}, {}, nullptr}}},
         {"PEOPLE",
-         {{"ANNIVERS", "ANN:NAMENUMBER_KEY", {{"PERSONNUMBER", "NUMBER"}, {"SHORTNAME", "SHORTNAME"}}, {}, {}, nullptr},
-          {"GROUPPEOPLE", "GRP:NAMENUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "SHORTNAME"}}, {}, {}, nullptr},
+         {{"ANNIVERS",
+           "ANN:NAMENUMBER_KEY",
+           {{"PERSONNUMBER", "NUMBER"}, {"SHORTNAME", "SHORTNAME"}},
+           {},
+           {},
+           nullptr},
+          {"GROUPPEOPLE",
+           "GRP:NAMENUMBER_KEY",
+           {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "SHORTNAME"}},
+           {},
+           {},
+           nullptr},
           {"PEOUSER", "PEU:PERSONNUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}}, {}, {}, nullptr}},
-         {{"ANNIVERS", "ANN:NAMENUMBER_KEY", {{"PERSONNUMBER", "NUMBER"}, {"SHORTNAME", "SHORTNAME"}}, {}, {}, nullptr},
-          {"ASSIGNMENT", "ASS:NAMENUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "PERSON"}}, {}, {}, nullptr},
-          {"GROUPPEOPLE", "GRP:NAMENUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "SHORTNAME"}}, {}, {}, nullptr},
-          {"PEOUSER", "PEU:PERSONNUMBER_KEY", {{"PERSONNUMBER", "PERSONNUMBER"}}, {}, {"PERSONNUMBER"}, nullptr}}},
+         {{"ANNIVERS",
+           "ANN:NAMENUMBER_KEY",
+           {{"PERSONNUMBER", "NUMBER"}, {"SHORTNAME", "SHORTNAME"}},
+           {},
+           {},
+           nullptr},
+          {"ASSIGNMENT",
+           "ASS:NAMENUMBER_KEY",
+           {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "PERSON"}},
+           {},
+           {},
+           nullptr},
+          {"GROUPPEOPLE",
+           "GRP:NAMENUMBER_KEY",
+           {{"PERSONNUMBER", "PERSONNUMBER"}, {"SHORTNAME", "SHORTNAME"}},
+           {},
+           {},
+           nullptr},
+          {"PEOUSER",
+           "PEU:PERSONNUMBER_KEY",
+           {{"PERSONNUMBER", "PERSONNUMBER"}},
+           {},
+           {"PERSONNUMBER"},
+           nullptr}}},
         {"PROJECT",
-         {{"PROJASSGN", "PRA:NUMBERNAME_KEY", {{"PROJNUMBER", "PROJNUMBER"}, {"NAME", "NAME"}}, {}, {}, nullptr},
+         {{"PROJASSGN",
+           "PRA:NUMBERNAME_KEY",
+           {{"PROJNUMBER", "PROJNUMBER"}, {"NAME", "NAME"}},
+           {},
+           {},
+           nullptr},
           {"PROJUSER", "PRU:NUMBER_KEY", {{"PROJNUMBER", "PROJNUMBER"}}, {}, {}, nullptr}},
-         {{"PROJASSGN", "PRA:NUMBERNAME_KEY", {{"PROJNUMBER", "PROJNUMBER"}, {"NAME", "NAME"}}, {}, {}, nullptr},
+         {{"PROJASSGN",
+           "PRA:NUMBERNAME_KEY",
+           {{"PROJNUMBER", "PROJNUMBER"}, {"NAME", "NAME"}},
+           {},
+           {},
+           nullptr},
           // The project name is copied too, so that the users list never shows
           // a name the project no longer has.
-          {"PROJUSER", "PRU:NUMBER_KEY", {{"PROJNUMBER", "PROJNUMBER"}}, {{"NAME", "NAME"}},
-           {"PROJNUMBER", "NAME"}, nullptr}}},
+          {"PROJUSER",
+           "PRU:NUMBER_KEY",
+           {{"PROJNUMBER", "PROJNUMBER"}},
+           {{"NAME", "NAME"}},
+           {"PROJNUMBER", "NAME"},
+           nullptr}}},
         {"GROUPNAME",
-         {{"GROUPPEOPLE", "GRP:GROUPNUMBER_KEY", {{"GROUPNUMBER", "GROUPNUMBER"}}, {}, {}, nullptr}},
+         {{"GROUPPEOPLE",
+           "GRP:GROUPNUMBER_KEY",
+           {{"GROUPNUMBER", "GROUPNUMBER"}},
+           {},
+           {},
+           nullptr}},
          // Members carry the group's name as well as its number; both follow.
-         {{"GROUPPEOPLE", "GRP:GROUPNUMBER_KEY", {{"GROUPNUMBER", "GROUPNUMBER"}},
-           {{"GROUPNAME", "GROUPNAME"}}, {"GROUPNUMBER", "GROUPNAME"}, nullptr}}},
+         {{"GROUPPEOPLE",
+           "GRP:GROUPNUMBER_KEY",
+           {{"GROUPNUMBER", "GROUPNUMBER"}},
+           {{"GROUPNAME", "GROUPNAME"}},
+           {"GROUPNUMBER", "GROUPNAME"},
+           nullptr}}},
         {"ASSIGNMENT",
          {{"PROJASSGN", "PRA:ASSIGNMENT_KEY", {{"ASSIGNNUMBER", "ASSIGNNUMBER"}}, {}, {}, nullptr},
-          {"REMINDER", "REM:ASSIGNNUMBER_KEY", {{"ASSIGNNUMBER", "ASSIGNNUMBER"}}, {}, {}, nullptr}},
+          {"REMINDER",
+           "REM:ASSIGNNUMBER_KEY",
+           {{"ASSIGNNUMBER", "ASSIGNNUMBER"}},
+           {},
+           {},
+           nullptr}},
          {{"PROJASSGN", "PRA:ASSIGNMENT_KEY", {{"ASSIGNNUMBER", "ASSIGNNUMBER"}}, {}, {}, nullptr},
-          {"REMINDER", "REM:ASSIGNNUMBER_KEY", {{"ASSIGNNUMBER", "ASSIGNNUMBER"}}, {}, {}, nullptr}}},
+          {"REMINDER",
+           "REM:ASSIGNNUMBER_KEY",
+           {{"ASSIGNNUMBER", "ASSIGNNUMBER"}},
+           {},
+           {},
+           nullptr}}},
     };
     return table;
 }
@@ -136,7 +208,8 @@ store::Status readChildren(Database& db, const TableDef& parentDef, const Row& v
 
 class OpenTables {
 public:
-    OpenTables(Database& db, std::vector<std::string> labels) : m_db(db), m_labels(std::move(labels)) {
+    OpenTables(Database& db, std::vector<std::string> labels)
+        : m_db(db), m_labels(std::move(labels)) {
         for (const std::string& l : m_labels) m_db.openTable(l);
     }
     ~OpenTables() {
@@ -187,9 +260,11 @@ std::optional<StandardMessage> rewriteChildren(Database& db, const TableDef& par
     for (const Link& link : cascade->onChange) {
         bool triggered = false;
         if (link.when.empty()) {
-            for (const auto& pair : link.match) triggered |= differs(parentDef, changed, original, pair.first);
+            for (const auto& pair : link.match)
+                triggered |= differs(parentDef, changed, original, pair.first);
         } else {
-            for (const char* name : link.when) triggered |= differs(parentDef, changed, original, name);
+            for (const char* name : link.when)
+                triggered |= differs(parentDef, changed, original, name);
         }
         if (!triggered) continue;
         const TableDef& child = *tableByLabel(link.child);
@@ -222,15 +297,18 @@ IntegrityOutcome deleteCascade(Database& db, const TableDef& table, std::int64_t
     const std::vector<std::string> tables = transactionTables(table, true);
     OpenTables open(db, tables);
     if (!db.begin(tables, kIntegrityTimeoutMs).ok())
-        return fail(db, standardMessage(34, db.lastError().describe(), translateText("Delete"), table.label),
-                    false);
+        return fail(
+            db,
+            standardMessage(34, db.lastError().describe(), translateText("Delete"), table.label),
+            false);
     Row parent;
     if (!db.track(db.engine().reread(table, pos, parent)).ok())
         return fail(db, standardMessage(35, db.lastError().describe(), table.label));
     if (auto message = deleteChildren(db, table, parent)) return fail(db, std::move(*message));
     if (!db.track(db.engine().remove(table, pos)).ok())
         return fail(db, standardMessage(17, db.lastError().describe(), table.label));
-    if (!db.commit().ok()) return fail(db, standardMessage(17, db.lastError().describe(), table.label));
+    if (!db.commit().ok())
+        return fail(db, standardMessage(17, db.lastError().describe(), table.label));
     return {};
 }
 
@@ -239,8 +317,10 @@ IntegrityOutcome changeCascade(Database& db, const TableDef& table, Row& changed
     const std::vector<std::string> tables = transactionTables(table, false);
     OpenTables open(db, tables);
     if (!db.begin(tables, kIntegrityTimeoutMs).ok())
-        return fail(db, standardMessage(34, db.lastError().describe(), translateText("Update"), table.label),
-                    false);
+        return fail(
+            db,
+            standardMessage(34, db.lastError().describe(), translateText("Update"), table.label),
+            false);
     Row written = changed;
     const store::Status s = db.track(db.engine().change(table, written));
     if (s.code == store::kChangedByOther) {
@@ -256,8 +336,10 @@ IntegrityOutcome changeCascade(Database& db, const TableDef& table, Row& changed
         return outcome;
     }
     if (!s.ok()) return fail(db, standardMessage(15, db.lastError().describe(), table.label));
-    if (auto message = rewriteChildren(db, table, written, original)) return fail(db, std::move(*message));
-    if (!db.commit().ok()) return fail(db, standardMessage(15, db.lastError().describe(), table.label));
+    if (auto message = rewriteChildren(db, table, written, original))
+        return fail(db, std::move(*message));
+    if (!db.commit().ok())
+        return fail(db, standardMessage(15, db.lastError().describe(), table.label));
     changed = written;
     return {};
 }

@@ -46,7 +46,8 @@ IntegrityOutcome deleteRecord(Database& db, const R& record) {
 }
 
 template <class R>
-IntegrityOutcome changeRecord(Database& db, R& record, const R& original, bool showChanges = false) {
+IntegrityOutcome changeRecord(Database& db, R& record, const R& original,
+                              bool showChanges = false) {
     store::Row row = record.toRow();
     IntegrityOutcome outcome = changeCascade(db, R::def(), row, original.toRow(), showChanges);
     if (outcome.result != IntegrityOutcome::Failed) record.fromRow(row);

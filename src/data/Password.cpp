@@ -32,16 +32,19 @@ std::string significant(const std::string& password) {
 
 }  // namespace
 
-void setPasswordCost(PasswordCost cost) { g_cost = cost; }
+void setPasswordCost(PasswordCost cost) {
+    g_cost = cost;
+}
 
 std::string hashPassword(const std::string& password) {
     if (!sodiumReady()) return {};
     const bool minimal = g_cost.load() == PasswordCost::Minimal;
     const std::string clear = significant(password);
     char out[crypto_pwhash_STRBYTES];
-    if (crypto_pwhash_str(out, clear.data(), clear.size(),
-                          minimal ? crypto_pwhash_OPSLIMIT_MIN : crypto_pwhash_OPSLIMIT_INTERACTIVE,
-                          minimal ? crypto_pwhash_MEMLIMIT_MIN : crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
+    if (crypto_pwhash_str(
+            out, clear.data(), clear.size(),
+            minimal ? crypto_pwhash_OPSLIMIT_MIN : crypto_pwhash_OPSLIMIT_INTERACTIVE,
+            minimal ? crypto_pwhash_MEMLIMIT_MIN : crypto_pwhash_MEMLIMIT_INTERACTIVE) != 0)
         return {};
     return std::string(out);
 }

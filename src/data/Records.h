@@ -159,10 +159,10 @@ namespace tko {
     F(USERNAME, STRING, 15)    \
     F(USERNAME2, STRING, 15)
 
-#define TKO_USERGROUPS_FIELDS(F)   \
-    F(GROUP, STRING, 15)           \
-    F(LASTCHANGEDBY, STRING, 15)   \
-    F(DATECHANGED, LONG, 0)        \
+#define TKO_USERGROUPS_FIELDS(F) \
+    F(GROUP, STRING, 15)         \
+    F(LASTCHANGEDBY, STRING, 15) \
+    F(DATECHANGED, LONG, 0)      \
     F(TIMECHANGED, LONG, 0)
 
 #define TKO_USGRPUSERS_FIELDS(F) \
@@ -180,17 +180,17 @@ namespace tko {
 
 // A record struct: the fields as members, the row position and version of the
 // stored row it was read from (0 for a record not yet stored), and the binding.
-#define TKO_DECLARE_RECORD(Struct, FIELDS)                                   \
-    struct Struct {                                                          \
-        FIELDS(TKO_RECORD_MEMBER)                                            \
-        std::int64_t rowPos = 0;                                             \
-        std::int64_t rowVersion = 0;                                         \
-        static const store::TableDef& def();                                 \
-        store::Row toRow() const;                                            \
-        void fromRow(const store::Row& row);                                 \
-        friend bool operator==(const Struct&, const Struct&) = default;      \
-        /* Same field values, whatever the row position and version. */      \
-        bool sameValues(const Struct& other) const;                          \
+#define TKO_DECLARE_RECORD(Struct, FIELDS)                              \
+    struct Struct {                                                     \
+        FIELDS(TKO_RECORD_MEMBER)                                       \
+        std::int64_t rowPos = 0;                                        \
+        std::int64_t rowVersion = 0;                                    \
+        static const store::TableDef& def();                            \
+        store::Row toRow() const;                                       \
+        void fromRow(const store::Row& row);                            \
+        friend bool operator==(const Struct&, const Struct&) = default; \
+        /* Same field values, whatever the row position and version. */ \
+        bool sameValues(const Struct& other) const;                     \
     };
 
 TKO_DECLARE_RECORD(Assignment, TKO_ASSIGNMENT_FIELDS)

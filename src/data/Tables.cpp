@@ -41,7 +41,8 @@ TableDef makeTable(const char* label, const char* prefix, const char* storedName
             const bool descending = name[0] == '-';
             const int index = def.fieldIndex(descending ? name + 1 : name);
             if (index < 0) {
-                std::fprintf(stderr, "table %s: key %s names unknown field %s\n", label, given.label, name);
+                std::fprintf(stderr, "table %s: key %s names unknown field %s\n", label,
+                             given.label, name);
                 std::abort();
             }
             key.components.push_back({index, descending});
@@ -52,10 +53,18 @@ TableDef makeTable(const char* label, const char* prefix, const char* storedName
 }
 
 // Conversions between member types and stored values.
-Value toValue(std::int32_t v) { return std::int64_t{v}; }
-Value toValue(std::int16_t v) { return std::int64_t{v}; }
-Value toValue(std::uint8_t v) { return std::int64_t{v}; }
-Value toValue(const std::string& v) { return v; }
+Value toValue(std::int32_t v) {
+    return std::int64_t{v};
+}
+Value toValue(std::int16_t v) {
+    return std::int64_t{v};
+}
+Value toValue(std::uint8_t v) {
+    return std::int64_t{v};
+}
+Value toValue(const std::string& v) {
+    return v;
+}
 template <size_t N>
 Value toValue(const std::array<std::uint8_t, N>& flags) {
     std::string text(N, '0');
@@ -67,12 +76,20 @@ std::int64_t asInt(const Value& v) {
     if (const auto* i = std::get_if<std::int64_t>(&v)) return *i;
     return std::atoll(std::get<std::string>(v).c_str());
 }
-void fromValue(const Value& v, std::int32_t& out) { out = static_cast<std::int32_t>(asInt(v)); }
-void fromValue(const Value& v, std::int16_t& out) { out = static_cast<std::int16_t>(asInt(v)); }
-void fromValue(const Value& v, std::uint8_t& out) { out = static_cast<std::uint8_t>(asInt(v)); }
+void fromValue(const Value& v, std::int32_t& out) {
+    out = static_cast<std::int32_t>(asInt(v));
+}
+void fromValue(const Value& v, std::int16_t& out) {
+    out = static_cast<std::int16_t>(asInt(v));
+}
+void fromValue(const Value& v, std::uint8_t& out) {
+    out = static_cast<std::uint8_t>(asInt(v));
+}
 void fromValue(const Value& v, std::string& out) {
-    if (const auto* s = std::get_if<std::string>(&v)) out = *s;
-    else out = std::to_string(std::get<std::int64_t>(v));
+    if (const auto* s = std::get_if<std::string>(&v))
+        out = *s;
+    else
+        out = std::to_string(std::get<std::int64_t>(v));
 }
 template <size_t N>
 void fromValue(const Value& v, std::array<std::uint8_t, N>& flags) {
@@ -85,63 +102,66 @@ void fromValue(const Value& v, std::array<std::uint8_t, N>& flags) {
 
 #define TKO_TO_ROW(name, kind, width) row.values.push_back(toValue(name));
 #define TKO_FROM_ROW(name, kind, width) fromValue(row.values.at(i++), name);
-#define TKO_SAME(name, kind, width) && name == other.name
+#define TKO_SAME(name, kind, width) &&name == other.name
 
 // Binding of a record struct to rows, clipping texts to their widths.
-#define TKO_DEFINE_BINDING(Struct, FIELDS)                                       \
-    Row Struct::toRow() const {                                                  \
-        Row row;                                                                 \
-        row.pos = rowPos;                                                        \
-        row.version = rowVersion;                                                \
-        FIELDS(TKO_TO_ROW)                                                       \
-        const TableDef& d = def();                                               \
-        for (size_t f = 0; f < row.values.size(); ++f)                           \
-            row.values[f] = store::normalise(d.fields[f], row.values[f]);        \
-        return row;                                                              \
-    }                                                                            \
-    void Struct::fromRow(const Row& row) {                                       \
-        size_t i = 0;                                                            \
-        FIELDS(TKO_FROM_ROW)                                                     \
-        rowPos = row.pos;                                                        \
-        rowVersion = row.version;                                                \
-    }                                                                            \
-    bool Struct::sameValues(const Struct& other) const { return true FIELDS(TKO_SAME); }
+#define TKO_DEFINE_BINDING(Struct, FIELDS)                                \
+    Row Struct::toRow() const {                                           \
+        Row row;                                                          \
+        row.pos = rowPos;                                                 \
+        row.version = rowVersion;                                         \
+        FIELDS(TKO_TO_ROW)                                                \
+        const TableDef& d = def();                                        \
+        for (size_t f = 0; f < row.values.size(); ++f)                    \
+            row.values[f] = store::normalise(d.fields[f], row.values[f]); \
+        return row;                                                       \
+    }                                                                     \
+    void Struct::fromRow(const Row& row) {                                \
+        size_t i = 0;                                                     \
+        FIELDS(TKO_FROM_ROW)                                              \
+        rowPos = row.pos;                                                 \
+        rowVersion = row.version;                                         \
+    }                                                                     \
+    bool Struct::sameValues(const Struct& other) const {                  \
+        return true FIELDS(TKO_SAME);                                     \
+    }
 
-#define TKO_DEFINE_TABLE(Struct, FIELDS, label, prefix, stored, file, ...)               \
-    const TableDef& Struct::def() {                                                     \
+#define TKO_DEFINE_TABLE(Struct, FIELDS, label, prefix, stored, file, ...)                     \
+    const TableDef& Struct::def() {                                                            \
         static const TableDef table = makeTable(label, prefix, stored, store::TableFile::file, \
-                                                {FIELDS(TKO_FIELD_DEF)}, __VA_ARGS__);  \
-        return table;                                                                   \
-    }                                                                                   \
+                                                {FIELDS(TKO_FIELD_DEF)}, __VA_ARGS__);         \
+        return table;                                                                          \
+    }                                                                                          \
     TKO_DEFINE_BINDING(Struct, FIELDS)
 
 }  // namespace
 
-TKO_DEFINE_TABLE(Assignment, TKO_ASSIGNMENT_FIELDS, "ASSIGNMENT", "ASS", "ASSIGNME", Data,
-                 {{"ASS:NUMBER_KEY", true, {"ASSIGNNUMBER"}},
-                  {"ASS:PERSONNUMBER_KEY", false, {"PERSONNUMBER"}},
-                  {"ASS:NAMENUMBER_KEY", false, {"PERSONNUMBER", "PERSON"}},
-                  {"ASS:NAME_KEY", false, {"NAME", "DUEDATE", "PRIORITY"}},
-                  {"ASS:DUEDATE_KEY", false, {"DUEDATE", "PRIORITY"}},
-                  {"ASS:PRIORITY_KEY", false, {"PRIORITY", "DUEDATE"}},
-                  {"ASS:PERSONDATE_KEY", false, {"PERSON", "DUEDATE", "PRIORITY"}},
-                  {"ASS:PERSONPRIORITY_KEY", false, {"PERSON", "PRIORITY", "DUEDATE"}},
-                  {"ASS:CLOSEDUEDATE_KEY", false, {"-CLOSEDATE", "DUEDATE"}},
-                  {"ASS:SEENPERSON_KEY", false, {"SEEN", "PERSON"}},
-                  {"ASS:CLOSE_KEY", false, {"CLOSEDATE", "PRIORITY", "DUEDATE"}},
-                  {"ASS:ASSIGNEDDATE_KEY", false, {"ASSIGNEDDATE", "PRIORITY"}},
-                  {"ASS:PRIORASSIGN_KEY", false, {"PRIORITY", "ASSIGNEDDATE"}},
-                  {"ASS:PEOPLEASSIGN_KEY", false, {"PERSON", "ASSIGNEDDATE", "PRIORITY"}},
-                  {"ASS:PERSPRASSIGN_KEY", false, {"PERSON", "PRIORITY", "ASSIGNEDDATE"}},
-                  {"ASS:CONCLPRIORITY_KEY", false, {"CLOSEDATE", "PRIORITY"}},
-                  {"ASS:PERSCONCLPRIORITY_KEY", false, {"PERSON", "CLOSEDATE", "PRIORITY"}},
-                  {"ASS:PERSNUMDUEDATE_KEY", false, {"PERSONNUMBER", "DUEDATE", "PRIORITY"}},
-                  // Auxiliary: with PERSONDATE_KEY and PERSONPRIORITY_KEY these let
-                  // "given to or by a user" lists read just that user's rows, in
-                  // due-date, priority or person order.
-                  {"ASS:USERDATE_KEY", false, {"USERNAME", "DUEDATE", "PRIORITY"}, true},
-                  {"ASS:USERPRIORITY_KEY", false, {"USERNAME", "PRIORITY", "DUEDATE"}, true},
-                  {"ASS:USERPERSON_KEY", false, {"USERNAME", "PERSON", "DUEDATE", "PRIORITY"}, true}})
+TKO_DEFINE_TABLE(
+    Assignment, TKO_ASSIGNMENT_FIELDS, "ASSIGNMENT", "ASS", "ASSIGNME", Data,
+    {{"ASS:NUMBER_KEY", true, {"ASSIGNNUMBER"}},
+     {"ASS:PERSONNUMBER_KEY", false, {"PERSONNUMBER"}},
+     {"ASS:NAMENUMBER_KEY", false, {"PERSONNUMBER", "PERSON"}},
+     {"ASS:NAME_KEY", false, {"NAME", "DUEDATE", "PRIORITY"}},
+     {"ASS:DUEDATE_KEY", false, {"DUEDATE", "PRIORITY"}},
+     {"ASS:PRIORITY_KEY", false, {"PRIORITY", "DUEDATE"}},
+     {"ASS:PERSONDATE_KEY", false, {"PERSON", "DUEDATE", "PRIORITY"}},
+     {"ASS:PERSONPRIORITY_KEY", false, {"PERSON", "PRIORITY", "DUEDATE"}},
+     {"ASS:CLOSEDUEDATE_KEY", false, {"-CLOSEDATE", "DUEDATE"}},
+     {"ASS:SEENPERSON_KEY", false, {"SEEN", "PERSON"}},
+     {"ASS:CLOSE_KEY", false, {"CLOSEDATE", "PRIORITY", "DUEDATE"}},
+     {"ASS:ASSIGNEDDATE_KEY", false, {"ASSIGNEDDATE", "PRIORITY"}},
+     {"ASS:PRIORASSIGN_KEY", false, {"PRIORITY", "ASSIGNEDDATE"}},
+     {"ASS:PEOPLEASSIGN_KEY", false, {"PERSON", "ASSIGNEDDATE", "PRIORITY"}},
+     {"ASS:PERSPRASSIGN_KEY", false, {"PERSON", "PRIORITY", "ASSIGNEDDATE"}},
+     {"ASS:CONCLPRIORITY_KEY", false, {"CLOSEDATE", "PRIORITY"}},
+     {"ASS:PERSCONCLPRIORITY_KEY", false, {"PERSON", "CLOSEDATE", "PRIORITY"}},
+     {"ASS:PERSNUMDUEDATE_KEY", false, {"PERSONNUMBER", "DUEDATE", "PRIORITY"}},
+     // Auxiliary: with PERSONDATE_KEY and PERSONPRIORITY_KEY these let
+     // "given to or by a user" lists read just that user's rows, in
+     // due-date, priority or person order.
+     {"ASS:USERDATE_KEY", false, {"USERNAME", "DUEDATE", "PRIORITY"}, true},
+     {"ASS:USERPRIORITY_KEY", false, {"USERNAME", "PRIORITY", "DUEDATE"}, true},
+     {"ASS:USERPERSON_KEY", false, {"USERNAME", "PERSON", "DUEDATE", "PRIORITY"}, true}})
 
 TKO_DEFINE_TABLE(Person, TKO_PEOPLE_FIELDS, "PEOPLE", "PEO", "PEOPLE", Data,
                  {{"PEO:SHORT_KEY", false, {"SHORTNAME"}},
@@ -231,10 +251,10 @@ TKO_DEFINE_TABLE(UserGroupUser, TKO_USGRPUSERS_FIELDS, "USGRPUSERS", "UGU", "USG
 
 const std::vector<const TableDef*>& allTables() {
     static const std::vector<const TableDef*> tables{
-        &Assignment::def(), &Person::def(),      &UserPref::def(),    &SystemPref::def(),
-        &Reminder::def(),   &Anniversary::def(), &Project::def(),     &ProjAssign::def(),
-        &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(),   &GroupPeople::def(),
-        &UserAssign::def(), &UserView::def(),    &UserGroup::def(),   &UserGroupUser::def(),
+        &Assignment::def(), &Person::def(),      &UserPref::def(),  &SystemPref::def(),
+        &Reminder::def(),   &Anniversary::def(), &Project::def(),   &ProjAssign::def(),
+        &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(), &GroupPeople::def(),
+        &UserAssign::def(), &UserView::def(),    &UserGroup::def(), &UserGroupUser::def(),
         &User::def()};
     return tables;
 }

@@ -27,7 +27,11 @@ std::vector<DialRequest> RecordingDialer::calls() const {
     return m_calls;
 }
 
-void installDialer(Dialer* dialer) { g_dialer.store(dialer); }
-Dialer* installedDialer() { return g_dialer.load(); }
+void installDialer(Dialer* dialer) {
+    g_dialer.store(dialer);
+}
+Dialer* installedDialer() {
+    return g_dialer.load();
+}
 
 }  // namespace tko

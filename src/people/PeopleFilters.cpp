@@ -9,11 +9,14 @@ using store::Filter;
 
 namespace {
 
-Filter ofType(const char* type) { return store::eq("TYPE", std::string(type)); }
+Filter ofType(const char* type) {
+    return store::eq("TYPE", std::string(type));
+}
 
 // A PEOUSER row lists the user for this person.
 Filter listedForUser(const std::string& user) {
-    return store::exists(PeoUser::def(), {{"PERSONNUMBER", "PERSONNUMBER"}}, store::eq("USER", user));
+    return store::exists(PeoUser::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
+                         store::eq("USER", user));
 }
 
 // A USERASSGN (or USERVIEW) row (person's user name, signed-in user): the
@@ -44,7 +47,8 @@ Filter peopleListFilter(PeopleList list, const Session& session, bool viewAll) {
     }
 
     if (viewAll) return store::all();
-    const store::TableDef& rights = list == PeopleList::Assignable ? UserAssign::def() : UserView::def();
+    const store::TableDef& rights =
+        list == PeopleList::Assignable ? UserAssign::def() : UserView::def();
     return store::anyOf({
         store::eq("SHORTNAME", user),
         notOfTypes({kTypePrivate, kTypeLimited, kTypeUser}),

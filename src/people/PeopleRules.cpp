@@ -17,7 +17,9 @@ std::string firstCharacters(const std::string& text, int count) {
     return text.substr(0, i);
 }
 
-bool blank(const std::string& text) { return store::rtrim(text).empty(); }
+bool blank(const std::string& text) {
+    return store::rtrim(text).empty();
+}
 
 void enable(TypeChoices& choices, const char* type) {
     const int position = typePosition(type);
@@ -74,7 +76,8 @@ TypeChoices changeTypeChoices(const Session& session, const SystemPref& sys, con
     return choices;
 }
 
-NewPerson startNewPerson(Database& db, const Session& session, const std::string& type, Date today) {
+NewPerson startNewPerson(Database& db, const Session& session, const std::string& type,
+                         Date today) {
     NewPerson result;
     result.record.DATE = today;
     result.record.USER = session.GlobalUser;
@@ -97,14 +100,14 @@ bool confidentialAllowed(const Session& session, const SystemPref& sys, const st
            store::rtrim(owner) == store::rtrim(session.GlobalUser);
 }
 
-bool usersLimitedAllowed(const Session& session, const std::string& type, const std::string& shortName,
-                         const std::string& owner) {
+bool usersLimitedAllowed(const Session& session, const std::string& type,
+                         const std::string& shortName, const std::string& owner) {
     if (store::rtrim(type) != kTypeLimited || blank(shortName)) return false;
     return store::rtrim(owner) == store::rtrim(session.GlobalUser) || session.GlobalUserAccess == 2;
 }
 
-ShortNameCheck checkShortName(Database& db, const Person& candidate, const std::string& openedShortName,
-                              const std::string& openedType) {
+ShortNameCheck checkShortName(Database& db, const Person& candidate,
+                              const std::string& openedShortName, const std::string& openedType) {
     ShortNameCheck check;
     const std::string name = store::rtrim(candidate.SHORTNAME);
     if (name.empty()) {
@@ -136,19 +139,25 @@ ShortNameCheck checkShortName(Database& db, const Person& candidate, const std::
 
 std::optional<TooLong> findTooLong(const Person& person) {
     const std::pair<const char*, const std::string*> fields[] = {
-        {"Short Name", &person.SHORTNAME},     {"Last Name", &person.LASTNAME},
-        {"First Name", &person.FIRSTNAME},     {"Position", &person.POSITIONHELD},
-        {"Organization", &person.ORGANIZATION}, {"Phone Number", &person.PHONENUMBER},
-        {"Fax Number", &person.FAXNUMBER},     {"E-mail", &person.EMAIL},
-        {"Mailing Address", &person.MAILADDRESS}, {"Comments", &person.COMMENTS},
+        {"Short Name", &person.SHORTNAME},
+        {"Last Name", &person.LASTNAME},
+        {"First Name", &person.FIRSTNAME},
+        {"Position", &person.POSITIONHELD},
+        {"Organization", &person.ORGANIZATION},
+        {"Phone Number", &person.PHONENUMBER},
+        {"Fax Number", &person.FAXNUMBER},
+        {"E-mail", &person.EMAIL},
+        {"Mailing Address", &person.MAILADDRESS},
+        {"Comments", &person.COMMENTS},
         {"Confidential Comments", &person.CONFCOMMENTS}};
-    static const char* const labels[] = {"SHORTNAME",   "LASTNAME",    "FIRSTNAME", "POSITIONHELD",
-                                         "ORGANIZATION", "PHONENUMBER", "FAXNUMBER", "EMAIL",
-                                         "MAILADDRESS", "COMMENTS",    "CONFCOMMENTS"};
+    static const char* const labels[] = {
+        "SHORTNAME", "LASTNAME", "FIRSTNAME",   "POSITIONHELD", "ORGANIZATION", "PHONENUMBER",
+        "FAXNUMBER", "EMAIL",    "MAILADDRESS", "COMMENTS",     "CONFCOMMENTS"};
     const store::TableDef& def = Person::def();
     for (size_t i = 0; i < std::size(fields); ++i) {
         const int width = def.fields[static_cast<size_t>(def.fieldIndex(labels[i]))].width;
-        if (store::utf8Length(store::rtrim(*fields[i].second)) > width) return TooLong{fields[i].first, width};
+        if (store::utf8Length(store::rtrim(*fields[i].second)) > width)
+            return TooLong{fields[i].first, width};
     }
     return std::nullopt;
 }
@@ -157,7 +166,7 @@ IntegrityOutcome savePerson(Database& db, Person& current, const Person& origina
     IntegrityOutcome outcome = changeRecord(db, current, original, true);
     if (outcome.result == IntegrityOutcome::Failed && db.lastError().code == store::kDuplicateKey) {
         const char* key = current.PERSONNUMBER != original.PERSONNUMBER ? "PEO:PersonNumber_key"
-                                                                         : "PEO:Primary_key";
+                                                                        : "PEO:Primary_key";
         outcome.message = standardMessage(24, key);
     }
     return outcome;
@@ -168,13 +177,18 @@ DeleteDecision deleteDecision(const Session& session, const Person& person) {
     const std::string type = store::rtrim(person.TYPE);
     DeleteDecision decision;
     if (type == kTypeUser) {
-        decision.lines = {"Users can only be deleted by System Administrators.", "Use File>Users menu"};
+        decision.lines = {"Users can only be deleted by System Administrators.",
+                          "Use File>Users menu"};
     } else if (type == kTypeOpen) {
-        if (administrator) decision.kind = DeleteDecision::Confirm;
-        else decision.lines = {"Only System Administrators can delete an Open person"};
+        if (administrator)
+            decision.kind = DeleteDecision::Confirm;
+        else
+            decision.lines = {"Only System Administrators can delete an Open person"};
     } else if (type == kTypeLimited) {
-        if (administrator) decision.kind = DeleteDecision::Confirm;
-        else decision.lines = {"Only System Administrators can delete a Limited person"};
+        if (administrator)
+            decision.kind = DeleteDecision::Confirm;
+        else
+            decision.lines = {"Only System Administrators can delete a Limited person"};
     } else if (type == kTypePrivate) {
         decision.kind = DeleteDecision::Confirm;
     } else {
@@ -183,7 +197,8 @@ DeleteDecision deleteDecision(const Session& session, const Person& person) {
     return decision;
 }
 
-Status concludeOpenAssignments(Database& db, std::int32_t personNumber, Date today, int& concluded) {
+Status concludeOpenAssignments(Database& db, std::int32_t personNumber, Date today,
+                               int& concluded) {
     concluded = 0;
     Status s = db.begin({label::ASSIGNMENT}, kIntegrityTimeoutMs);
     if (!s.ok()) return s;

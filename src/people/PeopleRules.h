@@ -22,7 +22,8 @@ inline constexpr const char* kTypeUser = "User";
 inline constexpr const char* kTypeOpen = "Open";
 inline constexpr const char* kTypeLimited = "Limited";
 inline constexpr const char* kTypePrivate = "Private";
-inline constexpr std::array<const char*, 4> kPersonTypes{kTypeUser, kTypeOpen, kTypeLimited, kTypePrivate};
+inline constexpr std::array<const char*, 4> kPersonTypes{kTypeUser, kTypeOpen, kTypeLimited,
+                                                         kTypePrivate};
 
 // Radio position (1..4) of a type; 0 for a text that is none of them.
 int typePosition(const std::string& type);
@@ -74,8 +75,8 @@ bool confidentialAllowed(const Session& session, const SystemPref& sys, const st
 
 // "Users - Limited" is open for a Limited person with a short name whose
 // owner is the signed-in user, or for a System Administrator.
-bool usersLimitedAllowed(const Session& session, const std::string& type, const std::string& shortName,
-                         const std::string& owner);
+bool usersLimitedAllowed(const Session& session, const std::string& type,
+                         const std::string& shortName, const std::string& owner);
 
 // The short-name check of "OK". A short name is required. A changed short
 // name (or a Private person turned into another type) must not be carried by
@@ -86,8 +87,8 @@ struct ShortNameCheck {
     Kind kind = Accepted;
     std::vector<std::string> lines;  // what to show when not Accepted
 };
-ShortNameCheck checkShortName(Database& db, const Person& candidate, const std::string& openedShortName,
-                              const std::string& openedType);
+ShortNameCheck checkShortName(Database& db, const Person& candidate,
+                              const std::string& openedShortName, const std::string& openedType);
 
 // Names of the first text field longer than its stored width, empty when all
 // fit ("Comments", "Mailing Address", ...), with that width.
@@ -113,7 +114,8 @@ struct DeleteDecision {
     std::vector<std::string> lines;
 };
 DeleteDecision deleteDecision(const Session& session, const Person& person);
-inline constexpr const char* kConcludeQuestion1 = "All assignments for this person will be concluded.";
+inline constexpr const char* kConcludeQuestion1 =
+    "All assignments for this person will be concluded.";
 inline constexpr const char* kConcludeQuestion2 = "Continue?";
 
 // Concludes every open assignment of the person (ASS:CLOSEDATE = today) in

@@ -42,7 +42,9 @@ void BrowsePager::setFilter(store::Filter filter) {
     invalidateBounds();
 }
 
-void BrowsePager::setPageSize(int rows) { m_pageSize = std::max(1, rows); }
+void BrowsePager::setPageSize(int rows) {
+    m_pageSize = std::max(1, rows);
+}
 
 const Row* BrowsePager::selectedRow() const {
     return m_selected >= 0 && m_selected < static_cast<int>(m_rows.size())
@@ -197,7 +199,8 @@ Status BrowsePager::pageUp() {
     std::reverse(previous.begin(), previous.end());
     m_rows.insert(m_rows.begin(), std::make_move_iterator(previous.begin()),
                   std::make_move_iterator(previous.end()));
-    if (static_cast<int>(m_rows.size()) > m_pageSize) m_rows.resize(static_cast<size_t>(m_pageSize));
+    if (static_cast<int>(m_rows.size()) > m_pageSize)
+        m_rows.resize(static_cast<size_t>(m_pageSize));
     const int last = static_cast<int>(m_rows.size()) - 1;
     m_selected = std::clamp(m_selected + added - m_pageSize, 0, last);
     if (added == 0) {
@@ -228,7 +231,8 @@ Status BrowsePager::scroll(int rows) {
         std::reverse(more.begin(), more.end());
         m_rows.insert(m_rows.begin(), std::make_move_iterator(more.begin()),
                       std::make_move_iterator(more.end()));
-        if (static_cast<int>(m_rows.size()) > m_pageSize) m_rows.resize(static_cast<size_t>(m_pageSize));
+        if (static_cast<int>(m_rows.size()) > m_pageSize)
+            m_rows.resize(static_cast<size_t>(m_pageSize));
     }
     m_selected = std::clamp(m_selected, 0, static_cast<int>(m_rows.size()) - 1);
     return probeEnds();
@@ -248,7 +252,8 @@ Status BrowsePager::positionAt(const KeyPosition& from, int preferredIndex) {
     m_selected = static_cast<int>(backward.size());
     backward.insert(backward.end(), std::make_move_iterator(forward.begin()),
                     std::make_move_iterator(forward.end()));
-    if (static_cast<int>(backward.size()) > m_pageSize) backward.resize(static_cast<size_t>(m_pageSize));
+    if (static_cast<int>(backward.size()) > m_pageSize)
+        backward.resize(static_cast<size_t>(m_pageSize));
     m_rows = std::move(backward);
     return probeEnds();
 }
@@ -284,9 +289,9 @@ Status BrowsePager::switchKey(const store::KeyDef* key) {
     if (row) keep = *row;
     setKey(key);
     if (!keep) return top();
-    return positionAt(inclusive(m_key ? store::keyValuesOf(*m_key, *keep) : std::vector<Value>{},
-                                keep->pos),
-                      std::max(0, m_selected));
+    return positionAt(
+        inclusive(m_key ? store::keyValuesOf(*m_key, *keep) : std::vector<Value>{}, keep->pos),
+        std::max(0, m_selected));
 }
 
 Status BrowsePager::resize(int rows) {
@@ -299,14 +304,16 @@ int BrowsePager::locateField() const {
     return m_key->components[m_range.size()].field;
 }
 
-std::optional<Value> BrowsePager::locateValue(const QString& typed, const QString& datePicture) const {
+std::optional<Value> BrowsePager::locateValue(const QString& typed,
+                                              const QString& datePicture) const {
     const int field = locateField();
     if (field < 0) return std::nullopt;
     const store::FieldDef& def = m_table.fields[static_cast<size_t>(field)];
     switch (def.type) {
         case store::FieldType::String:
         case store::FieldType::ByteArray:
-        case store::FieldType::Memo: return Value{typed.toStdString()};
+        case store::FieldType::Memo:
+            return Value{typed.toStdString()};
         case store::FieldType::Long:
         case store::FieldType::Short:
         case store::FieldType::Byte: {
@@ -409,7 +416,8 @@ Status BrowsePager::scrollTo(double fraction) {
     const Bounds& b = bounds();
     if (!b.usable) return Status::success();
     const double n = b.first + fraction * (b.last - b.first);
-    const Value target = b.text ? Value{textOf(n, b.commonPrefix)} : Value{std::int64_t{std::llround(n)}};
+    const Value target =
+        b.text ? Value{textOf(n, b.commonPrefix)} : Value{std::int64_t{std::llround(n)}};
     return locate(target);
 }
 

@@ -108,7 +108,8 @@ private:
     store::Status readRows(const store::KeyPosition& from, store::Direction direction, int limit,
                            std::vector<store::Row>& out);
     store::KeyPosition after(const store::Row& row) const;
-    store::KeyPosition inclusive(const std::vector<store::Value>& keyValues, std::int64_t pos) const;
+    store::KeyPosition inclusive(const std::vector<store::Value>& keyValues,
+                                 std::int64_t pos) const;
     store::KeyPosition rangeStart() const;
     store::Status positionAt(const store::KeyPosition& from, int preferredIndex);
     // Whether rows lie before and after the page; `known` skips the side the

@@ -15,9 +15,13 @@ CalendarMonth CalendarMonth::containing(Date date) {
     return CalendarMonth(ymd.year, ymd.month);
 }
 
-int CalendarMonth::dayCount() const { return daysInMonth(m_year, m_month); }
+int CalendarMonth::dayCount() const {
+    return daysInMonth(m_year, m_month);
+}
 
-Date CalendarMonth::lastDay() const { return m_first + dayCount() - 1; }
+Date CalendarMonth::lastDay() const {
+    return m_first + dayCount() - 1;
+}
 
 int CalendarMonth::weeks() const {
     const int cells = weekday(m_first) + dayCount();
@@ -58,6 +62,8 @@ std::string CalendarMonth::monthAbbreviation(int month) {
     return month >= 1 && month <= 12 ? kNames[month - 1] : std::string();
 }
 
-std::string CalendarMonth::dayLetters() { return "SMTWTFS"; }
+std::string CalendarMonth::dayLetters() {
+    return "SMTWTFS";
+}
 
 }  // namespace tko

@@ -35,7 +35,9 @@ int daysInMonth(int year, int month) {
     return month == 2 && isLeapYear(year) ? 29 : kDays[month - 1];
 }
 
-bool isSupportedDate(Date date) { return date >= kFirstDate && date <= kLastDate; }
+bool isSupportedDate(Date date) {
+    return date >= kFirstDate && date <= kLastDate;
+}
 
 Ymd toYmd(Date date) {
     long z = static_cast<long>(date) - kEpochOffset + 719468;
@@ -51,9 +53,9 @@ Ymd toYmd(Date date) {
 }
 
 Date fromYmd(int year, int month, int day) {
-    return static_cast<Date>(daysFromCivil(year, static_cast<unsigned>(month),
-                                           static_cast<unsigned>(day)) +
-                             kEpochOffset);
+    return static_cast<Date>(
+        daysFromCivil(year, static_cast<unsigned>(month), static_cast<unsigned>(day)) +
+        kEpochOffset);
 }
 
 Date makeDate(int month, int day, int year) {
@@ -119,6 +121,8 @@ void Clock::setFixed(Date today, Time now) {
     g_fixed = true;
 }
 
-void Clock::useSystem() { g_fixed = false; }
+void Clock::useSystem() {
+    g_fixed = false;
+}
 
 }  // namespace tko

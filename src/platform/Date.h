@@ -17,8 +17,8 @@ using Date = std::int32_t;
 using Time = std::int32_t;
 
 constexpr Date kNoDate = 0;
-constexpr Date kFirstDate = 4;       // 1 January 1801
-constexpr Date kLastDate = 109211;   // 31 December 2099
+constexpr Date kFirstDate = 4;      // 1 January 1801
+constexpr Date kLastDate = 109211;  // 31 December 2099
 constexpr Time kTicksPerSecond = 100;
 constexpr Time kTicksPerMinute = 6000;
 constexpr Time kTicksPerHour = 360000;

@@ -6,21 +6,30 @@ namespace tko {
 
 Request requestFromNumber(int number) {
     switch (number) {
-        case 1: return Request::Insert;
-        case 2: return Request::Change;
-        case 3: return Request::Delete;
-        case 4: return Request::Select;
-        default: return Request::None;
+        case 1:
+            return Request::Insert;
+        case 2:
+            return Request::Change;
+        case 3:
+            return Request::Delete;
+        case 4:
+            return Request::Select;
+        default:
+            return Request::None;
     }
 }
 
 std::string statusWord(Request request) {
     switch (request) {
-        case Request::Insert: return translateText("Record will be Added");
-        case Request::Change: return translateText("Record will be Changed");
-        case Request::Delete: return translateText("Record will be Deleted");
+        case Request::Insert:
+            return translateText("Record will be Added");
+        case Request::Change:
+            return translateText("Record will be Changed");
+        case Request::Delete:
+            return translateText("Record will be Deleted");
         case Request::Select:
-        case Request::None: break;
+        case Request::None:
+            break;
     }
     return {};
 }
@@ -28,10 +37,14 @@ std::string statusWord(Request request) {
 int refusalMessage(Request request, const FormPermissions& permissions) {
     switch (request) {
         case Request::Insert:
-        case Request::None: return permissions.insert ? 0 : 19;
-        case Request::Change: return permissions.change ? 0 : 20;
-        case Request::Delete: return permissions.remove ? 0 : 21;
-        case Request::Select: return 0;
+        case Request::None:
+            return permissions.insert ? 0 : 19;
+        case Request::Change:
+            return permissions.change ? 0 : 20;
+        case Request::Delete:
+            return permissions.remove ? 0 : 21;
+        case Request::Select:
+            return 0;
     }
     return 0;
 }
@@ -44,25 +57,34 @@ int cancelMessage(Request request, CancelTrigger trigger, bool changed) {
 
 FormStep cancelStep(int message, Answer answer) {
     switch (message) {
-        case 0: return FormStep::Close;
-        case 23: return answer == Answer::Yes ? FormStep::Close : FormStep::Stay;
+        case 0:
+            return FormStep::Close;
+        case 23:
+            return answer == Answer::Yes ? FormStep::Close : FormStep::Stay;
         case 33:
             if (answer == Answer::Yes) return FormStep::SaveThenClose;
             if (answer == Answer::No) return FormStep::Close;
             return FormStep::Stay;
-        default: return FormStep::Stay;
+        default:
+            return FormStep::Stay;
     }
 }
 
-int okMessage(Request request) { return request == Request::Delete ? 32 : 0; }
+int okMessage(Request request) {
+    return request == Request::Delete ? 32 : 0;
+}
 
 FormStep okStep(Request request, bool changed, Answer answer) {
     switch (request) {
-        case Request::Insert: return FormStep::Save;
-        case Request::Change: return changed ? FormStep::Save : FormStep::Close;
-        case Request::Delete: return answer == Answer::Ok ? FormStep::Delete : FormStep::Stay;
+        case Request::Insert:
+            return FormStep::Save;
+        case Request::Change:
+            return changed ? FormStep::Save : FormStep::Close;
+        case Request::Delete:
+            return answer == Answer::Ok ? FormStep::Delete : FormStep::Stay;
         case Request::Select:
-        case Request::None: return FormStep::Close;
+        case Request::None:
+            return FormStep::Close;
     }
     return FormStep::Close;
 }

@@ -7,11 +7,18 @@ namespace {
 bool readAlign(const QString& s, qsizetype& i, ColumnAlign& align) {
     if (i >= s.size()) return false;
     switch (s.at(i).toUpper().unicode()) {
-        case 'L': align = ColumnAlign::Left; break;
+        case 'L':
+            align = ColumnAlign::Left;
+            break;
         case 'R':
-        case 'D': align = ColumnAlign::Right; break;
-        case 'C': align = ColumnAlign::Center; break;
-        default: return false;
+        case 'D':
+            align = ColumnAlign::Right;
+            break;
+        case 'C':
+            align = ColumnAlign::Center;
+            break;
+        default:
+            return false;
     }
     ++i;
     return true;
@@ -100,18 +107,20 @@ QString formatCell(const store::Value& value, const QString& pictureText) {
     const Picture picture = Picture::parse(pictureText);
     if (const auto* number = std::get_if<std::int64_t>(&value)) {
         switch (picture.type) {
-            case Picture::Type::Date: return formatDate(static_cast<Date>(*number), pictureText);
-            case Picture::Type::Time: return formatTime(static_cast<Time>(*number), pictureText);
+            case Picture::Type::Date:
+                return formatDate(static_cast<Date>(*number), pictureText);
+            case Picture::Type::Time:
+                return formatTime(static_cast<Time>(*number), pictureText);
             case Picture::Type::Number:
                 return formatNumber(static_cast<double>(*number), pictureText).trimmed();
             case Picture::Type::String:
-            case Picture::Type::Invalid: return QString::number(*number);
+            case Picture::Type::Invalid:
+                return QString::number(*number);
         }
         return QString::number(*number);
     }
     const QString text = QString::fromStdString(std::get<std::string>(value));
-    if (picture.type == Picture::Type::String)
-        return formatText(text, pictureText);
+    if (picture.type == Picture::Type::String) return formatText(text, pictureText);
     return text;
 }
 

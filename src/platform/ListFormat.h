@@ -31,10 +31,10 @@ enum class ColumnAlign { Left, Right, Center };
 
 struct ListColumn {
     QString heading;
-    QString field;     // field label ("DUEDATE" or "ASS:DUEDATE")
-    QString picture;   // "@D17b"; empty: the value as stored
-    int width = 0;     // dialog units; 0 fits the heading
-    int indent = 0;    // dialog units
+    QString field;    // field label ("DUEDATE" or "ASS:DUEDATE")
+    QString picture;  // "@D17b"; empty: the value as stored
+    int width = 0;    // dialog units; 0 fits the heading
+    int indent = 0;   // dialog units
     ColumnAlign align = ColumnAlign::Left;
     ColumnAlign headingAlign = ColumnAlign::Left;
 };

@@ -59,7 +59,9 @@ QList<Token> tokenize(QStringView pattern) {
     return tokens;
 }
 
-QString twoDigits(int value) { return QString::number(value).rightJustified(2, QLatin1Char('0')); }
+QString twoDigits(int value) {
+    return QString::number(value).rightJustified(2, QLatin1Char('0'));
+}
 
 bool isNumeric(const Token& token) {
     return token.kind == Token::Day || token.kind == Token::Month || token.kind == Token::Year;
@@ -110,12 +112,11 @@ std::shared_ptr<const LocaleFormat> g_active;
 
 LocaleFormat LocaleFormat::englishUS() {
     LocaleFormat format;
-    format.monthNames = {QStringLiteral("January"), QStringLiteral("February"),
-                         QStringLiteral("March"),   QStringLiteral("April"),
-                         QStringLiteral("May"),     QStringLiteral("June"),
-                         QStringLiteral("July"),    QStringLiteral("August"),
-                         QStringLiteral("September"), QStringLiteral("October"),
-                         QStringLiteral("November"), QStringLiteral("December")};
+    format.monthNames = {
+        QStringLiteral("January"), QStringLiteral("February"), QStringLiteral("March"),
+        QStringLiteral("April"),   QStringLiteral("May"),      QStringLiteral("June"),
+        QStringLiteral("July"),    QStringLiteral("August"),   QStringLiteral("September"),
+        QStringLiteral("October"), QStringLiteral("November"), QStringLiteral("December")};
     format.monthAbbrevs = {QStringLiteral("Jan"), QStringLiteral("Feb"), QStringLiteral("Mar"),
                            QStringLiteral("Apr"), QStringLiteral("May"), QStringLiteral("Jun"),
                            QStringLiteral("Jul"), QStringLiteral("Aug"), QStringLiteral("Sep"),
@@ -170,33 +171,38 @@ DateOrder dateOrderOf(QStringView pattern) {
     return DateOrder::MonthDayYear;
 }
 
-DateOrder LocaleFormat::shortDateOrder() const { return dateOrderOf(shortDate); }
-DateOrder LocaleFormat::longDateOrder() const { return dateOrderOf(longDate); }
+DateOrder LocaleFormat::shortDateOrder() const {
+    return dateOrderOf(shortDate);
+}
+DateOrder LocaleFormat::longDateOrder() const {
+    return dateOrderOf(longDate);
+}
 
 QString LocaleFormat::formatDate(Date date, QStringView pattern) const {
     const Ymd ymd = toYmd(date);
     QString out;
     for (const Token& token : tokenize(pattern)) {
         switch (token.kind) {
-        case Token::Literal:
-            out += token.literal;
-            break;
-        case Token::Day:
-            out += token.count == 1 ? QString::number(ymd.day) : twoDigits(ymd.day);
-            break;
-        case Token::DayName:
-            out += (token.count == 3 ? dayAbbrevs : dayNames)[weekday(date)].trimmed();
-            break;
-        case Token::Month:
-            out += token.count == 1 ? QString::number(ymd.month) : twoDigits(ymd.month);
-            break;
-        case Token::MonthName:
-            out += (token.count == 3 ? monthAbbrevs : monthNames)[ymd.month - 1].trimmed();
-            break;
-        case Token::Year:
-            out += token.count <= 2 ? twoDigits(((ymd.year % 100) + 100) % 100)
-                                    : QString::number(ymd.year).rightJustified(4, QLatin1Char('0'));
-            break;
+            case Token::Literal:
+                out += token.literal;
+                break;
+            case Token::Day:
+                out += token.count == 1 ? QString::number(ymd.day) : twoDigits(ymd.day);
+                break;
+            case Token::DayName:
+                out += (token.count == 3 ? dayAbbrevs : dayNames)[weekday(date)].trimmed();
+                break;
+            case Token::Month:
+                out += token.count == 1 ? QString::number(ymd.month) : twoDigits(ymd.month);
+                break;
+            case Token::MonthName:
+                out += (token.count == 3 ? monthAbbrevs : monthNames)[ymd.month - 1].trimmed();
+                break;
+            case Token::Year:
+                out += token.count <= 2
+                           ? twoDigits(((ymd.year % 100) + 100) % 100)
+                           : QString::number(ymd.year).rightJustified(4, QLatin1Char('0'));
+                break;
         }
     }
     return out;

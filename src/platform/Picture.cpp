@@ -24,7 +24,9 @@ QString quotedSeparator(QChar separator) {
     return QString(separator);
 }
 
-QString quoted(QStringView text) { return QLatin1Char('"') + text.toString() + QLatin1Char('"'); }
+QString quoted(QStringView text) {
+    return QLatin1Char('"') + text.toString() + QLatin1Char('"');
+}
 
 // An example of the form a date picture expects, for messages.
 QString dateExample(const Picture& picture, const LocaleFormat& locale) {
@@ -90,7 +92,8 @@ Picture Picture::parse(QStringView text) {
             if (body.at(pos) == QLatin1Char('-')) picture.isSigned = true;
             ++pos;
         }
-        if (pos + 1 < body.size() && body.at(pos) == QLatin1Char('0') && body.at(pos + 1).isDigit()) {
+        if (pos + 1 < body.size() && body.at(pos) == QLatin1Char('0') &&
+            body.at(pos + 1).isDigit()) {
             picture.zeroFill = true;
             ++pos;
         }
@@ -120,25 +123,44 @@ Picture Picture::parse(QStringView text) {
 QString datePattern(int pictureNumber, const LocaleFormat& locale) {
     const QString s = quotedSeparator(locale.dateSeparator);
     switch (pictureNumber) {
-    case 1: return QStringLiteral("MM") + s + QStringLiteral("dd") + s + QStringLiteral("yy");
-    case 2: return QStringLiteral("MM") + s + QStringLiteral("dd") + s + QStringLiteral("yyyy");
-    case 3: return QStringLiteral("MMM dd, yyyy");
-    case 4: return QStringLiteral("MMMM d, yyyy");
-    case 5: return QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yy");
-    case 6: return QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yyyy");
-    case 7: return QStringLiteral("dd MMM yyyy");
-    case 8: return QStringLiteral("d MMMM yyyy");
-    case 9: return QStringLiteral("yy") + s + QStringLiteral("MM") + s + QStringLiteral("dd");
-    case 10: return QStringLiteral("yyyy") + s + QStringLiteral("MM") + s + QStringLiteral("dd");
-    case 11: return QStringLiteral("yyMMdd");
-    case 12: return QStringLiteral("yyyyMMdd");
-    case 13: return QStringLiteral("MM") + s + QStringLiteral("yy");
-    case 14: return QStringLiteral("MM") + s + QStringLiteral("yyyy");
-    case 15: return QStringLiteral("yy") + s + QStringLiteral("MM");
-    case 16: return QStringLiteral("yyyy") + s + QStringLiteral("MM");
-    case 17: return locale.shortDate;
-    case 18: return locale.longDate;
-    default: return QString();
+        case 1:
+            return QStringLiteral("MM") + s + QStringLiteral("dd") + s + QStringLiteral("yy");
+        case 2:
+            return QStringLiteral("MM") + s + QStringLiteral("dd") + s + QStringLiteral("yyyy");
+        case 3:
+            return QStringLiteral("MMM dd, yyyy");
+        case 4:
+            return QStringLiteral("MMMM d, yyyy");
+        case 5:
+            return QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yy");
+        case 6:
+            return QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yyyy");
+        case 7:
+            return QStringLiteral("dd MMM yyyy");
+        case 8:
+            return QStringLiteral("d MMMM yyyy");
+        case 9:
+            return QStringLiteral("yy") + s + QStringLiteral("MM") + s + QStringLiteral("dd");
+        case 10:
+            return QStringLiteral("yyyy") + s + QStringLiteral("MM") + s + QStringLiteral("dd");
+        case 11:
+            return QStringLiteral("yyMMdd");
+        case 12:
+            return QStringLiteral("yyyyMMdd");
+        case 13:
+            return QStringLiteral("MM") + s + QStringLiteral("yy");
+        case 14:
+            return QStringLiteral("MM") + s + QStringLiteral("yyyy");
+        case 15:
+            return QStringLiteral("yy") + s + QStringLiteral("MM");
+        case 16:
+            return QStringLiteral("yyyy") + s + QStringLiteral("MM");
+        case 17:
+            return locale.shortDate;
+        case 18:
+            return locale.longDate;
+        default:
+            return QString();
     }
 }
 
@@ -211,8 +233,9 @@ Parsed<Date> parseDate(QStringView typed, const Picture& picture, QStringView fi
                        const LocaleFormat& locale) {
     Parsed<Date> result;
     if (picture.type != Picture::Type::Date) {
-        result.error = field.toString() + QStringLiteral(": ") +
-                       (picture.error.isEmpty() ? QStringLiteral("not a date field") : picture.error);
+        result.error =
+            field.toString() + QStringLiteral(": ") +
+            (picture.error.isEmpty() ? QStringLiteral("not a date field") : picture.error);
         return result;
     }
     const QStringView text = typed.trimmed();
@@ -227,8 +250,8 @@ Parsed<Date> parseDate(QStringView typed, const Picture& picture, QStringView fi
         return result;
     }
     // Years far outside the range would overflow the day arithmetic.
-    const Date date = ymd->year >= 1 && ymd->year <= 9999 ? fromYmd(ymd->year, ymd->month, ymd->day)
-                                                          : kNoDate;
+    const Date date =
+        ymd->year >= 1 && ymd->year <= 9999 ? fromYmd(ymd->year, ymd->month, ymd->day) : kNoDate;
     if (!isSupportedDate(date)) {
         result.error = field.toString() + QStringLiteral(": ") + quoted(text) +
                        QStringLiteral(" is outside the dates from ") +
@@ -248,8 +271,9 @@ Parsed<Time> parseTime(QStringView typed, const Picture& picture, QStringView fi
                        const LocaleFormat& locale) {
     Parsed<Time> result;
     if (picture.type != Picture::Type::Time) {
-        result.error = field.toString() + QStringLiteral(": ") +
-                       (picture.error.isEmpty() ? QStringLiteral("not a time field") : picture.error);
+        result.error =
+            field.toString() + QStringLiteral(": ") +
+            (picture.error.isEmpty() ? QStringLiteral("not a time field") : picture.error);
         return result;
     }
     const QStringView text = typed.trimmed();
@@ -306,8 +330,8 @@ Parsed<double> parseNumber(QStringView typed, const Picture& picture, QStringVie
     Parsed<double> result;
     const QString name = field.toString() + QStringLiteral(": ");
     if (picture.type != Picture::Type::Number) {
-        result.error = name + (picture.error.isEmpty() ? QStringLiteral("not a number field")
-                                                       : picture.error);
+        result.error =
+            name + (picture.error.isEmpty() ? QStringLiteral("not a number field") : picture.error);
         return result;
     }
     QString text = typed.trimmed().toString();
@@ -348,9 +372,10 @@ Parsed<double> parseNumber(QStringView typed, const Picture& picture, QStringVie
         return result;
     }
     if (fractionDigits > picture.places) {
-        result.error = picture.places == 0
-                           ? name + QStringLiteral("a whole number is expected.")
-                           : name + QStringLiteral("at most %1 decimal places.").arg(picture.places);
+        result.error =
+            picture.places == 0
+                ? name + QStringLiteral("a whole number is expected.")
+                : name + QStringLiteral("at most %1 decimal places.").arg(picture.places);
         return result;
     }
     if (negative && !picture.isSigned) {
@@ -377,8 +402,9 @@ Parsed<QString> parseText(QStringView typed, QStringView picture, QStringView fi
     QStringView text = typed;
     while (!text.isEmpty() && text.back() == QLatin1Char(' ')) text.chop(1);
     if (text.size() > parsed.width) {
-        result.error = field.toString() +
-                       QStringLiteral(": at most %1 characters, not %2.").arg(parsed.width).arg(text.size());
+        result.error =
+            field.toString() +
+            QStringLiteral(": at most %1 characters, not %2.").arg(parsed.width).arg(text.size());
         return result;
     }
     result.value = text.toString();
@@ -404,35 +430,51 @@ QString localizePicture(QStringView picture, const LocaleFormat& locale, std::ui
         const DateOrder order = locale.shortDateOrder();
         int mapped = number;
         switch (number) {
-        case 1: case 5: case 9: {
-            static constexpr int kTwoDigit[] = {1, 5, 9};
-            static constexpr int kFourDigit[] = {2, 6, 10};
-            mapped = (fourDigit ? kFourDigit : kTwoDigit)[static_cast<int>(order)];
-            break;
-        }
-        case 2: case 6: case 10: {
-            static constexpr int kFourDigit[] = {2, 6, 10};
-            mapped = kFourDigit[static_cast<int>(order)];
-            break;
-        }
-        case 13: case 15:
-            mapped = order == DateOrder::YearMonthDay ? (fourDigit ? 16 : 15) : (fourDigit ? 14 : 13);
-            break;
-        case 14: case 16:
-            mapped = order == DateOrder::YearMonthDay ? 16 : 14;
-            break;
-        case 3: case 7: case 4: case 8: {
-            // Pictures with month names follow the order of the long date.
-            const bool fullNames = number == 4 || number == 8;
-            switch (locale.longDateOrder()) {
-            case DateOrder::MonthDayYear: mapped = fullNames ? 4 : 3; break;
-            case DateOrder::DayMonthYear: mapped = fullNames ? 8 : 7; break;
-            case DateOrder::YearMonthDay: mapped = 10; break;
+            case 1:
+            case 5:
+            case 9: {
+                static constexpr int kTwoDigit[] = {1, 5, 9};
+                static constexpr int kFourDigit[] = {2, 6, 10};
+                mapped = (fourDigit ? kFourDigit : kTwoDigit)[static_cast<int>(order)];
+                break;
             }
-            break;
-        }
-        default:
-            break;
+            case 2:
+            case 6:
+            case 10: {
+                static constexpr int kFourDigit[] = {2, 6, 10};
+                mapped = kFourDigit[static_cast<int>(order)];
+                break;
+            }
+            case 13:
+            case 15:
+                mapped = order == DateOrder::YearMonthDay ? (fourDigit ? 16 : 15)
+                                                          : (fourDigit ? 14 : 13);
+                break;
+            case 14:
+            case 16:
+                mapped = order == DateOrder::YearMonthDay ? 16 : 14;
+                break;
+            case 3:
+            case 7:
+            case 4:
+            case 8: {
+                // Pictures with month names follow the order of the long date.
+                const bool fullNames = number == 4 || number == 8;
+                switch (locale.longDateOrder()) {
+                    case DateOrder::MonthDayYear:
+                        mapped = fullNames ? 4 : 3;
+                        break;
+                    case DateOrder::DayMonthYear:
+                        mapped = fullNames ? 8 : 7;
+                        break;
+                    case DateOrder::YearMonthDay:
+                        mapped = 10;
+                        break;
+                }
+                break;
+            }
+            default:
+                break;
         }
         return QStringLiteral("@D") + QString::number(mapped) +
                (blank ? QStringLiteral("b") : QString());

@@ -37,7 +37,9 @@ char asciiOf(const QString& text, char fallback) {
     return fallback;
 }
 
-void setChar(char* field, const QString& text, char fallback) { field[0] = asciiOf(text, fallback); }
+void setChar(char* field, const QString& text, char fallback) {
+    field[0] = asciiOf(text, fallback);
+}
 
 struct CallingCode {
     const char* country;
@@ -71,7 +73,8 @@ QString signatureOf(const QString& formatted, const QString& symbol) {
     QString signature;
     for (QChar c : std::as_const(text)) {
         QChar mark;
-        if (c.isDigit() || c == QLatin1Char('.') || c == QLatin1Char(',')) mark = QLatin1Char('n');
+        if (c.isDigit() || c == QLatin1Char('.') || c == QLatin1Char(','))
+            mark = QLatin1Char('n');
         else if (c == QLatin1Char('-') || c == QLatin1Char('(') || c == QLatin1Char(')') ||
                  c == QLatin1Char('$') || c == QLatin1Char(' '))
             mark = c;
@@ -98,8 +101,8 @@ std::uint8_t positiveCurrencyMode(const QString& signature) {
 }
 
 std::uint8_t negativeCurrencyMode(const QString& signature) {
-    static const char* const kModes[] = {"($n)", "-$n",  "$-n",   "$n-",   "(n$)",  "-n$",
-                                         "n-$",  "n$-",  "-n $",  "-$ n",  "n $-",  "$ n-",
+    static const char* const kModes[] = {"($n)", "-$n",  "$-n",   "$n-",  "(n$)", "-n$",
+                                         "n-$",  "n$-",  "-n $",  "-$ n", "n $-", "$ n-",
                                          "$ -n", "n- $", "($ n)", "(n $)"};
     for (int mode = 0; mode < 16; ++mode)
         if (signature == QLatin1String(kModes[mode])) return static_cast<std::uint8_t>(mode);
@@ -175,9 +178,12 @@ QString patternOf(icu::DateFormat::EStyle dateStyle, icu::DateFormat::EStyle tim
 QString fallbackShortDate(tko::DateOrder order, QChar separator) {
     const QString s(separator);
     switch (order) {
-    case tko::DateOrder::DayMonthYear: return QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yyyy");
-    case tko::DateOrder::YearMonthDay: return QStringLiteral("yyyy") + s + QStringLiteral("MM") + s + QStringLiteral("dd");
-    default: return QStringLiteral("MM") + s + QStringLiteral("dd") + s + QStringLiteral("yyyy");
+        case tko::DateOrder::DayMonthYear:
+            return QStringLiteral("dd") + s + QStringLiteral("MM") + s + QStringLiteral("yyyy");
+        case tko::DateOrder::YearMonthDay:
+            return QStringLiteral("yyyy") + s + QStringLiteral("MM") + s + QStringLiteral("dd");
+        default:
+            return QStringLiteral("MM") + s + QStringLiteral("dd") + s + QStringLiteral("yyyy");
     }
 }
 
@@ -265,10 +271,12 @@ std::uint16_t fill(IntlGroup& group, const icu::Locale& locale, std::uint32_t lc
     if (longDate.toUtf8().size() > 40) longDate = shortDate;
     setIntlText(group.sLongDate, 40, longDate);
     group.iDate = static_cast<std::uint8_t>(tko::dateOrderOf(shortDate));
-    group.iTime = timePattern.contains(QLatin1Char('H')) || timePattern.contains(QLatin1Char('k'))
-                      ? 1 : 0;
-    group.iTLZero = timePattern.contains(QStringLiteral("HH")) ||
-                            timePattern.contains(QStringLiteral("hh")) ? 1 : 0;
+    group.iTime =
+        timePattern.contains(QLatin1Char('H')) || timePattern.contains(QLatin1Char('k')) ? 1 : 0;
+    group.iTLZero =
+        timePattern.contains(QStringLiteral("HH")) || timePattern.contains(QStringLiteral("hh"))
+            ? 1
+            : 0;
 
     status = U_ZERO_ERROR;
     icu::DateFormatSymbols dateSymbols(locale, status);
@@ -277,8 +285,8 @@ std::uint16_t fill(IntlGroup& group, const icu::Locale& locale, std::uint32_t lc
     const icu::UnicodeString* amPm = dateSymbols.getAmPmStrings(count);
     setIntlText(group.s1159, 2, count > 0 ? fromIcu(amPm[0]) : QString());
     setIntlText(group.s2359, 2, count > 1 ? fromIcu(amPm[1]) : QString());
-    const icu::UnicodeString* names = dateSymbols.getMonths(
-        count, icu::DateFormatSymbols::FORMAT, icu::DateFormatSymbols::WIDE);
+    const icu::UnicodeString* names =
+        dateSymbols.getMonths(count, icu::DateFormatSymbols::FORMAT, icu::DateFormatSymbols::WIDE);
     setNames(group.MonthStr, 12, names, count, 0);
     names = dateSymbols.getMonths(count, icu::DateFormatSymbols::FORMAT,
                                   icu::DateFormatSymbols::ABBREVIATED);
@@ -304,7 +312,9 @@ QByteArray localeNameForLcid(std::uint32_t lcid) {
     return QByteArray(name, length);
 }
 
-std::uint32_t lcidForLocaleName(const QByteArray& name) { return uloc_getLCID(name.constData()); }
+std::uint32_t lcidForLocaleName(const QByteArray& name) {
+    return uloc_getLCID(name.constData());
+}
 
 std::uint16_t checkLcid(std::uint32_t lcid) {
     const QByteArray name = localeNameForLcid(lcid);
@@ -354,25 +364,31 @@ QString fromIcuPattern(const QString& icuPattern, bool fourDigitYear) {
         while (i + run < icuPattern.size() && icuPattern.at(i + run) == c) ++run;
         i += run;
         switch (c.unicode()) {
-        case 'y': case 'Y': case 'u':
-            out += run == 2 && !fourDigitYear ? QStringLiteral("yy") : QStringLiteral("yyyy");
-            break;
-        case 'M': case 'L':
-            out += QString(std::min<qsizetype>(run, 4), QLatin1Char('M'));
-            break;
-        case 'd':
-            out += QString(std::min<qsizetype>(run, 2), QLatin1Char('d'));
-            break;
-        case 'E': case 'c': case 'e':
-            out += run >= 4 ? QStringLiteral("dddd") : QStringLiteral("ddd");
-            break;
-        default:
-            break;  // eras and the like are left out
+            case 'y':
+            case 'Y':
+            case 'u':
+                out += run == 2 && !fourDigitYear ? QStringLiteral("yy") : QStringLiteral("yyyy");
+                break;
+            case 'M':
+            case 'L':
+                out += QString(std::min<qsizetype>(run, 4), QLatin1Char('M'));
+                break;
+            case 'd':
+                out += QString(std::min<qsizetype>(run, 2), QLatin1Char('d'));
+                break;
+            case 'E':
+            case 'c':
+            case 'e':
+                out += run >= 4 ? QStringLiteral("dddd") : QStringLiteral("ddd");
+                break;
+            default:
+                break;  // eras and the like are left out
         }
     }
     // Drop blanks and commas left over from fields that were left out.
     while (!out.isEmpty() && (out.back().isSpace() || out.back() == QLatin1Char(','))) out.chop(1);
-    while (!out.isEmpty() && (out.front().isSpace() || out.front() == QLatin1Char(','))) out.remove(0, 1);
+    while (!out.isEmpty() && (out.front().isSpace() || out.front() == QLatin1Char(',')))
+        out.remove(0, 1);
     return out;
 }
 

@@ -8,8 +8,7 @@ namespace {
 
 QString unquoted(QString value) {
     value = value.trimmed();
-    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) &&
-        value.endsWith(QLatin1Char('"')))
+    if (value.size() >= 2 && value.startsWith(QLatin1Char('"')) && value.endsWith(QLatin1Char('"')))
         return value.mid(1, value.size() - 2);
     return value;
 }

@@ -38,7 +38,9 @@ inline void setIntlText(char* field, int width, const QString& text) {
 }
 
 // Slot `index` of a list field of 13-byte slots (month and day names).
-inline QString intlName(const char* field, int index) { return intlText(field + 13 * index, 13); }
+inline QString intlName(const char* field, int index) {
+    return intlText(field + 13 * index, 13);
+}
 
 inline LocaleFormat localeFormatFromIntlGroup(const IntlGroup& group) {
     LocaleFormat format = LocaleFormat::englishUS();

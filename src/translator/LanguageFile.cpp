@@ -52,7 +52,9 @@ QString fieldText(const QString& text, int width) {
     return result;
 }
 
-LanguageFile::~LanguageFile() { close(); }
+LanguageFile::~LanguageFile() {
+    close();
+}
 
 void LanguageFile::close() {
     if (m_db != nullptr) {
@@ -174,11 +176,10 @@ bool LanguageFile::forEach(const std::function<bool(const LanguageRecord&)>& eac
     }
     int rc;
     while ((rc = sqlite3_step(select.stmt)) == SQLITE_ROW) {
-        const LanguageRecord record{columnText(select.stmt, 0, kLookupWidth),
-                                    columnText(select.stmt, 1, kHotKeyWidth),
-                                    columnText(select.stmt, 2, kReplacementWidth),
-                                    columnText(select.stmt, 3, kHotKeyWidth),
-                                    columnText(select.stmt, 4, kEntryTypeWidth)};
+        const LanguageRecord record{
+            columnText(select.stmt, 0, kLookupWidth), columnText(select.stmt, 1, kHotKeyWidth),
+            columnText(select.stmt, 2, kReplacementWidth), columnText(select.stmt, 3, kHotKeyWidth),
+            columnText(select.stmt, 4, kEntryTypeWidth)};
         if (!each(record)) return true;
     }
     if (rc != SQLITE_DONE) {
@@ -238,21 +239,27 @@ bool LanguageFile::setReplacement(const LanguageRecord& record) {
     return true;
 }
 
-bool LanguageFile::begin() { return exec("BEGIN IMMEDIATE"); }
-bool LanguageFile::commit() { return exec("COMMIT"); }
-void LanguageFile::rollback() { exec("ROLLBACK"); }
+bool LanguageFile::begin() {
+    return exec("BEGIN IMMEDIATE");
+}
+bool LanguageFile::commit() {
+    return exec("COMMIT");
+}
+void LanguageFile::rollback() {
+    exec("ROLLBACK");
+}
 
 bool LanguageFile::createUnkeyed(const QString& path, QString* error) {
     QFile::remove(path);
     sqlite3* db = nullptr;
     const QByteArray name = QFile::encodeName(path);
-    int rc = sqlite3_open_v2(name.constData(), &db,
-                             SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX,
-                             nullptr);
+    int rc =
+        sqlite3_open_v2(name.constData(), &db,
+                        SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE | SQLITE_OPEN_NOMUTEX, nullptr);
     if (rc == SQLITE_OK) rc = sqlite3_exec(db, kCreateTable, nullptr, nullptr, nullptr);
     if (rc != SQLITE_OK && error != nullptr)
-        *error = db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db))
-                               : QStringLiteral("out of memory");
+        *error =
+            db != nullptr ? QString::fromUtf8(sqlite3_errmsg(db)) : QStringLiteral("out of memory");
     sqlite3_close_v2(db);
     return rc == SQLITE_OK;
 }

@@ -59,8 +59,8 @@ public:
         setWindowTitle(nls("Selection Title", "Select Language"));
         auto* image = new QLabel(this);
         image->setPixmap(style()->standardIcon(QStyle::SP_DirOpenIcon).pixmap(32, 32));
-        auto* group = new QGroupBox(nls("Selection Group", "Choose &Locale From the Selection Below"),
-                                    this);
+        auto* group =
+            new QGroupBox(nls("Selection Group", "Choose &Locale From the Selection Below"), this);
         auto* groupLayout = new QVBoxLayout(group);
         for (int k = 0; k < kLanguageButtons; ++k) {
             auto* button = new QPushButton(group);
@@ -79,7 +79,8 @@ public:
             const LanguageEntry& entry = entries.at(k);
             if (!entry.icon.isEmpty()) button->setIcon(QIcon(entry.icon));
             button->setText(entry.name);
-            button->setToolTip(MergeString(nls("ToolTip", "Select %1 language"), entry.name.trimmed()));
+            button->setToolTip(
+                MergeString(nls("ToolTip", "Select %1 language"), entry.name.trimmed()));
             button->setEnabled(!entry.file.isEmpty());
             button->show();
         }
@@ -147,9 +148,9 @@ void selectLanguage(IntlGroup& callerGroup, const QString& config, const QString
         if (callerGroup.CurrLCID != 0) working.CurrLCID = callerGroup.CurrLCID;
         if (callerGroup.EntryFlags != 0) working.EntryFlags = callerGroup.EntryFlags;
         if (callerGroup.DisplayFlags != 0) working.DisplayFlags = callerGroup.DisplayFlags;
-        const bool blankOptions =
-            std::all_of(std::begin(callerGroup.PictureOptions), std::end(callerGroup.PictureOptions),
-                        [](char c) { return c == ' ' || c == '\0'; });
+        const bool blankOptions = std::all_of(std::begin(callerGroup.PictureOptions),
+                                              std::end(callerGroup.PictureOptions),
+                                              [](char c) { return c == ' ' || c == '\0'; });
         if (!blankOptions)
             std::memcpy(working.PictureOptions, callerGroup.PictureOptions,
                         sizeof(working.PictureOptions));

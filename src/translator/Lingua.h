@@ -31,12 +31,13 @@
 // toolTip as ToolTip, each without hot-key handling.
 //
 //   kind  widget                                               treatment
-//   ----  ---------------------------------------------------  -------------------------------------
+//   ----  --------------------------------------------------- -------------------------------------
 //    1    QLabel with a "picture" property (display field)     picture := TranslatePicture(picture,
 //                                                               DisplayFlags); no tips
 //    2    QLabel without buddy and without picture              text as Text, no hot key; no tips
 //   10    QLabel with a buddy (a prompt)                        text as Text with hot key; no tips
-//    8    QLineEdit / QDateEdit etc. with a "picture" property  picture := TranslatePicture(picture,
+//    8    QLineEdit / QDateEdit etc. with a "picture" property  picture :=
+//    TranslatePicture(picture,
 //                                                               EntryFlags); tips
 //   16    QAbstractSpinBox with a "picture" property            as kind 8
 //    9    QGroupBox (not an option group)                       title as Text with hot key; tips
@@ -177,8 +178,8 @@ LINGUA_EXPORT void UserLanguageSelect(IntlGroup& group, int pictureIndex,
                                       const QStringList& localeNames, const QString& config,
                                       const QString& helpKeyword);
 LINGUA_EXPORT void UserLanguageSelect(IntlGroup& group, int pictureIndex,
-                                      const QList<std::uint32_t>& localeIds,
-                                      const QString& config, const QString& helpKeyword);
+                                      const QList<std::uint32_t>& localeIds, const QString& config,
+                                      const QString& helpKeyword);
 
 // Full name of the loaded language file; empty when not initialised.
 LINGUA_EXPORT QString CurrentLangFile();
@@ -188,10 +189,10 @@ LINGUA_EXPORT QString TranslatorVersion();
 LINGUA_EXPORT QString TranslatorError();
 
 // Hooks the program installs at start-up. Each may be null (default behaviour).
-using TranslatorStopHandler = void (*)(const QString& text);    // default: message box, exit(1)
+using TranslatorStopHandler = void (*)(const QString& text);     // default: message box, exit(1)
 using TranslatorHelpHandler = void (*)(const QString& keyword);  // default: nothing
 using TranslatorMessageHandler = void (*)(const QString& title,
-                                          const QString& text);  // default: message box
+                                          const QString& text);   // default: message box
 using PictureSettingsHandler = void (*)(const IntlGroup& group);  // called by InitPictures
 LINGUA_EXPORT void SetTranslatorStopHandler(TranslatorStopHandler handler);
 LINGUA_EXPORT void SetTranslatorHelpHandler(TranslatorHelpHandler handler);

@@ -103,8 +103,8 @@ struct LibraryState {
     QPointer<QWidget> window;
     int windowKind = kPlainWindow;
 
-    IntlGroup group{};         // the active Intl group (InitPictures)
-    QString groupSource;       // settings file of the last GetIntlGroup, "" for a locale
+    IntlGroup group{};    // the active Intl group (InitPictures)
+    QString groupSource;  // settings file of the last GetIntlGroup, "" for a locale
     std::uint32_t sourceLcid = 0;
 
     TranslatorStopHandler stopHandler = nullptr;
@@ -117,7 +117,9 @@ struct LibraryState {
 
 LibraryState& state();
 
-inline void setCode(std::uint16_t code) { state().code = code; }
+inline void setCode(std::uint16_t code) {
+    state().code = code;
+}
 
 // Texts are fixed-width fields: trailing blanks never count.
 QString clipped(const QString& text);

@@ -35,8 +35,7 @@ QString nlsText(const QString& section, const QString& key, const QString& defau
     if (path.isEmpty()) return defaultText;
     IniFile nls;
     if (!nls.load(path)) return defaultText;
-    return nls.value(QString(abbreviation.left(2) + QLatin1Char(' ') + section), key,
-                     defaultText);
+    return nls.value(QString(abbreviation.left(2) + QLatin1Char(' ') + section), key, defaultText);
 }
 
 }  // namespace lingua

@@ -23,15 +23,16 @@ struct TextField {
     std::size_t offset;
     int width;
 };
-#define LINGUA_FIELD(name) {#name, offsetof(IntlGroup, name), int(sizeof(IntlGroup::name))}
+#define LINGUA_FIELD(name) \
+    { #name, offsetof(IntlGroup, name), int(sizeof(IntlGroup::name)) }
 const TextField kTextFields[] = {
-    LINGUA_FIELD(iLanguage),   LINGUA_FIELD(sAbbrevLangName), LINGUA_FIELD(sEngLanguage),
-    LINGUA_FIELD(sLanguage),   LINGUA_FIELD(sNativeLangName), LINGUA_FIELD(sEngCountry),
-    LINGUA_FIELD(sCountry),    LINGUA_FIELD(sNativeCtryName), LINGUA_FIELD(sList),
-    LINGUA_FIELD(sDecimal),    LINGUA_FIELD(sThousand),       LINGUA_FIELD(sCurrency),
-    LINGUA_FIELD(sDate),       LINGUA_FIELD(sTime),           LINGUA_FIELD(sShortDate),
-    LINGUA_FIELD(sLongDate),   LINGUA_FIELD(s1159),           LINGUA_FIELD(s2359),
-    LINGUA_FIELD(MonthStr),    LINGUA_FIELD(MonStr),          LINGUA_FIELD(DayStr),
+    LINGUA_FIELD(iLanguage),    LINGUA_FIELD(sAbbrevLangName), LINGUA_FIELD(sEngLanguage),
+    LINGUA_FIELD(sLanguage),    LINGUA_FIELD(sNativeLangName), LINGUA_FIELD(sEngCountry),
+    LINGUA_FIELD(sCountry),     LINGUA_FIELD(sNativeCtryName), LINGUA_FIELD(sList),
+    LINGUA_FIELD(sDecimal),     LINGUA_FIELD(sThousand),       LINGUA_FIELD(sCurrency),
+    LINGUA_FIELD(sDate),        LINGUA_FIELD(sTime),           LINGUA_FIELD(sShortDate),
+    LINGUA_FIELD(sLongDate),    LINGUA_FIELD(s1159),           LINGUA_FIELD(s2359),
+    LINGUA_FIELD(MonthStr),     LINGUA_FIELD(MonStr),          LINGUA_FIELD(DayStr),
     LINGUA_FIELD(AbbrevDayStr),
 };
 #undef LINGUA_FIELD
@@ -62,7 +63,9 @@ Int readNumber(const IniFile& ini, const char* key) {
     return ok ? static_cast<Int>(value) : Int{0};
 }
 
-tko::LocaleFormat activeFormat() { return tko::localeFormatFromIntlGroup(state().group); }
+tko::LocaleFormat activeFormat() {
+    return tko::localeFormatFromIntlGroup(state().group);
+}
 
 }  // namespace
 }  // namespace lingua
@@ -94,13 +97,16 @@ std::uint16_t GetIntlGroup(IntlGroup& group, std::uint32_t lcid, bool useLocale,
             }
             IniFile ini;
             ini.load(settingsFile.trimmed());
-            if (ini.value(kIntl, QStringLiteral("sAbbrevLangName"), QString()).trimmed().isEmpty()) {
+            if (ini.value(kIntl, QStringLiteral("sAbbrevLangName"), QString())
+                    .trimmed()
+                    .isEmpty()) {
                 s.code = kNlsFileNotFound;
                 return kNlsFileNotFound;
             }
             IntlGroup filled = group;
             for (const TextField& field : kTextFields)
-                setFieldValue(filled, field, ini.value(kIntl, QString::fromLatin1(field.key), QString()));
+                setFieldValue(filled, field,
+                              ini.value(kIntl, QString::fromLatin1(field.key), QString()));
             filled.iCountry = readNumber<std::uint16_t>(ini, "iCountry");
             filled.iMeasure = readNumber<std::uint8_t>(ini, "iMeasure");
             filled.iDigits = readNumber<std::uint8_t>(ini, "iDigits");
@@ -203,8 +209,7 @@ std::uint8_t CurrentLocale(char* name, int size, std::uint32_t* lcid) {
                 return kPicsNotInitialized;
             }
             bool ok = false;
-            const std::uint32_t id =
-                tko::intlText(s.group.iLanguage, 5).toUInt(&ok, 16);
+            const std::uint32_t id = tko::intlText(s.group.iLanguage, 5).toUInt(&ok, 16);
             const QByteArray locale = ok ? localeNameForLcid(id) : QByteArray();
             if (name != nullptr && size > 0) {
                 const qsizetype length = std::min<qsizetype>(locale.size(), size - 1);
@@ -262,8 +267,7 @@ QString TranslateFormat(const QString& format) {
                     if (c == QLatin1Char('@')) {
                         const QChar type = inner.isEmpty() ? QChar() : inner.at(0).toUpper();
                         const bool localized = type == QLatin1Char('D') ||
-                                               type == QLatin1Char('N') ||
-                                               type == QLatin1Char('T');
+                                               type == QLatin1Char('N') || type == QLatin1Char('T');
                         put(localized ? QString(TranslatePicture(inner, 0, true) + QLatin1Char('@'))
                                       : QString(QLatin1Char('@') + inner + QLatin1Char('@')));
                     } else {

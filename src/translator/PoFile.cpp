@@ -20,12 +20,23 @@ QString poQuoted(const QString& text) {
     QString out = QStringLiteral("\"");
     for (QChar c : text) {
         switch (c.unicode()) {
-        case '\\': out += QStringLiteral("\\\\"); break;
-        case '"': out += QStringLiteral("\\\""); break;
-        case '\n': out += QStringLiteral("\\n"); break;
-        case '\t': out += QStringLiteral("\\t"); break;
-        case '\r': out += QStringLiteral("\\r"); break;
-        default: out += c;
+            case '\\':
+                out += QStringLiteral("\\\\");
+                break;
+            case '"':
+                out += QStringLiteral("\\\"");
+                break;
+            case '\n':
+                out += QStringLiteral("\\n");
+                break;
+            case '\t':
+                out += QStringLiteral("\\t");
+                break;
+            case '\r':
+                out += QStringLiteral("\\r");
+                break;
+            default:
+                out += c;
         }
     }
     return out + QLatin1Char('"');
@@ -43,12 +54,23 @@ bool poUnquoted(QStringView text, QString* out) {
         if (c == QLatin1Char('\\')) {
             if (++i >= text.size()) return false;
             switch (text.at(i).unicode()) {
-            case 'n': c = QLatin1Char('\n'); break;
-            case 't': c = QLatin1Char('\t'); break;
-            case 'r': c = QLatin1Char('\r'); break;
-            case '\\': c = QLatin1Char('\\'); break;
-            case '"': c = QLatin1Char('"'); break;
-            default: return false;
+                case 'n':
+                    c = QLatin1Char('\n');
+                    break;
+                case 't':
+                    c = QLatin1Char('\t');
+                    break;
+                case 'r':
+                    c = QLatin1Char('\r');
+                    break;
+                case '\\':
+                    c = QLatin1Char('\\');
+                    break;
+                case '"':
+                    c = QLatin1Char('"');
+                    break;
+                default:
+                    return false;
             }
         }
         *out += c;
@@ -127,7 +149,8 @@ bool readPo(const QString& path, QList<PoEntry>& entries, QString* error) {
         } else if (keyword == QLatin1String("msgstr")) {
             target = &current.str;
             seenStr = true;
-        } else if (keyword == QLatin1String("msgid_plural") || keyword.startsWith(QLatin1String("msgstr["))) {
+        } else if (keyword == QLatin1String("msgid_plural") ||
+                   keyword.startsWith(QLatin1String("msgstr["))) {
             current.plural = true;
             seenStr = seenStr || keyword.startsWith(QLatin1String("msgstr["));
             target = nullptr;
@@ -190,7 +213,8 @@ PoResult exportPo(const QString& languageFile, const QString& poFile) {
     }
     LanguageFile file;
     if (file.open(languageFile, false) != kOpened) {
-        result.error = QStringLiteral("%1 is not a language file: %2").arg(languageFile, file.lastError());
+        result.error =
+            QStringLiteral("%1 is not a language file: %2").arg(languageFile, file.lastError());
         return result;
     }
     QString text = QStringLiteral(
@@ -199,9 +223,10 @@ PoResult exportPo(const QString& languageFile, const QString& poFile) {
     const bool read = file.forEach([&](const LanguageRecord& record) {
         const bool hotKeys = takesHotKey(record.entryType);
         text += QStringLiteral("msgctxt ") + poQuoted(record.entryType) + QLatin1Char('\n');
-        text += QStringLiteral("msgid ") +
-                poQuoted(hotKeys ? markHotKey(record.lookup, record.luHotKey, false) : record.lookup) +
-                QLatin1Char('\n');
+        text +=
+            QStringLiteral("msgid ") +
+            poQuoted(hotKeys ? markHotKey(record.lookup, record.luHotKey, false) : record.lookup) +
+            QLatin1Char('\n');
         text += QStringLiteral("msgstr ") +
                 poQuoted(hotKeys ? markHotKey(record.replacement, record.repHotKey, true)
                                  : record.replacement) +
@@ -234,8 +259,8 @@ PoResult importPo(const QString& languageFile, const QString& poFile, PoImportMo
     LanguageFile file;
     const OpenResult opened = file.open(languageFile, mode == PoImportMode::AddAll);
     if (opened != kOpened) {
-        result.error = QStringLiteral("cannot open language file %1: %2")
-                           .arg(languageFile, file.lastError());
+        result.error =
+            QStringLiteral("cannot open language file %1: %2").arg(languageFile, file.lastError());
         return result;
     }
     if (!file.begin()) {
@@ -245,9 +270,8 @@ PoResult importPo(const QString& languageFile, const QString& poFile, PoImportMo
     for (const PoEntry& entry : entries) {
         if (entry.id.isEmpty() && !entry.hasContext) continue;  // the header
         auto unplaced = [&](const QString& why) {
-            result.unplaced << QStringLiteral("line %1: %2: %3")
-                                   .arg(entry.line)
-                                   .arg(poQuoted(entry.id), why);
+            result.unplaced
+                << QStringLiteral("line %1: %2: %3").arg(entry.line).arg(poQuoted(entry.id), why);
         };
         if (entry.plural) {
             unplaced(QStringLiteral("plural forms are not used in language files"));

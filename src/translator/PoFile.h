@@ -14,10 +14,10 @@ namespace lingua {
 
 struct PoResult {
     bool ok = false;
-    QString error;        // why the whole operation failed
-    int entries = 0;      // entries written (export) or filled (import)
-    int skipped = 0;      // untranslated or fuzzy entries of an import
-    QStringList unplaced; // import: "line N: msgid ...: reason"
+    QString error;         // why the whole operation failed
+    int entries = 0;       // entries written (export) or filled (import)
+    int skipped = 0;       // untranslated or fuzzy entries of an import
+    QStringList unplaced;  // import: "line N: msgid ...: reason"
 };
 
 // Writes every record of the language file into the PO file.

@@ -56,10 +56,10 @@ std::uint16_t rebuild(const QString& name) {
 
     std::unique_ptr<RebuildWindow> window;
     if (qobject_cast<QApplication*>(QCoreApplication::instance()) != nullptr) {
-        const QString title = MergeString(
-            nlsText(QStringLiteral("Rebuild Window"), QStringLiteral("Window Title"),
-                    QStringLiteral("Building %1")),
-            name);
+        const QString title =
+            MergeString(nlsText(QStringLiteral("Rebuild Window"), QStringLiteral("Window Title"),
+                                QStringLiteral("Building %1")),
+                        name);
         window = std::make_unique<RebuildWindow>(title, source.count());
         window->show();
     }
@@ -84,9 +84,8 @@ std::uint16_t rebuild(const QString& name) {
     if (window) window->setProgress(copied);
     target.close();
     source.close();
-    if (code == kNoError &&
-        std::rename(QFile::encodeName(tempName).constData(),
-                    QFile::encodeName(fullName).constData()) != 0)
+    if (code == kNoError && std::rename(QFile::encodeName(tempName).constData(),
+                                        QFile::encodeName(fullName).constData()) != 0)
         code = kCannotAdd;
     QFile::remove(tempName);
     s.code = code;

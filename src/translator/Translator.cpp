@@ -187,9 +187,8 @@ std::uint16_t InitTranslator(const QString& languageFile) {
                                  Translation{record.luHotKey.isEmpty() ? QChar(QLatin1Char(' '))
                                                                        : record.luHotKey.at(0),
                                              record.replacement,
-                                             record.repHotKey.isEmpty()
-                                                 ? QChar(QLatin1Char(' '))
-                                                 : record.repHotKey.at(0)});
+                                             record.repHotKey.isEmpty() ? QChar(QLatin1Char(' '))
+                                                                        : record.repHotKey.at(0)});
                 return true;
             });
             file.close();
@@ -296,9 +295,13 @@ QString CurrentLangFile() {
                    QString());
 }
 
-QString TranslatorVersion() { return QStringLiteral("2.1002"); }
+QString TranslatorVersion() {
+    return QStringLiteral("2.1002");
+}
 
-std::uint16_t TranslatorErrorcode() { return state().code; }
+std::uint16_t TranslatorErrorcode() {
+    return state().code;
+}
 
 QString TranslatorError() {
     return guarded(
@@ -323,8 +326,12 @@ void ShowTranError() {
     });
 }
 
-void SetTranslatorStopHandler(TranslatorStopHandler handler) { state().stopHandler = handler; }
-void SetTranslatorHelpHandler(TranslatorHelpHandler handler) { state().helpHandler = handler; }
+void SetTranslatorStopHandler(TranslatorStopHandler handler) {
+    state().stopHandler = handler;
+}
+void SetTranslatorHelpHandler(TranslatorHelpHandler handler) {
+    state().helpHandler = handler;
+}
 void SetTranslatorMessageHandler(TranslatorMessageHandler handler) {
     state().messageHandler = handler;
 }

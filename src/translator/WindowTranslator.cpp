@@ -187,63 +187,63 @@ void translateFormatProperty(QWidget* widget) {
 void translateControl(QWidget* widget) {
     const LibraryState& s = state();
     switch (controlKind(widget)) {
-    case kDisplayPicture:
-        translatePictureProperty(widget, s.group.DisplayFlags);
-        break;
-    case kString:
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            translateText(label->text(), EntryType::Text, false,
-                          [label](const QString& r) { label->setText(r); });
-        break;
-    case kPrompt:
-        if (auto* label = qobject_cast<QLabel*>(widget))
-            translateText(label->text(), EntryType::Text, true,
-                          [label](const QString& r) { label->setText(r); });
-        break;
-    case kEntryPicture:
-    case kSpinPicture:
-        translatePictureProperty(widget, s.group.EntryFlags);
-        translateTips(widget, true);
-        break;
-    case kGroup:
-    case kOptionGroup:
-        if (auto* group = qobject_cast<QGroupBox*>(widget))
-            translateText(group->title(), EntryType::Text, true,
-                          [group](const QString& r) { group->setTitle(r); });
-        translateTips(widget, controlKind(widget) == kGroup);
-        break;
-    case kButton:
-    case kCheck:
-    case kRadio:
-        if (auto* button = qobject_cast<QAbstractButton*>(widget))
-            translateText(button->text(), EntryType::Text, true,
-                          [button](const QString& r) { button->setText(r); });
-        translateTips(widget, true);
-        break;
-    case kTab:
-        if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
-            for (int i = 0; i < tabs->count(); ++i) {
-                translateText(tabs->tabText(i), EntryType::Text, true,
-                              [tabs, i](const QString& r) { tabs->setTabText(i, r); });
-                if (s.windowKind == kReportWindow) continue;
-                translateText(tabs->tabToolTip(i), EntryType::ToolTip, false,
-                              [tabs, i](const QString& r) { tabs->setTabToolTip(i, r); });
-                translateText(tabs->tabWhatsThis(i), EntryType::HelpItem, false,
-                              [tabs, i](const QString& r) { tabs->setTabWhatsThis(i, r); });
+        case kDisplayPicture:
+            translatePictureProperty(widget, s.group.DisplayFlags);
+            break;
+        case kString:
+            if (auto* label = qobject_cast<QLabel*>(widget))
+                translateText(label->text(), EntryType::Text, false,
+                              [label](const QString& r) { label->setText(r); });
+            break;
+        case kPrompt:
+            if (auto* label = qobject_cast<QLabel*>(widget))
+                translateText(label->text(), EntryType::Text, true,
+                              [label](const QString& r) { label->setText(r); });
+            break;
+        case kEntryPicture:
+        case kSpinPicture:
+            translatePictureProperty(widget, s.group.EntryFlags);
+            translateTips(widget, true);
+            break;
+        case kGroup:
+        case kOptionGroup:
+            if (auto* group = qobject_cast<QGroupBox*>(widget))
+                translateText(group->title(), EntryType::Text, true,
+                              [group](const QString& r) { group->setTitle(r); });
+            translateTips(widget, controlKind(widget) == kGroup);
+            break;
+        case kButton:
+        case kCheck:
+        case kRadio:
+            if (auto* button = qobject_cast<QAbstractButton*>(widget))
+                translateText(button->text(), EntryType::Text, true,
+                              [button](const QString& r) { button->setText(r); });
+            translateTips(widget, true);
+            break;
+        case kTab:
+            if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
+                for (int i = 0; i < tabs->count(); ++i) {
+                    translateText(tabs->tabText(i), EntryType::Text, true,
+                                  [tabs, i](const QString& r) { tabs->setTabText(i, r); });
+                    if (s.windowKind == kReportWindow) continue;
+                    translateText(tabs->tabToolTip(i), EntryType::ToolTip, false,
+                                  [tabs, i](const QString& r) { tabs->setTabToolTip(i, r); });
+                    translateText(tabs->tabWhatsThis(i), EntryType::HelpItem, false,
+                                  [tabs, i](const QString& r) { tabs->setTabWhatsThis(i, r); });
+                }
             }
-        }
-        translateTips(widget, true);
-        break;
-    case kList:
-    case kCombo:
-        translateFormatProperty(widget);
-        translateTips(widget, true);
-        break;
-    case kTipsOnly:
-        translateTips(widget, true);
-        break;
-    default:
-        break;
+            translateTips(widget, true);
+            break;
+        case kList:
+        case kCombo:
+            translateFormatProperty(widget);
+            translateTips(widget, true);
+            break;
+        case kTipsOnly:
+            translateTips(widget, true);
+            break;
+        default:
+            break;
     }
 }
 
@@ -325,8 +325,7 @@ void TRANSLATECONTROLS(QWidget* window, int first, int last) {
         if (window == nullptr) return;
         rememberWindow(window);
         const QList<QWidget*> controls = controlsOf(window);
-        for (int number = std::max(first, 1); number <= last && number <= controls.size();
-             ++number)
+        for (int number = std::max(first, 1); number <= last && number <= controls.size(); ++number)
             translateControl(controls.at(number - 1));
     });
 }

@@ -26,7 +26,8 @@ Status usersNotListed(Database& db, std::int32_t personNumber, std::vector<std::
     Status s = db.readAll("USE:USERNAME_KEY", store::all(), users);
     if (!s.ok()) return s;
     std::vector<PeoUser> listed;
-    s = db.readAll("PEU:PERSONNUMBER_KEY", store::eq("PERSONNUMBER", std::int64_t{personNumber}), listed);
+    s = db.readAll("PEU:PERSONNUMBER_KEY", store::eq("PERSONNUMBER", std::int64_t{personNumber}),
+                   listed);
     if (!s.ok()) return s;
     std::set<std::string> taken;
     for (const PeoUser& row : listed) taken.insert(row.USER);
@@ -39,11 +40,12 @@ LimitedUsersOutcome addPersonUsers(Database& db, std::int32_t personNumber,
                                    const std::vector<std::string>& users) {
     LimitedUsersOutcome outcome;
     if (users.empty()) return outcome;
-    if (!db.begin({label::PEOUSER}, kIntegrityTimeoutMs).ok()) return failure(db, "Transaction Cancelled");
+    if (!db.begin({label::PEOUSER}, kIntegrityTimeoutMs).ok())
+        return failure(db, "Transaction Cancelled");
     for (const std::string& user : users) {
         PeoUser existing;
-        const Status found =
-            db.fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{personNumber}, store::rtrim(user)}, existing);
+        const Status found = db.fetch("PEU:PERSONNUMBER_KEY",
+                                      {std::int64_t{personNumber}, store::rtrim(user)}, existing);
         if (found.ok()) continue;  // listed meanwhile by another station
         if (found.code != store::kRecordNotFound) return failure(db, "Getting PEOUSER");
         PeoUser row{personNumber, store::rtrim(user)};

@@ -11,7 +11,9 @@ store::Filter currentRemindersFilter(const std::string& user, Date today) {
     return allOf({le("DATE", today), eq("USER", user)});
 }
 
-std::uint8_t toggledAlarm(std::uint8_t flag) { return flag == 1 ? 0 : 1; }
+std::uint8_t toggledAlarm(std::uint8_t flag) {
+    return flag == 1 ? 0 : 1;
+}
 
 Status toggleReminderAlarm(Database& db, Reminder& reminder) {
     // Another station may write between our read and write; the version check
@@ -33,14 +35,18 @@ Status toggleReminderAlarm(Database& db, Reminder& reminder) {
     return s;
 }
 
-Status deleteReminder(Database& db, const Reminder& reminder) { return db.remove(reminder); }
+Status deleteReminder(Database& db, const Reminder& reminder) {
+    return db.remove(reminder);
+}
 
 const Assignment* ReminderAssignments::find(std::int32_t assignNumber) {
     auto it = m_cache.find(assignNumber);
     if (it == m_cache.end()) {
         Assignment record;
         const Status s = m_db.fetch("ASS:NUMBER_KEY", {std::int64_t{assignNumber}}, record);
-        it = m_cache.emplace(assignNumber, s.ok() ? std::optional<Assignment>(record) : std::nullopt).first;
+        it =
+            m_cache.emplace(assignNumber, s.ok() ? std::optional<Assignment>(record) : std::nullopt)
+                .first;
     }
     return it->second ? &*it->second : nullptr;
 }

@@ -40,7 +40,8 @@ protected:
         m_sys.ACCESSTRIES = static_cast<std::int16_t>(tries);
         ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, SaveOutcome::Close);
     }
-    Assignment assign(int number, const std::string& to, const std::string& by, Date due, int secondary = 0) {
+    Assignment assign(int number, const std::string& to, const std::string& by, Date due,
+                      int secondary = 0) {
         Assignment a;
         a.ASSIGNNUMBER = number;
         a.PERSON = to;
@@ -99,7 +100,8 @@ TEST_F(ShellLogicTest, TheAllUsersGroupIsCompletedWhenMissing) {
     ASSERT_TRUE(deleteRecord(*m_db, group).ok());
     ASSERT_TRUE(ensureAllUsersGroup(*m_db, "All users").ok);
     std::int64_t members = 0;
-    ASSERT_TRUE(m_db->count<UserGroupUser>(store::eq("GROUP", std::string("All users")), members).ok());
+    ASSERT_TRUE(
+        m_db->count<UserGroupUser>(store::eq("GROUP", std::string("All users")), members).ok());
     EXPECT_EQ(members, 2);
 }
 
@@ -109,14 +111,16 @@ TEST_F(ShellLogicTest, LoginChecksNamePasswordAndSuspendsAfterTheAllowedTries) {
     {
         LoginAttempts window(*m_db);
         EXPECT_EQ(window.attempt("NOBODY", "x").kind, LoginOutcome::IncorrectUserName);
-        for (int i = 0; i < 3; ++i) EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
+        for (int i = 0; i < 3; ++i)
+            EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
         EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::TooManyFailures);
     }
     {
         LoginAttempts window(*m_db);  // a new window counts from 0, but the suspension stays
         const LoginOutcome outcome = window.attempt("BEN", "secret");
         EXPECT_EQ(outcome.kind, LoginOutcome::Suspended);
-        EXPECT_EQ(outcome.messageText(), "Suspended. Password failures. See your System Administrator");
+        EXPECT_EQ(outcome.messageText(),
+                  "Suspended. Password failures. See your System Administrator");
         EXPECT_EQ(window.tries(), 0);
     }
 }
@@ -124,7 +128,8 @@ TEST_F(ShellLogicTest, LoginChecksNamePasswordAndSuspendsAfterTheAllowedTries) {
 TEST_F(ShellLogicTest, WithNoLimitWrongPasswordsNeverSuspend) {
     addUser("BEN", "secret", 1);
     LoginAttempts window(*m_db);
-    for (int i = 0; i < 20; ++i) ASSERT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
+    for (int i = 0; i < 20; ++i)
+        ASSERT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
     const LoginOutcome ok = window.attempt("BEN", "secret");
     EXPECT_EQ(ok.kind, LoginOutcome::Success);
     EXPECT_EQ(ok.accessLevel, 1);
@@ -137,7 +142,8 @@ TEST_F(ShellLogicTest, WithNoLimitWrongPasswordsNeverSuspend) {
 
 TEST_F(ShellLogicTest, TheBuiltInFirstPasswordMustBeChangedBeforeGoingOn) {
     LoginAttempts window(*m_db);
-    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind, LoginOutcome::MustChangePassword);
+    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind,
+              LoginOutcome::MustChangePassword);
     std::string cleaned;
     ASSERT_EQ(checkNewPassword("  newpass", "  newpass", cleaned), "");
     ASSERT_TRUE(changePassword(*m_db, kFirstUserName, cleaned).ok);
@@ -148,7 +154,7 @@ TEST_F(ShellLogicTest, TheBuiltInFirstPasswordMustBeChangedBeforeGoingOn) {
 TEST_F(ShellLogicTest, StartupAlertsFollowTheAlarmAndIgnoreSelfGivenWork) {
     const Date today = 80000;
     setAlarm("BEN", 0);
-    assign(1, "BEN", "ANNA", today);        // due, and unseen
+    assign(1, "BEN", "ANNA", today);  // due, and unseen
     StartupAlerts alerts;
     ASSERT_TRUE(startupAlerts(*m_db, "BEN", today, alerts).ok());
     EXPECT_FALSE(alerts.due);  // alarm off hides the due alert
@@ -228,8 +234,10 @@ TEST_F(ShellLogicTest, SettingsFormsRules) {
     std::string cleaned;
     EXPECT_EQ(checkNewPassword("abcde", "abcde", cleaned), "");
     EXPECT_EQ(cleaned, "abcde");
-    EXPECT_EQ(checkNewPassword("abcd ", "abcd ", cleaned), "Password must be at least 5 characters");
-    EXPECT_EQ(checkNewPassword("abcde", "abcdf", cleaned), "Entries do not match. Please try again");
+    EXPECT_EQ(checkNewPassword("abcd ", "abcd ", cleaned),
+              "Password must be at least 5 characters");
+    EXPECT_EQ(checkNewPassword("abcde", "abcdf", cleaned),
+              "Entries do not match. Please try again");
     EXPECT_EQ(checkNewPassword("   lead1", "lead1", cleaned), "");
     EXPECT_EQ(cleaned, "lead1");
 

@@ -34,7 +34,8 @@ private:
         const QByteArray dir = qgetenv("TKO_SCREENSHOTS");
         if (dir.isEmpty()) return;
         if (!qobject_cast<QMainWindow*>(w)) w->adjustSize();
-        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) +
+                       QStringLiteral(".png"));
     }
 
     Workspace m_workspace;
@@ -65,16 +66,19 @@ private slots:
         screenshot(&login, "login");
         login.userNameEdit()->setText(QStringLiteral("NOBODY"));
         login.passwordEdit()->setText(QStringLiteral("x"));
-        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown().front().text, QStringLiteral("Incorrect User Name"));
         QVERIFY(login.isVisible());
         login.userNameEdit()->setText(QStringLiteral("BEN"));
         login.passwordEdit()->setText(QStringLiteral("demo2"));
-        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Incorrect password. Try again"));
         login.passwordEdit()->setText(QStringLiteral("demo1"));
-        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QCOMPARE(login.result(), int(QDialog::Accepted));
         QCOMPARE(login.outcome().userName, std::string("BEN"));
     }
@@ -111,12 +115,15 @@ private slots:
         frame.action(QStringLiteral("exportDbaseAction"))->trigger();
         QCOMPARE(MessageBox::shown().size(), 1);
         QCOMPARE(MessageBox::shown().front().number, 6);
-        QCOMPARE(MessageBox::shown().front().text, QStringLiteral("The Procedure ExportToDbase has not been defined."));
+        QCOMPARE(MessageBox::shown().front().text,
+                 QStringLiteral("The Procedure ExportToDbase has not been defined."));
         // Toolbar buttons do what their menu items do.
         MessageBox::clearShown();
         frame.action(QStringLiteral("browsePeopleButton"))->trigger();
-        QCOMPARE(MessageBox::shown().front().text, QStringLiteral("The Procedure BrowsePeople has not been defined."));
-        QCOMPARE(frame.action(QStringLiteral("browsePeopleButton"))->toolTip(), QStringLiteral("Browse people"));
+        QCOMPARE(MessageBox::shown().front().text,
+                 QStringLiteral("The Procedure BrowsePeople has not been defined."));
+        QCOMPARE(frame.action(QStringLiteral("browsePeopleButton"))->toolTip(),
+                 QStringLiteral("Browse people"));
     }
 
     void aRegisteredScreenOpensInsteadOfTheMessage() {
@@ -124,8 +131,9 @@ private slots:
         frame.enterSession("BEN", 0);
         MessageBox::clearShown();
         QString openedFor;
-        procedures().add(QStringLiteral("BrowseAnniversaries"),
-                         [&](QWidget*, Workspace& ws) { openedFor = QString::fromStdString(ws.session.GlobalUser); });
+        procedures().add(QStringLiteral("BrowseAnniversaries"), [&](QWidget*, Workspace& ws) {
+            openedFor = QString::fromStdString(ws.session.GlobalUser);
+        });
         frame.action(QStringLiteral("anniversariesAction"))->trigger();
         QCOMPARE(openedFor, QStringLiteral("BEN"));
         QVERIFY(MessageBox::shown().isEmpty());
@@ -138,7 +146,8 @@ private slots:
         screenshot(&dialog, "system-settings");
         dialog.pathEdit()->setText(QStringLiteral("  \\\\server\\office"));
         dialog.triesEdit()->setText(QStringLiteral("3"));
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         std::vector<SystemPref> prefs;
         QVERIFY(m_db->read(store::ReadRequest{}, prefs).ok());
@@ -146,7 +155,8 @@ private slots:
         QCOMPARE(int(prefs.front().ACCESSTRIES), 3);
         const auto version = prefs.front().rowVersion;
         SystemSettingsDialog again(*m_db);
-        QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QVERIFY(m_db->read(store::ReadRequest{}, prefs).ok());
         QCOMPARE(prefs.front().rowVersion, version);  // no change, nothing written
     }
@@ -157,15 +167,18 @@ private slots:
         dialog.show();
         screenshot(&dialog, "user-preferences");
         dialog.priorityEdit()->setText(QStringLiteral("0"));
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QCOMPARE(MessageBox::shown().back().number, 10);
         QVERIFY(dialog.result() != QDialog::Accepted);
         dialog.priorityEdit()->setText(QStringLiteral("3"));
         dialog.delayEdit()->setText(QStringLiteral("101"));
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QCOMPARE(MessageBox::shown().back().number, 8);
         dialog.delayEdit()->setText(QStringLiteral("7"));
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         UserPref stored;
         QVERIFY(m_db->fetch("USP:USERNAME_KEY", {std::string("CARLA")}, stored).ok());
@@ -179,11 +192,14 @@ private slots:
         screenshot(&dialog, "change-password");
         dialog.firstEdit()->setText(QStringLiteral("abcd "));
         dialog.secondEdit()->setText(QStringLiteral("abcd "));
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
-        QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Password must be at least 5 characters"));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
+        QCOMPARE(MessageBox::shown().back().text,
+                 QStringLiteral("Password must be at least 5 characters"));
         dialog.firstEdit()->setText(QStringLiteral("carla"));
         dialog.secondEdit()->setText(QStringLiteral("carla"));
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")), Qt::LeftButton);
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
         QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Password Changed"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         LoginAttempts attempts(*m_db);

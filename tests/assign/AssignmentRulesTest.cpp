@@ -37,7 +37,8 @@ Assignment sample() {
 TEST(EditRights, PerRole) {
     const Assignment a = sample();
     const EditRights owner = editRights(a, user("OWNER"), Request::Change, true);
-    EXPECT_TRUE(owner.general && owner.generalMemo && owner.projects && owner.reminders && owner.confidential);
+    EXPECT_TRUE(owner.general && owner.generalMemo && owner.projects && owner.reminders &&
+                owner.confidential);
     EXPECT_FALSE(owner.assignMemo);  // the owner does not write the assignee's notes
     EXPECT_FALSE(owner.duplicate);   // only while inserting
     EXPECT_TRUE(owner.conclude);
@@ -47,8 +48,8 @@ TEST(EditRights, PerRole) {
     EXPECT_FALSE(admin.confidential);  // the system setting is off
 
     const EditRights assignee = editRights(a, user("PAT"), Request::Change, true);
-    EXPECT_FALSE(assignee.general || assignee.generalMemo || assignee.projects || assignee.reminders ||
-                 assignee.duplicate || assignee.confidential);
+    EXPECT_FALSE(assignee.general || assignee.generalMemo || assignee.projects ||
+                 assignee.reminders || assignee.duplicate || assignee.confidential);
     EXPECT_TRUE(assignee.assignMemo);
     EXPECT_FALSE(assignee.conclude);
     Assignment permitted = a;
@@ -66,8 +67,9 @@ TEST(EditRights, PerRole) {
 TEST(EditRights, EssentialsAndPriority) {
     Assignment a = sample();
     EXPECT_TRUE(essentialsFilled(a));
-    for (auto clear : {+[](Assignment& x) { x.NAME = "   "; }, +[](Assignment& x) { x.PRIORITY = 0; },
-                       +[](Assignment& x) { x.PERSON.clear(); }, +[](Assignment& x) { x.DUEDATE = 0; }}) {
+    for (auto clear :
+         {+[](Assignment& x) { x.NAME = "   "; }, +[](Assignment& x) { x.PRIORITY = 0; },
+          +[](Assignment& x) { x.PERSON.clear(); }, +[](Assignment& x) { x.DUEDATE = 0; }}) {
         Assignment b = a;
         clear(b);
         EXPECT_FALSE(essentialsFilled(b));
@@ -104,7 +106,8 @@ TEST(OkRules, ConfidentialMemoAloneWritesNoLogAndKeepsSeen) {
     const Assignment opened = sample();
     Assignment current = opened;
     current.CONFMEMO = "Between us";
-    EXPECT_TRUE(applyChangeOnOk(current, opened, user("OWNER"), fromYmd(2023, 5, 18), fromHms(10, 30)));
+    EXPECT_TRUE(
+        applyChangeOnOk(current, opened, user("OWNER"), fromYmd(2023, 5, 18), fromHms(10, 30)));
     EXPECT_EQ(current.LOG, opened.LOG);
     EXPECT_EQ(current.SEEN, 1);
 }
@@ -113,10 +116,13 @@ TEST(OkRules, AChangeLogsAndMarksUnseenUnlessByTheAssignee) {
     const Assignment opened = sample();
     Assignment current = opened;
     current.GENERALMEMO = "Recycled paper please";
-    EXPECT_TRUE(applyChangeOnOk(current, opened, user("OWNER"), fromYmd(2023, 5, 18), fromHms(10, 30)));
+    EXPECT_TRUE(
+        applyChangeOnOk(current, opened, user("OWNER"), fromYmd(2023, 5, 18), fromHms(10, 30)));
     EXPECT_EQ(current.SEEN, 0);
-    const std::string expected = "Created 09:00 1 May 2023 By OWNER          \rChanged " + formatTime(fromHms(10, 30), u"@T1").toStdString() +
-                                 " " + formatDate(fromYmd(2023, 5, 18), u"@D18").toStdString() + " By OWNER          \r";
+    const std::string expected = "Created 09:00 1 May 2023 By OWNER          \rChanged " +
+                                 formatTime(fromHms(10, 30), u"@T1").toStdString() + " " +
+                                 formatDate(fromYmd(2023, 5, 18), u"@D18").toStdString() +
+                                 " By OWNER          \r";
     EXPECT_EQ(current.LOG, expected);
 
     current = opened;
@@ -147,7 +153,8 @@ TEST(OkRules, PreviousDueKeepsTheDateFromTheOpening) {
 
 TEST(Log, KeepsTheNewestEntryWhenFull) {
     std::string log;
-    for (int i = 0; i < 100; ++i) log = appendToLog(log, "Changed line number " + std::to_string(i) + " By ANNA\r");
+    for (int i = 0; i < 100; ++i)
+        log = appendToLog(log, "Changed line number " + std::to_string(i) + " By ANNA\r");
     EXPECT_LE(store::utf8Length(log), kLogWidth);
     EXPECT_NE(log.find("Changed line number 99 By ANNA\r"), std::string::npos);
     EXPECT_EQ(log.rfind("Changed line number ", 0), 0u);  // whole lines dropped from the front
@@ -158,13 +165,15 @@ TEST(TextFile, LayoutAndWidth) {
     Assignment a = sample();
     a.GENERALMEMO = std::string(70, 'x') + "\r\nSecond paragraph";
     const QString due = formatDate(a.DUEDATE, u"@D18");
-    const QStringList lines = assignmentTextLines(a, QStringLiteral("Due every 2 week(s) after previous due date."),
-                                                  QStringLiteral("Office move"));
+    const QStringList lines =
+        assignmentTextLines(a, QStringLiteral("Due every 2 week(s) after previous due date."),
+                            QStringLiteral("Office move"));
     const QStringList expected{
         QStringLiteral("         ASSIGNMENT INFORMATION"),
         QString(),
         QStringLiteral("Assignment: Order printer paper"),
-        QStringLiteral("Person: PAT") + QString(12 + 10, QLatin1Char(' ')) + QStringLiteral("Priority: 4"),
+        QStringLiteral("Person: PAT") + QString(12 + 10, QLatin1Char(' ')) +
+            QStringLiteral("Priority: 4"),
         QStringLiteral("Due Date: ") + due,
         QStringLiteral("Due every 2 week(s) after previous due date."),
         QString(),
@@ -177,13 +186,18 @@ TEST(TextFile, LayoutAndWidth) {
         QString(58, QLatin1Char('x')),
         QString(12, QLatin1Char('x')),
         QStringLiteral("Second paragraph"),
-        QString(), QString(), QString()};
-    EXPECT_EQ(lines.join(QLatin1Char('|')).toStdString(), expected.join(QLatin1Char('|')).toStdString());
+        QString(),
+        QString(),
+        QString()};
+    EXPECT_EQ(lines.join(QLatin1Char('|')).toStdString(),
+              expected.join(QLatin1Char('|')).toStdString());
 
     a.NAME = std::string(50, 'N');
-    for (const QString& line : assignmentTextLines(a, {}, {})) EXPECT_LE(line.size(), kTextFileWidth);
+    for (const QString& line : assignmentTextLines(a, {}, {}))
+        EXPECT_LE(line.size(), kTextFileWidth);
     const QStringList wrapped = assignmentTextLines(a, {}, {});
-    EXPECT_EQ(wrapped[2] + wrapped[3].trimmed(), QStringLiteral("Assignment: ") + QString(50, QLatin1Char('N')));
+    EXPECT_EQ(wrapped[2] + wrapped[3].trimmed(),
+              QStringLiteral("Assignment: ") + QString(50, QLatin1Char('N')));
 }
 
 class RulesStoreTest : public ::testing::Test {
@@ -260,7 +274,8 @@ TEST_F(RulesStoreTest, DuplicateCopiesRemindersAndLinks) {
     EXPECT_FALSE(added);  // no second link to the same project
 
     Assignment copy;
-    const StoreOutcome out = duplicateAssignment(*m_db, a, copy, user("OWNER"), fromYmd(2023, 5, 17), fromHms(8, 0));
+    const StoreOutcome out =
+        duplicateAssignment(*m_db, a, copy, user("OWNER"), fromYmd(2023, 5, 17), fromHms(8, 0));
     ASSERT_TRUE(out.ok());
     EXPECT_NE(copy.ASSIGNNUMBER, a.ASSIGNNUMBER);
     EXPECT_TRUE(copy.PERSON.empty());

@@ -36,7 +36,8 @@ private:
     void screenshot(QWidget* w, const char* name) {
         const QByteArray dir = qgetenv("TKO_SCREENSHOTS");
         if (dir.isEmpty()) return;
-        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) +
+                       QStringLiteral(".png"));
     }
     Workspace& as(const std::string& user, int access = 0) {
         m_workspace.db = m_db.get();
@@ -109,7 +110,8 @@ private slots:
         const Assignment a = stored(form.record().ASSIGNNUMBER);
         QCOMPARE(a.NAME, std::string("Book the meeting room"));
         QCOMPARE(a.PERSON, std::string("PAT"));
-        QVERIFY(a.LOG.rfind("Created " + formatTime(fromHms(10, 30), u"@T1").toStdString(), 0) == 0);
+        QVERIFY(a.LOG.rfind("Created " + formatTime(fromHms(10, 30), u"@T1").toStdString(), 0) ==
+                0);
         QVERIFY(a.LOG.back() == '\r');
     }
 
@@ -128,7 +130,8 @@ private slots:
             form.button(QStringLiteral("okButton"))->click();
             if (bad == 0) continue;
             QVERIFY2(lastMessageIs(10), qPrintable(QString::number(bad)));
-            QVERIFY(MessageBox::shown().last().text.contains(QStringLiteral("Importance of Assignment")));
+            QVERIFY(MessageBox::shown().last().text.contains(
+                QStringLiteral("Importance of Assignment")));
             QVERIFY(!form.completed());
         }
         QCOMPARE(stored(a.ASSIGNNUMBER).PRIORITY, a.PRIORITY);
@@ -149,12 +152,14 @@ private slots:
         AssignmentForm form(as("ANNA"), Request::Change, a);
         QVERIFY(form.start());
         form.nameEdit()->setText(QStringLiteral("Renamed while the date is wrong"));
-        for (const QString& typed : {QStringLiteral("the 45th of Smarch"), QStringLiteral("31/12/2100")}) {
+        for (const QString& typed :
+             {QStringLiteral("the 45th of Smarch"), QStringLiteral("31/12/2100")}) {
             form.dueDateEdit()->setText(typed);
             MessageBox::clearShown();
             form.button(QStringLiteral("okButton"))->click();
             QVERIFY2(!MessageBox::shown().isEmpty(), qPrintable(typed));
-            QVERIFY2(MessageBox::shown().last().text.contains(QStringLiteral("Due Date")), qPrintable(typed));
+            QVERIFY2(MessageBox::shown().last().text.contains(QStringLiteral("Due Date")),
+                     qPrintable(typed));
             QVERIFY(!form.completed());
             QCOMPARE(form.dueDateEdit()->text(), typed);  // what was typed stays for mending
         }
@@ -234,7 +239,8 @@ private slots:
         AssignmentForm form(as("ANNA"), Request::Change, a);
         QVERIFY(form.start());
         QVERIFY(form.repeatLabel()->isVisibleTo(&form));
-        QCOMPARE(form.repeatLabel()->text(), QStringLiteral("Due every 2 week(s) after concluded last time."));
+        QCOMPARE(form.repeatLabel()->text(),
+                 QStringLiteral("Due every 2 week(s) after concluded last time."));
         form.button(QStringLiteral("concludeButton"))->click();
         QCOMPARE(stored(a.ASSIGNNUMBER).DUEDATE, m_today + 14);
         QCOMPARE(form.dueDateEdit()->text(), formatDate(m_today + 14, u"@D18"));
@@ -262,7 +268,7 @@ private slots:
         const std::int32_t copy = form.record().ASSIGNNUMBER;
         MessageBox::setNextAnswer(Answer::Yes);
         form.button(QStringLiteral("cancelButton"))->click();
-        QVERIFY(form.completed());              // the first one was stored
+        QVERIFY(form.completed());                // the first one was stored
         QCOMPARE(stored(copy).ASSIGNNUMBER, -1);  // the unconfirmed copy is gone
     }
 
@@ -278,7 +284,8 @@ private slots:
         QCOMPARE(lines.first(), QStringLiteral("         ASSIGNMENT INFORMATION"));
         QVERIFY(lines.contains(QStringLiteral("Assignment: Order printer paper")));
         for (const QString& line : lines) QVERIFY(line.size() <= 60);
-        QVERIFY(!form.writeTextFile(m_dir.filePath(QStringLiteral("missing/dir/out.txt"))).isEmpty());
+        QVERIFY(
+            !form.writeTextFile(m_dir.filePath(QStringLiteral("missing/dir/out.txt"))).isEmpty());
     }
 
     void repeatDialogLabelsNumberAndStop() {
@@ -286,7 +293,8 @@ private slots:
         RepeatAssignmentDialog dialog(a);
         QVERIFY(dialog.typeButton(1)->isChecked());
         QVERIFY(!dialog.numberEdit()->isEnabled());
-        QVERIFY(dialog.weekdayButton(1)->isChecked());  // Monday offered for a record without a rule
+        QVERIFY(
+            dialog.weekdayButton(1)->isChecked());  // Monday offered for a record without a rule
         dialog.typeButton(7)->click();
         QCOMPARE(dialog.unitLabel()->text(), QStringLiteral("Week(s)"));
         QCOMPARE(dialog.afterLabel()->text(), QStringLiteral("after last concluded"));

@@ -23,14 +23,33 @@ public:
     std::function<void()> beforeChange;
 
     std::string engineName() const override { return m_inner->engineName(); }
-    store::Status createTables(const std::vector<const store::TableDef*>& t) override { return m_inner->createTables(t); }
-    store::Status verifyTable(const store::TableDef& t, std::vector<std::string>& p) override { return m_inner->verifyTable(t, p); }
-    store::Status verifyStorage(std::vector<std::string>& p) override { return m_inner->verifyStorage(p); }
-    store::Status read(const store::TableDef& t, const store::ReadRequest& r, std::vector<store::Row>& o) override { return m_inner->read(t, r, o); }
-    store::Status fetch(const store::TableDef& t, const store::KeyDef& k, const std::vector<store::Value>& v, store::Row& o) override { return m_inner->fetch(t, k, v, o); }
-    store::Status reread(const store::TableDef& t, std::int64_t pos, store::Row& o) override { return m_inner->reread(t, pos, o); }
-    store::Status count(const store::TableDef& t, const store::Filter& f, std::int64_t& o) override { return m_inner->count(t, f, o); }
-    store::Status add(const store::TableDef& t, store::Row& row) override { return m_inner->add(t, row); }
+    store::Status createTables(const std::vector<const store::TableDef*>& t) override {
+        return m_inner->createTables(t);
+    }
+    store::Status verifyTable(const store::TableDef& t, std::vector<std::string>& p) override {
+        return m_inner->verifyTable(t, p);
+    }
+    store::Status verifyStorage(std::vector<std::string>& p) override {
+        return m_inner->verifyStorage(p);
+    }
+    store::Status read(const store::TableDef& t, const store::ReadRequest& r,
+                       std::vector<store::Row>& o) override {
+        return m_inner->read(t, r, o);
+    }
+    store::Status fetch(const store::TableDef& t, const store::KeyDef& k,
+                        const std::vector<store::Value>& v, store::Row& o) override {
+        return m_inner->fetch(t, k, v, o);
+    }
+    store::Status reread(const store::TableDef& t, std::int64_t pos, store::Row& o) override {
+        return m_inner->reread(t, pos, o);
+    }
+    store::Status count(const store::TableDef& t, const store::Filter& f,
+                        std::int64_t& o) override {
+        return m_inner->count(t, f, o);
+    }
+    store::Status add(const store::TableDef& t, store::Row& row) override {
+        return m_inner->add(t, row);
+    }
     store::Status change(const store::TableDef& t, store::Row& row) override {
         if (t.label == "ASSIGNMENT" && beforeChange) {
             auto hook = std::move(beforeChange);
@@ -43,13 +62,19 @@ public:
         }
         return m_inner->change(t, row);
     }
-    store::Status remove(const store::TableDef& t, std::int64_t pos) override { return m_inner->remove(t, pos); }
-    store::Status begin(const std::vector<std::string>& t, int ms) override { return m_inner->begin(t, ms); }
+    store::Status remove(const store::TableDef& t, std::int64_t pos) override {
+        return m_inner->remove(t, pos);
+    }
+    store::Status begin(const std::vector<std::string>& t, int ms) override {
+        return m_inner->begin(t, ms);
+    }
     store::Status commit() override { return m_inner->commit(); }
     store::Status rollback() override { return m_inner->rollback(); }
     int transactionDepth() const override { return m_inner->transactionDepth(); }
     store::Status pack() override { return m_inner->pack(); }
-    store::Status backup(const std::string& d, const std::string& u) override { return m_inner->backup(d, u); }
+    store::Status backup(const std::string& d, const std::string& u) override {
+        return m_inner->backup(d, u);
+    }
 
 private:
     std::unique_ptr<store::Engine> m_inner;
@@ -120,7 +145,8 @@ TEST_F(ConcludeTest, NonRepeatingClosesAndDropsItsRemindersOnly) {
     EXPECT_EQ(after.CLOSEDATE, m_today);
     EXPECT_EQ(after.DUEDATE, m_today - 3);
     EXPECT_EQ(after.PREVCLOSE, 0);
-    EXPECT_EQ(after.LOG.rfind("Created 09:00 1 May 2023 By OWNER\r\rConcluded ", 0), 0u) << after.LOG;
+    EXPECT_EQ(after.LOG.rfind("Created 09:00 1 May 2023 By OWNER\r\rConcluded ", 0), 0u)
+        << after.LOG;
     EXPECT_EQ(after, out.record);
     EXPECT_EQ(remindersOf(a), 0);
     EXPECT_EQ(remindersOf(other), 1);
@@ -152,13 +178,16 @@ TEST_F(ConcludeTest, PermissionRule) {
         EXPECT_TRUE(out.message.empty());
     }
     EXPECT_TRUE(stored(a).sameValues(a));
-    EXPECT_EQ(ConcludeAssignment(*m_db, user("OWNER   "), a.ASSIGNNUMBER, m_today).kind, ConcludeOutcome::Repeated);
-    EXPECT_EQ(ConcludeAssignment(*m_db, user("BOSS", 2), a.ASSIGNNUMBER, m_today).kind, ConcludeOutcome::Repeated);
+    EXPECT_EQ(ConcludeAssignment(*m_db, user("OWNER   "), a.ASSIGNNUMBER, m_today).kind,
+              ConcludeOutcome::Repeated);
+    EXPECT_EQ(ConcludeAssignment(*m_db, user("BOSS", 2), a.ASSIGNNUMBER, m_today).kind,
+              ConcludeOutcome::Repeated);
     Assignment permitted = stored(a);
     const Assignment before = permitted;
     permitted.ASSIGNEECONCLUDE = 1;
     ASSERT_TRUE(changeRecord(*m_db, permitted, before).ok());
-    EXPECT_EQ(ConcludeAssignment(*m_db, user("PAT"), a.ASSIGNNUMBER, m_today).kind, ConcludeOutcome::Repeated);
+    EXPECT_EQ(ConcludeAssignment(*m_db, user("PAT"), a.ASSIGNNUMBER, m_today).kind,
+              ConcludeOutcome::Repeated);
     EXPECT_EQ(stored(a).DUEDATE, m_today + 3);
 }
 
@@ -173,7 +202,8 @@ TEST_F(ConcludeTest, UnknownOccurrenceLeavesTheDueDateAndSaysSo) {
     const Assignment after = stored(a);
     EXPECT_EQ(after.DUEDATE, m_today);
     EXPECT_EQ(after.PREVCLOSE, m_today);
-    EXPECT_NE(after.LOG.find("Due date not moved: the occurrence \"Zwei\" is not known."), std::string::npos);
+    EXPECT_NE(after.LOG.find("Due date not moved: the occurrence \"Zwei\" is not known."),
+              std::string::npos);
 }
 
 TEST_F(ConcludeTest, AStoreFailureLeavesRecordAndRemindersAsTheyWere) {
@@ -181,7 +211,8 @@ TEST_F(ConcludeTest, AStoreFailureLeavesRecordAndRemindersAsTheyWere) {
     reminder(a, "one");
     reminder(a, "two");
     Status status;
-    auto engine = std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    auto engine =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     engine->failChange("ASSIGNMENT", 1);
     Database db(std::move(engine));
     const ConcludeOutcome out = ConcludeAssignment(db, user("OWNER"), a.ASSIGNNUMBER, m_today);
@@ -192,10 +223,12 @@ TEST_F(ConcludeTest, AStoreFailureLeavesRecordAndRemindersAsTheyWere) {
     EXPECT_EQ(remindersOf(a), 2);
 
     // A reminder that cannot be deleted also leaves everything in place.
-    auto engine2 = std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    auto engine2 =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     engine2->failRemove("REMINDER", 2);
     Database db2(std::move(engine2));
-    EXPECT_EQ(ConcludeAssignment(db2, user("OWNER"), a.ASSIGNNUMBER, m_today).kind, ConcludeOutcome::Failed);
+    EXPECT_EQ(ConcludeAssignment(db2, user("OWNER"), a.ASSIGNNUMBER, m_today).kind,
+              ConcludeOutcome::Failed);
     EXPECT_EQ(stored(a).CLOSEDATE, 0);
     EXPECT_EQ(remindersOf(a), 2);
 }
@@ -214,7 +247,8 @@ TEST_F(ConcludeTest, TwoStationsConcludingMoveTheDueDateOnce) {
     const Assignment shown = stored(a);
     ASSERT_EQ(ConcludeAssignment(*other, user("OWNER"), a.ASSIGNNUMBER, m_today, &shown).kind,
               ConcludeOutcome::Repeated);
-    const ConcludeOutcome out = ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today, &shown);
+    const ConcludeOutcome out =
+        ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today, &shown);
     EXPECT_EQ(out.kind, ConcludeOutcome::Repeated);
     EXPECT_FALSE(out.message.empty());
     EXPECT_EQ(stored(a).DUEDATE, m_today + 7);
@@ -224,7 +258,8 @@ TEST_F(ConcludeTest, TwoStationsConcludingMoveTheDueDateOnce) {
 TEST_F(ConcludeTest, ConclusionElsewhereBetweenReadAndWriteIsNotRepeated) {
     const Assignment a = assignment(repeat::DaysAfterLastDue, m_today);
     Status status;
-    auto engine = std::make_unique<InterleavingEngine>(Database::openEngine(m_source, false, status));
+    auto engine =
+        std::make_unique<InterleavingEngine>(Database::openEngine(m_source, false, status));
     InterleavingEngine* interleaving = engine.get();
     Database db(std::move(engine));
     auto other = test::openStation(m_source);
@@ -240,7 +275,8 @@ TEST_F(ConcludeTest, ConclusionElsewhereBetweenReadAndWriteIsNotRepeated) {
 TEST_F(ConcludeTest, AnEditElsewhereBetweenReadAndWriteIsKeptAndTheConclusionStillHappens) {
     const Assignment a = assignment(repeat::DaysAfterLastDue, m_today);
     Status status;
-    auto engine = std::make_unique<InterleavingEngine>(Database::openEngine(m_source, false, status));
+    auto engine =
+        std::make_unique<InterleavingEngine>(Database::openEngine(m_source, false, status));
     InterleavingEngine* interleaving = engine.get();
     Database db(std::move(engine));
     auto other = test::openStation(m_source);
@@ -250,7 +286,8 @@ TEST_F(ConcludeTest, AnEditElsewhereBetweenReadAndWriteIsKeptAndTheConclusionSti
         renamed.NAME = "Water the plants and the lawn";
         EXPECT_TRUE(changeRecord(*other, renamed, before).ok());
     };
-    EXPECT_EQ(ConcludeAssignment(db, user("OWNER"), a.ASSIGNNUMBER, m_today).kind, ConcludeOutcome::Repeated);
+    EXPECT_EQ(ConcludeAssignment(db, user("OWNER"), a.ASSIGNNUMBER, m_today).kind,
+              ConcludeOutcome::Repeated);
     const Assignment after = stored(a);
     EXPECT_EQ(after.DUEDATE, m_today + 1);
     EXPECT_EQ(after.NAME, "Water the plants and the lawn");

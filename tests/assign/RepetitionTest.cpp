@@ -10,7 +10,9 @@ namespace {
 
 const std::array<std::uint8_t, 7> kNoFlags{};
 
-Date ymd(int y, int m, int d) { return fromYmd(y, m, d); }
+Date ymd(int y, int m, int d) {
+    return fromYmd(y, m, d);
+}
 
 // The answer of a month step worked out on the calendar alone.
 Date expectedMonthStep(Date base, int months) {
@@ -49,9 +51,9 @@ TEST(RepeatTypes, NamesAndNumbersRoundTrip) {
 }
 
 TEST(MonthStep, DocumentedCases) {
-    EXPECT_EQ(monthStep(ymd(2023, 1, 31), 1), ymd(2023, 3, 31));  // candidate 3 March
-    EXPECT_EQ(monthStep(ymd(2024, 1, 31), 1), ymd(2024, 3, 31));  // candidate 2 March
-    EXPECT_EQ(monthStep(ymd(2023, 12, 31), 2), ymd(2024, 3, 31)); // 31 February of the next year
+    EXPECT_EQ(monthStep(ymd(2023, 1, 31), 1), ymd(2023, 3, 31));   // candidate 3 March
+    EXPECT_EQ(monthStep(ymd(2024, 1, 31), 1), ymd(2024, 3, 31));   // candidate 2 March
+    EXPECT_EQ(monthStep(ymd(2023, 12, 31), 2), ymd(2024, 3, 31));  // 31 February of the next year
     EXPECT_EQ(monthStep(ymd(2023, 1, 30), 1), ymd(2023, 3, 30));
     EXPECT_EQ(monthStep(ymd(2024, 1, 29), 1), ymd(2024, 2, 29));
     EXPECT_EQ(monthStep(ymd(2023, 1, 29), 1), ymd(2023, 3, 29));
@@ -77,7 +79,8 @@ TEST(MonthStep, EveryDayFrom1801To2098AgreesWithTheCalendar) {
 }
 
 TEST(SpecificWeekday, LastFridayAndFirstSunday) {
-    // April 2022 ends on Saturday 30th; June 2023 ends on Friday 30th; August 2024 ends on Saturday.
+    // April 2022 ends on Saturday 30th; June 2023 ends on Friday 30th; August 2024 ends on
+    // Saturday.
     EXPECT_EQ(specificWeekday(ymd(2023, 5, 17), 5, 5), ymd(2023, 6, 30));  // month ends on a Friday
     // November 2023 ends on a Thursday: the last Friday is 6 days earlier.
     EXPECT_EQ(weekday(ymd(2023, 11, 30)), 4);
@@ -111,9 +114,11 @@ TEST(NextDueDate, SetWeekdays) {
     EXPECT_EQ(NextDueDate(repeat::SetWeekdays, wednesday, 0, 0, kNoFlags, "", 0), wednesday + 7);
     std::array<std::uint8_t, 7> monFri{0, 1, 0, 0, 0, 1, 0};
     EXPECT_EQ(NextDueDate(repeat::SetWeekdays, wednesday, 0, 0, monFri, "", 0), ymd(2024, 3, 1));
-    EXPECT_EQ(NextDueDate(repeat::SetWeekdays, ymd(2024, 3, 1), 0, 0, monFri, "", 0), ymd(2024, 3, 4));
+    EXPECT_EQ(NextDueDate(repeat::SetWeekdays, ymd(2024, 3, 1), 0, 0, monFri, "", 0),
+              ymd(2024, 3, 4));
     // Year end: Friday 29 December 2023 to Monday 1 January 2024.
-    EXPECT_EQ(NextDueDate(repeat::SetWeekdays, ymd(2023, 12, 29), 0, 0, monFri, "", 0), ymd(2024, 1, 1));
+    EXPECT_EQ(NextDueDate(repeat::SetWeekdays, ymd(2023, 12, 29), 0, 0, monFri, "", 0),
+              ymd(2024, 1, 1));
     // A flag value other than 1 does not count.
     std::array<std::uint8_t, 7> two{};
     two[4] = 2;
@@ -132,7 +137,8 @@ TEST(NextDueDate, SetWeekdaysEveryFlagPatternFromEveryWeekday) {
                     expected = d;
                     break;
                 }
-            ASSERT_EQ(NextDueDate(repeat::SetWeekdays, due, 0, 0, flags, "", 0), expected) << pattern;
+            ASSERT_EQ(NextDueDate(repeat::SetWeekdays, due, 0, 0, flags, "", 0), expected)
+                << pattern;
         }
     }
 }
@@ -141,19 +147,23 @@ TEST(NextDueDate, NumberedTypesUseDueOrToday) {
     const Date due = ymd(2023, 1, 31), today = ymd(2023, 2, 14);
     EXPECT_EQ(NextDueDate(repeat::DaysAfterLastDue, due, today, 3, kNoFlags, "", 0), due + 3);
     EXPECT_EQ(NextDueDate(repeat::WeeksAfterLastDue, due, today, 2, kNoFlags, "", 0), due + 14);
-    EXPECT_EQ(NextDueDate(repeat::MonthsAfterLastDue, due, today, 1, kNoFlags, "", 0), ymd(2023, 3, 31));
+    EXPECT_EQ(NextDueDate(repeat::MonthsAfterLastDue, due, today, 1, kNoFlags, "", 0),
+              ymd(2023, 3, 31));
     EXPECT_EQ(NextDueDate(repeat::DaysAfterConcluded, due, today, 3, kNoFlags, "", 0), today + 3);
     EXPECT_EQ(NextDueDate(repeat::WeeksAfterConcluded, due, today, 2, kNoFlags, "", 0), today + 14);
     // Today's day of month counts, not the old due date's.
-    EXPECT_EQ(NextDueDate(repeat::MonthsAfterConcluded, due, today, 1, kNoFlags, "", 0), ymd(2023, 3, 14));
+    EXPECT_EQ(NextDueDate(repeat::MonthsAfterConcluded, due, today, 1, kNoFlags, "", 0),
+              ymd(2023, 3, 14));
     EXPECT_EQ(NextDueDate(repeat::NoRepeats, due, today, 1, kNoFlags, "", 0), due);
     EXPECT_EQ(NextDueDate("Fortnightly", due, today, 1, kNoFlags, "", 0), due);
 }
 
 TEST(NextDueDate, SpecificWeekdayWordsAndUnknownWords) {
     const Date due = ymd(2023, 5, 17);
-    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "2nd ", 2), ymd(2023, 6, 13));
-    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "Last", 5), ymd(2023, 6, 30));
+    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "2nd ", 2),
+              ymd(2023, 6, 13));
+    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "Last", 5),
+              ymd(2023, 6, 30));
     // A word nobody knows leaves the due date where it is.
     EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "5th", 2), due);
     EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "", 2), due);
@@ -173,7 +183,7 @@ TEST(OccurrenceIndex, CurrentLanguageAndEnglish) {
     setMessageTranslator(&germanWords);
     EXPECT_EQ(occurrenceIndex("Letz"), 5);  // stored clipped to four characters
     EXPECT_EQ(occurrenceIndex("2."), 2);
-    EXPECT_EQ(occurrenceIndex("1st"), 1);   // set by an English-speaking user
+    EXPECT_EQ(occurrenceIndex("1st"), 1);  // set by an English-speaking user
     EXPECT_EQ(occurrenceIndex("Last"), 5);
     EXPECT_EQ(occurrenceIndex("Erst"), 0);
     setMessageTranslator(nullptr);

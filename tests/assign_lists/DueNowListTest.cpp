@@ -31,8 +31,8 @@ protected:
     }
 
     // Adds an assignment and returns its number.
-    std::int32_t add(const std::string& name, const std::string& person, const std::string& by, Date due,
-                     int priority = 5, int secondary = 0, Date closed = 0) {
+    std::int32_t add(const std::string& name, const std::string& person, const std::string& by,
+                     Date due, int priority = 5, int secondary = 0, Date closed = 0) {
         Assignment a;
         a.ASSIGNNUMBER = ++m_next;
         a.NAME = name;
@@ -135,14 +135,18 @@ TEST_F(DueNowListTest, EachOrderListsTheRowsInItsKeysOrder) {
     auto sortedBy = [&](const char* key) {
         const auto rows = listed(scope("BEN", false, false), key);
         const store::KeyDef& k = *Assignment::def().key(key);
-        return std::is_sorted(rows.begin(), rows.end(), [&](const Assignment& a, const Assignment& b) {
-            const auto ka = store::keyValuesOf(k, a.toRow()), kb = store::keyValuesOf(k, b.toRow());
-            for (size_t i = 0; i < ka.size(); ++i)
-                if (int c = store::compareValues(ka[i], kb[i])) return c < 0;
-            return false;
-        }) && rows.size() == 6;
+        return std::is_sorted(rows.begin(), rows.end(),
+                              [&](const Assignment& a, const Assignment& b) {
+                                  const auto ka = store::keyValuesOf(k, a.toRow()),
+                                             kb = store::keyValuesOf(k, b.toRow());
+                                  for (size_t i = 0; i < ka.size(); ++i)
+                                      if (int c = store::compareValues(ka[i], kb[i])) return c < 0;
+                                  return false;
+                              }) &&
+               rows.size() == 6;
     };
-    for (const DueNowOrder& order : kDueNowOrders) EXPECT_TRUE(sortedBy(order.keyLabel)) << order.keyLabel;
+    for (const DueNowOrder& order : kDueNowOrders)
+        EXPECT_TRUE(sortedBy(order.keyLabel)) << order.keyLabel;
 
     const auto byName = listed(scope("BEN", false, false), "ASS:NAME_KEY");
     ASSERT_EQ(byName.size(), 6u);
@@ -164,7 +168,8 @@ TEST_F(DueNowListTest, TheStoreFilterAgreesWithTheRuleOnEveryRecord) {
                 for (int secondary : {0, 1})
                     for (Date closed : {Date{0}, kToday}) {
                         ++n;
-                        add("Row " + std::to_string(n), person, by, due, 1 + n % 9, secondary, closed);
+                        add("Row " + std::to_string(n), person, by, due, 1 + n % 9, secondary,
+                            closed);
                     }
 
     std::vector<Assignment> all;

@@ -21,7 +21,8 @@ protected:
         m_pager = std::make_unique<BrowsePager>(m_db->engine(), Assignment::def());
     }
 
-    std::int32_t add(const std::string& person, const std::string& by, int seen = 0, Date closed = 0) {
+    std::int32_t add(const std::string& person, const std::string& by, int seen = 0,
+                     Date closed = 0) {
         Assignment a;
         a.ASSIGNNUMBER = ++m_next;
         a.NAME = "Task " + std::to_string(m_next);
@@ -63,11 +64,11 @@ protected:
 TEST_F(UnseenListTest, OnlyOpenUnseenWorkThatSomebodyElseGaveTheUser) {
     const auto fromAnna = add("BEN", "ANNA");
     const auto fromCarla = add("BEN", "CARLA");
-    add("BEN", "BEN");                // given to himself: never unseen
-    add("BEN", "ANNA", 1);            // seen
-    add("BEN", "ANNA", 0, 82000);     // concluded
+    add("BEN", "BEN");                            // given to himself: never unseen
+    add("BEN", "ANNA", 1);                        // seen
+    add("BEN", "ANNA", 0, 82000);                 // concluded
     const auto benToCarla = add("CARLA", "BEN");  // Ben gave it: unseen for Carla, not Ben
-    add("BENNET", "ANNA");            // another person whose name starts alike
+    add("BENNET", "ANNA");                        // another person whose name starts alike
     const auto forCarla = add("CARLA", "ANNA");
 
     EXPECT_EQ(unseenOf("BEN"), (std::set<std::int32_t>{fromAnna, fromCarla}));
@@ -77,7 +78,8 @@ TEST_F(UnseenListTest, OnlyOpenUnseenWorkThatSomebodyElseGaveTheUser) {
     std::vector<Assignment> all;
     ASSERT_TRUE(m_db->readAll("ASS:NUMBER_KEY", store::all(), all).ok());
     for (const Assignment& a : all)
-        EXPECT_EQ(isUnseenFor(a, "BEN"), a.ASSIGNNUMBER == fromAnna || a.ASSIGNNUMBER == fromCarla) << a.NAME;
+        EXPECT_EQ(isUnseenFor(a, "BEN"), a.ASSIGNNUMBER == fromAnna || a.ASSIGNNUMBER == fromCarla)
+            << a.NAME;
 }
 
 TEST_F(UnseenListTest, MarkingSeenTakesTheRowOutAndTheNeighbourIsSelected) {

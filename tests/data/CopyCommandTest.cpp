@@ -36,7 +36,8 @@ protected:
     }
 
     // Every row of every table, in position order.
-    static std::vector<std::vector<store::Value>> contents(Database& db, const store::TableDef& table) {
+    static std::vector<std::vector<store::Value>> contents(Database& db,
+                                                           const store::TableDef& table) {
         std::vector<std::vector<store::Value>> rows;
         store::ReadRequest request;
         request.limit = 100;

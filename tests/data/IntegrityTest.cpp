@@ -37,7 +37,8 @@ protected:
         a.DAYOFYEAR = static_cast<std::int16_t>(day);
         EXPECT_TRUE(m_db->add(a).ok());
     }
-    void member(const std::string& group, int groupNumber, const std::string& shortName, int number) {
+    void member(const std::string& group, int groupNumber, const std::string& shortName,
+                int number) {
         GroupPeople g{group, groupNumber, shortName, number};
         EXPECT_TRUE(m_db->add(g).ok());
     }
@@ -89,8 +90,8 @@ TEST_F(IntegrityTest, DeletingAPersonRemovesItsChildrenAndKeepsItsAssignments) {
 TEST_F(IntegrityTest, RenamingAShortNameRewritesExactlyTheRowsWithTheOldNameAndNumber) {
     Person ben = person("BEN", 3);
     anniversary("BEN", 3, 40);
-    anniversary("BEN", 9, 41);     // same name, other number: not this person's
-    anniversary("BENNY", 3, 42);   // same number, other name: stale, left alone
+    anniversary("BEN", 9, 41);    // same name, other number: not this person's
+    anniversary("BENNY", 3, 42);  // same number, other name: stale, left alone
     member("Sales", 2, "BEN", 3);
     member("Sales", 2, "BEN", 9);
     assignment(1, "BEN", 3);
@@ -107,8 +108,9 @@ TEST_F(IntegrityTest, RenamingAShortNameRewritesExactlyTheRowsWithTheOldNameAndN
     ASSERT_TRUE(outcome.ok()) << (outcome.message ? outcome.message->text : "");
 
     EXPECT_EQ(count<Anniversary>(store::eq("SHORTNAME", std::string("BENJAMIN"))), 1);
-    EXPECT_EQ(count<Anniversary>(store::allOf({store::eq("SHORTNAME", std::string("BEN")),
-                                               store::eq("NUMBER", 9)})), 1);
+    EXPECT_EQ(count<Anniversary>(store::allOf(
+                  {store::eq("SHORTNAME", std::string("BEN")), store::eq("NUMBER", 9)})),
+              1);
     EXPECT_EQ(count<Anniversary>(store::eq("SHORTNAME", std::string("BENNY"))), 1);
     EXPECT_EQ(count<GroupPeople>(store::eq("SHORTNAME", std::string("BENJAMIN"))), 1);
     EXPECT_EQ(count<GroupPeople>(store::eq("SHORTNAME", std::string("BEN"))), 1);
@@ -123,7 +125,8 @@ TEST_F(IntegrityTest, RenamingAShortNameRewritesExactlyTheRowsWithTheOldNameAndN
     EXPECT_EQ(rem.PERSON, "BEN");
 }
 
-TEST_F(IntegrityTest, DeletingAUserTakesTheUsersPersonWithItsChildrenButNotAnotherUsersPrivatePerson) {
+TEST_F(IntegrityTest,
+       DeletingAUserTakesTheUsersPersonWithItsChildrenButNotAnotherUsersPrivatePerson) {
     User carla;
     carla.USERNAME = "CARLA";
     ASSERT_TRUE(m_db->add(carla).ok());
@@ -192,7 +195,8 @@ TEST_F(IntegrityTest, ACascadeThatFailsHalfWayLeavesParentAndChildrenAsTheyWere)
     member("B", 2, "LAWYER", 7);
     m_db.reset();
     Status status;
-    auto failing = std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     failing->failRemove("GROUPPEOPLE", 2);
     Database db(std::move(failing));
 
@@ -218,7 +222,8 @@ TEST_F(IntegrityTest, AChildRewriteThatFailsLeavesTheParentUnchanged) {
     assignment(1, "BEN", 3);
     m_db.reset();
     Status status;
-    auto failing = std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     failing->failChange("ASSIGNMENT", 1);
     Database db(std::move(failing));
     const Person original = ben;
@@ -338,7 +343,8 @@ TEST_F(IntegrityTest, NumbersAreOneAboveTheHighestAndRetriedOnDuplicates) {
 
     m_db.reset();
     Status status;
-    auto engine = std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    auto engine =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     test::FailingEngine* failing = engine.get();
     Database db(std::move(engine));
     failing->failAdds("REMINDER", 2, store::kDuplicateKey);

@@ -30,14 +30,16 @@ TEST_F(StationSettingsTest, OptionWinsOverTheIniFile) {
 TEST_F(StationSettingsTest, IniFileNamesTheServerWhateverTheCase) {
     EXPECT_EQ(resolveDataSource("/o", "", ini("[Data]\nServer=host=db1 dbname=tko\n")).serverInfo,
               "host=db1 dbname=tko");
-    EXPECT_EQ(resolveDataSource("/o", "", ini("[data]\r\nSERVER = host=db2 dbname=tko  \r\n")).serverInfo,
-              "host=db2 dbname=tko");
+    EXPECT_EQ(
+        resolveDataSource("/o", "", ini("[data]\r\nSERVER = host=db2 dbname=tko  \r\n")).serverInfo,
+        "host=db2 dbname=tko");
 }
 
 TEST_F(StationSettingsTest, ConnectionStringsKeepCommasQuotesAndEqualSigns) {
     // Several hosts are separated by commas; a quoted password holds blanks.
     const std::string conninfo = "host=db1,db2 port=5432,5433 dbname=tko password='a b=c'";
-    EXPECT_EQ(resolveDataSource("/o", "", ini("[Data]\nServer=" + conninfo + "\n")).serverInfo, conninfo);
+    EXPECT_EQ(resolveDataSource("/o", "", ini("[Data]\nServer=" + conninfo + "\n")).serverInfo,
+              conninfo);
 }
 
 TEST_F(StationSettingsTest, WithoutAServerTheFilesAreUsed) {

@@ -2,9 +2,9 @@
 // the change operation, on the engine under test. Every change must arrive
 // exactly once, and a station may only ever be refused because another one
 // changed the record first (result 2), after which it re-reads and retries.
+#include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
-#include <fcntl.h>
 #include <sys/wait.h>
 
 #include <cstdlib>
@@ -30,7 +30,8 @@ std::string workerPath() {
     return std::string(bin ? bin : ".") + "/station_stress_worker";
 }
 
-pid_t spawnStation(const DataSource& source, int station, const std::string& out, const std::string& go) {
+pid_t spawnStation(const DataSource& source, int station, const std::string& out,
+                   const std::string& go) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
@@ -38,9 +39,13 @@ pid_t spawnStation(const DataSource& source, int station, const std::string& out
     const std::string server = source.serverInfo.empty() ? "-" : source.serverInfo;
     const std::string stationText = std::to_string(station);
     const std::string countText = std::to_string(kChanges);
-    std::vector<char*> argv = {const_cast<char*>(path.c_str()), const_cast<char*>(source.directory.c_str()),
-                               const_cast<char*>(server.c_str()), const_cast<char*>(stationText.c_str()),
-                               const_cast<char*>(countText.c_str()), const_cast<char*>(go.c_str()), nullptr};
+    std::vector<char*> argv = {const_cast<char*>(path.c_str()),
+                               const_cast<char*>(source.directory.c_str()),
+                               const_cast<char*>(server.c_str()),
+                               const_cast<char*>(stationText.c_str()),
+                               const_cast<char*>(countText.c_str()),
+                               const_cast<char*>(go.c_str()),
+                               nullptr};
     pid_t pid = 0;
     const int rc = posix_spawn(&pid, path.c_str(), &actions, nullptr, argv.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
@@ -64,18 +69,20 @@ TEST(StationStressTest, EveryChangeOfEightStationsArrivesExactlyOnce) {
     const std::string go = dir.file("go");
     std::vector<pid_t> pids;
     for (int station = 0; station < kStations; ++station) {
-        pids.push_back(spawnStation(source, station, dir.file("station" + std::to_string(station)), go));
+        pids.push_back(
+            spawnStation(source, station, dir.file("station" + std::to_string(station)), go));
         ASSERT_GT(pids.back(), 0) << "cannot start " << workerPath();
     }
     std::ofstream(go).put('1');
     for (int station = 0; station < kStations; ++station) {
         int wstatus = 0;
         ASSERT_EQ(waitpid(pids[station], &wstatus, 0), pids[station]);
-        EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0) << "station " << station << " failed";
+        EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0)
+            << "station " << station << " failed";
     }
 
     // What the stations say they did.
-    std::set<std::string> written;                 // "s<station>.<change>"
+    std::set<std::string> written;                  // "s<station>.<change>"
     std::map<int, std::set<std::string>> byNumber;  // assignment -> its written changes
     int retries = 0;
     for (int station = 0; station < kStations; ++station) {

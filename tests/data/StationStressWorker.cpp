@@ -37,15 +37,16 @@ int main(int argc, char** argv) {
         std::cout << "FAIL " << station << " 0 0 open: " << status.describe() << std::endl;
         return 1;
     }
-    while (!std::filesystem::exists(argv[5])) std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    while (!std::filesystem::exists(argv[5]))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
 
     for (int change = 0; change < count; ++change) {
         const int number = 1 + (change * 7 + station * 3) % 20;
         Assignment record;
         Status s = db->fetch("ASS:NUMBER_KEY", {std::int64_t{number}}, record);
         if (!s.ok()) {
-            std::cout << "FAIL " << station << ' ' << change << ' ' << number << " fetch: " << s.describe()
-                      << std::endl;
+            std::cout << "FAIL " << station << ' ' << change << ' ' << number
+                      << " fetch: " << s.describe() << std::endl;
             return 1;
         }
         for (;;) {
@@ -55,7 +56,8 @@ int main(int argc, char** argv) {
             const auto started = std::chrono::steady_clock::now();
             const IntegrityOutcome outcome = changeRecord(*db, record, original);
             const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(
-                                    std::chrono::steady_clock::now() - started).count();
+                                    std::chrono::steady_clock::now() - started)
+                                    .count();
             if (outcome.result == IntegrityOutcome::Done) {
                 std::cout << "OK " << station << ' ' << change << ' ' << number << '\n';
                 break;
@@ -66,8 +68,8 @@ int main(int argc, char** argv) {
                 continue;
             }
             std::cout << "FAIL " << station << ' ' << change << ' ' << number << ' '
-                      << (outcome.message ? outcome.message->text : std::string("?")) << " after " << tookMs
-                      << " ms" << std::endl;
+                      << (outcome.message ? outcome.message->text : std::string("?")) << " after "
+                      << tookMs << " ms" << std::endl;
             return 1;
         }
     }

@@ -13,11 +13,11 @@ TEST(TablesTest, EveryTableHasItsDocumentedRecordLengthAndKeys) {
     // The packed record lengths of the data model; USERS is wider than the
     // historical 130 bytes because its password field holds a hash.
     const std::map<std::string, std::pair<int, int>> expected{
-        {"ASSIGNMENT", {158, 18}}, {"PEOPLE", {326, 8}},     {"USERS", {130 - 10 + 128, 6}},
-        {"USERPREF", {57, 1}},     {"SYSTEMPREF", {76, 0}},  {"REMINDER", {93, 4}},
-        {"ANNIVERS", {75, 4}},     {"PROJECT", {56, 4}},     {"PROJASSGN", {53, 5}},
-        {"PROJUSER", {49, 4}},     {"PEOUSER", {19, 1}},     {"GROUPNAME", {39, 3}},
-        {"GROUPPEOPLE", {43, 5}},  {"USERASSGN", {30, 2}},   {"USERVIEW", {30, 2}},
+        {"ASSIGNMENT", {158, 18}}, {"PEOPLE", {326, 8}},    {"USERS", {130 - 10 + 128, 6}},
+        {"USERPREF", {57, 1}},     {"SYSTEMPREF", {76, 0}}, {"REMINDER", {93, 4}},
+        {"ANNIVERS", {75, 4}},     {"PROJECT", {56, 4}},    {"PROJASSGN", {53, 5}},
+        {"PROJUSER", {49, 4}},     {"PEOUSER", {19, 1}},    {"GROUPNAME", {39, 3}},
+        {"GROUPPEOPLE", {43, 5}},  {"USERASSGN", {30, 2}},  {"USERVIEW", {30, 2}},
         {"USERGROUPS", {38, 1}},   {"USGRPUSERS", {30, 2}},
     };
     ASSERT_EQ(allTables().size(), 17u);
@@ -38,10 +38,14 @@ TEST(TablesTest, MemosHaveTheirLimits) {
     for (const store::TableDef* table : allTables())
         for (const store::FieldDef& f : table->fields)
             if (f.type == store::FieldType::Memo) memos[table->prefix + ":" + f.name] = f.width;
-    EXPECT_EQ(memos, (std::map<std::string, int>{{"ASS:GENERALMEMO", 2000}, {"ASS:CONFMEMO", 1000},
-                                                 {"ASS:ASSIGNMEMO", 2000}, {"ASS:LOG", 2000},
-                                                 {"PEO:MAILADDRESS", 200}, {"PEO:COMMENTS", 2000},
-                                                 {"PEO:CONFCOMMENTS", 2000}, {"USE:NOTES", 1000},
+    EXPECT_EQ(memos, (std::map<std::string, int>{{"ASS:GENERALMEMO", 2000},
+                                                 {"ASS:CONFMEMO", 1000},
+                                                 {"ASS:ASSIGNMEMO", 2000},
+                                                 {"ASS:LOG", 2000},
+                                                 {"PEO:MAILADDRESS", 200},
+                                                 {"PEO:COMMENTS", 2000},
+                                                 {"PEO:CONFCOMMENTS", 2000},
+                                                 {"USE:NOTES", 1000},
                                                  {"PRO:NOTE", 1000}}));
 }
 
@@ -50,7 +54,8 @@ TEST(TablesTest, KeyNamesAreUniqueAcrossTheDataFile) {
     for (const store::TableDef* table : allTables())
         for (const store::KeyDef& key : table->keys) {
             EXPECT_TRUE(names.insert(key.sqlName()).second) << key.label;
-            EXPECT_EQ(key.label.substr(0, table->prefix.size() + 1), table->prefix + ":") << key.label;
+            EXPECT_EQ(key.label.substr(0, table->prefix.size() + 1), table->prefix + ":")
+                << key.label;
         }
 }
 

@@ -33,8 +33,8 @@ protected:
         ASSERT_TRUE(m_db);
     }
 
-    Person person(const std::string& shortName, int number, const std::string& type, const std::string& owner,
-                  const std::string& phone = {}) {
+    Person person(const std::string& shortName, int number, const std::string& type,
+                  const std::string& owner, const std::string& phone = {}) {
         Person p;
         p.SHORTNAME = shortName;
         p.PERSONNUMBER = number;
@@ -78,7 +78,8 @@ protected:
 
     Names listed(PeopleList list, const Session& session, bool viewAll) {
         std::vector<Person> rows;
-        EXPECT_TRUE(m_db->readAll("PEO:SHORT_KEY", peopleListFilter(list, session, viewAll), rows).ok());
+        EXPECT_TRUE(
+            m_db->readAll("PEO:SHORT_KEY", peopleListFilter(list, session, viewAll), rows).ok());
         Names names;
         for (const Person& p : rows) names.insert(p.SHORTNAME);
         return names;
@@ -116,7 +117,8 @@ protected:
 
 TEST_F(PeopleLogicTest, EditListShowsAGeneralUserOwnPrivateAndListedOrOwnedLimitedPeople) {
     office();
-    const Names expected{"ANNA", "BEN", "CARLA", "DORA", "PRINTSHOP", "DENTIST", "LAWYER", "OWNLIMIT", "ODDTYPE"};
+    const Names expected{"ANNA",    "BEN",    "CARLA",    "DORA",   "PRINTSHOP",
+                         "DENTIST", "LAWYER", "OWNLIMIT", "ODDTYPE"};
     EXPECT_EQ(listed(PeopleList::Edit, sessionOf("BEN", 0), false), expected);
     // SYP:VIEWALL does not open the edit list, and neither does access level 1.
     EXPECT_EQ(listed(PeopleList::Edit, sessionOf("BEN", 0), true), expected);
@@ -156,7 +158,8 @@ TEST_F(PeopleLogicTest, AGrantOpensOnlyItsOwnListAndOnlyInItsDirection) {
     // DORA may assign to BEN (USERASSGN BEN, DORA) but was given no view right.
     EXPECT_EQ(listed(PeopleList::Assignable, sessionOf("DORA", 0), false),
               (Names{"BEN", "DORA", "PRINTSHOP", "ODDTYPE"}));
-    EXPECT_EQ(listed(PeopleList::Viewable, sessionOf("DORA", 0), false), (Names{"DORA", "PRINTSHOP", "ODDTYPE"}));
+    EXPECT_EQ(listed(PeopleList::Viewable, sessionOf("DORA", 0), false),
+              (Names{"DORA", "PRINTSHOP", "ODDTYPE"}));
 }
 
 // ---- adding people ----------------------------------------------------------------
@@ -231,7 +234,8 @@ TEST_F(PeopleLogicTest, PrivatePeopleOfDifferentUsersShareAShortNameAnOpenPerson
     const ShortNameCheck taken = checkShortName(*m_db, open, "", "Open");
     EXPECT_EQ(taken.kind, ShortNameCheck::Taken);
     EXPECT_EQ(taken.lines,
-              (std::vector<std::string>{"Invalid Short Name.", "Already used for User, Open, or Limited person"}));
+              (std::vector<std::string>{"Invalid Short Name.",
+                                        "Already used for User, Open, or Limited person"}));
     // Trailing blanks do not make another name.
     open.SHORTNAME = "DENTIST  ";
     EXPECT_EQ(checkShortName(*m_db, open, "", "Open").kind, ShortNameCheck::Taken);
@@ -296,7 +300,8 @@ TEST_F(PeopleLogicTest, ConfidentialCommentsOnlyForTheOwnersPrivatePersonWhenSwi
     sys.CONFIDENTIAL = 1;
     const Session ben = sessionOf("BEN", 2);
     EXPECT_TRUE(confidentialAllowed(ben, sys, "Private", "BEN"));
-    EXPECT_FALSE(confidentialAllowed(ben, sys, "Private", "ANNA"));  // not even for an administrator
+    EXPECT_FALSE(
+        confidentialAllowed(ben, sys, "Private", "ANNA"));  // not even for an administrator
     EXPECT_FALSE(confidentialAllowed(ben, sys, "Open", "BEN"));
     sys.CONFIDENTIAL = 2;
     EXPECT_FALSE(confidentialAllowed(ben, sys, "Private", "BEN"));
@@ -324,7 +329,8 @@ TEST_F(PeopleLogicTest, DeleteRefusalsAndConfirmationsByTypeAndAccessLevel) {
         {"User", 2, DeleteDecision::Refuse, "Users can only be deleted by System Administrators."},
         {"Open", 1, DeleteDecision::Refuse, "Only System Administrators can delete an Open person"},
         {"Open", 2, DeleteDecision::Confirm, nullptr},
-        {"Limited", 1, DeleteDecision::Refuse, "Only System Administrators can delete a Limited person"},
+        {"Limited", 1, DeleteDecision::Refuse,
+         "Only System Administrators can delete a Limited person"},
         {"Limited", 2, DeleteDecision::Confirm, nullptr},
         {"Private", 0, DeleteDecision::Confirm, nullptr},
         {"Private", 2, DeleteDecision::Confirm, nullptr},
@@ -349,7 +355,7 @@ TEST_F(PeopleLogicTest, ConcludingOnDeleteClosesOnlyThePersonsOpenAssignments) {
     assignment(1, 7, 0);
     assignment(2, 7, 30000);  // concluded earlier: keeps its date
     assignment(3, 7, 0);
-    assignment(4, 8, 0);      // another person
+    assignment(4, 8, 0);  // another person
     int concluded = -1;
     ASSERT_TRUE(concludeOpenAssignments(*m_db, 7, 45000, concluded).ok());
     EXPECT_EQ(concluded, 2);
@@ -366,7 +372,8 @@ TEST_F(PeopleLogicTest, ConcludingIsAllOrNothingWhenAWriteFails) {
     assignment(2, 7, 0);
     assignment(3, 7, 0);
     Status status;
-    auto failing = std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     ASSERT_TRUE(status.ok());
     failing->failChange(label::ASSIGNMENT, 2);
     Database station(std::move(failing));
@@ -382,7 +389,7 @@ TEST_F(PeopleLogicTest, DiallingTakesNineteenCharactersOfThePhoneNumberAsStored)
     Person p;
     p.SHORTNAME = "PRINTSHOP";
     p.PHONENUMBER = "+49 (89) 555-0199 ext 12";  // 24 characters
-    p.PHONENUMBER += "3";                         // 25
+    p.PHONENUMBER += "3";                        // 25
     const DialRequest r = dialRequestFor(p);
     EXPECT_EQ(r.number, "+49 (89) 555-0199 e");
     EXPECT_EQ(r.number.size(), 19u);
@@ -395,7 +402,8 @@ TEST_F(PeopleLogicTest, DiallingTakesNineteenCharactersOfThePhoneNumberAsStored)
 }
 
 TEST_F(PeopleLogicTest, TheTelAddressCarriesTheNumberAndNothingForABlankOne) {
-    EXPECT_EQ(telUrl({"555 0123", "X"}).toString(QUrl::FullyEncoded), QStringLiteral("tel:555%200123"));
+    EXPECT_EQ(telUrl({"555 0123", "X"}).toString(QUrl::FullyEncoded),
+              QStringLiteral("tel:555%200123"));
     EXPECT_EQ(telUrl({"+1 (800) 555", "X"}).scheme(), QStringLiteral("tel"));
     EXPECT_TRUE(telUrl({"   ", "X"}).isEmpty());
     EXPECT_TRUE(telUrl({"", "X"}).isEmpty());
@@ -421,7 +429,8 @@ TEST_F(PeopleLogicTest, LimitedPersonUsersAreAddedOnceAndListedCandidatesExclude
     EXPECT_TRUE(candidates.empty());
 
     PeoUser ben;
-    ASSERT_TRUE(m_db->fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{8}, std::string("BEN")}, ben).ok());
+    ASSERT_TRUE(
+        m_db->fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{8}, std::string("BEN")}, ben).ok());
     EXPECT_TRUE(removePersonUser(*m_db, ben).ok);
     EXPECT_TRUE(removePersonUser(*m_db, ben).ok);  // already gone: nothing to report
     ASSERT_TRUE(m_db->count<PeoUser>(store::all(), rows).ok());

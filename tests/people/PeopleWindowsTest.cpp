@@ -39,7 +39,8 @@ private:
     void screenshot(QWidget* w, const char* name) {
         const QByteArray dir = qgetenv("TKO_SCREENSHOTS");
         if (dir.isEmpty()) return;
-        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) +
+                       QStringLiteral(".png"));
     }
 
     Workspace& as(const std::string& user, int access) {
@@ -59,7 +60,8 @@ private:
 
     std::optional<Person> personNamed(const std::string& shortName, const std::string& owner = {}) {
         std::vector<Person> rows;
-        if (!m_db->readAll("PEO:SHORT_KEY", store::eq("SHORTNAME", shortName), rows).ok()) return std::nullopt;
+        if (!m_db->readAll("PEO:SHORT_KEY", store::eq("SHORTNAME", shortName), rows).ok())
+            return std::nullopt;
         for (const Person& p : rows)
             if (owner.empty() || p.USER == owner) return p;
         return std::nullopt;
@@ -130,7 +132,8 @@ private slots:
             QVERIFY(form.start());
             form.show();
             QVERIFY(form.typeButton(4)->isChecked());
-            for (int position = 1; position <= 4; ++position) QVERIFY(!form.typeButton(position)->isEnabled());
+            for (int position = 1; position <= 4; ++position)
+                QVERIFY(!form.typeButton(position)->isEnabled());
             form.shortNameEdit()->setText(QStringLiteral("PLUMBER"));
             form.edit(QStringLiteral("lastNameEdit"))->setText(QStringLiteral("Pipe"));
             form.edit(QStringLiteral("phoneEdit"))->setText(QStringLiteral("555-0100"));
@@ -220,7 +223,8 @@ private slots:
         browser.deletePerson();
         QVERIFY(personNamed("PRINTSHOP"));
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("Only System Administrators can delete an Open person"));
+        QCOMPARE(MessageBox::shown()[0].text,
+                 QStringLiteral("Only System Administrators can delete an Open person"));
     }
 
     void cancellingAnInsertRemovesTheAddedPersonAndItsUsers() {
@@ -257,7 +261,8 @@ private slots:
         QVERIFY(!form.start());
         QCOMPARE(peopleCount(), before);
         QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("You do not have authority to add people to system"));
+        QCOMPARE(MessageBox::shown()[0].text,
+                 QStringLiteral("You do not have authority to add people to system"));
     }
 
     void aTakenShortNameKeepsTheFormOpenOnTheShortName() {
@@ -270,8 +275,9 @@ private slots:
         form.tabs()->setCurrentIndex(2);
         click(form.button(QStringLiteral("okButton")));
         QVERIFY(form.isVisible());
-        QCOMPARE(MessageBox::shown().last().text,
-                 QStringLiteral("Invalid Short Name.\nAlready used for User, Open, or Limited person"));
+        QCOMPARE(
+            MessageBox::shown().last().text,
+            QStringLiteral("Invalid Short Name.\nAlready used for User, Open, or Limited person"));
         QCOMPARE(form.tabs()->currentIndex(), 0);
         // As a private person of her own she may use it.
         form.typeButton(4)->setChecked(true);
@@ -291,7 +297,8 @@ private slots:
             const int comments = form.tabIndex(QStringLiteral("commentsEdit"));
             QVERIFY(form.tabs()->isTabVisible(conf));
             QVERIFY(form.tabs()->tabBar()->tabTextColor(comments) != QColor(255, 0, 0));
-            form.memo(QStringLiteral("commentsEdit"))->setPlainText(QStringLiteral("Friday mornings only"));
+            form.memo(QStringLiteral("commentsEdit"))
+                ->setPlainText(QStringLiteral("Friday mornings only"));
             QCOMPARE(form.tabs()->tabBar()->tabTextColor(comments), QColor(255, 0, 0));
             form.memo(QStringLiteral("commentsEdit"))->clear();
             QVERIFY(form.tabs()->tabBar()->tabTextColor(comments) != QColor(255, 0, 0));
@@ -410,11 +417,15 @@ private slots:
         QCOMPARE(dialog.personEdit()->text(), QStringLiteral("LAWYER"));
         click(dialog.findChild<QPushButton*>(QStringLiteral("insertButton")));
         PeoUser ben;
-        QVERIFY(m_db->fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{lawyer->PERSONNUMBER}, std::string("BEN")}, ben).ok());
+        QVERIFY(m_db->fetch("PEU:PERSONNUMBER_KEY",
+                            {std::int64_t{lawyer->PERSONNUMBER}, std::string("BEN")}, ben)
+                    .ok());
         QCOMPARE(dialog.list()->selectedRow()->pos, ben.rowPos);
         screenshot(&dialog, "users_for_limited_person");
         click(dialog.findChild<QPushButton*>(QStringLiteral("deleteButton")));
-        QVERIFY(!m_db->fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{lawyer->PERSONNUMBER}, std::string("BEN")}, ben).ok());
+        QVERIFY(!m_db->fetch("PEU:PERSONNUMBER_KEY",
+                             {std::int64_t{lawyer->PERSONNUMBER}, std::string("BEN")}, ben)
+                     .ok());
         LimitedPersonUsersDialog::setUserPicker(nullptr);
     }
 

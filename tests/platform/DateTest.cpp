@@ -45,11 +45,11 @@ TEST(DateTest, LeapYearsFollowTheGregorianRule) {
 }
 
 TEST(DateTest, WeekdayIsDayNumberModuloSevenWithSundayZero) {
-    EXPECT_EQ(weekday(fromYmd(1801, 1, 1)), 4);   // a Thursday
-    EXPECT_EQ(weekday(fromYmd(2000, 1, 1)), 6);   // a Saturday
-    EXPECT_EQ(weekday(fromYmd(2026, 12, 8)), 2);  // a Tuesday
-    EXPECT_EQ(weekday(fromYmd(2099, 12, 31)), 4); // a Thursday
-    EXPECT_EQ(weekday(-1), 6);                    // non-negative for any day number
+    EXPECT_EQ(weekday(fromYmd(1801, 1, 1)), 4);    // a Thursday
+    EXPECT_EQ(weekday(fromYmd(2000, 1, 1)), 6);    // a Saturday
+    EXPECT_EQ(weekday(fromYmd(2026, 12, 8)), 2);   // a Tuesday
+    EXPECT_EQ(weekday(fromYmd(2099, 12, 31)), 4);  // a Thursday
+    EXPECT_EQ(weekday(-1), 6);                     // non-negative for any day number
 }
 
 TEST(DateTest, MakeDateCarriesMonthsAndDaysOver) {
@@ -58,8 +58,8 @@ TEST(DateTest, MakeDateCarriesMonthsAndDaysOver) {
     EXPECT_EQ(makeDate(4, 31, 2026), fromYmd(2026, 5, 1));
     EXPECT_EQ(makeDate(2, 29, 1900), fromYmd(1900, 3, 1));
     EXPECT_EQ(makeDate(2, 29, 2000), fromYmd(2000, 2, 29));
-    EXPECT_EQ(makeDate(3, 0, 2000), fromYmd(2000, 2, 29));   // day 0: last of previous month
-    EXPECT_EQ(makeDate(0, 1, 2000), fromYmd(1999, 12, 1));   // month 0: December before
+    EXPECT_EQ(makeDate(3, 0, 2000), fromYmd(2000, 2, 29));  // day 0: last of previous month
+    EXPECT_EQ(makeDate(0, 1, 2000), fromYmd(1999, 12, 1));  // month 0: December before
     EXPECT_EQ(makeDate(25, 1, 2000), fromYmd(2002, 1, 1));
     EXPECT_EQ(makeDate(-11, 1, 2000), fromYmd(1999, 1, 1));
 }

@@ -30,7 +30,8 @@ void adminExec(const std::string& sql) {
     PGconn* conn = PQconnectdb(serverInfo().c_str());
     PGresult* result = PQexec(conn, sql.c_str());
     const ExecStatusType st = PQresultStatus(result);
-    EXPECT_TRUE(st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK) << sql << ": " << PQerrorMessage(conn);
+    EXPECT_TRUE(st == PGRES_COMMAND_OK || st == PGRES_TUPLES_OK)
+        << sql << ": " << PQerrorMessage(conn);
     PQclear(result);
     PQfinish(conn);
 }
@@ -38,7 +39,8 @@ void adminExec(const std::string& sql) {
 class PgEngineTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        if (serverInfo().empty()) GTEST_FAIL() << "TKO_TEST_PG is not set (run scripts/run-tests.sh)";
+        if (serverInfo().empty())
+            GTEST_FAIL() << "TKO_TEST_PG is not set (run scripts/run-tests.sh)";
         // freshSource empties the server only when the server engine is under test.
         setenv("TKO_TEST_ENGINE", "postgres", 1);
         source = test::freshSource(dir);
@@ -57,7 +59,8 @@ protected:
         return engine;
     }
 
-    static Row assignment(int number, int due, const std::string& name, int close = 0, int priority = 5) {
+    static Row assignment(int number, int due, const std::string& name, int close = 0,
+                          int priority = 5) {
         Assignment a;
         a.ASSIGNNUMBER = number;
         a.DUEDATE = due;
@@ -81,8 +84,9 @@ protected:
             EXPECT_TRUE(s.ok()) << s.describe();
             if (!s.ok()) break;
             all.insert(all.end(), page.begin(), page.end());
-            request.from = key ? KeyPosition::continuing(keyValuesOf(*key, page.back()), page.back().pos)
-                               : KeyPosition{{}, page.back().pos};
+            request.from =
+                key ? KeyPosition::continuing(keyValuesOf(*key, page.back()), page.back().pos)
+                    : KeyPosition{{}, page.back().pos};
         }
         return all;
     }
@@ -99,14 +103,16 @@ TEST_F(PgEngineTest, OpenReportsUnreachableServerAndMissingTables) {
     PgOptions options;
     options.tables = allTables();
     Status status;
-    EXPECT_FALSE(PgEngine::open("host=/nonexistent-socket-dir dbname=x connect_timeout=2", options, status));
+    EXPECT_FALSE(
+        PgEngine::open("host=/nonexistent-socket-dir dbname=x connect_timeout=2", options, status));
     EXPECT_EQ(status.code, kEngineError);
     EXPECT_NE(status.describe().find("Cannot connect to the database server"), std::string::npos)
         << status.describe();
 
     // A schema without the tables: not silently created when create is off.
     adminExec("CREATE SCHEMA IF NOT EXISTS tko_empty");
-    EXPECT_FALSE(PgEngine::open(source.serverInfo + " options='-csearch_path=tko_empty'", options, status));
+    EXPECT_FALSE(
+        PgEngine::open(source.serverInfo + " options='-csearch_path=tko_empty'", options, status));
     EXPECT_EQ(status.code, kFileNotFound) << status.describe();
     adminExec("DROP SCHEMA tko_empty CASCADE");
 }
@@ -121,7 +127,8 @@ TEST_F(PgEngineTest, EveryKeyOrdersRowsAsTheEmbeddedEngineDoes) {
     ASSERT_TRUE(files) << status.describe();
     ASSERT_TRUE(files->createTables(allTables()).ok());
     // Case, accents, blanks, equal keys and descending components.
-    const std::vector<std::string> names = {"beta", "Beta", "alpha", "Zed", "élan", "", "a b", "ab", "alpha"};
+    const std::vector<std::string> names = {"beta", "Beta", "alpha", "Zed",  "élan",
+                                            "",     "a b",  "ab",    "alpha"};
     int number = 1;
     for (const std::string& name : names) {
         for (int close : {0, 40000, 39000}) {
@@ -398,8 +405,9 @@ TEST_F(PgEngineTest, CheckFindsAMissingKeyAndAWrongCollation) {
     ASSERT_TRUE(a->verifyStorage(problems).ok());
     EXPECT_TRUE(problems.empty()) << problems.front();
 
-    adminExec("DROP INDEX \"ASS_DUEDATE_KEY\"; "
-              "ALTER TABLE \"ASSIGNMENT\" ALTER COLUMN \"PERSON\" TYPE TEXT COLLATE \"POSIX\"");
+    adminExec(
+        "DROP INDEX \"ASS_DUEDATE_KEY\"; "
+        "ALTER TABLE \"ASSIGNMENT\" ALTER COLUMN \"PERSON\" TYPE TEXT COLLATE \"POSIX\"");
     // Let the next fresh store rebuild the tables.
     adminExec("COMMENT ON SCHEMA users IS 'changed by a test'");
     ASSERT_TRUE(a->verifyTable(ass, problems).ok());

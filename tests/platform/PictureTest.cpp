@@ -23,20 +23,21 @@ LocaleFormat german() {
     return format;
 }
 
-QString num(double value, const char* picture, const LocaleFormat& locale = LocaleFormat::englishUS()) {
+QString num(double value, const char* picture,
+            const LocaleFormat& locale = LocaleFormat::englishUS()) {
     return formatNumber(value, Picture::parse(QString::fromLatin1(picture)), locale);
 }
 
 Parsed<double> readNum(const char* typed, const char* picture,
                        const LocaleFormat& locale = LocaleFormat::englishUS()) {
-    return parseNumber(QString::fromUtf8(typed), Picture::parse(QString::fromLatin1(picture)), u"Amount",
-                       locale);
+    return parseNumber(QString::fromUtf8(typed), Picture::parse(QString::fromLatin1(picture)),
+                       u"Amount", locale);
 }
 
 Parsed<Date> readDate(const char* typed, const char* picture,
                       const LocaleFormat& locale = LocaleFormat::englishUS()) {
-    return parseDate(QString::fromUtf8(typed), Picture::parse(QString::fromLatin1(picture)), u"Due date",
-                     locale);
+    return parseDate(QString::fromUtf8(typed), Picture::parse(QString::fromLatin1(picture)),
+                     u"Due date", locale);
 }
 
 TEST(NumberPicture, Formats) {
@@ -99,7 +100,8 @@ TEST(DatePicture, RefusesWhatIsNotADateOfThePicture) {
         const auto read = readDate(typed, "@D2");
         EXPECT_FALSE(read.ok()) << typed;
         EXPECT_EQ(read.value, kNoDate) << typed;
-        EXPECT_TRUE(read.error.startsWith(QStringLiteral("Due date: \""))) << read.error.toStdString();
+        EXPECT_TRUE(read.error.startsWith(QStringLiteral("Due date: \"")))
+            << read.error.toStdString();
     }
     const auto late = readDate("01/01/2100", "@D2");
     EXPECT_EQ(late.error, QStringLiteral("Due date: \"01/01/2100\" is outside the dates from "

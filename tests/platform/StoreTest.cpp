@@ -58,7 +58,8 @@ protected:
             EXPECT_LE(static_cast<int>(page.size()), pageSize);
             all.insert(all.end(), page.begin(), page.end());
             const store::Row last = page.back().toRow();
-            request.from = KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos);
+            request.from =
+                KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos);
         }
         return all;
     }
@@ -74,7 +75,9 @@ TEST_F(StoreTest, PagesAlongAKeyFollowTheKeyOrderBothWays) {
         addAssignment(i, 1000 + static_cast<int>(random() % 6), 1 + static_cast<int>(random() % 3));
     auto forward = readAllPaged("ASS:DUEDATE_KEY", Direction::Forward, 7);
     ASSERT_EQ(forward.size(), 60u);
-    auto order = [](const Assignment& a) { return std::make_tuple(a.DUEDATE, a.PRIORITY, a.rowPos); };
+    auto order = [](const Assignment& a) {
+        return std::make_tuple(a.DUEDATE, a.PRIORITY, a.rowPos);
+    };
     EXPECT_TRUE(std::is_sorted(forward.begin(), forward.end(),
                                [&](const auto& a, const auto& b) { return order(a) < order(b); }));
     auto backward = readAllPaged("ASS:DUEDATE_KEY", Direction::Backward, 5);
@@ -150,9 +153,9 @@ TEST_F(StoreTest, FiltersRunInsideTheQuery) {
     ASSERT_TRUE(m_db->change(byBen).ok());
 
     // The due-now selection of one user: open, and given to or by BEN.
-    const auto filter = store::allOf({store::eq("CLOSEDATE", 0),
-                                      store::anyOf({store::eq("PERSON", std::string("BEN")),
-                                                    store::eq("USERNAME", std::string("BEN"))})});
+    const auto filter = store::allOf(
+        {store::eq("CLOSEDATE", 0), store::anyOf({store::eq("PERSON", std::string("BEN")),
+                                                  store::eq("USERNAME", std::string("BEN"))})});
     std::vector<int> numbers;
     for (const auto& a : readAllPaged("ASS:DUEDATE_KEY", Direction::Forward, 1, filter))
         numbers.push_back(a.ASSIGNNUMBER);
@@ -164,8 +167,9 @@ TEST_F(StoreTest, FiltersRunInsideTheQuery) {
     r.REMINDNUMBER = 1;
     ASSERT_TRUE(m_db->add(r).ok());
     numbers.clear();
-    for (const auto& a : readAllPaged("ASS:NUMBER_KEY", Direction::Forward, 10,
-                                      store::exists(Reminder::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}})))
+    for (const auto& a :
+         readAllPaged("ASS:NUMBER_KEY", Direction::Forward, 10,
+                      store::exists(Reminder::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}})))
         numbers.push_back(a.ASSIGNNUMBER);
     EXPECT_EQ(numbers, (std::vector<int>{2}));
     std::int64_t count = 0;
@@ -179,22 +183,26 @@ TEST_F(StoreTest, AnEitherOrFilterReadsLikeTheSingleScanInBothDirections) {
     std::mt19937 random(11);
     const char* names[] = {"BEN", "CARLA", "ANNA"};
     for (int i = 1; i <= 80; ++i) {
-        Assignment a = addAssignment(i, 200 + static_cast<int>(random() % 5), 1 + static_cast<int>(random() % 2),
+        Assignment a = addAssignment(i, 200 + static_cast<int>(random() % 5),
+                                     1 + static_cast<int>(random() % 2),
                                      random() % 4 == 0 ? 300 : 0, names[random() % 3]);
         a.USERNAME = names[random() % 3];
         ASSERT_TRUE(m_db->change(a).ok());
     }
-    const auto filter = store::allOf({store::eq("CLOSEDATE", 0),
-                                      store::anyOf({store::eq("PERSON", std::string("BEN")),
-                                                    store::eq("USERNAME", std::string("BEN"))})});
+    const auto filter = store::allOf(
+        {store::eq("CLOSEDATE", 0), store::anyOf({store::eq("PERSON", std::string("BEN")),
+                                                  store::eq("USERNAME", std::string("BEN"))})});
     // Also a single equality, which reads the longer index (USERNAME, key...).
-    const auto byBen = store::allOf({store::eq("CLOSEDATE", 0), store::eq("USERNAME", std::string("BEN"))});
-    for (const char* key : {"ASS:DUEDATE_KEY", "ASS:PRIORITY_KEY", "ASS:PERSONDATE_KEY", "ASS:NAME_KEY"}) {
+    const auto byBen =
+        store::allOf({store::eq("CLOSEDATE", 0), store::eq("USERNAME", std::string("BEN"))});
+    for (const char* key :
+         {"ASS:DUEDATE_KEY", "ASS:PRIORITY_KEY", "ASS:PERSONDATE_KEY", "ASS:NAME_KEY"}) {
         std::vector<Assignment> all;
         ASSERT_TRUE(m_db->readAll(key, store::all(), all).ok());
         std::vector<std::int64_t> expected, expectedByBen;
         for (const auto& a : all) {
-            if (a.CLOSEDATE == 0 && (a.PERSON == "BEN" || a.USERNAME == "BEN")) expected.push_back(a.rowPos);
+            if (a.CLOSEDATE == 0 && (a.PERSON == "BEN" || a.USERNAME == "BEN"))
+                expected.push_back(a.rowPos);
             if (a.CLOSEDATE == 0 && a.USERNAME == "BEN") expectedByBen.push_back(a.rowPos);
         }
         for (Direction dir : {Direction::Forward, Direction::Backward}) {
@@ -346,7 +354,8 @@ TEST_F(StoreTest, CheckReportsAMissingKey) {
     m_db.reset();
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(m_dir.file("TKODATA.DB").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(sqlite3_exec(raw, "DROP INDEX ASS_DUEDATE_KEY", nullptr, nullptr, nullptr), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(raw, "DROP INDEX ASS_DUEDATE_KEY", nullptr, nullptr, nullptr),
+              SQLITE_OK);
     sqlite3_close(raw);
     Status status;
     m_db = Database::open(m_source, false, status, 2000, false);  // as "check" opens

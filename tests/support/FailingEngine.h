@@ -19,7 +19,9 @@ public:
         m_removeFailures[table] = {nth, code};
     }
     // The next `times` adds on `table` fail with `code`.
-    void failAdds(const std::string& table, int times, int code) { m_addFailures[table] = {times, code}; }
+    void failAdds(const std::string& table, int times, int code) {
+        m_addFailures[table] = {times, code};
+    }
     // The n-th change (1-based) on `table` fails with `code`.
     void failChange(const std::string& table, int nth, int code = store::kEngineError) {
         m_changeFailures[table] = {nth, code};
@@ -36,7 +38,9 @@ public:
     store::Status verifyTable(const store::TableDef& t, std::vector<std::string>& p) override {
         return m_inner->verifyTable(t, p);
     }
-    store::Status verifyStorage(std::vector<std::string>& p) override { return m_inner->verifyStorage(p); }
+    store::Status verifyStorage(std::vector<std::string>& p) override {
+        return m_inner->verifyStorage(p);
+    }
     store::Status read(const store::TableDef& t, const store::ReadRequest& r,
                        std::vector<store::Row>& out) override {
         return m_inner->read(t, r, out);
@@ -48,7 +52,8 @@ public:
     store::Status reread(const store::TableDef& t, std::int64_t pos, store::Row& out) override {
         return m_inner->reread(t, pos, out);
     }
-    store::Status count(const store::TableDef& t, const store::Filter& f, std::int64_t& out) override {
+    store::Status count(const store::TableDef& t, const store::Filter& f,
+                        std::int64_t& out) override {
         return m_inner->count(t, f, out);
     }
     store::Status add(const store::TableDef& t, store::Row& row) override {
@@ -61,23 +66,30 @@ public:
         return m_inner->add(t, row);
     }
     store::Status change(const store::TableDef& t, store::Row& row) override {
-        if (hit(m_changeFailures, m_changeCount, t.label)) return store::Status::error(m_changeFailures[t.label].second);
+        if (hit(m_changeFailures, m_changeCount, t.label))
+            return store::Status::error(m_changeFailures[t.label].second);
         return m_inner->change(t, row);
     }
     store::Status remove(const store::TableDef& t, std::int64_t pos) override {
-        if (hit(m_removeFailures, m_removeCount, t.label)) return store::Status::error(m_removeFailures[t.label].second);
+        if (hit(m_removeFailures, m_removeCount, t.label))
+            return store::Status::error(m_removeFailures[t.label].second);
         return m_inner->remove(t, pos);
     }
-    store::Status begin(const std::vector<std::string>& t, int ms) override { return m_inner->begin(t, ms); }
+    store::Status begin(const std::vector<std::string>& t, int ms) override {
+        return m_inner->begin(t, ms);
+    }
     store::Status commit() override { return m_inner->commit(); }
     store::Status rollback() override { return m_inner->rollback(); }
     int transactionDepth() const override { return m_inner->transactionDepth(); }
     store::Status pack() override { return m_inner->pack(); }
-    store::Status backup(const std::string& d, const std::string& u) override { return m_inner->backup(d, u); }
+    store::Status backup(const std::string& d, const std::string& u) override {
+        return m_inner->backup(d, u);
+    }
 
 private:
     using Failures = std::map<std::string, std::pair<int, int>>;  // table -> {nth, code}
-    static bool hit(const Failures& failures, std::map<std::string, int>& counts, const std::string& table) {
+    static bool hit(const Failures& failures, std::map<std::string, int>& counts,
+                    const std::string& table) {
         const int n = ++counts[table];
         auto it = failures.find(table);
         return it != failures.end() && it->second.first == n;

@@ -28,7 +28,9 @@ std::string engineUnderTest() {
     return engine && std::string(engine) == "postgres" ? "postgres" : "sqlite";
 }
 
-bool usingServer() { return engineUnderTest() == "postgres"; }
+bool usingServer() {
+    return engineUnderTest() == "postgres";
+}
 
 namespace {
 
@@ -68,8 +70,9 @@ void prepareServer(const std::string& connInfo) {
     const store::SqlBuilder sql(store::postgresDialect());
     std::string stored;
     if (error.empty())
-        error = run(conn, "SELECT COALESCE(obj_description(to_regnamespace('users'), 'pg_namespace'), '')",
-                    &stored);
+        error = run(
+            conn, "SELECT COALESCE(obj_description(to_regnamespace('users'), 'pg_namespace'), '')",
+            &stored);
     const std::string fingerprint = schemaFingerprint();
     if (error.empty() && stored != fingerprint) {
         std::string drop = "DROP SCHEMA IF EXISTS users CASCADE";
@@ -106,8 +109,9 @@ DataSource freshSource(const TempDir& dir) {
     if (usingServer()) {
         const char* info = std::getenv("TKO_TEST_PG");
         if (!info || !*info) {
-            ADD_FAILURE() << "TKO_TEST_ENGINE=postgres needs TKO_TEST_PG, a connection string of a "
-                             "test database (scripts/run-tests.sh sets both; or run ctest -LE postgres)";
+            ADD_FAILURE()
+                << "TKO_TEST_ENGINE=postgres needs TKO_TEST_PG, a connection string of a "
+                   "test database (scripts/run-tests.sh sets both; or run ctest -LE postgres)";
             return source;
         }
         source.serverInfo = info;

@@ -212,7 +212,8 @@ TEST_F(LocaleTest, TranslatePictureFollowsTheLocale) {
     EXPECT_EQ(tp("@D1", kPicFourDigitYear), QStringLiteral("@D6"));
     EXPECT_EQ(tp("@D2", kPicBlankZero), QStringLiteral("@D6b"));
     EXPECT_EQ(tp("@D2b", kPicBlankZero), QStringLiteral("@D6"));  // "b" toggles the option
-    EXPECT_EQ(TranslatePicture(QStringLiteral("@D2b"), kPicBlankZero, true), QStringLiteral("@D6b"));
+    EXPECT_EQ(TranslatePicture(QStringLiteral("@D2b"), kPicBlankZero, true),
+              QStringLiteral("@D6b"));
     EXPECT_EQ(tp("@T3"), QStringLiteral("@T1"));
     EXPECT_EQ(tp("@T2b"), QStringLiteral("@T2b"));
 
@@ -239,12 +240,16 @@ TEST_F(LocaleTest, NumberPictureWithTooManyPlacesIsReported) {
 TEST_F(LocaleTest, TranslateFormatRewritesOnlyPicturesAndHeadings) {
     IntlGroup de = groupFor(0x0407);
     InitPictures(&de);
-    EXPECT_EQ(TranslateFormat(QStringLiteral("80L(2)|M~Due  date~@D2@   30R(1)~No~@n-6.2@|~Note~@s20@@P##P@   ")),
+    EXPECT_EQ(TranslateFormat(QStringLiteral(
+                  "80L(2)|M~Due  date~@D2@   30R(1)~No~@n-6.2@|~Note~@s20@@P##P@   ")),
               QStringLiteral("80L(2)|M~Due  date~@D6@   30R(1)~No~@n-6.2@|~Note~@s20@@P##P@"));
     // Headings are looked up as LBoxFmt once a language file is loaded.
     const QString file = m_dir.filePath(QStringLiteral("fmt.ltf"));
-    ASSERT_TRUE(linguatest::writeLanguageFile(
-        file, {{QStringLiteral("Due  date"), {}, QStringLiteral("Fällig am"), {}, QStringLiteral("LBoxFmt")}}));
+    ASSERT_TRUE(linguatest::writeLanguageFile(file, {{QStringLiteral("Due  date"),
+                                                      {},
+                                                      QStringLiteral("Fällig am"),
+                                                      {},
+                                                      QStringLiteral("LBoxFmt")}}));
     ASSERT_EQ(InitTranslator(file), 1);
     EXPECT_EQ(TranslateFormat(QStringLiteral("~Due  date~@D17@ ~Other~")),
               QStringLiteral("~Fällig am~@D17@ ~Other~"));
@@ -283,8 +288,7 @@ TEST_F(LocaleTest, EveryDatePictureRoundTripsInThreeLocales) {
     for (std::uint32_t lcid : {0x0409u, 0x0809u, 0x0407u}) {
         const tko::LocaleFormat locale = tko::localeFormatFromIntlGroup(groupFor(lcid));
         for (int number = 1; number <= 18; ++number) {
-            const tko::Picture picture =
-                tko::Picture::parse(QStringLiteral("@D%1").arg(number));
+            const tko::Picture picture = tko::Picture::parse(QStringLiteral("@D%1").arg(number));
             ASSERT_TRUE(picture.isValid());
             const QString pattern = tko::datePattern(number, locale);
             const bool twoDigitYear = pattern.count(QLatin1Char('y')) == 2;

@@ -61,9 +61,9 @@ TEST_F(TranslatorTest, MissingFileIsCreatedAndCollectsNotFoundTextsAtClose) {
 
 TEST_F(TranslatorTest, BlankReplacementIsNeverUsedNorAddedTwice) {
     const QString file = path("blank.ltf");
-    ASSERT_TRUE(writeLanguageFile(file, {{QStringLiteral("Exit"), {}, {}, {}, QStringLiteral("STRING")},
-                                         {QStringLiteral("OK"), {}, QStringLiteral("Gut"), {},
-                                          QStringLiteral("string")}}));
+    ASSERT_TRUE(writeLanguageFile(
+        file, {{QStringLiteral("Exit"), {}, {}, {}, QStringLiteral("STRING")},
+               {QStringLiteral("OK"), {}, QStringLiteral("Gut"), {}, QStringLiteral("string")}}));
     for (int session = 0; session < 2; ++session) {
         ASSERT_EQ(InitTranslator(file), 1);
         EXPECT_EQ(TranslateString(QStringLiteral("Exit")), QStringLiteral("Exit"));
@@ -137,8 +137,9 @@ TEST_F(TranslatorTest, DatabaseWithoutTheLanguageLayoutIsRefused) {
 TEST_F(TranslatorTest, SecondInitClosesTheFirstFile) {
     const QString first = path("first.ltf");
     const QString second = path("second.ltf");
-    ASSERT_TRUE(writeLanguageFile(second, {{QStringLiteral("Exit"), {}, QStringLiteral("Ende"), {},
-                                            QStringLiteral("String")}}));
+    ASSERT_TRUE(writeLanguageFile(
+        second,
+        {{QStringLiteral("Exit"), {}, QStringLiteral("Ende"), {}, QStringLiteral("String")}}));
     ASSERT_EQ(InitTranslator(first), 1);
     TranslateString(QStringLiteral("Only in first"));
     ASSERT_EQ(InitTranslator(second), 1);
@@ -234,7 +235,8 @@ TEST_F(TranslatorTest, RebuildKeepsEveryRecord) {
     EXPECT_EQ(TranslatorErrorcode(), 0);
     const auto after = readLanguageFile(file);
     ASSERT_EQ(after.size(), before.size());
-    for (std::size_t i = 0; i < before.size(); ++i) EXPECT_TRUE(linguatest::operator==(before[i], after[i]));
+    for (std::size_t i = 0; i < before.size(); ++i)
+        EXPECT_TRUE(linguatest::operator==(before[i], after[i]));
     EXPECT_FALSE(QFile::exists(file + QStringLiteral(".rebuild")));
     // The key is in place again: a duplicate is refused.
     lingua::LanguageFile check;
@@ -281,10 +283,17 @@ TEST_F(TranslatorTest, PoExportAndImportRoundTripALanguageFile) {
           QStringLiteral("Menu")},
          {QStringLiteral("Save & Exit"), QStringLiteral("x"), QStringLiteral("Sichern & Ende"),
           QStringLiteral("E"), QStringLiteral("MenuItem")},
-         {QStringLiteral("Say \"hi\"\\now"), {}, QStringLiteral("Sag \"hallo\""), {},
+         {QStringLiteral("Say \"hi\"\\now"),
+          {},
+          QStringLiteral("Sag \"hallo\""),
+          {},
           QStringLiteral("String")},
          {QStringLiteral("R&D"), {}, {}, {}, QStringLiteral("Text")},
-         {QStringLiteral("Prüfen"), {}, QStringLiteral("Vérifier"), {}, QStringLiteral("ToolTip")}}));
+         {QStringLiteral("Prüfen"),
+          {},
+          QStringLiteral("Vérifier"),
+          {},
+          QStringLiteral("ToolTip")}}));
     const QString po = path("orig.po");
     const lingua::PoResult exported = lingua::exportPo(original, po);
     ASSERT_TRUE(exported.ok) << exported.error.toStdString();
@@ -293,7 +302,8 @@ TEST_F(TranslatorTest, PoExportAndImportRoundTripALanguageFile) {
     const QString copy = path("copy.ltf");
     const lingua::PoResult rebuilt = lingua::importPo(copy, po, lingua::PoImportMode::AddAll);
     ASSERT_TRUE(rebuilt.ok) << rebuilt.error.toStdString();
-    EXPECT_TRUE(rebuilt.unplaced.isEmpty()) << rebuilt.unplaced.join(QLatin1Char('\n')).toStdString();
+    EXPECT_TRUE(rebuilt.unplaced.isEmpty())
+        << rebuilt.unplaced.join(QLatin1Char('\n')).toStdString();
     const auto a = readLanguageFile(original);
     const auto b = readLanguageFile(copy);
     ASSERT_EQ(a.size(), b.size());
@@ -308,8 +318,9 @@ TEST_F(TranslatorTest, PoImportFillsReplacementsAndReportsWhatItCannotPlace) {
                {QStringLiteral("Close"), {}, {}, {}, QStringLiteral("String")}}));
     QFile po(path("de.po"));
     ASSERT_TRUE(po.open(QIODevice::WriteOnly));
-    po.write("msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
-             "msgctxt \"MenuItem\"\nmsgid \"&Open\"\nmsgstr \"\\u00d6&ffnen\"\n\n");
+    po.write(
+        "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n\n"
+        "msgctxt \"MenuItem\"\nmsgid \"&Open\"\nmsgstr \"\\u00d6&ffnen\"\n\n");
     po.close();
     // \u is no PO escape: the whole file is refused and nothing changes.
     lingua::PoResult result = lingua::importPo(file, path("de.po"));
@@ -318,11 +329,12 @@ TEST_F(TranslatorTest, PoImportFillsReplacementsAndReportsWhatItCannotPlace) {
     EXPECT_EQ(readLanguageFile(file)[1].replacement, QString());
 
     ASSERT_TRUE(po.open(QIODevice::WriteOnly));
-    po.write("msgctxt \"MenuItem\"\nmsgid \"&Open\"\nmsgstr \"\"\n\"\xc3\x96&ffnen\"\n\n"
-             "#, fuzzy\nmsgctxt \"String\"\nmsgid \"Close\"\nmsgstr \"Schlie\xc3\x9f\x65n\"\n\n"
-             "msgctxt \"String\"\nmsgid \"Unknown\"\nmsgstr \"Unbekannt\"\n\n"
-             "msgctxt \"MenuItem\"\nmsgid \"&Open\"\nmsgstr \"" +
-             QByteArray(65, 'y') + "\"\n");
+    po.write(
+        "msgctxt \"MenuItem\"\nmsgid \"&Open\"\nmsgstr \"\"\n\"\xc3\x96&ffnen\"\n\n"
+        "#, fuzzy\nmsgctxt \"String\"\nmsgid \"Close\"\nmsgstr \"Schlie\xc3\x9f\x65n\"\n\n"
+        "msgctxt \"String\"\nmsgid \"Unknown\"\nmsgstr \"Unbekannt\"\n\n"
+        "msgctxt \"MenuItem\"\nmsgid \"&Open\"\nmsgstr \"" +
+        QByteArray(65, 'y') + "\"\n");
     po.close();
     result = lingua::importPo(file, path("de.po"));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
@@ -340,7 +352,8 @@ TEST_F(TranslatorTest, PoImportFillsReplacementsAndReportsWhatItCannotPlace) {
 
 TEST_F(TranslatorTest, LangCommandExportsAndImports) {
     const QString file = path("cli.ltf");
-    ASSERT_TRUE(writeLanguageFile(file, {{QStringLiteral("Exit"), {}, {}, {}, QStringLiteral("String")}}));
+    ASSERT_TRUE(
+        writeLanguageFile(file, {{QStringLiteral("Exit"), {}, {}, {}, QStringLiteral("String")}}));
     QString outText, errText;
     QTextStream out(&outText), err(&errText);
     EXPECT_EQ(runLangCommand({QStringLiteral("export"), file, path("cli.po")}, out, err), 0);
@@ -359,7 +372,8 @@ TEST_F(TranslatorTest, LangCommandExportsAndImports) {
     EXPECT_TRUE(errText.contains(QStringLiteral("1 entries could not be placed")));
     EXPECT_TRUE(errText.contains(QStringLiteral("Stray")));
     EXPECT_EQ(readLanguageFile(file)[0].replacement, QStringLiteral("Ende"));
-    EXPECT_EQ(runLangCommand({QStringLiteral("import"), path("none.ltf"), path("cli.po")}, out, err), 1);
+    EXPECT_EQ(
+        runLangCommand({QStringLiteral("import"), path("none.ltf"), path("cli.po")}, out, err), 1);
     EXPECT_FALSE(QFile::exists(path("none.ltf"))) << "import never creates a language file";
     EXPECT_EQ(runLangCommand({QStringLiteral("export")}, out, err), 64);
 }

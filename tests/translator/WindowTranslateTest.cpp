@@ -123,8 +123,7 @@ private slots:
         m_german = m_dir.filePath(QStringLiteral("De_test.ltf"));
         QVERIFY(linguatest::writeLanguageFile(
             m_german,
-            {rec("File", "F", "Datei", "D", "Menu"),
-             rec("Open", "O", "Öffnen", "f", "MenuItem"),
+            {rec("File", "F", "Datei", "D", "Menu"), rec("Open", "O", "Öffnen", "f", "MenuItem"),
              rec("Exit", "x", "Beenden", "", "MenuItem"),
              rec("Open a file", "", "Eine Datei öffnen", "", "Message"),
              rec("Opens a file", "", "Öffnet eine Datei", "", "ToolTip"),
@@ -136,8 +135,7 @@ private slots:
              rec("CancelHelp", "", "AbbrechenHilfe", "", "HelpItem"),
              rec("Fish & Chips", "", "Fisch & Pommes", "P", "Text"),
              rec("Secondary", "S", "Zweitrangig", "Z", "Text"),
-             rec("Priority", "P", "Priorität", "P", "Text"),
-             rec("High", "H", "Hoch", "H", "Text"),
+             rec("Priority", "P", "Priorität", "P", "Text"), rec("High", "H", "Hoch", "H", "Text"),
              rec("General", "G", "Allgemein", "A", "Text"),
              rec("Notes", "N", "Notizen", "N", "Text"),
              rec("Due date", "", "Fällig", "", "LBoxFmt"),
@@ -284,16 +282,17 @@ private slots:
             QWidget* window = QApplication::activeModalWidget();
             QVERIFY(window != nullptr);
             for (int k = 1; k <= 6; ++k) {
-                auto* b = window->findChild<QPushButton*>(QStringLiteral("languageButton%1").arg(k));
+                auto* b =
+                    window->findChild<QPushButton*>(QStringLiteral("languageButton%1").arg(k));
                 tips << (b->isVisibleTo(window) ? b->toolTip() + QLatin1Char('|') + b->text()
                                                 : QStringLiteral("hidden"));
             }
             window->findChild<QPushButton*>(QStringLiteral("languageButton2"))->click();
         });
-        UserLanguageSelect(group, 0, QList<std::uint32_t>{0x0409, 0x0407},
-                           QStringLiteral(",English,En.ltf|,Deutsch ,") + m_german +
-                               QStringLiteral("|,Empty,"),
-                           QStringLiteral("LanguageHelp"));
+        UserLanguageSelect(
+            group, 0, QList<std::uint32_t>{0x0409, 0x0407},
+            QStringLiteral(",English,En.ltf|,Deutsch ,") + m_german + QStringLiteral("|,Empty,"),
+            QStringLiteral("LanguageHelp"));
         QCOMPARE(tips.size(), 6);
         QCOMPARE(tips.at(0), QStringLiteral("Select English language|English"));
         QCOMPARE(tips.at(1), QStringLiteral("Select Deutsch language|Deutsch "));

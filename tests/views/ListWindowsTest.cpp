@@ -59,7 +59,9 @@ private:
             return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
         };
         if (withPrint)
-            a.printDue = [this](QWidget*, Workspace&, const QString& order) { m_printedOrders << order; };
+            a.printDue = [this](QWidget*, Workspace&, const QString& order) {
+                m_printedOrders << order;
+            };
         return a;
     }
 
@@ -73,12 +75,14 @@ private:
         const QByteArray dir = qgetenv("TKO_SCREENSHOTS");
         if (dir.isEmpty()) return;
         w->show();
-        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) + QStringLiteral(".png"));
+        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) +
+                       QStringLiteral(".png"));
     }
 
     static QStringList column(const BrowseList* list, int column) {
         QStringList out;
-        for (int row = 0; row < static_cast<int>(const_cast<BrowseList*>(list)->pager().rows().size()); ++row)
+        for (int row = 0;
+             row < static_cast<int>(const_cast<BrowseList*>(list)->pager().rows().size()); ++row)
             out << list->cellText(row, column);
         return out;
     }
@@ -122,17 +126,19 @@ private slots:
         QCOMPARE(window.whatsThis(), QStringLiteral("~Assignments_Due_Now_Window"));
         BrowseList* list = window.list();
         QCOMPARE(list->columnCount(), 7);
-        const QStringList headings{QStringLiteral("Assignment"), QStringLiteral("Person"), QStringLiteral("Priority"),
-                                   QStringLiteral("Due Date"),   QStringLiteral("User Name"), QStringLiteral("Secondary"),
+        const QStringList headings{QStringLiteral("Assignment"),   QStringLiteral("Person"),
+                                   QStringLiteral("Priority"),     QStringLiteral("Due Date"),
+                                   QStringLiteral("User Name"),    QStringLiteral("Secondary"),
                                    QStringLiteral("Assign Number")};
         for (int i = 0; i < headings.size(); ++i)
             QCOMPARE(list->view()->model()->headerData(i, Qt::Horizontal).toString(), headings[i]);
 
         // The administrator sees everybody's; the secondary "Water the plants",
         // the concluded and the future ones are not listed. By priority first.
-        QCOMPARE(column(list, 0), (QStringList{QStringLiteral("Pay the office rent"),
-                                               QStringLiteral("Prepare the quarterly sales figures"),
-                                               QStringLiteral("Review the backup settings")}));
+        QCOMPARE(column(list, 0),
+                 (QStringList{QStringLiteral("Pay the office rent"),
+                              QStringLiteral("Prepare the quarterly sales figures"),
+                              QStringLiteral("Review the backup settings")}));
         QCOMPARE(list->cellText(0, 3), formatDate(kToday - 2, u"@D17b"));
         QCOMPARE(list->cellText(0, 1), QStringLiteral("CARLA"));
 
@@ -145,10 +151,12 @@ private slots:
         // Another tab keeps the highlighted row and lists the same rows in its order.
         QVERIFY(list->pager().select(1));
         tabs->setCurrentIndex(1);
-        QCOMPARE(column(list, 0), (QStringList{QStringLiteral("Pay the office rent"),
-                                               QStringLiteral("Review the backup settings"),
-                                               QStringLiteral("Prepare the quarterly sales figures")}));
-        QCOMPARE(list->cellText(list->pager().selectedIndex(), 0), QStringLiteral("Prepare the quarterly sales figures"));
+        QCOMPARE(column(list, 0),
+                 (QStringList{QStringLiteral("Pay the office rent"),
+                              QStringLiteral("Review the backup settings"),
+                              QStringLiteral("Prepare the quarterly sales figures")}));
+        QCOMPARE(list->cellText(list->pager().selectedIndex(), 0),
+                 QStringLiteral("Prepare the quarterly sales figures"));
         tabs->setCurrentIndex(2);
         QCOMPARE(column(list, 1), (QStringList{QStringLiteral("BEN"), QStringLiteral("CARLA"),
                                                QString::fromLatin1(kFirstUserName)}));
@@ -163,8 +171,8 @@ private slots:
 
     void printHandsTheReportTheCurrentOrdersName() {
         DueNowWindow window(as(kFirstUserName, 2), actions(true));
-        const QStringList expected{QStringLiteral("Priority"), QStringLiteral("Due Date"), QStringLiteral("Person"),
-                                   QStringLiteral("Alphabetically")};
+        const QStringList expected{QStringLiteral("Priority"), QStringLiteral("Due Date"),
+                                   QStringLiteral("Person"), QStringLiteral("Alphabetically")};
         for (int tab = 0; tab < 4; ++tab) {
             window.list()->sortTabs()->setCurrentIndex(tab);
             window.button(QStringLiteral("printButton"))->click();
@@ -193,7 +201,8 @@ private slots:
     void aGeneralUserSeesOnlyTheirOwnAndEmptyListsDisableTheRowButtons() {
         writeIncludeSecondary(todayIniPath(m_workspace.programDir), false);
         DueNowWindow ben(as("BEN", 0), actions());
-        QCOMPARE(column(ben.list(), 0), QStringList{QStringLiteral("Prepare the quarterly sales figures")});
+        QCOMPARE(column(ben.list(), 0),
+                 QStringList{QStringLiteral("Prepare the quarterly sales figures")});
         QVERIFY(ben.button(QStringLiteral("changeButton"))->isEnabled());
 
         // Anna's only work due today is secondary.
@@ -219,9 +228,11 @@ private slots:
         QCOMPARE(m_forms[0].request, Request::Change);
         QCOMPARE(m_forms[0].record.NAME, std::string("Prepare the quarterly sales figures"));
         // The form gets the stored record with its memos, not just the list's columns.
-        QCOMPARE(m_forms[0].record.GENERALMEMO, std::string("Use the new spreadsheet template on the shared drive."));
+        QCOMPARE(m_forms[0].record.GENERALMEMO,
+                 std::string("Use the new spreadsheet template on the shared drive."));
         // Now last by priority, and still the highlighted row.
-        QCOMPARE(window.list()->cellText(2, 0), QStringLiteral("Prepare the quarterly sales figures"));
+        QCOMPARE(window.list()->cellText(2, 0),
+                 QStringLiteral("Prepare the quarterly sales figures"));
         QCOMPARE(window.list()->pager().selectedIndex(), 2);
 
         m_formEdits = nullptr;  // a cancelled insert changes nothing
@@ -234,21 +245,24 @@ private slots:
 
     void concludeMovesARepeatingAssignmentOutAndKeepsTheCursorNearby() {
         DueNowWindow window(as(kFirstUserName, 2), actions());
-        QCOMPARE(window.list()->cellText(0, 0), QStringLiteral("Pay the office rent"));  // monthly, due two days ago
+        QCOMPARE(window.list()->cellText(0, 0),
+                 QStringLiteral("Pay the office rent"));  // monthly, due two days ago
         QVERIFY(window.list()->pager().select(0));
         window.button(QStringLiteral("concludeButton"))->click();
         const Assignment rent = stored("Pay the office rent");
         QCOMPARE(rent.CLOSEDATE, 0);
         QVERIFY(rent.DUEDATE > kToday);
-        QCOMPARE(column(window.list(), 0), (QStringList{QStringLiteral("Prepare the quarterly sales figures"),
-                                                        QStringLiteral("Review the backup settings")}));
+        QCOMPARE(column(window.list(), 0),
+                 (QStringList{QStringLiteral("Prepare the quarterly sales figures"),
+                              QStringLiteral("Review the backup settings")}));
         QCOMPARE(window.list()->pager().selectedIndex(), 0);
 
         // A one-off one is closed for good.
         QVERIFY(window.list()->pager().select(1));
         window.concludeSelected();
         QVERIFY(stored("Review the backup settings").CLOSEDATE == kToday);
-        QCOMPARE(column(window.list(), 0), QStringList{QStringLiteral("Prepare the quarterly sales figures")});
+        QCOMPARE(column(window.list(), 0),
+                 QStringList{QStringLiteral("Prepare the quarterly sales figures")});
         QCOMPARE(window.list()->pager().selectedIndex(), 0);
     }
 
@@ -335,8 +349,7 @@ private slots:
         // Only the two due reminders of the supervisor went; the others' and his
         // future one stay.
         QCOMPARE(left.size(), size_t{4});
-        for (const Reminder& r : left)
-            QVERIFY(r.USER != kFirstUserName || r.DATE > Clock::today());
+        for (const Reminder& r : left) QVERIFY(r.USER != kFirstUserName || r.DATE > Clock::today());
         for (const char* name : {"viewButton", "deleteButton", "alertButton"})
             QVERIFY(!window.button(QLatin1String(name))->isEnabled());
         menu.reset(window.buildContextMenu());
@@ -369,14 +382,18 @@ private slots:
     }
 
     void eachWindowHasItsHelpTopic() {
-        for (const char* topic : {"~Assignments_Due_Now_Window", "~Browse_Unseen_Assignments", "~Current_Reminders_Window"})
+        for (const char* topic : {"~Assignments_Due_Now_Window", "~Browse_Unseen_Assignments",
+                                  "~Current_Reminders_Window"})
             QVERIFY2(!HelpBrowser::topicUrl(QLatin1String(topic)).isEmpty(), topic);
     }
 
     void theStartUpAlertsOpenTheListTheyAreAbout() {
         QStringList opened;
-        for (const char* name : {"BrowseDueAssignments", "BrowseUnseenAssignments", "BrowseReminders"})
-            procedures().add(QLatin1String(name), [&opened, name](QWidget*, Workspace&) { opened << QLatin1String(name); });
+        for (const char* name :
+             {"BrowseDueAssignments", "BrowseUnseenAssignments", "BrowseReminders"})
+            procedures().add(QLatin1String(name), [&opened, name](QWidget*, Workspace&) {
+                opened << QLatin1String(name);
+            });
         // Ben has an assignment due and unseen work: "Yes" to both opens both lists.
         {
             MessageBox::setNextAnswer(Answer::Yes);
@@ -384,10 +401,13 @@ private slots:
             MainFrame frame(m_workspace);
             frame.enterSession("BEN", 0);
             QCOMPARE(MessageBox::shown().size(), 2);
-            QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("You have reminders or assignments due for today"));
+            QCOMPARE(MessageBox::shown()[0].text,
+                     QStringLiteral("You have reminders or assignments due for today"));
             QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Assignments Due Now"));
-            QCOMPARE(MessageBox::shown()[1].text, QStringLiteral("You have unseen or changed assignments"));
-            QCOMPARE(opened, (QStringList{QStringLiteral("BrowseDueAssignments"), QStringLiteral("BrowseUnseenAssignments")}));
+            QCOMPARE(MessageBox::shown()[1].text,
+                     QStringLiteral("You have unseen or changed assignments"));
+            QCOMPARE(opened, (QStringList{QStringLiteral("BrowseDueAssignments"),
+                                          QStringLiteral("BrowseUnseenAssignments")}));
         }
         // "No" opens nothing.
         opened.clear();
@@ -413,7 +433,8 @@ private slots:
         MainFrame frame(m_workspace);
         frame.enterSession("ANNA", 1);
         QCOMPARE(MessageBox::shown().size(), 2);
-        QCOMPARE(MessageBox::shown()[0].text, QStringLiteral("You have reminders or assignments due for today"));
+        QCOMPARE(MessageBox::shown()[0].text,
+                 QStringLiteral("You have reminders or assignments due for today"));
         QCOMPARE(MessageBox::shown()[0].title, QStringLiteral("Current Reminders"));
         QCOMPARE(opened, QStringList{QStringLiteral("BrowseReminders")});
     }

@@ -55,10 +55,10 @@ protected:
 
 TEST_F(ReminderListTest, TheUsersRemindersDatedTodayOrEarlierInDateOrder) {
     add("BEN", kToday, 4);
-    add("BEN", kToday + 1);             // tomorrow: not yet
-    add("BEN", kToday - 30, 9, 0);      // alarm off: still current
+    add("BEN", kToday + 1);         // tomorrow: not yet
+    add("BEN", kToday - 30, 9, 0);  // alarm off: still current
     add("BEN", kToday, 2);
-    add("ANNA", kToday - 1, 4);         // Anna's, on Ben's assignment: never Ben's
+    add("ANNA", kToday - 1, 4);  // Anna's, on Ben's assignment: never Ben's
     add("BENNET", kToday);
 
     const auto ben = current("BEN");

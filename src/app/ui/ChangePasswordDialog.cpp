@@ -45,15 +45,16 @@ void ChangePasswordDialog::save() {
     const std::string problem =
         checkNewPassword(m_first->text().toStdString(), m_second->text().toStdString(), cleaned);
     if (!problem.empty()) {
-        MessageBox::showText(this, QString::fromStdString(problem), windowTitle(), MessageButtons::Ok, {},
-                             MessageBox::Icon::Warning);
+        MessageBox::showText(this, QString::fromStdString(problem), windowTitle(),
+                             MessageButtons::Ok, {}, MessageBox::Icon::Warning);
         m_first->setFocus();
         m_first->selectAll();
         return;
     }
     const PasswordChange result = changePassword(m_db, m_user, cleaned);
-    MessageBox::showText(this, QString::fromStdString(result.message), windowTitle(), MessageButtons::Ok,
-                         {}, result.ok ? MessageBox::Icon::Information : MessageBox::Icon::Critical);
+    MessageBox::showText(this, QString::fromStdString(result.message), windowTitle(),
+                         MessageButtons::Ok, {},
+                         result.ok ? MessageBox::Icon::Information : MessageBox::Icon::Critical);
     if (result.ok) {
         accept();
     } else if (result.fatal) {

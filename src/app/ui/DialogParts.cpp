@@ -27,13 +27,20 @@ DialogButtons addDialogButtons(QDialog* dialog, bool withHelp) {
     return b;
 }
 
-bool actOnSaveOutcome(QDialog* dialog, const SaveOutcome& outcome, const std::function<void()>& showOther) {
+bool actOnSaveOutcome(QDialog* dialog, const SaveOutcome& outcome,
+                      const std::function<void()>& showOther) {
     Answer answer = Answer::Ok;
-    for (const StandardMessage& message : outcome.messages) answer = MessageBox::show(dialog, message);
+    for (const StandardMessage& message : outcome.messages)
+        answer = MessageBox::show(dialog, message);
     switch (outcome.kind) {
-        case SaveOutcome::Close: dialog->accept(); return false;
-        case SaveOutcome::ShowOtherStation: showOther(); return false;
-        case SaveOutcome::Stay: return false;
+        case SaveOutcome::Close:
+            dialog->accept();
+            return false;
+        case SaveOutcome::ShowOtherStation:
+            showOther();
+            return false;
+        case SaveOutcome::Stay:
+            return false;
         case SaveOutcome::AskRetry:
             if (answer == Answer::Yes) return true;
             dialog->reject();

@@ -16,13 +16,15 @@ struct DialogButtons {
     QDialogButtonBox* box = nullptr;
     QPushButton* ok = nullptr;      // objectName "okButton", the default button
     QPushButton* cancel = nullptr;  // "cancelButton": rejects the dialog
-    QPushButton* help = nullptr;    // "helpButton": the dialog's help topic (its whatsThis); may be null
+    QPushButton* help =
+        nullptr;  // "helpButton": the dialog's help topic (its whatsThis); may be null
 };
 DialogButtons addDialogButtons(QDialog* dialog, bool withHelp);
 
 // Shows the outcome's messages and acts on it: Close accepts the dialog,
 // ShowOtherStation calls `showOther`, AskRetry rejects on "No". True when the
 // caller should save again ("Yes" to message 16).
-bool actOnSaveOutcome(QDialog* dialog, const SaveOutcome& outcome, const std::function<void()>& showOther);
+bool actOnSaveOutcome(QDialog* dialog, const SaveOutcome& outcome,
+                      const std::function<void()>& showOther);
 
 }  // namespace tko

@@ -56,7 +56,8 @@ LoginWindow::LoginWindow(Database& db, QWidget* parent) : QDialog(parent), m_att
 }
 
 void LoginWindow::tryLogin() {
-    m_outcome = m_attempts.attempt(m_userName->text().toStdString(), m_password->text().toStdString());
+    m_outcome =
+        m_attempts.attempt(m_userName->text().toStdString(), m_password->text().toStdString());
     if (m_outcome.loggedIn()) {
         accept();
         return;

@@ -18,7 +18,9 @@ class Procedures {
 public:
     using Procedure = std::function<void(QWidget* parent, Workspace& workspace)>;
 
-    void add(const QString& name, Procedure procedure) { m_procedures[name] = std::move(procedure); }
+    void add(const QString& name, Procedure procedure) {
+        m_procedures[name] = std::move(procedure);
+    }
     bool has(const QString& name) const { return m_procedures.count(name) != 0; }
     // Runs the procedure; false when none is registered under `name`.
     bool run(const QString& name, QWidget* parent, Workspace& workspace) const {

@@ -26,7 +26,8 @@ QLineEdit* numberEdit(QWidget* parent, const char* name, const char* picture, co
 
 }  // namespace
 
-SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent) : QDialog(parent), m_db(db) {
+SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent)
+    : QDialog(parent), m_db(db) {
     setObjectName(QStringLiteral("SystemSettingsDialog"));
     setWindowTitle(QStringLiteral("System Wide Settings"));
     setWhatsThis(QStringLiteral("~System_Wide_Settings_Window"));
@@ -41,15 +42,18 @@ SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent) : QDia
     });
     m_private = new QCheckBox(QStringLiteral("Private People Allowed"), this);
     m_private->setObjectName(QStringLiteral("privatePeopleCheck"));
-    m_private->setToolTip(QStringLiteral("Users can add their own peole (not recommended with View All)"));
+    m_private->setToolTip(
+        QStringLiteral("Users can add their own peole (not recommended with View All)"));
     m_confidential = new QCheckBox(QStringLiteral("Confidetial Comments Allowed"), this);
     m_confidential->setObjectName(QStringLiteral("confidentialCheck"));
     m_confidential->setToolTip(QStringLiteral("Users can create confidential comments"));
     m_viewAll = new QCheckBox(QStringLiteral("View All"), this);
     m_viewAll->setObjectName(QStringLiteral("viewAllCheck"));
-    m_viewAll->setToolTip(QStringLiteral("Users can see all info (not recommended with Private People allowed)"));
+    m_viewAll->setToolTip(
+        QStringLiteral("Users can see all info (not recommended with Private People allowed)"));
     m_tries = numberEdit(this, "triesEdit", "@n-6", "Failed logins allowed (0 = no limit)");
-    m_hours = numberEdit(this, "backupHoursEdit", "@n7", "Hours between internal backups (0 = no backup)");
+    m_hours = numberEdit(this, "backupHoursEdit", "@n7",
+                         "Hours between internal backups (0 = no backup)");
 
     auto* form = new QFormLayout(this);
     form->addRow(QStringLiteral("Path to Data Directory:"), m_path);
@@ -97,9 +101,10 @@ bool SystemSettingsDialog::collect() {
         }
     }
     if (tries.value < -32768 || tries.value > 32767 || hours.value < 0 || hours.value > 32767) {
-        MessageBox::showStandard(this, 10, tries.value < -32768 || tries.value > 32767
-                                               ? QStringLiteral("Log In Tries Permitted")
-                                               : QStringLiteral("Back Up Hours"),
+        MessageBox::showStandard(this, 10,
+                                 tries.value < -32768 || tries.value > 32767
+                                     ? QStringLiteral("Log In Tries Permitted")
+                                     : QStringLiteral("Back Up Hours"),
                                  QStringLiteral("0 and 32767"));
         return false;
     }

@@ -45,7 +45,8 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
     m_conclude->setObjectName(QStringLiteral("concludeCheck"));
     m_port = new QComboBox(this);
     m_port->setObjectName(QStringLiteral("portCombo"));
-    m_port->addItems({QStringLiteral("com1"), QStringLiteral("com2"), QStringLiteral("com3"), QStringLiteral("com4")});
+    m_port->addItems({QStringLiteral("com1"), QStringLiteral("com2"), QStringLiteral("com3"),
+                      QStringLiteral("com4")});
     m_delay = new QLineEdit(this);
     m_delay->setObjectName(QStringLiteral("delayEdit"));
     m_delay->setProperty("picture", QStringLiteral("@n6"));
@@ -89,8 +90,10 @@ bool UserPrefsDialog::collect() {
     const auto priority = parseNumber(m_priority->text(), u"@n1", u"Priority");
     const auto priorityCheck = checkPriority(priority.ok() ? static_cast<int>(priority.value) : 0);
     if (!priority.ok() || priorityCheck) {
-        if (priorityCheck) MessageBox::show(this, *priorityCheck);
-        else MessageBox::showText(this, priority.error, windowTitle());
+        if (priorityCheck)
+            MessageBox::show(this, *priorityCheck);
+        else
+            MessageBox::showText(this, priority.error, windowTitle());
         m_priority->setFocus();
         m_priority->selectAll();
         return false;
@@ -98,8 +101,10 @@ bool UserPrefsDialog::collect() {
     const auto delay = parseNumber(m_delay->text(), u"@n6", u"Delay");
     const auto delayCheck = checkDelay(delay.ok() ? static_cast<int>(delay.value) : 0);
     if (!delay.ok() || delayCheck) {
-        if (delayCheck) MessageBox::show(this, *delayCheck);
-        else MessageBox::showText(this, delay.error, windowTitle());
+        if (delayCheck)
+            MessageBox::show(this, *delayCheck);
+        else
+            MessageBox::showText(this, delay.error, windowTitle());
         m_delay->setFocus();
         m_delay->selectAll();
         return false;

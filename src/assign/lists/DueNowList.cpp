@@ -23,7 +23,8 @@ Status loadDueNowScope(Database& db, const Session& session, bool includeSeconda
 
 bool isDueNow(const Assignment& record, const DueNowScope& scope) {
     if (record.CLOSEDATE != 0 || record.DUEDATE > scope.today) return false;
-    if (!scope.seesAll && record.PERSON != scope.user && record.USERNAME != scope.user) return false;
+    if (!scope.seesAll && record.PERSON != scope.user && record.USERNAME != scope.user)
+        return false;
     if (!scope.includeSecondary && record.SECONDARY == 1) return false;
     return true;
 }

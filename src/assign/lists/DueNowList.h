@@ -18,9 +18,9 @@ namespace tko {
 
 // One sort tab of the list, in the order the tabs are shown.
 struct DueNowOrder {
-    const char* caption;    // "By Priority"
-    const char* tip;        // "Sort assignments by priority"
-    const char* keyLabel;   // the ASSIGNMENT key the rows are read along
+    const char* caption;      // "By Priority"
+    const char* tip;          // "Sort assignments by priority"
+    const char* keyLabel;     // the ASSIGNMENT key the rows are read along
     const char* reportOrder;  // the order's name handed to the due-assignments report
 };
 
@@ -33,8 +33,8 @@ inline constexpr std::array<DueNowOrder, 4> kDueNowOrders{{
 
 // Who the list is for and what it shows.
 struct DueNowScope {
-    std::string user;             // the logged-in user (GlobalUser)
-    bool seesAll = false;         // SYP:VIEWALL on, or a System Administrator
+    std::string user;      // the logged-in user (GlobalUser)
+    bool seesAll = false;  // SYP:VIEWALL on, or a System Administrator
     bool includeSecondary = false;
     Date today = 0;
 };

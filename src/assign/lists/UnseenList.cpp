@@ -7,11 +7,14 @@ bool isUnseenFor(const Assignment& record, const std::string& user) {
            record.USERNAME != user;
 }
 
-std::vector<store::Value> unseenRange() { return {kUnseen}; }
+std::vector<store::Value> unseenRange() {
+    return {kUnseen};
+}
 
 store::Filter unseenFilter(const std::string& user) {
     using namespace store;
-    return allOf({eq("SEEN", kUnseen), eq("CLOSEDATE", 0), eq("PERSON", user), ne("USERNAME", user)});
+    return allOf(
+        {eq("SEEN", kUnseen), eq("CLOSEDATE", 0), eq("PERSON", user), ne("USERNAME", user)});
 }
 
 }  // namespace tko

@@ -41,14 +41,21 @@ constexpr int kGeneralMemoWidth = 2000;
 constexpr int kAssignMemoWidth = 2000;
 constexpr int kConfMemoWidth = 1000;
 
-QString qs(const std::string& text) { return QString::fromStdString(text); }
-QString translated(const char* text) { return qs(translateText(text)); }
-QString longDate(Date date) { return formatDate(date, u"@D18b"); }
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+QString translated(const char* text) {
+    return qs(translateText(text));
+}
+QString longDate(Date date) {
+    return formatDate(date, u"@D18b");
+}
 
 // Memos keep line ends as carriage returns followed by line feeds.
 QString memoToText(const std::string& memo) {
     QString text = qs(memo);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n")).replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
+        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
     return text;
 }
 std::string textToMemo(const QString& text) {
@@ -57,7 +64,8 @@ std::string textToMemo(const QString& text) {
     return memo.toStdString();
 }
 
-QPushButton* makeButton(QWidget* parent, const char* name, const char* text, const char* tip = nullptr) {
+QPushButton* makeButton(QWidget* parent, const char* name, const char* text,
+                        const char* tip = nullptr) {
     auto* b = new QPushButton(QLatin1String(text), parent);
     b->setObjectName(QLatin1String(name));
     if (tip) b->setToolTip(QLatin1String(tip));
@@ -72,8 +80,13 @@ QLabel* makeLabel(QWidget* parent, const char* name, const char* text = nullptr)
 
 }  // namespace
 
-AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assignment& record, QWidget* parent)
-    : QDialog(parent), m_workspace(workspace), m_request(request), m_current(record), m_opened(record) {
+AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assignment& record,
+                               QWidget* parent)
+    : QDialog(parent),
+      m_workspace(workspace),
+      m_request(request),
+      m_current(record),
+      m_opened(record) {
     setObjectName(QStringLiteral("AssignmentForm"));
     setWindowTitle(QStringLiteral("Assignment Information"));
     setWhatsThis(QStringLiteral("~Assignment_Information_Window"));
@@ -82,7 +95,8 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
     m_tabs->setObjectName(QStringLiteral("assignmentTabs"));
     m_generalPage = buildGeneralTab();
     m_tabs->addTab(m_generalPage, QStringLiteral("General"));
-    QWidget* comments = buildMemoTab(m_generalMemo, "commentsPage", "General comments by assigning user");
+    QWidget* comments =
+        buildMemoTab(m_generalMemo, "commentsPage", "General comments by assigning user");
     m_tabs->addTab(comments, QStringLiteral("Comments"));
     QWidget* log = buildMemoTab(m_log, "logPage", "Activity log");
     m_log->setReadOnly(true);
@@ -90,26 +104,31 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
     QWidget* assignee = buildMemoTab(m_assignMemo, "assigneePage", "Comments by assigned user");
     m_tabs->addTab(assignee, QStringLiteral("Assignee"));
     m_tabs->setTabToolTip(m_tabs->indexOf(assignee), QStringLiteral("Assignee notes"));
-    m_confPage = buildMemoTab(m_confMemo, "confidentialPage", "Confidential comments for assigning user");
+    m_confPage =
+        buildMemoTab(m_confMemo, "confidentialPage", "Confidential comments for assigning user");
     m_tabs->addTab(m_confPage, QStringLiteral("Confidential"));
     m_projectsPage = buildProjectsTab();
     m_tabs->addTab(m_projectsPage, QStringLiteral("Projects"));
     m_remindersPage = buildRemindersTab();
     m_tabs->addTab(m_remindersPage, QStringLiteral("Reminders"));
-    m_tabs->setTabToolTip(m_tabs->indexOf(m_remindersPage), QStringLiteral("Reminders for this assignment"));
+    m_tabs->setTabToolTip(m_tabs->indexOf(m_remindersPage),
+                          QStringLiteral("Reminders for this assignment"));
 
     auto* status = makeLabel(this, "statusLabel");
     auto* ok = makeButton(this, "okButton", "OK");
     ok->setDefault(true);
     auto* cancel = makeButton(this, "cancelButton", "Cancel");
-    auto* duplicate = makeButton(this, "duplicateButton", "Duplicate", "Give same assignment to another person");
+    auto* duplicate =
+        makeButton(this, "duplicateButton", "Duplicate", "Give same assignment to another person");
     auto* print = makeButton(this, "printButton", "Print", "Print the assignment information");
-    auto* text = makeButton(this, "textFileButton", "Text File", "Put assignment information in an ASCII file");
+    auto* text = makeButton(this, "textFileButton", "Text File",
+                            "Put assignment information in an ASCII file");
     auto* conclude = makeButton(this, "concludeButton", "Conclude");
     auto* help = makeButton(this, "helpButton", "Help");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status, 1);
-    for (QPushButton* b : {ok, cancel, duplicate, print, text, conclude, help}) buttons->addWidget(b);
+    for (QPushButton* b : {ok, cancel, duplicate, print, text, conclude, help})
+        buttons->addWidget(b);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);
     layout->addLayout(buttons);
@@ -127,7 +146,8 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
     connect(print, &QPushButton::clicked, this, &AssignmentForm::print);
     connect(text, &QPushButton::clicked, this, &AssignmentForm::textFile);
     connect(conclude, &QPushButton::clicked, this, &AssignmentForm::conclude);
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    connect(help, &QPushButton::clicked, this,
+            [this] { HelpBrowser::showHelp(whatsThis(), this); });
 
     // The record-navigation requests of the calling list.
     const std::pair<QKeySequence, Navigation> moves[] = {
@@ -237,7 +257,8 @@ QWidget* AssignmentForm::buildGeneralTab() {
     connect(m_cal, &QPushButton::clicked, this, [this] {
         Assignment now = m_current;
         collect(now, false);
-        if (const auto date = CalendarPopup::pick(this, now.DUEDATE)) m_dueDate->setText(longDate(*date));
+        if (const auto date = CalendarPopup::pick(this, now.DUEDATE))
+            m_dueDate->setText(longDate(*date));
     });
     connect(m_repeat, &QPushButton::clicked, this, &AssignmentForm::openRepeatDialog);
     return page;
@@ -259,9 +280,10 @@ QWidget* AssignmentForm::buildProjectsTab() {
     page->setObjectName(QStringLiteral("projectsPage"));
     m_projects = new BrowseList(m_workspace.db->engine(), ProjAssign::def(), page);
     m_projects->setObjectName(QStringLiteral("projectList"));
-    m_projects->setColumns({{QStringLiteral("Project Name"), QStringLiteral("NAME"), QStringLiteral("@s30"), 140},
-                            {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"), 60,
-                             ColumnAlign::Right}});
+    m_projects->setColumns(
+        {{QStringLiteral("Project Name"), QStringLiteral("NAME"), QStringLiteral("@s30"), 140},
+         {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"),
+          60, ColumnAlign::Right}});
     m_projects->setKey(QStringLiteral("PRA:ASSIGNMENT_KEY"));
     m_addProject = makeButton(page, "addProjectButton", "Add to a Project");
     m_deleteProject = makeButton(page, "deleteProjectButton", "Delete from Project");
@@ -282,10 +304,11 @@ QWidget* AssignmentForm::buildRemindersTab() {
     page->setObjectName(QStringLiteral("remindersPage"));
     m_reminders = new BrowseList(m_workspace.db->engine(), Reminder::def(), page);
     m_reminders->setObjectName(QStringLiteral("reminderList"));
-    m_reminders->setColumns({{QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D17"), 60},
-                             {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 200},
-                             {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"), 60,
-                              ColumnAlign::Right}});
+    m_reminders->setColumns(
+        {{QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D17"), 60},
+         {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 200},
+         {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"),
+          60, ColumnAlign::Right}});
     m_reminders->setKey(QStringLiteral("REM:ASSIGNNUMBER_KEY"));
     auto* insert = makeButton(page, "insertReminderButton", "Insert");
     auto* change = makeButton(page, "changeReminderButton", "Change");
@@ -299,20 +322,29 @@ QWidget* AssignmentForm::buildRemindersTab() {
     connect(insert, &QPushButton::clicked, this, [this] { openReminder(Request::Insert); });
     connect(change, &QPushButton::clicked, this, [this] { openReminder(Request::Change); });
     connect(remove, &QPushButton::clicked, this, [this] { openReminder(Request::Delete); });
-    connect(m_reminders, &BrowseList::insertRequested, this, [this] { openReminder(Request::Insert); });
-    connect(m_reminders, &BrowseList::changeRequested, this, [this] { openReminder(Request::Change); });
-    connect(m_reminders, &BrowseList::deleteRequested, this, [this] { openReminder(Request::Delete); });
+    connect(m_reminders, &BrowseList::insertRequested, this,
+            [this] { openReminder(Request::Insert); });
+    connect(m_reminders, &BrowseList::changeRequested, this,
+            [this] { openReminder(Request::Change); });
+    connect(m_reminders, &BrowseList::deleteRequested, this,
+            [this] { openReminder(Request::Delete); });
     return page;
 }
 
-QPushButton* AssignmentForm::button(const QString& objectName) const { return findChild<QPushButton*>(objectName); }
-QWidget* AssignmentForm::page(const QString& objectName) const { return findChild<QWidget*>(objectName); }
+QPushButton* AssignmentForm::button(const QString& objectName) const {
+    return findChild<QPushButton*>(objectName);
+}
+QWidget* AssignmentForm::page(const QString& objectName) const {
+    return findChild<QWidget*>(objectName);
+}
 int AssignmentForm::tabIndex(QWidget* page) const {
     const int index = m_tabs->indexOf(page);
     return index >= 0 && m_tabs->isTabVisible(index) ? index : -1;
 }
 
-bool AssignmentForm::completed() const { return m_scaffold->completed() || m_storedSomething; }
+bool AssignmentForm::completed() const {
+    return m_scaffold->completed() || m_storedSomething;
+}
 
 bool AssignmentForm::start() {
     if (!m_scaffold->start()) return false;
@@ -321,13 +353,15 @@ bool AssignmentForm::start() {
     std::vector<SystemPref> settings;
     store::ReadRequest first;
     first.limit = 1;
-    if (db.read(first, settings).ok() && !settings.empty()) m_confidentialSetting = settings.front().CONFIDENTIAL != 0;
+    if (db.read(first, settings).ok() && !settings.empty())
+        m_confidentialSetting = settings.front().CONFIDENTIAL != 0;
 
     if (m_request == Request::Insert) {
         UserPref pref;
         Request prefRequest = Request::None;
         if (!loadUserPref(db, session.GlobalUser, pref, prefRequest).ok()) {
-            MessageBox::showStandard(this, 35, qs(db.lastError().describe()), QStringLiteral("USERPREF"));
+            MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
+                                     QStringLiteral("USERPREF"));
             return false;
         }
         m_current = primeAssignment(pref, session.GlobalUser, Clock::today());
@@ -335,7 +369,8 @@ bool AssignmentForm::start() {
             const Status s = addNewAssignment(db, m_current);
             if (s.ok()) break;
             if (s.code != store::kDuplicateKey) {
-                MessageBox::showStandard(this, 35, qs(db.lastError().describe()), QStringLiteral("ASSIGNMENT"));
+                MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
+                                         QStringLiteral("ASSIGNMENT"));
                 return false;
             }
             StandardMessage retry = standardMessage(25, db.lastError().describe());
@@ -356,7 +391,9 @@ bool AssignmentForm::start() {
     return true;
 }
 
-void AssignmentForm::takeOpeningCopies() { m_opened = m_current; }
+void AssignmentForm::takeOpeningCopies() {
+    m_opened = m_current;
+}
 
 void AssignmentForm::display() {
     const Assignment& a = m_current;
@@ -391,17 +428,22 @@ void AssignmentForm::display() {
 void AssignmentForm::updateRepeatLine() {
     const RepeatLine line = RepeatDescription(m_current);
     switch (line.kind) {
-        case RepeatLine::Hidden: m_repeatLine->hide(); break;
+        case RepeatLine::Hidden:
+            m_repeatLine->hide();
+            break;
         case RepeatLine::Text:
             m_repeatLine->setText(qs(line.text));
             m_repeatLine->show();
             break;
-        case RepeatLine::Unchanged: m_repeatLine->show(); break;
+        case RepeatLine::Unchanged:
+            m_repeatLine->show();
+            break;
     }
 }
 
 void AssignmentForm::applyRights() {
-    const EditRights r = editRights(m_current, m_workspace.session, m_request, m_confidentialSetting);
+    const EditRights r =
+        editRights(m_current, m_workspace.session, m_request, m_confidentialSetting);
     m_generalPage->setEnabled(r.general);
     m_generalMemo->setReadOnly(!r.generalMemo);
     m_assignMemo->setReadOnly(!r.assignMemo);
@@ -413,12 +455,14 @@ void AssignmentForm::applyRights() {
 }
 
 void AssignmentForm::updateButtons() {
-    const EditRights r = editRights(m_current, m_workspace.session, m_request, m_confidentialSetting);
+    const EditRights r =
+        editRights(m_current, m_workspace.session, m_request, m_confidentialSetting);
     Assignment now = m_current;
     collect(now, false);
     const bool filled = essentialsFilled(now);
     if (r.ownerOrAdmin) {
-        for (const char* name : {"okButton", "printButton", "textFileButton"}) button(QLatin1String(name))->setEnabled(filled);
+        for (const char* name : {"okButton", "printButton", "textFileButton"})
+            button(QLatin1String(name))->setEnabled(filled);
         button(QStringLiteral("concludeButton"))->setEnabled(filled && r.conclude);
     } else {
         button(QStringLiteral("concludeButton"))->setEnabled(r.conclude);
@@ -431,7 +475,8 @@ void AssignmentForm::updateTabColours() {
     std::vector<ProjAssign> links;
     std::vector<Reminder> reminders;
     const bool hasLinks = projectLinksOf(db, m_current.ASSIGNNUMBER, links).ok() && !links.empty();
-    const bool hasReminders = remindersOf(db, m_current.ASSIGNNUMBER, reminders).ok() && !reminders.empty();
+    const bool hasReminders =
+        remindersOf(db, m_current.ASSIGNNUMBER, reminders).ok() && !reminders.empty();
     const std::pair<QWidget*, bool> marks[] = {
         {page(QStringLiteral("commentsPage")), !m_generalMemo->toPlainText().trimmed().isEmpty()},
         {page(QStringLiteral("assigneePage")), !m_assignMemo->toPlainText().trimmed().isEmpty()},
@@ -439,14 +484,15 @@ void AssignmentForm::updateTabColours() {
         {m_projectsPage, hasLinks},
         {m_remindersPage, hasReminders}};
     for (const auto& [tab, marked] : marks)
-        m_tabs->tabBar()->setTabTextColor(m_tabs->indexOf(tab), marked ? QColor(255, 0, 0) : QColor(0, 0, 0));
+        m_tabs->tabBar()->setTabTextColor(m_tabs->indexOf(tab),
+                                          marked ? QColor(255, 0, 0) : QColor(0, 0, 0));
 }
 
 bool AssignmentForm::collect(Assignment& out, bool report) {
     auto refuse = [&](QWidget* field, QWidget* tab, const QString& text) {
         if (report) {
-            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok, {text},
-                                 MessageBox::Icon::Warning);
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {text}, MessageBox::Icon::Warning);
             m_tabs->setCurrentWidget(tab);
             field->setFocus();
         }
@@ -476,9 +522,10 @@ bool AssignmentForm::collect(Assignment& out, bool report) {
     for (const auto& [edit, member, width] : memos) {
         const std::string memo = textToMemo(edit->toPlainText());
         if (store::utf8Length(memo) > width)
-            return refuse(edit, edit->parentWidget(),
-                          qs(mergeParameters(translateText("The text is longer than %1 characters."),
-                                             std::to_string(width))));
+            return refuse(
+                edit, edit->parentWidget(),
+                qs(mergeParameters(translateText("The text is longer than %1 characters."),
+                                   std::to_string(width))));
         // An unchanged memo keeps its stored form exactly.
         if (memoToText(out.*member) != edit->toPlainText()) out.*member = memo;
     }
@@ -556,7 +603,8 @@ void AssignmentForm::openRepeatDialog() {
     // "Stop Repeating" acts at once, whatever the dialog's answer.
     m_current.CLOSEDATE = rule.CLOSEDATE;
     if (dialog.result() == QDialog::Accepted) {
-        for (auto member : {&Assignment::REPEATTYPE, &Assignment::WEEKINMONTH, &Assignment::WEEKDAY})
+        for (auto member :
+             {&Assignment::REPEATTYPE, &Assignment::WEEKINMONTH, &Assignment::WEEKDAY})
             m_current.*member = rule.*member;
         m_current.REPNUMBER = rule.REPNUMBER;
         m_current.SETDAYREPT = rule.SETDAYREPT;
@@ -573,8 +621,8 @@ void AssignmentForm::duplicate() {
     Assignment first = m_current;
     if (!collect(first, true)) return;
     Assignment copy;
-    const StoreOutcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session, Clock::today(),
-                                                 Clock::now());
+    const StoreOutcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
+                                                 Clock::today(), Clock::now());
     if (out.message) MessageBox::show(this, *out.message);
     if (out.kind == StoreOutcome::ChangedElsewhere) {
         m_current = first;
@@ -594,17 +642,20 @@ void AssignmentForm::duplicate() {
 
 void AssignmentForm::conclude() {
     if (!storePending()) return;
-    const ConcludeOutcome out = ConcludeAssignment(*m_workspace.db, m_workspace.session, m_current.ASSIGNNUMBER,
-                                                   Clock::today(), &m_current);
+    const ConcludeOutcome out = ConcludeAssignment(
+        *m_workspace.db, m_workspace.session, m_current.ASSIGNNUMBER, Clock::today(), &m_current);
     switch (out.kind) {
-        case ConcludeOutcome::NotPermitted: return;
+        case ConcludeOutcome::NotPermitted:
+            return;
         case ConcludeOutcome::Failed:
-            MessageBox::showText(this, QStringLiteral("%1"), QLatin1String(kConcludeFailureTitle), MessageButtons::Ok,
-                                 {qs(out.message)}, MessageBox::Icon::Warning);
+            MessageBox::showText(this, QStringLiteral("%1"), QLatin1String(kConcludeFailureTitle),
+                                 MessageButtons::Ok, {qs(out.message)}, MessageBox::Icon::Warning);
             return;
         case ConcludeOutcome::Concluded:
         case ConcludeOutcome::Repeated:
-            if (!out.message.empty()) MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok, {qs(out.message)});
+            if (!out.message.empty())
+                MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                     {qs(out.message)});
             m_storedSomething = true;
             m_current = out.record;
             takeOpeningCopies();
@@ -613,15 +664,19 @@ void AssignmentForm::conclude() {
     }
 }
 
-void AssignmentForm::print() { MessageBox::showStandard(this, 6, QStringLiteral("PrintAssignment")); }
+void AssignmentForm::print() {
+    MessageBox::showStandard(this, 6, QStringLiteral("PrintAssignment"));
+}
 
 QString AssignmentForm::writeTextFile(const QString& path) {
     Assignment now = m_current;
     collect(now, false);
     const RepeatLine line = RepeatDescription(now);
     QString description;
-    if (line.kind == RepeatLine::Text) description = qs(line.text);
-    else if (line.kind == RepeatLine::Unchanged) description = m_repeatLine->text();
+    if (line.kind == RepeatLine::Text)
+        description = qs(line.text);
+    else if (line.kind == RepeatLine::Unchanged)
+        description = m_repeatLine->text();
     QString project;
     std::vector<ProjAssign> links;
     if (const store::Row* row = m_projects->selectedRow()) {
@@ -644,8 +699,9 @@ void AssignmentForm::textFile() {
     work.close();
     QString error = writeTextFile(work.fileName());
     if (error.isEmpty()) {
-        const QString target = QFileDialog::getSaveFileName(this, translated("Save Assignment as Text File"), QString(),
-                                                             translated("Text") + QStringLiteral(" (*.txt)"));
+        const QString target = QFileDialog::getSaveFileName(
+            this, translated("Save Assignment as Text File"), QString(),
+            translated("Text") + QStringLiteral(" (*.txt)"));
         if (!target.isEmpty()) {
             if (QFile::exists(target)) QFile::remove(target);
             if (!QFile::copy(work.fileName(), target)) error = target;
@@ -678,16 +734,19 @@ void AssignmentForm::openReminder(Request request) {
     updateTabColours();
 }
 
-void AssignmentForm::addToProject() { MessageBox::showStandard(this, 6, QStringLiteral("SelectProject")); }
+void AssignmentForm::addToProject() {
+    MessageBox::showStandard(this, 6, QStringLiteral("SelectProject"));
+}
 
 void AssignmentForm::deleteFromProject() {
     const store::Row* row = m_projects->selectedRow();
     if (!row) return;
     ProjAssign link;
     link.fromRow(*row);
-    const QString question = translated("Delete Assignment From") + QLatin1Char(' ') + qs(store::rtrim(link.NAME)) + QLatin1Char('?');
-    if (MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::YesNo, {question},
-                             MessageBox::Icon::Question) != Answer::Yes)
+    const QString question = translated("Delete Assignment From") + QLatin1Char(' ') +
+                             qs(store::rtrim(link.NAME)) + QLatin1Char('?');
+    if (MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::YesNo,
+                             {question}, MessageBox::Icon::Question) != Answer::Yes)
         return;
     const IntegrityOutcome out = deleteRecord(*m_workspace.db, link);
     if (out.message) MessageBox::show(this, *out.message);
@@ -697,8 +756,10 @@ void AssignmentForm::deleteFromProject() {
 
 void AssignmentForm::navigate(Navigation where) {
     m_navigation = where;
-    if (m_scaffold->closeRequested()) QDialog::reject();
-    else if (result() != QDialog::Accepted && isVisible()) m_navigation = Navigation::None;
+    if (m_scaffold->closeRequested())
+        QDialog::reject();
+    else if (result() != QDialog::Accepted && isVisible())
+        m_navigation = Navigation::None;
 }
 
 void AssignmentForm::reject() {

@@ -28,7 +28,8 @@ public:
     // Where the calling list is asked to go when the form ends by navigation.
     enum class Navigation { None, First, Previous, Next, Last, Insert };
 
-    AssignmentForm(Workspace& workspace, Request request, const Assignment& record, QWidget* parent = nullptr);
+    AssignmentForm(Workspace& workspace, Request request, const Assignment& record,
+                   QWidget* parent = nullptr);
 
     // The steps before the window shows: the request check, priming and
     // numbering a new record, marking the assignment seen by its assignee.
@@ -100,7 +101,7 @@ private:
     Workspace& m_workspace;
     Request m_request;
     Assignment m_current, m_opened;
-    bool m_addedAtOnce = false;   // an insert's record, stored at once, not yet confirmed
+    bool m_addedAtOnce = false;  // an insert's record, stored at once, not yet confirmed
     bool m_storedSomething = false;
     bool m_confidentialSetting = false;
     Navigation m_navigation = Navigation::None;

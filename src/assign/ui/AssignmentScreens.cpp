@@ -34,7 +34,8 @@ bool runAssignmentForm(QWidget* parent, Workspace& workspace, Request request, A
 bool runReminderForm(QWidget* parent, Workspace& workspace, Request request, Reminder& reminder) {
     Assignment owner;
     if (!workspace.db->fetch("ASS:NUMBER_KEY", {std::int64_t{reminder.ASSIGNNUMBER}}, owner).ok()) {
-        MessageBox::showStandard(parent, 35, QString::fromStdString(workspace.db->lastError().describe()),
+        MessageBox::showStandard(parent, 35,
+                                 QString::fromStdString(workspace.db->lastError().describe()),
                                  QStringLiteral("ASSIGNMENT"));
         return false;
     }

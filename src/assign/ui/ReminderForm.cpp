@@ -19,7 +19,11 @@ namespace tko {
 
 ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder& reminder,
                            const Assignment& owner, QWidget* parent)
-    : QDialog(parent), m_workspace(workspace), m_request(request), m_current(reminder), m_owner(owner) {
+    : QDialog(parent),
+      m_workspace(workspace),
+      m_request(request),
+      m_current(reminder),
+      m_owner(owner) {
     setObjectName(QStringLiteral("ReminderForm"));
     setWindowTitle(QStringLiteral("Reminder Information"));
     setWhatsThis(QStringLiteral("~Reminder_Information_Window"));
@@ -72,7 +76,8 @@ ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder
     connect(cal, &QPushButton::clicked, this, [this] {
         Reminder now = m_current;
         collect(now, false);
-        if (const auto date = CalendarPopup::pick(this, now.DATE)) m_date->setText(formatDate(*date, u"@D18b"));
+        if (const auto date = CalendarPopup::pick(this, now.DATE))
+            m_date->setText(formatDate(*date, u"@D18b"));
     });
 
     const bool editable = request == Request::Insert || request == Request::Change;
@@ -83,7 +88,9 @@ ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder
     m_for->setText(QString::fromStdString(store::rtrim(owner.NAME)));
 }
 
-bool ReminderForm::completed() const { return m_scaffold->completed(); }
+bool ReminderForm::completed() const {
+    return m_scaffold->completed();
+}
 
 bool ReminderForm::start() {
     if (!m_scaffold->start()) return false;
@@ -93,12 +100,14 @@ bool ReminderForm::start() {
             const Status s = addNewReminder(*m_workspace.db, m_current);
             if (s.ok()) break;
             if (s.code != store::kDuplicateKey) {
-                MessageBox::showStandard(this, 35, QString::fromStdString(m_workspace.db->lastError().describe()),
-                                         QStringLiteral("REMINDER"));
+                MessageBox::showStandard(
+                    this, 35, QString::fromStdString(m_workspace.db->lastError().describe()),
+                    QStringLiteral("REMINDER"));
                 return false;
             }
             // Message 25 offers three more attempts.
-            const StandardMessage question = standardMessage(25, m_workspace.db->lastError().describe());
+            const StandardMessage question =
+                standardMessage(25, m_workspace.db->lastError().describe());
             StandardMessage retry = question;
             retry.buttons = MessageButtons::YesNo;
             if (MessageBox::show(this, retry) != Answer::Yes) return false;
@@ -120,7 +129,8 @@ bool ReminderForm::collect(Reminder& out, bool report) {
     const Parsed<Date> date = parseDate(m_date->text().trimmed(), u"@D18", u"Date");
     if (!date.ok()) {
         if (report) {
-            MessageBox::showText(this, date.error, windowTitle(), MessageButtons::Ok, {}, MessageBox::Icon::Warning);
+            MessageBox::showText(this, date.error, windowTitle(), MessageButtons::Ok, {},
+                                 MessageBox::Icon::Warning);
             m_date->setFocus();
         }
         return false;

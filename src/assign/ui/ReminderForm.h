@@ -21,8 +21,8 @@ class ReminderForm : public QDialog {
 public:
     // `reminder` is the record to change or delete (for insert: ignored, the
     // form primes its own); `owner` the assignment it belongs to.
-    ReminderForm(Workspace& workspace, Request request, const Reminder& reminder, const Assignment& owner,
-                 QWidget* parent = nullptr);
+    ReminderForm(Workspace& workspace, Request request, const Reminder& reminder,
+                 const Assignment& owner, QWidget* parent = nullptr);
 
     // Adds the new record for an insert request; false (after the message)
     // when numbering failed for good: the form must not be shown.

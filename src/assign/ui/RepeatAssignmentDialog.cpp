@@ -37,7 +37,9 @@ const char* const kTypeTips[9] = {
 // Monday first, as the dialog lists them; the values are weekday numbers.
 constexpr int kDayOrder[7] = {1, 2, 3, 4, 5, 6, 0};
 
-QString translated(const char* text) { return QString::fromStdString(translateText(text)); }
+QString translated(const char* text) {
+    return QString::fromStdString(translateText(text));
+}
 
 }  // namespace
 
@@ -76,7 +78,8 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     auto* occurrenceLayout = new QVBoxLayout(occurrenceBox);
     m_occurrenceGroup = new QButtonGroup(this);
     for (int k = 1; k <= 5; ++k) {
-        auto* radio = new QRadioButton(QLatin1String(occurrenceWords()[static_cast<size_t>(k - 1)]), occurrenceBox);
+        auto* radio = new QRadioButton(QLatin1String(occurrenceWords()[static_cast<size_t>(k - 1)]),
+                                       occurrenceBox);
         radio->setObjectName(QStringLiteral("occurrenceRadio%1").arg(k));
         m_occurrenceGroup->addButton(radio, k);
         occurrenceLayout->addWidget(radio);
@@ -88,7 +91,8 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     auto* weekdayLayout = new QVBoxLayout(weekdayBox);
     m_weekdayGroup = new QButtonGroup(this);
     for (int day : kDayOrder) {
-        auto* radio = new QRadioButton(QLatin1String(weekdayNames()[static_cast<size_t>(day)]), weekdayBox);
+        auto* radio =
+            new QRadioButton(QLatin1String(weekdayNames()[static_cast<size_t>(day)]), weekdayBox);
         radio->setObjectName(QStringLiteral("weekdayRadio%1").arg(day));
         m_weekdayGroup->addButton(radio, day);
         weekdayLayout->addWidget(radio);
@@ -133,14 +137,18 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     // The record's rule into the controls.
     int type = repeatTypeNumber(record.REPEATTYPE);
     if (type == 0) type = 1;
-    for (int day = 0; day < 7; ++day) m_days[static_cast<size_t>(day)]->setChecked(record.SETDAYREPT[static_cast<size_t>(day)] == 1);
+    for (int day = 0; day < 7; ++day)
+        m_days[static_cast<size_t>(day)]->setChecked(record.SETDAYREPT[static_cast<size_t>(day)] ==
+                                                     1);
     const int k = type == 2 ? occurrenceIndex(record.WEEKINMONTH) : 0;
     m_occurrences[static_cast<size_t>(k == 0 ? 0 : k - 1)]->setChecked(true);
     // A record without a weekday rule also holds 0: Monday is offered then,
     // a stored Sunday rule shows Sunday.
-    const int day = type == 2 && record.DAYNO <= 6 && !(record.DAYNO == 0 && k == 0) ? record.DAYNO : 1;
+    const int day =
+        type == 2 && record.DAYNO <= 6 && !(record.DAYNO == 0 && k == 0) ? record.DAYNO : 1;
     m_weekdays[static_cast<size_t>(day)]->setChecked(true);
-    if (takesRepeatNumber(type) && record.REPNUMBER > 0) m_number->setText(QString::number(record.REPNUMBER));
+    if (takesRepeatNumber(type) && record.REPNUMBER > 0)
+        m_number->setText(QString::number(record.REPNUMBER));
     m_stop->setChecked(type != 1 && record.CLOSEDATE != 0);
 
     connect(m_typeGroup, &QButtonGroup::idClicked, this, &RepeatAssignmentDialog::onTypeChosen);
@@ -148,7 +156,9 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     chooseType(type);
 }
 
-int RepeatAssignmentDialog::chosenType() const { return m_typeGroup->checkedId() < 1 ? 1 : m_typeGroup->checkedId(); }
+int RepeatAssignmentDialog::chosenType() const {
+    return m_typeGroup->checkedId() < 1 ? 1 : m_typeGroup->checkedId();
+}
 
 void RepeatAssignmentDialog::chooseType(int type) {
     m_types[static_cast<size_t>(type - 1)]->setChecked(true);
@@ -184,9 +194,10 @@ void RepeatAssignmentDialog::accept() {
     if (takesRepeatNumber(type)) {
         const int number = m_number->text().toInt();
         if (number < 1) {
-            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
-                                 {translated("Missing number of") + QLatin1Char(' ') + m_unit->text()},
-                                 MessageBox::Icon::Warning);
+            MessageBox::showText(
+                this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                {translated("Missing number of") + QLatin1Char(' ') + m_unit->text()},
+                MessageBox::Icon::Warning);
             m_number->setFocus();
             return;
         }
@@ -196,13 +207,16 @@ void RepeatAssignmentDialog::accept() {
     if (type == 2) {
         const int k = m_occurrenceGroup->checkedId() < 1 ? 1 : m_occurrenceGroup->checkedId();
         const int day = m_weekdayGroup->checkedId() < 0 ? 1 : m_weekdayGroup->checkedId();
-        m_record.WEEKINMONTH = store::clipText(translateText(occurrenceWords()[static_cast<size_t>(k - 1)]), 4);
+        m_record.WEEKINMONTH =
+            store::clipText(translateText(occurrenceWords()[static_cast<size_t>(k - 1)]), 4);
         m_record.DAYNO = static_cast<std::uint8_t>(day);
-        m_record.WEEKDAY = store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]), 9);
+        m_record.WEEKDAY =
+            store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]), 9);
     }
     if (type == 9)
         for (int day = 0; day < 7; ++day)
-            m_record.SETDAYREPT[static_cast<size_t>(day)] = m_days[static_cast<size_t>(day)]->isChecked() ? 1 : 0;
+            m_record.SETDAYREPT[static_cast<size_t>(day)] =
+                m_days[static_cast<size_t>(day)]->isChecked() ? 1 : 0;
     QDialog::accept();
 }
 

@@ -30,7 +30,9 @@ public:
     QRadioButton* typeButton(int type) const { return m_types[static_cast<size_t>(type - 1)]; }
     // By weekday number, 0 = Sunday.
     QCheckBox* dayCheck(int day) const { return m_days[static_cast<size_t>(day)]; }
-    QRadioButton* occurrenceButton(int k) const { return m_occurrences[static_cast<size_t>(k - 1)]; }
+    QRadioButton* occurrenceButton(int k) const {
+        return m_occurrences[static_cast<size_t>(k - 1)];
+    }
     QRadioButton* weekdayButton(int day) const { return m_weekdays[static_cast<size_t>(day)]; }
     QLineEdit* numberEdit() const { return m_number; }
     QLabel* unitLabel() const { return m_unit; }

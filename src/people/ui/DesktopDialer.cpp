@@ -14,9 +14,12 @@ void DesktopDialer::dial(const DialRequest& request) {
     if (url.isEmpty()) return;
     QThreadPool::globalInstance()->start([url] {
         const QString opener = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
-        if (!opener.isEmpty() && QProcess::startDetached(opener, {url.toString(QUrl::FullyEncoded)})) return;
+        if (!opener.isEmpty() &&
+            QProcess::startDetached(opener, {url.toString(QUrl::FullyEncoded)}))
+            return;
         if (QCoreApplication* app = QCoreApplication::instance())
-            QMetaObject::invokeMethod(app, [url] { QDesktopServices::openUrl(url); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                app, [url] { QDesktopServices::openUrl(url); }, Qt::QueuedConnection);
     });
 }
 

@@ -25,9 +25,12 @@ const char* const kNumberColumn = "56R(2)|M~Person Number~@n-13@#PERSONNUMBER#";
 
 QString helpKeyword(PeopleList list) {
     switch (list) {
-        case PeopleList::Edit: return QStringLiteral("~Browse_People_Edit_Window");
-        case PeopleList::Assignable: return QStringLiteral("~Browse_People_Assign_Window");
-        case PeopleList::Viewable: return QStringLiteral("~Browse_People_View_Window");
+        case PeopleList::Edit:
+            return QStringLiteral("~Browse_People_Edit_Window");
+        case PeopleList::Assignable:
+            return QStringLiteral("~Browse_People_Assign_Window");
+        case PeopleList::Viewable:
+            return QStringLiteral("~Browse_People_View_Window");
     }
     return {};
 }
@@ -38,21 +41,25 @@ Answer showLines(QWidget* parent, const std::vector<std::string>& lines, const Q
                  MessageButtons buttons) {
     QStringList translated;
     for (const std::string& line : lines) translated << QString::fromStdString(translateText(line));
-    return MessageBox::showText(parent, QStringLiteral("%1"), title, buttons, {translated.join(QLatin1Char('\n'))},
-                                buttons == MessageButtons::Ok ? MessageBox::Icon::Information
-                                                              : MessageBox::Icon::Question);
+    return MessageBox::showText(
+        parent, QStringLiteral("%1"), title, buttons, {translated.join(QLatin1Char('\n'))},
+        buttons == MessageButtons::Ok ? MessageBox::Icon::Information : MessageBox::Icon::Question);
 }
 
 QString PeopleBrowser::titleOf(PeopleList list) {
     switch (list) {
-        case PeopleList::Edit: return QStringLiteral("Browse People (Edit)");
-        case PeopleList::Assignable: return QStringLiteral("Browse People Who Can Be Assigned");
-        case PeopleList::Viewable: return QStringLiteral("Browse People Who Can Be Viewed");
+        case PeopleList::Edit:
+            return QStringLiteral("Browse People (Edit)");
+        case PeopleList::Assignable:
+            return QStringLiteral("Browse People Who Can Be Assigned");
+        case PeopleList::Viewable:
+            return QStringLiteral("Browse People Who Can Be Viewed");
     }
     return {};
 }
 
-PeopleBrowser::PeopleBrowser(Workspace& workspace, PeopleList list, bool selectMode, QWidget* parent)
+PeopleBrowser::PeopleBrowser(Workspace& workspace, PeopleList list, bool selectMode,
+                             QWidget* parent)
     : QDialog(parent), m_workspace(workspace), m_kind(list), m_selectMode(selectMode) {
     setObjectName(QStringLiteral("PeopleBrowser"));
     setWindowTitle(titleOf(list));
@@ -74,28 +81,32 @@ PeopleBrowser::PeopleBrowser(Workspace& workspace, PeopleList list, bool selectM
     m_list->setSelectMode(selectMode);
 
     auto* buttons = new QHBoxLayout;
-    QPushButton* select = addButton("selectButton", QStringLiteral("Select"), QStringLiteral("Select person"));
+    QPushButton* select =
+        addButton("selectButton", QStringLiteral("Select"), QStringLiteral("Select person"));
     select->setEnabled(selectMode);
     connect(select, &QPushButton::clicked, this, &PeopleBrowser::selectPerson);
     buttons->addWidget(select);
     if (list != PeopleList::Viewable) {
-        QPushButton* insert = addButton("insertButton", QStringLiteral("Insert"), QStringLiteral("Add new person"));
+        QPushButton* insert =
+            addButton("insertButton", QStringLiteral("Insert"), QStringLiteral("Add new person"));
         connect(insert, &QPushButton::clicked, this, &PeopleBrowser::insertPerson);
         buttons->addWidget(insert);
     }
-    QPushButton* change =
-        list == PeopleList::Viewable
-            ? addButton("changeButton", QStringLiteral("View"), QStringLiteral("View or change person information"))
-            : addButton("changeButton", QStringLiteral("Change/View"), QStringLiteral("View or change person information"));
+    QPushButton* change = list == PeopleList::Viewable
+                              ? addButton("changeButton", QStringLiteral("View"),
+                                          QStringLiteral("View or change person information"))
+                              : addButton("changeButton", QStringLiteral("Change/View"),
+                                          QStringLiteral("View or change person information"));
     connect(change, &QPushButton::clicked, this, &PeopleBrowser::changePerson);
     buttons->addWidget(change);
     if (list == PeopleList::Edit) {
-        QPushButton* remove =
-            addButton("deleteButton", QStringLiteral("Delete"), QStringLiteral("Delete person from TASKORBIT"));
+        QPushButton* remove = addButton("deleteButton", QStringLiteral("Delete"),
+                                        QStringLiteral("Delete person from TASKORBIT"));
         connect(remove, &QPushButton::clicked, this, &PeopleBrowser::deletePerson);
         buttons->addWidget(remove);
     }
-    QPushButton* dial = addButton("dialButton", QStringLiteral("Dial"), QStringLiteral("Dial phone number"));
+    QPushButton* dial =
+        addButton("dialButton", QStringLiteral("Dial"), QStringLiteral("Dial phone number"));
     connect(dial, &QPushButton::clicked, this, &PeopleBrowser::dialPerson);
     buttons->addWidget(dial);
     buttons->addStretch();
@@ -103,7 +114,8 @@ PeopleBrowser::PeopleBrowser(Workspace& workspace, PeopleList list, bool selectM
     connect(close, &QPushButton::clicked, this, &QDialog::reject);
     buttons->addWidget(close);
     QPushButton* help = addButton("helpButton", QStringLiteral("Help"), {});
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    connect(help, &QPushButton::clicked, this,
+            [this] { HelpBrowser::showHelp(whatsThis(), this); });
     buttons->addWidget(help);
 
     auto* layout = new QVBoxLayout(this);
@@ -112,11 +124,13 @@ PeopleBrowser::PeopleBrowser(Workspace& workspace, PeopleList list, bool selectM
     resize(720, 420);
 
     connect(m_list, &BrowseList::rowChosen, this, [this](const store::Row&) { selectPerson(); });
-    connect(m_list, &BrowseList::changeRequested, this, [this](const store::Row&) { changePerson(); });
+    connect(m_list, &BrowseList::changeRequested, this,
+            [this](const store::Row&) { changePerson(); });
     if (list != PeopleList::Viewable)
         connect(m_list, &BrowseList::insertRequested, this, &PeopleBrowser::insertPerson);
     if (list == PeopleList::Edit)
-        connect(m_list, &BrowseList::deleteRequested, this, [this](const store::Row&) { deletePerson(); });
+        connect(m_list, &BrowseList::deleteRequested, this,
+                [this](const store::Row&) { deletePerson(); });
     m_list->reload();
 }
 
@@ -141,8 +155,10 @@ std::optional<Person> PeopleBrowser::highlighted() const {
 }
 
 void PeopleBrowser::reloadOn(const Person& person) {
-    if (person.rowPos != 0) m_list->reloadAt(person.toRow());
-    else m_list->refresh();
+    if (person.rowPos != 0)
+        m_list->reloadAt(person.toRow());
+    else
+        m_list->refresh();
 }
 
 void PeopleBrowser::insertPerson() {
@@ -153,8 +169,10 @@ void PeopleBrowser::insertPerson() {
 void PeopleBrowser::changePerson() {
     std::optional<Person> person = highlighted();
     if (!person) return;
-    if (runPersonForm(this, m_workspace, Request::Change, *person)) reloadOn(*person);
-    else m_list->refresh();
+    if (runPersonForm(this, m_workspace, Request::Change, *person))
+        reloadOn(*person);
+    else
+        m_list->refresh();
 }
 
 void PeopleBrowser::deletePerson() {
@@ -162,19 +180,25 @@ void PeopleBrowser::deletePerson() {
     if (!person) return;
     const DeleteDecision decision = deleteDecision(m_workspace.session, *person);
     switch (decision.kind) {
-        case DeleteDecision::Refuse: showLines(this, decision.lines, windowTitle()); return;
+        case DeleteDecision::Refuse:
+            showLines(this, decision.lines, windowTitle());
+            return;
         case DeleteDecision::Confirm: {
-            if (showLines(this, {kConcludeQuestion1, kConcludeQuestion2}, windowTitle(), MessageButtons::YesNo) !=
-                Answer::Yes)
+            if (showLines(this, {kConcludeQuestion1, kConcludeQuestion2}, windowTitle(),
+                          MessageButtons::YesNo) != Answer::Yes)
                 return;
             int concluded = 0;
-            if (!concludeOpenAssignments(*m_workspace.db, person->PERSONNUMBER, Clock::today(), concluded).ok()) {
-                MessageBox::show(this, standardMessage(15, m_workspace.db->lastError().describe(), label::ASSIGNMENT));
+            if (!concludeOpenAssignments(*m_workspace.db, person->PERSONNUMBER, Clock::today(),
+                                         concluded)
+                     .ok()) {
+                MessageBox::show(this, standardMessage(15, m_workspace.db->lastError().describe(),
+                                                       label::ASSIGNMENT));
                 return;
             }
             break;
         }
-        case DeleteDecision::Direct: break;
+        case DeleteDecision::Direct:
+            break;
     }
     runPersonForm(this, m_workspace, Request::Delete, *person);
     m_list->refresh();
@@ -196,8 +220,10 @@ void PeopleBrowser::selectPerson() {
     std::optional<Person> person = highlighted();
     if (!person) return;
     // The list reads without memos; the caller gets the whole record.
-    if (m_workspace.db->reread(*person).ok()) m_chosen = person;
-    else m_chosen = highlighted();
+    if (m_workspace.db->reread(*person).ok())
+        m_chosen = person;
+    else
+        m_chosen = highlighted();
     accept();
 }
 

@@ -10,8 +10,8 @@
 #include <optional>
 
 #include "app/Workspace.h"
-#include "data/Records.h"
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "people/PeopleFilters.h"
 #include "platform/Answer.h"
 
@@ -24,7 +24,8 @@ class BrowseList;
 class PeopleBrowser : public QDialog {
     Q_OBJECT
 public:
-    PeopleBrowser(Workspace& workspace, PeopleList list, bool selectMode, QWidget* parent = nullptr);
+    PeopleBrowser(Workspace& workspace, PeopleList list, bool selectMode,
+                  QWidget* parent = nullptr);
 
     PeopleList kind() const { return m_kind; }
     BrowseList* list() const { return m_list; }

@@ -29,8 +29,12 @@ namespace tko {
 
 namespace {
 
-QString text(const std::string& value) { return QString::fromStdString(value); }
-std::string stored(const QString& value) { return value.toStdString(); }
+QString text(const std::string& value) {
+    return QString::fromStdString(value);
+}
+std::string stored(const QString& value) {
+    return value.toStdString();
+}
 
 QLineEdit* lineEdit(QWidget* parent, const char* name, int width, const QString& tip) {
     auto* edit = new QLineEdit(parent);
@@ -110,11 +114,14 @@ void PersonForm::build() {
     anniversaryPage->setObjectName(QStringLiteral("anniversariesPage"));
     m_anniversaries = new BrowseList(m_workspace.db->engine(), Anniversary::def(), anniversaryPage);
     m_anniversaries->setObjectName(QStringLiteral("anniversaryList"));
-    m_anniversaries->setFormat(QStringLiteral("72L(2)|M~Date~@D17b@#DATE#200L(2)|M~Note~@s50@#NOTE#"));
+    m_anniversaries->setFormat(
+        QStringLiteral("72L(2)|M~Date~@D17b@#DATE#200L(2)|M~Note~@s50@#NOTE#"));
     m_anniversaries->setKey(QStringLiteral("ANN:NUMBER_KEY"));
     auto* anniversaryButtons = new QHBoxLayout;
     static const std::pair<const char*, const char*> anniversaryActions[] = {
-        {"anniversaryInsertButton", "Insert"}, {"anniversaryChangeButton", "Change"}, {"anniversaryDeleteButton", "Delete"}};
+        {"anniversaryInsertButton", "Insert"},
+        {"anniversaryChangeButton", "Change"},
+        {"anniversaryDeleteButton", "Delete"}};
     for (const auto& [name, caption] : anniversaryActions) {
         auto* b = new QPushButton(QLatin1String(caption), anniversaryPage);
         b->setObjectName(QLatin1String(name));
@@ -123,14 +130,18 @@ void PersonForm::build() {
         anniversaryButtons->addWidget(b);
     }
     anniversaryButtons->addStretch();
-    connect(m_anniversaries, &BrowseList::insertRequested, this, [this] { notDefined("UpdateAnniversary"); });
-    connect(m_anniversaries, &BrowseList::changeRequested, this, [this](const store::Row&) { notDefined("UpdateAnniversary"); });
-    connect(m_anniversaries, &BrowseList::deleteRequested, this, [this](const store::Row&) { notDefined("UpdateAnniversary"); });
+    connect(m_anniversaries, &BrowseList::insertRequested, this,
+            [this] { notDefined("UpdateAnniversary"); });
+    connect(m_anniversaries, &BrowseList::changeRequested, this,
+            [this](const store::Row&) { notDefined("UpdateAnniversary"); });
+    connect(m_anniversaries, &BrowseList::deleteRequested, this,
+            [this](const store::Row&) { notDefined("UpdateAnniversary"); });
     auto* anniversaryLayout = new QVBoxLayout(anniversaryPage);
     anniversaryLayout->addWidget(m_anniversaries, 1);
     anniversaryLayout->addLayout(anniversaryButtons);
     m_tabs->addTab(anniversaryPage, QStringLiteral("Anniversaries"));
-    for (QPlainTextEdit* memo : {m_mailAddress, m_comments, m_confComments}) memo->setTabChangesFocus(true);
+    for (QPlainTextEdit* memo : {m_mailAddress, m_comments, m_confComments})
+        memo->setTabChangesFocus(true);
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("statusLabel"));
@@ -143,8 +154,10 @@ void PersonForm::build() {
         buttons->addWidget(b);
         return b;
     };
-    QPushButton* dialButton = addButton("dialButton", QStringLiteral("Dial"), QStringLiteral("Dial phone number"));
-    QPushButton* printButton = addButton("printButton", QStringLiteral("Print"), QStringLiteral("Print person information"));
+    QPushButton* dialButton =
+        addButton("dialButton", QStringLiteral("Dial"), QStringLiteral("Dial phone number"));
+    QPushButton* printButton = addButton("printButton", QStringLiteral("Print"),
+                                         QStringLiteral("Print person information"));
     buttons->addWidget(m_status, 1);
     QPushButton* ok = addButton("okButton", QStringLiteral("OK"), {});
     ok->setDefault(true);
@@ -155,9 +168,12 @@ void PersonForm::build() {
     connect(printButton, &QPushButton::clicked, this, &PersonForm::print);
     connect(ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
     connect(cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    connect(help, &QPushButton::clicked, this,
+            [this] { HelpBrowser::showHelp(whatsThis(), this); });
     connect(m_usersLimited, &QPushButton::clicked, this, &PersonForm::openUsersLimited);
-    connect(m_typeGroup, &QButtonGroup::idToggled, this, [this](int, bool on) { if (on) applyRules(); });
+    connect(m_typeGroup, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on) applyRules();
+    });
     connect(m_shortName, &QLineEdit::textChanged, this, &PersonForm::applyRules);
     for (QPlainTextEdit* memo : {m_comments, m_confComments})
         connect(memo, &QPlainTextEdit::textChanged, this, &PersonForm::markMemoTabs);
@@ -173,37 +189,54 @@ QWidget* PersonForm::buildGeneralPage() {
     auto* page = new QWidget(this);
     page->setObjectName(QStringLiteral("generalPage"));
     auto* form = new QFormLayout(page);
-    form->addRow(QStringLiteral("Last Name"), lineEdit(page, "lastNameEdit", 25, QStringLiteral("Last name of person")));
-    form->addRow(QStringLiteral("First Name"), lineEdit(page, "firstNameEdit", 20, QStringLiteral("First name of person")));
-    form->addRow(QStringLiteral("Position:"), lineEdit(page, "positionEdit", 30, QStringLiteral("Title or postion held")));
-    form->addRow(QStringLiteral("Organization:"), lineEdit(page, "organizationEdit", 30, QStringLiteral("Employer or department")));
-    form->addRow(QStringLiteral("Phone Number:"), lineEdit(page, "phoneEdit", 100, QStringLiteral("Telephone number")));
+    form->addRow(QStringLiteral("Last Name"),
+                 lineEdit(page, "lastNameEdit", 25, QStringLiteral("Last name of person")));
+    form->addRow(QStringLiteral("First Name"),
+                 lineEdit(page, "firstNameEdit", 20, QStringLiteral("First name of person")));
+    form->addRow(QStringLiteral("Position:"),
+                 lineEdit(page, "positionEdit", 30, QStringLiteral("Title or postion held")));
+    form->addRow(QStringLiteral("Organization:"),
+                 lineEdit(page, "organizationEdit", 30, QStringLiteral("Employer or department")));
+    form->addRow(QStringLiteral("Phone Number:"),
+                 lineEdit(page, "phoneEdit", 100, QStringLiteral("Telephone number")));
     // The form types 20 characters, but the field holds 26: a longer stored
     // number must survive opening and saving the form.
-    form->addRow(QStringLiteral("Fax Number"), lineEdit(page, "faxEdit", 26, QStringLiteral("Fax number")));
-    form->addRow(QStringLiteral("E-mail"), lineEdit(page, "emailEdit", 50, QStringLiteral("E-mail address")));
+    form->addRow(QStringLiteral("Fax Number"),
+                 lineEdit(page, "faxEdit", 26, QStringLiteral("Fax number")));
+    form->addRow(QStringLiteral("E-mail"),
+                 lineEdit(page, "emailEdit", 50, QStringLiteral("E-mail address")));
     return page;
 }
 
-QLineEdit* PersonForm::edit(const QString& objectName) const { return findChild<QLineEdit*>(objectName); }
-QPlainTextEdit* PersonForm::memo(const QString& objectName) const { return findChild<QPlainTextEdit*>(objectName); }
-QPushButton* PersonForm::button(const QString& objectName) const { return findChild<QPushButton*>(objectName); }
+QLineEdit* PersonForm::edit(const QString& objectName) const {
+    return findChild<QLineEdit*>(objectName);
+}
+QPlainTextEdit* PersonForm::memo(const QString& objectName) const {
+    return findChild<QPlainTextEdit*>(objectName);
+}
+QPushButton* PersonForm::button(const QString& objectName) const {
+    return findChild<QPushButton*>(objectName);
+}
 QRadioButton* PersonForm::typeButton(int position) const {
-    return position >= 1 && position <= 4 ? m_typeButtons[static_cast<size_t>(position - 1)] : nullptr;
+    return position >= 1 && position <= 4 ? m_typeButtons[static_cast<size_t>(position - 1)]
+                                          : nullptr;
 }
 int PersonForm::tabIndex(const QString& objectName) const {
     for (int i = 0; i < m_tabs->count(); ++i)
         if (m_tabs->widget(i)->objectName() == objectName) return i;
     return -1;
 }
-bool PersonForm::completed() const { return m_scaffold->completed(); }
+bool PersonForm::completed() const {
+    return m_scaffold->completed();
+}
 
 bool PersonForm::start() {
     if (!m_scaffold->start()) return false;
     Database& db = *m_workspace.db;
     if (!readSystemPref(db, m_sys).ok()) {
-        MessageBox::showText(this, QStringLiteral("%1 System Preferences"), windowTitle(), MessageButtons::Ok,
-                             {text(db.lastError().describe())}, MessageBox::Icon::Critical);
+        MessageBox::showText(this, QStringLiteral("%1 System Preferences"), windowTitle(),
+                             MessageButtons::Ok, {text(db.lastError().describe())},
+                             MessageBox::Icon::Critical);
         return false;
     }
     TypeChoices choices;
@@ -213,7 +246,8 @@ bool PersonForm::start() {
             showLines(this, {*rules.refusal}, windowTitle());
             return false;
         }
-        const NewPerson added = startNewPerson(db, m_workspace.session, rules.types.initial, Clock::today());
+        const NewPerson added =
+            startNewPerson(db, m_workspace.session, rules.types.initial, Clock::today());
         if (!added.ok) {
             MessageBox::show(this, *added.message);
             return false;
@@ -224,9 +258,11 @@ bool PersonForm::start() {
     } else {
         const Status s = m_current.rowPos != 0
                              ? db.reread(m_current)
-                             : db.fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{m_current.PERSONNUMBER}}, m_current);
+                             : db.fetch("PEO:PERSONNUMBER_KEY",
+                                        {std::int64_t{m_current.PERSONNUMBER}}, m_current);
         if (!s.ok()) {
-            MessageBox::showStandard(this, 35, text(db.lastError().describe()), QLatin1String(label::PEOPLE));
+            MessageBox::showStandard(this, 35, text(db.lastError().describe()),
+                                     QLatin1String(label::PEOPLE));
             return false;
         }
         choices = changeTypeChoices(m_workspace.session, m_sys, m_current);
@@ -236,10 +272,12 @@ bool PersonForm::start() {
     m_openedType = m_current.TYPE;
     display(m_current);
     const bool editable = m_request != Request::Delete;
-    for (size_t i = 0; i < m_typeButtons.size(); ++i) m_typeButtons[i]->setEnabled(editable && choices.enabled[i]);
+    for (size_t i = 0; i < m_typeButtons.size(); ++i)
+        m_typeButtons[i]->setEnabled(editable && choices.enabled[i]);
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->setReadOnly(!editable);
     for (QPlainTextEdit* e : {m_mailAddress, m_comments, m_confComments}) e->setReadOnly(!editable);
-    for (const char* name : {"anniversaryInsertButton", "anniversaryChangeButton", "anniversaryDeleteButton"})
+    for (const char* name :
+         {"anniversaryInsertButton", "anniversaryChangeButton", "anniversaryDeleteButton"})
         button(QLatin1String(name))->setEnabled(editable);
     return true;
 }
@@ -274,7 +312,8 @@ void PersonForm::display(const Person& person) {
 
 std::string PersonForm::chosenType() const {
     const int id = m_typeGroup->checkedId();
-    return id >= 1 && id <= 4 ? std::string(kPersonTypes[static_cast<size_t>(id - 1)]) : m_current.TYPE;
+    return id >= 1 && id <= 4 ? std::string(kPersonTypes[static_cast<size_t>(id - 1)])
+                              : m_current.TYPE;
 }
 
 Person PersonForm::collected() const {
@@ -292,8 +331,9 @@ Person PersonForm::collected() const {
     p.COMMENTS = stored(m_comments->toPlainText());
     p.CONFCOMMENTS = stored(m_confComments->toPlainText());
     // Stored texts are clipped; compare and write them the same way.
-    for (std::string* field : {&p.SHORTNAME, &p.LASTNAME, &p.FIRSTNAME, &p.POSITIONHELD, &p.ORGANIZATION,
-                               &p.PHONENUMBER, &p.FAXNUMBER, &p.EMAIL, &p.MAILADDRESS, &p.COMMENTS, &p.CONFCOMMENTS})
+    for (std::string* field :
+         {&p.SHORTNAME, &p.LASTNAME, &p.FIRSTNAME, &p.POSITIONHELD, &p.ORGANIZATION, &p.PHONENUMBER,
+          &p.FAXNUMBER, &p.EMAIL, &p.MAILADDRESS, &p.COMMENTS, &p.CONFCOMMENTS})
         *field = store::rtrim(*field);
     return p;
 }
@@ -303,8 +343,8 @@ void PersonForm::applyRules() {
     m_tabs->setTabVisible(tabIndex(QStringLiteral("confCommentsEdit")),
                           confidentialAllowed(m_workspace.session, m_sys, type, m_current.USER));
     m_usersLimited->setEnabled(m_request != Request::Delete &&
-                               usersLimitedAllowed(m_workspace.session, type, stored(m_shortName->text()),
-                                                   m_current.USER));
+                               usersLimitedAllowed(m_workspace.session, type,
+                                                   stored(m_shortName->text()), m_current.USER));
 }
 
 void PersonForm::markMemoTabs() {
@@ -312,19 +352,22 @@ void PersonForm::markMemoTabs() {
                                                              {m_confComments, "confCommentsEdit"}};
     for (const auto& [memo, name] : memos) {
         const bool filled = !memo->toPlainText().trimmed().isEmpty();
-        m_tabs->tabBar()->setTabTextColor(tabIndex(QLatin1String(name)), filled ? QColor(255, 0, 0) : QColor());
+        m_tabs->tabBar()->setTabTextColor(tabIndex(QLatin1String(name)),
+                                          filled ? QColor(255, 0, 0) : QColor());
     }
 }
 
 bool PersonForm::save() {
     Person candidate = collected();
     if (const auto tooLong = findTooLong(candidate)) {
-        MessageBox::showText(this, QStringLiteral("%1 can hold at most %2 characters."), windowTitle(),
-                             MessageButtons::Ok, {text(translateText(tooLong->field)), QString::number(tooLong->width)},
+        MessageBox::showText(this, QStringLiteral("%1 can hold at most %2 characters."),
+                             windowTitle(), MessageButtons::Ok,
+                             {text(translateText(tooLong->field)), QString::number(tooLong->width)},
                              MessageBox::Icon::Warning);
         return false;
     }
-    const ShortNameCheck check = checkShortName(*m_workspace.db, candidate, m_openedShortName, m_openedType);
+    const ShortNameCheck check =
+        checkShortName(*m_workspace.db, candidate, m_openedShortName, m_openedType);
     if (check.kind != ShortNameCheck::Accepted) {
         showLines(this, check.lines, windowTitle());
         m_tabs->setCurrentIndex(0);
@@ -387,7 +430,8 @@ void PersonForm::print() {
 
 void PersonForm::openUsersLimited() {
     if (!m_usersLimited->isEnabled()) return;
-    LimitedPersonUsersDialog dialog(m_workspace, m_current.PERSONNUMBER, stored(m_shortName->text()), this);
+    LimitedPersonUsersDialog dialog(m_workspace, m_current.PERSONNUMBER,
+                                    stored(m_shortName->text()), this);
     execTranslated(&dialog);
 }
 

@@ -31,7 +31,8 @@ class FormScaffold;
 class PersonForm : public QDialog {
     Q_OBJECT
 public:
-    PersonForm(Workspace& workspace, Request request, const Person& person, QWidget* parent = nullptr);
+    PersonForm(Workspace& workspace, Request request, const Person& person,
+               QWidget* parent = nullptr);
 
     // Loads (or, for an insert, adds) the record and applies the rules.
     // False when the form must not open; the reason has been shown.
@@ -74,7 +75,7 @@ private:
     FormScaffold* m_scaffold = nullptr;
     SystemPref m_sys;
     Person m_current;
-    Person m_original;   // as read (or as added), for the change operation
+    Person m_original;  // as read (or as added), for the change operation
     std::string m_openedShortName;
     std::string m_openedType;
     bool m_added = false;  // this form added the record (insert request)

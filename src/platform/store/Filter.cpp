@@ -2,7 +2,9 @@
 
 namespace tko::store {
 
-Filter all() { return Filter{}; }
+Filter all() {
+    return Filter{};
+}
 
 Filter compare(std::string field, Filter::Op op, Value value) {
     Filter f;
@@ -25,7 +27,9 @@ Filter combine(Filter::Kind kind, std::vector<Filter> operands) {
 }
 }  // namespace
 
-Filter allOf(std::vector<Filter> operands) { return combine(Filter::Kind::And, std::move(operands)); }
+Filter allOf(std::vector<Filter> operands) {
+    return combine(Filter::Kind::And, std::move(operands));
+}
 
 Filter anyOf(std::vector<Filter> operands) {
     for (const Filter& op : operands)

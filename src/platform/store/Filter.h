@@ -35,12 +35,24 @@ struct Filter {
 
 Filter all();
 Filter compare(std::string field, Filter::Op op, Value value);
-inline Filter eq(std::string f, Value v) { return compare(std::move(f), Filter::Op::Eq, std::move(v)); }
-inline Filter ne(std::string f, Value v) { return compare(std::move(f), Filter::Op::Ne, std::move(v)); }
-inline Filter lt(std::string f, Value v) { return compare(std::move(f), Filter::Op::Lt, std::move(v)); }
-inline Filter le(std::string f, Value v) { return compare(std::move(f), Filter::Op::Le, std::move(v)); }
-inline Filter gt(std::string f, Value v) { return compare(std::move(f), Filter::Op::Gt, std::move(v)); }
-inline Filter ge(std::string f, Value v) { return compare(std::move(f), Filter::Op::Ge, std::move(v)); }
+inline Filter eq(std::string f, Value v) {
+    return compare(std::move(f), Filter::Op::Eq, std::move(v));
+}
+inline Filter ne(std::string f, Value v) {
+    return compare(std::move(f), Filter::Op::Ne, std::move(v));
+}
+inline Filter lt(std::string f, Value v) {
+    return compare(std::move(f), Filter::Op::Lt, std::move(v));
+}
+inline Filter le(std::string f, Value v) {
+    return compare(std::move(f), Filter::Op::Le, std::move(v));
+}
+inline Filter gt(std::string f, Value v) {
+    return compare(std::move(f), Filter::Op::Gt, std::move(v));
+}
+inline Filter ge(std::string f, Value v) {
+    return compare(std::move(f), Filter::Op::Ge, std::move(v));
+}
 // Operands that are All are dropped; allOf() of nothing is All, anyOf() of
 // nothing matches no row.
 Filter allOf(std::vector<Filter> operands);

@@ -110,11 +110,21 @@ Status paramTexts(const std::vector<Value>& params, std::vector<std::string>& te
 void appendCopyText(const std::string& text, std::string& out) {
     for (char c : text) {
         switch (c) {
-            case '\\': out += "\\\\"; break;
-            case '\t': out += "\\t"; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            default: out += c; break;
+            case '\\':
+                out += "\\\\";
+                break;
+            case '\t':
+                out += "\\t";
+                break;
+            case '\n':
+                out += "\\n";
+                break;
+            case '\r':
+                out += "\\r";
+                break;
+            default:
+                out += c;
+                break;
         }
     }
 }
@@ -122,7 +132,8 @@ void appendCopyText(const std::string& text, std::string& out) {
 void ignoreNotice(void*, const char*) {}
 
 std::string unquote(std::string name) {
-    if (name.size() >= 2 && name.front() == '"' && name.back() == '"') name = name.substr(1, name.size() - 2);
+    if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
+        name = name.substr(1, name.size() - 2);
     return name;
 }
 
@@ -144,7 +155,8 @@ std::unique_ptr<PgEngine> PgEngine::open(const std::string& connInfo, const PgOp
     PGconn* conn = PQconnectdb(connInfo.c_str());
     if (!conn || PQstatus(conn) != CONNECTION_OK) {
         std::string message = conn ? PQerrorMessage(conn) : "out of memory";
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+            message.pop_back();
         status = Status::engine(kEngineError, kConnectionCode,
                                 "Cannot connect to the database server: " + message);
         PQfinish(conn);
@@ -166,9 +178,9 @@ std::unique_ptr<PgEngine> PgEngine::open(const std::string& connInfo, const PgOp
             if (!status.ok()) return nullptr;
             ResultGuard guard{result};
             if (std::string(PQgetvalue(result, 0, 0)) != "t") {
-                status = Status::error(kFileNotFound,
-                                       "The server database holds no table " + table->label +
-                                           "; create the tables first (init)");
+                status = Status::error(kFileNotFound, "The server database holds no table " +
+                                                          table->label +
+                                                          "; create the tables first (init)");
                 return nullptr;
             }
         }
@@ -178,7 +190,9 @@ std::unique_ptr<PgEngine> PgEngine::open(const std::string& connInfo, const PgOp
 }
 
 PgEngine::PgEngine(pg_conn* conn, std::string connInfo, PgOptions options)
-    : m_conn(conn), m_connInfo(std::move(connInfo)), m_options(std::move(options)),
+    : m_conn(conn),
+      m_connInfo(std::move(connInfo)),
+      m_options(std::move(options)),
       m_sql(postgresDialect()) {}
 
 PgEngine::~PgEngine() {
@@ -186,7 +200,9 @@ PgEngine::~PgEngine() {
     PQfinish(m_conn);
 }
 
-int PgEngine::backendPid() const { return PQbackendPID(m_conn); }
+int PgEngine::backendPid() const {
+    return PQbackendPID(m_conn);
+}
 
 Status PgEngine::setUpSession() {
     if (PQsetClientEncoding(m_conn, "UTF8") != 0)
@@ -220,7 +236,8 @@ Status PgEngine::ensureConnected() {
     m_statements.clear();
     if (PQstatus(m_conn) != CONNECTION_OK) {
         std::string message = PQerrorMessage(m_conn);
-        while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+            message.pop_back();
         return Status::engine(kEngineError, kConnectionCode,
                               "Cannot reach the database server: " + message);
     }
@@ -234,14 +251,16 @@ Status PgEngine::failure(PGresult* result) {
         message = PQresultErrorField(result, PG_DIAG_MESSAGE_PRIMARY);
     else
         message = PQerrorMessage(m_conn);
-    while (!message.empty() && (message.back() == '\n' || message.back() == ' ')) message.pop_back();
+    while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+        message.pop_back();
 
     if (PQstatus(m_conn) == CONNECTION_BAD || startsWith(state, "08") || startsWith(state, "57P0"))
         return connectionLost(message);
     if (result && PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL))
         message += ": " + std::string(PQresultErrorField(result, PG_DIAG_MESSAGE_DETAIL));
     const int code = sqlstateNumber(state);
-    const std::string engineText = message + (state ? std::string(" [SQLSTATE ") + state + "]" : "");
+    const std::string engineText =
+        message + (state ? std::string(" [SQLSTATE ") + state + "]" : "");
     const std::string st = state ? state : "";
     auto withEngine = [&](int storeCode) {
         Status s = Status::error(storeCode);
@@ -334,7 +353,9 @@ void PgEngine::decodeRow(const TableDef& table, PGresult* result, int row, bool 
                 out.values.emplace_back(
                     std::string(text, static_cast<size_t>(PQgetlength(result, row, column))));
                 break;
-            default: out.values.emplace_back(std::int64_t{std::strtoll(text, nullptr, 10)}); break;
+            default:
+                out.values.emplace_back(std::int64_t{std::strtoll(text, nullptr, 10)});
+                break;
         }
         ++column;
     }
@@ -383,18 +404,21 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
         if (!s.ok()) return s;
         ResultGuard guard{result};
         for (int r = 0; r < PQntuples(result); ++r)
-            columns[PQgetvalue(result, r, 0)] = {PQgetvalue(result, r, 1), PQgetvalue(result, r, 2)};
+            columns[PQgetvalue(result, r, 0)] = {PQgetvalue(result, r, 1),
+                                                 PQgetvalue(result, r, 2)};
     }
     if (columns.empty()) {
         problems.push_back(table.label + ": table is missing");
         return Status::success();
     }
-    auto expectColumn = [&](const std::string& column, const std::string& type, const std::string& collation) {
+    auto expectColumn = [&](const std::string& column, const std::string& type,
+                            const std::string& collation) {
         auto it = columns.find(column);
         if (it == columns.end()) {
             problems.push_back(table.label + ": column " + column + " is missing");
         } else if (it->second.first != type) {
-            problems.push_back(table.label + ": column " + column + " has type " + it->second.first);
+            problems.push_back(table.label + ": column " + column + " has type " +
+                               it->second.first);
         } else if (!collation.empty() && it->second.second != collation) {
             problems.push_back(table.label + ": column " + column + " has collation " +
                                it->second.second + " instead of " + collation);
@@ -444,7 +468,8 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
                                (key.unique ? " is not unique" : " should allow duplicates"));
         std::string expected;
         for (const KeyComponent& c : key.components)
-            expected += table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
+            expected +=
+                table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
         // Keys that allow duplicates end in the row id, which orders equal key values.
         if (!key.unique) expected += std::string(kRowIdColumn) + ",";
         if (it->second.components != expected)
@@ -534,7 +559,8 @@ Status PgEngine::change(const TableDef& table, Row& row) {
     // No row written: the version moved on (or the row is gone) since it was read.
     if (std::string(PQcmdTuples(result)) == "0") return Status::error(kChangedByOther);
     row.version += 1;
-    row.values.assign(query.params.begin(), query.params.begin() + static_cast<long>(table.fields.size()));
+    row.values.assign(query.params.begin(),
+                      query.params.begin() + static_cast<long>(table.fields.size()));
     return Status::success();
 }
 
@@ -543,7 +569,8 @@ Status PgEngine::remove(const TableDef& table, std::int64_t pos) {
     Status s = runWrite(m_sql.deleteQuery(table, pos), result);
     if (!s.ok()) return s;
     ResultGuard guard{result};
-    return std::string(PQcmdTuples(result)) == "0" ? Status::error(kRecordNotFound) : Status::success();
+    return std::string(PQcmdTuples(result)) == "0" ? Status::error(kRecordNotFound)
+                                                   : Status::success();
 }
 
 Status PgEngine::begin(const std::vector<std::string>& tables, int timeoutMs) {
@@ -555,7 +582,8 @@ Status PgEngine::begin(const std::vector<std::string>& tables, int timeoutMs) {
     for (const std::string& label : tables) {
         bool known = false;
         const std::string name = qualifiedName(label, known);
-        if (!known) return Status::error(kInvalidArgument, "Unknown table in transaction: " + label);
+        if (!known)
+            return Status::error(kInvalidArgument, "Unknown table in transaction: " + label);
         names.insert(name);
     }
     const std::string savepoint = "tko_" + std::to_string(m_depth);
@@ -601,8 +629,9 @@ Status PgEngine::commit() {
     if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
         exec("ROLLBACK");
         m_depth = 0;
-        return Status::error(kTransactionError,
-                             "The transaction failed earlier and was rolled back; nothing was written");
+        return Status::error(
+            kTransactionError,
+            "The transaction failed earlier and was rolled back; nothing was written");
     }
     PGresult* result = PQexec(m_conn, "COMMIT");
     ResultGuard guard{result};
@@ -612,8 +641,9 @@ Status PgEngine::commit() {
         m_depth = 0;
         m_lost = false;
         if (lost) {
-            s.engineText = "The connection to the database server was lost while committing; "
-                           "whether the transaction was written is not known";
+            s.engineText =
+                "The connection to the database server was lost while committing; "
+                "whether the transaction was written is not known";
         } else {
             exec("ROLLBACK");
         }
@@ -622,7 +652,8 @@ Status PgEngine::commit() {
     m_depth = 0;
     // The server answers a commit of a failed transaction with ROLLBACK.
     if (std::string(PQcmdStatus(result)) != "COMMIT")
-        return Status::error(kTransactionError, "The transaction was rolled back; nothing was written");
+        return Status::error(kTransactionError,
+                             "The transaction was rolled back; nothing was written");
     return Status::success();
 }
 
@@ -680,19 +711,21 @@ Status PgEngine::bulkAdd(const TableDef& table, const std::vector<Row>& rows) {
         data += '\n';
     }
     std::string columns;
-    for (const FieldDef& f : table.fields) columns += (columns.empty() ? "" : ", ") + m_sql.quoted(f.name);
+    for (const FieldDef& f : table.fields)
+        columns += (columns.empty() ? "" : ", ") + m_sql.quoted(f.name);
 
     if (m_depth > 0) {
         s = exec("SAVEPOINT tko_write");
         if (!s.ok()) return s;
     }
     auto undo = [&](Status failed) {
-        if (m_depth > 0 && !m_lost) exec("ROLLBACK TO SAVEPOINT tko_write; RELEASE SAVEPOINT tko_write");
+        if (m_depth > 0 && !m_lost)
+            exec("ROLLBACK TO SAVEPOINT tko_write; RELEASE SAVEPOINT tko_write");
         return failed;
     };
     {
-        PGresult* result =
-            PQexec(m_conn, ("COPY " + m_sql.tableName(table) + " (" + columns + ") FROM STDIN").c_str());
+        PGresult* result = PQexec(
+            m_conn, ("COPY " + m_sql.tableName(table) + " (" + columns + ") FROM STDIN").c_str());
         ResultGuard guard{result};
         if (PQresultStatus(result) != PGRES_COPY_IN) return undo(failure(result));
     }

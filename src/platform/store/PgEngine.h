@@ -93,10 +93,12 @@ private:
     Status ensureConnected();
     Status exec(const std::string& sql);  // simple query, possibly several statements
     Status run(const SqlQuery& query, pg_result*& result);  // prepared, cached per SQL text
-    Status runWrite(const SqlQuery& query, pg_result*& result);  // under a savepoint in a transaction
+    Status runWrite(const SqlQuery& query,
+                    pg_result*& result);  // under a savepoint in a transaction
     Status failure(pg_result* result);  // maps a failed result (or a lost connection) onto a Status
     Status connectionLost(const std::string& detail);
-    void decodeRow(const TableDef& table, pg_result* result, int row, bool withMemos, Row& out) const;
+    void decodeRow(const TableDef& table, pg_result* result, int row, bool withMemos,
+                   Row& out) const;
     Status readOne(const TableDef& table, const SqlQuery& query, Row& out);
     std::string qualifiedName(const std::string& label, bool& known) const;
 

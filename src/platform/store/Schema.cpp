@@ -37,12 +37,21 @@ int TableDef::recordLength() const {
     int length = 0;
     for (const FieldDef& f : fields) {
         switch (f.type) {
-            case FieldType::Long: length += 4; break;
-            case FieldType::Short: length += 2; break;
-            case FieldType::Byte: length += 1; break;
+            case FieldType::Long:
+                length += 4;
+                break;
+            case FieldType::Short:
+                length += 2;
+                break;
+            case FieldType::Byte:
+                length += 1;
+                break;
             case FieldType::String:
-            case FieldType::ByteArray: length += f.width; break;
-            case FieldType::Memo: break;
+            case FieldType::ByteArray:
+                length += f.width;
+                break;
+            case FieldType::Memo:
+                break;
         }
     }
     return length;
@@ -77,9 +86,12 @@ std::string clipText(const std::string& text, int width) {
 Value blankValue(const FieldDef& field) {
     switch (field.type) {
         case FieldType::String:
-        case FieldType::Memo: return std::string();
-        case FieldType::ByteArray: return std::string(static_cast<size_t>(field.width), '0');
-        default: return std::int64_t{0};
+        case FieldType::Memo:
+            return std::string();
+        case FieldType::ByteArray:
+            return std::string(static_cast<size_t>(field.width), '0');
+        default:
+            return std::int64_t{0};
     }
 }
 
@@ -92,8 +104,10 @@ std::int64_t clampInt(std::int64_t v, FieldType type) {
         case FieldType::Short:
             return std::clamp<std::int64_t>(v, std::numeric_limits<std::int16_t>::min(),
                                             std::numeric_limits<std::int16_t>::max());
-        case FieldType::Byte: return std::clamp<std::int64_t>(v, 0, 255);
-        default: return v;
+        case FieldType::Byte:
+            return std::clamp<std::int64_t>(v, 0, 255);
+        default:
+            return v;
     }
 }
 }  // namespace

@@ -22,7 +22,7 @@ enum class FieldType {
 struct FieldDef {
     std::string name;  // label after the prefix: "DUEDATE"
     FieldType type = FieldType::Long;
-    int width = 0;     // characters for String and Memo, element count for ByteArray
+    int width = 0;  // characters for String and Memo, element count for ByteArray
 };
 
 struct KeyComponent {

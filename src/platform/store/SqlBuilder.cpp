@@ -37,12 +37,16 @@ std::vector<std::string> SqlBuilder::createTable(const TableDef& table) const {
         sql += ", " + quoted(f.name) + " ";
         switch (f.type) {
             case FieldType::String:
-            case FieldType::Memo: sql += m_dialect.textType + " NOT NULL DEFAULT ''"; break;
+            case FieldType::Memo:
+                sql += m_dialect.textType + " NOT NULL DEFAULT ''";
+                break;
             case FieldType::ByteArray:
                 sql += m_dialect.textType + " NOT NULL DEFAULT '" +
                        std::string(static_cast<size_t>(f.width), '0') + "'";
                 break;
-            default: sql += "INTEGER NOT NULL DEFAULT 0"; break;
+            default:
+                sql += "INTEGER NOT NULL DEFAULT 0";
+                break;
         }
     }
     sql += ")";
@@ -52,11 +56,12 @@ std::vector<std::string> SqlBuilder::createTable(const TableDef& table) const {
 }
 
 std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key) const {
-    std::string sql = key.unique ? "CREATE UNIQUE INDEX IF NOT EXISTS " : "CREATE INDEX IF NOT EXISTS ";
+    std::string sql =
+        key.unique ? "CREATE UNIQUE INDEX IF NOT EXISTS " : "CREATE INDEX IF NOT EXISTS ";
     const bool inUsers = table.file == TableFile::Users && !m_dialect.usersSchema.empty();
     if (m_dialect.schemaOnIndexName) {
-        sql += (inUsers ? quoted(m_dialect.usersSchema) + "." : std::string()) + quoted(key.sqlName()) +
-               " ON " + quoted(table.label);
+        sql += (inUsers ? quoted(m_dialect.usersSchema) + "." : std::string()) +
+               quoted(key.sqlName()) + " ON " + quoted(table.label);
     } else {
         sql += quoted(key.sqlName()) + " ON " + tableName(table);
     }
@@ -76,11 +81,12 @@ std::string SqlBuilder::param(std::vector<Value>& params, Value value) const {
     return m_dialect.numberedParams ? "$" + std::to_string(params.size()) : std::string("?");
 }
 
-void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias,
-                              const Filter& filter, std::string& sql,
-                              std::vector<Value>& params) const {
+void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, const Filter& filter,
+                              std::string& sql, std::vector<Value>& params) const {
     switch (filter.kind) {
-        case Filter::Kind::All: sql += "1=1"; return;
+        case Filter::Kind::All:
+            sql += "1=1";
+            return;
         case Filter::Kind::Compare: {
             const int i = table.fieldIndex(filter.field);
             if (i < 0) {  // a programming error: an unknown field never matches
@@ -123,8 +129,9 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias,
                     sql += " AND 1=0";
                     continue;
                 }
-                sql += " AND " + innerAlias + "." + quoted(inner.fields[static_cast<size_t>(ii)].name) +
-                       " = " + alias + "." + quoted(table.fields[static_cast<size_t>(oi)].name);
+                sql += " AND " + innerAlias + "." +
+                       quoted(inner.fields[static_cast<size_t>(ii)].name) + " = " + alias + "." +
+                       quoted(table.fields[static_cast<size_t>(oi)].name);
             }
             if (!filter.children.empty()) {
                 sql += " AND ";
@@ -197,8 +204,10 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
         alternatives = &request.filter;
     } else if (request.filter.kind == Filter::Kind::And) {
         for (const Filter& f : request.filter.children) {
-            if (f.kind == Filter::Kind::Or && !alternatives) alternatives = &f;
-            else rest.push_back(f);
+            if (f.kind == Filter::Kind::Or && !alternatives)
+                alternatives = &f;
+            else
+                rest.push_back(f);
         }
     } else {
         rest.push_back(request.filter);
@@ -247,8 +256,10 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
             // Each arm of a merge is an ordered, limited read of its own index;
             // the outer query then orders at most a page per arm.
             if (merged) q.sql += "SELECT * FROM (";
-            q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " + tableName(table) + " t";
-            if (m_dialect.indexedBy && arms[a].key) q.sql += " INDEXED BY " + quoted(arms[a].key->sqlName());
+            q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " +
+                     tableName(table) + " t";
+            if (m_dialect.indexedBy && arms[a].key)
+                q.sql += " INDEXED BY " + quoted(arms[a].key->sqlName());
             q.sql += " WHERE " + keyCondition(q) + " AND ";
             appendFilter(table, "t", arms[a].filter, q.sql, q.params);
             if (merged)
@@ -282,7 +293,8 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
     // The first `n` components equal to the starting values.
     auto prefixEqual = [&](SqlQuery& q, size_t n) {
         std::string cond = "1=1";
-        for (size_t i = 0; i < n; ++i) cond += " AND " + column(i) + " = " + param(q.params, value(i));
+        for (size_t i = 0; i < n; ++i)
+            cond += " AND " + column(i) + " = " + param(q.params, value(i));
         return cond;
     };
 
@@ -293,7 +305,9 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
     // Rows sharing the whole given prefix (past the starting row, if any).
     queries.push_back(build([&](SqlQuery& q) {
         std::string cond = prefixEqual(q, given);
-        if (after) cond += " AND " + rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
+        if (after)
+            cond +=
+                " AND " + rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
         return cond;
     }));
     // Then, level by level, rows whose component j lies beyond the starting value.
@@ -309,7 +323,8 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
     return queries;
 }
 
-Status SqlBuilder::readPage(const TableDef& table, const ReadRequest& request, std::vector<Row>& out,
+Status SqlBuilder::readPage(const TableDef& table, const ReadRequest& request,
+                            std::vector<Row>& out,
                             const std::function<Status(const SqlQuery&)>& appendRows) const {
     out.clear();
     if (request.limit <= 0) return Status::error(kInvalidArgument);

@@ -16,7 +16,8 @@ struct SqlDialect {
     std::string usersSchema;        // schema that holds the users table ("" = same as data)
     std::string textType = "TEXT";  // column type of texts
     std::string idType = "INTEGER PRIMARY KEY";  // type of the hidden row id column
-    bool indexesNeedRowId = false;  // append ROW_ID to non-unique indexes (SQLite has it implicitly)
+    bool indexesNeedRowId =
+        false;  // append ROW_ID to non-unique indexes (SQLite has it implicitly)
     bool schemaOnIndexName = true;  // SQLite: "CREATE INDEX s.i ON t"; PostgreSQL: "ON s.t"
     // SQLite: name the key's index in page queries ("INDEXED BY"), so that a
     // page is read along the key even when a filter's equality on another

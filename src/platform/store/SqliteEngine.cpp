@@ -18,7 +18,6 @@ struct BusyWait {
     std::chrono::steady_clock::time_point started;
 };
 
-
 namespace {
 
 constexpr const char* kUsersSchema = "users";
@@ -57,8 +56,9 @@ int ensureRollbackJournal(sqlite3* db, const char* schema) {
     int rc = sqlite3_prepare_v2(db, query.c_str(), -1, &stmt, nullptr);
     if (rc != SQLITE_OK) return rc;
     rc = sqlite3_step(stmt);
-    const std::string mode =
-        rc == SQLITE_ROW ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)) : std::string();
+    const std::string mode = rc == SQLITE_ROW
+                                 ? reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))
+                                 : std::string();
     sqlite3_finalize(stmt);
     if (rc != SQLITE_ROW) return rc;
     if (mode == "delete") return SQLITE_OK;
@@ -80,15 +80,18 @@ struct StatementGuard {
 Status mapOpenError(sqlite3* db, int rc, const std::string& path) {
     const std::string message = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
     switch (rc & 0xff) {
-        case SQLITE_CANTOPEN: return Status::error(kFileNotFound, "File Not Found: " + path);
+        case SQLITE_CANTOPEN:
+            return Status::error(kFileNotFound, "File Not Found: " + path);
         case SQLITE_NOTADB:
             return Status::error(kInvalidRecordLayout, path + " is not a TASKORBIT data file");
         case SQLITE_BUSY:
         case SQLITE_LOCKED:
             return Status::error(kFileLocked, path + " is locked by another process");
         case SQLITE_PERM:
-        case SQLITE_READONLY: return Status::error(kAccessDenied, "Access Denied: " + path);
-        default: return Status::engine(kEngineError, rc, message);
+        case SQLITE_READONLY:
+            return Status::error(kAccessDenied, "Access Denied: " + path);
+        default:
+            return Status::engine(kEngineError, rc, message);
     }
 }
 
@@ -113,8 +116,8 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
     }
 
     sqlite3* db = nullptr;
-    const int flags = SQLITE_OPEN_READWRITE | (options.create ? SQLITE_OPEN_CREATE : 0) |
-                      SQLITE_OPEN_NOMUTEX;
+    const int flags =
+        SQLITE_OPEN_READWRITE | (options.create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;
     int rc = sqlite3_open_v2(dataPath.c_str(), &db, flags, nullptr);
     if (rc != SQLITE_OK) {
         status = mapOpenError(db, rc, dataPath);
@@ -151,7 +154,8 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
         return nullptr;
     }
     rc = sqlite3_exec(db, "SELECT count(*) FROM users.sqlite_master", nullptr, nullptr, nullptr);
-    if (rc == SQLITE_OK) rc = sqlite3_exec(db, "PRAGMA users.cache_size=-8192", nullptr, nullptr, nullptr);
+    if (rc == SQLITE_OK)
+        rc = sqlite3_exec(db, "PRAGMA users.cache_size=-8192", nullptr, nullptr, nullptr);
     if (rc == SQLITE_OK) rc = ensureRollbackJournal(db, "users");
     if (rc != SQLITE_OK) {
         status = mapOpenError(db, rc, usersPath);
@@ -162,7 +166,9 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
 }
 
 SqliteEngine::SqliteEngine(sqlite3* db, SqliteOptions options)
-    : m_db(db), m_options(std::move(options)), m_sql(sqliteDialect()),
+    : m_db(db),
+      m_options(std::move(options)),
+      m_sql(sqliteDialect()),
       m_busyWait(std::make_unique<BusyWait>()) {}
 
 void SqliteEngine::setBusyTimeout(int timeoutMs) {
@@ -194,11 +200,15 @@ Status SqliteEngine::failure(int rc) {
             s.engineText = message;
             return s;
         }
-        case SQLITE_NOTADB: return Status::engine(kInvalidRecordLayout, rc, message);
-        case SQLITE_CORRUPT: return Status::engine(kInvalidKeyFile, rc, message);
+        case SQLITE_NOTADB:
+            return Status::engine(kInvalidRecordLayout, rc, message);
+        case SQLITE_CORRUPT:
+            return Status::engine(kInvalidKeyFile, rc, message);
         case SQLITE_READONLY:
-        case SQLITE_PERM: return Status::engine(kAccessDenied, rc, message);
-        default: return Status::engine(kEngineError, rc, message);
+        case SQLITE_PERM:
+            return Status::engine(kAccessDenied, rc, message);
+        default:
+            return Status::engine(kEngineError, rc, message);
     }
 }
 
@@ -215,7 +225,8 @@ Status SqliteEngine::prepare(const std::string& sql, sqlite3_stmt*& stmt) {
         stmt = it->second;
         return Status::success();
     }
-    const int rc = sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
+    const int rc =
+        sqlite3_prepare_v3(m_db, sql.c_str(), -1, SQLITE_PREPARE_PERSISTENT, &stmt, nullptr);
     if (rc != SQLITE_OK) return failure(rc);
     m_statements.emplace(sql, stmt);
     return Status::success();
@@ -229,7 +240,8 @@ Status SqliteEngine::bind(sqlite3_stmt* stmt, const std::vector<Value>& params) 
             rc = sqlite3_bind_int64(stmt, index, *n);
         else {
             const std::string& s = std::get<std::string>(params[i]);
-            rc = sqlite3_bind_text(stmt, index, s.data(), static_cast<int>(s.size()), SQLITE_TRANSIENT);
+            rc = sqlite3_bind_text(stmt, index, s.data(), static_cast<int>(s.size()),
+                                   SQLITE_TRANSIENT);
         }
         if (rc != SQLITE_OK) return failure(rc);
     }
@@ -254,10 +266,13 @@ void SqliteEngine::decodeRow(const TableDef& table, sqlite3_stmt* stmt, bool wit
             case FieldType::ByteArray: {
                 const auto* text = reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
                 const int bytes = sqlite3_column_bytes(stmt, column);
-                row.values.emplace_back(text ? std::string(text, static_cast<size_t>(bytes)) : std::string());
+                row.values.emplace_back(text ? std::string(text, static_cast<size_t>(bytes))
+                                             : std::string());
                 break;
             }
-            default: row.values.emplace_back(std::int64_t{sqlite3_column_int64(stmt, column)}); break;
+            default:
+                row.values.emplace_back(std::int64_t{sqlite3_column_int64(stmt, column)});
+                break;
         }
         ++column;
     }
@@ -298,7 +313,8 @@ Status SqliteEngine::verifyTable(const TableDef& table, std::vector<std::string>
         return Status::success();
     }
     for (const char* hidden : {kRowIdColumn, kVersionColumn})
-        if (!columns.count(hidden)) problems.push_back(table.label + ": column " + hidden + " is missing");
+        if (!columns.count(hidden))
+            problems.push_back(table.label + ": column " + hidden + " is missing");
     for (const FieldDef& f : table.fields) {
         auto it = columns.find(f.name);
         if (it == columns.end()) {
@@ -337,11 +353,13 @@ Status SqliteEngine::verifyTable(const TableDef& table, std::vector<std::string>
         if (rc != SQLITE_OK) return failure(rc);
         std::string expected, found;
         for (const KeyComponent& c : key.components)
-            expected += table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
+            expected +=
+                table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             if (sqlite3_column_int(stmt, 5) == 0) continue;  // the implicit row id
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
-            found += std::string(name ? name : "?") + (sqlite3_column_int(stmt, 3) ? " DESC," : ",");
+            found +=
+                std::string(name ? name : "?") + (sqlite3_column_int(stmt, 3) ? " DESC," : ",");
         }
         sqlite3_finalize(stmt);
         if (found != expected)
@@ -360,8 +378,9 @@ Status SqliteEngine::verifyStorage(std::vector<std::string>& problems) {
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             const std::string line = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
             if (line != "ok")
-                problems.push_back(std::string(schema == std::string("main") ? m_options.dataName
-                                                                              : m_options.usersName) +
+                problems.push_back(std::string(schema == std::string("main")
+                                                   ? m_options.dataName
+                                                   : m_options.usersName) +
                                    ": " + line);
         }
         sqlite3_finalize(stmt);
@@ -370,7 +389,8 @@ Status SqliteEngine::verifyStorage(std::vector<std::string>& problems) {
     return Status::success();
 }
 
-Status SqliteEngine::read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) {
+Status SqliteEngine::read(const TableDef& table, const ReadRequest& request,
+                          std::vector<Row>& out) {
     return m_sql.readPage(table, request, out, [&](const SqlQuery& query) {
         return run(query, [&](sqlite3_stmt* stmt) {
             int rc;
@@ -517,7 +537,8 @@ Status SqliteEngine::backup(const std::string& dataPath, const std::string& user
         std::error_code ec;
         fs::remove(temp, ec);
         sqlite3* dest = nullptr;
-        int rc = sqlite3_open_v2(temp.c_str(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
+        int rc = sqlite3_open_v2(temp.c_str(), &dest, SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE,
+                                 nullptr);
         if (rc != SQLITE_OK) {
             Status s = mapOpenError(dest, rc, temp);
             sqlite3_close(dest);

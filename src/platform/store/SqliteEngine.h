@@ -19,8 +19,8 @@ namespace tko::store {
 struct BusyWait;
 
 struct SqliteOptions {
-    bool create = false;          // create missing database files (the directory must exist)
-    int busyTimeoutMs = 10000;    // wait for another station's lock outside transactions
+    bool create = false;        // create missing database files (the directory must exist)
+    int busyTimeoutMs = 10000;  // wait for another station's lock outside transactions
     std::string dataName = "TKODATA.DB";
     std::string usersName = "USERS.DB";
 };

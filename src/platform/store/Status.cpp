@@ -4,20 +4,34 @@ namespace tko::store {
 
 const char* codeText(int code) {
     switch (code) {
-        case kOk: return "No Error";
-        case kFileNotFound: return "File Not Found";
-        case kAccessDenied: return "Access Denied";
-        case kFileLocked: return "File Is Already Locked";
-        case kRecordNotAvailable: return "Record Not Available";
-        case kRecordNotFound: return "Record Not Found";
-        case kFileNotOpen: return "File Not Open";
-        case kDuplicateKey: return "Creates Duplicate Key";
-        case kInvalidKeyFile: return "Invalid Key File";
-        case kInvalidRecordLayout: return "Invalid Record Declaration";
-        case kTransactionError: return "Transaction Error";
-        case kInvalidArgument: return "Invalid Argument";
-        case kChangedByOther: return "Record Changed By Another Station";
-        case kEngineError: return "File System Error";
+        case kOk:
+            return "No Error";
+        case kFileNotFound:
+            return "File Not Found";
+        case kAccessDenied:
+            return "Access Denied";
+        case kFileLocked:
+            return "File Is Already Locked";
+        case kRecordNotAvailable:
+            return "Record Not Available";
+        case kRecordNotFound:
+            return "Record Not Found";
+        case kFileNotOpen:
+            return "File Not Open";
+        case kDuplicateKey:
+            return "Creates Duplicate Key";
+        case kInvalidKeyFile:
+            return "Invalid Key File";
+        case kInvalidRecordLayout:
+            return "Invalid Record Declaration";
+        case kTransactionError:
+            return "Transaction Error";
+        case kInvalidArgument:
+            return "Invalid Argument";
+        case kChangedByOther:
+            return "Record Changed By Another Station";
+        case kEngineError:
+            return "File System Error";
     }
     return "Unknown Error";
 }

@@ -21,8 +21,8 @@ enum StoreCode : int {
     kInvalidRecordLayout = 47,
     kTransactionError = 48,
     kInvalidArgument = 50,
-    kChangedByOther = 89,      // the record was changed by another station since it was read
-    kEngineError = 90,         // see engineCode / engineText
+    kChangedByOther = 89,  // the record was changed by another station since it was read
+    kEngineError = 90,     // see engineCode / engineText
 };
 
 // Fixed English text for a code; the standard messages translate it.

@@ -26,9 +26,12 @@ const char* const kFormatProperty = "format";
 
 Qt::Alignment alignmentOf(ColumnAlign align) {
     switch (align) {
-        case ColumnAlign::Left: return Qt::AlignLeft | Qt::AlignVCenter;
-        case ColumnAlign::Right: return Qt::AlignRight | Qt::AlignVCenter;
-        case ColumnAlign::Center: return Qt::AlignHCenter | Qt::AlignVCenter;
+        case ColumnAlign::Left:
+            return Qt::AlignLeft | Qt::AlignVCenter;
+        case ColumnAlign::Right:
+            return Qt::AlignRight | Qt::AlignVCenter;
+        case ColumnAlign::Center:
+            return Qt::AlignHCenter | Qt::AlignVCenter;
     }
     return Qt::AlignLeft | Qt::AlignVCenter;
 }
@@ -39,7 +42,8 @@ Qt::Alignment alignmentOf(ColumnAlign align) {
 // setHeaderData (the window translator writes translated headings there).
 class BrowseModel : public QAbstractTableModel {
 public:
-    BrowseModel(BrowsePager& pager, QObject* parent) : QAbstractTableModel(parent), m_pager(pager) {}
+    BrowseModel(BrowsePager& pager, QObject* parent)
+        : QAbstractTableModel(parent), m_pager(pager) {}
 
     void setColumns(std::vector<ListColumn> columns) {
         beginResetModel();
@@ -76,7 +80,8 @@ public:
         if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
         const ListColumn& column = m_columns[static_cast<size_t>(section)];
         if (role == Qt::DisplayRole) return column.heading;
-        if (role == Qt::TextAlignmentRole) return QVariant::fromValue(alignmentOf(column.headingAlign));
+        if (role == Qt::TextAlignmentRole)
+            return QVariant::fromValue(alignmentOf(column.headingAlign));
         return {};
     }
     bool setHeaderData(int section, Qt::Orientation orientation, const QVariant& value,
@@ -145,9 +150,8 @@ BrowseList::BrowseList(store::Engine& engine, const store::TableDef& table, QWid
     layout->addLayout(row);
 
     connect(m_scrollBar, &QAbstractSlider::actionTriggered, this, &BrowseList::onScrollAction);
-    connect(m_scrollBar, &QAbstractSlider::sliderReleased, this, [this] {
-        run(m_pager.scrollTo(double(m_scrollBar->value()) / kScrollRange));
-    });
+    connect(m_scrollBar, &QAbstractSlider::sliderReleased, this,
+            [this] { run(m_pager.scrollTo(double(m_scrollBar->value()) / kScrollRange)); });
     connect(m_tabs, &QTabBar::currentChanged, this, &BrowseList::onSortTab);
     connect(m_view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (m_pager.select(index.row())) activate();
@@ -163,7 +167,9 @@ BrowseList::~BrowseList() = default;
 
 // ---- columns --------------------------------------------------------------------
 
-void BrowseList::setFormat(const QString& format) { setFormat(format, m_formatFields); }
+void BrowseList::setFormat(const QString& format) {
+    setFormat(format, m_formatFields);
+}
 
 void BrowseList::setFormat(const QString& format, const QStringList& fields) {
     m_format = format;
@@ -178,7 +184,9 @@ void BrowseList::setFormat(const QString& format, const QStringList& fields) {
     applyColumns(columns);
 }
 
-QString BrowseList::format() const { return m_format; }
+QString BrowseList::format() const {
+    return m_format;
+}
 
 void BrowseList::setColumns(const std::vector<BrowseColumn>& columns) {
     std::vector<ListColumn> list;
@@ -206,11 +214,12 @@ void BrowseList::applyColumns(const std::vector<ListColumn>& columns) {
         width = std::max(width, headerMetrics.horizontalAdvance(c.heading) + 2 * unit);
         if (c.picture.startsWith(QLatin1String("@D"), Qt::CaseInsensitive) ||
             c.picture.startsWith(QLatin1String("@T"), Qt::CaseInsensitive)) {
-            const QString sample = formatCell(store::Value{std::int64_t{c.picture.startsWith(
-                                                  QLatin1String("@D"), Qt::CaseInsensitive)
-                                                  ? fromYmd(2026, 12, 28)
-                                                  : fromHms(23, 58)}},
-                                              c.picture);
+            const QString sample = formatCell(
+                store::Value{
+                    std::int64_t{c.picture.startsWith(QLatin1String("@D"), Qt::CaseInsensitive)
+                                     ? fromYmd(2026, 12, 28)
+                                     : fromHms(23, 58)}},
+                c.picture);
             width = std::max(width, m_view->fontMetrics().horizontalAdvance(sample) + 2 * unit);
         }
         m_view->setColumnWidth(i, width);
@@ -218,7 +227,9 @@ void BrowseList::applyColumns(const std::vector<ListColumn>& columns) {
     showPage();
 }
 
-int BrowseList::columnCount() const { return m_model->columnCount(); }
+int BrowseList::columnCount() const {
+    return m_model->columnCount();
+}
 
 QString BrowseList::cellText(int row, int column) const {
     return m_model->data(m_model->index(row, column), Qt::DisplayRole).toString();
@@ -226,7 +237,9 @@ QString BrowseList::cellText(int row, int column) const {
 
 // ---- keys and tabs --------------------------------------------------------------
 
-void BrowseList::setKey(const store::KeyDef* key) { m_pager.setKey(key); }
+void BrowseList::setKey(const store::KeyDef* key) {
+    m_pager.setKey(key);
+}
 
 void BrowseList::setKey(const QString& keyLabel) {
     m_pager.setKey(m_pager.table().key(keyLabel.toStdString()));
@@ -316,18 +329,31 @@ void BrowseList::syncScrollBar() {
 void BrowseList::onScrollAction(int action) {
     store::Status s;
     switch (action) {
-        case QAbstractSlider::SliderSingleStepAdd: s = m_pager.scroll(1); break;
-        case QAbstractSlider::SliderSingleStepSub: s = m_pager.scroll(-1); break;
-        case QAbstractSlider::SliderPageStepAdd: s = m_pager.pageDown(); break;
-        case QAbstractSlider::SliderPageStepSub: s = m_pager.pageUp(); break;
-        case QAbstractSlider::SliderToMinimum: s = m_pager.top(); break;
-        case QAbstractSlider::SliderToMaximum: s = m_pager.bottom(); break;
+        case QAbstractSlider::SliderSingleStepAdd:
+            s = m_pager.scroll(1);
+            break;
+        case QAbstractSlider::SliderSingleStepSub:
+            s = m_pager.scroll(-1);
+            break;
+        case QAbstractSlider::SliderPageStepAdd:
+            s = m_pager.pageDown();
+            break;
+        case QAbstractSlider::SliderPageStepSub:
+            s = m_pager.pageUp();
+            break;
+        case QAbstractSlider::SliderToMinimum:
+            s = m_pager.top();
+            break;
+        case QAbstractSlider::SliderToMaximum:
+            s = m_pager.bottom();
+            break;
         case QAbstractSlider::SliderMove:
             // While the thumb is dragged nothing is read; sliderReleased locates.
             if (m_scrollBar->isSliderDown()) return;
             s = m_pager.scrollTo(double(m_scrollBar->sliderPosition()) / kScrollRange);
             break;
-        default: return;
+        default:
+            return;
     }
     run(s);
     // The bar applies the action's own position after this signal; replace it
@@ -366,15 +392,31 @@ void BrowseList::typed(const QString& text, bool backspace) {
 bool BrowseList::handleKey(QKeyEvent* event) {
     m_pager.setPageSize(visibleRows());
     switch (event->key()) {
-        case Qt::Key_Down: run(m_pager.rowDown()); break;
-        case Qt::Key_Up: run(m_pager.rowUp()); break;
-        case Qt::Key_PageDown: run(m_pager.pageDown()); break;
-        case Qt::Key_PageUp: run(m_pager.pageUp()); break;
-        case Qt::Key_Home: run(m_pager.top()); break;
-        case Qt::Key_End: run(m_pager.bottom()); break;
+        case Qt::Key_Down:
+            run(m_pager.rowDown());
+            break;
+        case Qt::Key_Up:
+            run(m_pager.rowUp());
+            break;
+        case Qt::Key_PageDown:
+            run(m_pager.pageDown());
+            break;
+        case Qt::Key_PageUp:
+            run(m_pager.pageUp());
+            break;
+        case Qt::Key_Home:
+            run(m_pager.top());
+            break;
+        case Qt::Key_End:
+            run(m_pager.bottom());
+            break;
         case Qt::Key_Return:
-        case Qt::Key_Enter: activate(); break;
-        case Qt::Key_Insert: emit insertRequested(); break;
+        case Qt::Key_Enter:
+            activate();
+            break;
+        case Qt::Key_Insert:
+            emit insertRequested();
+            break;
         case Qt::Key_Delete:
             if (const store::Row* row = m_pager.selectedRow()) emit deleteRequested(*row);
             break;
@@ -415,8 +457,10 @@ bool BrowseList::eventFilter(QObject* watched, QEvent* event) {
 void BrowseList::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     const int rows = visibleRows();
-    if (rows != m_pager.pageSize() && !m_pager.isEmpty()) run(m_pager.resize(rows));
-    else m_pager.setPageSize(rows);
+    if (rows != m_pager.pageSize() && !m_pager.isEmpty())
+        run(m_pager.resize(rows));
+    else
+        m_pager.setPageSize(rows);
 }
 
 }  // namespace tko

@@ -37,10 +37,10 @@ namespace tko {
 class BrowseModel;
 
 struct BrowseColumn {
-    QString heading;   // source text, translated when set
-    QString field;     // field label ("DUEDATE" or "ASS:DUEDATE")
-    QString picture;   // display picture; empty: the stored value
-    int width = 0;     // dialog units; 0 fits the heading
+    QString heading;  // source text, translated when set
+    QString field;    // field label ("DUEDATE" or "ASS:DUEDATE")
+    QString picture;  // display picture; empty: the stored value
+    int width = 0;    // dialog units; 0 fits the heading
     ColumnAlign align = ColumnAlign::Left;
 };
 
@@ -84,9 +84,9 @@ public:
     const std::optional<store::Row>& chosenRow() const { return m_chosen; }
 
     // ---- positioning
-    store::Status reload();                        // to the first row
+    store::Status reload();                         // to the first row
     store::Status reloadAt(const store::Row& row);  // after an insert, change or delete
-    store::Status refresh();                       // the same row, re-read
+    store::Status refresh();                        // the same row, re-read
     const store::Row* selectedRow() const { return m_pager.selectedRow(); }
 
 signals:

@@ -19,9 +19,13 @@ namespace {
 
 constexpr int kGridRows = 6;
 
-QString tr_(const std::string& source) { return QString::fromStdString(translateText(source)); }
+QString tr_(const std::string& source) {
+    return QString::fromStdString(translateText(source));
+}
 
-Date usable(Date date) { return isSupportedDate(date) ? date : Clock::today(); }
+Date usable(Date date) {
+    return isSupportedDate(date) ? date : Clock::today();
+}
 
 }  // namespace
 
@@ -60,7 +64,8 @@ CalendarPopup::CalendarPopup(Date initial, QWidget* parent)
     m_grid->setObjectName(QStringLiteral("dayGrid"));
     const QString letters = tr_(CalendarMonth::dayLetters());
     QStringList headings;
-    for (int d = 0; d < 7; ++d) headings << (d < letters.size() ? QString(letters.at(d)) : QString());
+    for (int d = 0; d < 7; ++d)
+        headings << (d < letters.size() ? QString(letters.at(d)) : QString());
     m_grid->setHorizontalHeaderLabels(headings);
     m_grid->verticalHeader()->hide();
     m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Fixed);
@@ -173,17 +178,36 @@ bool CalendarPopup::eventFilter(QObject* watched, QEvent* event) {
     const int day = toYmd(m_date).day;
     Date target = kNoDate;
     switch (key->key()) {
-        case Qt::Key_Left: target = m_date - 1; break;
-        case Qt::Key_Right: target = m_date + 1; break;
-        case Qt::Key_Up: target = m_date - 7; break;
-        case Qt::Key_Down: target = m_date + 7; break;
-        case Qt::Key_PageUp: target = m_month.plusMonths(ctrl ? -12 : -1).dateOfDay(day); break;
-        case Qt::Key_PageDown: target = m_month.plusMonths(ctrl ? 12 : 1).dateOfDay(day); break;
-        case Qt::Key_Home: target = m_month.firstDay(); break;
-        case Qt::Key_End: target = m_month.lastDay(); break;
+        case Qt::Key_Left:
+            target = m_date - 1;
+            break;
+        case Qt::Key_Right:
+            target = m_date + 1;
+            break;
+        case Qt::Key_Up:
+            target = m_date - 7;
+            break;
+        case Qt::Key_Down:
+            target = m_date + 7;
+            break;
+        case Qt::Key_PageUp:
+            target = m_month.plusMonths(ctrl ? -12 : -1).dateOfDay(day);
+            break;
+        case Qt::Key_PageDown:
+            target = m_month.plusMonths(ctrl ? 12 : 1).dateOfDay(day);
+            break;
+        case Qt::Key_Home:
+            target = m_month.firstDay();
+            break;
+        case Qt::Key_End:
+            target = m_month.lastDay();
+            break;
         case Qt::Key_Return:
-        case Qt::Key_Enter: accept(); return true;
-        default: return QDialog::eventFilter(watched, event);
+        case Qt::Key_Enter:
+            accept();
+            return true;
+        default:
+            return QDialog::eventFilter(watched, event);
     }
     setDate(target);  // dates outside 1801..2099 are refused there
     return true;

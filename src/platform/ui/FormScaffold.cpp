@@ -38,7 +38,8 @@ void FormScaffold::finish(bool completed) {
 
 void FormScaffold::ok() {
     Answer answer = Answer::Ok;
-    if (const int message = okMessage(m_request)) answer = MessageBox::showStandard(m_form, message);
+    if (const int message = okMessage(m_request))
+        answer = MessageBox::showStandard(m_form, message);
     switch (okStep(m_request, changed(), answer)) {
         case FormStep::Close:
             // A change with nothing changed writes nothing, yet the request is done.
@@ -65,7 +66,8 @@ void FormScaffold::ok() {
             return;
         }
         case FormStep::Stay:
-        case FormStep::PrimeNext: return;
+        case FormStep::PrimeNext:
+            return;
     }
 }
 
@@ -91,7 +93,8 @@ bool FormScaffold::closeRequested() {
                 finish(true);
             }
             return false;
-        default: return false;
+        default:
+            return false;
     }
 }
 

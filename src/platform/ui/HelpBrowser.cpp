@@ -14,13 +14,17 @@
 #include <QVBoxLayout>
 
 // Resources of a static library are registered by name, outside any namespace.
-static void initHelpResources() { Q_INIT_RESOURCE(help); }
+static void initHelpResources() {
+    Q_INIT_RESOURCE(help);
+}
 
 namespace tko {
 
 namespace {
 
-QString tr_(const char* source) { return QString::fromStdString(translateText(source)); }
+QString tr_(const char* source) {
+    return QString::fromStdString(translateText(source));
+}
 
 // Keyword (without '~') -> page, read once from the anchors of every page.
 const QHash<QString, QString>& keywordPages() {
@@ -35,7 +39,8 @@ const QHash<QString, QString>& keywordPages() {
             QFile page(QStringLiteral(":/help/") + file);
             if (!page.open(QIODevice::ReadOnly)) continue;
             const QString html = QString::fromUtf8(page.readAll());
-            for (auto it = anchor.globalMatch(html); it.hasNext();) map.insert(it.next().captured(1), file);
+            for (auto it = anchor.globalMatch(html); it.hasNext();)
+                map.insert(it.next().captured(1), file);
         }
         return map;
     }();
@@ -44,7 +49,9 @@ const QHash<QString, QString>& keywordPages() {
 
 }  // namespace
 
-QUrl HelpBrowser::indexUrl() { return QUrl(QStringLiteral("qrc:/help/index.html")); }
+QUrl HelpBrowser::indexUrl() {
+    return QUrl(QStringLiteral("qrc:/help/index.html"));
+}
 
 QUrl HelpBrowser::topicUrl(const QString& keyword) {
     QString key = keyword.trimmed();

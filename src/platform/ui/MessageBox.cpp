@@ -23,9 +23,12 @@ TestState& testState() {
 
 QMessageBox::StandardButtons buttonsOf(MessageButtons buttons) {
     switch (buttons) {
-        case MessageButtons::Ok: return QMessageBox::Ok;
-        case MessageButtons::YesNo: return QMessageBox::Yes | QMessageBox::No;
-        case MessageButtons::OkCancel: return QMessageBox::Ok | QMessageBox::Cancel;
+        case MessageButtons::Ok:
+            return QMessageBox::Ok;
+        case MessageButtons::YesNo:
+            return QMessageBox::Yes | QMessageBox::No;
+        case MessageButtons::OkCancel:
+            return QMessageBox::Ok | QMessageBox::Cancel;
         case MessageButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
     }
@@ -34,19 +37,34 @@ QMessageBox::StandardButtons buttonsOf(MessageButtons buttons) {
 
 Answer answerOf(int button, MessageButtons buttons) {
     switch (button) {
-        case QMessageBox::Ok: return Answer::Ok;
-        case QMessageBox::Yes: return Answer::Yes;
-        case QMessageBox::No: return Answer::No;
-        case QMessageBox::Cancel: return Answer::Cancel;
-        default: return MessageBox::escapeAnswer(buttons);
+        case QMessageBox::Ok:
+            return Answer::Ok;
+        case QMessageBox::Yes:
+            return Answer::Yes;
+        case QMessageBox::No:
+            return Answer::No;
+        case QMessageBox::Cancel:
+            return Answer::Cancel;
+        default:
+            return MessageBox::escapeAnswer(buttons);
     }
 }
 
 // Message numbers that ask a question rather than report a failure.
 bool isQuestion(int number) {
     switch (number) {
-        case 2: case 16: case 18: case 23: case 27: case 29: case 32: case 33: case 37: return true;
-        default: return false;
+        case 2:
+        case 16:
+        case 18:
+        case 23:
+        case 27:
+        case 29:
+        case 32:
+        case 33:
+        case 37:
+            return true;
+        default:
+            return false;
     }
 }
 
@@ -58,18 +76,23 @@ QString translated(const QString& source) {
 
 Answer MessageBox::escapeAnswer(MessageButtons buttons) {
     switch (buttons) {
-        case MessageButtons::Ok: return Answer::Ok;
-        case MessageButtons::YesNo: return Answer::No;
+        case MessageButtons::Ok:
+            return Answer::Ok;
+        case MessageButtons::YesNo:
+            return Answer::No;
         case MessageButtons::OkCancel:
-        case MessageButtons::YesNoCancel: return Answer::Cancel;
+        case MessageButtons::YesNoCancel:
+            return Answer::Cancel;
     }
     return Answer::Ok;
 }
 
 Answer MessageBox::show(QWidget* parent, const StandardMessage& message) {
     Icon icon = Icon::Warning;
-    if (message.fatal) icon = Icon::Critical;
-    else if (isQuestion(message.number)) icon = Icon::Question;
+    if (message.fatal)
+        icon = Icon::Critical;
+    else if (isQuestion(message.number))
+        icon = Icon::Question;
     return present(parent, message.number, QString::fromStdString(message.title),
                    QString::fromStdString(message.text), message.buttons, icon, message.fatal);
 }
@@ -82,10 +105,9 @@ Answer MessageBox::showStandard(QWidget* parent, int number, const QString& p1, 
 
 Answer MessageBox::showText(QWidget* parent, const QString& text, const QString& title,
                             MessageButtons buttons, const QStringList& params, Icon icon) {
-    const std::string merged = mergeParameters(translateText(text.toStdString()),
-                                               params.value(0).toStdString(),
-                                               params.value(1).toStdString(),
-                                               params.value(2).toStdString());
+    const std::string merged =
+        mergeParameters(translateText(text.toStdString()), params.value(0).toStdString(),
+                        params.value(1).toStdString(), params.value(2).toStdString());
     const QString shownTitle = title.isEmpty() ? QStringLiteral("TASKORBIT") : translated(title);
     return present(parent, 0, shownTitle, QString::fromStdString(merged), buttons, icon, false);
 }
@@ -112,14 +134,23 @@ Answer MessageBox::present(QWidget* parent, int number, const QString& title, co
     box.setWindowTitle(title);
     box.setText(text);
     switch (icon) {
-        case Icon::Information: box.setIcon(QMessageBox::Information); break;
-        case Icon::Question: box.setIcon(QMessageBox::Question); break;
-        case Icon::Warning: box.setIcon(QMessageBox::Warning); break;
-        case Icon::Critical: box.setIcon(QMessageBox::Critical); break;
+        case Icon::Information:
+            box.setIcon(QMessageBox::Information);
+            break;
+        case Icon::Question:
+            box.setIcon(QMessageBox::Question);
+            break;
+        case Icon::Warning:
+            box.setIcon(QMessageBox::Warning);
+            break;
+        case Icon::Critical:
+            box.setIcon(QMessageBox::Critical);
+            break;
     }
     box.setStandardButtons(buttonsOf(buttons));
     // Button captions are words of the program, translated like every other.
-    for (QAbstractButton* button : box.buttons()) button->setText(translated(button->text().remove(QLatin1Char('&'))));
+    for (QAbstractButton* button : box.buttons())
+        button->setText(translated(button->text().remove(QLatin1Char('&'))));
     if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel)
         box.setDefaultButton(QMessageBox::Yes);
     if (fatal) box.setDefaultButton(QMessageBox::Ok);
@@ -131,11 +162,21 @@ Answer MessageBox::present(QWidget* parent, int number, const QString& title, co
     return record.answer;
 }
 
-void MessageBox::setNextAnswer(Answer answer) { testState().queue.push_back(answer); }
-void MessageBox::setTestMode(bool on) { testState().testMode = on; }
-bool MessageBox::testMode() { return testState().testMode; }
-int MessageBox::queuedAnswers() { return static_cast<int>(testState().queue.size()); }
-const QList<MessageBox::Shown>& MessageBox::shown() { return testState().shown; }
+void MessageBox::setNextAnswer(Answer answer) {
+    testState().queue.push_back(answer);
+}
+void MessageBox::setTestMode(bool on) {
+    testState().testMode = on;
+}
+bool MessageBox::testMode() {
+    return testState().testMode;
+}
+int MessageBox::queuedAnswers() {
+    return static_cast<int>(testState().queue.size());
+}
+const QList<MessageBox::Shown>& MessageBox::shown() {
+    return testState().shown;
+}
 
 void MessageBox::clearShown() {
     testState().shown.clear();

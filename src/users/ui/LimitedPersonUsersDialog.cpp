@@ -52,7 +52,9 @@ LimitedPersonUsersDialog::UserPicker& picker() {
 
 }  // namespace
 
-void LimitedPersonUsersDialog::setUserPicker(UserPicker p) { picker() = p ? std::move(p) : pickFromList; }
+void LimitedPersonUsersDialog::setUserPicker(UserPicker p) {
+    picker() = p ? std::move(p) : pickFromList;
+}
 
 LimitedPersonUsersDialog::LimitedPersonUsersDialog(Workspace& workspace, std::int32_t personNumber,
                                                    const std::string& shortName, QWidget* parent)
@@ -69,7 +71,8 @@ LimitedPersonUsersDialog::LimitedPersonUsersDialog(Workspace& workspace, std::in
 
     m_list = new BrowseList(workspace.db->engine(), PeoUser::def(), this);
     m_list->setObjectName(QStringLiteral("peoUserList"));
-    m_list->setFormat(QStringLiteral("64L(2)|M~User~@s15@#USER#56R(2)|M~Person Number~@n-13@#PERSONNUMBER#"));
+    m_list->setFormat(
+        QStringLiteral("64L(2)|M~User~@s15@#USER#56R(2)|M~Person Number~@n-13@#PERSONNUMBER#"));
     m_list->setKey(QStringLiteral("PEU:PERSONNUMBER_KEY"));
     m_list->setRange({std::int64_t{personNumber}});
 
@@ -89,9 +92,11 @@ LimitedPersonUsersDialog::LimitedPersonUsersDialog(Workspace& workspace, std::in
     connect(insert, &QPushButton::clicked, this, &LimitedPersonUsersDialog::insertUsers);
     connect(remove, &QPushButton::clicked, this, &LimitedPersonUsersDialog::deleteUser);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    connect(help, &QPushButton::clicked, this,
+            [this] { HelpBrowser::showHelp(whatsThis(), this); });
     connect(m_list, &BrowseList::insertRequested, this, &LimitedPersonUsersDialog::insertUsers);
-    connect(m_list, &BrowseList::deleteRequested, this, [this](const store::Row&) { deleteUser(); });
+    connect(m_list, &BrowseList::deleteRequested, this,
+            [this](const store::Row&) { deleteUser(); });
 
     auto* head = new QFormLayout;
     head->addRow(QStringLiteral("Person:"), m_person);
@@ -106,7 +111,8 @@ LimitedPersonUsersDialog::LimitedPersonUsersDialog(Workspace& workspace, std::in
 void LimitedPersonUsersDialog::insertUsers() {
     std::vector<std::string> candidates;
     if (!usersNotListed(*m_workspace.db, m_personNumber, candidates).ok()) {
-        MessageBox::showStandard(this, 35, QString::fromStdString(m_workspace.db->lastError().describe()),
+        MessageBox::showStandard(this, 35,
+                                 QString::fromStdString(m_workspace.db->lastError().describe()),
                                  QLatin1String(label::USERS));
         return;
     }
@@ -117,7 +123,8 @@ void LimitedPersonUsersDialog::addUsers(const std::vector<std::string>& users) {
     if (users.empty()) return;
     const LimitedUsersOutcome outcome = addPersonUsers(*m_workspace.db, m_personNumber, users);
     if (!outcome.ok) {
-        MessageBox::showText(this, QStringLiteral("%1 %2"), QLatin1String(kSafeguardTitle), MessageButtons::Ok,
+        MessageBox::showText(this, QStringLiteral("%1 %2"), QLatin1String(kSafeguardTitle),
+                             MessageButtons::Ok,
                              {QString::fromStdString(translateText(outcome.message)),
                               QString::fromStdString(outcome.error)},
                              MessageBox::Icon::Warning);
@@ -125,7 +132,9 @@ void LimitedPersonUsersDialog::addUsers(const std::vector<std::string>& users) {
         return;
     }
     PeoUser stored;
-    if (m_workspace.db->fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{m_personNumber}, users.front()}, stored).ok())
+    if (m_workspace.db
+            ->fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{m_personNumber}, users.front()}, stored)
+            .ok())
         m_list->reloadAt(stored.toRow());
     else
         m_list->reload();
@@ -138,7 +147,8 @@ void LimitedPersonUsersDialog::deleteUser() {
     selected.fromRow(*row);
     const LimitedUsersOutcome outcome = removePersonUser(*m_workspace.db, selected);
     if (!outcome.ok)
-        MessageBox::showText(this, QStringLiteral("%1 %2"), QLatin1String(kSafeguardTitle), MessageButtons::Ok,
+        MessageBox::showText(this, QStringLiteral("%1 %2"), QLatin1String(kSafeguardTitle),
+                             MessageButtons::Ok,
                              {QString::fromStdString(translateText(outcome.message)),
                               QString::fromStdString(outcome.error)},
                              MessageBox::Icon::Warning);

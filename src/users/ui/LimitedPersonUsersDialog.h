@@ -20,16 +20,16 @@ class BrowseList;
 class LimitedPersonUsersDialog : public QDialog {
     Q_OBJECT
 public:
-    LimitedPersonUsersDialog(Workspace& workspace, std::int32_t personNumber, const std::string& shortName,
-                             QWidget* parent = nullptr);
+    LimitedPersonUsersDialog(Workspace& workspace, std::int32_t personNumber,
+                             const std::string& shortName, QWidget* parent = nullptr);
 
     BrowseList* list() const { return m_list; }
     QLineEdit* personEdit() const { return m_person; }
 
     // Picks users among `candidates`; the chosen names (none: nothing added).
     // The default opens a modal multiple-choice list; tests replace it.
-    using UserPicker = std::function<std::vector<std::string>(QWidget* parent,
-                                                              const std::vector<std::string>& candidates)>;
+    using UserPicker = std::function<std::vector<std::string>(
+        QWidget* parent, const std::vector<std::string>& candidates)>;
     static void setUserPicker(UserPicker picker);
 
     // The buttons' actions.

@@ -18,17 +18,22 @@ DueReport& dueReport() {
 
 }  // namespace
 
-void setDueAssignmentsReport(DueReport report) { dueReport() = std::move(report); }
+void setDueAssignmentsReport(DueReport report) {
+    dueReport() = std::move(report);
+}
 
 ListActions programListActions() {
     ListActions actions;
     actions.openForm = &runAssignmentForm;
-    actions.conclude = [](Database& db, const Session& session, const Assignment& seen, Date today) {
+    actions.conclude = [](Database& db, const Session& session, const Assignment& seen,
+                          Date today) {
         return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
     };
     actions.printDue = [](QWidget* parent, Workspace& workspace, const QString& order) {
-        if (dueReport()) dueReport()(parent, workspace, order);
-        else MessageBox::showStandard(parent, 6, QLatin1String(kDueReportProcedure));
+        if (dueReport())
+            dueReport()(parent, workspace, order);
+        else
+            MessageBox::showStandard(parent, 6, QLatin1String(kDueReportProcedure));
     };
     actions.printReminders = [](QWidget* parent, Workspace& workspace) {
         if (!procedures().run(QLatin1String(kRemindersReportProcedure), parent, workspace))
@@ -40,9 +45,12 @@ ListActions programListActions() {
 QWidget* openListWindow(const QString& procedure, QWidget* parent, Workspace& workspace,
                         const ListActions& actions) {
     QWidget* window = nullptr;
-    if (procedure == QLatin1String(kDueNowProcedure)) window = new DueNowWindow(workspace, actions, parent);
-    else if (procedure == QLatin1String(kUnseenProcedure)) window = new UnseenWindow(workspace, actions, parent);
-    else if (procedure == QLatin1String(kRemindersProcedure)) window = new ReminderWindow(workspace, actions, parent);
+    if (procedure == QLatin1String(kDueNowProcedure))
+        window = new DueNowWindow(workspace, actions, parent);
+    else if (procedure == QLatin1String(kUnseenProcedure))
+        window = new UnseenWindow(workspace, actions, parent);
+    else if (procedure == QLatin1String(kRemindersProcedure))
+        window = new ReminderWindow(workspace, actions, parent);
     if (!window) return nullptr;
     Translate(window);
     window->show();

@@ -13,7 +13,8 @@ inline constexpr const char* kDueNowProcedure = "BrowseDueAssignments";
 inline constexpr const char* kUnseenProcedure = "BrowseUnseenAssignments";
 inline constexpr const char* kRemindersProcedure = "BrowseReminders";
 
-using DueReport = std::function<void(QWidget* parent, Workspace& workspace, const QString& orderName)>;
+using DueReport =
+    std::function<void(QWidget* parent, Workspace& workspace, const QString& orderName)>;
 // The reports subsystem hands in its due-assignments report here; until then
 // "Print" shows standard message 6.
 void setDueAssignmentsReport(DueReport report);

@@ -18,7 +18,16 @@ namespace {
 
 // Columns of the list; those of the related assignment are filled in by the
 // window, the others by the list from the reminder itself.
-enum Column { DateColumn, NoteColumn, NameColumn, PersonColumn, AlarmColumn, RemNumberColumn, AssNumberColumn, UserColumn };
+enum Column {
+    DateColumn,
+    NoteColumn,
+    NameColumn,
+    PersonColumn,
+    AlarmColumn,
+    RemNumberColumn,
+    AssNumberColumn,
+    UserColumn
+};
 
 // Shows the window's text for the assignment's columns, which the list's own
 // model cannot read from the reminder row.
@@ -58,15 +67,17 @@ ReminderWindow::ReminderWindow(Workspace& workspace, ListActions actions, QWidge
     m_list = new BrowseList(m_workspace.db->engine(), Reminder::def(), this);
     m_list->setObjectName(QStringLiteral("remindersList"));
     m_list->setColumns({
-        {QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D17b"), 48, ColumnAlign::Right},
+        {QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D17b"), 48,
+         ColumnAlign::Right},
         {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 120},
         {QStringLiteral("Assignment"), QStringLiteral("ASS:NAME"), QStringLiteral("@s50"), 120},
         {QStringLiteral("Person"), QStringLiteral("ASS:PERSON"), QStringLiteral("@s15"), 60},
-        {QStringLiteral("Alarm Flag"), QStringLiteral("ALARMFLAG"), QStringLiteral("@n3"), 40, ColumnAlign::Center},
-        {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n-13"), 52,
-         ColumnAlign::Right},
-        {QStringLiteral("Assign Number"), QStringLiteral("ASS:ASSIGNNUMBER"), QStringLiteral("@n-13"), 52,
-         ColumnAlign::Right},
+        {QStringLiteral("Alarm Flag"), QStringLiteral("ALARMFLAG"), QStringLiteral("@n3"), 40,
+         ColumnAlign::Center},
+        {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n-13"),
+         52, ColumnAlign::Right},
+        {QStringLiteral("Assign Number"), QStringLiteral("ASS:ASSIGNNUMBER"),
+         QStringLiteral("@n-13"), 52, ColumnAlign::Right},
         {QStringLiteral("User"), QStringLiteral("USER"), QStringLiteral("@s15"), 60},
     });
     auto* delegate = new AssignmentCellDelegate(this, this);
@@ -85,10 +96,14 @@ ReminderWindow::ReminderWindow(Workspace& workspace, ListActions actions, QWidge
         buttons->addWidget(button);
         return button;
     };
-    m_view = addButton("viewButton", QStringLiteral("&View"), QStringLiteral("Change or view details of assignment"));
-    m_delete = addButton("deleteButton", QStringLiteral("&Delete"), QStringLiteral("Permanently delete this reminde"));
-    m_alert = addButton("alertButton", QStringLiteral("&Alert"), QStringLiteral("Toggle alert status"));
-    QPushButton* printButton = addButton("printButton", QStringLiteral("&Print"), QStringLiteral("Print current reminders"));
+    m_view = addButton("viewButton", QStringLiteral("&View"),
+                       QStringLiteral("Change or view details of assignment"));
+    m_delete = addButton("deleteButton", QStringLiteral("&Delete"),
+                         QStringLiteral("Permanently delete this reminde"));
+    m_alert =
+        addButton("alertButton", QStringLiteral("&Alert"), QStringLiteral("Toggle alert status"));
+    QPushButton* printButton = addButton("printButton", QStringLiteral("&Print"),
+                                         QStringLiteral("Print current reminders"));
     buttons->addStretch();
     QPushButton* close = addButton("closeButton", QStringLiteral("Close"), {});
     QPushButton* help = addButton("helpButton", QStringLiteral("&Help"), {});
@@ -104,7 +119,8 @@ ReminderWindow::ReminderWindow(Workspace& workspace, ListActions actions, QWidge
     connect(m_alert, &QPushButton::clicked, this, &ReminderWindow::toggleAlert);
     connect(printButton, &QPushButton::clicked, this, &ReminderWindow::print);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    connect(help, &QPushButton::clicked, this,
+            [this] { HelpBrowser::showHelp(whatsThis(), this); });
     // Enter, Ctrl+Enter and a double-click all ask the list to change the row.
     connect(m_list, &BrowseList::changeRequested, this, &ReminderWindow::viewSelected);
     connect(m_list, &BrowseList::selectionChanged, this, &ReminderWindow::updateButtons);
@@ -149,9 +165,12 @@ QString ReminderWindow::cellText(int row, int column) const {
     const Assignment* assignment = assignmentOfRow(row);
     if (!assignment) return QString();
     switch (column) {
-        case NameColumn: return formatCell(assignment->NAME, QStringLiteral("@s50"));
-        case PersonColumn: return formatCell(assignment->PERSON, QStringLiteral("@s15"));
-        default: return formatCell(std::int64_t{assignment->ASSIGNNUMBER}, QStringLiteral("@n-13"));
+        case NameColumn:
+            return formatCell(assignment->NAME, QStringLiteral("@s50"));
+        case PersonColumn:
+            return formatCell(assignment->PERSON, QStringLiteral("@s15"));
+        default:
+            return formatCell(std::int64_t{assignment->ASSIGNNUMBER}, QStringLiteral("@n-13"));
     }
 }
 
@@ -168,7 +187,8 @@ void ReminderWindow::reloadOn(const store::Row& row) {
 }
 
 void ReminderWindow::actionFailed(int number, const store::Row& row) {
-    MessageBox::showStandard(this, number, QString::fromStdString(m_workspace.db->lastError().describe()),
+    MessageBox::showStandard(this, number,
+                             QString::fromStdString(m_workspace.db->lastError().describe()),
                              QStringLiteral("REMINDER"));
     reloadOn(row);
 }
@@ -180,11 +200,13 @@ void ReminderWindow::viewSelected() {
     Reminder reminder;
     reminder.fromRow(row);
     Assignment record;
-    if (m_workspace.db->fetch("ASS:NUMBER_KEY", {std::int64_t{reminder.ASSIGNNUMBER}}, record).ok()) {
+    if (m_workspace.db->fetch("ASS:NUMBER_KEY", {std::int64_t{reminder.ASSIGNNUMBER}}, record)
+            .ok()) {
         m_workspace.session.GlobalRequest = Request::Change;
         m_actions.openForm(this, m_workspace, Request::Change, record);
     } else {
-        MessageBox::showStandard(this, 35, QString::fromStdString(m_workspace.db->lastError().describe()),
+        MessageBox::showStandard(this, 35,
+                                 QString::fromStdString(m_workspace.db->lastError().describe()),
                                  QStringLiteral("ASSIGNMENT"));
     }
     reloadOn(row);
@@ -213,10 +235,14 @@ void ReminderWindow::toggleAlert() {
 }
 
 void ReminderWindow::print() {
-    if (m_actions.printReminders) m_actions.printReminders(this, m_workspace);
-    else MessageBox::showStandard(this, 6, QLatin1String(kRemindersReportProcedure));
-    if (const store::Row* row = m_list->selectedRow()) reloadOn(*row);
-    else m_list->reload();
+    if (m_actions.printReminders)
+        m_actions.printReminders(this, m_workspace);
+    else
+        MessageBox::showStandard(this, 6, QLatin1String(kRemindersReportProcedure));
+    if (const store::Row* row = m_list->selectedRow())
+        reloadOn(*row);
+    else
+        m_list->reload();
 }
 
 }  // namespace tko

@@ -46,10 +46,12 @@ private slots:
 
     void init() {
         m_list = std::make_unique<tko::BrowseList>(m_store->engine(), tko::Assignment::def());
-        m_list->setFormat(QStringLiteral("40R(2)~Number~@n_6@#ASSIGNNUMBER#120L(2)~Name~@s50@#NAME#"
-                                         "60R(2)~Due~@D17b@#DUEDATE#"));
-        m_list->setSortTabs({{QStringLiteral("By Number"), tko::Assignment::def().key("ASS:NUMBER_KEY")},
-                             {QStringLiteral("By Name"), tko::Assignment::def().key("ASS:NAME_KEY")}});
+        m_list->setFormat(
+            QStringLiteral("40R(2)~Number~@n_6@#ASSIGNNUMBER#120L(2)~Name~@s50@#NAME#"
+                           "60R(2)~Due~@D17b@#DUEDATE#"));
+        m_list->setSortTabs(
+            {{QStringLiteral("By Number"), tko::Assignment::def().key("ASS:NUMBER_KEY")},
+             {QStringLiteral("By Name"), tko::Assignment::def().key("ASS:NAME_KEY")}});
         m_list->resize(500, 400);
         m_list->show();
         QVERIFY(QTest::qWaitForWindowExposed(m_list.get()));
@@ -64,7 +66,8 @@ private slots:
         QVERIFY(rows > 5);
         QCOMPARE(m_list->view()->model()->rowCount(), rows);
         QCOMPARE(m_list->columnCount(), 3);
-        QCOMPARE(m_list->view()->model()->headerData(1, Qt::Horizontal).toString(), QStringLiteral("Name"));
+        QCOMPARE(m_list->view()->model()->headerData(1, Qt::Horizontal).toString(),
+                 QStringLiteral("Name"));
         QCOMPARE(shownNumbers(), span(1, rows));
         QCOMPARE(m_list->cellText(0, 1), QString::fromStdString(PagerStore::nameOf(1)));
         QVERIFY(!m_list->cellText(0, 2).isEmpty());
@@ -141,10 +144,12 @@ private slots:
         QCOMPARE(selectedNumber(), 4711);  // the selected row stays
         QTest::qWait(static_cast<int>(tko::TypeAhead::kPauseMs) + 50);
         QTest::keyClicks(m_list->view(), QStringLiteral("Q task 0"));
-        QVERIFY(m_list->cellText(m_list->view()->currentIndex().row(), 1).startsWith(QStringLiteral("Q task 0")));
+        QVERIFY(m_list->cellText(m_list->view()->currentIndex().row(), 1)
+                    .startsWith(QStringLiteral("Q task 0")));
         // Backspace takes back a letter and locates again on what is left.
         press(Qt::Key_Backspace);
-        QVERIFY(m_list->cellText(m_list->view()->currentIndex().row(), 1).startsWith(QStringLiteral("Q task ")));
+        QVERIFY(m_list->cellText(m_list->view()->currentIndex().row(), 1)
+                    .startsWith(QStringLiteral("Q task ")));
     }
 
     void keysAskTheWindowForFormsAndSelectModeChooses() {

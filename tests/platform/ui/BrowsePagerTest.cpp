@@ -31,7 +31,9 @@ int selectedNumber(const BrowsePager& pager) {
     return pager.selectedRow() ? PagerStore::numberOf(*pager.selectedRow()) : -1;
 }
 
-const store::KeyDef* key(const char* label) { return Assignment::def().key(label); }
+const store::KeyDef* key(const char* label) {
+    return Assignment::def().key(label);
+}
 
 // Read-only tests share one store of 10 000 rows.
 class BrowsePagerLarge : public ::testing::Test {

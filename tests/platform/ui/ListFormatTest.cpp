@@ -53,7 +53,8 @@ TEST(ListFormat, CellsFollowTheirPicture) {
     EXPECT_EQ(formatCell(Value{std::string("Ann   ")}, QString()), QStringLiteral("Ann   "));
     EXPECT_EQ(formatCell(Value{std::int64_t{0}}, QStringLiteral("@D17b")), QString());
     EXPECT_FALSE(formatCell(Value{std::int64_t{80000}}, QStringLiteral("@D17")).isEmpty());
-    EXPECT_EQ(formatCell(Value{std::int64_t{1234}}, QStringLiteral("@n6")), QStringLiteral("1,234"));
+    EXPECT_EQ(formatCell(Value{std::int64_t{1234}}, QStringLiteral("@n6")),
+              QStringLiteral("1,234"));
     EXPECT_EQ(formatCell(Value{std::int64_t{42}}, QString()), QStringLiteral("42"));
 }
 

@@ -73,7 +73,8 @@ private slots:
         QCOMPARE(MessageBox::queuedAnswers(), 0);
         QCOMPARE(MessageBox::shown().size(), 2);
         QCOMPARE(MessageBox::shown().at(0).number, 23);
-        QCOMPARE(MessageBox::shown().at(0).text, QStringLiteral("Are you sure you want to cancel?"));
+        QCOMPARE(MessageBox::shown().at(0).text,
+                 QStringLiteral("Are you sure you want to cancel?"));
         QCOMPARE(MessageBox::shown().at(0).title, QStringLiteral("Update Cancelled"));
         QCOMPARE(MessageBox::shown().at(1).buttons, tko::MessageButtons::YesNoCancel);
         QVERIFY(!MessageBox::shown().at(1).answeredByDefault);

@@ -42,12 +42,15 @@ DueNowWindow::DueNowWindow(Workspace& workspace, ListActions actions, QWidget* p
     m_list->setColumns({
         {QStringLiteral("Assignment"), QStringLiteral("NAME"), QStringLiteral("@s50"), 129},
         {QStringLiteral("Person"), QStringLiteral("PERSON"), QStringLiteral("@s15"), 71},
-        {QStringLiteral("Priority"), QStringLiteral("PRIORITY"), QStringLiteral("@n1"), 24, ColumnAlign::Center},
-        {QStringLiteral("Due Date"), QStringLiteral("DUEDATE"), QStringLiteral("@D17b"), 64, ColumnAlign::Right},
-        {QStringLiteral("User Name"), QStringLiteral("USERNAME"), QStringLiteral("@s15"), 60},
-        {QStringLiteral("Secondary"), QStringLiteral("SECONDARY"), QStringLiteral("@n3"), 12, ColumnAlign::Center},
-        {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n-13"), 52,
+        {QStringLiteral("Priority"), QStringLiteral("PRIORITY"), QStringLiteral("@n1"), 24,
+         ColumnAlign::Center},
+        {QStringLiteral("Due Date"), QStringLiteral("DUEDATE"), QStringLiteral("@D17b"), 64,
          ColumnAlign::Right},
+        {QStringLiteral("User Name"), QStringLiteral("USERNAME"), QStringLiteral("@s15"), 60},
+        {QStringLiteral("Secondary"), QStringLiteral("SECONDARY"), QStringLiteral("@n3"), 12,
+         ColumnAlign::Center},
+        {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n-13"),
+         52, ColumnAlign::Right},
     });
     std::vector<std::pair<QString, const store::KeyDef*>> tabs;
     for (const DueNowOrder& order : kDueNowOrders)
@@ -60,12 +63,12 @@ DueNowWindow::DueNowWindow(Workspace& workspace, ListActions actions, QWidget* p
     auto* buttons = new QHBoxLayout;
     m_change = addButton(this, buttons, "changeButton", QStringLiteral("&Change/View"),
                          QStringLiteral("Change or view details of assignment"));
-    QPushButton* insert =
-        addButton(this, buttons, "insertButton", QStringLiteral("&Insert"), QStringLiteral("Add new assignment"));
+    QPushButton* insert = addButton(this, buttons, "insertButton", QStringLiteral("&Insert"),
+                                    QStringLiteral("Add new assignment"));
     m_conclude = addButton(this, buttons, "concludeButton", QStringLiteral("C&onclude"),
                            QStringLiteral("Conclude assignment"));
-    QPushButton* printButton =
-        addButton(this, buttons, "printButton", QStringLiteral("&Print"), QStringLiteral("Print Assignments Due"));
+    QPushButton* printButton = addButton(this, buttons, "printButton", QStringLiteral("&Print"),
+                                         QStringLiteral("Print Assignments Due"));
     buttons->addStretch();
     QPushButton* close = addButton(this, buttons, "closeButton", QStringLiteral("Close"));
     QPushButton* help = addButton(this, buttons, "helpButton", QStringLiteral("&Help"));
@@ -81,7 +84,8 @@ DueNowWindow::DueNowWindow(Workspace& workspace, ListActions actions, QWidget* p
     connect(m_conclude, &QPushButton::clicked, this, &DueNowWindow::concludeSelected);
     connect(printButton, &QPushButton::clicked, this, &DueNowWindow::print);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    connect(help, &QPushButton::clicked, this,
+            [this] { HelpBrowser::showHelp(whatsThis(), this); });
     connect(m_list, &BrowseList::changeRequested, this, &DueNowWindow::changeSelected);
     connect(m_list, &BrowseList::insertRequested, this, &DueNowWindow::insertAssignment);
     connect(m_list, &BrowseList::selectionChanged, this, &DueNowWindow::updateButtons);
@@ -89,8 +93,10 @@ DueNowWindow::DueNowWindow(Workspace& workspace, ListActions actions, QWidget* p
 
     const bool include = readIncludeSecondary(todayIniPath(m_workspace.programDir));
     m_includeSecondary->setChecked(include);
-    if (!loadDueNowScope(*m_workspace.db, m_workspace.session, include, Clock::today(), m_scope).ok())
-        MessageBox::showStandard(this, 35, QString::fromStdString(m_workspace.db->lastError().describe()),
+    if (!loadDueNowScope(*m_workspace.db, m_workspace.session, include, Clock::today(), m_scope)
+             .ok())
+        MessageBox::showStandard(this, 35,
+                                 QString::fromStdString(m_workspace.db->lastError().describe()),
                                  QStringLiteral("SYSTEMPREF"));
     connect(m_includeSecondary, &QCheckBox::toggled, this, &DueNowWindow::onIncludeSecondary);
     applyScope();
@@ -103,18 +109,23 @@ QPushButton* DueNowWindow::button(const QString& objectName) const {
 }
 
 const DueNowOrder& DueNowWindow::currentOrder() const {
-    const int tab = std::clamp(m_list->sortTabs()->currentIndex(), 0, int(kDueNowOrders.size()) - 1);
+    const int tab =
+        std::clamp(m_list->sortTabs()->currentIndex(), 0, int(kDueNowOrders.size()) - 1);
     return kDueNowOrders[static_cast<size_t>(tab)];
 }
 
-void DueNowWindow::applyScope() { m_list->setFilter(dueNowFilter(m_scope)); }
+void DueNowWindow::applyScope() {
+    m_list->setFilter(dueNowFilter(m_scope));
+}
 
 void DueNowWindow::onIncludeSecondary(bool checked) {
     m_scope.includeSecondary = checked;
     writeIncludeSecondary(todayIniPath(m_workspace.programDir), checked);
     applyScope();
-    if (const store::Row* row = m_list->selectedRow()) reloadOn(*row);
-    else m_list->reload();
+    if (const store::Row* row = m_list->selectedRow())
+        reloadOn(*row);
+    else
+        m_list->reload();
 }
 
 void DueNowWindow::updateButtons() {
@@ -152,9 +163,12 @@ void DueNowWindow::insertAssignment() {
     Assignment record;
     m_workspace.session.GlobalRequest = Request::Insert;
     const bool done = m_actions.openForm(this, m_workspace, Request::Insert, record);
-    if (done) reloadOn(record.toRow());
-    else if (const store::Row* row = m_list->selectedRow()) reloadOn(*row);
-    else m_list->reload();
+    if (done)
+        reloadOn(record.toRow());
+    else if (const store::Row* row = m_list->selectedRow())
+        reloadOn(*row);
+    else
+        m_list->reload();
 }
 
 void DueNowWindow::concludeSelected() {
@@ -163,12 +177,14 @@ void DueNowWindow::concludeSelected() {
     const store::Row row = *selected;
     Assignment record;
     record.fromRow(row);
-    const ConcludeOutcome outcome = m_actions.conclude(*m_workspace.db, m_workspace.session, record, Clock::today());
+    const ConcludeOutcome outcome =
+        m_actions.conclude(*m_workspace.db, m_workspace.session, record, Clock::today());
     // The message is the store's error text, or a note that another station
     // concluded it first; either is shown as it comes.
     if (outcome.kind == ConcludeOutcome::Failed)
-        MessageBox::showText(this, QStringLiteral("%1"), QStringLiteral("Information Safeguard"), MessageButtons::Ok,
-                             {QString::fromStdString(outcome.message)}, MessageBox::Icon::Warning);
+        MessageBox::showText(this, QStringLiteral("%1"), QStringLiteral("Information Safeguard"),
+                             MessageButtons::Ok, {QString::fromStdString(outcome.message)},
+                             MessageBox::Icon::Warning);
     else if (!outcome.message.empty())
         MessageBox::showText(this, QStringLiteral("%1"), {}, MessageButtons::Ok,
                              {QString::fromStdString(outcome.message)});
@@ -177,8 +193,10 @@ void DueNowWindow::concludeSelected() {
 
 void DueNowWindow::print() {
     const QString order = QLatin1String(currentOrder().reportOrder);
-    if (m_actions.printDue) m_actions.printDue(this, m_workspace, order);
-    else MessageBox::showStandard(this, 6, QLatin1String(kDueReportProcedure));
+    if (m_actions.printDue)
+        m_actions.printDue(this, m_workspace, order);
+    else
+        MessageBox::showStandard(this, 6, QLatin1String(kDueReportProcedure));
 }
 
 }  // namespace tko

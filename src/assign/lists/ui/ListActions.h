@@ -18,9 +18,11 @@ namespace tko {
 
 struct ListActions {
     // The assignment form for `request` on `record`; true when completed.
-    std::function<bool(QWidget* parent, Workspace& workspace, Request request, Assignment& record)> openForm;
+    std::function<bool(QWidget* parent, Workspace& workspace, Request request, Assignment& record)>
+        openForm;
     // ConcludeAssignment on the row `seen` as the list showed it.
-    std::function<ConcludeOutcome(Database& db, const Session& session, const Assignment& seen, Date today)>
+    std::function<ConcludeOutcome(Database& db, const Session& session, const Assignment& seen,
+                                  Date today)>
         conclude;
     // The due-assignments report in the order named "Due Date", "Priority",
     // "Person" or "Alphabetically".

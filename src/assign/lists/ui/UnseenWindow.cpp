@@ -21,12 +21,14 @@ UnseenWindow::UnseenWindow(Workspace& workspace, ListActions actions, QWidget* p
     m_list->setObjectName(QStringLiteral("unseenList"));
     m_list->setColumns({
         {QStringLiteral("Name"), QStringLiteral("NAME"), QStringLiteral("@s50"), 143},
-        {QStringLiteral("Due Date"), QStringLiteral("DUEDATE"), QStringLiteral("@D17b"), 48, ColumnAlign::Right},
-        {QStringLiteral("Priority"), QStringLiteral("PRIORITY"), QStringLiteral("@n1"), 23, ColumnAlign::Center},
-        {QStringLiteral("Assigned Date"), QStringLiteral("ASSIGNEDDATE"), QStringLiteral("@D17"), 63,
+        {QStringLiteral("Due Date"), QStringLiteral("DUEDATE"), QStringLiteral("@D17b"), 48,
          ColumnAlign::Right},
-        {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n-13"), 52,
-         ColumnAlign::Right},
+        {QStringLiteral("Priority"), QStringLiteral("PRIORITY"), QStringLiteral("@n1"), 23,
+         ColumnAlign::Center},
+        {QStringLiteral("Assigned Date"), QStringLiteral("ASSIGNEDDATE"), QStringLiteral("@D17"),
+         63, ColumnAlign::Right},
+        {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n-13"),
+         52, ColumnAlign::Right},
     });
     m_list->setKey(QLatin1String(kUnseenKey));
     m_list->setRange(unseenRange());
@@ -53,7 +55,8 @@ UnseenWindow::UnseenWindow(Workspace& workspace, ListActions actions, QWidget* p
 
     connect(m_view, &QPushButton::clicked, this, &UnseenWindow::viewSelected);
     connect(close, &QPushButton::clicked, this, &QWidget::close);
-    connect(help, &QPushButton::clicked, this, [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    connect(help, &QPushButton::clicked, this,
+            [this] { HelpBrowser::showHelp(whatsThis(), this); });
     connect(m_list, &BrowseList::changeRequested, this, &UnseenWindow::viewSelected);
     connect(m_list, &BrowseList::selectionChanged, this, &UnseenWindow::updateButtons);
     connect(m_list, &BrowseList::storageError, this, &QWidget::close);
@@ -62,7 +65,9 @@ UnseenWindow::UnseenWindow(Workspace& workspace, ListActions actions, QWidget* p
     updateButtons();
 }
 
-void UnseenWindow::updateButtons() { m_view->setEnabled(m_list->selectedRow() != nullptr); }
+void UnseenWindow::updateButtons() {
+    m_view->setEnabled(m_list->selectedRow() != nullptr);
+}
 
 void UnseenWindow::viewSelected() {
     const store::Row* selected = m_list->selectedRow();
