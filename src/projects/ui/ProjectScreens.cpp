@@ -1,0 +1,61 @@
+#include "projects/ui/ProjectScreens.h"
+
+#include "app/ui/MainFrame.h"
+#include "assign/ui/AssignmentScreens.h"
+#include "projects/ui/ProjectForm.h"
+#include "projects/ui/ProjectsForAssignmentDialog.h"
+#include "translator/Lingua.h"
+
+namespace tko {
+
+namespace {
+
+AssignmentPicker& assignmentPicker() {
+    static AssignmentPicker picker;
+    return picker;
+}
+
+ProjectUsersScreen& projectUsersScreen() {
+    static ProjectUsersScreen screen;
+    return screen;
+}
+
+}  // namespace
+
+void setAssignmentPicker(AssignmentPicker picker) {
+    assignmentPicker() = std::move(picker);
+}
+
+void setProjectUsersScreen(ProjectUsersScreen screen) {
+    projectUsersScreen() = std::move(screen);
+}
+
+ProjectActions programProjectActions() {
+    ProjectActions actions;
+    actions.openForm = &runAssignmentForm;
+    actions.conclude = [](Database& db, const Session& session, const Assignment& seen,
+                          Date today) {
+        return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
+    };
+    // Empty hooks stay empty: the buttons then name the missing procedure.
+    actions.pickAssignment = assignmentPicker();
+    actions.editUsers = projectUsersScreen();
+    return actions;
+}
+
+bool runProjectForm(QWidget* parent, Workspace& workspace, Request request, Project& project,
+                    const ProjectActions& actions) {
+    ProjectForm form(workspace, request, project, actions, parent);
+    if (!form.start()) return false;
+    execTranslated(&form);
+    if (form.completed()) project = form.project();
+    return form.completed();
+}
+
+void showProjectsForAssignment(QWidget* parent, Workspace& workspace,
+                               const Assignment& assignment) {
+    ProjectsForAssignmentDialog dialog(workspace, assignment, parent);
+    execTranslated(&dialog);
+}
+
+}  // namespace tko
