@@ -5,19 +5,24 @@
 // form, Look Forward and the users screen are replaced by recorders.
 // With TKO_SCREENSHOTS=DIR the windows are also saved as PNGs.
 #include <QAbstractButton>
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTimer>
 #include <QtTest>
 
+#include "app/ui/Procedures.h"
+#include "assign/ui/AssignmentForm.h"
 #include "data/Numbering.h"
 #include "platform/Date.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
 #include "projects/ProjectRules.h"
+#include "projects/ui/ProjectBrowser.h"
 #include "projects/ui/ProjectForm.h"
 #include "projects/ui/ProjectNotesDialog.h"
 #include "projects/ui/ProjectsForAssignmentDialog.h"
@@ -335,6 +340,104 @@ private slots:
         screenshot(&ben, "projects_for_assignment");
         ProjectsForAssignmentDialog anna(as("ANNA"), a);
         QCOMPARE(int(anna.list()->pager().rows().size()), 2);
+    }
+
+    void browserListsWhatTheUserSeesAndHandsBackTheWholeRecord() {
+        Project mine = project("Eve's secret", "EVE", kProjectPrivate);
+        mine.NOTE = "kept beside the record";
+        QVERIFY(m_db->change(mine).ok());
+        project("Frank's secret", "FRANK", kProjectPrivate);
+        ProjectBrowser browser(as("EVE"), true, actions());
+        QStringList names;
+        for (int i = 0; i < int(browser.list()->pager().rows().size()); ++i)
+            names << browser.list()->cellText(i, 0);
+        QVERIFY(names.contains(QStringLiteral("Eve's secret")));
+        QVERIFY(!names.contains(QStringLiteral("Frank's secret")));
+        QVERIFY(names.contains(QStringLiteral("Anna's plan")));  // Open
+        screenshot(&browser, "browse_projects");
+
+        QVERIFY(!browser.button(QStringLiteral("selectButton"))->isHidden());
+        const int row = int(names.indexOf(QStringLiteral("Eve's secret")));
+        QVERIFY(browser.list()->pager().select(row));
+        browser.button(QStringLiteral("selectButton"))->click();
+        QCOMPARE(browser.result(), int(QDialog::Accepted));
+        QVERIFY(browser.chosen());
+        QCOMPARE(browser.chosen()->NOTE, std::string("kept beside the record"));
+
+        ProjectBrowser menu(as("EVE"), false, actions());
+        QVERIFY(menu.button(QStringLiteral("selectButton"))->isHidden());
+    }
+
+    void deleteOnlyByOwnerAfterConfirmation() {
+        const Project p = project("AAA to delete", "GINA");
+        const Assignment a = assignment("GINA", "GINA");
+        link(p, a, "GINA");
+        ProjectBrowser other(as("HANS"), false, actions());
+        QVERIFY(other.list()->pager().select(0));
+        QCOMPARE(other.list()->cellText(0, 0), QStringLiteral("AAA to delete"));
+        other.deleteProject();
+        QVERIFY(lastTextIs(kProjectNotYours));
+        QCOMPARE(countOf<Project>(store::eq("PROJNUMBER", std::int64_t{p.PROJNUMBER})),
+                 std::int64_t{1});
+
+        ProjectBrowser owner(as("GINA"), false, actions());
+        QVERIFY(owner.list()->pager().select(0));
+        MessageBox::setNextAnswer(Answer::Cancel);
+        owner.deleteProject();
+        QVERIFY(lastMessageIs(32));
+        QCOMPARE(countOf<Project>(store::eq("PROJNUMBER", std::int64_t{p.PROJNUMBER})),
+                 std::int64_t{1});
+        MessageBox::setNextAnswer(Answer::Ok);
+        owner.deleteProject();
+        QCOMPARE(countOf<Project>(store::eq("PROJNUMBER", std::int64_t{p.PROJNUMBER})),
+                 std::int64_t{0});
+        QCOMPARE(linksOf(p), std::int64_t{0});
+        QCOMPARE(countOf<Assignment>(store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER})),
+                 std::int64_t{1});
+    }
+
+    void screensAreRegistered() {
+        Procedures registry;
+        registerProjectScreens(registry);
+        QVERIFY(registry.has(QLatin1String(kBrowseProjectsProcedure)));
+        QWidget parent;
+        QVERIFY(registry.run(QLatin1String(kBrowseProjectsProcedure), &parent, as("ANNA")));
+        auto* window = parent.findChild<ProjectBrowser*>();
+        QVERIFY(window && window->isVisible());
+        window->close();
+        // Projects for Assignment is reachable by name for one assignment.
+        const Assignment a = assignment("ANNA", "ANNA");
+        QTimer::singleShot(0, [] {
+            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
+        });
+        QVERIFY(registry.runForAssignment(QLatin1String(kProjectsForAssignmentProcedure), &parent,
+                                          as("ANNA"), a));
+        QVERIFY(!registry.runForAssignment(QStringLiteral("NoSuchScreen"), &parent, as("ANNA"), a));
+    }
+
+    void assignmentFormAddsAProjectThroughThePicker() {
+        const Project p = project("AAA first of all", "IRIS");
+        const Assignment a = assignment("JO", "IRIS");
+        AssignmentForm form(as("IRIS"), Request::Change, a);
+        QVERIFY(form.start());
+        QCOMPARE(int(form.projectList()->pager().rows().size()), 0);
+        // Pick the first project in the modal Browse Projects.
+        auto pickFirst = [] {
+            auto* browser = qobject_cast<ProjectBrowser*>(QApplication::activeModalWidget());
+            if (!browser) return;
+            browser->list()->pager().select(0);
+            browser->selectProject();
+        };
+        QTimer::singleShot(0, pickFirst);
+        form.button(QStringLiteral("addProjectButton"))->click();
+        QCOMPARE(linksOf(p), std::int64_t{1});
+        QCOMPARE(int(form.projectList()->pager().rows().size()), 1);
+        QCOMPARE(form.projectList()->cellText(0, 0), QStringLiteral("AAA first of all"));
+        // Picking it again adds nothing.
+        QTimer::singleShot(0, pickFirst);
+        form.button(QStringLiteral("addProjectButton"))->click();
+        QCOMPARE(linksOf(p), std::int64_t{1});
+        form.reject();
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "app/ui/MainFrame.h"
 #include "assign/ui/AssignmentScreens.h"
+#include "projects/ui/ProjectBrowser.h"
 #include "projects/ui/ProjectForm.h"
 #include "projects/ui/ProjectsForAssignmentDialog.h"
 #include "translator/Lingua.h"
@@ -56,6 +57,27 @@ void showProjectsForAssignment(QWidget* parent, Workspace& workspace,
                                const Assignment& assignment) {
     ProjectsForAssignmentDialog dialog(workspace, assignment, parent);
     execTranslated(&dialog);
+}
+
+std::optional<Project> selectProject(QWidget* parent, Workspace& workspace) {
+    ProjectBrowser browser(workspace, true, programProjectActions(), parent);
+    if (execTranslated(&browser) != QDialog::Accepted) return std::nullopt;
+    return browser.chosen();
+}
+
+void registerProjectScreens(Procedures& procedures) {
+    // The project list is a window of its own beside the frame.
+    procedures.add(
+        QLatin1String(kBrowseProjectsProcedure), [](QWidget* parent, Workspace& workspace) {
+            auto* browser = new ProjectBrowser(workspace, false, programProjectActions(), parent);
+            browser->setAttribute(Qt::WA_DeleteOnClose);
+            browser->setWindowFlag(Qt::Window);
+            browser->setModal(false);
+            Translate(browser);
+            browser->show();
+        });
+    procedures.addForAssignment(QLatin1String(kProjectsForAssignmentProcedure),
+                                &showProjectsForAssignment);
 }
 
 }  // namespace tko

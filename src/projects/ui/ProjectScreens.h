@@ -20,6 +20,9 @@ class QWidget;
 namespace tko {
 
 inline constexpr const char* kBrowseProjectsProcedure = "BrowseProjects";
+// Registered with Procedures::addForAssignment for the pop-up menus of Look
+// Forward and History.
+inline constexpr const char* kProjectsForAssignmentProcedure = "ProjectsForAssignment";
 // Named by message 6 while the screens they stand for are not bound.
 inline constexpr const char* kPickAssignmentProcedure = "SelectLookForwardGeneral";
 inline constexpr const char* kProjectUsersProcedure = "BrowseLimitedProjectUsers";
@@ -65,7 +68,8 @@ std::optional<Project> selectProject(QWidget* parent, Workspace& workspace);
 // user sees). Modal.
 void showProjectsForAssignment(QWidget* parent, Workspace& workspace, const Assignment& assignment);
 
-// Registers "BrowseProjects" (the main menu's "Project").
+// Registers "BrowseProjects" (the main menu's "Project") and, for one
+// assignment, "ProjectsForAssignment".
 void registerProjectScreens(Procedures& procedures);
 
 }  // namespace tko

@@ -17,6 +17,7 @@ ProjectsForAssignmentDialog::ProjectsForAssignmentDialog(Workspace& workspace,
     : QDialog(parent) {
     setObjectName(QStringLiteral("ProjectsForAssignmentDialog"));
     setWindowTitle(QStringLiteral("Projects for Assignment"));
+    setWhatsThis(QStringLiteral("~Projects_For_Assignment"));
 
     m_name = new QLineEdit(QString::fromStdString(store::rtrim(assignment.NAME)), this);
     m_name->setObjectName(QStringLiteral("nameEdit"));
