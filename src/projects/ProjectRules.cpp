@@ -91,6 +91,16 @@ Status addNewProject(Database& db, const Session& session, Project& project) {
     return addNumbered(db, project, &Project::PROJNUMBER, "PRO:AUTONUMBER_KEY");
 }
 
+Status hasUnnamedProject(Database& db, const Session& session, bool& exists) {
+    exists = false;
+    Project unnamed;
+    const Status s =
+        db.fetch("PRO:NAMEUSER_KEY",
+                 {std::string(), store::clipText(session.GlobalUser, kUserNameWidth)}, unnamed);
+    exists = s.ok();
+    return s.code == store::kRecordNotFound ? Status::success() : s;
+}
+
 ProjectOutcome saveProject(Database& db, const Session& session, Project& current,
                            const Project& opened) {
     if (current.sameValues(opened)) return {};

@@ -42,6 +42,9 @@ inline constexpr const char* kProjectTypeInvalid =
 inline constexpr const char* kProjectNotYours =
     "Only the project's owner or a System Administrator can change or delete this project.";
 inline constexpr const char* kProjectNotVisible = "You are not allowed to see this project.";
+inline constexpr const char* kUnnamedProjectExists =
+    "You already have a project without a name. Give it a name, or delete it from the list of "
+    "projects, before you start another one.";
 // The key named when a name is already used by the same user (message 24).
 inline constexpr const char* kProjectUserKeyName = "Prroject/User Key";
 
@@ -67,6 +70,12 @@ bool mayChangeProject(const Project& project, const Session& session);
 // owner; three attempts when another station takes the number first. A
 // kDuplicateKey result asks for standard message 25.
 Status addNewProject(Database& db, const Session& session, Project& project);
+
+// Whether the user already has a project without a name (a new one still
+// open in another window, or one left by a station that stopped). Its name
+// and owner hold the unique key a new project needs, so no second new
+// project can be stored until it is named or deleted.
+Status hasUnnamedProject(Database& db, const Session& session, bool& exists);
 
 struct ProjectOutcome {
     enum Kind {

@@ -149,6 +149,16 @@ TEST_F(ProjectRulesTest, NewProjectNumberedAtOnceAndCancelLeavesNothing) {
     ASSERT_TRUE(addNewProject(*m_db, sessionOf("ANNA"), next).ok());
     EXPECT_EQ(next.PROJNUMBER, 42);
 
+    // A second new project of the same user cannot be stored while the
+    // first has no name: the name and owner are a unique key.
+    bool unnamed = false;
+    ASSERT_TRUE(hasUnnamedProject(*m_db, sessionOf("BEN"), unnamed).ok());
+    EXPECT_TRUE(unnamed);
+    ASSERT_TRUE(hasUnnamedProject(*m_db, sessionOf("CARLA"), unnamed).ok());
+    EXPECT_FALSE(unnamed);
+    Project second;
+    EXPECT_EQ(addNewProject(*m_db, sessionOf("BEN"), second).code, store::kDuplicateKey);
+
     // While the new project is open it gains a link and a user; Cancel
     // deletes the project with both, and the assignment stays.
     const Assignment a = assignment(7, "BEN", "ANNA");

@@ -152,6 +152,21 @@ private slots:
         QCOMPARE(countOf<Assignment>(), assignments);  // the assignment itself stays
     }
 
+    void secondNewProjectWaitsForTheFirstToBeNamed() {
+        ProjectForm first(as("KIM"), Request::Insert, Project{}, actions());
+        QVERIFY(first.start());
+        const std::int64_t projects = countOf<Project>();
+        ProjectForm second(as("KIM"), Request::Insert, Project{}, actions());
+        QVERIFY(!second.start());
+        QVERIFY(lastTextIs(kUnnamedProjectExists));
+        QCOMPARE(countOf<Project>(), projects);
+        first.button(QStringLiteral("cancelButton"))->click();
+        ProjectForm third(as("KIM"), Request::Insert, Project{}, actions());
+        QVERIFY(third.start());
+        third.button(QStringLiteral("cancelButton"))->click();
+        QCOMPARE(countOf<Project>(), projects - 1);
+    }
+
     void okStoresNameAndTypeAndRefusesADuplicate() {
         project("Taken", "ANNA");
         ProjectForm form(as("ANNA"), Request::Insert, Project{}, actions());

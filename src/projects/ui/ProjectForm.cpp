@@ -210,6 +210,11 @@ bool ProjectForm::start() {
     if (!m_scaffold->start()) return false;
     Database& db = *m_workspace.db;
     if (m_request == Request::Insert) {
+        bool unnamed = false;
+        if (hasUnnamedProject(db, m_workspace.session, unnamed).ok() && unnamed) {
+            say(this, kUnnamedProjectExists, windowTitle());
+            return false;
+        }
         for (;;) {
             const Status s = addNewProject(db, m_workspace.session, m_current);
             if (s.ok()) break;
