@@ -87,6 +87,7 @@ private:
         a.USERNAME = maker;
         a.DUEDATE = 900;
         a.SECONDARY = static_cast<std::uint8_t>(secondary);
+        a.REPEATTYPE = "No Repeats";
         if (!addNumbered(*m_db, a, &Assignment::ASSIGNNUMBER, "ASS:NUMBER_KEY").ok())
             qFatal("cannot add assignment");
         return a;
@@ -298,6 +299,33 @@ private slots:
         QVERIFY(!anna.button(QStringLiteral("removeButton"))->isEnabled());
         QCOMPARE(countOf<Assignment>(store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER})),
                  std::int64_t{1});
+    }
+
+    void concludeRunsTheSharedConclusion() {
+        const Project p = project("To conclude", "LEA");
+        const Assignment a = assignment("MO", "LEA");
+        link(p, a, "LEA");
+        QVERIFY(saveProjectListOptions(*m_db, "LEA", {false, true}).ok());
+        QVERIFY(saveProjectListOptions(*m_db, "MO", {false, true}).ok());
+        ProjectActions real = actions();
+        real.conclude = programProjectActions().conclude;
+
+        // MO is the assignee without the right to conclude: nothing changes.
+        ProjectForm mo(as("MO"), Request::Change, p, real);
+        QVERIFY(mo.start());
+        mo.button(QStringLiteral("concludeButton"))->click();
+        Assignment stored;
+        QVERIFY(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{a.ASSIGNNUMBER}}, stored).ok());
+        QCOMPARE(stored.CLOSEDATE, 0);
+
+        ProjectForm lea(as("LEA"), Request::Change, p, real);
+        QVERIFY(lea.start());
+        QCOMPARE(rows(lea), 1);
+        lea.button(QStringLiteral("concludeButton"))->click();
+        QVERIFY(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{a.ASSIGNNUMBER}}, stored).ok());
+        QVERIFY(stored.CLOSEDATE != 0);
+        QCOMPARE(rows(lea), 0);  // "Open assignments only" lets it go
+        QCOMPARE(linksOf(p), std::int64_t{1});
     }
 
     void checkBoxesFilterAndPersist() {
