@@ -23,6 +23,7 @@
 #include "platform/ui/MessageBox.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
+#include "users/ui/UserScreens.h"
 #include "views/ui/ListScreens.h"
 
 namespace {
@@ -36,6 +37,7 @@ void registerScreens() {
     tko::registerPeopleScreens(tko::procedures());
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
+    tko::registerUserScreens(tko::procedures());
 }
 
 // Stops the program with a storage error's text: first-run records, settings

@@ -64,4 +64,21 @@ Status personInList(Database& db, PeopleList list, const Session& session, bool 
     return s;
 }
 
+Status findListedPerson(Database& db, PeopleList list, const Session& session,
+                        const std::string& shortName, Person& person, bool& found) {
+    found = false;
+    SystemPref sys;
+    Status s = readSystemPref(db, sys);
+    if (!s.ok() && s.code != store::kRecordNotFound) return s;
+    std::vector<Person> named;
+    s = db.readAll("PEO:SHORT_KEY",
+                   store::allOf({store::eq("SHORTNAME", store::rtrim(shortName)),
+                                 peopleListFilter(list, session, sys.VIEWALL != 0)}),
+                   named);
+    if (!s.ok() || named.empty()) return s;
+    person = named.front();
+    found = true;
+    return s;
+}
+
 }  // namespace tko

@@ -6,6 +6,7 @@
 
 #include "app/Session.h"
 #include "data/Database.h"
+#include "data/Records.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
@@ -32,5 +33,11 @@ store::Filter peopleListFilter(PeopleList list, const Session& session, bool vie
 // that typing reaches no one the list would not offer.
 Status personInList(Database& db, PeopleList list, const Session& session, bool viewAll,
                     std::int32_t personNumber, bool& listed);
+
+// The first person with the typed `shortName` that `list` offers the signed-in
+// user (the "View All" setting read from SYSTEMPREF); `found` false when the
+// list offers none of that name.
+Status findListedPerson(Database& db, PeopleList list, const Session& session,
+                        const std::string& shortName, Person& person, bool& found);
 
 }  // namespace tko

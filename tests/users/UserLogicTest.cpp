@@ -135,6 +135,15 @@ TEST_F(UserLogicTest, RightsShownOnTheFormAreTheRightsTheChecksApply) {
                     .ok());
     EXPECT_TRUE(listed);
 
+    // A short name typed on the assignment form reaches the same people.
+    Person typed;
+    bool found = false;
+    ASSERT_TRUE(findListedPerson(*m_db, PeopleList::Assignable, ben0, "CARLA", typed, found).ok());
+    EXPECT_TRUE(found);
+    EXPECT_EQ(typed.SHORTNAME, "CARLA");
+    ASSERT_TRUE(findListedPerson(*m_db, PeopleList::Assignable, ben0, "DORA", typed, found).ok());
+    EXPECT_FALSE(found);
+
     // And CARLA's form shows the same grant from the other side.
     EXPECT_EQ(load("CARLA").rights.assignedBy, Names{"BEN"});
     EXPECT_EQ(load("CARLA").rights.views, Names{"BEN"});
