@@ -20,6 +20,7 @@
 #include "data/Password.h"
 #include "data/Tables.h"
 #include "platform/ui/BrowseList.h"
+#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "users/Rights.h"
 #include "users/UserAccounts.h"
@@ -309,6 +310,22 @@ private slots:
         dialog.deleteUser();
         QVERIFY(m_db->count<ProjUser>(store::eq("PROJNUMBER", std::int64_t{42}), rows).ok());
         QCOMPARE(rows, std::int64_t{1});
+    }
+
+    void everyWindowHasItsHelpTopic() {
+        Workspace& ws = as("SUPERVISOR", 2);
+        UsersBrowser users(ws);
+        UserGroupsBrowser groups(ws, false);
+        UserForm form(ws, Request::Insert, User{});
+        UserGroupForm groupForm(ws, Request::Insert, UserGroup{});
+        UserMultiSelectDialog select(ws);
+        LimitedProjectUsersDialog project(ws, 1, "P");
+        for (QWidget* w : std::initializer_list<QWidget*>{&users, &groups, &form, &groupForm,
+                                                          &select, &project}) {
+            const QUrl url = HelpBrowser::topicUrl(w->whatsThis());
+            QVERIFY2(url.toString().contains(QStringLiteral("users.html")),
+                     qPrintable(w->whatsThis()));
+        }
     }
 
     void theMultipleSelectListTagsAndClears() {
