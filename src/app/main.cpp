@@ -24,6 +24,7 @@
 #include "projects/ui/ProjectScreens.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
+#include "users/ui/UserScreens.h"
 #include "views/ui/ListScreens.h"
 
 namespace {
@@ -38,6 +39,7 @@ void registerScreens() {
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
     tko::registerProjectScreens(tko::procedures());
+    tko::registerUserScreens(tko::procedures());
 }
 
 // Stops the program with a storage error's text: first-run records, settings

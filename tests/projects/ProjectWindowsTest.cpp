@@ -26,6 +26,7 @@
 #include "projects/ui/ProjectForm.h"
 #include "projects/ui/ProjectNotesDialog.h"
 #include "projects/ui/ProjectsForAssignmentDialog.h"
+#include "users/ui/LimitedProjectUsersDialog.h"
 
 namespace tko {
 
@@ -279,6 +280,37 @@ private slots:
         // Only a Limited project has users to keep.
         form.typeButton(kProjectOpen)->click();
         QVERIFY(!form.button(QStringLiteral("usersButton"))->isEnabled());
+    }
+
+    void limitedProjectUsersFollowARenameAndSeeTheProject() {
+        ProjectActions real = actions();
+        real.editUsers = programProjectActions().editUsers;
+        ProjectForm form(as("NORA"), Request::Insert, Project{}, real);
+        QVERIFY(form.start());
+        form.typeButton(kProjectLimited)->click();
+        QTimer::singleShot(0, [] {
+            auto* users =
+                qobject_cast<LimitedProjectUsersDialog*>(QApplication::activeModalWidget());
+            if (!users) return;
+            users->addUsers({"OTTO"});
+            users->accept();
+        });
+        form.button(QStringLiteral("usersButton"))->click();
+        const auto number = std::int64_t{form.project().PROJNUMBER};
+        QCOMPARE(countOf<ProjUser>(store::eq("PROJNUMBER", number)), std::int64_t{1});
+        form.nameEdit()->setText(QStringLiteral("Nora's limited"));
+        form.button(QStringLiteral("okButton"))->click();
+        QVERIFY(form.completed());
+        ProjUser row;
+        QVERIFY(m_db->fetch("PRU:NUMBERUSER_KEY", {number, std::string("OTTO")}, row).ok());
+        QCOMPARE(row.NAME, std::string("Nora's limited"));
+        bool visible = false;
+        QVERIFY(
+            projectVisibleTo(*m_db, as("OTTO").session, form.project().PROJNUMBER, visible).ok());
+        QVERIFY(visible);
+        QVERIFY(
+            projectVisibleTo(*m_db, as("PAUL").session, form.project().PROJNUMBER, visible).ok());
+        QVERIFY(!visible);
     }
 
     void removeNeedsTheRightAndKeepsTheAssignment() {

@@ -6,6 +6,7 @@
 #include "projects/ui/ProjectForm.h"
 #include "projects/ui/ProjectsForAssignmentDialog.h"
 #include "translator/Lingua.h"
+#include "users/ui/LimitedProjectUsersDialog.h"
 
 namespace tko {
 
@@ -16,19 +17,10 @@ AssignmentPicker& assignmentPicker() {
     return picker;
 }
 
-ProjectUsersScreen& projectUsersScreen() {
-    static ProjectUsersScreen screen;
-    return screen;
-}
-
 }  // namespace
 
 void setAssignmentPicker(AssignmentPicker picker) {
     assignmentPicker() = std::move(picker);
-}
-
-void setProjectUsersScreen(ProjectUsersScreen screen) {
-    projectUsersScreen() = std::move(screen);
 }
 
 ProjectActions programProjectActions() {
@@ -38,9 +30,14 @@ ProjectActions programProjectActions() {
                           Date today) {
         return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
     };
-    // Empty hooks stay empty: the buttons then name the missing procedure.
+    // An empty picker stays empty: "Add Exisitng" then names the missing procedure.
     actions.pickAssignment = assignmentPicker();
-    actions.editUsers = projectUsersScreen();
+    actions.editUsers = [](QWidget* parent, Workspace& workspace, const Project& project) {
+        // The users carry the project's stored name; a rename on OK carries
+        // the new one into them.
+        LimitedProjectUsersDialog dialog(workspace, project.PROJNUMBER, project.NAME, parent);
+        execTranslated(&dialog);
+    };
     return actions;
 }
 

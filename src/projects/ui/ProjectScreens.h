@@ -41,18 +41,14 @@ struct ProjectActions {
     std::function<void(QWidget* parent, Workspace& workspace, const Project& project)> editUsers;
 };
 
-// The views subsystem hands in Look Forward (General) in select mode, the
-// users subsystem its "Users for Limited Project" screen; until then the
-// buttons that need them show standard message 6.
+// The views subsystem hands in Look Forward (General) in select mode; until
+// then "Add Exisitng" shows standard message 6.
 using AssignmentPicker =
     std::function<std::optional<Assignment>(QWidget* parent, Workspace& workspace)>;
-using ProjectUsersScreen =
-    std::function<void(QWidget* parent, Workspace& workspace, const Project& project)>;
 void setAssignmentPicker(AssignmentPicker picker);
-void setProjectUsersScreen(ProjectUsersScreen screen);
 
-// The program's actions: the assignment form, ConcludeAssignment and the two
-// hooks above.
+// The program's actions: the assignment form, ConcludeAssignment, the picker
+// above and "Users for Limited Project".
 ProjectActions programProjectActions();
 
 // "Browse Project Information" for `request` (Insert: a new project numbered
