@@ -49,7 +49,7 @@ Status linksOf(Database& db, std::int32_t projNumber, std::int32_t assignNumber,
 // ---- who sees and changes a project ----------------------------------------------
 
 Filter projectListFilter(const Session& session) {
-    if (session.GlobalUserAccess >= 2) return store::all();
+    if (atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator)) return store::all();
     const std::string user = store::clipText(session.GlobalUser, kUserNameWidth);
     // The owner of a Limited project keeps seeing it without listing themselves.
     const Filter listed =
@@ -79,7 +79,8 @@ Status projectVisibleTo(Database& db, const Session& session, std::int32_t projN
 }
 
 bool mayChangeProject(const Project& project, const Session& session) {
-    return session.GlobalUserAccess >= 2 || sameUser(project.USER, session.GlobalUser);
+    return atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator) ||
+           sameUser(project.USER, session.GlobalUser);
 }
 
 // ---- a project's own record --------------------------------------------------------
@@ -201,7 +202,8 @@ Status saveProjectListOptions(Database& db, const std::string& user,
 }
 
 bool mayOpenFromProject(const Assignment& assignment, const Session& session) {
-    return session.GlobalUserAccess >= 2 || sameUser(assignment.PERSON, session.GlobalUser) ||
+    return atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator) ||
+           sameUser(assignment.PERSON, session.GlobalUser) ||
            sameUser(assignment.USERNAME, session.GlobalUser);
 }
 
@@ -246,7 +248,8 @@ LinkOutcome linkAssignment(Database& db, const Session& session, const Project& 
 }
 
 bool mayRemoveLink(const ProjAssign& link, const Session& session) {
-    return session.GlobalUserAccess >= 1 || sameUser(link.USER, session.GlobalUser);
+    return atLeast(session.GlobalUserAccess, AccessLevel::PeopleAdministrator) ||
+           sameUser(link.USER, session.GlobalUser);
 }
 
 UnlinkOutcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
