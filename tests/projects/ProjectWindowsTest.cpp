@@ -440,7 +440,8 @@ private slots:
         QCOMPARE(browser.chosen()->NOTE, std::string("kept beside the record"));
 
         ProjectBrowser menu(as("EVE"), false, actions());
-        QVERIFY(menu.button(QStringLiteral("selectButton"))->isHidden());
+        QVERIFY(!menu.button(QStringLiteral("selectButton")));
+        QVERIFY(menu.testAttribute(Qt::WA_DeleteOnClose));  // a window of its own
     }
 
     void deleteOnlyByOwnerAfterConfirmation() {
@@ -501,7 +502,7 @@ private slots:
             auto* browser = qobject_cast<ProjectBrowser*>(QApplication::activeModalWidget());
             if (!browser) return;
             browser->list()->pager().select(0);
-            browser->selectProject();
+            browser->choose();
         };
         QTimer::singleShot(0, pickFirst);
         form.button(QStringLiteral("addProjectButton"))->click();

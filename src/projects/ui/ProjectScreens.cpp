@@ -67,7 +67,6 @@ void registerProjectScreens(Procedures& procedures) {
     procedures.add(
         QLatin1String(kBrowseProjectsProcedure), [](QWidget* parent, Workspace& workspace) {
             auto* browser = new ProjectBrowser(workspace, false, programProjectActions(), parent);
-            browser->setAttribute(Qt::WA_DeleteOnClose);
             browser->setWindowFlag(Qt::Window);
             browser->setModal(false);
             Translate(browser);
