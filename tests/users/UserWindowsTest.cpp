@@ -215,6 +215,26 @@ private slots:
                 rights.assignsTo.end());
     }
 
+    void anAdministratorRenamingHimselfWorksOnUnderTheNewName() {
+        Workspace& ws = as("SUPERVISOR", 2);
+        User second;
+        second.USERNAME = "ZOE";
+        second.ACCESSLEVEL = 2;
+        second.PASSWORD = hashPassword("anna12");
+        QVERIFY(m_db->add(second).ok());
+        UserForm form(ws, Request::Change, *userNamed("ZOE"));
+        ws.session.GlobalUser = "ZOE";
+        QVERIFY(form.start());
+        form.edit(QStringLiteral("userNameEdit"))->setText(QStringLiteral("ZOEY"));
+        form.accessButton(0)->setChecked(true);
+        click(button(&form, "okButton"));
+        QVERIFY(form.completed());
+        QCOMPARE(ws.session.GlobalUser, std::string("ZOEY"));
+        QCOMPARE(ws.session.GlobalUserAccess, 0);
+        QVERIFY(userNamed("ZOEY"));
+        as("SUPERVISOR", 2);
+    }
+
     void deletingAUserAsksFirstAndConcludesHisAssignments() {
         UsersBrowser browser(as("SUPERVISOR", 2));
         QVERIFY(selectUser(browser.list(), QStringLiteral("NORA")));
