@@ -2,6 +2,7 @@
 // who can then log in, releasing a suspended user, editing the rights lists,
 // deleting through the list, the refusals of the form, user groups, the users
 // of a limited project, and that a General User never reaches these screens.
+// With TKO_SCREENSHOTS=DIR the windows are also saved as PNGs.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -10,6 +11,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
@@ -42,6 +44,13 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
     Workspace m_workspace;
+
+    static void screenshot(QWidget* w, const char* name) {
+        const QByteArray dir = qgetenv("TKO_SCREENSHOTS");
+        if (dir.isEmpty()) return;
+        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) +
+                       QStringLiteral(".png"));
+    }
 
     Workspace& as(const std::string& user, int access) {
         m_workspace.db = m_db.get();
@@ -168,7 +177,9 @@ private slots:
 
         UsersBrowser browser(as("SUPERVISOR", 2));
         QVERIFY(selectUser(browser.list(), QStringLiteral("BEN")));
+        screenshot(&browser, "browse-users");
         onModal<UserForm>([](UserForm* form) {
+            screenshot(form, "user-form");
             QVERIFY(form->suspendCheck()->isChecked());
             form->suspendCheck()->setChecked(false);
             click(button(form, "okButton"));
@@ -182,6 +193,8 @@ private slots:
     void theRightsListsAreEditedInMemoryAndSavedWithTheUser() {
         UserForm form(as("SUPERVISOR", 2), Request::Change, *userNamed("BEN"));
         QVERIFY(form.start());
+        form.tabs()->setCurrentIndex(1);
+        screenshot(&form, "user-form-rights");
         RightsListPanel* assigns = form.rights(QStringLiteral("assignsTo"));
         RightsListPanel* viewedBy = form.rights(QStringLiteral("viewedBy"));
         QVERIFY(assigns && viewedBy);
@@ -306,6 +319,7 @@ private slots:
             form->addMembers({"BEN"});
             QVERIFY(shownText(QStringLiteral("Duplicate USERGROUPS/User combination")));
             QCOMPARE(form->memberList()->count(), 2);
+            screenshot(form, "user-group-form");
             click(button(form, "okButton"));
         });
         browser.insertGroup();
@@ -357,6 +371,7 @@ private slots:
         table->selectRow(2);
         click(button(&dialog, "tagButton"));
         QCOMPARE(dialog.tagged().size(), size_t{2});
+        screenshot(&dialog, "users-multiple-select");
         QCOMPARE(table->item(0, 0)->text(), QStringLiteral("*"));
         click(button(&dialog, "tagButton"));  // clears row 2 again
         QCOMPARE(dialog.tagged().size(), size_t{1});
