@@ -26,6 +26,7 @@
 #include "platform/ui/WindowTranslation.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
+#include "users/ui/UserScreens.h"
 #include "views/ui/ListScreens.h"
 
 namespace {
@@ -40,6 +41,7 @@ void registerScreens() {
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerAssignmentListScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
+    tko::registerUserScreens(tko::procedures());
 }
 
 // Stops the program with a storage error's text: first-run records, settings
