@@ -73,8 +73,10 @@ const store::TableDef& rightsTable(Right right) {
 Status hasRight(Database& db, Right right, const std::string& holder, const std::string& subject,
                 bool& granted) {
     granted = false;
-    const std::string h = store::clipText(holder, 15), s = store::clipText(subject, 15);
-    if (h.empty() || s.empty()) return Status::success();
+    const std::string h = store::rtrim(holder), s = store::rtrim(subject);
+    // A name longer than a user name names no user: never clip it into one.
+    if (h.empty() || s.empty() || store::utf8Length(h) > 15 || store::utf8Length(s) > 15)
+        return Status::success();
     if (h == s) {
         granted = true;
         return Status::success();
@@ -98,7 +100,7 @@ Status hasRight(Database& db, Right right, const std::string& holder, const std:
 store::Filter grantedFilter(Right right, const std::string& holder,
                             const std::string& subjectField) {
     return store::exists(rightsTable(right), {{"USERNAME", subjectField}},
-                         store::eq("USERNAME2", store::clipText(holder, 15)));
+                         store::eq("USERNAME2", store::rtrim(holder)));
 }
 
 std::vector<std::string> normalisedNames(std::vector<std::string> names) {

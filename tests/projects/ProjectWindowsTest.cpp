@@ -14,13 +14,13 @@
 #include <QTimer>
 #include <QtTest>
 
-#include "app/ui/Procedures.h"
 #include "assign/ui/AssignmentForm.h"
 #include "data/Numbering.h"
 #include "platform/Date.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Procedures.h"
 #include "projects/ProjectRules.h"
 #include "projects/ui/ProjectBrowser.h"
 #include "projects/ui/ProjectForm.h"
@@ -481,14 +481,6 @@ private slots:
         auto* window = parent.findChild<ProjectBrowser*>();
         QVERIFY(window && window->isVisible());
         window->close();
-        // Projects for Assignment is reachable by name for one assignment.
-        const Assignment a = assignment("ANNA", "ANNA");
-        QTimer::singleShot(0, [] {
-            if (QWidget* modal = QApplication::activeModalWidget()) modal->close();
-        });
-        QVERIFY(registry.runForAssignment(QLatin1String(kProjectsForAssignmentProcedure), &parent,
-                                          as("ANNA"), a));
-        QVERIFY(!registry.runForAssignment(QStringLiteral("NoSuchScreen"), &parent, as("ANNA"), a));
     }
 
     void assignmentFormAddsAProjectThroughThePicker() {

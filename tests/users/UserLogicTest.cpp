@@ -117,6 +117,12 @@ TEST_F(UserLogicTest, RightsShownOnTheFormAreTheRightsTheChecksApply) {
     EXPECT_FALSE(right(Right::View, "BEN", "CARLA"));
     EXPECT_TRUE(right(Right::View, "CARLA", "BEN"));
     EXPECT_TRUE(right(Right::View, "DORA", "DORA"));  // everyone over himself
+    EXPECT_FALSE(right(Right::Assign, "BEN", ""));
+    // A name longer than any user name is not clipped into one.
+    UserAssign longName{"FIFTEENCHARSXYZ", "BEN"};
+    ASSERT_TRUE(m_db->add(longName).ok());
+    EXPECT_TRUE(right(Right::Assign, "BEN", "FIFTEENCHARSXYZ"));
+    EXPECT_FALSE(right(Right::Assign, "BEN", "FIFTEENCHARSXYZ2"));
 
     // The people lists of a General User offer exactly the same persons.
     Session ben0;

@@ -2,6 +2,7 @@
 // who can then log in, releasing a suspended user, editing the rights lists,
 // deleting through the list, the refusals of the form, user groups, the users
 // of a limited project, and that a General User never reaches these screens.
+// With TKO_SCREENSHOTS=DIR the windows are also saved as PNGs.
 #include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
@@ -10,18 +11,20 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTabBar>
+#include <QTabWidget>
 #include <QTableWidget>
 #include <QTimer>
 #include <QtTest>
 
 #include "app/DemoOffice.h"
 #include "app/Login.h"
-#include "app/ui/Procedures.h"
+#include "app/Workspace.h"
 #include "data/Password.h"
 #include "data/Tables.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Procedures.h"
 #include "users/Rights.h"
 #include "users/UserAccounts.h"
 #include "users/ui/LimitedProjectUsersDialog.h"
@@ -42,6 +45,13 @@ private:
     QTemporaryDir m_dir;
     std::unique_ptr<Database> m_db;
     Workspace m_workspace;
+
+    static void screenshot(QWidget* w, const char* name) {
+        const QByteArray dir = qgetenv("TKO_SCREENSHOTS");
+        if (dir.isEmpty()) return;
+        w->grab().save(QString::fromLocal8Bit(dir) + QLatin1Char('/') + QLatin1String(name) +
+                       QStringLiteral(".png"));
+    }
 
     Workspace& as(const std::string& user, int access) {
         m_workspace.db = m_db.get();
@@ -168,7 +178,9 @@ private slots:
 
         UsersBrowser browser(as("SUPERVISOR", 2));
         QVERIFY(selectUser(browser.list(), QStringLiteral("BEN")));
+        screenshot(&browser, "browse-users");
         onModal<UserForm>([](UserForm* form) {
+            screenshot(form, "user-form");
             QVERIFY(form->suspendCheck()->isChecked());
             form->suspendCheck()->setChecked(false);
             click(button(form, "okButton"));
@@ -182,6 +194,8 @@ private slots:
     void theRightsListsAreEditedInMemoryAndSavedWithTheUser() {
         UserForm form(as("SUPERVISOR", 2), Request::Change, *userNamed("BEN"));
         QVERIFY(form.start());
+        form.tabs()->setCurrentIndex(1);
+        screenshot(&form, "user-form-rights");
         RightsListPanel* assigns = form.rights(QStringLiteral("assignsTo"));
         RightsListPanel* viewedBy = form.rights(QStringLiteral("viewedBy"));
         QVERIFY(assigns && viewedBy);
@@ -213,6 +227,26 @@ private slots:
         QVERIFY(rights.viewedBy.empty());
         QVERIFY(std::find(rights.assignsTo.begin(), rights.assignsTo.end(), "NORA") !=
                 rights.assignsTo.end());
+    }
+
+    void anAdministratorRenamingHimselfWorksOnUnderTheNewName() {
+        Workspace& ws = as("SUPERVISOR", 2);
+        User second;
+        second.USERNAME = "ZOE";
+        second.ACCESSLEVEL = 2;
+        second.PASSWORD = hashPassword("anna12");
+        QVERIFY(m_db->add(second).ok());
+        UserForm form(ws, Request::Change, *userNamed("ZOE"));
+        ws.session.GlobalUser = "ZOE";
+        QVERIFY(form.start());
+        form.edit(QStringLiteral("userNameEdit"))->setText(QStringLiteral("ZOEY"));
+        form.accessButton(0)->setChecked(true);
+        click(button(&form, "okButton"));
+        QVERIFY(form.completed());
+        QCOMPARE(ws.session.GlobalUser, std::string("ZOEY"));
+        QCOMPARE(ws.session.GlobalUserAccess, 0);
+        QVERIFY(userNamed("ZOEY"));
+        as("SUPERVISOR", 2);
     }
 
     void deletingAUserAsksFirstAndConcludesHisAssignments() {
@@ -286,6 +320,7 @@ private slots:
             form->addMembers({"BEN"});
             QVERIFY(shownText(QStringLiteral("Duplicate USERGROUPS/User combination")));
             QCOMPARE(form->memberList()->count(), 2);
+            screenshot(form, "user-group-form");
             click(button(form, "okButton"));
         });
         browser.insertGroup();
@@ -337,6 +372,7 @@ private slots:
         table->selectRow(2);
         click(button(&dialog, "tagButton"));
         QCOMPARE(dialog.tagged().size(), size_t{2});
+        screenshot(&dialog, "users-multiple-select");
         QCOMPARE(table->item(0, 0)->text(), QStringLiteral("*"));
         click(button(&dialog, "tagButton"));  // clears row 2 again
         QCOMPARE(dialog.tagged().size(), size_t{1});

@@ -11,13 +11,13 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
-#include "app/ui/MainFrame.h"
 #include "data/Tables.h"
 #include "platform/Date.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 #include "projects/ui/ProjectNotesDialog.h"
 
 namespace tko {

@@ -1,11 +1,10 @@
 #include "projects/ui/ProjectScreens.h"
 
-#include "app/ui/MainFrame.h"
 #include "assign/ui/AssignmentScreens.h"
+#include "platform/ui/WindowTranslation.h"
 #include "projects/ui/ProjectBrowser.h"
 #include "projects/ui/ProjectForm.h"
 #include "projects/ui/ProjectsForAssignmentDialog.h"
-#include "translator/Lingua.h"
 #include "users/ui/LimitedProjectUsersDialog.h"
 
 namespace tko {
@@ -69,11 +68,8 @@ void registerProjectScreens(Procedures& procedures) {
             auto* browser = new ProjectBrowser(workspace, false, programProjectActions(), parent);
             browser->setWindowFlag(Qt::Window);
             browser->setModal(false);
-            Translate(browser);
-            browser->show();
+            showTranslated(browser);
         });
-    procedures.addForAssignment(QLatin1String(kProjectsForAssignmentProcedure),
-                                &showProjectsForAssignment);
 }
 
 }  // namespace tko

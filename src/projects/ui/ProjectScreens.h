@@ -10,19 +10,16 @@
 #include <optional>
 
 #include "app/Workspace.h"
-#include "app/ui/Procedures.h"
 #include "assign/Conclude.h"
 #include "data/Records.h"
 #include "platform/FormRequest.h"
+#include "platform/ui/Procedures.h"
 
 class QWidget;
 
 namespace tko {
 
 inline constexpr const char* kBrowseProjectsProcedure = "BrowseProjects";
-// Registered with Procedures::addForAssignment for the pop-up menus of Look
-// Forward and History.
-inline constexpr const char* kProjectsForAssignmentProcedure = "ProjectsForAssignment";
 // Named by message 6 while the screens they stand for are not bound.
 inline constexpr const char* kPickAssignmentProcedure = "SelectLookForwardGeneral";
 inline constexpr const char* kProjectUsersProcedure = "BrowseLimitedProjectUsers";
@@ -61,11 +58,11 @@ bool runProjectForm(QWidget* parent, Workspace& workspace, Request request, Proj
 std::optional<Project> selectProject(QWidget* parent, Workspace& workspace);
 
 // "Projects for Assignment": the projects that hold `assignment` (those the
-// user sees). Modal.
+// user sees). Modal. The program hands it to the pop-up menus of Look Forward
+// and History.
 void showProjectsForAssignment(QWidget* parent, Workspace& workspace, const Assignment& assignment);
 
-// Registers "BrowseProjects" (the main menu's "Project") and, for one
-// assignment, "ProjectsForAssignment".
+// Registers "BrowseProjects" (the main menu's "Project").
 void registerProjectScreens(Procedures& procedures);
 
 }  // namespace tko

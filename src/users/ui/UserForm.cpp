@@ -13,12 +13,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "data/Password.h"
 #include "platform/Picture.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/ui/RightsListPanel.h"
 
 namespace tko {
@@ -282,6 +283,13 @@ bool UserForm::save() {
                                          m_original, Clock::today(), Clock::now());
     switch (outcome.kind) {
         case UserOutcome::Done:
+            // An administrator who renamed himself or changed his own level
+            // works on under the stored name and level.
+            if (m_request == Request::Change &&
+                store::rtrim(m_original.USERNAME) == store::rtrim(m_workspace.session.GlobalUser)) {
+                m_workspace.session.GlobalUser = store::rtrim(entry.user.USERNAME);
+                m_workspace.session.GlobalUserAccess = entry.user.ACCESSLEVEL;
+            }
             m_entry = entry;
             m_original = entry.user;
             m_notice->clear();

@@ -4,10 +4,11 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/ui/UserGroupForm.h"
 
 namespace tko {

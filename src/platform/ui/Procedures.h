@@ -8,11 +8,12 @@
 #include <functional>
 #include <map>
 
-#include "app/Workspace.h"
-
 class QWidget;
 
 namespace tko {
+
+// What every screen works with; defined by the program (app/Workspace.h).
+struct Workspace;
 
 class Procedures {
 public:
@@ -30,24 +31,8 @@ public:
         return true;
     }
 
-    // Screens about one assignment, opened from another list's pop-up menu
-    // ("ProjectsForAssignment"); false when none is registered under `name`.
-    using AssignmentProcedure =
-        std::function<void(QWidget* parent, Workspace& workspace, const Assignment& assignment)>;
-    void addForAssignment(const QString& name, AssignmentProcedure procedure) {
-        m_assignmentProcedures[name] = std::move(procedure);
-    }
-    bool runForAssignment(const QString& name, QWidget* parent, Workspace& workspace,
-                          const Assignment& assignment) const {
-        auto it = m_assignmentProcedures.find(name);
-        if (it == m_assignmentProcedures.end()) return false;
-        it->second(parent, workspace, assignment);
-        return true;
-    }
-
 private:
     std::map<QString, Procedure> m_procedures;
-    std::map<QString, AssignmentProcedure> m_assignmentProcedures;
 };
 
 // The program's registry.
