@@ -114,10 +114,10 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
             tests.push_back(visibilityFilter(scope));
             break;
         case ScheduleScreen::Group:
-            tests.push_back(
-                visibleMembersFilter(scope, subject.members,
-                                     store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
-                                                   store::eq("GROUPNUMBER", subject.groupNumber))));
+            addTests(tests, visibleMembersFilter(
+                                scope, subject.members,
+                                store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
+                                              store::eq("GROUPNUMBER", subject.groupNumber))));
             break;
         case ScheduleScreen::Person:
             tests.push_back(personIsOneOf(subject.spellings));

@@ -68,10 +68,11 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
             tests.push_back(visibilityFilter(scope));
             break;
         case ScheduleScreen::Group:
-            tests.push_back(visibleMembersFilter(
-                scope, subject.members,
-                store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
-                              store::eq("GROUPNAME", store::rtrim(subject.group)))));
+            addTests(tests,
+                     visibleMembersFilter(
+                         scope, subject.members,
+                         store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
+                                       store::eq("GROUPNAME", store::rtrim(subject.group)))));
             break;
         case ScheduleScreen::Person:
             tests.push_back(lookForwardMatchesPersonExactly(screen, tab)

@@ -63,6 +63,14 @@ Filter residualEither(Filter a, Filter b) {
     return store::negate(store::allOf({store::negate(std::move(a)), store::negate(std::move(b))}));
 }
 
+void addTests(std::vector<Filter>& tests, Filter filter) {
+    if (filter.kind == Filter::Kind::And) {
+        for (Filter& f : filter.children) tests.push_back(std::move(f));
+    } else if (!filter.isAll()) {
+        tests.push_back(std::move(filter));
+    }
+}
+
 // ---- names without regard to case ---------------------------------------------
 
 namespace {

@@ -59,6 +59,10 @@ store::Filter personScreenVisibilityFilter(const ViewScope& scope);
 // that selects index ranges: a test applied to the rows a range yields.
 store::Filter residualEither(store::Filter a, store::Filter b);
 
+// Appends `filter` to the conjunction `tests`, its own terms one by one when it
+// is a conjunction itself (the store looks for ranges among the top terms only).
+void addTests(std::vector<store::Filter>& tests, store::Filter filter);
+
 // ---- the person of the Person screens ---------------------------------------
 
 // `name` with each character upper-cased on its own (no character turns into
