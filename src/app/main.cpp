@@ -18,6 +18,7 @@
 #include "assign/ui/AssignmentScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -36,6 +37,7 @@ void registerScreens() {
     tko::registerPeopleScreens(tko::procedures());
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
+    tko::registerGroupScreens(tko::procedures());
 }
 
 // Stops the program with a storage error's text: first-run records, settings
