@@ -25,6 +25,7 @@
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
 #include "views/ui/ListScreens.h"
+#include "views/ui/ViewScreens.h"
 
 namespace {
 
@@ -38,6 +39,7 @@ void registerScreens() {
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
     tko::registerGroupScreens(tko::procedures());
+    tko::registerScheduleScreens(tko::procedures());
 }
 
 // Stops the program with a storage error's text: first-run records, settings

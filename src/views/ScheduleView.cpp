@@ -189,6 +189,34 @@ Filter personIsOneOf(const std::vector<std::string>& names) {
     return store::anyOf(std::move(alternatives));  // none: no row
 }
 
+// ---- preferences ----------------------------------------------------------------
+
+Status loadUserPref(Database& db, const std::string& user, UserPref& out) {
+    const Status s = db.fetch("USP:USERNAME_KEY", {store::rtrim(user)}, out);
+    if (s.code == store::kRecordNotFound || s.endOfRange()) {
+        out = UserPref{};
+        out.USERNAME = store::rtrim(user);
+        return Status::success();
+    }
+    return s;
+}
+
+Status writeBackUserPref(Database& db, const std::string& user,
+                         const std::function<void(UserPref&)>& apply) {
+    // Two tries: a change by another screen between our read and write is
+    // answered by reading again; a second one in the same instant is reported.
+    Status s;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        UserPref stored;
+        s = loadUserPref(db, user, stored);
+        if (!s.ok()) return s;
+        apply(stored);
+        s = stored.rowPos == 0 ? db.add(stored) : db.change(stored);
+        if (s.code != store::kChangedByOther && s.code != store::kDuplicateKey) return s;
+    }
+    return s;
+}
+
 // ---- groups ---------------------------------------------------------------------
 
 namespace {

@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,20 @@ store::Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std
                                    store::Filter membership);
 
 bool containsName(const std::vector<std::string>& names, const std::string& name);
+
+// ---- the user's preferences ---------------------------------------------------
+
+// The signed-in user's USERPREF record (fetched by USP:USERNAME_KEY). A user
+// without one gets a blank record for `user` (rowPos 0) and success, so the
+// screens open with their check boxes cleared and the period blank.
+Status loadUserPref(Database& db, const std::string& user, UserPref& out);
+
+// Writes back what a screen changed in the user's preferences: `apply` sets
+// the screen's own fields on the record as stored now (re-read, so that
+// another screen's or station's changes to the other fields are kept), and
+// the record is changed, or added when the user has none.
+Status writeBackUserPref(Database& db, const std::string& user,
+                         const std::function<void(UserPref&)>& apply);
 
 // The person or group a Person or Group screen is restricted to, as read when
 // the list is (re)loaded.
