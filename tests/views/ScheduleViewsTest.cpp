@@ -479,6 +479,35 @@ TEST_F(ScheduleViewsTest, HistoryPersonScreenCaseAndVisibility) {
     EXPECT_EQ(numbersInOrder(byName), (std::vector<std::int32_t>{toBenLower, toBen}));
 }
 
+TEST_F(ScheduleViewsTest, PreferencesAreWrittenBackWithoutLosingOtherChanges) {
+    UserPref fresh;
+    ASSERT_TRUE(loadUserPref(*m_db, "BEN", fresh).ok());  // none stored yet: a blank one
+    EXPECT_EQ(fresh.USERNAME, "BEN");
+    EXPECT_EQ(fresh.rowPos, 0);
+    ASSERT_TRUE(writeBackUserPref(*m_db, "BEN", [](UserPref& p) { p.SECONDARY = 1; }).ok());
+
+    // Another screen changes the record after this one read it.
+    UserPref mine;
+    ASSERT_TRUE(loadUserPref(*m_db, "BEN", mine).ok());
+    UserPref other = mine;
+    other.PRIORITY = 3;
+    other.HISTSTARTDATE = kToday - 9;
+    ASSERT_TRUE(m_db->change(other).ok());
+    ASSERT_TRUE(writeBackUserPref(*m_db, "BEN", [](UserPref& p) {
+                    p.CURRENTDUE = 1;
+                    p.SECONDARY = 0;
+                }).ok());
+    UserPref stored;
+    ASSERT_TRUE(loadUserPref(*m_db, "BEN", stored).ok());
+    EXPECT_EQ(stored.PRIORITY, 3);
+    EXPECT_EQ(stored.HISTSTARTDATE, kToday - 9);
+    EXPECT_EQ(stored.CURRENTDUE, 1);
+    EXPECT_EQ(stored.SECONDARY, 0);
+    std::int64_t count = 0;
+    ASSERT_TRUE(m_db->count<UserPref>(store::eq("USERNAME", "BEN"), count).ok());
+    EXPECT_EQ(count, 1);
+}
+
 TEST(HistoryLetters, TheFirstLetterOfTheHighlightedNameMovesDown) {
     EXPECT_TRUE(letterMovesToNextRow("Budget review", "b"));
     EXPECT_TRUE(letterMovesToNextRow("budget review", "B"));
