@@ -101,7 +101,7 @@ protected:
         BrowsePager pager(m_db->engine(), Assignment::def());
         pager.setKey(Assignment::def().key(key));
         pager.setFilter(filter);
-        pager.setPageSize(4);
+        pager.setPageSize(5);
         std::vector<Assignment> down, up;
         walk(pager, true, down);
         walk(pager, false, up);
@@ -534,7 +534,7 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
     addGroup("Team", "CARLA", {"DORA"});
     const std::vector<std::string> repeats{repeat::NoRepeats, repeat::NoRepeats,
                                            "Days after Last Due", ""};
-    for (int i = 0; i < 260; ++i) {
+    for (int i = 0; i < 160; ++i) {
         Spec spec;
         spec.person_ = names[random() % names.size()];
         spec.by_ = users[random() % users.size()];
@@ -555,7 +555,7 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
         auto it = m_people.find(a.PERSONNUMBER);
         return it == m_people.end() ? nullptr : &it->second;
     };
-    const std::vector<ViewScope> scopes{admin(), general("BEN"), general("CARLA")};
+    const std::vector<ViewScope> scopes{admin(), general("BEN")};
     auto subjectsOf = [&](ScheduleScreen screen) -> std::vector<ViewSubject> {
         if (screen == ScheduleScreen::Person) return {personSubject("ben"), personSubject("JöRG")};
         if (screen == ScheduleScreen::Group)
