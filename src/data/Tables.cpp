@@ -172,10 +172,9 @@ TKO_DEFINE_TABLE(
      {"ASS:USERPRASSIGN_KEY", false, {"USERNAME", "PRIORITY", "ASSIGNEDDATE"}, true},
      {"ASS:USERPEOPLEASSIGN_KEY", false, {"USERNAME", "PERSON", "ASSIGNEDDATE", "PRIORITY"}, true},
      {"ASS:USERCONCL_KEY", false, {"USERNAME", "CLOSEDATE", "PRIORITY"}, true},
-     // The group screens' name tab reads along NAMENUMBER_KEY: one user's or
-     // one member's rows in that order.
-     {"ASS:USERNAMENUMBER_KEY", false, {"USERNAME", "PERSONNUMBER", "PERSON"}, true},
-     {"ASS:PERSONNAMENUMBER_KEY", false, {"PERSON", "PERSONNUMBER", "PERSON"}, true}})
+     // The group screens' name tab reads along NAMENUMBER_KEY: one user's
+     // rows in that order.
+     {"ASS:USERNAMENUMBER_KEY", false, {"USERNAME", "PERSONNUMBER", "PERSON"}, true}})
 
 TKO_DEFINE_TABLE(Person, TKO_PEOPLE_FIELDS, "PEOPLE", "PEO", "PEOPLE", Data,
                  {{"PEO:SHORT_KEY", false, {"SHORTNAME"}},
