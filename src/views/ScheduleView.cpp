@@ -26,7 +26,8 @@ Status loadViewScope(Database& db, const Session& session, ViewScope& scope) {
 ViewScope viewScopeOf(const Session& session, const SystemPref& settings) {
     ViewScope scope;
     scope.user = store::rtrim(session.GlobalUser);
-    scope.seesAll = settings.VIEWALL != 0 || session.GlobalUserAccess >= 2;
+    scope.seesAll = settings.VIEWALL != 0 ||
+                    atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator);
     return scope;
 }
 

@@ -86,8 +86,9 @@ ScheduleWindow::ScheduleWindow(Workspace& workspace, ScheduleKind kind, Schedule
 
     if (!loadViewScope(*m_workspace.db, m_workspace.session, m_scope).ok()) {
         // Without the settings the user sees what is theirs only.
-        m_scope = ViewScope{store::rtrim(m_workspace.session.GlobalUser),
-                            m_workspace.session.GlobalUserAccess >= 2};
+        m_scope = ViewScope{
+            store::rtrim(m_workspace.session.GlobalUser),
+            atLeast(m_workspace.session.GlobalUserAccess, AccessLevel::SystemAdministrator)};
         showFileError(this, *m_workspace.db, "SYSTEMPREF");
     }
     if (!loadUserPref(*m_workspace.db, m_workspace.session.GlobalUser, m_prefs).ok()) {
