@@ -1,16 +1,12 @@
 #include "views/ui/ScheduleWindow.h"
 
 #include <QCheckBox>
-#include <QCoreApplication>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMenu>
 #include <QPushButton>
-#include <QShortcut>
 #include <QTabBar>
 #include <QTableView>
 #include <QVBoxLayout>
@@ -21,7 +17,6 @@
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/CalendarPopup.h"
-#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -64,25 +59,23 @@ void showFileError(QWidget* parent, Database& db, const char* table) {
 ScheduleWindow::ScheduleWindow(Workspace& workspace, ScheduleKind kind, ScheduleScreen screen,
                                ListActions actions, ProjectsForAssignment projects, bool selectMode,
                                QWidget* parent)
-    : QDialog(parent),
-      m_workspace(workspace),
+    : AssignmentListWindow(workspace, std::move(actions), parent),
       m_kind(kind),
       m_screen(screen),
-      m_actions(std::move(actions)),
-      m_projects(std::move(projects)),
-      m_selectMode(selectMode) {
+      m_projects(std::move(projects)) {
     const bool lf = kind == ScheduleKind::LookForward;
     const QString word = QLatin1String(screenWord(screen));
-    setObjectName((lf ? QStringLiteral("LookForward") : QStringLiteral("History")) + word +
-                  QStringLiteral("Window"));
-    setWindowTitle((lf ? QStringLiteral("Look Forward (") : QStringLiteral("History (")) + word +
-                   QStringLiteral(")"));
-    setWhatsThis(
-        (lf ? QStringLiteral("~Look_Forward_Window_") : QStringLiteral("~History_Window_")) + word);
-    if (!selectMode) {
-        setWindowFlag(Qt::Window);
-        setAttribute(Qt::WA_DeleteOnClose);
-    }
+    const QByteArray objectName =
+        ((lf ? QStringLiteral("LookForward") : QStringLiteral("History")) + word +
+         QStringLiteral("Window"))
+            .toLatin1();
+    setIdentity(
+        {objectName.constData(), "scheduleList",
+         (lf ? QStringLiteral("Look Forward (") : QStringLiteral("History (")) + word +
+             QStringLiteral(")"),
+         (lf ? QStringLiteral("~Look_Forward_Window_") : QStringLiteral("~History_Window_")) + word,
+         !selectMode});
+    setSelectMode(selectMode);
 
     if (!loadViewScope(*m_workspace.db, m_workspace.session, m_scope).ok()) {
         // Without the settings the user sees what is theirs only.
@@ -97,15 +90,40 @@ ScheduleWindow::ScheduleWindow(Workspace& workspace, ScheduleKind kind, Schedule
         showFileError(this, *m_workspace.db, "USERPREF");
     }
 
-    buildControls();
-    applyFilter();
-    m_list->reload();
-    updateButtons();
+    buildHeader();
+    buildColumns();
+    std::vector<SortTab> tabs;
+    for (const ScheduleTab& tab : lf ? lookForwardTabs(screen) : historyTabs(screen))
+        tabs.push_back({tab.caption, tab.tip, tab.keyLabel});
+    setSortTabs(std::move(tabs));
+    setButtons({changeButton(), insertButton(), concludeButton()});
+    setPopup({
+        // Picking an assignment for another screen changes nothing here.
+        {"insertPopupAction", "Insert",
+         [this] {
+             if (!this->selectMode()) insertAssignment();
+         },
+         NeedsRow::No},
+        {"changePopupAction", "Change/View",
+         [this] {
+             if (!this->selectMode()) changeSelected();
+         }},
+        {"projectsPopupAction", "Projects", [this] { openProjects(); }},
+    });
+    // The filter follows the options, the person or group and the tab.
+    beforeReload = [this] { applyFilter(); };
+    // The list re-reads along the new key first; the filter of some tabs
+    // differs (the exact person, the conclusion date), so read again with it.
+    connect(list()->sortTabs(), &QTabBar::currentChanged, this, [this] { reloadKeeping(); });
+    // Letters typed in the list reach eventFilter() (the window watches the
+    // whole application's keys) before the list's own locate-by-typing.
+    finish(780, 440);
 }
 
-void ScheduleWindow::buildControls() {
+void ScheduleWindow::buildHeader() {
     const bool lf = m_kind == ScheduleKind::LookForward;
     auto* top = new QHBoxLayout;
+    headerLayout()->addLayout(top);
     if (m_screen != ScheduleScreen::General) {
         const bool person = m_screen == ScheduleScreen::Person;
         m_selector = new QLineEdit(this);
@@ -162,76 +180,6 @@ void ScheduleWindow::buildControls() {
         reloadKeeping();
     });
     top->addStretch();
-
-    m_list = new BrowseList(m_workspace.db->engine(), Assignment::def(), this);
-    m_list->setObjectName(QStringLiteral("scheduleList"));
-    m_list->setSelectMode(m_selectMode);
-    buildColumns();
-    const auto& tabs = lf ? lookForwardTabs(m_screen) : historyTabs(m_screen);
-    std::vector<std::pair<QString, const store::KeyDef*>> sortTabs;
-    for (const ScheduleTab& tab : tabs)
-        sortTabs.emplace_back(QLatin1String(tab.caption), Assignment::def().key(tab.keyLabel));
-    m_list->setSortTabs(sortTabs);
-    for (int i = 0; i < static_cast<int>(tabs.size()); ++i)
-        m_list->sortTabs()->setTabToolTip(
-            i, QString::fromStdString(translateText(tabs[static_cast<size_t>(i)].tip)));
-
-    auto* buttons = new QHBoxLayout;
-    m_select = addButton(this, buttons, "selectButton", QStringLiteral("&Select"));
-    m_change = addButton(this, buttons, "changeButton", QStringLiteral("&Change/View"),
-                         QStringLiteral("Change or view details of assignment"));
-    m_insert = addButton(this, buttons, "insertButton", QStringLiteral("&Insert"),
-                         QStringLiteral("Add new assignment"));
-    m_conclude = addButton(this, buttons, "concludeButton", QStringLiteral("C&onclude"),
-                           QStringLiteral("Conclude assignment"));
-    buttons->addStretch();
-    QPushButton* close = addButton(this, buttons, "closeButton", QStringLiteral("Close"));
-    QPushButton* help = addButton(this, buttons, "helpButton", QStringLiteral("&Help"));
-    m_select->setVisible(m_selectMode);
-    if (m_selectMode) m_select->setDefault(true);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(top);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
-    resize(780, 440);
-
-    m_popup = new QMenu(this);
-    m_popup->setObjectName(QStringLiteral("popupMenu"));
-    m_popupInsert =
-        m_popup->addAction(QStringLiteral("Insert"), this, &ScheduleWindow::insertAssignment);
-    m_popupChange =
-        m_popup->addAction(QStringLiteral("Change/View"), this, &ScheduleWindow::changeSelected);
-    m_popupProjects =
-        m_popup->addAction(QStringLiteral("Projects"), this, &ScheduleWindow::openProjects);
-    m_list->view()->setContextMenuPolicy(Qt::CustomContextMenu);
-    connect(m_list->view(), &QWidget::customContextMenuRequested, this,
-            [this](const QPoint& pos) { showPopup(m_list->view()->viewport()->mapToGlobal(pos)); });
-
-    connect(m_select, &QPushButton::clicked, this, &ScheduleWindow::selectHighlighted);
-    connect(m_change, &QPushButton::clicked, this, &ScheduleWindow::changeSelected);
-    connect(m_insert, &QPushButton::clicked, this, &ScheduleWindow::insertAssignment);
-    connect(m_conclude, &QPushButton::clicked, this, &ScheduleWindow::concludeSelected);
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(help, &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    connect(m_list, &BrowseList::changeRequested, this, &ScheduleWindow::changeSelected);
-    connect(m_list, &BrowseList::insertRequested, this, &ScheduleWindow::insertAssignment);
-    connect(m_list, &BrowseList::rowChosen, this, &ScheduleWindow::selectHighlighted);
-    connect(m_list, &BrowseList::selectionChanged, this, &ScheduleWindow::updateButtons);
-    connect(m_list, &BrowseList::storageError, this, &QDialog::reject);
-    // The list re-reads along the new key first; the filter of some tabs
-    // differs (the exact person, the conclusion date), so read again with it.
-    connect(m_list->sortTabs(), &QTabBar::currentChanged, this, [this] {
-        applyFilter();
-        reloadKeeping();
-    });
-    auto* ctrlEnter = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Return), this);
-    connect(ctrlEnter, &QShortcut::activated, this, &ScheduleWindow::changeSelected);
-    auto* ctrlEnterPad = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Enter), this);
-    connect(ctrlEnterPad, &QShortcut::activated, this, &ScheduleWindow::changeSelected);
-    // Installed after the list's own filter, so it sees the letters first.
-    m_list->view()->installEventFilter(this);
 }
 
 void ScheduleWindow::buildColumns() {
@@ -288,9 +236,9 @@ void ScheduleWindow::buildColumns() {
     for (const Col& c : cols)
         columns.push_back({QLatin1String(c.heading), QLatin1String(c.field),
                            QLatin1String(c.picture), c.width, c.align});
-    m_list->setColumns(columns);
+    list()->setColumns(columns);
     for (int i = visible; visible > 0 && i < static_cast<int>(cols.size()); ++i)
-        m_list->view()->setColumnHidden(i, true);
+        list()->view()->setColumnHidden(i, true);
 }
 
 void ScheduleWindow::addDateEntry(QLayout* layout, const QString& label, const char* name,
@@ -343,9 +291,7 @@ void ScheduleWindow::onSelectorAccepted() {
     if (typed == current) return;
     current = typed;
     if (m_screen == ScheduleScreen::Group) m_subject.groupNumber = 0;
-    applyFilter();
-    m_list->reload();
-    updateButtons();
+    reload();
 }
 
 void ScheduleWindow::lookUp() {
@@ -361,19 +307,13 @@ void ScheduleWindow::lookUp() {
         onSelectorAccepted();
         if (m_subject.groupNumber != group->GROUPNUMBER) {
             m_subject.groupNumber = group->GROUPNUMBER;  // the very list picked
-            applyFilter();
-            m_list->reload();
-            updateButtons();
+            reload();
         }
     }
 }
 
-int ScheduleWindow::currentTab() const {
-    return std::max(0, m_list->sortTabs()->currentIndex());
-}
-
 void ScheduleWindow::applyFilter() {
-    const int tab = currentTab();
+    const int tab = std::max(0, currentTabIndex());
     Status s;
     store::Filter filter;
     if (m_kind == ScheduleKind::LookForward) {
@@ -394,165 +334,62 @@ void ScheduleWindow::applyFilter() {
         MessageBox::showStandard(this, 35,
                                  QString::fromStdString(m_workspace.db->lastError().describe()),
                                  QStringLiteral("ASSIGNMENT"));
-    m_list->setFilter(std::move(filter));
+    list()->setFilter(std::move(filter));
 }
 
-void ScheduleWindow::reloadKeeping() {
-    applyFilter();
-    if (const store::Row* row = m_list->selectedRow())
-        m_list->reloadAt(*row);
-    else
-        m_list->reload();
-    updateButtons();
-}
-
-void ScheduleWindow::reloadOn(const store::Row& row) {
-    applyFilter();
-    m_list->reloadAt(row);
-    updateButtons();
-}
-
-void ScheduleWindow::updateButtons() {
-    const bool any = m_list->selectedRow() != nullptr;
-    m_select->setEnabled(any);
-    m_change->setEnabled(any && !m_selectMode);
-    m_conclude->setEnabled(any && !m_selectMode);
-    m_insert->setEnabled(!m_selectMode);
-    updatePopup();
-}
-
-void ScheduleWindow::updatePopup() {
-    const bool any = m_list->selectedRow() != nullptr;
-    m_popupInsert->setEnabled(!m_selectMode);
-    m_popupChange->setEnabled(any && !m_selectMode);
-    m_popupProjects->setEnabled(any);
-}
-
-void ScheduleWindow::showPopup(const QPoint& globalPos) {
-    updatePopup();
-    m_popup->popup(globalPos);
-}
-
-std::optional<Assignment> ScheduleWindow::highlighted() {
-    const store::Row* selected = m_list->selectedRow();
-    if (!selected) return std::nullopt;
-    Assignment record;
-    record.fromRow(*selected);
-    // The page holds no memos; whoever gets the record gets all of it.
-    if (!m_workspace.db->reread(record).ok()) {
-        reloadKeeping();
-        return std::nullopt;
-    }
-    return record;
-}
-
-void ScheduleWindow::changeSelected() {
-    if (m_selectMode || !m_actions.openForm) return;
-    const store::Row* selected = m_list->selectedRow();
-    if (!selected) return;
-    const store::Row row = *selected;
-    std::optional<Assignment> record = highlighted();
-    if (!record) return;
-    m_workspace.session.GlobalRequest = Request::Change;
-    const bool done = m_actions.openForm(this, m_workspace, Request::Change, *record);
-    reloadOn(done ? record->toRow() : row);
-}
-
-void ScheduleWindow::insertAssignment() {
-    if (m_selectMode || !m_actions.openForm) return;
-    Assignment record;
-    m_workspace.session.GlobalRequest = Request::Insert;
-    if (m_actions.openForm(this, m_workspace, Request::Insert, record))
-        reloadOn(record.toRow());
-    else
-        reloadKeeping();
-}
-
-void ScheduleWindow::concludeSelected() {
-    if (m_selectMode || !m_actions.conclude) return;
-    const store::Row* selected = m_list->selectedRow();
-    if (!selected) return;
-    const store::Row row = *selected;
+bool ScheduleWindow::acceptChoice(const store::Row& row) {
     Assignment record;
     record.fromRow(row);
-    const ConcludeOutcome outcome =
-        m_actions.conclude(*m_workspace.db, m_workspace.session, record, Clock::today());
-    if (outcome.kind == ConcludeOutcome::Failed)
-        MessageBox::showText(this, QStringLiteral("%1"), QStringLiteral("Information Safeguard"),
-                             MessageButtons::Ok, {QString::fromStdString(outcome.message)},
-                             MessageBox::Icon::Warning);
-    else if (!outcome.message.empty())
-        MessageBox::showText(this, QStringLiteral("%1"), {}, MessageButtons::Ok,
-                             {QString::fromStdString(outcome.message)});
-    reloadOn(row);
-}
-
-void ScheduleWindow::selectHighlighted() {
-    if (!m_selectMode) return;
-    std::optional<Assignment> record = highlighted();
-    if (!record) return;
+    // The page holds no memos; whoever gets the record gets all of it.
+    if (!m_workspace.db->reread(record).ok()) {
+        reloadOn(row);
+        return false;
+    }
     m_chosen = std::move(record);
-    accept();
+    return true;
 }
 
 void ScheduleWindow::openProjects() {
-    std::optional<Assignment> record = highlighted();
-    if (!record) return;
+    store::Row row;
+    Assignment record;
+    if (!highlightedRecord(row, record)) return;
+    if (!m_workspace.db->reread(record).ok()) return reloadOn(row);
     if (m_projects)
-        m_projects(this, m_workspace, *record);
+        m_projects(this, m_workspace, record);
     else
         MessageBox::showStandard(this, 6, QStringLiteral("ProjectsForAssignment"));
 }
 
 bool ScheduleWindow::typedLetter(const QString& text) {
-    if (m_kind != ScheduleKind::History || !historyTabTakesLetters(m_screen, currentTab()))
+    if (m_kind != ScheduleKind::History || !historyTabTakesLetters(m_screen, currentTabIndex()))
         return false;
     if (text.size() != 1 || !text.front().isLetter()) return false;
-    const store::Row* selected = m_list->selectedRow();
-    BrowsePager& pager = m_list->pager();
+    const store::Row* selected = selectedRow();
+    BrowsePager& pager = list()->pager();
     if (selected) {
         Assignment current;
         current.fromRow(*selected);
         if (letterMovesToNextRow(current.NAME, text.toStdString())) {
             pager.rowDown();
-            m_list->refresh();
-            updateButtons();
+            list()->refresh();
+            updateActions();
             return true;
         }
     }
     pager.locate(store::Value(upperName(text.toStdString())));
-    m_list->refresh();
-    updateButtons();
+    list()->refresh();
+    updateActions();
     return true;
 }
 
 bool ScheduleWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_list->view() && event->type() == QEvent::KeyPress) {
+    if (watched == list()->view() && event->type() == QEvent::KeyPress) {
         auto* key = static_cast<QKeyEvent*>(event);
         if (!(key->modifiers() & (Qt::ControlModifier | Qt::AltModifier)) &&
             typedLetter(key->text()))
             return true;
     }
-    return QDialog::eventFilter(watched, event);
-}
-
-void ScheduleWindow::keyPressEvent(QKeyEvent* event) {
-    switch (event->key()) {
-        case Qt::Key_Up:
-        case Qt::Key_Down:
-        case Qt::Key_PageUp:
-        case Qt::Key_PageDown: {
-            // Scroll the list wherever the focus is.
-            QKeyEvent copy(QEvent::KeyPress, event->key(), event->modifiers());
-            QCoreApplication::sendEvent(m_list->view(), &copy);
-            return;
-        }
-        case Qt::Key_Insert:
-            insertAssignment();
-            return;
-        default:
-            QDialog::keyPressEvent(event);
-    }
+    return AssignmentListWindow::eventFilter(watched, event);
 }
 
 void ScheduleWindow::writeBack() {
@@ -577,11 +414,7 @@ void ScheduleWindow::writeBack() {
 void ScheduleWindow::done(int result) {
     // Every way of closing (Close, Escape, the title bar, Select) ends here.
     writeBack();
-    QDialog::done(result);
-}
-
-QPushButton* ScheduleWindow::button(const QString& objectName) const {
-    return findChild<QPushButton*>(objectName);
+    AssignmentListWindow::done(result);
 }
 
 }  // namespace tko
