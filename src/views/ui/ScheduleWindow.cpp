@@ -25,16 +25,6 @@ namespace {
 
 constexpr char16_t kDatePicture[] = u"@D18b";
 
-QPushButton* addButton(QWidget* parent, QLayout* layout, const char* name, const QString& text,
-                       const QString& tip = {}) {
-    auto* button = new QPushButton(text, parent);
-    button->setObjectName(QLatin1String(name));
-    if (!tip.isEmpty()) button->setToolTip(tip);
-    button->setAutoDefault(false);
-    layout->addWidget(button);
-    return button;
-}
-
 const char* screenWord(ScheduleScreen screen) {
     switch (screen) {
         case ScheduleScreen::Person:
