@@ -130,11 +130,12 @@ bool GroupListForm::start() {
                                  windowTitle(), MessageButtons::Ok, {}, MessageBox::Icon::Warning);
             return false;
         }
-        if ((m_current.rowPos != 0 ? db.reread(m_current) : Status::success()).ok() &&
-            loadMembers(db, m_current.GROUPNUMBER, m_members).ok()) {
-        } else {
+        // Read again: the list shows what it read when it paged.
+        Status s = m_current.rowPos != 0 ? db.reread(m_current) : Status::success();
+        if (s.ok()) s = loadMembers(db, m_current.GROUPNUMBER, m_members);
+        if (!s.ok()) {
             MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
-                                     QStringLiteral("GROUPPEOPLE"));
+                                     QStringLiteral("GROUPNAME"));
             return false;
         }
     }
