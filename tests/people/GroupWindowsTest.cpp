@@ -12,6 +12,7 @@
 #include "people/GroupLists.h"
 #include "people/ui/GroupListForm.h"
 #include "people/ui/GroupListsWindow.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleMultiSelect.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
@@ -207,13 +208,27 @@ private slots:
         QCOMPARE(picker.tagMark(1), QString());
     }
 
-    void printShowsMessageSixUntilTheReportExists() {
-        GroupListForm form(as("BEN"), Request::Insert, GroupName{});
+    void printRunsTheReportProcedureWithTheGroup() {
+        GroupName g;
+        g.GROUPNAME = "Printed";
+        QVERIFY(saveGroupList(*m_db, as("BEN").session, g, g, {}).ok());
+        GroupListForm form(as("BEN"), Request::Change, g);
         QVERIFY(form.start());
         form.print();
         QVERIFY(!MessageBox::shown().isEmpty());
         QCOMPARE(MessageBox::shown().last().number, 6);
         QVERIFY(MessageBox::shown().last().text.contains(QStringLiteral("PrintGroupList")));
+
+        // Once a report is registered under that name, it runs and learns the group.
+        std::optional<GroupName> seen;
+        procedures().add(QStringLiteral("PrintGroupList"),
+                         [&](QWidget*, Workspace&) { seen = groupListToPrint(); });
+        MessageBox::clearShown();
+        form.print();
+        QVERIFY(MessageBox::shown().isEmpty());
+        QVERIFY(seen);
+        QCOMPARE(seen->GROUPNUMBER, g.GROUPNUMBER);
+        QVERIFY(!groupListToPrint());  // only while the report runs
     }
 };
 

@@ -10,7 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/ui/MainFrame.h"
-#include "app/ui/Procedures.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleMultiSelect.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
@@ -189,8 +189,10 @@ void GroupListForm::deleteMember() {
 }
 
 void GroupListForm::print() {
-    if (!procedures().run(QStringLiteral("PrintGroupList"), this, m_workspace))
-        MessageBox::showStandard(this, 6, QStringLiteral("PrintGroupList"));
+    // The report reads the stored members of the group.
+    GroupName group = m_current;
+    group.GROUPNAME = store::clipText(m_name->text().toStdString(), kGroupNameWidth);
+    printGroupList(this, m_workspace, group);
 }
 
 bool GroupListForm::save() {

@@ -3,9 +3,29 @@
 #include "app/ui/MainFrame.h"
 #include "people/ui/GroupListForm.h"
 #include "people/ui/GroupListsWindow.h"
+#include "platform/ui/MessageBox.h"
 #include "translator/Lingua.h"
 
 namespace tko {
+namespace {
+
+std::optional<GroupName>& printing() {
+    static std::optional<GroupName> group;
+    return group;
+}
+
+}  // namespace
+
+const std::optional<GroupName>& groupListToPrint() {
+    return printing();
+}
+
+void printGroupList(QWidget* parent, Workspace& workspace, const GroupName& group) {
+    printing() = group;
+    const bool ran = procedures().run(QStringLiteral("PrintGroupList"), parent, workspace);
+    printing().reset();
+    if (!ran) MessageBox::showStandard(parent, 6, QStringLiteral("PrintGroupList"));
+}
 
 std::optional<GroupName> selectGroupList(QWidget* parent, Workspace& workspace) {
     GroupListsWindow window(workspace, true, parent);
