@@ -172,7 +172,7 @@ private slots:
         GroupListsWindow mine(as("BEN", 1), true);
         QCOMPARE(column(mine.list(), 0), QStringList{QStringLiteral("BEN group")});
         QVERIFY(mine.button(QStringLiteral("selectButton"))->isEnabled());
-        mine.selectGroup();
+        mine.choose();
         QVERIFY(mine.chosen());
         QCOMPARE(mine.chosen()->GROUPNAME, std::string("BEN group"));
 
@@ -182,7 +182,7 @@ private slots:
         QCOMPARE(column(all.list(), 1),
                  (QStringList{QStringLiteral("ANNA"), QStringLiteral("BEN")}));
         QVERIFY(!all.button(QStringLiteral("selectButton"))->isEnabled());
-        all.selectGroup();  // not in select mode: nothing chosen
+        all.choose();  // not in select mode: nothing chosen
         QVERIFY(!all.chosen());
     }
 

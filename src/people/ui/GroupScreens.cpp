@@ -46,8 +46,7 @@ bool runGroupListForm(QWidget* parent, Workspace& workspace, Request request, Gr
 void registerGroupScreens(Procedures& procedures) {
     // The list is a window of its own beside the frame.
     procedures.add(QStringLiteral("BrowseGroupLists"), [](QWidget* parent, Workspace& workspace) {
-        auto* window = new GroupListsWindow(workspace, false, parent);
-        window->setAttribute(Qt::WA_DeleteOnClose);
+        auto* window = new GroupListsWindow(workspace, false, parent, true);
         window->setWindowFlag(Qt::Window);
         window->setModal(false);
         Translate(window);
