@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/Preferences.h"
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "assign/AssignmentRules.h"
 #include "assign/Conclude.h"
 #include "assign/GroupAssignment.h"
@@ -27,6 +27,7 @@
 #include "assign/ui/AssignmentScreens.h"
 #include "assign/ui/ReminderForm.h"
 #include "assign/ui/RepeatAssignmentDialog.h"
+#include "people/PeopleFilters.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/Picture.h"
@@ -35,6 +36,7 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 namespace {
@@ -626,8 +628,13 @@ void AssignmentForm::lookUpPerson() {
         m_current.PERSONNUMBER = 0;
         return;
     }
+    // A typed name reaches only the people the picking list would offer.
     Person person;
-    if (m_workspace.db->fetch("PEO:SHORT_KEY", {typed}, person).ok()) {
+    bool found = false;
+    if (findListedPerson(*m_workspace.db, PeopleList::Assignable, m_workspace.session, typed,
+                         person, found)
+            .ok() &&
+        found) {
         m_current.PERSON = person.SHORTNAME;
         m_current.PERSONNUMBER = person.PERSONNUMBER;
         m_person->setText(qs(person.SHORTNAME));

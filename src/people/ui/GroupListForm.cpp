@@ -9,12 +9,12 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/ui/MainFrame.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleMultiSelect.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 namespace {

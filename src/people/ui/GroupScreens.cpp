@@ -1,10 +1,10 @@
 #include "people/ui/GroupScreens.h"
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "people/ui/GroupListForm.h"
 #include "people/ui/GroupListsWindow.h"
 #include "platform/ui/MessageBox.h"
-#include "translator/Lingua.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 namespace {
@@ -49,8 +49,7 @@ void registerGroupScreens(Procedures& procedures) {
         auto* window = new GroupListsWindow(workspace, false, parent, true);
         window->setWindowFlag(Qt::Window);
         window->setModal(false);
-        Translate(window);
-        window->show();
+        showTranslated(window);
     });
 }
 

@@ -4,9 +4,9 @@
 #include <optional>
 
 #include "app/Workspace.h"
-#include "app/ui/Procedures.h"
 #include "data/Records.h"
 #include "platform/FormRequest.h"
+#include "platform/ui/Procedures.h"
 
 class QWidget;
 
