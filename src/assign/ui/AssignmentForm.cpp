@@ -897,6 +897,8 @@ void AssignmentForm::deleteFromProject() {
 }
 
 void AssignmentForm::navigate(Navigation where) {
+    // The group form is opened from the menu, not from a list to move along.
+    if (m_target == Target::Group) return;
     m_navigation = where;
     if (m_scaffold->closeRequested())
         QDialog::reject();
