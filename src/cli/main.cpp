@@ -1,9 +1,11 @@
 // taskorbit-cli: the administrators' and scripts' companion of the program.
 // Every command calls the same logic as the windows.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <filesystem>
+#include <memory>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "app/IniFiles.h"
 #include "cli/CopyCommand.h"
 #include "cli/LangCommand.h"
+#include "cli/ReportCommand.h"
 #include "data/Database.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
@@ -36,8 +39,9 @@ void usage(std::ostream& out) {
            "  copy DIR --server CONNINFO\n"
            "              copy the office of DIR into an empty server database\n"
            "  lang export LANGFILE FILE.po | lang import LANGFILE FILE.po\n"
-           "              exchange a language file with translators as a PO file\n"
-           "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
+           "              exchange a language file with translators as a PO file\n";
+    tko::reportCommandUsage(out);
+    out <<            "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
            "keeps only the settings.\n";
 }
 
@@ -138,8 +142,30 @@ int runDemo(const DataSource& source) {
 
 }  // namespace
 
+// True when the command draws pages (report), which needs fonts and painting.
+bool drawsPages(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--server") {
+            ++i;
+            continue;
+        }
+        if (arg.rfind("--", 0) == 0) continue;
+        return arg == "report";
+    }
+    return false;
+}
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsPages(argc, argv)) {
+        // A command-line tool never needs a display: draw off screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     Options options;
     if (!parse(argc, argv, options, std::cerr)) return 64;
     if (options.words.empty() || options.words[0] == "help" || options.words[0] == "--help") {
@@ -154,8 +180,9 @@ int main(int argc, char** argv) {
         QTextStream out(stdout), err(stderr);
         return runLangCommand(args, out, err);
     }
-    if (options.words.size() < 2 &&
-        (command == "init" || command == "check" || command == "demo" || command == "copy")) {
+    if (options.words.size() < 2 && (command == "init" || command == "check" ||
+                                     command == "demo" || command == "copy" ||
+                                     command == "report")) {
         std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";
         return 64;
     }
@@ -169,6 +196,10 @@ int main(int argc, char** argv) {
     if (command == "init") return runInit(source);
     if (command == "check") return runCheck(source);
     if (command == "demo") return runDemo(source);
+    if (command == "report")
+        return tko::runReportCommand(
+            source, std::vector<std::string>(options.words.begin() + 2, options.words.end()),
+            std::cout, std::cerr);
     if (command == "copy") {
         if (options.server.empty()) {
             std::cerr << "taskorbit-cli: copy needs --server CONNINFO naming the target database\n";

@@ -30,6 +30,7 @@
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/CalendarPopup.h"
+#include "reports/ui/ReportScreens.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -665,7 +666,16 @@ void AssignmentForm::conclude() {
 }
 
 void AssignmentForm::print() {
-    MessageBox::showStandard(this, 6, QStringLiteral("PrintAssignment"));
+    Assignment now = m_current;
+    if (!collect(now, true)) return;
+    // Only the owner is asked; the report itself checks again who may read
+    // the confidential comments.
+    bool confidential = false;
+    if (m_current.USERNAME == m_workspace.session.GlobalUser)
+        confidential = MessageBox::showText(this, QStringLiteral("Include Confidential Comments?"),
+                                            windowTitle(), MessageButtons::YesNo, {},
+                                            MessageBox::Icon::Question) == Answer::Yes;
+    printAssignment(this, m_workspace, now, confidential);
 }
 
 QString AssignmentForm::writeTextFile(const QString& path) {

@@ -14,6 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
+#include "reports/ui/ReportScreens.h"
 #include "app/ui/MainFrame.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
@@ -422,10 +423,13 @@ void PersonForm::dial() {
 
 void PersonForm::print() {
     const Person person = collected();
-    showLines(this, {"Include Comments?"}, windowTitle(), MessageButtons::YesNo);
+    const bool comments = showLines(this, {"Include Comments?"}, windowTitle(),
+                                    MessageButtons::YesNo) == Answer::Yes;
+    bool confidential = false;
     if (confidentialAllowed(m_workspace.session, m_sys, person.TYPE, person.USER))
-        showLines(this, {"Include Confidential Comments?"}, windowTitle(), MessageButtons::YesNo);
-    notDefined("PrintPerson");
+        confidential = showLines(this, {"Include Confidential Comments?"}, windowTitle(),
+                                 MessageButtons::YesNo) == Answer::Yes;
+    printPerson(this, m_workspace, person, comments, confidential);
 }
 
 void PersonForm::openUsersLimited() {
