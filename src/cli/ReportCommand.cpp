@@ -38,9 +38,12 @@ const std::map<std::string, ReportType>& typeWords() {
 
 const std::map<std::string, ListBy>& listByWords() {
     static const std::map<std::string, ListBy> words{
-        {"due", ListBy::DueDate},          {"priority", ListBy::Priority},
-        {"person", ListBy::Person},         {"assigned", ListBy::DateAssigned},
-        {"concluded", ListBy::DateConcluded}, {"name", ListBy::Alphabetically},
+        {"due", ListBy::DueDate},
+        {"priority", ListBy::Priority},
+        {"person", ListBy::Person},
+        {"assigned", ListBy::DateAssigned},
+        {"concluded", ListBy::DateConcluded},
+        {"name", ListBy::Alphabetically},
     };
     return words;
 }
@@ -207,8 +210,7 @@ int runReportCommand(const DataSource& source, const std::vector<std::string>& a
     if (!addressBook) {
         if (!printEnabled(params)) {
             err << "taskorbit-cli: this report needs "
-                << (optionsUsedBy(params.type).startDate ? "--start and --end" : "--end")
-                << "\n";
+                << (optionsUsedBy(params.type).startDate ? "--start and --end" : "--end") << "\n";
             return 64;
         }
         const std::string wrong = checkReportParams(params);
@@ -233,8 +235,8 @@ int runReportCommand(const DataSource& source, const std::vector<std::string>& a
         err << "taskorbit-cli: "
             << (outcome.kind == LoginOutcome::MustChangePassword
                     ? std::string("the password must be changed in the program first")
-                    : outcome.kind == LoginOutcome::StoreFailure ? outcome.error
-                                                                 : outcome.messageText())
+                : outcome.kind == LoginOutcome::StoreFailure ? outcome.error
+                                                             : outcome.messageText())
             << "\n";
         return 1;
     }

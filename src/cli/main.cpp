@@ -5,8 +5,8 @@
 #include <QStringList>
 
 #include <filesystem>
-#include <memory>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -41,7 +41,7 @@ void usage(std::ostream& out) {
            "  lang export LANGFILE FILE.po | lang import LANGFILE FILE.po\n"
            "              exchange a language file with translators as a PO file\n";
     tko::reportCommandUsage(out);
-    out <<            "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
+    out << "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
            "keeps only the settings.\n";
 }
 
@@ -180,9 +180,8 @@ int main(int argc, char** argv) {
         QTextStream out(stdout), err(stderr);
         return runLangCommand(args, out, err);
     }
-    if (options.words.size() < 2 && (command == "init" || command == "check" ||
-                                     command == "demo" || command == "copy" ||
-                                     command == "report")) {
+    if (options.words.size() < 2 && (command == "init" || command == "check" || command == "demo" ||
+                                     command == "copy" || command == "report")) {
         std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";
         return 64;
     }

@@ -107,7 +107,8 @@ void PageComposer::startPage() {
     m_page.lines.push_back(centred(m_heading.title, true));
     if (!m_heading.subtitle.isEmpty()) m_page.lines.push_back(centred(m_heading.subtitle, false));
     PageLine stamp = PageLine::text(0, m_heading.printedOn);
-    const QString pageText = m_heading.pageCaption + QLatin1Char(' ') + QString::number(m_page.number);
+    const QString pageText =
+        m_heading.pageCaption + QLatin1Char(' ') + QString::number(m_page.number);
     stamp.add(std::max(0, kPageColumns - static_cast<int>(pageText.size())), pageText);
     m_page.lines.push_back(stamp);
     m_page.lines.push_back(PageLine::blank());

@@ -78,8 +78,8 @@ private:
     ReportPage m_page;
     bool m_pageOpen = false;
     int m_headingLines = 0;
-    int m_bodyCount = 0;     // body lines on the current page
-    int m_blocksAdded = 0;   // blocks on every page so far
+    int m_bodyCount = 0;    // body lines on the current page
+    int m_blocksAdded = 0;  // blocks on every page so far
     int m_pagesSent = 0;
     std::vector<PageLine> m_held;
 };

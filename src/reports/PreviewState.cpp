@@ -59,59 +59,87 @@ QString PreviewState::statusText() const {
 
 QString PreviewState::zoomText() const {
     switch (m_zoom) {
-        case PreviewZoom::Off: return tr("No Zoom");
-        case PreviewZoom::PageWidth: return tr("Zoom (Page Width)");
-        case PreviewZoom::Percent50: return tr("Zoom (50%)");
-        case PreviewZoom::Percent75: return tr("Zoom (75%)");
-        case PreviewZoom::Percent100: return tr("Zoom (100%)");
-        case PreviewZoom::Percent200: return tr("Zoom (200%)");
-        case PreviewZoom::Percent300: return tr("Zoom (300%)");
+        case PreviewZoom::Off:
+            return tr("No Zoom");
+        case PreviewZoom::PageWidth:
+            return tr("Zoom (Page Width)");
+        case PreviewZoom::Percent50:
+            return tr("Zoom (50%)");
+        case PreviewZoom::Percent75:
+            return tr("Zoom (75%)");
+        case PreviewZoom::Percent100:
+            return tr("Zoom (100%)");
+        case PreviewZoom::Percent200:
+            return tr("Zoom (200%)");
+        case PreviewZoom::Percent300:
+            return tr("Zoom (300%)");
     }
     return {};
 }
 
 double PreviewState::zoomFactor(double viewWidth, double pageWidth) const {
     switch (m_zoom) {
-        case PreviewZoom::Off: return 0;
-        case PreviewZoom::PageWidth: return pageWidth > 0 ? viewWidth / pageWidth : 1;
-        case PreviewZoom::Percent50: return 0.5;
-        case PreviewZoom::Percent75: return 0.75;
-        case PreviewZoom::Percent100: return 1;
-        case PreviewZoom::Percent200: return 2;
-        case PreviewZoom::Percent300: return 3;
+        case PreviewZoom::Off:
+            return 0;
+        case PreviewZoom::PageWidth:
+            return pageWidth > 0 ? viewWidth / pageWidth : 1;
+        case PreviewZoom::Percent50:
+            return 0.5;
+        case PreviewZoom::Percent75:
+            return 0.75;
+        case PreviewZoom::Percent100:
+            return 1;
+        case PreviewZoom::Percent200:
+            return 2;
+        case PreviewZoom::Percent300:
+            return 3;
     }
     return 0;
 }
 
 const char* zoomEntryText(PreviewZoom zoom) {
     switch (zoom) {
-        case PreviewZoom::Off: return "No Zoom";
-        case PreviewZoom::PageWidth: return "Page Width";
-        case PreviewZoom::Percent50: return "50%";
-        case PreviewZoom::Percent75: return "75%";
-        case PreviewZoom::Percent100: return "100%";
-        case PreviewZoom::Percent200: return "200%";
-        case PreviewZoom::Percent300: return "300%";
+        case PreviewZoom::Off:
+            return "No Zoom";
+        case PreviewZoom::PageWidth:
+            return "Page Width";
+        case PreviewZoom::Percent50:
+            return "50%";
+        case PreviewZoom::Percent75:
+            return "75%";
+        case PreviewZoom::Percent100:
+            return "100%";
+        case PreviewZoom::Percent200:
+            return "200%";
+        case PreviewZoom::Percent300:
+            return "300%";
     }
     return "";
 }
 
 const char* zoomMenuText(PreviewZoom zoom) {
     switch (zoom) {
-        case PreviewZoom::Off: return "No &Zoom";
-        case PreviewZoom::PageWidth: return "Page &Width";
-        case PreviewZoom::Percent50: return "&50 Percent";
-        case PreviewZoom::Percent75: return "&75 Percent";
-        case PreviewZoom::Percent100: return "&100 Percent";
-        case PreviewZoom::Percent200: return "&200 Percent";
-        case PreviewZoom::Percent300: return "&300 Percent";
+        case PreviewZoom::Off:
+            return "No &Zoom";
+        case PreviewZoom::PageWidth:
+            return "Page &Width";
+        case PreviewZoom::Percent50:
+            return "&50 Percent";
+        case PreviewZoom::Percent75:
+            return "&75 Percent";
+        case PreviewZoom::Percent100:
+            return "&100 Percent";
+        case PreviewZoom::Percent200:
+            return "&200 Percent";
+        case PreviewZoom::Percent300:
+            return "&300 Percent";
     }
     return "";
 }
 
 QString savedPageName(const QString& chosen, int page, const QString& extension) {
-    const qsizetype slash = std::max(chosen.lastIndexOf(QLatin1Char('/')),
-                                     chosen.lastIndexOf(QLatin1Char('\\')));
+    const qsizetype slash =
+        std::max(chosen.lastIndexOf(QLatin1Char('/')), chosen.lastIndexOf(QLatin1Char('\\')));
     const QString folder = chosen.left(slash + 1);
     const QString name = chosen.mid(slash + 1);
     QString base;
@@ -125,8 +153,8 @@ QString savedPageName(const QString& chosen, int page, const QString& extension)
     QString suffix = extension;
     if (name.endsWith(extension.toUpper()) && name.size() > extension.size())
         suffix = extension.toUpper();
-    const QString digits = page >= 1 && page <= 9 ? QLatin1Char('0') + QString::number(page)
-                                                   : QString::number(page);
+    const QString digits =
+        page >= 1 && page <= 9 ? QLatin1Char('0') + QString::number(page) : QString::number(page);
     return folder + base + digits + suffix;
 }
 

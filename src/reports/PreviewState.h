@@ -11,10 +11,10 @@ namespace tko {
 enum class PreviewZoom { Off, PageWidth, Percent50, Percent75, Percent100, Percent200, Percent300 };
 
 // Zoom levels in the order of the zoom menu and drop list.
-inline constexpr PreviewZoom kPreviewZooms[] = {
-    PreviewZoom::Off,        PreviewZoom::PageWidth,  PreviewZoom::Percent50,
-    PreviewZoom::Percent75,  PreviewZoom::Percent100, PreviewZoom::Percent200,
-    PreviewZoom::Percent300};
+inline constexpr PreviewZoom kPreviewZooms[] = {PreviewZoom::Off,        PreviewZoom::PageWidth,
+                                                PreviewZoom::Percent50,  PreviewZoom::Percent75,
+                                                PreviewZoom::Percent100, PreviewZoom::Percent200,
+                                                PreviewZoom::Percent300};
 
 class PreviewState {
 public:

@@ -116,8 +116,8 @@ public:
     // After a composer or storage call returned false.
     bool cancelled() const { return m_cancelled; }
     void storageFailed(const Database& db, const char* table) {
-        m_failure = QString::fromStdString(
-            standardMessage(35, table, db.lastError().describe()).text);
+        m_failure =
+            QString::fromStdString(standardMessage(35, table, db.lastError().describe()).text);
     }
     void outputFailed(const QString& text) { m_failure = text; }
 
@@ -288,10 +288,10 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
                 Assignment a;
                 const bool found =
                     m_db.fetch("ASS:NUMBER_KEY", {std::int64_t{r.ASSIGNNUMBER}}, a).ok();
-                ok = composer.addBlock(tableRow(
-                    kReminderColumns, {shortDate(r.DATE), qs(r.NOTE),
-                                       found ? qs(a.NAME) : QString(),
-                                       found ? qs(a.PERSON) : qs(r.PERSON)}));
+                ok = composer.addBlock(
+                    tableRow(kReminderColumns,
+                             {shortDate(r.DATE), qs(r.NOTE), found ? qs(a.NAME) : QString(),
+                              found ? qs(a.PERSON) : qs(r.PERSON)}));
                 return ok && run.tick(++done, total);
             });
         if (!s.ok()) run.storageFailed(m_db, "REMINDER");
@@ -336,18 +336,18 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
         bool ok = true;
         for (const Project& project : projects) {
             if (params.type == ReportType::ProjectAll) {
-                composer.holdWithNext({PageLine::blank(),
-                                       PageLine::text(0, tr("Projects:") + QLatin1Char(' ') +
-                                                             qs(project.NAME),
-                                                      true)});
+                composer.holdWithNext(
+                    {PageLine::blank(),
+                     PageLine::text(0, tr("Projects:") + QLatin1Char(' ') + qs(project.NAME),
+                                    true)});
             }
             const Status s = readAlong<Assignment>(
                 m_db, key, KeyPosition::start(),
                 projectAssignmentFilter(params, project.PROJNUMBER), memos,
                 [&](const Assignment& a) {
-                    ok = composer.addBlock(full ? fullAssignment(m_db, a, params, m_scope)
-                                                : listedAssignment(a, params, m_scope, false,
-                                                                   memos));
+                    ok = composer.addBlock(
+                        full ? fullAssignment(m_db, a, params, m_scope)
+                             : listedAssignment(a, params, m_scope, false, memos));
                     return ok;
                 });
             if (!s.ok()) {
@@ -382,8 +382,8 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
     QString headingTitle = title;
     switch (params.type) {
         case ReportType::LookForwardGeneral:
-            headingTitle = tr("General Look Forward To") + QLatin1Char(' ') +
-                           longDate(params.endDate);
+            headingTitle =
+                tr("General Look Forward To") + QLatin1Char(' ') + longDate(params.endDate);
             break;
         case ReportType::LookForwardPerson:
         case ReportType::LookForwardGroup:
@@ -409,7 +409,11 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
         heading.columns = history ? captionRow(kHistoryColumns, kHistoryCaptions)
                                   : captionRow(kListColumns, kListCaptions);
 
-    const Filter filter = reportAssignmentFilter(params, m_scope, group);
+    Filter filter;
+    if (!reportAssignmentFilter(m_db, params, m_scope, group, filter).ok()) {
+        run.storageFailed(m_db, "ASSIGNMENT");
+        return run.end(nullptr, {});
+    }
     std::int64_t total = 0;
     if (!m_db.count<Assignment>(filter, total).ok()) {
         run.storageFailed(m_db, "ASSIGNMENT");
@@ -500,11 +504,11 @@ ReportResult ReportEngine::runAddressBook(bool byLastName, PageSink& sink,
     std::int64_t done = 0;
     bool ok = true;
     const Status s = readAlong<Person>(
-        m_db, byLastName ? "PEO:LASTNAME_KEY" : "PEO:SHORT_KEY", KeyPosition::start(), filter,
-        true, [&](const Person& p) {
-            std::vector<PageLine> lines = tableRow(
-                kPeopleColumns,
-                {qs(p.SHORTNAME), qs(p.LASTNAME), qs(p.FIRSTNAME), qs(p.ORGANIZATION)});
+        m_db, byLastName ? "PEO:LASTNAME_KEY" : "PEO:SHORT_KEY", KeyPosition::start(), filter, true,
+        [&](const Person& p) {
+            std::vector<PageLine> lines =
+                tableRow(kPeopleColumns,
+                         {qs(p.SHORTNAME), qs(p.LASTNAME), qs(p.FIRSTNAME), qs(p.ORGANIZATION)});
             if (!rtrim(p.PHONENUMBER).empty())
                 append(lines, captionedText(4, tr("Phone Number:"), qs(p.PHONENUMBER), 20));
             if (!rtrim(p.EMAIL).empty())
@@ -542,8 +546,8 @@ ReportResult ReportEngine::runGroupList(std::int32_t groupNumber, PageSink& sink
         return run.end(nullptr, {});
     }
     if (!run.begin()) return run.end(nullptr, {});
-    PageHeading heading = headingFor(tr("People in Group List:") + QLatin1Char(' ') + qs(group.GROUPNAME),
-                                     {}, m_scope.today);
+    PageHeading heading = headingFor(
+        tr("People in Group List:") + QLatin1Char(' ') + qs(group.GROUPNAME), {}, m_scope.today);
     heading.columns = captionRow(kPeopleColumns, kPeopleCaptions);
     PageComposer composer(sink, heading);
     std::int64_t done = 0;
@@ -554,10 +558,10 @@ ReportResult ReportEngine::runGroupList(std::int32_t groupNumber, PageSink& sink
             Person p;
             const bool found =
                 m_db.fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{m.PERSONNUMBER}}, p).ok();
-            std::vector<PageLine> lines = tableRow(
-                kPeopleColumns, {qs(m.SHORTNAME), found ? qs(p.LASTNAME) : QString(),
-                                 found ? qs(p.FIRSTNAME) : QString(),
-                                 found ? qs(p.ORGANIZATION) : QString()});
+            std::vector<PageLine> lines =
+                tableRow(kPeopleColumns, {qs(m.SHORTNAME), found ? qs(p.LASTNAME) : QString(),
+                                          found ? qs(p.FIRSTNAME) : QString(),
+                                          found ? qs(p.ORGANIZATION) : QString()});
             if (found && !rtrim(p.PHONENUMBER).empty())
                 append(lines, captionedText(4, tr("Phone Number:"), qs(p.PHONENUMBER), 20));
             ok = composer.addBlock(lines);
@@ -568,8 +572,8 @@ ReportResult ReportEngine::runGroupList(std::int32_t groupNumber, PageSink& sink
     return run.end(&composer, tr("There is nothing to print."));
 }
 
-ReportResult ReportEngine::runAssignment(const Assignment& shown, bool confidential,
-                                         PageSink& sink, const ReportProgress& progress) {
+ReportResult ReportEngine::runAssignment(const Assignment& shown, bool confidential, PageSink& sink,
+                                         const ReportProgress& progress) {
     Run run(sink, progress);
     Assignment a;
     const Status s = m_db.fetch("ASS:NUMBER_KEY", {std::int64_t{shown.ASSIGNNUMBER}}, a);

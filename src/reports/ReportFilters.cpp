@@ -1,6 +1,8 @@
 #include "reports/ReportFilters.h"
 
-#include "assign/Repetition.h"
+#include "assign/lists/DueNowList.h"
+#include "views/History.h"
+#include "views/LookForward.h"
 
 namespace tko {
 
@@ -24,90 +26,96 @@ Status loadReportScope(Database& db, const Session& session, Date today, ReportS
 
 namespace {
 
-Filter givenToOrBy(const std::string& user) {
-    return anyOf({eq("PERSON", user), eq("USERNAME", user)});
+ViewScope viewScope(const ReportScope& scope) {
+    return ViewScope{scope.user, scope.seesAll};
 }
 
-// On the person reports a row the user may not otherwise see is still shown
-// unless its person is another user's Private person.
-Filter personVisibility(const ReportScope& scope) {
-    if (scope.seesAll) return all();
-    const Filter hiddenPerson =
-        exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
-               allOf({eq("TYPE", "Private"), ne("USER", scope.user)}));
-    return anyOf({givenToOrBy(scope.user), negate(hiddenPerson)});
+ScheduleScreen screenOf(ReportType type) {
+    switch (type) {
+        case ReportType::LookForwardPerson:
+        case ReportType::HistoryPerson:
+            return ScheduleScreen::Person;
+        case ReportType::LookForwardGroup:
+        case ReportType::HistoryGroup:
+            return ScheduleScreen::Group;
+        default:
+            return ScheduleScreen::General;
+    }
 }
 
-Filter generalVisibility(const ReportScope& scope) {
-    return scope.seesAll ? all() : givenToOrBy(scope.user);
-}
-
-Filter inGroup(const ReportGroup& group) {
-    return exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
-                  eq("GROUPNUMBER", std::int64_t{group.number}));
-}
-
-Filter historyPeriod(const ReportParams& params) {
-    const Date s = params.startDate;
-    const Date e = params.endDate;
-    const char* dated = params.listBy == ListBy::DateConcluded ? "CLOSEDATE" : "ASSIGNEDDATE";
-    const Filter single =
-        allOf({eq("REPEATTYPE", repeat::NoRepeats), ge(dated, s), le(dated, e)});
-    const Filter repeating = allOf({ne("REPEATTYPE", repeat::NoRepeats), le("ASSIGNEDDATE", e),
-                                    anyOf({eq("CLOSEDATE", 0), ge("CLOSEDATE", s)})});
-    return anyOf({single, repeating});
+// The History tab whose rule the report follows: "By Date Concluded" when
+// listed by date concluded, else the first (assigned-date) tab.
+int historyTabFor(ScheduleScreen screen, ListBy listBy) {
+    if (listBy == ListBy::DateConcluded) {
+        const int tabs = static_cast<int>(historyTabs(screen).size());
+        for (int tab = 0; tab < tabs; ++tab)
+            if (historyTabIsConcluded(screen, tab)) return tab;
+    }
+    return 0;
 }
 
 }  // namespace
 
-Filter reportAssignmentFilter(const ReportParams& params, const ReportScope& scope,
-                              const std::optional<ReportGroup>& group) {
-    std::vector<Filter> conditions;
-    if (!params.includeSecondary) conditions.push_back(ne("SECONDARY", 1));
+Status reportAssignmentFilter(Database& db, const ReportParams& params, const ReportScope& scope,
+                              const std::optional<ReportGroup>& group, Filter& out) {
+    const ScheduleScreen screen = screenOf(params.type);
+    ViewSubject subject;
+    if (screen == ScheduleScreen::Person) {
+        subject.person = params.person;
+        const Status s = personSpellings(db, params.person, subject.spellings);
+        if (!s.ok()) return s;
+    } else if (screen == ScheduleScreen::Group) {
+        if (!group) {
+            out = anyOf({});
+            return Status::success();
+        }
+        subject.group = group->name;
+        subject.groupNumber = group->number;
+        const Status s = groupMembersByNumber(db, group->number, subject.members);
+        if (!s.ok()) return s;
+    }
+    // The members of exactly the group chosen, whichever other group lists
+    // share its name.
+    const Filter inChosenGroup = group ? exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
+                                                eq("GROUPNUMBER", std::int64_t{group->number}))
+                                       : all();
     switch (params.type) {
-        case ReportType::AssignmentsDue:
-            conditions.push_back(eq("CLOSEDATE", 0));
-            conditions.push_back(le("DUEDATE", scope.today));
-            conditions.push_back(generalVisibility(scope));
-            break;
+        case ReportType::AssignmentsDue: {
+            DueNowScope due{scope.user, scope.seesAll, params.includeSecondary, scope.today};
+            out = dueNowFilter(due);
+            return Status::success();
+        }
         case ReportType::LookForwardGeneral:
         case ReportType::LookForwardPerson:
-        case ReportType::LookForwardGroup:
-            conditions.push_back(eq("CLOSEDATE", 0));
-            if (params.endDate != 0) conditions.push_back(le("DUEDATE", params.endDate));
-            if (!params.includeDueNow) conditions.push_back(gt("DUEDATE", scope.today));
-            break;
+        case ReportType::LookForwardGroup: {
+            LookForwardOptions options;
+            options.includeSecondary = params.includeSecondary;
+            options.includeDueNow = params.includeDueNow;
+            options.endDate = params.endDate;
+            options.today = scope.today;
+            out = lookForwardFilter(screen, 0, subject, options, viewScope(scope));
+            if (screen == ScheduleScreen::Group) out = allOf({out, inChosenGroup});
+            return Status::success();
+        }
         case ReportType::HistoryGeneral:
         case ReportType::HistoryPerson:
-        case ReportType::HistoryGroup:
-            // Without both dates nothing belongs to the period.
-            if (params.startDate == 0 || params.endDate == 0) return anyOf({});
-            conditions.push_back(historyPeriod(params));
-            if (params.openOnly) conditions.push_back(eq("CLOSEDATE", 0));
-            break;
+        case ReportType::HistoryGroup: {
+            HistoryOptions options;
+            options.includeSecondary = params.includeSecondary;
+            options.start = params.startDate;
+            options.end = params.endDate;
+            out = historyFilter(screen, historyTabFor(screen, params.listBy), subject, options,
+                                viewScope(scope));
+            std::vector<Filter> more{out};
+            if (params.openOnly) more.push_back(eq("CLOSEDATE", 0));
+            if (screen == ScheduleScreen::Group) more.push_back(inChosenGroup);
+            out = allOf(std::move(more));
+            return Status::success();
+        }
         default:
-            return anyOf({});
+            out = anyOf({});
+            return Status::success();
     }
-    switch (params.type) {
-        case ReportType::LookForwardGeneral:
-        case ReportType::HistoryGeneral:
-            conditions.push_back(generalVisibility(scope));
-            break;
-        case ReportType::LookForwardPerson:
-        case ReportType::HistoryPerson:
-            conditions.push_back(eq("PERSON", params.person));
-            conditions.push_back(personVisibility(scope));
-            break;
-        case ReportType::LookForwardGroup:
-        case ReportType::HistoryGroup:
-            if (!group) return anyOf({});
-            conditions.push_back(generalVisibility(scope));
-            conditions.push_back(inGroup(*group));
-            break;
-        default:
-            break;
-    }
-    return allOf(std::move(conditions));
 }
 
 Filter projectAssignmentFilter(const ReportParams& params, std::int32_t projectNumber) {
@@ -120,10 +128,10 @@ Filter projectAssignmentFilter(const ReportParams& params, std::int32_t projectN
 
 Filter visibleProjectsFilter(const ReportScope& scope) {
     if (scope.administrator) return all();
-    return anyOf({eq("TYPE", "Open"), allOf({eq("TYPE", "Private"), eq("USER", scope.user)}),
-                  allOf({eq("TYPE", "Limited"),
-                         exists(ProjUser::def(), {{"PROJNUMBER", "PROJNUMBER"}},
-                                eq("USER", scope.user))})});
+    return anyOf(
+        {eq("TYPE", "Open"), allOf({eq("TYPE", "Private"), eq("USER", scope.user)}),
+         allOf({eq("TYPE", "Limited"),
+                exists(ProjUser::def(), {{"PROJNUMBER", "PROJNUMBER"}}, eq("USER", scope.user))})});
 }
 
 Filter visibleGroupsFilter(const ReportScope& scope) {

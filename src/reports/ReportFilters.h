@@ -3,20 +3,19 @@
 //
 // Record selection of the report types:
 //  - Assignments Due: the due-now rule of the "Assignments Due Now" list.
-//  - Look Forward: open assignments due on or before the End Date; already
-//    due ones (due today or earlier) only with "Include Due Now".
-//  - History: the period rule of the History screens, by date concluded when
-//    listed by "Date Concluded", else by date assigned; "Open Only" leaves out
-//    concluded ones.
-//  - Both: secondary assignments only with "Include Secondary"; a user who
-//    may not see everything sees the assignments given to or by them, and on
-//    the person reports also those of persons who are not another user's
-//    Private person.
+//  - Look Forward and History: the rules of the Look Forward and History
+//    screens (views/LookForward.h, views/History.h) with the report's
+//    options in place of the screens' settings; History lists by date
+//    concluded when listed by "Date Concluded", else by date assigned, and
+//    "Open Only" leaves out concluded assignments.
+//  - Secondary assignments only with "Include Secondary"; a user who may not
+//    see everything sees the assignments given to or by them, and on the
+//    person reports also those of persons who are not another user's Private
+//    person (the screens' rules).
+//  - Group reports: the members of the group list the user may use (their
+//    own, or any for a System Administrator).
 //  - Project reports: the assignments linked to each project the user may
 //    see; "Open Only" and "Include Secondary" as above.
-//
-// These are the functions to swap when the schedule views expose their own
-// selection: every report reads its assignments through them only.
 #pragma once
 
 #include <optional>
@@ -33,7 +32,7 @@ namespace tko {
 // Who runs the report and what the system settings allow them.
 struct ReportScope {
     std::string user;
-    bool seesAll = false;       // SYP:VIEWALL on, or a System Administrator
+    bool seesAll = false;  // SYP:VIEWALL on, or a System Administrator
     bool administrator = false;
     bool confidentialOn = false;  // SYP:CONFIDENTIAL
     Date today = 0;
@@ -48,10 +47,12 @@ struct ReportGroup {
     std::string name;
 };
 
-// The assignments of an assignment list report (types 1 and 3 to 8). `group`
-// must be given for the group types.
-store::Filter reportAssignmentFilter(const ReportParams& params, const ReportScope& scope,
-                                     const std::optional<ReportGroup>& group);
+// The assignments of an assignment list report (types 1 and 3 to 8), read
+// along assignmentKeyFor(params.listBy). `group` must be given for the group
+// types. Reads what the rule needs besides the record (the stored spellings
+// of the person, the group's members).
+Status reportAssignmentFilter(Database& db, const ReportParams& params, const ReportScope& scope,
+                              const std::optional<ReportGroup>& group, store::Filter& out);
 
 // The assignments of one project (types 9 and 10).
 store::Filter projectAssignmentFilter(const ReportParams& params, std::int32_t projectNumber);

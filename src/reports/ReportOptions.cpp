@@ -85,12 +85,18 @@ std::string checkReportParams(const ReportParams& params) {
 
 const char* assignmentKeyFor(ListBy listBy) {
     switch (listBy) {
-        case ListBy::DueDate: return "ASS:DUEDATE_KEY";
-        case ListBy::Priority: return "ASS:PRIORITY_KEY";
-        case ListBy::Person: return "ASS:PERSONDATE_KEY";
-        case ListBy::DateAssigned: return "ASS:ASSIGNEDDATE_KEY";
-        case ListBy::DateConcluded: return "ASS:CONCLPRIORITY_KEY";
-        case ListBy::Alphabetically: return "ASS:NAME_KEY";
+        case ListBy::DueDate:
+            return "ASS:DUEDATE_KEY";
+        case ListBy::Priority:
+            return "ASS:PRIORITY_KEY";
+        case ListBy::Person:
+            return "ASS:PERSONDATE_KEY";
+        case ListBy::DateAssigned:
+            return "ASS:ASSIGNEDDATE_KEY";
+        case ListBy::DateConcluded:
+            return "ASS:CONCLPRIORITY_KEY";
+        case ListBy::Alphabetically:
+            return "ASS:NAME_KEY";
     }
     return "ASS:DUEDATE_KEY";
 }

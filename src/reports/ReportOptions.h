@@ -36,9 +36,9 @@ enum class ListBy : int {
 
 struct ReportTypeInfo {
     ReportType type;
-    const char* title;    // "Look Forward (General)"
-    const char* tip;      // the tool tip: what the report prints
-    int defaultListBy;    // 0: choosing the type keeps the current "List by"
+    const char* title;       // "Look Forward (General)"
+    const char* tip;         // the tool tip: what the report prints
+    int defaultListBy;       // 0: choosing the type keeps the current "List by"
     const char* objectName;  // the object name of the type's radio button
 };
 
@@ -52,10 +52,9 @@ inline constexpr std::array<ReportTypeInfo, 10> kReportTypes{{
      "Print unconcluded assignments of one person due by specified date", 1,
      "lookForwardPersonType"},
     {ReportType::LookForwardGroup, "Look Forward (Group)",
-     "Print assignments of specified group due before a specified date", 1,
-     "lookForwardGroupType"},
-    {ReportType::HistoryGeneral, "History (General)", "Print assignments made in specific period", 4,
-     "historyGeneralType"},
+     "Print assignments of specified group due before a specified date", 1, "lookForwardGroupType"},
+    {ReportType::HistoryGeneral, "History (General)", "Print assignments made in specific period",
+     4, "historyGeneralType"},
     {ReportType::HistoryPerson, "History (Person)",
      "Print all assignments given to one person during specified period", 4, "historyPersonType"},
     {ReportType::HistoryGroup, "History (Group)",

@@ -73,7 +73,8 @@ TEST_F(ReportEngineTest, HeadingsCarryTitleDatePageNumberAndCaptions) {
     EXPECT_TRUE(lines[1].startsWith(QStringLiteral("Printed On ") + formatDate(kToday, u"@D18b")));
     EXPECT_TRUE(lines[1].endsWith(QStringLiteral("Page: 1")));
     EXPECT_NE(lineOf(lines, QStringLiteral("Assignment")), -1);
-    EXPECT_TRUE(lines[lineOf(lines, QStringLiteral("Assignment"))].contains(QStringLiteral("Due Date")));
+    EXPECT_TRUE(
+        lines[lineOf(lines, QStringLiteral("Assignment"))].contains(QStringLiteral("Due Date")));
 }
 
 TEST_F(ReportEngineTest, LongReportsBreakIntoNumberedPagesWithoutLosingARow) {
@@ -90,7 +91,8 @@ TEST_F(ReportEngineTest, LongReportsBreakIntoNumberedPagesWithoutLosingARow) {
     EXPECT_EQ(r.pages, static_cast<int>(pages.pages.size()));
     const QStringList names = listed(pages);
     ASSERT_EQ(names.size(), 150);
-    for (int i = 0; i < 150; ++i) EXPECT_EQ(names[i], QStringLiteral("job%1").arg(i, 3, 10, QLatin1Char('0')));
+    for (int i = 0; i < 150; ++i)
+        EXPECT_EQ(names[i], QStringLiteral("job%1").arg(i, 3, 10, QLatin1Char('0')));
     for (size_t n = 0; n < pages.pages.size(); ++n) {
         EXPECT_LE(pages.pages[n].lines.size(), static_cast<size_t>(kPageLines));
         const QString stamp = lineText(pages.pages[n].lines[1]);
@@ -255,8 +257,7 @@ TEST_F(ReportEngineTest, ConfidentialCommentsOnlyForThoseAllowedToReadThem) {
 TEST_F(ReportEngineTest, FullLayoutWrapsALongNameInsteadOfCuttingIt) {
     const std::string name = "job-with-a-name-of-fifty-characters-to-the-end-xyz";
     ASSERT_EQ(name.size(), 50u);
-    add(name, "ANN", "BOSS", kToday - 1).GENERALMEMO =
-        std::string(150, 'w') + "\rsecond paragraph";
+    add(name, "ANN", "BOSS", kToday - 1).GENERALMEMO = std::string(150, 'w') + "\rsecond paragraph";
     store();
     ReportParams p;
     p.type = ReportType::AssignmentsDue;
@@ -294,7 +295,8 @@ TEST_F(ReportEngineTest, CurrentRemindersAreTheUsersOwnDatedTodayOrEarlier) {
     ASSERT_TRUE(run(p, sessionOf("BOSS", 0), pages).done());
     const QStringList lines = pages.lines();
     EXPECT_NE(lineOf(lines, QStringLiteral("Current Reminders For BOSS")), -1);
-    EXPECT_LT(lineOf(lines, QStringLiteral("call-earlier")), lineOf(lines, QStringLiteral("call-today")));
+    EXPECT_LT(lineOf(lines, QStringLiteral("call-earlier")),
+              lineOf(lines, QStringLiteral("call-today")));
     EXPECT_EQ(lineOf(lines, QStringLiteral("call-tomorrow")), -1);
     EXPECT_EQ(lineOf(lines, QStringLiteral("someone-else")), -1);
     EXPECT_NE(lineOf(lines, QStringLiteral("job-with-reminders")), -1);
@@ -382,7 +384,8 @@ TEST_F(ReportEngineTest, CancelStopsTheReportAndLeavesNoFile) {
     EXPECT_GE(lastPercent, 50);
     EXPECT_LT(lastPercent, 100);
     EXPECT_FALSE(QFileInfo::exists(path));
-    EXPECT_TRUE(QDir(QString::fromStdString(dir.path())).entryList({QStringLiteral("report*")}).isEmpty());
+    EXPECT_TRUE(
+        QDir(QString::fromStdString(dir.path())).entryList({QStringLiteral("report*")}).isEmpty());
 
     // A file that was there before keeps its contents.
     {
@@ -398,7 +401,9 @@ TEST_F(ReportEngineTest, CancelStopsTheReportAndLeavesNoFile) {
 }
 
 TEST_F(ReportEngineTest, TextFileHoldsThePagesLineByLine) {
-    for (int i = 0; i < 80; ++i) add(QStringLiteral("job%1").arg(i, 2, 10, QLatin1Char('0')).toStdString(), "ANN", "BOSS", kToday + 1 + i);
+    for (int i = 0; i < 80; ++i)
+        add(QStringLiteral("job%1").arg(i, 2, 10, QLatin1Char('0')).toStdString(), "ANN", "BOSS",
+            kToday + 1 + i);
     store();
     const QString path = QString::fromStdString(dir.file("REPORT.TXT"));
     TextReportFile file(path);

@@ -21,8 +21,8 @@ ReportParams ofType(ReportType type) {
 }
 
 TEST(ReportSelectionRules, HistoryNeedsBothDatesAndLookForwardTheEndDate) {
-    for (ReportType t : {ReportType::HistoryGeneral, ReportType::HistoryPerson,
-                         ReportType::HistoryGroup}) {
+    for (ReportType t :
+         {ReportType::HistoryGeneral, ReportType::HistoryPerson, ReportType::HistoryGroup}) {
         ReportParams p = ofType(t);
         EXPECT_FALSE(printEnabled(p));
         p.startDate = kToday;
@@ -103,11 +103,12 @@ TEST(ReportSelectionRules, TypesAndTheirTitles) {
 }
 
 TEST(PageLayout, WrappingKeepsEveryCharacterAndTheLineBreaks) {
-    const QString text = QStringLiteral("alpha beta gamma\r\rdelta ") + QString(25, QLatin1Char('x'));
+    const QString text =
+        QStringLiteral("alpha beta gamma\r\rdelta ") + QString(25, QLatin1Char('x'));
     const QStringList lines = wrapText(text, 10);
     for (const QString& line : lines) EXPECT_LE(line.size(), 10);
-    EXPECT_EQ(lines, (strings({"alpha beta", "gamma", "", "delta", "xxxxxxxxxx", "xxxxxxxxxx",
-                                  "xxxxx"})));
+    EXPECT_EQ(lines,
+              (strings({"alpha beta", "gamma", "", "delta", "xxxxxxxxxx", "xxxxxxxxxx", "xxxxx"})));
     EXPECT_EQ(wrapText(QString(), 10), QStringList{QString()});
     EXPECT_EQ(wrapText(QStringLiteral("a\r\nb"), 10), (strings({"a", "b"})));
 }
@@ -124,13 +125,17 @@ TEST(PageLayout, TableRowsGrowWithTheirTallestCell) {
 
 TEST(PageLayout, BlocksStayTogetherAndEveryPageHasItsHeading) {
     PageList sink;
-    PageHeading heading{QStringLiteral("Title"), {}, QStringLiteral("Printed On today"),
-                        QStringLiteral("Page:"), {}};
+    PageHeading heading{QStringLiteral("Title"),
+                        {},
+                        QStringLiteral("Printed On today"),
+                        QStringLiteral("Page:"),
+                        {}};
     // 10 lines a page: 4 of heading (title, stamp, blank, rule) leave 6 lines.
     PageComposer composer(sink, heading, 10);
     for (int block = 0; block < 4; ++block) {
         std::vector<PageLine> lines;
-        for (int i = 0; i < 4; ++i) lines.push_back(PageLine::text(0, QStringLiteral("b%1l%2").arg(block).arg(i)));
+        for (int i = 0; i < 4; ++i)
+            lines.push_back(PageLine::text(0, QStringLiteral("b%1l%2").arg(block).arg(i)));
         ASSERT_TRUE(composer.addBlock(lines));
     }
     ASSERT_TRUE(composer.finish(QStringLiteral("empty")));

@@ -42,7 +42,8 @@ QStringList readLines(const QString& path) {
 // The text of a PDF as pdftotext lays it out; empty when it cannot run.
 QString pdfText(const QString& pdf) {
     QProcess process;
-    process.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
+    process.start(QStringLiteral("pdftotext"),
+                  {QStringLiteral("-layout"), pdf, QStringLiteral("-")});
     if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
     return QString::fromUtf8(process.readAllStandardOutput());
 }
@@ -167,7 +168,9 @@ void ReportWindowsTest::switchingTypeResetsListBy() {
 
 void ReportWindowsTest::lookupsFillTheirFieldsAndMissingOnesSaySo() {
     ReportLookups lookups;
-    lookups.person = [](QWidget*, Workspace&) { return std::optional<QString>(QStringLiteral("ANN")); };
+    lookups.person = [](QWidget*, Workspace&) {
+        return std::optional<QString>(QStringLiteral("ANN"));
+    };
     lookups.project = [](QWidget*, Workspace&) { return std::optional<QString>(); };
     ReportSelectionDialog dialog(m_workspace, lookups, {});
     dialog.chooseType(ReportType::LookForwardPerson);
@@ -300,20 +303,28 @@ void ReportWindowsTest::aGridLargerThanTheRemainingPagesHidesItsCells() {
 void ReportWindowsTest::elevenSavedPagesAreNumbered() {
     ReportPreview preview(makePages(11));
     QTemporaryDir target;
-    QCOMPARE(preview.saveAs(target.filePath(QStringLiteral("REPORT.SVG")), QStringLiteral(".svg")), 11);
+    QCOMPARE(preview.saveAs(target.filePath(QStringLiteral("REPORT.SVG")), QStringLiteral(".svg")),
+             11);
     QStringList saved = QDir(target.path()).entryList(QDir::Files, QDir::Name);
     QStringList expected;
-    for (int n = 1; n <= 11; ++n) expected << QStringLiteral("REPORT%1.SVG").arg(n, 2, 10, QLatin1Char('0'));
+    for (int n = 1; n <= 11; ++n)
+        expected << QStringLiteral("REPORT%1.SVG").arg(n, 2, 10, QLatin1Char('0'));
     QCOMPARE(saved, expected);
-    QVERIFY(readLines(target.filePath(QStringLiteral("REPORT11.SVG"))).join(QString()).contains(QStringLiteral("page number 11")));
+    QVERIFY(readLines(target.filePath(QStringLiteral("REPORT11.SVG")))
+                .join(QString())
+                .contains(QStringLiteral("page number 11")));
 
-    QCOMPARE(preview.saveAs(target.filePath(QStringLiteral("LONGREPORTNAME.pdf")), QStringLiteral(".pdf")), 11);
+    QCOMPARE(preview.saveAs(target.filePath(QStringLiteral("LONGREPORTNAME.pdf")),
+                            QStringLiteral(".pdf")),
+             11);
     QVERIFY(QFileInfo(target.filePath(QStringLiteral("LONGRE01.pdf"))).size() > 0);
     const QString text = pdfText(target.filePath(QStringLiteral("LONGRE10.pdf")));
     if (!text.isEmpty()) QVERIFY(text.contains(QStringLiteral("page number 10")));
 
     // A failed copy names the file and stops; earlier pages stay.
-    QCOMPARE(preview.saveAs(target.filePath(QStringLiteral("missing/R.svg")), QStringLiteral(".svg")), 0);
+    QCOMPARE(
+        preview.saveAs(target.filePath(QStringLiteral("missing/R.svg")), QStringLiteral(".svg")),
+        0);
     QCOMPARE(MessageBox::shown().size(), 1);
     QVERIFY(MessageBox::shown().front().text.contains(QStringLiteral("R01.svg")));
 }
@@ -383,11 +394,12 @@ void ReportWindowsTest::commandLineWritesTextAndPdf() {
         return process.exitCode();
     };
     const QString text = office.filePath(QStringLiteral("lf.txt"));
-    QCOMPARE(report({QStringLiteral("lookforward-general"), QStringLiteral("--end"),
-                     QStringLiteral("2099-12-31"), QStringLiteral("--due-now"), QStringLiteral("--user"),
-                     QStringLiteral("SUPERVISOR"), QStringLiteral("--text"), text},
-                    "super1"),
-             0);
+    QCOMPARE(
+        report({QStringLiteral("lookforward-general"), QStringLiteral("--end"),
+                QStringLiteral("2099-12-31"), QStringLiteral("--due-now"), QStringLiteral("--user"),
+                QStringLiteral("SUPERVISOR"), QStringLiteral("--text"), text},
+               "super1"),
+        0);
     const QStringList lines = readLines(text);
     QVERIFY(!lines.isEmpty());
     QVERIFY(lines[0].contains(QStringLiteral("General Look Forward To")));
@@ -402,8 +414,8 @@ void ReportWindowsTest::commandLineWritesTextAndPdf() {
              1);
     QVERIFY(!QFileInfo::exists(refused));
     QCOMPARE(report({QStringLiteral("6"), QStringLiteral("--end"), QStringLiteral("2099-12-31"),
-                     QStringLiteral("--user"), QStringLiteral("SUPERVISOR"), QStringLiteral("--text"),
-                     refused},
+                     QStringLiteral("--user"), QStringLiteral("SUPERVISOR"),
+                     QStringLiteral("--text"), refused},
                     "super1"),
              64);
 

@@ -30,10 +30,10 @@
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/CalendarPopup.h"
-#include "reports/ui/ReportScreens.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "reports/ui/ReportScreens.h"
 
 namespace tko {
 namespace {

@@ -14,7 +14,6 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "reports/ui/ReportScreens.h"
 #include "app/ui/MainFrame.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
@@ -24,6 +23,7 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "reports/ui/ReportScreens.h"
 #include "users/ui/LimitedPersonUsersDialog.h"
 
 namespace tko {
@@ -423,8 +423,8 @@ void PersonForm::dial() {
 
 void PersonForm::print() {
     const Person person = collected();
-    const bool comments = showLines(this, {"Include Comments?"}, windowTitle(),
-                                    MessageButtons::YesNo) == Answer::Yes;
+    const bool comments =
+        showLines(this, {"Include Comments?"}, windowTitle(), MessageButtons::YesNo) == Answer::Yes;
     bool confidential = false;
     if (confidentialAllowed(m_workspace.session, m_sys, person.TYPE, person.USER))
         confidential = showLines(this, {"Include Confidential Comments?"}, windowTitle(),

@@ -176,8 +176,9 @@ QSizeF svgPageSize() {
 SvgPageFiles::SvgPageFiles(const QString& directory) : m_directory(directory) {}
 
 bool SvgPageFiles::addPage(const ReportPage& page) {
-    const QString path = QDir(m_directory).filePath(
-        QStringLiteral("page%1.svg").arg(page.number, 4, 10, QLatin1Char('0')));
+    const QString path =
+        QDir(m_directory)
+            .filePath(QStringLiteral("page%1.svg").arg(page.number, 4, 10, QLatin1Char('0')));
     const QSizeF size = svgPageSize();
     QSvgGenerator generator;
     generator.setFileName(path);
@@ -191,11 +192,11 @@ bool SvgPageFiles::addPage(const ReportPage& page) {
         return false;
     }
     painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
-    PagePainter::draw(painter,
-                      QRectF(kSvgMarginPoints, kSvgMarginPoints,
-                             size.width() - 2 * kSvgMarginPoints,
-                             size.height() - 2 * kSvgMarginPoints),
-                      page);
+    PagePainter::draw(
+        painter,
+        QRectF(kSvgMarginPoints, kSvgMarginPoints, size.width() - 2 * kSvgMarginPoints,
+               size.height() - 2 * kSvgMarginPoints),
+        page);
     painter.end();
     if (!QFile::exists(path)) {
         m_error = tr("Cannot write %1").arg(path);

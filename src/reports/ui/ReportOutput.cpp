@@ -27,9 +27,9 @@ QString tr(const char* source) {
 QString askTextFile(QWidget* parent) {
     if (reportOutputHooks().chooseTextFile) return reportOutputHooks().chooseTextFile(parent);
     const QString home = QDir::currentPath();
-    const QString file = QFileDialog::getSaveFileName(
-        parent, tr("File name for text files"), QString(),
-        tr("ASCII TextFiles") + QStringLiteral(" (*.TXT *.txt)"));
+    const QString file =
+        QFileDialog::getSaveFileName(parent, tr("File name for text files"), QString(),
+                                     tr("ASCII TextFiles") + QStringLiteral(" (*.TXT *.txt)"));
     QDir::setCurrent(home);
     return file;
 }
@@ -55,8 +55,10 @@ ReportRunOutcome produce(QWidget* parent, const ReportProducer& producer, PageSi
     progress.completed();
     progress.hide();
     switch (result.outcome) {
-        case ReportResult::Outcome::Done: return ReportRunOutcome::Printed;
-        case ReportResult::Outcome::Cancelled: return ReportRunOutcome::Cancelled;
+        case ReportResult::Outcome::Done:
+            return ReportRunOutcome::Printed;
+        case ReportResult::Outcome::Cancelled:
+            return ReportRunOutcome::Cancelled;
         case ReportResult::Outcome::Refused:
         case ReportResult::Outcome::Failed:
             MessageBox::showText(parent, QStringLiteral("%1"), tr("Report"), MessageButtons::Ok,
@@ -74,10 +76,24 @@ ReportRunOutcome toTextFile(QWidget* parent, const ReportProducer& producer) {
     return outcome == ReportRunOutcome::Printed ? ReportRunOutcome::WrittenToFile : outcome;
 }
 
+// Pages on the printer; a cancelled or failed report aborts the print job so
+// that no part of it comes out.
+class PrinterPages : public PaintedPages {
+public:
+    explicit PrinterPages(QPrinter& printer) : PaintedPages(&printer), m_printer(printer) {}
+    void abort() override {
+        m_printer.abort();
+        PaintedPages::abort();
+    }
+
+private:
+    QPrinter& m_printer;
+};
+
 ReportRunOutcome toPrinter(QWidget* parent, const ReportProducer& producer) {
     QPrinter& printer = PrinterSetup::printer();
     if (!askPrinter(parent, printer)) return ReportRunOutcome::NotPrinted;
-    PaintedPages sink(&printer);
+    PrinterPages sink(printer);
     return produce(parent, producer, sink);
 }
 

@@ -92,9 +92,10 @@ void ReportPreview::buildMenus() {
         add(view, "nextAction", "&Next Page(s)", "View the next page or pages of the report");
     QAction* previous = add(view, "previousAction", "&Previous Page(s)",
                             "View the next page or pages of the report");
-    QAction* jump = add(view, "jumpAction", "&Jump to a page", "Jump to a specific page of the report");
-    QAction* display = add(view, "changeDisplayAction", "&Change Display",
-                           "Change the number of pages displayed");
+    QAction* jump =
+        add(view, "jumpAction", "&Jump to a page", "Jump to a specific page of the report");
+    QAction* display =
+        add(view, "changeDisplayAction", "&Change Display", "Change the number of pages displayed");
     next->setShortcut(QKeySequence::MoveToNextPage);
     previous->setShortcut(QKeySequence::MoveToPreviousPage);
     QMenu* zoom = bar->addMenu(tr("&Zoom"));
@@ -291,9 +292,9 @@ void ReportPreview::redraw() {
                 continue;
             }
             image->setPixmap(renderPage(pageNumber, cellSize));
-            image->setToolTip(QString::fromStdString(mergeParameters(
-                translateText("Page %1 of %2"), std::to_string(pageNumber),
-                std::to_string(m_pages.size()))));
+            image->setToolTip(QString::fromStdString(
+                mergeParameters(translateText("Page %1 of %2"), std::to_string(pageNumber),
+                                std::to_string(m_pages.size()))));
             frame->show();
             image->show();
         }
@@ -371,12 +372,13 @@ void ReportPreview::save() {
     const QString svg = tr("Scalable Vector Graphics") + QStringLiteral(" (*.SVG *.svg)");
     const QString pdf = tr("PDF Files") + QStringLiteral(" (*.PDF *.pdf)");
     QString filter = svg;
-    const QString chosen = QFileDialog::getSaveFileName(this, tr("File name for image files"),
-                                                        QString(), svg + QStringLiteral(";;") + pdf,
-                                                        &filter);
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, tr("File name for image files"), QString(),
+                                     svg + QStringLiteral(";;") + pdf, &filter);
     QDir::setCurrent(home);
     if (chosen.isEmpty()) return;
-    const bool asPdf = filter == pdf || chosen.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
+    const bool asPdf =
+        filter == pdf || chosen.endsWith(QStringLiteral(".pdf"), Qt::CaseInsensitive);
     saveAs(chosen, asPdf ? QStringLiteral(".pdf") : QStringLiteral(".svg"));
 }
 

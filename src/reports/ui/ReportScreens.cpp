@@ -82,20 +82,20 @@ ReportRunOutcome printCurrentReminders(QWidget* parent, Workspace& workspace) {
 }
 
 ReportRunOutcome printAddressBook(QWidget* parent, Workspace& workspace, bool byLastName) {
-    return toPrinter(parent, [&workspace, byLastName](PageSink& sink,
-                                                      const ReportProgress& progress) {
-        ReportEngine engine(*workspace.db, workspace.session, Clock::today());
-        return engine.runAddressBook(byLastName, sink, progress);
-    });
+    return toPrinter(parent,
+                     [&workspace, byLastName](PageSink& sink, const ReportProgress& progress) {
+                         ReportEngine engine(*workspace.db, workspace.session, Clock::today());
+                         return engine.runAddressBook(byLastName, sink, progress);
+                     });
 }
 
 ReportRunOutcome printAssignment(QWidget* parent, Workspace& workspace, const Assignment& shown,
                                  bool confidential) {
-    return toPrinter(parent, [&workspace, shown, confidential](PageSink& sink,
-                                                               const ReportProgress& progress) {
-        ReportEngine engine(*workspace.db, workspace.session, Clock::today());
-        return engine.runAssignment(shown, confidential, sink, progress);
-    });
+    return toPrinter(
+        parent, [&workspace, shown, confidential](PageSink& sink, const ReportProgress& progress) {
+            ReportEngine engine(*workspace.db, workspace.session, Clock::today());
+            return engine.runAssignment(shown, confidential, sink, progress);
+        });
 }
 
 ReportRunOutcome printPerson(QWidget* parent, Workspace& workspace, const Person& shown,
@@ -103,19 +103,19 @@ ReportRunOutcome printPerson(QWidget* parent, Workspace& workspace, const Person
     PersonSheetOptions options;
     options.comments = comments;
     options.confidential = confidential;
-    return toPrinter(parent, [&workspace, shown, options](PageSink& sink,
-                                                          const ReportProgress& progress) {
-        ReportEngine engine(*workspace.db, workspace.session, Clock::today());
-        return engine.runPersonSheet(shown, options, sink, progress);
-    });
+    return toPrinter(parent,
+                     [&workspace, shown, options](PageSink& sink, const ReportProgress& progress) {
+                         ReportEngine engine(*workspace.db, workspace.session, Clock::today());
+                         return engine.runPersonSheet(shown, options, sink, progress);
+                     });
 }
 
 ReportRunOutcome printGroupList(QWidget* parent, Workspace& workspace, std::int32_t groupNumber) {
-    return toPrinter(parent, [&workspace, groupNumber](PageSink& sink,
-                                                       const ReportProgress& progress) {
-        ReportEngine engine(*workspace.db, workspace.session, Clock::today());
-        return engine.runGroupList(groupNumber, sink, progress);
-    });
+    return toPrinter(parent,
+                     [&workspace, groupNumber](PageSink& sink, const ReportProgress& progress) {
+                         ReportEngine engine(*workspace.db, workspace.session, Clock::today());
+                         return engine.runGroupList(groupNumber, sink, progress);
+                     });
 }
 
 void registerReportScreens(Procedures& procedures) {
@@ -128,21 +128,18 @@ void registerReportScreens(Procedures& procedures) {
                        ReportSelectionDialog dialog(workspace, lookups, &runSelectedReport, parent);
                        execTranslated(&dialog);
                    });
-    procedures.add(QLatin1String(kRemindersReportProcedure),
-                   [](QWidget* parent, Workspace& workspace) {
-                       printCurrentReminders(parent, workspace);
-                   });
+    procedures.add(
+        QLatin1String(kRemindersReportProcedure),
+        [](QWidget* parent, Workspace& workspace) { printCurrentReminders(parent, workspace); });
     procedures.add(QLatin1String(kDueReportProcedure), [](QWidget* parent, Workspace& workspace) {
         printDueAssignments(parent, workspace, QStringLiteral("Due Date"), false);
     });
-    procedures.add(QLatin1String(kAddressBookByShortNameProcedure),
-                   [](QWidget* parent, Workspace& workspace) {
-                       printAddressBook(parent, workspace, false);
-                   });
-    procedures.add(QLatin1String(kAddressBookByLastNameProcedure),
-                   [](QWidget* parent, Workspace& workspace) {
-                       printAddressBook(parent, workspace, true);
-                   });
+    procedures.add(
+        QLatin1String(kAddressBookByShortNameProcedure),
+        [](QWidget* parent, Workspace& workspace) { printAddressBook(parent, workspace, false); });
+    procedures.add(
+        QLatin1String(kAddressBookByLastNameProcedure),
+        [](QWidget* parent, Workspace& workspace) { printAddressBook(parent, workspace, true); });
     // The due-now list prints in its current order, with or without the
     // secondary assignments it shows.
     setDueAssignmentsReport([](QWidget* parent, Workspace& workspace, const QString& order) {

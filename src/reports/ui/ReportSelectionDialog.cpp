@@ -145,7 +145,8 @@ ReportSelectionDialog::ReportSelectionDialog(Workspace& workspace, ReportLookups
     m_print = buttons->addButton(QStringLiteral("Print"), QDialogButtonBox::ActionRole);
     m_print->setObjectName(QStringLiteral("printButton"));
     m_print->setDefault(true);
-    QPushButton* cancel = buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
+    QPushButton* cancel =
+        buttons->addButton(QStringLiteral("Cancel"), QDialogButtonBox::RejectRole);
     cancel->setObjectName(QStringLiteral("cancelButton"));
     QPushButton* help = buttons->addButton(QStringLiteral("Help"), QDialogButtonBox::HelpRole);
     help->setObjectName(QStringLiteral("helpButton"));
@@ -171,6 +172,9 @@ ReportSelectionDialog::ReportSelectionDialog(Workspace& workspace, ReportLookups
     connect(help, &QPushButton::clicked, this,
             [] { HelpBrowser::showHelp(QLatin1String(kHelpTopic)); });
 
+    // The end date is the one Look Forward and the anniversaries share.
+    if (m_workspace.session.EndDate != 0)
+        m_endDate->setText(formatDate(m_workspace.session.EndDate, u"@D18b"));
     m_listBy->button(static_cast<int>(ListBy::DueDate))->setChecked(true);
     chooseType(ReportType::AssignmentsDue);
 }
@@ -203,8 +207,8 @@ void ReportSelectionDialog::chooseType(ReportType type) {
 }
 
 void ReportSelectionDialog::onTypeChosen(int id) {
-    const ReportType chosen = id >= 1 && id <= 10 ? static_cast<ReportType>(id)
-                                                  : ReportType::AssignmentsDue;
+    const ReportType chosen =
+        id >= 1 && id <= 10 ? static_cast<ReportType>(id) : ReportType::AssignmentsDue;
     listByButton(listByAfterTypeChange(chosen, listBy()))->setChecked(true);
     updateEnabling();
 }
@@ -237,6 +241,7 @@ void ReportSelectionDialog::checkDateEntry(QLineEdit* edit, const char* field) {
         const QSignalBlocker quiet(edit);
         edit->setText(formatDate(*date, u"@D18b"));
     }
+    if (edit == m_endDate) m_workspace.session.EndDate = *date;
 }
 
 void ReportSelectionDialog::pickDate(QLineEdit* edit) {
@@ -244,6 +249,7 @@ void ReportSelectionDialog::pickDate(QLineEdit* edit) {
     const std::optional<Date> picked = CalendarPopup::pick(this, current.value_or(0));
     if (!picked) return;
     edit->setText(formatDate(*picked, u"@D18b"));
+    if (edit == m_endDate) m_workspace.session.EndDate = *picked;
 }
 
 void ReportSelectionDialog::updateEnabling() {
@@ -323,9 +329,12 @@ void ReportSelectionDialog::printReport() {
         MessageBox::showText(this, QString::fromStdString(wrong), windowTitle(), MessageButtons::Ok,
                              {}, MessageBox::Icon::Warning);
         const ReportOptionUse use = optionsUsedBy(p.type);
-        if (use.person) m_person->setFocus();
-        else if (use.group) m_group->setFocus();
-        else if (use.project) m_project->setFocus();
+        if (use.person)
+            m_person->setFocus();
+        else if (use.group)
+            m_group->setFocus();
+        else if (use.project)
+            m_project->setFocus();
         return;
     }
     if (m_printAction) m_printAction(this, m_workspace, p);

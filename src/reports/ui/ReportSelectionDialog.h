@@ -25,7 +25,8 @@ class QToolButton;
 namespace tko {
 
 // A look-up that lets the user pick a name; nothing when cancelled.
-using ReportNameLookup = std::function<std::optional<QString>(QWidget* parent, Workspace& workspace)>;
+using ReportNameLookup =
+    std::function<std::optional<QString>(QWidget* parent, Workspace& workspace)>;
 
 struct ReportLookups {
     ReportNameLookup person;   // a person's short name
@@ -37,8 +38,8 @@ class ReportSelectionDialog : public QDialog {
     Q_OBJECT
 public:
     // `print` runs the report; the program passes runSelectedReport().
-    using PrintAction = std::function<void(QWidget* parent, Workspace& workspace,
-                                           const ReportParams& params)>;
+    using PrintAction =
+        std::function<void(QWidget* parent, Workspace& workspace, const ReportParams& params)>;
 
     ReportSelectionDialog(Workspace& workspace, ReportLookups lookups, PrintAction print,
                           QWidget* parent = nullptr);
