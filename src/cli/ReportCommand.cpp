@@ -156,7 +156,7 @@ int runReportCommand(const DataSource& source, const std::vector<std::string>& a
             const int width = a == "--person"  ? kReportPersonWidth
                               : a == "--group" ? kReportGroupWidth
                                                : kReportProjectWidth;
-            if (utf8Length(v) > width) {
+            if (store::utf8Length(v) > width) {
                 err << "taskorbit-cli: " << a << " takes at most " << width << " characters\n";
                 return 64;
             }

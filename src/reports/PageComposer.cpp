@@ -1,5 +1,9 @@
 #include "reports/PageComposer.h"
 
+#include <QDataStream>
+#include <QFile>
+#include <QFileInfo>
+
 #include <algorithm>
 
 namespace tko {
@@ -14,6 +18,55 @@ QString lineText(const PageLine& line) {
     }
     while (!text.isEmpty() && text.back() == QLatin1Char(' ')) text.chop(1);
     return text;
+}
+
+namespace {
+constexpr quint32 kPageDataMagic = 0x544b5047;  // "TKPG"
+}  // namespace
+
+bool savePageData(const ReportPage& page, const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)) return false;
+    QDataStream out(&file);
+    out << kPageDataMagic << qint32(page.number) << quint32(page.lines.size());
+    for (const PageLine& line : page.lines) {
+        out << line.rule << quint32(line.spans.size());
+        for (const PageSpan& span : line.spans)
+            out << qint32(span.column) << span.bold << span.text;
+    }
+    return out.status() == QDataStream::Ok && file.flush();
+}
+
+bool loadPageData(const QString& path, ReportPage& page) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return false;
+    QDataStream in(&file);
+    quint32 magic = 0, lines = 0;
+    qint32 number = 0;
+    in >> magic >> number >> lines;
+    if (magic != kPageDataMagic || lines > 10000) return false;
+    page = {};
+    page.number = number;
+    for (quint32 l = 0; l < lines && in.status() == QDataStream::Ok; ++l) {
+        PageLine line;
+        quint32 spans = 0;
+        in >> line.rule >> spans;
+        if (spans > 10000) return false;
+        for (quint32 i = 0; i < spans && in.status() == QDataStream::Ok; ++i) {
+            PageSpan span;
+            qint32 column = 0;
+            in >> column >> span.bold >> span.text;
+            span.column = column;
+            line.spans.push_back(std::move(span));
+        }
+        page.lines.push_back(std::move(line));
+    }
+    return in.status() == QDataStream::Ok;
+}
+
+QString pageDataPath(const QString& picturePath) {
+    const QFileInfo info(picturePath);
+    return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".page");
 }
 
 QStringList wrapText(const QString& text, int width) {

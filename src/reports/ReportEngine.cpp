@@ -342,9 +342,8 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
                                     true)});
             }
             const Status s = readAlong<Assignment>(
-                m_db, key, KeyPosition::start(),
-                projectAssignmentFilter(params, project.PROJNUMBER), memos,
-                [&](const Assignment& a) {
+                m_db, key, KeyPosition::start(), projectReportFilter(params, project.PROJNUMBER),
+                memos, [&](const Assignment& a) {
                     ok = composer.addBlock(
                         full ? fullAssignment(m_db, a, params, m_scope)
                              : listedAssignment(a, params, m_scope, false, memos));

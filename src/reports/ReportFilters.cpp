@@ -118,7 +118,7 @@ Status reportAssignmentFilter(Database& db, const ReportParams& params, const Re
     }
 }
 
-Filter projectAssignmentFilter(const ReportParams& params, std::int32_t projectNumber) {
+Filter projectReportFilter(const ReportParams& params, std::int32_t projectNumber) {
     std::vector<Filter> conditions{exists(ProjAssign::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}},
                                           eq("PROJNUMBER", std::int64_t{projectNumber}))};
     if (!params.includeSecondary) conditions.push_back(ne("SECONDARY", 1));

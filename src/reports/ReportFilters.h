@@ -55,7 +55,7 @@ Status reportAssignmentFilter(Database& db, const ReportParams& params, const Re
                               const std::optional<ReportGroup>& group, store::Filter& out);
 
 // The assignments of one project (types 9 and 10).
-store::Filter projectAssignmentFilter(const ReportParams& params, std::int32_t projectNumber);
+store::Filter projectReportFilter(const ReportParams& params, std::int32_t projectNumber);
 
 // The projects a user may see: all for a System Administrator; otherwise
 // Open ones, the user's Private ones and Limited ones the user is listed for.

@@ -49,6 +49,15 @@ struct ReportPage {
 // dashes across the page, trailing blanks removed.
 QString lineText(const PageLine& line);
 
+// A page kept in a file beside its picture, so that the preview can print or
+// save it as text and rules again rather than as a drawing of them.
+bool savePageData(const ReportPage& page, const QString& path);
+// False when the file is missing or is not a page file.
+bool loadPageData(const QString& path, ReportPage& page);
+// The page data file that goes with a page picture ("page0001.svg" ->
+// "page0001.page").
+QString pageDataPath(const QString& picturePath);
+
 // Where pages go. begin() is called before the first page, then addPage()
 // once per page in order, then finish() or, when the report is cancelled or
 // failed, abort() (which must leave nothing behind). A false return stops

@@ -241,3 +241,41 @@ TEST(ReportPreviewRules, SavedPagesFollowTheNamingRule) {
 
 }  // namespace
 }  // namespace tko::test
+
+namespace tko::test {
+namespace {
+
+TEST(PageData, APageComesBackAsItWasSavedAndOtherFilesAreRefused) {
+    TempDir dir;
+    ReportPage page;
+    page.number = 12;
+    page.lines.push_back(PageLine::text(3, QStringLiteral("Überschrift"), true));
+    page.lines.push_back(PageLine::ruler());
+    page.lines.push_back(PageLine::blank());
+    page.lines.push_back(
+        PageLine::text(0, QStringLiteral("a")).add(90, QStringLiteral("Page: 12")));
+    const QString path = QString::fromStdString(dir.file("page0012.page"));
+    ASSERT_TRUE(savePageData(page, path));
+    ReportPage back;
+    ASSERT_TRUE(loadPageData(path, back));
+    EXPECT_EQ(back.number, 12);
+    ASSERT_EQ(back.lines.size(), page.lines.size());
+    for (size_t i = 0; i < page.lines.size(); ++i) {
+        EXPECT_EQ(back.lines[i].rule, page.lines[i].rule);
+        EXPECT_EQ(lineText(back.lines[i]), lineText(page.lines[i]));
+    }
+    EXPECT_TRUE(back.lines[0].spans.front().bold);
+    EXPECT_EQ(pageDataPath(QStringLiteral("/x/y.z/page0012.svg")),
+              QStringLiteral("/x/y.z/page0012.page"));
+
+    const QString other = QString::fromStdString(dir.file("other.page"));
+    QFile text(other);
+    ASSERT_TRUE(text.open(QIODevice::WriteOnly));
+    text.write("not a page at all");
+    text.close();
+    EXPECT_FALSE(loadPageData(other, back));
+    EXPECT_FALSE(loadPageData(QString::fromStdString(dir.file("missing.page")), back));
+}
+
+}  // namespace
+}  // namespace tko::test

@@ -18,7 +18,7 @@ namespace tko {
 
 namespace {
 
-QString tr(const char* source) {
+QString translated(const char* source) {
     return QString::fromStdString(translateText(source));
 }
 
@@ -83,7 +83,7 @@ bool PaintedPages::begin() {
     m_pages = 0;
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_device)) {
-        m_error = tr("The output device could not be opened.");
+        m_error = translated("The output device could not be opened.");
         return false;
     }
     return true;
@@ -92,7 +92,7 @@ bool PaintedPages::begin() {
 bool PaintedPages::addPage(const ReportPage& page) {
     if (!m_painter || !m_painter->isActive()) return false;
     if (m_pages > 0 && !m_device->newPage()) {
-        m_error = tr("The output device refused a new page.");
+        m_error = translated("The output device refused a new page.");
         return false;
     }
     PagePainter::draw(*m_painter, paintArea(m_device), page);
@@ -102,7 +102,7 @@ bool PaintedPages::addPage(const ReportPage& page) {
 
 bool PaintedPages::finish() {
     if (m_painter && m_painter->isActive() && !m_painter->end()) {
-        m_error = tr("The output could not be completed.");
+        m_error = translated("The output could not be completed.");
         return false;
     }
     return true;
@@ -188,7 +188,7 @@ bool SvgPageFiles::addPage(const ReportPage& page) {
     generator.setTitle(QStringLiteral("Page %1").arg(page.number));
     QPainter painter;
     if (!painter.begin(&generator)) {
-        m_error = tr("Cannot write %1").arg(path);
+        m_error = translated("Cannot write %1").arg(path);
         return false;
     }
     painter.fillRect(QRectF(QPointF(0, 0), size), Qt::white);
@@ -198,8 +198,8 @@ bool SvgPageFiles::addPage(const ReportPage& page) {
                size.height() - 2 * kSvgMarginPoints),
         page);
     painter.end();
-    if (!QFile::exists(path)) {
-        m_error = tr("Cannot write %1").arg(path);
+    if (!QFile::exists(path) || !savePageData(page, pageDataPath(path))) {
+        m_error = translated("Cannot write %1").arg(path);
         return false;
     }
     m_files << path;
@@ -207,7 +207,10 @@ bool SvgPageFiles::addPage(const ReportPage& page) {
 }
 
 void SvgPageFiles::abort() {
-    for (const QString& file : m_files) QFile::remove(file);
+    for (const QString& file : m_files) {
+        QFile::remove(file);
+        QFile::remove(pageDataPath(file));
+    }
     m_files.clear();
 }
 

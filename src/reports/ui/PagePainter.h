@@ -71,7 +71,9 @@ private:
 };
 
 // One SVG file per page in `directory` ("page0001.svg", ...), for the
-// preview: the report's page list.
+// preview: the report's page list. Each page's data is kept beside its
+// picture (pageDataPath()), so that printing and saving as PDF draw the
+// page's text again.
 class SvgPageFiles : public PageSink {
 public:
     explicit SvgPageFiles(const QString& directory);

@@ -20,16 +20,16 @@ namespace tko {
 
 namespace {
 
-QString tr(const char* source) {
+QString translated(const char* source) {
     return QString::fromStdString(translateText(source));
 }
 
 QString askTextFile(QWidget* parent) {
     if (reportOutputHooks().chooseTextFile) return reportOutputHooks().chooseTextFile(parent);
     const QString home = QDir::currentPath();
-    const QString file =
-        QFileDialog::getSaveFileName(parent, tr("File name for text files"), QString(),
-                                     tr("ASCII TextFiles") + QStringLiteral(" (*.TXT *.txt)"));
+    const QString file = QFileDialog::getSaveFileName(
+        parent, translated("File name for text files"), QString(),
+        translated("ASCII TextFiles") + QStringLiteral(" (*.TXT *.txt)"));
     QDir::setCurrent(home);
     return file;
 }
@@ -38,7 +38,7 @@ bool askPrinter(QWidget* parent, QPrinter& printer) {
     if (reportOutputHooks().confirmPrinter)
         return reportOutputHooks().confirmPrinter(parent, printer);
     QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(tr("Print"));
+    dialog.setWindowTitle(translated("Print"));
     return dialog.exec() == QDialog::Accepted;
 }
 
@@ -61,8 +61,8 @@ ReportRunOutcome produce(QWidget* parent, const ReportProducer& producer, PageSi
             return ReportRunOutcome::Cancelled;
         case ReportResult::Outcome::Refused:
         case ReportResult::Outcome::Failed:
-            MessageBox::showText(parent, QStringLiteral("%1"), tr("Report"), MessageButtons::Ok,
-                                 {result.message}, MessageBox::Icon::Warning);
+            MessageBox::showText(parent, QStringLiteral("%1"), translated("Report"),
+                                 MessageButtons::Ok, {result.message}, MessageBox::Icon::Warning);
             return ReportRunOutcome::Failed;
     }
     return ReportRunOutcome::Failed;
@@ -107,18 +107,23 @@ ReportOutputHooks& reportOutputHooks() {
 bool printPageFiles(const QStringList& pages, QPrinter& printer, QString* error) {
     QPainter painter;
     if (!painter.begin(&printer)) {
-        if (error) *error = tr("The output device could not be opened.");
+        if (error) *error = translated("The output device could not be opened.");
         return false;
     }
     const QRect area = printer.pageLayout().paintRectPixels(printer.resolution());
     for (qsizetype i = 0; i < pages.size(); ++i) {
         if (i > 0 && !printer.newPage()) {
-            if (error) *error = tr("The output device refused a new page.");
+            if (error) *error = translated("The output device refused a new page.");
             painter.end();
             return false;
         }
-        QSvgRenderer renderer(pages[i]);
-        renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(area.size())));
+        ReportPage page;
+        if (loadPageData(pageDataPath(pages[i]), page)) {
+            PagePainter::draw(painter, QRectF(QPointF(0, 0), QSizeF(area.size())), page);
+        } else {
+            QSvgRenderer renderer(pages[i]);
+            renderer.render(&painter, QRectF(QPointF(0, 0), QSizeF(area.size())));
+        }
     }
     return painter.end();
 }
@@ -129,7 +134,7 @@ ReportRunOutcome runReportJob(QWidget* parent, const ReportJob& job) {
 
     QTemporaryDir pagesDir;
     if (!pagesDir.isValid()) {
-        MessageBox::showText(parent, QStringLiteral("%1"), tr("Report"), MessageButtons::Ok,
+        MessageBox::showText(parent, QStringLiteral("%1"), translated("Report"), MessageButtons::Ok,
                              {pagesDir.errorString()}, MessageBox::Icon::Warning);
         return ReportRunOutcome::Failed;
     }
@@ -142,7 +147,7 @@ ReportRunOutcome runReportJob(QWidget* parent, const ReportJob& job) {
     if (!askPrinter(parent, printer)) return ReportRunOutcome::NotPrinted;
     QString error;
     if (!printPageFiles(pages.files(), printer, &error)) {
-        MessageBox::showText(parent, QStringLiteral("%1"), tr("Report"), MessageButtons::Ok,
+        MessageBox::showText(parent, QStringLiteral("%1"), translated("Report"), MessageButtons::Ok,
                              {error}, MessageBox::Icon::Warning);
         return ReportRunOutcome::Failed;
     }

@@ -45,7 +45,8 @@ struct ReportOutputHooks {
 };
 ReportOutputHooks& reportOutputHooks();
 
-// Prints page files of the preview (SVG) on `printer`, one page each.
+// Prints the preview's page files on `printer`, one page each, from the
+// page data beside each picture (the picture itself when there is none).
 bool printPageFiles(const QStringList& pages, QPrinter& printer, QString* error);
 
 }  // namespace tko

@@ -16,7 +16,6 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
-#include <QPdfWriter>
 #include <QPixmap>
 #include <QPushButton>
 #include <QScrollArea>
@@ -36,7 +35,7 @@ namespace tko {
 
 namespace {
 
-QString tr(const char* source) {
+QString translated(const char* source) {
     return QString::fromStdString(translateText(source));
 }
 
@@ -57,7 +56,7 @@ QSpinBox* numberEntry(QWidget* parent, const char* name, int maximum, int digits
 ReportPreview::ReportPreview(const QStringList& pages, QWidget* parent)
     : QDialog(parent), m_pages(pages), m_state(static_cast<int>(pages.size())) {
     setObjectName(QStringLiteral("ReportPreview"));
-    setWindowTitle(tr("Report Preview"));
+    setWindowTitle(translated("Report Preview"));
     setWindowFlag(Qt::WindowMaximizeButtonHint);
     buildMenus();
     buildControls();
@@ -73,21 +72,21 @@ void ReportPreview::buildMenus() {
     auto* bar = new QMenuBar(this);
     bar->setObjectName(QStringLiteral("previewMenuBar"));
     auto add = [this](QMenu* menu, const char* name, const char* text, const char* tip) {
-        QAction* a = menu->addAction(tr(text));
+        QAction* a = menu->addAction(translated(text));
         a->setObjectName(QLatin1String(name));
-        a->setStatusTip(tr(tip));
-        a->setToolTip(tr(tip));
+        a->setStatusTip(translated(tip));
+        a->setToolTip(translated(tip));
         return a;
     };
-    QMenu* file = bar->addMenu(tr("&File"));
+    QMenu* file = bar->addMenu(translated("&File"));
     QAction* print = add(file, "printAction", "&Print", "Print the report");
     QAction* saveAction = add(file, "saveAction", "&Save", "Save as .WMF files");
     // The pages are saved as vector files of this system, not metafiles.
-    saveAction->setStatusTip(tr("Save the pages as SVG or PDF files"));
+    saveAction->setStatusTip(translated("Save the pages as SVG or PDF files"));
     saveAction->setToolTip(saveAction->statusTip());
     file->addSeparator();
     QAction* exit = add(file, "exitAction", "E&xit", "Exit without printing the report");
-    QMenu* view = bar->addMenu(tr("&View"));
+    QMenu* view = bar->addMenu(translated("&View"));
     QAction* next =
         add(view, "nextAction", "&Next Page(s)", "View the next page or pages of the report");
     QAction* previous = add(view, "previousAction", "&Previous Page(s)",
@@ -98,10 +97,10 @@ void ReportPreview::buildMenus() {
         add(view, "changeDisplayAction", "&Change Display", "Change the number of pages displayed");
     next->setShortcut(QKeySequence::MoveToNextPage);
     previous->setShortcut(QKeySequence::MoveToPreviousPage);
-    QMenu* zoom = bar->addMenu(tr("&Zoom"));
+    QMenu* zoom = bar->addMenu(translated("&Zoom"));
     auto* zooms = new QActionGroup(this);
     for (PreviewZoom level : kPreviewZooms) {
-        QAction* a = zoom->addAction(tr(zoomMenuText(level)));
+        QAction* a = zoom->addAction(translated(zoomMenuText(level)));
         a->setObjectName(QStringLiteral("zoomAction%1").arg(static_cast<int>(level)));
         a->setCheckable(true);
         a->setChecked(level == PreviewZoom::Off);
@@ -121,15 +120,15 @@ void ReportPreview::buildMenus() {
     layout->setMenuBar(bar);
     auto* tools = new QToolBar(this);
     tools->setObjectName(QStringLiteral("previewToolBar"));
-    QAction* printTool = tools->addAction(tr("Print"));
+    QAction* printTool = tools->addAction(translated("Print"));
     printTool->setObjectName(QStringLiteral("printTool"));
-    printTool->setToolTip(tr("Print this report"));
-    QAction* exitTool = tools->addAction(tr("Exit"));
+    printTool->setToolTip(translated("Print this report"));
+    QAction* exitTool = tools->addAction(translated("Exit"));
     exitTool->setObjectName(QStringLiteral("exitTool"));
-    exitTool->setToolTip(tr("Exit without printing the report"));
-    QAction* zoomTool = tools->addAction(tr("Zoom"));
+    exitTool->setToolTip(translated("Exit without printing the report"));
+    QAction* zoomTool = tools->addAction(translated("Zoom"));
     zoomTool->setObjectName(QStringLiteral("zoomTool"));
-    zoomTool->setToolTip(tr("Zoom in on a page of the report"));
+    zoomTool->setToolTip(translated("Zoom in on a page of the report"));
     connect(printTool, &QAction::triggered, this, &ReportPreview::choosePrint);
     connect(exitTool, &QAction::triggered, this, &ReportPreview::chooseExit);
     connect(zoomTool, &QAction::triggered, this, [this] {
@@ -146,14 +145,14 @@ void ReportPreview::buildControls() {
     m_pageEdit->setToolTip(QString::fromStdString(mergeParameters(
         translateText("Enter a page number from 1 to %1"), std::to_string(m_pages.size()))));
     m_acrossEdit = numberEntry(this, "acrossEdit", PreviewState::kMaxGrid, 2);
-    m_acrossEdit->setToolTip(tr("Select the number of thumbnails in a row"));
+    m_acrossEdit->setToolTip(translated("Select the number of thumbnails in a row"));
     m_downEdit = numberEntry(this, "downEdit", PreviewState::kMaxGrid, 2);
-    m_downEdit->setToolTip(tr("Select the number of thumbnails in a column"));
+    m_downEdit->setToolTip(translated("Select the number of thumbnails in a column"));
     m_zoomList = new QComboBox(this);
     m_zoomList->setObjectName(QStringLiteral("zoomList"));
-    for (PreviewZoom level : kPreviewZooms) m_zoomList->addItem(tr(zoomEntryText(level)));
+    for (PreviewZoom level : kPreviewZooms) m_zoomList->addItem(translated(zoomEntryText(level)));
     auto label = [this](const char* text, QWidget* buddy) {
-        auto* l = new QLabel(tr(text), this);
+        auto* l = new QLabel(translated(text), this);
         l->setBuddy(buddy);
         return l;
     };
@@ -369,11 +368,11 @@ void ReportPreview::askDisplay() {
 
 void ReportPreview::save() {
     const QString home = QDir::currentPath();
-    const QString svg = tr("Scalable Vector Graphics") + QStringLiteral(" (*.SVG *.svg)");
-    const QString pdf = tr("PDF Files") + QStringLiteral(" (*.PDF *.pdf)");
+    const QString svg = translated("Scalable Vector Graphics") + QStringLiteral(" (*.SVG *.svg)");
+    const QString pdf = translated("PDF Files") + QStringLiteral(" (*.PDF *.pdf)");
     QString filter = svg;
     const QString chosen =
-        QFileDialog::getSaveFileName(this, tr("File name for image files"), QString(),
+        QFileDialog::getSaveFileName(this, translated("File name for image files"), QString(),
                                      svg + QStringLiteral(";;") + pdf, &filter);
     QDir::setCurrent(home);
     if (chosen.isEmpty()) return;
@@ -389,16 +388,16 @@ int ReportPreview::saveAs(const QString& chosen, const QString& extension) {
         const QString target = savedPageName(chosen, page, extension);
         QString error;
         if (asPdf) {
-            QPdfWriter writer(target);
-            writer.setPageSize(QPageSize(QPageSize::A4));
-            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-            QPainter painter;
-            if (!painter.begin(&writer)) {
-                error = tr("The file could not be written.");
+            // Drawn again from the page's data, so that its text stays text.
+            ReportPage data;
+            if (!loadPageData(pageDataPath(m_pages[page - 1]), data)) {
+                error = translated("The page could not be read.");
             } else {
-                QSvgRenderer renderer(m_pages[page - 1]);
-                renderer.render(&painter, QRectF(0, 0, writer.width(), writer.height()));
-                painter.end();
+                PdfReportFile file(target);
+                if (!file.begin() || !file.addPage(data) || !file.finish()) {
+                    error = file.errorText();
+                    file.abort();
+                }
             }
         } else {
             if (QFile::exists(target)) QFile::remove(target);
@@ -406,7 +405,7 @@ int ReportPreview::saveAs(const QString& chosen, const QString& extension) {
             if (!source.copy(target)) error = source.errorString();
         }
         if (!error.isEmpty()) {
-            MessageBox::showText(this, QStringLiteral("%1 %2"), tr("Report Preview"),
+            MessageBox::showText(this, QStringLiteral("%1 %2"), translated("Report Preview"),
                                  MessageButtons::Ok, {error, target}, MessageBox::Icon::Warning);
             return written;
         }
@@ -424,16 +423,16 @@ bool ReportPreview::run(QWidget* parent, const QStringList& pages) {
 
 JumpToPageDialog::JumpToPageDialog(int current, int pageCount, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("JumpToPage"));
-    setWindowTitle(tr("Jump to a Report Page"));
+    setWindowTitle(translated("Jump to a Report Page"));
     m_page = numberEntry(this, "pageEdit", std::max(1, pageCount), 5);
     m_page->setValue(std::clamp(current, 1, std::max(1, pageCount)));
     auto* form = new QFormLayout;
-    form->addRow(tr("&Page:"), m_page);
+    form->addRow(translated("&Page:"), m_page);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(translated("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
-    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole)
+    buttons->addButton(translated("Cancel"), QDialogButtonBox::RejectRole)
         ->setObjectName(QStringLiteral("cancelButton"));
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
@@ -448,17 +447,17 @@ int JumpToPageDialog::page() const {
 
 ChangeDisplayDialog::ChangeDisplayDialog(int across, int down, QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ChangeDisplay"));
-    setWindowTitle(tr("Change the Report Display"));
-    auto* group = new QGroupBox(tr("Pages Displayed"), this);
+    setWindowTitle(translated("Change the Report Display"));
+    auto* group = new QGroupBox(translated("Pages Displayed"), this);
     m_across = numberEntry(group, "acrossEdit", PreviewState::kMaxGrid, 2);
     m_across->setValue(across);
     m_down = numberEntry(group, "downEdit", PreviewState::kMaxGrid, 2);
     m_down->setValue(down);
     auto* form = new QFormLayout(group);
-    form->addRow(tr("Across"), m_across);
-    form->addRow(tr("Down"), m_down);
+    form->addRow(translated("Across"), m_across);
+    form->addRow(translated("Down"), m_down);
     auto* buttons = new QDialogButtonBox(this);
-    QPushButton* ok = buttons->addButton(tr("OK"), QDialogButtonBox::AcceptRole);
+    QPushButton* ok = buttons->addButton(translated("OK"), QDialogButtonBox::AcceptRole);
     ok->setObjectName(QStringLiteral("okButton"));
     ok->setDefault(true);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);

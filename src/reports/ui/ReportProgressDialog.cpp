@@ -12,7 +12,7 @@ namespace tko {
 
 namespace {
 
-QString tr(const char* source) {
+QString translated(const char* source) {
     return QString::fromStdString(translateText(source));
 }
 
@@ -20,7 +20,7 @@ QString tr(const char* source) {
 
 ReportProgressDialog::ReportProgressDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ReportProgress"));
-    setWindowTitle(tr("Generating Report"));
+    setWindowTitle(translated("Generating Report"));
     setModal(true);
     m_bar = new QProgressBar(this);
     m_bar->setObjectName(QStringLiteral("progressBar"));
@@ -30,7 +30,7 @@ ReportProgressDialog::ReportProgressDialog(QWidget* parent) : QDialog(parent) {
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("progressLabel"));
     m_status->setAlignment(Qt::AlignCenter);
-    m_cancel = new QPushButton(tr("Cancel"), this);
+    m_cancel = new QPushButton(translated("Cancel"), this);
     m_cancel->setObjectName(QStringLiteral("cancelButton"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_bar);
@@ -40,15 +40,15 @@ ReportProgressDialog::ReportProgressDialog(QWidget* parent) : QDialog(parent) {
         m_cancelled = true;
         m_cancel->setEnabled(false);
     });
-    show(0);
+    showPercent(0);
     setMinimumWidth(320);
 }
 
-bool ReportProgressDialog::show(int percent) {
+bool ReportProgressDialog::showPercent(int percent) {
     if (percent != m_shown) {
         m_shown = percent;
         m_bar->setValue(percent);
-        m_status->setText(QString::number(percent) + tr("% Completed"));
+        m_status->setText(QString::number(percent) + translated("% Completed"));
         emit progressed(percent);
     }
     // Let the Cancel button through now and then without slowing the report.
@@ -60,12 +60,12 @@ bool ReportProgressDialog::show(int percent) {
 }
 
 ReportProgress ReportProgressDialog::progress() {
-    return [this](int percent) { return show(percent); };
+    return [this](int percent) { return showPercent(percent); };
 }
 
 void ReportProgressDialog::completed() {
     m_bar->setValue(100);
-    m_status->setText(tr("Completed"));
+    m_status->setText(translated("Completed"));
     m_cancel->setEnabled(false);
 }
 

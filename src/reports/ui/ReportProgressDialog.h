@@ -37,7 +37,7 @@ signals:
     void progressed(int percent);
 
 private:
-    bool show(int percent);
+    bool showPercent(int percent);
 
     QProgressBar* m_bar = nullptr;
     QLabel* m_status = nullptr;
