@@ -1,4 +1,4 @@
-// The text printer ("Generic / Text Only"): writes report pages into a plain
+// The text printer ("Generic / Text Only" of the report options): writes report pages into a plain
 // text file, one page after the other, each page's lines as the page grid
 // holds them and a form feed between pages, in UTF-8.
 //
@@ -12,9 +12,6 @@
 #include "reports/ReportPage.h"
 
 namespace tko {
-
-// The name the text printer carries.
-inline constexpr const char* kTextPrinterName = "Generic / Text Only";
 
 class TextReportFile : public PageSink {
 public:

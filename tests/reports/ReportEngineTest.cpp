@@ -364,6 +364,65 @@ TEST_F(ReportEngineTest, AddressBookAndPersonSheetRespectPrivatePeople) {
     EXPECT_NE(lineOf(own.lines(), QStringLiteral("ZED-last")), -1);
 }
 
+TEST_F(ReportEngineTest, TheAssignmentFormPrintsWhatItShowsAndGuardsTheConfidentialMemo) {
+    // ANN is BOSS's Private person: strangers may not print her work.
+    const Person annPerson = addPerson("ANN", "Private", "BOSS");
+    auto& a = add("job-single", "ANN", "BOSS", kToday + 3);
+    a.PERSONNUMBER = annPerson.PERSONNUMBER;
+    a.CONFMEMO = "boss-only";
+    a.ASSIGNMEMO = "assignee-note";
+    Assignment shown = a;
+    store();
+    shown.NAME = "job-single-edited";  // not saved yet: the form prints what it shows
+    shown.USERNAME = "ANN";            // an edited owner gives no right to the memo
+    ReportEngine owner(*db, sessionOf("BOSS", 0), kToday);
+    PageList own;
+    ASSERT_TRUE(owner.runAssignment(shown, true, own, {}).done());
+    EXPECT_NE(lineOf(own.lines(), QStringLiteral("job-single-edited")), -1);
+    EXPECT_NE(lineOf(own.lines(), QStringLiteral("boss-only")), -1);
+    EXPECT_NE(lineOf(own.lines(), QStringLiteral("Assigned by")), -1);
+    EXPECT_TRUE(
+        own.lines().filter(QStringLiteral("Assigned by")).front().contains(QStringLiteral("BOSS")));
+
+    ReportEngine assignee(*db, sessionOf("ANN", 0), kToday);
+    PageList ann;
+    ASSERT_TRUE(assignee.runAssignment(shown, true, ann, {}).done());
+    EXPECT_EQ(lineOf(ann.lines(), QStringLiteral("boss-only")), -1);
+    EXPECT_NE(lineOf(ann.lines(), QStringLiteral("assignee-note")), -1);
+
+    ReportEngine stranger(*db, sessionOf("CARL", 0), kToday);
+    PageList none;
+    EXPECT_EQ(stranger.runAssignment(shown, false, none, {}).outcome,
+              ReportResult::Outcome::Refused);
+    EXPECT_TRUE(none.pages.empty());
+}
+
+TEST_F(ReportEngineTest, GroupListSheetListsItsMembersForItsOwnerOnly) {
+    GroupName group;
+    group.GROUPNAME = "CREW";
+    group.GROUPNUMBER = 3;
+    group.USER = "BOSS";
+    ASSERT_TRUE(db->add(group).ok());
+    for (const char* name : {"ZOE", "ABE"}) {
+        const Person p = addPerson(name, "Open", "BOSS");
+        GroupPeople member;
+        member.GROUPNAME = "CREW";
+        member.GROUPNUMBER = 3;
+        member.SHORTNAME = name;
+        member.PERSONNUMBER = p.PERSONNUMBER;
+        ASSERT_TRUE(db->add(member).ok());
+    }
+    ReportEngine boss(*db, sessionOf("BOSS", 0), kToday);
+    PageList pages;
+    ASSERT_TRUE(boss.runGroupList(3, pages, {}).done());
+    const QStringList lines = pages.lines();
+    EXPECT_NE(lineOf(lines, QStringLiteral("People in Group List: CREW")), -1);
+    EXPECT_LT(lineOf(lines, QStringLiteral("ABE-last")), lineOf(lines, QStringLiteral("ZOE-last")));
+    ReportEngine ben(*db, sessionOf("BEN", 0), kToday);
+    PageList refused;
+    EXPECT_EQ(ben.runGroupList(3, refused, {}).outcome, ReportResult::Outcome::Refused);
+}
+
 TEST_F(ReportEngineTest, CancelStopsTheReportAndLeavesNoFile) {
     for (int i = 0; i < 300; ++i) add("job", "ANN", "BOSS", kToday + 1 + i);
     store();
