@@ -1,3 +1,3 @@
 # A Look Forward (General) report of 100 000 assignments to PDF and to text.
-add_executable(bench_reports bench_reports.cpp)
-target_link_libraries(bench_reports PRIVATE taskorbit_paint benchmark::benchmark)
+tko_add_bench(bench_reports bench_reports.cpp)
+target_link_libraries(bench_reports PRIVATE taskorbit_paint)

@@ -12,6 +12,15 @@ namespace tko {
 
 enum class AccessLevel : int { GeneralUser = 0, PeopleAdministrator = 1, SystemAdministrator = 2 };
 
+// The stored number of an access level (USE:ACCESSLEVEL, GlobalUserAccess).
+constexpr int levelNumber(AccessLevel level) {
+    return static_cast<int>(level);
+}
+// Whether a stored level is `level` or higher.
+constexpr bool atLeast(int stored, AccessLevel level) {
+    return stored >= levelNumber(level);
+}
+
 struct Session {
     std::string GlobalUser;  // user name, 15 characters
     int GlobalUserAccess = 0;
@@ -25,8 +34,15 @@ struct Session {
     // never stored; Upcoming Anniversaries sets it back to 0 when it opens.
     Date EndDate = kNoDate;
 
-    bool isSystemAdministrator() const { return GlobalUserAccess == 2; }
-    bool isPeopleAdministrator() const { return GlobalUserAccess == 1; }
+    bool isSystemAdministrator() const {
+        return GlobalUserAccess == levelNumber(AccessLevel::SystemAdministrator);
+    }
+    bool isPeopleAdministrator() const {
+        return GlobalUserAccess == levelNumber(AccessLevel::PeopleAdministrator);
+    }
+    bool isGeneralUser() const {
+        return !atLeast(GlobalUserAccess, AccessLevel::PeopleAdministrator);
+    }
 };
 
 // The last `count` characters of `text` (all of it when shorter).
