@@ -69,6 +69,7 @@ private slots:
     void cancelInTheProgressWindowWritesNothing();
     void pdfReadsBackWithTheRightRowsAndPages();
     void commandLineWritesTextAndPdf();
+    void theWindowsPrintButtonsRunTheirReports();
 
 private:
     void addAssignments(int count);
@@ -430,6 +431,43 @@ void ReportWindowsTest::commandLineWritesTextAndPdf() {
     if (pdfLines.isEmpty()) QSKIP("pdftotext (poppler-utils) is not installed");
     QVERIFY(pdfLines.contains(QStringLiteral("Assignments Due")));
     QVERIFY(pdfLines.contains(QStringLiteral("Pay the office rent")));
+}
+
+void ReportWindowsTest::theWindowsPrintButtonsRunTheirReports() {
+    Procedures registry;
+    registerReportScreens(registry);
+    for (const char* name : {"ReportSelection", "ReportCurrentReminders", "ReportDueAssignments",
+                             "ReportAddressBookByShortName", "ReportAddressBookByLastName"})
+        QVERIFY2(registry.has(QLatin1String(name)), name);
+
+    for (const auto& [name, priority] : {std::pair{"due-low", 7}, std::pair{"due-high", 2}}) {
+        Assignment a;
+        a.ASSIGNNUMBER = ++m_next;
+        a.NAME = name;
+        a.PERSON = "ANN";
+        a.USERNAME = "BOSS";
+        a.DUEDATE = kToday - 1;
+        a.PRIORITY = static_cast<std::uint8_t>(priority);
+        a.REPEATTYPE = "No Repeats";
+        QVERIFY(m_db->add(a).ok());
+    }
+    const QString pdf = m_dir.filePath(QStringLiteral("due-list.pdf"));
+    reportOutputHooks().confirmPrinter = [&](QWidget*, QPrinter& printer) {
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    QCOMPARE(printDueAssignments(nullptr, m_workspace, QStringLiteral("Priority"), false),
+             ReportRunOutcome::Printed);
+    const QString text = pdfText(pdf);
+    if (text.isEmpty()) QSKIP("pdftotext (poppler-utils) is not installed");
+    QVERIFY(text.contains(QStringLiteral("Assignments Due")));
+    QVERIFY(text.indexOf(QStringLiteral("due-high")) < text.indexOf(QStringLiteral("due-low")));
+    QVERIFY(text.indexOf(QStringLiteral("due-high")) >= 0);
+
+    QFile::remove(pdf);
+    QVERIFY(registry.run(QStringLiteral("ReportAddressBookByLastName"), nullptr, m_workspace));
+    QVERIFY(pdfText(pdf).contains(QStringLiteral("TASKORBIT Address Book")));
 }
 
 QTEST_MAIN(ReportWindowsTest)
