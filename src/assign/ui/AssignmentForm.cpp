@@ -19,13 +19,14 @@
 #include <QVBoxLayout>
 
 #include "app/Preferences.h"
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "assign/AssignmentRules.h"
 #include "assign/Conclude.h"
 #include "assign/Repetition.h"
 #include "assign/ui/AssignmentScreens.h"
 #include "assign/ui/ReminderForm.h"
 #include "assign/ui/RepeatAssignmentDialog.h"
+#include "people/PeopleFilters.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
@@ -33,6 +34,9 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
+#include "projects/ProjectRules.h"
+#include "projects/ui/ProjectScreens.h"
 #include "reports/ui/ReportScreens.h"
 
 namespace tko {
@@ -576,8 +580,13 @@ void AssignmentForm::lookUpPerson() {
         m_current.PERSONNUMBER = 0;
         return;
     }
+    // A typed name reaches only the people the picking list would offer.
     Person person;
-    if (m_workspace.db->fetch("PEO:SHORT_KEY", {typed}, person).ok()) {
+    bool found = false;
+    if (findListedPerson(*m_workspace.db, PeopleList::Assignable, m_workspace.session, typed,
+                         person, found)
+            .ok() &&
+        found) {
         m_current.PERSON = person.SHORTNAME;
         m_current.PERSONNUMBER = person.PERSONNUMBER;
         m_person->setText(qs(person.SHORTNAME));
@@ -745,7 +754,24 @@ void AssignmentForm::openReminder(Request request) {
 }
 
 void AssignmentForm::addToProject() {
-    MessageBox::showStandard(this, 6, QStringLiteral("SelectProject"));
+    const std::optional<Project> project = selectProject(this, m_workspace);
+    if (!project) return;
+    const LinkOutcome out =
+        linkAssignment(*m_workspace.db, m_workspace.session, *project, m_current.ASSIGNNUMBER);
+    switch (out.kind) {
+        case LinkOutcome::Linked:
+        case LinkOutcome::AlreadyPart:  // nothing to add: the existing link is shown
+            m_projects->reloadAt(out.link.toRow());
+            break;
+        case LinkOutcome::Refused:
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {translated(out.text.c_str())}, MessageBox::Icon::Warning);
+            break;
+        case LinkOutcome::Failed:
+            MessageBox::showStandard(this, 14, qs(out.error + " PROJASSGN"));
+            break;
+    }
+    updateTabColours();
 }
 
 void AssignmentForm::deleteFromProject() {

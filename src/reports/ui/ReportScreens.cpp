@@ -2,13 +2,13 @@
 
 #include <QCheckBox>
 
-#include "app/ui/MainFrame.h"
+#include "assign/lists/ui/AssignmentListScreens.h"
 #include "assign/lists/ui/DueNowWindow.h"
 #include "assign/lists/ui/ListActions.h"
 #include "people/ui/PeopleBrowser.h"
 #include "platform/Date.h"
+#include "platform/ui/WindowTranslation.h"
 #include "translator/Lingua.h"
-#include "views/ui/ListScreens.h"
 
 namespace tko {
 

@@ -9,7 +9,7 @@
 #include <cstdint>
 
 #include "app/Workspace.h"
-#include "app/ui/Procedures.h"
+#include "platform/ui/Procedures.h"
 #include "reports/ui/ReportOutput.h"
 #include "reports/ui/ReportSelectionDialog.h"
 
