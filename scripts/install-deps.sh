@@ -9,6 +9,7 @@ packages=(
   libgtest-dev libgmock-dev libbenchmark-dev
   postgresql
   xvfb xauth
+  poppler-utils
 )
 missing=()
 for p in "${packages[@]}"; do

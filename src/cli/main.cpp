@@ -1,10 +1,12 @@
 // taskorbit-cli: the administrators' and scripts' companion of the program.
 // Every command calls the same logic as the windows.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,7 @@
 #include "app/IniFiles.h"
 #include "cli/CopyCommand.h"
 #include "cli/LangCommand.h"
+#include "cli/ReportCommand.h"
 #include "cli/UserCommand.h"
 #include "data/Database.h"
 #include "data/Messages.h"
@@ -42,8 +45,9 @@ void usage(std::ostream& out) {
            "              release a user suspended for password failures\n"
            "  user password DIR NAME\n"
            "              set a new password (read without echo) that NAME must change\n"
-           "              at the next log-in\n"
-           "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
+           "              at the next log-in\n";
+    tko::reportCommandUsage(out);
+    out << "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
            "keeps only the settings.\n";
 }
 
@@ -163,8 +167,30 @@ int runUser(const DataSource& source, const std::vector<std::string>& words) {
 
 }  // namespace
 
+// True when the command draws pages (report), which needs fonts and painting.
+bool drawsPages(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--server") {
+            ++i;
+            continue;
+        }
+        if (arg.rfind("--", 0) == 0) continue;
+        return arg == "report";
+    }
+    return false;
+}
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsPages(argc, argv)) {
+        // A command-line tool never needs a display: draw off screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     Options options;
     if (!parse(argc, argv, options, std::cerr)) return 64;
     if (options.words.empty() || options.words[0] == "help" || options.words[0] == "--help") {
@@ -179,8 +205,8 @@ int main(int argc, char** argv) {
         QTextStream out(stdout), err(stderr);
         return runLangCommand(args, out, err);
     }
-    if (options.words.size() < 2 &&
-        (command == "init" || command == "check" || command == "demo" || command == "copy")) {
+    if (options.words.size() < 2 && (command == "init" || command == "check" || command == "demo" ||
+                                     command == "copy" || command == "report")) {
         std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";
         return 64;
     }
@@ -197,6 +223,10 @@ int main(int argc, char** argv) {
     if (command == "user") return runUser(source, options.words);
     if (command == "check") return runCheck(source);
     if (command == "demo") return runDemo(source);
+    if (command == "report")
+        return tko::runReportCommand(
+            source, std::vector<std::string>(options.words.begin() + 2, options.words.end()),
+            std::cout, std::cerr);
     if (command == "copy") {
         if (options.server.empty()) {
             std::cerr << "taskorbit-cli: copy needs --server CONNINFO naming the target database\n";
