@@ -21,6 +21,7 @@
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "reports/ui/DbaseExportWindow.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
 #include "views/ui/ListScreens.h"
@@ -36,6 +37,7 @@ void registerScreens() {
     tko::registerPeopleScreens(tko::procedures());
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
+    tko::registerExportScreens(tko::procedures());
 }
 
 // Stops the program with a storage error's text: first-run records, settings

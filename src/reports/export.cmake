@@ -9,3 +9,6 @@ target_sources(taskorbit_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/CsvExport.cpp ${CMAKE_CURRENT_LIST_DIR}/CsvExport.h)
 target_include_directories(taskorbit_core PUBLIC ${SHAPELIB_INCLUDE_DIR})
 target_link_libraries(taskorbit_core PUBLIC ${SHAPELIB_LIBRARY})
+
+target_sources(taskorbit_ui PRIVATE
+  ${CMAKE_CURRENT_LIST_DIR}/ui/DbaseExportWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/ui/DbaseExportWindow.h)
