@@ -250,6 +250,7 @@ public:
             error = errno ? std::strerror(errno) : "The file cannot be created";
             return false;
         }
+        m_opened = true;
         for (const DbaseField& field : m_table.fields) {
             const std::string name = dbaseFieldName(field.label);
             const bool date = field.value == V::Date;
@@ -335,6 +336,9 @@ public:
         return true;
     }
 
+    // True once the file exists, even when adding its fields failed.
+    bool opened() const { return m_opened; }
+
     bool close() {
         if (!m_handle) return true;
         DBFClose(m_handle);
@@ -349,6 +353,7 @@ private:
     int m_recordLength = 0;
     std::string m_buffer;
     DBFHandle m_handle = nullptr;
+    bool m_opened = false;
 };
 
 // The file shapelib writes for a path: it puts ".dbf" in place of any
@@ -453,8 +458,11 @@ DbaseExportResult exportToDbase(Database& db, const Session& session, const std:
         const std::string tempPath = layerPath(folder, "~" + baseName(table));
         DbaseWriter writer(table, *source);
         std::string error;
-        written.push_back(tempPath);
-        if (!writer.create(tempPath, error)) return fail(error, table);
+        const bool created = writer.create(tempPath, error);
+        // Only a file this run made is removed on failure, never whatever
+        // else may carry the working name.
+        if (writer.opened()) written.push_back(tempPath);
+        if (!created) return fail(error, table);
 
         DbaseProgress step;
         step.table = static_cast<int>(t);

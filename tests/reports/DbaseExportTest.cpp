@@ -478,6 +478,8 @@ TEST_F(DbaseExportTest, AFailedTableNamesItselfAndLeavesThePreviousExport) {
     EXPECT_GT(result.message.size(), std::string(" People").size());
     EXPECT_EQ(fs::file_size(out("ASSIGNME.DBF")), before);
     EXPECT_FALSE(fs::exists(out("~ASSIGNME.dbf")));
+    // What stood in the way is not the export's to remove.
+    EXPECT_TRUE(fs::is_directory(out("~PEOPLE.dbf")));
 }
 
 TEST_F(DbaseExportTest, ProgressCoversEveryTableInOrder) {
