@@ -6,7 +6,7 @@
 // assignments as Taskwarrior import lines (one JSON object a line, the person
 // as a tag, concluded ones as completed).
 //
-//   bench_make_office DIR ASSIGNMENTS [TASKWARRIOR.json]
+//   make_bench_office DIR ASSIGNMENTS [TASKWARRIOR.json]
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -30,7 +30,7 @@ std::string taskDate(Date date) {
 
 int main(int argc, char** argv) {
     if (argc < 3) {
-        std::fprintf(stderr, "usage: bench_make_office DIR ASSIGNMENTS [TASKWARRIOR.json]\n");
+        std::fprintf(stderr, "usage: make_bench_office DIR ASSIGNMENTS [TASKWARRIOR.json]\n");
         return 64;
     }
     const std::string dir = argv[1];

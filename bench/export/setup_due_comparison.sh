@@ -12,7 +12,7 @@ build=${1:?usage: setup_due_comparison.sh BUILD_DIR [ROOT]}
 root=${2:-/tmp/tko-due-bench}
 rm -rf "$root"
 mkdir -p "$root/task"
-"$build/bin/bench_make_office" "$root/office" 100000 "$root/tasks.json"
+"$build/bin/make_bench_office" "$root/office" 100000 "$root/tasks.json"
 cat > "$root/taskrc" <<RC
 data.location=$root/task
 confirmation=no
