@@ -44,7 +44,9 @@ std::optional<std::string> readPassword(std::istream& in, std::ostream& err) {
         std::optional<EchoOff> quiet;
         if (&in == &std::cin) quiet.emplace();
         read = static_cast<bool>(std::getline(in, line));
-        if (quiet && quiet->active()) err << '\n';
+        // The typed Enter was not echoed, or the line came through a pipe:
+        // end the prompt's line either way.
+        if (quiet && (quiet->active() || !isatty(STDIN_FILENO))) err << '\n';
     }
     if (!read) return std::nullopt;
     if (!line.empty() && line.back() == '\r') line.pop_back();
