@@ -7,8 +7,9 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "platform/Translate.h"
 #include "platform/ui/MessageBox.h"
-#include "translator/Lingua.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 
@@ -17,14 +18,18 @@ namespace {
 constexpr const char* kTitle = "Export data files to DBase III format";
 constexpr int kShownAdjustments = 20;
 
+QString translated(const char* source) {
+    return QString::fromStdString(translateText(source));
+}
+
 }  // namespace
 
 DbaseExportWindow::DbaseExportWindow(Workspace& workspace, QString folder, QWidget* parent)
     : QDialog(parent), m_workspace(workspace), m_folder(std::move(folder)) {
     setObjectName(QStringLiteral("DbaseExportWindow"));
-    setWindowTitle(TranslateString(QLatin1String(kTitle)));
+    setWindowTitle(translated(kTitle));
     setModal(true);
-    m_status = new QLabel(TranslateString(QStringLiteral("Exporting Files")), this);
+    m_status = new QLabel(translated("Exporting Files"), this);
     m_status->setObjectName(QStringLiteral("statusLabel"));
     m_table = new QLabel(this);
     m_table->setObjectName(QStringLiteral("tableLabel"));
@@ -64,8 +69,7 @@ DbaseExportResult DbaseExportWindow::run() {
 
 FolderChooser folderDialog() {
     return [](QWidget* parent, const QString& start) {
-        return QFileDialog::getExistingDirectory(parent, TranslateString(QLatin1String(kTitle)),
-                                                 start);
+        return QFileDialog::getExistingDirectory(parent, translated(kTitle), start);
     };
 }
 
@@ -81,7 +85,7 @@ void runExportToDbase(QWidget* parent, Workspace& workspace, const FolderChooser
     const QString folder = chooseFolder(parent, QDir::currentPath());
     if (folder.isEmpty()) return;
     DbaseExportWindow window(workspace, folder, parent);
-    Translate(&window);
+    translateWindow(&window);
     const DbaseExportResult result = window.run();
     if (result.kind != DbaseExportResult::Done) {
         MessageBox::showText(parent, QStringLiteral("%1"), QLatin1String(kTitle),
@@ -94,8 +98,7 @@ void runExportToDbase(QWidget* parent, Workspace& workspace, const FolderChooser
         for (size_t i = 0; i < result.adjusted.size() && i < size_t(kShownAdjustments); ++i)
             lines << QString::fromStdString(result.adjusted[i]);
         if (result.adjustedValues > lines.size())
-            lines << TranslateString(QStringLiteral("%1 more"))
-                         .arg(result.adjustedValues - lines.size());
+            lines << translated("%1 more").arg(result.adjustedValues - lines.size());
         MessageBox::showText(
             parent,
             QStringLiteral("Some values could not be written as they are (a character that "

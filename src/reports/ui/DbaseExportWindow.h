@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "app/ui/Procedures.h"
+#include "platform/ui/Procedures.h"
 #include "reports/DbaseExport.h"
 
 class QLabel;
