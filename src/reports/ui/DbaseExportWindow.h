@@ -8,6 +8,7 @@
 
 #include <functional>
 
+#include "app/Workspace.h"
 #include "platform/ui/Procedures.h"
 #include "reports/DbaseExport.h"
 
