@@ -8,9 +8,9 @@
 #include <filesystem>
 
 #include "app/DemoOffice.h"
-#include "app/ui/Procedures.h"
 #include "data/Password.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Procedures.h"
 #include "reports/ui/DbaseExportWindow.h"
 
 namespace tko {
