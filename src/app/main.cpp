@@ -26,6 +26,7 @@
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
 #include "projects/ui/ProjectScreens.h"
+#include "reports/ui/DbaseExportWindow.h"
 #include "reports/ui/ReportScreens.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
@@ -46,6 +47,7 @@ void registerScreens() {
     tko::registerAssignmentListScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
     tko::registerProjectScreens(tko::procedures());
+    tko::registerExportScreens(tko::procedures());
     tko::registerUserScreens(tko::procedures());
     tko::registerReportScreens(tko::procedures());
     tko::registerGroupScreens(tko::procedures());

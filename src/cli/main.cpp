@@ -18,6 +18,7 @@
 #include "cli/CopyCommand.h"
 #include "cli/LangCommand.h"
 #include "cli/ReportCommand.h"
+#include "cli/ScriptCommands.h"
 #include "cli/UserCommand.h"
 #include "data/Database.h"
 #include "data/Messages.h"
@@ -41,6 +42,23 @@ void usage(std::ostream& out) {
            "              copy the office of DIR into an empty server database\n"
            "  lang export LANGFILE FILE.po | lang import LANGFILE FILE.po\n"
            "              exchange a language file with translators as a PO file\n"
+           "  due DIR --user NAME [--order priority|date|person|name] [--secondary yes|no]\n"
+           "          [--limit N] [--json]\n"
+           "              the user's Assignments Due Now, in the window's orders\n"
+           "  unseen DIR --user NAME [--json]      the user's unseen or changed assignments\n"
+           "  reminders DIR --user NAME [--json]   the user's current reminders\n"
+           "  add DIR --user NAME --person SHORTNAME --name TEXT [--due YYYY-MM-DD]\n"
+           "          [--priority 1-9] [--secondary] [--comments TEXT] [--repeat TYPE\n"
+           "          [--every N] [--occurrence 1st|2nd|3rd|4th|Last] [--weekday DAY]\n"
+           "          [--weekdays DAY,DAY...]] [--json]\n"
+           "              add an assignment, as the assignment form does\n"
+           "  conclude DIR --user NAME NUMBER [--json]\n"
+           "              conclude an assignment (a repeating one moves to its next due date)\n"
+           "  export dbase DIR OUTDIR --user NAME   the twelve dBase III files\n"
+           "  export ics DIR FILE --user NAME       the user's open assignments as iCalendar\n"
+           "  export csv DIR TABLE FILE --user NAME one table as CSV\n"
+           "The commands with --user log in as that user, with the password from\n"
+           "TASKORBIT_PASSWORD or asked for, and obey the user's rights.\n"
            "  user unlock DIR NAME\n"
            "              release a user suspended for password failures\n"
            "  user password DIR NAME\n"
@@ -205,6 +223,10 @@ int main(int argc, char** argv) {
         QTextStream out(stdout), err(stderr);
         return runLangCommand(args, out, err);
     }
+    if (tko::cli::isScriptCommand(command))
+        return tko::cli::runScriptCommand(options.words, options.server,
+                                          QCoreApplication::applicationDirPath(), std::cin,
+                                          std::cout, std::cerr);
     if (options.words.size() < 2 && (command == "init" || command == "check" || command == "demo" ||
                                      command == "copy" || command == "report")) {
         std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";
