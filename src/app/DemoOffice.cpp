@@ -5,6 +5,7 @@
 #include "data/Numbering.h"
 #include "data/Password.h"
 #include "platform/Date.h"
+#include "people/Anniversaries.h"
 
 namespace tko {
 namespace {
@@ -278,7 +279,7 @@ DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
     ann.NOTE = "Birthday";
     ann.SHORTNAME = carla.SHORTNAME;
     ann.NUMBER = carla.PERSONNUMBER;
-    ann.DAYOFYEAR = static_cast<std::int16_t>(dayOfYear(ann.DATE));
+    ann.DAYOFYEAR = static_cast<std::int16_t>(anniversaryDayValue(ann.DATE));
     if (!b.check(db.add(ann), "ANNIVERS")) return fail();
 
     GroupName group;

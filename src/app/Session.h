@@ -15,6 +15,7 @@ struct Session {
     std::string GlobalUser;  // user name, 15 characters
     int GlobalUserAccess = 0;
     Request GlobalRequest = Request::None;
+    int EndDate = 0;  // the end date the look-forward and anniversary screens share (0: none)
 
     std::string languageFile;       // the language file in use, its last 11 characters
     std::string transactionOption;  // the clipped SYP:TCF followed by "TASKOM.TCF"

@@ -16,6 +16,7 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/Procedures.h"
 #include "assign/ui/AssignmentScreens.h"
+#include "assign/ui/DeletionScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
 #include "people/ui/PeopleScreens.h"
@@ -36,6 +37,7 @@ void registerScreens() {
     tko::registerPeopleScreens(tko::procedures());
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
+    tko::registerDeletionScreens(tko::procedures());
 }
 
 // Stops the program with a storage error's text: first-run records, settings

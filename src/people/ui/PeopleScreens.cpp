@@ -3,6 +3,7 @@
 #include "app/ui/MainFrame.h"
 #include "people/ui/PeopleBrowser.h"
 #include "people/ui/PersonForm.h"
+#include "people/ui/UpcomingAnniversariesWindow.h"
 #include "translator/Lingua.h"
 
 namespace tko {
@@ -27,6 +28,15 @@ void registerPeopleScreens(Procedures& procedures) {
         Translate(browser);
         browser->show();
     });
+    procedures.add(QStringLiteral("BrowseAnniversaries"),
+                   [](QWidget* parent, Workspace& workspace) {
+                       auto* window = new UpcomingAnniversariesWindow(workspace, parent);
+                       window->setAttribute(Qt::WA_DeleteOnClose);
+                       window->setWindowFlag(Qt::Window);
+                       window->setModal(false);
+                       Translate(window);
+                       window->show();
+                   });
 }
 
 }  // namespace tko
