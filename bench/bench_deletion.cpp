@@ -13,6 +13,7 @@
 #include <atomic>
 #include <chrono>
 #include <filesystem>
+#include <stdexcept>
 #include <thread>
 
 #include "BenchData.h"
@@ -22,7 +23,7 @@
 namespace tko {
 namespace {
 namespace fs = std::filesystem;
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 constexpr int kAssignments = 1000000;
 constexpr int kToDelete = 100000;
@@ -93,7 +94,7 @@ private:
     void run() {
         int n = 0;
         while (!m_stop) {
-            const Clock::time_point asked = Clock::now();
+            const SteadyClock::time_point asked = SteadyClock::now();
             bool ok = m_db->begin({"REMINDER"}, 600000).ok();
             if (ok) {
                 Reminder r;
@@ -104,7 +105,7 @@ private:
                 if (!ok && m_db->engine().transactionDepth() > 0) m_db->rollback();
             }
             const double ms =
-                std::chrono::duration<double, std::milli>(Clock::now() - asked).count();
+                std::chrono::duration<double, std::milli>(SteadyClock::now() - asked).count();
             if (!ok) ++m_failures;
             ++m_writes;
             double seen = m_longestMs.load();
@@ -143,7 +144,7 @@ void BM_DeleteConcludedByDate(benchmark::State& state) {
         other.takeLongest();
         state.ResumeTiming();
 
-        const Clock::time_point started = Clock::now();
+        const SteadyClock::time_point started = SteadyClock::now();
         ConcludedDeletion deletion(*db, admin, kBefore);
         if (!deletion.prepare()) {
             state.SkipWithError("prepare failed");
@@ -155,10 +156,10 @@ void BM_DeleteConcludedByDate(benchmark::State& state) {
             r = deletion.step();
             ++steps;
         }
-        const Clock::time_point deleted = Clock::now();
+        const SteadyClock::time_point deleted = SteadyClock::now();
         const auto [deleteWait, deleteWrites] = other.takeLongest();
         const Status packed = deletion.compact();
-        const Clock::time_point compacted = Clock::now();
+        const SteadyClock::time_point compacted = SteadyClock::now();
         const auto [packWait, packWrites] = other.takeLongest();
 
         state.PauseTiming();
@@ -167,10 +168,8 @@ void BM_DeleteConcludedByDate(benchmark::State& state) {
             state.SkipWithError("deletion or compaction failed");
         state.counters["deleted"] = static_cast<double>(deletion.deleted());
         state.counters["steps"] = steps;
-        state.counters["delete_s"] =
-            std::chrono::duration<double>(deleted - started).count();
-        state.counters["compact_s"] =
-            std::chrono::duration<double>(compacted - deleted).count();
+        state.counters["delete_s"] = std::chrono::duration<double>(deleted - started).count();
+        state.counters["compact_s"] = std::chrono::duration<double>(compacted - deleted).count();
         state.counters["other_max_wait_ms_delete"] = deleteWait;
         state.counters["other_writes_delete"] = deleteWrites;
         state.counters["other_max_wait_ms_compact"] = packWait;

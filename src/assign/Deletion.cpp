@@ -7,7 +7,7 @@
 namespace tko {
 namespace {
 
-using Clock = std::chrono::steady_clock;
+using SteadyClock = std::chrono::steady_clock;
 
 StandardMessage freeText(const char* title, const std::string& text) {
     StandardMessage m;
@@ -65,8 +65,9 @@ bool mayDeleteInBatches(const Session& session) {
 }
 
 StandardMessage batchDeletionRefusal() {
-    return freeText("Delete Assignments",
-                    translateText("Only a System Administrator may delete assignments in batches."));
+    return freeText(
+        "Delete Assignments",
+        translateText("Only a System Administrator may delete assignments in batches."));
 }
 
 PersonLookup lookUpPerson(Database& db, const Session& session, DeletionScreen screen,
@@ -129,8 +130,8 @@ PersonDeletion deleteAllAssignmentsOf(Database& db, const Session& session,
 }
 
 store::Filter concludedBefore(Date before) {
-    return store::allOf({store::ge("CLOSEDATE", std::int64_t{1}),
-                         store::lt("CLOSEDATE", std::int64_t{before})});
+    return store::allOf(
+        {store::ge("CLOSEDATE", std::int64_t{1}), store::lt("CLOSEDATE", std::int64_t{before})});
 }
 
 ConcludedDeletion::ConcludedDeletion(Database& db, const Session& session, Date before)
@@ -173,7 +174,7 @@ ConcludedDeletion::StepResult ConcludedDeletion::step() {
                                     label::ASSIGNMENT);
         return StepResult::Failed;
     }
-    const Clock::time_point started = Clock::now();
+    const SteadyClock::time_point started = SteadyClock::now();
     // The page is read inside the transaction, so no other station can
     // reopen or change a row between reading and deleting it.
     store::ReadRequest request;
@@ -203,7 +204,7 @@ ConcludedDeletion::StepResult ConcludedDeletion::step() {
             return StepResult::Failed;
         }
         ++done;
-        if (Clock::now() - started >= m_limits.stepTime) break;
+        if (SteadyClock::now() - started >= m_limits.stepTime) break;
     }
     if (!m_db.commit().ok()) {
         m_message = standardMessage(17, m_db.lastError().describe(), label::ASSIGNMENT);

@@ -125,8 +125,8 @@ TEST_F(DeletionTest, ByDateKeepsTheEnteredDayOpenAndRepeatingAssignments) {
     assignment(2, m_ben, 199);
     assignment(3, m_carla, 200);  // concluded on the entered date: stays
     assignment(4, m_carla, 300);
-    assignment(5, m_ben, 0);          // open
-    assignment(6, m_ben, 0, 150);     // repeating: concluded many times, never stopped
+    assignment(5, m_ben, 0);       // open
+    assignment(6, m_ben, 0, 150);  // repeating: concluded many times, never stopped
     ConcludedDeletion deletion(*m_db, kAdmin, 200);
     ASSERT_TRUE(deletion.prepare());
     EXPECT_EQ(deletion.total(), 2);
@@ -175,8 +175,8 @@ TEST_F(DeletionTest, AStepThatTakesTooLongEndsEarlyAndTheNextGoesOn) {
 TEST_F(DeletionTest, AFailedStepIsUndoneWholeAndEarlierStepsStay) {
     for (int n = 1; n <= 6; ++n) assignment(n, m_ben, 100 + n);
     Status status;
-    auto failing = std::make_unique<test::FailingEngine>(
-        Database::openEngine(m_source, false, status));
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     ASSERT_TRUE(status.ok());
     // Steps of two: the fourth assignment removed is the second of step two.
     failing->failRemove("ASSIGNMENT", 4);
@@ -223,7 +223,10 @@ TEST_F(DeletionTest, AllOfAPersonTakesOpenAndConcludedWithTheirChildren) {
     assignment(1, m_ben, 0);
     assignment(2, m_ben, 100);
     assignment(3, m_carla, 0);
-    for (int n = 4; n <= 130; ++n) assignment(n, m_ben, n % 3 ? 0 : 50);  // more than a page
+    // More than one page of the walk; written in one transaction to save time.
+    ASSERT_TRUE(m_db->begin({"ASSIGNMENT", "REMINDER", "PROJASSGN"}, 2000).ok());
+    for (int n = 4; n <= 130; ++n) assignment(n, m_ben, n % 3 ? 0 : 50);
+    ASSERT_TRUE(m_db->commit().ok());
     const PersonDeletion result = deleteAllAssignmentsOf(*m_db, kAdmin, m_ben.PERSONNUMBER);
     EXPECT_TRUE(result.outcome.ok());
     EXPECT_EQ(result.deleted, 129);
@@ -242,8 +245,8 @@ TEST_F(DeletionTest, AllOfAPersonWhoHasNoneDeletesNothing) {
 TEST_F(DeletionTest, AllOfAPersonStopsAtTheFirstFailure) {
     for (int n = 1; n <= 4; ++n) assignment(n, m_ben, 0);
     Status status;
-    auto failing = std::make_unique<test::FailingEngine>(
-        Database::openEngine(m_source, false, status));
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     ASSERT_TRUE(status.ok());
     failing->failRemove("ASSIGNMENT", 3);
     Database db(std::move(failing));
@@ -274,8 +277,7 @@ TEST_F(DeletionTest, TypedPersonsFollowTheRightsOfTheScreen) {
         EXPECT_EQ(lookup.kind, PersonLookup::NotFound) << name;
         EXPECT_TRUE(lookup.message) << name;
     }
-    EXPECT_EQ(checkPerson(*m_db, kBen, DeletionScreen::Individual, 7).kind,
-              PersonLookup::NotFound);
+    EXPECT_EQ(checkPerson(*m_db, kBen, DeletionScreen::Individual, 7).kind, PersonLookup::NotFound);
     // Trailing blanks do not count; an empty entry asks for a name.
     EXPECT_EQ(lookUpPerson(*m_db, kBen, DeletionScreen::Individual, "BEN   ").person.PERSONNUMBER,
               2);

@@ -38,7 +38,9 @@ TEST(AnniversaryDayValue, StaysWithinAYearAndRisesDayByDay) {
         const int value = anniversaryDayValue(d);
         ASSERT_GE(value, 0) << d;
         ASSERT_LE(value, 365) << d;
-        if (value != 0) ASSERT_EQ(value, previous + 1) << d;
+        if (value != 0) {
+            ASSERT_EQ(value, previous + 1) << d;
+        }
         previous = value;
     }
 }

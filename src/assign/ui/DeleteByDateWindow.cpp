@@ -1,6 +1,7 @@
 #include "assign/ui/DeleteByDateWindow.h"
 
 #include <QApplication>
+#include <QDialogButtonBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
@@ -74,8 +75,8 @@ void DeleteByDateWindow::ok() {
         return;
     }
 
-    QProgressDialog progress(translated("Deleting concluded assignments..."),
-                             translated("Cancel"), 0, progressValue(deletion.total()), this);
+    QProgressDialog progress(translated("Deleting concluded assignments..."), translated("Cancel"),
+                             0, progressValue(deletion.total()), this);
     progress.setObjectName(QStringLiteral("deletionProgress"));
     progress.setWindowTitle(windowTitle());
     progress.setWindowModality(Qt::WindowModal);
@@ -103,8 +104,9 @@ void DeleteByDateWindow::ok() {
         progress.close();
         if (!packed.ok())
             MessageBox::showText(
-                this, QStringLiteral("The assignments were deleted, but the data files could "
-                                     "not be compacted: %1"),
+                this,
+                QStringLiteral("The assignments were deleted, but the data files could "
+                               "not be compacted: %1"),
                 windowTitle(), MessageButtons::Ok,
                 {QString::fromStdString(m_workspace.db->lastError().describe())},
                 MessageBox::Icon::Warning);

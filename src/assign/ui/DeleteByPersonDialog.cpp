@@ -1,5 +1,6 @@
 #include "assign/ui/DeleteByPersonDialog.h"
 
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>

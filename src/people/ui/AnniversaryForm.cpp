@@ -1,5 +1,6 @@
 #include "people/ui/AnniversaryForm.h"
 
+#include <QDialogButtonBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -94,8 +95,7 @@ bool AnniversaryForm::completed() const {
 bool AnniversaryForm::start() {
     if (!m_scaffold->start()) return false;
     Database& db = *m_workspace.db;
-    const AnniversaryRights rights =
-        anniversaryRights(db, m_workspace.session, m_current.NUMBER);
+    const AnniversaryRights rights = anniversaryRights(db, m_workspace.session, m_current.NUMBER);
     if (!rights.allowed) {
         if (rights.message) MessageBox::show(this, *rights.message);
         return false;
