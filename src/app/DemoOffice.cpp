@@ -4,8 +4,8 @@
 #include "assign/AssignmentRules.h"
 #include "data/Numbering.h"
 #include "data/Password.h"
-#include "platform/Date.h"
 #include "people/Anniversaries.h"
+#include "platform/Date.h"
 
 namespace tko {
 namespace {

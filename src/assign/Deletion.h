@@ -81,9 +81,9 @@ PersonDeletion deleteAllAssignmentsOf(Database& db, const Session& session,
 class ConcludedDeletion {
 public:
     struct Limits {
-        int rowsPerStep = 200;                        // assignments per transaction, at most
-        std::chrono::milliseconds stepTime{150};      // and no longer than this
-        int timeoutMs = kIntegrityTimeoutMs;          // wait to begin a transaction
+        int rowsPerStep = 200;                    // assignments per transaction, at most
+        std::chrono::milliseconds stepTime{150};  // and no longer than this
+        int timeoutMs = kIntegrityTimeoutMs;      // wait to begin a transaction
     };
     enum class StepResult { More, Finished, Failed };
 

@@ -24,13 +24,12 @@ UpcomingWindow upcomingWindow(Date today, Date endDate) {
 store::Filter upcomingVisibility(const Session& session) {
     const std::string& user = session.GlobalUser;
     // The person behind the anniversary is a user other than the signed-in one...
-    const store::Filter otherUsersPerson =
-        store::exists(Person::def(), {{"PERSONNUMBER", "NUMBER"}},
-                      store::allOf({store::eq("TYPE", std::string(kTypeUser)),
-                                    store::ne("SHORTNAME", user)}));
+    const store::Filter otherUsersPerson = store::exists(
+        Person::def(), {{"PERSONNUMBER", "NUMBER"}},
+        store::allOf({store::eq("TYPE", std::string(kTypeUser)), store::ne("SHORTNAME", user)}));
     // ... whom the signed-in user may view.
-    const store::Filter mayView = store::exists(UserView::def(), {{"USERNAME", "SHORTNAME"}},
-                                                store::eq("USERNAME2", user));
+    const store::Filter mayView =
+        store::exists(UserView::def(), {{"USERNAME", "SHORTNAME"}}, store::eq("USERNAME2", user));
     return store::anyOf({store::negate(otherUsersPerson), mayView});
 }
 
@@ -69,10 +68,10 @@ AnniversaryRights anniversaryRights(Database& db, const Session& session,
                                     std::int32_t personNumber) {
     AnniversaryRights rights;
     std::int64_t visible = 0;
-    const Status s = db.count<Person>(
-        store::allOf({store::eq("PERSONNUMBER", std::int64_t{personNumber}),
-                      peopleListFilter(PeopleList::Edit, session, false)}),
-        visible);
+    const Status s =
+        db.count<Person>(store::allOf({store::eq("PERSONNUMBER", std::int64_t{personNumber}),
+                                       peopleListFilter(PeopleList::Edit, session, false)}),
+                         visible);
     if (!s.ok()) {
         rights.message = standardMessage(35, db.lastError().describe(), label::PEOPLE);
         return rights;

@@ -188,8 +188,8 @@ private slots:
         window.endDateEdit()->setText(longDate(fromYmd(2027, 1, 31)));
         emit window.endDateEdit()->editingFinished();
         QCOMPARE(ws.session.EndDate, fromYmd(2027, 1, 31));
-        QCOMPARE(notes(), (QStringList{QStringLiteral("Christmas Eve"),
-                                       QStringLiteral("early January")}));
+        QCOMPARE(notes(),
+                 (QStringList{QStringLiteral("Christmas Eve"), QStringLiteral("early January")}));
 
         // A date that cannot be read is refused and the list stays.
         window.endDateEdit()->setText(QStringLiteral("tomorrow-ish"));

@@ -71,8 +71,8 @@ UpcomingAnniversariesWindow::UpcomingAnniversariesWindow(Workspace& workspace, Q
     connect(m_endDate, &QLineEdit::editingFinished, this,
             &UpcomingAnniversariesWindow::endDateEntered);
     connect(m_cal, &QPushButton::clicked, this, [this] {
-        const Date from = m_workspace.session.EndDate ? m_workspace.session.EndDate
-                                                      : Clock::today();
+        const Date from =
+            m_workspace.session.EndDate ? m_workspace.session.EndDate : Clock::today();
         if (const auto date = CalendarPopup::pick(this, from)) {
             m_endDate->setText(formatDate(*date, kLongDate));
             endDateEntered();
