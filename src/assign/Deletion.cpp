@@ -1,5 +1,7 @@
 #include "assign/Deletion.h"
 
+#include <thread>
+
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
@@ -168,6 +170,8 @@ ConcludedDeletion::StepResult ConcludedDeletion::step() {
         if (!m_message) m_message = batchDeletionRefusal();
         return StepResult::Failed;
     }
+    const std::chrono::milliseconds rest = pauseLeft();
+    if (rest.count() > 0) std::this_thread::sleep_for(rest);
     const std::vector<std::string> tables{label::ASSIGNMENT, label::REMINDER, label::PROJASSGN};
     if (!m_db.begin(tables, m_limits.timeoutMs).ok()) {
         m_message = standardMessage(34, m_db.lastError().describe(), translateText("Delete"),
@@ -210,10 +214,18 @@ ConcludedDeletion::StepResult ConcludedDeletion::step() {
         m_message = standardMessage(17, m_db.lastError().describe(), label::ASSIGNMENT);
         return StepResult::Failed;
     }
+    m_lastCommit = SteadyClock::now();
     m_deleted += done;
     const bool lastPage = static_cast<int>(page.size()) < m_limits.rowsPerStep &&
                           done == static_cast<std::int64_t>(page.size());
     return lastPage ? StepResult::Finished : StepResult::More;
+}
+
+std::chrono::milliseconds ConcludedDeletion::pauseLeft() const {
+    if (!m_lastCommit) return std::chrono::milliseconds(0);
+    const auto since =
+        std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - *m_lastCommit);
+    return since >= m_limits.pause ? std::chrono::milliseconds(0) : m_limits.pause - since;
 }
 
 Status ConcludedDeletion::compact() {

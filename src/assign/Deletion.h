@@ -84,6 +84,11 @@ public:
         int rowsPerStep = 200;                    // assignments per transaction, at most
         std::chrono::milliseconds stepTime{150};  // and no longer than this
         int timeoutMs = kIntegrityTimeoutMs;      // wait to begin a transaction
+        // Rest after each commit. A station waiting for the write lock of the
+        // shared files asks again only every so often (up to 100 ms apart);
+        // without the rest this station would take the lock again before the
+        // other asked, and the other would wait for the whole deletion.
+        std::chrono::milliseconds pause{120};
     };
     enum class StepResult { More, Finished, Failed };
 
@@ -93,8 +98,12 @@ public:
     // Checks the user and the date and counts what is to go. False when the
     // deletion must not run; message() tells why.
     bool prepare();
-    // One bounded transaction.
+    // One bounded transaction. Called before the pause after the last step
+    // is over, it first waits for the rest of it.
     StepResult step();
+    // What is left of the pause after the last step (the window waits it out
+    // in its event loop rather than in step()).
+    std::chrono::milliseconds pauseLeft() const;
     // Reclaims the space of the deleted rows (after the last step).
     Status compact();
 
@@ -111,6 +120,7 @@ private:
     std::int64_t m_total = 0;
     std::int64_t m_deleted = 0;
     std::optional<StandardMessage> m_message;
+    std::optional<std::chrono::steady_clock::time_point> m_lastCommit;
 };
 
 // The selection of ConcludedDeletion: concluded (close date 1 or later) before `before`.

@@ -2,10 +2,12 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QEventLoop>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressDialog>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -88,6 +90,14 @@ void DeleteByDateWindow::ok() {
     // Between two transactions the other stations get their turn, and this
     // window its events (Cancel among them).
     while (result == ConcludedDeletion::StepResult::More && !progress.wasCanceled()) {
+        // The rest between two transactions is spent in the event loop, so
+        // the window stays responsive while the other stations write.
+        if (const auto rest = deletion.pauseLeft(); rest.count() > 0) {
+            QEventLoop pause;
+            QTimer::singleShot(rest, &pause, &QEventLoop::quit);
+            pause.exec();
+            if (progress.wasCanceled()) break;
+        }
         result = deletion.step();
         progress.setValue(progressValue(std::min(deletion.deleted(), deletion.total())));
         QApplication::processEvents();
