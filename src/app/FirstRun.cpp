@@ -1,5 +1,6 @@
 #include "app/FirstRun.h"
 
+#include "app/Session.h"
 #include "data/Password.h"
 #include "platform/Date.h"
 
@@ -60,7 +61,7 @@ StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName) 
     User user;
     user.USERNAME = kFirstUserName;
     user.PASSWORD = hashPassword(kFirstPassword);
-    user.ACCESSLEVEL = 2;
+    user.ACCESSLEVEL = levelNumber(AccessLevel::SystemAdministrator);
     user.CHANGENAME = kFirstUserName;
     user.DATECHANGED = Clock::today();
     user.TIMECHANGED = Clock::now();

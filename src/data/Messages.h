@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/Translate.h"
+
 namespace tko {
 
 // YesCancel asks with Cancel as the default button (questions whose Yes cannot be undone).
@@ -17,12 +19,6 @@ struct StandardMessage {
     MessageButtons buttons = MessageButtons::Ok;
     bool fatal = false;  // the program ends after the box is closed
 };
-
-// Translation of a source text into the user's language. Until a translator is
-// installed texts are shown as written.
-using TranslateHook = std::string (*)(const std::string& source);
-void setMessageTranslator(TranslateHook hook);
-std::string translateText(const std::string& source);
 
 // Replaces every "%1", "%2", "%3" of `text` by the values, in one pass, so that a
 // value holding a placeholder is never merged again.
