@@ -97,6 +97,8 @@ private slots:
         const int number = assignment(ben, 0);
         DeleteAssignmentWindow window(ws);
         window.show();
+        // No person chosen yet: nobody's assignments are listed.
+        QVERIFY(!window.list()->selectedRow());
 
         // ANNA's private DOCTOR is not a person BEN may name.
         window.personEdit()->setText(QStringLiteral("DOCTOR"));

@@ -1,6 +1,5 @@
 #include "assign/ui/DeleteAssignmentWindow.h"
 
-#include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -11,16 +10,33 @@
 #include "assign/ui/AssignmentScreens.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/BrowseList.h"
-#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
 
+namespace {
+
+ListActions formActions() {
+    ListActions actions;
+    actions.openForm = &runAssignmentForm;
+    return actions;
+}
+
+// Person numbers start at 1: before a person is chosen the list reads this
+// one and shows nothing.
+constexpr std::int64_t kNobody = -1;
+
+}  // namespace
+
 DeleteAssignmentWindow::DeleteAssignmentWindow(Workspace& workspace, QWidget* parent)
-    : QDialog(parent), m_workspace(workspace) {
-    setObjectName(QStringLiteral("DeleteAssignmentWindow"));
-    setWindowTitle(QStringLiteral("Delete Individual Assignments"));
-    setWhatsThis(QStringLiteral("~Delete_Assignment_Window"));
+    : DeleteAssignmentWindow(workspace, formActions(), parent) {}
+
+DeleteAssignmentWindow::DeleteAssignmentWindow(Workspace& workspace, ListActions actions,
+                                               QWidget* parent)
+    : AssignmentListWindow(workspace, std::move(actions), parent) {
+    setIdentity({"DeleteAssignmentWindow", "assignmentList",
+                 QStringLiteral("Delete Individual Assignments"),
+                 QStringLiteral("~Delete_Assignment_Window"), true});
 
     m_personEdit = new QLineEdit(this);
     m_personEdit->setObjectName(QStringLiteral("personEdit"));
@@ -35,6 +51,7 @@ DeleteAssignmentWindow::DeleteAssignmentWindow(Workspace& workspace, QWidget* pa
     m_user = new QLabel(this);
     m_user->setObjectName(QStringLiteral("userLabel"));
     auto* personRow = new QHBoxLayout;
+    personRow->addWidget(new QLabel(QStringLiteral("Person:"), this));
     personRow->addWidget(m_personEdit);
     personRow->addWidget(lookUp);
     personRow->addWidget(new QLabel(QStringLiteral("Type:"), this));
@@ -42,40 +59,24 @@ DeleteAssignmentWindow::DeleteAssignmentWindow(Workspace& workspace, QWidget* pa
     personRow->addWidget(new QLabel(QStringLiteral("User:"), this));
     personRow->addWidget(m_user);
     personRow->addStretch();
+    headerLayout()->addLayout(personRow);
 
-    m_list = new BrowseList(workspace.db->engine(), Assignment::def(), this);
-    m_list->setObjectName(QStringLiteral("assignmentList"));
-    m_list->setFormat(
-        QStringLiteral("48L(2)|M~Due Date~@D17b@#DUEDATE#200L(2)|M~Name~@s50@#NAME#"
-                       "52R(2)|M~Assign Number~@n-13@#ASSIGNNUMBER#"
-                       "52R(2)|M~Person Number~@n-13@#PERSONNUMBER#"));
-    m_list->setKey(QStringLiteral("ASS:PERSNUMDUEDATE_KEY"));
-
-    auto makeButton = [this](const char* name, const char* caption, const char* tip) {
-        auto* b = new QPushButton(QLatin1String(caption), this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        if (tip) b->setToolTip(QLatin1String(tip));
-        return b;
+    list()->setColumns({
+        {QStringLiteral("Due Date"), QStringLiteral("DUEDATE"), QStringLiteral("@D17b"), 48},
+        {QStringLiteral("Name"), QStringLiteral("NAME"), QStringLiteral("@s50"), 200},
+        {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n-13"),
+         52, ColumnAlign::Right},
+        {QStringLiteral("Person Number"), QStringLiteral("PERSONNUMBER"), QStringLiteral("@n-13"),
+         52, ColumnAlign::Right},
+    });
+    list()->setKey(QStringLiteral("ASS:PERSNUMDUEDATE_KEY"));
+    beforeReload = [this] {
+        list()->setRange({m_person ? std::int64_t{m_person->PERSONNUMBER} : kNobody});
     };
-    m_delete = makeButton("deleteButton", "Delete", "Delete the highlighted assignment");
-    m_view = makeButton("viewButton", "View", "View the assignment details");
-    QPushButton* close = makeButton("closeButton", "Close", nullptr);
-    QPushButton* help = makeButton("helpButton", "Help", nullptr);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_delete);
-    buttons->addWidget(m_view);
-    buttons->addStretch();
-    buttons->addWidget(close);
-    buttons->addWidget(help);
-
-    auto* layout = new QVBoxLayout(this);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Person:"), personRow);
-    layout->addLayout(form);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
-    resize(620, 400);
+    setButtons({{"deleteButton", "&Delete", "Delete the highlighted assignment",
+                 [this] { deleteSelected(); }, ListRole::Delete, NeedsRow::Yes},
+                {"viewButton", "&View", "View the assignment details",
+                 [this] { changeSelected(false); }, ListRole::Change, NeedsRow::Yes}});
 
     connect(m_personEdit, &QLineEdit::editingFinished, this, [this] {
         if (m_personEdit->text().trimmed().isEmpty()) return;
@@ -83,15 +84,7 @@ DeleteAssignmentWindow::DeleteAssignmentWindow(Workspace& workspace, QWidget* pa
         personEntered();
     });
     connect(lookUp, &QPushButton::clicked, this, &DeleteAssignmentWindow::pickPerson);
-    connect(m_delete, &QPushButton::clicked, this, &DeleteAssignmentWindow::deleteSelected);
-    connect(m_view, &QPushButton::clicked, this, &DeleteAssignmentWindow::viewSelected);
-    connect(m_list, &BrowseList::deleteRequested, this, &DeleteAssignmentWindow::deleteSelected);
-    connect(m_list, &BrowseList::changeRequested, this, &DeleteAssignmentWindow::viewSelected);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    m_delete->setEnabled(false);
-    m_view->setEnabled(false);
+    finish(620, 400);
 }
 
 bool DeleteAssignmentWindow::personEntered() {
@@ -126,32 +119,17 @@ void DeleteAssignmentWindow::usePerson(const Person& person) {
     m_personEdit->setText(QString::fromStdString(person.SHORTNAME));
     m_type->setText(QString::fromStdString(person.TYPE));
     m_user->setText(QString::fromStdString(person.USER));
-    m_list->setRange({std::int64_t{person.PERSONNUMBER}});
-    m_list->reload();
-    m_delete->setEnabled(true);
-    m_view->setEnabled(true);
-}
-
-std::optional<Assignment> DeleteAssignmentWindow::selected() const {
-    const store::Row* row = m_person ? m_list->selectedRow() : nullptr;
-    if (!row) return std::nullopt;
-    Assignment a;
-    a.fromRow(*row);
-    return a;
+    reload();
 }
 
 void DeleteAssignmentWindow::deleteSelected() {
-    std::optional<Assignment> a = selected();
-    if (!a) return;
+    store::Row row;
+    Assignment record;
+    if (!m_person || !m_actions.openForm || !highlightedRecord(row, record)) return;
     if (MessageBox::showStandard(this, 32) != Answer::Ok) return;
-    if (runAssignmentForm(this, m_workspace, Request::Delete, *a)) m_list->reloadAt(a->toRow());
-}
-
-void DeleteAssignmentWindow::viewSelected() {
-    std::optional<Assignment> a = selected();
-    if (!a) return;
-    runAssignmentForm(this, m_workspace, Request::Change, *a);
-    m_list->reloadAt(a->toRow());
+    m_workspace.session.GlobalRequest = Request::Delete;
+    m_actions.openForm(this, m_workspace, Request::Delete, record);
+    reloadOn(row);
 }
 
 }  // namespace tko

@@ -3,23 +3,21 @@
 // person must be one the user may assign to (assign/Deletion.h).
 #pragma once
 
-#include <QDialog>
-
 #include <optional>
 
-#include "app/Workspace.h"
+#include "assign/lists/ui/AssignmentListWindow.h"
 
 class QLabel;
 class QLineEdit;
-class QPushButton;
 
 namespace tko {
 
-class BrowseList;
-
-class DeleteAssignmentWindow : public QDialog {
+class DeleteAssignmentWindow : public AssignmentListWindow {
     Q_OBJECT
 public:
+    // `actions.openForm` deletes and views the assignments; the default binds
+    // the assignment form.
+    DeleteAssignmentWindow(Workspace& workspace, ListActions actions, QWidget* parent = nullptr);
     explicit DeleteAssignmentWindow(Workspace& workspace, QWidget* parent = nullptr);
 
     // Takes the person typed into the entry; false (after saying why) when the
@@ -27,27 +25,20 @@ public:
     bool personEntered();
     // "...": the people the user may assign to, in select mode.
     void pickPerson();
-    // "Delete": the standard confirmation, then the integrity delete of the
-    // highlighted assignment. "View": the assignment form for a change.
+    // "Delete": the standard confirmation (message 32), then the integrity
+    // delete of the highlighted assignment with its reminders and links.
     void deleteSelected();
-    void viewSelected();
 
     const std::optional<Person>& person() const { return m_person; }
     QLineEdit* personEdit() const { return m_personEdit; }
-    BrowseList* list() const { return m_list; }
 
 private:
     void usePerson(const Person& person);
-    std::optional<Assignment> selected() const;
 
-    Workspace& m_workspace;
     std::optional<Person> m_person;
     QLineEdit* m_personEdit = nullptr;
     QLabel* m_type = nullptr;
     QLabel* m_user = nullptr;
-    BrowseList* m_list = nullptr;
-    QPushButton* m_delete = nullptr;
-    QPushButton* m_view = nullptr;
 };
 
 }  // namespace tko
