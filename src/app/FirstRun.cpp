@@ -1,5 +1,7 @@
 #include "app/FirstRun.h"
 
+#include <set>
+
 #include "app/Session.h"
 #include "data/Password.h"
 #include "platform/Date.h"
@@ -108,34 +110,47 @@ StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName) 
 StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersName) {
     UserGroup group;
     Status s = db.fetch("USG:GROUP_KEY", {allUsersName}, group);
-    if (s.ok()) return {};
-    if (s.code != store::kRecordNotFound) return failed(db, "USERGROUPS");
+    if (!s.ok() && s.code != store::kRecordNotFound) return failed(db, "USERGROUPS");
+    const bool groupMissing = !s.ok();
+
+    // Users added since the last start (or while the group was gone) join it.
+    std::vector<User> users;
+    if (!db.readAll("USE:USERNAME_KEY", store::all(), users).ok()) return failed(db, "USERS");
+    std::vector<UserGroupUser> members;
+    if (!groupMissing &&
+        !db.readAll("UGU:GROUP_KEY", store::eq("GROUP", allUsersName), members).ok())
+        return failed(db, "USGRPUSERS");
+    std::set<std::string> listed;
+    for (const UserGroupUser& m : members) listed.insert(store::rtrim(m.USERNAME));
+    std::vector<std::string> missing;
+    for (const User& user : users)
+        if (!listed.count(store::rtrim(user.USERNAME))) missing.push_back(user.USERNAME);
+    if (!groupMissing && missing.empty()) return {};
 
     if (!db.begin({"USERGROUPS", "USGRPUSERS"}, 10000).ok()) return failed(db, "USERGROUPS");
-    group = UserGroup{};
-    group.GROUP = allUsersName;
-    group.DATECHANGED = Clock::today();
-    group.TIMECHANGED = Clock::now();
-    if (!db.add(group).ok()) {
-        StartupResult r = failed(db, "USERGROUPS");
+    auto abort = [&](const char* label) {
+        StartupResult r = failed(db, label);
         db.rollback();
         return r;
+    };
+    if (groupMissing) {
+        group = UserGroup{};
+        group.GROUP = allUsersName;
+        group.DATECHANGED = Clock::today();
+        group.TIMECHANGED = Clock::now();
+        if (!db.add(group).ok()) return abort("USERGROUPS");
     }
-    std::vector<User> users;
-    if (!db.readAll("USE:USERNAME_KEY", store::all(), users).ok()) {
-        StartupResult r = failed(db, "USERS");
-        db.rollback();
-        return r;
-    }
-    for (const User& user : users) {
+    for (const std::string& name : missing) {
         UserGroupUser member;
         member.GROUP = allUsersName;
-        member.USERNAME = user.USERNAME;
-        if (!db.add(member).ok()) {
-            StartupResult r = failed(db, "USGRPUSERS");
+        member.USERNAME = name;
+        const Status added = db.add(member);
+        if (added.code == store::kDuplicateKey) {
+            // Another station starting at the same moment is completing the group.
             db.rollback();
-            return r;
+            return {};
         }
+        if (!added.ok()) return abort("USGRPUSERS");
     }
     if (!db.commit().ok()) return failed(db, "USERGROUPS");
     return {};

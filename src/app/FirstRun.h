@@ -35,7 +35,8 @@ StartupResult ensureSystemPref(Database& db, SystemPref& out);
 // group `allUsersName` with the new user as its one member.
 StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName);
 
-// Adds the user group `allUsersName` with every user as member when it is missing.
+// Keeps the user group `allUsersName` complete: adds it when it is missing and
+// adds every user who is not yet a member.
 StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersName);
 
 // Default preferences of a new user.

@@ -50,9 +50,12 @@ LoginOutcome LoginAttempts::attempt(const std::string& userName, const std::stri
         return outcome;
     }
     if (verifyPassword(password, user.PASSWORD)) {
-        outcome.kind = verifyPassword(kFirstPassword, user.PASSWORD)
-                           ? LoginOutcome::MustChangePassword
-                           : LoginOutcome::Success;
+        // The built-in first password and a password set on the user's behalf
+        // are known to others: either must be replaced before going on.
+        outcome.kind =
+            isExpiredPasswordHash(user.PASSWORD) || verifyPassword(kFirstPassword, user.PASSWORD)
+                ? LoginOutcome::MustChangePassword
+                : LoginOutcome::Success;
         outcome.accessLevel = user.ACCESSLEVEL;
         return outcome;
     }

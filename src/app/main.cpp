@@ -13,8 +13,9 @@
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
+#include "app/Workspace.h"
 #include "app/ui/MainFrame.h"
-#include "app/ui/Procedures.h"
+#include "assign/lists/ui/AssignmentListScreens.h"
 #include "assign/ui/AssignmentScreens.h"
 #include "assign/ui/DeletionScreens.h"
 #include "data/Messages.h"
@@ -22,8 +23,11 @@
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Procedures.h"
+#include "platform/ui/WindowTranslation.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
+#include "users/ui/UserScreens.h"
 #include "views/ui/ListScreens.h"
 
 namespace {
@@ -36,8 +40,10 @@ std::string translateThroughLibrary(const std::string& source) {
 void registerScreens() {
     tko::registerPeopleScreens(tko::procedures());
     tko::registerAssignmentScreens(tko::procedures());
+    tko::registerAssignmentListScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
     tko::registerDeletionScreens(tko::procedures());
+    tko::registerUserScreens(tko::procedures());
 }
 
 // Stops the program with a storage error's text: first-run records, settings
@@ -91,6 +97,7 @@ int main(int argc, char** argv) {
     if (::TranslatorErrorcode() != 0) return 1;
     tko::setMessageTranslator(&translateThroughLibrary);
     ::SetPictureSettingsHandler(&tko::applyIntlGroup);
+    tko::setWindowTranslator([](QWidget* window) { ::Translate(window); });
     ::SetTranslatorHelpHandler([](const QString& keyword) { tko::HelpBrowser::showHelp(keyword); });
     ::SetTranslatorMessageHandler([](const QString& title, const QString& text) {
         tko::MessageBox::showText(nullptr, text, title);

@@ -15,6 +15,7 @@
 #include "app/IniFiles.h"
 #include "cli/CopyCommand.h"
 #include "cli/LangCommand.h"
+#include "cli/UserCommand.h"
 #include "data/Database.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
@@ -37,6 +38,11 @@ void usage(std::ostream& out) {
            "              copy the office of DIR into an empty server database\n"
            "  lang export LANGFILE FILE.po | lang import LANGFILE FILE.po\n"
            "              exchange a language file with translators as a PO file\n"
+           "  user unlock DIR NAME\n"
+           "              release a user suspended for password failures\n"
+           "  user password DIR NAME\n"
+           "              set a new password (read without echo) that NAME must change\n"
+           "              at the next log-in\n"
            "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
            "keeps only the settings.\n";
 }
@@ -136,6 +142,25 @@ int runDemo(const DataSource& source) {
     return 0;
 }
 
+// The user commands work on an existing office only; on a server the
+// server's own grants decide whether this connection may write the users.
+int runUser(const DataSource& source, const std::vector<std::string>& words) {
+    if (words.size() != 4) {
+        std::cerr << "usage: taskorbit-cli user unlock DIR NAME | user password DIR NAME\n";
+        return 64;
+    }
+    if (source.serverInfo.empty() && !directoryExists(source.directory)) {
+        std::cerr << "taskorbit-cli: the data directory " << source.directory
+                  << " does not exist\n";
+        return 1;
+    }
+    Status status;
+    auto db = Database::open(source, false, status, kCheckLockTimeoutMs, false);
+    if (!db) return fail("cannot open the data", status);
+    return tko::runUserCommand(*db, {words[1], words[2], words[3]},
+                               tko::terminalSecretReader(std::cerr), std::cout, std::cerr);
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -160,13 +185,16 @@ int main(int argc, char** argv) {
         return 64;
     }
     DataSource source;
-    if (options.words.size() >= 2) source.directory = options.words[1];
+    // "user ACTION DIR NAME" names the directory after its action.
+    const size_t dirWord = command == "user" ? 2 : 1;
+    if (options.words.size() > dirWord) source.directory = options.words[dirWord];
     // The option wins over the server named in the station's TASKORBM.INI.
     const QString programDir = QCoreApplication::applicationDirPath();
     source = tko::resolveDataSource(source.directory, options.server,
                                     tko::mainIniPath(programDir).toStdString());
 
     if (command == "init") return runInit(source);
+    if (command == "user") return runUser(source, options.words);
     if (command == "check") return runCheck(source);
     if (command == "demo") return runDemo(source);
     if (command == "copy") {

@@ -17,6 +17,14 @@ bool sodiumReady() {
     return ready;
 }
 
+// Marks a hash whose password must be changed at the next log-in.
+constexpr char kExpiredMark = '!';
+
+std::string unmarked(const std::string& storedHash) {
+    return !storedHash.empty() && storedHash.front() == kExpiredMark ? storedHash.substr(1)
+                                                                     : storedHash;
+}
+
 std::string significant(const std::string& password) {
     // Characters, not bytes: the field holds 10 characters of UTF-8.
     int chars = 0;
@@ -52,11 +60,21 @@ std::string hashPassword(const std::string& password) {
 bool verifyPassword(const std::string& typed, const std::string& storedHash) {
     if (!sodiumReady() || !isPasswordHash(storedHash)) return false;
     const std::string clear = significant(typed);
-    return crypto_pwhash_str_verify(storedHash.c_str(), clear.data(), clear.size()) == 0;
+    return crypto_pwhash_str_verify(unmarked(storedHash).c_str(), clear.data(), clear.size()) == 0;
 }
 
 bool isPasswordHash(const std::string& storedHash) {
-    return storedHash.rfind("$argon2id$", 0) == 0 && storedHash.size() < crypto_pwhash_STRBYTES;
+    const std::string hash = unmarked(storedHash);
+    return hash.rfind("$argon2id$", 0) == 0 && hash.size() < crypto_pwhash_STRBYTES;
+}
+
+std::string expiredPasswordHash(const std::string& hash) {
+    if (hash.empty() || isExpiredPasswordHash(hash)) return hash;
+    return kExpiredMark + hash;
+}
+
+bool isExpiredPasswordHash(const std::string& storedHash) {
+    return !storedHash.empty() && storedHash.front() == kExpiredMark && isPasswordHash(storedHash);
 }
 
 }  // namespace tko

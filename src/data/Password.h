@@ -24,4 +24,10 @@ bool verifyPassword(const std::string& typed, const std::string& storedHash);
 // anything else (an empty field, or a clear password from an older file).
 bool isPasswordHash(const std::string& storedHash);
 
+// A hash marked so that log-in asks for a new password before going on (a
+// password set on the owner's behalf, which someone else therefore knows).
+// The marked hash still verifies the same password.
+std::string expiredPasswordHash(const std::string& hash);
+bool isExpiredPasswordHash(const std::string& storedHash);
+
 }  // namespace tko

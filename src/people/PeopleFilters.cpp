@@ -2,6 +2,7 @@
 
 #include "data/Records.h"
 #include "people/PeopleRules.h"
+#include "users/Rights.h"
 
 namespace tko {
 
@@ -17,12 +18,6 @@ Filter ofType(const char* type) {
 Filter listedForUser(const std::string& user) {
     return store::exists(PeoUser::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
                          store::eq("USER", user));
-}
-
-// A USERASSGN (or USERVIEW) row (person's user name, signed-in user): the
-// signed-in user may assign to (view) that user.
-Filter grantedByRow(const store::TableDef& rights, const std::string& user) {
-    return store::exists(rights, {{"USERNAME", "SHORTNAME"}}, store::eq("USERNAME2", user));
 }
 
 Filter notOfTypes(std::initializer_list<const char*> types) {
@@ -47,15 +42,43 @@ Filter peopleListFilter(PeopleList list, const Session& session, bool viewAll) {
     }
 
     if (viewAll) return store::all();
-    const store::TableDef& rights =
-        list == PeopleList::Assignable ? UserAssign::def() : UserView::def();
+    const Right right = list == PeopleList::Assignable ? Right::Assign : Right::View;
     return store::anyOf({
         store::eq("SHORTNAME", user),
         notOfTypes({kTypePrivate, kTypeLimited, kTypeUser}),
         store::allOf({ofType(kTypePrivate), store::eq("USER", user)}),
-        store::allOf({ofType(kTypeUser), grantedByRow(rights, user)}),
+        store::allOf({ofType(kTypeUser), grantedFilter(right, user)}),
         store::allOf({ofType(kTypeLimited), listedForUser(user)}),
     });
+}
+
+Status personInList(Database& db, PeopleList list, const Session& session, bool viewAll,
+                    std::int32_t personNumber, bool& listed) {
+    listed = false;
+    std::int64_t found = 0;
+    const Status s =
+        db.count<Person>(store::allOf({store::eq("PERSONNUMBER", std::int64_t{personNumber}),
+                                       peopleListFilter(list, session, viewAll)}),
+                         found);
+    listed = s.ok() && found > 0;
+    return s;
+}
+
+Status findListedPerson(Database& db, PeopleList list, const Session& session,
+                        const std::string& shortName, Person& person, bool& found) {
+    found = false;
+    SystemPref sys;
+    Status s = readSystemPref(db, sys);
+    if (!s.ok() && s.code != store::kRecordNotFound) return s;
+    std::vector<Person> named;
+    s = db.readAll("PEO:SHORT_KEY",
+                   store::allOf({store::eq("SHORTNAME", store::rtrim(shortName)),
+                                 peopleListFilter(list, session, sys.VIEWALL != 0)}),
+                   named);
+    if (!s.ok() || named.empty()) return s;
+    person = named.front();
+    found = true;
+    return s;
 }
 
 }  // namespace tko

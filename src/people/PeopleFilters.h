@@ -5,6 +5,8 @@
 #pragma once
 
 #include "app/Session.h"
+#include "data/Database.h"
+#include "data/Records.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
@@ -25,5 +27,17 @@ enum class PeopleList {
 //    PEOUSER, and User persons the user may assign to (USERASSGN) or view
 //    (USERVIEW). Persons of any other type are listed as in the Edit list.
 store::Filter peopleListFilter(PeopleList list, const Session& session, bool viewAll);
+
+// Whether the person numbered `personNumber` is in `list` for the signed-in
+// user: the check of a short name typed instead of picked from the list, so
+// that typing reaches no one the list would not offer.
+Status personInList(Database& db, PeopleList list, const Session& session, bool viewAll,
+                    std::int32_t personNumber, bool& listed);
+
+// The first person with the typed `shortName` that `list` offers the signed-in
+// user (the "View All" setting read from SYSTEMPREF); `found` false when the
+// list offers none of that name.
+Status findListedPerson(Database& db, PeopleList list, const Session& session,
+                        const std::string& shortName, Person& person, bool& found);
 
 }  // namespace tko

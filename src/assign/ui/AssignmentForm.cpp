@@ -19,13 +19,14 @@
 #include <QVBoxLayout>
 
 #include "app/Preferences.h"
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "assign/AssignmentRules.h"
 #include "assign/Conclude.h"
 #include "assign/Repetition.h"
 #include "assign/ui/AssignmentScreens.h"
 #include "assign/ui/ReminderForm.h"
 #include "assign/ui/RepeatAssignmentDialog.h"
+#include "people/PeopleFilters.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
@@ -33,6 +34,7 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 namespace {
@@ -575,8 +577,13 @@ void AssignmentForm::lookUpPerson() {
         m_current.PERSONNUMBER = 0;
         return;
     }
+    // A typed name reaches only the people the picking list would offer.
     Person person;
-    if (m_workspace.db->fetch("PEO:SHORT_KEY", {typed}, person).ok()) {
+    bool found = false;
+    if (findListedPerson(*m_workspace.db, PeopleList::Assignable, m_workspace.session, typed,
+                         person, found)
+            .ok() &&
+        found) {
         m_current.PERSON = person.SHORTNAME;
         m_current.PERSONNUMBER = person.PERSONNUMBER;
         m_person->setText(qs(person.SHORTNAME));

@@ -1,12 +1,11 @@
 #include "assign/ui/DeletionScreens.h"
 
-#include "app/ui/MainFrame.h"
 #include "assign/Deletion.h"
 #include "assign/ui/DeleteAssignmentWindow.h"
 #include "assign/ui/DeleteByDateWindow.h"
 #include "assign/ui/DeleteByPersonDialog.h"
 #include "platform/ui/MessageBox.h"
-#include "translator/Lingua.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 
@@ -17,8 +16,7 @@ void showOwnWindow(QDialog* window) {
     window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowFlag(Qt::Window);
     window->setModal(false);
-    Translate(window);
-    window->show();
+    showTranslated(window);
 }
 
 // The batch screens open for System Administrators only (the logic refuses

@@ -8,12 +8,12 @@
 #include <QPushButton>
 
 #include "app/ui/DialogParts.h"
-#include "app/ui/MainFrame.h"
 #include "people/Anniversaries.h"
 #include "platform/Picture.h"
 #include "platform/ui/CalendarPopup.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 

@@ -1,10 +1,10 @@
 #include "people/ui/PeopleScreens.h"
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "people/ui/PeopleBrowser.h"
 #include "people/ui/PersonForm.h"
 #include "people/ui/UpcomingAnniversariesWindow.h"
-#include "translator/Lingua.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 
@@ -25,8 +25,7 @@ void registerPeopleScreens(Procedures& procedures) {
         browser->setAttribute(Qt::WA_DeleteOnClose);
         browser->setWindowFlag(Qt::Window);
         browser->setModal(false);
-        Translate(browser);
-        browser->show();
+        showTranslated(browser);
     });
     procedures.add(QStringLiteral("BrowseAnniversaries"),
                    [](QWidget* parent, Workspace& workspace) {
@@ -34,8 +33,7 @@ void registerPeopleScreens(Procedures& procedures) {
                        window->setAttribute(Qt::WA_DeleteOnClose);
                        window->setWindowFlag(Qt::Window);
                        window->setModal(false);
-                       Translate(window);
-                       window->show();
+                       showTranslated(window);
                    });
 }
 

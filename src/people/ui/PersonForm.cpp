@@ -14,7 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "data/Tables.h"
 #include "people/Anniversaries.h"
 #include "people/PeopleRules.h"
@@ -25,6 +25,7 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/ui/LimitedPersonUsersDialog.h"
 
 namespace tko {

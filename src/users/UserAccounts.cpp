@@ -1,0 +1,370 @@
+#include "users/UserAccounts.h"
+
+#include <algorithm>
+#include <functional>
+
+#include "app/FirstRun.h"
+#include "data/Integrity.h"
+#include "data/Numbering.h"
+#include "data/Password.h"
+#include "data/Tables.h"
+#include "people/PeopleRules.h"
+
+namespace tko {
+
+namespace {
+
+UserOutcome refused(const std::string& text, const std::string& focus = {}) {
+    UserOutcome outcome;
+    outcome.kind = UserOutcome::Refused;
+    outcome.text = text;
+    outcome.focus = focus;
+    return outcome;
+}
+
+// Rolls back whatever this operation began and reports "Transaction cancelled".
+UserOutcome cancelled(Database& db, const std::string& detail) {
+    while (db.engine().transactionDepth() > 0) db.rollback();
+    UserOutcome outcome;
+    outcome.kind = UserOutcome::Failed;
+    outcome.text = "Transaction cancelled";
+    outcome.detail = detail;
+    return outcome;
+}
+
+UserOutcome refusedInTransaction(Database& db, const std::string& text,
+                                 const std::string& focus = {}) {
+    while (db.engine().transactionDepth() > 0) db.rollback();
+    return refused(text, focus);
+}
+
+// The tables a user save or delete writes, for the transaction.
+std::vector<std::string> userTables(bool forDelete) {
+    std::vector<std::string> tables = transactionTables(User::def(), forDelete);
+    for (const char* extra : {label::PEOPLE, label::USERPREF, label::USERASSGN, label::USERVIEW,
+                              label::ASSIGNMENT, label::GROUPPEOPLE, label::ANNIVERS})
+        if (std::find(tables.begin(), tables.end(), extra) == tables.end()) tables.push_back(extra);
+    return tables;
+}
+
+// Persons carrying `name` as short name that are not `owner`'s own user entry.
+Status foreignPersonNamed(Database& db, const std::string& name, const std::string& owner,
+                          bool& found) {
+    found = false;
+    std::vector<Person> people;
+    Status s = db.readAll("PEO:SHORT_KEY", store::eq("SHORTNAME", name), people);
+    if (!s.ok()) return s;
+    for (const Person& p : people)
+        if (store::rtrim(p.TYPE) != kTypeUser || store::rtrim(p.USER) != owner) found = true;
+    return s;
+}
+
+// Adds the user's own person entry (type "User") unless it is there already.
+UserOutcome addOwnPerson(Database& db, const std::string& name) {
+    Person own;
+    Status s = db.fetch("PEO:PRIMARY_KEY", {name, name}, own);
+    if (s.ok()) return {};
+    if (s.code != store::kRecordNotFound)
+        return cancelled(db,
+                         translateText("Error getting People") + " " + db.lastError().describe());
+    Person person;
+    person.SHORTNAME = name;
+    person.USER = name;
+    person.TYPE = kTypeUser;
+    s = addNumbered(db, person, &Person::PERSONNUMBER, "PEO:PERSONNUMBER_KEY");
+    if (s.code == store::kDuplicateKey) {
+        Person clash;
+        const bool sameName = db.fetch("PEO:PRIMARY_KEY", {name, name}, clash).ok();
+        return refusedInTransaction(
+            db, sameName ? "Duplicate Person Short Name" : "Duplicate Person Number", "username");
+    }
+    if (!s.ok())
+        return cancelled(db,
+                         translateText("Error putting People") + " " + db.lastError().describe());
+    return {};
+}
+
+// Rewrites the owner of the renamed user's own person entry (the change
+// cascade has already given it the new short name).
+UserOutcome renameOwnPerson(Database& db, const std::string& oldName, const std::string& newName) {
+    Person own;
+    Status s = db.fetch("PEO:PRIMARY_KEY", {newName, oldName}, own);
+    if (s.code == store::kRecordNotFound) return {};
+    if (!s.ok())
+        return cancelled(db,
+                         translateText("Error getting People") + " " + db.lastError().describe());
+    if (store::rtrim(own.TYPE) != kTypeUser) return {};
+    own.USER = newName;
+    if (!db.change(own).ok())
+        return cancelled(db,
+                         translateText("Error putting People") + " " + db.lastError().describe());
+    return {};
+}
+
+// Writes `user` (read earlier) with one retry over another station's change
+// of the same record: the command-line mends touch one field only.
+Status changeOneField(Database& db, User& user, const std::function<void(User&)>& apply) {
+    apply(user);
+    Status s = db.change(user);
+    if (s.code == store::kChangedByOther && db.reread(user).ok()) {
+        apply(user);
+        s = db.change(user);
+    }
+    return s;
+}
+
+}  // namespace
+
+const char* accessLevelName(int level) {
+    switch (level) {
+        case 0:
+            return "General User";
+        case 1:
+            return "People Administrator";
+        case 2:
+            return "System Administrator";
+        default:
+            return "";
+    }
+}
+
+std::string checkUserPassword(const std::string& first, const std::string& second,
+                              std::string& cleaned) {
+    const std::string a = store::rtrim(first), b = store::rtrim(second);
+    if (a != b) return "Password entries do not match. Please try again";
+    if (store::utf8Length(a) < kMinimumPasswordLength)
+        return "Password must be at least 5 characters";
+    if (store::utf8Length(a) > kPasswordLength) return "Password can hold at most 10 characters.";
+    cleaned = a;
+    return {};
+}
+
+std::string tooLongField(const User& user, int& width) {
+    const std::pair<const char*, const std::string*> fields[] = {
+        {"USERNAME", &user.USERNAME},     {"LASTNAME", &user.LASTNAME},
+        {"FIRSTNAME", &user.FIRSTNAME},   {"DEPARTMENT", &user.DEPARTMENT},
+        {"CHANGENAME", &user.CHANGENAME}, {"NOTES", &user.NOTES}};
+    static const char* const names[] = {"User Name",  "Last Name",    "First Name",
+                                        "Department", "Last Changed", "Notes"};
+    const store::TableDef& def = User::def();
+    for (size_t i = 0; i < std::size(fields); ++i) {
+        width = def.fields[static_cast<size_t>(def.fieldIndex(fields[i].first))].width;
+        if (store::utf8Length(store::rtrim(*fields[i].second)) > width) return names[i];
+    }
+    width = 0;
+    return {};
+}
+
+Status loadUser(Database& db, const std::string& name, User& user, UserRights& rights) {
+    Status s = db.fetch("USE:USERNAME_KEY", {store::rtrim(name)}, user);
+    if (!s.ok()) return s;
+    return loadUserRights(db, user.USERNAME, rights);
+}
+
+Status lastAdministratorCheck(Database& db, const User& original,
+                              const std::optional<User>& changed, std::string& refusal) {
+    refusal.clear();
+    if (original.ACCESSLEVEL != 2) return Status::success();
+    if (changed && changed->ACCESSLEVEL == 2) return Status::success();
+    std::int64_t others = 0;
+    const Status s =
+        db.count<User>(store::allOf({store::eq("ACCESSLEVEL", std::int64_t{2}),
+                                     store::ne("USERNAME", store::rtrim(original.USERNAME))}),
+                       others);
+    if (!s.ok()) return s;
+    if (others == 0)
+        refusal = changed ? "The last System Administrator must keep the access level System "
+                            "Administrator, or nobody could administer the office."
+                          : "The last System Administrator cannot be deleted, or nobody could "
+                            "administer the office.";
+    return s;
+}
+
+UserOutcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
+                     const User& original, Date today, Time now) {
+    if (!session.isSystemAdministrator()) return refused(kNotAdministrator);
+    const bool inserting = request == Request::Insert;
+    if (!inserting && request != Request::Change) return refused(kNotAdministrator);
+    User& user = entry.user;
+
+    // 1. The password entries (a change may leave both empty: the password stays).
+    std::string cleaned;
+    const bool newPassword = inserting || !store::rtrim(entry.password).empty() ||
+                             !store::rtrim(entry.passwordAgain).empty();
+    if (newPassword) {
+        const std::string problem = checkUserPassword(entry.password, entry.passwordAgain, cleaned);
+        if (!problem.empty()) return refused(problem, "password");
+    }
+    int width = 0;
+    const std::string tooLong = tooLongField(user, width);
+    if (!tooLong.empty())
+        return refused(mergeParameters(translateText("%1 can hold at most %2 characters."),
+                                       translateText(tooLong), std::to_string(width)),
+                       "username");
+    const std::string name = store::rtrim(user.USERNAME);
+    const std::string oldName = inserting ? std::string() : store::rtrim(original.USERNAME);
+    if (name.empty()) return refused("Please enter a User Name", "username");
+    if (user.ACCESSLEVEL > 2) return refused("Please choose an Access Level", "access");
+
+    // 2. The name must be free among users and among other people's entries.
+    if (inserting || name != oldName) {
+        User other;
+        const Status s = db.fetch("USE:USERNAME_KEY", {name}, other);
+        if (s.ok()) return refused("Duplicate UserName", "username");
+        if (s.code != store::kRecordNotFound)
+            return cancelled(db, standardMessage(35, db.lastError().describe(), "USERS").text);
+        bool clash = false;
+        if (!foreignPersonNamed(db, name, inserting ? name : oldName, clash).ok())
+            return cancelled(
+                db, translateText("Error getting People") + " " + db.lastError().describe());
+        if (clash) return refused("This User Name already used for a person entry", "username");
+    }
+
+    // 3. Who changed it, and when.
+    user.USERNAME = name;
+    user.CHANGENAME = store::clipText(session.GlobalUser, 15);
+    user.DATECHANGED = today;
+    user.TIMECHANGED = now;
+    if (newPassword) {
+        const std::string hash = hashPassword(cleaned);
+        if (hash.empty()) return cancelled(db, "The password could not be hashed.");
+        user.PASSWORD = hash;
+    }
+
+    // 4. One transaction for the user, his cascade and his rights.
+    if (!db.begin(userTables(false), kUserSaveTimeoutMs).ok())
+        return cancelled(
+            db,
+            standardMessage(34, db.lastError().describe(), translateText("Update"), "USERS").text);
+    if (inserting) {
+        const Status s = db.add(user);
+        if (s.code == store::kDuplicateKey)
+            return refusedInTransaction(db, "Duplicate UserName", "username");
+        if (!s.ok()) return cancelled(db, standardMessage(14, db.lastError().describe()).text);
+        if (UserOutcome o = addOwnPerson(db, name); !o.ok()) return o;
+        UserPref pref;
+        const Status found = db.fetch("USP:USERNAME_KEY", {name}, pref);
+        if (found.code == store::kRecordNotFound) {
+            pref = defaultUserPref(name);
+            if (!db.add(pref).ok())
+                return cancelled(db, standardMessage(14, db.lastError().describe()).text);
+        } else if (!found.ok()) {
+            return cancelled(db, standardMessage(35, db.lastError().describe(), "USERPREF").text);
+        }
+    } else {
+        std::string refusal;
+        if (!lastAdministratorCheck(db, original, user, refusal).ok())
+            return cancelled(db, standardMessage(35, db.lastError().describe(), "USERS").text);
+        if (!refusal.empty()) return refusedInTransaction(db, refusal, "access");
+        // Rows naming the old name as the holder are not part of the cascade:
+        // the rights lists below re-add them under the new name.
+        if (name != oldName && !removeUserRights(db, oldName).ok())
+            return cancelled(db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
+        store::Row row = user.toRow();
+        const IntegrityOutcome written =
+            changeCascade(db, User::def(), row, original.toRow(), false);
+        if (written.result == IntegrityOutcome::ChangedElsewhere) {
+            while (db.engine().transactionDepth() > 0) db.rollback();
+            User theirs;
+            theirs.fromRow(row);
+            entry.user = theirs;
+            entry.password.clear();
+            entry.passwordAgain.clear();
+            loadUserRights(db, theirs.USERNAME, entry.rights);
+            UserOutcome outcome;
+            outcome.kind = UserOutcome::ChangedElsewhere;
+            outcome.text = kUserChangedElsewhere;
+            return outcome;
+        }
+        if (!written.ok()) return cancelled(db, written.message ? written.message->text : "");
+        user.fromRow(row);
+        if (name != oldName)
+            if (UserOutcome o = renameOwnPerson(db, oldName, name); !o.ok()) return o;
+    }
+    if (!replaceUserRights(db, name, entry.rights).ok())
+        return cancelled(db, standardMessage(15, db.lastError().describe(), "USERASSGN").text);
+    if (!db.commit().ok())
+        return cancelled(db, standardMessage(15, db.lastError().describe(), "USERS").text);
+    if (inserting) db.reread(user);
+    entry.password.clear();
+    entry.passwordAgain.clear();
+    entry.rights = {normalisedNames(entry.rights.assignsTo), normalisedNames(entry.rights.views),
+                    normalisedNames(entry.rights.assignedBy),
+                    normalisedNames(entry.rights.viewedBy)};
+    return {};
+}
+
+UserOutcome deleteUser(Database& db, const Session& session, const User& user, Date today,
+                       int* concluded) {
+    if (concluded) *concluded = 0;
+    if (!session.isSystemAdministrator()) return refused(kNotAdministrator);
+    if (!db.begin(userTables(true), kIntegrityTimeoutMs).ok())
+        return cancelled(
+            db,
+            standardMessage(34, db.lastError().describe(), translateText("Delete"), "USERS").text);
+    User stored = user;
+    if (!db.reread(stored).ok())
+        return cancelled(db, standardMessage(35, db.lastError().describe(), "USERS").text);
+    std::string refusal;
+    if (!lastAdministratorCheck(db, stored, std::nullopt, refusal).ok())
+        return cancelled(db, standardMessage(35, db.lastError().describe(), "USERS").text);
+    if (!refusal.empty()) return refusedInTransaction(db, refusal);
+
+    const std::string name = store::rtrim(stored.USERNAME);
+    std::vector<Person> own;
+    if (!db.readAll("PEO:PRIMARY_KEY",
+                    store::allOf({store::eq("SHORTNAME", name), store::eq("USER", name),
+                                  store::eq("TYPE", std::string(kTypeUser))}),
+                    own)
+             .ok())
+        return cancelled(db,
+                         translateText("Error getting People") + " " + db.lastError().describe());
+    int total = 0;
+    for (const Person& p : own) {
+        int n = 0;
+        if (!concludeOpenAssignments(db, p.PERSONNUMBER, today, n).ok())
+            return cancelled(db, standardMessage(15, db.lastError().describe(), "ASSIGNMENT").text);
+        total += n;
+    }
+    if (!removeUserRights(db, name).ok())
+        return cancelled(db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
+    const IntegrityOutcome removed = deleteCascade(db, User::def(), stored.rowPos);
+    if (!removed.ok()) return cancelled(db, removed.message ? removed.message->text : "");
+    if (!db.commit().ok())
+        return cancelled(db, standardMessage(17, db.lastError().describe(), "USERS").text);
+    if (concluded) *concluded = total;
+    return {};
+}
+
+UserOutcome unlockUser(Database& db, const std::string& name) {
+    User user;
+    const Status found = db.fetch("USE:USERNAME_KEY", {store::rtrim(name)}, user);
+    if (found.code == store::kRecordNotFound) return refused("Incorrect User Name", "username");
+    if (!found.ok()) return cancelled(db, db.lastError().describe());
+    if (!db.begin({label::USERS}, kUserSaveTimeoutMs).ok())
+        return cancelled(db, db.lastError().describe());
+    if (!changeOneField(db, user, [](User& u) { u.FAILFLAG = 0; }).ok() || !db.commit().ok())
+        return cancelled(db, db.lastError().describe());
+    return {};
+}
+
+UserOutcome setTemporaryPassword(Database& db, const std::string& name, const std::string& password,
+                                 const std::string& again) {
+    std::string cleaned;
+    const std::string problem = checkUserPassword(password, again, cleaned);
+    if (!problem.empty()) return refused(problem, "password");
+    User user;
+    const Status found = db.fetch("USE:USERNAME_KEY", {store::rtrim(name)}, user);
+    if (found.code == store::kRecordNotFound) return refused("Incorrect User Name", "username");
+    if (!found.ok()) return cancelled(db, db.lastError().describe());
+    const std::string hash = expiredPasswordHash(hashPassword(cleaned));
+    if (hash.empty()) return cancelled(db, "The password could not be hashed.");
+    if (!db.begin({label::USERS}, kUserSaveTimeoutMs).ok())
+        return cancelled(db, db.lastError().describe());
+    if (!changeOneField(db, user, [&hash](User& u) { u.PASSWORD = hash; }).ok() ||
+        !db.commit().ok())
+        return cancelled(db, db.lastError().describe());
+    return {};
+}
+
+}  // namespace tko

@@ -1,0 +1,101 @@
+// The user accounts: what "Update User Information" loads, checks and saves,
+// deleting a user, and the two ways back into a locked office that the
+// command line offers to whoever holds the data files.
+//
+// Only System Administrators may change users; every function that writes
+// through a session checks this itself, so no path reaches the table around it.
+// The last System Administrator can neither be deleted nor lowered: the office
+// would have nobody left to administer it.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/Session.h"
+#include "data/Database.h"
+#include "data/Messages.h"
+#include "platform/Date.h"
+#include "platform/FormRequest.h"
+#include "users/Rights.h"
+
+namespace tko {
+
+// The user form waits this long for the locks of its save transaction.
+inline constexpr int kUserSaveTimeoutMs = 3000;
+inline constexpr int kMinimumPasswordLength = 5;
+
+inline constexpr const char* kUserChangedElsewhere =
+    "Information for this user has been changed by another station.";
+inline constexpr const char* kNotAdministrator =
+    "Only System Administrators can add, change or delete users.";
+
+// The names of the access levels, by USE:ACCESSLEVEL.
+const char* accessLevelName(int level);
+
+// What the form holds while it is open.
+struct UserEntry {
+    User user;                  // the record as edited (its PASSWORD is the stored hash)
+    std::string password;       // the two password entries as typed
+    std::string passwordAgain;  // (empty on a change: the password stays)
+    UserRights rights;
+};
+
+struct UserOutcome {
+    enum Kind {
+        Done,              // written (or deleted)
+        Refused,           // a check failed; nothing was written
+        ChangedElsewhere,  // another station changed the user: the entry shows its version
+        Failed,            // the transaction failed and was rolled back
+    };
+    Kind kind = Done;
+    std::string text;    // the message, untranslated source text
+    std::string detail;  // for Failed: the storage error, as the standard messages show it
+    std::string focus;   // the control a refusal concerns: "password", "username", "access", ...
+    bool ok() const { return kind == Done; }
+};
+
+// Password entries of the user form: equal, and at least 5 characters once
+// trailing blanks are clipped. "" when acceptable; `cleaned` then holds the
+// password to store.
+std::string checkUserPassword(const std::string& first, const std::string& second,
+                              std::string& cleaned);
+
+// The name of a field longer than its width, or "" (nothing is ever cut).
+std::string tooLongField(const User& user, int& width);
+
+// Reads the user and his rights for the form.
+Status loadUser(Database& db, const std::string& name, User& user, UserRights& rights);
+
+// Saves the form in this order: the password checks, the insert (or rename)
+// checks, the change stamp (`session.GlobalUser`, `today`, `now`), then one
+// transaction begun with a 3-second lock time-out that writes the user (and
+// on insert his own PEOPLE entry of type "User" and his preferences), runs the
+// rename cascade, and replaces his rights rows by `entry.rights`.
+// `original` is the record as the form read it (ignored for an insert). On
+// ChangedElsewhere `entry.user` and `entry.rights` hold the stored version.
+UserOutcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
+                     const User& original, Date today, Time now);
+
+// Deletes the user in one transaction: his open assignments (as the person
+// they are given to) are concluded with `today`, every rights row naming him
+// is removed, then the user and his children go (GROUPPEOPLE, his person
+// entry with its children, USERPREF, USGRPUSERS). `concluded` counts the
+// concluded assignments.
+UserOutcome deleteUser(Database& db, const Session& session, const User& user, Date today,
+                       int* concluded = nullptr);
+
+// Why the change from `original` to `changed` (or its deletion, `changed`
+// empty) would leave no System Administrator; "" when it would not. Reads the
+// stored users: call it inside the writing transaction.
+Status lastAdministratorCheck(Database& db, const User& original,
+                              const std::optional<User>& changed, std::string& refusal);
+
+// ---- the command line's ways back -------------------------------------------
+// Releases a user suspended for password failures.
+UserOutcome unlockUser(Database& db, const std::string& name);
+// Sets a new password (checked as on the form) that the user must change at
+// the next log-in.
+UserOutcome setTemporaryPassword(Database& db, const std::string& name, const std::string& password,
+                                 const std::string& again);
+
+}  // namespace tko

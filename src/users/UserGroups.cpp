@@ -1,0 +1,181 @@
+#include "users/UserGroups.h"
+
+#include <QString>
+
+#include <algorithm>
+#include <set>
+
+#include "data/Integrity.h"
+#include "data/Tables.h"
+
+namespace tko {
+
+namespace {
+
+std::string upper(const std::string& text) {
+    return QString::fromStdString(store::rtrim(text)).toUpper().toStdString();
+}
+
+UserOutcome refusal(const std::string& text, const std::string& focus = {}) {
+    UserOutcome outcome;
+    outcome.kind = UserOutcome::Refused;
+    outcome.text = text;
+    outcome.focus = focus;
+    return outcome;
+}
+
+UserOutcome cancelled(Database& db, const std::string& detail) {
+    while (db.engine().transactionDepth() > 0) db.rollback();
+    UserOutcome outcome;
+    outcome.kind = UserOutcome::Failed;
+    outcome.text = "Transaction cancelled";
+    outcome.detail = detail;
+    return outcome;
+}
+
+// Makes the member rows of `group` (exact name) those of `members`.
+Status replaceMembers(Database& db, const std::string& group,
+                      const std::vector<std::string>& members) {
+    std::vector<UserGroupUser> stored;
+    Status s = db.readAll("UGU:GROUP_KEY", store::eq("GROUP", group), stored);
+    if (!s.ok()) return s;
+    const std::set<std::string> wanted(members.begin(), members.end());
+    std::set<std::string> present;
+    for (const UserGroupUser& row : stored) {
+        const std::string name = store::rtrim(row.USERNAME);
+        if (wanted.count(name) && present.insert(name).second) continue;
+        s = db.remove(row);
+        if (!s.ok()) return s;
+    }
+    for (const std::string& name : wanted) {
+        if (present.count(name)) continue;
+        UserGroupUser row{group, name};
+        s = db.add(row);
+        if (!s.ok()) return s;
+    }
+    return Status::success();
+}
+
+}  // namespace
+
+Status groupMembers(Database& db, const std::string& group, std::vector<std::string>& out) {
+    out.clear();
+    const std::string wanted = upper(group);
+    if (wanted.empty()) return Status::success();
+    // Member rows are few; reading them all lets the comparison ignore case
+    // the same way on every engine.
+    std::vector<UserGroupUser> rows;
+    Status s = db.readAll("UGU:GROUP_KEY", store::all(), rows);
+    if (!s.ok()) return s;
+    for (const UserGroupUser& row : rows)
+        if (upper(row.GROUP) == wanted) out.push_back(store::rtrim(row.USERNAME));
+    out = normalisedNames(out);
+    return s;
+}
+
+std::string addMember(std::vector<std::string>& members, const std::string& user) {
+    const std::string name = store::rtrim(user);
+    if (name.empty()) return {};
+    if (std::find(members.begin(), members.end(), name) != members.end()) return kDuplicateMember;
+    members.insert(std::upper_bound(members.begin(), members.end(), name), name);
+    return {};
+}
+
+bool removeMember(std::vector<std::string>& members, const std::string& user) {
+    const auto it = std::find(members.begin(), members.end(), store::rtrim(user));
+    if (it == members.end()) return false;
+    members.erase(it);
+    return true;
+}
+
+Status applyGroup(Database& db, const std::string& group, bool remove,
+                  std::vector<std::string>& names) {
+    std::vector<std::string> members;
+    Status s = groupMembers(db, group, members);
+    if (!s.ok()) return s;
+    if (remove) {
+        const std::set<std::string> gone(members.begin(), members.end());
+        names.erase(
+            std::remove_if(names.begin(), names.end(),
+                           [&](const std::string& n) { return gone.count(store::rtrim(n)); }),
+            names.end());
+    } else {
+        names.insert(names.end(), members.begin(), members.end());
+        names = normalisedNames(names);
+    }
+    return s;
+}
+
+UserOutcome saveUserGroup(Database& db, const Session& session, Request request, UserGroup& group,
+                          const UserGroup& original, const std::vector<std::string>& members,
+                          Date today, Time now) {
+    if (!session.isSystemAdministrator()) return refusal(kNotAdministrator);
+    const bool inserting = request == Request::Insert;
+    if (!inserting && request != Request::Change) return refusal(kNotAdministrator);
+    const std::string name = store::rtrim(group.GROUP);
+    if (name.empty()) return refusal("Please enter a Group name", "group");
+    if (store::utf8Length(name) > 15)
+        return refusal(mergeParameters(translateText("%1 can hold at most %2 characters."),
+                                       translateText("Group"), "15"),
+                       "group");
+    std::set<std::string> seen;
+    for (const std::string& m : members)
+        if (!seen.insert(store::rtrim(m)).second) return refusal(kDuplicateMember, "members");
+
+    group.GROUP = name;
+    group.LASTCHANGEDBY = store::clipText(session.GlobalUser, 15);
+    group.DATECHANGED = today;
+    group.TIMECHANGED = now;
+    if (!db.begin({label::USERGROUPS, label::USGRPUSERS}, kIntegrityTimeoutMs).ok())
+        return cancelled(db, standardMessage(34, db.lastError().describe(), translateText("Update"),
+                                             "USERGROUPS")
+                                 .text);
+    if (inserting) {
+        const Status s = db.add(group);
+        if (s.code == store::kDuplicateKey) {
+            while (db.engine().transactionDepth() > 0) db.rollback();
+            return refusal(standardMessage(24, "USG:Group_key").text, "group");
+        }
+        if (!s.ok()) return cancelled(db, standardMessage(14, db.lastError().describe()).text);
+    } else {
+        store::Row row = group.toRow();
+        const IntegrityOutcome written =
+            changeCascade(db, UserGroup::def(), row, original.toRow(), false);
+        if (written.result == IntegrityOutcome::ChangedElsewhere) {
+            while (db.engine().transactionDepth() > 0) db.rollback();
+            group.fromRow(row);
+            UserOutcome outcome;
+            outcome.kind = UserOutcome::ChangedElsewhere;
+            outcome.text = written.message ? written.message->text : "";
+            return outcome;
+        }
+        if (!written.ok()) {
+            if (db.lastError().code == store::kDuplicateKey) {
+                while (db.engine().transactionDepth() > 0) db.rollback();
+                return refusal(standardMessage(24, "USG:Group_key").text, "group");
+            }
+            return cancelled(db, written.message ? written.message->text : "");
+        }
+        group.fromRow(row);
+    }
+    const Status s = replaceMembers(db, name, normalisedNames(members));
+    if (s.code == store::kDuplicateKey) {
+        while (db.engine().transactionDepth() > 0) db.rollback();
+        return refusal(kDuplicateMember, "members");
+    }
+    if (!s.ok())
+        return cancelled(db, standardMessage(15, db.lastError().describe(), "USGRPUSERS").text);
+    if (!db.commit().ok())
+        return cancelled(db, standardMessage(15, db.lastError().describe(), "USERGROUPS").text);
+    if (inserting) db.reread(group);
+    return {};
+}
+
+UserOutcome deleteUserGroup(Database& db, const Session& session, const UserGroup& group) {
+    if (!session.isSystemAdministrator()) return refusal(kNotAdministrator);
+    const IntegrityOutcome removed = deleteRecord(db, group);
+    if (!removed.ok()) return cancelled(db, removed.message ? removed.message->text : "");
+    return {};
+}
+
+}  // namespace tko

@@ -1,0 +1,111 @@
+#include "users/ui/LimitedProjectUsersDialog.h"
+
+#include <QFormLayout>
+#include <QHBoxLayout>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "data/Tables.h"
+#include "platform/ui/BrowseList.h"
+#include "platform/ui/HelpBrowser.h"
+#include "platform/ui/MessageBox.h"
+#include "users/LimitedProjectUsers.h"
+#include "users/ui/UserPickers.h"
+
+namespace tko {
+
+LimitedProjectUsersDialog::LimitedProjectUsersDialog(Workspace& workspace, std::int32_t projNumber,
+                                                     const std::string& projName, QWidget* parent)
+    : QDialog(parent),
+      m_workspace(workspace),
+      m_projNumber(projNumber),
+      m_projName(store::rtrim(projName)) {
+    setObjectName(QStringLiteral("LimitedProjectUsersDialog"));
+    setWindowTitle(QStringLiteral("Users for Limited Project"));
+    setWhatsThis(QStringLiteral("~Users_For_Limited_Project"));
+
+    m_project = new QLineEdit(QString::fromStdString(m_projName), this);
+    m_project->setObjectName(QStringLiteral("projectEdit"));
+    m_project->setMaxLength(30);
+    m_project->setReadOnly(true);
+
+    m_list = new BrowseList(workspace.db->engine(), ProjUser::def(), this);
+    m_list->setObjectName(QStringLiteral("projUserList"));
+    m_list->setFormat(QStringLiteral("64L(2)|M~User~@s15@#USER#120L(2)|M~Name~@s30@#NAME#"));
+    m_list->setKey(QStringLiteral("PRU:NUMBERUSER_KEY"));
+    m_list->setRange({std::int64_t{projNumber}});
+
+    auto* buttons = new QHBoxLayout;
+    auto add = [this, buttons](const char* name, const QString& caption) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        buttons->addWidget(b);
+        return b;
+    };
+    QPushButton* insert = add("insertButton", QStringLiteral("Insert"));
+    QPushButton* remove = add("deleteButton", QStringLiteral("Delete"));
+    buttons->addStretch();
+    QPushButton* close = add("closeButton", QStringLiteral("Close"));
+    QPushButton* help = add("helpButton", QStringLiteral("Help"));
+    connect(insert, &QPushButton::clicked, this, &LimitedProjectUsersDialog::insertUsers);
+    connect(remove, &QPushButton::clicked, this, &LimitedProjectUsersDialog::deleteUser);
+    connect(close, &QPushButton::clicked, this, &QDialog::accept);
+    connect(help, &QPushButton::clicked, this,
+            [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    connect(m_list, &BrowseList::insertRequested, this, &LimitedProjectUsersDialog::insertUsers);
+    connect(m_list, &BrowseList::deleteRequested, this,
+            [this](const store::Row&) { deleteUser(); });
+
+    auto* head = new QFormLayout;
+    head->addRow(QStringLiteral("Project:"), m_project);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(head);
+    layout->addWidget(m_list, 1);
+    layout->addLayout(buttons);
+    resize(420, 320);
+    m_list->reload();
+}
+
+void LimitedProjectUsersDialog::showFailure(const std::string& message, const std::string& error) {
+    MessageBox::showText(
+        this, QStringLiteral("%1 %2"), QLatin1String(kSafeguardTitle), MessageButtons::Ok,
+        {QString::fromStdString(translateText(message)), QString::fromStdString(error)},
+        MessageBox::Icon::Warning);
+}
+
+void LimitedProjectUsersDialog::insertUsers() {
+    addUsers(pickUsers(this, m_workspace));
+}
+
+void LimitedProjectUsersDialog::addUsers(const std::vector<std::string>& users) {
+    if (users.empty()) return;
+    const LimitedUsersOutcome outcome =
+        addProjectUsers(*m_workspace.db, m_projNumber, m_projName, users);
+    if (!outcome.ok) {
+        showFailure(outcome.message, outcome.error);
+        m_list->refresh();
+        return;
+    }
+    ProjUser stored;
+    if (m_workspace.db
+            ->fetch("PRU:NUMBERUSER_KEY", {std::int64_t{m_projNumber}, store::rtrim(users.front())},
+                    stored)
+            .ok())
+        m_list->reloadAt(stored.toRow());
+    else
+        m_list->reload();
+}
+
+void LimitedProjectUsersDialog::deleteUser() {
+    const store::Row* row = m_list->selectedRow();
+    if (!row) return;
+    ProjUser selected;
+    selected.fromRow(*row);
+    const LimitedUsersOutcome outcome = removeProjectUser(*m_workspace.db, selected);
+    if (!outcome.ok) showFailure(outcome.message, outcome.error);
+    m_list->reload();
+}
+
+}  // namespace tko

@@ -1,0 +1,42 @@
+#include "users/ui/UserScreens.h"
+
+#include "platform/ui/MessageBox.h"
+#include "translator/Lingua.h"
+#include "users/UserAccounts.h"
+#include "users/ui/UserGroupsBrowser.h"
+#include "users/ui/UsersBrowser.h"
+
+namespace tko {
+
+namespace {
+
+// The menu items are enabled for System Administrators only; the check here
+// keeps any other way of running the procedure from reaching the users.
+bool allowed(QWidget* parent, const Workspace& workspace) {
+    if (workspace.session.isSystemAdministrator()) return true;
+    MessageBox::showText(parent, QLatin1String(kNotAdministrator), {}, MessageButtons::Ok, {},
+                         MessageBox::Icon::Warning);
+    return false;
+}
+
+void openOwnWindow(QDialog* window) {
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowFlag(Qt::Window);
+    window->setModal(false);
+    Translate(window);
+    window->show();
+}
+
+}  // namespace
+
+void registerUserScreens(Procedures& procedures) {
+    procedures.add(QStringLiteral("BrowseUsers"), [](QWidget* parent, Workspace& workspace) {
+        if (allowed(parent, workspace)) openOwnWindow(new UsersBrowser(workspace, parent));
+    });
+    procedures.add(QStringLiteral("BrowseUserGroups"), [](QWidget* parent, Workspace& workspace) {
+        if (allowed(parent, workspace))
+            openOwnWindow(new UserGroupsBrowser(workspace, false, parent));
+    });
+}
+
+}  // namespace tko

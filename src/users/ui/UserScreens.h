@@ -1,0 +1,13 @@
+// The user screens as the main frame opens them: "BrowseUsers" (File > Users
+// > Add/Edit Users) and "BrowseUserGroups" (File > Users > User Groups), for
+// System Administrators only.
+#pragma once
+
+#include "app/Workspace.h"
+#include "platform/ui/Procedures.h"
+
+namespace tko {
+
+void registerUserScreens(Procedures& procedures);
+
+}  // namespace tko

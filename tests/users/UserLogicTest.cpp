@@ -1,0 +1,620 @@
+// User administration against the engine under test: saving and renaming
+// users with their rights and cascades, deleting them, the last System
+// Administrator, user groups, the "All users" group, the command-line mends
+// and the users of a limited project.
+#include <gtest/gtest.h>
+
+#include <set>
+#include <sstream>
+
+#include "app/FirstRun.h"
+#include "app/Login.h"
+#include "app/Preferences.h"
+#include "cli/UserCommand.h"
+#include "data/Password.h"
+#include "data/Tables.h"
+#include "people/PeopleFilters.h"
+#include "support/FailingEngine.h"
+#include "support/TestStore.h"
+#include "users/LimitedProjectUsers.h"
+#include "users/Rights.h"
+#include "users/UserAccounts.h"
+#include "users/UserGroups.h"
+
+namespace tko {
+namespace {
+
+using Names = std::vector<std::string>;
+constexpr Date kToday = 45000;
+constexpr Time kNow = 360000 * 9;
+
+Session admin(const std::string& name = "SUPERVISOR") {
+    Session s;
+    s.GlobalUser = name;
+    s.GlobalUserAccess = 2;
+    return s;
+}
+
+class UserLogicTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        setPasswordCost(PasswordCost::Minimal);
+        m_source = test::freshSource(m_dir);
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+        ASSERT_TRUE(ensureFirstAccount(*m_db, "All users").ok);
+    }
+
+    // Adds a user through the form's save, as an administrator would.
+    UserOutcome addUser(const std::string& name, int level = 0, UserRights rights = {},
+                        const std::string& password = "secret1") {
+        UserEntry entry;
+        entry.user.USERNAME = name;
+        entry.user.LASTNAME = name + "son";
+        entry.user.ACCESSLEVEL = static_cast<std::uint8_t>(level);
+        entry.password = entry.passwordAgain = password;
+        entry.rights = std::move(rights);
+        return saveUser(*m_db, admin(), Request::Insert, entry, User{}, kToday, kNow);
+    }
+
+    UserEntry load(const std::string& name) {
+        UserEntry entry;
+        EXPECT_TRUE(loadUser(*m_db, name, entry.user, entry.rights).ok()) << name;
+        return entry;
+    }
+
+    UserOutcome change(UserEntry& entry, const User& original, const Session& by = admin()) {
+        return saveUser(*m_db, by, Request::Change, entry, original, kToday, kNow);
+    }
+
+    template <class R>
+    std::int64_t count(const store::Filter& filter = store::all()) {
+        std::int64_t n = -1;
+        EXPECT_TRUE(m_db->count<R>(filter, n).ok());
+        return n;
+    }
+
+    bool right(Right r, const std::string& holder, const std::string& subject) {
+        bool granted = false;
+        EXPECT_TRUE(hasRight(*m_db, r, holder, subject, granted).ok());
+        return granted;
+    }
+
+    Person ownPerson(const std::string& name) {
+        Person p;
+        EXPECT_TRUE(m_db->fetch("PEO:PRIMARY_KEY", {name, name}, p).ok()) << name;
+        return p;
+    }
+
+    test::TempDir m_dir;
+    DataSource m_source;
+    std::unique_ptr<Database> m_db;
+};
+
+// ---- rights ------------------------------------------------------------------------
+
+TEST_F(UserLogicTest, RightsShownOnTheFormAreTheRightsTheChecksApply) {
+    ASSERT_TRUE(addUser("ANNA").ok());
+    ASSERT_TRUE(addUser("CARLA").ok());
+    ASSERT_TRUE(addUser("DORA").ok());
+    UserRights rights;
+    rights.assignsTo = {"CARLA"};  // BEN may give CARLA assignments
+    rights.views = {"DORA"};       // BEN may view DORA's
+    rights.assignedBy = {"ANNA"};  // ANNA may give BEN assignments
+    rights.viewedBy = {"CARLA", "ANNA"};
+    ASSERT_TRUE(addUser("BEN", 0, rights).ok());
+
+    const UserEntry ben = load("BEN");
+    EXPECT_EQ(ben.rights.assignsTo, Names{"CARLA"});
+    EXPECT_EQ(ben.rights.views, Names{"DORA"});
+    EXPECT_EQ(ben.rights.assignedBy, Names{"ANNA"});
+    EXPECT_EQ(ben.rights.viewedBy, (Names{"ANNA", "CARLA"}));
+
+    EXPECT_TRUE(right(Right::Assign, "BEN", "CARLA"));
+    EXPECT_FALSE(right(Right::Assign, "CARLA", "BEN"));
+    EXPECT_TRUE(right(Right::Assign, "ANNA", "BEN"));
+    EXPECT_TRUE(right(Right::View, "BEN", "DORA"));
+    EXPECT_FALSE(right(Right::View, "BEN", "CARLA"));
+    EXPECT_TRUE(right(Right::View, "CARLA", "BEN"));
+    EXPECT_TRUE(right(Right::View, "DORA", "DORA"));  // everyone over himself
+    EXPECT_FALSE(right(Right::Assign, "BEN", ""));
+    // A name longer than any user name is not clipped into one.
+    UserAssign longName{"FIFTEENCHARSXYZ", "BEN"};
+    ASSERT_TRUE(m_db->add(longName).ok());
+    EXPECT_TRUE(right(Right::Assign, "BEN", "FIFTEENCHARSXYZ"));
+    EXPECT_FALSE(right(Right::Assign, "BEN", "FIFTEENCHARSXYZ2"));
+
+    // The people lists of a General User offer exactly the same persons.
+    Session ben0;
+    ben0.GlobalUser = "BEN";
+    bool listed = false;
+    ASSERT_TRUE(personInList(*m_db, PeopleList::Assignable, ben0, false,
+                             ownPerson("CARLA").PERSONNUMBER, listed)
+                    .ok());
+    EXPECT_TRUE(listed);
+    ASSERT_TRUE(personInList(*m_db, PeopleList::Assignable, ben0, false,
+                             ownPerson("DORA").PERSONNUMBER, listed)
+                    .ok());
+    EXPECT_FALSE(listed);
+    ASSERT_TRUE(personInList(*m_db, PeopleList::Viewable, ben0, false,
+                             ownPerson("DORA").PERSONNUMBER, listed)
+                    .ok());
+    EXPECT_TRUE(listed);
+
+    // A short name typed on the assignment form reaches the same people.
+    Person typed;
+    bool found = false;
+    ASSERT_TRUE(findListedPerson(*m_db, PeopleList::Assignable, ben0, "CARLA", typed, found).ok());
+    EXPECT_TRUE(found);
+    EXPECT_EQ(typed.SHORTNAME, "CARLA");
+    ASSERT_TRUE(findListedPerson(*m_db, PeopleList::Assignable, ben0, "DORA", typed, found).ok());
+    EXPECT_FALSE(found);
+
+    // And CARLA's form shows the same grant from the other side.
+    EXPECT_EQ(load("CARLA").rights.assignedBy, Names{"BEN"});
+    EXPECT_EQ(load("CARLA").rights.views, Names{"BEN"});
+}
+
+TEST_F(UserLogicTest, ReplacingRightsTouchesOnlyTheRowsOfThatUser) {
+    for (const char* n : {"ANNA", "BEN", "CARLA"}) ASSERT_TRUE(addUser(n).ok());
+    UserAssign unrelated{"ANNA", "CARLA"};
+    ASSERT_TRUE(m_db->add(unrelated).ok());
+    UserView twice1{"ANNA", "BEN"}, twice2{"ANNA", "BEN"};  // USERVIEW allows repeats
+    ASSERT_TRUE(m_db->add(twice1).ok());
+    ASSERT_TRUE(m_db->add(twice2).ok());
+
+    UserEntry ben = load("BEN");
+    EXPECT_EQ(ben.rights.views, Names{"ANNA"});
+    const User original = ben.user;
+    ben.rights.assignsTo = {"CARLA", "BEN", "CARLA"};  // himself and a repeat give no row
+    ASSERT_TRUE(change(ben, original).ok());
+    EXPECT_EQ(count<UserView>(), 1);  // the repeat went, the grant stayed
+    EXPECT_EQ(count<UserAssign>(store::eq("USERNAME2", std::string("BEN"))), 1);
+    EXPECT_TRUE(right(Right::Assign, "CARLA", "ANNA"));  // another user's row untouched
+
+    ben = load("BEN");
+    ben.rights.views.clear();
+    ASSERT_TRUE(change(ben, ben.user).ok());
+    EXPECT_FALSE(right(Right::View, "BEN", "ANNA"));
+    EXPECT_EQ(count<UserView>(), 0);
+}
+
+// ---- saving ------------------------------------------------------------------------
+
+TEST_F(UserLogicTest, AnAddedUserGetsHisPersonEntryAndPreferencesAndCanLogIn) {
+    ASSERT_TRUE(addUser("BEN", 1).ok());
+    User ben = load("BEN").user;
+    EXPECT_EQ(ben.ACCESSLEVEL, 1);
+    EXPECT_EQ(ben.CHANGENAME, "SUPERVISOR");
+    EXPECT_EQ(ben.DATECHANGED, kToday);
+    EXPECT_NE(ben.PASSWORD, "secret1");
+    const Person own = ownPerson("BEN");
+    EXPECT_EQ(own.TYPE, "User");
+    EXPECT_EQ(own.PERSONNUMBER, 2);  // one above the first account's entry
+    UserPref pref;
+    EXPECT_TRUE(m_db->fetch("USP:USERNAME_KEY", {std::string("BEN")}, pref).ok());
+
+    LoginAttempts login(*m_db);
+    const LoginOutcome outcome = login.attempt("BEN", "secret1");
+    EXPECT_EQ(outcome.kind, LoginOutcome::Success);
+    EXPECT_EQ(outcome.accessLevel, 1);
+}
+
+TEST_F(UserLogicTest, PasswordAndNameChecksRefuseAndWriteNothing) {
+    const std::int64_t users = count<User>(), people = count<Person>();
+    struct Case {
+        const char* name;
+        const char* first;
+        const char* second;
+        const char* message;
+    } cases[] = {
+        {"BEN", "abcd", "abcd", "Password must be at least 5 characters"},
+        {"BEN", "abcd    ", "abcd    ", "Password must be at least 5 characters"},
+        {"BEN", "abcde", "abcdf", "Password entries do not match. Please try again"},
+        {"BEN", "", "", "Password must be at least 5 characters"},
+        {"SUPERVISOR", "abcde", "abcde", "Duplicate UserName"},
+        {"", "abcde", "abcde", "Please enter a User Name"},
+        {"BEN0123456789012", "abcde", "abcde", ""},  // 16 characters: too long, not cut
+    };
+    for (const Case& c : cases) {
+        UserEntry entry;
+        entry.user.USERNAME = c.name;
+        entry.password = c.first;
+        entry.passwordAgain = c.second;
+        const UserOutcome o =
+            saveUser(*m_db, admin(), Request::Insert, entry, User{}, kToday, kNow);
+        EXPECT_EQ(o.kind, UserOutcome::Refused) << c.name << "/" << c.first;
+        if (*c.message) {
+            EXPECT_EQ(o.text, c.message) << c.name << "/" << c.first;
+        }
+    }
+    // Exactly five characters are enough.
+    EXPECT_TRUE(addUser("BEN", 0, {}, "abcde").ok());
+    EXPECT_EQ(count<User>(), users + 1);
+    EXPECT_EQ(count<Person>(), people + 1);
+}
+
+TEST_F(UserLogicTest, AUserNameTakenByAPersonIsRefused) {
+    Person printer;
+    printer.SHORTNAME = "PRINTSHOP";
+    printer.PERSONNUMBER = 7;
+    printer.TYPE = "Open";
+    ASSERT_TRUE(m_db->add(printer).ok());
+    const UserOutcome o = addUser("PRINTSHOP");
+    EXPECT_EQ(o.kind, UserOutcome::Refused);
+    EXPECT_EQ(o.text, "This User Name already used for a person entry");
+    EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("PRINTSHOP"))), 0);
+
+    // Renaming onto such a name is refused the same way.
+    ASSERT_TRUE(addUser("BEN").ok());
+    UserEntry ben = load("BEN");
+    const User original = ben.user;
+    ben.user.USERNAME = "PRINTSHOP";
+    EXPECT_EQ(change(ben, original).text, "This User Name already used for a person entry");
+    ben.user.USERNAME = "SUPERVISOR";
+    EXPECT_EQ(change(ben, original).text, "Duplicate UserName");
+    EXPECT_EQ(load("BEN").user.rowVersion, original.rowVersion);
+}
+
+TEST_F(UserLogicTest, OnlySystemAdministratorsChangeUsers) {
+    ASSERT_TRUE(addUser("BEN").ok());
+    for (int level : {0, 1}) {
+        Session s;
+        s.GlobalUser = "BEN";
+        s.GlobalUserAccess = level;
+        UserEntry entry = load("BEN");
+        const User original = entry.user;
+        entry.user.ACCESSLEVEL = 2;  // promoting himself
+        EXPECT_EQ(change(entry, original, s).text, kNotAdministrator);
+        EXPECT_EQ(deleteUser(*m_db, s, original, kToday).text, kNotAdministrator);
+        UserGroup g;
+        g.GROUP = "CREW";
+        EXPECT_EQ(saveUserGroup(*m_db, s, Request::Insert, g, {}, {}, kToday, kNow).text,
+                  kNotAdministrator);
+    }
+    EXPECT_EQ(load("BEN").user.ACCESSLEVEL, 0);
+    EXPECT_EQ(count<UserGroup>(store::eq("GROUP", std::string("CREW"))), 0);
+}
+
+TEST_F(UserLogicTest, AChangeWithoutPasswordEntriesKeepsThePassword) {
+    ASSERT_TRUE(addUser("BEN").ok());
+    UserEntry ben = load("BEN");
+    const User original = ben.user;
+    ben.user.DEPARTMENT = "Sales";
+    ASSERT_TRUE(change(ben, original).ok());
+    EXPECT_TRUE(verifyPassword("secret1", load("BEN").user.PASSWORD));
+
+    ben = load("BEN");
+    ben.password = ben.passwordAgain = "newpass";
+    ASSERT_TRUE(change(ben, ben.user).ok());
+    EXPECT_TRUE(verifyPassword("newpass", load("BEN").user.PASSWORD));
+}
+
+TEST_F(UserLogicTest, RenamingAUserRewritesEverythingThatCarriesHisName) {
+    ASSERT_TRUE(addUser("ANNA").ok());
+    UserRights rights;
+    rights.assignsTo = {"ANNA"};
+    rights.viewedBy = {"ANNA"};
+    ASSERT_TRUE(addUser("BEN", 0, rights).ok());
+    const Person own = ownPerson("BEN");
+    UserGroupUser member{"CREW", "BEN"};
+    GroupPeople listMember{"FRIENDS", 1, "BEN", own.PERSONNUMBER};
+    Anniversary birthday;
+    birthday.DAYOFYEAR = 100;
+    birthday.NUMBER = own.PERSONNUMBER;
+    birthday.SHORTNAME = "BEN";
+    Assignment task;
+    task.ASSIGNNUMBER = 1;
+    task.PERSON = "BEN";
+    task.PERSONNUMBER = own.PERSONNUMBER;
+    task.NAME = "Inventory";
+    for (Status s :
+         {m_db->add(member), m_db->add(listMember), m_db->add(birthday), m_db->add(task)})
+        ASSERT_TRUE(s.ok());
+
+    UserEntry ben = load("BEN");
+    const User original = ben.user;
+    ben.user.USERNAME = "BENNY";
+    ASSERT_TRUE(change(ben, original).ok());
+
+    const std::string benny = "BENNY", old = "BEN";
+    EXPECT_EQ(count<User>(store::eq("USERNAME", old)), 0);
+    EXPECT_EQ(count<UserGroupUser>(store::eq("USERNAME", benny)), 1);  // CREW
+    EXPECT_EQ(count<UserGroupUser>(store::eq("USERNAME", old)), 0);
+    EXPECT_EQ(count<UserPref>(store::eq("USERNAME", benny)), 1);
+    EXPECT_EQ(count<GroupPeople>(store::eq("SHORTNAME", benny)), 1);
+    EXPECT_EQ(count<Anniversary>(store::eq("SHORTNAME", benny)), 1);
+    EXPECT_EQ(count<Assignment>(store::eq("PERSON", benny)), 1);
+    const Person renamed = ownPerson("BENNY");
+    EXPECT_EQ(renamed.PERSONNUMBER, own.PERSONNUMBER);
+    for (const store::TableDef* t : {&UserAssign::def(), &UserView::def()})
+        for (const char* f : {"USERNAME", "USERNAME2"}) {
+            std::int64_t n = -1;
+            ASSERT_TRUE(m_db->engine().count(*t, store::eq(f, old), n).ok());
+            EXPECT_EQ(n, 0) << t->label << " " << f;
+        }
+    EXPECT_TRUE(right(Right::Assign, "BENNY", "ANNA"));
+    EXPECT_TRUE(right(Right::View, "ANNA", "BENNY"));
+    LoginAttempts login(*m_db);
+    EXPECT_EQ(login.attempt("BENNY", "secret1").kind, LoginOutcome::Success);
+}
+
+TEST_F(UserLogicTest, AFailureInsideTheTransactionLeavesUsersAndRightsAsTheyWere) {
+    ASSERT_TRUE(addUser("ANNA").ok());
+    UserRights rights;
+    rights.assignsTo = {"ANNA"};
+    ASSERT_TRUE(addUser("BEN", 0, rights).ok());
+    const UserEntry before = load("BEN");
+
+    Status status;
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    ASSERT_TRUE(status.ok());
+    failing->failAdds(label::USERVIEW, 1, store::kEngineError);  // the last step of the save
+    Database station(std::move(failing));
+
+    UserEntry edited = before;
+    edited.user.USERNAME = "BENNY";
+    edited.user.DEPARTMENT = "Sales";
+    edited.rights.assignsTo.clear();
+    edited.rights.views = {"ANNA"};
+    const UserOutcome o =
+        saveUser(station, admin(), Request::Change, edited, before.user, kToday, kNow);
+    EXPECT_EQ(o.kind, UserOutcome::Failed);
+    EXPECT_EQ(o.text, "Transaction cancelled");
+    EXPECT_EQ(station.engine().transactionDepth(), 0);
+
+    const UserEntry after = load("BEN");
+    EXPECT_EQ(after.user.DEPARTMENT, before.user.DEPARTMENT);
+    EXPECT_EQ(after.rights, before.rights);
+    EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("BENNY"))), 0);
+    EXPECT_EQ(count<Person>(store::eq("SHORTNAME", std::string("BENNY"))), 0);
+
+    // A failed insert leaves no user and no person entry behind.
+    Status s2;
+    auto failing2 =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, s2));
+    failing2->failAdds(label::USERPREF, 1, store::kEngineError);
+    Database station2(std::move(failing2));
+    UserEntry fresh;
+    fresh.user.USERNAME = "CARLA";
+    fresh.password = fresh.passwordAgain = "secret1";
+    EXPECT_EQ(saveUser(station2, admin(), Request::Insert, fresh, User{}, kToday, kNow).kind,
+              UserOutcome::Failed);
+    EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("CARLA"))), 0);
+    EXPECT_EQ(count<Person>(store::eq("SHORTNAME", std::string("CARLA"))), 0);
+}
+
+TEST_F(UserLogicTest, TwoStationsSavingOneUserKeepTheFirstAndShowItToTheSecond) {
+    ASSERT_TRUE(addUser("BEN").ok());
+    auto other = test::openStation(m_source);
+    ASSERT_TRUE(other);
+    UserEntry mine = load("BEN");
+    UserEntry theirs;
+    ASSERT_TRUE(loadUser(*other, "BEN", theirs.user, theirs.rights).ok());
+    const User mineOriginal = mine.user, theirsOriginal = theirs.user;
+
+    theirs.user.DEPARTMENT = "Sales";
+    ASSERT_TRUE(
+        saveUser(*other, admin(), Request::Change, theirs, theirsOriginal, kToday, kNow).ok());
+
+    mine.user.DEPARTMENT = "Accounts";
+    mine.rights.views = {"SUPERVISOR"};
+    const UserOutcome o = change(mine, mineOriginal);
+    EXPECT_EQ(o.kind, UserOutcome::ChangedElsewhere);
+    EXPECT_EQ(o.text, kUserChangedElsewhere);
+    EXPECT_EQ(mine.user.DEPARTMENT, "Sales");  // the form now shows the other station's values
+    EXPECT_TRUE(mine.rights.views.empty());
+    EXPECT_EQ(load("BEN").user.DEPARTMENT, "Sales");
+    EXPECT_FALSE(right(Right::View, "BEN", "SUPERVISOR"));
+    // Saving again from the refreshed copy works.
+    mine.user.DEPARTMENT = "Accounts";
+    EXPECT_TRUE(change(mine, mine.user).ok());
+}
+
+// ---- deleting and the last administrator --------------------------------------------
+
+TEST_F(UserLogicTest, DeletingAUserConcludesHisOpenAssignmentsAndRemovesEveryTrace) {
+    ASSERT_TRUE(addUser("ANNA").ok());
+    UserRights rights;
+    rights.assignsTo = {"ANNA"};
+    rights.viewedBy = {"ANNA"};
+    ASSERT_TRUE(addUser("BEN", 0, rights).ok());
+    const Person ben = ownPerson("BEN"), anna = ownPerson("ANNA");
+    auto assignment = [&](int number, const Person& p, Date closed) {
+        Assignment a;
+        a.ASSIGNNUMBER = number;
+        a.PERSON = p.SHORTNAME;
+        a.PERSONNUMBER = p.PERSONNUMBER;
+        a.NAME = "Task";
+        a.CLOSEDATE = closed;
+        ASSERT_TRUE(m_db->add(a).ok());
+    };
+    assignment(1, ben, 0);
+    assignment(2, ben, 0);
+    assignment(3, ben, 40000);
+    assignment(4, anna, 0);
+
+    int concluded = -1;
+    const UserOutcome o = deleteUser(*m_db, admin(), load("BEN").user, kToday, &concluded);
+    ASSERT_TRUE(o.ok()) << o.text << " " << o.detail;
+    EXPECT_EQ(concluded, 2);
+    EXPECT_EQ(count<Assignment>(store::eq("CLOSEDATE", std::int64_t{kToday})), 2);
+    EXPECT_EQ(count<Assignment>(store::eq("CLOSEDATE", std::int64_t{40000})), 1);
+    EXPECT_EQ(count<Assignment>(store::eq("CLOSEDATE", std::int64_t{0})), 1);  // ANNA's
+    EXPECT_EQ(count<Assignment>(), 4);  // concluded, not deleted
+    EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("BEN"))), 0);
+    EXPECT_EQ(count<Person>(store::eq("SHORTNAME", std::string("BEN"))), 0);
+    EXPECT_EQ(count<UserPref>(store::eq("USERNAME", std::string("BEN"))), 0);
+    EXPECT_EQ(count<UserGroupUser>(store::eq("USERNAME", std::string("BEN"))), 0);
+    // Rows naming him as the holder go too: a later BEN inherits nothing.
+    EXPECT_EQ(count<UserAssign>(), 0);
+    EXPECT_EQ(count<UserView>(), 0);
+}
+
+TEST_F(UserLogicTest, TheLastSystemAdministratorCanBeNeitherDeletedNorLowered) {
+    UserEntry super = load("SUPERVISOR");
+    const User original = super.user;
+    super.user.ACCESSLEVEL = 1;
+    UserOutcome o = change(super, original);
+    EXPECT_EQ(o.kind, UserOutcome::Refused);
+    EXPECT_EQ(o.focus, "access");
+    EXPECT_EQ(load("SUPERVISOR").user.ACCESSLEVEL, 2);
+    o = deleteUser(*m_db, admin(), original, kToday);
+    EXPECT_EQ(o.kind, UserOutcome::Refused);
+    EXPECT_FALSE(o.text.empty());
+    EXPECT_EQ(count<User>(), 1);
+    EXPECT_EQ(m_db->engine().transactionDepth(), 0);
+
+    // With a second administrator either may go.
+    ASSERT_TRUE(addUser("ANNA", 2).ok());
+    super = load("SUPERVISOR");
+    super.user.ACCESSLEVEL = 0;
+    ASSERT_TRUE(change(super, super.user).ok());
+    // ... and now ANNA is the last one.
+    EXPECT_EQ(deleteUser(*m_db, admin("ANNA"), load("ANNA").user, kToday).kind,
+              UserOutcome::Refused);
+    EXPECT_TRUE(deleteUser(*m_db, admin("ANNA"), load("SUPERVISOR").user, kToday).ok());
+}
+
+// ---- user groups --------------------------------------------------------------------
+
+TEST_F(UserLogicTest, UserGroupsRefuseDuplicatesAndCarryMembersThroughARename) {
+    for (const char* n : {"ANNA", "BEN"}) ASSERT_TRUE(addUser(n).ok());
+    Names members;
+    EXPECT_EQ(addMember(members, "BEN"), "");
+    EXPECT_EQ(addMember(members, "ANNA"), "");
+    EXPECT_EQ(addMember(members, "BEN  "), kDuplicateMember);
+    EXPECT_EQ(members, (Names{"ANNA", "BEN"}));
+
+    UserGroup crew;
+    crew.GROUP = "Crew";
+    ASSERT_TRUE(
+        saveUserGroup(*m_db, admin(), Request::Insert, crew, {}, members, kToday, kNow).ok());
+    EXPECT_EQ(crew.LASTCHANGEDBY, "SUPERVISOR");
+    EXPECT_EQ(
+        saveUserGroup(*m_db, admin(), Request::Insert, crew, {}, {"BEN", "BEN"}, kToday, kNow).text,
+        kDuplicateMember);
+    UserGroup again;
+    again.GROUP = "Crew";
+    EXPECT_EQ(saveUserGroup(*m_db, admin(), Request::Insert, again, {}, {}, kToday, kNow).kind,
+              UserOutcome::Refused);
+
+    // Members are gathered regardless of the case of the group name.
+    Names gathered;
+    ASSERT_TRUE(groupMembers(*m_db, "CREW", gathered).ok());
+    EXPECT_EQ(gathered, (Names{"ANNA", "BEN"}));
+    Names list{"SUPERVISOR", "ANNA"};
+    ASSERT_TRUE(applyGroup(*m_db, "crew", false, list).ok());
+    EXPECT_EQ(list, (Names{"ANNA", "BEN", "SUPERVISOR"}));
+    ASSERT_TRUE(applyGroup(*m_db, "Crew", true, list).ok());
+    EXPECT_EQ(list, Names{"SUPERVISOR"});
+
+    const UserGroup original = crew;
+    crew.GROUP = "Team";
+    ASSERT_TRUE(
+        saveUserGroup(*m_db, admin(), Request::Change, crew, original, {"BEN"}, kToday, kNow).ok());
+    EXPECT_EQ(count<UserGroupUser>(store::eq("GROUP", std::string("Crew"))), 0);
+    ASSERT_TRUE(groupMembers(*m_db, "Team", gathered).ok());
+    EXPECT_EQ(gathered, Names{"BEN"});
+
+    ASSERT_TRUE(deleteUserGroup(*m_db, admin(), crew).ok());
+    EXPECT_EQ(count<UserGroupUser>(store::eq("GROUP", std::string("Team"))), 0);
+    EXPECT_EQ(count<UserGroup>(store::eq("GROUP", std::string("Team"))), 0);
+}
+
+TEST_F(UserLogicTest, EveryUserIsInAllUsersFromTheNextStartUp) {
+    ASSERT_TRUE(addUser("BEN").ok());
+    User stray;  // written straight into the table, as an older station might
+    stray.USERNAME = "CARLA";
+    ASSERT_TRUE(m_db->add(stray).ok());
+    ASSERT_TRUE(ensureAllUsersGroup(*m_db, "All users").ok);
+    Names members;
+    ASSERT_TRUE(groupMembers(*m_db, "All users", members).ok());
+    EXPECT_EQ(members, (Names{"BEN", "CARLA", "SUPERVISOR"}));
+    ASSERT_TRUE(ensureAllUsersGroup(*m_db, "All users").ok);  // nothing twice
+    EXPECT_EQ(count<UserGroupUser>(), 3);
+}
+
+// ---- the command line's ways back ---------------------------------------------------
+
+TEST_F(UserLogicTest, UnlockAndTemporaryPasswordLetASuspendedAdministratorBackIn) {
+    SystemPref sys;
+    ASSERT_TRUE(ensureSystemPref(*m_db, sys).ok);
+    sys.ACCESSTRIES = 3;
+    ASSERT_TRUE(m_db->change(sys).ok());
+    {
+        LoginAttempts login(*m_db);
+        for (int i = 0; i < 3; ++i) login.attempt("SUPERVISOR", "wrong");
+        EXPECT_EQ(login.attempt("SUPERVISOR", "wrong").kind, LoginOutcome::TooManyFailures);
+    }
+    EXPECT_EQ(LoginAttempts(*m_db).attempt("SUPERVISOR", kFirstPassword).kind,
+              LoginOutcome::Suspended);
+
+    std::ostringstream out, err;
+    std::vector<std::string> typed{"fresh1", "fresh1"};
+    size_t next = 0;
+    SecretReader reader = [&](const std::string&, std::string& line) {
+        if (next >= typed.size()) return false;
+        line = typed[next++];
+        return true;
+    };
+    EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 0)
+        << err.str();
+    EXPECT_NE(out.str().find("still suspended"), std::string::npos);
+    EXPECT_EQ(runUserCommand(*m_db, {"unlock", "DIR", "SUPERVISOR"}, reader, out, err), 0);
+    EXPECT_EQ(runUserCommand(*m_db, {"unlock", "DIR", "NOBODY"}, reader, out, err), 1);
+    EXPECT_EQ(runUserCommand(*m_db, {"lock", "DIR", "SUPERVISOR"}, reader, out, err), 64);
+
+    // The new password works but must be changed first; changing it clears that.
+    LoginOutcome o = LoginAttempts(*m_db).attempt("SUPERVISOR", "fresh1");
+    EXPECT_EQ(o.kind, LoginOutcome::MustChangePassword);
+    EXPECT_EQ(LoginAttempts(*m_db).attempt("SUPERVISOR", kFirstPassword).kind,
+              LoginOutcome::WrongPassword);
+    ASSERT_TRUE(changePassword(*m_db, "SUPERVISOR", "mine12").ok);
+    EXPECT_EQ(LoginAttempts(*m_db).attempt("SUPERVISOR", "mine12").kind, LoginOutcome::Success);
+
+    // A short or mismatched password read from the terminal changes nothing.
+    typed = {"abcd", "abcd", "abcdef", "abcdeg"};
+    next = 0;
+    EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
+    EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
+    EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
+    EXPECT_EQ(LoginAttempts(*m_db).attempt("SUPERVISOR", "mine12").kind, LoginOutcome::Success);
+}
+
+// ---- users of a limited project -----------------------------------------------------
+
+TEST_F(UserLogicTest, LimitedProjectUsersAreAddedOnceAndRemoved) {
+    for (const char* n : {"ANNA", "BEN"}) ASSERT_TRUE(addUser(n).ok());
+    Names candidates;
+    ASSERT_TRUE(usersNotListedForProject(*m_db, 5, candidates).ok());
+    EXPECT_EQ(candidates, (Names{"ANNA", "BEN", "SUPERVISOR"}));
+    LimitedUsersOutcome o = addProjectUsers(*m_db, 5, "Move office", {"BEN", "ANNA"});
+    ASSERT_TRUE(o.ok);
+    EXPECT_EQ(o.added, 2);
+    o = addProjectUsers(*m_db, 5, "Move office", {"BEN"});
+    EXPECT_TRUE(o.ok);
+    EXPECT_EQ(o.added, 0);
+    ASSERT_TRUE(usersNotListedForProject(*m_db, 5, candidates).ok());
+    EXPECT_EQ(candidates, Names{"SUPERVISOR"});
+    ProjUser row;
+    ASSERT_TRUE(m_db->fetch("PRU:NUMBERUSER_KEY", {std::int64_t{5}, std::string("BEN")}, row).ok());
+    EXPECT_EQ(row.NAME, "Move office");
+    EXPECT_TRUE(removeProjectUser(*m_db, row).ok);
+    EXPECT_TRUE(removeProjectUser(*m_db, row).ok);  // already gone
+    EXPECT_EQ(count<ProjUser>(), 1);
+
+    Status status;
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    failing->failAdds(label::PROJUSER, 2, store::kEngineError);
+    Database station(std::move(failing));
+    o = addProjectUsers(station, 6, "Audit", {"ANNA", "BEN"});
+    EXPECT_FALSE(o.ok);
+    EXPECT_EQ(o.message, "Adding PROJUSER");
+    EXPECT_EQ(count<ProjUser>(store::eq("PROJNUMBER", std::int64_t{6})), 0);
+}
+
+}  // namespace
+}  // namespace tko
