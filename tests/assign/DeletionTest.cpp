@@ -142,6 +142,7 @@ TEST_F(DeletionTest, ByDateWorksInBoundedStepsAndACancelLeavesConsistentData) {
     for (int n = 1; n <= 10; ++n) assignment(n, n % 2 ? m_ben : m_carla, 100 + n);
     ConcludedDeletion::Limits limits;
     limits.rowsPerStep = 3;
+    limits.stepTime = std::chrono::hours(1);  // counted by rows here, not by time
     ConcludedDeletion deletion(*m_db, kAdmin, 1000, limits);
     ASSERT_TRUE(deletion.prepare());
     EXPECT_EQ(deletion.total(), 10);
@@ -183,6 +184,7 @@ TEST_F(DeletionTest, AFailedStepIsUndoneWholeAndEarlierStepsStay) {
     Database db(std::move(failing));
     ConcludedDeletion::Limits limits;
     limits.rowsPerStep = 2;
+    limits.stepTime = std::chrono::hours(1);
     ConcludedDeletion deletion(db, kAdmin, 1000, limits);
     ASSERT_TRUE(deletion.prepare());
     EXPECT_EQ(deletion.step(), ConcludedDeletion::StepResult::More);

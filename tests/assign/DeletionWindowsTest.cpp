@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include "app/DemoOffice.h"
-#include "app/ui/Procedures.h"
 #include "assign/Deletion.h"
 #include "assign/ui/DeleteAssignmentWindow.h"
 #include "assign/ui/DeleteByDateWindow.h"
@@ -19,6 +18,7 @@
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Procedures.h"
 
 namespace tko {
 

@@ -9,7 +9,6 @@
 #include <QtTest>
 
 #include "app/DemoOffice.h"
-#include "app/ui/Procedures.h"
 #include "data/Password.h"
 #include "people/Anniversaries.h"
 #include "people/ui/AnniversaryForm.h"
@@ -20,6 +19,7 @@
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Procedures.h"
 
 namespace tko {
 

@@ -4,7 +4,7 @@
 // of assign/Deletion.h.
 #pragma once
 
-#include "app/ui/Procedures.h"
+#include "platform/ui/Procedures.h"
 
 namespace tko {
 
