@@ -20,15 +20,18 @@
 #include "assign/ui/DeletionScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
+#include "projects/ui/ProjectScreens.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
 #include "users/ui/UserScreens.h"
 #include "views/ui/ListScreens.h"
+#include "views/ui/ViewScreens.h"
 
 namespace {
 
@@ -43,7 +46,13 @@ void registerScreens() {
     tko::registerAssignmentListScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
     tko::registerDeletionScreens(tko::procedures());
+    tko::registerProjectScreens(tko::procedures());
     tko::registerUserScreens(tko::procedures());
+    tko::registerGroupScreens(tko::procedures());
+    tko::registerScheduleScreens(tko::procedures());
+    // Screens of one subsystem that open another's.
+    tko::setAssignmentPicker(&tko::selectFromLookForward);
+    tko::setProjectsForAssignment(&tko::showProjectsForAssignment);
 }
 
 // Stops the program with a storage error's text: first-run records, settings
