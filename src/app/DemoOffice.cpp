@@ -4,6 +4,7 @@
 #include "assign/AssignmentRules.h"
 #include "data/Numbering.h"
 #include "data/Password.h"
+#include "people/Anniversaries.h"
 #include "platform/Date.h"
 
 namespace tko {
@@ -278,7 +279,7 @@ DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
     ann.NOTE = "Birthday";
     ann.SHORTNAME = carla.SHORTNAME;
     ann.NUMBER = carla.PERSONNUMBER;
-    ann.DAYOFYEAR = static_cast<std::int16_t>(dayOfYear(ann.DATE));
+    ann.DAYOFYEAR = static_cast<std::int16_t>(anniversaryDayValue(ann.DATE));
     if (!b.check(db.add(ann), "ANNIVERS")) return fail();
 
     GroupName group;

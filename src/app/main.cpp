@@ -17,6 +17,7 @@
 #include "app/ui/MainFrame.h"
 #include "assign/lists/ui/AssignmentListScreens.h"
 #include "assign/ui/AssignmentScreens.h"
+#include "assign/ui/DeletionScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
 #include "people/ui/GroupScreens.h"
@@ -46,6 +47,7 @@ void registerScreens() {
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerAssignmentListScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
+    tko::registerDeletionScreens(tko::procedures());
     tko::registerProjectScreens(tko::procedures());
     tko::registerExportScreens(tko::procedures());
     tko::registerUserScreens(tko::procedures());

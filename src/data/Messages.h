@@ -9,7 +9,8 @@
 
 namespace tko {
 
-enum class MessageButtons { Ok, YesNo, OkCancel, YesNoCancel };
+// YesCancel asks with Cancel as the default button (questions whose Yes cannot be undone).
+enum class MessageButtons { Ok, YesNo, OkCancel, YesNoCancel, YesCancel };
 
 struct StandardMessage {
     int number = 0;

@@ -3,6 +3,7 @@
 #include "app/Workspace.h"
 #include "people/ui/PeopleBrowser.h"
 #include "people/ui/PersonForm.h"
+#include "people/ui/UpcomingAnniversariesWindow.h"
 #include "platform/ui/WindowTranslation.h"
 
 namespace tko {
@@ -26,6 +27,14 @@ void registerPeopleScreens(Procedures& procedures) {
         browser->setModal(false);
         showTranslated(browser);
     });
+    procedures.add(QStringLiteral("BrowseAnniversaries"),
+                   [](QWidget* parent, Workspace& workspace) {
+                       auto* window = new UpcomingAnniversariesWindow(workspace, parent);
+                       window->setAttribute(Qt::WA_DeleteOnClose);
+                       window->setWindowFlag(Qt::Window);
+                       window->setModal(false);
+                       showTranslated(window);
+                   });
 }
 
 }  // namespace tko

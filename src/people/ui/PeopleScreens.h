@@ -16,7 +16,7 @@ namespace tko {
 std::optional<Person> selectAssignablePerson(QWidget* parent, Workspace& workspace);
 
 // Registers the people screens under their procedure names ("UpdatePeople",
-// "BrowsePeople").
+// "BrowsePeople", "BrowseAnniversaries").
 void registerPeopleScreens(Procedures& procedures);
 
 }  // namespace tko

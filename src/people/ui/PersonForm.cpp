@@ -16,7 +16,9 @@
 
 #include "app/Workspace.h"
 #include "data/Tables.h"
+#include "people/Anniversaries.h"
 #include "people/PeopleRules.h"
+#include "people/ui/AnniversaryForm.h"
 #include "people/ui/DesktopDialer.h"
 #include "people/ui/PeopleBrowser.h"
 #include "platform/ui/BrowseList.h"
@@ -124,20 +126,24 @@ void PersonForm::build() {
         {"anniversaryInsertButton", "Insert"},
         {"anniversaryChangeButton", "Change"},
         {"anniversaryDeleteButton", "Delete"}};
-    for (const auto& [name, caption] : anniversaryActions) {
+    static const Request anniversaryRequests[] = {Request::Insert, Request::Change,
+                                                  Request::Delete};
+    for (size_t i = 0; i < std::size(anniversaryActions); ++i) {
+        const auto& [name, caption] = anniversaryActions[i];
         auto* b = new QPushButton(QLatin1String(caption), anniversaryPage);
         b->setObjectName(QLatin1String(name));
         b->setAutoDefault(false);
-        connect(b, &QPushButton::clicked, this, [this] { notDefined("UpdateAnniversary"); });
+        const Request request = anniversaryRequests[i];
+        connect(b, &QPushButton::clicked, this, [this, request] { openAnniversary(request); });
         anniversaryButtons->addWidget(b);
     }
     anniversaryButtons->addStretch();
     connect(m_anniversaries, &BrowseList::insertRequested, this,
-            [this] { notDefined("UpdateAnniversary"); });
+            [this] { openAnniversary(Request::Insert); });
     connect(m_anniversaries, &BrowseList::changeRequested, this,
-            [this](const store::Row&) { notDefined("UpdateAnniversary"); });
+            [this](const store::Row&) { openAnniversary(Request::Change); });
     connect(m_anniversaries, &BrowseList::deleteRequested, this,
-            [this](const store::Row&) { notDefined("UpdateAnniversary"); });
+            [this](const store::Row&) { openAnniversary(Request::Delete); });
     auto* anniversaryLayout = new QVBoxLayout(anniversaryPage);
     anniversaryLayout->addWidget(m_anniversaries, 1);
     anniversaryLayout->addLayout(anniversaryButtons);
@@ -438,6 +444,24 @@ void PersonForm::openUsersLimited() {
     LimitedPersonUsersDialog dialog(m_workspace, m_current.PERSONNUMBER,
                                     stored(m_shortName->text()), this);
     execTranslated(&dialog);
+}
+
+void PersonForm::openAnniversary(Request request) {
+    // Nothing to add to or change while the form only shows the person for deletion.
+    if (m_request == Request::Delete) return;
+    Anniversary anniversary;
+    if (request == Request::Insert) {
+        // The stored short name: a rename that is not saved yet reaches the
+        // anniversaries through the change of the person.
+        anniversary = newAnniversaryFor(m_original);
+    } else {
+        const store::Row* row = m_anniversaries->selectedRow();
+        if (!row) return;
+        anniversary.fromRow(*row);
+    }
+    // After a delete the list stands on the row that followed the deleted one.
+    if (runAnniversaryForm(this, m_workspace, request, anniversary))
+        m_anniversaries->reloadAt(anniversary.toRow());
 }
 
 void PersonForm::notDefined(const char* procedure) {

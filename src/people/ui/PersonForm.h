@@ -57,6 +57,8 @@ public:
     void dial();
     void print();
     void openUsersLimited();
+    // "Insert", "Change" and "Delete" of the Anniversaries tab.
+    void openAnniversary(Request request);
 
 private:
     void build();

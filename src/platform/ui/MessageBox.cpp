@@ -31,6 +31,8 @@ QMessageBox::StandardButtons buttonsOf(MessageButtons buttons) {
             return QMessageBox::Ok | QMessageBox::Cancel;
         case MessageButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
+        case MessageButtons::YesCancel:
+            return QMessageBox::Yes | QMessageBox::Cancel;
     }
     return QMessageBox::Ok;
 }
@@ -82,6 +84,7 @@ Answer MessageBox::escapeAnswer(MessageButtons buttons) {
             return Answer::No;
         case MessageButtons::OkCancel:
         case MessageButtons::YesNoCancel:
+        case MessageButtons::YesCancel:
             return Answer::Cancel;
     }
     return Answer::Ok;
@@ -153,6 +156,7 @@ Answer MessageBox::present(QWidget* parent, int number, const QString& title, co
         button->setText(translated(button->text().remove(QLatin1Char('&'))));
     if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel)
         box.setDefaultButton(QMessageBox::Yes);
+    if (buttons == MessageButtons::YesCancel) box.setDefaultButton(QMessageBox::Cancel);
     if (fatal) box.setDefaultButton(QMessageBox::Ok);
     const int result = box.exec();
     record.answer = answerOf(result, buttons);
