@@ -13,9 +13,9 @@
 #include <algorithm>
 #include <limits>
 
-#include "app/ui/DialogParts.h"
 #include "assign/Deletion.h"
 #include "platform/Picture.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {

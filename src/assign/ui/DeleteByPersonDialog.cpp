@@ -7,9 +7,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/ui/DialogParts.h"
 #include "assign/Deletion.h"
 #include "people/ui/PeopleScreens.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {

@@ -7,10 +7,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/ui/DialogParts.h"
 #include "people/Anniversaries.h"
 #include "platform/Picture.h"
 #include "platform/ui/CalendarPopup.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
