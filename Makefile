@@ -4,6 +4,7 @@
 BUILD ?= build
 JOBS ?= $(shell nproc)
 DEMO_DIR ?= $(CURDIR)/demo-office
+CMAKE_FLAGS ?=
 
 .PHONY: deps configure build run test bench clean
 
@@ -11,7 +12,7 @@ deps:
 	@scripts/install-deps.sh
 
 configure: deps
-	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)

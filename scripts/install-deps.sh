@@ -3,7 +3,7 @@
 # Does nothing when they are all present already.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config
+  build-essential cmake ninja-build pkg-config clang-format
   qt6-base-dev qt6-svg-dev libgl-dev
   libsqlite3-dev sqlite3 libsodium-dev libicu-dev libshp-dev libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev

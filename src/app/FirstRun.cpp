@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "app/Session.h"
 #include "data/Password.h"
 #include "platform/Date.h"
 
@@ -62,7 +63,7 @@ StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName) 
     User user;
     user.USERNAME = kFirstUserName;
     user.PASSWORD = hashPassword(kFirstPassword);
-    user.ACCESSLEVEL = 2;
+    user.ACCESSLEVEL = levelNumber(AccessLevel::SystemAdministrator);
     user.CHANGENAME = kFirstUserName;
     user.DATECHANGED = Clock::today();
     user.TIMECHANGED = Clock::now();

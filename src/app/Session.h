@@ -11,6 +11,15 @@ namespace tko {
 
 enum class AccessLevel : int { GeneralUser = 0, PeopleAdministrator = 1, SystemAdministrator = 2 };
 
+// The stored number of an access level (USE:ACCESSLEVEL, GlobalUserAccess).
+constexpr int levelNumber(AccessLevel level) {
+    return static_cast<int>(level);
+}
+// Whether a stored level is `level` or higher.
+constexpr bool atLeast(int stored, AccessLevel level) {
+    return stored >= levelNumber(level);
+}
+
 struct Session {
     std::string GlobalUser;  // user name, 15 characters
     int GlobalUserAccess = 0;
@@ -19,8 +28,15 @@ struct Session {
     std::string languageFile;       // the language file in use, its last 11 characters
     std::string transactionOption;  // the clipped SYP:TCF followed by "TASKOM.TCF"
 
-    bool isSystemAdministrator() const { return GlobalUserAccess == 2; }
-    bool isPeopleAdministrator() const { return GlobalUserAccess == 1; }
+    bool isSystemAdministrator() const {
+        return GlobalUserAccess == levelNumber(AccessLevel::SystemAdministrator);
+    }
+    bool isPeopleAdministrator() const {
+        return GlobalUserAccess == levelNumber(AccessLevel::PeopleAdministrator);
+    }
+    bool isGeneralUser() const {
+        return !atLeast(GlobalUserAccess, AccessLevel::PeopleAdministrator);
+    }
 };
 
 // The last `count` characters of `text` (all of it when shorter).

@@ -1,13 +1,10 @@
 #include "data/Messages.h"
 
-#include <atomic>
 #include <cctype>
 #include <vector>
 
 namespace tko {
 namespace {
-
-std::atomic<TranslateHook> g_translate{nullptr};
 
 struct MessageText {
     int number;
@@ -267,15 +264,6 @@ std::string merge(const std::string& text, const std::string* values, int count)
 }
 
 }  // namespace
-
-void setMessageTranslator(TranslateHook hook) {
-    g_translate = hook;
-}
-
-std::string translateText(const std::string& source) {
-    const TranslateHook hook = g_translate.load();
-    return hook ? hook(source) : source;
-}
 
 std::string mergeParameters(const std::string& text, const std::string& p1, const std::string& p2,
                             const std::string& p3) {

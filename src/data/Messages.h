@@ -5,6 +5,8 @@
 
 #include <string>
 
+#include "platform/Translate.h"
+
 namespace tko {
 
 enum class MessageButtons { Ok, YesNo, OkCancel, YesNoCancel };
@@ -16,12 +18,6 @@ struct StandardMessage {
     MessageButtons buttons = MessageButtons::Ok;
     bool fatal = false;  // the program ends after the box is closed
 };
-
-// Translation of a source text into the user's language. Until a translator is
-// installed texts are shown as written.
-using TranslateHook = std::string (*)(const std::string& source);
-void setMessageTranslator(TranslateHook hook);
-std::string translateText(const std::string& source);
 
 // Replaces every "%1", "%2", "%3" of `text` by the values, in one pass, so that a
 // value holding a placeholder is never merged again.

@@ -30,7 +30,7 @@ Filter notOfTypes(std::initializer_list<const char*> types) {
 
 Filter peopleListFilter(PeopleList list, const Session& session, bool viewAll) {
     const std::string& user = session.GlobalUser;
-    if (session.GlobalUserAccess >= 2) return store::all();
+    if (session.isSystemAdministrator()) return store::all();
 
     if (list == PeopleList::Edit) {
         return store::anyOf({

@@ -46,7 +46,7 @@ Status readSystemPref(Database& db, SystemPref& out) {
 
 InsertRules insertRules(const Session& session, const SystemPref& sys) {
     InsertRules rules;
-    const bool general = session.GlobalUserAccess <= 0;
+    const bool general = session.isGeneralUser();
     if (sys.PRIVATEPEOPLE == 0) {
         if (general) {
             rules.refusal = "You do not have authority to add people to system";
@@ -69,7 +69,7 @@ InsertRules insertRules(const Session& session, const SystemPref& sys) {
 TypeChoices changeTypeChoices(const Session& session, const SystemPref& sys, const Person& person) {
     TypeChoices choices;
     choices.initial = store::rtrim(person.TYPE);
-    if (choices.initial == kTypeUser || session.GlobalUserAccess <= 0) return choices;
+    if (choices.initial == kTypeUser || session.isGeneralUser()) return choices;
     enable(choices, kTypeOpen);
     enable(choices, kTypeLimited);
     if (sys.PRIVATEPEOPLE != 0 || choices.initial == kTypePrivate) enable(choices, kTypePrivate);
@@ -103,7 +103,8 @@ bool confidentialAllowed(const Session& session, const SystemPref& sys, const st
 bool usersLimitedAllowed(const Session& session, const std::string& type,
                          const std::string& shortName, const std::string& owner) {
     if (store::rtrim(type) != kTypeLimited || blank(shortName)) return false;
-    return store::rtrim(owner) == store::rtrim(session.GlobalUser) || session.GlobalUserAccess == 2;
+    return store::rtrim(owner) == store::rtrim(session.GlobalUser) ||
+           session.isSystemAdministrator();
 }
 
 ShortNameCheck checkShortName(Database& db, const Person& candidate,
@@ -173,7 +174,7 @@ IntegrityOutcome savePerson(Database& db, Person& current, const Person& origina
 }
 
 DeleteDecision deleteDecision(const Session& session, const Person& person) {
-    const bool administrator = session.GlobalUserAccess >= 2;
+    const bool administrator = session.isSystemAdministrator();
     const std::string type = store::rtrim(person.TYPE);
     DeleteDecision decision;
     if (type == kTypeUser) {

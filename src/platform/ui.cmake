@@ -7,12 +7,14 @@ target_sources(taskorbit_core PRIVATE
   ${_tko_ui_dir}/BrowsePager.cpp ${_tko_ui_dir}/BrowsePager.h
   ${_tko_ui_dir}/CalendarMonth.cpp ${_tko_ui_dir}/CalendarMonth.h
   ${_tko_ui_dir}/FormRequest.cpp ${_tko_ui_dir}/FormRequest.h
-  ${_tko_ui_dir}/ListFormat.cpp ${_tko_ui_dir}/ListFormat.h)
+  ${_tko_ui_dir}/ListFormat.cpp ${_tko_ui_dir}/ListFormat.h
+  ${_tko_ui_dir}/Translate.cpp ${_tko_ui_dir}/Translate.h)
 target_sources(taskorbit_ui PRIVATE
   ${_tko_ui_dir}/ui/BrowseList.cpp ${_tko_ui_dir}/ui/BrowseList.h
   ${_tko_ui_dir}/ui/CalendarPopup.cpp ${_tko_ui_dir}/ui/CalendarPopup.h
   ${_tko_ui_dir}/ui/FormScaffold.cpp ${_tko_ui_dir}/ui/FormScaffold.h
   ${_tko_ui_dir}/ui/HelpBrowser.cpp ${_tko_ui_dir}/ui/HelpBrowser.h
+  ${_tko_ui_dir}/ui/ListWindow.cpp ${_tko_ui_dir}/ui/ListWindow.h
   ${_tko_ui_dir}/ui/MessageBox.cpp ${_tko_ui_dir}/ui/MessageBox.h
   ${_tko_ui_dir}/ui/PrinterSetup.cpp ${_tko_ui_dir}/ui/PrinterSetup.h
   ${CMAKE_SOURCE_DIR}/help/help.qrc)

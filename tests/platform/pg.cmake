@@ -2,5 +2,6 @@
 # hence the label "postgres" and the lock shared with every other server test.
 add_executable(pg_engine_test PgEngineTest.cpp)
 target_link_libraries(pg_engine_test PRIVATE tko_test_support GTest::gtest GTest::gtest_main)
+tko_target_defaults(pg_engine_test)
 gtest_discover_tests(pg_engine_test DISCOVERY_TIMEOUT 60 TEST_PREFIX "pg."
                      PROPERTIES LABELS postgres RESOURCE_LOCK tko_postgres)

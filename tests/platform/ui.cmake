@@ -8,4 +8,7 @@ tko_add_store_test(browse_pager_test ${_tko_ui_tests}/BrowsePagerTest.cpp
 tko_add_qttest(browse_list_test ${_tko_ui_tests}/BrowseListTest.cpp
                                 ${_tko_ui_tests}/PagerFixture.cpp ${_tko_ui_tests}/PagerFixture.h
                LIBS tko_test_support)
+tko_add_qttest(list_window_test ${_tko_ui_tests}/ListWindowTest.cpp
+                                ${_tko_ui_tests}/PagerFixture.cpp ${_tko_ui_tests}/PagerFixture.h
+               LIBS tko_test_support)
 tko_add_qttest(ui_kit_test ${_tko_ui_tests}/UiKitTest.cpp)

@@ -282,7 +282,7 @@ void MainFrame::enterSession(const std::string& user, int accessLevel) {
     m_workspace.session.GlobalUser = user;
     m_workspace.session.GlobalUserAccess = accessLevel;
     m_workspace.session.languageFile = lastCharacters(CurrentLangFile().toStdString(), 11);
-    setAdministratorItems(accessLevel == 2);
+    setAdministratorItems(accessLevel == levelNumber(AccessLevel::SystemAdministrator));
     statusBar()->showMessage(QString::fromStdString(user));
     showStartupAlerts();
 }

@@ -1,15 +1,10 @@
 #include "people/ui/PeopleBrowser.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QVBoxLayout>
-
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
 #include "people/ui/DesktopDialer.h"
 #include "people/ui/PersonForm.h"
 #include "platform/ui/BrowseList.h"
-#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -60,94 +55,42 @@ QString PeopleBrowser::titleOf(PeopleList list) {
 
 PeopleBrowser::PeopleBrowser(Workspace& workspace, PeopleList list, bool selectMode,
                              QWidget* parent)
-    : QDialog(parent), m_workspace(workspace), m_kind(list), m_selectMode(selectMode) {
-    setObjectName(QStringLiteral("PeopleBrowser"));
-    setWindowTitle(titleOf(list));
-    setWhatsThis(helpKeyword(list));
-    setSizeGripEnabled(true);
+    : ListWindow(workspace.db->engine(), Person::def(), parent),
+      m_workspace(workspace),
+      m_kind(list) {
+    setIdentity({"PeopleBrowser", "peopleList", titleOf(list), helpKeyword(list)});
 
-    const store::TableDef& people = Person::def();
-    m_list = new BrowseList(workspace.db->engine(), people, this);
-    m_list->setObjectName(QStringLiteral("peopleList"));
     QString format = QLatin1String(kColumns);
     if (list != PeopleList::Assignable) format += QLatin1String(kNumberColumn);
-    m_list->setFormat(format);
-    m_list->setSortTabs({{QStringLiteral("By Short Name"), people.key("PEO:SHORT_KEY")},
-                         {QStringLiteral("By Last Name"), people.key("PEO:LASTNAME_KEY")},
-                         {QStringLiteral("By Organization"), people.key("PEO:ORGANIZATION_KEY")}});
+    this->list()->setFormat(format);
+    setSortTabs({{"By Short Name", "", "PEO:SHORT_KEY"},
+                 {"By Last Name", "", "PEO:LASTNAME_KEY"},
+                 {"By Organization", "", "PEO:ORGANIZATION_KEY"}});
     SystemPref sys;
     const bool viewAll = readSystemPref(*workspace.db, sys).ok() && sys.VIEWALL != 0;
-    m_list->setFilter(peopleListFilter(list, workspace.session, viewAll));
-    m_list->setSelectMode(selectMode);
+    this->list()->setFilter(peopleListFilter(list, workspace.session, viewAll));
+    setSelectMode(selectMode);
 
-    auto* buttons = new QHBoxLayout;
-    QPushButton* select =
-        addButton("selectButton", QStringLiteral("Select"), QStringLiteral("Select person"));
-    select->setEnabled(selectMode);
-    connect(select, &QPushButton::clicked, this, &PeopleBrowser::selectPerson);
-    buttons->addWidget(select);
-    if (list != PeopleList::Viewable) {
-        QPushButton* insert =
-            addButton("insertButton", QStringLiteral("Insert"), QStringLiteral("Add new person"));
-        connect(insert, &QPushButton::clicked, this, &PeopleBrowser::insertPerson);
-        buttons->addWidget(insert);
-    }
-    QPushButton* change = list == PeopleList::Viewable
-                              ? addButton("changeButton", QStringLiteral("View"),
-                                          QStringLiteral("View or change person information"))
-                              : addButton("changeButton", QStringLiteral("Change/View"),
-                                          QStringLiteral("View or change person information"));
-    connect(change, &QPushButton::clicked, this, &PeopleBrowser::changePerson);
-    buttons->addWidget(change);
-    if (list == PeopleList::Edit) {
-        QPushButton* remove = addButton("deleteButton", QStringLiteral("Delete"),
-                                        QStringLiteral("Delete person from TASKORBIT"));
-        connect(remove, &QPushButton::clicked, this, &PeopleBrowser::deletePerson);
-        buttons->addWidget(remove);
-    }
-    QPushButton* dial =
-        addButton("dialButton", QStringLiteral("Dial"), QStringLiteral("Dial phone number"));
-    connect(dial, &QPushButton::clicked, this, &PeopleBrowser::dialPerson);
-    buttons->addWidget(dial);
-    buttons->addStretch();
-    QPushButton* close = addButton("closeButton", QStringLiteral("Close"), {});
-    connect(close, &QPushButton::clicked, this, &QDialog::reject);
-    buttons->addWidget(close);
-    QPushButton* help = addButton("helpButton", QStringLiteral("Help"), {});
-    connect(help, &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    buttons->addWidget(help);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
-    resize(720, 420);
-
-    connect(m_list, &BrowseList::rowChosen, this, [this](const store::Row&) { selectPerson(); });
-    connect(m_list, &BrowseList::changeRequested, this,
-            [this](const store::Row&) { changePerson(); });
+    // Picking a person, the user may still add, view and dial one.
+    std::vector<ListButton> buttons{
+        {"selectButton", "Select", "Select person", [this] { selectPerson(); }, ListRole::Select}};
     if (list != PeopleList::Viewable)
-        connect(m_list, &BrowseList::insertRequested, this, &PeopleBrowser::insertPerson);
+        buttons.push_back({"insertButton", "Insert", "Add new person", [this] { insertPerson(); },
+                           ListRole::Insert, NeedsRow::No, true});
+    buttons.push_back({"changeButton", list == PeopleList::Viewable ? "View" : "Change/View",
+                       "View or change person information", [this] { changePerson(); },
+                       ListRole::Change, NeedsRow::Yes, true});
     if (list == PeopleList::Edit)
-        connect(m_list, &BrowseList::deleteRequested, this,
-                [this](const store::Row&) { deletePerson(); });
-    m_list->reload();
-}
-
-QPushButton* PeopleBrowser::addButton(const char* name, const QString& text, const QString& tip) {
-    auto* button = new QPushButton(text, this);
-    button->setObjectName(QLatin1String(name));
-    button->setAutoDefault(false);
-    if (!tip.isEmpty()) button->setToolTip(tip);
-    return button;
-}
-
-QPushButton* PeopleBrowser::button(const QString& objectName) const {
-    return findChild<QPushButton*>(objectName);
+        buttons.push_back({"deleteButton", "Delete", "Delete person from TASKORBIT",
+                           [this] { deletePerson(); }, ListRole::Delete, NeedsRow::Yes});
+    buttons.push_back({"dialButton", "Dial", "Dial phone number", [this] { dialPerson(); },
+                       ListRole::None, NeedsRow::Yes, true});
+    setButtons(std::move(buttons));
+    finish(720, 420);
 }
 
 std::optional<Person> PeopleBrowser::highlighted() const {
-    const store::Row* row = m_list->selectedRow();
+    const store::Row* row = list()->selectedRow();
     if (!row) return std::nullopt;
     Person person;
     person.fromRow(*row);
@@ -156,9 +99,9 @@ std::optional<Person> PeopleBrowser::highlighted() const {
 
 void PeopleBrowser::reloadOn(const Person& person) {
     if (person.rowPos != 0)
-        m_list->reloadAt(person.toRow());
+        list()->reloadAt(person.toRow());
     else
-        m_list->refresh();
+        list()->refresh();
 }
 
 void PeopleBrowser::insertPerson() {
@@ -172,7 +115,7 @@ void PeopleBrowser::changePerson() {
     if (runPersonForm(this, m_workspace, Request::Change, *person))
         reloadOn(*person);
     else
-        m_list->refresh();
+        list()->refresh();
 }
 
 void PeopleBrowser::deletePerson() {
@@ -201,7 +144,7 @@ void PeopleBrowser::deletePerson() {
             break;
     }
     runPersonForm(this, m_workspace, Request::Delete, *person);
-    m_list->refresh();
+    list()->refresh();
 }
 
 void PeopleBrowser::dialPerson() {
@@ -216,15 +159,16 @@ void PeopleBrowser::dialPerson() {
 }
 
 void PeopleBrowser::selectPerson() {
-    if (!m_selectMode) return;
-    std::optional<Person> person = highlighted();
-    if (!person) return;
+    choose();
+}
+
+bool PeopleBrowser::acceptChoice(const store::Row& row) {
+    Person person;
+    person.fromRow(row);
     // The list reads without memos; the caller gets the whole record.
-    if (m_workspace.db->reread(*person).ok())
-        m_chosen = person;
-    else
-        m_chosen = highlighted();
-    accept();
+    if (!m_workspace.db->reread(person).ok()) person.fromRow(row);
+    m_chosen = person;
+    return true;
 }
 
 }  // namespace tko

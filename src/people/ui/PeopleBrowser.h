@@ -5,8 +5,6 @@
 // select mode.
 #pragma once
 
-#include <QDialog>
-
 #include <optional>
 
 #include "app/Workspace.h"
@@ -14,26 +12,19 @@
 #include "data/Records.h"
 #include "people/PeopleFilters.h"
 #include "platform/Answer.h"
-
-class QPushButton;
+#include "platform/ui/ListWindow.h"
 
 namespace tko {
 
-class BrowseList;
-
-class PeopleBrowser : public QDialog {
+class PeopleBrowser : public ListWindow {
     Q_OBJECT
 public:
     PeopleBrowser(Workspace& workspace, PeopleList list, bool selectMode,
                   QWidget* parent = nullptr);
 
     PeopleList kind() const { return m_kind; }
-    BrowseList* list() const { return m_list; }
     // The person chosen in select mode.
     const std::optional<Person>& chosen() const { return m_chosen; }
-    // A button by its object name ("deleteButton"), nullptr when this list has none.
-    QPushButton* button(const QString& objectName) const;
-
     static QString titleOf(PeopleList list);
 
     // The buttons' actions on the highlighted row (for the buttons and for tests).
@@ -43,15 +34,15 @@ public:
     void dialPerson();
     void selectPerson();
 
+protected:
+    bool acceptChoice(const store::Row& row) override;
+
 private:
-    QPushButton* addButton(const char* name, const QString& text, const QString& tip);
     std::optional<Person> highlighted() const;
     void reloadOn(const Person& person);
 
     Workspace& m_workspace;
     PeopleList m_kind;
-    bool m_selectMode;
-    BrowseList* m_list = nullptr;
     std::optional<Person> m_chosen;
 };
 

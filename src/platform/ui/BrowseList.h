@@ -89,6 +89,10 @@ public:
     store::Status refresh();                        // the same row, re-read
     const store::Row* selectedRow() const { return m_pager.selectedRow(); }
 
+    // A key pressed elsewhere in the owning window (Up, Down, PgUp, PgDn),
+    // handled as if pressed in the list; true when it was used.
+    bool keyFromWindow(QKeyEvent* event) { return handleKey(event); }
+
 signals:
     void changeRequested(const tko::store::Row& row);
     void insertRequested();

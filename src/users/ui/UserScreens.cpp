@@ -20,7 +20,6 @@ bool allowed(QWidget* parent, const Workspace& workspace) {
 }
 
 void openOwnWindow(QDialog* window) {
-    window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowFlag(Qt::Window);
     window->setModal(false);
     Translate(window);
@@ -31,11 +30,11 @@ void openOwnWindow(QDialog* window) {
 
 void registerUserScreens(Procedures& procedures) {
     procedures.add(QStringLiteral("BrowseUsers"), [](QWidget* parent, Workspace& workspace) {
-        if (allowed(parent, workspace)) openOwnWindow(new UsersBrowser(workspace, parent));
+        if (allowed(parent, workspace)) openOwnWindow(new UsersBrowser(workspace, true, parent));
     });
     procedures.add(QStringLiteral("BrowseUserGroups"), [](QWidget* parent, Workspace& workspace) {
         if (allowed(parent, workspace))
-            openOwnWindow(new UserGroupsBrowser(workspace, false, parent));
+            openOwnWindow(new UserGroupsBrowser(workspace, false, true, parent));
     });
 }
 

@@ -1,15 +1,12 @@
 #include "views/ui/ReminderWindow.h"
 
-#include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
 
 #include "platform/ui/BrowseList.h"
-#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -49,24 +46,21 @@ private:
 }  // namespace
 
 ReminderWindow::ReminderWindow(Workspace& workspace, ListActions actions, QWidget* parent)
-    : QWidget(parent, Qt::Window),
+    : ListWindow(workspace.db->engine(), Reminder::def(), parent),
       m_workspace(workspace),
       m_actions(std::move(actions)),
       m_assignments(std::make_unique<ReminderAssignments>(*workspace.db)) {
-    setObjectName(QStringLiteral("ReminderWindow"));
-    setAttribute(Qt::WA_DeleteOnClose);
-    setWindowTitle(QStringLiteral("Current Reminders"));
-    setWhatsThis(QStringLiteral("~Current_Reminders_Window"));
+    setIdentity({"ReminderWindow", "remindersList", QStringLiteral("Current Reminders"),
+                 QStringLiteral("~Current_Reminders_Window"), true});
 
     auto* heading = new QLabel(QStringLiteral("Current reminders"), this);
     heading->setObjectName(QStringLiteral("headingLabel"));
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
+    headerLayout()->addWidget(heading);
 
-    m_list = new BrowseList(m_workspace.db->engine(), Reminder::def(), this);
-    m_list->setObjectName(QStringLiteral("remindersList"));
-    m_list->setColumns({
+    list()->setColumns({
         {QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D17b"), 48,
          ColumnAlign::Right},
         {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 120},
@@ -82,77 +76,30 @@ ReminderWindow::ReminderWindow(Workspace& workspace, ListActions actions, QWidge
     });
     auto* delegate = new AssignmentCellDelegate(this, this);
     for (int column : {NameColumn, PersonColumn, AssNumberColumn})
-        m_list->view()->setItemDelegateForColumn(column, delegate);
-    m_list->setKey(QLatin1String(kCurrentRemindersKey));
-    m_list->setFilter(currentRemindersFilter(m_workspace.session.GlobalUser, Clock::today()));
-    m_list->view()->setContextMenuPolicy(Qt::CustomContextMenu);
-
-    auto* buttons = new QHBoxLayout;
-    auto addButton = [&](const char* name, const QString& text, const QString& tip) {
-        auto* button = new QPushButton(text, this);
-        button->setObjectName(QLatin1String(name));
-        if (!tip.isEmpty()) button->setToolTip(tip);
-        button->setAutoDefault(false);
-        buttons->addWidget(button);
-        return button;
+        list()->view()->setItemDelegateForColumn(column, delegate);
+    list()->setKey(QLatin1String(kCurrentRemindersKey));
+    // The assignments are read again, and "today" may have moved on.
+    beforeReload = [this] {
+        m_assignments->clear();
+        list()->setFilter(currentRemindersFilter(m_workspace.session.GlobalUser, Clock::today()));
     };
-    m_view = addButton("viewButton", QStringLiteral("&View"),
-                       QStringLiteral("Change or view details of assignment"));
-    m_delete = addButton("deleteButton", QStringLiteral("&Delete"),
-                         QStringLiteral("Permanently delete this reminde"));
-    m_alert =
-        addButton("alertButton", QStringLiteral("&Alert"), QStringLiteral("Toggle alert status"));
-    QPushButton* printButton = addButton("printButton", QStringLiteral("&Print"),
-                                         QStringLiteral("Print current reminders"));
-    buttons->addStretch();
-    QPushButton* close = addButton("closeButton", QStringLiteral("Close"), {});
-    QPushButton* help = addButton("helpButton", QStringLiteral("&Help"), {});
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(heading);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
-    resize(780, 360);
-
-    connect(m_view, &QPushButton::clicked, this, &ReminderWindow::viewSelected);
-    connect(m_delete, &QPushButton::clicked, this, &ReminderWindow::deleteSelected);
-    connect(m_alert, &QPushButton::clicked, this, &ReminderWindow::toggleAlert);
-    connect(printButton, &QPushButton::clicked, this, &ReminderWindow::print);
-    connect(close, &QPushButton::clicked, this, &QWidget::close);
-    connect(help, &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    // Enter, Ctrl+Enter and a double-click all ask the list to change the row.
-    connect(m_list, &BrowseList::changeRequested, this, &ReminderWindow::viewSelected);
-    connect(m_list, &BrowseList::selectionChanged, this, &ReminderWindow::updateButtons);
-    connect(m_list, &BrowseList::storageError, this, &QWidget::close);
-    connect(m_list->view(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
-        QMenu* menu = buildContextMenu();
-        menu->exec(m_list->view()->viewport()->mapToGlobal(at));
-        menu->deleteLater();
+    setButtons({
+        {"viewButton", "&View", "Change or view details of assignment", [this] { viewSelected(); },
+         ListRole::Change, NeedsRow::Yes},
+        {"deleteButton", "&Delete", "Permanently delete this reminde", [this] { deleteSelected(); },
+         ListRole::Delete, NeedsRow::Yes},
+        {"alertButton", "&Alert", "Toggle alert status", [this] { toggleAlert(); }, ListRole::None,
+         NeedsRow::Yes},
+        {"printButton", "&Print", "Print current reminders", [this] { print(); }},
     });
-
-    m_list->reload();
-    updateButtons();
+    setPopup({{"viewPopupAction", "View", [this] { viewSelected(); }}});
+    finish(780, 360);
 }
 
 ReminderWindow::~ReminderWindow() = default;
 
-QPushButton* ReminderWindow::button(const QString& objectName) const {
-    return findChild<QPushButton*>(objectName);
-}
-
-QMenu* ReminderWindow::buildContextMenu() {
-    auto* menu = new QMenu(this);
-    menu->setObjectName(QStringLiteral("remindersPopup"));
-    QAction* view = menu->addAction(QString::fromStdString(translateText("View")));
-    view->setObjectName(QStringLiteral("viewPopupAction"));
-    view->setEnabled(m_list->selectedRow() != nullptr);
-    connect(view, &QAction::triggered, this, &ReminderWindow::viewSelected);
-    return menu;
-}
-
 const Assignment* ReminderWindow::assignmentOfRow(int row) const {
-    const auto& rows = m_list->pager().rows();
+    const auto& rows = list()->pager().rows();
     if (row < 0 || row >= static_cast<int>(rows.size())) return nullptr;
     Reminder reminder;
     reminder.fromRow(rows[static_cast<size_t>(row)]);
@@ -161,7 +108,7 @@ const Assignment* ReminderWindow::assignmentOfRow(int row) const {
 
 QString ReminderWindow::cellText(int row, int column) const {
     if (column != NameColumn && column != PersonColumn && column != AssNumberColumn)
-        return m_list->cellText(row, column);
+        return list()->cellText(row, column);
     const Assignment* assignment = assignmentOfRow(row);
     if (!assignment) return QString();
     switch (column) {
@@ -174,18 +121,6 @@ QString ReminderWindow::cellText(int row, int column) const {
     }
 }
 
-void ReminderWindow::updateButtons() {
-    const bool any = m_list->selectedRow() != nullptr;
-    for (QPushButton* b : {m_view, m_delete, m_alert}) b->setEnabled(any);
-}
-
-void ReminderWindow::reloadOn(const store::Row& row) {
-    m_assignments->clear();
-    m_list->setFilter(currentRemindersFilter(m_workspace.session.GlobalUser, Clock::today()));
-    m_list->reloadAt(row);
-    updateButtons();
-}
-
 void ReminderWindow::actionFailed(int number, const store::Row& row) {
     MessageBox::showStandard(this, number,
                              QString::fromStdString(m_workspace.db->lastError().describe()),
@@ -194,11 +129,9 @@ void ReminderWindow::actionFailed(int number, const store::Row& row) {
 }
 
 void ReminderWindow::viewSelected() {
-    const store::Row* selected = m_list->selectedRow();
-    if (!selected || !m_actions.openForm) return;
-    const store::Row row = *selected;
+    store::Row row;
     Reminder reminder;
-    reminder.fromRow(row);
+    if (!m_actions.openForm || !highlightedRecord(row, reminder)) return;
     Assignment record;
     if (m_workspace.db->fetch("ASS:NUMBER_KEY", {std::int64_t{reminder.ASSIGNNUMBER}}, record)
             .ok()) {
@@ -213,22 +146,18 @@ void ReminderWindow::viewSelected() {
 }
 
 void ReminderWindow::deleteSelected() {
-    const store::Row* selected = m_list->selectedRow();
-    if (!selected) return;
-    const store::Row row = *selected;
+    store::Row row;
     Reminder reminder;
-    reminder.fromRow(row);
+    if (!highlightedRecord(row, reminder)) return;
     const Status s = deleteReminder(*m_workspace.db, reminder);
     if (!s.ok()) return actionFailed(s.code == store::kRecordNotFound ? 35 : 17, row);
     reloadOn(row);
 }
 
 void ReminderWindow::toggleAlert() {
-    const store::Row* selected = m_list->selectedRow();
-    if (!selected) return;
-    const store::Row row = *selected;
+    store::Row row;
     Reminder reminder;
-    reminder.fromRow(row);
+    if (!highlightedRecord(row, reminder)) return;
     const Status s = toggleReminderAlarm(*m_workspace.db, reminder);
     if (!s.ok()) return actionFailed(s.code == store::kRecordNotFound ? 35 : 15, row);
     reloadOn(reminder.toRow());
@@ -239,10 +168,7 @@ void ReminderWindow::print() {
         m_actions.printReminders(this, m_workspace);
     else
         MessageBox::showStandard(this, 6, QLatin1String(kRemindersReportProcedure));
-    if (const store::Row* row = m_list->selectedRow())
-        reloadOn(*row);
-    else
-        m_list->reload();
+    reloadKeeping();
 }
 
 }  // namespace tko

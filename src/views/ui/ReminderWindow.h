@@ -4,28 +4,22 @@
 // current-reminders report. An own window.
 #pragma once
 
-#include <QWidget>
-
 #include <memory>
 
 #include "assign/lists/ui/ListActions.h"
+#include "platform/ui/ListWindow.h"
 #include "views/ReminderList.h"
 
 class QMenu;
-class QPushButton;
 
 namespace tko {
 
-class BrowseList;
-
-class ReminderWindow : public QWidget {
+class ReminderWindow : public ListWindow {
     Q_OBJECT
 public:
     ReminderWindow(Workspace& workspace, ListActions actions, QWidget* parent = nullptr);
     ~ReminderWindow() override;
 
-    BrowseList* list() const { return m_list; }
-    QPushButton* button(const QString& objectName) const;
     // The text of a cell as shown, the assignment's columns included.
     QString cellText(int row, int column) const;
 
@@ -35,11 +29,9 @@ public:
     void print();
 
     // The pop-up menu of the list: "View", greyed while the list is empty.
-    QMenu* buildContextMenu();
+    QMenu* buildContextMenu() { return buildPopup(); }
 
 private:
-    void updateButtons();
-    void reloadOn(const store::Row& row);
     // A delete or write of the row's reminder failed (it may have been deleted
     // by another station): show standard message `number` and what is left.
     void actionFailed(int number, const store::Row& row);
@@ -48,10 +40,6 @@ private:
     Workspace& m_workspace;
     ListActions m_actions;
     std::unique_ptr<ReminderAssignments> m_assignments;
-    BrowseList* m_list = nullptr;
-    QPushButton* m_view = nullptr;
-    QPushButton* m_delete = nullptr;
-    QPushButton* m_alert = nullptr;
 };
 
 }  // namespace tko

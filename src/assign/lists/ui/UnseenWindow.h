@@ -3,32 +3,20 @@
 // assignment seen, so the row leaves the list. An own window.
 #pragma once
 
-#include <QWidget>
-
-#include "assign/lists/ui/ListActions.h"
+#include "assign/lists/ui/AssignmentListWindow.h"
 
 class QPushButton;
 
 namespace tko {
 
-class BrowseList;
-
-class UnseenWindow : public QWidget {
+class UnseenWindow : public AssignmentListWindow {
     Q_OBJECT
 public:
     UnseenWindow(Workspace& workspace, ListActions actions, QWidget* parent = nullptr);
 
-    BrowseList* list() const { return m_list; }
-    QPushButton* viewButton() const { return m_view; }
-    void viewSelected();
-
-private:
-    void updateButtons();
-
-    Workspace& m_workspace;
-    ListActions m_actions;
-    BrowseList* m_list = nullptr;
-    QPushButton* m_view = nullptr;
+    QPushButton* viewButton() const { return button(QStringLiteral("viewButton")); }
+    // Viewed, the row leaves the list; the highlight goes to its neighbour.
+    void viewSelected() { changeSelected(false); }
 };
 
 }  // namespace tko

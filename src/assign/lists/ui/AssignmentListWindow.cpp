@@ -1,0 +1,71 @@
+#include "assign/lists/ui/AssignmentListWindow.h"
+
+#include "platform/ui/BrowseList.h"
+#include "platform/ui/MessageBox.h"
+
+namespace tko {
+
+AssignmentListWindow::AssignmentListWindow(Workspace& workspace, ListActions actions,
+                                           QWidget* parent)
+    : ListWindow(workspace.db->engine(), Assignment::def(), parent),
+      m_workspace(workspace),
+      m_actions(std::move(actions)) {}
+
+void AssignmentListWindow::changeSelected(bool followRecord) {
+    store::Row row;
+    Assignment record;
+    if (!m_actions.openForm || !highlightedRecord(row, record)) return;
+    // The page holds no memos; the form gets the whole stored record.
+    if (!m_workspace.db->reread(record).ok()) return reloadOn(row);
+    m_workspace.session.GlobalRequest = Request::Change;
+    const bool done = m_actions.openForm(this, m_workspace, Request::Change, record);
+    reloadOn(done && followRecord ? record.toRow() : row);
+}
+
+void AssignmentListWindow::insertAssignment() {
+    if (!m_actions.openForm) return;
+    Assignment record;
+    m_workspace.session.GlobalRequest = Request::Insert;
+    if (m_actions.openForm(this, m_workspace, Request::Insert, record))
+        reloadOn(record.toRow());
+    else
+        reloadKeeping();
+}
+
+void AssignmentListWindow::concludeSelected() {
+    store::Row row;
+    Assignment record;
+    if (!m_actions.conclude || !highlightedRecord(row, record)) return;
+    const ConcludeOutcome outcome =
+        m_actions.conclude(*m_workspace.db, m_workspace.session, record, Clock::today());
+    // The message is the store's error text, or a note that another station
+    // concluded it first; either is shown as it comes.
+    if (outcome.kind == ConcludeOutcome::Failed)
+        MessageBox::showText(this, QStringLiteral("%1"), QStringLiteral("Information Safeguard"),
+                             MessageButtons::Ok, {QString::fromStdString(outcome.message)},
+                             MessageBox::Icon::Warning);
+    else if (!outcome.message.empty())
+        MessageBox::showText(this, QStringLiteral("%1"), {}, MessageButtons::Ok,
+                             {QString::fromStdString(outcome.message)});
+    reloadOn(row);
+}
+
+ListButton AssignmentListWindow::changeButton() {
+    return {"changeButton",
+            "&Change/View",
+            "Change or view details of assignment",
+            [this] { changeSelected(); },
+            ListRole::Change,
+            NeedsRow::Yes};
+}
+
+ListButton AssignmentListWindow::insertButton(const char* tip) {
+    return {"insertButton", "&Insert", tip, [this] { insertAssignment(); }, ListRole::Insert};
+}
+
+ListButton AssignmentListWindow::concludeButton(const char* tip) {
+    return {"concludeButton", "C&onclude",  tip, [this] { concludeSelected(); },
+            ListRole::None,   NeedsRow::Yes};
+}
+
+}  // namespace tko

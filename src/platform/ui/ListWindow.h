@@ -1,0 +1,173 @@
+// The part every list screen shares: a browse list over one table with its
+// title, help topic, sort tabs, button row, right-button pop-up menu, keys,
+// select mode and reloading positioned on a row.
+//
+// A list screen derives from ListWindow (or from a subsystem's specialisation
+// such as AssignmentListWindow), sets its columns and filter on list(), and
+// describes the rest with tables:
+//
+//     setSortTabs({{"By Due Date", "Sort assingments by due date", "ASS:DUEDATE_KEY", "Due
+//     Date"}}); setButtons({{"changeButton", "&Change/View", "Change or view …", [this] { change();
+//     },
+//                  ListRole::Change, NeedsRow::Yes}, …});
+//     setPopup({{"changePopupAction", "Change/View", [this] { change(); }}});
+//     finish();   // Close and Help, layout, first reload
+//
+// Keys, wherever the focus is in the window: Up, Down, PgUp and PgDn scroll
+// the list (except in an entry that uses them itself); Insert runs the button
+// with the Insert role; Ctrl+Enter chooses the row in select mode and runs the
+// Change role otherwise. In the list itself Enter and a double-click do the
+// same, and Delete runs the Delete role.
+//
+// Select mode: a default "Select" button, every other button disabled unless
+// it says it stays enabled, Enter/double-click/Select end the window with
+// Accepted and the chosen row in chosenRow().
+//
+// Everything runs on the GUI thread.
+#pragma once
+
+#include <QDialog>
+#include <QString>
+
+#include <functional>
+#include <optional>
+#include <vector>
+
+#include "platform/store/Engine.h"
+
+class QMenu;
+class QPushButton;
+class QVBoxLayout;
+
+namespace tko {
+
+class BrowseList;
+
+// One sort tab: its caption and tool tip (source texts), the key it reads
+// along, and the name of the same order in the reports (may be empty).
+struct SortTab {
+    const char* caption;
+    const char* tip;
+    const char* keyLabel;
+    const char* reportOrder = "";
+};
+
+// Which list event a button answers besides its own click.
+enum class ListRole { None, Change, Insert, Delete, Select };
+enum class NeedsRow { No, Yes };
+
+struct ListButton {
+    const char* name;  // object name ("changeButton")
+    const char* text;  // source caption with its hot key
+    const char* tip;   // source tool tip; "" for none
+    std::function<void()> run;
+    ListRole role = ListRole::None;
+    NeedsRow needsRow = NeedsRow::No;  // enabled only while a row is highlighted
+    bool inSelectMode = false;         // stays enabled in select mode
+};
+
+struct PopupItem {
+    const char* name;  // object name of the action
+    const char* text;  // source text
+    std::function<void()> run;
+    NeedsRow needsRow = NeedsRow::Yes;  // greyed on an empty list
+};
+
+class ListWindow : public QDialog {
+    Q_OBJECT
+public:
+    // The engine and table outlive the window.
+    ListWindow(store::Engine& engine, const store::TableDef& table, QWidget* parent = nullptr);
+
+    // What the window is: object names of the window and of its list, source
+    // title, help keyword ("~Browse_Unseen_Assignments"), and whether it is an
+    // own window (deletes itself when closed) or left to its caller.
+    struct Identity {
+        const char* objectName;
+        const char* listName;
+        QString title;
+        QString helpKeyword;
+        bool ownWindow = false;
+    };
+    void setIdentity(const Identity& identity);
+
+    BrowseList* list() const { return m_list; }
+    // Where a screen puts its controls above the list (check boxes, entries).
+    QVBoxLayout* headerLayout() const { return m_header; }
+
+    void setSortTabs(std::vector<SortTab> tabs);
+    // The tab shown; nullptr when the list has no tabs.
+    const SortTab* currentTab() const;
+    int currentTabIndex() const;
+
+    // The row of buttons, left to right; Select (in select mode, when the
+    // table has none), a stretch, "Close" and "&Help" are added by finish().
+    void setButtons(std::vector<ListButton> buttons);
+    void setPopup(std::vector<PopupItem> items);
+    void setSelectMode(bool on);
+    bool selectMode() const { return m_selectMode; }
+
+    // Lays out the window, runs the first reload and enables the buttons.
+    // `width` and `height` are the window's first size in pixels.
+    void finish(int width, int height);
+
+    QPushButton* button(const QString& objectName) const;
+    // The pop-up menu as it would show now (for the list and for tests).
+    QMenu* buildPopup();
+
+    // The highlighted row, nullptr on an empty list.
+    const store::Row* selectedRow() const;
+    // Copies the highlighted row (it outlives a reload) and reads it into
+    // `record`; false on an empty list.
+    template <class Record>
+    bool highlightedRecord(store::Row& row, Record& record) const {
+        const store::Row* selected = selectedRow();
+        if (!selected) return false;
+        row = *selected;
+        record.fromRow(row);
+        return true;
+    }
+
+    // The row chosen in select mode.
+    const std::optional<store::Row>& chosenRow() const { return m_chosen; }
+
+    // Runs before every reload: a screen refreshes its filter there (a new
+    // day may have begun, an option may have changed).
+    std::function<void()> beforeReload;
+
+    // Re-reads the list: from its first row, positioned on `row` (or its
+    // neighbour when that row is gone), or on the highlighted row.
+    void reload();
+    void reloadOn(const store::Row& row);
+    void reloadKeeping();
+
+    // Enables the buttons and pop-up items for the highlighted row.
+    void updateActions();
+
+    // Chooses the highlighted row (select mode) and closes the window.
+    void choose();
+
+protected:
+    // Called with the chosen row before the window closes in select mode; a
+    // screen may read the whole record here. False keeps the window open.
+    virtual bool acceptChoice(const store::Row& row) {
+        (void)row;
+        return true;
+    }
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void runRole(ListRole role);
+    bool windowKey(QObject* watched, QKeyEvent* event);
+
+    BrowseList* m_list = nullptr;
+    QVBoxLayout* m_header = nullptr;
+    std::vector<SortTab> m_tabs;
+    std::vector<ListButton> m_buttons;
+    std::vector<QPushButton*> m_buttonWidgets;
+    std::vector<PopupItem> m_popup;
+    bool m_selectMode = false;
+    std::optional<store::Row> m_chosen;
+};
+
+}  // namespace tko
