@@ -13,14 +13,17 @@
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
+#include "app/Workspace.h"
 #include "app/ui/MainFrame.h"
-#include "app/ui/Procedures.h"
+#include "assign/lists/ui/AssignmentListScreens.h"
 #include "assign/ui/AssignmentScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Procedures.h"
+#include "platform/ui/WindowTranslation.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
 #include "users/ui/UserScreens.h"
@@ -36,6 +39,7 @@ std::string translateThroughLibrary(const std::string& source) {
 void registerScreens() {
     tko::registerPeopleScreens(tko::procedures());
     tko::registerAssignmentScreens(tko::procedures());
+    tko::registerAssignmentListScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
     tko::registerUserScreens(tko::procedures());
 }
@@ -91,6 +95,7 @@ int main(int argc, char** argv) {
     if (::TranslatorErrorcode() != 0) return 1;
     tko::setMessageTranslator(&translateThroughLibrary);
     ::SetPictureSettingsHandler(&tko::applyIntlGroup);
+    tko::setWindowTranslator([](QWidget* window) { ::Translate(window); });
     ::SetTranslatorHelpHandler([](const QString& keyword) { tko::HelpBrowser::showHelp(keyword); });
     ::SetTranslatorMessageHandler([](const QString& title, const QString& text) {
         tko::MessageBox::showText(nullptr, text, title);

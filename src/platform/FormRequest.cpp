@@ -1,6 +1,6 @@
 #include "platform/FormRequest.h"
 
-#include "data/Messages.h"
+#include "platform/Translate.h"
 
 namespace tko {
 

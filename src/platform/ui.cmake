@@ -12,9 +12,12 @@ target_sources(taskorbit_core PRIVATE
 target_sources(taskorbit_ui PRIVATE
   ${_tko_ui_dir}/ui/BrowseList.cpp ${_tko_ui_dir}/ui/BrowseList.h
   ${_tko_ui_dir}/ui/CalendarPopup.cpp ${_tko_ui_dir}/ui/CalendarPopup.h
+  ${_tko_ui_dir}/ui/DialogButtons.cpp ${_tko_ui_dir}/ui/DialogButtons.h
   ${_tko_ui_dir}/ui/FormScaffold.cpp ${_tko_ui_dir}/ui/FormScaffold.h
   ${_tko_ui_dir}/ui/HelpBrowser.cpp ${_tko_ui_dir}/ui/HelpBrowser.h
   ${_tko_ui_dir}/ui/ListWindow.cpp ${_tko_ui_dir}/ui/ListWindow.h
   ${_tko_ui_dir}/ui/MessageBox.cpp ${_tko_ui_dir}/ui/MessageBox.h
   ${_tko_ui_dir}/ui/PrinterSetup.cpp ${_tko_ui_dir}/ui/PrinterSetup.h
+  ${_tko_ui_dir}/ui/Procedures.cpp ${_tko_ui_dir}/ui/Procedures.h
+  ${_tko_ui_dir}/ui/WindowTranslation.cpp ${_tko_ui_dir}/ui/WindowTranslation.h
   ${CMAKE_SOURCE_DIR}/help/help.qrc)

@@ -13,8 +13,8 @@
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
+#include "app/Workspace.h"
 #include "app/ui/MainFrame.h"
-#include "app/ui/Procedures.h"
 #include "assign/lists/ui/DueNowWindow.h"
 #include "assign/lists/ui/UnseenWindow.h"
 #include "data/Password.h"
@@ -22,6 +22,7 @@
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/Procedures.h"
 #include "views/ui/ReminderWindow.h"
 
 namespace tko {

@@ -17,7 +17,6 @@
 #include "app/StartupAlerts.h"
 #include "app/ui/ChangePasswordDialog.h"
 #include "app/ui/LoginWindow.h"
-#include "app/ui/Procedures.h"
 #include "app/ui/SystemSettingsDialog.h"
 #include "app/ui/UserPrefsDialog.h"
 #include "data/Messages.h"
@@ -25,19 +24,11 @@
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PrinterSetup.h"
+#include "platform/ui/Procedures.h"
+#include "platform/ui/WindowTranslation.h"
 #include "translator/Lingua.h"
 
 namespace tko {
-
-int execTranslated(QDialog* dialog) {
-    Translate(dialog);
-    return dialog->exec();
-}
-
-Procedures& procedures() {
-    static Procedures registry;
-    return registry;
-}
 
 MainFrame::MainFrame(Workspace& workspace, QWidget* parent)
     : QMainWindow(parent), m_workspace(workspace) {

@@ -62,7 +62,4 @@ private:
     bool m_closing = false;
 };
 
-// Shows `dialog` modally after translating it.
-int execTranslated(class QDialog* dialog);
-
 }  // namespace tko

@@ -19,7 +19,7 @@
 #include <QVBoxLayout>
 
 #include "app/Preferences.h"
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "assign/AssignmentRules.h"
 #include "assign/Conclude.h"
 #include "assign/Repetition.h"
@@ -34,6 +34,7 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 namespace {

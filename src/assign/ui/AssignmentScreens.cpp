@@ -1,10 +1,11 @@
 #include "assign/ui/AssignmentScreens.h"
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "assign/ui/AssignmentForm.h"
 #include "assign/ui/ReminderForm.h"
 #include "data/Integrity.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 namespace {

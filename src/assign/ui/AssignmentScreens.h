@@ -2,9 +2,9 @@
 #pragma once
 
 #include "app/Workspace.h"
-#include "app/ui/Procedures.h"
 #include "data/Records.h"
 #include "platform/FormRequest.h"
+#include "platform/ui/Procedures.h"
 
 class QWidget;
 

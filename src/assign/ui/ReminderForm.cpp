@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/ui/DialogParts.h"
 #include "assign/ReminderRules.h"
 #include "platform/Picture.h"
 #include "platform/ui/CalendarPopup.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
 

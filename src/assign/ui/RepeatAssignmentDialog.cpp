@@ -13,10 +13,10 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
-#include "app/ui/DialogParts.h"
 #include "assign/Repetition.h"
 #include "data/Messages.h"
 #include "platform/Date.h"
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {

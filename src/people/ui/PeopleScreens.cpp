@@ -1,9 +1,9 @@
 #include "people/ui/PeopleScreens.h"
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "people/ui/PeopleBrowser.h"
 #include "people/ui/PersonForm.h"
-#include "translator/Lingua.h"
+#include "platform/ui/WindowTranslation.h"
 
 namespace tko {
 
@@ -24,8 +24,7 @@ void registerPeopleScreens(Procedures& procedures) {
         browser->setAttribute(Qt::WA_DeleteOnClose);
         browser->setWindowFlag(Qt::Window);
         browser->setModal(false);
-        Translate(browser);
-        browser->show();
+        showTranslated(browser);
     });
 }
 

@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "app/Workspace.h"
-#include "app/ui/Procedures.h"
 #include "data/Records.h"
+#include "platform/ui/Procedures.h"
 
 class QWidget;
 

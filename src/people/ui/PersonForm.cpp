@@ -14,7 +14,7 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
 #include "people/ui/DesktopDialer.h"
@@ -23,6 +23,7 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/ui/LimitedPersonUsersDialog.h"
 
 namespace tko {

@@ -2,7 +2,7 @@
 
 #include "platform/Date.h"
 
-#include "data/Messages.h"
+#include "platform/Translate.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QAbstractTableModel>

@@ -1,6 +1,6 @@
 #include "platform/ui/CalendarPopup.h"
 
-#include "data/Messages.h"
+#include "platform/Translate.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

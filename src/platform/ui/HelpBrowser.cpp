@@ -1,6 +1,6 @@
 #include "platform/ui/HelpBrowser.h"
 
-#include "data/Messages.h"
+#include "platform/Translate.h"
 
 #include <QDialogButtonBox>
 #include <QDir>

@@ -1,6 +1,6 @@
 #include "platform/ui/PrinterSetup.h"
 
-#include "data/Messages.h"
+#include "platform/Translate.h"
 
 #include <QPageSetupDialog>
 #include <QPrinter>

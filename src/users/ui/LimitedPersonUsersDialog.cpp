@@ -9,11 +9,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "data/Tables.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/LimitedPersonUsers.h"
 
 namespace tko {

@@ -13,12 +13,13 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/ui/MainFrame.h"
+#include "app/Workspace.h"
 #include "data/Password.h"
 #include "platform/Picture.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/ui/RightsListPanel.h"
 
 namespace tko {

@@ -1,7 +1,7 @@
 #include "users/ui/UserGroupsBrowser.h"
 
-#include "app/ui/MainFrame.h"
 #include "platform/ui/BrowseList.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/ui/UserGroupForm.h"
 
 namespace tko {

@@ -1,7 +1,7 @@
 #include "users/ui/UserScreens.h"
 
 #include "platform/ui/MessageBox.h"
-#include "translator/Lingua.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/UserAccounts.h"
 #include "users/ui/UserGroupsBrowser.h"
 #include "users/ui/UsersBrowser.h"
@@ -22,8 +22,7 @@ bool allowed(QWidget* parent, const Workspace& workspace) {
 void openOwnWindow(QDialog* window) {
     window->setWindowFlag(Qt::Window);
     window->setModal(false);
-    Translate(window);
-    window->show();
+    showTranslated(window);
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 // System Administrators only.
 #pragma once
 
-#include "app/ui/Procedures.h"
+#include "app/Workspace.h"
+#include "platform/ui/Procedures.h"
 
 namespace tko {
 

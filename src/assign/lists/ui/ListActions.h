@@ -1,5 +1,5 @@
 // What the list windows do beyond reading their rows: open the assignment
-// form, conclude, print. Windows call these; registerListScreens() binds them
+// form, conclude, print. Windows call these; registerAssignmentListScreens() binds them
 // to the assignment form, ConcludeAssignment and the reports, and tests bind
 // them to recorders. An empty print action shows standard message 6.
 #pragma once

@@ -8,11 +8,12 @@
 #include <functional>
 #include <map>
 
-#include "app/Workspace.h"
-
 class QWidget;
 
 namespace tko {
+
+// What every screen works with; defined by the program (app/Workspace.h).
+struct Workspace;
 
 class Procedures {
 public:
