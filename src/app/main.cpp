@@ -24,6 +24,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
+#include "projects/ui/ProjectScreens.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
 #include "users/ui/UserScreens.h"
@@ -41,6 +42,7 @@ void registerScreens() {
     tko::registerAssignmentScreens(tko::procedures());
     tko::registerAssignmentListScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
+    tko::registerProjectScreens(tko::procedures());
     tko::registerUserScreens(tko::procedures());
 }
 

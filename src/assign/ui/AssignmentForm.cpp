@@ -35,6 +35,8 @@
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
+#include "projects/ProjectRules.h"
+#include "projects/ui/ProjectScreens.h"
 
 namespace tko {
 namespace {
@@ -742,7 +744,24 @@ void AssignmentForm::openReminder(Request request) {
 }
 
 void AssignmentForm::addToProject() {
-    MessageBox::showStandard(this, 6, QStringLiteral("SelectProject"));
+    const std::optional<Project> project = selectProject(this, m_workspace);
+    if (!project) return;
+    const LinkOutcome out =
+        linkAssignment(*m_workspace.db, m_workspace.session, *project, m_current.ASSIGNNUMBER);
+    switch (out.kind) {
+        case LinkOutcome::Linked:
+        case LinkOutcome::AlreadyPart:  // nothing to add: the existing link is shown
+            m_projects->reloadAt(out.link.toRow());
+            break;
+        case LinkOutcome::Refused:
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {translated(out.text.c_str())}, MessageBox::Icon::Warning);
+            break;
+        case LinkOutcome::Failed:
+            MessageBox::showStandard(this, 14, qs(out.error + " PROJASSGN"));
+            break;
+    }
+    updateTabColours();
 }
 
 void AssignmentForm::deleteFromProject() {

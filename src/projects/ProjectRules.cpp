@@ -1,0 +1,290 @@
+#include "projects/ProjectRules.h"
+
+#include <algorithm>
+
+#include "app/Preferences.h"
+#include "data/Numbering.h"
+#include "data/Tables.h"
+
+namespace tko {
+
+using store::Filter;
+
+namespace {
+
+constexpr int kUserNameWidth = 15;
+
+bool sameUser(const std::string& a, const std::string& b) {
+    return store::clipText(a, kUserNameWidth) == store::clipText(b, kUserNameWidth);
+}
+
+Filter ofType(const char* type) {
+    return store::eq("TYPE", std::string(type));
+}
+
+bool knownType(const std::string& type) {
+    const std::string t = store::rtrim(type);
+    return std::any_of(kProjectTypes.begin(), kProjectTypes.end(),
+                       [&](const char* known) { return t == known; });
+}
+
+ProjectOutcome refused(std::string text) {
+    ProjectOutcome outcome;
+    outcome.kind = ProjectOutcome::Refused;
+    outcome.text = std::move(text);
+    return outcome;
+}
+
+// The links of one project and assignment (normally one; older data may hold more).
+Status linksOf(Database& db, std::int32_t projNumber, std::int32_t assignNumber,
+               std::vector<ProjAssign>& out) {
+    return db.readAll("PRA:PRIMARY_KEY",
+                      store::allOf({store::eq("PROJNUMBER", std::int64_t{projNumber}),
+                                    store::eq("ASSIGNNUMBER", std::int64_t{assignNumber})}),
+                      out);
+}
+
+}  // namespace
+
+// ---- who sees and changes a project ----------------------------------------------
+
+Filter projectListFilter(const Session& session) {
+    if (atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator)) return store::all();
+    const std::string user = store::clipText(session.GlobalUser, kUserNameWidth);
+    // The owner of a Limited project keeps seeing it without listing themselves.
+    const Filter listed =
+        store::exists(ProjUser::def(), {{"PROJNUMBER", "PROJNUMBER"}}, store::eq("USER", user));
+    return store::anyOf({
+        store::allOf({store::ne("TYPE", std::string(kProjectPrivate)),
+                      store::ne("TYPE", std::string(kProjectLimited))}),
+        store::allOf({ofType(kProjectPrivate), store::eq("USER", user)}),
+        store::allOf({ofType(kProjectLimited), store::anyOf({store::eq("USER", user), listed})}),
+    });
+}
+
+Status projectVisibleTo(Database& db, const Session& session, std::int32_t projNumber,
+                        bool& visible) {
+    visible = false;
+    std::int64_t count = 0;
+    Status s = db.count<Project>(store::allOf({store::eq("PROJNUMBER", std::int64_t{projNumber}),
+                                               projectListFilter(session)}),
+                                 count);
+    if (!s.ok()) return s;
+    if (count > 0) {
+        visible = true;
+        return s;
+    }
+    Project any;
+    return db.fetch("PRO:AUTONUMBER_KEY", {std::int64_t{projNumber}}, any);
+}
+
+bool mayChangeProject(const Project& project, const Session& session) {
+    return atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator) ||
+           sameUser(project.USER, session.GlobalUser);
+}
+
+// ---- a project's own record --------------------------------------------------------
+
+Status addNewProject(Database& db, const Session& session, Project& project) {
+    project = Project{};
+    project.USER = store::clipText(session.GlobalUser, kUserNameWidth);
+    project.TYPE = kProjectOpen;
+    return addNumbered(db, project, &Project::PROJNUMBER, "PRO:AUTONUMBER_KEY");
+}
+
+Status hasUnnamedProject(Database& db, const Session& session, bool& exists) {
+    exists = false;
+    Project unnamed;
+    const Status s =
+        db.fetch("PRO:NAMEUSER_KEY",
+                 {std::string(), store::clipText(session.GlobalUser, kUserNameWidth)}, unnamed);
+    exists = s.ok();
+    return s.code == store::kRecordNotFound ? Status::success() : s;
+}
+
+ProjectOutcome saveProject(Database& db, const Session& session, Project& current,
+                           const Project& opened) {
+    if (current.sameValues(opened)) return {};
+    if (!mayChangeProject(opened, session)) return refused(kProjectNotYours);
+    // What the user typed is stored whole or not at all.
+    if (store::rtrim(current.NAME).empty()) return refused(kProjectNameRequired);
+    if (store::utf8Length(store::rtrim(current.NAME)) > kProjectNameWidth)
+        return refused(mergeParameters(translateText("The project name is longer than %1 "
+                                                     "characters."),
+                                       std::to_string(kProjectNameWidth)));
+    if (store::utf8Length(current.NOTE) > kProjectNoteWidth)
+        return refused(mergeParameters(translateText("The notes are longer than %1 characters."),
+                                       std::to_string(kProjectNoteWidth)));
+    if (!knownType(current.TYPE)) return refused(kProjectTypeInvalid);
+    current.NAME = store::rtrim(current.NAME);
+    current.TYPE = store::rtrim(current.TYPE);
+
+    ProjectOutcome outcome;
+    Project same;
+    const Status found =
+        db.fetch("PRO:NAMEUSER_KEY", {current.NAME, store::rtrim(current.USER)}, same);
+    if (found.ok() && same.PROJNUMBER != current.PROJNUMBER) {
+        outcome.kind = ProjectOutcome::Refused;
+        outcome.message = standardMessage(24, kProjectUserKeyName);
+        return outcome;
+    }
+    if (!found.ok() && found.code != store::kRecordNotFound) {
+        outcome.kind = ProjectOutcome::Failed;
+        outcome.message = standardMessage(35, db.lastError().describe(), label::PROJECT);
+        return outcome;
+    }
+    const IntegrityOutcome written = changeRecord(db, current, opened, true);
+    if (written.ok()) return outcome;
+    outcome.message = written.message;
+    if (written.result == IntegrityOutcome::ChangedElsewhere) {
+        outcome.kind = ProjectOutcome::ChangedElsewhere;
+    } else if (db.lastError().code == store::kDuplicateKey) {
+        // Another station took the name for this user meanwhile.
+        outcome.kind = ProjectOutcome::Refused;
+        outcome.message = standardMessage(24, kProjectUserKeyName);
+    } else {
+        outcome.kind = ProjectOutcome::Failed;
+    }
+    return outcome;
+}
+
+ProjectOutcome deleteProject(Database& db, const Session& session, const Project& project) {
+    if (!mayChangeProject(project, session)) return refused(kProjectNotYours);
+    const IntegrityOutcome out = deleteRecord(db, project);
+    ProjectOutcome outcome;
+    if (!out.ok()) {
+        outcome.kind = ProjectOutcome::Failed;
+        outcome.message = out.message;
+    }
+    return outcome;
+}
+
+// ---- the project's assignments ----------------------------------------------------
+
+Filter projectAssignmentFilter(std::int32_t projNumber, const ProjectListOptions& options) {
+    std::vector<Filter> conditions{
+        store::exists(ProjAssign::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}},
+                      store::eq("PROJNUMBER", std::int64_t{projNumber}))};
+    if (options.openOnly) conditions.push_back(store::eq("CLOSEDATE", std::int64_t{0}));
+    if (!options.includeSecondary) conditions.push_back(store::ne("SECONDARY", std::int64_t{1}));
+    return store::allOf(std::move(conditions));
+}
+
+Status loadProjectListOptions(Database& db, const std::string& user, ProjectListOptions& options) {
+    UserPref pref;
+    Request request = Request::None;
+    const Status s = loadUserPref(db, user, pref, request);
+    if (!s.ok()) return s;
+    options.includeSecondary = pref.PROJSECONDARY != 0;
+    options.openOnly = pref.PROJOPEN != 0;
+    return s;
+}
+
+Status saveProjectListOptions(Database& db, const std::string& user,
+                              const ProjectListOptions& options) {
+    UserPref pref;
+    Request request = Request::None;
+    Status s = loadUserPref(db, user, pref, request);
+    if (!s.ok()) return s;
+    auto apply = [&options](UserPref& p) {
+        p.PROJSECONDARY = options.includeSecondary ? 1 : 0;
+        p.PROJOPEN = options.openOnly ? 1 : 0;
+    };
+    apply(pref);
+    if (request == Request::Insert) return db.add(pref);
+    s = db.change(pref);
+    // Another station wrote the preferences meanwhile: keep theirs, set ours.
+    if (s.code == store::kChangedByOther && db.reread(pref).ok()) {
+        apply(pref);
+        s = db.change(pref);
+    }
+    return s;
+}
+
+bool mayOpenFromProject(const Assignment& assignment, const Session& session) {
+    return atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator) ||
+           sameUser(assignment.PERSON, session.GlobalUser) ||
+           sameUser(assignment.USERNAME, session.GlobalUser);
+}
+
+LinkOutcome linkAssignment(Database& db, const Session& session, const Project& project,
+                           std::int32_t assignNumber) {
+    LinkOutcome outcome;
+    auto failed = [&db, &outcome] {
+        outcome.kind = LinkOutcome::Failed;
+        outcome.error = db.lastError().describe();
+        if (db.engine().transactionDepth() > 0) db.rollback();
+        return outcome;
+    };
+    bool visible = false;
+    const Status seen = projectVisibleTo(db, session, project.PROJNUMBER, visible);
+    if (!seen.ok() && seen.code != store::kRecordNotFound) return failed();
+    if (!visible) {
+        outcome.kind = LinkOutcome::Refused;
+        outcome.text = kProjectNotVisible;
+        return outcome;
+    }
+    // The name the project has in the store: a form may show an edited one.
+    Project stored;
+    if (!db.fetch("PRO:AUTONUMBER_KEY", {std::int64_t{project.PROJNUMBER}}, stored).ok())
+        return failed();
+
+    // Check and add under one lock, so that two stations adding the same
+    // assignment at once leave one link.
+    if (!db.begin({label::PROJASSGN}, kIntegrityTimeoutMs).ok()) return failed();
+    std::vector<ProjAssign> existing;
+    if (!linksOf(db, stored.PROJNUMBER, assignNumber, existing).ok()) return failed();
+    if (!existing.empty()) {
+        db.rollback();
+        outcome.kind = LinkOutcome::AlreadyPart;
+        outcome.link = existing.front();
+        return outcome;
+    }
+    outcome.link = ProjAssign{stored.NAME, stored.PROJNUMBER, assignNumber,
+                              store::clipText(session.GlobalUser, kUserNameWidth)};
+    if (!db.add(outcome.link).ok()) return failed();
+    if (!db.commit().ok()) return failed();
+    return outcome;
+}
+
+bool mayRemoveLink(const ProjAssign& link, const Session& session) {
+    return atLeast(session.GlobalUserAccess, AccessLevel::PeopleAdministrator) ||
+           sameUser(link.USER, session.GlobalUser);
+}
+
+UnlinkOutcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
+                                std::int32_t assignNumber) {
+    UnlinkOutcome outcome;
+    auto failed = [&db, &outcome] {
+        outcome.kind = UnlinkOutcome::Failed;
+        outcome.error = db.lastError().describe();
+        if (db.engine().transactionDepth() > 0) db.rollback();
+        return outcome;
+    };
+    std::vector<ProjAssign> links;
+    if (!linksOf(db, projNumber, assignNumber, links).ok()) return failed();
+    for (const ProjAssign& link : links) {
+        if (!mayRemoveLink(link, session)) {
+            outcome.kind = UnlinkOutcome::NotPermitted;
+            return outcome;
+        }
+    }
+    if (links.empty()) return outcome;
+    if (!db.begin({label::PROJASSGN}, kIntegrityTimeoutMs).ok()) return failed();
+    for (const ProjAssign& link : links) {
+        const Status s = db.remove(link);
+        if (!s.ok() && s.code != store::kRecordNotFound) return failed();
+    }
+    if (!db.commit().ok()) return failed();
+    return outcome;
+}
+
+// ---- projects of one assignment -------------------------------------------------------
+
+Filter assignmentProjectsFilter(std::int32_t assignNumber, const Session& session) {
+    return store::allOf({store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}),
+                         store::exists(Project::def(), {{"PROJNUMBER", "PROJNUMBER"}},
+                                       projectListFilter(session))});
+}
+
+}  // namespace tko

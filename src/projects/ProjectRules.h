@@ -1,0 +1,181 @@
+// Projects without a window: which projects a user sees, numbering a new
+// project, saving and deleting one, the project's assignment list (its
+// orders, the store filter that joins PROJASSGN, the per-user options),
+// linking and unlinking assignments, and who may do what.
+//
+// Every function that touches the store returns a Status or an outcome and
+// shows nothing; the windows turn outcomes into message boxes. Texts are
+// source texts, translated where they are shown. GUI-free; one thread at a
+// time per Database.
+#pragma once
+
+#include <array>
+#include <optional>
+#include <string>
+
+#include "app/Session.h"
+#include "data/Database.h"
+#include "data/Integrity.h"
+#include "data/Messages.h"
+#include "platform/store/Filter.h"
+
+namespace tko {
+
+// ---- kinds, widths and texts ---------------------------------------------------
+inline constexpr const char* kProjectOpen = "Open";
+inline constexpr const char* kProjectLimited = "Limited";
+inline constexpr const char* kProjectPrivate = "Private";
+inline constexpr std::array<const char*, 3> kProjectTypes{kProjectOpen, kProjectLimited,
+                                                          kProjectPrivate};
+
+inline constexpr int kProjectNameWidth = 30;
+inline constexpr int kProjectNoteWidth = 1000;
+
+inline constexpr const char* kNotAuthorizedToView =
+    "You are not authorized to view the details of this assignment from a Project list";
+inline constexpr const char* kAlreadyPartOfProject = "Assignment already part of project";
+inline constexpr const char* kNoAuthorityToRemove =
+    "You do not have authority to remove this assignmnet";
+inline constexpr const char* kProjectNameRequired = "Please enter a name for the project.";
+inline constexpr const char* kProjectTypeInvalid =
+    "The type of a project is Open, Limited or Private.";
+inline constexpr const char* kProjectNotYours =
+    "Only the project's owner or a System Administrator can change or delete this project.";
+inline constexpr const char* kProjectNotVisible = "You are not allowed to see this project.";
+inline constexpr const char* kUnnamedProjectExists =
+    "You already have a project without a name. Give it a name, or delete it from the list of "
+    "projects, before you start another one.";
+// The key named when a name is already used by the same user (message 24).
+inline constexpr const char* kProjectUserKeyName = "Prroject/User Key";
+
+// ---- who sees and changes a project ----------------------------------------------
+// The PROJECT filter of "Browse Projects": everything for access level 2;
+// otherwise Open projects, the user's own Private projects, and Limited
+// projects the user owns or is listed for in PROJUSER. Projects of any other
+// type count as Open.
+store::Filter projectListFilter(const Session& session);
+
+// Whether `session` sees project `projNumber` through projectListFilter.
+// kRecordNotFound when the project does not exist.
+Status projectVisibleTo(Database& db, const Session& session, std::int32_t projNumber,
+                        bool& visible);
+
+// The project's owner and System Administrators change its name, type, users
+// and notes, and delete it.
+bool mayChangeProject(const Project& project, const Session& session);
+
+// ---- a project's own record --------------------------------------------------------
+// Adds a new project for the user at once: the next number along
+// PRO:AUTONUMBER_KEY (1 in an empty file), blank name, type Open, the user as
+// owner; three attempts when another station takes the number first. A
+// kDuplicateKey result asks for standard message 25.
+Status addNewProject(Database& db, const Session& session, Project& project);
+
+// Whether the user already has a project without a name (a new one still
+// open in another window, or one left by a station that stopped). Its name
+// and owner hold the unique key a new project needs, so no second new
+// project can be stored until it is named or deleted.
+Status hasUnnamedProject(Database& db, const Session& session, bool& exists);
+
+struct ProjectOutcome {
+    enum Kind {
+        Done,              // written or deleted
+        Refused,           // nothing written: show `text` (a source text) or `message`
+        ChangedElsewhere,  // another station changed it: the record holds their values
+        Failed,            // the store refused: show `message`
+    };
+    Kind kind = Done;
+    std::string text;
+    std::optional<StandardMessage> message;
+    bool ok() const { return kind == Done; }
+};
+
+// Stores `current`, loaded as `opened`: checks the user's right, a name, the
+// type and that the user has no other project of that name (message 24 naming
+// "Prroject/User Key"), then writes through the change operation, which
+// carries a new name or number into the project's PROJASSGN and PROJUSER
+// rows. Nothing is written when nothing changed.
+ProjectOutcome saveProject(Database& db, const Session& session, Project& current,
+                           const Project& opened);
+
+// Deletes the project with its PROJASSGN and PROJUSER rows; the assignments
+// stay. Refused for anyone but the owner or a System Administrator.
+ProjectOutcome deleteProject(Database& db, const Session& session, const Project& project);
+
+// ---- the project's assignments ----------------------------------------------------
+struct ProjectOrder {
+    const char* caption;   // "By Due Date"
+    const char* tip;       // "Sort by due date"
+    const char* keyLabel;  // the ASSIGNMENT key the page is read along
+};
+
+// The four sort tabs of "Browse Project Information", in the order shown.
+inline constexpr std::array<ProjectOrder, 4> kProjectOrders{{
+    {"By Due Date", "Sort by due date", "ASS:DUEDATE_KEY"},
+    {"By Priority", "Sort by priority", "ASS:PRIORITY_KEY"},
+    {"By Person", "Sort by person", "ASS:PERSONDATE_KEY"},
+    {"By Assignment", "Sort by assignment alphabetically", "ASS:NAME_KEY"},
+}};
+
+// The user's choices of the two check boxes (USP:PROJSECONDARY, USP:PROJOPEN).
+struct ProjectListOptions {
+    bool includeSecondary = false;
+    bool openOnly = false;
+};
+
+// The ASSIGNMENT filter of a project's list: assignments linked to the
+// project in PROJASSGN (by project number), without secondary ones
+// (ASS:SECONDARY = 1) unless included, and only open ones (ASS:CLOSEDATE = 0)
+// when asked. Runs in the store's query along any of the orders' keys.
+store::Filter projectAssignmentFilter(std::int32_t projNumber, const ProjectListOptions& options);
+
+// The options from the user's USERPREF record (both off when there is none).
+Status loadProjectListOptions(Database& db, const std::string& user, ProjectListOptions& options);
+// Writes the options into the user's USERPREF record at once (adding the
+// record when the user has none); a change made meanwhile by another station
+// to other preferences is kept.
+Status saveProjectListOptions(Database& db, const std::string& user,
+                              const ProjectListOptions& options);
+
+// "Change/View" from a project list: the assignee, the maker and System
+// Administrators only; SYP:VIEWALL does not widen this.
+bool mayOpenFromProject(const Assignment& assignment, const Session& session);
+
+struct LinkOutcome {
+    enum Kind { Linked, AlreadyPart, Refused, Failed };
+    Kind kind = Linked;
+    ProjAssign link;    // the new link, or the existing one for AlreadyPart
+    std::string text;   // Refused: source text to show
+    std::string error;  // Failed: the store's error as the standard messages show it
+    bool ok() const { return kind == Linked; }
+};
+
+// Links assignment `assignNumber` to `project` in one transaction, unless the
+// link exists (AlreadyPart, nothing written). The link carries the project's
+// stored name and number and `session`'s user. Refused when the user does not
+// see the project.
+LinkOutcome linkAssignment(Database& db, const Session& session, const Project& project,
+                           std::int32_t assignNumber);
+
+struct UnlinkOutcome {
+    enum Kind { Removed, NotPermitted, Failed };
+    Kind kind = Removed;
+    std::string error;
+    bool ok() const { return kind == Removed; }
+};
+
+// A General User removes only links they added; other levels any link.
+bool mayRemoveLink(const ProjAssign& link, const Session& session);
+
+// Removes assignment `assignNumber` from project `projNumber`: every
+// PROJASSGN row of that pair, in one transaction. The assignment and its
+// links to other projects stay. A pair no longer linked counts as removed.
+UnlinkOutcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
+                                std::int32_t assignNumber);
+
+// ---- projects of one assignment -------------------------------------------------------
+// The PROJASSGN filter of "Projects for Assignment": links of the assignment
+// whose project the user sees (read along PRA:ASSIGNMENT_KEY).
+store::Filter assignmentProjectsFilter(std::int32_t assignNumber, const Session& session);
+
+}  // namespace tko
