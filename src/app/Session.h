@@ -5,6 +5,7 @@
 
 #include <string>
 
+#include "platform/Date.h"
 #include "platform/FormRequest.h"
 
 namespace tko {
@@ -27,6 +28,11 @@ struct Session {
 
     std::string languageFile;       // the language file in use, its last 11 characters
     std::string transactionOption;  // the clipped SYP:TCF followed by "TASKOM.TCF"
+
+    // The end date that Look Forward, Upcoming Anniversaries and the report
+    // selection share for the whole run (0 = none). It starts at 0 and is
+    // never stored; Upcoming Anniversaries sets it back to 0 when it opens.
+    Date EndDate = kNoDate;
 
     bool isSystemAdministrator() const {
         return GlobalUserAccess == levelNumber(AccessLevel::SystemAdministrator);

@@ -19,6 +19,7 @@
 #include "assign/ui/AssignmentScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -29,6 +30,7 @@
 #include "translator/Lingua.h"
 #include "users/ui/UserScreens.h"
 #include "views/ui/ListScreens.h"
+#include "views/ui/ViewScreens.h"
 
 namespace {
 
@@ -44,6 +46,11 @@ void registerScreens() {
     tko::registerListScreens(tko::procedures());
     tko::registerProjectScreens(tko::procedures());
     tko::registerUserScreens(tko::procedures());
+    tko::registerGroupScreens(tko::procedures());
+    tko::registerScheduleScreens(tko::procedures());
+    // Screens of one subsystem that open another's.
+    tko::setAssignmentPicker(&tko::selectFromLookForward);
+    tko::setProjectsForAssignment(&tko::showProjectsForAssignment);
 }
 
 // Stops the program with a storage error's text: first-run records, settings

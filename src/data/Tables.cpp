@@ -161,7 +161,20 @@ TKO_DEFINE_TABLE(
      // due-date, priority or person order.
      {"ASS:USERDATE_KEY", false, {"USERNAME", "DUEDATE", "PRIORITY"}, true},
      {"ASS:USERPRIORITY_KEY", false, {"USERNAME", "PRIORITY", "DUEDATE"}, true},
-     {"ASS:USERPERSON_KEY", false, {"USERNAME", "PERSON", "DUEDATE", "PRIORITY"}, true}})
+     {"ASS:USERPERSON_KEY", false, {"USERNAME", "PERSON", "DUEDATE", "PRIORITY"}, true},
+     // Auxiliary: the schedule views read one person's, one user's or one
+     // group member's rows in name, person/priority, date-assigned, priority
+     // or date-concluded order as index ranges.
+     {"ASS:PERSONNAME_KEY", false, {"PERSON", "NAME", "DUEDATE", "PRIORITY"}, true},
+     {"ASS:USERNAMENAME_KEY", false, {"USERNAME", "NAME", "DUEDATE", "PRIORITY"}, true},
+     {"ASS:USERPERSPRIORITY_KEY", false, {"USERNAME", "PERSON", "PRIORITY", "DUEDATE"}, true},
+     {"ASS:USERASSIGN_KEY", false, {"USERNAME", "ASSIGNEDDATE", "PRIORITY"}, true},
+     {"ASS:USERPRASSIGN_KEY", false, {"USERNAME", "PRIORITY", "ASSIGNEDDATE"}, true},
+     {"ASS:USERPEOPLEASSIGN_KEY", false, {"USERNAME", "PERSON", "ASSIGNEDDATE", "PRIORITY"}, true},
+     {"ASS:USERCONCL_KEY", false, {"USERNAME", "CLOSEDATE", "PRIORITY"}, true},
+     // The group screens' name tab reads along NAMENUMBER_KEY: one user's
+     // rows in that order.
+     {"ASS:USERNAMENUMBER_KEY", false, {"USERNAME", "PERSONNUMBER", "PERSON"}, true}})
 
 TKO_DEFINE_TABLE(Person, TKO_PEOPLE_FIELDS, "PEOPLE", "PEO", "PEOPLE", Data,
                  {{"PEO:SHORT_KEY", false, {"SHORTNAME"}},

@@ -22,11 +22,13 @@
 #include "app/Workspace.h"
 #include "assign/AssignmentRules.h"
 #include "assign/Conclude.h"
+#include "assign/GroupAssignment.h"
 #include "assign/Repetition.h"
 #include "assign/ui/AssignmentScreens.h"
 #include "assign/ui/ReminderForm.h"
 #include "assign/ui/RepeatAssignmentDialog.h"
 #include "people/PeopleFilters.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
@@ -141,7 +143,8 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
     m_scaffold->setStatusLabel(status);
     m_scaffold->isChanged = [this] {
         Assignment now = m_current;
-        return !collect(now, false) || !now.sameValues(m_opened);
+        return !collect(now, false) || !now.sameValues(m_opened) ||
+               (m_target == Target::Group && m_group.has_value());
     };
     m_scaffold->save = [this] { return save(); };
     connect(ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
@@ -171,6 +174,40 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
     for (QPlainTextEdit* memo : {m_generalMemo, m_assignMemo, m_confMemo})
         connect(memo, &QPlainTextEdit::textChanged, this, &AssignmentForm::updateTabColours);
     resize(640, 460);
+}
+
+AssignmentForm::AssignmentForm(Workspace& workspace, Target target, QWidget* parent)
+    : AssignmentForm(workspace, Request::Insert, Assignment{}, parent) {
+    if (target == Target::Group) adaptToGroup();
+}
+
+void AssignmentForm::adaptToGroup() {
+    m_target = Target::Group;
+    setObjectName(QStringLiteral("GroupAssignmentForm"));
+    setWindowTitle(QStringLiteral("Assignment Information Group"));
+    setWhatsThis(QStringLiteral("~Group_Assignment_Information_Window"));
+    m_personPrompt->setText(QStringLiteral("Group:"));
+    m_person->setObjectName(QStringLiteral("groupEdit"));
+    m_person->setMaxLength(kGroupNameWidth);
+    m_person->setToolTip(QStringLiteral("Group receiving assignment"));
+    m_personButton->setToolTip(QStringLiteral("Look up group"));
+    m_assigneeConclude->setText(QStringLiteral("Assignees can conclude"));
+    // The records to be are not yet anybody's: no assignee notes, and nothing
+    // to print, write out, conclude or duplicate before they exist.
+    m_tabs->removeTab(m_tabs->indexOf(page(QStringLiteral("assigneePage"))));
+    for (QLabel* label : {m_concludedPrompt, m_concluded, m_prevDuePrompt, m_prevDue})
+        label->setVisible(false);
+    for (const char* name : {"duplicateButton", "printButton", "textFileButton", "concludeButton"})
+        button(QLatin1String(name))->setVisible(false);
+    m_projects->setColumns({{QStringLiteral("Projects Assignment is Part Of"),
+                             QStringLiteral("NAME"), QStringLiteral("@s30"), 140},
+                            {QStringLiteral("Number"), QStringLiteral("ASSIGNNUMBER"),
+                             QStringLiteral("@n_13"), 60, ColumnAlign::Right}});
+    m_reminders->setColumns(
+        {{QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D18"), 90},
+         {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 200},
+         {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"),
+          60, ColumnAlign::Right}});
 }
 
 QWidget* AssignmentForm::buildGeneralTab() {
@@ -227,7 +264,8 @@ QWidget* AssignmentForm::buildGeneralTab() {
     dueRow->addWidget(m_repeat);
     auto* form = new QFormLayout;
     form->addRow(QStringLiteral("Assignment:"), m_name);
-    form->addRow(QStringLiteral("Person Assigned:"), personRow);
+    m_personPrompt = makeLabel(page, "personPrompt", "Person Assigned:");
+    form->addRow(m_personPrompt, personRow);
     form->addRow(QStringLiteral("Priority:"), priorityRow);
     form->addRow(QStringLiteral("Due Date:"), dueRow);
     form->addRow(QString(), m_repeatLine);
@@ -402,7 +440,8 @@ void AssignmentForm::takeOpeningCopies() {
 void AssignmentForm::display() {
     const Assignment& a = m_current;
     m_name->setText(qs(a.NAME));
-    m_person->setText(qs(a.PERSON));
+    m_person->setText(m_target == Target::Group ? (m_group ? qs(m_group->GROUPNAME) : QString())
+                                                : qs(a.PERSON));
     m_priority->setValue(a.PRIORITY);
     m_secondary->setChecked(a.SECONDARY != 0);
     m_assigneeConclude->setChecked(a.ASSIGNEECONCLUDE != 0);
@@ -416,9 +455,13 @@ void AssignmentForm::display() {
     m_concludedPrompt->setVisible(a.CLOSEDATE != 0);
     m_concluded->setVisible(a.CLOSEDATE != 0);
     m_concluded->setText(longDate(a.CLOSEDATE));
-    m_prevDuePrompt->setVisible(a.PREVDUE != 0);
-    m_prevDue->setVisible(a.PREVDUE != 0);
+    m_prevDuePrompt->setVisible(a.PREVDUE != 0 && m_target == Target::Person);
+    m_prevDue->setVisible(a.PREVDUE != 0 && m_target == Target::Person);
     m_prevDue->setText(longDate(a.PREVDUE));
+    if (m_target == Target::Group) {
+        m_concludedPrompt->setVisible(false);
+        m_concluded->setVisible(false);
+    }
     updateRepeatLine();
     const std::vector<store::Value> range{std::int64_t{a.ASSIGNNUMBER}};
     m_projects->setRange(range);
@@ -463,7 +506,8 @@ void AssignmentForm::updateButtons() {
         editRights(m_current, m_workspace.session, m_request, m_confidentialSetting);
     Assignment now = m_current;
     collect(now, false);
-    const bool filled = essentialsFilled(now);
+    const bool filled = m_target == Target::Group ? groupEssentialsFilled(now, m_group.has_value())
+                                                  : essentialsFilled(now);
     if (r.ownerOrAdmin) {
         for (const char* name : {"okButton", "printButton", "textFileButton"})
             button(QLatin1String(name))->setEnabled(filled);
@@ -503,8 +547,10 @@ bool AssignmentForm::collect(Assignment& out, bool report) {
         return false;
     };
     out.NAME = store::clipText(m_name->text().toStdString(), 50);
-    out.PERSON = store::clipText(m_person->text().toStdString(), 15);
-    if (out.PERSON != store::clipText(m_current.PERSON, 15)) out.PERSONNUMBER = 0;
+    if (m_target == Target::Person) {
+        out.PERSON = store::clipText(m_person->text().toStdString(), 15);
+        if (out.PERSON != store::clipText(m_current.PERSON, 15)) out.PERSONNUMBER = 0;
+    }
     if (const auto message = checkAssignmentPriority(m_priority->value()); message && report) {
         MessageBox::show(this, *message);
         m_tabs->setCurrentWidget(m_generalPage);
@@ -540,6 +586,7 @@ bool AssignmentForm::save() {
     Assignment next = m_current;
     if (!collect(next, true)) return false;
     const Session& session = m_workspace.session;
+    if (m_target == Target::Group) return saveForGroup(next);
     if (m_request == Request::Insert)
         applyInsertOnOk(next, session, Clock::today(), Clock::now());
     else
@@ -572,6 +619,10 @@ bool AssignmentForm::storePending() {
 }
 
 void AssignmentForm::lookUpPerson() {
+    if (m_target == Target::Group) {
+        lookUpGroup();
+        return;
+    }
     const std::string typed = store::clipText(m_person->text().trimmed().toStdString(), 15);
     if (typed == store::clipText(m_current.PERSON, 15)) return;
     if (typed.empty()) {
@@ -595,6 +646,10 @@ void AssignmentForm::lookUpPerson() {
 }
 
 void AssignmentForm::pickPerson() {
+    if (m_target == Target::Group) {
+        pickGroup();
+        return;
+    }
     if (const auto person = selectAssignablePerson(this, m_workspace)) {
         m_current.PERSON = person->SHORTNAME;
         m_current.PERSONNUMBER = person->PERSONNUMBER;
@@ -603,6 +658,67 @@ void AssignmentForm::pickPerson() {
         m_person->setText(qs(m_current.PERSON));
     }
     updateButtons();
+}
+
+void AssignmentForm::setGroup(const GroupName& group) {
+    m_group = group;
+    m_person->setText(qs(group.GROUPNAME));
+    updateButtons();
+}
+
+void AssignmentForm::lookUpGroup() {
+    const std::string typed =
+        store::clipText(m_person->text().trimmed().toStdString(), kGroupNameWidth);
+    if (m_group && typed == store::clipText(m_group->GROUPNAME, kGroupNameWidth)) return;
+    if (typed.empty()) {
+        m_group.reset();
+        updateButtons();
+        return;
+    }
+    std::optional<GroupName> found;
+    if (!findGroupByName(*m_workspace.db, m_workspace.session, typed, found).ok()) {
+        MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),
+                                 QStringLiteral("GROUPNAME"));
+        return;
+    }
+    if (found)
+        setGroup(*found);
+    else
+        pickGroup();
+}
+
+void AssignmentForm::pickGroup() {
+    if (const auto group = selectGroupList(this, m_workspace))
+        setGroup(*group);
+    else
+        m_person->setText(m_group ? qs(m_group->GROUPNAME) : QString());
+    updateButtons();
+}
+
+bool AssignmentForm::saveForGroup(Assignment& next) {
+    if (!m_group) {
+        pickGroup();
+        if (!m_group) return false;
+    }
+    applyInsertOnOk(next, m_workspace.session, Clock::today(), Clock::now());
+    const GroupAssignmentOutcome out =
+        giveGroupAssignment(*m_workspace.db, m_workspace.session, next, *m_group);
+    if (!out.ok()) {
+        // Nothing was written: the form stays open with everything entered,
+        // so that the user may pick another group or try again.
+        MessageBox::showText(
+            this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok, {qs(out.message)},
+            out.kind == GroupAssignmentOutcome::Failed ? MessageBox::Icon::Critical
+                                                       : MessageBox::Icon::Warning);
+        m_tabs->setCurrentWidget(m_generalPage);
+        m_person->setFocus();
+        return false;
+    }
+    m_current = next;
+    m_groupRecords = out.created;
+    m_addedAtOnce = false;
+    m_storedSomething = true;
+    return true;
 }
 
 void AssignmentForm::openRepeatDialog() {
@@ -620,8 +736,8 @@ void AssignmentForm::openRepeatDialog() {
         m_current.DAYNO = rule.DAYNO;
     }
     updateRepeatLine();
-    m_concludedPrompt->setVisible(m_current.CLOSEDATE != 0);
-    m_concluded->setVisible(m_current.CLOSEDATE != 0);
+    m_concludedPrompt->setVisible(m_current.CLOSEDATE != 0 && m_target == Target::Person);
+    m_concluded->setVisible(m_current.CLOSEDATE != 0 && m_target == Target::Person);
     m_concluded->setText(longDate(m_current.CLOSEDATE));
 }
 

@@ -2,9 +2,17 @@
 // its log and seen flag, and offers its repeat rule, reminders, project links,
 // "Duplicate", "Print", "Text File" and "Conclude". The rules live in
 // assign/AssignmentRules.h; this window collects input and shows outcomes.
+//
+// The same form gives one assignment to a whole group list ("Assignment
+// Information Group", assign/GroupAssignment.h): it then names a group
+// instead of a person, has no assignee notes, previous due or concluded
+// date, nor "Duplicate", "Print", "Text File" or "Conclude", and "OK" stores
+// one record per eligible member of the group.
 #pragma once
 
 #include <QDialog>
+
+#include <optional>
 
 #include "app/Workspace.h"
 #include "platform/FormRequest.h"
@@ -28,8 +36,13 @@ public:
     // Where the calling list is asked to go when the form ends by navigation.
     enum class Navigation { None, First, Previous, Next, Last, Insert };
 
+    // Who receives the assignment: one person, or every eligible member of a group.
+    enum class Target { Person, Group };
+
     AssignmentForm(Workspace& workspace, Request request, const Assignment& record,
                    QWidget* parent = nullptr);
+    // The group form: an insert on a cleared record, addressed to a group.
+    AssignmentForm(Workspace& workspace, Target target, QWidget* parent = nullptr);
 
     // The steps before the window shows: the request check, priming and
     // numbering a new record, marking the assignment seen by its assignee.
@@ -37,6 +50,11 @@ public:
     bool start();
 
     const Assignment& record() const { return m_current; }
+    Target target() const { return m_target; }
+    // The group chosen on the group form.
+    const std::optional<GroupName>& group() const { return m_group; }
+    // The records "OK" stored on the group form, the template's first.
+    const std::vector<Assignment>& groupRecords() const { return m_groupRecords; }
     bool completed() const;
     Navigation navigation() const { return m_navigation; }
     FormScaffold* scaffold() const { return m_scaffold; }
@@ -51,10 +69,13 @@ public:
     QString writeTextFile(const QString& path);
     // Ends the form with a navigation request to the calling list.
     void navigate(Navigation where);
+    // Chooses the group of the group form (the look-up and the list call this).
+    void setGroup(const GroupName& group);
 
     // ---- widgets
     QTabWidget* tabs() const { return m_tabs; }
     QLineEdit* nameEdit() const { return m_name; }
+    // The person's short name, or on the group form the group's name.
     QLineEdit* personEdit() const { return m_person; }
     QSpinBox* prioritySpin() const { return m_priority; }
     QCheckBox* secondaryCheck() const { return m_secondary; }
@@ -94,6 +115,10 @@ private:
     void takeOpeningCopies();
     void lookUpPerson();
     void pickPerson();
+    void adaptToGroup();
+    void lookUpGroup();
+    void pickGroup();
+    bool saveForGroup(Assignment& next);
     void openReminder(Request request);
     void addToProject();
     void deleteFromProject();
@@ -105,6 +130,9 @@ private:
     bool m_storedSomething = false;
     bool m_confidentialSetting = false;
     Navigation m_navigation = Navigation::None;
+    Target m_target = Target::Person;
+    std::optional<GroupName> m_group;
+    std::vector<Assignment> m_groupRecords;
     FormScaffold* m_scaffold = nullptr;
 
     QTabWidget* m_tabs = nullptr;
@@ -113,6 +141,7 @@ private:
     QWidget* m_projectsPage = nullptr;
     QWidget* m_remindersPage = nullptr;
     QLineEdit* m_name = nullptr;
+    QLabel* m_personPrompt = nullptr;
     QLineEdit* m_person = nullptr;
     QPushButton* m_personButton = nullptr;
     QSpinBox* m_priority = nullptr;

@@ -32,6 +32,13 @@ bool runAssignmentForm(QWidget* parent, Workspace& workspace, Request request, A
     return form.completed();
 }
 
+bool runGroupAssignmentForm(QWidget* parent, Workspace& workspace) {
+    AssignmentForm form(workspace, AssignmentForm::Target::Group, parent);
+    if (!form.start()) return false;
+    execTranslated(&form);
+    return form.completed();
+}
+
 bool runReminderForm(QWidget* parent, Workspace& workspace, Request request, Reminder& reminder) {
     Assignment owner;
     if (!workspace.db->fetch("ASS:NUMBER_KEY", {std::int64_t{reminder.ASSIGNNUMBER}}, owner).ok()) {
@@ -52,6 +59,9 @@ void registerAssignmentScreens(Procedures& procedures) {
         Assignment cleared;
         runAssignmentForm(parent, workspace, Request::Insert, cleared);
     });
+    procedures.add(
+        QStringLiteral("UpdateGroupAssignment"),
+        [](QWidget* parent, Workspace& workspace) { runGroupAssignmentForm(parent, workspace); });
 }
 
 }  // namespace tko

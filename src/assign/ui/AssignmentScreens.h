@@ -15,11 +15,16 @@ namespace tko {
 // then holds the stored record (for Delete: the record as it was).
 bool runAssignmentForm(QWidget* parent, Workspace& workspace, Request request, Assignment& record);
 
+// "Assignment Information Group": one assignment for every eligible member of
+// a group list. Modal. True when the records were stored.
+bool runGroupAssignmentForm(QWidget* parent, Workspace& workspace);
+
 // "Reminder Information" for `request` on `reminder` (for Insert: cleared, with
 // REM:ASSIGNNUMBER and REM:PERSON of its assignment set). Modal. True when completed.
 bool runReminderForm(QWidget* parent, Workspace& workspace, Request request, Reminder& reminder);
 
-// Registers the assignment screens under their procedure names ("UpdateAssignment").
+// Registers the assignment screens under their procedure names ("UpdateAssignment",
+// "UpdateGroupAssignment").
 void registerAssignmentScreens(Procedures& procedures);
 
 }  // namespace tko

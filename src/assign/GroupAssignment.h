@@ -1,0 +1,65 @@
+// One assignment given to every member of a group list in one step: the
+// "Assignment Information Group" form fills in one record (the template, added
+// at once like any new assignment, with its reminders and project links), and
+// "OK" stores one ASSIGNMENT per eligible member, each with its own number and
+// copies of the template's reminders and project links, all in one
+// transaction. Nothing here shows anything. GUI-free; one thread at a time
+// per Database.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "app/Session.h"
+#include "data/Database.h"
+#include "data/Messages.h"
+#include "people/GroupLists.h"
+#include "platform/Date.h"
+
+namespace tko {
+
+inline constexpr int kGroupAssignTimeoutMs = 2000;
+inline constexpr const char* kGroupTransactionError = "Transaction error - Assignment for Group";
+inline constexpr const char* kNoEligibleMember =
+    "No member of this group can be given assignments by you.";
+
+// Whether `member` (whose PEOPLE record is `person`) can be given an
+// assignment by the signed-in user: anyone who is not a "User" person; a
+// "User" person when it is the signed-in user or a USERASSGN row
+// (member, signed-in user) exists.
+Status memberEligible(Database& db, const Session& session, const Person& person, bool& eligible);
+
+// The eligible members of group `groupNumber`, in GRP:GROUPNUMBER_KEY order.
+// Members whose PEOPLE record no longer exists are left out.
+Status eligibleMembers(Database& db, const Session& session, std::int32_t groupNumber,
+                       std::vector<GroupMember>& out);
+
+// Name, priority, group and due date all filled in: "OK" is offered then.
+bool groupEssentialsFilled(const Assignment& a, bool groupChosen);
+
+struct GroupAssignmentOutcome {
+    enum Kind {
+        Created,           // `created` holds the stored records, the template's first
+        NoEligibleMember,  // nothing written; the form stays open
+        Refused,           // the user may not use the group
+        Failed,            // rolled back; `message` is the transaction error
+    };
+    Kind kind = Created;
+    std::vector<Assignment> created;
+    std::string message;  // translated text for NoEligibleMember, Refused and Failed
+    bool ok() const { return kind == Created; }
+};
+
+// "OK": `templ` is the form's record, already stored under its number (with
+// its log line set by the caller), holding what the user entered; it goes to
+// the first eligible member and a copy with the next free number to every
+// further one. The reminders (each with the member as REM:PERSON and a new
+// number) and project links of the template are copied to every copy. Either
+// every record is written or none: on Failed the store is as it was, and on
+// success `templ` is the template as stored.
+GroupAssignmentOutcome giveGroupAssignment(Database& db, const Session& session, Assignment& templ,
+                                           const GroupName& group);
+
+}  // namespace tko

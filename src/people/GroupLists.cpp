@@ -1,0 +1,239 @@
+#include "people/GroupLists.h"
+
+#include <algorithm>
+
+#include "data/Numbering.h"
+#include "data/Tables.h"
+#include "people/PeopleRules.h"
+
+namespace tko {
+namespace {
+
+constexpr int kUserWidth = 15;
+
+std::string groupText(const std::string& name) {
+    return store::clipText(name, kGroupNameWidth);
+}
+std::string userText(const std::string& name) {
+    return store::clipText(name, kUserWidth);
+}
+
+bool sameGroup(const GroupName& a, const GroupName& b) {
+    return a.rowPos != 0 && a.rowPos == b.rowPos;
+}
+
+GroupOutcome refused(const char* text) {
+    GroupOutcome out;
+    out.kind = GroupOutcome::Refused;
+    StandardMessage message;
+    message.title = translateText("Update Group List");
+    message.text = translateText(text);
+    out.message = std::move(message);
+    return out;
+}
+
+// Another group of this name owned by `user` (not `self`).
+Status nameTakenBy(Database& db, const std::string& name, const std::string& user,
+                   const GroupName& self, bool& taken) {
+    taken = false;
+    GroupName other;
+    const Status s = db.fetch("GRO:GROUPUSER_KEY", {groupText(name), userText(user)}, other);
+    if (s.code == store::kRecordNotFound) return Status::success();
+    if (!s.ok()) return s;
+    taken = !sameGroup(other, self);
+    return s;
+}
+
+GroupOutcome nameFailed(StandardMessage message) {
+    GroupOutcome out;
+    out.kind = GroupOutcome::NameFailed;
+    out.message = std::move(message);
+    return out;
+}
+
+// Step 1 for a new group: the owner is the signed-in user, the number the
+// next free one.
+GroupOutcome addGroup(Database& db, const Session& session, GroupName& group) {
+    group.USER = userText(session.GlobalUser);
+    bool taken = false;
+    if (!nameTakenBy(db, group.GROUPNAME, group.USER, group, taken).ok())
+        return nameFailed(standardMessage(14, db.lastError().describe()));
+    if (taken) return nameFailed(standardMessage(24, translateText(kGroupUserKeyName)));
+    const Status s = addNumbered(db, group, &GroupName::GROUPNUMBER, "GRO:AUTONUMBER_KEY");
+    if (s.ok()) return {};
+    if (s.code == store::kDuplicateKey) {
+        // Either another station took the name meanwhile, or every number tried was taken.
+        if (nameTakenBy(db, group.GROUPNAME, group.USER, group, taken).ok() && taken)
+            return nameFailed(standardMessage(24, translateText(kGroupUserKeyName)));
+        return nameFailed(standardMessage(24, kGroupNumberKeyName));
+    }
+    return nameFailed(standardMessage(14, db.lastError().describe()));
+}
+
+// Step 1 for a stored group: the version-checked change, which also renames
+// the stored members when the name changed.
+GroupOutcome changeGroup(Database& db, GroupName& group, const GroupName& opened) {
+    bool taken = false;
+    if (!nameTakenBy(db, group.GROUPNAME, group.USER, group, taken).ok())
+        return nameFailed(standardMessage(14, db.lastError().describe()));
+    if (taken) return nameFailed(standardMessage(24, translateText(kGroupUserKeyName)));
+    const IntegrityOutcome r = changeRecord(db, group, opened, true);
+    if (r.ok()) return {};
+    GroupOutcome out;
+    if (r.result == IntegrityOutcome::ChangedElsewhere) {
+        out.kind = GroupOutcome::ChangedElsewhere;
+        out.message = r.message;
+        return out;
+    }
+    if (db.lastError().code == store::kDuplicateKey)
+        return nameFailed(standardMessage(24, translateText(kGroupUserKeyName)));
+    return nameFailed(r.message ? *r.message : standardMessage(14, db.lastError().describe()));
+}
+
+// Step 2: the stored members replaced by the working list, in one transaction.
+GroupOutcome replaceMembers(Database& db, const GroupName& group, const WorkingList& members) {
+    GroupOutcome out;
+    auto fail = [&] {
+        const std::string error = db.lastError().describe();
+        if (db.engine().transactionDepth() > 0) db.rollback();
+        out.kind = GroupOutcome::MembersFailed;
+        out.message = standardMessage(34, error, translateText("Update"), label::GROUPPEOPLE);
+        return out;
+    };
+    if (!db.begin({label::GROUPPEOPLE}, kGroupTimeoutMs).ok()) return fail();
+    std::vector<GroupPeople> stored;
+    if (!db.readAll("GRP:GROUPNUMBER_KEY",
+                    store::eq("GROUPNUMBER", std::int64_t{group.GROUPNUMBER}), stored)
+             .ok())
+        return fail();
+    for (const GroupPeople& row : stored)
+        if (!db.remove(row).ok()) return fail();
+    for (const GroupMember& member : members.members()) {
+        GroupPeople row;
+        row.GROUPNAME = groupText(group.GROUPNAME);
+        row.GROUPNUMBER = group.GROUPNUMBER;
+        row.SHORTNAME = member.SHORTNAME;
+        row.PERSONNUMBER = member.PERSONNUMBER;
+        if (!db.add(row).ok()) return fail();
+    }
+    if (!db.commit().ok()) return fail();
+    return out;
+}
+
+}  // namespace
+
+store::Filter groupListFilter(const Session& session) {
+    if (session.isSystemAdministrator()) return store::all();
+    return store::eq("USER", userText(session.GlobalUser));
+}
+
+bool mayUseGroup(const GroupName& group, const Session& session) {
+    return session.isSystemAdministrator() || userText(group.USER) == userText(session.GlobalUser);
+}
+
+Status findGroupByName(Database& db, const Session& session, const std::string& name,
+                       std::optional<GroupName>& out) {
+    out.reset();
+    const std::string wanted = groupText(name);
+    if (wanted.empty()) return Status::success();
+    GroupName own;
+    Status s = db.fetch("GRO:GROUPUSER_KEY", {wanted, userText(session.GlobalUser)}, own);
+    if (s.ok()) {
+        out = own;
+        return s;
+    }
+    if (s.code != store::kRecordNotFound) return s;
+    if (!session.isSystemAdministrator()) return Status::success();
+    std::vector<GroupName> named;
+    s = db.readAll("GRO:GROUPNAME_KEY", store::eq("GROUPNAME", wanted), named);
+    if (!s.ok()) return s;
+    if (named.size() == 1) out = named.front();
+    return Status::success();
+}
+
+store::Filter multipleSelectFilter(const Session& session) {
+    const std::string user = userText(session.GlobalUser);
+    auto ofType = [](const char* type) { return store::eq("TYPE", std::string(type)); };
+    return store::anyOf({
+        store::eq("USER", user),
+        ofType(kTypeOpen),
+        store::allOf({ofType(kTypeUser),
+                      store::anyOf({store::eq("SHORTNAME", user),
+                                    store::exists(UserAssign::def(), {{"USERNAME", "SHORTNAME"}},
+                                                  store::eq("USERNAME2", user))})}),
+        store::allOf(
+            {ofType(kTypeLimited), store::exists(PeoUser::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
+                                                 store::eq("USER", user))}),
+    });
+}
+
+bool WorkingList::contains(const std::string& shortName) const {
+    const std::string name = userText(shortName);
+    return std::any_of(m_members.begin(), m_members.end(),
+                       [&](const GroupMember& m) { return m.SHORTNAME == name; });
+}
+
+bool WorkingList::add(GroupMember member) {
+    member.SHORTNAME = userText(member.SHORTNAME);
+    if (member.SHORTNAME.empty() || contains(member.SHORTNAME)) return false;
+    auto at = std::upper_bound(
+        m_members.begin(), m_members.end(), member,
+        [](const GroupMember& a, const GroupMember& b) { return a.SHORTNAME < b.SHORTNAME; });
+    m_members.insert(at, std::move(member));
+    return true;
+}
+
+int WorkingList::addAll(const std::vector<GroupMember>& tagged) {
+    int added = 0;
+    for (const GroupMember& member : tagged) added += add(member) ? 1 : 0;
+    return added;
+}
+
+bool WorkingList::remove(const std::string& shortName) {
+    const std::string name = userText(shortName);
+    auto it = std::find_if(m_members.begin(), m_members.end(),
+                           [&](const GroupMember& m) { return m.SHORTNAME == name; });
+    if (it == m_members.end()) return false;
+    m_members.erase(it);
+    return true;
+}
+
+Status loadMembers(Database& db, std::int32_t groupNumber, WorkingList& out) {
+    out.clear();
+    std::vector<GroupPeople> rows;
+    const Status s = db.readAll("GRP:GROUPNUMBER_KEY",
+                                store::eq("GROUPNUMBER", std::int64_t{groupNumber}), rows);
+    if (!s.ok()) return s;
+    for (const GroupPeople& row : rows) out.add({row.SHORTNAME, row.PERSONNUMBER});
+    return s;
+}
+
+GroupOutcome saveGroupList(Database& db, const Session& session, GroupName& group,
+                           const GroupName& opened, const WorkingList& members) {
+    const bool isNew = group.rowPos == 0;
+    if (!isNew && !mayUseGroup(opened, session))
+        return refused("This group list belongs to another user.");
+    group.GROUPNAME = groupText(group.GROUPNAME);
+    if (group.GROUPNAME.empty()) return refused("Please enter a name for the group list.");
+    GroupName written = group;
+    GroupOutcome out = isNew ? addGroup(db, session, written) : changeGroup(db, written, opened);
+    if (out.kind == GroupOutcome::ChangedElsewhere) {
+        group = written;
+        return out;
+    }
+    if (!out.ok()) return out;
+    group = written;
+    return replaceMembers(db, group, members);
+}
+
+GroupOutcome deleteGroupList(Database& db, const Session& session, const GroupName& group) {
+    if (!mayUseGroup(group, session)) return refused("This group list belongs to another user.");
+    GroupOutcome out;
+    const IntegrityOutcome r = deleteRecord(db, group);
+    if (r.ok()) return out;
+    out.kind = GroupOutcome::NameFailed;
+    out.message = r.message;
+    return out;
+}
+
+}  // namespace tko

@@ -1,0 +1,149 @@
+#include "views/History.h"
+
+#include "assign/Repetition.h"
+
+namespace tko {
+
+using store::Filter;
+
+const std::vector<ScheduleTab>& historyTabs(ScheduleScreen screen) {
+    static const std::vector<ScheduleTab> general{
+        {"By Date Assigned", "Sort assingments by date assigned", "ASS:ASSIGNEDDATE_KEY"},
+        {"By Priority", "Sort assignments by priority", "ASS:PRIORASSIGN_KEY"},
+        {"By People", "Sort assignments by person", "ASS:PEOPLEASSIGN_KEY"},
+        {"By Date Concluded", "Sort assignments by date concluded", "ASS:CONCLPRIORITY_KEY"},
+        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY"},
+    };
+    static const std::vector<ScheduleTab> person{
+        {"By Date Assigned", "Sort assingments by date assigned", "ASS:ASSIGNEDDATE_KEY"},
+        {"By Priority", "Sort assignments by priority", "ASS:PRIORASSIGN_KEY"},
+        {"By Date Concluded", "Sort assignments by date concluded", "ASS:CONCLPRIORITY_KEY"},
+        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY"},
+    };
+    static const std::vector<ScheduleTab> group{
+        {"By Date Assigned", "Sort assingments by date assigned", "ASS:ASSIGNEDDATE_KEY"},
+        {"By Priority", "Sort assignments by priority", "ASS:PRIORASSIGN_KEY"},
+        {"By Date Concluded", "Sort assignments by date concluded", "ASS:CONCLPRIORITY_KEY"},
+        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAMENUMBER_KEY"},
+        {"By Person/Date Assigned", "Sort assignments by person then by date assigned",
+         "ASS:PEOPLEASSIGN_KEY"},
+    };
+    switch (screen) {
+        case ScheduleScreen::Person:
+            return person;
+        case ScheduleScreen::Group:
+            return group;
+        default:
+            return general;
+    }
+}
+
+bool historyTabIsConcluded(ScheduleScreen screen, int tab) {
+    const auto& tabs = historyTabs(screen);
+    return tab >= 0 && tab < static_cast<int>(tabs.size()) &&
+           std::string(tabs[static_cast<size_t>(tab)].caption) == "By Date Concluded";
+}
+
+bool historyTabTakesLetters(ScheduleScreen screen, int tab) {
+    return screen == ScheduleScreen::General && tab == 4;
+}
+
+Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
+    subject.spellings.clear();
+    subject.members.clear();
+    if (screen == ScheduleScreen::Person)
+        return personSpellings(db, subject.person, subject.spellings);
+    if (screen != ScheduleScreen::Group) return Status::success();
+    if (store::rtrim(subject.group).empty()) {
+        subject.groupNumber = 0;
+        return Status::success();
+    }
+    // A group picked from the group lists keeps its number; a typed name
+    // means the first group list of that name.
+    GroupName chosen;
+    if (subject.groupNumber != 0) {
+        Status s = db.fetch("GRO:AUTONUMBER_KEY", {std::int64_t{subject.groupNumber}}, chosen);
+        if (!s.ok() || store::rtrim(chosen.GROUPNAME) != store::rtrim(subject.group))
+            subject.groupNumber = 0;
+    }
+    if (subject.groupNumber == 0) {
+        const Status s = groupNamed(db, subject.group, chosen);
+        if (s.code == store::kRecordNotFound || s.endOfRange()) return Status::success();
+        if (!s.ok()) return s;
+        subject.groupNumber = chosen.GROUPNUMBER;
+    }
+    return groupMembersByNumber(db, subject.groupNumber, subject.members);
+}
+
+bool isRepeating(const Assignment& record) {
+    return store::rtrim(record.REPEATTYPE) != repeat::NoRepeats;
+}
+
+bool isHistoryListed(const Assignment& record, ScheduleScreen screen, int tab,
+                     const ViewSubject& subject, const HistoryOptions& options,
+                     const ViewScope& scope, const Person* assignee) {
+    if (!options.includeSecondary && record.SECONDARY == 1) return false;
+    if (options.start == kNoDate || options.end == kNoDate) return false;
+    const Date s = options.start, e = options.end;
+    if (isRepeating(record)) {
+        if (record.ASSIGNEDDATE > e) return false;
+        if (record.CLOSEDATE != 0 && record.CLOSEDATE < s) return false;
+    } else {
+        const Date d = historyTabIsConcluded(screen, tab) ? record.CLOSEDATE : record.ASSIGNEDDATE;
+        if (d < s || d > e) return false;
+    }
+    switch (screen) {
+        case ScheduleScreen::General:
+            return isVisibleTo(record, scope);
+        case ScheduleScreen::Group:
+            return isVisibleTo(record, scope) && containsName(subject.members, record.PERSON);
+        case ScheduleScreen::Person:
+            return sameNameIgnoringCase(record.PERSON, subject.person) &&
+                   isVisibleOnPersonScreen(record, assignee, scope);
+    }
+    return false;
+}
+
+Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
+                     const HistoryOptions& options, const ViewScope& scope) {
+    if (options.start == kNoDate || options.end == kNoDate) return store::anyOf({});
+    // First the test that picks the index ranges (see ScheduleView.h).
+    std::vector<Filter> tests;
+    switch (screen) {
+        case ScheduleScreen::General:
+            tests.push_back(visibilityFilter(scope));
+            break;
+        case ScheduleScreen::Group:
+            addTests(tests, visibleMembersFilter(
+                                scope, subject.members,
+                                store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
+                                              store::eq("GROUPNUMBER", subject.groupNumber))));
+            break;
+        case ScheduleScreen::Person:
+            tests.push_back(personIsOneOf(subject.spellings));
+            tests.push_back(personScreenVisibilityFilter(scope));
+            break;
+    }
+    if (!options.includeSecondary) tests.push_back(store::ne("SECONDARY", 1));
+    const bool concluded = historyTabIsConcluded(screen, tab);
+    // On the assigned-date tabs nothing assigned after the period belongs to
+    // it, repeating or not: an upper bound the store can read as a range.
+    if (!concluded) tests.push_back(store::le("ASSIGNEDDATE", options.end));
+    const char* dateField = concluded ? "CLOSEDATE" : "ASSIGNEDDATE";
+    Filter single =
+        store::allOf({store::eq("REPEATTYPE", repeat::NoRepeats),
+                      store::ge(dateField, options.start), store::le(dateField, options.end)});
+    Filter repeating = store::allOf(
+        {store::ne("REPEATTYPE", repeat::NoRepeats), store::le("ASSIGNEDDATE", options.end),
+         residualEither(store::eq("CLOSEDATE", 0), store::ge("CLOSEDATE", options.start))});
+    tests.push_back(residualEither(std::move(single), std::move(repeating)));
+    return store::allOf(std::move(tests));
+}
+
+bool letterMovesToNextRow(const std::string& highlightedName, const std::string& letter) {
+    const std::string name = upperName(highlightedName);
+    const std::string typed = upperName(letter);
+    return !typed.empty() && name.compare(0, typed.size(), typed) == 0;
+}
+
+}  // namespace tko

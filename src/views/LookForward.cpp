@@ -1,0 +1,91 @@
+#include "views/LookForward.h"
+
+namespace tko {
+
+using store::Filter;
+
+const std::vector<ScheduleTab>& lookForwardTabs(ScheduleScreen screen) {
+    static const std::vector<ScheduleTab> general{
+        {"By Due Date", "Sort assingments by due date", "ASS:DUEDATE_KEY"},
+        {"By Priority", "Sort assignments by priority", "ASS:PRIORITY_KEY"},
+        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY"},
+        {"By Person/Due", "Sort assignments by person then due date", "ASS:PERSONDATE_KEY"},
+        {"By Person/Priority", "Sort assignments by person then priority",
+         "ASS:PERSONPRIORITY_KEY"},
+    };
+    static const std::vector<ScheduleTab> person{
+        {"By Due Date ", "Sort assingments by due date", "ASS:DUEDATE_KEY"},
+        {"By Priority", "Sort assignments by priority", "ASS:PRIORITY_KEY"},
+        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY"},
+    };
+    return screen == ScheduleScreen::Person ? person : general;
+}
+
+bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab) {
+    return screen == ScheduleScreen::Person && tab == 2;
+}
+
+Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
+    subject.spellings.clear();
+    subject.members.clear();
+    if (screen == ScheduleScreen::Person)
+        return personSpellings(db, subject.person, subject.spellings);
+    if (screen == ScheduleScreen::Group)
+        return groupMembersByName(db, subject.group, subject.members);
+    return Status::success();
+}
+
+bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int tab,
+                         const ViewSubject& subject, const LookForwardOptions& options,
+                         const ViewScope& scope, const Person* assignee) {
+    if (record.CLOSEDATE != 0) return false;
+    if (options.endDate != kNoDate && record.DUEDATE > options.endDate) return false;
+    if (!options.includeSecondary && record.SECONDARY == 1) return false;
+    if (!options.includeDueNow && record.DUEDATE <= options.today) return false;
+    switch (screen) {
+        case ScheduleScreen::General:
+            return isVisibleTo(record, scope);
+        case ScheduleScreen::Group:
+            return isVisibleTo(record, scope) && containsName(subject.members, record.PERSON);
+        case ScheduleScreen::Person:
+            if (lookForwardMatchesPersonExactly(screen, tab)) {
+                if (store::rtrim(record.PERSON) != store::rtrim(subject.person)) return false;
+            } else if (!sameNameIgnoringCase(record.PERSON, subject.person)) {
+                return false;
+            }
+            return isVisibleOnPersonScreen(record, assignee, scope);
+    }
+    return false;
+}
+
+Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
+                         const LookForwardOptions& options, const ViewScope& scope) {
+    // First the test that picks the index ranges (see ScheduleView.h), then
+    // the tests applied to the rows those ranges yield.
+    std::vector<Filter> tests;
+    switch (screen) {
+        case ScheduleScreen::General:
+            tests.push_back(visibilityFilter(scope));
+            break;
+        case ScheduleScreen::Group:
+            addTests(tests,
+                     visibleMembersFilter(
+                         scope, subject.members,
+                         store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
+                                       store::eq("GROUPNAME", store::rtrim(subject.group)))));
+            break;
+        case ScheduleScreen::Person:
+            tests.push_back(lookForwardMatchesPersonExactly(screen, tab)
+                                ? store::eq("PERSON", store::rtrim(subject.person))
+                                : personIsOneOf(subject.spellings));
+            tests.push_back(personScreenVisibilityFilter(scope));
+            break;
+    }
+    tests.push_back(store::eq("CLOSEDATE", 0));
+    if (options.endDate != kNoDate) tests.push_back(store::le("DUEDATE", options.endDate));
+    if (!options.includeSecondary) tests.push_back(store::ne("SECONDARY", 1));
+    if (!options.includeDueNow) tests.push_back(store::gt("DUEDATE", options.today));
+    return store::allOf(std::move(tests));
+}
+
+}  // namespace tko

@@ -1,0 +1,44 @@
+// "Look Forward": the open assignments due up to the program-wide end date, for
+// everybody the user may see, for one person or for the members of a group
+// list. The tabs, the rule for one record, and the same rule as the store
+// filter that each tab's page is read with.
+#pragma once
+
+#include <vector>
+
+#include "views/ScheduleView.h"
+
+namespace tko {
+
+// What the check boxes and the end date choose.
+struct LookForwardOptions {
+    bool includeSecondary = false;  // USP:SECONDARY
+    bool includeDueNow = false;     // USP:CURRENTDUE: also what is due today or earlier
+    Date endDate = kNoDate;         // Session::EndDate; 0 = no end
+    Date today = kNoDate;
+};
+
+// The tabs of each screen, in the order shown. The Person screen reads its
+// due-date and priority orders along the general keys restricted to the
+// person, which the store reads as ranges of PERSONDATE_KEY and
+// PERSONPRIORITY_KEY.
+const std::vector<ScheduleTab>& lookForwardTabs(ScheduleScreen screen);
+// True for the tab that matches the person exactly ("By Assignment Name" on
+// the Person screen); the others match without regard to case.
+bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab);
+
+// Reads what the rule needs besides the record: the stored spellings of the
+// person (Person screen) or the members of the group by name (Group screen).
+Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject);
+
+// The rule for one record. `assignee` is the PEOPLE record with the
+// assignment's person number (nullptr when none); only the Person screen asks.
+bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int tab,
+                         const ViewSubject& subject, const LookForwardOptions& options,
+                         const ViewScope& scope, const Person* assignee);
+
+// The same rule as the filter of tab `tab`'s reads.
+store::Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
+                                const LookForwardOptions& options, const ViewScope& scope);
+
+}  // namespace tko

@@ -1,0 +1,276 @@
+#include "views/ScheduleView.h"
+
+#include <QChar>
+#include <QList>
+#include <QString>
+
+#include <algorithm>
+#include <map>
+#include <optional>
+
+namespace tko {
+
+using store::Filter;
+
+Status loadViewScope(Database& db, const Session& session, ViewScope& scope) {
+    std::vector<SystemPref> settings;
+    store::ReadRequest first;
+    first.limit = 1;
+    first.withMemos = false;
+    const Status s = db.read(first, settings);
+    if (!s.ok() && !s.endOfRange()) return s;
+    scope = viewScopeOf(session, settings.empty() ? SystemPref{} : settings.front());
+    return Status::success();
+}
+
+ViewScope viewScopeOf(const Session& session, const SystemPref& settings) {
+    ViewScope scope;
+    scope.user = store::rtrim(session.GlobalUser);
+    scope.seesAll = settings.VIEWALL != 0 ||
+                    atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator);
+    return scope;
+}
+
+bool isVisibleTo(const Assignment& record, const ViewScope& scope) {
+    return scope.seesAll || store::rtrim(record.PERSON) == scope.user ||
+           store::rtrim(record.USERNAME) == scope.user;
+}
+
+bool isVisibleOnPersonScreen(const Assignment& record, const Person* assignee,
+                             const ViewScope& scope) {
+    if (isVisibleTo(record, scope)) return true;
+    return !(assignee && store::rtrim(assignee->TYPE) == "Private" &&
+             store::rtrim(assignee->USER) != scope.user);
+}
+
+Filter visibilityFilter(const ViewScope& scope) {
+    if (scope.seesAll) return store::all();
+    return store::anyOf({store::eq("PERSON", scope.user), store::eq("USERNAME", scope.user)});
+}
+
+Filter personScreenVisibilityFilter(const ViewScope& scope) {
+    if (scope.seesAll) return store::all();
+    // Hidden only when neither given to nor by the user and the assignee is a
+    // Private person of somebody else.
+    Filter privateOfOther =
+        store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
+                      store::allOf({store::eq("TYPE", "Private"), store::ne("USER", scope.user)}));
+    return store::negate(
+        store::allOf({store::ne("PERSON", scope.user), store::ne("USERNAME", scope.user),
+                      std::move(privateOfOther)}));
+}
+
+Filter residualEither(Filter a, Filter b) {
+    return store::negate(store::allOf({store::negate(std::move(a)), store::negate(std::move(b))}));
+}
+
+void addTests(std::vector<Filter>& tests, Filter filter) {
+    if (filter.kind == Filter::Kind::And) {
+        for (Filter& f : filter.children) tests.push_back(std::move(f));
+    } else if (!filter.isAll()) {
+        tests.push_back(std::move(filter));
+    }
+}
+
+// ---- names without regard to case ---------------------------------------------
+
+namespace {
+
+using CodePoints = std::vector<char32_t>;
+
+CodePoints codePoints(const std::string& text) {
+    const QList<uint> ucs4 = QString::fromStdString(store::rtrim(text)).toUcs4();
+    return CodePoints(ucs4.begin(), ucs4.end());
+}
+
+std::string utf8(const CodePoints& points) {
+    return QString::fromUcs4(points.data(), static_cast<qsizetype>(points.size())).toStdString();
+}
+
+// Every character whose upper case is `upper`, in code point order (the order
+// of the UTF-8 bytes the store compares). Built once from Qt's case tables.
+CodePoints sameUpperCase(char32_t upper) {
+    static const std::map<char32_t, CodePoints> classes = [] {
+        std::map<char32_t, CodePoints> out;
+        for (char32_t c = 1; c < 0x20000; ++c) {
+            if (c >= 0xD800 && c <= 0xDFFF) continue;
+            const char32_t u = QChar::toUpper(c);
+            if (u != c || QChar::toLower(c) != c) out[u].push_back(c);
+        }
+        for (auto& [u, list] : out) {
+            if (std::find(list.begin(), list.end(), u) == list.end()) list.push_back(u);
+            std::sort(list.begin(), list.end());
+        }
+        return out;
+    }();
+    auto it = classes.find(upper);
+    return it != classes.end() ? it->second : CodePoints{upper};
+}
+
+using Classes = std::vector<CodePoints>;
+
+Classes classesOf(const CodePoints& name) {
+    Classes out;
+    for (char32_t c : name) out.push_back(sameUpperCase(QChar::toUpper(c)));
+    return out;
+}
+
+bool inClass(const CodePoints& cls, char32_t c) {
+    return std::binary_search(cls.begin(), cls.end(), c);
+}
+
+// The smallest spelling (one character of each class) that is at or after
+// `y` in code point order, or strictly after it with `strict`.
+std::optional<CodePoints> nextSpelling(const Classes& classes, const CodePoints& y, bool strict) {
+    const size_t n = classes.size();
+    size_t i = 0;  // y[0..i) is a spelling prefix
+    while (i < n && i < y.size() && inClass(classes[i], y[i])) ++i;
+    auto completed = [&](CodePoints prefix) {
+        for (size_t k = prefix.size(); k < n; ++k) prefix.push_back(classes[k].front());
+        return prefix;
+    };
+    if (i == n && y.size() == n && !strict) return y;
+    if (i < n && i == y.size()) return completed(y);  // y is a proper prefix of a spelling
+    // Raise one character at position j (as far right as possible) above y's.
+    for (size_t j = std::min(i, n - 1) + 1; j-- > 0;) {
+        const CodePoints& cls = classes[j];
+        auto above = std::upper_bound(cls.begin(), cls.end(), y[j]);
+        if (above == cls.end()) continue;
+        CodePoints v(y.begin(), y.begin() + static_cast<std::ptrdiff_t>(j));
+        v.push_back(*above);
+        return completed(std::move(v));
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+std::string upperName(const std::string& name) {
+    CodePoints points = codePoints(name);
+    for (char32_t& c : points) c = QChar::toUpper(c);
+    return utf8(points);
+}
+
+bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
+    return upperName(a) == upperName(b);
+}
+
+Status personSpellings(Database& db, const std::string& person, std::vector<std::string>& out) {
+    out.clear();
+    const CodePoints name = codePoints(person);
+    if (name.empty()) {
+        out.push_back(std::string());
+        return Status::success();
+    }
+    const Classes classes = classesOf(name);
+    const std::string upper = upperName(person);
+    std::optional<CodePoints> candidate = nextSpelling(classes, {}, false);
+    store::ReadRequest seek;
+    seek.key = Assignment::def().key("ASS:PERSONDATE_KEY");
+    seek.limit = 1;
+    seek.withMemos = false;
+    while (candidate) {
+        seek.filter = store::ge("PERSON", utf8(*candidate));
+        std::vector<Assignment> found;
+        const Status s = db.read(seek, found);
+        if (s.endOfRange()) break;
+        if (!s.ok()) return s;
+        const CodePoints y = codePoints(found.front().PERSON);
+        const bool matches = upperName(found.front().PERSON) == upper;
+        if (matches) out.push_back(store::rtrim(found.front().PERSON));
+        candidate = nextSpelling(classes, y, matches);
+    }
+    return Status::success();
+}
+
+Filter personIsOneOf(const std::vector<std::string>& names) {
+    if (names.size() == 1) return store::eq("PERSON", names.front());
+    std::vector<Filter> alternatives;
+    for (const std::string& n : names) alternatives.push_back(store::eq("PERSON", n));
+    return store::anyOf(std::move(alternatives));  // none: no row
+}
+
+// ---- preferences ----------------------------------------------------------------
+
+Status loadUserPref(Database& db, const std::string& user, UserPref& out) {
+    const Status s = db.fetch("USP:USERNAME_KEY", {store::rtrim(user)}, out);
+    if (s.code == store::kRecordNotFound || s.endOfRange()) {
+        out = UserPref{};
+        out.USERNAME = store::rtrim(user);
+        return Status::success();
+    }
+    return s;
+}
+
+Status writeBackUserPref(Database& db, const std::string& user,
+                         const std::function<void(UserPref&)>& apply) {
+    // Two tries: a change by another screen between our read and write is
+    // answered by reading again; a second one in the same instant is reported.
+    Status s;
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        UserPref stored;
+        s = loadUserPref(db, user, stored);
+        if (!s.ok()) return s;
+        apply(stored);
+        s = stored.rowPos == 0 ? db.add(stored) : db.change(stored);
+        if (s.code != store::kChangedByOther && s.code != store::kDuplicateKey) return s;
+    }
+    return s;
+}
+
+// ---- groups ---------------------------------------------------------------------
+
+namespace {
+
+void addUnique(std::vector<std::string>& names, const std::string& name) {
+    const std::string clipped = store::rtrim(name);
+    if (!containsName(names, clipped)) names.push_back(clipped);
+}
+
+}  // namespace
+
+bool containsName(const std::vector<std::string>& names, const std::string& name) {
+    return std::find(names.begin(), names.end(), store::rtrim(name)) != names.end();
+}
+
+Status groupMembersByName(Database& db, const std::string& groupName,
+                          std::vector<std::string>& members) {
+    members.clear();
+    std::vector<GroupPeople> rows;
+    const Status s =
+        db.readAll("GRP:GROUPNAME_KEY", store::eq("GROUPNAME", store::rtrim(groupName)), rows);
+    if (!s.ok()) return s;
+    for (const GroupPeople& g : rows) addUnique(members, g.SHORTNAME);
+    return Status::success();
+}
+
+Status groupMembersByNumber(Database& db, std::int32_t groupNumber,
+                            std::vector<std::string>& members) {
+    members.clear();
+    std::vector<GroupPeople> rows;
+    const Status s = db.readAll("GRP:GROUPNUMBER_KEY", store::eq("GROUPNUMBER", groupNumber), rows);
+    if (!s.ok()) return s;
+    for (const GroupPeople& g : rows) addUnique(members, g.SHORTNAME);
+    return Status::success();
+}
+
+Status groupNamed(Database& db, const std::string& groupName, GroupName& out) {
+    return db.fetch("GRO:GROUPNAME_KEY", {store::rtrim(groupName)}, out);
+}
+
+Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std::string>& members,
+                            Filter membership) {
+    // Each member's rows are a range of the index that starts with the person;
+    // a large group is dense enough to be tested row by row.
+    constexpr size_t kMostRanges = 16;
+    if (scope.seesAll)
+        return members.size() <= kMostRanges ? personIsOneOf(members) : std::move(membership);
+    if (members.empty()) return store::anyOf({});
+    // The user's own rows count only when the user is a member; then they need
+    // no membership test, but keeping it leaves one shape for both arms.
+    Filter own = containsName(members, scope.user) ? visibilityFilter(scope)
+                                                   : store::eq("USERNAME", scope.user);
+    return store::allOf({std::move(own), std::move(membership)});
+}
+
+}  // namespace tko

@@ -1,0 +1,132 @@
+// What Look Forward and History share: who may see which assignment, the
+// person of the Person screens matched without regard to case, the members of
+// the Group screens, and the shape in which these reach the store.
+//
+// Shape matters: the store reads an either-or of equalities ("person is X or
+// user is Y") as one index range per alternative, and an equality on a field
+// that leads a longer index of the tab's order as that index's range. The
+// builders here therefore put the one either-or that selects rows first and
+// keep every other test out of that form (see residualEither()).
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/Session.h"
+#include "data/Database.h"
+#include "platform/Date.h"
+#include "platform/store/Filter.h"
+
+namespace tko {
+
+// The three variants of each schedule screen.
+enum class ScheduleScreen { General, Person, Group };
+
+// One sheet tab: its caption, tool tip and the ASSIGNMENT key its rows are
+// read along.
+struct ScheduleTab {
+    const char* caption;
+    const char* tip;
+    const char* keyLabel;
+};
+
+// Who is looking.
+struct ViewScope {
+    std::string user;      // GlobalUser
+    bool seesAll = false;  // SYP:VIEWALL on, or access level 2 or higher
+};
+
+// Reads the system settings (a missing record counts as the defaults) and
+// fills `scope` for `session`.
+Status loadViewScope(Database& db, const Session& session, ViewScope& scope);
+ViewScope viewScopeOf(const Session& session, const SystemPref& settings);
+
+// General and Group screens: everybody's work for those who see all, else the
+// work given to or by the user. Names compare exactly, trailing blanks ignored.
+bool isVisibleTo(const Assignment& record, const ViewScope& scope);
+// Person screens: as isVisibleTo(), and besides every assignment whose person
+// is not a Private person of another user. `assignee` is the PEOPLE record
+// with the assignment's person number, nullptr when there is none.
+bool isVisibleOnPersonScreen(const Assignment& record, const Person* assignee,
+                             const ViewScope& scope);
+
+// The same tests as store filters.
+store::Filter visibilityFilter(const ViewScope& scope);
+store::Filter personScreenVisibilityFilter(const ViewScope& scope);
+
+// `a` or `b`, written so that the store does not take it for the either-or
+// that selects index ranges: a test applied to the rows a range yields.
+store::Filter residualEither(store::Filter a, store::Filter b);
+
+// Appends `filter` to the conjunction `tests`, its own terms one by one when it
+// is a conjunction itself (the store looks for ranges among the top terms only).
+void addTests(std::vector<store::Filter>& tests, store::Filter filter);
+
+// ---- the person of the Person screens ---------------------------------------
+
+// `name` with each character upper-cased on its own (no character turns into
+// several), so that names of different lengths never match.
+std::string upperName(const std::string& name);
+bool sameNameIgnoringCase(const std::string& a, const std::string& b);
+
+// Every ASS:PERSON value stored that equals `person` without regard to case
+// (trailing blanks ignored), in key order. Found by seeking along the person
+// index from one possible spelling to the next, so it costs a few index
+// look-ups however many assignments there are.
+Status personSpellings(Database& db, const std::string& person, std::vector<std::string>& out);
+
+// ASS:PERSON is one of `names`: an equality for one name, an either-or for
+// several, no row for none.
+store::Filter personIsOneOf(const std::vector<std::string>& names);
+
+// ---- the group of the Group screens ------------------------------------------
+
+// Short names of the members of every group list called `groupName` (the
+// membership walked by group name), without repeats.
+Status groupMembersByName(Database& db, const std::string& groupName,
+                          std::vector<std::string>& members);
+// Short names of the members of the group list numbered `groupNumber`.
+Status groupMembersByNumber(Database& db, std::int32_t groupNumber,
+                            std::vector<std::string>& members);
+
+// The group list the "Group:" entry names: the first one of that name, or
+// kRecordNotFound.
+Status groupNamed(Database& db, const std::string& groupName, GroupName& out);
+
+// Visibility (General/Group rule) and group membership together. `members`
+// are the group's members as read now; `membership` is the same membership
+// as a test the store makes per row (an EXISTS over GROUPPEOPLE). Those who see
+// all read each member's rows as a range; others read their own rows and
+// test membership on them.
+store::Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std::string>& members,
+                                   store::Filter membership);
+
+bool containsName(const std::vector<std::string>& names, const std::string& name);
+
+// ---- the user's preferences ---------------------------------------------------
+
+// The signed-in user's USERPREF record (fetched by USP:USERNAME_KEY). A user
+// without one gets a blank record for `user` (rowPos 0) and success, so the
+// screens open with their check boxes cleared and the period blank.
+Status loadUserPref(Database& db, const std::string& user, UserPref& out);
+
+// Writes back what a screen changed in the user's preferences: `apply` sets
+// the screen's own fields on the record as stored now (re-read, so that
+// another screen's or station's changes to the other fields are kept), and
+// the record is changed, or added when the user has none.
+Status writeBackUserPref(Database& db, const std::string& user,
+                         const std::function<void(UserPref&)>& apply);
+
+// The person or group a Person or Group screen is restricted to, as read when
+// the list is (re)loaded.
+struct ViewSubject {
+    std::string person;                  // "Person:" (LocalPerson)
+    std::vector<std::string> spellings;  // stored spellings of `person`, see personSpellings()
+    std::string group;                   // "Group:"
+    std::int32_t groupNumber = 0;        // the group list's number (History)
+    std::vector<std::string> members;    // the group's members' short names
+};
+
+}  // namespace tko
