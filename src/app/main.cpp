@@ -26,6 +26,8 @@
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
 #include "projects/ui/ProjectScreens.h"
+#include "reports/ui/DbaseExportWindow.h"
+#include "reports/ui/ReportScreens.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
 #include "users/ui/UserScreens.h"
@@ -45,12 +47,30 @@ void registerScreens() {
     tko::registerAssignmentListScreens(tko::procedures());
     tko::registerListScreens(tko::procedures());
     tko::registerProjectScreens(tko::procedures());
+    tko::registerExportScreens(tko::procedures());
     tko::registerUserScreens(tko::procedures());
+    tko::registerReportScreens(tko::procedures());
     tko::registerGroupScreens(tko::procedures());
     tko::registerScheduleScreens(tko::procedures());
     // Screens of one subsystem that open another's.
     tko::setAssignmentPicker(&tko::selectFromLookForward);
     tko::setProjectsForAssignment(&tko::showProjectsForAssignment);
+    tko::setReportGroupLookup([](QWidget* parent, tko::Workspace& workspace) {
+        const std::optional<tko::GroupName> group = tko::selectGroupList(parent, workspace);
+        return group ? std::optional<QString>(QString::fromStdString(group->GROUPNAME))
+                     : std::nullopt;
+    });
+    tko::setReportProjectLookup([](QWidget* parent, tko::Workspace& workspace) {
+        const std::optional<tko::Project> project = tko::selectProject(parent, workspace);
+        return project ? std::optional<QString>(QString::fromStdString(project->NAME))
+                       : std::nullopt;
+    });
+    // "Print" of Update Group List names its group through groupListToPrint().
+    tko::procedures().add(
+        QStringLiteral("PrintGroupList"), [](QWidget* parent, tko::Workspace& workspace) {
+            if (const std::optional<tko::GroupName>& group = tko::groupListToPrint())
+                tko::printGroupList(parent, workspace, group->GROUPNUMBER);
+        });
 }
 
 // Stops the program with a storage error's text: first-run records, settings

@@ -1,10 +1,12 @@
 // taskorbit-cli: the administrators' and scripts' companion of the program.
 // Every command calls the same logic as the windows.
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QStringList>
 
 #include <filesystem>
 #include <iostream>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,6 +17,8 @@
 #include "app/IniFiles.h"
 #include "cli/CopyCommand.h"
 #include "cli/LangCommand.h"
+#include "cli/ReportCommand.h"
+#include "cli/ScriptCommands.h"
 #include "cli/UserCommand.h"
 #include "data/Database.h"
 #include "data/Messages.h"
@@ -38,12 +42,30 @@ void usage(std::ostream& out) {
            "              copy the office of DIR into an empty server database\n"
            "  lang export LANGFILE FILE.po | lang import LANGFILE FILE.po\n"
            "              exchange a language file with translators as a PO file\n"
+           "  due DIR --user NAME [--order priority|date|person|name] [--secondary yes|no]\n"
+           "          [--limit N] [--json]\n"
+           "              the user's Assignments Due Now, in the window's orders\n"
+           "  unseen DIR --user NAME [--json]      the user's unseen or changed assignments\n"
+           "  reminders DIR --user NAME [--json]   the user's current reminders\n"
+           "  add DIR --user NAME --person SHORTNAME --name TEXT [--due YYYY-MM-DD]\n"
+           "          [--priority 1-9] [--secondary] [--comments TEXT] [--repeat TYPE\n"
+           "          [--every N] [--occurrence 1st|2nd|3rd|4th|Last] [--weekday DAY]\n"
+           "          [--weekdays DAY,DAY...]] [--json]\n"
+           "              add an assignment, as the assignment form does\n"
+           "  conclude DIR --user NAME NUMBER [--json]\n"
+           "              conclude an assignment (a repeating one moves to its next due date)\n"
+           "  export dbase DIR OUTDIR --user NAME   the twelve dBase III files\n"
+           "  export ics DIR FILE --user NAME       the user's open assignments as iCalendar\n"
+           "  export csv DIR TABLE FILE --user NAME one table as CSV\n"
+           "The commands with --user log in as that user, with the password from\n"
+           "TASKORBIT_PASSWORD or asked for, and obey the user's rights.\n"
            "  user unlock DIR NAME\n"
            "              release a user suspended for password failures\n"
            "  user password DIR NAME\n"
            "              set a new password (read without echo) that NAME must change\n"
-           "              at the next log-in\n"
-           "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
+           "              at the next log-in\n";
+    tko::reportCommandUsage(out);
+    out << "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
            "keeps only the settings.\n";
 }
 
@@ -163,8 +185,30 @@ int runUser(const DataSource& source, const std::vector<std::string>& words) {
 
 }  // namespace
 
+// True when the command draws pages (report), which needs fonts and painting.
+bool drawsPages(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--server") {
+            ++i;
+            continue;
+        }
+        if (arg.rfind("--", 0) == 0) continue;
+        return arg == "report";
+    }
+    return false;
+}
+
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (drawsPages(argc, argv)) {
+        // A command-line tool never needs a display: draw off screen.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", QByteArrayLiteral("offscreen"));
+        application = std::make_unique<QGuiApplication>(argc, argv);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
     Options options;
     if (!parse(argc, argv, options, std::cerr)) return 64;
     if (options.words.empty() || options.words[0] == "help" || options.words[0] == "--help") {
@@ -179,8 +223,12 @@ int main(int argc, char** argv) {
         QTextStream out(stdout), err(stderr);
         return runLangCommand(args, out, err);
     }
-    if (options.words.size() < 2 &&
-        (command == "init" || command == "check" || command == "demo" || command == "copy")) {
+    if (tko::cli::isScriptCommand(command))
+        return tko::cli::runScriptCommand(options.words, options.server,
+                                          QCoreApplication::applicationDirPath(), std::cin,
+                                          std::cout, std::cerr);
+    if (options.words.size() < 2 && (command == "init" || command == "check" || command == "demo" ||
+                                     command == "copy" || command == "report")) {
         std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";
         return 64;
     }
@@ -197,6 +245,10 @@ int main(int argc, char** argv) {
     if (command == "user") return runUser(source, options.words);
     if (command == "check") return runCheck(source);
     if (command == "demo") return runDemo(source);
+    if (command == "report")
+        return tko::runReportCommand(
+            source, std::vector<std::string>(options.words.begin() + 2, options.words.end()),
+            std::cout, std::cerr);
     if (command == "copy") {
         if (options.server.empty()) {
             std::cerr << "taskorbit-cli: copy needs --server CONNINFO naming the target database\n";

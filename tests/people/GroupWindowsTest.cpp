@@ -12,6 +12,7 @@
 #include "people/GroupLists.h"
 #include "people/ui/GroupListForm.h"
 #include "people/ui/GroupListsWindow.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleMultiSelect.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
@@ -171,7 +172,7 @@ private slots:
         GroupListsWindow mine(as("BEN", 1), true);
         QCOMPARE(column(mine.list(), 0), QStringList{QStringLiteral("BEN group")});
         QVERIFY(mine.button(QStringLiteral("selectButton"))->isEnabled());
-        mine.selectGroup();
+        mine.choose();
         QVERIFY(mine.chosen());
         QCOMPARE(mine.chosen()->GROUPNAME, std::string("BEN group"));
 
@@ -181,7 +182,7 @@ private slots:
         QCOMPARE(column(all.list(), 1),
                  (QStringList{QStringLiteral("ANNA"), QStringLiteral("BEN")}));
         QVERIFY(!all.button(QStringLiteral("selectButton"))->isEnabled());
-        all.selectGroup();  // not in select mode: nothing chosen
+        all.choose();  // not in select mode: nothing chosen
         QVERIFY(!all.chosen());
     }
 
@@ -207,13 +208,27 @@ private slots:
         QCOMPARE(picker.tagMark(1), QString());
     }
 
-    void printShowsMessageSixUntilTheReportExists() {
-        GroupListForm form(as("BEN"), Request::Insert, GroupName{});
+    void printRunsTheReportProcedureWithTheGroup() {
+        GroupName g;
+        g.GROUPNAME = "Printed";
+        QVERIFY(saveGroupList(*m_db, as("BEN").session, g, g, {}).ok());
+        GroupListForm form(as("BEN"), Request::Change, g);
         QVERIFY(form.start());
         form.print();
         QVERIFY(!MessageBox::shown().isEmpty());
         QCOMPARE(MessageBox::shown().last().number, 6);
         QVERIFY(MessageBox::shown().last().text.contains(QStringLiteral("PrintGroupList")));
+
+        // Once a report is registered under that name, it runs and learns the group.
+        std::optional<GroupName> seen;
+        procedures().add(QStringLiteral("PrintGroupList"),
+                         [&](QWidget*, Workspace&) { seen = groupListToPrint(); });
+        MessageBox::clearShown();
+        form.print();
+        QVERIFY(MessageBox::shown().isEmpty());
+        QVERIFY(seen);
+        QCOMPARE(seen->GROUPNUMBER, g.GROUPNUMBER);
+        QVERIFY(!groupListToPrint());  // only while the report runs
     }
 };
 

@@ -39,6 +39,7 @@
 #include "platform/ui/WindowTranslation.h"
 #include "projects/ProjectRules.h"
 #include "projects/ui/ProjectScreens.h"
+#include "reports/ui/ReportScreens.h"
 
 namespace tko {
 namespace {
@@ -790,7 +791,16 @@ void AssignmentForm::conclude() {
 }
 
 void AssignmentForm::print() {
-    MessageBox::showStandard(this, 6, QStringLiteral("PrintAssignment"));
+    Assignment now = m_current;
+    if (!collect(now, true)) return;
+    // Only the owner is asked; the report itself checks again who may read
+    // the confidential comments.
+    bool confidential = false;
+    if (m_current.USERNAME == m_workspace.session.GlobalUser)
+        confidential = MessageBox::showText(this, QStringLiteral("Include Confidential Comments?"),
+                                            windowTitle(), MessageButtons::YesNo, {},
+                                            MessageBox::Icon::Question) == Answer::Yes;
+    printAssignment(this, m_workspace, now, confidential);
 }
 
 QString AssignmentForm::writeTextFile(const QString& path) {
@@ -897,6 +907,8 @@ void AssignmentForm::deleteFromProject() {
 }
 
 void AssignmentForm::navigate(Navigation where) {
+    // The group form is opened from the menu, not from a list to move along.
+    if (m_target == Target::Group) return;
     m_navigation = where;
     if (m_scaffold->closeRequested())
         QDialog::reject();

@@ -10,6 +10,7 @@
 #include <QVBoxLayout>
 
 #include "app/Workspace.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleMultiSelect.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
@@ -131,11 +132,12 @@ bool GroupListForm::start() {
                                  windowTitle(), MessageButtons::Ok, {}, MessageBox::Icon::Warning);
             return false;
         }
-        if ((m_current.rowPos != 0 ? db.reread(m_current) : Status::success()).ok() &&
-            loadMembers(db, m_current.GROUPNUMBER, m_members).ok()) {
-        } else {
+        // Read again: the list shows what it read when it paged.
+        Status s = m_current.rowPos != 0 ? db.reread(m_current) : Status::success();
+        if (s.ok()) s = loadMembers(db, m_current.GROUPNUMBER, m_members);
+        if (!s.ok()) {
             MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
-                                     QStringLiteral("GROUPPEOPLE"));
+                                     QStringLiteral("GROUPNAME"));
             return false;
         }
     }
@@ -189,8 +191,10 @@ void GroupListForm::deleteMember() {
 }
 
 void GroupListForm::print() {
-    if (!procedures().run(QStringLiteral("PrintGroupList"), this, m_workspace))
-        MessageBox::showStandard(this, 6, QStringLiteral("PrintGroupList"));
+    // The report reads the stored members of the group.
+    GroupName group = m_current;
+    group.GROUPNAME = store::clipText(m_name->text().toStdString(), kGroupNameWidth);
+    printGroupList(this, m_workspace, group);
 }
 
 bool GroupListForm::save() {

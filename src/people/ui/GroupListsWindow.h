@@ -5,42 +5,34 @@
 // select mode to pick a group.
 #pragma once
 
-#include <QDialog>
-
 #include <optional>
 
 #include "app/Workspace.h"
 #include "data/Records.h"
-
-class QPushButton;
+#include "platform/ui/ListWindow.h"
 
 namespace tko {
 
-class BrowseList;
-
-class GroupListsWindow : public QDialog {
+class GroupListsWindow : public ListWindow {
     Q_OBJECT
 public:
-    GroupListsWindow(Workspace& workspace, bool selectMode, QWidget* parent = nullptr);
+    // `ownWindow`: a window of its own beside the frame, deleted when closed.
+    GroupListsWindow(Workspace& workspace, bool selectMode, QWidget* parent = nullptr,
+                     bool ownWindow = false);
 
-    BrowseList* list() const { return m_list; }
-    QPushButton* button(const QString& objectName) const;
     // The group chosen in select mode.
     const std::optional<GroupName>& chosen() const { return m_chosen; }
 
     // The buttons' actions on the highlighted row (for the buttons and for tests).
-    void selectGroup();
     void insertGroup();
     void changeGroup();
     void deleteGroup();
 
-private:
-    std::optional<GroupName> highlighted() const;
-    void reloadOn(const GroupName& group);
+protected:
+    bool acceptChoice(const store::Row& row) override;
 
+private:
     Workspace& m_workspace;
-    bool m_selectMode;
-    BrowseList* m_list = nullptr;
     std::optional<GroupName> m_chosen;
 };
 

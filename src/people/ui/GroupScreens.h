@@ -22,6 +22,14 @@ std::optional<GroupName> selectGroupList(QWidget* parent, Workspace& workspace);
 // record.
 bool runGroupListForm(QWidget* parent, Workspace& workspace, Request request, GroupName& group);
 
+// The group list whose "Print" runs the procedure "PrintGroupList" (the
+// group report): set by the form for as long as that procedure runs, so that
+// the report knows which group to print. Empty at any other time.
+const std::optional<GroupName>& groupListToPrint();
+// Runs "PrintGroupList" for `group` through the procedure registry; standard
+// message 6 while no such procedure is registered.
+void printGroupList(QWidget* parent, Workspace& workspace, const GroupName& group);
+
 // Registers the group screens under their procedure names ("BrowseGroupLists").
 void registerGroupScreens(Procedures& procedures);
 

@@ -4,27 +4,20 @@
 // and "OK" hands back every tagged person; nothing is written here.
 #pragma once
 
-#include <QDialog>
-
 #include <set>
 #include <vector>
 
 #include "app/Workspace.h"
 #include "people/GroupLists.h"
-
-class QPushButton;
+#include "platform/ui/ListWindow.h"
 
 namespace tko {
 
-class BrowseList;
-
-class PeopleMultiSelect : public QDialog {
+class PeopleMultiSelect : public ListWindow {
     Q_OBJECT
 public:
     explicit PeopleMultiSelect(Workspace& workspace, QWidget* parent = nullptr);
 
-    BrowseList* list() const { return m_list; }
-    QPushButton* button(const QString& objectName) const;
     // The tagged people, in the order they were tagged.
     const std::vector<GroupMember>& tagged() const { return m_tagged; }
     bool isTagged(std::int32_t personNumber) const { return m_numbers.count(personNumber) != 0; }
@@ -36,8 +29,6 @@ public:
     void clearAll();           // "Clear All"
 
 private:
-    Workspace& m_workspace;
-    BrowseList* m_list = nullptr;
     std::vector<GroupMember> m_tagged;
     std::set<std::int32_t> m_numbers;
 };

@@ -24,6 +24,7 @@
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
+#include "reports/ui/ReportScreens.h"
 #include "users/ui/LimitedPersonUsersDialog.h"
 
 namespace tko {
@@ -423,10 +424,13 @@ void PersonForm::dial() {
 
 void PersonForm::print() {
     const Person person = collected();
-    showLines(this, {"Include Comments?"}, windowTitle(), MessageButtons::YesNo);
+    const bool comments =
+        showLines(this, {"Include Comments?"}, windowTitle(), MessageButtons::YesNo) == Answer::Yes;
+    bool confidential = false;
     if (confidentialAllowed(m_workspace.session, m_sys, person.TYPE, person.USER))
-        showLines(this, {"Include Confidential Comments?"}, windowTitle(), MessageButtons::YesNo);
-    notDefined("PrintPerson");
+        confidential = showLines(this, {"Include Confidential Comments?"}, windowTitle(),
+                                 MessageButtons::YesNo) == Answer::Yes;
+    printPerson(this, m_workspace, person, comments, confidential);
 }
 
 void PersonForm::openUsersLimited() {

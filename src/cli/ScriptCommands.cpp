@@ -1,0 +1,633 @@
+#include "cli/ScriptCommands.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <map>
+#include <set>
+
+#include "app/IniFiles.h"
+#include "app/Preferences.h"
+#include "assign/AssignmentRules.h"
+#include "assign/Conclude.h"
+#include "assign/Repetition.h"
+#include "assign/lists/DueNowList.h"
+#include "assign/lists/UnseenList.h"
+#include "cli/CliLogin.h"
+#include "cli/CliTable.h"
+#include "data/Messages.h"
+#include "data/StationSettings.h"
+#include "people/PeopleFilters.h"
+#include "people/PeopleRules.h"
+#include "reports/CsvExport.h"
+#include "reports/DbaseExport.h"
+#include "reports/IcsExport.h"
+#include "views/ReminderList.h"
+
+namespace tko::cli {
+
+namespace {
+
+constexpr int kPageRows = 200;
+constexpr int kNameWidth = 50;
+constexpr int kShortNameWidth = 15;
+constexpr int kGeneralMemoWidth = 2000;
+constexpr int kMaxRepeatNumber = 999;  // the dialog's three digits
+
+const std::set<std::string> kCommands{"due", "unseen", "reminders", "add", "conclude", "export"};
+
+// Options that take a value; every other option is a flag.
+const std::set<std::string> kValueOptions{
+    "--user",     "--order",  "--limit", "--person",     "--name",    "--due",      "--priority",
+    "--comments", "--repeat", "--every", "--occurrence", "--weekday", "--weekdays", "--secondary"};
+const std::set<std::string> kFlagOptions{"--json"};
+
+struct Args {
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> values;
+    std::set<std::string> flags;
+
+    bool has(const std::string& option) const { return values.count(option) != 0; }
+    std::string value(const std::string& option) const {
+        auto it = values.find(option);
+        return it == values.end() ? std::string() : it->second;
+    }
+};
+
+// Splits the arguments after the command. "--secondary" may stand alone
+// (add: the assignment is secondary) or take yes/no (due).
+bool parseArgs(const std::vector<std::string>& words, size_t first, Args& args, std::ostream& err) {
+    for (size_t i = first; i < words.size(); ++i) {
+        std::string word = words[i];
+        std::string value;
+        bool inlineValue = false;
+        if (word.rfind("--", 0) == 0) {
+            const size_t eq = word.find('=');
+            if (eq != std::string::npos) {
+                value = word.substr(eq + 1);
+                word = word.substr(0, eq);
+                inlineValue = true;
+            }
+            if (kFlagOptions.count(word)) {
+                args.flags.insert(word);
+                continue;
+            }
+            if (!kValueOptions.count(word)) {
+                err << "taskorbit-cli: unknown option " << word << "\n";
+                return false;
+            }
+            if (!inlineValue) {
+                const bool next = i + 1 < words.size() && words[i + 1].rfind("--", 0) != 0;
+                if (word == "--secondary" && !next) {
+                    value = "yes";
+                } else if (!next) {
+                    err << "taskorbit-cli: " << word << " needs a value\n";
+                    return false;
+                } else {
+                    value = words[++i];
+                }
+            }
+            if (args.values.count(word)) {
+                err << "taskorbit-cli: " << word << " is given twice\n";
+                return false;
+            }
+            args.values[word] = value;
+        } else {
+            args.positional.push_back(word);
+        }
+    }
+    return true;
+}
+
+std::optional<bool> yesNo(const std::string& text) {
+    if (text == "yes" || text == "1" || text == "true") return true;
+    if (text == "no" || text == "0" || text == "false") return false;
+    return std::nullopt;
+}
+
+// A whole number within [low, high], or nothing.
+std::optional<long long> wholeNumber(const std::string& text, long long low, long long high) {
+    if (text.empty() || text.size() > 12) return std::nullopt;
+    size_t start = text[0] == '-' ? 1 : 0;
+    if (start == text.size()) return std::nullopt;
+    for (size_t i = start; i < text.size(); ++i)
+        if (text[i] < '0' || text[i] > '9') return std::nullopt;
+    const long long value = std::stoll(text);
+    if (value < low || value > high) return std::nullopt;
+    return value;
+}
+
+// "YYYY-MM-DD" within the supported dates, or nothing.
+std::optional<Date> isoDate(const std::string& text) {
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
+    const auto year = wholeNumber(text.substr(0, 4), 1801, 2099);
+    const auto month = wholeNumber(text.substr(5, 2), 1, 12);
+    const auto day = wholeNumber(text.substr(8, 2), 1, 31);
+    if (!year || !month || !day || *day > daysInMonth(int(*year), int(*month))) return std::nullopt;
+    return fromYmd(int(*year), int(*month), int(*day));
+}
+
+void print(const CliTable& table, const Args& args, std::ostream& out) {
+    if (args.flags.count("--json"))
+        table.printJson(out);
+    else
+        table.printText(out);
+}
+
+// The logged-in user's command context.
+struct Context {
+    Database& db;
+    Session session;
+    QString programDir;
+    std::ostream& out;
+    std::ostream& err;
+    Args args;
+};
+
+// Reads rows along `key` within `filter` in the key's order, up to `limit`
+// (0: all), the way a list pages through them.
+template <class R>
+Status readAlong(Database& db, const std::string& keyLabel, const std::vector<store::Value>& range,
+                 const store::Filter& filter, size_t limit, std::vector<R>& out) {
+    out.clear();
+    store::ReadRequest request;
+    request.key = R::def().key(keyLabel);
+    request.from = store::KeyPosition::at(range);
+    request.filter = filter;
+    request.withMemos = false;
+    for (;;) {
+        request.limit = limit ? int(std::min<size_t>(kPageRows, limit - out.size())) : kPageRows;
+        std::vector<R> page;
+        const Status s = db.read(request, page);
+        if (s.endOfRange()) return Status::success();
+        if (!s.ok()) return s;
+        out.insert(out.end(), page.begin(), page.end());
+        if (static_cast<int>(page.size()) < request.limit || (limit && out.size() >= limit))
+            return Status::success();
+        const store::Row last = page.back().toRow();
+        request.from =
+            store::KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos);
+    }
+}
+
+int storeFailure(Context& c, const char* table) {
+    c.err << "taskorbit-cli: " << standardMessage(35, c.db.lastError().describe(), table).text
+          << "\n";
+    return kExitFailed;
+}
+
+CliCell flagCell(int value) {
+    return {std::to_string(value), QJsonValue(value != 0)};
+}
+
+// ---- due ---------------------------------------------------------------------
+int runDue(Context& c) {
+    static const std::map<std::string, size_t> orders{
+        {"priority", 0}, {"date", 1}, {"person", 2}, {"name", 3}};
+    const std::string orderName = c.args.has("--order") ? c.args.value("--order") : "priority";
+    const auto order = orders.find(orderName);
+    if (order == orders.end()) {
+        c.err << "taskorbit-cli: --order is one of priority, date, person, name\n";
+        return kExitUsage;
+    }
+    // Like the window, the secondary choice starts from the station's TASKORB.INI.
+    bool includeSecondary = readIncludeSecondary(todayIniPath(c.programDir));
+    if (c.args.has("--secondary")) {
+        const auto choice = yesNo(c.args.value("--secondary"));
+        if (!choice) {
+            c.err << "taskorbit-cli: --secondary is yes or no\n";
+            return kExitUsage;
+        }
+        includeSecondary = *choice;
+    }
+    size_t limit = 0;
+    if (c.args.has("--limit")) {
+        const auto n = wholeNumber(c.args.value("--limit"), 1, 1000000000);
+        if (!n) {
+            c.err << "taskorbit-cli: --limit takes a number of rows from 1\n";
+            return kExitUsage;
+        }
+        limit = static_cast<size_t>(*n);
+    }
+    DueNowScope scope;
+    if (!loadDueNowScope(c.db, c.session, includeSecondary, Clock::today(), scope).ok())
+        return storeFailure(c, label::SYSTEMPREF);
+    std::vector<Assignment> rows;
+    if (!readAlong(c.db, kDueNowOrders[order->second].keyLabel, {}, dueNowFilter(scope), limit,
+                   rows)
+             .ok())
+        return storeFailure(c, label::ASSIGNMENT);
+
+    CliTable table({{"Assignment", "name"},
+                    {"Person", "person"},
+                    {"Priority", "priority", true},
+                    {"Due Date", "dueDate"},
+                    {"User Name", "userName"},
+                    {"Secondary", "secondary", true},
+                    {"Assign Number", "assignNumber", true}});
+    for (const Assignment& a : rows)
+        table.addRow({textCell(a.NAME), textCell(a.PERSON), numberCell(a.PRIORITY),
+                      dateCell(a.DUEDATE), textCell(a.USERNAME), flagCell(a.SECONDARY),
+                      numberCell(a.ASSIGNNUMBER)});
+    print(table, c.args, c.out);
+    return kExitOk;
+}
+
+// ---- unseen --------------------------------------------------------------------
+int runUnseen(Context& c) {
+    std::vector<Assignment> rows;
+    if (!readAlong(c.db, kUnseenKey, unseenRange(), unseenFilter(c.session.GlobalUser), 0, rows)
+             .ok())
+        return storeFailure(c, label::ASSIGNMENT);
+    CliTable table({{"Name", "name"},
+                    {"Due Date", "dueDate"},
+                    {"Priority", "priority", true},
+                    {"Assigned Date", "assignedDate"},
+                    {"Assign Number", "assignNumber", true}});
+    for (const Assignment& a : rows)
+        table.addRow({textCell(a.NAME), dateCell(a.DUEDATE), numberCell(a.PRIORITY),
+                      dateCell(a.ASSIGNEDDATE), numberCell(a.ASSIGNNUMBER)});
+    print(table, c.args, c.out);
+    return kExitOk;
+}
+
+// ---- reminders -----------------------------------------------------------------
+int runReminders(Context& c) {
+    std::vector<Reminder> rows;
+    if (!readAlong(c.db, kCurrentRemindersKey, {},
+                   currentRemindersFilter(c.session.GlobalUser, Clock::today()), 0, rows)
+             .ok())
+        return storeFailure(c, label::REMINDER);
+    ReminderAssignments assignments(c.db);
+    CliTable table({{"Date", "date"},
+                    {"Note", "note"},
+                    {"Assignment", "assignment"},
+                    {"Person", "person"},
+                    {"Alarm Flag", "alarm", true},
+                    {"Assign Number", "assignNumber", true},
+                    {"User", "user"}});
+    for (const Reminder& r : rows) {
+        const Assignment* a = assignments.find(r.ASSIGNNUMBER);
+        table.addRow({dateCell(r.DATE), textCell(r.NOTE), textCell(a ? a->NAME : std::string()),
+                      textCell(a ? a->PERSON : std::string()), flagCell(r.ALARMFLAG),
+                      numberCell(r.ASSIGNNUMBER), textCell(r.USER)});
+    }
+    print(table, c.args, c.out);
+    return kExitOk;
+}
+
+// ---- add -----------------------------------------------------------------------
+// The person named `shortName` among those the user may assign (the list the
+// form's person button offers), or nothing.
+std::optional<Person> assignablePerson(Database& db, const Session& session,
+                                       const std::string& shortName, Status& status) {
+    SystemPref settings;
+    status = readSystemPref(db, settings);
+    if (!status.ok() && status.code != store::kRecordNotFound) return std::nullopt;
+    const store::Filter filter =
+        store::allOf({store::eq("SHORTNAME", shortName),
+                      peopleListFilter(PeopleList::Assignable, session, settings.VIEWALL != 0)});
+    std::vector<Person> people;
+    status = db.readAll("PEO:SHORT_KEY", filter, people);
+    if (!status.ok() || people.empty()) return std::nullopt;
+    return people.front();
+}
+
+int weekdayNumber(std::string name) {
+    std::transform(name.begin(), name.end(), name.begin(), ::tolower);
+    for (int day = 0; day < 7; ++day) {
+        std::string full = weekdayNames()[static_cast<size_t>(day)];
+        std::transform(full.begin(), full.end(), full.begin(), ::tolower);
+        if (name == full || (name.size() >= 2 && full.rfind(name, 0) == 0)) return day;
+    }
+    return -1;
+}
+
+// Fills the repetition fields from --repeat and its options; "" when they
+// make a rule, else the message.
+std::string applyRepeat(const Args& args, Assignment& a) {
+    if (!args.has("--repeat")) {
+        for (const char* option : {"--every", "--occurrence", "--weekday", "--weekdays"})
+            if (args.has(option)) return std::string(option) + " belongs to --repeat";
+        return {};
+    }
+    const std::string type = args.value("--repeat");
+    const int number = repeatTypeNumber(type);
+    if (number == 0 || store::rtrim(type) != type)
+        return "--repeat is one of: \"No Repeats\", \"Specific Weekday\", \"Days after Last "
+               "Due\", \"Weeks after Last Due\", \"Months after Last Due\", \"Days after "
+               "Concluded\", \"Weeks after Concluded\", \"Months after Concluded\", \"Set "
+               "Weekdays\"";
+    a.REPEATTYPE = repeatTypeName(number);
+    if (takesRepeatNumber(number)) {
+        static const char* units[] = {"Day(s)", "Week(s)", "Month(s)"};
+        const char* unit = units[(number - 3) % 3];
+        if (!args.has("--every"))
+            return mergeParameters(translateText("Missing number of") + " %1", translateText(unit));
+        const auto n = wholeNumber(args.value("--every"), 1, kMaxRepeatNumber);
+        if (!n) return "--every takes a number from 1 to 999";
+        a.REPNUMBER = static_cast<std::int16_t>(*n);
+    } else if (args.has("--every")) {
+        return "--every belongs to the \"after\" types";
+    }
+    if (number == 2) {
+        const std::string occurrence = args.value("--occurrence");
+        const auto& words = occurrenceWords();
+        if (std::find_if(words.begin(), words.end(),
+                         [&](const char* w) { return occurrence == w; }) == words.end())
+            return "--occurrence is one of 1st, 2nd, 3rd, 4th, Last";
+        const int day = weekdayNumber(args.value("--weekday"));
+        if (day < 0) return "--weekday names a day of the week (Monday ... Sunday)";
+        a.WEEKINMONTH = store::clipText(translateText(occurrence), 4);
+        a.DAYNO = static_cast<std::uint8_t>(day);
+        a.WEEKDAY = store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]), 9);
+    } else if (args.has("--occurrence") || args.has("--weekday")) {
+        return "--occurrence and --weekday belong to \"Specific Weekday\"";
+    }
+    if (number == 9) {
+        a.SETDAYREPT = {};
+        std::string list = args.value("--weekdays");
+        size_t start = 0;
+        while (start <= list.size() && !list.empty()) {
+            const size_t comma = std::min(list.find(',', start), list.size());
+            const int day = weekdayNumber(list.substr(start, comma - start));
+            if (day < 0) return "--weekdays lists days of the week, such as Monday,Thursday";
+            a.SETDAYREPT[static_cast<size_t>(day)] = 1;
+            start = comma + 1;
+        }
+    } else if (args.has("--weekdays")) {
+        return "--weekdays belongs to \"Set Weekdays\"";
+    }
+    return {};
+}
+
+int runAdd(Context& c) {
+    const Args& args = c.args;
+    auto refuse = [&](const std::string& text) {
+        c.err << "taskorbit-cli: " << text << "\n";
+        return kExitUsage;
+    };
+    if (!args.has("--person") || !args.has("--name"))
+        return refuse("add needs --person SHORTNAME and --name TEXT");
+    const std::string name = args.value("--name");
+    if (store::rtrim(name).empty()) return refuse("the assignment needs a name");
+    // Nothing the user typed is cut: a name too long for its field is refused.
+    if (store::utf8Length(name) > kNameWidth)
+        return refuse("the name is longer than " + std::to_string(kNameWidth) + " characters");
+    const std::string comments = args.value("--comments");
+    if (store::utf8Length(comments) > kGeneralMemoWidth)
+        return refuse("the comments are longer than " + std::to_string(kGeneralMemoWidth) +
+                      " characters");
+    const std::string personName = args.value("--person");
+    if (store::utf8Length(personName) > kShortNameWidth)
+        return refuse("a short name has at most 15 characters");
+
+    UserPref pref;
+    Request prefRequest = Request::None;
+    if (!loadUserPref(c.db, c.session.GlobalUser, pref, prefRequest).ok())
+        return storeFailure(c, label::USERPREF);
+    const Date today = Clock::today();
+    Assignment a = primeAssignment(pref, c.session.GlobalUser, today);
+    a.NAME = name;
+    a.GENERALMEMO = comments;
+    if (args.has("--priority")) {
+        const auto priority = wholeNumber(args.value("--priority"), -32768, 32767);
+        if (!priority) return refuse("--priority takes a number from 1 to 9");
+        if (const auto message = checkAssignmentPriority(int(*priority)))
+            return refuse(message->text);
+        a.PRIORITY = static_cast<std::uint8_t>(*priority);
+    }
+    if (args.has("--due")) {
+        const auto due = isoDate(args.value("--due"));
+        if (!due) return refuse("--due takes a date from 1801-01-01 to 2099-12-31 (YYYY-MM-DD)");
+        a.DUEDATE = *due;
+    }
+    if (args.has("--secondary")) {
+        const auto secondary = yesNo(args.value("--secondary"));
+        if (!secondary) return refuse("--secondary stands alone or takes yes or no");
+        a.SECONDARY = *secondary ? 1 : 0;
+    }
+    if (const std::string problem = applyRepeat(args, a); !problem.empty()) return refuse(problem);
+
+    Status status;
+    const auto person = assignablePerson(c.db, c.session, personName, status);
+    if (!person) {
+        if (!status.ok()) return storeFailure(c, label::PEOPLE);
+        c.err << "taskorbit-cli: " << c.session.GlobalUser << " may not give assignments to "
+              << personName << ", or there is no such person\n";
+        return kExitRefused;
+    }
+    a.PERSON = person->SHORTNAME;
+    a.PERSONNUMBER = person->PERSONNUMBER;
+    applyInsertOnOk(a, c.session, today, Clock::now());
+    const Status added = addNewAssignment(c.db, a);
+    if (!added.ok()) {
+        if (added.code == store::kDuplicateKey) {
+            c.err << "taskorbit-cli: " << standardMessage(25, c.db.lastError().describe()).text
+                  << "\n";
+            return kExitFailed;
+        }
+        return storeFailure(c, label::ASSIGNMENT);
+    }
+    if (args.flags.count("--json")) {
+        CliTable table(std::vector<CliColumn>{{"Assign Number", "assignNumber"}});
+        table.addRow({numberCell(a.ASSIGNNUMBER)});
+        table.printJson(c.out);
+    } else {
+        c.out << "Added assignment " << a.ASSIGNNUMBER << " for " << a.PERSON << ".\n";
+    }
+    return kExitOk;
+}
+
+// ---- conclude ------------------------------------------------------------------
+int runConclude(Context& c) {
+    if (c.args.positional.size() != 1) {
+        c.err << "taskorbit-cli: conclude needs the assignment's number\n";
+        return kExitUsage;
+    }
+    const auto number = wholeNumber(c.args.positional[0], 1, 2147483647);
+    if (!number) {
+        c.err << "taskorbit-cli: " << c.args.positional[0] << " is not an assignment number\n";
+        return kExitUsage;
+    }
+    const std::int32_t assignNumber = static_cast<std::int32_t>(*number);
+    Assignment before;
+    const Status found = c.db.fetch("ASS:NUMBER_KEY", {std::int64_t{assignNumber}}, before);
+    if (found.code == store::kRecordNotFound) {
+        c.err << "taskorbit-cli: there is no assignment " << assignNumber << "\n";
+        return kExitFailed;
+    }
+    if (!found.ok()) return storeFailure(c, label::ASSIGNMENT);
+    if (before.CLOSEDATE != 0) {
+        c.err << "taskorbit-cli: assignment " << assignNumber << " is concluded already\n";
+        return kExitFailed;
+    }
+    const ConcludeOutcome outcome =
+        ConcludeAssignment(c.db, c.session, assignNumber, Clock::today(), &before);
+    switch (outcome.kind) {
+        case ConcludeOutcome::NotPermitted:
+            // The window does nothing without a word; a script must learn it failed.
+            c.err << "taskorbit-cli: " << c.session.GlobalUser << " may not conclude assignment "
+                  << assignNumber << "\n";
+            return kExitRefused;
+        case ConcludeOutcome::Failed:
+            c.err << "taskorbit-cli: " << translateText(kConcludeFailureTitle) << ": "
+                  << outcome.message << "\n";
+            return kExitFailed;
+        default:
+            break;
+    }
+    if (!outcome.message.empty()) c.err << "taskorbit-cli: " << outcome.message << "\n";
+    const bool closed = outcome.kind == ConcludeOutcome::Concluded;
+    if (c.args.flags.count("--json")) {
+        CliTable table({{"Assign Number", "assignNumber"},
+                        {"Concluded", "concluded"},
+                        {"Due Date", "dueDate"}});
+        table.addRow({numberCell(assignNumber),
+                      {closed ? "yes" : "no", QJsonValue(closed)},
+                      dateCell(outcome.record.DUEDATE)});
+        table.printJson(c.out);
+    } else if (closed) {
+        c.out << "Concluded assignment " << assignNumber << ".\n";
+    } else {
+        c.out << "Assignment " << assignNumber << " repeats: next due "
+              << dateCell(outcome.record.DUEDATE).text << ".\n";
+    }
+    return kExitOk;
+}
+
+// ---- export --------------------------------------------------------------------
+int runExport(Context& c, const std::string& kind) {
+    const auto& p = c.args.positional;  // after "export KIND DIR"
+    if (kind == "dbase") {
+        if (p.size() != 1) {
+            c.err << "taskorbit-cli: export dbase DIR OUTDIR --user NAME\n";
+            return kExitUsage;
+        }
+        const DbaseExportResult result = exportToDbase(c.db, c.session, p[0]);
+        if (result.kind == DbaseExportResult::NotPermitted) {
+            c.err << "taskorbit-cli: " << result.message << "\n";
+            return kExitRefused;
+        }
+        if (!result.ok()) {
+            c.err << "taskorbit-cli: " << result.message << "\n";
+            return kExitFailed;
+        }
+        for (size_t t = 0; t < dbaseTables().size(); ++t)
+            c.out << dbaseFileName(dbaseTables()[t]) << ": " << result.rows[t] << " rows\n";
+        for (const std::string& line : result.adjusted) c.err << "note: " << line << "\n";
+        if (result.adjustedValues > static_cast<std::int64_t>(result.adjusted.size()))
+            c.err << "note: " << result.adjustedValues - std::int64_t(result.adjusted.size())
+                  << " more values adjusted\n";
+        return kExitOk;
+    }
+    if (kind == "ics") {
+        if (p.size() != 1) {
+            c.err << "taskorbit-cli: export ics DIR FILE --user NAME\n";
+            return kExitUsage;
+        }
+        const IcsExportResult result = exportIcs(c.db, c.session, p[0]);
+        if (!result.ok) {
+            c.err << "taskorbit-cli: " << result.message << "\n";
+            return kExitFailed;
+        }
+        c.out << result.todos << " assignments written to " << p[0] << "\n";
+        return kExitOk;
+    }
+    if (kind == "csv") {
+        if (p.size() != 2) {
+            c.err << "taskorbit-cli: export csv DIR TABLE FILE --user NAME\n";
+            return kExitUsage;
+        }
+        const CsvExportResult result = exportCsv(c.db, c.session, p[0], p[1]);
+        if (result.kind == CsvExportResult::NotPermitted) {
+            c.err << "taskorbit-cli: " << result.message << "\n";
+            return kExitRefused;
+        }
+        if (result.kind != CsvExportResult::Done) {
+            c.err << "taskorbit-cli: " << result.message << "\n";
+            return kExitFailed;
+        }
+        c.out << result.rows << " rows written to " << p[1] << "\n";
+        return kExitOk;
+    }
+    c.err << "taskorbit-cli: export is one of dbase, ics, csv\n";
+    return kExitUsage;
+}
+
+}  // namespace
+
+bool isScriptCommand(const std::string& command) {
+    return kCommands.count(command) != 0;
+}
+
+int runScriptCommand(const std::vector<std::string>& words, const std::string& server,
+                     const QString& programDir, std::istream& in, std::ostream& out,
+                     std::ostream& err) {
+    if (words.empty() || !isScriptCommand(words[0])) {
+        err << "taskorbit-cli: unknown command\n";
+        return kExitUsage;
+    }
+    const std::string& command = words[0];
+    std::string exportKind;
+    size_t first = 1;
+    if (command == "export") {
+        if (words.size() < 2) {
+            err << "taskorbit-cli: export is one of dbase, ics, csv\n";
+            return kExitUsage;
+        }
+        exportKind = words[1];
+        first = 2;
+    }
+    Args args;
+    if (!parseArgs(words, first, args, err)) return kExitUsage;
+    if (args.positional.empty()) {
+        err << "taskorbit-cli: " << command << " needs a data directory\n";
+        return kExitUsage;
+    }
+    const std::string directory = args.positional.front();
+    args.positional.erase(args.positional.begin());
+    if ((command == "due" || command == "unseen" || command == "reminders" || command == "add") &&
+        !args.positional.empty()) {
+        err << "taskorbit-cli: unexpected " << args.positional.front() << "\n";
+        return kExitUsage;
+    }
+    if (!args.has("--user")) {
+        err << "taskorbit-cli: " << command << " needs --user NAME\n";
+        return kExitUsage;
+    }
+    const DataSource source =
+        resolveDataSource(directory, server, mainIniPath(programDir).toStdString());
+    if (source.serverInfo.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_regular_file(std::filesystem::path(directory) / "TKODATA.DB",
+                                              ec)) {
+            err << "taskorbit-cli: " << directory << " holds no office's data files\n";
+            return kExitFailed;
+        }
+    }
+    Status status;
+    auto db = Database::open(source, false, status);
+    if (!db) {
+        err << "taskorbit-cli: cannot open the data: " << status.describe() << "\n";
+        return kExitFailed;
+    }
+    const auto password = readPassword(in, err);
+    if (!password) {
+        err << "taskorbit-cli: no password given\n";
+        return kExitRefused;
+    }
+    const CliLogin login = logIn(*db, args.value("--user"), *password);
+    if (!login.ok) {
+        err << "taskorbit-cli: " << login.message << "\n";
+        return kExitRefused;
+    }
+    Context context{*db, login.session, programDir, out, err, args};
+    if (command == "due") return runDue(context);
+    if (command == "unseen") return runUnseen(context);
+    if (command == "reminders") return runReminders(context);
+    if (command == "add") return runAdd(context);
+    if (command == "conclude") return runConclude(context);
+    return runExport(context, exportKind);
+}
+
+}  // namespace tko::cli

@@ -1,0 +1,133 @@
+#include "reports/CsvExport.h"
+
+#include <algorithm>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <set>
+
+#include "data/Messages.h"
+#include "data/Tables.h"
+#include "platform/Date.h"
+#include "reports/DbaseExport.h"
+
+namespace tko {
+
+namespace {
+
+constexpr int kPageRows = 2000;
+
+// LONG fields that hold standard dates and times of day.
+const std::set<std::string> kDateFields{"DATE",          "DUEDATE",     "ASSIGNEDDATE", "CLOSEDATE",
+                                        "PREVCLOSE",     "PREVDUE",     "DATECHANGED",  "LFENDDATE",
+                                        "HISTSTARTDATE", "HISTENDDATE", "BACKUPDATE"};
+const std::set<std::string> kTimeFields{"TIMECHANGED", "BACKUPTIME"};
+
+bool exported(const store::TableDef& table, const store::FieldDef& field) {
+    if (field.type == store::FieldType::Memo) return false;
+    return !(table.label == "USERS" && field.name == "PASSWORD");
+}
+
+std::string valueText(const store::FieldDef& field, const store::Value& value) {
+    if (const auto* text = std::get_if<std::string>(&value)) return store::rtrim(*text);
+    const std::int64_t number = std::get<std::int64_t>(value);
+    if (field.type == store::FieldType::Long && kDateFields.count(field.name)) {
+        if (number == kNoDate) return {};
+        const Ymd d = toYmd(static_cast<Date>(number));
+        char text[16];
+        std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
+        return text;
+    }
+    if (field.type == store::FieldType::Long && kTimeFields.count(field.name)) {
+        const Hms t = toHms(static_cast<Time>(number));
+        char text[16];
+        std::snprintf(text, sizeof text, "%02d:%02d:%02d", t.hours, t.minutes, t.seconds);
+        return text;
+    }
+    return std::to_string(number);
+}
+
+}  // namespace
+
+std::string csvField(const std::string& text) {
+    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"') out += '"';
+        out += c;
+    }
+    return out + "\"";
+}
+
+CsvExportResult exportCsv(Database& db, const Session& session, const std::string& tableLabel,
+                          const std::string& path) {
+    CsvExportResult result;
+    if (!mayExportData(session)) {
+        result.kind = CsvExportResult::NotPermitted;
+        result.message = "Only a System Administrator may export the data files.";
+        return result;
+    }
+    std::string upper = tableLabel;
+    std::transform(upper.begin(), upper.end(), upper.begin(), ::toupper);
+    const store::TableDef* table = tableByLabel(upper);
+    if (!table) {
+        result.kind = CsvExportResult::UnknownTable;
+        std::string labels;
+        for (const store::TableDef* t : allTables())
+            labels += (labels.empty() ? "" : ", ") + t->label;
+        result.message = "There is no table " + tableLabel + ". The tables are " + labels + ".";
+        return result;
+    }
+    std::vector<size_t> fields;
+    for (size_t i = 0; i < table->fields.size(); ++i)
+        if (exported(*table, table->fields[i])) fields.push_back(i);
+
+    const std::string temp = path + ".part";
+    std::ofstream file(temp, std::ios::binary | std::ios::trunc);
+    if (!file) {
+        result.message = "The file " + path + " cannot be written.";
+        return result;
+    }
+    auto abandon = [&](const std::string& message) {
+        file.close();
+        std::error_code ec;
+        std::filesystem::remove(temp, ec);
+        result.kind = CsvExportResult::Failed;
+        result.message = message;
+        return result;
+    };
+    for (size_t i = 0; i < fields.size(); ++i)
+        file << (i ? "," : "") << csvField(table->prefix + ":" + table->fields[fields[i]].name);
+    file << "\r\n";
+
+    store::ReadRequest request;
+    request.limit = kPageRows;
+    request.withMemos = false;
+    std::vector<store::Row> rows;
+    for (;;) {
+        const Status s = db.engine().read(*table, request, rows);
+        if (s.endOfRange()) break;
+        if (!s.ok()) {
+            db.track(s);
+            return abandon(standardMessage(35, db.lastError().describe(), table->label).text);
+        }
+        for (const store::Row& row : rows) {
+            for (size_t i = 0; i < fields.size(); ++i)
+                file << (i ? "," : "")
+                     << csvField(valueText(table->fields[fields[i]], row.values[fields[i]]));
+            file << "\r\n";
+            ++result.rows;
+        }
+        if (static_cast<int>(rows.size()) < request.limit) break;
+        request.from = store::KeyPosition{{}, rows.back().pos};
+    }
+    file.close();
+    if (!file) return abandon("The file " + path + " cannot be written.");
+    std::error_code ec;
+    std::filesystem::rename(temp, path, ec);
+    if (ec) return abandon("The file " + path + " cannot be written: " + ec.message());
+    result.kind = CsvExportResult::Done;
+    return result;
+}
+
+}  // namespace tko

@@ -1,0 +1,33 @@
+// One table of the shared data as a CSV file (RFC 4180: comma-separated,
+// CRLF line ends, fields quoted when they hold a comma, a quote or a line
+// break), UTF-8, with a header row of the fields' labels ("ASS:DUEDATE").
+//
+// Dates are written as YYYY-MM-DD (blank for "no date"), times of day as
+// HH:MM:SS, weekday flags as their seven digits, other numbers in decimal.
+// Memos and the users' password hashes are not exported. Only System
+// Administrators export tables.
+#pragma once
+
+#include <string>
+
+#include "app/Session.h"
+#include "data/Database.h"
+
+namespace tko {
+
+struct CsvExportResult {
+    enum Kind { Done, NotPermitted, UnknownTable, Failed };
+    Kind kind = Failed;
+    std::string message;
+    std::int64_t rows = 0;
+};
+
+// Writes table `tableLabel` ("ASSIGNMENT", any letter case) to `path`, in
+// stored order, through a temporary file.
+CsvExportResult exportCsv(Database& db, const Session& session, const std::string& tableLabel,
+                          const std::string& path);
+
+// One CSV field: quoted when it must be.
+std::string csvField(const std::string& text);
+
+}  // namespace tko

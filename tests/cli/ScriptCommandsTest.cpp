@@ -1,0 +1,451 @@
+// The scripting commands on a small office: the log-in, what each user sees
+// through due, unseen and reminders (the windows' rules), adding and
+// concluding with the form's checks and rights, and the exports' rights.
+#include <gtest/gtest.h>
+
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <set>
+#include <sstream>
+
+#include "cli/ScriptCommands.h"
+#include "data/Password.h"
+#include "platform/Date.h"
+#include "support/TestStore.h"
+
+namespace tko {
+namespace {
+
+constexpr Date kToday = 82000;
+
+struct Outcome {
+    int code = -1;
+    std::string out;
+    std::string err;
+
+    QJsonArray json() const {
+        return QJsonDocument::fromJson(QByteArray::fromStdString(out)).array();
+    }
+    std::set<int> numbers() const {
+        std::set<int> out;
+        for (const QJsonValue& row : json())
+            out.insert(row.toObject().value(QStringLiteral("assignNumber")).toInt());
+        return out;
+    }
+};
+
+class ScriptCommandsTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { setPasswordCost(PasswordCost::Minimal); }
+
+    void SetUp() override {
+        m_source = test::freshSource(m_dir);
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+        Clock::setFixed(kToday, 9 * kTicksPerHour);
+        SystemPref settings;
+        ASSERT_TRUE(m_db->add(settings).ok());
+        addUser("SUPERVISOR", "super-pw-1", 2, 1);
+        addUser("BEN", "ben-pw-1", 0, 2);
+        addUser("ANNA", "anna-pw-1", 0, 3);
+        addPerson("PLUMBER", 4, "Open", "SUPERVISOR");
+        addPerson("SECRET", 5, "Private", "ANNA");
+    }
+    void TearDown() override {
+        Clock::useSystem();
+        unsetenv("TASKORBIT_PASSWORD");
+    }
+
+    void addUser(const std::string& name, const std::string& password, int access, int person) {
+        User u;
+        u.USERNAME = name;
+        u.PASSWORD = hashPassword(password);
+        u.ACCESSLEVEL = static_cast<std::uint8_t>(access);
+        ASSERT_TRUE(m_db->add(u).ok());
+        addPerson(name, person, "User", name);
+    }
+    void addPerson(const std::string& shortName, int number, const std::string& type,
+                   const std::string& owner) {
+        Person p;
+        p.SHORTNAME = shortName;
+        p.PERSONNUMBER = number;
+        p.TYPE = type;
+        p.USER = owner;
+        ASSERT_TRUE(m_db->add(p).ok());
+    }
+    Assignment& assign(int number, const std::string& by, const std::string& to, Date due,
+                       int priority) {
+        Assignment a;
+        a.ASSIGNNUMBER = number;
+        a.NAME = "Task " + std::to_string(number);
+        a.USERNAME = by;
+        a.PERSON = to;
+        a.DUEDATE = due;
+        a.ASSIGNEDDATE = kToday - 10;
+        a.PRIORITY = static_cast<std::uint8_t>(priority);
+        a.REPEATTYPE = "No Repeats";
+        m_assignments.push_back(a);
+        return m_assignments.back();
+    }
+    void store() {
+        for (Assignment& a : m_assignments) ASSERT_TRUE(m_db->add(a).ok());
+    }
+    // The office every list test reads.
+    void fillWork() {
+        assign(1, "SUPERVISOR", "BEN", kToday - 1, 5);
+        assign(2, "BEN", "PLUMBER", kToday, 2).SEEN = 1;
+        assign(3, "SUPERVISOR", "ANNA", kToday - 5, 1);
+        assign(4, "SUPERVISOR", "BEN", kToday, 3).SECONDARY = 1;
+        assign(5, "SUPERVISOR", "BEN", kToday + 1, 4);
+        assign(6, "SUPERVISOR", "BEN", kToday - 3, 4).CLOSEDATE = kToday - 1;
+        assign(7, "BEN", "BEN", kToday - 2, 7);
+        store();
+        Reminder r;
+        r.DATE = kToday - 2;
+        r.NOTE = "Call the bank";
+        r.ASSIGNNUMBER = 1;
+        r.USER = "BEN";
+        r.ALARMFLAG = 1;
+        r.REMINDNUMBER = 1;
+        ASSERT_TRUE(m_db->add(r).ok());
+        r.DATE = kToday + 1;
+        r.NOTE = "Later";
+        r.REMINDNUMBER = 2;
+        ASSERT_TRUE(m_db->add(r).ok());
+        r.DATE = kToday - 2;
+        r.NOTE = "Anna's";
+        r.USER = "ANNA";
+        r.REMINDNUMBER = 3;
+        ASSERT_TRUE(m_db->add(r).ok());
+    }
+
+    Outcome run(std::vector<std::string> words, const std::string& password,
+                const std::string& input = {}) {
+        if (password.empty())
+            unsetenv("TASKORBIT_PASSWORD");
+        else
+            setenv("TASKORBIT_PASSWORD", password.c_str(), 1);
+        // The data directory follows the command (and the export's kind).
+        words.insert(words.begin() + (words[0] == "export" ? 2 : 1), m_source.directory);
+        std::istringstream in(input);
+        std::ostringstream out, err;
+        Outcome r;
+        r.code = cli::runScriptCommand(words, m_source.serverInfo,
+                                       QString::fromStdString(m_dir.path()), in, out, err);
+        r.out = out.str();
+        r.err = err.str();
+        return r;
+    }
+
+    Assignment stored(int number) {
+        Assignment a;
+        EXPECT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{number}}, a).ok());
+        return a;
+    }
+    std::int64_t assignmentCount() {
+        std::int64_t n = 0;
+        EXPECT_TRUE(m_db->count<Assignment>(store::all(), n).ok());
+        return n;
+    }
+
+    test::TempDir m_dir;
+    DataSource m_source;
+    std::unique_ptr<Database> m_db;
+    std::vector<Assignment> m_assignments;
+};
+
+// ---- log-in ----------------------------------------------------------------------
+
+TEST_F(ScriptCommandsTest, AWrongPasswordOrUnknownUserIsRefusedAndShowsNothing) {
+    fillWork();
+    const Outcome wrong = run({"due", "--user", "BEN", "--json"}, "not-his");
+    EXPECT_EQ(wrong.code, cli::kExitRefused);
+    EXPECT_TRUE(wrong.out.empty());
+    EXPECT_NE(wrong.err.find("Incorrect password"), std::string::npos);
+
+    const Outcome unknown = run({"due", "--user", "NOBODY"}, "whatever");
+    EXPECT_EQ(unknown.code, cli::kExitRefused);
+    EXPECT_NE(unknown.err.find("Incorrect User Name"), std::string::npos);
+    EXPECT_TRUE(unknown.out.empty());
+}
+
+TEST_F(ScriptCommandsTest, ASuspendedAccountIsRefusedEvenWithItsPassword) {
+    User ben;
+    ASSERT_TRUE(m_db->fetch("USE:USERNAME_KEY", {std::string("BEN")}, ben).ok());
+    ben.FAILFLAG = 1;
+    ASSERT_TRUE(m_db->change(ben).ok());
+    const Outcome r = run({"unseen", "--user", "BEN"}, "ben-pw-1");
+    EXPECT_EQ(r.code, cli::kExitRefused);
+    EXPECT_NE(r.err.find("Suspended"), std::string::npos);
+}
+
+TEST_F(ScriptCommandsTest, ThePasswordIsAskedForWhenTheVariableIsNotSet) {
+    fillWork();
+    const Outcome typed = run({"unseen", "--user", "BEN", "--json"}, "", "ben-pw-1\n");
+    EXPECT_EQ(typed.code, cli::kExitOk) << typed.err;
+    EXPECT_NE(typed.err.find("Password:"), std::string::npos);
+    const Outcome none = run({"unseen", "--user", "BEN"}, "", "");
+    EXPECT_EQ(none.code, cli::kExitRefused);
+}
+
+TEST_F(ScriptCommandsTest, TheBuiltInFirstPasswordMustBeChangedFirst) {
+    addUser("NEWBIE", "TASKORBIT", 2, 9);
+    const Outcome r = run({"due", "--user", "NEWBIE"}, "TASKORBIT");
+    EXPECT_EQ(r.code, cli::kExitRefused);
+    EXPECT_NE(r.err.find("must be changed"), std::string::npos);
+}
+
+TEST_F(ScriptCommandsTest, UsageMistakesAreToldAndNothingRuns) {
+    EXPECT_EQ(run({"due"}, "ben-pw-1").code, cli::kExitUsage);  // no --user
+    EXPECT_EQ(run({"due", "--user", "BEN", "--order", "colour"}, "ben-pw-1").code, cli::kExitUsage);
+    EXPECT_EQ(run({"due", "--user", "BEN", "--bogus"}, "ben-pw-1").code, cli::kExitUsage);
+    EXPECT_EQ(run({"due", "--user", "BEN", "--limit", "0"}, "ben-pw-1").code, cli::kExitUsage);
+    EXPECT_EQ(run({"conclude", "--user", "BEN", "x1"}, "ben-pw-1").code, cli::kExitUsage);
+}
+
+// ---- lists -----------------------------------------------------------------------
+
+TEST_F(ScriptCommandsTest, AGeneralUserSeesOnlyWhatTheDueWindowShows) {
+    fillWork();
+    const Outcome r = run({"due", "--user", "BEN", "--json"}, "ben-pw-1");
+    ASSERT_EQ(r.code, cli::kExitOk) << r.err;
+    // Given to or by BEN, open, due by today, not secondary.
+    EXPECT_EQ(r.numbers(), (std::set<int>{1, 2, 7}));
+    const Outcome secondary =
+        run({"due", "--user", "BEN", "--json", "--secondary", "yes"}, "ben-pw-1");
+    EXPECT_EQ(secondary.numbers(), (std::set<int>{1, 2, 4, 7}));
+    const Outcome admin = run({"due", "--user", "SUPERVISOR", "--json"}, "super-pw-1");
+    EXPECT_EQ(admin.numbers(), (std::set<int>{1, 2, 3, 7}));
+}
+
+TEST_F(ScriptCommandsTest, DueRowsComeInTheWindowsOrdersAndUpToTheLimit) {
+    fillWork();
+    auto order = [&](const std::string& name) {
+        std::vector<int> numbers;
+        const Outcome r =
+            run({"due", "--user", "SUPERVISOR", "--json", "--order", name}, "super-pw-1");
+        for (const QJsonValue& row : r.json())
+            numbers.push_back(row.toObject().value(QStringLiteral("assignNumber")).toInt());
+        return numbers;
+    };
+    EXPECT_EQ(order("priority"), (std::vector<int>{3, 2, 1, 7}));
+    EXPECT_EQ(order("date"), (std::vector<int>{3, 7, 1, 2}));
+    EXPECT_EQ(order("person"), (std::vector<int>{3, 7, 1, 2}));  // ANNA, BEN..., PLUMBER
+    const Outcome limited = run(
+        {"due", "--user", "SUPERVISOR", "--json", "--limit", "2", "--order", "date"}, "super-pw-1");
+    EXPECT_EQ(limited.numbers(), (std::set<int>{3, 7}));
+}
+
+TEST_F(ScriptCommandsTest, TextOutputIsAlignedUnderItsHeadings) {
+    fillWork();
+    const Outcome r = run({"due", "--user", "BEN", "--order", "date"}, "ben-pw-1");
+    ASSERT_EQ(r.code, cli::kExitOk);
+    std::istringstream lines(r.out);
+    std::string heading, first;
+    std::getline(lines, heading);
+    std::getline(lines, first);
+    EXPECT_EQ(heading.find("Assignment"), 0u);
+    // The due date column starts at the same place in every line.
+    const size_t due = heading.find("Due Date");
+    ASSERT_NE(due, std::string::npos);
+    EXPECT_EQ(first.substr(due, 10), "2025-06-29");  // day 81998: task 7, BEN's own
+    EXPECT_EQ(first.substr(0, 6), "Task 7");
+}
+
+TEST_F(ScriptCommandsTest, UnseenListsOnlyWorkOthersGaveTheUser) {
+    fillWork();
+    const Outcome r = run({"unseen", "--user", "BEN", "--json"}, "ben-pw-1");
+    ASSERT_EQ(r.code, cli::kExitOk) << r.err;
+    // 7 is BEN's own, 6 is concluded, 2 is for someone else.
+    EXPECT_EQ(r.numbers(), (std::set<int>{1, 4, 5}));
+}
+
+TEST_F(ScriptCommandsTest, RemindersAreTheUsersOwnDueByToday) {
+    fillWork();
+    const Outcome r = run({"reminders", "--user", "BEN", "--json"}, "ben-pw-1");
+    ASSERT_EQ(r.code, cli::kExitOk) << r.err;
+    const QJsonArray rows = r.json();
+    ASSERT_EQ(rows.size(), 1);
+    const QJsonObject row = rows.at(0).toObject();
+    EXPECT_EQ(row.value(QStringLiteral("note")).toString(), QStringLiteral("Call the bank"));
+    EXPECT_EQ(row.value(QStringLiteral("assignment")).toString(), QStringLiteral("Task 1"));
+    EXPECT_EQ(row.value(QStringLiteral("alarm")).toBool(), true);
+}
+
+// ---- add -------------------------------------------------------------------------
+
+TEST_F(ScriptCommandsTest, AddStoresTheAssignmentAsTheFormWould) {
+    const Outcome r = run({"add", "--user", "BEN", "--person", "PLUMBER", "--name", "Fix the tap",
+                           "--due", "2026-01-15", "--priority", "2", "--repeat",
+                           "Weeks after Last Due", "--every", "3", "--json"},
+                          "ben-pw-1");
+    ASSERT_EQ(r.code, cli::kExitOk) << r.err;
+    const int number = r.json().at(0).toObject().value(QStringLiteral("assignNumber")).toInt();
+    EXPECT_EQ(number, 1);
+    const Assignment a = stored(number);
+    EXPECT_EQ(a.NAME, "Fix the tap");
+    EXPECT_EQ(a.PERSON, "PLUMBER");
+    EXPECT_EQ(a.PERSONNUMBER, 4);
+    EXPECT_EQ(a.USERNAME, "BEN");
+    EXPECT_EQ(a.DUEDATE, fromYmd(2026, 1, 15));
+    EXPECT_EQ(a.ASSIGNEDDATE, kToday);
+    EXPECT_EQ(a.PRIORITY, 2);
+    EXPECT_EQ(a.REPEATTYPE, "Weeks after Last Due");
+    EXPECT_EQ(a.REPNUMBER, 3);
+    EXPECT_EQ(a.LOG.rfind("Created", 0), 0u);
+
+    const Outcome weekdays =
+        run({"add", "--user", "BEN", "--person", "BEN", "--name", "Water plants", "--repeat",
+             "Set Weekdays", "--weekdays", "Mon,thursday"},
+            "ben-pw-1");
+    ASSERT_EQ(weekdays.code, cli::kExitOk) << weekdays.err;
+    EXPECT_EQ(stored(2).SETDAYREPT, (std::array<std::uint8_t, 7>{0, 1, 0, 0, 1, 0, 0}));
+    EXPECT_EQ(stored(2).PRIORITY, 9);  // no preference: the lowest
+}
+
+TEST_F(ScriptCommandsTest, AddRefusesPeopleTheUserMayNotAssign) {
+    for (const char* person : {"ANNA", "SECRET", "NOBODY"}) {
+        const Outcome r =
+            run({"add", "--user", "BEN", "--person", person, "--name", "Sneaky"}, "ben-pw-1");
+        EXPECT_EQ(r.code, cli::kExitRefused) << person;
+    }
+    EXPECT_EQ(assignmentCount(), 0);
+    // Given the right to assign ANNA, BEN may.
+    UserAssign right{"ANNA", "BEN"};
+    ASSERT_TRUE(m_db->add(right).ok());
+    EXPECT_EQ(run({"add", "--user", "BEN", "--person", "ANNA", "--name", "Fine"}, "ben-pw-1").code,
+              cli::kExitOk);
+    EXPECT_EQ(assignmentCount(), 1);
+}
+
+TEST_F(ScriptCommandsTest, AddRefusesBadInputWithoutStoringAnything) {
+    const std::vector<std::vector<std::string>> bad{
+        {"--name", std::string(51, 'n')},    // one character too many
+        {"--name", "   "},                   // no name
+        {"--name", "x", "--priority", "0"},  // outside 1..9
+        {"--name", "x", "--priority", "10"},
+        {"--name", "x", "--due", "2026-02-30"},              // no such day
+        {"--name", "x", "--due", "2100-01-01"},              // past the last date
+        {"--name", "x", "--repeat", "Days after Last Due"},  // no number
+        {"--name", "x", "--repeat", "Days after Last Due", "--every", "1000"},
+        {"--name", "x", "--repeat", "Fortnightly"},
+        {"--name", "x", "--repeat", "Specific Weekday", "--occurrence", "5th", "--weekday",
+         "Monday"},
+        {"--name", "x", "--every", "3"},  // a number without a rule
+    };
+    for (const auto& extra : bad) {
+        std::vector<std::string> words{"add", "--user", "BEN", "--person", "PLUMBER"};
+        words.insert(words.end(), extra.begin(), extra.end());
+        const Outcome r = run(words, "ben-pw-1");
+        EXPECT_EQ(r.code, cli::kExitUsage) << extra.back();
+        EXPECT_FALSE(r.err.empty());
+    }
+    const Outcome missing = run({"add", "--user", "BEN", "--person", "PLUMBER", "--name", "x",
+                                 "--repeat", "Days after Last Due"},
+                                "ben-pw-1");
+    EXPECT_NE(missing.err.find("Missing number of Day(s)"), std::string::npos);
+    EXPECT_EQ(assignmentCount(), 0);
+    // Exactly 50 characters fit.
+    EXPECT_EQ(run({"add", "--user", "BEN", "--person", "PLUMBER", "--name", std::string(50, 'n')},
+                  "ben-pw-1")
+                  .code,
+              cli::kExitOk);
+    EXPECT_EQ(stored(1).NAME, std::string(50, 'n'));
+}
+
+// ---- conclude --------------------------------------------------------------------
+
+TEST_F(ScriptCommandsTest, ConcludeFollowsTheRulesOfEveryConcludeButton) {
+    fillWork();
+    Assignment repeating = stored(3);
+    repeating.REPEATTYPE = "Days after Last Due";
+    repeating.REPNUMBER = 10;
+    ASSERT_TRUE(m_db->change(repeating).ok());
+
+    // BEN neither owns assignment 3 nor is its assignee: refused, unchanged.
+    const Outcome refused = run({"conclude", "--user", "BEN", "3"}, "ben-pw-1");
+    EXPECT_EQ(refused.code, cli::kExitRefused);
+    EXPECT_TRUE(stored(3).sameValues(repeating));
+    // Assignee without "assignee can conclude": refused too.
+    EXPECT_EQ(run({"conclude", "--user", "BEN", "1"}, "ben-pw-1").code, cli::kExitRefused);
+    EXPECT_EQ(stored(1).CLOSEDATE, 0);
+    // The owner closes a non-repeating one.
+    const Outcome own = run({"conclude", "--user", "BEN", "7"}, "ben-pw-1");
+    EXPECT_EQ(own.code, cli::kExitOk) << own.err;
+    EXPECT_EQ(stored(7).CLOSEDATE, kToday);
+    // The administrator moves a repeating one.
+    const Outcome moved = run({"conclude", "--user", "SUPERVISOR", "3", "--json"}, "super-pw-1");
+    ASSERT_EQ(moved.code, cli::kExitOk) << moved.err;
+    EXPECT_EQ(stored(3).DUEDATE, kToday - 5 + 10);
+    EXPECT_EQ(stored(3).CLOSEDATE, 0);
+    EXPECT_EQ(moved.json().at(0).toObject().value(QStringLiteral("concluded")).toBool(), false);
+    // Concluded already, or not there at all: a failure, not a success.
+    EXPECT_EQ(run({"conclude", "--user", "BEN", "7"}, "ben-pw-1").code, cli::kExitFailed);
+    EXPECT_EQ(run({"conclude", "--user", "BEN", "4711"}, "ben-pw-1").code, cli::kExitFailed);
+}
+
+// ---- exports ---------------------------------------------------------------------
+
+TEST_F(ScriptCommandsTest, OnlyAdministratorsExportTables) {
+    fillWork();
+    const std::string folder = m_dir.file("dbf");
+    std::filesystem::create_directories(folder);
+    EXPECT_EQ(run({"export", "dbase", folder, "--user", "BEN"}, "ben-pw-1").code,
+              cli::kExitRefused);
+    EXPECT_TRUE(std::filesystem::is_empty(folder));
+    EXPECT_EQ(
+        run({"export", "csv", "ASSIGNMENT", m_dir.file("a.csv"), "--user", "BEN"}, "ben-pw-1").code,
+        cli::kExitRefused);
+    EXPECT_FALSE(std::filesystem::exists(m_dir.file("a.csv")));
+
+    const Outcome dbase = run({"export", "dbase", folder, "--user", "SUPERVISOR"}, "super-pw-1");
+    EXPECT_EQ(dbase.code, cli::kExitOk) << dbase.err;
+    EXPECT_NE(dbase.out.find("ASSIGNME.DBF: 7 rows"), std::string::npos);
+}
+
+TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
+    assign(1, "SUPERVISOR", "BEN", fromYmd(2026, 12, 8), 5).NAME = "Budget, \"final\"\r\nround";
+    store();
+    const std::string path = m_dir.file("assignments.csv");
+    const Outcome r =
+        run({"export", "csv", "assignment", path, "--user", "SUPERVISOR"}, "super-pw-1");
+    ASSERT_EQ(r.code, cli::kExitOk) << r.err;
+    std::ifstream file(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_EQ(text.rfind("ASS:ASSIGNNUMBER,ASS:PERSONNUMBER,ASS:NAME,ASS:DUEDATE,", 0), 0u);
+    EXPECT_NE(text.find("\r\n1,0,\"Budget, \"\"final\"\"\r\nround\",2026-12-08,BEN,SUPERVISOR,"),
+              std::string::npos);
+    EXPECT_EQ(text.find("GENERALMEMO"), std::string::npos);
+
+    const std::string users = m_dir.file("users.csv");
+    ASSERT_EQ(run({"export", "csv", "USERS", users, "--user", "SUPERVISOR"}, "super-pw-1").code,
+              cli::kExitOk);
+    std::ifstream usersFile(users, std::ios::binary);
+    const std::string usersText((std::istreambuf_iterator<char>(usersFile)), {});
+    EXPECT_EQ(usersText.find("PASSWORD"), std::string::npos);
+    EXPECT_EQ(usersText.find("$argon2id$"), std::string::npos);
+    EXPECT_EQ(run({"export", "csv", "NOSUCH", users, "--user", "SUPERVISOR"}, "super-pw-1").code,
+              cli::kExitFailed);
+}
+
+TEST_F(ScriptCommandsTest, TheCalendarHoldsTheLoggedInUsersOwnWork) {
+    fillWork();
+    const std::string path = m_dir.file("ben.ics");
+    const Outcome r = run({"export", "ics", path, "--user", "BEN"}, "ben-pw-1");
+    ASSERT_EQ(r.code, cli::kExitOk) << r.err;
+    std::ifstream file(path, std::ios::binary);
+    const std::string text((std::istreambuf_iterator<char>(file)), {});
+    // Open work given to BEN: 1, 4, 5, 7; not 6 (concluded) nor 2, 3 (others').
+    for (int n : {1, 4, 5, 7})
+        EXPECT_NE(text.find("UID:assignment-" + std::to_string(n) + "@"), std::string::npos);
+    for (int n : {2, 3, 6})
+        EXPECT_EQ(text.find("UID:assignment-" + std::to_string(n) + "@"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace tko
