@@ -164,11 +164,12 @@ Status loadUser(Database& db, const std::string& name, User& user, UserRights& r
 Status lastAdministratorCheck(Database& db, const User& original,
                               const std::optional<User>& changed, std::string& refusal) {
     refusal.clear();
-    if (original.ACCESSLEVEL != 2) return Status::success();
-    if (changed && changed->ACCESSLEVEL == 2) return Status::success();
+    constexpr int administrator = levelNumber(AccessLevel::SystemAdministrator);
+    if (original.ACCESSLEVEL != administrator) return Status::success();
+    if (changed && changed->ACCESSLEVEL == administrator) return Status::success();
     std::int64_t others = 0;
     const Status s =
-        db.count<User>(store::allOf({store::eq("ACCESSLEVEL", std::int64_t{2}),
+        db.count<User>(store::allOf({store::eq("ACCESSLEVEL", std::int64_t{administrator}),
                                      store::ne("USERNAME", store::rtrim(original.USERNAME))}),
                        others);
     if (!s.ok()) return s;
@@ -204,7 +205,8 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
     const std::string name = store::rtrim(user.USERNAME);
     const std::string oldName = inserting ? std::string() : store::rtrim(original.USERNAME);
     if (name.empty()) return refused("Please enter a User Name", "username");
-    if (user.ACCESSLEVEL > 2) return refused("Please choose an Access Level", "access");
+    if (user.ACCESSLEVEL > levelNumber(AccessLevel::SystemAdministrator))
+        return refused("Please choose an Access Level", "access");
 
     // 2. The name must be free among users and among other people's entries.
     if (inserting || name != oldName) {

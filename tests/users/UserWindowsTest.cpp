@@ -329,6 +329,21 @@ private slots:
         QCOMPARE(members, std::int64_t{2});
     }
 
+    void addUserGroupPicksAGroupFromTheGroupListInSelectMode() {
+        Workspace& ws = as("SUPERVISOR", 2);
+        onModal<UserGroupsBrowser>([](UserGroupsBrowser* browser) {
+            QVERIFY(browser->button(QStringLiteral("selectButton"))->isEnabled());
+            QVERIFY(!browser->button(QStringLiteral("deleteButton"))->isEnabled());
+            QVERIFY(selectUser(browser->list(), QStringLiteral("Sales")));
+            click(browser->button(QStringLiteral("selectButton")));
+        });
+        QCOMPARE(selectUserGroup(nullptr, ws), std::optional<std::string>("Sales"));
+
+        // From the menu the list picks nothing: its Select button stays off.
+        UserGroupsBrowser own(ws, false);
+        QVERIFY(!own.button(QStringLiteral("selectButton"))->isEnabled());
+    }
+
     void theUsersOfALimitedProjectAreAddedAndRemoved() {
         LimitedProjectUsersDialog dialog(as("SUPERVISOR", 2), 42, "Move office");
         QCOMPARE(dialog.projectEdit()->text(), QStringLiteral("Move office"));

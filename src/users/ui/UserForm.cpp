@@ -220,7 +220,9 @@ void UserForm::display() {
     m_password->clear();
     m_passwordAgain->clear();
     m_suspend->setChecked(u.FAILFLAG != 0);
-    m_access[static_cast<size_t>(std::min<int>(u.ACCESSLEVEL, 2))]->setChecked(true);
+    m_access[static_cast<size_t>(
+                 std::min<int>(u.ACCESSLEVEL, levelNumber(AccessLevel::SystemAdministrator)))]
+        ->setChecked(true);
     m_lastChanged->setText(u.DATECHANGED == 0
                                ? QString()
                                : QStringLiteral("%1  %2  %3")

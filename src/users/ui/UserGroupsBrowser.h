@@ -4,42 +4,33 @@
 // returns the highlighted group.
 #pragma once
 
-#include <QDialog>
-
 #include <optional>
 #include <string>
 
 #include "app/Workspace.h"
 #include "data/Records.h"
-
-class QPushButton;
+#include "platform/ui/ListWindow.h"
 
 namespace tko {
 
-class BrowseList;
-
-class UserGroupsBrowser : public QDialog {
+class UserGroupsBrowser : public ListWindow {
     Q_OBJECT
 public:
-    UserGroupsBrowser(Workspace& workspace, bool selectMode, QWidget* parent = nullptr);
+    UserGroupsBrowser(Workspace& workspace, bool selectMode, bool ownWindow = false,
+                      QWidget* parent = nullptr);
 
-    BrowseList* list() const { return m_list; }
-    QPushButton* button(const QString& objectName) const;
-    const std::optional<UserGroup>& chosen() const { return m_chosen; }
+    // The group chosen in select mode.
+    std::optional<std::string> chosenGroup() const;
 
-    void selectGroup();
     void insertGroup();
     void changeGroup();
     void deleteGroup();
 
 private:
     std::optional<UserGroup> highlighted() const;
-    void reloadOn(const UserGroup& group);
+    void showGroup(const UserGroup& group);
 
     Workspace& m_workspace;
-    bool m_selectMode;
-    BrowseList* m_list = nullptr;
-    std::optional<UserGroup> m_chosen;
 };
 
 // The modal list in select mode: the chosen group's name, or nothing.

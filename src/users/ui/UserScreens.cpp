@@ -1,7 +1,7 @@
 #include "users/ui/UserScreens.h"
 
 #include "platform/ui/MessageBox.h"
-#include "translator/Lingua.h"
+#include "platform/ui/WindowTranslation.h"
 #include "users/UserAccounts.h"
 #include "users/ui/UserGroupsBrowser.h"
 #include "users/ui/UsersBrowser.h"
@@ -20,22 +20,20 @@ bool allowed(QWidget* parent, const Workspace& workspace) {
 }
 
 void openOwnWindow(QDialog* window) {
-    window->setAttribute(Qt::WA_DeleteOnClose);
     window->setWindowFlag(Qt::Window);
     window->setModal(false);
-    Translate(window);
-    window->show();
+    showTranslated(window);
 }
 
 }  // namespace
 
 void registerUserScreens(Procedures& procedures) {
     procedures.add(QStringLiteral("BrowseUsers"), [](QWidget* parent, Workspace& workspace) {
-        if (allowed(parent, workspace)) openOwnWindow(new UsersBrowser(workspace, parent));
+        if (allowed(parent, workspace)) openOwnWindow(new UsersBrowser(workspace, true, parent));
     });
     procedures.add(QStringLiteral("BrowseUserGroups"), [](QWidget* parent, Workspace& workspace) {
         if (allowed(parent, workspace))
-            openOwnWindow(new UserGroupsBrowser(workspace, false, parent));
+            openOwnWindow(new UserGroupsBrowser(workspace, false, true, parent));
     });
 }
 

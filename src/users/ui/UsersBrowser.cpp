@@ -1,11 +1,6 @@
 #include "users/ui/UsersBrowser.h"
 
-#include <QHBoxLayout>
-#include <QPushButton>
-#include <QVBoxLayout>
-
 #include "platform/ui/BrowseList.h"
-#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "users/ui/UserForm.h"
 
@@ -23,86 +18,49 @@ const char* const kColumns =
 
 }  // namespace
 
-UsersBrowser::UsersBrowser(Workspace& workspace, QWidget* parent)
-    : QDialog(parent), m_workspace(workspace) {
-    setObjectName(QStringLiteral("UsersBrowser"));
-    setWindowTitle(QStringLiteral("Browse Users"));
-    setWhatsThis(QStringLiteral("~Browse_Users"));
-    setSizeGripEnabled(true);
-
-    const store::TableDef& users = User::def();
-    m_list = new BrowseList(workspace.db->engine(), users, this);
-    m_list->setObjectName(QStringLiteral("usersList"));
-    m_list->setFormat(QLatin1String(kColumns));
-    m_list->setSortTabs({{QStringLiteral("By User Name"), users.key("USE:USERNAME_KEY")},
-                         {QStringLiteral("By Last Name"), users.key("USE:LASTNAME_KEY")},
-                         {QStringLiteral("By Department"), users.key("USE:DEPARTMENT_KEY")},
-                         {QStringLiteral("By Access Level"), users.key("USE:ACCESLEVEL_KEY")}});
-
-    auto* buttons = new QHBoxLayout;
-    auto add = [this, buttons](const char* name, const QString& text) {
-        auto* b = new QPushButton(text, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    connect(add("insertButton", QStringLiteral("Insert")), &QPushButton::clicked, this,
-            &UsersBrowser::insertUser);
-    connect(add("changeButton", QStringLiteral("Change")), &QPushButton::clicked, this,
-            &UsersBrowser::changeUser);
-    connect(add("deleteButton", QStringLiteral("Delete")), &QPushButton::clicked, this,
-            &UsersBrowser::deleteUser);
-    buttons->addStretch();
-    connect(add("closeButton", QStringLiteral("Close")), &QPushButton::clicked, this,
-            &QDialog::reject);
-    connect(add("helpButton", QStringLiteral("Help")), &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
-    resize(760, 420);
-
-    connect(m_list, &BrowseList::changeRequested, this,
-            [this](const store::Row&) { changeUser(); });
-    connect(m_list, &BrowseList::insertRequested, this, &UsersBrowser::insertUser);
-    connect(m_list, &BrowseList::deleteRequested, this,
-            [this](const store::Row&) { deleteUser(); });
-    m_list->reload();
-}
-
-QPushButton* UsersBrowser::button(const QString& objectName) const {
-    return findChild<QPushButton*>(objectName);
+UsersBrowser::UsersBrowser(Workspace& workspace, bool ownWindow, QWidget* parent)
+    : ListWindow(workspace.db->engine(), User::def(), parent), m_workspace(workspace) {
+    setIdentity({"UsersBrowser", "usersList", QStringLiteral("Browse Users"),
+                 QStringLiteral("~Browse_Users"), ownWindow});
+    list()->setFormat(QLatin1String(kColumns));
+    setSortTabs({{"By User Name", "", "USE:USERNAME_KEY"},
+                 {"By Last Name", "", "USE:LASTNAME_KEY"},
+                 {"By Department", "", "USE:DEPARTMENT_KEY"},
+                 {"By Access Level", "", "USE:ACCESLEVEL_KEY"}});
+    setButtons(
+        {{"insertButton", "Insert", "", [this] { insertUser(); }, ListRole::Insert},
+         {"changeButton", "Change", "", [this] { changeUser(); }, ListRole::Change, NeedsRow::Yes},
+         {"deleteButton", "Delete", "", [this] { deleteUser(); }, ListRole::Delete,
+          NeedsRow::Yes}});
+    finish(760, 420);
 }
 
 std::optional<User> UsersBrowser::highlighted() const {
-    const store::Row* row = m_list->selectedRow();
-    if (!row) return std::nullopt;
+    store::Row row;
     User user;
-    user.fromRow(*row);
+    if (!highlightedRecord(row, user)) return std::nullopt;
     return user;
 }
 
-void UsersBrowser::reloadOn(const User& user) {
+void UsersBrowser::showUser(const User& user) {
     if (user.rowPos != 0)
-        m_list->reloadAt(user.toRow());
+        reloadOn(user.toRow());
     else
-        m_list->reload();
+        reloadKeeping();
 }
 
 void UsersBrowser::insertUser() {
     User user;
-    if (runUserForm(this, m_workspace, Request::Insert, user)) reloadOn(user);
+    if (runUserForm(this, m_workspace, Request::Insert, user)) showUser(user);
 }
 
 void UsersBrowser::changeUser() {
     std::optional<User> user = highlighted();
     if (!user) return;
     if (runUserForm(this, m_workspace, Request::Change, *user))
-        reloadOn(*user);
+        showUser(*user);
     else
-        m_list->refresh();
+        reloadKeeping();
 }
 
 void UsersBrowser::deleteUser() {
@@ -115,9 +73,9 @@ void UsersBrowser::deleteUser() {
                              MessageBox::Icon::Question) != Answer::Yes)
         return;
     if (runUserForm(this, m_workspace, Request::Delete, *user))
-        m_list->reload();
+        reloadOn(user->toRow());  // on its neighbour, the user being gone
     else
-        m_list->refresh();
+        reloadKeeping();
 }
 
 }  // namespace tko

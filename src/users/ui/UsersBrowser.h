@@ -4,26 +4,18 @@
 // concluded. A window of its own beside the frame.
 #pragma once
 
-#include <QDialog>
-
 #include <optional>
 
 #include "app/Workspace.h"
 #include "data/Records.h"
-
-class QPushButton;
+#include "platform/ui/ListWindow.h"
 
 namespace tko {
 
-class BrowseList;
-
-class UsersBrowser : public QDialog {
+class UsersBrowser : public ListWindow {
     Q_OBJECT
 public:
-    explicit UsersBrowser(Workspace& workspace, QWidget* parent = nullptr);
-
-    BrowseList* list() const { return m_list; }
-    QPushButton* button(const QString& objectName) const;
+    explicit UsersBrowser(Workspace& workspace, bool ownWindow = false, QWidget* parent = nullptr);
 
     // The buttons' actions on the highlighted row.
     void insertUser();
@@ -32,10 +24,9 @@ public:
 
 private:
     std::optional<User> highlighted() const;
-    void reloadOn(const User& user);
+    void showUser(const User& user);
 
     Workspace& m_workspace;
-    BrowseList* m_list = nullptr;
 };
 
 }  // namespace tko
