@@ -14,28 +14,10 @@ namespace tko {
 
 namespace {
 
-UserOutcome refused(const std::string& text, const std::string& focus = {}) {
-    UserOutcome outcome;
-    outcome.kind = UserOutcome::Refused;
-    outcome.text = text;
-    outcome.focus = focus;
-    return outcome;
-}
-
-// Rolls back whatever this operation began and reports "Transaction cancelled".
-UserOutcome cancelled(Database& db, const std::string& detail) {
-    while (db.engine().transactionDepth() > 0) db.rollback();
-    UserOutcome outcome;
-    outcome.kind = UserOutcome::Failed;
-    outcome.text = "Transaction cancelled";
-    outcome.detail = detail;
-    return outcome;
-}
-
 UserOutcome refusedInTransaction(Database& db, const std::string& text,
                                  const std::string& focus = {}) {
     while (db.engine().transactionDepth() > 0) db.rollback();
-    return refused(text, focus);
+    return UserOutcome::refused(text, focus);
 }
 
 // The tables a user save or delete writes, for the transaction.
@@ -65,8 +47,8 @@ UserOutcome addOwnPerson(Database& db, const std::string& name) {
     Status s = db.fetch("PEO:PRIMARY_KEY", {name, name}, own);
     if (s.ok()) return {};
     if (s.code != store::kRecordNotFound)
-        return cancelled(db,
-                         translateText("Error getting People") + " " + db.lastError().describe());
+        return UserOutcome::cancelled(
+            db, translateText("Error getting People") + " " + db.lastError().describe());
     Person person;
     person.SHORTNAME = name;
     person.USER = name;
@@ -79,8 +61,8 @@ UserOutcome addOwnPerson(Database& db, const std::string& name) {
             db, sameName ? "Duplicate Person Short Name" : "Duplicate Person Number", "username");
     }
     if (!s.ok())
-        return cancelled(db,
-                         translateText("Error putting People") + " " + db.lastError().describe());
+        return UserOutcome::cancelled(
+            db, translateText("Error putting People") + " " + db.lastError().describe());
     return {};
 }
 
@@ -91,13 +73,13 @@ UserOutcome renameOwnPerson(Database& db, const std::string& oldName, const std:
     Status s = db.fetch("PEO:PRIMARY_KEY", {newName, oldName}, own);
     if (s.code == store::kRecordNotFound) return {};
     if (!s.ok())
-        return cancelled(db,
-                         translateText("Error getting People") + " " + db.lastError().describe());
+        return UserOutcome::cancelled(
+            db, translateText("Error getting People") + " " + db.lastError().describe());
     if (store::rtrim(own.TYPE) != kTypeUser) return {};
     own.USER = newName;
     if (!db.change(own).ok())
-        return cancelled(db,
-                         translateText("Error putting People") + " " + db.lastError().describe());
+        return UserOutcome::cancelled(
+            db, translateText("Error putting People") + " " + db.lastError().describe());
     return {};
 }
 
@@ -183,9 +165,9 @@ Status lastAdministratorCheck(Database& db, const User& original,
 
 UserOutcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
                      const User& original, Date today, Time now) {
-    if (!session.isSystemAdministrator()) return refused(kNotAdministrator);
+    if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
     const bool inserting = request == Request::Insert;
-    if (!inserting && request != Request::Change) return refused(kNotAdministrator);
+    if (!inserting && request != Request::Change) return UserOutcome::refused(kNotAdministrator);
     User& user = entry.user;
 
     // 1. The password entries (a change may leave both empty: the password stays).
@@ -194,32 +176,36 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
                              !store::rtrim(entry.passwordAgain).empty();
     if (newPassword) {
         const std::string problem = checkUserPassword(entry.password, entry.passwordAgain, cleaned);
-        if (!problem.empty()) return refused(problem, "password");
+        if (!problem.empty()) return UserOutcome::refused(problem, "password");
     }
     int width = 0;
     const std::string tooLong = tooLongField(user, width);
     if (!tooLong.empty())
-        return refused(mergeParameters(translateText("%1 can hold at most %2 characters."),
-                                       translateText(tooLong), std::to_string(width)),
-                       "username");
+        return UserOutcome::refused(
+            mergeParameters(translateText("%1 can hold at most %2 characters."),
+                            translateText(tooLong), std::to_string(width)),
+            "username");
     const std::string name = store::rtrim(user.USERNAME);
     const std::string oldName = inserting ? std::string() : store::rtrim(original.USERNAME);
-    if (name.empty()) return refused("Please enter a User Name", "username");
+    if (name.empty()) return UserOutcome::refused("Please enter a User Name", "username");
     if (user.ACCESSLEVEL > levelNumber(AccessLevel::SystemAdministrator))
-        return refused("Please choose an Access Level", "access");
+        return UserOutcome::refused("Please choose an Access Level", "access");
 
     // 2. The name must be free among users and among other people's entries.
     if (inserting || name != oldName) {
         User other;
         const Status s = db.fetch("USE:USERNAME_KEY", {name}, other);
-        if (s.ok()) return refused("Duplicate UserName", "username");
+        if (s.ok()) return UserOutcome::refused("Duplicate UserName", "username");
         if (s.code != store::kRecordNotFound)
-            return cancelled(db, standardMessage(35, db.lastError().describe(), "USERS").text);
+            return UserOutcome::cancelled(
+                db, standardMessage(35, db.lastError().describe(), "USERS").text);
         bool clash = false;
         if (!foreignPersonNamed(db, name, inserting ? name : oldName, clash).ok())
-            return cancelled(
+            return UserOutcome::cancelled(
                 db, translateText("Error getting People") + " " + db.lastError().describe());
-        if (clash) return refused("This User Name already used for a person entry", "username");
+        if (clash)
+            return UserOutcome::refused("This User Name already used for a person entry",
+                                        "username");
     }
 
     // 3. Who changed it, and when.
@@ -229,39 +215,44 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
     user.TIMECHANGED = now;
     if (newPassword) {
         const std::string hash = hashPassword(cleaned);
-        if (hash.empty()) return cancelled(db, "The password could not be hashed.");
+        if (hash.empty()) return UserOutcome::cancelled(db, "The password could not be hashed.");
         user.PASSWORD = hash;
     }
 
     // 4. One transaction for the user, his cascade and his rights.
     if (!db.begin(userTables(false), kUserSaveTimeoutMs).ok())
-        return cancelled(
+        return UserOutcome::cancelled(
             db,
             standardMessage(34, db.lastError().describe(), translateText("Update"), "USERS").text);
     if (inserting) {
         const Status s = db.add(user);
         if (s.code == store::kDuplicateKey)
             return refusedInTransaction(db, "Duplicate UserName", "username");
-        if (!s.ok()) return cancelled(db, standardMessage(14, db.lastError().describe()).text);
+        if (!s.ok())
+            return UserOutcome::cancelled(db, standardMessage(14, db.lastError().describe()).text);
         if (UserOutcome o = addOwnPerson(db, name); !o.ok()) return o;
         UserPref pref;
         const Status found = db.fetch("USP:USERNAME_KEY", {name}, pref);
         if (found.code == store::kRecordNotFound) {
             pref = defaultUserPref(name);
             if (!db.add(pref).ok())
-                return cancelled(db, standardMessage(14, db.lastError().describe()).text);
+                return UserOutcome::cancelled(db,
+                                              standardMessage(14, db.lastError().describe()).text);
         } else if (!found.ok()) {
-            return cancelled(db, standardMessage(35, db.lastError().describe(), "USERPREF").text);
+            return UserOutcome::cancelled(
+                db, standardMessage(35, db.lastError().describe(), "USERPREF").text);
         }
     } else {
         std::string refusal;
         if (!lastAdministratorCheck(db, original, user, refusal).ok())
-            return cancelled(db, standardMessage(35, db.lastError().describe(), "USERS").text);
+            return UserOutcome::cancelled(
+                db, standardMessage(35, db.lastError().describe(), "USERS").text);
         if (!refusal.empty()) return refusedInTransaction(db, refusal, "access");
         // Rows naming the old name as the holder are not part of the cascade:
         // the rights lists below re-add them under the new name.
         if (name != oldName && !removeUserRights(db, oldName).ok())
-            return cancelled(db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
+            return UserOutcome::cancelled(
+                db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
         store::Row row = user.toRow();
         const IntegrityOutcome written =
             changeCascade(db, User::def(), row, original.toRow(), false);
@@ -278,15 +269,18 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
             outcome.text = kUserChangedElsewhere;
             return outcome;
         }
-        if (!written.ok()) return cancelled(db, written.message ? written.message->text : "");
+        if (!written.ok())
+            return UserOutcome::cancelled(db, written.message ? written.message->text : "");
         user.fromRow(row);
         if (name != oldName)
             if (UserOutcome o = renameOwnPerson(db, oldName, name); !o.ok()) return o;
     }
     if (!replaceUserRights(db, name, entry.rights).ok())
-        return cancelled(db, standardMessage(15, db.lastError().describe(), "USERASSGN").text);
+        return UserOutcome::cancelled(
+            db, standardMessage(15, db.lastError().describe(), "USERASSGN").text);
     if (!db.commit().ok())
-        return cancelled(db, standardMessage(15, db.lastError().describe(), "USERS").text);
+        return UserOutcome::cancelled(db,
+                                      standardMessage(15, db.lastError().describe(), "USERS").text);
     if (inserting) db.reread(user);
     entry.password.clear();
     entry.passwordAgain.clear();
@@ -299,17 +293,19 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
 UserOutcome deleteUser(Database& db, const Session& session, const User& user, Date today,
                        int* concluded) {
     if (concluded) *concluded = 0;
-    if (!session.isSystemAdministrator()) return refused(kNotAdministrator);
+    if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
     if (!db.begin(userTables(true), kIntegrityTimeoutMs).ok())
-        return cancelled(
+        return UserOutcome::cancelled(
             db,
             standardMessage(34, db.lastError().describe(), translateText("Delete"), "USERS").text);
     User stored = user;
     if (!db.reread(stored).ok())
-        return cancelled(db, standardMessage(35, db.lastError().describe(), "USERS").text);
+        return UserOutcome::cancelled(db,
+                                      standardMessage(35, db.lastError().describe(), "USERS").text);
     std::string refusal;
     if (!lastAdministratorCheck(db, stored, std::nullopt, refusal).ok())
-        return cancelled(db, standardMessage(35, db.lastError().describe(), "USERS").text);
+        return UserOutcome::cancelled(db,
+                                      standardMessage(35, db.lastError().describe(), "USERS").text);
     if (!refusal.empty()) return refusedInTransaction(db, refusal);
 
     const std::string name = store::rtrim(stored.USERNAME);
@@ -319,21 +315,25 @@ UserOutcome deleteUser(Database& db, const Session& session, const User& user, D
                                   store::eq("TYPE", std::string(kTypeUser))}),
                     own)
              .ok())
-        return cancelled(db,
-                         translateText("Error getting People") + " " + db.lastError().describe());
+        return UserOutcome::cancelled(
+            db, translateText("Error getting People") + " " + db.lastError().describe());
     int total = 0;
     for (const Person& p : own) {
         int n = 0;
         if (!concludeOpenAssignments(db, p.PERSONNUMBER, today, n).ok())
-            return cancelled(db, standardMessage(15, db.lastError().describe(), "ASSIGNMENT").text);
+            return UserOutcome::cancelled(
+                db, standardMessage(15, db.lastError().describe(), "ASSIGNMENT").text);
         total += n;
     }
     if (!removeUserRights(db, name).ok())
-        return cancelled(db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
+        return UserOutcome::cancelled(
+            db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
     const IntegrityOutcome removed = deleteCascade(db, User::def(), stored.rowPos);
-    if (!removed.ok()) return cancelled(db, removed.message ? removed.message->text : "");
+    if (!removed.ok())
+        return UserOutcome::cancelled(db, removed.message ? removed.message->text : "");
     if (!db.commit().ok())
-        return cancelled(db, standardMessage(17, db.lastError().describe(), "USERS").text);
+        return UserOutcome::cancelled(db,
+                                      standardMessage(17, db.lastError().describe(), "USERS").text);
     if (concluded) *concluded = total;
     return {};
 }
@@ -341,12 +341,13 @@ UserOutcome deleteUser(Database& db, const Session& session, const User& user, D
 UserOutcome unlockUser(Database& db, const std::string& name) {
     User user;
     const Status found = db.fetch("USE:USERNAME_KEY", {store::rtrim(name)}, user);
-    if (found.code == store::kRecordNotFound) return refused("Incorrect User Name", "username");
-    if (!found.ok()) return cancelled(db, db.lastError().describe());
+    if (found.code == store::kRecordNotFound)
+        return UserOutcome::refused("Incorrect User Name", "username");
+    if (!found.ok()) return UserOutcome::cancelled(db, db.lastError().describe());
     if (!db.begin({label::USERS}, kUserSaveTimeoutMs).ok())
-        return cancelled(db, db.lastError().describe());
+        return UserOutcome::cancelled(db, db.lastError().describe());
     if (!changeOneField(db, user, [](User& u) { u.FAILFLAG = 0; }).ok() || !db.commit().ok())
-        return cancelled(db, db.lastError().describe());
+        return UserOutcome::cancelled(db, db.lastError().describe());
     return {};
 }
 
@@ -354,19 +355,37 @@ UserOutcome setTemporaryPassword(Database& db, const std::string& name, const st
                                  const std::string& again) {
     std::string cleaned;
     const std::string problem = checkUserPassword(password, again, cleaned);
-    if (!problem.empty()) return refused(problem, "password");
+    if (!problem.empty()) return UserOutcome::refused(problem, "password");
     User user;
     const Status found = db.fetch("USE:USERNAME_KEY", {store::rtrim(name)}, user);
-    if (found.code == store::kRecordNotFound) return refused("Incorrect User Name", "username");
-    if (!found.ok()) return cancelled(db, db.lastError().describe());
+    if (found.code == store::kRecordNotFound)
+        return UserOutcome::refused("Incorrect User Name", "username");
+    if (!found.ok()) return UserOutcome::cancelled(db, db.lastError().describe());
     const std::string hash = expiredPasswordHash(hashPassword(cleaned));
-    if (hash.empty()) return cancelled(db, "The password could not be hashed.");
+    if (hash.empty()) return UserOutcome::cancelled(db, "The password could not be hashed.");
     if (!db.begin({label::USERS}, kUserSaveTimeoutMs).ok())
-        return cancelled(db, db.lastError().describe());
+        return UserOutcome::cancelled(db, db.lastError().describe());
     if (!changeOneField(db, user, [&hash](User& u) { u.PASSWORD = hash; }).ok() ||
         !db.commit().ok())
-        return cancelled(db, db.lastError().describe());
+        return UserOutcome::cancelled(db, db.lastError().describe());
     return {};
+}
+
+UserOutcome UserOutcome::refused(const std::string& text, const std::string& focus) {
+    UserOutcome outcome;
+    outcome.kind = Refused;
+    outcome.text = text;
+    outcome.focus = focus;
+    return outcome;
+}
+
+UserOutcome UserOutcome::cancelled(Database& db, const std::string& detail) {
+    while (db.engine().transactionDepth() > 0) db.rollback();
+    UserOutcome outcome;
+    outcome.kind = Failed;
+    outcome.text = "Transaction cancelled";
+    outcome.detail = detail;
+    return outcome;
 }
 
 }  // namespace tko

@@ -52,6 +52,11 @@ struct UserOutcome {
     std::string detail;  // for Failed: the storage error, as the standard messages show it
     std::string focus;   // the control a refusal concerns: "password", "username", "access", ...
     bool ok() const { return kind == Done; }
+
+    // A refused check: nothing was written.
+    static UserOutcome refused(const std::string& text, const std::string& focus = {});
+    // Rolls back whatever the operation began and reports "Transaction cancelled".
+    static UserOutcome cancelled(Database& db, const std::string& detail);
 };
 
 // Password entries of the user form: equal, and at least 5 characters once

@@ -16,23 +16,6 @@ std::string upper(const std::string& text) {
     return QString::fromStdString(store::rtrim(text)).toUpper().toStdString();
 }
 
-UserOutcome refusal(const std::string& text, const std::string& focus = {}) {
-    UserOutcome outcome;
-    outcome.kind = UserOutcome::Refused;
-    outcome.text = text;
-    outcome.focus = focus;
-    return outcome;
-}
-
-UserOutcome cancelled(Database& db, const std::string& detail) {
-    while (db.engine().transactionDepth() > 0) db.rollback();
-    UserOutcome outcome;
-    outcome.kind = UserOutcome::Failed;
-    outcome.text = "Transaction cancelled";
-    outcome.detail = detail;
-    return outcome;
-}
-
 // Makes the member rows of `group` (exact name) those of `members`.
 Status replaceMembers(Database& db, const std::string& group,
                       const std::vector<std::string>& members) {
@@ -109,34 +92,37 @@ Status applyGroup(Database& db, const std::string& group, bool remove,
 UserOutcome saveUserGroup(Database& db, const Session& session, Request request, UserGroup& group,
                           const UserGroup& original, const std::vector<std::string>& members,
                           Date today, Time now) {
-    if (!session.isSystemAdministrator()) return refusal(kNotAdministrator);
+    if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
     const bool inserting = request == Request::Insert;
-    if (!inserting && request != Request::Change) return refusal(kNotAdministrator);
+    if (!inserting && request != Request::Change) return UserOutcome::refused(kNotAdministrator);
     const std::string name = store::rtrim(group.GROUP);
-    if (name.empty()) return refusal("Please enter a Group name", "group");
+    if (name.empty()) return UserOutcome::refused("Please enter a Group name", "group");
     if (store::utf8Length(name) > 15)
-        return refusal(mergeParameters(translateText("%1 can hold at most %2 characters."),
-                                       translateText("Group"), "15"),
-                       "group");
+        return UserOutcome::refused(
+            mergeParameters(translateText("%1 can hold at most %2 characters."),
+                            translateText("Group"), "15"),
+            "group");
     std::set<std::string> seen;
     for (const std::string& m : members)
-        if (!seen.insert(store::rtrim(m)).second) return refusal(kDuplicateMember, "members");
+        if (!seen.insert(store::rtrim(m)).second)
+            return UserOutcome::refused(kDuplicateMember, "members");
 
     group.GROUP = name;
     group.LASTCHANGEDBY = store::clipText(session.GlobalUser, 15);
     group.DATECHANGED = today;
     group.TIMECHANGED = now;
     if (!db.begin({label::USERGROUPS, label::USGRPUSERS}, kIntegrityTimeoutMs).ok())
-        return cancelled(db, standardMessage(34, db.lastError().describe(), translateText("Update"),
-                                             "USERGROUPS")
-                                 .text);
+        return UserOutcome::cancelled(db, standardMessage(34, db.lastError().describe(),
+                                                          translateText("Update"), "USERGROUPS")
+                                              .text);
     if (inserting) {
         const Status s = db.add(group);
         if (s.code == store::kDuplicateKey) {
             while (db.engine().transactionDepth() > 0) db.rollback();
-            return refusal(standardMessage(24, "USG:Group_key").text, "group");
+            return UserOutcome::refused(standardMessage(24, "USG:Group_key").text, "group");
         }
-        if (!s.ok()) return cancelled(db, standardMessage(14, db.lastError().describe()).text);
+        if (!s.ok())
+            return UserOutcome::cancelled(db, standardMessage(14, db.lastError().describe()).text);
     } else {
         store::Row row = group.toRow();
         const IntegrityOutcome written =
@@ -152,29 +138,32 @@ UserOutcome saveUserGroup(Database& db, const Session& session, Request request,
         if (!written.ok()) {
             if (db.lastError().code == store::kDuplicateKey) {
                 while (db.engine().transactionDepth() > 0) db.rollback();
-                return refusal(standardMessage(24, "USG:Group_key").text, "group");
+                return UserOutcome::refused(standardMessage(24, "USG:Group_key").text, "group");
             }
-            return cancelled(db, written.message ? written.message->text : "");
+            return UserOutcome::cancelled(db, written.message ? written.message->text : "");
         }
         group.fromRow(row);
     }
     const Status s = replaceMembers(db, name, normalisedNames(members));
     if (s.code == store::kDuplicateKey) {
         while (db.engine().transactionDepth() > 0) db.rollback();
-        return refusal(kDuplicateMember, "members");
+        return UserOutcome::refused(kDuplicateMember, "members");
     }
     if (!s.ok())
-        return cancelled(db, standardMessage(15, db.lastError().describe(), "USGRPUSERS").text);
+        return UserOutcome::cancelled(
+            db, standardMessage(15, db.lastError().describe(), "USGRPUSERS").text);
     if (!db.commit().ok())
-        return cancelled(db, standardMessage(15, db.lastError().describe(), "USERGROUPS").text);
+        return UserOutcome::cancelled(
+            db, standardMessage(15, db.lastError().describe(), "USERGROUPS").text);
     if (inserting) db.reread(group);
     return {};
 }
 
 UserOutcome deleteUserGroup(Database& db, const Session& session, const UserGroup& group) {
-    if (!session.isSystemAdministrator()) return refusal(kNotAdministrator);
+    if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
     const IntegrityOutcome removed = deleteRecord(db, group);
-    if (!removed.ok()) return cancelled(db, removed.message ? removed.message->text : "");
+    if (!removed.ok())
+        return UserOutcome::cancelled(db, removed.message ? removed.message->text : "");
     return {};
 }
 
