@@ -30,37 +30,37 @@ protected:
     }
 
     // An assignment to add: defaults, changed by chained setters.
-    struct Spec {
+    struct Sample {
         std::string person_ = "BEN", by_ = "ANNA", repeat_ = repeat::NoRepeats, name_;
         Date due_ = kToday + 10, assigned_ = kToday - 10, closed_ = 0;
         int priority_ = 5, secondary_ = 0;
         std::int32_t personNumber_ = 0;
-        Spec& person(std::string v) { return person_ = std::move(v), *this; }
-        Spec& by(std::string v) { return by_ = std::move(v), *this; }
-        Spec& repeat(std::string v) { return repeat_ = std::move(v), *this; }
-        Spec& name(std::string v) { return name_ = std::move(v), *this; }
-        Spec& due(Date v) { return due_ = v, *this; }
-        Spec& assigned(Date v) { return assigned_ = v, *this; }
-        Spec& closed(Date v) { return closed_ = v, *this; }
-        Spec& priority(int v) { return priority_ = v, *this; }
-        Spec& secondary(int v) { return secondary_ = v, *this; }
-        Spec& personNumber(std::int32_t v) { return personNumber_ = v, *this; }
+        Sample& person(std::string v) { return person_ = std::move(v), *this; }
+        Sample& by(std::string v) { return by_ = std::move(v), *this; }
+        Sample& repeat(std::string v) { return repeat_ = std::move(v), *this; }
+        Sample& name(std::string v) { return name_ = std::move(v), *this; }
+        Sample& due(Date v) { return due_ = v, *this; }
+        Sample& assigned(Date v) { return assigned_ = v, *this; }
+        Sample& closed(Date v) { return closed_ = v, *this; }
+        Sample& priority(int v) { return priority_ = v, *this; }
+        Sample& secondary(int v) { return secondary_ = v, *this; }
+        Sample& personNumber(std::int32_t v) { return personNumber_ = v, *this; }
     };
 
-    std::int32_t add(const Spec& spec) {
+    std::int32_t add(const Sample& sample) {
         Assignment a;
         a.ASSIGNNUMBER = ++m_next;
-        a.NAME = spec.name_.empty() ? "Assignment " + std::to_string(m_next) : spec.name_;
-        a.PERSON = spec.person_;
-        a.PERSONNUMBER = spec.personNumber_;
-        a.USERNAME = spec.by_;
-        a.DUEDATE = spec.due_;
-        a.ASSIGNEDDATE = spec.assigned_;
-        a.CLOSEDATE = spec.closed_;
-        a.PRIORITY = static_cast<std::uint8_t>(spec.priority_);
-        a.SECONDARY = static_cast<std::uint8_t>(spec.secondary_);
-        a.REPEATTYPE = spec.repeat_;
-        a.REPNUMBER = spec.repeat_ == repeat::NoRepeats ? 0 : 7;
+        a.NAME = sample.name_.empty() ? "Assignment " + std::to_string(m_next) : sample.name_;
+        a.PERSON = sample.person_;
+        a.PERSONNUMBER = sample.personNumber_;
+        a.USERNAME = sample.by_;
+        a.DUEDATE = sample.due_;
+        a.ASSIGNEDDATE = sample.assigned_;
+        a.CLOSEDATE = sample.closed_;
+        a.PRIORITY = static_cast<std::uint8_t>(sample.priority_);
+        a.SECONDARY = static_cast<std::uint8_t>(sample.secondary_);
+        a.REPEATTYPE = sample.repeat_;
+        a.REPNUMBER = sample.repeat_ == repeat::NoRepeats ? 0 : 7;
         EXPECT_TRUE(m_db->add(a).ok());
         return a.ASSIGNNUMBER;
     }
@@ -192,15 +192,15 @@ protected:
 // ---- Look Forward -------------------------------------------------------------
 
 TEST_F(ScheduleViewsTest, LookForwardEndDateDueNowAndSecondary) {
-    const auto farAhead = add(Spec().due(kToday + 3000));
-    const auto onEnd = add(Spec().due(kToday + 30));
-    const auto dayAfter = add(Spec().due(kToday + 31));
-    const auto today = add(Spec().due(kToday));
-    const auto overdue = add(Spec().due(kToday - 50));
-    const auto tomorrow = add(Spec().due(kToday + 1));
-    const auto secondary = add(Spec().due(kToday + 5).secondary(1));
-    const auto flagTwo = add(Spec().due(kToday + 5).secondary(2));
-    add(Spec().due(kToday + 5).closed(kToday - 1));  // concluded: never listed
+    const auto farAhead = add(Sample().due(kToday + 3000));
+    const auto onEnd = add(Sample().due(kToday + 30));
+    const auto dayAfter = add(Sample().due(kToday + 31));
+    const auto today = add(Sample().due(kToday));
+    const auto overdue = add(Sample().due(kToday - 50));
+    const auto tomorrow = add(Sample().due(kToday + 1));
+    const auto secondary = add(Sample().due(kToday + 5).secondary(1));
+    const auto flagTwo = add(Sample().due(kToday + 5).secondary(2));
+    add(Sample().due(kToday + 5).closed(kToday - 1));  // concluded: never listed
 
     const auto& tabs = lookForwardTabs(ScheduleScreen::General);
     for (int tab = 0; tab < static_cast<int>(tabs.size()); ++tab) {
@@ -226,15 +226,15 @@ TEST_F(ScheduleViewsTest, LookForwardVisibilityPerScreen) {
     const auto otherPrivate = addPerson("DORA", "Private", "CARLA");
     const auto ownPrivate = addPerson("EVA", "Private", "BEN");
     const auto open = addPerson("FRED", "Open", "CARLA");
-    const auto toBen = add(Spec().person("BEN").by("ANNA"));
-    const auto byBen = add(Spec().person("CARLA").by("BEN"));
-    const auto others = add(Spec().person("CARLA").by("ANNA"));
-    const auto privateOfCarla = add(Spec().person("DORA").by("ANNA").personNumber(otherPrivate));
-    const auto privateOfBen = add(Spec().person("EVA").by("ANNA").personNumber(ownPrivate));
-    const auto openPerson = add(Spec().person("FRED").by("ANNA").personNumber(open));
-    const auto noPeopleRecord = add(Spec().person("GUS").by("ANNA").personNumber(999));
+    const auto toBen = add(Sample().person("BEN").by("ANNA"));
+    const auto byBen = add(Sample().person("CARLA").by("BEN"));
+    const auto others = add(Sample().person("CARLA").by("ANNA"));
+    const auto privateOfCarla = add(Sample().person("DORA").by("ANNA").personNumber(otherPrivate));
+    const auto privateOfBen = add(Sample().person("EVA").by("ANNA").personNumber(ownPrivate));
+    const auto openPerson = add(Sample().person("FRED").by("ANNA").personNumber(open));
+    const auto noPeopleRecord = add(Sample().person("GUS").by("ANNA").personNumber(999));
     // Given to Dora by Ben himself: his own work, whoever owns Dora.
-    const auto byBenToDora = add(Spec().person("DORA").by("BEN").personNumber(otherPrivate));
+    const auto byBenToDora = add(Sample().person("DORA").by("BEN").personNumber(otherPrivate));
 
     EXPECT_EQ(lookForward(ScheduleScreen::General, 0, {}, lfOptions(), general("BEN")),
               (Numbers{toBen, byBen, byBenToDora}));
@@ -287,16 +287,16 @@ TEST_F(ScheduleViewsTest, ViewAllAndTheAdministratorSeeEverything) {
 }
 
 TEST_F(ScheduleViewsTest, PersonMatchesWithoutRegardToCaseExceptByName) {
-    const auto upper = add(Spec().person("BEN").due(kToday + 3).name("Charlie"));
-    const auto mixed = add(Spec().person("Ben").due(kToday + 1).name("Alpha"));
-    const auto lower = add(Spec().person("ben").due(kToday + 2).name("Bravo"));
-    add(Spec().person("BENNY").due(kToday + 2));
-    add(Spec().person("BE").due(kToday + 2));
-    add(Spec().person("BEM").due(kToday + 2));
-    add(Spec().person("Bfn").due(kToday + 2));
-    const auto umlaut = add(Spec().person("Jörg").due(kToday + 4));
-    const auto umlautUpper = add(Spec().person("JÖRG").due(kToday + 5));
-    add(Spec().person("JORG").due(kToday + 5));
+    const auto upper = add(Sample().person("BEN").due(kToday + 3).name("Charlie"));
+    const auto mixed = add(Sample().person("Ben").due(kToday + 1).name("Alpha"));
+    const auto lower = add(Sample().person("ben").due(kToday + 2).name("Bravo"));
+    add(Sample().person("BENNY").due(kToday + 2));
+    add(Sample().person("BE").due(kToday + 2));
+    add(Sample().person("BEM").due(kToday + 2));
+    add(Sample().person("Bfn").due(kToday + 2));
+    const auto umlaut = add(Sample().person("Jörg").due(kToday + 4));
+    const auto umlautUpper = add(Sample().person("JÖRG").due(kToday + 5));
+    add(Sample().person("JORG").due(kToday + 5));
 
     std::vector<std::string> spellings;
     ASSERT_TRUE(personSpellings(*m_db, "bEn", spellings).ok());
@@ -336,11 +336,11 @@ TEST_F(ScheduleViewsTest, LookForwardGroupsByNameHistoryGroupsByNumber) {
     const auto annasTeam = addGroup("Team", "ANNA", {"BEN", "CARLA"});
     const auto bensTeam = addGroup("Team", "BEN", {"DORA"});
     addGroup("Empty", "ANNA", {});
-    const auto toBen = add(Spec().person("BEN").by("ANNA"));
-    const auto toCarla = add(Spec().person("CARLA").by("BEN"));
-    const auto toDora = add(Spec().person("DORA").by("ANNA"));
-    add(Spec().person("ERIC").by("BEN"));
-    add(Spec().person("ben").by("ANNA"));  // members match exactly
+    const auto toBen = add(Sample().person("BEN").by("ANNA"));
+    const auto toCarla = add(Sample().person("CARLA").by("BEN"));
+    const auto toDora = add(Sample().person("DORA").by("ANNA"));
+    add(Sample().person("ERIC").by("BEN"));
+    add(Sample().person("ben").by("ANNA"));  // members match exactly
 
     for (int tab = 0; tab < 5; ++tab) {
         SCOPED_TRACE(tab);
@@ -378,10 +378,10 @@ TEST_F(ScheduleViewsTest, LookForwardGroupsByNameHistoryGroupsByNumber) {
 }
 
 TEST_F(ScheduleViewsTest, AConcludedRepeatingAssignmentStaysWithItsNewDueDate) {
-    Spec weekly = Spec().person("BEN").by("BEN").due(kToday + 2);
+    Sample weekly = Sample().person("BEN").by("BEN").due(kToday + 2);
     weekly.repeat_ = "Days after Last Due";
     const auto number = add(weekly);
-    const auto single = add(Spec().person("BEN").by("BEN").due(kToday + 2));
+    const auto single = add(Sample().person("BEN").by("BEN").due(kToday + 2));
     Session ben;
     ben.GlobalUser = "BEN";
     const LookForwardOptions o = lfOptions(kToday + 10);
@@ -402,14 +402,14 @@ TEST_F(ScheduleViewsTest, AConcludedRepeatingAssignmentStaysWithItsNewDueDate) {
 
 TEST_F(ScheduleViewsTest, HistoryPeriodTest) {
     const Date s = kToday - 30, e = kToday;
-    const auto onStart = add(Spec().assigned(s));
-    const auto onEnd = add(Spec().assigned(e));
-    const auto before = add(Spec().assigned(s - 1));
-    const auto after = add(Spec().assigned(e + 1));
-    const auto concludedOnEnd = add(Spec().assigned(s - 100).closed(e));
-    const auto concludedOnStart = add(Spec().assigned(s).closed(s));
-    const auto concludedAfter = add(Spec().assigned(s + 1).closed(e + 1));
-    Spec rep = Spec().assigned(s - 400);
+    const auto onStart = add(Sample().assigned(s));
+    const auto onEnd = add(Sample().assigned(e));
+    const auto before = add(Sample().assigned(s - 1));
+    const auto after = add(Sample().assigned(e + 1));
+    const auto concludedOnEnd = add(Sample().assigned(s - 100).closed(e));
+    const auto concludedOnStart = add(Sample().assigned(s).closed(s));
+    const auto concludedAfter = add(Sample().assigned(s + 1).closed(e + 1));
+    Sample rep = Sample().assigned(s - 400);
     rep.repeat_ = "Days after Last Due";
     const auto repeatingOpen = add(rep);
     rep.closed_ = s - 1;
@@ -419,8 +419,8 @@ TEST_F(ScheduleViewsTest, HistoryPeriodTest) {
     rep.closed_ = 0;
     rep.assigned_ = e + 1;
     const auto repeatingAssignedAfter = add(rep);
-    const auto secondary = add(Spec().assigned(s + 2).secondary(1));
-    const auto flagTwo = add(Spec().assigned(s + 2).secondary(2));
+    const auto secondary = add(Sample().assigned(s + 2).secondary(1));
+    const auto flagTwo = add(Sample().assigned(s + 2).secondary(2));
     (void)before, (void)after, (void)repeatingClosedBefore, (void)repeatingAssignedAfter,
         (void)concludedAfter;
 
@@ -456,10 +456,10 @@ TEST_F(ScheduleViewsTest, HistoryPeriodTest) {
 
 TEST_F(ScheduleViewsTest, HistoryPersonScreenCaseAndVisibility) {
     const auto privateOfCarla = addPerson("DORA", "Private", "CARLA");
-    const auto toBen = add(Spec().person("BEN").by("ANNA").name("Zulu"));
-    const auto toBenLower = add(Spec().person("ben").by("CARLA").name("Alpha"));
-    add(Spec().person("DORA").by("ANNA").personNumber(privateOfCarla));
-    const auto toDoraByBen = add(Spec().person("DORA").by("BEN").personNumber(privateOfCarla));
+    const auto toBen = add(Sample().person("BEN").by("ANNA").name("Zulu"));
+    const auto toBenLower = add(Sample().person("ben").by("CARLA").name("Alpha"));
+    add(Sample().person("DORA").by("ANNA").personNumber(privateOfCarla));
+    const auto toDoraByBen = add(Sample().person("DORA").by("BEN").personNumber(privateOfCarla));
     const HistoryOptions period{true, kToday - 30, kToday};
     for (int tab = 0; tab < 4; ++tab) {
         if (historyTabIsConcluded(ScheduleScreen::Person, tab)) continue;
@@ -535,18 +535,18 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
     const std::vector<std::string> repeats{repeat::NoRepeats, repeat::NoRepeats,
                                            "Days after Last Due", ""};
     for (int i = 0; i < 160; ++i) {
-        Spec spec;
-        spec.person_ = names[random() % names.size()];
-        spec.by_ = users[random() % users.size()];
-        spec.due_ = kToday - 20 + static_cast<Date>(random() % 60);
-        spec.assigned_ = kToday - 60 + static_cast<Date>(random() % 70);
-        spec.closed_ = random() % 3 == 0 ? kToday - 40 + static_cast<Date>(random() % 45) : 0;
-        spec.priority_ = 1 + static_cast<int>(random() % 9);
-        spec.secondary_ = static_cast<int>(random() % 3);
-        spec.repeat_ = repeats[random() % repeats.size()];
-        spec.personNumber_ = personNumbers[random() % personNumbers.size()];
-        spec.name_ = std::string(1, static_cast<char>('A' + random() % 5)) + " task";
-        add(spec);
+        Sample sample;
+        sample.person_ = names[random() % names.size()];
+        sample.by_ = users[random() % users.size()];
+        sample.due_ = kToday - 20 + static_cast<Date>(random() % 60);
+        sample.assigned_ = kToday - 60 + static_cast<Date>(random() % 70);
+        sample.closed_ = random() % 3 == 0 ? kToday - 40 + static_cast<Date>(random() % 45) : 0;
+        sample.priority_ = 1 + static_cast<int>(random() % 9);
+        sample.secondary_ = static_cast<int>(random() % 3);
+        sample.repeat_ = repeats[random() % repeats.size()];
+        sample.personNumber_ = personNumbers[random() % personNumbers.size()];
+        sample.name_ = std::string(1, static_cast<char>('A' + random() % 5)) + " task";
+        add(sample);
     }
     ASSERT_TRUE(m_db->commit().ok());
     std::vector<Assignment> all;

@@ -114,14 +114,14 @@ void ListWindow::finish(int width, int height) {
                                              ListRole::Select, NeedsRow::Yes});
 
     auto* row = new QHBoxLayout;
-    for (const ListButton& spec : m_buttons) {
-        auto* button = new QPushButton(QLatin1String(spec.text), this);
-        button->setObjectName(QLatin1String(spec.name));
-        if (*spec.tip) button->setToolTip(QLatin1String(spec.tip));
-        const bool isDefault = m_selectMode && spec.role == ListRole::Select;
+    for (const ListButton& entry : m_buttons) {
+        auto* button = new QPushButton(QLatin1String(entry.text), this);
+        button->setObjectName(QLatin1String(entry.name));
+        if (*entry.tip) button->setToolTip(QLatin1String(entry.tip));
+        const bool isDefault = m_selectMode && entry.role == ListRole::Select;
         button->setAutoDefault(isDefault);
         button->setDefault(isDefault);
-        connect(button, &QPushButton::clicked, this, spec.run);
+        connect(button, &QPushButton::clicked, this, entry.run);
         row->addWidget(button);
         m_buttonWidgets.push_back(button);
     }
@@ -191,11 +191,11 @@ void ListWindow::reloadKeeping() {
 void ListWindow::updateActions() {
     const bool any = m_list->selectedRow() != nullptr;
     for (size_t i = 0; i < m_buttonWidgets.size(); ++i) {
-        const ListButton& spec = m_buttons[i];
-        bool enabled = spec.needsRow == NeedsRow::No || any;
-        if (spec.role == ListRole::Select)
+        const ListButton& entry = m_buttons[i];
+        bool enabled = entry.needsRow == NeedsRow::No || any;
+        if (entry.role == ListRole::Select)
             enabled = enabled && m_selectMode;
-        else if (m_selectMode && !spec.inSelectMode)
+        else if (m_selectMode && !entry.inSelectMode)
             enabled = false;
         m_buttonWidgets[i]->setEnabled(enabled);
     }
