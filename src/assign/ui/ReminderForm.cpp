@@ -44,8 +44,6 @@ ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder
     m_for = new QLabel(this);
     m_for->setObjectName(QStringLiteral("forLabel"));
     m_for->setToolTip(QStringLiteral("Label/name for assignment"));
-    auto* status = new QLabel(this);
-    status->setObjectName(QStringLiteral("statusLabel"));
 
     auto* dateRow = new QHBoxLayout;
     dateRow->addWidget(m_date, 1);
@@ -55,24 +53,13 @@ ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder
     form->addRow(QStringLiteral("Note:"), m_note);
     form->addRow(m_alarm);
     form->addRow(QStringLiteral("For:"), m_for);
-    const DialogButtons buttons = addDialogButtons(this, true);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(status, 1);
-    bottom->addWidget(buttons.box);
-    form->addRow(bottom);
-    // The scaffold decides what Cancel asks; the button must not reject directly.
-    disconnect(buttons.cancel, nullptr, this, nullptr);
-
-    m_scaffold = new FormScaffold(this, request, this);
-    m_scaffold->setStatusLabel(status);
+    m_scaffold = addFormFoot(this, request, form);
     m_scaffold->isChanged = [this] {
         Reminder now = m_current;
         return !collect(now, false) || !now.sameValues(m_opened);
     };
     m_scaffold->save = [this] { return save(); };
     m_scaffold->remove = [this] { return remove(); };
-    connect(buttons.ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
-    connect(buttons.cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
     connect(cal, &QPushButton::clicked, this, [this] {
         Reminder now = m_current;
         collect(now, false);

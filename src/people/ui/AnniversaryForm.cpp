@@ -46,8 +46,6 @@ AnniversaryForm::AnniversaryForm(Workspace& workspace, Request request,
     m_note->setProperty("picture", QStringLiteral("@s50"));
     m_note->setToolTip(QStringLiteral("Description of anniversary"));
     m_note->setMinimumWidth(320);
-    auto* status = new QLabel(this);
-    status->setObjectName(QStringLiteral("statusLabel"));
 
     auto* dateRow = new QHBoxLayout;
     dateRow->addWidget(m_date, 1);
@@ -56,24 +54,13 @@ AnniversaryForm::AnniversaryForm(Workspace& workspace, Request request,
     form->addRow(QStringLiteral("Person:"), m_person);
     form->addRow(QStringLiteral("Initial Date:"), dateRow);
     form->addRow(QStringLiteral("Note:"), m_note);
-    const DialogButtons buttons = addDialogButtons(this, true);
-    auto* bottom = new QHBoxLayout;
-    bottom->addWidget(status, 1);
-    bottom->addWidget(buttons.box);
-    form->addRow(bottom);
-    // The scaffold decides what Cancel asks; the button must not reject directly.
-    disconnect(buttons.cancel, nullptr, this, nullptr);
-
-    m_scaffold = new FormScaffold(this, request, this);
-    m_scaffold->setStatusLabel(status);
+    m_scaffold = addFormFoot(this, request, form);
     m_scaffold->isChanged = [this] {
         Anniversary now = m_current;
         return !collect(now, false) || !now.sameValues(m_opened);
     };
     m_scaffold->save = [this] { return save(); };
     m_scaffold->remove = [this] { return remove(); };
-    connect(buttons.ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
-    connect(buttons.cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
     connect(m_date, &QLineEdit::editingFinished, this, &AnniversaryForm::acceptDate);
     connect(m_cal, &QPushButton::clicked, this, [this] {
         Anniversary now = m_current;

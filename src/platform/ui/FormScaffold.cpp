@@ -1,9 +1,14 @@
 #include "platform/ui/FormScaffold.h"
 
+#include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QHBoxLayout>
 #include <QLabel>
+#include <QPushButton>
 
 namespace tko {
 
@@ -96,6 +101,23 @@ bool FormScaffold::closeRequested() {
         default:
             return false;
     }
+}
+
+FormScaffold* addFormFoot(QDialog* form, Request request, QFormLayout* layout) {
+    auto* status = new QLabel(form);
+    status->setObjectName(QStringLiteral("statusLabel"));
+    const DialogButtons buttons = addDialogButtons(form, true);
+    auto* bottom = new QHBoxLayout;
+    bottom->addWidget(status, 1);
+    bottom->addWidget(buttons.box);
+    layout->addRow(bottom);
+    // The scaffold decides what Cancel asks; the button must not reject directly.
+    QObject::disconnect(buttons.cancel, nullptr, form, nullptr);
+    auto* scaffold = new FormScaffold(form, request, form);
+    scaffold->setStatusLabel(status);
+    QObject::connect(buttons.ok, &QPushButton::clicked, scaffold, &FormScaffold::ok);
+    QObject::connect(buttons.cancel, &QPushButton::clicked, scaffold, &FormScaffold::cancel);
+    return scaffold;
 }
 
 }  // namespace tko

@@ -22,6 +22,7 @@
 #include <functional>
 
 class QDialog;
+class QFormLayout;
 class QLabel;
 
 namespace tko {
@@ -93,5 +94,10 @@ private:
     bool m_completed = false;
     int m_inserts = 0;
 };
+
+// The foot of a small form: a status line ("statusLabel") beside the
+// OK/Cancel/Help row as the last row of `layout`, bound to a new scaffold of
+// `form` for `request`. The caller fills the scaffold's hooks.
+FormScaffold* addFormFoot(QDialog* form, Request request, QFormLayout* layout);
 
 }  // namespace tko
