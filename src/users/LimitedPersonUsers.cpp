@@ -7,33 +7,35 @@
 
 namespace tko {
 
-namespace {
-
-LimitedUsersOutcome failure(Database& db, const char* what) {
+LimitedUsersOutcome LimitedUsersOutcome::failed(Database& db, const char* what) {
     LimitedUsersOutcome outcome;
     outcome.ok = false;
     outcome.message = what;
     outcome.error = db.lastError().describe();
-    if (db.engine().transactionDepth() > 0) db.rollback();
+    while (db.engine().transactionDepth() > 0) db.rollback();
     return outcome;
 }
 
-}  // namespace
+Status usersExcept(Database& db, const std::set<std::string>& listed,
+                   std::vector<std::string>& out) {
+    out.clear();
+    std::vector<User> users;
+    const Status s = db.readAll("USE:USERNAME_KEY", store::all(), users);
+    if (!s.ok()) return s;
+    for (const User& user : users)
+        if (!listed.count(store::rtrim(user.USERNAME))) out.push_back(store::rtrim(user.USERNAME));
+    return s;
+}
 
 Status usersNotListed(Database& db, std::int32_t personNumber, std::vector<std::string>& out) {
     out.clear();
-    std::vector<User> users;
-    Status s = db.readAll("USE:USERNAME_KEY", store::all(), users);
-    if (!s.ok()) return s;
     std::vector<PeoUser> listed;
-    s = db.readAll("PEU:PERSONNUMBER_KEY", store::eq("PERSONNUMBER", std::int64_t{personNumber}),
-                   listed);
+    const Status s = db.readAll("PEU:PERSONNUMBER_KEY",
+                                store::eq("PERSONNUMBER", std::int64_t{personNumber}), listed);
     if (!s.ok()) return s;
     std::set<std::string> taken;
-    for (const PeoUser& row : listed) taken.insert(row.USER);
-    for (const User& user : users)
-        if (!taken.count(user.USERNAME)) out.push_back(user.USERNAME);
-    return s;
+    for (const PeoUser& row : listed) taken.insert(store::rtrim(row.USER));
+    return usersExcept(db, taken, out);
 }
 
 LimitedUsersOutcome addPersonUsers(Database& db, std::int32_t personNumber,
@@ -41,25 +43,26 @@ LimitedUsersOutcome addPersonUsers(Database& db, std::int32_t personNumber,
     LimitedUsersOutcome outcome;
     if (users.empty()) return outcome;
     if (!db.begin({label::PEOUSER}, kIntegrityTimeoutMs).ok())
-        return failure(db, "Transaction Cancelled");
+        return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
     for (const std::string& user : users) {
         PeoUser existing;
         const Status found = db.fetch("PEU:PERSONNUMBER_KEY",
                                       {std::int64_t{personNumber}, store::rtrim(user)}, existing);
         if (found.ok()) continue;  // listed meanwhile by another station
-        if (found.code != store::kRecordNotFound) return failure(db, "Getting PEOUSER");
+        if (found.code != store::kRecordNotFound)
+            return LimitedUsersOutcome::failed(db, "Getting PEOUSER");
         PeoUser row{personNumber, store::rtrim(user)};
-        if (!db.add(row).ok()) return failure(db, "Adding PEOUSER");
+        if (!db.add(row).ok()) return LimitedUsersOutcome::failed(db, "Adding PEOUSER");
         ++outcome.added;
     }
-    if (!db.commit().ok()) return failure(db, "Transaction Cancelled");
+    if (!db.commit().ok()) return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
     return outcome;
 }
 
 LimitedUsersOutcome removePersonUser(Database& db, const PeoUser& row) {
     const Status s = db.remove(row);
     if (s.ok() || s.code == store::kRecordNotFound) return {};
-    return failure(db, "Transaction Cancelled");
+    return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
 }
 
 }  // namespace tko

@@ -4,6 +4,7 @@
 // "Information Safeguard".
 #pragma once
 
+#include <set>
 #include <string>
 #include <vector>
 
@@ -18,7 +19,16 @@ struct LimitedUsersOutcome {
     int added = 0;
     std::string message;  // "Getting PEOUSER", "Adding PEOUSER" or "Transaction Cancelled"
     std::string error;    // the store's error, as the standard messages show it
+
+    // A failed step `what`: rolls back whatever the operation began and keeps
+    // the store's error.
+    static LimitedUsersOutcome failed(Database& db, const char* what);
 };
+
+// The users (in name order) whose clipped names are not in `listed`; shared by
+// the users of a limited person and of a limited project.
+Status usersExcept(Database& db, const std::set<std::string>& listed,
+                   std::vector<std::string>& out);
 
 // User names (USERS, in name order) not yet listed for the person.
 Status usersNotListed(Database& db, std::int32_t personNumber, std::vector<std::string>& out);
