@@ -1,6 +1,7 @@
 #include "platform/ui/FormScaffold.h"
 
 #include "platform/ui/DialogButtons.h"
+#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QDialog>
@@ -118,6 +119,28 @@ FormScaffold* addFormFoot(QDialog* form, Request request, QFormLayout* layout) {
     QObject::connect(buttons.ok, &QPushButton::clicked, scaffold, &FormScaffold::ok);
     QObject::connect(buttons.cancel, &QPushButton::clicked, scaffold, &FormScaffold::cancel);
     return scaffold;
+}
+
+QHBoxLayout* addFormButtonRow(QDialog* form, FormScaffold* scaffold, QLabel* status) {
+    auto* row = new QHBoxLayout;
+    row->addWidget(status);
+    row->addStretch();
+    auto add = [form, row](const char* name, const QString& caption) {
+        auto* button = new QPushButton(caption, form);
+        button->setObjectName(QLatin1String(name));
+        button->setAutoDefault(false);
+        row->addWidget(button);
+        return button;
+    };
+    QPushButton* ok = add("okButton", QStringLiteral("OK"));
+    QPushButton* cancel = add("cancelButton", QStringLiteral("Cancel"));
+    QPushButton* help = add("helpButton", QStringLiteral("Help"));
+    ok->setDefault(true);
+    QObject::connect(ok, &QPushButton::clicked, scaffold, &FormScaffold::ok);
+    QObject::connect(cancel, &QPushButton::clicked, scaffold, &FormScaffold::cancel);
+    QObject::connect(help, &QPushButton::clicked, form,
+                     [form] { HelpBrowser::showHelp(form->whatsThis(), form); });
+    return row;
 }
 
 }  // namespace tko

@@ -23,6 +23,7 @@
 
 class QDialog;
 class QFormLayout;
+class QHBoxLayout;
 class QLabel;
 
 namespace tko {
@@ -99,5 +100,10 @@ private:
 // OK/Cancel/Help row as the last row of `layout`, bound to a new scaffold of
 // `form` for `request`. The caller fills the scaffold's hooks.
 FormScaffold* addFormFoot(QDialog* form, Request request, QFormLayout* layout);
+
+// A row of `status` (the form's status line), a stretch and the OK, Cancel
+// and Help buttons ("okButton", "cancelButton", "helpButton") bound to
+// `scaffold`; the caller places the row in its layout.
+QHBoxLayout* addFormButtonRow(QDialog* form, FormScaffold* scaffold, QLabel* status);
 
 }  // namespace tko

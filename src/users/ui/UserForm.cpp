@@ -80,24 +80,7 @@ UserForm::UserForm(Workspace& workspace, Request request, const User& user, QWid
     m_notice = new QLabel(this);
     m_notice->setObjectName(QStringLiteral("noticeLabel"));
     m_notice->setWordWrap(true);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_status);
-    buttons->addStretch();
-    auto add = [this, buttons](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    QPushButton* ok = add("okButton", QStringLiteral("OK"));
-    QPushButton* cancel = add("cancelButton", QStringLiteral("Cancel"));
-    QPushButton* help = add("helpButton", QStringLiteral("Help"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
-    connect(cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
-    connect(help, &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    QHBoxLayout* buttons = addFormButtonRow(this, m_scaffold, m_status);
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(m_tabs, 1);

@@ -68,24 +68,7 @@ UserGroupForm::UserGroupForm(Workspace& workspace, Request request, const UserGr
 
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("statusLabel"));
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(m_status);
-    buttons->addStretch();
-    auto add = [this, buttons](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    QPushButton* ok = add("okButton", QStringLiteral("OK"));
-    QPushButton* cancel = add("cancelButton", QStringLiteral("Cancel"));
-    QPushButton* help = add("helpButton", QStringLiteral("Help"));
-    ok->setDefault(true);
-    connect(ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
-    connect(cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
-    connect(help, &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
+    QHBoxLayout* buttons = addFormButtonRow(this, m_scaffold, m_status);
 
     auto* head = new QFormLayout;
     head->addRow(QStringLiteral("Group:"), m_name);
