@@ -241,15 +241,30 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
 
 std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
                                               const ReadRequest& request) const {
+    return pageSql(table, request, false);
+}
+
+SqlQuery SqlBuilder::pageStatement(const TableDef& table, const ReadRequest& request) const {
+    return pageSql(table, request, true).front();
+}
+
+std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
+                                          bool single) const {
     const bool forward = request.direction == Direction::Forward;
     const std::vector<Arm> arms = armsOf(table, request);
     const std::string rowId = "t." + quoted(kRowIdColumn);
 
     // A query: for each arm the key condition, the arm's filter; then the order
     // and the limit. `keyCondition` appends its parameters as it writes them.
+    // With `single` each query becomes one branch of a UNION ALL in `joined`,
+    // limited to a whole page; the statement's own LIMIT ends the reading.
+    std::vector<SqlQuery> queries;
+    SqlQuery joined;
+    int branches = 0;
     using KeyCondition = std::function<std::string(SqlQuery&)>;
     auto build = [&](const KeyCondition& keyCondition) {
-        SqlQuery q;
+        SqlQuery& q = single ? joined : queries.emplace_back();
+        if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
         const bool merged = arms.size() > 1;
         for (size_t a = 0; a < arms.size(); ++a) {
             if (a) q.sql += " UNION ALL ";
@@ -267,18 +282,26 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
                          std::to_string(request.limit) + ") a" + std::to_string(a);
         }
         q.sql += orderBy(table, request.key, request.direction, merged ? "" : "t.") + " LIMIT ";
-        q.sql += param(q.params, std::int64_t{request.limit});
-        q.limitParam = static_cast<int>(q.params.size()) - 1;
-        return q;
+        if (single) {
+            q.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
+        } else {
+            q.sql += param(q.params, std::int64_t{request.limit});
+            q.limitParam = static_cast<int>(q.params.size()) - 1;
+        }
     };
-    std::vector<SqlQuery> queries;
+    auto finish = [&]() -> std::vector<SqlQuery> {
+        if (!single) return queries;
+        joined.sql += " LIMIT " + param(joined.params, std::int64_t{request.limit});
+        joined.limitParam = static_cast<int>(joined.params.size()) - 1;
+        return {joined};
+    };
 
     if (!request.key) {
-        queries.push_back(build([&](SqlQuery& q) -> std::string {
+        build([&](SqlQuery& q) -> std::string {
             if (!request.from.after) return "1=1";
             return rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
-        }));
-        return queries;
+        });
+        return finish();
     }
 
     const auto& comps = request.key->components;
@@ -299,28 +322,28 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
     };
 
     if (given == 0) {
-        queries.push_back(build([](SqlQuery&) { return std::string("1=1"); }));
-        return queries;
+        build([](SqlQuery&) { return std::string("1=1"); });
+        return finish();
     }
     // Rows sharing the whole given prefix (past the starting row, if any).
-    queries.push_back(build([&](SqlQuery& q) {
+    build([&](SqlQuery& q) {
         std::string cond = prefixEqual(q, given);
         if (after)
             cond +=
                 " AND " + rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
         return cond;
-    }));
+    });
     // Then, level by level, rows whose component j lies beyond the starting value.
     for (size_t j = given; j-- > 0;) {
-        queries.push_back(build([&, j](SqlQuery& q) {
+        build([&, j](SqlQuery& q) {
             std::string cond = prefixEqual(q, j);
             const bool ascending = forward != comps[j].descending;
             cond += " AND " + column(j) + (ascending ? " > " : " < ");
             cond += param(q.params, value(j));
             return cond;
-        }));
+        });
     }
-    return queries;
+    return finish();
 }
 
 Status SqlBuilder::readPage(const TableDef& table, const ReadRequest& request,
@@ -328,6 +351,11 @@ Status SqlBuilder::readPage(const TableDef& table, const ReadRequest& request,
                             const std::function<Status(const SqlQuery&)>& appendRows) const {
     out.clear();
     if (request.limit <= 0) return Status::error(kInvalidArgument);
+    if (m_dialect.singleStatementPages) {
+        const Status s = appendRows(pageStatement(table, request));
+        if (!s.ok()) return s;
+        return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
+    }
     for (SqlQuery& query : pageQueries(table, request)) {
         const int wanted = request.limit - static_cast<int>(out.size());
         if (wanted <= 0) break;
