@@ -188,6 +188,93 @@ const KeyDef* keyForEquality(const TableDef& table, int field, const KeyDef& key
     return keyLeadingWith(table, field, key);
 }
 
+// Filters that are constant once a column's value is known.
+Filter alwaysTrue() {
+    return all();
+}
+Filter alwaysFalse() {
+    return anyOf({});
+}
+bool isFalse(const Filter& f) {
+    return f.kind == Filter::Kind::Or && f.children.empty();
+}
+
+// `filter` on the rows whose `field` equals `value`: every comparison of that
+// field that the value decides becomes true or false, and the And/Or/Not
+// around it shrink accordingly. An arm of an either-or read then carries only
+// the tests its own rows still need, and tests that were hidden under a
+// negation or an alternative come out as plain conjuncts the database can use
+// as bounds of the index range. Texts are decided only when the compared value
+// is the same text: their order and equality are the database's collation.
+Filter assuming(const TableDef& table, const Filter& filter, int field, const Value& value) {
+    switch (filter.kind) {
+        case Filter::Kind::All:
+        case Filter::Kind::Exists:
+            return filter;
+        case Filter::Kind::Compare: {
+            if (table.fieldIndex(filter.field) != field) return filter;
+            const FieldDef& f = table.fields[static_cast<size_t>(field)];
+            const Value known = normalise(f, value);
+            const Value other = normalise(f, filter.value);
+            const bool numeric = std::holds_alternative<std::int64_t>(known);
+            if (!numeric && known != other) return filter;
+            const int c = compareValues(known, other);
+            bool holds = false;
+            switch (filter.op) {
+                case Filter::Op::Eq:
+                    holds = c == 0;
+                    break;
+                case Filter::Op::Ne:
+                    holds = c != 0;
+                    break;
+                case Filter::Op::Lt:
+                    holds = c < 0;
+                    break;
+                case Filter::Op::Le:
+                    holds = c <= 0;
+                    break;
+                case Filter::Op::Gt:
+                    holds = c > 0;
+                    break;
+                case Filter::Op::Ge:
+                    holds = c >= 0;
+                    break;
+            }
+            return holds ? alwaysTrue() : alwaysFalse();
+        }
+        case Filter::Kind::And: {
+            std::vector<Filter> kept;
+            for (const Filter& child : filter.children) {
+                Filter r = assuming(table, child, field, value);
+                if (isFalse(r)) return alwaysFalse();
+                // Nested conjunctions become one list of conjuncts.
+                if (r.kind == Filter::Kind::And)
+                    for (Filter& g : r.children) kept.push_back(std::move(g));
+                else
+                    kept.push_back(std::move(r));
+            }
+            return allOf(std::move(kept));
+        }
+        case Filter::Kind::Or: {
+            std::vector<Filter> kept;
+            for (const Filter& child : filter.children) {
+                Filter r = assuming(table, child, field, value);
+                if (r.isAll()) return alwaysTrue();
+                if (!isFalse(r)) kept.push_back(std::move(r));
+            }
+            return anyOf(std::move(kept));
+        }
+        case Filter::Kind::Not: {
+            Filter r = assuming(table, filter.children.front(), field, value);
+            if (r.isAll()) return alwaysFalse();
+            if (isFalse(r)) return alwaysTrue();
+            if (r.kind == Filter::Kind::Not) return std::move(r.children.front());
+            return negate(std::move(r));
+        }
+    }
+    return filter;
+}
+
 // How a page along key K is read:
 // - a filter "... AND (a = x OR b = y) AND ..." becomes one index range per
 //   alternative, merged in key order, when each alternative has an index
@@ -228,12 +315,15 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
         const KeyDef* key = keyForEquality(table, table.fieldIndex(alt.field), *request.key);
         if (!key) return single;
         std::vector<Filter> conditions = rest;
-        conditions.push_back(alt);
         // A row matching several alternatives belongs to the first one only.
         for (const Filter& e : earlier) conditions.push_back(negate(e));
-        arms.push_back({key, allOf(std::move(conditions))});
         earlier.push_back(alt);
+        Filter others =
+            assuming(table, allOf(std::move(conditions)), table.fieldIndex(alt.field), alt.value);
+        if (isFalse(others)) continue;  // no row of this value can pass
+        arms.push_back({key, allOf({alt, std::move(others)})});
     }
+    if (arms.empty()) return {{request.key, alwaysFalse()}};
     return arms;
 }
 
