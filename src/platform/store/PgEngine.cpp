@@ -208,15 +208,15 @@ int PgEngine::backendPid() const {
 Status PgEngine::setUpSession() {
     if (PQsetClientEncoding(m_conn, "UTF8") != 0)
         return Status::engine(kEngineError, kConnectionCode, PQerrorMessage(m_conn));
-    // Each statement is planned once per connection (a generic plan): planning
-    // a page's statement, a UNION ALL of up to a few dozen index ranges, costs
-    // far more than running it. Every range of a page statement carries the
-    // page size as a literal LIMIT, so the generic plan reads each range along
-    // its index and stops after a page, whatever values the parameters take.
-    // The rows must come range by range, in order, which a parallel append
-    // (ranges run by different workers at once) would not keep.
+    // Plans are made for each call's own values: a list page's plan depends on
+    // whose rows it reads and which bounds it has, which a generic plan of a
+    // prepared statement cannot know (estimating "CLOSEDATE = $1 AND DUEDATE >
+    // $2" as one row, it reads every open row and sorts them). A page is one
+    // UNION ALL of its key ranges, nearest first, under one LIMIT: the rows must
+    // come range by range, in order, which a parallel append (ranges run by
+    // different workers at once) would not keep.
     return exec("SET lock_timeout = " + std::to_string(std::max(1, m_options.lockTimeoutMs)) +
-                "; SET client_min_messages = warning; SET plan_cache_mode = force_generic_plan"
+                "; SET client_min_messages = warning; SET plan_cache_mode = force_custom_plan"
                 "; SET enable_parallel_append = off");
 }
 
