@@ -188,6 +188,7 @@ TEST_F(StoreTest, AnEitherOrFilterReadsLikeTheSingleScanInBothDirections) {
                                      1 + static_cast<int>(random() % 2),
                                      random() % 4 == 0 ? 300 : 0, names[random() % 3]);
         a.USERNAME = names[random() % 3];
+        a.PERSONNUMBER = 1 + static_cast<int>(random() % 4);
         ASSERT_TRUE(m_db->change(a).ok());
     }
     const auto filter = store::allOf(
@@ -197,7 +198,9 @@ TEST_F(StoreTest, AnEitherOrFilterReadsLikeTheSingleScanInBothDirections) {
     const auto byBen =
         store::allOf({store::eq("CLOSEDATE", 0), store::eq("USERNAME", std::string("BEN"))});
     for (const char* key :
-         {"ASS:DUEDATE_KEY", "ASS:PRIORITY_KEY", "ASS:PERSONDATE_KEY", "ASS:NAME_KEY"}) {
+         {"ASS:DUEDATE_KEY", "ASS:PRIORITY_KEY", "ASS:PERSONDATE_KEY", "ASS:NAME_KEY",
+          // a key holding the alternative's column after another one
+          "ASS:NAMENUMBER_KEY"}) {
         std::vector<Assignment> all;
         ASSERT_TRUE(m_db->readAll(key, store::all(), all).ok());
         std::vector<std::int64_t> expected, expectedByBen;

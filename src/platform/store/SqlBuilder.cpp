@@ -166,15 +166,20 @@ struct Arm {
     Filter filter;
 };
 
-// A key that is `field` followed by exactly the components of `key`.
+// A key that is `field` followed by exactly the other components of `key`:
+// within one value of `field` it orders rows as `key` does (a component that
+// is `field` itself is constant there and may be left out).
 const KeyDef* keyLeadingWith(const TableDef& table, int field, const KeyDef& key) {
+    std::vector<KeyComponent> others;
+    for (const KeyComponent& c : key.components)
+        if (c.field != field) others.push_back(c);
     for (const KeyDef& k : table.keys) {
-        if (k.components.size() != key.components.size() + 1) continue;
+        if (k.components.size() != others.size() + 1) continue;
         if (k.components[0].field != field) continue;
         bool same = true;
-        for (size_t i = 0; i < key.components.size() && same; ++i)
-            same = k.components[i + 1].field == key.components[i].field &&
-                   k.components[i + 1].descending == key.components[i].descending;
+        for (size_t i = 0; i < others.size() && same; ++i)
+            same = k.components[i + 1].field == others[i].field &&
+                   k.components[i + 1].descending == others[i].descending;
         if (same) return &k;
     }
     return nullptr;
