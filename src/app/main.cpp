@@ -123,7 +123,10 @@ int main(int argc, char** argv) {
 
     // The translator first: a language file that cannot be used ends the program.
     ::InitTranslator(QDir(programDir).filePath(QStringLiteral("En_tkom.ltf")));
-    if (::TranslatorErrorcode() != 0) return 1;
+    if (::TranslatorErrorcode() != 0) {
+        ::ShowTranError();  // says why (code and message) and ends the program
+        return 1;
+    }
     tko::setMessageTranslator(&translateThroughLibrary);
     ::SetPictureSettingsHandler(&tko::applyIntlGroup);
     tko::setWindowTranslator([](QWidget* window) { ::Translate(window); });

@@ -86,8 +86,8 @@ struct NotFoundEntry {
 };
 
 struct LibraryState {
-    QString fileName;  // as given, at most 64 characters
-    QString fullName;  // resolved, at most 128 characters
+    QString fileName;  // as given, never cut: it is a path that is opened
+    QString fullName;  // resolved absolute path
     bool initialised = false;
     bool fileOpen = false;
     bool picturesInitialised = false;

@@ -39,7 +39,7 @@ const TextField kTextFields[] = {
 
 // Values are written raw (as bytes of the field) so that a group read back
 // from the file is the same group byte for byte; the list fields keep the
-// blanks that pad each name to 13 bytes.
+// blanks that pad each name to its slot.
 QString fieldValue(const IntlGroup& group, const TextField& field) {
     const char* bytes = reinterpret_cast<const char*>(&group) + field.offset;
     int end = field.width;
@@ -48,7 +48,7 @@ QString fieldValue(const IntlGroup& group, const TextField& field) {
 }
 
 void setFieldValue(IntlGroup& group, const TextField& field, const QString& value) {
-    tko::setIntlText(reinterpret_cast<char*>(&group) + field.offset, field.width, value);
+    tko::setIntlBytes(reinterpret_cast<char*>(&group) + field.offset, field.width, value);
 }
 
 template <typename Int>
@@ -323,7 +323,11 @@ QString GetLongDate(std::int32_t date, const QString& format) {
                              : tko::LocaleFormat::englishUS();
             }
             s.code = kNoError;
-            return clipped(locale.formatDate(date, pattern).left(kLongDateLimit));
+            // Clipped of every kind of trailing blank: a cut may end on the
+            // no-break space a locale puts before a literal ("2024 г.").
+            QString text = locale.formatDate(date, pattern).left(kLongDateLimit);
+            while (!text.isEmpty() && text.back().isSpace()) text.chop(1);
+            return text;
         },
         QString());
 }

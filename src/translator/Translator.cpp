@@ -103,15 +103,17 @@ bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result) 
     if (work.isEmpty() || !s.initialised) return false;
 
     QChar hotKey = QLatin1Char(' ');
-    bool tookHotKey = false;
+    // A source text holding '&' anywhere gets the translation's hot key
+    // marked, also when the '&' itself marks no hot key ("Fish & Chips").
+    bool markReplacement = false;
     if (hotKeys) {
+        markReplacement = work.contains(QLatin1Char('&'));
         // The first '&' marks the hot key unless it ends the text or stands
         // before a blank; then the text is looked up as written.
         const qsizetype amp = work.indexOf(QLatin1Char('&'));
         if (amp >= 0 && amp + 1 < work.size() && work.at(amp + 1) != QLatin1Char(' ')) {
             hotKey = work.at(amp + 1);
             work.remove(amp, 1);
-            tookHotKey = true;
         }
     }
     const QString key = fieldText(work, kLookupWidth);
@@ -131,10 +133,25 @@ bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result) 
     }
 
     QString replacement = found->replacement;
-    if (tookHotKey && !replacement.isEmpty() && !found->repHotKey.isNull() &&
-        found->repHotKey != QLatin1Char(' ') && replacement.size() < kReplacementWidth) {
-        const qsizetype at = replacement.indexOf(found->repHotKey, 0, Qt::CaseInsensitive);
-        if (at >= 0) replacement.insert(at, QLatin1Char('&'));
+    if (hotKeys && !replacement.isEmpty()) {
+        // Texts with hot keys go where '&' marks a hot key, so a literal '&'
+        // of the translation is written "&&"; a '&' hot key is then shown by
+        // that doubled mark itself.
+        const QChar mark = found->repHotKey;
+        qsizetype at = -1;
+        if (markReplacement && !mark.isNull() && mark != QLatin1Char(' ') &&
+            mark != QLatin1Char('&') && replacement.size() < kReplacementWidth)
+            at = replacement.indexOf(mark, 0, Qt::CaseInsensitive);
+        if (at >= 0 || replacement.contains(QLatin1Char('&'))) {
+            QString marked;
+            marked.reserve(replacement.size() + 4);
+            for (qsizetype i = 0; i < replacement.size(); ++i) {
+                if (i == at) marked += QLatin1Char('&');
+                marked += replacement.at(i);
+                if (replacement.at(i) == QLatin1Char('&')) marked += QLatin1Char('&');
+            }
+            replacement = marked;
+        }
     }
     s.code = kNoError;
     if (replacement.isEmpty()) return false;
@@ -166,7 +183,9 @@ std::uint16_t InitTranslator(const QString& languageFile) {
                 s.initialised = false;
             }
             s.freeTables();
-            s.fileName = languageFile.left(kLookupWidth);
+            // The name is kept whole: a path cut to a field width would open
+            // (and create) a different file.
+            s.fileName = languageFile;
 
             LanguageFile file;
             const OpenResult opened = file.open(s.fileName);
@@ -176,7 +195,7 @@ std::uint16_t InitTranslator(const QString& languageFile) {
                 return 0;
             }
             s.fileOpen = true;
-            s.fullName = file.fullName().left(128);
+            s.fullName = file.fullName();
             const bool read = file.forEach([&s](const LanguageRecord& record) {
                 if (record.replacement.isEmpty()) return true;
                 auto& table = s.table[static_cast<int>(entryTypeFromName(record.entryType)) - 1];
@@ -211,8 +230,10 @@ void CloseTranslator() {
     guardedVoid([] {
         LibraryState& s = state();
         if (!s.fileName.trimmed().isEmpty()) {
+            // The resolved name, so a change of the current folder since
+            // InitTranslator cannot send the texts to another file.
             LanguageFile file;
-            const OpenResult opened = file.open(s.fileName);
+            const OpenResult opened = file.open(s.fullName.isEmpty() ? s.fileName : s.fullName);
             if (opened == kOpened) {
                 s.fileOpen = true;
                 bool failed = !file.begin();

@@ -184,8 +184,57 @@ void translateFormatProperty(QWidget* widget) {
     }
 }
 
+// Qt reports an action's text without '&' as its tool tip when none was set;
+// such a tool tip is not a text of its own.
+bool hasOwnToolTip(const QAction* action) {
+    QString plain = action->text();
+    plain.remove(QLatin1Char('&'));
+    if (plain.endsWith(QStringLiteral("..."))) plain.chop(3);
+    if (plain.endsWith(QChar(0x2026))) plain.chop(1);
+    return !action->toolTip().isEmpty() && action->toolTip() != plain.trimmed();
+}
+
+// Actions already translated during this Translate call: a toolbar button and
+// a menu item may share one action, whose text must not be looked up again
+// once it is translated.
+QSet<const QAction*>& translatedActions() {
+    static QSet<const QAction*> actions;
+    return actions;
+}
+
+void walkMenu(const QList<QAction*>& actions);
+
+// The action behind a tool button (a toolbar button): its text as a button
+// text with hot key, its status-bar message and tool tip.
+void translateButtonAction(QAction* action) {
+    if (action == nullptr || translatedActions().contains(action)) return;
+    translatedActions().insert(action);
+    const bool ownToolTip = hasOwnToolTip(action);
+    translateText(action->text(), EntryType::Text, true,
+                  [action](const QString& r) { action->setText(r); });
+    if (state().windowKind == kReportWindow) return;
+    translateText(action->statusTip(), EntryType::Message, false,
+                  [action](const QString& r) { action->setStatusTip(r); });
+    if (ownToolTip)
+        translateText(action->toolTip(), EntryType::ToolTip, false,
+                      [action](const QString& r) { action->setToolTip(r); });
+}
+
+// A drop-down menu attached to a push or tool button.
+void translateButtonMenu(QWidget* widget) {
+    QMenu* menu = nullptr;
+    if (auto* push = qobject_cast<QPushButton*>(widget)) menu = push->menu();
+    if (auto* tool = qobject_cast<QToolButton*>(widget)) menu = tool->menu();
+    if (menu != nullptr) walkMenu(menu->actions());
+}
+
 void translateControl(QWidget* widget) {
     const LibraryState& s = state();
+    if (auto* tool = qobject_cast<QToolButton*>(widget); tool && tool->defaultAction()) {
+        translateButtonAction(tool->defaultAction());
+        translateButtonMenu(widget);
+        return;
+    }
     switch (controlKind(widget)) {
         case kDisplayPicture:
             translatePictureProperty(widget, s.group.DisplayFlags);
@@ -219,6 +268,7 @@ void translateControl(QWidget* widget) {
                 translateText(button->text(), EntryType::Text, true,
                               [button](const QString& r) { button->setText(r); });
             translateTips(widget, true);
+            translateButtonMenu(widget);
             break;
         case kTab:
             if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
@@ -247,19 +297,10 @@ void translateControl(QWidget* widget) {
     }
 }
 
-// Qt reports an action's text without '&' as its tool tip when none was set;
-// such a tool tip is not a text of its own.
-bool hasOwnToolTip(const QAction* action) {
-    QString plain = action->text();
-    plain.remove(QLatin1Char('&'));
-    if (plain.endsWith(QStringLiteral("..."))) plain.chop(3);
-    if (plain.endsWith(QChar(0x2026))) plain.chop(1);
-    return !action->toolTip().isEmpty() && action->toolTip() != plain.trimmed();
-}
-
 void walkMenu(const QList<QAction*>& actions) {
     for (QAction* action : actions) {
-        if (action->isSeparator()) continue;
+        if (action->isSeparator() || translatedActions().contains(action)) continue;
+        translatedActions().insert(action);
         const QString text = action->text().left(64);
         if (text.isEmpty()) continue;
         if (QMenu* menu = action->menu()) {
@@ -305,6 +346,7 @@ void Translate(QWidget* window) {
         }
         s.code = kNoError;
         rememberWindow(window);
+        translatedActions().clear();
         if (s.initialised && s.windowKind != kReportWindow) {
             if (QMenuBar* bar = menuBarOf(window)) walkMenu(bar->actions());
             if (s.code == kNoError)
@@ -313,6 +355,7 @@ void Translate(QWidget* window) {
         }
         if (s.code != kNoError) return;
         for (QWidget* control : controlsOf(window)) translateControl(control);
+        translatedActions().clear();
     });
 }
 
@@ -324,6 +367,7 @@ void TRANSLATECONTROLS(QWidget* window, int first, int last) {
     guardedVoid([=] {
         if (window == nullptr) return;
         rememberWindow(window);
+        translatedActions().clear();
         const QList<QWidget*> controls = controlsOf(window);
         for (int number = std::max(first, 1); number <= last && number <= controls.size(); ++number)
             translateControl(controls.at(number - 1));
