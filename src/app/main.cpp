@@ -15,64 +15,20 @@
 #include "app/IniFiles.h"
 #include "app/Workspace.h"
 #include "app/ui/MainFrame.h"
-#include "assign/lists/ui/AssignmentListScreens.h"
-#include "assign/ui/AssignmentScreens.h"
-#include "assign/ui/DeletionScreens.h"
+#include "app/ui/ProgramScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
-#include "people/ui/GroupScreens.h"
-#include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
-#include "projects/ui/ProjectScreens.h"
-#include "reports/ui/DbaseExportWindow.h"
-#include "reports/ui/ReportScreens.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
-#include "users/ui/UserScreens.h"
-#include "views/ui/ListScreens.h"
-#include "views/ui/ViewScreens.h"
 
 namespace {
 
 std::string translateThroughLibrary(const std::string& source) {
     return ::TranslateString(QString::fromStdString(source)).toStdString();
-}
-
-// Every subsystem's screens, by procedure name (see Procedures.h).
-void registerScreens() {
-    tko::registerPeopleScreens(tko::procedures());
-    tko::registerAssignmentScreens(tko::procedures());
-    tko::registerAssignmentListScreens(tko::procedures());
-    tko::registerListScreens(tko::procedures());
-    tko::registerDeletionScreens(tko::procedures());
-    tko::registerProjectScreens(tko::procedures());
-    tko::registerExportScreens(tko::procedures());
-    tko::registerUserScreens(tko::procedures());
-    tko::registerReportScreens(tko::procedures());
-    tko::registerGroupScreens(tko::procedures());
-    tko::registerScheduleScreens(tko::procedures());
-    // Screens of one subsystem that open another's.
-    tko::setAssignmentPicker(&tko::selectFromLookForward);
-    tko::setProjectsForAssignment(&tko::showProjectsForAssignment);
-    tko::setReportGroupLookup([](QWidget* parent, tko::Workspace& workspace) {
-        const std::optional<tko::GroupName> group = tko::selectGroupList(parent, workspace);
-        return group ? std::optional<QString>(QString::fromStdString(group->GROUPNAME))
-                     : std::nullopt;
-    });
-    tko::setReportProjectLookup([](QWidget* parent, tko::Workspace& workspace) {
-        const std::optional<tko::Project> project = tko::selectProject(parent, workspace);
-        return project ? std::optional<QString>(QString::fromStdString(project->NAME))
-                       : std::nullopt;
-    });
-    // "Print" of Update Group List names its group through groupListToPrint().
-    tko::procedures().add(
-        QStringLiteral("PrintGroupList"), [](QWidget* parent, tko::Workspace& workspace) {
-            if (const std::optional<tko::GroupName>& group = tko::groupListToPrint())
-                tko::printGroupList(parent, workspace, group->GROUPNUMBER);
-        });
 }
 
 // Stops the program with a storage error's text: first-run records, settings
@@ -165,7 +121,7 @@ int main(int argc, char** argv) {
     workspace.db = db.get();
     workspace.source = source;
     workspace.programDir = programDir;
-    registerScreens();
+    tko::registerProgramScreens();
     tko::MainFrame frame(workspace);
     int exitCode = 0;
     QObject::connect(&frame, &tko::MainFrame::fatalError, &frame, [&](const QString& text) {

@@ -7,7 +7,6 @@
 #include <QSaveFile>
 
 namespace lingua {
-namespace {
 
 bool takesHotKey(const QString& entryType) {
     const QString type = entryType.trimmed();
@@ -41,6 +40,8 @@ QString poQuoted(const QString& text) {
     }
     return out + QLatin1Char('"');
 }
+
+namespace {
 
 // The string of a quoted PO line part; false on a malformed string.
 bool poUnquoted(QStringView text, QString* out) {
