@@ -13,6 +13,7 @@
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
+#include "app/LanguageChoice.h"
 #include "app/Workspace.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramScreens.h"
@@ -78,7 +79,8 @@ int main(int argc, char** argv) {
                                tko::mainIniPath(programDir).toStdString());
 
     // The translator first: a language file that cannot be used ends the program.
-    ::InitTranslator(QDir(programDir).filePath(QStringLiteral("En_tkom.ltf")));
+    // The station's last chosen language (LanguageChoice.h), else English.
+    ::InitTranslator(tko::startLanguageFile(programDir, tko::mainIniPath(programDir)));
     if (::TranslatorErrorcode() != 0) {
         ::ShowTranError();  // says why (code and message) and ends the program
         return 1;
@@ -93,7 +95,8 @@ int main(int argc, char** argv) {
     // The user's own locale decides how dates, times and numbers look.
     IntlGroup group;
     ::ClearIntlGroup(group);
-    if (::GetIntlGroup(group, 0, true, QString()) == 0) ::InitPictures(&group);
+    const tko::StoredLanguage last = tko::storedLanguage(tko::mainIniPath(programDir), QString());
+    if (::GetIntlGroup(group, last.lcid, true, QString()) == 0) ::InitPictures(&group);
 
     tko::Status status;
     auto db = tko::Database::open(source, true, status);

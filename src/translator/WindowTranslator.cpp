@@ -134,27 +134,69 @@ QList<QWidget*> controlsOf(QWidget* window) {
     return controls;
 }
 
-// Looks `text` up and hands a found replacement to `apply` while the state is 0.
+// Names of the dynamic properties that keep a translated text's source and
+// the translation written, per kind of text.
+struct SlotNames {
+    const char* source;
+    const char* written;
+};
+#define LINGUA_SLOT(name)                        \
+    SlotNames {                                  \
+        "_lingua_src_" name, "_lingua_out_" name \
+    }
+
+// Looks a text of `holder` up and hands a found replacement to `apply` while
+// the state is 0. The source of a translated text is kept beside it, so that
+// translating again (after a change of language) starts from the source and
+// not from the previous translation; a text the program has changed since it
+// was translated is a new source. A source that the new language does not
+// translate is written back as it is.
 template <typename Apply>
-void translateText(const QString& text, EntryType type, bool hotKeys, Apply apply) {
+void translateText(QObject* holder, SlotNames slot, const QString& text, EntryType type,
+                   bool hotKeys, Apply apply) {
+    QString source = text;
+    const QVariant written = holder->property(slot.written);
+    const bool wasTranslated = written.isValid() && written.toString() == text;
+    if (wasTranslated) source = holder->property(slot.source).toString();
     QString replacement;
-    if (lookup(text, type, hotKeys, replacement) && state().code == kNoError) apply(replacement);
+    if (lookup(source, type, hotKeys, replacement) && state().code == kNoError) {
+        if (!wasTranslated) holder->setProperty(slot.source, source);
+        holder->setProperty(slot.written, replacement);
+        apply(replacement);
+    } else if (wasTranslated) {
+        holder->setProperty(slot.written, QVariant());
+        apply(source);
+    }
 }
 
 void translateTips(QWidget* widget, bool withToolTip) {
     if (state().windowKind == kReportWindow) return;
-    translateText(widget->statusTip(), EntryType::Message, false,
+    translateText(widget, LINGUA_SLOT("statusTip"), widget->statusTip(), EntryType::Message, false,
                   [widget](const QString& r) { widget->setStatusTip(r); });
-    translateText(widget->whatsThis(), EntryType::HelpItem, false,
+    translateText(widget, LINGUA_SLOT("whatsThis"), widget->whatsThis(), EntryType::HelpItem, false,
                   [widget](const QString& r) { widget->setWhatsThis(r); });
     if (withToolTip)
-        translateText(widget->toolTip(), EntryType::ToolTip, false,
+        translateText(widget, LINGUA_SLOT("toolTip"), widget->toolTip(), EntryType::ToolTip, false,
                       [widget](const QString& r) { widget->setToolTip(r); });
 }
 
+// The source of a property rewritten by every Translate (a picture, a list
+// format): kept beside it, so the rewrite always starts from the source.
+QString propertySource(QWidget* widget, const char* property, SlotNames slot) {
+    const QString current = widget->property(property).toString();
+    const QVariant written = widget->property(slot.written);
+    if (written.isValid() && written.toString() == current)
+        return widget->property(slot.source).toString();
+    widget->setProperty(slot.source, current);
+    return current;
+}
+
 void translatePictureProperty(QWidget* widget, std::uint32_t options) {
-    const QString picture = widget->property(kPictureProperty).toString();
-    widget->setProperty(kPictureProperty, TranslatePicture(picture, options, false));
+    const SlotNames slot = LINGUA_SLOT("picture");
+    const QString picture = propertySource(widget, kPictureProperty, slot);
+    const QString translated = TranslatePicture(picture, options, false);
+    widget->setProperty(slot.written, translated);
+    widget->setProperty(kPictureProperty, translated);
 }
 
 // The headings between '~' marks of a list-box format string, in order.
@@ -171,7 +213,9 @@ QStringList headingsOf(const QString& format) {
 }
 
 void translateFormatProperty(QWidget* widget) {
-    const QString translated = TranslateFormat(widget->property(kFormatProperty).toString());
+    const SlotNames slot = LINGUA_SLOT("format");
+    const QString translated = TranslateFormat(propertySource(widget, kFormatProperty, slot));
+    widget->setProperty(slot.written, translated);
     widget->setProperty(kFormatProperty, translated);
     // Views show the headings in their horizontal header, column by column.
     if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
@@ -210,13 +254,13 @@ void translateButtonAction(QAction* action) {
     if (action == nullptr || translatedActions().contains(action)) return;
     translatedActions().insert(action);
     const bool ownToolTip = hasOwnToolTip(action);
-    translateText(action->text(), EntryType::Text, true,
+    translateText(action, LINGUA_SLOT("text"), action->text(), EntryType::Text, true,
                   [action](const QString& r) { action->setText(r); });
     if (state().windowKind == kReportWindow) return;
-    translateText(action->statusTip(), EntryType::Message, false,
+    translateText(action, LINGUA_SLOT("statusTip"), action->statusTip(), EntryType::Message, false,
                   [action](const QString& r) { action->setStatusTip(r); });
     if (ownToolTip)
-        translateText(action->toolTip(), EntryType::ToolTip, false,
+        translateText(action, LINGUA_SLOT("toolTip"), action->toolTip(), EntryType::ToolTip, false,
                       [action](const QString& r) { action->setToolTip(r); });
 }
 
@@ -241,12 +285,12 @@ void translateControl(QWidget* widget) {
             break;
         case kString:
             if (auto* label = qobject_cast<QLabel*>(widget))
-                translateText(label->text(), EntryType::Text, false,
+                translateText(label, LINGUA_SLOT("text"), label->text(), EntryType::Text, false,
                               [label](const QString& r) { label->setText(r); });
             break;
         case kPrompt:
             if (auto* label = qobject_cast<QLabel*>(widget))
-                translateText(label->text(), EntryType::Text, true,
+                translateText(label, LINGUA_SLOT("text"), label->text(), EntryType::Text, true,
                               [label](const QString& r) { label->setText(r); });
             break;
         case kEntryPicture:
@@ -257,7 +301,7 @@ void translateControl(QWidget* widget) {
         case kGroup:
         case kOptionGroup:
             if (auto* group = qobject_cast<QGroupBox*>(widget))
-                translateText(group->title(), EntryType::Text, true,
+                translateText(group, LINGUA_SLOT("title"), group->title(), EntryType::Text, true,
                               [group](const QString& r) { group->setTitle(r); });
             translateTips(widget, controlKind(widget) == kGroup);
             break;
@@ -265,7 +309,7 @@ void translateControl(QWidget* widget) {
         case kCheck:
         case kRadio:
             if (auto* button = qobject_cast<QAbstractButton*>(widget))
-                translateText(button->text(), EntryType::Text, true,
+                translateText(button, LINGUA_SLOT("text"), button->text(), EntryType::Text, true,
                               [button](const QString& r) { button->setText(r); });
             translateTips(widget, true);
             translateButtonMenu(widget);
@@ -273,12 +317,15 @@ void translateControl(QWidget* widget) {
         case kTab:
             if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
                 for (int i = 0; i < tabs->count(); ++i) {
-                    translateText(tabs->tabText(i), EntryType::Text, true,
+                    translateText(tabs->widget(i), LINGUA_SLOT("tabText"), tabs->tabText(i),
+                                  EntryType::Text, true,
                                   [tabs, i](const QString& r) { tabs->setTabText(i, r); });
                     if (s.windowKind == kReportWindow) continue;
-                    translateText(tabs->tabToolTip(i), EntryType::ToolTip, false,
+                    translateText(tabs->widget(i), LINGUA_SLOT("tabToolTip"), tabs->tabToolTip(i),
+                                  EntryType::ToolTip, false,
                                   [tabs, i](const QString& r) { tabs->setTabToolTip(i, r); });
-                    translateText(tabs->tabWhatsThis(i), EntryType::HelpItem, false,
+                    translateText(tabs->widget(i), LINGUA_SLOT("tabWhatsThis"),
+                                  tabs->tabWhatsThis(i), EntryType::HelpItem, false,
                                   [tabs, i](const QString& r) { tabs->setTabWhatsThis(i, r); });
                 }
             }
@@ -304,19 +351,19 @@ void walkMenu(const QList<QAction*>& actions) {
         const QString text = action->text().left(64);
         if (text.isEmpty()) continue;
         if (QMenu* menu = action->menu()) {
-            translateText(text, EntryType::Menu, true,
+            translateText(action, LINGUA_SLOT("text"), text, EntryType::Menu, true,
                           [action](const QString& r) { action->setText(r); });
             walkMenu(menu->actions());
             continue;
         }
         const bool ownToolTip = hasOwnToolTip(action);
-        translateText(text, EntryType::MenuItem, true,
+        translateText(action, LINGUA_SLOT("text"), text, EntryType::MenuItem, true,
                       [action](const QString& r) { action->setText(r); });
-        translateText(action->statusTip(), EntryType::Message, false,
-                      [action](const QString& r) { action->setStatusTip(r); });
+        translateText(action, LINGUA_SLOT("statusTip"), action->statusTip(), EntryType::Message,
+                      false, [action](const QString& r) { action->setStatusTip(r); });
         if (ownToolTip)
-            translateText(action->toolTip(), EntryType::ToolTip, false,
-                          [action](const QString& r) { action->setToolTip(r); });
+            translateText(action, LINGUA_SLOT("toolTip"), action->toolTip(), EntryType::ToolTip,
+                          false, [action](const QString& r) { action->setToolTip(r); });
     }
 }
 
@@ -350,7 +397,8 @@ void Translate(QWidget* window) {
         if (s.initialised && s.windowKind != kReportWindow) {
             if (QMenuBar* bar = menuBarOf(window)) walkMenu(bar->actions());
             if (s.code == kNoError)
-                translateText(window->windowTitle(), EntryType::WinTitle, false,
+                translateText(window, LINGUA_SLOT("windowTitle"), window->windowTitle(),
+                              EntryType::WinTitle, false,
                               [window](const QString& r) { window->setWindowTitle(r); });
         }
         if (s.code != kNoError) return;

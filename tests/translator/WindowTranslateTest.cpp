@@ -238,6 +238,40 @@ private slots:
             QVERIFY2(!entry.contains(QStringLiteral("ffnen")), qPrintable(entry));
     }
 
+    void translatingAgainStartsFromTheSourceTexts() {
+        QCOMPARE(InitTranslator(m_german), std::uint16_t{1});
+        useEnglishPictures();
+        TestWindow w;
+        Translate(&w.window);
+        QCOMPARE(w.cancelButton->text(), QStringLiteral("&Abbrechen"));
+        Translate(&w.window);  // the same language again: nothing looked up twice
+        QCOMPARE(w.cancelButton->text(), QStringLiteral("&Abbrechen"));
+        QCOMPARE(w.fileMenu->title(), QStringLiteral("&Datei"));
+        w.plainLabel->setText(QStringLiteral("Priority"));  // changed by the program since
+
+        // A language that translates none of them puts the sources back.
+        const QString english = m_dir.filePath(QStringLiteral("En_test.ltf"));
+        QCOMPARE(InitTranslator(english), std::uint16_t{1});
+        Translate(&w.window);
+        QCOMPARE(w.window.windowTitle(), QStringLiteral("Assignments"));
+        QCOMPARE(w.fileMenu->title(), QStringLiteral("&File"));
+        QCOMPARE(w.openAction->text(), QStringLiteral("&Open"));
+        QCOMPARE(w.openAction->statusTip(), QStringLiteral("Open a file"));
+        QCOMPARE(w.cancelButton->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(w.cancelButton->toolTip(), QStringLiteral("Close without saving"));
+        QCOMPARE(w.prompt->text(), QStringLiteral("&Due date:"));
+        QCOMPARE(w.plainLabel->text(), QStringLiteral("Priority"));
+        QCOMPARE(w.tabs->tabText(0), QStringLiteral("&General"));
+        QCOMPARE(w.list->property("format").toString(),
+                 QStringLiteral("80L(2)|M~Name~@s20@  60R(2)|M~Due date~@D2@"));
+        CloseTranslator();
+        // The English file learnt the source texts, never the German ones.
+        for (const LanguageRecord& r : linguatest::readLanguageFile(english)) {
+            QVERIFY2(r.lookup != QStringLiteral("Abbrechen") && r.lookup != QStringLiteral("Datei"),
+                     qPrintable(r.lookup));
+        }
+    }
+
     void reportWindowGetsNoTips() {
         QCOMPARE(InitTranslator(m_german), std::uint16_t{1});
         useEnglishPictures();

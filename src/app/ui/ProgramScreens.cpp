@@ -1,5 +1,7 @@
 #include "app/ui/ProgramScreens.h"
 
+#include "app/ui/LanguageProcedure.h"
+
 #include "assign/lists/ui/AssignmentListScreens.h"
 #include "assign/ui/AssignmentScreens.h"
 #include "assign/ui/DeletionScreens.h"
@@ -28,6 +30,7 @@ void registerProgramScreens() {
     registerReportScreens(procedures());
     registerGroupScreens(procedures());
     registerScheduleScreens(procedures());
+    registerLanguageProcedure(procedures());
     // Screens of one subsystem that open another's.
     setAssignmentPicker(&selectFromLookForward);
     setProjectsForAssignment(&showProjectsForAssignment);
