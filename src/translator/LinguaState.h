@@ -97,6 +97,10 @@ struct LibraryState {
     std::array<QHash<QString, Translation>, kEntryTypeCount> table;
     // The Not-Found table in order of arrival, with a set of texts per entry
     // type against duplicates.
+    // Every replacement of the loaded file: a window text that already is a
+    // translation (set through TranslateString before the window was
+    // translated) is not recorded as a text the file lacks.
+    QSet<QString> replacements;
     std::vector<NotFoundEntry> notFound;
     std::array<QSet<QString>, kEntryTypeCount> notFoundKeys;
 

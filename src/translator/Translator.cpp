@@ -82,6 +82,7 @@ QString entryTypeName(EntryType type) {
 
 void LibraryState::freeTables() {
     for (auto& hash : table) hash.clear();
+    replacements.clear();
     notFound.clear();
     for (auto& keys : notFoundKeys) keys.clear();
 }
@@ -120,6 +121,7 @@ bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result) 
     const auto& table = s.table[static_cast<int>(type) - 1];
     const auto found = table.constFind(key);
     if (found == table.constEnd()) {
+        if (type != EntryType::String && s.replacements.contains(key)) return false;
         QSet<QString>& known = s.notFoundKeys[static_cast<int>(type) - 1];
         if (!known.contains(key)) {
             try {
@@ -201,6 +203,7 @@ std::uint16_t InitTranslator(const QString& languageFile) {
                 auto& table = s.table[static_cast<int>(entryTypeFromName(record.entryType)) - 1];
                 // Two records may differ only in LUHOTKEY; the first in key
                 // order wins, as the lookup takes no hot key into account.
+                s.replacements.insert(record.replacement);
                 if (!table.contains(record.lookup))
                     table.insert(record.lookup,
                                  Translation{record.luHotKey.isEmpty() ? QChar(QLatin1Char(' '))

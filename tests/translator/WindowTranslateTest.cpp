@@ -216,6 +216,8 @@ private slots:
         QAction* print = moreMenu->addAction(QStringLiteral("&Print"));
         more->setMenu(moreMenu);
         auto* save = new QPushButton(QStringLiteral("Save &"), w.window.centralWidget());
+        // Set from TranslateString before the window is translated: already German.
+        new QLabel(QStringLiteral("Schließt das Fenster"), w.window.centralWidget());
         Translate(&w.window);
         QCOMPARE(add->text(), QStringLiteral("Neu"));
         QCOMPARE(add->toolTip(), QStringLiteral("Neuen Auftrag anlegen"));
@@ -234,8 +236,10 @@ private slots:
         QVERIFY2(recorded.contains(QStringLiteral("Text:Frobnicate")),
                  qPrintable(recorded.join(u',')));
         QVERIFY(recorded.contains(QStringLiteral("ToolTip:Frobnicates the list")));
-        for (const QString& entry : recorded)
+        for (const QString& entry : recorded) {
             QVERIFY2(!entry.contains(QStringLiteral("ffnen")), qPrintable(entry));
+            QVERIFY2(!entry.contains(QStringLiteral("Schließt")), qPrintable(entry));
+        }
     }
 
     void translatingAgainStartsFromTheSourceTexts() {

@@ -6,6 +6,7 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramScreens.h"
 #include "data/Messages.h"
+#include "platform/Date.h"
 #include "platform/Translate.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
@@ -126,6 +127,7 @@ private:
     QString m_step;
     int m_stepNumber = 0;
     IntlGroup m_group{};
+    QStringList m_dataTexts;  // data the windows show, not texts of the program
     TextCatalogue m_result;
 };
 
@@ -154,7 +156,7 @@ void Walker::step(const QString& name, const std::function<void()>& body) {
     lingua::LanguageFile read;
     if (read.open(file, false) != lingua::kOpened) return;
     read.forEach([&](const lingua::LanguageRecord& record) {
-        if (!record.replacement.isEmpty()) return true;
+        if (!record.replacement.isEmpty() || m_dataTexts.contains(record.lookup)) return true;
         CatalogueEntry& entry = m_result.entries[catalogueKey(record.entryType, record.lookup)];
         entry.entryType = record.entryType;
         entry.text = record.lookup;
@@ -186,6 +188,11 @@ TextCatalogue Walker::run() {
         current = previous;
         return m_result;
     }
+    // Labels that show the logged-in user and today's date show data.
+    for (const DemoLogin& login : demo.logins)
+        m_dataTexts << QString::fromStdString(login.userName);
+    ::InitPictures(&m_group);
+    m_dataTexts << ::GetLongDate(Clock::today());
     if (procedures().names().isEmpty()) registerProgramScreens();
     setMessageTranslator([](const std::string& text) {
         return ::TranslateString(QString::fromStdString(text)).toStdString();
