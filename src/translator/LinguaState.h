@@ -95,14 +95,13 @@ struct LibraryState {
 
     // The translation table, one hash per entry type code (index code - 1).
     std::array<QHash<QString, Translation>, kEntryTypeCount> table;
-    // The Not-Found table in order of arrival, with a set of texts per entry
-    // type against duplicates.
+    // The Not-Found table in order of arrival; a text in it also has an
+    // untranslated entry in the translation table (no second record).
     // Every replacement of the loaded file: a window text that already is a
     // translation (set through TranslateString before the window was
     // translated) is not recorded as a text the file lacks.
     QSet<QString> replacements;
     std::vector<NotFoundEntry> notFound;
-    std::array<QSet<QString>, kEntryTypeCount> notFoundKeys;
 
     QPointer<QWidget> window;
     int windowKind = kPlainWindow;

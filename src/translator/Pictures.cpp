@@ -63,8 +63,15 @@ Int readNumber(const IniFile& ini, const char* key) {
     return ok ? static_cast<Int>(value) : Int{0};
 }
 
-tko::LocaleFormat activeFormat() {
-    return tko::localeFormatFromIntlGroup(state().group);
+// The active group as the picture engine's settings, built once per
+// InitPictures rather than for every picture of every window.
+tko::LocaleFormat& cachedFormat() {
+    static tko::LocaleFormat format;
+    return format;
+}
+
+const tko::LocaleFormat& activeFormat() {
+    return cachedFormat();
 }
 
 }  // namespace
@@ -190,6 +197,7 @@ std::uint16_t InitPictures(const IntlGroup* group) {
         if (group == nullptr) return;
         LibraryState& s = state();
         s.group = *group;
+        cachedFormat() = tko::localeFormatFromIntlGroup(s.group);
         s.picturesInitialised = true;
         // The platform's date formatting takes the month names (and the rest
         // of the locale) from here.

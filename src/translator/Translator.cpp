@@ -84,7 +84,6 @@ void LibraryState::freeTables() {
     for (auto& hash : table) hash.clear();
     replacements.clear();
     notFound.clear();
-    for (auto& keys : notFoundKeys) keys.clear();
 }
 
 LibraryState& state() {
@@ -118,18 +117,18 @@ bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result) 
         }
     }
     const QString key = fieldText(work, kLookupWidth);
-    const auto& table = s.table[static_cast<int>(type) - 1];
+    auto& table = s.table[static_cast<int>(type) - 1];
     const auto found = table.constFind(key);
     if (found == table.constEnd()) {
-        if (type != EntryType::String && s.replacements.contains(key)) return false;
-        QSet<QString>& known = s.notFoundKeys[static_cast<int>(type) - 1];
-        if (!known.contains(key)) {
-            try {
+        // The first miss of a text records it in the Not-Found table and
+        // leaves an untranslated entry in the translation table, so that
+        // every later lookup of it, hit or miss, costs one fetch.
+        try {
+            if (type == EntryType::String || !s.replacements.contains(key))
                 s.notFound.push_back(NotFoundEntry{key, hotKey, entryTypeName(type)});
-                known.insert(key);
-            } catch (const std::bad_alloc&) {
-                s.code = kCannotAddNotFound;
-            }
+            table.insert(key, Translation{hotKey, QString(), QLatin1Char(' ')});
+        } catch (const std::bad_alloc&) {
+            s.code = kCannotAddNotFound;
         }
         return false;
     }
@@ -281,13 +280,21 @@ QString TranslateString(const QString& text) {
                 return clipped(text);
             }
             s.code = kNoError;
+            // Most program texts carry no trailing blank and fit the lookup
+            // width: they are fetched as they are, without a copy.
+            if (!text.isEmpty() && text.size() <= kLookupWidth && text.back() != QLatin1Char(' ')) {
+                const auto& table = s.table[static_cast<int>(EntryType::String) - 1];
+                const auto found = table.constFind(text);
+                if (found != table.constEnd())
+                    return found->replacement.isEmpty() ? text : found->replacement;
+            }
             const QString input = clipped(text);
             if (input.isEmpty()) return QString();
             QString result;
             if (lookup(input, EntryType::String, false, result)) return result;
             return input;
         },
-        clipped(text));
+        text);
 }
 
 QString MergeString(const QString& templateText, const QString& value1, const QString& value2,

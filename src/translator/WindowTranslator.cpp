@@ -3,6 +3,8 @@
 // documented in Lingua.h).
 #include "translator/LinguaState.h"
 
+#include <cstring>
+
 #include <QAbstractButton>
 #include <QAbstractItemModel>
 #include <QAbstractItemView>
@@ -26,6 +28,7 @@
 #include <QTabWidget>
 #include <QTextEdit>
 #include <QToolButton>
+#include <QVarLengthArray>
 
 namespace lingua {
 namespace {
@@ -134,69 +137,93 @@ QList<QWidget*> controlsOf(QWidget* window) {
     return controls;
 }
 
-// Names of the dynamic properties that keep a translated text's source and
-// the translation written, per kind of text.
-struct SlotNames {
-    const char* source;
-    const char* written;
+// The source of every text Translate has replaced, per object and kind of
+// text, so that translating again (after a change of language) starts from
+// the source and not from the previous translation. Kept in the library
+// rather than in dynamic properties, which cost a property search and an
+// event at every read and write; an object's entries go with the object.
+struct TextSource {
+    const char* slot;  // kind of text: "text", "toolTip", ...
+    QString source;
+    QString written;  // the translation written; a different text now means
+                      // the program has set a new source since
 };
-#define LINGUA_SLOT(name)                        \
-    SlotNames {                                  \
-        "_lingua_src_" name, "_lingua_out_" name \
+using SourceList = QVarLengthArray<TextSource, 4>;
+
+QHash<const QObject*, SourceList>& sources() {
+    static QHash<const QObject*, SourceList> all;
+    return all;
+}
+
+TextSource* findSource(const QObject* holder, const char* slot) {
+    auto it = sources().find(holder);
+    if (it == sources().end()) return nullptr;
+    for (TextSource& entry : *it)
+        if (std::strcmp(entry.slot, slot) == 0) return &entry;
+    return nullptr;
+}
+
+void keepSource(QObject* holder, const char* slot, const QString& source, const QString& written) {
+    if (TextSource* entry = findSource(holder, slot)) {
+        entry->source = source;
+        entry->written = written;
+        return;
     }
+    auto it = sources().find(holder);
+    if (it == sources().end()) {
+        it = sources().insert(holder, SourceList());
+        QObject::connect(holder, &QObject::destroyed, [holder] { sources().remove(holder); });
+    }
+    it->append(TextSource{slot, source, written});
+}
 
 // Looks a text of `holder` up and hands a found replacement to `apply` while
-// the state is 0. The source of a translated text is kept beside it, so that
-// translating again (after a change of language) starts from the source and
-// not from the previous translation; a text the program has changed since it
-// was translated is a new source. A source that the new language does not
-// translate is written back as it is.
+// the state is 0. A text written by an earlier Translate is looked up by its
+// source; a source that the language in use does not translate is written
+// back as it is.
 template <typename Apply>
-void translateText(QObject* holder, SlotNames slot, const QString& text, EntryType type,
+void translateText(QObject* holder, const char* slot, const QString& text, EntryType type,
                    bool hotKeys, Apply apply) {
-    QString source = text;
-    const QVariant written = holder->property(slot.written);
-    const bool wasTranslated = written.isValid() && written.toString() == text;
-    if (wasTranslated) source = holder->property(slot.source).toString();
+    // An empty text is never a translation written here, and has none.
+    if (text.isEmpty()) return;
+    TextSource* kept = findSource(holder, slot);
+    const bool wasTranslated = kept != nullptr && kept->written == text;
+    const QString source = wasTranslated ? kept->source : text;
     QString replacement;
     if (lookup(source, type, hotKeys, replacement) && state().code == kNoError) {
-        if (!wasTranslated) holder->setProperty(slot.source, source);
-        holder->setProperty(slot.written, replacement);
+        keepSource(holder, slot, source, replacement);
         apply(replacement);
     } else if (wasTranslated) {
-        holder->setProperty(slot.written, QVariant());
+        kept->written = source;
         apply(source);
     }
 }
 
 void translateTips(QWidget* widget, bool withToolTip) {
     if (state().windowKind == kReportWindow) return;
-    translateText(widget, LINGUA_SLOT("statusTip"), widget->statusTip(), EntryType::Message, false,
+    translateText(widget, "statusTip", widget->statusTip(), EntryType::Message, false,
                   [widget](const QString& r) { widget->setStatusTip(r); });
-    translateText(widget, LINGUA_SLOT("whatsThis"), widget->whatsThis(), EntryType::HelpItem, false,
+    translateText(widget, "whatsThis", widget->whatsThis(), EntryType::HelpItem, false,
                   [widget](const QString& r) { widget->setWhatsThis(r); });
     if (withToolTip)
-        translateText(widget, LINGUA_SLOT("toolTip"), widget->toolTip(), EntryType::ToolTip, false,
+        translateText(widget, "toolTip", widget->toolTip(), EntryType::ToolTip, false,
                       [widget](const QString& r) { widget->setToolTip(r); });
 }
 
 // The source of a property rewritten by every Translate (a picture, a list
-// format): kept beside it, so the rewrite always starts from the source.
-QString propertySource(QWidget* widget, const char* property, SlotNames slot) {
+// format), so the rewrite always starts from the source.
+QString propertySource(QWidget* widget, const char* property) {
     const QString current = widget->property(property).toString();
-    const QVariant written = widget->property(slot.written);
-    if (written.isValid() && written.toString() == current)
-        return widget->property(slot.source).toString();
-    widget->setProperty(slot.source, current);
+    if (TextSource* kept = findSource(widget, property); kept && kept->written == current)
+        return kept->source;
     return current;
 }
 
 void translatePictureProperty(QWidget* widget, std::uint32_t options) {
-    const SlotNames slot = LINGUA_SLOT("picture");
-    const QString picture = propertySource(widget, kPictureProperty, slot);
+    const QString picture = propertySource(widget, kPictureProperty);
     const QString translated = TranslatePicture(picture, options, false);
-    widget->setProperty(slot.written, translated);
-    widget->setProperty(kPictureProperty, translated);
+    keepSource(widget, kPictureProperty, picture, translated);
+    if (translated != picture) widget->setProperty(kPictureProperty, translated);
 }
 
 // The headings between '~' marks of a list-box format string, in order.
@@ -213,9 +240,9 @@ QStringList headingsOf(const QString& format) {
 }
 
 void translateFormatProperty(QWidget* widget) {
-    const SlotNames slot = LINGUA_SLOT("format");
-    const QString translated = TranslateFormat(propertySource(widget, kFormatProperty, slot));
-    widget->setProperty(slot.written, translated);
+    const QString format = propertySource(widget, kFormatProperty);
+    const QString translated = TranslateFormat(format);
+    keepSource(widget, kFormatProperty, format, translated);
     widget->setProperty(kFormatProperty, translated);
     // Views show the headings in their horizontal header, column by column.
     if (auto* view = qobject_cast<QAbstractItemView*>(widget)) {
@@ -254,13 +281,13 @@ void translateButtonAction(QAction* action) {
     if (action == nullptr || translatedActions().contains(action)) return;
     translatedActions().insert(action);
     const bool ownToolTip = hasOwnToolTip(action);
-    translateText(action, LINGUA_SLOT("text"), action->text(), EntryType::Text, true,
+    translateText(action, "text", action->text(), EntryType::Text, true,
                   [action](const QString& r) { action->setText(r); });
     if (state().windowKind == kReportWindow) return;
-    translateText(action, LINGUA_SLOT("statusTip"), action->statusTip(), EntryType::Message, false,
+    translateText(action, "statusTip", action->statusTip(), EntryType::Message, false,
                   [action](const QString& r) { action->setStatusTip(r); });
     if (ownToolTip)
-        translateText(action, LINGUA_SLOT("toolTip"), action->toolTip(), EntryType::ToolTip, false,
+        translateText(action, "toolTip", action->toolTip(), EntryType::ToolTip, false,
                       [action](const QString& r) { action->setToolTip(r); });
 }
 
@@ -285,12 +312,12 @@ void translateControl(QWidget* widget) {
             break;
         case kString:
             if (auto* label = qobject_cast<QLabel*>(widget))
-                translateText(label, LINGUA_SLOT("text"), label->text(), EntryType::Text, false,
+                translateText(label, "text", label->text(), EntryType::Text, false,
                               [label](const QString& r) { label->setText(r); });
             break;
         case kPrompt:
             if (auto* label = qobject_cast<QLabel*>(widget))
-                translateText(label, LINGUA_SLOT("text"), label->text(), EntryType::Text, true,
+                translateText(label, "text", label->text(), EntryType::Text, true,
                               [label](const QString& r) { label->setText(r); });
             break;
         case kEntryPicture:
@@ -301,7 +328,7 @@ void translateControl(QWidget* widget) {
         case kGroup:
         case kOptionGroup:
             if (auto* group = qobject_cast<QGroupBox*>(widget))
-                translateText(group, LINGUA_SLOT("title"), group->title(), EntryType::Text, true,
+                translateText(group, "title", group->title(), EntryType::Text, true,
                               [group](const QString& r) { group->setTitle(r); });
             translateTips(widget, controlKind(widget) == kGroup);
             break;
@@ -309,7 +336,7 @@ void translateControl(QWidget* widget) {
         case kCheck:
         case kRadio:
             if (auto* button = qobject_cast<QAbstractButton*>(widget))
-                translateText(button, LINGUA_SLOT("text"), button->text(), EntryType::Text, true,
+                translateText(button, "text", button->text(), EntryType::Text, true,
                               [button](const QString& r) { button->setText(r); });
             translateTips(widget, true);
             translateButtonMenu(widget);
@@ -317,15 +344,14 @@ void translateControl(QWidget* widget) {
         case kTab:
             if (auto* tabs = qobject_cast<QTabWidget*>(widget)) {
                 for (int i = 0; i < tabs->count(); ++i) {
-                    translateText(tabs->widget(i), LINGUA_SLOT("tabText"), tabs->tabText(i),
-                                  EntryType::Text, true,
-                                  [tabs, i](const QString& r) { tabs->setTabText(i, r); });
+                    translateText(tabs->widget(i), "tabText", tabs->tabText(i), EntryType::Text,
+                                  true, [tabs, i](const QString& r) { tabs->setTabText(i, r); });
                     if (s.windowKind == kReportWindow) continue;
-                    translateText(tabs->widget(i), LINGUA_SLOT("tabToolTip"), tabs->tabToolTip(i),
+                    translateText(tabs->widget(i), "tabToolTip", tabs->tabToolTip(i),
                                   EntryType::ToolTip, false,
                                   [tabs, i](const QString& r) { tabs->setTabToolTip(i, r); });
-                    translateText(tabs->widget(i), LINGUA_SLOT("tabWhatsThis"),
-                                  tabs->tabWhatsThis(i), EntryType::HelpItem, false,
+                    translateText(tabs->widget(i), "tabWhatsThis", tabs->tabWhatsThis(i),
+                                  EntryType::HelpItem, false,
                                   [tabs, i](const QString& r) { tabs->setTabWhatsThis(i, r); });
                 }
             }
@@ -351,19 +377,19 @@ void walkMenu(const QList<QAction*>& actions) {
         const QString text = action->text().left(64);
         if (text.isEmpty()) continue;
         if (QMenu* menu = action->menu()) {
-            translateText(action, LINGUA_SLOT("text"), text, EntryType::Menu, true,
+            translateText(action, "text", text, EntryType::Menu, true,
                           [action](const QString& r) { action->setText(r); });
             walkMenu(menu->actions());
             continue;
         }
         const bool ownToolTip = hasOwnToolTip(action);
-        translateText(action, LINGUA_SLOT("text"), text, EntryType::MenuItem, true,
+        translateText(action, "text", text, EntryType::MenuItem, true,
                       [action](const QString& r) { action->setText(r); });
-        translateText(action, LINGUA_SLOT("statusTip"), action->statusTip(), EntryType::Message,
-                      false, [action](const QString& r) { action->setStatusTip(r); });
+        translateText(action, "statusTip", action->statusTip(), EntryType::Message, false,
+                      [action](const QString& r) { action->setStatusTip(r); });
         if (ownToolTip)
-            translateText(action, LINGUA_SLOT("toolTip"), action->toolTip(), EntryType::ToolTip,
-                          false, [action](const QString& r) { action->setToolTip(r); });
+            translateText(action, "toolTip", action->toolTip(), EntryType::ToolTip, false,
+                          [action](const QString& r) { action->setToolTip(r); });
     }
 }
 
@@ -397,9 +423,8 @@ void Translate(QWidget* window) {
         if (s.initialised && s.windowKind != kReportWindow) {
             if (QMenuBar* bar = menuBarOf(window)) walkMenu(bar->actions());
             if (s.code == kNoError)
-                translateText(window, LINGUA_SLOT("windowTitle"), window->windowTitle(),
-                              EntryType::WinTitle, false,
-                              [window](const QString& r) { window->setWindowTitle(r); });
+                translateText(window, "windowTitle", window->windowTitle(), EntryType::WinTitle,
+                              false, [window](const QString& r) { window->setWindowTitle(r); });
         }
         if (s.code != kNoError) return;
         for (QWidget* control : controlsOf(window)) translateControl(control);
