@@ -118,8 +118,8 @@ bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result) 
     }
     const QString key = fieldText(work, kLookupWidth);
     auto& table = s.table[static_cast<int>(type) - 1];
-    const auto found = table.constFind(key);
-    if (found == table.constEnd()) {
+    const Translation* found = table.find(key);
+    if (found == nullptr) {
         // The first miss of a text records it in the Not-Found table and
         // leaves an untranslated entry in the translation table, so that
         // every later lookup of it, hit or miss, costs one fetch.
@@ -284,8 +284,7 @@ QString TranslateString(const QString& text) {
             // width: they are fetched as they are, without a copy.
             if (!text.isEmpty() && text.size() <= kLookupWidth && text.back() != QLatin1Char(' ')) {
                 const auto& table = s.table[static_cast<int>(EntryType::String) - 1];
-                const auto found = table.constFind(text);
-                if (found != table.constEnd())
+                if (const Translation* found = table.find(text))
                     return found->replacement.isEmpty() ? text : found->replacement;
             }
             const QString input = clipped(text);

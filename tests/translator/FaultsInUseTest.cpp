@@ -5,6 +5,7 @@
 
 #include "platform/Date.h"
 #include "translator/IntlGroupFormat.h"
+#include "translator/LinguaState.h"
 #include "translator/PoFile.h"
 
 #include <QFile>
@@ -210,6 +211,35 @@ TEST_F(FaultsInUseTest, LongDatesKeepTheLocalesLiteralText) {
     IntlGroup el = groupFor(kGreek);
     InitPictures(&el);
     EXPECT_EQ(GetLongDate(k15September2024), QStringLiteral("Κυριακή 15 Σεπτεμβρίου 2024"));
+}
+
+}  // namespace
+
+namespace {
+
+TEST(TextTable, FindsEveryTextAfterGrowingAndKeepsTheFirstEntry) {
+    lingua::TextTable table;
+    EXPECT_EQ(table.find(u"anything"), nullptr) << "an empty table finds nothing";
+    for (int i = 0; i < 5000; ++i)
+        table.insert(QStringLiteral("Text %1").arg(i),
+                     lingua::Translation{QLatin1Char(' '), QStringLiteral("Wort %1").arg(i),
+                                         QLatin1Char(' ')});
+    table.insert(QStringLiteral("Text 7"),
+                 lingua::Translation{QLatin1Char(' '), QStringLiteral("second"), QLatin1Char(' ')});
+    EXPECT_EQ(table.size(), 5000u);
+    for (int i = 0; i < 5000; ++i) {
+        const lingua::Translation* found = table.find(QStringLiteral("Text %1").arg(i));
+        ASSERT_NE(found, nullptr) << i;
+        EXPECT_EQ(found->replacement, QStringLiteral("Wort %1").arg(i));
+    }
+    // Prefixes, longer texts and a view into a longer string.
+    EXPECT_EQ(table.find(u"Text"), nullptr);
+    EXPECT_EQ(table.find(u"Text 50000"), nullptr);
+    const QString padded = QStringLiteral("Text 42   ");
+    ASSERT_NE(table.find(QStringView(padded).left(7)), nullptr);
+    EXPECT_EQ(table.find(QStringView(padded).left(7))->replacement, QStringLiteral("Wort 42"));
+    table.clear();
+    EXPECT_EQ(table.find(u"Text 1"), nullptr);
 }
 
 }  // namespace
