@@ -16,6 +16,7 @@ using tko::TextCatalogue;
 namespace {
 
 const QString kLangDir = QStringLiteral(TKO_LANG_DIR);
+const QString kSourceDir = QStringLiteral(TKO_SOURCE_DIR);
 
 QString describe(const CatalogueEntry& entry) {
     return QStringLiteral("  %1 \"%2\"%3%4")
@@ -52,12 +53,16 @@ private slots:
 
     void everyTextOfEveryWindowIsInTheCatalogue() {
         QDir().mkpath(path(QStringLiteral("english")));
-        const TextCatalogue met = tko::collectProgramTexts(path(QStringLiteral("english")));
+        const TextCatalogue met =
+            tko::collectProgramTexts(path(QStringLiteral("english")), QString(), kSourceDir);
         QVERIFY2(met.ok, qPrintable(met.error));
         // The walk reached the windows: the main frame's menu and a form.
         QVERIFY(met.entries.contains(
             tko::catalogueKey(QStringLiteral("Menu"), QStringLiteral("File"))));
         QVERIFY(met.entries.size() > 300);
+        QVERIFY(met.entries.contains(tko::catalogueKey(
+            QStringLiteral("String"), QStringLiteral("Only a System Administrator may delete "
+                                                     "assignments in batches."))));
         QStringList missing;
         for (const CatalogueEntry& entry : met.entries)
             if (!m_catalogue.contains(tko::catalogueKey(entry.entryType, entry.text)))
@@ -93,7 +98,8 @@ private slots:
             german, kLangDir + QStringLiteral("/De_tkom.po"), lingua::PoImportMode::AddAll);
         QVERIFY2(made.ok, qPrintable(made.error));
         QDir().mkpath(path(QStringLiteral("german")));
-        const TextCatalogue met = tko::collectProgramTexts(path(QStringLiteral("german")), german);
+        const TextCatalogue met =
+            tko::collectProgramTexts(path(QStringLiteral("german")), german, kSourceDir);
         QVERIFY2(met.ok, qPrintable(met.error));
         QStringList untranslated;
         for (const CatalogueEntry& entry : met.entries) untranslated << describe(entry);

@@ -1,5 +1,5 @@
 // Build tool: writes the catalogue of every text of the program.
-//   taskorbit_texts OUT.pot
+//   taskorbit_texts OUT.pot [SOURCE_DIR]
 #include "app/catalogue/TextCatalogue.h"
 
 #include <QApplication>
@@ -11,12 +11,13 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTextStream err(stderr);
     const QStringList args = app.arguments();
-    if (args.size() != 2) {
-        err << "usage: taskorbit_texts OUT.pot\n";
+    if (args.size() != 2 && args.size() != 3) {
+        err << "usage: taskorbit_texts OUT.pot [SOURCE_DIR]\n";
         return 64;
     }
     QTemporaryDir work;
-    const tko::TextCatalogue catalogue = tko::collectProgramTexts(work.path());
+    const tko::TextCatalogue catalogue =
+        tko::collectProgramTexts(work.path(), QString(), args.value(2));
     if (!catalogue.ok) {
         err << "taskorbit_texts: " << catalogue.error << '\n';
         return 1;

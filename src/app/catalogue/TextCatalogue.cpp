@@ -18,10 +18,12 @@
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
+#include <QDirIterator>
 #include <QGroupBox>
 #include <QLabel>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QSaveFile>
 #include <QTabWidget>
 #include <QTemporaryDir>
@@ -106,8 +108,8 @@ void windowClashes(const QString& place, QWidget* window, QStringList& clashes) 
 // language file, so that the texts a step records are known to be its own.
 class Walker {
 public:
-    Walker(const QString& workDir, const QString& languageFile)
-        : m_workDir(workDir), m_languageFile(languageFile) {}
+    Walker(const QString& workDir, const QString& languageFile, const QString& sourceDir)
+        : m_workDir(workDir), m_languageFile(languageFile), m_sourceDir(sourceDir) {}
 
     TextCatalogue run();
 
@@ -124,6 +126,7 @@ private:
 
     QString m_workDir;
     QString m_languageFile;
+    QString m_sourceDir;
     QString m_step;
     int m_stepNumber = 0;
     IntlGroup m_group{};
@@ -264,6 +267,14 @@ TextCatalogue Walker::run() {
                 standardMessage(number, "%1", "%2", "%3", variant);
     });
 
+    if (!m_sourceDir.isEmpty()) {
+        const QMap<QString, QStringList> literals = sourceLiteralTexts(m_sourceDir);
+        for (auto it = literals.cbegin(); it != literals.cend(); ++it)
+            step(QStringLiteral("Source ") + it.key(), [&] {
+                for (const QString& text : it.value()) ::TranslateString(text);
+            });
+    }
+
     closer.stop();
     setWindowTranslator(nullptr);
     frame.hide();
@@ -278,9 +289,42 @@ QString catalogueKey(const QString& entryType, const QString& text) {
     return entryType.trimmed().toUpper() + QLatin1Char('\x1f') + text;
 }
 
-TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile) {
-    Walker walker(workDir, languageFile);
+TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile,
+                                  const QString& sourceDir) {
+    Walker walker(workDir, languageFile, sourceDir);
     return walker.run();
+}
+
+QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir) {
+    // A C string literal handed straight to translateText, or a
+    // QStringLiteral as the text of MessageBox::showText.
+    static const QRegularExpression literal(QStringLiteral(
+        R"re((?:translateText\(\s*|showText\([^,;()]+,\s*QStringLiteral\()((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+    // One piece of a literal written as several adjacent ones.
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    QMap<QString, QStringList> texts;
+    const QDir root(sourceDir);
+    QDirIterator files(sourceDir, {QStringLiteral("*.cpp")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        const QString code = QString::fromUtf8(file.readAll());
+        for (auto match = literal.globalMatch(code); match.hasNext();) {
+            QString text;
+            const QString pieces = match.next().captured(1);
+            for (auto part = piece.globalMatch(pieces); part.hasNext();)
+                text += part.next().captured(1);
+            text.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+            text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+            // Texts made only of placeholders and punctuation say nothing.
+            bool words = false;
+            for (qsizetype i = 0; i < text.size() && !words; ++i) words = text.at(i).isLetter();
+            if (words) texts[root.relativeFilePath(path)] << text;
+        }
+    }
+    return texts;
 }
 
 bool writeCatalogue(const TextCatalogue& catalogue, const QString& potFile, QString* error) {

@@ -37,7 +37,15 @@ QString catalogueKey(const QString& entryType, const QString& text);
 // Opens every window with the translator on a copy of `languageFile` (an
 // empty file when blank) and returns every text met that the file does not
 // translate, with where it was met. `workDir` receives the demo office.
-TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile = {});
+// With `sourceDir`, the program texts that the source hands to the
+// translator as literals (translateText("..."), MessageBox::showText) are
+// added too: messages that only a particular input brings up.
+TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile = {},
+                                  const QString& sourceDir = {});
+
+// The literal texts of the C++ files under `sourceDir` (see above), by file
+// name relative to it.
+QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir);
 
 // Writes the entries as a PO template (blank translations, the places as
 // comments).
