@@ -275,10 +275,10 @@ bool MainFrame::startUp() {
 void MainFrame::enterSession(const std::string& user, int accessLevel) {
     m_workspace.session.GlobalUser = user;
     m_workspace.session.GlobalUserAccess = accessLevel;
+    applyUserLanguage(m_workspace);  // the user's own language, if chosen before
     m_workspace.session.languageFile = lastCharacters(CurrentLangFile().toStdString(), 11);
     setAdministratorItems(accessLevel == levelNumber(AccessLevel::SystemAdministrator));
     statusBar()->showMessage(QString::fromStdString(user));
-    applyUserLanguage(m_workspace);
     showStartupAlerts();
 }
 
