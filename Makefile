@@ -24,7 +24,7 @@ test: build
 	@scripts/run-tests.sh $(BUILD)
 
 bench: build
-	@for b in $(BUILD)/bench/bench_*; do [ -x "$$b" ] && "$$b"; done
+	@for b in $(BUILD)/bench/bench_* $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true
 
 clean:
 	rm -rf $(BUILD)

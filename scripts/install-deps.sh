@@ -7,6 +7,7 @@ packages=(
   qt6-base-dev qt6-svg-dev libgl-dev
   libsqlite3-dev sqlite3 libsodium-dev libicu-dev libshp-dev libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev
+  gettext
   python3-dbfread python3-icalendar
   postgresql
   xvfb xauth

@@ -13,66 +13,23 @@
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
+#include "app/LanguageChoice.h"
 #include "app/Workspace.h"
 #include "app/ui/MainFrame.h"
-#include "assign/lists/ui/AssignmentListScreens.h"
-#include "assign/ui/AssignmentScreens.h"
-#include "assign/ui/DeletionScreens.h"
+#include "app/ui/ProgramScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
-#include "people/ui/GroupScreens.h"
-#include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
-#include "projects/ui/ProjectScreens.h"
-#include "reports/ui/DbaseExportWindow.h"
-#include "reports/ui/ReportScreens.h"
 #include "translator/IntlGroupFormat.h"
 #include "translator/Lingua.h"
-#include "users/ui/UserScreens.h"
-#include "views/ui/ListScreens.h"
-#include "views/ui/ViewScreens.h"
 
 namespace {
 
 std::string translateThroughLibrary(const std::string& source) {
     return ::TranslateString(QString::fromStdString(source)).toStdString();
-}
-
-// Every subsystem's screens, by procedure name (see Procedures.h).
-void registerScreens() {
-    tko::registerPeopleScreens(tko::procedures());
-    tko::registerAssignmentScreens(tko::procedures());
-    tko::registerAssignmentListScreens(tko::procedures());
-    tko::registerListScreens(tko::procedures());
-    tko::registerDeletionScreens(tko::procedures());
-    tko::registerProjectScreens(tko::procedures());
-    tko::registerExportScreens(tko::procedures());
-    tko::registerUserScreens(tko::procedures());
-    tko::registerReportScreens(tko::procedures());
-    tko::registerGroupScreens(tko::procedures());
-    tko::registerScheduleScreens(tko::procedures());
-    // Screens of one subsystem that open another's.
-    tko::setAssignmentPicker(&tko::selectFromLookForward);
-    tko::setProjectsForAssignment(&tko::showProjectsForAssignment);
-    tko::setReportGroupLookup([](QWidget* parent, tko::Workspace& workspace) {
-        const std::optional<tko::GroupName> group = tko::selectGroupList(parent, workspace);
-        return group ? std::optional<QString>(QString::fromStdString(group->GROUPNAME))
-                     : std::nullopt;
-    });
-    tko::setReportProjectLookup([](QWidget* parent, tko::Workspace& workspace) {
-        const std::optional<tko::Project> project = tko::selectProject(parent, workspace);
-        return project ? std::optional<QString>(QString::fromStdString(project->NAME))
-                       : std::nullopt;
-    });
-    // "Print" of Update Group List names its group through groupListToPrint().
-    tko::procedures().add(
-        QStringLiteral("PrintGroupList"), [](QWidget* parent, tko::Workspace& workspace) {
-            if (const std::optional<tko::GroupName>& group = tko::groupListToPrint())
-                tko::printGroupList(parent, workspace, group->GROUPNUMBER);
-        });
 }
 
 // Stops the program with a storage error's text: first-run records, settings
@@ -122,8 +79,12 @@ int main(int argc, char** argv) {
                                tko::mainIniPath(programDir).toStdString());
 
     // The translator first: a language file that cannot be used ends the program.
-    ::InitTranslator(QDir(programDir).filePath(QStringLiteral("En_tkom.ltf")));
-    if (::TranslatorErrorcode() != 0) return 1;
+    // The station's last chosen language (LanguageChoice.h), else English.
+    ::InitTranslator(tko::startLanguageFile(programDir, tko::mainIniPath(programDir)));
+    if (::TranslatorErrorcode() != 0) {
+        ::ShowTranError();  // says why (code and message) and ends the program
+        return 1;
+    }
     tko::setMessageTranslator(&translateThroughLibrary);
     ::SetPictureSettingsHandler(&tko::applyIntlGroup);
     tko::setWindowTranslator([](QWidget* window) { ::Translate(window); });
@@ -134,7 +95,8 @@ int main(int argc, char** argv) {
     // The user's own locale decides how dates, times and numbers look.
     IntlGroup group;
     ::ClearIntlGroup(group);
-    if (::GetIntlGroup(group, 0, true, QString()) == 0) ::InitPictures(&group);
+    const tko::StoredLanguage last = tko::storedLanguage(tko::mainIniPath(programDir), QString());
+    if (::GetIntlGroup(group, last.lcid, true, QString()) == 0) ::InitPictures(&group);
 
     tko::Status status;
     auto db = tko::Database::open(source, true, status);
@@ -162,7 +124,7 @@ int main(int argc, char** argv) {
     workspace.db = db.get();
     workspace.source = source;
     workspace.programDir = programDir;
-    registerScreens();
+    tko::registerProgramScreens();
     tko::MainFrame frame(workspace);
     int exitCode = 0;
     QObject::connect(&frame, &tko::MainFrame::fatalError, &frame, [&](const QString& text) {

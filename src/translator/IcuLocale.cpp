@@ -190,7 +190,7 @@ QString fallbackShortDate(tko::DateOrder order, QChar separator) {
 void setNames(char* field, int count, const icu::UnicodeString* names, int available, int offset) {
     for (int i = 0; i < count; ++i) {
         const QString name = i + offset < available ? fromIcu(names[i + offset]) : QString();
-        setIntlText(field + 13 * i, 13, name);
+        tko::setIntlName(field, i, name);
     }
 }
 
@@ -263,12 +263,12 @@ std::uint16_t fill(IntlGroup& group, const icu::Locale& locale, std::uint32_t lc
     setChar(group.sDate, dateSeparator, '/');
     setChar(group.sTime, separatorOf(timePattern, QLatin1Char(':')), ':');
     QString shortDate = fromIcuPattern(shortPattern, true);
-    if (shortDate.toUtf8().size() > 10)
+    if (shortDate.size() > 10)
         shortDate = fallbackShortDate(tko::dateOrderOf(shortDate), QLatin1Char(group.sDate[0]));
     setIntlText(group.sShortDate, 10, shortDate);
     QString longDate = fromIcuPattern(fullPattern, true);
-    if (longDate.toUtf8().size() > 40) longDate = fromIcuPattern(longPattern, true);
-    if (longDate.toUtf8().size() > 40) longDate = shortDate;
+    if (longDate.size() > 40) longDate = fromIcuPattern(longPattern, true);
+    if (longDate.size() > 40) longDate = shortDate;
     setIntlText(group.sLongDate, 40, longDate);
     group.iDate = static_cast<std::uint8_t>(tko::dateOrderOf(shortDate));
     group.iTime =
@@ -355,7 +355,11 @@ QString fromIcuPattern(const QString& icuPattern, bool fourDigitYear) {
             i = stop + 1;
             continue;
         }
-        if (!c.isLetter()) {
+        // Only ASCII letters are pattern fields; other letters (the 年, 月
+        // and 日 of a Japanese date) are literal text and kept.
+        const bool field = (c >= QLatin1Char('a') && c <= QLatin1Char('z')) ||
+                           (c >= QLatin1Char('A') && c <= QLatin1Char('Z'));
+        if (!field) {
             out += c;
             ++i;
             continue;

@@ -11,35 +11,55 @@
 #include "translator/Lingua.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 #include <cstring>
 
 namespace tko {
 
-// A blank-padded text field of the group as a clipped string.
-inline QString intlText(const char* field, int width) {
-    int end = width;
+// Raw access to a blank-padded field of `bytes` bytes.
+inline QString intlBytesText(const char* field, int bytes) {
+    int end = bytes;
     while (end > 0 && (field[end - 1] == ' ' || field[end - 1] == '\0')) --end;
     return QString::fromUtf8(field, end);
 }
 
-// Writes a text into a blank-padded field, cut at a UTF-8 character boundary.
-inline void setIntlText(char* field, int width, const QString& text) {
-    QByteArray bytes = text.toUtf8();
-    if (bytes.size() > width) {
-        int cut = width;
-        // Step back over continuation bytes so no character is split.
-        while (cut > 0 && (static_cast<unsigned char>(bytes.at(cut)) & 0xC0) == 0x80) --cut;
-        bytes.truncate(cut);
+// Writes UTF-8 text into a blank-padded field of `bytes` bytes, cut at a
+// character boundary (a multi-byte sequence is never split).
+inline void setIntlBytes(char* field, int bytes, const QString& text) {
+    QByteArray utf8 = text.toUtf8();
+    if (utf8.size() > bytes) {
+        int cut = bytes;
+        while (cut > 0 && (static_cast<unsigned char>(utf8.at(cut)) & 0xC0) == 0x80) --cut;
+        utf8.truncate(cut);
     }
-    std::memset(field, ' ', static_cast<std::size_t>(width));
-    std::memcpy(field, bytes.constData(), static_cast<std::size_t>(bytes.size()));
+    std::memset(field, ' ', static_cast<std::size_t>(bytes));
+    std::memcpy(field, utf8.constData(), static_cast<std::size_t>(utf8.size()));
 }
 
-// Slot `index` of a list field of 13-byte slots (month and day names).
+// A text field of `characters` characters as a clipped string.
+inline QString intlText(const char* field, int characters) {
+    return intlBytesText(field, intlBytes(characters));
+}
+
+// Writes at most `characters` whole characters into a text field of that
+// width (a character outside the basic plane counts once).
+inline void setIntlText(char* field, int characters, const QString& text) {
+    QString cut = text;
+    const QList<uint> codePoints = text.toUcs4();
+    if (codePoints.size() > characters)
+        cut = QString::fromUcs4(reinterpret_cast<const char32_t*>(codePoints.constData()),
+                                characters);
+    setIntlBytes(field, intlBytes(characters), cut);
+}
+
+// Slot `index` of a list field of 13-character slots (month and day names).
 inline QString intlName(const char* field, int index) {
-    return intlText(field + 13 * index, 13);
+    return intlText(field + intlBytes(kIntlNameChars) * index, kIntlNameChars);
+}
+inline void setIntlName(char* field, int index, const QString& name) {
+    setIntlText(field + intlBytes(kIntlNameChars) * index, kIntlNameChars, name);
 }
 
 inline LocaleFormat localeFormatFromIntlGroup(const IntlGroup& group) {

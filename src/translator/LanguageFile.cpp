@@ -163,6 +163,33 @@ OpenResult LanguageFile::checkLayout() {
             return kOpenNotALanguageFile;
         }
     }
+    return ensureKey();
+}
+
+OpenResult LanguageFile::ensureKey() {
+    Statement index(m_db,
+                    "SELECT 1 FROM sqlite_master WHERE type = 'index'"
+                    " AND name = 'LANGF_LOOKUPKEY'");
+    if (!index) return kOpenUnknownError;
+    if (sqlite3_step(index.stmt) == SQLITE_ROW) return kOpened;
+    // A file without its key gathers a second copy of every untranslated
+    // text at each close, and duplicates keep the unique key from being
+    // built. Keep one record per key (a translated one before an untranslated
+    // one, else the first written) and build the key again.
+    const bool rebuilt =
+        exec("BEGIN IMMEDIATE") &&
+        exec(
+            "DELETE FROM LANGF WHERE EXISTS (SELECT 1 FROM LANGF AS other"
+            " WHERE other.LOOKUP = LANGF.LOOKUP AND other.LUHOTKEY = LANGF.LUHOTKEY"
+            " AND other.ENTRYTYPE = LANGF.ENTRYTYPE AND other.rowid <> LANGF.rowid"
+            " AND ((other.REPLACEMENT <> '' AND LANGF.REPLACEMENT = '')"
+            " OR ((other.REPLACEMENT <> '') = (LANGF.REPLACEMENT <> '')"
+            " AND other.rowid < LANGF.rowid)))") &&
+        exec(kCreateKey) && exec("COMMIT");
+    if (!rebuilt) {
+        exec("ROLLBACK");
+        return kOpenNotALanguageFile;
+    }
     return kOpened;
 }
 
@@ -228,6 +255,29 @@ bool LanguageFile::setReplacement(const LanguageRecord& record) {
     bindText(update.stmt, 3, fieldText(record.lookup, kLookupWidth));
     bindText(update.stmt, 4, fieldText(record.luHotKey, kHotKeyWidth));
     bindText(update.stmt, 5, fieldText(record.entryType, kEntryTypeWidth));
+    if (sqlite3_step(update.stmt) != SQLITE_DONE) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    if (sqlite3_changes(m_db) == 0) {
+        m_error = QStringLiteral("no such entry in the language file");
+        return false;
+    }
+    return true;
+}
+
+bool LanguageFile::setReplacementAnyHotKey(const LanguageRecord& record) {
+    Statement update(m_db,
+                     "UPDATE LANGF SET REPLACEMENT = ?, REPHOTKEY = ?"
+                     " WHERE LOOKUP = ? AND ENTRYTYPE = ?");
+    if (!update) {
+        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
+        return false;
+    }
+    bindText(update.stmt, 1, fieldText(record.replacement, kReplacementWidth));
+    bindText(update.stmt, 2, fieldText(record.repHotKey, kHotKeyWidth));
+    bindText(update.stmt, 3, fieldText(record.lookup, kLookupWidth));
+    bindText(update.stmt, 4, fieldText(record.entryType, kEntryTypeWidth));
     if (sqlite3_step(update.stmt) != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
         return false;

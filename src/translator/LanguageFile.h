@@ -50,7 +50,8 @@ public:
     // Opens the file for reading and writing, holding it exclusively until
     // close(). A missing file is created with an empty LANGF table when
     // `create` is set. A file that is not an SQLite database or lacks the
-    // LANGF layout gives kOpenNotALanguageFile and is left untouched.
+    // LANGF layout gives kOpenNotALanguageFile and is left untouched. A file
+    // without its key index gets it rebuilt (duplicate keys merged first).
     OpenResult open(const QString& path, bool create = true);
     bool isOpen() const { return m_db != nullptr; }
     void close();
@@ -72,6 +73,9 @@ public:
     // Sets replacement and REPHOTKEY of the record with this key. False when
     // no such record exists or on error (lastError() tells which).
     bool setReplacement(const LanguageRecord& record);
+    // The same for the records of this text and entry type whatever their
+    // LUHOTKEY (which takes no part in translation lookups).
+    bool setReplacementAnyHotKey(const LanguageRecord& record);
 
     bool begin();
     bool commit();
@@ -85,6 +89,8 @@ public:
 private:
     bool exec(const char* sql);
     OpenResult checkLayout();
+    // Builds the key index of a file that lacks it.
+    OpenResult ensureKey();
 
     sqlite3* m_db = nullptr;
     QString m_fullName;

@@ -41,7 +41,7 @@ bool parseConfig(const QString& config, QList<LanguageEntry>& entries) {
         if (second < 0) return false;
         entries.append(LanguageEntry{part.left(first).trimmed(),
                                      part.mid(first + 1, second - first - 1),
-                                     part.mid(second + 1).trimmed().left(64)});
+                                     part.mid(second + 1).trimmed()});
     }
     return true;
 }

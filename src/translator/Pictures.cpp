@@ -39,7 +39,7 @@ const TextField kTextFields[] = {
 
 // Values are written raw (as bytes of the field) so that a group read back
 // from the file is the same group byte for byte; the list fields keep the
-// blanks that pad each name to 13 bytes.
+// blanks that pad each name to its slot.
 QString fieldValue(const IntlGroup& group, const TextField& field) {
     const char* bytes = reinterpret_cast<const char*>(&group) + field.offset;
     int end = field.width;
@@ -48,7 +48,7 @@ QString fieldValue(const IntlGroup& group, const TextField& field) {
 }
 
 void setFieldValue(IntlGroup& group, const TextField& field, const QString& value) {
-    tko::setIntlText(reinterpret_cast<char*>(&group) + field.offset, field.width, value);
+    tko::setIntlBytes(reinterpret_cast<char*>(&group) + field.offset, field.width, value);
 }
 
 template <typename Int>
@@ -63,8 +63,15 @@ Int readNumber(const IniFile& ini, const char* key) {
     return ok ? static_cast<Int>(value) : Int{0};
 }
 
-tko::LocaleFormat activeFormat() {
-    return tko::localeFormatFromIntlGroup(state().group);
+// The active group as the picture engine's settings, built once per
+// InitPictures rather than for every picture of every window.
+tko::LocaleFormat& cachedFormat() {
+    static tko::LocaleFormat format;
+    return format;
+}
+
+const tko::LocaleFormat& activeFormat() {
+    return cachedFormat();
 }
 
 }  // namespace
@@ -190,6 +197,7 @@ std::uint16_t InitPictures(const IntlGroup* group) {
         if (group == nullptr) return;
         LibraryState& s = state();
         s.group = *group;
+        cachedFormat() = tko::localeFormatFromIntlGroup(s.group);
         s.picturesInitialised = true;
         // The platform's date formatting takes the month names (and the rest
         // of the locale) from here.
@@ -323,7 +331,11 @@ QString GetLongDate(std::int32_t date, const QString& format) {
                              : tko::LocaleFormat::englishUS();
             }
             s.code = kNoError;
-            return clipped(locale.formatDate(date, pattern).left(kLongDateLimit));
+            // Clipped of every kind of trailing blank: a cut may end on the
+            // no-break space a locale puts before a literal ("2024 г.").
+            QString text = locale.formatDate(date, pattern).left(kLongDateLimit);
+            while (!text.isEmpty() && text.back().isSpace()) text.chop(1);
+            return text;
         },
         QString());
 }

@@ -7,7 +7,6 @@
 #include <QSaveFile>
 
 namespace lingua {
-namespace {
 
 bool takesHotKey(const QString& entryType) {
     const QString type = entryType.trimmed();
@@ -41,6 +40,8 @@ QString poQuoted(const QString& text) {
     }
     return out + QLatin1Char('"');
 }
+
+namespace {
 
 // The string of a quoted PO line part; false on a malformed string.
 bool poUnquoted(QStringView text, QString* out) {
@@ -171,7 +172,10 @@ bool readPo(const QString& path, QList<PoEntry>& entries, QString* error) {
 
 QString markHotKey(const QString& text, const QString& hotKey, bool caseInsensitive) {
     qsizetype at = -1;
-    if (!hotKey.isEmpty() && hotKey != QLatin1String(" ")) {
+    // A '&' hot key (a source text written "&&") cannot be told apart from a
+    // literal '&' in PO text; it is written as the literal and found again on
+    // import by text and entry type.
+    if (!hotKey.isEmpty() && hotKey != QLatin1String(" ") && hotKey != QLatin1String("&")) {
         at = text.indexOf(hotKey.at(0));
         if (at < 0 && caseInsensitive) at = text.indexOf(hotKey.at(0), 0, Qt::CaseInsensitive);
     }
@@ -303,7 +307,8 @@ PoResult importPo(const QString& languageFile, const QString& poFile, PoImportMo
             unplaced(QStringLiteral("translation longer than 64 characters"));
             continue;
         }
-        if (file.setReplacement(record)) {
+        if (file.setReplacement(record) ||
+            (takesHotKey(type) && file.setReplacementAnyHotKey(record))) {
             ++result.entries;
             continue;
         }

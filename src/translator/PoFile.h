@@ -33,6 +33,12 @@ enum class PoImportMode {
 PoResult importPo(const QString& languageFile, const QString& poFile,
                   PoImportMode mode = PoImportMode::FillExisting);
 
+// Whether texts of this entry type carry a hot key in PO files (Text, Menu,
+// MenuItem).
+bool takesHotKey(const QString& entryType);
+// A text as a quoted PO string.
+QString poQuoted(const QString& text);
+
 // A text with its hot key marked ("&File"); `caseInsensitive` finds the hot
 // key character in either case.
 QString markHotKey(const QString& text, const QString& hotKey, bool caseInsensitive);

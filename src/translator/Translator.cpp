@@ -82,8 +82,8 @@ QString entryTypeName(EntryType type) {
 
 void LibraryState::freeTables() {
     for (auto& hash : table) hash.clear();
+    replacements.clear();
     notFound.clear();
-    for (auto& keys : notFoundKeys) keys.clear();
 }
 
 LibraryState& state() {
@@ -103,38 +103,56 @@ bool lookup(const QString& text, EntryType type, bool hotKeys, QString& result) 
     if (work.isEmpty() || !s.initialised) return false;
 
     QChar hotKey = QLatin1Char(' ');
-    bool tookHotKey = false;
+    // A source text holding '&' anywhere gets the translation's hot key
+    // marked, also when the '&' itself marks no hot key ("Fish & Chips").
+    bool markReplacement = false;
     if (hotKeys) {
+        markReplacement = work.contains(QLatin1Char('&'));
         // The first '&' marks the hot key unless it ends the text or stands
         // before a blank; then the text is looked up as written.
         const qsizetype amp = work.indexOf(QLatin1Char('&'));
         if (amp >= 0 && amp + 1 < work.size() && work.at(amp + 1) != QLatin1Char(' ')) {
             hotKey = work.at(amp + 1);
             work.remove(amp, 1);
-            tookHotKey = true;
         }
     }
     const QString key = fieldText(work, kLookupWidth);
-    const auto& table = s.table[static_cast<int>(type) - 1];
-    const auto found = table.constFind(key);
-    if (found == table.constEnd()) {
-        QSet<QString>& known = s.notFoundKeys[static_cast<int>(type) - 1];
-        if (!known.contains(key)) {
-            try {
+    auto& table = s.table[static_cast<int>(type) - 1];
+    const Translation* found = table.find(key);
+    if (found == nullptr) {
+        // The first miss of a text records it in the Not-Found table and
+        // leaves an untranslated entry in the translation table, so that
+        // every later lookup of it, hit or miss, costs one fetch.
+        try {
+            if (type == EntryType::String || !s.replacements.contains(key))
                 s.notFound.push_back(NotFoundEntry{key, hotKey, entryTypeName(type)});
-                known.insert(key);
-            } catch (const std::bad_alloc&) {
-                s.code = kCannotAddNotFound;
-            }
+            table.insert(key, Translation{hotKey, QString(), QLatin1Char(' ')});
+        } catch (const std::bad_alloc&) {
+            s.code = kCannotAddNotFound;
         }
         return false;
     }
 
     QString replacement = found->replacement;
-    if (tookHotKey && !replacement.isEmpty() && !found->repHotKey.isNull() &&
-        found->repHotKey != QLatin1Char(' ') && replacement.size() < kReplacementWidth) {
-        const qsizetype at = replacement.indexOf(found->repHotKey, 0, Qt::CaseInsensitive);
-        if (at >= 0) replacement.insert(at, QLatin1Char('&'));
+    if (hotKeys && !replacement.isEmpty()) {
+        // Texts with hot keys go where '&' marks a hot key, so a literal '&'
+        // of the translation is written "&&"; a '&' hot key is then shown by
+        // that doubled mark itself.
+        const QChar mark = found->repHotKey;
+        qsizetype at = -1;
+        if (markReplacement && !mark.isNull() && mark != QLatin1Char(' ') &&
+            mark != QLatin1Char('&') && replacement.size() < kReplacementWidth)
+            at = replacement.indexOf(mark, 0, Qt::CaseInsensitive);
+        if (at >= 0 || replacement.contains(QLatin1Char('&'))) {
+            QString marked;
+            marked.reserve(replacement.size() + 4);
+            for (qsizetype i = 0; i < replacement.size(); ++i) {
+                if (i == at) marked += QLatin1Char('&');
+                marked += replacement.at(i);
+                if (replacement.at(i) == QLatin1Char('&')) marked += QLatin1Char('&');
+            }
+            replacement = marked;
+        }
     }
     s.code = kNoError;
     if (replacement.isEmpty()) return false;
@@ -166,7 +184,9 @@ std::uint16_t InitTranslator(const QString& languageFile) {
                 s.initialised = false;
             }
             s.freeTables();
-            s.fileName = languageFile.left(kLookupWidth);
+            // The name is kept whole: a path cut to a field width would open
+            // (and create) a different file.
+            s.fileName = languageFile;
 
             LanguageFile file;
             const OpenResult opened = file.open(s.fileName);
@@ -176,12 +196,13 @@ std::uint16_t InitTranslator(const QString& languageFile) {
                 return 0;
             }
             s.fileOpen = true;
-            s.fullName = file.fullName().left(128);
+            s.fullName = file.fullName();
             const bool read = file.forEach([&s](const LanguageRecord& record) {
                 if (record.replacement.isEmpty()) return true;
                 auto& table = s.table[static_cast<int>(entryTypeFromName(record.entryType)) - 1];
                 // Two records may differ only in LUHOTKEY; the first in key
                 // order wins, as the lookup takes no hot key into account.
+                s.replacements.insert(record.replacement);
                 if (!table.contains(record.lookup))
                     table.insert(record.lookup,
                                  Translation{record.luHotKey.isEmpty() ? QChar(QLatin1Char(' '))
@@ -211,8 +232,10 @@ void CloseTranslator() {
     guardedVoid([] {
         LibraryState& s = state();
         if (!s.fileName.trimmed().isEmpty()) {
+            // The resolved name, so a change of the current folder since
+            // InitTranslator cannot send the texts to another file.
             LanguageFile file;
-            const OpenResult opened = file.open(s.fileName);
+            const OpenResult opened = file.open(s.fullName.isEmpty() ? s.fileName : s.fullName);
             if (opened == kOpened) {
                 s.fileOpen = true;
                 bool failed = !file.begin();
@@ -257,13 +280,20 @@ QString TranslateString(const QString& text) {
                 return clipped(text);
             }
             s.code = kNoError;
+            // Most program texts carry no trailing blank and fit the lookup
+            // width: they are fetched as they are, without a copy.
+            if (!text.isEmpty() && text.size() <= kLookupWidth && text.back() != QLatin1Char(' ')) {
+                const auto& table = s.table[static_cast<int>(EntryType::String) - 1];
+                if (const Translation* found = table.find(text))
+                    return found->replacement.isEmpty() ? text : found->replacement;
+            }
             const QString input = clipped(text);
             if (input.isEmpty()) return QString();
             QString result;
             if (lookup(input, EntryType::String, false, result)) return result;
             return input;
         },
-        clipped(text));
+        text);
 }
 
 QString MergeString(const QString& templateText, const QString& value1, const QString& value2,

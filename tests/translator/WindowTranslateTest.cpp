@@ -17,6 +17,8 @@
 #include <QTableWidget>
 #include <QTest>
 #include <QTimer>
+#include <QToolBar>
+#include <QToolButton>
 #include <QVBoxLayout>
 
 #include <unicode/uloc.h>
@@ -122,24 +124,31 @@ private slots:
         SetTranslatorMessageHandler([](const QString&, const QString&) { ++g_messages; });
         m_german = m_dir.filePath(QStringLiteral("De_test.ltf"));
         QVERIFY(linguatest::writeLanguageFile(
-            m_german,
-            {rec("File", "F", "Datei", "D", "Menu"), rec("Open", "O", "Öffnen", "f", "MenuItem"),
-             rec("Exit", "x", "Beenden", "", "MenuItem"),
-             rec("Open a file", "", "Eine Datei öffnen", "", "Message"),
-             rec("Opens a file", "", "Öffnet eine Datei", "", "ToolTip"),
-             rec("Assignments", "", "Aufträge", "", "WinTitle"),
-             rec("Due date:", "D", "Fällig am:", "A", "Text"),
-             rec("Cancel", "C", "Abbrechen", "a", "Text"),
-             rec("Close without saving", "", "Schließen ohne Speichern", "", "ToolTip"),
-             rec("Closes the window", "", "Schließt das Fenster", "", "Message"),
-             rec("CancelHelp", "", "AbbrechenHilfe", "", "HelpItem"),
-             rec("Fish & Chips", "", "Fisch & Pommes", "P", "Text"),
-             rec("Secondary", "S", "Zweitrangig", "Z", "Text"),
-             rec("Priority", "P", "Priorität", "P", "Text"), rec("High", "H", "Hoch", "H", "Text"),
-             rec("General", "G", "Allgemein", "A", "Text"),
-             rec("Notes", "N", "Notizen", "N", "Text"),
-             rec("Due date", "", "Fällig", "", "LBoxFmt"),
-             rec("When the work is due", "", "Wann die Arbeit fällig ist", "", "ToolTip")}));
+            m_german, {rec("File", "F", "Datei", "D", "Menu"),
+                       rec("Open", "O", "Öffnen", "f", "MenuItem"),
+                       rec("Exit", "x", "Beenden", "", "MenuItem"),
+                       rec("Open a file", "", "Eine Datei öffnen", "", "Message"),
+                       rec("Opens a file", "", "Öffnet eine Datei", "", "ToolTip"),
+                       rec("Assignments", "", "Aufträge", "", "WinTitle"),
+                       rec("Due date:", "D", "Fällig am:", "A", "Text"),
+                       rec("Cancel", "C", "Abbrechen", "a", "Text"),
+                       rec("Close without saving", "", "Schließen ohne Speichern", "", "ToolTip"),
+                       rec("Closes the window", "", "Schließt das Fenster", "", "Message"),
+                       rec("CancelHelp", "", "AbbrechenHilfe", "", "HelpItem"),
+                       rec("Fish & Chips", "", "Fisch & Pommes", "P", "Text"),
+                       rec("Secondary", "S", "Zweitrangig", "Z", "Text"),
+                       rec("Priority", "P", "Priorität", "P", "Text"),
+                       rec("High", "H", "Hoch", "H", "Text"),
+                       rec("General", "G", "Allgemein", "A", "Text"),
+                       rec("Notes", "N", "Notizen", "N", "Text"),
+                       rec("Due date", "", "Fällig", "", "LBoxFmt"),
+                       rec("When the work is due", "", "Wann die Arbeit fällig ist", "", "ToolTip"),
+                       rec("Add", "", "Neu", "", "Text"),
+                       rec("Add new assignment", "", "Neuen Auftrag anlegen", "", "ToolTip"),
+                       rec("Adds an assignment", "", "Legt einen Auftrag an", "", "Message"),
+                       rec("Save &", "", "Sichern &", "S", "Text"),
+                       rec("More", "M", "Mehr", "M", "Text"),
+                       rec("Print", "P", "Drucken", "D", "MenuItem")}));
     }
 
     void init() { CloseTranslator(); }
@@ -165,8 +174,10 @@ private slots:
         QCOMPARE(w.cancelButton->toolTip(), QStringLiteral("Schließen ohne Speichern"));
         QCOMPARE(w.cancelButton->statusTip(), QStringLiteral("Schließt das Fenster"));
         QCOMPARE(w.cancelButton->whatsThis(), QStringLiteral("AbbrechenHilfe"));
-        // "&" before a blank is no hot key: looked up as written, left unmarked.
-        QCOMPARE(w.fishButton->text(), QStringLiteral("Fisch & Pommes"));
+        // "&" before a blank is no hot key: looked up as written; as the
+        // source holds "&", the translation's hot key is marked, and its own
+        // literal "&" is doubled so that it shows as "&" and not as a mark.
+        QCOMPARE(w.fishButton->text(), QStringLiteral("Fisch && &Pommes"));
         QCOMPARE(w.secondaryCheck->text(), QStringLiteral("&Zweitrangig"));
         QCOMPARE(w.priorityGroup->title(), QStringLiteral("&Priorität"));
         QCOMPARE(w.priorityGroup->toolTip(), QStringLiteral("Opens a file"));
@@ -186,6 +197,83 @@ private slots:
             if (r.lookup == QStringLiteral("Name") && r.entryType == QStringLiteral("LBoxFmt"))
                 nameRecorded = true;
         QVERIFY(nameRecorded);
+    }
+
+    void toolbarButtonsAndButtonMenusAreTranslated() {
+        QCOMPARE(InitTranslator(m_german), std::uint16_t{1});
+        TestWindow w;
+        QToolBar* tools = w.window.addToolBar(QStringLiteral("Tools"));
+        QAction* add = tools->addAction(QStringLiteral("Add"));
+        add->setToolTip(QStringLiteral("Add new assignment"));
+        add->setStatusTip(QStringLiteral("Adds an assignment"));
+        QAction* unknown = tools->addAction(QStringLiteral("Frobnicate"));
+        unknown->setToolTip(QStringLiteral("Frobnicates the list"));
+        // A toolbar action that is also a menu item is translated once, as
+        // the menu item; its translated text is not looked up again.
+        tools->addAction(w.openAction);
+        auto* more = new QPushButton(QStringLiteral("&More"), w.window.centralWidget());
+        auto* moreMenu = new QMenu(more);
+        QAction* print = moreMenu->addAction(QStringLiteral("&Print"));
+        more->setMenu(moreMenu);
+        auto* save = new QPushButton(QStringLiteral("Save &"), w.window.centralWidget());
+        // Set from TranslateString before the window is translated: already German.
+        new QLabel(QStringLiteral("Schließt das Fenster"), w.window.centralWidget());
+        Translate(&w.window);
+        QCOMPARE(add->text(), QStringLiteral("Neu"));
+        QCOMPARE(add->toolTip(), QStringLiteral("Neuen Auftrag anlegen"));
+        QCOMPARE(add->statusTip(), QStringLiteral("Legt einen Auftrag an"));
+        QCOMPARE(w.openAction->text(), QStringLiteral("Ö&ffnen"));
+        QCOMPARE(more->text(), QStringLiteral("&Mehr"));
+        QCOMPARE(print->text(), QStringLiteral("&Drucken"));
+        // A trailing "&" marks no hot key: the text is looked up as written
+        // and the translation takes its own hot key.
+        QCOMPARE(save->text(), QStringLiteral("&Sichern &&"));
+
+        CloseTranslator();
+        QStringList recorded;
+        for (const LanguageRecord& r : linguatest::readLanguageFile(m_german))
+            if (r.replacement.isEmpty()) recorded << r.entryType + QLatin1Char(':') + r.lookup;
+        QVERIFY2(recorded.contains(QStringLiteral("Text:Frobnicate")),
+                 qPrintable(recorded.join(u',')));
+        QVERIFY(recorded.contains(QStringLiteral("ToolTip:Frobnicates the list")));
+        for (const QString& entry : recorded) {
+            QVERIFY2(!entry.contains(QStringLiteral("ffnen")), qPrintable(entry));
+            QVERIFY2(!entry.contains(QStringLiteral("Schließt")), qPrintable(entry));
+        }
+    }
+
+    void translatingAgainStartsFromTheSourceTexts() {
+        QCOMPARE(InitTranslator(m_german), std::uint16_t{1});
+        useEnglishPictures();
+        TestWindow w;
+        Translate(&w.window);
+        QCOMPARE(w.cancelButton->text(), QStringLiteral("&Abbrechen"));
+        Translate(&w.window);  // the same language again: nothing looked up twice
+        QCOMPARE(w.cancelButton->text(), QStringLiteral("&Abbrechen"));
+        QCOMPARE(w.fileMenu->title(), QStringLiteral("&Datei"));
+        w.plainLabel->setText(QStringLiteral("Priority"));  // changed by the program since
+
+        // A language that translates none of them puts the sources back.
+        const QString english = m_dir.filePath(QStringLiteral("En_test.ltf"));
+        QCOMPARE(InitTranslator(english), std::uint16_t{1});
+        Translate(&w.window);
+        QCOMPARE(w.window.windowTitle(), QStringLiteral("Assignments"));
+        QCOMPARE(w.fileMenu->title(), QStringLiteral("&File"));
+        QCOMPARE(w.openAction->text(), QStringLiteral("&Open"));
+        QCOMPARE(w.openAction->statusTip(), QStringLiteral("Open a file"));
+        QCOMPARE(w.cancelButton->text(), QStringLiteral("&Cancel"));
+        QCOMPARE(w.cancelButton->toolTip(), QStringLiteral("Close without saving"));
+        QCOMPARE(w.prompt->text(), QStringLiteral("&Due date:"));
+        QCOMPARE(w.plainLabel->text(), QStringLiteral("Priority"));
+        QCOMPARE(w.tabs->tabText(0), QStringLiteral("&General"));
+        QCOMPARE(w.list->property("format").toString(),
+                 QStringLiteral("80L(2)|M~Name~@s20@  60R(2)|M~Due date~@D2@"));
+        CloseTranslator();
+        // The English file learnt the source texts, never the German ones.
+        for (const LanguageRecord& r : linguatest::readLanguageFile(english)) {
+            QVERIFY2(r.lookup != QStringLiteral("Abbrechen") && r.lookup != QStringLiteral("Datei"),
+                     qPrintable(r.lookup));
+        }
     }
 
     void reportWindowGetsNoTips() {

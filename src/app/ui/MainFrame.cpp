@@ -6,6 +6,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
+#include <QPushButton>
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
@@ -16,6 +17,7 @@
 #include "app/IniFiles.h"
 #include "app/StartupAlerts.h"
 #include "app/ui/ChangePasswordDialog.h"
+#include "app/ui/LanguageProcedure.h"
 #include "app/ui/LoginWindow.h"
 #include "app/ui/SystemSettingsDialog.h"
 #include "app/ui/UserPrefsDialog.h"
@@ -93,6 +95,7 @@ void MainFrame::buildMenus() {
             &MainFrame::openUserPreferences);
     addItem(file, "changePasswordAction", QStringLiteral("&Change Password"),
             &MainFrame::openChangePassword);
+    addPending(file, "languageAction", QStringLiteral("&Language..."), "UserLanguageSelect");
     addItem(file, "printSetupAction", QStringLiteral("&Print Setup"), &MainFrame::openPrintSetup);
     m_adminActions << addPending(file, "exportDbaseAction", QStringLiteral("&Export to dBase"),
                                  "ExportToDbase");
@@ -272,6 +275,7 @@ bool MainFrame::startUp() {
 void MainFrame::enterSession(const std::string& user, int accessLevel) {
     m_workspace.session.GlobalUser = user;
     m_workspace.session.GlobalUserAccess = accessLevel;
+    applyUserLanguage(m_workspace);  // the user's own language, if chosen before
     m_workspace.session.languageFile = lastCharacters(CurrentLangFile().toStdString(), 11);
     setAdministratorItems(accessLevel == levelNumber(AccessLevel::SystemAdministrator));
     statusBar()->showMessage(QString::fromStdString(user));
@@ -352,6 +356,10 @@ void MainFrame::openSystemPreferences() {
 
 void MainFrame::openUserPreferences() {
     UserPrefsDialog dialog(*m_workspace.db, m_workspace.session.GlobalUser, this);
+    connect(dialog.languageButton(), &QPushButton::clicked, &dialog, [this, &dialog] {
+        if (!procedures().run(QStringLiteral("UserLanguageSelect"), &dialog, m_workspace))
+            notDefined("UserLanguageSelect");
+    });
     execTranslated(&dialog);
 }
 

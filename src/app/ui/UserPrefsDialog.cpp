@@ -64,6 +64,10 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
     form->addRow(m_conclude);
     form->addRow(QStringLiteral("Port"), m_port);
     form->addRow(QStringLiteral("Delay:"), m_delay);
+    m_language = new QPushButton(QStringLiteral("&Language..."), this);
+    m_language->setObjectName(QStringLiteral("languageButton"));
+    m_language->setToolTip(QStringLiteral("Choose the language of the program"));
+    form->addRow(QStringLiteral("Language:"), m_language);
     const DialogButtons buttons = addDialogButtons(this, true);
     connect(buttons.ok, &QPushButton::clicked, this, &UserPrefsDialog::save);
     form->addRow(buttons.box);

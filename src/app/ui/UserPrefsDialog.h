@@ -11,6 +11,7 @@ class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QToolButton;
 
 namespace tko {
@@ -23,6 +24,8 @@ public:
     Request request() const { return m_request; }
     QLineEdit* priorityEdit() const { return m_priority; }
     QLineEdit* delayEdit() const { return m_delay; }
+    // Opens the language selection; the caller connects it.
+    QPushButton* languageButton() const { return m_language; }
     QCheckBox* alarmCheck() const { return m_alarm; }
     QCheckBox* concludeCheck() const { return m_conclude; }
     QComboBox* portCombo() const { return m_port; }
@@ -43,6 +46,7 @@ private:
     QCheckBox* m_conclude = nullptr;
     QComboBox* m_port = nullptr;
     QLineEdit* m_delay = nullptr;
+    QPushButton* m_language = nullptr;
 };
 
 }  // namespace tko

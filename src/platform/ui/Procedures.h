@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -23,6 +24,12 @@ public:
         m_procedures[name] = std::move(procedure);
     }
     bool has(const QString& name) const { return m_procedures.count(name) != 0; }
+    // Every registered name, in order.
+    QStringList names() const {
+        QStringList all;
+        for (const auto& entry : m_procedures) all << entry.first;
+        return all;
+    }
     // Runs the procedure; false when none is registered under `name`.
     bool run(const QString& name, QWidget* parent, Workspace& workspace) const {
         auto it = m_procedures.find(name);

@@ -1,0 +1,384 @@
+#include "app/catalogue/TextCatalogue.h"
+
+#include "app/DemoOffice.h"
+#include "app/Workspace.h"
+#include "app/ui/LoginWindow.h"
+#include "app/ui/MainFrame.h"
+#include "app/ui/ProgramScreens.h"
+#include "data/Messages.h"
+#include "platform/Date.h"
+#include "platform/Translate.h"
+#include "platform/ui/Procedures.h"
+#include "platform/ui/WindowTranslation.h"
+#include "translator/LanguageFile.h"
+#include "translator/Lingua.h"
+#include "translator/PoFile.h"
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QDirIterator>
+#include <QGroupBox>
+#include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QTabWidget>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <QToolBar>
+
+#include <functional>
+#include <set>
+
+namespace tko {
+namespace {
+
+constexpr int kMessageCount = 38;
+
+// The hot-key character of a text written with Qt's marks ("&&" is a
+// literal '&'), in upper case; null when none.
+QChar mnemonicOf(const QString& text) {
+    for (qsizetype i = 0; i + 1 < text.size(); ++i) {
+        if (text.at(i) != QLatin1Char('&')) continue;
+        if (text.at(i + 1) == QLatin1Char('&')) {
+            ++i;
+            continue;
+        }
+        return text.at(i + 1).toUpper();
+    }
+    return QChar();
+}
+
+// Notes every hot key used twice among `texts` under `place`.
+void findClashes(const QString& place, const QStringList& texts, QStringList& clashes) {
+    QMap<QChar, QString> seen;
+    for (const QString& text : texts) {
+        const QChar key = mnemonicOf(text);
+        if (key.isNull() || key == QLatin1Char(' ')) continue;
+        if (seen.contains(key))
+            clashes << QStringLiteral("%1: &%2 on \"%3\" and \"%4\"")
+                           .arg(place, QString(key), seen.value(key), text);
+        else
+            seen.insert(key, text);
+    }
+}
+
+void menuClashes(const QString& place, QMenu* menu, QStringList& clashes) {
+    QStringList texts;
+    for (QAction* action : menu->actions()) {
+        if (action->isSeparator()) continue;
+        texts << action->text();
+        if (action->menu() != nullptr)
+            menuClashes(place + QStringLiteral(" > ") + action->text(), action->menu(), clashes);
+    }
+    findClashes(place + QStringLiteral(" menu ") + menu->title(), texts, clashes);
+}
+
+// Hot keys of a window's own controls (those in other windows aside) and of
+// each of its menus.
+void windowClashes(const QString& place, QWidget* window, QStringList& clashes) {
+    QStringList texts;
+    for (QWidget* widget : window->findChildren<QWidget*>()) {
+        if (widget->window() != window || !widget->isVisibleTo(window)) continue;
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
+            texts << button->text();
+        else if (auto* label = qobject_cast<QLabel*>(widget); label && label->buddy())
+            texts << label->text();
+        else if (auto* group = qobject_cast<QGroupBox*>(widget))
+            texts << group->title();
+    }
+    // Tabs of one tab widget share the window's hot keys.
+    for (QTabWidget* tabs : window->findChildren<QTabWidget*>())
+        for (int i = 0; i < tabs->count(); ++i) texts << tabs->tabText(i);
+    findClashes(place, texts, clashes);
+    if (auto* bar = window->findChild<QMenuBar*>()) {
+        QStringList titles;
+        for (QAction* action : bar->actions()) {
+            titles << action->text();
+            if (action->menu() != nullptr) menuClashes(place, action->menu(), clashes);
+        }
+        findClashes(place + QStringLiteral(" menu bar"), titles, clashes);
+    }
+}
+
+// The walk: one step per window or menu item, each on a fresh copy of the
+// language file, so that the texts a step records are known to be its own.
+class Walker {
+public:
+    Walker(const QString& workDir, const QString& languageFile, const QString& sourceDir)
+        : m_workDir(workDir), m_languageFile(languageFile), m_sourceDir(sourceDir) {}
+
+    TextCatalogue run();
+
+    static Walker* current;
+    void windowShown(QWidget* window) {
+        ::Translate(window);
+        windowClashes(m_step + QStringLiteral(" / ") + window->windowTitle(), window,
+                      m_result.hotKeyClashes);
+    }
+
+private:
+    void step(const QString& name, const std::function<void()>& body);
+    void closeNewWindows(const QList<QWidget*>& before);
+
+    QString m_workDir;
+    QString m_languageFile;
+    QString m_sourceDir;
+    QString m_step;
+    int m_stepNumber = 0;
+    IntlGroup m_group{};
+    QStringList m_dataTexts;  // data the windows show, not texts of the program
+    TextCatalogue m_result;
+};
+
+Walker* Walker::current = nullptr;
+
+void Walker::closeNewWindows(const QList<QWidget*>& before) {
+    for (QWidget* window : QApplication::topLevelWidgets()) {
+        if (before.contains(window) || !window->isVisible()) continue;
+        window->close();
+    }
+    QApplication::processEvents();
+}
+
+void Walker::step(const QString& name, const std::function<void()>& body) {
+    m_step = name;
+    const QString file = QDir(m_workDir).filePath(QStringLiteral("step%1.ltf").arg(++m_stepNumber));
+    QFile::remove(file);
+    if (!m_languageFile.isEmpty()) QFile::copy(m_languageFile, file);
+    ::InitTranslator(file);
+    ::InitPictures(&m_group);
+    const QList<QWidget*> before = QApplication::topLevelWidgets();
+    body();
+    closeNewWindows(before);
+    ::CloseTranslator();
+
+    lingua::LanguageFile read;
+    if (read.open(file, false) != lingua::kOpened) return;
+    read.forEach([&](const lingua::LanguageRecord& record) {
+        if (!record.replacement.isEmpty() || m_dataTexts.contains(record.lookup)) return true;
+        CatalogueEntry& entry = m_result.entries[catalogueKey(record.entryType, record.lookup)];
+        entry.entryType = record.entryType;
+        entry.text = record.lookup;
+        if (entry.hotKey.isEmpty()) entry.hotKey = record.luHotKey;
+        if (!entry.places.contains(name)) entry.places << name;
+        return true;
+    });
+}
+
+TextCatalogue Walker::run() {
+    Walker* previous = current;
+    current = this;
+    ClearIntlGroup(m_group);
+    GetIntlGroup(m_group, 0x0409, true, QString());
+
+    Status status;
+    DataSource source;
+    source.directory = QDir(m_workDir).filePath(QStringLiteral("office")).toStdString();
+    QDir().mkpath(QString::fromStdString(source.directory));
+    auto db = Database::open(source, true, status);
+    if (!db) {
+        m_result.error = QString::fromStdString(status.describe());
+        current = previous;
+        return m_result;
+    }
+    const DemoSummary demo = createDemoOffice(*db, "All users");
+    if (!demo.ok) {
+        m_result.error = QString::fromStdString(demo.error);
+        current = previous;
+        return m_result;
+    }
+    // Labels that show the logged-in user and today's date show data.
+    for (const DemoLogin& login : demo.logins)
+        m_dataTexts << QString::fromStdString(login.userName);
+    ::InitPictures(&m_group);
+    m_dataTexts << ::GetLongDate(Clock::today());
+    if (procedures().names().isEmpty()) registerProgramScreens();
+    setMessageTranslator([](const std::string& text) {
+        return ::TranslateString(QString::fromStdString(text)).toStdString();
+    });
+    setWindowTranslator([](QWidget* window) { current->windowShown(window); });
+
+    // Modal windows and menus are closed as soon as they are up: Escape's
+    // answer, which never changes data.
+    QTimer closer;
+    QObject::connect(&closer, &QTimer::timeout, [] {
+        if (QWidget* popup = QApplication::activePopupWidget()) popup->close();
+        if (QWidget* modal = QApplication::activeModalWidget()) {
+            if (auto* dialog = qobject_cast<QDialog*>(modal))
+                dialog->reject();
+            else
+                modal->close();
+        }
+    });
+    closer.start(10);
+
+    Workspace workspace;
+    workspace.db = db.get();
+    workspace.source = source;
+    workspace.programDir = m_workDir;
+
+    step(QStringLiteral("Log-in"), [&] {
+        LoginWindow login(*db);
+        translateWindow(&login);
+    });
+    MainFrame frame(workspace);
+    step(QStringLiteral("Main frame"), [&] {
+        current->windowShown(&frame);
+        frame.show();
+    });
+    std::string admin = "SUPERVISOR";
+    for (const DemoLogin& login : demo.logins)
+        if (login.role.find("System") != std::string::npos) admin = login.userName;
+    step(QStringLiteral("Start-up alerts"), [&] { frame.enterSession(admin, 2); });
+
+    QList<QAction*> items;
+    std::function<void(QMenu*)> collect = [&](QMenu* menu) {
+        for (QAction* action : menu->actions()) {
+            if (action->isSeparator()) continue;
+            if (action->menu() != nullptr)
+                collect(action->menu());
+            else
+                items << action;
+        }
+    };
+    for (QAction* action : frame.menuBar()->actions()) {
+        if (action->menu() != nullptr)
+            collect(action->menu());
+        else
+            items << action;
+    }
+    for (QAction* action : items) {
+        if (action->objectName() == QLatin1String("exitAction")) continue;
+        QString plain = action->text();
+        plain.remove(QLatin1Char('&'));
+        step(QStringLiteral("Menu item ") + plain, [action] { action->trigger(); });
+    }
+    for (const QString& name : procedures().names())
+        step(QStringLiteral("Procedure ") + name,
+             [&] { procedures().run(name, &frame, workspace); });
+
+    step(QStringLiteral("Standard messages"), [] {
+        for (int number = 1; number <= kMessageCount; ++number)
+            for (int variant = 0; variant < 2; ++variant)
+                standardMessage(number, "%1", "%2", "%3", variant);
+    });
+
+    if (!m_sourceDir.isEmpty()) {
+        const QMap<QString, QStringList> literals = sourceLiteralTexts(m_sourceDir);
+        for (auto it = literals.cbegin(); it != literals.cend(); ++it)
+            step(QStringLiteral("Source ") + it.key(), [&] {
+                for (const QString& text : it.value()) ::TranslateString(text);
+            });
+    }
+
+    closer.stop();
+    setWindowTranslator(nullptr);
+    frame.hide();
+    current = previous;
+    m_result.ok = true;
+    return m_result;
+}
+
+}  // namespace
+
+QString catalogueKey(const QString& entryType, const QString& text) {
+    return entryType.trimmed().toUpper() + QLatin1Char('\x1f') + text;
+}
+
+TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile,
+                                  const QString& sourceDir) {
+    Walker walker(workDir, languageFile, sourceDir);
+    return walker.run();
+}
+
+QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir) {
+    // A C string literal handed straight to translateText, or a
+    // QStringLiteral as the text of MessageBox::showText.
+    static const QRegularExpression literal(QStringLiteral(
+        R"re((?:translateText\(\s*|showText\([^,;()]+,\s*QStringLiteral\()((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+    // One piece of a literal written as several adjacent ones.
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    QMap<QString, QStringList> texts;
+    const QDir root(sourceDir);
+    QDirIterator files(sourceDir, {QStringLiteral("*.cpp")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        const QString path = files.next();
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        const QString code = QString::fromUtf8(file.readAll());
+        for (auto match = literal.globalMatch(code); match.hasNext();) {
+            QString text;
+            const QString pieces = match.next().captured(1);
+            for (auto part = piece.globalMatch(pieces); part.hasNext();)
+                text += part.next().captured(1);
+            text.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+            text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
+            // Texts made only of placeholders and punctuation say nothing.
+            bool words = false;
+            for (qsizetype i = 0; i < text.size() && !words; ++i) words = text.at(i).isLetter();
+            if (words) texts[root.relativeFilePath(path)] << text;
+        }
+    }
+    return texts;
+}
+
+bool writeCatalogue(const TextCatalogue& catalogue, const QString& potFile, QString* error) {
+    QString text = QStringLiteral(
+        "# Every text of TASKORBIT Multi-User, collected by opening every window.\n"
+        "# Made by the build target lang_catalogue; translate it into a copy\n"
+        "# named after the language (De_tkom.po), never edit it by hand.\n"
+        "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
+        "\"Content-Transfer-Encoding: 8bit\\n\"\n\n");
+    for (const CatalogueEntry& entry : catalogue.entries) {
+        for (const QString& place : entry.places) text += QStringLiteral("#. ") + place + u'\n';
+        const QString id = lingua::takesHotKey(entry.entryType)
+                               ? lingua::markHotKey(entry.text, entry.hotKey, false)
+                               : entry.text;
+        text += QStringLiteral("msgctxt ") + lingua::poQuoted(entry.entryType) + u'\n';
+        text += QStringLiteral("msgid ") + lingua::poQuoted(id) + u'\n';
+        text += QStringLiteral("msgstr \"\"\n\n");
+    }
+    QSaveFile out(potFile);
+    if (!out.open(QIODevice::WriteOnly)) {
+        *error = out.errorString();
+        return false;
+    }
+    out.write(text.toUtf8());
+    if (!out.commit()) {
+        *error = out.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool readCatalogue(const QString& poFile, QMap<QString, QString>& translations,
+                   QMap<QString, CatalogueEntry>* entries, QString* error) {
+    QTemporaryDir dir;
+    const QString file = dir.filePath(QStringLiteral("read.ltf"));
+    const lingua::PoResult result = lingua::importPo(file, poFile, lingua::PoImportMode::AddAll);
+    if (!result.ok || !result.unplaced.isEmpty()) {
+        *error = result.error + result.unplaced.join(u'\n');
+        return false;
+    }
+    lingua::LanguageFile read;
+    if (read.open(file, false) != lingua::kOpened) {
+        *error = read.lastError();
+        return false;
+    }
+    read.forEach([&](const lingua::LanguageRecord& record) {
+        const QString key = catalogueKey(record.entryType, record.lookup);
+        translations.insert(key, record.replacement);
+        if (entries != nullptr)
+            entries->insert(key,
+                            CatalogueEntry{record.entryType, record.lookup, record.luHotKey, {}});
+        return true;
+    });
+    return true;
+}
+
+}  // namespace tko

@@ -1,0 +1,59 @@
+// The catalogue of every text the program shows: it opens every window of the
+// program offscreen (the log-in window, the main frame, every menu item and
+// every registered procedure) on a demo office, with the translator library
+// recording each text it meets, and adds the standard messages. The result is
+// written as the PO template lang/taskorbit.pot, from which En_tkom.ltf is
+// made, so that a translator has every text before the program first runs.
+//
+// Run against a translated language file instead, the same walk finds the
+// texts that file lacks and the hot keys used twice in one window or menu.
+//
+// GUI thread only; needs a QApplication (the offscreen platform will do).
+#pragma once
+
+#include <QMap>
+#include <QString>
+#include <QStringList>
+
+namespace tko {
+
+struct CatalogueEntry {
+    QString entryType;   // "Text", "MenuItem", ... as recorded by the translator
+    QString text;        // the source text without its hot-key mark
+    QString hotKey;      // "" or the hot-key character
+    QStringList places;  // the windows or steps where the text was met
+};
+
+struct TextCatalogue {
+    bool ok = false;
+    QString error;                          // why the walk could not run
+    QMap<QString, CatalogueEntry> entries;  // by catalogueKey()
+    QStringList hotKeyClashes;              // "place: &X on "A" and "B""
+};
+
+// Entries are told apart by entry type (in any case) and text.
+QString catalogueKey(const QString& entryType, const QString& text);
+
+// Opens every window with the translator on a copy of `languageFile` (an
+// empty file when blank) and returns every text met that the file does not
+// translate, with where it was met. `workDir` receives the demo office.
+// With `sourceDir`, the program texts that the source hands to the
+// translator as literals (translateText("..."), MessageBox::showText) are
+// added too: messages that only a particular input brings up.
+TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile = {},
+                                  const QString& sourceDir = {});
+
+// The literal texts of the C++ files under `sourceDir` (see above), by file
+// name relative to it.
+QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir);
+
+// Writes the entries as a PO template (blank translations, the places as
+// comments).
+bool writeCatalogue(const TextCatalogue& catalogue, const QString& potFile, QString* error);
+
+// The entries of a PO file (template or translation) with their
+// translations: key -> translation ("" when untranslated).
+bool readCatalogue(const QString& poFile, QMap<QString, QString>& translations,
+                   QMap<QString, CatalogueEntry>* entries, QString* error);
+
+}  // namespace tko

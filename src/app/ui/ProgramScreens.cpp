@@ -1,0 +1,54 @@
+#include "app/ui/ProgramScreens.h"
+
+#include "app/ui/LanguageProcedure.h"
+
+#include "assign/lists/ui/AssignmentListScreens.h"
+#include "assign/ui/AssignmentScreens.h"
+#include "assign/ui/DeletionScreens.h"
+#include "people/ui/GroupScreens.h"
+#include "people/ui/PeopleScreens.h"
+#include "platform/ui/Procedures.h"
+#include "projects/ui/ProjectScreens.h"
+#include "reports/ui/DbaseExportWindow.h"
+#include "reports/ui/ReportScreens.h"
+#include "users/ui/UserScreens.h"
+#include "views/ui/ListScreens.h"
+#include "views/ui/ViewScreens.h"
+
+namespace tko {
+
+// Every subsystem's screens, by procedure name (see Procedures.h).
+void registerProgramScreens() {
+    registerPeopleScreens(procedures());
+    registerAssignmentScreens(procedures());
+    registerAssignmentListScreens(procedures());
+    registerListScreens(procedures());
+    registerDeletionScreens(procedures());
+    registerProjectScreens(procedures());
+    registerExportScreens(procedures());
+    registerUserScreens(procedures());
+    registerReportScreens(procedures());
+    registerGroupScreens(procedures());
+    registerScheduleScreens(procedures());
+    registerLanguageProcedure(procedures());
+    // Screens of one subsystem that open another's.
+    setAssignmentPicker(&selectFromLookForward);
+    setProjectsForAssignment(&showProjectsForAssignment);
+    setReportGroupLookup([](QWidget* parent, Workspace& workspace) {
+        const std::optional<GroupName> group = selectGroupList(parent, workspace);
+        return group ? std::optional<QString>(QString::fromStdString(group->GROUPNAME))
+                     : std::nullopt;
+    });
+    setReportProjectLookup([](QWidget* parent, Workspace& workspace) {
+        const std::optional<Project> project = selectProject(parent, workspace);
+        return project ? std::optional<QString>(QString::fromStdString(project->NAME))
+                       : std::nullopt;
+    });
+    // "Print" of Update Group List names its group through groupListToPrint().
+    procedures().add(QStringLiteral("PrintGroupList"), [](QWidget* parent, Workspace& workspace) {
+        if (const std::optional<GroupName>& group = groupListToPrint())
+            printGroupList(parent, workspace, group->GROUPNUMBER);
+    });
+}
+
+}  // namespace tko
