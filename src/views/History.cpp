@@ -49,10 +49,7 @@ bool historyTabTakesLetters(ScheduleScreen screen, int tab) {
 }
 
 Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
-    subject.spellings.clear();
     subject.members.clear();
-    if (screen == ScheduleScreen::Person)
-        return personSpellings(db, subject.person, subject.spellings);
     if (screen != ScheduleScreen::Group) return Status::success();
     if (store::rtrim(subject.group).empty()) {
         subject.groupNumber = 0;
@@ -120,7 +117,7 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
                                               store::eq("GROUPNUMBER", subject.groupNumber))));
             break;
         case ScheduleScreen::Person:
-            tests.push_back(personIsOneOf(subject.spellings));
+            tests.push_back(personIs(subject.person));
             tests.push_back(personScreenVisibilityFilter(scope));
             break;
     }

@@ -127,15 +127,17 @@ TEST_F(NameOrderTest, NamesAreStoredAsTypedAndFoundInAnyCase) {
 TEST_F(NameOrderTest, KeysOrderNamesAlphabeticallyAndPageThroughEqualSpellings) {
     int number = 0;
     for (const char* name :
-         {"ZOE", "ben", "Anna", "émile", "BEN", "Zack", "Ben", "anna", "Émile", "_x", "b", "Bé"})
-        ASSERT_TRUE(addPerson(name, "U" + std::to_string(number), ++number).ok()) << name;
+         {"ZOE", "ben", "Anna", "émile", "BEN", "Zack", "Ben", "anna", "Émile", "_x", "b", "Bé"}) {
+        ++number;
+        ASSERT_TRUE(addPerson(name, "U" + std::to_string(number), number).ok()) << name;
+    }
     const std::vector<std::string> forward = shortNames(Direction::Forward, 100);
     ASSERT_EQ(forward.size(), 12u);
     // Spellings of one name are equal: they follow each other in any order.
     auto rank = [](const std::string& name) {
         static const std::vector<std::vector<std::string>> order{
-            {"_x"}, {"Anna", "anna"},   {"b"},    {"ben", "BEN", "Ben"},
-            {"Bé"}, {"émile", "Émile"}, {"Zack"}, {"ZOE"}};
+            {"_x"},   {"Anna", "anna"}, {"b"}, {"Bé"}, {"ben", "BEN", "Ben"}, {"émile", "Émile"},
+            {"Zack"}, {"ZOE"}};
         for (size_t i = 0; i < order.size(); ++i)
             if (std::find(order[i].begin(), order[i].end(), name) != order[i].end())
                 return static_cast<int>(i);
@@ -161,7 +163,7 @@ TEST_F(NameOrderTest, KeysOrderNamesAlphabeticallyAndPageThroughEqualSpellings) 
     std::vector<Person> page;
     ASSERT_TRUE(m_db->read(request, page).ok());
     ASSERT_EQ(page.size(), 3u);
-    for (const Person& p : page) EXPECT_EQ(rank(p.SHORTNAME), 3) << p.SHORTNAME;
+    for (const Person& p : page) EXPECT_EQ(rank(p.SHORTNAME), 4) << p.SHORTNAME;
 }
 
 // ---- data sets made while names compared with regard to case -----------------

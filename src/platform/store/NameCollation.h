@@ -55,4 +55,9 @@ private:
 int compareNames(std::string_view a, std::string_view b);
 bool sameName(std::string_view a, std::string_view b);
 
+// Orders names as the store's keys do (for sorted lists and sets of names).
+struct NameLess {
+    bool operator()(std::string_view a, std::string_view b) const { return compareNames(a, b) < 0; }
+};
+
 }  // namespace tko::store
