@@ -228,7 +228,8 @@ TEST_F(NameOrderTest, AnEarlierDataSetIsConvertedAndNamesThatNowCollideAreReport
             ASSERT_TRUE(old->add(a).ok());
         }
         std::vector<std::string> problems;
-        ASSERT_TRUE(old->check(problems).ok());
+        const Status checked = old->check(problems);
+        ASSERT_TRUE(checked.ok()) << checked.describe();
         EXPECT_FALSE(problems.empty());  // not yet converted: "check" reports, never repairs
     }
 
@@ -239,7 +240,8 @@ TEST_F(NameOrderTest, AnEarlierDataSetIsConvertedAndNamesThatNowCollideAreReport
     ASSERT_TRUE(m_db->count<Person>(store::all(), n).ok());
     EXPECT_EQ(n, 3);
     std::vector<std::string> problems;
-    ASSERT_TRUE(m_db->check(problems).ok());
+    const Status checked = m_db->check(problems);
+    ASSERT_TRUE(checked.ok()) << checked.describe();
     ASSERT_EQ(problems.size(), 2u) << ::testing::PrintToString(problems);
     EXPECT_EQ(problems[0], "PEOPLE: key PEO:PRIMARY_KEY tells names apart by letter case");
     EXPECT_EQ(problems[1],
@@ -265,7 +267,8 @@ TEST_F(NameOrderTest, AnEarlierDataSetIsConvertedAndNamesThatNowCollideAreReport
     m_db = test::openStation(m_source);
     ASSERT_TRUE(m_db);
     problems.clear();
-    ASSERT_TRUE(m_db->check(problems).ok());
+    const Status rechecked = m_db->check(problems);
+    ASSERT_TRUE(rechecked.ok()) << rechecked.describe();
     EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
     EXPECT_EQ(addPerson("benedict", "BEN", 4).code, store::kDuplicateKey);
 }

@@ -460,8 +460,8 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
             "SELECT ic.relname, ix.indisunique, pg_get_indexdef(ix.indexrelid, k.n, true), "
             "(ix.indoption[k.n - 1] & 1), COALESCE(ico.collname, '') "
             "FROM pg_index ix JOIN pg_class ic ON ic.oid = ix.indexrelid "
-            "LEFT JOIN pg_collation ico ON ico.oid = ix.indcollation[k.n - 1] "
             "CROSS JOIN LATERAL generate_series(1, ix.indnatts) AS k(n) "
+            "LEFT JOIN pg_collation ico ON ico.oid = ix.indcollation[k.n - 1] "
             "WHERE ix.indrelid = to_regclass($1) AND NOT ix.indisprimary ORDER BY ic.relname, k.n";
         q.params.emplace_back(name);
         PGresult* result = nullptr;
@@ -667,7 +667,14 @@ Status PgEngine::adoptNameCollation(const std::vector<const TableDef*>& tables) 
         rollback();
         return s;
     }
-    return commit();
+    s = commit();
+    // Statements prepared before the change return columns of the old
+    // collation, which the server refuses to reuse: prepare them afresh.
+    if (s.ok() && !rebuild.empty()) {
+        s = exec("DEALLOCATE ALL");
+        m_statements.clear();
+    }
+    return s;
 }
 
 Status PgEngine::verifyStorage(std::vector<std::string>& problems) {
