@@ -40,6 +40,13 @@ std::unique_ptr<Database> Database::open(const DataSource& source, bool create, 
         status = db->createTables();
         if (!status.ok()) return nullptr;
     }
+    // Data sets made before names compared without regard to letter case are
+    // converted once; values that would now collide keep their key's old order
+    // and are reported by check().
+    if (create || addMissing) {
+        status = db->track(db->engine().adoptNameCollation(allTables()));
+        if (!status.ok()) return nullptr;
+    }
     return db;
 }
 

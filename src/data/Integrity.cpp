@@ -249,8 +249,10 @@ std::optional<StandardMessage> deleteChildren(Database& db, const TableDef& pare
     return std::nullopt;
 }
 
+// Byte for byte: a name changed only in letter case is still rewritten into
+// the children, so that they show the new spelling.
 bool differs(const TableDef& def, const Row& a, const Row& b, const char* name) {
-    return store::compareValues(field(def, a, name), field(def, b, name)) != 0;
+    return field(def, a, name) != field(def, b, name);
 }
 
 std::optional<StandardMessage> rewriteChildren(Database& db, const TableDef& parentDef,

@@ -2,6 +2,7 @@
 
 #include "data/Numbering.h"
 #include "data/Tables.h"
+#include "platform/store/NameCollation.h"
 
 namespace tko {
 
@@ -97,13 +98,13 @@ NewPerson startNewPerson(Database& db, const Session& session, const std::string
 bool confidentialAllowed(const Session& session, const SystemPref& sys, const std::string& type,
                          const std::string& owner) {
     return sys.CONFIDENTIAL == 1 && store::rtrim(type) == kTypePrivate &&
-           store::rtrim(owner) == store::rtrim(session.GlobalUser);
+           store::sameName(store::rtrim(owner), store::rtrim(session.GlobalUser));
 }
 
 bool usersLimitedAllowed(const Session& session, const std::string& type,
                          const std::string& shortName, const std::string& owner) {
     if (store::rtrim(type) != kTypeLimited || blank(shortName)) return false;
-    return store::rtrim(owner) == store::rtrim(session.GlobalUser) ||
+    return store::sameName(store::rtrim(owner), store::rtrim(session.GlobalUser)) ||
            session.isSystemAdministrator();
 }
 

@@ -62,8 +62,6 @@ Status reportAssignmentFilter(Database& db, const ReportParams& params, const Re
     ViewSubject subject;
     if (screen == ScheduleScreen::Person) {
         subject.person = params.person;
-        const Status s = personSpellings(db, params.person, subject.spellings);
-        if (!s.ok()) return s;
     } else if (screen == ScheduleScreen::Group) {
         if (!group) {
             out = anyOf({});

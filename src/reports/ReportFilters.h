@@ -49,8 +49,7 @@ struct ReportGroup {
 
 // The assignments of an assignment list report (types 1 and 3 to 8), read
 // along assignmentKeyFor(params.listBy). `group` must be given for the group
-// types. Reads what the rule needs besides the record (the stored spellings
-// of the person, the group's members).
+// types. Reads what the rule needs besides the record (the group's members).
 Status reportAssignmentFilter(Database& db, const ReportParams& params, const ReportScope& scope,
                               const std::optional<ReportGroup>& group, store::Filter& out);
 

@@ -4,6 +4,7 @@
 #include <set>
 
 #include "data/Records.h"
+#include "platform/store/NameCollation.h"
 
 namespace tko {
 
@@ -104,7 +105,8 @@ store::Filter grantedFilter(Right right, const std::string& holder,
 }
 
 std::vector<std::string> normalisedNames(std::vector<std::string> names) {
-    std::set<std::string> unique;
+    // Sorted and told apart as the store's keys do: "ben" repeats "BEN".
+    std::set<std::string, store::NameLess> unique;
     for (const std::string& n : names) {
         const std::string clipped = store::rtrim(n);
         if (!clipped.empty()) unique.insert(clipped);

@@ -1,20 +1,15 @@
 #include "users/UserGroups.h"
 
-#include <QString>
-
 #include <algorithm>
 #include <set>
 
 #include "data/Integrity.h"
 #include "data/Tables.h"
+#include "platform/store/NameCollation.h"
 
 namespace tko {
 
 namespace {
-
-std::string upper(const std::string& text) {
-    return QString::fromStdString(store::rtrim(text)).toUpper().toStdString();
-}
 
 // Makes the member rows of `group` (exact name) those of `members`.
 Status replaceMembers(Database& db, const std::string& group,
@@ -43,15 +38,13 @@ Status replaceMembers(Database& db, const std::string& group,
 
 Status groupMembers(Database& db, const std::string& group, std::vector<std::string>& out) {
     out.clear();
-    const std::string wanted = upper(group);
+    const std::string wanted = store::rtrim(group);
     if (wanted.empty()) return Status::success();
-    // Member rows are few; reading them all lets the comparison ignore case
-    // the same way on every engine.
+    // The store compares group names without regard to case.
     std::vector<UserGroupUser> rows;
-    Status s = db.readAll("UGU:GROUP_KEY", store::all(), rows);
+    Status s = db.readAll("UGU:GROUP_KEY", store::eq("GROUP", wanted), rows);
     if (!s.ok()) return s;
-    for (const UserGroupUser& row : rows)
-        if (upper(row.GROUP) == wanted) out.push_back(store::rtrim(row.USERNAME));
+    for (const UserGroupUser& row : rows) out.push_back(store::rtrim(row.USERNAME));
     out = normalisedNames(out);
     return s;
 }
@@ -59,13 +52,18 @@ Status groupMembers(Database& db, const std::string& group, std::vector<std::str
 std::string addMember(std::vector<std::string>& members, const std::string& user) {
     const std::string name = store::rtrim(user);
     if (name.empty()) return {};
-    if (std::find(members.begin(), members.end(), name) != members.end()) return kDuplicateMember;
-    members.insert(std::upper_bound(members.begin(), members.end(), name), name);
+    // Members are told apart and sorted as the store's keys do.
+    if (std::any_of(members.begin(), members.end(),
+                    [&](const std::string& m) { return store::sameName(m, name); }))
+        return kDuplicateMember;
+    members.insert(std::upper_bound(members.begin(), members.end(), name, store::NameLess{}), name);
     return {};
 }
 
 bool removeMember(std::vector<std::string>& members, const std::string& user) {
-    const auto it = std::find(members.begin(), members.end(), store::rtrim(user));
+    const std::string name = store::rtrim(user);
+    const auto it = std::find_if(members.begin(), members.end(),
+                                 [&](const std::string& m) { return store::sameName(m, name); });
     if (it == members.end()) return false;
     members.erase(it);
     return true;

@@ -83,11 +83,8 @@ Status repeatTypesInUse(Database& db, std::vector<std::string>& out) {
 }  // namespace
 
 Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
-    subject.spellings.clear();
     subject.members.clear();
     subject.repeatTypes.clear();
-    if (screen == ScheduleScreen::Person)
-        return personSpellings(db, subject.person, subject.spellings);
     if (screen == ScheduleScreen::General) return repeatTypesInUse(db, subject.repeatTypes);
     if (screen != ScheduleScreen::Group) return Status::success();
     if (store::rtrim(subject.group).empty()) {
@@ -156,7 +153,7 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
                                               store::eq("GROUPNUMBER", subject.groupNumber))));
             break;
         case ScheduleScreen::Person:
-            tests.push_back(personIsOneOf(subject.spellings));
+            tests.push_back(personIs(subject.person));
             tests.push_back(personScreenVisibilityFilter(scope));
             break;
     }

@@ -30,9 +30,9 @@ bool historyTabIsConcluded(ScheduleScreen screen, int tab);
 // screen's "By Assignment Name").
 bool historyTabTakesLetters(ScheduleScreen screen, int tab);
 
-// Reads what the rule needs besides the record: the stored spellings of the
-// person (Person screen), or the group list called subject.group and its
-// members by number (Group screen). An unknown group leaves no members.
+// Reads what the rule needs besides the record: the group list called
+// subject.group and its members by number (Group screen). An unknown group
+// leaves no members.
 Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject);
 
 // True when `record` repeats (any repetition other than "No Repeats").

@@ -26,16 +26,13 @@ bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab) {
 }
 
 Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
-    subject.spellings.clear();
     subject.members.clear();
-    if (screen == ScheduleScreen::Person)
-        return personSpellings(db, subject.person, subject.spellings);
     if (screen == ScheduleScreen::Group)
         return groupMembersByName(db, subject.group, subject.members);
     return Status::success();
 }
 
-bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int tab,
+bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int /*tab*/,
                          const ViewSubject& subject, const LookForwardOptions& options,
                          const ViewScope& scope, const Person* assignee) {
     if (record.CLOSEDATE != 0) return false;
@@ -48,17 +45,15 @@ bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int ta
         case ScheduleScreen::Group:
             return isVisibleTo(record, scope) && containsName(subject.members, record.PERSON);
         case ScheduleScreen::Person:
-            if (lookForwardMatchesPersonExactly(screen, tab)) {
-                if (store::rtrim(record.PERSON) != store::rtrim(subject.person)) return false;
-            } else if (!sameNameIgnoringCase(record.PERSON, subject.person)) {
-                return false;
-            }
+            // Every tab compares as the store does, "By Assignment Name"'s exact
+            // match included: names are equal without regard to case.
+            if (!sameNameIgnoringCase(record.PERSON, subject.person)) return false;
             return isVisibleOnPersonScreen(record, assignee, scope);
     }
     return false;
 }
 
-Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
+Filter lookForwardFilter(ScheduleScreen screen, int /*tab*/, const ViewSubject& subject,
                          const LookForwardOptions& options, const ViewScope& scope) {
     // First the test that picks the index ranges (see ScheduleView.h), then
     // the tests applied to the rows those ranges yield.
@@ -75,9 +70,7 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
                                        store::eq("GROUPNAME", store::rtrim(subject.group)))));
             break;
         case ScheduleScreen::Person:
-            tests.push_back(lookForwardMatchesPersonExactly(screen, tab)
-                                ? store::eq("PERSON", store::rtrim(subject.person))
-                                : personIsOneOf(subject.spellings));
+            tests.push_back(personIs(subject.person));
             tests.push_back(personScreenVisibilityFilter(scope));
             break;
     }

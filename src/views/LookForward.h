@@ -24,11 +24,12 @@ struct LookForwardOptions {
 // PERSONPRIORITY_KEY.
 const std::vector<ScheduleTab>& lookForwardTabs(ScheduleScreen screen);
 // True for the tab that matches the person exactly ("By Assignment Name" on
-// the Person screen); the others match without regard to case.
+// the Person screen); the others match without regard to case. The store
+// compares names without regard to case, so both match the same rows.
 bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab);
 
-// Reads what the rule needs besides the record: the stored spellings of the
-// person (Person screen) or the members of the group by name (Group screen).
+// Reads what the rule needs besides the record: the members of the group by
+// name (Group screen).
 Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject);
 
 // The rule for one record. `assignee` is the PEOPLE record with the

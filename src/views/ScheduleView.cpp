@@ -5,8 +5,8 @@
 #include <QString>
 
 #include <algorithm>
-#include <map>
-#include <optional>
+
+#include "platform/store/NameCollation.h"
 
 namespace tko {
 
@@ -32,15 +32,16 @@ ViewScope viewScopeOf(const Session& session, const SystemPref& settings) {
 }
 
 bool isVisibleTo(const Assignment& record, const ViewScope& scope) {
-    return scope.seesAll || store::rtrim(record.PERSON) == scope.user ||
-           store::rtrim(record.USERNAME) == scope.user;
+    // Names compare as the store's filters compare them.
+    return scope.seesAll || store::sameName(store::rtrim(record.PERSON), scope.user) ||
+           store::sameName(store::rtrim(record.USERNAME), scope.user);
 }
 
 bool isVisibleOnPersonScreen(const Assignment& record, const Person* assignee,
                              const ViewScope& scope) {
     if (isVisibleTo(record, scope)) return true;
     return !(assignee && store::rtrim(assignee->TYPE) == "Private" &&
-             store::rtrim(assignee->USER) != scope.user);
+             !store::sameName(store::rtrim(assignee->USER), scope.user));
 }
 
 Filter visibilityFilter(const ViewScope& scope) {
@@ -87,62 +88,6 @@ std::string utf8(const CodePoints& points) {
     return QString::fromUcs4(points.data(), static_cast<qsizetype>(points.size())).toStdString();
 }
 
-// Every character whose upper case is `upper`, in code point order (the order
-// of the UTF-8 bytes the store compares). Built once from Qt's case tables.
-CodePoints sameUpperCase(char32_t upper) {
-    static const std::map<char32_t, CodePoints> classes = [] {
-        std::map<char32_t, CodePoints> out;
-        for (char32_t c = 1; c < 0x20000; ++c) {
-            if (c >= 0xD800 && c <= 0xDFFF) continue;
-            const char32_t u = QChar::toUpper(c);
-            if (u != c || QChar::toLower(c) != c) out[u].push_back(c);
-        }
-        for (auto& [u, list] : out) {
-            if (std::find(list.begin(), list.end(), u) == list.end()) list.push_back(u);
-            std::sort(list.begin(), list.end());
-        }
-        return out;
-    }();
-    auto it = classes.find(upper);
-    return it != classes.end() ? it->second : CodePoints{upper};
-}
-
-using Classes = std::vector<CodePoints>;
-
-Classes classesOf(const CodePoints& name) {
-    Classes out;
-    for (char32_t c : name) out.push_back(sameUpperCase(QChar::toUpper(c)));
-    return out;
-}
-
-bool inClass(const CodePoints& cls, char32_t c) {
-    return std::binary_search(cls.begin(), cls.end(), c);
-}
-
-// The smallest spelling (one character of each class) that is at or after
-// `y` in code point order, or strictly after it with `strict`.
-std::optional<CodePoints> nextSpelling(const Classes& classes, const CodePoints& y, bool strict) {
-    const size_t n = classes.size();
-    size_t i = 0;  // y[0..i) is a spelling prefix
-    while (i < n && i < y.size() && inClass(classes[i], y[i])) ++i;
-    auto completed = [&](CodePoints prefix) {
-        for (size_t k = prefix.size(); k < n; ++k) prefix.push_back(classes[k].front());
-        return prefix;
-    };
-    if (i == n && y.size() == n && !strict) return y;
-    if (i < n && i == y.size()) return completed(y);  // y is a proper prefix of a spelling
-    // Raise one character at position j (as far right as possible) above y's.
-    for (size_t j = std::min(i, n - 1) + 1; j-- > 0;) {
-        const CodePoints& cls = classes[j];
-        auto above = std::upper_bound(cls.begin(), cls.end(), y[j]);
-        if (above == cls.end()) continue;
-        CodePoints v(y.begin(), y.begin() + static_cast<std::ptrdiff_t>(j));
-        v.push_back(*above);
-        return completed(std::move(v));
-    }
-    return std::nullopt;
-}
-
 }  // namespace
 
 std::string upperName(const std::string& name) {
@@ -152,35 +97,11 @@ std::string upperName(const std::string& name) {
 }
 
 bool sameNameIgnoringCase(const std::string& a, const std::string& b) {
-    return upperName(a) == upperName(b);
+    return store::sameName(store::rtrim(a), store::rtrim(b));
 }
 
-Status personSpellings(Database& db, const std::string& person, std::vector<std::string>& out) {
-    out.clear();
-    const CodePoints name = codePoints(person);
-    if (name.empty()) {
-        out.push_back(std::string());
-        return Status::success();
-    }
-    const Classes classes = classesOf(name);
-    const std::string upper = upperName(person);
-    std::optional<CodePoints> candidate = nextSpelling(classes, {}, false);
-    store::ReadRequest seek;
-    seek.key = Assignment::def().key("ASS:PERSONDATE_KEY");
-    seek.limit = 1;
-    seek.withMemos = false;
-    while (candidate) {
-        seek.filter = store::ge("PERSON", utf8(*candidate));
-        std::vector<Assignment> found;
-        const Status s = db.read(seek, found);
-        if (s.endOfRange()) break;
-        if (!s.ok()) return s;
-        const CodePoints y = codePoints(found.front().PERSON);
-        const bool matches = upperName(found.front().PERSON) == upper;
-        if (matches) out.push_back(store::rtrim(found.front().PERSON));
-        candidate = nextSpelling(classes, y, matches);
-    }
-    return Status::success();
+Filter personIs(const std::string& person) {
+    return store::eq("PERSON", store::rtrim(person));
 }
 
 Filter personIsOneOf(const std::vector<std::string>& names) {
@@ -230,7 +151,9 @@ void addUnique(std::vector<std::string>& names, const std::string& name) {
 }  // namespace
 
 bool containsName(const std::vector<std::string>& names, const std::string& name) {
-    return std::find(names.begin(), names.end(), store::rtrim(name)) != names.end();
+    const std::string wanted = store::rtrim(name);
+    return std::any_of(names.begin(), names.end(),
+                       [&](const std::string& n) { return store::sameName(n, wanted); });
 }
 
 Status groupMembersByName(Database& db, const std::string& groupName,

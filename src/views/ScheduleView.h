@@ -67,15 +67,15 @@ void addTests(std::vector<store::Filter>& tests, store::Filter filter);
 // ---- the person of the Person screens ---------------------------------------
 
 // `name` with each character upper-cased on its own (no character turns into
-// several), so that names of different lengths never match.
+// several): what the lists show and seek for a typed name.
 std::string upperName(const std::string& name);
+// Equality of names as the store compares them (NameCollation.h): without
+// regard to letter case, trailing blanks ignored.
 bool sameNameIgnoringCase(const std::string& a, const std::string& b);
 
-// Every ASS:PERSON value stored that equals `person` without regard to case
-// (trailing blanks ignored), in key order. Found by seeking along the person
-// index from one possible spelling to the next, so it costs a few index
-// look-ups however many assignments there are.
-Status personSpellings(Database& db, const std::string& person, std::vector<std::string>& out);
+// ASS:PERSON is `person` in any spelling: the store compares names without
+// regard to case, so one equality reads every spelling's rows as one range.
+store::Filter personIs(const std::string& person);
 
 // ASS:PERSON is one of `names`: an equality for one name, an either-or for
 // several, no row for none.
@@ -122,11 +122,10 @@ Status writeBackUserPref(Database& db, const std::string& user,
 // The person or group a Person or Group screen is restricted to, as read when
 // the list is (re)loaded.
 struct ViewSubject {
-    std::string person;                  // "Person:" (LocalPerson)
-    std::vector<std::string> spellings;  // stored spellings of `person`, see personSpellings()
-    std::string group;                   // "Group:"
-    std::int32_t groupNumber = 0;        // the group list's number (History)
-    std::vector<std::string> members;    // the group's members' short names
+    std::string person;                // "Person:" (LocalPerson)
+    std::string group;                 // "Group:"
+    std::int32_t groupNumber = 0;      // the group list's number (History)
+    std::vector<std::string> members;  // the group's members' short names
     // History (General): every repeat type stored, or none when there are too
     // many to read one by one (see loadHistorySubject()).
     std::vector<std::string> repeatTypes;

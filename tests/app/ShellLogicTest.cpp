@@ -138,6 +138,11 @@ TEST_F(ShellLogicTest, WithNoLimitWrongPasswordsNeverSuspend) {
     addUser("CARLA", "abcdefghijXYZ");
     EXPECT_TRUE(window.attempt("CARLA", "abcdefghij").loggedIn());
     EXPECT_FALSE(window.attempt("CARLA", "ABCDEFGHIJ").loggedIn());
+    // The user name is found in any case and the session gets it as stored.
+    const LoginOutcome typedLower = window.attempt("carla", "abcdefghij");
+    EXPECT_TRUE(typedLower.loggedIn());
+    EXPECT_EQ(typedLower.userName, "CARLA");
+    EXPECT_EQ(window.attempt("carla", "ABCDEFGHIJ").kind, LoginOutcome::WrongPassword);
 }
 
 TEST_F(ShellLogicTest, TheBuiltInFirstPasswordMustBeChangedBeforeGoingOn) {

@@ -32,6 +32,9 @@ public:
     store::Status verifyStorage(std::vector<std::string>& p) override {
         return m_inner->verifyStorage(p);
     }
+    store::Status adoptNameCollation(const std::vector<const store::TableDef*>& t) override {
+        return m_inner->adoptNameCollation(t);
+    }
     store::Status read(const store::TableDef& t, const store::ReadRequest& r,
                        std::vector<store::Row>& o) override {
         return m_inner->read(t, r, o);

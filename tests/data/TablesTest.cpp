@@ -72,6 +72,112 @@ TEST(TablesTest, DescendingAndUniqueFlagsFollowTheModel) {
     EXPECT_TRUE(User::def().key("USE:ACCESLEVEL_KEY")->components[0].descending);
 }
 
+// Every key of the data model with its components in order ('-' marks a
+// descending one) and its uniqueness, as the data model lists them; the
+// program's auxiliary keys are checked apart.
+TEST(TablesTest, EveryModelKeyHasItsComponentsInOrderAndItsUniqueness) {
+    struct Expected {
+        std::string components;
+        bool unique;
+    };
+    const std::map<std::string, Expected> model{
+        {"ASS:NUMBER_KEY", {"ASSIGNNUMBER", true}},
+        {"ASS:PERSONNUMBER_KEY", {"PERSONNUMBER", false}},
+        {"ASS:NAMENUMBER_KEY", {"PERSONNUMBER,PERSON", false}},
+        {"ASS:NAME_KEY", {"NAME,DUEDATE,PRIORITY", false}},
+        {"ASS:DUEDATE_KEY", {"DUEDATE,PRIORITY", false}},
+        {"ASS:PRIORITY_KEY", {"PRIORITY,DUEDATE", false}},
+        {"ASS:PERSONDATE_KEY", {"PERSON,DUEDATE,PRIORITY", false}},
+        {"ASS:PERSONPRIORITY_KEY", {"PERSON,PRIORITY,DUEDATE", false}},
+        {"ASS:CLOSEDUEDATE_KEY", {"-CLOSEDATE,DUEDATE", false}},
+        {"ASS:SEENPERSON_KEY", {"SEEN,PERSON", false}},
+        {"ASS:CLOSE_KEY", {"CLOSEDATE,PRIORITY,DUEDATE", false}},
+        {"ASS:ASSIGNEDDATE_KEY", {"ASSIGNEDDATE,PRIORITY", false}},
+        {"ASS:PRIORASSIGN_KEY", {"PRIORITY,ASSIGNEDDATE", false}},
+        {"ASS:PEOPLEASSIGN_KEY", {"PERSON,ASSIGNEDDATE,PRIORITY", false}},
+        {"ASS:PERSPRASSIGN_KEY", {"PERSON,PRIORITY,ASSIGNEDDATE", false}},
+        {"ASS:CONCLPRIORITY_KEY", {"CLOSEDATE,PRIORITY", false}},
+        {"ASS:PERSCONCLPRIORITY_KEY", {"PERSON,CLOSEDATE,PRIORITY", false}},
+        {"ASS:PERSNUMDUEDATE_KEY", {"PERSONNUMBER,DUEDATE,PRIORITY", false}},
+        {"PEO:SHORT_KEY", {"SHORTNAME", false}},
+        {"PEO:SHORTTYPE_KEY", {"SHORTNAME,TYPE", false}},
+        {"PEO:PRIMARY_KEY", {"SHORTNAME,USER", true}},
+        {"PEO:LASTNAME_KEY", {"LASTNAME,FIRSTNAME,SHORTNAME", false}},
+        {"PEO:DATE_KEY", {"DATE", false}},
+        {"PEO:ORGANIZATION_KEY", {"ORGANIZATION,SHORTNAME", false}},
+        {"PEO:PERSONNUMBER_KEY", {"PERSONNUMBER", true}},
+        {"PEO:NUMBERNAME_KEY", {"PERSONNUMBER,SHORTNAME", false}},
+        {"USE:USERNAME_KEY", {"USERNAME", true}},
+        {"USE:DATE_KEY", {"DATECHANGED", false}},
+        {"USE:LASTNAME_KEY", {"LASTNAME,FIRSTNAME", false}},
+        {"USE:DEPARTMENT_KEY", {"DEPARTMENT,LASTNAME,FIRSTNAME", false}},
+        {"USE:ACCESLEVEL_KEY", {"-ACCESSLEVEL", false}},
+        {"USE:ACCESSLEVEL2_KEY", {"ACCESSLEVEL", false}},
+        {"USP:USERNAME_KEY", {"USERNAME", true}},
+        {"REM:DATE_KEY", {"DATE,ASSIGNNUMBER", false}},
+        {"REM:REMINDERNUMBER_KEY", {"REMINDNUMBER", true}},
+        {"REM:USER_KEY", {"USER", false}},
+        {"REM:ASSIGNNUMBER_KEY", {"ASSIGNNUMBER", false}},
+        {"ANN:DATEKEY", {"DAYOFYEAR,NUMBER", true}},
+        {"ANN:PERSON_KEY", {"SHORTNAME,DAYOFYEAR", false}},
+        {"ANN:NUMBER_KEY", {"NUMBER,DAYOFYEAR", false}},
+        {"ANN:NAMENUMBER_KEY", {"NUMBER,SHORTNAME", false}},
+        {"PRO:NAME_KEY", {"NAME", false}},
+        {"PRO:NAMEUSER_KEY", {"NAME,USER", true}},
+        {"PRO:AUTONUMBER_KEY", {"PROJNUMBER", true}},
+        {"PRO:NUMBERNAME_KEY", {"PROJNUMBER,NAME", true}},
+        {"PRA:PROJECT_KEY", {"NAME", false}},
+        {"PRA:NUMBERNAME_KEY", {"PROJNUMBER,NAME", false}},
+        {"PRA:PROJNUMBER_KEY", {"PROJNUMBER", false}},
+        {"PRA:PRIMARY_KEY", {"PROJNUMBER,ASSIGNNUMBER", false}},
+        {"PRA:ASSIGNMENT_KEY", {"ASSIGNNUMBER", false}},
+        {"PRU:PROJECT_KEY", {"NAME", false}},
+        {"PRU:NUMBER_KEY", {"PROJNUMBER", false}},
+        {"PRU:USER_KEY", {"USER,PROJNUMBER", false}},
+        {"PRU:NUMBERUSER_KEY", {"PROJNUMBER,USER", true}},
+        {"PEU:PERSONNUMBER_KEY", {"PERSONNUMBER,USER", true}},
+        {"GRO:GROUPNAME_KEY", {"GROUPNAME", false}},
+        {"GRO:GROUPUSER_KEY", {"GROUPNAME,USER", true}},
+        {"GRO:AUTONUMBER_KEY", {"GROUPNUMBER", true}},
+        {"GRP:GROUPNAME_KEY", {"GROUPNAME,SHORTNAME", false}},
+        {"GRP:PEOPLE_KEY", {"SHORTNAME", false}},
+        {"GRP:GROUPNUMBER_KEY", {"GROUPNUMBER", false}},
+        {"GRP:PERSONNUMBER_KEY", {"PERSONNUMBER", false}},
+        {"GRP:NAMENUMBER_KEY", {"PERSONNUMBER,SHORTNAME", false}},
+        {"USA:USERNAME_KEY", {"USERNAME", false}},
+        {"USA:PRIMARY_KEY", {"USERNAME,USERNAME2", true}},
+        {"USV:USERNAME_KEY", {"USERNAME", false}},
+        {"USV:PRIMARY_KEY", {"USERNAME,USERNAME2", false}},
+        {"USG:GROUP_KEY", {"GROUP", true}},
+        {"UGU:GROUP_KEY", {"GROUP,USERNAME", true}},
+        {"UGU:USERNAME_KEY", {"USERNAME,GROUP", true}},
+    };
+    std::set<std::string> seen;
+    for (const store::TableDef* table : allTables()) {
+        for (const store::KeyDef& key : table->keys) {
+            std::string components;
+            for (const store::KeyComponent& c : key.components) {
+                if (!components.empty()) components += ",";
+                components +=
+                    (c.descending ? "-" : "") + table->fields[static_cast<size_t>(c.field)].name;
+            }
+            auto it = model.find(key.label);
+            if (key.auxiliary) {
+                // An index of the program's own may not pose as a model key.
+                EXPECT_EQ(it, model.end()) << key.label << " is a key of the data model";
+                EXPECT_FALSE(key.unique) << key.label;
+                continue;
+            }
+            ASSERT_NE(it, model.end()) << key.label << " is not a key of the data model";
+            EXPECT_EQ(components, it->second.components) << key.label;
+            EXPECT_EQ(key.unique, it->second.unique) << key.label;
+            seen.insert(key.label);
+        }
+    }
+    for (const auto& [label, expected] : model)
+        EXPECT_TRUE(seen.count(label)) << label << " is missing";
+}
+
 TEST(TablesTest, RecordsRoundTripThroughRowsWithTextsClipped) {
     Assignment a;
     a.ASSIGNNUMBER = 42;

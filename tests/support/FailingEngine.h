@@ -38,6 +38,9 @@ public:
     store::Status verifyTable(const store::TableDef& t, std::vector<std::string>& p) override {
         return m_inner->verifyTable(t, p);
     }
+    store::Status adoptNameCollation(const std::vector<const store::TableDef*>& t) override {
+        return m_inner->adoptNameCollation(t);
+    }
     store::Status verifyStorage(std::vector<std::string>& p) override {
         return m_inner->verifyStorage(p);
     }

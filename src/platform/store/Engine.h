@@ -64,6 +64,13 @@ public:
     virtual Status verifyTable(const TableDef& table, std::vector<std::string>& problems) = 0;
     // Checks the database files themselves; appends one line per problem.
     virtual Status verifyStorage(std::vector<std::string>& problems) = 0;
+    // Brings existing `tables` whose texts still compare with regard to letter
+    // case to the name collation (NameCollation.h): their text columns and keys
+    // are rebuilt, rows, positions and versions kept. A unique key whose stored
+    // values differ only in case keeps its old order instead, so that nothing is
+    // refused or lost; verifyTable names those values, and a later call converts
+    // the key once they are renamed. Writes nothing when all is up to date.
+    virtual Status adoptNameCollation(const std::vector<const TableDef*>& tables) = 0;
 
     // Up to `limit` rows along the key, in reading order (nearest first).
     // An empty result is kRecordNotAvailable.

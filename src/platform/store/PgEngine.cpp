@@ -8,6 +8,8 @@
 #include <filesystem>
 #include <set>
 
+#include "platform/store/CaseDuplicates.h"
+#include "platform/store/NameCollation.h"
 #include "platform/store/SqliteEngine.h"
 #include "platform/store/TableCopy.h"
 
@@ -131,7 +133,17 @@ void appendCopyText(const std::string& text, std::string& out) {
 
 void ignoreNotice(void*, const char*) {}
 
+// The server's ICU collation of the same locale as NameCollator; non-deterministic,
+// so that names equal by it are equal (a unique key refuses "Ben" beside "BEN").
+std::string createNameCollation() {
+    return std::string("CREATE COLLATION IF NOT EXISTS ") + kNameCollation +
+           " (provider = icu, locale = '" + kNameCollationLocale + "', deterministic = false)";
+}
+
 std::string unquote(std::string name) {
+    // An index component with a collation of its own reads '"NAME" COLLATE "C"'.
+    const auto collate = name.find(" COLLATE ");
+    if (collate != std::string::npos) name.erase(collate);
     if (name.size() >= 2 && name.front() == '"' && name.back() == '"')
         name = name.substr(1, name.size() - 2);
     return name;
@@ -144,6 +156,8 @@ SqlDialect postgresDialect() {
     d.numberedParams = true;
     d.usersSchema = kUsersSchema;
     d.textType = "TEXT COLLATE \"C\"";
+    d.nameType = std::string("TEXT COLLATE ") + kNameCollation;
+    d.bytewiseCollate = " COLLATE \"C\"";
     d.idType = "BIGSERIAL PRIMARY KEY";
     d.indexesNeedRowId = true;
     d.schemaOnIndexName = false;
@@ -386,6 +400,7 @@ Status PgEngine::createTables(const std::vector<const TableDef*>& tables) {
     if (!s.ok()) return s;
     s = exec(std::string("SELECT pg_advisory_xact_lock(") + kCreateLockKey + ")");
     if (s.ok()) s = exec(std::string("CREATE SCHEMA IF NOT EXISTS ") + m_sql.quoted(kUsersSchema));
+    if (s.ok()) s = exec(createNameCollation());
     for (const TableDef* table : tables) {
         for (const std::string& sql : m_sql.createTable(*table)) {
             if (s.ok()) s = exec(sql);
@@ -438,21 +453,24 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
     for (const FieldDef& f : table.fields) {
         const bool text = f.type == FieldType::String || f.type == FieldType::Memo ||
                           f.type == FieldType::ByteArray;
-        expectColumn(f.name, text ? "text" : "integer", text ? "C" : "");
+        expectColumn(f.name, text ? "text" : "integer",
+                     f.type == FieldType::String ? kNameCollation : (text ? "C" : ""));
     }
 
     struct Index {
         bool unique = false;
         std::string components;
+        bool bytewiseText = false;  // a text component not ordered by the name collation
     };
     std::map<std::string, Index> indexes;
     {
         SqlQuery q;
         q.sql =
             "SELECT ic.relname, ix.indisunique, pg_get_indexdef(ix.indexrelid, k.n, true), "
-            "(ix.indoption[k.n - 1] & 1) "
+            "(ix.indoption[k.n - 1] & 1), COALESCE(ico.collname, '') "
             "FROM pg_index ix JOIN pg_class ic ON ic.oid = ix.indexrelid "
             "CROSS JOIN LATERAL generate_series(1, ix.indnatts) AS k(n) "
+            "LEFT JOIN pg_collation ico ON ico.oid = ix.indcollation[k.n - 1] "
             "WHERE ix.indrelid = to_regclass($1) AND NOT ix.indisprimary ORDER BY ic.relname, k.n";
         q.params.emplace_back(name);
         PGresult* result = nullptr;
@@ -462,10 +480,16 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
         for (int r = 0; r < PQntuples(result); ++r) {
             Index& index = indexes[PQgetvalue(result, r, 0)];
             index.unique = std::string(PQgetvalue(result, r, 1)) == "t";
-            index.components += unquote(PQgetvalue(result, r, 2)) +
-                                (std::string(PQgetvalue(result, r, 3)) == "1" ? " DESC," : ",");
+            const std::string component = unquote(PQgetvalue(result, r, 2));
+            index.components +=
+                component + (std::string(PQgetvalue(result, r, 3)) == "1" ? " DESC," : ",");
+            const int field = table.fieldIndex(component);
+            if (field >= 0 && table.fields[static_cast<size_t>(field)].type == FieldType::String &&
+                std::string(PQgetvalue(result, r, 4)) != kNameCollation)
+                index.bytewiseText = true;
         }
     }
+    bool collationKnown = false;
     for (const KeyDef& key : table.keys) {
         auto it = indexes.find(key.sqlName());
         if (it == indexes.end()) {
@@ -481,11 +505,185 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
                 table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
         // Keys that allow duplicates end in the row id, which orders equal key values.
         if (!key.unique) expected += std::string(kRowIdColumn) + ",";
-        if (it->second.components != expected)
+        if (it->second.components != expected) {
             problems.push_back(table.label + ": key " + key.label + " has components " +
                                it->second.components + " instead of " + expected);
+        } else if (it->second.bytewiseText) {
+            problems.push_back(table.label + ": key " + key.label +
+                               " tells names apart by letter case");
+            if (!key.unique) continue;
+            // A database that no station of this version has opened yet lacks
+            // the collation that the search for such values needs.
+            if (!collationKnown) {
+                SqlQuery known;
+                known.sql = "SELECT to_regcollation($1) IS NOT NULL";
+                known.params.emplace_back(std::string(kNameCollation));
+                PGresult* result = nullptr;
+                Status s = run(known, result);
+                if (!s.ok()) return s;
+                ResultGuard guard{result};
+                if (std::string(PQgetvalue(result, 0, 0)) != "t") continue;
+                collationKnown = true;
+            }
+            std::vector<std::string> duplicates;
+            Status s = keyCaseDuplicates(table, key, duplicates);
+            if (!s.ok()) return s;
+            for (const std::string& line : duplicates)
+                problems.push_back(table.label + ": key " + key.label + ": " + line +
+                                   " differ only in letter case; rename all but one");
+        }
     }
     return Status::success();
+}
+
+Status PgEngine::keyCaseDuplicates(const TableDef& table, const KeyDef& key,
+                                   std::vector<std::string>& out) {
+    out.clear();
+    PGresult* result = nullptr;
+    Status s = run(keyValuesInNameOrder(m_sql, table, key), result);
+    if (!s.ok()) return s;
+    ResultGuard guard{result};
+    std::vector<std::vector<Value>> values;
+    for (int r = 0; r < PQntuples(result); ++r) {
+        std::vector<Value> row;
+        for (size_t i = 0; i < key.components.size(); ++i) {
+            const FieldType type = table.fields[static_cast<size_t>(key.components[i].field)].type;
+            const char* text = PQgetvalue(result, r, static_cast<int>(i));
+            if (type == FieldType::String || type == FieldType::Memo ||
+                type == FieldType::ByteArray)
+                row.emplace_back(std::string(text));
+            else
+                row.emplace_back(std::int64_t{std::strtoll(text, nullptr, 10)});
+        }
+        values.push_back(std::move(row));
+    }
+    out = caseDuplicates(values);
+    return Status::success();
+}
+
+Status PgEngine::planNameCollation(const std::vector<const TableDef*>& tables,
+                                   std::vector<const TableDef*>& rebuild,
+                                   std::vector<std::pair<const TableDef*, const KeyDef*>>& rekey) {
+    rebuild.clear();
+    rekey.clear();
+    for (const TableDef* table : tables) {
+        SqlQuery q;
+        q.sql =
+            "SELECT a.attname, COALESCE(co.collname, '') FROM pg_attribute a "
+            "LEFT JOIN pg_collation co ON co.oid = a.attcollation "
+            "WHERE a.attrelid = to_regclass($1) AND a.attnum > 0 AND NOT a.attisdropped";
+        q.params.emplace_back(m_sql.tableName(*table));
+        PGresult* result = nullptr;
+        Status s = run(q, result);
+        if (!s.ok()) return s;
+        bool bytewiseColumn = false;
+        {
+            ResultGuard guard{result};
+            if (PQntuples(result) == 0)
+                continue;  // a missing table is not this function's business
+            for (int r = 0; r < PQntuples(result); ++r) {
+                const int field = table->fieldIndex(PQgetvalue(result, r, 0));
+                if (field >= 0 &&
+                    table->fields[static_cast<size_t>(field)].type == FieldType::String &&
+                    std::string(PQgetvalue(result, r, 1)) != kNameCollation)
+                    bytewiseColumn = true;
+            }
+        }
+        if (bytewiseColumn) {
+            rebuild.push_back(table);
+            continue;
+        }
+        q.sql =
+            "SELECT ic.relname, bool_or(a.atttypid = 'text'::regtype AND "
+            "COALESCE(ico.collname, '') <> '" +
+            std::string(kNameCollation) +
+            "') FROM pg_index ix JOIN pg_class ic ON ic.oid = ix.indexrelid "
+            "CROSS JOIN LATERAL generate_series(1, ix.indnatts) AS k(n) "
+            "JOIN pg_attribute a ON a.attrelid = ix.indrelid AND a.attnum = ix.indkey[k.n - 1] "
+            "LEFT JOIN pg_collation ico ON ico.oid = ix.indcollation[k.n - 1] "
+            "WHERE ix.indrelid = to_regclass($1) GROUP BY ic.relname";
+        s = run(q, result);
+        if (!s.ok()) return s;
+        std::set<std::string> bytewiseIndexes;
+        {
+            ResultGuard guard{result};
+            for (int r = 0; r < PQntuples(result); ++r)
+                if (std::string(PQgetvalue(result, r, 1)) == "t")
+                    bytewiseIndexes.insert(PQgetvalue(result, r, 0));
+        }
+        for (const KeyDef& key : table->keys) {
+            if (!bytewiseIndexes.count(key.sqlName())) continue;
+            if (key.unique) {
+                std::vector<std::string> duplicates;
+                s = keyCaseDuplicates(*table, key, duplicates);
+                if (!s.ok()) return s;
+                if (!duplicates.empty()) continue;  // kept as it is until they are renamed
+            }
+            rekey.emplace_back(table, &key);
+        }
+    }
+    return Status::success();
+}
+
+std::string PgEngine::indexName(const TableDef& table, const KeyDef& key) const {
+    if (table.file == TableFile::Users)
+        return m_sql.quoted(kUsersSchema) + "." + m_sql.quoted(key.sqlName());
+    return m_sql.quoted(key.sqlName());
+}
+
+Status PgEngine::adoptNameCollation(const std::vector<const TableDef*>& tables) {
+    std::vector<const TableDef*> rebuild;
+    std::vector<std::pair<const TableDef*, const KeyDef*>> rekey;
+    Status s = planNameCollation(tables, rebuild, rekey);
+    if (!s.ok() || (rebuild.empty() && rekey.empty())) return s;
+    s = begin({}, m_options.lockTimeoutMs);
+    if (!s.ok()) return s;
+    // One station at a time; plan again, another may have done it meanwhile.
+    s = exec(std::string("SELECT pg_advisory_xact_lock(") + kCreateLockKey + ")");
+    if (s.ok()) s = exec(createNameCollation());
+    if (s.ok()) s = planNameCollation(tables, rebuild, rekey);
+    for (const TableDef* table : rebuild) {
+        if (!s.ok()) break;
+        // A unique key whose values would collide is dropped before the columns
+        // change (the change rebuilds every index by the new collation) and made
+        // again bytewise afterwards.
+        std::vector<const KeyDef*> bytewise;
+        for (const KeyDef& key : table->keys) {
+            if (!s.ok() || !key.unique || !hasTextComponent(*table, key)) continue;
+            std::vector<std::string> duplicates;
+            s = keyCaseDuplicates(*table, key, duplicates);
+            if (s.ok() && !duplicates.empty()) {
+                bytewise.push_back(&key);
+                s = exec("DROP INDEX IF EXISTS " + indexName(*table, key));
+            }
+        }
+        std::string alter;
+        for (const FieldDef& f : table->fields) {
+            if (f.type != FieldType::String) continue;
+            alter += std::string(alter.empty() ? "" : ", ") + "ALTER COLUMN " +
+                     m_sql.quoted(f.name) + " TYPE " + m_sql.dialect().nameType;
+        }
+        if (s.ok()) s = exec("ALTER TABLE " + m_sql.tableName(*table) + " " + alter);
+        for (const KeyDef* key : bytewise)
+            if (s.ok()) s = exec(m_sql.createIndex(*table, *key, true));
+    }
+    for (const auto& [table, key] : rekey) {
+        if (!s.ok()) break;
+        s = exec("DROP INDEX " + indexName(*table, *key));
+        if (s.ok()) s = exec(m_sql.createIndex(*table, *key));
+    }
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
+    s = commit();
+    // Statements prepared before the change return columns of the old
+    // collation, which the server refuses to reuse: prepare them afresh.
+    if (s.ok() && !rebuild.empty()) {
+        s = exec("DEALLOCATE ALL");
+        m_statements.clear();
+    }
+    return s;
 }
 
 Status PgEngine::verifyStorage(std::vector<std::string>& problems) {

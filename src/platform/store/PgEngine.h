@@ -4,7 +4,9 @@
 // the users table in the schema "users".
 //
 // Behaviour that differs from a database file, and how it is made to match:
-//  - Texts are stored `TEXT COLLATE "C"`, so keys order bytewise as in SQLite.
+//  - Fixed-width texts are stored `TEXT COLLATE tko_name`, an ICU collation of
+//    the same locale that the embedded engine registers (NameCollation.h), so
+//    keys order names alike on both; memos stay `COLLATE "C"`.
 //  - begin() locks the named tables against other writers (readers are never
 //    blocked), waiting at most the caller's time-out, so that a transaction
 //    that "cannot begin within 2 seconds" fails the same way on both engines
@@ -57,6 +59,7 @@ public:
     Status createTables(const std::vector<const TableDef*>& tables) override;
     Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
     Status verifyStorage(std::vector<std::string>& problems) override;
+    Status adoptNameCollation(const std::vector<const TableDef*>& tables) override;
     Status read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) override;
     Status fetch(const TableDef& table, const KeyDef& key, const std::vector<Value>& keyValues,
                  Row& out) override;
@@ -104,6 +107,16 @@ private:
                    Row& out) const;
     Status readOne(const TableDef& table, const SqlQuery& query, Row& out);
     std::string qualifiedName(const std::string& label, bool& known) const;
+    // The key's index, schema-qualified for the users table.
+    std::string indexName(const TableDef& table, const KeyDef& key) const;
+    // Values of the key that differ only in letter case (see CaseDuplicates.h).
+    Status keyCaseDuplicates(const TableDef& table, const KeyDef& key,
+                             std::vector<std::string>& out);
+    // Tables whose text columns still order bytewise, and keys (of up-to-date
+    // tables) that can now be made to order by the name collation.
+    Status planNameCollation(const std::vector<const TableDef*>& tables,
+                             std::vector<const TableDef*>& rebuild,
+                             std::vector<std::pair<const TableDef*, const KeyDef*>>& rekey);
 
     pg_conn* m_conn = nullptr;
     std::string m_connInfo;

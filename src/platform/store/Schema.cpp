@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "platform/store/NameCollation.h"
+
 namespace tko::store {
 
 std::string KeyDef::sqlName() const {
@@ -135,13 +137,16 @@ Value normalise(const FieldDef& field, const Value& value) {
     }
 }
 
+// Keys order texts by the name collation ("Ben" and "BEN" compare equal), so
+// this comparison does too.
 int compareValues(const Value& a, const Value& b) {
     if (a.index() != b.index()) return a.index() < b.index() ? -1 : 1;
     if (const auto* ia = std::get_if<std::int64_t>(&a)) {
         const auto ib = std::get<std::int64_t>(b);
         return *ia < ib ? -1 : (*ia > ib ? 1 : 0);
     }
-    const int c = std::get<std::string>(a).compare(std::get<std::string>(b));
+    // Texts order by the name collation, as the engines' keys order them.
+    const int c = compareNames(std::get<std::string>(a), std::get<std::string>(b));
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 

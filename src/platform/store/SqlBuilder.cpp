@@ -29,14 +29,15 @@ std::string SqlBuilder::columnList(const TableDef& table, bool withMemos) const 
     return cols;
 }
 
-std::vector<std::string> SqlBuilder::createTable(const TableDef& table) const {
-    std::string sql = "CREATE TABLE IF NOT EXISTS " + tableName(table) + " (" +
-                      quoted(kRowIdColumn) + " " + m_dialect.idType + ", " +
+std::string SqlBuilder::columnDefinitions(const TableDef& table) const {
+    std::string sql = "(" + quoted(kRowIdColumn) + " " + m_dialect.idType + ", " +
                       quoted(kVersionColumn) + " INTEGER NOT NULL DEFAULT 1";
     for (const FieldDef& f : table.fields) {
         sql += ", " + quoted(f.name) + " ";
         switch (f.type) {
             case FieldType::String:
+                sql += m_dialect.nameType + " NOT NULL DEFAULT ''";
+                break;
             case FieldType::Memo:
                 sql += m_dialect.textType + " NOT NULL DEFAULT ''";
                 break;
@@ -49,13 +50,17 @@ std::vector<std::string> SqlBuilder::createTable(const TableDef& table) const {
                 break;
         }
     }
-    sql += ")";
-    std::vector<std::string> statements{sql};
+    return sql + ")";
+}
+
+std::vector<std::string> SqlBuilder::createTable(const TableDef& table) const {
+    std::vector<std::string> statements{"CREATE TABLE IF NOT EXISTS " + tableName(table) + " " +
+                                        columnDefinitions(table)};
     for (const KeyDef& key : table.keys) statements.push_back(createIndex(table, key));
     return statements;
 }
 
-std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key) const {
+std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key, bool bytewise) const {
     std::string sql =
         key.unique ? "CREATE UNIQUE INDEX IF NOT EXISTS " : "CREATE INDEX IF NOT EXISTS ";
     const bool inUsers = table.file == TableFile::Users && !m_dialect.usersSchema.empty();
@@ -68,7 +73,9 @@ std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key) co
     sql += " (";
     for (size_t i = 0; i < key.components.size(); ++i) {
         if (i) sql += ", ";
-        sql += quoted(table.fields[static_cast<size_t>(key.components[i].field)].name);
+        const FieldDef& f = table.fields[static_cast<size_t>(key.components[i].field)];
+        sql += quoted(f.name);
+        if (bytewise && f.type == FieldType::String) sql += m_dialect.bytewiseCollate;
         if (key.components[i].descending) sql += " DESC";
     }
     if (m_dialect.indexesNeedRowId && !key.unique) sql += ", " + quoted(kRowIdColumn);

@@ -14,7 +14,13 @@ namespace tko::store {
 struct SqlDialect {
     bool numberedParams = false;    // "$1" (PostgreSQL) instead of "?" (SQLite)
     std::string usersSchema;        // schema that holds the users table ("" = same as data)
-    std::string textType = "TEXT";  // column type of texts
+    std::string textType = "TEXT";  // column type of memos and flag strings (compared bytewise)
+    // Column type of fixed-width texts: compared and ordered by the name
+    // collation (NameCollation.h), in keys, filters and ORDER BY alike.
+    std::string nameType = "TEXT";
+    // How an index component asks for bytewise order (a unique key kept in its
+    // old order because its stored names differ only in letter case).
+    std::string bytewiseCollate = " COLLATE BINARY";
     std::string idType = "INTEGER PRIMARY KEY";  // type of the hidden row id column
     bool indexesNeedRowId =
         false;  // append ROW_ID to non-unique indexes (SQLite has it implicitly)
@@ -51,7 +57,11 @@ public:
     std::string columnList(const TableDef& table, bool withMemos) const;
 
     std::vector<std::string> createTable(const TableDef& table) const;
-    std::string createIndex(const TableDef& table, const KeyDef& key) const;
+    // The parenthesised column definitions of CREATE TABLE.
+    std::string columnDefinitions(const TableDef& table) const;
+    // With `bytewise`, text components order bytewise instead of by the name
+    // collation (see SqlDialect::bytewiseCollate).
+    std::string createIndex(const TableDef& table, const KeyDef& key, bool bytewise = false) const;
 
     // Queries that together read a page along request.key from request.from:
     // run them in order, each with the rows still wanted as its LIMIT, until

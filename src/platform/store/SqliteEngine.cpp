@@ -9,6 +9,9 @@
 #include <set>
 #include <thread>
 
+#include "platform/store/CaseDuplicates.h"
+#include "platform/store/NameCollation.h"
+
 namespace tko::store {
 namespace fs = std::filesystem;
 
@@ -27,6 +30,8 @@ SqlDialect sqliteDialect() {
     d.numberedParams = false;
     d.usersSchema = kUsersSchema;
     d.textType = "TEXT";
+    d.nameType = std::string("TEXT COLLATE ") + kNameCollation;
+    d.bytewiseCollate = " COLLATE BINARY";
     d.idType = "INTEGER PRIMARY KEY";
     d.indexesNeedRowId = false;
     d.schemaOnIndexName = true;
@@ -63,6 +68,32 @@ int ensureRollbackJournal(sqlite3* db, const char* schema) {
     if (rc != SQLITE_ROW) return rc;
     if (mode == "delete") return SQLITE_OK;
     return sqlite3_exec(db, (query + "=DELETE").c_str(), nullptr, nullptr, nullptr);
+}
+
+// The name collation on one connection: SQLite calls back into the
+// connection's own collator, which it deletes when the connection closes.
+int compareNamesCallback(void* collator, int lengthA, const void* a, int lengthB, const void* b) {
+    return static_cast<const NameCollator*>(collator)->compare(
+        std::string_view(static_cast<const char*>(a), static_cast<size_t>(lengthA)),
+        std::string_view(static_cast<const char*>(b), static_cast<size_t>(lengthB)));
+}
+
+void deleteCollator(void* collator) {
+    delete static_cast<NameCollator*>(collator);
+}
+
+int registerNameCollation(sqlite3* db) {
+    std::unique_ptr<NameCollator> collator = NameCollator::create();
+    if (!collator) return SQLITE_ERROR;
+    const int rc = sqlite3_create_collation_v2(db, kNameCollation, SQLITE_UTF8, collator.get(),
+                                               compareNamesCallback, deleteCollator);
+    // On failure SQLite does not take the collator over.
+    if (rc == SQLITE_OK) collator.release();
+    return rc;
+}
+
+bool isNameCollation(const char* collation) {
+    return collation && sqlite3_stricmp(collation, kNameCollation) == 0;
 }
 
 // Resets a prepared statement when the scope ends, so that no statement keeps
@@ -125,6 +156,15 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
         return nullptr;
     }
     sqlite3_extended_result_codes(db, 1);
+    // Every statement that touches a text key needs the name collation.
+    rc = registerNameCollation(db);
+    if (rc != SQLITE_OK) {
+        status = Status::engine(
+            kEngineError, rc,
+            "The name collation (ICU " + std::string(kNameCollationLocale) + ") is not available");
+        sqlite3_close(db);
+        return nullptr;
+    }
 
     std::unique_ptr<SqliteEngine> engine(new SqliteEngine(db, options));
     engine->setBusyTimeout(options.busyTimeoutMs);
@@ -323,8 +363,15 @@ Status SqliteEngine::verifyTable(const TableDef& table, std::vector<std::string>
         }
         const bool text = f.type == FieldType::String || f.type == FieldType::Memo ||
                           f.type == FieldType::ByteArray;
-        if (it->second != (text ? "TEXT" : "INTEGER"))
+        if (it->second != (text ? "TEXT" : "INTEGER")) {
             problems.push_back(table.label + ": column " + f.name + " has type " + it->second);
+            continue;
+        }
+        const std::string collation = columnCollation(schema, table, f);
+        if (text && isNameCollation(collation.c_str()) != (f.type == FieldType::String))
+            problems.push_back(table.label + ": column " + f.name + " has collation " + collation +
+                               " instead of " +
+                               (f.type == FieldType::String ? kNameCollation : "BINARY"));
     }
     // Keys: unique flag from index_list, components from index_xinfo.
     std::map<std::string, bool> indexes;
@@ -355,18 +402,183 @@ Status SqliteEngine::verifyTable(const TableDef& table, std::vector<std::string>
         for (const KeyComponent& c : key.components)
             expected +=
                 table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
+        bool bytewiseText = false;
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             if (sqlite3_column_int(stmt, 5) == 0) continue;  // the implicit row id
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
             found +=
                 std::string(name ? name : "?") + (sqlite3_column_int(stmt, 3) ? " DESC," : ",");
+            const int field = name ? table.fieldIndex(name) : -1;
+            const auto* collation = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4));
+            if (field >= 0 && table.fields[static_cast<size_t>(field)].type == FieldType::String &&
+                !isNameCollation(collation))
+                bytewiseText = true;
         }
         sqlite3_finalize(stmt);
-        if (found != expected)
+        if (found != expected) {
             problems.push_back(table.label + ": key " + key.label + " has components " + found +
                                " instead of " + expected);
+        } else if (bytewiseText) {
+            problems.push_back(table.label + ": key " + key.label +
+                               " tells names apart by letter case");
+            if (!key.unique) continue;
+            std::vector<std::string> duplicates;
+            Status s = keyCaseDuplicates(table, key, duplicates);
+            if (!s.ok()) return s;
+            for (const std::string& line : duplicates)
+                problems.push_back(table.label + ": key " + key.label + ": " + line +
+                                   " differ only in letter case; rename all but one");
+        }
     }
     return Status::success();
+}
+
+std::string SqliteEngine::columnCollation(const std::string& schema, const TableDef& table,
+                                          const FieldDef& field) {
+    const char* collation = nullptr;
+    const int rc =
+        sqlite3_table_column_metadata(m_db, schema.c_str(), table.label.c_str(), field.name.c_str(),
+                                      nullptr, &collation, nullptr, nullptr, nullptr);
+    return rc == SQLITE_OK && collation ? collation : "BINARY";
+}
+
+Status SqliteEngine::keyOrder(const std::string& schema, const TableDef& table, const KeyDef& key,
+                              bool& exists, bool& bytewise) {
+    exists = false;
+    bytewise = false;
+    sqlite3_stmt* stmt = nullptr;
+    const std::string sql = "PRAGMA " + schema + ".index_xinfo(\"" + key.sqlName() + "\")";
+    int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
+    if (rc != SQLITE_OK) return failure(rc);
+    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        exists = true;
+        if (sqlite3_column_int(stmt, 5) == 0) continue;
+        const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
+        const int field = name ? table.fieldIndex(name) : -1;
+        if (field >= 0 && table.fields[static_cast<size_t>(field)].type == FieldType::String &&
+            !isNameCollation(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4))))
+            bytewise = true;
+    }
+    sqlite3_finalize(stmt);
+    return rc == SQLITE_DONE ? Status::success() : failure(rc);
+}
+
+Status SqliteEngine::keyCaseDuplicates(const TableDef& table, const KeyDef& key,
+                                       std::vector<std::string>& out) {
+    out.clear();
+    std::vector<std::vector<Value>> values;
+    const Status s = run(keyValuesInNameOrder(m_sql, table, key), [&](sqlite3_stmt* stmt) {
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            std::vector<Value> row;
+            for (size_t i = 0; i < key.components.size(); ++i) {
+                const FieldType type =
+                    table.fields[static_cast<size_t>(key.components[i].field)].type;
+                const int column = static_cast<int>(i);
+                if (type == FieldType::String || type == FieldType::Memo ||
+                    type == FieldType::ByteArray) {
+                    const auto* text =
+                        reinterpret_cast<const char*>(sqlite3_column_text(stmt, column));
+                    row.emplace_back(text ? std::string(text) : std::string());
+                } else {
+                    row.emplace_back(std::int64_t{sqlite3_column_int64(stmt, column)});
+                }
+            }
+            values.push_back(std::move(row));
+        }
+        return rc == SQLITE_DONE ? Status::success() : failure(rc);
+    });
+    if (s.ok()) out = caseDuplicates(values);
+    return s;
+}
+
+Status SqliteEngine::planNameCollation(
+    const std::vector<const TableDef*>& tables, std::vector<const TableDef*>& rebuild,
+    std::vector<std::pair<const TableDef*, const KeyDef*>>& rekey) {
+    rebuild.clear();
+    rekey.clear();
+    for (const TableDef* table : tables) {
+        const std::string schema = table->file == TableFile::Users ? kUsersSchema : "main";
+        bool present = false, bytewiseColumn = false;
+        for (const FieldDef& f : table->fields) {
+            const char* collation = nullptr;
+            if (sqlite3_table_column_metadata(m_db, schema.c_str(), table->label.c_str(),
+                                              f.name.c_str(), nullptr, &collation, nullptr, nullptr,
+                                              nullptr) != SQLITE_OK)
+                continue;  // a missing table or column is not this function's business
+            present = true;
+            if (f.type == FieldType::String && !isNameCollation(collation)) bytewiseColumn = true;
+        }
+        if (!present) continue;
+        if (bytewiseColumn) {
+            rebuild.push_back(table);
+            continue;
+        }
+        for (const KeyDef& key : table->keys) {
+            bool exists = false, bytewise = false;
+            Status s = keyOrder(schema, *table, key, exists, bytewise);
+            if (!s.ok()) return s;
+            if (!exists || !bytewise) continue;
+            if (key.unique) {
+                std::vector<std::string> duplicates;
+                s = keyCaseDuplicates(*table, key, duplicates);
+                if (!s.ok()) return s;
+                if (!duplicates.empty()) continue;  // kept as it is until they are renamed
+            }
+            rekey.emplace_back(table, &key);
+        }
+    }
+    return Status::success();
+}
+
+Status SqliteEngine::createKey(const TableDef& table, const KeyDef& key) {
+    bool bytewise = false;
+    if (key.unique && hasTextComponent(table, key)) {
+        std::vector<std::string> duplicates;
+        Status s = keyCaseDuplicates(table, key, duplicates);
+        if (!s.ok()) return s;
+        bytewise = !duplicates.empty();
+    }
+    return exec(m_sql.createIndex(table, key, bytewise));
+}
+
+Status SqliteEngine::adoptNameCollation(const std::vector<const TableDef*>& tables) {
+    std::vector<const TableDef*> rebuild;
+    std::vector<std::pair<const TableDef*, const KeyDef*>> rekey;
+    Status s = planNameCollation(tables, rebuild, rekey);
+    if (!s.ok() || (rebuild.empty() && rekey.empty())) return s;
+    // Plan again under the write lock: another station may have done it meanwhile.
+    s = begin({}, m_options.busyTimeoutMs);
+    if (!s.ok()) return s;
+    s = planNameCollation(tables, rebuild, rekey);
+    // A column's collation is part of the table's definition: the table is made
+    // anew with the collated columns and its rows copied over, row ids included.
+    for (const TableDef* table : rebuild) {
+        if (!s.ok()) break;
+        const std::string schema = table->file == TableFile::Users ? kUsersSchema : "main";
+        const std::string fresh = schema + ".\"tko_collated\"";
+        const std::string columns = m_sql.columnList(*table, true);
+        s = exec("DROP TABLE IF EXISTS " + fresh);
+        if (s.ok()) s = exec("CREATE TABLE " + fresh + " " + m_sql.columnDefinitions(*table));
+        if (s.ok())
+            s = exec("INSERT INTO " + fresh + " (" + columns + ") SELECT " + columns + " FROM " +
+                     m_sql.tableName(*table));
+        if (s.ok()) s = exec("DROP TABLE " + m_sql.tableName(*table));
+        if (s.ok()) s = exec("ALTER TABLE " + fresh + " RENAME TO " + m_sql.quoted(table->label));
+        for (const KeyDef& key : table->keys)
+            if (s.ok()) s = createKey(*table, key);
+    }
+    for (const auto& [table, key] : rekey) {
+        if (!s.ok()) break;
+        const std::string schema = table->file == TableFile::Users ? kUsersSchema : "main";
+        s = exec("DROP INDEX " + schema + "." + m_sql.quoted(key->sqlName()));
+        if (s.ok()) s = createKey(*table, *key);
+    }
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
+    return commit();
 }
 
 Status SqliteEngine::verifyStorage(std::vector<std::string>& problems) {

@@ -38,6 +38,7 @@ public:
     Status createTables(const std::vector<const TableDef*>& tables) override;
     Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
     Status verifyStorage(std::vector<std::string>& problems) override;
+    Status adoptNameCollation(const std::vector<const TableDef*>& tables) override;
     Status read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) override;
     Status fetch(const TableDef& table, const KeyDef& key, const std::vector<Value>& keyValues,
                  Row& out) override;
@@ -70,6 +71,24 @@ private:
     // Prepares (once) and binds `query`, then lets `step` run it.
     Status run(const SqlQuery& query, const std::function<Status(sqlite3_stmt*)>& step);
     void setBusyTimeout(int timeoutMs);
+
+    // The declared collation of a column ("BINARY" when none).
+    std::string columnCollation(const std::string& schema, const TableDef& table,
+                                const FieldDef& field);
+    // Whether the key's index exists and whether a text component of it orders bytewise.
+    Status keyOrder(const std::string& schema, const TableDef& table, const KeyDef& key,
+                    bool& exists, bool& bytewise);
+    // Values of the key that differ only in letter case (see CaseDuplicates.h).
+    Status keyCaseDuplicates(const TableDef& table, const KeyDef& key,
+                             std::vector<std::string>& out);
+    // Tables whose text columns must be rebuilt, and keys (of up-to-date tables)
+    // that can now be made to order by the name collation.
+    Status planNameCollation(const std::vector<const TableDef*>& tables,
+                             std::vector<const TableDef*>& rebuild,
+                             std::vector<std::pair<const TableDef*, const KeyDef*>>& rekey);
+    // Creates the key's index by the name collation, or bytewise when its
+    // stored values differ only in case.
+    Status createKey(const TableDef& table, const KeyDef& key);
 
     sqlite3* m_db = nullptr;
     SqliteOptions m_options;

@@ -157,11 +157,12 @@ TEST_F(BrowsePagerLarge, LocatesOnTheFirstKeyComponentAsTyped) {
     ASSERT_TRUE(pager().locate(store::Value{std::string("M task 05")}).ok());
     EXPECT_EQ(PagerStore::nameOf(*pager().selectedRow()), firstAtOrAfter("M task 05"));
 
-    // Lower case sorts after every stored (upper-case) name: the last row.
+    // Names compare without regard to case: "m" finds the first name with M,
+    // not the end of the list.
     ASSERT_TRUE(pager().locate(store::Value{std::string("m")}).ok());
-    EXPECT_EQ(PagerStore::nameOf(*pager().selectedRow()), names.back());
+    EXPECT_EQ(PagerStore::nameOf(*pager().selectedRow()), firstAtOrAfter("M"));
     EXPECT_EQ(static_cast<int>(pager().rows().size()), kPage);
-    EXPECT_TRUE(pager().atBottom());
+    EXPECT_FALSE(pager().atBottom());
 
     // Near the end the page is filled from before the located row.
     const std::string late = names[names.size() - 3];

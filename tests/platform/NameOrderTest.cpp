@@ -1,0 +1,277 @@
+// Names compare and order without regard to letter case on every engine: in
+// unique keys, in key order and keyset paging, in look-ups and filters; and a
+// data set made while they did not is converted when a station opens it.
+#include <gtest/gtest.h>
+#include <libpq-fe.h>
+#include <sqlite3.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "data/Database.h"
+#include "platform/store/PgEngine.h"
+#include "support/TestStore.h"
+
+namespace tko {
+namespace {
+
+using store::Direction;
+using store::KeyPosition;
+using store::ReadRequest;
+
+Status addPersonTo(Database& db, const std::string& shortName, const std::string& owner,
+                   int number) {
+    Person p;
+    p.SHORTNAME = shortName;
+    p.USER = owner;
+    p.TYPE = "Open";
+    p.PERSONNUMBER = number;
+    return db.add(p);
+}
+
+class NameOrderTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        m_source = test::freshSource(m_dir);
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+    }
+
+    Status addPerson(const std::string& shortName, const std::string& owner, int number) {
+        return addPersonTo(*m_db, shortName, owner, number);
+    }
+
+    // Short names along PEO:SHORT_KEY, read in pages of `pageSize` rows.
+    std::vector<std::string> shortNames(Direction direction, int pageSize) {
+        ReadRequest request;
+        request.key = Person::def().key("PEO:SHORT_KEY");
+        request.direction = direction;
+        request.limit = pageSize;
+        std::vector<std::string> names;
+        for (;;) {
+            std::vector<Person> page;
+            const Status s = m_db->read(request, page);
+            if (s.endOfRange()) break;
+            EXPECT_TRUE(s.ok()) << s.describe();
+            if (!s.ok() || names.size() > 100) break;
+            for (const Person& p : page) names.push_back(p.SHORTNAME);
+            const store::Row last = page.back().toRow();
+            request.from =
+                KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos);
+        }
+        return names;
+    }
+
+    test::TempDir m_dir;
+    DataSource m_source;
+    std::unique_ptr<Database> m_db;
+};
+
+TEST_F(NameOrderTest, UniqueKeysRefuseANameThatDiffersOnlyInCase) {
+    ASSERT_TRUE(addPerson("BEN", "BEN", 1).ok());
+    EXPECT_EQ(addPerson("Ben", "BEN", 2).code, store::kDuplicateKey);
+    EXPECT_EQ(addPerson("ben", "ben", 3).code, store::kDuplicateKey);  // both components
+    EXPECT_TRUE(addPerson("Ben", "ANNA", 4).ok());                     // another owner
+    ASSERT_TRUE(addPerson("JÖRG", "BEN", 5).ok());
+    EXPECT_EQ(addPerson("jörg", "BEN", 6).code, store::kDuplicateKey);
+    EXPECT_TRUE(addPerson("JORG", "BEN", 7).ok());  // an accent makes another name
+
+    User carla;
+    carla.USERNAME = "CARLA";
+    ASSERT_TRUE(m_db->add(carla).ok());
+    User again;
+    again.USERNAME = "Carla";
+    EXPECT_EQ(m_db->add(again).code, store::kDuplicateKey);
+
+    // Renaming onto another spelling of an existing name is refused as well.
+    Person ben4;
+    ASSERT_TRUE(
+        m_db->fetch("PEO:PRIMARY_KEY", {std::string("BEN"), std::string("ANNA")}, ben4).ok());
+    ben4.USER = "Ben";
+    EXPECT_EQ(m_db->change(ben4).code, store::kDuplicateKey);
+    std::int64_t n = 0;
+    ASSERT_TRUE(m_db->count<Person>(store::all(), n).ok());
+    EXPECT_EQ(n, 4);
+}
+
+TEST_F(NameOrderTest, NamesAreStoredAsTypedAndFoundInAnyCase) {
+    User carla;
+    carla.USERNAME = "CARLA";
+    ASSERT_TRUE(m_db->add(carla).ok());
+    User found;
+    ASSERT_TRUE(m_db->fetch("USE:USERNAME_KEY", {std::string("carla")}, found).ok());
+    EXPECT_EQ(found.USERNAME, "CARLA");
+    ASSERT_TRUE(addPerson("Émile", "CARLA", 1).ok());
+    Person person;
+    ASSERT_TRUE(
+        m_db->fetch("PEO:PRIMARY_KEY", {std::string("éMILE"), std::string("carla")}, person).ok());
+    EXPECT_EQ(person.SHORTNAME, "Émile");
+    EXPECT_EQ(m_db->fetch("PEO:SHORT_KEY", {std::string("EMILE")}, person).code,
+              store::kRecordNotFound);
+
+    // Filters compare the same way: one equality stands for every spelling.
+    std::int32_t number = 0;
+    for (const char* spelling : {"BEN", "Ben", "ben", "BENNY", "BEM"}) {
+        Assignment a;
+        a.ASSIGNNUMBER = ++number;
+        a.PERSON = spelling;
+        ASSERT_TRUE(m_db->add(a).ok()) << spelling;
+    }
+    std::int64_t n = 0;
+    ASSERT_TRUE(m_db->count<Assignment>(store::eq("PERSON", std::string("bEn")), n).ok());
+    EXPECT_EQ(n, 3);
+    ASSERT_TRUE(m_db->count<Assignment>(store::gt("PERSON", std::string("ben")), n).ok());
+    EXPECT_EQ(n, 1);  // BENNY; BEM sorts before
+}
+
+TEST_F(NameOrderTest, KeysOrderNamesAlphabeticallyAndPageThroughEqualSpellings) {
+    int number = 0;
+    for (const char* name :
+         {"ZOE", "ben", "Anna", "émile", "BEN", "Zack", "Ben", "anna", "Émile", "_x", "b", "Bé"}) {
+        ++number;
+        ASSERT_TRUE(addPerson(name, "U" + std::to_string(number), number).ok()) << name;
+    }
+    const std::vector<std::string> forward = shortNames(Direction::Forward, 100);
+    ASSERT_EQ(forward.size(), 12u);
+    // Spellings of one name are equal: they follow each other in any order.
+    auto rank = [](const std::string& name) {
+        static const std::vector<std::vector<std::string>> order{
+            {"_x"},   {"Anna", "anna"}, {"b"}, {"Bé"}, {"ben", "BEN", "Ben"}, {"émile", "Émile"},
+            {"Zack"}, {"ZOE"}};
+        for (size_t i = 0; i < order.size(); ++i)
+            if (std::find(order[i].begin(), order[i].end(), name) != order[i].end())
+                return static_cast<int>(i);
+        return -1;
+    };
+    for (size_t i = 1; i < forward.size(); ++i)
+        EXPECT_LE(rank(forward[i - 1]), rank(forward[i])) << forward[i - 1] << " / " << forward[i];
+
+    // Page by page, in both directions, every row exactly once and in the same order.
+    for (int pageSize : {1, 2, 5}) {
+        SCOPED_TRACE(pageSize);
+        EXPECT_EQ(shortNames(Direction::Forward, pageSize), forward);
+        std::vector<std::string> backward = shortNames(Direction::Backward, pageSize);
+        std::reverse(backward.begin(), backward.end());
+        EXPECT_EQ(backward, forward);
+    }
+
+    // Starting at a value in another spelling starts at all its spellings.
+    ReadRequest request;
+    request.key = Person::def().key("PEO:SHORT_KEY");
+    request.from = KeyPosition::at({std::string("BEN")});
+    request.limit = 3;
+    std::vector<Person> page;
+    ASSERT_TRUE(m_db->read(request, page).ok());
+    ASSERT_EQ(page.size(), 3u);
+    for (const Person& p : page) EXPECT_EQ(rank(p.SHORTNAME), 4) << p.SHORTNAME;
+}
+
+// ---- data sets made while names compared with regard to case -----------------
+
+// Creates every table as an earlier version did: texts compared bytewise.
+void createBytewiseTables(const DataSource& source) {
+    if (test::usingServer()) {
+        store::SqlDialect dialect = store::postgresDialect();
+        dialect.nameType = dialect.textType;
+        const store::SqlBuilder sql(dialect);
+        PGconn* conn = PQconnectdb(source.serverInfo.c_str());
+        ASSERT_EQ(PQstatus(conn), CONNECTION_OK) << PQerrorMessage(conn);
+        std::string script =
+            "SET client_min_messages = warning; DROP SCHEMA IF EXISTS users CASCADE";
+        for (const store::TableDef* table : allTables())
+            if (table->file == store::TableFile::Data)
+                script += "; DROP TABLE IF EXISTS " + sql.tableName(*table) + " CASCADE";
+        script += "; CREATE SCHEMA users";
+        for (const store::TableDef* table : allTables())
+            for (const std::string& statement : sql.createTable(*table)) script += "; " + statement;
+        PGresult* result = PQexec(conn, script.c_str());
+        EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK) << PQerrorMessage(conn);
+        PQclear(result);
+        PQfinish(conn);
+        return;
+    }
+    store::SqlDialect dialect;
+    dialect.usersSchema = "users";
+    const store::SqlBuilder sql(dialect);
+    for (const char* file : {"TKODATA.DB", "USERS.DB"})
+        std::remove((source.directory + "/" + file).c_str());
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open((source.directory + "/TKODATA.DB").c_str(), &db), SQLITE_OK);
+    const std::string attach = "ATTACH DATABASE '" + source.directory + "/USERS.DB' AS users";
+    ASSERT_EQ(sqlite3_exec(db, attach.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    for (const store::TableDef* table : allTables())
+        for (const std::string& statement : sql.createTable(*table))
+            ASSERT_EQ(sqlite3_exec(db, statement.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+                << statement << ": " << sqlite3_errmsg(db);
+    sqlite3_close(db);
+}
+
+TEST_F(NameOrderTest, AnEarlierDataSetIsConvertedAndNamesThatNowCollideAreReported) {
+    m_db.reset();
+    createBytewiseTables(m_source);
+    {
+        // As the earlier version stored them: "Ben" and "BEN" of one owner,
+        // "ZOE" before "ben".
+        Status status;
+        auto old = Database::open(m_source, false, status, 10000, false);
+        ASSERT_TRUE(old) << status.describe();
+        ASSERT_TRUE(addPersonTo(*old, "BEN", "BEN", 1).ok());
+        ASSERT_TRUE(addPersonTo(*old, "Ben", "BEN", 2).ok());
+        ASSERT_TRUE(addPersonTo(*old, "ZOE", "ANNA", 3).ok());
+        User carla;
+        carla.USERNAME = "CARLA";
+        ASSERT_TRUE(old->add(carla).ok());
+        for (const char* person : {"ZOE", "ben"}) {
+            Assignment a;
+            a.ASSIGNNUMBER = person[0];
+            a.PERSON = person;
+            ASSERT_TRUE(old->add(a).ok());
+        }
+        std::vector<std::string> problems;
+        const Status checked = old->check(problems);
+        ASSERT_TRUE(checked.ok()) << checked.describe();
+        EXPECT_FALSE(problems.empty());  // not yet converted: "check" reports, never repairs
+    }
+
+    // A station opens it: converted, nothing lost, the colliding key kept as it was.
+    m_db = test::openStation(m_source);
+    ASSERT_TRUE(m_db);
+    std::int64_t n = 0;
+    ASSERT_TRUE(m_db->count<Person>(store::all(), n).ok());
+    EXPECT_EQ(n, 3);
+    std::vector<std::string> problems;
+    const Status checked = m_db->check(problems);
+    ASSERT_TRUE(checked.ok()) << checked.describe();
+    ASSERT_EQ(problems.size(), 2u) << ::testing::PrintToString(problems);
+    EXPECT_EQ(problems[0], "PEOPLE: key PEO:PRIMARY_KEY tells names apart by letter case");
+    EXPECT_EQ(problems[1],
+              "PEOPLE: key PEO:PRIMARY_KEY: \"BEN, BEN\" and \"Ben, BEN\" differ only in letter "
+              "case; rename all but one");
+    User carla;
+    ASSERT_TRUE(m_db->fetch("USE:USERNAME_KEY", {std::string("carla")}, carla).ok());
+    EXPECT_EQ(carla.USERNAME, "CARLA");
+    std::vector<Assignment> byPerson;
+    ASSERT_TRUE(m_db->readAll("ASS:PERSONDATE_KEY", store::all(), byPerson).ok());
+    ASSERT_EQ(byPerson.size(), 2u);
+    EXPECT_EQ(byPerson[0].PERSON, "ben");
+    EXPECT_EQ(byPerson[1].PERSON, "ZOE");
+    User again;
+    again.USERNAME = "Carla";
+    EXPECT_EQ(m_db->add(again).code, store::kDuplicateKey);
+
+    // Once one of them is renamed, the next opening converts that key too.
+    Person second;
+    ASSERT_TRUE(m_db->fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{2}}, second).ok());
+    second.SHORTNAME = "Benedict";
+    ASSERT_TRUE(m_db->change(second).ok());
+    m_db = test::openStation(m_source);
+    ASSERT_TRUE(m_db);
+    problems.clear();
+    const Status rechecked = m_db->check(problems);
+    ASSERT_TRUE(rechecked.ok()) << rechecked.describe();
+    EXPECT_TRUE(problems.empty()) << ::testing::PrintToString(problems);
+    EXPECT_EQ(addPerson("benedict", "BEN", 4).code, store::kDuplicateKey);
+}
+
+}  // namespace
+}  // namespace tko
