@@ -22,6 +22,7 @@
 #include "data/StationSettings.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
+#include "platform/ChangeWatcher.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
@@ -163,6 +164,9 @@ int main(int argc, char** argv) {
     workspace.source = source;
     workspace.programDir = programDir;
     registerScreens();
+    // Other stations' changes (and this station's own) reach every open window.
+    tko::ChangeWatcher changes(db->engine());
+    changes.start();
     tko::MainFrame frame(workspace);
     int exitCode = 0;
     QObject::connect(&frame, &tko::MainFrame::fatalError, &frame, [&](const QString& text) {
