@@ -290,6 +290,13 @@ Status SqliteEngine::createTables(const std::vector<const TableDef*>& tables) {
             }
         }
     }
+    // The change counters come with the tables, so that the first commit of a
+    // busy office does not change the schema under every other station.
+    s = createCountersTable();
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
     return commit();
 }
 
@@ -523,6 +530,7 @@ Status SqliteEngine::commit() {
     if (!s.ok()) {
         exec("ROLLBACK");
         m_depth = 0;
+        m_countersTable = false;  // its creation may have been undone: look again
         return s;
     }
     m_depth = 0;
@@ -543,6 +551,7 @@ Status SqliteEngine::rollback() {
     Status s = exec("ROLLBACK");
     m_depth = 0;
     m_written.clear();
+    m_countersTable = false;  // its creation may have been undone: look again
     return s;
 }
 
@@ -616,14 +625,19 @@ Status SqliteEngine::compareCounters(ChangeNotice& out) {
     return Status::success();
 }
 
+Status SqliteEngine::createCountersTable() {
+    Status s = exec(
+        "CREATE TABLE IF NOT EXISTS main.TKO_CHANGES "
+        "(TABLENAME TEXT PRIMARY KEY, SERIAL INTEGER NOT NULL) WITHOUT ROWID");
+    if (s.ok()) m_countersTable = true;
+    return s;
+}
+
 Status SqliteEngine::raiseCounters(const ChangeNotice& notice) {
     if (notice.tables.empty()) return Status::success();
     if (!m_countersTable) {
-        Status s = exec(
-            "CREATE TABLE IF NOT EXISTS main.TKO_CHANGES "
-            "(TABLENAME TEXT PRIMARY KEY, SERIAL INTEGER NOT NULL) WITHOUT ROWID");
+        Status s = createCountersTable();
         if (!s.ok()) return s;
-        m_countersTable = true;
     }
     // What other stations committed since the last look is picked up first
     // (this transaction holds the write lock, so the counters stand still),

@@ -84,6 +84,7 @@ private:
     // Compares the stored counters with the last ones seen: tables whose
     // counter moved go to `out`, and the stored ones become the last seen.
     Status compareCounters(ChangeNotice& out);
+    Status createCountersTable();
     // Raises the counters of the tables the outermost transaction wrote.
     Status raiseCounters(const ChangeNotice& notice);
 
