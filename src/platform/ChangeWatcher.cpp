@@ -37,7 +37,9 @@ ChangeWatcher* ChangeWatcher::of(const store::Engine& engine) {
 
 void ChangeWatcher::start(int intervalMs) {
     m_timer->start(intervalMs);
-    watchSocket();
+    // The first look tells the engine what the station has seen; changes
+    // committed after it are reported, even before the first tick.
+    checkNow();
 }
 
 void ChangeWatcher::stop() {

@@ -35,7 +35,8 @@ public:
     static ChangeWatcher* of(const store::Engine& engine);
 
     // Starts asking every `intervalMs` (and, where the engine offers one, on
-    // every arrival at its notice socket).
+    // every arrival at its notice socket). Asks once at once: what the station
+    // reads from then on is the base against which changes are reported.
     void start(int intervalMs = kIdleIntervalMs);
     void stop();
 

@@ -208,6 +208,26 @@ TEST_F(ChangeNoticeTest, OwnCommitsReachTheStationsWindowsOnceAfterTheWriteRetur
     EXPECT_EQ(heard.size(), 1u);
 }
 
+TEST_F(ChangeNoticeTest, AChangeRightAfterAStationStartsWatchingIsNotLost) {
+    app();
+    auto c = test::openStation(source);  // has never asked for changes
+    ASSERT_TRUE(c);
+    ChangeWatcher watcher(c->engine());
+    bool heard = false;
+    QObject::connect(&watcher, &ChangeWatcher::changed, [&](const store::ChangeNotice& n) {
+        heard = heard || n.touches("ASSIGNMENT");
+    });
+    watcher.start(60000);  // no tick during the test: only the explicit looks below
+    Assignment x = assignment(1);
+    ASSERT_TRUE(a->add(x).ok());
+    const auto end = Clock::now() + kDeadline;
+    while (!heard && Clock::now() < end) {
+        watcher.checkNow();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_TRUE(heard);
+}
+
 // ---- two station processes -----------------------------------------------------
 
 std::string workerPath() {
