@@ -12,6 +12,7 @@
 #include <QTest>
 #include <QVBoxLayout>
 
+#include "app/ui/MainFrame.h"
 #include "assign/AssignmentRules.h"
 #include "assign/ui/AssignmentForm.h"
 #include "data/Database.h"
@@ -259,6 +260,34 @@ private slots:
         QCOMPARE(tko::MessageBox::shown().last().number, 38);
         QCOMPARE(stored(a.ASSIGNNUMBER).NAME, std::string("Order paper and toner"));
         QVERIFY(!form.completed());
+    }
+
+    void statusBarCountOfDueWorkFollowsAnotherStation() {
+        tko::Workspace workspace;
+        workspace.db = m_here.get();
+        tko::MainFrame frame(workspace);
+        frame.enterSession("ANNA", 0);
+        auto* label = frame.findChild<QLabel*>(QStringLiteral("workStatusLabel"));
+        QVERIFY(label);
+        QCOMPARE(label->text(), QStringLiteral("Due now: 0"));
+
+        tko::Assignment due;
+        due.ASSIGNNUMBER = 1000;
+        due.NAME = "given by Ben";
+        due.PERSON = "ANNA";
+        due.USERNAME = "BEN";
+        due.DUEDATE = tko::Clock::today();
+        QVERIFY(m_there->add(due).ok());
+        QVERIFY(QTest::qWaitFor(
+            [&] { return label->text().startsWith(QStringLiteral("Due now: 1")); }, kWaitMs));
+        QVERIFY(label->text().contains(QStringLiteral("You have unseen or changed assignments")));
+
+        // Concluded elsewhere: no longer due.
+        due = stored(1000);
+        due.CLOSEDATE = tko::Clock::today();
+        QVERIFY(m_there->change(due).ok());
+        QVERIFY(QTest::qWaitFor([&] { return label->text() == QStringLiteral("Due now: 0"); },
+                                kWaitMs));
     }
 };
 
