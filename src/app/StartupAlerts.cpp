@@ -50,6 +50,14 @@ Status hasDueReminder(Database& db, const std::string& user, Date today, bool& f
                               found);
 }
 
+Status countDueAssignments(Database& db, const std::string& user, Date today, std::int64_t& count) {
+    using namespace store;
+    count = 0;
+    return db.count<Assignment>(
+        allOf({eq("PERSON", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
+        count);
+}
+
 Status startupAlerts(Database& db, const std::string& user, Date today, StartupAlerts& alerts) {
     alerts = {};
     UserPref pref;

@@ -21,6 +21,10 @@ Status hasUnseenAssignment(Database& db, const std::string& user, bool& found);
 // An alarmed reminder of `user` dated on or before `today`.
 Status hasDueReminder(Database& db, const std::string& user, Date today, bool& found);
 
+// How many open, primary assignments given to `user` are due on or before
+// `today` (the count the status bar shows and keeps current).
+Status countDueAssignments(Database& db, const std::string& user, Date today, std::int64_t& count);
+
 // The start-up check: the due alert only when the user's preferences exist
 // and have the alarm on (reminders are asked only when no assignment is due);
 // the unseen alert whatever the preferences say.

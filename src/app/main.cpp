@@ -19,6 +19,7 @@
 #include "app/ui/ProgramScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
+#include "platform/ChangeWatcher.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
@@ -125,6 +126,9 @@ int main(int argc, char** argv) {
     workspace.source = source;
     workspace.programDir = programDir;
     tko::registerProgramScreens();
+    // Other stations' changes (and this station's own) reach every open window.
+    tko::ChangeWatcher changes(db->engine());
+    changes.start();
     tko::MainFrame frame(workspace);
     int exitCode = 0;
     QObject::connect(&frame, &tko::MainFrame::fatalError, &frame, [&](const QString& text) {

@@ -12,3 +12,4 @@ tko_add_qttest(list_window_test ${_tko_ui_tests}/ListWindowTest.cpp
                                 ${_tko_ui_tests}/PagerFixture.cpp ${_tko_ui_tests}/PagerFixture.h
                LIBS tko_test_support)
 tko_add_qttest(ui_kit_test ${_tko_ui_tests}/UiKitTest.cpp)
+tko_add_qttest(live_windows_test ${_tko_ui_tests}/LiveWindowsTest.cpp LIBS tko_test_support)

@@ -22,7 +22,9 @@
 #include "app/ui/SystemSettingsDialog.h"
 #include "app/ui/UserPrefsDialog.h"
 #include "data/Messages.h"
+#include "platform/ChangeWatcher.h"
 #include "platform/Date.h"
+#include "platform/Translate.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PrinterSetup.h"
@@ -48,6 +50,49 @@ MainFrame::MainFrame(Workspace& workspace, QWidget* parent)
         QStringLiteral("QLabel#welcomeLabel { color: #34506b; background: #eef2f6; }"));
     setCentralWidget(welcome);
     statusBar()->showMessage(QString());
+    m_connectionLabel = new QLabel(this);
+    m_connectionLabel->setObjectName(QStringLiteral("connectionLabel"));
+    m_connectionLabel->setStyleSheet(QStringLiteral("QLabel { color: #a00000; }"));
+    m_connectionLabel->hide();
+    statusBar()->addPermanentWidget(m_connectionLabel);
+    m_workLabel = new QLabel(this);
+    m_workLabel->setObjectName(QStringLiteral("workStatusLabel"));
+    statusBar()->addPermanentWidget(m_workLabel);
+    if (ChangeWatcher* watcher =
+            m_workspace.db ? ChangeWatcher::of(m_workspace.db->engine()) : nullptr) {
+        connect(watcher, &ChangeWatcher::changed, this, [this](const store::ChangeNotice& notice) {
+            if (notice.touches("ASSIGNMENT")) refreshWorkStatus();
+        });
+        connect(watcher, &ChangeWatcher::connectionChanged, this, &MainFrame::connectionChanged);
+    }
+}
+
+void MainFrame::refreshWorkStatus() {
+    const std::string& user = m_workspace.session.GlobalUser;
+    if (user.empty() || !m_workspace.db) return;
+    std::int64_t due = 0;
+    bool unseen = false;
+    if (!countDueAssignments(*m_workspace.db, user, Clock::today(), due).ok() ||
+        !hasUnseenAssignment(*m_workspace.db, user, unseen).ok())
+        return;  // kept as it was; the next change notice tries again
+    QString text = QString::fromStdString(translateText("Due now")) + QStringLiteral(": ") +
+                   QString::number(due);
+    if (unseen)
+        text += QStringLiteral("  ") +
+                QString::fromStdString(translateText("You have unseen or changed assignments"));
+    m_workLabel->setText(text);
+}
+
+void MainFrame::connectionChanged(bool lost) {
+    if (lost) {
+        m_connectionLabel->setText(QString::fromStdString(
+            translateText("Connection to the data lost; reconnecting. Unsaved changes are kept.")));
+        m_connectionLabel->show();
+        return;
+    }
+    m_connectionLabel->hide();
+    statusBar()->showMessage(QString::fromStdString(translateText("Connection restored")), 5000);
+    refreshWorkStatus();
 }
 
 QAction* MainFrame::action(const QString& objectName) const {
@@ -279,6 +324,7 @@ void MainFrame::enterSession(const std::string& user, int accessLevel) {
     m_workspace.session.languageFile = lastCharacters(CurrentLangFile().toStdString(), 11);
     setAdministratorItems(accessLevel == levelNumber(AccessLevel::SystemAdministrator));
     statusBar()->showMessage(QString::fromStdString(user));
+    refreshWorkStatus();
     showStartupAlerts();
 }
 

@@ -9,6 +9,7 @@
 #include "app/Workspace.h"
 
 class QAction;
+class QLabel;
 
 namespace tko {
 
@@ -45,6 +46,9 @@ private:
     void notDefined(const char* procedure);
     void setAdministratorItems(bool enabled);
     void showStartupAlerts();
+    // The status bar's count of due work and unseen alert, read afresh.
+    void refreshWorkStatus();
+    void connectionChanged(bool lost);
     bool saveOnClose();
 
     void openSystemPreferences();
@@ -60,6 +64,8 @@ private:
     QMap<QString, QAction*> m_actions;
     QList<QAction*> m_adminActions;
     bool m_closing = false;
+    QLabel* m_workLabel = nullptr;
+    QLabel* m_connectionLabel = nullptr;
 };
 
 }  // namespace tko

@@ -148,6 +148,11 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
                (m_target == Target::Group && m_group.has_value());
     };
     m_scaffold->save = [this] { return save(); };
+    m_scaffold->watchRecord(m_workspace.db->engine(), Assignment::def(), [this] {
+        Assignment now = m_current;
+        collect(now, false);
+        return now.toRow();
+    });
     connect(ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
     connect(cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
     connect(duplicate, &QPushButton::clicked, this, &AssignmentForm::duplicate);

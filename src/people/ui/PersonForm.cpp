@@ -68,6 +68,8 @@ PersonForm::PersonForm(Workspace& workspace, Request request, const Person& pers
     m_scaffold->setStatusLabel(m_status);
     m_scaffold->isChanged = [this] { return !collected().sameValues(m_original); };
     m_scaffold->save = [this] { return save(); };
+    m_scaffold->watchRecord(m_workspace.db->engine(), Person::def(),
+                            [this] { return collected().toRow(); });
     m_scaffold->remove = [this] { return remove(); };
 }
 

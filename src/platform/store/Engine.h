@@ -9,8 +9,10 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -49,6 +51,21 @@ struct ReadRequest {
     Filter filter;
     int limit = 20;
     bool withMemos = true;
+};
+
+// What changed in the store since a station last asked: the labels of the
+// tables written, or `everything` when the engine cannot tell which (a station
+// that reconnected may have missed notices).
+struct ChangeNotice {
+    std::set<std::string> tables;
+    bool everything = false;
+
+    bool empty() const { return tables.empty() && !everything; }
+    bool touches(const std::string& table) const { return everything || tables.count(table) > 0; }
+    void merge(const ChangeNotice& other) {
+        tables.insert(other.tables.begin(), other.tables.end());
+        everything = everything || other.everything;
+    }
 };
 
 class Engine {
@@ -104,6 +121,35 @@ public:
     // A consistent copy of the shared tables into `dataPath` and of the users
     // table into `usersPath`, taken while other stations may write.
     virtual Status backup(const std::string& dataPath, const std::string& usersPath) = 0;
+
+    // ---- change notices
+    // Collects, without waiting, what other stations committed since the last
+    // call into `out` (nothing on the first call). Rolled-back work never
+    // shows. Called outside transactions only; inside one it reports nothing.
+    // A lost server connection is reported as the failed Status; the next call
+    // tries to connect again and, once it has, reports `everything`.
+    virtual Status takeChanges(ChangeNotice& out) {
+        (void)out;
+        return Status::success();
+    }
+    // A socket that becomes readable when a notice may be waiting (the server
+    // engine); -1 when the engine must be polled.
+    virtual int changeSocket() const { return -1; }
+    // Called after each commit of this station's own writes (and after each
+    // write made outside a transaction) with the tables written, so that the
+    // station's other windows learn of them: no engine reports a station's
+    // own writes through takeChanges().
+    void setCommitObserver(std::function<void(const ChangeNotice&)> observer) {
+        m_commitObserver = std::move(observer);
+    }
+
+protected:
+    void committed(const ChangeNotice& notice) {
+        if (m_commitObserver && !notice.empty()) m_commitObserver(notice);
+    }
+
+private:
+    std::function<void(const ChangeNotice&)> m_commitObserver;
 };
 
 }  // namespace tko::store

@@ -23,6 +23,8 @@ constexpr const char* kUsersSchema = "users";
 constexpr const char* kCreateLockKey = "7368207435";
 // Engine code reported for a lost or refused connection (SQLSTATE class 08).
 constexpr int kConnectionCode = 8006;
+// The channel on which committed changes are announced.
+constexpr const char* kChangeChannel = "tko_changes";
 
 // Frees a result when the scope ends.
 struct ResultGuard {
@@ -231,7 +233,8 @@ Status PgEngine::setUpSession() {
     // different workers at once) would not keep.
     return exec("SET lock_timeout = " + std::to_string(std::max(1, m_options.lockTimeoutMs)) +
                 "; SET client_min_messages = warning; SET plan_cache_mode = force_custom_plan"
-                "; SET enable_parallel_append = off");
+                "; SET enable_parallel_append = off; LISTEN " +
+                kChangeChannel);
 }
 
 Status PgEngine::connectionLost(const std::string& detail) {
@@ -254,6 +257,7 @@ Status PgEngine::ensureConnected() {
     // Outside a transaction nothing is lost: connect again.
     PQreset(m_conn);
     m_statements.clear();
+    m_missedNotices = true;
     if (PQstatus(m_conn) != CONNECTION_OK) {
         std::string message = PQerrorMessage(m_conn);
         while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
@@ -337,7 +341,8 @@ Status PgEngine::run(const SqlQuery& query, PGresult*& result) {
 }
 
 Status PgEngine::runWrite(const SqlQuery& query, PGresult*& result) {
-    if (m_depth == 0) return run(query, result);
+    // A write in a transaction of its own needs no savepoint: it fails whole.
+    if (m_depth == 0 || m_ownWrite) return run(query, result);
     // Inside a transaction a failed statement would abort the whole of it; the
     // savepoint undoes only the statement, as the embedded engine does.
     Status s = exec("SAVEPOINT tko_write");
@@ -747,37 +752,95 @@ Status PgEngine::count(const TableDef& table, const Filter& filter, std::int64_t
 
 Status PgEngine::add(const TableDef& table, Row& row) {
     const SqlQuery query = m_sql.insertQuery(table, row);
-    PGresult* result = nullptr;
-    Status s = runWrite(query, result);
-    if (!s.ok()) return s;
-    ResultGuard guard{result};
-    row.pos = std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10);
-    row.version = 1;
-    row.values = query.params;  // the stored, normalised values
-    return Status::success();
+    return written(table, [&] {
+        PGresult* result = nullptr;
+        Status s = runWrite(query, result);
+        if (!s.ok()) return s;
+        ResultGuard guard{result};
+        row.pos = std::strtoll(PQgetvalue(result, 0, 0), nullptr, 10);
+        row.version = 1;
+        row.values = query.params;  // the stored, normalised values
+        return Status::success();
+    });
 }
 
 Status PgEngine::change(const TableDef& table, Row& row) {
     const SqlQuery query = m_sql.updateQuery(table, row);
-    PGresult* result = nullptr;
-    Status s = runWrite(query, result);
-    if (!s.ok()) return s;
-    ResultGuard guard{result};
-    // No row written: the version moved on (or the row is gone) since it was read.
-    if (std::string(PQcmdTuples(result)) == "0") return Status::error(kChangedByOther);
-    row.version += 1;
-    row.values.assign(query.params.begin(),
-                      query.params.begin() + static_cast<long>(table.fields.size()));
-    return Status::success();
+    return written(table, [&] {
+        PGresult* result = nullptr;
+        Status s = runWrite(query, result);
+        if (!s.ok()) return s;
+        ResultGuard guard{result};
+        // No row written: the version moved on (or the row is gone) since it was read.
+        if (std::string(PQcmdTuples(result)) == "0") return Status::error(kChangedByOther);
+        row.version += 1;
+        row.values.assign(query.params.begin(),
+                          query.params.begin() + static_cast<long>(table.fields.size()));
+        return Status::success();
+    });
 }
 
 Status PgEngine::remove(const TableDef& table, std::int64_t pos) {
-    PGresult* result = nullptr;
-    Status s = runWrite(m_sql.deleteQuery(table, pos), result);
-    if (!s.ok()) return s;
-    ResultGuard guard{result};
-    return std::string(PQcmdTuples(result)) == "0" ? Status::error(kRecordNotFound)
-                                                   : Status::success();
+    return written(table, [&] {
+        PGresult* result = nullptr;
+        Status s = runWrite(m_sql.deleteQuery(table, pos), result);
+        if (!s.ok()) return s;
+        ResultGuard guard{result};
+        return std::string(PQcmdTuples(result)) == "0" ? Status::error(kRecordNotFound)
+                                                       : Status::success();
+    });
+}
+
+Status PgEngine::written(const TableDef& table, const std::function<Status()>& write) {
+    const bool own = m_depth == 0;
+    if (own) {
+        // No table lock: a single statement needs none beyond its row locks.
+        Status s = begin({}, m_options.lockTimeoutMs);
+        if (!s.ok()) return s;
+    }
+    m_ownWrite = own;
+    Status s = write();
+    m_ownWrite = false;
+    if (s.ok()) m_written.wrote(table.label);
+    if (!own) return s;
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
+    return commit();
+}
+
+int PgEngine::changeSocket() const {
+    return PQsocket(m_conn);
+}
+
+Status PgEngine::takeChanges(ChangeNotice& out) {
+    if (m_depth == 0 && PQstatus(m_conn) != CONNECTION_OK) {
+        Status s = ensureConnected();
+        if (!s.ok()) return s;
+    }
+    if (m_missedNotices) {
+        // The session is new: what happened while it was away is unknown.
+        out.everything = true;
+        m_missedNotices = false;
+    }
+    if (PQconsumeInput(m_conn) == 0 || PQstatus(m_conn) == CONNECTION_BAD)
+        return connectionLost(PQerrorMessage(m_conn));
+    const int own = PQbackendPID(m_conn);
+    while (PGnotify* notify = PQnotifies(m_conn)) {
+        if (notify->be_pid != own && std::strcmp(notify->relname, kChangeChannel) == 0) {
+            const std::string names = notify->extra ? notify->extra : "";
+            size_t from = 0;
+            while (from <= names.size()) {
+                const size_t comma = std::min(names.find(',', from), names.size());
+                if (comma > from) out.tables.insert(names.substr(from, comma - from));
+                from = comma + 1;
+            }
+            if (names.empty()) out.everything = true;
+        }
+        PQfreemem(notify);
+    }
+    return Status::success();
 }
 
 Status PgEngine::begin(const std::vector<std::string>& tables, int timeoutMs) {
@@ -816,6 +879,8 @@ Status PgEngine::begin(const std::vector<std::string>& tables, int timeoutMs) {
         }
         return s;
     }
+    if (m_depth == 0) m_written.clear();
+    m_written.open();
     ++m_depth;
     return s;
 }
@@ -826,19 +891,41 @@ Status PgEngine::commit() {
         Status s = ensureConnected();
         m_depth = 0;
         m_lost = false;
+        m_written.clear();
         return s;
     }
     if (m_depth > 1) {
         Status s = exec("RELEASE SAVEPOINT tko_" + std::to_string(m_depth - 1));
-        if (s.ok()) --m_depth;
+        if (s.ok()) {
+            --m_depth;
+            m_written.release();
+        }
         return s;
     }
+    const ChangeNotice notice = m_written.outermost();
+    m_written.clear();
     if (PQtransactionStatus(m_conn) == PQTRANS_INERROR) {
         exec("ROLLBACK");
         m_depth = 0;
         return Status::error(
             kTransactionError,
             "The transaction failed earlier and was rolled back; nothing was written");
+    }
+    if (!notice.tables.empty()) {
+        // Queued by the server and delivered on commit only: a transaction
+        // that rolls back (or never commits) announces nothing.
+        std::string names;
+        for (const std::string& table : notice.tables) names += (names.empty() ? "" : ",") + table;
+        char* literal = PQescapeLiteral(m_conn, names.c_str(), names.size());
+        Status notified = literal ? exec(std::string("NOTIFY ") + kChangeChannel + ", " + literal)
+                                  : Status::engine(kEngineError, 0, PQerrorMessage(m_conn));
+        PQfreemem(literal);
+        if (!notified.ok()) {
+            if (PQstatus(m_conn) == CONNECTION_OK) exec("ROLLBACK");
+            m_depth = 0;
+            m_lost = false;
+            return notified;
+        }
     }
     PGresult* result = PQexec(m_conn, "COMMIT");
     ResultGuard guard{result};
@@ -861,11 +948,13 @@ Status PgEngine::commit() {
     if (std::string(PQcmdStatus(result)) != "COMMIT")
         return Status::error(kTransactionError,
                              "The transaction was rolled back; nothing was written");
+    committed(notice);
     return Status::success();
 }
 
 Status PgEngine::rollback() {
     if (m_depth == 0) return Status::error(kTransactionError, "No transaction is active");
+    m_written.discard();
     if (m_lost) {
         // The server has undone the whole transaction already.
         if (--m_depth == 0) m_lost = false;

@@ -17,16 +17,24 @@
 //  - A lost connection is reported as an engine error; the server has then
 //    rolled the open transaction back. The engine reconnects by itself on the
 //    next call made outside a transaction.
+//  - Change notices: each session LISTENs on the channel "tko_changes". The
+//    outermost commit of a transaction that wrote tables first sends one
+//    NOTIFY naming them (comma-separated labels); the server delivers it when,
+//    and only if, the transaction commits. Writes outside a transaction run
+//    in one of their own for the same reason. Notices a station sent itself
+//    are skipped: its own windows learn of its commits in-process.
 //
 // One object is one station's connection; one thread uses it at a time.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <string>
 #include <vector>
 
 #include "platform/store/Engine.h"
 #include "platform/store/SqlBuilder.h"
+#include "platform/store/WrittenTables.h"
 
 struct pg_conn;
 struct pg_result;
@@ -80,6 +88,8 @@ public:
     // temporary name and renamed only when complete. The copy can be moved back
     // onto a server with the CLI's copy command, or opened as a data directory.
     Status backup(const std::string& dataPath, const std::string& usersPath) override;
+    Status takeChanges(ChangeNotice& out) override;
+    int changeSocket() const override;
 
     // Adds many rows at once through COPY (much faster than add() one by one);
     // positions and versions of the new rows are not reported. All or nothing.
@@ -117,6 +127,9 @@ private:
     Status planNameCollation(const std::vector<const TableDef*>& tables,
                              std::vector<const TableDef*>& rebuild,
                              std::vector<std::pair<const TableDef*, const KeyDef*>>& rekey);
+    // Runs `write` on `table` inside the open transaction, or inside one of its
+    // own when none is open, and notes the table as written when it succeeds.
+    Status written(const TableDef& table, const std::function<Status()>& write);
 
     pg_conn* m_conn = nullptr;
     std::string m_connInfo;
@@ -126,6 +139,10 @@ private:
     int m_depth = 0;
     std::int64_t m_roundTrips = 0;
     bool m_lost = false;  // the connection broke inside a transaction; rollback() clears it
+    WrittenTables m_written;
+    // The session was connected again: notices sent meanwhile were missed.
+    bool m_missedNotices = false;
+    bool m_ownWrite = false;  // a write runs in a transaction of its own (no savepoint needed)
 };
 
 }  // namespace tko::store

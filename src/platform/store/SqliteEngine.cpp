@@ -330,6 +330,13 @@ Status SqliteEngine::createTables(const std::vector<const TableDef*>& tables) {
             }
         }
     }
+    // The change counters come with the tables, so that the first commit of a
+    // busy office does not change the schema under every other station.
+    s = createCountersTable();
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
     return commit();
 }
 
@@ -658,36 +665,42 @@ Status SqliteEngine::count(const TableDef& table, const Filter& filter, std::int
 
 Status SqliteEngine::add(const TableDef& table, Row& row) {
     const SqlQuery query = m_sql.insertQuery(table, row);
-    return run(query, [&](sqlite3_stmt* stmt) {
-        int rc = sqlite3_step(stmt);
-        if (rc != SQLITE_ROW) return failure(rc);
-        row.pos = sqlite3_column_int64(stmt, 0);
-        rc = sqlite3_step(stmt);
-        if (rc != SQLITE_DONE) return failure(rc);
-        row.version = 1;
-        row.values = query.params;  // the stored, normalised values
-        return Status::success();
+    return written(table, [&] {
+        return run(query, [&](sqlite3_stmt* stmt) {
+            int rc = sqlite3_step(stmt);
+            if (rc != SQLITE_ROW) return failure(rc);
+            row.pos = sqlite3_column_int64(stmt, 0);
+            rc = sqlite3_step(stmt);
+            if (rc != SQLITE_DONE) return failure(rc);
+            row.version = 1;
+            row.values = query.params;  // the stored, normalised values
+            return Status::success();
+        });
     });
 }
 
 Status SqliteEngine::change(const TableDef& table, Row& row) {
     const SqlQuery query = m_sql.updateQuery(table, row);
-    return run(query, [&](sqlite3_stmt* stmt) {
-        const int rc = sqlite3_step(stmt);
-        if (rc != SQLITE_DONE) return failure(rc);
-        if (sqlite3_changes(m_db) == 0) return Status::error(kChangedByOther);
-        row.version += 1;
-        row.values.assign(query.params.begin(),
-                          query.params.begin() + static_cast<long>(table.fields.size()));
-        return Status::success();
+    return written(table, [&] {
+        return run(query, [&](sqlite3_stmt* stmt) {
+            const int rc = sqlite3_step(stmt);
+            if (rc != SQLITE_DONE) return failure(rc);
+            if (sqlite3_changes(m_db) == 0) return Status::error(kChangedByOther);
+            row.version += 1;
+            row.values.assign(query.params.begin(),
+                              query.params.begin() + static_cast<long>(table.fields.size()));
+            return Status::success();
+        });
     });
 }
 
 Status SqliteEngine::remove(const TableDef& table, std::int64_t pos) {
-    return run(m_sql.deleteQuery(table, pos), [&](sqlite3_stmt* stmt) {
-        const int rc = sqlite3_step(stmt);
-        if (rc != SQLITE_DONE) return failure(rc);
-        return sqlite3_changes(m_db) == 0 ? Status::error(kRecordNotFound) : Status::success();
+    return written(table, [&] {
+        return run(m_sql.deleteQuery(table, pos), [&](sqlite3_stmt* stmt) {
+            const int rc = sqlite3_step(stmt);
+            if (rc != SQLITE_DONE) return failure(rc);
+            return sqlite3_changes(m_db) == 0 ? Status::error(kRecordNotFound) : Status::success();
+        });
     });
 }
 
@@ -695,13 +708,20 @@ Status SqliteEngine::begin(const std::vector<std::string>& /*tables*/, int timeo
     // SQLite locks whole files, so the table list only documents intent here.
     if (m_depth > 0) {
         Status s = exec("SAVEPOINT tko_" + std::to_string(m_depth));
-        if (s.ok()) ++m_depth;
+        if (s.ok()) {
+            ++m_depth;
+            m_written.open();
+        }
         return s;
     }
     setBusyTimeout(timeoutMs);
     Status s = exec("BEGIN IMMEDIATE");
     setBusyTimeout(m_options.busyTimeoutMs);
-    if (s.ok()) m_depth = 1;
+    if (s.ok()) {
+        m_depth = 1;
+        m_written.clear();
+        m_written.open();
+    }
     return s;
 }
 
@@ -709,16 +729,26 @@ Status SqliteEngine::commit() {
     if (m_depth == 0) return Status::error(kTransactionError, "No transaction is active");
     if (m_depth > 1) {
         Status s = exec("RELEASE tko_" + std::to_string(m_depth - 1));
-        if (s.ok()) --m_depth;
+        if (s.ok()) {
+            --m_depth;
+            m_written.release();
+        }
         return s;
     }
-    Status s = exec("COMMIT");
+    // The counters move inside the transaction, so they are written exactly
+    // when its rows are.
+    const ChangeNotice notice = m_written.outermost();
+    Status s = raiseCounters(notice);
+    if (s.ok()) s = exec("COMMIT");
+    m_written.clear();
     if (!s.ok()) {
         exec("ROLLBACK");
         m_depth = 0;
+        m_countersTable = false;  // its creation may have been undone: look again
         return s;
     }
     m_depth = 0;
+    committed(notice);
     return s;
 }
 
@@ -729,11 +759,139 @@ Status SqliteEngine::rollback() {
         Status s = exec("ROLLBACK TO " + name);
         exec("RELEASE " + name);
         --m_depth;
+        m_written.discard();
         return s;
     }
     Status s = exec("ROLLBACK");
     m_depth = 0;
+    m_written.clear();
+    m_countersTable = false;  // its creation may have been undone: look again
     return s;
+}
+
+Status SqliteEngine::written(const TableDef& table, const std::function<Status()>& write) {
+    const bool own = m_depth == 0;
+    if (own) {
+        Status s = begin({table.label}, m_options.busyTimeoutMs);
+        if (!s.ok()) return s;
+    }
+    Status s = write();
+    if (s.ok()) m_written.wrote(table.label);
+    if (!own) return s;
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
+    return commit();
+}
+
+Status SqliteEngine::readDataVersion(std::int64_t& out) {
+    SqlQuery query;
+    query.sql = "PRAGMA main.data_version";
+    return run(query, [&](sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        if (rc != SQLITE_ROW) return failure(rc);
+        out = sqlite3_column_int64(stmt, 0);
+        return Status::success();
+    });
+}
+
+Status SqliteEngine::readCounters(std::map<std::string, std::int64_t>& out) {
+    out.clear();
+    if (!m_countersTable) {
+        // Not prepared before it exists: a cached statement would fail for ever.
+        bool exists = false;
+        SqlQuery probe;
+        probe.sql =
+            "SELECT 1 FROM main.sqlite_master WHERE type = 'table' AND name = 'TKO_CHANGES'";
+        Status s = run(probe, [&](sqlite3_stmt* stmt) {
+            const int rc = sqlite3_step(stmt);
+            if (rc != SQLITE_ROW && rc != SQLITE_DONE) return failure(rc);
+            exists = rc == SQLITE_ROW;
+            return Status::success();
+        });
+        if (!s.ok() || !exists) return s;
+        m_countersTable = true;
+    }
+    SqlQuery query;
+    query.sql = "SELECT TABLENAME, SERIAL FROM main.TKO_CHANGES";
+    return run(query, [&](sqlite3_stmt* stmt) {
+        int rc;
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+            const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+            out[name ? name : ""] = sqlite3_column_int64(stmt, 1);
+        }
+        return rc == SQLITE_DONE ? Status::success() : failure(rc);
+    });
+}
+
+Status SqliteEngine::compareCounters(ChangeNotice& out) {
+    std::map<std::string, std::int64_t> now;
+    Status s = readCounters(now);
+    if (!s.ok()) return s;
+    if (m_baseline) {
+        for (const auto& [table, serial] : now) {
+            auto it = m_counters.find(table);
+            if (it == m_counters.end() || it->second != serial) out.tables.insert(table);
+        }
+    }
+    m_counters = std::move(now);
+    return Status::success();
+}
+
+Status SqliteEngine::createCountersTable() {
+    Status s = exec(
+        "CREATE TABLE IF NOT EXISTS main.TKO_CHANGES "
+        "(TABLENAME TEXT PRIMARY KEY, SERIAL INTEGER NOT NULL) WITHOUT ROWID");
+    if (s.ok()) m_countersTable = true;
+    return s;
+}
+
+Status SqliteEngine::raiseCounters(const ChangeNotice& notice) {
+    if (notice.tables.empty()) return Status::success();
+    if (!m_countersTable) {
+        Status s = createCountersTable();
+        if (!s.ok()) return s;
+    }
+    // What other stations committed since the last look is picked up first
+    // (this transaction holds the write lock, so the counters stand still),
+    // so that raising ours does not hide theirs.
+    Status s = compareCounters(m_pending);
+    if (!s.ok()) return s;
+    for (const std::string& table : notice.tables) {
+        SqlQuery query;
+        query.sql =
+            "INSERT INTO main.TKO_CHANGES (TABLENAME, SERIAL) VALUES (?, 1) "
+            "ON CONFLICT (TABLENAME) DO UPDATE SET SERIAL = SERIAL + 1";
+        query.params.emplace_back(table);
+        s = run(query, [&](sqlite3_stmt* stmt) {
+            const int rc = sqlite3_step(stmt);
+            return rc == SQLITE_DONE ? Status::success() : failure(rc);
+        });
+        if (!s.ok()) return s;
+        m_counters[table] += 1;
+    }
+    if (!m_baseline) {
+        s = readDataVersion(m_dataVersion);
+        if (!s.ok()) return s;
+        m_baseline = true;
+    }
+    return Status::success();
+}
+
+Status SqliteEngine::takeChanges(ChangeNotice& out) {
+    if (m_depth > 0) return Status::success();
+    out.merge(m_pending);
+    m_pending = {};
+    std::int64_t version = 0;
+    Status s = readDataVersion(version);
+    if (!s.ok()) return s;
+    if (m_baseline && version == m_dataVersion) return Status::success();
+    s = compareCounters(out);
+    if (!s.ok()) return s;
+    m_dataVersion = version;
+    m_baseline = true;
+    return Status::success();
 }
 
 Status SqliteEngine::pack() {

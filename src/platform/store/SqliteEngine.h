@@ -2,6 +2,14 @@
 // "USERS.DB" of one data directory, the second attached to the first so that a
 // transaction covers both. Rollback-journal mode (no WAL), so the files work on
 // a shared folder; several processes share them through SQLite's file locks.
+//
+// Change notices: every commit that wrote tables also raises, in the same
+// transaction, one counter per written table in the small table TKO_CHANGES
+// (created by the first such commit). takeChanges() first asks SQLite whether
+// any other connection changed the data file at all (PRAGMA data_version, a
+// read of the file header) and only then reads the counters and compares them
+// with the ones it saw last. Writes outside a transaction run in one of their
+// own so that the counter moves with the row.
 #pragma once
 
 #include <functional>
@@ -10,6 +18,7 @@
 
 #include "platform/store/Engine.h"
 #include "platform/store/SqlBuilder.h"
+#include "platform/store/WrittenTables.h"
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -53,6 +62,7 @@ public:
     int transactionDepth() const override { return m_depth; }
     Status pack() override;
     Status backup(const std::string& dataPath, const std::string& usersPath) override;
+    Status takeChanges(ChangeNotice& out) override;
 
     // Virtual machine steps of every statement run since the engine opened:
     // grows with the index entries and rows a read visits, so a page's share
@@ -71,6 +81,18 @@ private:
     // Prepares (once) and binds `query`, then lets `step` run it.
     Status run(const SqlQuery& query, const std::function<Status(sqlite3_stmt*)>& step);
     void setBusyTimeout(int timeoutMs);
+    // Runs `write` on `table` inside the open transaction, or inside one of its
+    // own when none is open, and notes the table as written when it succeeds.
+    Status written(const TableDef& table, const std::function<Status()>& write);
+    // The change counters as stored now (empty while TKO_CHANGES does not exist).
+    Status readCounters(std::map<std::string, std::int64_t>& out);
+    Status readDataVersion(std::int64_t& out);
+    // Compares the stored counters with the last ones seen: tables whose
+    // counter moved go to `out`, and the stored ones become the last seen.
+    Status compareCounters(ChangeNotice& out);
+    Status createCountersTable();
+    // Raises the counters of the tables the outermost transaction wrote.
+    Status raiseCounters(const ChangeNotice& notice);
 
     // The declared collation of a column ("BINARY" when none).
     std::string columnCollation(const std::string& schema, const TableDef& table,
@@ -97,6 +119,13 @@ private:
     int m_depth = 0;
     std::int64_t m_vmSteps = 0;
     std::unique_ptr<BusyWait> m_busyWait;
+
+    WrittenTables m_written;
+    bool m_baseline = false;  // m_counters and m_dataVersion hold what was last seen
+    std::int64_t m_dataVersion = 0;
+    std::map<std::string, std::int64_t> m_counters;
+    ChangeNotice m_pending;        // other stations' changes noticed while committing
+    bool m_countersTable = false;  // TKO_CHANGES is known to exist
 };
 
 }  // namespace tko::store

@@ -298,6 +298,13 @@ store::Status BrowseList::refresh() {
     return s;
 }
 
+store::Status BrowseList::refreshQuietly() {
+    m_pager.setPageSize(visibleRows());
+    const store::Status s = m_pager.refresh();
+    if (s.ok() || s.endOfRange()) showPage();
+    return s;
+}
+
 void BrowseList::run(store::Status status) {
     showPage();
     if (status.ok() || status.endOfRange()) return;

@@ -87,6 +87,11 @@ public:
     store::Status reload();                         // to the first row
     store::Status reloadAt(const store::Row& row);  // after an insert, change or delete
     store::Status refresh();                        // the same row, re-read
+    // The same row, re-read because the table changed underneath: the row
+    // keeps its place on the screen, the focus stays where it is, and a
+    // failure leaves the page as it was without a message (the next change
+    // notice tries again).
+    store::Status refreshQuietly();
     const store::Row* selectedRow() const { return m_pager.selectedRow(); }
 
     // A key pressed elsewhere in the owning window (Up, Down, PgUp, PgDn),

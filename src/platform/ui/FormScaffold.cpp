@@ -1,5 +1,8 @@
 #include "platform/ui/FormScaffold.h"
 
+#include "platform/ChangeWatcher.h"
+#include "platform/RecordChanges.h"
+#include "platform/Translate.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -10,6 +13,8 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QTableWidget>
+#include <QVBoxLayout>
 
 namespace tko {
 
@@ -102,6 +107,135 @@ bool FormScaffold::closeRequested() {
         default:
             return false;
     }
+}
+
+void FormScaffold::watchRecord(store::Engine& engine, const store::TableDef& table,
+                               std::function<store::Row()> current) {
+    m_engine = &engine;
+    m_table = &table;
+    m_current = std::move(current);
+    if (ChangeWatcher* watcher = ChangeWatcher::of(engine)) {
+        connect(watcher, &ChangeWatcher::changed, this, [this](const store::ChangeNotice& notice) {
+            if (m_table && notice.touches(m_table->label)) checkRecord();
+        });
+    }
+    // A save that went through (or gave message 38 and re-read the record)
+    // leaves nothing to warn about.
+    connect(this, &FormScaffold::recordSaved, this, &FormScaffold::checkRecord);
+}
+
+void FormScaffold::checkRecord() {
+    if (!m_engine || !m_current || m_request != Request::Change) return;
+    const store::Row mine = m_current();
+    if (mine.pos == 0) return;
+    StoredState state = StoredState::Unchanged;
+    store::Row stored;
+    if (!storedState(*m_engine, *m_table, mine, state, stored).ok()) return;
+    if (state == StoredState::Unchanged) {
+        if (m_bar) m_bar->hide();
+        return;
+    }
+    const std::int64_t version = state == StoredState::Deleted ? 0 : stored.version;
+    if (version == m_keptVersion) return;
+    showChangedBar(state == StoredState::Deleted);
+}
+
+QWidget* FormScaffold::changedBar() const {
+    return m_bar && !m_bar->isHidden() ? m_bar.data() : nullptr;
+}
+
+void FormScaffold::showChangedBar(bool deleted) {
+    if (!m_form) return;
+    if (!m_bar) {
+        auto* bar = new QFrame(m_form);
+        bar->setObjectName(QStringLiteral("changedElsewhereBar"));
+        bar->setFrameShape(QFrame::StyledPanel);
+        bar->setStyleSheet(QStringLiteral(
+            "QFrame#changedElsewhereBar { background: #fff4c2; border: 1px solid #d9b500; }"));
+        auto* row = new QHBoxLayout(bar);
+        row->setContentsMargins(6, 3, 6, 3);
+        m_barText = new QLabel(bar);
+        m_barText->setObjectName(QStringLiteral("changedElsewhereLabel"));
+        row->addWidget(m_barText, 1);
+        auto* show = new QPushButton(QString::fromStdString(translateText("Show changes")), bar);
+        show->setObjectName(QStringLiteral("showChangesButton"));
+        show->setAutoDefault(false);
+        auto* keep = new QPushButton(QString::fromStdString(translateText("Keep mine")), bar);
+        keep->setObjectName(QStringLiteral("keepMineButton"));
+        keep->setAutoDefault(false);
+        row->addWidget(show);
+        row->addWidget(keep);
+        connect(show, &QPushButton::clicked, this, &FormScaffold::showChanges);
+        connect(keep, &QPushButton::clicked, this, [this] {
+            StoredState state = StoredState::Unchanged;
+            store::Row stored;
+            if (m_current && storedState(*m_engine, *m_table, m_current(), state, stored).ok())
+                m_keptVersion = state == StoredState::Deleted ? 0 : stored.version;
+            if (m_bar) m_bar->hide();
+        });
+        // Above everything else of the form, whatever its layout.
+        if (auto* box = qobject_cast<QBoxLayout*>(m_form->layout()))
+            box->insertWidget(0, bar);
+        else if (auto* form = qobject_cast<QFormLayout*>(m_form->layout()))
+            form->insertRow(0, bar);
+        else
+            bar->setGeometry(0, 0, m_form->width(), bar->sizeHint().height());
+        m_bar = bar;
+    }
+    m_barText->setText(QString::fromStdString(translateText("Changed at another station")) +
+                       (deleted ? QStringLiteral(" (") +
+                                      QString::fromStdString(translateText("deleted")) +
+                                      QStringLiteral(")")
+                                : QString()));
+    m_bar->show();
+    m_bar->raise();
+}
+
+void FormScaffold::showChanges() {
+    if (!m_form || !m_current) return;
+    const store::Row mine = m_current();
+    StoredState state = StoredState::Unchanged;
+    store::Row stored;
+    const store::Status s = storedState(*m_engine, *m_table, mine, state, stored);
+    if (!s.ok()) {
+        MessageBox::showStandard(m_form, 35, QString::fromStdString(s.describe()),
+                                 QString::fromStdString(m_table->label));
+        return;
+    }
+    // Non-modal, so the user can copy values across while the form stays usable.
+    auto* window = new QDialog(m_form);
+    window->setObjectName(QStringLiteral("changesWindow"));
+    window->setAttribute(Qt::WA_DeleteOnClose);
+    window->setWindowTitle(QString::fromStdString(translateText("Changed at another station")));
+    auto* layout = new QVBoxLayout(window);
+    auto* table = new QTableWidget(window);
+    table->setObjectName(QStringLiteral("changesTable"));
+    table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setColumnCount(3);
+    table->setHorizontalHeaderLabels({QString::fromStdString(translateText("Field")),
+                                      QString::fromStdString(translateText("Other station")),
+                                      QString::fromStdString(translateText("Yours"))});
+    std::vector<FieldDifference> differences;
+    if (state == StoredState::Deleted) {
+        differences.push_back({m_table->label, translateText("deleted"), std::string()});
+    } else {
+        differences = fieldDifferences(*m_table, stored, mine);
+    }
+    table->setRowCount(static_cast<int>(differences.size()));
+    for (size_t i = 0; i < differences.size(); ++i) {
+        const int r = static_cast<int>(i);
+        table->setItem(r, 0, new QTableWidgetItem(QString::fromStdString(differences[i].field)));
+        table->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(differences[i].theirs)));
+        table->setItem(r, 2, new QTableWidgetItem(QString::fromStdString(differences[i].mine)));
+    }
+    table->resizeColumnsToContents();
+    layout->addWidget(table);
+    auto* close = new QPushButton(QString::fromStdString(translateText("Close")), window);
+    close->setObjectName(QStringLiteral("closeButton"));
+    connect(close, &QPushButton::clicked, window, &QWidget::close);
+    layout->addWidget(close, 0, Qt::AlignRight);
+    window->resize(560, 320);
+    window->show();
 }
 
 FormScaffold* addFormFoot(QDialog* form, Request request, QFormLayout* layout) {

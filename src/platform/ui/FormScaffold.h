@@ -15,6 +15,7 @@
 #pragma once
 
 #include "platform/FormRequest.h"
+#include "platform/store/Engine.h"
 
 #include <QObject>
 #include <QPointer>
@@ -25,6 +26,7 @@ class QDialog;
 class QFormLayout;
 class QHBoxLayout;
 class QLabel;
+class QWidget;
 
 namespace tko {
 
@@ -66,6 +68,24 @@ public:
     // records reports each to its caller).
     int insertsDone() const { return m_inserts; }
 
+    // ---- live warning of a change made elsewhere
+    // Watches the record the form holds for change: when the station's
+    // ChangeWatcher reports a change of `table`, the stored record is re-read
+    // and, when another station (or window) wrote or deleted it since the form
+    // read it, a non-modal bar "Changed at another station" appears above the
+    // form with "Show changes" (the stored values beside the user's edits) and
+    // "Keep mine" (hides the bar until the record changes again). Saving still
+    // runs the usual check: the stored version decides (message 38).
+    // `current` gives the record as the form holds it now: its position, the
+    // version it was read with, and the values as edited. The engine and table
+    // outlive the form.
+    void watchRecord(store::Engine& engine, const store::TableDef& table,
+                     std::function<store::Row()> current);
+    // Re-reads the stored record now and shows or hides the bar accordingly.
+    void checkRecord();
+    // The bar while it shows ("changedElsewhereBar"), else nullptr.
+    QWidget* changedBar() const;
+
 public slots:
     void ok();
     void cancel();
@@ -87,6 +107,15 @@ private:
     void finish(bool completed);
     void updateStatus();
 
+    void showChangedBar(bool deleted);
+    void showChanges();
+
+    store::Engine* m_engine = nullptr;
+    const store::TableDef* m_table = nullptr;
+    std::function<store::Row()> m_current;
+    QPointer<QWidget> m_bar;
+    QPointer<QLabel> m_barText;
+    std::int64_t m_keptVersion = -1;  // "Keep mine" was pressed on this stored version
     QPointer<QDialog> m_form;
     Request m_request;
     QPointer<QLabel> m_statusLabel;

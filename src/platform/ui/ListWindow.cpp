@@ -12,8 +12,10 @@
 #include <QTabBar>
 #include <QTableView>
 #include <QTextEdit>
+#include <QTimer>
 #include <QVBoxLayout>
 
+#include "platform/ChangeWatcher.h"
 #include "platform/Translate.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
@@ -54,6 +56,12 @@ ListWindow::ListWindow(store::Engine& engine, const store::TableDef& table, QWid
     connect(m_list, &BrowseList::rowChosen, this, &ListWindow::choose);
     connect(m_list, &BrowseList::selectionChanged, this, &ListWindow::updateActions);
     connect(m_list, &BrowseList::storageError, this, &QWidget::close);
+    if (ChangeWatcher* watcher = ChangeWatcher::of(engine))
+        connect(watcher, &ChangeWatcher::changed, this, &ListWindow::storeChanged);
+    m_followTimer = new QTimer(this);
+    m_followTimer->setSingleShot(true);
+    m_followTimer->setInterval(250);
+    connect(m_followTimer, &QTimer::timeout, this, &ListWindow::followChanges);
     connect(m_list->view(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = buildPopup();
         menu->exec(m_list->view()->viewport()->mapToGlobal(at));
@@ -186,6 +194,33 @@ void ListWindow::reloadKeeping() {
     } else {
         reload();
     }
+}
+
+void ListWindow::storeChanged(const store::ChangeNotice& notice) {
+    bool shown = notice.touches(m_list->pager().table().label);
+    for (const std::string& label : m_watched) shown = shown || notice.touches(label);
+    if (!shown) return;
+    m_reloadPending = true;
+    followChanges();
+}
+
+void ListWindow::followChanges() {
+    if (!m_reloadPending) return;
+    // A modal window opened from here (a form, a question) may be working
+    // with the highlighted row: re-read once it has closed.
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this) {
+        m_followTimer->start();
+        return;
+    }
+    if (beforeReload) beforeReload();
+    const store::Status s = m_list->refreshQuietly();
+    if (!s.ok() && !s.endOfRange()) {
+        m_followTimer->start(ChangeWatcher::kIdleIntervalMs);
+        return;
+    }
+    m_reloadPending = false;
+    updateActions();
 }
 
 void ListWindow::updateActions() {

@@ -23,6 +23,12 @@
 // it says it stays enabled, Enter/double-click/Select end the window with
 // Accepted and the chosen row in chosenRow().
 //
+// Live lists: when the station's ChangeWatcher reports that the list's table
+// (or a table named with watchTables()) changed, at another station or in
+// another window of this one, the visible page is re-read on the highlighted
+// row, which keeps its place; the focus stays where it was. While a modal
+// window opened from here is up the re-read waits until it closes.
+//
 // Everything runs on the GUI thread.
 #pragma once
 
@@ -36,6 +42,7 @@
 #include "platform/store/Engine.h"
 
 class QMenu;
+class QTimer;
 class QPushButton;
 class QVBoxLayout;
 
@@ -141,6 +148,12 @@ public:
     void reloadOn(const store::Row& row);
     void reloadKeeping();
 
+    // Further tables whose changes alter what the list shows (the list's own
+    // table is always watched).
+    void watchTables(std::vector<std::string> labels) { m_watched = std::move(labels); }
+    // Whether a change notice is waiting for the window to be free to reload.
+    bool reloadPending() const { return m_reloadPending; }
+
     // Enables the buttons and pop-up items for the highlighted row.
     void updateActions();
 
@@ -157,6 +170,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void storeChanged(const store::ChangeNotice& notice);
+    void followChanges();
     void runRole(ListRole role);
     bool windowKey(QObject* watched, QKeyEvent* event);
 
@@ -168,6 +183,9 @@ private:
     std::vector<PopupItem> m_popup;
     bool m_selectMode = false;
     std::optional<store::Row> m_chosen;
+    std::vector<std::string> m_watched;
+    bool m_reloadPending = false;
+    QTimer* m_followTimer = nullptr;
 };
 
 }  // namespace tko

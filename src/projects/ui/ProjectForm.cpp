@@ -61,6 +61,8 @@ ProjectForm::ProjectForm(Workspace& workspace, Request request, const Project& p
     // Inserts are confirmed with OK only; the status word says what OK does.
     m_scaffold->isChanged = [this] { return !collected().sameValues(m_opened); };
     m_scaffold->save = [this] { return save(); };
+    m_scaffold->watchRecord(m_workspace.db->engine(), Project::def(),
+                            [this] { return collected().toRow(); });
     build();
 }
 

@@ -1,0 +1,70 @@
+// One station's subscription to changes of the shared tables. It asks the
+// engine for other stations' commits (on PostgreSQL as soon as the server's
+// notice arrives, on SQLite about once a second while the program is idle),
+// hears the station's own commits from the engine directly, and tells every
+// window through one signal, changed(), on the GUI thread. Windows find the
+// watcher of their engine with ChangeWatcher::of(engine).
+//
+// A lost server connection is reported through connectionChanged(true); the
+// watcher keeps asking, the engine connects again by itself, and
+// connectionChanged(false) follows together with a notice that everything may
+// have changed.
+//
+// Lives on the GUI thread, like the engine it watches; the engine must outlive it.
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include "platform/store/Engine.h"
+
+class QSocketNotifier;
+class QTimer;
+
+namespace tko {
+
+class ChangeWatcher : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kIdleIntervalMs = 1000;
+
+    explicit ChangeWatcher(store::Engine& engine, QObject* parent = nullptr);
+    ~ChangeWatcher() override;
+
+    // The watcher of `engine`, nullptr when none was made.
+    static ChangeWatcher* of(const store::Engine& engine);
+
+    // Starts asking every `intervalMs` (and, where the engine offers one, on
+    // every arrival at its notice socket). Asks once at once: what the station
+    // reads from then on is the base against which changes are reported.
+    void start(int intervalMs = kIdleIntervalMs);
+    void stop();
+
+    // Asks the engine once and emits what it found (tests call it directly).
+    void checkNow();
+
+    bool connectionLost() const { return m_lost; }
+    // The engine's text for the lost connection (empty while connected).
+    const QString& connectionText() const { return m_lostText; }
+
+signals:
+    // Tables changed by another station or by another window of this one.
+    void changed(const tko::store::ChangeNotice& notice);
+    void connectionChanged(bool lost);
+
+private:
+    void ownCommit(const store::ChangeNotice& notice);
+    void deliverOwn();
+    void watchSocket();
+
+    store::Engine& m_engine;
+    QTimer* m_timer = nullptr;
+    QSocketNotifier* m_notifier = nullptr;
+    int m_socket = -1;
+    bool m_lost = false;
+    QString m_lostText;
+    store::ChangeNotice m_own;  // own commits not yet delivered
+    bool m_ownQueued = false;
+};
+
+}  // namespace tko
