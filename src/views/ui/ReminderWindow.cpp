@@ -74,6 +74,11 @@ ReminderWindow::ReminderWindow(Workspace& workspace, ListActions actions, QWidge
          QStringLiteral("@n-13"), 52, ColumnAlign::Right},
         {QStringLiteral("User"), QStringLiteral("USER"), QStringLiteral("@s15"), 60},
     });
+    // The row carries the assignment number twice (the reminder's and the
+    // assignment's, always equal): it is shown once. The note takes the room
+    // of a wider window.
+    list()->view()->setColumnHidden(AssNumberColumn, true);
+    list()->setStretchColumn(NoteColumn);
     auto* delegate = new AssignmentCellDelegate(this, this);
     for (int column : {NameColumn, PersonColumn, AssNumberColumn})
         list()->view()->setItemDelegateForColumn(column, delegate);
@@ -149,6 +154,9 @@ void ReminderWindow::deleteSelected() {
     store::Row row;
     Reminder reminder;
     if (!highlightedRecord(row, reminder)) return;
+    // Like every other delete of the program, the reminder goes only once
+    // the user has confirmed it (message 32).
+    if (MessageBox::showStandard(this, 32) != Answer::Ok) return;
     const Status s = deleteReminder(*m_workspace.db, reminder);
     if (!s.ok()) return actionFailed(s.code == store::kRecordNotFound ? 35 : 17, row);
     reloadOn(row);
