@@ -22,6 +22,7 @@
 #include "data/StationSettings.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
+#include "platform/ui/AppIcon.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
@@ -89,6 +90,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("taskorbit"));
     QApplication::setApplicationDisplayName(QStringLiteral("TASKORBIT Multi-User"));
+    QApplication::setWindowIcon(tko::applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.taskorbit.MultiUser"));
+    tko::HelpBrowser::installHelpKey(&app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TASKORBIT Multi-User"));
