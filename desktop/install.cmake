@@ -3,14 +3,16 @@
 # Two layouts, chosen with TKO_INSTALL_LAYOUT:
 #   bundle (default)  the programs, liblingua.so and the language files side by
 #                     side in PREFIX/bin, as a copy for one folder needs them;
-#   system            the same files side by side in PREFIX/lib/taskorbit, the
-#                     programs linked from PREFIX/bin: the Debian package's layout.
+#   system            the same files side by side in PREFIX/libexec/taskorbit, the
+#                     programs linked from PREFIX/bin: the Debian package's layout
+#                     (libexec rather than lib: liblingua.so is the programs'
+#                     own, so the package needs no ldconfig run).
 # Both add the desktop entry, the icon, the AppStream metadata, the manual pages
 # and the package's copyright and changelog under PREFIX/share.
 set(TKO_INSTALL_LAYOUT "bundle" CACHE STRING "Where the programs go: bundle or system")
 set_property(CACHE TKO_INSTALL_LAYOUT PROPERTY STRINGS bundle system)
 if(TKO_INSTALL_LAYOUT STREQUAL "system")
-  set(_tko_program_dir lib/taskorbit)
+  set(_tko_program_dir libexec/taskorbit)
 elseif(TKO_INSTALL_LAYOUT STREQUAL "bundle")
   set(_tko_program_dir bin)
 else()
@@ -29,11 +31,11 @@ install(FILES ${CMAKE_BINARY_DIR}/bin/En_tkom.ltf ${CMAKE_BINARY_DIR}/bin/De_tko
         DESTINATION ${_tko_program_dir})
 if(TKO_INSTALL_LAYOUT STREQUAL "system")
   # The programs find their library and language files beside their real
-  # path (the links resolve to lib/taskorbit).
+  # path (the links resolve to libexec/taskorbit).
   set(_tko_links ${CMAKE_BINARY_DIR}/install-links)
   file(MAKE_DIRECTORY ${_tko_links})
   foreach(_program taskorbm taskorbit-cli)
-    file(CREATE_LINK ../lib/taskorbit/${_program} ${_tko_links}/${_program} SYMBOLIC)
+    file(CREATE_LINK ../libexec/taskorbit/${_program} ${_tko_links}/${_program} SYMBOLIC)
     install(FILES ${_tko_links}/${_program} DESTINATION bin)
   endforeach()
 endif()

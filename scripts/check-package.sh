@@ -31,8 +31,8 @@ fi
 echo "== install"
 $sudo_cmd dpkg -i "$deb"
 files=$(dpkg -L taskorbit)
-for f in /usr/bin/taskorbm /usr/bin/taskorbit-cli /usr/lib/taskorbit/liblingua.so \
-         /usr/lib/taskorbit/En_tkom.ltf /usr/share/applications/org.taskorbit.MultiUser.desktop \
+for f in /usr/bin/taskorbm /usr/bin/taskorbit-cli /usr/libexec/taskorbit/liblingua.so \
+         /usr/libexec/taskorbit/En_tkom.ltf /usr/share/applications/org.taskorbit.MultiUser.desktop \
          /usr/share/metainfo/org.taskorbit.MultiUser.metainfo.xml \
          /usr/share/icons/hicolor/scalable/apps/org.taskorbit.MultiUser.svg; do
   [ -e "$f" ] || { echo "missing after install: $f"; exit 1; }
@@ -59,5 +59,5 @@ while IFS= read -r f; do
   echo "left after removal: $f"
   left=1
 done <<<"$files"
-[ -d /usr/lib/taskorbit ] && { echo "left after removal: /usr/lib/taskorbit"; left=1; }
+[ -d /usr/libexec/taskorbit ] && { echo "left after removal: /usr/libexec/taskorbit"; left=1; }
 exit $left
