@@ -174,7 +174,13 @@ TKO_DEFINE_TABLE(
      {"ASS:USERCONCL_KEY", false, {"USERNAME", "CLOSEDATE", "PRIORITY"}, true},
      // The group screens' name tab reads along NAMENUMBER_KEY: one user's
      // rows in that order.
-     {"ASS:USERNAMENUMBER_KEY", false, {"USERNAME", "PERSONNUMBER", "PERSON"}, true}})
+     {"ASS:USERNAMENUMBER_KEY", false, {"USERNAME", "PERSONNUMBER", "PERSON"}, true},
+     // History's date-concluded tab reads each repeat type's rows in
+     // date-concluded order: the rows that do not repeat as the range of
+     // their period alone.
+     {"ASS:REPEATCONCL_KEY", false, {"REPEATTYPE", "CLOSEDATE", "PRIORITY"}, true},
+     // One person's rows in NAMENUMBER_KEY order (the group screens' name tab).
+     {"ASS:PERSONPERSNUM_KEY", false, {"PERSON", "PERSONNUMBER"}, true}})
 
 TKO_DEFINE_TABLE(Person, TKO_PEOPLE_FIELDS, "PEOPLE", "PEO", "PEOPLE", Data,
                  {{"PEO:SHORT_KEY", false, {"SHORTNAME"}},

@@ -114,22 +114,32 @@ Status BrowsePager::probeEnds(Ends known) {
 }
 
 Status BrowsePager::top() {
+    // One row more than a page tells whether rows follow, without a second
+    // read: on a database server each read is a round trip.
     std::vector<Row> rows;
-    Status s = readRows(rangeStart(), Direction::Forward, m_pageSize, rows);
+    Status s = readRows(rangeStart(), Direction::Forward, m_pageSize + 1, rows);
     if (!s.ok()) return s;
+    const bool more = static_cast<int>(rows.size()) > m_pageSize;
+    if (more) rows.pop_back();
     m_rows = std::move(rows);
     m_selected = m_rows.empty() ? -1 : 0;
-    return probeEnds(Ends::AtStart);
+    m_moreBefore = false;
+    m_moreAfter = more;
+    return s;
 }
 
 Status BrowsePager::bottom() {
     std::vector<Row> rows;
-    Status s = readRows(rangeStart(), Direction::Backward, m_pageSize, rows);
+    Status s = readRows(rangeStart(), Direction::Backward, m_pageSize + 1, rows);
     if (!s.ok()) return s;
+    const bool more = static_cast<int>(rows.size()) > m_pageSize;
+    if (more) rows.pop_back();
     std::reverse(rows.begin(), rows.end());
     m_rows = std::move(rows);
     m_selected = static_cast<int>(m_rows.size()) - 1;
-    return probeEnds(Ends::AtEnd);
+    m_moreBefore = more;
+    m_moreAfter = false;
+    return s;
 }
 
 Status BrowsePager::rowDown() {

@@ -48,11 +48,47 @@ bool historyTabTakesLetters(ScheduleScreen screen, int tab) {
     return screen == ScheduleScreen::General && tab == 4;
 }
 
+namespace {
+
+// Every repeat type stored, found with one index seek per distinct value, plus
+// every type the program itself writes (so that a row another station adds
+// with one of them is never missed); none when there are more than a handful,
+// which the filter then tests row by row.
+Status repeatTypesInUse(Database& db, std::vector<std::string>& out) {
+    constexpr size_t kMostTypes = 24;
+    out = {repeat::NoRepeats,           repeat::SpecificWeekday,      repeat::DaysAfterLastDue,
+           repeat::WeeksAfterLastDue,   repeat::MonthsAfterLastDue,   repeat::DaysAfterConcluded,
+           repeat::WeeksAfterConcluded, repeat::MonthsAfterConcluded, repeat::SetWeekdays};
+    store::ReadRequest seek;
+    seek.key = Assignment::def().key("ASS:REPEATCONCL_KEY");
+    seek.limit = 1;
+    seek.withMemos = false;
+    seek.filter = store::all();
+    for (;;) {
+        std::vector<Assignment> found;
+        const Status s = db.read(seek, found);
+        if (s.endOfRange()) break;
+        if (!s.ok()) return s;
+        const std::string type = found.front().REPEATTYPE;
+        if (!containsName(out, type)) out.push_back(type);
+        if (out.size() > kMostTypes) {
+            out.clear();
+            break;
+        }
+        seek.filter = store::gt("REPEATTYPE", type);
+    }
+    return Status::success();
+}
+
+}  // namespace
+
 Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
     subject.spellings.clear();
     subject.members.clear();
+    subject.repeatTypes.clear();
     if (screen == ScheduleScreen::Person)
         return personSpellings(db, subject.person, subject.spellings);
+    if (screen == ScheduleScreen::General) return repeatTypesInUse(db, subject.repeatTypes);
     if (screen != ScheduleScreen::Group) return Status::success();
     if (store::rtrim(subject.group).empty()) {
         subject.groupNumber = 0;
@@ -137,6 +173,16 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
         {store::ne("REPEATTYPE", repeat::NoRepeats), store::le("ASSIGNEDDATE", options.end),
          residualEither(store::eq("CLOSEDATE", 0), store::ge("CLOSEDATE", options.start))});
     tests.push_back(residualEither(std::move(single), std::move(repeating)));
+    // Concluded, for a user who sees every row: one range per repeat type along
+    // (type, date concluded), so that the rows that do not repeat are read
+    // only within the period instead of all rows concluded after it.
+    if (concluded && screen == ScheduleScreen::General && scope.seesAll &&
+        !subject.repeatTypes.empty()) {
+        std::vector<Filter> types;
+        for (const std::string& type : subject.repeatTypes)
+            types.push_back(store::eq("REPEATTYPE", type));
+        tests.push_back(store::anyOf(std::move(types)));
+    }
     return store::allOf(std::move(tests));
 }
 

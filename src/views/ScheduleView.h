@@ -127,6 +127,9 @@ struct ViewSubject {
     std::string group;                   // "Group:"
     std::int32_t groupNumber = 0;        // the group list's number (History)
     std::vector<std::string> members;    // the group's members' short names
+    // History (General): every repeat type stored, or none when there are too
+    // many to read one by one (see loadHistorySubject()).
+    std::vector<std::string> repeatTypes;
 };
 
 }  // namespace tko

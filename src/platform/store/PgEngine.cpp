@@ -147,6 +147,7 @@ SqlDialect postgresDialect() {
     d.idType = "BIGSERIAL PRIMARY KEY";
     d.indexesNeedRowId = true;
     d.schemaOnIndexName = false;
+    d.singleStatementPages = true;
     return d;
 }
 
@@ -208,10 +209,15 @@ Status PgEngine::setUpSession() {
     if (PQsetClientEncoding(m_conn, "UTF8") != 0)
         return Status::engine(kEngineError, kConnectionCode, PQerrorMessage(m_conn));
     // Plans are made for each call's own values: a list page's plan depends on
-    // whose rows it reads and how many it wants, which a generic plan of a
-    // prepared statement cannot know (it would read every row of the user).
+    // whose rows it reads and which bounds it has, which a generic plan of a
+    // prepared statement cannot know (estimating "CLOSEDATE = $1 AND DUEDATE >
+    // $2" as one row, it reads every open row and sorts them). A page is one
+    // UNION ALL of its key ranges, nearest first, under one LIMIT: the rows must
+    // come range by range, in order, which a parallel append (ranges run by
+    // different workers at once) would not keep.
     return exec("SET lock_timeout = " + std::to_string(std::max(1, m_options.lockTimeoutMs)) +
-                "; SET client_min_messages = warning; SET plan_cache_mode = force_custom_plan");
+                "; SET client_min_messages = warning; SET plan_cache_mode = force_custom_plan"
+                "; SET enable_parallel_append = off");
 }
 
 Status PgEngine::connectionLost(const std::string& detail) {
@@ -279,6 +285,7 @@ Status PgEngine::failure(PGresult* result) {
 }
 
 Status PgEngine::exec(const std::string& sql) {
+    ++m_roundTrips;
     PGresult* result = PQexec(m_conn, sql.c_str());
     ResultGuard guard{result};
     const ExecStatusType st = PQresultStatus(result);
@@ -297,12 +304,14 @@ Status PgEngine::run(const SqlQuery& query, PGresult*& result) {
     auto it = m_statements.find(query.sql);
     if (it == m_statements.end()) {
         const std::string name = "tko_" + std::to_string(m_statements.size() + 1);
+        ++m_roundTrips;
         PGresult* prepared = PQprepare(m_conn, name.c_str(), query.sql.c_str(),
                                        static_cast<int>(query.params.size()), nullptr);
         ResultGuard guard{prepared};
         if (PQresultStatus(prepared) != PGRES_COMMAND_OK) return failure(prepared);
         it = m_statements.emplace(query.sql, name).first;
     }
+    ++m_roundTrips;
     result = PQexecPrepared(m_conn, it->second.c_str(), static_cast<int>(pointers.size()),
                             pointers.data(), nullptr, nullptr, 0);
     const ExecStatusType st = PQresultStatus(result);

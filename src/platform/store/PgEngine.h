@@ -85,6 +85,9 @@ public:
     // The server's process id for this connection (tests end it to simulate a
     // server that goes away).
     int backendPid() const;
+    // Statements sent to the server and answered, counted since the engine
+    // opened: what a page costs in round trips.
+    std::int64_t roundTrips() const { return m_roundTrips; }
 
 private:
     PgEngine(pg_conn* conn, std::string connInfo, PgOptions options);
@@ -108,6 +111,7 @@ private:
     SqlBuilder m_sql;
     std::map<std::string, std::string> m_statements;  // SQL text -> prepared statement name
     int m_depth = 0;
+    std::int64_t m_roundTrips = 0;
     bool m_lost = false;  // the connection broke inside a transaction; rollback() clears it
 };
 

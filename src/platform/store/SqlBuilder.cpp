@@ -166,15 +166,20 @@ struct Arm {
     Filter filter;
 };
 
-// A key that is `field` followed by exactly the components of `key`.
+// A key that is `field` followed by exactly the other components of `key`:
+// within one value of `field` it orders rows as `key` does (a component that
+// is `field` itself is constant there and may be left out).
 const KeyDef* keyLeadingWith(const TableDef& table, int field, const KeyDef& key) {
+    std::vector<KeyComponent> others;
+    for (const KeyComponent& c : key.components)
+        if (c.field != field) others.push_back(c);
     for (const KeyDef& k : table.keys) {
-        if (k.components.size() != key.components.size() + 1) continue;
+        if (k.components.size() != others.size() + 1) continue;
         if (k.components[0].field != field) continue;
         bool same = true;
-        for (size_t i = 0; i < key.components.size() && same; ++i)
-            same = k.components[i + 1].field == key.components[i].field &&
-                   k.components[i + 1].descending == key.components[i].descending;
+        for (size_t i = 0; i < others.size() && same; ++i)
+            same = k.components[i + 1].field == others[i].field &&
+                   k.components[i + 1].descending == others[i].descending;
         if (same) return &k;
     }
     return nullptr;
@@ -186,6 +191,93 @@ const KeyDef* keyLeadingWith(const TableDef& table, int field, const KeyDef& key
 const KeyDef* keyForEquality(const TableDef& table, int field, const KeyDef& key) {
     if (!key.components.empty() && key.components[0].field == field) return &key;
     return keyLeadingWith(table, field, key);
+}
+
+// Filters that are constant once a column's value is known.
+Filter alwaysTrue() {
+    return all();
+}
+Filter alwaysFalse() {
+    return anyOf({});
+}
+bool isFalse(const Filter& f) {
+    return f.kind == Filter::Kind::Or && f.children.empty();
+}
+
+// `filter` on the rows whose `field` equals `value`: every comparison of that
+// field that the value decides becomes true or false, and the And/Or/Not
+// around it shrink accordingly. An arm of an either-or read then carries only
+// the tests its own rows still need, and tests that were hidden under a
+// negation or an alternative come out as plain conjuncts the database can use
+// as bounds of the index range. Texts are decided only when the compared value
+// is the same text: their order and equality are the database's collation.
+Filter assuming(const TableDef& table, const Filter& filter, int field, const Value& value) {
+    switch (filter.kind) {
+        case Filter::Kind::All:
+        case Filter::Kind::Exists:
+            return filter;
+        case Filter::Kind::Compare: {
+            if (table.fieldIndex(filter.field) != field) return filter;
+            const FieldDef& f = table.fields[static_cast<size_t>(field)];
+            const Value known = normalise(f, value);
+            const Value other = normalise(f, filter.value);
+            const bool numeric = std::holds_alternative<std::int64_t>(known);
+            if (!numeric && known != other) return filter;
+            const int c = compareValues(known, other);
+            bool holds = false;
+            switch (filter.op) {
+                case Filter::Op::Eq:
+                    holds = c == 0;
+                    break;
+                case Filter::Op::Ne:
+                    holds = c != 0;
+                    break;
+                case Filter::Op::Lt:
+                    holds = c < 0;
+                    break;
+                case Filter::Op::Le:
+                    holds = c <= 0;
+                    break;
+                case Filter::Op::Gt:
+                    holds = c > 0;
+                    break;
+                case Filter::Op::Ge:
+                    holds = c >= 0;
+                    break;
+            }
+            return holds ? alwaysTrue() : alwaysFalse();
+        }
+        case Filter::Kind::And: {
+            std::vector<Filter> kept;
+            for (const Filter& child : filter.children) {
+                Filter r = assuming(table, child, field, value);
+                if (isFalse(r)) return alwaysFalse();
+                // Nested conjunctions become one list of conjuncts.
+                if (r.kind == Filter::Kind::And)
+                    for (Filter& g : r.children) kept.push_back(std::move(g));
+                else
+                    kept.push_back(std::move(r));
+            }
+            return allOf(std::move(kept));
+        }
+        case Filter::Kind::Or: {
+            std::vector<Filter> kept;
+            for (const Filter& child : filter.children) {
+                Filter r = assuming(table, child, field, value);
+                if (r.isAll()) return alwaysTrue();
+                if (!isFalse(r)) kept.push_back(std::move(r));
+            }
+            return anyOf(std::move(kept));
+        }
+        case Filter::Kind::Not: {
+            Filter r = assuming(table, filter.children.front(), field, value);
+            if (r.isAll()) return alwaysFalse();
+            if (isFalse(r)) return alwaysTrue();
+            if (r.kind == Filter::Kind::Not) return std::move(r.children.front());
+            return negate(std::move(r));
+        }
+    }
+    return filter;
 }
 
 // How a page along key K is read:
@@ -228,12 +320,15 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
         const KeyDef* key = keyForEquality(table, table.fieldIndex(alt.field), *request.key);
         if (!key) return single;
         std::vector<Filter> conditions = rest;
-        conditions.push_back(alt);
         // A row matching several alternatives belongs to the first one only.
         for (const Filter& e : earlier) conditions.push_back(negate(e));
-        arms.push_back({key, allOf(std::move(conditions))});
         earlier.push_back(alt);
+        Filter others =
+            assuming(table, allOf(std::move(conditions)), table.fieldIndex(alt.field), alt.value);
+        if (isFalse(others)) continue;  // no row of this value can pass
+        arms.push_back({key, allOf({alt, std::move(others)})});
     }
+    if (arms.empty()) return {{request.key, alwaysFalse()}};
     return arms;
 }
 
@@ -241,15 +336,30 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
 
 std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
                                               const ReadRequest& request) const {
+    return pageSql(table, request, false);
+}
+
+SqlQuery SqlBuilder::pageStatement(const TableDef& table, const ReadRequest& request) const {
+    return pageSql(table, request, true).front();
+}
+
+std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
+                                          bool single) const {
     const bool forward = request.direction == Direction::Forward;
     const std::vector<Arm> arms = armsOf(table, request);
     const std::string rowId = "t." + quoted(kRowIdColumn);
 
     // A query: for each arm the key condition, the arm's filter; then the order
     // and the limit. `keyCondition` appends its parameters as it writes them.
+    // With `single` each query becomes one branch of a UNION ALL in `joined`,
+    // limited to a whole page; the statement's own LIMIT ends the reading.
+    std::vector<SqlQuery> queries;
+    SqlQuery joined;
+    int branches = 0;
     using KeyCondition = std::function<std::string(SqlQuery&)>;
     auto build = [&](const KeyCondition& keyCondition) {
-        SqlQuery q;
+        SqlQuery& q = single ? joined : queries.emplace_back();
+        if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
         const bool merged = arms.size() > 1;
         for (size_t a = 0; a < arms.size(); ++a) {
             if (a) q.sql += " UNION ALL ";
@@ -267,18 +377,26 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
                          std::to_string(request.limit) + ") a" + std::to_string(a);
         }
         q.sql += orderBy(table, request.key, request.direction, merged ? "" : "t.") + " LIMIT ";
-        q.sql += param(q.params, std::int64_t{request.limit});
-        q.limitParam = static_cast<int>(q.params.size()) - 1;
-        return q;
+        if (single) {
+            q.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
+        } else {
+            q.sql += param(q.params, std::int64_t{request.limit});
+            q.limitParam = static_cast<int>(q.params.size()) - 1;
+        }
     };
-    std::vector<SqlQuery> queries;
+    auto finish = [&]() -> std::vector<SqlQuery> {
+        if (!single) return queries;
+        joined.sql += " LIMIT " + param(joined.params, std::int64_t{request.limit});
+        joined.limitParam = static_cast<int>(joined.params.size()) - 1;
+        return {joined};
+    };
 
     if (!request.key) {
-        queries.push_back(build([&](SqlQuery& q) -> std::string {
+        build([&](SqlQuery& q) -> std::string {
             if (!request.from.after) return "1=1";
             return rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
-        }));
-        return queries;
+        });
+        return finish();
     }
 
     const auto& comps = request.key->components;
@@ -299,28 +417,28 @@ std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
     };
 
     if (given == 0) {
-        queries.push_back(build([](SqlQuery&) { return std::string("1=1"); }));
-        return queries;
+        build([](SqlQuery&) { return std::string("1=1"); });
+        return finish();
     }
     // Rows sharing the whole given prefix (past the starting row, if any).
-    queries.push_back(build([&](SqlQuery& q) {
+    build([&](SqlQuery& q) {
         std::string cond = prefixEqual(q, given);
         if (after)
             cond +=
                 " AND " + rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
         return cond;
-    }));
+    });
     // Then, level by level, rows whose component j lies beyond the starting value.
     for (size_t j = given; j-- > 0;) {
-        queries.push_back(build([&, j](SqlQuery& q) {
+        build([&, j](SqlQuery& q) {
             std::string cond = prefixEqual(q, j);
             const bool ascending = forward != comps[j].descending;
             cond += " AND " + column(j) + (ascending ? " > " : " < ");
             cond += param(q.params, value(j));
             return cond;
-        }));
+        });
     }
-    return queries;
+    return finish();
 }
 
 Status SqlBuilder::readPage(const TableDef& table, const ReadRequest& request,
@@ -328,6 +446,11 @@ Status SqlBuilder::readPage(const TableDef& table, const ReadRequest& request,
                             const std::function<Status(const SqlQuery&)>& appendRows) const {
     out.clear();
     if (request.limit <= 0) return Status::error(kInvalidArgument);
+    if (m_dialect.singleStatementPages) {
+        const Status s = appendRows(pageStatement(table, request));
+        if (!s.ok()) return s;
+        return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
+    }
     for (SqlQuery& query : pageQueries(table, request)) {
         const int wanted = request.limit - static_cast<int>(out.size());
         if (wanted <= 0) break;

@@ -410,7 +410,9 @@ Status SqliteEngine::run(const SqlQuery& query, const std::function<Status(sqlit
     StatementGuard guard{stmt};
     s = bind(stmt, query.params);
     if (!s.ok()) return s;
-    return step(stmt);
+    s = step(stmt);
+    m_vmSteps += sqlite3_stmt_status(stmt, SQLITE_STMTSTATUS_VM_STEP, 1);
+    return s;
 }
 
 Status SqliteEngine::readOne(const TableDef& table, const SqlQuery& query, Row& out) {

@@ -53,6 +53,11 @@ public:
     Status pack() override;
     Status backup(const std::string& dataPath, const std::string& usersPath) override;
 
+    // Virtual machine steps of every statement run since the engine opened:
+    // grows with the index entries and rows a read visits, so a page's share
+    // shows whether it reads its own rows or a share of the table.
+    std::int64_t vmSteps() const { return m_vmSteps; }
+
 private:
     explicit SqliteEngine(sqlite3* db, SqliteOptions options);
 
@@ -71,6 +76,7 @@ private:
     SqlBuilder m_sql;
     std::map<std::string, sqlite3_stmt*> m_statements;  // prepared once per SQL text
     int m_depth = 0;
+    std::int64_t m_vmSteps = 0;
     std::unique_ptr<BusyWait> m_busyWait;
 };
 

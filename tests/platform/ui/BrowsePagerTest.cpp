@@ -290,6 +290,27 @@ TEST(BrowsePagerChanges, ReloadOnADeletedRowLandsOnTheNextOne) {
     EXPECT_EQ(pager.position(), 0.0);
 }
 
+TEST(BrowsePagerChanges, TheEndsAreKnownFromTheFirstAndLastPageAlone) {
+    // The first and last pages read one row more than they show: exactly a
+    // page of rows is at both ends, one row more is not.
+    for (int rows : {20, 21}) {
+        PagerStore s(rows);
+        ASSERT_TRUE(s.ok());
+        BrowsePager pager(s.engine(), Assignment::def());
+        pager.setKey(Assignment::def().key("ASS:NUMBER_KEY"));
+        pager.setPageSize(20);
+        ASSERT_TRUE(pager.top().ok());
+        EXPECT_EQ(numbers(pager), range(1, 20)) << rows;
+        EXPECT_TRUE(pager.atTop());
+        EXPECT_EQ(pager.atBottom(), rows == 20) << rows;
+        ASSERT_TRUE(pager.bottom().ok());
+        EXPECT_EQ(numbers(pager), range(rows - 19, rows)) << rows;
+        EXPECT_EQ(selectedNumber(pager), rows);
+        EXPECT_TRUE(pager.atBottom());
+        EXPECT_EQ(pager.atTop(), rows == 20) << rows;
+    }
+}
+
 TEST(BrowsePagerChanges, AListShorterThanAPageIsAtBothEnds) {
     PagerStore s(5);
     ASSERT_TRUE(s.ok());
