@@ -12,6 +12,7 @@ packages=(
   postgresql
   xvfb xauth
   poppler-utils
+  dpkg-dev fakeroot lintian desktop-file-utils appstream
 )
 missing=()
 for p in "${packages[@]}"; do

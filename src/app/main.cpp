@@ -20,6 +20,7 @@
 #include "data/Messages.h"
 #include "data/StationSettings.h"
 #include "platform/ChangeWatcher.h"
+#include "platform/ui/AppIcon.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
@@ -47,6 +48,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("taskorbit"));
     QApplication::setApplicationDisplayName(QStringLiteral("TASKORBIT Multi-User"));
+    QApplication::setWindowIcon(tko::applicationIcon());
+    QGuiApplication::setDesktopFileName(QStringLiteral("org.taskorbit.MultiUser"));
+    tko::HelpBrowser::installHelpKey(&app);
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("TASKORBIT Multi-User"));

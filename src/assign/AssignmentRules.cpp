@@ -1,5 +1,7 @@
 #include "assign/AssignmentRules.h"
 
+#include <QRegularExpression>
+
 #include <QFile>
 #include <QTextStream>
 
@@ -138,6 +140,14 @@ std::string appendToLog(const std::string& log, const std::string& addition) {
         out.erase(0, end + 1);
     }
     return out;
+}
+
+QString activityLogText(const std::string& log) {
+    static const QRegularExpression lineEnd(QStringLiteral("\r\n|\r|\n"));
+    QStringList entries;
+    for (const QString& line : QString::fromStdString(log).split(lineEnd))
+        if (!line.trimmed().isEmpty()) entries << line;
+    return entries.join(QLatin1Char('\n'));
 }
 
 bool applyChangeOnOk(Assignment& current, const Assignment& opened, const Session& s, Date today,

@@ -71,6 +71,12 @@ std::string logLine(const std::string& word, const std::string& user, Date today
 // newest entry is never the one lost.
 std::string appendToLog(const std::string& log, const std::string& addition);
 
+// The log as the form shows it: one entry a line. Entries end with a carriage
+// return and a conclusion starts with one, so the stored text holds empty
+// lines between entries (and may hold CR LF from other stations); these are
+// not shown. The stored log stays as it is.
+QString activityLogText(const std::string& log);
+
 // What "OK" does to a changed record before it is stored: the previous due
 // date when the due date moved, and, when anything but the confidential memo
 // changed, a "Changed" log line and (for anyone but the assignee) SEEN = 0.

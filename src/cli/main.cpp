@@ -16,6 +16,7 @@
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
 #include "cli/CopyCommand.h"
+#include "cli/InitCommand.h"
 #include "cli/LangCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/ScriptCommands.h"
@@ -35,7 +36,7 @@ constexpr int kCheckLockTimeoutMs = 3000;
 void usage(std::ostream& out) {
     out << "usage: taskorbit-cli [--server CONNINFO] COMMAND [ARGS]\n"
            "commands:\n"
-           "  init DIR    create the data files of DIR with every table and key\n"
+           "  init DIR    create DIR when missing and its data files with every table and key\n"
            "  check DIR   verify every table, key and file; one line per problem\n"
            "  demo DIR    create and fill a small demo office in DIR\n"
            "  copy DIR --server CONNINFO\n"
@@ -100,20 +101,6 @@ int fail(const std::string& what, const Status& status) {
 bool directoryExists(const std::string& dir) {
     std::error_code ec;
     return std::filesystem::is_directory(dir, ec);
-}
-
-int runInit(const DataSource& source) {
-    if (source.serverInfo.empty() && !directoryExists(source.directory)) {
-        std::cerr << "taskorbit-cli: the data directory " << source.directory
-                  << " does not exist\n";
-        return 1;
-    }
-    Status status;
-    auto db = Database::open(source, true, status, kCheckLockTimeoutMs);
-    if (!db) return fail("cannot create the data files", status);
-    std::cout << "Created every table and key in "
-              << (source.serverInfo.empty() ? source.directory : "the server database") << "\n";
-    return 0;
 }
 
 int runCheck(const DataSource& source) {
@@ -241,7 +228,7 @@ int main(int argc, char** argv) {
     source = tko::resolveDataSource(source.directory, options.server,
                                     tko::mainIniPath(programDir).toStdString());
 
-    if (command == "init") return runInit(source);
+    if (command == "init") return tko::cli::runInitCommand(source, std::cout, std::cerr);
     if (command == "user") return runUser(source, options.words);
     if (command == "check") return runCheck(source);
     if (command == "demo") return runDemo(source);

@@ -51,8 +51,8 @@ int refusalMessage(Request request, const FormPermissions& permissions) {
 
 int cancelMessage(Request request, CancelTrigger trigger, bool changed) {
     const bool editing = request == Request::Insert || request == Request::Change;
-    if (!editing || !changed) return 0;
-    return trigger == CancelTrigger::CancelButton ? 23 : 33;
+    (void)trigger;
+    return editing && changed ? 23 : 0;
 }
 
 FormStep cancelStep(int message, Answer answer) {

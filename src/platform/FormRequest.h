@@ -38,10 +38,11 @@ struct FormPermissions {
 // i.e. it is accepted only when inserts are.
 int refusalMessage(Request request, const FormPermissions& permissions);
 
-// How the user leaves a form without OK.
+// How the user leaves a form without OK. Both ways ask the same question:
+// a user who presses Escape means what a user who presses Cancel means.
 enum class CancelTrigger {
-    CancelButton,  // the "Cancel" button: the user means to drop the changes
-    CloseWindow,   // Escape or the window's close box: ask whether to save
+    CancelButton,  // the "Cancel" button
+    CloseWindow,   // Escape or the window's close box
 };
 
 // What a form does next.
@@ -54,11 +55,9 @@ enum class FormStep {
     PrimeNext,      // the insert worked: clear the form for another record
 };
 
-// The message to ask before leaving a form without OK: 23 ("Are you sure you
-// want to cancel?") for the Cancel button, 33 ("Do you want to save the
-// changes to this record?") for closing the window, both only for an insert
-// or change whose record differs from the copy taken at opening; 0 (ask
-// nothing) otherwise.
+// The message to ask before leaving a form without OK, by either trigger:
+// 23 ("Are you sure you want to cancel?") for an insert or change whose
+// record differs from the copy taken at opening; 0 (ask nothing) otherwise.
 int cancelMessage(Request request, CancelTrigger trigger, bool changed);
 
 // The step after the answer to cancelMessage(). With no message asked

@@ -5,7 +5,9 @@
 #include <QCheckBox>
 #include <QHeaderView>
 #include <QMenu>
+#include <QPointer>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QtTest>
@@ -339,12 +341,20 @@ private slots:
         menu->actions().front()->trigger();
         QCOMPARE(m_forms.size(), 3);
 
-        // "Delete" asks nothing.
+        // "Delete" asks first (message 32); Cancel keeps the reminder, OK
+        // deletes it, as does the Delete key after OK.
         window.button(QStringLiteral("deleteButton"))->click();
-        QVERIFY(MessageBox::shown().isEmpty());
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().front().number, 32);
+        QCOMPARE(window.list()->pager().rows().size(), size_t{2});
+        MessageBox::setNextAnswer(Answer::Ok);
+        window.button(QStringLiteral("deleteButton"))->click();
         QCOMPARE(window.list()->pager().rows().size(), size_t{1});
-        window.deleteSelected();
+        MessageBox::setNextAnswer(Answer::Ok);
+        QTest::keyClick(window.list()->view(), Qt::Key_Delete);
         QVERIFY(window.list()->pager().isEmpty());
+        QCOMPARE(MessageBox::queuedAnswers(), 0);
+        MessageBox::clearShown();
         std::vector<Reminder> left;
         QVERIFY(m_db->readAll("REM:DATE_KEY", store::all(), left).ok());
         // Only the two due reminders of the supervisor went; the others' and his
@@ -363,6 +373,50 @@ private slots:
                  QStringLiteral("The Procedure ReportCurrentReminders has not been defined."));
     }
 
+    // Shown at its first size, Current Reminders shows every column without
+    // scrolling sideways, "Assign Number" once, and Escape closes it.
+    void currentRemindersFitsItsWidthAndEscapeClosesIt() {
+        QPointer<ReminderWindow> window = new ReminderWindow(as(kFirstUserName, 2), actions());
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        QTableView* view = window->list()->view();
+        int shown = 0;
+        int widths = 0;
+        QStringList headings;
+        for (int i = 0; i < window->list()->columnCount(); ++i) {
+            if (view->isColumnHidden(i)) continue;
+            ++shown;
+            widths += view->columnWidth(i);
+            headings << view->model()->headerData(i, Qt::Horizontal).toString();
+        }
+        QCOMPARE(shown, 7);
+        QCOMPARE(headings.count(QStringLiteral("Assign Number")), 1);
+        QVERIFY2(widths <= view->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(widths).arg(view->viewport()->width())));
+        QVERIFY(!view->horizontalScrollBar()->isVisible());
+
+        // Escape from the list and from the window: the own window closes and goes.
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Escape);
+        QTRY_VERIFY(!window);
+    }
+
+    void escapeClosesEveryListWindow() {
+        QList<QPointer<ListWindow>> windows{new DueNowWindow(as(kFirstUserName, 2), actions()),
+                                            new UnseenWindow(as("BEN", 0), actions()),
+                                            new ReminderWindow(as(kFirstUserName, 2), actions())};
+        for (const QPointer<ListWindow>& window : windows) {
+            window->setAttribute(Qt::WA_DeleteOnClose, false);
+            window->show();
+            QVERIFY(QTest::qWaitForWindowExposed(window));
+            QWidget* focus = window->focusWidget() ? window->focusWidget() : window.data();
+            QTest::keyClick(focus, Qt::Key_Escape);
+            QVERIFY2(!window->isVisible(), qPrintable(window->objectName()));
+            delete window.data();
+        }
+        QVERIFY(MessageBox::shown().isEmpty());
+    }
+
     void aReminderDeletedElsewhereIsReportedNotFatal() {
         ReminderWindow window(as(kFirstUserName, 2), actions());
         QVERIFY(window.list()->pager().select(0));
@@ -377,8 +431,10 @@ private slots:
         Reminder other;
         other.fromRow(*window.list()->selectedRow());
         QVERIFY(m_db->remove(other).ok());
+        MessageBox::setNextAnswer(Answer::Ok);
         window.deleteSelected();
-        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown().at(1).number, 35);
         QVERIFY(window.list()->pager().isEmpty());
     }
 

@@ -425,7 +425,7 @@ void MainFrame::openHelpContents() {
 }
 
 void MainFrame::openHelpSearch() {
-    HelpBrowser::showHelp(QString(), this);
+    HelpBrowser::showSearch(this);
 }
 
 void MainFrame::openHelpHowTo() {

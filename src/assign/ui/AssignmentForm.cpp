@@ -31,6 +31,7 @@
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/Picture.h"
+#include "platform/UserFile.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/CalendarPopup.h"
 #include "platform/ui/FormScaffold.h"
@@ -453,7 +454,7 @@ void AssignmentForm::display() {
     m_assigneeConclude->setChecked(a.ASSIGNEECONCLUDE != 0);
     m_dueDate->setText(longDate(a.DUEDATE));
     m_generalMemo->setPlainText(memoToText(a.GENERALMEMO));
-    m_log->setPlainText(memoToText(a.LOG));
+    m_log->setPlainText(activityLogText(a.LOG));
     m_assignMemo->setPlainText(memoToText(a.ASSIGNMEMO));
     m_confMemo->setPlainText(memoToText(a.CONFMEMO));
     m_assigned->setText(longDate(a.ASSIGNEDDATE));
@@ -837,18 +838,26 @@ void AssignmentForm::textFile() {
         return;
     }
     work.close();
-    QString error = writeTextFile(work.fileName());
-    if (error.isEmpty()) {
-        const QString target = QFileDialog::getSaveFileName(
-            this, translated("Save Assignment as Text File"), QString(),
-            translated("Text") + QStringLiteral(" (*.txt)"));
-        if (!target.isEmpty()) {
-            if (QFile::exists(target)) QFile::remove(target);
-            if (!QFile::copy(work.fileName(), target)) error = target;
-        }
+    const QString error = writeTextFile(work.fileName());
+    if (!error.isEmpty()) {
+        MessageBox::showStandard(this, 30, work.fileName(), error);
+        return;
     }
+    const QString chosen =
+        QFileDialog::getSaveFileName(this, translated("Save Assignment as Text File"), QString(),
+                                     translated("Text") + QStringLiteral(" (*.txt)"));
     QDir::setCurrent(home);
-    if (!error.isEmpty()) MessageBox::showStandard(this, 30, error, translated("Text File"));
+    // The dialog confirmed the name as typed; with ".txt" added it may name
+    // another file, which is replaced only when the user says so.
+    const QString target = withDefaultExtension(chosen, QStringLiteral("txt"));
+    if (target.isEmpty()) return;
+    if (target != chosen && QFile::exists(target) &&
+        MessageBox::showText(this, QStringLiteral("%1 already exists. Do you want to replace it?"),
+                             QStringLiteral("Save Assignment as Text File"), MessageButtons::YesNo,
+                             {target}, MessageBox::Icon::Question) != Answer::Yes)
+        return;
+    const QString failure = copyToUserFile(work.fileName(), target);
+    if (!failure.isEmpty()) MessageBox::showStandard(this, 30, target, failure);
 }
 
 void AssignmentForm::openReminder(Request request) {

@@ -123,7 +123,7 @@ BrowseList::BrowseList(store::Engine& engine, const store::TableDef& table, QWid
     m_view->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
     m_view->verticalHeader()->setDefaultSectionSize(m_view->fontMetrics().height() + 6);
     m_view->horizontalHeader()->setHighlightSections(false);
-    m_view->horizontalHeader()->setStretchLastSection(true);
+    m_view->horizontalHeader()->setStretchLastSection(false);
     m_view->setShowGrid(false);
     m_view->setAlternatingRowColors(true);
     m_view->setWordWrap(false);
@@ -153,6 +153,11 @@ BrowseList::BrowseList(store::Engine& engine, const store::TableDef& table, QWid
     connect(m_scrollBar, &QAbstractSlider::sliderReleased, this,
             [this] { run(m_pager.scrollTo(double(m_scrollBar->value()) / kScrollRange)); });
     connect(m_tabs, &QTabBar::currentChanged, this, &BrowseList::onSortTab);
+    // Another column made wider or narrower by the user: the stretching one
+    // gives or takes the difference.
+    connect(m_view->horizontalHeader(), &QHeaderView::sectionResized, this, [this](int column) {
+        if (column != m_stretchColumn) fitColumns();
+    });
     connect(m_view, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex& index) {
         if (m_pager.select(index.row())) activate();
     });
@@ -204,6 +209,7 @@ void BrowseList::setColumns(const std::vector<BrowseColumn>& columns) {
 
 void BrowseList::applyColumns(const std::vector<ListColumn>& columns) {
     m_model->setColumns(columns);
+    m_naturalWidths.assign(columns.size(), 0);
     const int unit = std::max(1, m_view->fontMetrics().averageCharWidth());
     const QFontMetrics headerMetrics = m_view->horizontalHeader()->fontMetrics();
     for (int i = 0; i < static_cast<int>(columns.size()); ++i) {
@@ -222,9 +228,38 @@ void BrowseList::applyColumns(const std::vector<ListColumn>& columns) {
                 c.picture);
             width = std::max(width, m_view->fontMetrics().horizontalAdvance(sample) + 2 * unit);
         }
+        m_naturalWidths[static_cast<size_t>(i)] = width;
         m_view->setColumnWidth(i, width);
     }
+    fitColumns();
     showPage();
+}
+
+void BrowseList::setStretchColumn(int column) {
+    m_stretchColumn = column;
+    for (int i = 0; i < static_cast<int>(m_naturalWidths.size()); ++i)
+        m_view->setColumnWidth(i, m_naturalWidths[static_cast<size_t>(i)]);
+    fitColumns();
+}
+
+void BrowseList::fitColumns() {
+    const int count = static_cast<int>(m_naturalWidths.size());
+    if (m_stretchColumn < 0 || m_stretchColumn >= count) return;
+    int others = 0;
+    for (int i = 0; i < count; ++i)
+        if (i != m_stretchColumn && !m_view->isColumnHidden(i)) others += m_view->columnWidth(i);
+    const int room = m_view->viewport()->width() - others;
+    const int width = std::max(m_naturalWidths[static_cast<size_t>(m_stretchColumn)], room);
+    // Resizing this column signals sectionResized for it, which is ignored.
+    if (m_view->columnWidth(m_stretchColumn) != width)
+        m_view->setColumnWidth(m_stretchColumn, width);
+}
+
+int BrowseList::columnsWidth() const {
+    int width = 2 * m_view->frameWidth() + m_scrollBar->sizeHint().width();
+    for (int i = 0; i < static_cast<int>(m_naturalWidths.size()); ++i)
+        if (!m_view->isColumnHidden(i)) width += m_naturalWidths[static_cast<size_t>(i)];
+    return width;
 }
 
 int BrowseList::columnCount() const {
@@ -330,7 +365,12 @@ void BrowseList::showPage() {
 void BrowseList::syncScrollBar() {
     const QSignalBlocker blocker(m_scrollBar);
     m_scrollBar->setValue(static_cast<int>(m_pager.position() * kScrollRange + 0.5));
-    m_scrollBar->setEnabled(!(m_pager.atTop() && m_pager.atBottom()));
+    const bool everything = m_pager.atTop() && m_pager.atBottom();
+    m_scrollBar->setEnabled(!everything);
+    // Scroll bars only where there is something to scroll to.
+    m_scrollBar->setVisible(!everything);
+    m_view->setHorizontalScrollBarPolicy(m_pager.isEmpty() ? Qt::ScrollBarAlwaysOff
+                                                           : Qt::ScrollBarAsNeeded);
 }
 
 void BrowseList::onScrollAction(int action) {
@@ -453,6 +493,8 @@ bool BrowseList::eventFilter(QObject* watched, QEvent* event) {
             const QString format = m_view->property(kFormatProperty).toString();
             if (format != m_format) setFormat(format, m_formatFields);
         }
+    } else if (watched == m_view->viewport() && event->type() == QEvent::Resize) {
+        fitColumns();
     } else if (watched == m_view->viewport() && event->type() == QEvent::Wheel) {
         const int steps = static_cast<QWheelEvent*>(event)->angleDelta().y() / 120;
         if (steps != 0) run(m_pager.scroll(-steps * QApplication::wheelScrollLines()));

@@ -13,7 +13,12 @@
 // ask to insert and delete; letters and digits typed in quick succession
 // locate on the first free key component; Backspace takes back a letter.
 // The wheel and the scroll-bar arrows scroll; the scroll-bar thumb jumps to
-// the estimated place (BrowsePager::position()).
+// the estimated place (BrowsePager::position()). The scroll bars show only
+// while there is something to scroll to: none on an empty list.
+//
+// Columns keep the widths their format gives them, except one (the first, or
+// the one setStretchColumn() names), which takes whatever room is left when
+// the list is wider than its columns.
 //
 // Storage failures while reading show standard message 35 and are signalled
 // with storageError(); the page stays as it was.
@@ -64,6 +69,12 @@ public:
     QString format() const;
     void setColumns(const std::vector<BrowseColumn>& columns);
     int columnCount() const;
+    // The column that takes the room a wider list gives (the first by
+    // default); the others keep their widths. -1: none does.
+    void setStretchColumn(int column);
+    // The width the list needs to show every visible column at its own width,
+    // its scroll bar and frame included.
+    int columnsWidth() const;
     // The text shown at a cell of the page (for tests and reports).
     QString cellText(int row, int column) const;
 
@@ -118,6 +129,7 @@ private:
     void run(store::Status status);
     void showPage();
     void syncScrollBar();
+    void fitColumns();
     void onScrollAction(int action);
     void onSortTab(int index);
     int visibleRows() const;
@@ -130,6 +142,8 @@ private:
     std::vector<const store::KeyDef*> m_tabKeys;
     QString m_format;
     QStringList m_formatFields;
+    std::vector<int> m_naturalWidths;  // each column's width before stretching
+    int m_stretchColumn = 0;
     bool m_selectMode = false;
     bool m_showing = false;
     std::optional<store::Row> m_chosen;

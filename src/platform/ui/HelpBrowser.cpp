@@ -7,9 +7,14 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QHash>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QPointer>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QSplitter>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -26,26 +31,52 @@ QString tr_(const char* source) {
     return QString::fromStdString(translateText(source));
 }
 
-// Keyword (without '~') -> page, read once from the anchors of every page.
-const QHash<QString, QString>& keywordPages() {
-    static const QHash<QString, QString> pages = [] {
+// Every page of the help resources, by file name: a new topic needs only its page.
+const QList<QPair<QString, QString>>& helpPages() {
+    static const QList<QPair<QString, QString>> pages = [] {
         initHelpResources();
-        QHash<QString, QString> map;
-        static const QRegularExpression anchor(QStringLiteral("(?:id|name)=\"~([^\"]+)\""));
-        // Every page of the help resources: a new topic needs only its page.
+        QList<QPair<QString, QString>> list;
         const QStringList files =
             QDir(QStringLiteral(":/help")).entryList({QStringLiteral("*.html")}, QDir::Files);
         for (const QString& file : files) {
             QFile page(QStringLiteral(":/help/") + file);
-            if (!page.open(QIODevice::ReadOnly)) continue;
-            const QString html = QString::fromUtf8(page.readAll());
+            if (page.open(QIODevice::ReadOnly))
+                list.append({file, QString::fromUtf8(page.readAll())});
+        }
+        return list;
+    }();
+    return pages;
+}
+
+// Keyword (without '~') -> page, read once from the anchors of every page.
+const QHash<QString, QString>& keywordPages() {
+    static const QHash<QString, QString> pages = [] {
+        QHash<QString, QString> map;
+        static const QRegularExpression anchor(QStringLiteral("(?:id|name)=\"~([^\"]+)\""));
+        for (const auto& [file, html] : helpPages())
             for (auto it = anchor.globalMatch(html); it.hasNext();)
                 map.insert(it.next().captured(1), file);
-        }
         return map;
     }();
     return pages;
 }
+
+// F1 pressed anywhere: the topic of the window that has the focus.
+class HelpKey : public QObject {
+public:
+    using QObject::QObject;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() != QEvent::KeyPress || !watched->isWidgetType()) return false;
+        const auto* key = static_cast<QKeyEvent*>(event);
+        if (key->key() != Qt::Key_F1 || (key->modifiers() & ~Qt::KeypadModifier) != Qt::NoModifier)
+            return false;
+        auto* widget = static_cast<QWidget*>(watched);
+        HelpBrowser::showHelp(HelpBrowser::keywordFor(widget), widget);
+        return true;
+    }
+};
 
 }  // namespace
 
@@ -63,13 +94,52 @@ QUrl HelpBrowser::topicUrl(const QString& keyword) {
     return url;
 }
 
+const HelpIndex& HelpBrowser::index() {
+    static const HelpIndex built = [] {
+        HelpIndex i;
+        for (const auto& [file, html] : helpPages()) i.addPage(file, html);
+        return i;
+    }();
+    return built;
+}
+
+QString HelpBrowser::keywordFor(const QWidget* widget) {
+    for (const QWidget* w = widget ? widget->window() : nullptr; w;
+         w = w->parentWidget() ? w->parentWidget()->window() : nullptr) {
+        if (!topicUrl(w->whatsThis()).isEmpty()) return w->whatsThis();
+    }
+    return {};
+}
+
+void HelpBrowser::installHelpKey(QObject* app) {
+    app->installEventFilter(new HelpKey(app));
+}
+
 HelpBrowser::HelpBrowser(QWidget* parent) : QDialog(parent) {
     initHelpResources();
     setObjectName(QStringLiteral("helpBrowser"));
     setWindowTitle(tr_("TASKORBIT Help"));
+    setWhatsThis(QStringLiteral("~How_To_Use_Help"));
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("helpText"));
     m_browser->setOpenExternalLinks(true);
+
+    auto* searchLabel = new QLabel(tr_("&Search for:"), this);
+    m_searchEdit = new QLineEdit(this);
+    m_searchEdit->setObjectName(QStringLiteral("searchEdit"));
+    m_searchEdit->setToolTip(tr_("Words to look for in the help topics"));
+    m_searchEdit->setClearButtonEnabled(true);
+    searchLabel->setBuddy(m_searchEdit);
+    m_results = new QListWidget(this);
+    m_results->setObjectName(QStringLiteral("searchResults"));
+    m_results->hide();
+    auto* searchRow = new QHBoxLayout;
+    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(m_searchEdit, 1);
+    auto* split = new QSplitter(Qt::Horizontal, this);
+    split->addWidget(m_results);
+    split->addWidget(m_browser);
+    split->setStretchFactor(1, 3);
 
     auto* contents = new QPushButton(tr_("Contents"), this);
     contents->setObjectName(QStringLiteral("contentsButton"));
@@ -77,6 +147,8 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QDialog(parent) {
     back->setObjectName(QStringLiteral("backButton"));
     auto* close = new QPushButton(tr_("Close"), this);
     close->setObjectName(QStringLiteral("closeButton"));
+    // Enter belongs to the search entry and the result list, never to a button.
+    for (QPushButton* button : {contents, back, close}) button->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(contents);
     buttons->addWidget(back);
@@ -85,8 +157,15 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QDialog(parent) {
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
-    layout->addWidget(m_browser);
-    resize(640, 520);
+    layout->addLayout(searchRow);
+    layout->addWidget(split, 1);
+    resize(760, 520);
+
+    connect(m_searchEdit, &QLineEdit::returnPressed, this, [this] {
+        if (search(m_searchEdit->text()) > 0) openResult();
+    });
+    connect(m_results, &QListWidget::itemActivated, this, &HelpBrowser::openResult);
+    connect(m_results, &QListWidget::itemClicked, this, &HelpBrowser::openResult);
 
     connect(contents, &QPushButton::clicked, this, [this] { m_browser->setSource(indexUrl()); });
     connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
@@ -100,16 +179,68 @@ void HelpBrowser::openTopic(const QString& keyword) {
     m_browser->setSource(url.isEmpty() ? indexUrl() : url);
 }
 
-HelpBrowser* HelpBrowser::showHelp(const QString& keyword, QWidget* parent) {
-    static QPointer<HelpBrowser> window;
-    if (!window) {
-        window = new HelpBrowser(parent ? parent->window() : nullptr);
-        window->setAttribute(Qt::WA_DeleteOnClose);
+int HelpBrowser::search(const QString& words) {
+    if (m_searchEdit->text() != words) m_searchEdit->setText(words);
+    m_results->clear();
+    const std::vector<HelpHit> hits = index().search(words);
+    for (const HelpHit& hit : hits) {
+        auto* item = new QListWidgetItem(hit.title, m_results);
+        item->setData(Qt::UserRole, hit.keyword);
+        item->setToolTip(hit.excerpt);
     }
+    if (hits.empty())
+        new QListWidgetItem(tr_("No topic contains these words."), m_results);
+    else
+        m_results->setCurrentRow(0);
+    m_results->setVisible(!words.trimmed().isEmpty());
+    return static_cast<int>(hits.size());
+}
+
+void HelpBrowser::openResult() {
+    const QListWidgetItem* item = m_results->currentItem();
+    const QString keyword = item ? item->data(Qt::UserRole).toString() : QString();
+    if (!keyword.isEmpty()) openTopic(keyword);
+}
+
+namespace {
+
+// The shared window, made a child of the window that asks for help so that
+// it can be used beside a modal dialog too.
+HelpBrowser* sharedWindow(QWidget* parent) {
+    static QPointer<HelpBrowser> window;
+    QWidget* owner = parent ? parent->window() : nullptr;
+    if (window && owner == window) owner = window->parentWidget();
+    // Closing only hides the window: it is shown again, at its last topic and
+    // place, the next time. It goes with the window it belongs to.
+    if (!window) {
+        window = new HelpBrowser(owner);
+    } else if (owner && window->parentWidget() != owner) {
+        const QRect where = window->geometry();
+        window->setParent(owner, window->windowFlags());
+        window->setGeometry(where);
+    }
+    return window;
+}
+
+}  // namespace
+
+HelpBrowser* HelpBrowser::showHelp(const QString& keyword, QWidget* parent) {
+    HelpBrowser* window = sharedWindow(parent);
     window->openTopic(keyword);
     window->show();
     window->raise();
     window->activateWindow();
+    return window;
+}
+
+HelpBrowser* HelpBrowser::showSearch(QWidget* parent) {
+    HelpBrowser* window = sharedWindow(parent);
+    if (window->m_browser->source().isEmpty()) window->openTopic(QString());
+    window->show();
+    window->raise();
+    window->activateWindow();
+    window->m_searchEdit->setFocus();
+    window->m_searchEdit->selectAll();
     return window;
 }
 

@@ -1,6 +1,8 @@
 // The in-program help: HTML topics compiled into the program's resources
 // (":/help/"), shown in one help window. Each topic carries its help keyword
 // as an anchor ("~Assignment_Information_Window"); the index page lists them.
+// The window also searches the text of every topic (HelpIndex.h), and F1
+// anywhere in the program opens the topic of the window that has the focus.
 //
 // GUI thread only. The window is created on first use and reused.
 #pragma once
@@ -8,6 +10,10 @@
 #include <QDialog>
 #include <QUrl>
 
+#include "platform/HelpIndex.h"
+
+class QLineEdit;
+class QListWidget;
 class QTextBrowser;
 
 namespace tko {
@@ -26,11 +32,32 @@ public:
     static QUrl topicUrl(const QString& keyword);
     static QUrl indexUrl();
 
+    // Opens the shared help window ready to search ("Search for Help On...").
+    static HelpBrowser* showSearch(QWidget* parent = nullptr);
+
+    // The index of every topic of the help pages, built on first use.
+    static const HelpIndex& index();
+
+    // The help keyword for a widget: that of its window, or of the window
+    // that opened it, and so on up; empty when none of them names a topic.
+    static QString keywordFor(const QWidget* widget);
+    // Makes F1 open the topic of the focused window everywhere in `app`.
+    static void installHelpKey(QObject* app);
+
     void openTopic(const QString& keyword);
+    // Lists the topics that contain every word of `words`; the first is
+    // highlighted. Returns how many were found.
+    int search(const QString& words);
     QTextBrowser* browser() const { return m_browser; }
+    QLineEdit* searchEdit() const { return m_searchEdit; }
+    QListWidget* results() const { return m_results; }
 
 private:
+    void openResult();
+
     QTextBrowser* m_browser = nullptr;
+    QLineEdit* m_searchEdit = nullptr;
+    QListWidget* m_results = nullptr;
 };
 
 }  // namespace tko

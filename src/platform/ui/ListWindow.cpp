@@ -6,9 +6,11 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTabBar>
 #include <QTableView>
 #include <QTextEdit>
@@ -17,6 +19,7 @@
 
 #include "platform/ChangeWatcher.h"
 #include "platform/Translate.h"
+#include "platform/WindowPlacement.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
 
@@ -150,8 +153,35 @@ void ListWindow::finish(int width, int height) {
     layout->addLayout(m_header);
     layout->addWidget(m_list, 1);
     layout->addLayout(row);
-    resize(width, height);
+    // Wide enough to show every column without scrolling sideways.
+    const int columns = m_list->columnsWidth() + layout->contentsMargins().left() +
+                        layout->contentsMargins().right();
+    int fitting = std::max(width, columns);
+    if (const QScreen* screen = (parentWidget() ? parentWidget() : this)->screen())
+        fitting = std::min(fitting, screen->availableGeometry().width());
+    resize(std::max(width, fitting), height);
     reload();
+}
+
+void ListWindow::showEvent(QShowEvent* event) {
+    if (!m_placed && !isMaximized()) {
+        m_placed = true;
+        QRect area;
+        QWidget* opener = parentWidget() ? parentWidget()->window() : nullptr;
+        if (auto* frame = qobject_cast<QMainWindow*>(opener); frame && frame->centralWidget()) {
+            QWidget* work = frame->centralWidget();
+            area = QRect(work->mapToGlobal(QPoint(0, 0)), work->size());
+        } else if (opener) {
+            area = opener->geometry();
+        }
+        const QScreen* screen = (opener ? opener : this)->screen();
+        const QRect bounds = screen ? screen->availableGeometry() : QRect();
+        if (area.isEmpty()) area = bounds;
+        // The frame's decorations count, so that the title bar stays on screen.
+        const QSize outer = frameGeometry().size().expandedTo(size());
+        if (!area.isEmpty()) move(centredPlacement(area, outer, bounds));
+    }
+    QDialog::showEvent(event);
 }
 
 QPushButton* ListWindow::button(const QString& objectName) const {

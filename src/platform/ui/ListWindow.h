@@ -115,7 +115,8 @@ public:
     bool selectMode() const { return m_selectMode; }
 
     // Lays out the window, runs the first reload and enables the buttons.
-    // `width` and `height` are the window's first size in pixels.
+    // `width` and `height` are the window's first size in pixels; the window
+    // is made wider when its columns need it, as far as the screen allows.
     void finish(int width, int height);
 
     QPushButton* button(const QString& objectName) const;
@@ -168,6 +169,9 @@ protected:
         return true;
     }
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // The first time the window shows, it opens centred on the working area
+    // of the window that opened it (WindowPlacement.h).
+    void showEvent(QShowEvent* event) override;
 
 private:
     void storeChanged(const store::ChangeNotice& notice);
@@ -186,6 +190,7 @@ private:
     std::vector<std::string> m_watched;
     bool m_reloadPending = false;
     QTimer* m_followTimer = nullptr;
+    bool m_placed = false;
 };
 
 }  // namespace tko

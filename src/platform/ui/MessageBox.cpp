@@ -1,5 +1,7 @@
 #include "platform/ui/MessageBox.h"
 
+#include "platform/HotKeys.h"
+
 #include <QApplication>
 #include <QMessageBox>
 #include <QPushButton>
@@ -151,9 +153,14 @@ Answer MessageBox::present(QWidget* parent, int number, const QString& title, co
             break;
     }
     box.setStandardButtons(buttonsOf(buttons));
-    // Button captions are words of the program, translated like every other.
-    for (QAbstractButton* button : box.buttons())
-        button->setText(translated(button->text().remove(QLatin1Char('&'))));
+    // Button captions are words of the program, translated like every other,
+    // and each gets a hot key of its own, so that a letter answers the box.
+    const QList<QAbstractButton*> captioned = box.buttons();
+    QStringList captions;
+    for (QAbstractButton* button : captioned)
+        captions << translated(button->text().remove(QLatin1Char('&')));
+    captions = withHotKeys(captions);
+    for (qsizetype i = 0; i < captioned.size(); ++i) captioned[i]->setText(captions[i]);
     if (buttons == MessageButtons::YesNo || buttons == MessageButtons::YesNoCancel)
         box.setDefaultButton(QMessageBox::Yes);
     if (buttons == MessageButtons::YesCancel) box.setDefaultButton(QMessageBox::Cancel);

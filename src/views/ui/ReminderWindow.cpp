@@ -63,10 +63,13 @@ ReminderWindow::ReminderWindow(Workspace& workspace, ListActions actions, QWidge
     list()->setColumns({
         {QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D17b"), 48,
          ColumnAlign::Right},
-        {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 120},
-        {QStringLiteral("Assignment"), QStringLiteral("ASS:NAME"), QStringLiteral("@s50"), 120},
+        // Note and assignment name are 50 characters each; at 90 units the
+        // window's first width shows every column, and the note takes the room
+        // of a wider window.
+        {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 90},
+        {QStringLiteral("Assignment"), QStringLiteral("ASS:NAME"), QStringLiteral("@s50"), 90},
         {QStringLiteral("Person"), QStringLiteral("ASS:PERSON"), QStringLiteral("@s15"), 60},
-        {QStringLiteral("Alarm Flag"), QStringLiteral("ALARMFLAG"), QStringLiteral("@n3"), 40,
+        {QStringLiteral("Alarm Flag"), QStringLiteral("ALARMFLAG"), QStringLiteral("@n3"), 32,
          ColumnAlign::Center},
         {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n-13"),
          52, ColumnAlign::Right},
@@ -74,6 +77,10 @@ ReminderWindow::ReminderWindow(Workspace& workspace, ListActions actions, QWidge
          QStringLiteral("@n-13"), 52, ColumnAlign::Right},
         {QStringLiteral("User"), QStringLiteral("USER"), QStringLiteral("@s15"), 60},
     });
+    // The row carries the assignment number twice (the reminder's and the
+    // assignment's, always equal): it is shown once.
+    list()->view()->setColumnHidden(AssNumberColumn, true);
+    list()->setStretchColumn(NoteColumn);
     auto* delegate = new AssignmentCellDelegate(this, this);
     for (int column : {NameColumn, PersonColumn, AssNumberColumn})
         list()->view()->setItemDelegateForColumn(column, delegate);
@@ -149,6 +156,9 @@ void ReminderWindow::deleteSelected() {
     store::Row row;
     Reminder reminder;
     if (!highlightedRecord(row, reminder)) return;
+    // Like every other delete of the program, the reminder goes only once
+    // the user has confirmed it (message 32).
+    if (MessageBox::showStandard(this, 32) != Answer::Ok) return;
     const Status s = deleteReminder(*m_workspace.db, reminder);
     if (!s.ok()) return actionFailed(s.code == store::kRecordNotFound ? 35 : 17, row);
     reloadOn(row);

@@ -1,6 +1,6 @@
 // "Current Reminders": the user's reminders that have come due, with the
 // assignment each belongs to; "View" opens that assignment, "Delete" removes
-// the reminder at once, "Alert" flips its start-up alarm, "Print" runs the
+// the reminder once the user confirms it, "Alert" flips its start-up alarm, "Print" runs the
 // current-reminders report. An own window.
 #pragma once
 

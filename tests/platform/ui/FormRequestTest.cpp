@@ -55,8 +55,14 @@ TEST(FormRequest, CancelButtonAfterChangesConfirmsTheLoss) {
     EXPECT_EQ(cancelStep(23, Answer::No), FormStep::Stay);
 }
 
-TEST(FormRequest, ClosingTheWindowAfterChangesOffersToSave) {
-    EXPECT_EQ(cancelMessage(Request::Change, CancelTrigger::CloseWindow, true), 33);
+TEST(FormRequest, EscapeAndCancelAskTheSameQuestion) {
+    for (Request r : {Request::Insert, Request::Change})
+        EXPECT_EQ(cancelMessage(r, CancelTrigger::CloseWindow, true),
+                  cancelMessage(r, CancelTrigger::CancelButton, true));
+    EXPECT_EQ(cancelMessage(Request::Change, CancelTrigger::CloseWindow, true), 23);
+}
+
+TEST(FormRequest, TheSaveQuestionSavesDiscardsOrStays) {
     EXPECT_EQ(cancelStep(33, Answer::Yes), FormStep::SaveThenClose);
     EXPECT_EQ(cancelStep(33, Answer::No), FormStep::Close);
     EXPECT_EQ(cancelStep(33, Answer::Cancel), FormStep::Stay);

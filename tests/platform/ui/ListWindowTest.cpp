@@ -4,11 +4,15 @@
 // neighbour of a row that vanished.
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTabBar>
 #include <QTableView>
 #include <QTest>
+#include <QToolBar>
 #include <QVBoxLayout>
 
 #include "PagerFixture.h"
@@ -194,6 +198,90 @@ private slots:
         QVERIFY(fullMenu->actions().at(0)->isEnabled());
         fullMenu->actions().at(0)->trigger();
         QCOMPARE(full->changed, QList<int>{1});
+    }
+
+    // The first column (the name in most lists) takes the room of a wider
+    // window; the others keep their widths.
+    void theFirstColumnTakesTheRoomOfAWiderWindow() {
+        auto window = open();
+        QVERIFY(window);
+        QTableView* view = window->list()->view();
+        // At its first size the columns fill the list: no gap after the last.
+        const int name = view->columnWidth(1);
+        QCOMPARE(view->columnWidth(0) + name, view->viewport()->width());
+        const int first = view->columnWidth(0);
+        window->resize(window->width() + 200, window->height());
+        QTRY_COMPARE(view->columnWidth(0), first + 200);
+        QCOMPARE(view->columnWidth(1), name);
+        // Narrower: the column gives back what it took.
+        window->resize(300, window->height());
+        QTRY_VERIFY(view->columnWidth(0) < first);
+        QCOMPARE(view->columnWidth(1), name);
+
+        // A list may name another column: that one now fills the list.
+        window->resize(800, window->height());
+        window->list()->setStretchColumn(1);
+        QTRY_COMPARE(view->columnWidth(0) + view->columnWidth(1), view->viewport()->width());
+        QVERIFY(view->columnWidth(1) > name);
+        const int number = view->columnWidth(0);
+        window->resize(900, window->height());
+        QTRY_COMPARE(view->columnWidth(0) + view->columnWidth(1), view->viewport()->width());
+        QCOMPARE(view->columnWidth(0), number);
+    }
+
+    void anEmptyListShowsNoScrollBars() {
+        auto empty = open(false, true);
+        QVERIFY(empty);
+        empty->resize(150, empty->height());  // narrower than its columns
+        QTest::qWait(20);
+        QVERIFY(!empty->list()->scrollBar()->isVisible());
+        QVERIFY(!empty->list()->view()->horizontalScrollBar()->isVisible());
+
+        // 500 rows: there is something to scroll to.
+        auto full = open();
+        QVERIFY(full);
+        QVERIFY(full->list()->scrollBar()->isVisible());
+    }
+
+    // The window opens centred on its opener's working area: below the menu
+    // bar and toolbar of a main window, not over them.
+    void aListOpensCentredOnTheMainFramesWorkingArea() {
+        QMainWindow frame;
+        frame.menuBar()->addMenu(QStringLiteral("File"));
+        frame.addToolBar(QStringLiteral("Tools"))->addAction(QStringLiteral("Add"));
+        auto* work = new QWidget;
+        frame.setCentralWidget(work);
+        frame.setGeometry(40, 40, 700, 420);
+        frame.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&frame));
+
+        SampleList window(*m_store, false);
+        window.setParent(&frame, window.windowFlags());
+        window.finish(400, 380);  // taller than the working area
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        const QRect area(work->mapToGlobal(QPoint(0, 0)), work->size());
+        QCOMPARE(window.frameGeometry().top(), area.top());
+        QVERIFY(area.height() < 380);
+        QVERIFY(qAbs(window.frameGeometry().center().x() - area.center().x()) <= 1);
+
+        SampleList small(*m_store, false);
+        small.setParent(&frame, small.windowFlags());
+        small.finish(300, 200);
+        small.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&small));
+        QVERIFY(qAbs(small.frameGeometry().center().y() - area.center().y()) <= 1);
+    }
+
+    // Opened narrower than its columns, a window widens to show them all.
+    void aWindowOpensWideEnoughForItsColumns() {
+        SampleList window(*m_store, false);
+        window.finish(100, 300);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QTableView* view = window.list()->view();
+        QVERIFY(view->columnWidth(0) + view->columnWidth(1) <= view->viewport()->width());
+        QVERIFY(!view->horizontalScrollBar()->isVisible());
     }
 
     void reloadLandsOnTheNeighbourOfAVanishedRow() {

@@ -1,9 +1,13 @@
 // Message boxes, form scaffolding, the calendar pop-up and the help browser
 // on the offscreen platform.
+#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QSpinBox>
@@ -120,6 +124,37 @@ private slots:
         QCOMPARE(MessageBox::shown().last().number, 37);
     }
 
+    // Every button of a box has a hot key: a letter answers it, in the
+    // user's language too.
+    void aLetterAnswersARealBox() {
+        MessageBox::setTestMode(false);
+        auto press = [](int key) {
+            QTimer::singleShot(0, [key] {
+                if (QWidget* box = QApplication::activeModalWidget())
+                    QTest::keyClick(box, static_cast<Qt::Key>(key));
+            });
+            // Should the key go unanswered, Escape ends the box (Cancel).
+            QTimer::singleShot(2000, [] {
+                if (QWidget* box = QApplication::activeModalWidget())
+                    QTest::keyClick(box, Qt::Key_Escape);
+            });
+        };
+        press(Qt::Key_N);
+        const Answer english = MessageBox::showStandard(nullptr, 33);  // Yes/No/Cancel
+        tko::setMessageTranslator([](const std::string& s) -> std::string {
+            if (s == "Yes") return "Ja";
+            if (s == "No") return "Nein";
+            if (s == "Cancel") return "Abbrechen";
+            return s;
+        });
+        press(Qt::Key_J);
+        const Answer german = MessageBox::showStandard(nullptr, 33);
+        tko::setMessageTranslator(nullptr);
+        MessageBox::setTestMode(true);
+        QCOMPARE(english, Answer::No);
+        QCOMPARE(german, Answer::Yes);
+    }
+
     // ---- form scaffolding
     void statusWordFollowsTheRequest() {
         Form form(Request::Insert);
@@ -165,24 +200,18 @@ private slots:
         QCOMPARE(MessageBox::shown().at(0).number, 23);
     }
 
-    void closingAfterChangesAsks33AndCanSave() {
+    void closingAfterChangesAsksWhatCancelAsks() {
         Form form(Request::Insert);
         form.current = 1;
-        MessageBox::setNextAnswer(Answer::Cancel);
+        MessageBox::setNextAnswer(Answer::No);
         QVERIFY(!form.scaffold.closeRequested());
         QVERIFY(form.open());
         MessageBox::setNextAnswer(Answer::Yes);
-        QVERIFY(!form.scaffold.closeRequested());  // the scaffold closed it after saving
-        QCOMPARE(form.saves, 1);
-        QVERIFY(!form.open());
-        QVERIFY(form.scaffold.completed());
-        QCOMPARE(MessageBox::shown().at(1).number, 33);
-
-        Form other(Request::Change);
-        other.current = 2;
-        MessageBox::setNextAnswer(Answer::No);
-        QVERIFY(other.scaffold.closeRequested());  // the form may reject
-        QCOMPARE(other.saves, 0);
+        QVERIFY(form.scaffold.closeRequested());  // the form may reject
+        QCOMPARE(form.saves, 0);
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown().at(0).number, 23);
+        QCOMPARE(MessageBox::shown().at(1).number, 23);
     }
 
     void deleteAsksForConfirmation() {
@@ -310,6 +339,72 @@ private slots:
         QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Look Up Calendar")));
         QCOMPARE(tko::HelpBrowser::showHelp(QStringLiteral("unknown")), help);  // one window
         QCOMPARE(help->browser()->source(), tko::HelpBrowser::indexUrl());
+        help->close();
+    }
+
+    // F1 opens the topic of the window that has the focus: a form's own, or
+    // that of the window that opened a box or window without a topic.
+    void f1OpensTheTopicOfTheFocusedWindow() {
+        tko::HelpBrowser::installHelpKey(qApp);
+        QDialog lists;
+        lists.setWhatsThis(QStringLiteral("~Current_Reminders_Window"));
+        auto* entry = new QLineEdit(&lists);
+        lists.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&lists));
+        entry->setFocus();
+        QTest::keyClick(entry, Qt::Key_F1);
+        // The help window is a child of the window that asked.
+        QPointer<tko::HelpBrowser> help = lists.findChild<tko::HelpBrowser*>();
+        QVERIFY(help);
+        QVERIFY(help->isVisible());
+        QCOMPARE(help->browser()->source().fragment(), QStringLiteral("~Current_Reminders_Window"));
+
+        // A window without a topic of its own: its opener's topic.
+        QDialog inner(&lists);
+        auto* button = new QPushButton(QStringLiteral("OK"), &inner);
+        inner.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&inner));
+        help->openTopic(QStringLiteral("~Look_Up_Calendar"));
+        QTest::keyClick(button, Qt::Key_F1);
+        QCOMPARE(help->browser()->source().fragment(), QStringLiteral("~Current_Reminders_Window"));
+        QCOMPARE(tko::HelpBrowser::keywordFor(button), QStringLiteral("~Current_Reminders_Window"));
+        // No topic anywhere: the contents.
+        QWidget lone;
+        QVERIFY(tko::HelpBrowser::keywordFor(&lone).isEmpty());
+        // Shift+F1 is not F1.
+        help->openTopic(QStringLiteral("~Look_Up_Calendar"));
+        QTest::keyClick(button, Qt::Key_F1, Qt::ShiftModifier);
+        QCOMPARE(help->browser()->source().fragment(), QStringLiteral("~Look_Up_Calendar"));
+        help->close();
+    }
+
+    // "Search for Help On..." searches the text of the topics.
+    void searchFindsTopicsByTheirText() {
+        tko::HelpBrowser* help = tko::HelpBrowser::showSearch(nullptr);
+        QVERIFY(help->isVisible());
+        QVERIFY(!help->results()->isVisible());
+        // Words of the reminders' topic, none of them its title alone.
+        QVERIFY(help->search(QStringLiteral("reminder switches alert")) >= 1);
+        QVERIFY(help->results()->isVisible());
+        QStringList found;
+        for (int i = 0; i < help->results()->count(); ++i)
+            found << help->results()->item(i)->data(Qt::UserRole).toString();
+        QVERIFY2(found.contains(QStringLiteral("Current_Reminders_Window")),
+                 qPrintable(found.join(u',')));
+        // Enter in the search entry opens the best topic.
+        help->searchEdit()->setText(QStringLiteral("reminder switches alert"));
+        QTest::keyClick(help->searchEdit(), Qt::Key_Return);
+        QCOMPARE(help->browser()->source().fragment(),
+                 QLatin1Char('~') + help->results()->item(0)->data(Qt::UserRole).toString());
+        // Nothing found: said so, and the page stays.
+        const QUrl before = help->browser()->source();
+        QCOMPARE(help->search(QStringLiteral("xylophone")), 0);
+        QCOMPARE(help->results()->count(), 1);
+        QVERIFY(help->results()->item(0)->data(Qt::UserRole).toString().isEmpty());
+        QTest::keyClick(help->searchEdit(), Qt::Key_Return);
+        QCOMPARE(help->browser()->source(), before);
+        // Every topic of the pages is in the index.
+        QVERIFY(tko::HelpBrowser::index().topics().size() >= 40);
         help->close();
     }
 };

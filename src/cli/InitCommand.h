@@ -1,0 +1,19 @@
+// "taskorbit-cli init DIR": creates the data files of an office with every
+// table and key. Unlike the program, which never creates a data directory,
+// the command creates DIR (and its missing parents) first, so that a script
+// can set up a new office in one step.
+#pragma once
+
+#include <iosfwd>
+
+#include "data/Database.h"
+
+namespace tko::cli {
+
+// Creates the directory of `source` when it is missing (not for a server),
+// then the data files. Returns the exit code: 0 when every table and key
+// exists, 1 when the directory or the files could not be created (the reason
+// goes to `err`).
+int runInitCommand(const DataSource& source, std::ostream& out, std::ostream& err);
+
+}  // namespace tko::cli
