@@ -75,6 +75,13 @@ private slots:
         Status status;
         m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
         QVERIFY(m_db);
+        // PAT, whom every user may give assignments to.
+        Person pat;
+        pat.SHORTNAME = "PAT";
+        pat.PERSONNUMBER = 1;
+        pat.TYPE = "Open";
+        pat.USER = "ANNA";
+        QVERIFY(m_db->add(pat).ok());
         Clock::setFixed(m_today, fromHms(10, 30));
     }
     void init() { MessageBox::clearShown(); }
