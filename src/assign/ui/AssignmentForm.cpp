@@ -288,7 +288,7 @@ QWidget* AssignmentForm::buildGeneralTab() {
     layout->addLayout(dates);
     layout->addStretch(1);
 
-    connect(m_personButton, &QPushButton::clicked, this, &AssignmentForm::pickPerson);
+    connect(m_personButton, &QPushButton::clicked, this, [this] { pickPerson(); });
     connect(m_person, &QLineEdit::editingFinished, this, &AssignmentForm::lookUpPerson);
     connect(m_priority, &QSpinBox::editingFinished, this, [this] {
         if (const auto message = checkAssignmentPriority(m_priority->value())) {
