@@ -236,6 +236,21 @@ private slots:
         LoginAttempts attempts(*m_db);
         QVERIFY(attempts.attempt("CARLA", "carla").loggedIn());
     }
+
+    void theBuiltInPasswordIsRefusedAndTheDialogStaysOpen() {
+        ChangePasswordDialog dialog(*m_db, "CARLA");
+        dialog.show();
+        for (QLineEdit* edit : {dialog.firstEdit(), dialog.secondEdit()})
+            edit->setText(QString::fromLatin1(kFirstPassword));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
+        QVERIFY(MessageBox::shown().back().text != QStringLiteral("Password Changed"));
+        QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("built-in")));
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        QVERIFY(dialog.firstEdit()->text().isEmpty());  // to be typed anew
+        LoginAttempts attempts(*m_db);
+        QVERIFY(!attempts.attempt("CARLA", kFirstPassword).loggedIn());
+    }
 };
 
 }  // namespace tko

@@ -11,6 +11,7 @@
 #include "assign/lists/ui/DueNowWindow.h"
 #include "assign/ui/AssignmentForm.h"
 #include "assign/ui/AssignmentScreens.h"
+#include "assign/ui/ReminderForm.h"
 #include "data/Integrity.h"
 #include "people/PeopleRules.h"
 #include "people/ui/PeopleBrowser.h"
@@ -161,6 +162,35 @@ private slots:
         QVERIFY(form->button(QStringLiteral("printButton"))->isEnabled());
         MessageBox::setNextAnswer(Answer::Yes);
         form->button(QStringLiteral("cancelButton"))->click();
+    }
+
+    void aReminderIsNotSavedWithoutADate() {
+        Assignment owner = primeAssignment(UserPref{}, "BEN", m_today);
+        owner.NAME = "With a reminder";
+        owner.PERSON = "CARLA";
+        owner.PERSONNUMBER = 2;
+        QVERIFY(addNewAssignment(*m_db, owner).ok());
+        ReminderForm form(as("BEN"), Request::Insert, Reminder{}, owner);
+        QVERIFY(form.start());
+        form.noteEdit()->setText(QStringLiteral("Ask about the toner"));
+        MessageBox::clearShown();
+        form.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        QVERIFY(!form.completed());
+        QCOMPARE(lastText(), QStringLiteral("A reminder needs a date."));
+        // A date that is no date is refused where it is typed.
+        form.dateEdit()->setText(QStringLiteral("2/30/2026"));
+        emit form.dateEdit()->editingFinished();
+        QVERIFY(lastText().contains(QStringLiteral("2/30/2026")));
+        form.dateEdit()->setText(QStringLiteral("2/27/2026"));
+        emit form.dateEdit()->editingFinished();
+        QCOMPARE(form.dateEdit()->text(), formatDate(fromYmd(2026, 2, 27), u"@D18b"));
+        form.findChild<QPushButton*>(QStringLiteral("okButton"))->click();
+        QVERIFY(form.completed());
+        Reminder stored;
+        QVERIFY(m_db->fetch("REM:REMINDERNUMBER_KEY", {std::int64_t{form.reminder().REMINDNUMBER}},
+                            stored)
+                    .ok());
+        QCOMPARE(stored.DATE, fromYmd(2026, 2, 27));
     }
 
     void theFormTellsItsListWhereToGo() {
