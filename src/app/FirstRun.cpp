@@ -2,6 +2,7 @@
 
 #include <set>
 
+#include "app/Preferences.h"
 #include "app/Session.h"
 #include "data/Password.h"
 #include "platform/Date.h"
@@ -15,7 +16,7 @@ StartupResult failed(Database& db, const char* label) {
 
 }  // namespace
 
-StartupResult ensureSystemPref(Database& db, SystemPref& out) {
+StartupResult ensureSystemPref(Database& db, SystemPref& out, const DataSource& source) {
     std::vector<SystemPref> rows;
     store::ReadRequest first;
     first.limit = 1;
@@ -26,7 +27,7 @@ StartupResult ensureSystemPref(Database& db, SystemPref& out) {
     }
     if (!s.endOfRange()) return failed(db, "SYSPREF");
     SystemPref pref;
-    pref.TCF = "C:\\";
+    pref.TCF = store::clipText(dataLocationText(source, {}), 60);
     pref.PRIVATEPEOPLE = 1;
     pref.CONFIDENTIAL = 1;
     pref.VIEWALL = 0;

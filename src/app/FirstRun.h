@@ -27,8 +27,10 @@ struct StartupResult {
     std::string error;
 };
 
-// Adds the default SYSTEMPREF record when the table has none.
-StartupResult ensureSystemPref(Database& db, SystemPref& out);
+// Adds the default SYSTEMPREF record when the table has none. Its data path
+// names where `source` keeps the data, as dataLocationText shows it (the
+// folder in the platform's notation); blank when not known.
+StartupResult ensureSystemPref(Database& db, SystemPref& out, const DataSource& source = {});
 
 // On an empty USERS table: the first administrator with the built-in password,
 // the person "User" entry numbered 1, the user's preferences, and the user

@@ -33,6 +33,12 @@ struct LoginOutcome {
     }
 };
 
+// Said when the user cancels the change that MustChangePassword asks for,
+// before the program ends.
+inline constexpr const char* kPasswordNotChangedText =
+    "Your password was not changed, so TASKORBIT ends now. It must be changed before "
+    "you can go on.";
+
 // One log-in window: the try counter starts at 0 with each window.
 class LoginAttempts {
 public:

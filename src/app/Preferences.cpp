@@ -1,7 +1,11 @@
 #include "app/Preferences.h"
 
+#include <QDir>
+
+#include "app/FirstRun.h"
 #include "data/Integrity.h"
 #include "data/Password.h"
+#include "platform/Picture.h"
 
 namespace tko {
 namespace {
@@ -36,8 +40,28 @@ SaveOutcome saveChanged(Database& db, R& current, const R& loaded) {
 
 std::string normaliseDataPath(const std::string& typed) {
     std::string path = trimmed(typed);
-    if (!path.empty() && path.back() != '\\') path += '\\';
+    const char separator = QDir::separator().toLatin1();
+    if (!path.empty() && path.back() != separator && path.back() != '/') path += separator;
     return path;
+}
+
+std::string dataLocationText(const DataSource& source, const std::string& storedPath) {
+    if (!source.serverInfo.empty()) return translateText("PostgreSQL server");
+    if (source.directory.empty()) return store::rtrim(storedPath);
+    const QString absolute = QDir(QString::fromStdString(source.directory)).absolutePath();
+    return normaliseDataPath(QDir::toNativeSeparators(absolute).toStdString());
+}
+
+std::optional<std::string> readSettingNumber(const std::string& typed, const std::string& field,
+                                             std::int16_t& value) {
+    const QString name = QString::fromStdString(translateText(field));
+    // A picture wide enough for anything typed, so that the range is what refuses.
+    const Parsed<double> parsed = parseNumber(QString::fromStdString(typed), u"@n_-15", name);
+    if (!parsed.ok()) return parsed.error.toStdString();
+    if (parsed.value < 0 || parsed.value > 32767)
+        return standardMessage(10, translateText(field), "0 and 32767").text;
+    value = static_cast<std::int16_t>(parsed.value);
+    return std::nullopt;
 }
 
 SaveOutcome saveSystemPref(Database& db, SystemPref& current, const SystemPref& loaded) {
@@ -97,6 +121,18 @@ PasswordChange changePassword(Database& db, const std::string& user, const std::
     if (!db.fetch("USE:USERNAME_KEY", {user}, record).ok()) {
         result.fatal = true;
         result.message = "Error in USERS, old password retained";
+        return result;
+    }
+    // A password that another person knows would leave the account open to them.
+    if (clippedPassword(cleaned) == clippedPassword(kFirstPassword)) {
+        result.refused = true;
+        result.message =
+            "The built-in first password cannot be kept. Please choose your own password.";
+        return result;
+    }
+    if (isExpiredPasswordHash(record.PASSWORD) && verifyPassword(cleaned, record.PASSWORD)) {
+        result.refused = true;
+        result.message = "This is the password you were given. Please choose your own password.";
         return result;
     }
     const std::string hash = hashPassword(cleaned);

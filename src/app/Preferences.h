@@ -13,9 +13,27 @@
 
 namespace tko {
 
-// Leading and trailing blanks removed and, unless it is blank, a backslash
-// appended when the path does not end in one.
+// Leading and trailing blanks removed and, unless it is blank, the platform's
+// directory separator ("/" here, "\\" on Windows) appended when the path does
+// not end in a separator.
 std::string normaliseDataPath(const std::string& typed);
+
+// What "Path to Data Directory:" shows: the folder of the shared data files as
+// this station opened it, in the platform's notation and ending in a
+// separator, or "PostgreSQL server" for data on a server (its connection
+// string may hold a password and is never shown). With neither known, the
+// stored SYP:TCF. The field is shown, not edited: each station names its
+// data folder when it starts, and the store keeps its transaction journal
+// with the data (beside the files, or on the server), so no setting could
+// move it without the stations disagreeing.
+std::string dataLocationText(const DataSource& source, const std::string& storedPath);
+
+// "Log In Tries Permitted:" and "Back Up Hours:" as typed: whole numbers from
+// 0 to 32767 (0 = no limit, no backup). Sets `value` and returns nothing when
+// accepted; otherwise the message to show (message 10 with the range for
+// numbers outside it, the picture's own text for what is no whole number).
+std::optional<std::string> readSettingNumber(const std::string& typed, const std::string& field,
+                                             std::int16_t& value);
 
 // Outcome of a form's "OK".
 struct SaveOutcome {
@@ -58,10 +76,14 @@ std::string checkNewPassword(const std::string& first, const std::string& second
 
 struct PasswordChange {
     bool ok = false;
-    bool fatal = false;   // "Error in USERS, old password retained": the program stops
-    std::string message;  // "Password Changed", or the failure
+    bool fatal = false;    // "Error in USERS, old password retained": the program stops
+    bool refused = false;  // the new password is one others know; nothing was written
+    std::string message;   // "Password Changed", or the failure or refusal
 };
 // Writes the new password of `user` (hashed) inside a 2-second transaction.
+// Refused without writing: the built-in first password, which everyone who
+// has the program knows, and, while the stored password is one set on the
+// user's behalf (it must be changed at log-in), that same password again.
 PasswordChange changePassword(Database& db, const std::string& user, const std::string& cleaned);
 
 }  // namespace tko

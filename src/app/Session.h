@@ -25,6 +25,9 @@ struct Session {
     std::string GlobalUser;  // user name, 15 characters
     int GlobalUserAccess = 0;
     Request GlobalRequest = Request::None;
+    // The answer of the last form that ended by record navigation, for the
+    // list that opened it (None when the form ended otherwise).
+    RecordNavigation GlobalNavigation = RecordNavigation::None;
 
     std::string languageFile;       // the language file in use, its last 11 characters
     std::string transactionOption;  // the clipped SYP:TCF followed by "TASKOM.TCF"

@@ -122,7 +122,7 @@ int main(int argc, char** argv) {
         std::fflush(stdout);
     }
     tko::SystemPref systemPref;
-    const tko::StartupResult sys = tko::ensureSystemPref(*db, systemPref);
+    const tko::StartupResult sys = tko::ensureSystemPref(*db, systemPref, source);
     if (!sys.ok) return stop(QString::fromStdString(sys.error));
 
     tko::Workspace workspace;

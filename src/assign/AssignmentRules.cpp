@@ -8,6 +8,8 @@
 #include "assign/Repetition.h"
 #include "data/Numbering.h"
 #include "data/Tables.h"
+#include "people/PeopleFilters.h"
+#include "people/PeopleRules.h"
 #include "platform/Picture.h"
 
 namespace tko {
@@ -100,6 +102,74 @@ bool essentialsFilled(const Assignment& a) {
 std::optional<StandardMessage> checkAssignmentPriority(int priority) {
     if (priority >= 1 && priority <= 9) return std::nullopt;
     return standardMessage(10, translateText("Importance of Assignment"), "1 and 9");
+}
+
+std::string notAssignableText(const std::string& shortName) {
+    return mergeParameters(translateText("%1 is not among the people you may give assignments to."),
+                           store::rtrim(shortName));
+}
+
+std::string ambiguousPersonText(const std::string& shortName) {
+    return mergeParameters(
+        translateText("More than one person is named %1. Please choose one from the list."),
+        store::rtrim(shortName));
+}
+
+AssigneeCheck checkAssignee(Database& db, const Session& s, Assignment& a, const Assignment& opened,
+                            Request request) {
+    AssigneeCheck out;
+    if (store::rtrim(a.PERSON).empty()) return out;
+    const bool samePerson =
+        sameName(a.PERSON, opened.PERSON) && a.PERSONNUMBER == opened.PERSONNUMBER;
+    if (request != Request::Insert && samePerson) return out;
+    if (a.PERSONNUMBER == 0) {
+        const TypedPerson typed = lookUpTypedPerson(db, PeopleList::Assignable, s, a.PERSON);
+        switch (typed.kind) {
+            case TypedPerson::Found:
+                a.PERSON = typed.person.SHORTNAME;
+                a.PERSONNUMBER = typed.person.PERSONNUMBER;
+                return out;
+            case TypedPerson::Ambiguous:
+                out.kind = AssigneeCheck::Ambiguous;
+                out.message = ambiguousPersonText(a.PERSON);
+                return out;
+            case TypedPerson::NotListed:
+                out.kind = AssigneeCheck::NotAssignable;
+                out.message = notAssignableText(a.PERSON);
+                return out;
+            case TypedPerson::Failed:
+                out.kind = AssigneeCheck::Failed;
+                out.message = db.lastError().describe();
+                return out;
+        }
+    }
+    // A person chosen earlier: still the one of that number and name, and still listed.
+    SystemPref sys;
+    const Status read = readSystemPref(db, sys);
+    bool listed = false;
+    if ((!read.ok() && read.code != store::kRecordNotFound) ||
+        !personInList(db, PeopleList::Assignable, s, sys.VIEWALL != 0, a.PERSONNUMBER, listed)
+             .ok()) {
+        out.kind = AssigneeCheck::Failed;
+        out.message = db.lastError().describe();
+        return out;
+    }
+    Person person;
+    if (listed) {
+        const Status found =
+            db.fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{a.PERSONNUMBER}}, person);
+        if (!found.ok() && found.code != store::kRecordNotFound) {
+            out.kind = AssigneeCheck::Failed;
+            out.message = db.lastError().describe();
+            return out;
+        }
+        listed = found.ok() && sameName(person.SHORTNAME, a.PERSON);
+    }
+    if (!listed) {
+        out.kind = AssigneeCheck::NotAssignable;
+        out.message = notAssignableText(a.PERSON);
+    }
+    return out;
 }
 
 Assignment primeAssignment(const UserPref& pref, const std::string& user, Date today) {

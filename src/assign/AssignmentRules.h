@@ -57,6 +57,26 @@ bool essentialsFilled(const Assignment& a);
 // Message 10 naming "Importance of Assignment" for a priority outside 1..9.
 std::optional<StandardMessage> checkAssignmentPriority(int priority);
 
+// ---- the person assigned -------------------------------------------------------
+// Whether the user may give `a` to its person, checked before every write of
+// a person the form did not open with: the person must be one that "Browse
+// People Who Can Be Assigned" offers the user. A person typed but not yet
+// looked up (PERSONNUMBER 0) is looked up by name here and, when found,
+// PERSONNUMBER is filled in. A change that keeps the person the record was
+// opened with is not checked again, nor is a blank person.
+struct AssigneeCheck {
+    enum Kind { Accepted, Ambiguous, NotAssignable, Failed };
+    Kind kind = Accepted;
+    std::string message;  // translated; for Failed the store's error text
+    bool ok() const { return kind == Accepted; }
+};
+AssigneeCheck checkAssignee(Database& db, const Session& s, Assignment& a, const Assignment& opened,
+                            Request request);
+
+// The texts of the typed look-up's refusals, translated, the name merged in.
+std::string notAssignableText(const std::string& shortName);
+std::string ambiguousPersonText(const std::string& shortName);
+
 // ---- priming and the log ---------------------------------------------------
 // A new record: priority from the preferences (9 when none), "assignee can
 // conclude" from them, due and assigned today, the user as owner, "No Repeats".

@@ -17,8 +17,18 @@ Status addNewReminder(Database& db, Reminder& reminder) {
     return addNumbered(db, reminder, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY");
 }
 
+std::optional<std::string> checkReminderDate(Date date) {
+    if (date != kNoDate) return std::nullopt;
+    return translateText("A reminder needs a date.");
+}
+
 ReminderOutcome storeReminder(Database& db, Reminder& current, const Reminder& opened) {
     ReminderOutcome out;
+    if (const auto problem = checkReminderDate(current.DATE)) {
+        out.kind = ReminderOutcome::Refused;
+        out.message = StandardMessage{0, translateText("Reminder Information"), *problem};
+        return out;
+    }
     const IntegrityOutcome r = changeRecord(db, current, opened, true);
     if (r.ok()) return out;
     if (r.result == IntegrityOutcome::ChangedElsewhere) {

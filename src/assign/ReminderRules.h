@@ -19,15 +19,20 @@ Reminder primeReminder(const Assignment& assignment, const std::string& user);
 // failure the status says why (kDuplicateKey: message 25 may offer a retry).
 Status addNewReminder(Database& db, Reminder& reminder);
 
+// A reminder comes due on its date, so it needs one: without a date it would
+// count as due forever. The message to show, or nothing when `date` is set.
+std::optional<std::string> checkReminderDate(Date date);
+
 struct ReminderOutcome {
-    enum Kind { Stored, ChangedElsewhere, Failed };
+    enum Kind { Stored, ChangedElsewhere, Failed, Refused };
     Kind kind = Stored;
     std::optional<StandardMessage> message;
     bool ok() const { return kind == Stored; }
 };
 // Writes a changed reminder with the version check; a duplicate number gives
 // message 24 for "REM:ReminderNumber_key", other failures message 14. On
-// ChangedElsewhere `current` holds the other station's values.
+// ChangedElsewhere `current` holds the other station's values. A reminder
+// without a date is Refused and nothing is written.
 ReminderOutcome storeReminder(Database& db, Reminder& current, const Reminder& opened);
 
 // Deletes the reminder; message 18 (retry?) when that fails.

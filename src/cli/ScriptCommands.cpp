@@ -276,22 +276,6 @@ int runReminders(Context& c) {
 }
 
 // ---- add -----------------------------------------------------------------------
-// The person named `shortName` among those the user may assign (the list the
-// form's person button offers), or nothing.
-std::optional<Person> assignablePerson(Database& db, const Session& session,
-                                       const std::string& shortName, Status& status) {
-    SystemPref settings;
-    status = readSystemPref(db, settings);
-    if (!status.ok() && status.code != store::kRecordNotFound) return std::nullopt;
-    const store::Filter filter =
-        store::allOf({store::eq("SHORTNAME", shortName),
-                      peopleListFilter(PeopleList::Assignable, session, settings.VIEWALL != 0)});
-    std::vector<Person> people;
-    status = db.readAll("PEO:SHORT_KEY", filter, people);
-    if (!status.ok() || people.empty()) return std::nullopt;
-    return people.front();
-}
-
 int weekdayNumber(std::string name) {
     std::transform(name.begin(), name.end(), name.begin(), ::tolower);
     for (int day = 0; day < 7; ++day) {
@@ -408,16 +392,26 @@ int runAdd(Context& c) {
     }
     if (const std::string problem = applyRepeat(args, a); !problem.empty()) return refuse(problem);
 
-    Status status;
-    const auto person = assignablePerson(c.db, c.session, personName, status);
-    if (!person) {
-        if (!status.ok()) return storeFailure(c, label::PEOPLE);
-        c.err << "taskorbit-cli: " << c.session.GlobalUser << " may not give assignments to "
-              << personName << ", or there is no such person\n";
-        return kExitRefused;
+    // The person is looked up as the form's person button offers people.
+    const TypedPerson person =
+        lookUpTypedPerson(c.db, PeopleList::Assignable, c.session, personName);
+    switch (person.kind) {
+        case TypedPerson::Found:
+            break;
+        case TypedPerson::Failed:
+            return storeFailure(c, label::PEOPLE);
+        case TypedPerson::Ambiguous:
+            c.err << "taskorbit-cli: more than one person " << c.session.GlobalUser
+                  << " may give assignments to is named " << personName
+                  << "; give it in the program, where the list tells them apart\n";
+            return kExitRefused;
+        case TypedPerson::NotListed:
+            c.err << "taskorbit-cli: " << c.session.GlobalUser << " may not give assignments to "
+                  << personName << ", or there is no such person\n";
+            return kExitRefused;
     }
-    a.PERSON = person->SHORTNAME;
-    a.PERSONNUMBER = person->PERSONNUMBER;
+    a.PERSON = person.person.SHORTNAME;
+    a.PERSONNUMBER = person.person.PERSONNUMBER;
     applyInsertOnOk(a, c.session, today, Clock::now());
     const Status added = addNewAssignment(c.db, a);
     if (!added.ok()) {

@@ -301,4 +301,11 @@ StandardMessage standardMessage(int number, const std::string& p1, const std::st
     return message;
 }
 
+StandardMessage numberingRetryQuestion(const std::string& errorText) {
+    StandardMessage message = standardMessage(25, errorText);
+    message.text += ' ' + translateText("Try again?");
+    message.buttons = MessageButtons::YesNo;
+    return message;
+}
+
 }  // namespace tko

@@ -31,4 +31,8 @@ std::string mergeParameters(const std::string& text, const std::string& p1,
 StandardMessage standardMessage(int number, const std::string& p1 = {}, const std::string& p2 = {},
                                 const std::string& p3 = {}, int variant = 0);
 
+// Message 25 after three failed numbering attempts, asked as a question:
+// its text ends with "Try again?" and Yes makes three more attempts.
+StandardMessage numberingRetryQuestion(const std::string& errorText);
+
 }  // namespace tko

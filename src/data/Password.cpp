@@ -38,7 +38,17 @@ std::string significant(const std::string& password) {
     return password.substr(0, i);
 }
 
+bool verifiesAs(const std::string& clear, const std::string& storedHash) {
+    return crypto_pwhash_str_verify(unmarked(storedHash).c_str(), clear.data(), clear.size()) == 0;
+}
+
 }  // namespace
+
+std::string clippedPassword(const std::string& password) {
+    std::string text = significant(password);
+    while (!text.empty() && text.back() == ' ') text.pop_back();
+    return text;
+}
 
 void setPasswordCost(PasswordCost cost) {
     g_cost = cost;
@@ -47,7 +57,7 @@ void setPasswordCost(PasswordCost cost) {
 std::string hashPassword(const std::string& password) {
     if (!sodiumReady()) return {};
     const bool minimal = g_cost.load() == PasswordCost::Minimal;
-    const std::string clear = significant(password);
+    const std::string clear = clippedPassword(password);
     char out[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(
             out, clear.data(), clear.size(),
@@ -59,8 +69,11 @@ std::string hashPassword(const std::string& password) {
 
 bool verifyPassword(const std::string& typed, const std::string& storedHash) {
     if (!sodiumReady() || !isPasswordHash(storedHash)) return false;
-    const std::string clear = significant(typed);
-    return crypto_pwhash_str_verify(unmarked(storedHash).c_str(), clear.data(), clear.size()) == 0;
+    if (verifiesAs(clippedPassword(typed), storedHash)) return true;
+    // A hash made before passwords were clipped may hold trailing blanks
+    // among its 10 characters: it still opens with exactly those.
+    const std::string uncut = significant(typed);
+    return uncut != clippedPassword(typed) && verifiesAs(uncut, storedHash);
 }
 
 bool isPasswordHash(const std::string& storedHash) {

@@ -1,5 +1,6 @@
 // Passwords are kept as Argon2id hashes (libsodium's crypto_pwhash_str), never
-// in clear. A password counts with its first 10 characters, exact case.
+// in clear. A password counts with its first 10 characters, exact case, and
+// like every fixed-width text without trailing blanks.
 #pragma once
 
 #include <string>
@@ -13,11 +14,14 @@ inline constexpr int kPasswordLength = 10;
 enum class PasswordCost { Interactive, Minimal };
 void setPasswordCost(PasswordCost cost);
 
-// The hash of the first 10 characters of `password`; empty when hashing failed
+// The hash of the first 10 characters of `password`, clipped; empty when hashing failed
 // (out of memory).
 std::string hashPassword(const std::string& password);
 
-// True when `typed` (its first 10 characters) is the password of `storedHash`.
+// The password as it counts: its first 10 characters, trailing blanks clipped.
+std::string clippedPassword(const std::string& password);
+
+// True when `typed` (its first 10 characters, clipped) is the password of `storedHash`.
 bool verifyPassword(const std::string& typed, const std::string& storedHash);
 
 // True when `storedHash` looks like a hash this program made, false for

@@ -81,4 +81,33 @@ Status findListedPerson(Database& db, PeopleList list, const Session& session,
     return s;
 }
 
+TypedPerson lookUpTypedPerson(Database& db, PeopleList list, const Session& session,
+                              const std::string& shortName) {
+    TypedPerson out;
+    const std::string name = store::rtrim(shortName);
+    if (name.empty()) return out;
+    SystemPref sys;
+    Status s = readSystemPref(db, sys);
+    if (!s.ok() && s.code != store::kRecordNotFound) {
+        out.kind = TypedPerson::Failed;
+        return out;
+    }
+    // Two rows are enough to tell one from several.
+    store::ReadRequest request;
+    request.key = Person::def().key("PEO:SHORT_KEY");
+    request.filter = store::allOf(
+        {store::eq("SHORTNAME", name), peopleListFilter(list, session, sys.VIEWALL != 0)});
+    request.limit = 2;
+    std::vector<Person> named;
+    s = db.read(request, named);
+    if (!s.ok() && !s.endOfRange()) {
+        out.kind = TypedPerson::Failed;
+        return out;
+    }
+    if (named.empty()) return out;
+    out.kind = named.size() == 1 ? TypedPerson::Found : TypedPerson::Ambiguous;
+    out.person = named.front();
+    return out;
+}
+
 }  // namespace tko

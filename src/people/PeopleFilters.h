@@ -40,4 +40,22 @@ Status personInList(Database& db, PeopleList list, const Session& session, bool 
 Status findListedPerson(Database& db, PeopleList list, const Session& session,
                         const std::string& shortName, Person& person, bool& found);
 
+// A short name typed where the list would be used to pick a person: the
+// name is looked up exactly as `list` offers people to the signed-in user.
+struct TypedPerson {
+    enum Kind {
+        Found,      // exactly one listed person has the name: `person`
+        Ambiguous,  // several listed people share it (a Private person may share
+                    // an Open person's name): the user must choose from the list
+        NotListed,  // no listed person has it: there is none, or the user may not
+                    // reach that person (the two are not told apart, so that a
+                    // hidden person stays hidden)
+        Failed,     // the store failed; its last error says why
+    };
+    Kind kind = NotListed;
+    Person person;
+};
+TypedPerson lookUpTypedPerson(Database& db, PeopleList list, const Session& session,
+                              const std::string& shortName);
+
 }  // namespace tko

@@ -88,8 +88,9 @@ NewPerson startNewPerson(Database& db, const Session& session, const std::string
         result.ok = true;
         return result;
     }
-    if (s.code == store::kDuplicateKey)
-        result.message = standardMessage(25, db.lastError().describe());
+    result.retry = s.code == store::kDuplicateKey;
+    if (result.retry)
+        result.message = numberingRetryQuestion(db.lastError().describe());
     else
         result.message = standardMessage(35, db.lastError().describe(), label::PEOPLE);
     return result;

@@ -58,10 +58,12 @@ TypeChoices changeTypeChoices(const Session& session, const SystemPref& sys, con
 // Starts a new person for the form's insert request: PEO:DATE today,
 // PEO:USER the signed-in user, PEO:TYPE `type`, numbered one above the
 // highest number and added at once (three attempts). `message` is set on
-// failure: standard message 25 when the numbering was refused, 35 naming
-// PEOPLE when the numbers could not be read.
+// failure: standard message 25 asking "Try again?" when the numbering was
+// refused (`retry` is then set: Yes calls this again), 35 naming PEOPLE when
+// the numbers could not be read.
 struct NewPerson {
     bool ok = false;
+    bool retry = false;
     Person record;
     std::optional<StandardMessage> message;
 };

@@ -17,6 +17,12 @@ namespace tko {
 // session's contract: 1 insert, 2 change, 3 delete, 4 select).
 enum class Request { None = 0, Insert = 1, Change = 2, Delete = 3, Select = 4 };
 
+// What a form asks of the list that opened it when it ends by the
+// record-navigation keys (Alt+Home, Alt+PgUp, Alt+PgDn, Alt+End, Alt+Insert):
+// move the list's highlight to the first, previous, next or last row and open
+// the form again on that row, or open it again to insert another record.
+enum class RecordNavigation { None, First, Previous, Next, Last, Insert };
+
 // Request from its number; anything outside 1..4 is None.
 Request requestFromNumber(int number);
 

@@ -263,6 +263,18 @@ Parsed<Date> parseDate(QStringView typed, const Picture& picture, QStringView fi
     return result;
 }
 
+DateEntry checkDateEntry(QStringView typed, QStringView picture, QStringView field) {
+    DateEntry entry;
+    const Parsed<Date> parsed = parseDate(typed, picture, field);
+    if (!parsed.ok()) {
+        entry.error = parsed.error;
+        return entry;
+    }
+    entry.value = parsed.value;
+    entry.shown = formatDate(parsed.value, picture);
+    return entry;
+}
+
 Parsed<Time> parseTime(QStringView typed, QStringView picture, QStringView field) {
     return parseTime(typed, Picture::parse(picture), field, *LocaleFormat::active());
 }

@@ -86,6 +86,18 @@ Parsed<double> parseNumber(QStringView typed, const Picture& picture, QStringVie
                            const LocaleFormat& locale);
 Parsed<QString> parseText(QStringView typed, QStringView picture, QStringView field);
 
+// A date typed into an entry, checked when the entry is left: on success the
+// date and its text in the entry's picture (to show in the entry, so the user
+// sees how the date was read); otherwise the message that says what is wrong.
+// A blank entry is no date (0) and accepted.
+struct DateEntry {
+    Date value = kNoDate;
+    QString shown;
+    QString error;
+    bool ok() const { return error.isEmpty(); }
+};
+DateEntry checkDateEntry(QStringView typed, QStringView picture, QStringView field);
+
 // The date format of a date picture (1..18) for a locale.
 QString datePattern(int pictureNumber, const LocaleFormat& locale);
 

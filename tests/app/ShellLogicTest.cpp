@@ -64,7 +64,7 @@ protected:
 };
 
 TEST_F(ShellLogicTest, FirstRunCreatesTheAdministratorAndDefaultsOnce) {
-    EXPECT_EQ(m_sys.TCF, "C:\\");
+    EXPECT_EQ(m_sys.TCF, "");  // no data folder named: blank, not a Windows drive
     EXPECT_EQ(m_sys.PRIVATEPEOPLE, 1);
     EXPECT_EQ(m_sys.CONFIDENTIAL, 1);
     EXPECT_EQ(m_sys.BACKUPHOURS, 24);
@@ -232,8 +232,7 @@ TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopi
 }
 
 TEST_F(ShellLogicTest, SettingsFormsRules) {
-    EXPECT_EQ(normaliseDataPath("\\\\server\\office"), "\\\\server\\office\\");
-    EXPECT_EQ(normaliseDataPath("  D:\\Data\\  "), "D:\\Data\\");
+    EXPECT_EQ(normaliseDataPath("  /data/office/  "), "/data/office/");
     EXPECT_EQ(normaliseDataPath("   "), "");
 
     std::string cleaned;

@@ -12,6 +12,7 @@
 
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
+#include "app/Preferences.h"
 #include "app/Workspace.h"
 #include "app/ui/ChangePasswordDialog.h"
 #include "app/ui/LoginWindow.h"
@@ -140,26 +141,55 @@ private slots:
         QVERIFY(MessageBox::shown().isEmpty());
     }
 
-    void systemSettingsWriteOnlyAChangeAndAddTheBackslash() {
-        SystemSettingsDialog dialog(*m_db);
+    void systemSettingsWriteOnlyAChangeAndShowTheDataFolder() {
+        const DataSource source{m_dir.path().toStdString(), {}};
+        std::vector<SystemPref> prefs;
+        QVERIFY(m_db->read(store::ReadRequest{}, prefs).ok());
+        const std::string storedPath = prefs.front().TCF;
+        const SystemPref original = prefs.front();
+        SystemSettingsDialog dialog(*m_db, nullptr, source);
         QVERIFY(dialog.loaded());
         dialog.show();
         screenshot(&dialog, "system-settings");
-        dialog.pathEdit()->setText(QStringLiteral("  \\\\server\\office"));
-        dialog.triesEdit()->setText(QStringLiteral("3"));
-        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
-                          Qt::LeftButton);
-        QCOMPARE(dialog.result(), int(QDialog::Accepted));
-        std::vector<SystemPref> prefs;
+        // The data folder is shown as this station opened it, and is not edited here.
+        QVERIFY(dialog.pathEdit()->isReadOnly());
+        QCOMPARE(dialog.pathEdit()->text().toStdString(), dataLocationText(source, storedPath));
+        QVERIFY(!dialog.pathEdit()->toolTip().isEmpty());
+        auto* ok = dialog.findChild<QPushButton*>(QStringLiteral("okButton"));
+        // The real range of the numbers, negatives refused; nothing written.
+        dialog.backupHoursEdit()->setText(QStringLiteral("9999999"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        QCOMPARE(MessageBox::shown().back().text,
+                 QStringLiteral("The value of Back Up Hours must be between 0 and 32767."));
+        dialog.backupHoursEdit()->setText(QStringLiteral("32767"));
+        dialog.triesEdit()->setText(QStringLiteral("-1"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        QCOMPARE(
+            MessageBox::shown().back().text,
+            QStringLiteral("The value of Log In Tries Permitted must be between 0 and 32767."));
         QVERIFY(m_db->read(store::ReadRequest{}, prefs).ok());
-        QCOMPARE(prefs.front().TCF, std::string("\\\\server\\office\\"));
+        QVERIFY(prefs.front().ACCESSTRIES >= 0);
+        dialog.triesEdit()->setText(QStringLiteral("3"));
+        QTest::mouseClick(ok, Qt::LeftButton);
+        QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        QVERIFY(m_db->read(store::ReadRequest{}, prefs).ok());
+        QCOMPARE(prefs.front().TCF, storedPath);
         QCOMPARE(int(prefs.front().ACCESSTRIES), 3);
+        QCOMPARE(int(prefs.front().BACKUPHOURS), 32767);
         const auto version = prefs.front().rowVersion;
-        SystemSettingsDialog again(*m_db);
+        SystemSettingsDialog again(*m_db, nullptr, source);
         QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("okButton")),
                           Qt::LeftButton);
         QVERIFY(m_db->read(store::ReadRequest{}, prefs).ok());
         QCOMPARE(prefs.front().rowVersion, version);  // no change, nothing written
+        // Later tests of this run expect the usual settings.
+        SystemPref restored = prefs.front();
+        const SystemPref loaded = restored;
+        restored.ACCESSTRIES = original.ACCESSTRIES;
+        restored.BACKUPHOURS = original.BACKUPHOURS;
+        QCOMPARE(saveSystemPref(*m_db, restored, loaded).kind, SaveOutcome::Close);
     }
 
     void preferencesRefuseAPriorityOutOfRange() {
@@ -205,6 +235,21 @@ private slots:
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         LoginAttempts attempts(*m_db);
         QVERIFY(attempts.attempt("CARLA", "carla").loggedIn());
+    }
+
+    void theBuiltInPasswordIsRefusedAndTheDialogStaysOpen() {
+        ChangePasswordDialog dialog(*m_db, "CARLA");
+        dialog.show();
+        for (QLineEdit* edit : {dialog.firstEdit(), dialog.secondEdit()})
+            edit->setText(QString::fromLatin1(kFirstPassword));
+        QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
+        QVERIFY(MessageBox::shown().back().text != QStringLiteral("Password Changed"));
+        QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("built-in")));
+        QVERIFY(dialog.result() != QDialog::Accepted);
+        QVERIFY(dialog.firstEdit()->text().isEmpty());  // to be typed anew
+        LoginAttempts attempts(*m_db);
+        QVERIFY(!attempts.attempt("CARLA", kFirstPassword).loggedIn());
     }
 };
 

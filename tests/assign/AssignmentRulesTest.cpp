@@ -300,6 +300,7 @@ TEST_F(RulesStoreTest, ReminderChangeAndDelete) {
     ASSERT_TRUE(addNewReminder(*m_db, r).ok());
     const Reminder opened = r;
     r.NOTE = "Call the supplier";
+    r.DATE = a.DUEDATE;  // a reminder needs its date
     ASSERT_TRUE(storeReminder(*m_db, r, opened).ok());
     auto other = test::openStation(m_source);
     Reminder theirs = r;

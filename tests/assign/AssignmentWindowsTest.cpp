@@ -75,6 +75,13 @@ private slots:
         Status status;
         m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
         QVERIFY(m_db);
+        // PAT, whom every user may give assignments to.
+        Person pat;
+        pat.SHORTNAME = "PAT";
+        pat.PERSONNUMBER = 1;
+        pat.TYPE = "Open";
+        pat.USER = "ANNA";
+        QVERIFY(m_db->add(pat).ok());
         Clock::setFixed(m_today, fromHms(10, 30));
     }
     void init() { MessageBox::clearShown(); }
@@ -156,10 +163,13 @@ private slots:
              {QStringLiteral("the 45th of Smarch"), QStringLiteral("31/12/2100")}) {
             form.dueDateEdit()->setText(typed);
             MessageBox::clearShown();
-            form.button(QStringLiteral("okButton"))->click();
+            // Refused when the field is left; OK waits for a real date.
+            emit form.dueDateEdit()->editingFinished();
             QVERIFY2(!MessageBox::shown().isEmpty(), qPrintable(typed));
             QVERIFY2(MessageBox::shown().last().text.contains(QStringLiteral("Due Date")),
                      qPrintable(typed));
+            QVERIFY(!form.button(QStringLiteral("okButton"))->isEnabled());
+            form.button(QStringLiteral("okButton"))->click();
             QVERIFY(!form.completed());
             QCOMPARE(form.dueDateEdit()->text(), typed);  // what was typed stays for mending
         }

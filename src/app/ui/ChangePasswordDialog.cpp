@@ -54,8 +54,14 @@ void ChangePasswordDialog::save() {
     const PasswordChange result = changePassword(m_db, m_user, cleaned);
     MessageBox::showText(this, QString::fromStdString(result.message), windowTitle(),
                          MessageButtons::Ok, {},
-                         result.ok ? MessageBox::Icon::Information : MessageBox::Icon::Critical);
-    if (result.ok) {
+                         result.ok        ? MessageBox::Icon::Information
+                         : result.refused ? MessageBox::Icon::Warning
+                                          : MessageBox::Icon::Critical);
+    if (result.refused) {
+        m_first->clear();
+        m_second->clear();
+        m_first->setFocus();
+    } else if (result.ok) {
         accept();
     } else if (result.fatal) {
         m_fatal = true;

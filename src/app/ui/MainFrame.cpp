@@ -310,6 +310,9 @@ bool MainFrame::startUp() {
         if (execTranslated(&change) != QDialog::Accepted) {
             if (change.fatalFailure())
                 emit fatalError(QStringLiteral("Error in USERS, old password retained"));
+            else
+                MessageBox::showText(this, QString::fromStdString(kPasswordNotChangedText),
+                                     QStringLiteral("Change User Password"));
             return false;
         }
     }
@@ -396,7 +399,7 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 }
 
 void MainFrame::openSystemPreferences() {
-    SystemSettingsDialog dialog(*m_workspace.db, this);
+    SystemSettingsDialog dialog(*m_workspace.db, this, m_workspace.source);
     if (dialog.loaded()) execTranslated(&dialog);
 }
 

@@ -26,20 +26,21 @@ QLineEdit* numberEdit(QWidget* parent, const char* name, const char* picture, co
 
 }  // namespace
 
-SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent)
-    : QDialog(parent), m_db(db) {
+SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent, const DataSource& source)
+    : QDialog(parent), m_db(db), m_source(source) {
     setObjectName(QStringLiteral("SystemSettingsDialog"));
     setWindowTitle(QStringLiteral("System Wide Settings"));
     setWhatsThis(QStringLiteral("~System_Wide_Settings_Window"));
 
     m_path = new QLineEdit(this);
     m_path->setObjectName(QStringLiteral("pathEdit"));
-    m_path->setMaxLength(60);
-    m_path->setProperty("picture", QStringLiteral("@s60"));
-    m_path->setToolTip(QStringLiteral("Path to shared data"));
-    connect(m_path, &QLineEdit::editingFinished, this, [this] {
-        m_path->setText(QString::fromStdString(normaliseDataPath(m_path->text().toStdString())));
-    });
+    // Shown, not set: each station names its data folder when it starts, and
+    // the store keeps its transaction journal with the data (dataLocationText).
+    m_path->setReadOnly(true);
+    m_path->setToolTip(
+        QStringLiteral("Path to shared data: the folder this station opened its data files "
+                       "from. The transaction journal is kept with the data, so this path is "
+                       "shown here and chosen when the program starts (--data)."));
     m_private = new QCheckBox(QStringLiteral("Private People Allowed"), this);
     m_private->setObjectName(QStringLiteral("privatePeopleCheck"));
     m_private->setToolTip(
@@ -81,7 +82,7 @@ SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent)
 }
 
 void SystemSettingsDialog::display(const SystemPref& pref) {
-    m_path->setText(QString::fromStdString(pref.TCF));
+    m_path->setText(QString::fromStdString(dataLocationText(m_source, pref.TCF)));
     m_private->setChecked(pref.PRIVATEPEOPLE != 0);
     m_confidential->setChecked(pref.CONFIDENTIAL != 0);
     m_viewAll->setChecked(pref.VIEWALL != 0);
@@ -90,30 +91,24 @@ void SystemSettingsDialog::display(const SystemPref& pref) {
 }
 
 bool SystemSettingsDialog::collect() {
-    const auto tries = parseNumber(m_tries->text(), u"@n-6", u"Log In Tries Permitted");
-    const auto hours = parseNumber(m_hours->text(), u"@n7", u"Back Up Hours");
-    for (const auto* parsed : {&tries, &hours}) {
-        if (!parsed->ok()) {
-            MessageBox::showText(this, parsed->error, windowTitle(), MessageButtons::Ok, {},
-                                 MessageBox::Icon::Warning);
-            (parsed == &tries ? m_tries : m_hours)->setFocus();
+    const std::pair<QLineEdit*, const char*> numbers[] = {{m_tries, "Log In Tries Permitted"},
+                                                          {m_hours, "Back Up Hours"}};
+    std::int16_t values[2] = {0, 0};
+    for (size_t i = 0; i < 2; ++i) {
+        const auto& [edit, field] = numbers[i];
+        if (const auto problem = readSettingNumber(edit->text().toStdString(), field, values[i])) {
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {QString::fromStdString(*problem)}, MessageBox::Icon::Warning);
+            edit->setFocus();
+            edit->selectAll();
             return false;
         }
     }
-    if (tries.value < -32768 || tries.value > 32767 || hours.value < 0 || hours.value > 32767) {
-        MessageBox::showStandard(this, 10,
-                                 tries.value < -32768 || tries.value > 32767
-                                     ? QStringLiteral("Log In Tries Permitted")
-                                     : QStringLiteral("Back Up Hours"),
-                                 QStringLiteral("0 and 32767"));
-        return false;
-    }
-    m_current.TCF = normaliseDataPath(m_path->text().toStdString());
     m_current.PRIVATEPEOPLE = m_private->isChecked() ? 1 : 0;
     m_current.CONFIDENTIAL = m_confidential->isChecked() ? 1 : 0;
     m_current.VIEWALL = m_viewAll->isChecked() ? 1 : 0;
-    m_current.ACCESSTRIES = static_cast<std::int16_t>(tries.value);
-    m_current.BACKUPHOURS = static_cast<std::int16_t>(hours.value);
+    m_current.ACCESSTRIES = values[0];
+    m_current.BACKUPHOURS = values[1];
     return true;
 }
 

@@ -13,7 +13,8 @@ namespace tko {
 class SystemSettingsDialog : public QDialog {
     Q_OBJECT
 public:
-    SystemSettingsDialog(Database& db, QWidget* parent = nullptr);
+    // `source` is where this station opened its data; the path field shows it.
+    SystemSettingsDialog(Database& db, QWidget* parent = nullptr, const DataSource& source = {});
 
     QLineEdit* pathEdit() const { return m_path; }
     QCheckBox* privatePeopleCheck() const { return m_private; }
@@ -30,6 +31,7 @@ private:
     void save();
 
     Database& m_db;
+    DataSource m_source;
     SystemPref m_loaded, m_current;
     bool m_loadedOk = false;
     QLineEdit* m_path = nullptr;

@@ -294,7 +294,7 @@ QWidget* AssignmentForm::buildGeneralTab() {
     layout->addLayout(dates);
     layout->addStretch(1);
 
-    connect(m_personButton, &QPushButton::clicked, this, &AssignmentForm::pickPerson);
+    connect(m_personButton, &QPushButton::clicked, this, [this] { pickPerson(); });
     connect(m_person, &QLineEdit::editingFinished, this, &AssignmentForm::lookUpPerson);
     connect(m_priority, &QSpinBox::editingFinished, this, [this] {
         if (const auto message = checkAssignmentPriority(m_priority->value())) {
@@ -310,6 +310,7 @@ QWidget* AssignmentForm::buildGeneralTab() {
             m_dueDate->setText(longDate(*date));
     });
     connect(m_repeat, &QPushButton::clicked, this, &AssignmentForm::openRepeatDialog);
+    connect(m_dueDate, &QLineEdit::editingFinished, this, &AssignmentForm::checkDueDate);
     return page;
 }
 
@@ -422,9 +423,9 @@ bool AssignmentForm::start() {
                                          QStringLiteral("ASSIGNMENT"));
                 return false;
             }
-            StandardMessage retry = standardMessage(25, db.lastError().describe());
-            retry.buttons = MessageButtons::YesNo;
-            if (MessageBox::show(this, retry) != Answer::Yes) return false;
+            if (MessageBox::show(this, numberingRetryQuestion(db.lastError().describe())) !=
+                Answer::Yes)
+                return false;
         }
         m_addedAtOnce = true;
     } else if (m_request == Request::Change) {
@@ -508,13 +509,29 @@ void AssignmentForm::applyRights() {
     updateButtons();
 }
 
+void AssignmentForm::checkDueDate() {
+    const DateEntry entry = checkDateEntry(m_dueDate->text(), u"@D18b", u"Due Date");
+    if (!entry.ok()) {
+        MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                             {entry.error}, MessageBox::Icon::Warning);
+        m_tabs->setCurrentWidget(m_generalPage);
+        m_dueDate->setFocus();
+        m_dueDate->selectAll();
+        return;
+    }
+    if (m_dueDate->text() != entry.shown) m_dueDate->setText(entry.shown);
+}
+
 void AssignmentForm::updateButtons() {
     const EditRights r =
         editRights(m_current, m_workspace.session, m_request, m_confidentialSetting);
     Assignment now = m_current;
     collect(now, false);
-    const bool filled = m_target == Target::Group ? groupEssentialsFilled(now, m_group.has_value())
-                                                  : essentialsFilled(now);
+    // A due date that is no date counts as missing until it is mended.
+    const bool dateRead = checkDateEntry(m_dueDate->text(), u"@D18b", u"Due Date").ok();
+    const bool filled =
+        dateRead && (m_target == Target::Group ? groupEssentialsFilled(now, m_group.has_value())
+                                               : essentialsFilled(now));
     if (r.ownerOrAdmin) {
         for (const char* name : {"okButton", "printButton", "textFileButton"})
             button(QLatin1String(name))->setEnabled(filled);
@@ -594,6 +611,7 @@ bool AssignmentForm::save() {
     if (!collect(next, true)) return false;
     const Session& session = m_workspace.session;
     if (m_target == Target::Group) return saveForGroup(next);
+    if (!assigneeAccepted(next)) return false;
     if (m_request == Request::Insert)
         applyInsertOnOk(next, session, Clock::today(), Clock::now());
     else
@@ -611,6 +629,34 @@ bool AssignmentForm::save() {
     m_addedAtOnce = false;
     m_storedSomething = true;
     return true;
+}
+
+bool AssignmentForm::assigneeAccepted(Assignment& next) {
+    const AssigneeCheck check =
+        checkAssignee(*m_workspace.db, m_workspace.session, next, m_opened, m_request);
+    switch (check.kind) {
+        case AssigneeCheck::Accepted:
+            m_current.PERSON = next.PERSON;
+            m_current.PERSONNUMBER = next.PERSONNUMBER;
+            return true;
+        case AssigneeCheck::Ambiguous:
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {qs(check.message)}, MessageBox::Icon::Information);
+            m_tabs->setCurrentWidget(m_generalPage);
+            pickPerson(next.PERSON);
+            return false;
+        case AssigneeCheck::NotAssignable:
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {qs(check.message)}, MessageBox::Icon::Warning);
+            break;
+        case AssigneeCheck::Failed:
+            MessageBox::showStandard(this, 35, qs(check.message), QStringLiteral("PEOPLE"));
+            break;
+    }
+    m_tabs->setCurrentWidget(m_generalPage);
+    m_person->setFocus();
+    m_person->selectAll();
+    return false;
 }
 
 bool AssignmentForm::storePending() {
@@ -638,26 +684,39 @@ void AssignmentForm::lookUpPerson() {
         return;
     }
     // A typed name reaches only the people the picking list would offer.
-    Person person;
-    bool found = false;
-    if (findListedPerson(*m_workspace.db, PeopleList::Assignable, m_workspace.session, typed,
-                         person, found)
-            .ok() &&
-        found) {
-        m_current.PERSON = person.SHORTNAME;
-        m_current.PERSONNUMBER = person.PERSONNUMBER;
-        m_person->setText(qs(person.SHORTNAME));
-        return;
+    const TypedPerson found =
+        lookUpTypedPerson(*m_workspace.db, PeopleList::Assignable, m_workspace.session, typed);
+    switch (found.kind) {
+        case TypedPerson::Found:
+            m_current.PERSON = found.person.SHORTNAME;
+            m_current.PERSONNUMBER = found.person.PERSONNUMBER;
+            m_person->setText(qs(found.person.SHORTNAME));
+            break;
+        case TypedPerson::Ambiguous:
+            pickPerson(typed);
+            break;
+        case TypedPerson::NotListed:
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {qs(notAssignableText(typed))}, MessageBox::Icon::Warning);
+            m_person->setText(qs(m_current.PERSON));
+            m_person->setFocus();
+            m_person->selectAll();
+            break;
+        case TypedPerson::Failed:
+            MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),
+                                     QStringLiteral("PEOPLE"));
+            m_person->setText(qs(m_current.PERSON));
+            break;
     }
-    pickPerson();
+    updateButtons();
 }
 
-void AssignmentForm::pickPerson() {
+void AssignmentForm::pickPerson(const std::string& startAt) {
     if (m_target == Target::Group) {
         pickGroup();
         return;
     }
-    if (const auto person = selectAssignablePerson(this, m_workspace)) {
+    if (const auto person = selectAssignablePerson(this, m_workspace, startAt)) {
         m_current.PERSON = person->SHORTNAME;
         m_current.PERSONNUMBER = person->PERSONNUMBER;
         m_person->setText(qs(person->SHORTNAME));
@@ -751,7 +810,7 @@ void AssignmentForm::openRepeatDialog() {
 void AssignmentForm::duplicate() {
     if (m_request != Request::Insert) return;
     Assignment first = m_current;
-    if (!collect(first, true)) return;
+    if (!collect(first, true) || !assigneeAccepted(first)) return;
     Assignment copy;
     const StoreOutcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
                                                  Clock::today(), Clock::now());

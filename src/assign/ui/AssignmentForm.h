@@ -34,7 +34,7 @@ class AssignmentForm : public QDialog {
     Q_OBJECT
 public:
     // Where the calling list is asked to go when the form ends by navigation.
-    enum class Navigation { None, First, Previous, Next, Last, Insert };
+    using Navigation = RecordNavigation;
 
     // Who receives the assignment: one person, or every eligible member of a group.
     enum class Target { Person, Group };
@@ -104,6 +104,9 @@ private:
     void display();
     void applyRights();
     void updateButtons();
+    // Leaving the due date: a text that is no date is refused there, with the
+    // reason; an accepted date is shown again in the field's picture.
+    void checkDueDate();
     void updateTabColours();
     void updateRepeatLine();
     // The widgets into `out`; false when a value is refused (`report` shows why).
@@ -114,7 +117,11 @@ private:
     bool storePending();
     void takeOpeningCopies();
     void lookUpPerson();
-    void pickPerson();
+    // The picking list, positioned on `startAt` when given.
+    void pickPerson(const std::string& startAt = {});
+    // The person of `next` checked against whom the user may assign (checkAssignee);
+    // false after telling the user why not.
+    bool assigneeAccepted(Assignment& next);
     void adaptToGroup();
     void lookUpGroup();
     void pickGroup();

@@ -25,9 +25,12 @@ bool deleteAssignment(QWidget* parent, Workspace& workspace, const Assignment& r
 
 bool runAssignmentForm(QWidget* parent, Workspace& workspace, Request request, Assignment& record) {
     if (request == Request::Delete) return deleteAssignment(parent, workspace, record);
+    workspace.session.GlobalNavigation = RecordNavigation::None;
     AssignmentForm form(workspace, request, record, parent);
     if (!form.start()) return false;
     execTranslated(&form);
+    // The calling list reads where the form asked it to go.
+    workspace.session.GlobalNavigation = form.navigation();
     if (form.completed()) record = form.record();
     return form.completed();
 }

@@ -12,7 +12,8 @@ namespace tko {
 
 // "Assignment Information" for `request` (Insert on a cleared record, Change,
 // Delete) on `record`. Modal. True when the request was completed; `record`
-// then holds the stored record (for Delete: the record as it was).
+// then holds the stored record (for Delete: the record as it was). When the
+// form ended by record navigation, session.GlobalNavigation says where to.
 bool runAssignmentForm(QWidget* parent, Workspace& workspace, Request request, Assignment& record);
 
 // "Assignment Information Group": one assignment for every eligible member of

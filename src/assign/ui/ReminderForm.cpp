@@ -60,6 +60,20 @@ ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder
     };
     m_scaffold->save = [this] { return save(); };
     m_scaffold->remove = [this] { return remove(); };
+    // Leaving the date: a text that is no date is refused there, with the
+    // reason; an accepted date is shown again in the field's picture.
+    connect(m_date, &QLineEdit::editingFinished, this, [this] {
+        if (m_date->isReadOnly()) return;
+        const DateEntry entry = checkDateEntry(m_date->text(), u"@D18b", u"Date");
+        if (!entry.ok()) {
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {entry.error}, MessageBox::Icon::Warning);
+            m_date->setFocus();
+            m_date->selectAll();
+        } else if (m_date->text() != entry.shown) {
+            m_date->setText(entry.shown);
+        }
+    });
     connect(cal, &QPushButton::clicked, this, [this] {
         Reminder now = m_current;
         collect(now, false);
@@ -93,11 +107,9 @@ bool ReminderForm::start() {
                 return false;
             }
             // Message 25 offers three more attempts.
-            const StandardMessage question =
-                standardMessage(25, m_workspace.db->lastError().describe());
-            StandardMessage retry = question;
-            retry.buttons = MessageButtons::YesNo;
-            if (MessageBox::show(this, retry) != Answer::Yes) return false;
+            if (MessageBox::show(this, numberingRetryQuestion(
+                                           m_workspace.db->lastError().describe())) != Answer::Yes)
+                return false;
         }
         m_addedAtOnce = true;
     }
@@ -120,6 +132,12 @@ bool ReminderForm::collect(Reminder& out, bool report) {
                                  MessageBox::Icon::Warning);
             m_date->setFocus();
         }
+        return false;
+    }
+    if (const auto problem = checkReminderDate(date.value); problem && report) {
+        MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                             {QString::fromStdString(*problem)}, MessageBox::Icon::Warning);
+        m_date->setFocus();
         return false;
     }
     out.DATE = date.value;

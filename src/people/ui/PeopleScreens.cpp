@@ -8,8 +8,15 @@
 
 namespace tko {
 
-std::optional<Person> selectAssignablePerson(QWidget* parent, Workspace& workspace) {
+std::optional<Person> selectAssignablePerson(QWidget* parent, Workspace& workspace,
+                                             const std::string& startAt) {
     PeopleBrowser browser(workspace, PeopleList::Assignable, true, parent);
+    if (!startAt.empty()) {
+        // The first tab reads along the short name: the first of that name.
+        Person first;
+        first.SHORTNAME = startAt;
+        browser.ListWindow::reloadOn(first.toRow());
+    }
     if (execTranslated(&browser) != QDialog::Accepted) return std::nullopt;
     return browser.chosen();
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <optional>
+#include <string>
 
 #include "app/Workspace.h"
 #include "data/Records.h"
@@ -12,8 +13,10 @@ class QWidget;
 namespace tko {
 
 // "Browse People Who Can Be Assigned" in select mode: the person the user
-// chose, or nothing when the list was closed without a choice.
-std::optional<Person> selectAssignablePerson(QWidget* parent, Workspace& workspace);
+// chose, or nothing when the list was closed without a choice. With
+// `startAt`, the list opens on the first person of that short name.
+std::optional<Person> selectAssignablePerson(QWidget* parent, Workspace& workspace,
+                                             const std::string& startAt = {});
 
 // Registers the people screens under their procedure names ("UpdatePeople",
 // "BrowsePeople", "BrowseAnniversaries").

@@ -256,11 +256,12 @@ bool PersonForm::start() {
             showLines(this, {*rules.refusal}, windowTitle());
             return false;
         }
-        const NewPerson added =
+        NewPerson added =
             startNewPerson(db, m_workspace.session, rules.types.initial, Clock::today());
-        if (!added.ok) {
-            MessageBox::show(this, *added.message);
-            return false;
+        // After three numbering failures the user may ask for three more attempts.
+        while (!added.ok) {
+            if (MessageBox::show(this, *added.message) != Answer::Yes || !added.retry) return false;
+            added = startNewPerson(db, m_workspace.session, rules.types.initial, Clock::today());
         }
         m_current = added.record;
         m_added = true;

@@ -436,6 +436,31 @@ void BrowseList::typed(const QString& text, bool backspace) {
     run(m_pager.locate(*value));
 }
 
+store::Status BrowseList::moveHighlight(RecordNavigation where) {
+    m_pager.setPageSize(visibleRows());
+    store::Status status = store::Status::success();
+    switch (where) {
+        case RecordNavigation::First:
+            status = m_pager.top();
+            break;
+        case RecordNavigation::Previous:
+            status = m_pager.rowUp();
+            break;
+        case RecordNavigation::Next:
+            status = m_pager.rowDown();
+            break;
+        case RecordNavigation::Last:
+            status = m_pager.bottom();
+            break;
+        case RecordNavigation::None:
+        case RecordNavigation::Insert:
+            return status;
+    }
+    m_typeAhead.reset();
+    run(status);
+    return status;
+}
+
 bool BrowseList::handleKey(QKeyEvent* event) {
     m_pager.setPageSize(visibleRows());
     switch (event->key()) {

@@ -25,6 +25,7 @@
 #pragma once
 
 #include "platform/BrowsePager.h"
+#include "platform/FormRequest.h"
 #include "platform/ListFormat.h"
 
 #include <QElapsedTimer>
@@ -104,6 +105,9 @@ public:
     // notice tries again).
     store::Status refreshQuietly();
     const store::Row* selectedRow() const { return m_pager.selectedRow(); }
+    // Moves the highlight to the first, previous, next or last row, as a
+    // form's record navigation asks; at either end it stays where it is.
+    store::Status moveHighlight(RecordNavigation where);
 
     // A key pressed elsewhere in the owning window (Up, Down, PgUp, PgDn),
     // handled as if pressed in the list; true when it was used.

@@ -225,9 +225,9 @@ bool ProjectForm::start() {
                                          QLatin1String(label::PROJECT));
                 return false;
             }
-            StandardMessage retry = standardMessage(25, db.lastError().describe());
-            retry.buttons = MessageButtons::YesNo;
-            if (MessageBox::show(this, retry) != Answer::Yes) return false;
+            if (MessageBox::show(this, numberingRetryQuestion(db.lastError().describe())) !=
+                Answer::Yes)
+                return false;
         }
         m_addedAtOnce = true;
     } else if (!db.reread(m_current).ok()) {

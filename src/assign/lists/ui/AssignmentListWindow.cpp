@@ -12,24 +12,59 @@ AssignmentListWindow::AssignmentListWindow(Workspace& workspace, ListActions act
       m_actions(std::move(actions)) {}
 
 void AssignmentListWindow::changeSelected(bool followRecord) {
-    store::Row row;
-    Assignment record;
-    if (!m_actions.openForm || !highlightedRecord(row, record)) return;
-    // The page holds no memos; the form gets the whole stored record.
-    if (!m_workspace.db->reread(record).ok()) return reloadOn(row);
-    m_workspace.session.GlobalRequest = Request::Change;
-    const bool done = m_actions.openForm(this, m_workspace, Request::Change, record);
-    reloadOn(done && followRecord ? record.toRow() : row);
+    followNavigation(openHighlighted(followRecord));
 }
 
 void AssignmentListWindow::insertAssignment() {
-    if (!m_actions.openForm) return;
+    followNavigation(openInsert());
+}
+
+RecordNavigation AssignmentListWindow::openHighlighted(bool followRecord) {
+    store::Row row;
+    Assignment record;
+    if (!m_actions.openForm || !highlightedRecord(row, record)) return RecordNavigation::None;
+    // The page holds no memos; the form gets the whole stored record.
+    if (!m_workspace.db->reread(record).ok()) {
+        reloadOn(row);
+        return RecordNavigation::None;
+    }
+    m_workspace.session.GlobalRequest = Request::Change;
+    m_workspace.session.GlobalNavigation = RecordNavigation::None;
+    const bool done = m_actions.openForm(this, m_workspace, Request::Change, record);
+    reloadOn(done && followRecord ? record.toRow() : row);
+    return takeNavigation();
+}
+
+RecordNavigation AssignmentListWindow::openInsert() {
+    if (!m_actions.openForm) return RecordNavigation::None;
     Assignment record;
     m_workspace.session.GlobalRequest = Request::Insert;
+    m_workspace.session.GlobalNavigation = RecordNavigation::None;
     if (m_actions.openForm(this, m_workspace, Request::Insert, record))
         reloadOn(record.toRow());
     else
         reloadKeeping();
+    return takeNavigation();
+}
+
+RecordNavigation AssignmentListWindow::takeNavigation() {
+    const RecordNavigation where = m_workspace.session.GlobalNavigation;
+    m_workspace.session.GlobalNavigation = RecordNavigation::None;
+    return where;
+}
+
+void AssignmentListWindow::followNavigation(RecordNavigation where) {
+    // Each round moves the highlight as the form asked and opens the form
+    // again, until the form ends some other way.
+    while (where != RecordNavigation::None) {
+        if (where == RecordNavigation::Insert) {
+            where = openInsert();
+            continue;
+        }
+        if (!list()->moveHighlight(where).ok() && !selectedRow()) return;
+        updateActions();
+        where = openHighlighted(true);
+    }
 }
 
 void AssignmentListWindow::concludeSelected() {

@@ -21,6 +21,11 @@ public:
     // included) for change. Afterwards the list is positioned on the record as
     // saved when `followRecord` is set, else on the row as it was listed (or
     // its neighbour, when viewing made it leave the list).
+    //
+    // Both this and insertAssignment() follow the form's record navigation
+    // (session.GlobalNavigation): the list moves its highlight to the first,
+    // previous, next or last row and opens the form again there, or opens it
+    // again to insert, for as long as the form ends that way.
     void changeSelected(bool followRecord = true);
     void insertAssignment();
     void concludeSelected();
@@ -33,6 +38,13 @@ public:
 protected:
     Workspace& m_workspace;
     ListActions m_actions;
+
+private:
+    // One opening of the form; the navigation it asked for.
+    RecordNavigation openHighlighted(bool followRecord);
+    RecordNavigation openInsert();
+    RecordNavigation takeNavigation();
+    void followNavigation(RecordNavigation where);
 };
 
 }  // namespace tko
