@@ -1,6 +1,7 @@
 #include "app/Preferences.h"
 
 #include "data/Integrity.h"
+#include "data/Keys.h"
 #include "data/Password.h"
 
 namespace tko {
@@ -55,7 +56,7 @@ std::optional<StandardMessage> checkDelay(int delay) {
 }
 
 Status loadUserPref(Database& db, const std::string& user, UserPref& pref, Request& request) {
-    const Status s = db.fetch("USP:USERNAME_KEY", {user}, pref);
+    const Status s = db.fetch(key::USP_USERNAME_KEY, {user}, pref);
     if (s.ok()) {
         request = Request::Change;
         return s;
@@ -94,7 +95,7 @@ std::string checkNewPassword(const std::string& first, const std::string& second
 PasswordChange changePassword(Database& db, const std::string& user, const std::string& cleaned) {
     PasswordChange result;
     User record;
-    if (!db.fetch("USE:USERNAME_KEY", {user}, record).ok()) {
+    if (!db.fetch(key::USE_USERNAME_KEY, {user}, record).ok()) {
         result.fatal = true;
         result.message = "Error in USERS, old password retained";
         return result;

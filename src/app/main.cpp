@@ -24,6 +24,7 @@
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/PasteGuard.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
 #include "projects/ui/ProjectScreens.h"
@@ -87,6 +88,7 @@ int stop(const QString& text) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    tko::PasteGuard::installOnApplication();
     QApplication::setApplicationName(QStringLiteral("taskorbit"));
     QApplication::setApplicationDisplayName(QStringLiteral("TASKORBIT Multi-User"));
 

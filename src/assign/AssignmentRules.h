@@ -18,11 +18,12 @@
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "platform/Date.h"
 
 namespace tko {
 
-inline constexpr int kLogWidth = 2000;     // ASS:LOG
+inline constexpr int kLogWidth = Assignment::Width::LOG;
 inline constexpr int kTextFileWidth = 60;  // a line of the assignment text file
 inline constexpr int kCommentSlice = 58;   // general comments per text-file line
 

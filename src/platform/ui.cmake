@@ -17,6 +17,7 @@ target_sources(taskorbit_ui PRIVATE
   ${_tko_ui_dir}/ui/HelpBrowser.cpp ${_tko_ui_dir}/ui/HelpBrowser.h
   ${_tko_ui_dir}/ui/ListWindow.cpp ${_tko_ui_dir}/ui/ListWindow.h
   ${_tko_ui_dir}/ui/MessageBox.cpp ${_tko_ui_dir}/ui/MessageBox.h
+  ${_tko_ui_dir}/ui/PasteGuard.cpp ${_tko_ui_dir}/ui/PasteGuard.h
   ${_tko_ui_dir}/ui/PrinterSetup.cpp ${_tko_ui_dir}/ui/PrinterSetup.h
   ${_tko_ui_dir}/ui/Procedures.cpp ${_tko_ui_dir}/ui/Procedures.h
   ${_tko_ui_dir}/ui/WindowTranslation.cpp ${_tko_ui_dir}/ui/WindowTranslation.h

@@ -5,7 +5,10 @@
 #include <algorithm>
 #include <set>
 
+#include "data/FieldWidth.h"
 #include "data/Integrity.h"
+#include "data/Keys.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 
 namespace tko {
@@ -20,7 +23,7 @@ std::string upper(const std::string& text) {
 Status replaceMembers(Database& db, const std::string& group,
                       const std::vector<std::string>& members) {
     std::vector<UserGroupUser> stored;
-    Status s = db.readAll("UGU:GROUP_KEY", store::eq("GROUP", group), stored);
+    Status s = db.readAll(key::UGU_GROUP_KEY, store::eq("GROUP", group), stored);
     if (!s.ok()) return s;
     const std::set<std::string> wanted(members.begin(), members.end());
     std::set<std::string> present;
@@ -48,7 +51,7 @@ Status groupMembers(Database& db, const std::string& group, std::vector<std::str
     // Member rows are few; reading them all lets the comparison ignore case
     // the same way on every engine.
     std::vector<UserGroupUser> rows;
-    Status s = db.readAll("UGU:GROUP_KEY", store::all(), rows);
+    Status s = db.readAll(key::UGU_GROUP_KEY, store::all(), rows);
     if (!s.ok()) return s;
     for (const UserGroupUser& row : rows)
         if (upper(row.GROUP) == wanted) out.push_back(store::rtrim(row.USERNAME));
@@ -97,18 +100,15 @@ UserOutcome saveUserGroup(Database& db, const Session& session, Request request,
     if (!inserting && request != Request::Change) return UserOutcome::refused(kNotAdministrator);
     const std::string name = store::rtrim(group.GROUP);
     if (name.empty()) return UserOutcome::refused("Please enter a Group name", "group");
-    if (store::utf8Length(name) > 15)
-        return UserOutcome::refused(
-            mergeParameters(translateText("%1 can hold at most %2 characters."),
-                            translateText("Group"), "15"),
-            "group");
+    if (store::utf8Length(name) > UserGroup::Width::GROUP)
+        return UserOutcome::refused(fieldTooLongText("Group", UserGroup::Width::GROUP), "group");
     std::set<std::string> seen;
     for (const std::string& m : members)
         if (!seen.insert(store::rtrim(m)).second)
             return UserOutcome::refused(kDuplicateMember, "members");
 
     group.GROUP = name;
-    group.LASTCHANGEDBY = store::clipText(session.GlobalUser, 15);
+    group.LASTCHANGEDBY = store::clipText(session.GlobalUser, UserGroup::Width::LASTCHANGEDBY);
     group.DATECHANGED = today;
     group.TIMECHANGED = now;
     if (!db.begin({label::USERGROUPS, label::USGRPUSERS}, kIntegrityTimeoutMs).ok())

@@ -9,6 +9,7 @@
 
 #include "app/Preferences.h"
 #include "app/ui/DialogParts.h"
+#include "data/Records.h"
 #include "platform/Picture.h"
 #include "platform/ui/MessageBox.h"
 
@@ -34,7 +35,7 @@ SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent)
 
     m_path = new QLineEdit(this);
     m_path->setObjectName(QStringLiteral("pathEdit"));
-    m_path->setMaxLength(60);
+    m_path->setMaxLength(SystemPref::Width::TCF);
     m_path->setProperty("picture", QStringLiteral("@s60"));
     m_path->setToolTip(QStringLiteral("Path to shared data"));
     connect(m_path, &QLineEdit::editingFinished, this, [this] {

@@ -11,6 +11,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "data/FieldWidth.h"
+#include "data/Messages.h"
 #include "data/Tables.h"
 #include "platform/Date.h"
 #include "platform/ui/BrowseList.h"
@@ -68,6 +70,7 @@ void ProjectForm::build() {
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("nameEdit"));
     m_name->setToolTip(QStringLiteral("Project name"));
+    m_name->setMaxLength(kProjectNameWidth);
     m_name->setProperty("picture", QStringLiteral("@s30"));
     // No length cut: a longer name (typed or pasted) is shown whole, marked,
     // and refused on OK.
@@ -181,9 +184,7 @@ void ProjectForm::build() {
     connect(m_type, &QButtonGroup::idClicked, this, &ProjectForm::updateButtons);
     connect(m_name, &QLineEdit::textChanged, this, [this](const QString& text) {
         const bool tooLong = text.size() > kProjectNameWidth;
-        m_nameNote->setText(
-            qs(mergeParameters(translateText("The project name is longer than %1 characters."),
-                               std::to_string(kProjectNameWidth))));
+        m_nameNote->setText(qs(fieldTooLongText("Project Name", kProjectNameWidth)));
         m_nameNote->setVisible(tooLong);
     });
     connect(m_list, &BrowseList::changeRequested, this, &ProjectForm::changeAssignment);
