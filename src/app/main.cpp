@@ -22,6 +22,7 @@
 #include "data/StationSettings.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
+#include "platform/store/EngineLog.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PasteGuard.h"
@@ -118,6 +119,12 @@ int main(int argc, char** argv) {
     }
     if (!QFileInfo(dataDir).isDir())
         return stop(QStringLiteral("The data directory %1 does not exist.").arg(dataDir));
+
+    // The storage engine's own words about a failure are kept in the station's
+    // log; message boxes show this program's texts.
+    const QString logDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QDir().mkpath(logDir);
+    tko::store::setEngineLogFile(QDir(logDir).filePath(QStringLiteral("engine.log")).toStdString());
 
     const tko::DataSource source =
         tko::resolveDataSource(dataDir.toStdString(), parser.value(serverOption).toStdString(),
