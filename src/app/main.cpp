@@ -134,6 +134,7 @@ int main(int argc, char** argv) {
     ::InitTranslator(QDir(programDir).filePath(QStringLiteral("En_tkom.ltf")));
     if (::TranslatorErrorcode() != 0) return 1;
     tko::setMessageTranslator(&translateThroughLibrary);
+    tko::registerStandardMessages();
     ::SetPictureSettingsHandler(&tko::applyIntlGroup);
     tko::setWindowTranslator([](QWidget* window) { ::Translate(window); });
     ::SetTranslatorHelpHandler([](const QString& keyword) { tko::HelpBrowser::showHelp(keyword); });

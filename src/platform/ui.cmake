@@ -8,6 +8,7 @@ target_sources(taskorbit_core PRIVATE
   ${_tko_ui_dir}/CalendarMonth.cpp ${_tko_ui_dir}/CalendarMonth.h
   ${_tko_ui_dir}/FormRequest.cpp ${_tko_ui_dir}/FormRequest.h
   ${_tko_ui_dir}/ListFormat.cpp ${_tko_ui_dir}/ListFormat.h
+  ${_tko_ui_dir}/StandardMessage.cpp ${_tko_ui_dir}/StandardMessage.h
   ${_tko_ui_dir}/Translate.cpp ${_tko_ui_dir}/Translate.h)
 target_sources(taskorbit_ui PRIVATE
   ${_tko_ui_dir}/ui/BrowseList.cpp ${_tko_ui_dir}/ui/BrowseList.h
