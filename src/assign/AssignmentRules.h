@@ -20,6 +20,7 @@
 #include "data/Messages.h"
 #include "data/Records.h"
 #include "platform/Date.h"
+#include "platform/Outcome.h"
 
 namespace tko {
 
@@ -86,12 +87,8 @@ void applyInsertOnOk(Assignment& current, const Session& s, Date today, Time now
 // Adds the primed record at once with the next free number (three attempts).
 Status addNewAssignment(Database& db, Assignment& a);
 
-struct StoreOutcome {
-    enum Kind { Stored, ChangedElsewhere, Failed };
-    Kind kind = Stored;
-    std::optional<StandardMessage> message;
-    bool ok() const { return kind == Stored; }
-};
+// Done, ChangedElsewhere or Failed, with the standard message to show.
+using StoreOutcome = Outcome;
 // Stores `current` (read earlier) through the version-checked change. On
 // ChangedElsewhere `current` holds the other station's values.
 StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened);

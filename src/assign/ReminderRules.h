@@ -9,6 +9,7 @@
 #include "data/Integrity.h"
 #include "data/Messages.h"
 #include "platform/Date.h"
+#include "platform/Outcome.h"
 
 namespace tko {
 
@@ -19,12 +20,8 @@ Reminder primeReminder(const Assignment& assignment, const std::string& user);
 // failure the status says why (kDuplicateKey: message 25 may offer a retry).
 Status addNewReminder(Database& db, Reminder& reminder);
 
-struct ReminderOutcome {
-    enum Kind { Stored, ChangedElsewhere, Failed };
-    Kind kind = Stored;
-    std::optional<StandardMessage> message;
-    bool ok() const { return kind == Stored; }
-};
+// Done, ChangedElsewhere or Failed, with the standard message to show.
+using ReminderOutcome = Outcome;
 // Writes a changed reminder with the version check; a duplicate number gives
 // message 24 for "REM:ReminderNumber_key", other failures message 14. On
 // ChangedElsewhere `current` holds the other station's values.

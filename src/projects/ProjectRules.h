@@ -19,6 +19,7 @@
 #include "data/Keys.h"
 #include "data/Messages.h"
 #include "data/Records.h"
+#include "platform/Outcome.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
@@ -79,18 +80,8 @@ Status addNewProject(Database& db, const Session& session, Project& project);
 // project can be stored until it is named or deleted.
 Status hasUnnamedProject(Database& db, const Session& session, bool& exists);
 
-struct ProjectOutcome {
-    enum Kind {
-        Done,              // written or deleted
-        Refused,           // nothing written: show `text` (a source text) or `message`
-        ChangedElsewhere,  // another station changed it: the record holds their values
-        Failed,            // the store refused: show `message`
-    };
-    Kind kind = Done;
-    std::string text;
-    std::optional<StandardMessage> message;
-    bool ok() const { return kind == Done; }
-};
+// Refused shows `text` (a source text) or `message`; Failed shows `message`.
+using ProjectOutcome = Outcome;
 
 // Stores `current`, loaded as `opened`: checks the user's right, a name, the
 // type and that the user has no other project of that name (message 24 naming
