@@ -382,7 +382,8 @@ int runAdd(Context& c) {
                       " characters");
     const std::string personName = args.value("--person");
     if (store::utf8Length(personName) > kShortNameWidth)
-        return refuse("a short name has at most 15 characters");
+        return refuse("a short name has at most " + std::to_string(kShortNameWidth) +
+                      " characters");
 
     UserPref pref;
     Request prefRequest = Request::None;
