@@ -70,7 +70,6 @@ void ProjectForm::build() {
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("nameEdit"));
     m_name->setToolTip(QStringLiteral("Project name"));
-    m_name->setMaxLength(kProjectNameWidth);
     m_name->setProperty("picture", QStringLiteral("@s30"));
     // No length cut: a longer name (typed or pasted) is shown whole, marked,
     // and refused on OK.
