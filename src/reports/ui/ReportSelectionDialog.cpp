@@ -101,11 +101,8 @@ ReportSelectionDialog::ReportSelectionDialog(Workspace& workspace, ReportLookups
     m_openOnly = checkBox(this, "openOnlyCheck", "Open Only", reporttips::kOpenOnly);
 
     m_person = entry(this, "personEdit", reporttips::kPerson);
-    m_person->setMaxLength(kReportPersonWidth);
     m_group = entry(this, "groupEdit", reporttips::kGroup);
-    m_group->setMaxLength(kReportGroupWidth);
     m_project = entry(this, "projectEdit", reporttips::kProject);
-    m_project->setMaxLength(kReportProjectWidth);
     m_personLookup = lookupButton(this, "personLookupButton", reporttips::kPersonLookup);
     m_groupLookup = lookupButton(this, "groupLookupButton", reporttips::kGroupLookup);
     m_projectLookup = lookupButton(this, "projectLookupButton", reporttips::kProjectLookup);
