@@ -2,6 +2,7 @@
 
 #include "app/FirstRun.h"
 #include "assign/AssignmentRules.h"
+#include "data/Keys.h"
 #include "data/Numbering.h"
 #include "data/Password.h"
 #include "people/Anniversaries.h"
@@ -65,7 +66,8 @@ public:
     }
 
     bool person(Person& p) {
-        if (!check(addNumbered(m_db, p, &Person::PERSONNUMBER, "PEO:PERSONNUMBER_KEY"), "PEOPLE"))
+        if (!check(addNumbered(m_db, p, &Person::PERSONNUMBER, key::PEO_PERSONNUMBER_KEY),
+                   "PEOPLE"))
             return false;
         ++m_summary.people;
         return true;
@@ -74,7 +76,8 @@ public:
     bool assignment(Assignment& a) {
         a.ASSIGNEDDATE = a.ASSIGNEDDATE ? a.ASSIGNEDDATE : Clock::today() - 10;
         a.LOG = logLine("Created", a.USERNAME, a.ASSIGNEDDATE, fromHms(9, 0));
-        if (!check(addNumbered(m_db, a, &Assignment::ASSIGNNUMBER, "ASS:NUMBER_KEY"), "ASSIGNMENT"))
+        if (!check(addNumbered(m_db, a, &Assignment::ASSIGNNUMBER, key::ASS_NUMBER_KEY),
+                   "ASSIGNMENT"))
             return false;
         ++m_summary.assignments;
         return true;
@@ -89,7 +92,7 @@ public:
         r.PERSON = a.PERSON;
         r.ALARMFLAG = 1;
         r.USER = user;
-        if (!check(addNumbered(m_db, r, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY"),
+        if (!check(addNumbered(m_db, r, &Reminder::REMINDNUMBER, key::REM_REMINDERNUMBER_KEY),
                    "REMINDER"))
             return false;
         ++m_summary.reminders;
@@ -98,7 +101,7 @@ public:
 
     Person fetchPerson(const std::string& shortName) {
         Person p;
-        m_db.fetch("PEO:SHORT_KEY", {shortName}, p);
+        m_db.fetch(key::PEO_SHORT_KEY, {shortName}, p);
         return p;
     }
 
@@ -107,43 +110,243 @@ private:
     DemoSummary& m_summary;
 };
 
-Assignment make(const Person& to, const std::string& by, const std::string& name, Date due,
-                int priority) {
+// People of the other three types; the Limited one is seen by CARLA and ANNA.
+struct DemoContact {
+    const char* shortName;
+    const char* type;
+    const char* owner;
+    const char* last;
+    const char* first;
+    const char* org;
+    const char* phone;
+};
+
+constexpr DemoContact kContacts[] = {
+    {"PRINTSHOP", "Open", "ANNA", "Keller", "Tom", "Keller Print & Copy", "555-0199"},
+    {"TAXADVISOR", "Open", "ANNA", "Novak", "Eva", "Novak Tax Advisers", "555-0142"},
+    {"DENTIST", "Private", "BEN", "Haas", "Dr. Lena", "Smile Dental", "555-0177"},
+    {"LAWYER", "Limited", "CARLA", "Ferreira", "Jo", "Ferreira Legal", "555-0123"},
+};
+constexpr const char* kLimitedViewers[] = {"CARLA", "ANNA"};
+
+// The demo's assignments, numbered in this order. A null person or user is
+// the supervisor; days count from today.
+struct DemoAssignment {
+    const char* to;
+    const char* by;
+    const char* name;
+    int dueDays;
+    int priority;
+    const char* repeatType = "No Repeats";
+    int repNumber = 0;
+    const char* weekdays = nullptr;  // "0100010": Monday and Friday
+    const char* weekInMonth = "";
+    int dayNo = 0;
+    const char* weekday = "";
+    bool secondary = false;
+    int closedDaysAgo = 0;  // concluded that many days ago (0: open)
+    bool assigneeConcludes = false;
+    const char* generalMemo = "";
+};
+
+const DemoAssignment kAssignments[] = {
+    {"BEN", nullptr, "Prepare the quarterly sales figures", 0, 2, "No Repeats", 0, nullptr, "", 0,
+     "", false, 0, false, "Use the new spreadsheet template on the shared drive."},
+    {"CARLA", nullptr, "Pay the office rent", -2, 1, "Months after Last Due", 1},
+    {"ANNA", nullptr, "Order printer paper", 3, 5, "Weeks after Last Due", 2},
+    {"BEN", "CARLA", "Send the invoice reminders", 1, 3, "Set Weekdays", 0, "0100010"},
+    {"CARLA", "BEN", "Check the travel expenses", 7, 4, "Specific Weekday", 0, nullptr, "Last", 5,
+     "Friday"},
+    {nullptr, nullptr, "Review the backup settings", -1, 6},
+    {"ANNA", nullptr, "Water the plants", 0, 9, "Days after Concluded", 3, nullptr, "", 0, "",
+     true},
+    {"BEN", "ANNA", "Update the customer list", -20, 4, "No Repeats", 0, nullptr, "", 0, "", false,
+     5},
+    {"CARLA", "ANNA", "Renew the insurance policy", 30, 2, "Months after Concluded", 12, nullptr,
+     "", 0, "", false, 0, true},
+    {"ANNA", "BEN", "Book the meeting room", 2, 7, "Days after Last Due", 14},
+    {"CARLA", nullptr, "Clean out the fridge", 4, 8, "Weeks after Concluded", 1},
+    {"BEN", "CARLA", "Plan the team meeting", 10, 3, "Specific Weekday", 0, nullptr, "1st", 1,
+     "Monday"},
+};
+
+// Reminders: the index of their assignment in kAssignments, the day and note,
+// the owning user (null: the supervisor).
+struct DemoReminder {
+    int assignment;
+    int days;
+    const char* note;
+    const char* user;
+};
+
+constexpr DemoReminder kReminders[] = {
+    {0, 0, "Ask Ben for the draft", nullptr},
+    {1, -3, "Transfer must leave today", nullptr},
+    {8, 20, "Compare offers", "ANNA"},
+    {4, 6, "Collect the receipts first", "BEN"},
+    {10, 3, "Bin bags are in the cupboard", nullptr},
+    {11, 8, "Book the room", "CARLA"},
+};
+
+// The group list's members and the project's assignments (indices into kAssignments).
+constexpr const char* kFrontOffice[] = {"ANNA", "BEN"};
+constexpr int kOfficeMoveAssignments[] = {2, 9};
+
+std::string orSupervisor(const char* name) {
+    return name ? name : kFirstUserName;
+}
+
+Assignment make(const Person& to, const DemoAssignment& d, Date today) {
     Assignment a;
     a.PERSONNUMBER = to.PERSONNUMBER;
     a.PERSON = to.SHORTNAME;
-    a.USERNAME = by;
-    a.NAME = name;
-    a.DUEDATE = due;
-    a.PRIORITY = static_cast<std::uint8_t>(priority);
-    a.REPEATTYPE = "No Repeats";
-    a.SEEN = by == to.SHORTNAME ? 1 : 0;
+    a.USERNAME = orSupervisor(d.by);
+    a.NAME = d.name;
+    a.DUEDATE = today + d.dueDays;
+    a.PRIORITY = static_cast<std::uint8_t>(d.priority);
+    a.REPEATTYPE = d.repeatType;
+    a.REPNUMBER = static_cast<std::int16_t>(d.repNumber);
+    if (d.weekdays)
+        for (size_t day = 0; day < a.SETDAYREPT.size(); ++day)
+            a.SETDAYREPT[day] = d.weekdays[day] == '1' ? 1 : 0;
+    a.WEEKINMONTH = d.weekInMonth;
+    a.DAYNO = static_cast<std::uint8_t>(d.dayNo);
+    a.WEEKDAY = d.weekday;
+    a.SECONDARY = d.secondary ? 1 : 0;
+    a.ASSIGNEECONCLUDE = d.assigneeConcludes ? 1 : 0;
+    a.GENERALMEMO = d.generalMemo;
+    a.SEEN = a.USERNAME == to.SHORTNAME ? 1 : 0;
+    if (d.closedDaysAgo > 0) {
+        a.CLOSEDATE = today - d.closedDaysAgo;
+        a.SEEN = 1;
+    }
     return a;
+}
+
+// Refuses a data set that already holds assignments and makes sure of the
+// system settings and the first account; "" when the demo may be built.
+std::string readyForDemo(Database& db, const std::string& allUsersName) {
+    std::int64_t existing = 0;
+    if (!db.count<Assignment>(store::all(), existing).ok())
+        return "ASSIGNMENT: " + db.lastError().describe();
+    if (existing > 0)
+        return "The data directory already holds assignments; a demo office is only made in an "
+               "empty one.";
+    SystemPref sys;
+    for (const StartupResult& r : {ensureSystemPref(db, sys), ensureFirstAccount(db, allUsersName)})
+        if (!r.ok) return r.error;
+    return {};
+}
+
+// The supervisor gets a demo password, so that the demo starts without the
+// forced change of the built-in one.
+bool demoSupervisor(Database& db, Builder& b, DemoSummary& summary) {
+    User supervisor;
+    if (!b.check(db.fetch(key::USE_USERNAME_KEY, {std::string(kFirstUserName)}, supervisor),
+                 "USERS"))
+        return false;
+    supervisor.PASSWORD = hashPassword(kSupervisorDemoPassword);
+    supervisor.LASTNAME = "Visor";
+    supervisor.FIRSTNAME = "Super";
+    supervisor.DEPARTMENT = "Administration";
+    if (!b.check(db.change(supervisor), "USERS")) return false;
+    summary.logins.push_back({kFirstUserName, kSupervisorDemoPassword, "System Administrator"});
+    return true;
+}
+
+// The users, all in the "All users" group; Ben may give work to Carla and see hers.
+bool demoUsers(Database& db, Builder& b, DemoSummary& summary, const std::string& allUsersName) {
+    for (const DemoUser& u : kUsers) {
+        if (!b.user(u)) return false;
+        UserGroupUser member;
+        member.GROUP = allUsersName;
+        member.USERNAME = u.name;
+        if (!b.check(db.add(member), "USGRPUSERS")) return false;
+        summary.logins.push_back({u.name, kDemoPassword, u.role});
+    }
+    UserAssign grant{"CARLA", "BEN"};
+    UserView view{"CARLA", "BEN"};
+    return b.check(db.add(grant), "USERASSGN") && b.check(db.add(view), "USERVIEW");
+}
+
+bool demoContacts(Database& db, Builder& b) {
+    for (const DemoContact& c : kContacts) {
+        Person p;
+        p.SHORTNAME = c.shortName;
+        p.TYPE = c.type;
+        p.USER = c.owner;
+        p.LASTNAME = c.last;
+        p.FIRSTNAME = c.first;
+        p.ORGANIZATION = c.org;
+        p.PHONENUMBER = c.phone;
+        if (!b.person(p)) return false;
+        if (std::string(c.type) != "Limited") continue;
+        for (const char* who : kLimitedViewers) {
+            PeoUser pu{p.PERSONNUMBER, who};
+            if (!b.check(db.add(pu), "PEOUSER")) return false;
+        }
+    }
+    return true;
+}
+
+bool demoAssignments(Builder& b, Date today, std::vector<Assignment>& added) {
+    for (const DemoAssignment& d : kAssignments) {
+        added.push_back(make(b.fetchPerson(orSupervisor(d.to)), d, today));
+        if (!b.assignment(added.back())) return false;
+    }
+    for (const DemoReminder& r : kReminders)
+        if (!b.reminder(added.at(static_cast<size_t>(r.assignment)), today + r.days, r.note,
+                        orSupervisor(r.user)))
+            return false;
+    return true;
+}
+
+// An anniversary, a group list and a project.
+bool demoExtras(Database& db, Builder& b, const std::vector<Assignment>& added) {
+    const Person carla = b.fetchPerson("CARLA");
+    Anniversary ann;
+    ann.DATE = fromYmd(1990, 6, 15);
+    ann.NOTE = "Birthday";
+    ann.SHORTNAME = carla.SHORTNAME;
+    ann.NUMBER = carla.PERSONNUMBER;
+    ann.DAYOFYEAR = static_cast<std::int16_t>(anniversaryDayValue(ann.DATE));
+    if (!b.check(db.add(ann), "ANNIVERS")) return false;
+
+    const std::string sup = kFirstUserName;
+    GroupName group;
+    group.GROUPNAME = "Front office";
+    group.USER = sup;
+    if (!b.check(addNumbered(db, group, &GroupName::GROUPNUMBER, key::GRO_AUTONUMBER_KEY),
+                 "GROUPNAME"))
+        return false;
+    for (const char* name : kFrontOffice) {
+        const Person p = b.fetchPerson(name);
+        GroupPeople member{group.GROUPNAME, group.GROUPNUMBER, p.SHORTNAME, p.PERSONNUMBER};
+        if (!b.check(db.add(member), "GROUPPEOPLE")) return false;
+    }
+
+    Project project;
+    project.NAME = "Office move";
+    project.USER = sup;
+    project.TYPE = "Open";
+    project.NOTE = "Everything for the move to the new floor.";
+    if (!b.check(addNumbered(db, project, &Project::PROJNUMBER, key::PRO_AUTONUMBER_KEY),
+                 "PROJECT"))
+        return false;
+    for (int index : kOfficeMoveAssignments) {
+        ProjAssign link{project.NAME, project.PROJNUMBER,
+                        added.at(static_cast<size_t>(index)).ASSIGNNUMBER, sup};
+        if (!b.check(db.add(link), "PROJASSGN")) return false;
+    }
+    return true;
 }
 
 }  // namespace
 
 DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
     DemoSummary summary;
-    std::int64_t existing = 0;
-    if (!db.count<Assignment>(store::all(), existing).ok()) {
-        summary.error = "ASSIGNMENT: " + db.lastError().describe();
-        return summary;
-    }
-    if (existing > 0) {
-        summary.error =
-            "The data directory already holds assignments; a demo office is only made in an empty "
-            "one.";
-        return summary;
-    }
-    SystemPref sys;
-    for (const StartupResult& r :
-         {ensureSystemPref(db, sys), ensureFirstAccount(db, allUsersName)}) {
-        if (!r.ok) {
-            summary.error = r.error;
-            return summary;
-        }
-    }
+    summary.error = readyForDemo(db, allUsersName);
+    if (!summary.error.empty()) return summary;
     if (!db.begin({"USERS", "PEOPLE", "USERPREF", "ASSIGNMENT", "REMINDER", "ANNIVERS", "PEOUSER",
                    "GROUPNAME", "GROUPPEOPLE", "PROJECT", "PROJASSGN", "USERASSGN", "USERVIEW",
                    "USGRPUSERS"},
@@ -153,159 +356,15 @@ DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
         return summary;
     }
     Builder b(db, summary);
-    auto fail = [&]() {
+    std::vector<Assignment> added;
+    const bool built = demoSupervisor(db, b, summary) && demoUsers(db, b, summary, allUsersName) &&
+                       demoContacts(db, b) && demoAssignments(b, Clock::today(), added) &&
+                       demoExtras(db, b, added) && b.check(db.commit(), "commit");
+    if (!built) {
         db.rollback();
-        summary.ok = false;
         summary.logins.clear();
         return summary;
-    };
-
-    // The supervisor gets a demo password, so that the demo starts without the
-    // forced change of the built-in one.
-    User supervisor;
-    if (!b.check(db.fetch("USE:USERNAME_KEY", {std::string(kFirstUserName)}, supervisor), "USERS"))
-        return fail();
-    supervisor.PASSWORD = hashPassword(kSupervisorDemoPassword);
-    supervisor.LASTNAME = "Visor";
-    supervisor.FIRSTNAME = "Super";
-    supervisor.DEPARTMENT = "Administration";
-    if (!b.check(db.change(supervisor), "USERS")) return fail();
-    summary.logins.push_back({kFirstUserName, kSupervisorDemoPassword, "System Administrator"});
-
-    for (const DemoUser& u : kUsers) {
-        if (!b.user(u)) return fail();
-        UserGroupUser member;
-        member.GROUP = allUsersName;
-        member.USERNAME = u.name;
-        if (!b.check(db.add(member), "USGRPUSERS")) return fail();
-        summary.logins.push_back({u.name, kDemoPassword, u.role});
     }
-    // Ben may give work to Carla and see hers.
-    UserAssign grant{"CARLA", "BEN"};
-    UserView view{"CARLA", "BEN"};
-    if (!b.check(db.add(grant), "USERASSGN") || !b.check(db.add(view), "USERVIEW")) return fail();
-
-    // People of the other three types.
-    struct Contact {
-        const char* shortName;
-        const char* type;
-        const char* owner;
-        const char* last;
-        const char* first;
-        const char* org;
-        const char* phone;
-    };
-    const Contact contacts[] = {
-        {"PRINTSHOP", "Open", "ANNA", "Keller", "Tom", "Keller Print & Copy", "555-0199"},
-        {"TAXADVISOR", "Open", "ANNA", "Novak", "Eva", "Novak Tax Advisers", "555-0142"},
-        {"DENTIST", "Private", "BEN", "Haas", "Dr. Lena", "Smile Dental", "555-0177"},
-        {"LAWYER", "Limited", "CARLA", "Ferreira", "Jo", "Ferreira Legal", "555-0123"},
-    };
-    for (const Contact& c : contacts) {
-        Person p;
-        p.SHORTNAME = c.shortName;
-        p.TYPE = c.type;
-        p.USER = c.owner;
-        p.LASTNAME = c.last;
-        p.FIRSTNAME = c.first;
-        p.ORGANIZATION = c.org;
-        p.PHONENUMBER = c.phone;
-        if (!b.person(p)) return fail();
-        if (std::string(c.type) == "Limited") {
-            for (const char* who : {"CARLA", "ANNA"}) {
-                PeoUser pu{p.PERSONNUMBER, who};
-                if (!b.check(db.add(pu), "PEOUSER")) return fail();
-            }
-        }
-    }
-
-    const Date today = Clock::today();
-    const std::string sup = kFirstUserName;
-    const Person anna = b.fetchPerson("ANNA"), ben = b.fetchPerson("BEN"),
-                 carla = b.fetchPerson("CARLA"), self = b.fetchPerson(sup);
-
-    Assignment a1 = make(ben, sup, "Prepare the quarterly sales figures", today, 2);
-    a1.GENERALMEMO = "Use the new spreadsheet template on the shared drive.";
-    Assignment a2 = make(carla, sup, "Pay the office rent", today - 2, 1);
-    a2.REPEATTYPE = "Months after Last Due";
-    a2.REPNUMBER = 1;
-    Assignment a3 = make(anna, sup, "Order printer paper", today + 3, 5);
-    a3.REPEATTYPE = "Weeks after Last Due";
-    a3.REPNUMBER = 2;
-    Assignment a4 = make(ben, "CARLA", "Send the invoice reminders", today + 1, 3);
-    a4.REPEATTYPE = "Set Weekdays";
-    a4.SETDAYREPT = {0, 1, 0, 0, 0, 1, 0};
-    Assignment a5 = make(carla, "BEN", "Check the travel expenses", today + 7, 4);
-    a5.REPEATTYPE = "Specific Weekday";
-    a5.WEEKINMONTH = "Last";
-    a5.DAYNO = 5;
-    a5.WEEKDAY = "Friday";
-    Assignment a6 = make(self, sup, "Review the backup settings", today - 1, 6);
-    Assignment a7 = make(anna, sup, "Water the plants", today, 9);
-    a7.SECONDARY = 1;
-    a7.REPEATTYPE = "Days after Concluded";
-    a7.REPNUMBER = 3;
-    Assignment a8 = make(ben, "ANNA", "Update the customer list", today - 20, 4);
-    a8.CLOSEDATE = today - 5;
-    a8.SEEN = 1;
-    Assignment a9 = make(carla, "ANNA", "Renew the insurance policy", today + 30, 2);
-    a9.REPEATTYPE = "Months after Concluded";
-    a9.REPNUMBER = 12;
-    a9.ASSIGNEECONCLUDE = 1;
-    Assignment a10 = make(anna, "BEN", "Book the meeting room", today + 2, 7);
-    a10.REPEATTYPE = "Days after Last Due";
-    a10.REPNUMBER = 14;
-    Assignment a11 = make(carla, sup, "Clean out the fridge", today + 4, 8);
-    a11.REPEATTYPE = "Weeks after Concluded";
-    a11.REPNUMBER = 1;
-    Assignment a12 = make(ben, "CARLA", "Plan the team meeting", today + 10, 3);
-    a12.REPEATTYPE = "Specific Weekday";
-    a12.WEEKINMONTH = "1st";
-    a12.DAYNO = 1;
-    a12.WEEKDAY = "Monday";
-    for (Assignment* a : {&a1, &a2, &a3, &a4, &a5, &a6, &a7, &a8, &a9, &a10, &a11, &a12})
-        if (!b.assignment(*a)) return fail();
-    if (!b.reminder(a1, today, "Ask Ben for the draft", sup) ||
-        !b.reminder(a2, today - 3, "Transfer must leave today", sup) ||
-        !b.reminder(a9, today + 20, "Compare offers", "ANNA") ||
-        !b.reminder(a5, today + 6, "Collect the receipts first", "BEN") ||
-        !b.reminder(a11, today + 3, "Bin bags are in the cupboard", sup) ||
-        !b.reminder(a12, today + 8, "Book the room", "CARLA"))
-        return fail();
-
-    // An anniversary, a group list and a project.
-    Anniversary ann;
-    ann.DATE = fromYmd(1990, 6, 15);
-    ann.NOTE = "Birthday";
-    ann.SHORTNAME = carla.SHORTNAME;
-    ann.NUMBER = carla.PERSONNUMBER;
-    ann.DAYOFYEAR = static_cast<std::int16_t>(anniversaryDayValue(ann.DATE));
-    if (!b.check(db.add(ann), "ANNIVERS")) return fail();
-
-    GroupName group;
-    group.GROUPNAME = "Front office";
-    group.USER = sup;
-    if (!b.check(addNumbered(db, group, &GroupName::GROUPNUMBER, "GRO:AUTONUMBER_KEY"),
-                 "GROUPNAME"))
-        return fail();
-    for (const Person* p : {&anna, &ben}) {
-        GroupPeople member{group.GROUPNAME, group.GROUPNUMBER, p->SHORTNAME, p->PERSONNUMBER};
-        if (!b.check(db.add(member), "GROUPPEOPLE")) return fail();
-    }
-
-    Project project;
-    project.NAME = "Office move";
-    project.USER = sup;
-    project.TYPE = "Open";
-    project.NOTE = "Everything for the move to the new floor.";
-    if (!b.check(addNumbered(db, project, &Project::PROJNUMBER, "PRO:AUTONUMBER_KEY"), "PROJECT"))
-        return fail();
-    for (const Assignment* a : {&a3, &a10}) {
-        ProjAssign link{project.NAME, project.PROJNUMBER, a->ASSIGNNUMBER, sup};
-        if (!b.check(db.add(link), "PROJASSGN")) return fail();
-    }
-
-    if (!b.check(db.commit(), "commit")) return fail();
     summary.ok = true;
     return summary;
 }

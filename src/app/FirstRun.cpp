@@ -4,6 +4,7 @@
 
 #include "app/Preferences.h"
 #include "app/Session.h"
+#include "data/Keys.h"
 #include "data/Password.h"
 #include "platform/Date.h"
 
@@ -110,16 +111,16 @@ StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName) 
 
 StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersName) {
     UserGroup group;
-    Status s = db.fetch("USG:GROUP_KEY", {allUsersName}, group);
+    Status s = db.fetch(key::USG_GROUP_KEY, {allUsersName}, group);
     if (!s.ok() && s.code != store::kRecordNotFound) return failed(db, "USERGROUPS");
     const bool groupMissing = !s.ok();
 
     // Users added since the last start (or while the group was gone) join it.
     std::vector<User> users;
-    if (!db.readAll("USE:USERNAME_KEY", store::all(), users).ok()) return failed(db, "USERS");
+    if (!db.readAll(key::USE_USERNAME_KEY, store::all(), users).ok()) return failed(db, "USERS");
     std::vector<UserGroupUser> members;
     if (!groupMissing &&
-        !db.readAll("UGU:GROUP_KEY", store::eq("GROUP", allUsersName), members).ok())
+        !db.readAll(key::UGU_GROUP_KEY, store::eq("GROUP", allUsersName), members).ok())
         return failed(db, "USGRPUSERS");
     std::set<std::string> listed;
     for (const UserGroupUser& m : members) listed.insert(store::rtrim(m.USERNAME));

@@ -1,7 +1,9 @@
 #include "app/Login.h"
 
 #include "app/FirstRun.h"
+#include "data/Keys.h"
 #include "data/Password.h"
+#include "data/Records.h"
 
 namespace tko {
 
@@ -36,7 +38,8 @@ LoginOutcome LoginAttempts::attempt(const std::string& userName, const std::stri
     const int allowedTries = prefs.empty() ? 0 : prefs.front().ACCESSTRIES;
 
     User user;
-    const Status found = m_db.fetch("USE:USERNAME_KEY", {store::clipText(userName, 15)}, user);
+    const Status found =
+        m_db.fetch(key::USE_USERNAME_KEY, {store::clipText(userName, User::Width::USERNAME)}, user);
     if (!found.ok()) {
         if (found.code != store::kRecordNotFound) {
             outcome.kind = LoginOutcome::StoreFailure;

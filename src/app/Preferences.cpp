@@ -4,6 +4,7 @@
 
 #include "app/FirstRun.h"
 #include "data/Integrity.h"
+#include "data/Keys.h"
 #include "data/Password.h"
 #include "platform/Picture.h"
 
@@ -79,7 +80,7 @@ std::optional<StandardMessage> checkDelay(int delay) {
 }
 
 Status loadUserPref(Database& db, const std::string& user, UserPref& pref, Request& request) {
-    const Status s = db.fetch("USP:USERNAME_KEY", {user}, pref);
+    const Status s = db.fetch(key::USP_USERNAME_KEY, {user}, pref);
     if (s.ok()) {
         request = Request::Change;
         return s;
@@ -118,7 +119,7 @@ std::string checkNewPassword(const std::string& first, const std::string& second
 PasswordChange changePassword(Database& db, const std::string& user, const std::string& cleaned) {
     PasswordChange result;
     User record;
-    if (!db.fetch("USE:USERNAME_KEY", {user}, record).ok()) {
+    if (!db.fetch(key::USE_USERNAME_KEY, {user}, record).ok()) {
         result.fatal = true;
         result.message = "Error in USERS, old password retained";
         return result;

@@ -1,5 +1,7 @@
 #include "app/StartupAlerts.h"
 
+#include "data/Keys.h"
+
 namespace tko {
 namespace {
 
@@ -24,13 +26,13 @@ Status hasDueAssignment(Database& db, const std::string& user, Date today, bool&
     using namespace store;
     // Given to the user: the user's range of the person/due-date key.
     Status s = anyAlong<Assignment>(
-        db, "ASS:PERSONDATE_KEY", {user},
+        db, key::ASS_PERSONDATE_KEY, {user},
         allOf({eq("PERSON", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
         found);
     if (!s.ok() || found) return s;
     // Given by the user.
     return anyAlong<Assignment>(
-        db, "ASS:USERDATE_KEY", {user},
+        db, key::ASS_USERDATE_KEY, {user},
         allOf({eq("USERNAME", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
         found);
 }
@@ -38,14 +40,14 @@ Status hasDueAssignment(Database& db, const std::string& user, Date today, bool&
 Status hasUnseenAssignment(Database& db, const std::string& user, bool& found) {
     using namespace store;
     return anyAlong<Assignment>(
-        db, "ASS:SEENPERSON_KEY", {std::int64_t{0}, user},
+        db, key::ASS_SEENPERSON_KEY, {std::int64_t{0}, user},
         allOf({eq("SEEN", 0), eq("PERSON", user), ne("USERNAME", user), eq("CLOSEDATE", 0)}),
         found);
 }
 
 Status hasDueReminder(Database& db, const std::string& user, Date today, bool& found) {
     using namespace store;
-    return anyAlong<Reminder>(db, "REM:USER_KEY", {user},
+    return anyAlong<Reminder>(db, key::REM_USER_KEY, {user},
                               allOf({eq("USER", user), le("DATE", today), eq("ALARMFLAG", 1)}),
                               found);
 }
@@ -61,7 +63,7 @@ Status countDueAssignments(Database& db, const std::string& user, Date today, st
 Status startupAlerts(Database& db, const std::string& user, Date today, StartupAlerts& alerts) {
     alerts = {};
     UserPref pref;
-    const Status prefStatus = db.fetch("USP:USERNAME_KEY", {user}, pref);
+    const Status prefStatus = db.fetch(key::USP_USERNAME_KEY, {user}, pref);
     if (!prefStatus.ok() && prefStatus.code != store::kRecordNotFound) return prefStatus;
     if (prefStatus.ok() && pref.ALARM == 1) {
         Status s = hasDueAssignment(db, user, today, alerts.due);

@@ -20,9 +20,11 @@
 #include "data/Messages.h"
 #include "data/StationSettings.h"
 #include "platform/ChangeWatcher.h"
+#include "platform/store/EngineLog.h"
 #include "platform/ui/AppIcon.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/PasteGuard.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
 #include "translator/IntlGroupFormat.h"
@@ -46,6 +48,7 @@ int stop(const QString& text) {
 
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
+    tko::PasteGuard::installOnApplication();
     QApplication::setApplicationName(QStringLiteral("taskorbit"));
     QApplication::setApplicationDisplayName(QStringLiteral("TASKORBIT Multi-User"));
     QApplication::setWindowIcon(tko::applicationIcon());
@@ -79,6 +82,12 @@ int main(int argc, char** argv) {
     if (!QFileInfo(dataDir).isDir())
         return stop(QStringLiteral("The data directory %1 does not exist.").arg(dataDir));
 
+    // The storage engine's own words about a failure are kept in the station's
+    // log; message boxes show this program's texts.
+    const QString logDir = QStandardPaths::writableLocation(QStandardPaths::AppLocalDataLocation);
+    QDir().mkpath(logDir);
+    tko::store::setEngineLogFile(QDir(logDir).filePath(QStringLiteral("engine.log")).toStdString());
+
     const tko::DataSource source =
         tko::resolveDataSource(dataDir.toStdString(), parser.value(serverOption).toStdString(),
                                tko::mainIniPath(programDir).toStdString());
@@ -91,6 +100,7 @@ int main(int argc, char** argv) {
         return 1;
     }
     tko::setMessageTranslator(&translateThroughLibrary);
+    tko::registerStandardMessages();
     ::SetPictureSettingsHandler(&tko::applyIntlGroup);
     tko::setWindowTranslator([](QWidget* window) { ::Translate(window); });
     ::SetTranslatorHelpHandler([](const QString& keyword) { tko::HelpBrowser::showHelp(keyword); });

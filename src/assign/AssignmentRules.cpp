@@ -6,7 +6,9 @@
 #include <QTextStream>
 
 #include "assign/Repetition.h"
+#include "data/Keys.h"
 #include "data/Numbering.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
@@ -15,7 +17,7 @@
 namespace tko {
 namespace {
 
-constexpr int kNameWidth = 15;
+constexpr int kNameWidth = Assignment::Width::USERNAME;
 constexpr int kDuplicateTimeoutMs = 2000;
 
 bool sameName(const std::string& a, const std::string& b) {
@@ -236,7 +238,7 @@ void applyInsertOnOk(Assignment& current, const Session& s, Date today, Time now
 }
 
 Status addNewAssignment(Database& db, Assignment& a) {
-    return addNumbered(db, a, &Assignment::ASSIGNNUMBER, "ASS:NUMBER_KEY");
+    return addNumbered(db, a, &Assignment::ASSIGNNUMBER, key::ASS_NUMBER_KEY);
 }
 
 StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened) {
@@ -275,13 +277,13 @@ SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s) {
 }
 
 Status remindersOf(Database& db, std::int32_t assignNumber, std::vector<Reminder>& out) {
-    return db.readAll("REM:ASSIGNNUMBER_KEY", store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}),
-                      out);
+    return db.readAll(key::REM_ASSIGNNUMBER_KEY,
+                      store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}), out);
 }
 
 Status projectLinksOf(Database& db, std::int32_t assignNumber, std::vector<ProjAssign>& out) {
-    return db.readAll("PRA:ASSIGNMENT_KEY", store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}),
-                      out);
+    return db.readAll(key::PRA_ASSIGNMENT_KEY,
+                      store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}), out);
 }
 
 StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
@@ -327,7 +329,7 @@ StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& 
         r.rowPos = 0;
         r.rowVersion = 0;
         r.ASSIGNNUMBER = next.ASSIGNNUMBER;
-        if (!addNumbered(db, r, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY").ok())
+        if (!addNumbered(db, r, &Reminder::REMINDNUMBER, key::REM_REMINDERNUMBER_KEY).ok())
             return fail(standardMessage(14, db.lastError().describe()));
     }
     std::vector<ProjAssign> links;
@@ -350,7 +352,7 @@ Status addProjectLink(Database& db, const Assignment& a, const Project& project,
                       const std::string& user, bool& added) {
     added = false;
     std::vector<ProjAssign> links;
-    Status s = db.readAll("PRA:PRIMARY_KEY",
+    Status s = db.readAll(key::PRA_PRIMARY_KEY,
                           store::allOf({store::eq("PROJNUMBER", std::int64_t{project.PROJNUMBER}),
                                         store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER})}),
                           links);

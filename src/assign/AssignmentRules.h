@@ -18,11 +18,13 @@
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "platform/Date.h"
+#include "platform/Outcome.h"
 
 namespace tko {
 
-inline constexpr int kLogWidth = 2000;     // ASS:LOG
+inline constexpr int kLogWidth = Assignment::Width::LOG;
 inline constexpr int kTextFileWidth = 60;  // a line of the assignment text file
 inline constexpr int kCommentSlice = 58;   // general comments per text-file line
 
@@ -111,12 +113,8 @@ void applyInsertOnOk(Assignment& current, const Session& s, Date today, Time now
 // Adds the primed record at once with the next free number (three attempts).
 Status addNewAssignment(Database& db, Assignment& a);
 
-struct StoreOutcome {
-    enum Kind { Stored, ChangedElsewhere, Failed };
-    Kind kind = Stored;
-    std::optional<StandardMessage> message;
-    bool ok() const { return kind == Stored; }
-};
+// Done, ChangedElsewhere or Failed, with the standard message to show.
+using StoreOutcome = Outcome;
 // Stores `current` (read earlier) through the version-checked change. On
 // ChangedElsewhere `current` holds the other station's values.
 StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened);

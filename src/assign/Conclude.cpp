@@ -2,6 +2,7 @@
 
 #include "assign/AssignmentRules.h"
 #include "assign/Repetition.h"
+#include "data/Keys.h"
 #include "data/Messages.h"
 #include "data/Tables.h"
 #include "platform/Picture.h"
@@ -63,7 +64,7 @@ ConcludeOutcome ConcludeAssignment(Database& db, const Session& session, std::in
     if (seen) firstRead = *seen;
     for (int attempt = 0; attempt < kConcludeAttempts; ++attempt) {
         Assignment record;
-        if (!db.fetch("ASS:NUMBER_KEY", {std::int64_t{assignNumber}}, record).ok()) {
+        if (!db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{assignNumber}}, record).ok()) {
             ConcludeOutcome out;
             out.kind = ConcludeOutcome::Failed;
             out.message = db.lastError().describe();

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "data/Keys.h"
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
@@ -80,12 +81,12 @@ PersonLookup lookUpPerson(Database& db, const Session& session, DeletionScreen s
         lookup.message = freeText("Person", translateText("Enter the person's short name."));
         return lookup;
     }
-    return findPerson(db, session, screen, "PEO:SHORT_KEY", store::eq("SHORTNAME", name), name);
+    return findPerson(db, session, screen, key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), name);
 }
 
 PersonLookup checkPerson(Database& db, const Session& session, DeletionScreen screen,
                          std::int32_t personNumber) {
-    return findPerson(db, session, screen, "PEO:PERSONNUMBER_KEY",
+    return findPerson(db, session, screen, key::PEO_PERSONNUMBER_KEY,
                       store::eq("PERSONNUMBER", std::int64_t{personNumber}),
                       std::to_string(personNumber));
 }
@@ -103,7 +104,7 @@ PersonDeletion deleteAllAssignmentsOf(Database& db, const Session& session,
         return result;
     }
     store::ReadRequest request;
-    request.key = Assignment::def().key("ASS:PERSONNUMBER_KEY");
+    request.key = Assignment::def().key(key::ASS_PERSONNUMBER_KEY);
     request.from = store::KeyPosition::at({std::int64_t{personNumber}});
     request.filter = assignmentsOfPerson(personNumber);
     request.limit = 100;
@@ -182,7 +183,7 @@ ConcludedDeletion::StepResult ConcludedDeletion::step() {
     // The page is read inside the transaction, so no other station can
     // reopen or change a row between reading and deleting it.
     store::ReadRequest request;
-    request.key = Assignment::def().key("ASS:CLOSE_KEY");
+    request.key = Assignment::def().key(key::ASS_CLOSE_KEY);
     request.from = store::KeyPosition::at({std::int64_t{1}});
     request.filter = concludedBefore(m_before);
     request.limit = m_limits.rowsPerStep;

@@ -1,14 +1,16 @@
 #include "assign/GroupAssignment.h"
 
 #include "assign/AssignmentRules.h"
+#include "data/Keys.h"
 #include "data/Numbering.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
 
 namespace tko {
 namespace {
 
-constexpr int kNameWidth = 15;
+constexpr int kNameWidth = Assignment::Width::PERSON;
 
 // Writes the copies of the template's reminders and project links for the
 // record `number` given to `person`.
@@ -20,7 +22,7 @@ Status copyChildren(Database& db, const std::vector<Reminder>& reminders,
         r.rowVersion = 0;
         r.ASSIGNNUMBER = number;
         r.PERSON = person;
-        const Status s = addNumbered(db, r, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY");
+        const Status s = addNumbered(db, r, &Reminder::REMINDNUMBER, key::REM_REMINDERNUMBER_KEY);
         if (!s.ok()) return s;
     }
     for (ProjAssign link : links) {
@@ -42,7 +44,7 @@ Status memberEligible(Database& db, const Session& session, const Person& person
     const std::string user = store::clipText(session.GlobalUser, kNameWidth);
     if (member == user) return Status::success();
     UserAssign grant;
-    const Status s = db.fetch("USA:PRIMARY_KEY", {member, user}, grant);
+    const Status s = db.fetch(key::USA_PRIMARY_KEY, {member, user}, grant);
     if (s.code == store::kRecordNotFound) {
         eligible = false;
         return Status::success();
@@ -55,12 +57,12 @@ Status eligibleMembers(Database& db, const Session& session, std::int32_t groupN
                        std::vector<GroupMember>& out) {
     out.clear();
     std::vector<GroupPeople> rows;
-    Status s = db.readAll("GRP:GROUPNUMBER_KEY",
+    Status s = db.readAll(key::GRP_GROUPNUMBER_KEY,
                           store::eq("GROUPNUMBER", std::int64_t{groupNumber}), rows);
     if (!s.ok()) return s;
     for (const GroupPeople& row : rows) {
         Person person;
-        s = db.fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{row.PERSONNUMBER}}, person);
+        s = db.fetch(key::PEO_PERSONNUMBER_KEY, {std::int64_t{row.PERSONNUMBER}}, person);
         if (s.code == store::kRecordNotFound) continue;
         if (!s.ok()) return s;
         bool eligible = false;

@@ -1,6 +1,8 @@
 #include "assign/ReminderRules.h"
 
+#include "data/Keys.h"
 #include "data/Numbering.h"
+#include "data/Records.h"
 
 namespace tko {
 
@@ -8,13 +10,13 @@ Reminder primeReminder(const Assignment& assignment, const std::string& user) {
     Reminder r;
     r.ASSIGNNUMBER = assignment.ASSIGNNUMBER;
     r.PERSON = assignment.PERSON;
-    r.USER = store::clipText(user, 15);
+    r.USER = store::clipText(user, Reminder::Width::USER);
     r.ALARMFLAG = 1;
     return r;
 }
 
 Status addNewReminder(Database& db, Reminder& reminder) {
-    return addNumbered(db, reminder, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY");
+    return addNumbered(db, reminder, &Reminder::REMINDNUMBER, key::REM_REMINDERNUMBER_KEY);
 }
 
 std::optional<std::string> checkReminderDate(Date date) {

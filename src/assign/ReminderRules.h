@@ -9,6 +9,7 @@
 #include "data/Integrity.h"
 #include "data/Messages.h"
 #include "platform/Date.h"
+#include "platform/Outcome.h"
 
 namespace tko {
 
@@ -23,12 +24,9 @@ Status addNewReminder(Database& db, Reminder& reminder);
 // count as due forever. The message to show, or nothing when `date` is set.
 std::optional<std::string> checkReminderDate(Date date);
 
-struct ReminderOutcome {
-    enum Kind { Stored, ChangedElsewhere, Failed, Refused };
-    Kind kind = Stored;
-    std::optional<StandardMessage> message;
-    bool ok() const { return kind == Stored; }
-};
+// Done, Refused (no date), ChangedElsewhere or Failed, with the standard
+// message to show.
+using ReminderOutcome = Outcome;
 // Writes a changed reminder with the version check; a duplicate number gives
 // message 24 for "REM:ReminderNumber_key", other failures message 14. On
 // ChangedElsewhere `current` holds the other station's values. A reminder

@@ -1,13 +1,14 @@
 #include "assign/Repetition.h"
 
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "platform/store/Schema.h"
 
 namespace tko {
 namespace {
 
-constexpr int kOccurrenceWidth = 4;  // ASS:WEEKINMONTH
-constexpr int kWeekdayWidth = 9;     // ASS:WEEKDAY
+constexpr int kOccurrenceWidth = Assignment::Width::WEEKINMONTH;
+constexpr int kWeekdayWidth = Assignment::Width::WEEKDAY;
 constexpr size_t kDescriptionWidth = 80;
 
 const std::array<const char*, 9>& typeNames() {

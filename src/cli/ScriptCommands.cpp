@@ -14,7 +14,9 @@
 #include "assign/lists/UnseenList.h"
 #include "cli/CliLogin.h"
 #include "cli/CliTable.h"
+#include "data/Keys.h"
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "data/StationSettings.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
@@ -28,9 +30,9 @@ namespace tko::cli {
 namespace {
 
 constexpr int kPageRows = 200;
-constexpr int kNameWidth = 50;
-constexpr int kShortNameWidth = 15;
-constexpr int kGeneralMemoWidth = 2000;
+constexpr int kNameWidth = Assignment::Width::NAME;
+constexpr int kShortNameWidth = Assignment::Width::PERSON;
+constexpr int kGeneralMemoWidth = Assignment::Width::GENERALMEMO;
 constexpr int kMaxRepeatNumber = 999;  // the dialog's three digits
 
 const std::set<std::string> kCommands{"due", "unseen", "reminders", "add", "conclude", "export"};
@@ -321,9 +323,10 @@ std::string applyRepeat(const Args& args, Assignment& a) {
             return "--occurrence is one of 1st, 2nd, 3rd, 4th, Last";
         const int day = weekdayNumber(args.value("--weekday"));
         if (day < 0) return "--weekday names a day of the week (Monday ... Sunday)";
-        a.WEEKINMONTH = store::clipText(translateText(occurrence), 4);
+        a.WEEKINMONTH = store::clipText(translateText(occurrence), Assignment::Width::WEEKINMONTH);
         a.DAYNO = static_cast<std::uint8_t>(day);
-        a.WEEKDAY = store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]), 9);
+        a.WEEKDAY = store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]),
+                                    Assignment::Width::WEEKDAY);
     } else if (args.has("--occurrence") || args.has("--weekday")) {
         return "--occurrence and --weekday belong to \"Specific Weekday\"";
     }
@@ -363,7 +366,8 @@ int runAdd(Context& c) {
                       " characters");
     const std::string personName = args.value("--person");
     if (store::utf8Length(personName) > kShortNameWidth)
-        return refuse("a short name has at most 15 characters");
+        return refuse("a short name has at most " + std::to_string(kShortNameWidth) +
+                      " characters");
 
     UserPref pref;
     Request prefRequest = Request::None;
@@ -445,7 +449,7 @@ int runConclude(Context& c) {
     }
     const std::int32_t assignNumber = static_cast<std::int32_t>(*number);
     Assignment before;
-    const Status found = c.db.fetch("ASS:NUMBER_KEY", {std::int64_t{assignNumber}}, before);
+    const Status found = c.db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{assignNumber}}, before);
     if (found.code == store::kRecordNotFound) {
         c.err << "taskorbit-cli: there is no assignment " << assignNumber << "\n";
         return kExitFailed;

@@ -5,6 +5,7 @@
 
 #include <iostream>
 
+#include "data/Keys.h"
 #include "data/Messages.h"
 #include "users/UserAccounts.h"
 
@@ -21,7 +22,7 @@ int report(const UserOutcome& outcome, std::ostream& err) {
 
 bool suspended(Database& db, const std::string& name) {
     User user;
-    return db.fetch("USE:USERNAME_KEY", {name}, user).ok() && user.FAILFLAG != 0;
+    return db.fetch(key::USE_USERNAME_KEY, {name}, user).ok() && user.FAILFLAG != 0;
 }
 
 }  // namespace

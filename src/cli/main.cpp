@@ -1,7 +1,9 @@
 // taskorbit-cli: the administrators' and scripts' companion of the program.
 // Every command calls the same logic as the windows.
 #include <QCoreApplication>
+#include <QDir>
 #include <QGuiApplication>
+#include <QStandardPaths>
 #include <QStringList>
 
 #include <filesystem>
@@ -24,6 +26,7 @@
 #include "data/Database.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
+#include "platform/store/EngineLog.h"
 
 namespace {
 
@@ -196,6 +199,13 @@ int main(int argc, char** argv) {
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }
+    // As in the program: the storage engine's own words about a failure go to
+    // the user's engine log, the messages carry this program's texts.
+    const QString logDir = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+                           QStringLiteral("/taskorbit");
+    if (QDir().mkpath(logDir))
+        tko::store::setEngineLogFile(
+            QDir(logDir).filePath(QStringLiteral("engine.log")).toStdString());
     Options options;
     if (!parse(argc, argv, options, std::cerr)) return 64;
     if (options.words.empty() || options.words[0] == "help" || options.words[0] == "--help") {

@@ -1,15 +1,10 @@
 #include "data/Database.h"
 
+#include "platform/store/EngineLog.h"
 #include "platform/store/PgEngine.h"
 #include "platform/store/SqliteEngine.h"
 
 namespace tko {
-
-std::string LastError::describe() const {
-    if (engineCode != 0 && !engineText.empty())
-        return engineText + " (" + std::to_string(engineCode) + ")";
-    return text + " (" + std::to_string(code) + ")";
-}
 
 std::unique_ptr<store::Engine> Database::openEngine(const DataSource& source, bool create,
                                                     Status& status, int lockTimeoutMs) {
@@ -31,14 +26,22 @@ std::unique_ptr<store::Engine> Database::openEngine(const DataSource& source, bo
 std::unique_ptr<Database> Database::open(const DataSource& source, bool create, Status& status,
                                          int lockTimeoutMs, bool addMissing) {
     auto engine = openEngine(source, create, status, lockTimeoutMs);
-    if (!engine) return nullptr;
+    if (!engine) {
+        store::logEngineFailure(
+            status, "opening " + (source.serverInfo.empty() ? source.directory
+                                                            : std::string("the database server")));
+        return nullptr;
+    }
     auto db = std::make_unique<Database>(std::move(engine));
     // A data set made by an earlier version may lack a table or a key added
     // since (CREATE ... IF NOT EXISTS adds just those); the files are only
     // written to when something is missing.
     if (create || (addMissing && db->missesTablesOrKeys())) {
         status = db->createTables();
-        if (!status.ok()) return nullptr;
+        if (!status.ok()) {
+            store::logEngineFailure(status, "creating the tables");
+            return nullptr;
+        }
     }
     // Data sets made before names compared without regard to letter case are
     // converted once; values that would now collide keep their key's old order
@@ -117,10 +120,8 @@ int Database::openCount(const std::string& label) const {
 
 Status Database::track(Status status) {
     if (!status.ok() && !status.endOfRange()) {
-        m_lastError.code = status.code;
-        m_lastError.text = status.text;
-        m_lastError.engineCode = status.engineCode;
-        m_lastError.engineText = status.engineText;
+        m_lastError = status;
+        store::logEngineFailure(status);
     }
     return status;
 }

@@ -17,18 +17,6 @@ namespace tko {
 
 using store::Status;
 
-// The last failed storage call: the code and text, and for a failure inside the
-// engine the engine's own code and message.
-struct LastError {
-    int code = 0;
-    std::string text;
-    int engineCode = 0;
-    std::string engineText;
-
-    // "text (code)", or the engine's "message (code)": the %1 of the standard messages.
-    std::string describe() const;
-};
-
 // Where a station's data lives: a data directory (SQLite files) or a server.
 struct DataSource {
     std::string directory;   // the shared data directory
@@ -154,14 +142,17 @@ public:
     int openCount(const std::string& label) const;
 
     // ---- last error ------------------------------------------------------------
-    const LastError& lastError() const { return m_lastError; }
-    // Records a failed status (any code but 0 and 33) as the last error.
+    // The last failed call: its code and this program's text, the %1 of the
+    // standard messages through describe().
+    const Status& lastError() const { return m_lastError; }
+    // Records a failed status (any code but 0 and 33) as the last error and
+    // writes an engine's own words to the engine log (EngineLog.h).
     Status track(Status status);
 
 private:
     std::unique_ptr<store::Engine> m_engine;
     std::map<std::string, int> m_openCounts;
-    LastError m_lastError;
+    Status m_lastError;
 };
 
 }  // namespace tko

@@ -265,10 +265,8 @@ std::string merge(const std::string& text, const std::string* values, int count)
 
 }  // namespace
 
-std::string mergeParameters(const std::string& text, const std::string& p1, const std::string& p2,
-                            const std::string& p3) {
-    const std::string values[] = {p1, p2, p3};
-    return merge(text, values, 3);
+void registerStandardMessages() {
+    setStandardMessageCatalogue(&standardMessage);
 }
 
 StandardMessage standardMessage(int number, const std::string& p1, const std::string& p2,

@@ -178,10 +178,23 @@ namespace tko {
 #define TKO_CTYPE_MEMO(w) std::string
 #define TKO_RECORD_MEMBER(name, kind, width) TKO_CTYPE_##kind(width) name{};
 
+// Widths of the text, flag-array and memo fields, as Struct::Width::NAME.
+// Numbers have no width here, so a window that asks for one does not compile.
+#define TKO_WIDTH_LONG(name, width)
+#define TKO_WIDTH_SHORT(name, width)
+#define TKO_WIDTH_BYTE(name, width)
+#define TKO_WIDTH_STRING(name, width) static constexpr int name = width;
+#define TKO_WIDTH_BYTES(name, width) static constexpr int name = width;
+#define TKO_WIDTH_MEMO(name, width) static constexpr int name = width;
+#define TKO_WIDTH_MEMBER(name, kind, width) TKO_WIDTH_##kind(name, width)
+
 // A record struct: the fields as members, the row position and version of the
 // stored row it was read from (0 for a record not yet stored), and the binding.
 #define TKO_DECLARE_RECORD(Struct, FIELDS)                              \
     struct Struct {                                                     \
+        struct Width {                                                  \
+            FIELDS(TKO_WIDTH_MEMBER)                                    \
+        };                                                              \
         FIELDS(TKO_RECORD_MEMBER)                                       \
         std::int64_t rowPos = 0;                                        \
         std::int64_t rowVersion = 0;                                    \

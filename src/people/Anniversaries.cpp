@@ -2,6 +2,8 @@
 
 #include <cmath>
 
+#include "data/FieldWidth.h"
+#include "data/Keys.h"
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
@@ -42,7 +44,7 @@ Status readUpcoming(Database& db, const Session& session, const UpcomingWindow& 
         std::vector<store::Filter> conditions{store::ge("DAYOFYEAR", std::int64_t{from}), visible};
         if (to) conditions.push_back(store::le("DAYOFYEAR", std::int64_t{*to}));
         std::vector<Anniversary> rows;
-        const Status s = db.readAll("ANN:DATEKEY", store::allOf(std::move(conditions)), rows);
+        const Status s = db.readAll(key::ANN_DATEKEY, store::allOf(std::move(conditions)), rows);
         if (!s.ok()) return s;
         for (Anniversary& a : rows) {
             const int day = a.DAYOFYEAR;
@@ -92,8 +94,7 @@ std::optional<std::string> checkAnniversary(const Anniversary& record) {
     if (!isSupportedDate(record.DATE))
         return translateText("The initial date lies outside the dates the program supports.");
     if (store::utf8Length(store::rtrim(record.NOTE)) > kAnniversaryNoteWidth)
-        return mergeParameters(translateText("%1 can hold at most %2 characters."),
-                               translateText("Note"), std::to_string(kAnniversaryNoteWidth));
+        return fieldTooLongText("Note", kAnniversaryNoteWidth);
     return std::nullopt;
 }
 

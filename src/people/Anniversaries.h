@@ -15,13 +15,14 @@
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "platform/Date.h"
 #include "platform/FormRequest.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
 
-inline constexpr int kAnniversaryNoteWidth = 50;
+inline constexpr int kAnniversaryNoteWidth = Anniversary::Width::NOTE;
 
 // ANN:DAYOFYEAR of a date: the integer part of ((date + 363) modulo 365.25),
 // the modulo taken in floating point. The same value is used for today and

@@ -2,14 +2,16 @@
 
 #include <algorithm>
 
+#include "data/Keys.h"
 #include "data/Numbering.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
 
 namespace tko {
 namespace {
 
-constexpr int kUserWidth = 15;
+constexpr int kUserWidth = GroupName::Width::USER;
 
 std::string groupText(const std::string& name) {
     return store::clipText(name, kGroupNameWidth);
@@ -37,7 +39,7 @@ Status nameTakenBy(Database& db, const std::string& name, const std::string& use
                    const GroupName& self, bool& taken) {
     taken = false;
     GroupName other;
-    const Status s = db.fetch("GRO:GROUPUSER_KEY", {groupText(name), userText(user)}, other);
+    const Status s = db.fetch(key::GRO_GROUPUSER_KEY, {groupText(name), userText(user)}, other);
     if (s.code == store::kRecordNotFound) return Status::success();
     if (!s.ok()) return s;
     taken = !sameGroup(other, self);
@@ -59,7 +61,7 @@ GroupOutcome addGroup(Database& db, const Session& session, GroupName& group) {
     if (!nameTakenBy(db, group.GROUPNAME, group.USER, group, taken).ok())
         return nameFailed(standardMessage(14, db.lastError().describe()));
     if (taken) return nameFailed(standardMessage(24, translateText(kGroupUserKeyName)));
-    const Status s = addNumbered(db, group, &GroupName::GROUPNUMBER, "GRO:AUTONUMBER_KEY");
+    const Status s = addNumbered(db, group, &GroupName::GROUPNUMBER, key::GRO_AUTONUMBER_KEY);
     if (s.ok()) return {};
     if (s.code == store::kDuplicateKey) {
         // Either another station took the name meanwhile, or every number tried was taken.
@@ -102,7 +104,7 @@ GroupOutcome replaceMembers(Database& db, const GroupName& group, const WorkingL
     };
     if (!db.begin({label::GROUPPEOPLE}, kGroupTimeoutMs).ok()) return fail();
     std::vector<GroupPeople> stored;
-    if (!db.readAll("GRP:GROUPNUMBER_KEY",
+    if (!db.readAll(key::GRP_GROUPNUMBER_KEY,
                     store::eq("GROUPNUMBER", std::int64_t{group.GROUPNUMBER}), stored)
              .ok())
         return fail();
@@ -137,7 +139,7 @@ Status findGroupByName(Database& db, const Session& session, const std::string& 
     const std::string wanted = groupText(name);
     if (wanted.empty()) return Status::success();
     GroupName own;
-    Status s = db.fetch("GRO:GROUPUSER_KEY", {wanted, userText(session.GlobalUser)}, own);
+    Status s = db.fetch(key::GRO_GROUPUSER_KEY, {wanted, userText(session.GlobalUser)}, own);
     if (s.ok()) {
         out = own;
         return s;
@@ -145,7 +147,7 @@ Status findGroupByName(Database& db, const Session& session, const std::string& 
     if (s.code != store::kRecordNotFound) return s;
     if (!session.isSystemAdministrator()) return Status::success();
     std::vector<GroupName> named;
-    s = db.readAll("GRO:GROUPNAME_KEY", store::eq("GROUPNAME", wanted), named);
+    s = db.readAll(key::GRO_GROUPNAME_KEY, store::eq("GROUPNAME", wanted), named);
     if (!s.ok()) return s;
     if (named.size() == 1) out = named.front();
     return Status::success();
@@ -201,7 +203,7 @@ bool WorkingList::remove(const std::string& shortName) {
 Status loadMembers(Database& db, std::int32_t groupNumber, WorkingList& out) {
     out.clear();
     std::vector<GroupPeople> rows;
-    const Status s = db.readAll("GRP:GROUPNUMBER_KEY",
+    const Status s = db.readAll(key::GRP_GROUPNUMBER_KEY,
                                 store::eq("GROUPNUMBER", std::int64_t{groupNumber}), rows);
     if (!s.ok()) return s;
     for (const GroupPeople& row : rows) out.add({row.SHORTNAME, row.PERSONNUMBER});

@@ -18,11 +18,13 @@
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
 
-inline constexpr int kGroupNameWidth = 20;  // GRO:GROUPNAME, GRP:GROUPNAME
+inline constexpr int kGroupNameWidth = GroupName::Width::GROUPNAME;
+static_assert(kGroupNameWidth == GroupPeople::Width::GROUPNAME);
 inline constexpr int kGroupTimeoutMs = 2000;
 
 // The key that message 24 names for a second group of one name and user, and

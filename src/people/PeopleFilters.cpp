@@ -1,5 +1,6 @@
 #include "people/PeopleFilters.h"
 
+#include "data/Keys.h"
 #include "data/Records.h"
 #include "people/PeopleRules.h"
 #include "users/Rights.h"
@@ -71,7 +72,7 @@ Status findListedPerson(Database& db, PeopleList list, const Session& session,
     Status s = readSystemPref(db, sys);
     if (!s.ok() && s.code != store::kRecordNotFound) return s;
     std::vector<Person> named;
-    s = db.readAll("PEO:SHORT_KEY",
+    s = db.readAll(key::PEO_SHORT_KEY,
                    store::allOf({store::eq("SHORTNAME", store::rtrim(shortName)),
                                  peopleListFilter(list, session, sys.VIEWALL != 0)}),
                    named);

@@ -1,5 +1,6 @@
 #include "people/PeopleRules.h"
 
+#include "data/Keys.h"
 #include "data/Numbering.h"
 #include "data/Tables.h"
 #include "platform/store/NameCollation.h"
@@ -83,7 +84,8 @@ NewPerson startNewPerson(Database& db, const Session& session, const std::string
     result.record.DATE = today;
     result.record.USER = session.GlobalUser;
     result.record.TYPE = type;
-    const Status s = addNumbered(db, result.record, &Person::PERSONNUMBER, "PEO:PERSONNUMBER_KEY");
+    const Status s =
+        addNumbered(db, result.record, &Person::PERSONNUMBER, key::PEO_PERSONNUMBER_KEY);
     if (s.ok()) {
         result.ok = true;
         return result;
@@ -125,7 +127,7 @@ ShortNameCheck checkShortName(Database& db, const Person& candidate,
     if (isPrivate || (!nameChanged && !leftPrivate)) return check;
 
     std::vector<Person> sameName;
-    const Status s = db.readAll("PEO:SHORT_KEY", store::eq("SHORTNAME", name), sameName);
+    const Status s = db.readAll(key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), sameName);
     if (!s.ok()) {
         check.kind = ShortNameCheck::ReadFailed;
         check.lines = {standardMessage(35, db.lastError().describe(), label::PEOPLE).text};
@@ -206,7 +208,7 @@ Status concludeOpenAssignments(Database& db, std::int32_t personNumber, Date tod
     Status s = db.begin({label::ASSIGNMENT}, kIntegrityTimeoutMs);
     if (!s.ok()) return s;
     std::vector<Assignment> open;
-    s = db.readAll("ASS:PERSONNUMBER_KEY",
+    s = db.readAll(key::ASS_PERSONNUMBER_KEY,
                    store::allOf({store::eq("PERSONNUMBER", std::int64_t{personNumber}),
                                  store::eq("CLOSEDATE", std::int64_t{0})}),
                    open);

@@ -10,6 +10,7 @@ target_sources(taskorbit_core PRIVATE
   ${_tko_ui_dir}/RecordChanges.cpp ${_tko_ui_dir}/RecordChanges.h
   ${_tko_ui_dir}/FormRequest.cpp ${_tko_ui_dir}/FormRequest.h
   ${_tko_ui_dir}/ListFormat.cpp ${_tko_ui_dir}/ListFormat.h
+  ${_tko_ui_dir}/StandardMessage.cpp ${_tko_ui_dir}/StandardMessage.h
   ${_tko_ui_dir}/Translate.cpp ${_tko_ui_dir}/Translate.h)
 target_sources(taskorbit_ui PRIVATE
   ${_tko_ui_dir}/ui/BrowseList.cpp ${_tko_ui_dir}/ui/BrowseList.h
@@ -19,6 +20,7 @@ target_sources(taskorbit_ui PRIVATE
   ${_tko_ui_dir}/ui/HelpBrowser.cpp ${_tko_ui_dir}/ui/HelpBrowser.h
   ${_tko_ui_dir}/ui/ListWindow.cpp ${_tko_ui_dir}/ui/ListWindow.h
   ${_tko_ui_dir}/ui/MessageBox.cpp ${_tko_ui_dir}/ui/MessageBox.h
+  ${_tko_ui_dir}/ui/PasteGuard.cpp ${_tko_ui_dir}/ui/PasteGuard.h
   ${_tko_ui_dir}/ui/PrinterSetup.cpp ${_tko_ui_dir}/ui/PrinterSetup.h
   ${_tko_ui_dir}/ui/Procedures.cpp ${_tko_ui_dir}/ui/Procedures.h
   ${_tko_ui_dir}/ui/WindowTranslation.cpp ${_tko_ui_dir}/ui/WindowTranslation.h

@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "app/Preferences.h"
+#include "data/FieldWidth.h"
+#include "data/Keys.h"
 #include "data/Numbering.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 
 namespace tko {
@@ -12,7 +15,7 @@ using store::Filter;
 
 namespace {
 
-constexpr int kUserNameWidth = 15;
+constexpr int kUserNameWidth = Project::Width::USER;
 
 bool sameUser(const std::string& a, const std::string& b) {
     return store::clipText(a, kUserNameWidth) == store::clipText(b, kUserNameWidth);
@@ -38,7 +41,7 @@ ProjectOutcome refused(std::string text) {
 // The links of one project and assignment (normally one; older data may hold more).
 Status linksOf(Database& db, std::int32_t projNumber, std::int32_t assignNumber,
                std::vector<ProjAssign>& out) {
-    return db.readAll("PRA:PRIMARY_KEY",
+    return db.readAll(key::PRA_PRIMARY_KEY,
                       store::allOf({store::eq("PROJNUMBER", std::int64_t{projNumber}),
                                     store::eq("ASSIGNNUMBER", std::int64_t{assignNumber})}),
                       out);
@@ -75,7 +78,7 @@ Status projectVisibleTo(Database& db, const Session& session, std::int32_t projN
         return s;
     }
     Project any;
-    return db.fetch("PRO:AUTONUMBER_KEY", {std::int64_t{projNumber}}, any);
+    return db.fetch(key::PRO_AUTONUMBER_KEY, {std::int64_t{projNumber}}, any);
 }
 
 bool mayChangeProject(const Project& project, const Session& session) {
@@ -89,14 +92,14 @@ Status addNewProject(Database& db, const Session& session, Project& project) {
     project = Project{};
     project.USER = store::clipText(session.GlobalUser, kUserNameWidth);
     project.TYPE = kProjectOpen;
-    return addNumbered(db, project, &Project::PROJNUMBER, "PRO:AUTONUMBER_KEY");
+    return addNumbered(db, project, &Project::PROJNUMBER, key::PRO_AUTONUMBER_KEY);
 }
 
 Status hasUnnamedProject(Database& db, const Session& session, bool& exists) {
     exists = false;
     Project unnamed;
     const Status s =
-        db.fetch("PRO:NAMEUSER_KEY",
+        db.fetch(key::PRO_NAMEUSER_KEY,
                  {std::string(), store::clipText(session.GlobalUser, kUserNameWidth)}, unnamed);
     exists = s.ok();
     return s.code == store::kRecordNotFound ? Status::success() : s;
@@ -109,12 +112,9 @@ ProjectOutcome saveProject(Database& db, const Session& session, Project& curren
     // What the user typed is stored whole or not at all.
     if (store::rtrim(current.NAME).empty()) return refused(kProjectNameRequired);
     if (store::utf8Length(store::rtrim(current.NAME)) > kProjectNameWidth)
-        return refused(mergeParameters(translateText("The project name is longer than %1 "
-                                                     "characters."),
-                                       std::to_string(kProjectNameWidth)));
+        return refused(fieldTooLongText("Project Name", kProjectNameWidth));
     if (store::utf8Length(current.NOTE) > kProjectNoteWidth)
-        return refused(mergeParameters(translateText("The notes are longer than %1 characters."),
-                                       std::to_string(kProjectNoteWidth)));
+        return refused(fieldTooLongText("Notes", kProjectNoteWidth));
     if (!knownType(current.TYPE)) return refused(kProjectTypeInvalid);
     current.NAME = store::rtrim(current.NAME);
     current.TYPE = store::rtrim(current.TYPE);
@@ -122,7 +122,7 @@ ProjectOutcome saveProject(Database& db, const Session& session, Project& curren
     ProjectOutcome outcome;
     Project same;
     const Status found =
-        db.fetch("PRO:NAMEUSER_KEY", {current.NAME, store::rtrim(current.USER)}, same);
+        db.fetch(key::PRO_NAMEUSER_KEY, {current.NAME, store::rtrim(current.USER)}, same);
     if (found.ok() && same.PROJNUMBER != current.PROJNUMBER) {
         outcome.kind = ProjectOutcome::Refused;
         outcome.message = standardMessage(24, kProjectUserKeyName);
@@ -226,7 +226,7 @@ LinkOutcome linkAssignment(Database& db, const Session& session, const Project& 
     }
     // The name the project has in the store: a form may show an edited one.
     Project stored;
-    if (!db.fetch("PRO:AUTONUMBER_KEY", {std::int64_t{project.PROJNUMBER}}, stored).ok())
+    if (!db.fetch(key::PRO_AUTONUMBER_KEY, {std::int64_t{project.PROJNUMBER}}, stored).ok())
         return failed();
 
     // Check and add under one lock, so that two stations adding the same

@@ -16,7 +16,10 @@
 #include "app/Session.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
+#include "data/Keys.h"
 #include "data/Messages.h"
+#include "data/Records.h"
+#include "platform/Outcome.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
@@ -28,8 +31,8 @@ inline constexpr const char* kProjectPrivate = "Private";
 inline constexpr std::array<const char*, 3> kProjectTypes{kProjectOpen, kProjectLimited,
                                                           kProjectPrivate};
 
-inline constexpr int kProjectNameWidth = 30;
-inline constexpr int kProjectNoteWidth = 1000;
+inline constexpr int kProjectNameWidth = Project::Width::NAME;
+inline constexpr int kProjectNoteWidth = Project::Width::NOTE;
 
 inline constexpr const char* kNotAuthorizedToView =
     "You are not authorized to view the details of this assignment from a Project list";
@@ -77,18 +80,8 @@ Status addNewProject(Database& db, const Session& session, Project& project);
 // project can be stored until it is named or deleted.
 Status hasUnnamedProject(Database& db, const Session& session, bool& exists);
 
-struct ProjectOutcome {
-    enum Kind {
-        Done,              // written or deleted
-        Refused,           // nothing written: show `text` (a source text) or `message`
-        ChangedElsewhere,  // another station changed it: the record holds their values
-        Failed,            // the store refused: show `message`
-    };
-    Kind kind = Done;
-    std::string text;
-    std::optional<StandardMessage> message;
-    bool ok() const { return kind == Done; }
-};
+// Refused shows `text` (a source text) or `message`; Failed shows `message`.
+using ProjectOutcome = Outcome;
 
 // Stores `current`, loaded as `opened`: checks the user's right, a name, the
 // type and that the user has no other project of that name (message 24 naming
@@ -111,10 +104,10 @@ struct ProjectOrder {
 
 // The four sort tabs of "Browse Project Information", in the order shown.
 inline constexpr std::array<ProjectOrder, 4> kProjectOrders{{
-    {"By Due Date", "Sort by due date", "ASS:DUEDATE_KEY"},
-    {"By Priority", "Sort by priority", "ASS:PRIORITY_KEY"},
-    {"By Person", "Sort by person", "ASS:PERSONDATE_KEY"},
-    {"By Assignment", "Sort by assignment alphabetically", "ASS:NAME_KEY"},
+    {"By Due Date", "Sort by due date", key::ASS_DUEDATE_KEY},
+    {"By Priority", "Sort by priority", key::ASS_PRIORITY_KEY},
+    {"By Person", "Sort by person", key::ASS_PERSONDATE_KEY},
+    {"By Assignment", "Sort by assignment alphabetically", key::ASS_NAME_KEY},
 }};
 
 // The user's choices of the two check boxes (USP:PROJSECONDARY, USP:PROJOPEN).

@@ -8,6 +8,7 @@
 #include <fstream>
 
 #include "assign/Repetition.h"
+#include "data/Keys.h"
 #include "data/Messages.h"
 
 namespace tko {
@@ -127,8 +128,8 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
     const std::string user = session.GlobalUser;
     std::vector<Assignment> assignments;
     const Status s = db.readAll(
-        "ASS:PERSONDATE_KEY", store::allOf({store::eq("PERSON", user), store::eq("CLOSEDATE", 0)}),
-        assignments);
+        key::ASS_PERSONDATE_KEY,
+        store::allOf({store::eq("PERSON", user), store::eq("CLOSEDATE", 0)}), assignments);
     if (!s.ok()) {
         result.message = standardMessage(35, db.lastError().describe(), "ASSIGNMENT").text;
         return result;
@@ -163,7 +164,7 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
         if (!description.empty()) addLine(calendar, "DESCRIPTION:" + escapeText(description));
 
         std::vector<Reminder> reminders;
-        if (!db.readAll("REM:ASSIGNNUMBER_KEY",
+        if (!db.readAll(key::REM_ASSIGNNUMBER_KEY,
                         store::allOf({store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER}),
                                       store::eq("USER", user), store::eq("ALARMFLAG", 1)}),
                         reminders)

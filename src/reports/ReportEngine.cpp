@@ -2,6 +2,7 @@
 
 #include "assign/AssignmentRules.h"
 #include "assign/Repetition.h"
+#include "data/Keys.h"
 #include "data/Messages.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
@@ -284,10 +285,10 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
         std::int64_t done = 0;
         bool ok = true;
         const Status s = readAlong<Reminder>(
-            m_db, "REM:DATE_KEY", KeyPosition::start(), filter, false, [&](const Reminder& r) {
+            m_db, key::REM_DATE_KEY, KeyPosition::start(), filter, false, [&](const Reminder& r) {
                 Assignment a;
                 const bool found =
-                    m_db.fetch("ASS:NUMBER_KEY", {std::int64_t{r.ASSIGNNUMBER}}, a).ok();
+                    m_db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{r.ASSIGNNUMBER}}, a).ok();
                 ok = composer.addBlock(
                     tableRow(kReminderColumns,
                              {shortDate(r.DATE), qs(r.NOTE), found ? qs(a.NAME) : QString(),
@@ -314,7 +315,8 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
             }
             projects.push_back(project);
         } else {
-            const Status s = m_db.readAll("PRO:NAME_KEY", visibleProjectsFilter(m_scope), projects);
+            const Status s =
+                m_db.readAll(key::PRO_NAME_KEY, visibleProjectsFilter(m_scope), projects);
             if (!s.ok()) {
                 run.storageFailed(m_db, "PROJECT");
                 return run.end(nullptr, {});
@@ -444,7 +446,7 @@ ReportResult ReportEngine::runPersonSheet(const Person& shown, const PersonSheet
     // The person must be one the user may see in the address book.
     std::vector<Person> found;
     ReadRequest request;
-    request.key = Person::def().key("PEO:PERSONNUMBER_KEY");
+    request.key = Person::def().key(key::PEO_PERSONNUMBER_KEY);
     request.from = KeyPosition::at({std::int64_t{personNumber}});
     request.filter = allOf({eq("PERSONNUMBER", std::int64_t{personNumber}),
                             peopleListFilter(PeopleList::Edit, m_session, false)});
@@ -503,8 +505,8 @@ ReportResult ReportEngine::runAddressBook(bool byLastName, PageSink& sink,
     std::int64_t done = 0;
     bool ok = true;
     const Status s = readAlong<Person>(
-        m_db, byLastName ? "PEO:LASTNAME_KEY" : "PEO:SHORT_KEY", KeyPosition::start(), filter, true,
-        [&](const Person& p) {
+        m_db, byLastName ? key::PEO_LASTNAME_KEY : key::PEO_SHORT_KEY, KeyPosition::start(), filter,
+        true, [&](const Person& p) {
             std::vector<PageLine> lines =
                 tableRow(kPeopleColumns,
                          {qs(p.SHORTNAME), qs(p.LASTNAME), qs(p.FIRSTNAME), qs(p.ORGANIZATION)});
@@ -529,7 +531,7 @@ ReportResult ReportEngine::runGroupList(std::int32_t groupNumber, PageSink& sink
     GroupName group;
     std::vector<GroupName> groups;
     const Status g = m_db.readAll(
-        "GRO:AUTONUMBER_KEY",
+        key::GRO_AUTONUMBER_KEY,
         allOf({eq("GROUPNUMBER", std::int64_t{groupNumber}), visibleGroupsFilter(m_scope)}),
         groups);
     if (!g.ok()) {
@@ -552,11 +554,11 @@ ReportResult ReportEngine::runGroupList(std::int32_t groupNumber, PageSink& sink
     std::int64_t done = 0;
     bool ok = true;
     const Status s = readAlong<GroupPeople>(
-        m_db, "GRP:GROUPNAME_KEY", KeyPosition::at({group.GROUPNAME}),
+        m_db, key::GRP_GROUPNAME_KEY, KeyPosition::at({group.GROUPNAME}),
         allOf({eq("GROUPNAME", group.GROUPNAME), members}), false, [&](const GroupPeople& m) {
             Person p;
             const bool found =
-                m_db.fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{m.PERSONNUMBER}}, p).ok();
+                m_db.fetch(key::PEO_PERSONNUMBER_KEY, {std::int64_t{m.PERSONNUMBER}}, p).ok();
             std::vector<PageLine> lines =
                 tableRow(kPeopleColumns, {qs(m.SHORTNAME), found ? qs(p.LASTNAME) : QString(),
                                           found ? qs(p.FIRSTNAME) : QString(),
@@ -575,7 +577,7 @@ ReportResult ReportEngine::runAssignment(const Assignment& shown, bool confident
                                          const ReportProgress& progress) {
     Run run(sink, progress);
     Assignment a;
-    const Status s = m_db.fetch("ASS:NUMBER_KEY", {std::int64_t{shown.ASSIGNNUMBER}}, a);
+    const Status s = m_db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{shown.ASSIGNNUMBER}}, a);
     if (s.code == kRecordNotFound) return run.refused(tr("The assignment no longer exists."));
     if (!s.ok()) {
         run.storageFailed(m_db, "ASSIGNMENT");
@@ -585,7 +587,7 @@ ReportResult ReportEngine::runAssignment(const Assignment& shown, bool confident
         // As on the person screens: visible unless its person is another
         // user's Private person.
         Person p;
-        const Status ps = m_db.fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{a.PERSONNUMBER}}, p);
+        const Status ps = m_db.fetch(key::PEO_PERSONNUMBER_KEY, {std::int64_t{a.PERSONNUMBER}}, p);
         if (!ps.ok() && ps.code != kRecordNotFound) {
             run.storageFailed(m_db, "PEOPLE");
             return run.end(nullptr, {});

@@ -1,6 +1,7 @@
 #include "reports/ReportFilters.h"
 
 #include "assign/lists/DueNowList.h"
+#include "data/Keys.h"
 #include "views/History.h"
 #include "views/LookForward.h"
 
@@ -141,7 +142,7 @@ Status findReportGroup(Database& db, const ReportScope& scope, const std::string
                        ReportGroup& group) {
     std::vector<GroupName> found;
     ReadRequest request;
-    request.key = GroupName::def().key("GRO:GROUPUSER_KEY");
+    request.key = GroupName::def().key(key::GRO_GROUPUSER_KEY);
     request.from = KeyPosition::at({name});
     request.filter = allOf({eq("GROUPNAME", name), visibleGroupsFilter(scope)});
     request.limit = 50;
@@ -161,7 +162,7 @@ Status findReportProject(Database& db, const ReportScope& scope, const std::stri
                          Project& project) {
     std::vector<Project> found;
     ReadRequest request;
-    request.key = Project::def().key("PRO:NAME_KEY");
+    request.key = Project::def().key(key::PRO_NAME_KEY);
     request.from = KeyPosition::at({name});
     request.filter = allOf({eq("NAME", name), visibleProjectsFilter(scope)});
     request.limit = 50;

@@ -1,5 +1,6 @@
 #include "reports/ReportOptions.h"
 
+#include "data/Keys.h"
 #include "platform/store/Schema.h"
 
 namespace tko {
@@ -86,19 +87,19 @@ std::string checkReportParams(const ReportParams& params) {
 const char* assignmentKeyFor(ListBy listBy) {
     switch (listBy) {
         case ListBy::DueDate:
-            return "ASS:DUEDATE_KEY";
+            return key::ASS_DUEDATE_KEY;
         case ListBy::Priority:
-            return "ASS:PRIORITY_KEY";
+            return key::ASS_PRIORITY_KEY;
         case ListBy::Person:
-            return "ASS:PERSONDATE_KEY";
+            return key::ASS_PERSONDATE_KEY;
         case ListBy::DateAssigned:
-            return "ASS:ASSIGNEDDATE_KEY";
+            return key::ASS_ASSIGNEDDATE_KEY;
         case ListBy::DateConcluded:
-            return "ASS:CONCLPRIORITY_KEY";
+            return key::ASS_CONCLPRIORITY_KEY;
         case ListBy::Alphabetically:
-            return "ASS:NAME_KEY";
+            return key::ASS_NAME_KEY;
     }
-    return "ASS:DUEDATE_KEY";
+    return key::ASS_DUEDATE_KEY;
 }
 
 }  // namespace tko

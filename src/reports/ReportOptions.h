@@ -8,6 +8,7 @@
 #include <array>
 #include <string>
 
+#include "data/Records.h"
 #include "platform/Date.h"
 
 namespace tko {
@@ -86,9 +87,9 @@ inline constexpr const char* kSummary = "Mimimum assignement information printed
 }  // namespace reporttips
 
 // Field widths of the look-up entries (characters).
-inline constexpr int kReportPersonWidth = 15;
-inline constexpr int kReportGroupWidth = 20;
-inline constexpr int kReportProjectWidth = 30;
+inline constexpr int kReportPersonWidth = Person::Width::SHORTNAME;
+inline constexpr int kReportGroupWidth = GroupName::Width::GROUPNAME;
+inline constexpr int kReportProjectWidth = Project::Width::NAME;
 
 // Everything a report is run with.
 struct ReportParams {

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "data/Integrity.h"
+#include "data/Keys.h"
 #include "data/Tables.h"
 
 namespace tko {
@@ -20,7 +21,7 @@ Status usersExcept(Database& db, const std::set<std::string>& listed,
                    std::vector<std::string>& out) {
     out.clear();
     std::vector<User> users;
-    const Status s = db.readAll("USE:USERNAME_KEY", store::all(), users);
+    const Status s = db.readAll(key::USE_USERNAME_KEY, store::all(), users);
     if (!s.ok()) return s;
     for (const User& user : users)
         if (!listed.count(store::rtrim(user.USERNAME))) out.push_back(store::rtrim(user.USERNAME));
@@ -30,7 +31,7 @@ Status usersExcept(Database& db, const std::set<std::string>& listed,
 Status usersNotListed(Database& db, std::int32_t personNumber, std::vector<std::string>& out) {
     out.clear();
     std::vector<PeoUser> listed;
-    const Status s = db.readAll("PEU:PERSONNUMBER_KEY",
+    const Status s = db.readAll(key::PEU_PERSONNUMBER_KEY,
                                 store::eq("PERSONNUMBER", std::int64_t{personNumber}), listed);
     if (!s.ok()) return s;
     std::set<std::string> taken;
@@ -46,7 +47,7 @@ LimitedUsersOutcome addPersonUsers(Database& db, std::int32_t personNumber,
         return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
     for (const std::string& user : users) {
         PeoUser existing;
-        const Status found = db.fetch("PEU:PERSONNUMBER_KEY",
+        const Status found = db.fetch(key::PEU_PERSONNUMBER_KEY,
                                       {std::int64_t{personNumber}, store::rtrim(user)}, existing);
         if (found.ok()) continue;  // listed meanwhile by another station
         if (found.code != store::kRecordNotFound)

@@ -3,6 +3,7 @@
 #include <set>
 
 #include "data/Integrity.h"
+#include "data/Keys.h"
 #include "data/Tables.h"
 
 namespace tko {
@@ -11,8 +12,8 @@ Status usersNotListedForProject(Database& db, std::int32_t projNumber,
                                 std::vector<std::string>& out) {
     out.clear();
     std::vector<ProjUser> listed;
-    const Status s =
-        db.readAll("PRU:NUMBERUSER_KEY", store::eq("PROJNUMBER", std::int64_t{projNumber}), listed);
+    const Status s = db.readAll(key::PRU_NUMBERUSER_KEY,
+                                store::eq("PROJNUMBER", std::int64_t{projNumber}), listed);
     if (!s.ok()) return s;
     std::set<std::string> taken;
     for (const ProjUser& row : listed) taken.insert(store::rtrim(row.USER));
@@ -31,7 +32,7 @@ LimitedUsersOutcome addProjectUsers(Database& db, std::int32_t projNumber,
         if (name.empty()) continue;
         ProjUser existing;
         const Status found =
-            db.fetch("PRU:NUMBERUSER_KEY", {std::int64_t{projNumber}, name}, existing);
+            db.fetch(key::PRU_NUMBERUSER_KEY, {std::int64_t{projNumber}, name}, existing);
         if (found.ok()) continue;  // listed meanwhile by another station
         if (found.code != store::kRecordNotFound)
             return LimitedUsersOutcome::failed(db, "Getting PROJUSER");

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <set>
 
+#include "data/Keys.h"
 #include "data/Records.h"
 #include "platform/store/NameCollation.h"
 
@@ -15,13 +16,13 @@ Status readGrants(Database& db, Right right, const store::Filter& filter, std::v
     out.clear();
     if (right == Right::Assign) {
         std::vector<UserAssign> rows;
-        Status s = db.readAll("USA:PRIMARY_KEY", filter, rows);
+        Status s = db.readAll(key::USA_PRIMARY_KEY, filter, rows);
         for (const UserAssign& r : rows)
             out.push_back({store::rtrim(r.USERNAME), store::rtrim(r.USERNAME2)});
         return s;
     }
     std::vector<UserView> rows;
-    Status s = db.readAll("USV:PRIMARY_KEY", filter, rows);
+    Status s = db.readAll(key::USV_PRIMARY_KEY, filter, rows);
     for (const UserView& r : rows)
         out.push_back({store::rtrim(r.USERNAME), store::rtrim(r.USERNAME2)});
     return s;
@@ -37,7 +38,7 @@ Status pruneGrants(Database& db, Right right, const std::string& user,
                    std::set<std::pair<std::string, std::string>>& present) {
     const store::TableDef& table = rightsTable(right);
     const store::KeyDef* key =
-        table.key(right == Right::Assign ? "USA:PRIMARY_KEY" : "USV:PRIMARY_KEY");
+        table.key(right == Right::Assign ? key::USA_PRIMARY_KEY : key::USV_PRIMARY_KEY);
     store::ReadRequest request;
     request.key = key;
     request.filter = namingUser(user);
@@ -76,7 +77,8 @@ Status hasRight(Database& db, Right right, const std::string& holder, const std:
     granted = false;
     const std::string h = store::rtrim(holder), s = store::rtrim(subject);
     // A name longer than a user name names no user: never clip it into one.
-    if (h.empty() || s.empty() || store::utf8Length(h) > 15 || store::utf8Length(s) > 15)
+    if (h.empty() || s.empty() || store::utf8Length(h) > User::Width::USERNAME ||
+        store::utf8Length(s) > User::Width::USERNAME)
         return Status::success();
     if (h == s) {
         granted = true;
@@ -85,10 +87,10 @@ Status hasRight(Database& db, Right right, const std::string& holder, const std:
     Status status;
     if (right == Right::Assign) {
         UserAssign row;
-        status = db.fetch("USA:PRIMARY_KEY", {s, h}, row);
+        status = db.fetch(key::USA_PRIMARY_KEY, {s, h}, row);
     } else {
         UserView row;
-        status = db.fetch("USV:PRIMARY_KEY", {s, h}, row);
+        status = db.fetch(key::USV_PRIMARY_KEY, {s, h}, row);
     }
     if (status.ok()) {
         granted = true;

@@ -4,9 +4,12 @@
 #include <functional>
 
 #include "app/FirstRun.h"
+#include "data/FieldWidth.h"
 #include "data/Integrity.h"
+#include "data/Keys.h"
 #include "data/Numbering.h"
 #include "data/Password.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
 
@@ -34,7 +37,7 @@ Status foreignPersonNamed(Database& db, const std::string& name, const std::stri
                           bool& found) {
     found = false;
     std::vector<Person> people;
-    Status s = db.readAll("PEO:SHORT_KEY", store::eq("SHORTNAME", name), people);
+    Status s = db.readAll(key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), people);
     if (!s.ok()) return s;
     for (const Person& p : people)
         if (store::rtrim(p.TYPE) != kTypeUser || store::rtrim(p.USER) != owner) found = true;
@@ -44,7 +47,7 @@ Status foreignPersonNamed(Database& db, const std::string& name, const std::stri
 // Adds the user's own person entry (type "User") unless it is there already.
 UserOutcome addOwnPerson(Database& db, const std::string& name) {
     Person own;
-    Status s = db.fetch("PEO:PRIMARY_KEY", {name, name}, own);
+    Status s = db.fetch(key::PEO_PRIMARY_KEY, {name, name}, own);
     if (s.ok()) return {};
     if (s.code != store::kRecordNotFound)
         return UserOutcome::cancelled(
@@ -53,10 +56,10 @@ UserOutcome addOwnPerson(Database& db, const std::string& name) {
     person.SHORTNAME = name;
     person.USER = name;
     person.TYPE = kTypeUser;
-    s = addNumbered(db, person, &Person::PERSONNUMBER, "PEO:PERSONNUMBER_KEY");
+    s = addNumbered(db, person, &Person::PERSONNUMBER, key::PEO_PERSONNUMBER_KEY);
     if (s.code == store::kDuplicateKey) {
         Person clash;
-        const bool sameName = db.fetch("PEO:PRIMARY_KEY", {name, name}, clash).ok();
+        const bool sameName = db.fetch(key::PEO_PRIMARY_KEY, {name, name}, clash).ok();
         return refusedInTransaction(
             db, sameName ? "Duplicate Person Short Name" : "Duplicate Person Number", "username");
     }
@@ -70,7 +73,7 @@ UserOutcome addOwnPerson(Database& db, const std::string& name) {
 // cascade has already given it the new short name).
 UserOutcome renameOwnPerson(Database& db, const std::string& oldName, const std::string& newName) {
     Person own;
-    Status s = db.fetch("PEO:PRIMARY_KEY", {newName, oldName}, own);
+    Status s = db.fetch(key::PEO_PRIMARY_KEY, {newName, oldName}, own);
     if (s.code == store::kRecordNotFound) return {};
     if (!s.ok())
         return UserOutcome::cancelled(
@@ -138,7 +141,7 @@ std::string tooLongField(const User& user, int& width) {
 }
 
 Status loadUser(Database& db, const std::string& name, User& user, UserRights& rights) {
-    Status s = db.fetch("USE:USERNAME_KEY", {store::rtrim(name)}, user);
+    Status s = db.fetch(key::USE_USERNAME_KEY, {store::rtrim(name)}, user);
     if (!s.ok()) return s;
     return loadUserRights(db, user.USERNAME, rights);
 }
@@ -180,11 +183,7 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
     }
     int width = 0;
     const std::string tooLong = tooLongField(user, width);
-    if (!tooLong.empty())
-        return UserOutcome::refused(
-            mergeParameters(translateText("%1 can hold at most %2 characters."),
-                            translateText(tooLong), std::to_string(width)),
-            "username");
+    if (!tooLong.empty()) return UserOutcome::refused(fieldTooLongText(tooLong, width), "username");
     const std::string name = store::rtrim(user.USERNAME);
     const std::string oldName = inserting ? std::string() : store::rtrim(original.USERNAME);
     if (name.empty()) return UserOutcome::refused("Please enter a User Name", "username");
@@ -194,7 +193,7 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
     // 2. The name must be free among users and among other people's entries.
     if (inserting || name != oldName) {
         User other;
-        const Status s = db.fetch("USE:USERNAME_KEY", {name}, other);
+        const Status s = db.fetch(key::USE_USERNAME_KEY, {name}, other);
         if (s.ok()) return UserOutcome::refused("Duplicate UserName", "username");
         if (s.code != store::kRecordNotFound)
             return UserOutcome::cancelled(
@@ -210,7 +209,7 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
 
     // 3. Who changed it, and when.
     user.USERNAME = name;
-    user.CHANGENAME = store::clipText(session.GlobalUser, 15);
+    user.CHANGENAME = store::clipText(session.GlobalUser, User::Width::CHANGENAME);
     user.DATECHANGED = today;
     user.TIMECHANGED = now;
     if (newPassword) {
@@ -232,7 +231,7 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
             return UserOutcome::cancelled(db, standardMessage(14, db.lastError().describe()).text);
         if (UserOutcome o = addOwnPerson(db, name); !o.ok()) return o;
         UserPref pref;
-        const Status found = db.fetch("USP:USERNAME_KEY", {name}, pref);
+        const Status found = db.fetch(key::USP_USERNAME_KEY, {name}, pref);
         if (found.code == store::kRecordNotFound) {
             pref = defaultUserPref(name);
             if (!db.add(pref).ok())
@@ -310,7 +309,7 @@ UserOutcome deleteUser(Database& db, const Session& session, const User& user, D
 
     const std::string name = store::rtrim(stored.USERNAME);
     std::vector<Person> own;
-    if (!db.readAll("PEO:PRIMARY_KEY",
+    if (!db.readAll(key::PEO_PRIMARY_KEY,
                     store::allOf({store::eq("SHORTNAME", name), store::eq("USER", name),
                                   store::eq("TYPE", std::string(kTypeUser))}),
                     own)
@@ -340,7 +339,7 @@ UserOutcome deleteUser(Database& db, const Session& session, const User& user, D
 
 UserOutcome unlockUser(Database& db, const std::string& name) {
     User user;
-    const Status found = db.fetch("USE:USERNAME_KEY", {store::rtrim(name)}, user);
+    const Status found = db.fetch(key::USE_USERNAME_KEY, {store::rtrim(name)}, user);
     if (found.code == store::kRecordNotFound)
         return UserOutcome::refused("Incorrect User Name", "username");
     if (!found.ok()) return UserOutcome::cancelled(db, db.lastError().describe());
@@ -357,7 +356,7 @@ UserOutcome setTemporaryPassword(Database& db, const std::string& name, const st
     const std::string problem = checkUserPassword(password, again, cleaned);
     if (!problem.empty()) return UserOutcome::refused(problem, "password");
     User user;
-    const Status found = db.fetch("USE:USERNAME_KEY", {store::rtrim(name)}, user);
+    const Status found = db.fetch(key::USE_USERNAME_KEY, {store::rtrim(name)}, user);
     if (found.code == store::kRecordNotFound)
         return UserOutcome::refused("Incorrect User Name", "username");
     if (!found.ok()) return UserOutcome::cancelled(db, db.lastError().describe());

@@ -3,7 +3,10 @@
 #include <algorithm>
 #include <set>
 
+#include "data/FieldWidth.h"
 #include "data/Integrity.h"
+#include "data/Keys.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 #include "platform/store/NameCollation.h"
 
@@ -15,7 +18,7 @@ namespace {
 Status replaceMembers(Database& db, const std::string& group,
                       const std::vector<std::string>& members) {
     std::vector<UserGroupUser> stored;
-    Status s = db.readAll("UGU:GROUP_KEY", store::eq("GROUP", group), stored);
+    Status s = db.readAll(key::UGU_GROUP_KEY, store::eq("GROUP", group), stored);
     if (!s.ok()) return s;
     const std::set<std::string> wanted(members.begin(), members.end());
     std::set<std::string> present;
@@ -42,7 +45,7 @@ Status groupMembers(Database& db, const std::string& group, std::vector<std::str
     if (wanted.empty()) return Status::success();
     // The store compares group names without regard to case.
     std::vector<UserGroupUser> rows;
-    Status s = db.readAll("UGU:GROUP_KEY", store::eq("GROUP", wanted), rows);
+    Status s = db.readAll(key::UGU_GROUP_KEY, store::eq("GROUP", wanted), rows);
     if (!s.ok()) return s;
     for (const UserGroupUser& row : rows) out.push_back(store::rtrim(row.USERNAME));
     out = normalisedNames(out);
@@ -95,18 +98,15 @@ UserOutcome saveUserGroup(Database& db, const Session& session, Request request,
     if (!inserting && request != Request::Change) return UserOutcome::refused(kNotAdministrator);
     const std::string name = store::rtrim(group.GROUP);
     if (name.empty()) return UserOutcome::refused("Please enter a Group name", "group");
-    if (store::utf8Length(name) > 15)
-        return UserOutcome::refused(
-            mergeParameters(translateText("%1 can hold at most %2 characters."),
-                            translateText("Group"), "15"),
-            "group");
+    if (store::utf8Length(name) > UserGroup::Width::GROUP)
+        return UserOutcome::refused(fieldTooLongText("Group", UserGroup::Width::GROUP), "group");
     std::set<std::string> seen;
     for (const std::string& m : members)
         if (!seen.insert(store::rtrim(m)).second)
             return UserOutcome::refused(kDuplicateMember, "members");
 
     group.GROUP = name;
-    group.LASTCHANGEDBY = store::clipText(session.GlobalUser, 15);
+    group.LASTCHANGEDBY = store::clipText(session.GlobalUser, UserGroup::Width::LASTCHANGEDBY);
     group.DATECHANGED = today;
     group.TIMECHANGED = now;
     if (!db.begin({label::USERGROUPS, label::USGRPUSERS}, kIntegrityTimeoutMs).ok())

@@ -1,6 +1,7 @@
 #include "views/History.h"
 
 #include "assign/Repetition.h"
+#include "data/Keys.h"
 
 namespace tko {
 
@@ -8,25 +9,25 @@ using store::Filter;
 
 const std::vector<ScheduleTab>& historyTabs(ScheduleScreen screen) {
     static const std::vector<ScheduleTab> general{
-        {"By Date Assigned", "Sort assingments by date assigned", "ASS:ASSIGNEDDATE_KEY"},
-        {"By Priority", "Sort assignments by priority", "ASS:PRIORASSIGN_KEY"},
-        {"By People", "Sort assignments by person", "ASS:PEOPLEASSIGN_KEY"},
-        {"By Date Concluded", "Sort assignments by date concluded", "ASS:CONCLPRIORITY_KEY"},
-        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY"},
+        {"By Date Assigned", "Sort assingments by date assigned", key::ASS_ASSIGNEDDATE_KEY},
+        {"By Priority", "Sort assignments by priority", key::ASS_PRIORASSIGN_KEY},
+        {"By People", "Sort assignments by person", key::ASS_PEOPLEASSIGN_KEY},
+        {"By Date Concluded", "Sort assignments by date concluded", key::ASS_CONCLPRIORITY_KEY},
+        {"By Assignment Name", "Sort assignments alphabetically", key::ASS_NAME_KEY},
     };
     static const std::vector<ScheduleTab> person{
-        {"By Date Assigned", "Sort assingments by date assigned", "ASS:ASSIGNEDDATE_KEY"},
-        {"By Priority", "Sort assignments by priority", "ASS:PRIORASSIGN_KEY"},
-        {"By Date Concluded", "Sort assignments by date concluded", "ASS:CONCLPRIORITY_KEY"},
-        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY"},
+        {"By Date Assigned", "Sort assingments by date assigned", key::ASS_ASSIGNEDDATE_KEY},
+        {"By Priority", "Sort assignments by priority", key::ASS_PRIORASSIGN_KEY},
+        {"By Date Concluded", "Sort assignments by date concluded", key::ASS_CONCLPRIORITY_KEY},
+        {"By Assignment Name", "Sort assignments alphabetically", key::ASS_NAME_KEY},
     };
     static const std::vector<ScheduleTab> group{
-        {"By Date Assigned", "Sort assingments by date assigned", "ASS:ASSIGNEDDATE_KEY"},
-        {"By Priority", "Sort assignments by priority", "ASS:PRIORASSIGN_KEY"},
-        {"By Date Concluded", "Sort assignments by date concluded", "ASS:CONCLPRIORITY_KEY"},
-        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAMENUMBER_KEY"},
+        {"By Date Assigned", "Sort assingments by date assigned", key::ASS_ASSIGNEDDATE_KEY},
+        {"By Priority", "Sort assignments by priority", key::ASS_PRIORASSIGN_KEY},
+        {"By Date Concluded", "Sort assignments by date concluded", key::ASS_CONCLPRIORITY_KEY},
+        {"By Assignment Name", "Sort assignments alphabetically", key::ASS_NAMENUMBER_KEY},
         {"By Person/Date Assigned", "Sort assignments by person then by date assigned",
-         "ASS:PEOPLEASSIGN_KEY"},
+         key::ASS_PEOPLEASSIGN_KEY},
     };
     switch (screen) {
         case ScheduleScreen::Person:
@@ -95,7 +96,7 @@ Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subj
     // means the first group list of that name.
     GroupName chosen;
     if (subject.groupNumber != 0) {
-        Status s = db.fetch("GRO:AUTONUMBER_KEY", {std::int64_t{subject.groupNumber}}, chosen);
+        Status s = db.fetch(key::GRO_AUTONUMBER_KEY, {std::int64_t{subject.groupNumber}}, chosen);
         if (!s.ok() || store::rtrim(chosen.GROUPNAME) != store::rtrim(subject.group))
             subject.groupNumber = 0;
     }

@@ -1,22 +1,24 @@
 #include "views/LookForward.h"
 
+#include "data/Keys.h"
+
 namespace tko {
 
 using store::Filter;
 
 const std::vector<ScheduleTab>& lookForwardTabs(ScheduleScreen screen) {
     static const std::vector<ScheduleTab> general{
-        {"By Due Date", "Sort assingments by due date", "ASS:DUEDATE_KEY"},
-        {"By Priority", "Sort assignments by priority", "ASS:PRIORITY_KEY"},
-        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY"},
-        {"By Person/Due", "Sort assignments by person then due date", "ASS:PERSONDATE_KEY"},
+        {"By Due Date", "Sort assingments by due date", key::ASS_DUEDATE_KEY},
+        {"By Priority", "Sort assignments by priority", key::ASS_PRIORITY_KEY},
+        {"By Assignment Name", "Sort assignments alphabetically", key::ASS_NAME_KEY},
+        {"By Person/Due", "Sort assignments by person then due date", key::ASS_PERSONDATE_KEY},
         {"By Person/Priority", "Sort assignments by person then priority",
-         "ASS:PERSONPRIORITY_KEY"},
+         key::ASS_PERSONPRIORITY_KEY},
     };
     static const std::vector<ScheduleTab> person{
-        {"By Due Date ", "Sort assingments by due date", "ASS:DUEDATE_KEY"},
-        {"By Priority", "Sort assignments by priority", "ASS:PRIORITY_KEY"},
-        {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY"},
+        {"By Due Date ", "Sort assingments by due date", key::ASS_DUEDATE_KEY},
+        {"By Priority", "Sort assignments by priority", key::ASS_PRIORITY_KEY},
+        {"By Assignment Name", "Sort assignments alphabetically", key::ASS_NAME_KEY},
     };
     return screen == ScheduleScreen::Person ? person : general;
 }

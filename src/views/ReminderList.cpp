@@ -1,5 +1,7 @@
 #include "views/ReminderList.h"
 
+#include "data/Keys.h"
+
 namespace tko {
 
 bool isCurrentReminder(const Reminder& reminder, const std::string& user, Date today) {
@@ -43,7 +45,7 @@ const Assignment* ReminderAssignments::find(std::int32_t assignNumber) {
     auto it = m_cache.find(assignNumber);
     if (it == m_cache.end()) {
         Assignment record;
-        const Status s = m_db.fetch("ASS:NUMBER_KEY", {std::int64_t{assignNumber}}, record);
+        const Status s = m_db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{assignNumber}}, record);
         it =
             m_cache.emplace(assignNumber, s.ok() ? std::optional<Assignment>(record) : std::nullopt)
                 .first;

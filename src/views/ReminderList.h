@@ -9,12 +9,13 @@
 #include <string>
 
 #include "data/Database.h"
+#include "data/Keys.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
 
-inline constexpr const char* kCurrentRemindersKey = "REM:DATE_KEY";
+inline constexpr const char* kCurrentRemindersKey = key::REM_DATE_KEY;
 
 // The rule for one record.
 bool isCurrentReminder(const Reminder& reminder, const std::string& user, Date today);

@@ -1,5 +1,7 @@
 #include "views/ScheduleView.h"
 
+#include "data/Keys.h"
+
 #include <QChar>
 #include <QList>
 #include <QString>
@@ -114,7 +116,7 @@ Filter personIsOneOf(const std::vector<std::string>& names) {
 // ---- preferences ----------------------------------------------------------------
 
 Status loadUserPref(Database& db, const std::string& user, UserPref& out) {
-    const Status s = db.fetch("USP:USERNAME_KEY", {store::rtrim(user)}, out);
+    const Status s = db.fetch(key::USP_USERNAME_KEY, {store::rtrim(user)}, out);
     if (s.code == store::kRecordNotFound || s.endOfRange()) {
         out = UserPref{};
         out.USERNAME = store::rtrim(user);
@@ -161,7 +163,7 @@ Status groupMembersByName(Database& db, const std::string& groupName,
     members.clear();
     std::vector<GroupPeople> rows;
     const Status s =
-        db.readAll("GRP:GROUPNAME_KEY", store::eq("GROUPNAME", store::rtrim(groupName)), rows);
+        db.readAll(key::GRP_GROUPNAME_KEY, store::eq("GROUPNAME", store::rtrim(groupName)), rows);
     if (!s.ok()) return s;
     for (const GroupPeople& g : rows) addUnique(members, g.SHORTNAME);
     return Status::success();
@@ -171,14 +173,15 @@ Status groupMembersByNumber(Database& db, std::int32_t groupNumber,
                             std::vector<std::string>& members) {
     members.clear();
     std::vector<GroupPeople> rows;
-    const Status s = db.readAll("GRP:GROUPNUMBER_KEY", store::eq("GROUPNUMBER", groupNumber), rows);
+    const Status s =
+        db.readAll(key::GRP_GROUPNUMBER_KEY, store::eq("GROUPNUMBER", groupNumber), rows);
     if (!s.ok()) return s;
     for (const GroupPeople& g : rows) addUnique(members, g.SHORTNAME);
     return Status::success();
 }
 
 Status groupNamed(Database& db, const std::string& groupName, GroupName& out) {
-    return db.fetch("GRO:GROUPNAME_KEY", {store::rtrim(groupName)}, out);
+    return db.fetch(key::GRO_GROUPNAME_KEY, {store::rtrim(groupName)}, out);
 }
 
 Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std::string>& members,

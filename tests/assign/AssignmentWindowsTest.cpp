@@ -199,6 +199,43 @@ private slots:
         QVERIFY(changed.LOG.find("Changed") != std::string::npos);
     }
 
+    void entriesHoldTheirFieldWidthAndLongMemosNameTheirField() {
+        const Assignment a = add("ANNA", "PAT");
+        AssignmentForm form(as("ANNA"), Request::Change, a);
+        QVERIFY(form.start());
+        // Typing stops at the width the user can see, instead of a cut at OK.
+        QCOMPARE(form.nameEdit()->maxLength(), 50);
+        QCOMPARE(form.personEdit()->maxLength(), 15);
+        form.nameEdit()->setText(QStringLiteral("Renamed"));
+        const struct {
+            QPlainTextEdit* edit;
+            const char* message;
+            int width;
+        } memos[] = {
+            {form.generalMemoEdit(), "Comments can hold at most 2000 characters.", 2000},
+            {form.assignMemoEdit(), "Assignee notes can hold at most 2000 characters.", 2000},
+            {form.confMemoEdit(), "Confidential comments can hold at most 1000 characters.", 1000}};
+        for (const auto& memo : memos) {
+            memo.edit->setPlainText(QString(memo.width + 1, QLatin1Char('m')));
+            MessageBox::clearShown();
+            form.button(QStringLiteral("okButton"))->click();
+            QVERIFY2(!form.completed(), memo.message);
+            QVERIFY2(!MessageBox::shown().isEmpty(), memo.message);
+            QCOMPARE(MessageBox::shown().last().text, QString::fromLatin1(memo.message));
+            // The text stays whole in the form for the user to shorten.
+            QCOMPARE(memo.edit->toPlainText().size(), memo.width + 1);
+            memo.edit->setPlainText(QString(memo.width, QLatin1Char('m')));
+        }
+        const Assignment unchanged = stored(a.ASSIGNNUMBER);
+        QCOMPARE(unchanged.NAME, a.NAME);
+        QCOMPARE(unchanged.GENERALMEMO, a.GENERALMEMO);
+        // At exactly their widths all three are written.
+        MessageBox::clearShown();
+        form.button(QStringLiteral("okButton"))->click();
+        QVERIFY(form.completed());
+        QCOMPARE(stored(a.ASSIGNNUMBER).CONFMEMO, std::string(1000, 'm'));
+    }
+
     void dueDateChangedTwiceKeepsTheOpeningDate() {
         const Assignment a = add("ANNA", "PAT");
         AssignmentForm form(as("ANNA"), Request::Change, a);

@@ -4,8 +4,12 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <fstream>
+#include <iterator>
+
 #include "data/Integrity.h"
 #include "data/Numbering.h"
+#include "platform/store/EngineLog.h"
 #include "support/FailingEngine.h"
 #include "support/TestStore.h"
 
@@ -315,7 +319,9 @@ TEST_F(IntegrityTest, ATransactionThatCannotBeginWithinTwoSecondsChangesNothing)
     }
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
+    store::setEngineLogFile(m_dir.file("engine.log"));
     const IntegrityOutcome outcome = deleteRecord(*m_db, lawyer);
+    store::setEngineLogFile({});
     int status = 0;
     waitpid(pid, &status, 0);
     close(ready[0]);
@@ -328,6 +334,19 @@ TEST_F(IntegrityTest, ATransactionThatCannotBeginWithinTwoSecondsChangesNothing)
     EXPECT_EQ(outcome.message->title, "Transaction Framing Error");
     EXPECT_EQ(count<Person>(), 1);
     EXPECT_EQ(count<Anniversary>(), 1);
+    // The user reads this program's text and code; the engine's own words
+    // ("database is locked (5)", a lock time-out) go to the engine log only.
+    EXPECT_NE(outcome.message->text.find("(File is locked by another station (32))"),
+              std::string::npos)
+        << outcome.message->text;
+    EXPECT_EQ(m_db->lastError().describe(), "File is locked by another station (32)");
+    ASSERT_FALSE(m_db->lastError().engineText.empty());
+    EXPECT_EQ(outcome.message->text.find(m_db->lastError().engineText), std::string::npos);
+    std::ifstream log(m_dir.file("engine.log"));
+    const std::string logged((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(logged.find(" 32 File is locked by another station | engine "), std::string::npos)
+        << logged;
+    EXPECT_NE(logged.find(m_db->lastError().engineText), std::string::npos) << logged;
 }
 
 TEST_F(IntegrityTest, NumbersAreOneAboveTheHighestAndRetriedOnDuplicates) {

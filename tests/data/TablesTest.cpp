@@ -4,6 +4,8 @@
 #include <map>
 #include <set>
 
+#include "data/FieldWidth.h"
+#include "data/Keys.h"
 #include "data/Tables.h"
 
 namespace tko {
@@ -199,6 +201,57 @@ TEST(TablesTest, RecordsRoundTripThroughRowsWithTextsClipped) {
     a.NAME = "Name";
     a.PERSON = "ABCDEFGHIJKLMNO";
     EXPECT_TRUE(back.sameValues(a));
+}
+
+// The key constants the code reads by and the keys the tables define must name
+// the same keys: a constant without a key would fail every read along it, a
+// key without a constant could only be reached by a literal again.
+TEST(TablesTest, KeyConstantsNameExactlyTheDefinedKeys) {
+    std::set<std::string> defined;
+    for (const store::TableDef* table : allTables())
+        for (const store::KeyDef& key : table->keys) defined.insert(key.label);
+    std::set<std::string> constants;
+    for (const char* label : key::all) {
+        EXPECT_TRUE(constants.insert(label).second) << "listed twice: " << label;
+        EXPECT_TRUE(defined.count(label)) << "no such key: " << label;
+    }
+    for (const std::string& label : defined)
+        EXPECT_TRUE(constants.count(label)) << "no constant for " << label;
+    EXPECT_STREQ(key::ASS_CLOSEDUEDATE_KEY, "ASS:CLOSEDUEDATE_KEY");
+    EXPECT_STREQ(key::ANN_DATEKEY, "ANN:DATEKEY");
+}
+
+// The widths the windows size their entries by come from the same field lists
+// as the table definitions.
+TEST(TablesTest, WidthConstantsAgreeWithTheTableDefinitions) {
+    auto width = [](const store::TableDef& def, const char* field) {
+        return def.fields.at(static_cast<size_t>(def.fieldIndex(field))).width;
+    };
+    EXPECT_EQ(Assignment::Width::NAME, 50);
+    EXPECT_EQ(Assignment::Width::NAME, width(Assignment::def(), "NAME"));
+    EXPECT_EQ(Assignment::Width::CONFMEMO, 1000);
+    EXPECT_EQ(Assignment::Width::CONFMEMO, width(Assignment::def(), "CONFMEMO"));
+    EXPECT_EQ(Assignment::Width::SETDAYREPT, 7);
+    EXPECT_EQ(Person::Width::LASTNAME, 25);
+    EXPECT_EQ(Person::Width::PHONENUMBER, width(Person::def(), "PHONENUMBER"));
+    EXPECT_EQ(Reminder::Width::NOTE, 50);
+    EXPECT_EQ(User::Width::USERNAME, 15);
+    EXPECT_EQ(SystemPref::Width::TCF, width(SystemPref::def(), "TCF"));
+}
+
+// A text that does not fit is refused with its field's name; nothing is cut.
+TEST(TablesTest, FieldWidthRefusalNamesTheField) {
+    EXPECT_FALSE(checkFieldWidth("Comments", std::string(2000, 'x'), 2000));
+    // Trailing blanks are padding, not content.
+    EXPECT_FALSE(checkFieldWidth("Comments", std::string(2000, 'x') + "   ", 2000));
+    const auto refused = checkFieldWidth("Comments", std::string(2001, 'x'), 2000);
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(*refused, "Comments can hold at most 2000 characters.");
+    // Characters, not bytes: 50 accented letters fit a 50-character field.
+    std::string accented;
+    for (int i = 0; i < 50; ++i) accented += "\xc3\xa9";
+    EXPECT_FALSE(checkFieldWidth("Assignment", accented, 50));
+    EXPECT_TRUE(checkFieldWidth("Assignment", accented + "\xc3\xa9", 50));
 }
 
 }  // namespace

@@ -8,6 +8,7 @@
 
 #include "app/Preferences.h"
 #include "app/ui/DialogParts.h"
+#include "data/Password.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -22,7 +23,7 @@ ChangePasswordDialog::ChangePasswordDialog(Database& db, const std::string& user
         auto* edit = new QLineEdit(this);
         edit->setObjectName(QLatin1String(name));
         edit->setEchoMode(QLineEdit::Password);
-        edit->setMaxLength(10);
+        edit->setMaxLength(kPasswordLength);
         edit->setToolTip(QLatin1String(tip));
         return edit;
     };

@@ -8,6 +8,8 @@
 #include <QVBoxLayout>
 
 #include "app/ui/DialogParts.h"
+#include "data/Password.h"
+#include "data/Records.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
@@ -28,11 +30,11 @@ LoginWindow::LoginWindow(Database& db, QWidget* parent) : QDialog(parent), m_att
 
     m_userName = new QLineEdit(this);
     m_userName->setObjectName(QStringLiteral("userNameEdit"));
-    m_userName->setMaxLength(15);
+    m_userName->setMaxLength(User::Width::USERNAME);
     m_userName->setProperty("picture", QStringLiteral("@s15"));
     m_password = new QLineEdit(this);
     m_password->setObjectName(QStringLiteral("passwordEdit"));
-    m_password->setMaxLength(10);
+    m_password->setMaxLength(kPasswordLength);
     m_password->setEchoMode(QLineEdit::Password);
 
     auto* form = new QFormLayout;

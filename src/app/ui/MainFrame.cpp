@@ -12,6 +12,8 @@
 #include <QStyle>
 #include <QToolBar>
 
+#include <utility>
+
 #include "app/Backup.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
@@ -33,6 +35,122 @@
 #include "translator/Lingua.h"
 
 namespace tko {
+
+namespace {
+
+enum class MenuKind { Menu, Procedure, Command, Exit };
+
+// The menu bar in order: a menu, or an item of the menu named `parent` (the
+// menu bar itself when null). A Procedure item runs a procedure registered
+// under that name; a Command item one of the frame's own commands.
+struct MenuEntry {
+    MenuKind kind;
+    const char* parent;
+    const char* name;
+    const char* text;
+    const char* procedure = nullptr;
+    bool administrator = false;  // enabled for System Administrators only
+    bool separatorBefore = false;
+};
+
+constexpr MenuEntry kMenuEntries[] = {
+    {MenuKind::Menu, nullptr, "fileMenu", "&File"},
+    {MenuKind::Command, "fileMenu", "systemPreferencesAction", "&System Preferences", nullptr,
+     true},
+    {MenuKind::Menu, "fileMenu", "usersMenu", "&Users", nullptr, true},
+    {MenuKind::Procedure, "usersMenu", "addEditUsersAction", "&Add/Edit Users", "BrowseUsers"},
+    {MenuKind::Procedure, "usersMenu", "userGroupsAction", "User &Groups", "BrowseUserGroups"},
+    {MenuKind::Command, "fileMenu", "userPreferencesAction", "User P&references"},
+    {MenuKind::Command, "fileMenu", "changePasswordAction", "&Change Password"},
+    {MenuKind::Procedure, "fileMenu", "languageAction", "&Language...", "UserLanguageSelect"},
+    {MenuKind::Command, "fileMenu", "printSetupAction", "&Print Setup"},
+    {MenuKind::Procedure, "fileMenu", "exportDbaseAction", "&Export to dBase", "ExportToDbase",
+     true},
+    {MenuKind::Exit, "fileMenu", "exitAction", "E&xit", nullptr, false, true},
+
+    {MenuKind::Menu, nullptr, "assignmentsMenu", "&Assignments"},
+    {MenuKind::Procedure, "assignmentsMenu", "dueNowAction", "Assignments &Due Now",
+     "BrowseDueAssignments"},
+    {MenuKind::Procedure, "assignmentsMenu", "currentRemindersAction", "Current &Reminders",
+     "BrowseReminders"},
+    {MenuKind::Procedure, "assignmentsMenu", "unseenAction", "&Unseen Assignments",
+     "BrowseUnseenAssignments"},
+    {MenuKind::Procedure, "assignmentsMenu", "addAssignmentAction", "&Add Assignment (1 Person)",
+     "UpdateAssignment"},
+    {MenuKind::Procedure, "assignmentsMenu", "addGroupAssignmentAction", "Add Assignment (&Group)",
+     "UpdateGroupAssignment"},
+    {MenuKind::Procedure, "assignmentsMenu", "deleteAssignmentAction", "D&elete An Assignment",
+     "DeleteAssignment"},
+    {MenuKind::Procedure, "assignmentsMenu", "deleteBatchDateAction", "Delete by &Batch (Date)",
+     "DeleteBatchByDate", true},
+    {MenuKind::Procedure, "assignmentsMenu", "deleteBatchPersonAction", "Delete by Batch (&Person)",
+     "DeleteBatchByPerson", true},
+
+    {MenuKind::Menu, nullptr, "peopleMenu", "&People"},
+    {MenuKind::Procedure, "peopleMenu", "addPersonAction", "&Add Person", "UpdatePeople"},
+    {MenuKind::Procedure, "peopleMenu", "browsePeopleAction", "&Browse People", "BrowsePeople"},
+    {MenuKind::Procedure, "peopleMenu", "anniversariesAction", "A&nniversary Dates",
+     "BrowseAnniversaries"},
+    {MenuKind::Procedure, "peopleMenu", "groupListsAction", "&Group Lists", "BrowseGroupLists"},
+    {MenuKind::Menu, "peopleMenu", "addressBookMenu", "&Print Address Book"},
+    {MenuKind::Procedure, "addressBookMenu", "addressByShortNameAction", "By &Short Name",
+     "ReportAddressBookByShortName"},
+    {MenuKind::Procedure, "addressBookMenu", "addressByLastNameAction", "By &Last Name",
+     "ReportAddressBookByLastName"},
+
+    {MenuKind::Menu, nullptr, "lookForwardMenu", "&Look Forward"},
+    {MenuKind::Procedure, "lookForwardMenu", "lookForwardGeneralAction", "Look Forward &General",
+     "LookForwardGeneral"},
+    {MenuKind::Procedure, "lookForwardMenu", "lookForwardPersonAction", "Look Forward &Person",
+     "LookForwardPerson"},
+    {MenuKind::Procedure, "lookForwardMenu", "lookForwardGroupAction", "Look Forward G&roup",
+     "LookForwardGroup"},
+
+    {MenuKind::Menu, nullptr, "historyMenu", "&History"},
+    {MenuKind::Procedure, "historyMenu", "historyGeneralAction", "History &General",
+     "HistoryGeneral"},
+    {MenuKind::Procedure, "historyMenu", "historyPersonAction", "History &Person", "HistoryPerson"},
+    {MenuKind::Procedure, "historyMenu", "historyGroupAction", "History G&roup", "HistoryGroup"},
+
+    {MenuKind::Procedure, nullptr, "projectAction", "P&roject", "BrowseProjects"},
+    {MenuKind::Procedure, nullptr, "reportsAction", "Rep&orts", "ReportSelection"},
+
+    {MenuKind::Menu, nullptr, "helpMenu", "Hel&p"},
+    {MenuKind::Command, "helpMenu", "helpContentsAction", "&Contents"},
+    {MenuKind::Command, "helpMenu", "helpSearchAction", "&Search for Help On..."},
+    {MenuKind::Command, "helpMenu", "helpHowToAction", "&How to Use Help"},
+    {MenuKind::Command, "helpMenu", "aboutAction", "&About TASKORBIT", nullptr, false, true},
+};
+
+// The toolbar: a button for the menu item named `item`.
+struct ToolButton {
+    const char* item;
+    const char* name;
+    const char* text;
+    const char* tip;
+    QStyle::StandardPixmap icon;
+};
+
+constexpr ToolButton kToolButtons[] = {
+    {"addAssignmentAction", "addAssignmentButton", "Add", "Add new assignment",
+     QStyle::SP_FileDialogNewFolder},
+    {"dueNowAction", "dueNowButton", "Due Now", "View assignments due now",
+     QStyle::SP_MessageBoxWarning},
+    {"currentRemindersAction", "remindersButton", "Reminders", "View current reminders",
+     QStyle::SP_MessageBoxInformation},
+    {"addPersonAction", "addPersonButton", "Person", "Add new person", QStyle::SP_FileIcon},
+    {"browsePeopleAction", "browsePeopleButton", "People", "Browse people", QStyle::SP_DirIcon},
+    {"lookForwardGeneralAction", "lookForwardGeneralButton", "Forward", "Look Forward (General)",
+     QStyle::SP_ArrowForward},
+    {"lookForwardPersonAction", "lookForwardPersonButton", "Fwd Person", "Look Forward (Person)",
+     QStyle::SP_MediaSeekForward},
+    {"historyGeneralAction", "historyGeneralButton", "History", "History (General)",
+     QStyle::SP_ArrowBack},
+    {"historyPersonAction", "historyPersonButton", "Hist Person", "History (Person)",
+     QStyle::SP_MediaSeekBackward},
+};
+
+}  // namespace
 
 MainFrame::MainFrame(Workspace& workspace, QWidget* parent)
     : QMainWindow(parent), m_workspace(workspace) {
@@ -109,7 +227,7 @@ QAction* MainFrame::addItem(QMenu* menu, const char* name, const QString& text,
 }
 
 // An item that opens a registered procedure; one not registered says so (message 6).
-QAction* MainFrame::addPending(QMenu* menu, const char* name, const QString& text,
+QAction* MainFrame::addPending(QWidget* menu, const char* name, const QString& text,
                                const char* procedure) {
     auto* action = menu->addAction(text);
     action->setObjectName(QLatin1String(name));
@@ -125,144 +243,61 @@ void MainFrame::notDefined(const char* procedure) {
 }
 
 void MainFrame::buildMenus() {
-    QMenu* file = menuBar()->addMenu(QStringLiteral("&File"));
-    file->setObjectName(QStringLiteral("fileMenu"));
-    m_adminActions << addItem(file, "systemPreferencesAction",
-                              QStringLiteral("&System Preferences"),
-                              &MainFrame::openSystemPreferences);
-    QMenu* users = file->addMenu(QStringLiteral("&Users"));
-    users->setObjectName(QStringLiteral("usersMenu"));
-    m_adminActions << users->menuAction();
-    m_actions.insert(QStringLiteral("usersMenuAction"), users->menuAction());
-    addPending(users, "addEditUsersAction", QStringLiteral("&Add/Edit Users"), "BrowseUsers");
-    addPending(users, "userGroupsAction", QStringLiteral("User &Groups"), "BrowseUserGroups");
-    addItem(file, "userPreferencesAction", QStringLiteral("User P&references"),
-            &MainFrame::openUserPreferences);
-    addItem(file, "changePasswordAction", QStringLiteral("&Change Password"),
-            &MainFrame::openChangePassword);
-    addPending(file, "languageAction", QStringLiteral("&Language..."), "UserLanguageSelect");
-    addItem(file, "printSetupAction", QStringLiteral("&Print Setup"), &MainFrame::openPrintSetup);
-    m_adminActions << addPending(file, "exportDbaseAction", QStringLiteral("&Export to dBase"),
-                                 "ExportToDbase");
-    file->addSeparator();
-    auto* exit = file->addAction(QStringLiteral("E&xit"));
-    exit->setObjectName(QStringLiteral("exitAction"));
-    connect(exit, &QAction::triggered, this, &QWidget::close);
-    m_actions.insert(exit->objectName(), exit);
-
-    QMenu* assignments = menuBar()->addMenu(QStringLiteral("&Assignments"));
-    assignments->setObjectName(QStringLiteral("assignmentsMenu"));
-    QAction* dueNow = addPending(assignments, "dueNowAction",
-                                 QStringLiteral("Assignments &Due Now"), "BrowseDueAssignments");
-    QAction* reminders = addPending(assignments, "currentRemindersAction",
-                                    QStringLiteral("Current &Reminders"), "BrowseReminders");
-    addPending(assignments, "unseenAction", QStringLiteral("&Unseen Assignments"),
-               "BrowseUnseenAssignments");
-    QAction* addAssignment =
-        addPending(assignments, "addAssignmentAction", QStringLiteral("&Add Assignment (1 Person)"),
-                   "UpdateAssignment");
-    addPending(assignments, "addGroupAssignmentAction", QStringLiteral("Add Assignment (&Group)"),
-               "UpdateGroupAssignment");
-    addPending(assignments, "deleteAssignmentAction", QStringLiteral("D&elete An Assignment"),
-               "DeleteAssignment");
-    m_adminActions << addPending(assignments, "deleteBatchDateAction",
-                                 QStringLiteral("Delete by &Batch (Date)"), "DeleteBatchByDate");
-    m_adminActions << addPending(assignments, "deleteBatchPersonAction",
-                                 QStringLiteral("Delete by Batch (&Person)"),
-                                 "DeleteBatchByPerson");
-
-    QMenu* people = menuBar()->addMenu(QStringLiteral("&People"));
-    people->setObjectName(QStringLiteral("peopleMenu"));
-    QAction* addPerson =
-        addPending(people, "addPersonAction", QStringLiteral("&Add Person"), "UpdatePeople");
-    QAction* browsePeople =
-        addPending(people, "browsePeopleAction", QStringLiteral("&Browse People"), "BrowsePeople");
-    addPending(people, "anniversariesAction", QStringLiteral("A&nniversary Dates"),
-               "BrowseAnniversaries");
-    addPending(people, "groupListsAction", QStringLiteral("&Group Lists"), "BrowseGroupLists");
-    QMenu* addressBook = people->addMenu(QStringLiteral("&Print Address Book"));
-    addressBook->setObjectName(QStringLiteral("addressBookMenu"));
-    addPending(addressBook, "addressByShortNameAction", QStringLiteral("By &Short Name"),
-               "ReportAddressBookByShortName");
-    addPending(addressBook, "addressByLastNameAction", QStringLiteral("By &Last Name"),
-               "ReportAddressBookByLastName");
-
-    QMenu* lookForward = menuBar()->addMenu(QStringLiteral("&Look Forward"));
-    lookForward->setObjectName(QStringLiteral("lookForwardMenu"));
-    QAction* lfGeneral = addPending(lookForward, "lookForwardGeneralAction",
-                                    QStringLiteral("Look Forward &General"), "LookForwardGeneral");
-    QAction* lfPerson = addPending(lookForward, "lookForwardPersonAction",
-                                   QStringLiteral("Look Forward &Person"), "LookForwardPerson");
-    addPending(lookForward, "lookForwardGroupAction", QStringLiteral("Look Forward G&roup"),
-               "LookForwardGroup");
-
-    QMenu* history = menuBar()->addMenu(QStringLiteral("&History"));
-    history->setObjectName(QStringLiteral("historyMenu"));
-    QAction* hGeneral = addPending(history, "historyGeneralAction",
-                                   QStringLiteral("History &General"), "HistoryGeneral");
-    QAction* hPerson = addPending(history, "historyPersonAction", QStringLiteral("History &Person"),
-                                  "HistoryPerson");
-    addPending(history, "historyGroupAction", QStringLiteral("History G&roup"), "HistoryGroup");
-
-    auto* project = menuBar()->addAction(QStringLiteral("P&roject"));
-    project->setObjectName(QStringLiteral("projectAction"));
-    connect(project, &QAction::triggered, this, [this] {
-        if (!procedures().run(QStringLiteral("BrowseProjects"), this, m_workspace))
-            notDefined("BrowseProjects");
-    });
-    m_actions.insert(project->objectName(), project);
-    auto* reports = menuBar()->addAction(QStringLiteral("Rep&orts"));
-    reports->setObjectName(QStringLiteral("reportsAction"));
-    connect(reports, &QAction::triggered, this, [this] {
-        if (!procedures().run(QStringLiteral("ReportSelection"), this, m_workspace))
-            notDefined("ReportSelection");
-    });
-    m_actions.insert(reports->objectName(), reports);
-
-    QMenu* help = menuBar()->addMenu(QStringLiteral("Hel&p"));
-    help->setObjectName(QStringLiteral("helpMenu"));
-    addItem(help, "helpContentsAction", QStringLiteral("&Contents"), &MainFrame::openHelpContents);
-    addItem(help, "helpSearchAction", QStringLiteral("&Search for Help On..."),
-            &MainFrame::openHelpSearch);
-    addItem(help, "helpHowToAction", QStringLiteral("&How to Use Help"), &MainFrame::openHelpHowTo);
-    help->addSeparator();
-    addItem(help, "aboutAction", QStringLiteral("&About TASKORBIT"), &MainFrame::openAbout);
+    // The frame's own commands, by the object name of their item.
+    const std::pair<const char*, void (MainFrame::*)()> commands[] = {
+        {"systemPreferencesAction", &MainFrame::openSystemPreferences},
+        {"userPreferencesAction", &MainFrame::openUserPreferences},
+        {"changePasswordAction", &MainFrame::openChangePassword},
+        {"printSetupAction", &MainFrame::openPrintSetup},
+        {"helpContentsAction", &MainFrame::openHelpContents},
+        {"helpSearchAction", &MainFrame::openHelpSearch},
+        {"helpHowToAction", &MainFrame::openHelpHowTo},
+        {"aboutAction", &MainFrame::openAbout}};
+    QMap<QString, QMenu*> menus;
+    for (const MenuEntry& e : kMenuEntries) {
+        QMenu* parent = e.parent ? menus.value(QLatin1String(e.parent)) : nullptr;
+        if (parent && e.separatorBefore) parent->addSeparator();
+        const QString text = QLatin1String(e.text);
+        QAction* item = nullptr;
+        switch (e.kind) {
+            case MenuKind::Menu: {
+                QMenu* menu = parent ? parent->addMenu(text) : menuBar()->addMenu(text);
+                menu->setObjectName(QLatin1String(e.name));
+                menus.insert(menu->objectName(), menu);
+                item = menu->menuAction();
+                // A sub-menu's own item is named too, so that rights can grey it.
+                if (parent) m_actions.insert(menu->objectName() + QStringLiteral("Action"), item);
+                break;
+            }
+            case MenuKind::Procedure:
+                item = addPending(parent ? static_cast<QWidget*>(parent) : menuBar(), e.name, text,
+                                  e.procedure);
+                break;
+            case MenuKind::Command:
+                for (const auto& [name, slot] : commands)
+                    if (qstrcmp(name, e.name) == 0) item = addItem(parent, e.name, text, slot);
+                break;
+            case MenuKind::Exit:
+                item = parent->addAction(text);
+                item->setObjectName(QLatin1String(e.name));
+                connect(item, &QAction::triggered, this, &QWidget::close);
+                m_actions.insert(item->objectName(), item);
+                break;
+        }
+        if (item && e.administrator) m_adminActions << item;
+    }
 
     // The toolbar repeats the most used items, each with its tool tip.
     QToolBar* tools = addToolBar(QStringLiteral("Toolbar"));
     tools->setObjectName(QStringLiteral("mainToolBar"));
     tools->setToolButtonStyle(Qt::ToolButtonTextUnderIcon);
     tools->setMovable(false);
-    struct Button {
-        QAction* item;
-        const char* name;
-        const char* text;
-        const char* tip;
-        QStyle::StandardPixmap icon;
-    };
-    const Button buttons[] = {
-        {addAssignment, "addAssignmentButton", "Add", "Add new assignment",
-         QStyle::SP_FileDialogNewFolder},
-        {dueNow, "dueNowButton", "Due Now", "View assignments due now",
-         QStyle::SP_MessageBoxWarning},
-        {reminders, "remindersButton", "Reminders", "View current reminders",
-         QStyle::SP_MessageBoxInformation},
-        {addPerson, "addPersonButton", "Person", "Add new person", QStyle::SP_FileIcon},
-        {browsePeople, "browsePeopleButton", "People", "Browse people", QStyle::SP_DirIcon},
-        {lfGeneral, "lookForwardGeneralButton", "Forward", "Look Forward (General)",
-         QStyle::SP_ArrowForward},
-        {lfPerson, "lookForwardPersonButton", "Fwd Person", "Look Forward (Person)",
-         QStyle::SP_MediaSeekForward},
-        {hGeneral, "historyGeneralButton", "History", "History (General)", QStyle::SP_ArrowBack},
-        {hPerson, "historyPersonButton", "Hist Person", "History (Person)",
-         QStyle::SP_MediaSeekBackward},
-    };
-    for (const Button& b : buttons) {
+    for (const ToolButton& b : kToolButtons) {
         auto* button = tools->addAction(style()->standardIcon(b.icon), QLatin1String(b.text));
         button->setObjectName(QLatin1String(b.name));
         button->setToolTip(QLatin1String(b.tip));
         button->setStatusTip(QLatin1String(b.tip));
-        connect(button, &QAction::triggered, b.item, &QAction::trigger);
+        connect(button, &QAction::triggered, action(QLatin1String(b.item)), &QAction::trigger);
         m_actions.insert(button->objectName(), button);
     }
 }

@@ -42,7 +42,9 @@ protected:
 private:
     void buildMenus();
     QAction* addItem(QMenu* menu, const char* name, const QString& text, void (MainFrame::*slot)());
-    QAction* addPending(QMenu* menu, const char* name, const QString& text, const char* procedure);
+    // An item of a menu or of the menu bar itself.
+    QAction* addPending(QWidget* menu, const char* name, const QString& text,
+                        const char* procedure);
     void notDefined(const char* procedure);
     void setAdministratorItems(bool enabled);
     void showStartupAlerts();

@@ -9,6 +9,7 @@
 
 #include "app/Preferences.h"
 #include "app/ui/DialogParts.h"
+#include "data/Records.h"
 #include "platform/Picture.h"
 #include "platform/ui/MessageBox.h"
 
@@ -34,6 +35,7 @@ SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent, const 
 
     m_path = new QLineEdit(this);
     m_path->setObjectName(QStringLiteral("pathEdit"));
+    m_path->setMaxLength(SystemPref::Width::TCF);
     // Shown, not set: each station names its data folder when it starts, and
     // the store keeps its transaction journal with the data (dataLocationText).
     m_path->setReadOnly(true);

@@ -12,6 +12,7 @@
 
 #include "app/Preferences.h"
 #include "app/ui/DialogParts.h"
+#include "data/Records.h"
 #include "platform/Picture.h"
 #include "platform/ui/MessageBox.h"
 
@@ -32,7 +33,7 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
     m_priority->setMaximumWidth(40);
     m_person = new QLineEdit(this);
     m_person->setObjectName(QStringLiteral("personEdit"));
-    m_person->setMaxLength(15);
+    m_person->setMaxLength(UserPref::Width::PERSON);
     m_person->setToolTip(QStringLiteral("Disabled because of bug. Will be fixed in later version"));
     m_person->setEnabled(false);
     m_lookup = new QToolButton(this);

@@ -11,6 +11,7 @@
 
 #include "app/Session.h"
 #include "data/Database.h"
+#include "data/Keys.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
 
@@ -25,10 +26,10 @@ struct DueNowOrder {
 };
 
 inline constexpr std::array<DueNowOrder, 4> kDueNowOrders{{
-    {"By Priority", "Sort assignments by priority", "ASS:PRIORITY_KEY", "Priority"},
-    {"By Due Date", "Sort assignments by due date", "ASS:DUEDATE_KEY", "Due Date"},
-    {"By Person", "Sort assignments by person", "ASS:PERSONDATE_KEY", "Person"},
-    {"By Assignment Name", "Sort assignments alphabetically", "ASS:NAME_KEY", "Alphabetically"},
+    {"By Priority", "Sort assignments by priority", key::ASS_PRIORITY_KEY, "Priority"},
+    {"By Due Date", "Sort assignments by due date", key::ASS_DUEDATE_KEY, "Due Date"},
+    {"By Person", "Sort assignments by person", key::ASS_PERSONDATE_KEY, "Person"},
+    {"By Assignment Name", "Sort assignments alphabetically", key::ASS_NAME_KEY, "Alphabetically"},
 }};
 
 // Who the list is for and what it shows.

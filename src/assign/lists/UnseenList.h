@@ -10,11 +10,12 @@
 #include <string>
 
 #include "data/Database.h"
+#include "data/Keys.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
 
-inline constexpr const char* kUnseenKey = "ASS:SEENPERSON_KEY";
+inline constexpr const char* kUnseenKey = key::ASS_SEENPERSON_KEY;
 inline constexpr std::int64_t kUnseen = 0;
 
 // The rule for one record.

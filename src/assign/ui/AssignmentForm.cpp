@@ -27,6 +27,10 @@
 #include "assign/ui/AssignmentScreens.h"
 #include "assign/ui/ReminderForm.h"
 #include "assign/ui/RepeatAssignmentDialog.h"
+#include "data/FieldWidth.h"
+#include "data/Keys.h"
+#include "data/Messages.h"
+#include "data/Records.h"
 #include "people/PeopleFilters.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
@@ -44,10 +48,6 @@
 
 namespace tko {
 namespace {
-
-constexpr int kGeneralMemoWidth = 2000;
-constexpr int kAssignMemoWidth = 2000;
-constexpr int kConfMemoWidth = 1000;
 
 QString qs(const std::string& text) {
     return QString::fromStdString(text);
@@ -179,7 +179,7 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
         connect(edit, &QLineEdit::textChanged, this, &AssignmentForm::updateButtons);
     connect(m_priority, &QSpinBox::valueChanged, this, &AssignmentForm::updateButtons);
     for (QPlainTextEdit* memo : {m_generalMemo, m_assignMemo, m_confMemo})
-        connect(memo, &QPlainTextEdit::textChanged, this, &AssignmentForm::updateTabColours);
+        connect(memo, &QPlainTextEdit::textChanged, this, &AssignmentForm::colourTabs);
     resize(640, 460);
 }
 
@@ -222,11 +222,11 @@ QWidget* AssignmentForm::buildGeneralTab() {
     page->setObjectName(QStringLiteral("generalPage"));
     m_name = new QLineEdit(page);
     m_name->setObjectName(QStringLiteral("nameEdit"));
-    m_name->setMaxLength(50);
+    m_name->setMaxLength(Assignment::Width::NAME);
     m_name->setToolTip(QStringLiteral("Label/name for assignment"));
     m_person = new QLineEdit(page);
     m_person->setObjectName(QStringLiteral("personEdit"));
-    m_person->setMaxLength(15);
+    m_person->setMaxLength(Assignment::Width::PERSON);
     m_person->setToolTip(QStringLiteral("Person assigned"));
     m_personButton = makeButton(page, "personButton", "...", "Select person from list");
     m_personButton->setMaximumWidth(32);
@@ -334,7 +334,7 @@ QWidget* AssignmentForm::buildProjectsTab() {
         {{QStringLiteral("Project Name"), QStringLiteral("NAME"), QStringLiteral("@s30"), 140},
          {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"),
           60, ColumnAlign::Right}});
-    m_projects->setKey(QStringLiteral("PRA:ASSIGNMENT_KEY"));
+    m_projects->setKey(QLatin1String(key::PRA_ASSIGNMENT_KEY));
     m_addProject = makeButton(page, "addProjectButton", "Add to a Project");
     m_deleteProject = makeButton(page, "deleteProjectButton", "Delete from Project");
     auto* buttons = new QHBoxLayout;
@@ -359,7 +359,7 @@ QWidget* AssignmentForm::buildRemindersTab() {
          {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 200},
          {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"),
           60, ColumnAlign::Right}});
-    m_reminders->setKey(QStringLiteral("REM:ASSIGNNUMBER_KEY"));
+    m_reminders->setKey(QLatin1String(key::REM_ASSIGNNUMBER_KEY));
     auto* insert = makeButton(page, "insertReminderButton", "Insert");
     auto* change = makeButton(page, "changeReminderButton", "Change");
     auto* remove = makeButton(page, "deleteReminderButton", "Delete");
@@ -546,15 +546,18 @@ void AssignmentForm::updateTabColours() {
     Database& db = *m_workspace.db;
     std::vector<ProjAssign> links;
     std::vector<Reminder> reminders;
-    const bool hasLinks = projectLinksOf(db, m_current.ASSIGNNUMBER, links).ok() && !links.empty();
-    const bool hasReminders =
-        remindersOf(db, m_current.ASSIGNNUMBER, reminders).ok() && !reminders.empty();
+    m_hasLinks = projectLinksOf(db, m_current.ASSIGNNUMBER, links).ok() && !links.empty();
+    m_hasReminders = remindersOf(db, m_current.ASSIGNNUMBER, reminders).ok() && !reminders.empty();
+    colourTabs();
+}
+
+void AssignmentForm::colourTabs() {
     const std::pair<QWidget*, bool> marks[] = {
         {page(QStringLiteral("commentsPage")), !m_generalMemo->toPlainText().trimmed().isEmpty()},
         {page(QStringLiteral("assigneePage")), !m_assignMemo->toPlainText().trimmed().isEmpty()},
         {m_confPage, !m_confMemo->toPlainText().trimmed().isEmpty()},
-        {m_projectsPage, hasLinks},
-        {m_remindersPage, hasReminders}};
+        {m_projectsPage, m_hasLinks},
+        {m_remindersPage, m_hasReminders}};
     for (const auto& [tab, marked] : marks)
         m_tabs->tabBar()->setTabTextColor(m_tabs->indexOf(tab),
                                           marked ? QColor(255, 0, 0) : QColor(0, 0, 0));
@@ -570,10 +573,11 @@ bool AssignmentForm::collect(Assignment& out, bool report) {
         }
         return false;
     };
-    out.NAME = store::clipText(m_name->text().toStdString(), 50);
+    out.NAME = store::clipText(m_name->text().toStdString(), Assignment::Width::NAME);
     if (m_target == Target::Person) {
-        out.PERSON = store::clipText(m_person->text().toStdString(), 15);
-        if (out.PERSON != store::clipText(m_current.PERSON, 15)) out.PERSONNUMBER = 0;
+        out.PERSON = store::clipText(m_person->text().toStdString(), Assignment::Width::PERSON);
+        if (out.PERSON != store::clipText(m_current.PERSON, Assignment::Width::PERSON))
+            out.PERSONNUMBER = 0;
     }
     if (const auto message = checkAssignmentPriority(m_priority->value()); message && report) {
         MessageBox::show(this, *message);
@@ -589,17 +593,14 @@ bool AssignmentForm::collect(Assignment& out, bool report) {
     if (!due.ok()) return refuse(m_dueDate, m_generalPage, due.error);
     out.DUEDATE = due.value;
     // Memos longer than their field are refused rather than cut short.
-    const std::tuple<QPlainTextEdit*, std::string Assignment::*, int> memos[] = {
-        {m_generalMemo, &Assignment::GENERALMEMO, kGeneralMemoWidth},
-        {m_assignMemo, &Assignment::ASSIGNMEMO, kAssignMemoWidth},
-        {m_confMemo, &Assignment::CONFMEMO, kConfMemoWidth}};
-    for (const auto& [edit, member, width] : memos) {
+    const std::tuple<QPlainTextEdit*, std::string Assignment::*, const char*, int> memos[] = {
+        {m_generalMemo, &Assignment::GENERALMEMO, "Comments", Assignment::Width::GENERALMEMO},
+        {m_assignMemo, &Assignment::ASSIGNMEMO, "Assignee notes", Assignment::Width::ASSIGNMEMO},
+        {m_confMemo, &Assignment::CONFMEMO, "Confidential comments", Assignment::Width::CONFMEMO}};
+    for (const auto& [edit, member, caption, width] : memos) {
         const std::string memo = textToMemo(edit->toPlainText());
-        if (store::utf8Length(memo) > width)
-            return refuse(
-                edit, edit->parentWidget(),
-                qs(mergeParameters(translateText("The text is longer than %1 characters."),
-                                   std::to_string(width))));
+        if (const auto tooLong = checkFieldWidth(caption, memo, width))
+            return refuse(edit, edit->parentWidget(), qs(*tooLong));
         // An unchanged memo keeps its stored form exactly.
         if (memoToText(out.*member) != edit->toPlainText()) out.*member = memo;
     }
@@ -676,8 +677,9 @@ void AssignmentForm::lookUpPerson() {
         lookUpGroup();
         return;
     }
-    const std::string typed = store::clipText(m_person->text().trimmed().toStdString(), 15);
-    if (typed == store::clipText(m_current.PERSON, 15)) return;
+    const std::string typed =
+        store::clipText(m_person->text().trimmed().toStdString(), Assignment::Width::PERSON);
+    if (typed == store::clipText(m_current.PERSON, Assignment::Width::PERSON)) return;
     if (typed.empty()) {
         m_current.PERSON.clear();
         m_current.PERSONNUMBER = 0;

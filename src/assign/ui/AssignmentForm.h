@@ -107,7 +107,11 @@ private:
     // Leaving the due date: a text that is no date is refused there, with the
     // reason; an accepted date is shown again in the field's picture.
     void checkDueDate();
+    // Reads whether the assignment has project links and reminders, then colours the tabs.
     void updateTabColours();
+    // Colours the tabs from the memos as typed and the flags last read: typing
+    // in a memo never reads the store.
+    void colourTabs();
     void updateRepeatLine();
     // The widgets into `out`; false when a value is refused (`report` shows why).
     bool collect(Assignment& out, bool report);
@@ -136,6 +140,8 @@ private:
     bool m_addedAtOnce = false;  // an insert's record, stored at once, not yet confirmed
     bool m_storedSomething = false;
     bool m_confidentialSetting = false;
+    bool m_hasLinks = false;      // PROJASSGN rows of this assignment, as last read
+    bool m_hasReminders = false;  // REMINDER rows of this assignment, as last read
     Navigation m_navigation = Navigation::None;
     Target m_target = Target::Person;
     std::optional<GroupName> m_group;

@@ -4,6 +4,7 @@
 #include "assign/ui/AssignmentForm.h"
 #include "assign/ui/ReminderForm.h"
 #include "data/Integrity.h"
+#include "data/Keys.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
 
@@ -44,7 +45,8 @@ bool runGroupAssignmentForm(QWidget* parent, Workspace& workspace) {
 
 bool runReminderForm(QWidget* parent, Workspace& workspace, Request request, Reminder& reminder) {
     Assignment owner;
-    if (!workspace.db->fetch("ASS:NUMBER_KEY", {std::int64_t{reminder.ASSIGNNUMBER}}, owner).ok()) {
+    if (!workspace.db->fetch(key::ASS_NUMBER_KEY, {std::int64_t{reminder.ASSIGNNUMBER}}, owner)
+             .ok()) {
         MessageBox::showStandard(parent, 35,
                                  QString::fromStdString(workspace.db->lastError().describe()),
                                  QStringLiteral("ASSIGNMENT"));

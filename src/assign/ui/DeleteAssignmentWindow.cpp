@@ -8,6 +8,8 @@
 
 #include "assign/Deletion.h"
 #include "assign/ui/AssignmentScreens.h"
+#include "data/Keys.h"
+#include "data/Records.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"
@@ -40,7 +42,7 @@ DeleteAssignmentWindow::DeleteAssignmentWindow(Workspace& workspace, ListActions
 
     m_personEdit = new QLineEdit(this);
     m_personEdit->setObjectName(QStringLiteral("personEdit"));
-    m_personEdit->setMaxLength(15);
+    m_personEdit->setMaxLength(Person::Width::SHORTNAME);
     m_personEdit->setProperty("picture", QStringLiteral("@s15"));
     m_personEdit->setToolTip(QStringLiteral("The person with the assignment to be deleted"));
     auto* lookUp = new QPushButton(QStringLiteral("..."), this);
@@ -69,7 +71,7 @@ DeleteAssignmentWindow::DeleteAssignmentWindow(Workspace& workspace, ListActions
         {QStringLiteral("Person Number"), QStringLiteral("PERSONNUMBER"), QStringLiteral("@n-13"),
          52, ColumnAlign::Right},
     });
-    list()->setKey(QStringLiteral("ASS:PERSNUMDUEDATE_KEY"));
+    list()->setKey(QLatin1String(key::ASS_PERSNUMDUEDATE_KEY));
     beforeReload = [this] {
         list()->setRange({m_person ? std::int64_t{m_person->PERSONNUMBER} : kNobody});
     };

@@ -8,6 +8,7 @@
 #include <QPushButton>
 
 #include "assign/Deletion.h"
+#include "data/Records.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
@@ -22,7 +23,7 @@ DeleteByPersonDialog::DeleteByPersonDialog(Workspace& workspace, QWidget* parent
 
     m_personEdit = new QLineEdit(this);
     m_personEdit->setObjectName(QStringLiteral("personEdit"));
-    m_personEdit->setMaxLength(15);
+    m_personEdit->setMaxLength(Person::Width::SHORTNAME);
     m_personEdit->setProperty("picture", QStringLiteral("@s15"));
     auto* lookUp = new QPushButton(QStringLiteral("..."), this);
     lookUp->setObjectName(QStringLiteral("lookUpButton"));

@@ -9,6 +9,8 @@
 #include <QPushButton>
 
 #include "assign/ReminderRules.h"
+#include "data/Messages.h"
+#include "data/Records.h"
 #include "platform/Picture.h"
 #include "platform/ui/CalendarPopup.h"
 #include "platform/ui/DialogButtons.h"
@@ -36,7 +38,7 @@ ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder
     cal->setObjectName(QStringLiteral("calButton"));
     m_note = new QLineEdit(this);
     m_note->setObjectName(QStringLiteral("noteEdit"));
-    m_note->setMaxLength(50);
+    m_note->setMaxLength(Reminder::Width::NOTE);
     m_note->setToolTip(QStringLiteral("Reminder note"));
     m_note->setMinimumWidth(320);
     m_alarm = new QCheckBox(QStringLiteral("Flag at Start Up"), this);
@@ -141,7 +143,7 @@ bool ReminderForm::collect(Reminder& out, bool report) {
         return false;
     }
     out.DATE = date.value;
-    out.NOTE = store::clipText(m_note->text().toStdString(), 50);
+    out.NOTE = store::clipText(m_note->text().toStdString(), Reminder::Width::NOTE);
     // A flag other than 0 or 1 stays as it was unless the box was touched.
     const bool wasSet = m_opened.ALARMFLAG != 0;
     if (m_alarm->isChecked() != wasSet) out.ALARMFLAG = m_alarm->isChecked() ? 1 : 0;

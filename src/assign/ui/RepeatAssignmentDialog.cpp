@@ -15,6 +15,7 @@
 
 #include "assign/Repetition.h"
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "platform/Date.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
@@ -48,7 +49,36 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     setObjectName(QStringLiteral("RepeatAssignmentDialog"));
     setWindowTitle(QStringLiteral("Repeat Assignment"));
     setWhatsThis(QStringLiteral("~Repeat_Assignment_Window"));
+    QGroupBox* typeBox = buildTypeBox();
+    QGroupBox* dayBox = buildDayBox();
+    QGroupBox* occurrenceBox = buildOccurrenceBox();
+    QGroupBox* weekdayBox = buildWeekdayBox();
+    m_ofMonth = new QLabel(QStringLiteral("of month"), this);
+    m_ofMonth->setObjectName(QStringLiteral("ofMonthLabel"));
+    QHBoxLayout* numberRow = buildNumberRow();
 
+    auto* grid = new QGridLayout;
+    grid->addWidget(typeBox, 0, 0, 2, 1);
+    grid->addWidget(occurrenceBox, 0, 1);
+    grid->addWidget(weekdayBox, 0, 2);
+    grid->addWidget(dayBox, 0, 3);
+    grid->addWidget(m_ofMonth, 1, 1, 1, 2, Qt::AlignTop | Qt::AlignHCenter);
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(grid);
+    layout->addLayout(numberRow);
+    layout->addWidget(m_stop);
+    const DialogButtons buttons = addDialogButtons(this, true);
+    layout->addWidget(buttons.box);
+    connect(buttons.ok, &QPushButton::clicked, this, &RepeatAssignmentDialog::accept);
+
+    const int type = loadRule(record);
+    connect(m_typeGroup, &QButtonGroup::idClicked, this, &RepeatAssignmentDialog::onTypeChosen);
+    connect(m_stop, &QCheckBox::toggled, this, &RepeatAssignmentDialog::onStopToggled);
+    chooseType(type);
+}
+
+// The nine kinds of rule, one radio button each.
+QGroupBox* RepeatAssignmentDialog::buildTypeBox() {
     auto* typeBox = new QGroupBox(QStringLiteral("Type of Repeat"), this);
     auto* typeLayout = new QVBoxLayout(typeBox);
     m_typeGroup = new QButtonGroup(this);
@@ -60,7 +90,11 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
         typeLayout->addWidget(radio);
         m_types[static_cast<size_t>(type - 1)] = radio;
     }
+    return typeBox;
+}
 
+// The weekdays of a "Set Weekdays" rule, Monday first.
+QGroupBox* RepeatAssignmentDialog::buildDayBox() {
     auto* dayBox = new QGroupBox(QStringLiteral("Weekdays"), this);
     m_dayBox = dayBox;
     auto* dayLayout = new QVBoxLayout(dayBox);
@@ -72,7 +106,11 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
         dayLayout->addWidget(check);
         m_days[static_cast<size_t>(day)] = check;
     }
+    return dayBox;
+}
 
+// "1st" to "Last" of a "Specific Weekday" rule.
+QGroupBox* RepeatAssignmentDialog::buildOccurrenceBox() {
     auto* occurrenceBox = new QGroupBox(QStringLiteral("Occurrence"), this);
     m_occurrenceBox = occurrenceBox;
     auto* occurrenceLayout = new QVBoxLayout(occurrenceBox);
@@ -85,7 +123,11 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
         occurrenceLayout->addWidget(radio);
         m_occurrences[static_cast<size_t>(k - 1)] = radio;
     }
+    return occurrenceBox;
+}
 
+// The weekday of a "Specific Weekday" rule.
+QGroupBox* RepeatAssignmentDialog::buildWeekdayBox() {
     auto* weekdayBox = new QGroupBox(QStringLiteral("Weekday"), this);
     m_weekdayBox = weekdayBox;
     auto* weekdayLayout = new QVBoxLayout(weekdayBox);
@@ -98,9 +140,12 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
         weekdayLayout->addWidget(radio);
         m_weekdays[static_cast<size_t>(day)] = radio;
     }
-    m_ofMonth = new QLabel(QStringLiteral("of month"), this);
-    m_ofMonth->setObjectName(QStringLiteral("ofMonthLabel"));
+    return weekdayBox;
+}
 
+// The interval with its unit and reference ("days after last due"), and
+// "Stop Repeating" below it.
+QHBoxLayout* RepeatAssignmentDialog::buildNumberRow() {
     m_number = new QLineEdit(this);
     m_number->setObjectName(QStringLiteral("numberEdit"));
     m_number->setProperty("picture", QStringLiteral("@n3"));
@@ -120,21 +165,11 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     numberRow->addWidget(m_number);
     numberRow->addWidget(m_unit);
     numberRow->addWidget(m_after, 1);
-    auto* grid = new QGridLayout;
-    grid->addWidget(typeBox, 0, 0, 2, 1);
-    grid->addWidget(occurrenceBox, 0, 1);
-    grid->addWidget(weekdayBox, 0, 2);
-    grid->addWidget(dayBox, 0, 3);
-    grid->addWidget(m_ofMonth, 1, 1, 1, 2, Qt::AlignTop | Qt::AlignHCenter);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
-    layout->addLayout(numberRow);
-    layout->addWidget(m_stop);
-    const DialogButtons buttons = addDialogButtons(this, true);
-    layout->addWidget(buttons.box);
-    connect(buttons.ok, &QPushButton::clicked, this, &RepeatAssignmentDialog::accept);
+    return numberRow;
+}
 
-    // The record's rule into the controls.
+// The record's rule into the controls; returns the option to choose.
+int RepeatAssignmentDialog::loadRule(const Assignment& record) {
     int type = repeatTypeNumber(record.REPEATTYPE);
     if (type == 0) type = 1;
     for (int day = 0; day < 7; ++day)
@@ -150,10 +185,7 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     if (takesRepeatNumber(type) && record.REPNUMBER > 0)
         m_number->setText(QString::number(record.REPNUMBER));
     m_stop->setChecked(type != 1 && record.CLOSEDATE != 0);
-
-    connect(m_typeGroup, &QButtonGroup::idClicked, this, &RepeatAssignmentDialog::onTypeChosen);
-    connect(m_stop, &QCheckBox::toggled, this, &RepeatAssignmentDialog::onStopToggled);
-    chooseType(type);
+    return type;
 }
 
 int RepeatAssignmentDialog::chosenType() const {
@@ -208,10 +240,11 @@ void RepeatAssignmentDialog::accept() {
         const int k = m_occurrenceGroup->checkedId() < 1 ? 1 : m_occurrenceGroup->checkedId();
         const int day = m_weekdayGroup->checkedId() < 0 ? 1 : m_weekdayGroup->checkedId();
         m_record.WEEKINMONTH =
-            store::clipText(translateText(occurrenceWords()[static_cast<size_t>(k - 1)]), 4);
+            store::clipText(translateText(occurrenceWords()[static_cast<size_t>(k - 1)]),
+                            Assignment::Width::WEEKINMONTH);
         m_record.DAYNO = static_cast<std::uint8_t>(day);
-        m_record.WEEKDAY =
-            store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]), 9);
+        m_record.WEEKDAY = store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]),
+                                           Assignment::Width::WEEKDAY);
     }
     if (type == 9)
         for (int day = 0; day < 7; ++day)

@@ -11,6 +11,8 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QGroupBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QRadioButton;
@@ -43,6 +45,12 @@ public slots:
     void accept() override;
 
 private:
+    QGroupBox* buildTypeBox();
+    QGroupBox* buildDayBox();
+    QGroupBox* buildOccurrenceBox();
+    QGroupBox* buildWeekdayBox();
+    QHBoxLayout* buildNumberRow();
+    int loadRule(const Assignment& record);
     void onTypeChosen(int type);
     void onStopToggled(bool checked);
 

@@ -7,6 +7,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include "data/Records.h"
 #include "people/Anniversaries.h"
 #include "platform/Picture.h"
 #include "platform/ui/CalendarPopup.h"
@@ -30,7 +31,7 @@ AnniversaryForm::AnniversaryForm(Workspace& workspace, Request request,
 
     m_person = new QLineEdit(this);
     m_person->setObjectName(QStringLiteral("personEdit"));
-    m_person->setMaxLength(15);
+    m_person->setMaxLength(Anniversary::Width::SHORTNAME);
     m_person->setReadOnly(true);  // the person whose form opened this one
     m_person->setToolTip(QStringLiteral("Person with anniversary date"));
     m_date = new QLineEdit(this);

@@ -1,5 +1,6 @@
 #include "people/ui/GroupListsWindow.h"
 
+#include "data/Keys.h"
 #include "people/GroupLists.h"
 #include "people/ui/GroupScreens.h"
 #include "platform/ui/BrowseList.h"
@@ -16,7 +17,7 @@ GroupListsWindow::GroupListsWindow(Workspace& workspace, bool selectMode, QWidge
          {QStringLiteral("User"), QStringLiteral("USER"), QStringLiteral("@s15"), 64},
          {QStringLiteral("Group Number"), QStringLiteral("GROUPNUMBER"), QStringLiteral("@n-13"),
           56, ColumnAlign::Right}});
-    list()->setKey(QStringLiteral("GRO:GROUPNAME_KEY"));
+    list()->setKey(QLatin1String(key::GRO_GROUPNAME_KEY));
     list()->setFilter(groupListFilter(workspace.session));
     setSelectMode(selectMode);
     // Picking a group, the user may still create one or look into one.

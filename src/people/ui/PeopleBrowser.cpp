@@ -1,5 +1,7 @@
 #include "people/ui/PeopleBrowser.h"
 
+#include "data/Keys.h"
+#include "data/Messages.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
 #include "people/ui/DesktopDialer.h"
@@ -63,9 +65,9 @@ PeopleBrowser::PeopleBrowser(Workspace& workspace, PeopleList list, bool selectM
     QString format = QLatin1String(kColumns);
     if (list != PeopleList::Assignable) format += QLatin1String(kNumberColumn);
     this->list()->setFormat(format);
-    setSortTabs({{"By Short Name", "", "PEO:SHORT_KEY"},
-                 {"By Last Name", "", "PEO:LASTNAME_KEY"},
-                 {"By Organization", "", "PEO:ORGANIZATION_KEY"}});
+    setSortTabs({{"By Short Name", "", key::PEO_SHORT_KEY},
+                 {"By Last Name", "", key::PEO_LASTNAME_KEY},
+                 {"By Organization", "", key::PEO_ORGANIZATION_KEY}});
     SystemPref sys;
     const bool viewAll = readSystemPref(*workspace.db, sys).ok() && sys.VIEWALL != 0;
     this->list()->setFilter(peopleListFilter(list, workspace.session, viewAll));

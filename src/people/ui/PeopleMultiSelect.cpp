@@ -6,6 +6,7 @@
 
 #include <algorithm>
 
+#include "data/Keys.h"
 #include "platform/ui/BrowseList.h"
 
 namespace tko {
@@ -44,9 +45,9 @@ PeopleMultiSelect::PeopleMultiSelect(Workspace& workspace, QWidget* parent)
           80},
          {QStringLiteral("Person Number"), QStringLiteral("PERSONNUMBER"), QStringLiteral("@n-13"),
           56, ColumnAlign::Right}});
-    setSortTabs({{"By Short Name", "", "PEO:SHORT_KEY"},
-                 {"By Last Name", "", "PEO:LASTNAME_KEY"},
-                 {"By Organization", "", "PEO:ORGANIZATION_KEY"}});
+    setSortTabs({{"By Short Name", "", key::PEO_SHORT_KEY},
+                 {"By Last Name", "", key::PEO_LASTNAME_KEY},
+                 {"By Organization", "", key::PEO_ORGANIZATION_KEY}});
     list()->setFilter(multipleSelectFilter(workspace.session));
     list()->view()->setItemDelegateForColumn(0, new TagDelegate(this));
     // Enter and a double-click tag or clear the row (the Change role).

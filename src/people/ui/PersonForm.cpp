@@ -15,6 +15,8 @@
 #include <QVBoxLayout>
 
 #include "app/Workspace.h"
+#include "data/Keys.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 #include "people/Anniversaries.h"
 #include "people/PeopleRules.h"
@@ -74,7 +76,42 @@ PersonForm::PersonForm(Workspace& workspace, Request request, const Person& pers
 }
 
 void PersonForm::build() {
-    m_shortName = lineEdit(this, "shortNameEdit", 15, QStringLiteral("Short name of person"));
+    QFormLayout* head = buildHead();
+    m_tabs = new QTabWidget(this);
+    m_tabs->setObjectName(QStringLiteral("personTabs"));
+    m_tabs->addTab(buildGeneralPage(), QStringLiteral("General"));
+    m_mailAddress = memoEdit(this, "mailAddressEdit", {});
+    m_mailAddress->setObjectName(QStringLiteral("mailAddressEdit"));
+    m_tabs->addTab(m_mailAddress, QStringLiteral("Mailing Address"));
+    m_comments = memoEdit(this, "commentsEdit", QStringLiteral("General comments"));
+    m_tabs->addTab(m_comments, QStringLiteral("Comments"));
+    m_confComments = memoEdit(this, "confCommentsEdit", QStringLiteral("Confidential comments"));
+    m_confidentialPage = m_confComments;
+    m_tabs->addTab(m_confComments, QStringLiteral("Confidential Comments"));
+    m_tabs->addTab(buildAnniversaryPage(), QStringLiteral("Anniversaries"));
+    for (QPlainTextEdit* memo : {m_mailAddress, m_comments, m_confComments})
+        memo->setTabChangesFocus(true);
+    QHBoxLayout* buttons = buildButtonRow();
+
+    connect(m_usersLimited, &QPushButton::clicked, this, &PersonForm::openUsersLimited);
+    connect(m_typeGroup, &QButtonGroup::idToggled, this, [this](int, bool on) {
+        if (on) applyRules();
+    });
+    connect(m_shortName, &QLineEdit::textChanged, this, &PersonForm::applyRules);
+    for (QPlainTextEdit* memo : {m_comments, m_confComments})
+        connect(memo, &QPlainTextEdit::textChanged, this, &PersonForm::markMemoTabs);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addLayout(head);
+    layout->addWidget(m_tabs, 1);
+    layout->addLayout(buttons);
+    resize(600, 430);
+}
+
+// The short name with its owner and the type of the entry.
+QFormLayout* PersonForm::buildHead() {
+    m_shortName = lineEdit(this, "shortNameEdit", Person::Width::SHORTNAME,
+                           QStringLiteral("Short name of person"));
 
     auto* typeBox = new QGroupBox(QStringLiteral("Type"), this);
     typeBox->setObjectName(QStringLiteral("typeGroup"));
@@ -103,26 +140,18 @@ void PersonForm::build() {
     nameRow->addWidget(m_by);
     head->addRow(QStringLiteral("Short Name"), nameRow);
     head->addRow(typeBox);
+    return head;
+}
 
-    m_tabs = new QTabWidget(this);
-    m_tabs->setObjectName(QStringLiteral("personTabs"));
-    m_tabs->addTab(buildGeneralPage(), QStringLiteral("General"));
-    m_mailAddress = memoEdit(this, "mailAddressEdit", {});
-    m_mailAddress->setObjectName(QStringLiteral("mailAddressEdit"));
-    m_tabs->addTab(m_mailAddress, QStringLiteral("Mailing Address"));
-    m_comments = memoEdit(this, "commentsEdit", QStringLiteral("General comments"));
-    m_tabs->addTab(m_comments, QStringLiteral("Comments"));
-    m_confComments = memoEdit(this, "confCommentsEdit", QStringLiteral("Confidential comments"));
-    m_confidentialPage = m_confComments;
-    m_tabs->addTab(m_confComments, QStringLiteral("Confidential Comments"));
-
+// The person's anniversaries with their Insert, Change and Delete buttons.
+QWidget* PersonForm::buildAnniversaryPage() {
     auto* anniversaryPage = new QWidget(this);
     anniversaryPage->setObjectName(QStringLiteral("anniversariesPage"));
     m_anniversaries = new BrowseList(m_workspace.db->engine(), Anniversary::def(), anniversaryPage);
     m_anniversaries->setObjectName(QStringLiteral("anniversaryList"));
     m_anniversaries->setFormat(
         QStringLiteral("72L(2)|M~Date~@D17b@#DATE#200L(2)|M~Note~@s50@#NOTE#"));
-    m_anniversaries->setKey(QStringLiteral("ANN:NUMBER_KEY"));
+    m_anniversaries->setKey(QLatin1String(key::ANN_NUMBER_KEY));
     auto* anniversaryButtons = new QHBoxLayout;
     static const std::pair<const char*, const char*> anniversaryActions[] = {
         {"anniversaryInsertButton", "Insert"},
@@ -149,10 +178,11 @@ void PersonForm::build() {
     auto* anniversaryLayout = new QVBoxLayout(anniversaryPage);
     anniversaryLayout->addWidget(m_anniversaries, 1);
     anniversaryLayout->addLayout(anniversaryButtons);
-    m_tabs->addTab(anniversaryPage, QStringLiteral("Anniversaries"));
-    for (QPlainTextEdit* memo : {m_mailAddress, m_comments, m_confComments})
-        memo->setTabChangesFocus(true);
+    return anniversaryPage;
+}
 
+// Dial, Print, the status line, OK, Cancel and Help.
+QHBoxLayout* PersonForm::buildButtonRow() {
     m_status = new QLabel(this);
     m_status->setObjectName(QStringLiteral("statusLabel"));
     auto* buttons = new QHBoxLayout;
@@ -180,19 +210,7 @@ void PersonForm::build() {
     connect(cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
     connect(help, &QPushButton::clicked, this,
             [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    connect(m_usersLimited, &QPushButton::clicked, this, &PersonForm::openUsersLimited);
-    connect(m_typeGroup, &QButtonGroup::idToggled, this, [this](int, bool on) {
-        if (on) applyRules();
-    });
-    connect(m_shortName, &QLineEdit::textChanged, this, &PersonForm::applyRules);
-    for (QPlainTextEdit* memo : {m_comments, m_confComments})
-        connect(memo, &QPlainTextEdit::textChanged, this, &PersonForm::markMemoTabs);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(head);
-    layout->addWidget(m_tabs, 1);
-    layout->addLayout(buttons);
-    resize(600, 430);
+    return buttons;
 }
 
 QWidget* PersonForm::buildGeneralPage() {
@@ -200,21 +218,26 @@ QWidget* PersonForm::buildGeneralPage() {
     page->setObjectName(QStringLiteral("generalPage"));
     auto* form = new QFormLayout(page);
     form->addRow(QStringLiteral("Last Name"),
-                 lineEdit(page, "lastNameEdit", 25, QStringLiteral("Last name of person")));
+                 lineEdit(page, "lastNameEdit", Person::Width::LASTNAME,
+                          QStringLiteral("Last name of person")));
     form->addRow(QStringLiteral("First Name"),
-                 lineEdit(page, "firstNameEdit", 20, QStringLiteral("First name of person")));
+                 lineEdit(page, "firstNameEdit", Person::Width::FIRSTNAME,
+                          QStringLiteral("First name of person")));
     form->addRow(QStringLiteral("Position:"),
-                 lineEdit(page, "positionEdit", 30, QStringLiteral("Title or postion held")));
+                 lineEdit(page, "positionEdit", Person::Width::POSITIONHELD,
+                          QStringLiteral("Title or postion held")));
     form->addRow(QStringLiteral("Organization:"),
-                 lineEdit(page, "organizationEdit", 30, QStringLiteral("Employer or department")));
+                 lineEdit(page, "organizationEdit", Person::Width::ORGANIZATION,
+                          QStringLiteral("Employer or department")));
     form->addRow(QStringLiteral("Phone Number:"),
-                 lineEdit(page, "phoneEdit", 100, QStringLiteral("Telephone number")));
+                 lineEdit(page, "phoneEdit", Person::Width::PHONENUMBER,
+                          QStringLiteral("Telephone number")));
     // The form types 20 characters, but the field holds 26: a longer stored
     // number must survive opening and saving the form.
     form->addRow(QStringLiteral("Fax Number"),
-                 lineEdit(page, "faxEdit", 26, QStringLiteral("Fax number")));
-    form->addRow(QStringLiteral("E-mail"),
-                 lineEdit(page, "emailEdit", 50, QStringLiteral("E-mail address")));
+                 lineEdit(page, "faxEdit", Person::Width::FAXNUMBER, QStringLiteral("Fax number")));
+    form->addRow(QStringLiteral("E-mail"), lineEdit(page, "emailEdit", Person::Width::EMAIL,
+                                                    QStringLiteral("E-mail address")));
     return page;
 }
 
@@ -269,7 +292,7 @@ bool PersonForm::start() {
     } else {
         const Status s = m_current.rowPos != 0
                              ? db.reread(m_current)
-                             : db.fetch("PEO:PERSONNUMBER_KEY",
+                             : db.fetch(key::PEO_PERSONNUMBER_KEY,
                                         {std::int64_t{m_current.PERSONNUMBER}}, m_current);
         if (!s.ok()) {
             MessageBox::showStandard(this, 35, text(db.lastError().describe()),

@@ -16,6 +16,8 @@
 #include "data/Records.h"
 
 class QButtonGroup;
+class QFormLayout;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QPlainTextEdit;
@@ -63,6 +65,9 @@ public:
 private:
     void build();
     QWidget* buildGeneralPage();
+    QFormLayout* buildHead();
+    QWidget* buildAnniversaryPage();
+    QHBoxLayout* buildButtonRow();
     void display(const Person& person);
     Person collected() const;
     std::string chosenType() const;

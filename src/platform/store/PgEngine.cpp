@@ -174,8 +174,8 @@ std::unique_ptr<PgEngine> PgEngine::open(const std::string& connInfo, const PgOp
         std::string message = conn ? PQerrorMessage(conn) : "out of memory";
         while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
             message.pop_back();
-        status = Status::engine(kEngineError, kConnectionCode,
-                                "Cannot connect to the database server: " + message);
+        status = Status::engine(kEngineError, kConnectionCode, message,
+                                "Cannot connect to the database server");
         PQfinish(conn);
         return nullptr;
     }
@@ -241,15 +241,14 @@ Status PgEngine::connectionLost(const std::string& detail) {
     m_statements.clear();  // prepared statements die with the session
     if (m_depth > 0) m_lost = true;
     std::string text = "The connection to the database server was lost";
-    if (!detail.empty()) text += " (" + detail + ")";
     text += m_depth > 0 ? "; the server rolled the open transaction back, nothing of it was written"
                         : "";
-    return Status::engine(kEngineError, kConnectionCode, text);
+    return Status::engine(kEngineError, kConnectionCode, detail, text);
 }
 
 Status PgEngine::ensureConnected() {
     if (m_lost)
-        return Status::engine(kEngineError, kConnectionCode,
+        return Status::engine(kEngineError, kConnectionCode, {},
                               "The connection to the database server was lost; the transaction "
                               "was rolled back and must be ended with a rollback");
     if (PQstatus(m_conn) == CONNECTION_OK) return Status::success();
@@ -262,8 +261,8 @@ Status PgEngine::ensureConnected() {
         std::string message = PQerrorMessage(m_conn);
         while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
             message.pop_back();
-        return Status::engine(kEngineError, kConnectionCode,
-                              "Cannot reach the database server: " + message);
+        return Status::engine(kEngineError, kConnectionCode, message,
+                              "Cannot reach the database server");
     }
     return setUpSession();
 }

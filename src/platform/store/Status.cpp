@@ -1,5 +1,7 @@
 #include "platform/store/Status.h"
 
+#include "platform/Translate.h"
+
 namespace tko::store {
 
 const char* codeText(int code) {
@@ -11,7 +13,7 @@ const char* codeText(int code) {
         case kAccessDenied:
             return "Access Denied";
         case kFileLocked:
-            return "File Is Already Locked";
+            return "File is locked by another station";
         case kRecordNotAvailable:
             return "Record Not Available";
         case kRecordNotFound:
@@ -43,19 +45,17 @@ Status Status::error(int code, std::string detail) {
     return s;
 }
 
-Status Status::engine(int code, int engineCode, std::string engineText) {
+Status Status::engine(int code, int engineCode, std::string engineText, std::string text) {
     Status s;
     s.code = code;
-    s.text = codeText(code);
+    s.text = text.empty() ? codeText(code) : std::move(text);
     s.engineCode = engineCode;
     s.engineText = std::move(engineText);
     return s;
 }
 
 std::string Status::describe() const {
-    if (code == kEngineError && !engineText.empty())
-        return engineText + " (" + std::to_string(engineCode) + ")";
-    return text + " (" + std::to_string(code) + ")";
+    return translateText(text.empty() ? codeText(code) : text) + " (" + std::to_string(code) + ")";
 }
 
 }  // namespace tko::store

@@ -28,21 +28,27 @@ enum StoreCode : int {
 // Fixed English text for a code; the standard messages translate it.
 const char* codeText(int code);
 
+//
+// Also the data layer's last-error record: Database keeps the last failed
+// Status of its calls for the standard messages.
 struct Status {
     int code = kOk;
-    std::string text;        // codeText(code) unless the engine said more
+    std::string text;        // this program's text: codeText(code) or a more precise one
     int engineCode = 0;      // the engine's own error number, 0 if none
-    std::string engineText;  // the engine's own message, empty if none
+    std::string engineText;  // the engine's own message, empty if none; for the log only
 
     bool ok() const { return code == kOk; }
     bool endOfRange() const { return code == kRecordNotAvailable; }
 
     static Status success() { return {}; }
     static Status error(int code, std::string detail = {});
-    static Status engine(int code, int engineCode, std::string engineText);
+    // A failure inside the engine: `code` is the program's code it maps onto,
+    // `text` this program's text (codeText(code) when empty).
+    static Status engine(int code, int engineCode, std::string engineText, std::string text = {});
 
-    // "text (code)", or for an engine failure "engine message (engine code)":
-    // the form in which standard messages show an error.
+    // "text (code)" with the text translated: the form in which the standard
+    // messages show an error ("File is locked by another station (32)"). The
+    // engine's own words never reach the user; they go to the engine log.
     std::string describe() const;
 };
 

@@ -6,6 +6,7 @@
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/PasteGuard.h"
 
 #include <QDialog>
 #include <QDialogButtonBox>
@@ -19,7 +20,10 @@
 namespace tko {
 
 FormScaffold::FormScaffold(QDialog* form, Request request, QObject* parent)
-    : QObject(parent ? parent : form), m_form(form), m_request(request) {}
+    : QObject(parent ? parent : form), m_form(form), m_request(request) {
+    // Pastes into the form's entries are refused rather than cut at the width.
+    PasteGuard::installOnApplication();
+}
 
 void FormScaffold::setStatusLabel(QLabel* label) {
     m_statusLabel = label;

@@ -104,8 +104,8 @@ Answer MessageBox::show(QWidget* parent, const StandardMessage& message) {
 
 Answer MessageBox::showStandard(QWidget* parent, int number, const QString& p1, const QString& p2,
                                 const QString& p3, int variant) {
-    return show(parent, standardMessage(number, p1.toStdString(), p2.toStdString(),
-                                        p3.toStdString(), variant));
+    return show(parent, catalogueMessage(number, p1.toStdString(), p2.toStdString(),
+                                         p3.toStdString(), variant));
 }
 
 Answer MessageBox::showText(QWidget* parent, const QString& text, const QString& title,

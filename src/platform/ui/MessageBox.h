@@ -10,8 +10,8 @@
 // caller's decision. GUI thread only.
 #pragma once
 
-#include "data/Messages.h"
 #include "platform/Answer.h"
+#include "platform/StandardMessage.h"
 
 #include <QList>
 #include <QString>

@@ -1,5 +1,6 @@
 #include "projects/ui/ProjectBrowser.h"
 
+#include "data/Keys.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"
 #include "projects/ProjectRules.h"
@@ -17,7 +18,7 @@ ProjectBrowser::ProjectBrowser(Workspace& workspace, bool selectMode, ProjectAct
         {QStringLiteral("Projects"), QStringLiteral("NAME"), QStringLiteral("@s30"), 140},
         {QStringLiteral("User"), QStringLiteral("USER"), QStringLiteral("@s15"), 70},
     });
-    list()->setKey(QStringLiteral("PRO:NAME_KEY"));
+    list()->setKey(QLatin1String(key::PRO_NAME_KEY));
     // Rights may change while the window is open (a user listed or taken off).
     beforeReload = [this] { list()->setFilter(projectListFilter(m_workspace.session)); };
     setSelectMode(selectMode);

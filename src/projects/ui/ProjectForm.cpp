@@ -11,6 +11,8 @@
 #include <QTabBar>
 #include <QVBoxLayout>
 
+#include "data/FieldWidth.h"
+#include "data/Messages.h"
 #include "data/Tables.h"
 #include "platform/Date.h"
 #include "platform/ui/BrowseList.h"
@@ -183,9 +185,7 @@ void ProjectForm::build() {
     connect(m_type, &QButtonGroup::idClicked, this, &ProjectForm::updateButtons);
     connect(m_name, &QLineEdit::textChanged, this, [this](const QString& text) {
         const bool tooLong = text.size() > kProjectNameWidth;
-        m_nameNote->setText(
-            qs(mergeParameters(translateText("The project name is longer than %1 characters."),
-                               std::to_string(kProjectNameWidth))));
+        m_nameNote->setText(qs(fieldTooLongText("Project Name", kProjectNameWidth)));
         m_nameNote->setVisible(tooLong);
     });
     connect(m_list, &BrowseList::changeRequested, this, &ProjectForm::changeAssignment);

@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "data/Keys.h"
 #include "platform/ui/BrowseList.h"
 #include "projects/ProjectRules.h"
 
@@ -32,7 +33,7 @@ ProjectsForAssignmentDialog::ProjectsForAssignmentDialog(Workspace& workspace,
     m_list->setObjectName(QStringLiteral("projectsList"));
     m_list->setColumns(
         {{QStringLiteral("Projects"), QStringLiteral("NAME"), QStringLiteral("@s30"), 140}});
-    m_list->setKey(QStringLiteral("PRA:ASSIGNMENT_KEY"));
+    m_list->setKey(QLatin1String(key::PRA_ASSIGNMENT_KEY));
     m_list->setRange({std::int64_t{assignment.ASSIGNNUMBER}});
     m_list->setFilter(assignmentProjectsFilter(assignment.ASSIGNNUMBER, workspace.session));
 

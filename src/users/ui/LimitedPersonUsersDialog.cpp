@@ -10,6 +10,8 @@
 #include <QVBoxLayout>
 
 #include "app/Workspace.h"
+#include "data/Keys.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
@@ -66,7 +68,7 @@ LimitedPersonUsersDialog::LimitedPersonUsersDialog(Workspace& workspace, std::in
 
     m_person = new QLineEdit(QString::fromStdString(shortName), this);
     m_person->setObjectName(QStringLiteral("personEdit"));
-    m_person->setMaxLength(15);
+    m_person->setMaxLength(Person::Width::SHORTNAME);
     m_person->setReadOnly(true);
     m_person->setToolTip(QStringLiteral("Short name of person"));
 
@@ -74,7 +76,7 @@ LimitedPersonUsersDialog::LimitedPersonUsersDialog(Workspace& workspace, std::in
     m_list->setObjectName(QStringLiteral("peoUserList"));
     m_list->setFormat(
         QStringLiteral("64L(2)|M~User~@s15@#USER#56R(2)|M~Person Number~@n-13@#PERSONNUMBER#"));
-    m_list->setKey(QStringLiteral("PEU:PERSONNUMBER_KEY"));
+    m_list->setKey(QLatin1String(key::PEU_PERSONNUMBER_KEY));
     m_list->setRange({std::int64_t{personNumber}});
 
     auto* buttons = new QHBoxLayout;
@@ -134,7 +136,8 @@ void LimitedPersonUsersDialog::addUsers(const std::vector<std::string>& users) {
     }
     PeoUser stored;
     if (m_workspace.db
-            ->fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{m_personNumber}, users.front()}, stored)
+            ->fetch(key::PEU_PERSONNUMBER_KEY, {std::int64_t{m_personNumber}, users.front()},
+                    stored)
             .ok())
         m_list->reloadAt(stored.toRow());
     else

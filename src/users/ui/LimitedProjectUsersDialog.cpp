@@ -6,6 +6,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "data/Keys.h"
+#include "data/Records.h"
 #include "data/Tables.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
@@ -27,13 +29,13 @@ LimitedProjectUsersDialog::LimitedProjectUsersDialog(Workspace& workspace, std::
 
     m_project = new QLineEdit(QString::fromStdString(m_projName), this);
     m_project->setObjectName(QStringLiteral("projectEdit"));
-    m_project->setMaxLength(30);
+    m_project->setMaxLength(Project::Width::NAME);
     m_project->setReadOnly(true);
 
     m_list = new BrowseList(workspace.db->engine(), ProjUser::def(), this);
     m_list->setObjectName(QStringLiteral("projUserList"));
     m_list->setFormat(QStringLiteral("64L(2)|M~User~@s15@#USER#120L(2)|M~Name~@s30@#NAME#"));
-    m_list->setKey(QStringLiteral("PRU:NUMBERUSER_KEY"));
+    m_list->setKey(QLatin1String(key::PRU_NUMBERUSER_KEY));
     m_list->setRange({std::int64_t{projNumber}});
 
     auto* buttons = new QHBoxLayout;
@@ -90,8 +92,8 @@ void LimitedProjectUsersDialog::addUsers(const std::vector<std::string>& users) 
     }
     ProjUser stored;
     if (m_workspace.db
-            ->fetch("PRU:NUMBERUSER_KEY", {std::int64_t{m_projNumber}, store::rtrim(users.front())},
-                    stored)
+            ->fetch(key::PRU_NUMBERUSER_KEY,
+                    {std::int64_t{m_projNumber}, store::rtrim(users.front())}, stored)
             .ok())
         m_list->reloadAt(stored.toRow());
     else

@@ -9,6 +9,8 @@
 #include <QVBoxLayout>
 
 #include "app/Workspace.h"
+#include "data/Keys.h"
+#include "data/Records.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -40,7 +42,7 @@ UserGroupForm::UserGroupForm(Workspace& workspace, Request request, const UserGr
 
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("groupEdit"));
-    m_name->setMaxLength(15);
+    m_name->setMaxLength(UserGroup::Width::GROUP);
     m_name->setToolTip(QStringLiteral("User group name"));
     m_list = new QListWidget(this);
     m_list->setObjectName(QStringLiteral("memberList"));
@@ -104,7 +106,8 @@ bool UserGroupForm::start() {
     if (m_request == Request::Insert) {
         m_group = m_original = UserGroup{};
     } else {
-        Status s = m_workspace.db->fetch("USG:GROUP_KEY", {store::rtrim(m_group.GROUP)}, m_group);
+        Status s =
+            m_workspace.db->fetch(key::USG_GROUP_KEY, {store::rtrim(m_group.GROUP)}, m_group);
         if (s.ok()) s = groupMembers(*m_workspace.db, m_group.GROUP, m_members);
         if (!s.ok()) {
             MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),

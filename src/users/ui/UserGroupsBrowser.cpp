@@ -1,5 +1,6 @@
 #include "users/ui/UserGroupsBrowser.h"
 
+#include "data/Keys.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/WindowTranslation.h"
 #include "users/ui/UserGroupForm.h"
@@ -12,7 +13,7 @@ UserGroupsBrowser::UserGroupsBrowser(Workspace& workspace, bool selectMode, bool
     setIdentity({"UserGroupsBrowser", "groupsList", QStringLiteral("Browse User Groups"),
                  QStringLiteral("~Browse_User_Groups"), ownWindow});
     list()->setFormat(QStringLiteral("64L(2)|M~Group~@s15@#GROUP#"));
-    list()->setKey(QStringLiteral("USG:GROUP_KEY"));
+    list()->setKey(QLatin1String(key::USG_GROUP_KEY));
     setSelectMode(selectMode);
     setButtons({{"selectButton", "Select", "Select user group", [this] { choose(); },
                  ListRole::Select, NeedsRow::Yes},

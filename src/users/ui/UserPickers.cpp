@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "app/Workspace.h"
+#include "data/Keys.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
@@ -68,7 +69,7 @@ UserMultiSelectDialog::UserMultiSelectDialog(Workspace& workspace, QWidget* pare
     // The users table is small (an office's staff): read it whole, so that
     // tags survive scrolling and "Clear All".
     std::vector<User> users;
-    if (!workspace.db->readAll("USE:USERNAME_KEY", store::all(), users).ok())
+    if (!workspace.db->readAll(key::USE_USERNAME_KEY, store::all(), users).ok())
         MessageBox::showStandard(this, 35, qs(workspace.db->lastError().describe()),
                                  QStringLiteral("USERS"));
 

@@ -1,5 +1,6 @@
 #include "users/ui/UsersBrowser.h"
 
+#include "data/Keys.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"
 #include "users/ui/UserForm.h"
@@ -23,10 +24,10 @@ UsersBrowser::UsersBrowser(Workspace& workspace, bool ownWindow, QWidget* parent
     setIdentity({"UsersBrowser", "usersList", QStringLiteral("Browse Users"),
                  QStringLiteral("~Browse_Users"), ownWindow});
     list()->setFormat(QLatin1String(kColumns));
-    setSortTabs({{"By User Name", "", "USE:USERNAME_KEY"},
-                 {"By Last Name", "", "USE:LASTNAME_KEY"},
-                 {"By Department", "", "USE:DEPARTMENT_KEY"},
-                 {"By Access Level", "", "USE:ACCESLEVEL_KEY"}});
+    setSortTabs({{"By User Name", "", key::USE_USERNAME_KEY},
+                 {"By Last Name", "", key::USE_LASTNAME_KEY},
+                 {"By Department", "", key::USE_DEPARTMENT_KEY},
+                 {"By Access Level", "", key::USE_ACCESLEVEL_KEY}});
     setButtons(
         {{"insertButton", "Insert", "", [this] { insertUser(); }, ListRole::Insert},
          {"changeButton", "Change", "", [this] { changeUser(); }, ListRole::Change, NeedsRow::Yes},

@@ -6,6 +6,7 @@
 #include <QTableView>
 #include <QVBoxLayout>
 
+#include "data/Keys.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"
 
@@ -140,7 +141,7 @@ void ReminderWindow::viewSelected() {
     Reminder reminder;
     if (!m_actions.openForm || !highlightedRecord(row, reminder)) return;
     Assignment record;
-    if (m_workspace.db->fetch("ASS:NUMBER_KEY", {std::int64_t{reminder.ASSIGNNUMBER}}, record)
+    if (m_workspace.db->fetch(key::ASS_NUMBER_KEY, {std::int64_t{reminder.ASSIGNNUMBER}}, record)
             .ok()) {
         m_workspace.session.GlobalRequest = Request::Change;
         m_actions.openForm(this, m_workspace, Request::Change, record);

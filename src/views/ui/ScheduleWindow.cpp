@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "data/Messages.h"
+#include "data/Records.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleBrowser.h"
 #include "platform/Picture.h"
@@ -119,7 +120,7 @@ void ScheduleWindow::buildHeader() {
         m_selector = new QLineEdit(this);
         m_selector->setObjectName(person ? QStringLiteral("personEdit")
                                          : QStringLiteral("groupEdit"));
-        m_selector->setMaxLength(person ? 15 : 20);
+        m_selector->setMaxLength(person ? Person::Width::SHORTNAME : GroupName::Width::GROUPNAME);
         auto* look = new QPushButton(QStringLiteral("..."), this);
         look->setObjectName(QStringLiteral("lookUpButton"));
         look->setAutoDefault(false);

@@ -1,12 +1,14 @@
 // Message boxes, form scaffolding, the calendar pop-up and the help browser
 // on the offscreen platform.
 #include <QApplication>
+#include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMessageBox>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -21,6 +23,7 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/PasteGuard.h"
 
 using tko::Answer;
 using tko::MessageBox;
@@ -315,6 +318,72 @@ private slots:
         });
         QCOMPARE(tko::CalendarPopup::pick(nullptr, tko::fromYmd(2024, 5, 5)),
                  std::optional<tko::Date>(tko::fromYmd(2024, 5, 5)));
+    }
+
+    // ---- pastes into entries with a width
+    void aPasteTooLongForTheEntryIsRefusedWhole() {
+        tko::PasteGuard::installOnApplication();
+        QDialog window;
+        window.setWindowTitle(QStringLiteral("Reminder Information"));
+        auto* note = new QLineEdit(QStringLiteral("abc"), &window);
+        note->setMaxLength(10);
+        window.show();
+        note->setFocus();
+        note->end(false);
+        QGuiApplication::clipboard()->setText(QStringLiteral("12345678"));
+        QTest::keySequence(note, QKeySequence::Paste);
+        // 3 + 8 does not fit 10: nothing is inserted and the user is told.
+        QCOMPARE(note->text(), QStringLiteral("abc"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().front().title, QStringLiteral("Reminder Information"));
+        QVERIFY(MessageBox::shown().front().text.contains(QStringLiteral("8 characters")));
+        QVERIFY(MessageBox::shown().front().text.contains(QStringLiteral("at most 10")));
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("12345678"));
+
+        // The same text in place of the selected "abc" fits and is pasted.
+        note->selectAll();
+        QTest::keySequence(note, QKeySequence::Paste);
+        QCOMPARE(note->text(), QStringLiteral("12345678"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        // Exactly the width fits.
+        QGuiApplication::clipboard()->setText(QStringLiteral("xy"));
+        note->end(false);
+        QTest::keySequence(note, QKeySequence::Paste);
+        QCOMPARE(note->text(), QStringLiteral("12345678xy"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+    }
+
+    void aDropTooLongForTheEntryIsRefusedAndOthersAreLeftAlone() {
+        tko::PasteGuard::installOnApplication();
+        QDialog window;
+        auto* name = new QLineEdit(QStringLiteral("Plan"), &window);
+        name->setMaxLength(6);
+        auto* free = new QLineEdit(&window);  // no width of ours
+        window.show();
+        QMimeData data;
+        data.setText(QStringLiteral("the budget"));
+        QDropEvent drop(QPointF(2, 2), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        // The application delivers a drop only during a real drag, which the
+        // offscreen platform cannot make: hand the event to the guard directly.
+        QObject* guard = qApp->findChild<tko::PasteGuard*>();
+        QVERIFY(guard);
+        QVERIFY(guard->eventFilter(name, &drop));  // consumed: the entry never sees it
+        QVERIFY(!drop.isAccepted());
+        QCOMPARE(name->text(), QStringLiteral("Plan"));
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QVERIFY(MessageBox::shown().front().text.contains(QStringLiteral("10 characters")));
+        // A drop that fits is left to the entry.
+        QMimeData fitting;
+        fitting.setText(QStringLiteral("ne"));
+        QDropEvent small(QPointF(2, 2), Qt::CopyAction, &fitting, Qt::LeftButton, Qt::NoModifier);
+        QVERIFY(!guard->eventFilter(name, &small));
+        QCOMPARE(MessageBox::shown().size(), 1);
+
+        QGuiApplication::clipboard()->setText(QString(200, QLatin1Char('z')));
+        free->setFocus();
+        QTest::keySequence(free, QKeySequence::Paste);
+        QCOMPARE(free->text().size(), 200);
+        QCOMPARE(MessageBox::shown().size(), 1);
     }
 
     // ---- help
