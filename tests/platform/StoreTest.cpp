@@ -332,7 +332,8 @@ TEST_F(StoreTest, BackupIsACompleteCopyThatOpensOnItsOwn) {
     u.USERNAME = "BEN";
     ASSERT_TRUE(m_db->add(u).ok());
     test::TempDir copy;
-    ASSERT_TRUE(m_db->engine().backup(copy.file("TKODATA.DB"), copy.file("USERS.DB")).ok());
+    const Status copied = m_db->engine().backup(copy.file("TKODATA.DB"), copy.file("USERS.DB"));
+    ASSERT_TRUE(copied.ok()) << copied.describe();
     EXPECT_FALSE(std::filesystem::exists(copy.file("TKODATA.DB.tmp")));
     auto restored = test::openStation(DataSource{copy.path(), {}});
     ASSERT_TRUE(restored);

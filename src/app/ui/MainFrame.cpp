@@ -317,13 +317,26 @@ void MainFrame::showStartupAlerts() {
 
 bool MainFrame::saveOnClose() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const BackupResult backup =
-        closingBackup(*m_workspace.db, m_workspace.source.directory, Clock::today(), Clock::now());
+    const BackupResult backup = closingBackup(
+        *m_workspace.db, m_workspace.source.directory, Clock::today(), Clock::now(),
+        [this](const std::string& question) {
+            QApplication::restoreOverrideCursor();
+            const bool yes = MessageBox::showText(this, QString::fromStdString(question),
+                                                  QStringLiteral("Back Up"), MessageButtons::YesNo,
+                                                  {}, MessageBox::Icon::Question) == Answer::Yes;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            return yes;
+        });
     QApplication::restoreOverrideCursor();
     if (backup.fatal) {
         emit fatalError(QString::fromStdString(backup.error));
         return false;
     }
+    // A failed copy is said, so that nobody relies on a backup that is not there.
+    if (!backup.copyError.empty())
+        MessageBox::showText(this, QString::fromStdString(backup.copyError),
+                             QStringLiteral("Back Up"), MessageButtons::Ok, {},
+                             MessageBox::Icon::Warning);
     FramePlacement placement;
     const QRect normal = normalGeometry();
     placement.x = normal.x();

@@ -23,6 +23,10 @@ struct SqliteOptions {
     int busyTimeoutMs = 10000;  // wait for another station's lock outside transactions
     std::string dataName = "TKODATA.DB";
     std::string usersName = "USERS.DB";
+    // The longest a backup may take, waiting for other stations included.
+    // Kept below the stations' own lock time-out, so that their commits held
+    // back by the copy never fail.
+    int backupBudgetMs = 8000;
 };
 
 class SqliteEngine final : public Engine {
@@ -51,6 +55,9 @@ public:
     Status rollback() override;
     int transactionDepth() const override { return m_depth; }
     Status pack() override;
+    // Copies both files from one read transaction into `dataPath` and
+    // `usersPath` (the caller's temporary names; they are replaced), then
+    // checks each copy (integrity and row counts). On failure neither is left.
     Status backup(const std::string& dataPath, const std::string& usersPath) override;
 
 private:
