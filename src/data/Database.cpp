@@ -33,14 +33,70 @@ std::unique_ptr<Database> Database::open(const DataSource& source, bool create, 
     auto engine = openEngine(source, create, status, lockTimeoutMs);
     if (!engine) return nullptr;
     auto db = std::make_unique<Database>(std::move(engine));
-    // A data set made by an earlier version may lack a table or a key added
-    // since (CREATE ... IF NOT EXISTS adds just those); the files are only
-    // written to when something is missing.
-    if (create || (addMissing && db->missesTablesOrKeys())) {
+    LayoutCheck layout;
+    status = db->checkLayout(layout);
+    if (!status.ok()) return nullptr;
+    if (layout.newStore()) {
+        if (!create) {
+            status = Status::error(store::kFileNotFound, "The data holds no TASKORBIT tables");
+            return nullptr;
+        }
+        status = db->createTables();
+        if (!status.ok()) return nullptr;
+        return db;
+    }
+    if (!addMissing) return db;
+    // Nothing is written into a store that is not laid out as ours.
+    if (layout.presentTables == 0 || !layout.layout.empty()) {
+        status =
+            Status::error(store::kInvalidRecordLayout,
+                          layout.layout.empty() ? std::string("The data holds no TASKORBIT tables")
+                                                : layout.layout.front());
+        return nullptr;
+    }
+    // Keys that a later version added are built (CREATE INDEX IF NOT EXISTS);
+    // the files are only written to when one is missing.
+    if (!layout.keys.empty() && db->missesTablesOrKeys()) {
         status = db->createTables();
         if (!status.ok()) return nullptr;
     }
     return db;
+}
+
+Status Database::checkLayout(LayoutCheck& out) {
+    out = LayoutCheck{};
+    for (const store::TableDef* table : allTables()) {
+        std::vector<std::string> problems;
+        Status s = track(m_engine->verifyTable(*table, problems));
+        if (!s.ok()) return s;
+        bool missing = false, keyProblem = false;
+        for (const std::string& line : problems) {
+            if (line == table->label + ": table is missing")
+                missing = true;
+            else if (line.rfind(table->label + ": key ", 0) == 0) {
+                out.keys.push_back(line);
+                keyProblem = true;
+            } else
+                out.layout.push_back(line);
+        }
+        if (missing) {
+            out.layout.push_back(table->label + ": table is missing");
+            continue;  // a missing table's keys are missing too
+        }
+        ++out.presentTables;
+        if (keyProblem) out.keyTables.push_back(table->label);
+    }
+    if (out.presentTables == 0) out.layout.clear();
+    if (auto* files = dynamic_cast<store::SqliteEngine*>(m_engine.get())) {
+        std::vector<std::string> names;
+        Status s = track(files->tableNames(names));
+        if (!s.ok()) return s;
+        for (const std::string& name : names) {
+            const std::string label = name.rfind("users.", 0) == 0 ? name.substr(6) : name;
+            if (!tableByLabel(label)) out.foreignTables = true;
+        }
+    }
+    return Status::success();
 }
 
 Database::Database(std::unique_ptr<store::Engine> engine) : m_engine(std::move(engine)) {}

@@ -224,8 +224,12 @@ void MainFrame::setAdministratorItems(bool enabled) {
 }
 
 void MainFrame::restorePlacement() {
-    const FramePlacement p = readFramePlacement(mainIniPath(m_workspace.programDir));
+    FramePlacement p = readFramePlacement(mainIniPath(m_workspace.programDir));
     if (p.x != 0 && !isMaximized()) {
+        std::vector<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens.push_back(screen->availableGeometry());
+        p = fitPlacement(p, screens);
         if (p.width > 0 && p.height > 0) resize(p.width, p.height);
         move(p.x, p.y);
     }

@@ -539,6 +539,8 @@ Status PgEngine::count(const TableDef& table, const Filter& filter, std::int64_t
 }
 
 Status PgEngine::add(const TableDef& table, Row& row) {
+    if (const std::string problem = textProblem(table, row); !problem.empty())
+        return Status::error(kInvalidArgument, problem);
     const SqlQuery query = m_sql.insertQuery(table, row);
     PGresult* result = nullptr;
     Status s = runWrite(query, result);
@@ -551,6 +553,8 @@ Status PgEngine::add(const TableDef& table, Row& row) {
 }
 
 Status PgEngine::change(const TableDef& table, Row& row) {
+    if (const std::string problem = textProblem(table, row); !problem.empty())
+        return Status::error(kInvalidArgument, problem);
     const SqlQuery query = m_sql.updateQuery(table, row);
     PGresult* result = nullptr;
     Status s = runWrite(query, result);

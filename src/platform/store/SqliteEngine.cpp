@@ -369,6 +369,41 @@ Status SqliteEngine::verifyTable(const TableDef& table, std::vector<std::string>
     return Status::success();
 }
 
+Status SqliteEngine::rebuildKeys(const TableDef& table) {
+    const std::string schema = table.file == TableFile::Users ? kUsersSchema : "main";
+    Status s = begin({}, m_options.busyTimeoutMs);
+    if (!s.ok()) return s;
+    for (const KeyDef& key : table.keys) {
+        s = exec("DROP INDEX IF EXISTS \"" + schema + "\".\"" + key.sqlName() + "\"");
+        if (!s.ok()) break;
+    }
+    for (const std::string& sql : m_sql.createTable(table)) {
+        if (s.ok()) s = exec(sql);
+    }
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
+    return commit();
+}
+
+Status SqliteEngine::tableNames(std::vector<std::string>& names) {
+    for (const char* schema : {"main", kUsersSchema}) {
+        sqlite3_stmt* stmt = nullptr;
+        const std::string sql = std::string("SELECT name FROM \"") + schema +
+                                "\".sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'";
+        int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
+        if (rc != SQLITE_OK) return failure(rc);
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            names.push_back(
+                (schema == std::string("main") ? "" : "users.") +
+                std::string(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))));
+        sqlite3_finalize(stmt);
+        if (rc != SQLITE_DONE) return failure(rc);
+    }
+    return Status::success();
+}
+
 Status SqliteEngine::verifyStorage(std::vector<std::string>& problems) {
     for (const char* schema : {"main", kUsersSchema}) {
         sqlite3_stmt* stmt = nullptr;
@@ -443,6 +478,8 @@ Status SqliteEngine::count(const TableDef& table, const Filter& filter, std::int
 }
 
 Status SqliteEngine::add(const TableDef& table, Row& row) {
+    if (const std::string problem = textProblem(table, row); !problem.empty())
+        return Status::error(kInvalidArgument, problem);
     const SqlQuery query = m_sql.insertQuery(table, row);
     return run(query, [&](sqlite3_stmt* stmt) {
         int rc = sqlite3_step(stmt);
@@ -457,6 +494,8 @@ Status SqliteEngine::add(const TableDef& table, Row& row) {
 }
 
 Status SqliteEngine::change(const TableDef& table, Row& row) {
+    if (const std::string problem = textProblem(table, row); !problem.empty())
+        return Status::error(kInvalidArgument, problem);
     const SqlQuery query = m_sql.updateQuery(table, row);
     return run(query, [&](sqlite3_stmt* stmt) {
         const int rc = sqlite3_step(stmt);

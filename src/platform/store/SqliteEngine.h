@@ -42,6 +42,10 @@ public:
     Status createTables(const std::vector<const TableDef*>& tables) override;
     Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
     Status verifyStorage(std::vector<std::string>& problems) override;
+    Status rebuildKeys(const TableDef& table) override;
+    // The names of every table in the two files, ours or not ("users." before
+    // those of the users file).
+    Status tableNames(std::vector<std::string>& names);
     Status read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) override;
     Status fetch(const TableDef& table, const KeyDef& key, const std::vector<Value>& keyValues,
                  Row& out) override;
