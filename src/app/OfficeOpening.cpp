@@ -1,5 +1,6 @@
 #include "app/OfficeOpening.h"
 
+#include <algorithm>
 #include <ctime>
 #include <filesystem>
 
@@ -78,6 +79,11 @@ void checkOpenedLayout(OfficeOpening& result, const OpeningQuestions& ask) {
             return;
         }
         s = result.db->track(result.db->engine().rebuildKeys(*tableByLabel(label)));
+        // A rebuild must leave the keys as defined; one that did not failed too.
+        LayoutCheck after;
+        if (s.ok()) s = result.db->checkLayout(after);
+        if (s.ok() && std::count(after.keyTables.begin(), after.keyTables.end(), label) > 0)
+            s = Status::error(store::kInvalidKeyFile, after.keys.front());
         if (!s.ok()) {
             result.message = 3;
             result.error = s.describe();

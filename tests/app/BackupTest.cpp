@@ -93,7 +93,10 @@ TEST_F(BackupTest, AFailedCopyKeepsTheOldCopiesSaysSoAndRecordsNoDate) {
         const BackupResult r = closeAfter(day);
         EXPECT_FALSE(r.madeBackup);
         EXPECT_FALSE(r.fatal);
-        EXPECT_NE(r.copyError.find("TKODATA.BK1.tmp"), std::string::npos) << r.copyError;
+        EXPECT_FALSE(r.copyError.empty());
+        if (!test::usingServer()) {
+            EXPECT_NE(r.copyError.find("TKODATA.BK1.tmp"), std::string::npos) << r.copyError;
+        }
         EXPECT_EQ(assignmentsIn("BAK"), 12);
         EXPECT_EQ(assignmentsIn("BK1"), 15);
         EXPECT_EQ(settings().BACKUPDATE, before.BACKUPDATE);
