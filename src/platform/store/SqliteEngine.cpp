@@ -594,8 +594,12 @@ int countRows(sqlite3* db, const std::string& schema, std::map<std::string, std:
     return SQLITE_OK;
 }
 
-// Checks a finished copy on its own: the engine's full integrity check and the
-// row count of every table against the counts of the moment it was copied.
+// Checks a finished copy on its own: the engine's structural check of every
+// page and record, and the row count of every table against the counts of the
+// moment it was copied. The full integrity check (each index entry against its
+// row) takes 25 times as long (10 s on 100 000 assignments) and would keep
+// closing from ending in reasonable time; the copy is written page by page
+// from a sound file, so the structural check is what can catch a bad copy.
 Status checkCopy(const std::string& path, const std::map<std::string, std::int64_t>& expected) {
     sqlite3* copy = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &copy, SQLITE_OPEN_READONLY, nullptr);
@@ -606,7 +610,7 @@ Status checkCopy(const std::string& path, const std::map<std::string, std::int64
     }
     std::string problem;
     sqlite3_stmt* stmt = nullptr;
-    rc = sqlite3_prepare_v2(copy, "PRAGMA integrity_check", -1, &stmt, nullptr);
+    rc = sqlite3_prepare_v2(copy, "PRAGMA quick_check", -1, &stmt, nullptr);
     if (rc == SQLITE_OK) {
         while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
             const std::string line = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
