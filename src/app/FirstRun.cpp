@@ -50,7 +50,9 @@ UserPref defaultUserPref(const std::string& userName) {
     return pref;
 }
 
-StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName) {
+StartupResult ensureFirstAccount(Database& db, const std::string& allUsersText) {
+    // The group is named by a translation, which may be longer than the field.
+    const std::string allUsersName = store::clipText(allUsersText, 15);
     std::int64_t users = 0;
     if (!db.count<User>(store::all(), users).ok()) return failed(db, "USERS");
     if (users > 0) return {};
@@ -109,7 +111,9 @@ StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName) 
     return {};
 }
 
-StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersName) {
+StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersText) {
+    // The group is named by a translation, which may be longer than the field.
+    const std::string allUsersName = store::clipText(allUsersText, 15);
     UserGroup group;
     Status s = db.fetch(key::USG_GROUP_KEY, {allUsersName}, group);
     if (!s.ok() && s.code != store::kRecordNotFound) return failed(db, "USERGROUPS");

@@ -6,6 +6,8 @@
 #include <QSettings>
 #include <QStandardPaths>
 
+#include <algorithm>
+
 namespace tko {
 
 QString iniFolder(const QString& programDir) {
@@ -43,6 +45,35 @@ FramePlacement readFramePlacement(const QString& iniPath) {
     }
     p.maximize = ini.value(QStringLiteral("Maximize")).toString() == QStringLiteral("Yes");
     return p;
+}
+
+FramePlacement fitPlacement(const FramePlacement& p, const std::vector<QRect>& screens) {
+    if (screens.empty()) return p;
+    // Sizes and positions from the file may be anything an int holds.
+    auto overlap = [&](const QRect& s) {
+        const qint64 left = std::max<qint64>(s.left(), p.x);
+        const qint64 top = std::max<qint64>(s.top(), p.y);
+        const qint64 right = std::min<qint64>(qint64{s.left()} + s.width(), qint64{p.x} + p.width);
+        const qint64 bottom =
+            std::min<qint64>(qint64{s.top()} + s.height(), qint64{p.y} + p.height);
+        return right > left && bottom > top ? (right - left) * (bottom - top) : qint64{0};
+    };
+    QRect screen = screens.front();
+    qint64 best = 0;
+    for (const QRect& s : screens) {
+        const qint64 area = overlap(s);
+        if (area > best) {
+            best = area;
+            screen = s;
+        }
+    }
+    FramePlacement fitted = p;
+    if (fitted.width > 0) fitted.width = std::min(fitted.width, screen.width());
+    if (fitted.height > 0) fitted.height = std::min(fitted.height, screen.height());
+    const int width = std::max(fitted.width, 0), height = std::max(fitted.height, 0);
+    fitted.x = std::clamp(p.x, screen.left(), screen.left() + screen.width() - width);
+    fitted.y = std::clamp(p.y, screen.top(), screen.top() + screen.height() - height);
+    return fitted;
 }
 
 void writeFramePlacement(const QString& iniPath, bool maximized, bool minimized,

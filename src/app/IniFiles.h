@@ -5,9 +5,11 @@
 // configuration folder.
 #pragma once
 
+#include <QRect>
 #include <QString>
 
 #include <optional>
+#include <vector>
 
 namespace tko {
 
@@ -25,6 +27,12 @@ struct FramePlacement {
 
 // Section "Main": "Maximize" ("Yes"/"No"), "XPosit", "YPosit", "Width", "Height".
 FramePlacement readFramePlacement(const QString& iniPath);
+// The stored placement `p` (x not 0) fitted to the available areas of the
+// screens: the size at most that of the screen it mostly lies on (the first
+// screen when it lies on none), the frame moved wholly onto that screen. A
+// hand-edited or stale INI file can thus never place the frame off screen or
+// ask for a window larger than any screen. Without screens `p` is returned.
+FramePlacement fitPlacement(const FramePlacement& p, const std::vector<QRect>& screens);
 // Writes "Maximize", and the position unless the frame is minimised.
 void writeFramePlacement(const QString& iniPath, bool maximized, bool minimized,
                          const FramePlacement& normalGeometry);

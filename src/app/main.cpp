@@ -14,6 +14,7 @@
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
 #include "app/LanguageChoice.h"
+#include "app/OfficeOpening.h"
 #include "app/Workspace.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramScreens.h"
@@ -113,15 +114,30 @@ int main(int argc, char** argv) {
     const tko::StoredLanguage last = tko::storedLanguage(tko::mainIniPath(programDir), QString());
     if (::GetIntlGroup(group, last.lcid, true, QString()) == 0) ::InitPictures(&group);
 
-    tko::Status status;
-    auto db = tko::Database::open(source, true, status);
-    if (!db) {
-        tko::MessageBox::showStandard(
-            nullptr, 30,
-            QString::fromStdString(source.serverInfo.empty() ? source.directory : "server"),
-            QString::fromStdString(status.describe()));
+    tko::OpeningQuestions questions;
+    questions.restore = [](const std::string& question) {
+        return tko::MessageBox::showText(nullptr, QString::fromStdString(question),
+                                         QStringLiteral("TASKORBIT"), tko::MessageButtons::YesNo,
+                                         {}, tko::MessageBox::Icon::Question) == tko::Answer::Yes;
+    };
+    questions.rebuildKeys = [](const std::string& table) {
+        return tko::MessageBox::showStandard(nullptr, 2, QString::fromStdString(table)) ==
+               tko::Answer::Yes;
+    };
+    tko::OfficeOpening office = tko::openOffice(source, questions);
+    if (!office.db) {
+        if (office.message == 30)
+            tko::MessageBox::showStandard(nullptr, 30, QString::fromStdString(office.name),
+                                          QString::fromStdString(office.error));
+        else if (office.message != 0)
+            tko::MessageBox::showStandard(nullptr, office.message,
+                                          QString::fromStdString(office.error),
+                                          QString::fromStdString(office.name));
+        else if (!office.text.empty())
+            return stop(QString::fromStdString(office.text));
         return 1;
     }
+    std::unique_ptr<tko::Database> db = std::move(office.db);
     if (makeDemo) {
         const tko::DemoSummary demo = tko::createDemoOffice(*db, tko::translateText("All users"));
         if (!demo.ok) return stop(QString::fromStdString(demo.error));

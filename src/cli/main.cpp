@@ -17,6 +17,7 @@
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
 #include "app/IniFiles.h"
+#include "app/OfficeOpening.h"
 #include "cli/CopyCommand.h"
 #include "cli/InitCommand.h"
 #include "cli/LangCommand.h"
@@ -41,6 +42,9 @@ void usage(std::ostream& out) {
            "commands:\n"
            "  init DIR    create DIR when missing and its data files with every table and key\n"
            "  check DIR   verify every table, key and file; one line per problem\n"
+           "  restore DIR [--from BK1|BAK]\n"
+           "              put the backup copy (default BK1) back as the data files, after\n"
+           "              checking it; refused while a station has the office open\n"
            "  demo DIR    create and fill a small demo office in DIR\n"
            "  copy DIR --server CONNINFO\n"
            "              copy the office of DIR into an empty server database\n"
@@ -173,6 +177,31 @@ int runUser(const DataSource& source, const std::vector<std::string>& words) {
                                tko::terminalSecretReader(std::cerr), std::cout, std::cerr);
 }
 
+// "restore DIR [--from BK1|BAK]": the files of a data directory only.
+int runRestore(const DataSource& source, const std::vector<std::string>& words) {
+    std::string suffix = "BK1";
+    if (words.size() == 4 && words[2] == "--from")
+        suffix = words[3];
+    else if (words.size() != 2) {
+        std::cerr << "usage: taskorbit-cli restore DIR [--from BK1|BAK]\n";
+        return 64;
+    }
+    if (!source.serverInfo.empty()) {
+        std::cerr << "taskorbit-cli: restore puts back the files of a data directory; this "
+                     "station's office lives on a server\n";
+        return 1;
+    }
+    if (!directoryExists(source.directory)) {
+        std::cerr << "taskorbit-cli: the data directory " << source.directory
+                  << " does not exist\n";
+        return 1;
+    }
+    const tko::RestoreResult result = tko::restoreOffice(source.directory, suffix);
+    (result.ok ? std::cout : std::cerr)
+        << (result.ok ? "" : "taskorbit-cli: ") << result.message << "\n";
+    return result.ok ? 0 : 1;
+}
+
 }  // namespace
 
 // True when the command draws pages (report), which needs fonts and painting.
@@ -224,8 +253,9 @@ int main(int argc, char** argv) {
         return tko::cli::runScriptCommand(options.words, options.server,
                                           QCoreApplication::applicationDirPath(), std::cin,
                                           std::cout, std::cerr);
-    if (options.words.size() < 2 && (command == "init" || command == "check" || command == "demo" ||
-                                     command == "copy" || command == "report")) {
+    if (options.words.size() < 2 &&
+        (command == "init" || command == "check" || command == "demo" || command == "copy" ||
+         command == "report" || command == "restore")) {
         std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";
         return 64;
     }
@@ -241,6 +271,7 @@ int main(int argc, char** argv) {
     if (command == "init") return tko::cli::runInitCommand(source, std::cout, std::cerr);
     if (command == "user") return runUser(source, options.words);
     if (command == "check") return runCheck(source);
+    if (command == "restore") return runRestore(source, options.words);
     if (command == "demo") return runDemo(source);
     if (command == "report")
         return tko::runReportCommand(

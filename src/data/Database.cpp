@@ -1,6 +1,7 @@
 #include "data/Database.h"
 
 #include "platform/store/EngineLog.h"
+#include "platform/store/NameCollation.h"
 #include "platform/store/PgEngine.h"
 #include "platform/store/SqliteEngine.h"
 
@@ -33,10 +34,30 @@ std::unique_ptr<Database> Database::open(const DataSource& source, bool create, 
         return nullptr;
     }
     auto db = std::make_unique<Database>(std::move(engine));
-    // A data set made by an earlier version may lack a table or a key added
-    // since (CREATE ... IF NOT EXISTS adds just those); the files are only
-    // written to when something is missing.
-    if (create || (addMissing && db->missesTablesOrKeys())) {
+    LayoutCheck layout;
+    status = db->checkLayout(layout);
+    if (!status.ok()) return nullptr;
+    if (layout.newStore()) {
+        if (!create) {
+            status = Status::error(store::kFileNotFound, "The data holds no TASKORBIT tables");
+            return nullptr;
+        }
+        status = db->createTables();
+        if (!status.ok()) return nullptr;
+        return db;
+    }
+    if (!addMissing) return db;
+    // Nothing is written into a store that is not laid out as ours.
+    if (layout.presentTables == 0 || !layout.layout.empty()) {
+        status =
+            Status::error(store::kInvalidRecordLayout,
+                          layout.layout.empty() ? std::string("The data holds no TASKORBIT tables")
+                                                : layout.layout.front());
+        return nullptr;
+    }
+    // Keys that a later version added are built (CREATE INDEX IF NOT EXISTS);
+    // the files are only written to when one is missing.
+    if (!layout.keys.empty() && db->missesTablesOrKeys()) {
         status = db->createTables();
         if (!status.ok()) {
             store::logEngineFailure(status, "creating the tables");
@@ -51,6 +72,57 @@ std::unique_ptr<Database> Database::open(const DataSource& source, bool create, 
         if (!status.ok()) return nullptr;
     }
     return db;
+}
+
+namespace {
+
+bool isLetterCaseNote(const std::string& line) {
+    return line.find(" instead of " + std::string(store::kNameCollation)) != std::string::npos ||
+           line.find(" tells names apart by letter case") != std::string::npos ||
+           line.find(" differ only in letter case") != std::string::npos;
+}
+
+}  // namespace
+
+Status Database::checkLayout(LayoutCheck& out) {
+    out = LayoutCheck{};
+    for (const store::TableDef* table : allTables()) {
+        std::vector<std::string> problems;
+        Status s = track(m_engine->verifyTable(*table, problems));
+        if (!s.ok()) return s;
+        bool missing = false, keyProblem = false;
+        for (const std::string& line : problems) {
+            // Columns and keys that still order names bytewise are converted on
+            // opening (adoptNameCollation), or kept while names that differ only
+            // in letter case remain, which check() reports: neither makes the
+            // layout foreign nor a key damaged.
+            if (isLetterCaseNote(line)) continue;
+            if (line == table->label + ": table is missing")
+                missing = true;
+            else if (line.rfind(table->label + ": key ", 0) == 0) {
+                out.keys.push_back(line);
+                keyProblem = true;
+            } else
+                out.layout.push_back(line);
+        }
+        if (missing) {
+            out.layout.push_back(table->label + ": table is missing");
+            continue;  // a missing table's keys are missing too
+        }
+        ++out.presentTables;
+        if (keyProblem) out.keyTables.push_back(table->label);
+    }
+    if (out.presentTables == 0) out.layout.clear();
+    if (auto* files = dynamic_cast<store::SqliteEngine*>(m_engine.get())) {
+        std::vector<std::string> names;
+        Status s = track(files->tableNames(names));
+        if (!s.ok()) return s;
+        for (const std::string& name : names) {
+            const std::string label = name.rfind("users.", 0) == 0 ? name.substr(6) : name;
+            if (!tableByLabel(label)) out.foreignTables = true;
+        }
+    }
+    return Status::success();
 }
 
 Database::Database(std::unique_ptr<store::Engine> engine) : m_engine(std::move(engine)) {}

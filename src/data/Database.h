@@ -23,15 +23,28 @@ struct DataSource {
     std::string serverInfo;  // a PostgreSQL connection string; empty for the files
 };
 
+// What the stored tables look like against the current definitions.
+struct LayoutCheck {
+    int presentTables = 0;               // tables of the definitions that exist
+    bool foreignTables = false;          // the store holds tables that are not ours
+    std::vector<std::string> layout;     // a missing table or column, a wrong type
+    std::vector<std::string> keys;       // a missing key or one unlike its definition
+    std::vector<std::string> keyTables;  // the labels of the tables of `keys`
+
+    bool newStore() const { return presentTables == 0 && !foreignTables; }
+};
+
 class Database {
 public:
     // Opens the data at `source`. With `create`, missing database files (or the
-    // server's tables) are created with every table and key; the directory
-    // itself must exist. `lockTimeoutMs` bounds the wait for another station's
-    // lock on ordinary reads and writes. With `addMissing`, tables and keys that
-    // a newer version of the program defines are added to an existing data set
-    // (`check` opens without it, to report rather than repair). On failure
-    // returns nullptr with `status` set.
+    // server's tables) are created, and every table and key is created in a
+    // store that holds no tables at all; the directory itself must exist.
+    // Tables are never added to a store that already has some. `lockTimeoutMs`
+    // bounds the wait for another station's lock on ordinary reads and writes.
+    // With `addMissing`, a store whose tables or columns differ from the
+    // definitions is refused (kInvalidRecordLayout) before anything is written,
+    // and missing keys are added; `check` opens without it, to report rather
+    // than refuse or repair. On failure returns nullptr with `status` set.
     static std::unique_ptr<Database> open(const DataSource& source, bool create, Status& status,
                                           int lockTimeoutMs = 10000, bool addMissing = true);
     // The engine alone, as open() makes it (for callers that wrap it).
@@ -47,6 +60,8 @@ public:
     Status createTables();
     // True when a table or key of the current definitions is not in the store.
     bool missesTablesOrKeys();
+    // Compares the stored tables, columns and keys with the definitions.
+    Status checkLayout(LayoutCheck& out);
     // One line per problem found in the tables, keys or files.
     Status check(std::vector<std::string>& problems);
     // Takes and releases the write lock: kFileLocked when another station

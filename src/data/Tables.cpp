@@ -100,30 +100,43 @@ void fromValue(const Value& v, std::array<std::uint8_t, N>& flags) {
                        : 0;
 }
 
+namespace {
+// A value as the record hands it to the store: numbers forced into their
+// type, texts without their trailing blanks (padding, not text) but never cut.
+Value bound(const store::FieldDef& field, const Value& value) {
+    if (field.type != store::FieldType::String && field.type != store::FieldType::Memo)
+        return store::normalise(field, value);
+    if (const auto* text = std::get_if<std::string>(&value)) return store::rtrim(*text);
+    return store::normalise(field, value);
+}
+}  // namespace
+
 #define TKO_TO_ROW(name, kind, width) row.values.push_back(toValue(name));
 #define TKO_FROM_ROW(name, kind, width) fromValue(row.values.at(i++), name);
 #define TKO_SAME(name, kind, width) &&name == other.name
 
-// Binding of a record struct to rows, clipping texts to their widths.
-#define TKO_DEFINE_BINDING(Struct, FIELDS)                                \
-    Row Struct::toRow() const {                                           \
-        Row row;                                                          \
-        row.pos = rowPos;                                                 \
-        row.version = rowVersion;                                         \
-        FIELDS(TKO_TO_ROW)                                                \
-        const TableDef& d = def();                                        \
-        for (size_t f = 0; f < row.values.size(); ++f)                    \
-            row.values[f] = store::normalise(d.fields[f], row.values[f]); \
-        return row;                                                       \
-    }                                                                     \
-    void Struct::fromRow(const Row& row) {                                \
-        size_t i = 0;                                                     \
-        FIELDS(TKO_FROM_ROW)                                              \
-        rowPos = row.pos;                                                 \
-        rowVersion = row.version;                                         \
-    }                                                                     \
-    bool Struct::sameValues(const Struct& other) const {                  \
-        return true FIELDS(TKO_SAME);                                     \
+// Binding of a record struct to rows. Numbers are forced into their types;
+// texts go as they are, so that the store refuses one too long for its field
+// instead of cutting it unseen (callers clip deliberately where that is meant).
+#define TKO_DEFINE_BINDING(Struct, FIELDS)                     \
+    Row Struct::toRow() const {                                \
+        Row row;                                               \
+        row.pos = rowPos;                                      \
+        row.version = rowVersion;                              \
+        FIELDS(TKO_TO_ROW)                                     \
+        const TableDef& d = def();                             \
+        for (size_t f = 0; f < row.values.size(); ++f)         \
+            row.values[f] = bound(d.fields[f], row.values[f]); \
+        return row;                                            \
+    }                                                          \
+    void Struct::fromRow(const Row& row) {                     \
+        size_t i = 0;                                          \
+        FIELDS(TKO_FROM_ROW)                                   \
+        rowPos = row.pos;                                      \
+        rowVersion = row.version;                              \
+    }                                                          \
+    bool Struct::sameValues(const Struct& other) const {       \
+        return true FIELDS(TKO_SAME);                          \
     }
 
 #define TKO_DEFINE_TABLE(Struct, FIELDS, label, prefix, stored, file, ...)                     \

@@ -322,7 +322,7 @@ TEST_F(StoreTest, UniqueKeysRefuseDuplicatesOnlyForTheWholeKey) {
     EXPECT_EQ(m_db->change(same).code, store::kDuplicateKey);
 }
 
-TEST_F(StoreTest, TextsAreCutAtTheirWidthAndMemosAtTheirLimit) {
+TEST_F(StoreTest, TextsLongerThanTheirFieldOrWithANulAreRefusedNotCut) {
     User u;
     u.USERNAME = "ABCDEFGHIJKLMNO";  // 15 characters fit
     ASSERT_TRUE(m_db->add(u).ok());
@@ -331,23 +331,40 @@ TEST_F(StoreTest, TextsAreCutAtTheirWidthAndMemosAtTheirLimit) {
     EXPECT_EQ(fetched.USERNAME, "ABCDEFGHIJKLMNO");
 
     UserPref pref;
-    pref.USERNAME = "ABCDEFGHIJKLMNOP";  // the 16th character is cut
-    ASSERT_TRUE(m_db->add(pref).ok());
-    EXPECT_EQ(pref.USERNAME, "ABCDEFGHIJKLMNO");
-    UserPref back;
-    ASSERT_TRUE(m_db->fetch("USP:USERNAME_KEY", {std::string("ABCDEFGHIJKLMNO")}, back).ok());
+    pref.USERNAME = "ABCDEFGHIJKLMNOP";  // a 16th character does not fit
+    Status s = m_db->add(pref);
+    EXPECT_EQ(s.code, store::kInvalidArgument);
+    EXPECT_NE(s.text.find("USP:USERNAME"), std::string::npos) << s.text;
+    std::int64_t n = -1;
+    ASSERT_TRUE(m_db->count<UserPref>(store::all(), n).ok());
+    EXPECT_EQ(n, 0);
 
     Assignment a;
     a.ASSIGNNUMBER = 1;
-    a.NAME = std::string(49, 'x') + "\xc3\xa9" + "yz";  // 52 characters, one of them two bytes
-    a.LOG = std::string(2500, 'L');
-    a.PERSON = "Trailing   ";
+    a.NAME = std::string(48, 'x') + "\xc3\xa9" + "y";  // 50 characters, one of them two bytes
+    a.LOG = std::string(2000, 'L');
+    a.PERSON = "Trailing   ";  // blanks beyond the text are padding, not text
     ASSERT_TRUE(m_db->add(a).ok());
     Assignment stored;
     ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{1}}, stored).ok());
-    EXPECT_EQ(stored.NAME, std::string(49, 'x') + "\xc3\xa9");
+    EXPECT_EQ(stored.NAME, a.NAME);
     EXPECT_EQ(stored.LOG.size(), 2000u);
     EXPECT_EQ(stored.PERSON, "Trailing");
+
+    // A change that does not fit writes nothing.
+    Assignment longer = stored;
+    longer.LOG += "L";
+    EXPECT_EQ(m_db->change(longer).code, store::kInvalidArgument);
+    Assignment nul = stored;
+    nul.GENERALMEMO = std::string("before") + '\0' + "after";
+    s = m_db->change(nul);
+    EXPECT_EQ(s.code, store::kInvalidArgument);
+    EXPECT_NE(s.text.find("NUL"), std::string::npos) << s.text;
+    Assignment again = stored;
+    ASSERT_TRUE(m_db->reread(again).ok());
+    EXPECT_EQ(again.rowVersion, stored.rowVersion);
+    EXPECT_EQ(again.LOG.size(), 2000u);
+    EXPECT_EQ(again.GENERALMEMO, "");
 }
 
 TEST_F(StoreTest, AChangeOverANewerVersionIsRefusedAndWritesNothing) {
@@ -403,7 +420,8 @@ TEST_F(StoreTest, BackupIsACompleteCopyThatOpensOnItsOwn) {
     u.USERNAME = "BEN";
     ASSERT_TRUE(m_db->add(u).ok());
     test::TempDir copy;
-    ASSERT_TRUE(m_db->engine().backup(copy.file("TKODATA.DB"), copy.file("USERS.DB")).ok());
+    const Status copied = m_db->engine().backup(copy.file("TKODATA.DB"), copy.file("USERS.DB"));
+    ASSERT_TRUE(copied.ok()) << copied.describe();
     EXPECT_FALSE(std::filesystem::exists(copy.file("TKODATA.DB.tmp")));
     auto restored = test::openStation(DataSource{copy.path(), {}});
     ASSERT_TRUE(restored);

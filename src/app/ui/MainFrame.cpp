@@ -307,8 +307,12 @@ void MainFrame::setAdministratorItems(bool enabled) {
 }
 
 void MainFrame::restorePlacement() {
-    const FramePlacement p = readFramePlacement(mainIniPath(m_workspace.programDir));
+    FramePlacement p = readFramePlacement(mainIniPath(m_workspace.programDir));
     if (p.x != 0 && !isMaximized()) {
+        std::vector<QRect> screens;
+        for (const QScreen* screen : QGuiApplication::screens())
+            screens.push_back(screen->availableGeometry());
+        p = fitPlacement(p, screens);
         if (p.width > 0 && p.height > 0) resize(p.width, p.height);
         move(p.x, p.y);
     }
@@ -405,13 +409,26 @@ void MainFrame::showStartupAlerts() {
 
 bool MainFrame::saveOnClose() {
     QApplication::setOverrideCursor(Qt::WaitCursor);
-    const BackupResult backup =
-        closingBackup(*m_workspace.db, m_workspace.source.directory, Clock::today(), Clock::now());
+    const BackupResult backup = closingBackup(
+        *m_workspace.db, m_workspace.source.directory, Clock::today(), Clock::now(),
+        [this](const std::string& question) {
+            QApplication::restoreOverrideCursor();
+            const bool yes = MessageBox::showText(this, QString::fromStdString(question),
+                                                  QStringLiteral("Back Up"), MessageButtons::YesNo,
+                                                  {}, MessageBox::Icon::Question) == Answer::Yes;
+            QApplication::setOverrideCursor(Qt::WaitCursor);
+            return yes;
+        });
     QApplication::restoreOverrideCursor();
     if (backup.fatal) {
         emit fatalError(QString::fromStdString(backup.error));
         return false;
     }
+    // A failed copy is said, so that nobody relies on a backup that is not there.
+    if (!backup.copyError.empty())
+        MessageBox::showText(this, QString::fromStdString(backup.copyError),
+                             QStringLiteral("Back Up"), MessageButtons::Ok, {},
+                             MessageBox::Icon::Warning);
     FramePlacement placement;
     const QRect normal = normalGeometry();
     placement.x = normal.x();

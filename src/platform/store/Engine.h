@@ -79,6 +79,10 @@ public:
     // Checks that `table` and each of its keys exist with the right columns,
     // order and uniqueness; appends one line per problem to `problems`.
     virtual Status verifyTable(const TableDef& table, std::vector<std::string>& problems) = 0;
+    // Builds the keys of `table` anew from its rows, for keys that are missing
+    // or do not match their definition; a unique key the rows break fails.
+    // This default only adds missing keys.
+    virtual Status rebuildKeys(const TableDef& table) { return createTables({&table}); }
     // Checks the database files themselves; appends one line per problem.
     virtual Status verifyStorage(std::vector<std::string>& problems) = 0;
     // Brings existing `tables` whose texts still compare with regard to letter

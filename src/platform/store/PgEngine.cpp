@@ -750,6 +750,8 @@ Status PgEngine::count(const TableDef& table, const Filter& filter, std::int64_t
 }
 
 Status PgEngine::add(const TableDef& table, Row& row) {
+    if (const std::string problem = textProblem(table, row); !problem.empty())
+        return Status::error(kInvalidArgument, problem);
     const SqlQuery query = m_sql.insertQuery(table, row);
     return written(table, [&] {
         PGresult* result = nullptr;
@@ -764,6 +766,8 @@ Status PgEngine::add(const TableDef& table, Row& row) {
 }
 
 Status PgEngine::change(const TableDef& table, Row& row) {
+    if (const std::string problem = textProblem(table, row); !problem.empty())
+        return Status::error(kInvalidArgument, problem);
     const SqlQuery query = m_sql.updateQuery(table, row);
     return written(table, [&] {
         PGresult* result = nullptr;

@@ -494,6 +494,23 @@ SqlQuery SqlBuilder::countQuery(const TableDef& table, const Filter& filter) con
     return q;
 }
 
+std::string textProblem(const TableDef& table, const Row& row) {
+    for (size_t i = 0; i < table.fields.size() && i < row.values.size(); ++i) {
+        const FieldDef& f = table.fields[i];
+        if (f.type != FieldType::String && f.type != FieldType::Memo) continue;
+        const auto* text = std::get_if<std::string>(&row.values[i]);
+        if (!text) continue;
+        const std::string name = table.prefix + ":" + f.name;
+        if (text->find('\0') != std::string::npos)
+            return name + " holds a NUL character, which cannot be stored";
+        const int length = utf8Length(rtrim(*text));
+        if (length > f.width)
+            return name + " holds " + std::to_string(length) + " characters; at most " +
+                   std::to_string(f.width) + " fit";
+    }
+    return {};
+}
+
 SqlQuery SqlBuilder::insertQuery(const TableDef& table, const Row& row) const {
     SqlQuery q;
     std::string cols, vals;

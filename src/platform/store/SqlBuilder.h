@@ -46,6 +46,12 @@ struct SqlQuery {
     int limitParam = -1;  // index in params of the LIMIT value, -1 if none
 };
 
+// Empty when every text of `row` fits its field of `table`; else why not, for
+// the first text that does not: longer than the field's width (trailing
+// blanks aside), or holding a NUL character, which would cut it on reading.
+// Engines refuse such a row rather than cut what the user typed.
+std::string textProblem(const TableDef& table, const Row& row);
+
 class SqlBuilder {
 public:
     explicit SqlBuilder(SqlDialect dialect) : m_dialect(std::move(dialect)) {}

@@ -32,6 +32,10 @@ struct SqliteOptions {
     int busyTimeoutMs = 10000;  // wait for another station's lock outside transactions
     std::string dataName = "TKODATA.DB";
     std::string usersName = "USERS.DB";
+    // The longest a backup may take, waiting for other stations included.
+    // Kept below the stations' own lock time-out, so that their commits held
+    // back by the copy never fail.
+    int backupBudgetMs = 8000;
 };
 
 class SqliteEngine final : public Engine {
@@ -48,6 +52,10 @@ public:
     Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
     Status verifyStorage(std::vector<std::string>& problems) override;
     Status adoptNameCollation(const std::vector<const TableDef*>& tables) override;
+    Status rebuildKeys(const TableDef& table) override;
+    // The names of every table in the two files, ours or not ("users." before
+    // those of the users file).
+    Status tableNames(std::vector<std::string>& names);
     Status read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) override;
     Status fetch(const TableDef& table, const KeyDef& key, const std::vector<Value>& keyValues,
                  Row& out) override;
@@ -61,6 +69,9 @@ public:
     Status rollback() override;
     int transactionDepth() const override { return m_depth; }
     Status pack() override;
+    // Copies both files from one read transaction into `dataPath` and
+    // `usersPath` (the caller's temporary names; they are replaced), then
+    // checks each copy (integrity and row counts). On failure neither is left.
     Status backup(const std::string& dataPath, const std::string& usersPath) override;
     Status takeChanges(ChangeNotice& out) override;
 

@@ -1,0 +1,87 @@
+#include "platform/store/OfficeFiles.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <sys/file.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+
+namespace tko::store {
+namespace fs = std::filesystem;
+
+FileInspection inspectDatabaseFile(const std::string& path) {
+    FileInspection result;
+    std::error_code ec;
+    if (!fs::exists(path, ec)) return result;
+    if (fs::file_size(path, ec) == 0 && !ec) {
+        result.content = FileContent::Empty;
+        return result;
+    }
+    sqlite3* db = nullptr;
+    int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    sqlite3_stmt* stmt = nullptr;
+    if (rc == SQLITE_OK)
+        rc = sqlite3_prepare_v2(
+            db, "SELECT name FROM sqlite_master WHERE type='table' AND name NOT LIKE 'sqlite_%'",
+            -1, &stmt, nullptr);
+    if (rc == SQLITE_OK) {
+        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+            result.tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+        sqlite3_finalize(stmt);
+    }
+    if (rc != SQLITE_DONE) {
+        result.content = FileContent::NotADatabase;
+        result.error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
+        result.tables.clear();
+    } else {
+        result.content = result.tables.empty() ? FileContent::Empty : FileContent::Tables;
+    }
+    sqlite3_close(db);
+    return result;
+}
+
+bool writable(const std::string& directory, const std::vector<std::string>& files) {
+    if (::access(directory.c_str(), W_OK | X_OK) != 0) return false;
+    for (const std::string& file : files) {
+        const std::string path = (fs::path(directory) / file).string();
+        if (::access(path.c_str(), F_OK) == 0 && ::access(path.c_str(), W_OK) != 0) return false;
+    }
+    return true;
+}
+
+StationPresence::~StationPresence() {
+    if (m_fd >= 0) ::close(m_fd);  // closing releases the lock
+}
+
+std::unique_ptr<StationPresence> StationPresence::take(const std::string& directory, bool exclusive,
+                                                       std::string& error) {
+    const std::string path = (fs::path(directory) / "TKODATA.LCK").string();
+    int fd = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0666);
+    if (fd < 0) fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        error = "Cannot open " + path + ": " + std::strerror(errno);
+        return nullptr;
+    }
+    if (::flock(fd, (exclusive ? LOCK_EX : LOCK_SH) | LOCK_NB) != 0) {
+        ::close(fd);
+        error = exclusive ? "Another station has the office open"
+                          : "The office is being restored from a backup; try again shortly";
+        return nullptr;
+    }
+    return std::unique_ptr<StationPresence>(new StationPresence(fd));
+}
+
+std::unique_ptr<StationPresence> StationPresence::enter(const std::string& directory,
+                                                        std::string& error) {
+    return take(directory, false, error);
+}
+
+std::unique_ptr<StationPresence> StationPresence::alone(const std::string& directory,
+                                                        std::string& error) {
+    return take(directory, true, error);
+}
+
+}  // namespace tko::store

@@ -1,0 +1,62 @@
+// The main frame's stored placement fitted to the screens, whatever the INI
+// file says.
+#include <gtest/gtest.h>
+
+#include "app/IniFiles.h"
+
+namespace tko {
+namespace {
+
+FramePlacement placed(int x, int y, int width, int height) {
+    FramePlacement p;
+    p.x = x;
+    p.y = y;
+    p.width = width;
+    p.height = height;
+    return p;
+}
+
+TEST(PlacementTest, HugeOrOffScreenGeometryIsBroughtOntoAScreen) {
+    const std::vector<QRect> one{QRect(0, 0, 1920, 1050)};
+    FramePlacement p = fitPlacement(placed(10, 10, 999999999, 999999999), one);
+    EXPECT_EQ(p.width, 1920);
+    EXPECT_EQ(p.height, 1050);
+    EXPECT_EQ(p.x, 0);
+    EXPECT_EQ(p.y, 0);
+
+    p = fitPlacement(placed(-50000, 90000, 800, 600), one);
+    EXPECT_EQ(p.width, 800);
+    EXPECT_EQ(p.height, 600);
+    EXPECT_EQ(p.x, 0);
+    EXPECT_EQ(p.y, 1050 - 600);
+
+    // Extremes of int do not overflow.
+    p = fitPlacement(placed(2147483647, -2147483647 - 1, 2147483647, 2147483647), one);
+    EXPECT_TRUE(QRect(0, 0, 1920, 1050).contains(QRect(p.x, p.y, p.width, p.height)));
+}
+
+TEST(PlacementTest, AFrameThatFitsStaysWhereItWasOnTheScreenItMostlyCovers) {
+    const std::vector<QRect> two{QRect(0, 0, 1920, 1050), QRect(1920, -200, 1280, 1000)};
+    FramePlacement p = fitPlacement(placed(100, 80, 1000, 700), two);
+    EXPECT_EQ(p.x, 100);
+    EXPECT_EQ(p.y, 80);
+    EXPECT_EQ(p.width, 1000);
+
+    // Mostly on the second (smaller) screen: fitted to that one.
+    p = fitPlacement(placed(1800, -100, 2000, 700), two);
+    EXPECT_EQ(p.width, 1280);
+    EXPECT_EQ(p.x, 1920);
+    EXPECT_EQ(p.y, -100);
+
+    // On no screen at all: the first screen takes it.
+    p = fitPlacement(placed(9000, 9000, 400, 300), two);
+    EXPECT_EQ(p.x, 1920 - 400);
+    EXPECT_EQ(p.y, 1050 - 300);
+
+    // Without screens (no display) nothing is changed.
+    p = fitPlacement(placed(9000, 9000, 400, 300), {});
+    EXPECT_EQ(p.x, 9000);
+}
+
+}  // namespace
+}  // namespace tko
