@@ -159,7 +159,7 @@ AssigneeCheck checkAssignee(Database& db, const Session& s, Assignment& a, const
     Person person;
     if (listed) {
         const Status found =
-            db.fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{a.PERSONNUMBER}}, person);
+            db.fetch(key::PEO_PERSONNUMBER_KEY, {std::int64_t{a.PERSONNUMBER}}, person);
         if (!found.ok() && found.code != store::kRecordNotFound) {
             out.kind = AssigneeCheck::Failed;
             out.message = db.lastError().describe();

@@ -38,6 +38,8 @@ namespace tko::key {
     K(ASS, USERPEOPLEASSIGN_KEY)  \
     K(ASS, USERCONCL_KEY)         \
     K(ASS, USERNAMENUMBER_KEY)    \
+    K(ASS, REPEATCONCL_KEY)       \
+    K(ASS, PERSONPERSNUM_KEY)     \
     K(PEO, SHORT_KEY)             \
     K(PEO, SHORTTYPE_KEY)         \
     K(PEO, PRIMARY_KEY)           \

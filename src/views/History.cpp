@@ -61,7 +61,7 @@ Status repeatTypesInUse(Database& db, std::vector<std::string>& out) {
            repeat::WeeksAfterLastDue,   repeat::MonthsAfterLastDue,   repeat::DaysAfterConcluded,
            repeat::WeeksAfterConcluded, repeat::MonthsAfterConcluded, repeat::SetWeekdays};
     store::ReadRequest seek;
-    seek.key = Assignment::def().key("ASS:REPEATCONCL_KEY");
+    seek.key = Assignment::def().key(key::ASS_REPEATCONCL_KEY);
     seek.limit = 1;
     seek.withMemos = false;
     seek.filter = store::all();

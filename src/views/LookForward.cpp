@@ -34,7 +34,7 @@ Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& 
     return Status::success();
 }
 
-bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int /*tab*/,
+bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int tab,
                          const ViewSubject& subject, const LookForwardOptions& options,
                          const ViewScope& scope, const Person* assignee) {
     if (record.CLOSEDATE != 0) return false;
@@ -47,15 +47,18 @@ bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int /*
         case ScheduleScreen::Group:
             return isVisibleTo(record, scope) && containsName(subject.members, record.PERSON);
         case ScheduleScreen::Person:
-            // Every tab compares as the store does, "By Assignment Name"'s exact
-            // match included: names are equal without regard to case.
+            // "By Due Date " and "By Priority" match the person without regard
+            // to case, "By Assignment Name" letter for letter.
             if (!sameNameIgnoringCase(record.PERSON, subject.person)) return false;
+            if (lookForwardMatchesPersonExactly(screen, tab) &&
+                store::rtrim(record.PERSON) != store::rtrim(subject.person))
+                return false;
             return isVisibleOnPersonScreen(record, assignee, scope);
     }
     return false;
 }
 
-Filter lookForwardFilter(ScheduleScreen screen, int /*tab*/, const ViewSubject& subject,
+Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
                          const LookForwardOptions& options, const ViewScope& scope) {
     // First the test that picks the index ranges (see ScheduleView.h), then
     // the tests applied to the rows those ranges yield.
@@ -73,6 +76,8 @@ Filter lookForwardFilter(ScheduleScreen screen, int /*tab*/, const ViewSubject& 
             break;
         case ScheduleScreen::Person:
             tests.push_back(personIs(subject.person));
+            if (lookForwardMatchesPersonExactly(screen, tab))
+                tests.push_back(store::same("PERSON", store::rtrim(subject.person)));
             tests.push_back(personScreenVisibilityFilter(scope));
             break;
     }

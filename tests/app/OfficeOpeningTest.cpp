@@ -14,6 +14,7 @@
 #include "app/FirstRun.h"
 #include "app/OfficeOpening.h"
 #include "data/Password.h"
+#include "platform/store/SqliteEngine.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -32,6 +33,7 @@ std::string bytesOf(const std::string& path) {
 void runSql(const std::string& file, const std::string& sql) {
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(store::registerNameCollation(raw), SQLITE_OK);
     char* error = nullptr;
     EXPECT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
         << (error ? error : "");

@@ -8,6 +8,7 @@
 #include <map>
 #include <random>
 #include <set>
+#include <tuple>
 
 #include "assign/Conclude.h"
 #include "assign/Repetition.h"
@@ -298,9 +299,8 @@ TEST_F(ScheduleViewsTest, PersonMatchesWithoutRegardToCaseOnEveryTab) {
     const auto umlautUpper = add(Sample().person("JÖRG").due(kToday + 5));
     add(Sample().person("JORG").due(kToday + 5));
 
-    // The store compares names without regard to case, so "By Assignment
-    // Name"'s exact match finds every spelling too; an accent still differs.
-    for (int tab : {0, 1, 2}) {
+    // "By Due Date " and "By Priority" find every spelling; an accent still differs.
+    for (int tab : {0, 1}) {
         SCOPED_TRACE(tab);
         EXPECT_EQ(
             lookForward(ScheduleScreen::Person, tab, personSubject("bEN"), lfOptions(), admin()),
@@ -319,15 +319,29 @@ TEST_F(ScheduleViewsTest, PersonMatchesWithoutRegardToCaseOnEveryTab) {
         listed(lookForwardFilter(ScheduleScreen::Person, 0, ben, lfOptions(), admin()),
                lookForwardTabs(ScheduleScreen::Person)[0].keyLabel);
     EXPECT_EQ(numbersInOrder(byDue), (std::vector<std::int32_t>{mixed, lower, upper}));
+    // By name the person is matched letter for letter, although the key and
+    // the other tabs ignore letter case.
+    EXPECT_EQ(lookForward(ScheduleScreen::Person, 2, personSubject("ben"), lfOptions(), admin()),
+              (Numbers{lower}));
+    EXPECT_EQ(lookForward(ScheduleScreen::Person, 2, personSubject("BEN"), lfOptions(), admin()),
+              (Numbers{upper}));
+    EXPECT_EQ(lookForward(ScheduleScreen::Person, 2, personSubject("Jörg"), lfOptions(), admin()),
+              (Numbers{umlaut}));
     // The rule for one record agrees with the store's filter.
-    for (const auto& [person, matches] : std::vector<std::pair<std::string, bool>>{
-             {"BEN", true}, {"Ben ", true}, {"BENNY", false}, {"BEM", false}}) {
+    for (const auto& [person, tab, matches] : std::vector<std::tuple<std::string, int, bool>>{
+             {"BEN", 0, true},
+             {"Ben ", 0, true},
+             {"BENNY", 0, false},
+             {"BEM", 0, false},
+             {"ben ", 2, true},
+             {"BEN", 2, false},
+             {"Ben", 2, false}}) {
         Assignment record;
         record.PERSON = person;
-        EXPECT_EQ(isLookForwardListed(record, ScheduleScreen::Person, 2, ben, lfOptions(), admin(),
-                                      nullptr),
+        EXPECT_EQ(isLookForwardListed(record, ScheduleScreen::Person, tab, ben, lfOptions(),
+                                      admin(), nullptr),
                   matches)
-            << person;
+            << person << " on tab " << tab;
     }
 }
 

@@ -13,7 +13,9 @@ namespace tko::store {
 
 struct Filter {
     enum class Kind { All, Compare, And, Or, Not, Exists };
-    enum class Op { Eq, Ne, Lt, Le, Gt, Ge };
+    // Same: equal letter for letter (letter case counts), where Eq compares
+    // texts as keys do, without regard to case.
+    enum class Op { Eq, Ne, Lt, Le, Gt, Ge, Same };
 
     Kind kind = Kind::All;
 
@@ -37,6 +39,9 @@ Filter all();
 Filter compare(std::string field, Filter::Op op, Value value);
 inline Filter eq(std::string f, Value v) {
     return compare(std::move(f), Filter::Op::Eq, std::move(v));
+}
+inline Filter same(std::string f, Value v) {
+    return compare(std::move(f), Filter::Op::Same, std::move(v));
 }
 inline Filter ne(std::string f, Value v) {
     return compare(std::move(f), Filter::Op::Ne, std::move(v));

@@ -101,9 +101,11 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
                 return;
             }
             const FieldDef& f = table.fields[static_cast<size_t>(i)];
-            static constexpr const char* kOps[] = {" = ", " <> ", " < ", " <= ", " > ", " >= "};
-            sql += alias + "." + quoted(f.name) + kOps[static_cast<int>(filter.op)] +
-                   param(params, normalise(f, filter.value));
+            static constexpr const char* kOps[] = {" = ",  " <> ", " < ", " <= ",
+                                                   " > ",  " >= ", " = "};
+            sql += alias + "." + quoted(f.name);
+            if (filter.op == Filter::Op::Same) sql += m_dialect.bytewiseCollate;
+            sql += kOps[static_cast<int>(filter.op)] + param(params, normalise(f, filter.value));
             return;
         }
         case Filter::Kind::And:
@@ -234,6 +236,7 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
             bool holds = false;
             switch (filter.op) {
                 case Filter::Op::Eq:
+                case Filter::Op::Same:  // the texts are identical here
                     holds = c == 0;
                     break;
                 case Filter::Op::Ne:

@@ -70,28 +70,6 @@ int ensureRollbackJournal(sqlite3* db, const char* schema) {
     return sqlite3_exec(db, (query + "=DELETE").c_str(), nullptr, nullptr, nullptr);
 }
 
-// The name collation on one connection: SQLite calls back into the
-// connection's own collator, which it deletes when the connection closes.
-int compareNamesCallback(void* collator, int lengthA, const void* a, int lengthB, const void* b) {
-    return static_cast<const NameCollator*>(collator)->compare(
-        std::string_view(static_cast<const char*>(a), static_cast<size_t>(lengthA)),
-        std::string_view(static_cast<const char*>(b), static_cast<size_t>(lengthB)));
-}
-
-void deleteCollator(void* collator) {
-    delete static_cast<NameCollator*>(collator);
-}
-
-int registerNameCollation(sqlite3* db) {
-    std::unique_ptr<NameCollator> collator = NameCollator::create();
-    if (!collator) return SQLITE_ERROR;
-    const int rc = sqlite3_create_collation_v2(db, kNameCollation, SQLITE_UTF8, collator.get(),
-                                               compareNamesCallback, deleteCollator);
-    // On failure SQLite does not take the collator over.
-    if (rc == SQLITE_OK) collator.release();
-    return rc;
-}
-
 bool isNameCollation(const char* collation) {
     return collation && sqlite3_stricmp(collation, kNameCollation) == 0;
 }
@@ -127,6 +105,29 @@ Status mapOpenError(sqlite3* db, int rc, const std::string& path) {
 }
 
 }  // namespace
+
+// The name collation on one connection: SQLite calls back into the
+// connection's own collator, which it deletes when the connection closes.
+static int compareNamesCallback(void* collator, int lengthA, const void* a, int lengthB, const void* b) {
+    return static_cast<const NameCollator*>(collator)->compare(
+        std::string_view(static_cast<const char*>(a), static_cast<size_t>(lengthA)),
+        std::string_view(static_cast<const char*>(b), static_cast<size_t>(lengthB)));
+}
+
+static void deleteCollator(void* collator) {
+    delete static_cast<NameCollator*>(collator);
+}
+
+int registerNameCollation(sqlite3* db) {
+    std::unique_ptr<NameCollator> collator = NameCollator::create();
+    if (!collator) return SQLITE_ERROR;
+    const int rc = sqlite3_create_collation_v2(db, kNameCollation, SQLITE_UTF8, collator.get(),
+                                               compareNamesCallback, deleteCollator);
+    // On failure SQLite does not take the collator over.
+    if (rc == SQLITE_OK) collator.release();
+    return rc;
+}
+
 
 std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
                                                  const SqliteOptions& options, Status& status) {
@@ -977,6 +978,7 @@ int countRows(sqlite3* db, const std::string& schema, std::map<std::string, std:
 Status checkCopy(const std::string& path, const std::map<std::string, std::int64_t>& expected) {
     sqlite3* copy = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &copy, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK) rc = registerNameCollation(copy);
     if (rc != SQLITE_OK) {
         Status s = mapOpenError(copy, rc, path);
         sqlite3_close(copy);

@@ -25,6 +25,11 @@ struct sqlite3_stmt;
 
 namespace tko::store {
 
+// Registers the name collation (ICU, letter case ignored) on a connection that
+// did not come from SqliteEngine::open, so that it can read and check the
+// keys of this program's files. Returns SQLite's result code.
+int registerNameCollation(sqlite3* db);
+
 struct BusyWait;
 
 struct SqliteOptions {
