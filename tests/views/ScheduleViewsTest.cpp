@@ -328,14 +328,14 @@ TEST_F(ScheduleViewsTest, PersonMatchesWithoutRegardToCaseOnEveryTab) {
     EXPECT_EQ(lookForward(ScheduleScreen::Person, 2, personSubject("Jörg"), lfOptions(), admin()),
               (Numbers{umlaut}));
     // The rule for one record agrees with the store's filter.
-    for (const auto& [person, tab, matches] : std::vector<std::tuple<std::string, int, bool>>{
-             {"BEN", 0, true},
-             {"Ben ", 0, true},
-             {"BENNY", 0, false},
-             {"BEM", 0, false},
-             {"ben ", 2, true},
-             {"BEN", 2, false},
-             {"Ben", 2, false}}) {
+    for (const auto& [person, tab, matches] :
+         std::vector<std::tuple<std::string, int, bool>>{{"BEN", 0, true},
+                                                         {"Ben ", 0, true},
+                                                         {"BENNY", 0, false},
+                                                         {"BEM", 0, false},
+                                                         {"ben ", 2, true},
+                                                         {"BEN", 2, false},
+                                                         {"Ben", 2, false}}) {
         Assignment record;
         record.PERSON = person;
         EXPECT_EQ(isLookForwardListed(record, ScheduleScreen::Person, tab, ben, lfOptions(),

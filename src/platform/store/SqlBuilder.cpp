@@ -101,8 +101,8 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
                 return;
             }
             const FieldDef& f = table.fields[static_cast<size_t>(i)];
-            static constexpr const char* kOps[] = {" = ",  " <> ", " < ", " <= ",
-                                                   " > ",  " >= ", " = "};
+            static constexpr const char* kOps[] = {
+                " = ", " <> ", " < ", " <= ", " > ", " >= ", " = "};
             sql += alias + "." + quoted(f.name);
             if (filter.op == Filter::Op::Same) sql += m_dialect.bytewiseCollate;
             sql += kOps[static_cast<int>(filter.op)] + param(params, normalise(f, filter.value));

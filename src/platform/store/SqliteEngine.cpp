@@ -108,7 +108,8 @@ Status mapOpenError(sqlite3* db, int rc, const std::string& path) {
 
 // The name collation on one connection: SQLite calls back into the
 // connection's own collator, which it deletes when the connection closes.
-static int compareNamesCallback(void* collator, int lengthA, const void* a, int lengthB, const void* b) {
+static int compareNamesCallback(void* collator, int lengthA, const void* a, int lengthB,
+                                const void* b) {
     return static_cast<const NameCollator*>(collator)->compare(
         std::string_view(static_cast<const char*>(a), static_cast<size_t>(lengthA)),
         std::string_view(static_cast<const char*>(b), static_cast<size_t>(lengthB)));
@@ -127,7 +128,6 @@ int registerNameCollation(sqlite3* db) {
     if (rc == SQLITE_OK) collator.release();
     return rc;
 }
-
 
 std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
                                                  const SqliteOptions& options, Status& status) {
