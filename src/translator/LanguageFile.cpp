@@ -243,41 +243,28 @@ LanguageFile::AddResult LanguageFile::add(const LanguageRecord& record) {
 }
 
 bool LanguageFile::setReplacement(const LanguageRecord& record) {
-    Statement update(m_db,
-                     "UPDATE LANGF SET REPLACEMENT = ?, REPHOTKEY = ?"
-                     " WHERE LOOKUP = ? AND LUHOTKEY = ? AND ENTRYTYPE = ?");
-    if (!update) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
-        return false;
-    }
-    bindText(update.stmt, 1, fieldText(record.replacement, kReplacementWidth));
-    bindText(update.stmt, 2, fieldText(record.repHotKey, kHotKeyWidth));
-    bindText(update.stmt, 3, fieldText(record.lookup, kLookupWidth));
-    bindText(update.stmt, 4, fieldText(record.luHotKey, kHotKeyWidth));
-    bindText(update.stmt, 5, fieldText(record.entryType, kEntryTypeWidth));
-    if (sqlite3_step(update.stmt) != SQLITE_DONE) {
-        m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
-        return false;
-    }
-    if (sqlite3_changes(m_db) == 0) {
-        m_error = QStringLiteral("no such entry in the language file");
-        return false;
-    }
-    return true;
+    return updateReplacement(record, true);
 }
 
 bool LanguageFile::setReplacementAnyHotKey(const LanguageRecord& record) {
-    Statement update(m_db,
-                     "UPDATE LANGF SET REPLACEMENT = ?, REPHOTKEY = ?"
-                     " WHERE LOOKUP = ? AND ENTRYTYPE = ?");
+    return updateReplacement(record, false);
+}
+
+bool LanguageFile::updateReplacement(const LanguageRecord& record, bool matchHotKey) {
+    Statement update(m_db, matchHotKey ? "UPDATE LANGF SET REPLACEMENT = ?, REPHOTKEY = ?"
+                                         " WHERE LOOKUP = ? AND LUHOTKEY = ? AND ENTRYTYPE = ?"
+                                       : "UPDATE LANGF SET REPLACEMENT = ?, REPHOTKEY = ?"
+                                         " WHERE LOOKUP = ? AND ENTRYTYPE = ?");
     if (!update) {
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
         return false;
     }
-    bindText(update.stmt, 1, fieldText(record.replacement, kReplacementWidth));
-    bindText(update.stmt, 2, fieldText(record.repHotKey, kHotKeyWidth));
-    bindText(update.stmt, 3, fieldText(record.lookup, kLookupWidth));
-    bindText(update.stmt, 4, fieldText(record.entryType, kEntryTypeWidth));
+    int column = 1;
+    bindText(update.stmt, column++, fieldText(record.replacement, kReplacementWidth));
+    bindText(update.stmt, column++, fieldText(record.repHotKey, kHotKeyWidth));
+    bindText(update.stmt, column++, fieldText(record.lookup, kLookupWidth));
+    if (matchHotKey) bindText(update.stmt, column++, fieldText(record.luHotKey, kHotKeyWidth));
+    bindText(update.stmt, column, fieldText(record.entryType, kEntryTypeWidth));
     if (sqlite3_step(update.stmt) != SQLITE_DONE) {
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
         return false;

@@ -87,6 +87,9 @@ public:
     bool createKey();
 
 private:
+    // Sets the replacement of the entry with this lookup and entry type (and,
+    // with `matchHotKey`, this lookup hot key); false when there is none.
+    bool updateReplacement(const LanguageRecord& record, bool matchHotKey);
     bool exec(const char* sql);
     OpenResult checkLayout();
     // Builds the key index of a file that lacks it.

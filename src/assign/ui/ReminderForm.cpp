@@ -62,6 +62,12 @@ ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder
     };
     m_scaffold->save = [this] { return save(); };
     m_scaffold->remove = [this] { return remove(); };
+    // Another station's change to this reminder shows the "changed" bar at once.
+    m_scaffold->watchRecord(m_workspace.db->engine(), Reminder::def(), [this] {
+        Reminder now = m_current;
+        collect(now, false);
+        return now.toRow();
+    });
     // Leaving the date: a text that is no date is refused there, with the
     // reason; an accepted date is shown again in the field's picture.
     connect(m_date, &QLineEdit::editingFinished, this, [this] {

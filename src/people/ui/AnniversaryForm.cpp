@@ -62,6 +62,12 @@ AnniversaryForm::AnniversaryForm(Workspace& workspace, Request request,
     };
     m_scaffold->save = [this] { return save(); };
     m_scaffold->remove = [this] { return remove(); };
+    // Another station's change to this anniversary shows the "changed" bar at once.
+    m_scaffold->watchRecord(m_workspace.db->engine(), Anniversary::def(), [this] {
+        Anniversary now = m_current;
+        collect(now, false);
+        return now.toRow();
+    });
     connect(m_date, &QLineEdit::editingFinished, this, &AnniversaryForm::acceptDate);
     connect(m_cal, &QPushButton::clicked, this, [this] {
         Anniversary now = m_current;

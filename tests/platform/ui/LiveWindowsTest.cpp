@@ -14,7 +14,9 @@
 
 #include "app/ui/MainFrame.h"
 #include "assign/AssignmentRules.h"
+#include "assign/ReminderRules.h"
 #include "assign/ui/AssignmentForm.h"
+#include "assign/ui/ReminderForm.h"
 #include "data/Database.h"
 #include "platform/ChangeWatcher.h"
 #include "platform/ui/BrowseList.h"
@@ -260,6 +262,34 @@ private slots:
         QCOMPARE(tko::MessageBox::shown().last().number, 38);
         QCOMPARE(stored(a.ASSIGNNUMBER).NAME, std::string("Order paper and toner"));
         QVERIFY(!form.completed());
+    }
+
+    // The smaller forms watch their record the same way.
+    void reminderFormShowsTheBarWhenAnotherStationChangesTheReminder() {
+        tko::Assignment a = tko::primeAssignment(tko::UserPref{}, "ANNA", 82000);
+        a.NAME = "Renew the lease";
+        a.PERSON = "PAT";
+        QVERIFY(tko::addNewAssignment(*m_here, a).ok());
+        tko::Reminder r = tko::primeReminder(a, "ANNA");
+        r.DATE = 82010;
+        r.NOTE = "Call the landlord";
+        QVERIFY(tko::addNewReminder(*m_here, r).ok());
+        tko::Workspace workspace;
+        workspace.db = m_here.get();
+        workspace.session.GlobalUser = "ANNA";
+        tko::ReminderForm form(workspace, tko::Request::Change, r, a);
+        QVERIFY(form.start());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QVERIFY(!form.scaffold()->changedBar());
+
+        tko::Reminder theirs;
+        QVERIFY(
+            m_there->fetch("REM:REMINDERNUMBER_KEY", {std::int64_t{r.REMINDNUMBER}}, theirs).ok());
+        theirs.NOTE = "Write to the landlord";
+        QVERIFY(m_there->change(theirs).ok());
+        QVERIFY(QTest::qWaitFor([&] { return form.scaffold()->changedBar() != nullptr; }, kWaitMs));
+        QCOMPARE(form.noteEdit()->text(), QStringLiteral("Call the landlord"));
     }
 
     void statusBarCountOfDueWorkFollowsAnotherStation() {
