@@ -231,6 +231,12 @@ TEST_F(NameOrderTest, AnEarlierDataSetIsConvertedAndNamesThatNowCollideAreReport
         const Status checked = old->check(problems);
         ASSERT_TRUE(checked.ok()) << checked.describe();
         EXPECT_FALSE(problems.empty());  // not yet converted: "check" reports, never repairs
+        // The opening check takes the bytewise columns for this program's own
+        // earlier layout, to be converted, not for a foreign one.
+        LayoutCheck layout;
+        ASSERT_TRUE(old->checkLayout(layout).ok());
+        EXPECT_TRUE(layout.layout.empty()) << layout.layout.front();
+        EXPECT_TRUE(layout.keyTables.empty()) << layout.keys.front();
     }
 
     // A station opens it: converted, nothing lost, the colliding key kept as it was.
@@ -244,6 +250,12 @@ TEST_F(NameOrderTest, AnEarlierDataSetIsConvertedAndNamesThatNowCollideAreReport
     ASSERT_TRUE(checked.ok()) << checked.describe();
     ASSERT_EQ(problems.size(), 2u) << ::testing::PrintToString(problems);
     EXPECT_EQ(problems[0], "PEOPLE: key PEO:PRIMARY_KEY tells names apart by letter case");
+    // A key kept bytewise for its colliding names is no damaged key: opening
+    // must not offer to rebuild it at every start.
+    LayoutCheck layout;
+    ASSERT_TRUE(m_db->checkLayout(layout).ok());
+    EXPECT_TRUE(layout.layout.empty()) << layout.layout.front();
+    EXPECT_TRUE(layout.keyTables.empty()) << layout.keys.front();
     EXPECT_EQ(problems[1],
               "PEOPLE: key PEO:PRIMARY_KEY: \"BEN, BEN\" and \"Ben, BEN\" differ only in letter "
               "case; rename all but one");
