@@ -18,6 +18,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
 #include "users/LimitedPersonUsers.h"
+#include "users/ui/LimitedUsersLayout.h"
 
 namespace tko {
 
@@ -79,34 +80,9 @@ LimitedPersonUsersDialog::LimitedPersonUsersDialog(Workspace& workspace, std::in
     m_list->setKey(QLatin1String(key::PEU_PERSONNUMBER_KEY));
     m_list->setRange({std::int64_t{personNumber}});
 
-    auto* buttons = new QHBoxLayout;
-    auto add = [this, buttons](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    QPushButton* insert = add("insertButton", QStringLiteral("Insert"));
-    QPushButton* remove = add("deleteButton", QStringLiteral("Delete"));
-    buttons->addStretch();
-    QPushButton* close = add("closeButton", QStringLiteral("Close"));
-    QPushButton* help = add("helpButton", QStringLiteral("Help"));
-    connect(insert, &QPushButton::clicked, this, &LimitedPersonUsersDialog::insertUsers);
-    connect(remove, &QPushButton::clicked, this, &LimitedPersonUsersDialog::deleteUser);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    connect(m_list, &BrowseList::insertRequested, this, &LimitedPersonUsersDialog::insertUsers);
-    connect(m_list, &BrowseList::deleteRequested, this,
-            [this](const store::Row&) { deleteUser(); });
-
-    auto* head = new QFormLayout;
-    head->addRow(QStringLiteral("Person:"), m_person);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(head);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    layOutLimitedUsers(
+        this, QStringLiteral("Person:"), m_person, m_list, [this] { insertUsers(); },
+        [this] { deleteUser(); });
     resize(360, 320);
     m_list->reload();
 }

@@ -13,6 +13,7 @@
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "users/LimitedProjectUsers.h"
+#include "users/ui/LimitedUsersLayout.h"
 #include "users/ui/UserPickers.h"
 
 namespace tko {
@@ -38,34 +39,9 @@ LimitedProjectUsersDialog::LimitedProjectUsersDialog(Workspace& workspace, std::
     m_list->setKey(QLatin1String(key::PRU_NUMBERUSER_KEY));
     m_list->setRange({std::int64_t{projNumber}});
 
-    auto* buttons = new QHBoxLayout;
-    auto add = [this, buttons](const char* name, const QString& caption) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        buttons->addWidget(b);
-        return b;
-    };
-    QPushButton* insert = add("insertButton", QStringLiteral("Insert"));
-    QPushButton* remove = add("deleteButton", QStringLiteral("Delete"));
-    buttons->addStretch();
-    QPushButton* close = add("closeButton", QStringLiteral("Close"));
-    QPushButton* help = add("helpButton", QStringLiteral("Help"));
-    connect(insert, &QPushButton::clicked, this, &LimitedProjectUsersDialog::insertUsers);
-    connect(remove, &QPushButton::clicked, this, &LimitedProjectUsersDialog::deleteUser);
-    connect(close, &QPushButton::clicked, this, &QDialog::accept);
-    connect(help, &QPushButton::clicked, this,
-            [this] { HelpBrowser::showHelp(whatsThis(), this); });
-    connect(m_list, &BrowseList::insertRequested, this, &LimitedProjectUsersDialog::insertUsers);
-    connect(m_list, &BrowseList::deleteRequested, this,
-            [this](const store::Row&) { deleteUser(); });
-
-    auto* head = new QFormLayout;
-    head->addRow(QStringLiteral("Project:"), m_project);
-    auto* layout = new QVBoxLayout(this);
-    layout->addLayout(head);
-    layout->addWidget(m_list, 1);
-    layout->addLayout(buttons);
+    layOutLimitedUsers(
+        this, QStringLiteral("Project:"), m_project, m_list, [this] { insertUsers(); },
+        [this] { deleteUser(); });
     resize(420, 320);
     m_list->reload();
 }
