@@ -18,6 +18,7 @@
 #include "BenchData.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
+#include "data/Tables.h"
 #include "platform/Date.h"
 #include "platform/store/PgEngine.h"
 
@@ -75,6 +76,19 @@ std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& 
                    std::to_string(rows))
                       .c_str()));
         PQfinish(conn);
+        // The users' tables live in a schema of their own, shared by every
+        // data set of the database: opening refuses a schema that lacks only
+        // the shared tables as a foreign layout, so they are created first.
+        store::PgOptions options;
+        options.create = true;
+        options.tables = allTables();
+        Status status;
+        auto engine = store::PgEngine::open(source.serverInfo, options, status);
+        if (engine) status = engine->createTables(allTables());
+        if (!status.ok()) {
+            error = "cannot create the tables: " + status.describe();
+            return nullptr;
+        }
     } else {
         fs::create_directories(source.directory);
     }
