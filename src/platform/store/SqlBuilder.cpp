@@ -393,11 +393,16 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
         SqlQuery& q = single ? joined : queries.emplace_back();
         if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
         const bool merged = arms.size() > 1;
+        // On the server each arm of a merge is an ordered, limited read of its
+        // own index, and the outer query orders at most a page per arm. SQLite
+        // merges the plain arms of a compound SELECT under one ORDER BY itself,
+        // each read in its index's order and only as far as the LIMIT takes
+        // the merge; an arm limited on its own would be read a whole page deep
+        // and sorted, nine pages for nine ranges.
+        const bool limitedArms = merged && single;
         for (size_t a = 0; a < arms.size(); ++a) {
             if (a) q.sql += " UNION ALL ";
-            // Each arm of a merge is an ordered, limited read of its own index;
-            // the outer query then orders at most a page per arm.
-            if (merged) q.sql += "SELECT * FROM (";
+            if (limitedArms) q.sql += "SELECT * FROM (";
             q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " +
                      tableName(table) + " t";
             if (m_dialect.indexedBy && arms[a].key)
@@ -405,7 +410,7 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
             q.sql += " WHERE " + keyCondition(q) + " AND ";
             appendFilter(table, "t", withPrefixKnown(table, request, arms[a].filter, fixed), q.sql,
                          q.params);
-            if (merged)
+            if (limitedArms)
                 q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
                          std::to_string(request.limit) + ") a" + std::to_string(a);
         }
