@@ -1,5 +1,6 @@
 #include "platform/store/SqlBuilder.h"
 
+#include <algorithm>
 #include <functional>
 
 namespace tko::store {
@@ -458,6 +459,31 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
 
     if (given == 0) {
         build([](SqlQuery&) { return std::string("1=1"); }, 0);
+        return finish();
+    }
+    // The server compares rows as a whole: along a key of ascending components
+    // "past (v1, v2, row)" is the one condition ROW(c1, c2, row) > ROW(v1, v2,
+    // r), which its index scan takes as the range's start. One range per arm
+    // instead of one per key level: far less for the server to plan on every
+    // page (a continued page over three levels took it over a millisecond).
+    if (single && std::none_of(comps.begin(), comps.end(),
+                               [](const KeyComponent& c) { return c.descending; })) {
+        build(
+            [&](SqlQuery& q) {
+                std::string columns, values;
+                for (size_t i = 0; i < given; ++i) {
+                    columns += (i ? ", " : "") + column(i);
+                    values += (i ? ", " : "") + param(q.params, value(i));
+                }
+                if (after) {
+                    columns += ", " + rowId;
+                    values += ", " + param(q.params, *request.from.after);
+                }
+                const std::string op =
+                    forward ? (after ? " > " : " >= ") : (after ? " < " : " <= ");
+                return "ROW(" + columns + ")" + op + "ROW(" + values + ")";
+            },
+            0);
         return finish();
     }
     // Rows sharing the whole given prefix (past the starting row, if any).
