@@ -363,29 +363,6 @@ Filter withPrefixKnown(const TableDef& table, const ReadRequest& request, const 
     return known;
 }
 
-// The request as the server reads it: an either-or of values of the key's
-// own first column ("priority is 1, 2, ... or 9" along (priority, date)) stays
-// a test on the rows of one range instead of becoming one range per value.
-// The server checks a bound on the key's later columns inside the index, so
-// the rows one range skips cost it little, while it plans every range anew on
-// every page: nine ranges made a page two to four times slower there. SQLite
-// fetches each skipped row, so it reads the ranges apart.
-ReadRequest serverRanges(const TableDef& table, const ReadRequest& request) {
-    if (!request.key || request.key->components.empty() || request.filter.kind != Filter::Kind::And)
-        return request;
-    const int first = request.key->components.front().field;
-    auto onFirstColumn = [&](const Filter& f) {
-        return f.kind == Filter::Kind::Compare && f.op == Filter::Op::Eq &&
-               table.fieldIndex(f.field) == first;
-    };
-    ReadRequest read = request;
-    for (Filter& f : read.filter.children)
-        if (f.kind == Filter::Kind::Or && f.children.size() > 1 &&
-            std::all_of(f.children.begin(), f.children.end(), onFirstColumn))
-            f = negate(negate(std::move(f)));  // the same test, not an either-or to split
-    return read;
-}
-
 }  // namespace
 
 std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
@@ -400,7 +377,7 @@ SqlQuery SqlBuilder::pageStatement(const TableDef& table, const ReadRequest& req
 std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
                                           bool single) const {
     const bool forward = request.direction == Direction::Forward;
-    const std::vector<Arm> arms = armsOf(table, single ? serverRanges(table, request) : request);
+    const std::vector<Arm> arms = armsOf(table, request);
     const std::string rowId = "t." + quoted(kRowIdColumn);
 
     // A query: for each arm the key condition, the arm's filter; then the order
