@@ -17,7 +17,7 @@ import subprocess
 import sys
 
 SIZES = (10000, 100000, 1000000)
-COUNTERS = ("rows", "vm_steps", "round_trips", "ratio")
+COUNTERS = ("rows", "vm_steps", "round_trips", "sqlite_us", "postgres_us", "ratio")
 
 
 def run(program, extra):
