@@ -21,13 +21,13 @@ template <class R>
 SaveOutcome saveChanged(Database& db, R& current, const R& loaded) {
     SaveOutcome outcome;
     if (current.sameValues(loaded)) return outcome;
-    const IntegrityOutcome result = changeRecord(db, current, loaded);
+    const Outcome result = changeRecord(db, current, loaded);
     if (result.ok()) {
         outcome.wrote = true;
         return outcome;
     }
     if (result.message) outcome.messages.push_back(*result.message);
-    if (result.result == IntegrityOutcome::ChangedElsewhere) {
+    if (result.kind == Outcome::ChangedElsewhere) {
         outcome.kind = SaveOutcome::ShowOtherStation;
         return outcome;
     }

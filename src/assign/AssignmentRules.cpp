@@ -243,10 +243,10 @@ Status addNewAssignment(Database& db, Assignment& a) {
 
 StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened) {
     StoreOutcome out;
-    const IntegrityOutcome r = changeRecord(db, current, opened, true);
+    const Outcome r = changeRecord(db, current, opened, true);
     if (r.ok()) return out;
-    out.kind = r.result == IntegrityOutcome::ChangedElsewhere ? StoreOutcome::ChangedElsewhere
-                                                              : StoreOutcome::Failed;
+    out.kind =
+        r.kind == Outcome::ChangedElsewhere ? StoreOutcome::ChangedElsewhere : StoreOutcome::Failed;
     if (db.lastError().code == store::kDuplicateKey && out.kind == StoreOutcome::Failed)
         out.message = standardMessage(24, translateText("Assignment Number Key"));
     else
@@ -259,7 +259,7 @@ SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s) {
     if (!isAssignee(a, s) || a.SEEN != 0) return out;
     const Assignment opened = a;
     a.SEEN = 1;
-    const IntegrityOutcome r = changeRecord(db, a, opened, false);
+    const Outcome r = changeRecord(db, a, opened, false);
     if (r.ok()) {
         // Read again, so that the form's copies come from the stored record.
         if (!db.reread(a).ok()) {
@@ -270,7 +270,7 @@ SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s) {
         out.kind = SeenOutcome::Marked;
         return out;
     }
-    if (r.result == IntegrityOutcome::Failed) a = opened;
+    if (r.kind == Outcome::Failed) a = opened;
     out.kind = SeenOutcome::Refused;
     out.message = r.message;
     return out;

@@ -31,9 +31,9 @@ ReminderOutcome storeReminder(Database& db, Reminder& current, const Reminder& o
         out.message = StandardMessage{0, translateText("Reminder Information"), *problem};
         return out;
     }
-    const IntegrityOutcome r = changeRecord(db, current, opened, true);
+    const Outcome r = changeRecord(db, current, opened, true);
     if (r.ok()) return out;
-    if (r.result == IntegrityOutcome::ChangedElsewhere) {
+    if (r.kind == Outcome::ChangedElsewhere) {
         out.kind = ReminderOutcome::ChangedElsewhere;
         out.message = r.message;
         return out;
@@ -47,7 +47,7 @@ ReminderOutcome storeReminder(Database& db, Reminder& current, const Reminder& o
 
 ReminderOutcome removeReminder(Database& db, const Reminder& reminder) {
     ReminderOutcome out;
-    const IntegrityOutcome r = deleteRecord(db, reminder);
+    const Outcome r = deleteRecord(db, reminder);
     if (r.ok()) return out;
     out.kind = ReminderOutcome::Failed;
     out.message = standardMessage(18);

@@ -79,10 +79,10 @@ GroupOutcome changeGroup(Database& db, GroupName& group, const GroupName& opened
     if (!nameTakenBy(db, group.GROUPNAME, group.USER, group, taken).ok())
         return nameFailed(standardMessage(14, db.lastError().describe()));
     if (taken) return nameFailed(standardMessage(24, translateText(kGroupUserKeyName)));
-    const IntegrityOutcome r = changeRecord(db, group, opened, true);
+    const Outcome r = changeRecord(db, group, opened, true);
     if (r.ok()) return {};
     GroupOutcome out;
-    if (r.result == IntegrityOutcome::ChangedElsewhere) {
+    if (r.kind == Outcome::ChangedElsewhere) {
         out.kind = GroupOutcome::ChangedElsewhere;
         out.message = r.message;
         return out;
@@ -231,7 +231,7 @@ GroupOutcome saveGroupList(Database& db, const Session& session, GroupName& grou
 GroupOutcome deleteGroupList(Database& db, const Session& session, const GroupName& group) {
     if (!mayUseGroup(group, session)) return refused("This group list belongs to another user.");
     GroupOutcome out;
-    const IntegrityOutcome r = deleteRecord(db, group);
+    const Outcome r = deleteRecord(db, group);
     if (r.ok()) return out;
     out.kind = GroupOutcome::NameFailed;
     out.message = r.message;

@@ -133,10 +133,10 @@ ProjectOutcome saveProject(Database& db, const Session& session, Project& curren
         outcome.message = standardMessage(35, db.lastError().describe(), label::PROJECT);
         return outcome;
     }
-    const IntegrityOutcome written = changeRecord(db, current, opened, true);
+    const Outcome written = changeRecord(db, current, opened, true);
     if (written.ok()) return outcome;
     outcome.message = written.message;
-    if (written.result == IntegrityOutcome::ChangedElsewhere) {
+    if (written.kind == Outcome::ChangedElsewhere) {
         outcome.kind = ProjectOutcome::ChangedElsewhere;
     } else if (db.lastError().code == store::kDuplicateKey) {
         // Another station took the name for this user meanwhile.
@@ -150,7 +150,7 @@ ProjectOutcome saveProject(Database& db, const Session& session, Project& curren
 
 ProjectOutcome deleteProject(Database& db, const Session& session, const Project& project) {
     if (!mayChangeProject(project, session)) return refused(kProjectNotYours);
-    const IntegrityOutcome out = deleteRecord(db, project);
+    const Outcome out = deleteRecord(db, project);
     ProjectOutcome outcome;
     if (!out.ok()) {
         outcome.kind = ProjectOutcome::Failed;

@@ -253,9 +253,8 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
             return UserOutcome::cancelled(
                 db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
         store::Row row = user.toRow();
-        const IntegrityOutcome written =
-            changeCascade(db, User::def(), row, original.toRow(), false);
-        if (written.result == IntegrityOutcome::ChangedElsewhere) {
+        const Outcome written = changeCascade(db, User::def(), row, original.toRow(), false);
+        if (written.kind == Outcome::ChangedElsewhere) {
             while (db.engine().transactionDepth() > 0) db.rollback();
             User theirs;
             theirs.fromRow(row);
@@ -327,7 +326,7 @@ UserOutcome deleteUser(Database& db, const Session& session, const User& user, D
     if (!removeUserRights(db, name).ok())
         return UserOutcome::cancelled(
             db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
-    const IntegrityOutcome removed = deleteCascade(db, User::def(), stored.rowPos);
+    const Outcome removed = deleteCascade(db, User::def(), stored.rowPos);
     if (!removed.ok())
         return UserOutcome::cancelled(db, removed.message ? removed.message->text : "");
     if (!db.commit().ok())

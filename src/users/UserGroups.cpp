@@ -123,9 +123,8 @@ UserOutcome saveUserGroup(Database& db, const Session& session, Request request,
             return UserOutcome::cancelled(db, standardMessage(14, db.lastError().describe()).text);
     } else {
         store::Row row = group.toRow();
-        const IntegrityOutcome written =
-            changeCascade(db, UserGroup::def(), row, original.toRow(), false);
-        if (written.result == IntegrityOutcome::ChangedElsewhere) {
+        const Outcome written = changeCascade(db, UserGroup::def(), row, original.toRow(), false);
+        if (written.kind == Outcome::ChangedElsewhere) {
             while (db.engine().transactionDepth() > 0) db.rollback();
             group.fromRow(row);
             UserOutcome outcome;
@@ -159,7 +158,7 @@ UserOutcome saveUserGroup(Database& db, const Session& session, Request request,
 
 UserOutcome deleteUserGroup(Database& db, const Session& session, const UserGroup& group) {
     if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
-    const IntegrityOutcome removed = deleteRecord(db, group);
+    const Outcome removed = deleteRecord(db, group);
     if (!removed.ok())
         return UserOutcome::cancelled(db, removed.message ? removed.message->text : "");
     return {};

@@ -268,8 +268,8 @@ TEST_F(PeopleLogicTest, ASecondPrivatePersonOfTheSameNameAndOwnerIsADuplicateKey
     const Person blank = person("", 2, "Private", "BEN");
     Person second = blank;
     second.SHORTNAME = "DENTIST";
-    const IntegrityOutcome outcome = savePerson(*m_db, second, blank);
-    ASSERT_EQ(outcome.result, IntegrityOutcome::Failed);
+    const Outcome outcome = savePerson(*m_db, second, blank);
+    ASSERT_EQ(outcome.kind, Outcome::Failed);
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->number, 24);
     EXPECT_NE(outcome.message->text.find("PEO:Primary_key"), std::string::npos);

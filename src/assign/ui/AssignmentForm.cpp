@@ -618,7 +618,7 @@ bool AssignmentForm::save() {
     else
         applyChangeOnOk(next, m_opened, session, Clock::today(), Clock::now());
     const StoreOutcome out = storeAssignment(*m_workspace.db, next, m_opened);
-    if (out.message) MessageBox::show(this, *out.message);
+    showOutcome(this, out);
     if (out.kind == StoreOutcome::ChangedElsewhere) {
         m_current = next;
         takeOpeningCopies();
@@ -816,7 +816,7 @@ void AssignmentForm::duplicate() {
     Assignment copy;
     const StoreOutcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
                                                  Clock::today(), Clock::now());
-    if (out.message) MessageBox::show(this, *out.message);
+    showOutcome(this, out);
     if (out.kind == StoreOutcome::ChangedElsewhere) {
         m_current = first;
         takeOpeningCopies();
@@ -975,8 +975,8 @@ void AssignmentForm::deleteFromProject() {
     if (MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::YesNo,
                              {question}, MessageBox::Icon::Question) != Answer::Yes)
         return;
-    const IntegrityOutcome out = deleteRecord(*m_workspace.db, link);
-    if (out.message) MessageBox::show(this, *out.message);
+    const Outcome out = deleteRecord(*m_workspace.db, link);
+    showOutcome(this, out);
     m_projects->reload();
     updateTabColours();
 }
@@ -999,8 +999,8 @@ void AssignmentForm::done(int result) {
     if (result == QDialog::Rejected && m_addedAtOnce) {
         // A record added for an insert that was never confirmed goes again,
         // with whatever reminders or links were given to it meanwhile.
-        const IntegrityOutcome out = deleteRecord(*m_workspace.db, m_current);
-        if (out.message) MessageBox::show(this, *out.message);
+        const Outcome out = deleteRecord(*m_workspace.db, m_current);
+        showOutcome(this, out);
         m_addedAtOnce = false;
     }
     QDialog::done(result);

@@ -160,7 +160,7 @@ bool ReminderForm::save() {
     Reminder next = m_current;
     if (!collect(next, true)) return false;
     const ReminderOutcome out = storeReminder(*m_workspace.db, next, m_opened);
-    if (out.message) MessageBox::show(this, *out.message);
+    showOutcome(this, out);
     if (out.kind == ReminderOutcome::ChangedElsewhere) {
         m_current = next;
         m_opened = next;

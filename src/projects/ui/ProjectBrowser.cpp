@@ -73,7 +73,7 @@ void ProjectBrowser::deleteProject() {
     }
     if (MessageBox::showStandard(this, 32) != Answer::Ok) return;
     const ProjectOutcome out = tko::deleteProject(*m_workspace.db, m_workspace.session, project);
-    if (!out.ok() && out.message) MessageBox::show(this, *out.message);
+    if (!out.ok()) showOutcome(this, out);
     reloadOn(row);
 }
 

@@ -290,7 +290,7 @@ bool ProjectForm::save() {
             m_addedAtOnce = false;
             return true;
         case ProjectOutcome::ChangedElsewhere:
-            if (out.message) MessageBox::show(this, *out.message);
+            showOutcome(this, out);
             // The other station's values are shown; a new OK stores over them.
             m_current = now;
             m_opened = now;
@@ -298,14 +298,11 @@ bool ProjectForm::save() {
             applyRights();
             return false;
         case ProjectOutcome::Refused:
-            if (out.message)
-                MessageBox::show(this, *out.message);
-            else
-                say(this, out.text, windowTitle());
+            showOutcome(this, out, windowTitle());
             m_name->setFocus();
             return false;
         case ProjectOutcome::Failed:
-            if (out.message) MessageBox::show(this, *out.message);
+            showOutcome(this, out);
             return false;
     }
     return false;
@@ -452,8 +449,8 @@ void ProjectForm::done(int result) {
     if (result == QDialog::Rejected && m_addedAtOnce) {
         // A project stored for an insert that was never confirmed goes again,
         // with the links and users given to it meanwhile.
-        const IntegrityOutcome out = deleteRecord(*m_workspace.db, m_current);
-        if (out.message) MessageBox::show(this, *out.message);
+        const Outcome out = deleteRecord(*m_workspace.db, m_current);
+        showOutcome(this, out);
         m_addedAtOnce = false;
     }
     QDialog::done(result);
