@@ -207,23 +207,19 @@ bool mayOpenFromProject(const Assignment& assignment, const Session& session) {
            sameUser(assignment.USERNAME, session.GlobalUser);
 }
 
-LinkOutcome linkAssignment(Database& db, const Session& session, const Project& project,
-                           std::int32_t assignNumber) {
-    LinkOutcome outcome;
-    auto failed = [&db, &outcome] {
-        outcome.kind = LinkOutcome::Failed;
-        outcome.error = db.lastError().describe();
+Outcome linkAssignment(Database& db, const Session& session, const Project& project,
+                       std::int32_t assignNumber, ProjAssign& link) {
+    link = ProjAssign{};
+    auto failed = [&db] {
+        Outcome outcome = Outcome::failed(
+            standardMessage(14, db.lastError().describe() + " " + label::PROJASSGN));
         if (db.engine().transactionDepth() > 0) db.rollback();
         return outcome;
     };
     bool visible = false;
     const Status seen = projectVisibleTo(db, session, project.PROJNUMBER, visible);
     if (!seen.ok() && seen.code != store::kRecordNotFound) return failed();
-    if (!visible) {
-        outcome.kind = LinkOutcome::Refused;
-        outcome.text = kProjectNotVisible;
-        return outcome;
-    }
+    if (!visible) return Outcome::refused(kProjectNotVisible);
     // The name the project has in the store: a form may show an edited one.
     Project stored;
     if (!db.fetch(key::PRO_AUTONUMBER_KEY, {std::int64_t{project.PROJNUMBER}}, stored).ok())
@@ -236,15 +232,15 @@ LinkOutcome linkAssignment(Database& db, const Session& session, const Project& 
     if (!linksOf(db, stored.PROJNUMBER, assignNumber, existing).ok()) return failed();
     if (!existing.empty()) {
         db.rollback();
-        outcome.kind = LinkOutcome::AlreadyPart;
-        outcome.link = existing.front();
-        return outcome;
+        link = existing.front();
+        return Outcome::refused(kAlreadyPartOfProject);
     }
-    outcome.link = ProjAssign{stored.NAME, stored.PROJNUMBER, assignNumber,
-                              store::clipText(session.GlobalUser, kUserNameWidth)};
-    if (!db.add(outcome.link).ok()) return failed();
+    ProjAssign added{stored.NAME, stored.PROJNUMBER, assignNumber,
+                     store::clipText(session.GlobalUser, kUserNameWidth)};
+    if (!db.add(added).ok()) return failed();
     if (!db.commit().ok()) return failed();
-    return outcome;
+    link = added;
+    return {};
 }
 
 bool mayRemoveLink(const ProjAssign& link, const Session& session) {
@@ -252,31 +248,26 @@ bool mayRemoveLink(const ProjAssign& link, const Session& session) {
            sameUser(link.USER, session.GlobalUser);
 }
 
-UnlinkOutcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
-                                std::int32_t assignNumber) {
-    UnlinkOutcome outcome;
-    auto failed = [&db, &outcome] {
-        outcome.kind = UnlinkOutcome::Failed;
-        outcome.error = db.lastError().describe();
+Outcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
+                          std::int32_t assignNumber) {
+    auto failed = [&db] {
+        Outcome outcome =
+            Outcome::failed(standardMessage(17, db.lastError().describe(), label::PROJASSGN));
         if (db.engine().transactionDepth() > 0) db.rollback();
         return outcome;
     };
     std::vector<ProjAssign> links;
     if (!linksOf(db, projNumber, assignNumber, links).ok()) return failed();
-    for (const ProjAssign& link : links) {
-        if (!mayRemoveLink(link, session)) {
-            outcome.kind = UnlinkOutcome::NotPermitted;
-            return outcome;
-        }
-    }
-    if (links.empty()) return outcome;
+    for (const ProjAssign& link : links)
+        if (!mayRemoveLink(link, session)) return Outcome::refused(kNoAuthorityToRemove);
+    if (links.empty()) return {};
     if (!db.begin({label::PROJASSGN}, kIntegrityTimeoutMs).ok()) return failed();
     for (const ProjAssign& link : links) {
         const Status s = db.remove(link);
         if (!s.ok() && s.code != store::kRecordNotFound) return failed();
     }
     if (!db.commit().ok()) return failed();
-    return outcome;
+    return {};
 }
 
 // ---- projects of one assignment -------------------------------------------------------

@@ -947,21 +947,14 @@ void AssignmentForm::openReminder(Request request) {
 void AssignmentForm::addToProject() {
     const std::optional<Project> project = selectProject(this, m_workspace);
     if (!project) return;
-    const LinkOutcome out =
-        linkAssignment(*m_workspace.db, m_workspace.session, *project, m_current.ASSIGNNUMBER);
-    switch (out.kind) {
-        case LinkOutcome::Linked:
-        case LinkOutcome::AlreadyPart:  // nothing to add: the existing link is shown
-            m_projects->reloadAt(out.link.toRow());
-            break;
-        case LinkOutcome::Refused:
-            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
-                                 {translated(out.text.c_str())}, MessageBox::Icon::Warning);
-            break;
-        case LinkOutcome::Failed:
-            MessageBox::showStandard(this, 14, qs(out.error + " PROJASSGN"));
-            break;
-    }
+    ProjAssign link;
+    const Outcome out = linkAssignment(*m_workspace.db, m_workspace.session, *project,
+                                       m_current.ASSIGNNUMBER, link);
+    // A link that exists already is only shown.
+    if (out.ok() || alreadyLinked(out))
+        m_projects->reloadAt(link.toRow());
+    else
+        showOutcome(this, out, windowTitle());
     updateTabColours();
 }
 

@@ -360,12 +360,11 @@ void ProjectForm::insertAssignment() {
         reloadOn(highlighted());
         return;
     }
-    const LinkOutcome out =
-        linkAssignment(*m_workspace.db, m_workspace.session, m_current, record.ASSIGNNUMBER);
-    if (out.kind == LinkOutcome::Failed)
-        MessageBox::showStandard(this, 14, qs(out.error));
-    else if (out.kind == LinkOutcome::Refused)
-        say(this, out.text, windowTitle());
+    ProjAssign link;
+    const Outcome out =
+        linkAssignment(*m_workspace.db, m_workspace.session, m_current, record.ASSIGNNUMBER, link);
+    // The form may have linked the new assignment itself: nothing to say then.
+    if (!alreadyLinked(out)) showOutcome(this, out, windowTitle());
     reloadOn(record);
 }
 
@@ -390,21 +389,11 @@ void ProjectForm::addExisting() {
     }
     const std::optional<Assignment> picked = m_actions.pickAssignment(this, m_workspace);
     if (!picked) return;
-    const LinkOutcome out =
-        linkAssignment(*m_workspace.db, m_workspace.session, m_current, picked->ASSIGNNUMBER);
-    switch (out.kind) {
-        case LinkOutcome::Linked:
-            break;
-        case LinkOutcome::AlreadyPart:
-            say(this, kAlreadyPartOfProject, windowTitle());
-            break;
-        case LinkOutcome::Refused:
-            say(this, out.text, windowTitle());
-            break;
-        case LinkOutcome::Failed:
-            MessageBox::showStandard(this, 14, qs(out.error));
-            break;
-    }
+    ProjAssign link;
+    showOutcome(
+        this,
+        linkAssignment(*m_workspace.db, m_workspace.session, m_current, picked->ASSIGNNUMBER, link),
+        windowTitle());
     // Show the picked assignment when the list's check boxes let it in.
     Assignment shown = *picked;
     if (m_workspace.db->reread(shown).ok())
@@ -416,12 +405,10 @@ void ProjectForm::addExisting() {
 void ProjectForm::removeAssignment() {
     const std::optional<Assignment> a = highlighted();
     if (!a) return;
-    const UnlinkOutcome out = removeFromProject(*m_workspace.db, m_workspace.session,
-                                                m_current.PROJNUMBER, a->ASSIGNNUMBER);
-    if (out.kind == UnlinkOutcome::NotPermitted)
-        say(this, kNoAuthorityToRemove, windowTitle());
-    else if (out.kind == UnlinkOutcome::Failed)
-        MessageBox::showStandard(this, 17, qs(out.error), QLatin1String(label::PROJASSGN));
+    showOutcome(this,
+                removeFromProject(*m_workspace.db, m_workspace.session, m_current.PROJNUMBER,
+                                  a->ASSIGNNUMBER),
+                windowTitle());
     reloadOn(a);
 }
 
