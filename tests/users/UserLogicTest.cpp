@@ -590,19 +590,20 @@ TEST_F(UserLogicTest, LimitedProjectUsersAreAddedOnceAndRemoved) {
     Names candidates;
     ASSERT_TRUE(usersNotListedForProject(*m_db, 5, candidates).ok());
     EXPECT_EQ(candidates, (Names{"ANNA", "BEN", "SUPERVISOR"}));
-    LimitedUsersOutcome o = addProjectUsers(*m_db, 5, "Move office", {"BEN", "ANNA"});
-    ASSERT_TRUE(o.ok);
-    EXPECT_EQ(o.added, 2);
-    o = addProjectUsers(*m_db, 5, "Move office", {"BEN"});
-    EXPECT_TRUE(o.ok);
-    EXPECT_EQ(o.added, 0);
+    int added = -1;
+    Outcome o = addProjectUsers(*m_db, 5, "Move office", {"BEN", "ANNA"}, &added);
+    ASSERT_TRUE(o.ok());
+    EXPECT_EQ(added, 2);
+    o = addProjectUsers(*m_db, 5, "Move office", {"BEN"}, &added);
+    EXPECT_TRUE(o.ok());
+    EXPECT_EQ(added, 0);
     ASSERT_TRUE(usersNotListedForProject(*m_db, 5, candidates).ok());
     EXPECT_EQ(candidates, Names{"SUPERVISOR"});
     ProjUser row;
     ASSERT_TRUE(m_db->fetch("PRU:NUMBERUSER_KEY", {std::int64_t{5}, std::string("BEN")}, row).ok());
     EXPECT_EQ(row.NAME, "Move office");
-    EXPECT_TRUE(removeProjectUser(*m_db, row).ok);
-    EXPECT_TRUE(removeProjectUser(*m_db, row).ok);  // already gone
+    EXPECT_TRUE(removeProjectUser(*m_db, row).ok());
+    EXPECT_TRUE(removeProjectUser(*m_db, row).ok());  // already gone
     EXPECT_EQ(count<ProjUser>(), 1);
 
     Status status;
@@ -611,8 +612,13 @@ TEST_F(UserLogicTest, LimitedProjectUsersAreAddedOnceAndRemoved) {
     failing->failAdds(label::PROJUSER, 2, store::kEngineError);
     Database station(std::move(failing));
     o = addProjectUsers(station, 6, "Audit", {"ANNA", "BEN"});
-    EXPECT_FALSE(o.ok);
-    EXPECT_EQ(o.message, "Adding PROJUSER");
+    EXPECT_FALSE(o.ok());
+    EXPECT_EQ(o.text, "Adding PROJUSER");
+    // The box names the failed step and the store's error under its own title.
+    ASSERT_TRUE(o.message);
+    EXPECT_EQ(o.message->title, kSafeguardTitle);
+    EXPECT_EQ(o.message->text.rfind("Adding PROJUSER ", 0), 0u);
+    EXPECT_GT(o.message->text.size(), std::string("Adding PROJUSER ").size());
     EXPECT_EQ(count<ProjUser>(store::eq("PROJNUMBER", std::int64_t{6})), 0);
 }
 
