@@ -28,12 +28,16 @@ struct Outcome {
     // operation; shown under the window's title when there is no `message`.
     std::string text;
     std::optional<StandardMessage> message;  // the message to show, if any; it wins over `text`
+    // Refused: the entry the refusal concerns ("username", "password", ...),
+    // where the window puts the cursor; "" when none.
+    std::string field;
     bool ok() const { return kind == Done; }
 
-    static Outcome refused(std::string text) {
+    static Outcome refused(std::string text, std::string field = {}) {
         Outcome outcome;
         outcome.kind = Refused;
         outcome.text = std::move(text);
+        outcome.field = std::move(field);
         return outcome;
     }
     static Outcome refused(StandardMessage message) {
@@ -49,5 +53,11 @@ struct Outcome {
         return outcome;
     }
 };
+
+// What the box for `outcome` says, as one line for the command line: the
+// message's text, or else the translated text.
+inline std::string outcomeLine(const Outcome& outcome) {
+    return outcome.message ? outcome.message->text : translateText(outcome.text);
+}
 
 }  // namespace tko

@@ -12,6 +12,7 @@
 #include "app/StartupAlerts.h"
 #include "data/Integrity.h"
 #include "data/Password.h"
+#include "support/LoginResult.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -110,17 +111,19 @@ TEST_F(ShellLogicTest, LoginChecksNamePasswordAndSuspendsAfterTheAllowedTries) {
     setAccessTries(3);
     {
         LoginAttempts window(*m_db);
-        EXPECT_EQ(window.attempt("NOBODY", "x").kind, LoginOutcome::IncorrectUserName);
+        EXPECT_EQ(test::tryLogin(window, "NOBODY", "x"), kIncorrectUserNameText);
         for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
-        EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::TooManyFailures);
+            EXPECT_EQ(test::tryLogin(window, "BEN", "wrong"), kIncorrectPasswordText);
+        EXPECT_EQ(test::tryLogin(window, "BEN", "wrong"), kTooManyFailuresText);
     }
     {
         LoginAttempts window(*m_db);  // a new window counts from 0, but the suspension stays
-        const LoginOutcome outcome = window.attempt("BEN", "secret");
-        EXPECT_EQ(outcome.kind, LoginOutcome::Suspended);
-        EXPECT_EQ(outcome.messageText(),
-                  "Suspended. Password failures. See your System Administrator");
+        LoggedIn who;
+        const Outcome outcome = window.attempt("BEN", "secret", who);
+        EXPECT_EQ(outcome.kind, Outcome::Refused);
+        EXPECT_TRUE(endsLoginWindow(outcome));
+        EXPECT_EQ(outcome.text, "Suspended. Password failures. See your System Administrator");
+        EXPECT_TRUE(who.userName.empty());  // nobody was let in
         EXPECT_EQ(window.tries(), 0);
     }
 }
@@ -129,31 +132,30 @@ TEST_F(ShellLogicTest, WithNoLimitWrongPasswordsNeverSuspend) {
     addUser("BEN", "secret", 1);
     LoginAttempts window(*m_db);
     for (int i = 0; i < 20; ++i)
-        ASSERT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
-    const LoginOutcome ok = window.attempt("BEN", "secret");
-    EXPECT_EQ(ok.kind, LoginOutcome::Success);
+        ASSERT_EQ(test::tryLogin(window, "BEN", "wrong"), kIncorrectPasswordText);
+    LoggedIn ok;
+    EXPECT_EQ(test::tryLogin(window, "BEN", "secret", &ok), test::kLoggedIn);
     EXPECT_EQ(ok.accessLevel, 1);
     EXPECT_EQ(ok.userName, "BEN");
     // Only the first 10 characters count, in exact case.
     addUser("CARLA", "abcdefghijXYZ");
-    EXPECT_TRUE(window.attempt("CARLA", "abcdefghij").loggedIn());
-    EXPECT_FALSE(window.attempt("CARLA", "ABCDEFGHIJ").loggedIn());
+    EXPECT_EQ(test::tryLogin(window, "CARLA", "abcdefghij"), test::kLoggedIn);
+    EXPECT_NE(test::tryLogin(window, "CARLA", "ABCDEFGHIJ"), test::kLoggedIn);
     // The user name is found in any case and the session gets it as stored.
-    const LoginOutcome typedLower = window.attempt("carla", "abcdefghij");
-    EXPECT_TRUE(typedLower.loggedIn());
+    LoggedIn typedLower;
+    EXPECT_EQ(test::tryLogin(window, "carla", "abcdefghij", &typedLower), test::kLoggedIn);
     EXPECT_EQ(typedLower.userName, "CARLA");
-    EXPECT_EQ(window.attempt("carla", "ABCDEFGHIJ").kind, LoginOutcome::WrongPassword);
+    EXPECT_EQ(test::tryLogin(window, "carla", "ABCDEFGHIJ"), kIncorrectPasswordText);
 }
 
 TEST_F(ShellLogicTest, TheBuiltInFirstPasswordMustBeChangedBeforeGoingOn) {
     LoginAttempts window(*m_db);
-    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind,
-              LoginOutcome::MustChangePassword);
+    EXPECT_EQ(test::tryLogin(window, kFirstUserName, kFirstPassword), test::kMustChangePassword);
     std::string cleaned;
     ASSERT_EQ(checkNewPassword("  newpass", "  newpass", cleaned), "");
     ASSERT_TRUE(changePassword(*m_db, kFirstUserName, cleaned).ok);
-    EXPECT_EQ(window.attempt(kFirstUserName, "newpass").kind, LoginOutcome::Success);
-    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind, LoginOutcome::WrongPassword);
+    EXPECT_EQ(test::tryLogin(window, kFirstUserName, "newpass"), test::kLoggedIn);
+    EXPECT_EQ(test::tryLogin(window, kFirstUserName, kFirstPassword), kIncorrectPasswordText);
 }
 
 TEST_F(ShellLogicTest, StartupAlertsFollowTheAlarmAndIgnoreSelfGivenWork) {

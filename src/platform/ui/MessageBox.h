@@ -69,7 +69,8 @@ private:
 // Reports what a logic operation came to, the same way in every window: the
 // outcome's message when it carries one, else the text of a refusal or
 // failure, translated, in a warning box under `title` (the program's name when
-// empty). Shows nothing for an outcome with neither; the answer is then Ok.
+// empty). A message without a title of its own also shows under `title`.
+// Shows nothing for an outcome with neither; the answer is then Ok.
 Answer showOutcome(QWidget* parent, const Outcome& outcome, const QString& title = {});
 
 }  // namespace tko
