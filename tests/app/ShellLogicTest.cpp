@@ -39,7 +39,7 @@ protected:
     void setAccessTries(int tries) {
         SystemPref loaded = m_sys;
         m_sys.ACCESSTRIES = static_cast<std::int16_t>(tries);
-        ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, SaveOutcome::Close);
+        ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, Outcome::Done);
     }
     Assignment assign(int number, const std::string& to, const std::string& by, Date due,
                       int secondary = 0) {
@@ -198,7 +198,7 @@ TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopi
     SystemPref loaded = m_sys;
     m_sys.BACKUPDATE = today - 1;
     m_sys.BACKUPTIME = fromHms(12, 0);
-    ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, SaveOutcome::Close);
+    ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, Outcome::Done);
     EXPECT_DOUBLE_EQ(hoursSinceBackup(today, fromHms(11, 30), today - 1, fromHms(12, 0)), 23.5);
 
     BackupResult r = closingBackup(*m_db, m_dir.path(), today, fromHms(11, 30));
@@ -229,7 +229,7 @@ TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopi
     loaded = prefs.front();
     SystemPref none = loaded;
     none.BACKUPHOURS = 0;
-    ASSERT_EQ(saveSystemPref(*m_db, none, loaded).kind, SaveOutcome::Close);
+    ASSERT_EQ(saveSystemPref(*m_db, none, loaded).kind, Outcome::Done);
     EXPECT_FALSE(closingBackup(*m_db, m_dir.path(), today + 400, 0).madeBackup);
 }
 
@@ -258,9 +258,10 @@ TEST_F(ShellLogicTest, SettingsFormsRules) {
 TEST_F(ShellLogicTest, OkWithoutAChangeWritesNothingAndAFirstSaveCreatesThePreferences) {
     SystemPref loaded = m_sys;
     SystemPref same = m_sys;
-    const SaveOutcome none = saveSystemPref(*m_db, same, loaded);
-    EXPECT_EQ(none.kind, SaveOutcome::Close);
-    EXPECT_FALSE(none.wrote);
+    bool wrote = true;
+    const Outcome none = saveSystemPref(*m_db, same, loaded, &wrote);
+    EXPECT_EQ(none.kind, Outcome::Done);
+    EXPECT_FALSE(wrote);
     std::vector<SystemPref> prefs;
     ASSERT_TRUE(m_db->read(store::ReadRequest{}, prefs).ok());
     EXPECT_EQ(prefs.front().rowVersion, m_sys.rowVersion);
@@ -273,16 +274,17 @@ TEST_F(ShellLogicTest, OkWithoutAChangeWritesNothingAndAFirstSaveCreatesThePrefe
     EXPECT_EQ(pref.USERNAME, "BEN");
     const UserPref loadedPref = pref;
     pref.PRIORITY = 4;
-    EXPECT_EQ(saveUserPref(*m_db, request, pref, loadedPref).kind, SaveOutcome::Close);
+    EXPECT_EQ(saveUserPref(*m_db, request, pref, loadedPref).kind, Outcome::Done);
     ASSERT_TRUE(loadUserPref(*m_db, "BEN", pref, request).ok());
     EXPECT_EQ(request, Request::Change);
     EXPECT_EQ(pref.PRIORITY, 4);
     // A second insert of the same user's record is refused with message 24.
     UserPref duplicate = loadedPref;
-    const SaveOutcome dup = saveUserPref(*m_db, Request::Insert, duplicate, loadedPref);
-    EXPECT_EQ(dup.kind, SaveOutcome::Stay);
-    ASSERT_EQ(dup.messages.size(), 1u);
-    EXPECT_EQ(dup.messages[0].number, 24);
+    const Outcome dup = saveUserPref(*m_db, Request::Insert, duplicate, loadedPref, &wrote);
+    EXPECT_EQ(dup.kind, Outcome::Refused);
+    EXPECT_FALSE(wrote);
+    ASSERT_TRUE(dup.message);
+    EXPECT_EQ(dup.message->number, 24);
 }
 
 TEST_F(ShellLogicTest, SettingsSavedElsewhereAreShownInsteadOfOverwritten) {
@@ -291,8 +293,8 @@ TEST_F(ShellLogicTest, SettingsSavedElsewhereAreShownInsteadOfOverwritten) {
     theirs.VIEWALL = 1;
     ASSERT_TRUE(m_db->change(theirs).ok());
     mine.ACCESSTRIES = 5;
-    const SaveOutcome outcome = saveSystemPref(*m_db, mine, loaded);
-    EXPECT_EQ(outcome.kind, SaveOutcome::ShowOtherStation);
+    const Outcome outcome = saveSystemPref(*m_db, mine, loaded);
+    EXPECT_EQ(outcome.kind, Outcome::ChangedElsewhere);
     EXPECT_EQ(mine.VIEWALL, 1);
     EXPECT_EQ(mine.ACCESSTRIES, 0);
 }

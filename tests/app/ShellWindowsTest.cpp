@@ -189,7 +189,7 @@ private slots:
         const SystemPref loaded = restored;
         restored.ACCESSTRIES = original.ACCESSTRIES;
         restored.BACKUPHOURS = original.BACKUPHOURS;
-        QCOMPARE(saveSystemPref(*m_db, restored, loaded).kind, SaveOutcome::Close);
+        QCOMPARE(saveSystemPref(*m_db, restored, loaded).kind, Outcome::Done);
     }
 
     void preferencesRefuseAPriorityOutOfRange() {
