@@ -254,26 +254,22 @@ StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment
     return out;
 }
 
-SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s) {
-    SeenOutcome out;
-    if (!isAssignee(a, s) || a.SEEN != 0) return out;
+Outcome markSeenByAssignee(Database& db, Assignment& a, const Session& s, bool* marked) {
+    if (marked) *marked = false;
+    if (!isAssignee(a, s) || a.SEEN != 0) return {};
     const Assignment opened = a;
     a.SEEN = 1;
     const Outcome r = changeRecord(db, a, opened, false);
     if (r.ok()) {
+        if (marked) *marked = true;
         // Read again, so that the form's copies come from the stored record.
-        if (!db.reread(a).ok()) {
-            out.kind = SeenOutcome::Refused;
-            out.message = standardMessage(35, db.lastError().describe(), label::ASSIGNMENT);
-            return out;
-        }
-        out.kind = SeenOutcome::Marked;
-        return out;
+        if (!db.reread(a).ok())
+            return Outcome::failed(
+                standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));
+        return r;
     }
     if (r.kind == Outcome::Failed) a = opened;
-    out.kind = SeenOutcome::Refused;
-    out.message = r.message;
-    return out;
+    return r;
 }
 
 Status remindersOf(Database& db, std::int32_t assignNumber, std::vector<Reminder>& out) {

@@ -119,13 +119,11 @@ using StoreOutcome = Outcome;
 // ChangedElsewhere `current` holds the other station's values.
 StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened);
 
-// Marks the assignment seen when the assignee opens it.
-struct SeenOutcome {
-    enum Kind { NotNeeded, Marked, Refused };
-    Kind kind = NotNeeded;
-    std::optional<StandardMessage> message;
-};
-SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s);
+// Marks the assignment seen when the assignee opens it; `marked`, when given,
+// tells whether it was written (nothing is needed for anyone else, or when it
+// is seen already). ChangedElsewhere or Failed when it could not be marked:
+// the form then does not open.
+Outcome markSeenByAssignee(Database& db, Assignment& a, const Session& s, bool* marked = nullptr);
 
 // "Duplicate": stores `current` with a "Created" log line, then adds a copy
 // with the next free number, no person, the same memos, and copies of the

@@ -231,8 +231,11 @@ TEST_F(RulesStoreTest, SeenByTheAssigneeAndRefusedAfterAChangeElsewhere) {
     a.SEEN = 0;
     ASSERT_TRUE(addNewAssignment(*m_db, a).ok());
     Assignment copy = a;
-    EXPECT_EQ(markSeenByAssignee(*m_db, copy, user("OWNER")).kind, SeenOutcome::NotNeeded);
-    EXPECT_EQ(markSeenByAssignee(*m_db, copy, user("PAT")).kind, SeenOutcome::Marked);
+    bool marked = true;
+    EXPECT_TRUE(markSeenByAssignee(*m_db, copy, user("OWNER"), &marked).ok());
+    EXPECT_FALSE(marked);
+    EXPECT_TRUE(markSeenByAssignee(*m_db, copy, user("PAT"), &marked).ok());
+    EXPECT_TRUE(marked);
     EXPECT_EQ(copy.SEEN, 1);
     Assignment check;
     ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{a.ASSIGNNUMBER}}, check).ok());
@@ -248,8 +251,10 @@ TEST_F(RulesStoreTest, SeenByTheAssigneeAndRefusedAfterAChangeElsewhere) {
     Assignment theirs = owner;
     theirs.NAME = "Order paper and toner";
     ASSERT_TRUE(changeRecord(*other, theirs, owner).ok());
-    const SeenOutcome refused = markSeenByAssignee(*m_db, stale, user("PAT"));
-    EXPECT_EQ(refused.kind, SeenOutcome::Refused);
+    const Outcome refused = markSeenByAssignee(*m_db, stale, user("PAT"), &marked);
+    EXPECT_EQ(refused.kind, Outcome::ChangedElsewhere);
+    EXPECT_TRUE(refused.message);
+    EXPECT_FALSE(marked);
     ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{a.ASSIGNNUMBER}}, check).ok());
     EXPECT_EQ(check.SEEN, 0);
     EXPECT_EQ(check.NAME, "Order paper and toner");

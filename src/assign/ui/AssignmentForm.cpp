@@ -429,9 +429,9 @@ bool AssignmentForm::start() {
         }
         m_addedAtOnce = true;
     } else if (m_request == Request::Change) {
-        const SeenOutcome seen = markSeenByAssignee(db, m_current, session);
-        if (seen.kind == SeenOutcome::Refused) {
-            if (seen.message) MessageBox::show(this, *seen.message);
+        const Outcome seen = markSeenByAssignee(db, m_current, session);
+        if (!seen.ok()) {
+            showOutcome(this, seen);
             return false;
         }
     }
