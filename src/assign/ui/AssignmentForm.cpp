@@ -835,26 +835,18 @@ void AssignmentForm::duplicate() {
 
 void AssignmentForm::conclude() {
     if (!storePending()) return;
-    const ConcludeOutcome out = ConcludeAssignment(
-        *m_workspace.db, m_workspace.session, m_current.ASSIGNNUMBER, Clock::today(), &m_current);
-    switch (out.kind) {
-        case ConcludeOutcome::NotPermitted:
-            return;
-        case ConcludeOutcome::Failed:
-            MessageBox::showText(this, QStringLiteral("%1"), QLatin1String(kConcludeFailureTitle),
-                                 MessageButtons::Ok, {qs(out.message)}, MessageBox::Icon::Warning);
-            return;
-        case ConcludeOutcome::Concluded:
-        case ConcludeOutcome::Repeated:
-            if (!out.message.empty())
-                MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
-                                     {qs(out.message)});
-            m_storedSomething = true;
-            m_current = out.record;
-            takeOpeningCopies();
-            display();
-            return;
-    }
+    Assignment after;
+    const Outcome out =
+        ConcludeAssignment(*m_workspace.db, m_workspace.session, m_current.ASSIGNNUMBER,
+                           Clock::today(), &m_current, &after);
+    // A refusal says nothing; a note that another station concluded it first
+    // shows under the form's title.
+    showOutcome(this, out, windowTitle());
+    if (!out.ok()) return;
+    m_storedSomething = true;
+    m_current = after;
+    takeOpeningCopies();
+    display();
 }
 
 void AssignmentForm::print() {

@@ -371,14 +371,7 @@ void ProjectForm::insertAssignment() {
 void ProjectForm::concludeAssignment() {
     std::optional<Assignment> a = highlighted();
     if (!a || !m_actions.conclude) return;
-    const ConcludeOutcome outcome =
-        m_actions.conclude(*m_workspace.db, m_workspace.session, *a, Clock::today());
-    if (outcome.kind == ConcludeOutcome::Failed)
-        MessageBox::showText(this, QStringLiteral("%1"), QLatin1String(kConcludeFailureTitle),
-                             MessageButtons::Ok, {qs(outcome.message)}, MessageBox::Icon::Warning);
-    else if (!outcome.message.empty())
-        MessageBox::showText(this, QStringLiteral("%1"), {}, MessageButtons::Ok,
-                             {qs(outcome.message)});
+    showOutcome(this, m_actions.conclude(*m_workspace.db, m_workspace.session, *a, Clock::today()));
     reloadOn(a);
 }
 
