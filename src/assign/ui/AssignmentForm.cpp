@@ -769,21 +769,19 @@ bool AssignmentForm::saveForGroup(Assignment& next) {
         if (!m_group) return false;
     }
     applyInsertOnOk(next, m_workspace.session, Clock::today(), Clock::now());
-    const GroupAssignmentOutcome out =
-        giveGroupAssignment(*m_workspace.db, m_workspace.session, next, *m_group);
+    std::vector<Assignment> created;
+    const Outcome out =
+        giveGroupAssignment(*m_workspace.db, m_workspace.session, next, *m_group, &created);
     if (!out.ok()) {
         // Nothing was written: the form stays open with everything entered,
         // so that the user may pick another group or try again.
-        MessageBox::showText(
-            this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok, {qs(out.message)},
-            out.kind == GroupAssignmentOutcome::Failed ? MessageBox::Icon::Critical
-                                                       : MessageBox::Icon::Warning);
+        showOutcome(this, out, windowTitle());
         m_tabs->setCurrentWidget(m_generalPage);
         m_person->setFocus();
         return false;
     }
     m_current = next;
-    m_groupRecords = out.created;
+    m_groupRecords = std::move(created);
     m_addedAtOnce = false;
     m_storedSomething = true;
     return true;
