@@ -99,8 +99,7 @@ PersonDeletion deleteAllAssignmentsOf(Database& db, const Session& session,
                                       std::int32_t personNumber) {
     PersonDeletion result;
     if (!mayDeleteInBatches(session)) {
-        result.outcome.kind = Outcome::Failed;
-        result.outcome.message = batchDeletionRefusal();
+        result.outcome = Outcome::refused(batchDeletionRefusal());
         return result;
     }
     store::ReadRequest request;

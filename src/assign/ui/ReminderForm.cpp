@@ -177,7 +177,8 @@ bool ReminderForm::remove() {
     for (;;) {
         const ReminderOutcome out = removeReminder(*m_workspace.db, m_current);
         if (out.ok()) return true;
-        if (!out.message || MessageBox::show(this, *out.message) != Answer::Yes) {
+        // The failure's message asks whether to try again.
+        if (showOutcome(this, out) != Answer::Yes) {
             done(QDialog::Rejected);
             return false;
         }
