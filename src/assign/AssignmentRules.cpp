@@ -241,13 +241,12 @@ Status addNewAssignment(Database& db, Assignment& a) {
     return addNumbered(db, a, &Assignment::ASSIGNNUMBER, key::ASS_NUMBER_KEY);
 }
 
-StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened) {
-    StoreOutcome out;
+Outcome storeAssignment(Database& db, Assignment& current, const Assignment& opened) {
+    Outcome out;
     const Outcome r = changeRecord(db, current, opened, true);
     if (r.ok()) return out;
-    out.kind =
-        r.kind == Outcome::ChangedElsewhere ? StoreOutcome::ChangedElsewhere : StoreOutcome::Failed;
-    if (db.lastError().code == store::kDuplicateKey && out.kind == StoreOutcome::Failed)
+    out.kind = r.kind == Outcome::ChangedElsewhere ? Outcome::ChangedElsewhere : Outcome::Failed;
+    if (db.lastError().code == store::kDuplicateKey && out.kind == Outcome::Failed)
         out.message = standardMessage(24, translateText("Assignment Number Key"));
     else
         out.message = r.message;
@@ -282,12 +281,12 @@ Status projectLinksOf(Database& db, std::int32_t assignNumber, std::vector<ProjA
                       store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}), out);
 }
 
-StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
-                                 const Session& s, Date today, Time now) {
-    StoreOutcome out;
+Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
+                            Date today, Time now) {
+    Outcome out;
     auto fail = [&](StandardMessage message) {
         if (db.engine().transactionDepth() > 0) db.rollback();
-        out.kind = StoreOutcome::Failed;
+        out.kind = Outcome::Failed;
         out.message = std::move(message);
         return out;
     };
@@ -299,7 +298,7 @@ StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& 
     const Status stored = db.change(first);
     if (stored.code == store::kChangedByOther) {
         db.rollback();
-        out.kind = StoreOutcome::ChangedElsewhere;
+        out.kind = Outcome::ChangedElsewhere;
         out.message = standardMessage(38);
         if (db.reread(current).ok()) return out;
         return fail(standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));

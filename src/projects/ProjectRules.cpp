@@ -31,9 +31,9 @@ bool knownType(const std::string& type) {
                        [&](const char* known) { return t == known; });
 }
 
-ProjectOutcome refused(std::string text) {
-    ProjectOutcome outcome;
-    outcome.kind = ProjectOutcome::Refused;
+Outcome refused(std::string text) {
+    Outcome outcome;
+    outcome.kind = Outcome::Refused;
     outcome.text = std::move(text);
     return outcome;
 }
@@ -105,8 +105,7 @@ Status hasUnnamedProject(Database& db, const Session& session, bool& exists) {
     return s.code == store::kRecordNotFound ? Status::success() : s;
 }
 
-ProjectOutcome saveProject(Database& db, const Session& session, Project& current,
-                           const Project& opened) {
+Outcome saveProject(Database& db, const Session& session, Project& current, const Project& opened) {
     if (current.sameValues(opened)) return {};
     if (!mayChangeProject(opened, session)) return refused(kProjectNotYours);
     // What the user typed is stored whole or not at all.
@@ -119,17 +118,17 @@ ProjectOutcome saveProject(Database& db, const Session& session, Project& curren
     current.NAME = store::rtrim(current.NAME);
     current.TYPE = store::rtrim(current.TYPE);
 
-    ProjectOutcome outcome;
+    Outcome outcome;
     Project same;
     const Status found =
         db.fetch(key::PRO_NAMEUSER_KEY, {current.NAME, store::rtrim(current.USER)}, same);
     if (found.ok() && same.PROJNUMBER != current.PROJNUMBER) {
-        outcome.kind = ProjectOutcome::Refused;
+        outcome.kind = Outcome::Refused;
         outcome.message = standardMessage(24, kProjectUserKeyName);
         return outcome;
     }
     if (!found.ok() && found.code != store::kRecordNotFound) {
-        outcome.kind = ProjectOutcome::Failed;
+        outcome.kind = Outcome::Failed;
         outcome.message = standardMessage(35, db.lastError().describe(), label::PROJECT);
         return outcome;
     }
@@ -137,23 +136,23 @@ ProjectOutcome saveProject(Database& db, const Session& session, Project& curren
     if (written.ok()) return outcome;
     outcome.message = written.message;
     if (written.kind == Outcome::ChangedElsewhere) {
-        outcome.kind = ProjectOutcome::ChangedElsewhere;
+        outcome.kind = Outcome::ChangedElsewhere;
     } else if (db.lastError().code == store::kDuplicateKey) {
         // Another station took the name for this user meanwhile.
-        outcome.kind = ProjectOutcome::Refused;
+        outcome.kind = Outcome::Refused;
         outcome.message = standardMessage(24, kProjectUserKeyName);
     } else {
-        outcome.kind = ProjectOutcome::Failed;
+        outcome.kind = Outcome::Failed;
     }
     return outcome;
 }
 
-ProjectOutcome deleteProject(Database& db, const Session& session, const Project& project) {
+Outcome deleteProject(Database& db, const Session& session, const Project& project) {
     if (!mayChangeProject(project, session)) return refused(kProjectNotYours);
     const Outcome out = deleteRecord(db, project);
-    ProjectOutcome outcome;
+    Outcome outcome;
     if (!out.ok()) {
-        outcome.kind = ProjectOutcome::Failed;
+        outcome.kind = Outcome::Failed;
         outcome.message = out.message;
     }
     return outcome;

@@ -80,20 +80,19 @@ Status addNewProject(Database& db, const Session& session, Project& project);
 // project can be stored until it is named or deleted.
 Status hasUnnamedProject(Database& db, const Session& session, bool& exists);
 
-// Refused shows `text` (a source text) or `message`; Failed shows `message`.
-using ProjectOutcome = Outcome;
-
+// Saving and deleting report an Outcome: Refused shows `text` (a source
+// text) or `message`; Failed shows `message`.
+//
 // Stores `current`, loaded as `opened`: checks the user's right, a name, the
 // type and that the user has no other project of that name (message 24 naming
 // "Prroject/User Key"), then writes through the change operation, which
 // carries a new name or number into the project's PROJASSGN and PROJUSER
 // rows. Nothing is written when nothing changed.
-ProjectOutcome saveProject(Database& db, const Session& session, Project& current,
-                           const Project& opened);
+Outcome saveProject(Database& db, const Session& session, Project& current, const Project& opened);
 
 // Deletes the project with its PROJASSGN and PROJUSER rows; the assignments
 // stay. Refused for anyone but the owner or a System Administrator.
-ProjectOutcome deleteProject(Database& db, const Session& session, const Project& project);
+Outcome deleteProject(Database& db, const Session& session, const Project& project);
 
 // ---- the project's assignments ----------------------------------------------------
 struct ProjectOrder {

@@ -279,7 +279,7 @@ TEST_F(RulesStoreTest, DuplicateCopiesRemindersAndLinks) {
     EXPECT_FALSE(added);  // no second link to the same project
 
     Assignment copy;
-    const StoreOutcome out =
+    const Outcome out =
         duplicateAssignment(*m_db, a, copy, user("OWNER"), fromYmd(2023, 5, 17), fromHms(8, 0));
     ASSERT_TRUE(out.ok());
     EXPECT_NE(copy.ASSIGNNUMBER, a.ASSIGNNUMBER);
@@ -313,8 +313,8 @@ TEST_F(RulesStoreTest, ReminderChangeAndDelete) {
     ASSERT_TRUE(storeReminder(*other, theirs, r).ok());
     Reminder mine = r;
     mine.NOTE = "Lost";
-    const ReminderOutcome clash = storeReminder(*m_db, mine, r);
-    EXPECT_EQ(clash.kind, ReminderOutcome::ChangedElsewhere);
+    const Outcome clash = storeReminder(*m_db, mine, r);
+    EXPECT_EQ(clash.kind, Outcome::ChangedElsewhere);
     EXPECT_EQ(mine.NOTE, "Changed elsewhere");
     ASSERT_TRUE(removeReminder(*m_db, mine).ok());
     std::vector<Reminder> left;

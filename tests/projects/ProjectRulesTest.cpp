@@ -184,7 +184,7 @@ TEST_F(ProjectRulesTest, RenameCarriesTheNameIntoLinksAndUsersOnly) {
 
     Project renamed = p;
     renamed.NAME = "Move office 2027";
-    const ProjectOutcome out = saveProject(*m_db, sessionOf("ANNA"), renamed, p);
+    const Outcome out = saveProject(*m_db, sessionOf("ANNA"), renamed, p);
     ASSERT_TRUE(out.ok()) << out.text;
     for (const ProjAssign& l : linksOfProject(3)) EXPECT_EQ(l.NAME, "Move office 2027");
     std::vector<ProjUser> users;
@@ -204,8 +204,8 @@ TEST_F(ProjectRulesTest, NameRules) {
 
     Project dup = second;
     dup.NAME = "Budget";
-    ProjectOutcome out = saveProject(*m_db, sessionOf("ANNA"), dup, second);
-    EXPECT_EQ(out.kind, ProjectOutcome::Refused);
+    Outcome out = saveProject(*m_db, sessionOf("ANNA"), dup, second);
+    EXPECT_EQ(out.kind, Outcome::Refused);
     ASSERT_TRUE(out.message);
     EXPECT_EQ(out.message->number, 24);
     EXPECT_NE(out.message->text.find("Prroject/User Key"), std::string::npos);
@@ -213,21 +213,21 @@ TEST_F(ProjectRulesTest, NameRules) {
     Project blank = mine;
     blank.NAME = "   ";
     out = saveProject(*m_db, sessionOf("ANNA"), blank, mine);
-    EXPECT_EQ(out.kind, ProjectOutcome::Refused);
+    EXPECT_EQ(out.kind, Outcome::Refused);
     EXPECT_EQ(out.text, kProjectNameRequired);
 
     // A name past 30 characters is refused, not cut.
     Project tooLong = mine;
     tooLong.NAME = std::string(31, 'x');
     out = saveProject(*m_db, sessionOf("ANNA"), tooLong, mine);
-    EXPECT_EQ(out.kind, ProjectOutcome::Refused);
+    EXPECT_EQ(out.kind, Outcome::Refused);
     Project exact = mine;
     exact.NAME = std::string(30, 'y');
     EXPECT_TRUE(saveProject(*m_db, sessionOf("ANNA"), exact, mine).ok());
 
     Project notes = exact;
     notes.NOTE = std::string(1001, 'n');
-    EXPECT_EQ(saveProject(*m_db, sessionOf("ANNA"), notes, exact).kind, ProjectOutcome::Refused);
+    EXPECT_EQ(saveProject(*m_db, sessionOf("ANNA"), notes, exact).kind, Outcome::Refused);
 
     Project odd = exact;
     odd.TYPE = "Secret";
@@ -266,8 +266,8 @@ TEST_F(ProjectRulesTest, ChangedByAnotherStationIsNotOverwritten) {
 
     Project mine = p;
     mine.NAME = "Mine";
-    const ProjectOutcome out = saveProject(*m_db, sessionOf("ANNA"), mine, p);
-    EXPECT_EQ(out.kind, ProjectOutcome::ChangedElsewhere);
+    const Outcome out = saveProject(*m_db, sessionOf("ANNA"), mine, p);
+    EXPECT_EQ(out.kind, Outcome::ChangedElsewhere);
     EXPECT_EQ(mine.NAME, "Shared");
     EXPECT_EQ(mine.NOTE, "their notes");
 }

@@ -617,9 +617,9 @@ bool AssignmentForm::save() {
         applyInsertOnOk(next, session, Clock::today(), Clock::now());
     else
         applyChangeOnOk(next, m_opened, session, Clock::today(), Clock::now());
-    const StoreOutcome out = storeAssignment(*m_workspace.db, next, m_opened);
+    const Outcome out = storeAssignment(*m_workspace.db, next, m_opened);
     showOutcome(this, out);
-    if (out.kind == StoreOutcome::ChangedElsewhere) {
+    if (out.kind == Outcome::ChangedElsewhere) {
         m_current = next;
         takeOpeningCopies();
         display();
@@ -812,10 +812,10 @@ void AssignmentForm::duplicate() {
     Assignment first = m_current;
     if (!collect(first, true) || !assigneeAccepted(first)) return;
     Assignment copy;
-    const StoreOutcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
-                                                 Clock::today(), Clock::now());
+    const Outcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
+                                            Clock::today(), Clock::now());
     showOutcome(this, out);
-    if (out.kind == StoreOutcome::ChangedElsewhere) {
+    if (out.kind == Outcome::ChangedElsewhere) {
         m_current = first;
         takeOpeningCopies();
         display();

@@ -159,9 +159,9 @@ bool ReminderForm::collect(Reminder& out, bool report) {
 bool ReminderForm::save() {
     Reminder next = m_current;
     if (!collect(next, true)) return false;
-    const ReminderOutcome out = storeReminder(*m_workspace.db, next, m_opened);
+    const Outcome out = storeReminder(*m_workspace.db, next, m_opened);
     showOutcome(this, out);
-    if (out.kind == ReminderOutcome::ChangedElsewhere) {
+    if (out.kind == Outcome::ChangedElsewhere) {
         m_current = next;
         m_opened = next;
         display();
@@ -175,7 +175,7 @@ bool ReminderForm::save() {
 
 bool ReminderForm::remove() {
     for (;;) {
-        const ReminderOutcome out = removeReminder(*m_workspace.db, m_current);
+        const Outcome out = removeReminder(*m_workspace.db, m_current);
         if (out.ok()) return true;
         // The failure's message asks whether to try again.
         if (showOutcome(this, out) != Answer::Yes) {

@@ -72,7 +72,7 @@ void ProjectBrowser::deleteProject() {
         return;
     }
     if (MessageBox::showStandard(this, 32) != Answer::Ok) return;
-    const ProjectOutcome out = tko::deleteProject(*m_workspace.db, m_workspace.session, project);
+    const Outcome out = tko::deleteProject(*m_workspace.db, m_workspace.session, project);
     if (!out.ok()) showOutcome(this, out);
     reloadOn(row);
 }

@@ -282,14 +282,14 @@ Project ProjectForm::collected() const {
 
 bool ProjectForm::save() {
     Project now = collected();
-    const ProjectOutcome out = saveProject(*m_workspace.db, m_workspace.session, now, m_opened);
+    const Outcome out = saveProject(*m_workspace.db, m_workspace.session, now, m_opened);
     switch (out.kind) {
-        case ProjectOutcome::Done:
+        case Outcome::Done:
             m_current = now;
             m_opened = now;
             m_addedAtOnce = false;
             return true;
-        case ProjectOutcome::ChangedElsewhere:
+        case Outcome::ChangedElsewhere:
             showOutcome(this, out);
             // The other station's values are shown; a new OK stores over them.
             m_current = now;
@@ -297,11 +297,11 @@ bool ProjectForm::save() {
             display();
             applyRights();
             return false;
-        case ProjectOutcome::Refused:
+        case Outcome::Refused:
             showOutcome(this, out, windowTitle());
             m_name->setFocus();
             return false;
-        case ProjectOutcome::Failed:
+        case Outcome::Failed:
             showOutcome(this, out);
             return false;
     }
