@@ -299,8 +299,8 @@ void BM_ChangesPerSecond(benchmark::State& state) {
     for (auto _ : state) {
         const Assignment original = a;
         a.PRIORITY = static_cast<std::uint8_t>(1 + (priority++ % 9));
-        const IntegrityOutcome outcome = changeRecord(*db, a, original);
-        if (outcome.result == IntegrityOutcome::Failed) ++refused;
+        const Outcome outcome = changeRecord(*db, a, original);
+        if (outcome.kind == Outcome::Failed) ++refused;
     }
     state.SetItemsProcessed(state.iterations());
     state.counters["failed"] = static_cast<double>(refused);

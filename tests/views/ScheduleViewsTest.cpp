@@ -14,6 +14,7 @@
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 #include "platform/BrowsePager.h"
+#include "support/ConcludeResult.h"
 #include "support/TestStore.h"
 #include "views/History.h"
 #include "views/LookForward.h"
@@ -402,13 +403,14 @@ TEST_F(ScheduleViewsTest, AConcludedRepeatingAssignmentStaysWithItsNewDueDate) {
     ben.GlobalUser = "BEN";
     const LookForwardOptions o = lfOptions(kToday + 10);
 
-    ConcludeOutcome outcome = ConcludeAssignment(*m_db, ben, number, kToday);
-    ASSERT_EQ(outcome.kind, ConcludeOutcome::Repeated) << outcome.message;
-    EXPECT_EQ(outcome.record.DUEDATE, kToday + 9);
-    ASSERT_EQ(ConcludeAssignment(*m_db, ben, single, kToday).kind, ConcludeOutcome::Concluded);
+    Assignment outcomeAfter;
+    Outcome outcome = ConcludeAssignment(*m_db, ben, number, kToday, nullptr, &outcomeAfter);
+    ASSERT_EQ(test::concludeResult(outcome, outcomeAfter), test::kRepeated) << outcomeLine(outcome);
+    EXPECT_EQ(outcomeAfter.DUEDATE, kToday + 9);
+    ASSERT_EQ(test::conclude(*m_db, ben, single, kToday), test::kConcluded);
     EXPECT_EQ(lookForward(ScheduleScreen::General, 0, {}, o, general("BEN")), Numbers{number});
     // Once more: due beyond the end date, gone though still open.
-    ASSERT_EQ(ConcludeAssignment(*m_db, ben, number, kToday).kind, ConcludeOutcome::Repeated);
+    ASSERT_EQ(test::conclude(*m_db, ben, number, kToday), test::kRepeated);
     EXPECT_TRUE(lookForward(ScheduleScreen::General, 0, {}, o, general("BEN")).empty());
     EXPECT_EQ(lookForward(ScheduleScreen::General, 0, {}, lfOptions(), general("BEN")),
               Numbers{number});
