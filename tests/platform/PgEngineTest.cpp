@@ -64,6 +64,19 @@ protected:
         return engine;
     }
 
+    // An embedded office with every table, to compare the server's lists with.
+    std::unique_ptr<SqliteEngine> embeddedTwin() {
+        Status status;
+        SqliteOptions fileOptions;
+        fileOptions.create = true;
+        auto files = SqliteEngine::open(dir.path(), fileOptions, status);
+        EXPECT_TRUE(files) << status.describe();
+        if (files) {
+            EXPECT_TRUE(files->createTables(allTables()).ok());
+        }
+        return files;
+    }
+
     static Row assignment(int number, int due, const std::string& name, int close = 0,
                           int priority = 5) {
         Assignment a;
@@ -125,12 +138,8 @@ TEST_F(PgEngineTest, OpenReportsUnreachableServerAndMissingTables) {
 // ---- key order equal to the embedded engine's ----------------------------------
 
 TEST_F(PgEngineTest, EveryKeyOrdersRowsAsTheEmbeddedEngineDoes) {
-    Status status;
-    SqliteOptions fileOptions;
-    fileOptions.create = true;
-    auto files = SqliteEngine::open(dir.path(), fileOptions, status);
-    ASSERT_TRUE(files) << status.describe();
-    ASSERT_TRUE(files->createTables(allTables()).ok());
+    auto files = embeddedTwin();
+    ASSERT_TRUE(files);
     // Case, accents, blanks, equal keys and descending components.
     const std::vector<std::string> names = {"beta", "Beta", "alpha", "Zed",  "élan",
                                             "",     "a b",  "ab",    "alpha"};
@@ -236,12 +245,8 @@ TEST_F(PgEngineTest, EachPageIsOneRoundTripAcrossTheKeyRanges) {
 // selection and both ends must be those of the same list on the embedded
 // engine, with an either-or filter read as merged index ranges.
 TEST_F(PgEngineTest, EveryListMoveIsOneRoundTripWithTheEmbeddedEnginesRows) {
-    Status status;
-    SqliteOptions fileOptions;
-    fileOptions.create = true;
-    auto files = SqliteEngine::open(dir.path(), fileOptions, status);
-    ASSERT_TRUE(files) << status.describe();
-    ASSERT_TRUE(files->createTables(allTables()).ok());
+    auto files = embeddedTwin();
+    ASSERT_TRUE(files);
     for (int n = 1; n <= 130; ++n) {
         Assignment x;
         x.ASSIGNNUMBER = n;
