@@ -88,6 +88,8 @@ Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subj
     subject.repeatTypes.clear();
     if (screen == ScheduleScreen::General) return repeatTypesInUse(db, subject.repeatTypes);
     if (screen != ScheduleScreen::Group) return Status::success();
+    Status types = repeatTypesInUse(db, subject.repeatTypes);
+    if (!types.ok()) return types;
     if (store::rtrim(subject.group).empty()) {
         subject.groupNumber = 0;
         return Status::success();
@@ -171,11 +173,14 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
         {store::ne("REPEATTYPE", repeat::NoRepeats), store::le("ASSIGNEDDATE", options.end),
          residualEither(store::eq("CLOSEDATE", 0), store::ge("CLOSEDATE", options.start))});
     tests.push_back(residualEither(std::move(single), std::move(repeating)));
-    // Concluded, for a user who sees every row: one range per repeat type along
-    // (type, date concluded), so that the rows that do not repeat are read
-    // only within the period instead of all rows concluded after it.
-    if (concluded && screen == ScheduleScreen::General && scope.seesAll &&
-        !subject.repeatTypes.empty()) {
+    // For a user who sees every row: one range per repeat type (per member on
+    // the Group screen) along (type, the tab's order), so that the rows that
+    // do not repeat are read only within the period instead of all rows
+    // assigned or concluded before or after it. The General screen has such
+    // an index for "By Date Concluded" only.
+    const bool byType =
+        screen == ScheduleScreen::Group || (concluded && screen == ScheduleScreen::General);
+    if (byType && scope.seesAll && !subject.repeatTypes.empty()) {
         std::vector<Filter> types;
         for (const std::string& type : subject.repeatTypes)
             types.push_back(store::eq("REPEATTYPE", type));

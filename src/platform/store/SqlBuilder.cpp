@@ -1,6 +1,9 @@
 #include "platform/store/SqlBuilder.h"
 
+#include <algorithm>
 #include <functional>
+
+#include "platform/store/NameCollation.h"
 
 namespace tko::store {
 
@@ -175,31 +178,49 @@ struct Arm {
     Filter filter;
 };
 
-// A key that is `field` followed by exactly the other components of `key`:
-// within one value of `field` it orders rows as `key` does (a component that
-// is `field` itself is constant there and may be left out).
-const KeyDef* keyLeadingWith(const TableDef& table, int field, const KeyDef& key) {
-    std::vector<KeyComponent> others;
+// A key that reads the rows whose `fixed` columns each hold one value in the
+// order of `key`: its leading components are some of the fixed columns (in any
+// order) and the rest of it, fixed columns aside, is `key` with the fixed
+// columns left out (a fixed column is constant among those rows, so it orders
+// nothing). Of such keys the one whose leading fixed columns include every
+// column of `required` and are the most; on a tie `key` itself, else the first
+// in the table's order. nullptr when none leads with at least one fixed column.
+const KeyDef* keyForEqualities(const TableDef& table, const std::vector<int>& fixed,
+                               const std::vector<int>& required, const KeyDef& key) {
+    auto isFixed = [&](int field) {
+        return std::find(fixed.begin(), fixed.end(), field) != fixed.end();
+    };
+    std::vector<KeyComponent> order;  // what orders the rows
     for (const KeyComponent& c : key.components)
-        if (c.field != field) others.push_back(c);
-    for (const KeyDef& k : table.keys) {
-        if (k.components.size() != others.size() + 1) continue;
-        if (k.components[0].field != field) continue;
-        bool same = true;
-        for (size_t i = 0; i < others.size() && same; ++i)
-            same = k.components[i + 1].field == others[i].field &&
-                   k.components[i + 1].descending == others[i].descending;
-        if (same) return &k;
-    }
-    return nullptr;
-}
-
-// The index an equality on `field` lets a read along `key` use: `key` itself
-// when `field` is its first component (the value then fixes a prefix range),
-// else a key (field, key...) when one exists.
-const KeyDef* keyForEquality(const TableDef& table, int field, const KeyDef& key) {
-    if (!key.components.empty() && key.components[0].field == field) return &key;
-    return keyLeadingWith(table, field, key);
+        if (!isFixed(c.field)) order.push_back(c);
+    const KeyDef* best = nullptr;
+    size_t bestLeading = 0;
+    auto consider = [&](const KeyDef& k) {
+        size_t leading = 0;
+        while (leading < k.components.size() && isFixed(k.components[leading].field)) ++leading;
+        if (leading == 0 || leading < bestLeading || (leading == bestLeading && best)) return;
+        for (int field : required) {
+            bool leads = false;
+            for (size_t i = 0; i < leading && !leads; ++i) leads = k.components[i].field == field;
+            if (!leads) return;
+        }
+        size_t n = 0;
+        for (size_t i = leading; i < k.components.size(); ++i) {
+            const KeyComponent& c = k.components[i];
+            if (isFixed(c.field)) continue;
+            if (n == order.size() || order[n].field != c.field ||
+                order[n].descending != c.descending)
+                return;
+            ++n;
+        }
+        if (n != order.size()) return;
+        best = &k;
+        bestLeading = leading;
+    };
+    consider(key);
+    for (const KeyDef& k : table.keys)
+        if (&k != &key) consider(k);
+    return best;
 }
 
 // Filters that are constant once a column's value is known.
@@ -218,8 +239,11 @@ bool isFalse(const Filter& f) {
 // around it shrink accordingly. An arm of an either-or read then carries only
 // the tests its own rows still need, and tests that were hidden under a
 // negation or an alternative come out as plain conjuncts the database can use
-// as bounds of the index range. Texts are decided only when the compared value
-// is the same text: their order and equality are the database's collation.
+// as bounds of the index range. Texts equal by the name collation may still
+// differ in letter case, so of texts only these are decided: against the very
+// same text every comparison but a letter-for-letter one (Same), and against
+// a text that is a different name by the collation (sameName()) equality, its
+// negation and Same.
 Filter assuming(const TableDef& table, const Filter& filter, int field, const Value& value) {
     switch (filter.kind) {
         case Filter::Kind::All:
@@ -230,13 +254,25 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
             const FieldDef& f = table.fields[static_cast<size_t>(field)];
             const Value known = normalise(f, value);
             const Value other = normalise(f, filter.value);
-            const bool numeric = std::holds_alternative<std::int64_t>(known);
-            if (!numeric && known != other) return filter;
+            const bool numeric = std::holds_alternative<std::int64_t>(known) &&
+                                 std::holds_alternative<std::int64_t>(other);
+            if (!numeric) {
+                const auto* a = std::get_if<std::string>(&known);
+                const auto* b = std::get_if<std::string>(&other);
+                if (!a || !b) return filter;
+                const bool differentName = !sameName(*a, *b);
+                if (differentName) {
+                    if (filter.op == Filter::Op::Eq || filter.op == Filter::Op::Same)
+                        return alwaysFalse();
+                    if (filter.op == Filter::Op::Ne) return alwaysTrue();
+                }
+                if (*a != *b || filter.op == Filter::Op::Same) return filter;
+            }
             const int c = compareValues(known, other);
             bool holds = false;
             switch (filter.op) {
                 case Filter::Op::Eq:
-                case Filter::Op::Same:  // the texts are identical here
+                case Filter::Op::Same:  // numbers only here
                     holds = c == 0;
                     break;
                 case Filter::Op::Ne:
@@ -290,56 +326,145 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
     return filter;
 }
 
+// At most this many index ranges make one page read; an either-or of more
+// combinations is tested row by row instead (see armsOf()).
+constexpr size_t kMostArms = 48;
+
+bool isEquality(const Filter& f) {
+    return f.kind == Filter::Kind::Compare && f.op == Filter::Op::Eq;
+}
+
+// The arms of a page along key K whose filter is a conjunction that holds
+// either-ors of equalities ("dimensions", e.g. "person is one of the group"
+// and "repeat type is one of these") besides other tests: one arm per
+// combination of one alternative from each dimension in `expanded`. An arm
+// reads the index that leads with its alternatives' columns (and as many of
+// the conjunction's own equalities as one index holds) followed by K's order,
+// so that it visits only rows of its own values. A row that matches several
+// alternatives of a dimension belongs to the first one only; the arm's filter
+// is the rest of the conjunction with every test its values decide removed,
+// and an arm that no row can pass is left out. Empty when some combination
+// has no such index.
+std::vector<Arm> combinationArms(const TableDef& table, const KeyDef& key,
+                                 const std::vector<Filter>& conjuncts,
+                                 const std::vector<size_t>& expanded) {
+    std::vector<int> plainColumns;  // the conjunction's own equalities
+    for (const Filter& f : conjuncts)
+        if (isEquality(f)) plainColumns.push_back(table.fieldIndex(f.field));
+    std::vector<Filter> rest;
+    for (size_t i = 0; i < conjuncts.size(); ++i)
+        if (std::find(expanded.begin(), expanded.end(), i) == expanded.end())
+            rest.push_back(conjuncts[i]);
+
+    std::vector<Arm> arms;
+    std::vector<size_t> choice(expanded.size(), 0);  // alternative per dimension
+    while (!expanded.empty()) {
+        std::vector<int> fixed = plainColumns, required;
+        std::vector<Filter> conditions = rest, alternatives;
+        for (size_t d = 0; d < expanded.size(); ++d) {
+            const Filter& dimension = conjuncts[expanded[d]];
+            const Filter& alt = dimension.children[choice[d]];
+            const int column = table.fieldIndex(alt.field);
+            fixed.push_back(column);
+            required.push_back(column);
+            alternatives.push_back(alt);
+            // The row's first matching alternative of each dimension picks
+            // its combination, so it is read once.
+            for (size_t e = 0; e < choice[d]; ++e)
+                conditions.push_back(negate(dimension.children[e]));
+        }
+        const KeyDef* armKey = keyForEqualities(table, fixed, required, key);
+        if (!armKey) return {};
+        Filter others = allOf(std::move(conditions));
+        for (const Filter& alt : alternatives) {
+            if (isFalse(others)) break;
+            others = assuming(table, others, table.fieldIndex(alt.field), alt.value);
+        }
+        // Two alternatives of one column that no value satisfies together.
+        bool possible = !isFalse(others);
+        for (size_t a = 0; a < alternatives.size() && possible; ++a)
+            for (size_t b = a + 1; b < alternatives.size() && possible; ++b)
+                if (alternatives[a].field == alternatives[b].field)
+                    possible = !isFalse(assuming(table, alternatives[b],
+                                                 table.fieldIndex(alternatives[a].field),
+                                                 alternatives[a].value));
+        if (possible) {
+            alternatives.push_back(std::move(others));
+            arms.push_back({armKey, allOf(std::move(alternatives))});
+        }
+        // The next combination, the last dimension turning fastest.
+        size_t d = expanded.size();
+        while (d > 0 && ++choice[d - 1] == conjuncts[expanded[d - 1]].children.size())
+            choice[--d] = 0;
+        if (d == 0) break;
+    }
+    if (arms.empty()) arms.push_back({&key, alwaysFalse()});
+    return arms;
+}
+
 // How a page along key K is read:
-// - a filter "... AND (a = x OR b = y) AND ..." becomes one index range per
-//   alternative, merged in key order, when each alternative has an index
-//   (see keyForEquality): each arm visits only rows of its own value instead of
-//   scanning the whole key;
-// - a filter "... AND a = x AND ..." reads the index (a, K...) when one exists;
+// - a filter "... AND (a = x OR b = y) AND ... AND (c = u OR c = v) ..."
+//   becomes one index range per combination of alternatives, merged in key
+//   order (see combinationArms()): each arm visits only rows of its own values
+//   instead of scanning the whole key. When some combination has no index
+//   leading with its columns, or there are more than kMostArms combinations,
+//   fewer either-ors are taken apart (the first ones first) and the others are
+//   tested on the rows the ranges yield;
+// - a filter "... AND a = x AND ..." reads the index (a, K...) when one exists
+//   (or (a, b, K...) for "a = x AND b = y", and so on);
 // - otherwise the page is one read along K with the filter.
 std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
     std::vector<Arm> single{{request.key, request.filter}};
     if (!request.key) return single;
-    const Filter* alternatives = nullptr;
-    std::vector<Filter> rest;
-    if (request.filter.kind == Filter::Kind::Or) {
-        alternatives = &request.filter;
-    } else if (request.filter.kind == Filter::Kind::And) {
-        for (const Filter& f : request.filter.children) {
-            if (f.kind == Filter::Kind::Or && !alternatives)
-                alternatives = &f;
-            else
-                rest.push_back(f);
+    std::vector<Filter> conjuncts;
+    if (request.filter.kind == Filter::Kind::And)
+        conjuncts = request.filter.children;
+    else
+        conjuncts.push_back(request.filter);
+    // The either-ors of equalities, at most a few of them.
+    constexpr size_t kMostDimensions = 4;
+    std::vector<size_t> dimensions;
+    for (size_t i = 0; i < conjuncts.size() && dimensions.size() < kMostDimensions; ++i) {
+        const Filter& f = conjuncts[i];
+        if (f.kind != Filter::Kind::Or || f.children.size() < 2) continue;
+        if (std::all_of(f.children.begin(), f.children.end(), isEquality) &&
+            std::all_of(f.children.begin(), f.children.end(),
+                        [&](const Filter& a) { return table.fieldIndex(a.field) >= 0; }))
+            dimensions.push_back(i);
+    }
+    // Every choice of dimensions to take apart, the most dimensions first and
+    // among as many the earlier ones first.
+    const size_t n = dimensions.size();
+    std::vector<unsigned> subsets;
+    for (unsigned mask = 1; mask < (1u << n); ++mask) subsets.push_back(mask);
+    std::stable_sort(subsets.begin(), subsets.end(), [](unsigned a, unsigned b) {
+        const int ca = __builtin_popcount(a), cb = __builtin_popcount(b);
+        if (ca != cb) return ca > cb;
+        // Lower bits are earlier dimensions: the reversed bit order decides.
+        for (unsigned bit = 1; bit; bit <<= 1)
+            if ((a & bit) != (b & bit)) return (a & bit) != 0;
+        return false;
+    });
+    for (unsigned mask : subsets) {
+        std::vector<size_t> expanded;
+        size_t combinations = 1;
+        for (size_t d = 0; d < n; ++d) {
+            if (!(mask & (1u << d))) continue;
+            expanded.push_back(dimensions[d]);
+            combinations *= conjuncts[dimensions[d]].children.size();
         }
-    } else {
-        rest.push_back(request.filter);
+        if (combinations > kMostArms) continue;
+        std::vector<Arm> arms = combinationArms(table, *request.key, conjuncts, expanded);
+        if (!arms.empty()) return arms;
     }
-    if (!alternatives || alternatives->children.size() < 2) {
-        // One equality whose column leads a longer index of the same order.
-        for (const Filter& f : rest) {
-            if (f.kind != Filter::Kind::Compare || f.op != Filter::Op::Eq) continue;
-            if (const KeyDef* key = keyLeadingWith(table, table.fieldIndex(f.field), *request.key))
-                return {{key, request.filter}};
-        }
-        return single;
-    }
-    std::vector<Arm> arms;
-    std::vector<Filter> earlier;
-    for (const Filter& alt : alternatives->children) {
-        if (alt.kind != Filter::Kind::Compare || alt.op != Filter::Op::Eq) return single;
-        const KeyDef* key = keyForEquality(table, table.fieldIndex(alt.field), *request.key);
-        if (!key) return single;
-        std::vector<Filter> conditions = rest;
-        // A row matching several alternatives belongs to the first one only.
-        for (const Filter& e : earlier) conditions.push_back(negate(e));
-        earlier.push_back(alt);
-        Filter others =
-            assuming(table, allOf(std::move(conditions)), table.fieldIndex(alt.field), alt.value);
-        if (isFalse(others)) continue;  // no row of this value can pass
-        arms.push_back({key, allOf({alt, std::move(others)})});
-    }
-    if (arms.empty()) return {{request.key, alwaysFalse()}};
-    return arms;
+    // Equalities alone: the index that leads with the most of them.
+    std::vector<int> fixed;
+    for (const Filter& f : conjuncts)
+        if (isEquality(f) && table.fieldIndex(f.field) >= 0)
+            fixed.push_back(table.fieldIndex(f.field));
+    if (const KeyDef* key = keyForEqualities(table, fixed, {}, *request.key))
+        return {{key, request.filter}};
+    return single;
 }
 
 }  // namespace
