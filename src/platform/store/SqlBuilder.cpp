@@ -492,21 +492,37 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     SqlQuery joined;
     int branches = 0;
     using KeyCondition = std::function<std::string(SqlQuery&)>;
-    auto build = [&](const KeyCondition& keyCondition) {
+    // `equalPrefix`: how many leading key components the key condition holds
+    // equal to the starting values. Each arm's filter is taken under those
+    // values (see assuming()), so that a bound the values already decide
+    // does not compete with the equalities for the index search, and an arm
+    // that cannot hold such rows is left out of this query.
+    static const std::vector<KeyComponent> kNoComponents;
+    const auto& keyComponents = request.key ? request.key->components : kNoComponents;
+    auto build = [&](const KeyCondition& keyCondition, size_t equalPrefix) {
         SqlQuery& q = single ? joined : queries.emplace_back();
         if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
-        const bool merged = arms.size() > 1;
-        for (size_t a = 0; a < arms.size(); ++a) {
+        std::vector<Arm> live;
+        for (const Arm& arm : arms) {
+            Filter f = arm.filter;
+            for (size_t i = 0; i < equalPrefix && !isFalse(f); ++i)
+                f = assuming(table, f, keyComponents[i].field, request.from.values[i]);
+            if (!isFalse(f)) live.push_back({arm.key, std::move(f)});
+        }
+        // No arm can hold such rows: the key's own index, read not at all.
+        if (live.empty()) live.push_back({request.key, alwaysFalse()});
+        const bool merged = live.size() > 1;
+        for (size_t a = 0; a < live.size(); ++a) {
             if (a) q.sql += " UNION ALL ";
             // Each arm of a merge is an ordered, limited read of its own index;
             // the outer query then orders at most a page per arm.
             if (merged) q.sql += "SELECT * FROM (";
             q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " +
                      tableName(table) + " t";
-            if (m_dialect.indexedBy && arms[a].key)
-                q.sql += " INDEXED BY " + quoted(arms[a].key->sqlName());
+            if (m_dialect.indexedBy && live[a].key)
+                q.sql += " INDEXED BY " + quoted(live[a].key->sqlName());
             q.sql += " WHERE " + keyCondition(q) + " AND ";
-            appendFilter(table, "t", arms[a].filter, q.sql, q.params);
+            appendFilter(table, "t", live[a].filter, q.sql, q.params);
             if (merged)
                 q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
                          std::to_string(request.limit) + ") a" + std::to_string(a);
@@ -527,10 +543,12 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     };
 
     if (!request.key) {
-        build([&](SqlQuery& q) -> std::string {
-            if (!request.from.after) return "1=1";
-            return rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
-        });
+        build(
+            [&](SqlQuery& q) -> std::string {
+                if (!request.from.after) return "1=1";
+                return rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
+            },
+            0);
         return finish();
     }
 
@@ -552,26 +570,30 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     };
 
     if (given == 0) {
-        build([](SqlQuery&) { return std::string("1=1"); });
+        build([](SqlQuery&) { return std::string("1=1"); }, 0);
         return finish();
     }
     // Rows sharing the whole given prefix (past the starting row, if any).
-    build([&](SqlQuery& q) {
-        std::string cond = prefixEqual(q, given);
-        if (after)
-            cond +=
-                " AND " + rowId + (forward ? " > " : " < ") + param(q.params, *request.from.after);
-        return cond;
-    });
+    build(
+        [&](SqlQuery& q) {
+            std::string cond = prefixEqual(q, given);
+            if (after)
+                cond += " AND " + rowId + (forward ? " > " : " < ") +
+                        param(q.params, *request.from.after);
+            return cond;
+        },
+        given);
     // Then, level by level, rows whose component j lies beyond the starting value.
     for (size_t j = given; j-- > 0;) {
-        build([&, j](SqlQuery& q) {
-            std::string cond = prefixEqual(q, j);
-            const bool ascending = forward != comps[j].descending;
-            cond += " AND " + column(j) + (ascending ? " > " : " < ");
-            cond += param(q.params, value(j));
-            return cond;
-        });
+        build(
+            [&, j](SqlQuery& q) {
+                std::string cond = prefixEqual(q, j);
+                const bool ascending = forward != comps[j].descending;
+                cond += " AND " + column(j) + (ascending ? " > " : " < ");
+                cond += param(q.params, value(j));
+                return cond;
+            },
+            j);
     }
     return finish();
 }

@@ -30,6 +30,9 @@ namespace tko::store {
 // keys of this program's files. Returns SQLite's result code.
 int registerNameCollation(sqlite3* db);
 
+// The SQL this engine speaks (what its page reads are built with).
+SqlDialect sqliteDialect();
+
 struct BusyWait;
 
 struct SqliteOptions {
