@@ -512,18 +512,20 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
         // No arm can hold such rows: the key's own index, read not at all.
         if (live.empty()) live.push_back({request.key, alwaysFalse()});
         const bool merged = live.size() > 1;
+        // Each arm of a merge is an ordered read of its own index: a compound
+        // member the engine merges in order, or a limited subquery, of which
+        // the outer query then orders at most a page per arm.
+        const bool wrapped = merged && !m_dialect.plainCompoundArms;
         for (size_t a = 0; a < live.size(); ++a) {
             if (a) q.sql += " UNION ALL ";
-            // Each arm of a merge is an ordered, limited read of its own index;
-            // the outer query then orders at most a page per arm.
-            if (merged) q.sql += "SELECT * FROM (";
+            if (wrapped) q.sql += "SELECT * FROM (";
             q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " +
                      tableName(table) + " t";
             if (m_dialect.indexedBy && live[a].key)
                 q.sql += " INDEXED BY " + quoted(live[a].key->sqlName());
             q.sql += " WHERE " + keyCondition(q) + " AND ";
             appendFilter(table, "t", live[a].filter, q.sql, q.params);
-            if (merged)
+            if (wrapped)
                 q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
                          std::to_string(request.limit) + ") a" + std::to_string(a);
         }

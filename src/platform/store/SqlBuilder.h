@@ -34,6 +34,11 @@ struct SqlDialect {
     // range by range and stops as soon as the page is full. Saves a round trip
     // per range on an engine that sits behind a network connection.
     bool singleStatementPages = false;
+    // Merge the arms of an either-or read as the plain members of one compound
+    // SELECT under its ORDER BY: SQLite then reads each arm in its index's
+    // order and merges them lazily, where an arm wrapped in a limited
+    // subquery has its rows sorted once more on every read.
+    bool plainCompoundArms = false;
 };
 
 // Hidden columns of every table.

@@ -38,6 +38,7 @@ SqlDialect sqliteDialect() {
     d.indexesNeedRowId = false;
     d.schemaOnIndexName = true;
     d.indexedBy = true;
+    d.plainCompoundArms = true;
     return d;
 }
 
