@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <map>
 
 #include "platform/store/NameCollation.h"
 
@@ -244,7 +245,8 @@ bool isFalse(const Filter& f) {
 // same text every comparison but a letter-for-letter one (Same), and against
 // a text that is a different name by the collation (sameName()) equality, its
 // negation and Same.
-Filter assuming(const TableDef& table, const Filter& filter, int field, const Value& value) {
+// (`known` is the value as stored, see normalise(); `filter` is taken apart.)
+Filter assumingStored(const TableDef& table, Filter filter, int field, const Value& known) {
     switch (filter.kind) {
         case Filter::Kind::All:
         case Filter::Kind::Exists:
@@ -252,7 +254,6 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
         case Filter::Kind::Compare: {
             if (table.fieldIndex(filter.field) != field) return filter;
             const FieldDef& f = table.fields[static_cast<size_t>(field)];
-            const Value known = normalise(f, value);
             const Value other = normalise(f, filter.value);
             const bool numeric = std::holds_alternative<std::int64_t>(known) &&
                                  std::holds_alternative<std::int64_t>(other);
@@ -295,8 +296,9 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
         }
         case Filter::Kind::And: {
             std::vector<Filter> kept;
-            for (const Filter& child : filter.children) {
-                Filter r = assuming(table, child, field, value);
+            kept.reserve(filter.children.size());
+            for (Filter& child : filter.children) {
+                Filter r = assumingStored(table, std::move(child), field, known);
                 if (isFalse(r)) return alwaysFalse();
                 // Nested conjunctions become one list of conjuncts.
                 if (r.kind == Filter::Kind::And)
@@ -308,15 +310,16 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
         }
         case Filter::Kind::Or: {
             std::vector<Filter> kept;
-            for (const Filter& child : filter.children) {
-                Filter r = assuming(table, child, field, value);
+            kept.reserve(filter.children.size());
+            for (Filter& child : filter.children) {
+                Filter r = assumingStored(table, std::move(child), field, known);
                 if (r.isAll()) return alwaysTrue();
                 if (!isFalse(r)) kept.push_back(std::move(r));
             }
             return anyOf(std::move(kept));
         }
         case Filter::Kind::Not: {
-            Filter r = assuming(table, filter.children.front(), field, value);
+            Filter r = assumingStored(table, std::move(filter.children.front()), field, known);
             if (r.isAll()) return alwaysFalse();
             if (isFalse(r)) return alwaysTrue();
             if (r.kind == Filter::Kind::Not) return std::move(r.children.front());
@@ -324,6 +327,12 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
         }
     }
     return filter;
+}
+
+Filter assuming(const TableDef& table, Filter filter, int field, const Value& value) {
+    if (field < 0) return filter;
+    return assumingStored(table, std::move(filter), field,
+                          normalise(table.fields[static_cast<size_t>(field)], value));
 }
 
 // At most this many index ranges make one page read; an either-or of more
@@ -345,67 +354,111 @@ bool isEquality(const Filter& f) {
 // is the rest of the conjunction with every test its values decide removed,
 // and an arm that no row can pass is left out. Empty when some combination
 // has no such index.
-std::vector<Arm> combinationArms(const TableDef& table, const KeyDef& key,
-                                 const std::vector<Filter>& conjuncts,
-                                 const std::vector<size_t>& expanded) {
-    std::vector<int> plainColumns;  // the conjunction's own equalities
-    for (const Filter& f : conjuncts)
-        if (isEquality(f)) plainColumns.push_back(table.fieldIndex(f.field));
-    std::vector<Filter> rest;
-    for (size_t i = 0; i < conjuncts.size(); ++i)
-        if (std::find(expanded.begin(), expanded.end(), i) == expanded.end())
-            rest.push_back(conjuncts[i]);
+class Combinations {
+public:
+    Combinations(const TableDef& table, const KeyDef& key, const std::vector<Filter>& conjuncts,
+                 const std::vector<size_t>& expanded)
+        : m_table(table), m_key(key), m_conjuncts(conjuncts), m_expanded(expanded) {
+        for (const Filter& f : conjuncts)
+            if (isEquality(f)) m_plainColumns.push_back(table.fieldIndex(f.field));
+    }
 
-    std::vector<Arm> arms;
-    std::vector<size_t> choice(expanded.size(), 0);  // alternative per dimension
-    while (!expanded.empty()) {
-        std::vector<int> fixed = plainColumns, required;
-        std::vector<Filter> conditions = rest, alternatives;
-        for (size_t d = 0; d < expanded.size(); ++d) {
-            const Filter& dimension = conjuncts[expanded[d]];
-            const Filter& alt = dimension.children[choice[d]];
-            const int column = table.fieldIndex(alt.field);
-            fixed.push_back(column);
-            required.push_back(column);
-            alternatives.push_back(alt);
+    std::vector<Arm> arms() {
+        std::vector<Filter> rest;
+        for (size_t i = 0; i < m_conjuncts.size(); ++i)
+            if (std::find(m_expanded.begin(), m_expanded.end(), i) == m_expanded.end())
+                rest.push_back(m_conjuncts[i]);
+        if (!choose(0, allOf(std::move(rest)))) return {};
+        if (m_arms.empty()) m_arms.push_back({&m_key, alwaysFalse()});
+        return std::move(m_arms);
+    }
+
+private:
+    // Chooses an alternative of dimension `d` and of every later one, given
+    // `conditions`: what the rows of the alternatives chosen so far must
+    // still pass. False when a combination has no index to read.
+    bool choose(size_t d, Filter conditions) {
+        if (d == m_expanded.size()) return addArm(std::move(conditions));
+        const Filter& dimension = m_conjuncts[m_expanded[d]];
+        for (size_t c = 0; c < dimension.children.size(); ++c) {
+            const Filter& alt = dimension.children[c];
+            const int column = m_table.fieldIndex(alt.field);
             // The row's first matching alternative of each dimension picks
             // its combination, so it is read once.
-            for (size_t e = 0; e < choice[d]; ++e)
-                conditions.push_back(negate(dimension.children[e]));
+            std::vector<Filter> terms{assuming(m_table, conditions, column, alt.value)};
+            m_chosen.push_back(&alt);
+            for (size_t e = 0; e < c && !isFalse(terms.front()); ++e) {
+                // Another value of the same column: no row of this one has it.
+                if (dimension.children[e].field == alt.field &&
+                    isFalse(assuming(m_table, dimension.children[e], column, alt.value)))
+                    continue;
+                Filter earlier = negate(dimension.children[e]);
+                for (const Filter* chosen : m_chosen)
+                    earlier = assuming(m_table, std::move(earlier),
+                                       m_table.fieldIndex(chosen->field), chosen->value);
+                terms.push_back(std::move(earlier));
+            }
+            Filter next = allOf(std::move(terms));
+            bool ok = true;
+            if (!isFalse(next) && !hasFalse(next)) ok = choose(d + 1, std::move(next));
+            m_chosen.pop_back();
+            if (!ok) return false;
         }
-        const KeyDef* armKey = keyForEqualities(table, fixed, required, key);
-        if (!armKey) return {};
-        Filter others = allOf(std::move(conditions));
-        for (const Filter& alt : alternatives) {
-            if (isFalse(others)) break;
-            others = assuming(table, others, table.fieldIndex(alt.field), alt.value);
+        return true;
+    }
+
+    static bool hasFalse(const Filter& f) {
+        if (isFalse(f)) return true;
+        if (f.kind != Filter::Kind::And) return false;
+        return std::any_of(f.children.begin(), f.children.end(), isFalse);
+    }
+
+    bool addArm(Filter conditions) {
+        std::vector<int> fixed = m_plainColumns, required;
+        for (const Filter* alt : m_chosen) {
+            const int column = m_table.fieldIndex(alt->field);
+            fixed.push_back(column);
+            required.push_back(column);
         }
         // Two alternatives of one column that no value satisfies together.
-        bool possible = !isFalse(others);
-        for (size_t a = 0; a < alternatives.size() && possible; ++a)
-            for (size_t b = a + 1; b < alternatives.size() && possible; ++b)
-                if (alternatives[a].field == alternatives[b].field)
-                    possible = !isFalse(assuming(table, alternatives[b],
-                                                 table.fieldIndex(alternatives[a].field),
-                                                 alternatives[a].value));
-        if (possible) {
-            alternatives.push_back(std::move(others));
-            arms.push_back({armKey, allOf(std::move(alternatives))});
-        }
-        // The next combination, the last dimension turning fastest.
-        size_t d = expanded.size();
-        while (d > 0 && ++choice[d - 1] == conjuncts[expanded[d - 1]].children.size())
-            choice[--d] = 0;
-        if (d == 0) break;
+        for (size_t a = 0; a < m_chosen.size(); ++a)
+            for (size_t b = a + 1; b < m_chosen.size(); ++b)
+                if (m_chosen[a]->field == m_chosen[b]->field &&
+                    isFalse(assuming(m_table, *m_chosen[b], m_table.fieldIndex(m_chosen[a]->field),
+                                     m_chosen[a]->value)))
+                    return true;
+        std::sort(fixed.begin(), fixed.end());
+        std::sort(required.begin(), required.end());
+        // Most combinations fix the same columns: their index is found once.
+        auto found = m_keys.find({fixed, required});
+        if (found == m_keys.end())
+            found = m_keys
+                        .emplace(std::make_pair(fixed, required),
+                                 keyForEqualities(m_table, fixed, required, m_key))
+                        .first;
+        const KeyDef* key = found->second;
+        if (!key) return false;
+        std::vector<Filter> filter;
+        for (const Filter* alt : m_chosen) filter.push_back(*alt);
+        filter.push_back(std::move(conditions));
+        m_arms.push_back({key, allOf(std::move(filter))});
+        return true;
     }
-    if (arms.empty()) arms.push_back({&key, alwaysFalse()});
-    return arms;
-}
+
+    const TableDef& m_table;
+    const KeyDef& m_key;
+    const std::vector<Filter>& m_conjuncts;
+    const std::vector<size_t>& m_expanded;
+    std::vector<int> m_plainColumns;  // the conjunction's own equalities
+    std::vector<const Filter*> m_chosen;
+    std::map<std::pair<std::vector<int>, std::vector<int>>, const KeyDef*> m_keys;
+    std::vector<Arm> m_arms;
+};
 
 // How a page along key K is read:
 // - a filter "... AND (a = x OR b = y) AND ... AND (c = u OR c = v) ..."
 //   becomes one index range per combination of alternatives, merged in key
-//   order (see combinationArms()): each arm visits only rows of its own values
+//   order (see Combinations): each arm visits only rows of its own values
 //   instead of scanning the whole key. When some combination has no index
 //   leading with its columns, or there are more than kMostArms combinations,
 //   fewer either-ors are taken apart (the first ones first) and the others are
@@ -454,7 +507,7 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
             combinations *= conjuncts[dimensions[d]].children.size();
         }
         if (combinations > kMostArms) continue;
-        std::vector<Arm> arms = combinationArms(table, *request.key, conjuncts, expanded);
+        std::vector<Arm> arms = Combinations(table, *request.key, conjuncts, expanded).arms();
         if (!arms.empty()) return arms;
     }
     // Equalities alone: the index that leads with the most of them.
@@ -497,20 +550,26 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     // values (see assuming()), so that a bound the values already decide
     // does not compete with the equalities for the index search, and an arm
     // that cannot hold such rows is left out of this query.
+    const std::string selectFrom =
+        "SELECT " + columnList(table, request.withMemos) + " FROM " + tableName(table) + " t";
     static const std::vector<KeyComponent> kNoComponents;
     const auto& keyComponents = request.key ? request.key->components : kNoComponents;
     auto build = [&](const KeyCondition& keyCondition, size_t equalPrefix) {
         SqlQuery& q = single ? joined : queries.emplace_back();
         if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
-        std::vector<Arm> live;
-        for (const Arm& arm : arms) {
-            Filter f = arm.filter;
-            for (size_t i = 0; i < equalPrefix && !isFalse(f); ++i)
-                f = assuming(table, f, keyComponents[i].field, request.from.values[i]);
-            if (!isFalse(f)) live.push_back({arm.key, std::move(f)});
+        std::vector<Arm> taken;  // the arms' filters under the starting values
+        if (equalPrefix > 0) {
+            for (const Arm& arm : arms) {
+                Filter f = arm.filter;
+                for (size_t i = 0; i < equalPrefix && !isFalse(f); ++i)
+                    f = assuming(table, std::move(f), keyComponents[i].field,
+                                 request.from.values[i]);
+                if (!isFalse(f)) taken.push_back({arm.key, std::move(f)});
+            }
+            // No arm can hold such rows: the key's own index, read not at all.
+            if (taken.empty()) taken.push_back({request.key, alwaysFalse()});
         }
-        // No arm can hold such rows: the key's own index, read not at all.
-        if (live.empty()) live.push_back({request.key, alwaysFalse()});
+        const std::vector<Arm>& live = equalPrefix > 0 ? taken : arms;
         const bool merged = live.size() > 1;
         // Each arm of a merge is an ordered read of its own index: a compound
         // member the engine merges in order, or a limited subquery, of which
@@ -519,8 +578,7 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
         for (size_t a = 0; a < live.size(); ++a) {
             if (a) q.sql += " UNION ALL ";
             if (wrapped) q.sql += "SELECT * FROM (";
-            q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " +
-                     tableName(table) + " t";
+            q.sql += selectFrom;
             if (m_dialect.indexedBy && live[a].key)
                 q.sql += " INDEXED BY " + quoted(live[a].key->sqlName());
             q.sql += " WHERE " + keyCondition(q) + " AND ";
