@@ -1,6 +1,7 @@
 #include "platform/store/SqlBuilder.h"
 
 #include <algorithm>
+#include <bitset>
 #include <functional>
 #include <map>
 
@@ -360,7 +361,8 @@ public:
                  const std::vector<size_t>& expanded)
         : m_table(table), m_key(key), m_conjuncts(conjuncts), m_expanded(expanded) {
         for (const Filter& f : conjuncts)
-            if (isEquality(f)) m_plainColumns.push_back(table.fieldIndex(f.field));
+            if (isEquality(f) && table.fieldIndex(f.field) >= 0)
+                m_plainColumns.push_back(table.fieldIndex(f.field));
     }
 
     std::vector<Arm> arms() {
@@ -491,7 +493,7 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
     std::vector<unsigned> subsets;
     for (unsigned mask = 1; mask < (1u << n); ++mask) subsets.push_back(mask);
     std::stable_sort(subsets.begin(), subsets.end(), [](unsigned a, unsigned b) {
-        const int ca = __builtin_popcount(a), cb = __builtin_popcount(b);
+        const size_t ca = std::bitset<32>(a).count(), cb = std::bitset<32>(b).count();
         if (ca != cb) return ca > cb;
         // Lower bits are earlier dimensions: the reversed bit order decides.
         for (unsigned bit = 1; bit; bit <<= 1)
