@@ -336,10 +336,6 @@ Filter assuming(const TableDef& table, Filter filter, int field, const Value& va
                           normalise(table.fields[static_cast<size_t>(field)], value));
 }
 
-// At most this many index ranges make one page read; an either-or of more
-// combinations is tested row by row instead (see armsOf()).
-constexpr size_t kMostArms = 48;
-
 bool isEquality(const Filter& f) {
     return f.kind == Filter::Kind::Compare && f.op == Filter::Op::Eq;
 }
@@ -462,13 +458,13 @@ private:
 //   becomes one index range per combination of alternatives, merged in key
 //   order (see Combinations): each arm visits only rows of its own values
 //   instead of scanning the whole key. When some combination has no index
-//   leading with its columns, or there are more than kMostArms combinations,
+//   leading with its columns, or there are more than `mostArms` combinations,
 //   fewer either-ors are taken apart (the first ones first) and the others are
 //   tested on the rows the ranges yield;
 // - a filter "... AND a = x AND ..." reads the index (a, K...) when one exists
 //   (or (a, b, K...) for "a = x AND b = y", and so on);
 // - otherwise the page is one read along K with the filter.
-std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
+std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_t mostArms) {
     std::vector<Arm> single{{request.key, request.filter}};
     if (!request.key) return single;
     std::vector<Filter> conjuncts;
@@ -508,7 +504,7 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
             expanded.push_back(dimensions[d]);
             combinations *= conjuncts[dimensions[d]].children.size();
         }
-        if (combinations > kMostArms) continue;
+        if (combinations > mostArms) continue;
         std::vector<Arm> arms = Combinations(table, *request.key, conjuncts, expanded).arms();
         if (!arms.empty()) return arms;
     }
@@ -536,7 +532,7 @@ SqlQuery SqlBuilder::pageStatement(const TableDef& table, const ReadRequest& req
 std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
                                           bool single) const {
     const bool forward = request.direction == Direction::Forward;
-    const std::vector<Arm> arms = armsOf(table, request);
+    const std::vector<Arm> arms = armsOf(table, request, m_dialect.mostArms);
     const std::string rowId = "t." + quoted(kRowIdColumn);
 
     // A query: for each arm the key condition, the arm's filter; then the order

@@ -3,6 +3,7 @@
 // parameters in order.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -39,6 +40,10 @@ struct SqlDialect {
     // order and merges them lazily, where an arm wrapped in a limited
     // subquery has its rows sorted once more on every read.
     bool plainCompoundArms = false;
+    // At most this many index ranges (arms) make one page read; an either-or
+    // of more combinations is tested row by row instead. A server that plans
+    // each page's statement anew pays that planning for every arm.
+    size_t mostArms = 48;
 };
 
 // Hidden columns of every table.
