@@ -88,8 +88,6 @@ Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subj
     subject.repeatTypes.clear();
     if (screen == ScheduleScreen::General) return repeatTypesInUse(db, subject.repeatTypes);
     if (screen != ScheduleScreen::Group) return Status::success();
-    Status types = repeatTypesInUse(db, subject.repeatTypes);
-    if (!types.ok()) return types;
     if (store::rtrim(subject.group).empty()) {
         subject.groupNumber = 0;
         return Status::success();
@@ -108,7 +106,14 @@ Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subj
         if (!s.ok()) return s;
         subject.groupNumber = chosen.GROUPNUMBER;
     }
-    return groupMembersByNumber(db, subject.groupNumber, subject.members);
+    Status s = groupMembersByNumber(db, subject.groupNumber, subject.members);
+    if (!s.ok()) return s;
+    // A range per member and repeat type, when the store reads that many at
+    // once; else a range per member, the type tested on its rows.
+    s = repeatTypesInUse(db, subject.repeatTypes);
+    if (subject.members.size() * subject.repeatTypes.size() > db.engine().mostRangesPerRead())
+        subject.repeatTypes.clear();
+    return s;
 }
 
 bool isRepeating(const Assignment& record) {
