@@ -174,11 +174,7 @@ std::string SqlBuilder::orderBy(const TableDef& table, const KeyDef* key, Direct
 
 namespace {
 
-// One arm of a page query: the index it reads and the filter it applies.
-struct Arm {
-    const KeyDef* key;
-    Filter filter;
-};
+using Arm = PageArm;
 
 // A key that reads the rows whose `fixed` columns each hold one value in the
 // order of `key`: its leading components are some of the fixed columns (in any
@@ -520,6 +516,38 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_
 
 }  // namespace
 
+namespace {
+
+bool sameFilter(const Filter& a, const Filter& b) {
+    if (a.kind != b.kind || a.field != b.field || a.op != b.op || a.value != b.value ||
+        a.table != b.table || a.links != b.links || a.children.size() != b.children.size())
+        return false;
+    for (size_t i = 0; i < a.children.size(); ++i)
+        if (!sameFilter(a.children[i], b.children[i])) return false;
+    return true;
+}
+
+}  // namespace
+
+const std::vector<PageArm>& SqlBuilder::armsFor(const TableDef& table,
+                                                const ReadRequest& request) const {
+    if (m_armsTable == &table && m_armsKey == request.key &&
+        sameFilter(m_armsFilter, request.filter))
+        return m_arms;
+    // Only a read of several arms is kept: the plain reads between a list's
+    // pages (settings, look-ups) are cheap to take apart and leave it alone.
+    std::vector<PageArm> arms = armsOf(table, request, m_dialect.mostArms);
+    if (arms.size() < 2) {
+        m_single = std::move(arms);
+        return m_single;
+    }
+    m_arms = std::move(arms);
+    m_armsTable = &table;
+    m_armsKey = request.key;
+    m_armsFilter = request.filter;
+    return m_arms;
+}
+
 std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
                                               const ReadRequest& request) const {
     return pageSql(table, request, false);
@@ -532,7 +560,7 @@ SqlQuery SqlBuilder::pageStatement(const TableDef& table, const ReadRequest& req
 std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
                                           bool single) const {
     const bool forward = request.direction == Direction::Forward;
-    const std::vector<Arm> arms = armsOf(table, request, m_dialect.mostArms);
+    const std::vector<Arm>& arms = armsFor(table, request);
     const std::string rowId = "t." + quoted(kRowIdColumn);
 
     // A query: for each arm the key condition, the arm's filter; then the order

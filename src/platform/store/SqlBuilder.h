@@ -50,6 +50,12 @@ struct SqlDialect {
 inline constexpr const char* kRowIdColumn = "ROW_ID";
 inline constexpr const char* kVersionColumn = "ROW_VERSION";
 
+// One index range of a page read: the index it reads and the filter it applies.
+struct PageArm {
+    const KeyDef* key;
+    Filter filter;
+};
+
 struct SqlQuery {
     std::string sql;
     std::vector<Value> params;
@@ -111,7 +117,18 @@ private:
     std::string orderBy(const TableDef& table, const KeyDef* key, Direction dir,
                         const std::string& alias) const;
 
+    // The arms of a page read (see armsOf() in SqlBuilder.cpp), those of
+    // several arms kept for the last key and filter: a list reads page after
+    // page with the same ones, and taking a filter apart into many arms costs
+    // more than comparing it. Valid until the next call.
+    const std::vector<PageArm>& armsFor(const TableDef& table, const ReadRequest& request) const;
+
     SqlDialect m_dialect;
+    mutable const TableDef* m_armsTable = nullptr;
+    mutable const KeyDef* m_armsKey = nullptr;
+    mutable Filter m_armsFilter;
+    mutable std::vector<PageArm> m_arms;
+    mutable std::vector<PageArm> m_single;  // the arm of the last plain read
 };
 
 }  // namespace tko::store
