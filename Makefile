@@ -23,8 +23,14 @@ run: build
 test: build
 	@scripts/run-tests.sh $(BUILD)
 
+# The list pages as one table (time per size, growth, steps or round trips);
+# then the other benchmarks as they print themselves.
+PAGE_BENCHES = bench_store bench_lists bench_views bench_engines
 bench: build
-	@for b in $(BUILD)/bench/bench_* $(BUILD)/bin/bench_*; do [ -x "$$b" ] && "$$b"; done; true
+	@scripts/bench-table.py $(BUILD)
+	@for b in $(BUILD)/bench/bench_* $(BUILD)/bin/bench_*; do \
+	  case " $(PAGE_BENCHES) " in *" $$(basename $$b) "*) continue;; esac; \
+	  [ -x "$$b" ] && "$$b"; done; true
 
 clean:
 	rm -rf $(BUILD)

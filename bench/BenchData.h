@@ -15,6 +15,8 @@
 #include "data/Records.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
+#include "platform/store/PgEngine.h"
+#include "platform/store/SqliteEngine.h"
 
 namespace tko::bench {
 
@@ -49,6 +51,14 @@ inline Assignment generatedAssignment(int n, std::mt19937& random) {
 inline store::Filter dueNowFilter(const std::string& user) {
     return store::allOf({store::eq("CLOSEDATE", 0), store::le("DUEDATE", kToday),
                          store::anyOf({store::eq("PERSON", user), store::eq("USERNAME", user)})});
+}
+
+// What an engine has spent so far: SQLite's virtual machine steps (which grow
+// with the index entries and rows a read visits) or the server's round trips.
+inline std::int64_t engineWork(store::Engine& engine) {
+    if (auto* sqlite = dynamic_cast<store::SqliteEngine*>(&engine)) return sqlite->vmSteps();
+    if (auto* server = dynamic_cast<store::PgEngine*>(&engine)) return server->roundTrips();
+    return 0;
 }
 
 // Where data sets are kept between runs: $TKO_BENCH_DIR, default /tmp/tko-bench.

@@ -1,5 +1,8 @@
-// The two storage engines side by side: page reads along assignment keys at
-// 10 000, 100 000 and 1 000 000 rows, and changes per second through the
+// The two storage engines side by side: the same list pages (opening and the
+// page after it, through the pager as a window reads them) at 10 000, 100 000
+// and 1 000 000 rows, interleaved in one run so that both see the same load,
+// with the time per page of each engine, their ratio, SQLite's steps and the
+// server's round trips per page; and changes per second through the
 // integrity layer with 1, 4 and 8 stations working at once.
 //
 // SQLite data sets are built in $TKO_BENCH_DIR (default /tmp/tko-bench-engines);
@@ -9,8 +12,11 @@
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <random>
@@ -18,8 +24,12 @@
 #include "BenchData.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
+#include "data/Tables.h"
+#include "platform/BrowsePager.h"
 #include "platform/Date.h"
 #include "platform/store/PgEngine.h"
+#include "views/History.h"
+#include "views/LookForward.h"
 
 namespace tko {
 namespace {
@@ -75,6 +85,19 @@ std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& 
                    std::to_string(rows))
                       .c_str()));
         PQfinish(conn);
+        // The users' tables live in a schema of their own, shared by every
+        // data set of the database: opening refuses a schema that lacks only
+        // the shared tables as a foreign layout, so they are created first.
+        store::PgOptions options;
+        options.create = true;
+        options.tables = allTables();
+        Status status;
+        auto engine = store::PgEngine::open(source.serverInfo, options, status);
+        if (engine) status = engine->createTables(allTables());
+        if (!status.ok()) {
+            error = "cannot create the tables: " + status.describe();
+            return nullptr;
+        }
     } else {
         fs::create_directories(source.directory);
     }
@@ -127,49 +150,127 @@ Database* dataSet(EngineKind engine, int rows, std::string& error) {
     return slot.get();
 }
 
-// First page and the page after it, as a list shows them on opening and on Page Down.
-void readTwoPages(benchmark::State& state, const char* key, const store::Filter& filter) {
-    std::string error;
-    Database* db =
-        dataSet(static_cast<EngineKind>(state.range(0)), static_cast<int>(state.range(1)), error);
-    if (!db) {
-        state.SkipWithError(error.c_str());
-        return;
-    }
-    store::ReadRequest request;
-    request.key = Assignment::def().key(key);
-    request.filter = filter;
-    request.limit = 20;
-    request.withMemos = false;
-    std::vector<store::Row> page;
-    for (auto _ : state) {
-        request.from = store::KeyPosition::start();
-        db->engine().read(Assignment::def(), request, page);
-        if (page.size() != 20) {
-            state.SkipWithError("short first page");
-            break;
-        }
-        request.from = store::KeyPosition::continuing(store::keyValuesOf(*request.key, page.back()),
-                                                      page.back().pos);
-        db->engine().read(Assignment::def(), request, page);
-        benchmark::DoNotOptimize(page.data());
-    }
-    state.SetLabel(state.range(0) == kSqlite ? "sqlite" : "postgres");
+// ---- the same pages on both engines, interleaved --------------------------------
+
+// A list as its window reads it: the key, the filter, pages of 20 moved with
+// the pager. `open` is the first read (Home or End), `next` the page move after it.
+struct PageCase {
+    const char* name;
+    const char* key;
+    std::function<store::Filter()> filter;
+    bool fromEnd;  // End then Page Up, instead of Home then Page Down
+};
+
+const std::vector<PageCase>& pageCases() {
+    static const std::vector<PageCase> cases{
+        {"due now (general user), Home + Page Down", "ASS:DUEDATE_KEY",
+         [] { return dueNowFilter(personName(17)); }, false},
+        {"due now (general user), End + Page Up", "ASS:DUEDATE_KEY",
+         [] { return dueNowFilter(personName(17)); }, true},
+        {"by date concluded, Home + Page Down", "ASS:CLOSEDUEDATE_KEY", [] { return store::all(); },
+         false},
+        {"by date concluded, End + Page Up", "ASS:CLOSEDUEDATE_KEY", [] { return store::all(); },
+         true},
+        {"Look Forward (General) By Priority, administrator, Home + Page Down", "ASS:PRIORITY_KEY",
+         [] {
+             ViewSubject subject;
+             for (int p = 1; p <= 9; ++p) subject.priorities.push_back(p);
+             LookForwardOptions options;
+             options.today = kToday;
+             return lookForwardFilter(ScheduleScreen::General, 1, subject, options,
+                                      ViewScope{personName(17), true});
+         },
+         false},
+        {"History (General) By Priority, administrator, End + Page Up", "ASS:PRIORASSIGN_KEY",
+         [] {
+             ViewSubject subject;
+             for (int p = 1; p <= 9; ++p) subject.priorities.push_back(p);
+             return historyFilter(ScheduleScreen::General, 1, subject, {false, kToday - 90, kToday},
+                                  ViewScope{personName(17), true});
+         },
+         true},
+    };
+    return cases;
 }
 
-void BM_DueNowPagesAlongDueDateKey(benchmark::State& state) {
-    readTwoPages(state, "ASS:DUEDATE_KEY", dueNowFilter(personName(17)));
+// One engine's list of a case and what it has cost so far.
+struct EngineList {
+    Database* db = nullptr;
+    std::unique_ptr<BrowsePager> pager;
+    double seconds = 0;
+    std::int64_t work = 0;  // SQLite's steps or the server's round trips
+    std::int64_t pages = 0;
+
+    Status read(const PageCase& c) {
+        const auto started = std::chrono::steady_clock::now();
+        const std::int64_t before = bench::engineWork(db->engine());
+        Status s = c.fromEnd ? pager->bottom() : pager->top();
+        if (s.ok()) s = c.fromEnd ? pager->pageUp() : pager->pageDown();
+        work += bench::engineWork(db->engine()) - before;
+        seconds +=
+            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        pages += 2;
+        return s;
+    }
+};
+
+// range(0): the case; range(1): assignments. Each iteration reads the case's
+// two pages on SQLite and on the server, in turn (which goes first alternates),
+// so that both see the same load; wall time, the server on this machine.
+void BM_EnginePages(benchmark::State& state) {
+    const PageCase& c = pageCases()[static_cast<size_t>(state.range(0))];
+    const int rows = static_cast<int>(state.range(1));
+    std::string error;
+    EngineList lists[2];
+    for (int e : {kSqlite, kPostgres}) {
+        lists[e].db = dataSet(static_cast<EngineKind>(e), rows, error);
+        if (!lists[e].db) {
+            state.SkipWithError(error.c_str());
+            return;
+        }
+        lists[e].pager = std::make_unique<BrowsePager>(lists[e].db->engine(), Assignment::def());
+        lists[e].pager->setKey(Assignment::def().key(c.key));
+        lists[e].pager->setFilter(c.filter());
+        lists[e].pager->setPageSize(20);
+        // Statements are prepared once per connection: not part of a page.
+        lists[e].read(c);
+        lists[e] = EngineList{lists[e].db, std::move(lists[e].pager)};
+    }
+    bool serverFirst = false;
+    for (auto _ : state) {
+        for (int turn = 0; turn < 2; ++turn) {
+            EngineList& list = lists[(turn == 0) == serverFirst ? kPostgres : kSqlite];
+            const Status s = list.read(c);
+            if (!s.ok() || list.pager->isEmpty()) {
+                state.SkipWithError(s.ok() ? "empty page" : s.describe().c_str());
+                return;
+            }
+        }
+        serverFirst = !serverFirst;
+    }
+    // The two lists must agree, or the figures compare different work.
+    const auto& a = lists[kSqlite].pager->rows();
+    const auto& b = lists[kPostgres].pager->rows();
+    bool same = a.size() == b.size();
+    for (size_t i = 0; same && i < a.size(); ++i) same = a[i].values == b[i].values;
+    if (!same) state.SkipWithError("the engines list different rows");
+    const double pages = static_cast<double>(std::max<std::int64_t>(1, lists[kSqlite].pages));
+    const double sqliteUs = lists[kSqlite].seconds / pages * 1e6;
+    const double serverUs = lists[kPostgres].seconds / pages * 1e6;
+    state.counters["sqlite_us"] = sqliteUs;
+    state.counters["postgres_us"] = serverUs;
+    state.counters["ratio"] = sqliteUs > 0 ? serverUs / sqliteUs : 0;
+    state.counters["vm_steps"] = static_cast<double>(lists[kSqlite].work) / pages;
+    state.counters["round_trips"] = static_cast<double>(lists[kPostgres].work) / pages;
+    state.SetLabel(c.name);
 }
-void BM_PagesAlongCloseDueDateKey(benchmark::State& state) {
-    readTwoPages(state, "ASS:CLOSEDUEDATE_KEY", store::all());
-}
-BENCHMARK(BM_DueNowPagesAlongDueDateKey)
-    ->ArgsProduct({{kSqlite, kPostgres}, {10000, 100000, 1000000}})
-    ->ArgNames({"engine", "rows"})
-    ->Unit(benchmark::kMicrosecond);
-BENCHMARK(BM_PagesAlongCloseDueDateKey)
-    ->ArgsProduct({{kSqlite, kPostgres}, {10000, 100000, 1000000}})
-    ->ArgNames({"engine", "rows"})
+BENCHMARK(BM_EnginePages)
+    ->Apply([](benchmark::internal::Benchmark* b) {
+        for (int c = 0; c < static_cast<int>(pageCases().size()); ++c)
+            for (int rows : {10000, 100000, 1000000}) b->Args({c, rows});
+    })
+    ->ArgNames({"case", "rows"})
+    ->UseRealTime()
     ->Unit(benchmark::kMicrosecond);
 
 // Changes through the integrity layer, each station (thread, own connection)
@@ -198,8 +299,8 @@ void BM_ChangesPerSecond(benchmark::State& state) {
     for (auto _ : state) {
         const Assignment original = a;
         a.PRIORITY = static_cast<std::uint8_t>(1 + (priority++ % 9));
-        const IntegrityOutcome outcome = changeRecord(*db, a, original);
-        if (outcome.result == IntegrityOutcome::Failed) ++refused;
+        const Outcome outcome = changeRecord(*db, a, original);
+        if (outcome.kind == Outcome::Failed) ++refused;
     }
     state.SetItemsProcessed(state.iterations());
     state.counters["failed"] = static_cast<double>(refused);

@@ -7,60 +7,48 @@
 
 namespace tko {
 
-std::string LoginOutcome::messageText() const {
-    switch (kind) {
-        case IncorrectUserName:
-            return "Incorrect User Name";
-        case Suspended:
-            return "Suspended. Password failures. See your System Administrator";
-        case WrongPassword:
-            return "Incorrect password. Try again";
-        case TooManyFailures:
-            return "Too many password failures, See your System Administrator.";
-        case StoreFailure:
-            return error;
-        default:
-            return {};
-    }
+namespace {
+
+Outcome storeFailure(Database& db) {
+    Outcome outcome;
+    outcome.kind = Outcome::Failed;
+    outcome.text = db.lastError().describe();
+    return outcome;
 }
 
-LoginOutcome LoginAttempts::attempt(const std::string& userName, const std::string& password) {
-    LoginOutcome outcome;
+}  // namespace
+
+bool endsLoginWindow(const Outcome& outcome) {
+    return outcome.kind != Outcome::Refused || outcome.text == kSuspendedText ||
+           outcome.text == kTooManyFailuresText;
+}
+
+Outcome LoginAttempts::attempt(const std::string& userName, const std::string& password,
+                               LoggedIn& who) {
+    who = LoggedIn{};
     std::vector<SystemPref> prefs;
     store::ReadRequest first;
     first.limit = 1;
     const Status prefStatus = m_db.read(first, prefs);
-    if (!prefStatus.ok() && !prefStatus.endOfRange()) {
-        outcome.kind = LoginOutcome::StoreFailure;
-        outcome.error = m_db.lastError().describe();
-        return outcome;
-    }
+    if (!prefStatus.ok() && !prefStatus.endOfRange()) return storeFailure(m_db);
     const int allowedTries = prefs.empty() ? 0 : prefs.front().ACCESSTRIES;
 
     User user;
     const Status found =
         m_db.fetch(key::USE_USERNAME_KEY, {store::clipText(userName, User::Width::USERNAME)}, user);
     if (!found.ok()) {
-        if (found.code != store::kRecordNotFound) {
-            outcome.kind = LoginOutcome::StoreFailure;
-            outcome.error = m_db.lastError().describe();
-        }
-        return outcome;  // IncorrectUserName
+        if (found.code != store::kRecordNotFound) return storeFailure(m_db);
+        return Outcome::refused(kIncorrectUserNameText, "username");
     }
-    outcome.userName = user.USERNAME;
-    if (user.FAILFLAG == 1) {
-        outcome.kind = LoginOutcome::Suspended;
-        return outcome;
-    }
+    if (user.FAILFLAG == 1) return Outcome::refused(kSuspendedText);
     if (verifyPassword(password, user.PASSWORD)) {
+        who.userName = user.USERNAME;
+        who.accessLevel = user.ACCESSLEVEL;
         // The built-in first password and a password set on the user's behalf
         // are known to others: either must be replaced before going on.
-        outcome.kind =
-            isExpiredPasswordHash(user.PASSWORD) || verifyPassword(kFirstPassword, user.PASSWORD)
-                ? LoginOutcome::MustChangePassword
-                : LoginOutcome::Success;
-        outcome.accessLevel = user.ACCESSLEVEL;
-        return outcome;
+        who.mustChangePassword =
+            isExpiredPasswordHash(user.PASSWORD) || verifyPassword(kFirstPassword, user.PASSWORD);
+        return {};
     }
     ++m_tries;
     if (allowedTries > 0 && m_tries > allowedTries) {
@@ -71,16 +59,10 @@ LoginOutcome LoginAttempts::attempt(const std::string& userName, const std::stri
             user.FAILFLAG = 1;
             written = m_db.change(user);
         }
-        if (!written.ok()) {
-            outcome.kind = LoginOutcome::StoreFailure;
-            outcome.error = m_db.lastError().describe();
-            return outcome;
-        }
-        outcome.kind = LoginOutcome::TooManyFailures;
-        return outcome;
+        if (!written.ok()) return storeFailure(m_db);
+        return Outcome::refused(kTooManyFailuresText);
     }
-    outcome.kind = LoginOutcome::WrongPassword;
-    return outcome;
+    return Outcome::refused(kIncorrectPasswordText, "password");
 }
 
 }  // namespace tko

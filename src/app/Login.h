@@ -6,32 +6,30 @@
 #include <string>
 
 #include "data/Database.h"
+#include "platform/Outcome.h"
 
 namespace tko {
 
-struct LoginOutcome {
-    enum Kind {
-        Success,             // logged in
-        MustChangePassword,  // logged in, but the built-in first password must be changed first
-        IncorrectUserName,   // "Incorrect User Name": back to the user name
-        Suspended,  // "Suspended. Password failures. See your System Administrator": window ends
-        WrongPassword,    // "Incorrect password. Try again": back to the password
-        TooManyFailures,  // "Too many password failures, See your System Administrator.": suspended
-                          // now
-        StoreFailure,     // the suspension could not be written: the program stops with `error`
-    };
-    Kind kind = IncorrectUserName;
+// What a refused log-in says.
+inline constexpr const char* kIncorrectUserNameText = "Incorrect User Name";
+inline constexpr const char* kSuspendedText =
+    "Suspended. Password failures. See your System Administrator";
+inline constexpr const char* kIncorrectPasswordText = "Incorrect password. Try again";
+inline constexpr const char* kTooManyFailuresText =
+    "Too many password failures, See your System Administrator.";
+
+// Who a log-in let in.
+struct LoggedIn {
     std::string userName;
     int accessLevel = 0;
-    std::string error;
-
-    // The message text shown for this outcome (untranslated source text), or "".
-    std::string messageText() const;
-    bool loggedIn() const { return kind == Success || kind == MustChangePassword; }
-    bool endsWindow() const {
-        return loggedIn() || kind == Suspended || kind == TooManyFailures || kind == StoreFailure;
-    }
+    // The built-in first password, or one set on the user's behalf, must be
+    // changed before the user goes on.
+    bool mustChangePassword = false;
 };
+
+// True when the log-in window ends after `outcome`: the user is in, the
+// account is suspended (before or by this attempt), or the store failed.
+bool endsLoginWindow(const Outcome& outcome);
 
 // Said when the user cancels the change that MustChangePassword asks for,
 // before the program ends.
@@ -44,7 +42,12 @@ class LoginAttempts {
 public:
     explicit LoginAttempts(Database& db) : m_db(db) {}
 
-    LoginOutcome attempt(const std::string& userName, const std::string& password);
+    // Done: `who` is the user let in. Refused with kIncorrectUserNameText
+    // (field "username"), kIncorrectPasswordText (field "password"),
+    // kSuspendedText, or kTooManyFailuresText when this attempt suspended the
+    // account. Failed when the store failed (the suspension could not be
+    // written, say): `text` is the store's error and the program stops.
+    Outcome attempt(const std::string& userName, const std::string& password, LoggedIn& who);
     int tries() const { return m_tries; }
 
 private:

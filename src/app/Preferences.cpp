@@ -16,25 +16,14 @@ std::string trimmed(const std::string& text) {
     return start == std::string::npos ? std::string() : store::rtrim(text.substr(start));
 }
 
-// Step 3 of the settings forms: write when changed, map the integrity result.
+// Step 3 of the settings forms: write when changed.
 template <class R>
-SaveOutcome saveChanged(Database& db, R& current, const R& loaded) {
-    SaveOutcome outcome;
-    if (current.sameValues(loaded)) return outcome;
-    const IntegrityOutcome result = changeRecord(db, current, loaded);
-    if (result.ok()) {
-        outcome.wrote = true;
-        return outcome;
-    }
-    if (result.message) outcome.messages.push_back(*result.message);
-    if (result.result == IntegrityOutcome::ChangedElsewhere) {
-        outcome.kind = SaveOutcome::ShowOtherStation;
-        return outcome;
-    }
-    // The failure's own message first, then the offer to try again.
-    outcome.kind = SaveOutcome::AskRetry;
-    outcome.messages.push_back(standardMessage(16));
-    return outcome;
+Outcome saveChanged(Database& db, R& current, const R& loaded, bool* wrote) {
+    if (wrote) *wrote = false;
+    if (current.sameValues(loaded)) return {};
+    const Outcome result = changeRecord(db, current, loaded);
+    if (wrote) *wrote = result.ok();
+    return result;
 }
 
 }  // namespace
@@ -65,8 +54,8 @@ std::optional<std::string> readSettingNumber(const std::string& typed, const std
     return std::nullopt;
 }
 
-SaveOutcome saveSystemPref(Database& db, SystemPref& current, const SystemPref& loaded) {
-    return saveChanged(db, current, loaded);
+Outcome saveSystemPref(Database& db, SystemPref& current, const SystemPref& loaded, bool* wrote) {
+    return saveChanged(db, current, loaded, wrote);
 }
 
 std::optional<StandardMessage> checkPriority(int priority) {
@@ -92,19 +81,15 @@ Status loadUserPref(Database& db, const std::string& user, UserPref& pref, Reque
     return Status::success();
 }
 
-SaveOutcome saveUserPref(Database& db, Request request, UserPref& current, const UserPref& loaded) {
-    if (request != Request::Insert) return saveChanged(db, current, loaded);
-    SaveOutcome outcome;
+Outcome saveUserPref(Database& db, Request request, UserPref& current, const UserPref& loaded,
+                     bool* wrote) {
+    if (request != Request::Insert) return saveChanged(db, current, loaded, wrote);
     const Status s = db.add(current);
-    if (s.ok()) {
-        outcome.wrote = true;
-        return outcome;
-    }
-    outcome.kind = SaveOutcome::Stay;
-    outcome.messages.push_back(s.code == store::kDuplicateKey
-                                   ? standardMessage(24, "USP:UserName_key")
-                                   : standardMessage(14, db.lastError().describe()));
-    return outcome;
+    if (wrote) *wrote = s.ok();
+    if (s.ok()) return {};
+    return Outcome::refused(s.code == store::kDuplicateKey
+                                ? standardMessage(24, "USP:UserName_key")
+                                : standardMessage(14, db.lastError().describe()));
 }
 
 std::string checkNewPassword(const std::string& first, const std::string& second,

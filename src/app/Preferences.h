@@ -10,6 +10,7 @@
 #include "app/Session.h"
 #include "data/Database.h"
 #include "data/Messages.h"
+#include "platform/Outcome.h"
 
 namespace tko {
 
@@ -35,26 +36,20 @@ std::string dataLocationText(const DataSource& source, const std::string& stored
 std::optional<std::string> readSettingNumber(const std::string& typed, const std::string& field,
                                              std::int16_t& value);
 
-// Outcome of a form's "OK".
-struct SaveOutcome {
-    enum Kind {
-        Close,             // written, or nothing changed: the form closes
-        AskRetry,          // message 16: "Yes" saves again, "No" closes without saving
-        ShowOtherStation,  // the record was changed elsewhere: the form shows those values and
-                           // stays
-        Stay,              // refused with `message`; the form stays open
-    };
-    Kind kind = Close;
-    bool wrote = false;
-    // Shown in order before acting on `kind`; the answer to the last one
-    // decides AskRetry.
-    std::vector<StandardMessage> messages;
-};
+// The settings forms' "OK" reports:
+//   Done              written, or nothing changed: the form closes;
+//   ChangedElsewhere  the record was changed elsewhere: `current` holds those
+//                     values, the form shows them and stays;
+//   Failed            the change failed: after its message, message 16 asks
+//                     whether to save again ("No" closes without saving);
+//   Refused           adding the record failed (24 for a taken key, else 14):
+//                     nothing was written, the form stays open.
+// `wrote`, when given, tells whether anything was written.
 
 // System Wide Settings "OK": writes through the change operation only when the
-// record differs from the copy loaded. On ShowOtherStation `current` holds the
-// other station's values.
-SaveOutcome saveSystemPref(Database& db, SystemPref& current, const SystemPref& loaded);
+// record differs from the copy loaded.
+Outcome saveSystemPref(Database& db, SystemPref& current, const SystemPref& loaded,
+                       bool* wrote = nullptr);
 
 // Update User Preferences field checks: message 10 for a priority outside 1..9,
 // message 8 for a delay above 100.
@@ -66,7 +61,8 @@ std::optional<StandardMessage> checkDelay(int delay);
 Status loadUserPref(Database& db, const std::string& user, UserPref& pref, Request& request);
 
 // Update User Preferences "OK" for the request the form was opened with.
-SaveOutcome saveUserPref(Database& db, Request request, UserPref& current, const UserPref& loaded);
+Outcome saveUserPref(Database& db, Request request, UserPref& current, const UserPref& loaded,
+                     bool* wrote = nullptr);
 
 // Change User Password checks on the two entries: "" when acceptable, else the
 // message ("Entries do not match. Please try again", "Password must be at least

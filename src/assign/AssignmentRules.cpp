@@ -241,39 +241,34 @@ Status addNewAssignment(Database& db, Assignment& a) {
     return addNumbered(db, a, &Assignment::ASSIGNNUMBER, key::ASS_NUMBER_KEY);
 }
 
-StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened) {
-    StoreOutcome out;
-    const IntegrityOutcome r = changeRecord(db, current, opened, true);
+Outcome storeAssignment(Database& db, Assignment& current, const Assignment& opened) {
+    Outcome out;
+    const Outcome r = changeRecord(db, current, opened, true);
     if (r.ok()) return out;
-    out.kind = r.result == IntegrityOutcome::ChangedElsewhere ? StoreOutcome::ChangedElsewhere
-                                                              : StoreOutcome::Failed;
-    if (db.lastError().code == store::kDuplicateKey && out.kind == StoreOutcome::Failed)
+    out.kind = r.kind == Outcome::ChangedElsewhere ? Outcome::ChangedElsewhere : Outcome::Failed;
+    if (db.lastError().code == store::kDuplicateKey && out.kind == Outcome::Failed)
         out.message = standardMessage(24, translateText("Assignment Number Key"));
     else
         out.message = r.message;
     return out;
 }
 
-SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s) {
-    SeenOutcome out;
-    if (!isAssignee(a, s) || a.SEEN != 0) return out;
+Outcome markSeenByAssignee(Database& db, Assignment& a, const Session& s, bool* marked) {
+    if (marked) *marked = false;
+    if (!isAssignee(a, s) || a.SEEN != 0) return {};
     const Assignment opened = a;
     a.SEEN = 1;
-    const IntegrityOutcome r = changeRecord(db, a, opened, false);
+    const Outcome r = changeRecord(db, a, opened, false);
     if (r.ok()) {
+        if (marked) *marked = true;
         // Read again, so that the form's copies come from the stored record.
-        if (!db.reread(a).ok()) {
-            out.kind = SeenOutcome::Refused;
-            out.message = standardMessage(35, db.lastError().describe(), label::ASSIGNMENT);
-            return out;
-        }
-        out.kind = SeenOutcome::Marked;
-        return out;
+        if (!db.reread(a).ok())
+            return Outcome::failed(
+                standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));
+        return r;
     }
-    if (r.result == IntegrityOutcome::Failed) a = opened;
-    out.kind = SeenOutcome::Refused;
-    out.message = r.message;
-    return out;
+    if (r.kind == Outcome::Failed) a = opened;
+    return r;
 }
 
 Status remindersOf(Database& db, std::int32_t assignNumber, std::vector<Reminder>& out) {
@@ -286,12 +281,12 @@ Status projectLinksOf(Database& db, std::int32_t assignNumber, std::vector<ProjA
                       store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}), out);
 }
 
-StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
-                                 const Session& s, Date today, Time now) {
-    StoreOutcome out;
+Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
+                            Date today, Time now) {
+    Outcome out;
     auto fail = [&](StandardMessage message) {
         if (db.engine().transactionDepth() > 0) db.rollback();
-        out.kind = StoreOutcome::Failed;
+        out.kind = Outcome::Failed;
         out.message = std::move(message);
         return out;
     };
@@ -303,7 +298,7 @@ StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& 
     const Status stored = db.change(first);
     if (stored.code == store::kChangedByOther) {
         db.rollback();
-        out.kind = StoreOutcome::ChangedElsewhere;
+        out.kind = Outcome::ChangedElsewhere;
         out.message = standardMessage(38);
         if (db.reread(current).ok()) return out;
         return fail(standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));

@@ -113,26 +113,24 @@ void applyInsertOnOk(Assignment& current, const Session& s, Date today, Time now
 // Adds the primed record at once with the next free number (three attempts).
 Status addNewAssignment(Database& db, Assignment& a);
 
-// Done, ChangedElsewhere or Failed, with the standard message to show.
-using StoreOutcome = Outcome;
+// Storing reports Done, ChangedElsewhere or Failed, with the standard message
+// to show.
 // Stores `current` (read earlier) through the version-checked change. On
 // ChangedElsewhere `current` holds the other station's values.
-StoreOutcome storeAssignment(Database& db, Assignment& current, const Assignment& opened);
+Outcome storeAssignment(Database& db, Assignment& current, const Assignment& opened);
 
-// Marks the assignment seen when the assignee opens it.
-struct SeenOutcome {
-    enum Kind { NotNeeded, Marked, Refused };
-    Kind kind = NotNeeded;
-    std::optional<StandardMessage> message;
-};
-SeenOutcome markSeenByAssignee(Database& db, Assignment& a, const Session& s);
+// Marks the assignment seen when the assignee opens it; `marked`, when given,
+// tells whether it was written (nothing is needed for anyone else, or when it
+// is seen already). ChangedElsewhere or Failed when it could not be marked:
+// the form then does not open.
+Outcome markSeenByAssignee(Database& db, Assignment& a, const Session& s, bool* marked = nullptr);
 
 // "Duplicate": stores `current` with a "Created" log line, then adds a copy
 // with the next free number, no person, the same memos, and copies of the
 // first one's reminders and project links, all in one transaction. On success
 // `copy` is the stored copy.
-StoreOutcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
-                                 const Session& s, Date today, Time now);
+Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
+                            Date today, Time now);
 
 // Links the assignment to a project unless that link exists; true in `added`
 // when a link was written.

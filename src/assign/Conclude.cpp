@@ -47,73 +47,73 @@ Assignment concluded(const Assignment& record, Date today) {
     return next;
 }
 
-ConcludeOutcome failed(Database& db, const Assignment& record) {
+// A failure with `text` shown under the conclusion's failure caption.
+Outcome failure(const std::string& text) {
+    StandardMessage shown;
+    shown.title = translateText(kConcludeFailureTitle);
+    shown.text = text;
+    return Outcome::failed(std::move(shown));
+}
+
+Outcome failed(Database& db) {
     if (db.engine().transactionDepth() > 0) db.rollback();
-    ConcludeOutcome out;
-    out.kind = ConcludeOutcome::Failed;
-    out.record = record;
-    out.message = db.lastError().describe();
-    return out;
+    return failure(db.lastError().describe());
 }
 
 }  // namespace
 
-ConcludeOutcome ConcludeAssignment(Database& db, const Session& session, std::int32_t assignNumber,
-                                   Date today, const Assignment* seen) {
+bool closedForGood(const Assignment& a) {
+    return a.CLOSEDATE != 0 && repeatTypeNumber(a.REPEATTYPE) == 1;
+}
+
+Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t assignNumber,
+                           Date today, const Assignment* seen, Assignment* after) {
+    Assignment ignored;
+    Assignment& result = after ? *after : ignored;
     std::optional<Assignment> firstRead;
     if (seen) firstRead = *seen;
     for (int attempt = 0; attempt < kConcludeAttempts; ++attempt) {
         Assignment record;
         if (!db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{assignNumber}}, record).ok()) {
-            ConcludeOutcome out;
-            out.kind = ConcludeOutcome::Failed;
-            out.message = db.lastError().describe();
-            if (seen) out.record = *seen;
-            return out;
+            result = seen ? *seen : Assignment{};
+            return failure(db.lastError().describe());
         }
-        ConcludeOutcome out;
-        out.record = record;
-        if (!mayConclude(record, session)) {
-            out.kind = ConcludeOutcome::NotPermitted;
-            return out;
-        }
+        result = record;
+        if (!mayConclude(record, session)) return Outcome::refused(std::string());
         if (firstRead && concludedElsewhere(*firstRead, record)) {
-            out.kind = record.CLOSEDATE != 0 && repeatTypeNumber(record.REPEATTYPE) == 1
-                           ? ConcludeOutcome::Concluded
-                           : ConcludeOutcome::Repeated;
-            out.message =
+            // No title of its own: the box shows under the caller's.
+            StandardMessage note;
+            note.text =
                 translateText("This assignment was concluded at another station meanwhile.");
-            return out;
+            Outcome outcome;
+            outcome.message = note;
+            return outcome;
         }
         if (!firstRead) firstRead = record;
 
         const bool closing = repeatTypeNumber(record.REPEATTYPE) == 1;
         Assignment next = concluded(record, today);
         if (!db.begin({label::ASSIGNMENT, label::REMINDER}, kConcludeTimeoutMs).ok())
-            return failed(db, record);
+            return failed(db);
         if (closing) {
             std::vector<Reminder> reminders;
-            if (!remindersOf(db, record.ASSIGNNUMBER, reminders).ok()) return failed(db, record);
+            if (!remindersOf(db, record.ASSIGNNUMBER, reminders).ok()) return failed(db);
             for (const Reminder& r : reminders)
-                if (!db.remove(r).ok()) return failed(db, record);
+                if (!db.remove(r).ok()) return failed(db);
         }
         const Status written = db.change(next);
         if (written.code == store::kChangedByOther) {
             db.rollback();
             continue;  // read again and decide afresh
         }
-        if (!written.ok()) return failed(db, record);
-        if (!db.commit().ok()) return failed(db, record);
-        out.kind = closing ? ConcludeOutcome::Concluded : ConcludeOutcome::Repeated;
-        out.record = next;
-        return out;
+        if (!written.ok()) return failed(db);
+        if (!db.commit().ok()) return failed(db);
+        result = next;
+        return {};
     }
     // Changed elsewhere on every attempt.
-    ConcludeOutcome out;
-    out.kind = ConcludeOutcome::Failed;
-    out.message = standardMessage(15, {}, {}, {}, 1).text;
-    if (firstRead) out.record = *firstRead;
-    return out;
+    result = firstRead ? *firstRead : Assignment{};
+    return failure(standardMessage(15, {}, {}, {}, 1).text);
 }
 
 }  // namespace tko

@@ -99,8 +99,7 @@ PersonDeletion deleteAllAssignmentsOf(Database& db, const Session& session,
                                       std::int32_t personNumber) {
     PersonDeletion result;
     if (!mayDeleteInBatches(session)) {
-        result.outcome.result = IntegrityOutcome::Failed;
-        result.outcome.message = batchDeletionRefusal();
+        result.outcome = Outcome::refused(batchDeletionRefusal());
         return result;
     }
     store::ReadRequest request;
@@ -116,13 +115,13 @@ PersonDeletion deleteAllAssignmentsOf(Database& db, const Session& session,
         const Status s = db.read(request, page);
         if (s.endOfRange() || (s.ok() && page.empty())) return result;
         if (!s.ok()) {
-            result.outcome.result = IntegrityOutcome::Failed;
+            result.outcome.kind = Outcome::Failed;
             result.outcome.message =
                 standardMessage(35, db.lastError().describe(), label::ASSIGNMENT);
             return result;
         }
         for (const Assignment& a : page) {
-            IntegrityOutcome outcome = deleteRecord(db, a);
+            Outcome outcome = deleteRecord(db, a);
             if (!outcome.ok()) {
                 result.outcome = std::move(outcome);
                 return result;
@@ -202,7 +201,7 @@ ConcludedDeletion::StepResult ConcludedDeletion::step() {
     std::int64_t done = 0;
     for (const Assignment& a : page) {
         // The integrity delete takes every reminder and project link along.
-        IntegrityOutcome outcome = deleteRecord(m_db, a);
+        Outcome outcome = deleteRecord(m_db, a);
         if (!outcome.ok()) {
             m_message = std::move(outcome.message);
             if (m_db.engine().transactionDepth() > 0) m_db.rollback();

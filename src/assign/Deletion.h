@@ -60,7 +60,7 @@ store::Filter assignmentsOfPerson(std::int32_t personNumber);
 
 struct PersonDeletion {
     int deleted = 0;
-    IntegrityOutcome outcome;  // the refusal or failure that stopped the walk
+    Outcome outcome;  // the refusal or failure that stopped the walk
 };
 // Walks the person's assignments along ASS:PERSONNUMBER_KEY, open and
 // concluded alike, deleting each through the integrity layer; the walk stops

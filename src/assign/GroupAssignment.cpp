@@ -77,20 +77,17 @@ bool groupEssentialsFilled(const Assignment& a, bool groupChosen) {
     return groupChosen && !store::rtrim(a.NAME).empty() && a.PRIORITY != 0 && a.DUEDATE != 0;
 }
 
-GroupAssignmentOutcome giveGroupAssignment(Database& db, const Session& session, Assignment& templ,
-                                           const GroupName& group) {
-    GroupAssignmentOutcome out;
-    if (!mayUseGroup(group, session)) {
-        out.kind = GroupAssignmentOutcome::Refused;
-        out.message = translateText("This group list belongs to another user.");
-        return out;
-    }
-    auto fail = [&] {
+Outcome giveGroupAssignment(Database& db, const Session& session, Assignment& templ,
+                            const GroupName& group, std::vector<Assignment>* created) {
+    std::vector<Assignment> stored;
+    if (created) created->clear();
+    if (!mayUseGroup(group, session)) return Outcome::refused(kGroupOfAnotherUser);
+    auto fail = [&db] {
         if (db.engine().transactionDepth() > 0) db.rollback();
-        out.kind = GroupAssignmentOutcome::Failed;
-        out.created.clear();
-        out.message = translateText(kGroupTransactionError);
-        return out;
+        Outcome outcome;
+        outcome.kind = Outcome::Failed;
+        outcome.text = kGroupTransactionError;
+        return outcome;
     };
     if (!db.begin({label::ASSIGNMENT, label::REMINDER, label::PROJASSGN}, kGroupAssignTimeoutMs)
              .ok())
@@ -100,9 +97,7 @@ GroupAssignmentOutcome giveGroupAssignment(Database& db, const Session& session,
     if (!eligibleMembers(db, session, group.GROUPNUMBER, members).ok()) return fail();
     if (members.empty()) {
         db.rollback();
-        out.kind = GroupAssignmentOutcome::NoEligibleMember;
-        out.message = translateText(kNoEligibleMember);
-        return out;
+        return Outcome::refused(kNoEligibleMember);
     }
     std::vector<Reminder> reminders;
     std::vector<ProjAssign> links;
@@ -118,7 +113,7 @@ GroupAssignmentOutcome giveGroupAssignment(Database& db, const Session& session,
         r.PERSON = first.PERSON;
         if (!db.change(r).ok()) return fail();
     }
-    out.created.push_back(first);
+    stored.push_back(first);
 
     for (size_t i = 1; i < members.size(); ++i) {
         Assignment copy = first;
@@ -128,11 +123,12 @@ GroupAssignmentOutcome giveGroupAssignment(Database& db, const Session& session,
         copy.PERSONNUMBER = members[i].PERSONNUMBER;
         if (!addNewAssignment(db, copy).ok()) return fail();
         if (!copyChildren(db, reminders, links, copy.ASSIGNNUMBER, copy.PERSON).ok()) return fail();
-        out.created.push_back(copy);
+        stored.push_back(copy);
     }
     if (!db.commit().ok()) return fail();
     templ = first;
-    return out;
+    if (created) *created = std::move(stored);
+    return {};
 }
 
 }  // namespace tko

@@ -17,6 +17,7 @@
 #include "data/Messages.h"
 #include "people/GroupLists.h"
 #include "platform/Date.h"
+#include "platform/Outcome.h"
 
 namespace tko {
 
@@ -24,6 +25,7 @@ inline constexpr int kGroupAssignTimeoutMs = 2000;
 inline constexpr const char* kGroupTransactionError = "Transaction error - Assignment for Group";
 inline constexpr const char* kNoEligibleMember =
     "No member of this group can be given assignments by you.";
+inline constexpr const char* kGroupOfAnotherUser = "This group list belongs to another user.";
 
 // Whether `member` (whose PEOPLE record is `person`) can be given an
 // assignment by the signed-in user: anyone who is not a "User" person; a
@@ -39,27 +41,16 @@ Status eligibleMembers(Database& db, const Session& session, std::int32_t groupN
 // Name, priority, group and due date all filled in: "OK" is offered then.
 bool groupEssentialsFilled(const Assignment& a, bool groupChosen);
 
-struct GroupAssignmentOutcome {
-    enum Kind {
-        Created,           // `created` holds the stored records, the template's first
-        NoEligibleMember,  // nothing written; the form stays open
-        Refused,           // the user may not use the group
-        Failed,            // rolled back; `message` is the transaction error
-    };
-    Kind kind = Created;
-    std::vector<Assignment> created;
-    std::string message;  // translated text for NoEligibleMember, Refused and Failed
-    bool ok() const { return kind == Created; }
-};
-
 // "OK": `templ` is the form's record, already stored under its number (with
 // its log line set by the caller), holding what the user entered; it goes to
 // the first eligible member and a copy with the next free number to every
 // further one. The reminders (each with the member as REM:PERSON and a new
 // number) and project links of the template are copied to every copy. Either
-// every record is written or none: on Failed the store is as it was, and on
-// success `templ` is the template as stored.
-GroupAssignmentOutcome giveGroupAssignment(Database& db, const Session& session, Assignment& templ,
-                                           const GroupName& group);
+// every record is written or none: on Failed (kGroupTransactionError) the
+// store is as it was, and on success `templ` is the template as stored and
+// `created`, when given, holds the stored records, the template's first.
+// Refused, with nothing written, with kGroupOfAnotherUser or kNoEligibleMember.
+Outcome giveGroupAssignment(Database& db, const Session& session, Assignment& templ,
+                            const GroupName& group, std::vector<Assignment>* created = nullptr);
 
 }  // namespace tko

@@ -24,32 +24,32 @@ std::optional<std::string> checkReminderDate(Date date) {
     return translateText("A reminder needs a date.");
 }
 
-ReminderOutcome storeReminder(Database& db, Reminder& current, const Reminder& opened) {
-    ReminderOutcome out;
+Outcome storeReminder(Database& db, Reminder& current, const Reminder& opened) {
+    Outcome out;
     if (const auto problem = checkReminderDate(current.DATE)) {
-        out.kind = ReminderOutcome::Refused;
+        out.kind = Outcome::Refused;
         out.message = StandardMessage{0, translateText("Reminder Information"), *problem};
         return out;
     }
-    const IntegrityOutcome r = changeRecord(db, current, opened, true);
+    const Outcome r = changeRecord(db, current, opened, true);
     if (r.ok()) return out;
-    if (r.result == IntegrityOutcome::ChangedElsewhere) {
-        out.kind = ReminderOutcome::ChangedElsewhere;
+    if (r.kind == Outcome::ChangedElsewhere) {
+        out.kind = Outcome::ChangedElsewhere;
         out.message = r.message;
         return out;
     }
-    out.kind = ReminderOutcome::Failed;
+    out.kind = Outcome::Failed;
     out.message = db.lastError().code == store::kDuplicateKey
                       ? standardMessage(24, "REM:ReminderNumber_key")
                       : standardMessage(14, db.lastError().describe());
     return out;
 }
 
-ReminderOutcome removeReminder(Database& db, const Reminder& reminder) {
-    ReminderOutcome out;
-    const IntegrityOutcome r = deleteRecord(db, reminder);
+Outcome removeReminder(Database& db, const Reminder& reminder) {
+    Outcome out;
+    const Outcome r = deleteRecord(db, reminder);
     if (r.ok()) return out;
-    out.kind = ReminderOutcome::Failed;
+    out.kind = Outcome::Failed;
     out.message = standardMessage(18);
     return out;
 }

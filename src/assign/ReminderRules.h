@@ -24,16 +24,15 @@ Status addNewReminder(Database& db, Reminder& reminder);
 // count as due forever. The message to show, or nothing when `date` is set.
 std::optional<std::string> checkReminderDate(Date date);
 
-// Done, Refused (no date), ChangedElsewhere or Failed, with the standard
-// message to show.
-using ReminderOutcome = Outcome;
+// Storing and removing report Done, Refused (no date), ChangedElsewhere or
+// Failed, with the standard message to show.
 // Writes a changed reminder with the version check; a duplicate number gives
 // message 24 for "REM:ReminderNumber_key", other failures message 14. On
 // ChangedElsewhere `current` holds the other station's values. A reminder
 // without a date is Refused and nothing is written.
-ReminderOutcome storeReminder(Database& db, Reminder& current, const Reminder& opened);
+Outcome storeReminder(Database& db, Reminder& current, const Reminder& opened);
 
 // Deletes the reminder; message 18 (retry?) when that fails.
-ReminderOutcome removeReminder(Database& db, const Reminder& reminder);
+Outcome removeReminder(Database& db, const Reminder& reminder);
 
 }  // namespace tko

@@ -56,25 +56,23 @@ std::optional<std::string> readPassword(std::istream& in, std::ostream& err) {
 CliLogin logIn(Database& db, const std::string& user, const std::string& password) {
     CliLogin result;
     LoginAttempts attempts(db);
-    const LoginOutcome outcome = attempts.attempt(user, password);
-    switch (outcome.kind) {
-        case LoginOutcome::Success:
-            result.ok = true;
-            result.session.GlobalUser = outcome.userName;
-            result.session.GlobalUserAccess = outcome.accessLevel;
-            return result;
-        case LoginOutcome::MustChangePassword:
-            result.message = "The first password of " + outcome.userName +
-                             " must be changed in the program before the command line can be used.";
-            return result;
-        case LoginOutcome::WrongPassword:
-            // The window asks again; a command has one try.
-            result.message = "Incorrect password.";
-            return result;
-        default:
-            result.message = translateText(outcome.messageText());
-            return result;
+    LoggedIn who;
+    const Outcome outcome = attempts.attempt(user, password, who);
+    if (outcome.ok() && who.mustChangePassword) {
+        result.message = "The first password of " + who.userName +
+                         " must be changed in the program before the command line can be used.";
+        return result;
     }
+    if (outcome.ok()) {
+        result.ok = true;
+        result.session.GlobalUser = who.userName;
+        result.session.GlobalUserAccess = who.accessLevel;
+        return result;
+    }
+    // The window asks again; a command has one try.
+    result.message = outcome.text == kIncorrectPasswordText ? std::string("Incorrect password.")
+                                                            : translateText(outcome.text);
+    return result;
 }
 
 }  // namespace tko::cli

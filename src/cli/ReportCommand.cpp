@@ -230,19 +230,18 @@ int runReportCommand(const DataSource& source, const std::vector<std::string>& a
         return 1;
     }
     LoginAttempts login(*db);
-    const LoginOutcome outcome = login.attempt(user, password);
-    if (outcome.kind != LoginOutcome::Success) {
+    LoggedIn who;
+    const Outcome outcome = login.attempt(user, password, who);
+    if (!outcome.ok() || who.mustChangePassword) {
         err << "taskorbit-cli: "
-            << (outcome.kind == LoginOutcome::MustChangePassword
-                    ? std::string("the password must be changed in the program first")
-                : outcome.kind == LoginOutcome::StoreFailure ? outcome.error
-                                                             : outcome.messageText())
+            << (outcome.ok() ? std::string("the password must be changed in the program first")
+                             : outcome.text)
             << "\n";
         return 1;
     }
     Session session;
-    session.GlobalUser = outcome.userName;
-    session.GlobalUserAccess = outcome.accessLevel;
+    session.GlobalUser = who.userName;
+    session.GlobalUserAccess = who.accessLevel;
 
     std::unique_ptr<PageSink> sink;
     if (!pdf.empty())

@@ -459,36 +459,37 @@ int runConclude(Context& c) {
         c.err << "taskorbit-cli: assignment " << assignNumber << " is concluded already\n";
         return kExitFailed;
     }
-    const ConcludeOutcome outcome =
-        ConcludeAssignment(c.db, c.session, assignNumber, Clock::today(), &before);
+    Assignment after;
+    const Outcome outcome =
+        ConcludeAssignment(c.db, c.session, assignNumber, Clock::today(), &before, &after);
     switch (outcome.kind) {
-        case ConcludeOutcome::NotPermitted:
+        case Outcome::Refused:
             // The window does nothing without a word; a script must learn it failed.
             c.err << "taskorbit-cli: " << c.session.GlobalUser << " may not conclude assignment "
                   << assignNumber << "\n";
             return kExitRefused;
-        case ConcludeOutcome::Failed:
+        case Outcome::Failed:
             c.err << "taskorbit-cli: " << translateText(kConcludeFailureTitle) << ": "
-                  << outcome.message << "\n";
+                  << outcomeLine(outcome) << "\n";
             return kExitFailed;
         default:
             break;
     }
-    if (!outcome.message.empty()) c.err << "taskorbit-cli: " << outcome.message << "\n";
-    const bool closed = outcome.kind == ConcludeOutcome::Concluded;
+    if (outcome.message) c.err << "taskorbit-cli: " << outcome.message->text << "\n";
+    const bool closed = closedForGood(after);
     if (c.args.flags.count("--json")) {
         CliTable table({{"Assign Number", "assignNumber"},
                         {"Concluded", "concluded"},
                         {"Due Date", "dueDate"}});
         table.addRow({numberCell(assignNumber),
                       {closed ? "yes" : "no", QJsonValue(closed)},
-                      dateCell(outcome.record.DUEDATE)});
+                      dateCell(after.DUEDATE)});
         table.printJson(c.out);
     } else if (closed) {
         c.out << "Concluded assignment " << assignNumber << ".\n";
     } else {
         c.out << "Assignment " << assignNumber << " repeats: next due "
-              << dateCell(outcome.record.DUEDATE).text << ".\n";
+              << dateCell(after.DUEDATE).text << ".\n";
     }
     return kExitOk;
 }

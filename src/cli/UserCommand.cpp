@@ -13,10 +13,8 @@ namespace tko {
 
 namespace {
 
-int report(const UserOutcome& outcome, std::ostream& err) {
-    err << "taskorbit-cli: " << translateText(outcome.text);
-    if (!outcome.detail.empty()) err << ": " << outcome.detail;
-    err << "\n";
+int report(const Outcome& outcome, std::ostream& err) {
+    err << "taskorbit-cli: " << outcomeLine(outcome) << "\n";
     return 1;
 }
 
@@ -54,7 +52,7 @@ int runUserCommand(Database& db, const std::vector<std::string>& args, const Sec
     }
     const std::string& name = args[2];
     if (args[0] == "unlock") {
-        const UserOutcome outcome = unlockUser(db, name);
+        const Outcome outcome = unlockUser(db, name);
         if (!outcome.ok()) return report(outcome, err);
         out << name << " may log in again.\n";
         return 0;
@@ -64,7 +62,7 @@ int runUserCommand(Database& db, const std::vector<std::string>& args, const Sec
         err << "taskorbit-cli: no password was given; nothing changed\n";
         return 1;
     }
-    const UserOutcome outcome = setTemporaryPassword(db, name, first, second);
+    const Outcome outcome = setTemporaryPassword(db, name, first, second);
     if (!outcome.ok()) return report(outcome, err);
     out << "Password of " << name << " set; it must be changed at the next log-in.\n";
     if (suspended(db, name))

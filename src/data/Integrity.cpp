@@ -239,11 +239,11 @@ private:
 };
 
 // Rolls back the transaction this operation began and reports `message`.
-IntegrityOutcome fail(Database& db, StandardMessage message, bool begun = true) {
+Outcome fail(Database& db, StandardMessage message, bool begun = true) {
     // A failed outermost commit has already rolled back by itself.
     if (begun && db.engine().transactionDepth() > 0) db.rollback();
-    IntegrityOutcome outcome;
-    outcome.result = IntegrityOutcome::Failed;
+    Outcome outcome;
+    outcome.kind = Outcome::Failed;
     outcome.message = std::move(message);
     return outcome;
 }
@@ -312,7 +312,7 @@ std::vector<std::string> transactionTables(const TableDef& table, bool forDelete
     return labels;
 }
 
-IntegrityOutcome deleteCascade(Database& db, const TableDef& table, std::int64_t pos) {
+Outcome deleteCascade(Database& db, const TableDef& table, std::int64_t pos) {
     const std::vector<std::string> tables = transactionTables(table, true);
     OpenTables open(db, tables);
     if (!db.begin(tables, kIntegrityTimeoutMs).ok())
@@ -331,8 +331,8 @@ IntegrityOutcome deleteCascade(Database& db, const TableDef& table, std::int64_t
     return {};
 }
 
-IntegrityOutcome changeCascade(Database& db, const TableDef& table, Row& changed,
-                               const Row& original, bool showChanges) {
+Outcome changeCascade(Database& db, const TableDef& table, Row& changed, const Row& original,
+                      bool showChanges) {
     const std::vector<std::string> tables = transactionTables(table, false);
     OpenTables open(db, tables);
     if (!db.begin(tables, kIntegrityTimeoutMs).ok())
@@ -349,8 +349,8 @@ IntegrityOutcome changeCascade(Database& db, const TableDef& table, Row& changed
         if (!db.track(db.engine().reread(table, changed.pos, theirs)).ok())
             return fail(db, standardMessage(35, db.lastError().describe(), table.label), false);
         changed = theirs;
-        IntegrityOutcome outcome;
-        outcome.result = IntegrityOutcome::ChangedElsewhere;
+        Outcome outcome;
+        outcome.kind = Outcome::ChangedElsewhere;
         outcome.message = showChanges ? standardMessage(38) : standardMessage(15, {}, {}, {}, 1);
         return outcome;
     }

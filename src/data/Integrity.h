@@ -13,44 +13,40 @@
 
 #include "data/Database.h"
 #include "data/Messages.h"
+#include "platform/Outcome.h"
 
 namespace tko {
 
 inline constexpr int kIntegrityTimeoutMs = 2000;
 
-struct IntegrityOutcome {
-    enum Result { Done = 0, Failed = 1, ChangedElsewhere = 2 };
-    int result = Done;
-    std::optional<StandardMessage> message;
-    bool ok() const { return result == Done; }
-};
+// The operations below report Done, ChangedElsewhere or Failed, each failure
+// with its standard message; they never refuse.
 
 // Deletes the row at `pos` and, in the order fixed for its table, every child
 // row (a child that is itself a parent takes its own children with it).
-IntegrityOutcome deleteCascade(Database& db, const store::TableDef& table, std::int64_t pos);
+Outcome deleteCascade(Database& db, const store::TableDef& table, std::int64_t pos);
 
 // Writes `changed` (read earlier at changed.pos, changed.version) and rewrites
 // the children that carry a linking value of `original` that changed. When the
 // stored row was changed by another station meanwhile, nothing is written,
 // `changed` is re-read with the other station's values, and the result is
 // ChangedElsewhere with message 38 (`showChanges`) or 15.
-IntegrityOutcome changeCascade(Database& db, const store::TableDef& table, store::Row& changed,
-                               const store::Row& original, bool showChanges);
+Outcome changeCascade(Database& db, const store::TableDef& table, store::Row& changed,
+                      const store::Row& original, bool showChanges);
 
 // The tables one delete or change transaction of `table` covers, parent first.
 std::vector<std::string> transactionTables(const store::TableDef& table, bool forDelete);
 
 template <class R>
-IntegrityOutcome deleteRecord(Database& db, const R& record) {
+Outcome deleteRecord(Database& db, const R& record) {
     return deleteCascade(db, R::def(), record.rowPos);
 }
 
 template <class R>
-IntegrityOutcome changeRecord(Database& db, R& record, const R& original,
-                              bool showChanges = false) {
+Outcome changeRecord(Database& db, R& record, const R& original, bool showChanges = false) {
     store::Row row = record.toRow();
-    IntegrityOutcome outcome = changeCascade(db, R::def(), row, original.toRow(), showChanges);
-    if (outcome.result != IntegrityOutcome::Failed) record.fromRow(row);
+    Outcome outcome = changeCascade(db, R::def(), row, original.toRow(), showChanges);
+    if (outcome.kind != Outcome::Failed) record.fromRow(row);
     return outcome;
 }
 

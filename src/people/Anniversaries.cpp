@@ -98,23 +98,23 @@ std::optional<std::string> checkAnniversary(const Anniversary& record) {
     return std::nullopt;
 }
 
-IntegrityOutcome saveAnniversary(Database& db, const Session& session, Request request,
-                                 Anniversary& record, const Anniversary& original) {
-    IntegrityOutcome outcome;
+Outcome saveAnniversary(Database& db, const Session& session, Request request, Anniversary& record,
+                        const Anniversary& original) {
+    Outcome outcome;
     const AnniversaryRights rights = anniversaryRights(db, session, record.NUMBER);
     if (!rights.allowed) {
-        outcome.result = IntegrityOutcome::Failed;
+        outcome.kind = Outcome::Refused;
         outcome.message = rights.message;
         return outcome;
     }
     if (request == Request::Delete) return deleteRecord(db, original);
     if (request != Request::Insert && request != Request::Change) {
-        outcome.result = IntegrityOutcome::Failed;
+        outcome.kind = Outcome::Refused;
         outcome.message = standardMessage(19);
         return outcome;
     }
     if (const auto problem = checkAnniversary(record)) {
-        outcome.result = IntegrityOutcome::Failed;
+        outcome.kind = Outcome::Refused;
         StandardMessage refusal;
         refusal.title = translateText("Anniversary Information");
         refusal.text = *problem;
@@ -125,7 +125,7 @@ IntegrityOutcome saveAnniversary(Database& db, const Session& session, Request r
     if (request == Request::Insert) {
         const Status s = db.add(record);
         if (!s.ok()) {
-            outcome.result = IntegrityOutcome::Failed;
+            outcome.kind = Outcome::Failed;
             outcome.message = s.code == store::kDuplicateKey
                                   ? standardMessage(24, "ANN:DateKey")
                                   : standardMessage(14, db.lastError().describe());
@@ -133,7 +133,7 @@ IntegrityOutcome saveAnniversary(Database& db, const Session& session, Request r
         return outcome;
     }
     outcome = changeRecord(db, record, original, true);
-    if (outcome.result == IntegrityOutcome::Failed && db.lastError().code == store::kDuplicateKey)
+    if (outcome.kind == Outcome::Failed && db.lastError().code == store::kDuplicateKey)
         outcome.message = standardMessage(24, "ANN:DateKey");
     return outcome;
 }

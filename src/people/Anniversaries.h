@@ -86,8 +86,10 @@ std::optional<std::string> checkAnniversary(const Anniversary& record);
 // over the stored one (version-checked; on ChangedElsewhere `record` holds the
 // other station's values), Delete removes it. ANN:DAYOFYEAR is set from
 // ANN:DATE first. A second anniversary of the same person on the same day
-// value is refused with message 24 naming "ANN:DateKey".
-IntegrityOutcome saveAnniversary(Database& db, const Session& session, Request request,
-                                 Anniversary& record, const Anniversary& original);
+// value is refused with message 24 naming "ANN:DateKey". Missing rights, an
+// unknown request and the checks of checkAnniversary() are Refused with
+// nothing written; a store failure is Failed.
+Outcome saveAnniversary(Database& db, const Session& session, Request request, Anniversary& record,
+                        const Anniversary& original);
 
 }  // namespace tko

@@ -24,13 +24,12 @@ bool sameGroup(const GroupName& a, const GroupName& b) {
     return a.rowPos != 0 && a.rowPos == b.rowPos;
 }
 
-GroupOutcome refused(const char* text) {
-    GroupOutcome out;
-    out.kind = GroupOutcome::Refused;
+Outcome refused(const char* text) {
     StandardMessage message;
     message.title = translateText("Update Group List");
     message.text = translateText(text);
-    out.message = std::move(message);
+    Outcome out = Outcome::refused(std::move(message));
+    out.text = text;
     return out;
 }
 
@@ -46,16 +45,18 @@ Status nameTakenBy(Database& db, const std::string& name, const std::string& use
     return s;
 }
 
-GroupOutcome nameFailed(StandardMessage message) {
-    GroupOutcome out;
-    out.kind = GroupOutcome::NameFailed;
-    out.message = std::move(message);
+// The GROUPNAME record was not written: a name taken already (message 24) is
+// refused, naming the entry; anything else failed.
+Outcome nameFailed(StandardMessage message) {
+    if (message.number != 24) return Outcome::failed(std::move(message));
+    Outcome out = Outcome::refused(std::move(message));
+    out.field = "name";
     return out;
 }
 
 // Step 1 for a new group: the owner is the signed-in user, the number the
 // next free one.
-GroupOutcome addGroup(Database& db, const Session& session, GroupName& group) {
+Outcome addGroup(Database& db, const Session& session, GroupName& group) {
     group.USER = userText(session.GlobalUser);
     bool taken = false;
     if (!nameTakenBy(db, group.GROUPNAME, group.USER, group, taken).ok())
@@ -74,33 +75,25 @@ GroupOutcome addGroup(Database& db, const Session& session, GroupName& group) {
 
 // Step 1 for a stored group: the version-checked change, which also renames
 // the stored members when the name changed.
-GroupOutcome changeGroup(Database& db, GroupName& group, const GroupName& opened) {
+Outcome changeGroup(Database& db, GroupName& group, const GroupName& opened) {
     bool taken = false;
     if (!nameTakenBy(db, group.GROUPNAME, group.USER, group, taken).ok())
         return nameFailed(standardMessage(14, db.lastError().describe()));
     if (taken) return nameFailed(standardMessage(24, translateText(kGroupUserKeyName)));
-    const IntegrityOutcome r = changeRecord(db, group, opened, true);
-    if (r.ok()) return {};
-    GroupOutcome out;
-    if (r.result == IntegrityOutcome::ChangedElsewhere) {
-        out.kind = GroupOutcome::ChangedElsewhere;
-        out.message = r.message;
-        return out;
-    }
+    const Outcome r = changeRecord(db, group, opened, true);
+    if (r.ok() || r.kind == Outcome::ChangedElsewhere) return r;
     if (db.lastError().code == store::kDuplicateKey)
         return nameFailed(standardMessage(24, translateText(kGroupUserKeyName)));
     return nameFailed(r.message ? *r.message : standardMessage(14, db.lastError().describe()));
 }
 
 // Step 2: the stored members replaced by the working list, in one transaction.
-GroupOutcome replaceMembers(Database& db, const GroupName& group, const WorkingList& members) {
-    GroupOutcome out;
-    auto fail = [&] {
+Outcome replaceMembers(Database& db, const GroupName& group, const WorkingList& members) {
+    auto fail = [&db] {
         const std::string error = db.lastError().describe();
         if (db.engine().transactionDepth() > 0) db.rollback();
-        out.kind = GroupOutcome::MembersFailed;
-        out.message = standardMessage(34, error, translateText("Update"), label::GROUPPEOPLE);
-        return out;
+        return Outcome::failed(
+            standardMessage(34, error, translateText("Update"), label::GROUPPEOPLE));
     };
     if (!db.begin({label::GROUPPEOPLE}, kGroupTimeoutMs).ok()) return fail();
     std::vector<GroupPeople> stored;
@@ -119,7 +112,7 @@ GroupOutcome replaceMembers(Database& db, const GroupName& group, const WorkingL
         if (!db.add(row).ok()) return fail();
     }
     if (!db.commit().ok()) return fail();
-    return out;
+    return {};
 }
 
 }  // namespace
@@ -210,32 +203,29 @@ Status loadMembers(Database& db, std::int32_t groupNumber, WorkingList& out) {
     return s;
 }
 
-GroupOutcome saveGroupList(Database& db, const Session& session, GroupName& group,
-                           const GroupName& opened, const WorkingList& members) {
+Outcome saveGroupList(Database& db, const Session& session, GroupName& group,
+                      const GroupName& opened, const WorkingList& members, bool* nameStored) {
+    if (nameStored) *nameStored = false;
     const bool isNew = group.rowPos == 0;
     if (!isNew && !mayUseGroup(opened, session))
         return refused("This group list belongs to another user.");
     group.GROUPNAME = groupText(group.GROUPNAME);
     if (group.GROUPNAME.empty()) return refused("Please enter a name for the group list.");
     GroupName written = group;
-    GroupOutcome out = isNew ? addGroup(db, session, written) : changeGroup(db, written, opened);
-    if (out.kind == GroupOutcome::ChangedElsewhere) {
+    const Outcome out = isNew ? addGroup(db, session, written) : changeGroup(db, written, opened);
+    if (out.kind == Outcome::ChangedElsewhere) {
         group = written;
         return out;
     }
     if (!out.ok()) return out;
     group = written;
+    if (nameStored) *nameStored = true;
     return replaceMembers(db, group, members);
 }
 
-GroupOutcome deleteGroupList(Database& db, const Session& session, const GroupName& group) {
+Outcome deleteGroupList(Database& db, const Session& session, const GroupName& group) {
     if (!mayUseGroup(group, session)) return refused("This group list belongs to another user.");
-    GroupOutcome out;
-    const IntegrityOutcome r = deleteRecord(db, group);
-    if (r.ok()) return out;
-    out.kind = GroupOutcome::NameFailed;
-    out.message = r.message;
-    return out;
+    return deleteRecord(db, group);
 }
 
 }  // namespace tko

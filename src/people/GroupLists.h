@@ -19,6 +19,7 @@
 #include "data/Integrity.h"
 #include "data/Messages.h"
 #include "data/Records.h"
+#include "platform/Outcome.h"
 #include "platform/store/Filter.h"
 
 namespace tko {
@@ -85,29 +86,23 @@ private:
 Status loadMembers(Database& db, std::int32_t groupNumber, WorkingList& out);
 
 // ---- saving and deleting ----------------------------------------------------------
-struct GroupOutcome {
-    enum Kind {
-        Saved,
-        Refused,           // the user may not change this group, or the name is missing
-        NameFailed,        // the GROUPNAME record was not written (24, 14, 15)
-        ChangedElsewhere,  // another station changed the group; `group` holds theirs
-        MembersFailed,     // the group was written, its members were not (34)
-    };
-    Kind kind = Saved;
-    std::optional<StandardMessage> message;
-    bool ok() const { return kind == Saved; }
-};
-
 // Saves the form, in this order: the GROUPNAME record (a new one, with
 // rowPos 0, gets GRO:USER = the signed-in user and the next group number; a
 // changed name also renames the stored members), then inside one transaction
 // the group's stored members are replaced by `members`. `opened` is the group
-// as the form read it. On return `group` is the record as stored (also after
-// MembersFailed, so that a second "OK" changes rather than adds it).
-GroupOutcome saveGroupList(Database& db, const Session& session, GroupName& group,
-                           const GroupName& opened, const WorkingList& members);
+// as the form read it.
+//
+// Refused when the user may not change this group, the name is missing, or it
+// is taken (message 24, field "name"); ChangedElsewhere when another station
+// changed the group (`group` then holds theirs); Failed when a write failed.
+// `nameStored`, when given, tells whether the GROUPNAME record was written:
+// `group` is then the record as stored, also when writing the members failed
+// (34), so that a second "OK" changes rather than adds it.
+Outcome saveGroupList(Database& db, const Session& session, GroupName& group,
+                      const GroupName& opened, const WorkingList& members,
+                      bool* nameStored = nullptr);
 
 // Deletes the group and its members in one transaction.
-GroupOutcome deleteGroupList(Database& db, const Session& session, const GroupName& group);
+Outcome deleteGroupList(Database& db, const Session& session, const GroupName& group);
 
 }  // namespace tko

@@ -167,9 +167,9 @@ std::optional<TooLong> findTooLong(const Person& person) {
     return std::nullopt;
 }
 
-IntegrityOutcome savePerson(Database& db, Person& current, const Person& original) {
-    IntegrityOutcome outcome = changeRecord(db, current, original, true);
-    if (outcome.result == IntegrityOutcome::Failed && db.lastError().code == store::kDuplicateKey) {
+Outcome savePerson(Database& db, Person& current, const Person& original) {
+    Outcome outcome = changeRecord(db, current, original, true);
+    if (outcome.kind == Outcome::Failed && db.lastError().code == store::kDuplicateKey) {
         const char* key = current.PERSONNUMBER != original.PERSONNUMBER ? "PEO:PersonNumber_key"
                                                                         : "PEO:Primary_key";
         outcome.message = standardMessage(24, key);

@@ -103,7 +103,7 @@ std::optional<TooLong> findTooLong(const Person& person);
 // Writes the form's record over the stored one through the change operation
 // (children follow a changed short name). A duplicate key is reported with
 // message 24 naming "PEO:Primary_key" or "PEO:PersonNumber_key".
-IntegrityOutcome savePerson(Database& db, Person& current, const Person& original);
+Outcome savePerson(Database& db, Person& current, const Person& original);
 
 // What "Delete" on the Edit list does with a person.
 struct DeleteDecision {

@@ -78,6 +78,20 @@ Status BrowsePager::readRows(const KeyPosition& from, Direction direction, int l
     return s;
 }
 
+Status BrowsePager::readBeyond(const Row& edge, Direction direction, int wanted,
+                               std::vector<Row>& out, bool& more) {
+    // One row more than wanted tells whether rows lie beyond, without a
+    // second read: on a database server each read is a round trip.
+    more = false;
+    Status s = readRows(after(edge), direction, wanted + 1, out);
+    if (!s.ok()) return s;
+    if (static_cast<int>(out.size()) > wanted) {
+        more = true;
+        out.resize(static_cast<size_t>(wanted));
+    }
+    return s;
+}
+
 KeyPosition BrowsePager::after(const Row& row) const {
     if (!m_key) return KeyPosition{{}, row.pos};
     return KeyPosition::continuing(store::keyValuesOf(*m_key, row), row.pos);
@@ -91,26 +105,6 @@ KeyPosition BrowsePager::inclusive(const std::vector<Value>& keyValues, std::int
 
 KeyPosition BrowsePager::rangeStart() const {
     return m_range.empty() ? KeyPosition::start() : KeyPosition::at(m_range);
-}
-
-Status BrowsePager::probeEnds(Ends known) {
-    m_moreBefore = m_moreAfter = false;
-    if (m_rows.empty()) return Status::success();
-    std::vector<Row> probe;
-    Status s = Status::success();
-    // A page read from the start of the range has nothing before it, one read
-    // from its end nothing after it: no need to ask the store.
-    if (known != Ends::AtStart) {
-        s = readRows(after(m_rows.front()), Direction::Backward, 1, probe);
-        if (!s.ok()) return s;
-        m_moreBefore = !probe.empty();
-    }
-    if (known != Ends::AtEnd) {
-        s = readRows(after(m_rows.back()), Direction::Forward, 1, probe);
-        if (!s.ok()) return s;
-        m_moreAfter = !probe.empty();
-    }
-    return s;
 }
 
 Status BrowsePager::top() {
@@ -149,16 +143,18 @@ Status BrowsePager::rowDown() {
         return Status::success();
     }
     std::vector<Row> next;
-    Status s = readRows(after(m_rows.back()), Direction::Forward, 1, next);
+    bool more = false;
+    Status s = readBeyond(m_rows.back(), Direction::Forward, 1, next, more);
     if (!s.ok()) return s;
-    if (next.empty()) {
-        m_moreAfter = false;
-        return s;
+    m_moreAfter = more;
+    if (next.empty()) return s;
+    if (static_cast<int>(m_rows.size()) >= m_pageSize) {
+        m_rows.erase(m_rows.begin());
+        m_moreBefore = true;
     }
-    if (static_cast<int>(m_rows.size()) >= m_pageSize) m_rows.erase(m_rows.begin());
     m_rows.push_back(std::move(next.front()));
     m_selected = static_cast<int>(m_rows.size()) - 1;
-    return probeEnds();
+    return s;
 }
 
 Status BrowsePager::rowUp() {
@@ -168,56 +164,58 @@ Status BrowsePager::rowUp() {
         return Status::success();
     }
     std::vector<Row> previous;
-    Status s = readRows(after(m_rows.front()), Direction::Backward, 1, previous);
+    bool more = false;
+    Status s = readBeyond(m_rows.front(), Direction::Backward, 1, previous, more);
     if (!s.ok()) return s;
-    if (previous.empty()) {
-        m_moreBefore = false;
-        return s;
+    m_moreBefore = more;
+    if (previous.empty()) return s;
+    if (static_cast<int>(m_rows.size()) >= m_pageSize) {
+        m_rows.pop_back();
+        m_moreAfter = true;
     }
-    if (static_cast<int>(m_rows.size()) >= m_pageSize) m_rows.pop_back();
     m_rows.insert(m_rows.begin(), std::move(previous.front()));
     m_selected = 0;
-    return probeEnds();
+    return s;
 }
 
 Status BrowsePager::pageDown() {
     if (m_rows.empty()) return top();
     std::vector<Row> next;
-    Status s = readRows(after(m_rows.back()), Direction::Forward, m_pageSize, next);
+    bool more = false;
+    Status s = readBeyond(m_rows.back(), Direction::Forward, m_pageSize, next, more);
     if (!s.ok()) return s;
     const int oldSelected = m_selected;
-    const int added = static_cast<int>(next.size());
     m_rows.insert(m_rows.end(), std::make_move_iterator(next.begin()),
                   std::make_move_iterator(next.end()));
     const int dropped = std::max(0, static_cast<int>(m_rows.size()) - m_pageSize);
     m_rows.erase(m_rows.begin(), m_rows.begin() + dropped);
     const int last = static_cast<int>(m_rows.size()) - 1;
     m_selected = std::clamp(oldSelected - dropped + m_pageSize, 0, last);
-    if (added == 0) {
-        m_moreAfter = false;
-        return s;
-    }
-    return probeEnds();
+    // The rows that left the page precede it now; the first row, when it
+    // stayed, keeps what was known before it.
+    m_moreAfter = more;
+    if (dropped > 0) m_moreBefore = true;
+    return s;
 }
 
 Status BrowsePager::pageUp() {
     if (m_rows.empty()) return top();
     std::vector<Row> previous;
-    Status s = readRows(after(m_rows.front()), Direction::Backward, m_pageSize, previous);
+    bool more = false;
+    Status s = readBeyond(m_rows.front(), Direction::Backward, m_pageSize, previous, more);
     if (!s.ok()) return s;
     const int added = static_cast<int>(previous.size());
     std::reverse(previous.begin(), previous.end());
     m_rows.insert(m_rows.begin(), std::make_move_iterator(previous.begin()),
                   std::make_move_iterator(previous.end()));
-    if (static_cast<int>(m_rows.size()) > m_pageSize)
+    if (static_cast<int>(m_rows.size()) > m_pageSize) {
         m_rows.resize(static_cast<size_t>(m_pageSize));
+        m_moreAfter = true;
+    }
     const int last = static_cast<int>(m_rows.size()) - 1;
     m_selected = std::clamp(m_selected + added - m_pageSize, 0, last);
-    if (added == 0) {
-        m_moreBefore = false;
-        return s;
-    }
-    return probeEnds();
+    m_moreBefore = more;
+    return s;
 }
 
 Status BrowsePager::scroll(int rows) {
@@ -225,47 +223,59 @@ Status BrowsePager::scroll(int rows) {
     if (rows == 0) return Status::success();
     const bool down = rows > 0;
     std::vector<Row> more;
-    Status s = readRows(after(down ? m_rows.back() : m_rows.front()),
-                        down ? Direction::Forward : Direction::Backward,
-                        std::min(std::abs(rows), m_pageSize), more);
-    if (!s.ok() || more.empty()) {
-        if (s.ok()) (down ? m_moreAfter : m_moreBefore) = false;
-        return s;
-    }
+    bool beyond = false;
+    Status s = readBeyond(down ? m_rows.back() : m_rows.front(),
+                          down ? Direction::Forward : Direction::Backward,
+                          std::min(std::abs(rows), m_pageSize), more, beyond);
+    if (!s.ok()) return s;
+    (down ? m_moreAfter : m_moreBefore) = beyond;
+    if (more.empty()) return s;
     if (down) {
         m_rows.insert(m_rows.end(), std::make_move_iterator(more.begin()),
                       std::make_move_iterator(more.end()));
         const int dropped = std::max(0, static_cast<int>(m_rows.size()) - m_pageSize);
         m_rows.erase(m_rows.begin(), m_rows.begin() + dropped);
+        if (dropped > 0) m_moreBefore = true;
     } else {
         std::reverse(more.begin(), more.end());
         m_rows.insert(m_rows.begin(), std::make_move_iterator(more.begin()),
                       std::make_move_iterator(more.end()));
-        if (static_cast<int>(m_rows.size()) > m_pageSize)
+        if (static_cast<int>(m_rows.size()) > m_pageSize) {
             m_rows.resize(static_cast<size_t>(m_pageSize));
+            m_moreAfter = true;
+        }
     }
     m_selected = std::clamp(m_selected, 0, static_cast<int>(m_rows.size()) - 1);
-    return probeEnds();
+    return s;
 }
 
 Status BrowsePager::positionAt(const KeyPosition& from, int preferredIndex) {
+    // Two reads, each one row longer than it keeps, so that both ends are
+    // known without probing.
     std::vector<Row> forward;
-    Status s = readRows(from, Direction::Forward, m_pageSize, forward);
+    Status s = readRows(from, Direction::Forward, m_pageSize + 1, forward);
     if (!s.ok()) return s;
     if (forward.empty()) return bottom();
+    bool moreAfter = static_cast<int>(forward.size()) > m_pageSize;
+    if (moreAfter) forward.pop_back();
     const int wanted = std::max(std::clamp(preferredIndex, 0, m_pageSize - 1),
                                 m_pageSize - static_cast<int>(forward.size()));
     std::vector<Row> backward;
-    s = readRows(after(forward.front()), Direction::Backward, wanted, backward);
+    bool moreBefore = false;
+    s = readBeyond(forward.front(), Direction::Backward, wanted, backward, moreBefore);
     if (!s.ok()) return s;
     std::reverse(backward.begin(), backward.end());
     m_selected = static_cast<int>(backward.size());
     backward.insert(backward.end(), std::make_move_iterator(forward.begin()),
                     std::make_move_iterator(forward.end()));
-    if (static_cast<int>(backward.size()) > m_pageSize)
+    if (static_cast<int>(backward.size()) > m_pageSize) {
         backward.resize(static_cast<size_t>(m_pageSize));
+        moreAfter = true;
+    }
     m_rows = std::move(backward);
-    return probeEnds();
+    m_moreBefore = moreBefore;
+    m_moreAfter = moreAfter;
+    return s;
 }
 
 Status BrowsePager::locate(const Value& value) {

@@ -107,15 +107,15 @@ public:
 private:
     store::Status readRows(const store::KeyPosition& from, store::Direction direction, int limit,
                            std::vector<store::Row>& out);
+    // Reads up to `wanted` rows beyond `edge` (a row of the page) in
+    // `direction`; `more` tells whether still more lie beyond them.
+    store::Status readBeyond(const store::Row& edge, store::Direction direction, int wanted,
+                             std::vector<store::Row>& out, bool& more);
     store::KeyPosition after(const store::Row& row) const;
     store::KeyPosition inclusive(const std::vector<store::Value>& keyValues,
                                  std::int64_t pos) const;
     store::KeyPosition rangeStart() const;
     store::Status positionAt(const store::KeyPosition& from, int preferredIndex);
-    // Whether rows lie before and after the page; `known` skips the side the
-    // page was read from.
-    enum class Ends { Unknown, AtStart, AtEnd };
-    store::Status probeEnds(Ends known = Ends::Unknown);
     void invalidateBounds() { m_bounds.reset(); }
 
     struct Bounds {

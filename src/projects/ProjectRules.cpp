@@ -31,9 +31,9 @@ bool knownType(const std::string& type) {
                        [&](const char* known) { return t == known; });
 }
 
-ProjectOutcome refused(std::string text) {
-    ProjectOutcome outcome;
-    outcome.kind = ProjectOutcome::Refused;
+Outcome refused(std::string text) {
+    Outcome outcome;
+    outcome.kind = Outcome::Refused;
     outcome.text = std::move(text);
     return outcome;
 }
@@ -105,8 +105,7 @@ Status hasUnnamedProject(Database& db, const Session& session, bool& exists) {
     return s.code == store::kRecordNotFound ? Status::success() : s;
 }
 
-ProjectOutcome saveProject(Database& db, const Session& session, Project& current,
-                           const Project& opened) {
+Outcome saveProject(Database& db, const Session& session, Project& current, const Project& opened) {
     if (current.sameValues(opened)) return {};
     if (!mayChangeProject(opened, session)) return refused(kProjectNotYours);
     // What the user typed is stored whole or not at all.
@@ -119,41 +118,41 @@ ProjectOutcome saveProject(Database& db, const Session& session, Project& curren
     current.NAME = store::rtrim(current.NAME);
     current.TYPE = store::rtrim(current.TYPE);
 
-    ProjectOutcome outcome;
+    Outcome outcome;
     Project same;
     const Status found =
         db.fetch(key::PRO_NAMEUSER_KEY, {current.NAME, store::rtrim(current.USER)}, same);
     if (found.ok() && same.PROJNUMBER != current.PROJNUMBER) {
-        outcome.kind = ProjectOutcome::Refused;
+        outcome.kind = Outcome::Refused;
         outcome.message = standardMessage(24, kProjectUserKeyName);
         return outcome;
     }
     if (!found.ok() && found.code != store::kRecordNotFound) {
-        outcome.kind = ProjectOutcome::Failed;
+        outcome.kind = Outcome::Failed;
         outcome.message = standardMessage(35, db.lastError().describe(), label::PROJECT);
         return outcome;
     }
-    const IntegrityOutcome written = changeRecord(db, current, opened, true);
+    const Outcome written = changeRecord(db, current, opened, true);
     if (written.ok()) return outcome;
     outcome.message = written.message;
-    if (written.result == IntegrityOutcome::ChangedElsewhere) {
-        outcome.kind = ProjectOutcome::ChangedElsewhere;
+    if (written.kind == Outcome::ChangedElsewhere) {
+        outcome.kind = Outcome::ChangedElsewhere;
     } else if (db.lastError().code == store::kDuplicateKey) {
         // Another station took the name for this user meanwhile.
-        outcome.kind = ProjectOutcome::Refused;
+        outcome.kind = Outcome::Refused;
         outcome.message = standardMessage(24, kProjectUserKeyName);
     } else {
-        outcome.kind = ProjectOutcome::Failed;
+        outcome.kind = Outcome::Failed;
     }
     return outcome;
 }
 
-ProjectOutcome deleteProject(Database& db, const Session& session, const Project& project) {
+Outcome deleteProject(Database& db, const Session& session, const Project& project) {
     if (!mayChangeProject(project, session)) return refused(kProjectNotYours);
-    const IntegrityOutcome out = deleteRecord(db, project);
-    ProjectOutcome outcome;
+    const Outcome out = deleteRecord(db, project);
+    Outcome outcome;
     if (!out.ok()) {
-        outcome.kind = ProjectOutcome::Failed;
+        outcome.kind = Outcome::Failed;
         outcome.message = out.message;
     }
     return outcome;
@@ -207,23 +206,19 @@ bool mayOpenFromProject(const Assignment& assignment, const Session& session) {
            sameUser(assignment.USERNAME, session.GlobalUser);
 }
 
-LinkOutcome linkAssignment(Database& db, const Session& session, const Project& project,
-                           std::int32_t assignNumber) {
-    LinkOutcome outcome;
-    auto failed = [&db, &outcome] {
-        outcome.kind = LinkOutcome::Failed;
-        outcome.error = db.lastError().describe();
+Outcome linkAssignment(Database& db, const Session& session, const Project& project,
+                       std::int32_t assignNumber, ProjAssign& link) {
+    link = ProjAssign{};
+    auto failed = [&db] {
+        Outcome outcome = Outcome::failed(
+            standardMessage(14, db.lastError().describe() + " " + label::PROJASSGN));
         if (db.engine().transactionDepth() > 0) db.rollback();
         return outcome;
     };
     bool visible = false;
     const Status seen = projectVisibleTo(db, session, project.PROJNUMBER, visible);
     if (!seen.ok() && seen.code != store::kRecordNotFound) return failed();
-    if (!visible) {
-        outcome.kind = LinkOutcome::Refused;
-        outcome.text = kProjectNotVisible;
-        return outcome;
-    }
+    if (!visible) return Outcome::refused(kProjectNotVisible);
     // The name the project has in the store: a form may show an edited one.
     Project stored;
     if (!db.fetch(key::PRO_AUTONUMBER_KEY, {std::int64_t{project.PROJNUMBER}}, stored).ok())
@@ -236,15 +231,15 @@ LinkOutcome linkAssignment(Database& db, const Session& session, const Project& 
     if (!linksOf(db, stored.PROJNUMBER, assignNumber, existing).ok()) return failed();
     if (!existing.empty()) {
         db.rollback();
-        outcome.kind = LinkOutcome::AlreadyPart;
-        outcome.link = existing.front();
-        return outcome;
+        link = existing.front();
+        return Outcome::refused(kAlreadyPartOfProject);
     }
-    outcome.link = ProjAssign{stored.NAME, stored.PROJNUMBER, assignNumber,
-                              store::clipText(session.GlobalUser, kUserNameWidth)};
-    if (!db.add(outcome.link).ok()) return failed();
+    ProjAssign added{stored.NAME, stored.PROJNUMBER, assignNumber,
+                     store::clipText(session.GlobalUser, kUserNameWidth)};
+    if (!db.add(added).ok()) return failed();
     if (!db.commit().ok()) return failed();
-    return outcome;
+    link = added;
+    return {};
 }
 
 bool mayRemoveLink(const ProjAssign& link, const Session& session) {
@@ -252,31 +247,26 @@ bool mayRemoveLink(const ProjAssign& link, const Session& session) {
            sameUser(link.USER, session.GlobalUser);
 }
 
-UnlinkOutcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
-                                std::int32_t assignNumber) {
-    UnlinkOutcome outcome;
-    auto failed = [&db, &outcome] {
-        outcome.kind = UnlinkOutcome::Failed;
-        outcome.error = db.lastError().describe();
+Outcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
+                          std::int32_t assignNumber) {
+    auto failed = [&db] {
+        Outcome outcome =
+            Outcome::failed(standardMessage(17, db.lastError().describe(), label::PROJASSGN));
         if (db.engine().transactionDepth() > 0) db.rollback();
         return outcome;
     };
     std::vector<ProjAssign> links;
     if (!linksOf(db, projNumber, assignNumber, links).ok()) return failed();
-    for (const ProjAssign& link : links) {
-        if (!mayRemoveLink(link, session)) {
-            outcome.kind = UnlinkOutcome::NotPermitted;
-            return outcome;
-        }
-    }
-    if (links.empty()) return outcome;
+    for (const ProjAssign& link : links)
+        if (!mayRemoveLink(link, session)) return Outcome::refused(kNoAuthorityToRemove);
+    if (links.empty()) return {};
     if (!db.begin({label::PROJASSGN}, kIntegrityTimeoutMs).ok()) return failed();
     for (const ProjAssign& link : links) {
         const Status s = db.remove(link);
         if (!s.ok() && s.code != store::kRecordNotFound) return failed();
     }
     if (!db.commit().ok()) return failed();
-    return outcome;
+    return {};
 }
 
 // ---- projects of one assignment -------------------------------------------------------

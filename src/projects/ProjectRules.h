@@ -80,20 +80,19 @@ Status addNewProject(Database& db, const Session& session, Project& project);
 // project can be stored until it is named or deleted.
 Status hasUnnamedProject(Database& db, const Session& session, bool& exists);
 
-// Refused shows `text` (a source text) or `message`; Failed shows `message`.
-using ProjectOutcome = Outcome;
-
+// Saving and deleting report an Outcome: Refused shows `text` (a source
+// text) or `message`; Failed shows `message`.
+//
 // Stores `current`, loaded as `opened`: checks the user's right, a name, the
 // type and that the user has no other project of that name (message 24 naming
 // "Prroject/User Key"), then writes through the change operation, which
 // carries a new name or number into the project's PROJASSGN and PROJUSER
 // rows. Nothing is written when nothing changed.
-ProjectOutcome saveProject(Database& db, const Session& session, Project& current,
-                           const Project& opened);
+Outcome saveProject(Database& db, const Session& session, Project& current, const Project& opened);
 
 // Deletes the project with its PROJASSGN and PROJUSER rows; the assignments
 // stay. Refused for anyone but the owner or a System Administrator.
-ProjectOutcome deleteProject(Database& db, const Session& session, const Project& project);
+Outcome deleteProject(Database& db, const Session& session, const Project& project);
 
 // ---- the project's assignments ----------------------------------------------------
 struct ProjectOrder {
@@ -134,28 +133,18 @@ Status saveProjectListOptions(Database& db, const std::string& user,
 // Administrators only; SYP:VIEWALL does not widen this.
 bool mayOpenFromProject(const Assignment& assignment, const Session& session);
 
-struct LinkOutcome {
-    enum Kind { Linked, AlreadyPart, Refused, Failed };
-    Kind kind = Linked;
-    ProjAssign link;    // the new link, or the existing one for AlreadyPart
-    std::string text;   // Refused: source text to show
-    std::string error;  // Failed: the store's error as the standard messages show it
-    bool ok() const { return kind == Linked; }
-};
+// Links assignment `assignNumber` to `project` in one transaction; `link` is
+// then the new link. The link carries the project's stored name and number and
+// `session`'s user. Refused with kAlreadyPartOfProject when the link exists
+// (nothing written; `link` is the existing one), and with kProjectNotVisible
+// when the user does not see the project. Failed with message 14.
+Outcome linkAssignment(Database& db, const Session& session, const Project& project,
+                       std::int32_t assignNumber, ProjAssign& link);
 
-// Links assignment `assignNumber` to `project` in one transaction, unless the
-// link exists (AlreadyPart, nothing written). The link carries the project's
-// stored name and number and `session`'s user. Refused when the user does not
-// see the project.
-LinkOutcome linkAssignment(Database& db, const Session& session, const Project& project,
-                           std::int32_t assignNumber);
-
-struct UnlinkOutcome {
-    enum Kind { Removed, NotPermitted, Failed };
-    Kind kind = Removed;
-    std::string error;
-    bool ok() const { return kind == Removed; }
-};
+// True when linkAssignment() refused only because the link exists already.
+inline bool alreadyLinked(const Outcome& outcome) {
+    return outcome.kind == Outcome::Refused && outcome.text == kAlreadyPartOfProject;
+}
 
 // A General User removes only links they added; other levels any link.
 bool mayRemoveLink(const ProjAssign& link, const Session& session);
@@ -163,8 +152,10 @@ bool mayRemoveLink(const ProjAssign& link, const Session& session);
 // Removes assignment `assignNumber` from project `projNumber`: every
 // PROJASSGN row of that pair, in one transaction. The assignment and its
 // links to other projects stay. A pair no longer linked counts as removed.
-UnlinkOutcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
-                                std::int32_t assignNumber);
+// Refused with kNoAuthorityToRemove when one of the links is not the user's to
+// remove (nothing removed); Failed with message 17.
+Outcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
+                          std::int32_t assignNumber);
 
 // ---- projects of one assignment -------------------------------------------------------
 // The PROJASSGN filter of "Projects for Assignment": links of the assignment

@@ -5,14 +5,16 @@
 #include "data/Integrity.h"
 #include "data/Keys.h"
 #include "data/Tables.h"
+#include "platform/Translate.h"
 
 namespace tko {
 
-LimitedUsersOutcome LimitedUsersOutcome::failed(Database& db, const char* what) {
-    LimitedUsersOutcome outcome;
-    outcome.ok = false;
-    outcome.message = what;
-    outcome.error = db.lastError().describe();
+Outcome safeguardFailure(Database& db, const char* what) {
+    StandardMessage shown;
+    shown.title = translateText(kSafeguardTitle);
+    shown.text = translateText(what) + " " + db.lastError().describe();
+    Outcome outcome = Outcome::failed(std::move(shown));
+    outcome.text = what;
     while (db.engine().transactionDepth() > 0) db.rollback();
     return outcome;
 }
@@ -39,31 +41,30 @@ Status usersNotListed(Database& db, std::int32_t personNumber, std::vector<std::
     return usersExcept(db, taken, out);
 }
 
-LimitedUsersOutcome addPersonUsers(Database& db, std::int32_t personNumber,
-                                   const std::vector<std::string>& users) {
-    LimitedUsersOutcome outcome;
-    if (users.empty()) return outcome;
+Outcome addPersonUsers(Database& db, std::int32_t personNumber,
+                       const std::vector<std::string>& users, int* added) {
+    if (added) *added = 0;
+    if (users.empty()) return {};
     if (!db.begin({label::PEOUSER}, kIntegrityTimeoutMs).ok())
-        return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
+        return safeguardFailure(db, "Transaction Cancelled");
     for (const std::string& user : users) {
         PeoUser existing;
         const Status found = db.fetch(key::PEU_PERSONNUMBER_KEY,
                                       {std::int64_t{personNumber}, store::rtrim(user)}, existing);
         if (found.ok()) continue;  // listed meanwhile by another station
-        if (found.code != store::kRecordNotFound)
-            return LimitedUsersOutcome::failed(db, "Getting PEOUSER");
+        if (found.code != store::kRecordNotFound) return safeguardFailure(db, "Getting PEOUSER");
         PeoUser row{personNumber, store::rtrim(user)};
-        if (!db.add(row).ok()) return LimitedUsersOutcome::failed(db, "Adding PEOUSER");
-        ++outcome.added;
+        if (!db.add(row).ok()) return safeguardFailure(db, "Adding PEOUSER");
+        if (added) ++*added;
     }
-    if (!db.commit().ok()) return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
-    return outcome;
+    if (!db.commit().ok()) return safeguardFailure(db, "Transaction Cancelled");
+    return {};
 }
 
-LimitedUsersOutcome removePersonUser(Database& db, const PeoUser& row) {
+Outcome removePersonUser(Database& db, const PeoUser& row) {
     const Status s = db.remove(row);
     if (s.ok() || s.code == store::kRecordNotFound) return {};
-    return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
+    return safeguardFailure(db, "Transaction Cancelled");
 }
 
 }  // namespace tko

@@ -20,13 +20,12 @@ Status usersNotListedForProject(Database& db, std::int32_t projNumber,
     return usersExcept(db, taken, out);
 }
 
-LimitedUsersOutcome addProjectUsers(Database& db, std::int32_t projNumber,
-                                    const std::string& projName,
-                                    const std::vector<std::string>& users) {
-    LimitedUsersOutcome outcome;
-    if (users.empty()) return outcome;
+Outcome addProjectUsers(Database& db, std::int32_t projNumber, const std::string& projName,
+                        const std::vector<std::string>& users, int* added) {
+    if (added) *added = 0;
+    if (users.empty()) return {};
     if (!db.begin({label::PROJUSER}, kIntegrityTimeoutMs).ok())
-        return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
+        return safeguardFailure(db, "Transaction Cancelled");
     for (const std::string& user : users) {
         const std::string name = store::rtrim(user);
         if (name.empty()) continue;
@@ -34,20 +33,19 @@ LimitedUsersOutcome addProjectUsers(Database& db, std::int32_t projNumber,
         const Status found =
             db.fetch(key::PRU_NUMBERUSER_KEY, {std::int64_t{projNumber}, name}, existing);
         if (found.ok()) continue;  // listed meanwhile by another station
-        if (found.code != store::kRecordNotFound)
-            return LimitedUsersOutcome::failed(db, "Getting PROJUSER");
+        if (found.code != store::kRecordNotFound) return safeguardFailure(db, "Getting PROJUSER");
         ProjUser row{store::rtrim(projName), projNumber, name};
-        if (!db.add(row).ok()) return LimitedUsersOutcome::failed(db, "Adding PROJUSER");
-        ++outcome.added;
+        if (!db.add(row).ok()) return safeguardFailure(db, "Adding PROJUSER");
+        if (added) ++*added;
     }
-    if (!db.commit().ok()) return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
-    return outcome;
+    if (!db.commit().ok()) return safeguardFailure(db, "Transaction Cancelled");
+    return {};
 }
 
-LimitedUsersOutcome removeProjectUser(Database& db, const ProjUser& row) {
+Outcome removeProjectUser(Database& db, const ProjUser& row) {
     const Status s = db.remove(row);
     if (s.ok() || s.code == store::kRecordNotFound) return {};
-    return LimitedUsersOutcome::failed(db, "Transaction Cancelled");
+    return safeguardFailure(db, "Transaction Cancelled");
 }
 
 }  // namespace tko

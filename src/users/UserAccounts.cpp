@@ -17,10 +17,9 @@ namespace tko {
 
 namespace {
 
-UserOutcome refusedInTransaction(Database& db, const std::string& text,
-                                 const std::string& focus = {}) {
+Outcome refusedInTransaction(Database& db, const std::string& text, const std::string& focus = {}) {
     while (db.engine().transactionDepth() > 0) db.rollback();
-    return UserOutcome::refused(text, focus);
+    return Outcome::refused(text, focus);
 }
 
 // The tables a user save or delete writes, for the transaction.
@@ -45,12 +44,12 @@ Status foreignPersonNamed(Database& db, const std::string& name, const std::stri
 }
 
 // Adds the user's own person entry (type "User") unless it is there already.
-UserOutcome addOwnPerson(Database& db, const std::string& name) {
+Outcome addOwnPerson(Database& db, const std::string& name) {
     Person own;
     Status s = db.fetch(key::PEO_PRIMARY_KEY, {name, name}, own);
     if (s.ok()) return {};
     if (s.code != store::kRecordNotFound)
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, translateText("Error getting People") + " " + db.lastError().describe());
     Person person;
     person.SHORTNAME = name;
@@ -64,24 +63,24 @@ UserOutcome addOwnPerson(Database& db, const std::string& name) {
             db, sameName ? "Duplicate Person Short Name" : "Duplicate Person Number", "username");
     }
     if (!s.ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, translateText("Error putting People") + " " + db.lastError().describe());
     return {};
 }
 
 // Rewrites the owner of the renamed user's own person entry (the change
 // cascade has already given it the new short name).
-UserOutcome renameOwnPerson(Database& db, const std::string& oldName, const std::string& newName) {
+Outcome renameOwnPerson(Database& db, const std::string& oldName, const std::string& newName) {
     Person own;
     Status s = db.fetch(key::PEO_PRIMARY_KEY, {newName, oldName}, own);
     if (s.code == store::kRecordNotFound) return {};
     if (!s.ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, translateText("Error getting People") + " " + db.lastError().describe());
     if (store::rtrim(own.TYPE) != kTypeUser) return {};
     own.USER = newName;
     if (!db.change(own).ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, translateText("Error putting People") + " " + db.lastError().describe());
     return {};
 }
@@ -166,11 +165,11 @@ Status lastAdministratorCheck(Database& db, const User& original,
     return s;
 }
 
-UserOutcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
-                     const User& original, Date today, Time now) {
-    if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
+Outcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
+                 const User& original, Date today, Time now) {
+    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
     const bool inserting = request == Request::Insert;
-    if (!inserting && request != Request::Change) return UserOutcome::refused(kNotAdministrator);
+    if (!inserting && request != Request::Change) return Outcome::refused(kNotAdministrator);
     User& user = entry.user;
 
     // 1. The password entries (a change may leave both empty: the password stays).
@@ -179,32 +178,31 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
                              !store::rtrim(entry.passwordAgain).empty();
     if (newPassword) {
         const std::string problem = checkUserPassword(entry.password, entry.passwordAgain, cleaned);
-        if (!problem.empty()) return UserOutcome::refused(problem, "password");
+        if (!problem.empty()) return Outcome::refused(problem, "password");
     }
     int width = 0;
     const std::string tooLong = tooLongField(user, width);
-    if (!tooLong.empty()) return UserOutcome::refused(fieldTooLongText(tooLong, width), "username");
+    if (!tooLong.empty()) return Outcome::refused(fieldTooLongText(tooLong, width), "username");
     const std::string name = store::rtrim(user.USERNAME);
     const std::string oldName = inserting ? std::string() : store::rtrim(original.USERNAME);
-    if (name.empty()) return UserOutcome::refused("Please enter a User Name", "username");
+    if (name.empty()) return Outcome::refused("Please enter a User Name", "username");
     if (user.ACCESSLEVEL > levelNumber(AccessLevel::SystemAdministrator))
-        return UserOutcome::refused("Please choose an Access Level", "access");
+        return Outcome::refused("Please choose an Access Level", "access");
 
     // 2. The name must be free among users and among other people's entries.
     if (inserting || name != oldName) {
         User other;
         const Status s = db.fetch(key::USE_USERNAME_KEY, {name}, other);
-        if (s.ok()) return UserOutcome::refused("Duplicate UserName", "username");
+        if (s.ok()) return Outcome::refused("Duplicate UserName", "username");
         if (s.code != store::kRecordNotFound)
-            return UserOutcome::cancelled(
+            return transactionCancelled(
                 db, standardMessage(35, db.lastError().describe(), "USERS").text);
         bool clash = false;
         if (!foreignPersonNamed(db, name, inserting ? name : oldName, clash).ok())
-            return UserOutcome::cancelled(
+            return transactionCancelled(
                 db, translateText("Error getting People") + " " + db.lastError().describe());
         if (clash)
-            return UserOutcome::refused("This User Name already used for a person entry",
-                                        "username");
+            return Outcome::refused("This User Name already used for a person entry", "username");
     }
 
     // 3. Who changed it, and when.
@@ -214,13 +212,13 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
     user.TIMECHANGED = now;
     if (newPassword) {
         const std::string hash = hashPassword(cleaned);
-        if (hash.empty()) return UserOutcome::cancelled(db, "The password could not be hashed.");
+        if (hash.empty()) return transactionCancelled(db, "The password could not be hashed.");
         user.PASSWORD = hash;
     }
 
     // 4. One transaction for the user, his cascade and his rights.
     if (!db.begin(userTables(false), kUserSaveTimeoutMs).ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db,
             standardMessage(34, db.lastError().describe(), translateText("Update"), "USERS").text);
     if (inserting) {
@@ -228,34 +226,33 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
         if (s.code == store::kDuplicateKey)
             return refusedInTransaction(db, "Duplicate UserName", "username");
         if (!s.ok())
-            return UserOutcome::cancelled(db, standardMessage(14, db.lastError().describe()).text);
-        if (UserOutcome o = addOwnPerson(db, name); !o.ok()) return o;
+            return transactionCancelled(db, standardMessage(14, db.lastError().describe()).text);
+        if (Outcome o = addOwnPerson(db, name); !o.ok()) return o;
         UserPref pref;
         const Status found = db.fetch(key::USP_USERNAME_KEY, {name}, pref);
         if (found.code == store::kRecordNotFound) {
             pref = defaultUserPref(name);
             if (!db.add(pref).ok())
-                return UserOutcome::cancelled(db,
-                                              standardMessage(14, db.lastError().describe()).text);
+                return transactionCancelled(db,
+                                            standardMessage(14, db.lastError().describe()).text);
         } else if (!found.ok()) {
-            return UserOutcome::cancelled(
+            return transactionCancelled(
                 db, standardMessage(35, db.lastError().describe(), "USERPREF").text);
         }
     } else {
         std::string refusal;
         if (!lastAdministratorCheck(db, original, user, refusal).ok())
-            return UserOutcome::cancelled(
+            return transactionCancelled(
                 db, standardMessage(35, db.lastError().describe(), "USERS").text);
         if (!refusal.empty()) return refusedInTransaction(db, refusal, "access");
         // Rows naming the old name as the holder are not part of the cascade:
         // the rights lists below re-add them under the new name.
         if (name != oldName && !removeUserRights(db, oldName).ok())
-            return UserOutcome::cancelled(
+            return transactionCancelled(
                 db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
         store::Row row = user.toRow();
-        const IntegrityOutcome written =
-            changeCascade(db, User::def(), row, original.toRow(), false);
-        if (written.result == IntegrityOutcome::ChangedElsewhere) {
+        const Outcome written = changeCascade(db, User::def(), row, original.toRow(), false);
+        if (written.kind == Outcome::ChangedElsewhere) {
             while (db.engine().transactionDepth() > 0) db.rollback();
             User theirs;
             theirs.fromRow(row);
@@ -263,23 +260,23 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
             entry.password.clear();
             entry.passwordAgain.clear();
             loadUserRights(db, theirs.USERNAME, entry.rights);
-            UserOutcome outcome;
-            outcome.kind = UserOutcome::ChangedElsewhere;
+            Outcome outcome;
+            outcome.kind = Outcome::ChangedElsewhere;
             outcome.text = kUserChangedElsewhere;
             return outcome;
         }
         if (!written.ok())
-            return UserOutcome::cancelled(db, written.message ? written.message->text : "");
+            return transactionCancelled(db, written.message ? written.message->text : "");
         user.fromRow(row);
         if (name != oldName)
-            if (UserOutcome o = renameOwnPerson(db, oldName, name); !o.ok()) return o;
+            if (Outcome o = renameOwnPerson(db, oldName, name); !o.ok()) return o;
     }
     if (!replaceUserRights(db, name, entry.rights).ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, standardMessage(15, db.lastError().describe(), "USERASSGN").text);
     if (!db.commit().ok())
-        return UserOutcome::cancelled(db,
-                                      standardMessage(15, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(db,
+                                    standardMessage(15, db.lastError().describe(), "USERS").text);
     if (inserting) db.reread(user);
     entry.password.clear();
     entry.passwordAgain.clear();
@@ -289,22 +286,22 @@ UserOutcome saveUser(Database& db, const Session& session, Request request, User
     return {};
 }
 
-UserOutcome deleteUser(Database& db, const Session& session, const User& user, Date today,
-                       int* concluded) {
+Outcome deleteUser(Database& db, const Session& session, const User& user, Date today,
+                   int* concluded) {
     if (concluded) *concluded = 0;
-    if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
+    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
     if (!db.begin(userTables(true), kIntegrityTimeoutMs).ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db,
             standardMessage(34, db.lastError().describe(), translateText("Delete"), "USERS").text);
     User stored = user;
     if (!db.reread(stored).ok())
-        return UserOutcome::cancelled(db,
-                                      standardMessage(35, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(db,
+                                    standardMessage(35, db.lastError().describe(), "USERS").text);
     std::string refusal;
     if (!lastAdministratorCheck(db, stored, std::nullopt, refusal).ok())
-        return UserOutcome::cancelled(db,
-                                      standardMessage(35, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(db,
+                                    standardMessage(35, db.lastError().describe(), "USERS").text);
     if (!refusal.empty()) return refusedInTransaction(db, refusal);
 
     const std::string name = store::rtrim(stored.USERNAME);
@@ -314,76 +311,72 @@ UserOutcome deleteUser(Database& db, const Session& session, const User& user, D
                                   store::eq("TYPE", std::string(kTypeUser))}),
                     own)
              .ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, translateText("Error getting People") + " " + db.lastError().describe());
     int total = 0;
     for (const Person& p : own) {
         int n = 0;
         if (!concludeOpenAssignments(db, p.PERSONNUMBER, today, n).ok())
-            return UserOutcome::cancelled(
+            return transactionCancelled(
                 db, standardMessage(15, db.lastError().describe(), "ASSIGNMENT").text);
         total += n;
     }
     if (!removeUserRights(db, name).ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
-    const IntegrityOutcome removed = deleteCascade(db, User::def(), stored.rowPos);
+    const Outcome removed = deleteCascade(db, User::def(), stored.rowPos);
     if (!removed.ok())
-        return UserOutcome::cancelled(db, removed.message ? removed.message->text : "");
+        return transactionCancelled(db, removed.message ? removed.message->text : "");
     if (!db.commit().ok())
-        return UserOutcome::cancelled(db,
-                                      standardMessage(17, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(db,
+                                    standardMessage(17, db.lastError().describe(), "USERS").text);
     if (concluded) *concluded = total;
     return {};
 }
 
-UserOutcome unlockUser(Database& db, const std::string& name) {
+Outcome unlockUser(Database& db, const std::string& name) {
     User user;
     const Status found = db.fetch(key::USE_USERNAME_KEY, {store::rtrim(name)}, user);
     if (found.code == store::kRecordNotFound)
-        return UserOutcome::refused("Incorrect User Name", "username");
-    if (!found.ok()) return UserOutcome::cancelled(db, db.lastError().describe());
+        return Outcome::refused("Incorrect User Name", "username");
+    if (!found.ok()) return transactionCancelled(db, db.lastError().describe());
     if (!db.begin({label::USERS}, kUserSaveTimeoutMs).ok())
-        return UserOutcome::cancelled(db, db.lastError().describe());
+        return transactionCancelled(db, db.lastError().describe());
     if (!changeOneField(db, user, [](User& u) { u.FAILFLAG = 0; }).ok() || !db.commit().ok())
-        return UserOutcome::cancelled(db, db.lastError().describe());
+        return transactionCancelled(db, db.lastError().describe());
     return {};
 }
 
-UserOutcome setTemporaryPassword(Database& db, const std::string& name, const std::string& password,
-                                 const std::string& again) {
+Outcome setTemporaryPassword(Database& db, const std::string& name, const std::string& password,
+                             const std::string& again) {
     std::string cleaned;
     const std::string problem = checkUserPassword(password, again, cleaned);
-    if (!problem.empty()) return UserOutcome::refused(problem, "password");
+    if (!problem.empty()) return Outcome::refused(problem, "password");
     User user;
     const Status found = db.fetch(key::USE_USERNAME_KEY, {store::rtrim(name)}, user);
     if (found.code == store::kRecordNotFound)
-        return UserOutcome::refused("Incorrect User Name", "username");
-    if (!found.ok()) return UserOutcome::cancelled(db, db.lastError().describe());
+        return Outcome::refused("Incorrect User Name", "username");
+    if (!found.ok()) return transactionCancelled(db, db.lastError().describe());
     const std::string hash = expiredPasswordHash(hashPassword(cleaned));
-    if (hash.empty()) return UserOutcome::cancelled(db, "The password could not be hashed.");
+    if (hash.empty()) return transactionCancelled(db, "The password could not be hashed.");
     if (!db.begin({label::USERS}, kUserSaveTimeoutMs).ok())
-        return UserOutcome::cancelled(db, db.lastError().describe());
+        return transactionCancelled(db, db.lastError().describe());
     if (!changeOneField(db, user, [&hash](User& u) { u.PASSWORD = hash; }).ok() ||
         !db.commit().ok())
-        return UserOutcome::cancelled(db, db.lastError().describe());
+        return transactionCancelled(db, db.lastError().describe());
     return {};
 }
 
-UserOutcome UserOutcome::refused(const std::string& text, const std::string& focus) {
-    UserOutcome outcome;
-    outcome.kind = Refused;
-    outcome.text = text;
-    outcome.focus = focus;
-    return outcome;
-}
-
-UserOutcome UserOutcome::cancelled(Database& db, const std::string& detail) {
+Outcome transactionCancelled(Database& db, const std::string& detail) {
     while (db.engine().transactionDepth() > 0) db.rollback();
-    UserOutcome outcome;
-    outcome.kind = Failed;
+    Outcome outcome;
+    outcome.kind = Outcome::Failed;
     outcome.text = "Transaction cancelled";
-    outcome.detail = detail;
+    // No title of its own: the box shows under the form's.
+    StandardMessage shown;
+    shown.text = translateText(outcome.text);
+    if (!detail.empty()) shown.text += ". " + detail;
+    outcome.message = shown;
     return outcome;
 }
 

@@ -16,6 +16,7 @@
 #include "data/Messages.h"
 #include "platform/Date.h"
 #include "platform/FormRequest.h"
+#include "platform/Outcome.h"
 #include "users/Rights.h"
 
 namespace tko {
@@ -40,24 +41,14 @@ struct UserEntry {
     UserRights rights;
 };
 
-struct UserOutcome {
-    enum Kind {
-        Done,              // written (or deleted)
-        Refused,           // a check failed; nothing was written
-        ChangedElsewhere,  // another station changed the user: the entry shows its version
-        Failed,            // the transaction failed and was rolled back
-    };
-    Kind kind = Done;
-    std::string text;    // the message, untranslated source text
-    std::string detail;  // for Failed: the storage error, as the standard messages show it
-    std::string focus;   // the control a refusal concerns: "password", "username", "access", ...
-    bool ok() const { return kind == Done; }
-
-    // A refused check: nothing was written.
-    static UserOutcome refused(const std::string& text, const std::string& focus = {});
-    // Rolls back whatever the operation began and reports "Transaction cancelled".
-    static UserOutcome cancelled(Database& db, const std::string& detail);
-};
+// The users' operations report through Outcome: a refusal names the entry it
+// concerns in `field` ("password", "username", "access", "group", "members");
+// a failure rolls back what the operation began and says "Transaction
+// cancelled" with the storage error.
+//
+// Rolls back whatever the operation began and reports "Transaction cancelled"
+// with `detail` (the storage error, as the standard messages show it).
+Outcome transactionCancelled(Database& db, const std::string& detail);
 
 // Password entries of the user form: equal, and at least 5 characters once
 // trailing blanks are clipped. "" when acceptable; `cleaned` then holds the
@@ -78,16 +69,16 @@ Status loadUser(Database& db, const std::string& name, User& user, UserRights& r
 // rename cascade, and replaces his rights rows by `entry.rights`.
 // `original` is the record as the form read it (ignored for an insert). On
 // ChangedElsewhere `entry.user` and `entry.rights` hold the stored version.
-UserOutcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
-                     const User& original, Date today, Time now);
+Outcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
+                 const User& original, Date today, Time now);
 
 // Deletes the user in one transaction: his open assignments (as the person
 // they are given to) are concluded with `today`, every rights row naming him
 // is removed, then the user and his children go (GROUPPEOPLE, his person
 // entry with its children, USERPREF, USGRPUSERS). `concluded` counts the
 // concluded assignments.
-UserOutcome deleteUser(Database& db, const Session& session, const User& user, Date today,
-                       int* concluded = nullptr);
+Outcome deleteUser(Database& db, const Session& session, const User& user, Date today,
+                   int* concluded = nullptr);
 
 // Why the change from `original` to `changed` (or its deletion, `changed`
 // empty) would leave no System Administrator; "" when it would not. Reads the
@@ -97,10 +88,10 @@ Status lastAdministratorCheck(Database& db, const User& original,
 
 // ---- the command line's ways back -------------------------------------------
 // Releases a user suspended for password failures.
-UserOutcome unlockUser(Database& db, const std::string& name);
+Outcome unlockUser(Database& db, const std::string& name);
 // Sets a new password (checked as on the form) that the user must change at
 // the next log-in.
-UserOutcome setTemporaryPassword(Database& db, const std::string& name, const std::string& password,
-                                 const std::string& again);
+Outcome setTemporaryPassword(Database& db, const std::string& name, const std::string& password,
+                             const std::string& again);
 
 }  // namespace tko

@@ -90,78 +90,77 @@ Status applyGroup(Database& db, const std::string& group, bool remove,
     return s;
 }
 
-UserOutcome saveUserGroup(Database& db, const Session& session, Request request, UserGroup& group,
-                          const UserGroup& original, const std::vector<std::string>& members,
-                          Date today, Time now) {
-    if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
+Outcome saveUserGroup(Database& db, const Session& session, Request request, UserGroup& group,
+                      const UserGroup& original, const std::vector<std::string>& members,
+                      Date today, Time now) {
+    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
     const bool inserting = request == Request::Insert;
-    if (!inserting && request != Request::Change) return UserOutcome::refused(kNotAdministrator);
+    if (!inserting && request != Request::Change) return Outcome::refused(kNotAdministrator);
     const std::string name = store::rtrim(group.GROUP);
-    if (name.empty()) return UserOutcome::refused("Please enter a Group name", "group");
+    if (name.empty()) return Outcome::refused("Please enter a Group name", "group");
     if (store::utf8Length(name) > UserGroup::Width::GROUP)
-        return UserOutcome::refused(fieldTooLongText("Group", UserGroup::Width::GROUP), "group");
+        return Outcome::refused(fieldTooLongText("Group", UserGroup::Width::GROUP), "group");
     std::set<std::string> seen;
     for (const std::string& m : members)
         if (!seen.insert(store::rtrim(m)).second)
-            return UserOutcome::refused(kDuplicateMember, "members");
+            return Outcome::refused(kDuplicateMember, "members");
 
     group.GROUP = name;
     group.LASTCHANGEDBY = store::clipText(session.GlobalUser, UserGroup::Width::LASTCHANGEDBY);
     group.DATECHANGED = today;
     group.TIMECHANGED = now;
     if (!db.begin({label::USERGROUPS, label::USGRPUSERS}, kIntegrityTimeoutMs).ok())
-        return UserOutcome::cancelled(db, standardMessage(34, db.lastError().describe(),
-                                                          translateText("Update"), "USERGROUPS")
-                                              .text);
+        return transactionCancelled(db, standardMessage(34, db.lastError().describe(),
+                                                        translateText("Update"), "USERGROUPS")
+                                            .text);
     if (inserting) {
         const Status s = db.add(group);
         if (s.code == store::kDuplicateKey) {
             while (db.engine().transactionDepth() > 0) db.rollback();
-            return UserOutcome::refused(standardMessage(24, "USG:Group_key").text, "group");
+            return Outcome::refused(standardMessage(24, "USG:Group_key").text, "group");
         }
         if (!s.ok())
-            return UserOutcome::cancelled(db, standardMessage(14, db.lastError().describe()).text);
+            return transactionCancelled(db, standardMessage(14, db.lastError().describe()).text);
     } else {
         store::Row row = group.toRow();
-        const IntegrityOutcome written =
-            changeCascade(db, UserGroup::def(), row, original.toRow(), false);
-        if (written.result == IntegrityOutcome::ChangedElsewhere) {
+        const Outcome written = changeCascade(db, UserGroup::def(), row, original.toRow(), false);
+        if (written.kind == Outcome::ChangedElsewhere) {
             while (db.engine().transactionDepth() > 0) db.rollback();
             group.fromRow(row);
-            UserOutcome outcome;
-            outcome.kind = UserOutcome::ChangedElsewhere;
+            Outcome outcome;
+            outcome.kind = Outcome::ChangedElsewhere;
             outcome.text = written.message ? written.message->text : "";
             return outcome;
         }
         if (!written.ok()) {
             if (db.lastError().code == store::kDuplicateKey) {
                 while (db.engine().transactionDepth() > 0) db.rollback();
-                return UserOutcome::refused(standardMessage(24, "USG:Group_key").text, "group");
+                return Outcome::refused(standardMessage(24, "USG:Group_key").text, "group");
             }
-            return UserOutcome::cancelled(db, written.message ? written.message->text : "");
+            return transactionCancelled(db, written.message ? written.message->text : "");
         }
         group.fromRow(row);
     }
     const Status s = replaceMembers(db, name, normalisedNames(members));
     if (s.code == store::kDuplicateKey) {
         while (db.engine().transactionDepth() > 0) db.rollback();
-        return UserOutcome::refused(kDuplicateMember, "members");
+        return Outcome::refused(kDuplicateMember, "members");
     }
     if (!s.ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, standardMessage(15, db.lastError().describe(), "USGRPUSERS").text);
     if (!db.commit().ok())
-        return UserOutcome::cancelled(
+        return transactionCancelled(
             db, standardMessage(15, db.lastError().describe(), "USERGROUPS").text);
     if (inserting) db.reread(group);
     return {};
 }
 
-UserOutcome deleteUserGroup(Database& db, const Session& session, const UserGroup& group) {
-    if (!session.isSystemAdministrator()) return UserOutcome::refused(kNotAdministrator);
-    const IntegrityOutcome removed = deleteRecord(db, group);
+Outcome deleteUserGroup(Database& db, const Session& session, const UserGroup& group) {
+    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
+    const Outcome removed = deleteRecord(db, group);
     if (!removed.ok())
-        return UserOutcome::cancelled(db, removed.message ? removed.message->text : "");
+        return transactionCancelled(db, removed.message ? removed.message->text : "");
     return {};
 }
 

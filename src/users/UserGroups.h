@@ -36,11 +36,11 @@ Status applyGroup(Database& db, const std::string& group, bool remove,
 // makes its stored members exactly `members`, in one transaction. A renamed
 // group takes its members along. The change stamp is `session.GlobalUser`,
 // `today`, `now`.
-UserOutcome saveUserGroup(Database& db, const Session& session, Request request, UserGroup& group,
-                          const UserGroup& original, const std::vector<std::string>& members,
-                          Date today, Time now);
+Outcome saveUserGroup(Database& db, const Session& session, Request request, UserGroup& group,
+                      const UserGroup& original, const std::vector<std::string>& members,
+                      Date today, Time now);
 
 // Deletes the group and its member rows in one transaction.
-UserOutcome deleteUserGroup(Database& db, const Session& session, const UserGroup& group);
+Outcome deleteUserGroup(Database& db, const Session& session, const UserGroup& group);
 
 }  // namespace tko

@@ -86,7 +86,12 @@ Status repeatTypesInUse(Database& db, std::vector<std::string>& out) {
 Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
     subject.members.clear();
     subject.repeatTypes.clear();
-    if (screen == ScheduleScreen::General) return repeatTypesInUse(db, subject.repeatTypes);
+    subject.priorities.clear();
+    if (screen == ScheduleScreen::General) {
+        const Status s = repeatTypesInUse(db, subject.repeatTypes);
+        if (!s.ok()) return s;
+        return prioritiesInUse(db, subject.priorities);
+    }
     if (screen != ScheduleScreen::Group) return Status::success();
     if (store::rtrim(subject.group).empty()) {
         subject.groupNumber = 0;
@@ -191,6 +196,11 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
             types.push_back(store::eq("REPEATTYPE", type));
         tests.push_back(store::anyOf(std::move(types)));
     }
+    // "By Priority" (General): one range per priority, bounded by the period's
+    // end on the assigned date.
+    if (screen == ScheduleScreen::General &&
+        tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY))
+        addTests(tests, priorityIsOneOf(subject.priorities));
     return store::allOf(std::move(tests));
 }
 

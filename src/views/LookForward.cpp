@@ -29,8 +29,10 @@ bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab) {
 
 Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
     subject.members.clear();
+    subject.priorities.clear();
     if (screen == ScheduleScreen::Group)
         return groupMembersByName(db, subject.group, subject.members);
+    if (screen == ScheduleScreen::General) return prioritiesInUse(db, subject.priorities);
     return Status::success();
 }
 
@@ -85,6 +87,10 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
     if (options.endDate != kNoDate) tests.push_back(store::le("DUEDATE", options.endDate));
     if (!options.includeSecondary) tests.push_back(store::ne("SECONDARY", 1));
     if (!options.includeDueNow) tests.push_back(store::gt("DUEDATE", options.today));
+    // "By Priority" (General): one range per priority, bounded by the due dates.
+    if (screen == ScheduleScreen::General &&
+        tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PRIORITY_KEY))
+        addTests(tests, priorityIsOneOf(subject.priorities));
     return store::allOf(std::move(tests));
 }
 

@@ -113,6 +113,50 @@ Filter personIsOneOf(const std::vector<std::string>& names) {
     return store::anyOf(std::move(alternatives));  // none: no row
 }
 
+// ---- priorities -----------------------------------------------------------------
+
+bool tabReadsAlong(const std::vector<ScheduleTab>& tabs, int tab, const char* keyLabel) {
+    return tab >= 0 && tab < static_cast<int>(tabs.size()) &&
+           std::string(tabs[static_cast<size_t>(tab)].keyLabel) == keyLabel;
+}
+
+Status prioritiesInUse(Database& db, std::vector<int>& out) {
+    constexpr int kLowest = 1, kHighest = 9;
+    constexpr size_t kMostPriorities = 24;
+    out.clear();
+    for (int p = kLowest; p <= kHighest; ++p) out.push_back(p);
+    store::ReadRequest seek;
+    seek.key = Assignment::def().key(key::ASS_PRIORITY_KEY);
+    seek.limit = 1;
+    seek.withMemos = false;
+    for (const Filter& outside :
+         {store::lt("PRIORITY", kLowest), store::gt("PRIORITY", kHighest)}) {
+        seek.filter = outside;
+        for (;;) {
+            std::vector<Assignment> found;
+            const Status s = db.read(seek, found);
+            if (s.endOfRange()) break;
+            if (!s.ok()) return s;
+            const int value = found.front().PRIORITY;
+            out.push_back(value);
+            if (out.size() > kMostPriorities) {
+                out.clear();
+                return Status::success();
+            }
+            seek.filter = store::allOf({outside, store::gt("PRIORITY", value)});
+        }
+    }
+    std::sort(out.begin(), out.end());
+    return Status::success();
+}
+
+Filter priorityIsOneOf(const std::vector<int>& priorities) {
+    if (priorities.empty()) return store::all();
+    std::vector<Filter> alternatives;
+    for (int p : priorities) alternatives.push_back(store::eq("PRIORITY", p));
+    return store::anyOf(std::move(alternatives));
+}
+
 // ---- preferences ----------------------------------------------------------------
 
 Status loadUserPref(Database& db, const std::string& user, UserPref& out) {

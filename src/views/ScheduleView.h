@@ -83,6 +83,24 @@ store::Filter personIs(const std::string& person);
 // several, no row for none.
 store::Filter personIsOneOf(const std::vector<std::string>& names);
 
+// ---- priorities -----------------------------------------------------------------
+
+// Whether tab `tab` of `tabs` lists along the key `keyLabel`.
+bool tabReadsAlong(const std::vector<ScheduleTab>& tabs, int tab, const char* keyLabel);
+
+// Every priority the assignments hold: 1 to 9 (what the form gives), and any
+// other value found with one index seek per value below and above them
+// (copied or imported rows), in ascending order; none when there are more
+// than a handful, which a filter then tests row by row.
+Status prioritiesInUse(Database& db, std::vector<int>& out);
+
+// ASS:PRIORITY is one of `priorities`, as an either-or of equalities: a page
+// along a key that starts with the priority becomes one index range per
+// priority, whose bounds then carry the test on the key's next component (a
+// due date or an assigned date) instead of skipping the rows that fail it
+// one by one. Always true (all()) for an empty list.
+store::Filter priorityIsOneOf(const std::vector<int>& priorities);
+
 // ---- the group of the Group screens ------------------------------------------
 
 // Short names of the members of every group list called `groupName` (the
@@ -132,6 +150,8 @@ struct ViewSubject {
     // History (General and Group): every repeat type stored, or none when
     // there are too many to read one by one (see loadHistorySubject()).
     std::vector<std::string> repeatTypes;
+    // General screens: every priority stored, or none (see prioritiesInUse()).
+    std::vector<int> priorities;
 };
 
 }  // namespace tko

@@ -7,6 +7,7 @@
 #include "app/Login.h"
 #include "app/Preferences.h"
 #include "data/Password.h"
+#include "support/LoginResult.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -43,15 +44,15 @@ protected:
 TEST_F(PasswordRulesTest, TrailingBlanksOfTheTypedPasswordDoNotCount) {
     addUser("BEN", hashPassword("abcde"));
     LoginAttempts window(*m_db);
-    EXPECT_EQ(window.attempt("BEN", "abcde ").kind, LoginOutcome::Success);
-    EXPECT_EQ(window.attempt("BEN", "abcde     ").kind, LoginOutcome::Success);
+    EXPECT_EQ(test::tryLogin(window, "BEN", "abcde "), test::kLoggedIn);
+    EXPECT_EQ(test::tryLogin(window, "BEN", "abcde     "), test::kLoggedIn);
     // Leading blanks and case still count.
-    EXPECT_EQ(window.attempt("BEN", " abcde").kind, LoginOutcome::WrongPassword);
-    EXPECT_EQ(window.attempt("BEN", "ABCDE").kind, LoginOutcome::WrongPassword);
+    EXPECT_EQ(test::tryLogin(window, "BEN", " abcde"), kIncorrectPasswordText);
+    EXPECT_EQ(test::tryLogin(window, "BEN", "ABCDE"), kIncorrectPasswordText);
     // The 10 characters are clipped after the cut: a blank in 10th place and
     // anything behind it do not count.
     addUser("CARLA", hashPassword("abcdefghi"));
-    EXPECT_EQ(window.attempt("CARLA", "abcdefghi xyz").kind, LoginOutcome::Success);
+    EXPECT_EQ(test::tryLogin(window, "CARLA", "abcdefghi xyz"), test::kLoggedIn);
     EXPECT_EQ(clippedPassword("abcdefghi xyz"), "abcdefghi");
 }
 
@@ -66,14 +67,13 @@ TEST_F(PasswordRulesTest, AHashMadeWithTrailingBlanksStillOpensWithThem) {
               0);
     addUser("DORA", out);
     LoginAttempts window(*m_db);
-    EXPECT_EQ(window.attempt("DORA", "abcdefghi ").kind, LoginOutcome::Success);
-    EXPECT_EQ(window.attempt("DORA", "abcdefgh").kind, LoginOutcome::WrongPassword);
+    EXPECT_EQ(test::tryLogin(window, "DORA", "abcdefghi "), test::kLoggedIn);
+    EXPECT_EQ(test::tryLogin(window, "DORA", "abcdefgh"), kIncorrectPasswordText);
 }
 
 TEST_F(PasswordRulesTest, TheForcedChangeRefusesTheBuiltInPasswordAndWritesNothing) {
     LoginAttempts window(*m_db);
-    ASSERT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind,
-              LoginOutcome::MustChangePassword);
+    ASSERT_EQ(test::tryLogin(window, kFirstUserName, kFirstPassword), test::kMustChangePassword);
     const std::string before = storedHash(kFirstUserName);
     for (const std::string& typed :
          {std::string(kFirstPassword), std::string(kFirstPassword) + " "}) {
@@ -87,24 +87,23 @@ TEST_F(PasswordRulesTest, TheForcedChangeRefusesTheBuiltInPasswordAndWritesNothi
         EXPECT_EQ(storedHash(kFirstUserName), before);
     }
     // Still to be changed at the next log-in.
-    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind,
-              LoginOutcome::MustChangePassword);
+    EXPECT_EQ(test::tryLogin(window, kFirstUserName, kFirstPassword), test::kMustChangePassword);
     // Another password goes through.
     const PasswordChange change = changePassword(*m_db, kFirstUserName, "mine42");
     EXPECT_TRUE(change.ok);
     EXPECT_EQ(change.message, "Password Changed");
-    EXPECT_EQ(window.attempt(kFirstUserName, "mine42").kind, LoginOutcome::Success);
+    EXPECT_EQ(test::tryLogin(window, kFirstUserName, "mine42"), test::kLoggedIn);
 }
 
 TEST_F(PasswordRulesTest, APasswordGivenByAnAdministratorCannotBeKeptEither) {
     addUser("ERIC", expiredPasswordHash(hashPassword("given1")));
     LoginAttempts window(*m_db);
-    ASSERT_EQ(window.attempt("ERIC", "given1").kind, LoginOutcome::MustChangePassword);
+    ASSERT_EQ(test::tryLogin(window, "ERIC", "given1"), test::kMustChangePassword);
     const PasswordChange same = changePassword(*m_db, "ERIC", "given1");
     EXPECT_TRUE(same.refused);
-    EXPECT_EQ(window.attempt("ERIC", "given1").kind, LoginOutcome::MustChangePassword);
+    EXPECT_EQ(test::tryLogin(window, "ERIC", "given1"), test::kMustChangePassword);
     EXPECT_TRUE(changePassword(*m_db, "ERIC", "chosen1").ok);
-    EXPECT_EQ(window.attempt("ERIC", "chosen1").kind, LoginOutcome::Success);
+    EXPECT_EQ(test::tryLogin(window, "ERIC", "chosen1"), test::kLoggedIn);
     // Once chosen by the user, the same password may be set again.
     EXPECT_TRUE(changePassword(*m_db, "ERIC", "chosen1").ok);
 }

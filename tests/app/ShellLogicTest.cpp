@@ -12,6 +12,7 @@
 #include "app/StartupAlerts.h"
 #include "data/Integrity.h"
 #include "data/Password.h"
+#include "support/LoginResult.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -38,7 +39,7 @@ protected:
     void setAccessTries(int tries) {
         SystemPref loaded = m_sys;
         m_sys.ACCESSTRIES = static_cast<std::int16_t>(tries);
-        ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, SaveOutcome::Close);
+        ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, Outcome::Done);
     }
     Assignment assign(int number, const std::string& to, const std::string& by, Date due,
                       int secondary = 0) {
@@ -110,17 +111,19 @@ TEST_F(ShellLogicTest, LoginChecksNamePasswordAndSuspendsAfterTheAllowedTries) {
     setAccessTries(3);
     {
         LoginAttempts window(*m_db);
-        EXPECT_EQ(window.attempt("NOBODY", "x").kind, LoginOutcome::IncorrectUserName);
+        EXPECT_EQ(test::tryLogin(window, "NOBODY", "x"), kIncorrectUserNameText);
         for (int i = 0; i < 3; ++i)
-            EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
-        EXPECT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::TooManyFailures);
+            EXPECT_EQ(test::tryLogin(window, "BEN", "wrong"), kIncorrectPasswordText);
+        EXPECT_EQ(test::tryLogin(window, "BEN", "wrong"), kTooManyFailuresText);
     }
     {
         LoginAttempts window(*m_db);  // a new window counts from 0, but the suspension stays
-        const LoginOutcome outcome = window.attempt("BEN", "secret");
-        EXPECT_EQ(outcome.kind, LoginOutcome::Suspended);
-        EXPECT_EQ(outcome.messageText(),
-                  "Suspended. Password failures. See your System Administrator");
+        LoggedIn who;
+        const Outcome outcome = window.attempt("BEN", "secret", who);
+        EXPECT_EQ(outcome.kind, Outcome::Refused);
+        EXPECT_TRUE(endsLoginWindow(outcome));
+        EXPECT_EQ(outcome.text, "Suspended. Password failures. See your System Administrator");
+        EXPECT_TRUE(who.userName.empty());  // nobody was let in
         EXPECT_EQ(window.tries(), 0);
     }
 }
@@ -129,31 +132,30 @@ TEST_F(ShellLogicTest, WithNoLimitWrongPasswordsNeverSuspend) {
     addUser("BEN", "secret", 1);
     LoginAttempts window(*m_db);
     for (int i = 0; i < 20; ++i)
-        ASSERT_EQ(window.attempt("BEN", "wrong").kind, LoginOutcome::WrongPassword);
-    const LoginOutcome ok = window.attempt("BEN", "secret");
-    EXPECT_EQ(ok.kind, LoginOutcome::Success);
+        ASSERT_EQ(test::tryLogin(window, "BEN", "wrong"), kIncorrectPasswordText);
+    LoggedIn ok;
+    EXPECT_EQ(test::tryLogin(window, "BEN", "secret", &ok), test::kLoggedIn);
     EXPECT_EQ(ok.accessLevel, 1);
     EXPECT_EQ(ok.userName, "BEN");
     // Only the first 10 characters count, in exact case.
     addUser("CARLA", "abcdefghijXYZ");
-    EXPECT_TRUE(window.attempt("CARLA", "abcdefghij").loggedIn());
-    EXPECT_FALSE(window.attempt("CARLA", "ABCDEFGHIJ").loggedIn());
+    EXPECT_EQ(test::tryLogin(window, "CARLA", "abcdefghij"), test::kLoggedIn);
+    EXPECT_NE(test::tryLogin(window, "CARLA", "ABCDEFGHIJ"), test::kLoggedIn);
     // The user name is found in any case and the session gets it as stored.
-    const LoginOutcome typedLower = window.attempt("carla", "abcdefghij");
-    EXPECT_TRUE(typedLower.loggedIn());
+    LoggedIn typedLower;
+    EXPECT_EQ(test::tryLogin(window, "carla", "abcdefghij", &typedLower), test::kLoggedIn);
     EXPECT_EQ(typedLower.userName, "CARLA");
-    EXPECT_EQ(window.attempt("carla", "ABCDEFGHIJ").kind, LoginOutcome::WrongPassword);
+    EXPECT_EQ(test::tryLogin(window, "carla", "ABCDEFGHIJ"), kIncorrectPasswordText);
 }
 
 TEST_F(ShellLogicTest, TheBuiltInFirstPasswordMustBeChangedBeforeGoingOn) {
     LoginAttempts window(*m_db);
-    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind,
-              LoginOutcome::MustChangePassword);
+    EXPECT_EQ(test::tryLogin(window, kFirstUserName, kFirstPassword), test::kMustChangePassword);
     std::string cleaned;
     ASSERT_EQ(checkNewPassword("  newpass", "  newpass", cleaned), "");
     ASSERT_TRUE(changePassword(*m_db, kFirstUserName, cleaned).ok);
-    EXPECT_EQ(window.attempt(kFirstUserName, "newpass").kind, LoginOutcome::Success);
-    EXPECT_EQ(window.attempt(kFirstUserName, kFirstPassword).kind, LoginOutcome::WrongPassword);
+    EXPECT_EQ(test::tryLogin(window, kFirstUserName, "newpass"), test::kLoggedIn);
+    EXPECT_EQ(test::tryLogin(window, kFirstUserName, kFirstPassword), kIncorrectPasswordText);
 }
 
 TEST_F(ShellLogicTest, StartupAlertsFollowTheAlarmAndIgnoreSelfGivenWork) {
@@ -196,7 +198,7 @@ TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopi
     SystemPref loaded = m_sys;
     m_sys.BACKUPDATE = today - 1;
     m_sys.BACKUPTIME = fromHms(12, 0);
-    ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, SaveOutcome::Close);
+    ASSERT_EQ(saveSystemPref(*m_db, m_sys, loaded).kind, Outcome::Done);
     EXPECT_DOUBLE_EQ(hoursSinceBackup(today, fromHms(11, 30), today - 1, fromHms(12, 0)), 23.5);
 
     BackupResult r = closingBackup(*m_db, m_dir.path(), today, fromHms(11, 30));
@@ -227,7 +229,7 @@ TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopi
     loaded = prefs.front();
     SystemPref none = loaded;
     none.BACKUPHOURS = 0;
-    ASSERT_EQ(saveSystemPref(*m_db, none, loaded).kind, SaveOutcome::Close);
+    ASSERT_EQ(saveSystemPref(*m_db, none, loaded).kind, Outcome::Done);
     EXPECT_FALSE(closingBackup(*m_db, m_dir.path(), today + 400, 0).madeBackup);
 }
 
@@ -256,9 +258,10 @@ TEST_F(ShellLogicTest, SettingsFormsRules) {
 TEST_F(ShellLogicTest, OkWithoutAChangeWritesNothingAndAFirstSaveCreatesThePreferences) {
     SystemPref loaded = m_sys;
     SystemPref same = m_sys;
-    const SaveOutcome none = saveSystemPref(*m_db, same, loaded);
-    EXPECT_EQ(none.kind, SaveOutcome::Close);
-    EXPECT_FALSE(none.wrote);
+    bool wrote = true;
+    const Outcome none = saveSystemPref(*m_db, same, loaded, &wrote);
+    EXPECT_EQ(none.kind, Outcome::Done);
+    EXPECT_FALSE(wrote);
     std::vector<SystemPref> prefs;
     ASSERT_TRUE(m_db->read(store::ReadRequest{}, prefs).ok());
     EXPECT_EQ(prefs.front().rowVersion, m_sys.rowVersion);
@@ -271,16 +274,17 @@ TEST_F(ShellLogicTest, OkWithoutAChangeWritesNothingAndAFirstSaveCreatesThePrefe
     EXPECT_EQ(pref.USERNAME, "BEN");
     const UserPref loadedPref = pref;
     pref.PRIORITY = 4;
-    EXPECT_EQ(saveUserPref(*m_db, request, pref, loadedPref).kind, SaveOutcome::Close);
+    EXPECT_EQ(saveUserPref(*m_db, request, pref, loadedPref).kind, Outcome::Done);
     ASSERT_TRUE(loadUserPref(*m_db, "BEN", pref, request).ok());
     EXPECT_EQ(request, Request::Change);
     EXPECT_EQ(pref.PRIORITY, 4);
     // A second insert of the same user's record is refused with message 24.
     UserPref duplicate = loadedPref;
-    const SaveOutcome dup = saveUserPref(*m_db, Request::Insert, duplicate, loadedPref);
-    EXPECT_EQ(dup.kind, SaveOutcome::Stay);
-    ASSERT_EQ(dup.messages.size(), 1u);
-    EXPECT_EQ(dup.messages[0].number, 24);
+    const Outcome dup = saveUserPref(*m_db, Request::Insert, duplicate, loadedPref, &wrote);
+    EXPECT_EQ(dup.kind, Outcome::Refused);
+    EXPECT_FALSE(wrote);
+    ASSERT_TRUE(dup.message);
+    EXPECT_EQ(dup.message->number, 24);
 }
 
 TEST_F(ShellLogicTest, SettingsSavedElsewhereAreShownInsteadOfOverwritten) {
@@ -289,8 +293,8 @@ TEST_F(ShellLogicTest, SettingsSavedElsewhereAreShownInsteadOfOverwritten) {
     theirs.VIEWALL = 1;
     ASSERT_TRUE(m_db->change(theirs).ok());
     mine.ACCESSTRIES = 5;
-    const SaveOutcome outcome = saveSystemPref(*m_db, mine, loaded);
-    EXPECT_EQ(outcome.kind, SaveOutcome::ShowOtherStation);
+    const Outcome outcome = saveSystemPref(*m_db, mine, loaded);
+    EXPECT_EQ(outcome.kind, Outcome::ChangedElsewhere);
     EXPECT_EQ(mine.VIEWALL, 1);
     EXPECT_EQ(mine.ACCESSTRIES, 0);
 }

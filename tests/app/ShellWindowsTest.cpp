@@ -82,7 +82,7 @@ private slots:
         QTest::mouseClick(login.findChild<QPushButton*>(QStringLiteral("okButton")),
                           Qt::LeftButton);
         QCOMPARE(login.result(), int(QDialog::Accepted));
-        QCOMPARE(login.outcome().userName, std::string("BEN"));
+        QCOMPARE(login.loggedIn().userName, std::string("BEN"));
     }
 
     void administratorItemsFollowTheAccessLevel() {
@@ -189,7 +189,7 @@ private slots:
         const SystemPref loaded = restored;
         restored.ACCESSTRIES = original.ACCESSTRIES;
         restored.BACKUPHOURS = original.BACKUPHOURS;
-        QCOMPARE(saveSystemPref(*m_db, restored, loaded).kind, SaveOutcome::Close);
+        QCOMPARE(saveSystemPref(*m_db, restored, loaded).kind, Outcome::Done);
     }
 
     void preferencesRefuseAPriorityOutOfRange() {
@@ -234,7 +234,8 @@ private slots:
         QCOMPARE(MessageBox::shown().back().text, QStringLiteral("Password Changed"));
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
         LoginAttempts attempts(*m_db);
-        QVERIFY(attempts.attempt("CARLA", "carla").loggedIn());
+        LoggedIn carla;
+        QVERIFY(attempts.attempt("CARLA", "carla", carla).ok());
     }
 
     void theBuiltInPasswordIsRefusedAndTheDialogStaysOpen() {
@@ -249,7 +250,8 @@ private slots:
         QVERIFY(dialog.result() != QDialog::Accepted);
         QVERIFY(dialog.firstEdit()->text().isEmpty());  // to be typed anew
         LoginAttempts attempts(*m_db);
-        QVERIFY(!attempts.attempt("CARLA", kFirstPassword).loggedIn());
+        LoggedIn carla;
+        QVERIFY(!attempts.attempt("CARLA", kFirstPassword, carla).ok());
     }
 };
 

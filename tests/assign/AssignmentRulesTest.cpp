@@ -231,8 +231,11 @@ TEST_F(RulesStoreTest, SeenByTheAssigneeAndRefusedAfterAChangeElsewhere) {
     a.SEEN = 0;
     ASSERT_TRUE(addNewAssignment(*m_db, a).ok());
     Assignment copy = a;
-    EXPECT_EQ(markSeenByAssignee(*m_db, copy, user("OWNER")).kind, SeenOutcome::NotNeeded);
-    EXPECT_EQ(markSeenByAssignee(*m_db, copy, user("PAT")).kind, SeenOutcome::Marked);
+    bool marked = true;
+    EXPECT_TRUE(markSeenByAssignee(*m_db, copy, user("OWNER"), &marked).ok());
+    EXPECT_FALSE(marked);
+    EXPECT_TRUE(markSeenByAssignee(*m_db, copy, user("PAT"), &marked).ok());
+    EXPECT_TRUE(marked);
     EXPECT_EQ(copy.SEEN, 1);
     Assignment check;
     ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{a.ASSIGNNUMBER}}, check).ok());
@@ -248,8 +251,10 @@ TEST_F(RulesStoreTest, SeenByTheAssigneeAndRefusedAfterAChangeElsewhere) {
     Assignment theirs = owner;
     theirs.NAME = "Order paper and toner";
     ASSERT_TRUE(changeRecord(*other, theirs, owner).ok());
-    const SeenOutcome refused = markSeenByAssignee(*m_db, stale, user("PAT"));
-    EXPECT_EQ(refused.kind, SeenOutcome::Refused);
+    const Outcome refused = markSeenByAssignee(*m_db, stale, user("PAT"), &marked);
+    EXPECT_EQ(refused.kind, Outcome::ChangedElsewhere);
+    EXPECT_TRUE(refused.message);
+    EXPECT_FALSE(marked);
     ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{a.ASSIGNNUMBER}}, check).ok());
     EXPECT_EQ(check.SEEN, 0);
     EXPECT_EQ(check.NAME, "Order paper and toner");
@@ -274,7 +279,7 @@ TEST_F(RulesStoreTest, DuplicateCopiesRemindersAndLinks) {
     EXPECT_FALSE(added);  // no second link to the same project
 
     Assignment copy;
-    const StoreOutcome out =
+    const Outcome out =
         duplicateAssignment(*m_db, a, copy, user("OWNER"), fromYmd(2023, 5, 17), fromHms(8, 0));
     ASSERT_TRUE(out.ok());
     EXPECT_NE(copy.ASSIGNNUMBER, a.ASSIGNNUMBER);
@@ -308,8 +313,8 @@ TEST_F(RulesStoreTest, ReminderChangeAndDelete) {
     ASSERT_TRUE(storeReminder(*other, theirs, r).ok());
     Reminder mine = r;
     mine.NOTE = "Lost";
-    const ReminderOutcome clash = storeReminder(*m_db, mine, r);
-    EXPECT_EQ(clash.kind, ReminderOutcome::ChangedElsewhere);
+    const Outcome clash = storeReminder(*m_db, mine, r);
+    EXPECT_EQ(clash.kind, Outcome::ChangedElsewhere);
     EXPECT_EQ(mine.NOTE, "Changed elsewhere");
     ASSERT_TRUE(removeReminder(*m_db, mine).ok());
     std::vector<Reminder> left;

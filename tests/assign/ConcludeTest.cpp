@@ -9,6 +9,7 @@
 #include "assign/Conclude.h"
 #include "assign/Repetition.h"
 #include "data/Numbering.h"
+#include "support/ConcludeResult.h"
 #include "support/FailingEngine.h"
 #include "support/TestStore.h"
 
@@ -142,15 +143,17 @@ TEST_F(ConcludeTest, NonRepeatingClosesAndDropsItsRemindersOnly) {
     reminder(a, "second");
     reminder(other, "keep me");
 
-    const ConcludeOutcome out = ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today);
-    ASSERT_EQ(out.kind, ConcludeOutcome::Concluded);
+    Assignment outAfter;
+    const Outcome out =
+        ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today, nullptr, &outAfter);
+    ASSERT_EQ(test::concludeResult(out, outAfter), test::kConcluded);
     const Assignment after = stored(a);
     EXPECT_EQ(after.CLOSEDATE, m_today);
     EXPECT_EQ(after.DUEDATE, m_today - 3);
     EXPECT_EQ(after.PREVCLOSE, 0);
     EXPECT_EQ(after.LOG.rfind("Created 09:00 1 May 2023 By OWNER\r\rConcluded ", 0), 0u)
         << after.LOG;
-    EXPECT_EQ(after, out.record);
+    EXPECT_EQ(after, outAfter);
     EXPECT_EQ(remindersOf(a), 0);
     EXPECT_EQ(remindersOf(other), 1);
 }
@@ -158,8 +161,10 @@ TEST_F(ConcludeTest, NonRepeatingClosesAndDropsItsRemindersOnly) {
 TEST_F(ConcludeTest, RepeatingMovesTheDueDateAndStaysOpen) {
     const Assignment a = assignment(repeat::MonthsAfterLastDue, fromYmd(2023, 1, 31));
     reminder(a, "stays");
-    ConcludeOutcome out = ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today);
-    ASSERT_EQ(out.kind, ConcludeOutcome::Repeated);
+    Assignment outAfter;
+    Outcome out =
+        ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today, nullptr, &outAfter);
+    ASSERT_EQ(test::concludeResult(out, outAfter), test::kRepeated);
     Assignment after = stored(a);
     EXPECT_EQ(after.DUEDATE, fromYmd(2023, 3, 31));
     EXPECT_EQ(after.CLOSEDATE, 0);
@@ -167,7 +172,7 @@ TEST_F(ConcludeTest, RepeatingMovesTheDueDateAndStaysOpen) {
     EXPECT_NE(after.LOG.find("\rRepeat Concluded "), std::string::npos);
     EXPECT_EQ(remindersOf(a), 1);
     // Concluding again moves on from the new due date.
-    out = ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today + 1);
+    out = ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today + 1, nullptr, &outAfter);
     EXPECT_EQ(stored(a).DUEDATE, fromYmd(2023, 5, 31));
     EXPECT_EQ(stored(a).PREVCLOSE, m_today + 1);
 }
@@ -176,21 +181,20 @@ TEST_F(ConcludeTest, PermissionRule) {
     const Assignment a = assignment(repeat::DaysAfterLastDue, m_today, "OWNER", "PAT");
     // Neither owner, administrator nor a permitted assignee: nothing happens.
     for (const Session& s : {user("PAT"), user("STRANGER"), user("STRANGER", 1)}) {
-        const ConcludeOutcome out = ConcludeAssignment(*m_db, s, a.ASSIGNNUMBER, m_today);
-        EXPECT_EQ(out.kind, ConcludeOutcome::NotPermitted) << s.GlobalUser;
-        EXPECT_TRUE(out.message.empty());
+        Assignment outAfter;
+        const Outcome out =
+            ConcludeAssignment(*m_db, s, a.ASSIGNNUMBER, m_today, nullptr, &outAfter);
+        EXPECT_EQ(test::concludeResult(out, outAfter), test::kNotPermitted) << s.GlobalUser;
+        EXPECT_FALSE(out.message);
     }
     EXPECT_TRUE(stored(a).sameValues(a));
-    EXPECT_EQ(ConcludeAssignment(*m_db, user("OWNER   "), a.ASSIGNNUMBER, m_today).kind,
-              ConcludeOutcome::Repeated);
-    EXPECT_EQ(ConcludeAssignment(*m_db, user("BOSS", 2), a.ASSIGNNUMBER, m_today).kind,
-              ConcludeOutcome::Repeated);
+    EXPECT_EQ(test::conclude(*m_db, user("OWNER   "), a.ASSIGNNUMBER, m_today), test::kRepeated);
+    EXPECT_EQ(test::conclude(*m_db, user("BOSS", 2), a.ASSIGNNUMBER, m_today), test::kRepeated);
     Assignment permitted = stored(a);
     const Assignment before = permitted;
     permitted.ASSIGNEECONCLUDE = 1;
     ASSERT_TRUE(changeRecord(*m_db, permitted, before).ok());
-    EXPECT_EQ(ConcludeAssignment(*m_db, user("PAT"), a.ASSIGNNUMBER, m_today).kind,
-              ConcludeOutcome::Repeated);
+    EXPECT_EQ(test::conclude(*m_db, user("PAT"), a.ASSIGNNUMBER, m_today), test::kRepeated);
     EXPECT_EQ(stored(a).DUEDATE, m_today + 3);
 }
 
@@ -200,8 +204,10 @@ TEST_F(ConcludeTest, UnknownOccurrenceLeavesTheDueDateAndSaysSo) {
     a.WEEKINMONTH = "Zwei";
     a.DAYNO = 2;
     ASSERT_TRUE(changeRecord(*m_db, a, before).ok());
-    const ConcludeOutcome out = ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today);
-    EXPECT_EQ(out.kind, ConcludeOutcome::Repeated);
+    Assignment outAfter;
+    const Outcome out =
+        ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today, nullptr, &outAfter);
+    EXPECT_EQ(test::concludeResult(out, outAfter), test::kRepeated);
     const Assignment after = stored(a);
     EXPECT_EQ(after.DUEDATE, m_today);
     EXPECT_EQ(after.PREVCLOSE, m_today);
@@ -218,9 +224,11 @@ TEST_F(ConcludeTest, AStoreFailureLeavesRecordAndRemindersAsTheyWere) {
         std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     engine->failChange("ASSIGNMENT", 1);
     Database db(std::move(engine));
-    const ConcludeOutcome out = ConcludeAssignment(db, user("OWNER"), a.ASSIGNNUMBER, m_today);
-    EXPECT_EQ(out.kind, ConcludeOutcome::Failed);
-    EXPECT_FALSE(out.message.empty());
+    Assignment outAfter;
+    const Outcome out =
+        ConcludeAssignment(db, user("OWNER"), a.ASSIGNNUMBER, m_today, nullptr, &outAfter);
+    EXPECT_EQ(test::concludeResult(out, outAfter), test::kConcludeFailed);
+    EXPECT_TRUE(out.message);
     EXPECT_EQ(std::string(kConcludeFailureTitle), "Information Safeguard");
     EXPECT_EQ(stored(a).CLOSEDATE, 0);
     EXPECT_EQ(remindersOf(a), 2);
@@ -230,16 +238,16 @@ TEST_F(ConcludeTest, AStoreFailureLeavesRecordAndRemindersAsTheyWere) {
         std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     engine2->failRemove("REMINDER", 2);
     Database db2(std::move(engine2));
-    EXPECT_EQ(ConcludeAssignment(db2, user("OWNER"), a.ASSIGNNUMBER, m_today).kind,
-              ConcludeOutcome::Failed);
+    EXPECT_EQ(test::conclude(db2, user("OWNER"), a.ASSIGNNUMBER, m_today), test::kConcludeFailed);
     EXPECT_EQ(stored(a).CLOSEDATE, 0);
     EXPECT_EQ(remindersOf(a), 2);
 }
 
 TEST_F(ConcludeTest, MissingAssignmentIsAFailureNotACrash) {
-    const ConcludeOutcome out = ConcludeAssignment(*m_db, user("OWNER"), 4711, m_today);
-    EXPECT_EQ(out.kind, ConcludeOutcome::Failed);
-    EXPECT_FALSE(out.message.empty());
+    Assignment outAfter;
+    const Outcome out = ConcludeAssignment(*m_db, user("OWNER"), 4711, m_today, nullptr, &outAfter);
+    EXPECT_EQ(test::concludeResult(out, outAfter), test::kConcludeFailed);
+    EXPECT_TRUE(out.message);
 }
 
 TEST_F(ConcludeTest, TwoStationsConcludingMoveTheDueDateOnce) {
@@ -248,14 +256,15 @@ TEST_F(ConcludeTest, TwoStationsConcludingMoveTheDueDateOnce) {
     ASSERT_TRUE(other);
     // Both stations show the row; station two concludes first.
     const Assignment shown = stored(a);
-    ASSERT_EQ(ConcludeAssignment(*other, user("OWNER"), a.ASSIGNNUMBER, m_today, &shown).kind,
-              ConcludeOutcome::Repeated);
-    const ConcludeOutcome out =
-        ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today, &shown);
-    EXPECT_EQ(out.kind, ConcludeOutcome::Repeated);
-    EXPECT_FALSE(out.message.empty());
+    ASSERT_EQ(test::conclude(*other, user("OWNER"), a.ASSIGNNUMBER, m_today, &shown),
+              test::kRepeated);
+    Assignment outAfter;
+    const Outcome out =
+        ConcludeAssignment(*m_db, user("OWNER"), a.ASSIGNNUMBER, m_today, &shown, &outAfter);
+    EXPECT_EQ(test::concludeResult(out, outAfter), test::kRepeated);
+    EXPECT_TRUE(out.message);
     EXPECT_EQ(stored(a).DUEDATE, m_today + 7);
-    EXPECT_EQ(out.record.DUEDATE, m_today + 7);
+    EXPECT_EQ(outAfter.DUEDATE, m_today + 7);
 }
 
 TEST_F(ConcludeTest, ConclusionElsewhereBetweenReadAndWriteIsNotRepeated) {
@@ -267,11 +276,12 @@ TEST_F(ConcludeTest, ConclusionElsewhereBetweenReadAndWriteIsNotRepeated) {
     Database db(std::move(engine));
     auto other = test::openStation(m_source);
     interleaving->beforeChange = [&] {
-        EXPECT_EQ(ConcludeAssignment(*other, user("OWNER"), a.ASSIGNNUMBER, m_today).kind,
-                  ConcludeOutcome::Repeated);
+        EXPECT_EQ(test::conclude(*other, user("OWNER"), a.ASSIGNNUMBER, m_today), test::kRepeated);
     };
-    const ConcludeOutcome out = ConcludeAssignment(db, user("OWNER"), a.ASSIGNNUMBER, m_today);
-    EXPECT_EQ(out.kind, ConcludeOutcome::Repeated);
+    Assignment outAfter;
+    const Outcome out =
+        ConcludeAssignment(db, user("OWNER"), a.ASSIGNNUMBER, m_today, nullptr, &outAfter);
+    EXPECT_EQ(test::concludeResult(out, outAfter), test::kRepeated);
     EXPECT_EQ(stored(a).DUEDATE, m_today + 1);
 }
 
@@ -289,8 +299,7 @@ TEST_F(ConcludeTest, AnEditElsewhereBetweenReadAndWriteIsKeptAndTheConclusionSti
         renamed.NAME = "Water the plants and the lawn";
         EXPECT_TRUE(changeRecord(*other, renamed, before).ok());
     };
-    EXPECT_EQ(ConcludeAssignment(db, user("OWNER"), a.ASSIGNNUMBER, m_today).kind,
-              ConcludeOutcome::Repeated);
+    EXPECT_EQ(test::conclude(db, user("OWNER"), a.ASSIGNNUMBER, m_today), test::kRepeated);
     const Assignment after = stored(a);
     EXPECT_EQ(after.DUEDATE, m_today + 1);
     EXPECT_EQ(after.NAME, "Water the plants and the lawn");

@@ -264,6 +264,8 @@ TEST_F(DeletionTest, AllOfAPersonIsForAdministrators) {
     assignment(1, m_ben, 0);
     const PersonDeletion result = deleteAllAssignmentsOf(*m_db, kBen, m_ben.PERSONNUMBER);
     EXPECT_FALSE(result.outcome.ok());
+    EXPECT_EQ(result.outcome.kind, Outcome::Refused);
+    EXPECT_TRUE(result.outcome.message);
     EXPECT_EQ(result.deleted, 0);
     EXPECT_EQ(assignmentNumbers(), (std::set<int>{1}));
 }

@@ -107,11 +107,12 @@ TEST_F(GroupAssignmentTest, EligibilityFollowsTypeAndAssignRights) {
 TEST_F(GroupAssignmentTest, OneIneligibleUserOfThreeYieldsTwoConsecutiveRecords) {
     const GroupName g = group("ANNA", {{"BEN", 2}, {"CARLA", 3}, {"PRINTSHOP", 4}});
     Assignment a = templ(*m_db, "ANNA");
-    const GroupAssignmentOutcome out = giveGroupAssignment(*m_db, sessionOf("ANNA"), a, g);
-    ASSERT_TRUE(out.ok()) << out.message;
-    ASSERT_EQ(out.created.size(), 2u);
-    EXPECT_EQ(out.created[0].ASSIGNNUMBER, a.ASSIGNNUMBER);  // the template itself
-    EXPECT_EQ(out.created[1].ASSIGNNUMBER, a.ASSIGNNUMBER + 1);
+    std::vector<Assignment> created;
+    const Outcome out = giveGroupAssignment(*m_db, sessionOf("ANNA"), a, g, &created);
+    ASSERT_TRUE(out.ok()) << out.text;
+    ASSERT_EQ(created.size(), 2u);
+    EXPECT_EQ(created[0].ASSIGNNUMBER, a.ASSIGNNUMBER);  // the template itself
+    EXPECT_EQ(created[1].ASSIGNNUMBER, a.ASSIGNNUMBER + 1);
     const std::vector<Assignment> rows = stored();
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].PERSON, "BEN");
@@ -131,9 +132,10 @@ TEST_F(GroupAssignmentTest, AGroupContainingTheCurrentUserIncludesThem) {
     // CARLA gave nobody rights, yet she is in her own group's assignment.
     const GroupName g = group("CARLA", {{"ANNA", 1}, {"CARLA", 3}});
     Assignment a = templ(*m_db, "CARLA");
-    const GroupAssignmentOutcome out = giveGroupAssignment(*m_db, sessionOf("CARLA"), a, g);
-    ASSERT_TRUE(out.ok()) << out.message;
-    ASSERT_EQ(out.created.size(), 1u);
+    std::vector<Assignment> created;
+    const Outcome out = giveGroupAssignment(*m_db, sessionOf("CARLA"), a, g, &created);
+    ASSERT_TRUE(out.ok()) << out.text;
+    ASSERT_EQ(created.size(), 1u);
     EXPECT_EQ(stored().front().PERSON, "CARLA");
 }
 
@@ -151,11 +153,12 @@ TEST_F(GroupAssignmentTest, RemindersAndProjectLinksAreOnEveryRecord) {
     bool added = false;
     ASSERT_TRUE(addProjectLink(*m_db, a, project, "ANNA", added).ok());
 
-    const GroupAssignmentOutcome out = giveGroupAssignment(*m_db, sessionOf("ANNA"), a, g);
-    ASSERT_TRUE(out.ok()) << out.message;
-    ASSERT_EQ(out.created.size(), 3u);
+    std::vector<Assignment> records;
+    const Outcome out = giveGroupAssignment(*m_db, sessionOf("ANNA"), a, g, &records);
+    ASSERT_TRUE(out.ok()) << out.text;
+    ASSERT_EQ(records.size(), 3u);
     std::set<std::int32_t> reminderNumbers;
-    for (const Assignment& created : out.created) {
+    for (const Assignment& created : records) {
         std::vector<Reminder> reminders;
         ASSERT_TRUE(remindersOf(*m_db, created.ASSIGNNUMBER, reminders).ok());
         ASSERT_EQ(reminders.size(), 2u) << created.PERSON;
@@ -177,10 +180,11 @@ TEST_F(GroupAssignmentTest, AGroupWithNoEligibleMemberWritesNothing) {
     const GroupName g = group("ANNA", {{"CARLA", 3}});
     Assignment a = templ(*m_db, "ANNA");
     const Assignment before = a;
-    const GroupAssignmentOutcome out = giveGroupAssignment(*m_db, sessionOf("ANNA"), a, g);
-    EXPECT_EQ(out.kind, GroupAssignmentOutcome::NoEligibleMember);
-    EXPECT_EQ(out.message, kNoEligibleMember);
-    EXPECT_TRUE(out.created.empty());
+    std::vector<Assignment> created;
+    const Outcome out = giveGroupAssignment(*m_db, sessionOf("ANNA"), a, g, &created);
+    EXPECT_EQ(out.kind, Outcome::Refused);
+    EXPECT_EQ(out.text, kNoEligibleMember);
+    EXPECT_TRUE(created.empty());
     const std::vector<Assignment> rows = stored();
     ASSERT_EQ(rows.size(), 1u);  // the form's own record, still nobody's
     EXPECT_TRUE(rows[0].PERSON.empty());
@@ -193,15 +197,15 @@ TEST_F(GroupAssignmentTest, AGroupWithNoEligibleMemberWritesNothing) {
         EXPECT_TRUE(saveGroupList(*m_db, sessionOf("ANNA"), e, e, {}).ok());
         return e;
     }();
-    EXPECT_EQ(giveGroupAssignment(*m_db, sessionOf("ANNA"), a, empty).kind,
-              GroupAssignmentOutcome::NoEligibleMember);
+    EXPECT_EQ(giveGroupAssignment(*m_db, sessionOf("ANNA"), a, empty).text, kNoEligibleMember);
 }
 
 TEST_F(GroupAssignmentTest, AnotherUsersGroupIsRefused) {
     const GroupName bens = group("BEN", {{"PRINTSHOP", 4}});
     Assignment a = templ(*m_db, "ANNA");
-    EXPECT_EQ(giveGroupAssignment(*m_db, sessionOf("ANNA", 1), a, bens).kind,
-              GroupAssignmentOutcome::Refused);
+    const Outcome refused = giveGroupAssignment(*m_db, sessionOf("ANNA", 1), a, bens);
+    EXPECT_EQ(refused.kind, Outcome::Refused);
+    EXPECT_EQ(refused.text, kGroupOfAnotherUser);
     EXPECT_TRUE(stored().front().PERSON.empty());
     // A System Administrator may use any group.
     EXPECT_TRUE(giveGroupAssignment(*m_db, sessionOf("ANNA", 2), a, bens).ok());
@@ -226,10 +230,11 @@ TEST_F(GroupAssignmentTest, AFailureHalfWayLeavesNoPartialSet) {
     engine->failAdds(label::PROJASSGN, 1, store::kEngineError);
     Database db(std::move(engine));
     const Assignment before = a;
-    const GroupAssignmentOutcome out = giveGroupAssignment(db, sessionOf("ANNA"), a, g);
-    EXPECT_EQ(out.kind, GroupAssignmentOutcome::Failed);
-    EXPECT_EQ(out.message, kGroupTransactionError);
-    EXPECT_TRUE(out.created.empty());
+    std::vector<Assignment> created;
+    const Outcome out = giveGroupAssignment(db, sessionOf("ANNA"), a, g, &created);
+    EXPECT_EQ(out.kind, Outcome::Failed);
+    EXPECT_EQ(out.text, kGroupTransactionError);
+    EXPECT_TRUE(created.empty());
     EXPECT_EQ(a.rowVersion, before.rowVersion);
     const std::vector<Assignment> rows = stored();
     ASSERT_EQ(rows.size(), 1u);
@@ -266,16 +271,17 @@ TEST_F(GroupAssignmentTest, TwoStationsAtOnceGetDistinctNumbers) {
                 ok = false;
                 return;
             }
-            GroupAssignmentOutcome out;
+            Outcome out;
+            std::vector<Assignment> created;
             for (int retry = 0; retry < 20; ++retry) {
-                out = giveGroupAssignment(*db, sessionOf("ANNA"), a, g);
+                out = giveGroupAssignment(*db, sessionOf("ANNA"), a, g, &created);
                 if (out.ok()) break;
             }
             if (!out.ok()) {
                 ok = false;
                 return;
             }
-            for (const Assignment& c : out.created) numbers.push_back(c.ASSIGNNUMBER);
+            for (const Assignment& c : created) numbers.push_back(c.ASSIGNNUMBER);
         }
     };
     std::vector<std::int32_t> first, second;

@@ -150,8 +150,8 @@ TEST_F(TypedPersonTest, AReminderWithoutADateIsRefusedAndNothingIsWritten) {
     ASSERT_TRUE(addNewReminder(*m_db, r).ok());
     const Reminder opened = r;
     r.NOTE = "Call back";
-    const ReminderOutcome refused = storeReminder(*m_db, r, opened);
-    EXPECT_EQ(refused.kind, ReminderOutcome::Refused);
+    const Outcome refused = storeReminder(*m_db, r, opened);
+    EXPECT_EQ(refused.kind, Outcome::Refused);
     ASSERT_TRUE(refused.message);
     EXPECT_EQ(refused.message->text, "A reminder needs a date.");
     Reminder stored;

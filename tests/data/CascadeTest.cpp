@@ -96,7 +96,7 @@ TEST_F(CascadeTest, RenamingAUserCarriesTheNewNameIntoEveryRowOfHisAndNoOtherRow
     User carla = userWithRows("CARLA", "BEN");
     const User before = carla;
     carla.USERNAME = "CARLOTTA";
-    const IntegrityOutcome outcome = changeRecord(*m_db, carla, before);
+    const Outcome outcome = changeRecord(*m_db, carla, before);
     ASSERT_TRUE(outcome.ok()) << (outcome.message ? outcome.message->text : "");
 
     // Her person entry, with its anniversaries, memberships and assignments.
@@ -132,7 +132,7 @@ TEST_F(CascadeTest, RenamingAUserCarriesTheNewNameIntoEveryRowOfHisAndNoOtherRow
 
 TEST_F(CascadeTest, DeletingAUserRemovesHisRowsAndKeepsHisAssignmentsAndOtherUsersRows) {
     const User carla = userWithRows("CARLA", "BEN");
-    const IntegrityOutcome outcome = deleteRecord(*m_db, carla);
+    const Outcome outcome = deleteRecord(*m_db, carla);
     ASSERT_TRUE(outcome.ok()) << (outcome.message ? outcome.message->text : "");
 
     EXPECT_EQ(count<User>(), 1);

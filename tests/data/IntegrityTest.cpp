@@ -81,7 +81,7 @@ TEST_F(IntegrityTest, DeletingAPersonRemovesItsChildrenAndKeepsItsAssignments) {
     }
     assignment(1, "LAWYER", 7);
 
-    const IntegrityOutcome outcome = deleteRecord(*m_db, lawyer);
+    const Outcome outcome = deleteRecord(*m_db, lawyer);
     ASSERT_TRUE(outcome.ok()) << (outcome.message ? outcome.message->text : "");
     EXPECT_EQ(count<Person>(), 1);
     EXPECT_EQ(count<Anniversary>(), 1);
@@ -108,7 +108,7 @@ TEST_F(IntegrityTest, RenamingAShortNameRewritesExactlyTheRowsWithTheOldNameAndN
 
     const Person original = ben;
     ben.SHORTNAME = "BENJAMIN";
-    const IntegrityOutcome outcome = changeRecord(*m_db, ben, original);
+    const Outcome outcome = changeRecord(*m_db, ben, original);
     ASSERT_TRUE(outcome.ok()) << (outcome.message ? outcome.message->text : "");
 
     EXPECT_EQ(count<Anniversary>(store::eq("SHORTNAME", std::string("BENJAMIN"))), 1);
@@ -149,7 +149,7 @@ TEST_F(IntegrityTest,
     ASSERT_TRUE(m_db->add(ua).ok() && m_db->add(uv).ok() && m_db->add(ugu).ok());
     assignment(1, "CARLA", 1);
 
-    const IntegrityOutcome outcome = deleteRecord(*m_db, carla);
+    const Outcome outcome = deleteRecord(*m_db, carla);
     ASSERT_TRUE(outcome.ok()) << (outcome.message ? outcome.message->text : "");
     EXPECT_EQ(count<User>(), 0);
     EXPECT_EQ(count<UserPref>(), 0);
@@ -204,8 +204,8 @@ TEST_F(IntegrityTest, ACascadeThatFailsHalfWayLeavesParentAndChildrenAsTheyWere)
     failing->failRemove("GROUPPEOPLE", 2);
     Database db(std::move(failing));
 
-    const IntegrityOutcome outcome = deleteRecord(db, lawyer);
-    EXPECT_EQ(outcome.result, IntegrityOutcome::Failed);
+    const Outcome outcome = deleteRecord(db, lawyer);
+    EXPECT_EQ(outcome.kind, Outcome::Failed);
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->number, 17);
     EXPECT_NE(outcome.message->text.find("GROUPPEOPLE"), std::string::npos);
@@ -232,8 +232,8 @@ TEST_F(IntegrityTest, AChildRewriteThatFailsLeavesTheParentUnchanged) {
     Database db(std::move(failing));
     const Person original = ben;
     ben.SHORTNAME = "BENJAMIN";
-    const IntegrityOutcome outcome = changeRecord(db, ben, original);
-    EXPECT_EQ(outcome.result, IntegrityOutcome::Failed);
+    const Outcome outcome = changeRecord(db, ben, original);
+    EXPECT_EQ(outcome.kind, Outcome::Failed);
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->number, 15);
     Person stored;
@@ -274,8 +274,8 @@ TEST_F(IntegrityTest, TheSecondOfTwoStationsGetsTheFirstStationsValuesAndWritesN
 
     mine.NAME = "Changed at station two";
     mine.DUEDATE = 5000;
-    IntegrityOutcome outcome = changeRecord(*m_db, mine, original);
-    EXPECT_EQ(outcome.result, IntegrityOutcome::ChangedElsewhere);
+    Outcome outcome = changeRecord(*m_db, mine, original);
+    EXPECT_EQ(outcome.kind, Outcome::ChangedElsewhere);
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->text, "This record was changed by another station.");
     EXPECT_EQ(mine.NAME, "Changed at station one");  // the form now shows their values
@@ -320,7 +320,7 @@ TEST_F(IntegrityTest, ATransactionThatCannotBeginWithinTwoSecondsChangesNothing)
     char byte = 0;
     ASSERT_EQ(read(ready[0], &byte, 1), 1);
     store::setEngineLogFile(m_dir.file("engine.log"));
-    const IntegrityOutcome outcome = deleteRecord(*m_db, lawyer);
+    const Outcome outcome = deleteRecord(*m_db, lawyer);
     store::setEngineLogFile({});
     int status = 0;
     waitpid(pid, &status, 0);
@@ -328,7 +328,7 @@ TEST_F(IntegrityTest, ATransactionThatCannotBeginWithinTwoSecondsChangesNothing)
     close(ready[1]);
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
-    EXPECT_EQ(outcome.result, IntegrityOutcome::Failed);
+    EXPECT_EQ(outcome.kind, Outcome::Failed);
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->number, 34);
     EXPECT_EQ(outcome.message->title, "Transaction Framing Error");

@@ -54,15 +54,15 @@ int main(int argc, char** argv) {
             record.REPNUMBER = static_cast<std::int16_t>(record.REPNUMBER + 1);
             record.LOG += "s" + std::to_string(station) + "." + std::to_string(change) + "\r";
             const auto started = std::chrono::steady_clock::now();
-            const IntegrityOutcome outcome = changeRecord(*db, record, original);
+            const Outcome outcome = changeRecord(*db, record, original);
             const auto tookMs = std::chrono::duration_cast<std::chrono::milliseconds>(
                                     std::chrono::steady_clock::now() - started)
                                     .count();
-            if (outcome.result == IntegrityOutcome::Done) {
+            if (outcome.kind == Outcome::Done) {
                 std::cout << "OK " << station << ' ' << change << ' ' << number << '\n';
                 break;
             }
-            if (outcome.result == IntegrityOutcome::ChangedElsewhere) {
+            if (outcome.kind == Outcome::ChangedElsewhere) {
                 // `record` now holds the other station's version: change that.
                 std::cout << "RETRY " << station << ' ' << change << ' ' << number << '\n';
                 continue;

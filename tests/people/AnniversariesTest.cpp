@@ -103,8 +103,8 @@ protected:
     }
 
     // An anniversary through the form's save, as the user BEN (or `as`).
-    IntegrityOutcome addAnniversary(int personNumber, Date date, const std::string& note,
-                                    const Session& as = sessionOf("SUPERVISOR", 2)) {
+    Outcome addAnniversary(int personNumber, Date date, const std::string& note,
+                           const Session& as = sessionOf("SUPERVISOR", 2)) {
         Anniversary a = newAnniversaryFor(m_people[personNumber]);
         a.DATE = date;
         a.NOTE = note;
@@ -200,7 +200,7 @@ TEST_F(AnniversaryStoreTest, OtherUsersAnniversariesNeedTheRightToViewThem) {
 TEST_F(AnniversaryStoreTest, OneAnniversaryPerPersonAndDay) {
     const Date date = fromYmd(1975, 8, 8);
     ASSERT_TRUE(addAnniversary(5, date, "first").ok());
-    const IntegrityOutcome second = addAnniversary(5, date, "second");
+    const Outcome second = addAnniversary(5, date, "second");
     EXPECT_FALSE(second.ok());
     ASSERT_TRUE(second.message);
     EXPECT_EQ(second.message->number, 24);
@@ -210,13 +210,15 @@ TEST_F(AnniversaryStoreTest, OneAnniversaryPerPersonAndDay) {
 }
 
 TEST_F(AnniversaryStoreTest, BadInputIsRefusedAndNothingIsWritten) {
-    const IntegrityOutcome noDate = addAnniversary(5, kNoDate, "no date");
+    const Outcome noDate = addAnniversary(5, kNoDate, "no date");
     EXPECT_FALSE(noDate.ok());
+    EXPECT_EQ(noDate.kind, Outcome::Refused);
     ASSERT_TRUE(noDate.message);
     EXPECT_NE(noDate.message->text.find("initial date"), std::string::npos);
 
-    const IntegrityOutcome longNote = addAnniversary(5, fromYmd(1990, 1, 2), std::string(51, 'n'));
+    const Outcome longNote = addAnniversary(5, fromYmd(1990, 1, 2), std::string(51, 'n'));
     EXPECT_FALSE(longNote.ok());
+    EXPECT_EQ(longNote.kind, Outcome::Refused);
     ASSERT_TRUE(longNote.message);
     EXPECT_NE(longNote.message->text.find("50"), std::string::npos);
     EXPECT_TRUE(stored().empty());
@@ -228,8 +230,9 @@ TEST_F(AnniversaryStoreTest, BadInputIsRefusedAndNothingIsWritten) {
 
 TEST_F(AnniversaryStoreTest, OnlyPeopleOfTheUsersEditListTakeAnniversaries) {
     // DOCTOR is ANNA's private person: BEN may not touch its anniversaries.
-    const IntegrityOutcome refused = addAnniversary(7, fromYmd(1990, 4, 4), "x", sessionOf("BEN"));
+    const Outcome refused = addAnniversary(7, fromYmd(1990, 4, 4), "x", sessionOf("BEN"));
     EXPECT_FALSE(refused.ok());
+    EXPECT_EQ(refused.kind, Outcome::Refused);
     EXPECT_TRUE(refused.message);
     EXPECT_TRUE(stored().empty());
     EXPECT_TRUE(addAnniversary(7, fromYmd(1990, 4, 4), "x", sessionOf("ANNA")).ok());
@@ -260,9 +263,9 @@ TEST_F(AnniversaryStoreTest, AChangeByAnotherStationIsNotOverwritten) {
 
     Anniversary mine = opened;
     mine.NOTE = "my note";
-    const IntegrityOutcome outcome =
+    const Outcome outcome =
         saveAnniversary(*m_db, sessionOf("SUPERVISOR", 2), Request::Change, mine, opened);
-    EXPECT_EQ(outcome.result, IntegrityOutcome::ChangedElsewhere);
+    EXPECT_EQ(outcome.kind, Outcome::ChangedElsewhere);
     EXPECT_EQ(mine.NOTE, "their note");
     EXPECT_EQ(stored().at(0).NOTE, "their note");
 }

@@ -70,7 +70,7 @@ protected:
         group.GROUPNAME = name;
         WorkingList list;
         list.addAll(members);
-        const GroupOutcome out = saveGroupList(*m_db, sessionOf(owner), group, group, list);
+        const Outcome out = saveGroupList(*m_db, sessionOf(owner), group, group, list);
         EXPECT_TRUE(out.ok()) << name << (out.message ? " " + out.message->text : "");
         return group;
     }
@@ -147,8 +147,11 @@ TEST_F(GroupListsTest, OneNamePerUserButTwoUsersMayShareIt) {
 
     GroupName second;
     second.GROUPNAME = "Team";
-    const GroupOutcome out = saveGroupList(*m_db, sessionOf("ANNA"), second, second, {});
-    EXPECT_EQ(out.kind, GroupOutcome::NameFailed);
+    bool nameStored = true;
+    const Outcome out = saveGroupList(*m_db, sessionOf("ANNA"), second, second, {}, &nameStored);
+    EXPECT_EQ(out.kind, Outcome::Refused);
+    EXPECT_EQ(out.field, "name");
+    EXPECT_FALSE(nameStored);
     ASSERT_TRUE(out.message);
     EXPECT_EQ(out.message->number, 24);
     EXPECT_NE(out.message->text.find("Duplicate GroupName/User combination"), std::string::npos);
@@ -161,8 +164,9 @@ TEST_F(GroupListsTest, OneNamePerUserButTwoUsersMayShareIt) {
     other.GROUPNAME = "Team";
     WorkingList list;
     list.add({"BEN", 2});
-    EXPECT_EQ(saveGroupList(*m_db, sessionOf("ANNA"), other, opened, list).kind,
-              GroupOutcome::NameFailed);
+    const Outcome renamed = saveGroupList(*m_db, sessionOf("ANNA"), other, opened, list);
+    EXPECT_EQ(renamed.kind, Outcome::Refused);
+    EXPECT_EQ(renamed.field, "name");
     GroupName stored;
     ASSERT_TRUE(m_db->fetch("GRO:AUTONUMBER_KEY", {std::int64_t{opened.GROUPNUMBER}}, stored).ok());
     EXPECT_EQ(stored.GROUPNAME, "Other");
@@ -171,8 +175,7 @@ TEST_F(GroupListsTest, OneNamePerUserButTwoUsersMayShareIt) {
     // A blank name is refused before anything is written.
     GroupName blank;
     blank.GROUPNAME = "   ";
-    EXPECT_EQ(saveGroupList(*m_db, sessionOf("ANNA"), blank, blank, {}).kind,
-              GroupOutcome::Refused);
+    EXPECT_EQ(saveGroupList(*m_db, sessionOf("ANNA"), blank, blank, {}).kind, Outcome::Refused);
     EXPECT_EQ(count(GroupName::def()), 3);
 }
 
@@ -197,9 +200,8 @@ TEST_F(GroupListsTest, AnotherUsersGroupCanBeNeitherChangedNorDeleted) {
     GroupName bens = newGroup("Ben's", "BEN", {{"CARLA", 3}});
     const GroupName opened = bens;
     bens.GROUPNAME = "Taken over";
-    EXPECT_EQ(saveGroupList(*m_db, sessionOf("ANNA", 1), bens, opened, {}).kind,
-              GroupOutcome::Refused);
-    EXPECT_EQ(deleteGroupList(*m_db, sessionOf("ANNA", 1), opened).kind, GroupOutcome::Refused);
+    EXPECT_EQ(saveGroupList(*m_db, sessionOf("ANNA", 1), bens, opened, {}).kind, Outcome::Refused);
+    EXPECT_EQ(deleteGroupList(*m_db, sessionOf("ANNA", 1), opened).kind, Outcome::Refused);
     EXPECT_EQ(count(GroupName::def()), 1);
     EXPECT_EQ(count(GroupPeople::def()), 1);
 
@@ -234,8 +236,10 @@ TEST_F(GroupListsTest, AFailedMemberWriteKeepsTheStoredMembers) {
     // The old members are deleted first; then the first new one cannot be added.
     failing.failAdds("GROUPPEOPLE", 1, store::kEngineError);
     const GroupName opened = group;
-    const GroupOutcome out = saveGroupList(db, sessionOf("ANNA"), group, opened, list);
-    EXPECT_EQ(out.kind, GroupOutcome::MembersFailed);
+    bool nameStored = false;
+    const Outcome out = saveGroupList(db, sessionOf("ANNA"), group, opened, list, &nameStored);
+    EXPECT_EQ(out.kind, Outcome::Failed);
+    EXPECT_TRUE(nameStored);
     ASSERT_TRUE(out.message);
     EXPECT_EQ(out.message->number, 34);
     Names names;

@@ -268,8 +268,8 @@ TEST_F(PeopleLogicTest, ASecondPrivatePersonOfTheSameNameAndOwnerIsADuplicateKey
     const Person blank = person("", 2, "Private", "BEN");
     Person second = blank;
     second.SHORTNAME = "DENTIST";
-    const IntegrityOutcome outcome = savePerson(*m_db, second, blank);
-    ASSERT_EQ(outcome.result, IntegrityOutcome::Failed);
+    const Outcome outcome = savePerson(*m_db, second, blank);
+    ASSERT_EQ(outcome.kind, Outcome::Failed);
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->number, 24);
     EXPECT_NE(outcome.message->text.find("PEO:Primary_key"), std::string::npos);
@@ -419,9 +419,10 @@ TEST_F(PeopleLogicTest, LimitedPersonUsersAreAddedOnceAndListedCandidatesExclude
     ASSERT_TRUE(usersNotListed(*m_db, 8, candidates).ok());
     EXPECT_EQ(candidates, (std::vector<std::string>{"ANNA", "CARLA"}));
 
-    const LimitedUsersOutcome outcome = addPersonUsers(*m_db, 8, {"ANNA", "BEN", "CARLA"});
-    ASSERT_TRUE(outcome.ok) << outcome.message << outcome.error;
-    EXPECT_EQ(outcome.added, 2);  // BEN was listed already
+    int added = -1;
+    const Outcome outcome = addPersonUsers(*m_db, 8, {"ANNA", "BEN", "CARLA"}, &added);
+    ASSERT_TRUE(outcome.ok()) << outcome.text;
+    EXPECT_EQ(added, 2);  // BEN was listed already
     std::int64_t rows = 0;
     ASSERT_TRUE(m_db->count<PeoUser>(store::eq("PERSONNUMBER", std::int64_t{8}), rows).ok());
     EXPECT_EQ(rows, 3);
@@ -431,8 +432,8 @@ TEST_F(PeopleLogicTest, LimitedPersonUsersAreAddedOnceAndListedCandidatesExclude
     PeoUser ben;
     ASSERT_TRUE(
         m_db->fetch("PEU:PERSONNUMBER_KEY", {std::int64_t{8}, std::string("BEN")}, ben).ok());
-    EXPECT_TRUE(removePersonUser(*m_db, ben).ok);
-    EXPECT_TRUE(removePersonUser(*m_db, ben).ok);  // already gone: nothing to report
+    EXPECT_TRUE(removePersonUser(*m_db, ben).ok());
+    EXPECT_TRUE(removePersonUser(*m_db, ben).ok());  // already gone: nothing to report
     ASSERT_TRUE(m_db->count<PeoUser>(store::all(), rows).ok());
     EXPECT_EQ(rows, 3);
 }
@@ -442,9 +443,9 @@ TEST_F(PeopleLogicTest, AddingLimitedPersonUsersFailsWholeWhenTheTransactionCann
     std::unique_ptr<Database> other = test::openStation(m_source);
     ASSERT_TRUE(other);
     ASSERT_TRUE(other->begin({label::PEOUSER}, 2000).ok());  // another station holds the lock
-    const LimitedUsersOutcome outcome = addPersonUsers(*m_db, 8, {"ANNA"});
-    EXPECT_FALSE(outcome.ok);
-    EXPECT_EQ(outcome.message, "Transaction Cancelled");
+    const Outcome outcome = addPersonUsers(*m_db, 8, {"ANNA"});
+    EXPECT_FALSE(outcome.ok());
+    EXPECT_EQ(outcome.text, "Transaction Cancelled");
     ASSERT_TRUE(other->rollback().ok());
     std::int64_t rows = -1;
     ASSERT_TRUE(m_db->count<PeoUser>(store::all(), rows).ok());

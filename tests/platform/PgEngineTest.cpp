@@ -15,6 +15,7 @@
 #include <filesystem>
 
 #include "data/Database.h"
+#include "platform/BrowsePager.h"
 #include "platform/store/PgEngine.h"
 #include "platform/store/SqliteEngine.h"
 #include "support/TestStore.h"
@@ -227,6 +228,83 @@ TEST_F(PgEngineTest, EachPageIsOneRoundTripAcrossTheKeyRanges) {
                 << c.key << (dir == Direction::Forward ? " forward" : " backward");
         }
     }
+}
+
+// A list window's moves on the server: opening, Page Down and Up, a row
+// beyond either edge of the page, scrolling, End and Home, each one round trip
+// (a move used to read its rows and then probe each end: three). Rows, order,
+// selection and both ends must be those of the same list on the embedded
+// engine, with an either-or filter read as merged index ranges.
+TEST_F(PgEngineTest, EveryListMoveIsOneRoundTripWithTheEmbeddedEnginesRows) {
+    Status status;
+    SqliteOptions fileOptions;
+    fileOptions.create = true;
+    auto files = SqliteEngine::open(dir.path(), fileOptions, status);
+    ASSERT_TRUE(files) << status.describe();
+    ASSERT_TRUE(files->createTables(allTables()).ok());
+    for (int n = 1; n <= 130; ++n) {
+        Assignment x;
+        x.ASSIGNNUMBER = n;
+        x.NAME = "Task " + std::to_string(n);
+        x.PERSON = n % 3 ? "ANNA" : "BEN";
+        x.USERNAME = n % 4 ? "CARL" : "ANNA";
+        x.DUEDATE = 40000 + n % 9;
+        x.PRIORITY = static_cast<std::uint8_t>(1 + n % 5);
+        x.CLOSEDATE = n % 6 == 0 ? 39000 : 0;
+        Row r1 = x.toRow(), r2 = x.toRow();
+        ASSERT_TRUE(a->add(ass, r1).ok());
+        ASSERT_TRUE(files->add(ass, r2).ok());
+    }
+    const Filter filter =
+        allOf({eq("CLOSEDATE", 0), anyOf({eq("PERSON", "BEN"), eq("USERNAME", "ANNA")})});
+    BrowsePager server(*a, ass), local(*files, ass);
+    for (BrowsePager* pager : {&server, &local}) {
+        pager->setKey(ass.key("ASS:DUEDATE_KEY"));
+        pager->setFilter(filter);
+        pager->setPageSize(6);
+    }
+    using Move = std::function<Status(BrowsePager&)>;
+    const std::vector<std::pair<const char*, Move>> moves{
+        {"top", [](BrowsePager& p) { return p.top(); }},
+        {"page down", [](BrowsePager& p) { return p.pageDown(); }},
+        {"page down", [](BrowsePager& p) { return p.pageDown(); }},
+        {"row down",
+         [](BrowsePager& p) {
+             p.select(static_cast<int>(p.rows().size()) - 1);
+             return p.rowDown();
+         }},
+        {"scroll down", [](BrowsePager& p) { return p.scroll(4); }},
+        {"page up", [](BrowsePager& p) { return p.pageUp(); }},
+        {"row up",
+         [](BrowsePager& p) {
+             p.select(0);
+             return p.rowUp();
+         }},
+        {"scroll up", [](BrowsePager& p) { return p.scroll(-2); }},
+        {"end", [](BrowsePager& p) { return p.bottom(); }},
+        {"page up", [](BrowsePager& p) { return p.pageUp(); }},
+        {"page down", [](BrowsePager& p) { return p.pageDown(); }},
+        {"page down at the end", [](BrowsePager& p) { return p.pageDown(); }},
+    };
+    // The first pass prepares each statement once for the connection.
+    for (int pass = 0; pass < 2; ++pass) {
+        for (const auto& [name, move] : moves) {
+            const std::int64_t before = a->roundTrips();
+            ASSERT_TRUE(move(server).ok()) << name;
+            if (pass == 1) {
+                EXPECT_EQ(a->roundTrips() - before, 1) << name;
+            }
+            ASSERT_TRUE(move(local).ok()) << name;
+            ASSERT_FALSE(server.rows().empty()) << name;
+            ASSERT_EQ(server.rows().size(), local.rows().size()) << name;
+            for (size_t i = 0; i < server.rows().size(); ++i)
+                EXPECT_EQ(server.rows()[i].values, local.rows()[i].values) << name << " row " << i;
+            EXPECT_EQ(server.selectedIndex(), local.selectedIndex()) << name;
+            EXPECT_EQ(server.atTop(), local.atTop()) << name;
+            EXPECT_EQ(server.atBottom(), local.atBottom()) << name;
+        }
+    }
+    EXPECT_TRUE(server.atBottom());
 }
 
 // ---- transactions between stations ----------------------------------------------

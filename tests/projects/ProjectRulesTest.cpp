@@ -162,7 +162,8 @@ TEST_F(ProjectRulesTest, NewProjectNumberedAtOnceAndCancelLeavesNothing) {
     // While the new project is open it gains a link and a user; Cancel
     // deletes the project with both, and the assignment stays.
     const Assignment a = assignment(7, "BEN", "ANNA");
-    ASSERT_TRUE(linkAssignment(*m_db, sessionOf("ANNA"), next, a.ASSIGNNUMBER).ok());
+    ProjAssign link;
+    ASSERT_TRUE(linkAssignment(*m_db, sessionOf("ANNA"), next, a.ASSIGNNUMBER, link).ok());
     listUser(next, "BEN");
     ASSERT_TRUE(deleteProject(*m_db, sessionOf("ANNA"), next).ok());
     EXPECT_EQ(countOf<Project>(store::eq("PROJNUMBER", std::int64_t{42})), 0);
@@ -183,7 +184,7 @@ TEST_F(ProjectRulesTest, RenameCarriesTheNameIntoLinksAndUsersOnly) {
 
     Project renamed = p;
     renamed.NAME = "Move office 2027";
-    const ProjectOutcome out = saveProject(*m_db, sessionOf("ANNA"), renamed, p);
+    const Outcome out = saveProject(*m_db, sessionOf("ANNA"), renamed, p);
     ASSERT_TRUE(out.ok()) << out.text;
     for (const ProjAssign& l : linksOfProject(3)) EXPECT_EQ(l.NAME, "Move office 2027");
     std::vector<ProjUser> users;
@@ -203,8 +204,8 @@ TEST_F(ProjectRulesTest, NameRules) {
 
     Project dup = second;
     dup.NAME = "Budget";
-    ProjectOutcome out = saveProject(*m_db, sessionOf("ANNA"), dup, second);
-    EXPECT_EQ(out.kind, ProjectOutcome::Refused);
+    Outcome out = saveProject(*m_db, sessionOf("ANNA"), dup, second);
+    EXPECT_EQ(out.kind, Outcome::Refused);
     ASSERT_TRUE(out.message);
     EXPECT_EQ(out.message->number, 24);
     EXPECT_NE(out.message->text.find("Prroject/User Key"), std::string::npos);
@@ -212,21 +213,21 @@ TEST_F(ProjectRulesTest, NameRules) {
     Project blank = mine;
     blank.NAME = "   ";
     out = saveProject(*m_db, sessionOf("ANNA"), blank, mine);
-    EXPECT_EQ(out.kind, ProjectOutcome::Refused);
+    EXPECT_EQ(out.kind, Outcome::Refused);
     EXPECT_EQ(out.text, kProjectNameRequired);
 
     // A name past 30 characters is refused, not cut.
     Project tooLong = mine;
     tooLong.NAME = std::string(31, 'x');
     out = saveProject(*m_db, sessionOf("ANNA"), tooLong, mine);
-    EXPECT_EQ(out.kind, ProjectOutcome::Refused);
+    EXPECT_EQ(out.kind, Outcome::Refused);
     Project exact = mine;
     exact.NAME = std::string(30, 'y');
     EXPECT_TRUE(saveProject(*m_db, sessionOf("ANNA"), exact, mine).ok());
 
     Project notes = exact;
     notes.NOTE = std::string(1001, 'n');
-    EXPECT_EQ(saveProject(*m_db, sessionOf("ANNA"), notes, exact).kind, ProjectOutcome::Refused);
+    EXPECT_EQ(saveProject(*m_db, sessionOf("ANNA"), notes, exact).kind, Outcome::Refused);
 
     Project odd = exact;
     odd.TYPE = "Secret";
@@ -265,8 +266,8 @@ TEST_F(ProjectRulesTest, ChangedByAnotherStationIsNotOverwritten) {
 
     Project mine = p;
     mine.NAME = "Mine";
-    const ProjectOutcome out = saveProject(*m_db, sessionOf("ANNA"), mine, p);
-    EXPECT_EQ(out.kind, ProjectOutcome::ChangedElsewhere);
+    const Outcome out = saveProject(*m_db, sessionOf("ANNA"), mine, p);
+    EXPECT_EQ(out.kind, Outcome::ChangedElsewhere);
     EXPECT_EQ(mine.NAME, "Shared");
     EXPECT_EQ(mine.NOTE, "their notes");
 }
@@ -276,13 +277,15 @@ TEST_F(ProjectRulesTest, ChangedByAnotherStationIsNotOverwritten) {
 TEST_F(ProjectRulesTest, SameAssignmentTwiceGivesOneLink) {
     const Project p = project("Launch", 5, kProjectOpen, "ANNA");
     assignment(9, "BEN", "ANNA");
-    LinkOutcome out = linkAssignment(*m_db, sessionOf("BEN"), p, 9);
-    ASSERT_EQ(out.kind, LinkOutcome::Linked);
-    EXPECT_EQ(out.link.NAME, "Launch");
-    EXPECT_EQ(out.link.USER, "BEN");
-    out = linkAssignment(*m_db, sessionOf("ANNA"), p, 9);
-    EXPECT_EQ(out.kind, LinkOutcome::AlreadyPart);
-    EXPECT_EQ(out.link.USER, "BEN");
+    ProjAssign link;
+    Outcome out = linkAssignment(*m_db, sessionOf("BEN"), p, 9, link);
+    ASSERT_EQ(out.kind, Outcome::Done);
+    EXPECT_EQ(link.NAME, "Launch");
+    EXPECT_EQ(link.USER, "BEN");
+    out = linkAssignment(*m_db, sessionOf("ANNA"), p, 9, link);
+    EXPECT_TRUE(alreadyLinked(out));
+    EXPECT_EQ(out.text, kAlreadyPartOfProject);
+    EXPECT_EQ(link.USER, "BEN");
     EXPECT_EQ(linksOfProject(5).size(), 1u);
 }
 
@@ -291,13 +294,16 @@ TEST_F(ProjectRulesTest, LinkTakesTheStoredNameAndNeedsAVisibleProject) {
     assignment(9, "BEN", "ANNA");
     Project shown = p;
     shown.NAME = "Typed, not saved";
-    LinkOutcome out = linkAssignment(*m_db, sessionOf("ANNA"), shown, 9);
+    ProjAssign link;
+    Outcome out = linkAssignment(*m_db, sessionOf("ANNA"), shown, 9, link);
     ASSERT_TRUE(out.ok());
-    EXPECT_EQ(out.link.NAME, "Stored name");
+    EXPECT_EQ(link.NAME, "Stored name");
 
     assignment(10, "BEN", "BEN");
-    out = linkAssignment(*m_db, sessionOf("BEN"), p, 10);
-    EXPECT_EQ(out.kind, LinkOutcome::Refused);
+    out = linkAssignment(*m_db, sessionOf("BEN"), p, 10, link);
+    EXPECT_EQ(out.kind, Outcome::Refused);
+    EXPECT_EQ(out.text, kProjectNotVisible);
+    EXPECT_FALSE(alreadyLinked(out));
     EXPECT_EQ(linksOfProject(5).size(), 1u);
 }
 
@@ -324,7 +330,9 @@ TEST_F(ProjectRulesTest, WhoMayRemoveALink) {
     const Project p = project("Team", 1, kProjectOpen, "ANNA");
     assignment(3, "BEN", "ANNA");
     link(p, 3, "ANNA");
-    EXPECT_EQ(removeFromProject(*m_db, sessionOf("BEN"), 1, 3).kind, UnlinkOutcome::NotPermitted);
+    const Outcome refused = removeFromProject(*m_db, sessionOf("BEN"), 1, 3);
+    EXPECT_EQ(refused.kind, Outcome::Refused);
+    EXPECT_EQ(refused.text, kNoAuthorityToRemove);
     EXPECT_EQ(linksOfProject(1).size(), 1u);
     EXPECT_TRUE(removeFromProject(*m_db, sessionOf("CARLA", 1), 1, 3).ok());
 

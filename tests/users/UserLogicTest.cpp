@@ -15,6 +15,7 @@
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "support/FailingEngine.h"
+#include "support/LoginResult.h"
 #include "support/TestStore.h"
 #include "users/LimitedProjectUsers.h"
 #include "users/Rights.h"
@@ -46,8 +47,8 @@ protected:
     }
 
     // Adds a user through the form's save, as an administrator would.
-    UserOutcome addUser(const std::string& name, int level = 0, UserRights rights = {},
-                        const std::string& password = "secret1") {
+    Outcome addUser(const std::string& name, int level = 0, UserRights rights = {},
+                    const std::string& password = "secret1") {
         UserEntry entry;
         entry.user.USERNAME = name;
         entry.user.LASTNAME = name + "son";
@@ -63,7 +64,7 @@ protected:
         return entry;
     }
 
-    UserOutcome change(UserEntry& entry, const User& original, const Session& by = admin()) {
+    Outcome change(UserEntry& entry, const User& original, const Session& by = admin()) {
         return saveUser(*m_db, by, Request::Change, entry, original, kToday, kNow);
     }
 
@@ -195,9 +196,9 @@ TEST_F(UserLogicTest, AnAddedUserGetsHisPersonEntryAndPreferencesAndCanLogIn) {
     EXPECT_TRUE(m_db->fetch("USP:USERNAME_KEY", {std::string("BEN")}, pref).ok());
 
     LoginAttempts login(*m_db);
-    const LoginOutcome outcome = login.attempt("BEN", "secret1");
-    EXPECT_EQ(outcome.kind, LoginOutcome::Success);
-    EXPECT_EQ(outcome.accessLevel, 1);
+    LoggedIn benIn;
+    EXPECT_EQ(test::tryLogin(login, "BEN", "secret1", &benIn), test::kLoggedIn);
+    EXPECT_EQ(benIn.accessLevel, 1);
 }
 
 TEST_F(UserLogicTest, PasswordAndNameChecksRefuseAndWriteNothing) {
@@ -221,9 +222,8 @@ TEST_F(UserLogicTest, PasswordAndNameChecksRefuseAndWriteNothing) {
         entry.user.USERNAME = c.name;
         entry.password = c.first;
         entry.passwordAgain = c.second;
-        const UserOutcome o =
-            saveUser(*m_db, admin(), Request::Insert, entry, User{}, kToday, kNow);
-        EXPECT_EQ(o.kind, UserOutcome::Refused) << c.name << "/" << c.first;
+        const Outcome o = saveUser(*m_db, admin(), Request::Insert, entry, User{}, kToday, kNow);
+        EXPECT_EQ(o.kind, Outcome::Refused) << c.name << "/" << c.first;
         if (*c.message) {
             EXPECT_EQ(o.text, c.message) << c.name << "/" << c.first;
         }
@@ -240,8 +240,8 @@ TEST_F(UserLogicTest, AUserNameTakenByAPersonIsRefused) {
     printer.PERSONNUMBER = 7;
     printer.TYPE = "Open";
     ASSERT_TRUE(m_db->add(printer).ok());
-    const UserOutcome o = addUser("PRINTSHOP");
-    EXPECT_EQ(o.kind, UserOutcome::Refused);
+    const Outcome o = addUser("PRINTSHOP");
+    EXPECT_EQ(o.kind, Outcome::Refused);
     EXPECT_EQ(o.text, "This User Name already used for a person entry");
     EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("PRINTSHOP"))), 0);
 
@@ -336,7 +336,7 @@ TEST_F(UserLogicTest, RenamingAUserRewritesEverythingThatCarriesHisName) {
     EXPECT_TRUE(right(Right::Assign, "BENNY", "ANNA"));
     EXPECT_TRUE(right(Right::View, "ANNA", "BENNY"));
     LoginAttempts login(*m_db);
-    EXPECT_EQ(login.attempt("BENNY", "secret1").kind, LoginOutcome::Success);
+    EXPECT_EQ(test::tryLogin(login, "BENNY", "secret1"), test::kLoggedIn);
 }
 
 TEST_F(UserLogicTest, AFailureInsideTheTransactionLeavesUsersAndRightsAsTheyWere) {
@@ -358,10 +358,14 @@ TEST_F(UserLogicTest, AFailureInsideTheTransactionLeavesUsersAndRightsAsTheyWere
     edited.user.DEPARTMENT = "Sales";
     edited.rights.assignsTo.clear();
     edited.rights.views = {"ANNA"};
-    const UserOutcome o =
+    const Outcome o =
         saveUser(station, admin(), Request::Change, edited, before.user, kToday, kNow);
-    EXPECT_EQ(o.kind, UserOutcome::Failed);
+    EXPECT_EQ(o.kind, Outcome::Failed);
     EXPECT_EQ(o.text, "Transaction cancelled");
+    // The box adds the storage error to the text.
+    ASSERT_TRUE(o.message);
+    EXPECT_EQ(o.message->text.rfind("Transaction cancelled. ", 0), 0u);
+    EXPECT_TRUE(o.message->title.empty());
     EXPECT_EQ(station.engine().transactionDepth(), 0);
 
     const UserEntry after = load("BEN");
@@ -380,7 +384,7 @@ TEST_F(UserLogicTest, AFailureInsideTheTransactionLeavesUsersAndRightsAsTheyWere
     fresh.user.USERNAME = "CARLA";
     fresh.password = fresh.passwordAgain = "secret1";
     EXPECT_EQ(saveUser(station2, admin(), Request::Insert, fresh, User{}, kToday, kNow).kind,
-              UserOutcome::Failed);
+              Outcome::Failed);
     EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("CARLA"))), 0);
     EXPECT_EQ(count<Person>(store::eq("SHORTNAME", std::string("CARLA"))), 0);
 }
@@ -400,8 +404,8 @@ TEST_F(UserLogicTest, TwoStationsSavingOneUserKeepTheFirstAndShowItToTheSecond) 
 
     mine.user.DEPARTMENT = "Accounts";
     mine.rights.views = {"SUPERVISOR"};
-    const UserOutcome o = change(mine, mineOriginal);
-    EXPECT_EQ(o.kind, UserOutcome::ChangedElsewhere);
+    const Outcome o = change(mine, mineOriginal);
+    EXPECT_EQ(o.kind, Outcome::ChangedElsewhere);
     EXPECT_EQ(o.text, kUserChangedElsewhere);
     EXPECT_EQ(mine.user.DEPARTMENT, "Sales");  // the form now shows the other station's values
     EXPECT_TRUE(mine.rights.views.empty());
@@ -436,8 +440,8 @@ TEST_F(UserLogicTest, DeletingAUserConcludesHisOpenAssignmentsAndRemovesEveryTra
     assignment(4, anna, 0);
 
     int concluded = -1;
-    const UserOutcome o = deleteUser(*m_db, admin(), load("BEN").user, kToday, &concluded);
-    ASSERT_TRUE(o.ok()) << o.text << " " << o.detail;
+    const Outcome o = deleteUser(*m_db, admin(), load("BEN").user, kToday, &concluded);
+    ASSERT_TRUE(o.ok()) << outcomeLine(o);
     EXPECT_EQ(concluded, 2);
     EXPECT_EQ(count<Assignment>(store::eq("CLOSEDATE", std::int64_t{kToday})), 2);
     EXPECT_EQ(count<Assignment>(store::eq("CLOSEDATE", std::int64_t{40000})), 1);
@@ -456,12 +460,12 @@ TEST_F(UserLogicTest, TheLastSystemAdministratorCanBeNeitherDeletedNorLowered) {
     UserEntry super = load("SUPERVISOR");
     const User original = super.user;
     super.user.ACCESSLEVEL = 1;
-    UserOutcome o = change(super, original);
-    EXPECT_EQ(o.kind, UserOutcome::Refused);
-    EXPECT_EQ(o.focus, "access");
+    Outcome o = change(super, original);
+    EXPECT_EQ(o.kind, Outcome::Refused);
+    EXPECT_EQ(o.field, "access");
     EXPECT_EQ(load("SUPERVISOR").user.ACCESSLEVEL, 2);
     o = deleteUser(*m_db, admin(), original, kToday);
-    EXPECT_EQ(o.kind, UserOutcome::Refused);
+    EXPECT_EQ(o.kind, Outcome::Refused);
     EXPECT_FALSE(o.text.empty());
     EXPECT_EQ(count<User>(), 1);
     EXPECT_EQ(m_db->engine().transactionDepth(), 0);
@@ -472,8 +476,7 @@ TEST_F(UserLogicTest, TheLastSystemAdministratorCanBeNeitherDeletedNorLowered) {
     super.user.ACCESSLEVEL = 0;
     ASSERT_TRUE(change(super, super.user).ok());
     // ... and now ANNA is the last one.
-    EXPECT_EQ(deleteUser(*m_db, admin("ANNA"), load("ANNA").user, kToday).kind,
-              UserOutcome::Refused);
+    EXPECT_EQ(deleteUser(*m_db, admin("ANNA"), load("ANNA").user, kToday).kind, Outcome::Refused);
     EXPECT_TRUE(deleteUser(*m_db, admin("ANNA"), load("SUPERVISOR").user, kToday).ok());
 }
 
@@ -498,7 +501,7 @@ TEST_F(UserLogicTest, UserGroupsRefuseDuplicatesAndCarryMembersThroughARename) {
     UserGroup again;
     again.GROUP = "Crew";
     EXPECT_EQ(saveUserGroup(*m_db, admin(), Request::Insert, again, {}, {}, kToday, kNow).kind,
-              UserOutcome::Refused);
+              Outcome::Refused);
 
     // Members are gathered regardless of the case of the group name.
     Names gathered;
@@ -545,11 +548,10 @@ TEST_F(UserLogicTest, UnlockAndTemporaryPasswordLetASuspendedAdministratorBackIn
     ASSERT_TRUE(m_db->change(sys).ok());
     {
         LoginAttempts login(*m_db);
-        for (int i = 0; i < 3; ++i) login.attempt("SUPERVISOR", "wrong");
-        EXPECT_EQ(login.attempt("SUPERVISOR", "wrong").kind, LoginOutcome::TooManyFailures);
+        for (int i = 0; i < 3; ++i) test::tryLogin(login, "SUPERVISOR", "wrong");
+        EXPECT_EQ(test::tryLogin(login, "SUPERVISOR", "wrong"), kTooManyFailuresText);
     }
-    EXPECT_EQ(LoginAttempts(*m_db).attempt("SUPERVISOR", kFirstPassword).kind,
-              LoginOutcome::Suspended);
+    EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", kFirstPassword), kSuspendedText);
 
     std::ostringstream out, err;
     std::vector<std::string> typed{"fresh1", "fresh1"};
@@ -567,12 +569,12 @@ TEST_F(UserLogicTest, UnlockAndTemporaryPasswordLetASuspendedAdministratorBackIn
     EXPECT_EQ(runUserCommand(*m_db, {"lock", "DIR", "SUPERVISOR"}, reader, out, err), 64);
 
     // The new password works but must be changed first; changing it clears that.
-    LoginOutcome o = LoginAttempts(*m_db).attempt("SUPERVISOR", "fresh1");
-    EXPECT_EQ(o.kind, LoginOutcome::MustChangePassword);
-    EXPECT_EQ(LoginAttempts(*m_db).attempt("SUPERVISOR", kFirstPassword).kind,
-              LoginOutcome::WrongPassword);
+    EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", "fresh1"),
+              test::kMustChangePassword);
+    EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", kFirstPassword),
+              kIncorrectPasswordText);
     ASSERT_TRUE(changePassword(*m_db, "SUPERVISOR", "mine12").ok);
-    EXPECT_EQ(LoginAttempts(*m_db).attempt("SUPERVISOR", "mine12").kind, LoginOutcome::Success);
+    EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", "mine12"), test::kLoggedIn);
 
     // A short or mismatched password read from the terminal changes nothing.
     typed = {"abcd", "abcd", "abcdef", "abcdeg"};
@@ -580,7 +582,7 @@ TEST_F(UserLogicTest, UnlockAndTemporaryPasswordLetASuspendedAdministratorBackIn
     EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
     EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
     EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
-    EXPECT_EQ(LoginAttempts(*m_db).attempt("SUPERVISOR", "mine12").kind, LoginOutcome::Success);
+    EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", "mine12"), test::kLoggedIn);
 }
 
 // ---- users of a limited project -----------------------------------------------------
@@ -590,19 +592,20 @@ TEST_F(UserLogicTest, LimitedProjectUsersAreAddedOnceAndRemoved) {
     Names candidates;
     ASSERT_TRUE(usersNotListedForProject(*m_db, 5, candidates).ok());
     EXPECT_EQ(candidates, (Names{"ANNA", "BEN", "SUPERVISOR"}));
-    LimitedUsersOutcome o = addProjectUsers(*m_db, 5, "Move office", {"BEN", "ANNA"});
-    ASSERT_TRUE(o.ok);
-    EXPECT_EQ(o.added, 2);
-    o = addProjectUsers(*m_db, 5, "Move office", {"BEN"});
-    EXPECT_TRUE(o.ok);
-    EXPECT_EQ(o.added, 0);
+    int added = -1;
+    Outcome o = addProjectUsers(*m_db, 5, "Move office", {"BEN", "ANNA"}, &added);
+    ASSERT_TRUE(o.ok());
+    EXPECT_EQ(added, 2);
+    o = addProjectUsers(*m_db, 5, "Move office", {"BEN"}, &added);
+    EXPECT_TRUE(o.ok());
+    EXPECT_EQ(added, 0);
     ASSERT_TRUE(usersNotListedForProject(*m_db, 5, candidates).ok());
     EXPECT_EQ(candidates, Names{"SUPERVISOR"});
     ProjUser row;
     ASSERT_TRUE(m_db->fetch("PRU:NUMBERUSER_KEY", {std::int64_t{5}, std::string("BEN")}, row).ok());
     EXPECT_EQ(row.NAME, "Move office");
-    EXPECT_TRUE(removeProjectUser(*m_db, row).ok);
-    EXPECT_TRUE(removeProjectUser(*m_db, row).ok);  // already gone
+    EXPECT_TRUE(removeProjectUser(*m_db, row).ok());
+    EXPECT_TRUE(removeProjectUser(*m_db, row).ok());  // already gone
     EXPECT_EQ(count<ProjUser>(), 1);
 
     Status status;
@@ -611,8 +614,13 @@ TEST_F(UserLogicTest, LimitedProjectUsersAreAddedOnceAndRemoved) {
     failing->failAdds(label::PROJUSER, 2, store::kEngineError);
     Database station(std::move(failing));
     o = addProjectUsers(station, 6, "Audit", {"ANNA", "BEN"});
-    EXPECT_FALSE(o.ok);
-    EXPECT_EQ(o.message, "Adding PROJUSER");
+    EXPECT_FALSE(o.ok());
+    EXPECT_EQ(o.text, "Adding PROJUSER");
+    // The box names the failed step and the store's error under its own title.
+    ASSERT_TRUE(o.message);
+    EXPECT_EQ(o.message->title, kSafeguardTitle);
+    EXPECT_EQ(o.message->text.rfind("Adding PROJUSER ", 0), 0u);
+    EXPECT_GT(o.message->text.size(), std::string("Adding PROJUSER ").size());
     EXPECT_EQ(count<ProjUser>(store::eq("PROJNUMBER", std::int64_t{6})), 0);
 }
 

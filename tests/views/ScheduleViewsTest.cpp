@@ -12,7 +12,9 @@
 
 #include "assign/Conclude.h"
 #include "assign/Repetition.h"
+#include "data/Keys.h"
 #include "platform/BrowsePager.h"
+#include "support/ConcludeResult.h"
 #include "support/TestStore.h"
 #include "views/History.h"
 #include "views/LookForward.h"
@@ -401,13 +403,14 @@ TEST_F(ScheduleViewsTest, AConcludedRepeatingAssignmentStaysWithItsNewDueDate) {
     ben.GlobalUser = "BEN";
     const LookForwardOptions o = lfOptions(kToday + 10);
 
-    ConcludeOutcome outcome = ConcludeAssignment(*m_db, ben, number, kToday);
-    ASSERT_EQ(outcome.kind, ConcludeOutcome::Repeated) << outcome.message;
-    EXPECT_EQ(outcome.record.DUEDATE, kToday + 9);
-    ASSERT_EQ(ConcludeAssignment(*m_db, ben, single, kToday).kind, ConcludeOutcome::Concluded);
+    Assignment outcomeAfter;
+    Outcome outcome = ConcludeAssignment(*m_db, ben, number, kToday, nullptr, &outcomeAfter);
+    ASSERT_EQ(test::concludeResult(outcome, outcomeAfter), test::kRepeated) << outcomeLine(outcome);
+    EXPECT_EQ(outcomeAfter.DUEDATE, kToday + 9);
+    ASSERT_EQ(test::conclude(*m_db, ben, single, kToday), test::kConcluded);
     EXPECT_EQ(lookForward(ScheduleScreen::General, 0, {}, o, general("BEN")), Numbers{number});
     // Once more: due beyond the end date, gone though still open.
-    ASSERT_EQ(ConcludeAssignment(*m_db, ben, number, kToday).kind, ConcludeOutcome::Repeated);
+    ASSERT_EQ(test::conclude(*m_db, ben, number, kToday), test::kRepeated);
     EXPECT_TRUE(lookForward(ScheduleScreen::General, 0, {}, o, general("BEN")).empty());
     EXPECT_EQ(lookForward(ScheduleScreen::General, 0, {}, lfOptions(), general("BEN")),
               Numbers{number});
@@ -533,6 +536,61 @@ TEST(HistoryLetters, TheFirstLetterOfTheHighlightedNameMovesDown) {
 }
 
 // ---- every tab against the rule for one record -----------------------------------
+
+TEST_F(ScheduleViewsTest, ByPriorityListsEveryPriorityStoredAlsoOutsideOneToNine) {
+    // "By Priority" reads one range per priority stored: rows copied in with
+    // a priority the form never gives (0, 12, 200) must be listed too, in key
+    // order, and so must every row when there are too many such priorities
+    // to read one by one.
+    auto check = [&](const char* label) {
+        for (const ViewScope& scope : {admin(), general("BEN")}) {
+            ViewSubject subject;
+            ASSERT_TRUE(loadLookForwardSubject(*m_db, ScheduleScreen::General, subject).ok());
+            std::vector<Assignment> all;
+            ASSERT_TRUE(m_db->readAll("ASS:NUMBER_KEY", store::all(), all).ok());
+            const LookForwardOptions o = lfOptions(kToday + 40, false, true);
+            Numbers expected;
+            for (const Assignment& a : all)
+                if (isLookForwardListed(a, ScheduleScreen::General, 1, subject, o, scope, nullptr))
+                    expected.insert(a.ASSIGNNUMBER);
+            const auto rows =
+                listed(lookForwardFilter(ScheduleScreen::General, 1, subject, o, scope),
+                       key::ASS_PRIORITY_KEY);
+            EXPECT_EQ(numbers(rows), expected) << label << " Look Forward " << scope.user;
+            EXPECT_TRUE(inKeyOrder(rows, key::ASS_PRIORITY_KEY)) << label;
+
+            ASSERT_TRUE(loadHistorySubject(*m_db, ScheduleScreen::General, subject).ok());
+            const HistoryOptions h{true, kToday - 30, kToday};
+            expected.clear();
+            for (const Assignment& a : all)
+                if (isHistoryListed(a, ScheduleScreen::General, 1, subject, h, scope, nullptr))
+                    expected.insert(a.ASSIGNNUMBER);
+            const auto past = listed(historyFilter(ScheduleScreen::General, 1, subject, h, scope),
+                                     key::ASS_PRIORASSIGN_KEY);
+            EXPECT_EQ(numbers(past), expected) << label << " History " << scope.user;
+            EXPECT_TRUE(inKeyOrder(past, key::ASS_PRIORASSIGN_KEY)) << label;
+        }
+    };
+    for (int priority : {0, 1, 5, 9, 12, 200}) {
+        for (int i = 0; i < 3; ++i) {
+            add(Sample().priority(priority).due(kToday - 5 + 7 * i).assigned(kToday - 40 + 9 * i));
+            add(Sample()
+                    .priority(priority)
+                    .by("BEN")
+                    .due(kToday + 3 * i)
+                    .closed(i ? 0 : kToday - 1));
+        }
+    }
+    std::vector<int> priorities;
+    ASSERT_TRUE(prioritiesInUse(*m_db, priorities).ok());
+    EXPECT_EQ(priorities, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12, 200}));
+    check("a few outside");
+    for (int priority = 20; priority < 50; ++priority)
+        add(Sample().priority(priority).by(priority % 2 ? "BEN" : "ANNA"));
+    ASSERT_TRUE(prioritiesInUse(*m_db, priorities).ok());
+    EXPECT_TRUE(priorities.empty());
+    check("many outside");
+}
 
 TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
     std::mt19937 random(4711);

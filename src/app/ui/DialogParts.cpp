@@ -6,22 +6,21 @@
 
 namespace tko {
 
-bool actOnSaveOutcome(QDialog* dialog, const SaveOutcome& outcome,
+bool actOnSaveOutcome(QDialog* dialog, const Outcome& outcome,
                       const std::function<void()>& showOther) {
-    Answer answer = Answer::Ok;
-    for (const StandardMessage& message : outcome.messages)
-        answer = MessageBox::show(dialog, message);
+    showOutcome(dialog, outcome, dialog->windowTitle());
     switch (outcome.kind) {
-        case SaveOutcome::Close:
+        case Outcome::Done:
             dialog->accept();
             return false;
-        case SaveOutcome::ShowOtherStation:
+        case Outcome::ChangedElsewhere:
             showOther();
             return false;
-        case SaveOutcome::Stay:
+        case Outcome::Refused:
             return false;
-        case SaveOutcome::AskRetry:
-            if (answer == Answer::Yes) return true;
+        case Outcome::Failed:
+            // The failure's own message first, then the offer to try again.
+            if (MessageBox::showStandard(dialog, 16) == Answer::Yes) return true;
             dialog->reject();
             return false;
     }

@@ -10,10 +10,10 @@ class QDialog;
 
 namespace tko {
 
-// Shows the outcome's messages and acts on it: Close accepts the dialog,
-// ShowOtherStation calls `showOther`, AskRetry rejects on "No". True when the
-// caller should save again ("Yes" to message 16).
-bool actOnSaveOutcome(QDialog* dialog, const SaveOutcome& outcome,
+// Shows the outcome and acts on it (see Preferences.h): Done accepts the
+// dialog, ChangedElsewhere calls `showOther`, Failed asks message 16 and
+// rejects on "No". True when the caller should save again ("Yes").
+bool actOnSaveOutcome(QDialog* dialog, const Outcome& outcome,
                       const std::function<void()>& showOther);
 
 }  // namespace tko

@@ -58,20 +58,18 @@ LoginWindow::LoginWindow(Database& db, QWidget* parent) : QDialog(parent), m_att
 }
 
 void LoginWindow::tryLogin() {
-    m_outcome =
-        m_attempts.attempt(m_userName->text().toStdString(), m_password->text().toStdString());
-    if (m_outcome.loggedIn()) {
+    m_outcome = m_attempts.attempt(m_userName->text().toStdString(),
+                                   m_password->text().toStdString(), m_loggedIn);
+    if (m_outcome.ok()) {
         accept();
         return;
     }
-    const QString text = QString::fromStdString(m_outcome.messageText());
-    MessageBox::showText(this, text, QStringLiteral("TASKORBIT"), MessageButtons::Ok, {},
-                         MessageBox::Icon::Warning);
-    if (m_outcome.endsWindow()) {
+    showOutcome(this, m_outcome, QStringLiteral("TASKORBIT"));
+    if (endsLoginWindow(m_outcome)) {
         reject();
         return;
     }
-    QLineEdit* focus = m_outcome.kind == LoginOutcome::IncorrectUserName ? m_userName : m_password;
+    QLineEdit* focus = m_outcome.field == "username" ? m_userName : m_password;
     focus->setFocus();
     focus->selectAll();
 }

@@ -15,8 +15,9 @@ class LoginWindow : public QDialog {
 public:
     LoginWindow(Database& db, QWidget* parent = nullptr);
 
-    // How the window ended: the last outcome (loggedIn() on success).
-    const LoginOutcome& outcome() const { return m_outcome; }
+    // How the window ended: the last outcome (ok() on success) and who was let in.
+    const Outcome& outcome() const { return m_outcome; }
+    const LoggedIn& loggedIn() const { return m_loggedIn; }
 
     QLineEdit* userNameEdit() const { return m_userName; }
     QLineEdit* passwordEdit() const { return m_password; }
@@ -25,7 +26,8 @@ private:
     void tryLogin();
 
     LoginAttempts m_attempts;
-    LoginOutcome m_outcome;
+    Outcome m_outcome = Outcome::refused(kIncorrectUserNameText, "username");
+    LoggedIn m_loggedIn;
     QLineEdit* m_userName = nullptr;
     QLineEdit* m_password = nullptr;
 };

@@ -339,13 +339,13 @@ bool MainFrame::startUp() {
 
     LoginWindow login(*m_workspace.db, this);
     if (execTranslated(&login) != QDialog::Accepted) return false;
-    const LoginOutcome& outcome = login.outcome();
-    if (outcome.kind == LoginOutcome::MustChangePassword) {
+    const LoggedIn& user = login.loggedIn();
+    if (user.mustChangePassword) {
         // The built-in first password is known to everyone who has the program.
         MessageBox::showText(this,
                              QStringLiteral("Please choose your own password before going on."),
                              QStringLiteral("Change User Password"));
-        ChangePasswordDialog change(*m_workspace.db, outcome.userName, this);
+        ChangePasswordDialog change(*m_workspace.db, user.userName, this);
         if (execTranslated(&change) != QDialog::Accepted) {
             if (change.fatalFailure())
                 emit fatalError(QStringLiteral("Error in USERS, old password retained"));
@@ -355,7 +355,7 @@ bool MainFrame::startUp() {
             return false;
         }
     }
-    enterSession(outcome.userName, outcome.accessLevel);
+    enterSession(user.userName, user.accessLevel);
     return true;
 }
 

@@ -429,9 +429,9 @@ bool AssignmentForm::start() {
         }
         m_addedAtOnce = true;
     } else if (m_request == Request::Change) {
-        const SeenOutcome seen = markSeenByAssignee(db, m_current, session);
-        if (seen.kind == SeenOutcome::Refused) {
-            if (seen.message) MessageBox::show(this, *seen.message);
+        const Outcome seen = markSeenByAssignee(db, m_current, session);
+        if (!seen.ok()) {
+            showOutcome(this, seen);
             return false;
         }
     }
@@ -617,9 +617,9 @@ bool AssignmentForm::save() {
         applyInsertOnOk(next, session, Clock::today(), Clock::now());
     else
         applyChangeOnOk(next, m_opened, session, Clock::today(), Clock::now());
-    const StoreOutcome out = storeAssignment(*m_workspace.db, next, m_opened);
-    if (out.message) MessageBox::show(this, *out.message);
-    if (out.kind == StoreOutcome::ChangedElsewhere) {
+    const Outcome out = storeAssignment(*m_workspace.db, next, m_opened);
+    showOutcome(this, out);
+    if (out.kind == Outcome::ChangedElsewhere) {
         m_current = next;
         takeOpeningCopies();
         display();
@@ -769,21 +769,19 @@ bool AssignmentForm::saveForGroup(Assignment& next) {
         if (!m_group) return false;
     }
     applyInsertOnOk(next, m_workspace.session, Clock::today(), Clock::now());
-    const GroupAssignmentOutcome out =
-        giveGroupAssignment(*m_workspace.db, m_workspace.session, next, *m_group);
+    std::vector<Assignment> created;
+    const Outcome out =
+        giveGroupAssignment(*m_workspace.db, m_workspace.session, next, *m_group, &created);
     if (!out.ok()) {
         // Nothing was written: the form stays open with everything entered,
         // so that the user may pick another group or try again.
-        MessageBox::showText(
-            this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok, {qs(out.message)},
-            out.kind == GroupAssignmentOutcome::Failed ? MessageBox::Icon::Critical
-                                                       : MessageBox::Icon::Warning);
+        showOutcome(this, out, windowTitle());
         m_tabs->setCurrentWidget(m_generalPage);
         m_person->setFocus();
         return false;
     }
     m_current = next;
-    m_groupRecords = out.created;
+    m_groupRecords = std::move(created);
     m_addedAtOnce = false;
     m_storedSomething = true;
     return true;
@@ -814,10 +812,10 @@ void AssignmentForm::duplicate() {
     Assignment first = m_current;
     if (!collect(first, true) || !assigneeAccepted(first)) return;
     Assignment copy;
-    const StoreOutcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
-                                                 Clock::today(), Clock::now());
-    if (out.message) MessageBox::show(this, *out.message);
-    if (out.kind == StoreOutcome::ChangedElsewhere) {
+    const Outcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
+                                            Clock::today(), Clock::now());
+    showOutcome(this, out);
+    if (out.kind == Outcome::ChangedElsewhere) {
         m_current = first;
         takeOpeningCopies();
         display();
@@ -835,26 +833,18 @@ void AssignmentForm::duplicate() {
 
 void AssignmentForm::conclude() {
     if (!storePending()) return;
-    const ConcludeOutcome out = ConcludeAssignment(
-        *m_workspace.db, m_workspace.session, m_current.ASSIGNNUMBER, Clock::today(), &m_current);
-    switch (out.kind) {
-        case ConcludeOutcome::NotPermitted:
-            return;
-        case ConcludeOutcome::Failed:
-            MessageBox::showText(this, QStringLiteral("%1"), QLatin1String(kConcludeFailureTitle),
-                                 MessageButtons::Ok, {qs(out.message)}, MessageBox::Icon::Warning);
-            return;
-        case ConcludeOutcome::Concluded:
-        case ConcludeOutcome::Repeated:
-            if (!out.message.empty())
-                MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
-                                     {qs(out.message)});
-            m_storedSomething = true;
-            m_current = out.record;
-            takeOpeningCopies();
-            display();
-            return;
-    }
+    Assignment after;
+    const Outcome out =
+        ConcludeAssignment(*m_workspace.db, m_workspace.session, m_current.ASSIGNNUMBER,
+                           Clock::today(), &m_current, &after);
+    // A refusal says nothing; a note that another station concluded it first
+    // shows under the form's title.
+    showOutcome(this, out, windowTitle());
+    if (!out.ok()) return;
+    m_storedSomething = true;
+    m_current = after;
+    takeOpeningCopies();
+    display();
 }
 
 void AssignmentForm::print() {
@@ -947,21 +937,14 @@ void AssignmentForm::openReminder(Request request) {
 void AssignmentForm::addToProject() {
     const std::optional<Project> project = selectProject(this, m_workspace);
     if (!project) return;
-    const LinkOutcome out =
-        linkAssignment(*m_workspace.db, m_workspace.session, *project, m_current.ASSIGNNUMBER);
-    switch (out.kind) {
-        case LinkOutcome::Linked:
-        case LinkOutcome::AlreadyPart:  // nothing to add: the existing link is shown
-            m_projects->reloadAt(out.link.toRow());
-            break;
-        case LinkOutcome::Refused:
-            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
-                                 {translated(out.text.c_str())}, MessageBox::Icon::Warning);
-            break;
-        case LinkOutcome::Failed:
-            MessageBox::showStandard(this, 14, qs(out.error + " PROJASSGN"));
-            break;
-    }
+    ProjAssign link;
+    const Outcome out = linkAssignment(*m_workspace.db, m_workspace.session, *project,
+                                       m_current.ASSIGNNUMBER, link);
+    // A link that exists already is only shown.
+    if (out.ok() || alreadyLinked(out))
+        m_projects->reloadAt(link.toRow());
+    else
+        showOutcome(this, out, windowTitle());
     updateTabColours();
 }
 
@@ -975,8 +958,8 @@ void AssignmentForm::deleteFromProject() {
     if (MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::YesNo,
                              {question}, MessageBox::Icon::Question) != Answer::Yes)
         return;
-    const IntegrityOutcome out = deleteRecord(*m_workspace.db, link);
-    if (out.message) MessageBox::show(this, *out.message);
+    const Outcome out = deleteRecord(*m_workspace.db, link);
+    showOutcome(this, out);
     m_projects->reload();
     updateTabColours();
 }
@@ -999,8 +982,8 @@ void AssignmentForm::done(int result) {
     if (result == QDialog::Rejected && m_addedAtOnce) {
         // A record added for an insert that was never confirmed goes again,
         // with whatever reminders or links were given to it meanwhile.
-        const IntegrityOutcome out = deleteRecord(*m_workspace.db, m_current);
-        if (out.message) MessageBox::show(this, *out.message);
+        const Outcome out = deleteRecord(*m_workspace.db, m_current);
+        showOutcome(this, out);
         m_addedAtOnce = false;
     }
     QDialog::done(result);

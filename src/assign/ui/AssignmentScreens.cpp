@@ -15,9 +15,9 @@ namespace {
 // delete, with the offer to try again while it fails.
 bool deleteAssignment(QWidget* parent, Workspace& workspace, const Assignment& record) {
     for (;;) {
-        const IntegrityOutcome out = deleteRecord(*workspace.db, record);
+        const Outcome out = deleteRecord(*workspace.db, record);
         if (out.ok()) return true;
-        if (out.message) MessageBox::show(parent, *out.message);
+        showOutcome(parent, out);
         if (MessageBox::showStandard(parent, 18) != Answer::Yes) return false;
     }
 }

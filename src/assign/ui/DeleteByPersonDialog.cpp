@@ -119,7 +119,7 @@ void DeleteByPersonDialog::ok() {
     const PersonDeletion result =
         deleteAllAssignmentsOf(*m_workspace.db, m_workspace.session, m_person->PERSONNUMBER);
     m_deleted = result.deleted;
-    if (result.outcome.message) MessageBox::show(this, *result.outcome.message);
+    showOutcome(this, result.outcome);
     accept();
 }
 

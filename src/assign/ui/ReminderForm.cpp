@@ -159,9 +159,9 @@ bool ReminderForm::collect(Reminder& out, bool report) {
 bool ReminderForm::save() {
     Reminder next = m_current;
     if (!collect(next, true)) return false;
-    const ReminderOutcome out = storeReminder(*m_workspace.db, next, m_opened);
-    if (out.message) MessageBox::show(this, *out.message);
-    if (out.kind == ReminderOutcome::ChangedElsewhere) {
+    const Outcome out = storeReminder(*m_workspace.db, next, m_opened);
+    showOutcome(this, out);
+    if (out.kind == Outcome::ChangedElsewhere) {
         m_current = next;
         m_opened = next;
         display();
@@ -175,9 +175,10 @@ bool ReminderForm::save() {
 
 bool ReminderForm::remove() {
     for (;;) {
-        const ReminderOutcome out = removeReminder(*m_workspace.db, m_current);
+        const Outcome out = removeReminder(*m_workspace.db, m_current);
         if (out.ok()) return true;
-        if (!out.message || MessageBox::show(this, *out.message) != Answer::Yes) {
+        // The failure's message asks whether to try again.
+        if (showOutcome(this, out) != Answer::Yes) {
             done(QDialog::Rejected);
             return false;
         }

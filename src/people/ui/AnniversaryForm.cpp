@@ -135,10 +135,10 @@ void AnniversaryForm::acceptDate() {
 bool AnniversaryForm::save() {
     Anniversary next = m_current;
     if (!collect(next, true)) return false;
-    const IntegrityOutcome out =
+    const Outcome out =
         saveAnniversary(*m_workspace.db, m_workspace.session, m_request, next, m_opened);
-    if (out.message) MessageBox::show(this, *out.message);
-    if (out.result == IntegrityOutcome::ChangedElsewhere) {
+    showOutcome(this, out);
+    if (out.kind == Outcome::ChangedElsewhere) {
         // The form now shows the other station's values.
         m_current = next;
         m_opened = next;
@@ -155,9 +155,9 @@ bool AnniversaryForm::save() {
 
 bool AnniversaryForm::remove() {
     Anniversary gone = m_current;
-    const IntegrityOutcome out =
+    const Outcome out =
         saveAnniversary(*m_workspace.db, m_workspace.session, Request::Delete, gone, m_current);
-    if (out.message) MessageBox::show(this, *out.message);
+    showOutcome(this, out);
     return out.ok();
 }
 

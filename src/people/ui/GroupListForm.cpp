@@ -200,46 +200,45 @@ void GroupListForm::print() {
 bool GroupListForm::save() {
     GroupName group = m_current;
     group.GROUPNAME = m_name->text().trimmed().toStdString();
-    const GroupOutcome out =
-        saveGroupList(*m_workspace.db, m_workspace.session, group, m_opened, m_members);
-    if (out.message) MessageBox::show(this, *out.message);
-    switch (out.kind) {
-        case GroupOutcome::Saved:
-            m_current = group;
-            return true;
-        case GroupOutcome::ChangedElsewhere:
-            // Show what the other station stored.
-            m_current = group;
-            m_opened = group;
-            loadMembers(*m_workspace.db, m_current.GROUPNUMBER, m_members);
-            m_openedMembers = m_members;
-            m_name->setText(qs(m_current.GROUPNAME));
-            showMembers();
-            return false;
-        case GroupOutcome::MembersFailed:
-            // The name is stored; a second OK changes it rather than adding another.
-            m_current = group;
-            m_opened = group;
-            m_storedSomething = true;
-            if (m_request == Request::Insert) {
-                m_request = Request::Change;
-                m_scaffold->setRequest(Request::Change);
-            }
-            return false;
-        case GroupOutcome::Refused:
-            m_name->setFocus();
-            return false;
-        case GroupOutcome::NameFailed:
-            m_name->setFocus();
-            m_name->selectAll();
-            return false;
+    bool nameStored = false;
+    const Outcome out = saveGroupList(*m_workspace.db, m_workspace.session, group, m_opened,
+                                      m_members, &nameStored);
+    showOutcome(this, out);
+    if (out.ok()) {
+        m_current = group;
+        return true;
     }
+    if (out.kind == Outcome::ChangedElsewhere) {
+        // Show what the other station stored.
+        m_current = group;
+        m_opened = group;
+        loadMembers(*m_workspace.db, m_current.GROUPNUMBER, m_members);
+        m_openedMembers = m_members;
+        m_name->setText(qs(m_current.GROUPNAME));
+        showMembers();
+        return false;
+    }
+    if (nameStored) {
+        // Only the members failed. The name is stored; a second OK changes it
+        // rather than adding another.
+        m_current = group;
+        m_opened = group;
+        m_storedSomething = true;
+        if (m_request == Request::Insert) {
+            m_request = Request::Change;
+            m_scaffold->setRequest(Request::Change);
+        }
+        return false;
+    }
+    m_name->setFocus();
+    // The name could not be stored (taken, or the write failed): ready to be retyped.
+    if (out.kind == Outcome::Failed || out.field == "name") m_name->selectAll();
     return false;
 }
 
 bool GroupListForm::remove() {
-    const GroupOutcome out = deleteGroupList(*m_workspace.db, m_workspace.session, m_current);
-    if (out.message) MessageBox::show(this, *out.message);
+    const Outcome out = deleteGroupList(*m_workspace.db, m_workspace.session, m_current);
+    showOutcome(this, out);
     return out.ok();
 }
 

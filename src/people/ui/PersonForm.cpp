@@ -409,9 +409,9 @@ bool PersonForm::save() {
         m_shortName->selectAll();
         return false;
     }
-    const IntegrityOutcome outcome = savePerson(*m_workspace.db, candidate, m_original);
-    if (outcome.message) MessageBox::show(this, *outcome.message);
-    if (outcome.result == IntegrityOutcome::ChangedElsewhere) {
+    const Outcome outcome = savePerson(*m_workspace.db, candidate, m_original);
+    showOutcome(this, outcome);
+    if (outcome.kind == Outcome::ChangedElsewhere) {
         // The form now shows the other station's values.
         m_current = candidate;
         m_original = candidate;
@@ -426,8 +426,8 @@ bool PersonForm::save() {
 }
 
 bool PersonForm::remove() {
-    const IntegrityOutcome outcome = deleteRecord(*m_workspace.db, m_current);
-    if (outcome.message) MessageBox::show(this, *outcome.message);
+    const Outcome outcome = deleteRecord(*m_workspace.db, m_current);
+    showOutcome(this, outcome);
     return outcome.ok();
 }
 
@@ -439,8 +439,8 @@ void PersonForm::done(int result) {
     if (m_added && !m_kept) {
         // The insert was not completed: the record added at opening goes again.
         m_added = false;
-        const IntegrityOutcome outcome = deleteRecord(*m_workspace.db, m_original);
-        if (outcome.message) MessageBox::show(this, *outcome.message);
+        const Outcome outcome = deleteRecord(*m_workspace.db, m_original);
+        showOutcome(this, outcome);
     }
     QDialog::done(result);
 }

@@ -35,11 +35,6 @@ struct SqlDialect {
     // range by range and stops as soon as the page is full. Saves a round trip
     // per range on an engine that sits behind a network connection.
     bool singleStatementPages = false;
-    // Merge the arms of an either-or read as the plain members of one compound
-    // SELECT under its ORDER BY: SQLite then reads each arm in its index's
-    // order and merges them lazily, where an arm wrapped in a limited
-    // subquery has its rows sorted once more on every read.
-    bool plainCompoundArms = false;
     // At most this many index ranges (arms) make one page read; an either-or
     // of more combinations is tested row by row instead. A server that plans
     // each page's statement anew pays that planning for every arm.

@@ -38,7 +38,6 @@ SqlDialect sqliteDialect() {
     d.indexesNeedRowId = false;
     d.schemaOnIndexName = true;
     d.indexedBy = true;
-    d.plainCompoundArms = true;
     return d;
 }
 

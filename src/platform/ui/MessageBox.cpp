@@ -194,4 +194,16 @@ void MessageBox::clearShown() {
     testState().queue.clear();
 }
 
+Answer showOutcome(QWidget* parent, const Outcome& outcome, const QString& title) {
+    if (outcome.message && outcome.message->title.empty())
+        return MessageBox::showText(parent, QStringLiteral("%1"), title, outcome.message->buttons,
+                                    {QString::fromStdString(outcome.message->text)},
+                                    MessageBox::Icon::Warning);
+    if (outcome.message) return MessageBox::show(parent, *outcome.message);
+    if (outcome.text.empty()) return Answer::Ok;
+    return MessageBox::showText(parent, QStringLiteral("%1"), title, MessageButtons::Ok,
+                                {QString::fromStdString(translateText(outcome.text))},
+                                MessageBox::Icon::Warning);
+}
+
 }  // namespace tko

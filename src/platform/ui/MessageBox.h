@@ -11,6 +11,7 @@
 #pragma once
 
 #include "platform/Answer.h"
+#include "platform/Outcome.h"
 #include "platform/StandardMessage.h"
 
 #include <QList>
@@ -64,5 +65,12 @@ private:
     static Answer present(QWidget* parent, int number, const QString& title, const QString& text,
                           MessageButtons buttons, Icon icon, bool fatal);
 };
+
+// Reports what a logic operation came to, the same way in every window: the
+// outcome's message when it carries one, else the text of a refusal or
+// failure, translated, in a warning box under `title` (the program's name when
+// empty). A message without a title of its own also shows under `title`.
+// Shows nothing for an outcome with neither; the answer is then Ok.
+Answer showOutcome(QWidget* parent, const Outcome& outcome, const QString& title = {});
 
 }  // namespace tko

@@ -72,8 +72,8 @@ void ProjectBrowser::deleteProject() {
         return;
     }
     if (MessageBox::showStandard(this, 32) != Answer::Ok) return;
-    const ProjectOutcome out = tko::deleteProject(*m_workspace.db, m_workspace.session, project);
-    if (!out.ok() && out.message) MessageBox::show(this, *out.message);
+    const Outcome out = tko::deleteProject(*m_workspace.db, m_workspace.session, project);
+    if (!out.ok()) showOutcome(this, out);
     reloadOn(row);
 }
 

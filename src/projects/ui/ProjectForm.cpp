@@ -282,30 +282,27 @@ Project ProjectForm::collected() const {
 
 bool ProjectForm::save() {
     Project now = collected();
-    const ProjectOutcome out = saveProject(*m_workspace.db, m_workspace.session, now, m_opened);
+    const Outcome out = saveProject(*m_workspace.db, m_workspace.session, now, m_opened);
     switch (out.kind) {
-        case ProjectOutcome::Done:
+        case Outcome::Done:
             m_current = now;
             m_opened = now;
             m_addedAtOnce = false;
             return true;
-        case ProjectOutcome::ChangedElsewhere:
-            if (out.message) MessageBox::show(this, *out.message);
+        case Outcome::ChangedElsewhere:
+            showOutcome(this, out);
             // The other station's values are shown; a new OK stores over them.
             m_current = now;
             m_opened = now;
             display();
             applyRights();
             return false;
-        case ProjectOutcome::Refused:
-            if (out.message)
-                MessageBox::show(this, *out.message);
-            else
-                say(this, out.text, windowTitle());
+        case Outcome::Refused:
+            showOutcome(this, out, windowTitle());
             m_name->setFocus();
             return false;
-        case ProjectOutcome::Failed:
-            if (out.message) MessageBox::show(this, *out.message);
+        case Outcome::Failed:
+            showOutcome(this, out);
             return false;
     }
     return false;
@@ -363,26 +360,18 @@ void ProjectForm::insertAssignment() {
         reloadOn(highlighted());
         return;
     }
-    const LinkOutcome out =
-        linkAssignment(*m_workspace.db, m_workspace.session, m_current, record.ASSIGNNUMBER);
-    if (out.kind == LinkOutcome::Failed)
-        MessageBox::showStandard(this, 14, qs(out.error));
-    else if (out.kind == LinkOutcome::Refused)
-        say(this, out.text, windowTitle());
+    ProjAssign link;
+    const Outcome out =
+        linkAssignment(*m_workspace.db, m_workspace.session, m_current, record.ASSIGNNUMBER, link);
+    // The form may have linked the new assignment itself: nothing to say then.
+    if (!alreadyLinked(out)) showOutcome(this, out, windowTitle());
     reloadOn(record);
 }
 
 void ProjectForm::concludeAssignment() {
     std::optional<Assignment> a = highlighted();
     if (!a || !m_actions.conclude) return;
-    const ConcludeOutcome outcome =
-        m_actions.conclude(*m_workspace.db, m_workspace.session, *a, Clock::today());
-    if (outcome.kind == ConcludeOutcome::Failed)
-        MessageBox::showText(this, QStringLiteral("%1"), QLatin1String(kConcludeFailureTitle),
-                             MessageButtons::Ok, {qs(outcome.message)}, MessageBox::Icon::Warning);
-    else if (!outcome.message.empty())
-        MessageBox::showText(this, QStringLiteral("%1"), {}, MessageButtons::Ok,
-                             {qs(outcome.message)});
+    showOutcome(this, m_actions.conclude(*m_workspace.db, m_workspace.session, *a, Clock::today()));
     reloadOn(a);
 }
 
@@ -393,21 +382,11 @@ void ProjectForm::addExisting() {
     }
     const std::optional<Assignment> picked = m_actions.pickAssignment(this, m_workspace);
     if (!picked) return;
-    const LinkOutcome out =
-        linkAssignment(*m_workspace.db, m_workspace.session, m_current, picked->ASSIGNNUMBER);
-    switch (out.kind) {
-        case LinkOutcome::Linked:
-            break;
-        case LinkOutcome::AlreadyPart:
-            say(this, kAlreadyPartOfProject, windowTitle());
-            break;
-        case LinkOutcome::Refused:
-            say(this, out.text, windowTitle());
-            break;
-        case LinkOutcome::Failed:
-            MessageBox::showStandard(this, 14, qs(out.error));
-            break;
-    }
+    ProjAssign link;
+    showOutcome(
+        this,
+        linkAssignment(*m_workspace.db, m_workspace.session, m_current, picked->ASSIGNNUMBER, link),
+        windowTitle());
     // Show the picked assignment when the list's check boxes let it in.
     Assignment shown = *picked;
     if (m_workspace.db->reread(shown).ok())
@@ -419,12 +398,10 @@ void ProjectForm::addExisting() {
 void ProjectForm::removeAssignment() {
     const std::optional<Assignment> a = highlighted();
     if (!a) return;
-    const UnlinkOutcome out = removeFromProject(*m_workspace.db, m_workspace.session,
-                                                m_current.PROJNUMBER, a->ASSIGNNUMBER);
-    if (out.kind == UnlinkOutcome::NotPermitted)
-        say(this, kNoAuthorityToRemove, windowTitle());
-    else if (out.kind == UnlinkOutcome::Failed)
-        MessageBox::showStandard(this, 17, qs(out.error), QLatin1String(label::PROJASSGN));
+    showOutcome(this,
+                removeFromProject(*m_workspace.db, m_workspace.session, m_current.PROJNUMBER,
+                                  a->ASSIGNNUMBER),
+                windowTitle());
     reloadOn(a);
 }
 
@@ -452,8 +429,8 @@ void ProjectForm::done(int result) {
     if (result == QDialog::Rejected && m_addedAtOnce) {
         // A project stored for an insert that was never confirmed goes again,
         // with the links and users given to it meanwhile.
-        const IntegrityOutcome out = deleteRecord(*m_workspace.db, m_current);
-        if (out.message) MessageBox::show(this, *out.message);
+        const Outcome out = deleteRecord(*m_workspace.db, m_current);
+        showOutcome(this, out);
         m_addedAtOnce = false;
     }
     QDialog::done(result);

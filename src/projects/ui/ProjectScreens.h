@@ -29,8 +29,7 @@ struct ProjectActions {
     std::function<bool(QWidget* parent, Workspace& workspace, Request request, Assignment& record)>
         openForm;
     // ConcludeAssignment on the row `seen` as the list showed it.
-    std::function<ConcludeOutcome(Database& db, const Session& session, const Assignment& seen,
-                                  Date today)>
+    std::function<Outcome(Database& db, const Session& session, const Assignment& seen, Date today)>
         conclude;
     // Look Forward (General) in select mode: the picked assignment, if any.
     std::function<std::optional<Assignment>(QWidget* parent, Workspace& workspace)> pickAssignment;

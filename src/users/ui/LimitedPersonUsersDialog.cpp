@@ -100,13 +100,9 @@ void LimitedPersonUsersDialog::insertUsers() {
 
 void LimitedPersonUsersDialog::addUsers(const std::vector<std::string>& users) {
     if (users.empty()) return;
-    const LimitedUsersOutcome outcome = addPersonUsers(*m_workspace.db, m_personNumber, users);
-    if (!outcome.ok) {
-        MessageBox::showText(this, QStringLiteral("%1 %2"), QLatin1String(kSafeguardTitle),
-                             MessageButtons::Ok,
-                             {QString::fromStdString(translateText(outcome.message)),
-                              QString::fromStdString(outcome.error)},
-                             MessageBox::Icon::Warning);
+    const Outcome outcome = addPersonUsers(*m_workspace.db, m_personNumber, users);
+    if (!outcome.ok()) {
+        showOutcome(this, outcome);
         m_list->refresh();
         return;
     }
@@ -125,13 +121,7 @@ void LimitedPersonUsersDialog::deleteUser() {
     if (!row) return;
     PeoUser selected;
     selected.fromRow(*row);
-    const LimitedUsersOutcome outcome = removePersonUser(*m_workspace.db, selected);
-    if (!outcome.ok)
-        MessageBox::showText(this, QStringLiteral("%1 %2"), QLatin1String(kSafeguardTitle),
-                             MessageButtons::Ok,
-                             {QString::fromStdString(translateText(outcome.message)),
-                              QString::fromStdString(outcome.error)},
-                             MessageBox::Icon::Warning);
+    showOutcome(this, removePersonUser(*m_workspace.db, selected));
     m_list->refresh();
 }
 

@@ -46,23 +46,15 @@ LimitedProjectUsersDialog::LimitedProjectUsersDialog(Workspace& workspace, std::
     m_list->reload();
 }
 
-void LimitedProjectUsersDialog::showFailure(const std::string& message, const std::string& error) {
-    MessageBox::showText(
-        this, QStringLiteral("%1 %2"), QLatin1String(kSafeguardTitle), MessageButtons::Ok,
-        {QString::fromStdString(translateText(message)), QString::fromStdString(error)},
-        MessageBox::Icon::Warning);
-}
-
 void LimitedProjectUsersDialog::insertUsers() {
     addUsers(pickUsers(this, m_workspace));
 }
 
 void LimitedProjectUsersDialog::addUsers(const std::vector<std::string>& users) {
     if (users.empty()) return;
-    const LimitedUsersOutcome outcome =
-        addProjectUsers(*m_workspace.db, m_projNumber, m_projName, users);
-    if (!outcome.ok) {
-        showFailure(outcome.message, outcome.error);
+    const Outcome outcome = addProjectUsers(*m_workspace.db, m_projNumber, m_projName, users);
+    if (!outcome.ok()) {
+        showOutcome(this, outcome);
         m_list->refresh();
         return;
     }
@@ -81,8 +73,7 @@ void LimitedProjectUsersDialog::deleteUser() {
     if (!row) return;
     ProjUser selected;
     selected.fromRow(*row);
-    const LimitedUsersOutcome outcome = removeProjectUser(*m_workspace.db, selected);
-    if (!outcome.ok) showFailure(outcome.message, outcome.error);
+    showOutcome(this, removeProjectUser(*m_workspace.db, selected));
     m_list->reload();
 }
 

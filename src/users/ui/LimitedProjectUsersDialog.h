@@ -33,8 +33,6 @@ public:
     void addUsers(const std::vector<std::string>& users);
 
 private:
-    void showFailure(const std::string& message, const std::string& error);
-
     Workspace& m_workspace;
     std::int32_t m_projNumber;
     std::string m_projName;

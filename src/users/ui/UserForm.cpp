@@ -250,24 +250,12 @@ bool UserForm::changed() const {
            m_request == Request::Insert;
 }
 
-void UserForm::showOutcome(const UserOutcome& outcome) {
-    if (outcome.kind == UserOutcome::Failed) {
-        MessageBox::showText(this, QStringLiteral("%1. %2"), windowTitle(), MessageButtons::Ok,
-                             {QString::fromStdString(translateText(outcome.text)),
-                              QString::fromStdString(outcome.detail)},
-                             MessageBox::Icon::Warning);
-        return;
-    }
-    MessageBox::showText(this, QString::fromStdString(outcome.text), windowTitle(),
-                         MessageButtons::Ok, {}, MessageBox::Icon::Warning);
-}
-
 bool UserForm::save() {
     UserEntry entry = collected();
-    const UserOutcome outcome = saveUser(*m_workspace.db, m_workspace.session, m_request, entry,
-                                         m_original, Clock::today(), Clock::now());
+    const Outcome outcome = saveUser(*m_workspace.db, m_workspace.session, m_request, entry,
+                                     m_original, Clock::today(), Clock::now());
     switch (outcome.kind) {
-        case UserOutcome::Done:
+        case Outcome::Done:
             // An administrator who renamed himself or changed his own level
             // works on under the stored name and level.
             if (m_request == Request::Change &&
@@ -279,38 +267,38 @@ bool UserForm::save() {
             m_original = entry.user;
             m_notice->clear();
             return true;
-        case UserOutcome::ChangedElsewhere:
-            showOutcome(outcome);
+        case Outcome::ChangedElsewhere:
+            showOutcome(this, outcome, windowTitle());
             // The other station's version is shown; saving again starts from it.
             m_entry = entry;
             m_original = entry.user;
             display();
             return false;
-        case UserOutcome::Refused:
-            showOutcome(outcome);
-            if (outcome.focus == "password") {
+        case Outcome::Refused:
+            showOutcome(this, outcome, windowTitle());
+            if (outcome.field == "password") {
                 m_tabs->setCurrentIndex(0);
                 m_password->setFocus();
                 m_password->selectAll();
-            } else if (outcome.focus == "username") {
+            } else if (outcome.field == "username") {
                 m_tabs->setCurrentIndex(0);
                 m_userName->setFocus();
-            } else if (outcome.focus == "access") {
+            } else if (outcome.field == "access") {
                 m_tabs->setCurrentIndex(0);
                 m_access[2]->setFocus();
             }
             return false;
-        case UserOutcome::Failed:
-            showOutcome(outcome);
+        case Outcome::Failed:
+            showOutcome(this, outcome, windowTitle());
             return false;
     }
     return false;
 }
 
 bool UserForm::remove() {
-    const UserOutcome outcome =
+    const Outcome outcome =
         deleteUser(*m_workspace.db, m_workspace.session, m_original, Clock::today());
-    if (!outcome.ok()) showOutcome(outcome);
+    if (!outcome.ok()) showOutcome(this, outcome, windowTitle());
     return outcome.ok();
 }
 

@@ -58,7 +58,6 @@ private:
     bool changed() const;
     bool save();
     bool remove();
-    void showOutcome(const UserOutcome& outcome);
 
     Workspace& m_workspace;
     Request m_request;

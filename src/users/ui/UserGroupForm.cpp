@@ -164,37 +164,28 @@ void UserGroupForm::deleteMember() {
 bool UserGroupForm::save() {
     UserGroup group = m_group;
     group.GROUP = store::rtrim(m_name->text().trimmed().toStdString());
-    const UserOutcome outcome =
-        saveUserGroup(*m_workspace.db, m_workspace.session, m_request, group, m_original, m_members,
-                      Clock::today(), Clock::now());
+    const Outcome outcome = saveUserGroup(*m_workspace.db, m_workspace.session, m_request, group,
+                                          m_original, m_members, Clock::today(), Clock::now());
     if (outcome.ok()) {
         m_group = m_original = group;
         m_loadedMembers = m_members;
         return true;
     }
-    QStringList params{QString::fromStdString(translateText(outcome.text)),
-                       QString::fromStdString(outcome.detail)};
-    MessageBox::showText(this,
-                         outcome.detail.empty() ? QStringLiteral("%1") : QStringLiteral("%1. %2"),
-                         windowTitle(), MessageButtons::Ok, params, MessageBox::Icon::Warning);
-    if (outcome.kind == UserOutcome::ChangedElsewhere) {
+    showOutcome(this, outcome, windowTitle());
+    if (outcome.kind == Outcome::ChangedElsewhere) {
         m_group = m_original = group;
         groupMembers(*m_workspace.db, m_group.GROUP, m_members);
         m_loadedMembers = m_members;
         m_name->setText(qs(m_group.GROUP));
         showMembers();
     }
-    if (outcome.focus == "group") m_name->setFocus();
+    if (outcome.field == "group") m_name->setFocus();
     return false;
 }
 
 bool UserGroupForm::remove() {
-    const UserOutcome outcome = deleteUserGroup(*m_workspace.db, m_workspace.session, m_original);
-    if (!outcome.ok())
-        MessageBox::showText(this, QStringLiteral("%1. %2"), windowTitle(), MessageButtons::Ok,
-                             {QString::fromStdString(translateText(outcome.text)),
-                              QString::fromStdString(outcome.detail)},
-                             MessageBox::Icon::Warning);
+    const Outcome outcome = deleteUserGroup(*m_workspace.db, m_workspace.session, m_original);
+    if (!outcome.ok()) showOutcome(this, outcome, windowTitle());
     return outcome.ok();
 }
 

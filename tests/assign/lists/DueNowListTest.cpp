@@ -9,6 +9,7 @@
 #include "assign/Conclude.h"
 #include "assign/lists/DueNowList.h"
 #include "platform/BrowsePager.h"
+#include "support/ConcludeResult.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -225,19 +226,21 @@ TEST_F(DueNowListTest, AConcludedRepeatingAssignmentLeavesOnceItsNextDueDateIsAf
     const Session ben = sessionOf("BEN", 0);
 
     // Two weeks overdue: concluding once moves it to a week ago, still due.
-    ConcludeOutcome outcome = ConcludeAssignment(*m_db, ben, weekly.ASSIGNNUMBER, kToday);
-    ASSERT_EQ(outcome.kind, ConcludeOutcome::Repeated) << outcome.message;
-    EXPECT_EQ(outcome.record.DUEDATE, kToday - 7);
+    Assignment outcomeAfter;
+    Outcome outcome =
+        ConcludeAssignment(*m_db, ben, weekly.ASSIGNNUMBER, kToday, nullptr, &outcomeAfter);
+    ASSERT_EQ(test::concludeResult(outcome, outcomeAfter), test::kRepeated) << outcomeLine(outcome);
+    EXPECT_EQ(outcomeAfter.DUEDATE, kToday - 7);
     EXPECT_EQ(numbers(listed(s, "ASS:DUEDATE_KEY")), std::set<std::int32_t>{weekly.ASSIGNNUMBER});
     // Again: due today, still listed.
-    outcome = ConcludeAssignment(*m_db, ben, weekly.ASSIGNNUMBER, kToday);
-    ASSERT_EQ(outcome.kind, ConcludeOutcome::Repeated);
-    EXPECT_EQ(outcome.record.DUEDATE, kToday);
+    outcome = ConcludeAssignment(*m_db, ben, weekly.ASSIGNNUMBER, kToday, nullptr, &outcomeAfter);
+    ASSERT_EQ(test::concludeResult(outcome, outcomeAfter), test::kRepeated);
+    EXPECT_EQ(outcomeAfter.DUEDATE, kToday);
     EXPECT_EQ(listed(s, "ASS:PRIORITY_KEY").size(), 1u);
     // Once more: next week, gone from every order though still open.
-    outcome = ConcludeAssignment(*m_db, ben, weekly.ASSIGNNUMBER, kToday);
-    ASSERT_EQ(outcome.kind, ConcludeOutcome::Repeated);
-    EXPECT_EQ(outcome.record.CLOSEDATE, 0);
+    outcome = ConcludeAssignment(*m_db, ben, weekly.ASSIGNNUMBER, kToday, nullptr, &outcomeAfter);
+    ASSERT_EQ(test::concludeResult(outcome, outcomeAfter), test::kRepeated);
+    EXPECT_EQ(outcomeAfter.CLOSEDATE, 0);
     for (const DueNowOrder& order : kDueNowOrders) EXPECT_TRUE(listed(s, order.keyLabel).empty());
 }
 

@@ -312,6 +312,41 @@ TEST(BrowsePagerChanges, TheEndsAreKnownFromTheFirstAndLastPageAlone) {
     }
 }
 
+TEST(BrowsePagerChanges, EveryMoveKnowsBothEndsFromItsOwnRead) {
+    // A move reads one row more than it shows instead of probing each end
+    // afterwards; the ends must still be exact, also when exactly a page (or
+    // one row more) lies beyond.
+    for (int rows : {40, 41, 45}) {
+        PagerStore s(rows);
+        ASSERT_TRUE(s.ok());
+        BrowsePager pager(s.engine(), Assignment::def());
+        pager.setKey(Assignment::def().key("ASS:NUMBER_KEY"));
+        pager.setPageSize(20);
+        int step = 0;
+        auto check = [&](store::Status status) {
+            ++step;
+            ASSERT_TRUE(status.ok()) << status.describe();
+            const std::vector<int> shown = numbers(pager);
+            ASSERT_EQ(shown.size(), 20u) << rows << " step " << step;
+            EXPECT_EQ(shown.back() - shown.front(), 19) << rows << " step " << step;
+            EXPECT_EQ(pager.atTop(), shown.front() == 1) << rows << " step " << step;
+            EXPECT_EQ(pager.atBottom(), shown.back() == rows) << rows << " step " << step;
+        };
+        check(pager.top());
+        for (int i = 0; i < 3; ++i) check(pager.pageDown());
+        for (int i = 0; i < 3; ++i) check(pager.pageUp());
+        for (int i = 0; i < rows - 19; ++i) check(pager.rowDown());
+        check(pager.bottom());
+        for (int i = 0; i < rows - 19; ++i) check(pager.rowUp());
+        for (int by : {7, -3, 25, -40, 19, 1}) check(pager.scroll(by));
+        for (int at : {1, 2, 21, rows - 19, rows - 20, rows}) {
+            check(pager.reloadAt({store::Value{std::int64_t{at}}}, at));
+            EXPECT_EQ(selectedNumber(pager), at) << rows;
+        }
+        for (int at : {1, 20, rows - 19, rows}) check(pager.locate(std::int64_t{at}));
+    }
+}
+
 TEST(BrowsePagerChanges, AListShorterThanAPageIsAtBothEnds) {
     PagerStore s(5);
     ASSERT_TRUE(s.ok());

@@ -114,6 +114,36 @@ private slots:
         QCOMPARE(MessageBox::shown().at(1).title, QStringLiteral("Greeting"));
     }
 
+    void outcomesShowTheirMessageOrTheirTranslatedTextUnderTheWindowsTitle() {
+        tko::setMessageTranslator([](const std::string& s) -> std::string {
+            if (s == "Duplicate UserName") return "Doppelter Benutzername";
+            return s;
+        });
+        const QString title = QStringLiteral("Update Users");
+        // Nothing to say: no box.
+        QCOMPARE(tko::showOutcome(nullptr, tko::Outcome{}, title), Answer::Ok);
+        QVERIFY(MessageBox::shown().isEmpty());
+        // A refusal's text is translated, under the window's title.
+        tko::showOutcome(nullptr, tko::Outcome::refused("Duplicate UserName", "username"), title);
+        // A standard message keeps its own title and buttons, and its answer counts.
+        MessageBox::setNextAnswer(Answer::Yes);
+        QCOMPARE(tko::showOutcome(nullptr, tko::Outcome::failed(tko::standardMessage(16)), title),
+                 Answer::Yes);
+        // A message without a title of its own shows under the window's, as it is.
+        tko::StandardMessage untitled;
+        untitled.text = "Duplicate UserName. disk full";
+        tko::showOutcome(nullptr, tko::Outcome::failed(untitled), title);
+        tko::setMessageTranslator(nullptr);
+        QCOMPARE(MessageBox::shown().size(), 3);
+        QCOMPARE(MessageBox::shown().at(0).text, QStringLiteral("Doppelter Benutzername"));
+        QCOMPARE(MessageBox::shown().at(0).title, title);
+        QCOMPARE(MessageBox::shown().at(1).number, 16);
+        QCOMPARE(MessageBox::shown().at(1).buttons, tko::MessageButtons::YesNo);
+        QVERIFY(MessageBox::shown().at(1).title != title);
+        QCOMPARE(MessageBox::shown().at(2).text, QStringLiteral("Duplicate UserName. disk full"));
+        QCOMPARE(MessageBox::shown().at(2).title, title);
+    }
+
     void aRealBoxAnswersWithTheButtonPressed() {
         MessageBox::setTestMode(false);
         QTimer::singleShot(0, [] {

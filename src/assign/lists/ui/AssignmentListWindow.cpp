@@ -71,17 +71,9 @@ void AssignmentListWindow::concludeSelected() {
     store::Row row;
     Assignment record;
     if (!m_actions.conclude || !highlightedRecord(row, record)) return;
-    const ConcludeOutcome outcome =
-        m_actions.conclude(*m_workspace.db, m_workspace.session, record, Clock::today());
-    // The message is the store's error text, or a note that another station
-    // concluded it first; either is shown as it comes.
-    if (outcome.kind == ConcludeOutcome::Failed)
-        MessageBox::showText(this, QStringLiteral("%1"), QStringLiteral("Information Safeguard"),
-                             MessageButtons::Ok, {QString::fromStdString(outcome.message)},
-                             MessageBox::Icon::Warning);
-    else if (!outcome.message.empty())
-        MessageBox::showText(this, QStringLiteral("%1"), {}, MessageButtons::Ok,
-                             {QString::fromStdString(outcome.message)});
+    // The store's error, or a note that another station concluded it first.
+    showOutcome(this,
+                m_actions.conclude(*m_workspace.db, m_workspace.session, record, Clock::today()));
     reloadOn(row);
 }
 

@@ -21,8 +21,7 @@ struct ListActions {
     std::function<bool(QWidget* parent, Workspace& workspace, Request request, Assignment& record)>
         openForm;
     // ConcludeAssignment on the row `seen` as the list showed it.
-    std::function<ConcludeOutcome(Database& db, const Session& session, const Assignment& seen,
-                                  Date today)>
+    std::function<Outcome(Database& db, const Session& session, const Assignment& seen, Date today)>
         conclude;
     // The due-assignments report in the order named "Due Date", "Priority",
     // "Person" or "Alphabetically".
