@@ -40,6 +40,14 @@ namespace tko::key {
     K(ASS, USERNAMENUMBER_KEY)    \
     K(ASS, REPEATCONCL_KEY)       \
     K(ASS, PERSONPERSNUM_KEY)     \
+    K(ASS, PERSREPASSIGN_KEY)     \
+    K(ASS, PERSREPPRIORITY_KEY)   \
+    K(ASS, PERSREPCONCL_KEY)      \
+    K(ASS, PERSREPNUMBER_KEY)     \
+    K(ASS, USERPERSPRASSIGN_KEY)  \
+    K(ASS, USERPERSCONCL_KEY)     \
+    K(ASS, USERPERSNUMBER_KEY)    \
+    K(ASS, USERPERSNAME_KEY)      \
     K(PEO, SHORT_KEY)             \
     K(PEO, SHORTTYPE_KEY)         \
     K(PEO, PRIMARY_KEY)           \

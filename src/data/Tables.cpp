@@ -193,7 +193,20 @@ TKO_DEFINE_TABLE(
      // their period alone.
      {"ASS:REPEATCONCL_KEY", false, {"REPEATTYPE", "CLOSEDATE", "PRIORITY"}, true},
      // One person's rows in NAMENUMBER_KEY order (the group screens' name tab).
-     {"ASS:PERSONPERSNUM_KEY", false, {"PERSON", "PERSONNUMBER"}, true}})
+     {"ASS:PERSONPERSNUM_KEY", false, {"PERSON", "PERSONNUMBER"}, true},
+     // History's group tabs read each member's rows of each repeat type as a
+     // range in the tab's order, so that the rows that do not repeat are read
+     // only within the period.
+     {"ASS:PERSREPASSIGN_KEY", false, {"PERSON", "REPEATTYPE", "ASSIGNEDDATE", "PRIORITY"}, true},
+     {"ASS:PERSREPPRIORITY_KEY", false, {"PERSON", "REPEATTYPE", "PRIORITY", "ASSIGNEDDATE"}, true},
+     {"ASS:PERSREPCONCL_KEY", false, {"PERSON", "REPEATTYPE", "CLOSEDATE", "PRIORITY"}, true},
+     {"ASS:PERSREPNUMBER_KEY", false, {"PERSON", "REPEATTYPE", "PERSONNUMBER"}, true},
+     // The group screens of a user who does not see everybody's work read the
+     // rows given by the user to each member as a range in the tab's order.
+     {"ASS:USERPERSPRASSIGN_KEY", false, {"USERNAME", "PERSON", "PRIORITY", "ASSIGNEDDATE"}, true},
+     {"ASS:USERPERSCONCL_KEY", false, {"USERNAME", "PERSON", "CLOSEDATE", "PRIORITY"}, true},
+     {"ASS:USERPERSNUMBER_KEY", false, {"USERNAME", "PERSON", "PERSONNUMBER"}, true},
+     {"ASS:USERPERSNAME_KEY", false, {"USERNAME", "PERSON", "NAME", "DUEDATE", "PRIORITY"}, true}})
 
 TKO_DEFINE_TABLE(Person, TKO_PEOPLE_FIELDS, "PEOPLE", "PEO", "PEOPLE", Data,
                  {{"PEO:SHORT_KEY", false, {"SHORTNAME"}},

@@ -111,7 +111,14 @@ Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subj
         if (!s.ok()) return s;
         subject.groupNumber = chosen.GROUPNUMBER;
     }
-    return groupMembersByNumber(db, subject.groupNumber, subject.members);
+    Status s = groupMembersByNumber(db, subject.groupNumber, subject.members);
+    if (!s.ok()) return s;
+    // A range per member and repeat type, when the store reads that many at
+    // once; else a range per member, the type tested on its rows.
+    s = repeatTypesInUse(db, subject.repeatTypes);
+    if (subject.members.size() * subject.repeatTypes.size() > db.engine().mostRangesPerRead())
+        subject.repeatTypes.clear();
+    return s;
 }
 
 bool isRepeating(const Assignment& record) {
@@ -176,11 +183,14 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
         {store::ne("REPEATTYPE", repeat::NoRepeats), store::le("ASSIGNEDDATE", options.end),
          residualEither(store::eq("CLOSEDATE", 0), store::ge("CLOSEDATE", options.start))});
     tests.push_back(residualEither(std::move(single), std::move(repeating)));
-    // Concluded, for a user who sees every row: one range per repeat type along
-    // (type, date concluded), so that the rows that do not repeat are read
-    // only within the period instead of all rows concluded after it.
-    if (concluded && screen == ScheduleScreen::General && scope.seesAll &&
-        !subject.repeatTypes.empty()) {
+    // For a user who sees every row: one range per repeat type (per member on
+    // the Group screen) along (type, the tab's order), so that the rows that
+    // do not repeat are read only within the period instead of all rows
+    // assigned or concluded before or after it. The General screen has such
+    // an index for "By Date Concluded" only.
+    const bool byType =
+        screen == ScheduleScreen::Group || (concluded && screen == ScheduleScreen::General);
+    if (byType && scope.seesAll && !subject.repeatTypes.empty()) {
         std::vector<Filter> types;
         for (const std::string& type : subject.repeatTypes)
             types.push_back(store::eq("REPEATTYPE", type));

@@ -236,11 +236,13 @@ Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std::strin
     if (scope.seesAll)
         return members.size() <= kMostRanges ? personIsOneOf(members) : std::move(membership);
     if (members.empty()) return store::anyOf({});
-    // The user's own rows count only when the user is a member; then they need
-    // no membership test, but keeping it leaves one shape for both arms.
+    // The user's own rows count only when the user is a member. Each pair of
+    // "given by the user" and a member is a range of an index that starts
+    // with both (as is "given to the user", when the user is a member).
     Filter own = containsName(members, scope.user) ? visibilityFilter(scope)
                                                    : store::eq("USERNAME", scope.user);
-    return store::allOf({std::move(own), std::move(membership)});
+    return store::allOf({std::move(own), members.size() <= kMostRanges ? personIsOneOf(members)
+                                                                       : std::move(membership)});
 }
 
 }  // namespace tko

@@ -3,10 +3,12 @@
 // the Group screens, and the shape in which these reach the store.
 //
 // Shape matters: the store reads an either-or of equalities ("person is X or
-// user is Y") as one index range per alternative, and an equality on a field
-// that leads a longer index of the tab's order as that index's range. The
-// builders here therefore put the one either-or that selects rows first and
-// keep every other test out of that form (see residualEither()).
+// user is Y") as one index range per alternative, several of them as one range
+// per combination of alternatives (member and repeat type), and equalities on
+// fields that lead a longer index of the tab's order as that index's range.
+// The builders here therefore write as either-ors of equalities only the
+// tests that select rows, and keep every other test out of that form (see
+// residualEither()).
 #pragma once
 
 #include <cstdint>
@@ -115,9 +117,10 @@ Status groupNamed(Database& db, const std::string& groupName, GroupName& out);
 
 // Visibility (General/Group rule) and group membership together. `members`
 // are the group's members as read now; `membership` is the same membership
-// as a test the store makes per row (an EXISTS over GROUPPEOPLE). Those who see
-// all read each member's rows as a range; others read their own rows and
-// test membership on them.
+// as a test the store makes per row (an EXISTS over GROUPPEOPLE), used for a
+// group too large to read member by member. Those who see all read each
+// member's rows as a range; others the rows they gave each member (and, as
+// members themselves, those given to them).
 store::Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std::string>& members,
                                    store::Filter membership);
 
@@ -144,8 +147,8 @@ struct ViewSubject {
     std::string group;                 // "Group:"
     std::int32_t groupNumber = 0;      // the group list's number (History)
     std::vector<std::string> members;  // the group's members' short names
-    // History (General): every repeat type stored, or none when there are too
-    // many to read one by one (see loadHistorySubject()).
+    // History (General and Group): every repeat type stored, or none when
+    // there are too many to read one by one (see loadHistorySubject()).
     std::vector<std::string> repeatTypes;
     // General screens: every priority stored, or none (see prioritiesInUse()).
     std::vector<int> priorities;

@@ -8,6 +8,7 @@
 // engine).
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <memory>
@@ -73,6 +74,10 @@ public:
     virtual ~Engine() = default;
 
     virtual std::string engineName() const = 0;
+    // How many index ranges one page read merges (one per combination of the
+    // alternatives of its filter's either-ors); callers shape filters so that
+    // the ranges they want read as such stay within it.
+    virtual std::size_t mostRangesPerRead() const { return 8; }
 
     // Creates every missing table and key of `tables`; existing ones are kept.
     virtual Status createTables(const std::vector<const TableDef*>& tables) = 0;

@@ -164,6 +164,7 @@ SqlDialect postgresDialect() {
     d.indexesNeedRowId = true;
     d.schemaOnIndexName = false;
     d.singleStatementPages = true;
+    d.mostArms = 16;  // each arm is planned anew on every page (force_custom_plan)
     return d;
 }
 

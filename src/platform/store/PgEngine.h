@@ -64,6 +64,7 @@ public:
     ~PgEngine() override;
 
     std::string engineName() const override { return "PostgreSQL"; }
+    std::size_t mostRangesPerRead() const override { return m_sql.dialect().mostArms; }
     Status createTables(const std::vector<const TableDef*>& tables) override;
     Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
     Status verifyStorage(std::vector<std::string>& problems) override;

@@ -1,7 +1,11 @@
 #include "platform/store/SqlBuilder.h"
 
 #include <algorithm>
+#include <bitset>
 #include <functional>
+#include <map>
+
+#include "platform/store/NameCollation.h"
 
 namespace tko::store {
 
@@ -170,37 +174,51 @@ std::string SqlBuilder::orderBy(const TableDef& table, const KeyDef* key, Direct
 
 namespace {
 
-// One arm of a page query: the index it reads and the filter it applies.
-struct Arm {
-    const KeyDef* key;
-    Filter filter;
-};
+using Arm = PageArm;
 
-// A key that is `field` followed by exactly the other components of `key`:
-// within one value of `field` it orders rows as `key` does (a component that
-// is `field` itself is constant there and may be left out).
-const KeyDef* keyLeadingWith(const TableDef& table, int field, const KeyDef& key) {
-    std::vector<KeyComponent> others;
+// A key that reads the rows whose `fixed` columns each hold one value in the
+// order of `key`: its leading components are some of the fixed columns (in any
+// order) and the rest of it, fixed columns aside, is `key` with the fixed
+// columns left out (a fixed column is constant among those rows, so it orders
+// nothing). Of such keys the one whose leading fixed columns include every
+// column of `required` and are the most; on a tie `key` itself, else the first
+// in the table's order. nullptr when none leads with at least one fixed column.
+const KeyDef* keyForEqualities(const TableDef& table, const std::vector<int>& fixed,
+                               const std::vector<int>& required, const KeyDef& key) {
+    auto isFixed = [&](int field) {
+        return std::find(fixed.begin(), fixed.end(), field) != fixed.end();
+    };
+    std::vector<KeyComponent> order;  // what orders the rows
     for (const KeyComponent& c : key.components)
-        if (c.field != field) others.push_back(c);
-    for (const KeyDef& k : table.keys) {
-        if (k.components.size() != others.size() + 1) continue;
-        if (k.components[0].field != field) continue;
-        bool same = true;
-        for (size_t i = 0; i < others.size() && same; ++i)
-            same = k.components[i + 1].field == others[i].field &&
-                   k.components[i + 1].descending == others[i].descending;
-        if (same) return &k;
-    }
-    return nullptr;
-}
-
-// The index an equality on `field` lets a read along `key` use: `key` itself
-// when `field` is its first component (the value then fixes a prefix range),
-// else a key (field, key...) when one exists.
-const KeyDef* keyForEquality(const TableDef& table, int field, const KeyDef& key) {
-    if (!key.components.empty() && key.components[0].field == field) return &key;
-    return keyLeadingWith(table, field, key);
+        if (!isFixed(c.field)) order.push_back(c);
+    const KeyDef* best = nullptr;
+    size_t bestLeading = 0;
+    auto consider = [&](const KeyDef& k) {
+        size_t leading = 0;
+        while (leading < k.components.size() && isFixed(k.components[leading].field)) ++leading;
+        if (leading == 0 || leading < bestLeading || (leading == bestLeading && best)) return;
+        for (int field : required) {
+            bool leads = false;
+            for (size_t i = 0; i < leading && !leads; ++i) leads = k.components[i].field == field;
+            if (!leads) return;
+        }
+        size_t n = 0;
+        for (size_t i = leading; i < k.components.size(); ++i) {
+            const KeyComponent& c = k.components[i];
+            if (isFixed(c.field)) continue;
+            if (n == order.size() || order[n].field != c.field ||
+                order[n].descending != c.descending)
+                return;
+            ++n;
+        }
+        if (n != order.size()) return;
+        best = &k;
+        bestLeading = leading;
+    };
+    consider(key);
+    for (const KeyDef& k : table.keys)
+        if (&k != &key) consider(k);
+    return best;
 }
 
 // Filters that are constant once a column's value is known.
@@ -219,9 +237,13 @@ bool isFalse(const Filter& f) {
 // around it shrink accordingly. An arm of an either-or read then carries only
 // the tests its own rows still need, and tests that were hidden under a
 // negation or an alternative come out as plain conjuncts the database can use
-// as bounds of the index range. Texts are decided only when the compared value
-// is the same text: their order and equality are the database's collation.
-Filter assuming(const TableDef& table, const Filter& filter, int field, const Value& value) {
+// as bounds of the index range. Texts equal by the name collation may still
+// differ in letter case, so of texts only these are decided: against the very
+// same text every comparison but a letter-for-letter one (Same), and against
+// a text that is a different name by the collation (sameName()) equality, its
+// negation and Same.
+// (`known` is the value as stored, see normalise(); `filter` is taken apart.)
+Filter assumingStored(const TableDef& table, Filter filter, int field, const Value& known) {
     switch (filter.kind) {
         case Filter::Kind::All:
         case Filter::Kind::Exists:
@@ -229,15 +251,26 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
         case Filter::Kind::Compare: {
             if (table.fieldIndex(filter.field) != field) return filter;
             const FieldDef& f = table.fields[static_cast<size_t>(field)];
-            const Value known = normalise(f, value);
             const Value other = normalise(f, filter.value);
-            const bool numeric = std::holds_alternative<std::int64_t>(known);
-            if (!numeric && known != other) return filter;
+            const bool numeric = std::holds_alternative<std::int64_t>(known) &&
+                                 std::holds_alternative<std::int64_t>(other);
+            if (!numeric) {
+                const auto* a = std::get_if<std::string>(&known);
+                const auto* b = std::get_if<std::string>(&other);
+                if (!a || !b) return filter;
+                const bool differentName = !sameName(*a, *b);
+                if (differentName) {
+                    if (filter.op == Filter::Op::Eq || filter.op == Filter::Op::Same)
+                        return alwaysFalse();
+                    if (filter.op == Filter::Op::Ne) return alwaysTrue();
+                }
+                if (*a != *b || filter.op == Filter::Op::Same) return filter;
+            }
             const int c = compareValues(known, other);
             bool holds = false;
             switch (filter.op) {
                 case Filter::Op::Eq:
-                case Filter::Op::Same:  // the texts are identical here
+                case Filter::Op::Same:  // numbers only here
                     holds = c == 0;
                     break;
                 case Filter::Op::Ne:
@@ -260,8 +293,9 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
         }
         case Filter::Kind::And: {
             std::vector<Filter> kept;
-            for (const Filter& child : filter.children) {
-                Filter r = assuming(table, child, field, value);
+            kept.reserve(filter.children.size());
+            for (Filter& child : filter.children) {
+                Filter r = assumingStored(table, std::move(child), field, known);
                 if (isFalse(r)) return alwaysFalse();
                 // Nested conjunctions become one list of conjuncts.
                 if (r.kind == Filter::Kind::And)
@@ -273,15 +307,16 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
         }
         case Filter::Kind::Or: {
             std::vector<Filter> kept;
-            for (const Filter& child : filter.children) {
-                Filter r = assuming(table, child, field, value);
+            kept.reserve(filter.children.size());
+            for (Filter& child : filter.children) {
+                Filter r = assumingStored(table, std::move(child), field, known);
                 if (r.isAll()) return alwaysTrue();
                 if (!isFalse(r)) kept.push_back(std::move(r));
             }
             return anyOf(std::move(kept));
         }
         case Filter::Kind::Not: {
-            Filter r = assuming(table, filter.children.front(), field, value);
+            Filter r = assumingStored(table, std::move(filter.children.front()), field, known);
             if (r.isAll()) return alwaysFalse();
             if (isFalse(r)) return alwaysTrue();
             if (r.kind == Filter::Kind::Not) return std::move(r.children.front());
@@ -291,79 +326,223 @@ Filter assuming(const TableDef& table, const Filter& filter, int field, const Va
     return filter;
 }
 
-// How a page along key K is read:
-// - a filter "... AND (a = x OR b = y) AND ..." becomes one index range per
-//   alternative, merged in key order, when each alternative has an index
-//   (see keyForEquality): each arm visits only rows of its own value instead of
-//   scanning the whole key;
-// - a filter "... AND a = x AND ..." reads the index (a, K...) when one exists;
-// - otherwise the page is one read along K with the filter.
-std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request) {
-    std::vector<Arm> single{{request.key, request.filter}};
-    if (!request.key) return single;
-    const Filter* alternatives = nullptr;
-    std::vector<Filter> rest;
-    if (request.filter.kind == Filter::Kind::Or) {
-        alternatives = &request.filter;
-    } else if (request.filter.kind == Filter::Kind::And) {
-        for (const Filter& f : request.filter.children) {
-            if (f.kind == Filter::Kind::Or && !alternatives)
-                alternatives = &f;
-            else
-                rest.push_back(f);
-        }
-    } else {
-        rest.push_back(request.filter);
-    }
-    if (!alternatives || alternatives->children.size() < 2) {
-        // One equality whose column leads a longer index of the same order.
-        for (const Filter& f : rest) {
-            if (f.kind != Filter::Kind::Compare || f.op != Filter::Op::Eq) continue;
-            if (const KeyDef* key = keyLeadingWith(table, table.fieldIndex(f.field), *request.key))
-                return {{key, request.filter}};
-        }
-        return single;
-    }
-    std::vector<Arm> arms;
-    std::vector<Filter> earlier;
-    for (const Filter& alt : alternatives->children) {
-        if (alt.kind != Filter::Kind::Compare || alt.op != Filter::Op::Eq) return single;
-        const KeyDef* key = keyForEquality(table, table.fieldIndex(alt.field), *request.key);
-        if (!key) return single;
-        std::vector<Filter> conditions = rest;
-        // A row matching several alternatives belongs to the first one only.
-        for (const Filter& e : earlier) conditions.push_back(negate(e));
-        earlier.push_back(alt);
-        Filter others =
-            assuming(table, allOf(std::move(conditions)), table.fieldIndex(alt.field), alt.value);
-        if (isFalse(others)) continue;  // no row of this value can pass
-        arms.push_back({key, allOf({alt, std::move(others)})});
-    }
-    if (arms.empty()) return {{request.key, alwaysFalse()}};
-    return arms;
+Filter assuming(const TableDef& table, Filter filter, int field, const Value& value) {
+    if (field < 0) return filter;
+    return assumingStored(table, std::move(filter), field,
+                          normalise(table.fields[static_cast<size_t>(field)], value));
 }
 
-// `filter` for the rows of one level of a keyset page, whose first `fixed` key
-// components equal the starting values: every test those numbers decide is
-// dropped. A page continuing "due on D, priority above P" of a filter "due by
-// today" then no longer gives the database two conditions on the due date,
-// of which SQLite takes the range for the index bound and reads every row due
-// by today to sort out the few due on D. Texts stay: equality under the name
-// collation says nothing about letter case.
-Filter withPrefixKnown(const TableDef& table, const ReadRequest& request, const Filter& filter,
-                       size_t fixed) {
-    Filter known = filter;
-    for (size_t i = 0; i < fixed && i < request.from.values.size(); ++i) {
-        const int field = request.key->components[i].field;
-        const Value value =
-            normalise(table.fields[static_cast<size_t>(field)], request.from.values[i]);
-        if (!std::holds_alternative<std::int64_t>(value)) continue;
-        known = assuming(table, known, field, value);
+bool isEquality(const Filter& f) {
+    return f.kind == Filter::Kind::Compare && f.op == Filter::Op::Eq;
+}
+
+// The arms of a page along key K whose filter is a conjunction that holds
+// either-ors of equalities ("dimensions", e.g. "person is one of the group"
+// and "repeat type is one of these") besides other tests: one arm per
+// combination of one alternative from each dimension in `expanded`. An arm
+// reads the index that leads with its alternatives' columns (and as many of
+// the conjunction's own equalities as one index holds) followed by K's order,
+// so that it visits only rows of its own values. A row that matches several
+// alternatives of a dimension belongs to the first one only; the arm's filter
+// is the rest of the conjunction with every test its values decide removed,
+// and an arm that no row can pass is left out. Empty when some combination
+// has no such index.
+class Combinations {
+public:
+    Combinations(const TableDef& table, const KeyDef& key, const std::vector<Filter>& conjuncts,
+                 const std::vector<size_t>& expanded)
+        : m_table(table), m_key(key), m_conjuncts(conjuncts), m_expanded(expanded) {
+        for (const Filter& f : conjuncts)
+            if (isEquality(f) && table.fieldIndex(f.field) >= 0)
+                m_plainColumns.push_back(table.fieldIndex(f.field));
     }
-    return known;
+
+    std::vector<Arm> arms() {
+        std::vector<Filter> rest;
+        for (size_t i = 0; i < m_conjuncts.size(); ++i)
+            if (std::find(m_expanded.begin(), m_expanded.end(), i) == m_expanded.end())
+                rest.push_back(m_conjuncts[i]);
+        if (!choose(0, allOf(std::move(rest)))) return {};
+        if (m_arms.empty()) m_arms.push_back({&m_key, alwaysFalse()});
+        return std::move(m_arms);
+    }
+
+private:
+    // Chooses an alternative of dimension `d` and of every later one, given
+    // `conditions`: what the rows of the alternatives chosen so far must
+    // still pass. False when a combination has no index to read.
+    bool choose(size_t d, Filter conditions) {
+        if (d == m_expanded.size()) return addArm(std::move(conditions));
+        const Filter& dimension = m_conjuncts[m_expanded[d]];
+        for (size_t c = 0; c < dimension.children.size(); ++c) {
+            const Filter& alt = dimension.children[c];
+            const int column = m_table.fieldIndex(alt.field);
+            // The row's first matching alternative of each dimension picks
+            // its combination, so it is read once.
+            std::vector<Filter> terms{assuming(m_table, conditions, column, alt.value)};
+            m_chosen.push_back(&alt);
+            for (size_t e = 0; e < c && !isFalse(terms.front()); ++e) {
+                // Another value of the same column: no row of this one has it.
+                if (dimension.children[e].field == alt.field &&
+                    isFalse(assuming(m_table, dimension.children[e], column, alt.value)))
+                    continue;
+                Filter earlier = negate(dimension.children[e]);
+                for (const Filter* chosen : m_chosen)
+                    earlier = assuming(m_table, std::move(earlier),
+                                       m_table.fieldIndex(chosen->field), chosen->value);
+                terms.push_back(std::move(earlier));
+            }
+            Filter next = allOf(std::move(terms));
+            bool ok = true;
+            if (!isFalse(next) && !hasFalse(next)) ok = choose(d + 1, std::move(next));
+            m_chosen.pop_back();
+            if (!ok) return false;
+        }
+        return true;
+    }
+
+    static bool hasFalse(const Filter& f) {
+        if (isFalse(f)) return true;
+        if (f.kind != Filter::Kind::And) return false;
+        return std::any_of(f.children.begin(), f.children.end(), isFalse);
+    }
+
+    bool addArm(Filter conditions) {
+        std::vector<int> fixed = m_plainColumns, required;
+        for (const Filter* alt : m_chosen) {
+            const int column = m_table.fieldIndex(alt->field);
+            fixed.push_back(column);
+            required.push_back(column);
+        }
+        // Two alternatives of one column that no value satisfies together.
+        for (size_t a = 0; a < m_chosen.size(); ++a)
+            for (size_t b = a + 1; b < m_chosen.size(); ++b)
+                if (m_chosen[a]->field == m_chosen[b]->field &&
+                    isFalse(assuming(m_table, *m_chosen[b], m_table.fieldIndex(m_chosen[a]->field),
+                                     m_chosen[a]->value)))
+                    return true;
+        std::sort(fixed.begin(), fixed.end());
+        std::sort(required.begin(), required.end());
+        // Most combinations fix the same columns: their index is found once.
+        auto found = m_keys.find({fixed, required});
+        if (found == m_keys.end())
+            found = m_keys
+                        .emplace(std::make_pair(fixed, required),
+                                 keyForEqualities(m_table, fixed, required, m_key))
+                        .first;
+        const KeyDef* key = found->second;
+        if (!key) return false;
+        std::vector<Filter> filter;
+        for (const Filter* alt : m_chosen) filter.push_back(*alt);
+        filter.push_back(std::move(conditions));
+        m_arms.push_back({key, allOf(std::move(filter))});
+        return true;
+    }
+
+    const TableDef& m_table;
+    const KeyDef& m_key;
+    const std::vector<Filter>& m_conjuncts;
+    const std::vector<size_t>& m_expanded;
+    std::vector<int> m_plainColumns;  // the conjunction's own equalities
+    std::vector<const Filter*> m_chosen;
+    std::map<std::pair<std::vector<int>, std::vector<int>>, const KeyDef*> m_keys;
+    std::vector<Arm> m_arms;
+};
+
+// How a page along key K is read:
+// - a filter "... AND (a = x OR b = y) AND ... AND (c = u OR c = v) ..."
+//   becomes one index range per combination of alternatives, merged in key
+//   order (see Combinations): each arm visits only rows of its own values
+//   instead of scanning the whole key. When some combination has no index
+//   leading with its columns, or there are more than `mostArms` combinations,
+//   fewer either-ors are taken apart (the first ones first) and the others are
+//   tested on the rows the ranges yield;
+// - a filter "... AND a = x AND ..." reads the index (a, K...) when one exists
+//   (or (a, b, K...) for "a = x AND b = y", and so on);
+// - otherwise the page is one read along K with the filter.
+std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_t mostArms) {
+    std::vector<Arm> single{{request.key, request.filter}};
+    if (!request.key) return single;
+    std::vector<Filter> conjuncts;
+    if (request.filter.kind == Filter::Kind::And)
+        conjuncts = request.filter.children;
+    else
+        conjuncts.push_back(request.filter);
+    // The either-ors of equalities, at most a few of them.
+    constexpr size_t kMostDimensions = 4;
+    std::vector<size_t> dimensions;
+    for (size_t i = 0; i < conjuncts.size() && dimensions.size() < kMostDimensions; ++i) {
+        const Filter& f = conjuncts[i];
+        if (f.kind != Filter::Kind::Or || f.children.size() < 2) continue;
+        if (std::all_of(f.children.begin(), f.children.end(), isEquality) &&
+            std::all_of(f.children.begin(), f.children.end(),
+                        [&](const Filter& a) { return table.fieldIndex(a.field) >= 0; }))
+            dimensions.push_back(i);
+    }
+    // Every choice of dimensions to take apart, the most dimensions first and
+    // among as many the earlier ones first.
+    const size_t n = dimensions.size();
+    std::vector<unsigned> subsets;
+    for (unsigned mask = 1; mask < (1u << n); ++mask) subsets.push_back(mask);
+    std::stable_sort(subsets.begin(), subsets.end(), [](unsigned a, unsigned b) {
+        const size_t ca = std::bitset<32>(a).count(), cb = std::bitset<32>(b).count();
+        if (ca != cb) return ca > cb;
+        // Lower bits are earlier dimensions: the reversed bit order decides.
+        for (unsigned bit = 1; bit; bit <<= 1)
+            if ((a & bit) != (b & bit)) return (a & bit) != 0;
+        return false;
+    });
+    for (unsigned mask : subsets) {
+        std::vector<size_t> expanded;
+        size_t combinations = 1;
+        for (size_t d = 0; d < n; ++d) {
+            if (!(mask & (1u << d))) continue;
+            expanded.push_back(dimensions[d]);
+            combinations *= conjuncts[dimensions[d]].children.size();
+        }
+        if (combinations > mostArms) continue;
+        std::vector<Arm> arms = Combinations(table, *request.key, conjuncts, expanded).arms();
+        if (!arms.empty()) return arms;
+    }
+    // Equalities alone: the index that leads with the most of them.
+    std::vector<int> fixed;
+    for (const Filter& f : conjuncts)
+        if (isEquality(f) && table.fieldIndex(f.field) >= 0)
+            fixed.push_back(table.fieldIndex(f.field));
+    if (const KeyDef* key = keyForEqualities(table, fixed, {}, *request.key))
+        return {{key, request.filter}};
+    return single;
+}
+
+bool sameFilter(const Filter& a, const Filter& b) {
+    if (a.kind != b.kind || a.field != b.field || a.op != b.op || a.value != b.value ||
+        a.table != b.table || a.links != b.links || a.children.size() != b.children.size())
+        return false;
+    for (size_t i = 0; i < a.children.size(); ++i)
+        if (!sameFilter(a.children[i], b.children[i])) return false;
+    return true;
 }
 
 }  // namespace
+
+const std::vector<PageArm>& SqlBuilder::armsFor(const TableDef& table,
+                                                const ReadRequest& request) const {
+    if (m_armsTable == &table && m_armsKey == request.key &&
+        sameFilter(m_armsFilter, request.filter))
+        return m_arms;
+    // Only a read of several arms is kept: the plain reads between a list's
+    // pages (settings, look-ups) are cheap to take apart and leave it alone.
+    std::vector<PageArm> arms = armsOf(table, request, m_dialect.mostArms);
+    if (arms.size() < 2) {
+        m_single = std::move(arms);
+        return m_single;
+    }
+    m_arms = std::move(arms);
+    m_armsTable = &table;
+    m_armsKey = request.key;
+    m_armsFilter = request.filter;
+    return m_arms;
+}
 
 std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
                                               const ReadRequest& request) const {
@@ -377,7 +556,7 @@ SqlQuery SqlBuilder::pageStatement(const TableDef& table, const ReadRequest& req
 std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
                                           bool single) const {
     const bool forward = request.direction == Direction::Forward;
-    const std::vector<Arm> arms = armsOf(table, request);
+    const std::vector<Arm>& arms = armsFor(table, request);
     const std::string rowId = "t." + quoted(kRowIdColumn);
 
     // A query: for each arm the key condition, the arm's filter; then the order
@@ -388,30 +567,48 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     SqlQuery joined;
     int branches = 0;
     using KeyCondition = std::function<std::string(SqlQuery&)>;
-    // `fixed`: how many leading key components the key condition holds equal
-    // to the starting values (see withPrefixKnown()).
-    auto build = [&](const KeyCondition& keyCondition, size_t fixed) {
+    // `equalPrefix`: how many leading key components the key condition holds
+    // equal to the starting values. Each arm's filter is taken under those
+    // values (see assuming()), so that a bound the values already decide
+    // does not compete with the equalities for the index search, and an arm
+    // that cannot hold such rows is left out of this query.
+    const std::string selectFrom =
+        "SELECT " + columnList(table, request.withMemos) + " FROM " + tableName(table) + " t";
+    static const std::vector<KeyComponent> kNoComponents;
+    const auto& keyComponents = request.key ? request.key->components : kNoComponents;
+    auto build = [&](const KeyCondition& keyCondition, size_t equalPrefix) {
         SqlQuery& q = single ? joined : queries.emplace_back();
         if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
-        const bool merged = arms.size() > 1;
+        std::vector<Arm> taken;  // the arms' filters under the starting values
+        if (equalPrefix > 0) {
+            for (const Arm& arm : arms) {
+                Filter f = arm.filter;
+                for (size_t i = 0; i < equalPrefix && !isFalse(f); ++i)
+                    f = assuming(table, std::move(f), keyComponents[i].field,
+                                 request.from.values[i]);
+                if (!isFalse(f)) taken.push_back({arm.key, std::move(f)});
+            }
+            // No arm can hold such rows: the key's own index, read not at all.
+            if (taken.empty()) taken.push_back({request.key, alwaysFalse()});
+        }
+        const std::vector<Arm>& live = equalPrefix > 0 ? taken : arms;
+        const bool merged = live.size() > 1;
         // On the server each arm of a merge is an ordered, limited read of its
         // own index, and the outer query orders at most a page per arm. SQLite
         // merges the plain arms of a compound SELECT under one ORDER BY itself,
         // each read in its index's order and only as far as the LIMIT takes
         // the merge; an arm limited on its own would be read a whole page deep
         // and sorted, nine pages for nine ranges.
-        const bool limitedArms = merged && single;
-        for (size_t a = 0; a < arms.size(); ++a) {
+        const bool wrapped = merged && single;
+        for (size_t a = 0; a < live.size(); ++a) {
             if (a) q.sql += " UNION ALL ";
-            if (limitedArms) q.sql += "SELECT * FROM (";
-            q.sql += "SELECT " + columnList(table, request.withMemos) + " FROM " +
-                     tableName(table) + " t";
-            if (m_dialect.indexedBy && arms[a].key)
-                q.sql += " INDEXED BY " + quoted(arms[a].key->sqlName());
+            if (wrapped) q.sql += "SELECT * FROM (";
+            q.sql += selectFrom;
+            if (m_dialect.indexedBy && live[a].key)
+                q.sql += " INDEXED BY " + quoted(live[a].key->sqlName());
             q.sql += " WHERE " + keyCondition(q) + " AND ";
-            appendFilter(table, "t", withPrefixKnown(table, request, arms[a].filter, fixed), q.sql,
-                         q.params);
-            if (limitedArms)
+            appendFilter(table, "t", live[a].filter, q.sql, q.params);
+            if (wrapped)
                 q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
                          std::to_string(request.limit) + ") a" + std::to_string(a);
         }

@@ -3,6 +3,7 @@
 // parameters in order.
 #pragma once
 
+#include <cstddef>
 #include <functional>
 #include <string>
 #include <vector>
@@ -34,11 +35,21 @@ struct SqlDialect {
     // range by range and stops as soon as the page is full. Saves a round trip
     // per range on an engine that sits behind a network connection.
     bool singleStatementPages = false;
+    // At most this many index ranges (arms) make one page read; an either-or
+    // of more combinations is tested row by row instead. A server that plans
+    // each page's statement anew pays that planning for every arm.
+    size_t mostArms = 48;
 };
 
 // Hidden columns of every table.
 inline constexpr const char* kRowIdColumn = "ROW_ID";
 inline constexpr const char* kVersionColumn = "ROW_VERSION";
+
+// One index range of a page read: the index it reads and the filter it applies.
+struct PageArm {
+    const KeyDef* key;
+    Filter filter;
+};
 
 struct SqlQuery {
     std::string sql;
@@ -101,7 +112,18 @@ private:
     std::string orderBy(const TableDef& table, const KeyDef* key, Direction dir,
                         const std::string& alias) const;
 
+    // The arms of a page read (see armsOf() in SqlBuilder.cpp), those of
+    // several arms kept for the last key and filter: a list reads page after
+    // page with the same ones, and taking a filter apart into many arms costs
+    // more than comparing it. Valid until the next call.
+    const std::vector<PageArm>& armsFor(const TableDef& table, const ReadRequest& request) const;
+
     SqlDialect m_dialect;
+    mutable const TableDef* m_armsTable = nullptr;
+    mutable const KeyDef* m_armsKey = nullptr;
+    mutable Filter m_armsFilter;
+    mutable std::vector<PageArm> m_arms;
+    mutable std::vector<PageArm> m_single;  // the arm of the last plain read
 };
 
 }  // namespace tko::store

@@ -25,6 +25,8 @@ namespace {
 
 constexpr const char* kUsersSchema = "users";
 
+}  // namespace
+
 SqlDialect sqliteDialect() {
     SqlDialect d;
     d.numberedParams = false;
@@ -38,6 +40,8 @@ SqlDialect sqliteDialect() {
     d.indexedBy = true;
     return d;
 }
+
+namespace {
 
 // How long and how often a station waits for another station's lock. SQLite's
 // own busy wait sleeps up to 100 ms at a time, so a station that writes back

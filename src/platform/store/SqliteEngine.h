@@ -30,6 +30,9 @@ namespace tko::store {
 // keys of this program's files. Returns SQLite's result code.
 int registerNameCollation(sqlite3* db);
 
+// The SQL this engine speaks (what its page reads are built with).
+SqlDialect sqliteDialect();
+
 struct BusyWait;
 
 struct SqliteOptions {
@@ -53,6 +56,7 @@ public:
     ~SqliteEngine() override;
 
     std::string engineName() const override { return "SQLite"; }
+    std::size_t mostRangesPerRead() const override { return m_sql.dialect().mostArms; }
     Status createTables(const std::vector<const TableDef*>& tables) override;
     Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
     Status verifyStorage(std::vector<std::string>& problems) override;
