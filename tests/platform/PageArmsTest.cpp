@@ -164,17 +164,10 @@ protected:
         request.limit = pageSize;
         request.filter = filter;
         std::vector<std::int64_t> got;
-        for (;;) {
-            std::vector<Assignment> page;
-            const Status s = m_db->read(request, page);
-            if (s.endOfRange()) break;
-            EXPECT_TRUE(s.ok()) << s.describe();
-            if (!s.ok()) break;
+        test::readPageByPage<Assignment>(*m_db, request, [&](const std::vector<Assignment>& page) {
             for (const Assignment& a : page) got.push_back(a.rowPos);
-            const store::Row last = page.back().toRow();
-            request.from =
-                KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos);
-        }
+            return true;
+        });
         if (dir == Direction::Backward) std::reverse(got.begin(), got.end());
         return got;
     }

@@ -5,6 +5,9 @@
 //                                      connection string), emptied for each test
 #pragma once
 
+#include <gtest/gtest.h>
+
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -36,5 +39,23 @@ DataSource freshSource(const TempDir& dir);
 // Opens a station on `source`; fails the calling test (ADD_FAILURE) and returns
 // nullptr when that does not work.
 std::unique_ptr<Database> openStation(const DataSource& source);
+
+// Reads `request` page by page to the end of its range, each page continuing
+// after the last row of the one before, and hands each page to `onPage`
+// (which may return false to stop). A failed read fails the test.
+template <class Record>
+void readPageByPage(Database& db, store::ReadRequest request,
+                    const std::function<bool(const std::vector<Record>&)>& onPage) {
+    for (;;) {
+        std::vector<Record> page;
+        const Status s = db.read(request, page);
+        if (s.endOfRange()) return;
+        EXPECT_TRUE(s.ok()) << s.describe();
+        if (!s.ok() || !onPage(page)) return;
+        const store::Row last = page.back().toRow();
+        request.from =
+            store::KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos);
+    }
+}
 
 }  // namespace tko::test
