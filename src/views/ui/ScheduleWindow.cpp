@@ -1,5 +1,7 @@
 #include "views/ui/ScheduleWindow.h"
 
+#include <algorithm>
+
 #include <QCheckBox>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -121,6 +123,8 @@ void ScheduleWindow::buildHeader() {
         m_selector->setObjectName(person ? QStringLiteral("personEdit")
                                          : QStringLiteral("groupEdit"));
         m_selector->setMaxLength(person ? Person::Width::SHORTNAME : GroupName::Width::GROUPNAME);
+        m_selector->setMinimumWidth(m_selector->fontMetrics().averageCharWidth() *
+                                    (m_selector->maxLength() + 2));
         auto* look = new QPushButton(QStringLiteral("..."), this);
         look->setObjectName(QStringLiteral("lookUpButton"));
         look->setAutoDefault(false);
@@ -158,8 +162,13 @@ void ScheduleWindow::buildHeader() {
         m_secondary = new QCheckBox(QStringLiteral("Include secondary"), this);
         m_secondary->setToolTip(QStringLiteral("Include secondary assignments"));
         top->addWidget(m_secondary);
-        addDateEntry(top, QStringLiteral("Period Start:"), "startDateEdit", m_startDate);
-        addDateEntry(top, QStringLiteral("Period End:"), "endDateEdit", m_endDate);
+        // The period on a row of its own: two whole long dates beside the
+        // selector would make the window wider than many screens.
+        auto* period = new QHBoxLayout;
+        headerLayout()->addLayout(period);
+        addDateEntry(period, QStringLiteral("Period Start:"), "startDateEdit", m_startDate);
+        addDateEntry(period, QStringLiteral("Period End:"), "endDateEdit", m_endDate);
+        period->addStretch();
         m_startDate->setText(formatDate(m_prefs.HISTSTARTDATE, kDatePicture));
         m_endDate->setText(formatDate(m_prefs.HISTENDDATE, kDatePicture));
         m_secondary->setChecked(m_prefs.HISTSECONDARY != 0);
@@ -237,6 +246,13 @@ void ScheduleWindow::addDateEntry(QLayout* layout, const QString& label, const c
     edit = new QLineEdit(this);
     edit->setObjectName(QLatin1String(name));
     edit->setProperty("picture", QString::fromUtf16(kDatePicture));
+    // Wide enough for the longest date of the picture (a long month name),
+    // so that a date shows whole instead of scrolled.
+    int widest = 0;
+    for (int month = 1; month <= 12; ++month)
+        widest = std::max(widest, edit->fontMetrics().horizontalAdvance(
+                                      formatDate(fromYmd(2028, month, 28), kDatePicture)));
+    edit->setFixedWidth(widest + 2 * edit->fontMetrics().averageCharWidth() + 8);
     auto* cal = new QPushButton(QStringLiteral("Cal"), this);
     cal->setObjectName(
         QString(QLatin1String(name)).replace(QLatin1String("Edit"), QLatin1String("Cal")));
