@@ -1,5 +1,7 @@
 #include "app/DemoOffice.h"
 
+#include <vector>
+
 #include "app/FirstRun.h"
 #include "assign/AssignmentRules.h"
 #include "data/Keys.h"
@@ -188,8 +190,19 @@ constexpr DemoReminder kReminders[] = {
     {11, 8, "Book the room", "CARLA"},
 };
 
-// The group list's members and the project's assignments (indices into kAssignments).
-constexpr const char* kFrontOffice[] = {"ANNA", "BEN"};
+// The group lists: the supervisor's, and one of a General User's own, so
+// that the Group screens show work for either kind of log-in.
+struct DemoGroup {
+    const char* name;
+    const char* owner;  // nullptr: the supervisor
+    std::vector<const char*> members;
+};
+const DemoGroup kDemoGroups[] = {
+    {"Front office", nullptr, {"ANNA", "BEN"}},
+    {"Ben's team", "BEN", {"BEN", "CARLA"}},
+};
+
+// The project's assignments (indices into kAssignments).
 constexpr int kOfficeMoveAssignments[] = {2, 9};
 
 std::string orSupervisor(const char* name) {
@@ -313,16 +326,18 @@ bool demoExtras(Database& db, Builder& b, const std::vector<Assignment>& added) 
     if (!b.check(db.add(ann), "ANNIVERS")) return false;
 
     const std::string sup = kFirstUserName;
-    GroupName group;
-    group.GROUPNAME = "Front office";
-    group.USER = sup;
-    if (!b.check(addNumbered(db, group, &GroupName::GROUPNUMBER, key::GRO_AUTONUMBER_KEY),
-                 "GROUPNAME"))
-        return false;
-    for (const char* name : kFrontOffice) {
-        const Person p = b.fetchPerson(name);
-        GroupPeople member{group.GROUPNAME, group.GROUPNUMBER, p.SHORTNAME, p.PERSONNUMBER};
-        if (!b.check(db.add(member), "GROUPPEOPLE")) return false;
+    for (const DemoGroup& g : kDemoGroups) {
+        GroupName group;
+        group.GROUPNAME = g.name;
+        group.USER = orSupervisor(g.owner);
+        if (!b.check(addNumbered(db, group, &GroupName::GROUPNUMBER, key::GRO_AUTONUMBER_KEY),
+                     "GROUPNAME"))
+            return false;
+        for (const char* name : g.members) {
+            const Person p = b.fetchPerson(name);
+            GroupPeople member{group.GROUPNAME, group.GROUPNUMBER, p.SHORTNAME, p.PERSONNUMBER};
+            if (!b.check(db.add(member), "GROUPPEOPLE")) return false;
+        }
     }
 
     Project project;
