@@ -18,6 +18,7 @@
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"
+#include "support/SignedIn.h"
 
 namespace tko {
 
@@ -31,11 +32,8 @@ private:
     const Date m_today = fromYmd(2026, 2, 10);
 
     Workspace& as(const std::string& user, int access = 0) {
-        m_workspace.db = m_db.get();
         m_workspace.programDir = m_dir.path();
-        m_workspace.session.GlobalUser = user;
-        m_workspace.session.GlobalUserAccess = access;
-        return m_workspace;
+        return test::signedIn(m_workspace, m_db.get(), user, access);
     }
     void person(const std::string& name, int number, const char* type, const std::string& owner) {
         Person p;
@@ -65,8 +63,7 @@ private slots:
     void initTestCase() {
         MessageBox::setTestMode(true);
         QVERIFY(m_dir.isValid());
-        Status status;
-        m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
+        m_db = test::newOffice(m_dir);
         QVERIFY(m_db);
         Clock::setFixed(m_today, fromHms(10, 30));
         person("ANNA", 1, kTypeUser, "ANNA");

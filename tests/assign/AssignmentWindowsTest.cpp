@@ -21,6 +21,7 @@
 #include "platform/Picture.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
+#include "support/SignedIn.h"
 
 namespace tko {
 
@@ -40,10 +41,7 @@ private:
                        QStringLiteral(".png"));
     }
     Workspace& as(const std::string& user, int access = 0) {
-        m_workspace.db = m_db.get();
-        m_workspace.session.GlobalUser = user;
-        m_workspace.session.GlobalUserAccess = access;
-        return m_workspace;
+        return test::signedIn(m_workspace, m_db.get(), user, access);
     }
     Assignment stored(std::int32_t number) {
         Assignment a;
@@ -72,8 +70,7 @@ private slots:
     void initTestCase() {
         MessageBox::setTestMode(true);
         QVERIFY(m_dir.isValid());
-        Status status;
-        m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
+        m_db = test::newOffice(m_dir);
         QVERIFY(m_db);
         // PAT, whom every user may give assignments to.
         Person pat;

@@ -18,6 +18,7 @@
 #include "platform/Picture.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
+#include "support/SignedIn.h"
 
 namespace tko {
 
@@ -32,10 +33,7 @@ private:
     GroupName m_team, m_outsiders;
 
     Workspace& as(const std::string& user, int access = 0) {
-        m_workspace.db = m_db.get();
-        m_workspace.session.GlobalUser = user;
-        m_workspace.session.GlobalUserAccess = access;
-        return m_workspace;
+        return test::signedIn(m_workspace, m_db.get(), user, access);
     }
     std::vector<Assignment> stored() {
         std::vector<Assignment> rows;
@@ -50,8 +48,7 @@ private slots:
     void initTestCase() {
         MessageBox::setTestMode(true);
         QVERIFY(m_dir.isValid());
-        Status status;
-        m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
+        m_db = test::newOffice(m_dir);
         QVERIFY(m_db);
         Clock::setFixed(m_today, fromHms(10, 30));
         auto person = [&](const char* name, int number, const char* type) {

@@ -20,6 +20,7 @@
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
+#include "support/SignedIn.h"
 
 namespace tko {
 
@@ -32,10 +33,7 @@ private:
     Workspace m_workspace;
 
     Workspace& as(const std::string& user, int access) {
-        m_workspace.db = m_db.get();
-        m_workspace.session.GlobalUser = user;
-        m_workspace.session.GlobalUserAccess = access;
-        return m_workspace;
+        return test::signedIn(m_workspace, m_db.get(), user, access);
     }
 
     Person personNamed(const std::string& shortName) {
@@ -66,8 +64,7 @@ private slots:
         setPasswordCost(PasswordCost::Minimal);
         MessageBox::setTestMode(true);
         QVERIFY(m_dir.isValid());
-        Status status;
-        m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
+        m_db = test::newOffice(m_dir);
         QVERIFY(m_db);
         const DemoSummary demo = createDemoOffice(*m_db, "All users");
         QVERIFY2(demo.ok, demo.error.c_str());

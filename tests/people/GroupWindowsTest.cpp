@@ -17,6 +17,7 @@
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/MessageBox.h"
+#include "support/SignedIn.h"
 
 namespace tko {
 
@@ -29,10 +30,7 @@ private:
     Workspace m_workspace;
 
     Workspace& as(const std::string& user, int access = 0) {
-        m_workspace.db = m_db.get();
-        m_workspace.session.GlobalUser = user;
-        m_workspace.session.GlobalUserAccess = access;
-        return m_workspace;
+        return test::signedIn(m_workspace, m_db.get(), user, access);
     }
     GroupName storedGroup(const std::string& name, const std::string& user) {
         GroupName g;
@@ -68,8 +66,7 @@ private slots:
     void initTestCase() {
         MessageBox::setTestMode(true);
         QVERIFY(m_dir.isValid());
-        Status status;
-        m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
+        m_db = test::newOffice(m_dir);
         QVERIFY(m_db);
         auto person = [&](const char* name, int number, const char* type, const char* owner) {
             Person p;

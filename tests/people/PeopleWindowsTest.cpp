@@ -24,6 +24,7 @@
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "reports/ui/ReportOutput.h"
+#include "support/SignedIn.h"
 #include "users/ui/LimitedPersonUsersDialog.h"
 
 namespace tko {
@@ -45,10 +46,7 @@ private:
     }
 
     Workspace& as(const std::string& user, int access) {
-        m_workspace.db = m_db.get();
-        m_workspace.session.GlobalUser = user;
-        m_workspace.session.GlobalUserAccess = access;
-        return m_workspace;
+        return test::signedIn(m_workspace, m_db.get(), user, access);
     }
 
     void setSystemPref(int privatePeople, int confidential = 1) {
@@ -110,8 +108,7 @@ private slots:
         MessageBox::setTestMode(true);
         installDialer(&m_dialer);
         QVERIFY(m_dir.isValid());
-        Status status;
-        m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
+        m_db = test::newOffice(m_dir);
         QVERIFY(m_db);
         const DemoSummary demo = createDemoOffice(*m_db, "All users");
         QVERIFY2(demo.ok, demo.error.c_str());

@@ -26,6 +26,7 @@
 #include "projects/ui/ProjectForm.h"
 #include "projects/ui/ProjectNotesDialog.h"
 #include "projects/ui/ProjectsForAssignmentDialog.h"
+#include "support/SignedIn.h"
 #include "users/ui/LimitedProjectUsersDialog.h"
 
 namespace tko {
@@ -47,10 +48,7 @@ private:
                        QStringLiteral(".png"));
     }
     Workspace& as(const std::string& user, int access = 0) {
-        m_workspace.db = m_db.get();
-        m_workspace.session.GlobalUser = user;
-        m_workspace.session.GlobalUserAccess = access;
-        return m_workspace;
+        return test::signedIn(m_workspace, m_db.get(), user, access);
     }
     // Recorders: the assignment form stores a new assignment on Insert and
     // reports Change as done; the picker hands back m_pick.
@@ -119,8 +117,7 @@ private slots:
     void initTestCase() {
         MessageBox::setTestMode(true);
         QVERIFY(m_dir.isValid());
-        Status status;
-        m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
+        m_db = test::newOffice(m_dir);
         QVERIFY(m_db);
         SystemPref sys;
         sys.VIEWALL = 1;  // everybody may see everything, yet not open it from a project
