@@ -111,6 +111,26 @@ std::vector<Case> cases() {
                     store::rtrim(a.REPEATTYPE) != "Set Weekdays";
          },
          {"ASS:ASSIGNEDDATE_KEY", "ASS:DUEDATE_KEY"}},
+        // Ranges that each hold the key's leading numbers at one value come
+        // one after another in key order (the server reads them so, lowest
+        // priority number first, or highest going backward, the conclusion
+        // date descending); those of one value are merged.
+        {"priorities range by range",
+         store::allOf({store::anyOf({store::eq("PRIORITY", 3), store::eq("PRIORITY", 1)}),
+                       store::eq("CLOSEDATE", 0)}),
+         [](const Assignment& a) {
+             return a.CLOSEDATE == 0 && (a.PRIORITY == 3 || a.PRIORITY == 1);
+         },
+         {"ASS:PRIORITY_KEY", "ASS:PRIORASSIGN_KEY", "ASS:CONCLPRIORITY_KEY",
+          "ASS:CLOSEDUEDATE_KEY", "ASS:DUEDATE_KEY"}},
+        {"members by priority",
+         store::allOf({store::anyOf({store::eq("PRIORITY", 2), store::eq("PRIORITY", 1)}),
+                       oneOf("PERSON", {"CARLA", "BEN"})}),
+         [](const Assignment& a) {
+             return (a.PRIORITY == 2 || a.PRIORITY == 1) &&
+                    (isName(a.PERSON, "CARLA") || isName(a.PERSON, "BEN"));
+         },
+         {"ASS:PRIORITY_KEY", "ASS:PERSONPRIORITY_KEY", "ASS:PRIORASSIGN_KEY"}},
         // Letter for letter: an alternative "ben" reads the rows of "BEN" too,
         // which the exact test must still drop.
         {"exact spelling under an alternative",

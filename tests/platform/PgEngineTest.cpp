@@ -239,6 +239,39 @@ TEST_F(PgEngineTest, EachPageIsOneRoundTripAcrossTheKeyRanges) {
     }
 }
 
+// Each filter value makes a statement of its own on the server; a session
+// that reads with more of them than it keeps prepared drops them and goes on
+// (inside a transaction it keeps them until the transaction ends).
+TEST_F(PgEngineTest, ReadsWithManyDifferentFiltersKeepWorking) {
+    for (int n = 1; n <= 30; ++n) {
+        Row row = assignment(n, 100 + n, "P" + std::to_string(n));
+        ASSERT_TRUE(a->add(ass, row).ok());
+    }
+    // Person n (one of P1 to P30, or nobody) in a statement of its own.
+    auto readPerson = [&](int n) {
+        ReadRequest request;
+        request.key = ass.key("ASS:DUEDATE_KEY");
+        request.limit = 5;
+        request.filter = allOf({eq("PERSON", "P" + std::to_string(n)), eq("CLOSEDATE", 0)});
+        std::vector<Row> page;
+        const Status s = a->read(ass, request, page);
+        if (n >= 1 && n <= 30) {
+            ASSERT_TRUE(s.ok()) << n << ": " << s.describe();
+            ASSERT_EQ(page.size(), 1u) << n;
+            Assignment found;
+            found.fromRow(page.front());
+            EXPECT_EQ(found.ASSIGNNUMBER, n) << n;
+        } else {
+            EXPECT_TRUE(s.endOfRange()) << n << ": " << s.describe();
+        }
+    };
+    for (int n = 0; n < 300; ++n) readPerson(n);
+    ASSERT_TRUE(a->begin({"ASSIGNMENT"}, 1000).ok());
+    for (int n = 300; n < 800; ++n) readPerson(n % 2 ? n : n / 100);
+    ASSERT_TRUE(a->commit().ok());
+    for (int n = 800; n < 1300; ++n) readPerson(n % 3 ? n : n / 100);
+}
+
 // A list window's moves on the server: opening, Page Down and Up, a row
 // beyond either edge of the page, scrolling, End and Home, each one round trip
 // (a move used to read its rows and then probe each end: three). Rows, order,

@@ -179,6 +179,30 @@ TEST_F(StoreTest, FiltersRunInsideTheQuery) {
     EXPECT_EQ(count, 1);
 }
 
+// A filter's texts are compared as data whatever they hold (the server
+// writes them into the statement): quotes, a backslash, text that reads like
+// SQL, each matches only the rows that hold it.
+TEST_F(StoreTest, FilterTextsWithQuotesAndBackslashesMatchOnlyThemselves) {
+    const std::vector<std::string> people{"O'BRIEN", "O''BRIEN",     "A\\B",
+                                          "A\\",     "X' OR '1'='1", "BEN"};
+    for (size_t i = 0; i < people.size(); ++i)
+        addAssignment(static_cast<int>(i + 1), 100, 1, 0, people[i]);
+    for (size_t i = 0; i < people.size(); ++i) {
+        for (const store::Filter& filter :
+             {store::eq("PERSON", people[i]), store::same("PERSON", people[i]),
+              store::allOf(
+                  {store::eq("CLOSEDATE", 0), store::anyOf({store::eq("PERSON", people[i]),
+                                                            store::eq("USERNAME", people[i])})})}) {
+            const auto found = readAllPaged("ASS:DUEDATE_KEY", Direction::Forward, 3, filter);
+            ASSERT_EQ(found.size(), 1u) << people[i];
+            EXPECT_EQ(found.front().ASSIGNNUMBER, static_cast<int>(i + 1)) << people[i];
+        }
+    }
+    EXPECT_TRUE(readAllPaged("ASS:DUEDATE_KEY", Direction::Forward, 3,
+                             store::eq("PERSON", std::string("X")))
+                    .empty());
+}
+
 TEST_F(StoreTest, AnEitherOrFilterReadsLikeTheSingleScanInBothDirections) {
     // "Given to or by BEN" is read as two index ranges merged; the pages must be
     // exactly those of a plain scan, with self-given rows listed once.

@@ -137,6 +137,7 @@ private:
     PgOptions m_options;
     SqlBuilder m_sql;
     std::map<std::string, std::string> m_statements;  // SQL text -> prepared statement name
+    std::int64_t m_preparedCount = 0;  // names prepared statements uniquely in the session
     int m_depth = 0;
     std::int64_t m_roundTrips = 0;
     bool m_lost = false;  // the connection broke inside a transaction; rollback() clears it

@@ -93,6 +93,19 @@ std::string SqlBuilder::param(std::vector<Value>& params, Value value) const {
     return m_dialect.numberedParams ? "$" + std::to_string(params.size()) : std::string("?");
 }
 
+std::string SqlBuilder::filterValue(std::vector<Value>& params, Value value) const {
+    if (!m_dialect.literalFilterValues) return param(params, std::move(value));
+    if (const auto* n = std::get_if<std::int64_t>(&value)) return std::to_string(*n);
+    const std::string& text = std::get<std::string>(value);
+    if (text.find('\0') != std::string::npos) return param(params, std::move(value));
+    std::string literal = "'";
+    for (char c : text) {
+        literal += c;
+        if (c == '\'') literal += c;
+    }
+    return literal + "'";
+}
+
 void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, const Filter& filter,
                               std::string& sql, std::vector<Value>& params) const {
     switch (filter.kind) {
@@ -110,7 +123,8 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
                 " = ", " <> ", " < ", " <= ", " > ", " >= ", " = "};
             sql += alias + "." + quoted(f.name);
             if (filter.op == Filter::Op::Same) sql += m_dialect.bytewiseCollate;
-            sql += kOps[static_cast<int>(filter.op)] + param(params, normalise(f, filter.value));
+            sql +=
+                kOps[static_cast<int>(filter.op)] + filterValue(params, normalise(f, filter.value));
             return;
         }
         case Filter::Kind::And:
@@ -158,11 +172,12 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
 }
 
 std::string SqlBuilder::orderBy(const TableDef& table, const KeyDef* key, Direction dir,
-                                const std::string& alias) const {
+                                const std::string& alias, size_t skip) const {
     const bool forward = dir == Direction::Forward;
     std::string sql = " ORDER BY ";
     if (key) {
-        for (const KeyComponent& c : key->components) {
+        for (size_t i = skip; i < key->components.size(); ++i) {
+            const KeyComponent& c = key->components[i];
             const bool asc = forward != c.descending;
             sql += alias + quoted(table.fields[static_cast<size_t>(c.field)].name) +
                    (asc ? " ASC, " : " DESC, ");
@@ -514,6 +529,64 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_
     return single;
 }
 
+// The number an arm's filter holds `field` equal to, among its top-level
+// tests; nullptr when it holds none.
+const std::int64_t* fixedNumber(const Filter& filter, const std::string& field) {
+    auto number = [&](const Filter& f) -> const std::int64_t* {
+        if (!isEquality(f) || f.field != field) return nullptr;
+        return std::get_if<std::int64_t>(&f.value);
+    };
+    if (filter.kind != Filter::Kind::And) return number(filter);
+    for (const Filter& child : filter.children)
+        if (const std::int64_t* n = number(child)) return n;
+    return nullptr;
+}
+
+// Arms that each hold the same leading numeric components of `key` at one
+// value, split into runs by those values in the order the page reads them:
+// every row of a run comes before every row of the next, so the runs can be
+// read one after another and only the arms of one run need merging, ordered
+// by the rest of the key (in a run the leading components are constant, and a
+// server's merge of index ranges can only follow an order the ranges give).
+// `prefix` is set to the number of such components; one run of all the arms
+// when there are none.
+std::vector<std::vector<Arm>> runsOf(const TableDef& table, const KeyDef& key, Direction direction,
+                                     std::vector<Arm> arms, size_t& prefix) {
+    prefix = 0;
+    std::vector<std::vector<std::int64_t>> values(arms.size());
+    for (; prefix < key.components.size(); ++prefix) {
+        const FieldDef& f = table.fields[static_cast<size_t>(key.components[prefix].field)];
+        if (f.type != FieldType::Long && f.type != FieldType::Short && f.type != FieldType::Byte)
+            break;
+        std::vector<std::int64_t> column;
+        for (const Arm& arm : arms) {
+            const std::int64_t* n = fixedNumber(arm.filter, f.name);
+            if (!n) break;
+            column.push_back(*n);
+        }
+        if (column.size() != arms.size()) break;
+        for (size_t a = 0; a < arms.size(); ++a) values[a].push_back(column[a]);
+    }
+    if (prefix == 0) return {std::move(arms)};
+    std::vector<size_t> order(arms.size());
+    for (size_t a = 0; a < order.size(); ++a) order[a] = a;
+    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
+        for (size_t i = 0; i < prefix; ++i) {
+            if (values[x][i] == values[y][i]) continue;
+            const bool ascending =
+                (direction == Direction::Forward) != key.components[i].descending;
+            return ascending ? values[x][i] < values[y][i] : values[x][i] > values[y][i];
+        }
+        return false;
+    });
+    std::vector<std::vector<Arm>> runs;
+    for (size_t i = 0; i < order.size(); ++i) {
+        if (i == 0 || values[order[i]] != values[order[i - 1]]) runs.emplace_back();
+        runs.back().push_back(std::move(arms[order[i]]));
+    }
+    return runs;
+}
+
 bool sameFilter(const Filter& a, const Filter& b) {
     if (a.kind != b.kind || a.field != b.field || a.op != b.op || a.value != b.value ||
         a.table != b.table || a.links != b.links || a.children.size() != b.children.size())
@@ -577,8 +650,6 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     static const std::vector<KeyComponent> kNoComponents;
     const auto& keyComponents = request.key ? request.key->components : kNoComponents;
     auto build = [&](const KeyCondition& keyCondition, size_t equalPrefix) {
-        SqlQuery& q = single ? joined : queries.emplace_back();
-        if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
         std::vector<Arm> taken;  // the arms' filters under the starting values
         if (equalPrefix > 0) {
             for (const Arm& arm : arms) {
@@ -593,26 +664,49 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
         }
         const std::vector<Arm>& live = equalPrefix > 0 ? taken : arms;
         const bool merged = live.size() > 1;
-        // On the server each arm of a merge is an ordered, limited read of its
-        // own index, and the outer query orders at most a page per arm. SQLite
-        // merges the plain arms of a compound SELECT under one ORDER BY itself,
-        // each read in its index's order and only as far as the LIMIT takes
-        // the merge; an arm limited on its own would be read a whole page deep
-        // and sorted, nine pages for nine ranges.
-        const bool wrapped = merged && single;
-        for (size_t a = 0; a < live.size(); ++a) {
-            if (a) q.sql += " UNION ALL ";
-            if (wrapped) q.sql += "SELECT * FROM (";
-            q.sql += selectFrom;
-            if (m_dialect.indexedBy && live[a].key)
-                q.sql += " INDEXED BY " + quoted(live[a].key->sqlName());
-            q.sql += " WHERE " + keyCondition(q) + " AND ";
-            appendFilter(table, "t", live[a].filter, q.sql, q.params);
-            if (wrapped)
-                q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
-                         std::to_string(request.limit) + ") a" + std::to_string(a);
+        // A range of the page: its arms read and merged in key order,
+        // leaving out the first `skip` key components, constant among them.
+        // On the server each arm of a merge is an ordered, limited read of
+        // its own index, and the outer query orders at most a page per arm.
+        // SQLite merges the plain arms of a compound SELECT under one ORDER BY
+        // itself, each read in its index's order and only as far as the LIMIT
+        // takes the merge; an arm limited on its own would be read a whole
+        // page deep and sorted, nine pages for nine ranges.
+        auto emit = [&](SqlQuery& q, const std::vector<Arm>& part, size_t skip) {
+            const bool several = part.size() > 1;
+            const bool wrapped = several && single;
+            for (size_t a = 0; a < part.size(); ++a) {
+                if (a) q.sql += " UNION ALL ";
+                if (wrapped) q.sql += "SELECT * FROM (";
+                q.sql += selectFrom;
+                if (m_dialect.indexedBy && part[a].key)
+                    q.sql += " INDEXED BY " + quoted(part[a].key->sqlName());
+                q.sql += " WHERE " + keyCondition(q) + " AND ";
+                appendFilter(table, "t", part[a].filter, q.sql, q.params);
+                if (wrapped)
+                    q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
+                             std::to_string(request.limit) + ") a" + std::to_string(a);
+            }
+            q.sql += orderBy(table, request.key, request.direction, several ? "" : "t.",
+                             several ? skip : 0) +
+                     " LIMIT ";
+        };
+        if (single && merged) {
+            // Runs of arms that follow one another in key order become
+            // ranges of the statement read one after the other.
+            size_t prefix = 0;
+            for (const std::vector<Arm>& run :
+                 runsOf(table, *request.key, request.direction, live, prefix)) {
+                SqlQuery& q = joined;
+                q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
+                emit(q, run, prefix);
+                q.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
+            }
+            return;
         }
-        q.sql += orderBy(table, request.key, request.direction, merged ? "" : "t.") + " LIMIT ";
+        SqlQuery& q = single ? joined : queries.emplace_back();
+        if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
+        emit(q, live, 0);
         if (single) {
             q.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
         } else {
@@ -622,8 +716,9 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     };
     auto finish = [&]() -> std::vector<SqlQuery> {
         if (!single) return queries;
-        joined.sql += " LIMIT " + param(joined.params, std::int64_t{request.limit});
-        joined.limitParam = static_cast<int>(joined.params.size()) - 1;
+        // The one statement runs once with its whole limit: written into
+        // the text, where the planner sees how few rows the page takes.
+        joined.sql += " LIMIT " + std::to_string(request.limit);
         return {joined};
     };
 

@@ -39,6 +39,14 @@ struct SqlDialect {
     // of more combinations is tested row by row instead. A server that plans
     // each page's statement anew pays that planning for every arm.
     size_t mostArms = 48;
+    // Write the values a filter compares with into the statement's text rather
+    // than binding them: a list's statements are then the same page after
+    // page, and a plan made once per connection knows the filter's values (a
+    // bound value is planned as "any"; only the position a page continues
+    // from stays bound). A text value is written as a quoted literal, its
+    // quotes doubled; one holding a NUL character is bound, so that the
+    // engine refuses it as it refuses any such text.
+    bool literalFilterValues = false;
 };
 
 // Hidden columns of every table.
@@ -109,8 +117,11 @@ private:
     std::vector<SqlQuery> pageSql(const TableDef& table, const ReadRequest& request,
                                   bool single) const;
     std::string param(std::vector<Value>& params, Value value) const;
+    // `value` as a filter compares with it (see SqlDialect::literalFilterValues).
+    std::string filterValue(std::vector<Value>& params, Value value) const;
+    // ORDER BY along `key`, leaving out its first `skip` components.
     std::string orderBy(const TableDef& table, const KeyDef* key, Direction dir,
-                        const std::string& alias) const;
+                        const std::string& alias, size_t skip = 0) const;
 
     // The arms of a page read (see armsOf() in SqlBuilder.cpp), those of
     // several arms kept for the last key and filter: a list reads page after
