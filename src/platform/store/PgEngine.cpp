@@ -255,7 +255,7 @@ Status PgEngine::setUpSession() {
 }
 
 Status PgEngine::connectionLost(const std::string& detail) {
-    m_statements.clear();  // prepared statements die with the session
+    forgetStatements();  // prepared statements die with the session
     if (m_depth > 0) m_lost = true;
     std::string text = "The connection to the database server was lost";
     text += m_depth > 0 ? "; the server rolled the open transaction back, nothing of it was written"
@@ -272,7 +272,7 @@ Status PgEngine::ensureConnected() {
     if (m_depth > 0) return connectionLost({});
     // Outside a transaction nothing is lost: connect again.
     PQreset(m_conn);
-    m_statements.clear();
+    forgetStatements();
     m_missedNotices = true;
     if (PQstatus(m_conn) != CONNECTION_OK) {
         std::string message = PQerrorMessage(m_conn);
@@ -327,8 +327,18 @@ Status PgEngine::exec(const std::string& sql) {
     return failure(result);
 }
 
-// Prepared statements a session keeps before it drops them all.
-constexpr size_t kMostStatements = 400;
+// What a session keeps prepared before it drops every statement: at most
+// so many, and at most so much statement text. The server's memory for a
+// statement and its plan grows with the text, about 150 bytes a character (a
+// page of nine ranges: 4.6 kB of text, 0.7 MB on the server), so the text
+// bounds what one station holds there to some 30 MB.
+constexpr size_t kMostStatements = 200;
+constexpr size_t kMostStatementText = 200000;
+
+void PgEngine::forgetStatements() {
+    m_statements.clear();
+    m_statementText = 0;
+}
 
 Status PgEngine::run(const SqlQuery& query, PGresult*& result) {
     result = nullptr;
@@ -343,8 +353,11 @@ Status PgEngine::run(const SqlQuery& query, PGresult*& result) {
         // Filters written into the text make a statement per list and values
         // shown: a long session drops them all now and then rather than keep
         // every one on the server.
-        if (m_statements.size() >= kMostStatements && m_depth == 0 && exec("DEALLOCATE ALL").ok())
-            m_statements.clear();
+        const bool full = m_statements.size() >= kMostStatements ||
+                          m_statementText + query.sql.size() > kMostStatementText;
+        if (full && m_depth == 0 && exec("DEALLOCATE ALL").ok()) {
+            forgetStatements();
+        }
         const std::string name = "tko_" + std::to_string(++m_preparedCount);
         ++m_roundTrips;
         PGresult* prepared = PQprepare(m_conn, name.c_str(), query.sql.c_str(),
@@ -352,6 +365,7 @@ Status PgEngine::run(const SqlQuery& query, PGresult*& result) {
         ResultGuard guard{prepared};
         if (PQresultStatus(prepared) != PGRES_COMMAND_OK) return failure(prepared);
         it = m_statements.emplace(query.sql, name).first;
+        m_statementText += query.sql.size();
     }
     ++m_roundTrips;
     result = PQexecPrepared(m_conn, it->second.c_str(), static_cast<int>(pointers.size()),
@@ -710,7 +724,7 @@ Status PgEngine::adoptNameCollation(const std::vector<const TableDef*>& tables) 
     // collation, which the server refuses to reuse: prepare them afresh.
     if (s.ok() && !rebuild.empty()) {
         s = exec("DEALLOCATE ALL");
-        m_statements.clear();
+        forgetStatements();
     }
     return s;
 }

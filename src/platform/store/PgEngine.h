@@ -132,12 +132,16 @@ private:
     // own when none is open, and notes the table as written when it succeeds.
     Status written(const TableDef& table, const std::function<Status()>& write);
 
+    // Forgets the prepared statements (the server dropped them, or is told to).
+    void forgetStatements();
+
     pg_conn* m_conn = nullptr;
     std::string m_connInfo;
     PgOptions m_options;
     SqlBuilder m_sql;
     std::map<std::string, std::string> m_statements;  // SQL text -> prepared statement name
     std::int64_t m_preparedCount = 0;  // names prepared statements uniquely in the session
+    size_t m_statementText = 0;        // the length of the prepared statements' texts
     int m_depth = 0;
     std::int64_t m_roundTrips = 0;
     bool m_lost = false;  // the connection broke inside a transaction; rollback() clears it
