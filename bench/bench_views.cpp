@@ -189,11 +189,11 @@ void BM_View(benchmark::State& state) {
         ViewScope scope;
         loadViewScope(db, session, scope);
         if (History) {
-            loadHistorySubject(db, screen, subject);
+            loadHistorySubject(db, screen, subject, tab);
             pager.setFilter(
                 historyFilter(screen, tab, subject, {false, kToday - 90, kToday}, scope));
         } else {
-            loadLookForwardSubject(db, screen, subject);
+            loadLookForwardSubject(db, screen, subject, tab);
             LookForwardOptions options;
             options.today = kToday;
             pager.setFilter(lookForwardFilter(screen, tab, subject, options, scope));

@@ -83,7 +83,21 @@ Status repeatTypesInUse(Database& db, std::vector<std::string>& out) {
 
 }  // namespace
 
-Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
+namespace {
+
+// The tabs whose order is a date (or priority, then date): there the rows that
+// do not repeat, split from the others by type, are a range within the period.
+bool historyTabIsDated(ScheduleScreen screen, int tab) {
+    const auto& tabs = historyTabs(screen);
+    return tabReadsAlong(tabs, tab, key::ASS_PRIORASSIGN_KEY) ||
+           tabReadsAlong(tabs, tab, key::ASS_ASSIGNEDDATE_KEY) ||
+           tabReadsAlong(tabs, tab, key::ASS_PEOPLEASSIGN_KEY) ||
+           tabReadsAlong(tabs, tab, key::ASS_CONCLPRIORITY_KEY);
+}
+
+}  // namespace
+
+Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab) {
     subject.members.clear();
     subject.repeatTypes.clear();
     subject.priorities.clear();
@@ -111,11 +125,18 @@ Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subj
         const Status s = groupMembersByNumber(db, subject.groupNumber, subject.members);
         if (!s.ok()) return s;
     }
-    // Every screen reads ranges per repeat type (and priority) where the
-    // store merges that many (see historyFilter()).
-    const Status s = repeatTypesInUse(db, subject.repeatTypes);
-    if (!s.ok()) return s;
-    return prioritiesInUse(db, subject.priorities);
+    // The screens read ranges per repeat type (and priority) where the store
+    // merges that many (see historyFilter()).
+    const bool byType = tab < 0 || screen == ScheduleScreen::Group ||
+                        (screen == ScheduleScreen::General ? historyTabIsConcluded(screen, tab)
+                                                           : historyTabIsDated(screen, tab));
+    const bool byPriority =
+        tab < 0 || tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY);
+    if (byType) {
+        const Status s = repeatTypesInUse(db, subject.repeatTypes);
+        if (!s.ok()) return s;
+    }
+    return byPriority ? prioritiesInUse(db, subject.priorities) : Status::success();
 }
 
 bool isRepeating(const Assignment& record) {
@@ -156,15 +177,12 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
     // a range within the period on the tabs ordered by a date (and, on "By
     // Priority", per priority); the repeating ones are few. The name orders
     // have no such bound: there the split would only cost.
-    const auto& tabs = historyTabs(screen);
-    const bool byPriority = tabReadsAlong(tabs, tab, key::ASS_PRIORASSIGN_KEY);
-    const bool dated = byPriority || tabReadsAlong(tabs, tab, key::ASS_ASSIGNEDDATE_KEY) ||
-                       tabReadsAlong(tabs, tab, key::ASS_PEOPLEASSIGN_KEY) ||
-                       tabReadsAlong(tabs, tab, key::ASS_CONCLPRIORITY_KEY);
+    const bool byPriority = tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY);
     const std::vector<Filter> byTypeSplit =
-        dated ? repeatTypeAlternatives(subject.repeatTypes,
-                                       byPriority ? subject.priorities : std::vector<int>{})
-              : std::vector<Filter>{};
+        historyTabIsDated(screen, tab)
+            ? repeatTypeAlternatives(subject.repeatTypes,
+                                     byPriority ? subject.priorities : std::vector<int>{})
+            : std::vector<Filter>{};
     switch (screen) {
         case ScheduleScreen::General:
             tests.push_back(visibilityFilter(scope));

@@ -27,7 +27,7 @@ bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab) {
     return screen == ScheduleScreen::Person && tab == 2;
 }
 
-Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
+Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab) {
     subject.members.clear();
     subject.priorities.clear();
     subject.mostRanges = db.engine().mostRangesPerRead();
@@ -35,7 +35,11 @@ Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& 
         const Status s = groupMembersByName(db, subject.group, subject.members);
         if (!s.ok()) return s;
     }
-    if (screen == ScheduleScreen::Person) return Status::success();
+    const auto& tabs = lookForwardTabs(screen);
+    const bool byPriority =
+        tab < 0 || tabReadsAlong(tabs, tab, key::ASS_PRIORITY_KEY) ||
+        (screen == ScheduleScreen::Group && tabReadsAlong(tabs, tab, key::ASS_PERSONPRIORITY_KEY));
+    if (screen == ScheduleScreen::Person || !byPriority) return Status::success();
     return prioritiesInUse(db, subject.priorities);
 }
 

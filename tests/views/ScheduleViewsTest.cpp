@@ -599,6 +599,7 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
     // and just beyond those bounds, with priorities outside 1 to 9 and repeat
     // types the program never writes, must be listed exactly as the rule for
     // one record lists them, by an administrator and by a member of the group.
+    // The subject is loaded for the tab, as the windows load it.
     addGroup("Team", "ANNA", {"BEN", "CARLA"});
     const Date s = kToday - 30, e = kToday - 5;
     const char* types[] = {repeat::NoRepeats, "Days after Last Due", "Typed by hand"};
@@ -636,7 +637,7 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
                 for (const LookForwardOptions& o :
                      {lfOptions(0, false, true), lfOptions(kToday + 1, true, true)}) {
                     ViewSubject subject = given;
-                    ASSERT_TRUE(loadLookForwardSubject(*m_db, screen, subject).ok());
+                    ASSERT_TRUE(loadLookForwardSubject(*m_db, screen, subject, tab).ok());
                     Numbers expected;
                     for (const Assignment& a : all)
                         if (isLookForwardListed(a, screen, tab, subject, o, scope, nullptr))
@@ -653,7 +654,7 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
             const auto& htabs = historyTabs(screen);
             for (int tab = 0; tab < static_cast<int>(htabs.size()); ++tab) {
                 ViewSubject subject = given;
-                ASSERT_TRUE(loadHistorySubject(*m_db, screen, subject).ok());
+                ASSERT_TRUE(loadHistorySubject(*m_db, screen, subject, tab).ok());
                 const HistoryOptions o{true, s, e};
                 Numbers expected;
                 for (const Assignment& a : all)
@@ -725,7 +726,7 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
                     for (const LookForwardOptions& o :
                          {lfOptions(0, true, true), lfOptions(kToday + 15, false, false)}) {
                         ViewSubject subject = given;
-                        ASSERT_TRUE(loadLookForwardSubject(*m_db, screen, subject).ok());
+                        ASSERT_TRUE(loadLookForwardSubject(*m_db, screen, subject, tab).ok());
                         Numbers expected;
                         for (const Assignment& a : all)
                             if (isLookForwardListed(a, screen, tab, subject, o, scope,
@@ -746,7 +747,7 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
                     for (const HistoryOptions& o : {HistoryOptions{true, kToday - 30, kToday - 5},
                                                     HistoryOptions{false, kToday - 10, kToday}}) {
                         ViewSubject subject = given;
-                        ASSERT_TRUE(loadHistorySubject(*m_db, screen, subject).ok());
+                        ASSERT_TRUE(loadHistorySubject(*m_db, screen, subject, tab).ok());
                         Numbers expected;
                         for (const Assignment& a : all)
                             if (isHistoryListed(a, screen, tab, subject, o, scope, assigneeOf(a)))
