@@ -149,7 +149,8 @@ std::int64_t engineWork(store::Engine& engine) {
 }
 
 // range(0): rows; range(1): screen (0 General, 1 Person, 2 Group); range(2): tab;
-// range(3): 0 a general user, 1 an administrator; range(4): 0 first page, 1 last page.
+// range(3): 0 a general user, 1 an administrator, 2 a general user who is a
+// member of the group (Group screens only); range(4): 0 first page, 1 last page.
 template <bool History, bool Server>
 void BM_View(benchmark::State& state) {
     Database* server = nullptr;
@@ -170,8 +171,9 @@ void BM_View(benchmark::State& state) {
         return;
     }
     Session session;
-    session.GlobalUser = personName(17);
-    session.GlobalUserAccess = state.range(3) ? 2 : 0;
+    const bool member = state.range(3) == 2;
+    session.GlobalUser = personName(member ? kMembers[1] : 17);
+    session.GlobalUserAccess = state.range(3) == 1 ? 2 : 0;
     const bool last = state.range(4) != 0;
     BrowsePager pager(db.engine(), Assignment::def());
     pager.setKey(Assignment::def().key(tabs[static_cast<size_t>(tab)].keyLabel));
@@ -187,11 +189,11 @@ void BM_View(benchmark::State& state) {
         ViewScope scope;
         loadViewScope(db, session, scope);
         if (History) {
-            loadHistorySubject(db, screen, subject);
+            loadHistorySubject(db, screen, subject, tab);
             pager.setFilter(
                 historyFilter(screen, tab, subject, {false, kToday - 90, kToday}, scope));
         } else {
-            loadLookForwardSubject(db, screen, subject);
+            loadLookForwardSubject(db, screen, subject, tab);
             LookForwardOptions options;
             options.today = kToday;
             pager.setFilter(lookForwardFilter(screen, tab, subject, options, scope));
@@ -222,7 +224,9 @@ void BM_View(benchmark::State& state) {
     state.SetLabel(std::string(Server ? "postgres: " : "") +
                    (History ? "History " : "Look Forward ") + kScreens[state.range(1)] + ", " +
                    tabs[static_cast<size_t>(tab)].caption +
-                   (state.range(3) ? ", administrator" : ", general user") +
+                   (state.range(3) == 1 ? ", administrator"
+                    : member            ? ", general user in the group"
+                                        : ", general user") +
                    (last ? ", last page" : ", first page"));
 }
 
@@ -232,8 +236,11 @@ void viewArgs(benchmark::internal::Benchmark* b, bool history) {
                                    : lookForwardTabs(static_cast<ScheduleScreen>(screen));
         for (int rows : {10000, 100000, 1000000})
             for (int tab = 0; tab < static_cast<int>(tabs.size()); ++tab)
-                for (int admin : {0, 1})
-                    for (int last : {0, 1}) b->Args({rows, screen, tab, admin, last});
+                for (int who : {0, 1, 2}) {
+                    // A member of the group reads the rows given to him as well.
+                    if (who == 2 && screen != static_cast<int>(ScheduleScreen::Group)) continue;
+                    for (int last : {0, 1}) b->Args({rows, screen, tab, who, last});
+                }
     }
 }
 

@@ -83,42 +83,60 @@ Status repeatTypesInUse(Database& db, std::vector<std::string>& out) {
 
 }  // namespace
 
-Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
+namespace {
+
+// The tabs whose order is a date (or priority, then date): there the rows that
+// do not repeat, split from the others by type, are a range within the period.
+bool historyTabIsDated(ScheduleScreen screen, int tab) {
+    const auto& tabs = historyTabs(screen);
+    return tabReadsAlong(tabs, tab, key::ASS_PRIORASSIGN_KEY) ||
+           tabReadsAlong(tabs, tab, key::ASS_ASSIGNEDDATE_KEY) ||
+           tabReadsAlong(tabs, tab, key::ASS_PEOPLEASSIGN_KEY) ||
+           tabReadsAlong(tabs, tab, key::ASS_CONCLPRIORITY_KEY);
+}
+
+}  // namespace
+
+Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab) {
     subject.members.clear();
     subject.repeatTypes.clear();
     subject.priorities.clear();
-    if (screen == ScheduleScreen::General) {
+    subject.mostRanges = db.engine().mostRangesPerRead();
+    if (screen == ScheduleScreen::Group) {
+        if (store::rtrim(subject.group).empty()) {
+            subject.groupNumber = 0;
+            return Status::success();
+        }
+        // A group picked from the group lists keeps its number; a typed name
+        // means the first group list of that name.
+        GroupName chosen;
+        if (subject.groupNumber != 0) {
+            Status s =
+                db.fetch(key::GRO_AUTONUMBER_KEY, {std::int64_t{subject.groupNumber}}, chosen);
+            if (!s.ok() || store::rtrim(chosen.GROUPNAME) != store::rtrim(subject.group))
+                subject.groupNumber = 0;
+        }
+        if (subject.groupNumber == 0) {
+            const Status s = groupNamed(db, subject.group, chosen);
+            if (s.code == store::kRecordNotFound || s.endOfRange()) return Status::success();
+            if (!s.ok()) return s;
+            subject.groupNumber = chosen.GROUPNUMBER;
+        }
+        const Status s = groupMembersByNumber(db, subject.groupNumber, subject.members);
+        if (!s.ok()) return s;
+    }
+    // The screens read ranges per repeat type (and priority) where the store
+    // merges that many (see historyFilter()).
+    const bool byType = tab < 0 || screen == ScheduleScreen::Group ||
+                        (screen == ScheduleScreen::General ? historyTabIsConcluded(screen, tab)
+                                                           : historyTabIsDated(screen, tab));
+    const bool byPriority =
+        tab < 0 || tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY);
+    if (byType) {
         const Status s = repeatTypesInUse(db, subject.repeatTypes);
         if (!s.ok()) return s;
-        return prioritiesInUse(db, subject.priorities);
     }
-    if (screen != ScheduleScreen::Group) return Status::success();
-    if (store::rtrim(subject.group).empty()) {
-        subject.groupNumber = 0;
-        return Status::success();
-    }
-    // A group picked from the group lists keeps its number; a typed name
-    // means the first group list of that name.
-    GroupName chosen;
-    if (subject.groupNumber != 0) {
-        Status s = db.fetch(key::GRO_AUTONUMBER_KEY, {std::int64_t{subject.groupNumber}}, chosen);
-        if (!s.ok() || store::rtrim(chosen.GROUPNAME) != store::rtrim(subject.group))
-            subject.groupNumber = 0;
-    }
-    if (subject.groupNumber == 0) {
-        const Status s = groupNamed(db, subject.group, chosen);
-        if (s.code == store::kRecordNotFound || s.endOfRange()) return Status::success();
-        if (!s.ok()) return s;
-        subject.groupNumber = chosen.GROUPNUMBER;
-    }
-    Status s = groupMembersByNumber(db, subject.groupNumber, subject.members);
-    if (!s.ok()) return s;
-    // A range per member and repeat type, when the store reads that many at
-    // once; else a range per member, the type tested on its rows.
-    s = repeatTypesInUse(db, subject.repeatTypes);
-    if (subject.members.size() * subject.repeatTypes.size() > db.engine().mostRangesPerRead())
-        subject.repeatTypes.clear();
-    return s;
+    return byPriority ? prioritiesInUse(db, subject.priorities) : Status::success();
 }
 
 bool isRepeating(const Assignment& record) {
@@ -155,19 +173,40 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
     if (options.start == kNoDate || options.end == kNoDate) return store::anyOf({});
     // First the test that picks the index ranges (see ScheduleView.h).
     std::vector<Filter> tests;
+    // A person's rows split by repeat type: those that do not repeat are then
+    // a range within the period on the tabs ordered by a date (and, on "By
+    // Priority", per priority); the repeating ones are few. The name orders
+    // have no such bound: there the split would only cost.
+    const bool byPriority = tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY);
+    const std::vector<Filter> byTypeSplit =
+        historyTabIsDated(screen, tab)
+            ? repeatTypeAlternatives(subject.repeatTypes,
+                                     byPriority ? subject.priorities : std::vector<int>{})
+            : std::vector<Filter>{};
     switch (screen) {
         case ScheduleScreen::General:
             tests.push_back(visibilityFilter(scope));
             break;
-        case ScheduleScreen::Group:
+        case ScheduleScreen::Group: {
+            // A member's own rows: one range per repeat type, the rows that do
+            // not repeat bounded by the period.
+            Filter own = memberOwnRanges(scope, subject.members, byTypeSplit, subject.mostRanges);
+            if (!own.isAll()) {
+                tests.push_back(std::move(own));
+                break;
+            }
             addTests(tests, visibleMembersFilter(
                                 scope, subject.members,
                                 store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
                                               store::eq("GROUPNUMBER", subject.groupNumber))));
             break;
+        }
         case ScheduleScreen::Person:
             tests.push_back(personIs(subject.person));
             tests.push_back(personScreenVisibilityFilter(scope));
+            // One person's rows: one range per repeat type, likewise.
+            if (!byTypeSplit.empty() && byTypeSplit.size() <= subject.mostRanges)
+                tests.push_back(store::anyOf(byTypeSplit));
             break;
     }
     if (!options.includeSecondary) tests.push_back(store::ne("SECONDARY", 1));
@@ -190,7 +229,9 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
     // an index for "By Date Concluded" only.
     const bool byType =
         screen == ScheduleScreen::Group || (concluded && screen == ScheduleScreen::General);
-    if (byType && scope.seesAll && !subject.repeatTypes.empty()) {
+    const size_t members = std::max<size_t>(1, subject.members.size());
+    if (byType && scope.seesAll && !subject.repeatTypes.empty() &&
+        members * subject.repeatTypes.size() <= subject.mostRanges) {
         std::vector<Filter> types;
         for (const std::string& type : subject.repeatTypes)
             types.push_back(store::eq("REPEATTYPE", type));
@@ -198,8 +239,7 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
     }
     // "By Priority" (General): one range per priority, bounded by the period's
     // end on the assigned date.
-    if (screen == ScheduleScreen::General &&
-        tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY))
+    if (screen == ScheduleScreen::General && byPriority)
         addTests(tests, priorityIsOneOf(subject.priorities));
     return store::allOf(std::move(tests));
 }

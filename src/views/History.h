@@ -32,8 +32,10 @@ bool historyTabTakesLetters(ScheduleScreen screen, int tab);
 
 // Reads what the rule needs besides the record: the group list called
 // subject.group and its members by number (Group screen). An unknown group
-// leaves no members.
-Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject);
+// leaves no members. Besides, the repeat types and priorities stored, which
+// the filter splits its ranges by: with `tab`, only those that tab's filter
+// uses (-1: all).
+Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab = -1);
 
 // True when `record` repeats (any repetition other than "No Repeats").
 bool isRepeating(const Assignment& record);

@@ -27,13 +27,20 @@ bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab) {
     return screen == ScheduleScreen::Person && tab == 2;
 }
 
-Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject) {
+Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab) {
     subject.members.clear();
     subject.priorities.clear();
-    if (screen == ScheduleScreen::Group)
-        return groupMembersByName(db, subject.group, subject.members);
-    if (screen == ScheduleScreen::General) return prioritiesInUse(db, subject.priorities);
-    return Status::success();
+    subject.mostRanges = db.engine().mostRangesPerRead();
+    if (screen == ScheduleScreen::Group) {
+        const Status s = groupMembersByName(db, subject.group, subject.members);
+        if (!s.ok()) return s;
+    }
+    const auto& tabs = lookForwardTabs(screen);
+    const bool byPriority =
+        tab < 0 || tabReadsAlong(tabs, tab, key::ASS_PRIORITY_KEY) ||
+        (screen == ScheduleScreen::Group && tabReadsAlong(tabs, tab, key::ASS_PERSONPRIORITY_KEY));
+    if (screen == ScheduleScreen::Person || !byPriority) return Status::success();
+    return prioritiesInUse(db, subject.priorities);
 }
 
 bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int tab,
@@ -69,13 +76,34 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
         case ScheduleScreen::General:
             tests.push_back(visibilityFilter(scope));
             break;
-        case ScheduleScreen::Group:
+        case ScheduleScreen::Group: {
+            // The priority tabs read each member's rows (or a member's own
+            // rows) one range per priority, bounded by the due dates, where
+            // the store merges that many ranges. Without a bound on the due
+            // date ("due now" ticked, no end date) a range per priority skips
+            // nothing and only costs.
+            const bool dueBounded = !options.includeDueNow || options.endDate != kNoDate;
+            const bool byPriority =
+                dueBounded &&
+                (tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PRIORITY_KEY) ||
+                 tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PERSONPRIORITY_KEY));
+            const std::vector<Filter> split =
+                byPriority ? priorityAlternatives(subject.priorities) : std::vector<Filter>{};
+            Filter own = memberOwnRanges(scope, subject.members, split, subject.mostRanges);
+            if (!own.isAll()) {
+                tests.push_back(std::move(own));
+                break;
+            }
             addTests(tests,
                      visibleMembersFilter(
                          scope, subject.members,
                          store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
                                        store::eq("GROUPNAME", store::rtrim(subject.group)))));
+            if (byPriority && scope.seesAll && !split.empty() &&
+                subject.members.size() * split.size() <= subject.mostRanges)
+                tests.push_back(store::anyOf(split));
             break;
+        }
         case ScheduleScreen::Person:
             tests.push_back(personIs(subject.person));
             if (lookForwardMatchesPersonExactly(screen, tab))

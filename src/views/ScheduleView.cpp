@@ -1,5 +1,6 @@
 #include "views/ScheduleView.h"
 
+#include "assign/Repetition.h"
 #include "data/Keys.h"
 
 #include <QChar>
@@ -150,11 +151,30 @@ Status prioritiesInUse(Database& db, std::vector<int>& out) {
     return Status::success();
 }
 
-Filter priorityIsOneOf(const std::vector<int>& priorities) {
-    if (priorities.empty()) return store::all();
+std::vector<Filter> priorityAlternatives(const std::vector<int>& priorities) {
     std::vector<Filter> alternatives;
     for (int p : priorities) alternatives.push_back(store::eq("PRIORITY", p));
-    return store::anyOf(std::move(alternatives));
+    return alternatives;
+}
+
+Filter priorityIsOneOf(const std::vector<int>& priorities) {
+    if (priorities.empty()) return store::all();
+    return store::anyOf(priorityAlternatives(priorities));
+}
+
+std::vector<Filter> repeatTypeAlternatives(const std::vector<std::string>& types,
+                                           const std::vector<int>& singlePriorities) {
+    std::vector<Filter> alternatives;
+    for (const std::string& type : types) {
+        if (singlePriorities.empty() || store::rtrim(type) != repeat::NoRepeats) {
+            alternatives.push_back(store::eq("REPEATTYPE", type));
+            continue;
+        }
+        for (int p : singlePriorities)
+            alternatives.push_back(
+                store::allOf({store::eq("REPEATTYPE", type), store::eq("PRIORITY", p)}));
+    }
+    return alternatives;
 }
 
 // ---- preferences ----------------------------------------------------------------
@@ -243,6 +263,25 @@ Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std::strin
                                                    : store::eq("USERNAME", scope.user);
     return store::allOf({std::move(own), members.size() <= kMostRanges ? personIsOneOf(members)
                                                                        : std::move(membership)});
+}
+
+Filter memberOwnRanges(const ViewScope& scope, const std::vector<std::string>& members,
+                       const std::vector<Filter>& ownSplit, std::size_t mostRanges) {
+    if (scope.seesAll || !containsName(members, scope.user)) return store::all();
+    std::vector<Filter> alternatives;
+    if (ownSplit.empty()) alternatives.push_back(store::eq("PERSON", scope.user));
+    for (const Filter& split : ownSplit) {
+        std::vector<Filter> equalities{store::eq("PERSON", scope.user)};
+        addTests(equalities, split);
+        alternatives.push_back(store::allOf(std::move(equalities)));
+    }
+    // What the user gave to himself is among his own rows already.
+    for (const std::string& m : members)
+        if (!store::sameName(m, scope.user))
+            alternatives.push_back(
+                store::allOf({store::eq("USERNAME", scope.user), store::eq("PERSON", m)}));
+    if (alternatives.size() < 2 || alternatives.size() > mostRanges) return store::all();
+    return store::anyOf(std::move(alternatives));
 }
 
 }  // namespace tko

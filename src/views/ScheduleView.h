@@ -126,6 +126,26 @@ store::Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std
 
 bool containsName(const std::vector<std::string>& names, const std::string& name);
 
+// The same rows as visibleMembersFilter() for a user who does not see all but
+// is one of `members`, as one either-or of ranges: the rows given to the user
+// (every one of them, the user being a member), split further by each of
+// `ownSplit` when given, and the rows the user gave each other member. So the
+// user's own rows, the dense part, are read as ranges bounded by the tab's
+// order instead of testing the period or the type row by row. `ownSplit`
+// must cover every row (e.g. every repeat type stored). all() when the split
+// makes more than `mostRanges` ranges: use visibleMembersFilter() then.
+store::Filter memberOwnRanges(const ViewScope& scope, const std::vector<std::string>& members,
+                              const std::vector<store::Filter>& ownSplit, std::size_t mostRanges);
+
+// ASS:REPEATTYPE is one of `types` (which must hold "No Repeats"), as range
+// alternatives; with `singlePriorities`, the rows that do not repeat one
+// alternative per priority, so that a tab ordered by priority reads them as
+// ranges bounded by the period. Empty for no types.
+std::vector<store::Filter> repeatTypeAlternatives(const std::vector<std::string>& types,
+                                                  const std::vector<int>& singlePriorities);
+// ASS:PRIORITY is one of `priorities`, as range alternatives.
+std::vector<store::Filter> priorityAlternatives(const std::vector<int>& priorities);
+
 // ---- the user's preferences ---------------------------------------------------
 
 // The signed-in user's USERPREF record (fetched by USP:USERNAME_KEY). A user
@@ -152,6 +172,9 @@ struct ViewSubject {
     std::vector<std::string> repeatTypes;
     // General screens: every priority stored, or none (see prioritiesInUse()).
     std::vector<int> priorities;
+    // How many index ranges the store merges in one read
+    // (Engine::mostRangesPerRead()): a filter splits its rows into no more.
+    std::size_t mostRanges = 0;
 };
 
 }  // namespace tko

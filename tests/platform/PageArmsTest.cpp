@@ -100,6 +100,40 @@ std::vector<Case> cases() {
                      isName(a.PERSON, "ANNA"));
          },
          {"ASS:DUEDATE_KEY", "ASS:PERSONDATE_KEY", "ASS:NAME_KEY", "ASS:PEOPLEASSIGN_KEY"}},
+        // Alternatives that fix several columns: the rows that do not repeat
+        // one range per priority, the repeating ones one per type.
+        {"split further for one value",
+         store::allOf(
+             {store::eq("PERSON", "BEN"), store::ne("SECONDARY", 1), periodFilter(),
+              store::anyOf(
+                  {store::allOf({store::eq("REPEATTYPE", kSingle), store::eq("PRIORITY", 1)}),
+                   store::allOf({store::eq("REPEATTYPE", kSingle), store::eq("PRIORITY", 2)}),
+                   store::allOf({store::eq("REPEATTYPE", kSingle), store::eq("PRIORITY", 3)}),
+                   store::eq("REPEATTYPE", kWeekly), store::eq("REPEATTYPE", kDaily)})}),
+         [](const Assignment& a) {
+             return isName(a.PERSON, "BEN") && a.SECONDARY != 1 && inPeriod(a) &&
+                    store::rtrim(a.REPEATTYPE) != "Set Weekdays";
+         },
+         {"ASS:PRIORASSIGN_KEY", "ASS:ASSIGNEDDATE_KEY", "ASS:CONCLPRIORITY_KEY"}},
+        // "Given to or by BEN, to a member" with BEN a member, written as one
+        // either-or: BEN's own rows by type, the rows he gave each other
+        // member; a row he gave himself is read once.
+        {"own rows by type, given rows by member",
+         store::allOf(
+             {store::anyOf(
+                  {store::allOf({store::eq("PERSON", "BEN"), store::eq("REPEATTYPE", kSingle)}),
+                   store::allOf({store::eq("PERSON", "ben"), store::eq("REPEATTYPE", kDaily)}),
+                   store::allOf({store::eq("USERNAME", "BEN"), store::eq("PERSON", "CARLA")}),
+                   store::allOf({store::eq("USERNAME", "BEN"), store::eq("PERSON", "BEN")})}),
+              periodFilter()}),
+         [](const Assignment& a) {
+             const std::string type = store::rtrim(a.REPEATTYPE);
+             return inPeriod(a) &&
+                    ((isName(a.PERSON, "BEN") && (type == kSingle || type == kDaily)) ||
+                     (isName(a.USERNAME, "BEN") &&
+                      (isName(a.PERSON, "CARLA") || isName(a.PERSON, "BEN"))));
+         },
+         {"ASS:ASSIGNEDDATE_KEY", "ASS:CONCLPRIORITY_KEY", "ASS:PRIORASSIGN_KEY"}},
         // More combinations than one read takes: the first either-or alone
         // is read as ranges, the second tested on their rows.
         {"too many combinations",
@@ -275,6 +309,9 @@ TEST_F(PageArmsTest, EachCombinationSearchesItsOwnIndex) {
         {"ASS:NAME_KEY", cases()[1].filter, "ASS_USERPERSNAME_KEY", "(USERNAME=? AND PERSON=?", 3},
         {"ASS:PRIORASSIGN_KEY", cases()[1].filter, "ASS_USERPERSPRASSIGN_KEY",
          "(USERNAME=? AND PERSON=?", 3},
+        // Three ranges of one priority each, two of a repeat type each.
+        {"ASS:PRIORASSIGN_KEY", cases()[3].filter, "ASS_PERSREPPRIORITY_KEY",
+         "(PERSON=? AND REPEATTYPE=?", 5},
     };
     for (const Plan& p : plans) {
         ReadRequest request;

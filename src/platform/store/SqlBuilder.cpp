@@ -351,10 +351,30 @@ bool isEquality(const Filter& f) {
     return f.kind == Filter::Kind::Compare && f.op == Filter::Op::Eq;
 }
 
+// An alternative of an either-or that selects index ranges: one equality, or
+// a conjunction of equalities ("person is X and priority is 1"), on fields of
+// `table`.
+bool isRangeAlternative(const TableDef& table, const Filter& f) {
+    auto known = [&](const Filter& e) { return isEquality(e) && table.fieldIndex(e.field) >= 0; };
+    if (f.kind == Filter::Kind::And)
+        return !f.children.empty() && std::all_of(f.children.begin(), f.children.end(), known);
+    return known(f);
+}
+
+// The equalities of such an alternative.
+std::vector<const Filter*> equalitiesOf(const Filter& alternative) {
+    if (alternative.kind != Filter::Kind::And) return {&alternative};
+    std::vector<const Filter*> out;
+    for (const Filter& e : alternative.children) out.push_back(&e);
+    return out;
+}
+
 // The arms of a page along key K whose filter is a conjunction that holds
 // either-ors of equalities ("dimensions", e.g. "person is one of the group"
 // and "repeat type is one of these") besides other tests: one arm per
-// combination of one alternative from each dimension in `expanded`. An arm
+// combination of one alternative from each dimension in `expanded`. An
+// alternative may fix several columns ("type is No Repeats and priority is
+// 1"), so that a dimension splits some values further than others. An arm
 // reads the index that leads with its alternatives' columns (and as many of
 // the conjunction's own equalities as one index holds) followed by K's order,
 // so that it visits only rows of its own values. A row that matches several
@@ -390,17 +410,17 @@ private:
         if (d == m_expanded.size()) return addArm(std::move(conditions));
         const Filter& dimension = m_conjuncts[m_expanded[d]];
         for (size_t c = 0; c < dimension.children.size(); ++c) {
-            const Filter& alt = dimension.children[c];
-            const int column = m_table.fieldIndex(alt.field);
+            const std::vector<const Filter*> equalities = equalitiesOf(dimension.children[c]);
+            m_chosen.insert(m_chosen.end(), equalities.begin(), equalities.end());
+            Filter taken = conditions;
+            for (const Filter* e : equalities)
+                taken = assuming(m_table, std::move(taken), m_table.fieldIndex(e->field), e->value);
+            std::vector<Filter> terms{std::move(taken)};
             // The row's first matching alternative of each dimension picks
-            // its combination, so it is read once.
-            std::vector<Filter> terms{assuming(m_table, conditions, column, alt.value)};
-            m_chosen.push_back(&alt);
+            // its combination, so it is read once: an earlier alternative is
+            // excluded, as far as the values chosen leave it open (one on
+            // another value of the same column drops out).
             for (size_t e = 0; e < c && !isFalse(terms.front()); ++e) {
-                // Another value of the same column: no row of this one has it.
-                if (dimension.children[e].field == alt.field &&
-                    isFalse(assuming(m_table, dimension.children[e], column, alt.value)))
-                    continue;
                 Filter earlier = negate(dimension.children[e]);
                 for (const Filter* chosen : m_chosen)
                     earlier = assuming(m_table, std::move(earlier),
@@ -410,7 +430,7 @@ private:
             Filter next = allOf(std::move(terms));
             bool ok = true;
             if (!isFalse(next) && !hasFalse(next)) ok = choose(d + 1, std::move(next));
-            m_chosen.pop_back();
+            m_chosen.resize(m_chosen.size() - equalities.size());
             if (!ok) return false;
         }
         return true;
@@ -466,8 +486,9 @@ private:
 
 // How a page along key K is read:
 // - a filter "... AND (a = x OR b = y) AND ... AND (c = u OR c = v) ..."
-//   becomes one index range per combination of alternatives, merged in key
-//   order (see Combinations): each arm visits only rows of its own values
+//   (an alternative may also be "a = x AND c = u") becomes one index range
+//   per combination of alternatives, merged in key order (see
+//   Combinations): each arm visits only rows of its own values
 //   instead of scanning the whole key. When some combination has no index
 //   leading with its columns, or there are more than `mostArms` combinations,
 //   fewer either-ors are taken apart (the first ones first) and the others are
@@ -489,9 +510,8 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_
     for (size_t i = 0; i < conjuncts.size() && dimensions.size() < kMostDimensions; ++i) {
         const Filter& f = conjuncts[i];
         if (f.kind != Filter::Kind::Or || f.children.size() < 2) continue;
-        if (std::all_of(f.children.begin(), f.children.end(), isEquality) &&
-            std::all_of(f.children.begin(), f.children.end(),
-                        [&](const Filter& a) { return table.fieldIndex(a.field) >= 0; }))
+        if (std::all_of(f.children.begin(), f.children.end(),
+                        [&](const Filter& a) { return isRangeAlternative(table, a); }))
             dimensions.push_back(i);
     }
     // Every choice of dimensions to take apart, the most dimensions first and

@@ -324,7 +324,7 @@ void ScheduleWindow::applyFilter() {
     Status s;
     store::Filter filter;
     if (m_kind == ScheduleKind::LookForward) {
-        s = loadLookForwardSubject(*m_workspace.db, m_screen, m_subject);
+        s = loadLookForwardSubject(*m_workspace.db, m_screen, m_subject, tab);
         LookForwardOptions options;
         options.includeSecondary = m_prefs.SECONDARY != 0;
         options.includeDueNow = m_prefs.CURRENTDUE != 0;
@@ -332,7 +332,7 @@ void ScheduleWindow::applyFilter() {
         options.today = Clock::today();
         filter = lookForwardFilter(m_screen, tab, m_subject, options, m_scope);
     } else {
-        s = loadHistorySubject(*m_workspace.db, m_screen, m_subject);
+        s = loadHistorySubject(*m_workspace.db, m_screen, m_subject, tab);
         const HistoryOptions options{m_prefs.HISTSECONDARY != 0, m_prefs.HISTSTARTDATE,
                                      m_prefs.HISTENDDATE};
         filter = historyFilter(m_screen, tab, m_subject, options, m_scope);
