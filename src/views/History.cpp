@@ -55,29 +55,28 @@ namespace {
 // every type the program itself writes (so that a row another station adds
 // with one of them is never missed); none when there are more than a handful,
 // which the filter then tests row by row.
+// The repeat types the program itself writes.
+const std::vector<std::string>& programRepeatTypes() {
+    static const std::vector<std::string> types{
+        repeat::NoRepeats,           repeat::SpecificWeekday,      repeat::DaysAfterLastDue,
+        repeat::WeeksAfterLastDue,   repeat::MonthsAfterLastDue,   repeat::DaysAfterConcluded,
+        repeat::WeeksAfterConcluded, repeat::MonthsAfterConcluded, repeat::SetWeekdays};
+    return types;
+}
+
 Status repeatTypesInUse(Database& db, std::vector<std::string>& out) {
     constexpr size_t kMostTypes = 24;
-    out = {repeat::NoRepeats,           repeat::SpecificWeekday,      repeat::DaysAfterLastDue,
-           repeat::WeeksAfterLastDue,   repeat::MonthsAfterLastDue,   repeat::DaysAfterConcluded,
-           repeat::WeeksAfterConcluded, repeat::MonthsAfterConcluded, repeat::SetWeekdays};
-    store::ReadRequest seek;
-    seek.key = Assignment::def().key(key::ASS_REPEATCONCL_KEY);
-    seek.limit = 1;
-    seek.withMemos = false;
-    seek.filter = store::all();
-    for (;;) {
-        std::vector<Assignment> found;
-        const Status s = db.read(seek, found);
-        if (s.endOfRange()) break;
-        if (!s.ok()) return s;
-        const std::string type = found.front().REPEATTYPE;
+    out = programRepeatTypes();
+    std::vector<store::Value> stored;
+    const Status s = db.engine().distinctValues(Assignment::def(),
+                                                *Assignment::def().key(key::ASS_REPEATCONCL_KEY),
+                                                store::all(), kMostTypes + 1, stored);
+    if (!s.ok()) return s;
+    for (const store::Value& value : stored) {
+        const std::string& type = std::get<std::string>(value);
         if (!containsName(out, type)) out.push_back(type);
-        if (out.size() > kMostTypes) {
-            out.clear();
-            break;
-        }
-        seek.filter = store::gt("REPEATTYPE", type);
     }
+    if (out.size() > kMostTypes) out.clear();
     return Status::success();
 }
 
@@ -127,11 +126,18 @@ Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subj
     }
     // The screens read ranges per repeat type (and priority) where the store
     // merges that many (see historyFilter()).
-    const bool byType = tab < 0 || screen == ScheduleScreen::Group ||
-                        (screen == ScheduleScreen::General ? historyTabIsConcluded(screen, tab)
-                                                           : historyTabIsDated(screen, tab));
-    const bool byPriority =
-        tab < 0 || tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY);
+    bool byType = tab < 0 || screen == ScheduleScreen::Group ||
+                  (screen == ScheduleScreen::General ? historyTabIsConcluded(screen, tab)
+                                                     : historyTabIsDated(screen, tab));
+    bool byPriority = tab < 0 || tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY);
+    // The Person and Group screens split by type, and on "By Priority" the
+    // rows that do not repeat by priority 1 to 9 too: where the store reads
+    // fewer ranges than that makes, the split is never made and its values
+    // are not looked up (each look-up is a round trip to a server).
+    constexpr size_t kFormPriorities = 9;
+    const size_t fewest = programRepeatTypes().size() + (byPriority ? kFormPriorities - 1 : 0);
+    if (screen != ScheduleScreen::General && tab >= 0 && fewest > subject.mostRanges)
+        byType = byPriority = false;
     if (byType) {
         const Status s = repeatTypesInUse(db, subject.repeatTypes);
         if (!s.ok()) return s;

@@ -126,25 +126,18 @@ Status prioritiesInUse(Database& db, std::vector<int>& out) {
     constexpr size_t kMostPriorities = 24;
     out.clear();
     for (int p = kLowest; p <= kHighest; ++p) out.push_back(p);
-    store::ReadRequest seek;
-    seek.key = Assignment::def().key(key::ASS_PRIORITY_KEY);
-    seek.limit = 1;
-    seek.withMemos = false;
-    for (const Filter& outside :
-         {store::lt("PRIORITY", kLowest), store::gt("PRIORITY", kHighest)}) {
-        seek.filter = outside;
-        for (;;) {
-            std::vector<Assignment> found;
-            const Status s = db.read(seek, found);
-            if (s.endOfRange()) break;
-            if (!s.ok()) return s;
-            const int value = found.front().PRIORITY;
-            out.push_back(value);
-            if (out.size() > kMostPriorities) {
-                out.clear();
-                return Status::success();
-            }
-            seek.filter = store::allOf({outside, store::gt("PRIORITY", value)});
+    // Below and above apart: each a range of the key's index.
+    for (const Filter& bound : {store::lt("PRIORITY", kLowest), store::gt("PRIORITY", kHighest)}) {
+        std::vector<store::Value> outside;
+        const Status s = db.engine().distinctValues(
+            Assignment::def(), *Assignment::def().key(key::ASS_PRIORITY_KEY), bound,
+            kMostPriorities - out.size() + 1, outside);
+        if (!s.ok()) return s;
+        for (const store::Value& value : outside)
+            out.push_back(static_cast<int>(std::get<std::int64_t>(value)));
+        if (out.size() > kMostPriorities) {
+            out.clear();
+            return Status::success();
         }
     }
     std::sort(out.begin(), out.end());

@@ -11,6 +11,7 @@
 
 #include "data/Database.h"
 #include "platform/Date.h"
+#include "platform/store/NameCollation.h"
 #include "platform/store/SqliteEngine.h"
 #include "support/TestStore.h"
 
@@ -201,6 +202,53 @@ TEST_F(StoreTest, FilterTextsWithQuotesAndBackslashesMatchOnlyThemselves) {
     EXPECT_TRUE(readAllPaged("ASS:DUEDATE_KEY", Direction::Forward, 3,
                              store::eq("PERSON", std::string("X")))
                     .empty());
+}
+
+// The values in use along a key: each once (names differing only in case
+// are one, the first in key order standing for them), within a filter, in
+// the key's order, cut at the number asked for.
+TEST_F(StoreTest, DistinctValuesAlongAKeyAreEachListedOnce) {
+    const std::vector<std::pair<std::string, int>> rows{
+        {"Weekly", 5},  {"No Repeats", 1}, {"no repeats", 12}, {"Daily", 0},
+        {"Weekly", 12}, {"Daily", 3},      {"O'Neil's", 200},  {"NO REPEATS", 7}};
+    int number = 0;
+    for (const auto& [type, priority] : rows) {
+        Assignment a = addAssignment(++number, 100, priority);
+        a.REPEATTYPE = type;
+        ASSERT_TRUE(m_db->change(a).ok());
+    }
+    store::Engine& engine = m_db->engine();
+    const auto& def = Assignment::def();
+    auto texts = [](const std::vector<store::Value>& values) {
+        std::vector<std::string> out;
+        for (const auto& v : values) out.push_back(std::get<std::string>(v));
+        return out;
+    };
+    auto numbers = [](const std::vector<store::Value>& values) {
+        std::vector<std::int64_t> out;
+        for (const auto& v : values) out.push_back(std::get<std::int64_t>(v));
+        return out;
+    };
+    std::vector<store::Value> found;
+    const store::KeyDef& byType = *def.key("ASS:REPEATCONCL_KEY");
+    ASSERT_TRUE(engine.distinctValues(def, byType, store::all(), 10, found).ok());
+    ASSERT_EQ(found.size(), 4u);
+    EXPECT_EQ(texts({found[0], found[2], found[3]}),
+              (std::vector<std::string>{"Daily", "O'Neil's", "Weekly"}));
+    EXPECT_EQ(store::compareNames(std::get<std::string>(found[1]), "No Repeats"), 0);
+    ASSERT_TRUE(engine.distinctValues(def, byType, store::all(), 2, found).ok());
+    EXPECT_EQ(found.size(), 2u);
+    ASSERT_TRUE(engine.distinctValues(def, byType, store::eq("PRIORITY", 12), 10, found).ok());
+    ASSERT_EQ(found.size(), 2u);
+    EXPECT_EQ(texts({found[1]}), (std::vector<std::string>{"Weekly"}));
+
+    const store::KeyDef& byPriority = *def.key("ASS:PRIORITY_KEY");
+    ASSERT_TRUE(engine.distinctValues(def, byPriority, store::all(), 10, found).ok());
+    EXPECT_EQ(numbers(found), (std::vector<std::int64_t>{0, 1, 3, 5, 7, 12, 200}));
+    ASSERT_TRUE(engine.distinctValues(def, byPriority, store::gt("PRIORITY", 3), 10, found).ok());
+    EXPECT_EQ(numbers(found), (std::vector<std::int64_t>{5, 7, 12, 200}));
+    ASSERT_TRUE(engine.distinctValues(def, byPriority, store::gt("PRIORITY", 200), 10, found).ok());
+    EXPECT_TRUE(found.empty());
 }
 
 TEST_F(StoreTest, AnEitherOrFilterReadsLikeTheSingleScanInBothDirections) {

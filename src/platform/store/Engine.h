@@ -109,6 +109,13 @@ public:
     // The row at `pos`; kRecordNotFound when it was deleted.
     virtual Status reread(const TableDef& table, std::int64_t pos, Row& out) = 0;
     virtual Status count(const TableDef& table, const Filter& filter, std::int64_t& out) = 0;
+    // The distinct values of the first component of `key` among the rows
+    // `filter` keeps, in the key's order, at most `most` of them; values the
+    // key holds equal (names differing only in letter case) count once, as
+    // the first of them in the key's order. Read with one index seek per
+    // value; an engine behind a network connection does that in one statement.
+    virtual Status distinctValues(const TableDef& table, const KeyDef& key, const Filter& filter,
+                                  std::size_t most, std::vector<Value>& out);
 
     // Adds `row` (values normalised to the field widths); sets its pos and version.
     virtual Status add(const TableDef& table, Row& row) = 0;

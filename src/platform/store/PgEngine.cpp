@@ -788,6 +788,27 @@ Status PgEngine::count(const TableDef& table, const Filter& filter, std::int64_t
     return Status::success();
 }
 
+Status PgEngine::distinctValues(const TableDef& table, const KeyDef& key, const Filter& filter,
+                                std::size_t most, std::vector<Value>& out) {
+    out.clear();
+    if (most == 0) return Status::success();
+    PGresult* result = nullptr;
+    Status s = run(m_sql.distinctQuery(table, key, filter, most), result);
+    if (!s.ok()) return s;
+    ResultGuard guard{result};
+    const FieldDef& f = table.fields[static_cast<size_t>(key.components.front().field)];
+    const bool text =
+        f.type == FieldType::String || f.type == FieldType::ByteArray || f.type == FieldType::Memo;
+    for (int r = 0; r < PQntuples(result); ++r) {
+        const char* value = PQgetvalue(result, r, 0);
+        if (text)
+            out.emplace_back(std::string(value));
+        else
+            out.emplace_back(std::int64_t{std::strtoll(value, nullptr, 10)});
+    }
+    return Status::success();
+}
+
 Status PgEngine::add(const TableDef& table, Row& row) {
     if (const std::string problem = textProblem(table, row); !problem.empty())
         return Status::error(kInvalidArgument, problem);

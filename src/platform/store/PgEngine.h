@@ -74,6 +74,8 @@ public:
                  Row& out) override;
     Status reread(const TableDef& table, std::int64_t pos, Row& out) override;
     Status count(const TableDef& table, const Filter& filter, std::int64_t& out) override;
+    Status distinctValues(const TableDef& table, const KeyDef& key, const Filter& filter,
+                          std::size_t most, std::vector<Value>& out) override;
     Status add(const TableDef& table, Row& row) override;
     Status change(const TableDef& table, Row& row) override;
     Status remove(const TableDef& table, std::int64_t pos) override;

@@ -886,6 +886,23 @@ std::string textProblem(const TableDef& table, const Row& row) {
     return {};
 }
 
+SqlQuery SqlBuilder::distinctQuery(const TableDef& table, const KeyDef& key, const Filter& filter,
+                                   size_t most) const {
+    const KeyComponent& first = key.components.front();
+    const std::string column = "t." + quoted(table.fields[static_cast<size_t>(first.field)].name);
+    const std::string next =
+        " ORDER BY " + column + (first.descending ? " DESC" : " ASC") + " LIMIT 1";
+    SqlQuery q;
+    q.sql = "WITH RECURSIVE d(v) AS ((SELECT " + column + " FROM " + tableName(table) + " t WHERE ";
+    appendFilter(table, "t", filter, q.sql, q.params);
+    q.sql += next + ") UNION ALL SELECT (SELECT " + column + " FROM " + tableName(table) +
+             " t WHERE " + column + (first.descending ? " < " : " > ") + "d.v AND ";
+    appendFilter(table, "t", filter, q.sql, q.params);
+    q.sql += next + ") FROM d WHERE d.v IS NOT NULL) SELECT v FROM d WHERE v IS NOT NULL LIMIT " +
+             std::to_string(most);
+    return q;
+}
+
 SqlQuery SqlBuilder::insertQuery(const TableDef& table, const Row& row) const {
     SqlQuery q;
     std::string cols, vals;

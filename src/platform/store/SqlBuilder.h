@@ -98,6 +98,11 @@ public:
                         const std::vector<Value>& values) const;
     SqlQuery rereadQuery(const TableDef& table, std::int64_t pos) const;
     SqlQuery countQuery(const TableDef& table, const Filter& filter) const;
+    // The distinct values of the first component of `key` among the rows
+    // `filter` keeps, at most `most`, as one statement: a recursive query that
+    // seeks the key's index once per value (see Engine::distinctValues()).
+    SqlQuery distinctQuery(const TableDef& table, const KeyDef& key, const Filter& filter,
+                           size_t most) const;
     SqlQuery insertQuery(const TableDef& table, const Row& row) const;  // RETURNING ROW_ID
     SqlQuery updateQuery(const TableDef& table, const Row& row) const;  // version-checked
     SqlQuery deleteQuery(const TableDef& table, std::int64_t pos) const;

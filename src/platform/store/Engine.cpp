@@ -1,0 +1,27 @@
+#include "platform/store/Engine.h"
+
+namespace tko::store {
+
+Status Engine::distinctValues(const TableDef& table, const KeyDef& key, const Filter& filter,
+                              std::size_t most, std::vector<Value>& out) {
+    out.clear();
+    const KeyComponent& first = key.components.front();
+    const std::string& name = table.fields[static_cast<size_t>(first.field)].name;
+    ReadRequest seek;
+    seek.key = &key;
+    seek.limit = 1;
+    seek.withMemos = false;
+    seek.filter = filter;
+    std::vector<Row> found;
+    while (out.size() < most) {
+        const Status s = read(table, seek, found);
+        if (s.endOfRange()) break;
+        if (!s.ok()) return s;
+        const Value& value = found.front().values[static_cast<size_t>(first.field)];
+        out.push_back(value);
+        seek.filter = allOf({filter, first.descending ? lt(name, value) : gt(name, value)});
+    }
+    return Status::success();
+}
+
+}  // namespace tko::store
