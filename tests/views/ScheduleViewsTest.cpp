@@ -628,6 +628,14 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
     std::vector<int> priorities;
     ASSERT_TRUE(prioritiesInUse(*m_db, priorities).ok());
     EXPECT_EQ(priorities, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12}));
+    // The rows a tab's filter lists: the expected ones, in the tab's key order.
+    auto expectListed = [&](const store::Filter& filter, const char* keyLabel,
+                            const Numbers& expected, const std::string& what) {
+        EXPECT_FALSE(expected.empty()) << what;
+        const auto rows = listed(filter, keyLabel);
+        EXPECT_EQ(numbers(rows), expected) << what;
+        EXPECT_TRUE(inKeyOrder(rows, keyLabel)) << what;
+    };
     for (ScheduleScreen screen : {ScheduleScreen::Person, ScheduleScreen::Group}) {
         const ViewSubject given =
             screen == ScheduleScreen::Person ? personSubject("ben") : groupSubject("Team");
@@ -642,13 +650,10 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
                     for (const Assignment& a : all)
                         if (isLookForwardListed(a, screen, tab, subject, o, scope, nullptr))
                             expected.insert(a.ASSIGNNUMBER);
-                    EXPECT_FALSE(expected.empty());
-                    const auto rows = listed(lookForwardFilter(screen, tab, subject, o, scope),
-                                             tabs[static_cast<size_t>(tab)].keyLabel);
-                    EXPECT_EQ(numbers(rows), expected)
-                        << "Look Forward " << static_cast<int>(screen) << " tab " << tab << " "
-                        << scope.user;
-                    EXPECT_TRUE(inKeyOrder(rows, tabs[static_cast<size_t>(tab)].keyLabel));
+                    expectListed(lookForwardFilter(screen, tab, subject, o, scope),
+                                 tabs[static_cast<size_t>(tab)].keyLabel, expected,
+                                 "Look Forward " + std::to_string(static_cast<int>(screen)) +
+                                     " tab " + std::to_string(tab) + " " + scope.user);
                 }
             }
             const auto& htabs = historyTabs(screen);
@@ -660,12 +665,10 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
                 for (const Assignment& a : all)
                     if (isHistoryListed(a, screen, tab, subject, o, scope, nullptr))
                         expected.insert(a.ASSIGNNUMBER);
-                EXPECT_FALSE(expected.empty());
-                const auto rows = listed(historyFilter(screen, tab, subject, o, scope),
-                                         htabs[static_cast<size_t>(tab)].keyLabel);
-                EXPECT_EQ(numbers(rows), expected) << "History " << static_cast<int>(screen)
-                                                   << " tab " << tab << " " << scope.user;
-                EXPECT_TRUE(inKeyOrder(rows, htabs[static_cast<size_t>(tab)].keyLabel));
+                expectListed(historyFilter(screen, tab, subject, o, scope),
+                             htabs[static_cast<size_t>(tab)].keyLabel, expected,
+                             "History " + std::to_string(static_cast<int>(screen)) + " tab " +
+                                 std::to_string(tab) + " " + scope.user);
             }
         }
     }
