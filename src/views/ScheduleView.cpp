@@ -144,11 +144,16 @@ Status prioritiesInUse(Database& db, std::vector<int>& out) {
     return Status::success();
 }
 
+namespace {
+
+// ASS:PRIORITY is one of `priorities`, as range alternatives.
 std::vector<Filter> priorityAlternatives(const std::vector<int>& priorities) {
     std::vector<Filter> alternatives;
     for (int p : priorities) alternatives.push_back(store::eq("PRIORITY", p));
     return alternatives;
 }
+
+}  // namespace
 
 Filter priorityIsOneOf(const std::vector<int>& priorities) {
     if (priorities.empty()) return store::all();

@@ -143,8 +143,6 @@ store::Filter memberOwnRanges(const ViewScope& scope, const std::vector<std::str
 // ranges bounded by the period. Empty for no types.
 std::vector<store::Filter> repeatTypeAlternatives(const std::vector<std::string>& types,
                                                   const std::vector<int>& singlePriorities);
-// ASS:PRIORITY is one of `priorities`, as range alternatives.
-std::vector<store::Filter> priorityAlternatives(const std::vector<int>& priorities);
 
 // ---- the user's preferences ---------------------------------------------------
 
