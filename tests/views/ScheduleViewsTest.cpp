@@ -97,6 +97,16 @@ protected:
         return g.GROUPNUMBER;
     }
 
+    // The rows `filter` lists along `key`: exactly the expected ones, each
+    // once, in the key's order.
+    void expectListed(const store::Filter& filter, const char* key, const Numbers& expected,
+                      const std::string& what) {
+        const auto rows = listed(filter, key);
+        EXPECT_EQ(numbers(rows), expected) << what;
+        EXPECT_EQ(rows.size(), expected.size()) << what;
+        EXPECT_TRUE(inKeyOrder(rows, key)) << what;
+    }
+
     // Every row listed along `key`, a few rows a page so that pages continue
     // inside the ranges; read from the top down, and checked against the
     // same list read from the bottom up.
@@ -628,14 +638,6 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
     std::vector<int> priorities;
     ASSERT_TRUE(prioritiesInUse(*m_db, priorities).ok());
     EXPECT_EQ(priorities, (std::vector<int>{0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 12}));
-    // The rows a tab's filter lists: the expected ones, in the tab's key order.
-    auto expectListed = [&](const store::Filter& filter, const char* keyLabel,
-                            const Numbers& expected, const std::string& what) {
-        EXPECT_FALSE(expected.empty()) << what;
-        const auto rows = listed(filter, keyLabel);
-        EXPECT_EQ(numbers(rows), expected) << what;
-        EXPECT_TRUE(inKeyOrder(rows, keyLabel)) << what;
-    };
     for (ScheduleScreen screen : {ScheduleScreen::Person, ScheduleScreen::Group}) {
         const ViewSubject given =
             screen == ScheduleScreen::Person ? personSubject("ben") : groupSubject("Team");
@@ -650,6 +652,7 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
                     for (const Assignment& a : all)
                         if (isLookForwardListed(a, screen, tab, subject, o, scope, nullptr))
                             expected.insert(a.ASSIGNNUMBER);
+                    EXPECT_FALSE(expected.empty());
                     expectListed(lookForwardFilter(screen, tab, subject, o, scope),
                                  tabs[static_cast<size_t>(tab)].keyLabel, expected,
                                  "Look Forward " + std::to_string(static_cast<int>(screen)) +
@@ -665,6 +668,7 @@ TEST_F(ScheduleViewsTest, RangesPerPriorityAndRepeatTypeKeepEveryRowOnEveryScree
                 for (const Assignment& a : all)
                     if (isHistoryListed(a, screen, tab, subject, o, scope, nullptr))
                         expected.insert(a.ASSIGNNUMBER);
+                EXPECT_FALSE(expected.empty());
                 expectListed(historyFilter(screen, tab, subject, o, scope),
                              htabs[static_cast<size_t>(tab)].keyLabel, expected,
                              "History " + std::to_string(static_cast<int>(screen)) + " tab " +
@@ -735,13 +739,11 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
                             if (isLookForwardListed(a, screen, tab, subject, o, scope,
                                                     assigneeOf(a)))
                                 expected.insert(a.ASSIGNNUMBER);
-                        const auto rows = listed(lookForwardFilter(screen, tab, subject, o, scope),
-                                                 tabs[static_cast<size_t>(tab)].keyLabel);
-                        EXPECT_EQ(numbers(rows), expected)
-                            << "Look Forward " << static_cast<int>(screen) << " tab " << tab
-                            << " user " << scope.user << " " << given.person << given.group;
-                        EXPECT_EQ(rows.size(), expected.size());
-                        EXPECT_TRUE(inKeyOrder(rows, tabs[static_cast<size_t>(tab)].keyLabel));
+                        expectListed(lookForwardFilter(screen, tab, subject, o, scope),
+                                     tabs[static_cast<size_t>(tab)].keyLabel, expected,
+                                     "Look Forward " + std::to_string(static_cast<int>(screen)) +
+                                         " tab " + std::to_string(tab) + " user " + scope.user +
+                                         " " + given.person + given.group);
                     }
         const auto& htabs = historyTabs(screen);
         for (int tab = 0; tab < static_cast<int>(htabs.size()); ++tab)
@@ -756,13 +758,11 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
                             if (isHistoryListed(a, screen, tab, subject, o, scope, assigneeOf(a)))
                                 expected.insert(a.ASSIGNNUMBER);
                         EXPECT_FALSE(expected.empty());
-                        const auto rows = listed(historyFilter(screen, tab, subject, o, scope),
-                                                 htabs[static_cast<size_t>(tab)].keyLabel);
-                        EXPECT_EQ(numbers(rows), expected)
-                            << "History " << static_cast<int>(screen) << " tab " << tab << " user "
-                            << scope.user << " " << given.person << given.group;
-                        EXPECT_EQ(rows.size(), expected.size());
-                        EXPECT_TRUE(inKeyOrder(rows, htabs[static_cast<size_t>(tab)].keyLabel));
+                        expectListed(historyFilter(screen, tab, subject, o, scope),
+                                     htabs[static_cast<size_t>(tab)].keyLabel, expected,
+                                     "History " + std::to_string(static_cast<int>(screen)) +
+                                         " tab " + std::to_string(tab) + " user " + scope.user +
+                                         " " + given.person + given.group);
                     }
     }
 }
