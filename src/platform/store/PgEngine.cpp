@@ -243,10 +243,10 @@ Status PgEngine::setUpSession() {
     // page is read along the index its arm was chosen for, as on SQLite,
     // which names that index. Ruling sorting out prices a sort as "disabled",
     // a cost so high that the server would compile the statement to machine
-    // code first (hundreds of milliseconds): jit is off. A page is one UNION ALL of its key ranges,
-    // nearest first, under one LIMIT: the rows must come range by range, in
-    // order, which a parallel append (ranges run by different workers at
-    // once) would not keep.
+    // code first (hundreds of milliseconds): jit is off. A page is one UNION
+    // ALL of its key ranges, nearest first, under one LIMIT: the rows must
+    // come range by range, in order, which a parallel append (ranges run by
+    // different workers at once) would not keep.
     return exec("SET lock_timeout = " + std::to_string(std::max(1, m_options.lockTimeoutMs)) +
                 "; SET client_min_messages = warning; SET standard_conforming_strings = on"
                 "; SET plan_cache_mode = force_generic_plan; SET enable_sort = off; SET jit = off"
