@@ -105,6 +105,74 @@ TEST_F(StoreTest, CloseDueDateKeyListsNewestConclusionFirstAndOpenOnesLast) {
     EXPECT_EQ(numbers, (std::vector<int>{1, 4, 2, 5, 3}));
 }
 
+// Along a key whose components run opposite ways, a read from any position
+// (a first value, both values, or past a given row) starts exactly where the
+// whole key order puts that position, in either direction.
+TEST_F(StoreTest, ReadingFromAnyPositionOfAMixedOrderKeyStartsWhereTheOrderSays) {
+    int number = 0;
+    for (Date closed : {0, 900, 950})
+        for (Date due : {100, 200})
+            for (int twice = 0; twice < 2; ++twice) addAssignment(++number, due, 1, closed);
+    const auto whole = readAllPaged("ASS:CLOSEDUEDATE_KEY", Direction::Forward, 50);
+    ASSERT_EQ(whole.size(), 12u);
+    auto numbersOf = [](const std::vector<Assignment>& rows) {
+        std::vector<int> numbers;
+        for (const auto& a : rows) numbers.push_back(a.ASSIGNNUMBER);
+        return numbers;
+    };
+    const std::vector<int> order = numbersOf(whole);
+    for (Direction dir : {Direction::Forward, Direction::Backward}) {
+        const bool forward = dir == Direction::Forward;
+        for (size_t i = 0; i < whole.size(); ++i) {
+            const store::Row row = whole[i].toRow();
+            const auto values =
+                store::keyValuesOf(*Assignment::def().key("ASS:CLOSEDUEDATE_KEY"), row);
+            // Where each position starts in the whole order, and the rows it yields.
+            struct Start {
+                KeyPosition from;
+                size_t first;  // index in `order` of the first row read
+            };
+            auto firstWith = [&](auto same) {  // the first (or last) row sharing `same`
+                size_t k = i;
+                if (forward)
+                    while (k > 0 && same(whole[k - 1])) --k;
+                else
+                    while (k + 1 < whole.size() && same(whole[k + 1])) ++k;
+                return k;
+            };
+            const std::vector<Start> starts = {
+                {KeyPosition::at({values[0]}),
+                 firstWith([&](const Assignment& a) { return a.CLOSEDATE == whole[i].CLOSEDATE; })},
+                {KeyPosition::at(values), firstWith([&](const Assignment& a) {
+                     return a.CLOSEDATE == whole[i].CLOSEDATE && a.DUEDATE == whole[i].DUEDATE;
+                 })},
+                {KeyPosition::continuing(values, row.pos), forward ? i + 1 : i - 1},
+            };
+            for (const Start& start : starts) {
+                ReadRequest request;
+                request.key = Assignment::def().key("ASS:CLOSEDUEDATE_KEY");
+                request.direction = dir;
+                request.from = start.from;
+                request.limit = 4;
+                std::vector<Assignment> page;
+                const Status s = m_db->read(request, page);
+                std::vector<int> expected;
+                for (size_t k = start.first; k < order.size() && expected.size() < 4;
+                     forward ? ++k : --k)
+                    expected.push_back(order[k]);
+                if (expected.empty()) {
+                    EXPECT_EQ(s.code, store::kRecordNotAvailable) << "row " << i;
+                } else {
+                    ASSERT_TRUE(s.ok()) << s.describe();
+                    EXPECT_EQ(numbersOf(page), expected)
+                        << "row " << i << (forward ? " forward" : " backward") << ", "
+                        << start.from.values.size() << " values"
+                        << (start.from.after ? " and a row" : "");
+                }
+            }
+        }
+    }
+}
 TEST_F(StoreTest, DescendingSingleComponentKeyPutsHighestFirst) {
     int n = 0;
     for (int level : {0, 2, 1, 2}) {

@@ -773,29 +773,59 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
         build([](SqlQuery&) { return std::string("1=1"); }, 0);
         return finish();
     }
-    // The server compares rows as a whole: along a key of ascending components
-    // "past (v1, v2, row)" is the one condition ROW(c1, c2, row) > ROW(v1, v2,
-    // r), which its index scan takes as the range's start. One range per arm
-    // instead of one per key level: far less for the server to plan on every
-    // page (a continued page over three levels took it over a millisecond).
-    if (single && std::none_of(comps.begin(), comps.end(),
-                               [](const KeyComponent& c) { return c.descending; })) {
-        build(
-            [&](SqlQuery& q) {
-                std::string columns, values;
-                for (size_t i = 0; i < given; ++i) {
-                    columns += (i ? ", " : "") + column(i);
-                    values += (i ? ", " : "") + param(q.params, value(i));
-                }
-                if (after) {
-                    columns += ", " + rowId;
-                    values += ", " + param(q.params, *request.from.after);
-                }
-                const std::string op =
-                    forward ? (after ? " > " : " >= ") : (after ? " < " : " <= ");
-                return "ROW(" + columns + ")" + op + "ROW(" + values + ")";
-            },
-            0);
+    // The server compares rows as a whole: along ascending components "past
+    // (v1, v2, row)" is the one condition ROW(c1, c2, row) > ROW(v1, v2, r),
+    // which its index scan takes as the range's start. So each run of
+    // components ordered the same way is one range instead of one per
+    // component: far less for the server to plan and start on every page (a
+    // continued page over three levels took it over a millisecond to plan).
+    // The row number, ascending, joins the last run when that is ascending.
+    if (single) {
+        struct Run {
+            size_t from, to;  // components [from, to)
+            bool withRow;     // the row number closes the comparison
+        };
+        std::vector<Run> runs;
+        for (size_t i = 0; i < given; ++i) {
+            if (i == 0 || comps[i].descending != comps[i - 1].descending)
+                runs.push_back({i, i, false});
+            runs.back().to = i + 1;
+        }
+        if (after) {
+            if (!comps[given - 1].descending)
+                runs.back().withRow = true;
+            else
+                runs.push_back({given, given, true});
+        }
+        // Rows beyond the starting ones in the deepest run come first.
+        for (size_t r = runs.size(); r-- > 0;) {
+            const Run run = runs[r];
+            const bool last = r + 1 == runs.size();
+            build(
+                [&, run, last](SqlQuery& q) {
+                    std::string columns, values;
+                    for (size_t i = run.from; i < run.to; ++i) {
+                        columns += (i > run.from ? ", " : "") + column(i);
+                        values += (i > run.from ? ", " : "") + param(q.params, value(i));
+                    }
+                    if (run.withRow) {
+                        columns += (run.to > run.from ? ", " : "") + rowId;
+                        values +=
+                            (run.to > run.from ? ", " : "") + param(q.params, *request.from.after);
+                    }
+                    const bool ascending =
+                        forward != (run.to > run.from && comps[run.from].descending);
+                    // Without a starting row the starting values themselves are in.
+                    const bool inclusive = last && !after;
+                    const std::string op =
+                        ascending ? (inclusive ? " >= " : " > ") : (inclusive ? " <= " : " < ");
+                    const bool one = run.to - run.from + (run.withRow ? 1 : 0) == 1;
+                    return prefixEqual(q, run.from) + " AND " +
+                           (one ? columns + op + values
+                                : "ROW(" + columns + ")" + op + "ROW(" + values + ")");
+                },
+                run.from);
+        }
         return finish();
     }
     // Rows sharing the whole given prefix (past the starting row, if any).
