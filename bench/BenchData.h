@@ -2,6 +2,8 @@
 // years either side of a fixed "today", three in ten concluded.
 #pragma once
 
+#include <libpq-fe.h>
+
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -13,6 +15,7 @@
 
 #include "data/Database.h"
 #include "data/Records.h"
+#include "data/Tables.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
 #include "platform/store/PgEngine.h"
@@ -59,6 +62,35 @@ inline std::int64_t engineWork(store::Engine& engine) {
     if (auto* sqlite = dynamic_cast<store::SqliteEngine*>(&engine)) return sqlite->vmSteps();
     if (auto* server = dynamic_cast<store::PgEngine*>(&engine)) return server->roundTrips();
     return 0;
+}
+
+// Opens a station on schema `schema` of the server database `base`, creating
+// the schema and the tables when they are not there. The users' tables live
+// in a schema of their own, shared by every data set of the database: opening
+// refuses a schema that lacks only the data tables as a foreign layout, so
+// they are created before the station opens.
+inline std::unique_ptr<Database> openServerSchema(const std::string& base,
+                                                  const std::string& schema, std::string& error) {
+    PGconn* conn = PQconnectdb(base.c_str());
+    PQclear(PQexec(
+        conn,
+        ("SET client_min_messages = warning; CREATE SCHEMA IF NOT EXISTS " + schema).c_str()));
+    PQfinish(conn);
+    const std::string info = base + " options='-csearch_path=" + schema + "'";
+    store::PgOptions options;
+    options.create = true;
+    options.tables = allTables();
+    Status status;
+    auto engine = store::PgEngine::open(info, options, status);
+    if (engine) status = engine->createTables(allTables());
+    if (!status.ok()) {
+        error = "cannot create the tables: " + status.describe();
+        return nullptr;
+    }
+    engine.reset();
+    auto db = Database::open({{}, info}, true, status);
+    if (!db) error = "cannot open the data set: " + status.describe();
+    return db;
 }
 
 // Where data sets are kept between runs: $TKO_BENCH_DIR, default /tmp/tko-bench.

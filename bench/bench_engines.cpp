@@ -79,33 +79,19 @@ std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& 
             error = "TKO_BENCH_PG is not set";
             return nullptr;
         }
-        PGconn* conn = PQconnectdb(serverBase().c_str());
-        PQclear(PQexec(
-            conn, ("SET client_min_messages = warning; CREATE SCHEMA IF NOT EXISTS tko_bench_" +
-                   std::to_string(rows))
-                      .c_str()));
-        PQfinish(conn);
-        // The users' tables live in a schema of their own, shared by every
-        // data set of the database: opening refuses a schema that lacks only
-        // the shared tables as a foreign layout, so they are created first.
-        store::PgOptions options;
-        options.create = true;
-        options.tables = allTables();
-        Status status;
-        auto engine = store::PgEngine::open(source.serverInfo, options, status);
-        if (engine) status = engine->createTables(allTables());
-        if (!status.ok()) {
-            error = "cannot create the tables: " + status.describe();
-            return nullptr;
-        }
+    }
+    std::unique_ptr<Database> db;
+    if (engine == kPostgres) {
+        db = bench::openServerSchema(serverBase(), "tko_bench_" + std::to_string(rows), error);
+        if (!db) return nullptr;
     } else {
         fs::create_directories(source.directory);
-    }
-    Status status;
-    auto db = Database::open(source, true, status);
-    if (!db) {
-        error = "cannot open the data set: " + status.describe();
-        return nullptr;
+        Status status;
+        db = Database::open(source, true, status);
+        if (!db) {
+            error = "cannot open the data set: " + status.describe();
+            return nullptr;
+        }
     }
     std::int64_t have = 0;
     db->count<Assignment>(store::all(), have);

@@ -4,11 +4,11 @@
 // with a group of 5 members (sparse matches), for a general user and an
 // administrator.
 //
-// Data sets "views-<rows>" in $TKO_BENCH_DIR (default /tmp/tko-bench): the
+// Data sets "views_b_<rows>" in $TKO_BENCH_DIR (default /tmp/tko-bench): the
 // assignments of bench_store's generator, one in twenty of them repeating,
 // the 200 people (one in ten Private) and the group. With $TKO_BENCH_PG (a
 // connection string) the same pages run on PostgreSQL too, on data sets kept in
-// schemas "tko_views_<rows>" of that database.
+// schemas "tko_views_b_<rows>" of that database.
 //
 // The time is that of opening the list (scope, subject, filter and page),
 // after a first opening that prepares the statements. Beside it each case
@@ -16,7 +16,6 @@
 // virtual machine steps, which grow with the index entries and rows the page
 // visits) or "round_trips" (statements sent to the server).
 #include <benchmark/benchmark.h>
-#include <libpq-fe.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -40,12 +39,20 @@ using bench::kToday;
 using bench::personName;
 
 constexpr int kPage = 20;
+// The data sets' name, changed with what the generator puts in them so that a
+// set made by an older one is not reused.
+constexpr const char* kDataSet = "views_b_";
 constexpr const char* kGroup = "Bench group";
 const int kMembers[] = {10, 50, 90, 130, 170};
 
 // The assignments of a views data set, in the order they are stored.
 void addViewAssignments(Database& db, int rows, const std::function<void(const Assignment&)>& add) {
     std::mt19937 random(rows);
+    // The program writes today's date as the date assigned, and as the date
+    // concluded or stopped: a date after today the generator gives either is
+    // drawn again between the first day of the data and today.
+    constexpr int kFirstDay = kToday - 1000;
+    auto past = [&](int from) { return from + static_cast<int>(random() % (kToday - from + 1)); };
     for (int n = 1; n <= rows; ++n) {
         Assignment a = bench::generatedAssignment(n, random);
         if (n % 20 == 0) {
@@ -53,6 +60,8 @@ void addViewAssignments(Database& db, int rows, const std::function<void(const A
             a.REPNUMBER = 7;
             a.ASSIGNEDDATE = a.DUEDATE - 300;
         }
+        if (a.ASSIGNEDDATE > kToday) a.ASSIGNEDDATE = past(kFirstDay);
+        if (a.CLOSEDATE > kToday) a.CLOSEDATE = past(a.ASSIGNEDDATE);
         add(a);
     }
     for (int p = 0; p < bench::kPeople; ++p) {
@@ -79,7 +88,7 @@ void addViewAssignments(Database& db, int rows, const std::function<void(const A
 }
 
 Database& viewSet(int rows) {
-    return bench::openDataSet("views-" + std::to_string(rows), [rows](Database& db) {
+    return bench::openDataSet(kDataSet + std::to_string(rows), [rows](Database& db) {
         db.begin({"ASSIGNMENT", "PEOPLE", "GROUPNAME", "GROUPPEOPLE"}, 10000);
         addViewAssignments(db, rows, [&](const Assignment& a) {
             Assignment copy = a;
@@ -99,19 +108,9 @@ Database* serverViewSet(int rows, std::string& error) {
         error = "TKO_BENCH_PG is not set";
         return nullptr;
     }
-    const std::string schema = "tko_views_" + std::to_string(rows);
-    PGconn* conn = PQconnectdb(base);
-    PQclear(PQexec(
-        conn,
-        ("SET client_min_messages = warning; CREATE SCHEMA IF NOT EXISTS " + schema).c_str()));
-    PQfinish(conn);
-    Status status;
-    auto db = Database::open({{}, std::string(base) + " options='-csearch_path=" + schema + "'"},
-                             true, status);
-    if (!db) {
-        error = "cannot open the data set: " + status.describe();
-        return nullptr;
-    }
+    const std::string schema = "tko_" + std::string(kDataSet) + std::to_string(rows);
+    auto db = bench::openServerSchema(base, schema, error);
+    if (!db) return nullptr;
     std::int64_t have = 0;
     db->count<Assignment>(store::all(), have);
     if (have != rows) {
