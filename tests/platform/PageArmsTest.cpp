@@ -376,7 +376,7 @@ TEST_F(PageArmsTest, EachCombinationSearchesItsOwnIndex) {
 
 // Rows of one person in several spellings ("P017 " is stored as "P017"), with
 // names, dates and priorities that tie, and a few other people around them.
-class ExactPersonTest : public PageArmsTest {
+class PageArmsExactPersonTest : public PageArmsTest {
 protected:
     void SetUp() override {
         PageArmsTest::SetUp();
@@ -420,7 +420,7 @@ protected:
     }
 };
 
-TEST_F(ExactPersonTest, AnExactPersonListsThatSpellingOnlyInKeyOrder) {
+TEST_F(PageArmsExactPersonTest, AnExactPersonListsThatSpellingOnlyInKeyOrder) {
     auto spelt = [](const char* typed) {
         return [person = store::rtrim(typed)](const Assignment& a) {
             return store::rtrim(a.PERSON) == person && a.CLOSEDATE == 0;
@@ -456,7 +456,7 @@ TEST_F(ExactPersonTest, AnExactPersonListsThatSpellingOnlyInKeyOrder) {
 // Along the letter-for-letter key itself: the person's texts in byte order
 // ("P017" < "Q" < "p017"), then names without regard to case, pages going on
 // across spellings of one name; a case-free test reads it whole, in that order.
-TEST_F(ExactPersonTest, TheLetterForLetterKeyOrdersPeopleByTheirBytes) {
+TEST_F(PageArmsExactPersonTest, TheLetterForLetterKeyOrdersPeopleByTheirBytes) {
     const char* key = "ASS:EXACTPERSNAME_KEY";
     std::vector<Assignment> all;
     ASSERT_TRUE(m_db->readAll(key, store::all(), all).ok());
@@ -493,7 +493,7 @@ TEST_F(ExactPersonTest, TheLetterForLetterKeyOrdersPeopleByTheirBytes) {
 // SQLite's plan: the exact person is the search key of the letter-for-letter
 // index, on the first page and on one that goes on from a row; a case-free
 // person alone does not search that index.
-TEST_F(ExactPersonTest, AnExactPersonSearchesTheLetterForLetterIndex) {
+TEST_F(PageArmsExactPersonTest, AnExactPersonSearchesTheLetterForLetterIndex) {
     if (test::usingServer()) GTEST_SKIP() << "reads SQLite's query plans";
     m_db.reset();
     sqlite3* raw = nullptr;
