@@ -740,5 +740,24 @@ TEST_F(StoreTest, OpeningAddsTheLetterForLetterKeyAndMendsItsOrder) {
     }
 }
 
+// Along a key that orders the person letter for letter every spelling is a
+// value of its own, in byte order.
+TEST_F(StoreTest, DistinctValuesOfALetterForLetterKeyTellSpellingsApart) {
+    int number = 0;
+    for (const char* person : {"ben", "BEN", "Ben", "ben", "ANNA", "BEN", "anna"})
+        addAssignment(++number, 300, 1, 0, person);
+    const store::KeyDef& key = *Assignment::def().key("ASS:EXACTPERSNAME_KEY");
+    std::vector<store::Value> values;
+    ASSERT_TRUE(
+        m_db->engine().distinctValues(Assignment::def(), key, store::all(), 10, values).ok());
+    EXPECT_EQ(values, (std::vector<store::Value>{std::string("ANNA"), std::string("BEN"),
+                                                 std::string("Ben"), std::string("anna"),
+                                                 std::string("ben")}));
+    ASSERT_TRUE(m_db->engine()
+                    .distinctValues(Assignment::def(), key, store::eq("PERSON", "BEN"), 2, values)
+                    .ok());
+    EXPECT_EQ(values, (std::vector<store::Value>{std::string("BEN"), std::string("Ben")}));
+}
+
 }  // namespace
 }  // namespace tko
