@@ -33,8 +33,34 @@ std::string backupTime(const fs::path& file) {
     return text;
 }
 
+// The label before ": " in a problem line ("ASSIGNMENT: table is missing").
+std::string subjectOf(const std::string& line) {
+    const auto colon = line.find(':');
+    return colon == std::string::npos ? line : line.substr(0, colon);
+}
+
+// Whether every key problem of `layout` (there is one at least) is a missing
+// auxiliary key: an index this program adds for speed, which an office made
+// or backed up by an earlier version lacks. Nothing is damaged then; the keys
+// are added on opening without asking.
+bool missesOnlyAuxiliaryKeys(const LayoutCheck& layout) {
+    const std::string missing = " is missing";
+    for (const std::string& line : layout.keys) {
+        const store::TableDef* table = tableByLabel(subjectOf(line));
+        const std::string prefix = subjectOf(line) + ": key ";
+        if (!table || line.rfind(prefix, 0) != 0 || line.size() < prefix.size() + missing.size() ||
+            line.compare(line.size() - missing.size(), missing.size(), missing) != 0)
+            return false;
+        const store::KeyDef* key =
+            table->key(line.substr(prefix.size(), line.size() - prefix.size() - missing.size()));
+        if (!key || !key->auxiliary) return false;
+    }
+    return !layout.keys.empty();
+}
+
 // Checks that the pair is a complete office: its files are sound and every
-// table and key is as defined. Returns an empty text or the first problem.
+// table and key is as defined (auxiliary keys aside, which opening adds).
+// Returns an empty text or the first problem.
 std::string checkPair(const std::string& directory, const std::string& suffix) {
     Status s;
     auto copy = openBackupPair(directory, suffix, s);
@@ -45,18 +71,12 @@ std::string checkPair(const std::string& directory, const std::string& suffix) {
     if (!layout.layout.empty()) return layout.layout.front();
     if (layout.presentTables != static_cast<int>(allTables().size()))
         return "it holds no TASKORBIT tables";
-    if (!layout.keys.empty()) return layout.keys.front();
+    if (!layout.keys.empty() && !missesOnlyAuxiliaryKeys(layout)) return layout.keys.front();
     std::vector<std::string> problems;
     s = copy->engine().verifyStorage(problems);
     if (!s.ok()) return s.describe();
     if (!problems.empty()) return problems.front();
     return {};
-}
-
-// The label before ": " in a problem line ("ASSIGNMENT: table is missing").
-std::string subjectOf(const std::string& line) {
-    const auto colon = line.find(':');
-    return colon == std::string::npos ? line : line.substr(0, colon);
 }
 
 // Message 1 for a layout that is not ours, or message 2 (and 3) for keys.
@@ -72,6 +92,18 @@ void checkOpenedLayout(OfficeOpening& result, const OpeningQuestions& ask) {
         result.name = s.ok() ? subjectOf(layout.layout.front()) : std::string("TKODATA.DB");
         result.db.reset();
         return;
+    }
+    if (missesOnlyAuxiliaryKeys(layout)) {
+        s = result.db->createTables();  // adds the missing keys, keeps everything else
+        if (s.ok()) s = result.db->checkLayout(layout);
+        if (!s.ok()) {
+            result.message = 3;
+            result.error = s.describe();
+            result.name =
+                layout.keyTables.empty() ? std::string("TKODATA.DB") : layout.keyTables.front();
+            result.db.reset();
+            return;
+        }
     }
     for (const std::string& label : layout.keyTables) {
         if (!ask.rebuildKeys || !ask.rebuildKeys(label)) {

@@ -48,6 +48,7 @@ namespace tko::key {
     K(ASS, USERPERSCONCL_KEY)     \
     K(ASS, USERPERSNUMBER_KEY)    \
     K(ASS, USERPERSNAME_KEY)      \
+    K(ASS, EXACTPERSNAME_KEY)     \
     K(PEO, SHORT_KEY)             \
     K(PEO, SHORTTYPE_KEY)         \
     K(PEO, PRIMARY_KEY)           \

@@ -22,8 +22,10 @@ using store::Value;
 #define TKO_FIELD_DEF(name, kind, width) store::FieldDef{#name, TKO_FT_##kind, width},
 
 // A key written as its label, uniqueness and component names; a component
-// name starting with '-' is descending. A misspelt name stops the program at
-// once: it is a fault in this file, found by the first test run.
+// name may start with marks: '-' descending, '=' ordered letter for letter
+// (a text compared bytewise, letter case counting; see KeyComponent), in
+// either order ("-=NAME"). A misspelt name stops the program at once: it is a
+// fault in this file, found by the first test run.
 struct KeySpec {
     const char* label;
     bool unique;
@@ -38,14 +40,17 @@ TableDef makeTable(const char* label, const char* prefix, const char* storedName
     for (const KeySpec& given : keys) {
         KeyDef key{given.label, {}, given.unique, given.auxiliary};
         for (const char* name : given.components) {
-            const bool descending = name[0] == '-';
-            const int index = def.fieldIndex(descending ? name + 1 : name);
-            if (index < 0) {
+            store::KeyComponent component;
+            const char* field = name;
+            for (; *field == '-' || *field == '='; ++field)
+                (*field == '-' ? component.descending : component.bytewise) = true;
+            component.field = def.fieldIndex(field);
+            if (component.field < 0) {
                 std::fprintf(stderr, "table %s: key %s names unknown field %s\n", label,
                              given.label, name);
                 std::abort();
             }
-            key.components.push_back({index, descending});
+            key.components.push_back(component);
         }
         def.keys.push_back(std::move(key));
     }
@@ -206,7 +211,11 @@ TKO_DEFINE_TABLE(
      {"ASS:USERPERSPRASSIGN_KEY", false, {"USERNAME", "PERSON", "PRIORITY", "ASSIGNEDDATE"}, true},
      {"ASS:USERPERSCONCL_KEY", false, {"USERNAME", "PERSON", "CLOSEDATE", "PRIORITY"}, true},
      {"ASS:USERPERSNUMBER_KEY", false, {"USERNAME", "PERSON", "PERSONNUMBER"}, true},
-     {"ASS:USERPERSNAME_KEY", false, {"USERNAME", "PERSON", "NAME", "DUEDATE", "PRIORITY"}, true}})
+     {"ASS:USERPERSNAME_KEY", false, {"USERNAME", "PERSON", "NAME", "DUEDATE", "PRIORITY"}, true},
+     // Look Forward (Person) lists a person's rows by name matching the
+     // person letter for letter: that spelling's rows as one range, in name
+     // order, rather than every spelling's rows tested one by one.
+     {"ASS:EXACTPERSNAME_KEY", false, {"=PERSON", "NAME", "DUEDATE", "PRIORITY"}, true}})
 
 TKO_DEFINE_TABLE(Person, TKO_PEOPLE_FIELDS, "PEOPLE", "PEO", "PEOPLE", Data,
                  {{"PEO:SHORT_KEY", false, {"SHORTNAME"}},

@@ -179,6 +179,33 @@ TEST_F(OfficeOpeningTest, ADroppedTableIsReportedNotRecreatedEmpty) {
     EXPECT_EQ(std::count(after.tables.begin(), after.tables.end(), "ASSIGNMENT"), 0);
 }
 
+// An office and its backup made before a speed key of this program existed:
+// the key is added on opening without asking, and the backup stays usable.
+TEST_F(OfficeOpeningTest, AMissingAuxiliaryKeyIsAddedWithoutAsking) {
+    makeOffice(4, true);
+    runSql(m_dir.file("TKODATA.DB"), "DROP INDEX ASS_EXACTPERSNAME_KEY");
+    runSql(m_dir.file("TKODATA.BK1"), "DROP INDEX ASS_EXACTPERSNAME_KEY");
+    EXPECT_EQ(usableBackup(m_dir.path()), "BK1");
+    OfficeOpening opened = open(false, false);
+    ASSERT_TRUE(opened.db) << opened.error;
+    EXPECT_TRUE(m_asked.empty()) << m_asked.front();
+    LayoutCheck layout;
+    ASSERT_TRUE(opened.db->checkLayout(layout).ok());
+    EXPECT_TRUE(layout.keys.empty()) << layout.keys.front();
+    EXPECT_EQ(assignments(*opened.db), 4);
+    opened = {};
+
+    // Beside a missing key of the data model it is rebuilt with the others,
+    // after asking.
+    runSql(m_dir.file("TKODATA.DB"),
+           "DROP INDEX ASS_EXACTPERSNAME_KEY; DROP INDEX ASS_DUEDATE_KEY");
+    opened = open(false, true);
+    ASSERT_TRUE(opened.db) << opened.error;
+    EXPECT_EQ(m_asked, std::vector<std::string>{"rebuild ASSIGNMENT"});
+    ASSERT_TRUE(opened.db->checkLayout(layout).ok());
+    EXPECT_TRUE(layout.keys.empty()) << layout.keys.front();
+}
+
 TEST_F(OfficeOpeningTest, AMissingOrChangedKeyIsRebuiltOnlyWhenTheUserAgrees) {
     makeOffice(5, false);
     runSql(m_dir.file("TKODATA.DB"),

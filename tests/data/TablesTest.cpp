@@ -72,6 +72,16 @@ TEST(TablesTest, DescendingAndUniqueFlagsFollowTheModel) {
     EXPECT_TRUE(UserAssign::def().key("USA:PRIMARY_KEY")->unique);
     EXPECT_FALSE(UserView::def().key("USV:PRIMARY_KEY")->unique);
     EXPECT_TRUE(User::def().key("USE:ACCESLEVEL_KEY")->components[0].descending);
+    // '=' marks a text ordered letter for letter, and only that component.
+    const store::KeyDef* exact = Assignment::def().key("ASS:EXACTPERSNAME_KEY");
+    ASSERT_TRUE(exact);
+    ASSERT_EQ(exact->components.size(), 4u);
+    EXPECT_EQ(Assignment::def().fields[static_cast<size_t>(exact->components[0].field)].name,
+              "PERSON");
+    EXPECT_TRUE(exact->components[0].bytewise);
+    EXPECT_FALSE(exact->components[0].descending);
+    EXPECT_FALSE(exact->components[1].bytewise);
+    EXPECT_FALSE(close->components[0].bytewise);
 }
 
 // Every key of the data model with its components in order ('-' marks a

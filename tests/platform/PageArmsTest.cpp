@@ -372,5 +372,173 @@ TEST_F(PageArmsTest, EachCombinationSearchesItsOwnIndex) {
     sqlite3_close(raw);
 }
 
+// ---- one person letter for letter -------------------------------------------
+
+// Rows of one person in several spellings ("P017 " is stored as "P017"), with
+// names, dates and priorities that tie, and a few other people around them.
+class PageArmsExactPersonTest : public PageArmsTest {
+protected:
+    void SetUp() override {
+        PageArmsTest::SetUp();
+        std::mt19937 random(17);
+        const char* people[] = {"P017", "p017", "P017 ", "P017", "p017x", "P0170", "P01",
+                                "Q",    "a",    "P017",  "pö17", "PÖ17",  "p017"};
+        ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+        for (int i = 1; i <= 160; ++i) {
+            Assignment a;
+            a.ASSIGNNUMBER = i;
+            a.PERSON = people[random() % std::size(people)];
+            a.NAME = (random() % 2 ? "task " : "Task ") + std::to_string(random() % 6);
+            a.DUEDATE = 300 + static_cast<int>(random() % 3);
+            a.PRIORITY = static_cast<std::uint8_t>(1 + random() % 2);
+            a.CLOSEDATE = random() % 4 == 0 ? 100 : 0;
+            ASSERT_TRUE(m_db->add(a).ok());
+        }
+        ASSERT_TRUE(m_db->commit().ok());
+    }
+
+    // The rows along `key` (read whole, unfiltered) that `keeps` keeps.
+    std::vector<std::int64_t> expectedAlong(const char* key,
+                                            const std::function<bool(const Assignment&)>& keeps) {
+        std::vector<Assignment> all;
+        EXPECT_TRUE(m_db->readAll(key, store::all(), all).ok());
+        std::vector<std::int64_t> out;
+        for (const Assignment& a : all)
+            if (keeps(a)) out.push_back(a.rowPos);
+        return out;
+    }
+
+    // Every page size and direction lists `expected`.
+    void expectPages(const char* key, const Filter& filter,
+                     const std::vector<std::int64_t>& expected, const std::string& what) {
+        for (Direction dir : {Direction::Forward, Direction::Backward})
+            for (int pageSize : {3, 50})
+                EXPECT_EQ(readPaged(key, dir, pageSize, filter), expected)
+                    << what << " along " << key
+                    << (dir == Direction::Forward ? " forward" : " backward") << " in pages of "
+                    << pageSize;
+    }
+};
+
+TEST_F(PageArmsExactPersonTest, AnExactPersonListsThatSpellingOnlyInKeyOrder) {
+    auto spelt = [](const char* typed) {
+        return [person = store::rtrim(typed)](const Assignment& a) {
+            return store::rtrim(a.PERSON) == person && a.CLOSEDATE == 0;
+        };
+    };
+    for (const char* typed : {"p017", "P017", "P017 ", "PÖ17"}) {
+        const std::string person = store::rtrim(typed);
+        const std::vector<std::int64_t> expected = expectedAlong("ASS:NAME_KEY", spelt(typed));
+        ASSERT_GT(expected.size(), 3u) << typed;
+        // As Look Forward (Person) writes it, and the exact test alone.
+        expectPages("ASS:NAME_KEY",
+                    store::allOf({store::eq("PERSON", person), store::same("PERSON", person),
+                                  store::eq("CLOSEDATE", 0)}),
+                    expected, std::string("exact ") + typed);
+        expectPages("ASS:NAME_KEY",
+                    store::allOf({store::same("PERSON", typed), store::eq("CLOSEDATE", 0)}),
+                    expected, std::string("only exact ") + typed);
+    }
+    // A spelling that no row has lists nothing, and a case-free test still
+    // lists every spelling.
+    EXPECT_TRUE(
+        readPaged("ASS:NAME_KEY", Direction::Forward, 3,
+                  store::allOf({store::eq("PERSON", "P017"), store::same("PERSON", "p017X")}))
+            .empty());
+    const auto anySpelling = [](const Assignment& a) {
+        return store::sameName(store::rtrim(a.PERSON), "p017") && a.CLOSEDATE == 0;
+    };
+    expectPages("ASS:NAME_KEY",
+                store::allOf({store::eq("PERSON", "p017"), store::eq("CLOSEDATE", 0)}),
+                expectedAlong("ASS:NAME_KEY", anySpelling), "case-free p017");
+}
+
+// Along the letter-for-letter key itself: the person's texts in byte order
+// ("P017" < "Q" < "p017"), then names without regard to case, pages going on
+// across spellings of one name; a case-free test reads it whole, in that order.
+TEST_F(PageArmsExactPersonTest, TheLetterForLetterKeyOrdersPeopleByTheirBytes) {
+    const char* key = "ASS:EXACTPERSNAME_KEY";
+    std::vector<Assignment> all;
+    ASSERT_TRUE(m_db->readAll(key, store::all(), all).ok());
+    ASSERT_EQ(all.size(), 160u);
+    std::vector<Assignment> sorted = all;
+    std::stable_sort(sorted.begin(), sorted.end(), [](const Assignment& x, const Assignment& y) {
+        const std::string px = store::rtrim(x.PERSON), py = store::rtrim(y.PERSON);
+        if (px != py) return px < py;
+        if (const int c = store::compareNames(x.NAME, y.NAME); c != 0) return c < 0;
+        if (x.DUEDATE != y.DUEDATE) return x.DUEDATE < y.DUEDATE;
+        if (x.PRIORITY != y.PRIORITY) return x.PRIORITY < y.PRIORITY;
+        return x.rowPos < y.rowPos;
+    });
+    std::vector<std::int64_t> expected;
+    for (const Assignment& a : sorted) expected.push_back(a.rowPos);
+    expectPages(key, store::all(), expected, "every row");
+
+    auto keep = [&](const std::function<bool(const Assignment&)>& keeps) {
+        std::vector<std::int64_t> out;
+        for (const Assignment& a : sorted)
+            if (keeps(a)) out.push_back(a.rowPos);
+        return out;
+    };
+    expectPages(key, store::same("PERSON", "p017"),
+                keep([](const Assignment& a) { return store::rtrim(a.PERSON) == "p017"; }),
+                "exact p017");
+    expectPages(key, store::allOf({store::eq("PERSON", "P017"), store::eq("CLOSEDATE", 0)}),
+                keep([](const Assignment& a) {
+                    return store::sameName(store::rtrim(a.PERSON), "P017") && a.CLOSEDATE == 0;
+                }),
+                "case-free P017");
+}
+
+// SQLite's plan: the exact person is the search key of the letter-for-letter
+// index, on the first page and on one that goes on from a row; a case-free
+// person alone does not search that index.
+TEST_F(PageArmsExactPersonTest, AnExactPersonSearchesTheLetterForLetterIndex) {
+    if (test::usingServer()) GTEST_SKIP() << "reads SQLite's query plans";
+    m_db.reset();
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(m_dir.file("TKODATA.DB").c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(store::registerNameCollation(raw), SQLITE_OK);
+    const store::SqlBuilder sql(store::sqliteDialect());
+    auto plans = [&](const Filter& filter) {
+        ReadRequest request;
+        request.key = Assignment::def().key("ASS:NAME_KEY");
+        request.limit = 20;
+        request.filter = filter;
+        std::vector<std::string> out;
+        for (const KeyPosition& from :
+             {KeyPosition{}, KeyPosition::continuing(
+                                 {std::string("Task 3"), std::int64_t{301}, std::int64_t{1}}, 7)}) {
+            request.from = from;
+            for (const store::SqlQuery& q : sql.pageQueries(Assignment::def(), request)) {
+                sqlite3_stmt* stmt = nullptr;
+                EXPECT_EQ(sqlite3_prepare_v2(raw, ("EXPLAIN QUERY PLAN " + q.sql).c_str(), -1,
+                                             &stmt, nullptr),
+                          SQLITE_OK)
+                    << sqlite3_errmsg(raw);
+                std::string plan;
+                while (sqlite3_step(stmt) == SQLITE_ROW)
+                    plan += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)) +
+                            std::string("\n");
+                sqlite3_finalize(stmt);
+                out.push_back(plan);
+            }
+        }
+        return out;
+    };
+    const std::vector<std::string> exact = plans(store::allOf(
+        {store::eq("PERSON", "p017"), store::same("PERSON", "p017"), store::eq("CLOSEDATE", 0)}));
+    ASSERT_FALSE(exact.empty());
+    for (const std::string& plan : exact) {
+        EXPECT_EQ(plan.rfind("SEARCH t USING INDEX ASS_EXACTPERSNAME_KEY (PERSON=?", 0), 0u)
+            << plan;
+        EXPECT_EQ(plan.find("TEMP B-TREE"), std::string::npos) << plan;
+    }
+    for (const std::string& plan :
+         plans(store::allOf({store::eq("PERSON", "p017"), store::eq("CLOSEDATE", 0)})))
+        EXPECT_EQ(plan.find("EXACTPERSNAME"), std::string::npos) << plan;
+    sqlite3_close(raw);
+}
+
 }  // namespace
 }  // namespace tko

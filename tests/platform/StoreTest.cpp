@@ -7,6 +7,7 @@
 #include <random>
 #include <tuple>
 
+#include <libpq-fe.h>
 #include <sqlite3.h>
 
 #include "data/Database.h"
@@ -65,6 +66,26 @@ protected:
                 KeyPosition::continuing(store::keyValuesOf(*request.key, last), last.pos);
         }
         return all;
+    }
+
+    // Runs `sql` on the shared tables behind the program's back, as an older
+    // version or a damaged file would leave them.
+    void runRaw(const std::string& sql) {
+        if (test::usingServer()) {
+            PGconn* conn = PQconnectdb(m_source.serverInfo.c_str());
+            PGresult* result = PQexec(conn, sql.c_str());
+            EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK)
+                << sql << ": " << PQerrorMessage(conn);
+            PQclear(result);
+            PQfinish(conn);
+            return;
+        }
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(m_dir.file("TKODATA.DB").c_str(), &raw), SQLITE_OK);
+        ASSERT_EQ(store::registerNameCollation(raw), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(raw, sql.c_str(), nullptr, nullptr, nullptr), SQLITE_OK)
+            << sql << ": " << sqlite3_errmsg(raw);
+        sqlite3_close(raw);
     }
 
     test::TempDir m_dir;
@@ -674,6 +695,68 @@ TEST_F(StoreTest, CheckReportsAMissingKey) {
     problems.clear();
     ASSERT_TRUE(m_db->check(problems).ok());
     EXPECT_TRUE(problems.empty());
+}
+
+// A data set made before the letter-for-letter key existed gets it from the
+// first station that opens it, and one whose index orders the person without
+// regard to case (not as the key declares) gets it made again.
+TEST_F(StoreTest, OpeningAddsTheLetterForLetterKeyAndMendsItsOrder) {
+    addAssignment(1, 300, 1, 0, "ben");
+    addAssignment(2, 300, 1, 0, "BEN");
+    addAssignment(3, 301, 1, 0, "ben");
+    const std::string index = "\"ASS_EXACTPERSNAME_KEY\"";
+    // The index as an older version would have made it: case-free, and on
+    // the server ending in the row id as every key that allows duplicates.
+    const std::string caseFree = "CREATE INDEX " + index +
+                                 " ON \"ASSIGNMENT\" (\"PERSON\", \"NAME\", \"DUEDATE\", "
+                                 "\"PRIORITY\"" +
+                                 (test::usingServer() ? ", \"ROW_ID\")" : ")");
+    auto exactBen = [&] {
+        std::vector<std::int64_t> numbers;
+        for (const Assignment& a :
+             readAllPaged("ASS:NAME_KEY", Direction::Forward, 2, store::same("PERSON", "ben")))
+            numbers.push_back(a.ASSIGNNUMBER);
+        return numbers;
+    };
+    for (const std::string& damage :
+         {"DROP INDEX " + index, "DROP INDEX " + index + "; " + caseFree}) {
+        m_db.reset();
+        runRaw(damage);
+        Status status;
+        m_db = Database::open(m_source, false, status, 2000, false);  // as "check" opens
+        ASSERT_TRUE(m_db) << status.describe();
+        std::vector<std::string> problems;
+        ASSERT_TRUE(m_db->check(problems).ok());
+        ASSERT_EQ(problems.size(), 1u) << damage;
+        EXPECT_EQ(problems[0].rfind("ASSIGNMENT: key ASS:EXACTPERSNAME_KEY ", 0), 0u)
+            << problems[0];
+
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+        problems.clear();
+        ASSERT_TRUE(m_db->check(problems).ok());
+        EXPECT_TRUE(problems.empty()) << damage << ": " << problems.front();
+        EXPECT_EQ(exactBen(), (std::vector<std::int64_t>{1, 3})) << damage;
+    }
+}
+
+// Along a key that orders the person letter for letter every spelling is a
+// value of its own, in byte order.
+TEST_F(StoreTest, DistinctValuesOfALetterForLetterKeyTellSpellingsApart) {
+    int number = 0;
+    for (const char* person : {"ben", "BEN", "Ben", "ben", "ANNA", "BEN", "anna"})
+        addAssignment(++number, 300, 1, 0, person);
+    const store::KeyDef& key = *Assignment::def().key("ASS:EXACTPERSNAME_KEY");
+    std::vector<store::Value> values;
+    ASSERT_TRUE(
+        m_db->engine().distinctValues(Assignment::def(), key, store::all(), 10, values).ok());
+    EXPECT_EQ(values, (std::vector<store::Value>{std::string("ANNA"), std::string("BEN"),
+                                                 std::string("Ben"), std::string("anna"),
+                                                 std::string("ben")}));
+    ASSERT_TRUE(m_db->engine()
+                    .distinctValues(Assignment::def(), key, store::eq("PERSON", "BEN"), 2, values)
+                    .ok());
+    EXPECT_EQ(values, (std::vector<store::Value>{std::string("BEN"), std::string("Ben")}));
 }
 
 }  // namespace

@@ -19,7 +19,15 @@ Status Engine::distinctValues(const TableDef& table, const KeyDef& key, const Fi
         if (!s.ok()) return s;
         const Value& value = found.front().values[static_cast<size_t>(first.field)];
         out.push_back(value);
-        seek.filter = allOf({filter, first.descending ? lt(name, value) : gt(name, value)});
+        if (first.bytewise &&
+            table.fields[static_cast<size_t>(first.field)].type == FieldType::String) {
+            // Ordered letter for letter, where no filter compares so: read on
+            // from the value along the key, leaving out the value itself.
+            seek.from.values = {value};
+            seek.filter = allOf({filter, negate(same(name, value))});
+        } else {
+            seek.filter = allOf({filter, first.descending ? lt(name, value) : gt(name, value)});
+        }
     }
     return Status::success();
 }

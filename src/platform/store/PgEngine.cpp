@@ -178,6 +178,13 @@ std::string createNameCollation() {
            " (provider = icu, locale = '" + kNameCollationLocale + "', deterministic = false)";
 }
 
+// Whether the `n`th component of `key` is a text declared bytewise.
+bool declaredBytewise(const TableDef& table, const KeyDef& key, size_t n) {
+    if (n >= key.components.size()) return false;
+    const KeyComponent& c = key.components[n];
+    return c.bytewise && table.fields[static_cast<size_t>(c.field)].type == FieldType::String;
+}
+
 std::string unquote(std::string name) {
     // An index component with a collation of its own reads '"NAME" COLLATE "C"'.
     const auto collate = name.find(" COLLATE ");
@@ -538,10 +545,14 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
                      f.type == FieldType::String ? kNameCollation : (text ? "C" : ""));
     }
 
+    struct Component {
+        std::string name;
+        bool descending = false;
+        bool bytewise = false;  // a text component not ordered by the name collation
+    };
     struct Index {
         bool unique = false;
-        std::string components;
-        bool bytewiseText = false;  // a text component not ordered by the name collation
+        std::vector<Component> components;
     };
     std::map<std::string, Index> indexes;
     {
@@ -561,13 +572,13 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
         for (int r = 0; r < PQntuples(result); ++r) {
             Index& index = indexes[PQgetvalue(result, r, 0)];
             index.unique = std::string(PQgetvalue(result, r, 1)) == "t";
-            const std::string component = unquote(PQgetvalue(result, r, 2));
-            index.components +=
-                component + (std::string(PQgetvalue(result, r, 3)) == "1" ? " DESC," : ",");
-            const int field = table.fieldIndex(component);
-            if (field >= 0 && table.fields[static_cast<size_t>(field)].type == FieldType::String &&
-                std::string(PQgetvalue(result, r, 4)) != kNameCollation)
-                index.bytewiseText = true;
+            Component& component = index.components.emplace_back();
+            component.name = unquote(PQgetvalue(result, r, 2));
+            component.descending = std::string(PQgetvalue(result, r, 3)) == "1";
+            const int field = table.fieldIndex(component.name);
+            component.bytewise =
+                field >= 0 && table.fields[static_cast<size_t>(field)].type == FieldType::String &&
+                std::string(PQgetvalue(result, r, 4)) != kNameCollation;
         }
     }
     bool collationKnown = false;
@@ -580,16 +591,27 @@ Status PgEngine::verifyTable(const TableDef& table, std::vector<std::string>& pr
         if (it->second.unique != key.unique)
             problems.push_back(table.label + ": key " + key.label +
                                (key.unique ? " is not unique" : " should allow duplicates"));
-        std::string expected;
-        for (const KeyComponent& c : key.components)
-            expected +=
-                table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
+        // A component declared bytewise reads "=NAME", as the key lists it;
+        // found bytewise where the name collation is wanted, it makes the
+        // note below instead.
+        std::string expected, found;
+        for (size_t i = 0; i < key.components.size(); ++i)
+            expected += (declaredBytewise(table, key, i) ? "=" : "") +
+                        table.fields[static_cast<size_t>(key.components[i].field)].name +
+                        (key.components[i].descending ? " DESC," : ",");
         // Keys that allow duplicates end in the row id, which orders equal key values.
         if (!key.unique) expected += std::string(kRowIdColumn) + ",";
-        if (it->second.components != expected) {
-            problems.push_back(table.label + ": key " + key.label + " has components " +
-                               it->second.components + " instead of " + expected);
-        } else if (it->second.bytewiseText) {
+        bool bytewiseText = false;
+        for (size_t i = 0; i < it->second.components.size(); ++i) {
+            const Component& c = it->second.components[i];
+            const bool declared = declaredBytewise(table, key, i);
+            if (c.bytewise && !declared) bytewiseText = true;
+            found += (c.bytewise && declared ? "=" : "") + c.name + (c.descending ? " DESC," : ",");
+        }
+        if (found != expected) {
+            problems.push_back(table.label + ": key " + key.label + " has components " + found +
+                               " instead of " + expected);
+        } else if (bytewiseText) {
             problems.push_back(table.label + ": key " + key.label +
                                " tells names apart by letter case");
             if (!key.unique) continue;
@@ -674,26 +696,38 @@ Status PgEngine::planNameCollation(const std::vector<const TableDef*>& tables,
             rebuild.push_back(table);
             continue;
         }
-        q.sql =
-            "SELECT ic.relname, bool_or(a.atttypid = 'text'::regtype AND "
-            "COALESCE(ico.collname, '') <> '" +
-            std::string(kNameCollation) +
-            "') FROM pg_index ix JOIN pg_class ic ON ic.oid = ix.indexrelid "
-            "CROSS JOIN LATERAL generate_series(1, ix.indnatts) AS k(n) "
-            "JOIN pg_attribute a ON a.attrelid = ix.indrelid AND a.attnum = ix.indkey[k.n - 1] "
-            "LEFT JOIN pg_collation ico ON ico.oid = ix.indcollation[k.n - 1] "
-            "WHERE ix.indrelid = to_regclass($1) GROUP BY ic.relname";
+        // Each index's text components, in order, and whether each orders
+        // by the name collation.
+        q.sql = "SELECT ic.relname, k.n, a.attname, COALESCE(ico.collname, '') = '" +
+                std::string(kNameCollation) +
+                "' FROM pg_index ix JOIN pg_class ic ON ic.oid = ix.indexrelid "
+                "CROSS JOIN LATERAL generate_series(1, ix.indnatts) AS k(n) "
+                "JOIN pg_attribute a ON a.attrelid = ix.indrelid AND a.attnum = ix.indkey[k.n - 1] "
+                "LEFT JOIN pg_collation ico ON ico.oid = ix.indcollation[k.n - 1] "
+                "WHERE ix.indrelid = to_regclass($1) AND a.atttypid = 'text'::regtype";
         s = run(q, result);
         if (!s.ok()) return s;
-        std::set<std::string> bytewiseIndexes;
+        // Keys with a text component ordered otherwise than declared: bytewise
+        // where the name collation is wanted, or the other way round.
+        std::set<std::string> misordered;
         {
             ResultGuard guard{result};
-            for (int r = 0; r < PQntuples(result); ++r)
-                if (std::string(PQgetvalue(result, r, 1)) == "t")
-                    bytewiseIndexes.insert(PQgetvalue(result, r, 0));
+            for (int r = 0; r < PQntuples(result); ++r) {
+                const std::string index = PQgetvalue(result, r, 0);
+                const int field = table->fieldIndex(PQgetvalue(result, r, 2));
+                if (field < 0 ||
+                    table->fields[static_cast<size_t>(field)].type != FieldType::String)
+                    continue;
+                const size_t n = static_cast<size_t>(std::atoi(PQgetvalue(result, r, 1)) - 1);
+                bool declared = false;
+                for (const KeyDef& key : table->keys)
+                    if (key.sqlName() == index) declared = declaredBytewise(*table, key, n);
+                const bool byName = std::string(PQgetvalue(result, r, 3)) == "t";
+                if (byName == declared) misordered.insert(index);
+            }
         }
         for (const KeyDef& key : table->keys) {
-            if (!bytewiseIndexes.count(key.sqlName())) continue;
+            if (!misordered.count(key.sqlName())) continue;
             if (key.unique) {
                 std::vector<std::string> duplicates;
                 s = keyCaseDuplicates(*table, key, duplicates);

@@ -28,6 +28,10 @@ struct FieldDef {
 struct KeyComponent {
     int field = 0;  // index into TableDef::fields
     bool descending = false;
+    // A text component ordered letter for letter (bytewise, letter case
+    // counts) instead of by the name collation: its index serves an exact
+    // match ("ben" but not "BEN") as one range. Ignored for numbers.
+    bool bytewise = false;
 };
 
 struct KeyDef {

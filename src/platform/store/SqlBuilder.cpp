@@ -80,12 +80,20 @@ std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key, bo
         if (i) sql += ", ";
         const FieldDef& f = table.fields[static_cast<size_t>(key.components[i].field)];
         sql += quoted(f.name);
-        if (bytewise && f.type == FieldType::String) sql += m_dialect.bytewiseCollate;
+        if (bytewise && f.type == FieldType::String)
+            sql += m_dialect.bytewiseCollate;
+        else
+            sql += keyCollate(table, key.components[i]);
         if (key.components[i].descending) sql += " DESC";
     }
     if (m_dialect.indexesNeedRowId && !key.unique) sql += ", " + quoted(kRowIdColumn);
     sql += ")";
     return sql;
+}
+
+std::string SqlBuilder::keyCollate(const TableDef& table, const KeyComponent& component) const {
+    const bool text = table.fields[static_cast<size_t>(component.field)].type == FieldType::String;
+    return component.bytewise && text ? m_dialect.bytewiseCollate : std::string();
 }
 
 std::string SqlBuilder::param(std::vector<Value>& params, Value value) const {
@@ -180,7 +188,7 @@ std::string SqlBuilder::orderBy(const TableDef& table, const KeyDef* key, Direct
             const KeyComponent& c = key->components[i];
             const bool asc = forward != c.descending;
             sql += alias + quoted(table.fields[static_cast<size_t>(c.field)].name) +
-                   (asc ? " ASC, " : " DESC, ");
+                   keyCollate(table, c) + (asc ? " ASC, " : " DESC, ");
         }
     }
     sql += alias + quoted(kRowIdColumn) + (forward ? " ASC" : " DESC");
@@ -191,37 +199,66 @@ namespace {
 
 using Arm = PageArm;
 
-// A key that reads the rows whose `fixed` columns each hold one value in the
-// order of `key`: its leading components are some of the fixed columns (in any
-// order) and the rest of it, fixed columns aside, is `key` with the fixed
-// columns left out (a fixed column is constant among those rows, so it orders
-// nothing). Of such keys the one whose leading fixed columns include every
-// column of `required` and are the most; on a tie `key` itself, else the first
-// in the table's order. nullptr when none leads with at least one fixed column.
+// Columns as the page planner tells them apart: a field as the name collation
+// compares it is its index; the same text field compared letter for letter
+// (a key component declared bytewise, a Same test) is its index plus this.
+// An equality fixes only the column it compares by: a case-free range holds
+// every spelling of a name, a bytewise one just one.
+constexpr int kBytewiseColumn = 1 << 16;
+
+int columnOf(const TableDef& table, const KeyComponent& c) {
+    const bool text = table.fields[static_cast<size_t>(c.field)].type == FieldType::String;
+    return c.bytewise && text ? c.field + kBytewiseColumn : c.field;
+}
+
+// The column an equality of a filter fixes: Eq the field by the name
+// collation, Same a text letter for letter (a number is equal either way);
+// -1 for any other test.
+int fixedColumn(const TableDef& table, const Filter& f) {
+    if (f.kind != Filter::Kind::Compare) return -1;
+    if (f.op != Filter::Op::Eq && f.op != Filter::Op::Same) return -1;
+    const int field = table.fieldIndex(f.field);
+    if (field < 0 || f.op == Filter::Op::Eq) return field;
+    const bool text = table.fields[static_cast<size_t>(field)].type == FieldType::String;
+    return text ? field + kBytewiseColumn : field;
+}
+
+// A key that reads the rows whose `fixed` columns (see columnOf()) each hold
+// one value in the order of `key`: its leading components are some of the
+// fixed columns (in any order) and the rest of it, fixed columns aside, is
+// `key` with the fixed columns left out (a fixed column is constant among
+// those rows, so it orders nothing). Of such keys the one whose leading fixed
+// columns include every column of `required` and are the most, and among as
+// many the one with the most letter-for-letter columns (its range holds one
+// spelling only); on a tie `key` itself, else the first in the table's order.
+// nullptr when none leads with at least one fixed column.
 const KeyDef* keyForEqualities(const TableDef& table, const std::vector<int>& fixed,
                                const std::vector<int>& required, const KeyDef& key) {
-    auto isFixed = [&](int field) {
-        return std::find(fixed.begin(), fixed.end(), field) != fixed.end();
+    auto isFixed = [&](const KeyComponent& c) {
+        return std::find(fixed.begin(), fixed.end(), columnOf(table, c)) != fixed.end();
     };
     std::vector<KeyComponent> order;  // what orders the rows
     for (const KeyComponent& c : key.components)
-        if (!isFixed(c.field)) order.push_back(c);
+        if (!isFixed(c)) order.push_back(c);
     const KeyDef* best = nullptr;
-    size_t bestLeading = 0;
+    size_t bestLeading = 0, bestExact = 0;
     auto consider = [&](const KeyDef& k) {
-        size_t leading = 0;
-        while (leading < k.components.size() && isFixed(k.components[leading].field)) ++leading;
-        if (leading == 0 || leading < bestLeading || (leading == bestLeading && best)) return;
-        for (int field : required) {
+        size_t leading = 0, exact = 0;
+        for (; leading < k.components.size() && isFixed(k.components[leading]); ++leading)
+            if (columnOf(table, k.components[leading]) >= kBytewiseColumn) ++exact;
+        if (leading == 0 || leading < bestLeading) return;
+        if (leading == bestLeading && best && exact <= bestExact) return;
+        for (int column : required) {
             bool leads = false;
-            for (size_t i = 0; i < leading && !leads; ++i) leads = k.components[i].field == field;
+            for (size_t i = 0; i < leading && !leads; ++i)
+                leads = columnOf(table, k.components[i]) == column;
             if (!leads) return;
         }
         size_t n = 0;
         for (size_t i = leading; i < k.components.size(); ++i) {
             const KeyComponent& c = k.components[i];
-            if (isFixed(c.field)) continue;
-            if (n == order.size() || order[n].field != c.field ||
+            if (isFixed(c)) continue;
+            if (n == order.size() || columnOf(table, order[n]) != columnOf(table, c) ||
                 order[n].descending != c.descending)
                 return;
             ++n;
@@ -229,6 +266,7 @@ const KeyDef* keyForEqualities(const TableDef& table, const std::vector<int>& fi
         if (n != order.size()) return;
         best = &k;
         bestLeading = leading;
+        bestExact = exact;
     };
     consider(key);
     for (const KeyDef& k : table.keys)
@@ -388,8 +426,8 @@ public:
                  const std::vector<size_t>& expanded)
         : m_table(table), m_key(key), m_conjuncts(conjuncts), m_expanded(expanded) {
         for (const Filter& f : conjuncts)
-            if (isEquality(f) && table.fieldIndex(f.field) >= 0)
-                m_plainColumns.push_back(table.fieldIndex(f.field));
+            if (const int column = fixedColumn(table, f); column >= 0)
+                m_plainColumns.push_back(column);
     }
 
     std::vector<Arm> arms() {
@@ -445,7 +483,7 @@ private:
     bool addArm(Filter conditions) {
         std::vector<int> fixed = m_plainColumns, required;
         for (const Filter* alt : m_chosen) {
-            const int column = m_table.fieldIndex(alt->field);
+            const int column = fixedColumn(m_table, *alt);
             fixed.push_back(column);
             required.push_back(column);
         }
@@ -542,8 +580,7 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_
     // Equalities alone: the index that leads with the most of them.
     std::vector<int> fixed;
     for (const Filter& f : conjuncts)
-        if (isEquality(f) && table.fieldIndex(f.field) >= 0)
-            fixed.push_back(table.fieldIndex(f.field));
+        if (const int column = fixedColumn(table, f); column >= 0) fixed.push_back(column);
     if (const KeyDef* key = keyForEqualities(table, fixed, {}, *request.key))
         return {{key, request.filter}};
     return single;
@@ -755,8 +792,10 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     const auto& comps = request.key->components;
     const size_t given = std::min(request.from.values.size(), comps.size());
     const bool after = request.from.after.has_value() && given == comps.size();
+    // A component's column as the key compares it (see keyCollate()).
     auto column = [&](size_t i) {
-        return "t." + quoted(table.fields[static_cast<size_t>(comps[i].field)].name);
+        return "t." + quoted(table.fields[static_cast<size_t>(comps[i].field)].name) +
+               keyCollate(table, comps[i]);
     };
     auto value = [&](size_t i) {
         return normalise(table.fields[static_cast<size_t>(comps[i].field)], request.from.values[i]);
@@ -879,7 +918,8 @@ SqlQuery SqlBuilder::fetchQuery(const TableDef& table, const KeyDef& key,
     q.sql = "SELECT " + columnList(table, true) + " FROM " + tableName(table) + " t WHERE 1=1";
     for (size_t i = 0; i < key.components.size() && i < values.size(); ++i) {
         const FieldDef& f = table.fields[static_cast<size_t>(key.components[i].field)];
-        q.sql += " AND t." + quoted(f.name) + " = " + param(q.params, normalise(f, values[i]));
+        q.sql += " AND t." + quoted(f.name) + keyCollate(table, key.components[i]) + " = " +
+                 param(q.params, normalise(f, values[i]));
     }
     q.sql += orderBy(table, &key, Direction::Forward, "t.") + " LIMIT 1";
     return q;
@@ -919,7 +959,8 @@ std::string textProblem(const TableDef& table, const Row& row) {
 SqlQuery SqlBuilder::distinctQuery(const TableDef& table, const KeyDef& key, const Filter& filter,
                                    size_t most) const {
     const KeyComponent& first = key.components.front();
-    const std::string column = "t." + quoted(table.fields[static_cast<size_t>(first.field)].name);
+    const std::string column = "t." + quoted(table.fields[static_cast<size_t>(first.field)].name) +
+                               keyCollate(table, first);
     const std::string next =
         " ORDER BY " + column + (first.descending ? " DESC" : " ASC") + " LIMIT 1";
     SqlQuery q;

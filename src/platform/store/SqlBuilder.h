@@ -85,8 +85,14 @@ public:
     // The parenthesised column definitions of CREATE TABLE.
     std::string columnDefinitions(const TableDef& table) const;
     // With `bytewise`, text components order bytewise instead of by the name
-    // collation (see SqlDialect::bytewiseCollate).
+    // collation (see SqlDialect::bytewiseCollate); a component declared
+    // bytewise (KeyComponent::bytewise) always does.
     std::string createIndex(const TableDef& table, const KeyDef& key, bool bytewise = false) const;
+    // What follows a key component's column wherever it is compared or
+    // ordered along the key: the bytewise collation for a text component
+    // declared bytewise, so that its index serves the comparison; else nothing
+    // (the column's own collation).
+    std::string keyCollate(const TableDef& table, const KeyComponent& component) const;
 
     // Queries that together read a page along request.key from request.from:
     // run them in order, each with the rows still wanted as its LIMIT, until

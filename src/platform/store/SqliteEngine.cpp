@@ -78,6 +78,13 @@ bool isNameCollation(const char* collation) {
     return collation && sqlite3_stricmp(collation, kNameCollation) == 0;
 }
 
+// Whether the `n`th component of `key` is a text declared bytewise.
+bool declaredBytewise(const TableDef& table, const KeyDef& key, size_t n) {
+    if (n >= key.components.size()) return false;
+    const KeyComponent& c = key.components[n];
+    return c.bytewise && table.fields[static_cast<size_t>(c.field)].type == FieldType::String;
+}
+
 // Resets a prepared statement when the scope ends, so that no statement keeps
 // a read lock on the files between calls.
 struct StatementGuard {
@@ -410,21 +417,27 @@ Status SqliteEngine::verifyTable(const TableDef& table, std::vector<std::string>
         const std::string sql = "PRAGMA " + schema + ".index_xinfo(\"" + key.sqlName() + "\")";
         int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
         if (rc != SQLITE_OK) return failure(rc);
+        // A component declared bytewise reads "=NAME", as the key lists it;
+        // found bytewise where the name collation is wanted, it makes the
+        // note below instead.
         std::string expected, found;
-        for (const KeyComponent& c : key.components)
-            expected +=
-                table.fields[static_cast<size_t>(c.field)].name + (c.descending ? " DESC," : ",");
+        for (size_t i = 0; i < key.components.size(); ++i)
+            expected += (declaredBytewise(table, key, i) ? "=" : "") +
+                        table.fields[static_cast<size_t>(key.components[i].field)].name +
+                        (key.components[i].descending ? " DESC," : ",");
         bool bytewiseText = false;
-        while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+        for (size_t n = 0; (rc = sqlite3_step(stmt)) == SQLITE_ROW;) {
             if (sqlite3_column_int(stmt, 5) == 0) continue;  // the implicit row id
             const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
-            found +=
-                std::string(name ? name : "?") + (sqlite3_column_int(stmt, 3) ? " DESC," : ",");
             const int field = name ? table.fieldIndex(name) : -1;
             const auto* collation = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4));
-            if (field >= 0 && table.fields[static_cast<size_t>(field)].type == FieldType::String &&
-                !isNameCollation(collation))
-                bytewiseText = true;
+            const bool bytewise =
+                field >= 0 && table.fields[static_cast<size_t>(field)].type == FieldType::String &&
+                !isNameCollation(collation);
+            const bool declared = declaredBytewise(table, key, n++);
+            if (bytewise && !declared) bytewiseText = true;
+            found += std::string(bytewise && declared ? "=" : "") + (name ? name : "?") +
+                     (sqlite3_column_int(stmt, 3) ? " DESC," : ",");
         }
         sqlite3_finalize(stmt);
         if (found != expected) {
@@ -455,21 +468,23 @@ std::string SqliteEngine::columnCollation(const std::string& schema, const Table
 }
 
 Status SqliteEngine::keyOrder(const std::string& schema, const TableDef& table, const KeyDef& key,
-                              bool& exists, bool& bytewise) {
+                              bool& exists, bool& misordered) {
     exists = false;
-    bytewise = false;
+    misordered = false;
     sqlite3_stmt* stmt = nullptr;
     const std::string sql = "PRAGMA " + schema + ".index_xinfo(\"" + key.sqlName() + "\")";
     int rc = sqlite3_prepare_v2(m_db, sql.c_str(), -1, &stmt, nullptr);
     if (rc != SQLITE_OK) return failure(rc);
-    while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+    for (size_t n = 0; (rc = sqlite3_step(stmt)) == SQLITE_ROW;) {
         exists = true;
         if (sqlite3_column_int(stmt, 5) == 0) continue;
         const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 2));
         const int field = name ? table.fieldIndex(name) : -1;
+        const bool declared = declaredBytewise(table, key, n++);
         if (field >= 0 && table.fields[static_cast<size_t>(field)].type == FieldType::String &&
-            !isNameCollation(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4))))
-            bytewise = true;
+            isNameCollation(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 4))) ==
+                declared)
+            misordered = true;
     }
     sqlite3_finalize(stmt);
     return rc == SQLITE_DONE ? Status::success() : failure(rc);
@@ -527,10 +542,10 @@ Status SqliteEngine::planNameCollation(
             continue;
         }
         for (const KeyDef& key : table->keys) {
-            bool exists = false, bytewise = false;
-            Status s = keyOrder(schema, *table, key, exists, bytewise);
+            bool exists = false, misordered = false;
+            Status s = keyOrder(schema, *table, key, exists, misordered);
             if (!s.ok()) return s;
-            if (!exists || !bytewise) continue;
+            if (!exists || !misordered) continue;
             if (key.unique) {
                 std::vector<std::string> duplicates;
                 s = keyCaseDuplicates(*table, key, duplicates);

@@ -117,9 +117,11 @@ private:
     // The declared collation of a column ("BINARY" when none).
     std::string columnCollation(const std::string& schema, const TableDef& table,
                                 const FieldDef& field);
-    // Whether the key's index exists and whether a text component of it orders bytewise.
+    // Whether the key's index exists and whether a text component of it orders
+    // otherwise than the key declares: bytewise where the name collation is
+    // wanted, or by the name collation where it is declared bytewise.
     Status keyOrder(const std::string& schema, const TableDef& table, const KeyDef& key,
-                    bool& exists, bool& bytewise);
+                    bool& exists, bool& misordered);
     // Values of the key that differ only in letter case (see CaseDuplicates.h).
     Status keyCaseDuplicates(const TableDef& table, const KeyDef& key,
                              std::vector<std::string>& out);
