@@ -779,6 +779,18 @@ Status PgEngine::adoptNameCollation(const std::vector<const TableDef*>& tables) 
                      m_sql.quoted(f.name) + " TYPE " + m_sql.dialect().nameType;
         }
         if (s.ok()) s = exec("ALTER TABLE " + m_sql.tableName(*table) + " " + alter);
+        // A key with a component declared letter for letter was rebuilt by
+        // the new collation too: it is made again as declared.
+        for (const KeyDef& key : table->keys) {
+            bool declared = false;
+            for (size_t i = 0; i < key.components.size(); ++i)
+                declared = declared || declaredBytewise(*table, key, i);
+            if (!s.ok() || !declared ||
+                std::find(bytewise.begin(), bytewise.end(), &key) != bytewise.end())
+                continue;
+            s = exec("DROP INDEX IF EXISTS " + indexName(*table, key));
+            if (s.ok()) s = exec(m_sql.createIndex(*table, key));
+        }
         for (const KeyDef* key : bytewise)
             if (s.ok()) s = exec(m_sql.createIndex(*table, *key, true));
     }
