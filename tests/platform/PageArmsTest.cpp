@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <functional>
 #include <random>
+#include <sstream>
 #include <string>
 
 #include <sqlite3.h>
@@ -43,6 +44,19 @@ Filter oneOf(const char* field, const std::vector<std::string>& values) {
     std::vector<Filter> alternatives;
     for (const std::string& v : values) alternatives.push_back(store::eq(field, v));
     return store::anyOf(std::move(alternatives));
+}
+
+// SQLite's plan of `sql` on the connection `raw`, one step a line.
+std::string queryPlan(sqlite3* raw, const std::string& sql) {
+    sqlite3_stmt* stmt = nullptr;
+    EXPECT_EQ(sqlite3_prepare_v2(raw, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &stmt, nullptr),
+              SQLITE_OK)
+        << sqlite3_errmsg(raw);
+    std::string plan;
+    while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
+        plan += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)) + std::string("\n");
+    sqlite3_finalize(stmt);
+    return plan;
 }
 
 struct Case {
@@ -226,6 +240,20 @@ protected:
         return got;
     }
 
+    // A connection of its own to the data file, which compares names as the
+    // store does, for reading SQLite's query plans; the station closes first.
+    sqlite3* openForPlans() {
+        m_db.reset();
+        sqlite3* raw = nullptr;
+        if (sqlite3_open(m_dir.file("TKODATA.DB").c_str(), &raw) != SQLITE_OK ||
+            store::registerNameCollation(raw) != SQLITE_OK) {
+            ADD_FAILURE() << "cannot read the data file: " << sqlite3_errmsg(raw);
+            sqlite3_close(raw);
+            return nullptr;
+        }
+        return raw;
+    }
+
     test::TempDir m_dir;
     DataSource m_source;
     std::unique_ptr<Database> m_db;
@@ -286,10 +314,8 @@ TEST_F(PageArmsTest, AStartingValueBetweenTheRangesStartsThereInEitherDirection)
 // merged in the order each index yields).
 TEST_F(PageArmsTest, EachCombinationSearchesItsOwnIndex) {
     if (test::usingServer()) GTEST_SKIP() << "reads SQLite's query plans";
-    m_db.reset();
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(m_dir.file("TKODATA.DB").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(store::registerNameCollation(raw), SQLITE_OK);
+    sqlite3* raw = openForPlans();
+    ASSERT_TRUE(raw);
     const store::SqlBuilder sql(store::sqliteDialect());
     struct Plan {
         const char* key;
@@ -329,19 +355,12 @@ TEST_F(PageArmsTest, EachCombinationSearchesItsOwnIndex) {
              {KeyPosition{}, KeyPosition::continuing(std::move(middle), 7)}) {
             request.from = from;
             for (const store::SqlQuery& q : sql.pageQueries(Assignment::def(), request)) {
-                sqlite3_stmt* stmt = nullptr;
-                ASSERT_EQ(sqlite3_prepare_v2(raw, ("EXPLAIN QUERY PLAN " + q.sql).c_str(), -1,
-                                             &stmt, nullptr),
-                          SQLITE_OK)
-                    << sqlite3_errmsg(raw);
                 // Each arm reads its index by the arm's equalities (and the
                 // key's starting values) in the key's order: nothing is sorted.
                 size_t searches = 0, arms = 0;
-                std::string plan;
-                while (sqlite3_step(stmt) == SQLITE_ROW) {
-                    const std::string detail =
-                        reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3));
-                    plan += detail + "\n";
+                const std::string plan = queryPlan(raw, q.sql);
+                std::istringstream steps(plan);
+                for (std::string detail; std::getline(steps, detail);) {
                     if (detail.rfind("SEARCH t ", 0) == 0 || detail.rfind("SCAN t", 0) == 0) {
                         ++arms;
                         if (detail.rfind(
@@ -352,7 +371,6 @@ TEST_F(PageArmsTest, EachCombinationSearchesItsOwnIndex) {
                     EXPECT_EQ(detail.find("TEMP B-TREE"), std::string::npos) << p.key << "\n"
                                                                              << plan;
                 }
-                sqlite3_finalize(stmt);
                 // No arm can hold rows of this level past the start: a read
                 // of the key's own index that a false filter ends at once.
                 const std::string ownIndex = "SEARCH t USING INDEX " + request.key->sqlName();
@@ -495,10 +513,8 @@ TEST_F(PageArmsExactPersonTest, TheLetterForLetterKeyOrdersPeopleByTheirBytes) {
 // person alone does not search that index.
 TEST_F(PageArmsExactPersonTest, AnExactPersonSearchesTheLetterForLetterIndex) {
     if (test::usingServer()) GTEST_SKIP() << "reads SQLite's query plans";
-    m_db.reset();
-    sqlite3* raw = nullptr;
-    ASSERT_EQ(sqlite3_open(m_dir.file("TKODATA.DB").c_str(), &raw), SQLITE_OK);
-    ASSERT_EQ(store::registerNameCollation(raw), SQLITE_OK);
+    sqlite3* raw = openForPlans();
+    ASSERT_TRUE(raw);
     const store::SqlBuilder sql(store::sqliteDialect());
     auto plans = [&](const Filter& filter) {
         ReadRequest request;
@@ -511,17 +527,7 @@ TEST_F(PageArmsExactPersonTest, AnExactPersonSearchesTheLetterForLetterIndex) {
                                  {std::string("Task 3"), std::int64_t{301}, std::int64_t{1}}, 7)}) {
             request.from = from;
             for (const store::SqlQuery& q : sql.pageQueries(Assignment::def(), request)) {
-                sqlite3_stmt* stmt = nullptr;
-                EXPECT_EQ(sqlite3_prepare_v2(raw, ("EXPLAIN QUERY PLAN " + q.sql).c_str(), -1,
-                                             &stmt, nullptr),
-                          SQLITE_OK)
-                    << sqlite3_errmsg(raw);
-                std::string plan;
-                while (sqlite3_step(stmt) == SQLITE_ROW)
-                    plan += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)) +
-                            std::string("\n");
-                sqlite3_finalize(stmt);
-                out.push_back(plan);
+                out.push_back(queryPlan(raw, q.sql));
             }
         }
         return out;
