@@ -606,13 +606,14 @@ const std::int64_t* fixedNumber(const Filter& filter, const std::string& field) 
 // by the rest of the key (in a run the leading components are constant, and a
 // server's merge of index ranges can only follow an order the ranges give).
 // `prefix` is set to the number of such components; one run of all the arms
-// when there are none.
-std::vector<std::vector<Arm>> runsOf(const TableDef& table, const KeyDef& key, Direction direction,
-                                     std::vector<Arm> arms, size_t& prefix) {
+// when there are none (or no key).
+std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef* key,
+                                            Direction direction, const std::vector<Arm>& arms,
+                                            size_t& prefix) {
     prefix = 0;
     std::vector<std::vector<std::int64_t>> values(arms.size());
-    for (; prefix < key.components.size(); ++prefix) {
-        const FieldDef& f = table.fields[static_cast<size_t>(key.components[prefix].field)];
+    for (; key && prefix < key->components.size(); ++prefix) {
+        const FieldDef& f = table.fields[static_cast<size_t>(key->components[prefix].field)];
         if (f.type != FieldType::Long && f.type != FieldType::Short && f.type != FieldType::Byte)
             break;
         std::vector<std::int64_t> column;
@@ -624,22 +625,26 @@ std::vector<std::vector<Arm>> runsOf(const TableDef& table, const KeyDef& key, D
         if (column.size() != arms.size()) break;
         for (size_t a = 0; a < arms.size(); ++a) values[a].push_back(column[a]);
     }
-    if (prefix == 0) return {std::move(arms)};
+    std::vector<std::vector<const Arm*>> runs;
+    if (prefix == 0) {
+        runs.emplace_back();
+        for (const Arm& arm : arms) runs.back().push_back(&arm);
+        return runs;
+    }
     std::vector<size_t> order(arms.size());
     for (size_t a = 0; a < order.size(); ++a) order[a] = a;
     std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
         for (size_t i = 0; i < prefix; ++i) {
             if (values[x][i] == values[y][i]) continue;
             const bool ascending =
-                (direction == Direction::Forward) != key.components[i].descending;
+                (direction == Direction::Forward) != key->components[i].descending;
             return ascending ? values[x][i] < values[y][i] : values[x][i] > values[y][i];
         }
         return false;
     });
-    std::vector<std::vector<Arm>> runs;
     for (size_t i = 0; i < order.size(); ++i) {
         if (i == 0 || values[order[i]] != values[order[i - 1]]) runs.emplace_back();
-        runs.back().push_back(std::move(arms[order[i]]));
+        runs.back().push_back(&arms[order[i]]);
     }
     return runs;
 }
@@ -720,7 +725,6 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
             if (taken.empty()) taken.push_back({request.key, alwaysFalse()});
         }
         const std::vector<Arm>& live = equalPrefix > 0 ? taken : arms;
-        const bool merged = live.size() > 1;
         // A range of the page: its arms read and merged in key order,
         // leaving out the first `skip` key components, constant among them.
         // On the server each arm of a merge is an ordered, limited read of
@@ -729,17 +733,17 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
         // itself, each read in its index's order and only as far as the LIMIT
         // takes the merge; an arm limited on its own would be read a whole
         // page deep and sorted, nine pages for nine ranges.
-        auto emit = [&](SqlQuery& q, const std::vector<Arm>& part, size_t skip) {
+        auto emit = [&](SqlQuery& q, const std::vector<const Arm*>& part, size_t skip) {
             const bool several = part.size() > 1;
             const bool wrapped = several && single;
             for (size_t a = 0; a < part.size(); ++a) {
                 if (a) q.sql += " UNION ALL ";
                 if (wrapped) q.sql += "SELECT * FROM (";
                 q.sql += selectFrom;
-                if (m_dialect.indexedBy && part[a].key)
-                    q.sql += " INDEXED BY " + quoted(part[a].key->sqlName());
+                if (m_dialect.indexedBy && part[a]->key)
+                    q.sql += " INDEXED BY " + quoted(part[a]->key->sqlName());
                 q.sql += " WHERE " + keyCondition(q) + " AND ";
-                appendFilter(table, "t", part[a].filter, q.sql, q.params);
+                appendFilter(table, "t", part[a]->filter, q.sql, q.params);
                 if (wrapped)
                     q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
                              std::to_string(request.limit) + ") a" + std::to_string(a);
@@ -748,27 +752,22 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
                              several ? skip : 0) +
                      " LIMIT ";
         };
-        if (single && merged) {
-            // Runs of arms that follow one another in key order become
-            // ranges of the statement read one after the other.
-            size_t prefix = 0;
-            for (const std::vector<Arm>& run :
-                 runsOf(table, *request.key, request.direction, live, prefix)) {
-                SqlQuery& q = joined;
-                q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
-                emit(q, run, prefix);
+        // Runs of arms that follow one another in key order become ranges of
+        // the statement read one after the other, or, on SQLite, queries run
+        // one after the other until the page is full: a page then starts only
+        // the arms of the runs it reaches.
+        size_t prefix = 0;
+        for (const std::vector<const Arm*>& run :
+             runsOf(table, request.key, request.direction, live, prefix)) {
+            SqlQuery& q = single ? joined : queries.emplace_back();
+            if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
+            emit(q, run, prefix);
+            if (single) {
                 q.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
+            } else {
+                q.sql += param(q.params, std::int64_t{request.limit});
+                q.limitParam = static_cast<int>(q.params.size()) - 1;
             }
-            return;
-        }
-        SqlQuery& q = single ? joined : queries.emplace_back();
-        if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
-        emit(q, live, 0);
-        if (single) {
-            q.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
-        } else {
-            q.sql += param(q.params, std::int64_t{request.limit});
-            q.limitParam = static_cast<int>(q.params.size()) - 1;
         }
     };
     auto finish = [&]() -> std::vector<SqlQuery> {
