@@ -19,8 +19,7 @@ Status Engine::distinctValues(const TableDef& table, const KeyDef& key, const Fi
         if (!s.ok()) return s;
         const Value& value = found.front().values[static_cast<size_t>(first.field)];
         out.push_back(value);
-        if (first.bytewise &&
-            table.fields[static_cast<size_t>(first.field)].type == FieldType::String) {
+        if (table.ordersBytewise(first)) {
             // Ordered letter for letter, where no filter compares so: read on
             // from the value along the key, leaving out the value itself.
             seek.from.values = {value};

@@ -181,8 +181,7 @@ std::string createNameCollation() {
 // Whether the `n`th component of `key` is a text declared bytewise.
 bool declaredBytewise(const TableDef& table, const KeyDef& key, size_t n) {
     if (n >= key.components.size()) return false;
-    const KeyComponent& c = key.components[n];
-    return c.bytewise && table.fields[static_cast<size_t>(c.field)].type == FieldType::String;
+    return table.ordersBytewise(key.components[n]);
 }
 
 std::string unquote(std::string name) {

@@ -150,4 +150,9 @@ int compareValues(const Value& a, const Value& b) {
     return c < 0 ? -1 : (c > 0 ? 1 : 0);
 }
 
+bool TableDef::ordersBytewise(const KeyComponent& component) const {
+    return component.bytewise &&
+           fields[static_cast<size_t>(component.field)].type == FieldType::String;
+}
+
 }  // namespace tko::store

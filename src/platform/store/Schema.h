@@ -64,6 +64,9 @@ struct TableDef {
     const KeyDef* key(const std::string& label) const;
     // Sum of the field widths (memos excluded), as a packed record would take.
     int recordLength() const;
+    // Whether `component` of one of this table's keys orders a text letter
+    // for letter (a bytewise flag on a number changes nothing).
+    bool ordersBytewise(const KeyComponent& component) const;
 };
 
 // A stored value: every integer type travels as int64, texts as UTF-8.

@@ -92,8 +92,7 @@ std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key, bo
 }
 
 std::string SqlBuilder::keyCollate(const TableDef& table, const KeyComponent& component) const {
-    const bool text = table.fields[static_cast<size_t>(component.field)].type == FieldType::String;
-    return component.bytewise && text ? m_dialect.bytewiseCollate : std::string();
+    return table.ordersBytewise(component) ? m_dialect.bytewiseCollate : std::string();
 }
 
 std::string SqlBuilder::param(std::vector<Value>& params, Value value) const {
@@ -207,8 +206,7 @@ using Arm = PageArm;
 constexpr int kBytewiseColumn = 1 << 16;
 
 int columnOf(const TableDef& table, const KeyComponent& c) {
-    const bool text = table.fields[static_cast<size_t>(c.field)].type == FieldType::String;
-    return c.bytewise && text ? c.field + kBytewiseColumn : c.field;
+    return table.ordersBytewise(c) ? c.field + kBytewiseColumn : c.field;
 }
 
 // The column an equality of a filter fixes: Eq the field by the name
