@@ -188,7 +188,7 @@ void BM_View(benchmark::State& state) {
         ViewScope scope;
         loadViewScope(db, session, scope);
         if (History) {
-            loadHistorySubject(db, screen, subject, tab);
+            loadHistorySubject(db, screen, subject, tab, &scope);
             pager.setFilter(
                 historyFilter(screen, tab, subject, {false, kToday - 90, kToday}, scope));
         } else {

@@ -49,6 +49,8 @@ namespace tko::key {
     K(ASS, USERPERSNUMBER_KEY)    \
     K(ASS, USERPERSNAME_KEY)      \
     K(ASS, EXACTPERSNAME_KEY)     \
+    K(ASS, USERREPASSIGN_KEY)     \
+    K(ASS, USERREPPRIORITY_KEY)   \
     K(PEO, SHORT_KEY)             \
     K(PEO, SHORTTYPE_KEY)         \
     K(PEO, PRIMARY_KEY)           \

@@ -34,8 +34,9 @@ bool historyTabTakesLetters(ScheduleScreen screen, int tab);
 // subject.group and its members by number (Group screen). An unknown group
 // leaves no members. Besides, the repeat types and priorities stored, which
 // the filter splits its ranges by: with `tab`, only those that tab's filter
-// uses (-1: all).
-Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab = -1);
+// uses (-1: all), and for the user of `scope` (null: any user).
+Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab = -1,
+                          const ViewScope* scope = nullptr);
 
 // True when `record` repeats (any repetition other than "No Repeats").
 bool isRepeating(const Assignment& record);

@@ -4,6 +4,7 @@
 #include <bitset>
 #include <functional>
 #include <map>
+#include <set>
 
 #include "platform/store/NameCollation.h"
 
@@ -532,7 +533,15 @@ private:
 // - a filter "... AND a = x AND ..." reads the index (a, K...) when one exists
 //   (or (a, b, K...) for "a = x AND b = y", and so on);
 // - otherwise the page is one read along K with the filter.
-std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_t mostArms) {
+std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef* key,
+                                            Direction direction,
+                                            const std::vector<const Arm*>& arms, size_t& prefix);
+
+// All runs of arms together, where each run is read as a query of its own.
+constexpr size_t kMostArmsInRuns = 512;
+
+std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_t mostArms,
+                        bool runsApart) {
     std::vector<Arm> single{{request.key, request.filter}};
     if (!request.key) return single;
     std::vector<Filter> conjuncts;
@@ -571,9 +580,19 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_
             expanded.push_back(dimensions[d]);
             combinations *= conjuncts[dimensions[d]].children.size();
         }
-        if (combinations > mostArms) continue;
+        if (combinations > (runsApart ? kMostArmsInRuns : mostArms)) continue;
         std::vector<Arm> arms = Combinations(table, *request.key, conjuncts, expanded).arms();
-        if (!arms.empty()) return arms;
+        if (arms.empty()) continue;
+        if (combinations <= mostArms) return arms;
+        // More arms than one query merges: taken only when they fall into
+        // runs (by a leading number of the key) of at most that many each.
+        size_t prefix = 0;
+        std::vector<const Arm*> all;
+        for (const Arm& arm : arms) all.push_back(&arm);
+        const auto runs = runsOf(table, request.key, request.direction, all, prefix);
+        if (std::all_of(runs.begin(), runs.end(),
+                        [&](const std::vector<const Arm*>& run) { return run.size() <= mostArms; }))
+            return arms;
     }
     // Equalities alone: the index that leads with the most of them.
     std::vector<int> fixed;
@@ -606,8 +625,8 @@ const std::int64_t* fixedNumber(const Filter& filter, const std::string& field) 
 // `prefix` is set to the number of such components; one run of all the arms
 // when there are none (or no key).
 std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef* key,
-                                            Direction direction, const std::vector<Arm>& arms,
-                                            size_t& prefix) {
+                                            Direction direction,
+                                            const std::vector<const Arm*>& arms, size_t& prefix) {
     prefix = 0;
     std::vector<std::vector<std::int64_t>> values(arms.size());
     for (; key && prefix < key->components.size(); ++prefix) {
@@ -615,8 +634,8 @@ std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef*
         if (f.type != FieldType::Long && f.type != FieldType::Short && f.type != FieldType::Byte)
             break;
         std::vector<std::int64_t> column;
-        for (const Arm& arm : arms) {
-            const std::int64_t* n = fixedNumber(arm.filter, f.name);
+        for (const Arm* arm : arms) {
+            const std::int64_t* n = fixedNumber(arm->filter, f.name);
             if (!n) break;
             column.push_back(*n);
         }
@@ -625,8 +644,7 @@ std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef*
     }
     std::vector<std::vector<const Arm*>> runs;
     if (prefix == 0) {
-        runs.emplace_back();
-        for (const Arm& arm : arms) runs.back().push_back(&arm);
+        runs.push_back(arms);
         return runs;
     }
     std::vector<size_t> order(arms.size());
@@ -642,9 +660,25 @@ std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef*
     });
     for (size_t i = 0; i < order.size(); ++i) {
         if (i == 0 || values[order[i]] != values[order[i - 1]]) runs.emplace_back();
-        runs.back().push_back(&arms[order[i]]);
+        runs.back().push_back(arms[order[i]]);
     }
     return runs;
+}
+
+// Whether `filter` holds, among its top-level tests, one of the first `n`
+// numeric key components equal to a number other than the starting value:
+// the arm has no rows at those values, found without copying its filter.
+bool holdsOtherNumber(const TableDef& table, const Filter& filter,
+                      const std::vector<KeyComponent>& components, const std::vector<Value>& values,
+                      size_t n) {
+    for (size_t i = 0; i < n && i < components.size() && i < values.size(); ++i) {
+        const auto* value = std::get_if<std::int64_t>(&values[i]);
+        if (!value) continue;
+        const std::string& field = table.fields[static_cast<size_t>(components[i].field)].name;
+        if (const std::int64_t* fixed = fixedNumber(filter, field); fixed && *fixed != *value)
+            return true;
+    }
+    return false;
 }
 
 bool sameFilter(const Filter& a, const Filter& b) {
@@ -665,7 +699,8 @@ const std::vector<PageArm>& SqlBuilder::armsFor(const TableDef& table,
         return m_arms;
     // Only a read of several arms is kept: the plain reads between a list's
     // pages (settings, look-ups) are cheap to take apart and leave it alone.
-    std::vector<PageArm> arms = armsOf(table, request, m_dialect.mostArms);
+    std::vector<PageArm> arms =
+        armsOf(table, request, m_dialect.mostArms, !m_dialect.singleStatementPages);
     if (arms.size() < 2) {
         m_single = std::move(arms);
         return m_single;
@@ -679,15 +714,21 @@ const std::vector<PageArm>& SqlBuilder::armsFor(const TableDef& table,
 
 std::vector<SqlQuery> SqlBuilder::pageQueries(const TableDef& table,
                                               const ReadRequest& request) const {
-    return pageSql(table, request, false);
+    std::vector<SqlQuery> queries;
+    pageSql(table, request, [&](SqlQuery& q) {
+        queries.push_back(std::move(q));
+        return true;
+    });
+    return queries;
 }
 
 SqlQuery SqlBuilder::pageStatement(const TableDef& table, const ReadRequest& request) const {
-    return pageSql(table, request, true).front();
+    return pageSql(table, request, nullptr);
 }
 
-std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
-                                          bool single) const {
+SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
+                             const std::function<bool(SqlQuery&)>& next) const {
+    const bool single = !next;
     const bool forward = request.direction == Direction::Forward;
     const std::vector<Arm>& arms = armsFor(table, request);
     const std::string rowId = "t." + quoted(kRowIdColumn);
@@ -696,9 +737,9 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
     // and the limit. `keyCondition` appends its parameters as it writes them.
     // With `single` each query becomes one branch of a UNION ALL in `joined`,
     // limited to a whole page; the statement's own LIMIT ends the reading.
-    std::vector<SqlQuery> queries;
     SqlQuery joined;
     int branches = 0;
+    bool enough = false;  // `next` wants no more queries
     using KeyCondition = std::function<std::string(SqlQuery&)>;
     // `equalPrefix`: how many leading key components the key condition holds
     // equal to the starting values. Each arm's filter is taken under those
@@ -709,10 +750,18 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
         "SELECT " + columnList(table, request.withMemos) + " FROM " + tableName(table) + " t";
     static const std::vector<KeyComponent> kNoComponents;
     const auto& keyComponents = request.key ? request.key->components : kNoComponents;
-    auto build = [&](const KeyCondition& keyCondition, size_t equalPrefix) {
+    // `bounded`: the key component the key condition holds beyond its
+    // starting value (after `equalPrefix` equal ones), or -1.
+    // `equalOnly` is the key condition without that bound.
+    auto build = [&](const KeyCondition& keyCondition, size_t equalPrefix, int bounded = -1,
+                     const KeyCondition& equalOnly = {}) {
+        if (enough) return;
         std::vector<Arm> taken;  // the arms' filters under the starting values
         if (equalPrefix > 0) {
             for (const Arm& arm : arms) {
+                if (holdsOtherNumber(table, arm.filter, keyComponents, request.from.values,
+                                     equalPrefix))
+                    continue;
                 Filter f = arm.filter;
                 for (size_t i = 0; i < equalPrefix && !isFalse(f); ++i)
                     f = assuming(table, std::move(f), keyComponents[i].field,
@@ -722,7 +771,30 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
             // No arm can hold such rows: the key's own index, read not at all.
             if (taken.empty()) taken.push_back({request.key, alwaysFalse()});
         }
-        const std::vector<Arm>& live = equalPrefix > 0 ? taken : arms;
+        std::vector<const Arm*> live;
+        for (const Arm& arm : equalPrefix > 0 ? taken : arms) live.push_back(&arm);
+        // An arm that holds the bounded component at a number: the bound
+        // either rules the arm out or holds for all its rows, and then is not
+        // written (SQLite would search the index by it rather than by the
+        // arm's equality, and sort the rows).
+        std::set<const Arm*> decided;
+        const Arm none{request.key, alwaysFalse()};
+        if (bounded >= 0 && !single) {
+            const auto b = static_cast<size_t>(bounded);
+            const FieldDef& field = table.fields[static_cast<size_t>(keyComponents[b].field)];
+            const Value start = normalise(field, request.from.values[b]);
+            const auto* from = std::get_if<std::int64_t>(&start);
+            const bool ascending = forward != keyComponents[b].descending;
+            std::vector<const Arm*> kept;
+            for (const Arm* arm : live) {
+                const std::int64_t* fixed = from ? fixedNumber(arm->filter, field.name) : nullptr;
+                if (fixed && (ascending ? *fixed <= *from : *fixed >= *from)) continue;
+                kept.push_back(arm);
+                if (fixed) decided.insert(arm);
+            }
+            if (kept.empty()) kept.push_back(&none);
+            live = std::move(kept);
+        }
         // A range of the page: its arms read and merged in key order,
         // leaving out the first `skip` key components, constant among them.
         // On the server each arm of a merge is an ordered, limited read of
@@ -740,7 +812,8 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
                 q.sql += selectFrom;
                 if (m_dialect.indexedBy && part[a]->key)
                     q.sql += " INDEXED BY " + quoted(part[a]->key->sqlName());
-                q.sql += " WHERE " + keyCondition(q) + " AND ";
+                q.sql +=
+                    " WHERE " + (decided.count(part[a]) ? equalOnly(q) : keyCondition(q)) + " AND ";
                 appendFilter(table, "t", part[a]->filter, q.sql, q.params);
                 if (wrapped)
                     q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
@@ -754,26 +827,32 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
         // the statement read one after the other, or, on SQLite, queries run
         // one after the other until the page is full: a page then starts only
         // the arms of the runs it reaches.
+        // A query is written only when the page reaches it.
         size_t prefix = 0;
         for (const std::vector<const Arm*>& run :
              runsOf(table, request.key, request.direction, live, prefix)) {
-            SqlQuery& q = single ? joined : queries.emplace_back();
-            if (single) q.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
-            emit(q, run, prefix);
             if (single) {
-                q.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
-            } else {
-                q.sql += param(q.params, std::int64_t{request.limit});
-                q.limitParam = static_cast<int>(q.params.size()) - 1;
+                joined.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
+                emit(joined, run, prefix);
+                joined.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
+                continue;
+            }
+            SqlQuery q;
+            emit(q, run, prefix);
+            q.sql += param(q.params, std::int64_t{request.limit});
+            q.limitParam = static_cast<int>(q.params.size()) - 1;
+            if (!next(q)) {
+                enough = true;
+                return;
             }
         }
     };
-    auto finish = [&]() -> std::vector<SqlQuery> {
-        if (!single) return queries;
+    auto finish = [&]() -> SqlQuery {
+        if (!single) return {};
         // The one statement runs once with its whole limit: written into
         // the text, where the planner sees how few rows the page takes.
         joined.sql += " LIMIT " + std::to_string(request.limit);
-        return {joined};
+        return joined;
     };
 
     if (!request.key) {
@@ -884,7 +963,7 @@ std::vector<SqlQuery> SqlBuilder::pageSql(const TableDef& table, const ReadReque
                 cond += param(q.params, value(j));
                 return cond;
             },
-            j);
+            j, static_cast<int>(j), [&, j](SqlQuery& q) { return prefixEqual(q, j); });
     }
     return finish();
 }
@@ -899,13 +978,14 @@ Status SqlBuilder::readPage(const TableDef& table, const ReadRequest& request,
         if (!s.ok()) return s;
         return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
     }
-    for (SqlQuery& query : pageQueries(table, request)) {
+    Status s = Status::success();
+    pageSql(table, request, [&](SqlQuery& query) {
         const int wanted = request.limit - static_cast<int>(out.size());
-        if (wanted <= 0) break;
         query.params[static_cast<size_t>(query.limitParam)] = std::int64_t{wanted};
-        const Status s = appendRows(query);
-        if (!s.ok()) return s;
-    }
+        s = appendRows(query);
+        return s.ok() && static_cast<int>(out.size()) < request.limit;
+    });
+    if (!s.ok()) return s;
     return out.empty() ? Status::error(kRecordNotAvailable) : Status::success();
 }
 

@@ -37,7 +37,10 @@ struct SqlDialect {
     bool singleStatementPages = false;
     // At most this many index ranges (arms) make one page read; an either-or
     // of more combinations is tested row by row instead. A server that plans
-    // each page's statement anew pays that planning for every arm.
+    // each page's statement anew pays that planning for every arm. Where
+    // pages are read as queries one after another (not singleStatementPages),
+    // the bound holds for each run of arms read as one query (see runsOf() in
+    // SqlBuilder.cpp), and all runs together hold at most kMostArmsInRuns.
     size_t mostArms = 48;
     // Write the values a filter compares with into the statement's text rather
     // than binding them: a list's statements are then the same page after
@@ -124,9 +127,11 @@ public:
                       std::string& sql, std::vector<Value>& params) const;
 
 private:
-    // The page queries, or with `single` the one statement that joins them.
-    std::vector<SqlQuery> pageSql(const TableDef& table, const ReadRequest& request,
-                                  bool single) const;
+    // Hands the page queries in order to `next`, each written only when the
+    // one before it left the page short (`next` returns whether it wants
+    // more); without `next`, returns the one statement that joins them.
+    SqlQuery pageSql(const TableDef& table, const ReadRequest& request,
+                     const std::function<bool(SqlQuery&)>& next) const;
     std::string param(std::vector<Value>& params, Value value) const;
     // `value` as a filter compares with it (see SqlDialect::literalFilterValues).
     std::string filterValue(std::vector<Value>& params, Value value) const;

@@ -332,7 +332,7 @@ void ScheduleWindow::applyFilter() {
         options.today = Clock::today();
         filter = lookForwardFilter(m_screen, tab, m_subject, options, m_scope);
     } else {
-        s = loadHistorySubject(*m_workspace.db, m_screen, m_subject, tab);
+        s = loadHistorySubject(*m_workspace.db, m_screen, m_subject, tab, &m_scope);
         const HistoryOptions options{m_prefs.HISTSECONDARY != 0, m_prefs.HISTSTARTDATE,
                                      m_prefs.HISTENDDATE};
         filter = historyFilter(m_screen, tab, m_subject, options, m_scope);
