@@ -192,7 +192,7 @@ void BM_View(benchmark::State& state) {
             pager.setFilter(
                 historyFilter(screen, tab, subject, {false, kToday - 90, kToday}, scope));
         } else {
-            loadLookForwardSubject(db, screen, subject, tab);
+            loadLookForwardSubject(db, screen, subject, tab, &scope);
             LookForwardOptions options;
             options.today = kToday;
             pager.setFilter(lookForwardFilter(screen, tab, subject, options, scope));

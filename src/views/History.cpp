@@ -207,6 +207,7 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
             ? repeatTypeAlternatives(subject.repeatTypes,
                                      byPriority ? subject.priorities : std::vector<int>{})
             : std::vector<Filter>{};
+    bool ownSplit = false;
     switch (screen) {
         case ScheduleScreen::General:
             tests.push_back(visibilityFilter(scope));
@@ -216,8 +217,10 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
             // a page at 1 000 000 assignments skipped every such row of the
             // user's assigned before the period (8 900 steps).
             if (generalOwnSplit(screen, tab, &scope) && !byTypeSplit.empty() &&
-                2 * byTypeSplit.size() <= subject.mostRanges)
+                2 * byTypeSplit.size() <= subject.mostRanges) {
                 tests.push_back(store::anyOf(byTypeSplit));
+                ownSplit = true;
+            }
             break;
         case ScheduleScreen::Group: {
             // A member's own rows: one range per repeat type, the rows that do
@@ -278,7 +281,7 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
     }
     // "By Priority" (General): one range per priority, bounded by the period's
     // end on the assigned date.
-    if (screen == ScheduleScreen::General && byPriority)
+    if (screen == ScheduleScreen::General && byPriority && !ownSplit)
         addTests(tests, priorityIsOneOf(subject.priorities));
     return store::allOf(std::move(tests));
 }

@@ -27,7 +27,25 @@ bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab) {
     return screen == ScheduleScreen::Person && tab == 2;
 }
 
-Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab) {
+namespace {
+
+// Look Forward (Group) "By Priority" for a user who sees all: one range per
+// member and priority, when the store merges that many, so that each range is
+// bounded by the due dates.
+// (tab -1: any tab, null `scope`: any user).
+bool groupByPriority(ScheduleScreen screen, int tab, const ViewSubject& subject,
+                     const ViewScope* scope) {
+    constexpr size_t kFormPriorities = 9;
+    return screen == ScheduleScreen::Group && (!scope || scope->seesAll) &&
+           (tab < 0 || tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PRIORITY_KEY)) &&
+           !subject.members.empty() &&
+           subject.members.size() * kFormPriorities <= subject.mostRanges;
+}
+
+}  // namespace
+
+Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject, int tab,
+                              const ViewScope* scope) {
     subject.members.clear();
     subject.priorities.clear();
     subject.mostRanges = db.engine().mostRangesPerRead();
@@ -38,8 +56,10 @@ Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& 
     // "By Priority" (General) reads one range per priority in use.
     const bool byPriority =
         tab < 0 || tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PRIORITY_KEY);
-    if (screen != ScheduleScreen::General || !byPriority) return Status::success();
-    return prioritiesInUse(db, subject.priorities);
+    if (groupByPriority(screen, tab, subject, scope) ||
+        (screen == ScheduleScreen::General && byPriority))
+        return prioritiesInUse(db, subject.priorities);
+    return Status::success();
 }
 
 bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int tab,
@@ -81,9 +101,9 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
             // that member. A range per priority besides (for the priority
             // tabs) made every page slower, on both engines: 65 -> 85 us at
             // 10 000 assignments, 97 -> 104 us at 1 000 000 ("By Priority").
-            // Those who see all read each member's rows as one range: a range
-            // per member and priority (45 for five members) made every page
-            // slower too (62 -> 195 us at 10 000, 158 -> 227 us at 1 000 000).
+            // Those who see all read each member's rows as one range, on
+            // "By Priority" one per member and priority (see
+            // groupByPriority()).
             Filter own = memberOwnRanges(scope, subject.members, {}, subject.mostRanges);
             if (!own.isAll()) {
                 tests.push_back(std::move(own));
@@ -94,6 +114,8 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
                          scope, subject.members,
                          store::exists(GroupPeople::def(), {{"SHORTNAME", "PERSON"}},
                                        store::eq("GROUPNAME", store::rtrim(subject.group)))));
+            if (groupByPriority(screen, tab, subject, &scope))
+                addTests(tests, priorityIsOneOf(subject.priorities));
             break;
         }
         case ScheduleScreen::Person:

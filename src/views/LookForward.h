@@ -30,9 +30,10 @@ bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab);
 
 // Reads what the rule needs besides the record: the members of the group by
 // name (Group screen), and the priorities stored, which the priority tabs
-// split their ranges by (with `tab`, only when that tab does; -1: always).
+// split their ranges by (with `tab`, only when that tab does; -1: always),
+// for the user of `scope` (null: any user).
 Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& subject,
-                              int tab = -1);
+                              int tab = -1, const ViewScope* scope = nullptr);
 
 // The rule for one record. `assignee` is the PEOPLE record with the
 // assignment's person number (nullptr when none); only the Person screen asks.

@@ -533,15 +533,7 @@ private:
 // - a filter "... AND a = x AND ..." reads the index (a, K...) when one exists
 //   (or (a, b, K...) for "a = x AND b = y", and so on);
 // - otherwise the page is one read along K with the filter.
-std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef* key,
-                                            Direction direction,
-                                            const std::vector<const Arm*>& arms, size_t& prefix);
-
-// All runs of arms together, where each run is read as a query of its own.
-constexpr size_t kMostArmsInRuns = 512;
-
-std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_t mostArms,
-                        bool runsApart) {
+std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_t mostArms) {
     std::vector<Arm> single{{request.key, request.filter}};
     if (!request.key) return single;
     std::vector<Filter> conjuncts;
@@ -580,19 +572,9 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_
             expanded.push_back(dimensions[d]);
             combinations *= conjuncts[dimensions[d]].children.size();
         }
-        if (combinations > (runsApart ? kMostArmsInRuns : mostArms)) continue;
+        if (combinations > mostArms) continue;
         std::vector<Arm> arms = Combinations(table, *request.key, conjuncts, expanded).arms();
-        if (arms.empty()) continue;
-        if (combinations <= mostArms) return arms;
-        // More arms than one query merges: taken only when they fall into
-        // runs (by a leading number of the key) of at most that many each.
-        size_t prefix = 0;
-        std::vector<const Arm*> all;
-        for (const Arm& arm : arms) all.push_back(&arm);
-        const auto runs = runsOf(table, request.key, request.direction, all, prefix);
-        if (std::all_of(runs.begin(), runs.end(),
-                        [&](const std::vector<const Arm*>& run) { return run.size() <= mostArms; }))
-            return arms;
+        if (!arms.empty()) return arms;
     }
     // Equalities alone: the index that leads with the most of them.
     std::vector<int> fixed;
@@ -699,8 +681,7 @@ const std::vector<PageArm>& SqlBuilder::armsFor(const TableDef& table,
         return m_arms;
     // Only a read of several arms is kept: the plain reads between a list's
     // pages (settings, look-ups) are cheap to take apart and leave it alone.
-    std::vector<PageArm> arms =
-        armsOf(table, request, m_dialect.mostArms, !m_dialect.singleStatementPages);
+    std::vector<PageArm> arms = armsOf(table, request, m_dialect.mostArms);
     if (arms.size() < 2) {
         m_single = std::move(arms);
         return m_single;

@@ -37,10 +37,7 @@ struct SqlDialect {
     bool singleStatementPages = false;
     // At most this many index ranges (arms) make one page read; an either-or
     // of more combinations is tested row by row instead. A server that plans
-    // each page's statement anew pays that planning for every arm. Where
-    // pages are read as queries one after another (not singleStatementPages),
-    // the bound holds for each run of arms read as one query (see runsOf() in
-    // SqlBuilder.cpp), and all runs together hold at most kMostArmsInRuns.
+    // each page's statement anew pays that planning for every arm.
     size_t mostArms = 48;
     // Write the values a filter compares with into the statement's text rather
     // than binding them: a list's statements are then the same page after

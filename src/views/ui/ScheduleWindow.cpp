@@ -324,7 +324,7 @@ void ScheduleWindow::applyFilter() {
     Status s;
     store::Filter filter;
     if (m_kind == ScheduleKind::LookForward) {
-        s = loadLookForwardSubject(*m_workspace.db, m_screen, m_subject, tab);
+        s = loadLookForwardSubject(*m_workspace.db, m_screen, m_subject, tab, &m_scope);
         LookForwardOptions options;
         options.includeSecondary = m_prefs.SECONDARY != 0;
         options.includeDueNow = m_prefs.CURRENTDUE != 0;
