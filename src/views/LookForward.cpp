@@ -29,15 +29,16 @@ bool lookForwardMatchesPersonExactly(ScheduleScreen screen, int tab) {
 
 namespace {
 
-// Look Forward (Group) "By Priority" for a user who sees all: one range per
-// member and priority, when the store merges that many, so that each range is
-// bounded by the due dates.
+// Look Forward (Group) "By Priority" and "By Person/Priority" for a user who
+// sees all: one range per member and priority, when the store merges that
+// many, so that each range is bounded by the due dates.
 // (tab -1: any tab, null `scope`: any user).
 bool groupByPriority(ScheduleScreen screen, int tab, const ViewSubject& subject,
                      const ViewScope* scope) {
     constexpr size_t kFormPriorities = 9;
     return screen == ScheduleScreen::Group && (!scope || scope->seesAll) &&
-           (tab < 0 || tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PRIORITY_KEY)) &&
+           (tab < 0 || tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PRIORITY_KEY) ||
+            tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PERSONPRIORITY_KEY)) &&
            !subject.members.empty() &&
            subject.members.size() * kFormPriorities <= subject.mostRanges;
 }
@@ -102,7 +103,7 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
             // tabs) made every page slower, on both engines: 65 -> 85 us at
             // 10 000 assignments, 97 -> 104 us at 1 000 000 ("By Priority").
             // Those who see all read each member's rows as one range, on
-            // "By Priority" one per member and priority (see
+            // the priority tabs one per member and priority (see
             // groupByPriority()).
             Filter own = memberOwnRanges(scope, subject.members, {}, subject.mostRanges);
             if (!own.isAll()) {

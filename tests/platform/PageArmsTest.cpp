@@ -396,6 +396,14 @@ TEST_F(PageArmsTest, EachCombinationSearchesItsOwnIndex) {
          {"ASS_PERSREPPRIORITY_KEY"},
          "(PERSON=? AND REPEATTYPE=?",
          5},
+        // Two members by two priorities along (person, priority): a query per
+        // member and priority, in key order; a page continued past a member
+        // leaves that member's out.
+        {"ASS:PERSONPRIORITY_KEY",
+         caseNamed("members by priority").filter,
+         {"ASS_PERSONPRIORITY_KEY"},
+         "(PERSON=? AND PRIORITY=?",
+         1},
         // Rows given to BEN or by him, per type: eight ranges a priority.
         {"ASS:PRIORASSIGN_KEY",
          caseNamed("given to or by the user, by type and priority").filter,

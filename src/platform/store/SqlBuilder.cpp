@@ -4,6 +4,7 @@
 #include <bitset>
 #include <functional>
 #include <map>
+#include <optional>
 #include <set>
 
 #include "platform/store/NameCollation.h"
@@ -598,8 +599,28 @@ const std::int64_t* fixedNumber(const Filter& filter, const std::string& field) 
     return nullptr;
 }
 
-// Arms that each hold the same leading numeric components of `key` at one
-// value, split into runs by those values in the order the page reads them:
+// The value an arm's filter holds key component `c` equal to, among its
+// top-level tests, as the key compares it (see compareValues()): a number, or
+// a text the key orders by the name collation; none otherwise.
+std::optional<Value> fixedKeyValue(const TableDef& table, const Filter& filter,
+                                   const KeyComponent& c) {
+    const FieldDef& f = table.fields[static_cast<size_t>(c.field)];
+    const bool number =
+        f.type == FieldType::Long || f.type == FieldType::Short || f.type == FieldType::Byte;
+    if (!number && (f.type != FieldType::String || table.ordersBytewise(c))) return std::nullopt;
+    auto value = [&](const Filter& e) -> std::optional<Value> {
+        if (!isEquality(e) || e.field != f.name) return std::nullopt;
+        if (number != std::holds_alternative<std::int64_t>(e.value)) return std::nullopt;
+        return normalise(f, e.value);
+    };
+    if (filter.kind != Filter::Kind::And) return value(filter);
+    for (const Filter& child : filter.children)
+        if (auto v = value(child)) return v;
+    return std::nullopt;
+}
+
+// Arms that each hold the same leading components of `key` (numbers, or texts
+// in name order) at one value, split into runs by those values in the order the page reads them:
 // every row of a run comes before every row of the next, so the runs can be
 // read one after another and only the arms of one run need merging, ordered
 // by the rest of the key (in a run the leading components are constant, and a
@@ -610,19 +631,16 @@ std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef*
                                             Direction direction,
                                             const std::vector<const Arm*>& arms, size_t& prefix) {
     prefix = 0;
-    std::vector<std::vector<std::int64_t>> values(arms.size());
+    std::vector<std::vector<Value>> values(arms.size());
     for (; key && prefix < key->components.size(); ++prefix) {
-        const FieldDef& f = table.fields[static_cast<size_t>(key->components[prefix].field)];
-        if (f.type != FieldType::Long && f.type != FieldType::Short && f.type != FieldType::Byte)
-            break;
-        std::vector<std::int64_t> column;
+        std::vector<Value> column;
         for (const Arm* arm : arms) {
-            const std::int64_t* n = fixedNumber(arm->filter, f.name);
-            if (!n) break;
-            column.push_back(*n);
+            std::optional<Value> v = fixedKeyValue(table, arm->filter, key->components[prefix]);
+            if (!v) break;
+            column.push_back(std::move(*v));
         }
         if (column.size() != arms.size()) break;
-        for (size_t a = 0; a < arms.size(); ++a) values[a].push_back(column[a]);
+        for (size_t a = 0; a < arms.size(); ++a) values[a].push_back(std::move(column[a]));
     }
     std::vector<std::vector<const Arm*>> runs;
     if (prefix == 0) {
@@ -631,17 +649,21 @@ std::vector<std::vector<const Arm*>> runsOf(const TableDef& table, const KeyDef*
     }
     std::vector<size_t> order(arms.size());
     for (size_t a = 0; a < order.size(); ++a) order[a] = a;
-    std::stable_sort(order.begin(), order.end(), [&](size_t x, size_t y) {
+    // <0, 0, >0 as arm x's values come before, with or after arm y's.
+    auto compare = [&](size_t x, size_t y) {
         for (size_t i = 0; i < prefix; ++i) {
-            if (values[x][i] == values[y][i]) continue;
+            const int c = compareValues(values[x][i], values[y][i]);
+            if (c == 0) continue;
             const bool ascending =
                 (direction == Direction::Forward) != key->components[i].descending;
-            return ascending ? values[x][i] < values[y][i] : values[x][i] > values[y][i];
+            return ascending ? c : -c;
         }
-        return false;
-    });
+        return 0;
+    };
+    std::stable_sort(order.begin(), order.end(),
+                     [&](size_t x, size_t y) { return compare(x, y) < 0; });
     for (size_t i = 0; i < order.size(); ++i) {
-        if (i == 0 || values[order[i]] != values[order[i - 1]]) runs.emplace_back();
+        if (i == 0 || compare(order[i], order[i - 1]) != 0) runs.emplace_back();
         runs.back().push_back(arms[order[i]]);
     }
     return runs;
@@ -764,14 +786,17 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
             const auto b = static_cast<size_t>(bounded);
             const FieldDef& field = table.fields[static_cast<size_t>(keyComponents[b].field)];
             const Value start = normalise(field, request.from.values[b]);
-            const auto* from = std::get_if<std::int64_t>(&start);
             const bool ascending = forward != keyComponents[b].descending;
             std::vector<const Arm*> kept;
             for (const Arm* arm : live) {
-                const std::int64_t* fixed = from ? fixedNumber(arm->filter, field.name) : nullptr;
-                if (fixed && (ascending ? *fixed <= *from : *fixed >= *from)) continue;
+                const std::optional<Value> fixed =
+                    fixedKeyValue(table, arm->filter, keyComponents[b]);
+                if (fixed && fixed->index() == start.index()) {
+                    const int c = compareValues(*fixed, start);
+                    if (ascending ? c <= 0 : c >= 0) continue;
+                    decided.insert(arm);
+                }
                 kept.push_back(arm);
-                if (fixed) decided.insert(arm);
             }
             if (kept.empty()) kept.push_back(&none);
             live = std::move(kept);
