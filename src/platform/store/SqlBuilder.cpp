@@ -833,18 +833,33 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
         // the statement read one after the other, or, on SQLite, queries run
         // one after the other until the page is full: a page then starts only
         // the arms of the runs it reaches.
-        // A query is written only when the page reaches it.
         size_t prefix = 0;
-        for (const std::vector<const Arm*>& run :
-             runsOf(table, request.key, request.direction, live, prefix)) {
-            if (single) {
+        const std::vector<std::vector<const Arm*>> runs =
+            runsOf(table, request.key, request.direction, live, prefix);
+        if (single) {
+            for (const std::vector<const Arm*>& run : runs) {
                 joined.sql += std::string(branches ? " UNION ALL " : "") + "SELECT * FROM (";
                 emit(joined, run, prefix);
                 joined.sql += std::to_string(request.limit) + ") r" + std::to_string(branches++);
-                continue;
             }
+            return;
+        }
+        // On SQLite the first run is a query of its own, then two runs
+        // merged, then four, and so on: a page that the first run fills
+        // starts no other range, and one that goes through many short runs
+        // (a small office) runs a few queries rather than one per run. A
+        // query is written only when the page reaches it.
+        size_t done = 0;
+        for (size_t group = 1; done < runs.size(); group *= 2) {
+            const size_t end = std::min(runs.size(), done + group);
+            std::vector<const Arm*> part;
+            for (size_t r = done; r < end; ++r)
+                part.insert(part.end(), runs[r].begin(), runs[r].end());
             SqlQuery q;
-            emit(q, run, prefix);
+            // Runs merged are ordered by the whole key, a run alone by the
+            // components after its constant ones.
+            emit(q, part, end - done == 1 ? prefix : 0);
+            done = end;
             q.sql += param(q.params, std::int64_t{request.limit});
             q.limitParam = static_cast<int>(q.params.size()) - 1;
             if (!next(q)) {

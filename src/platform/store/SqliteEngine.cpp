@@ -74,6 +74,68 @@ int ensureRollbackJournal(sqlite3* db, const char* schema) {
     return sqlite3_exec(db, (query + "=DELETE").c_str(), nullptr, nullptr, nullptr);
 }
 
+// The first column of the first row `sql` yields (with `text` bound to its
+// parameter, if it has one), as a number; `fallback` when it yields none.
+std::int64_t firstNumber(sqlite3* db, const std::string& sql, std::int64_t fallback,
+                         const std::string& text = {}) {
+    sqlite3_stmt* stmt = nullptr;
+    std::int64_t value = fallback;
+    if (sqlite3_prepare_v2(db, sql.c_str(), -1, &stmt, nullptr) == SQLITE_OK &&
+        (sqlite3_bind_parameter_count(stmt) == 0 ||
+         sqlite3_bind_text(stmt, 1, text.c_str(), -1, SQLITE_TRANSIENT) == SQLITE_OK) &&
+        sqlite3_step(stmt) == SQLITE_ROW && sqlite3_column_type(stmt, 0) != SQLITE_NULL)
+        value = sqlite3_column_int64(stmt, 0);
+    sqlite3_finalize(stmt);
+    return value;
+}
+
+// Gives SQLite's planner the shape of the data file's larger tables: how many
+// rows each index holds per leading value. With it a page whose filter bounds
+// a key's second column (due after today, along person then due date) seeks
+// each person's rows from that bound (a skip-scan) instead of reading every
+// person's earlier rows. Each index is measured on a sample (analysis_limit),
+// which takes milliseconds on a million rows, and again once a table has grown
+// or shrunk fourfold since. Best effort: when another station holds the file
+// or it is read-only, the station reads on with the statistics it has.
+void refreshPlannerStatistics(sqlite3* db) {
+    constexpr std::int64_t kFewestRows = 5000;  // smaller tables read fast anyway
+    constexpr std::int64_t kChange = 4;
+    const bool analysed =
+        firstNumber(db, "SELECT count(*) FROM main.sqlite_master WHERE name = 'sqlite_stat1'", 0) >
+        0;
+    std::vector<std::string> tables;
+    sqlite3_stmt* stmt = nullptr;
+    if (sqlite3_prepare_v2(db,
+                           "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT "
+                           "LIKE 'sqlite_%'",
+                           -1, &stmt, nullptr) != SQLITE_OK)
+        return;
+    while (sqlite3_step(stmt) == SQLITE_ROW)
+        tables.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+    sqlite3_finalize(stmt);
+    std::vector<std::string> stale;
+    for (const std::string& table : tables) {
+        std::string quotedName = "\"";
+        for (char c : table) quotedName += c == '"' ? std::string("\"\"") : std::string(1, c);
+        quotedName += '"';
+        // The largest row number: the row count, near enough, at one seek.
+        const std::int64_t rows = firstNumber(db, "SELECT max(rowid) FROM main." + quotedName, 0);
+        if (rows < kFewestRows) continue;
+        const std::int64_t measured =
+            analysed ? firstNumber(db,
+                                   "SELECT CAST(stat AS INTEGER) FROM main.sqlite_stat1 WHERE "
+                                   "tbl = ? AND idx IS NOT NULL LIMIT 1",
+                                   0, table)
+                     : 0;
+        if (measured <= 0 || rows >= measured * kChange || rows * kChange <= measured)
+            stale.push_back(quotedName);
+    }
+    if (stale.empty()) return;
+    sqlite3_exec(db, "PRAGMA analysis_limit = 400", nullptr, nullptr, nullptr);
+    for (const std::string& table : stale)
+        sqlite3_exec(db, ("ANALYZE main." + table).c_str(), nullptr, nullptr, nullptr);
+}
+
 bool isNameCollation(const char* collation) {
     return collation && sqlite3_stricmp(collation, kNameCollation) == 0;
 }
@@ -213,6 +275,10 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
         status = mapOpenError(db, rc, usersPath);
         return nullptr;
     }
+    // Without waiting for another station's lock (see refreshPlannerStatistics()).
+    sqlite3_busy_handler(db, nullptr, nullptr);
+    refreshPlannerStatistics(db);
+    engine->setBusyTimeout(options.busyTimeoutMs);
     status = Status::success();
     return engine;
 }
