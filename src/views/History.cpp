@@ -94,6 +94,25 @@ bool historyTabIsDated(ScheduleScreen screen, int tab) {
            tabReadsAlong(tabs, tab, key::ASS_CONCLPRIORITY_KEY);
 }
 
+// The ranges of a split by the repeat types the program writes, the rows
+// that do not repeat also by priority 1 to 9 when `byPriority`.
+size_t typeSplitRanges(bool byPriority) {
+    constexpr size_t kFormPriorities = 9;
+    return programRepeatTypes().size() + (byPriority ? kFormPriorities - 1 : 0);
+}
+
+// The Person screen's "By Date Assigned" and "By Priority": the person's rows
+// one range per repeat type (by priority too on "By Priority"), where the
+// store merges as many ranges as the priority split makes. At 1 000 000
+// assignments SQLite's first page took 201 -> 120 us and 283 -> 180 us so,
+// the pages growing 1.4 times from 10 000 instead of 4.5 and 6 times; on the
+// server a statement of nine ranges cost more than it saved (162 -> 281 us at
+// 10 000, 341 -> 351 us at 1 000 000).
+bool personAssignedSplit(ScheduleScreen screen, int tab, std::size_t mostRanges) {
+    return screen == ScheduleScreen::Person && historyTabIsDated(screen, tab) &&
+           !historyTabIsConcluded(screen, tab) && typeSplitRanges(true) <= mostRanges;
+}
+
 // The General screen for a user who sees only what was given to or by him, on
 // "By Date Assigned" and "By Priority": his rows split by repeat type, each a
 // range of an index leading with the assignee or the giver and the type (null
@@ -139,17 +158,18 @@ Status loadHistorySubject(Database& db, ScheduleScreen screen, ViewSubject& subj
     // The screens read ranges per repeat type (and priority) where the store
     // merges that many (see historyFilter()).
     bool byType = tab < 0 || screen == ScheduleScreen::Group ||
+                  (screen == ScheduleScreen::Person && historyTabIsDated(screen, tab)) ||
                   historyTabIsConcluded(screen, tab) || generalOwnSplit(screen, tab, scope);
-    bool byPriority =
-        tab < 0 || (screen != ScheduleScreen::Person &&
-                    tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY));
-    // The Group screen splits by type, and on "By Priority" the rows that do
-    // not repeat by priority 1 to 9 too; the Person screen by type on "By
-    // Date Concluded" only (see historyFilter()). Where the store reads
-    // fewer ranges than that makes, the split is never made and its values
-    // are not looked up (each look-up is a round trip to a server).
-    constexpr size_t kFormPriorities = 9;
-    const size_t fewest = programRepeatTypes().size() + (byPriority ? kFormPriorities - 1 : 0);
+    bool byPriority = tab < 0 || tabReadsAlong(historyTabs(screen), tab, key::ASS_PRIORASSIGN_KEY);
+    // The Group and Person screens split by type, and on "By Priority" the
+    // rows that do not repeat by priority 1 to 9 too (see historyFilter());
+    // the Person screen's assigned-date tabs only where the store merges the
+    // ranges of the priority split (see personAssignedSplit()). Where the
+    // store reads fewer ranges than that makes, the split is never made and
+    // its values are not looked up (each look-up is a round trip to a server).
+    const bool priorityWide = byPriority || (screen == ScheduleScreen::Person && tab >= 0 &&
+                                             !historyTabIsConcluded(screen, tab));
+    const size_t fewest = typeSplitRanges(priorityWide);
     if (screen != ScheduleScreen::General && tab >= 0 && fewest > subject.mostRanges)
         byType = byPriority = false;
     // The General screen's split of the user's own rows: given to and by him.
@@ -240,14 +260,12 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
             tests.push_back(personIs(subject.person));
             tests.push_back(personScreenVisibilityFilter(scope));
             // One person's rows on "By Date Concluded": one range per repeat
-            // type, likewise. On the other tabs the person's rows are few
-            // beyond the period's bound on the assigned date, and a range per
-            // type made every page slower (History (Person) "By Date
-            // Assigned" 36 -> 79 us at 10 000 assignments, 56 -> 115 us at
-            // 1 000 000), while "By Date Concluded" read 10 000 steps for a
-            // page at 1 000 000 without it (481 -> 113 us).
-            if (historyTabIsConcluded(screen, tab) && !byTypeSplit.empty() &&
-                byTypeSplit.size() <= subject.mostRanges)
+            // type, likewise ("By Date Concluded" read 10 000 steps for a
+            // page at 1 000 000 without it: 481 -> 113 us); on the other
+            // dated tabs see personAssignedSplit().
+            if (!byTypeSplit.empty() && byTypeSplit.size() <= subject.mostRanges &&
+                (historyTabIsConcluded(screen, tab) ||
+                 personAssignedSplit(screen, tab, subject.mostRanges)))
                 tests.push_back(store::anyOf(byTypeSplit));
             break;
     }
