@@ -97,8 +97,8 @@ bool historyTabIsDated(ScheduleScreen screen, int tab) {
 // The ranges of a split by the repeat types the program writes, the rows
 // that do not repeat also by priority 1 to 9 when `byPriority`.
 size_t typeSplitRanges(bool byPriority) {
-    constexpr size_t kFormPriorities = 9;
-    return programRepeatTypes().size() + (byPriority ? kFormPriorities - 1 : 0);
+    return programRepeatTypes().size() +
+           (byPriority ? static_cast<size_t>(kFormPriorities) - 1 : 0);
 }
 
 // The Person screen's "By Date Assigned" and "By Priority": the person's rows

@@ -35,12 +35,11 @@ namespace {
 // (tab -1: any tab, null `scope`: any user).
 bool groupByPriority(ScheduleScreen screen, int tab, const ViewSubject& subject,
                      const ViewScope* scope) {
-    constexpr size_t kFormPriorities = 9;
     return screen == ScheduleScreen::Group && (!scope || scope->seesAll) &&
            (tab < 0 || tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PRIORITY_KEY) ||
             tabReadsAlong(lookForwardTabs(screen), tab, key::ASS_PERSONPRIORITY_KEY)) &&
            !subject.members.empty() &&
-           subject.members.size() * kFormPriorities <= subject.mostRanges;
+           subject.members.size() * static_cast<size_t>(kFormPriorities) <= subject.mostRanges;
 }
 
 }  // namespace

@@ -122,7 +122,7 @@ bool tabReadsAlong(const std::vector<ScheduleTab>& tabs, int tab, const char* ke
 }
 
 Status prioritiesInUse(Database& db, std::vector<int>& out) {
-    constexpr int kLowest = 1, kHighest = 9;
+    constexpr int kLowest = 1, kHighest = kFormPriorities;
     constexpr size_t kMostPriorities = 24;
     out.clear();
     for (int p = kLowest; p <= kHighest; ++p) out.push_back(p);

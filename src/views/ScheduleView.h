@@ -88,6 +88,9 @@ store::Filter personIsOneOf(const std::vector<std::string>& names);
 // Whether tab `tab` of `tabs` lists along the key `keyLabel`.
 bool tabReadsAlong(const std::vector<ScheduleTab>& tabs, int tab, const char* keyLabel);
 
+// The priorities the assignment form gives: 1 to kFormPriorities.
+inline constexpr int kFormPriorities = 9;
+
 // Every priority the assignments hold: 1 to 9 (what the form gives), and any
 // other value found with one index seek per value below and above them
 // (copied or imported rows), in ascending order; none when there are more

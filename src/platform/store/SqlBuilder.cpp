@@ -586,19 +586,6 @@ std::vector<Arm> armsOf(const TableDef& table, const ReadRequest& request, size_
     return single;
 }
 
-// The number an arm's filter holds `field` equal to, among its top-level
-// tests; nullptr when it holds none.
-const std::int64_t* fixedNumber(const Filter& filter, const std::string& field) {
-    auto number = [&](const Filter& f) -> const std::int64_t* {
-        if (!isEquality(f) || f.field != field) return nullptr;
-        return std::get_if<std::int64_t>(&f.value);
-    };
-    if (filter.kind != Filter::Kind::And) return number(filter);
-    for (const Filter& child : filter.children)
-        if (const std::int64_t* n = number(child)) return n;
-    return nullptr;
-}
-
 // The value an arm's filter holds key component `c` equal to, among its
 // top-level tests, as the key compares it (see compareValues()): a number, or
 // a text the key orders by the name collation; none otherwise.
@@ -678,9 +665,9 @@ bool holdsOtherNumber(const TableDef& table, const Filter& filter,
     for (size_t i = 0; i < n && i < components.size() && i < values.size(); ++i) {
         const auto* value = std::get_if<std::int64_t>(&values[i]);
         if (!value) continue;
-        const std::string& field = table.fields[static_cast<size_t>(components[i].field)].name;
-        if (const std::int64_t* fixed = fixedNumber(filter, field); fixed && *fixed != *value)
-            return true;
+        const std::optional<Value> fixed = fixedKeyValue(table, filter, components[i]);
+        const auto* number = fixed ? std::get_if<std::int64_t>(&*fixed) : nullptr;
+        if (number && *number != *value) return true;
     }
     return false;
 }
