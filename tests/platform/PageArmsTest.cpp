@@ -528,6 +528,127 @@ TEST_F(PageArmsTest, ALargeTableIsMeasuredSoThatAPageSkipsAlongItsFirstColumn) {
     EXPECT_EQ(read, expected);
 }
 
+// ---- one state of the file per page ----------------------------------------
+
+// Catches the next connection SQLite opens in this process (the station's)
+// and, when that connection starts its second SELECT after being armed, has
+// another connection run `move` on the data file.
+struct MidPageMove {
+    static MidPageMove* active;
+    std::string file;
+    std::string move;
+    sqlite3* station = nullptr;
+    bool armed = false;
+    int selects = 0;
+    int result = -1;  // the other connection's
+
+    static int onOpen(sqlite3* db, const char**, const sqlite3_api_routines*) {
+        if (active && !active->station) {
+            active->station = db;
+            sqlite3_trace_v2(db, SQLITE_TRACE_STMT, onStatement, active);
+        }
+        return SQLITE_OK;
+    }
+    static int onStatement(unsigned, void* self, void* stmt, void*) {
+        auto* m = static_cast<MidPageMove*>(self);
+        const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(stmt));
+        if (m->armed && sql && std::string(sql).rfind("SELECT", 0) == 0 && ++m->selects == 2)
+            m->result = m->run();
+        return 0;
+    }
+    int run() const {
+        sqlite3* other = nullptr;
+        int rc = sqlite3_open(file.c_str(), &other);
+        if (rc == SQLITE_OK) rc = store::registerNameCollation(other);
+        if (rc == SQLITE_OK) rc = sqlite3_exec(other, move.c_str(), nullptr, nullptr, nullptr);
+        sqlite3_close(other);
+        return rc;
+    }
+};
+MidPageMove* MidPageMove::active = nullptr;
+
+class PageArmsOneStateTest : public PageArmsTest {
+protected:
+    // Reopens the station so that `m_move` watches its connection, and adds
+    // one row per (person, due date) of `rows`, numbered from 1.
+    void openWatched(const std::vector<std::pair<const char*, int>>& rows) {
+        m_move.file = m_dir.file("TKODATA.DB");
+        MidPageMove::active = &m_move;
+        sqlite3_auto_extension(reinterpret_cast<void (*)()>(&MidPageMove::onOpen));
+        m_db.reset();
+        m_db = test::openStation(m_source);
+        sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&MidPageMove::onOpen));
+        MidPageMove::active = nullptr;
+        ASSERT_TRUE(m_db);
+        ASSERT_TRUE(m_move.station);
+        ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+        for (size_t i = 0; i < rows.size(); ++i) {
+            Assignment a;
+            a.ASSIGNNUMBER = static_cast<int>(i) + 1;
+            a.PERSON = rows[i].first;
+            a.DUEDATE = rows[i].second;
+            a.PRIORITY = 1;
+            ASSERT_TRUE(m_db->add(a).ok());
+        }
+        ASSERT_TRUE(m_db->commit().ok());
+    }
+
+    // The page of `request` with the move made while its second query starts;
+    // the move must have run.
+    std::vector<std::int64_t> readWhileMoving(const ReadRequest& request) {
+        m_move.armed = true;
+        std::vector<std::int64_t> listed = readListed(request);
+        m_move.armed = false;
+        EXPECT_GE(m_move.selects, 2) << "the page took one query";
+        return listed;
+    }
+
+    std::vector<std::int64_t> readListed(const ReadRequest& request) {
+        std::vector<Assignment> page;
+        EXPECT_TRUE(m_db->read(request, page).ok());
+        std::vector<std::int64_t> listed;
+        for (const Assignment& a : page) listed.push_back(a.rowPos);
+        return listed;
+    }
+
+    MidPageMove m_move;
+};
+
+// A page continued past a row reads level by level: the rest of that row's
+// (due date, priority), then higher priorities on that date, then later dates.
+TEST_F(PageArmsOneStateTest, AContinuedPageSeesNoChangeMadeBetweenItsLevels) {
+    if (test::usingServer()) GTEST_SKIP() << "the server reads a page in one statement";
+    openWatched({{"A", 300}, {"A", 300}, {"A", 300}, {"A", 301}, {"A", 302}, {"A", 303}});
+    m_move.move = "UPDATE ASSIGNMENT SET DUEDATE = 300 WHERE ROW_ID = 5";
+    ReadRequest request;
+    request.key = Assignment::def().key("ASS:DUEDATE_KEY");  // (DUEDATE, PRIORITY)
+    request.from = KeyPosition::continuing({std::int64_t{300}, std::int64_t{1}}, 2);
+    request.limit = 10;
+    // Row 5 moves into the first level while the second is read: the page
+    // holds its shared lock, the move waits, and the page is the list as it was.
+    EXPECT_EQ(readWhileMoving(request), (std::vector<std::int64_t>{3, 4, 5, 6}));
+    EXPECT_EQ(m_move.result, SQLITE_BUSY);
+    // Once the page is read the lock is gone: the move goes through.
+    EXPECT_EQ(m_move.run(), SQLITE_OK);
+    EXPECT_EQ(readListed(request), (std::vector<std::int64_t>{3, 5, 4, 6}));
+}
+
+// A first page of one range per person reads them in runs: the first
+// person's range, then the next two merged.
+TEST_F(PageArmsOneStateTest, APageOfSeveralRunsSeesNoChangeMadeBetweenThem) {
+    if (test::usingServer()) GTEST_SKIP() << "the server reads a page in one statement";
+    openWatched({{"ANNA", 300}, {"ANNA", 301}, {"BEN", 300}, {"CARLA", 300}, {"CARLA", 301}});
+    m_move.move = "UPDATE ASSIGNMENT SET PERSON = 'ANNA' WHERE ROW_ID = 5";
+    ReadRequest request;
+    request.key = Assignment::def().key("ASS:PERSONDATE_KEY");  // (PERSON, DUEDATE, PRIORITY)
+    request.filter = oneOf("PERSON", {"ANNA", "BEN", "CARLA"});
+    request.limit = 10;
+    EXPECT_EQ(readWhileMoving(request), (std::vector<std::int64_t>{1, 2, 3, 4, 5}));
+    EXPECT_EQ(m_move.result, SQLITE_BUSY);
+    EXPECT_EQ(m_move.run(), SQLITE_OK);
+    EXPECT_EQ(readListed(request), (std::vector<std::int64_t>{1, 2, 5, 3, 4}));
+}
+
 // ---- one person letter for letter -------------------------------------------
 
 // Rows of one person in several spellings ("P017 " is stored as "P017"), with

@@ -757,7 +757,8 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
     // limited to a whole page; the statement's own LIMIT ends the reading.
     SqlQuery joined;
     int branches = 0;
-    bool enough = false;  // `next` wants no more queries
+    bool enough = false;     // `next` wants no more queries
+    bool lastLevel = false;  // the key condition being written is the page's last
     using KeyCondition = std::function<std::string(SqlQuery&)>;
     // `equalPrefix`: how many leading key components the key condition holds
     // equal to the starting values. Each arm's filter is taken under those
@@ -910,6 +911,7 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
             done = end;
             q.sql += param(q.params, std::int64_t{request.limit});
             q.limitParam = static_cast<int>(q.params.size()) - 1;
+            q.mayContinue = !lastLevel || end < runs.size();
             if (!next(q)) {
                 enough = true;
                 return;
@@ -925,6 +927,7 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
     };
 
     if (!request.key) {
+        lastLevel = true;
         build(
             [&](SqlQuery& q) -> std::string {
                 if (!request.from.after) return "1=1";
@@ -954,6 +957,7 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
     };
 
     if (given == 0) {
+        lastLevel = true;
         build([](SqlQuery&) { return std::string("1=1"); }, 0);
         return finish();
     }
@@ -1024,6 +1028,7 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
         given);
     // Then, level by level, rows whose component j lies beyond the starting value.
     for (size_t j = given; j-- > 0;) {
+        lastLevel = j == 0;
         build(
             [&, j](SqlQuery& q) {
                 std::string cond = prefixEqual(q, j);

@@ -63,6 +63,8 @@ struct SqlQuery {
     std::string sql;
     std::vector<Value> params;
     int limitParam = -1;  // index in params of the LIMIT value, -1 if none
+    // A page query after which readPage() may run more queries of the page.
+    bool mayContinue = false;
 };
 
 // Empty when every text of `row` fits its field of `table`; else why not, for

@@ -733,7 +733,24 @@ Status SqliteEngine::verifyStorage(std::vector<std::string>& problems) {
 
 Status SqliteEngine::read(const TableDef& table, const ReadRequest& request,
                           std::vector<Row>& out) {
-    return m_sql.readPage(table, request, out, [&](const SqlQuery& query) {
+    // A page read in several queries reads one state of the file: outside a
+    // transaction each query would take and drop its own shared lock, and a
+    // station committing in between could move a row from a range not read
+    // yet into one already read, so that the page missed it (or showed it
+    // twice). The read transaction holds one shared lock for the whole page.
+    bool first = true, hold = false;
+    Status s = m_sql.readPage(table, request, out, [&](const SqlQuery& query) {
+        if (first) {
+            first = false;
+            hold = m_depth == 0 && query.mayContinue;
+            if (hold) {
+                const Status begun = runToEnd("BEGIN");
+                if (!begun.ok()) {
+                    hold = false;
+                    return begun;
+                }
+            }
+        }
         return run(query, [&](sqlite3_stmt* stmt) {
             int rc;
             while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
@@ -742,6 +759,18 @@ Status SqliteEngine::read(const TableDef& table, const ReadRequest& request,
             }
             return rc == SQLITE_DONE ? Status::success() : failure(rc);
         });
+    });
+    // The transaction only read: ending it releases the lock.
+    if (hold && !runToEnd("COMMIT").ok()) exec("ROLLBACK");
+    return s;
+}
+
+Status SqliteEngine::runToEnd(const std::string& sql) {
+    SqlQuery query;
+    query.sql = sql;
+    return run(query, [&](sqlite3_stmt* stmt) {
+        const int rc = sqlite3_step(stmt);
+        return rc == SQLITE_DONE ? Status::success() : failure(rc);
     });
 }
 

@@ -100,6 +100,8 @@ private:
     Status readOne(const TableDef& table, const SqlQuery& query, Row& out);
     // Prepares (once) and binds `query`, then lets `step` run it.
     Status run(const SqlQuery& query, const std::function<Status(sqlite3_stmt*)>& step);
+    // Runs a statement without parameters or rows (prepared once and kept).
+    Status runToEnd(const std::string& sql);
     void setBusyTimeout(int timeoutMs);
     // Runs `write` on `table` inside the open transaction, or inside one of its
     // own when none is open, and notes the table as written when it succeeds.
