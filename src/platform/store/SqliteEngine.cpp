@@ -742,7 +742,7 @@ Status SqliteEngine::read(const TableDef& table, const ReadRequest& request,
     Status s = m_sql.readPage(table, request, out, [&](const SqlQuery& query) {
         if (first) {
             first = false;
-            hold = m_depth == 0 && query.mayContinue;
+            hold = query.mayContinue && m_depth == 0 && sqlite3_get_autocommit(m_db) != 0;
             if (hold) {
                 const Status begun = runToEnd("BEGIN");
                 if (!begun.ok()) {
