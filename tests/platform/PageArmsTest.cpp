@@ -320,6 +320,53 @@ TEST_F(PageArmsTest, CombinationsReadExactlyTheRowsOfThePlainFilterInKeyOrder) {
     }
 }
 
+// The store keeps the queries of a first page of several ranges: read again
+// with other values, other ranges or further than before, a first page must
+// still list exactly its own filter's rows.
+TEST_F(PageArmsTest, AFirstPageReadAgainListsItsOwnFiltersRows) {
+    addRandomOffice(300);
+    const char* key = "ASS:PERSONDATE_KEY";
+    std::vector<Assignment> all;
+    ASSERT_TRUE(m_db->readAll(key, store::all(), all).ok());
+    struct Read {
+        std::vector<std::string> people;
+        Direction dir;
+        int limit;
+    };
+    const std::vector<Read> reads{
+        {{"BEN", "CARLA", "EVA"}, Direction::Forward, 2},
+        {{"BEN", "CARLA", "EVA"}, Direction::Forward, 200},  // beyond the queries run before
+        {{"BEN", "CARLA", "EVA"}, Direction::Backward, 3},
+        {{"BEN", "ANNA", "EVA"}, Direction::Forward, 200},  // other values, same shape
+        {{"BEN", "ANNA", "EVA"}, Direction::Forward, 1},
+        {{"BEN", "CARLA", "EVA"}, Direction::Forward, 200},
+        {{"DORA", "ANNA"}, Direction::Backward, 200},
+        {{"BEN", "CARLA", "EVA"}, Direction::Backward, 200},
+    };
+    for (const Read& r : reads) {
+        std::vector<std::int64_t> expected;
+        for (const Assignment& a : all)
+            if (std::any_of(r.people.begin(), r.people.end(),
+                            [&](const std::string& p) { return isName(a.PERSON, p); }))
+                expected.push_back(a.rowPos);
+        if (r.dir == Direction::Backward) std::reverse(expected.begin(), expected.end());
+        if (static_cast<int>(expected.size()) > r.limit)
+            expected.resize(static_cast<size_t>(r.limit));
+        ReadRequest request;
+        request.key = Assignment::def().key(key);
+        request.direction = r.dir;
+        request.limit = r.limit;
+        request.filter = oneOf("PERSON", r.people);
+        std::vector<Assignment> page;
+        ASSERT_TRUE(m_db->read(request, page).ok());
+        std::vector<std::int64_t> listed;
+        for (const Assignment& a : page) listed.push_back(a.rowPos);
+        EXPECT_EQ(listed, expected) << r.people.front() << "... " << r.people.back()
+                                    << (r.dir == Direction::Forward ? " forward" : " backward")
+                                    << ", " << r.limit << " rows";
+    }
+}
+
 TEST_F(PageArmsTest, AStartingValueBetweenTheRangesStartsThereInEitherDirection) {
     addRandomOffice(200);
     const Filter filter = cases().front().filter;

@@ -724,6 +724,7 @@ const std::vector<PageArm>& SqlBuilder::armsFor(const TableDef& table,
         return m_single;
     }
     m_arms = std::move(arms);
+    for (auto& page : m_firstPages) page.reset();
     m_armsTable = &table;
     m_armsKey = request.key;
     m_armsFilter = request.filter;
@@ -747,6 +748,7 @@ SqlQuery SqlBuilder::pageStatement(const TableDef& table, const ReadRequest& req
 SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
                              const std::function<bool(SqlQuery&)>& next) const {
     const bool single = !next;
+    std::function<bool(SqlQuery&)> deliver = next;  // where each query goes
     const bool forward = request.direction == Direction::Forward;
     const std::vector<Arm>& arms = armsFor(table, request);
     const std::string rowId = "t." + quoted(kRowIdColumn);
@@ -912,7 +914,7 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
             q.sql += param(q.params, std::int64_t{request.limit});
             q.limitParam = static_cast<int>(q.params.size()) - 1;
             q.mayContinue = !lastLevel || end < runs.size();
-            if (!next(q)) {
+            if (!deliver(q)) {
                 enough = true;
                 return;
             }
@@ -958,8 +960,32 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
 
     if (given == 0) {
         lastLevel = true;
+        if (single || &arms != &m_arms) {
+            build([](SqlQuery&) { return std::string("1=1"); }, 0);
+            return finish();
+        }
+        // A first page of the arms kept: its queries as last written.
+        std::optional<FirstPage>& kept = m_firstPages[forward ? 0 : 1];
+        size_t ran = 0;
+        if (kept && kept->withMemos == request.withMemos) {
+            for (; ran < kept->queries.size(); ++ran) {
+                SqlQuery q = kept->queries[ran];
+                if (!next(q)) return {};
+            }
+            if (kept->complete) return {};
+        }
+        // Written (again, when this page goes further than the last one
+        // did: the queries already run are not run twice) and kept.
+        FirstPage page;
+        page.withMemos = request.withMemos;
+        deliver = [&](SqlQuery& q) {
+            page.queries.push_back(q);
+            return page.queries.size() <= ran || next(q);
+        };
         build([](SqlQuery&) { return std::string("1=1"); }, 0);
-        return finish();
+        page.complete = !enough;
+        kept = std::move(page);
+        return {};
     }
     // The server compares rows as a whole: along ascending components "past
     // (v1, v2, row)" is the one condition ROW(c1, c2, row) > ROW(v1, v2, r),

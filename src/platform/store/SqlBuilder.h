@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,17 @@ private:
     mutable Filter m_armsFilter;
     mutable std::vector<PageArm> m_arms;
     mutable std::vector<PageArm> m_single;  // the arm of the last plain read
+    // The queries of a first page (Home or End) of the arms kept, as last
+    // written, forward and backward: a list reads its first page again on
+    // every opening and refresh, and writing the text of many ranges took a
+    // fifth of such a page's time in a small office. `complete`: all the
+    // page's queries, not only those the last read reached.
+    struct FirstPage {
+        bool withMemos = false;
+        bool complete = false;
+        std::vector<SqlQuery> queries;
+    };
+    mutable std::optional<FirstPage> m_firstPages[2];
 };
 
 }  // namespace tko::store
