@@ -51,6 +51,7 @@ namespace tko::key {
     K(ASS, EXACTPERSNAME_KEY)     \
     K(ASS, USERREPASSIGN_KEY)     \
     K(ASS, USERREPPRIORITY_KEY)   \
+    K(ASS, USERREPCONCL_KEY)      \
     K(PEO, SHORT_KEY)             \
     K(PEO, SHORTTYPE_KEY)         \
     K(PEO, PRIMARY_KEY)           \

@@ -213,13 +213,15 @@ TKO_DEFINE_TABLE(
      {"ASS:USERPERSNUMBER_KEY", false, {"USERNAME", "PERSON", "PERSONNUMBER"}, true},
      {"ASS:USERPERSNAME_KEY", false, {"USERNAME", "PERSON", "NAME", "DUEDATE", "PRIORITY"}, true},
      // History (General) of a user who sees only his own rows reads the rows
-     // he gave of each repeat type as a range in date-assigned or priority
-     // order (PERSREPASSIGN_KEY and PERSREPPRIORITY_KEY those given to him).
+     // he gave of each repeat type as a range in date-assigned, priority or
+     // date-concluded order (PERSREPASSIGN_KEY, PERSREPPRIORITY_KEY and
+     // PERSREPCONCL_KEY those given to him).
      {"ASS:USERREPASSIGN_KEY", false, {"USERNAME", "REPEATTYPE", "ASSIGNEDDATE", "PRIORITY"}, true},
      {"ASS:USERREPPRIORITY_KEY",
       false,
       {"USERNAME", "REPEATTYPE", "PRIORITY", "ASSIGNEDDATE"},
       true},
+     {"ASS:USERREPCONCL_KEY", false, {"USERNAME", "REPEATTYPE", "CLOSEDATE", "PRIORITY"}, true},
      // Look Forward (Person) lists a person's rows by name matching the
      // person letter for letter: that spelling's rows as one range, in name
      // order, rather than every spelling's rows tested one by one.

@@ -114,14 +114,15 @@ bool personAssignedSplit(ScheduleScreen screen, int tab, std::size_t mostRanges)
 }
 
 // The General screen for a user who sees only what was given to or by him, on
-// "By Date Assigned" and "By Priority": his rows split by repeat type, each a
-// range of an index leading with the assignee or the giver and the type (null
-// `scope`: the user is not known yet, so possibly so).
+// "By Date Assigned", "By Priority" and "By Date Concluded": his rows split by
+// repeat type, each a range of an index leading with the assignee or the giver
+// and the type (null `scope`: the user is not known yet, so possibly so).
 bool generalOwnSplit(ScheduleScreen screen, int tab, const ViewScope* scope) {
     if (screen != ScheduleScreen::General || (scope && scope->seesAll)) return false;
     const auto& tabs = historyTabs(screen);
     return tabReadsAlong(tabs, tab, key::ASS_PRIORASSIGN_KEY) ||
-           tabReadsAlong(tabs, tab, key::ASS_ASSIGNEDDATE_KEY);
+           tabReadsAlong(tabs, tab, key::ASS_ASSIGNEDDATE_KEY) ||
+           tabReadsAlong(tabs, tab, key::ASS_CONCLPRIORITY_KEY);
 }
 
 }  // namespace
@@ -235,7 +236,8 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
             // Priority", the rows that do not repeat per priority): those that
             // do not repeat are then read only within the period. Without it
             // a page at 1 000 000 assignments skipped every such row of the
-            // user's assigned before the period (8 900 steps).
+            // user's assigned before the period (8 900 steps), or on "By Date
+            // Concluded" every one still open (5 000 steps).
             if (generalOwnSplit(screen, tab, &scope) && !byTypeSplit.empty() &&
                 2 * byTypeSplit.size() <= subject.mostRanges) {
                 tests.push_back(store::anyOf(byTypeSplit));

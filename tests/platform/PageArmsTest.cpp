@@ -190,7 +190,7 @@ std::vector<Case> cases() {
          [](const Assignment& a) {
              return (isName(a.PERSON, "BEN") || isName(a.USERNAME, "BEN")) && inPeriod(a);
          },
-         {"ASS:ASSIGNEDDATE_KEY", "ASS:PEOPLEASSIGN_KEY"}},
+         {"ASS:ASSIGNEDDATE_KEY", "ASS:PEOPLEASSIGN_KEY", "ASS:CONCLPRIORITY_KEY"}},
         // Ranges that each hold the key's leading numbers at one value come
         // one after another in key order (the server reads them so, lowest
         // priority number first, or highest going backward, the conclusion
@@ -461,6 +461,11 @@ TEST_F(PageArmsTest, EachCombinationSearchesItsOwnIndex) {
         {"ASS:ASSIGNEDDATE_KEY",
          caseNamed("given to or by the user, by type").filter,
          {"ASS_PERSREPASSIGN_KEY", "ASS_USERREPASSIGN_KEY"},
+         "",
+         8},
+        {"ASS:CONCLPRIORITY_KEY",
+         caseNamed("given to or by the user, by type").filter,
+         {"ASS_PERSREPCONCL_KEY", "ASS_USERREPCONCL_KEY"},
          "",
          8},
     };
