@@ -280,6 +280,15 @@ protected:
         return got;
     }
 
+    // The row positions of one page of `request`.
+    std::vector<std::int64_t> readListed(const ReadRequest& request) {
+        std::vector<Assignment> page;
+        EXPECT_TRUE(m_db->read(request, page).ok());
+        std::vector<std::int64_t> listed;
+        for (const Assignment& a : page) listed.push_back(a.rowPos);
+        return listed;
+    }
+
     // A connection of its own to the data file, which compares names as the
     // store does, for reading SQLite's query plans; the station closes first.
     sqlite3* openForPlans() {
@@ -357,13 +366,10 @@ TEST_F(PageArmsTest, AFirstPageReadAgainListsItsOwnFiltersRows) {
         request.direction = r.dir;
         request.limit = r.limit;
         request.filter = oneOf("PERSON", r.people);
-        std::vector<Assignment> page;
-        ASSERT_TRUE(m_db->read(request, page).ok());
-        std::vector<std::int64_t> listed;
-        for (const Assignment& a : page) listed.push_back(a.rowPos);
-        EXPECT_EQ(listed, expected) << r.people.front() << "... " << r.people.back()
-                                    << (r.dir == Direction::Forward ? " forward" : " backward")
-                                    << ", " << r.limit << " rows";
+        EXPECT_EQ(readListed(request), expected)
+            << r.people.front() << "... " << r.people.back()
+            << (r.dir == Direction::Forward ? " forward" : " backward") << ", " << r.limit
+            << " rows";
     }
 }
 
@@ -652,14 +658,6 @@ protected:
         std::vector<std::int64_t> listed = readListed(request);
         m_move.armed = false;
         EXPECT_GE(m_move.selects, 2) << "the page took one query";
-        return listed;
-    }
-
-    std::vector<std::int64_t> readListed(const ReadRequest& request) {
-        std::vector<Assignment> page;
-        EXPECT_TRUE(m_db->read(request, page).ok());
-        std::vector<std::int64_t> listed;
-        for (const Assignment& a : page) listed.push_back(a.rowPos);
         return listed;
     }
 
