@@ -1034,9 +1034,21 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
                     const std::string op =
                         ascending ? (inclusive ? " >= " : " > ") : (inclusive ? " <= " : " < ");
                     const bool one = run.to - run.from + (run.withRow ? 1 : 0) == 1;
-                    return prefixEqual(q, run.from) + " AND " +
-                           (one ? columns + op + values
-                                : "ROW(" + columns + ")" + op + "ROW(" + values + ")");
+                    if (one) return prefixEqual(q, run.from) + " AND " + columns + op + values;
+                    std::string cond = prefixEqual(q, run.from) + " AND ROW(" + columns + ")" + op +
+                                       "ROW(" + values + ")";
+                    // The leading column's own bound, which the row comparison
+                    // implies: the server's index scan takes an arm's
+                    // equality on that column together with it (none left
+                    // when the starting value lies beyond the arm's), where
+                    // beside the row comparison alone it read from the
+                    // starting value to the end of the index (a person's
+                    // rows continued past that person: 860 index pages,
+                    // 10 ms at 1 000 000 assignments).
+                    if (run.from == 0)
+                        cond += " AND " + column(0) + (ascending ? " >= " : " <= ") +
+                                param(q.params, value(0));
+                    return cond;
                 },
                 run.from);
         }
