@@ -22,6 +22,8 @@
 #include <random>
 
 #include "BenchData.h"
+#include "assign/lists/DueNowList.h"
+#include "assign/lists/UnseenList.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Tables.h"
@@ -141,41 +143,69 @@ Database* dataSet(EngineKind engine, int rows, std::string& error) {
 // A list as its window reads it: the key, the filter, pages of 20 moved with
 // the pager. `open` is the first read (Home or End), `next` the page move after it.
 struct PageCase {
-    const char* name;
+    std::string name;
     const char* key;
     std::function<store::Filter()> filter;
-    bool fromEnd;  // End then Page Up, instead of Home then Page Down
+    bool fromEnd;                          // End then Page Up, instead of Home then Page Down
+    std::vector<store::Value> range = {};  // a key prefix the list stays within
 };
 
+// The due-now list of every tab as its window reads it, for a general user
+// and an administrator (Home + Page Down), and the general user's last pages
+// (End + Page Up); then the unseen list.
+void addListCases(std::vector<PageCase>& cases) {
+    for (int admin : {0, 1})
+        for (const DueNowOrder& order : kDueNowOrders) {
+            const DueNowScope scope{personName(17), admin != 0, false, kToday};
+            cases.push_back({std::string("due now ") + order.caption +
+                                 (admin ? ", administrator" : ", general user") +
+                                 ", Home + Page Down",
+                             order.keyLabel, [scope] { return tko::dueNowFilter(scope); }, false});
+        }
+    for (const DueNowOrder& order : kDueNowOrders) {
+        const DueNowScope scope{personName(17), false, false, kToday};
+        cases.push_back({std::string("due now ") + order.caption + ", general user, End + Page Up",
+                         order.keyLabel, [scope] { return tko::dueNowFilter(scope); }, true});
+    }
+    cases.push_back({"unseen, Home + Page Down", kUnseenKey,
+                     [] { return unseenFilter(personName(17)); }, false, unseenRange()});
+}
+
 const std::vector<PageCase>& pageCases() {
-    static const std::vector<PageCase> cases{
-        {"due now (general user), Home + Page Down", "ASS:DUEDATE_KEY",
-         [] { return dueNowFilter(personName(17)); }, false},
-        {"due now (general user), End + Page Up", "ASS:DUEDATE_KEY",
-         [] { return dueNowFilter(personName(17)); }, true},
-        {"by date concluded, Home + Page Down", "ASS:CLOSEDUEDATE_KEY", [] { return store::all(); },
-         false},
-        {"by date concluded, End + Page Up", "ASS:CLOSEDUEDATE_KEY", [] { return store::all(); },
-         true},
-        {"Look Forward (General) By Priority, administrator, Home + Page Down", "ASS:PRIORITY_KEY",
-         [] {
-             ViewSubject subject;
-             for (int p = 1; p <= 9; ++p) subject.priorities.push_back(p);
-             LookForwardOptions options;
-             options.today = kToday;
-             return lookForwardFilter(ScheduleScreen::General, 1, subject, options,
+    static const std::vector<PageCase> cases = [] {
+        std::vector<PageCase> list{
+            {"due now (general user), Home + Page Down", "ASS:DUEDATE_KEY",
+             [] { return dueNowFilter(personName(17)); }, false},
+            {"due now (general user), End + Page Up", "ASS:DUEDATE_KEY",
+             [] { return dueNowFilter(personName(17)); }, true},
+            {"by date concluded, Home + Page Down", "ASS:CLOSEDUEDATE_KEY",
+             [] { return store::all(); }, false},
+            {"by date concluded, End + Page Up", "ASS:CLOSEDUEDATE_KEY",
+             [] { return store::all(); }, true},
+            {"Look Forward (General) By Priority, administrator, Home + Page Down",
+             "ASS:PRIORITY_KEY",
+             [] {
+                 ViewSubject subject;
+                 for (int p = 1; p <= 9; ++p) subject.priorities.push_back(p);
+                 LookForwardOptions options;
+                 options.today = kToday;
+                 return lookForwardFilter(ScheduleScreen::General, 1, subject, options,
+                                          ViewScope{personName(17), true});
+             },
+             false},
+            {"History (General) By Priority, administrator, End + Page Up", "ASS:PRIORASSIGN_KEY",
+             [] {
+                 ViewSubject subject;
+                 for (int p = 1; p <= 9; ++p) subject.priorities.push_back(p);
+                 return historyFilter(ScheduleScreen::General, 1, subject,
+                                      {false, kToday - 90, kToday},
                                       ViewScope{personName(17), true});
-         },
-         false},
-        {"History (General) By Priority, administrator, End + Page Up", "ASS:PRIORASSIGN_KEY",
-         [] {
-             ViewSubject subject;
-             for (int p = 1; p <= 9; ++p) subject.priorities.push_back(p);
-             return historyFilter(ScheduleScreen::General, 1, subject, {false, kToday - 90, kToday},
-                                  ViewScope{personName(17), true});
-         },
-         true},
-    };
+             },
+             true},
+        };
+        addListCases(list);
+        return list;
+    }();
     return cases;
 }
 
@@ -216,6 +246,7 @@ void BM_EnginePages(benchmark::State& state) {
         }
         lists[e].pager = std::make_unique<BrowsePager>(lists[e].db->engine(), Assignment::def());
         lists[e].pager->setKey(Assignment::def().key(c.key));
+        if (!c.range.empty()) lists[e].pager->setRange(c.range);
         lists[e].pager->setFilter(c.filter());
         lists[e].pager->setPageSize(20);
         // Statements are prepared once per connection: not part of a page.
