@@ -219,6 +219,7 @@ struct EngineList {
     double seconds = 0;
     std::int64_t work = 0;  // SQLite's steps or the server's round trips
     std::int64_t pages = 0;
+    std::vector<double> reads;  // seconds of each read of the case's two pages
 
     Status read(const PageCase& c) {
         const auto started = std::chrono::steady_clock::now();
@@ -226,12 +227,21 @@ struct EngineList {
         Status s = c.fromEnd ? pager->bottom() : pager->top();
         if (s.ok()) s = c.fromEnd ? pager->pageUp() : pager->pageDown();
         work += bench::engineWork(db->engine()) - before;
-        seconds +=
+        const double took =
             std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        seconds += took;
+        reads.push_back(took);
         pages += 2;
         return s;
     }
 };
+
+double median(std::vector<double> values) {
+    if (values.empty()) return 0;
+    const auto middle = values.begin() + static_cast<std::ptrdiff_t>(values.size() / 2);
+    std::nth_element(values.begin(), middle, values.end());
+    return *middle;
+}
 
 // range(0): the case; range(1): assignments. Each iteration reads the case's
 // two pages on SQLite and on the server, in turn (which goes first alternates),
@@ -254,7 +264,7 @@ void BM_EnginePages(benchmark::State& state) {
         lists[e].pager->setPageSize(20);
         // Statements are prepared once per connection: not part of a page.
         lists[e].read(c);
-        lists[e] = EngineList{lists[e].db, std::move(lists[e].pager)};
+        lists[e] = EngineList{lists[e].db, std::move(lists[e].pager), 0, 0, 0, {}};
     }
     bool serverFirst = false;
     for (auto _ : state) {
@@ -280,6 +290,17 @@ void BM_EnginePages(benchmark::State& state) {
     state.counters["sqlite_us"] = sqliteUs;
     state.counters["postgres_us"] = serverUs;
     state.counters["ratio"] = sqliteUs > 0 ? serverUs / sqliteUs : 0;
+    // The means above take in every pause of the machine; the medians do
+    // not. Each iteration read on both engines back to back, so the ratio of
+    // the two reads of one iteration compares the engines under one load.
+    std::vector<double> ratios;
+    const auto& sqliteReads = lists[kSqlite].reads;
+    const auto& serverReads = lists[kPostgres].reads;
+    for (size_t i = 0; i < std::min(sqliteReads.size(), serverReads.size()); ++i)
+        if (sqliteReads[i] > 0) ratios.push_back(serverReads[i] / sqliteReads[i]);
+    state.counters["sqlite_p50_us"] = median(sqliteReads) / 2 * 1e6;
+    state.counters["postgres_p50_us"] = median(serverReads) / 2 * 1e6;
+    state.counters["ratio_p50"] = median(ratios);
     state.counters["vm_steps"] = static_cast<double>(lists[kSqlite].work) / pages;
     state.counters["round_trips"] = static_cast<double>(lists[kPostgres].work) / pages;
     state.SetLabel(c.name);

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <limits>
+#include <string_view>
 
 #include "platform/store/NameCollation.h"
 
@@ -14,11 +15,11 @@ std::string KeyDef::sqlName() const {
 }
 
 int TableDef::fieldIndex(const std::string& name) const {
-    std::string bare = name;
-    const auto colon = name.find(':');
-    if (colon != std::string::npos) {
-        if (name.compare(0, colon, prefix) != 0) return -1;
-        bare = name.substr(colon + 1);
+    std::string_view bare = name;
+    const auto colon = bare.find(':');
+    if (colon != std::string_view::npos) {
+        if (bare.substr(0, colon) != prefix) return -1;
+        bare.remove_prefix(colon + 1);
     }
     for (size_t i = 0; i < fields.size(); ++i)
         if (fields[i].name == bare) return static_cast<int>(i);

@@ -295,8 +295,19 @@ bool isFalse(const Filter& f) {
 // same text every comparison but a letter-for-letter one (Same), and against
 // a text that is a different name by the collation (sameName()) equality, its
 // negation and Same.
+// Whether `filter` compares `field` anywhere (Exists looks at another table).
+bool compares(const TableDef& table, const Filter& filter, int field) {
+    if (filter.kind == Filter::Kind::Compare) return table.fieldIndex(filter.field) == field;
+    if (filter.kind == Filter::Kind::Exists) return false;
+    for (const Filter& child : filter.children)
+        if (compares(table, child, field)) return true;
+    return false;
+}
+
 // (`known` is the value as stored, see normalise(); `filter` is taken apart.)
 Filter assumingStored(const TableDef& table, Filter filter, int field, const Value& known) {
+    // A part that never compares the field stays as it is, unbuilt.
+    if (!filter.children.empty() && !compares(table, filter, field)) return filter;
     switch (filter.kind) {
         case Filter::Kind::All:
         case Filter::Kind::Exists:
@@ -960,14 +971,23 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
 
     if (given == 0) {
         lastLevel = true;
-        if (single || &arms != &m_arms) {
+        if (&arms != &m_arms) {
             build([](SqlQuery&) { return std::string("1=1"); }, 0);
             return finish();
         }
         // A first page of the arms kept: its queries as last written.
         std::optional<FirstPage>& kept = m_firstPages[forward ? 0 : 1];
+        if (single) {
+            if (kept && kept->single && kept->withMemos == request.withMemos &&
+                kept->limit == request.limit)
+                return kept->queries.front();
+            build([](SqlQuery&) { return std::string("1=1"); }, 0);
+            SqlQuery statement = finish();
+            kept = FirstPage{request.withMemos, true, true, request.limit, {statement}};
+            return statement;
+        }
         size_t ran = 0;
-        if (kept && kept->withMemos == request.withMemos) {
+        if (kept && !kept->single && kept->withMemos == request.withMemos) {
             for (; ran < kept->queries.size(); ++ran) {
                 SqlQuery q = kept->queries[ran];
                 if (!next(q)) return {};

@@ -155,10 +155,13 @@ private:
     // written, forward and backward: a list reads its first page again on
     // every opening and refresh, and writing the text of many ranges took a
     // fifth of such a page's time in a small office. `complete`: all the
-    // page's queries, not only those the last read reached.
+    // page's queries, not only those the last read reached. A page of one
+    // statement (`single`) is kept whole, with the limit written into it.
     struct FirstPage {
         bool withMemos = false;
         bool complete = false;
+        bool single = false;
+        int limit = 0;
         std::vector<SqlQuery> queries;
     };
     mutable std::optional<FirstPage> m_firstPages[2];
