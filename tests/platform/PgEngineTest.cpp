@@ -239,6 +239,72 @@ TEST_F(PgEngineTest, EachPageIsOneRoundTripAcrossTheKeyRanges) {
     }
 }
 
+// A page of two ranges merged in key order: "person A" along (PERSON,
+// DUEDATE, PRIORITY) and "given by U to others". The planner drops a column
+// held to one value from the order its index gives; the merge then sorted
+// the whole of the first range's page before taking a row of it. The plan
+// must read both ranges along their indexes, unsorted, and the rows must be
+// those of the filter, in key order.
+TEST_F(PgEngineTest, ARangeHeldToOneValueOfTheKeyIsMergedWithoutSorting) {
+    std::vector<Assignment> stored;
+    for (int n = 1; n <= 200; ++n) {
+        Assignment x;
+        x.ASSIGNNUMBER = n;
+        x.PERSON = std::string(1, static_cast<char>('A' + n % 7));
+        x.USERNAME = n % 3 == 0 ? "U" : "V";
+        x.DUEDATE = 100 + n % 11;
+        x.PRIORITY = static_cast<std::uint8_t>(1 + n % 9);
+        Row row = x.toRow();
+        ASSERT_TRUE(a->add(ass, row).ok());
+        x.rowPos = row.pos;
+        stored.push_back(x);
+    }
+    ReadRequest request;
+    request.key = ass.key("ASS:PERSONDATE_KEY");
+    request.filter = anyOf({eq("PERSON", "A"), eq("USERNAME", "U")});
+    request.limit = 5;
+
+    const SqlQuery statement = SqlBuilder(postgresDialect()).pageStatement(ass, request);
+    ASSERT_TRUE(statement.params.empty()) << statement.sql;
+    PGconn* conn = PQconnectdb(source.serverInfo.c_str());
+    PQclear(PQexec(
+        conn, "SET enable_sort = off; SET enable_incremental_sort = off; SET jit = off; ANALYZE"));
+    PGresult* plan = PQexec(conn, ("EXPLAIN " + statement.sql).c_str());
+    ASSERT_EQ(PQresultStatus(plan), PGRES_TUPLES_OK) << PQerrorMessage(conn);
+    std::string lines;
+    bool sorted = false, merged = false;
+    for (int r = 0; r < PQntuples(plan); ++r) {
+        const std::string line = PQgetvalue(plan, r, 0);
+        lines += line + "\n";
+        sorted = sorted || line.find("Sort  (") != std::string::npos;
+        merged = merged || line.find("Merge Append") != std::string::npos;
+    }
+    PQclear(plan);
+    PQfinish(conn);
+    EXPECT_TRUE(merged) << lines;
+    EXPECT_FALSE(sorted) << lines;
+
+    std::vector<Assignment> expected;
+    for (const Assignment& x : stored)
+        if (x.PERSON == "A" || x.USERNAME == "U") expected.push_back(x);
+    std::sort(expected.begin(), expected.end(), [](const auto& l, const auto& r) {
+        return std::make_tuple(l.PERSON, l.DUEDATE, l.PRIORITY, l.rowPos) <
+               std::make_tuple(r.PERSON, r.DUEDATE, r.PRIORITY, r.rowPos);
+    });
+    std::vector<std::int64_t> wanted, read;
+    for (const Assignment& x : expected) wanted.push_back(x.rowPos);
+    std::vector<Row> page;
+    for (;;) {
+        const Status s = a->read(ass, request, page);
+        if (s.endOfRange()) break;
+        ASSERT_TRUE(s.ok()) << s.describe();
+        for (const Row& row : page) read.push_back(row.pos);
+        request.from =
+            KeyPosition::continuing(keyValuesOf(*request.key, page.back()), page.back().pos);
+    }
+    EXPECT_EQ(read, wanted);
+}
+
 // Each filter value makes a statement of its own on the server; a session
 // that reads with more of them than it keeps prepared drops them and goes on
 // (inside a transaction it keeps them until the transaction ends).

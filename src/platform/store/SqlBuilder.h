@@ -127,6 +127,12 @@ public:
                       std::string& sql, std::vector<Value>& params) const;
 
 private:
+    // An arm's filter in a merge of several arms on the server, its equalities
+    // on `ordered` fields (the key components the merge orders by) written as
+    // one-value lists (see SqlBuilder.cpp).
+    void appendArmFilter(const TableDef& table, const Filter& filter,
+                         const std::vector<int>& ordered, SqlQuery& q) const;
+
     // Hands the page queries in order to `next`, each written only when the
     // one before it left the page short (`next` returns whether it wants
     // more); without `next`, returns the one statement that joins them.
