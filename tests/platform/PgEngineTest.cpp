@@ -109,6 +109,31 @@ protected:
         return all;
     }
 
+    // Adds assignments 1..count on `a`: person "A", "B", ... (`people` of
+    // them), given by "U" every `byU`-th and by "V" otherwise, due over
+    // `days` days, priorities 0..`priorities`-1, concluded every
+    // `closedEvery`-th (0: none). Returns them with their row positions.
+    std::vector<Assignment> addSpread(int count, int people, int byU, int days, int priorities,
+                                      int closedEvery = 0) {
+        std::vector<Assignment> stored;
+        for (int n = 1; n <= count; ++n) {
+            Assignment x;
+            x.ASSIGNNUMBER = n;
+            x.PERSON = std::string(1, static_cast<char>('A' + n % people));
+            x.USERNAME = n % byU == 0 ? "U" : "V";
+            x.DUEDATE = 100 + n % days;
+            x.PRIORITY = static_cast<std::uint8_t>(n % priorities);
+            x.CLOSEDATE = closedEvery && n % closedEvery == 0 ? 5 : 0;
+            Row row = x.toRow();
+            const Status s = a->add(ass, row);
+            EXPECT_TRUE(s.ok()) << s.describe();
+            if (!s.ok()) break;
+            x.rowPos = row.pos;
+            stored.push_back(x);
+        }
+        return stored;
+    }
+
     test::TempDir dir;
     DataSource source;
     std::unique_ptr<PgEngine> a, b;
@@ -185,20 +210,8 @@ TEST_F(PgEngineTest, EachPageIsOneRoundTripAcrossTheKeyRanges) {
              return std::make_tuple(std::string(), x.DUEDATE, int{x.PRIORITY});
          }},
     };
-    std::vector<Assignment> stored;
-    for (int n = 1; n <= 60; ++n) {
-        Assignment x;
-        x.ASSIGNNUMBER = n;
-        x.PERSON = std::string(1, static_cast<char>('A' + n % 3));
-        x.USERNAME = n % 5 == 0 ? "U" : "V";
-        x.DUEDATE = 100 + n % 4;
-        x.PRIORITY = static_cast<std::uint8_t>(n % 5);
-        x.CLOSEDATE = n % 7 == 0 ? 5 : 0;
-        Row row = x.toRow();
-        ASSERT_TRUE(a->add(ass, row).ok());
-        x.rowPos = row.pos;
-        stored.push_back(x);
-    }
+    const std::vector<Assignment> stored = addSpread(60, 3, 5, 4, 5, 7);
+    ASSERT_EQ(stored.size(), 60u);
     for (const Case& c : cases) {
         std::vector<Assignment> expected;
         for (const Assignment& x : stored)
@@ -246,19 +259,8 @@ TEST_F(PgEngineTest, EachPageIsOneRoundTripAcrossTheKeyRanges) {
 // must read both ranges along their indexes, unsorted, and the rows must be
 // those of the filter, in key order.
 TEST_F(PgEngineTest, ARangeHeldToOneValueOfTheKeyIsMergedWithoutSorting) {
-    std::vector<Assignment> stored;
-    for (int n = 1; n <= 200; ++n) {
-        Assignment x;
-        x.ASSIGNNUMBER = n;
-        x.PERSON = std::string(1, static_cast<char>('A' + n % 7));
-        x.USERNAME = n % 3 == 0 ? "U" : "V";
-        x.DUEDATE = 100 + n % 11;
-        x.PRIORITY = static_cast<std::uint8_t>(1 + n % 9);
-        Row row = x.toRow();
-        ASSERT_TRUE(a->add(ass, row).ok());
-        x.rowPos = row.pos;
-        stored.push_back(x);
-    }
+    const std::vector<Assignment> stored = addSpread(200, 7, 3, 11, 9);
+    ASSERT_EQ(stored.size(), 200u);
     ReadRequest request;
     request.key = ass.key("ASS:PERSONDATE_KEY");
     request.filter = anyOf({eq("PERSON", "A"), eq("USERNAME", "U")});
