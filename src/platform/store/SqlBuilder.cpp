@@ -317,6 +317,15 @@ bool isFalse(const Filter& f) {
     return f.kind == Filter::Kind::Or && f.children.empty();
 }
 
+// Whether `filter` compares `field` anywhere (Exists looks at another table).
+bool compares(const TableDef& table, const Filter& filter, int field) {
+    if (filter.kind == Filter::Kind::Compare) return table.fieldIndex(filter.field) == field;
+    if (filter.kind == Filter::Kind::Exists) return false;
+    for (const Filter& child : filter.children)
+        if (compares(table, child, field)) return true;
+    return false;
+}
+
 // `filter` on the rows whose `field` equals `value`: every comparison of that
 // field that the value decides becomes true or false, and the And/Or/Not
 // around it shrink accordingly. An arm of an either-or read then carries only
@@ -327,15 +336,6 @@ bool isFalse(const Filter& f) {
 // same text every comparison but a letter-for-letter one (Same), and against
 // a text that is a different name by the collation (sameName()) equality, its
 // negation and Same.
-// Whether `filter` compares `field` anywhere (Exists looks at another table).
-bool compares(const TableDef& table, const Filter& filter, int field) {
-    if (filter.kind == Filter::Kind::Compare) return table.fieldIndex(filter.field) == field;
-    if (filter.kind == Filter::Kind::Exists) return false;
-    for (const Filter& child : filter.children)
-        if (compares(table, child, field)) return true;
-    return false;
-}
-
 // (`known` is the value as stored, see normalise(); `filter` is taken apart.)
 Filter assumingStored(const TableDef& table, Filter filter, int field, const Value& known) {
     // A part that never compares the field stays as it is, unbuilt.
