@@ -873,8 +873,8 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
         auto emit = [&](SqlQuery& q, const std::vector<const Arm*>& part, size_t skip) {
             const bool several = part.size() > 1;
             const bool wrapped = several && single;
-            std::vector<int> merged;  // the fields the merge orders by
-            for (size_t c = skip; c < keyComponents.size(); ++c)
+            std::vector<int> merged;  // the fields a merge on the server orders by
+            for (size_t c = skip; wrapped && c < keyComponents.size(); ++c)
                 merged.push_back(keyComponents[c].field);
             for (size_t a = 0; a < part.size(); ++a) {
                 if (a) q.sql += " UNION ALL ";
@@ -884,13 +884,13 @@ SqlQuery SqlBuilder::pageSql(const TableDef& table, const ReadRequest& request,
                     q.sql += " INDEXED BY " + quoted(part[a]->key->sqlName());
                 q.sql +=
                     " WHERE " + (decided.count(part[a]) ? equalOnly(q) : keyCondition(q)) + " AND ";
-                if (wrapped)
-                    appendArmFilter(table, part[a]->filter, merged, q);
-                else
+                if (!wrapped) {
                     appendFilter(table, "t", part[a]->filter, q.sql, q.params);
-                if (wrapped)
-                    q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
-                             std::to_string(request.limit) + ") a" + std::to_string(a);
+                    continue;
+                }
+                appendArmFilter(table, part[a]->filter, merged, q);
+                q.sql += orderBy(table, request.key, request.direction, "t.") + " LIMIT " +
+                         std::to_string(request.limit) + ") a" + std::to_string(a);
             }
             q.sql += orderBy(table, request.key, request.direction, several ? "" : "t.",
                              several ? skip : 0) +
