@@ -1,0 +1,196 @@
+#include "users/Access.h"
+
+#include "data/Keys.h"
+#include "people/PeopleRules.h"
+#include "projects/ProjectRules.h"
+
+namespace tko::access {
+
+using store::Filter;
+
+namespace {
+
+constexpr int kUserNameWidth = User::Width::USERNAME;
+
+Filter ofType(const char* type) {
+    return store::eq("TYPE", std::string(type));
+}
+
+bool hasType(const std::string& stored, const char* type) {
+    return store::rtrim(stored) == type;
+}
+
+}  // namespace
+
+// ---- identity -------------------------------------------------------------------
+
+bool isUser(const std::string& field, const std::string& user) {
+    const std::string f = store::rtrim(field), u = store::rtrim(user);
+    // A stored name is at most a user name wide; a longer text names no user.
+    return !f.empty() && store::utf8Length(u) <= kUserNameWidth && f == u;
+}
+
+Filter fieldIsUser(const std::string& field, const std::string& user) {
+    const std::string u = store::rtrim(user);
+    if (u.empty() || store::utf8Length(u) > kUserNameWidth) return store::anyOf({});
+    // The case-free equality selects the name's index range; the exact one
+    // keeps only the user's own spelling of it.
+    return store::allOf({store::eq(field, u), store::same(field, u)});
+}
+
+Filter fieldIsNotUser(const std::string& field, const std::string& user) {
+    const std::string u = store::rtrim(user);
+    if (u.empty() || store::utf8Length(u) > kUserNameWidth) return store::all();
+    return store::negate(store::same(field, u));
+}
+
+// ---- who is asking ----------------------------------------------------------------
+
+Viewer viewerOf(const Session& session, const SystemPref& settings) {
+    Viewer v;
+    v.user = store::rtrim(session.GlobalUser);
+    v.level = session.GlobalUserAccess;
+    v.viewAll = settings.VIEWALL != 0;
+    return v;
+}
+
+Status loadViewer(Database& db, const Session& session, Viewer& viewer) {
+    std::vector<SystemPref> settings;
+    store::ReadRequest first;
+    first.limit = 1;
+    first.withMemos = false;
+    const Status s = db.read(first, settings);
+    if (!s.ok() && !s.endOfRange()) return s;
+    viewer = viewerOf(session, settings.empty() ? SystemPref{} : settings.front());
+    return Status::success();
+}
+
+// ---- assignments -------------------------------------------------------------------
+
+bool isOwnAssignment(const Assignment& a, const std::string& user) {
+    return isUser(a.PERSON, user) || isUser(a.USERNAME, user);
+}
+
+Filter ownAssignments(const std::string& user) {
+    return store::anyOf({fieldIsUser("PERSON", user), fieldIsUser("USERNAME", user)});
+}
+
+bool maySeeAssignment(const Assignment& a, const Viewer& viewer) {
+    return viewer.seesAll() || isOwnAssignment(a, viewer.user);
+}
+
+Filter visibleAssignments(const Viewer& viewer) {
+    if (viewer.seesAll()) return store::all();
+    return ownAssignments(viewer.user);
+}
+
+bool isPrivateOfOther(const Person* assignee, const std::string& user) {
+    return assignee && hasType(assignee->TYPE, kTypePrivate) && !isUser(assignee->USER, user);
+}
+
+bool mayOpenAssignment(const Assignment& a, const Person* assignee, const Viewer& viewer) {
+    return maySeeAssignment(a, viewer) || !isPrivateOfOther(assignee, viewer.user);
+}
+
+Filter openableAssignments(const Viewer& viewer) {
+    if (viewer.seesAll()) return store::all();
+    // Hidden only when neither given to nor by the user and the assignee is a
+    // Private person of somebody else.
+    Filter privateOfOther =
+        store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
+                      store::allOf({ofType(kTypePrivate), fieldIsNotUser("USER", viewer.user)}));
+    return store::negate(
+        store::allOf({fieldIsNotUser("PERSON", viewer.user),
+                      fieldIsNotUser("USERNAME", viewer.user), std::move(privateOfOther)}));
+}
+
+bool mayChangeAssignment(const Assignment& a, const Viewer& viewer) {
+    return viewer.isSystemAdministrator() || isUser(a.USERNAME, viewer.user);
+}
+
+bool mayConcludeAssignment(const Assignment& a, const Viewer& viewer) {
+    return mayChangeAssignment(a, viewer) ||
+           (isUser(a.PERSON, viewer.user) && a.ASSIGNEECONCLUDE == 1);
+}
+
+bool mayDeleteAssignment(const Assignment& a, const Viewer& viewer) {
+    return mayChangeAssignment(a, viewer);
+}
+
+Filter deletableAssignments(const Viewer& viewer) {
+    if (viewer.isSystemAdministrator()) return store::all();
+    return fieldIsUser("USERNAME", viewer.user);
+}
+
+bool mayReadConfidential(const Assignment& a, const Viewer& viewer) {
+    return mayChangeAssignment(a, viewer);
+}
+
+// ---- people --------------------------------------------------------------------------
+
+bool maySeePerson(const Person& p, const Viewer& viewer, bool listed) {
+    if (viewer.isSystemAdministrator()) return true;
+    if (hasType(p.TYPE, kTypePrivate)) return isUser(p.USER, viewer.user);
+    if (hasType(p.TYPE, kTypeLimited)) return isUser(p.USER, viewer.user) || listed;
+    return true;
+}
+
+Filter visiblePeople(const Viewer& viewer) {
+    if (viewer.isSystemAdministrator()) return store::all();
+    const Filter listed = store::exists(PeoUser::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
+                                        fieldIsUser("USER", viewer.user));
+    return store::anyOf({
+        store::allOf({store::ne("TYPE", std::string(kTypePrivate)),
+                      store::ne("TYPE", std::string(kTypeLimited))}),
+        store::allOf({ofType(kTypePrivate), fieldIsUser("USER", viewer.user)}),
+        store::allOf(
+            {ofType(kTypeLimited), store::anyOf({fieldIsUser("USER", viewer.user), listed})}),
+    });
+}
+
+bool mayEditPerson(const Person& p, const Viewer& viewer, bool listed) {
+    return maySeePerson(p, viewer, listed);
+}
+
+bool mayRenamePerson(const Person& p) {
+    return !hasType(p.TYPE, kTypeUser);
+}
+
+// ---- projects ------------------------------------------------------------------------
+
+bool maySeeProject(const Project& p, const Viewer& viewer, bool listed) {
+    if (viewer.isSystemAdministrator()) return true;
+    if (hasType(p.TYPE, kProjectPrivate)) return isUser(p.USER, viewer.user);
+    if (hasType(p.TYPE, kProjectLimited)) return isUser(p.USER, viewer.user) || listed;
+    return true;
+}
+
+Filter visibleProjects(const Viewer& viewer) {
+    if (viewer.isSystemAdministrator()) return store::all();
+    // The owner of a Limited project keeps seeing it without listing himself.
+    const Filter listed = store::exists(ProjUser::def(), {{"PROJNUMBER", "PROJNUMBER"}},
+                                        fieldIsUser("USER", viewer.user));
+    return store::anyOf({
+        store::allOf({store::ne("TYPE", std::string(kProjectPrivate)),
+                      store::ne("TYPE", std::string(kProjectLimited))}),
+        store::allOf({ofType(kProjectPrivate), fieldIsUser("USER", viewer.user)}),
+        store::allOf(
+            {ofType(kProjectLimited), store::anyOf({fieldIsUser("USER", viewer.user), listed})}),
+    });
+}
+
+Status projectVisible(Database& db, const Viewer& viewer, std::int32_t projNumber, bool& visible) {
+    visible = false;
+    std::int64_t count = 0;
+    const Status s = db.count<Project>(
+        store::allOf({store::eq("PROJNUMBER", std::int64_t{projNumber}), visibleProjects(viewer)}),
+        count);
+    visible = s.ok() && count > 0;
+    return s;
+}
+
+bool mayChangeProject(const Project& p, const Viewer& viewer) {
+    return viewer.isSystemAdministrator() || isUser(p.USER, viewer.user);
+}
+
+}  // namespace tko::access
