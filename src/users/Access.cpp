@@ -156,6 +156,20 @@ bool mayRenamePerson(const Person& p) {
     return !hasType(p.TYPE, kTypeUser);
 }
 
+Status userNameClash(Database& db, const std::string& shortName, const Person& person,
+                     std::string& clash) {
+    clash.clear();
+    const std::string name = store::rtrim(shortName);
+    if (name.empty() || store::utf8Length(name) > kUserNameWidth) return Status::success();
+    User user;
+    const Status s = db.fetch(key::USE_USERNAME_KEY, {name}, user);  // case-free
+    if (s.code == store::kRecordNotFound) return Status::success();
+    if (!s.ok()) return s;
+    const bool ownUserPerson = hasType(person.TYPE, kTypeUser) && isUser(name, user.USERNAME);
+    if (!ownUserPerson) clash = store::rtrim(user.USERNAME);
+    return Status::success();
+}
+
 // ---- projects ------------------------------------------------------------------------
 
 bool maySeeProject(const Project& p, const Viewer& viewer, bool listed) {

@@ -104,6 +104,14 @@ bool mayEditPerson(const Person& p, const Viewer& viewer, bool listed);
 // the person form.
 bool mayRenamePerson(const Person& p);
 
+// A user whose name equals `shortName` in any letter case, when `person` (a
+// person about to be stored with that short name) is not that user's own
+// "User" person: such a person would be read as the user wherever names are
+// read case-free, so it is refused. `clash` is the user name as stored, empty
+// when there is no clash.
+Status userNameClash(Database& db, const std::string& shortName, const Person& person,
+                     std::string& clash);
+
 // ---- projects ------------------------------------------------------------------------
 
 // May see the project: Open projects (any type but Private and Limited) for
