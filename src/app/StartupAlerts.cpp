@@ -1,6 +1,7 @@
 #include "app/StartupAlerts.h"
 
 #include "data/Keys.h"
+#include "users/Access.h"
 
 namespace tko {
 namespace {
@@ -25,39 +26,41 @@ Status anyAlong(Database& db, const char* key, std::vector<store::Value> prefix,
 Status hasDueAssignment(Database& db, const std::string& user, Date today, bool& found) {
     using namespace store;
     // Given to the user: the user's range of the person/due-date key.
-    Status s = anyAlong<Assignment>(
-        db, key::ASS_PERSONDATE_KEY, {user},
-        allOf({eq("PERSON", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
-        found);
+    Status s =
+        anyAlong<Assignment>(db, key::ASS_PERSONDATE_KEY, {user},
+                             allOf({access::fieldIsUser("PERSON", user), le("DUEDATE", today),
+                                    eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
+                             found);
     if (!s.ok() || found) return s;
     // Given by the user.
-    return anyAlong<Assignment>(
-        db, key::ASS_USERDATE_KEY, {user},
-        allOf({eq("USERNAME", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
-        found);
+    return anyAlong<Assignment>(db, key::ASS_USERDATE_KEY, {user},
+                                allOf({access::fieldIsUser("USERNAME", user), le("DUEDATE", today),
+                                       eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
+                                found);
 }
 
 Status hasUnseenAssignment(Database& db, const std::string& user, bool& found) {
     using namespace store;
     return anyAlong<Assignment>(
         db, key::ASS_SEENPERSON_KEY, {std::int64_t{0}, user},
-        allOf({eq("SEEN", 0), eq("PERSON", user), ne("USERNAME", user), eq("CLOSEDATE", 0)}),
+        allOf({eq("SEEN", 0), access::fieldIsUser("PERSON", user),
+               access::fieldIsNotUser("USERNAME", user), eq("CLOSEDATE", 0)}),
         found);
 }
 
 Status hasDueReminder(Database& db, const std::string& user, Date today, bool& found) {
     using namespace store;
-    return anyAlong<Reminder>(db, key::REM_USER_KEY, {user},
-                              allOf({eq("USER", user), le("DATE", today), eq("ALARMFLAG", 1)}),
-                              found);
+    return anyAlong<Reminder>(
+        db, key::REM_USER_KEY, {user},
+        allOf({access::fieldIsUser("USER", user), le("DATE", today), eq("ALARMFLAG", 1)}), found);
 }
 
 Status countDueAssignments(Database& db, const std::string& user, Date today, std::int64_t& count) {
     using namespace store;
     count = 0;
-    return db.count<Assignment>(
-        allOf({eq("PERSON", user), le("DUEDATE", today), eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
-        count);
+    return db.count<Assignment>(allOf({access::fieldIsUser("PERSON", user), le("DUEDATE", today),
+                                       eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
+                                count);
 }
 
 Status startupAlerts(Database& db, const std::string& user, Date today, StartupAlerts& alerts) {

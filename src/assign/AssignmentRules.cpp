@@ -13,6 +13,7 @@
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
 #include "platform/Picture.h"
+#include "users/Access.h"
 
 namespace tko {
 namespace {
@@ -64,10 +65,10 @@ void addLabelled(QStringList& lines, const QString& label, const QString& value)
 }  // namespace
 
 bool isOwner(const Assignment& a, const Session& s) {
-    return sameName(a.USERNAME, s.GlobalUser);
+    return access::isUser(a.USERNAME, s.GlobalUser);
 }
 bool isAssignee(const Assignment& a, const Session& s) {
-    return !store::rtrim(a.PERSON).empty() && sameName(a.PERSON, s.GlobalUser);
+    return access::isUser(a.PERSON, s.GlobalUser);
 }
 
 bool mayConclude(const Assignment& a, const Session& s) {

@@ -7,6 +7,7 @@
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -26,12 +27,13 @@ UpcomingWindow upcomingWindow(Date today, Date endDate) {
 store::Filter upcomingVisibility(const Session& session) {
     const std::string& user = session.GlobalUser;
     // The person behind the anniversary is a user other than the signed-in one...
-    const store::Filter otherUsersPerson = store::exists(
-        Person::def(), {{"PERSONNUMBER", "NUMBER"}},
-        store::allOf({store::eq("TYPE", std::string(kTypeUser)), store::ne("SHORTNAME", user)}));
+    const store::Filter otherUsersPerson =
+        store::exists(Person::def(), {{"PERSONNUMBER", "NUMBER"}},
+                      store::allOf({store::eq("TYPE", std::string(kTypeUser)),
+                                    access::fieldIsNotUser("SHORTNAME", user)}));
     // ... whom the signed-in user may view.
-    const store::Filter mayView =
-        store::exists(UserView::def(), {{"USERNAME", "SHORTNAME"}}, store::eq("USERNAME2", user));
+    const store::Filter mayView = store::exists(UserView::def(), {{"USERNAME", "SHORTNAME"}},
+                                                access::fieldIsUser("USERNAME2", user));
     return store::anyOf({store::negate(otherUsersPerson), mayView});
 }
 

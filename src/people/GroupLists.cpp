@@ -7,6 +7,7 @@
 #include "data/Records.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
+#include "users/Access.h"
 
 namespace tko {
 namespace {
@@ -119,11 +120,11 @@ Outcome replaceMembers(Database& db, const GroupName& group, const WorkingList& 
 
 store::Filter groupListFilter(const Session& session) {
     if (session.isSystemAdministrator()) return store::all();
-    return store::eq("USER", userText(session.GlobalUser));
+    return access::fieldIsUser("USER", userText(session.GlobalUser));
 }
 
 bool mayUseGroup(const GroupName& group, const Session& session) {
-    return session.isSystemAdministrator() || userText(group.USER) == userText(session.GlobalUser);
+    return session.isSystemAdministrator() || access::isUser(group.USER, session.GlobalUser);
 }
 
 Status findGroupByName(Database& db, const Session& session, const std::string& name,
@@ -133,11 +134,13 @@ Status findGroupByName(Database& db, const Session& session, const std::string& 
     if (wanted.empty()) return Status::success();
     GroupName own;
     Status s = db.fetch(key::GRO_GROUPUSER_KEY, {wanted, userText(session.GlobalUser)}, own);
-    if (s.ok()) {
+    // The key finds the name in any letter case; the group is the user's only
+    // when it names him exactly.
+    if (s.ok() && access::isUser(own.USER, session.GlobalUser)) {
         out = own;
         return s;
     }
-    if (s.code != store::kRecordNotFound) return s;
+    if (!s.ok() && s.code != store::kRecordNotFound) return s;
     if (!session.isSystemAdministrator()) return Status::success();
     std::vector<GroupName> named;
     s = db.readAll(key::GRO_GROUPNAME_KEY, store::eq("GROUPNAME", wanted), named);
@@ -150,15 +153,15 @@ store::Filter multipleSelectFilter(const Session& session) {
     const std::string user = userText(session.GlobalUser);
     auto ofType = [](const char* type) { return store::eq("TYPE", std::string(type)); };
     return store::anyOf({
-        store::eq("USER", user),
+        access::fieldIsUser("USER", user),
         ofType(kTypeOpen),
         store::allOf({ofType(kTypeUser),
-                      store::anyOf({store::eq("SHORTNAME", user),
+                      store::anyOf({access::fieldIsUser("SHORTNAME", user),
                                     store::exists(UserAssign::def(), {{"USERNAME", "SHORTNAME"}},
-                                                  store::eq("USERNAME2", user))})}),
+                                                  access::fieldIsUser("USERNAME2", user))})}),
         store::allOf(
             {ofType(kTypeLimited), store::exists(PeoUser::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
-                                                 store::eq("USER", user))}),
+                                                 access::fieldIsUser("USER", user))}),
     });
 }
 

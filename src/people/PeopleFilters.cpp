@@ -3,6 +3,7 @@
 #include "data/Keys.h"
 #include "data/Records.h"
 #include "people/PeopleRules.h"
+#include "users/Access.h"
 #include "users/Rights.h"
 
 namespace tko {
@@ -18,7 +19,7 @@ Filter ofType(const char* type) {
 // A PEOUSER row lists the user for this person.
 Filter listedForUser(const std::string& user) {
     return store::exists(PeoUser::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
-                         store::eq("USER", user));
+                         access::fieldIsUser("USER", user));
 }
 
 Filter notOfTypes(std::initializer_list<const char*> types) {
@@ -34,20 +35,18 @@ Filter peopleListFilter(PeopleList list, const Session& session, bool viewAll) {
     if (session.isSystemAdministrator()) return store::all();
 
     if (list == PeopleList::Edit) {
-        return store::anyOf({
-            notOfTypes({kTypePrivate, kTypeLimited}),
-            store::allOf({ofType(kTypePrivate), store::eq("USER", user)}),
-            store::allOf({ofType(kTypeLimited),
-                          store::anyOf({store::eq("USER", user), listedForUser(user)})}),
-        });
+        access::Viewer viewer;
+        viewer.user = store::rtrim(user);
+        viewer.level = session.GlobalUserAccess;
+        return access::visiblePeople(viewer);
     }
 
     if (viewAll) return store::all();
     const Right right = list == PeopleList::Assignable ? Right::Assign : Right::View;
     return store::anyOf({
-        store::eq("SHORTNAME", user),
+        store::allOf({ofType(kTypeUser), access::fieldIsUser("SHORTNAME", user)}),
         notOfTypes({kTypePrivate, kTypeLimited, kTypeUser}),
-        store::allOf({ofType(kTypePrivate), store::eq("USER", user)}),
+        store::allOf({ofType(kTypePrivate), access::fieldIsUser("USER", user)}),
         store::allOf({ofType(kTypeUser), grantedFilter(right, user)}),
         store::allOf({ofType(kTypeLimited), listedForUser(user)}),
     });

@@ -6,6 +6,7 @@
 #include "data/Keys.h"
 #include "data/Records.h"
 #include "platform/store/NameCollation.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -103,7 +104,7 @@ Status hasRight(Database& db, Right right, const std::string& holder, const std:
 store::Filter grantedFilter(Right right, const std::string& holder,
                             const std::string& subjectField) {
     return store::exists(rightsTable(right), {{"USERNAME", subjectField}},
-                         store::eq("USERNAME2", store::rtrim(holder)));
+                         access::fieldIsUser("USERNAME2", holder));
 }
 
 std::vector<std::string> normalisedNames(std::vector<std::string> names) {

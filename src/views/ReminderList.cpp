@@ -1,16 +1,17 @@
 #include "views/ReminderList.h"
 
 #include "data/Keys.h"
+#include "users/Access.h"
 
 namespace tko {
 
 bool isCurrentReminder(const Reminder& reminder, const std::string& user, Date today) {
-    return reminder.DATE <= today && reminder.USER == user;
+    return reminder.DATE <= today && access::isUser(reminder.USER, user);
 }
 
 store::Filter currentRemindersFilter(const std::string& user, Date today) {
     using namespace store;
-    return allOf({le("DATE", today), eq("USER", user)});
+    return allOf({le("DATE", today), access::fieldIsUser("USER", user)});
 }
 
 std::uint8_t toggledAlarm(std::uint8_t flag) {

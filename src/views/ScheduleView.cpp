@@ -2,6 +2,7 @@
 
 #include "assign/Repetition.h"
 #include "data/Keys.h"
+#include "users/Access.h"
 
 #include <QChar>
 #include <QList>
@@ -34,34 +35,34 @@ ViewScope viewScopeOf(const Session& session, const SystemPref& settings) {
     return scope;
 }
 
+namespace {
+
+// The rules are the access module's; a scope is the viewer as these screens
+// need him (whether he sees all is all that differs between viewers).
+access::Viewer viewerFor(const ViewScope& scope) {
+    access::Viewer viewer;
+    viewer.user = scope.user;
+    viewer.viewAll = scope.seesAll;
+    return viewer;
+}
+
+}  // namespace
+
 bool isVisibleTo(const Assignment& record, const ViewScope& scope) {
-    // Names compare as the store's filters compare them.
-    return scope.seesAll || store::sameName(store::rtrim(record.PERSON), scope.user) ||
-           store::sameName(store::rtrim(record.USERNAME), scope.user);
+    return access::maySeeAssignment(record, viewerFor(scope));
 }
 
 bool isVisibleOnPersonScreen(const Assignment& record, const Person* assignee,
                              const ViewScope& scope) {
-    if (isVisibleTo(record, scope)) return true;
-    return !(assignee && store::rtrim(assignee->TYPE) == "Private" &&
-             !store::sameName(store::rtrim(assignee->USER), scope.user));
+    return access::mayOpenAssignment(record, assignee, viewerFor(scope));
 }
 
 Filter visibilityFilter(const ViewScope& scope) {
-    if (scope.seesAll) return store::all();
-    return store::anyOf({store::eq("PERSON", scope.user), store::eq("USERNAME", scope.user)});
+    return access::visibleAssignments(viewerFor(scope));
 }
 
 Filter personScreenVisibilityFilter(const ViewScope& scope) {
-    if (scope.seesAll) return store::all();
-    // Hidden only when neither given to nor by the user and the assignee is a
-    // Private person of somebody else.
-    Filter privateOfOther =
-        store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
-                      store::allOf({store::eq("TYPE", "Private"), store::ne("USER", scope.user)}));
-    return store::negate(
-        store::allOf({store::ne("PERSON", scope.user), store::ne("USERNAME", scope.user),
-                      std::move(privateOfOther)}));
+    return access::openableAssignments(viewerFor(scope));
 }
 
 Filter residualEither(Filter a, Filter b) {
@@ -258,7 +259,7 @@ Filter visibleMembersFilter(const ViewScope& scope, const std::vector<std::strin
     // "given by the user" and a member is a range of an index that starts
     // with both (as is "given to the user", when the user is a member).
     Filter own = containsName(members, scope.user) ? visibilityFilter(scope)
-                                                   : store::eq("USERNAME", scope.user);
+                                                   : access::fieldIsUser("USERNAME", scope.user);
     return store::allOf({std::move(own), members.size() <= kMostRanges ? personIsOneOf(members)
                                                                        : std::move(membership)});
 }
@@ -267,17 +268,19 @@ Filter memberOwnRanges(const ViewScope& scope, const std::vector<std::string>& m
                        const std::vector<Filter>& ownSplit, std::size_t mostRanges) {
     if (scope.seesAll || !containsName(members, scope.user)) return store::all();
     std::vector<Filter> alternatives;
-    if (ownSplit.empty()) alternatives.push_back(store::eq("PERSON", scope.user));
+    if (ownSplit.empty()) alternatives.push_back(access::fieldIsUser("PERSON", scope.user));
     for (const Filter& split : ownSplit) {
-        std::vector<Filter> equalities{store::eq("PERSON", scope.user)};
+        std::vector<Filter> equalities;
+        addTests(equalities, access::fieldIsUser("PERSON", scope.user));
         addTests(equalities, split);
         alternatives.push_back(store::allOf(std::move(equalities)));
     }
-    // What the user gave to himself is among his own rows already.
+    // Every member's rows that the user gave, also a member named like him
+    // (names of members are matched without regard to case, so his own rows
+    // may be among them: the store reads a row of several alternatives once).
     for (const std::string& m : members)
-        if (!store::sameName(m, scope.user))
-            alternatives.push_back(
-                store::allOf({store::eq("USERNAME", scope.user), store::eq("PERSON", m)}));
+        alternatives.push_back(
+            store::allOf({access::fieldIsUser("USERNAME", scope.user), store::eq("PERSON", m)}));
     if (alternatives.size() < 2 || alternatives.size() > mostRanges) return store::all();
     return store::anyOf(std::move(alternatives));
 }

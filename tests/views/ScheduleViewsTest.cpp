@@ -380,7 +380,7 @@ TEST_F(ScheduleViewsTest, LookForwardGroupsByNameHistoryGroupsByNumber) {
     const auto toDora = add(Sample().person("DORA").by("ANNA"));
     add(Sample().person("ERIC").by("BEN"));
     // A member's name in another spelling is that member's (names compare
-    // without regard to case).
+    // without regard to case), but is not the user BEN's own work.
     const auto toBenLower = add(Sample().person("ben").by("ANNA"));
 
     for (int tab = 0; tab < 5; ++tab) {
@@ -396,7 +396,7 @@ TEST_F(ScheduleViewsTest, LookForwardGroupsByNameHistoryGroupsByNumber) {
         // A general user: only work given to or by them, of the members.
         EXPECT_EQ(lookForward(ScheduleScreen::Group, tab, groupSubject("Team"), lfOptions(),
                               general("BEN")),
-                  (Numbers{toBen, toCarla, toBenLower}));
+                  (Numbers{toBen, toCarla}));
         EXPECT_EQ(lookForward(ScheduleScreen::Group, tab, groupSubject("Team"), lfOptions(),
                               general("ERIC")),
                   Numbers{});

@@ -1,4 +1,5 @@
 #include "assign/lists/DueNowList.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -23,8 +24,7 @@ Status loadDueNowScope(Database& db, const Session& session, bool includeSeconda
 
 bool isDueNow(const Assignment& record, const DueNowScope& scope) {
     if (record.CLOSEDATE != 0 || record.DUEDATE > scope.today) return false;
-    if (!scope.seesAll && record.PERSON != scope.user && record.USERNAME != scope.user)
-        return false;
+    if (!scope.seesAll && !access::isOwnAssignment(record, scope.user)) return false;
     if (!scope.includeSecondary && record.SECONDARY == 1) return false;
     return true;
 }
@@ -34,8 +34,7 @@ store::Filter dueNowFilter(const DueNowScope& scope) {
     std::vector<Filter> conditions{eq("CLOSEDATE", 0), le("DUEDATE", scope.today)};
     if (!scope.includeSecondary) conditions.push_back(ne("SECONDARY", 1));
     // Kept as one either-or so that the store can read it as two index ranges.
-    if (!scope.seesAll)
-        conditions.push_back(anyOf({eq("PERSON", scope.user), eq("USERNAME", scope.user)}));
+    if (!scope.seesAll) conditions.push_back(access::ownAssignments(scope.user));
     return allOf(std::move(conditions));
 }
 

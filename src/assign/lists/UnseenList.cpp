@@ -1,10 +1,11 @@
 #include "assign/lists/UnseenList.h"
+#include "users/Access.h"
 
 namespace tko {
 
 bool isUnseenFor(const Assignment& record, const std::string& user) {
-    return record.SEEN == kUnseen && record.CLOSEDATE == 0 && record.PERSON == user &&
-           record.USERNAME != user;
+    return record.SEEN == kUnseen && record.CLOSEDATE == 0 && access::isUser(record.PERSON, user) &&
+           !access::isUser(record.USERNAME, user);
 }
 
 std::vector<store::Value> unseenRange() {
@@ -13,8 +14,8 @@ std::vector<store::Value> unseenRange() {
 
 store::Filter unseenFilter(const std::string& user) {
     using namespace store;
-    return allOf(
-        {eq("SEEN", kUnseen), eq("CLOSEDATE", 0), eq("PERSON", user), ne("USERNAME", user)});
+    return allOf({eq("SEEN", kUnseen), eq("CLOSEDATE", 0), access::fieldIsUser("PERSON", user),
+                  access::fieldIsNotUser("USERNAME", user)});
 }
 
 }  // namespace tko

@@ -853,7 +853,7 @@ void AssignmentForm::print() {
     // Only the owner is asked; the report itself checks again who may read
     // the confidential comments.
     bool confidential = false;
-    if (m_current.USERNAME == m_workspace.session.GlobalUser)
+    if (isOwner(m_current, m_workspace.session))
         confidential = MessageBox::showText(this, QStringLiteral("Include Confidential Comments?"),
                                             windowTitle(), MessageButtons::YesNo, {},
                                             MessageBox::Icon::Question) == Answer::Yes;

@@ -19,8 +19,17 @@ namespace {
 Filter combine(Filter::Kind kind, std::vector<Filter> operands) {
     Filter f;
     f.kind = kind;
-    for (Filter& op : operands)
-        if (!op.isAll()) f.children.push_back(std::move(op));
+    for (Filter& op : operands) {
+        if (op.isAll()) continue;
+        // A conjunction inside a conjunction is taken apart, so that the
+        // store sees every top-level test of a read (the equalities that pick
+        // its index) however the filter was put together.
+        if (op.kind == kind && kind == Filter::Kind::And && !op.children.empty()) {
+            for (Filter& child : op.children) f.children.push_back(std::move(child));
+            continue;
+        }
+        f.children.push_back(std::move(op));
+    }
     if (kind == Filter::Kind::And && f.children.empty()) return all();
     if (f.children.size() == 1) return std::move(f.children.front());
     return f;

@@ -432,21 +432,37 @@ bool isEquality(const Filter& f) {
     return f.kind == Filter::Kind::Compare && f.op == Filter::Op::Eq;
 }
 
-// An alternative of an either-or that selects index ranges: one equality, or
-// a conjunction of equalities ("person is X and priority is 1"), on fields of
-// `table`.
-bool isRangeAlternative(const TableDef& table, const Filter& f) {
-    auto known = [&](const Filter& e) { return isEquality(e) && table.fieldIndex(e.field) >= 0; };
-    if (f.kind == Filter::Kind::And)
-        return !f.children.empty() && std::all_of(f.children.begin(), f.children.end(), known);
-    return known(f);
+bool isSameTest(const Filter& f) {
+    return f.kind == Filter::Kind::Compare && f.op == Filter::Op::Same;
 }
 
-// The equalities of such an alternative.
-std::vector<const Filter*> equalitiesOf(const Filter& alternative) {
+// An alternative of an either-or that selects index ranges: one equality, or
+// a conjunction of equalities ("person is X and priority is 1"), on fields of
+// `table`. Letter-for-letter tests may stand beside the equalities ("person
+// is X, spelt exactly so"): the equalities pick the range, the exact tests
+// are applied to the rows it yields.
+bool isRangeAlternative(const TableDef& table, const Filter& f) {
+    auto known = [&](const Filter& e) {
+        return (isEquality(e) || isSameTest(e)) && table.fieldIndex(e.field) >= 0;
+    };
+    if (f.kind == Filter::Kind::And)
+        return std::any_of(f.children.begin(), f.children.end(), isEquality) &&
+               std::all_of(f.children.begin(), f.children.end(), known);
+    return isEquality(f) && known(f);
+}
+
+// The equalities of such an alternative (`exact` takes its letter-for-letter
+// tests, when given).
+std::vector<const Filter*> equalitiesOf(const Filter& alternative,
+                                        std::vector<const Filter*>* exact = nullptr) {
     if (alternative.kind != Filter::Kind::And) return {&alternative};
     std::vector<const Filter*> out;
-    for (const Filter& e : alternative.children) out.push_back(&e);
+    for (const Filter& e : alternative.children) {
+        if (isEquality(e))
+            out.push_back(&e);
+        else if (exact)
+            exact->push_back(&e);
+    }
     return out;
 }
 
@@ -491,7 +507,9 @@ private:
         if (d == m_expanded.size()) return addArm(std::move(conditions));
         const Filter& dimension = m_conjuncts[m_expanded[d]];
         for (size_t c = 0; c < dimension.children.size(); ++c) {
-            const std::vector<const Filter*> equalities = equalitiesOf(dimension.children[c]);
+            const size_t exactBefore = m_chosenExact.size();
+            const std::vector<const Filter*> equalities =
+                equalitiesOf(dimension.children[c], &m_chosenExact);
             m_chosen.insert(m_chosen.end(), equalities.begin(), equalities.end());
             Filter taken = conditions;
             for (const Filter* e : equalities)
@@ -512,6 +530,7 @@ private:
             bool ok = true;
             if (!isFalse(next) && !hasFalse(next)) ok = choose(d + 1, std::move(next));
             m_chosen.resize(m_chosen.size() - equalities.size());
+            m_chosenExact.resize(exactBefore);
             if (!ok) return false;
         }
         return true;
@@ -550,6 +569,7 @@ private:
         if (!key) return false;
         std::vector<Filter> filter;
         for (const Filter* alt : m_chosen) filter.push_back(*alt);
+        for (const Filter* exact : m_chosenExact) filter.push_back(*exact);
         filter.push_back(std::move(conditions));
         m_arms.push_back({key, allOf(std::move(filter))});
         return true;
@@ -561,6 +581,7 @@ private:
     const std::vector<size_t>& m_expanded;
     std::vector<int> m_plainColumns;  // the conjunction's own equalities
     std::vector<const Filter*> m_chosen;
+    std::vector<const Filter*> m_chosenExact;  // the chosen alternatives' exact tests
     std::map<std::pair<std::vector<int>, std::vector<int>>, const KeyDef*> m_keys;
     std::vector<Arm> m_arms;
 };

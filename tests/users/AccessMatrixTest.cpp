@@ -1,0 +1,390 @@
+// One office, every kind of viewer, every path that shows assignments, people
+// or projects: what each path shows must be what the access module allows.
+// The office holds the traps the rights must not fall into: a Private person
+// "ben" of CARLA (named like the user BEN in another letter case), an Open
+// person "Carla", Limited people and projects listed for one user only, and
+// work given by and to each of them.
+#include <gtest/gtest.h>
+
+#include <QDateTime>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+
+#include <functional>
+#include <map>
+#include <set>
+#include <sstream>
+
+#include "app/StartupAlerts.h"
+#include "assign/lists/DueNowList.h"
+#include "assign/lists/UnseenList.h"
+#include "cli/ScriptCommands.h"
+#include "data/Keys.h"
+#include "data/Password.h"
+#include "people/PeopleFilters.h"
+#include "platform/store/NameCollation.h"
+#include "projects/ProjectRules.h"
+#include "reports/IcsExport.h"
+#include "support/TestStore.h"
+#include "users/Access.h"
+#include "views/History.h"
+#include "views/LookForward.h"
+
+namespace tko {
+namespace {
+
+constexpr Date kToday = 82000;
+using Numbers = std::set<std::int32_t>;
+
+struct Login {
+    std::string user;
+    int level;
+    std::string password;
+};
+const std::vector<Login> kUsers{{"SUPERVISOR", 2, "super-pw-1"},
+                                {"PADMIN", 1, "padmin-pw-1"},
+                                {"BEN", 0, "ben-pw-1"},
+                                {"CARLA", 0, "carla-pw-1"}};
+
+class AccessMatrixTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { setPasswordCost(PasswordCost::Minimal); }
+
+    void SetUp() override {
+        m_source = test::freshSource(m_dir);
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+        Clock::setFixed(kToday, 9 * kTicksPerHour);
+        ASSERT_TRUE(m_db->begin({"USERS", "PEOPLE", "ASSIGNMENT", "PEOUSER", "PROJECTS", "PROJUSER",
+                                 "USERVIEW", "USERASSGN", "GROUPNAME", "GROUPPEOPLE"},
+                                3000)
+                        .ok());
+        ASSERT_TRUE(m_db->add(m_settings).ok());
+        for (const Login& l : kUsers) {
+            User u;
+            u.USERNAME = l.user;
+            u.PASSWORD = hashPassword(l.password);
+            u.ACCESSLEVEL = static_cast<std::uint8_t>(l.level);
+            ASSERT_TRUE(m_db->add(u).ok());
+            addPerson(l.user, "User", l.user);
+        }
+        // Written straight to the tables, as an older office may hold them:
+        // the person form refuses names like a user's today.
+        addPerson("ben", "Private", "CARLA");
+        addPerson("Carla", "Open", "SUPERVISOR");
+        addPerson("pal", "Private", "CARLA");
+        addPerson("mine", "Private", "BEN");
+        const std::int32_t listed = addPerson("Lim", "Limited", "CARLA");
+        addPerson("LimX", "Limited", "CARLA");
+        PeoUser pu;
+        pu.PERSONNUMBER = listed;
+        pu.USER = "BEN";
+        ASSERT_TRUE(m_db->add(pu).ok());
+        UserView view{"CARLA", "BEN"};  // BEN may view CARLA's work
+        ASSERT_TRUE(m_db->add(view).ok());
+        UserAssign give{"PADMIN", "BEN"};  // BEN may give work to PADMIN
+        ASSERT_TRUE(m_db->add(give).ok());
+
+        // Every giver gives every person an open, a concluded and an unseen
+        // assignment.
+        for (const auto& [number, person] : m_people)
+            for (const Login& by : kUsers) {
+                addAssignment(person, by.user, 0, 1);
+                addAssignment(person, by.user, kToday - 3, 1);
+                addAssignment(person, by.user, 0, 0);
+            }
+
+        addProject("Open work", "Open", "SUPERVISOR", {});
+        addProject("Carla's own", "Private", "CARLA", {});
+        addProject("Carla with Ben", "Limited", "CARLA", {"BEN"});
+        addProject("Carla alone", "Limited", "CARLA", {});
+        addProject("Ben's own", "Private", "BEN", {});
+
+        GroupName g;
+        g.GROUPNAME = "Team";
+        g.GROUPNUMBER = 1;
+        g.USER = "BEN";
+        ASSERT_TRUE(m_db->add(g).ok());
+        for (const char* member : {"ben", "CARLA", "BEN", "Carla"}) {
+            GroupPeople gp;
+            gp.GROUPNAME = "Team";
+            gp.GROUPNUMBER = 1;
+            gp.SHORTNAME = member;
+            ASSERT_TRUE(m_db->add(gp).ok());
+        }
+        ASSERT_TRUE(m_db->commit().ok());
+        ASSERT_TRUE(m_db->readAll(key::ASS_NUMBER_KEY, store::all(), m_all).ok());
+    }
+    void TearDown() override { Clock::useSystem(); }
+
+    std::int32_t addPerson(const std::string& name, const std::string& type,
+                           const std::string& owner) {
+        Person p;
+        p.PERSONNUMBER = static_cast<std::int32_t>(m_people.size()) + 1;
+        p.SHORTNAME = name;
+        p.TYPE = type;
+        p.USER = owner;
+        EXPECT_TRUE(m_db->add(p).ok());
+        m_people[p.PERSONNUMBER] = p;
+        return p.PERSONNUMBER;
+    }
+
+    void addAssignment(const Person& to, const std::string& by, Date closed, int seen) {
+        Assignment a;
+        a.ASSIGNNUMBER = static_cast<std::int32_t>(++m_next);
+        a.NAME = "Task " + std::to_string(m_next);
+        a.PERSON = to.SHORTNAME;
+        a.PERSONNUMBER = to.PERSONNUMBER;
+        a.USERNAME = by;
+        a.DUEDATE = kToday - 1;
+        a.ASSIGNEDDATE = kToday - 10;
+        a.CLOSEDATE = closed;
+        a.SEEN = static_cast<std::uint8_t>(seen);
+        a.PRIORITY = 5;
+        a.REPEATTYPE = "No Repeats";
+        EXPECT_TRUE(m_db->add(a).ok());
+    }
+
+    void addProject(const std::string& name, const std::string& type, const std::string& owner,
+                    const std::vector<std::string>& users) {
+        Project p;
+        p.PROJNUMBER = static_cast<std::int32_t>(m_projects.size()) + 1;
+        p.NAME = name;
+        p.TYPE = type;
+        p.USER = owner;
+        EXPECT_TRUE(m_db->add(p).ok());
+        for (const std::string& u : users) {
+            ProjUser pu;
+            pu.PROJNUMBER = p.PROJNUMBER;
+            pu.NAME = name;
+            pu.USER = u;
+            EXPECT_TRUE(m_db->add(pu).ok());
+            m_projectUsers.insert({p.PROJNUMBER, u});
+        }
+        m_projects[p.PROJNUMBER] = p;
+    }
+
+    const Person* assigneeOf(const Assignment& a) const {
+        auto it = m_people.find(a.PERSONNUMBER);
+        return it == m_people.end() ? nullptr : &it->second;
+    }
+
+    // The assignments `rule` keeps.
+    Numbers expected(const std::function<bool(const Assignment&)>& rule) const {
+        Numbers out;
+        for (const Assignment& a : m_all)
+            if (rule(a)) out.insert(a.ASSIGNNUMBER);
+        return out;
+    }
+
+    Numbers read(const char* key, const store::Filter& filter) {
+        std::vector<Assignment> rows;
+        EXPECT_TRUE(m_db->readAll(key, filter, rows).ok());
+        Numbers out;
+        for (const Assignment& a : rows) out.insert(a.ASSIGNNUMBER);
+        EXPECT_EQ(out.size(), rows.size()) << "a row listed twice along " << key;
+        return out;
+    }
+
+    // A script command's JSON rows, as `login` runs it.
+    Numbers cli(const std::string& command, const Login& login) {
+        setenv("TASKORBIT_PASSWORD", login.password.c_str(), 1);
+        std::istringstream in;
+        std::ostringstream out, err;
+        const int code = cli::runScriptCommand(
+            {command, m_source.directory, "--user", login.user, "--json"}, m_source.serverInfo,
+            QString::fromStdString(m_dir.path()), in, out, err);
+        unsetenv("TASKORBIT_PASSWORD");
+        EXPECT_EQ(code, cli::kExitOk) << err.str();
+        Numbers numbers;
+        for (const QJsonValue& row :
+             QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).array())
+            numbers.insert(row.toObject().value(QStringLiteral("assignNumber")).toInt());
+        return numbers;
+    }
+
+    // Each user, with and without "View All".
+    template <class F>
+    void forEachViewer(F&& body) {
+        for (bool viewAll : {false, true}) {
+            m_settings.VIEWALL = viewAll ? 1 : 0;
+            ASSERT_TRUE(m_db->change(m_settings).ok());
+            for (const Login& login : kUsers) {
+                Session session;
+                session.GlobalUser = login.user;
+                session.GlobalUserAccess = login.level;
+                access::Viewer viewer;
+                ASSERT_TRUE(access::loadViewer(*m_db, session, viewer).ok());
+                SCOPED_TRACE(login.user + (viewAll ? " with View All" : ""));
+                body(login, session, viewer);
+            }
+        }
+    }
+
+    test::TempDir m_dir;
+    DataSource m_source;
+    std::unique_ptr<Database> m_db;
+    SystemPref m_settings;
+    std::map<std::int32_t, Person> m_people;
+    std::map<std::int32_t, Project> m_projects;
+    std::set<std::pair<std::int32_t, std::string>> m_projectUsers;
+    std::vector<Assignment> m_all;
+    int m_next = 0;
+};
+
+// Look Forward and History (every screen and tab), the due-now and unseen
+// lists, the start-up alerts, the iCalendar export and the script commands.
+TEST_F(AccessMatrixTest, EveryAssignmentPathShowsWhatTheModuleAllows) {
+    forEachViewer([&](const Login& login, const Session& session, const access::Viewer& viewer) {
+        ViewScope scope;
+        ASSERT_TRUE(loadViewScope(*m_db, session, scope).ok());
+        auto open = [](const Assignment& a) { return a.CLOSEDATE == 0; };
+        auto sees = [&](const Assignment& a) { return access::maySeeAssignment(a, viewer); };
+        auto opens = [&](const Assignment& a) {
+            return access::mayOpenAssignment(a, assigneeOf(a), viewer);
+        };
+
+        LookForwardOptions lf;
+        lf.includeDueNow = lf.includeSecondary = true;
+        lf.today = kToday;
+        HistoryOptions history{true, kToday - 30, kToday};
+        for (ScheduleScreen screen :
+             {ScheduleScreen::General, ScheduleScreen::Person, ScheduleScreen::Group}) {
+            // A typed person matches in any letter case (a look-up), but what
+            // it shows is only ever what the user may open.
+            std::vector<ViewSubject> subjects(1);
+            if (screen == ScheduleScreen::Person) {
+                subjects.assign(3, {});
+                subjects[0].person = "ben";
+                subjects[1].person = "BEN";
+                subjects[2].person = "Carla";
+            } else if (screen == ScheduleScreen::Group) {
+                subjects[0].group = "Team";
+                subjects[0].groupNumber = 1;
+            }
+            for (const ViewSubject& given : subjects) {
+                auto matches = [&](const Assignment& a) {
+                    if (screen == ScheduleScreen::Person)
+                        return store::sameName(store::rtrim(a.PERSON), given.person);
+                    if (screen == ScheduleScreen::Group)
+                        return std::set<std::string>{"ben", "CARLA", "BEN", "Carla"}.count(
+                                   store::rtrim(a.PERSON)) > 0;
+                    return true;
+                };
+                auto allowed = [&](const Assignment& a) {
+                    return matches(a) && (screen == ScheduleScreen::Person ? opens(a) : sees(a));
+                };
+                for (bool isHistory : {false, true}) {
+                    const auto& tabs = isHistory ? historyTabs(screen) : lookForwardTabs(screen);
+                    for (int tab = 0; tab < static_cast<int>(tabs.size()); ++tab) {
+                        ViewSubject subject = given;
+                        const Status loaded =
+                            isHistory ? loadHistorySubject(*m_db, screen, subject, tab)
+                                      : loadLookForwardSubject(*m_db, screen, subject, tab);
+                        ASSERT_TRUE(loaded.ok());
+                        const store::Filter filter =
+                            isHistory ? historyFilter(screen, tab, subject, history, scope)
+                                      : lookForwardFilter(screen, tab, subject, lf, scope);
+                        const Numbers shown = read(tabs[static_cast<size_t>(tab)].keyLabel, filter);
+                        const Numbers want = expected([&](const Assignment& a) {
+                            // History: every row assigned in the period,
+                            // on the concluded tabs those concluded in it.
+                            const bool dated = !isHistory ? open(a)
+                                               : historyTabIsConcluded(screen, tab)
+                                                   ? a.CLOSEDATE != 0
+                                                   : true;
+                            return dated && allowed(a);
+                        });
+                        // The person tabs that match letter for letter show a
+                        // part of the allowed rows; none shows more.
+                        for (std::int32_t n : shown)
+                            EXPECT_TRUE(want.count(n))
+                                << (isHistory ? "History" : "Look Forward") << " screen "
+                                << static_cast<int>(screen) << " tab " << tab << " " << given.person
+                                << " shows " << n;
+                        if (screen != ScheduleScreen::Person) {
+                            EXPECT_EQ(shown.size(), want.size())
+                                << "screen " << static_cast<int>(screen) << " tab " << tab;
+                        }
+                    }
+                }
+            }
+        }
+
+        DueNowScope due;
+        ASSERT_TRUE(loadDueNowScope(*m_db, session, true, kToday, due).ok());
+        const Numbers dueNow = expected([&](const Assignment& a) { return open(a) && sees(a); });
+        EXPECT_EQ(read(key::ASS_PRIORITY_KEY, dueNowFilter(due)), dueNow);
+
+        const Numbers unseen = expected([&](const Assignment& a) {
+            return open(a) && a.SEEN == 0 && access::isUser(a.PERSON, login.user) &&
+                   !access::isUser(a.USERNAME, login.user);
+        });
+        EXPECT_EQ(read(key::ASS_SEENPERSON_KEY, unseenFilter(login.user)), unseen);
+
+        std::int64_t count = -1;
+        ASSERT_TRUE(countDueAssignments(*m_db, login.user, kToday, count).ok());
+        EXPECT_EQ(count, static_cast<std::int64_t>(expected([&](const Assignment& a) {
+                                                       return open(a) &&
+                                                              access::isUser(a.PERSON, login.user);
+                                                   }).size()));
+
+        std::string calendar;
+        ASSERT_TRUE(buildIcsCalendar(*m_db, session, QDateTime::currentDateTimeUtc(), calendar).ok);
+        for (const Assignment& a : m_all) {
+            const std::string uid = "UID:assignment-" + std::to_string(a.ASSIGNNUMBER) + "@";
+            const bool listed = calendar.find(uid) != std::string::npos;
+            EXPECT_EQ(listed, open(a) && access::isUser(a.PERSON, login.user))
+                << "iCalendar, assignment " << a.ASSIGNNUMBER;
+        }
+
+        EXPECT_EQ(cli("due", login), dueNow);
+        EXPECT_EQ(cli("unseen", login), unseen);
+    });
+}
+
+// The three people lists and the projects list.
+TEST_F(AccessMatrixTest, PeopleAndProjectListsShowWhatTheModuleAllows) {
+    forEachViewer([&](const Login& login, const Session& session, const access::Viewer& viewer) {
+        for (PeopleList list : {PeopleList::Edit, PeopleList::Assignable, PeopleList::Viewable}) {
+            std::vector<Person> rows;
+            ASSERT_TRUE(m_db->readAll(key::PEO_SHORT_KEY,
+                                      peopleListFilter(list, session, viewer.viewAll), rows)
+                            .ok());
+            std::set<std::int32_t> shown;
+            for (const Person& p : rows) shown.insert(p.PERSONNUMBER);
+            for (const auto& [number, person] : m_people) {
+                const bool listed = person.SHORTNAME == "Lim" && login.user == "BEN";
+                const bool visible = access::maySeePerson(person, viewer, listed);
+                if (list == PeopleList::Edit) {
+                    EXPECT_EQ(shown.count(number) > 0, visible) << person.SHORTNAME;
+                } else if (!viewer.seesAll()) {
+                    EXPECT_TRUE(visible || !shown.count(number))
+                        << person.SHORTNAME << " offered in list " << static_cast<int>(list);
+                }
+            }
+            // Nobody is offered a person named like him as his own entry.
+            if (list != PeopleList::Edit && !viewer.seesAll()) {
+                EXPECT_FALSE(std::any_of(rows.begin(), rows.end(), [&](const Person& p) {
+                    return store::rtrim(p.SHORTNAME) != login.user &&
+                           store::sameName(store::rtrim(p.SHORTNAME), login.user) &&
+                           p.TYPE != "Open";
+                }));
+            }
+        }
+
+        std::vector<Project> projects;
+        ASSERT_TRUE(m_db->readAll(key::PRO_NAME_KEY, projectListFilter(session), projects).ok());
+        std::set<std::int32_t> shown;
+        for (const Project& p : projects) shown.insert(p.PROJNUMBER);
+        for (const auto& [number, project] : m_projects) {
+            const bool listed = m_projectUsers.count({number, login.user}) > 0;
+            EXPECT_EQ(shown.count(number) > 0, access::maySeeProject(project, viewer, listed))
+                << project.NAME;
+        }
+    });
+}
+
+}  // namespace
+}  // namespace tko
