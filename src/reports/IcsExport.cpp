@@ -10,6 +10,7 @@
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -127,9 +128,10 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
     IcsExportResult result;
     const std::string user = session.GlobalUser;
     std::vector<Assignment> assignments;
-    const Status s = db.readAll(
-        key::ASS_PERSONDATE_KEY,
-        store::allOf({store::eq("PERSON", user), store::eq("CLOSEDATE", 0)}), assignments);
+    const Status s =
+        db.readAll(key::ASS_PERSONDATE_KEY,
+                   store::allOf({access::fieldIsUser("PERSON", user), store::eq("CLOSEDATE", 0)}),
+                   assignments);
     if (!s.ok()) {
         result.message = standardMessage(35, db.lastError().describe(), "ASSIGNMENT").text;
         return result;
@@ -164,10 +166,11 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
         if (!description.empty()) addLine(calendar, "DESCRIPTION:" + escapeText(description));
 
         std::vector<Reminder> reminders;
-        if (!db.readAll(key::REM_ASSIGNNUMBER_KEY,
-                        store::allOf({store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER}),
-                                      store::eq("USER", user), store::eq("ALARMFLAG", 1)}),
-                        reminders)
+        if (!db.readAll(
+                   key::REM_ASSIGNNUMBER_KEY,
+                   store::allOf({store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER}),
+                                 access::fieldIsUser("USER", user), store::eq("ALARMFLAG", 1)}),
+                   reminders)
                  .ok()) {
             result.message = standardMessage(35, db.lastError().describe(), "REMINDER").text;
             return result;
