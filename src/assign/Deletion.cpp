@@ -95,6 +95,23 @@ store::Filter assignmentsOfPerson(std::int32_t personNumber) {
     return store::eq("PERSONNUMBER", std::int64_t{personNumber});
 }
 
+store::Filter assignmentsOfPerson(std::int32_t personNumber, const access::Viewer& viewer) {
+    return store::allOf({assignmentsOfPerson(personNumber), access::openableAssignments(viewer)});
+}
+
+Outcome deleteAssignment(Database& db, const access::Viewer& viewer, const Assignment& a) {
+    // The stored giver decides, not what a list or form holds.
+    Assignment stored;
+    const Status s = db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{a.ASSIGNNUMBER}}, stored);
+    if (s.code == store::kRecordNotFound) return {};
+    if (!s.ok())
+        return Outcome::failed(standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));
+    if (!access::mayDeleteAssignment(stored, viewer)) return Outcome::refused(kNotYourAssignment);
+    // The record as the caller read it: a change made meanwhile by another
+    // station is reported, not deleted unseen.
+    return deleteRecord(db, a);
+}
+
 PersonDeletion deleteAllAssignmentsOf(Database& db, const Session& session,
                                       std::int32_t personNumber) {
     PersonDeletion result;

@@ -6,7 +6,10 @@
 //
 // The rights are checked here, on every path: the batch deletions are for
 // System Administrators only; the person of the individual deletion must be
-// one the user may assign to, whether picked from the list or typed.
+// one the user may assign to, whether picked from the list or typed; its
+// list shows only what the user may see on the person screens, and a single
+// assignment is deleted only by the user who gave it (ASS:USERNAME exactly)
+// or a System Administrator (access::mayDeleteAssignment()).
 //
 // GUI-free; one thread at a time per Database. Nothing here shows anything:
 // outcomes carry the standard message for the window to show.
@@ -23,6 +26,7 @@
 #include "data/Messages.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -53,8 +57,22 @@ PersonLookup lookUpPerson(Database& db, const Session& session, DeletionScreen s
 PersonLookup checkPerson(Database& db, const Session& session, DeletionScreen screen,
                          std::int32_t personNumber);
 
-// The individual screen's list: the person's assignments (ASS:PERSONNUMBER).
+// All the person's assignments (ASS:PERSONNUMBER), for the batch deletion.
 store::Filter assignmentsOfPerson(std::int32_t personNumber);
+// The individual screen's list: those of the person's assignments that
+// `viewer` may see on the person screens (access::openableAssignments()).
+store::Filter assignmentsOfPerson(std::int32_t personNumber, const access::Viewer& viewer);
+
+// ---- one assignment ------------------------------------------------------------------
+
+inline constexpr const char* kNotYourAssignment =
+    "You may delete only the assignments you gave. Ask the user who gave this one.";
+// Deletes assignment `a` (by its number) through the integrity layer, with its
+// reminders and project links: every delete request of a single assignment
+// comes here. Refused with kNotYourAssignment, nothing deleted, unless
+// access::mayDeleteAssignment() allows it for the stored record. An
+// assignment that is gone already counts as deleted.
+Outcome deleteAssignment(Database& db, const access::Viewer& viewer, const Assignment& a);
 
 // ---- all assignments of a person -------------------------------------------------------
 

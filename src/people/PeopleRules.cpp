@@ -3,7 +3,6 @@
 #include "data/Keys.h"
 #include "data/Numbering.h"
 #include "data/Tables.h"
-#include "platform/store/NameCollation.h"
 
 namespace tko {
 
@@ -101,14 +100,13 @@ NewPerson startNewPerson(Database& db, const Session& session, const std::string
 bool confidentialAllowed(const Session& session, const SystemPref& sys, const std::string& type,
                          const std::string& owner) {
     return sys.CONFIDENTIAL == 1 && store::rtrim(type) == kTypePrivate &&
-           store::sameName(store::rtrim(owner), store::rtrim(session.GlobalUser));
+           access::isUser(owner, session.GlobalUser);
 }
 
 bool usersLimitedAllowed(const Session& session, const std::string& type,
                          const std::string& shortName, const std::string& owner) {
     if (store::rtrim(type) != kTypeLimited || blank(shortName)) return false;
-    return store::sameName(store::rtrim(owner), store::rtrim(session.GlobalUser)) ||
-           session.isSystemAdministrator();
+    return access::isUser(owner, session.GlobalUser) || session.isSystemAdministrator();
 }
 
 ShortNameCheck checkShortName(Database& db, const Person& candidate,
@@ -121,18 +119,48 @@ ShortNameCheck checkShortName(Database& db, const Person& candidate,
         return check;
     }
     const bool isPrivate = store::rtrim(candidate.TYPE) == kTypePrivate;
+    // Exact: a change of letter case is a change of the name.
     const bool nameChanged = name != store::rtrim(openedShortName);
+    auto readFailed = [&] {
+        check.kind = ShortNameCheck::ReadFailed;
+        check.lines = {standardMessage(35, db.lastError().describe(), label::PEOPLE).text};
+        return check;
+    };
+
+    // A user's own person carries the user's name; the user form renames both.
+    Person opened;
+    opened.TYPE = openedType;
+    if (!access::mayRenamePerson(opened) &&
+        (nameChanged || store::rtrim(candidate.TYPE) != store::rtrim(openedType))) {
+        check.kind = ShortNameCheck::Locked;
+        check.lines = {"Invalid Short Name.",
+                       "The short name and type of a user's person change only through the user "
+                       "form (File>Users)."};
+        return check;
+    }
+    // A person named like a user would be read as that user wherever names
+    // are read without regard to letter case.
+    if (nameChanged) {
+        std::string user;
+        if (!access::userNameClash(db, name, candidate, user).ok()) return readFailed();
+        if (!user.empty()) {
+            check.kind = ShortNameCheck::UserName;
+            check.lines = {"Invalid Short Name.",
+                           mergeParameters(translateText("%1 is the name of a user. A person "
+                                                         "may not carry a user's name in any "
+                                                         "letter case."),
+                                           user)};
+            return check;
+        }
+    }
+
     // Leaving Private makes the name visible to everybody, like a new name.
     const bool leftPrivate = store::rtrim(openedType) == kTypePrivate && !isPrivate;
     if (isPrivate || (!nameChanged && !leftPrivate)) return check;
 
     std::vector<Person> sameName;
     const Status s = db.readAll(key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), sameName);
-    if (!s.ok()) {
-        check.kind = ShortNameCheck::ReadFailed;
-        check.lines = {standardMessage(35, db.lastError().describe(), label::PEOPLE).text};
-        return check;
-    }
+    if (!s.ok()) return readFailed();
     for (const Person& other : sameName) {
         if (other.PERSONNUMBER == candidate.PERSONNUMBER) continue;
         check.kind = ShortNameCheck::Taken;
@@ -167,7 +195,34 @@ std::optional<TooLong> findTooLong(const Person& person) {
     return std::nullopt;
 }
 
-Outcome savePerson(Database& db, Person& current, const Person& original) {
+Status mayEditStoredPerson(Database& db, const access::Viewer& viewer, const Person& person,
+                           bool& mayEdit) {
+    mayEdit = false;
+    std::int64_t rows = 0;
+    if (store::rtrim(person.TYPE) == kTypeLimited && !viewer.isSystemAdministrator()) {
+        const Status s = db.count<PeoUser>(
+            store::allOf({store::eq("PERSONNUMBER", std::int64_t{person.PERSONNUMBER}),
+                          access::fieldIsUser("USER", viewer.user)}),
+            rows);
+        if (!s.ok()) return s;
+    }
+    mayEdit = access::mayEditPerson(person, viewer, rows > 0);
+    return Status::success();
+}
+
+Outcome savePerson(Database& db, const access::Viewer& viewer, Person& current,
+                   const Person& original) {
+    bool mayEdit = false;
+    if (!mayEditStoredPerson(db, viewer, original, mayEdit).ok())
+        return Outcome::failed(standardMessage(35, db.lastError().describe(), label::PEOPLE));
+    if (!mayEdit) return Outcome::refused(kViewOnlyPerson);
+    const ShortNameCheck check = checkShortName(db, current, original.SHORTNAME, original.TYPE);
+    if (check.kind != ShortNameCheck::Accepted) {
+        StandardMessage refusal;
+        for (const std::string& line : check.lines)
+            refusal.text += (refusal.text.empty() ? "" : "\n") + translateText(line);
+        return Outcome::refused(std::move(refusal));
+    }
     Outcome outcome = changeRecord(db, current, original, true);
     if (outcome.kind == Outcome::Failed && db.lastError().code == store::kDuplicateKey) {
         const char* key = current.PERSONNUMBER != original.PERSONNUMBER ? "PEO:PersonNumber_key"

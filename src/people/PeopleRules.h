@@ -14,6 +14,7 @@
 #include "data/Integrity.h"
 #include "data/Messages.h"
 #include "platform/Date.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -71,21 +72,25 @@ NewPerson startNewPerson(Database& db, const Session& session, const std::string
 
 // The confidential comments are shown (and asked about when printing) only
 // when SYP:CONFIDENTIAL is 1, the type is Private and the person belongs to
-// the signed-in user.
+// the signed-in user (PEO:USER the user name exactly).
 bool confidentialAllowed(const Session& session, const SystemPref& sys, const std::string& type,
                          const std::string& owner);
 
 // "Users - Limited" is open for a Limited person with a short name whose
-// owner is the signed-in user, or for a System Administrator.
+// owner is the signed-in user (exactly), or for a System Administrator.
 bool usersLimitedAllowed(const Session& session, const std::string& type,
                          const std::string& shortName, const std::string& owner);
 
-// The short-name check of "OK". A short name is required. A changed short
-// name (or a Private person turned into another type) must not be carried by
-// any other person unless the person stays Private: "Invalid Short Name."
-// above "Already used for User, Open, or Limited person".
+// The short-name check of "OK". A short name is required. The short name and
+// type of a "User" person change only through the user form
+// (access::mayRenamePerson()): Locked. A new or changed short name must not
+// be a user's name in any letter case (access::userNameClash()): UserName,
+// naming the user. A changed short name (or a Private person turned into
+// another type) must not be carried by any other person unless the person
+// stays Private: "Invalid Short Name." above "Already used for User, Open, or
+// Limited person".
 struct ShortNameCheck {
-    enum Kind { Accepted, Missing, Taken, ReadFailed };
+    enum Kind { Accepted, Missing, Taken, Locked, UserName, ReadFailed };
     Kind kind = Accepted;
     std::vector<std::string> lines;  // what to show when not Accepted
 };
@@ -100,10 +105,22 @@ struct TooLong {
 };
 std::optional<TooLong> findTooLong(const Person& person);
 
+// Whether `viewer` may change the stored `person` (access::mayEditPerson(),
+// with PEOUSER read for a Limited person). A person he may not change opens
+// on the person form only to be read.
+Status mayEditStoredPerson(Database& db, const access::Viewer& viewer, const Person& person,
+                           bool& mayEdit);
+
 // Writes the form's record over the stored one through the change operation
-// (children follow a changed short name). A duplicate key is reported with
-// message 24 naming "PEO:Primary_key" or "PEO:PersonNumber_key".
-Outcome savePerson(Database& db, Person& current, const Person& original);
+// (children follow a changed short name). Refused, with nothing written,
+// when `viewer` may not change `original` (kViewOnlyPerson) or when
+// checkShortName() does not accept `current`, whatever the caller. A
+// duplicate key is reported with message 24 naming "PEO:Primary_key" or
+// "PEO:PersonNumber_key".
+Outcome savePerson(Database& db, const access::Viewer& viewer, Person& current,
+                   const Person& original);
+inline constexpr const char* kViewOnlyPerson =
+    "You may view this person but not change the person's information.";
 
 // What "Delete" on the Edit list does with a person.
 struct DeleteDecision {

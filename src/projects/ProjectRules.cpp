@@ -17,14 +17,6 @@ namespace {
 
 constexpr int kUserNameWidth = Project::Width::USER;
 
-bool sameUser(const std::string& a, const std::string& b) {
-    return store::clipText(a, kUserNameWidth) == store::clipText(b, kUserNameWidth);
-}
-
-Filter ofType(const char* type) {
-    return store::eq("TYPE", std::string(type));
-}
-
 bool knownType(const std::string& type) {
     const std::string t = store::rtrim(type);
     return std::any_of(kProjectTypes.begin(), kProjectTypes.end(),
@@ -51,39 +43,24 @@ Status linksOf(Database& db, std::int32_t projNumber, std::int32_t assignNumber,
 
 // ---- who sees and changes a project ----------------------------------------------
 
+access::Viewer projectViewer(const Session& session) {
+    return access::viewerOf(session, SystemPref{});
+}
+
 Filter projectListFilter(const Session& session) {
-    if (atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator)) return store::all();
-    const std::string user = store::clipText(session.GlobalUser, kUserNameWidth);
-    // The owner of a Limited project keeps seeing it without listing themselves.
-    const Filter listed =
-        store::exists(ProjUser::def(), {{"PROJNUMBER", "PROJNUMBER"}}, store::eq("USER", user));
-    return store::anyOf({
-        store::allOf({store::ne("TYPE", std::string(kProjectPrivate)),
-                      store::ne("TYPE", std::string(kProjectLimited))}),
-        store::allOf({ofType(kProjectPrivate), store::eq("USER", user)}),
-        store::allOf({ofType(kProjectLimited), store::anyOf({store::eq("USER", user), listed})}),
-    });
+    return access::visibleProjects(projectViewer(session));
 }
 
 Status projectVisibleTo(Database& db, const Session& session, std::int32_t projNumber,
                         bool& visible) {
-    visible = false;
-    std::int64_t count = 0;
-    Status s = db.count<Project>(store::allOf({store::eq("PROJNUMBER", std::int64_t{projNumber}),
-                                               projectListFilter(session)}),
-                                 count);
-    if (!s.ok()) return s;
-    if (count > 0) {
-        visible = true;
-        return s;
-    }
+    const Status s = access::projectVisible(db, projectViewer(session), projNumber, visible);
+    if (!s.ok() || visible) return s;
     Project any;
     return db.fetch(key::PRO_AUTONUMBER_KEY, {std::int64_t{projNumber}}, any);
 }
 
 bool mayChangeProject(const Project& project, const Session& session) {
-    return atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator) ||
-           sameUser(project.USER, session.GlobalUser);
+    return access::mayChangeProject(project, projectViewer(session));
 }
 
 // ---- a project's own record --------------------------------------------------------
@@ -160,10 +137,12 @@ Outcome deleteProject(Database& db, const Session& session, const Project& proje
 
 // ---- the project's assignments ----------------------------------------------------
 
-Filter projectAssignmentFilter(std::int32_t projNumber, const ProjectListOptions& options) {
+Filter projectAssignmentFilter(std::int32_t projNumber, const ProjectListOptions& options,
+                               const access::Viewer& viewer) {
     std::vector<Filter> conditions{
         store::exists(ProjAssign::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}},
-                      store::eq("PROJNUMBER", std::int64_t{projNumber}))};
+                      store::eq("PROJNUMBER", std::int64_t{projNumber})),
+        access::openableAssignments(viewer)};
     if (options.openOnly) conditions.push_back(store::eq("CLOSEDATE", std::int64_t{0}));
     if (!options.includeSecondary) conditions.push_back(store::ne("SECONDARY", std::int64_t{1}));
     return store::allOf(std::move(conditions));
@@ -200,10 +179,12 @@ Status saveProjectListOptions(Database& db, const std::string& user,
     return s;
 }
 
+bool mayOpenFromProject(const Assignment& assignment, const access::Viewer& viewer) {
+    return viewer.isSystemAdministrator() || access::isOwnAssignment(assignment, viewer.user);
+}
+
 bool mayOpenFromProject(const Assignment& assignment, const Session& session) {
-    return atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator) ||
-           sameUser(assignment.PERSON, session.GlobalUser) ||
-           sameUser(assignment.USERNAME, session.GlobalUser);
+    return mayOpenFromProject(assignment, projectViewer(session));
 }
 
 Outcome linkAssignment(Database& db, const Session& session, const Project& project,
@@ -244,7 +225,7 @@ Outcome linkAssignment(Database& db, const Session& session, const Project& proj
 
 bool mayRemoveLink(const ProjAssign& link, const Session& session) {
     return atLeast(session.GlobalUserAccess, AccessLevel::PeopleAdministrator) ||
-           sameUser(link.USER, session.GlobalUser);
+           access::isUser(link.USER, session.GlobalUser);
 }
 
 Outcome removeFromProject(Database& db, const Session& session, std::int32_t projNumber,
@@ -271,10 +252,19 @@ Outcome removeFromProject(Database& db, const Session& session, std::int32_t pro
 
 // ---- projects of one assignment -------------------------------------------------------
 
-Filter assignmentProjectsFilter(std::int32_t assignNumber, const Session& session) {
+Filter assignmentProjectsFilter(std::int32_t assignNumber, const access::Viewer& viewer) {
     return store::allOf({store::eq("ASSIGNNUMBER", std::int64_t{assignNumber}),
                          store::exists(Project::def(), {{"PROJNUMBER", "PROJNUMBER"}},
-                                       projectListFilter(session))});
+                                       access::visibleProjects(viewer))});
+}
+
+Filter assignmentProjectsFilter(std::int32_t assignNumber, const Session& session) {
+    return assignmentProjectsFilter(assignNumber, projectViewer(session));
+}
+
+Status visibleProjectLinks(Database& db, const access::Viewer& viewer, std::int32_t assignNumber,
+                           std::vector<ProjAssign>& out) {
+    return db.readAll(key::PRA_ASSIGNMENT_KEY, assignmentProjectsFilter(assignNumber, viewer), out);
 }
 
 }  // namespace tko

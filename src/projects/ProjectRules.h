@@ -21,6 +21,7 @@
 #include "data/Records.h"
 #include "platform/Outcome.h"
 #include "platform/store/Filter.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -52,19 +53,22 @@ inline constexpr const char* kUnnamedProjectExists =
 inline constexpr const char* kProjectUserKeyName = "Prroject/User Key";
 
 // ---- who sees and changes a project ----------------------------------------------
-// The PROJECT filter of "Browse Projects": everything for access level 2;
-// otherwise Open projects, the user's own Private projects, and Limited
-// projects the user owns or is listed for in PROJUSER. Projects of any other
-// type count as Open.
+// These answer through the access module (users/Access.h); SYP:VIEWALL plays
+// no part in them.
+
+// The user as the access module sees him for projects.
+access::Viewer projectViewer(const Session& session);
+
+// The PROJECT filter of "Browse Projects": access::visibleProjects().
 store::Filter projectListFilter(const Session& session);
 
-// Whether `session` sees project `projNumber` through projectListFilter.
+// Whether `session` sees project `projNumber` (access::projectVisible()).
 // kRecordNotFound when the project does not exist.
 Status projectVisibleTo(Database& db, const Session& session, std::int32_t projNumber,
                         bool& visible);
 
 // The project's owner and System Administrators change its name, type, users
-// and notes, and delete it.
+// and notes, and delete it (access::mayChangeProject()).
 bool mayChangeProject(const Project& project, const Session& session);
 
 // ---- a project's own record --------------------------------------------------------
@@ -116,10 +120,14 @@ struct ProjectListOptions {
 };
 
 // The ASSIGNMENT filter of a project's list: assignments linked to the
-// project in PROJASSGN (by project number), without secondary ones
+// project in PROJASSGN (by project number) that `viewer` may see on the
+// person screens (access::openableAssignments(): not those of another user's
+// Private person unless given to or by him), without secondary ones
 // (ASS:SECONDARY = 1) unless included, and only open ones (ASS:CLOSEDATE = 0)
-// when asked. Runs in the store's query along any of the orders' keys.
-store::Filter projectAssignmentFilter(std::int32_t projNumber, const ProjectListOptions& options);
+// when asked. Runs in the store's query along any of the orders' keys. The
+// project reports list the same rows.
+store::Filter projectAssignmentFilter(std::int32_t projNumber, const ProjectListOptions& options,
+                                      const access::Viewer& viewer);
 
 // The options from the user's USERPREF record (both off when there is none).
 Status loadProjectListOptions(Database& db, const std::string& user, ProjectListOptions& options);
@@ -129,8 +137,11 @@ Status loadProjectListOptions(Database& db, const std::string& user, ProjectList
 Status saveProjectListOptions(Database& db, const std::string& user,
                               const ProjectListOptions& options);
 
-// "Change/View" from a project list: the assignee, the maker and System
-// Administrators only; SYP:VIEWALL does not widen this.
+// "Change/View" from a project list: the assignee, the maker (exactly, see
+// access::isOwnAssignment()) and System Administrators only; SYP:VIEWALL does
+// not widen this. The project reports print an assignment's comments only
+// where this allows.
+bool mayOpenFromProject(const Assignment& assignment, const access::Viewer& viewer);
 bool mayOpenFromProject(const Assignment& assignment, const Session& session);
 
 // Links assignment `assignNumber` to `project` in one transaction; `link` is
@@ -158,8 +169,14 @@ Outcome removeFromProject(Database& db, const Session& session, std::int32_t pro
                           std::int32_t assignNumber);
 
 // ---- projects of one assignment -------------------------------------------------------
-// The PROJASSGN filter of "Projects for Assignment": links of the assignment
-// whose project the user sees (read along PRA:ASSIGNMENT_KEY).
+// The PROJASSGN filter of "Projects for Assignment", of the assignment form's
+// Projects tab and of the "Projects:" line of the reports: links of the
+// assignment whose project the user sees (read along PRA:ASSIGNMENT_KEY).
+store::Filter assignmentProjectsFilter(std::int32_t assignNumber, const access::Viewer& viewer);
 store::Filter assignmentProjectsFilter(std::int32_t assignNumber, const Session& session);
+
+// The links of assignment `assignNumber` whose project `viewer` sees.
+Status visibleProjectLinks(Database& db, const access::Viewer& viewer, std::int32_t assignNumber,
+                           std::vector<ProjAssign>& out);
 
 }  // namespace tko

@@ -4,9 +4,10 @@
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
-#include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
 #include "platform/Picture.h"
+#include "projects/ProjectRules.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -196,9 +197,19 @@ Status readAlong(Database& db, const char* keyLabel, const KeyPosition& from, co
     }
 }
 
-// The lines one assignment takes in the full layout.
+// The comments of an assignment the user may open, those he asked for.
+void appendComments(std::vector<PageLine>& lines, const Assignment& a, const ReportParams& params,
+                    const ReportScope& scope) {
+    if (params.generalComments) appendMemo(lines, "General Comments:", a.GENERALMEMO);
+    if (params.assigneeComments) appendMemo(lines, "Assignee Comments:", a.ASSIGNMEMO);
+    if (params.confidentialComments && mayPrintConfidential(a, scope))
+        appendMemo(lines, "Confidential Comments", a.CONFMEMO);
+}
+
+// The lines one assignment takes in the full layout; the comments only when
+// `mayOpen` (the user may open the assignment where the report lists it).
 std::vector<PageLine> fullAssignment(Database& db, const Assignment& a, const ReportParams& params,
-                                     const ReportScope& scope) {
+                                     const ReportScope& scope, bool mayOpen) {
     std::vector<PageLine> lines;
     append(lines, captionedText(0, tr("Assignment"), qs(a.NAME), 16));
     PageLine who = PageLine::text(0, tr("Person"), true);
@@ -219,16 +230,14 @@ std::vector<PageLine> fullAssignment(Database& db, const Assignment& a, const Re
     if (repeatLine.kind == RepeatLine::Text)
         for (const QString& part : wrapText(QString::fromStdString(repeatLine.text), 84))
             lines.push_back(PageLine::text(16, part));
+    // Only the projects the user may see are named.
     std::vector<ProjAssign> links;
-    if (projectLinksOf(db, a.ASSIGNNUMBER, links).ok() && !links.empty()) {
+    if (visibleProjectLinks(db, scope.viewer, a.ASSIGNNUMBER, links).ok() && !links.empty()) {
         QStringList names;
         for (const ProjAssign& link : links) names << qs(link.NAME);
         append(lines, captionedText(0, tr("Projects:"), names.join(QStringLiteral(", ")), 16));
     }
-    if (params.generalComments) appendMemo(lines, "General Comments:", a.GENERALMEMO);
-    if (params.assigneeComments) appendMemo(lines, "Assignee Comments:", a.ASSIGNMEMO);
-    if (params.confidentialComments && mayPrintConfidential(a, scope))
-        appendMemo(lines, "Confidential Comments", a.CONFMEMO);
+    if (mayOpen) appendComments(lines, a, params, scope);
     lines.push_back(PageLine::blank());
     return lines;
 }
@@ -245,12 +254,7 @@ std::vector<PageLine> listedAssignment(const Assignment& a, const ReportParams& 
     else
         lines = tableRow(kListColumns, {qs(a.NAME), qs(a.PERSON), number(a.PRIORITY, u"@n1"),
                                         shortDate(a.DUEDATE), qs(a.USERNAME)});
-    if (comments) {
-        if (params.generalComments) appendMemo(lines, "General Comments:", a.GENERALMEMO);
-        if (params.assigneeComments) appendMemo(lines, "Assignee Comments:", a.ASSIGNMEMO);
-        if (params.confidentialComments && mayPrintConfidential(a, scope))
-            appendMemo(lines, "Confidential Comments", a.CONFMEMO);
-    }
+    if (comments) appendComments(lines, a, params, scope);
     return lines;
 }
 
@@ -274,7 +278,7 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
             tr("Current Reminders For") + QLatin1Char(' ') + QString::fromStdString(m_scope.user),
             {}, today);
         heading.columns = captionRow(kReminderColumns, kReminderCaptions);
-        const Filter filter = allOf({le("DATE", today), eq("USER", m_scope.user)});
+        const Filter filter = allOf({le("DATE", today), access::fieldIsUser("USER", m_scope.user)});
         std::int64_t total = 0;
         if (!m_db.count<Reminder>(filter, total).ok()) {
             run.storageFailed(m_db, "REMINDER");
@@ -316,7 +320,7 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
             projects.push_back(project);
         } else {
             const Status s =
-                m_db.readAll(key::PRO_NAME_KEY, visibleProjectsFilter(m_scope), projects);
+                m_db.readAll(key::PRO_NAME_KEY, access::visibleProjects(m_scope.viewer), projects);
             if (!s.ok()) {
                 run.storageFailed(m_db, "PROJECT");
                 return run.end(nullptr, {});
@@ -343,12 +347,16 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
                      PageLine::text(0, tr("Projects:") + QLatin1Char(' ') + qs(project.NAME),
                                     true)});
             }
+            // The project's window lists these rows and opens only some of
+            // them; the comments are printed where it opens them.
             const Status s = readAlong<Assignment>(
-                m_db, key, KeyPosition::start(), projectReportFilter(params, project.PROJNUMBER),
-                memos, [&](const Assignment& a) {
+                m_db, key, KeyPosition::start(),
+                projectReportFilter(params, m_scope, project.PROJNUMBER), memos,
+                [&](const Assignment& a) {
+                    const bool mayOpen = mayOpenFromProject(a, m_scope.viewer);
                     ok = composer.addBlock(
-                        full ? fullAssignment(m_db, a, params, m_scope)
-                             : listedAssignment(a, params, m_scope, false, memos));
+                        full ? fullAssignment(m_db, a, params, m_scope, mayOpen)
+                             : listedAssignment(a, params, m_scope, false, memos && mayOpen));
                     return ok;
                 });
             if (!s.ok()) {
@@ -429,7 +437,8 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
     const Status s = readAlong<Assignment>(
         m_db, assignmentKeyFor(params.listBy), KeyPosition::start(), filter, memos,
         [&](const Assignment& a) {
-            ok = composer.addBlock(full ? fullAssignment(m_db, a, params, m_scope)
+            // The filters list only what the user may open on the screens.
+            ok = composer.addBlock(full ? fullAssignment(m_db, a, params, m_scope, true)
                                         : listedAssignment(a, params, m_scope, history, memos));
             if (!ok) return false;
             return run.tick(++done, total);
@@ -448,8 +457,8 @@ ReportResult ReportEngine::runPersonSheet(const Person& shown, const PersonSheet
     ReadRequest request;
     request.key = Person::def().key(key::PEO_PERSONNUMBER_KEY);
     request.from = KeyPosition::at({std::int64_t{personNumber}});
-    request.filter = allOf({eq("PERSONNUMBER", std::int64_t{personNumber}),
-                            peopleListFilter(PeopleList::Edit, m_session, false)});
+    request.filter = allOf(
+        {eq("PERSONNUMBER", std::int64_t{personNumber}), access::visiblePeople(m_scope.viewer)});
     request.limit = 1;
     const Status s = m_db.read(request, found);
     if (s.endOfRange() || (s.ok() && found.empty()))
@@ -492,7 +501,7 @@ ReportResult ReportEngine::runPersonSheet(const Person& shown, const PersonSheet
 ReportResult ReportEngine::runAddressBook(bool byLastName, PageSink& sink,
                                           const ReportProgress& progress) {
     Run run(sink, progress);
-    const Filter filter = peopleListFilter(PeopleList::Edit, m_session, false);
+    const Filter filter = access::visiblePeople(m_scope.viewer);
     std::int64_t total = 0;
     if (!m_db.count<Person>(filter, total).ok()) {
         run.storageFailed(m_db, "PEOPLE");
@@ -583,18 +592,15 @@ ReportResult ReportEngine::runAssignment(const Assignment& shown, bool confident
         run.storageFailed(m_db, "ASSIGNMENT");
         return run.end(nullptr, {});
     }
-    if (!m_scope.seesAll && a.PERSON != m_scope.user && a.USERNAME != m_scope.user) {
-        // As on the person screens: visible unless its person is another
-        // user's Private person.
-        Person p;
-        const Status ps = m_db.fetch(key::PEO_PERSONNUMBER_KEY, {std::int64_t{a.PERSONNUMBER}}, p);
-        if (!ps.ok() && ps.code != kRecordNotFound) {
-            run.storageFailed(m_db, "PEOPLE");
-            return run.end(nullptr, {});
-        }
-        if (ps.ok() && p.TYPE == "Private" && p.USER != m_scope.user)
-            return run.refused(tr("You may not print this assignment."));
+    // As on the person screens: printed where the user may open it.
+    Person p;
+    const Status ps = m_db.fetch(key::PEO_PERSONNUMBER_KEY, {std::int64_t{a.PERSONNUMBER}}, p);
+    if (!ps.ok() && ps.code != kRecordNotFound) {
+        run.storageFailed(m_db, "PEOPLE");
+        return run.end(nullptr, {});
     }
+    if (!access::mayOpenAssignment(a, ps.ok() ? &p : nullptr, m_scope.viewer))
+        return run.refused(tr("You may not print this assignment."));
     ReportParams params;
     params.generalComments = true;
     params.assigneeComments = true;
@@ -605,7 +611,7 @@ ReportResult ReportEngine::runAssignment(const Assignment& shown, bool confident
     printed.USERNAME = a.USERNAME;
     if (!run.begin()) return run.end(nullptr, {});
     PageComposer composer(sink, headingFor(tr("Assignment Information"), {}, m_scope.today));
-    const bool ok = composer.addBlock(fullAssignment(m_db, printed, params, m_scope));
+    const bool ok = composer.addBlock(fullAssignment(m_db, printed, params, m_scope, true));
     if (ok) run.tick(1, 1);
     if (!ok) run.outputFailed(composer.errorText());
     return run.end(&composer, {});

@@ -6,9 +6,12 @@
 //
 // Every caption passes through translateText() and every date and number
 // through the locale's pictures. Rights are checked here, whatever the
-// caller: a report prints only what the user may see (the assignments given
-// to or by them unless they see all, the projects, groups and people open to
-// them) and confidential comments only to those allowed to read them.
+// caller, by the access module (users/Access.h): a report prints only what
+// the user may see (the assignments given to or by them unless they see all,
+// the projects, groups and people open to them), the comments of an
+// assignment only where the user may open it (in a project report: where the
+// project's window opens it), project names only of projects the user may
+// see, and confidential comments only to those allowed to read them.
 //
 // One engine serves one report at a time on the thread that owns `db`.
 #pragma once

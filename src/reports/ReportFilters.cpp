@@ -2,6 +2,7 @@
 
 #include "assign/lists/DueNowList.h"
 #include "data/Keys.h"
+#include "projects/ProjectRules.h"
 #include "views/History.h"
 #include "views/LookForward.h"
 
@@ -11,8 +12,6 @@ using namespace store;
 
 Status loadReportScope(Database& db, const Session& session, Date today, ReportScope& scope) {
     scope = {};
-    scope.user = session.GlobalUser;
-    scope.administrator = session.isSystemAdministrator();
     scope.today = today;
     std::vector<SystemPref> settings;
     ReadRequest first;
@@ -20,7 +19,10 @@ Status loadReportScope(Database& db, const Session& session, Date today, ReportS
     const Status s = db.read(first, settings);
     if (!s.ok() && !s.endOfRange()) return s;
     const SystemPref sys = settings.empty() ? SystemPref{} : settings.front();
-    scope.seesAll = scope.administrator || sys.VIEWALL != 0;
+    scope.viewer = access::viewerOf(session, sys);
+    scope.user = scope.viewer.user;
+    scope.administrator = scope.viewer.isSystemAdministrator();
+    scope.seesAll = scope.viewer.seesAll();
     scope.confidentialOn = sys.CONFIDENTIAL == 1;
     return Status::success();
 }
@@ -117,25 +119,17 @@ Status reportAssignmentFilter(Database& db, const ReportParams& params, const Re
     }
 }
 
-Filter projectReportFilter(const ReportParams& params, std::int32_t projectNumber) {
-    std::vector<Filter> conditions{exists(ProjAssign::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}},
-                                          eq("PROJNUMBER", std::int64_t{projectNumber}))};
-    if (!params.includeSecondary) conditions.push_back(ne("SECONDARY", 1));
-    if (params.openOnly) conditions.push_back(eq("CLOSEDATE", 0));
-    return allOf(std::move(conditions));
-}
-
-Filter visibleProjectsFilter(const ReportScope& scope) {
-    if (scope.administrator) return all();
-    return anyOf(
-        {eq("TYPE", "Open"), allOf({eq("TYPE", "Private"), eq("USER", scope.user)}),
-         allOf({eq("TYPE", "Limited"),
-                exists(ProjUser::def(), {{"PROJNUMBER", "PROJNUMBER"}}, eq("USER", scope.user))})});
+Filter projectReportFilter(const ReportParams& params, const ReportScope& scope,
+                           std::int32_t projectNumber) {
+    ProjectListOptions options;
+    options.includeSecondary = params.includeSecondary;
+    options.openOnly = params.openOnly;
+    return projectAssignmentFilter(projectNumber, options, scope.viewer);
 }
 
 Filter visibleGroupsFilter(const ReportScope& scope) {
     if (scope.administrator) return all();
-    return eq("USER", scope.user);
+    return access::fieldIsUser("USER", scope.user);
 }
 
 Status findReportGroup(Database& db, const ReportScope& scope, const std::string& name,
@@ -152,7 +146,7 @@ Status findReportGroup(Database& db, const ReportScope& scope, const std::string
     if (!s.ok()) return s;
     const GroupName* chosen = &found.front();
     for (const GroupName& g : found)
-        if (g.USER == scope.user) chosen = &g;
+        if (access::isUser(g.USER, scope.user)) chosen = &g;
     group.number = chosen->GROUPNUMBER;
     group.name = chosen->GROUPNAME;
     return Status::success();
@@ -164,7 +158,7 @@ Status findReportProject(Database& db, const ReportScope& scope, const std::stri
     ReadRequest request;
     request.key = Project::def().key(key::PRO_NAME_KEY);
     request.from = KeyPosition::at({name});
-    request.filter = allOf({eq("NAME", name), visibleProjectsFilter(scope)});
+    request.filter = allOf({eq("NAME", name), access::visibleProjects(scope.viewer)});
     request.limit = 50;
     Status s = db.read(request, found);
     if (s.endOfRange() || (s.ok() && found.empty()))
@@ -172,12 +166,12 @@ Status findReportProject(Database& db, const ReportScope& scope, const std::stri
     if (!s.ok()) return s;
     project = found.front();
     for (const Project& p : found)
-        if (p.USER == scope.user) project = p;
+        if (access::isUser(p.USER, scope.user)) project = p;
     return Status::success();
 }
 
 bool mayPrintConfidential(const Assignment& a, const ReportScope& scope) {
-    return scope.confidentialOn && (a.USERNAME == scope.user || scope.administrator);
+    return scope.confidentialOn && access::mayReadConfidential(a, scope.viewer);
 }
 
 }  // namespace tko

@@ -15,7 +15,10 @@
 //  - Group reports: the members of the group list the user may use (their
 //    own, or any for a System Administrator).
 //  - Project reports: the assignments linked to each project the user may
-//    see; "Open Only" and "Include Secondary" as above.
+//    see, as the project's window lists them (projects/ProjectRules.h);
+//    "Open Only" and "Include Secondary" as above.
+// Every "is this the user's own?" test is the access module's
+// (users/Access.h): exact, letter case counted.
 #pragma once
 
 #include <optional>
@@ -26,11 +29,13 @@
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
 #include "reports/ReportOptions.h"
+#include "users/Access.h"
 
 namespace tko {
 
 // Who runs the report and what the system settings allow them.
 struct ReportScope {
+    access::Viewer viewer;  // the user, his level and SYP:VIEWALL, for the access rules
     std::string user;
     bool seesAll = false;  // SYP:VIEWALL on, or a System Administrator
     bool administrator = false;
@@ -53,15 +58,14 @@ struct ReportGroup {
 Status reportAssignmentFilter(Database& db, const ReportParams& params, const ReportScope& scope,
                               const std::optional<ReportGroup>& group, store::Filter& out);
 
-// The assignments of one project (types 9 and 10).
-store::Filter projectReportFilter(const ReportParams& params, std::int32_t projectNumber);
+// The assignments of one project (types 9 and 10): the rows of the project's
+// window (projectAssignmentFilter()) with the report's options. Which
+// projects are read is access::visibleProjects().
+store::Filter projectReportFilter(const ReportParams& params, const ReportScope& scope,
+                                  std::int32_t projectNumber);
 
-// The projects a user may see: all for a System Administrator; otherwise
-// Open ones, the user's Private ones and Limited ones the user is listed for.
-store::Filter visibleProjectsFilter(const ReportScope& scope);
-
-// The group lists a user may print: their own, or all for a System
-// Administrator.
+// The group lists a user may print: their own (GRO:USER the user name
+// exactly), or all for a System Administrator.
 store::Filter visibleGroupsFilter(const ReportScope& scope);
 
 // Finds the group named `name` that the user may print (their own first).
@@ -75,7 +79,7 @@ Status findReportProject(Database& db, const ReportScope& scope, const std::stri
                          Project& project);
 
 // Whether the confidential comments of `a` may be printed for this user:
-// the setting is on and the user gave the assignment or is an administrator.
+// the setting is on and access::mayReadConfidential() allows it.
 bool mayPrintConfidential(const Assignment& a, const ReportScope& scope);
 
 }  // namespace tko

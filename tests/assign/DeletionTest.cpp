@@ -270,6 +270,66 @@ TEST_F(DeletionTest, AllOfAPersonIsForAdministrators) {
     EXPECT_EQ(assignmentNumbers(), (std::set<int>{1}));
 }
 
+// ---- one assignment ----------------------------------------------------------------------
+
+// Only the giver (exactly) or a System Administrator deletes an assignment;
+// the refusal leaves it with its reminders and link.
+TEST_F(DeletionTest, OneAssignmentIsDeletedOnlyByItsGiverOrAnAdministrator) {
+    const struct {
+        const Person& to;
+        const char* givenBy;
+        access::Viewer viewer;
+        bool deleted;
+    } cases[] = {
+        {m_ben, "CARLA", {"BEN", 0, false}, false},   // work his colleague gave him
+        {m_ben, "ben", {"BEN", 0, true}, false},      // another spelling is not his
+        {m_carla, "CARLA", {"BEN", 1, true}, false},  // neither level 1 nor SYP:VIEWALL
+        {m_carla, "BEN", {"BEN", 0, false}, true},
+        {m_ben, "CARLA", {"SUPERVISOR", 2, false}, true},
+    };
+    int number = 0;
+    for (const auto& c : cases) {
+        assignment(++number, c.to, 0);
+        Assignment a;
+        ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{number}}, a).ok());
+        a.USERNAME = c.givenBy;
+        ASSERT_TRUE(m_db->change(a).ok());
+        Assignment listed = a;
+        listed.USERNAME = c.viewer.user;  // what a caller holds does not decide
+        const Outcome out = deleteAssignment(*m_db, c.viewer, listed);
+        EXPECT_EQ(out.ok(), c.deleted) << number;
+        EXPECT_EQ(assignmentNumbers().count(number), c.deleted ? 0u : 1u) << number;
+        if (!c.deleted) {
+            EXPECT_EQ(out.text, kNotYourAssignment);
+        }
+    }
+    expectNoDanglingReferences();
+}
+
+// The individual screen lists what the user may see on the person screens:
+// not the work of another user's Private person unless he gave it.
+TEST_F(DeletionTest, TheIndividualListHidesWorkOfAnotherUsersPrivatePerson) {
+    const Person doctor = person("PODIATRIST", 8, "Private", "ANNA");
+    assignment(1, doctor, 0);
+    assignment(2, doctor, 0);
+    Assignment mine;
+    ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{2}}, mine).ok());
+    mine.USERNAME = "BEN";
+    ASSERT_TRUE(m_db->change(mine).ok());
+    auto listed = [&](const access::Viewer& viewer) {
+        std::vector<Assignment> rows;
+        EXPECT_TRUE(
+            m_db->readAll("ASS:PERSNUMDUEDATE_KEY", assignmentsOfPerson(8, viewer), rows).ok());
+        std::set<int> numbers;
+        for (const Assignment& a : rows) numbers.insert(a.ASSIGNNUMBER);
+        return numbers;
+    };
+    EXPECT_EQ(listed({"BEN", 0, false}), (std::set<int>{2}));
+    EXPECT_EQ(listed({"Ben", 0, false}), (std::set<int>{}));
+    EXPECT_EQ(listed({"ANNA", 0, false}), (std::set<int>{1, 2}));
+    EXPECT_EQ(listed({"SUPERVISOR", 2, false}), (std::set<int>{1, 2}));
+}
+
 // ---- the person of a deletion screen -----------------------------------------------
 
 TEST_F(DeletionTest, TypedPersonsFollowTheRightsOfTheScreen) {

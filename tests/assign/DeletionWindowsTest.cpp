@@ -42,9 +42,11 @@ private:
         return p;
     }
 
-    // An assignment of `who` concluded on `closeDate`, with a reminder of another user.
-    int assignment(const Person& who, Date closeDate) {
+    // An assignment of `who` given by `by`, concluded on `closeDate`, with a
+    // reminder of another user.
+    int assignment(const Person& who, Date closeDate, const std::string& by = {}) {
         Assignment a;
+        a.USERNAME = by;
         a.ASSIGNNUMBER = ++m_next;
         a.PERSONNUMBER = who.PERSONNUMBER;
         a.PERSON = who.SHORTNAME;
@@ -91,7 +93,8 @@ private slots:
     void individualDeletionListsAPersonsAssignmentsAndConfirms() {
         Workspace& ws = as("BEN", 0);
         const Person ben = personNamed("BEN");
-        const int number = assignment(ben, 0);
+        const int number = assignment(ben, 0, "BEN");
+        const int fromAnna = assignment(ben, 0, "ANNA");
         DeleteAssignmentWindow window(ws);
         window.show();
         // No person chosen yet: nobody's assignments are listed.
@@ -121,6 +124,16 @@ private slots:
         window.deleteSelected();
         QVERIFY(!exists(number));
         QVERIFY(!hasReminder(number));
+
+        // Work ANNA gave him is listed but not his to delete.
+        QVERIFY(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{fromAnna}}, target).ok());
+        window.list()->reloadAt(target.toRow());
+        QCOMPARE(int(std::get<std::int64_t>(window.list()->selectedRow()->values.at(0))), fromAnna);
+        MessageBox::clearShown();
+        MessageBox::setNextAnswer(Answer::Ok);
+        window.deleteSelected();
+        QVERIFY(exists(fromAnna));
+        QVERIFY(!MessageBox::shown().isEmpty());
     }
 
     void deletingAllOfAPersonAsksFirstAndTakesEverything() {

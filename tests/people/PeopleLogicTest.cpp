@@ -227,7 +227,7 @@ TEST_F(PeopleLogicTest, PrivatePeopleOfDifferentUsersShareAShortNameAnOpenPerson
     Person carlas = carlasBlank;
     carlas.SHORTNAME = "DENTIST";
     EXPECT_EQ(checkShortName(*m_db, carlas, "", "Private").kind, ShortNameCheck::Accepted);
-    ASSERT_TRUE(savePerson(*m_db, carlas, carlasBlank).ok());
+    ASSERT_TRUE(savePerson(*m_db, access::Viewer{"CARLA", 0, false}, carlas, carlasBlank).ok());
 
     Person open = person("", 4, "Open", "ANNA");
     open.SHORTNAME = "DENTIST";
@@ -268,7 +268,7 @@ TEST_F(PeopleLogicTest, ASecondPrivatePersonOfTheSameNameAndOwnerIsADuplicateKey
     const Person blank = person("", 2, "Private", "BEN");
     Person second = blank;
     second.SHORTNAME = "DENTIST";
-    const Outcome outcome = savePerson(*m_db, second, blank);
+    const Outcome outcome = savePerson(*m_db, access::Viewer{"BEN", 0, false}, second, blank);
     ASSERT_EQ(outcome.kind, Outcome::Failed);
     ASSERT_TRUE(outcome.message);
     EXPECT_EQ(outcome.message->number, 24);
@@ -276,6 +276,91 @@ TEST_F(PeopleLogicTest, ASecondPrivatePersonOfTheSameNameAndOwnerIsADuplicateKey
     Person stored;
     ASSERT_TRUE(m_db->fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{2}}, stored).ok());
     EXPECT_EQ(stored.SHORTNAME, "");  // nothing written
+}
+
+// A person may not be named like a user in any letter case (but the user's
+// own "User" person), and a "User" person keeps its short name and type
+// except through the user form; savePerson() refuses what the check refuses.
+TEST_F(PeopleLogicTest, UserNamesAndUserPeopleAreProtectedOnThePersonForm) {
+    office();
+    const Person newOne = person("", 20, "Private", "CARLA");
+    const Person ben = [&] {
+        Person p;
+        EXPECT_TRUE(m_db->fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{2}}, p).ok());
+        return p;
+    }();
+    const struct {
+        const Person& opened;
+        const char* shortName;
+        const char* type;
+        ShortNameCheck::Kind expected;
+    } cases[] = {
+        {newOne, "ben", "Private", ShortNameCheck::UserName},
+        {newOne, "Ben", "Open", ShortNameCheck::UserName},
+        {newOne, "BEN  ", "Private", ShortNameCheck::UserName},
+        {newOne, "BENNY", "Private", ShortNameCheck::Accepted},
+        {ben, "BOSS", "User", ShortNameCheck::Locked},
+        {ben, "ben", "User", ShortNameCheck::Locked},
+        {ben, "BEN", "Open", ShortNameCheck::Locked},
+        {ben, "BEN", "User", ShortNameCheck::Accepted},  // his own person, other fields changed
+    };
+    for (const auto& c : cases) {
+        Person candidate = c.opened;
+        candidate.SHORTNAME = c.shortName;
+        candidate.TYPE = c.type;
+        candidate.LASTNAME = "Changed";
+        const ShortNameCheck check =
+            checkShortName(*m_db, candidate, c.opened.SHORTNAME, c.opened.TYPE);
+        EXPECT_EQ(check.kind, c.expected) << c.shortName << " " << c.type;
+        const Outcome saved =
+            savePerson(*m_db, access::Viewer{"ANNA", 2, false}, candidate, c.opened);
+        EXPECT_EQ(saved.ok(), c.expected == ShortNameCheck::Accepted) << c.shortName;
+        if (c.expected == ShortNameCheck::UserName) {
+            EXPECT_NE(check.lines.back().find("BEN"), std::string::npos) << c.shortName;
+        }
+        if (!saved.ok()) {
+            Person stored;
+            ASSERT_TRUE(
+                m_db->fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{c.opened.PERSONNUMBER}}, stored)
+                    .ok());
+            EXPECT_EQ(stored.SHORTNAME, c.opened.SHORTNAME);  // nothing written
+            EXPECT_EQ(stored.TYPE, c.opened.TYPE);
+        }
+    }
+}
+
+// Who may change a person (the rest open the form read-only): as the Edit
+// list, owner and listed user compared exactly; SYP:VIEWALL opens nothing.
+TEST_F(PeopleLogicTest, APersonTheUserMayNotChangeIsViewOnlyAndItsSaveRefused) {
+    office();
+    const struct {
+        access::Viewer viewer;
+        int person;
+        bool mayEdit;
+    } cases[] = {
+        {{"BEN", 0, false}, 6, true},   // DENTIST, his Private person
+        {{"BEN", 0, true}, 7, false},   // DOCTOR, ANNA's Private person
+        {{"ben", 0, false}, 6, false},  // another spelling owns nothing
+        {{"BEN", 0, false}, 8, true},   // LAWYER, Limited, BEN listed
+        {{"ben", 1, true}, 8, false},   // ... but not "ben"
+        {{"BEN", 1, false}, 9, false},  // BANKER, Limited, only CARLA listed
+        {{"BEN", 0, false}, 5, true},   // PRINTSHOP, Open
+        {{"DORA", 2, false}, 7, true},  // a System Administrator
+    };
+    for (const auto& c : cases) {
+        Person stored;
+        ASSERT_TRUE(m_db->fetch("PEO:PERSONNUMBER_KEY", {std::int64_t{c.person}}, stored).ok());
+        bool mayEdit = !c.mayEdit;
+        ASSERT_TRUE(mayEditStoredPerson(*m_db, c.viewer, stored, mayEdit).ok());
+        EXPECT_EQ(mayEdit, c.mayEdit) << c.viewer.user << " on " << stored.SHORTNAME;
+        Person changed = stored;
+        changed.LASTNAME = "Edited";
+        const Outcome saved = savePerson(*m_db, c.viewer, changed, stored);
+        EXPECT_EQ(saved.ok(), c.mayEdit) << c.viewer.user << " on " << stored.SHORTNAME;
+        if (!c.mayEdit) {
+            EXPECT_EQ(saved.text, kViewOnlyPerson);
+        }
+    }
 }
 
 TEST_F(PeopleLogicTest, TextsLongerThanTheirFieldAreReportedNotCut) {
@@ -303,6 +388,7 @@ TEST_F(PeopleLogicTest, ConfidentialCommentsOnlyForTheOwnersPrivatePersonWhenSwi
     EXPECT_FALSE(
         confidentialAllowed(ben, sys, "Private", "ANNA"));  // not even for an administrator
     EXPECT_FALSE(confidentialAllowed(ben, sys, "Open", "BEN"));
+    EXPECT_FALSE(confidentialAllowed(ben, sys, "Private", "Ben"));  // owner compared exactly
     sys.CONFIDENTIAL = 2;
     EXPECT_FALSE(confidentialAllowed(ben, sys, "Private", "BEN"));
 }
@@ -311,6 +397,7 @@ TEST_F(PeopleLogicTest, UsersLimitedOpensForTheOwnerOrASystemAdministrator) {
     EXPECT_TRUE(usersLimitedAllowed(sessionOf("BEN", 0), "Limited", "LAWYER", "BEN"));
     EXPECT_FALSE(usersLimitedAllowed(sessionOf("BEN", 0), "Limited", "", "BEN"));
     EXPECT_FALSE(usersLimitedAllowed(sessionOf("BEN", 0), "Open", "LAWYER", "BEN"));
+    EXPECT_FALSE(usersLimitedAllowed(sessionOf("BEN", 0), "Limited", "LAWYER", "ben"));
     EXPECT_FALSE(usersLimitedAllowed(sessionOf("BEN", 1), "Limited", "LAWYER", "ANNA"));
     EXPECT_TRUE(usersLimitedAllowed(sessionOf("BEN", 2), "Limited", "LAWYER", "ANNA"));
 }

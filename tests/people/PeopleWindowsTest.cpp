@@ -313,6 +313,32 @@ private slots:
         }
     }
 
+    void aPersonTheUserMayNotChangeOpensReadOnlyAndAUsersNameIsLocked() {
+        std::optional<Person> dentist = personNamed("DENTIST", "BEN");
+        std::optional<Person> ben = personNamed("BEN");
+        QVERIFY(dentist && ben);
+        QCOMPARE(store::rtrim(ben->TYPE), std::string("User"));
+        {
+            // Another user's Private person, opened from a list that shows it.
+            PersonForm form(as("CARLA", 0), Request::Change, *dentist);
+            QVERIFY(form.start());
+            QVERIFY(!form.mayEdit());
+            QVERIFY(form.shortNameEdit()->isReadOnly());
+            QVERIFY(form.edit(QStringLiteral("lastNameEdit"))->isReadOnly());
+            QVERIFY(form.memo(QStringLiteral("commentsEdit"))->isReadOnly());
+            QVERIFY(!form.button(QStringLiteral("okButton"))->isEnabled());
+            QVERIFY(!form.button(QStringLiteral("anniversaryInsertButton"))->isEnabled());
+        }
+        {
+            PersonForm form(as("ANNA", 2), Request::Change, *ben);
+            QVERIFY(form.start());
+            QVERIFY(form.mayEdit());
+            QVERIFY(form.shortNameEdit()->isReadOnly());
+            QVERIFY(!form.edit(QStringLiteral("lastNameEdit"))->isReadOnly());
+            QVERIFY(form.button(QStringLiteral("okButton"))->isEnabled());
+        }
+    }
+
     void printAsksTheQuestionsThenRunsThePersonReport() {
         int printers = 0;
         reportOutputHooks().confirmPrinter = [&](QWidget*, QPrinter&) {

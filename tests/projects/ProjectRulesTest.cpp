@@ -17,6 +17,8 @@ namespace {
 
 using Names = std::set<std::string>;
 
+const access::Viewer kAdministrator{"BOSS", 2, false};
+
 Session sessionOf(const std::string& user, int access = 0) {
     Session s;
     s.GlobalUser = user;
@@ -130,7 +132,11 @@ TEST_F(ProjectRulesTest, EachVisibilityCase) {
 TEST_F(ProjectRulesTest, UserNamesCompareWithoutTrailingBlanksAndAt15Characters) {
     project("Long owner", 1, kProjectPrivate, "ABCDEFGHIJKLMNO");
     EXPECT_EQ(visibleTo(sessionOf("ABCDEFGHIJKLMNO")), Names{"Long owner"});
-    EXPECT_EQ(visibleTo(sessionOf("ABCDEFGHIJKLMNOP")), Names{"Long owner"});
+    EXPECT_EQ(visibleTo(sessionOf("ABCDEFGHIJKLMNO  ")), Names{"Long owner"});
+    // The owner is the user named letter for letter: no other spelling, no
+    // longer name.
+    EXPECT_TRUE(visibleTo(sessionOf("abcdefghijklmno")).empty());
+    EXPECT_TRUE(visibleTo(sessionOf("ABCDEFGHIJKLMNOP")).empty());
     EXPECT_TRUE(visibleTo(sessionOf("ABCDEFGHIJKLMN")).empty());
 }
 
@@ -351,6 +357,10 @@ TEST(ProjectRights, ViewAllDoesNotOpenOthersAssignmentsFromAProject) {
     EXPECT_TRUE(mayOpenFromProject(a, sessionOf("BOSS", 2)));
     EXPECT_FALSE(mayOpenFromProject(a, sessionOf("CARLA")));
     EXPECT_FALSE(mayOpenFromProject(a, sessionOf("CARLA", 1)));
+    // Person and maker are compared exactly; a viewer who sees all is no exception.
+    EXPECT_FALSE(mayOpenFromProject(a, sessionOf("ben")));
+    EXPECT_FALSE(mayOpenFromProject(a, access::Viewer{"CARLA", 0, true}));
+    EXPECT_TRUE(mayOpenFromProject(a, access::Viewer{"ANNA", 0, false}));
 }
 
 // ---- the project's list ----------------------------------------------------------------------
@@ -366,7 +376,7 @@ TEST_F(ProjectRulesTest, ListHoldsOnlyThisProjectsAssignmentsInEachOrder) {
     for (int n : {1, 2, 3}) link(p, n, "ANNA");
     link(twin, 4, "BEN");
 
-    const store::Filter f = projectAssignmentFilter(1, {true, false});
+    const store::Filter f = projectAssignmentFilter(1, {true, false}, kAdministrator);
     EXPECT_EQ(listed("ASS:DUEDATE_KEY", f), (std::vector<std::int32_t>{2, 3, 1}));
     EXPECT_EQ(listed("ASS:PRIORITY_KEY", f), (std::vector<std::int32_t>{3, 1, 2}));
     EXPECT_EQ(listed("ASS:PERSONDATE_KEY", f), (std::vector<std::int32_t>{2, 3, 1}));
@@ -390,11 +400,55 @@ TEST_F(ProjectRulesTest, CheckBoxesFilterSecondaryAndConcluded) {
     for (int n : {1, 2, 3, 4}) link(p, n, "ANNA");
 
     using V = std::vector<std::int32_t>;
-    EXPECT_EQ(listed("ASS:DUEDATE_KEY", projectAssignmentFilter(1, {false, false})), (V{1, 3, 4}));
-    EXPECT_EQ(listed("ASS:DUEDATE_KEY", projectAssignmentFilter(1, {true, false})),
+    EXPECT_EQ(listed("ASS:DUEDATE_KEY", projectAssignmentFilter(1, {false, false}, kAdministrator)),
+              (V{1, 3, 4}));
+    EXPECT_EQ(listed("ASS:DUEDATE_KEY", projectAssignmentFilter(1, {true, false}, kAdministrator)),
               (V{1, 2, 3, 4}));
-    EXPECT_EQ(listed("ASS:DUEDATE_KEY", projectAssignmentFilter(1, {false, true})), (V{1, 3}));
-    EXPECT_EQ(listed("ASS:PRIORITY_KEY", projectAssignmentFilter(1, {true, true})), (V{1, 2, 3}));
+    EXPECT_EQ(listed("ASS:DUEDATE_KEY", projectAssignmentFilter(1, {false, true}, kAdministrator)),
+              (V{1, 3}));
+    EXPECT_EQ(listed("ASS:PRIORITY_KEY", projectAssignmentFilter(1, {true, true}, kAdministrator)),
+              (V{1, 2, 3}));
+}
+
+// The list (and the project reports, which read it) holds what the user may
+// see on the person screens: not the work of another user's Private person,
+// even one named like the user, unless given by him.
+TEST_F(ProjectRulesTest, ListHidesAssignmentsOfAnotherUsersPrivatePerson) {
+    const Project p = project("Plan", 1, kProjectOpen, "ANNA");
+    auto person = [&](int number, const std::string& name, const char* type,
+                      const std::string& owner) {
+        Person who;
+        who.PERSONNUMBER = number;
+        who.SHORTNAME = name;
+        who.TYPE = type;
+        who.USER = owner;
+        EXPECT_TRUE(m_db->add(who).ok());
+    };
+    person(7, "ben", "Private", "CARLA");
+    person(8, "CLIENT", "Open", "ANNA");
+    auto given = [&](int number, const std::string& to, int personNumber, const std::string& by) {
+        Assignment a = assignment(number, to, by, 100 + number);
+        a.PERSONNUMBER = personNumber;
+        EXPECT_TRUE(m_db->change(a).ok());
+        link(p, number, by);
+    };
+    given(1, "ben", 7, "CARLA");  // Carla's private "ben", not the user BEN
+    given(2, "CLIENT", 8, "ANNA");
+    given(3, "ben", 7, "BEN");  // given by BEN himself
+
+    using V = std::vector<std::int32_t>;
+    const struct {
+        access::Viewer viewer;
+        V rows;
+    } cases[] = {
+        {{"BEN", 0, false}, {2, 3}},      {{"BEN", 1, false}, {2, 3}}, {{"Ben", 0, false}, {2}},
+        {{"BEN", 0, true}, {1, 2, 3}},  // SYP:VIEWALL
+        {{"CARLA", 0, false}, {1, 2, 3}}, {{"DAN", 0, false}, {2}},    {kAdministrator, {1, 2, 3}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(listed("ASS:DUEDATE_KEY", projectAssignmentFilter(1, {true, false}, c.viewer)),
+                  c.rows)
+            << c.viewer.user << " level " << c.viewer.level << " all " << c.viewer.viewAll;
 }
 
 TEST_F(ProjectRulesTest, OptionsPersistPerUser) {

@@ -182,6 +182,8 @@ TEST_F(IcsExportTest, OnlyTheUsersOpenAssignmentsWithTheirPropertiesAndAlarms) {
     closed.CLOSEDATE = fromYmd(2026, 12, 2);
     Assignment& others = add("Somebody else's", fromYmd(2026, 12, 1), repeat::NoRepeats);
     others.PERSON = "ANNA";
+    // A person spelt like the user in another letter case is somebody else.
+    add("For a private ben", fromYmd(2026, 12, 1), repeat::NoRepeats).PERSON = "ben";
     store();
     auto reminder = [&](Date date, const std::string& note, int alarm, const std::string& user) {
         Reminder r;
@@ -197,6 +199,7 @@ TEST_F(IcsExportTest, OnlyTheUsersOpenAssignmentsWithTheirPropertiesAndAlarms) {
     reminder(fromYmd(2026, 12, 1), "Gather receipts", 1, "BEN");
     reminder(fromYmd(2026, 12, 2), "Silent one", 0, "BEN");
     reminder(fromYmd(2026, 12, 3), "Not BEN's", 1, "ANNA");
+    reminder(fromYmd(2026, 12, 4), "Ben's, not BEN's", 1, "Ben");
 
     const QJsonObject calendar = parsed();
     EXPECT_EQ(calendar.value(QStringLiteral("version")).toString(), QStringLiteral("2.0"));

@@ -289,6 +289,7 @@ TEST_F(ReportEngineTest, CurrentRemindersAreTheUsersOwnDatedTodayOrEarlier) {
     reminder("call-earlier", kToday - 3, "BOSS");
     reminder("call-tomorrow", kToday + 1, "BOSS");
     reminder("someone-else", kToday, "CARL");
+    reminder("other-spelling", kToday - 1, "Boss");  // not BOSS's: names compare exactly
     ReportParams p;
     p.type = ReportType::CurrentReminders;
     PageList pages;
@@ -299,6 +300,7 @@ TEST_F(ReportEngineTest, CurrentRemindersAreTheUsersOwnDatedTodayOrEarlier) {
               lineOf(lines, QStringLiteral("call-today")));
     EXPECT_EQ(lineOf(lines, QStringLiteral("call-tomorrow")), -1);
     EXPECT_EQ(lineOf(lines, QStringLiteral("someone-else")), -1);
+    EXPECT_EQ(lineOf(lines, QStringLiteral("other-spelling")), -1);
     EXPECT_NE(lineOf(lines, QStringLiteral("job-with-reminders")), -1);
 }
 
@@ -342,6 +344,89 @@ TEST_F(ReportEngineTest, ProjectReportsShowOnlyProjectsTheUserMaySee) {
     ASSERT_TRUE(run(single, sessionOf("BEN", 0), full).done());
     EXPECT_NE(lineOf(full.lines(), QStringLiteral("Projects:")), -1);
     EXPECT_NE(lineOf(full.lines(), QStringLiteral("job-open-project")), -1);
+}
+
+// A project report prints what the project's window lists (not the work of
+// another user's Private person, "ben" not being BEN), comments only where
+// the window opens the assignment, and names only projects the user sees.
+TEST_F(ReportEngineTest, ProjectReportsPrintWhatTheProjectWindowShowsAndOpens) {
+    const Person privateBen = addPerson("ben", "Private", "CARLA");
+    const Person client = addPerson("CLIENT", "Open", "ANNA");
+    auto& hidden = add("job-of-private-ben", "ben", "CARLA", kToday + 1);
+    hidden.PERSONNUMBER = privateBen.PERSONNUMBER;
+    hidden.GENERALMEMO = "memo-private";
+    auto& others = add("job-of-client", "CLIENT", "ANNA", kToday + 2);
+    others.PERSONNUMBER = client.PERSONNUMBER;
+    others.GENERALMEMO = "memo-client";
+    others.CONFMEMO = "conf-client";
+    add("job-of-ben", "BEN", "ANNA", kToday + 3).GENERALMEMO = "memo-ben";
+    store();
+    auto project = [&](const std::string& name, std::int32_t number, const std::string& type,
+                       std::initializer_list<std::int32_t> assignments,
+                       const std::string& listedUser = {}) {
+        Project p;
+        p.NAME = name;
+        p.PROJNUMBER = number;
+        p.TYPE = type;
+        p.USER = number == 1 ? "ANNA" : "CARLA";
+        ASSERT_TRUE(db->add(p).ok());
+        for (std::int32_t a : assignments) {
+            ProjAssign link{name, number, a, "ANNA"};
+            ASSERT_TRUE(db->add(link).ok());
+        }
+        ProjUser listed{name, number, listedUser};
+        if (!listedUser.empty()) {
+            ASSERT_TRUE(db->add(listed).ok());
+        }
+    };
+    project("Plan", 1, "Open", {1, 2, 3});
+    project("Hidden", 2, "Private", {3});
+    project("Shared", 3, "Limited", {3}, "BEN");
+    project("Closed", 4, "Limited", {3}, "DAN");
+
+    const struct {
+        const char* user;
+        int level;
+        bool viewAll;
+        ReportType type;
+        QStringList printed, omitted;
+    } cases[] = {
+        {"BEN", 0, false, ReportType::ProjectSingle,
+         strings({"job-of-client", "job-of-ben", "memo-ben", "Shared"}),
+         strings({"job-of-private-ben", "memo-private", "memo-client", "Hidden", "Closed"})},
+        {"BEN", 1, false, ReportType::ProjectAll, strings({"job-of-client", "Shared"}),
+         strings({"job-of-private-ben", "memo-client", "Hidden", "Closed"})},
+        {"BEN", 0, true, ReportType::ProjectAll,
+         strings({"job-of-private-ben", "job-of-client", "memo-ben"}),
+         strings({"memo-private", "memo-client", "Hidden"})},
+        {"CARLA", 0, false, ReportType::ProjectSingle,
+         strings({"job-of-private-ben", "memo-private", "Hidden", "Closed"}),
+         strings({"memo-client", "conf-client", "memo-ben"})},
+        {"ANNA", 0, false, ReportType::ProjectSingle,
+         strings({"memo-client", "conf-client", "memo-ben"}),
+         strings({"job-of-private-ben", "Hidden", "Closed"})},
+        {"BOSS",
+         2,
+         false,
+         ReportType::ProjectAll,
+         strings({"memo-private", "conf-client", "Hidden", "Closed"}),
+         {}},
+    };
+    for (const auto& c : cases) {
+        setViewAll(c.viewAll);
+        ReportParams p;
+        p.type = c.type;
+        p.project = "Plan";
+        p.generalComments = true;
+        p.confidentialComments = true;
+        PageList pages;
+        ASSERT_TRUE(run(p, sessionOf(c.user, c.level), pages).done()) << c.user;
+        const QStringList lines = pages.lines();
+        for (const QString& text : c.printed)
+            EXPECT_NE(lineOf(lines, text), -1) << c.user << " misses " << text.toStdString();
+        for (const QString& text : c.omitted)
+            EXPECT_EQ(lineOf(lines, text), -1) << c.user << " sees " << text.toStdString();
+    }
 }
 
 TEST_F(ReportEngineTest, AddressBookAndPersonSheetRespectPrivatePeople) {

@@ -472,6 +472,8 @@ void AssignmentForm::display() {
     }
     updateRepeatLine();
     const std::vector<store::Value> range{std::int64_t{a.ASSIGNNUMBER}};
+    // Only the projects the user may see are named.
+    m_projects->setFilter(assignmentProjectsFilter(a.ASSIGNNUMBER, m_workspace.session));
     m_projects->setRange(range);
     m_projects->reload();
     m_reminders->setRange(range);
@@ -546,7 +548,10 @@ void AssignmentForm::updateTabColours() {
     Database& db = *m_workspace.db;
     std::vector<ProjAssign> links;
     std::vector<Reminder> reminders;
-    m_hasLinks = projectLinksOf(db, m_current.ASSIGNNUMBER, links).ok() && !links.empty();
+    m_hasLinks =
+        visibleProjectLinks(db, projectViewer(m_workspace.session), m_current.ASSIGNNUMBER, links)
+            .ok() &&
+        !links.empty();
     m_hasReminders = remindersOf(db, m_current.ASSIGNNUMBER, reminders).ok() && !reminders.empty();
     colourTabs();
 }
@@ -875,7 +880,10 @@ QString AssignmentForm::writeTextFile(const QString& path) {
         ProjAssign link;
         link.fromRow(*row);
         project = qs(link.NAME);
-    } else if (projectLinksOf(*m_workspace.db, now.ASSIGNNUMBER, links).ok() && !links.empty()) {
+    } else if (visibleProjectLinks(*m_workspace.db, projectViewer(m_workspace.session),
+                                   now.ASSIGNNUMBER, links)
+                   .ok() &&
+               !links.empty()) {
         project = qs(links.front().NAME);
     }
     return writeTextLines(path, assignmentTextLines(now, description, project));
@@ -958,8 +966,10 @@ void AssignmentForm::deleteFromProject() {
     if (MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::YesNo,
                              {question}, MessageBox::Icon::Question) != Answer::Yes)
         return;
-    const Outcome out = deleteRecord(*m_workspace.db, link);
-    showOutcome(this, out);
+    // The same rule as the project's own "Remove".
+    const Outcome out =
+        removeFromProject(*m_workspace.db, m_workspace.session, link.PROJNUMBER, link.ASSIGNNUMBER);
+    showOutcome(this, out, windowTitle());
     m_projects->reload();
     updateTabColours();
 }

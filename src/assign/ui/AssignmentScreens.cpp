@@ -1,6 +1,7 @@
 #include "assign/ui/AssignmentScreens.h"
 
 #include "app/Workspace.h"
+#include "assign/Deletion.h"
 #include "assign/ui/AssignmentForm.h"
 #include "assign/ui/ReminderForm.h"
 #include "data/Integrity.h"
@@ -12,12 +13,21 @@ namespace tko {
 namespace {
 
 // A delete request needs no window: the record goes through the integrity
-// delete, with the offer to try again while it fails.
-bool deleteAssignment(QWidget* parent, Workspace& workspace, const Assignment& record) {
+// delete, for those who may delete it, with the offer to try again while it
+// fails.
+bool deleteWithRetry(QWidget* parent, Workspace& workspace, const Assignment& record) {
+    access::Viewer viewer;
+    if (!access::loadViewer(*workspace.db, workspace.session, viewer).ok()) {
+        MessageBox::showStandard(parent, 35,
+                                 QString::fromStdString(workspace.db->lastError().describe()),
+                                 QStringLiteral("SYSTEMPREF"));
+        return false;
+    }
     for (;;) {
-        const Outcome out = deleteRecord(*workspace.db, record);
+        const Outcome out = deleteAssignment(*workspace.db, viewer, record);
         if (out.ok()) return true;
         showOutcome(parent, out);
+        if (out.kind == Outcome::Refused) return false;
         if (MessageBox::showStandard(parent, 18) != Answer::Yes) return false;
     }
 }
@@ -25,7 +35,7 @@ bool deleteAssignment(QWidget* parent, Workspace& workspace, const Assignment& r
 }  // namespace
 
 bool runAssignmentForm(QWidget* parent, Workspace& workspace, Request request, Assignment& record) {
-    if (request == Request::Delete) return deleteAssignment(parent, workspace, record);
+    if (request == Request::Delete) return deleteWithRetry(parent, workspace, record);
     workspace.session.GlobalNavigation = RecordNavigation::None;
     AssignmentForm form(workspace, request, record, parent);
     if (!form.start()) return false;

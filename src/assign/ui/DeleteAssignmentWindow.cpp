@@ -72,8 +72,13 @@ DeleteAssignmentWindow::DeleteAssignmentWindow(Workspace& workspace, ListActions
          52, ColumnAlign::Right},
     });
     list()->setKey(QLatin1String(key::ASS_PERSNUMDUEDATE_KEY));
+    // Read once: who the user is does not change while the window is open.
+    if (!access::loadViewer(*m_workspace.db, m_workspace.session, m_viewer).ok())
+        m_viewer = access::viewerOf(m_workspace.session, SystemPref{});
     beforeReload = [this] {
-        list()->setRange({m_person ? std::int64_t{m_person->PERSONNUMBER} : kNobody});
+        const std::int64_t number = m_person ? std::int64_t{m_person->PERSONNUMBER} : kNobody;
+        list()->setRange({number});
+        list()->setFilter(assignmentsOfPerson(static_cast<std::int32_t>(number), m_viewer));
     };
     setButtons({{"deleteButton", "&Delete", "Delete the highlighted assignment",
                  [this] { deleteSelected(); }, ListRole::Delete, NeedsRow::Yes},

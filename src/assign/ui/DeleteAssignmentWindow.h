@@ -1,11 +1,14 @@
 // "Delete Individual Assignments": choose a person (typed or picked with
 // "..."), then delete or view that person's assignments one at a time. The
-// person must be one the user may assign to (assign/Deletion.h).
+// person must be one the user may assign to; the list holds the assignments
+// the user may see, and only those he gave (all, for a System
+// Administrator) are deleted (assign/Deletion.h).
 #pragma once
 
 #include <optional>
 
 #include "assign/lists/ui/AssignmentListWindow.h"
+#include "users/Access.h"
 
 class QLabel;
 class QLineEdit;
@@ -36,6 +39,7 @@ private:
     void usePerson(const Person& person);
 
     std::optional<Person> m_person;
+    access::Viewer m_viewer;
     QLineEdit* m_personEdit = nullptr;
     QLabel* m_type = nullptr;
     QLabel* m_user = nullptr;

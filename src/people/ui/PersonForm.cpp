@@ -272,6 +272,11 @@ bool PersonForm::start() {
                              MessageBox::Icon::Critical);
         return false;
     }
+    if (!access::loadViewer(db, m_workspace.session, m_viewer).ok()) {
+        MessageBox::showStandard(this, 35, text(db.lastError().describe()),
+                                 QLatin1String(label::SYSTEMPREF));
+        return false;
+    }
     TypeChoices choices;
     if (m_request == Request::Insert) {
         const InsertRules rules = insertRules(m_workspace.session, m_sys);
@@ -300,15 +305,24 @@ bool PersonForm::start() {
             return false;
         }
         choices = changeTypeChoices(m_workspace.session, m_sys, m_current);
+        if (m_request == Request::Change &&
+            !mayEditStoredPerson(db, m_viewer, m_current, m_mayEdit).ok()) {
+            MessageBox::showStandard(this, 35, text(db.lastError().describe()),
+                                     QLatin1String(label::PEOUSER));
+            return false;
+        }
     }
     m_original = m_current;
     m_openedShortName = m_current.SHORTNAME;
     m_openedType = m_current.TYPE;
     display(m_current);
-    const bool editable = m_request != Request::Delete;
+    const bool editable = m_request != Request::Delete && m_mayEdit;
     for (size_t i = 0; i < m_typeButtons.size(); ++i)
         m_typeButtons[i]->setEnabled(editable && choices.enabled[i]);
     for (QLineEdit* e : findChildren<QLineEdit*>()) e->setReadOnly(!editable);
+    // A user's person is renamed with the user, on the user form.
+    m_shortName->setReadOnly(!editable || !access::mayRenamePerson(m_current));
+    if (m_request == Request::Change) button(QStringLiteral("okButton"))->setEnabled(editable);
     for (QPlainTextEdit* e : {m_mailAddress, m_comments, m_confComments}) e->setReadOnly(!editable);
     for (const char* name :
          {"anniversaryInsertButton", "anniversaryChangeButton", "anniversaryDeleteButton"})
@@ -376,7 +390,7 @@ void PersonForm::applyRules() {
     const std::string type = chosenType();
     m_tabs->setTabVisible(tabIndex(QStringLiteral("confCommentsEdit")),
                           confidentialAllowed(m_workspace.session, m_sys, type, m_current.USER));
-    m_usersLimited->setEnabled(m_request != Request::Delete &&
+    m_usersLimited->setEnabled(m_request != Request::Delete && m_mayEdit &&
                                usersLimitedAllowed(m_workspace.session, type,
                                                    stored(m_shortName->text()), m_current.USER));
 }
@@ -409,7 +423,7 @@ bool PersonForm::save() {
         m_shortName->selectAll();
         return false;
     }
-    const Outcome outcome = savePerson(*m_workspace.db, candidate, m_original);
+    const Outcome outcome = savePerson(*m_workspace.db, m_viewer, candidate, m_original);
     showOutcome(this, outcome);
     if (outcome.kind == Outcome::ChangedElsewhere) {
         // The form now shows the other station's values.
@@ -473,8 +487,8 @@ void PersonForm::openUsersLimited() {
 }
 
 void PersonForm::openAnniversary(Request request) {
-    // Nothing to add to or change while the form only shows the person for deletion.
-    if (m_request == Request::Delete) return;
+    // Nothing to add to or change while the form only shows the person.
+    if (m_request == Request::Delete || !m_mayEdit) return;
     Anniversary anniversary;
     if (request == Request::Insert) {
         // The stored short name: a rename that is not saved yet reaches the

@@ -1,6 +1,8 @@
 // "Update PEOPLE": the person form for the insert, change and delete
 // requests. The rules (types offered, short-name check, tabs and buttons
-// open, numbering, saving) are those of people/PeopleRules.h.
+// open, numbering, saving) are those of people/PeopleRules.h. A change
+// request on a person the user may not change (mayEditStoredPerson()) shows
+// the person read-only; a "User" person's short name and type are read-only.
 //
 // An insert adds the numbered record at once (so that "Users - Limited" and
 // the anniversaries have a person number to refer to); leaving the form
@@ -14,6 +16,7 @@
 
 #include "app/Workspace.h"
 #include "data/Records.h"
+#include "users/Access.h"
 
 class QButtonGroup;
 class QFormLayout;
@@ -41,6 +44,9 @@ public:
     bool start();
 
     const Person& record() const { return m_current; }
+    // False when the form shows a person the user may only view: every
+    // entry is read-only and OK is disabled (and refused by the logic).
+    bool mayEdit() const { return m_mayEdit; }
     bool completed() const;
     FormScaffold* scaffold() const { return m_scaffold; }
 
@@ -81,6 +87,8 @@ private:
     Request m_request;
     FormScaffold* m_scaffold = nullptr;
     SystemPref m_sys;
+    access::Viewer m_viewer;
+    bool m_mayEdit = true;
     Person m_current;
     Person m_original;  // as read (or as added), for the change operation
     std::string m_openedShortName;

@@ -237,6 +237,11 @@ bool ProjectForm::start() {
         return false;
     }
     m_opened = m_current;
+    if (!access::loadViewer(db, m_workspace.session, m_viewer).ok()) {
+        MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
+                                 QLatin1String(label::SYSTEMPREF));
+        return false;
+    }
     if (!loadProjectListOptions(db, m_workspace.session.GlobalUser, m_options).ok())
         MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
                                  QLatin1String(label::USERPREF));
@@ -256,7 +261,7 @@ void ProjectForm::display() {
     QAbstractButton* type = typeButton(store::rtrim(m_current.TYPE).c_str());
     if (!type) type = typeButton(kProjectOpen);
     type->setChecked(true);
-    m_list->setFilter(projectAssignmentFilter(m_current.PROJNUMBER, m_options));
+    m_list->setFilter(projectAssignmentFilter(m_current.PROJNUMBER, m_options, m_viewer));
 }
 
 void ProjectForm::applyRights() {
@@ -314,7 +319,7 @@ void ProjectForm::onOptionsChanged() {
     if (!saveProjectListOptions(*m_workspace.db, m_workspace.session.GlobalUser, m_options).ok())
         MessageBox::showStandard(this, 15, qs(m_workspace.db->lastError().describe()),
                                  QLatin1String(label::USERPREF));
-    m_list->setFilter(projectAssignmentFilter(m_current.PROJNUMBER, m_options));
+    m_list->setFilter(projectAssignmentFilter(m_current.PROJNUMBER, m_options, m_viewer));
     reloadOn(highlighted());
 }
 
@@ -337,7 +342,7 @@ void ProjectForm::reloadOn(const std::optional<Assignment>& assignment) {
 void ProjectForm::changeAssignment() {
     std::optional<Assignment> a = highlighted();
     if (!a || !m_actions.openForm) return;
-    if (!mayOpenFromProject(*a, m_workspace.session)) {
+    if (!mayOpenFromProject(*a, m_viewer)) {
         say(this, kNotAuthorizedToView, windowTitle());
         return;
     }

@@ -77,6 +77,7 @@ private:
     ProjectActions m_actions;
     Project m_current, m_opened;
     ProjectListOptions m_options;
+    access::Viewer m_viewer;     // whose rights the assignment list follows
     bool m_addedAtOnce = false;  // a new project, stored at once, not yet confirmed
     bool m_mayChange = false;
     FormScaffold* m_scaffold = nullptr;
