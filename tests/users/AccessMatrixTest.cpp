@@ -10,6 +10,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QStringList>
 
 #include <functional>
 #include <map>
@@ -26,6 +27,7 @@
 #include "platform/store/NameCollation.h"
 #include "projects/ProjectRules.h"
 #include "reports/IcsExport.h"
+#include "reports/ReportEngine.h"
 #include "support/TestStore.h"
 #include "users/Access.h"
 #include "views/History.h"
@@ -101,6 +103,19 @@ protected:
         addProject("Carla alone", "Limited", "CARLA", {});
         addProject("Ben's own", "Private", "BEN", {});
 
+        // Each project holds the work its owner gave.
+        for (const Assignment& a : readAssignments())
+            for (const auto& [number, project] : m_projects)
+                if (project.USER == a.USERNAME) {
+                    ProjAssign link;
+                    link.PROJNUMBER = number;
+                    link.ASSIGNNUMBER = a.ASSIGNNUMBER;
+                    link.NAME = project.NAME;
+                    link.USER = project.USER;
+                    ASSERT_TRUE(m_db->add(link).ok());
+                    m_links.insert({number, a.ASSIGNNUMBER});
+                }
+
         GroupName g;
         g.GROUPNAME = "Team";
         g.GROUPNUMBER = 1;
@@ -114,7 +129,13 @@ protected:
             ASSERT_TRUE(m_db->add(gp).ok());
         }
         ASSERT_TRUE(m_db->commit().ok());
-        ASSERT_TRUE(m_db->readAll(key::ASS_NUMBER_KEY, store::all(), m_all).ok());
+        m_all = readAssignments();
+    }
+
+    std::vector<Assignment> readAssignments() {
+        std::vector<Assignment> all;
+        EXPECT_TRUE(m_db->readAll(key::ASS_NUMBER_KEY, store::all(), all).ok());
+        return all;
     }
     void TearDown() override { Clock::useSystem(); }
 
@@ -133,7 +154,7 @@ protected:
     void addAssignment(const Person& to, const std::string& by, Date closed, int seen) {
         Assignment a;
         a.ASSIGNNUMBER = static_cast<std::int32_t>(++m_next);
-        a.NAME = "Task " + std::to_string(m_next);
+        a.NAME = taskName(m_next);
         a.PERSON = to.SHORTNAME;
         a.PERSONNUMBER = to.PERSONNUMBER;
         a.USERNAME = by;
@@ -144,6 +165,12 @@ protected:
         a.PRIORITY = 5;
         a.REPEATTYPE = "No Repeats";
         EXPECT_TRUE(m_db->add(a).ok());
+    }
+
+    // Zero-padded, so that no name holds another.
+    static std::string taskName(int number) {
+        std::string digits = std::to_string(number);
+        return "Task-" + std::string(digits.size() < 4 ? 4 - digits.size() : 0, '0') + digits;
     }
 
     void addProject(const std::string& name, const std::string& type, const std::string& owner,
@@ -229,6 +256,7 @@ protected:
     std::map<std::int32_t, Person> m_people;
     std::map<std::int32_t, Project> m_projects;
     std::set<std::pair<std::int32_t, std::string>> m_projectUsers;
+    std::set<std::pair<std::int32_t, std::int32_t>> m_links;  // project, assignment
     std::vector<Assignment> m_all;
     int m_next = 0;
 };
@@ -382,6 +410,97 @@ TEST_F(AccessMatrixTest, PeopleAndProjectListsShowWhatTheModuleAllows) {
             const bool listed = m_projectUsers.count({number, login.user}) > 0;
             EXPECT_EQ(shown.count(number) > 0, access::maySeeProject(project, viewer, listed))
                 << project.NAME;
+        }
+    });
+}
+
+// Keeps the text of every line a report hands over.
+class ReportLines : public PageSink {
+public:
+    bool addPage(const ReportPage& page) override {
+        for (const PageLine& line : page.lines) text += lineText(line).toStdString() + "\n";
+        return true;
+    }
+    bool finish() override { return true; }
+    void abort() override {}
+    std::string text;
+};
+
+// Every report type: the assignments a report prints are the ones the module
+// lets the user see on the screen the report stands for.
+TEST_F(AccessMatrixTest, EveryReportPrintsWhatTheModuleAllows) {
+    forEachViewer([&](const Login& login, const Session& session, const access::Viewer& viewer) {
+        auto sees = [&](const Assignment& a) { return access::maySeeAssignment(a, viewer); };
+        auto opens = [&](const Assignment& a) {
+            return access::mayOpenAssignment(a, assigneeOf(a), viewer);
+        };
+        auto member = [](const Assignment& a) {
+            return std::set<std::string>{"ben", "CARLA", "BEN", "Carla"}.count(
+                       store::rtrim(a.PERSON)) > 0;
+        };
+        auto inVisibleProject = [&](const Assignment& a, const std::string& only) {
+            for (const auto& [number, project] : m_projects)
+                if (m_links.count({number, a.ASSIGNNUMBER}) &&
+                    (only.empty() || project.NAME == only) &&
+                    access::maySeeProject(project, viewer,
+                                          m_projectUsers.count({number, login.user})))
+                    return true;
+            return false;
+        };
+        struct Case {
+            ReportType type;
+            std::function<bool(const Assignment&)> allowed;
+            bool exact;  // prints every allowed row (else: none beyond them)
+        };
+        const std::vector<Case> cases{
+            {ReportType::AssignmentsDue,
+             [&](const Assignment& a) { return !a.CLOSEDATE && sees(a); }, true},
+            {ReportType::LookForwardGeneral,
+             [&](const Assignment& a) { return !a.CLOSEDATE && sees(a); }, true},
+            {ReportType::LookForwardPerson,
+             [&](const Assignment& a) {
+                 return !a.CLOSEDATE && store::sameName(store::rtrim(a.PERSON), "ben") && opens(a);
+             },
+             false},
+            {ReportType::LookForwardGroup,
+             [&](const Assignment& a) { return !a.CLOSEDATE && member(a) && sees(a); }, false},
+            {ReportType::HistoryGeneral, sees, true},
+            {ReportType::HistoryPerson,
+             [&](const Assignment& a) {
+                 return store::sameName(store::rtrim(a.PERSON), "ben") && opens(a);
+             },
+             false},
+            {ReportType::HistoryGroup, [&](const Assignment& a) { return member(a) && sees(a); },
+             false},
+            {ReportType::ProjectSingle,
+             [&](const Assignment& a) { return inVisibleProject(a, "Carla with Ben") && opens(a); },
+             false},
+            {ReportType::ProjectAll,
+             [&](const Assignment& a) { return inVisibleProject(a, "") && opens(a); }, false},
+        };
+        for (const Case& c : cases) {
+            ReportParams params;
+            params.type = c.type;
+            params.summary = true;
+            params.includeSecondary = params.includeDueNow = true;
+            params.person = "ben";
+            params.group = "Team";
+            params.project = "Carla with Ben";
+            params.startDate = kToday - 30;
+            params.endDate = kToday + 30;
+            ReportLines lines;
+            ReportEngine engine(*m_db, session, kToday);
+            const ReportResult result = engine.run(params, lines, [](int) { return true; });
+            ASSERT_NE(result.outcome, ReportResult::Outcome::Failed)
+                << result.message.toStdString();
+            for (const Assignment& a : m_all) {
+                const bool printed = lines.text.find(store::rtrim(a.NAME)) != std::string::npos;
+                if (c.exact || printed) {
+                    EXPECT_EQ(printed, c.allowed(a))
+                        << "report " << static_cast<int>(c.type) << ", " << store::rtrim(a.NAME)
+                        << " to " << a.PERSON << " by " << a.USERNAME;
+                }
+            }
         }
     });
 }
