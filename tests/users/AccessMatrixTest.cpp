@@ -58,7 +58,7 @@ protected:
         m_db = test::openStation(m_source);
         ASSERT_TRUE(m_db);
         Clock::setFixed(kToday, 9 * kTicksPerHour);
-        ASSERT_TRUE(m_db->begin({"USERS", "PEOPLE", "ASSIGNMENT", "PEOUSER", "PROJECTS", "PROJUSER",
+        ASSERT_TRUE(m_db->begin({"USERS", "PEOPLE", "ASSIGNMENT", "PEOUSER", "PROJECT", "PROJUSER",
                                  "USERVIEW", "USERASSGN", "GROUPNAME", "GROUPPEOPLE"},
                                 3000)
                         .ok());
