@@ -415,17 +415,8 @@ TEST_F(ProjectRulesTest, CheckBoxesFilterSecondaryAndConcluded) {
 // even one named like the user, unless given by him.
 TEST_F(ProjectRulesTest, ListHidesAssignmentsOfAnotherUsersPrivatePerson) {
     const Project p = project("Plan", 1, kProjectOpen, "ANNA");
-    auto person = [&](int number, const std::string& name, const char* type,
-                      const std::string& owner) {
-        Person who;
-        who.PERSONNUMBER = number;
-        who.SHORTNAME = name;
-        who.TYPE = type;
-        who.USER = owner;
-        EXPECT_TRUE(m_db->add(who).ok());
-    };
-    person(7, "ben", "Private", "CARLA");
-    person(8, "CLIENT", "Open", "ANNA");
+    test::addPerson(*m_db, 7, "ben", "Private", "CARLA");
+    test::addPerson(*m_db, 8, "CLIENT", "Open", "ANNA");
     auto given = [&](int number, const std::string& to, int personNumber, const std::string& by) {
         Assignment a = assignment(number, to, by, 100 + number);
         a.PERSONNUMBER = personNumber;

@@ -131,4 +131,15 @@ std::unique_ptr<Database> openStation(const DataSource& source) {
     return db;
 }
 
+Person addPerson(Database& db, std::int32_t number, const std::string& shortName,
+                 const std::string& type, const std::string& owner) {
+    Person p;
+    p.PERSONNUMBER = number;
+    p.SHORTNAME = shortName;
+    p.TYPE = type;
+    p.USER = owner;
+    EXPECT_TRUE(db.add(p).ok()) << shortName;
+    return p;
+}
+
 }  // namespace tko::test

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "data/Database.h"
+#include "data/Records.h"
 
 namespace tko::test {
 
@@ -39,6 +40,11 @@ DataSource freshSource(const TempDir& dir);
 // Opens a station on `source`; fails the calling test (ADD_FAILURE) and returns
 // nullptr when that does not work.
 std::unique_ptr<Database> openStation(const DataSource& source);
+
+// Adds the person a test needs: number, short name, type and owning user.
+// A failed write fails the calling test.
+Person addPerson(Database& db, std::int32_t number, const std::string& shortName,
+                 const std::string& type, const std::string& owner);
 
 // Reads `request` page by page to the end of its range, each page continuing
 // after the last row of the one before, and hands each page to `onPage`

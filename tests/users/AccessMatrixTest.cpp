@@ -141,12 +141,8 @@ protected:
 
     std::int32_t addPerson(const std::string& name, const std::string& type,
                            const std::string& owner) {
-        Person p;
-        p.PERSONNUMBER = static_cast<std::int32_t>(m_people.size()) + 1;
-        p.SHORTNAME = name;
-        p.TYPE = type;
-        p.USER = owner;
-        EXPECT_TRUE(m_db->add(p).ok());
+        const Person p = test::addPerson(*m_db, static_cast<std::int32_t>(m_people.size()) + 1,
+                                         name, type, owner);
         m_people[p.PERSONNUMBER] = p;
         return p.PERSONNUMBER;
     }
