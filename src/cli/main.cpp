@@ -28,6 +28,7 @@
 #include "data/Messages.h"
 #include "data/StationSettings.h"
 #include "platform/store/EngineLog.h"
+#include "users/UserAccounts.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ void usage(std::ostream& out) {
     out << "usage: taskorbit-cli [--server CONNINFO] COMMAND [ARGS]\n"
            "commands:\n"
            "  init DIR    create DIR when missing and its data files with every table and key\n"
-           "  check DIR   verify every table, key and file; one line per problem\n"
+           "  check DIR   verify every table, key and file, and name persons who share a\n"
+           "              user's name; one line per problem, exit 0 only when all is well\n"
            "  restore DIR [--from BK1|BAK]\n"
            "              put the backup copy (default BK1) back as the data files, after\n"
            "              checking it; refused while a station has the office open\n"
@@ -136,6 +138,10 @@ int runCheck(const DataSource& source) {
     std::vector<std::string> problems;
     status = db->check(problems);
     if (!status.ok()) return fail("cannot check the data", status);
+    // Names that a person and a user share: the files are sound, but the
+    // person would be read as the user; also a reason not to say all is well.
+    status = tko::userNameCollisions(*db, problems);
+    if (!status.ok()) return fail("cannot read the users and people", status);
     for (const std::string& line : problems) std::cout << line << "\n";
     if (!problems.empty()) return 2;
     std::cout << "All tables and keys are in order.\n";

@@ -485,6 +485,28 @@ Outcome deleteUser(Database& db, const Session& session, const User& user,
     return {};
 }
 
+Status userNameCollisions(Database& db, std::vector<std::string>& lines) {
+    std::vector<User> users;
+    Status s = readAllUsers(db, users);
+    if (!s.ok()) return s;
+    for (const User& user : users) {
+        const std::string name = store::rtrim(user.USERNAME);
+        std::vector<Person> people;
+        s = db.readAll(key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), people);
+        if (!s.ok()) return s;
+        for (const Person& p : people) {
+            if (isOwnUserPerson(p, name)) continue;
+            std::string owner = store::rtrim(p.USER);
+            lines.push_back("PEOPLE: the person \"" + store::rtrim(p.SHORTNAME) + "\" (number " +
+                            std::to_string(p.PERSONNUMBER) + ", " + store::rtrim(p.TYPE) +
+                            (owner.empty() ? std::string() : ", owned by " + owner) +
+                            ") has the name of the user " + name +
+                            "; rename the person or the user");
+        }
+    }
+    return Status::success();
+}
+
 Outcome unlockUser(Database& db, const Session& session, const std::string& name) {
     if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
     User user;

@@ -120,6 +120,12 @@ Outcome deleteUser(Database& db, const Session& session, const User& user, const
 Status lastAdministratorCheck(Database& db, const User& original,
                               const std::optional<User>& changed, std::string& refusal);
 
+// One line per person whose short name equals a user's name in any letter
+// case and who is not that user's own "User" entry: such a person is read as
+// the user wherever names are read case-free (taskorbit-cli check lists them;
+// the person or the user should be renamed).
+Status userNameCollisions(Database& db, std::vector<std::string>& lines);
+
 // ---- the command line's mends -------------------------------------------------
 // Both need a System Administrator in `session`.
 // Releases a user suspended for password failures.

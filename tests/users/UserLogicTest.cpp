@@ -4,6 +4,7 @@
 // and the users of a limited project.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cctype>
 #include <set>
 #include <sstream>
@@ -281,6 +282,39 @@ TEST_F(UserLogicTest, AUserNameTakenByAPersonIsRefused) {
     ben.user.USERNAME = "Ben";
     ASSERT_TRUE(change(ben, original).ok());
     EXPECT_EQ(ownPerson("Ben").TYPE, "User");
+}
+
+// Collisions made before they were refused are named by check: a person
+// who shares a user's name in any letter case, not the user's own entry.
+TEST_F(UserLogicTest, PersonsSharingAUsersNameAreListed) {
+    ASSERT_TRUE(addUser("BEN").ok());
+    ASSERT_TRUE(addUser("CARLA").ok());
+    std::vector<std::string> lines;
+    ASSERT_TRUE(userNameCollisions(*m_db, lines).ok());
+    EXPECT_TRUE(lines.empty());
+    const struct {
+        const char* shortName;
+        const char* type;
+        const char* owner;
+    } people[] = {{"ben", "Private", "CARLA"}, {"BEN", "Open", ""}, {"Carla", "User", "BEN"}};
+    int number = 40;
+    for (const auto& p : people) {
+        Person person;
+        person.SHORTNAME = p.shortName;
+        person.PERSONNUMBER = ++number;
+        person.TYPE = p.type;
+        person.USER = p.owner;
+        ASSERT_TRUE(m_db->add(person).ok());
+    }
+    ASSERT_TRUE(userNameCollisions(*m_db, lines).ok());
+    ASSERT_EQ(lines.size(), 3u);
+    for (const auto& p : people) {
+        const std::string quoted = "\"" + std::string(p.shortName) + "\"";
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& l) { return l.find(quoted) != l.npos; }),
+                  1)
+            << p.shortName;
+    }
 }
 
 TEST_F(UserLogicTest, OnlySystemAdministratorsChangeUsers) {
