@@ -427,19 +427,6 @@ Outcome deleteUser(Database& db, const Session& session, const User& user,
     if (concluded) *concluded = 0;
     if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
     const std::string name = store::rtrim(user.USERNAME);
-    // The heir as stored: his spelling is the one the handed rows must carry.
-    User heirUser;
-    const std::string wanted =
-        store::rtrim(heirName).empty() ? store::rtrim(session.GlobalUser) : store::rtrim(heirName);
-    const Status heirFound = db.fetch(key::USE_USERNAME_KEY, {wanted}, heirUser);
-    if (heirFound.code == store::kRecordNotFound) return Outcome::refused(kHeirUnknown, "heir");
-    if (!heirFound.ok())
-        return transactionCancelled(db,
-                                    standardMessage(35, db.lastError().describe(), "USERS").text);
-    const std::string heir = store::rtrim(heirUser.USERNAME);
-    if (heirUser.rowPos == user.rowPos || access::isUser(heir, name))
-        return Outcome::refused(kHeirIsUser, "heir");
-
     if (!db.begin(userTables(), kIntegrityTimeoutMs).ok())
         return transactionCancelled(
             db,
@@ -453,6 +440,20 @@ Outcome deleteUser(Database& db, const Session& session, const User& user,
         return transactionCancelled(db,
                                     standardMessage(35, db.lastError().describe(), "USERS").text);
     if (!refusal.empty()) return refusedInTransaction(db, refusal);
+
+    // The heir as stored: his spelling is the one the handed rows must carry.
+    User heirUser;
+    const std::string wanted =
+        store::rtrim(heirName).empty() ? store::rtrim(session.GlobalUser) : store::rtrim(heirName);
+    const Status heirFound = db.fetch(key::USE_USERNAME_KEY, {wanted}, heirUser);
+    if (heirFound.code == store::kRecordNotFound)
+        return refusedInTransaction(db, kHeirUnknown, "heir");
+    if (!heirFound.ok())
+        return transactionCancelled(db,
+                                    standardMessage(35, db.lastError().describe(), "USERS").text);
+    const std::string heir = store::rtrim(heirUser.USERNAME);
+    if (heirUser.rowPos == user.rowPos || access::isUser(heir, name))
+        return refusedInTransaction(db, kHeirIsUser, "heir");
 
     std::vector<Person> own;
     if (!db.readAll(key::PEO_PRIMARY_KEY,

@@ -609,14 +609,34 @@ TEST_F(UserLogicTest, TheLastSystemAdministratorCanBeNeitherDeletedNorLowered) {
     EXPECT_EQ(o.kind, Outcome::Refused);
     EXPECT_EQ(o.field, "access");
     EXPECT_EQ(load("SUPERVISOR").user.ACCESSLEVEL, 2);
+    // Nor suspended by the check box, while no other administrator may log in.
+    super = load("SUPERVISOR");
+    super.user.FAILFLAG = 1;
+    o = change(super, original);
+    EXPECT_EQ(o.text, kLastAdministratorSuspended);
+    EXPECT_EQ(load("SUPERVISOR").user.FAILFLAG, 0);
     o = deleteUser(*m_db, admin(), original, "", kToday);
     EXPECT_EQ(o.kind, Outcome::Refused);
     EXPECT_FALSE(o.text.empty());
     EXPECT_EQ(count<User>(), 1);
     EXPECT_EQ(m_db->engine().transactionDepth(), 0);
 
-    // With a second administrator either may go.
+    // A second administrator who is suspended himself does not count; one
+    // who may log in does.
     ASSERT_TRUE(addUser("ANNA", 2).ok());
+    const auto suspend = [&](const char* name, int flag) {
+        UserEntry entry = load(name);
+        const User before = entry.user;
+        entry.user.FAILFLAG = static_cast<std::uint8_t>(flag);
+        return change(entry, before);
+    };
+    ASSERT_TRUE(suspend("ANNA", 1).ok());
+    EXPECT_EQ(suspend("SUPERVISOR", 1).text, kLastAdministratorSuspended);
+    ASSERT_TRUE(suspend("ANNA", 0).ok());
+    ASSERT_TRUE(suspend("SUPERVISOR", 1).ok());
+    ASSERT_TRUE(suspend("SUPERVISOR", 0).ok());
+
+    // With a second administrator either may go.
     super = load("SUPERVISOR");
     super.user.ACCESSLEVEL = 0;
     ASSERT_TRUE(change(super, super.user).ok());

@@ -202,10 +202,14 @@ bool UserForm::start() {
         std::vector<User> users;
         readAllUsers(*m_workspace.db, users);
         const std::string self = store::rtrim(m_workspace.session.GlobalUser);
-        m_heir->addItem(qs(self));
-        for (const User& u : users)
-            if (u.rowPos != m_original.rowPos && store::rtrim(u.USERNAME) != self)
+        for (const User& u : users) {
+            if (u.rowPos == m_original.rowPos) continue;
+            if (store::rtrim(u.USERNAME) == self)
+                m_heir->insertItem(0, qs(u.USERNAME));
+            else
                 m_heir->addItem(qs(u.USERNAME));
+        }
+        m_heir->setCurrentIndex(0);
     }
     return true;
 }
