@@ -7,6 +7,7 @@
 #include <iostream>
 #include <map>
 
+#include "app/Login.h"
 #include "cli/CliLogin.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
@@ -203,7 +204,7 @@ int runUserCommand(Database& db, const std::vector<std::string>& args, const Sec
     UserEntry entry;
     const Status loaded = loadUser(db, name, entry.user, entry.rights);
     if (loaded.code == store::kRecordNotFound) {
-        err << "taskorbit-cli: " << translateText("Incorrect User Name") << ": " << name << "\n";
+        err << "taskorbit-cli: " << translateText(kIncorrectUserNameText) << ": " << name << "\n";
         return kFailed;
     }
     if (!loaded.ok()) {
