@@ -4,6 +4,7 @@
 #include "data/Keys.h"
 #include "data/Password.h"
 #include "data/Records.h"
+#include "data/Security.h"
 
 namespace tko {
 
@@ -42,6 +43,8 @@ Outcome LoginAttempts::attempt(const std::string& userName, const std::string& p
     }
     if (user.FAILFLAG == 1) return Outcome::refused(kSuspendedText);
     if (verifyPassword(password, user.PASSWORD)) {
+        // The wrong passwords before this one no longer count.
+        if (!clearLoginFailures(m_db, user.USERNAME).ok()) return storeFailure(m_db);
         who.userName = user.USERNAME;
         who.accessLevel = user.ACCESSLEVEL;
         // The built-in first password and a password set on the user's behalf
@@ -51,7 +54,13 @@ Outcome LoginAttempts::attempt(const std::string& userName, const std::string& p
         return {};
     }
     ++m_tries;
-    if (allowedTries > 0 && m_tries > allowedTries) {
+    if (allowedTries <= 0) return Outcome::refused(kIncorrectPasswordText, "password");
+    // The count is the store's, so that every window and the command line
+    // add to the same one: closing the window or starting another command
+    // gives no fresh tries.
+    int failures = 0;
+    if (!countLoginFailure(m_db, user.USERNAME, failures).ok()) return storeFailure(m_db);
+    if (failures > allowedTries) {
         user.FAILFLAG = 1;
         Status written = m_db.change(user);
         if (written.code == store::kChangedByOther && m_db.reread(user).ok()) {
@@ -60,6 +69,8 @@ Outcome LoginAttempts::attempt(const std::string& userName, const std::string& p
             written = m_db.change(user);
         }
         if (!written.ok()) return storeFailure(m_db);
+        // Released by an administrator, the user starts again from no failures.
+        if (!clearLoginFailures(m_db, user.USERNAME).ok()) return storeFailure(m_db);
         return Outcome::refused(kTooManyFailuresText);
     }
     return Outcome::refused(kIncorrectPasswordText, "password");

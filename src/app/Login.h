@@ -1,6 +1,8 @@
 // Log-in: the user name is looked up, a suspended account is refused, and the
 // typed password is checked against the stored hash. Wrong passwords count up
-// within one log-in window; past the system's limit the account is suspended.
+// in the store (one count per user, shared by every window and the command
+// line, cleared by a successful log-in); past the system's limit the account
+// is suspended.
 #pragma once
 
 #include <string>
@@ -37,7 +39,8 @@ inline constexpr const char* kPasswordNotChangedText =
     "Your password was not changed, so TASKORBIT ends now. It must be changed before "
     "you can go on.";
 
-// One log-in window: the try counter starts at 0 with each window.
+// One log-in window (or one command-line log-in). tries() counts this
+// window's wrong passwords; the suspension follows the stored count.
 class LoginAttempts {
 public:
     explicit LoginAttempts(Database& db) : m_db(db) {}

@@ -69,7 +69,8 @@ std::string checkPair(const std::string& directory, const std::string& suffix) {
     s = copy->checkLayout(layout);
     if (!s.ok()) return s.describe();
     if (!layout.layout.empty()) return layout.layout.front();
-    if (layout.presentTables != static_cast<int>(allTables().size()))
+    if (layout.presentTables + static_cast<int>(layout.laterTables.size()) !=
+        static_cast<int>(allTables().size()))
         return "it holds no TASKORBIT tables";
     if (!layout.keys.empty() && !missesOnlyAuxiliaryKeys(layout)) return layout.keys.front();
     std::vector<std::string> problems;

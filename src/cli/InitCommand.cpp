@@ -4,6 +4,9 @@
 #include <ostream>
 #include <system_error>
 
+#include "data/Messages.h"
+#include "users/RecoveryKey.h"
+
 namespace tko::cli {
 
 namespace {
@@ -37,6 +40,25 @@ int runInitCommand(const DataSource& source, std::ostream& out, std::ostream& er
     out << "Created every table and key in "
         << (source.serverInfo.empty() ? source.directory : std::string("the server database"))
         << "\n";
+    // One key per office: an office that has one keeps it (init on an
+    // existing office only completes its tables); one made before keys
+    // existed gets its first.
+    bool has = false;
+    if (!hasRecoveryKey(*db, has).ok()) {
+        err << "taskorbit-cli: cannot read the recovery key: " << db->lastError().describe()
+            << "\n";
+        return 1;
+    }
+    if (has) return 0;
+    std::string key;
+    const Outcome made = createRecoveryKey(*db, key);
+    if (!made.ok()) {
+        err << "taskorbit-cli: " << outcomeLine(made) << "\n";
+        return 1;
+    }
+    out << "Office recovery key (shown only now; keep it safe, away from the data):\n  " << key
+        << "\nWith it, taskorbit-cli user recover DIR NAME resets a System Administrator "
+           "whom nobody else can let back in.\n";
     return 0;
 }
 

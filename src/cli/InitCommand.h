@@ -11,9 +11,10 @@
 namespace tko::cli {
 
 // Creates the directory of `source` when it is missing (not for a server),
-// then the data files. Returns the exit code: 0 when every table and key
-// exists, 1 when the directory or the files could not be created (the reason
-// goes to `err`).
+// then the data files, and prints the office recovery key when the office
+// has none yet (a new one, or one made before keys existed). Returns the exit code: 0 when every
+// table and key exists, 1 when the directory or the files could not be created (the reason goes to
+// `err`).
 int runInitCommand(const DataSource& source, std::ostream& out, std::ostream& err);
 
 }  // namespace tko::cli

@@ -28,6 +28,7 @@
 #include "data/Messages.h"
 #include "data/StationSettings.h"
 #include "platform/store/EngineLog.h"
+#include "users/UserAccounts.h"
 
 namespace {
 
@@ -41,7 +42,8 @@ void usage(std::ostream& out) {
     out << "usage: taskorbit-cli [--server CONNINFO] COMMAND [ARGS]\n"
            "commands:\n"
            "  init DIR    create DIR when missing and its data files with every table and key\n"
-           "  check DIR   verify every table, key and file; one line per problem\n"
+           "  check DIR   verify every table, key and file, and name persons who share a\n"
+           "              user's name; one line per problem, exit 0 only when all is well\n"
            "  restore DIR [--from BK1|BAK]\n"
            "              put the backup copy (default BK1) back as the data files, after\n"
            "              checking it; refused while a station has the office open\n"
@@ -66,12 +68,24 @@ void usage(std::ostream& out) {
            "  export ics DIR FILE --user NAME       the user's open assignments as iCalendar\n"
            "  export csv DIR TABLE FILE --user NAME one table as CSV\n"
            "The commands with --user log in as that user, with the password from\n"
-           "TASKORBIT_PASSWORD or asked for, and obey the user's rights.\n"
-           "  user unlock DIR NAME\n"
+           "TASKORBIT_PASSWORD or asked for, and obey the user's rights. The user\n"
+           "commands need a System Administrator:\n"
+           "  user unlock DIR NAME --user ADMIN\n"
            "              release a user suspended for password failures\n"
-           "  user password DIR NAME\n"
+           "  user password DIR NAME --user ADMIN\n"
            "              set a new password (read without echo) that NAME must change\n"
-           "              at the next log-in\n";
+           "              at the next log-in\n"
+           "  user add DIR NAME --level 0|1|2 --user ADMIN\n"
+           "              add a user (0 General User, 1 People Administrator, 2 System\n"
+           "              Administrator); his first password is asked without echo\n"
+           "  user rename DIR OLD NEW --user ADMIN\n"
+           "              rename a user; every record naming him follows\n"
+           "  user delete DIR NAME [--to HEIR] --user ADMIN\n"
+           "              delete a user; what he owned goes to HEIR (default ADMIN)\n"
+           "  user recover DIR NAME\n"
+           "              reset the System Administrator NAME with the office recovery key\n"
+           "              that init printed (from TASKORBIT_RECOVERY_KEY or asked without\n"
+           "              echo); prints the next key, the used one is spent\n";
     tko::reportCommandUsage(out);
     out << "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
            "keeps only the settings.\n";
@@ -124,6 +138,10 @@ int runCheck(const DataSource& source) {
     std::vector<std::string> problems;
     status = db->check(problems);
     if (!status.ok()) return fail("cannot check the data", status);
+    // Names that a person and a user share: the files are sound, but the
+    // person would be read as the user; also a reason not to say all is well.
+    status = tko::userNameCollisions(*db, problems);
+    if (!status.ok()) return fail("cannot read the users and people", status);
     for (const std::string& line : problems) std::cout << line << "\n";
     if (!problems.empty()) return 2;
     std::cout << "All tables and keys are in order.\n";
@@ -161,8 +179,8 @@ int runDemo(const DataSource& source) {
 // The user commands work on an existing office only; on a server the
 // server's own grants decide whether this connection may write the users.
 int runUser(const DataSource& source, const std::vector<std::string>& words) {
-    if (words.size() != 4) {
-        std::cerr << "usage: taskorbit-cli user unlock DIR NAME | user password DIR NAME\n";
+    if (words.size() < 3) {
+        std::cerr << "usage: taskorbit-cli user ACTION DIR ... (see taskorbit-cli --help)\n";
         return 64;
     }
     if (source.serverInfo.empty() && !directoryExists(source.directory)) {
@@ -171,9 +189,9 @@ int runUser(const DataSource& source, const std::vector<std::string>& words) {
         return 1;
     }
     Status status;
-    auto db = Database::open(source, false, status, kCheckLockTimeoutMs, false);
+    auto db = Database::open(source, false, status, kCheckLockTimeoutMs);
     if (!db) return fail("cannot open the data", status);
-    return tko::runUserCommand(*db, {words[1], words[2], words[3]},
+    return tko::runUserCommand(*db, std::vector<std::string>(words.begin() + 1, words.end()),
                                tko::terminalSecretReader(std::cerr), std::cout, std::cerr);
 }
 

@@ -57,7 +57,7 @@ std::unique_ptr<Database> Database::open(const DataSource& source, bool create, 
     }
     // Keys that a later version added are built (CREATE INDEX IF NOT EXISTS);
     // the files are only written to when one is missing.
-    if (!layout.keys.empty() && db->missesTablesOrKeys()) {
+    if ((!layout.keys.empty() && db->missesTablesOrKeys()) || !layout.laterTables.empty()) {
         status = db->createTables();
         if (!status.ok()) {
             store::logEngineFailure(status, "creating the tables");
@@ -105,6 +105,10 @@ Status Database::checkLayout(LayoutCheck& out) {
             } else
                 out.layout.push_back(line);
         }
+        if (missing && isLaterTable(*table)) {
+            out.laterTables.push_back(table->label);
+            continue;
+        }
         if (missing) {
             out.layout.push_back(table->label + ": table is missing");
             continue;  // a missing table's keys are missing too
@@ -150,8 +154,13 @@ Status Database::check(std::vector<std::string>& problems) {
     Status s = track(m_engine->verifyStorage(problems));
     if (!s.ok()) return s;
     for (const store::TableDef* table : allTables()) {
-        s = track(m_engine->verifyTable(*table, problems));
+        std::vector<std::string> found;
+        s = track(m_engine->verifyTable(*table, found));
         if (!s.ok()) return s;
+        // A store made before a later table existed gets it at its next opening.
+        for (const std::string& line : found)
+            if (!isLaterTable(*table) || line != table->label + ": table is missing")
+                problems.push_back(line);
     }
     return s;
 }

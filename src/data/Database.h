@@ -30,6 +30,9 @@ struct LayoutCheck {
     std::vector<std::string> layout;     // a missing table or column, a wrong type
     std::vector<std::string> keys;       // a missing key or one unlike its definition
     std::vector<std::string> keyTables;  // the labels of the tables of `keys`
+    // Tables of later versions that the store lacks (isLaterTable()): not a
+    // fault; opening with `addMissing` creates them.
+    std::vector<std::string> laterTables;
 
     bool newStore() const { return presentTables == 0 && !foreignTables; }
 };

@@ -35,17 +35,26 @@ Value field(const TableDef& def, const Row& row, const char* name) {
     return row.values.at(static_cast<size_t>(def.fieldIndex(name)));
 }
 
-// A private person shares a short name with a user only by coincidence: it
-// belongs to another user and must survive that user's deletion or renaming.
-Filter othersPrivatePeople(const TableDef& users, const Row& user) {
-    return store::allOf({store::eq("TYPE", std::string("Private")),
-                         store::ne("USER", field(users, user, "USERNAME"))});
+// Only the user's own entry (type "User", owned by the user, short name his
+// name) goes with a user or follows his rename. Any other person who shares
+// the name, in particular another user's Private person, is somebody else's
+// and stays as he is.
+Filter notTheUsersOwnPerson(const TableDef& users, const Row& user) {
+    const Value name = field(users, user, "USERNAME");
+    return store::negate(store::allOf({store::eq("TYPE", std::string("User")),
+                                       store::same("USER", name), store::same("SHORTNAME", name)}));
 }
 
-// Group memberships of such a private person stay as well.
-Filter othersPrivateMemberships(const TableDef& users, const Row& user) {
+// Group memberships of such another person stay as well.
+Filter othersMemberships(const TableDef& users, const Row& user) {
     return store::exists(Person::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
-                         othersPrivatePeople(users, user));
+                         notTheUsersOwnPerson(users, user));
+}
+
+// A link from USERS to a column that names a user: the rows that name the
+// user follow his rename.
+Link namesUser(const char* child, const char* key, const char* column) {
+    return {child, key, {{"USERNAME", column}}, {}, {}, nullptr};
 }
 
 const std::vector<Cascade>& cascades() {
@@ -56,23 +65,39 @@ const std::vector<Cascade>& cascades() {
            {{"USERNAME", "SHORTNAME"}},
            {},
            {},
-           othersPrivateMemberships},
-          {"PEOPLE", key::PEO_SHORT_KEY, {{"USERNAME", "SHORTNAME"}}, {}, {}, othersPrivatePeople},
+           othersMemberships},
+          {"PEOPLE", key::PEO_SHORT_KEY, {{"USERNAME", "SHORTNAME"}}, {}, {}, notTheUsersOwnPerson},
           {"USERASSGN", key::USA_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERPREF", key::USP_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERVIEW", key::USV_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
-          {"USGRPUSERS", key::UGU_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr}},
+          {"USGRPUSERS", key::UGU_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
+          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME")},
          {{"GROUPPEOPLE",
            key::GRP_PEOPLE_KEY,
            {{"USERNAME", "SHORTNAME"}},
            {},
            {},
-           othersPrivateMemberships},
-          {"PEOPLE", key::PEO_SHORT_KEY, {{"USERNAME", "SHORTNAME"}}, {}, {}, othersPrivatePeople},
+           othersMemberships},
+          {"PEOPLE", key::PEO_SHORT_KEY, {{"USERNAME", "SHORTNAME"}}, {}, {}, notTheUsersOwnPerson},
           {"USERASSGN", key::USA_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERVIEW", key::USV_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USGRPUSERS", key::UGU_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
-          {"USERPREF", key::USP_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr}}},
+          {"USERPREF", key::USP_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
+          // Every other record that names the user: the work he gave, his
+          // reminders (and those about work given to him), the people, group
+          // lists and projects he owns, the project links he made and the
+          // limited people and projects he is listed for.
+          namesUser("ASSIGNMENT", key::ASS_USERDATE_KEY, "USERNAME"),
+          namesUser("REMINDER", key::REM_USER_KEY, "USER"),
+          namesUser("REMINDER", key::REM_REMINDERNUMBER_KEY, "PERSON"),
+          namesUser("PEOPLE", key::PEO_PERSONNUMBER_KEY, "USER"),
+          namesUser("GROUPNAME", key::GRO_AUTONUMBER_KEY, "USER"),
+          namesUser("PROJECT", key::PRO_AUTONUMBER_KEY, "USER"),
+          namesUser("PROJASSGN", key::PRA_PRIMARY_KEY, "USER"),
+          namesUser("PROJUSER", key::PRU_USER_KEY, "USER"),
+          namesUser("PEOUSER", key::PEU_PERSONNUMBER_KEY, "USER"),
+          // His count of wrong passwords.
+          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME")}},
         {"USERGROUPS",
          {{"USGRPUSERS", key::UGU_GROUP_KEY, {{"GROUP", "GROUP"}}, {}, {}, nullptr}},
          {{"USGRPUSERS", key::UGU_GROUP_KEY, {{"GROUP", "GROUP"}}, {}, {}, nullptr}}},
@@ -205,8 +230,15 @@ store::Status readChildren(Database& db, const TableDef& parentDef, const Row& v
     std::vector<Filter> conditions;
     store::ReadRequest request;
     request.key = child.key(link.key);
-    for (const auto& [parentField, childField] : link.match)
-        conditions.push_back(store::eq(childField, field(parentDef, values, parentField)));
+    // A user name is an identity: the rows of a user are those that name him
+    // letter for letter. The case-free equality keeps the read on the key's
+    // range.
+    const bool exact = parentDef.label == User::def().label;
+    for (const auto& [parentField, childField] : link.match) {
+        const Value value = field(parentDef, values, parentField);
+        conditions.push_back(store::eq(childField, value));
+        if (exact) conditions.push_back(store::same(childField, value));
+    }
     if (link.spare) conditions.push_back(store::negate(link.spare(parentDef, values)));
     request.filter = store::allOf(std::move(conditions));
     request.limit = 500;

@@ -104,7 +104,8 @@ namespace tko::key {
     K(USV, PRIMARY_KEY)           \
     K(USG, GROUP_KEY)             \
     K(UGU, GROUP_KEY)             \
-    K(UGU, USERNAME_KEY)
+    K(UGU, USERNAME_KEY)          \
+    K(SEC, KIND_KEY)
 
 #define TKO_KEY_CONSTANT(prefix, name) inline constexpr char prefix##_##name[] = #prefix ":" #name;
 TKO_KEY_LABELS(TKO_KEY_CONSTANT)

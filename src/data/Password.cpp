@@ -3,6 +3,7 @@
 #include <sodium.h>
 
 #include <atomic>
+#include <cstdint>
 #include <cstring>
 
 #include "platform/store/Schema.h"
@@ -55,9 +56,12 @@ void setPasswordCost(PasswordCost cost) {
 }
 
 std::string hashPassword(const std::string& password) {
+    return hashSecret(clippedPassword(password));
+}
+
+std::string hashSecret(const std::string& clear) {
     if (!sodiumReady()) return {};
     const bool minimal = g_cost.load() == PasswordCost::Minimal;
-    const std::string clear = clippedPassword(password);
     char out[crypto_pwhash_STRBYTES];
     if (crypto_pwhash_str(
             out, clear.data(), clear.size(),
@@ -74,6 +78,22 @@ bool verifyPassword(const std::string& typed, const std::string& storedHash) {
     // among its 10 characters: it still opens with exactly those.
     const std::string uncut = significant(typed);
     return uncut != clippedPassword(typed) && verifiesAs(uncut, storedHash);
+}
+
+bool verifySecret(const std::string& typed, const std::string& storedHash) {
+    return sodiumReady() && isPasswordHash(storedHash) && verifiesAs(typed, storedHash);
+}
+
+std::string randomSecret(int groups) {
+    if (!sodiumReady() || groups <= 0) return {};
+    static constexpr char kAlphabet[] = "23456789ABCDEFGHJKMNPQRSTUVWXYZ";
+    constexpr std::uint32_t kLetters = sizeof(kAlphabet) - 1;
+    std::string out;
+    for (int g = 0; g < groups; ++g) {
+        if (g > 0) out += '-';
+        for (int i = 0; i < 5; ++i) out += kAlphabet[randombytes_uniform(kLetters)];
+    }
+    return out;
 }
 
 bool isPasswordHash(const std::string& storedHash) {

@@ -34,4 +34,12 @@ bool isPasswordHash(const std::string& storedHash);
 std::string expiredPasswordHash(const std::string& hash);
 bool isExpiredPasswordHash(const std::string& storedHash);
 
+// Secrets that are not passwords (the office recovery key): hashed and
+// verified whole, with the same cost as passwords.
+std::string hashSecret(const std::string& secret);
+bool verifySecret(const std::string& typed, const std::string& storedHash);
+// A random secret of `groups` groups of five letters and digits joined by
+// "-", easy to copy by hand (no 0/O or 1/I/L); empty when no randomness.
+std::string randomSecret(int groups);
+
 }  // namespace tko

@@ -169,6 +169,16 @@ namespace tko {
     F(GROUP, STRING, 15)         \
     F(USERNAME, STRING, 15)
 
+// Not a table of the data model: the office's security records, kept beside
+// USERS. KIND "RECOVERY" (USERNAME blank) holds the hash of the office
+// recovery key; KIND "FAILURES" counts a user's wrong passwords since his
+// last successful log-in (COUNT), for every way of logging in.
+#define TKO_SECURITY_FIELDS(F) \
+    F(KIND, STRING, 10)        \
+    F(USERNAME, STRING, 15)    \
+    F(COUNT, LONG, 0)          \
+    F(HASH, STRING, 128)
+
 // Member types of the field kinds.
 #define TKO_CTYPE_LONG(w) std::int32_t
 #define TKO_CTYPE_SHORT(w) std::int16_t
@@ -223,5 +233,6 @@ TKO_DECLARE_RECORD(UserAssign, TKO_USERASSGN_FIELDS)
 TKO_DECLARE_RECORD(UserView, TKO_USERVIEW_FIELDS)
 TKO_DECLARE_RECORD(UserGroup, TKO_USERGROUPS_FIELDS)
 TKO_DECLARE_RECORD(UserGroupUser, TKO_USGRPUSERS_FIELDS)
+TKO_DECLARE_RECORD(Security, TKO_SECURITY_FIELDS)
 
 }  // namespace tko

@@ -313,14 +313,23 @@ TKO_DEFINE_TABLE(UserGroupUser, TKO_USGRPUSERS_FIELDS, "USGRPUSERS", "UGU", "USG
                  {{"UGU:GROUP_KEY", true, {"GROUP", "USERNAME"}},
                   {"UGU:USERNAME_KEY", true, {"USERNAME", "GROUP"}}})
 
+// Added after the first offices were made: opening creates it in a store
+// that lacks it.
+TKO_DEFINE_TABLE(Security, TKO_SECURITY_FIELDS, "SECURITY", "SEC", "SECURITY", Users,
+                 {{"SEC:KIND_KEY", true, {"KIND", "USERNAME"}}})
+
 const std::vector<const TableDef*>& allTables() {
     static const std::vector<const TableDef*> tables{
         &Assignment::def(), &Person::def(),      &UserPref::def(),  &SystemPref::def(),
         &Reminder::def(),   &Anniversary::def(), &Project::def(),   &ProjAssign::def(),
         &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(), &GroupPeople::def(),
         &UserAssign::def(), &UserView::def(),    &UserGroup::def(), &UserGroupUser::def(),
-        &User::def()};
+        &Security::def(),   &User::def()};
     return tables;
+}
+
+bool isLaterTable(const TableDef& table) {
+    return &table == &Security::def();
 }
 
 const TableDef* tableByLabel(const std::string& label) {

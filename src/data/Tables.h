@@ -10,6 +10,9 @@ namespace tko {
 
 // Every table, shared tables first and USERS last.
 const std::vector<const store::TableDef*>& allTables();
+// A table that later versions added: a store made before lacks it, and
+// opening creates it.
+bool isLaterTable(const store::TableDef& table);
 // The table with this label ("ASSIGNMENT"), or nullptr.
 const store::TableDef* tableByLabel(const std::string& label);
 
@@ -32,6 +35,7 @@ inline constexpr const char* USERASSGN = "USERASSGN";
 inline constexpr const char* USERVIEW = "USERVIEW";
 inline constexpr const char* USERGROUPS = "USERGROUPS";
 inline constexpr const char* USGRPUSERS = "USGRPUSERS";
+inline constexpr const char* SECURITY = "SECURITY";
 }  // namespace label
 
 }  // namespace tko

@@ -25,7 +25,9 @@ const std::set<std::string> kTimeFields{"TIMECHANGED", "BACKUPTIME"};
 
 bool exported(const store::TableDef& table, const store::FieldDef& field) {
     if (field.type == store::FieldType::Memo) return false;
-    return !(table.label == "USERS" && field.name == "PASSWORD");
+    // No hash of a password or of the office recovery key leaves the store.
+    return !(table.label == "USERS" && field.name == "PASSWORD") &&
+           !(table.label == "SECURITY" && field.name == "HASH");
 }
 
 std::string valueText(const store::FieldDef& field, const store::Value& value) {

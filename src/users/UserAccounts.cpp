@@ -10,8 +10,10 @@
 #include "data/Numbering.h"
 #include "data/Password.h"
 #include "data/Records.h"
+#include "data/Security.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
+#include "users/Access.h"
 
 namespace tko {
 
@@ -22,16 +24,28 @@ Outcome refusedInTransaction(Database& db, const std::string& text, const std::s
     return Outcome::refused(text, focus);
 }
 
-// The tables a user save or delete writes, for the transaction.
-std::vector<std::string> userTables(bool forDelete) {
-    std::vector<std::string> tables = transactionTables(User::def(), forDelete);
-    for (const char* extra : {label::PEOPLE, label::USERPREF, label::USERASSGN, label::USERVIEW,
-                              label::ASSIGNMENT, label::GROUPPEOPLE, label::ANNIVERS})
+// The tables a user save or delete writes, for the transaction: the user's
+// change and delete cascades and the tables the hand-over to an heir writes.
+std::vector<std::string> userTables() {
+    std::vector<std::string> tables = transactionTables(User::def(), false);
+    for (const std::string& label : transactionTables(User::def(), true))
+        if (std::find(tables.begin(), tables.end(), label) == tables.end()) tables.push_back(label);
+    for (const char* extra : {label::ASSIGNMENT, label::REMINDER, label::GROUPNAME, label::PROJECT,
+                              label::PROJASSGN, label::PROJUSER, label::PEOUSER})
         if (std::find(tables.begin(), tables.end(), extra) == tables.end()) tables.push_back(extra);
     return tables;
 }
 
-// Persons carrying `name` as short name that are not `owner`'s own user entry.
+// True when `p` is the own entry of the user `owner`: type "User", owned by
+// him and carrying his name, letter for letter.
+bool isOwnUserPerson(const Person& p, const std::string& owner) {
+    return store::rtrim(p.TYPE) == kTypeUser && access::isUser(p.USER, owner) &&
+           access::isUser(p.SHORTNAME, owner);
+}
+
+// Persons whose short name equals `name` in any letter case, other than
+// `owner`'s own entry: they would be read as the user wherever names are
+// read case-free.
 Status foreignPersonNamed(Database& db, const std::string& name, const std::string& owner,
                           bool& found) {
     found = false;
@@ -39,8 +53,87 @@ Status foreignPersonNamed(Database& db, const std::string& name, const std::stri
     Status s = db.readAll(key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), people);
     if (!s.ok()) return s;
     for (const Person& p : people)
-        if (store::rtrim(p.TYPE) != kTypeUser || store::rtrim(p.USER) != owner) found = true;
+        if (!isOwnUserPerson(p, owner)) found = true;
     return s;
+}
+
+// A column that holds a user name.
+struct NameColumn {
+    const store::TableDef* table;
+    const char* column;
+};
+
+// Every column outside USERS that names a user (persons' short names are
+// tested on their own, by foreignPersonNamed()).
+const std::vector<NameColumn>& nameColumns() {
+    static const std::vector<NameColumn> columns{{&Assignment::def(), "USERNAME"},
+                                                 {&Assignment::def(), "PERSON"},
+                                                 {&Reminder::def(), "USER"},
+                                                 {&Reminder::def(), "PERSON"},
+                                                 {&Person::def(), "USER"},
+                                                 {&GroupName::def(), "USER"},
+                                                 {&Project::def(), "USER"},
+                                                 {&ProjAssign::def(), "USER"},
+                                                 {&ProjUser::def(), "USER"},
+                                                 {&PeoUser::def(), "USER"},
+                                                 {&UserAssign::def(), "USERNAME"},
+                                                 {&UserAssign::def(), "USERNAME2"},
+                                                 {&UserView::def(), "USERNAME"},
+                                                 {&UserView::def(), "USERNAME2"},
+                                                 {&UserGroupUser::def(), "USERNAME"},
+                                                 {&UserPref::def(), "USERNAME"}};
+    return columns;
+}
+
+// Whether a stored record names `name` in any letter case, leaving out those
+// that name `except` exactly (a user's own rows while he is renamed).
+Status nameStillReferenced(Database& db, const std::string& name, const std::string& except,
+                           bool& referenced) {
+    referenced = false;
+    for (const NameColumn& c : nameColumns()) {
+        store::Filter filter = store::eq(c.column, name);
+        if (!except.empty())
+            filter = store::allOf({std::move(filter), access::fieldIsNotUser(c.column, except)});
+        std::int64_t count = 0;
+        const Status s = db.track(db.engine().count(*c.table, filter, count));
+        if (!s.ok()) return s;
+        if (count > 0) {
+            referenced = true;
+            return s;
+        }
+    }
+    return Status::success();
+}
+
+// Gives the rows of R whose `column` names `name` exactly (and that pass
+// `also`) to `heir`. kDuplicateKey when the heir already has a row of that
+// key; `clash` is then the name of the row that could not be handed over.
+template <class R>
+Status handOver(Database& db, const char* keyLabel, const char* column, std::string R::*member,
+                const std::string& name, const std::string& heir, const store::Filter& also,
+                std::string* clash = nullptr, std::string R::*shown = nullptr) {
+    std::vector<R> rows;
+    Status s = db.readAll(keyLabel, store::allOf({access::fieldIsUser(column, name), also}), rows);
+    if (!s.ok()) return s;
+    for (R& row : rows) {
+        row.*member = heir;
+        s = db.change(row);
+        if (s.code == store::kDuplicateKey && clash && shown) *clash = store::rtrim(row.*shown);
+        if (!s.ok()) return s;
+    }
+    return Status::success();
+}
+
+// Removes the rows of R whose `column` names `name` exactly.
+template <class R>
+Status removeNaming(Database& db, const char* keyLabel, const char* column,
+                    const std::string& name) {
+    std::vector<R> rows;
+    Status s = db.readAll(keyLabel, access::fieldIsUser(column, name), rows);
+    if (!s.ok()) return s;
+    for (const R& row : rows)
+        if (s = db.remove(row); !s.ok()) return s;
+    return Status::success();
 }
 
 // Adds the user's own person entry (type "User") unless it is there already.
@@ -68,20 +161,48 @@ Outcome addOwnPerson(Database& db, const std::string& name) {
     return {};
 }
 
-// Rewrites the owner of the renamed user's own person entry (the change
-// cascade has already given it the new short name).
-Outcome renameOwnPerson(Database& db, const std::string& oldName, const std::string& newName) {
-    Person own;
-    Status s = db.fetch(key::PEO_PRIMARY_KEY, {newName, oldName}, own);
-    if (s.code == store::kRecordNotFound) return {};
-    if (!s.ok())
-        return transactionCancelled(
-            db, translateText("Error getting People") + " " + db.lastError().describe());
-    if (store::rtrim(own.TYPE) != kTypeUser) return {};
-    own.USER = newName;
-    if (!db.change(own).ok())
-        return transactionCancelled(
-            db, translateText("Error putting People") + " " + db.lastError().describe());
+// Inside the delete transaction: what the user `name` owned goes to `heir`
+// (the people he owns but his own entry, his group lists, his projects with
+// their user lists, the project links he made, the assignments he gave, his
+// reminders); the rows that list him for a limited person or project go, so
+// that nobody inherits his place in another user's list.
+Outcome handOverOwnings(Database& db, const std::string& name, const std::string& heir) {
+    const auto cancelled = [&db](const char* table) {
+        return transactionCancelled(db, standardMessage(15, db.lastError().describe(), table).text);
+    };
+    const auto alreadyOwns = [&db, &heir](const char* what, const std::string& item) {
+        const std::string text =
+            mergeParameters(translateText(kHeirOwnsSameName), heir, translateText(what), item);
+        return refusedInTransaction(db, text, "heir");
+    };
+    std::string clash;
+    const store::Filter notOwnEntry = store::negate(store::allOf(
+        {store::eq("TYPE", std::string(kTypeUser)), access::fieldIsUser("SHORTNAME", name)}));
+    Status s = handOver(db, key::PEO_PERSONNUMBER_KEY, "USER", &Person::USER, name, heir,
+                        notOwnEntry, &clash, &Person::SHORTNAME);
+    if (s.code == store::kDuplicateKey) return alreadyOwns("person", clash);
+    if (!s.ok()) return cancelled(label::PEOPLE);
+    s = handOver(db, key::GRO_AUTONUMBER_KEY, "USER", &GroupName::USER, name, heir, store::all(),
+                 &clash, &GroupName::GROUPNAME);
+    if (s.code == store::kDuplicateKey) return alreadyOwns("group list", clash);
+    if (!s.ok()) return cancelled(label::GROUPNAME);
+    s = handOver(db, key::PRO_AUTONUMBER_KEY, "USER", &Project::USER, name, heir, store::all(),
+                 &clash, &Project::NAME);
+    if (s.code == store::kDuplicateKey) return alreadyOwns("project", clash);
+    if (!s.ok()) return cancelled(label::PROJECT);
+    if (!handOver(db, key::PRA_PRIMARY_KEY, "USER", &ProjAssign::USER, name, heir, store::all())
+             .ok())
+        return cancelled(label::PROJASSGN);
+    if (!handOver(db, key::ASS_USERDATE_KEY, "USERNAME", &Assignment::USERNAME, name, heir,
+                  store::all())
+             .ok())
+        return cancelled(label::ASSIGNMENT);
+    if (!handOver(db, key::REM_USER_KEY, "USER", &Reminder::USER, name, heir, store::all()).ok())
+        return cancelled(label::REMINDER);
+    if (!removeNaming<PeoUser>(db, key::PEU_PERSONNUMBER_KEY, "USER", name).ok())
+        return cancelled(label::PEOUSER);
+    if (!removeNaming<ProjUser>(db, key::PRU_USER_KEY, "USER", name).ok())
+        return cancelled(label::PROJUSER);
     return {};
 }
 
@@ -139,6 +260,10 @@ std::string tooLongField(const User& user, int& width) {
     return {};
 }
 
+Status readAllUsers(Database& db, std::vector<User>& users) {
+    return db.readAll(key::USE_USERNAME_KEY, store::all(), users);
+}
+
 Status loadUser(Database& db, const std::string& name, User& user, UserRights& rights) {
     Status s = db.fetch(key::USE_USERNAME_KEY, {store::rtrim(name)}, user);
     if (!s.ok()) return s;
@@ -150,18 +275,24 @@ Status lastAdministratorCheck(Database& db, const User& original,
     refusal.clear();
     constexpr int administrator = levelNumber(AccessLevel::SystemAdministrator);
     if (original.ACCESSLEVEL != administrator) return Status::success();
-    if (changed && changed->ACCESSLEVEL == administrator) return Status::success();
-    std::int64_t others = 0;
-    const Status s =
-        db.count<User>(store::allOf({store::eq("ACCESSLEVEL", std::int64_t{administrator}),
-                                     store::ne("USERNAME", store::rtrim(original.USERNAME))}),
-                       others);
+    const std::string name = store::rtrim(original.USERNAME);
+    const bool stays = changed && changed->ACCESSLEVEL == administrator;
+    // Suspending an administrator by the check box leaves the office to the
+    // other administrators who may still log in.
+    const bool suspends = stays && changed->FAILFLAG != 0 && original.FAILFLAG == 0;
+    if (stays && !suspends) return Status::success();
+    std::vector<store::Filter> others{store::eq("ACCESSLEVEL", std::int64_t{administrator}),
+                                      store::ne("USERNAME", name)};
+    if (suspends) others.push_back(store::eq("FAILFLAG", std::int64_t{0}));
+    std::int64_t count = 0;
+    const Status s = db.count<User>(store::allOf(std::move(others)), count);
     if (!s.ok()) return s;
-    if (others == 0)
-        refusal = changed ? "The last System Administrator must keep the access level System "
-                            "Administrator, or nobody could administer the office."
-                          : "The last System Administrator cannot be deleted, or nobody could "
-                            "administer the office.";
+    if (count == 0)
+        refusal = suspends  ? kLastAdministratorSuspended
+                  : changed ? "The last System Administrator must keep the access level System "
+                              "Administrator, or nobody could administer the office."
+                            : "The last System Administrator cannot be deleted, or nobody could "
+                              "administer the office.";
     return s;
 }
 
@@ -193,8 +324,10 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
     if (inserting || name != oldName) {
         User other;
         const Status s = db.fetch(key::USE_USERNAME_KEY, {name}, other);
-        if (s.ok()) return Outcome::refused("Duplicate UserName", "username");
-        if (s.code != store::kRecordNotFound)
+        // A rename that changes only the letter case finds the user himself.
+        const bool himself = !inserting && s.ok() && other.rowPos == original.rowPos;
+        if (s.ok() && !himself) return Outcome::refused("Duplicate UserName", "username");
+        if (!s.ok() && s.code != store::kRecordNotFound)
             return transactionCancelled(
                 db, standardMessage(35, db.lastError().describe(), "USERS").text);
         bool clash = false;
@@ -203,6 +336,11 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
                 db, translateText("Error getting People") + " " + db.lastError().describe());
         if (clash)
             return Outcome::refused("This User Name already used for a person entry", "username");
+        // Records of a former user of that name would become the new user's.
+        bool referenced = false;
+        if (!nameStillReferenced(db, name, oldName, referenced).ok())
+            return transactionCancelled(db, db.lastError().describe());
+        if (referenced) return Outcome::refused(kNameStillReferenced, "username");
     }
 
     // 3. Who changed it, and when.
@@ -213,11 +351,11 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
     if (newPassword) {
         const std::string hash = hashPassword(cleaned);
         if (hash.empty()) return transactionCancelled(db, "The password could not be hashed.");
-        user.PASSWORD = hash;
+        user.PASSWORD = entry.temporaryPassword ? expiredPasswordHash(hash) : hash;
     }
 
     // 4. One transaction for the user, his cascade and his rights.
-    if (!db.begin(userTables(false), kUserSaveTimeoutMs).ok())
+    if (!db.begin(userTables(), kUserSaveTimeoutMs).ok())
         return transactionCancelled(
             db,
             standardMessage(34, db.lastError().describe(), translateText("Update"), "USERS").text);
@@ -268,8 +406,6 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
         if (!written.ok())
             return transactionCancelled(db, written.message ? written.message->text : "");
         user.fromRow(row);
-        if (name != oldName)
-            if (Outcome o = renameOwnPerson(db, oldName, name); !o.ok()) return o;
     }
     if (!replaceUserRights(db, name, entry.rights).ok())
         return transactionCancelled(
@@ -286,11 +422,12 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
     return {};
 }
 
-Outcome deleteUser(Database& db, const Session& session, const User& user, Date today,
-                   int* concluded) {
+Outcome deleteUser(Database& db, const Session& session, const User& user,
+                   const std::string& heirName, Date today, int* concluded) {
     if (concluded) *concluded = 0;
     if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
-    if (!db.begin(userTables(true), kIntegrityTimeoutMs).ok())
+    const std::string name = store::rtrim(user.USERNAME);
+    if (!db.begin(userTables(), kIntegrityTimeoutMs).ok())
         return transactionCancelled(
             db,
             standardMessage(34, db.lastError().describe(), translateText("Delete"), "USERS").text);
@@ -304,10 +441,24 @@ Outcome deleteUser(Database& db, const Session& session, const User& user, Date 
                                     standardMessage(35, db.lastError().describe(), "USERS").text);
     if (!refusal.empty()) return refusedInTransaction(db, refusal);
 
-    const std::string name = store::rtrim(stored.USERNAME);
+    // The heir as stored: his spelling is the one the handed rows must carry.
+    User heirUser;
+    const std::string wanted =
+        store::rtrim(heirName).empty() ? store::rtrim(session.GlobalUser) : store::rtrim(heirName);
+    const Status heirFound = db.fetch(key::USE_USERNAME_KEY, {wanted}, heirUser);
+    if (heirFound.code == store::kRecordNotFound)
+        return refusedInTransaction(db, kHeirUnknown, "heir");
+    if (!heirFound.ok())
+        return transactionCancelled(db,
+                                    standardMessage(35, db.lastError().describe(), "USERS").text);
+    const std::string heir = store::rtrim(heirUser.USERNAME);
+    if (heirUser.rowPos == user.rowPos || access::isUser(heir, name))
+        return refusedInTransaction(db, kHeirIsUser, "heir");
+
     std::vector<Person> own;
     if (!db.readAll(key::PEO_PRIMARY_KEY,
-                    store::allOf({store::eq("SHORTNAME", name), store::eq("USER", name),
+                    store::allOf({access::fieldIsUser("SHORTNAME", name),
+                                  access::fieldIsUser("USER", name),
                                   store::eq("TYPE", std::string(kTypeUser))}),
                     own)
              .ok())
@@ -321,6 +472,7 @@ Outcome deleteUser(Database& db, const Session& session, const User& user, Date 
                 db, standardMessage(15, db.lastError().describe(), "ASSIGNMENT").text);
         total += n;
     }
+    if (Outcome o = handOverOwnings(db, name, heir); !o.ok()) return o;
     if (!removeUserRights(db, name).ok())
         return transactionCancelled(
             db, standardMessage(17, db.lastError().describe(), "USERASSGN").text);
@@ -334,21 +486,46 @@ Outcome deleteUser(Database& db, const Session& session, const User& user, Date 
     return {};
 }
 
-Outcome unlockUser(Database& db, const std::string& name) {
+Status userNameCollisions(Database& db, std::vector<std::string>& lines) {
+    std::vector<User> users;
+    Status s = readAllUsers(db, users);
+    if (!s.ok()) return s;
+    for (const User& user : users) {
+        const std::string name = store::rtrim(user.USERNAME);
+        std::vector<Person> people;
+        s = db.readAll(key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), people);
+        if (!s.ok()) return s;
+        for (const Person& p : people) {
+            if (isOwnUserPerson(p, name)) continue;
+            std::string owner = store::rtrim(p.USER);
+            lines.push_back("PEOPLE: the person \"" + store::rtrim(p.SHORTNAME) + "\" (number " +
+                            std::to_string(p.PERSONNUMBER) + ", " + store::rtrim(p.TYPE) +
+                            (owner.empty() ? std::string() : ", owned by " + owner) +
+                            ") has the name of the user " + name +
+                            "; rename the person or the user");
+        }
+    }
+    return Status::success();
+}
+
+Outcome unlockUser(Database& db, const Session& session, const std::string& name) {
+    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
     User user;
     const Status found = db.fetch(key::USE_USERNAME_KEY, {store::rtrim(name)}, user);
     if (found.code == store::kRecordNotFound)
         return Outcome::refused("Incorrect User Name", "username");
     if (!found.ok()) return transactionCancelled(db, db.lastError().describe());
-    if (!db.begin({label::USERS}, kUserSaveTimeoutMs).ok())
+    if (!db.begin({label::USERS, label::SECURITY}, kUserSaveTimeoutMs).ok())
         return transactionCancelled(db, db.lastError().describe());
-    if (!changeOneField(db, user, [](User& u) { u.FAILFLAG = 0; }).ok() || !db.commit().ok())
+    if (!changeOneField(db, user, [](User& u) { u.FAILFLAG = 0; }).ok() ||
+        !clearLoginFailures(db, user.USERNAME).ok() || !db.commit().ok())
         return transactionCancelled(db, db.lastError().describe());
     return {};
 }
 
-Outcome setTemporaryPassword(Database& db, const std::string& name, const std::string& password,
-                             const std::string& again) {
+Outcome setTemporaryPassword(Database& db, const Session& session, const std::string& name,
+                             const std::string& password, const std::string& again) {
+    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
     std::string cleaned;
     const std::string problem = checkUserPassword(password, again, cleaned);
     if (!problem.empty()) return Outcome::refused(problem, "password");

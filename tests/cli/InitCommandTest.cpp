@@ -39,9 +39,13 @@ TEST(InitCommand, AnExistingOfficeIsOpenedNotReplaced) {
     const fs::path dir = temp.path().toStdString();
     std::ostringstream out, err;
     ASSERT_EQ(tko::cli::runInitCommand(folder(dir), out, err), 0) << err.str();
+    // The recovery key is shown when the office is made, and never again.
+    EXPECT_NE(out.str().find("recovery key"), std::string::npos);
     const auto size = fs::file_size(dir / "TKODATA.DB");
-    EXPECT_EQ(tko::cli::runInitCommand(folder(dir), out, err), 0) << err.str();
+    std::ostringstream again;
+    EXPECT_EQ(tko::cli::runInitCommand(folder(dir), again, err), 0) << err.str();
     EXPECT_EQ(fs::file_size(dir / "TKODATA.DB"), size);
+    EXPECT_EQ(again.str().find("recovery key"), std::string::npos);
 }
 
 TEST(InitCommand, APathTakenByAFileIsRefusedAndTheFileKept) {

@@ -184,6 +184,33 @@ TEST_F(ScriptCommandsTest, ASuspendedAccountIsRefusedEvenWithItsPassword) {
     EXPECT_NE(r.err.find("Suspended"), std::string::npos);
 }
 
+// One count of wrong passwords for every way in: each command is a new
+// process, yet the tries add up and suspend as in the log-in window; a
+// success in between starts the count again.
+TEST_F(ScriptCommandsTest, WrongPasswordsOnTheCommandLineCountAndSuspend) {
+    SystemPref settings;
+    std::vector<SystemPref> all;
+    ASSERT_TRUE(m_db->readAll("", store::all(), all).ok());
+    settings = all.front();
+    settings.ACCESSTRIES = 2;
+    ASSERT_TRUE(m_db->change(settings).ok());
+    const struct {
+        const char* password;
+        const char* said;
+    } steps[] = {{"wrong", "Incorrect password"},
+                 {"wrong", "Incorrect password"},
+                 {"ben-pw-1", ""},
+                 {"wrong", "Incorrect password"},
+                 {"wrong", "Incorrect password"},
+                 {"wrong", "Too many password failures"},
+                 {"ben-pw-1", "Suspended"}};
+    for (const auto& step : steps) {
+        const Outcome r = run({"unseen", "--user", "BEN"}, step.password);
+        EXPECT_EQ(r.code, *step.said ? cli::kExitRefused : cli::kExitOk) << step.password;
+        EXPECT_NE(r.err.find(step.said), std::string::npos) << r.err;
+    }
+}
+
 TEST_F(ScriptCommandsTest, ThePasswordIsAskedForWhenTheVariableIsNotSet) {
     fillWork();
     const Outcome typed = run({"unseen", "--user", "BEN", "--json"}, "", "ben-pw-1\n");

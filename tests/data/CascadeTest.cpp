@@ -3,6 +3,8 @@
 // (or go), every other row stays as it was. Run against the engine under test.
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include "data/Integrity.h"
 #include "support/TestStore.h"
 
@@ -128,6 +130,88 @@ TEST_F(CascadeTest, RenamingAUserCarriesTheNewNameIntoEveryRowOfHisAndNoOtherRow
     Assignment a2;
     ASSERT_TRUE(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{2}}, a2).ok());
     EXPECT_EQ(a2.PERSON, "BEN");
+}
+
+// Every column that names a user follows his rename when it names him letter
+// for letter; a row naming "Carla" (another spelling, a different identity)
+// and another user's row keep their names. An Open person who merely shares
+// the user's name is not his own entry and keeps it too.
+TEST_F(CascadeTest, RenamingAUserCarriesEveryColumnNamingHimExactly) {
+    struct Column {
+        const store::TableDef& table;
+        const char* column;
+        std::function<void(const std::string& name, int n)> add;
+    };
+    const std::vector<Column> columns{
+        {Assignment::def(), "USERNAME",
+         [&](const std::string& name, int n) {
+             Assignment a;
+             a.ASSIGNNUMBER = 100 + n;
+             a.USERNAME = name;
+             added(a);
+         }},
+        {Reminder::def(), "USER",
+         [&](const std::string& name, int n) {
+             added(Reminder{0, "", 0, "", 0, name, 100 + n});
+         }},
+        {Reminder::def(), "PERSON",
+         [&](const std::string& name, int n) {
+             added(Reminder{0, "", 0, name, 0, "", 200 + n});
+         }},
+        {Person::def(), "USER",
+         [&](const std::string& name, int n) {
+             person("Contact" + std::to_string(n), 100 + n, "Private", name);
+         }},
+        {GroupName::def(), "USER",
+         [&](const std::string& name, int n) {
+             added(GroupName{"List" + std::to_string(n), 100 + n, name});
+         }},
+        {Project::def(), "USER",
+         [&](const std::string& name, int n) {
+             Project p;
+             p.NAME = "Project" + std::to_string(n);
+             p.PROJNUMBER = 100 + n;
+             p.USER = name;
+             added(p);
+         }},
+        {ProjAssign::def(), "USER",
+         [&](const std::string& name, int n) {
+             added(ProjAssign{"P", 100 + n, 1, name});
+         }},
+        {ProjUser::def(), "USER",
+         [&](const std::string& name, int n) {
+             added(ProjUser{"P", 100 + n, name});
+         }},
+        {PeoUser::def(), "USER",
+         [&](const std::string& name, int n) {
+             added(PeoUser{100 + n, name});
+         }},
+    };
+    User carla = userWithRows("CARLA", "BEN");
+    person("CARLA", 4, "Open", "");
+    int n = 0;
+    for (const Column& c : columns)
+        for (const char* name : {"CARLA", "Carla", "BEN"}) c.add(name, ++n);
+
+    const User before = carla;
+    carla.USERNAME = "CARLOTTA";
+    const Outcome outcome = changeRecord(*m_db, carla, before);
+    ASSERT_TRUE(outcome.ok()) << (outcome.message ? outcome.message->text : "");
+    for (const Column& c : columns) {
+        for (const auto& [name, expected] : {std::pair{"CARLOTTA", 1}, std::pair{"CARLA", 0},
+                                             std::pair{"Carla", 1}, std::pair{"BEN", 1}}) {
+            std::int64_t found = -1;
+            ASSERT_TRUE(m_db->engine()
+                            .count(c.table, store::same(c.column, std::string(name)), found)
+                            .ok());
+            // PEOPLE: her own entry is also owned by her.
+            const int own = c.table.label == "PEOPLE" && std::string(name) == "CARLOTTA" ? 1 : 0;
+            const int ben = c.table.label == "PEOPLE" && std::string(name) == "BEN" ? 2 : 0;
+            EXPECT_EQ(found, expected + own + ben)
+                << c.table.label << ":" << c.column << " " << name;
+        }
+    }
+    EXPECT_EQ(count<Person>(store::allOf({is("SHORTNAME", "CARLA"), is("PERSONNUMBER", 4)})), 1);
 }
 
 TEST_F(CascadeTest, DeletingAUserRemovesHisRowsAndKeepsHisAssignmentsAndOtherUsersRows) {

@@ -20,9 +20,9 @@ TEST(TablesTest, EveryTableHasItsDocumentedRecordLengthAndKeys) {
         {"ANNIVERS", {75, 4}},     {"PROJECT", {56, 4}},    {"PROJASSGN", {53, 5}},
         {"PROJUSER", {49, 4}},     {"PEOUSER", {19, 1}},    {"GROUPNAME", {39, 3}},
         {"GROUPPEOPLE", {43, 5}},  {"USERASSGN", {30, 2}},  {"USERVIEW", {30, 2}},
-        {"USERGROUPS", {38, 1}},   {"USGRPUSERS", {30, 2}},
+        {"USERGROUPS", {38, 1}},   {"USGRPUSERS", {30, 2}}, {"SECURITY", {157, 1}},
     };
-    ASSERT_EQ(allTables().size(), 17u);
+    ASSERT_EQ(allTables().size(), 18u);
     for (const store::TableDef* table : allTables()) {
         auto it = expected.find(table->label);
         ASSERT_NE(it, expected.end()) << table->label;
@@ -163,6 +163,7 @@ TEST(TablesTest, EveryModelKeyHasItsComponentsInOrderAndItsUniqueness) {
         {"USG:GROUP_KEY", {"GROUP", true}},
         {"UGU:GROUP_KEY", {"GROUP,USERNAME", true}},
         {"UGU:USERNAME_KEY", {"USERNAME,GROUP", true}},
+        {"SEC:KIND_KEY", {"KIND,USERNAME", true}},
     };
     std::set<std::string> seen;
     for (const store::TableDef* table : allTables()) {

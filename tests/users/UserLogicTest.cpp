@@ -4,6 +4,8 @@
 // and the users of a limited project.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cctype>
 #include <set>
 #include <sstream>
 
@@ -18,6 +20,7 @@
 #include "support/LoginResult.h"
 #include "support/TestStore.h"
 #include "users/LimitedProjectUsers.h"
+#include "users/RecoveryKey.h"
 #include "users/Rights.h"
 #include "users/UserAccounts.h"
 #include "users/UserGroups.h"
@@ -73,6 +76,17 @@ protected:
         std::int64_t n = -1;
         EXPECT_TRUE(m_db->count<R>(filter, n).ok());
         return n;
+    }
+
+    template <class R>
+    void put(R record) {
+        ASSERT_TRUE(m_db->add(record).ok());
+    }
+    template <class R>
+    void removeAll(const store::Filter& filter) {
+        std::vector<R> rows;
+        ASSERT_TRUE(m_db->readAll("", filter, rows).ok());
+        for (const R& row : rows) ASSERT_TRUE(m_db->remove(row).ok());
     }
 
     bool right(Right r, const std::string& holder, const std::string& subject) {
@@ -254,6 +268,53 @@ TEST_F(UserLogicTest, AUserNameTakenByAPersonIsRefused) {
     ben.user.USERNAME = "SUPERVISOR";
     EXPECT_EQ(change(ben, original).text, "Duplicate UserName");
     EXPECT_EQ(load("BEN").user.rowVersion, original.rowVersion);
+
+    // In any letter case, and whoever owns the person; but a user's own entry
+    // follows a rename that changes only his name's letter case.
+    Person contact;
+    contact.SHORTNAME = "carla";
+    contact.PERSONNUMBER = 50;
+    contact.TYPE = "Private";
+    contact.USER = "BEN";
+    ASSERT_TRUE(m_db->add(contact).ok()) << m_db->lastError().describe();
+    for (const char* name : {"PrintShop", "CARLA", "Carla"})
+        EXPECT_EQ(addUser(name).text, "This User Name already used for a person entry") << name;
+    ben.user.USERNAME = "Ben";
+    ASSERT_TRUE(change(ben, original).ok());
+    EXPECT_EQ(ownPerson("Ben").TYPE, "User");
+}
+
+// Collisions made before they were refused are named by check: a person
+// who shares a user's name in any letter case, not the user's own entry.
+TEST_F(UserLogicTest, PersonsSharingAUsersNameAreListed) {
+    ASSERT_TRUE(addUser("BEN").ok());
+    ASSERT_TRUE(addUser("CARLA").ok());
+    std::vector<std::string> lines;
+    ASSERT_TRUE(userNameCollisions(*m_db, lines).ok());
+    EXPECT_TRUE(lines.empty());
+    const struct {
+        const char* shortName;
+        const char* type;
+        const char* owner;
+    } people[] = {{"ben", "Private", "CARLA"}, {"BEN", "Open", ""}, {"Carla", "User", "BEN"}};
+    int number = 40;
+    for (const auto& p : people) {
+        Person person;
+        person.SHORTNAME = p.shortName;
+        person.PERSONNUMBER = ++number;
+        person.TYPE = p.type;
+        person.USER = p.owner;
+        ASSERT_TRUE(m_db->add(person).ok());
+    }
+    ASSERT_TRUE(userNameCollisions(*m_db, lines).ok());
+    ASSERT_EQ(lines.size(), 3u);
+    for (const auto& p : people) {
+        const std::string quoted = "\"" + std::string(p.shortName) + "\"";
+        EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                                [&](const std::string& l) { return l.find(quoted) != l.npos; }),
+                  1)
+            << p.shortName;
+    }
 }
 
 TEST_F(UserLogicTest, OnlySystemAdministratorsChangeUsers) {
@@ -266,7 +327,7 @@ TEST_F(UserLogicTest, OnlySystemAdministratorsChangeUsers) {
         const User original = entry.user;
         entry.user.ACCESSLEVEL = 2;  // promoting himself
         EXPECT_EQ(change(entry, original, s).text, kNotAdministrator);
-        EXPECT_EQ(deleteUser(*m_db, s, original, kToday).text, kNotAdministrator);
+        EXPECT_EQ(deleteUser(*m_db, s, original, "", kToday).text, kNotAdministrator);
         UserGroup g;
         g.GROUP = "CREW";
         EXPECT_EQ(saveUserGroup(*m_db, s, Request::Insert, g, {}, {}, kToday, kNow).text,
@@ -440,7 +501,7 @@ TEST_F(UserLogicTest, DeletingAUserConcludesHisOpenAssignmentsAndRemovesEveryTra
     assignment(4, anna, 0);
 
     int concluded = -1;
-    const Outcome o = deleteUser(*m_db, admin(), load("BEN").user, kToday, &concluded);
+    const Outcome o = deleteUser(*m_db, admin(), load("BEN").user, "", kToday, &concluded);
     ASSERT_TRUE(o.ok()) << outcomeLine(o);
     EXPECT_EQ(concluded, 2);
     EXPECT_EQ(count<Assignment>(store::eq("CLOSEDATE", std::int64_t{kToday})), 2);
@@ -456,6 +517,90 @@ TEST_F(UserLogicTest, DeletingAUserConcludesHisOpenAssignmentsAndRemovesEveryTra
     EXPECT_EQ(count<UserView>(), 0);
 }
 
+// What a deleted user owned goes to the heir, each kind of row; the rows
+// listing him for somebody's limited person or project go; and his name,
+// still carried by the work given to him, is not given to a new user.
+TEST_F(UserLogicTest, DeletingAUserHandsWhatHeOwnedToTheHeirAndRetiresHisName) {
+    ASSERT_TRUE(addUser("ANNA").ok());
+    ASSERT_TRUE(addUser("BEN").ok());
+    const Person ben = ownPerson("BEN");
+    Person contact;
+    contact.SHORTNAME = "Plumber";
+    contact.PERSONNUMBER = 20;
+    contact.TYPE = "Private";
+    contact.USER = "BEN";
+    ASSERT_TRUE(m_db->add(contact).ok());
+    contact.SHORTNAME = "Bank";
+    contact.PERSONNUMBER = 21;
+    contact.TYPE = "Limited";
+    ASSERT_TRUE(m_db->add(contact).ok());
+    put(GroupName{"Friends", 1, "BEN"});
+    Project project;
+    project.NAME = "Garden";
+    project.PROJNUMBER = 1;
+    project.USER = "BEN";
+    project.TYPE = "Limited";
+    ASSERT_TRUE(m_db->add(project).ok());
+    put(ProjUser{"Garden", 1, "ANNA"});  // stays with the project
+    put(ProjUser{"Other", 2, "BEN"});    // his place in a list goes
+    put(PeoUser{99, "BEN"});
+    put(ProjAssign{"Garden", 1, 1, "BEN"});
+    Assignment given;
+    given.ASSIGNNUMBER = 1;
+    given.USERNAME = "BEN";
+    given.PERSON = "ANNA";
+    ASSERT_TRUE(m_db->add(given).ok());
+    Assignment toHim = given;
+    toHim.ASSIGNNUMBER = 2;
+    toHim.USERNAME = "ANNA";
+    toHim.PERSON = "BEN";
+    toHim.PERSONNUMBER = ben.PERSONNUMBER;
+    ASSERT_TRUE(m_db->add(toHim).ok());
+    put(Reminder{kToday, "Call", 1, "ANNA", 1, "BEN", 1});
+
+    // An heir who is no user, or the user himself, is refused; nothing changes.
+    for (const char* heir : {"NOBODY", "BEN", "ben"})
+        EXPECT_EQ(deleteUser(*m_db, admin(), load("BEN").user, heir, kToday).kind, Outcome::Refused)
+            << heir;
+    // ANNA's own list of the same name blocks the hand-over, with a message.
+    put(GroupName{"friends", 2, "ANNA"});
+    const Outcome blocked = deleteUser(*m_db, admin(), load("BEN").user, "anna", kToday);
+    EXPECT_EQ(blocked.kind, Outcome::Refused);
+    EXPECT_NE(blocked.text.find("Friends"), std::string::npos) << blocked.text;
+    EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("BEN"))), 1);
+    EXPECT_EQ(count<GroupName>(store::same("USER", std::string("BEN"))), 1);
+    removeAll<GroupName>(store::same("USER", std::string("ANNA")));
+
+    ASSERT_TRUE(deleteUser(*m_db, admin(), load("BEN").user, "anna", kToday).ok());
+    const struct {
+        const store::TableDef& table;
+        const char* column;
+        std::int64_t toHeir;
+    } handed[] = {{Person::def(), "USER", 2},         {GroupName::def(), "USER", 1},
+                  {Project::def(), "USER", 1},        {ProjAssign::def(), "USER", 1},
+                  {Assignment::def(), "USERNAME", 2},  // the one given to him was ANNA's already
+                  {Reminder::def(), "USER", 1},       {ProjUser::def(), "USER", 1},
+                  {PeoUser::def(), "USER", 0}};
+    for (const auto& h : handed) {
+        std::int64_t heirs = -1, his = -1;
+        ASSERT_TRUE(
+            m_db->engine().count(h.table, store::same(h.column, std::string("ANNA")), heirs).ok());
+        ASSERT_TRUE(
+            m_db->engine().count(h.table, store::eq(h.column, std::string("BEN")), his).ok());
+        EXPECT_EQ(his, 0) << h.table.label << ":" << h.column;
+        // PEOPLE: ANNA's own entry besides the two handed to her.
+        EXPECT_EQ(heirs, h.toHeir + (h.table.label == "PEOPLE" ? 1 : 0)) << h.table.label;
+    }
+    EXPECT_EQ(count<ProjUser>(), 1);
+
+    // The work given to him still names him: the name is not given again,
+    // in any letter case.
+    for (const char* name : {"BEN", "Ben"})
+        EXPECT_EQ(addUser(name).text, kNameStillReferenced) << name;
+    removeAll<Assignment>(store::eq("PERSON", std::string("BEN")));
+    EXPECT_TRUE(addUser("Ben").ok());
+}
+
 TEST_F(UserLogicTest, TheLastSystemAdministratorCanBeNeitherDeletedNorLowered) {
     UserEntry super = load("SUPERVISOR");
     const User original = super.user;
@@ -464,20 +609,41 @@ TEST_F(UserLogicTest, TheLastSystemAdministratorCanBeNeitherDeletedNorLowered) {
     EXPECT_EQ(o.kind, Outcome::Refused);
     EXPECT_EQ(o.field, "access");
     EXPECT_EQ(load("SUPERVISOR").user.ACCESSLEVEL, 2);
-    o = deleteUser(*m_db, admin(), original, kToday);
+    // Nor suspended by the check box, while no other administrator may log in.
+    super = load("SUPERVISOR");
+    super.user.FAILFLAG = 1;
+    o = change(super, original);
+    EXPECT_EQ(o.text, kLastAdministratorSuspended);
+    EXPECT_EQ(load("SUPERVISOR").user.FAILFLAG, 0);
+    o = deleteUser(*m_db, admin(), original, "", kToday);
     EXPECT_EQ(o.kind, Outcome::Refused);
     EXPECT_FALSE(o.text.empty());
     EXPECT_EQ(count<User>(), 1);
     EXPECT_EQ(m_db->engine().transactionDepth(), 0);
 
-    // With a second administrator either may go.
+    // A second administrator who is suspended himself does not count; one
+    // who may log in does.
     ASSERT_TRUE(addUser("ANNA", 2).ok());
+    const auto suspend = [&](const char* name, int flag) {
+        UserEntry entry = load(name);
+        const User before = entry.user;
+        entry.user.FAILFLAG = static_cast<std::uint8_t>(flag);
+        return change(entry, before);
+    };
+    ASSERT_TRUE(suspend("ANNA", 1).ok());
+    EXPECT_EQ(suspend("SUPERVISOR", 1).text, kLastAdministratorSuspended);
+    ASSERT_TRUE(suspend("ANNA", 0).ok());
+    ASSERT_TRUE(suspend("SUPERVISOR", 1).ok());
+    ASSERT_TRUE(suspend("SUPERVISOR", 0).ok());
+
+    // With a second administrator either may go.
     super = load("SUPERVISOR");
     super.user.ACCESSLEVEL = 0;
     ASSERT_TRUE(change(super, super.user).ok());
     // ... and now ANNA is the last one.
-    EXPECT_EQ(deleteUser(*m_db, admin("ANNA"), load("ANNA").user, kToday).kind, Outcome::Refused);
-    EXPECT_TRUE(deleteUser(*m_db, admin("ANNA"), load("SUPERVISOR").user, kToday).ok());
+    EXPECT_EQ(deleteUser(*m_db, admin("ANNA"), load("ANNA").user, "", kToday).kind,
+              Outcome::Refused);
+    EXPECT_TRUE(deleteUser(*m_db, admin("ANNA"), load("SUPERVISOR").user, "", kToday).ok());
 }
 
 // ---- user groups --------------------------------------------------------------------
@@ -553,20 +719,28 @@ TEST_F(UserLogicTest, UnlockAndTemporaryPasswordLetASuspendedAdministratorBackIn
     }
     EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", kFirstPassword), kSuspendedText);
 
+    // Another administrator lets him back in; the command line logs him in
+    // first (his password asked, TASKORBIT_PASSWORD being unset).
+    ASSERT_TRUE(addUser("ANNA", 2).ok());
+    ASSERT_TRUE(addUser("BEN", 0).ok());
     std::ostringstream out, err;
-    std::vector<std::string> typed{"fresh1", "fresh1"};
+    std::vector<std::string> typed{"secret1", "fresh1", "fresh1"};
     size_t next = 0;
     SecretReader reader = [&](const std::string&, std::string& line) {
         if (next >= typed.size()) return false;
         line = typed[next++];
         return true;
     };
-    EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 0)
-        << err.str();
+    const auto run = [&](std::vector<std::string> args, std::vector<std::string> lines) {
+        typed = std::move(lines);
+        next = 0;
+        return runUserCommand(*m_db, args, reader, out, err);
+    };
+    EXPECT_EQ(run({"password", "DIR", "SUPERVISOR", "--user", "ANNA"}, typed), 0) << err.str();
     EXPECT_NE(out.str().find("still suspended"), std::string::npos);
-    EXPECT_EQ(runUserCommand(*m_db, {"unlock", "DIR", "SUPERVISOR"}, reader, out, err), 0);
-    EXPECT_EQ(runUserCommand(*m_db, {"unlock", "DIR", "NOBODY"}, reader, out, err), 1);
-    EXPECT_EQ(runUserCommand(*m_db, {"lock", "DIR", "SUPERVISOR"}, reader, out, err), 64);
+    EXPECT_EQ(run({"unlock", "DIR", "SUPERVISOR", "--user", "ANNA"}, {"secret1"}), 0);
+    EXPECT_EQ(run({"unlock", "DIR", "NOBODY", "--user", "ANNA"}, {"secret1"}), 1);
+    EXPECT_EQ(run({"lock", "DIR", "SUPERVISOR", "--user", "ANNA"}, {"secret1"}), 64);
 
     // The new password works but must be changed first; changing it clears that.
     EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", "fresh1"),
@@ -577,12 +751,114 @@ TEST_F(UserLogicTest, UnlockAndTemporaryPasswordLetASuspendedAdministratorBackIn
     EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", "mine12"), test::kLoggedIn);
 
     // A short or mismatched password read from the terminal changes nothing.
-    typed = {"abcd", "abcd", "abcdef", "abcdeg"};
-    next = 0;
-    EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
-    EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
-    EXPECT_EQ(runUserCommand(*m_db, {"password", "DIR", "SUPERVISOR"}, reader, out, err), 1);
+    const std::vector<std::string> password{"password", "DIR", "SUPERVISOR", "--user", "ANNA"};
+    EXPECT_EQ(run(password, {"secret1", "abcd", "abcd"}), 1);
+    EXPECT_EQ(run(password, {"secret1", "abcdef", "abcdeg"}), 1);
+    EXPECT_EQ(run(password, {"secret1"}), 1);
     EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", "mine12"), test::kLoggedIn);
+}
+
+// The administration commands: a General User, a missing or wrong log-in
+// and a bad use are refused before anything is done; an administrator's
+// add, rename and delete go through the form's logic.
+TEST_F(UserLogicTest, UserCommandsNeedAnAdministratorAndDoWhatTheFormDoes) {
+    ASSERT_TRUE(addUser("BEN", 0).ok());
+    ASSERT_TRUE(addUser("ANNA", 2).ok());
+    std::vector<std::string> typed;
+    size_t next = 0;
+    SecretReader reader = [&](const std::string&, std::string& line) {
+        if (next >= typed.size()) return false;
+        line = typed[next++];
+        return true;
+    };
+    std::ostringstream out, err;
+    const struct {
+        std::vector<std::string> args;
+        std::vector<std::string> typed;
+        int code;
+    } refused[] = {
+        {{"unlock", "DIR", "ANNA", "--user", "BEN"}, {"secret1"}, 77},
+        {{"password", "DIR", "ANNA", "--user", "BEN"}, {"secret1", "taken1", "taken1"}, 77},
+        {{"add", "DIR", "EVE", "--level", "2", "--user", "BEN"},
+         {"secret1", "eve-pw", "eve-pw"},
+         77},
+        {{"rename", "DIR", "ANNA", "HANNA", "--user", "BEN"}, {"secret1"}, 77},
+        {{"delete", "DIR", "ANNA", "--to", "BEN", "--user", "BEN"}, {"secret1"}, 77},
+        {{"delete", "DIR", "BEN", "--user", "ANNA"}, {"wrong-pw"}, 77},
+        {{"unlock", "DIR", "BEN"}, {}, 64},
+        {{"add", "DIR", "EVE", "--user", "ANNA"}, {"secret1"}, 64},
+        {{"add", "DIR", "EVE", "--level", "3", "--user", "ANNA"}, {"secret1"}, 64},
+        {{"recover", "DIR", "ANNA", "--user", "ANNA"}, {}, 64},
+    };
+    for (const auto& c : refused) {
+        typed = c.typed;
+        next = 0;
+        EXPECT_EQ(runUserCommand(*m_db, c.args, reader, out, err), c.code) << c.args[0];
+    }
+    EXPECT_EQ(count<User>(), 3);
+    EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("HANNA"))), 0);
+
+    const auto asAnna = [&](std::vector<std::string> args, std::vector<std::string> lines) {
+        args.insert(args.end(), {"--user", "ANNA"});
+        typed = std::move(lines);
+        typed.insert(typed.begin(), "secret1");
+        next = 0;
+        return runUserCommand(*m_db, args, reader, out, err);
+    };
+    ASSERT_EQ(asAnna({"add", "DIR", "EVE", "--level", "1"}, {"eve-pw", "eve-pw"}), 0) << err.str();
+    EXPECT_EQ(load("EVE").user.ACCESSLEVEL, 1);
+    EXPECT_EQ(ownPerson("EVE").TYPE, "User");
+    EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "EVE", "eve-pw"), test::kMustChangePassword);
+    ASSERT_EQ(asAnna({"rename", "DIR", "BEN", "BENNO"}, {}), 0) << err.str();
+    EXPECT_EQ(ownPerson("BENNO").TYPE, "User");
+    ASSERT_EQ(asAnna({"delete", "DIR", "BENNO", "--to", "EVE"}, {}), 0) << err.str();
+    EXPECT_EQ(count<User>(store::eq("USERNAME", std::string("BENNO"))), 0);
+    EXPECT_EQ(asAnna({"delete", "DIR", "EVE", "--to", "NOBODY"}, {}), 1);
+    EXPECT_EQ(count<User>(), 3);
+}
+
+// The recovery key resets an administrator once; a wrong key, a user who is
+// no administrator or a spent key change nothing.
+TEST_F(UserLogicTest, TheRecoveryKeyResetsAnAdministratorOnce) {
+    ASSERT_TRUE(addUser("BEN", 0).ok());
+    std::string key;
+    ASSERT_TRUE(createRecoveryKey(*m_db, key).ok());
+    UserEntry super = load("SUPERVISOR");
+    super.user.FAILFLAG = 1;
+    ASSERT_TRUE(m_db->change(super.user).ok());
+
+    std::string next;
+    const struct {
+        std::string key;
+        const char* name;
+        const char* refusal;
+    } refused[] = {{"WRONG-KEY", "SUPERVISOR", kWrongRecoveryKey},
+                   {key + "X", "SUPERVISOR", kWrongRecoveryKey},
+                   {"", "SUPERVISOR", kWrongRecoveryKey},
+                   {key, "BEN", kRecoverAdministratorsOnly},
+                   {key, "NOBODY", "Incorrect User Name"}};
+    for (const auto& c : refused) {
+        const Outcome o = recoverAdministrator(*m_db, c.key, c.name, "fresh1", "fresh1", next);
+        EXPECT_EQ(o.text, c.refusal) << c.key << " " << c.name;
+        EXPECT_TRUE(next.empty());
+    }
+    EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", "fresh1"), kSuspendedText);
+
+    // Typed by hand: letter case and blanks around it do not count.
+    std::string typed = key;
+    for (char& c : typed) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    ASSERT_TRUE(
+        recoverAdministrator(*m_db, " " + typed + " ", "supervisor", "fresh1", "fresh1", next)
+            .ok());
+    EXPECT_FALSE(next.empty());
+    EXPECT_NE(next, key);
+    EXPECT_EQ(test::tryLogin(LoginAttempts(*m_db), "SUPERVISOR", "fresh1"),
+              test::kMustChangePassword);
+    // The used key is spent; the next one works.
+    std::string after;
+    EXPECT_EQ(recoverAdministrator(*m_db, key, "SUPERVISOR", "again1", "again1", after).text,
+              kWrongRecoveryKey);
+    EXPECT_TRUE(recoverAdministrator(*m_db, next, "SUPERVISOR", "again1", "again1", after).ok());
 }
 
 // ---- users of a limited project -----------------------------------------------------

@@ -2,6 +2,7 @@
 
 #include <QButtonGroup>
 #include <QCheckBox>
+#include <QComboBox>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -145,6 +146,11 @@ QWidget* UserForm::buildGeneralPage() {
     m_lastChanged->setObjectName(QStringLiteral("lastChangedLabel"));
     form->addRow(accessBox);
     form->addRow(QStringLiteral("Last Changed:"), m_lastChanged);
+    if (m_request == Request::Delete) {
+        m_heir = new QComboBox(this);
+        m_heir->setObjectName(QStringLiteral("heirCombo"));
+        form->addRow(QStringLiteral("Hand Over To:"), m_heir);
+    }
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(form);
     layout->addStretch();
@@ -191,6 +197,20 @@ bool UserForm::start() {
                        static_cast<QWidget*>(m_assignedBy), static_cast<QWidget*>(m_viewedBy)})
         w->setEnabled(editable);
     for (QRadioButton* b : m_access) b->setEnabled(editable);
+    if (m_heir) {
+        // Every other user may take over; the administrator doing it comes first.
+        std::vector<User> users;
+        readAllUsers(*m_workspace.db, users);
+        const std::string self = store::rtrim(m_workspace.session.GlobalUser);
+        for (const User& u : users) {
+            if (u.rowPos == m_original.rowPos) continue;
+            if (store::rtrim(u.USERNAME) == self)
+                m_heir->insertItem(0, qs(u.USERNAME));
+            else
+                m_heir->addItem(qs(u.USERNAME));
+        }
+        m_heir->setCurrentIndex(0);
+    }
     return true;
 }
 
@@ -296,8 +316,9 @@ bool UserForm::save() {
 }
 
 bool UserForm::remove() {
+    const std::string heir = m_heir ? m_heir->currentText().toStdString() : std::string();
     const Outcome outcome =
-        deleteUser(*m_workspace.db, m_workspace.session, m_original, Clock::today());
+        deleteUser(*m_workspace.db, m_workspace.session, m_original, heir, Clock::today());
     if (!outcome.ok()) showOutcome(this, outcome, windowTitle());
     return outcome.ok();
 }

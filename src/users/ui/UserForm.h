@@ -14,6 +14,7 @@
 
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QFormLayout;
 class QLabel;
 class QLineEdit;
@@ -46,6 +47,9 @@ public:
     QPlainTextEdit* notes() const { return m_notes; }
     QLabel* lastChanged() const { return m_lastChanged; }
     QLabel* notice() const { return m_notice; }
+    // Delete request only: the user who takes over what the deleted user
+    // owned (the administrator doing it, unless another is chosen).
+    QComboBox* heirCombo() const { return m_heir; }
 
     void reject() override;
 
@@ -76,6 +80,7 @@ private:
     QButtonGroup* m_accessGroup = nullptr;
     std::array<QRadioButton*, 3> m_access{};
     QLabel* m_lastChanged = nullptr;
+    QComboBox* m_heir = nullptr;
     QLabel* m_notice = nullptr;
     QLabel* m_status = nullptr;
     RightsListPanel* m_assignsTo = nullptr;

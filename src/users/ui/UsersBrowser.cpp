@@ -67,11 +67,17 @@ void UsersBrowser::changeUser() {
 void UsersBrowser::deleteUser() {
     std::optional<User> user = highlighted();
     if (!user) return;
-    if (MessageBox::showText(this, QStringLiteral("%1 %2"), windowTitle(), MessageButtons::YesNo,
-                             {QString::fromStdString(translateText(
-                                  "All assignments for this User will be concluded.")),
-                              QString::fromStdString(translateText("Continue?"))},
-                             MessageBox::Icon::Question) != Answer::Yes)
+    // What the user owned goes to the administrator doing it unless the
+    // form's "Hand Over To:" names another user.
+    const std::string handOver =
+        mergeParameters(translateText(kHandOverNotice), store::rtrim(user->USERNAME),
+                        store::rtrim(m_workspace.session.GlobalUser));
+    if (MessageBox::showText(
+            this, QStringLiteral("%1 %2 %3"), windowTitle(), MessageButtons::YesNo,
+            {QString::fromStdString(
+                 translateText("All assignments for this User will be concluded.")),
+             QString::fromStdString(handOver), QString::fromStdString(translateText("Continue?"))},
+            MessageBox::Icon::Question) != Answer::Yes)
         return;
     if (runUserForm(this, m_workspace, Request::Delete, *user))
         reloadOn(user->toRow());  // on its neighbour, the user being gone
