@@ -165,7 +165,8 @@ Status userNameClash(Database& db, const std::string& shortName, const Person& p
     const Status s = db.fetch(key::USE_USERNAME_KEY, {name}, user);  // case-free
     if (s.code == store::kRecordNotFound) return Status::success();
     if (!s.ok()) return s;
-    const bool ownUserPerson = hasType(person.TYPE, kTypeUser) && isUser(name, user.USERNAME);
+    const bool ownUserPerson = hasType(person.TYPE, kTypeUser) && isUser(name, user.USERNAME) &&
+                               isUser(person.USER, user.USERNAME);
     if (!ownUserPerson) clash = store::rtrim(user.USERNAME);
     return Status::success();
 }

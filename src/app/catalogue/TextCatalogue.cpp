@@ -13,6 +13,7 @@
 #include "translator/LanguageFile.h"
 #include "translator/Lingua.h"
 #include "translator/PoFile.h"
+#include "users/ui/UserForm.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -261,6 +262,13 @@ TextCatalogue Walker::run() {
         step(QStringLiteral("Procedure ") + name,
              [&] { procedures().run(name, &frame, workspace); });
 
+    // The user form asks for an heir only when it deletes.
+    step(QStringLiteral("Update User Information (delete)"), [&] {
+        User user;
+        user.USERNAME = admin;
+        UserForm form(workspace, Request::Delete, user, &frame);
+        translateWindow(&form);
+    });
     step(QStringLiteral("Standard messages"), [] {
         for (int number = 1; number <= kMessageCount; ++number)
             for (int variant = 0; variant < 2; ++variant)
