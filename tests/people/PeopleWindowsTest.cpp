@@ -3,6 +3,7 @@
 // picking a person and the users of a limited person. With
 // TKO_SCREENSHOTS=DIR the windows are also saved as PNGs.
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -328,6 +329,8 @@ private slots:
             QVERIFY(form.memo(QStringLiteral("commentsEdit"))->isReadOnly());
             QVERIFY(!form.button(QStringLiteral("okButton"))->isEnabled());
             QVERIFY(!form.button(QStringLiteral("anniversaryInsertButton"))->isEnabled());
+            QCOMPARE(form.findChild<QLabel*>(QStringLiteral("statusLabel"))->text(),
+                     QStringLiteral("Record can only be Viewed"));
         }
         {
             PersonForm form(as("ANNA", 2), Request::Change, *ben);

@@ -323,6 +323,8 @@ bool PersonForm::start() {
     // A user's person is renamed with the user, on the user form.
     m_shortName->setReadOnly(!editable || !access::mayRenamePerson(m_current));
     if (m_request == Request::Change) button(QStringLiteral("okButton"))->setEnabled(editable);
+    if (m_request == Request::Change && !editable)
+        m_status->setText(QString::fromStdString(translateText("Record can only be Viewed")));
     for (QPlainTextEdit* e : {m_mailAddress, m_comments, m_confComments}) e->setReadOnly(!editable);
     for (const char* name :
          {"anniversaryInsertButton", "anniversaryChangeButton", "anniversaryDeleteButton"})
