@@ -271,12 +271,7 @@ TEST_F(UserLogicTest, AUserNameTakenByAPersonIsRefused) {
 
     // In any letter case, and whoever owns the person; but a user's own entry
     // follows a rename that changes only his name's letter case.
-    Person contact;
-    contact.SHORTNAME = "carla";
-    contact.PERSONNUMBER = 50;
-    contact.TYPE = "Private";
-    contact.USER = "BEN";
-    ASSERT_TRUE(m_db->add(contact).ok()) << m_db->lastError().describe();
+    test::addPerson(*m_db, 50, "carla", "Private", "BEN");
     for (const char* name : {"PrintShop", "CARLA", "Carla"})
         EXPECT_EQ(addUser(name).text, "This User Name already used for a person entry") << name;
     ben.user.USERNAME = "Ben";
@@ -524,16 +519,8 @@ TEST_F(UserLogicTest, DeletingAUserHandsWhatHeOwnedToTheHeirAndRetiresHisName) {
     ASSERT_TRUE(addUser("ANNA").ok());
     ASSERT_TRUE(addUser("BEN").ok());
     const Person ben = ownPerson("BEN");
-    Person contact;
-    contact.SHORTNAME = "Plumber";
-    contact.PERSONNUMBER = 20;
-    contact.TYPE = "Private";
-    contact.USER = "BEN";
-    ASSERT_TRUE(m_db->add(contact).ok());
-    contact.SHORTNAME = "Bank";
-    contact.PERSONNUMBER = 21;
-    contact.TYPE = "Limited";
-    ASSERT_TRUE(m_db->add(contact).ok());
+    test::addPerson(*m_db, 20, "Plumber", "Private", "BEN");
+    test::addPerson(*m_db, 21, "Bank", "Limited", "BEN");
     put(GroupName{"Friends", 1, "BEN"});
     Project project;
     project.NAME = "Garden";
