@@ -2,6 +2,7 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QStandardPaths>
 
 #include <sqlite3.h>
 
@@ -71,9 +72,32 @@ bool LanguageFile::exec(const char* sql) {
     return false;
 }
 
-OpenResult LanguageFile::open(const QString& path, bool create) {
+bool languageFileWritable(const QString& path) {
+    const QFileInfo info(path);
+    const QFileInfo folder(info.absolutePath());
+    if (!folder.isWritable()) return false;
+    return !info.exists() || info.isWritable();
+}
+
+QString userNotFoundFile(const QString& languageFile) {
+    const QString data = QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation);
+    if (data.isEmpty()) return QString();
+    return data + QStringLiteral("/taskorbit/") + QFileInfo(languageFile).completeBaseName() +
+           QStringLiteral(".notfound");
+}
+
+QString recordKey(const LanguageRecord& record) {
+    // ENTRYTYPE compares without letter case.
+    return fieldText(record.lookup, kLookupWidth) + QChar(0) +
+           fieldText(record.luHotKey, kHotKeyWidth) + QChar(0) +
+           fieldText(record.entryType, kEntryTypeWidth).toUpper();
+}
+
+OpenResult LanguageFile::open(const QString& path, bool create, Access access) {
     close();
     m_error.clear();
+    m_noTable = false;
+    const bool readOnly = access == Access::ReadOnly;
     const QFileInfo info(path);
     m_fullName = info.absoluteFilePath();
     const bool exists = info.exists();
@@ -81,17 +105,17 @@ OpenResult LanguageFile::open(const QString& path, bool create) {
         m_error = QStringLiteral("is a directory");
         return kOpenUnknownError;
     }
-    if (exists && (!info.isReadable() || !info.isWritable())) {
+    if (exists && (!info.isReadable() || (!readOnly && !info.isWritable()))) {
         m_error = QStringLiteral("access denied");
         return kOpenAccessDenied;
     }
-    if (!exists && !create) {
+    if (!exists && (!create || readOnly)) {
         m_error = QStringLiteral("file not found");
         return kOpenUnknownError;
     }
 
-    int flags = SQLITE_OPEN_READWRITE | SQLITE_OPEN_NOMUTEX;
-    if (!exists) flags |= SQLITE_OPEN_CREATE;
+    int flags = (readOnly ? SQLITE_OPEN_READONLY : SQLITE_OPEN_READWRITE) | SQLITE_OPEN_NOMUTEX;
+    if (!exists && !readOnly) flags |= SQLITE_OPEN_CREATE;
     const QByteArray name = QFile::encodeName(m_fullName);
     const int rc = sqlite3_open_v2(name.constData(), &m_db, flags, nullptr);
     if (rc != SQLITE_OK) {
@@ -106,10 +130,11 @@ OpenResult LanguageFile::open(const QString& path, bool create) {
     }
     sqlite3_busy_timeout(m_db, 500);
     // Hold the file exclusively from the first access until close, as other
-    // stations must not write into a language file that is being updated.
-    exec("PRAGMA locking_mode=EXCLUSIVE");
+    // stations must not write into a language file that is being updated. A
+    // file only read takes shared locks, which need no write access.
+    if (!readOnly) exec("PRAGMA locking_mode=EXCLUSIVE");
 
-    const OpenResult layout = checkLayout();
+    const OpenResult layout = checkLayout(readOnly);
     if (layout != kOpened) {
         close();
         if (!exists) QFile::remove(m_fullName);
@@ -117,7 +142,7 @@ OpenResult LanguageFile::open(const QString& path, bool create) {
     return layout;
 }
 
-OpenResult LanguageFile::checkLayout() {
+OpenResult LanguageFile::checkLayout(bool readOnly) {
     Statement tables(m_db, "SELECT name FROM sqlite_master WHERE type = 'table'");
     if (!tables) {
         m_error = QString::fromUtf8(sqlite3_errmsg(m_db));
@@ -141,6 +166,10 @@ OpenResult LanguageFile::checkLayout() {
         if (code == SQLITE_BUSY || code == SQLITE_LOCKED) return kOpenAccessDenied;
         return kOpenUnknownError;
     }
+    if (tableCount == 0 && readOnly) {
+        m_noTable = true;
+        return kOpened;
+    }
     if (tableCount == 0) {
         // A new (or empty) database becomes an empty language file.
         if (!exec(kCreateTable) || !exec(kCreateKey)) return kOpenCannotCreate;
@@ -163,7 +192,8 @@ OpenResult LanguageFile::checkLayout() {
             return kOpenNotALanguageFile;
         }
     }
-    return ensureKey();
+    // Reading needs no key: records are read in key order all the same.
+    return readOnly ? kOpened : ensureKey();
 }
 
 OpenResult LanguageFile::ensureKey() {
@@ -194,6 +224,7 @@ OpenResult LanguageFile::ensureKey() {
 }
 
 bool LanguageFile::forEach(const std::function<bool(const LanguageRecord&)>& each) {
+    if (m_noTable) return true;
     Statement select(m_db,
                      "SELECT LOOKUP, LUHOTKEY, REPLACEMENT, REPHOTKEY, ENTRYTYPE FROM LANGF"
                      " ORDER BY LOOKUP, LUHOTKEY, ENTRYTYPE");
@@ -217,6 +248,7 @@ bool LanguageFile::forEach(const std::function<bool(const LanguageRecord&)>& eac
 }
 
 int LanguageFile::count() {
+    if (m_noTable) return 0;
     Statement select(m_db, "SELECT COUNT(*) FROM LANGF");
     if (!select || sqlite3_step(select.stmt) != SQLITE_ROW) return -1;
     return sqlite3_column_int(select.stmt, 0);

@@ -47,12 +47,20 @@ public:
     LanguageFile(const LanguageFile&) = delete;
     LanguageFile& operator=(const LanguageFile&) = delete;
 
+    enum class Access { ReadWrite, ReadOnly };
+
     // Opens the file for reading and writing, holding it exclusively until
     // close(). A missing file is created with an empty LANGF table when
     // `create` is set. A file that is not an SQLite database or lacks the
     // LANGF layout gives kOpenNotALanguageFile and is left untouched. A file
     // without its key index gets it rebuilt (duplicate keys merged first).
-    OpenResult open(const QString& path, bool create = true);
+    //
+    // With Access::ReadOnly the file must exist; it is opened without any
+    // write or lock that needs write access to the file or its folder (an
+    // installed language file), `create` is ignored, an empty database reads
+    // as an empty language file and a missing key index is left missing.
+    // add() and the replacement setters then fail.
+    OpenResult open(const QString& path, bool create = true, Access access = Access::ReadWrite);
     bool isOpen() const { return m_db != nullptr; }
     void close();
 
@@ -91,14 +99,29 @@ private:
     // with `matchHotKey`, this lookup hot key); false when there is none.
     bool updateReplacement(const LanguageRecord& record, bool matchHotKey);
     bool exec(const char* sql);
-    OpenResult checkLayout();
+    OpenResult checkLayout(bool readOnly);
     // Builds the key index of a file that lacks it.
     OpenResult ensureKey();
 
     sqlite3* m_db = nullptr;
+    bool m_noTable = false;  // read-only empty database: no records
     QString m_fullName;
     QString m_error;
 };
+
+// Whether the language file at `path` can be written in place: the file and
+// its folder (which takes SQLite's journal) are writable. A missing file
+// counts as writable when its folder is.
+bool languageFileWritable(const QString& path);
+
+// The user's own file that takes the texts not found in a language file that
+// cannot be written: "<stem>.notfound" (a language file of the same layout)
+// in the user's data folder "taskorbit", shared by the program and the
+// command line. Empty when the user has no writable data folder.
+QString userNotFoundFile(const QString& languageFile);
+
+// The key of a record as the language file's unique index compares it.
+QString recordKey(const LanguageRecord& record);
 
 // Cuts a text to a field width and removes trailing blanks.
 QString fieldText(const QString& text, int width);

@@ -206,6 +206,13 @@ LINGUA_EXPORT void SetTranslatorStopHandler(TranslatorStopHandler handler);
 LINGUA_EXPORT void SetTranslatorHelpHandler(TranslatorHelpHandler handler);
 LINGUA_EXPORT void SetTranslatorMessageHandler(TranslatorMessageHandler handler);
 LINGUA_EXPORT void SetPictureSettingsHandler(PictureSettingsHandler handler);
+// Decides whether a language file may be written in place; a file that may
+// not is read only and its texts not found go to the user's own file. The
+// default checks the file's and its folder's write permission; null restores
+// it. (Permission bits do not bind root, so tests run as root say here which
+// file counts as installed read-only.)
+using LanguageFileWritableCheck = bool (*)(const QString& path);
+LINGUA_EXPORT void SetLanguageFileWritableCheck(LanguageFileWritableCheck check);
 
 // ---------------------------------------------------------------------------
 // Locale settings and pictures

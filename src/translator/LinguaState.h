@@ -166,6 +166,10 @@ struct LibraryState {
     QString fullName;  // resolved absolute path
     bool initialised = false;
     bool fileOpen = false;
+    // The language file cannot be written: texts not found go to the user's
+    // own file, except those the language file holds untranslated already.
+    bool readOnly = false;
+    QSet<QString> fileUntranslated;  // recordKey() of those
     bool picturesInitialised = false;
     std::uint16_t code = kNoError;
 
@@ -190,11 +194,16 @@ struct LibraryState {
     TranslatorHelpHandler helpHandler = nullptr;
     TranslatorMessageHandler messageHandler = nullptr;
     PictureSettingsHandler pictureHandler = nullptr;
+    LanguageFileWritableCheck writableCheck = nullptr;
 
     void freeTables();
 };
 
 LibraryState& state();
+
+// Whether the language file may be written in place (the program's check or
+// the default one).
+bool mayWriteLanguageFile(const QString& path);
 
 inline void setCode(std::uint16_t code) {
     state().code = code;

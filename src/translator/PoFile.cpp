@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
+#include <QSet>
 
 namespace lingua {
 
@@ -215,8 +216,9 @@ PoResult exportPo(const QString& languageFile, const QString& poFile) {
         result.error = QStringLiteral("language file %1 not found").arg(languageFile);
         return result;
     }
+    // Only read: an installed language file may be read-only for the user.
     LanguageFile file;
-    if (file.open(languageFile, false) != kOpened) {
+    if (file.open(languageFile, false, LanguageFile::Access::ReadOnly) != kOpened) {
         result.error =
             QStringLiteral("%1 is not a language file: %2").arg(languageFile, file.lastError());
         return result;
@@ -224,7 +226,9 @@ PoResult exportPo(const QString& languageFile, const QString& poFile) {
     QString text = QStringLiteral(
         "msgid \"\"\nmsgstr \"\"\n\"Content-Type: text/plain; charset=UTF-8\\n\"\n"
         "\"Content-Transfer-Encoding: 8bit\\n\"\n\n");
-    const bool read = file.forEach([&](const LanguageRecord& record) {
+    QSet<QString> known;
+    const auto write = [&](const LanguageRecord& record) {
+        known.insert(recordKey(record));
         const bool hotKeys = takesHotKey(record.entryType);
         text += QStringLiteral("msgctxt ") + poQuoted(record.entryType) + QLatin1Char('\n');
         text +=
@@ -237,10 +241,25 @@ PoResult exportPo(const QString& languageFile, const QString& poFile) {
                 QStringLiteral("\n\n");
         ++result.entries;
         return true;
-    });
-    if (!read) {
+    };
+    if (!file.forEach(write)) {
         result.error = QStringLiteral("cannot read %1: %2").arg(languageFile, file.lastError());
         return result;
+    }
+    // The texts not found that the user recorded beside a language file he
+    // could not write, after the file's own (those it holds left out).
+    const QString userFile = userNotFoundFile(file.fullName());
+    if (!userFile.isEmpty() && QFileInfo::exists(userFile)) {
+        LanguageFile recorded;
+        const bool read =
+            recorded.open(userFile, false, LanguageFile::Access::ReadOnly) == kOpened &&
+            recorded.forEach([&](const LanguageRecord& record) {
+                return known.contains(recordKey(record)) || write(record);
+            });
+        if (!read) {
+            result.error = QStringLiteral("cannot read %1: %2").arg(userFile, recorded.lastError());
+            return result;
+        }
     }
     QSaveFile out(poFile);
     if (!out.open(QIODevice::WriteOnly)) {

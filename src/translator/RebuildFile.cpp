@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressBar>
+#include <QSet>
 #include <QVBoxLayout>
 
 #include <cstdio>
@@ -40,6 +41,8 @@ private:
 
 std::uint16_t rebuild(const QString& name) {
     LibraryState& s = state();
+    // The rebuilt copy takes the original's place in its folder.
+    if (QFileInfo::exists(name) && !mayWriteLanguageFile(name)) return kNoAccessErr;
     LanguageFile source;
     // A missing file is created empty: there is nothing to copy, and the
     // result is a valid language file with its key.
@@ -67,7 +70,9 @@ std::uint16_t rebuild(const QString& name) {
     std::uint16_t code = kNoError;
     int copied = 0;
     if (!target.begin()) code = kUnableToAdd;
+    QSet<QString> known;
     const bool read = code == kNoError && source.forEach([&](const LanguageRecord& record) {
+        known.insert(recordKey(record));
         if (target.add(record) != LanguageFile::AddResult::Added) {
             code = kUnableToAdd;
             return false;
@@ -77,6 +82,28 @@ std::uint16_t rebuild(const QString& name) {
         return true;
     });
     if (code == kNoError && !read) code = kTypeDescErr;
+    // The texts not found that the user recorded while the file could not be
+    // written join it, so that translators see them.
+    const QString userFile = userNotFoundFile(fullName);
+    bool mergedUserFile = false;
+    if (code == kNoError && !userFile.isEmpty() && QFileInfo::exists(userFile)) {
+        LanguageFile recorded;
+        if (recorded.open(userFile, false, LanguageFile::Access::ReadOnly) == kOpened) {
+            const bool merged = recorded.forEach([&](const LanguageRecord& record) {
+                // Unkeyed target: a text the file already holds is left out
+                // here rather than refused by the key.
+                if (known.contains(recordKey(record))) return true;
+                if (target.add(record) != LanguageFile::AddResult::Added) {
+                    code = kUnableToAdd;
+                    return false;
+                }
+                known.insert(recordKey(record));
+                return true;
+            });
+            if (code == kNoError && !merged) code = kTypeDescErr;
+            mergedUserFile = code == kNoError;
+        }
+    }
     if (code == kNoError && !target.commit()) code = kUnableToAdd;
     if (code != kNoError) target.rollback();
     // Records that collide under the key leave the original file in place.
@@ -88,6 +115,8 @@ std::uint16_t rebuild(const QString& name) {
                                         QFile::encodeName(fullName).constData()) != 0)
         code = kCannotAdd;
     QFile::remove(tempName);
+    // Its texts are in the language file now.
+    if (code == kNoError && mergedUserFile) QFile::remove(userFile);
     s.code = code;
     return code;
 }

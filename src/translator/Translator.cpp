@@ -4,6 +4,8 @@
 #include "translator/LinguaState.h"
 
 #include <QApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QMessageBox>
 
 #include <cstdlib>
@@ -84,7 +86,55 @@ void LibraryState::freeTables() {
     for (auto& hash : table) hash.clear();
     replacements.clear();
     notFound.clear();
+    fileUntranslated.clear();
 }
+
+bool mayWriteLanguageFile(const QString& path) {
+    const LanguageFileWritableCheck check = state().writableCheck;
+    return check != nullptr ? check(path) : languageFileWritable(path);
+}
+
+namespace {
+
+// Adds the texts not found to `file` in one transaction. A duplicate key
+// means the text is already in the file, translated or not. False (and
+// nothing added) on a failure.
+bool writeNotFound(LanguageFile& file, const std::vector<NotFoundEntry>& entries) {
+    if (!file.begin()) return false;
+    for (const NotFoundEntry& entry : entries) {
+        const LanguageRecord record{
+            entry.text, entry.hotKey == QLatin1Char(' ') ? QString() : QString(entry.hotKey),
+            QString(), QString(), entry.typeName};
+        if (file.add(record) == LanguageFile::AddResult::Failed) {
+            file.rollback();
+            return false;
+        }
+    }
+    if (file.commit()) return true;
+    file.rollback();
+    return false;
+}
+
+// Writes the texts not found of a language file that cannot be written into
+// the user's own file for it, created when first needed.
+std::uint16_t writeUserNotFound(LibraryState& s) {
+    std::vector<NotFoundEntry> entries;
+    for (const NotFoundEntry& entry : s.notFound) {
+        const LanguageRecord record{
+            entry.text, entry.hotKey == QLatin1Char(' ') ? QString() : QString(entry.hotKey),
+            QString(), QString(), entry.typeName};
+        if (!s.fileUntranslated.contains(recordKey(record))) entries.push_back(entry);
+    }
+    if (entries.empty()) return kNoError;
+    const QString name = userNotFoundFile(s.fullName);
+    if (name.isEmpty() || !QDir().mkpath(QFileInfo(name).absolutePath())) return kCannotCreate;
+    LanguageFile file;
+    const OpenResult opened = file.open(name);
+    if (opened != kOpened) return opened;
+    return writeNotFound(file, entries) ? kNoError : kCannotAdd;
+}
+
+}  // namespace
 
 LibraryState& state() {
     static LibraryState instance;
@@ -188,8 +238,13 @@ std::uint16_t InitTranslator(const QString& languageFile) {
             // (and create) a different file.
             s.fileName = languageFile;
 
+            // An installed language file that the user may not write is
+            // only read.
+            s.readOnly = QFileInfo::exists(s.fileName) && !mayWriteLanguageFile(s.fileName);
             LanguageFile file;
-            const OpenResult opened = file.open(s.fileName);
+            const OpenResult opened = file.open(
+                s.fileName, true,
+                s.readOnly ? LanguageFile::Access::ReadOnly : LanguageFile::Access::ReadWrite);
             if (opened != kOpened) {
                 s.fullName.clear();
                 s.code = opened;
@@ -198,7 +253,10 @@ std::uint16_t InitTranslator(const QString& languageFile) {
             s.fileOpen = true;
             s.fullName = file.fullName();
             const bool read = file.forEach([&s](const LanguageRecord& record) {
-                if (record.replacement.isEmpty()) return true;
+                if (record.replacement.isEmpty()) {
+                    if (s.readOnly) s.fileUntranslated.insert(recordKey(record));
+                    return true;
+                }
                 auto& table = s.table[static_cast<int>(entryTypeFromName(record.entryType)) - 1];
                 // Two records may differ only in LUHOTKEY; the first in key
                 // order wins, as the lookup takes no hot key into account.
@@ -231,32 +289,20 @@ std::uint16_t InitTranslator(const QString& languageFile) {
 void CloseTranslator() {
     guardedVoid([] {
         LibraryState& s = state();
-        if (!s.fileName.trimmed().isEmpty()) {
+        if (!s.fileName.trimmed().isEmpty() && s.readOnly) {
+            if (!s.fullName.isEmpty()) {
+                const std::uint16_t code = writeUserNotFound(s);
+                if (code != kNoError) s.code = code;
+            }
+            s.picturesInitialised = false;
+        } else if (!s.fileName.trimmed().isEmpty()) {
             // The resolved name, so a change of the current folder since
             // InitTranslator cannot send the texts to another file.
             LanguageFile file;
             const OpenResult opened = file.open(s.fullName.isEmpty() ? s.fileName : s.fullName);
             if (opened == kOpened) {
                 s.fileOpen = true;
-                bool failed = !file.begin();
-                if (failed) s.code = kCannotAdd;
-                for (const NotFoundEntry& entry : s.notFound) {
-                    if (failed) break;
-                    const LanguageRecord record{
-                        entry.text,
-                        entry.hotKey == QLatin1Char(' ') ? QString() : QString(entry.hotKey),
-                        QString(), QString(), entry.typeName};
-                    // A duplicate key means the text is already in the file,
-                    // translated or not.
-                    if (file.add(record) == LanguageFile::AddResult::Failed) {
-                        s.code = kCannotAdd;
-                        failed = true;
-                    }
-                }
-                if (failed)
-                    file.rollback();
-                else if (!file.commit())
-                    s.code = kCannotAdd;
+                if (!writeNotFound(file, s.notFound)) s.code = kCannotAdd;
                 file.close();
                 s.initialised = false;
                 s.fileOpen = false;
@@ -265,6 +311,7 @@ void CloseTranslator() {
                 s.code = opened;
             }
         }
+        s.readOnly = false;
         s.initialised = false;
         s.freeTables();
         s.fullName.clear();
@@ -367,4 +414,7 @@ void SetTranslatorMessageHandler(TranslatorMessageHandler handler) {
 }
 void SetPictureSettingsHandler(PictureSettingsHandler handler) {
     state().pictureHandler = handler;
+}
+void SetLanguageFileWritableCheck(LanguageFileWritableCheck check) {
+    state().writableCheck = check;
 }

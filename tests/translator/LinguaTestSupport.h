@@ -29,7 +29,8 @@ inline bool writeLanguageFile(const QString& path,
 inline std::vector<lingua::LanguageRecord> readLanguageFile(const QString& path) {
     std::vector<lingua::LanguageRecord> records;
     lingua::LanguageFile file;
-    if (file.open(path, false) != lingua::kOpened) return records;
+    if (file.open(path, false, lingua::LanguageFile::Access::ReadOnly) != lingua::kOpened)
+        return records;
     file.forEach([&records](const lingua::LanguageRecord& record) {
         records.push_back(record);
         return true;

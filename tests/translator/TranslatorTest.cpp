@@ -5,12 +5,14 @@
 #include "cli/LangCommand.h"
 #include "translator/PoFile.h"
 
+#include <QCryptographicHash>
 #include <QFile>
 #include <QTextStream>
 
 #include <gtest/gtest.h>
 #include <sqlite3.h>
 #include <unicode/uloc.h>
+#include <unistd.h>
 
 using lingua::LanguageRecord;
 using linguatest::readLanguageFile;
@@ -242,6 +244,85 @@ TEST_F(TranslatorTest, RebuildKeepsEveryRecord) {
     lingua::LanguageFile check;
     ASSERT_EQ(check.open(file, false), lingua::kOpened);
     EXPECT_EQ(check.add(before[0]), lingua::LanguageFile::AddResult::Duplicate);
+}
+
+// An installed language file the user may not write: read only, its texts not
+// found kept in the user's own file, which rebuilding and the PO export merge.
+bool writableUnlessInstalled(const QString& path) {
+    return !path.contains(QLatin1String("/installed/"));
+}
+
+QByteArray fileHash(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) return {};
+    return QCryptographicHash::hash(file.readAll(), QCryptographicHash::Sha256);
+}
+
+TEST_F(TranslatorTest, ReadOnlyLanguageFileSendsTextsNotFoundToTheUsersFile) {
+    const QByteArray previousData = qgetenv("XDG_DATA_HOME");
+    qputenv("XDG_DATA_HOME", QFile::encodeName(path("data")));
+    const QString folder = path("installed");
+    const QString file = folder + QStringLiteral("/Ro_tkom.ltf");
+    const QString userFile = path("data") + QStringLiteral("/taskorbit/Ro_tkom.notfound");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    ASSERT_TRUE(writeLanguageFile(
+        file,
+        {{QStringLiteral("Priority"), {}, QStringLiteral("Vorrang"), {}, QStringLiteral("String")},
+         {QStringLiteral("Untranslated"), {}, {}, {}, QStringLiteral("String")}}));
+    QFile::setPermissions(file,
+                          QFileDevice::ReadOwner | QFileDevice::ReadGroup | QFileDevice::ReadOther);
+    QFile::setPermissions(folder, QFileDevice::ReadOwner | QFileDevice::ExeOwner |
+                                      QFileDevice::ReadOther | QFileDevice::ExeOther);
+    // Permission bits do not stop root: the library is told which file counts
+    // as installed.
+    if (geteuid() == 0) SetLanguageFileWritableCheck(writableUnlessInstalled);
+    const QByteArray original = fileHash(file);
+
+    const char* rounds[2][2] = {{"Untranslated", "New text"}, {"New text", "Another"}};
+    for (const auto& texts : rounds) {
+        ASSERT_EQ(InitTranslator(file), 1);
+        EXPECT_EQ(TranslatorErrorcode(), 0);
+        EXPECT_EQ(TranslateString(QStringLiteral("Priority")), QStringLiteral("Vorrang"));
+        for (const char* text : texts) TranslateString(QLatin1String(text));
+        CloseTranslator();
+        EXPECT_EQ(TranslatorErrorcode(), 0);
+    }
+    EXPECT_EQ(fileHash(file), original) << "the installed file is not written";
+    QStringList recorded;
+    for (const LanguageRecord& record : readLanguageFile(userFile)) recorded << record.lookup;
+    EXPECT_EQ(recorded, (QStringList{QStringLiteral("Another"), QStringLiteral("New text")}))
+        << "each text once, none the language file already holds";
+
+    const QString po = path("ro.po");
+    const lingua::PoResult exported = lingua::exportPo(file, po);
+    EXPECT_TRUE(exported.ok) << exported.error.toStdString();
+    EXPECT_EQ(exported.entries, 4);
+    QFile poFile(po);
+    ASSERT_TRUE(poFile.open(QIODevice::ReadOnly));
+    const QByteArray poText = poFile.readAll();
+    EXPECT_TRUE(poText.contains("msgid \"New text\"") && poText.contains("msgid \"Another\""));
+
+    EXPECT_EQ(RebuildFile(file), 3) << "a file that cannot be written is not rebuilt";
+    EXPECT_EQ(fileHash(file), original);
+
+    // Made writable, the file is rebuilt with the user's texts and takes the
+    // next ones itself, as before.
+    SetLanguageFileWritableCheck(nullptr);
+    QFile::setPermissions(folder,
+                          QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+    QFile::setPermissions(file, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    EXPECT_EQ(RebuildFile(file), 0);
+    EXPECT_EQ(readLanguageFile(file).size(), 4u);
+    EXPECT_FALSE(QFile::exists(userFile)) << "its texts are in the language file now";
+    ASSERT_EQ(InitTranslator(file), 1);
+    TranslateString(QStringLiteral("Third"));
+    CloseTranslator();
+    EXPECT_EQ(readLanguageFile(file).size(), 5u);
+    EXPECT_FALSE(QFile::exists(userFile));
+    if (previousData.isNull())
+        qunsetenv("XDG_DATA_HOME");
+    else
+        qputenv("XDG_DATA_HOME", previousData);
 }
 
 TEST_F(TranslatorTest, RebuildOfMissingOrDamagedFile) {
