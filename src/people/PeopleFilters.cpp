@@ -44,7 +44,7 @@ Filter peopleListFilter(PeopleList list, const Session& session, bool viewAll) {
     if (viewAll) return store::all();
     const Right right = list == PeopleList::Assignable ? Right::Assign : Right::View;
     return store::anyOf({
-        store::allOf({ofType(kTypeUser), access::fieldIsUser("SHORTNAME", user)}),
+        access::ownUserPerson(user),
         notOfTypes({kTypePrivate, kTypeLimited, kTypeUser}),
         store::allOf({ofType(kTypePrivate), access::fieldIsUser("USER", user)}),
         store::allOf({ofType(kTypeUser), grantedFilter(right, user)}),

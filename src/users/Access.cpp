@@ -1,5 +1,7 @@
 #include "users/Access.h"
 
+#include <string_view>
+
 #include "data/Keys.h"
 #include "people/PeopleRules.h"
 #include "projects/ProjectRules.h"
@@ -19,6 +21,38 @@ Filter ofType(const char* type) {
 bool hasType(const std::string& stored, const char* type) {
     return store::rtrim(stored) == type;
 }
+
+// People and projects share one rule: a Private record is its owner's, a
+// Limited one its owner's and the listed users', any other type everybody's;
+// System Administrators see all. `owner` is the record's USER.
+bool ownedRecordVisible(const std::string& type, const std::string& owner, const Viewer& viewer,
+                        bool listed) {
+    if (viewer.isSystemAdministrator()) return true;
+    if (hasType(type, kTypePrivate)) return isUser(owner, viewer.user);
+    if (hasType(type, kTypeLimited)) return isUser(owner, viewer.user) || listed;
+    return true;
+}
+
+// The same as a store filter; `listing` is the table whose rows list users
+// for a record, linked by `linkField`.
+Filter ownedRecordsVisible(const Viewer& viewer, const store::TableDef& listing,
+                           const char* linkField) {
+    if (viewer.isSystemAdministrator()) return store::all();
+    // The owner of a Limited record keeps seeing it without listing himself.
+    const Filter listed =
+        store::exists(listing, {{linkField, linkField}}, fieldIsUser("USER", viewer.user));
+    return store::anyOf({
+        store::allOf({store::ne("TYPE", std::string(kTypePrivate)),
+                      store::ne("TYPE", std::string(kTypeLimited))}),
+        store::allOf({ofType(kTypePrivate), fieldIsUser("USER", viewer.user)}),
+        store::allOf(
+            {ofType(kTypeLimited), store::anyOf({fieldIsUser("USER", viewer.user), listed})}),
+    });
+}
+
+// Projects name their types as people do.
+static_assert(std::string_view(kProjectPrivate) == kTypePrivate &&
+              std::string_view(kProjectLimited) == kTypeLimited);
 
 }  // namespace
 
@@ -129,27 +163,24 @@ bool mayReadConfidential(const Assignment& a, const Viewer& viewer) {
 // ---- people --------------------------------------------------------------------------
 
 bool maySeePerson(const Person& p, const Viewer& viewer, bool listed) {
-    if (viewer.isSystemAdministrator()) return true;
-    if (hasType(p.TYPE, kTypePrivate)) return isUser(p.USER, viewer.user);
-    if (hasType(p.TYPE, kTypeLimited)) return isUser(p.USER, viewer.user) || listed;
-    return true;
+    return ownedRecordVisible(p.TYPE, p.USER, viewer, listed);
 }
 
 Filter visiblePeople(const Viewer& viewer) {
-    if (viewer.isSystemAdministrator()) return store::all();
-    const Filter listed = store::exists(PeoUser::def(), {{"PERSONNUMBER", "PERSONNUMBER"}},
-                                        fieldIsUser("USER", viewer.user));
-    return store::anyOf({
-        store::allOf({store::ne("TYPE", std::string(kTypePrivate)),
-                      store::ne("TYPE", std::string(kTypeLimited))}),
-        store::allOf({ofType(kTypePrivate), fieldIsUser("USER", viewer.user)}),
-        store::allOf(
-            {ofType(kTypeLimited), store::anyOf({fieldIsUser("USER", viewer.user), listed})}),
-    });
+    return ownedRecordsVisible(viewer, PeoUser::def(), "PERSONNUMBER");
 }
 
 bool mayEditPerson(const Person& p, const Viewer& viewer, bool listed) {
     return maySeePerson(p, viewer, listed);
+}
+
+bool isOwnUserPerson(const Person& p, const std::string& user) {
+    return hasType(p.TYPE, kTypeUser) && isUser(p.SHORTNAME, user) && isUser(p.USER, user);
+}
+
+Filter ownUserPerson(const std::string& user) {
+    return store::allOf(
+        {ofType(kTypeUser), fieldIsUser("SHORTNAME", user), fieldIsUser("USER", user)});
 }
 
 bool mayRenamePerson(const Person& p) {
@@ -165,33 +196,20 @@ Status userNameClash(Database& db, const std::string& shortName, const Person& p
     const Status s = db.fetch(key::USE_USERNAME_KEY, {name}, user);  // case-free
     if (s.code == store::kRecordNotFound) return Status::success();
     if (!s.ok()) return s;
-    const bool ownUserPerson = hasType(person.TYPE, kTypeUser) && isUser(name, user.USERNAME) &&
-                               isUser(person.USER, user.USERNAME);
-    if (!ownUserPerson) clash = store::rtrim(user.USERNAME);
+    Person named = person;
+    named.SHORTNAME = name;
+    if (!isOwnUserPerson(named, user.USERNAME)) clash = store::rtrim(user.USERNAME);
     return Status::success();
 }
 
 // ---- projects ------------------------------------------------------------------------
 
 bool maySeeProject(const Project& p, const Viewer& viewer, bool listed) {
-    if (viewer.isSystemAdministrator()) return true;
-    if (hasType(p.TYPE, kProjectPrivate)) return isUser(p.USER, viewer.user);
-    if (hasType(p.TYPE, kProjectLimited)) return isUser(p.USER, viewer.user) || listed;
-    return true;
+    return ownedRecordVisible(p.TYPE, p.USER, viewer, listed);
 }
 
 Filter visibleProjects(const Viewer& viewer) {
-    if (viewer.isSystemAdministrator()) return store::all();
-    // The owner of a Limited project keeps seeing it without listing himself.
-    const Filter listed = store::exists(ProjUser::def(), {{"PROJNUMBER", "PROJNUMBER"}},
-                                        fieldIsUser("USER", viewer.user));
-    return store::anyOf({
-        store::allOf({store::ne("TYPE", std::string(kProjectPrivate)),
-                      store::ne("TYPE", std::string(kProjectLimited))}),
-        store::allOf({ofType(kProjectPrivate), fieldIsUser("USER", viewer.user)}),
-        store::allOf(
-            {ofType(kProjectLimited), store::anyOf({fieldIsUser("USER", viewer.user), listed})}),
-    });
+    return ownedRecordsVisible(viewer, ProjUser::def(), "PROJNUMBER");
 }
 
 Status projectVisible(Database& db, const Viewer& viewer, std::int32_t projNumber, bool& visible) {

@@ -100,6 +100,11 @@ store::Filter visiblePeople(const Viewer& viewer);
 // May change the person: as maySeePerson(); a "User" person's short name and
 // type change only through the user form (see mayRenamePerson()).
 bool mayEditPerson(const Person& p, const Viewer& viewer, bool listed);
+// The user's own "User" person: type "User", his name as short name and as
+// owner, letter for letter. The store filter selects it among PEOPLE.
+bool isOwnUserPerson(const Person& p, const std::string& user);
+store::Filter ownUserPerson(const std::string& user);
+
 // May change the person's short name or type: never for a "User" person on
 // the person form.
 bool mayRenamePerson(const Person& p);

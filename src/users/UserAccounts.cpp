@@ -36,13 +36,6 @@ std::vector<std::string> userTables() {
     return tables;
 }
 
-// True when `p` is the own entry of the user `owner`: type "User", owned by
-// him and carrying his name, letter for letter.
-bool isOwnUserPerson(const Person& p, const std::string& owner) {
-    return store::rtrim(p.TYPE) == kTypeUser && access::isUser(p.USER, owner) &&
-           access::isUser(p.SHORTNAME, owner);
-}
-
 // Persons whose short name equals `name` in any letter case, other than
 // `owner`'s own entry: they would be read as the user wherever names are
 // read case-free.
@@ -53,7 +46,7 @@ Status foreignPersonNamed(Database& db, const std::string& name, const std::stri
     Status s = db.readAll(key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), people);
     if (!s.ok()) return s;
     for (const Person& p : people)
-        if (!isOwnUserPerson(p, owner)) found = true;
+        if (!access::isOwnUserPerson(p, owner)) found = true;
     return s;
 }
 
@@ -176,8 +169,7 @@ Outcome handOverOwnings(Database& db, const std::string& name, const std::string
         return refusedInTransaction(db, text, "heir");
     };
     std::string clash;
-    const store::Filter notOwnEntry = store::negate(store::allOf(
-        {store::eq("TYPE", std::string(kTypeUser)), access::fieldIsUser("SHORTNAME", name)}));
+    const store::Filter notOwnEntry = store::negate(access::ownUserPerson(name));
     Status s = handOver(db, key::PEO_PERSONNUMBER_KEY, "USER", &Person::USER, name, heir,
                         notOwnEntry, &clash, &Person::SHORTNAME);
     if (s.code == store::kDuplicateKey) return alreadyOwns("person", clash);
@@ -496,7 +488,7 @@ Status userNameCollisions(Database& db, std::vector<std::string>& lines) {
         s = db.readAll(key::PEO_SHORT_KEY, store::eq("SHORTNAME", name), people);
         if (!s.ok()) return s;
         for (const Person& p : people) {
-            if (isOwnUserPerson(p, name)) continue;
+            if (access::isOwnUserPerson(p, name)) continue;
             std::string owner = store::rtrim(p.USER);
             lines.push_back("PEOPLE: the person \"" + store::rtrim(p.SHORTNAME) + "\" (number " +
                             std::to_string(p.PERSONNUMBER) + ", " + store::rtrim(p.TYPE) +

@@ -17,22 +17,12 @@ namespace tko {
 using store::Filter;
 
 Status loadViewScope(Database& db, const Session& session, ViewScope& scope) {
-    std::vector<SystemPref> settings;
-    store::ReadRequest first;
-    first.limit = 1;
-    first.withMemos = false;
-    const Status s = db.read(first, settings);
-    if (!s.ok() && !s.endOfRange()) return s;
-    scope = viewScopeOf(session, settings.empty() ? SystemPref{} : settings.front());
-    return Status::success();
-}
-
-ViewScope viewScopeOf(const Session& session, const SystemPref& settings) {
-    ViewScope scope;
-    scope.user = store::rtrim(session.GlobalUser);
-    scope.seesAll = settings.VIEWALL != 0 ||
-                    atLeast(session.GlobalUserAccess, AccessLevel::SystemAdministrator);
-    return scope;
+    access::Viewer viewer;
+    const Status s = access::loadViewer(db, session, viewer);
+    if (!s.ok()) return s;
+    scope.user = viewer.user;
+    scope.seesAll = viewer.seesAll();
+    return s;
 }
 
 namespace {

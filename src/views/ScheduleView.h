@@ -43,7 +43,6 @@ struct ViewScope {
 // Reads the system settings (a missing record counts as the defaults) and
 // fills `scope` for `session`.
 Status loadViewScope(Database& db, const Session& session, ViewScope& scope);
-ViewScope viewScopeOf(const Session& session, const SystemPref& settings);
 
 // General and Group screens: everybody's work for those who see all, else the
 // work given to or by the user. The rules are the access module's

@@ -4,7 +4,7 @@
 namespace tko {
 
 bool seesAllAssignments(const Session& session, const SystemPref& settings) {
-    return session.isSystemAdministrator() || settings.VIEWALL != 0;
+    return access::viewerOf(session, settings).seesAll();
 }
 
 Status loadDueNowScope(Database& db, const Session& session, bool includeSecondary, Date today,
@@ -13,13 +13,11 @@ Status loadDueNowScope(Database& db, const Session& session, bool includeSeconda
     scope.user = session.GlobalUser;
     scope.includeSecondary = includeSecondary;
     scope.today = today;
-    std::vector<SystemPref> settings;
-    store::ReadRequest first;
-    first.limit = 1;
-    const Status s = db.read(first, settings);
-    if (!s.ok() && !s.endOfRange()) return s;
-    scope.seesAll = seesAllAssignments(session, settings.empty() ? SystemPref{} : settings.front());
-    return Status::success();
+    access::Viewer viewer;
+    const Status s = access::loadViewer(db, session, viewer);
+    if (!s.ok()) return s;
+    scope.seesAll = viewer.seesAll();
+    return s;
 }
 
 bool isDueNow(const Assignment& record, const DueNowScope& scope) {
