@@ -27,7 +27,7 @@ std::string officeDir() {
         auto db = Database::open(DataSource{dir.string(), {}}, true, status);
         SystemPref pref;
         ensureSystemPref(*db, pref);
-        ensureFirstAccount(*db, "All users");
+        ensureFirstAccount(*db);
         std::mt19937 random(7);
         db->begin({"ASSIGNMENT"}, 10000);
         for (int n = 1; n <= kAssignments; ++n) {

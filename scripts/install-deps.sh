@@ -4,7 +4,7 @@
 set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config clang-format
-  qt6-base-dev qt6-svg-dev libgl-dev
+  qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libsqlite3-dev sqlite3 libsodium-dev libicu-dev libshp-dev libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gettext

@@ -9,6 +9,7 @@
 #include "data/Password.h"
 #include "people/Anniversaries.h"
 #include "platform/Date.h"
+#include "users/UserGroups.h"
 
 namespace tko {
 namespace {
@@ -238,7 +239,7 @@ Assignment make(const Person& to, const DemoAssignment& d, Date today) {
 
 // Refuses a data set that already holds assignments and makes sure of the
 // system settings and the first account; "" when the demo may be built.
-std::string readyForDemo(Database& db, const std::string& allUsersName) {
+std::string readyForDemo(Database& db) {
     std::int64_t existing = 0;
     if (!db.count<Assignment>(store::all(), existing).ok())
         return "ASSIGNMENT: " + db.lastError().describe();
@@ -246,7 +247,7 @@ std::string readyForDemo(Database& db, const std::string& allUsersName) {
         return "The data directory already holds assignments; a demo office is only made in an "
                "empty one.";
     SystemPref sys;
-    for (const StartupResult& r : {ensureSystemPref(db, sys), ensureFirstAccount(db, allUsersName)})
+    for (const StartupResult& r : {ensureSystemPref(db, sys), ensureFirstAccount(db)})
         if (!r.ok) return r.error;
     return {};
 }
@@ -268,11 +269,11 @@ bool demoSupervisor(Database& db, Builder& b, DemoSummary& summary) {
 }
 
 // The users, all in the "All users" group; Ben may give work to Carla and see hers.
-bool demoUsers(Database& db, Builder& b, DemoSummary& summary, const std::string& allUsersName) {
+bool demoUsers(Database& db, Builder& b, DemoSummary& summary) {
     for (const DemoUser& u : kUsers) {
         if (!b.user(u)) return false;
         UserGroupUser member;
-        member.GROUP = allUsersName;
+        member.GROUP = kAllUsersGroup;
         member.USERNAME = u.name;
         if (!b.check(db.add(member), "USGRPUSERS")) return false;
         summary.logins.push_back({u.name, kDemoPassword, u.role});
@@ -358,9 +359,9 @@ bool demoExtras(Database& db, Builder& b, const std::vector<Assignment>& added) 
 
 }  // namespace
 
-DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
+DemoSummary createDemoOffice(Database& db) {
     DemoSummary summary;
-    summary.error = readyForDemo(db, allUsersName);
+    summary.error = readyForDemo(db);
     if (!summary.error.empty()) return summary;
     if (!db.begin({"USERS", "PEOPLE", "USERPREF", "ASSIGNMENT", "REMINDER", "ANNIVERS", "PEOUSER",
                    "GROUPNAME", "GROUPPEOPLE", "PROJECT", "PROJASSGN", "USERASSGN", "USERVIEW",
@@ -372,7 +373,7 @@ DemoSummary createDemoOffice(Database& db, const std::string& allUsersName) {
     }
     Builder b(db, summary);
     std::vector<Assignment> added;
-    const bool built = demoSupervisor(db, b, summary) && demoUsers(db, b, summary, allUsersName) &&
+    const bool built = demoSupervisor(db, b, summary) && demoUsers(db, b, summary) &&
                        demoContacts(db, b) && demoAssignments(b, Clock::today(), added) &&
                        demoExtras(db, b, added) && b.check(db.commit(), "commit");
     if (!built) {

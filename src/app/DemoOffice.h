@@ -27,6 +27,6 @@ struct DemoSummary {
 
 // Fills an empty, freshly created data set. Refuses a data set that already has
 // assignments, so that a real office is never mixed with demo data.
-DemoSummary createDemoOffice(Database& db, const std::string& allUsersName);
+DemoSummary createDemoOffice(Database& db);
 
 }  // namespace tko

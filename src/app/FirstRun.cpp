@@ -7,6 +7,7 @@
 #include "data/Keys.h"
 #include "data/Password.h"
 #include "platform/Date.h"
+#include "users/UserGroups.h"
 
 namespace tko {
 namespace {
@@ -50,9 +51,8 @@ UserPref defaultUserPref(const std::string& userName) {
     return pref;
 }
 
-StartupResult ensureFirstAccount(Database& db, const std::string& allUsersText) {
-    // The group is named by a translation, which may be longer than the field.
-    const std::string allUsersName = store::clipText(allUsersText, 15);
+StartupResult ensureFirstAccount(Database& db) {
+    const std::string allUsersName = kAllUsersGroup;
     std::int64_t users = 0;
     if (!db.count<User>(store::all(), users).ok()) return failed(db, "USERS");
     if (users > 0) return {};
@@ -111,9 +111,8 @@ StartupResult ensureFirstAccount(Database& db, const std::string& allUsersText) 
     return {};
 }
 
-StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersText) {
-    // The group is named by a translation, which may be longer than the field.
-    const std::string allUsersName = store::clipText(allUsersText, 15);
+StartupResult ensureAllUsersGroup(Database& db) {
+    const std::string allUsersName = kAllUsersGroup;
     UserGroup group;
     Status s = db.fetch(key::USG_GROUP_KEY, {allUsersName}, group);
     if (!s.ok() && s.code != store::kRecordNotFound) return failed(db, "USERGROUPS");

@@ -34,12 +34,12 @@ StartupResult ensureSystemPref(Database& db, SystemPref& out, const DataSource& 
 
 // On an empty USERS table: the first administrator with the built-in password,
 // the person "User" entry numbered 1, the user's preferences, and the user
-// group `allUsersName` with the new user as its one member.
-StartupResult ensureFirstAccount(Database& db, const std::string& allUsersName);
+// group "All users" (kAllUsersGroup) with the new user as its one member.
+StartupResult ensureFirstAccount(Database& db);
 
-// Keeps the user group `allUsersName` complete: adds it when it is missing and
+// Keeps the user group "All users" complete: adds it when it is missing and
 // adds every user who is not yet a member.
-StartupResult ensureAllUsersGroup(Database& db, const std::string& allUsersName);
+StartupResult ensureAllUsersGroup(Database& db);
 
 // Default preferences of a new user.
 UserPref defaultUserPref(const std::string& userName);

@@ -55,6 +55,16 @@ QList<LanguageOption> languagesBeside(const QString& programDir) {
     return options;
 }
 
+QString languageCodeOfFile(const QString& file) {
+    const QString name = QFileInfo(file).fileName();
+    const int cut = name.indexOf(QLatin1String("_tkom."), 0, Qt::CaseInsensitive);
+    if (cut < 2 || cut > 3) return {};
+    const QString code = name.left(cut).toLower();
+    for (const QChar c : code)
+        if (c < u'a' || c > u'z') return {};
+    return code;
+}
+
 QString languageConfig(const QList<LanguageOption>& options) {
     QStringList entries;
     for (const LanguageOption& option : options) {

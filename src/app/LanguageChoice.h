@@ -26,6 +26,11 @@ struct LanguageOption {
 // name; at most six (the selection window's buttons).
 QList<LanguageOption> languagesBeside(const QString& programDir);
 
+// The language code of a language file "<Xx>_tkom.ltf" in lower case ("de"
+// for De_tkom.ltf): the name under which Qt's own translations and the help
+// pages of that language are found. Empty for a file not named so.
+QString languageCodeOfFile(const QString& file);
+
 // The selection window's configuration: "icon,name,file|..."; files whose
 // path holds ',' or '|' cannot be named there and are left out.
 QString languageConfig(const QList<LanguageOption>& options);

@@ -16,6 +16,7 @@
 #include "app/LanguageChoice.h"
 #include "app/OfficeOpening.h"
 #include "app/Workspace.h"
+#include "app/ui/LanguageProcedure.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramScreens.h"
 #include "data/Messages.h"
@@ -68,7 +69,11 @@ int main(int argc, char** argv) {
         QStringLiteral("CONNINFO"));
     QCommandLineOption demoOption(QStringLiteral("demo"),
                                   QStringLiteral("Start on a demo office."));
-    parser.addOptions({dataOption, serverOption, demoOption});
+    QCommandLineOption checkStartOption(
+        QStringLiteral("check-start"),
+        QStringLiteral("Start up to the log-in window and end there: exit status 0 when it was "
+                       "reached (a check of an installation)."));
+    parser.addOptions({dataOption, serverOption, demoOption, checkStartOption});
     parser.process(app);
 
     const QString programDir = QCoreApplication::applicationDirPath();
@@ -100,6 +105,7 @@ int main(int argc, char** argv) {
         ::ShowTranError();  // says why (code and message) and ends the program
         return 1;
     }
+    tko::useQtTranslations(CurrentLangFile());
     tko::setMessageTranslator(&translateThroughLibrary);
     tko::registerStandardMessages();
     ::SetPictureSettingsHandler(&tko::applyIntlGroup);
@@ -139,7 +145,7 @@ int main(int argc, char** argv) {
     }
     std::unique_ptr<tko::Database> db = std::move(office.db);
     if (makeDemo) {
-        const tko::DemoSummary demo = tko::createDemoOffice(*db, tko::translateText("All users"));
+        const tko::DemoSummary demo = tko::createDemoOffice(*db);
         if (!demo.ok) return stop(QString::fromStdString(demo.error));
         std::printf("Demo office in %s. Log-ins:\n", qPrintable(dataDir));
         for (const tko::DemoLogin& login : demo.logins)
@@ -169,8 +175,14 @@ int main(int argc, char** argv) {
     frame.restorePlacement();
     ::Translate(&frame);
     frame.show();
-    if (!frame.startUp()) {
+    const bool checkStart = parser.isSet(checkStartOption);
+    if (!frame.startUp(checkStart)) {
         ::CloseTranslator();
+        if (checkStart && !exitCode) {
+            std::printf(frame.reachedLogIn() ? "The log-in window was reached.\n"
+                                             : "The log-in window was not reached.\n");
+            return frame.reachedLogIn() ? 0 : 1;
+        }
         return exitCode;
     }
     const int result = app.exec();

@@ -161,7 +161,7 @@ int runDemo(const DataSource& source) {
     Status status;
     auto db = Database::open(source, true, status);
     if (!db) return fail("cannot create the data files", status);
-    const tko::DemoSummary summary = tko::createDemoOffice(*db, tko::translateText("All users"));
+    const tko::DemoSummary summary = tko::createDemoOffice(*db);
     if (!summary.ok) {
         std::cerr << "taskorbit-cli: demo office not made: " << summary.error << "\n";
         return 1;

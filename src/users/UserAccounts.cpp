@@ -14,6 +14,7 @@
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
 #include "users/Access.h"
+#include "users/UserGroups.h"
 
 namespace tko {
 
@@ -288,6 +289,25 @@ Status lastAdministratorCheck(Database& db, const User& original,
     return s;
 }
 
+namespace {
+
+// A new user joins the "All users" group at once, not only at the next start;
+// when the group is gone the next start makes it again with every user.
+Outcome joinAllUsers(Database& db, const std::string& name) {
+    UserGroup group;
+    const Status found = db.fetch(key::USG_GROUP_KEY, {std::string(kAllUsersGroup)}, group);
+    if (found.code == store::kRecordNotFound || (found.ok() && !isAllUsersGroup(group.GROUP)))
+        return Outcome{};
+    if (!found.ok())
+        return transactionCancelled(
+            db, standardMessage(35, db.lastError().describe(), "USERGROUPS").text);
+    UserGroupUser member{kAllUsersGroup, name};
+    if (db.add(member).ok()) return Outcome{};
+    return transactionCancelled(db, standardMessage(14, db.lastError().describe()).text);
+}
+
+}  // namespace
+
 Outcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
                  const User& original, Date today, Time now) {
     if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
@@ -369,6 +389,7 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
             return transactionCancelled(
                 db, standardMessage(35, db.lastError().describe(), "USERPREF").text);
         }
+        if (Outcome o = joinAllUsers(db, name); !o.ok()) return o;
     } else {
         std::string refusal;
         if (!lastAdministratorCheck(db, original, user, refusal).ok())

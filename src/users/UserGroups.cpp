@@ -8,6 +8,7 @@
 #include "data/Keys.h"
 #include "data/Records.h"
 #include "data/Tables.h"
+#include "platform/Translate.h"
 #include "platform/store/NameCollation.h"
 
 namespace tko {
@@ -38,6 +39,14 @@ Status replaceMembers(Database& db, const std::string& group,
 }
 
 }  // namespace
+
+bool isAllUsersGroup(const std::string& storedName) {
+    return store::rtrim(storedName) == kAllUsersGroup;
+}
+
+std::string groupDisplayName(const std::string& storedName) {
+    return isAllUsersGroup(storedName) ? translateText(kAllUsersGroup) : store::rtrim(storedName);
+}
 
 Status groupMembers(Database& db, const std::string& group, std::vector<std::string>& out) {
     out.clear();
@@ -98,6 +107,8 @@ Outcome saveUserGroup(Database& db, const Session& session, Request request, Use
     if (!inserting && request != Request::Change) return Outcome::refused(kNotAdministrator);
     const std::string name = store::rtrim(group.GROUP);
     if (name.empty()) return Outcome::refused("Please enter a Group name", "group");
+    if (!inserting && isAllUsersGroup(original.GROUP) && !isAllUsersGroup(name))
+        return Outcome::refused(kAllUsersKeepsName, "group");
     if (store::utf8Length(name) > UserGroup::Width::GROUP)
         return Outcome::refused(fieldTooLongText("Group", UserGroup::Width::GROUP), "group");
     std::set<std::string> seen;

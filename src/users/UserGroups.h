@@ -17,6 +17,18 @@ namespace tko {
 
 inline constexpr const char* kDuplicateMember = "Duplicate USERGROUPS/User combination";
 
+// The group every user belongs to. It is stored under this one name whatever
+// the language (a translated name would make a second group at every switch)
+// and shown translated. Every start completes it, and a new user joins it as
+// he is created.
+inline constexpr const char* kAllUsersGroup = "All users";
+// Whether the stored group name is that group (exactly, trailing blanks aside).
+bool isAllUsersGroup(const std::string& storedName);
+inline constexpr const char* kAllUsersKeepsName = "The group All users keeps its name";
+// The name shown for a stored group name: the translation for "All users",
+// the stored name (without its trailing blanks) for every other group.
+std::string groupDisplayName(const std::string& storedName);
+
 // The members of the group named `group`, sorted. Group names are compared
 // without regard to case, as the members are gathered.
 Status groupMembers(Database& db, const std::string& group, std::vector<std::string>& out);

@@ -35,7 +35,7 @@ protected:
         ASSERT_TRUE(m_db);
         SystemPref pref;
         ASSERT_TRUE(ensureSystemPref(*m_db, pref).ok);
-        ASSERT_TRUE(ensureFirstAccount(*m_db, "All users").ok);
+        ASSERT_TRUE(ensureFirstAccount(*m_db).ok);
     }
     void addAssignments(int from, int count) {
         ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());

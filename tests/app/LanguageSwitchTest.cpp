@@ -7,6 +7,7 @@
 #include "translator/LanguageFile.h"
 #include "translator/Lingua.h"
 
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QMainWindow>
 #include <QMenuBar>
@@ -63,6 +64,13 @@ private slots:
         QCOMPARE(file->title(), QStringLiteral("&Datei"));
         QCOMPARE(close->text(), QStringLiteral("&Schließen"));
         QCOMPARE(GetLongDate(4), QStringLiteral("Donnerstag, 1. Januar 1801"));
+        // Qt's own dialogs and standard buttons speak German too.
+        const auto qtCancel = [] {
+            return QDialogButtonBox(QDialogButtonBox::Cancel)
+                .button(QDialogButtonBox::Cancel)
+                ->text();
+        };
+        QCOMPARE(qtCancel(), QStringLiteral("Abbrechen"));
 
         // A file that cannot be used leaves German in force.
         QVERIFY(!tko::switchLanguage(m_dir.path(), 0x0409));
@@ -73,6 +81,7 @@ private slots:
         QCOMPARE(window.windowTitle(), QStringLiteral("Assignments"));
         QCOMPARE(file->title(), QStringLiteral("&File"));
         QCOMPARE(close->text(), QStringLiteral("&Close"));
+        QCOMPARE(qtCancel(), QStringLiteral("Cancel"));
     }
 
     void theUsersOwnLanguageAfterLogIn() {

@@ -54,7 +54,7 @@ protected:
         ASSERT_TRUE(db) << status.describe();
         SystemPref pref;
         ASSERT_TRUE(ensureSystemPref(*db, pref).ok);
-        ASSERT_TRUE(ensureFirstAccount(*db, "All users").ok);
+        ASSERT_TRUE(ensureFirstAccount(*db).ok);
         for (int n = 1; n <= assignments; ++n) {
             Assignment a;
             a.ASSIGNNUMBER = n;

@@ -22,7 +22,7 @@ protected:
         ASSERT_TRUE(m_db);
         SystemPref sys;
         ASSERT_TRUE(ensureSystemPref(*m_db, sys).ok);
-        ASSERT_TRUE(ensureFirstAccount(*m_db, "All users").ok);
+        ASSERT_TRUE(ensureFirstAccount(*m_db).ok);
     }
     void addUser(const std::string& name, const std::string& storedHash) {
         User u;

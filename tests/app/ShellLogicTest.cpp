@@ -27,7 +27,7 @@ protected:
         m_db = test::openStation(m_source);
         ASSERT_TRUE(m_db);
         ASSERT_TRUE(ensureSystemPref(*m_db, m_sys).ok);
-        ASSERT_TRUE(ensureFirstAccount(*m_db, "All users").ok);
+        ASSERT_TRUE(ensureFirstAccount(*m_db).ok);
     }
     void addUser(const std::string& name, const std::string& password, int access = 0) {
         User u;
@@ -86,7 +86,7 @@ TEST_F(ShellLogicTest, FirstRunCreatesTheAdministratorAndDefaultsOnce) {
     // A second start adds nothing.
     SystemPref again;
     ASSERT_TRUE(ensureSystemPref(*m_db, again).ok);
-    ASSERT_TRUE(ensureFirstAccount(*m_db, "All users").ok);
+    ASSERT_TRUE(ensureFirstAccount(*m_db).ok);
     std::int64_t n = 0;
     ASSERT_TRUE(m_db->count<SystemPref>(store::all(), n).ok());
     EXPECT_EQ(n, 1);
@@ -99,7 +99,7 @@ TEST_F(ShellLogicTest, TheAllUsersGroupIsCompletedWhenMissing) {
     UserGroup group;
     ASSERT_TRUE(m_db->fetch("USG:GROUP_KEY", {std::string("All users")}, group).ok());
     ASSERT_TRUE(deleteRecord(*m_db, group).ok());
-    ASSERT_TRUE(ensureAllUsersGroup(*m_db, "All users").ok);
+    ASSERT_TRUE(ensureAllUsersGroup(*m_db).ok);
     std::int64_t members = 0;
     ASSERT_TRUE(
         m_db->count<UserGroupUser>(store::eq("GROUP", std::string("All users")), members).ok());

@@ -56,7 +56,7 @@ private slots:
         Status status;
         m_db = Database::open(DataSource{m_dir.path().toStdString(), {}}, true, status);
         QVERIFY(m_db);
-        const DemoSummary demo = createDemoOffice(*m_db, "All users");
+        const DemoSummary demo = createDemoOffice(*m_db);
         QVERIFY2(demo.ok, demo.error.c_str());
     }
 

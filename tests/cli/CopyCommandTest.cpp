@@ -55,7 +55,7 @@ protected:
 };
 
 TEST_F(CopyCommandTest, DemoOfficeArrivesWholeAndChecksClean) {
-    const DemoSummary demo = createDemoOffice(*files, "All users");
+    const DemoSummary demo = createDemoOffice(*files);
     ASSERT_TRUE(demo.ok) << demo.error;
     // Memo text with the characters a bulk copy must escape.
     Assignment tricky;

@@ -111,7 +111,7 @@ private slots:
         QVERIFY(m_dir.isValid());
         m_db = test::newOffice(m_dir);
         QVERIFY(m_db);
-        const DemoSummary demo = createDemoOffice(*m_db, "All users");
+        const DemoSummary demo = createDemoOffice(*m_db);
         QVERIFY2(demo.ok, demo.error.c_str());
     }
     void cleanupTestCase() { installDialer(nullptr); }

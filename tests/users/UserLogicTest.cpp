@@ -46,7 +46,7 @@ protected:
         m_source = test::freshSource(m_dir);
         m_db = test::openStation(m_source);
         ASSERT_TRUE(m_db);
-        ASSERT_TRUE(ensureFirstAccount(*m_db, "All users").ok);
+        ASSERT_TRUE(ensureFirstAccount(*m_db).ok);
     }
 
     // Adds a user through the form's save, as an administrator would.
@@ -375,7 +375,7 @@ TEST_F(UserLogicTest, RenamingAUserRewritesEverythingThatCarriesHisName) {
 
     const std::string benny = "BENNY", old = "BEN";
     EXPECT_EQ(count<User>(store::eq("USERNAME", old)), 0);
-    EXPECT_EQ(count<UserGroupUser>(store::eq("USERNAME", benny)), 1);  // CREW
+    EXPECT_EQ(count<UserGroupUser>(store::eq("USERNAME", benny)), 2);  // CREW, All users
     EXPECT_EQ(count<UserGroupUser>(store::eq("USERNAME", old)), 0);
     EXPECT_EQ(count<UserPref>(store::eq("USERNAME", benny)), 1);
     EXPECT_EQ(count<GroupPeople>(store::eq("SHORTNAME", benny)), 1);
@@ -679,17 +679,40 @@ TEST_F(UserLogicTest, UserGroupsRefuseDuplicatesAndCarryMembersThroughARename) {
     EXPECT_EQ(count<UserGroup>(store::eq("GROUP", std::string("Team"))), 0);
 }
 
-TEST_F(UserLogicTest, EveryUserIsInAllUsersFromTheNextStartUp) {
-    ASSERT_TRUE(addUser("BEN").ok());
+TEST_F(UserLogicTest, AllUsersIsOneGroupWhateverTheLanguageAndNewUsersJoinAtOnce) {
+    struct InGerman {
+        InGerman() {
+            setMessageTranslator([](const std::string& s) -> std::string {
+                return s == "All users" ? "Alle Benutzer" : s;
+            });
+        }
+        ~InGerman() { setMessageTranslator(nullptr); }
+    } inGerman;
+    ASSERT_TRUE(addUser("BEN").ok());  // joins as he is created
+    Names members;
+    ASSERT_TRUE(groupMembers(*m_db, kAllUsersGroup, members).ok());
+    EXPECT_EQ(members, (Names{"BEN", "SUPERVISOR"}));
+
     User stray;  // written straight into the table, as an older station might
     stray.USERNAME = "CARLA";
     ASSERT_TRUE(m_db->add(stray).ok());
-    ASSERT_TRUE(ensureAllUsersGroup(*m_db, "All users").ok);
-    Names members;
-    ASSERT_TRUE(groupMembers(*m_db, "All users", members).ok());
+    ASSERT_TRUE(ensureAllUsersGroup(*m_db).ok);  // a start in German
+    ASSERT_TRUE(groupMembers(*m_db, kAllUsersGroup, members).ok());
     EXPECT_EQ(members, (Names{"BEN", "CARLA", "SUPERVISOR"}));
-    ASSERT_TRUE(ensureAllUsersGroup(*m_db, "All users").ok);  // nothing twice
+    ASSERT_TRUE(ensureAllUsersGroup(*m_db).ok);  // nothing twice
     EXPECT_EQ(count<UserGroupUser>(), 3);
+    EXPECT_EQ(count<UserGroup>(), 1);
+
+    // Shown translated, stored and kept under its one name.
+    EXPECT_EQ(groupDisplayName("All users  "), "Alle Benutzer");
+    EXPECT_EQ(groupDisplayName("ALL USERS"), "ALL USERS");
+    UserGroup group;
+    ASSERT_TRUE(m_db->fetch("USG:GROUP_KEY", {std::string(kAllUsersGroup)}, group).ok());
+    const UserGroup original = group;
+    group.GROUP = "Alle Benutzer";
+    EXPECT_EQ(
+        saveUserGroup(*m_db, admin(), Request::Change, group, original, members, kToday, kNow).text,
+        kAllUsersKeepsName);
 }
 
 // ---- the command line's ways back ---------------------------------------------------

@@ -186,7 +186,7 @@ TextCatalogue Walker::run() {
         current = previous;
         return m_result;
     }
-    const DemoSummary demo = createDemoOffice(*db, "All users");
+    const DemoSummary demo = createDemoOffice(*db);
     if (!demo.ok) {
         m_result.error = QString::fromStdString(demo.error);
         current = previous;
@@ -304,18 +304,23 @@ TextCatalogue collectProgramTexts(const QString& workDir, const QString& languag
 }
 
 QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir) {
-    // A C string literal handed straight to translateText, or a
-    // QStringLiteral as the text of MessageBox::showText.
+    // A C string literal handed straight to translateText, a QStringLiteral
+    // as the text of MessageBox::showText, the text of a refusal, or a named
+    // text constant of more than one word (the refusals and questions the
+    // logic hands to the windows by name).
     static const QRegularExpression literal(QStringLiteral(
-        R"re((?:translateText\(\s*|showText\([^,;()]+,\s*QStringLiteral\()((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
+        R"re((?:translateText\(\s*|showText\([^,;()]+,\s*QStringLiteral\(|Outcome::refused\(\s*|constexpr const char\*\s+k\w+\s*=\s*(?="[^"]* ))((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
     // One piece of a literal written as several adjacent ones.
     static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
     QMap<QString, QStringList> texts;
     const QDir root(sourceDir);
-    QDirIterator files(sourceDir, {QStringLiteral("*.cpp")}, QDir::Files,
+    QDirIterator files(sourceDir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                        QDirIterator::Subdirectories);
     while (files.hasNext()) {
         const QString path = files.next();
+        // The translator library's own statements are not program texts.
+        const QString relative = root.relativeFilePath(path);
+        if (relative.startsWith(QLatin1String("translator/"))) continue;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) continue;
         const QString code = QString::fromUtf8(file.readAll());
@@ -329,7 +334,8 @@ QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir) {
             // Texts made only of placeholders and punctuation say nothing.
             bool words = false;
             for (qsizetype i = 0; i < text.size() && !words; ++i) words = text.at(i).isLetter();
-            if (words) texts[root.relativeFilePath(path)] << text;
+            // The command line's usage is terminal text, never translated.
+            if (words && !text.startsWith(QLatin1String("usage:"))) texts[relative] << text;
         }
     }
     return texts;

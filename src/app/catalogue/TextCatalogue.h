@@ -38,7 +38,8 @@ QString catalogueKey(const QString& entryType, const QString& text);
 // empty file when blank) and returns every text met that the file does not
 // translate, with where it was met. `workDir` receives the demo office.
 // With `sourceDir`, the program texts that the source hands to the
-// translator as literals (translateText("..."), MessageBox::showText) are
+// translator as literals (translateText("..."), MessageBox::showText, the
+// texts of refusals and named text constants of more than one word) are
 // added too: messages that only a particular input brings up.
 TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile = {},
                                   const QString& sourceDir = {});

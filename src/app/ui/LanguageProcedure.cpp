@@ -10,12 +10,15 @@
 #include <QApplication>
 #include <QDir>
 #include <QFileInfo>
+#include <QLibraryInfo>
+#include <QTranslator>
 #include <QWidget>
 
 namespace tko {
 namespace {
 
 void translateOpenWindows() {
+    useQtTranslations(CurrentLangFile());
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible()) ::Translate(window);
 }
@@ -55,6 +58,26 @@ void chooseLanguage(QWidget* parent, Workspace& workspace) {
 }
 
 }  // namespace
+
+void useQtTranslations(const QString& file) {
+    // Qt's translations are split in modules; the widgets' texts are in qtbase.
+    static QTranslator* loaded = nullptr;
+    if (loaded) {
+        QCoreApplication::removeTranslator(loaded);
+        delete loaded;
+        loaded = nullptr;
+    }
+    const QString code = languageCodeOfFile(file);
+    if (code.isEmpty() || code == QLatin1String("en")) return;
+    auto* translator = new QTranslator;
+    if (!translator->load(QStringLiteral("qtbase_") + code,
+                          QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        delete translator;  // not installed: Qt's texts stay English
+        return;
+    }
+    QCoreApplication::installTranslator(translator);
+    loaded = translator;
+}
 
 void registerLanguageProcedure(Procedures& procedures) {
     procedures.add(QStringLiteral("UserLanguageSelect"), &chooseLanguage);

@@ -319,10 +319,9 @@ void MainFrame::restorePlacement() {
     if (p.maximize) setWindowState(windowState() | Qt::WindowMaximized);
 }
 
-bool MainFrame::startUp() {
-    const std::string allUsers = translateText("All users");
-    for (const StartupResult& r : {ensureFirstAccount(*m_workspace.db, allUsers),
-                                   ensureAllUsersGroup(*m_workspace.db, allUsers)}) {
+bool MainFrame::startUp(bool stopAtLogIn) {
+    for (const StartupResult& r :
+         {ensureFirstAccount(*m_workspace.db), ensureAllUsersGroup(*m_workspace.db)}) {
         if (!r.ok) {
             emit fatalError(QString::fromStdString(r.error));
             return false;
@@ -338,6 +337,12 @@ bool MainFrame::startUp() {
     m_workspace.session.transactionOption = transactionOption(prefs.front().TCF);
 
     LoginWindow login(*m_workspace.db, this);
+    if (stopAtLogIn) {
+        showTranslated(&login);
+        QCoreApplication::processEvents();
+        m_reachedLogIn = login.isVisible();
+        return false;
+    }
     if (execTranslated(&login) != QDialog::Accepted) return false;
     const LoggedIn& user = login.loggedIn();
     if (user.mustChangePassword) {

@@ -21,7 +21,10 @@ public:
 
     // Runs the steps after opening: first-run records, log-in (returns false
     // when the program must end), administrator items, start-up alerts.
-    bool startUp();
+    // With `stopAtLogIn` it ends (false) once the log-in window is shown,
+    // after which reachedLogIn() tells whether it was.
+    bool startUp(bool stopAtLogIn = false);
+    bool reachedLogIn() const { return m_reachedLogIn; }
     // Same, with the log-in already done (tests and scripted starts).
     void enterSession(const std::string& user, int accessLevel);
 
@@ -63,6 +66,7 @@ private:
     void openAbout();
 
     Workspace& m_workspace;
+    bool m_reachedLogIn = false;
     QMap<QString, QAction*> m_actions;
     QList<QAction*> m_adminActions;
     bool m_closing = false;

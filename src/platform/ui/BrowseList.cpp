@@ -74,7 +74,8 @@ public:
         const int field = m_fields[static_cast<size_t>(index.column())];
         const store::Row& row = m_pager.rows()[static_cast<size_t>(index.row())];
         if (field < 0 || field >= static_cast<int>(row.values.size())) return QString();
-        return formatCell(row.values[static_cast<size_t>(field)], column.picture);
+        const QString text = formatCell(row.values[static_cast<size_t>(field)], column.picture);
+        return m_display ? m_display(index.column(), text) : text;
     }
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
         if (orientation != Qt::Horizontal || section < 0 || section >= columnCount()) return {};
@@ -94,8 +95,15 @@ public:
         return true;
     }
 
+    void setCellDisplay(BrowseList::CellDisplay display) {
+        beginResetModel();
+        m_display = std::move(display);
+        endResetModel();
+    }
+
 private:
     BrowsePager& m_pager;
+    BrowseList::CellDisplay m_display;
     std::vector<ListColumn> m_columns;
     std::vector<int> m_fields;
 };
@@ -268,6 +276,10 @@ int BrowseList::columnCount() const {
 
 QString BrowseList::cellText(int row, int column) const {
     return m_model->data(m_model->index(row, column), Qt::DisplayRole).toString();
+}
+
+void BrowseList::setCellDisplay(CellDisplay display) {
+    m_model->setCellDisplay(std::move(display));
 }
 
 // ---- keys and tabs --------------------------------------------------------------

@@ -31,6 +31,7 @@
 #include <QElapsedTimer>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 #include <vector>
 
@@ -78,6 +79,10 @@ public:
     int columnsWidth() const;
     // The text shown at a cell of the page (for tests and reports).
     QString cellText(int row, int column) const;
+    // Replaces the text shown for a column's stored value (a name stored in
+    // one fixed form and shown translated); null shows the stored value.
+    using CellDisplay = std::function<QString(int column, const QString& text)>;
+    void setCellDisplay(CellDisplay display);
 
     // ---- what is listed; call reload() afterwards
     void setKey(const store::KeyDef* key);

@@ -87,9 +87,7 @@ UserGroupForm::UserGroupForm(Workspace& workspace, Request request, const UserGr
 
     m_scaffold->setStatusLabel(m_status);
     m_scaffold->isChanged = [this] {
-        return m_request == Request::Insert ||
-               store::rtrim(m_name->text().trimmed().toStdString()) !=
-                   store::rtrim(m_original.GROUP) ||
+        return m_request == Request::Insert || enteredName() != store::rtrim(m_original.GROUP) ||
                m_members != m_loadedMembers;
     };
     m_scaffold->save = [this] { return save(); };
@@ -117,7 +115,7 @@ bool UserGroupForm::start() {
         m_original = m_group;
     }
     m_loadedMembers = m_members;
-    m_name->setText(qs(m_group.GROUP));
+    showName();
     showMembers();
     const bool editable = m_request != Request::Delete;
     m_name->setEnabled(editable);
@@ -126,6 +124,18 @@ bool UserGroupForm::start() {
             b->objectName() == QLatin1String("deleteButton"))
             b->setEnabled(editable);
     return true;
+}
+
+// "All users" shows its translated name and keeps its stored one: every
+// start looks for the group under that name.
+void UserGroupForm::showName() {
+    m_name->setText(qs(groupDisplayName(m_group.GROUP)));
+    m_name->setReadOnly(isAllUsersGroup(m_group.GROUP));
+}
+
+std::string UserGroupForm::enteredName() const {
+    if (isAllUsersGroup(m_original.GROUP)) return store::rtrim(m_original.GROUP);
+    return store::rtrim(m_name->text().trimmed().toStdString());
 }
 
 void UserGroupForm::showMembers(const std::string& select) {
@@ -163,7 +173,7 @@ void UserGroupForm::deleteMember() {
 
 bool UserGroupForm::save() {
     UserGroup group = m_group;
-    group.GROUP = store::rtrim(m_name->text().trimmed().toStdString());
+    group.GROUP = enteredName();
     const Outcome outcome = saveUserGroup(*m_workspace.db, m_workspace.session, m_request, group,
                                           m_original, m_members, Clock::today(), Clock::now());
     if (outcome.ok()) {
@@ -176,7 +186,7 @@ bool UserGroupForm::save() {
         m_group = m_original = group;
         groupMembers(*m_workspace.db, m_group.GROUP, m_members);
         m_loadedMembers = m_members;
-        m_name->setText(qs(m_group.GROUP));
+        showName();
         showMembers();
     }
     if (outcome.field == "group") m_name->setFocus();

@@ -42,6 +42,10 @@ public:
     void reject() override;
 
 private:
+    void showName();
+    // The group name to save: what the user typed, or the stored name of
+    // "All users", which cannot be renamed.
+    std::string enteredName() const;
     void showMembers(const std::string& select = {});
     bool save();
     bool remove();

@@ -3,6 +3,7 @@
 #include "data/Keys.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/WindowTranslation.h"
+#include "users/UserGroups.h"
 #include "users/ui/UserGroupForm.h"
 
 namespace tko {
@@ -14,6 +15,9 @@ UserGroupsBrowser::UserGroupsBrowser(Workspace& workspace, bool selectMode, bool
                  QStringLiteral("~Browse_User_Groups"), ownWindow});
     list()->setFormat(QStringLiteral("64L(2)|M~Group~@s15@#GROUP#"));
     list()->setKey(QLatin1String(key::USG_GROUP_KEY));
+    list()->setCellDisplay([](int, const QString& text) {
+        return QString::fromStdString(groupDisplayName(text.toStdString()));
+    });
     setSelectMode(selectMode);
     setButtons({{"selectButton", "Select", "Select user group", [this] { choose(); },
                  ListRole::Select, NeedsRow::Yes},
