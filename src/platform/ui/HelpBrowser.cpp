@@ -155,42 +155,41 @@ void HelpBrowser::installHelpKey(QObject* app) {
 HelpBrowser::HelpBrowser(QWidget* parent) : QDialog(parent) {
     initHelpResources();
     setObjectName(QStringLiteral("helpBrowser"));
-    setWindowTitle(tr_("TASKORBIT Help"));
     setWhatsThis(QStringLiteral("~How_To_Use_Help"));
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("helpText"));
     m_browser->setOpenExternalLinks(true);
 
-    auto* searchLabel = new QLabel(tr_("&Search for:"), this);
+    m_searchLabel = new QLabel(this);
     m_searchEdit = new QLineEdit(this);
     m_searchEdit->setObjectName(QStringLiteral("searchEdit"));
-    m_searchEdit->setToolTip(tr_("Words to look for in the help topics"));
     m_searchEdit->setClearButtonEnabled(true);
-    searchLabel->setBuddy(m_searchEdit);
+    m_searchLabel->setBuddy(m_searchEdit);
     m_results = new QListWidget(this);
     m_results->setObjectName(QStringLiteral("searchResults"));
     m_results->hide();
     auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(m_searchLabel);
     searchRow->addWidget(m_searchEdit, 1);
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(m_results);
     split->addWidget(m_browser);
     split->setStretchFactor(1, 3);
 
-    auto* contents = new QPushButton(tr_("Contents"), this);
-    contents->setObjectName(QStringLiteral("contentsButton"));
-    auto* back = new QPushButton(tr_("Back"), this);
-    back->setObjectName(QStringLiteral("backButton"));
-    auto* close = new QPushButton(tr_("Close"), this);
-    close->setObjectName(QStringLiteral("closeButton"));
+    m_contents = new QPushButton(this);
+    m_contents->setObjectName(QStringLiteral("contentsButton"));
+    m_back = new QPushButton(this);
+    m_back->setObjectName(QStringLiteral("backButton"));
+    m_close = new QPushButton(this);
+    m_close->setObjectName(QStringLiteral("closeButton"));
+    translateCaptions();
     // Enter belongs to the search entry and the result list, never to a button.
-    for (QPushButton* button : {contents, back, close}) button->setAutoDefault(false);
+    for (QPushButton* button : {m_contents, m_back, m_close}) button->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(contents);
-    buttons->addWidget(back);
+    buttons->addWidget(m_contents);
+    buttons->addWidget(m_back);
     buttons->addStretch();
-    buttons->addWidget(close);
+    buttons->addWidget(m_close);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
@@ -204,11 +203,20 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QDialog(parent) {
     connect(m_results, &QListWidget::itemActivated, this, &HelpBrowser::openResult);
     connect(m_results, &QListWidget::itemClicked, this, &HelpBrowser::openResult);
 
-    connect(contents, &QPushButton::clicked, this, [this] { m_browser->setSource(indexUrl()); });
-    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
-    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
-    back->setEnabled(false);
+    connect(m_contents, &QPushButton::clicked, this, [this] { m_browser->setSource(indexUrl()); });
+    connect(m_back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QPushButton::setEnabled);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::close);
+    m_back->setEnabled(false);
+}
+
+void HelpBrowser::translateCaptions() {
+    setWindowTitle(tr_("TASKORBIT Help"));
+    m_searchLabel->setText(tr_("&Search for:"));
+    m_searchEdit->setToolTip(tr_("Words to look for in the help topics"));
+    m_contents->setText(tr_("Contents"));
+    m_back->setText(tr_("Back"));
+    m_close->setText(tr_("Close"));
 }
 
 void HelpBrowser::openTopic(const QString& keyword) {
@@ -281,6 +289,7 @@ void HelpBrowser::setLanguage(const QString& code) {
 }
 
 void HelpBrowser::followLanguage() {
+    translateCaptions();
     const QUrl shown = m_browser->source();
     if (!shown.isEmpty()) {
         // The same page and anchor in the new language; the way back leads

@@ -17,8 +17,10 @@
 
 #include "platform/HelpIndex.h"
 
+class QLabel;
 class QLineEdit;
 class QListWidget;
+class QPushButton;
 class QTextBrowser;
 
 namespace tko {
@@ -42,7 +44,9 @@ public:
     // Chooses the language of the help: a lower-case language code ("de"),
     // "" or "en" for English. A language whose pages are not in the resources
     // falls back to English. The shared help window, when open, shows the same
-    // topic in the new language, and its search results are found anew.
+    // topic in the new language, its search results are found anew and its own
+    // captions are translated again: call it once the program's translation
+    // has changed to the new language.
     static void setLanguage(const QString& code);
     // The language the pages are shown in: "" for English, else its code.
     static QString language();
@@ -72,10 +76,16 @@ private:
     void openResult();
     // Shows the current page, and the search results, in the current language.
     void followLanguage();
+    // The window's own captions, translated from their English source texts.
+    void translateCaptions();
 
     QTextBrowser* m_browser = nullptr;
+    QLabel* m_searchLabel = nullptr;
     QLineEdit* m_searchEdit = nullptr;
     QListWidget* m_results = nullptr;
+    QPushButton* m_contents = nullptr;
+    QPushButton* m_back = nullptr;
+    QPushButton* m_close = nullptr;
 };
 
 }  // namespace tko

@@ -22,6 +22,7 @@
 #include <QTimer>
 
 #include "data/Messages.h"
+#include "platform/Translate.h"
 #include "platform/ui/CalendarPopup.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
@@ -522,7 +523,14 @@ private slots:
         QVERIFY(englishTitles.size() >= 40);
         tko::HelpBrowser* help = tko::HelpBrowser::showHelp(QStringLiteral("~Main_Window"));
 
+        // The program's translation has changed first: the window's captions follow.
+        tko::setMessageTranslator([](const std::string& source) {
+            return source == "Contents" ? std::string("Inhalt") : source;
+        });
         tko::HelpBrowser::setLanguage(QStringLiteral("DE"));
+        tko::setMessageTranslator(nullptr);
+        QCOMPARE(help->findChild<QPushButton*>(QStringLiteral("contentsButton"))->text(),
+                 QStringLiteral("Inhalt"));
         QCOMPARE(tko::HelpBrowser::language(), QStringLiteral("de"));
         // The open window shows the same topic in German, and only German pages.
         QCOMPARE(help->browser()->source(),
