@@ -18,6 +18,8 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include <map>
+
 // Resources of a static library are registered by name, outside any namespace.
 static void initHelpResources() {
     Q_INIT_RESOURCE(help);
@@ -31,34 +33,59 @@ QString tr_(const char* source) {
     return QString::fromStdString(translateText(source));
 }
 
-// Every page of the help resources, by file name: a new topic needs only its page.
-const QList<QPair<QString, QString>>& helpPages() {
-    static const QList<QPair<QString, QString>> pages = [] {
-        initHelpResources();
-        QList<QPair<QString, QString>> list;
-        const QStringList files =
-            QDir(QStringLiteral(":/help")).entryList({QStringLiteral("*.html")}, QDir::Files);
-        for (const QString& file : files) {
-            QFile page(QStringLiteral(":/help/") + file);
-            if (page.open(QIODevice::ReadOnly))
-                list.append({file, QString::fromUtf8(page.readAll())});
-        }
-        return list;
-    }();
-    return pages;
+// The language of the pages: "" for English, else the code of a folder of
+// the help resources (":/help/de").
+QString& currentLanguage() {
+    static QString language;
+    return language;
 }
 
-// Keyword (without '~') -> page, read once from the anchors of every page.
-const QHash<QString, QString>& keywordPages() {
-    static const QHash<QString, QString> pages = [] {
-        QHash<QString, QString> map;
-        static const QRegularExpression anchor(QStringLiteral("(?:id|name)=\"~([^\"]+)\""));
-        for (const auto& [file, html] : helpPages())
-            for (auto it = anchor.globalMatch(html); it.hasNext();)
-                map.insert(it.next().captured(1), file);
-        return map;
-    }();
-    return pages;
+// The resource folder of a language's pages, with the trailing '/'.
+QString folderOf(const QString& language) {
+    return language.isEmpty() ? QStringLiteral(":/help/")
+                              : QStringLiteral(":/help/") + language + QLatin1Char('/');
+}
+
+// Every page of one language's folder, by file name: a new topic needs only
+// its page. Read once per language; the map keeps the entries in place.
+const QList<QPair<QString, QString>>& helpPages(const QString& language) {
+    static std::map<QString, QList<QPair<QString, QString>>> byLanguage;
+    const auto found = byLanguage.find(language);
+    if (found != byLanguage.end()) return found->second;
+    initHelpResources();
+    QList<QPair<QString, QString>> list;
+    const QString folder = folderOf(language);
+    const QStringList files = QDir(folder).entryList({QStringLiteral("*.html")}, QDir::Files);
+    for (const QString& file : files) {
+        QFile page(folder + file);
+        if (page.open(QIODevice::ReadOnly)) list.append({file, QString::fromUtf8(page.readAll())});
+    }
+    return byLanguage.emplace(language, std::move(list)).first->second;
+}
+
+// Keyword (without '~') -> page of one language, read once from the anchors
+// of its pages.
+const QHash<QString, QString>& keywordPages(const QString& language) {
+    static std::map<QString, QHash<QString, QString>> byLanguage;
+    const auto found = byLanguage.find(language);
+    if (found != byLanguage.end()) return found->second;
+    QHash<QString, QString> map;
+    static const QRegularExpression anchor(QStringLiteral("(?:id|name)=\"~([^\"]+)\""));
+    for (const auto& [file, html] : helpPages(language))
+        for (auto it = anchor.globalMatch(html); it.hasNext();)
+            map.insert(it.next().captured(1), file);
+    return byLanguage.emplace(language, std::move(map)).first->second;
+}
+
+// The URL of a page in the current language, or of the English page when the
+// translation does not have it.
+QUrl pageUrl(const QString& file, const QString& fragment = QString()) {
+    initHelpResources();
+    QString folder = folderOf(currentLanguage());
+    if (!QFile::exists(folder + file)) folder = folderOf(QString());
+    QUrl url(QStringLiteral("qrc") + folder + file);
+    if (!fragment.isEmpty()) url.setFragment(fragment);
+    return url;
 }
 
 // F1 pressed anywhere: the topic of the window that has the focus.
@@ -81,26 +108,36 @@ protected:
 }  // namespace
 
 QUrl HelpBrowser::indexUrl() {
-    return QUrl(QStringLiteral("qrc:/help/index.html"));
+    return pageUrl(QStringLiteral("index.html"));
 }
 
 QUrl HelpBrowser::topicUrl(const QString& keyword) {
     QString key = keyword.trimmed();
     if (key.startsWith(QLatin1Char('~'))) key.remove(0, 1);
-    const auto it = keywordPages().find(key);
-    if (it == keywordPages().end()) return {};
-    QUrl url(QStringLiteral("qrc:/help/") + it.value());
-    url.setFragment(QLatin1Char('~') + key);
-    return url;
+    // A topic not translated yet is shown in English rather than not at all.
+    for (const QString& language : {currentLanguage(), QString()}) {
+        const QHash<QString, QString>& pages = keywordPages(language);
+        const auto it = pages.find(key);
+        if (it == pages.end()) continue;
+        QUrl url(QStringLiteral("qrc") + folderOf(language) + it.value());
+        url.setFragment(QLatin1Char('~') + key);
+        return url;
+    }
+    return {};
+}
+
+QString HelpBrowser::language() {
+    return currentLanguage();
 }
 
 const HelpIndex& HelpBrowser::index() {
-    static const HelpIndex built = [] {
-        HelpIndex i;
-        for (const auto& [file, html] : helpPages()) i.addPage(file, html);
-        return i;
-    }();
-    return built;
+    static std::map<QString, HelpIndex> byLanguage;
+    const QString& language = currentLanguage();
+    const auto found = byLanguage.find(language);
+    if (found != byLanguage.end()) return found->second;
+    HelpIndex built;
+    for (const auto& [file, html] : helpPages(language)) built.addPage(file, html);
+    return byLanguage.emplace(language, std::move(built)).first->second;
 }
 
 QString HelpBrowser::keywordFor(const QWidget* widget) {
@@ -118,42 +155,41 @@ void HelpBrowser::installHelpKey(QObject* app) {
 HelpBrowser::HelpBrowser(QWidget* parent) : QDialog(parent) {
     initHelpResources();
     setObjectName(QStringLiteral("helpBrowser"));
-    setWindowTitle(tr_("TASKORBIT Help"));
     setWhatsThis(QStringLiteral("~How_To_Use_Help"));
     m_browser = new QTextBrowser(this);
     m_browser->setObjectName(QStringLiteral("helpText"));
     m_browser->setOpenExternalLinks(true);
 
-    auto* searchLabel = new QLabel(tr_("&Search for:"), this);
+    m_searchLabel = new QLabel(this);
     m_searchEdit = new QLineEdit(this);
     m_searchEdit->setObjectName(QStringLiteral("searchEdit"));
-    m_searchEdit->setToolTip(tr_("Words to look for in the help topics"));
     m_searchEdit->setClearButtonEnabled(true);
-    searchLabel->setBuddy(m_searchEdit);
+    m_searchLabel->setBuddy(m_searchEdit);
     m_results = new QListWidget(this);
     m_results->setObjectName(QStringLiteral("searchResults"));
     m_results->hide();
     auto* searchRow = new QHBoxLayout;
-    searchRow->addWidget(searchLabel);
+    searchRow->addWidget(m_searchLabel);
     searchRow->addWidget(m_searchEdit, 1);
     auto* split = new QSplitter(Qt::Horizontal, this);
     split->addWidget(m_results);
     split->addWidget(m_browser);
     split->setStretchFactor(1, 3);
 
-    auto* contents = new QPushButton(tr_("Contents"), this);
-    contents->setObjectName(QStringLiteral("contentsButton"));
-    auto* back = new QPushButton(tr_("Back"), this);
-    back->setObjectName(QStringLiteral("backButton"));
-    auto* close = new QPushButton(tr_("Close"), this);
-    close->setObjectName(QStringLiteral("closeButton"));
+    m_contents = new QPushButton(this);
+    m_contents->setObjectName(QStringLiteral("contentsButton"));
+    m_back = new QPushButton(this);
+    m_back->setObjectName(QStringLiteral("backButton"));
+    m_close = new QPushButton(this);
+    m_close->setObjectName(QStringLiteral("closeButton"));
+    translateCaptions();
     // Enter belongs to the search entry and the result list, never to a button.
-    for (QPushButton* button : {contents, back, close}) button->setAutoDefault(false);
+    for (QPushButton* button : {m_contents, m_back, m_close}) button->setAutoDefault(false);
     auto* buttons = new QHBoxLayout;
-    buttons->addWidget(contents);
-    buttons->addWidget(back);
+    buttons->addWidget(m_contents);
+    buttons->addWidget(m_back);
     buttons->addStretch();
-    buttons->addWidget(close);
+    buttons->addWidget(m_close);
 
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
@@ -167,11 +203,20 @@ HelpBrowser::HelpBrowser(QWidget* parent) : QDialog(parent) {
     connect(m_results, &QListWidget::itemActivated, this, &HelpBrowser::openResult);
     connect(m_results, &QListWidget::itemClicked, this, &HelpBrowser::openResult);
 
-    connect(contents, &QPushButton::clicked, this, [this] { m_browser->setSource(indexUrl()); });
-    connect(back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
-    connect(m_browser, &QTextBrowser::backwardAvailable, back, &QPushButton::setEnabled);
-    connect(close, &QPushButton::clicked, this, &QDialog::close);
-    back->setEnabled(false);
+    connect(m_contents, &QPushButton::clicked, this, [this] { m_browser->setSource(indexUrl()); });
+    connect(m_back, &QPushButton::clicked, m_browser, &QTextBrowser::backward);
+    connect(m_browser, &QTextBrowser::backwardAvailable, m_back, &QPushButton::setEnabled);
+    connect(m_close, &QPushButton::clicked, this, &QDialog::close);
+    m_back->setEnabled(false);
+}
+
+void HelpBrowser::translateCaptions() {
+    setWindowTitle(tr_("TASKORBIT Help"));
+    m_searchLabel->setText(tr_("&Search for:"));
+    m_searchEdit->setToolTip(tr_("Words to look for in the help topics"));
+    m_contents->setText(tr_("Contents"));
+    m_back->setText(tr_("Back"));
+    m_close->setText(tr_("Close"));
 }
 
 void HelpBrowser::openTopic(const QString& keyword) {
@@ -204,10 +249,15 @@ void HelpBrowser::openResult() {
 
 namespace {
 
+QPointer<HelpBrowser>& sharedPointer() {
+    static QPointer<HelpBrowser> window;
+    return window;
+}
+
 // The shared window, made a child of the window that asks for help so that
 // it can be used beside a modal dialog too.
 HelpBrowser* sharedWindow(QWidget* parent) {
-    static QPointer<HelpBrowser> window;
+    QPointer<HelpBrowser>& window = sharedPointer();
     QWidget* owner = parent ? parent->window() : nullptr;
     if (window && owner == window) owner = window->parentWidget();
     // Closing only hides the window: it is shown again, at its last topic and
@@ -223,6 +273,36 @@ HelpBrowser* sharedWindow(QWidget* parent) {
 }
 
 }  // namespace
+
+void HelpBrowser::setLanguage(const QString& code) {
+    initHelpResources();
+    QString language = code.trimmed().toLower();
+    static const QRegularExpression plainCode(QStringLiteral("^[a-z]+(?:[_-][a-z]+)?$"));
+    // English is the resources' top folder; an unknown or malformed code
+    // (never a path) shows the English pages too.
+    if (language == QLatin1String("en") || !plainCode.match(language).hasMatch() ||
+        !QFile::exists(folderOf(language) + QStringLiteral("index.html")))
+        language.clear();
+    if (language == currentLanguage()) return;
+    currentLanguage() = language;
+    if (HelpBrowser* window = sharedPointer()) window->followLanguage();
+}
+
+void HelpBrowser::followLanguage() {
+    translateCaptions();
+    const QUrl shown = m_browser->source();
+    if (!shown.isEmpty()) {
+        // The same page and anchor in the new language; the way back leads
+        // to pages of the old language, so it starts anew.
+        const QString file = shown.path().section(QLatin1Char('/'), -1);
+        const QUrl topic = topicUrl(shown.fragment());
+        QUrl next = !topic.isEmpty() ? topic : pageUrl(file, shown.fragment());
+        if (!QFile::exists(QLatin1Char(':') + next.path())) next = indexUrl();
+        m_browser->setSource(next);
+        m_browser->clearHistory();
+    }
+    if (!m_results->isHidden()) search(m_searchEdit->text());
+}
 
 HelpBrowser* HelpBrowser::showHelp(const QString& keyword, QWidget* parent) {
     HelpBrowser* window = sharedWindow(parent);

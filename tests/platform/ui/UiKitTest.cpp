@@ -4,6 +4,8 @@
 #include <QClipboard>
 #include <QComboBox>
 #include <QDialog>
+#include <QDir>
+#include <QFile>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
@@ -11,6 +13,7 @@
 #include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QSpinBox>
 #include <QTableWidget>
@@ -19,11 +22,14 @@
 #include <QTimer>
 
 #include "data/Messages.h"
+#include "platform/Translate.h"
 #include "platform/ui/CalendarPopup.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PasteGuard.h"
+
+#include <map>
 
 using tko::Answer;
 using tko::MessageBox;
@@ -505,6 +511,106 @@ private slots:
         // Every topic of the pages is in the index.
         QVERIFY(tko::HelpBrowser::index().topics().size() >= 40);
         help->close();
+    }
+
+    // Every English topic has its German page under the same keyword: F1 and
+    // the search find it after setLanguage("de"), and "en" goes back.
+    void germanHelpFollowsTheLanguage() {
+        tko::HelpBrowser::setLanguage(QString());
+        std::map<QString, QString> englishTitles;
+        for (const tko::HelpTopic& topic : tko::HelpBrowser::index().topics())
+            englishTitles[topic.keyword] = topic.title;
+        QVERIFY(englishTitles.size() >= 40);
+        tko::HelpBrowser* help = tko::HelpBrowser::showHelp(QStringLiteral("~Main_Window"));
+
+        // The program's translation has changed first: the window's captions follow.
+        tko::setMessageTranslator([](const std::string& source) {
+            return source == "Contents" ? std::string("Inhalt") : source;
+        });
+        tko::HelpBrowser::setLanguage(QStringLiteral("DE"));
+        tko::setMessageTranslator(nullptr);
+        QCOMPARE(help->findChild<QPushButton*>(QStringLiteral("contentsButton"))->text(),
+                 QStringLiteral("Inhalt"));
+        QCOMPARE(tko::HelpBrowser::language(), QStringLiteral("de"));
+        // The open window shows the same topic in German, and only German pages.
+        QCOMPARE(help->browser()->source(),
+                 QUrl(QStringLiteral("qrc:/help/de/shell.html#~Main_Window")));
+        QVERIFY(!help->browser()->isBackwardAvailable());
+        std::map<QString, QString> germanTitles;
+        for (const tko::HelpTopic& topic : tko::HelpBrowser::index().topics())
+            germanTitles[topic.keyword] = topic.title;
+        QCOMPARE(germanTitles.size(), englishTitles.size());
+        for (const auto& [keyword, english] : englishTitles) {
+            const QUrl url = tko::HelpBrowser::topicUrl(QLatin1Char('~') + keyword);
+            QVERIFY2(url.path().startsWith(QLatin1String("/help/de/")), qPrintable(keyword));
+            QCOMPARE(url.fragment(), QLatin1Char('~') + keyword);
+            const QString german = germanTitles[keyword];
+            QVERIFY2(!german.isEmpty() && german != english, qPrintable(keyword + u' ' + german));
+            tko::HelpBrowser::showHelp(QLatin1Char('~') + keyword);
+            QCOMPARE(help->browser()->source(), url);
+            QVERIFY2(help->browser()->toPlainText().contains(german), qPrintable(keyword));
+        }
+        QCOMPARE(tko::HelpBrowser::indexUrl(), QUrl(QStringLiteral("qrc:/help/de/index.html")));
+        tko::HelpBrowser::showHelp(QStringLiteral("unknown"));
+        QVERIFY(help->browser()->toPlainText().contains(QStringLiteral("Hilfe verwenden")));
+        // The search finds German words, umlauts included, and no English ones.
+        QCOMPARE(help->search(QStringLiteral("reminder switches alert")), 0);
+        QVERIFY(help->search(QStringLiteral("Erinnerung Startmeldung")) >= 1);
+        QCOMPARE(help->results()->item(0)->data(Qt::UserRole).toString(),
+                 QStringLiteral("Current_Reminders_Window"));
+        QCOMPARE(help->results()->item(0)->text(), QStringLiteral("Aktuelle Erinnerungen"));
+
+        // Back to English: the page, the index and the open search results.
+        QCOMPARE(help->search(QStringLiteral("dBase")), 1);
+        QCOMPARE(help->results()->item(0)->text(), QStringLiteral("Das Hauptfenster"));
+        tko::HelpBrowser::showHelp(QStringLiteral("~Current_Reminders_Window"));
+        tko::HelpBrowser::setLanguage(QStringLiteral("en"));
+        QCOMPARE(tko::HelpBrowser::language(), QString());
+        QCOMPARE(help->browser()->source(),
+                 QUrl(QStringLiteral("qrc:/help/lists-due.html#~Current_Reminders_Window")));
+        QCOMPARE(help->results()->item(0)->text(), QStringLiteral("The main window"));
+        QCOMPARE(tko::HelpBrowser::indexUrl(), QUrl(QStringLiteral("qrc:/help/index.html")));
+        QVERIFY(help->search(QStringLiteral("reminder switches alert")) >= 1);
+        // A language without pages, or a code that is no code, shows English.
+        for (const char* code : {"fr", "../de", "de/..", " "}) {
+            tko::HelpBrowser::setLanguage(QString::fromLatin1(code));
+            QVERIFY2(tko::HelpBrowser::language().isEmpty(), code);
+            QCOMPARE(tko::HelpBrowser::topicUrl(QStringLiteral("Main_Window")).path(),
+                     QStringLiteral("/help/shell.html"));
+        }
+        help->close();
+    }
+
+    // Every link of every page leads to a page of the same language (the
+    // style sheet is shared) and to an anchor that page has.
+    void helpLinksStayWithinTheirLanguage() {
+        static const QRegularExpression href(QStringLiteral("href=\"([^\"]+)\""));
+        for (const QString& folder : {QStringLiteral(":/help/"), QStringLiteral(":/help/de/")}) {
+            const QStringList pages =
+                QDir(folder).entryList({QStringLiteral("*.html")}, QDir::Files);
+            QCOMPARE(pages.size(), 15);
+            for (const QString& page : pages) {
+                QFile file(folder + page);
+                QVERIFY(file.open(QIODevice::ReadOnly));
+                const QString html = QString::fromUtf8(file.readAll());
+                const QUrl base(QStringLiteral("qrc") + folder + page);
+                for (auto it = href.globalMatch(html); it.hasNext();) {
+                    const QString link = it.next().captured(1);
+                    const QUrl target = base.resolved(QUrl(link));
+                    const QString where = page + u' ' + link;
+                    QVERIFY2(QFile::exists(u':' + target.path()), qPrintable(where));
+                    if (target.path() == QLatin1String("/help/help.css")) continue;
+                    QVERIFY2(target.path().startsWith(folder.mid(1)), qPrintable(where));
+                    if (target.hasFragment()) {
+                        QFile linked(u':' + target.path());
+                        QVERIFY(linked.open(QIODevice::ReadOnly));
+                        const QString anchor = QStringLiteral("id=\"%1\"").arg(target.fragment());
+                        QVERIFY2(QString::fromUtf8(linked.readAll()).contains(anchor),
+                                 qPrintable(where));
+                    }
+                }
+            }
+        }
     }
 };
 
