@@ -600,13 +600,13 @@ int runExport(Context& c, const std::string& kind) {
 }  // namespace
 
 const char* exitStatusHelp() {
-    return "Exit status of the commands with --user: 0 done; 1 the data could not be read\n"
-           "or written; 64 a mistake in the command; 65 the assignment was concluded\n"
-           "already; 66 there is no such assignment; 75 another station got there first\n"
-           "(concluded it meanwhile, changed it on every try, or took every number tried);\n"
-           "77 log-in refused or not permitted. Only 0 means that add or conclude wrote\n"
-           "anything; otherwise --json prints [{\"added\": false, ...}] or\n"
-           "[{\"concluded\": false, ...}] with the reason.\n";
+    return "Exit status of due, unseen, reminders, add, conclude and export: 0 done;\n"
+           "1 the data could not be read or written; 64 a mistake in the command; 65 the\n"
+           "assignment was concluded already; 66 there is no such assignment; 75 another\n"
+           "station got there first (concluded it meanwhile, changed it on every try, or\n"
+           "took every number tried); 77 log-in refused or not permitted. Only 0 means\n"
+           "that add or conclude wrote anything; otherwise --json prints\n"
+           "[{\"added\": false, ...}] or [{\"concluded\": false, ...}] with the reason.\n";
 }
 
 bool isScriptCommand(const std::string& command) {
