@@ -263,7 +263,7 @@ void ListWindow::runHandler(const std::function<void()>& run) {
 void ListWindow::releaseUnusedRows() {
     // A button's work (and the form or question it opened) may hold a row of
     // an earlier page; so may a modal window opened from here some other way.
-    if (m_running > 0) return;
+    if (m_running > 0 || m_list->pager().retiredPageCount() == 0) return;
     QWidget* modal = QApplication::activeModalWidget();
     if (modal && modal != this) {
         m_releaseTimer->start();
