@@ -25,10 +25,12 @@ Status anyAlong(Database& db, const char* key, std::vector<store::Value> prefix,
 }  // namespace
 
 Status hasDueAssignment(Database& db, const std::string& user, Date today, bool& found) {
-    // The rule of the Due Now list, read along the person/due-date key; the
-    // store reads its either-or as one range of the user's rows per side.
-    return anyAlong<Assignment>(db, key::ASS_PERSONDATE_KEY, {}, dueForUserFilter(user, today),
-                                found);
+    // The rule of the Due Now list, read within the user's own range of the
+    // person/due-date key (given to him) and of the user/due-date key (given by him).
+    const store::Filter due = dueForUserFilter(user, today);
+    Status s = anyAlong<Assignment>(db, key::ASS_PERSONDATE_KEY, {user}, due, found);
+    if (!s.ok() || found) return s;
+    return anyAlong<Assignment>(db, key::ASS_USERDATE_KEY, {user}, due, found);
 }
 
 Status hasUnseenAssignment(Database& db, const std::string& user, bool& found) {
