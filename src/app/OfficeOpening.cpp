@@ -80,12 +80,22 @@ std::string checkPair(const std::string& directory, const std::string& suffix) {
     return {};
 }
 
-// Message 1 for a layout that is not ours, or message 2 (and 3) for keys.
+// Message 1 for a layout that is not ours, or message 2 (and 3) for keys. A
+// check that could not read the layout (the files stayed locked, the server
+// went away) says nothing about it: message 30.
 void checkOpenedLayout(OfficeOpening& result, const OpeningQuestions& ask) {
     LayoutCheck layout;
     Status s = result.db->checkLayout(layout);
+    if (s.code == store::kFileLocked) s = result.db->checkLayout(layout);
     if (s.ok() && layout.presentTables == 0 && layout.layout.empty())
         layout.layout.push_back("TKODATA.DB: the file holds no TASKORBIT tables");
+    if (!s.ok() && s.code != store::kInvalidRecordLayout) {
+        result.message = 30;
+        result.error = s.describe();
+        result.name = "TKODATA.DB";
+        result.db.reset();
+        return;
+    }
     if (!s.ok() || !layout.layout.empty()) {
         result.message = 1;
         result.error =
@@ -190,6 +200,9 @@ OfficeOpening openOffice(const DataSource& source, const OpeningQuestions& ask, 
     Status status;
     if (!source.serverInfo.empty()) {
         result.db = Database::open(source, true, status, lockTimeoutMs, false);
+        // A table locked beyond the server's wait: one more try.
+        if (!result.db && status.code == store::kFileLocked)
+            result.db = Database::open(source, true, status, lockTimeoutMs, false);
         if (!result.db) {
             result.message = status.code == store::kInvalidRecordLayout ? 1 : 30;
             result.error = status.describe();
@@ -204,12 +217,28 @@ OfficeOpening openOffice(const DataSource& source, const OpeningQuestions& ask, 
     store::FileInspection files[2];
     for (int i = 0; i < 2; ++i) {
         const std::string name = std::string(kFiles[i]) + ".DB";
-        files[i] = store::inspectDatabaseFile((dir / name).string());
-        if (files[i].content == store::FileContent::NotADatabase) {
-            result.message = 1;
-            result.error = describe(store::kInvalidRecordLayout, files[i].error);
-            result.name = name;
-            return result;
+        const std::string path = (dir / name).string();
+        files[i] = store::inspectDatabaseFile(path);
+        // Another station is writing: wait for it, then look again.
+        if (files[i].content == store::FileContent::Locked)
+            files[i] = store::inspectDatabaseFile(path, lockTimeoutMs);
+        switch (files[i].content) {
+            case store::FileContent::NotADatabase:
+                result.message = 1;
+                result.error = describe(store::kInvalidRecordLayout, files[i].error);
+                result.name = name;
+                return result;
+            case store::FileContent::Locked:
+            case store::FileContent::Unreadable:
+                result.message = 30;
+                result.error =
+                    describe(files[i].content == store::FileContent::Locked ? store::kFileLocked
+                                                                            : store::kAccessDenied,
+                             files[i].error);
+                result.name = name;
+                return result;
+            default:
+                break;
         }
     }
     const bool dataHolds = files[0].content == store::FileContent::Tables;
@@ -259,6 +288,9 @@ OfficeOpening openOffice(const DataSource& source, const OpeningQuestions& ask, 
         return result;
     }
     result.db = Database::open(source, newOffice, status, lockTimeoutMs, false);
+    // Still locked after the engine's wait: one more try.
+    if (!result.db && status.code == store::kFileLocked)
+        result.db = Database::open(source, newOffice, status, lockTimeoutMs, false);
     if (!result.db) {
         result.message = status.code == store::kInvalidRecordLayout ? 1 : 30;
         result.error = status.describe();

@@ -1,5 +1,6 @@
 #include "app/StartupAlerts.h"
 
+#include "assign/lists/DueNowList.h"
 #include "data/Keys.h"
 #include "users/Access.h"
 
@@ -24,19 +25,12 @@ Status anyAlong(Database& db, const char* key, std::vector<store::Value> prefix,
 }  // namespace
 
 Status hasDueAssignment(Database& db, const std::string& user, Date today, bool& found) {
-    using namespace store;
-    // Given to the user: the user's range of the person/due-date key.
-    Status s =
-        anyAlong<Assignment>(db, key::ASS_PERSONDATE_KEY, {user},
-                             allOf({access::fieldIsUser("PERSON", user), le("DUEDATE", today),
-                                    eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
-                             found);
+    // The rule of the Due Now list, read within the user's own range of the
+    // person/due-date key (given to him) and of the user/due-date key (given by him).
+    const store::Filter due = dueForUserFilter(user, today);
+    Status s = anyAlong<Assignment>(db, key::ASS_PERSONDATE_KEY, {user}, due, found);
     if (!s.ok() || found) return s;
-    // Given by the user.
-    return anyAlong<Assignment>(db, key::ASS_USERDATE_KEY, {user},
-                                allOf({access::fieldIsUser("USERNAME", user), le("DUEDATE", today),
-                                       eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
-                                found);
+    return anyAlong<Assignment>(db, key::ASS_USERDATE_KEY, {user}, due, found);
 }
 
 Status hasUnseenAssignment(Database& db, const std::string& user, bool& found) {
@@ -56,11 +50,8 @@ Status hasDueReminder(Database& db, const std::string& user, Date today, bool& f
 }
 
 Status countDueAssignments(Database& db, const std::string& user, Date today, std::int64_t& count) {
-    using namespace store;
     count = 0;
-    return db.count<Assignment>(allOf({access::fieldIsUser("PERSON", user), le("DUEDATE", today),
-                                       eq("CLOSEDATE", 0), eq("SECONDARY", 0)}),
-                                count);
+    return db.count<Assignment>(dueForUserFilter(user, today), count);
 }
 
 Status startupAlerts(Database& db, const std::string& user, Date today, StartupAlerts& alerts) {

@@ -14,15 +14,15 @@ struct StartupAlerts {
     bool unseen = false;  // "You have unseen or changed assignments"
 };
 
-// An open, primary assignment given to or by `user` that is due on or before `today`.
+// Whether anything is due for `user` on `today` (isDueForUser(), DueNowList.h).
 Status hasDueAssignment(Database& db, const std::string& user, Date today, bool& found);
 // An open assignment given to `user` by somebody else that `user` has not seen.
 Status hasUnseenAssignment(Database& db, const std::string& user, bool& found);
 // An alarmed reminder of `user` dated on or before `today`.
 Status hasDueReminder(Database& db, const std::string& user, Date today, bool& found);
 
-// How many open, primary assignments given to `user` are due on or before
-// `today` (the count the status bar shows and keeps current).
+// How many assignments are due for `user` on `today` (isDueForUser(),
+// DueNowList.h): the count the status bar shows and keeps current.
 Status countDueAssignments(Database& db, const std::string& user, Date today, std::int64_t& count);
 
 // The start-up check: the due alert only when the user's preferences exist

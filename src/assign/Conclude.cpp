@@ -111,9 +111,11 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
         result = next;
         return {};
     }
-    // Changed elsewhere on every attempt.
+    // Changed elsewhere on every attempt: nothing was written.
     result = firstRead ? *firstRead : Assignment{};
-    return failure(standardMessage(15, {}, {}, {}, 1).text);
+    Outcome outcome = failure(standardMessage(15, {}, {}, {}, 1).text);
+    outcome.kind = Outcome::ChangedElsewhere;
+    return outcome;
 }
 
 }  // namespace tko

@@ -24,14 +24,22 @@ namespace tko {
 // it to the user: a conclusion made elsewhere since then counts the same way,
 // so two stations pressing "Conclude" on the same row move the due date once.
 //
-// Done when it was concluded (here or elsewhere); `after`, when given, is then
-// the assignment as stored (closedForGood() tells a closed one from a moved
-// repetition). Refused, with nothing to show, when the user may not conclude
-// it; `after` is then the record as read. Failed, with nothing changed, when
-// the store failed: its message shows under "Information Safeguard".
+// Done when it was concluded (here or elsewhere: concludedHere() tells which);
+// `after`, when given, is then the assignment as stored (closedForGood() tells
+// a closed one from a moved repetition). Refused, with nothing to show, when
+// the user may not conclude it; `after` is then the record as read.
+// ChangedElsewhere, with nothing written, when other stations changed the
+// record on every attempt. Failed, with nothing changed, when the store
+// failed. Those two messages show under "Information Safeguard".
 Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t assignNumber,
                            Date today, const Assignment* seen = nullptr,
                            Assignment* after = nullptr);
+
+// Whether this call wrote a conclusion: Done without the note that another
+// station concluded the assignment meanwhile.
+inline bool concludedHere(const Outcome& outcome) {
+    return outcome.kind == Outcome::Done && !outcome.message;
+}
 
 // Concluded for good: a non-repeating assignment with its close date set.
 bool closedForGood(const Assignment& a);

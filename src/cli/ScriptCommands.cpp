@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <map>
 #include <set>
+#include <streambuf>
 
 #include "app/IniFiles.h"
 #include "app/Preferences.h"
@@ -16,6 +17,7 @@
 #include "cli/CliTable.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
+#include "data/Numbering.h"
 #include "data/Records.h"
 #include "data/StationSettings.h"
 #include "people/PeopleFilters.h"
@@ -34,6 +36,34 @@ constexpr int kNameWidth = Assignment::Width::NAME;
 constexpr int kShortNameWidth = Assignment::Width::PERSON;
 constexpr int kGeneralMemoWidth = Assignment::Width::GENERALMEMO;
 constexpr int kMaxRepeatNumber = 999;  // the dialog's three digits
+// How often add takes fresh numbers when other stations took every one tried.
+constexpr int kNumberingRounds = 3;
+
+int runCommand(const std::vector<std::string>& words, const std::string& server,
+               const QString& programDir, std::istream& in, std::ostream& out, std::ostream& err);
+
+// Passes what is written on to another buffer and keeps a copy.
+class TeeBuffer : public std::streambuf {
+public:
+    explicit TeeBuffer(std::streambuf* target) : m_target(target) {}
+    const std::string& kept() const { return m_kept; }
+
+protected:
+    int overflow(int c) override {
+        if (c == traits_type::eof()) return traits_type::not_eof(c);
+        m_kept.push_back(static_cast<char>(c));
+        return m_target ? m_target->sputc(static_cast<char>(c)) : c;
+    }
+    std::streamsize xsputn(const char* s, std::streamsize n) override {
+        m_kept.append(s, static_cast<size_t>(n));
+        return m_target ? m_target->sputn(s, n) : n;
+    }
+    int sync() override { return m_target ? m_target->pubsync() : 0; }
+
+private:
+    std::streambuf* m_target;
+    std::string m_kept;
+};
 
 const std::set<std::string> kCommands{"due", "unseen", "reminders", "add", "conclude", "export"};
 
@@ -417,18 +447,25 @@ int runAdd(Context& c) {
     a.PERSON = person.person.SHORTNAME;
     a.PERSONNUMBER = person.person.PERSONNUMBER;
     applyInsertOnOk(a, c.session, today, Clock::now());
-    const Status added = addNewAssignment(c.db, a);
+    // Numbers taken by other stations on every attempt: tried again, as the
+    // form's message 25 offers, before giving up.
+    Status added;
+    for (int round = 0; round < kNumberingRounds; ++round) {
+        if (round > 0) numberingBackOff(kNumberingAttempts);
+        added = addNewAssignment(c.db, a);
+        if (added.code != store::kDuplicateKey) break;
+    }
     if (!added.ok()) {
         if (added.code == store::kDuplicateKey) {
             c.err << "taskorbit-cli: " << standardMessage(25, c.db.lastError().describe()).text
                   << "\n";
-            return kExitFailed;
+            return kExitOtherStation;
         }
         return storeFailure(c, label::ASSIGNMENT);
     }
     if (args.flags.count("--json")) {
-        CliTable table(std::vector<CliColumn>{{"Assign Number", "assignNumber"}});
-        table.addRow({numberCell(a.ASSIGNNUMBER)});
+        CliTable table({{"Assign Number", "assignNumber"}, {"Added", "added"}});
+        table.addRow({numberCell(a.ASSIGNNUMBER), {"yes", QJsonValue(true)}});
         table.printJson(c.out);
     } else {
         c.out << "Added assignment " << a.ASSIGNNUMBER << " for " << a.PERSON << ".\n";
@@ -452,12 +489,12 @@ int runConclude(Context& c) {
     const Status found = c.db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{assignNumber}}, before);
     if (found.code == store::kRecordNotFound) {
         c.err << "taskorbit-cli: there is no assignment " << assignNumber << "\n";
-        return kExitFailed;
+        return kExitNotFound;
     }
     if (!found.ok()) return storeFailure(c, label::ASSIGNMENT);
     if (before.CLOSEDATE != 0) {
         c.err << "taskorbit-cli: assignment " << assignNumber << " is concluded already\n";
-        return kExitFailed;
+        return kExitConcludedAlready;
     }
     Assignment after;
     const Outcome outcome =
@@ -468,20 +505,27 @@ int runConclude(Context& c) {
             c.err << "taskorbit-cli: " << c.session.GlobalUser << " may not conclude assignment "
                   << assignNumber << "\n";
             return kExitRefused;
+        case Outcome::ChangedElsewhere:
         case Outcome::Failed:
             c.err << "taskorbit-cli: " << translateText(kConcludeFailureTitle) << ": "
                   << outcomeLine(outcome) << "\n";
-            return kExitFailed;
-        default:
+            return outcome.kind == Outcome::Failed ? kExitFailed : kExitOtherStation;
+        case Outcome::Done:
             break;
     }
-    if (outcome.message) c.err << "taskorbit-cli: " << outcome.message->text << "\n";
+    if (!concludedHere(outcome)) {
+        // Concluded at another station since it was read here: not again.
+        c.err << "taskorbit-cli: " << outcomeLine(outcome) << "\n";
+        return kExitOtherStation;
+    }
     const bool closed = closedForGood(after);
     if (c.args.flags.count("--json")) {
         CliTable table({{"Assign Number", "assignNumber"},
                         {"Concluded", "concluded"},
+                        {"Closed", "closed"},
                         {"Due Date", "dueDate"}});
         table.addRow({numberCell(assignNumber),
+                      {"yes", QJsonValue(true)},
                       {closed ? "yes" : "no", QJsonValue(closed)},
                       dateCell(after.DUEDATE)});
         table.printJson(c.out);
@@ -555,6 +599,16 @@ int runExport(Context& c, const std::string& kind) {
 
 }  // namespace
 
+const char* exitStatusHelp() {
+    return "Exit status of due, unseen, reminders, add, conclude and export: 0 done;\n"
+           "1 the data could not be read or written; 64 a mistake in the command; 65 the\n"
+           "assignment was concluded already; 66 there is no such assignment; 75 another\n"
+           "station got there first (concluded it meanwhile, changed it on every try, or\n"
+           "took every number tried); 77 log-in refused or not permitted. Only 0 means\n"
+           "that add or conclude wrote anything; otherwise --json prints\n"
+           "[{\"added\": false, ...}] or [{\"concluded\": false, ...}] with the reason.\n";
+}
+
 bool isScriptCommand(const std::string& command) {
     return kCommands.count(command) != 0;
 }
@@ -562,6 +616,35 @@ bool isScriptCommand(const std::string& command) {
 int runScriptCommand(const std::vector<std::string>& words, const std::string& server,
                      const QString& programDir, std::istream& in, std::ostream& out,
                      std::ostream& err) {
+    const bool changes = !words.empty() && (words[0] == "add" || words[0] == "conclude");
+    const bool json = std::find(words.begin(), words.end(), "--json") != words.end();
+    if (!changes || !json) return runCommand(words, server, programDir, in, out, err);
+    // A change that was not made says so on standard output too, with the
+    // reason the command gave on standard error (which still shows at once:
+    // the password prompt goes there).
+    TeeBuffer tee(err.rdbuf());
+    std::ostream teed(&tee);
+    const int code = runCommand(words, server, programDir, in, out, teed);
+    teed.flush();
+    if (code == kExitOk) return code;
+    std::string reason = tee.kept();
+    while (!reason.empty() && reason.back() == '\n') reason.pop_back();
+    reason = reason.substr(reason.rfind('\n') == std::string::npos ? 0 : reason.rfind('\n') + 1);
+    const std::string prefix = "taskorbit-cli: ";
+    if (reason.rfind(prefix, 0) == 0) reason = reason.substr(prefix.size());
+    CliTable table(
+        {{words[0] == "add" ? "Added" : "Concluded", words[0] == "add" ? "added" : "concluded"},
+         {"Exit Status", "exitStatus", true},
+         {"Reason", "reason"}});
+    table.addRow({{"no", QJsonValue(false)}, numberCell(code), textCell(reason)});
+    table.printJson(out);
+    return code;
+}
+
+namespace {
+
+int runCommand(const std::vector<std::string>& words, const std::string& server,
+               const QString& programDir, std::istream& in, std::ostream& out, std::ostream& err) {
     if (words.empty() || !isScriptCommand(words[0])) {
         err << "taskorbit-cli: unknown command\n";
         return kExitUsage;
@@ -628,5 +711,7 @@ int runScriptCommand(const std::vector<std::string>& words, const std::string& s
     if (command == "conclude") return runConclude(context);
     return runExport(context, exportKind);
 }
+
+}  // namespace
 
 }  // namespace tko::cli

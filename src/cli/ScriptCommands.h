@@ -15,6 +15,11 @@
 //   export dbase DIR OUTDIR --user NAME
 //   export ics DIR FILE --user NAME
 //   export csv DIR TABLE FILE --user NAME
+//
+// A command exits 0 only when it did what it was asked: a conclusion or an
+// addition that was not written exits with one of the statuses below and,
+// with --json, prints one object saying so ("concluded": false or "added":
+// false) with the reason.
 #pragma once
 
 #include <QString>
@@ -28,9 +33,17 @@ namespace tko::cli {
 
 // Exit codes.
 inline constexpr int kExitOk = 0;
-inline constexpr int kExitFailed = 1;
-inline constexpr int kExitUsage = 64;
-inline constexpr int kExitRefused = 77;  // log-in refused or not permitted
+inline constexpr int kExitFailed = 1;             // the data could not be read or written
+inline constexpr int kExitUsage = 64;             // a mistake in the command's words
+inline constexpr int kExitConcludedAlready = 65;  // the assignment was closed before
+inline constexpr int kExitNotFound = 66;          // no such assignment
+inline constexpr int kExitOtherStation = 75;      // another station got there first: concluded
+                                                  // it meanwhile, changed it on every try, or
+                                                  // took every number tried; nothing written
+inline constexpr int kExitRefused = 77;           // log-in refused or not permitted
+
+// The text of `--help` about the exit statuses.
+const char* exitStatusHelp();
 
 // True for the commands runScriptCommand() handles.
 bool isScriptCommand(const std::string& command);

@@ -87,6 +87,7 @@ void usage(std::ostream& out) {
            "              that init printed (from TASKORBIT_RECOVERY_KEY or asked without\n"
            "              echo); prints the next key, the used one is spent\n";
     tko::reportCommandUsage(out);
+    out << tko::cli::exitStatusHelp();
     out << "With --server CONNINFO the tables live on that PostgreSQL server and DIR\n"
            "keeps only the settings.\n";
 }

@@ -1,6 +1,20 @@
 #include "data/Numbering.h"
 
+#include <algorithm>
+#include <chrono>
+#include <random>
+#include <thread>
+
 namespace tko {
+
+void numberingBackOff(int attempt) {
+    // 2..10 ms on the first retry, up to 2..40 ms on later ones: short next to
+    // an add, long enough for the station that took the number to commit.
+    thread_local std::minstd_rand jitter(std::random_device{}());
+    const int ceiling = 10 * std::min(attempt, 4);
+    std::uniform_int_distribution<int> pause(2, std::max(2, ceiling));
+    std::this_thread::sleep_for(std::chrono::milliseconds(pause(jitter)));
+}
 
 Status highestNumber(Database& db, const store::TableDef& table, const std::string& numberKey,
                      std::int64_t& highest) {

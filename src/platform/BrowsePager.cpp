@@ -303,6 +303,28 @@ Status BrowsePager::refresh() {
     return top();
 }
 
+Status BrowsePager::refreshIntoFreshPage() {
+    // Moving a vector keeps its elements where they are.
+    m_retired.push_back(std::move(m_rows));
+    m_rows = {};
+    const Status s = refreshFrom(m_retired.back());
+    if (!s.ok()) {
+        // Left as it was: the page before is the page again.
+        m_rows = std::move(m_retired.back());
+        m_retired.pop_back();
+    }
+    return s;
+}
+
+Status BrowsePager::refreshFrom(const std::vector<Row>& page) {
+    invalidateBounds();
+    if (m_selected >= 0 && m_selected < static_cast<int>(page.size())) {
+        const Row copy = page[static_cast<size_t>(m_selected)];
+        return reloadAt(copy);
+    }
+    return top();
+}
+
 Status BrowsePager::switchKey(const store::KeyDef* key) {
     const Row* row = selectedRow();
     std::optional<Row> keep;

@@ -75,6 +75,12 @@ public:
     store::Status reloadAt(const store::Row& row);
     // Re-reads the page on the selected row (top() when the page is empty).
     store::Status refresh();
+    // The same, read into a fresh page: the rows of the page before stay where
+    // they are, so that a reference to one of them (held by a dialog that is
+    // still running) stays valid until releaseRetiredPages().
+    store::Status refreshIntoFreshPage();
+    void releaseRetiredPages() { m_retired.clear(); }
+    size_t retiredPageCount() const { return m_retired.size(); }
     // Changes the key (sort tab) and stays on the selected row when it is
     // still listed; top() otherwise.
     store::Status switchKey(const store::KeyDef* key);
@@ -116,6 +122,8 @@ private:
                                  std::int64_t pos) const;
     store::KeyPosition rangeStart() const;
     store::Status positionAt(const store::KeyPosition& from, int preferredIndex);
+    // refresh() on the selected row of `page`, the page shown before.
+    store::Status refreshFrom(const std::vector<store::Row>& page);
     void invalidateBounds() { m_bounds.reset(); }
 
     struct Bounds {
@@ -139,6 +147,7 @@ private:
     bool m_withMemos = false;
 
     std::vector<store::Row> m_rows;
+    std::vector<std::vector<store::Row>> m_retired;  // pages replaced by refreshIntoFreshPage()
     int m_selected = -1;
     bool m_moreBefore = false;
     bool m_moreAfter = false;

@@ -167,6 +167,22 @@ TEST_F(OfficeOpeningTest, FilesOfAnotherProgramOrAChangedLayoutAreNeverWritten) 
     EXPECT_EQ(bytesOf(m_dir.file("USERS.DB")), users);  // no keys added on missing columns
 }
 
+// A writer that keeps the file locked beyond the wait makes it unreadable for
+// now, not foreign: message 30, and the next start opens it.
+TEST_F(OfficeOpeningTest, AFileLockedBeyondTheWaitIsNotCalledInvalid) {
+    makeOffice(1, false);
+    sqlite3* writer = nullptr;
+    ASSERT_EQ(sqlite3_open(m_dir.file("TKODATA.DB").c_str(), &writer), SQLITE_OK);
+    ASSERT_EQ(sqlite3_exec(writer, "BEGIN EXCLUSIVE", nullptr, nullptr, nullptr), SQLITE_OK);
+    const OfficeOpening locked = openOffice(m_source, {}, 200);
+    EXPECT_FALSE(locked.db);
+    EXPECT_EQ(locked.message, 30);
+    EXPECT_EQ(locked.name, "TKODATA.DB");
+    sqlite3_exec(writer, "COMMIT", nullptr, nullptr, nullptr);
+    sqlite3_close(writer);
+    EXPECT_TRUE(openOffice(m_source, {}, 200).db);
+}
+
 TEST_F(OfficeOpeningTest, ADroppedTableIsReportedNotRecreatedEmpty) {
     makeOffice(3, false);
     runSql(m_dir.file("TKODATA.DB"), "DROP TABLE ASSIGNMENT");

@@ -1,7 +1,10 @@
 // The scripting commands on a small office: the log-in, what each user sees
 // through due, unseen and reminders (the windows' rules), adding and
 // concluding with the form's checks and rights, and the exports' rights.
+#include <fcntl.h>
 #include <gtest/gtest.h>
+#include <spawn.h>
+#include <sys/wait.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -17,6 +20,8 @@
 #include "data/Password.h"
 #include "platform/Date.h"
 #include "support/TestStore.h"
+
+extern char** environ;
 
 namespace tko {
 namespace {
@@ -410,10 +415,110 @@ TEST_F(ScriptCommandsTest, ConcludeFollowsTheRulesOfEveryConcludeButton) {
     ASSERT_EQ(moved.code, cli::kExitOk) << moved.err;
     EXPECT_EQ(stored(3).DUEDATE, kToday - 5 + 10);
     EXPECT_EQ(stored(3).CLOSEDATE, 0);
-    EXPECT_EQ(moved.json().at(0).toObject().value(QStringLiteral("concluded")).toBool(), false);
-    // Concluded already, or not there at all: a failure, not a success.
-    EXPECT_EQ(run({"conclude", "--user", "BEN", "7"}, "ben-pw-1").code, cli::kExitFailed);
-    EXPECT_EQ(run({"conclude", "--user", "BEN", "4711"}, "ben-pw-1").code, cli::kExitFailed);
+    EXPECT_EQ(moved.json().at(0).toObject().value(QStringLiteral("concluded")).toBool(), true);
+    EXPECT_EQ(moved.json().at(0).toObject().value(QStringLiteral("closed")).toBool(), false);
+    // Concluded already, not there at all, or not permitted: each says so in
+    // its own status, and --json says that nothing was concluded.
+    const struct {
+        const char* user;
+        const char* password;
+        const char* number;
+        int code;
+    } notDone[] = {{"BEN", "ben-pw-1", "7", cli::kExitConcludedAlready},
+                   {"BEN", "ben-pw-1", "4711", cli::kExitNotFound},
+                   {"BEN", "ben-pw-1", "3", cli::kExitRefused},
+                   {"BEN", "wrong-pw", "3", cli::kExitRefused}};
+    for (const auto& c : notDone) {
+        const Outcome r = run({"conclude", "--user", c.user, c.number, "--json"}, c.password);
+        EXPECT_EQ(r.code, c.code) << c.number << ": " << r.err;
+        ASSERT_EQ(r.json().size(), 1) << r.out;
+        const QJsonObject said = r.json().at(0).toObject();
+        EXPECT_EQ(said.value(QStringLiteral("concluded")), QJsonValue(false)) << r.out;
+        EXPECT_EQ(said.value(QStringLiteral("exitStatus")).toInt(), c.code);
+        EXPECT_FALSE(said.value(QStringLiteral("reason")).toString().isEmpty());
+    }
+}
+
+// Eight scripts conclude one repeating assignment and eight add assignments,
+// all at once, each a process of its own: a script exits 0 exactly when what
+// it did was written, and adding is not refused because other stations took
+// the numbers.
+TEST_F(ScriptCommandsTest, ConcurrentScriptsSucceedExactlyAsOftenAsTheyWrite) {
+    fillWork();
+    Assignment repeating = stored(3);
+    repeating.REPEATTYPE = "Days after Last Due";
+    repeating.REPNUMBER = 1;  // each conclusion moves the due date by one day
+    ASSERT_TRUE(m_db->change(repeating).ok());
+    const std::int64_t before = assignmentCount();
+    const char* bin = std::getenv("TKO_TEST_BIN");
+    const std::string program = std::string(bin ? bin : ".") + "/taskorbit-cli";
+    setenv("TASKORBIT_PASSWORD", "super-pw-1", 1);
+    constexpr int kScripts = 8;
+    std::vector<pid_t> pids;
+    for (int i = 0; i < 2 * kScripts; ++i) {
+        std::vector<std::string> words{program};
+        if (!m_source.serverInfo.empty())
+            words.insert(words.end(), {"--server", m_source.serverInfo});
+        if (i % 2 == 0)
+            words.insert(words.end(),
+                         {"conclude", m_source.directory, "--user", "SUPERVISOR", "3", "--json"});
+        else
+            words.insert(words.end(),
+                         {"add", m_source.directory, "--user", "SUPERVISOR", "--person", "PLUMBER",
+                          "--name", "Script " + std::to_string(i), "--json"});
+        std::vector<char*> argv;
+        for (std::string& w : words) argv.push_back(w.data());
+        argv.push_back(nullptr);
+        const std::string out = m_dir.file("script" + std::to_string(i));
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
+                                         0644);
+        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
+        pid_t pid = 0;
+        ASSERT_EQ(posix_spawn(&pid, program.c_str(), &actions, nullptr, argv.data(), environ), 0)
+            << program;
+        posix_spawn_file_actions_destroy(&actions);
+        pids.push_back(pid);
+    }
+    int concluded = 0;
+    std::set<int> added;
+    for (int i = 0; i < 2 * kScripts; ++i) {
+        const pid_t pid = pids[static_cast<size_t>(i)];
+        int status = 0;
+        ASSERT_EQ(waitpid(pid, &status, 0), pid);
+        ASSERT_TRUE(WIFEXITED(status));
+        const int code = WEXITSTATUS(status);
+        std::ifstream in(m_dir.file("script" + std::to_string(i)));
+        const std::string said((std::istreambuf_iterator<char>(in)), {});
+        const QJsonObject row =
+            QJsonDocument::fromJson(QByteArray::fromStdString(said)).array().at(0).toObject();
+        if (i % 2 == 0) {
+            EXPECT_EQ(row.value(QStringLiteral("concluded")).toBool(), code == cli::kExitOk)
+                << said;
+            if (code == cli::kExitOk)
+                ++concluded;
+            else
+                EXPECT_TRUE(code == cli::kExitOtherStation || code == cli::kExitFailed) << said;
+        } else {
+            EXPECT_EQ(code, cli::kExitOk) << said;
+            EXPECT_EQ(row.value(QStringLiteral("added")).toBool(), code == cli::kExitOk) << said;
+            const int number = row.value(QStringLiteral("assignNumber")).toInt();
+            if (code == cli::kExitOk) {
+                EXPECT_TRUE(added.insert(number).second) << "number given twice: " << number;
+                EXPECT_EQ(stored(number).NAME, "Script " + std::to_string(i));
+            }
+        }
+    }
+    const Assignment after = stored(3);
+    int logged = 0;
+    for (size_t at = after.LOG.find("Repeat Concluded"); at != std::string::npos;
+         at = after.LOG.find("Repeat Concluded", at + 1))
+        ++logged;
+    EXPECT_EQ(after.DUEDATE - repeating.DUEDATE, logged);
+    EXPECT_EQ(concluded, logged);
+    EXPECT_GE(concluded, 1);
+    EXPECT_EQ(assignmentCount(), before + static_cast<std::int64_t>(added.size()));
 }
 
 // ---- exports ---------------------------------------------------------------------

@@ -1,18 +1,27 @@
-// Eight station processes change the same twenty assignments at once through
-// the change operation, on the engine under test. Every change must arrive
-// exactly once, and a station may only ever be refused because another one
-// changed the record first (result 2), after which it re-reads and retries.
+// Several stations at once, on the engine under test. Eight station processes
+// change the same twenty assignments through the change operation: every
+// change must arrive exactly once, and a station may only ever be refused
+// because another one changed the record first (result 2), after which it
+// re-reads and retries. And a station starts while another holds the data
+// locked: it waits and comes up.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <libpq-fe.h>
 #include <spawn.h>
+#include <sqlite3.h>
 #include <sys/wait.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <fstream>
+#include <future>
 #include <map>
 #include <set>
 #include <sstream>
+#include <thread>
 
+#include "app/FirstRun.h"
+#include "app/OfficeOpening.h"
 #include "data/Database.h"
 #include "support/TestStore.h"
 
@@ -125,6 +134,83 @@ TEST(StationStressTest, EveryChangeOfEightStationsArrivesExactlyOnce) {
         counted += a.REPNUMBER;
     }
     EXPECT_EQ(counted, kStations * kChanges);
+}
+
+// Another station's writer: holds every table locked, so that no other
+// station can read them (SQLite: the exclusive lock on both files; the
+// server: an exclusive lock on every table) until release().
+class LockHolder {
+public:
+    explicit LockHolder(const DataSource& source) {
+        if (source.serverInfo.empty()) {
+            EXPECT_EQ(sqlite3_open((source.directory + "/TKODATA.DB").c_str(), &m_file), SQLITE_OK);
+            run("ATTACH DATABASE '" + source.directory + "/USERS.DB' AS users");
+            run("BEGIN EXCLUSIVE");
+            return;
+        }
+        m_server = PQconnectdb(source.serverInfo.c_str());
+        EXPECT_EQ(PQstatus(m_server), CONNECTION_OK);
+        run("BEGIN");
+        run("DO $$ DECLARE t regclass; BEGIN FOR t IN SELECT c.oid::regclass FROM pg_class c "
+            "JOIN pg_namespace n ON n.oid = c.relnamespace WHERE c.relkind = 'r' AND n.nspname "
+            "NOT IN ('pg_catalog', 'information_schema') LOOP EXECUTE 'LOCK TABLE ' || t || "
+            "' IN ACCESS EXCLUSIVE MODE'; END LOOP; END $$");
+    }
+    ~LockHolder() {
+        release();
+        if (m_file) sqlite3_close(m_file);
+        if (m_server) PQfinish(m_server);
+    }
+    void release() {
+        if (m_held) run("COMMIT");
+        m_held = false;
+    }
+
+private:
+    void run(const std::string& sql) {
+        if (m_file) {
+            char* error = nullptr;
+            EXPECT_EQ(sqlite3_exec(m_file, sql.c_str(), nullptr, nullptr, &error), SQLITE_OK)
+                << sql << ": " << (error ? error : "");
+            sqlite3_free(error);
+        } else {
+            PGresult* result = PQexec(m_server, sql.c_str());
+            EXPECT_EQ(PQresultStatus(result), PGRES_COMMAND_OK)
+                << sql << ": " << PQerrorMessage(m_server);
+            PQclear(result);
+        }
+    }
+    sqlite3* m_file = nullptr;
+    PGconn* m_server = nullptr;
+    bool m_held = true;
+};
+
+TEST(StationStressTest, AStationStartingWhileAnotherHoldsTheLockWaitsAndComesUp) {
+    test::TempDir dir;
+    const DataSource source = test::freshSource(dir);
+    {
+        auto db = test::openStation(source);
+        ASSERT_TRUE(db);
+        SystemPref pref;
+        ASSERT_TRUE(ensureSystemPref(*db, pref).ok);
+        ASSERT_TRUE(ensureFirstAccount(*db, "All users").ok);
+    }
+    LockHolder writer(source);
+    // The writer is done after three seconds, well within the wait of ten.
+    auto done = std::async(std::launch::async, [&] {
+        std::this_thread::sleep_for(std::chrono::seconds(3));
+        writer.release();
+    });
+    OfficeOpening opened = openOffice(source, {}, 10000);
+    ASSERT_TRUE(opened.db) << "message " << opened.message << ": " << opened.error << " "
+                           << opened.name << opened.text;
+    // What start-up reads before the log-in window.
+    SystemPref pref;
+    const StartupResult settings = ensureSystemPref(*opened.db, pref, source);
+    EXPECT_TRUE(settings.ok) << settings.error;
+    const StartupResult first = ensureFirstAccount(*opened.db, "All users");
+    EXPECT_TRUE(first.ok) << first.error;
+    done.get();
 }
 
 }  // namespace

@@ -347,12 +347,20 @@ TEST_F(AccessMatrixTest, EveryAssignmentPathShowsWhatTheModuleAllows) {
         });
         EXPECT_EQ(read(key::ASS_SEENPERSON_KEY, unseenFilter(login.user)), unseen);
 
+        // The status bar, the start-up alert and the window (for one who sees
+        // only his own work) agree on what is due for the user.
+        const Numbers dueForUser =
+            expected([&](const Assignment& a) { return isDueForUser(a, login.user, kToday); });
+        EXPECT_EQ(dueForUser, expected([&](const Assignment& a) {
+                      return open(a) && access::isOwnAssignment(a, login.user);
+                  }));
+        EXPECT_EQ(read(key::ASS_DUEDATE_KEY, dueForUserFilter(login.user, kToday)), dueForUser);
         std::int64_t count = -1;
         ASSERT_TRUE(countDueAssignments(*m_db, login.user, kToday, count).ok());
-        EXPECT_EQ(count, static_cast<std::int64_t>(expected([&](const Assignment& a) {
-                                                       return open(a) &&
-                                                              access::isUser(a.PERSON, login.user);
-                                                   }).size()));
+        EXPECT_EQ(count, static_cast<std::int64_t>(dueForUser.size()));
+        bool anyDue = false;
+        ASSERT_TRUE(hasDueAssignment(*m_db, login.user, kToday, anyDue).ok());
+        EXPECT_EQ(anyDue, !dueForUser.empty());
 
         std::string calendar;
         ASSERT_TRUE(buildIcsCalendar(*m_db, session, QDateTime::currentDateTimeUtc(), calendar).ok);

@@ -27,6 +27,13 @@ bool isDueNow(const Assignment& record, const DueNowScope& scope) {
     return true;
 }
 
+DueNowScope dueForUser(const std::string& user, Date today) {
+    DueNowScope scope;
+    scope.user = user;
+    scope.today = today;
+    return scope;
+}
+
 store::Filter dueNowFilter(const DueNowScope& scope) {
     using namespace store;
     std::vector<Filter> conditions{eq("CLOSEDATE", 0), le("DUEDATE", scope.today)};

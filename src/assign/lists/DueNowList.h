@@ -56,4 +56,17 @@ bool isDueNow(const Assignment& record, const DueNowScope& scope);
 // The same rule as a store filter, for reading along any of the orders' keys.
 store::Filter dueNowFilter(const DueNowScope& scope);
 
+// What counts as due for `user` on `today`: the list as the Due Now window
+// shows it to a user who sees only his own work, with its default options:
+// open, due on or before today, given to or by the user, and primary. The
+// status bar counts these and the start-up alert asks whether there is one,
+// so that all three agree.
+DueNowScope dueForUser(const std::string& user, Date today);
+inline bool isDueForUser(const Assignment& record, const std::string& user, Date today) {
+    return isDueNow(record, dueForUser(user, today));
+}
+inline store::Filter dueForUserFilter(const std::string& user, Date today) {
+    return dueNowFilter(dueForUser(user, today));
+}
+
 }  // namespace tko

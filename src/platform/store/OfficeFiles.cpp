@@ -12,7 +12,7 @@
 namespace tko::store {
 namespace fs = std::filesystem;
 
-FileInspection inspectDatabaseFile(const std::string& path) {
+FileInspection inspectDatabaseFile(const std::string& path, int busyTimeoutMs) {
     FileInspection result;
     std::error_code ec;
     if (!fs::exists(path, ec)) return result;
@@ -22,6 +22,7 @@ FileInspection inspectDatabaseFile(const std::string& path) {
     }
     sqlite3* db = nullptr;
     int rc = sqlite3_open_v2(path.c_str(), &db, SQLITE_OPEN_READONLY, nullptr);
+    if (rc == SQLITE_OK && busyTimeoutMs > 0) sqlite3_busy_timeout(db, busyTimeoutMs);
     sqlite3_stmt* stmt = nullptr;
     if (rc == SQLITE_OK)
         rc = sqlite3_prepare_v2(
@@ -33,7 +34,21 @@ FileInspection inspectDatabaseFile(const std::string& path) {
         sqlite3_finalize(stmt);
     }
     if (rc != SQLITE_DONE) {
-        result.content = FileContent::NotADatabase;
+        // A station that is writing holds the file locked: that says nothing
+        // about what the file is.
+        switch (rc & 0xff) {
+            case SQLITE_NOTADB:
+            case SQLITE_CORRUPT:
+                result.content = FileContent::NotADatabase;
+                break;
+            case SQLITE_BUSY:
+            case SQLITE_LOCKED:
+                result.content = FileContent::Locked;
+                break;
+            default:
+                result.content = FileContent::Unreadable;
+                break;
+        }
         result.error = db ? sqlite3_errmsg(db) : sqlite3_errstr(rc);
         result.tables.clear();
     } else {

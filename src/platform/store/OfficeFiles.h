@@ -14,16 +14,21 @@ enum class FileContent {
     Empty,         // zero bytes, or a database without a single table
     Tables,        // a database with tables (ours or not)
     NotADatabase,  // a file the engine cannot read as a database
+    Locked,        // another station held the file locked for the whole wait
+    Unreadable,    // the file could not be read (permissions, I/O error)
 };
 
 struct FileInspection {
     FileContent content = FileContent::Missing;
     std::vector<std::string> tables;
-    std::string error;  // why the file could not be read, for NotADatabase
+    std::string error;  // why the file could not be read (NotADatabase, Locked, Unreadable)
 };
 
 // Looks at the database file at `path` read-only; never writes or creates it.
-FileInspection inspectDatabaseFile(const std::string& path);
+// While another station holds the file locked (it is writing), waits up to
+// `busyTimeoutMs` for it; a file still locked then is Locked, never
+// NotADatabase.
+FileInspection inspectDatabaseFile(const std::string& path, int busyTimeoutMs = 0);
 
 // True when `directory` and the files named can all be written (files that do
 // not exist count as writable when the directory is).

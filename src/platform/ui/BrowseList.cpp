@@ -347,7 +347,7 @@ store::Status BrowseList::refresh() {
 
 store::Status BrowseList::refreshQuietly() {
     m_pager.setPageSize(visibleRows());
-    const store::Status s = m_pager.refresh();
+    const store::Status s = m_pager.refreshIntoFreshPage();
     if (s.ok() || s.endOfRange()) showPage();
     return s;
 }

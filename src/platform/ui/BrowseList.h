@@ -107,7 +107,8 @@ public:
     // The same row, re-read because the table changed underneath: the row
     // keeps its place on the screen, the focus stays where it is, and a
     // failure leaves the page as it was without a message (the next change
-    // notice tries again).
+    // notice tries again). The page is read into a fresh one: rows of the page
+    // before stay valid until pager().releaseRetiredPages().
     store::Status refreshQuietly();
     const store::Row* selectedRow() const { return m_pager.selectedRow(); }
     // Moves the highlight to the first, previous, next or last row, as a

@@ -65,6 +65,10 @@ ListWindow::ListWindow(store::Engine& engine, const store::TableDef& table, QWid
     m_followTimer->setSingleShot(true);
     m_followTimer->setInterval(250);
     connect(m_followTimer, &QTimer::timeout, this, &ListWindow::followChanges);
+    m_releaseTimer = new QTimer(this);
+    m_releaseTimer->setSingleShot(true);
+    m_releaseTimer->setInterval(250);
+    connect(m_releaseTimer, &QTimer::timeout, this, &ListWindow::releaseUnusedRows);
     connect(m_list->view(), &QWidget::customContextMenuRequested, this, [this](const QPoint& at) {
         QMenu* menu = buildPopup();
         menu->exec(m_list->view()->viewport()->mapToGlobal(at));
@@ -132,7 +136,7 @@ void ListWindow::finish(int width, int height) {
         const bool isDefault = m_selectMode && entry.role == ListRole::Select;
         button->setAutoDefault(isDefault);
         button->setDefault(isDefault);
-        connect(button, &QPushButton::clicked, this, entry.run);
+        connect(button, &QPushButton::clicked, this, [this, run = entry.run] { runHandler(run); });
         row->addWidget(button);
         m_buttonWidgets.push_back(button);
     }
@@ -196,7 +200,7 @@ QMenu* ListWindow::buildPopup() {
         QAction* action = menu->addAction(translated(item.text));
         action->setObjectName(QLatin1String(item.name));
         action->setEnabled(item.needsRow == NeedsRow::No || any);
-        connect(action, &QAction::triggered, this, item.run);
+        connect(action, &QAction::triggered, this, [this, run = item.run] { runHandler(run); });
     }
     return menu;
 }
@@ -236,21 +240,36 @@ void ListWindow::storeChanged(const store::ChangeNotice& notice) {
 
 void ListWindow::followChanges() {
     if (!m_reloadPending) return;
-    // A modal window opened from here (a form, a question) may be working
-    // with the highlighted row: re-read once it has closed.
-    QWidget* modal = QApplication::activeModalWidget();
-    if (modal && modal != this) {
-        m_followTimer->start();
-        return;
-    }
+    // The page is read into a fresh one even while a modal window is up: the
+    // rows shown before stay until no work of this window can still use them.
     if (beforeReload) beforeReload();
     const store::Status s = m_list->refreshQuietly();
+    releaseUnusedRows();
     if (!s.ok() && !s.endOfRange()) {
         m_followTimer->start(ChangeWatcher::kIdleIntervalMs);
         return;
     }
     m_reloadPending = false;
     updateActions();
+}
+
+void ListWindow::runHandler(const std::function<void()>& run) {
+    ++m_running;
+    run();
+    --m_running;
+    releaseUnusedRows();
+}
+
+void ListWindow::releaseUnusedRows() {
+    // A button's work (and the form or question it opened) may hold a row of
+    // an earlier page; so may a modal window opened from here some other way.
+    if (m_running > 0 || m_list->pager().retiredPageCount() == 0) return;
+    QWidget* modal = QApplication::activeModalWidget();
+    if (modal && modal != this) {
+        m_releaseTimer->start();
+        return;
+    }
+    m_list->pager().releaseRetiredPages();
 }
 
 void ListWindow::updateActions() {
@@ -280,7 +299,7 @@ void ListWindow::runRole(ListRole role) {
     if (role == ListRole::Select) return choose();
     for (size_t i = 0; i < m_buttonWidgets.size(); ++i) {
         if (m_buttons[i].role != role) continue;
-        if (m_buttonWidgets[i]->isEnabled() && m_buttons[i].run) m_buttons[i].run();
+        if (m_buttonWidgets[i]->isEnabled() && m_buttons[i].run) runHandler(m_buttons[i].run);
         return;
     }
 }

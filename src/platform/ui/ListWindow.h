@@ -26,8 +26,11 @@
 // Live lists: when the station's ChangeWatcher reports that the list's table
 // (or a table named with watchTables()) changed, at another station or in
 // another window of this one, the visible page is re-read on the highlighted
-// row, which keeps its place; the focus stays where it was. While a modal
-// window opened from here is up the re-read waits until it closes.
+// row, which keeps its place; the focus stays where it was. That happens
+// while a modal window (a form, a question) is up too: the page is read into
+// a fresh one, and the rows of the page before are kept until the work of the
+// button that opened the modal window has ended and no modal window is up,
+// so that a row it still uses is never freed.
 //
 // Everything runs on the GUI thread.
 #pragma once
@@ -176,6 +179,10 @@ protected:
 private:
     void storeChanged(const store::ChangeNotice& notice);
     void followChanges();
+    // Runs a button's or pop-up item's work.
+    void runHandler(const std::function<void()>& run);
+    // Frees the pages replaced while the window was busy, once nothing can use them.
+    void releaseUnusedRows();
     void runRole(ListRole role);
     bool windowKey(QObject* watched, QKeyEvent* event);
 
@@ -190,6 +197,8 @@ private:
     std::vector<std::string> m_watched;
     bool m_reloadPending = false;
     QTimer* m_followTimer = nullptr;
+    QTimer* m_releaseTimer = nullptr;
+    int m_running = 0;  // button or pop-up work under way (nested through modal windows)
     bool m_placed = false;
 };
 

@@ -146,10 +146,15 @@ private slots:
             kWaitMs));
     }
 
-    void listWaitsForAModalWindowBeforeReReading() {
+    // A form or question opened from the list is up: the list follows all the
+    // same, and the row the form was opened on stays valid until it closes.
+    void listFollowsWhileAModalWindowIsUp() {
         NumberList list(m_here->engine());
         list.show();
         QVERIFY(QTest::qWaitForWindowExposed(&list));
+        const tko::store::Row* held = list.list()->selectedRow();
+        QVERIFY(held);
+        const tko::store::Row heldCopy = *held;
         QDialog modal(&list);
         modal.setModal(true);
         modal.show();
@@ -157,11 +162,24 @@ private slots:
         tko::Assignment added;
         added.ASSIGNNUMBER = 15;  // shown below the highlighted first row
         QVERIFY(m_there->add(added).ok());
-        QVERIFY(QTest::qWaitFor([&] { return list.reloadPending(); }, kWaitMs));
-        QVERIFY(!list.lists(15));
-        modal.close();
-        QVERIFY(QTest::qWaitFor([&] { return list.lists(15); }, kWaitMs));
+        tko::Assignment renamed = stored(10);  // the highlighted row itself
+        renamed.NAME = "renamed elsewhere";
+        QVERIFY(m_there->change(renamed).ok());
+        QVERIFY(QTest::qWaitFor(
+            [&] {
+                return list.lists(15) &&
+                       list.list()->cellText(0, 1) == QStringLiteral("renamed elsewhere");
+            },
+            kWaitMs));
         QVERIFY(!list.reloadPending());
+        QCOMPARE(list.highlighted(), 10);
+        // The page before is kept while the modal window is up.
+        QVERIFY(list.list()->pager().retiredPageCount() > 0);
+        QCOMPARE(numberOf(*held), 10);
+        QVERIFY(held->values == heldCopy.values);
+        modal.close();
+        QVERIFY(
+            QTest::qWaitFor([&] { return list.list()->pager().retiredPageCount() == 0; }, kWaitMs));
     }
 
     void formBarComesWithAChangeElsewhereAndKeepMineHidesIt() {
