@@ -1,10 +1,15 @@
 // The decisions every form takes: what leaving asks, what OK does, the
-// delete confirmation and "add another?".
+// delete confirmation and "add another?"; and how a form keeps the user's
+// edits when another station changed the record (merge, "Show changes").
 #include <gtest/gtest.h>
 
 #include "data/Messages.h"
 #include "data/Records.h"
 #include "platform/FormRequest.h"
+#include "platform/Picture.h"
+#include "platform/RecordMerge.h"
+
+#include <functional>
 
 namespace tko {
 namespace {
@@ -110,6 +115,181 @@ TEST(FormRequest, SnapshotSeesChangesInAnyFieldButNotInThePosition) {
     current = opened;
     current.SHORTNAME = "ANN ";  // texts are held clipped; a blank is a change here
     EXPECT_TRUE(snapshot.changed(current));
+}
+
+// How the assignment form shows its fields (enough of them for the cases).
+const std::vector<FieldView> kViews = {
+    {"NAME", "Assignment", "", ""},
+    {"PERSON", "Person Assigned", "", ""},
+    {"PERSONNUMBER", "", "", "PERSON"},
+    {"PRIORITY", "Priority", "@n1", ""},
+    {"SECONDARY", "Secondary", kCheckPicture, ""},
+    {"DUEDATE", "Due Date", "@D18b", ""},
+    {"REPEATTYPE", "Repeating", "", ""},
+    {"REPNUMBER", "", "@n3b", "REPEATTYPE"},
+    {"GENERALMEMO", "Comments", "", ""},
+    {"LOG", "Log", "", ""},
+};
+
+TEST(RecordMerge, ThreeWayMergeKeepsBothSidesAndNamesWhatBothChanged) {
+    using Edit = std::function<void(Assignment&)>;
+    struct Case {
+        const char* what;
+        Edit mine, theirs;
+        std::vector<std::string> conflicts;
+        Edit expect;  // applied to the stored version: the merged record
+    };
+    const Edit none = [](Assignment&) {};
+    const Case cases[] = {
+        {"different fields: each side keeps its own",
+         [](Assignment& a) { a.NAME = "Mine"; },
+         [](Assignment& a) { a.PRIORITY = 2; },
+         {},
+         [](Assignment& a) { a.NAME = "Mine"; }},
+        {"only the other station changed",
+         none,
+         [](Assignment& a) { a.DUEDATE = 82600; },
+         {},
+         none},
+        {"both to the same value",
+         [](Assignment& a) { a.NAME = "Same"; },
+         [](Assignment& a) { a.NAME = "Same"; },
+         {},
+         none},
+        {"both to different values: the user's until chosen",
+         [](Assignment& a) { a.NAME = "Mine"; },
+         [](Assignment& a) { a.NAME = "Theirs"; },
+         {"NAME"},
+         [](Assignment& a) { a.NAME = "Mine"; }},
+        {"trailing blanks are no change",
+         [](Assignment& a) { a.NAME = "Order paper   "; },
+         [](Assignment& a) { a.NAME = "Theirs"; },
+         {},
+         none},
+        {"a unit conflicts as one, under its first field",
+         [](Assignment& a) {
+             a.PERSON = "BEN";
+             a.PERSONNUMBER = 2;
+         },
+         [](Assignment& a) { a.PERSONNUMBER = 9; },
+         {"PERSON"},
+         [](Assignment& a) {
+             a.PERSON = "BEN";
+             a.PERSONNUMBER = 2;
+         }},
+        {"a unit changed on one side only",
+         [](Assignment& a) { a.PRIORITY = 1; },
+         [](Assignment& a) { a.REPNUMBER = 3; },
+         {},
+         [](Assignment& a) { a.PRIORITY = 1; }},
+        {"a field the form does not show follows the store",
+         [](Assignment& a) { a.NAME = "Mine"; },
+         [](Assignment& a) { a.SEEN = 0; },
+         {},
+         [](Assignment& a) { a.NAME = "Mine"; }},
+        {"both changed a field the form does not show: the stored value",
+         [](Assignment& a) { a.SEEN = 0; },
+         [](Assignment& a) { a.SEEN = 2; },
+         {},
+         none},
+        {"memos both added to: the user's addition after the stored text",
+         [](Assignment& a) { a.GENERALMEMO += "\r\nBEN: done"; },
+         [](Assignment& a) { a.GENERALMEMO += "\r\nSUP: later"; },
+         {},
+         [](Assignment& a) { a.GENERALMEMO = "Call first\r\nSUP: later\r\nBEN: done"; }},
+        {"memos rewritten on both sides: both texts, the user's on its own line",
+         [](Assignment& a) { a.GENERALMEMO = "mine"; },
+         [](Assignment& a) { a.GENERALMEMO = "theirs"; },
+         {},
+         [](Assignment& a) { a.GENERALMEMO = "theirs\r\nmine"; }},
+        {"a memo that contains the other at its start is kept whole",
+         [](Assignment& a) { a.GENERALMEMO += " today"; },
+         [](Assignment& a) { a.GENERALMEMO += " today, then write"; },
+         {},
+         none},
+        {"the log memo follows the same rule",
+         [](Assignment& a) { a.LOG = "mine"; },
+         [](Assignment& a) { a.LOG = "Created\r"; },
+         {},
+         [](Assignment& a) { a.LOG = "Created\rmine"; }},
+        {"a memo changed by the user only",
+         [](Assignment& a) { a.GENERALMEMO = ""; },
+         [](Assignment& a) { a.NAME = "Theirs"; },
+         {},
+         [](Assignment& a) { a.GENERALMEMO = ""; }},
+    };
+    Assignment opened;
+    opened.ASSIGNNUMBER = 4;
+    opened.NAME = "Order paper";
+    opened.PERSON = "PAT";
+    opened.PERSONNUMBER = 1;
+    opened.PRIORITY = 5;
+    opened.SEEN = 1;
+    opened.DUEDATE = 82528;
+    opened.GENERALMEMO = "Call first";
+    opened.rowPos = 11;
+    opened.rowVersion = 3;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Assignment mine = opened, theirs = opened;
+        c.mine(mine);
+        c.theirs(theirs);
+        theirs.rowVersion = 4;
+        Assignment expected = theirs;
+        c.expect(expected);
+        const RecordMerge merged =
+            mergeRecord(Assignment::def(), kViews, opened.toRow(), mine.toRow(), theirs.toRow());
+        EXPECT_EQ(merged.conflicts, c.conflicts);
+        Assignment result;
+        result.fromRow(merged.row);
+        EXPECT_EQ(result.rowPos, 11);
+        EXPECT_EQ(result.rowVersion, 4);  // saving it writes over the current version
+        EXPECT_TRUE(result.sameValues(expected))
+            << result.NAME << "|" << result.GENERALMEMO << "|" << result.LOG;
+    }
+}
+
+TEST(RecordMerge, ChoosingTheirsTakesTheWholeUnitAndChangesShowAsTheFormDoes) {
+    Assignment opened, mine, theirs;
+    opened.PERSON = "PAT";
+    opened.PERSONNUMBER = 1;
+    opened.DUEDATE = 82528;
+    mine = theirs = opened;
+    mine.PERSON = "BEN";
+    mine.PERSONNUMBER = 2;
+    theirs.PERSON = "ANNA";
+    theirs.PERSONNUMBER = 3;
+    store::Row merged =
+        mergeRecord(Assignment::def(), kViews, opened.toRow(), mine.toRow(), theirs.toRow()).row;
+    takeTheirs(Assignment::def(), kViews, "PERSON", theirs.toRow(), merged);
+    Assignment result;
+    result.fromRow(merged);
+    EXPECT_EQ(result.PERSON, "ANNA");
+    EXPECT_EQ(result.PERSONNUMBER, 3);
+
+    // "Show changes": captions, values in the user's pictures, units as one
+    // row, hidden fields and unchanged units left out.
+    theirs.DUEDATE = 82526;
+    theirs.PRIORITY = 7;
+    theirs.SECONDARY = 1;
+    theirs.SEEN = 1;
+    theirs.REPNUMBER = 2;
+    mine.GENERALMEMO = "line one\r\nline two";
+    const std::vector<ChangedField> rows =
+        changedFields(Assignment::def(), kViews, theirs.toRow(), mine.toRow());
+    std::vector<std::string> shown;
+    for (const ChangedField& row : rows)
+        shown.push_back(row.field + ": " + row.caption + " | " + row.theirs + " | " + row.mine);
+    const std::vector<std::string> expected = {
+        "PERSON: Person Assigned | ANNA | BEN",
+        "PRIORITY: Priority | 7 | 0",
+        "SECONDARY: Secondary | Yes | No",
+        "DUEDATE: Due Date | " + formatDate(82526, u"@D18b").toStdString() + " | " +
+            formatDate(82528, u"@D18b").toStdString(),
+        "REPEATTYPE: Repeating | 2 | ",
+        "GENERALMEMO: Comments |  | line one\nline two",
+    };
+    EXPECT_EQ(shown, expected);
 }
 
 }  // namespace
