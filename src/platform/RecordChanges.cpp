@@ -110,15 +110,4 @@ std::vector<ChangedField> changedFields(const store::TableDef& table,
     return out;
 }
 
-std::vector<FieldDifference> fieldDifferences(const store::TableDef& table,
-                                              const store::Row& theirs, const store::Row& mine) {
-    std::vector<FieldDifference> out;
-    for (size_t i = 0; i < table.fields.size(); ++i) {
-        const std::string a = storedText(valueAt(theirs, static_cast<int>(i)));
-        const std::string b = storedText(valueAt(mine, static_cast<int>(i)));
-        if (a != b) out.push_back({table.fields[i].name, a, b});
-    }
-    return out;
-}
-
 }  // namespace tko

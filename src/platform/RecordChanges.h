@@ -65,17 +65,6 @@ std::vector<ChangedField> changedFields(const store::TableDef& table,
 std::vector<int> unitFields(const store::TableDef& table, const std::vector<FieldView>& views,
                             const std::string& field);
 
-// One field whose stored value differs from the form's value.
-struct FieldDifference {
-    std::string field;   // the field's label ("DUEDATE")
-    std::string theirs;  // the stored value as text
-    std::string mine;    // the form's value as text
-};
-
-// The fields in which `theirs` and `mine` differ, in the table's order.
-std::vector<FieldDifference> fieldDifferences(const store::TableDef& table,
-                                              const store::Row& theirs, const store::Row& mine);
-
 // Whether two values of one field are the same: texts without trailing blanks.
 bool sameValue(const store::Value& a, const store::Value& b);
 

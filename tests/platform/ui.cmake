@@ -13,3 +13,8 @@ tko_add_qttest(list_window_test ${_tko_ui_tests}/ListWindowTest.cpp
                LIBS tko_test_support)
 tko_add_qttest(ui_kit_test ${_tko_ui_tests}/UiKitTest.cpp)
 tko_add_qttest(live_windows_test ${_tko_ui_tests}/LiveWindowsTest.cpp LIBS tko_test_support)
+# The same stations meet on the server engine (scripts/run-tests.sh sets TKO_TEST_PG).
+add_test(NAME pg.live_windows_test COMMAND live_windows_test)
+set_tests_properties(pg.live_windows_test PROPERTIES
+  ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TKO_TEST_ENGINE=postgres"
+  LABELS postgres RESOURCE_LOCK tko_postgres)
