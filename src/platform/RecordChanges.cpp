@@ -104,8 +104,11 @@ std::vector<ChangedField> changedFields(const store::TableDef& table,
         for (const int index : unitFields(table, views, view.field))
             differs = differs || !sameValue(valueAt(theirs, index), valueAt(mine, index));
         if (!differs) continue;
-        out.push_back({view.field, translateText(view.caption),
-                       unitText(table, views, view, theirs), unitText(table, views, view, mine)});
+        // The form's caption as its label reads, without the colon behind it.
+        std::string caption = translateText(view.caption);
+        if (!caption.empty() && caption.back() == ':') caption.pop_back();
+        out.push_back({view.field, caption, unitText(table, views, view, theirs),
+                       unitText(table, views, view, mine)});
     }
     return out;
 }

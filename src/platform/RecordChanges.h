@@ -32,8 +32,10 @@ store::Status storedState(store::Engine& engine, const store::TableDef& table,
 // are one unit: they are compared, shown and chosen together, under the
 // caption of the field they go with.
 struct FieldView {
-    std::string field;    // the field's label: "DUEDATE"
-    std::string caption;  // the form's caption, source text ("Due Date"); empty with `with`
+    std::string field;  // the field's label: "DUEDATE"
+    // The form's caption, source text ("Due Date:"), shown without a colon
+    // at its end; empty with `with`.
+    std::string caption;
     // How the value reads: a display picture ("@D18b", "@n1"), kCheckPicture
     // for a check box ("Yes"/"No"), or "" for the text as stored. A field
     // that goes with another and has no picture is not shown at all.
@@ -47,7 +49,7 @@ inline constexpr const char* kCheckPicture = "check";
 // One unit of fields whose stored value differs from the form's value.
 struct ChangedField {
     std::string field;    // the label of the unit's first field ("PERSON")
-    std::string caption;  // the form's caption, translated
+    std::string caption;  // the form's caption, translated, without its colon
     std::string theirs;   // the stored value as the form would show it
     std::string mine;     // the form's value, shown the same way
 };

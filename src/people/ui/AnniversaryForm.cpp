@@ -75,7 +75,7 @@ AnniversaryForm::AnniversaryForm(Workspace& workspace, Request request,
                               display();
                           },
                           [] {
-                              return std::vector<FieldView>{{"SHORTNAME", "Person", "", ""},
+                              return std::vector<FieldView>{{"SHORTNAME", "Person:", "", ""},
                                                             {"NUMBER", "", "", "SHORTNAME"},
                                                             {"DATE", "Initial Date", "@D18b", ""},
                                                             {"DAYOFYEAR", "", "", "DATE"},

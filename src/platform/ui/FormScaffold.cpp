@@ -274,10 +274,9 @@ bool FormScaffold::chooseConflicts(const std::vector<std::string>& conflicts,
     dialog.setObjectName(QStringLiteral("conflictsWindow"));
     dialog.setWindowTitle(QString::fromStdString(translateText("Changed at both stations")));
     auto* layout = new QVBoxLayout(&dialog);
-    auto* intro =
-        new QLabel(QString::fromStdString(translateText(
-                       "You and another station changed these fields. Choose the value to keep.")),
-                   &dialog);
+    auto* intro = new QLabel(QString::fromStdString(translateText(
+                                 "Changed here and at another station: choose what to keep")),
+                             &dialog);
     intro->setWordWrap(true);
     layout->addWidget(intro);
     auto* grid = new QGridLayout;
@@ -352,18 +351,18 @@ void FormScaffold::showBar(BarMode mode) {
         m_barText->setObjectName(QStringLiteral("changedElsewhereLabel"));
         m_barText->setWordWrap(true);
         row->addWidget(m_barText, 1);
-        auto button = [bar, row](const char* name, const char* text) {
-            auto* b = new QPushButton(QString::fromStdString(translateText(text)), bar);
+        auto button = [bar, row](const char* name, const std::string& text) {
+            auto* b = new QPushButton(QString::fromStdString(text), bar);
             b->setObjectName(QLatin1String(name));
             b->setAutoDefault(false);
             row->addWidget(b);
             return b;
         };
-        QPushButton* show = button("showChangesButton", "Show changes");
-        m_keepButton = button("keepMineButton", "Keep mine");
+        QPushButton* show = button("showChangesButton", translateText("Show changes"));
+        m_keepButton = button("keepMineButton", translateText("Keep mine"));
         m_keepButton->setToolTip(QString::fromStdString(
-            translateText("Keep your changes and take the other station's in the other fields")));
-        m_dittoButton = button("dittoButton", "Ditto");
+            translateText("Keep your changes, take the other station's too")));
+        m_dittoButton = button("dittoButton", translateText("Ditto"));
         m_dittoButton->setToolTip(
             QString::fromStdString(translateText("Recall your changes")) + QStringLiteral(" (") +
             QKeySequence(Qt::CTRL | Qt::Key_Apostrophe).toString(QKeySequence::NativeText) +

@@ -73,7 +73,7 @@ ProjectForm::ProjectForm(Workspace& workspace, Request request, const Project& p
                               applyRights();
                           },
                           [] {
-                              return std::vector<FieldView>{{"NAME", "Project", "", ""},
+                              return std::vector<FieldView>{{"NAME", "Project:", "", ""},
                                                             {"TYPE", "Type", "", ""},
                                                             {"NOTE", "Notes", "", ""}};
                           });

@@ -124,7 +124,7 @@ const std::vector<FieldView> kViews = {
     {"PERSONNUMBER", "", "", "PERSON"},
     {"PRIORITY", "Priority", "@n1", ""},
     {"SECONDARY", "Secondary", kCheckPicture, ""},
-    {"DUEDATE", "Due Date", "@D18b", ""},
+    {"DUEDATE", "Due Date:", "@D18b", ""},  // shown without the colon
     {"REPEATTYPE", "Repeating", "", ""},
     {"REPNUMBER", "", "@n3b", "REPEATTYPE"},
     {"GENERALMEMO", "Comments", "", ""},
