@@ -132,120 +132,106 @@ const std::vector<FieldView> kViews = {
 };
 
 TEST(RecordMerge, ThreeWayMergeKeepsBothSidesAndNamesWhatBothChanged) {
-    using Edit = std::function<void(Assignment&)>;
+    using Values = std::vector<std::pair<std::string, store::Value>>;
     struct Case {
         const char* what;
-        Edit mine, theirs;
+        Values mine, theirs;
         std::vector<std::string> conflicts;
-        Edit expect;  // applied to the stored version: the merged record
+        Values expected;  // over the stored version
     };
-    const Edit none = [](Assignment&) {};
+    const std::string memo = "Call first";
     const Case cases[] = {
-        {"different fields: each side keeps its own",
-         [](Assignment& a) { a.NAME = "Mine"; },
-         [](Assignment& a) { a.PRIORITY = 2; },
+        {"different fields: each keeps its own",
+         {{"NAME", "Mine"}},
+         {{"PRIORITY", 2}},
          {},
-         [](Assignment& a) { a.NAME = "Mine"; }},
-        {"only the other station changed",
-         none,
-         [](Assignment& a) { a.DUEDATE = 82600; },
-         {},
-         none},
-        {"both to the same value",
-         [](Assignment& a) { a.NAME = "Same"; },
-         [](Assignment& a) { a.NAME = "Same"; },
-         {},
-         none},
+         {{"NAME", "Mine"}}},
+        {"only the other station changed", {}, {{"DUEDATE", 82600}}, {}, {}},
+        {"both to the same value", {{"NAME", "Same"}}, {{"NAME", "Same"}}, {}, {}},
         {"both to different values: the user's until chosen",
-         [](Assignment& a) { a.NAME = "Mine"; },
-         [](Assignment& a) { a.NAME = "Theirs"; },
+         {{"NAME", "Mine"}},
+         {{"NAME", "Theirs"}},
          {"NAME"},
-         [](Assignment& a) { a.NAME = "Mine"; }},
+         {{"NAME", "Mine"}}},
         {"trailing blanks are no change",
-         [](Assignment& a) { a.NAME = "Order paper   "; },
-         [](Assignment& a) { a.NAME = "Theirs"; },
+         {{"NAME", "Order paper   "}},
+         {{"NAME", "Theirs"}},
          {},
-         none},
+         {}},
         {"a unit conflicts as one, under its first field",
-         [](Assignment& a) {
-             a.PERSON = "BEN";
-             a.PERSONNUMBER = 2;
-         },
-         [](Assignment& a) { a.PERSONNUMBER = 9; },
+         {{"PERSON", "BEN"}, {"PERSONNUMBER", 2}},
+         {{"PERSONNUMBER", 9}},
          {"PERSON"},
-         [](Assignment& a) {
-             a.PERSON = "BEN";
-             a.PERSONNUMBER = 2;
-         }},
+         {{"PERSON", "BEN"}, {"PERSONNUMBER", 2}}},
         {"a unit changed on one side only",
-         [](Assignment& a) { a.PRIORITY = 1; },
-         [](Assignment& a) { a.REPNUMBER = 3; },
+         {{"PRIORITY", 1}},
+         {{"REPNUMBER", 3}},
          {},
-         [](Assignment& a) { a.PRIORITY = 1; }},
+         {{"PRIORITY", 1}}},
         {"a field the form does not show follows the store",
-         [](Assignment& a) { a.NAME = "Mine"; },
-         [](Assignment& a) { a.SEEN = 0; },
+         {{"NAME", "Mine"}},
+         {{"SEEN", 0}},
          {},
-         [](Assignment& a) { a.NAME = "Mine"; }},
+         {{"NAME", "Mine"}}},
         {"both changed a field the form does not show: the stored value",
-         [](Assignment& a) { a.SEEN = 0; },
-         [](Assignment& a) { a.SEEN = 2; },
+         {{"SEEN", 0}},
+         {{"SEEN", 2}},
          {},
-         none},
+         {}},
         {"memos both added to: the user's addition after the stored text",
-         [](Assignment& a) { a.GENERALMEMO += "\r\nBEN: done"; },
-         [](Assignment& a) { a.GENERALMEMO += "\r\nSUP: later"; },
+         {{"GENERALMEMO", memo + "\r\nBEN: done"}},
+         {{"GENERALMEMO", memo + "\r\nSUP: later"}},
          {},
-         [](Assignment& a) { a.GENERALMEMO = "Call first\r\nSUP: later\r\nBEN: done"; }},
+         {{"GENERALMEMO", memo + "\r\nSUP: later\r\nBEN: done"}}},
         {"memos rewritten on both sides: both texts, the user's on its own line",
-         [](Assignment& a) { a.GENERALMEMO = "mine"; },
-         [](Assignment& a) { a.GENERALMEMO = "theirs"; },
+         {{"GENERALMEMO", "mine"}},
+         {{"GENERALMEMO", "theirs"}},
          {},
-         [](Assignment& a) { a.GENERALMEMO = "theirs\r\nmine"; }},
+         {{"GENERALMEMO", "theirs\r\nmine"}}},
         {"a memo that contains the other at its start is kept whole",
-         [](Assignment& a) { a.GENERALMEMO += " today"; },
-         [](Assignment& a) { a.GENERALMEMO += " today, then write"; },
+         {{"GENERALMEMO", memo + " today"}},
+         {{"GENERALMEMO", memo + " today, then write"}},
          {},
-         none},
+         {}},
         {"the log memo follows the same rule",
-         [](Assignment& a) { a.LOG = "mine"; },
-         [](Assignment& a) { a.LOG = "Created\r"; },
+         {{"LOG", "mine"}},
+         {{"LOG", "Created\r"}},
          {},
-         [](Assignment& a) { a.LOG = "Created\rmine"; }},
-        {"a memo changed by the user only",
-         [](Assignment& a) { a.GENERALMEMO = ""; },
-         [](Assignment& a) { a.NAME = "Theirs"; },
+         {{"LOG", "Created\rmine"}}},
+        {"a memo emptied by the user only",
+         {{"GENERALMEMO", ""}},
+         {{"NAME", "Theirs"}},
          {},
-         [](Assignment& a) { a.GENERALMEMO = ""; }},
+         {{"GENERALMEMO", ""}}},
+    };
+    const store::TableDef& table = Assignment::def();
+    auto with = [&](store::Row row, const Values& values) {
+        for (const auto& [field, value] : values)
+            row.values[static_cast<size_t>(table.fieldIndex(field))] = value;
+        return row;
     };
     Assignment opened;
-    opened.ASSIGNNUMBER = 4;
     opened.NAME = "Order paper";
     opened.PERSON = "PAT";
     opened.PERSONNUMBER = 1;
     opened.PRIORITY = 5;
     opened.SEEN = 1;
-    opened.DUEDATE = 82528;
-    opened.GENERALMEMO = "Call first";
+    opened.GENERALMEMO = memo;
     opened.rowPos = 11;
     opened.rowVersion = 3;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
-        Assignment mine = opened, theirs = opened;
-        c.mine(mine);
-        c.theirs(theirs);
-        theirs.rowVersion = 4;
-        Assignment expected = theirs;
-        c.expect(expected);
+        store::Row theirs = with(opened.toRow(), c.theirs);
+        theirs.version = 4;
         const RecordMerge merged =
-            mergeRecord(Assignment::def(), kViews, opened.toRow(), mine.toRow(), theirs.toRow());
+            mergeRecord(table, kViews, opened.toRow(), with(opened.toRow(), c.mine), theirs);
         EXPECT_EQ(merged.conflicts, c.conflicts);
-        Assignment result;
-        result.fromRow(merged.row);
-        EXPECT_EQ(result.rowPos, 11);
-        EXPECT_EQ(result.rowVersion, 4);  // saving it writes over the current version
-        EXPECT_TRUE(result.sameValues(expected))
-            << result.NAME << "|" << result.GENERALMEMO << "|" << result.LOG;
+        EXPECT_EQ(merged.row.pos, 11);
+        EXPECT_EQ(merged.row.version, 4);  // saving it writes over the current version
+        const store::Row expected = with(theirs, c.expected);
+        for (size_t i = 0; i < table.fields.size(); ++i)
+            EXPECT_TRUE(sameValue(merged.row.values[i], expected.values[i]))
+                << table.fields[i].name;
     }
 }
 
