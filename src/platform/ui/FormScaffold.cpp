@@ -283,14 +283,18 @@ bool FormScaffold::chooseConflicts(const std::vector<std::string>& conflicts,
     grid->addWidget(new QLabel(QString::fromStdString(translateText("Other station")), &dialog), 0,
                     1);
     grid->addWidget(new QLabel(QString::fromStdString(translateText("Yours")), &dialog), 0, 2);
+    // A blank value is still a choice the user must be able to see.
+    const auto valueText = [](const std::string& value) {
+        return QString::fromStdString(value.empty() ? translateText("(blank)") : value);
+    };
     std::vector<std::pair<std::string, QRadioButton*>> choices;
     int line = 1;
     for (const ChangedField& field : changedFields(*m_table, fields, theirs, mine)) {
         if (std::find(conflicts.begin(), conflicts.end(), field.field) == conflicts.end()) continue;
         auto* group = new QButtonGroup(&dialog);
-        auto* other = new QRadioButton(QString::fromStdString(field.theirs), &dialog);
+        auto* other = new QRadioButton(valueText(field.theirs), &dialog);
         other->setObjectName(QStringLiteral("theirsChoice_") + QString::fromStdString(field.field));
-        auto* yours = new QRadioButton(QString::fromStdString(field.mine), &dialog);
+        auto* yours = new QRadioButton(valueText(field.mine), &dialog);
         yours->setObjectName(QStringLiteral("mineChoice_") + QString::fromStdString(field.field));
         yours->setChecked(true);
         group->addButton(other);
