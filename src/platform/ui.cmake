@@ -8,6 +8,7 @@ target_sources(taskorbit_core PRIVATE
   ${_tko_ui_dir}/CalendarMonth.cpp ${_tko_ui_dir}/CalendarMonth.h
   ${_tko_ui_dir}/ChangeWatcher.cpp ${_tko_ui_dir}/ChangeWatcher.h
   ${_tko_ui_dir}/RecordChanges.cpp ${_tko_ui_dir}/RecordChanges.h
+  ${_tko_ui_dir}/RecordMerge.cpp ${_tko_ui_dir}/RecordMerge.h
   ${_tko_ui_dir}/FormRequest.cpp ${_tko_ui_dir}/FormRequest.h
   ${_tko_ui_dir}/ListFormat.cpp ${_tko_ui_dir}/ListFormat.h
   ${_tko_ui_dir}/StandardMessage.cpp ${_tko_ui_dir}/StandardMessage.h

@@ -86,6 +86,35 @@ QLabel* makeLabel(QWidget* parent, const char* name, const char* text = nullptr)
     return l;
 }
 
+// The fields as the form shows them, for comparing and merging versions;
+// the confidential comments only for a user who sees their tab.
+std::vector<FieldView> assignmentFieldViews(bool confidential) {
+    std::vector<FieldView> views = {
+        {"NAME", "Assignment:", "", ""},
+        {"PERSON", "Person Assigned:", "", ""},
+        {"PERSONNUMBER", "", "", "PERSON"},
+        {"PRIORITY", "Priority:", "@n1", ""},
+        {"SECONDARY", "Secondary", kCheckPicture, ""},
+        {"DUEDATE", "Due Date:", "@D18b", ""},
+        {"REPEATTYPE", "Repeating", "", ""},
+        {"REPNUMBER", "", "@n3b", "REPEATTYPE"},
+        {"WEEKINMONTH", "", "@s4", "REPEATTYPE"},
+        {"WEEKDAY", "", "@s9", "REPEATTYPE"},
+        {"DAYNO", "", "@n2b", "REPEATTYPE"},
+        {"SETDAYREPT", "", "", "REPEATTYPE"},
+        {"ASSIGNEECONCLUDE", "Assignee can conclude", kCheckPicture, ""},
+        {"ASSIGNEDDATE", "Assigned:", "@D18b", ""},
+        {"USERNAME", "By:", "", ""},
+        {"CLOSEDATE", "Concluded:", "@D18b", ""},
+        {"PREVDUE", "Previous Due:", "@D18b", ""},
+        {"GENERALMEMO", "Comments", "", ""},
+        {"LOG", "Log", "", ""},
+        {"ASSIGNMEMO", "Assignee", "", ""},
+    };
+    if (confidential) views.push_back({"CONFMEMO", "Confidential", "", ""});
+    return views;
+}
+
 }  // namespace
 
 AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assignment& record,
@@ -154,6 +183,19 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
         collect(now, false);
         return now.toRow();
     });
+    m_scaffold->keepEdits(
+        [this] { return m_opened.toRow(); },
+        [this](const store::Row& stored, const store::Row& shown) {
+            m_opened.fromRow(stored);
+            m_current.fromRow(shown);
+            display();
+            applyRights();
+        },
+        [this] {
+            return assignmentFieldViews(
+                editRights(m_current, m_workspace.session, m_request, m_confidentialSetting)
+                    .confidential);
+        });
     connect(ok, &QPushButton::clicked, m_scaffold, &FormScaffold::ok);
     connect(cancel, &QPushButton::clicked, m_scaffold, &FormScaffold::cancel);
     connect(duplicate, &QPushButton::clicked, this, &AssignmentForm::duplicate);
@@ -667,7 +709,7 @@ bool AssignmentForm::assigneeAccepted(Assignment& next) {
 
 bool AssignmentForm::storePending() {
     if (m_request != Request::Insert && !m_scaffold->isChanged()) return true;
-    if (!save()) return false;
+    if (!m_scaffold->saveRecord()) return false;
     if (m_request == Request::Insert) {
         m_request = Request::Change;
         m_scaffold->setRequest(Request::Change);

@@ -68,6 +68,18 @@ ReminderForm::ReminderForm(Workspace& workspace, Request request, const Reminder
         collect(now, false);
         return now.toRow();
     });
+    m_scaffold->keepEdits([this] { return m_opened.toRow(); },
+                          [this](const store::Row& stored, const store::Row& shown) {
+                              m_opened.fromRow(stored);
+                              m_current.fromRow(shown);
+                              display();
+                          },
+                          [] {
+                              return std::vector<FieldView>{
+                                  {"DATE", "Date", "@D18b", ""},
+                                  {"NOTE", "Note", "", ""},
+                                  {"ALARMFLAG", "Flag at Start Up", kCheckPicture, ""}};
+                          });
     // Leaving the date: a text that is no date is refused there, with the
     // reason; an accepted date is shown again in the field's picture.
     connect(m_date, &QLineEdit::editingFinished, this, [this] {

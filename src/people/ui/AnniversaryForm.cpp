@@ -68,6 +68,19 @@ AnniversaryForm::AnniversaryForm(Workspace& workspace, Request request,
         collect(now, false);
         return now.toRow();
     });
+    m_scaffold->keepEdits([this] { return m_opened.toRow(); },
+                          [this](const store::Row& stored, const store::Row& shown) {
+                              m_opened.fromRow(stored);
+                              m_current.fromRow(shown);
+                              display();
+                          },
+                          [] {
+                              return std::vector<FieldView>{{"SHORTNAME", "Person:", "", ""},
+                                                            {"NUMBER", "", "", "SHORTNAME"},
+                                                            {"DATE", "Initial Date", "@D18b", ""},
+                                                            {"DAYOFYEAR", "", "", "DATE"},
+                                                            {"NOTE", "Note", "", ""}};
+                          });
     connect(m_date, &QLineEdit::editingFinished, this, &AnniversaryForm::acceptDate);
     connect(m_cal, &QPushButton::clicked, this, [this] {
         Anniversary now = m_current;

@@ -72,6 +72,31 @@ PersonForm::PersonForm(Workspace& workspace, Request request, const Person& pers
     m_scaffold->save = [this] { return save(); };
     m_scaffold->watchRecord(m_workspace.db->engine(), Person::def(),
                             [this] { return collected().toRow(); });
+    m_scaffold->keepEdits(
+        [this] { return m_original.toRow(); },
+        [this](const store::Row& stored, const store::Row& shown) {
+            m_original.fromRow(stored);
+            m_current.fromRow(shown);
+            display(m_current);
+        },
+        [this] {
+            std::vector<FieldView> views = {{"SHORTNAME", "Short Name", "", ""},
+                                            {"TYPE", "Type", "", ""},
+                                            {"USER", "By:", "", ""},
+                                            {"LASTNAME", "Last Name", "", ""},
+                                            {"FIRSTNAME", "First Name", "", ""},
+                                            {"POSITIONHELD", "Position:", "", ""},
+                                            {"ORGANIZATION", "Organization:", "", ""},
+                                            {"PHONENUMBER", "Phone Number:", "", ""},
+                                            {"FAXNUMBER", "Fax Number", "", ""},
+                                            {"EMAIL", "E-mail", "", ""},
+                                            {"MAILADDRESS", "Mailing Address", "", ""},
+                                            {"COMMENTS", "Comments", "", ""}};
+            // The confidential comments only for a user who sees their tab.
+            if (m_tabs->isTabVisible(tabIndex(QStringLiteral("confCommentsEdit"))))
+                views.push_back({"CONFCOMMENTS", "Confidential Comments", "", ""});
+            return views;
+        });
     m_scaffold->remove = [this] { return remove(); };
 }
 

@@ -2,22 +2,60 @@
 
 #include "platform/ChangeWatcher.h"
 #include "platform/RecordChanges.h"
+#include "platform/RecordMerge.h"
 #include "platform/Translate.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PasteGuard.h"
 
+#include <QButtonGroup>
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QShortcut>
 #include <QTableWidget>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace tko {
+
+namespace {
+
+// Sizes a window of one table so that every column shows: the captions whole,
+// the values wrapped at a readable width, within the screen.
+void fitTable(QDialog* window, QTableWidget* table) {
+    constexpr int kValueWidth = 300;
+    table->resizeColumnsToContents();
+    for (int c = 1; c < table->columnCount(); ++c)
+        table->setColumnWidth(c, std::min(table->columnWidth(c), kValueWidth));
+    table->horizontalHeader()->setStretchLastSection(true);
+    table->resizeRowsToContents();
+    int width = 2 * table->frameWidth();
+    for (int c = 0; c < table->columnCount(); ++c) width += table->columnWidth(c);
+    int height = 2 * table->frameWidth() + table->horizontalHeader()->sizeHint().height();
+    for (int r = 0; r < table->rowCount(); ++r) height += table->rowHeight(r);
+    table->setMinimumSize(width, std::min(height, 120));
+    QSize wanted = window->sizeHint().expandedTo(QSize(width, height));
+    const QMargins margins = window->layout()->contentsMargins();
+    wanted += QSize(margins.left() + margins.right(), 0);
+    wanted.setHeight(height + margins.top() + margins.bottom() + window->layout()->spacing() + 40);
+    if (const QScreen* screen = window->screen()) {
+        const QSize room = screen->availableGeometry().size() * 0.9;
+        wanted = wanted.boundedTo(room);
+    }
+    window->resize(wanted);
+}
+
+}  // namespace
 
 FormScaffold::FormScaffold(QDialog* form, Request request, QObject* parent)
     : QObject(parent ? parent : form), m_form(form), m_request(request) {
@@ -68,7 +106,11 @@ void FormScaffold::ok() {
             return;
         case FormStep::Save:
         case FormStep::SaveThenClose: {
-            if (!save || !save()) return;
+            const std::optional<Edits> before = editsBeforeSave();
+            if (!save || !save()) {
+                afterRefusedSave(before);
+                return;
+            }
             if (m_request == Request::Insert) ++m_inserts;
             emit recordSaved();
             const int question = afterSaveMessage(m_request, m_offerAnother);
@@ -101,13 +143,17 @@ bool FormScaffold::closeRequested() {
         case FormStep::Close:
             m_completed = m_inserts > 0;
             return true;
-        case FormStep::SaveThenClose:
+        case FormStep::SaveThenClose: {
+            const std::optional<Edits> before = editsBeforeSave();
             if (save && save()) {
                 if (m_request == Request::Insert) ++m_inserts;
                 emit recordSaved();
                 finish(true);
+            } else {
+                afterRefusedSave(before);
             }
             return false;
+        }
         default:
             return false;
     }
@@ -123,9 +169,151 @@ void FormScaffold::watchRecord(store::Engine& engine, const store::TableDef& tab
             if (m_table && notice.touches(m_table->label)) checkRecord();
         });
     }
-    // A save that went through (or gave message 38 and re-read the record)
-    // leaves nothing to warn about.
-    connect(this, &FormScaffold::recordSaved, this, &FormScaffold::checkRecord);
+    // A save that went through leaves nothing to warn about or to recall.
+    connect(this, &FormScaffold::recordSaved, this, [this] {
+        m_recall.reset();
+        checkRecord();
+    });
+}
+
+void FormScaffold::keepEdits(
+    std::function<store::Row()> opened,
+    std::function<void(const store::Row& stored, const store::Row& shown)> show,
+    std::function<std::vector<FieldView>()> views) {
+    m_opened = std::move(opened);
+    m_show = std::move(show);
+    m_views = std::move(views);
+    if (!m_form) return;
+    // The key the message 38 names; it does what "Ditto" does.
+    auto* ditto = new QShortcut(QKeySequence(Qt::CTRL | Qt::Key_Apostrophe), m_form);
+    ditto->setObjectName(QStringLiteral("dittoShortcut"));
+    connect(ditto, &QShortcut::activated, this, [this] { recall(); });
+}
+
+std::optional<FormScaffold::Edits> FormScaffold::editsBeforeSave() const {
+    if (m_request != Request::Change || !m_current || !m_opened || !m_show) return std::nullopt;
+    return Edits{m_opened(), m_current()};
+}
+
+void FormScaffold::afterRefusedSave(const std::optional<Edits>& before) {
+    if (!before || !m_current) return;
+    // A form whose save met a change made elsewhere re-reads the record
+    // (message 38): it now holds another version of the same row. What the
+    // user had typed is kept for "Ditto".
+    const store::Row now = m_current();
+    if (now.pos == before->mine.pos && now.version != before->mine.version) m_recall = before;
+    checkRecord();
+}
+
+bool FormScaffold::saveRecord() {
+    const std::optional<Edits> before = editsBeforeSave();
+    if (save && save()) {
+        m_recall.reset();
+        checkRecord();
+        return true;
+    }
+    afterRefusedSave(before);
+    return false;
+}
+
+bool FormScaffold::recall() {
+    if (!m_recall || !m_current || !m_opened || !m_show || !m_table) return false;
+    // The form holds the stored record as re-read (and whatever was typed
+    // into it since): the user's version goes back over it field by field.
+    const store::Row shown = m_current();
+    store::Row merged;
+    if (!mergeEdits(m_recall->opened, m_recall->mine, shown, merged)) return false;
+    m_recall.reset();
+    m_show(m_opened(), merged);
+    checkRecord();
+    return true;
+}
+
+bool FormScaffold::keepMine() {
+    if (!m_current || !m_engine || !m_table) return false;
+    const store::Row mine = m_current();
+    StoredState state = StoredState::Unchanged;
+    store::Row stored;
+    const store::Status s = storedState(*m_engine, *m_table, mine, state, stored);
+    if (!s.ok()) {
+        MessageBox::showStandard(m_form, 35, QString::fromStdString(s.describe()),
+                                 QString::fromStdString(m_table->label));
+        return false;
+    }
+    if (state == StoredState::Unchanged) {
+        checkRecord();
+        return true;
+    }
+    if (state == StoredState::Deleted || !m_opened || !m_show) {
+        // Nothing to merge with: the bar stays away until the record changes again.
+        m_keptVersion = state == StoredState::Deleted ? 0 : stored.version;
+        if (m_bar) m_bar->hide();
+        return false;
+    }
+    store::Row merged;
+    if (!mergeEdits(m_opened(), mine, stored, merged)) return false;
+    m_show(stored, merged);
+    checkRecord();
+    return true;
+}
+
+bool FormScaffold::mergeEdits(const store::Row& opened, const store::Row& mine,
+                              const store::Row& theirs, store::Row& merged) {
+    RecordMerge result = mergeRecord(*m_table, views(), opened, mine, theirs);
+    if (!result.conflicts.empty() && !chooseConflicts(result.conflicts, theirs, mine, result.row))
+        return false;
+    merged = std::move(result.row);
+    return true;
+}
+
+bool FormScaffold::chooseConflicts(const std::vector<std::string>& conflicts,
+                                   const store::Row& theirs, const store::Row& mine,
+                                   store::Row& merged) {
+    const std::vector<FieldView> fields = views();
+    QDialog dialog(m_form);
+    dialog.setObjectName(QStringLiteral("conflictsWindow"));
+    dialog.setWindowTitle(QString::fromStdString(translateText("Changed at both stations")));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* intro = new QLabel(QString::fromStdString(translateText(
+                                 "Changed here and at another station: choose what to keep")),
+                             &dialog);
+    intro->setWordWrap(true);
+    layout->addWidget(intro);
+    auto* grid = new QGridLayout;
+    grid->addWidget(new QLabel(QString::fromStdString(translateText("Other station")), &dialog), 0,
+                    1);
+    grid->addWidget(new QLabel(QString::fromStdString(translateText("Yours")), &dialog), 0, 2);
+    // A blank value is still a choice the user must be able to see.
+    const auto valueText = [](const std::string& value) {
+        return QString::fromStdString(value.empty() ? translateText("(blank)") : value);
+    };
+    std::vector<std::pair<std::string, QRadioButton*>> choices;
+    int line = 1;
+    for (const ChangedField& field : changedFields(*m_table, fields, theirs, mine)) {
+        if (std::find(conflicts.begin(), conflicts.end(), field.field) == conflicts.end()) continue;
+        auto* group = new QButtonGroup(&dialog);
+        auto* other = new QRadioButton(valueText(field.theirs), &dialog);
+        other->setObjectName(QStringLiteral("theirsChoice_") + QString::fromStdString(field.field));
+        auto* yours = new QRadioButton(valueText(field.mine), &dialog);
+        yours->setObjectName(QStringLiteral("mineChoice_") + QString::fromStdString(field.field));
+        yours->setChecked(true);
+        group->addButton(other);
+        group->addButton(yours);
+        grid->addWidget(new QLabel(QString::fromStdString(field.caption), &dialog), line, 0);
+        grid->addWidget(other, line, 1);
+        grid->addWidget(yours, line, 2);
+        choices.emplace_back(field.field, other);
+        ++line;
+    }
+    layout->addLayout(grid);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+    connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+    layout->addWidget(buttons);
+    if (dialog.exec() != QDialog::Accepted) return false;
+    for (const auto& [field, other] : choices)
+        if (other->isChecked()) takeTheirs(*m_table, fields, field, theirs, merged);
+    return true;
 }
 
 void FormScaffold::checkRecord() {
@@ -136,19 +324,24 @@ void FormScaffold::checkRecord() {
     store::Row stored;
     if (!storedState(*m_engine, *m_table, mine, state, stored).ok()) return;
     if (state == StoredState::Unchanged) {
-        if (m_bar) m_bar->hide();
+        // The form holds the stored record: no warning; "Ditto" while the
+        // user's refused version can still be recalled.
+        if (m_recall)
+            showBar(BarMode::Recall);
+        else if (m_bar)
+            m_bar->hide();
         return;
     }
     const std::int64_t version = state == StoredState::Deleted ? 0 : stored.version;
     if (version == m_keptVersion) return;
-    showChangedBar(state == StoredState::Deleted);
+    showBar(state == StoredState::Deleted ? BarMode::Deleted : BarMode::Changed);
 }
 
 QWidget* FormScaffold::changedBar() const {
     return m_bar && !m_bar->isHidden() ? m_bar.data() : nullptr;
 }
 
-void FormScaffold::showChangedBar(bool deleted) {
+void FormScaffold::showBar(BarMode mode) {
     if (!m_form) return;
     if (!m_bar) {
         auto* bar = new QFrame(m_form);
@@ -160,23 +353,27 @@ void FormScaffold::showChangedBar(bool deleted) {
         row->setContentsMargins(6, 3, 6, 3);
         m_barText = new QLabel(bar);
         m_barText->setObjectName(QStringLiteral("changedElsewhereLabel"));
+        m_barText->setWordWrap(true);
         row->addWidget(m_barText, 1);
-        auto* show = new QPushButton(QString::fromStdString(translateText("Show changes")), bar);
-        show->setObjectName(QStringLiteral("showChangesButton"));
-        show->setAutoDefault(false);
-        auto* keep = new QPushButton(QString::fromStdString(translateText("Keep mine")), bar);
-        keep->setObjectName(QStringLiteral("keepMineButton"));
-        keep->setAutoDefault(false);
-        row->addWidget(show);
-        row->addWidget(keep);
+        auto button = [bar, row](const char* name, const std::string& text) {
+            auto* b = new QPushButton(QString::fromStdString(text), bar);
+            b->setObjectName(QLatin1String(name));
+            b->setAutoDefault(false);
+            row->addWidget(b);
+            return b;
+        };
+        QPushButton* show = button("showChangesButton", translateText("Show changes"));
+        m_keepButton = button("keepMineButton", translateText("Keep mine"));
+        m_keepButton->setToolTip(QString::fromStdString(
+            translateText("Keep your changes, take the other station's too")));
+        m_dittoButton = button("dittoButton", translateText("Ditto"));
+        m_dittoButton->setToolTip(
+            QString::fromStdString(translateText("Recall your changes")) + QStringLiteral(" (") +
+            QKeySequence(Qt::CTRL | Qt::Key_Apostrophe).toString(QKeySequence::NativeText) +
+            QStringLiteral(")"));
         connect(show, &QPushButton::clicked, this, &FormScaffold::showChanges);
-        connect(keep, &QPushButton::clicked, this, [this] {
-            StoredState state = StoredState::Unchanged;
-            store::Row stored;
-            if (m_current && storedState(*m_engine, *m_table, m_current(), state, stored).ok())
-                m_keptVersion = state == StoredState::Deleted ? 0 : stored.version;
-            if (m_bar) m_bar->hide();
-        });
+        connect(m_keepButton, &QPushButton::clicked, this, [this] { keepMine(); });
+        connect(m_dittoButton, &QPushButton::clicked, this, [this] { recall(); });
         // Above everything else of the form, whatever its layout.
         if (auto* box = qobject_cast<QBoxLayout*>(m_form->layout()))
             box->insertWidget(0, bar);
@@ -186,18 +383,32 @@ void FormScaffold::showChangedBar(bool deleted) {
             bar->setGeometry(0, 0, m_form->width(), bar->sizeHint().height());
         m_bar = bar;
     }
-    m_barText->setText(QString::fromStdString(translateText("Changed at another station")) +
-                       (deleted ? QStringLiteral(" (") +
-                                      QString::fromStdString(translateText("deleted")) +
-                                      QStringLiteral(")")
-                                : QString()));
+    QString text;
+    switch (mode) {
+        case BarMode::Changed:
+            text = QString::fromStdString(translateText("Changed at another station"));
+            break;
+        case BarMode::Deleted:
+            text = QString::fromStdString(translateText("Changed at another station")) +
+                   QStringLiteral(" (") + QString::fromStdString(translateText("deleted")) +
+                   QStringLiteral(")");
+            break;
+        case BarMode::Recall:
+            text = QString::fromStdString(
+                translateText("Not saved: the form shows the other station's version"));
+            break;
+    }
+    m_barText->setText(text);
+    m_keepButton->setVisible(mode != BarMode::Recall);
+    m_dittoButton->setVisible(mode == BarMode::Recall);
     m_bar->show();
     m_bar->raise();
 }
 
 void FormScaffold::showChanges() {
     if (!m_form || !m_current) return;
-    const store::Row mine = m_current();
+    // After message 38 the user's version is the one refused, not the form's.
+    const store::Row mine = m_recall ? m_recall->mine : m_current();
     StoredState state = StoredState::Unchanged;
     store::Row stored;
     const store::Status s = storedState(*m_engine, *m_table, mine, state, stored);
@@ -215,30 +426,32 @@ void FormScaffold::showChanges() {
     auto* table = new QTableWidget(window);
     table->setObjectName(QStringLiteral("changesTable"));
     table->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    table->setWordWrap(true);
+    table->verticalHeader()->hide();
     table->setColumnCount(3);
     table->setHorizontalHeaderLabels({QString::fromStdString(translateText("Field")),
                                       QString::fromStdString(translateText("Other station")),
                                       QString::fromStdString(translateText("Yours"))});
-    std::vector<FieldDifference> differences;
-    if (state == StoredState::Deleted) {
-        differences.push_back({m_table->label, translateText("deleted"), std::string()});
-    } else {
-        differences = fieldDifferences(*m_table, stored, mine);
-    }
+    std::vector<ChangedField> differences;
+    if (state == StoredState::Deleted)
+        differences.push_back(
+            {std::string(), translateText("Record"), translateText("deleted"), std::string()});
+    else
+        differences = changedFields(*m_table, views(), stored, mine);
     table->setRowCount(static_cast<int>(differences.size()));
     for (size_t i = 0; i < differences.size(); ++i) {
         const int r = static_cast<int>(i);
-        table->setItem(r, 0, new QTableWidgetItem(QString::fromStdString(differences[i].field)));
+        table->setItem(r, 0, new QTableWidgetItem(QString::fromStdString(differences[i].caption)));
         table->setItem(r, 1, new QTableWidgetItem(QString::fromStdString(differences[i].theirs)));
         table->setItem(r, 2, new QTableWidgetItem(QString::fromStdString(differences[i].mine)));
     }
-    table->resizeColumnsToContents();
+    table->setCurrentCell(-1, -1);
     layout->addWidget(table);
     auto* close = new QPushButton(QString::fromStdString(translateText("Close")), window);
     close->setObjectName(QStringLiteral("closeButton"));
     connect(close, &QPushButton::clicked, window, &QWidget::close);
     layout->addWidget(close, 0, Qt::AlignRight);
-    window->resize(560, 320);
+    fitTable(window, table);
     window->show();
 }
 

@@ -15,17 +15,21 @@
 #pragma once
 
 #include "platform/FormRequest.h"
+#include "platform/RecordChanges.h"
 #include "platform/store/Engine.h"
 
 #include <QObject>
 #include <QPointer>
 
 #include <functional>
+#include <optional>
+#include <vector>
 
 class QDialog;
 class QFormLayout;
 class QHBoxLayout;
 class QLabel;
+class QPushButton;
 class QWidget;
 
 namespace tko {
@@ -74,17 +78,46 @@ public:
     // and, when another station (or window) wrote or deleted it since the form
     // read it, a non-modal bar "Changed at another station" appears above the
     // form with "Show changes" (the stored values beside the user's edits) and
-    // "Keep mine" (hides the bar until the record changes again). Saving still
-    // runs the usual check: the stored version decides (message 38).
+    // "Keep mine". Saving still runs the usual check: the stored version
+    // decides (message 38).
     // `current` gives the record as the form holds it now: its position, the
     // version it was read with, and the values as edited. The engine and table
     // outlive the form.
     void watchRecord(store::Engine& engine, const store::TableDef& table,
                      std::function<store::Row()> current);
+    // Lets the scaffold keep the user's edits across a change made elsewhere
+    // (RecordMerge.h):
+    //  - "Keep mine" merges the user's edits into the stored record;
+    //  - after message 38 (a save refused because another station changed the
+    //    record; the form then shows the stored record), the bar offers
+    //    "Ditto" and Ctrl+' puts the user's values back the same way.
+    // Fields both stations changed differently are offered side by side for
+    // the user to choose. The merged record is shown, not saved: OK saves it.
+    // `opened` gives the form's opening copy (the record as it read it);
+    // `show(stored, shown)` makes `stored` the form's opening copy and shows
+    // `shown` (the stored record's position and version, merged values).
+    // `views` names the fields the form shows this user now, with their
+    // captions and pictures, for "Show changes" and the choice; a field the
+    // user may not read (a hidden confidential memo) is left out of it.
+    void keepEdits(std::function<store::Row()> opened,
+                   std::function<void(const store::Row& stored, const store::Row& shown)> show,
+                   std::function<std::vector<FieldView>()> views);
     // Re-reads the stored record now and shows or hides the bar accordingly.
     void checkRecord();
     // The bar while it shows ("changedElsewhereBar"), else nullptr.
     QWidget* changedBar() const;
+    // Whether the user's version refused by message 38 can still be recalled.
+    bool canRecall() const { return m_recall.has_value(); }
+    // "Ditto" (Ctrl+'): the user's version refused by message 38 back into
+    // the form over the stored record; false when there was none to recall
+    // or the user cancelled the choice of both-changed fields.
+    bool recall();
+    // "Keep mine": the user's edits merged into the stored record now.
+    bool keepMine();
+    // Runs the save hook outside OK (a form that stores its record before
+    // another action), keeping the user's version for "Ditto" the way OK does
+    // when message 38 refuses it; true when the record was written.
+    bool saveRecord();
 
 public slots:
     void ok();
@@ -107,14 +140,36 @@ private:
     void finish(bool completed);
     void updateStatus();
 
-    void showChangedBar(bool deleted);
+    // The opening copy and the user's version, taken before a save.
+    struct Edits {
+        store::Row opened;
+        store::Row mine;
+    };
+    std::optional<Edits> editsBeforeSave() const;
+    void afterRefusedSave(const std::optional<Edits>& before);
+    // The three-way merge, with the user's choice of the fields both changed;
+    // false when the user cancelled the choice.
+    bool mergeEdits(const store::Row& opened, const store::Row& mine, const store::Row& theirs,
+                    store::Row& merged);
+    bool chooseConflicts(const std::vector<std::string>& conflicts, const store::Row& theirs,
+                         const store::Row& mine, store::Row& merged);
+
+    enum class BarMode { Changed, Deleted, Recall };
+    void showBar(BarMode mode);
     void showChanges();
 
     store::Engine* m_engine = nullptr;
     const store::TableDef* m_table = nullptr;
     std::function<store::Row()> m_current;
+    std::function<store::Row()> m_opened;
+    std::function<void(const store::Row&, const store::Row&)> m_show;
+    std::function<std::vector<FieldView>()> m_views;
+    std::vector<FieldView> views() const { return m_views ? m_views() : std::vector<FieldView>{}; }
+    std::optional<Edits> m_recall;  // the user's version that message 38 refused
     QPointer<QWidget> m_bar;
     QPointer<QLabel> m_barText;
+    QPointer<QPushButton> m_keepButton;
+    QPointer<QPushButton> m_dittoButton;
     std::int64_t m_keptVersion = -1;  // "Keep mine" was pressed on this stored version
     QPointer<QDialog> m_form;
     Request m_request;

@@ -65,6 +65,18 @@ ProjectForm::ProjectForm(Workspace& workspace, Request request, const Project& p
     m_scaffold->save = [this] { return save(); };
     m_scaffold->watchRecord(m_workspace.db->engine(), Project::def(),
                             [this] { return collected().toRow(); });
+    m_scaffold->keepEdits([this] { return m_opened.toRow(); },
+                          [this](const store::Row& stored, const store::Row& shown) {
+                              m_opened.fromRow(stored);
+                              m_current.fromRow(shown);
+                              display();
+                              applyRights();
+                          },
+                          [] {
+                              return std::vector<FieldView>{{"NAME", "Project:", "", ""},
+                                                            {"TYPE", "Type", "", ""},
+                                                            {"NOTE", "Notes", "", ""}};
+                          });
     build();
 }
 

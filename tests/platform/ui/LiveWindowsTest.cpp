@@ -1,15 +1,21 @@
 // Windows that follow other stations' changes, on the offscreen platform with
 // two stations on one data directory: a list re-reads its page keeping the
 // highlighted row, its place and the focus; a form's bar "Changed at another
-// station" comes and goes with the stored record.
+// station" comes and goes with the stored record, and the user's edits
+// survive another station's change (Keep mine, Ditto after message 38).
 #include <QApplication>
 #include <QDialog>
+#include <QDialogButtonBox>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QTableView>
 #include <QTableWidget>
 #include <QTest>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include "app/ui/MainFrame.h"
@@ -19,6 +25,7 @@
 #include "assign/ui/ReminderForm.h"
 #include "data/Database.h"
 #include "platform/ChangeWatcher.h"
+#include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/ListWindow.h"
@@ -28,6 +35,24 @@
 namespace {
 
 constexpr int kWaitMs = 2000;
+
+// Answers the modal choice of both-changed fields: checks `radio` and
+// presses OK (or Cancel).
+void answerChoice(const QString& radio, bool ok) {
+    QWidget* dialog = QApplication::activeModalWidget();
+    if (!dialog) return;
+    if (auto* button = dialog->findChild<QRadioButton*>(radio)) button->setChecked(true);
+    auto* box = dialog->findChild<QDialogButtonBox*>();
+    box->button(ok ? QDialogButtonBox::Ok : QDialogButtonBox::Cancel)->click();
+}
+
+// A picture of `window` for looking at its layout, when TKO_SHOTS names a folder.
+void saveShot(QWidget* window, const char* name) {
+    const QByteArray folder = qgetenv("TKO_SHOTS");
+    if (window && !folder.isEmpty())
+        window->grab().save(QString::fromLocal8Bit(folder) + QLatin1Char('/') +
+                            QLatin1String(name));
+}
 
 int numberOf(const tko::store::Row& row) {
     tko::Assignment a;
@@ -194,6 +219,17 @@ private slots:
             now.NAME = name->text().toStdString();
             return now.toRow();
         });
+        const tko::Assignment opened = mine;
+        scaffold->keepEdits([&] { return opened.toRow(); },
+                            [&](const tko::store::Row&, const tko::store::Row& shown) {
+                                mine.fromRow(shown);
+                                name->setText(QString::fromStdString(mine.NAME));
+                            },
+                            [] {
+                                return std::vector<tko::FieldView>{
+                                    {"NAME", "Assignment", "", ""},
+                                    {"PRIORITY", "Priority", "@n1", ""}};
+                            });
         form.show();
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         name->setText(QStringLiteral("my edit"));
@@ -226,15 +262,19 @@ private slots:
         for (int r = 0; r < table->rowCount(); ++r)
             rows[table->item(r, 0)->text()] = {table->item(r, 1)->text(),
                                                table->item(r, 2)->text()};
-        QCOMPARE(rows.value(QStringLiteral("NAME")),
+        QCOMPARE(rows.value(QStringLiteral("Assignment")),
                  qMakePair(QStringLiteral("their edit"), QStringLiteral("my edit")));
-        QCOMPARE(rows.value(QStringLiteral("PRIORITY")).first, QStringLiteral("7"));
+        QCOMPARE(rows.value(QStringLiteral("Priority")).first, QStringLiteral("7"));
         window->close();
 
-        // "Keep mine": gone, and it stays gone for that change...
+        // "Keep mine" with both names changed offers the choice; the user
+        // keeps his. The form then holds the stored version: no bar.
+        QTimer::singleShot(0, [] { answerChoice(QStringLiteral("mineChoice_NAME"), true); });
         QTest::mouseClick(form.findChild<QPushButton*>(QStringLiteral("keepMineButton")),
                           Qt::LeftButton);
         QVERIFY(!scaffold->changedBar());
+        QCOMPARE(name->text(), QStringLiteral("my edit"));
+        QCOMPARE(mine.PRIORITY, 7);
         scaffold->checkRecord();
         QVERIFY(!scaffold->changedBar());
         // ...but a further change brings it back.
@@ -280,6 +320,141 @@ private slots:
         QCOMPARE(tko::MessageBox::shown().last().number, 38);
         QCOMPARE(stored(a.ASSIGNNUMBER).NAME, std::string("Order paper and toner"));
         QVERIFY(!form.completed());
+    }
+
+    // Message 38 keeps what the user typed: the form shows the stored record,
+    // Ctrl+' (or "Ditto") puts the user's values back over it, field by field
+    // (both-changed ones as the user chooses, memos with both texts), and
+    // the next OK saves on the current version.
+    void assignmentFormRecallsTheUsersEditsAfterMessage38() {
+        tko::Assignment a = tko::primeAssignment(tko::UserPref{}, "ANNA", 82000);
+        a.NAME = "Order printer paper";
+        a.PERSON = "PAT";
+        a.SEEN = 1;
+        a.GENERALMEMO = "Ask for prices";
+        QVERIFY(tko::addNewAssignment(*m_here, a).ok());
+        tko::Workspace workspace;
+        workspace.db = m_here.get();
+        workspace.session.GlobalUser = "ANNA";
+        tko::AssignmentForm form(workspace, tko::Request::Change, a);
+        QVERIFY(form.start());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.nameEdit()->setText(QStringLiteral("Order toner"));
+        auto* comments = form.findChild<QPlainTextEdit*>(QStringLiteral("commentsPageEdit"));
+        comments->setPlainText(QStringLiteral("Ask for prices\nANNA: two offers in"));
+
+        tko::Assignment theirs = stored(a.ASSIGNNUMBER);
+        theirs.NAME = "Order paper and toner";
+        theirs.PRIORITY = 2;
+        theirs.GENERALMEMO = "Ask for prices\r\nSUP: only from Kell";
+        QVERIFY(m_there->change(theirs).ok());
+
+        form.button(QStringLiteral("okButton"))->click();
+        QCOMPARE(tko::MessageBox::shown().size(), 1);
+        QCOMPARE(tko::MessageBox::shown().last().number, 38);
+        QCOMPARE(form.nameEdit()->text(), QStringLiteral("Order paper and toner"));
+        QVERIFY(form.scaffold()->canRecall());
+        QVERIFY(form.scaffold()->changedBar());
+        auto* ditto = form.findChild<QPushButton*>(QStringLiteral("dittoButton"));
+        QVERIFY(ditto && ditto->isVisible());
+        QVERIFY(!form.findChild<QPushButton*>(QStringLiteral("keepMineButton"))->isVisible());
+        saveShot(&form, "assignment-ditto.png");
+        // "Show changes" now sets the user's refused version beside the stored one.
+        form.findChild<QPushButton*>(QStringLiteral("showChangesButton"))->click();
+        auto* window = form.findChild<QDialog*>(QStringLiteral("changesWindow"));
+        QVERIFY(window);
+        auto* table = window->findChild<QTableWidget*>(QStringLiteral("changesTable"));
+        QStringList captions;
+        for (int r = 0; r < table->rowCount(); ++r) captions << table->item(r, 0)->text();
+        QCOMPARE(captions, QStringList({QStringLiteral("Assignment"), QStringLiteral("Priority"),
+                                        QStringLiteral("Comments")}));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        saveShot(window, "show-changes-recall.png");
+        window->close();
+        form.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+
+        // Only the name was changed on both sides: it alone is offered.
+        QStringList offered;
+        QTimer::singleShot(0, [&] {
+            if (QWidget* choice = QApplication::activeModalWidget())
+                for (auto* radio : choice->findChildren<QRadioButton*>())
+                    offered << radio->objectName();
+            saveShot(QApplication::activeModalWidget(), "assignment-choice.png");
+            answerChoice(QStringLiteral("mineChoice_NAME"), true);
+        });
+        QTest::keyClick(&form, Qt::Key_Apostrophe, Qt::ControlModifier);
+        offered.sort();
+        QCOMPARE(offered, QStringList({QStringLiteral("mineChoice_NAME"),
+                                       QStringLiteral("theirsChoice_NAME")}));
+        QVERIFY(!form.scaffold()->canRecall());
+        QVERIFY(!form.scaffold()->changedBar());
+        QCOMPARE(form.nameEdit()->text(), QStringLiteral("Order toner"));
+        QCOMPARE(comments->toPlainText(),
+                 QStringLiteral("Ask for prices\nSUP: only from Kell\nANNA: two offers in"));
+
+        // Saved on the current version: no second message, nothing lost.
+        form.button(QStringLiteral("okButton"))->click();
+        QCOMPARE(tko::MessageBox::shown().size(), 1);
+        QVERIFY(form.completed());
+        const tko::Assignment saved = stored(a.ASSIGNNUMBER);
+        QCOMPARE(saved.NAME, std::string("Order toner"));
+        QCOMPARE(saved.PRIORITY, 2);
+        QCOMPARE(saved.GENERALMEMO,
+                 std::string("Ask for prices\r\nSUP: only from Kell\r\nANNA: two offers in"));
+    }
+
+    // "Keep mine" on fields the two stations changed apart: no question, and
+    // OK saves both without message 38.
+    void assignmentFormKeepMineMergesDisjointChanges() {
+        tko::Assignment a = tko::primeAssignment(tko::UserPref{}, "ANNA", 82000);
+        a.NAME = "Book the venue";
+        a.PERSON = "PAT";
+        a.SEEN = 1;
+        a.DUEDATE = 82526;
+        QVERIFY(tko::addNewAssignment(*m_here, a).ok());
+        tko::Workspace workspace;
+        workspace.db = m_here.get();
+        workspace.session.GlobalUser = "ANNA";
+        tko::AssignmentForm form(workspace, tko::Request::Change, a);
+        QVERIFY(form.start());
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        form.nameEdit()->setText(QStringLiteral("Book the hall"));
+
+        tko::Assignment theirs = stored(a.ASSIGNNUMBER);
+        theirs.DUEDATE = 82528;
+        QVERIFY(m_there->change(theirs).ok());
+        QVERIFY(QTest::qWaitFor([&] { return form.scaffold()->changedBar() != nullptr; }, kWaitMs));
+
+        // "Show changes" in the form's words and the user's date picture, whole.
+        form.findChild<QPushButton*>(QStringLiteral("showChangesButton"))->click();
+        auto* window = form.findChild<QDialog*>(QStringLiteral("changesWindow"));
+        QVERIFY(window);
+        auto* table = window->findChild<QTableWidget*>(QStringLiteral("changesTable"));
+        QCOMPARE(table->rowCount(), 2);
+        QCOMPARE(table->item(0, 0)->text(), QStringLiteral("Assignment"));
+        QCOMPARE(table->item(1, 0)->text(), QStringLiteral("Due Date"));
+        QCOMPARE(table->item(1, 1)->text(), tko::formatDate(82528, u"@D18b"));
+        QCOMPARE(table->item(1, 2)->text(), tko::formatDate(82526, u"@D18b"));
+        QVERIFY(QTest::qWaitForWindowExposed(window));
+        const int right =
+            table->horizontalHeader()->sectionViewportPosition(2) + table->columnWidth(2);
+        QVERIFY(right <= table->viewport()->width());
+        saveShot(window, "show-changes.png");
+        window->close();
+
+        form.findChild<QPushButton*>(QStringLiteral("keepMineButton"))->click();
+        QVERIFY(!form.scaffold()->changedBar());
+        QCOMPARE(form.nameEdit()->text(), QStringLiteral("Book the hall"));
+        form.button(QStringLiteral("okButton"))->click();
+        QVERIFY(tko::MessageBox::shown().isEmpty());
+        QVERIFY(form.completed());
+        const tko::Assignment saved = stored(a.ASSIGNNUMBER);
+        QCOMPARE(saved.NAME, std::string("Book the hall"));
+        QCOMPARE(saved.DUEDATE, 82528);
+        QCOMPARE(saved.PREVDUE, 0);  // the user did not move the due date
     }
 
     // The smaller forms watch their record the same way.
