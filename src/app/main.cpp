@@ -105,7 +105,7 @@ int main(int argc, char** argv) {
         ::ShowTranError();  // says why (code and message) and ends the program
         return 1;
     }
-    tko::useQtTranslations(CurrentLangFile());
+    tko::useLanguageResources(CurrentLangFile());
     tko::setMessageTranslator(&translateThroughLibrary);
     tko::registerStandardMessages();
     ::SetPictureSettingsHandler(&tko::applyIntlGroup);

@@ -4,6 +4,7 @@
 #include "app/LanguageChoice.h"
 #include "app/Workspace.h"
 #include "app/ui/LanguageProcedure.h"
+#include "platform/ui/HelpBrowser.h"
 #include "translator/LanguageFile.h"
 #include "translator/Lingua.h"
 
@@ -71,6 +72,7 @@ private slots:
                 ->text();
         };
         QCOMPARE(qtCancel(), QStringLiteral("Abbrechen"));
+        QCOMPARE(tko::HelpBrowser::language(), QStringLiteral("de"));  // and the help pages
 
         // A file that cannot be used leaves German in force.
         QVERIFY(!tko::switchLanguage(m_dir.path(), 0x0409));
@@ -82,6 +84,7 @@ private slots:
         QCOMPARE(file->title(), QStringLiteral("&File"));
         QCOMPARE(close->text(), QStringLiteral("&Close"));
         QCOMPARE(qtCancel(), QStringLiteral("Cancel"));
+        QCOMPARE(tko::HelpBrowser::language(), QString());
     }
 
     void theUsersOwnLanguageAfterLogIn() {

@@ -193,7 +193,7 @@ TEST(StationStressTest, AStationStartingWhileAnotherHoldsTheLockWaitsAndComesUp)
         ASSERT_TRUE(db);
         SystemPref pref;
         ASSERT_TRUE(ensureSystemPref(*db, pref).ok);
-        ASSERT_TRUE(ensureFirstAccount(*db, "All users").ok);
+        ASSERT_TRUE(ensureFirstAccount(*db).ok);
     }
     LockHolder writer(source);
     // The writer is done after three seconds, well within the wait of ten.
@@ -208,7 +208,7 @@ TEST(StationStressTest, AStationStartingWhileAnotherHoldsTheLockWaitsAndComesUp)
     SystemPref pref;
     const StartupResult settings = ensureSystemPref(*opened.db, pref, source);
     EXPECT_TRUE(settings.ok) << settings.error;
-    const StartupResult first = ensureFirstAccount(*opened.db, "All users");
+    const StartupResult first = ensureFirstAccount(*opened.db);
     EXPECT_TRUE(first.ok) << first.error;
     done.get();
 }

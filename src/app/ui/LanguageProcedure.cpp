@@ -3,6 +3,7 @@
 #include "app/IniFiles.h"
 #include "app/LanguageChoice.h"
 #include "app/Workspace.h"
+#include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 #include "translator/Lingua.h"
@@ -18,7 +19,7 @@ namespace tko {
 namespace {
 
 void translateOpenWindows() {
-    useQtTranslations(CurrentLangFile());
+    useLanguageResources(CurrentLangFile());
     for (QWidget* window : QApplication::topLevelWidgets())
         if (window->isVisible()) ::Translate(window);
 }
@@ -59,7 +60,7 @@ void chooseLanguage(QWidget* parent, Workspace& workspace) {
 
 }  // namespace
 
-void useQtTranslations(const QString& file) {
+void useLanguageResources(const QString& file) {
     // Qt's translations are split in modules; the widgets' texts are in qtbase.
     static QTranslator* loaded = nullptr;
     if (loaded) {
@@ -68,6 +69,7 @@ void useQtTranslations(const QString& file) {
         loaded = nullptr;
     }
     const QString code = languageCodeOfFile(file);
+    HelpBrowser::setLanguage(code);
     if (code.isEmpty() || code == QLatin1String("en")) return;
     auto* translator = new QTranslator;
     if (!translator->load(QStringLiteral("qtbase_") + code,

@@ -19,10 +19,11 @@ void registerLanguageProcedure(Procedures& procedures);
 // used leaves the previous language in force; false then.
 bool switchLanguage(const QString& file, std::uint32_t lcid);
 
-// Loads Qt's own translations (the texts of its print, page set-up and file
-// dialogs and of standard buttons) for the language of the language file
-// `file`, in place of those loaded before; English needs none.
-void useQtTranslations(const QString& file);
+// For the language of the language file `file` (the one now in use): Qt's
+// own translations (the texts of its print, page set-up and file dialogs and
+// of standard buttons) in place of those loaded before, and the help pages
+// of that language. English needs no translations.
+void useLanguageResources(const QString& file);
 
 // After log-in: the user's own stored language, when it differs from the
 // one in use.
