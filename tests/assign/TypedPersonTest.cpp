@@ -5,6 +5,7 @@
 
 #include "assign/AssignmentRules.h"
 #include "assign/ReminderRules.h"
+#include "data/Numbering.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
 #include "support/FailingEngine.h"
@@ -163,13 +164,13 @@ TEST_F(TypedPersonTest, AReminderWithoutADateIsRefusedAndNothingIsWritten) {
     EXPECT_TRUE(storeReminder(*m_db, r, opened).ok());
 }
 
-TEST_F(TypedPersonTest, ThreeNumberingFailuresOnANewPersonOfferTryAgain) {
+TEST_F(TypedPersonTest, NumberingFailuresOnANewPersonOfferTryAgain) {
     m_db.reset();
     Status status;
     auto engine =
         std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
     test::FailingEngine& failing = *engine;
-    failing.failAdds("PEOPLE", 3, store::kDuplicateKey);
+    failing.failAdds("PEOPLE", kNumberingAttempts, store::kDuplicateKey);
     Database db(std::move(engine));
     NewPerson first = startNewPerson(db, as("BEN"), kTypeOpen, 80000);
     EXPECT_FALSE(first.ok);
@@ -178,8 +179,8 @@ TEST_F(TypedPersonTest, ThreeNumberingFailuresOnANewPersonOfferTryAgain) {
     EXPECT_EQ(first.message->number, 25);
     EXPECT_EQ(first.message->buttons, MessageButtons::YesNo);
     EXPECT_NE(first.message->text.find("Try again?"), std::string::npos);
-    EXPECT_EQ(failing.addsTried("PEOPLE"), 3);
-    // Yes: three more attempts, of which the first now succeeds.
+    EXPECT_EQ(failing.addsTried("PEOPLE"), kNumberingAttempts);
+    // Yes: more attempts, of which the first now succeeds.
     const NewPerson second = startNewPerson(db, as("BEN"), kTypeOpen, 80000);
     EXPECT_TRUE(second.ok);
     EXPECT_EQ(second.record.PERSONNUMBER, 13);

@@ -370,11 +370,11 @@ TEST_F(IntegrityTest, NumbersAreOneAboveTheHighestAndRetriedOnDuplicates) {
     Reminder third;
     EXPECT_TRUE(addNumbered(db, third, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY").ok());
     EXPECT_EQ(failing->addsTried("REMINDER"), 3);
-    failing->failAdds("REMINDER", 3, store::kDuplicateKey);
+    failing->failAdds("REMINDER", kNumberingAttempts, store::kDuplicateKey);
     Reminder refused;
     EXPECT_EQ(addNumbered(db, refused, &Reminder::REMINDNUMBER, "REM:REMINDERNUMBER_KEY").code,
               store::kDuplicateKey);
-    EXPECT_EQ(failing->addsTried("REMINDER"), 6);
+    EXPECT_EQ(failing->addsTried("REMINDER"), 3 + kNumberingAttempts);
 }
 
 TEST_F(IntegrityTest, TransactionsCoverTheParentAndEveryChildTable) {
