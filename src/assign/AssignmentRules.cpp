@@ -284,6 +284,7 @@ Status projectLinksOf(Database& db, std::int32_t assignNumber, std::vector<ProjA
 
 Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
                             Date today, Time now) {
+    if (!essentialsFilled(current)) return Outcome::refused(kDuplicateNeedsEssentials, "person");
     Outcome out;
     auto fail = [&](StandardMessage message) {
         if (db.engine().transactionDepth() > 0) db.rollback();

@@ -128,7 +128,12 @@ Outcome markSeenByAssignee(Database& db, Assignment& a, const Session& s, bool* 
 // "Duplicate": stores `current` with a "Created" log line, then adds a copy
 // with the next free number, no person, the same memos, and copies of the
 // first one's reminders and project links, all in one transaction. On success
-// `copy` is the stored copy.
+// `copy` is the stored copy. Refused (kDuplicateNeedsEssentials, nothing
+// written) unless `current` has what "OK" needs (essentialsFilled()): a first
+// record without a person would stay behind, due every day, when the form is
+// then cancelled.
+inline constexpr const char* kDuplicateNeedsEssentials =
+    "Fill in the name, priority, person and due date first.";
 Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
                             Date today, Time now);
 

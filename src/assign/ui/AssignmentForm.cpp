@@ -541,7 +541,8 @@ void AssignmentForm::updateButtons() {
     } else {
         button(QStringLiteral("concludeButton"))->setEnabled(r.conclude);
     }
-    button(QStringLiteral("duplicateButton"))->setEnabled(r.duplicate);
+    // "Duplicate" stores the record as "OK" does, so it needs what "OK" needs.
+    button(QStringLiteral("duplicateButton"))->setEnabled(r.duplicate && filled);
 }
 
 void AssignmentForm::updateTabColours() {
@@ -819,7 +820,7 @@ void AssignmentForm::duplicate() {
     Assignment copy;
     const Outcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
                                             Clock::today(), Clock::now());
-    showOutcome(this, out);
+    showOutcome(this, out, windowTitle());
     if (out.kind == Outcome::ChangedElsewhere) {
         m_current = first;
         takeOpeningCopies();
