@@ -82,6 +82,17 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
         if (!mayConclude(record, session)) return Outcome::refused(std::string());
         if (firstRead && concludedElsewhere(*firstRead, record)) {
             // No title of its own: the box shows under the caller's.
+        // Concluding a closed assignment again would move its close date to
+        // today and its old work into today's History.
+        if (closedForGood(record)) {
+            StandardMessage note;
+            note.text =
+                mergeParameters(translateText(kConcludedAlready), dateText(record.CLOSEDATE));
+            Outcome outcome;
+            outcome.kind = Outcome::Refused;
+            outcome.message = note;
+            return outcome;
+        }
             StandardMessage note;
             note.text =
                 translateText("This assignment was concluded at another station meanwhile.");
