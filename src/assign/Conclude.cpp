@@ -35,14 +35,6 @@ Assignment concluded(const Assignment& record, Date today) {
     next.PREVCLOSE = today;
     next.LOG =
         appendToLog(next.LOG, "\r" + translateText("Repeat Concluded") + " " + dateText(today));
-    if (type == 2 && occurrenceIndex(record.WEEKINMONTH) == 0) {
-        next.LOG = appendToLog(
-            next.LOG,
-            "\r" + mergeParameters(
-                       translateText("Due date not moved: the occurrence \"%1\" is not known."),
-                       store::rtrim(record.WEEKINMONTH)));
-        return next;
-    }
     next.DUEDATE = NextDueDate(record, today);
     return next;
 }
@@ -82,6 +74,14 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
         if (!mayConclude(record, session)) return Outcome::refused(std::string());
         if (firstRead && concludedElsewhere(*firstRead, record)) {
             // No title of its own: the box shows under the caller's.
+            StandardMessage note;
+            note.text =
+                translateText("This assignment was concluded at another station meanwhile.");
+            Outcome outcome;
+            outcome.message = note;
+            return outcome;
+        }
+        if (!firstRead) firstRead = record;
         // Concluding a closed assignment again would move its close date to
         // today and its old work into today's History.
         if (closedForGood(record)) {
@@ -93,14 +93,6 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
             outcome.message = note;
             return outcome;
         }
-            StandardMessage note;
-            note.text =
-                translateText("This assignment was concluded at another station meanwhile.");
-            Outcome outcome;
-            outcome.message = note;
-            return outcome;
-        }
-        if (!firstRead) firstRead = record;
 
         const bool closing = repeatTypeNumber(record.REPEATTYPE) == 1;
         Assignment next = concluded(record, today);
