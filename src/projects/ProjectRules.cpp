@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/Preferences.h"
+#include "assign/ListedAssignment.h"
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
 #include "data/Numbering.h"
@@ -142,7 +143,7 @@ Filter projectAssignmentFilter(std::int32_t projNumber, const ProjectListOptions
     std::vector<Filter> conditions{
         store::exists(ProjAssign::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}},
                       store::eq("PROJNUMBER", std::int64_t{projNumber})),
-        access::openableAssignments(viewer)};
+        access::openableAssignments(viewer), listedAssignments()};
     if (options.openOnly) conditions.push_back(store::eq("CLOSEDATE", std::int64_t{0}));
     if (!options.includeSecondary) conditions.push_back(store::ne("SECONDARY", std::int64_t{1}));
     return store::allOf(std::move(conditions));
