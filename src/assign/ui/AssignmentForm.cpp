@@ -790,6 +790,8 @@ bool AssignmentForm::saveForGroup(Assignment& next) {
     m_groupRecords = std::move(created);
     m_addedAtOnce = false;
     m_storedSomething = true;
+    // Members who were skipped are named, with the reason.
+    if (out.message) showOutcome(this, out, windowTitle());
     return true;
 }
 
