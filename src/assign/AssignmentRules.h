@@ -75,8 +75,12 @@ struct AssigneeCheck {
 AssigneeCheck checkAssignee(Database& db, const Session& s, Assignment& a, const Assignment& opened,
                             Request request);
 
-// The texts of the typed look-up's refusals, translated, the name merged in.
-std::string notAssignableText(const std::string& shortName);
+// The refusal of a person the user may not give assignments to, wherever the
+// person comes from (typed, picked, preferences), translated.
+inline constexpr const char* kNotAuthorizedToAssign =
+    "You are not authorized to give assignments to this person.";
+std::string notAssignableText();
+// The typed look-up's refusal of a name several people carry, the name merged in.
 std::string ambiguousPersonText(const std::string& shortName);
 
 // ---- priming and the log ---------------------------------------------------

@@ -107,7 +107,8 @@ Outcome saveProject(Database& db, const Session& session, Project& current, cons
     }
     if (!found.ok() && found.code != store::kRecordNotFound) {
         outcome.kind = Outcome::Failed;
-        outcome.message = standardMessage(35, db.lastError().describe(), label::PROJECT);
+        outcome.message =
+            standardMessage(35, db.lastError().describe(), label::PROJECT, {}, kReadErrorStays);
         return outcome;
     }
     const Outcome written = changeRecord(db, current, opened, true);

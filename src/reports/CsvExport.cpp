@@ -111,7 +111,9 @@ CsvExportResult exportCsv(Database& db, const Session& session, const std::strin
         if (s.endOfRange()) break;
         if (!s.ok()) {
             db.track(s);
-            return abandon(standardMessage(35, db.lastError().describe(), table->label).text);
+            return abandon(
+                standardMessage(35, db.lastError().describe(), table->label, {}, kReadErrorStays)
+                    .text);
         }
         for (const store::Row& row : rows) {
             for (size_t i = 0; i < fields.size(); ++i)

@@ -133,7 +133,8 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
                    store::allOf({access::fieldIsUser("PERSON", user), store::eq("CLOSEDATE", 0)}),
                    assignments);
     if (!s.ok()) {
-        result.message = standardMessage(35, db.lastError().describe(), "ASSIGNMENT").text;
+        result.message =
+            standardMessage(35, db.lastError().describe(), "ASSIGNMENT", {}, kReadErrorStays).text;
         return result;
     }
     calendar.clear();
@@ -172,7 +173,9 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
                                  access::fieldIsUser("USER", user), store::eq("ALARMFLAG", 1)}),
                    reminders)
                  .ok()) {
-            result.message = standardMessage(35, db.lastError().describe(), "REMINDER").text;
+            result.message =
+                standardMessage(35, db.lastError().describe(), "REMINDER", {}, kReadErrorStays)
+                    .text;
             return result;
         }
         for (const Reminder& r : reminders) {

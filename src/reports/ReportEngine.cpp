@@ -118,8 +118,8 @@ public:
     // After a composer or storage call returned false.
     bool cancelled() const { return m_cancelled; }
     void storageFailed(const Database& db, const char* table) {
-        m_failure =
-            QString::fromStdString(standardMessage(35, table, db.lastError().describe()).text);
+        m_failure = QString::fromStdString(
+            standardMessage(35, db.lastError().describe(), table, {}, kReadErrorStays).text);
     }
     void outputFailed(const QString& text) { m_failure = text; }
 

@@ -321,7 +321,8 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
         if (s.ok() && !himself) return Outcome::refused("Duplicate UserName", "username");
         if (!s.ok() && s.code != store::kRecordNotFound)
             return transactionCancelled(
-                db, standardMessage(35, db.lastError().describe(), "USERS").text);
+                db,
+                standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
         bool clash = false;
         if (!foreignPersonNamed(db, name, inserting ? name : oldName, clash).ok())
             return transactionCancelled(
@@ -367,13 +368,15 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
                                             standardMessage(14, db.lastError().describe()).text);
         } else if (!found.ok()) {
             return transactionCancelled(
-                db, standardMessage(35, db.lastError().describe(), "USERPREF").text);
+                db, standardMessage(35, db.lastError().describe(), "USERPREF", {}, kReadErrorStays)
+                        .text);
         }
     } else {
         std::string refusal;
         if (!lastAdministratorCheck(db, original, user, refusal).ok())
             return transactionCancelled(
-                db, standardMessage(35, db.lastError().describe(), "USERS").text);
+                db,
+                standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
         if (!refusal.empty()) return refusedInTransaction(db, refusal, "access");
         // Rows naming the old name as the holder are not part of the cascade:
         // the rights lists below re-add them under the new name.
@@ -425,12 +428,12 @@ Outcome deleteUser(Database& db, const Session& session, const User& user,
             standardMessage(34, db.lastError().describe(), translateText("Delete"), "USERS").text);
     User stored = user;
     if (!db.reread(stored).ok())
-        return transactionCancelled(db,
-                                    standardMessage(35, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(
+            db, standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
     std::string refusal;
     if (!lastAdministratorCheck(db, stored, std::nullopt, refusal).ok())
-        return transactionCancelled(db,
-                                    standardMessage(35, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(
+            db, standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
     if (!refusal.empty()) return refusedInTransaction(db, refusal);
 
     // The heir as stored: his spelling is the one the handed rows must carry.
@@ -441,8 +444,8 @@ Outcome deleteUser(Database& db, const Session& session, const User& user,
     if (heirFound.code == store::kRecordNotFound)
         return refusedInTransaction(db, kHeirUnknown, "heir");
     if (!heirFound.ok())
-        return transactionCancelled(db,
-                                    standardMessage(35, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(
+            db, standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
     const std::string heir = store::rtrim(heirUser.USERNAME);
     if (heirUser.rowPos == user.rowPos || access::isUser(heir, name))
         return refusedInTransaction(db, kHeirIsUser, "heir");

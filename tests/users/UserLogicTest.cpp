@@ -662,6 +662,11 @@ TEST_F(UserLogicTest, UserGroupsRefuseDuplicatesAndCarryMembersThroughARename) {
     EXPECT_EQ(gathered, (Names{"ANNA", "BEN"}));
     Names list{"SUPERVISOR", "ANNA"};
     ASSERT_TRUE(applyGroup(*m_db, "crew", false, list).ok());
+    // The refusal names the member, as the form does when he is added.
+    const Outcome twice =
+        saveUserGroup(*m_db, admin(), Request::Insert, crew, {}, {"BEN", "BEN"}, kToday, kNow);
+    ASSERT_TRUE(twice.message);
+    EXPECT_EQ(twice.message->text, "Duplicate USERGROUPS/User combination: BEN");
     EXPECT_EQ(list, (Names{"ANNA", "BEN", "SUPERVISOR"}));
     ASSERT_TRUE(applyGroup(*m_db, "Crew", true, list).ok());
     EXPECT_EQ(list, Names{"SUPERVISOR"});

@@ -657,7 +657,9 @@ bool AssignmentForm::assigneeAccepted(Assignment& next) {
                                  {qs(check.message)}, MessageBox::Icon::Warning);
             break;
         case AssigneeCheck::Failed:
-            MessageBox::showStandard(this, 35, qs(check.message), QStringLiteral("PEOPLE"));
+            // The form stays open: the message does not say it returns.
+            MessageBox::showStandard(this, 35, qs(check.message), QStringLiteral("PEOPLE"), {},
+                                     kReadErrorStays);
             break;
     }
     m_tabs->setCurrentWidget(m_generalPage);
@@ -705,14 +707,14 @@ void AssignmentForm::lookUpPerson() {
             break;
         case TypedPerson::NotListed:
             MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
-                                 {qs(notAssignableText(typed))}, MessageBox::Icon::Warning);
+                                 {qs(notAssignableText())}, MessageBox::Icon::Warning);
             m_person->setText(qs(m_current.PERSON));
             m_person->setFocus();
             m_person->selectAll();
             break;
         case TypedPerson::Failed:
             MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),
-                                     QStringLiteral("PEOPLE"));
+                                     QStringLiteral("PEOPLE"), {}, kReadErrorStays);
             m_person->setText(qs(m_current.PERSON));
             break;
     }
@@ -752,7 +754,7 @@ void AssignmentForm::lookUpGroup() {
     std::optional<GroupName> found;
     if (!findGroupByName(*m_workspace.db, m_workspace.session, typed, found).ok()) {
         MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),
-                                 QStringLiteral("GROUPNAME"));
+                                 QStringLiteral("GROUPNAME"), {}, kReadErrorStays);
         return;
     }
     if (found)
