@@ -251,6 +251,10 @@ public:
             return false;
         }
         m_opened = true;
+        // The header's date of last update is the day of the export (the
+        // dBase layer would write a fixed date of its own otherwise).
+        const Ymd today = toYmd(Clock::today());
+        DBFSetLastModifiedDate(m_handle, today.year - 1900, today.month, today.day);
         for (const DbaseField& field : m_table.fields) {
             const std::string name = dbaseFieldName(field.label);
             const bool date = field.value == V::Date;

@@ -16,6 +16,7 @@
 #include "cli/ScriptCommands.h"
 #include "data/Password.h"
 #include "platform/Date.h"
+#include "reports/CsvExport.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -436,7 +437,7 @@ TEST_F(ScriptCommandsTest, OnlyAdministratorsExportTables) {
 }
 
 TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
-    assign(1, "SUPERVISOR", "BEN", fromYmd(2026, 12, 8), 5).NAME = "Budget, \"final\"\r\nround";
+    assign(1, "SUPERVISOR", "BEN", fromYmd(2026, 12, 8), 5).NAME = "Budget, \"final\" round";
     store();
     const std::string path = m_dir.file("assignments.csv");
     const Outcome r =
@@ -445,7 +446,7 @@ TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
     std::ifstream file(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(file)), {});
     EXPECT_EQ(text.rfind("ASS:ASSIGNNUMBER,ASS:PERSONNUMBER,ASS:NAME,ASS:DUEDATE,", 0), 0u);
-    EXPECT_NE(text.find("\r\n1,0,\"Budget, \"\"final\"\"\r\nround\",2026-12-08,BEN,SUPERVISOR,"),
+    EXPECT_NE(text.find("\r\n1,0,\"Budget, \"\"final\"\" round\",2026-12-08,BEN,SUPERVISOR,"),
               std::string::npos);
     EXPECT_EQ(text.find("GENERALMEMO"), std::string::npos);
 
@@ -458,6 +459,30 @@ TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
     EXPECT_EQ(usersText.find("$argon2id$"), std::string::npos);
     EXPECT_EQ(run({"export", "csv", "NOSUCH", users, "--user", "SUPERVISOR"}, "super-pw-1").code,
               cli::kExitFailed);
+}
+
+TEST(CsvField, TextsThatLookLikeNumbersOrFormulasAreGuarded) {
+    const struct {
+        const char* text;
+        bool isText;
+        const char* written;
+    } cases[] = {
+        {"0101010", true, "\"0101010\""},  // weekday flags stay text
+        {"12.5", true, "\"12.5\""},
+        {"1e5", true, "\"1e5\""},
+        {"12", false, "12"},  // a number field is written as a number
+        {"-3", false, "-3"},
+        {"=SUM(A1:A9)", true, "\"'=SUM(A1:A9)\""},
+        {"+49 30 1234", true, "\"'+49 30 1234\""},
+        {"-5", true, "\"'-5\""},
+        {"@cmd", true, "\"'@cmd\""},
+        {"Budget 2026", true, "Budget 2026"},
+        {"12 Main St", true, "12 Main St"},
+        {"a,b", true, "\"a,b\""},
+        {"two\r\nlines", true, "\"two\r\nlines\""},
+        {"", true, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(csvField(c.text, c.isText), c.written) << c.text;
 }
 
 TEST_F(ScriptCommandsTest, TheCalendarHoldsTheLoggedInUsersOwnWork) {
