@@ -14,6 +14,7 @@
 #include "assign/lists/UnseenList.h"
 #include "cli/CliLogin.h"
 #include "cli/CliTable.h"
+#include "data/FieldWidth.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
 #include "data/Records.h"
@@ -360,6 +361,7 @@ int runAdd(Context& c) {
     // Nothing the user typed is cut: a name too long for its field is refused.
     if (store::utf8Length(name) > kNameWidth)
         return refuse("the name is longer than " + std::to_string(kNameWidth) + " characters");
+    if (const auto refusal = checkLineText("Assignment", name)) return refuse(*refusal);
     const std::string comments = args.value("--comments");
     if (store::utf8Length(comments) > kGeneralMemoWidth)
         return refuse("the comments are longer than " + std::to_string(kGeneralMemoWidth) +

@@ -1,5 +1,7 @@
 #include "data/Integrity.h"
 
+#include "data/FieldWidth.h"
+
 #include "data/Keys.h"
 
 #include <algorithm>
@@ -366,6 +368,13 @@ Outcome deleteCascade(Database& db, const TableDef& table, std::int64_t pos) {
 
 Outcome changeCascade(Database& db, const TableDef& table, Row& changed, const Row& original,
                       bool showChanges) {
+    // A text field may not take a control or text-direction character.
+    if (const store::Status refused = checkRowText(table, changed, &original); !refused.ok()) {
+        db.track(refused);
+        StandardMessage shown;  // no title of its own: shown under the form's
+        shown.text = refused.text;
+        return fail(db, std::move(shown), false);
+    }
     const std::vector<std::string> tables = transactionTables(table, false);
     OpenTables open(db, tables);
     if (!db.begin(tables, kIntegrityTimeoutMs).ok())

@@ -1,5 +1,6 @@
 #include "translator/PoFile.h"
 
+#include "platform/LineText.h"
 #include "translator/LanguageFile.h"
 
 #include <QFile>
@@ -324,6 +325,15 @@ PoResult importPo(const QString& languageFile, const QString& poFile, PoImportMo
         }
         if (record.replacement.size() > kReplacementWidth) {
             unplaced(QStringLiteral("translation longer than 64 characters"));
+            continue;
+        }
+        // A control or text-direction character the source text does not hold
+        // itself (a line break it has may stay) would reorder or break the
+        // caption wherever it is shown.
+        if (const auto bad = tko::firstForbiddenInLine(record.replacement.toStdString());
+            bad && record.lookup.toStdU32String().find(*bad) == std::u32string::npos) {
+            unplaced(QStringLiteral("the translation holds a control or direction character (%1)")
+                         .arg(QString::fromStdString(tko::codePointName(*bad))));
             continue;
         }
         if (file.setReplacement(record) ||

@@ -364,7 +364,9 @@ TEST_F(ScriptCommandsTest, AddRefusesBadInputWithoutStoringAnything) {
         {"--name", "x", "--repeat", "Fortnightly"},
         {"--name", "x", "--repeat", "Specific Weekday", "--occurrence", "5th", "--weekday",
          "Monday"},
-        {"--name", "x", "--every", "3"},  // a number without a rule
+        {"--name", "x", "--every", "3"},   // a number without a rule
+        {"--name", "Budget\xe2\x80\xae"},  // a right-to-left override
+        {"--name", "Two\nlines"},
     };
     for (const auto& extra : bad) {
         std::vector<std::string> words{"add", "--user", "BEN", "--person", "PLUMBER"};

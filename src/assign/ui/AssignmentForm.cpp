@@ -580,6 +580,8 @@ bool AssignmentForm::collect(Assignment& out, bool report) {
         return false;
     };
     out.NAME = store::clipText(m_name->text().toStdString(), Assignment::Width::NAME);
+    if (const auto refusal = checkLineText("Assignment", out.NAME))
+        return refuse(m_name, m_generalPage, qs(*refusal));
     if (m_target == Target::Person) {
         out.PERSON = store::clipText(m_person->text().toStdString(), Assignment::Width::PERSON);
         if (out.PERSON != store::clipText(m_current.PERSON, Assignment::Width::PERSON))
