@@ -14,6 +14,7 @@
 #include "assign/lists/UnseenList.h"
 #include "cli/CliLogin.h"
 #include "cli/CliTable.h"
+#include "cli/TerminalText.h"
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
@@ -173,8 +174,8 @@ Status readAlong(Database& db, const std::string& keyLabel, const std::vector<st
 }
 
 int storeFailure(Context& c, const char* table) {
-    c.err << "taskorbit-cli: " << standardMessage(35, c.db.lastError().describe(), table).text
-          << "\n";
+    c.err << "taskorbit-cli: cannot read the " << table
+          << " table: " << terminalText(c.db.lastError()) << "\n";
     return kExitFailed;
 }
 
@@ -609,7 +610,7 @@ int runScriptCommand(const std::vector<std::string>& words, const std::string& s
     Status status;
     auto db = Database::open(source, false, status);
     if (!db) {
-        err << "taskorbit-cli: cannot open the data: " << status.describe() << "\n";
+        err << "taskorbit-cli: cannot open the data: " << terminalText(status) << "\n";
         return kExitFailed;
     }
     const auto password = readPassword(in, err);

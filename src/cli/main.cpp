@@ -23,6 +23,7 @@
 #include "cli/LangCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/ScriptCommands.h"
+#include "cli/TerminalText.h"
 #include "cli/UserCommand.h"
 #include "data/Database.h"
 #include "data/Messages.h"
@@ -115,7 +116,7 @@ bool parse(int argc, char** argv, Options& options, std::ostream& err) {
 }
 
 int fail(const std::string& what, const Status& status) {
-    std::cerr << "taskorbit-cli: " << what << ": " << status.describe() << "\n";
+    std::cerr << "taskorbit-cli: " << what << ": " << tko::cli::terminalText(status) << "\n";
     return 1;
 }
 

@@ -7,6 +7,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -14,6 +15,7 @@
 #include <sstream>
 
 #include "cli/ScriptCommands.h"
+#include "cli/TerminalText.h"
 #include "data/Password.h"
 #include "platform/Date.h"
 #include "reports/CsvExport.h"
@@ -461,6 +463,26 @@ TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
     EXPECT_EQ(usersText.find("$argon2id$"), std::string::npos);
     EXPECT_EQ(run({"export", "csv", "NOSUCH", users, "--user", "SUPERVISOR"}, "super-pw-1").code,
               cli::kExitFailed);
+}
+
+TEST(TerminalText, FailuresInTerminalWords) {
+    using store::Status;
+    const std::pair<Status, std::string> cases[] = {
+        {Status::engine(store::kEngineError, 13, "database or disk is full", store::kDiskFullText),
+         "the disk is full"},
+        {Status::error(store::kAccessDenied, "Access Denied: /srv/office/TKODATA.DB"),
+         "no write access to /srv/office/TKODATA.DB"},
+        {Status::error(store::kAccessDenied), "no write access to the data files"},
+        {Status::error(store::kFileLocked),
+         "the data files are in use by another station; try "
+         "again later"},
+        {Status::engine(store::kEngineError, 1, "near x: syntax error"),
+         "File System Error (error 90)"},
+    };
+    for (const auto& [status, text] : cases) EXPECT_EQ(cli::terminalText(status), text);
+    EXPECT_EQ(cli::fileProblemText(ENOSPC, "/x"), "the disk is full");
+    EXPECT_EQ(cli::fileProblemText(EACCES, "/srv/out"), "no write access to /srv/out");
+    EXPECT_EQ(cli::fileProblemText(EROFS, "/mnt/cd"), "no write access to /mnt/cd");
 }
 
 TEST(CsvField, TextsThatLookLikeNumbersOrFormulasAreGuarded) {
