@@ -505,6 +505,18 @@ int runExport(Context& c, const std::string& kind) {
             c.err << "taskorbit-cli: export dbase DIR OUTDIR --user NAME\n";
             return kExitUsage;
         }
+        // The folder is made when it does not exist yet (as a permitted
+        // export would need it anyway).
+        if (mayExportData(c.session)) {
+            std::error_code ec;
+            std::filesystem::create_directories(p[0], ec);
+            if (ec || !std::filesystem::is_directory(p[0])) {
+                c.err << "taskorbit-cli: cannot create the folder " << p[0] << ": "
+                      << (ec ? fileProblemText(ec.value(), p[0]) : "a file of that name exists")
+                      << "\n";
+                return kExitFailed;
+            }
+        }
         const DbaseExportResult result = exportToDbase(c.db, c.session, p[0]);
         if (result.kind == DbaseExportResult::NotPermitted) {
             c.err << "taskorbit-cli: " << result.message << "\n";

@@ -65,7 +65,7 @@ void usage(std::ostream& out) {
            "              add an assignment, as the assignment form does\n"
            "  conclude DIR --user NAME NUMBER [--json]\n"
            "              conclude an assignment (a repeating one moves to its next due date)\n"
-           "  export dbase DIR OUTDIR --user NAME   the twelve dBase III files\n"
+           "  export dbase DIR OUTDIR --user NAME   the twelve dBase III files (OUTDIR is made)\n"
            "  export ics DIR FILE --user NAME       the user's open assignments as iCalendar\n"
            "  export csv DIR TABLE FILE --user NAME one table as CSV\n"
            "The commands with --user log in as that user, with the password from\n"

@@ -438,6 +438,13 @@ TEST_F(ScriptCommandsTest, OnlyAdministratorsExportTables) {
     const Outcome dbase = run({"export", "dbase", folder, "--user", "SUPERVISOR"}, "super-pw-1");
     EXPECT_EQ(dbase.code, cli::kExitOk) << dbase.err;
     EXPECT_NE(dbase.out.find("ASSIGNME.DBF: 7 rows"), std::string::npos);
+    // A folder that does not exist yet is made (the refused user makes none).
+    const std::string fresh = m_dir.file("new/dbf");
+    EXPECT_EQ(run({"export", "dbase", fresh, "--user", "BEN"}, "ben-pw-1").code, cli::kExitRefused);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    const Outcome made = run({"export", "dbase", fresh, "--user", "SUPERVISOR"}, "super-pw-1");
+    EXPECT_EQ(made.code, cli::kExitOk) << made.err;
+    EXPECT_TRUE(std::filesystem::exists(fresh + "/ASSIGNME.DBF"));
 }
 
 TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
