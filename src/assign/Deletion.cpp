@@ -254,4 +254,11 @@ Status ConcludedDeletion::compact() {
     return m_db.track(m_db.engine().pack());
 }
 
+std::string concludedDeletionSummary(std::int64_t deleted) {
+    if (deleted == 0)
+        return translateText("Nothing was concluded before that date; nothing was deleted.");
+    return mergeParameters(translateText("%1 concluded assignments were deleted."),
+                           std::to_string(deleted));
+}
+
 }  // namespace tko

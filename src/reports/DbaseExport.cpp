@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "data/Messages.h"
 #include "data/Tables.h"
 
 namespace tko {
@@ -408,6 +409,13 @@ std::string dbaseFieldName(const char* label) {
 std::string dbaseFileName(const DbaseTable& table) {
     const std::string name = table.fileName;
     return name.find('.') == std::string::npos ? name + ".dbf" : name;
+}
+
+std::string dbaseExportSummary(const DbaseExportResult& result, const std::string& folder) {
+    std::int64_t records = 0;
+    for (std::int64_t rows : result.rows) records += rows;
+    return mergeParameters(translateText("%1 records exported to %2 dBase files in %3."),
+                           std::to_string(records), std::to_string(result.rows.size()), folder);
 }
 
 std::string numberText(std::int64_t number) {

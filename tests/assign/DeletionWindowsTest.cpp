@@ -175,8 +175,13 @@ private slots:
         QVERIFY(exists(early));
 
         MessageBox::setNextAnswer(Answer::Yes);
+        MessageBox::clearShown();
         window.ok();
         QVERIFY(window.deleted() >= 1);
+        // It ends by saying how many went.
+        QCOMPARE(MessageBox::shown().last().text,
+                 QString::number(window.deleted()) +
+                     QStringLiteral(" concluded assignments were deleted."));
         QVERIFY(!exists(early));
         QVERIFY(!hasReminder(early));
         QVERIFY(exists(onTheDay));
