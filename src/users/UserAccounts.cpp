@@ -236,6 +236,14 @@ std::string checkUserPassword(const std::string& first, const std::string& secon
     return {};
 }
 
+std::string entryOfField(const std::string& caption) {
+    if (caption == "Last Name") return "lastname";
+    if (caption == "First Name") return "firstname";
+    if (caption == "Department") return "department";
+    if (caption == "Notes") return "notes";
+    return "username";
+}
+
 std::string tooLongField(const User& user, int& width) {
     const std::pair<const char*, const std::string*> fields[] = {
         {"USERNAME", &user.USERNAME},     {"LASTNAME", &user.LASTNAME},
@@ -305,7 +313,8 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
     }
     int width = 0;
     const std::string tooLong = tooLongField(user, width);
-    if (!tooLong.empty()) return Outcome::refused(fieldTooLongText(tooLong, width), "username");
+    if (!tooLong.empty())
+        return Outcome::refused(fieldTooLongText(tooLong, width), entryOfField(tooLong));
     const std::string name = store::rtrim(user.USERNAME);
     const std::string oldName = inserting ? std::string() : store::rtrim(original.USERNAME);
     if (name.empty()) return Outcome::refused("Please enter a User Name", "username");
