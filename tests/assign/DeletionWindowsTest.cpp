@@ -174,8 +174,8 @@ private slots:
         window.ok();
         QVERIFY(exists(early));
 
-        MessageBox::setNextAnswer(Answer::Yes);
         MessageBox::clearShown();
+        MessageBox::setNextAnswer(Answer::Yes);
         window.ok();
         QVERIFY(window.deleted() >= 1);
         // It ends by saying how many went.
