@@ -108,7 +108,7 @@ std::optional<StandardMessage> checkAssignmentPriority(int priority) {
 }
 
 std::string notAssignableText() {
-    return translateText(kNotAuthorizedToAssign);
+    return translateText("You are not authorized to give assignments to this person.");
 }
 
 std::string ambiguousPersonText(const std::string& shortName) {
@@ -284,7 +284,11 @@ Status projectLinksOf(Database& db, std::int32_t assignNumber, std::vector<ProjA
 Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
                             Date today, Time now) {
     Outcome out;
-    if (!essentialsFilled(current)) return Outcome::refused(kDuplicateNeedsEssentials, "person");
+    if (!essentialsFilled(current)) {
+        StandardMessage refusal;  // no title of its own: shown under the form's
+        refusal.text = translateText("Fill in the name, priority, person and due date first.");
+        return Outcome::refused(refusal);
+    }
     auto fail = [&](StandardMessage message) {
         if (db.engine().transactionDepth() > 0) db.rollback();
         out.kind = Outcome::Failed;

@@ -87,7 +87,8 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
         if (closedForGood(record)) {
             StandardMessage note;
             note.text =
-                mergeParameters(translateText(kConcludedAlready), dateText(record.CLOSEDATE));
+                mergeParameters(translateText("This assignment was concluded on %1 already."),
+                                dateText(record.CLOSEDATE));
             Outcome outcome;
             outcome.kind = Outcome::Refused;
             outcome.message = note;

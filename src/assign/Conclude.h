@@ -27,8 +27,8 @@ namespace tko {
 // Done when it was concluded (here or elsewhere); `after`, when given, is then
 // the assignment as stored (closedForGood() tells a closed one from a moved
 // repetition). Refused, with nothing to show, when the user may not conclude
-// it; refused with kConcludedAlready (its close date merged in, no title of
-// its own) when it is closed for good already. `after` is then the record as
+// it; refused with "This assignment was concluded on <date> already." (no
+// title of its own) when it is closed for good already. `after` is then the record as
 // read. Failed, with nothing changed, when
 // the store failed: its message shows under "Information Safeguard".
 Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t assignNumber,
@@ -37,9 +37,6 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
 
 // Concluded for good: a non-repeating assignment with its close date set.
 bool closedForGood(const Assignment& a);
-
-// The refusal for an assignment closed for good; "%1" is its close date.
-inline constexpr const char* kConcludedAlready = "This assignment was concluded on %1 already.";
 
 // The caption of the box that shows a failure.
 inline constexpr const char* kConcludeFailureTitle = "Information Safeguard";

@@ -84,9 +84,11 @@ Status eligibleMembers(Database& db, const Session& session, std::int32_t groupN
 }
 
 std::string skippedMembersText(const std::vector<SkippedMember>& skipped) {
-    const std::pair<SkippedMember::Reason, const char*> reasons[] = {
-        {SkippedMember::NoAssignRight, kSkippedNoAssignRight},
-        {SkippedMember::NotInPeople, kSkippedNotInPeople}};
+    const std::pair<SkippedMember::Reason, std::string> reasons[] = {
+        {SkippedMember::NoAssignRight,
+         translateText("Not given to %1: they take no assignments from you.")},
+        {SkippedMember::NotInPeople,
+         translateText("Not given to %1: no longer among the people.")}};
     std::string text;
     for (const auto& [reason, line] : reasons) {
         std::string names;
@@ -94,7 +96,7 @@ std::string skippedMembersText(const std::vector<SkippedMember>& skipped) {
             if (m.reason == reason) names += (names.empty() ? "" : ", ") + m.shortName;
         if (names.empty()) continue;
         if (!text.empty()) text += '\n';
-        text += mergeParameters(translateText(line), names);
+        text += mergeParameters(line, names);
     }
     return text;
 }
@@ -163,7 +165,8 @@ Outcome giveGroupAssignment(Database& db, const Session& session, Assignment& te
     Outcome done;
     if (!skipped.empty()) {
         StandardMessage note;
-        note.text = mergeParameters(translateText(kGivenToSome), std::to_string(stored.size()),
+        note.text = mergeParameters(translateText("The assignment went to %1 of the %2 members."),
+                                    std::to_string(stored.size()),
                                     std::to_string(stored.size() + skipped.size())) +
                     "\n" + skippedMembersText(skipped);
         done.message = note;

@@ -26,10 +26,6 @@ inline constexpr const char* kGroupTransactionError = "Transaction error - Assig
 inline constexpr const char* kNoEligibleMember =
     "No member of this group can be given assignments by you.";
 inline constexpr const char* kGroupOfAnotherUser = "This group list belongs to another user.";
-inline constexpr const char* kGivenToSome = "The assignment went to %1 of the %2 members.";
-inline constexpr const char* kSkippedNoAssignRight =
-    "Not given to %1: they take no assignments from you.";
-inline constexpr const char* kSkippedNotInPeople = "Not given to %1: no longer among the people.";
 
 // Whether `member` (whose PEOPLE record is `person`) can be given an
 // assignment by the signed-in user: anyone who is not a "User" person; a

@@ -21,8 +21,8 @@ std::optional<std::string> checkFieldWidth(const std::string& field, const std::
 std::optional<std::string> checkLineText(const std::string& field, const std::string& text) {
     const std::optional<char32_t> bad = firstForbiddenInLine(text);
     if (!bad) return std::nullopt;
-    return mergeParameters(translateText(kLineTextRefusal), translateText(field),
-                           codePointName(*bad));
+    return mergeParameters(translateText("%1 may not hold control or direction characters (%2)."),
+                           translateText(field), codePointName(*bad));
 }
 
 store::Status checkRowText(const store::TableDef& table, const store::Row& row,

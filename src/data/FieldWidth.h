@@ -16,8 +16,6 @@ namespace tko {
 // character named: "Name may not hold control or direction characters
 // (U+202E)."; nullopt when it holds none. Forms, the command line and the
 // store's own guard (checkRowText) all refuse with it; nothing is cut out.
-inline constexpr const char* kLineTextRefusal =
-    "%1 may not hold control or direction characters (%2).";
 std::optional<std::string> checkLineText(const std::string& field, const std::string& text);
 
 // The store's guard before a record is written, on every path: the first

@@ -289,7 +289,8 @@ TEST_F(RulesStoreTest, DuplicateCopiesRemindersAndLinks) {
         const Outcome refused = duplicateAssignment(*m_db, bare, none, user("OWNER"),
                                                     fromYmd(2023, 5, 17), fromHms(8, 0));
         EXPECT_EQ(refused.kind, Outcome::Refused);
-        EXPECT_EQ(refused.text, kDuplicateNeedsEssentials);
+        ASSERT_TRUE(refused.message);
+        EXPECT_EQ(refused.message->text, "Fill in the name, priority, person and due date first.");
     }
     std::vector<Assignment> rows;
     ASSERT_TRUE(m_db->readAll("ASS:NUMBER_KEY", store::all(), rows).ok());
