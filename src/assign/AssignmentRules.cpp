@@ -107,9 +107,8 @@ std::optional<StandardMessage> checkAssignmentPriority(int priority) {
     return standardMessage(10, translateText("Importance of Assignment"), "1 and 9");
 }
 
-std::string notAssignableText(const std::string& shortName) {
-    return mergeParameters(translateText("%1 is not among the people you may give assignments to."),
-                           store::rtrim(shortName));
+std::string notAssignableText() {
+    return translateText("You are not authorized to give assignments to this person.");
 }
 
 std::string ambiguousPersonText(const std::string& shortName) {
@@ -138,7 +137,7 @@ AssigneeCheck checkAssignee(Database& db, const Session& s, Assignment& a, const
                 return out;
             case TypedPerson::NotListed:
                 out.kind = AssigneeCheck::NotAssignable;
-                out.message = notAssignableText(a.PERSON);
+                out.message = notAssignableText();
                 return out;
             case TypedPerson::Failed:
                 out.kind = AssigneeCheck::Failed;
@@ -170,7 +169,7 @@ AssigneeCheck checkAssignee(Database& db, const Session& s, Assignment& a, const
     }
     if (!listed) {
         out.kind = AssigneeCheck::NotAssignable;
-        out.message = notAssignableText(a.PERSON);
+        out.message = notAssignableText();
     }
     return out;
 }
@@ -264,8 +263,8 @@ Outcome markSeenByAssignee(Database& db, Assignment& a, const Session& s, bool* 
         if (marked) *marked = true;
         // Read again, so that the form's copies come from the stored record.
         if (!db.reread(a).ok())
-            return Outcome::failed(
-                standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));
+            return Outcome::failed(standardMessage(35, db.lastError().describe(), label::ASSIGNMENT,
+                                                   {}, kReadErrorStays));
         return r;
     }
     if (r.kind == Outcome::Failed) a = opened;
@@ -285,6 +284,11 @@ Status projectLinksOf(Database& db, std::int32_t assignNumber, std::vector<ProjA
 Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
                             Date today, Time now) {
     Outcome out;
+    if (!essentialsFilled(current)) {
+        StandardMessage refusal;  // no title of its own: shown under the form's
+        refusal.text = translateText("Fill in the name, priority, person and due date first.");
+        return Outcome::refused(refusal);
+    }
     auto fail = [&](StandardMessage message) {
         if (db.engine().transactionDepth() > 0) db.rollback();
         out.kind = Outcome::Failed;
@@ -302,7 +306,8 @@ Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
         out.kind = Outcome::ChangedElsewhere;
         out.message = standardMessage(38);
         if (db.reread(current).ok()) return out;
-        return fail(standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));
+        return fail(
+            standardMessage(35, db.lastError().describe(), label::ASSIGNMENT, {}, kReadErrorStays));
     }
     if (stored.code == store::kDuplicateKey)
         return fail(standardMessage(24, translateText("Assignment Number Key")));
@@ -320,7 +325,8 @@ Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
         return fail(standardMessage(25, db.lastError().describe()));
     std::vector<Reminder> reminders;
     if (!remindersOf(db, first.ASSIGNNUMBER, reminders).ok())
-        return fail(standardMessage(35, db.lastError().describe(), "REMINDERS"));
+        return fail(
+            standardMessage(35, db.lastError().describe(), "REMINDERS", {}, kReadErrorStays));
     for (Reminder r : reminders) {
         r.rowPos = 0;
         r.rowVersion = 0;
@@ -330,7 +336,8 @@ Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
     }
     std::vector<ProjAssign> links;
     if (!projectLinksOf(db, first.ASSIGNNUMBER, links).ok())
-        return fail(standardMessage(35, db.lastError().describe(), label::PROJASSGN));
+        return fail(
+            standardMessage(35, db.lastError().describe(), label::PROJASSGN, {}, kReadErrorStays));
     for (ProjAssign link : links) {
         link.rowPos = 0;
         link.rowVersion = 0;

@@ -75,8 +75,11 @@ struct AssigneeCheck {
 AssigneeCheck checkAssignee(Database& db, const Session& s, Assignment& a, const Assignment& opened,
                             Request request);
 
-// The texts of the typed look-up's refusals, translated, the name merged in.
-std::string notAssignableText(const std::string& shortName);
+// The refusal of a person the user may not give assignments to, wherever the
+// person comes from (typed, picked, preferences), translated: "You are not
+// authorized to give assignments to this person."
+std::string notAssignableText();
+// The typed look-up's refusal of a name several people carry, the name merged in.
 std::string ambiguousPersonText(const std::string& shortName);
 
 // ---- priming and the log ---------------------------------------------------
@@ -128,7 +131,10 @@ Outcome markSeenByAssignee(Database& db, Assignment& a, const Session& s, bool* 
 // "Duplicate": stores `current` with a "Created" log line, then adds a copy
 // with the next free number, no person, the same memos, and copies of the
 // first one's reminders and project links, all in one transaction. On success
-// `copy` is the stored copy.
+// `copy` is the stored copy. Refused ("Fill in the name, priority, person
+// and due date first.", nothing written) unless `current` has what "OK"
+// needs (essentialsFilled()): a first record without a person would stay
+// behind, due every day, when the form is then cancelled.
 Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy, const Session& s,
                             Date today, Time now);
 

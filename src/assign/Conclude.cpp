@@ -35,14 +35,6 @@ Assignment concluded(const Assignment& record, Date today) {
     next.PREVCLOSE = today;
     next.LOG =
         appendToLog(next.LOG, "\r" + translateText("Repeat Concluded") + " " + dateText(today));
-    if (type == 2 && occurrenceIndex(record.WEEKINMONTH) == 0) {
-        next.LOG = appendToLog(
-            next.LOG,
-            "\r" + mergeParameters(
-                       translateText("Due date not moved: the occurrence \"%1\" is not known."),
-                       store::rtrim(record.WEEKINMONTH)));
-        return next;
-    }
     next.DUEDATE = NextDueDate(record, today);
     return next;
 }
@@ -90,6 +82,18 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
             return outcome;
         }
         if (!firstRead) firstRead = record;
+        // Concluding a closed assignment again would move its close date to
+        // today and its old work into today's History.
+        if (closedForGood(record)) {
+            StandardMessage note;
+            note.text =
+                mergeParameters(translateText("This assignment was concluded on %1 already."),
+                                dateText(record.CLOSEDATE));
+            Outcome outcome;
+            outcome.kind = Outcome::Refused;
+            outcome.message = note;
+            return outcome;
+        }
 
         const bool closing = repeatTypeNumber(record.REPEATTYPE) == 1;
         Assignment next = concluded(record, today);

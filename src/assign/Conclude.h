@@ -27,10 +27,12 @@ namespace tko {
 // Done when it was concluded (here or elsewhere: concludedHere() tells which);
 // `after`, when given, is then the assignment as stored (closedForGood() tells
 // a closed one from a moved repetition). Refused, with nothing to show, when
-// the user may not conclude it; `after` is then the record as read.
-// ChangedElsewhere, with nothing written, when other stations changed the
-// record on every attempt. Failed, with nothing changed, when the store
-// failed. Those two messages show under "Information Safeguard".
+// the user may not conclude it; refused with "This assignment was concluded
+// on <date> already." (no title of its own) when it is closed for good
+// already. `after` is then the record as read. ChangedElsewhere, with nothing
+// written, when other stations changed the record on every attempt. Failed,
+// with nothing changed, when the store failed. Those two messages show under
+// "Information Safeguard".
 Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t assignNumber,
                            Date today, const Assignment* seen = nullptr,
                            Assignment* after = nullptr);

@@ -45,7 +45,8 @@ PersonLookup findPerson(Database& db, const Session& session, DeletionScreen scr
     const Status s = db.read(request, found);
     if (!s.ok() && !s.endOfRange()) {
         lookup.kind = PersonLookup::Failed;
-        lookup.message = standardMessage(35, db.lastError().describe(), label::PEOPLE);
+        lookup.message =
+            standardMessage(35, db.lastError().describe(), label::PEOPLE, {}, kReadErrorStays);
         return lookup;
     }
     if (found.empty()) {
@@ -105,7 +106,8 @@ Outcome deleteAssignment(Database& db, const access::Viewer& viewer, const Assig
     const Status s = db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{a.ASSIGNNUMBER}}, stored);
     if (s.code == store::kRecordNotFound) return {};
     if (!s.ok())
-        return Outcome::failed(standardMessage(35, db.lastError().describe(), label::ASSIGNMENT));
+        return Outcome::failed(
+            standardMessage(35, db.lastError().describe(), label::ASSIGNMENT, {}, kReadErrorStays));
     if (!access::mayDeleteAssignment(stored, viewer)) return Outcome::refused(kNotYourAssignment);
     // The record as the caller read it: a change made meanwhile by another
     // station is reported, not deleted unseen.
@@ -133,8 +135,8 @@ PersonDeletion deleteAllAssignmentsOf(Database& db, const Session& session,
         if (s.endOfRange() || (s.ok() && page.empty())) return result;
         if (!s.ok()) {
             result.outcome.kind = Outcome::Failed;
-            result.outcome.message =
-                standardMessage(35, db.lastError().describe(), label::ASSIGNMENT);
+            result.outcome.message = standardMessage(35, db.lastError().describe(),
+                                                     label::ASSIGNMENT, {}, kReadErrorStays);
             return result;
         }
         for (const Assignment& a : page) {
@@ -175,7 +177,8 @@ bool ConcludedDeletion::prepare() {
         return false;
     }
     if (!m_db.count<Assignment>(concludedBefore(m_before), m_total).ok()) {
-        m_message = standardMessage(35, m_db.lastError().describe(), label::ASSIGNMENT);
+        m_message = standardMessage(35, m_db.lastError().describe(), label::ASSIGNMENT, {},
+                                    kReadErrorStays);
         return false;
     }
     m_prepared = true;
@@ -211,7 +214,8 @@ ConcludedDeletion::StepResult ConcludedDeletion::step() {
         return StepResult::Finished;
     }
     if (!s.ok()) {
-        m_message = standardMessage(35, m_db.lastError().describe(), label::ASSIGNMENT);
+        m_message = standardMessage(35, m_db.lastError().describe(), label::ASSIGNMENT, {},
+                                    kReadErrorStays);
         m_db.rollback();
         return StepResult::Failed;
     }
@@ -248,6 +252,13 @@ std::chrono::milliseconds ConcludedDeletion::pauseLeft() const {
 Status ConcludedDeletion::compact() {
     if (m_deleted == 0) return Status::success();
     return m_db.track(m_db.engine().pack());
+}
+
+std::string concludedDeletionSummary(std::int64_t deleted) {
+    if (deleted == 0)
+        return translateText("Nothing was concluded before that date; nothing was deleted.");
+    return mergeParameters(translateText("%1 concluded assignments were deleted."),
+                           std::to_string(deleted));
 }
 
 }  // namespace tko

@@ -144,4 +144,9 @@ private:
 // The selection of ConcludedDeletion: concluded (close date 1 or later) before `before`.
 store::Filter concludedBefore(Date before);
 
+// What the window says when the deletion is done, translated: how many
+// assignments went ("12 concluded assignments were deleted."), or that none
+// was concluded before the date.
+std::string concludedDeletionSummary(std::int64_t deleted);
+
 }  // namespace tko

@@ -54,8 +54,12 @@ Status memberEligible(Database& db, const Session& session, const Person& person
 }
 
 Status eligibleMembers(Database& db, const Session& session, std::int32_t groupNumber,
-                       std::vector<GroupMember>& out) {
+                       std::vector<GroupMember>& out, std::vector<SkippedMember>* skipped) {
     out.clear();
+    if (skipped) skipped->clear();
+    auto skip = [&](const GroupPeople& row, SkippedMember::Reason reason) {
+        if (skipped) skipped->push_back({store::rtrim(row.SHORTNAME), reason});
+    };
     std::vector<GroupPeople> rows;
     Status s = db.readAll(key::GRP_GROUPNUMBER_KEY,
                           store::eq("GROUPNUMBER", std::int64_t{groupNumber}), rows);
@@ -63,14 +67,38 @@ Status eligibleMembers(Database& db, const Session& session, std::int32_t groupN
     for (const GroupPeople& row : rows) {
         Person person;
         s = db.fetch(key::PEO_PERSONNUMBER_KEY, {std::int64_t{row.PERSONNUMBER}}, person);
-        if (s.code == store::kRecordNotFound) continue;
+        if (s.code == store::kRecordNotFound) {
+            skip(row, SkippedMember::NotInPeople);
+            continue;
+        }
         if (!s.ok()) return s;
         bool eligible = false;
         s = memberEligible(db, session, person, eligible);
         if (!s.ok()) return s;
-        if (eligible) out.push_back({row.SHORTNAME, row.PERSONNUMBER});
+        if (eligible)
+            out.push_back({row.SHORTNAME, row.PERSONNUMBER});
+        else
+            skip(row, SkippedMember::NoAssignRight);
     }
     return Status::success();
+}
+
+std::string skippedMembersText(const std::vector<SkippedMember>& skipped) {
+    const std::pair<SkippedMember::Reason, std::string> reasons[] = {
+        {SkippedMember::NoAssignRight,
+         translateText("Not given to %1: they take no assignments from you.")},
+        {SkippedMember::NotInPeople,
+         translateText("Not given to %1: no longer among the people.")}};
+    std::string text;
+    for (const auto& [reason, line] : reasons) {
+        std::string names;
+        for (const SkippedMember& m : skipped)
+            if (m.reason == reason) names += (names.empty() ? "" : ", ") + m.shortName;
+        if (names.empty()) continue;
+        if (!text.empty()) text += '\n';
+        text += mergeParameters(line, names);
+    }
+    return text;
 }
 
 bool groupEssentialsFilled(const Assignment& a, bool groupChosen) {
@@ -94,10 +122,17 @@ Outcome giveGroupAssignment(Database& db, const Session& session, Assignment& te
         return fail();
 
     std::vector<GroupMember> members;
-    if (!eligibleMembers(db, session, group.GROUPNUMBER, members).ok()) return fail();
+    std::vector<SkippedMember> skipped;
+    if (!eligibleMembers(db, session, group.GROUPNUMBER, members, &skipped).ok()) return fail();
     if (members.empty()) {
         db.rollback();
-        return Outcome::refused(kNoEligibleMember);
+        Outcome refused = Outcome::refused(kNoEligibleMember);
+        if (!skipped.empty()) {
+            StandardMessage why;
+            why.text = translateText(kNoEligibleMember) + "\n" + skippedMembersText(skipped);
+            refused.message = why;
+        }
+        return refused;
     }
     std::vector<Reminder> reminders;
     std::vector<ProjAssign> links;
@@ -127,8 +162,17 @@ Outcome giveGroupAssignment(Database& db, const Session& session, Assignment& te
     }
     if (!db.commit().ok()) return fail();
     templ = first;
+    Outcome done;
+    if (!skipped.empty()) {
+        StandardMessage note;
+        note.text = mergeParameters(translateText("The assignment went to %1 of the %2 members."),
+                                    std::to_string(stored.size()),
+                                    std::to_string(stored.size() + skipped.size())) +
+                    "\n" + skippedMembersText(skipped);
+        done.message = note;
+    }
     if (created) *created = std::move(stored);
-    return {};
+    return done;
 }
 
 }  // namespace tko

@@ -97,11 +97,9 @@ Date NextDueDate(const std::string& repeatType, Date due, Date today, int repNum
                  int dayNo) {
     switch (repeatTypeNumber(repeatType)) {
         case 2: {
-            const int k = occurrenceIndex(weekInMonth);
-            // An occurrence nobody can read leaves the date alone rather than
-            // guessing a day in the current month.
-            if (k == 0) return due;
-            return specificWeekday(due, k, mod7(dayNo));
+            // An occurrence word that matches none counts as k = 0: the
+            // weekday in the last week of the due date's own month.
+            return specificWeekday(due, occurrenceIndex(weekInMonth), mod7(dayNo));
         }
         case 3:
             return due + repNumber;

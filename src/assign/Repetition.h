@@ -57,13 +57,16 @@ int occurrenceIndex(const std::string& weekInMonth);
 Date monthStep(Date base, int months);
 
 // The k-th (1..4) or, for k = 5, the last weekday `dayNo` (0 = Sunday) of the
-// month after the month of `due`. k must be 1..5.
+// month after the month of `due`. k = 0 (an occurrence word that matches
+// none) counts one week back from the first of that month: the weekday in
+// the last week of the month of `due`. k must be 0..5.
 Date specificWeekday(Date due, int k, int dayNo);
 
 // The next due date of a repeating assignment concluded on `today`, for the
-// types 2 to 9. The due date is returned unchanged for "No Repeats", for an
-// unknown type and for a "Specific Weekday" rule whose occurrence word is not
-// recognised (see occurrenceIndex()).
+// types 2 to 9. The due date is returned unchanged for "No Repeats" and for an
+// unknown type. A "Specific Weekday" rule whose occurrence word is not
+// recognised (see occurrenceIndex()) gives its weekday in the last week of
+// the due date's month (k = 0 of specificWeekday()).
 Date NextDueDate(const std::string& repeatType, Date due, Date today, int repNumber,
                  const std::array<std::uint8_t, 7>& weekdayFlags, const std::string& weekInMonth,
                  int dayNo);

@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "cli/TerminalText.h"
 #include "data/Messages.h"
 #include "users/RecoveryKey.h"
 
@@ -34,7 +35,8 @@ int runInitCommand(const DataSource& source, std::ostream& out, std::ostream& er
     Status status;
     auto db = Database::open(source, true, status, kInitLockTimeoutMs);
     if (!db) {
-        err << "taskorbit-cli: cannot create the data files: " << status.describe() << "\n";
+        err << "taskorbit-cli: cannot create the data files: "
+            << cli::terminalText(status, source.directory) << "\n";
         return 1;
     }
     out << "Created every table and key in "
@@ -45,7 +47,7 @@ int runInitCommand(const DataSource& source, std::ostream& out, std::ostream& er
     // existed gets its first.
     bool has = false;
     if (!hasRecoveryKey(*db, has).ok()) {
-        err << "taskorbit-cli: cannot read the recovery key: " << db->lastError().describe()
+        err << "taskorbit-cli: cannot read the recovery key: " << cli::terminalText(db->lastError())
             << "\n";
         return 1;
     }

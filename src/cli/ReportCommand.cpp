@@ -10,6 +10,7 @@
 
 #include "app/Login.h"
 #include "app/Session.h"
+#include "cli/TerminalText.h"
 #include "platform/Date.h"
 #include "platform/Picture.h"
 #include "reports/ReportEngine.h"
@@ -226,7 +227,7 @@ int runReportCommand(const DataSource& source, const std::vector<std::string>& a
     Status status;
     auto db = Database::open(source, false, status);
     if (!db) {
-        err << "taskorbit-cli: cannot open the data: " << status.describe() << "\n";
+        err << "taskorbit-cli: cannot open the data: " << cli::terminalText(status) << "\n";
         return 1;
     }
     LoginAttempts login(*db);

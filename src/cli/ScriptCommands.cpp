@@ -15,6 +15,8 @@
 #include "assign/lists/UnseenList.h"
 #include "cli/CliLogin.h"
 #include "cli/CliTable.h"
+#include "cli/TerminalText.h"
+#include "data/FieldWidth.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
 #include "data/Numbering.h"
@@ -202,8 +204,8 @@ Status readAlong(Database& db, const std::string& keyLabel, const std::vector<st
 }
 
 int storeFailure(Context& c, const char* table) {
-    c.err << "taskorbit-cli: " << standardMessage(35, c.db.lastError().describe(), table).text
-          << "\n";
+    c.err << "taskorbit-cli: cannot read the " << table
+          << " table: " << terminalText(c.db.lastError()) << "\n";
     return kExitFailed;
 }
 
@@ -390,6 +392,7 @@ int runAdd(Context& c) {
     // Nothing the user typed is cut: a name too long for its field is refused.
     if (store::utf8Length(name) > kNameWidth)
         return refuse("the name is longer than " + std::to_string(kNameWidth) + " characters");
+    if (const auto refusal = checkLineText("Assignment", name)) return refuse(*refusal);
     const std::string comments = args.value("--comments");
     if (store::utf8Length(comments) > kGeneralMemoWidth)
         return refuse("the comments are longer than " + std::to_string(kGeneralMemoWidth) +
@@ -546,6 +549,18 @@ int runExport(Context& c, const std::string& kind) {
             c.err << "taskorbit-cli: export dbase DIR OUTDIR --user NAME\n";
             return kExitUsage;
         }
+        // The folder is made when it does not exist yet (as a permitted
+        // export would need it anyway).
+        if (mayExportData(c.session)) {
+            std::error_code ec;
+            std::filesystem::create_directories(p[0], ec);
+            if (ec || !std::filesystem::is_directory(p[0])) {
+                c.err << "taskorbit-cli: cannot create the folder " << p[0] << ": "
+                      << (ec ? fileProblemText(ec.value(), p[0]) : "a file of that name exists")
+                      << "\n";
+                return kExitFailed;
+            }
+        }
         const DbaseExportResult result = exportToDbase(c.db, c.session, p[0]);
         if (result.kind == DbaseExportResult::NotPermitted) {
             c.err << "taskorbit-cli: " << result.message << "\n";
@@ -690,7 +705,7 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     Status status;
     auto db = Database::open(source, false, status);
     if (!db) {
-        err << "taskorbit-cli: cannot open the data: " << status.describe() << "\n";
+        err << "taskorbit-cli: cannot open the data: " << terminalText(status) << "\n";
         return kExitFailed;
     }
     const auto password = readPassword(in, err);

@@ -23,6 +23,7 @@
 #include "cli/LangCommand.h"
 #include "cli/ReportCommand.h"
 #include "cli/ScriptCommands.h"
+#include "cli/TerminalText.h"
 #include "cli/UserCommand.h"
 #include "data/Database.h"
 #include "data/Messages.h"
@@ -64,7 +65,7 @@ void usage(std::ostream& out) {
            "              add an assignment, as the assignment form does\n"
            "  conclude DIR --user NAME NUMBER [--json]\n"
            "              conclude an assignment (a repeating one moves to its next due date)\n"
-           "  export dbase DIR OUTDIR --user NAME   the twelve dBase III files\n"
+           "  export dbase DIR OUTDIR --user NAME   the twelve dBase III files (OUTDIR is made)\n"
            "  export ics DIR FILE --user NAME       the user's open assignments as iCalendar\n"
            "  export csv DIR TABLE FILE --user NAME one table as CSV\n"
            "The commands with --user log in as that user, with the password from\n"
@@ -116,7 +117,7 @@ bool parse(int argc, char** argv, Options& options, std::ostream& err) {
 }
 
 int fail(const std::string& what, const Status& status) {
-    std::cerr << "taskorbit-cli: " << what << ": " << status.describe() << "\n";
+    std::cerr << "taskorbit-cli: " << what << ": " << tko::cli::terminalText(status) << "\n";
     return 1;
 }
 

@@ -1,5 +1,7 @@
 #include "data/Database.h"
 
+#include "data/FieldWidth.h"
+
 #include "platform/store/EngineLog.h"
 #include "platform/store/NameCollation.h"
 #include "platform/store/PgEngine.h"
@@ -197,6 +199,15 @@ bool Database::closeTable(const std::string& label) {
 int Database::openCount(const std::string& label) const {
     auto it = m_openCounts.find(label);
     return it == m_openCounts.end() ? 0 : it->second;
+}
+
+Status Database::textGuard(const store::TableDef& table, const store::Row& row, bool changing) {
+    Status refused = checkRowText(table, row);
+    if (refused.ok() || !changing) return refused.ok() ? refused : track(refused);
+    // Only what this write brings in is refused.
+    store::Row stored;
+    if (m_engine->reread(table, row.pos, stored).ok()) refused = checkRowText(table, row, &stored);
+    return refused.ok() ? refused : track(refused);
 }
 
 Status Database::track(Status status) {

@@ -75,6 +75,7 @@ public:
     template <class R>
     Status add(R& record) {
         store::Row row = record.toRow();
+        if (Status refused = textGuard(R::def(), row, false); !refused.ok()) return refused;
         Status s = track(m_engine->add(R::def(), row));
         if (s.ok()) record.fromRow(row);
         return s;
@@ -84,6 +85,7 @@ public:
     template <class R>
     Status change(R& record) {
         store::Row row = record.toRow();
+        if (Status refused = textGuard(R::def(), row, true); !refused.ok()) return refused;
         Status s = track(m_engine->change(R::def(), row));
         if (s.ok()) record.fromRow(row);
         return s;
@@ -166,6 +168,11 @@ public:
     // Records a failed status (any code but 0 and 33) as the last error and
     // writes an engine's own words to the engine log (EngineLog.h).
     Status track(Status status);
+
+    // No text field of `row` may take a control or text-direction character
+    // (checkRowText(), data/FieldWidth.h); when `changing`, a field that keeps
+    // its stored value passes. kInvalidArgument, tracked, naming the field.
+    Status textGuard(const store::TableDef& table, const store::Row& row, bool changing);
 
 private:
     std::unique_ptr<store::Engine> m_engine;

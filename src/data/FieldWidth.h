@@ -6,7 +6,26 @@
 #include <optional>
 #include <string>
 
+#include "platform/store/Schema.h"
+#include "platform/store/Status.h"
+
 namespace tko {
+
+// The refusal of a one-line text (`field` its caption as source text) that
+// holds a control or text-direction character (platform/LineText.h), the
+// character named: "Name may not hold control or direction characters
+// (U+202E)."; nullopt when it holds none. Forms, the command line and the
+// store's own guard (checkRowText) all refuse with it; nothing is cut out.
+std::optional<std::string> checkLineText(const std::string& field, const std::string& text);
+
+// The store's guard before a record is written, on every path: the first
+// text field of `row` (memos aside) that checkLineText() refuses, as a
+// kInvalidArgument status naming the field by its label ("ASS:NAME"). With
+// `stored` (the record as it is in the store) a field that holds what it held
+// already passes, so that a record written before this rule can still be
+// concluded, marked seen or mended.
+store::Status checkRowText(const store::TableDef& table, const store::Row& row,
+                           const store::Row* stored = nullptr);
 
 // The translated refusal for `field` (the field's caption as source text,
 // translated here) and its width in characters.

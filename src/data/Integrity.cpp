@@ -1,5 +1,7 @@
 #include "data/Integrity.h"
 
+#include "data/FieldWidth.h"
+
 #include "data/Keys.h"
 
 #include <algorithm>
@@ -288,7 +290,7 @@ std::optional<StandardMessage> deleteChildren(Database& db, const TableDef& pare
         const TableDef& child = *tableByLabel(link.child);
         std::vector<Row> rows;
         if (!readChildren(db, parentDef, parent, link, rows).ok())
-            return standardMessage(35, db.lastError().describe(), child.label);
+            return standardMessage(35, db.lastError().describe(), child.label, {}, kReadErrorStays);
         for (const Row& row : rows) {
             if (auto message = deleteChildren(db, child, row)) return message;
             if (!db.track(db.engine().remove(child, row.pos)).ok())
@@ -321,7 +323,7 @@ std::optional<StandardMessage> rewriteChildren(Database& db, const TableDef& par
         const TableDef& child = *tableByLabel(link.child);
         std::vector<Row> rows;
         if (!readChildren(db, parentDef, original, link, rows).ok())
-            return standardMessage(35, db.lastError().describe(), child.label);
+            return standardMessage(35, db.lastError().describe(), child.label, {}, kReadErrorStays);
         for (const Row& before : rows) {
             Row after = before;
             for (const auto& pairs : {link.match, link.alsoSet})
@@ -354,7 +356,8 @@ Outcome deleteCascade(Database& db, const TableDef& table, std::int64_t pos) {
             false);
     Row parent;
     if (!db.track(db.engine().reread(table, pos, parent)).ok())
-        return fail(db, standardMessage(35, db.lastError().describe(), table.label));
+        return fail(
+            db, standardMessage(35, db.lastError().describe(), table.label, {}, kReadErrorStays));
     if (auto message = deleteChildren(db, table, parent)) return fail(db, std::move(*message));
     if (!db.track(db.engine().remove(table, pos)).ok())
         return fail(db, standardMessage(17, db.lastError().describe(), table.label));
@@ -365,6 +368,13 @@ Outcome deleteCascade(Database& db, const TableDef& table, std::int64_t pos) {
 
 Outcome changeCascade(Database& db, const TableDef& table, Row& changed, const Row& original,
                       bool showChanges) {
+    // A text field may not take a control or text-direction character.
+    if (const store::Status refused = checkRowText(table, changed, &original); !refused.ok()) {
+        db.track(refused);
+        StandardMessage shown;  // no title of its own: shown under the form's
+        shown.text = refused.text;
+        return fail(db, std::move(shown), false);
+    }
     const std::vector<std::string> tables = transactionTables(table, false);
     OpenTables open(db, tables);
     if (!db.begin(tables, kIntegrityTimeoutMs).ok())
@@ -379,7 +389,10 @@ Outcome changeCascade(Database& db, const TableDef& table, Row& changed, const R
         // Show the other station's version: re-read the record where it stands.
         Row theirs;
         if (!db.track(db.engine().reread(table, changed.pos, theirs)).ok())
-            return fail(db, standardMessage(35, db.lastError().describe(), table.label), false);
+            return fail(
+                db,
+                standardMessage(35, db.lastError().describe(), table.label, {}, kReadErrorStays),
+                false);
         changed = theirs;
         Outcome outcome;
         outcome.kind = Outcome::ChangedElsewhere;

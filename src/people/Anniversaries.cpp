@@ -77,7 +77,8 @@ AnniversaryRights anniversaryRights(Database& db, const Session& session,
                                        peopleListFilter(PeopleList::Edit, session, false)}),
                          visible);
     if (!s.ok()) {
-        rights.message = standardMessage(35, db.lastError().describe(), label::PEOPLE);
+        rights.message =
+            standardMessage(35, db.lastError().describe(), label::PEOPLE, {}, kReadErrorStays);
         return rights;
     }
     if (visible == 0) {

@@ -93,7 +93,8 @@ NewPerson startNewPerson(Database& db, const Session& session, const std::string
     if (result.retry)
         result.message = numberingRetryQuestion(db.lastError().describe());
     else
-        result.message = standardMessage(35, db.lastError().describe(), label::PEOPLE);
+        result.message =
+            standardMessage(35, db.lastError().describe(), label::PEOPLE, {}, kReadErrorStays);
     return result;
 }
 
@@ -123,7 +124,9 @@ ShortNameCheck checkShortName(Database& db, const Person& candidate,
     const bool nameChanged = name != store::rtrim(openedShortName);
     auto readFailed = [&] {
         check.kind = ShortNameCheck::ReadFailed;
-        check.lines = {standardMessage(35, db.lastError().describe(), label::PEOPLE).text};
+        check.lines = {
+            standardMessage(35, db.lastError().describe(), label::PEOPLE, {}, kReadErrorStays)
+                .text};
         return check;
     };
 
@@ -214,7 +217,8 @@ Outcome savePerson(Database& db, const access::Viewer& viewer, Person& current,
                    const Person& original) {
     bool mayEdit = false;
     if (!mayEditStoredPerson(db, viewer, original, mayEdit).ok())
-        return Outcome::failed(standardMessage(35, db.lastError().describe(), label::PEOPLE));
+        return Outcome::failed(
+            standardMessage(35, db.lastError().describe(), label::PEOPLE, {}, kReadErrorStays));
     if (!mayEdit) return Outcome::refused(kViewOnlyPerson);
     const ShortNameCheck check = checkShortName(db, current, original.SHORTNAME, original.TYPE);
     if (check.kind != ShortNameCheck::Accepted) {

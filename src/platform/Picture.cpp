@@ -508,4 +508,26 @@ QString localizePicture(QStringView picture, const LocaleFormat& locale, std::ui
     return unchanged;
 }
 
+bool numberEntryAccepts(QStringView typed, QStringView picture) {
+    const Picture p = Picture::parse(picture);
+    if (p.type != Picture::Type::Number) return true;
+    const LocaleFormat& locale = *LocaleFormat::active();
+    bool signSeen = false, digitSeen = false;
+    for (const QChar c : typed) {
+        if (c.isDigit() && c.unicode() < 0x80) {
+            digitSeen = true;
+        } else if (c == QLatin1Char(' ')) {
+            continue;
+        } else if (c == QLatin1Char('-') && p.isSigned && !signSeen && !digitSeen) {
+            signSeen = true;
+        } else if (c == locale.thousandSeparator ||
+                   (p.places > 0 && c == locale.decimalSeparator)) {
+            continue;
+        } else {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace tko

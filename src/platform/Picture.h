@@ -86,6 +86,13 @@ Parsed<double> parseNumber(QStringView typed, const Picture& picture, QStringVie
                            const LocaleFormat& locale);
 Parsed<QString> parseText(QStringView typed, QStringView picture, QStringView field);
 
+// Whether `typed` may stand in a number entry of `picture` while it is being
+// typed: blanks, digits, the locale's thousands separator, its decimal point
+// when the picture has places, and a minus in front when it is signed. A
+// letter is refused as it is typed, not only at "OK"; the value itself is
+// read by parseNumber(). Any text passes for a picture that is no number.
+bool numberEntryAccepts(QStringView typed, QStringView picture);
+
 // A date typed into an entry, checked when the entry is left: on success the
 // date and its text in the entry's picture (to show in the entry, so the user
 // sees how the date was read); otherwise the message that says what is wrong.

@@ -17,6 +17,10 @@ QString withDefaultExtension(const QString& chosen, const QString& extension) {
     return base + QLatin1Char('.') + extension;
 }
 
+QString fileToBeReplaced(const QString& fileName) {
+    return !fileName.isEmpty() && QFileInfo(fileName).isFile() ? fileName : QString();
+}
+
 QString copyToUserFile(const QString& from, const QString& to) {
     QFile source(from);
     if (!source.open(QIODevice::ReadOnly)) return source.errorString();

@@ -13,6 +13,11 @@ namespace tko {
 // one ("notes." -> "notes.txt"). An empty name stays empty.
 QString withDefaultExtension(const QString& chosen, const QString& extension);
 
+// The file that writing output to `fileName` would replace: `fileName` when
+// it names an existing file, else empty (nothing to ask). A print to a PDF
+// file asks before it replaces one.
+QString fileToBeReplaced(const QString& fileName);
+
 // Copies the file `from` to `to`, replacing `to` only once the whole copy is
 // written (a failed copy leaves an existing file as it was). A new file gets
 // the user's normal permissions (0666 less the umask); a replaced one keeps

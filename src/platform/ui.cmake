@@ -18,6 +18,7 @@ target_sources(taskorbit_ui PRIVATE
   ${_tko_ui_dir}/ui/CalendarPopup.cpp ${_tko_ui_dir}/ui/CalendarPopup.h
   ${_tko_ui_dir}/ui/DialogButtons.cpp ${_tko_ui_dir}/ui/DialogButtons.h
   ${_tko_ui_dir}/ui/FormScaffold.cpp ${_tko_ui_dir}/ui/FormScaffold.h
+  ${_tko_ui_dir}/ui/NumberEntry.cpp ${_tko_ui_dir}/ui/NumberEntry.h
   ${_tko_ui_dir}/ui/HelpBrowser.cpp ${_tko_ui_dir}/ui/HelpBrowser.h
   ${_tko_ui_dir}/ui/ListWindow.cpp ${_tko_ui_dir}/ui/ListWindow.h
   ${_tko_ui_dir}/ui/MessageBox.cpp ${_tko_ui_dir}/ui/MessageBox.h

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/Preferences.h"
+#include "assign/ListedAssignment.h"
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
 #include "data/Numbering.h"
@@ -106,7 +107,8 @@ Outcome saveProject(Database& db, const Session& session, Project& current, cons
     }
     if (!found.ok() && found.code != store::kRecordNotFound) {
         outcome.kind = Outcome::Failed;
-        outcome.message = standardMessage(35, db.lastError().describe(), label::PROJECT);
+        outcome.message =
+            standardMessage(35, db.lastError().describe(), label::PROJECT, {}, kReadErrorStays);
         return outcome;
     }
     const Outcome written = changeRecord(db, current, opened, true);
@@ -142,7 +144,7 @@ Filter projectAssignmentFilter(std::int32_t projNumber, const ProjectListOptions
     std::vector<Filter> conditions{
         store::exists(ProjAssign::def(), {{"ASSIGNNUMBER", "ASSIGNNUMBER"}},
                       store::eq("PROJNUMBER", std::int64_t{projNumber})),
-        access::openableAssignments(viewer)};
+        access::openableAssignments(viewer), listedAssignments()};
     if (options.openOnly) conditions.push_back(store::eq("CLOSEDATE", std::int64_t{0}));
     if (!options.includeSecondary) conditions.push_back(store::ne("SECONDARY", std::int64_t{1}));
     return store::allOf(std::move(conditions));

@@ -51,10 +51,41 @@ std::string valueText(const store::FieldDef& field, const store::Value& value) {
 
 }  // namespace
 
-std::string csvField(const std::string& text) {
-    if (text.find_first_of(",\"\r\n") == std::string::npos) return text;
+bool looksLikeNumber(const std::string& text) {
+    size_t i = text.find_first_not_of(' ');
+    if (i == std::string::npos) return false;
+    if (text[i] == '+' || text[i] == '-') ++i;
+    size_t digits = 0;
+    bool separator = false, exponent = false;
+    for (; i < text.size(); ++i) {
+        const char c = text[i];
+        if (c >= '0' && c <= '9') {
+            ++digits;
+        } else if ((c == '.' || c == ',') && !separator && !exponent && digits > 0) {
+            separator = true;
+        } else if ((c == 'e' || c == 'E') && !exponent && digits > 0 && i + 1 < text.size()) {
+            exponent = true;
+            if (text[i + 1] == '+' || text[i + 1] == '-') ++i;
+        } else {
+            return false;
+        }
+    }
+    return digits > 0;
+}
+
+std::string csvField(const std::string& text, bool isText) {
+    bool quote = text.find_first_of(",\"\r\n") != std::string::npos;
+    std::string value = text;
+    if (isText && !text.empty() && std::string("=+-@\t\r").find(text[0]) != std::string::npos) {
+        // A spreadsheet would run it as a formula: kept as text behind a quote mark.
+        value = "'" + text;
+        quote = true;
+    } else if (isText && looksLikeNumber(text)) {
+        quote = true;  // "0101010" is text, not the number 101010
+    }
+    if (!quote) return value;
     std::string out = "\"";
-    for (char c : text) {
+    for (char c : value) {
         if (c == '"') out += '"';
         out += c;
     }
@@ -111,12 +142,17 @@ CsvExportResult exportCsv(Database& db, const Session& session, const std::strin
         if (s.endOfRange()) break;
         if (!s.ok()) {
             db.track(s);
-            return abandon(standardMessage(35, db.lastError().describe(), table->label).text);
+            return abandon(
+                standardMessage(35, db.lastError().describe(), table->label, {}, kReadErrorStays)
+                    .text);
         }
         for (const store::Row& row : rows) {
-            for (size_t i = 0; i < fields.size(); ++i)
+            for (size_t i = 0; i < fields.size(); ++i) {
+                const store::Value& value = row.values[fields[i]];
                 file << (i ? "," : "")
-                     << csvField(valueText(table->fields[fields[i]], row.values[fields[i]]));
+                     << csvField(valueText(table->fields[fields[i]], value),
+                                 std::holds_alternative<std::string>(value));
+            }
             file << "\r\n";
             ++result.rows;
         }

@@ -10,6 +10,7 @@
 #include <cstring>
 #include <filesystem>
 
+#include "data/Messages.h"
 #include "data/Tables.h"
 
 namespace tko {
@@ -251,6 +252,10 @@ public:
             return false;
         }
         m_opened = true;
+        // The header's date of last update is the day of the export (the
+        // dBase layer would write a fixed date of its own otherwise).
+        const Ymd today = toYmd(Clock::today());
+        DBFSetLastModifiedDate(m_handle, today.year - 1900, today.month, today.day);
         for (const DbaseField& field : m_table.fields) {
             const std::string name = dbaseFieldName(field.label);
             const bool date = field.value == V::Date;
@@ -404,6 +409,13 @@ std::string dbaseFieldName(const char* label) {
 std::string dbaseFileName(const DbaseTable& table) {
     const std::string name = table.fileName;
     return name.find('.') == std::string::npos ? name + ".dbf" : name;
+}
+
+std::string dbaseExportSummary(const DbaseExportResult& result, const std::string& folder) {
+    std::int64_t records = 0;
+    for (std::int64_t rows : result.rows) records += rows;
+    return mergeParameters(translateText("%1 records exported to %2 dBase files in %3."),
+                           std::to_string(records), std::to_string(result.rows.size()), folder);
 }
 
 std::string numberText(std::int64_t number) {

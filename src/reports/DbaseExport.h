@@ -108,6 +108,11 @@ struct DbaseExportResult {
     bool ok() const { return kind == Done; }
 };
 
+// What the window says when the export is done, translated: how many records
+// went into how many files where ("57 records exported to 12 dBase files in
+// /home/anna/export.").
+std::string dbaseExportSummary(const DbaseExportResult& result, const std::string& folder);
+
 // Writes the twelve files into `folder` (which must exist), replacing files of
 // the same names. Reads every source record in stored order. `progress` is
 // called every few hundred rows and at the end of each table.

@@ -133,7 +133,8 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
                    store::allOf({access::fieldIsUser("PERSON", user), store::eq("CLOSEDATE", 0)}),
                    assignments);
     if (!s.ok()) {
-        result.message = standardMessage(35, db.lastError().describe(), "ASSIGNMENT").text;
+        result.message =
+            standardMessage(35, db.lastError().describe(), "ASSIGNMENT", {}, kReadErrorStays).text;
         return result;
     }
     calendar.clear();
@@ -148,8 +149,11 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
         addLine(calendar, "DTSTAMP:" + dtstamp);
         addLine(calendar, "SUMMARY:" + escapeText(store::rtrim(a.NAME)));
         if (a.DUEDATE != kNoDate) {
-            addLine(calendar, "DTSTART;VALUE=DATE:" + icsDate(a.DUEDATE));
-            addLine(calendar, "DUE;VALUE=DATE:" + icsDate(a.DUEDATE));
+            // RFC 5545 wants DUE later than DTSTART, both of one value type:
+            // the to-do starts as its due day begins and is due as it ends
+            // (floating local times), so every calendar shows it on its day.
+            addLine(calendar, "DTSTART:" + icsDate(a.DUEDATE) + "T000000");
+            addLine(calendar, "DUE:" + icsDate(a.DUEDATE) + "T235900");
         }
         if (a.PRIORITY >= 1 && a.PRIORITY <= 9)
             addLine(calendar, "PRIORITY:" + std::to_string(a.PRIORITY));
@@ -172,7 +176,9 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
                                  access::fieldIsUser("USER", user), store::eq("ALARMFLAG", 1)}),
                    reminders)
                  .ok()) {
-            result.message = standardMessage(35, db.lastError().describe(), "REMINDER").text;
+            result.message =
+                standardMessage(35, db.lastError().describe(), "REMINDER", {}, kReadErrorStays)
+                    .text;
             return result;
         }
         for (const Reminder& r : reminders) {

@@ -1,8 +1,9 @@
 // A user's open assignments as an iCalendar file (RFC 5545) of to-dos, for
 // calendar programs and phones.
 //
-// One VTODO per open assignment given to the user: SUMMARY (the name), DUE
-// and DTSTART (the due date, as a date), PRIORITY (1 to 9, as the program
+// One VTODO per open assignment given to the user: SUMMARY (the name),
+// DTSTART and DUE (the start and the end of the due date, 00:00 and 23:59
+// floating local time, so that DUE lies after DTSTART), PRIORITY (1 to 9, as the program
 // counts them), STATUS (NEEDS-ACTION), DESCRIPTION (the general comments),
 // and one VALARM per reminder of the user on it with its alarm flag set,
 // ringing at 09:00 local time on the reminder's date.

@@ -100,9 +100,17 @@ public:
         return report(0);
     }
 
-    // One record read of `total`; false when the user cancelled.
+    // One record printed of `total`; false when the user cancelled.
     bool tick(std::int64_t done, std::int64_t total) {
-        ++m_records;
+        countRecord();
+        return step(done, total);
+    }
+    // A record printed whose progress is counted otherwise (the assignments
+    // under the projects of a project report: the bar follows the projects).
+    void countRecord() { ++m_records; }
+    // Progress `done` of `total` without a record printed; false when the
+    // user cancelled.
+    bool step(std::int64_t done, std::int64_t total) {
         const int percent =
             total <= 0 ? 100 : static_cast<int>(std::min<std::int64_t>(100, done * 100 / total));
         if (percent == m_percent && (m_records & 63) != 0) return true;
@@ -118,8 +126,8 @@ public:
     // After a composer or storage call returned false.
     bool cancelled() const { return m_cancelled; }
     void storageFailed(const Database& db, const char* table) {
-        m_failure =
-            QString::fromStdString(standardMessage(35, table, db.lastError().describe()).text);
+        m_failure = QString::fromStdString(
+            standardMessage(35, db.lastError().describe(), table, {}, kReadErrorStays).text);
     }
     void outputFailed(const QString& text) { m_failure = text; }
 
@@ -349,21 +357,25 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
             }
             // The project's window lists these rows and opens only some of
             // them; the comments are printed where it opens them.
+            ReportOrder order(params.listBy);
+            const ReportOrder::Emit print = [&](const Assignment& a) {
+                const bool mayOpen = mayOpenFromProject(a, m_scope.viewer);
+                ok = composer.addBlock(
+                    full ? fullAssignment(m_db, a, params, m_scope, mayOpen)
+                         : listedAssignment(a, params, m_scope, false, memos && mayOpen));
+                run.countRecord();
+                return ok;
+            };
             const Status s = readAlong<Assignment>(
                 m_db, key, KeyPosition::start(),
                 projectReportFilter(params, m_scope, project.PROJNUMBER), memos,
-                [&](const Assignment& a) {
-                    const bool mayOpen = mayOpenFromProject(a, m_scope.viewer);
-                    ok = composer.addBlock(
-                        full ? fullAssignment(m_db, a, params, m_scope, mayOpen)
-                             : listedAssignment(a, params, m_scope, false, memos && mayOpen));
-                    return ok;
-                });
+                [&](const Assignment& a) { return order.add(a, print); });
             if (!s.ok()) {
                 run.storageFailed(m_db, "ASSIGNMENT");
                 break;
             }
-            if (!ok || !run.tick(++done, total)) break;
+            if (ok) order.finish(print);
+            if (!ok || !run.step(++done, total)) break;
         }
         if (!ok && !run.cancelled()) run.outputFailed(composer.errorText());
         return run.end(&composer, tr("There is nothing to print."));
@@ -434,16 +446,21 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
         full || params.generalComments || params.assigneeComments || params.confidentialComments;
     std::int64_t done = 0;
     bool ok = true;
-    const Status s = readAlong<Assignment>(
-        m_db, assignmentKeyFor(params.listBy), KeyPosition::start(), filter, memos,
-        [&](const Assignment& a) {
-            // The filters list only what the user may open on the screens.
-            ok = composer.addBlock(full ? fullAssignment(m_db, a, params, m_scope, true)
-                                        : listedAssignment(a, params, m_scope, history, memos));
-            if (!ok) return false;
-            return run.tick(++done, total);
-        });
-    if (!s.ok()) run.storageFailed(m_db, "ASSIGNMENT");
+    ReportOrder order(params.listBy);
+    const ReportOrder::Emit print = [&](const Assignment& a) {
+        // The filters list only what the user may open on the screens.
+        ok = composer.addBlock(full ? fullAssignment(m_db, a, params, m_scope, true)
+                                    : listedAssignment(a, params, m_scope, history, memos));
+        if (!ok) return false;
+        return run.tick(++done, total);
+    };
+    const Status s =
+        readAlong<Assignment>(m_db, assignmentKeyFor(params.listBy), KeyPosition::start(), filter,
+                              memos, [&](const Assignment& a) { return order.add(a, print); });
+    if (!s.ok())
+        run.storageFailed(m_db, "ASSIGNMENT");
+    else if (ok && !run.cancelled())
+        order.finish(print);
     if (!ok) run.outputFailed(composer.errorText());
     return run.end(&composer, tr("There is nothing to print."));
 }

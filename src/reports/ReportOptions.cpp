@@ -1,6 +1,9 @@
 #include "reports/ReportOptions.h"
 
+#include <algorithm>
+
 #include "data/Keys.h"
+#include "platform/store/NameCollation.h"
 #include "platform/store/Schema.h"
 
 namespace tko {
@@ -100,6 +103,35 @@ const char* assignmentKeyFor(ListBy listBy) {
             return key::ASS_NAME_KEY;
     }
     return key::ASS_DUEDATE_KEY;
+}
+
+ReportOrder::ReportOrder(ListBy listBy)
+    : m_endsOnPerson(listBy == ListBy::DueDate || listBy == ListBy::Priority) {}
+
+bool ReportOrder::add(const Assignment& a, const Emit& emit) {
+    if (!m_endsOnPerson) return emit(a);
+    // Both keys order by due date and priority first, in one order or the other.
+    if (!m_tied.empty() &&
+        (m_tied.front().DUEDATE != a.DUEDATE || m_tied.front().PRIORITY != a.PRIORITY) &&
+        !flush(emit))
+        return false;
+    m_tied.push_back(a);
+    return true;
+}
+
+bool ReportOrder::finish(const Emit& emit) {
+    return flush(emit);
+}
+
+bool ReportOrder::flush(const Emit& emit) {
+    std::stable_sort(m_tied.begin(), m_tied.end(), [](const Assignment& x, const Assignment& y) {
+        return store::compareNames(store::rtrim(x.PERSON), store::rtrim(y.PERSON)) < 0;
+    });
+    std::vector<Assignment> tied;
+    tied.swap(m_tied);
+    for (const Assignment& a : tied)
+        if (!emit(a)) return false;
+    return true;
 }
 
 }  // namespace tko

@@ -6,7 +6,9 @@
 #pragma once
 
 #include <array>
+#include <functional>
 #include <string>
+#include <vector>
 
 #include "data/Records.h"
 #include "platform/Date.h"
@@ -147,5 +149,28 @@ std::string checkReportParams(const ReportParams& params);
 
 // The ASSIGNMENT key that lists in the "List by" order.
 const char* assignmentKeyFor(ListBy listBy);
+
+// The full "List by" order of assignment reports. "Due Date" lists by due
+// date, priority and person, "Priority" by priority, due date and person; the
+// keys they are read along end before the person. The rows a key yields come
+// in the key's order, so only rows that tie on its fields (the same due date
+// and priority) still need sorting: they are held back while they tie and
+// then handed on by person (names ordered as the keys order them, the read
+// order kept among equal names). The other orders pass rows straight on.
+// One report run at a time per object; `Emit` returns false to stop.
+class ReportOrder {
+public:
+    using Emit = std::function<bool(const Assignment&)>;
+    explicit ReportOrder(ListBy listBy);
+    // The next row read, in key order; false when `emit` stopped.
+    bool add(const Assignment& a, const Emit& emit);
+    // After the last row: hands on those still held.
+    bool finish(const Emit& emit);
+
+private:
+    bool flush(const Emit& emit);
+    bool m_endsOnPerson = false;
+    std::vector<Assignment> m_tied;
+};
 
 }  // namespace tko

@@ -1,5 +1,6 @@
 #include "translator/PoFile.h"
 
+#include "platform/LineText.h"
 #include "translator/LanguageFile.h"
 
 #include <QFile>
@@ -324,6 +325,18 @@ PoResult importPo(const QString& languageFile, const QString& poFile, PoImportMo
         }
         if (record.replacement.size() > kReplacementWidth) {
             unplaced(QStringLiteral("translation longer than 64 characters"));
+            continue;
+        }
+        // A control or text-direction character the source text does not hold
+        // itself would reorder or break the caption wherever it is shown. A
+        // line break may stand in a message (source texts are kept to their
+        // first 64 characters, so the source may not show its own).
+        QString checked = record.replacement;
+        checked.remove(QLatin1Char('\n'));
+        if (const auto bad = tko::firstForbiddenInLine(checked.toStdString());
+            bad && record.lookup.toStdU32String().find(*bad) == std::u32string::npos) {
+            unplaced(QStringLiteral("the translation holds a control or direction character (%1)")
+                         .arg(QString::fromStdString(tko::codePointName(*bad))));
             continue;
         }
         if (file.setReplacement(record) ||

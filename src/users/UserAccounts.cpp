@@ -237,6 +237,14 @@ std::string checkUserPassword(const std::string& first, const std::string& secon
     return {};
 }
 
+std::string entryOfField(const std::string& caption) {
+    if (caption == "Last Name") return "lastname";
+    if (caption == "First Name") return "firstname";
+    if (caption == "Department") return "department";
+    if (caption == "Notes") return "notes";
+    return "username";
+}
+
 std::string tooLongField(const User& user, int& width) {
     const std::pair<const char*, const std::string*> fields[] = {
         {"USERNAME", &user.USERNAME},     {"LASTNAME", &user.LASTNAME},
@@ -325,7 +333,8 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
     }
     int width = 0;
     const std::string tooLong = tooLongField(user, width);
-    if (!tooLong.empty()) return Outcome::refused(fieldTooLongText(tooLong, width), "username");
+    if (!tooLong.empty())
+        return Outcome::refused(fieldTooLongText(tooLong, width), entryOfField(tooLong));
     const std::string name = store::rtrim(user.USERNAME);
     const std::string oldName = inserting ? std::string() : store::rtrim(original.USERNAME);
     if (name.empty()) return Outcome::refused("Please enter a User Name", "username");
@@ -341,7 +350,8 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
         if (s.ok() && !himself) return Outcome::refused("Duplicate UserName", "username");
         if (!s.ok() && s.code != store::kRecordNotFound)
             return transactionCancelled(
-                db, standardMessage(35, db.lastError().describe(), "USERS").text);
+                db,
+                standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
         bool clash = false;
         if (!foreignPersonNamed(db, name, inserting ? name : oldName, clash).ok())
             return transactionCancelled(
@@ -387,14 +397,16 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
                                             standardMessage(14, db.lastError().describe()).text);
         } else if (!found.ok()) {
             return transactionCancelled(
-                db, standardMessage(35, db.lastError().describe(), "USERPREF").text);
+                db, standardMessage(35, db.lastError().describe(), "USERPREF", {}, kReadErrorStays)
+                        .text);
         }
         if (Outcome o = joinAllUsers(db, name); !o.ok()) return o;
     } else {
         std::string refusal;
         if (!lastAdministratorCheck(db, original, user, refusal).ok())
             return transactionCancelled(
-                db, standardMessage(35, db.lastError().describe(), "USERS").text);
+                db,
+                standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
         if (!refusal.empty()) return refusedInTransaction(db, refusal, "access");
         // Rows naming the old name as the holder are not part of the cascade:
         // the rights lists below re-add them under the new name.
@@ -446,12 +458,12 @@ Outcome deleteUser(Database& db, const Session& session, const User& user,
             standardMessage(34, db.lastError().describe(), translateText("Delete"), "USERS").text);
     User stored = user;
     if (!db.reread(stored).ok())
-        return transactionCancelled(db,
-                                    standardMessage(35, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(
+            db, standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
     std::string refusal;
     if (!lastAdministratorCheck(db, stored, std::nullopt, refusal).ok())
-        return transactionCancelled(db,
-                                    standardMessage(35, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(
+            db, standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
     if (!refusal.empty()) return refusedInTransaction(db, refusal);
 
     // The heir as stored: his spelling is the one the handed rows must carry.
@@ -462,8 +474,8 @@ Outcome deleteUser(Database& db, const Session& session, const User& user,
     if (heirFound.code == store::kRecordNotFound)
         return refusedInTransaction(db, kHeirUnknown, "heir");
     if (!heirFound.ok())
-        return transactionCancelled(db,
-                                    standardMessage(35, db.lastError().describe(), "USERS").text);
+        return transactionCancelled(
+            db, standardMessage(35, db.lastError().describe(), "USERS", {}, kReadErrorStays).text);
     const std::string heir = store::rtrim(heirUser.USERNAME);
     if (heirUser.rowPos == user.rowPos || access::isUser(heir, name))
         return refusedInTransaction(db, kHeirIsUser, "heir");

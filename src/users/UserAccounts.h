@@ -78,6 +78,10 @@ std::string checkUserPassword(const std::string& first, const std::string& secon
 
 // The name of a field longer than its width, or "" (nothing is ever cut).
 std::string tooLongField(const User& user, int& width);
+// The entry of the user form that holds the field of that caption, as a
+// refusal's Outcome::field names it: "username", "lastname", "firstname",
+// "department" or "notes" (so that the form shows the tab it is on).
+std::string entryOfField(const std::string& caption);
 
 // Every user, by user name.
 Status readAllUsers(Database& db, std::vector<User>& users);

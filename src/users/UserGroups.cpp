@@ -16,8 +16,19 @@ namespace tko {
 namespace {
 
 // Makes the member rows of `group` (exact name) those of `members`.
+// The refusal of a member listed twice, his name after the text as the form
+// shows it when he is added ("Duplicate USERGROUPS/User combination: BEN").
+Outcome duplicateMember(const std::string& user) {
+    StandardMessage refusal;
+    refusal.text = translateText(kDuplicateMember) + ": " + store::rtrim(user);
+    Outcome outcome = Outcome::refused(kDuplicateMember, "members");
+    outcome.message = refusal;
+    return outcome;
+}
+
+// `clash`, when given, is the member whose row collided on a duplicate key.
 Status replaceMembers(Database& db, const std::string& group,
-                      const std::vector<std::string>& members) {
+                      const std::vector<std::string>& members, std::string* clash = nullptr) {
     std::vector<UserGroupUser> stored;
     Status s = db.readAll(key::UGU_GROUP_KEY, store::eq("GROUP", group), stored);
     if (!s.ok()) return s;
@@ -33,6 +44,7 @@ Status replaceMembers(Database& db, const std::string& group,
         if (present.count(name)) continue;
         UserGroupUser row{group, name};
         s = db.add(row);
+        if (s.code == store::kDuplicateKey && clash) *clash = name;
         if (!s.ok()) return s;
     }
     return Status::success();
@@ -113,8 +125,7 @@ Outcome saveUserGroup(Database& db, const Session& session, Request request, Use
         return Outcome::refused(fieldTooLongText("Group", UserGroup::Width::GROUP), "group");
     std::set<std::string> seen;
     for (const std::string& m : members)
-        if (!seen.insert(store::rtrim(m)).second)
-            return Outcome::refused(kDuplicateMember, "members");
+        if (!seen.insert(store::rtrim(m)).second) return duplicateMember(m);
 
     group.GROUP = name;
     group.LASTCHANGEDBY = store::clipText(session.GlobalUser, UserGroup::Width::LASTCHANGEDBY);
@@ -152,10 +163,11 @@ Outcome saveUserGroup(Database& db, const Session& session, Request request, Use
         }
         group.fromRow(row);
     }
-    const Status s = replaceMembers(db, name, normalisedNames(members));
+    std::string clash;
+    const Status s = replaceMembers(db, name, normalisedNames(members), &clash);
     if (s.code == store::kDuplicateKey) {
         while (db.engine().transactionDepth() > 0) db.rollback();
-        return Outcome::refused(kDuplicateMember, "members");
+        return duplicateMember(clash);
     }
     if (!s.ok())
         return transactionCancelled(

@@ -1,5 +1,6 @@
 #include "views/History.h"
 
+#include "assign/ListedAssignment.h"
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 
@@ -193,6 +194,7 @@ bool isHistoryListed(const Assignment& record, ScheduleScreen screen, int tab,
                      const ViewScope& scope, const Person* assignee) {
     if (!options.includeSecondary && record.SECONDARY == 1) return false;
     if (options.start == kNoDate || options.end == kNoDate) return false;
+    if (!isListedAssignment(record)) return false;
     const Date s = options.start, e = options.end;
     if (isRepeating(record)) {
         if (record.ASSIGNEDDATE > e) return false;
@@ -272,6 +274,7 @@ Filter historyFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
             break;
     }
     if (!options.includeSecondary) tests.push_back(store::ne("SECONDARY", 1));
+    tests.push_back(listedAssignments());
     const bool concluded = historyTabIsConcluded(screen, tab);
     // On the assigned-date tabs nothing assigned after the period belongs to
     // it, repeating or not: an upper bound the store can read as a range.

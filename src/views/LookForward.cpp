@@ -1,5 +1,6 @@
 #include "views/LookForward.h"
 
+#include "assign/ListedAssignment.h"
 #include "data/Keys.h"
 
 namespace tko {
@@ -65,7 +66,7 @@ Status loadLookForwardSubject(Database& db, ScheduleScreen screen, ViewSubject& 
 bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int tab,
                          const ViewSubject& subject, const LookForwardOptions& options,
                          const ViewScope& scope, const Person* assignee) {
-    if (record.CLOSEDATE != 0) return false;
+    if (record.CLOSEDATE != 0 || !isListedAssignment(record)) return false;
     if (options.endDate != kNoDate && record.DUEDATE > options.endDate) return false;
     if (!options.includeSecondary && record.SECONDARY == 1) return false;
     if (!options.includeDueNow && record.DUEDATE <= options.today) return false;
@@ -126,6 +127,7 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
             break;
     }
     tests.push_back(store::eq("CLOSEDATE", 0));
+    tests.push_back(listedAssignments());
     if (options.endDate != kNoDate) tests.push_back(store::le("DUEDATE", options.endDate));
     if (!options.includeSecondary) tests.push_back(store::ne("SECONDARY", 1));
     if (!options.includeDueNow) tests.push_back(store::gt("DUEDATE", options.today));

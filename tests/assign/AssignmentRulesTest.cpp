@@ -278,6 +278,25 @@ TEST_F(RulesStoreTest, DuplicateCopiesRemindersAndLinks) {
     ASSERT_TRUE(addProjectLink(*m_db, a, project, "OWNER", added).ok());
     EXPECT_FALSE(added);  // no second link to the same project
 
+    // Without what "OK" needs nothing is stored: a first record without a
+    // person would stay behind when the form is cancelled.
+    for (auto clear :
+         {+[](Assignment& x) { x.PERSON.clear(); }, +[](Assignment& x) { x.NAME = " "; },
+          +[](Assignment& x) { x.DUEDATE = 0; }}) {
+        Assignment bare = a;
+        clear(bare);
+        Assignment none;
+        const Outcome refused = duplicateAssignment(*m_db, bare, none, user("OWNER"),
+                                                    fromYmd(2023, 5, 17), fromHms(8, 0));
+        EXPECT_EQ(refused.kind, Outcome::Refused);
+        ASSERT_TRUE(refused.message);
+        EXPECT_EQ(refused.message->text, "Fill in the name, priority, person and due date first.");
+    }
+    std::vector<Assignment> rows;
+    ASSERT_TRUE(m_db->readAll("ASS:NUMBER_KEY", store::all(), rows).ok());
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_TRUE(rows[0].sameValues(a));
+
     Assignment copy;
     const Outcome out =
         duplicateAssignment(*m_db, a, copy, user("OWNER"), fromYmd(2023, 5, 17), fromHms(8, 0));

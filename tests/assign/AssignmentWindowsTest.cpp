@@ -307,6 +307,8 @@ private slots:
         form.button(QStringLiteral("duplicateButton"))->click();
         QVERIFY(form.record().ASSIGNNUMBER != first);
         QVERIFY(form.personEdit()->text().isEmpty());
+        // Like "OK", "Duplicate" waits for the copy's person.
+        QVERIFY(!form.button(QStringLiteral("duplicateButton"))->isEnabled());
         QCOMPARE(form.nameEdit()->text(), QStringLiteral("Fill in the survey"));
         QCOMPARE(stored(first).PERSON, std::string("PAT"));
         const std::int32_t copy = form.record().ASSIGNNUMBER;

@@ -174,9 +174,14 @@ private slots:
         window.ok();
         QVERIFY(exists(early));
 
+        MessageBox::clearShown();
         MessageBox::setNextAnswer(Answer::Yes);
         window.ok();
         QVERIFY(window.deleted() >= 1);
+        // It ends by saying how many went.
+        QCOMPARE(MessageBox::shown().last().text,
+                 QString::number(window.deleted()) +
+                     QStringLiteral(" concluded assignments were deleted."));
         QVERIFY(!exists(early));
         QVERIFY(!hasReminder(early));
         QVERIFY(exists(onTheDay));

@@ -92,16 +92,30 @@ TEST_F(GroupAssignmentTest, EligibilityFollowsTypeAndAssignRights) {
     const GroupName g =
         group("ANNA", {{"ANNA", 1}, {"BEN", 2}, {"CARLA", 3}, {"PRINTSHOP", 4}, {"LAWYER", 5}});
     std::vector<GroupMember> members;
-    ASSERT_TRUE(eligibleMembers(*m_db, sessionOf("ANNA"), g.GROUPNUMBER, members).ok());
+    std::vector<SkippedMember> skipped;
+    ASSERT_TRUE(eligibleMembers(*m_db, sessionOf("ANNA"), g.GROUPNUMBER, members, &skipped).ok());
     std::vector<std::string> names;
     for (const GroupMember& m : members) names.push_back(m.SHORTNAME);
     // CARLA is a user ANNA may not assign to; ANNA herself always counts.
     EXPECT_EQ(names, (std::vector<std::string>{"ANNA", "BEN", "LAWYER", "PRINTSHOP"}));
+    ASSERT_EQ(skipped.size(), 1u);
+    EXPECT_EQ(skipped[0].shortName, "CARLA");
+    EXPECT_EQ(skipped[0].reason, SkippedMember::NoAssignRight);
     // For BEN: no grants at all, so of the users only BEN himself.
     ASSERT_TRUE(eligibleMembers(*m_db, sessionOf("BEN"), g.GROUPNUMBER, members).ok());
     names.clear();
     for (const GroupMember& m : members) names.push_back(m.SHORTNAME);
     EXPECT_EQ(names, (std::vector<std::string>{"BEN", "LAWYER", "PRINTSHOP"}));
+}
+
+TEST(SkippedMembers, OneLinePerReasonNamingTheMembers) {
+    using R = SkippedMember;
+    EXPECT_EQ(skippedMembersText({}), "");
+    EXPECT_EQ(
+        skippedMembersText(
+            {{"CARLA", R::NoAssignRight}, {"GONE", R::NotInPeople}, {"DORA", R::NoAssignRight}}),
+        "Not given to CARLA, DORA: they take no assignments from you.\n"
+        "Not given to GONE: no longer among the people.");
 }
 
 TEST_F(GroupAssignmentTest, OneIneligibleUserOfThreeYieldsTwoConsecutiveRecords) {
@@ -110,6 +124,10 @@ TEST_F(GroupAssignmentTest, OneIneligibleUserOfThreeYieldsTwoConsecutiveRecords)
     std::vector<Assignment> created;
     const Outcome out = giveGroupAssignment(*m_db, sessionOf("ANNA"), a, g, &created);
     ASSERT_TRUE(out.ok()) << out.text;
+    ASSERT_TRUE(out.message);  // CARLA is named, with the reason
+    EXPECT_EQ(out.message->text,
+              "The assignment went to 2 of the 3 members.\n"
+              "Not given to CARLA: they take no assignments from you.");
     ASSERT_EQ(created.size(), 2u);
     EXPECT_EQ(created[0].ASSIGNNUMBER, a.ASSIGNNUMBER);  // the template itself
     EXPECT_EQ(created[1].ASSIGNNUMBER, a.ASSIGNNUMBER + 1);

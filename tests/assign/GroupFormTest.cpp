@@ -127,6 +127,11 @@ private slots:
             QVERIFY(a.LOG.rfind("Created", 0) == 0);
         }
         QCOMPARE(form.groupRecords().size(), size_t{2});
+        // The member skipped is named, with the reason.
+        QVERIFY(!MessageBox::shown().isEmpty());
+        QCOMPARE(MessageBox::shown().last().text,
+                 QStringLiteral("The assignment went to 2 of the 3 members.\n"
+                                "Not given to CARLA: they take no assignments from you."));
     }
 
     void noEligibleMemberKeepsTheFormOpenAndWritesNothing() {
@@ -137,7 +142,9 @@ private slots:
         form.scaffold()->ok();
         QVERIFY(!form.completed());
         QVERIFY(!MessageBox::shown().isEmpty());
-        QCOMPARE(MessageBox::shown().last().text, QString::fromLatin1(kNoEligibleMember));
+        QCOMPARE(MessageBox::shown().last().text,
+                 QString::fromLatin1(kNoEligibleMember) +
+                     QStringLiteral("\nNot given to CARLA: they take no assignments from you."));
         std::vector<Assignment> rows = stored();
         QCOMPARE(rows.size(), size_t{1});
         QVERIFY(rows[0].PERSON.empty());

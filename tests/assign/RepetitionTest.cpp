@@ -164,9 +164,13 @@ TEST(NextDueDate, SpecificWeekdayWordsAndUnknownWords) {
               ymd(2023, 6, 13));
     EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "Last", 5),
               ymd(2023, 6, 30));
-    // A word nobody knows leaves the due date where it is.
-    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "5th", 2), due);
-    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "", 2), due);
+    // A word nobody knows counts as k = 0: the weekday in the last week of the
+    // due date's own month (which may lie before the due date).
+    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "5th", 2),
+              ymd(2023, 5, 30));
+    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, due, 0, 0, kNoFlags, "", 4), ymd(2023, 5, 25));
+    EXPECT_EQ(NextDueDate(repeat::SpecificWeekday, ymd(2023, 12, 28), 0, 0, kNoFlags, "x", 0),
+              ymd(2023, 12, 31));
 }
 
 std::string germanWords(const std::string& source) {

@@ -104,7 +104,7 @@ TEST_F(TypedPersonTest, AnAssignmentIsStoredOnlyForAPersonTheUserMayAssign) {
     Assignment anna = forPerson("ANNA");
     AssigneeCheck check = checkAssignee(*m_db, as("BEN"), anna, Assignment{}, Request::Insert);
     EXPECT_EQ(check.kind, AssigneeCheck::NotAssignable);
-    EXPECT_EQ(check.message, "ANNA is not among the people you may give assignments to.");
+    EXPECT_EQ(check.message, "You are not authorized to give assignments to this person.");
     Assignment carla = forPerson("CARLA");
     EXPECT_TRUE(checkAssignee(*m_db, as("BEN"), carla, Assignment{}, Request::Insert).ok());
     EXPECT_EQ(carla.PERSONNUMBER, 2);

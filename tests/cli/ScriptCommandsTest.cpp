@@ -10,6 +10,7 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -17,8 +18,10 @@
 #include <sstream>
 
 #include "cli/ScriptCommands.h"
+#include "cli/TerminalText.h"
 #include "data/Password.h"
 #include "platform/Date.h"
+#include "reports/CsvExport.h"
 #include "support/TestStore.h"
 
 extern char** environ;
@@ -368,7 +371,9 @@ TEST_F(ScriptCommandsTest, AddRefusesBadInputWithoutStoringAnything) {
         {"--name", "x", "--repeat", "Fortnightly"},
         {"--name", "x", "--repeat", "Specific Weekday", "--occurrence", "5th", "--weekday",
          "Monday"},
-        {"--name", "x", "--every", "3"},  // a number without a rule
+        {"--name", "x", "--every", "3"},   // a number without a rule
+        {"--name", "Budget\xe2\x80\xae"},  // a right-to-left override
+        {"--name", "Two\nlines"},
     };
     for (const auto& extra : bad) {
         std::vector<std::string> words{"add", "--user", "BEN", "--person", "PLUMBER"};
@@ -538,10 +543,17 @@ TEST_F(ScriptCommandsTest, OnlyAdministratorsExportTables) {
     const Outcome dbase = run({"export", "dbase", folder, "--user", "SUPERVISOR"}, "super-pw-1");
     EXPECT_EQ(dbase.code, cli::kExitOk) << dbase.err;
     EXPECT_NE(dbase.out.find("ASSIGNME.DBF: 7 rows"), std::string::npos);
+    // A folder that does not exist yet is made (the refused user makes none).
+    const std::string fresh = m_dir.file("new/dbf");
+    EXPECT_EQ(run({"export", "dbase", fresh, "--user", "BEN"}, "ben-pw-1").code, cli::kExitRefused);
+    EXPECT_FALSE(std::filesystem::exists(fresh));
+    const Outcome made = run({"export", "dbase", fresh, "--user", "SUPERVISOR"}, "super-pw-1");
+    EXPECT_EQ(made.code, cli::kExitOk) << made.err;
+    EXPECT_TRUE(std::filesystem::exists(fresh + "/ASSIGNME.DBF"));
 }
 
 TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
-    assign(1, "SUPERVISOR", "BEN", fromYmd(2026, 12, 8), 5).NAME = "Budget, \"final\"\r\nround";
+    assign(1, "SUPERVISOR", "BEN", fromYmd(2026, 12, 8), 5).NAME = "Budget, \"final\" round";
     store();
     const std::string path = m_dir.file("assignments.csv");
     const Outcome r =
@@ -550,7 +562,7 @@ TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
     std::ifstream file(path, std::ios::binary);
     const std::string text((std::istreambuf_iterator<char>(file)), {});
     EXPECT_EQ(text.rfind("ASS:ASSIGNNUMBER,ASS:PERSONNUMBER,ASS:NAME,ASS:DUEDATE,", 0), 0u);
-    EXPECT_NE(text.find("\r\n1,0,\"Budget, \"\"final\"\"\r\nround\",2026-12-08,BEN,SUPERVISOR,"),
+    EXPECT_NE(text.find("\r\n1,0,\"Budget, \"\"final\"\" round\",2026-12-08,BEN,SUPERVISOR,"),
               std::string::npos);
     EXPECT_EQ(text.find("GENERALMEMO"), std::string::npos);
 
@@ -563,6 +575,50 @@ TEST_F(ScriptCommandsTest, CsvQuotesWhatNeedsQuotingAndLeavesPasswordsOut) {
     EXPECT_EQ(usersText.find("$argon2id$"), std::string::npos);
     EXPECT_EQ(run({"export", "csv", "NOSUCH", users, "--user", "SUPERVISOR"}, "super-pw-1").code,
               cli::kExitFailed);
+}
+
+TEST(TerminalText, FailuresInTerminalWords) {
+    using store::Status;
+    const std::pair<Status, std::string> cases[] = {
+        {Status::engine(store::kEngineError, 13, "database or disk is full", store::kDiskFullText),
+         "the disk is full"},
+        {Status::error(store::kAccessDenied, "Access Denied: /srv/office/TKODATA.DB"),
+         "no write access to /srv/office/TKODATA.DB"},
+        {Status::error(store::kAccessDenied), "no write access to the data files"},
+        {Status::error(store::kFileLocked),
+         "the data files are in use by another station; try "
+         "again later"},
+        {Status::engine(store::kEngineError, 1, "near x: syntax error"),
+         "File System Error (error 90)"},
+    };
+    for (const auto& [status, text] : cases) EXPECT_EQ(cli::terminalText(status), text);
+    EXPECT_EQ(cli::fileProblemText(ENOSPC, "/x"), "the disk is full");
+    EXPECT_EQ(cli::fileProblemText(EACCES, "/srv/out"), "no write access to /srv/out");
+    EXPECT_EQ(cli::fileProblemText(EROFS, "/mnt/cd"), "no write access to /mnt/cd");
+}
+
+TEST(CsvField, TextsThatLookLikeNumbersOrFormulasAreGuarded) {
+    const struct {
+        const char* text;
+        bool isText;
+        const char* written;
+    } cases[] = {
+        {"0101010", true, "\"0101010\""},  // weekday flags stay text
+        {"12.5", true, "\"12.5\""},
+        {"1e5", true, "\"1e5\""},
+        {"12", false, "12"},  // a number field is written as a number
+        {"-3", false, "-3"},
+        {"=SUM(A1:A9)", true, "\"'=SUM(A1:A9)\""},
+        {"+49 30 1234", true, "\"'+49 30 1234\""},
+        {"-5", true, "\"'-5\""},
+        {"@cmd", true, "\"'@cmd\""},
+        {"Budget 2026", true, "Budget 2026"},
+        {"12 Main St", true, "12 Main St"},
+        {"a,b", true, "\"a,b\""},
+        {"two\r\nlines", true, "\"two\r\nlines\""},
+        {"", true, ""},
+    };
+    for (const auto& c : cases) EXPECT_EQ(csvField(c.text, c.isText), c.written) << c.text;
 }
 
 TEST_F(ScriptCommandsTest, TheCalendarHoldsTheLoggedInUsersOwnWork) {

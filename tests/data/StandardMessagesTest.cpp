@@ -104,6 +104,9 @@ const Expected kMessages[] = {
      "Error: (E (9)) attempting to access a record from the T file. Returning to previous "
      "window.",
      "Record Retrieval Error", B::Ok, false},
+    // For a window that stays open: no claim that it returns.
+    {35, 1, "Error: (E (9)) attempting to access a record from the T file.",
+     "Record Retrieval Error", B::Ok, false},
     {36, 0, "Error: (E (9)) attempting to open the current VIEW. Filter and Range Limits ignored.",
      "View Open Error", B::Ok, false},
     {37, 0, "This record has been added to the file. Do you want to add another record?",

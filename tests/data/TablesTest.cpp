@@ -265,5 +265,44 @@ TEST(TablesTest, FieldWidthRefusalNamesTheField) {
     EXPECT_TRUE(checkFieldWidth("Assignment", accented + "\xc3\xa9", 50));
 }
 
+// One-line texts refuse control and text-direction characters, named; other
+// scripts, accents and right-to-left letters themselves pass.
+TEST(TablesTest, LineTextRefusesControlAndDirectionCharacters) {
+    const std::pair<std::string, const char*> cases[] = {
+        {"Anna", nullptr},
+        {"J\xc3\xb6rg \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d", nullptr},  // Hebrew letters pass
+        {"Anna\xe2\x80\xae", "U+202E"},                             // right-to-left override
+        {"\xe2\x81\xa6x", "U+2066"},                                // left-to-right isolate
+        {"a\xe2\x80\x8f", "U+200F"},                                // right-to-left mark
+        {"Tab\there", "U+0009"},
+        {"line\r\nbreak", "U+000D"},
+        {"c1\xc2\x85", "U+0085"},
+        {"del\x7f", "U+007F"},
+        {"para\xe2\x80\xa9", "U+2029"},
+        {"bad\xff utf8", nullptr},  // not UTF-8: left to the store
+    };
+    for (const auto& [text, named] : cases) {
+        const auto refused = checkLineText("Name", text);
+        EXPECT_EQ(refused.has_value(), named != nullptr) << text;
+        if (refused && named) {
+            EXPECT_EQ(*refused, "Name may not hold control or direction characters (" +
+                                    std::string(named) + ").");
+        }
+    }
+    // The store's guard: a field that brings one in is refused by its label;
+    // one that keeps what it held passes.
+    Assignment a;
+    a.NAME = "Budget\xe2\x80\xae";
+    const store::Status refused = checkRowText(Assignment::def(), a.toRow());
+    EXPECT_EQ(refused.code, store::kInvalidArgument);
+    EXPECT_EQ(refused.text, "ASS:NAME may not hold control or direction characters (U+202E).");
+    const store::Row stored = a.toRow();
+    a.PRIORITY = 3;
+    EXPECT_TRUE(checkRowText(Assignment::def(), a.toRow(), &stored).ok());
+    a.GENERALMEMO = "Memos\r\nkeep their lines";
+    a.NAME = "Budget";
+    EXPECT_TRUE(checkRowText(Assignment::def(), a.toRow()).ok());
+}
+
 }  // namespace
 }  // namespace tko

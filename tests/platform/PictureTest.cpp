@@ -66,6 +66,24 @@ TEST(NumberPicture, TooManyPlacesIsAnInvalidPicture) {
     EXPECT_TRUE(read.error.startsWith(QStringLiteral("Amount: Too many places (4)")));
 }
 
+// While typed, a number entry refuses letters at once; partial numbers pass.
+TEST(NumberPicture, EntryAcceptsOnlyWhatANumberCanHold) {
+    const struct {
+        const char* typed;
+        const char16_t* picture;
+        bool accepted;
+    } cases[] = {
+        {"", u"@n1", true},      {"7", u"@n1", true},    {"x", u"@n1", false},
+        {"1a", u"@n7", false},   {"12 ", u"@n7", true},  {"-", u"@n-6", true},
+        {"-3", u"@n-6", true},   {"-3", u"@n6", false},  {"3-", u"@n-6", false},
+        {"1,000", u"@n7", true}, {"1.5", u"@n7", false}, {"1.5", u"@n7.2", true},
+        {"abc", u"@s10", true},  // no number picture: anything
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(numberEntryAccepts(QString::fromLatin1(c.typed), c.picture), c.accepted)
+            << c.typed << " " << QString::fromUtf16(c.picture).toStdString();
+}
+
 TEST(NumberPicture, ReadsBack) {
     EXPECT_DOUBLE_EQ(readNum("-1,234.50", "@n-12.2").value, -1234.5);
     EXPECT_DOUBLE_EQ(readNum("(12)", "@n-6").value, -12);

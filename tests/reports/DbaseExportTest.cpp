@@ -215,7 +215,10 @@ protected:
 };
 
 TEST_F(DbaseExportTest, EveryFileHasItsNameFieldsWidthsAndTypes) {
-    ASSERT_TRUE(exportAsAdmin().ok());
+    Clock::setFixed(fromYmd(2026, 12, 9), fromHms(15, 0));
+    const bool exported = exportAsAdmin().ok();
+    Clock::useSystem();
+    ASSERT_TRUE(exported);
     // The field lists as the export's own table says, checked against the
     // record lengths stated for the files (dates count 8 here).
     const std::map<std::string, int> recordLength{
@@ -252,6 +255,11 @@ TEST_F(DbaseExportTest, EveryFileHasItsNameFieldsWidthsAndTypes) {
         }
         EXPECT_EQ(length, recordLength.at(name));
         EXPECT_EQ(file.codePage, 0x57);
+        // The header's last update is the day of the export (years since 1900).
+        std::ifstream raw(out(name), std::ios::binary);
+        char head[4] = {};
+        ASSERT_TRUE(raw.read(head, 4));
+        EXPECT_EQ((std::vector<int>{head[1], head[2], head[3]}), (std::vector<int>{126, 12, 9}));
     }
     // Nothing but the twelve files is left in the folder.
     int files = 0;

@@ -208,7 +208,9 @@ TEST_F(IcsExportTest, OnlyTheUsersOpenAssignmentsWithTheirPropertiesAndAlarms) {
     const QJsonObject t = todo(calendar, 1);
     EXPECT_EQ(t.value(QStringLiteral("summary")).toString(),
               QStringLiteral("Budget, draft; \"final\""));
-    EXPECT_EQ(t.value(QStringLiteral("due")).toString(), QStringLiteral("2026-12-08"));
+    // Due as the due day ends, started as it begins: DUE after DTSTART.
+    EXPECT_EQ(t.value(QStringLiteral("dtstart")).toString(), QStringLiteral("20261208T000000"));
+    EXPECT_EQ(t.value(QStringLiteral("due")).toString(), QStringLiteral("20261208T235900"));
     EXPECT_EQ(t.value(QStringLiteral("priority")).toInt(), 1);
     EXPECT_EQ(t.value(QStringLiteral("status")).toString(), QStringLiteral("NEEDS-ACTION"));
     EXPECT_EQ(t.value(QStringLiteral("description")).toString().toStdString(),

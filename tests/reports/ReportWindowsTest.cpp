@@ -252,6 +252,25 @@ void ReportWindowsTest::previewThenPrintPrintsThePages() {
     // The preview's page files are gone once the report is done.
     QVERIFY(!QFileInfo::exists(previewed.front()));
 
+    // Printing again: the dialog does not offer the last file, and the file
+    // chosen again is replaced only when the user says so.
+    QString offered = QStringLiteral("?");
+    reportOutputHooks().confirmPrinter = [&](QWidget*, QPrinter& printer) {
+        offered = printer.outputFileName();
+        printer.setOutputFormat(QPrinter::PdfFormat);
+        printer.setOutputFileName(pdf);
+        return true;
+    };
+    const QDateTime written = QFileInfo(pdf).lastModified();
+    MessageBox::clearShown();
+    MessageBox::setNextAnswer(Answer::No);
+    QCOMPARE(runSelectedReport(nullptr, m_workspace, params), ReportRunOutcome::NotPrinted);
+    QVERIFY(offered.isEmpty());
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QVERIFY(MessageBox::shown().last().text.endsWith(
+        QStringLiteral(" already exists. Do you want to replace it?")));
+    QCOMPARE(QFileInfo(pdf).lastModified(), written);
+
     // Exit in the preview prints nothing.
     QFile::remove(pdf);
     reportOutputHooks().preview = [](QWidget*, const QStringList&) { return false; };

@@ -15,7 +15,7 @@ def day(value):
         return None
     d = value.dt
     if isinstance(d, datetime.datetime):
-        return d.strftime("%Y%m%dT%H%M%SZ")
+        return d.strftime("%Y%m%dT%H%M%S") + ("Z" if d.tzinfo is not None else "")
     return d.isoformat()
 
 

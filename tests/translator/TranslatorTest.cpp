@@ -415,15 +415,19 @@ TEST_F(TranslatorTest, PoImportFillsReplacementsAndReportsWhatItCannotPlace) {
         "#, fuzzy\nmsgctxt \"String\"\nmsgid \"Close\"\nmsgstr \"Schlie\xc3\x9f\x65n\"\n\n"
         "msgctxt \"String\"\nmsgid \"Unknown\"\nmsgstr \"Unbekannt\"\n\n"
         "msgctxt \"MenuItem\"\nmsgid \"&Open\"\nmsgstr \"" +
-        QByteArray(65, 'y') + "\"\n");
+        QByteArray(65, 'y') +
+        "\"\n\n"
+        // A right-to-left override would reorder the caption wherever shown.
+        "msgctxt \"String\"\nmsgid \"Close\"\nmsgstr \"Schlie\xe2\x80\xae\xc3\x9f\x65n\"\n");
     po.close();
     result = lingua::importPo(file, path("de.po"));
     ASSERT_TRUE(result.ok) << result.error.toStdString();
     EXPECT_EQ(result.entries, 1);
     EXPECT_EQ(result.skipped, 1) << "fuzzy entries are left alone";
-    ASSERT_EQ(result.unplaced.size(), 2);
+    ASSERT_EQ(result.unplaced.size(), 3);
     EXPECT_TRUE(result.unplaced[0].contains(QStringLiteral("not in the language file")));
     EXPECT_TRUE(result.unplaced[1].contains(QStringLiteral("longer than 64")));
+    EXPECT_TRUE(result.unplaced[2].contains(QStringLiteral("direction character (U+202E)")));
     const auto records = readLanguageFile(file);
     EXPECT_EQ(records[1].lookup, QStringLiteral("Open"));
     EXPECT_EQ(records[1].replacement, QStringLiteral("Öffnen"));

@@ -242,6 +242,17 @@ TEST_F(UserLogicTest, PasswordAndNameChecksRefuseAndWriteNothing) {
             EXPECT_EQ(o.text, c.message) << c.name << "/" << c.first;
         }
     }
+    // A field too long names the entry it is on, so the form shows its tab.
+    UserEntry noted;
+    noted.user.USERNAME = "NOTED";
+    noted.user.NOTES = std::string(User::Width::NOTES + 1, 'n');
+    noted.password = noted.passwordAgain = "abcde";
+    EXPECT_EQ(saveUser(*m_db, admin(), Request::Insert, noted, User{}, kToday, kNow).field,
+              "notes");
+    noted.user.NOTES.clear();
+    noted.user.DEPARTMENT = std::string(User::Width::DEPARTMENT + 1, 'd');
+    EXPECT_EQ(saveUser(*m_db, admin(), Request::Insert, noted, User{}, kToday, kNow).field,
+              "department");
     // Exactly five characters are enough.
     EXPECT_TRUE(addUser("BEN", 0, {}, "abcde").ok());
     EXPECT_EQ(count<User>(), users + 1);
@@ -662,6 +673,11 @@ TEST_F(UserLogicTest, UserGroupsRefuseDuplicatesAndCarryMembersThroughARename) {
     EXPECT_EQ(gathered, (Names{"ANNA", "BEN"}));
     Names list{"SUPERVISOR", "ANNA"};
     ASSERT_TRUE(applyGroup(*m_db, "crew", false, list).ok());
+    // The refusal names the member, as the form does when he is added.
+    const Outcome twice =
+        saveUserGroup(*m_db, admin(), Request::Insert, crew, {}, {"BEN", "BEN"}, kToday, kNow);
+    ASSERT_TRUE(twice.message);
+    EXPECT_EQ(twice.message->text, "Duplicate USERGROUPS/User combination: BEN");
     EXPECT_EQ(list, (Names{"ANNA", "BEN", "SUPERVISOR"}));
     ASSERT_TRUE(applyGroup(*m_db, "Crew", true, list).ok());
     EXPECT_EQ(list, Names{"SUPERVISOR"});

@@ -227,7 +227,8 @@ TEST_F(ScheduleViewsTest, LookForwardEndDateDueNowAndSecondary) {
     const auto tomorrow = add(Sample().due(kToday + 1));
     const auto secondary = add(Sample().due(kToday + 5).secondary(1));
     const auto flagTwo = add(Sample().due(kToday + 5).secondary(2));
-    add(Sample().due(kToday + 5).closed(kToday - 1));  // concluded: never listed
+    add(Sample().due(kToday + 5).closed(kToday - 1));    // concluded: never listed
+    add(Sample().due(kToday + 5).name(" ").person(""));  // still being entered: never listed
 
     const auto& tabs = lookForwardTabs(ScheduleScreen::General);
     for (int tab = 0; tab < static_cast<int>(tabs.size()); ++tab) {
@@ -723,6 +724,8 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
         sample.repeat_ = repeats[random() % repeats.size()];
         sample.personNumber_ = personNumbers[random() % personNumbers.size()];
         sample.name_ = std::string(1, static_cast<char>('A' + random() % 5)) + " task";
+        if (i % 16 == 0) sample.name(" ").person("");  // still being entered
+        if (i % 16 == 8) sample.name(" ");             // a person alone is listed
         add(sample);
     }
     ASSERT_TRUE(m_db->commit().ok());

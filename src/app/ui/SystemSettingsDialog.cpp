@@ -12,6 +12,7 @@
 #include "data/Records.h"
 #include "platform/Picture.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/NumberEntry.h"
 
 namespace tko {
 namespace {
@@ -19,7 +20,7 @@ namespace {
 QLineEdit* numberEdit(QWidget* parent, const char* name, const char* picture, const char* tip) {
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(QLatin1String(name));
-    edit->setProperty("picture", QLatin1String(picture));
+    restrictToNumber(edit, QLatin1String(picture));
     edit->setToolTip(QLatin1String(tip));
     edit->setAlignment(Qt::AlignRight);
     return edit;

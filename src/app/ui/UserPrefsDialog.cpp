@@ -15,6 +15,7 @@
 #include "data/Records.h"
 #include "platform/Picture.h"
 #include "platform/ui/MessageBox.h"
+#include "platform/ui/NumberEntry.h"
 
 namespace tko {
 
@@ -28,7 +29,7 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
     m_for->setObjectName(QStringLiteral("forLabel"));
     m_priority = new QLineEdit(this);
     m_priority->setObjectName(QStringLiteral("priorityEdit"));
-    m_priority->setProperty("picture", QStringLiteral("@n1"));
+    restrictToNumber(m_priority, QStringLiteral("@n1"));
     m_priority->setToolTip(QStringLiteral("Default priorty for new assignments"));
     m_priority->setMaximumWidth(40);
     m_person = new QLineEdit(this);
@@ -50,7 +51,7 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
                       QStringLiteral("com4")});
     m_delay = new QLineEdit(this);
     m_delay->setObjectName(QStringLiteral("delayEdit"));
-    m_delay->setProperty("picture", QStringLiteral("@n6"));
+    restrictToNumber(m_delay, QStringLiteral("@n6"));
     m_delay->setToolTip(QStringLiteral("Handset release delay"));
     m_delay->setMaximumWidth(80);
 

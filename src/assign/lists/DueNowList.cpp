@@ -1,4 +1,5 @@
 #include "assign/lists/DueNowList.h"
+#include "assign/ListedAssignment.h"
 #include "users/Access.h"
 
 namespace tko {
@@ -24,7 +25,7 @@ bool isDueNow(const Assignment& record, const DueNowScope& scope) {
     if (record.CLOSEDATE != 0 || record.DUEDATE > scope.today) return false;
     if (!scope.seesAll && !access::isOwnAssignment(record, scope.user)) return false;
     if (!scope.includeSecondary && record.SECONDARY == 1) return false;
-    return true;
+    return isListedAssignment(record);
 }
 
 DueNowScope dueForUser(const std::string& user, Date today) {
@@ -40,6 +41,7 @@ store::Filter dueNowFilter(const DueNowScope& scope) {
     if (!scope.includeSecondary) conditions.push_back(ne("SECONDARY", 1));
     // Kept as one either-or so that the store can read it as two index ranges.
     if (!scope.seesAll) conditions.push_back(access::ownAssignments(scope.user));
+    conditions.push_back(listedAssignments());
     return allOf(std::move(conditions));
 }
 

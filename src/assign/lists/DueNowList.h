@@ -50,7 +50,8 @@ Status loadDueNowScope(Database& db, const Session& session, bool includeSeconda
                        DueNowScope& scope);
 
 // The rule for one record: open, due on or before today, given to or by the
-// user unless the user sees all, and not secondary unless those are included.
+// user unless the user sees all, not secondary unless those are included, and
+// no record still being entered (isListedAssignment()).
 bool isDueNow(const Assignment& record, const DueNowScope& scope);
 
 // The same rule as a store filter, for reading along any of the orders' keys.

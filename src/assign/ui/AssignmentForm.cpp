@@ -583,7 +583,8 @@ void AssignmentForm::updateButtons() {
     } else {
         button(QStringLiteral("concludeButton"))->setEnabled(r.conclude);
     }
-    button(QStringLiteral("duplicateButton"))->setEnabled(r.duplicate);
+    // "Duplicate" stores the record as "OK" does, so it needs what "OK" needs.
+    button(QStringLiteral("duplicateButton"))->setEnabled(r.duplicate && filled);
 }
 
 void AssignmentForm::updateTabColours() {
@@ -621,6 +622,8 @@ bool AssignmentForm::collect(Assignment& out, bool report) {
         return false;
     };
     out.NAME = store::clipText(m_name->text().toStdString(), Assignment::Width::NAME);
+    if (const auto refusal = checkLineText("Assignment", out.NAME))
+        return refuse(m_name, m_generalPage, qs(*refusal));
     if (m_target == Target::Person) {
         out.PERSON = store::clipText(m_person->text().toStdString(), Assignment::Width::PERSON);
         if (out.PERSON != store::clipText(m_current.PERSON, Assignment::Width::PERSON))
@@ -698,7 +701,9 @@ bool AssignmentForm::assigneeAccepted(Assignment& next) {
                                  {qs(check.message)}, MessageBox::Icon::Warning);
             break;
         case AssigneeCheck::Failed:
-            MessageBox::showStandard(this, 35, qs(check.message), QStringLiteral("PEOPLE"));
+            // The form stays open: the message does not say it returns.
+            MessageBox::showStandard(this, 35, qs(check.message), QStringLiteral("PEOPLE"), {},
+                                     kReadErrorStays);
             break;
     }
     m_tabs->setCurrentWidget(m_generalPage);
@@ -746,14 +751,14 @@ void AssignmentForm::lookUpPerson() {
             break;
         case TypedPerson::NotListed:
             MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
-                                 {qs(notAssignableText(typed))}, MessageBox::Icon::Warning);
+                                 {qs(notAssignableText())}, MessageBox::Icon::Warning);
             m_person->setText(qs(m_current.PERSON));
             m_person->setFocus();
             m_person->selectAll();
             break;
         case TypedPerson::Failed:
             MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),
-                                     QStringLiteral("PEOPLE"));
+                                     QStringLiteral("PEOPLE"), {}, kReadErrorStays);
             m_person->setText(qs(m_current.PERSON));
             break;
     }
@@ -793,7 +798,7 @@ void AssignmentForm::lookUpGroup() {
     std::optional<GroupName> found;
     if (!findGroupByName(*m_workspace.db, m_workspace.session, typed, found).ok()) {
         MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),
-                                 QStringLiteral("GROUPNAME"));
+                                 QStringLiteral("GROUPNAME"), {}, kReadErrorStays);
         return;
     }
     if (found)
@@ -831,6 +836,8 @@ bool AssignmentForm::saveForGroup(Assignment& next) {
     m_groupRecords = std::move(created);
     m_addedAtOnce = false;
     m_storedSomething = true;
+    // Members who were skipped are named, with the reason.
+    if (out.message) showOutcome(this, out, windowTitle());
     return true;
 }
 
@@ -861,7 +868,7 @@ void AssignmentForm::duplicate() {
     Assignment copy;
     const Outcome out = duplicateAssignment(*m_workspace.db, first, copy, m_workspace.session,
                                             Clock::today(), Clock::now());
-    showOutcome(this, out);
+    showOutcome(this, out, windowTitle());
     if (out.kind == Outcome::ChangedElsewhere) {
         m_current = first;
         takeOpeningCopies();

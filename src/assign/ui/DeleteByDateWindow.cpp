@@ -112,7 +112,11 @@ void DeleteByDateWindow::ok() {
         QApplication::processEvents();
         const Status packed = deletion.compact();
         progress.close();
-        if (!packed.ok())
+        if (packed.ok())
+            MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                                 {QString::fromStdString(concludedDeletionSummary(m_deleted))},
+                                 MessageBox::Icon::Information);
+        else
             MessageBox::showText(
                 this,
                 QStringLiteral("The assignments were deleted, but the data files could "

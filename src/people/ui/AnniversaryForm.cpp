@@ -141,8 +141,16 @@ bool AnniversaryForm::collect(Anniversary& out, bool report) {
 }
 
 void AnniversaryForm::acceptDate() {
-    const Parsed<Date> date = parseDate(m_date->text().trimmed(), u"@D18", u"Initial Date");
-    if (date.ok() && date.value != kNoDate) m_date->setText(formatDate(date.value, kLongDate));
+    // A date that cannot be read is refused where it was typed, not at "OK".
+    const DateEntry entry = checkDateEntry(m_date->text(), kLongDate, u"Initial Date");
+    if (!entry.ok()) {
+        MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                             {entry.error}, MessageBox::Icon::Warning);
+        m_date->setFocus();
+        m_date->selectAll();
+        return;
+    }
+    if (m_date->text() != entry.shown) m_date->setText(entry.shown);
 }
 
 bool AnniversaryForm::save() {

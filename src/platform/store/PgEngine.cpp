@@ -364,6 +364,7 @@ Status PgEngine::failure(PGresult* result) {
     if (st == "42501") return withEngine(kAccessDenied);
     if (st == "22021" || st == "22P05") return withEngine(kInvalidArgument);
     if (st == "25P02") return withEngine(kTransactionError);
+    if (st == "53100") return Status::engine(kEngineError, code, engineText, kDiskFullText);
     return Status::engine(kEngineError, code, engineText);
 }
 

@@ -325,6 +325,8 @@ Status SqliteEngine::failure(int rc) {
         case SQLITE_READONLY:
         case SQLITE_PERM:
             return Status::engine(kAccessDenied, rc, message);
+        case SQLITE_FULL:
+            return Status::engine(kEngineError, rc, message, kDiskFullText);
         default:
             return Status::engine(kEngineError, rc, message);
     }

@@ -28,6 +28,9 @@ enum StoreCode : int {
 // Fixed English text for a code; the standard messages translate it.
 const char* codeText(int code);
 
+// The text of a kEngineError whose cause is a full disk, on every engine.
+inline constexpr const char* kDiskFullText = "The disk is full";
+
 //
 // Also the data layer's last-error record: Database keeps the last failed
 // Status of its calls for the standard messages.

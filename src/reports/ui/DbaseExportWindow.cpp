@@ -106,6 +106,10 @@ void runExportToDbase(QWidget* parent, Workspace& workspace, const FolderChooser
             QLatin1String(kTitle), MessageButtons::Ok, {lines.join(QLatin1Char('\n'))},
             MessageBox::Icon::Warning);
     }
+    MessageBox::showText(parent, QStringLiteral("%1"), QLatin1String(kTitle), MessageButtons::Ok,
+                         {QString::fromStdString(dbaseExportSummary(
+                             result, QDir::toNativeSeparators(folder).toStdString()))},
+                         MessageBox::Icon::Information);
 }
 
 void registerExportScreens(Procedures& procedures) {

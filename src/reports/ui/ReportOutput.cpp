@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "data/Messages.h"
+#include "platform/UserFile.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PrinterSetup.h"
 #include "reports/TextReportFile.h"
@@ -34,12 +35,28 @@ QString askTextFile(QWidget* parent) {
     return file;
 }
 
+// The print dialog. A print to a PDF file starts without the file of the
+// previous run (the shared printer keeps it), and a file that exists is
+// replaced only when the user says so.
 bool askPrinter(QWidget* parent, QPrinter& printer) {
-    if (reportOutputHooks().confirmPrinter)
-        return reportOutputHooks().confirmPrinter(parent, printer);
-    QPrintDialog dialog(&printer, parent);
-    dialog.setWindowTitle(translated("Print"));
-    return dialog.exec() == QDialog::Accepted;
+    if (printer.outputFormat() == QPrinter::PdfFormat) printer.setOutputFileName(QString());
+    bool accepted = false;
+    if (reportOutputHooks().confirmPrinter) {
+        accepted = reportOutputHooks().confirmPrinter(parent, printer);
+    } else {
+        QPrintDialog dialog(&printer, parent);
+        dialog.setWindowTitle(translated("Print"));
+        accepted = dialog.exec() == QDialog::Accepted;
+    }
+    if (!accepted) return false;
+    const QString replaced = printer.outputFormat() == QPrinter::PdfFormat
+                                 ? fileToBeReplaced(printer.outputFileName())
+                                 : QString();
+    return replaced.isEmpty() ||
+           MessageBox::showText(
+               parent, QStringLiteral("%1 already exists. Do you want to replace it?"),
+               QStringLiteral("Print"), MessageButtons::YesNo, {QDir::toNativeSeparators(replaced)},
+               MessageBox::Icon::Question) == Answer::Yes;
 }
 
 bool askPreview(QWidget* parent, const QStringList& pages) {

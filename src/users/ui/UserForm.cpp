@@ -306,6 +306,18 @@ bool UserForm::save() {
             } else if (outcome.field == "access") {
                 m_tabs->setCurrentIndex(0);
                 m_access[2]->setFocus();
+            } else if (outcome.field == "notes") {
+                m_tabs->setCurrentWidget(m_notes);
+                m_notes->setFocus();
+            } else {
+                const std::pair<const char*, QLineEdit*> entries[] = {{"lastname", m_lastName},
+                                                                      {"firstname", m_firstName},
+                                                                      {"department", m_department}};
+                for (const auto& [field, edit] : entries)
+                    if (outcome.field == field) {
+                        m_tabs->setCurrentIndex(0);
+                        edit->setFocus();
+                    }
             }
             return false;
         case Outcome::Failed:

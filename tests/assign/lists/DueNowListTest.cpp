@@ -94,13 +94,18 @@ TEST_F(DueNowListTest, DueDatesOpenAndSecondaryDecideWhatIsListed) {
     const auto secondary = add("Secondary", "BEN", "ANNA", kToday, 5, 1);
     // Only 1 marks a secondary assignment; any other value counts as primary.
     const auto oddFlag = add("Flag two", "BEN", "ANNA", kToday, 5, 2);
+    // A record still being entered (neither name nor person) is no row, not
+    // for its owner and not for those who see all; a name or a person alone is.
+    const auto entering = add("", "", "BEN", kToday);
+    const auto unnamed = add("", "BEN", "ANNA", kToday);
 
     for (const DueNowOrder& order : kDueNowOrders) {
         SCOPED_TRACE(order.keyLabel);
         EXPECT_EQ(numbers(listed(scope("BEN", false, false), order.keyLabel)),
-                  (std::set<std::int32_t>{today, late, oddFlag}));
+                  (std::set<std::int32_t>{today, late, oddFlag, unnamed}));
         EXPECT_EQ(numbers(listed(scope("BEN", false, true), order.keyLabel)),
-                  (std::set<std::int32_t>{today, late, secondary, oddFlag}));
+                  (std::set<std::int32_t>{today, late, secondary, oddFlag, unnamed}));
+        EXPECT_EQ(numbers(listed(scope("BOSS", true, true), order.keyLabel)).count(entering), 0u);
     }
 }
 
