@@ -188,6 +188,36 @@ private slots:
         QCOMPARE(other->endDateEdit()->text(), formatDate(kToday + 3, u"@D18b"));
     }
 
+    // Screens open side by side: each shows the end date its list is read
+    // with.
+    void screensOpenAtOnceShowTheSharedDateAndKeepEachOthersChoices() {
+        auto general = open(ScheduleKind::LookForward, ScheduleScreen::General);
+        auto person = open(ScheduleKind::LookForward, ScheduleScreen::Person);
+        QCOMPARE(general->endDateEdit()->text(), QString());
+        person->endDateEdit()->setText(formatDate(kToday + 3, u"@D18b"));
+        emit person->endDateEdit()->editingFinished();
+        // The next read of General's list (here: ticking secondary) uses the
+        // shared date and shows it.
+        general->secondaryCheck()->setChecked(true);
+        QCOMPARE(general->endDateEdit()->text(), formatDate(kToday + 3, u"@D18b"));
+        QCOMPARE(names(general->list()),
+                 (QStringList{QStringLiteral("Bravo"), QStringLiteral("Alpha")}));
+        // Coming back to it after another screen set the date reads it again.
+        m_workspace.session.EndDate = kToday + 9;
+        general->show();
+        general->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(general.get()));
+        QCOMPARE(general->endDateEdit()->text(), formatDate(kToday + 9, u"@D18b"));
+        QCOMPARE(names(general->list()).size(), 3);
+        // A date being typed is not overwritten by a read of the list.
+        general->endDateEdit()->setText(QStringLiteral("12"));
+        general->endDateEdit()->setModified(true);
+        general->dueNowCheck()->setChecked(true);
+        QCOMPARE(general->endDateEdit()->text(), QStringLiteral("12"));
+        general->dueNowCheck()->setChecked(false);
+        general->hide();
+    }
+
     void personScreenMatchesThePersonWithoutRegardToCase() {
         auto w = open(ScheduleKind::LookForward, ScheduleScreen::Person);
         QVERIFY(names(w->list()).isEmpty());

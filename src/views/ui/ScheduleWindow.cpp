@@ -151,7 +151,7 @@ void ScheduleWindow::buildHeader() {
         includeLayout->addWidget(m_dueNow);
         top->addWidget(include);
         addDateEntry(top, QStringLiteral("End Date:"), "endDateEdit", m_endDate);
-        m_endDate->setText(formatDate(m_workspace.session.EndDate, kDatePicture));
+        showListedEndDate(lookForwardEndDate(m_workspace.session));
         m_secondary->setChecked(m_prefs.SECONDARY != 0);
         m_dueNow->setChecked(m_prefs.CURRENTDUE != 0);
         connect(m_dueNow, &QCheckBox::toggled, this, [this](bool on) {
@@ -292,6 +292,21 @@ void ScheduleWindow::onDateAccepted(QLineEdit* edit) {
     reloadKeeping();
 }
 
+void ScheduleWindow::showListedEndDate(Date date) {
+    m_listedEndDate = date;
+    // An entry the user is still typing in keeps what was typed; accepting it
+    // sets the shared date and reads the list again.
+    if (!m_endDate->isModified()) m_endDate->setText(formatDate(date, kDatePicture));
+}
+
+void ScheduleWindow::changeEvent(QEvent* event) {
+    AssignmentListWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        m_kind == ScheduleKind::LookForward &&
+        lookForwardEndDateMoved(m_listedEndDate, m_workspace.session))
+        reloadKeeping();
+}
+
 void ScheduleWindow::onSelectorAccepted() {
     const std::string typed = store::rtrim(m_selector->text().toStdString());
     std::string& current = m_screen == ScheduleScreen::Person ? m_subject.person : m_subject.group;
@@ -328,8 +343,9 @@ void ScheduleWindow::applyFilter() {
         LookForwardOptions options;
         options.includeSecondary = m_prefs.SECONDARY != 0;
         options.includeDueNow = m_prefs.CURRENTDUE != 0;
-        options.endDate = m_workspace.session.EndDate;
+        options.endDate = lookForwardEndDate(m_workspace.session);
         options.today = Clock::today();
+        showListedEndDate(options.endDate);
         filter = lookForwardFilter(m_screen, tab, m_subject, options, m_scope);
     } else {
         s = loadHistorySubject(*m_workspace.db, m_screen, m_subject, tab, &m_scope);
