@@ -189,10 +189,12 @@ private slots:
     }
 
     // Screens open side by side: each shows the end date its list is read
-    // with.
+    // with, and closing one writes only what it changed.
     void screensOpenAtOnceShowTheSharedDateAndKeepEachOthersChoices() {
         auto general = open(ScheduleKind::LookForward, ScheduleScreen::General);
         auto person = open(ScheduleKind::LookForward, ScheduleScreen::Person);
+        auto history = open(ScheduleKind::History, ScheduleScreen::General);
+        auto history2 = open(ScheduleKind::History, ScheduleScreen::Person);
         QCOMPARE(general->endDateEdit()->text(), QString());
         person->endDateEdit()->setText(formatDate(kToday + 3, u"@D18b"));
         emit person->endDateEdit()->editingFinished();
@@ -216,6 +218,21 @@ private slots:
         QCOMPARE(general->endDateEdit()->text(), QStringLiteral("12"));
         general->dueNowCheck()->setChecked(false);
         general->hide();
+
+        person->dueNowCheck()->setChecked(true);
+        history->startDateEdit()->setText(formatDate(kToday - 10, u"@D18b"));
+        emit history->startDateEdit()->editingFinished();
+        history2->secondaryCheck()->setChecked(true);
+        person->reject();
+        history->reject();
+        general->reject();   // changed secondary only (due now back as opened)
+        history2->reject();  // changed its check box only
+        UserPref stored;
+        QVERIFY(m_db->fetch("USP:USERNAME_KEY", {std::string("ANNA")}, stored).ok());
+        QCOMPARE(int(stored.SECONDARY), 1);
+        QCOMPARE(int(stored.CURRENTDUE), 1);
+        QCOMPARE(int(stored.HISTSECONDARY), 1);
+        QCOMPARE(stored.HISTSTARTDATE, kToday - 10);
     }
 
     void personScreenMatchesThePersonWithoutRegardToCase() {

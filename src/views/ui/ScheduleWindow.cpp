@@ -82,6 +82,7 @@ ScheduleWindow::ScheduleWindow(Workspace& workspace, ScheduleKind kind, Schedule
         m_prefs.USERNAME = m_workspace.session.GlobalUser;
         showFileError(this, *m_workspace.db, "USERPREF");
     }
+    m_openedPrefs = m_prefs;
 
     buildHeader();
     buildColumns();
@@ -418,19 +419,15 @@ bool ScheduleWindow::eventFilter(QObject* watched, QEvent* event) {
 void ScheduleWindow::writeBack() {
     if (m_written) return;
     m_written = true;
-    const UserPref chosen = m_prefs;
-    const bool lf = m_kind == ScheduleKind::LookForward;
-    const Status s =
-        writeBackUserPref(*m_workspace.db, m_workspace.session.GlobalUser, [&](UserPref& stored) {
-            if (lf) {
-                stored.SECONDARY = chosen.SECONDARY;
-                stored.CURRENTDUE = chosen.CURRENTDUE;
-            } else {
-                stored.HISTSECONDARY = chosen.HISTSECONDARY;
-                stored.HISTSTARTDATE = chosen.HISTSTARTDATE;
-                stored.HISTENDDATE = chosen.HISTENDDATE;
-            }
-        });
+    const ScheduleSettings which = m_kind == ScheduleKind::LookForward
+                                       ? ScheduleSettings::LookForward
+                                       : ScheduleSettings::History;
+    // Nothing changed here writes nothing, so it cannot undo another screen.
+    UserPref probe = m_openedPrefs;
+    if (!applyChangedSettings(which, m_openedPrefs, m_prefs, probe)) return;
+    const Status s = writeBackUserPref(
+        *m_workspace.db, m_workspace.session.GlobalUser,
+        [&](UserPref& stored) { applyChangedSettings(which, m_openedPrefs, m_prefs, stored); });
     if (!s.ok()) showFileError(this, *m_workspace.db, "USERPREF");
 }
 

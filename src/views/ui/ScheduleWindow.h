@@ -79,6 +79,7 @@ private:
     ViewScope m_scope;
     ViewSubject m_subject;
     UserPref m_prefs;
+    UserPref m_openedPrefs;  // as read at opening: closing writes only what differs
     bool m_written = false;
     Date m_listedEndDate = kNoDate;  // Look Forward: the end date the list was read with
     std::optional<Assignment> m_chosen;
