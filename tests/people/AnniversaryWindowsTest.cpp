@@ -182,8 +182,11 @@ private slots:
         };
         QCOMPARE(notes(), QStringList{QStringLiteral("Christmas Eve")});
 
+        // Enter in the entry reloads the list; it does not close the window.
+        window.endDateEdit()->setFocus();
         window.endDateEdit()->setText(longDate(fromYmd(2027, 1, 31)));
-        emit window.endDateEdit()->editingFinished();
+        QTest::keyClick(window.endDateEdit(), Qt::Key_Return);
+        QVERIFY(window.isVisible());
         QCOMPARE(ws.session.EndDate, fromYmd(2027, 1, 31));
         QCOMPARE(notes(),
                  (QStringList{QStringLiteral("Christmas Eve"), QStringLiteral("early January")}));
