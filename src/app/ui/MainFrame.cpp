@@ -312,9 +312,9 @@ void MainFrame::restorePlacement() {
         std::vector<QRect> screens;
         for (const QScreen* screen : QGuiApplication::screens())
             screens.push_back(screen->availableGeometry());
-        p = fitPlacement(p, screens);
+        p = fitPlacement(p, screens, size());
         if (p.width > 0 && p.height > 0) resize(p.width, p.height);
-        move(p.x, p.y);
+        move(p.x, p.y);  // the outer frame's position, as it was stored
     }
     if (p.maximize) setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -429,15 +429,23 @@ bool MainFrame::saveOnClose() {
         MessageBox::showText(this, QString::fromStdString(backup.copyError),
                              QStringLiteral("Back Up"), MessageButtons::Ok, {},
                              MessageBox::Icon::Warning);
-    FramePlacement placement;
-    const QRect normal = normalGeometry();
-    placement.x = normal.x();
-    placement.y = normal.y();
-    placement.width = normal.width();
-    placement.height = normal.height();
+    noteFrameEdges();
+    const FramePlacement placement = placementToStore(normalGeometry(), m_frameEdges);
     writeFramePlacement(mainIniPath(m_workspace.programDir), isMaximized(), isMinimized(),
                         placement);
     return true;
+}
+
+void MainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    noteFrameEdges();
+}
+
+void MainFrame::noteFrameEdges() {
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) return;
+    const QRect frame = frameGeometry(), client = geometry();
+    m_frameEdges = QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                            frame.right() - client.right(), frame.bottom() - client.bottom());
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {
