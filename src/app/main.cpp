@@ -51,7 +51,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tko::PasteGuard::installOnApplication();
     QApplication::setApplicationName(QStringLiteral("taskorbit"));
-    QApplication::setApplicationDisplayName(QStringLiteral("TASKORBIT Multi-User"));
+    // No application display name: the platform would append it to every
+    // window title (" — TASKORBIT Multi-User"), which clips the titles of
+    // narrow dialogs. The desktop file names the program to the task bar.
     QApplication::setWindowIcon(tko::applicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("org.taskorbit.MultiUser"));
     tko::HelpBrowser::installHelpKey(&app);

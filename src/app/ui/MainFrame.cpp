@@ -386,6 +386,14 @@ void MainFrame::showStartupAlerts() {
     auto openList = [this](const char* procedure) {
         if (!procedures().run(QLatin1String(procedure), this, m_workspace)) notDefined(procedure);
     };
+    // Yes and No answer a question: the alert says what there is and asks
+    // whether to open the list.
+    auto ask = [this](const std::string& statement, const QString& title) {
+        const QString text = QString::fromStdString(statement) + QStringLiteral("\n\n") +
+                             QString::fromStdString(translateText("Do you want to see them now?"));
+        return MessageBox::showText(this, QStringLiteral("%1"), title, MessageButtons::YesNo,
+                                    {text}, MessageBox::Icon::Question) == Answer::Yes;
+    };
     if (alerts.due) {
         // The alert covers reminders only when no assignment is due.
         bool assignmentDue = false;
@@ -394,15 +402,11 @@ void MainFrame::showStartupAlerts() {
         const char* list = assignmentDue ? "BrowseDueAssignments" : "BrowseReminders";
         const QString title = assignmentDue ? QStringLiteral("Assignments Due Now")
                                             : QStringLiteral("Current Reminders");
-        if (MessageBox::showText(
-                this, QStringLiteral("You have reminders or assignments due for today"), title,
-                MessageButtons::YesNo, {}, MessageBox::Icon::Question) == Answer::Yes)
+        if (ask(translateText("You have reminders or assignments due for today"), title))
             openList(list);
     }
-    if (alerts.unseen &&
-        MessageBox::showText(this, QStringLiteral("You have unseen or changed assignments"),
-                             QStringLiteral("View Unseen or Changed Assignments"),
-                             MessageButtons::YesNo, {}, MessageBox::Icon::Question) == Answer::Yes)
+    if (alerts.unseen && ask(translateText("You have unseen or changed assignments"),
+                             QStringLiteral("View Unseen or Changed Assignments")))
         openList("BrowseUnseenAssignments");
     activateWindow();
 }
