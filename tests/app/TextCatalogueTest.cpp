@@ -73,6 +73,11 @@ private slots:
                                            "translate them in De_tkom.po:\n")
                                 .arg(missing.size()) +
                             missing.join(u'\n')));
+        // Each window and menu bar gives a hot key to one control only, in
+        // English as in German.
+        QVERIFY2(met.hotKeyClashes.isEmpty(),
+                 qPrintable(QStringLiteral("Hot keys used twice in English:\n") +
+                            met.hotKeyClashes.join(u'\n')));
     }
 
     void germanTranslatesEveryEntryOfTheCatalogue() {

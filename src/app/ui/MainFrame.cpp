@@ -115,7 +115,7 @@ constexpr MenuEntry kMenuEntries[] = {
     {MenuKind::Procedure, nullptr, "projectAction", "P&roject", "BrowseProjects"},
     {MenuKind::Procedure, nullptr, "reportsAction", "Rep&orts", "ReportSelection"},
 
-    {MenuKind::Menu, nullptr, "helpMenu", "Hel&p"},
+    {MenuKind::Menu, nullptr, "helpMenu", "H&elp"},
     {MenuKind::Command, "helpMenu", "helpContentsAction", "&Contents"},
     {MenuKind::Command, "helpMenu", "helpSearchAction", "&Search for Help On..."},
     {MenuKind::Command, "helpMenu", "helpHowToAction", "&How to Use Help"},
