@@ -22,6 +22,7 @@
 #include "data/StationSettings.h"
 #include "platform/ChangeWatcher.h"
 #include "platform/store/EngineLog.h"
+#include "platform/ui/AccessibleNames.h"
 #include "platform/ui/AppIcon.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -170,6 +171,7 @@ int main(int argc, char** argv) {
     });
     frame.restorePlacement();
     ::Translate(&frame);
+    tko::nameControls(&frame);
     frame.show();
     if (!frame.startUp()) {
         ::CloseTranslator();

@@ -78,6 +78,10 @@ private slots:
         QVERIFY2(met.hotKeyClashes.isEmpty(),
                  qPrintable(QStringLiteral("Hot keys used twice in English:\n") +
                             met.hotKeyClashes.join(u'\n')));
+        // A screen reader can name every control that takes the focus.
+        QVERIFY2(met.namelessControls.isEmpty(),
+                 qPrintable(QStringLiteral("Controls without an accessible name:\n") +
+                            met.namelessControls.join(u'\n')));
     }
 
     void germanTranslatesEveryEntryOfTheCatalogue() {
