@@ -437,7 +437,10 @@ private slots:
         QCOMPARE(browser.chosen()->NOTE, std::string("kept beside the record"));
 
         ProjectBrowser menu(as("EVE"), false, actions());
-        QVERIFY(!menu.button(QStringLiteral("selectButton")));
+        // From the menu "Select" is there, as in the other lists, but disabled.
+        QVERIFY(menu.button(QStringLiteral("selectButton")));
+        QVERIFY(!menu.button(QStringLiteral("selectButton"))->isHidden());
+        QVERIFY(!menu.button(QStringLiteral("selectButton"))->isEnabled());
         QVERIFY(menu.testAttribute(Qt::WA_DeleteOnClose));  // a window of its own
     }
 
