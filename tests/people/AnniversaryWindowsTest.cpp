@@ -121,6 +121,16 @@ private slots:
         form.button(QStringLiteral("anniversaryDeleteButton"))->click();
         QVERIFY(anniversariesOf(shop.PERSONNUMBER).empty());
         QVERIFY(!list->selectedRow());
+
+        // The list takes the person's number and short name: a row with his
+        // number under another name is not his.
+        Anniversary stray = newAnniversaryFor(shop);
+        stray.SHORTNAME = "SOMEBODYELSE";
+        stray.DATE = fromYmd(1990, 7, 1);
+        stray.DAYOFYEAR = static_cast<std::int16_t>(anniversaryDayValue(stray.DATE));
+        QVERIFY(m_db->add(stray).ok());
+        list->reload();
+        QVERIFY(!list->selectedRow());
     }
 
     void badInputKeepsTheFormOpenAndWritesNothing() {
