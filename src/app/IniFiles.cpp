@@ -47,8 +47,12 @@ FramePlacement readFramePlacement(const QString& iniPath) {
     return p;
 }
 
-FramePlacement fitPlacement(const FramePlacement& p, const std::vector<QRect>& screens) {
-    if (screens.empty()) return p;
+FramePlacement fitPlacement(const FramePlacement& stored, const std::vector<QRect>& screens,
+                            const QSize& ownSize) {
+    if (screens.empty()) return stored;
+    FramePlacement p = stored;
+    if (p.width <= 0) p.width = ownSize.width();
+    if (p.height <= 0) p.height = ownSize.height();
     // Sizes and positions from the file may be anything an int holds.
     auto overlap = [&](const QRect& s) {
         const qint64 left = std::max<qint64>(s.left(), p.x);
@@ -74,6 +78,15 @@ FramePlacement fitPlacement(const FramePlacement& p, const std::vector<QRect>& s
     fitted.x = std::clamp(p.x, screen.left(), screen.left() + screen.width() - width);
     fitted.y = std::clamp(p.y, screen.top(), screen.top() + screen.height() - height);
     return fitted;
+}
+
+FramePlacement placementToStore(const QRect& normalClient, const QMargins& frameEdges) {
+    FramePlacement p;
+    p.x = normalClient.x() - frameEdges.left();
+    p.y = normalClient.y() - frameEdges.top();
+    p.width = normalClient.width();
+    p.height = normalClient.height();
+    return p;
 }
 
 void writeFramePlacement(const QString& iniPath, bool maximized, bool minimized,

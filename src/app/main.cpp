@@ -23,6 +23,7 @@
 #include "data/StationSettings.h"
 #include "platform/ChangeWatcher.h"
 #include "platform/store/EngineLog.h"
+#include "platform/ui/AccessibleNames.h"
 #include "platform/ui/AppIcon.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -52,7 +53,9 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     tko::PasteGuard::installOnApplication();
     QApplication::setApplicationName(QStringLiteral("taskorbit"));
-    QApplication::setApplicationDisplayName(QStringLiteral("TASKORBIT Multi-User"));
+    // No application display name: the platform would append it to every
+    // window title (" — TASKORBIT Multi-User"), which clips the titles of
+    // narrow dialogs. The desktop file names the program to the task bar.
     QApplication::setWindowIcon(tko::applicationIcon());
     QGuiApplication::setDesktopFileName(QStringLiteral("org.taskorbit.MultiUser"));
     tko::HelpBrowser::installHelpKey(&app);
@@ -174,6 +177,7 @@ int main(int argc, char** argv) {
     });
     frame.restorePlacement();
     ::Translate(&frame);
+    tko::nameControls(&frame);
     frame.show();
     const bool checkStart = parser.isSet(checkStartOption);
     if (!frame.startUp(checkStart)) {

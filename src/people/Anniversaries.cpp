@@ -68,6 +68,16 @@ Anniversary newAnniversaryFor(const Person& person) {
     return a;
 }
 
+std::string anniversaryPersonShown(const Anniversary& record, const std::string& typed) {
+    const std::string stored = store::rtrim(record.SHORTNAME);
+    return stored.empty() ? store::rtrim(typed) : stored;
+}
+
+store::Filter anniversariesOfPerson(const Person& person) {
+    return store::allOf({store::eq("NUMBER", std::int64_t{person.PERSONNUMBER}),
+                         store::eq("SHORTNAME", store::rtrim(person.SHORTNAME))});
+}
+
 AnniversaryRights anniversaryRights(Database& db, const Session& session,
                                     std::int32_t personNumber) {
     AnniversaryRights rights;

@@ -68,6 +68,16 @@ Status readUpcoming(Database& db, const Session& session, const UpcomingWindow& 
 // A new anniversary of `person`: its number and (stored) short name set.
 Anniversary newAnniversaryFor(const Person& person);
 
+// The name the form's "Person:" shows: the record's short name, or, for a
+// person not yet saved under a name (none stored with the record), the short
+// name typed on the person form so far. The record keeps the stored name;
+// saving the person carries his anniversaries over to the new one.
+std::string anniversaryPersonShown(const Anniversary& record, const std::string& typed);
+
+// The anniversaries the person form lists: those with the person's number and
+// short name (the name without regard to case).
+store::Filter anniversariesOfPerson(const Person& person);
+
 // Whether the signed-in user may add, change or delete anniversaries of the
 // person with this number: the person must exist and be one that the user's
 // edit list shows. `message` tells why not.

@@ -3,7 +3,8 @@
 target_sources(taskorbit_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/UserFile.cpp ${CMAKE_CURRENT_LIST_DIR}/UserFile.h)
 target_sources(taskorbit_core PRIVATE
-  ${CMAKE_CURRENT_LIST_DIR}/HotKeys.cpp ${CMAKE_CURRENT_LIST_DIR}/HotKeys.h)
+  ${CMAKE_CURRENT_LIST_DIR}/HotKeys.cpp ${CMAKE_CURRENT_LIST_DIR}/HotKeys.h
+  ${CMAKE_CURRENT_LIST_DIR}/AccessibleText.cpp ${CMAKE_CURRENT_LIST_DIR}/AccessibleText.h)
 target_sources(taskorbit_core PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/WindowPlacement.cpp ${CMAKE_CURRENT_LIST_DIR}/WindowPlacement.h)
 target_sources(taskorbit_core PRIVATE

@@ -14,6 +14,7 @@ target_sources(taskorbit_core PRIVATE
   ${_tko_ui_dir}/StandardMessage.cpp ${_tko_ui_dir}/StandardMessage.h
   ${_tko_ui_dir}/Translate.cpp ${_tko_ui_dir}/Translate.h)
 target_sources(taskorbit_ui PRIVATE
+  ${_tko_ui_dir}/ui/AccessibleNames.cpp ${_tko_ui_dir}/ui/AccessibleNames.h
   ${_tko_ui_dir}/ui/BrowseList.cpp ${_tko_ui_dir}/ui/BrowseList.h
   ${_tko_ui_dir}/ui/CalendarPopup.cpp ${_tko_ui_dir}/ui/CalendarPopup.h
   ${_tko_ui_dir}/ui/DialogButtons.cpp ${_tko_ui_dir}/ui/DialogButtons.h

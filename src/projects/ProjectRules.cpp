@@ -269,4 +269,9 @@ Status visibleProjectLinks(Database& db, const access::Viewer& viewer, std::int3
     return db.readAll(key::PRA_ASSIGNMENT_KEY, assignmentProjectsFilter(assignNumber, viewer), out);
 }
 
+std::string projectNameForUsers(const Project& stored, const std::string& typed) {
+    const std::string name = store::rtrim(stored.NAME);
+    return name.empty() ? store::rtrim(typed) : name;
+}
+
 }  // namespace tko

@@ -78,6 +78,12 @@ bool mayChangeProject(const Project& project, const Session& session);
 // kDuplicateKey result asks for standard message 25.
 Status addNewProject(Database& db, const Session& session, Project& project);
 
+// The project name "Users for Limited Project" shows and gives the users it
+// adds: the stored name, or, for a new project not yet saved under a name,
+// the name typed on the project form so far. Saving the project carries its
+// name into its users either way.
+std::string projectNameForUsers(const Project& stored, const std::string& typed);
+
 // Whether the user already has a project without a name (a new one still
 // open in another window, or one left by a station that stopped). Its name
 // and owner hold the unique key a new project needs, so no second new

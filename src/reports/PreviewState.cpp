@@ -158,4 +158,18 @@ QString savedPageName(const QString& chosen, int page, const QString& extension)
     return folder + base + digits + suffix;
 }
 
+QSize thumbnailSize(QSize view, QSizeF page, int across, int down, int spacing, int cellExtra) {
+    across = std::max(1, across);
+    down = std::max(1, down);
+    if (page.width() <= 0 || page.height() <= 0) return {1, 1};
+    // The room one page has, each way, once the spacing and the cells' own
+    // frames are taken off.
+    const double width = (view.width() - spacing * (across + 1.0)) / across - cellExtra;
+    const double height = (view.height() - spacing * (down + 1.0)) / down - cellExtra;
+    const double scale = std::min(width / page.width(), height / page.height());
+    // Rounded down, so that the cells never need more than the view.
+    return {std::max(1, static_cast<int>(page.width() * scale)),
+            std::max(1, static_cast<int>(page.height() * scale))};
+}
+
 }  // namespace tko

@@ -4,6 +4,8 @@
 // which "Save" writes the pages. The window only draws what this says.
 #pragma once
 
+#include <QSize>
+#include <QSizeF>
 #include <QString>
 
 namespace tko {
@@ -65,6 +67,13 @@ private:
     int m_down = 1;
     PreviewZoom m_zoom = PreviewZoom::Off;
 };
+
+// The size of one page in a grid of `across` x `down` thumbnails that fits a
+// view of `view` pixels without a scroll bar: `spacing` lies between the cells
+// and at the view's edges, each cell takes `cellExtra` more pixels each way
+// around its page (frame and margin), and the page keeps the proportions of
+// `page`. At least 1 x 1, however small the view.
+QSize thumbnailSize(QSize view, QSizeF page, int across, int down, int spacing, int cellExtra);
 
 // Source texts of a zoom level: the drop list's entry ("50%") and the menu's
 // ("&50 Percent").

@@ -130,8 +130,9 @@ Status removeNaming(Database& db, const char* keyLabel, const char* column,
     return Status::success();
 }
 
-// Adds the user's own person entry (type "User") unless it is there already.
-Outcome addOwnPerson(Database& db, const std::string& name) {
+// Adds the user's own person entry (type "User") unless it is there already,
+// with the user's last and first name, so that the people lists name him.
+Outcome addOwnPerson(Database& db, const std::string& name, const User& user) {
     Person own;
     Status s = db.fetch(key::PEO_PRIMARY_KEY, {name, name}, own);
     if (s.ok()) return {};
@@ -142,6 +143,8 @@ Outcome addOwnPerson(Database& db, const std::string& name) {
     person.SHORTNAME = name;
     person.USER = name;
     person.TYPE = kTypeUser;
+    person.LASTNAME = store::clipText(store::rtrim(user.LASTNAME), Person::Width::LASTNAME);
+    person.FIRSTNAME = store::clipText(store::rtrim(user.FIRSTNAME), Person::Width::FIRSTNAME);
     s = addNumbered(db, person, &Person::PERSONNUMBER, key::PEO_PERSONNUMBER_KEY);
     if (s.code == store::kDuplicateKey) {
         Person clash;
@@ -387,7 +390,7 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
             return refusedInTransaction(db, "Duplicate UserName", "username");
         if (!s.ok())
             return transactionCancelled(db, standardMessage(14, db.lastError().describe()).text);
-        if (Outcome o = addOwnPerson(db, name); !o.ok()) return o;
+        if (Outcome o = addOwnPerson(db, name, user); !o.ok()) return o;
         UserPref pref;
         const Status found = db.fetch(key::USP_USERNAME_KEY, {name}, pref);
         if (found.code == store::kRecordNotFound) {

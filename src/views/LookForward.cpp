@@ -138,4 +138,12 @@ Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subj
     return store::allOf(std::move(tests));
 }
 
+Date lookForwardEndDate(const Session& session) {
+    return session.EndDate;
+}
+
+bool lookForwardEndDateMoved(Date listed, const Session& session) {
+    return listed != lookForwardEndDate(session);
+}
+
 }  // namespace tko

@@ -45,4 +45,12 @@ bool isLookForwardListed(const Assignment& record, ScheduleScreen screen, int ta
 store::Filter lookForwardFilter(ScheduleScreen screen, int tab, const ViewSubject& subject,
                                 const LookForwardOptions& options, const ViewScope& scope);
 
+// The end date a Look Forward screen reads its list with and shows in its
+// "End Date:" entry: the program-wide one as it is now. Another screen (Look
+// Forward, Upcoming Anniversaries, Report Selection) may set that while this
+// one is open; a screen whose list was read with `listed` then reads it again
+// (true), so that what it lists and what it shows stay the same date.
+Date lookForwardEndDate(const Session& session);
+bool lookForwardEndDateMoved(Date listed, const Session& session);
+
 }  // namespace tko

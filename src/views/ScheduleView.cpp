@@ -194,6 +194,25 @@ Status writeBackUserPref(Database& db, const std::string& user,
     return s;
 }
 
+bool applyChangedSettings(ScheduleSettings which, const UserPref& opened, const UserPref& chosen,
+                          UserPref& stored) {
+    bool changed = false;
+    auto take = [&](auto UserPref::*field) {
+        if (opened.*field == chosen.*field) return;
+        stored.*field = chosen.*field;
+        changed = true;
+    };
+    if (which == ScheduleSettings::LookForward) {
+        take(&UserPref::SECONDARY);
+        take(&UserPref::CURRENTDUE);
+    } else {
+        take(&UserPref::HISTSECONDARY);
+        take(&UserPref::HISTSTARTDATE);
+        take(&UserPref::HISTENDDATE);
+    }
+    return changed;
+}
+
 // ---- groups ---------------------------------------------------------------------
 
 namespace {

@@ -161,6 +161,17 @@ Status loadUserPref(Database& db, const std::string& user, UserPref& out);
 Status writeBackUserPref(Database& db, const std::string& user,
                          const std::function<void(UserPref&)>& apply);
 
+// The settings a Look Forward screen keeps in the preferences (USP:SECONDARY,
+// USP:CURRENTDUE) or a History screen (USP:HISTSECONDARY, USP:HISTSTARTDATE,
+// USP:HISTENDDATE). Sets on `stored` (the record as stored now) each of them
+// that the screen changed: that differs between `opened` (as the screen read
+// it) and `chosen` (as it closes). The others keep their stored value, which
+// another screen open at the same time may have set. True when the screen
+// changed any of them (false: nothing to write).
+enum class ScheduleSettings { LookForward, History };
+bool applyChangedSettings(ScheduleSettings which, const UserPref& opened, const UserPref& chosen,
+                          UserPref& stored);
+
 // The person or group a Person or Group screen is restricted to, as read when
 // the list is (re)loaded.
 struct ViewSubject {

@@ -58,5 +58,33 @@ TEST(PlacementTest, AFrameThatFitsStaysWhereItWasOnTheScreenItMostlyCovers) {
     EXPECT_EQ(p.x, 9000);
 }
 
+// A size that is not positive (a hand-edited file) is the frame's own size,
+// and the frame is fitted with it: never pushed below the screen's bottom.
+TEST(PlacementTest, ASizeThatIsNotPositiveIsTheFramesOwn) {
+    const std::vector<QRect> one{QRect(0, 0, 1920, 1050)};
+    for (const auto& [w, h] : {std::pair{800, -600}, std::pair{-1, 600}, std::pair{0, 0}}) {
+        const FramePlacement p = fitPlacement(placed(100, 5000, w, h), one, QSize(1000, 700));
+        EXPECT_EQ(p.width, w > 0 ? w : 1000);
+        EXPECT_EQ(p.height, h > 0 ? h : 700);
+        EXPECT_TRUE(QRect(0, 0, 1920, 1050).contains(QRect(p.x, p.y, p.width, p.height)))
+            << p.x << "," << p.y << " " << p.width << "x" << p.height;
+    }
+}
+
+// Stored at closing and placed back at the next start (move() places the
+// outer frame, resize() sizes the client): the client lands where it was, so
+// the frame does not creep down by its title bar at every start.
+TEST(PlacementTest, StoredAndPlacedBackTheFrameStaysWhereItWas) {
+    const QMargins edges(4, 28, 4, 4);  // title bar and borders
+    QRect client(304, 228, 1000, 700);
+    for (int start = 0; start < 3; ++start) {
+        const FramePlacement p = placementToStore(client, edges);
+        EXPECT_EQ(QPoint(p.x, p.y), QPoint(300, 200));
+        // What move(p.x, p.y) and resize(p.width, p.height) give.
+        client = QRect(QPoint(p.x + edges.left(), p.y + edges.top()), QSize(p.width, p.height));
+    }
+    EXPECT_EQ(client, QRect(304, 228, 1000, 700));
+}
+
 }  // namespace
 }  // namespace tko

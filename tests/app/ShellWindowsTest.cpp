@@ -106,8 +106,11 @@ private slots:
         frame.enterSession("BEN", 0);  // Ben has work due today and unseen work in the demo
         QStringList texts;
         for (const auto& shown : MessageBox::shown()) texts << shown.text;
-        QVERIFY(texts.contains(QStringLiteral("You have reminders or assignments due for today")));
-        QVERIFY(texts.contains(QStringLiteral("You have unseen or changed assignments")));
+        // Each alert asks the question that its Yes and No answer.
+        QVERIFY(texts.contains(QStringLiteral(
+            "You have reminders or assignments due for today\n\nDo you want to see them now?")));
+        QVERIFY(texts.contains(QStringLiteral(
+            "You have unseen or changed assignments\n\nDo you want to see them now?")));
     }
 
     void aScreenNotBuiltYetSaysSo() {

@@ -73,6 +73,15 @@ private slots:
                                            "translate them in De_tkom.po:\n")
                                 .arg(missing.size()) +
                             missing.join(u'\n')));
+        // Each window and menu bar gives a hot key to one control only, in
+        // English as in German.
+        QVERIFY2(met.hotKeyClashes.isEmpty(),
+                 qPrintable(QStringLiteral("Hot keys used twice in English:\n") +
+                            met.hotKeyClashes.join(u'\n')));
+        // A screen reader can name every control that takes the focus.
+        QVERIFY2(met.namelessControls.isEmpty(),
+                 qPrintable(QStringLiteral("Controls without an accessible name:\n") +
+                            met.namelessControls.join(u'\n')));
     }
 
     void germanTranslatesEveryEntryOfTheCatalogue() {

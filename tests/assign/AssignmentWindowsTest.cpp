@@ -1,6 +1,7 @@
 // The assignment windows on the offscreen platform: the form's rules as the
 // user meets them, the Repeat Assignment dialog and the Reminder Information
 // form. With TKO_SCREENSHOTS=DIR each window is also saved as a PNG.
+#include <QApplication>
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -8,6 +9,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
+#include <QTabBar>
 #include <QTabWidget>
 #include <QtTest>
 
@@ -105,6 +107,14 @@ private slots:
     void insertWritesTheCreatedLine() {
         AssignmentForm form(as("ANNA"), Request::Insert, Assignment{});
         QVERIFY(form.start());
+        // The name has the focus at opening: what is typed first is kept.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        QTest::keyClicks(QApplication::focusWidget(), QStringLiteral("Book"));
+        QCOMPARE(form.nameEdit()->text(), QStringLiteral("Book"));
+        // Prompts reach their fields by their hot keys.
+        QTest::keyClick(&form, Qt::Key_Y, Qt::AltModifier);  // Priorit&y:
+        QCOMPARE(QApplication::focusWidget(), form.prioritySpin());
         form.nameEdit()->setText(QStringLiteral("Book the meeting room"));
         form.personEdit()->setText(QStringLiteral("PAT"));
         QVERIFY(form.button(QStringLiteral("okButton"))->isEnabled());
@@ -255,6 +265,11 @@ private slots:
             QVERIFY(form.tabIndex(form.page(QStringLiteral("confidentialPage"))) < 0);
             QVERIFY(!form.assignMemoEdit()->isReadOnly());
             QVERIFY(!form.button(QStringLiteral("concludeButton"))->isEnabled());
+            // The disabled Reminders tab keeps the style's greyed caption.
+            auto* tabs = form.findChild<QTabWidget*>();
+            const int reminders = tabs->indexOf(form.page(QStringLiteral("remindersPage")));
+            QVERIFY(reminders >= 0 && !tabs->isTabEnabled(reminders));
+            QVERIFY(!tabs->tabBar()->tabTextColor(reminders).isValid());
             form.button(QStringLiteral("cancelButton"))->click();
         }
         QCOMPARE(int(stored(a.ASSIGNNUMBER).SEEN), 1);

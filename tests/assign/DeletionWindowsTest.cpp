@@ -4,6 +4,7 @@
 // by date through the progress window. The batch screens refuse anyone but a
 // System Administrator.
 #include <QApplication>
+#include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QtTest>
@@ -134,6 +135,19 @@ private slots:
         window.deleteSelected();
         QVERIFY(exists(fromAnna));
         QVERIFY(!MessageBox::shown().isEmpty());
+
+        // A refused name after BEN leaves nobody chosen: no list, no Type or
+        // User, no Delete; the typed name stays for the user to mend.
+        QVERIFY(window.button(QStringLiteral("deleteButton"))->isEnabled());
+        window.personEdit()->setText(QStringLiteral("DOCTOR"));
+        QVERIFY(!window.personEntered());
+        QVERIFY(!window.person());
+        QVERIFY(!window.list()->selectedRow());
+        QCOMPARE(window.list()->pager().rows().size(), size_t{0});
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("typeLabel"))->text().isEmpty());
+        QVERIFY(window.findChild<QLabel*>(QStringLiteral("userLabel"))->text().isEmpty());
+        QVERIFY(!window.button(QStringLiteral("deleteButton"))->isEnabled());
+        QCOMPARE(window.personEdit()->text(), QStringLiteral("DOCTOR"));
     }
 
     void deletingAllOfAPersonAsksFirstAndTakesEverything() {
@@ -146,6 +160,12 @@ private slots:
 
         DeleteByPersonDialog dialog(ws);
         dialog.show();
+        // A refused name after a chosen one leaves no details of it behind.
+        dialog.personEdit()->setText(QStringLiteral("TAXADVISOR"));
+        QVERIFY(dialog.personEntered());
+        dialog.personEdit()->setText(QStringLiteral("NOSUCHONE"));
+        QVERIFY(!dialog.personEntered());
+        QVERIFY(dialog.findChild<QLabel*>(QStringLiteral("typeLabel"))->text().isEmpty());
         dialog.personEdit()->setText(QStringLiteral("PRINTSHOP"));
         MessageBox::setNextAnswer(Answer::Cancel);
         dialog.ok();

@@ -45,6 +45,17 @@ TEST(AnniversaryDayValue, StaysWithinAYearAndRisesDayByDay) {
     }
 }
 
+// "Person:" on the Anniversary Information form: the stored name; for a
+// person not yet saved under one, what the person form holds so far.
+TEST(AnniversaryPersonShown, StoredNameElseTheTypedOne) {
+    Anniversary stored;
+    stored.SHORTNAME = "PRINTSHOP  ";
+    EXPECT_EQ(anniversaryPersonShown(stored, "RENAMED"), "PRINTSHOP");
+    const Anniversary fresh;
+    EXPECT_EQ(anniversaryPersonShown(fresh, "NEWCOMER "), "NEWCOMER");
+    EXPECT_EQ(anniversaryPersonShown(fresh, ""), "");
+}
+
 TEST(UpcomingWindowTest, NoEndDateRunsToDay363) {
     const UpcomingWindow w = upcomingWindow(fromYmd(2026, 3, 10), kNoDate);
     EXPECT_EQ(w.end, 363);

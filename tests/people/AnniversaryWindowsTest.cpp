@@ -121,6 +121,16 @@ private slots:
         form.button(QStringLiteral("anniversaryDeleteButton"))->click();
         QVERIFY(anniversariesOf(shop.PERSONNUMBER).empty());
         QVERIFY(!list->selectedRow());
+
+        // The list takes the person's number and short name: a row with his
+        // number under another name is not his.
+        Anniversary stray = newAnniversaryFor(shop);
+        stray.SHORTNAME = "SOMEBODYELSE";
+        stray.DATE = fromYmd(1990, 7, 1);
+        stray.DAYOFYEAR = static_cast<std::int16_t>(anniversaryDayValue(stray.DATE));
+        QVERIFY(m_db->add(stray).ok());
+        list->reload();
+        QVERIFY(!list->selectedRow());
     }
 
     void badInputKeepsTheFormOpenAndWritesNothing() {
@@ -182,8 +192,11 @@ private slots:
         };
         QCOMPARE(notes(), QStringList{QStringLiteral("Christmas Eve")});
 
+        // Enter in the entry reloads the list; it does not close the window.
+        window.endDateEdit()->setFocus();
         window.endDateEdit()->setText(longDate(fromYmd(2027, 1, 31)));
-        emit window.endDateEdit()->editingFinished();
+        QTest::keyClick(window.endDateEdit(), Qt::Key_Return);
+        QVERIFY(window.isVisible());
         QCOMPARE(ws.session.EndDate, fromYmd(2027, 1, 31));
         QCOMPARE(notes(),
                  (QStringList{QStringLiteral("Christmas Eve"), QStringLiteral("early January")}));

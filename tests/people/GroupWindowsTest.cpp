@@ -2,6 +2,7 @@
 // selection per access level and its select mode, the form's working list,
 // saving and deleting through it, the refusal of another user's group, the
 // multiple-select list's tags and the Print button.
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -103,6 +104,13 @@ private slots:
         QCOMPARE(form.memberTable()->rowCount(), 2);
         QCOMPARE(form.memberTable()->item(0, 0)->text(), QStringLiteral("CARLA"));
         QCOMPARE(form.memberTable()->item(1, 1)->text(), QStringLiteral("4"));
+        // The heading of the members shows whole.
+        form.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&form));
+        QHeaderView* header = form.memberTable()->horizontalHeader();
+        const QString heading = form.memberTable()->horizontalHeaderItem(0)->text();
+        QVERIFY(header->sectionSize(0) >= header->fontMetrics().horizontalAdvance(heading) + 8);
+        form.grab().save(QStringLiteral("/tmp/ui38_group.png"));
         // Delete takes the highlighted member off the working list only.
         form.memberTable()->selectRow(1);
         form.deleteMember();

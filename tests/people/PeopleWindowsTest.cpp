@@ -27,6 +27,7 @@
 #include "reports/ui/ReportOutput.h"
 #include "support/SignedIn.h"
 #include "users/ui/LimitedPersonUsersDialog.h"
+#include "users/ui/UserPickers.h"
 
 namespace tko {
 
@@ -461,6 +462,19 @@ private slots:
                              {std::int64_t{lawyer->PERSONNUMBER}, std::string("BEN")}, ben)
                      .ok());
         LimitedPersonUsersDialog::setUserPicker(nullptr);
+
+        // By default the users come from "Browse Users - Multiple Select";
+        // one listed already is not added twice.
+        setUsersPicker([](QWidget*, Workspace&) {
+            return std::vector<std::string>{"ANNA", "BEN"};
+        });
+        click(dialog.findChild<QPushButton*>(QStringLiteral("insertButton")));
+        setUsersPicker(nullptr);
+        std::int64_t rows = 0;
+        QVERIFY(m_db->count<PeoUser>(store::eq("PERSONNUMBER", std::int64_t{lawyer->PERSONNUMBER}),
+                                     rows)
+                    .ok());
+        QCOMPARE(rows, std::int64_t{3});  // CARLA, ANNA and BEN
     }
 
     void everyWindowHasItsHelpTopic() {

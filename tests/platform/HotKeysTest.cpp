@@ -1,6 +1,8 @@
-// Hot keys of translated button rows.
+// Hot keys of translated button rows; the names a screen reader reads for a
+// control, from its prompt, caption and tool tip.
 #include <gtest/gtest.h>
 
+#include "platform/AccessibleText.h"
 #include "platform/HotKeys.h"
 
 using tko::withHotKeys;
@@ -31,4 +33,27 @@ TEST(HotKeys, MarksAndAmpersandsInCaptions) {
     // No free letter left: no hot key rather than a doubled one.
     EXPECT_EQ(withHotKeys(row({"A", "a", "..."})), row({"&A", "a", "..."}));
     EXPECT_EQ(withHotKeys(QStringList()), QStringList());
+}
+
+TEST(AccessibleText, TheFirstTextThatSaysSomethingNamesTheControl) {
+    struct Case {
+        const char *prompt, *caption, *tip, *name, *description;
+    };
+    const Case cases[] = {
+        {"D&ue Date:", "", "Date the assignment is due", "Due Date", "Date the assignment is due"},
+        {"", "&Secondary", "Secondary assignment", "Secondary", "Secondary assignment"},
+        {"", "...", "Look up person", "Look up person", ""},  // "..." names nothing
+        {"", "<<", "", "", ""},
+        {" Profit && Loss : ", "", "", "Profit & Loss", ""},
+        {"", "&OK", "&OK", "OK", "&OK"},
+        {"", "", "Same", "Same", ""},  // the tip is the name, not also the description
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const QString name = tko::accessibleNameFrom(
+            QString::fromUtf8(c.prompt), QString::fromUtf8(c.caption), QString::fromUtf8(c.tip));
+        EXPECT_EQ(name, QString::fromUtf8(c.name));
+        EXPECT_EQ(tko::accessibleDescriptionFrom(name, QString::fromUtf8(c.tip)),
+                  QString::fromUtf8(c.description));
+    }
 }

@@ -267,13 +267,28 @@ private slots:
         const Project p = project("With users", "ANNA", kProjectLimited);
         ProjectActions withUsers = actions();
         std::int32_t seen = 0;
-        withUsers.editUsers = [&seen](QWidget*, Workspace&, const Project& shown) {
+        std::string seenName;
+        withUsers.editUsers = [&](QWidget*, Workspace&, const Project& shown) {
             seen = shown.PROJNUMBER;
+            seenName = shown.NAME;
         };
+        {
+            // A new project: its users get the name typed so far, not a blank.
+            ProjectForm fresh(as("ANNA"), Request::Insert, Project{}, withUsers);
+            QVERIFY(fresh.start());
+            fresh.nameEdit()->setText(QStringLiteral("Brand new"));
+            fresh.typeButton(kProjectLimited)->click();
+            fresh.button(QStringLiteral("usersButton"))->click();
+            QCOMPARE(seenName, std::string("Brand new"));
+            MessageBox::setNextAnswer(Answer::Yes);
+            fresh.scaffold()->cancel();
+        }
         ProjectForm form(as("ANNA"), Request::Change, p, withUsers);
         QVERIFY(form.start());
+        form.nameEdit()->setText(QStringLiteral("Renamed, not saved"));
         form.button(QStringLiteral("usersButton"))->click();
         QCOMPARE(seen, p.PROJNUMBER);
+        QCOMPARE(seenName, std::string("With users"));  // the stored name until OK
         // Only a Limited project has users to keep.
         form.typeButton(kProjectOpen)->click();
         QVERIFY(!form.button(QStringLiteral("usersButton"))->isEnabled());
@@ -437,7 +452,10 @@ private slots:
         QCOMPARE(browser.chosen()->NOTE, std::string("kept beside the record"));
 
         ProjectBrowser menu(as("EVE"), false, actions());
-        QVERIFY(!menu.button(QStringLiteral("selectButton")));
+        // From the menu "Select" is there, as in the other lists, but disabled.
+        QVERIFY(menu.button(QStringLiteral("selectButton")));
+        QVERIFY(!menu.button(QStringLiteral("selectButton"))->isHidden());
+        QVERIFY(!menu.button(QStringLiteral("selectButton"))->isEnabled());
         QVERIFY(menu.testAttribute(Qt::WA_DeleteOnClose));  // a window of its own
     }
 

@@ -219,6 +219,32 @@ TEST(ReportPreviewRules, ZoomShowsOnePageAtItsFactor) {
     EXPECT_EQ(state.statusText(), QStringLiteral("Pages 1-3 of 3"));
 }
 
+// Thumbnails fill the view without a scroll bar: cells, the spacing between
+// and around them and each cell's frame all fit; the page keeps its shape.
+TEST(ReportPreviewRules, ThumbnailsFitTheViewWhole) {
+    const QSizeF a4(595, 842);
+    struct Case {
+        QSize view;
+        int across, down;
+    };
+    for (const Case& c :
+         {Case{{880, 620}, 1, 1}, Case{{880, 620}, 3, 2}, Case{{300, 900}, 2, 5},
+          Case{{1200, 300}, 40, 1}, Case{{1200, 300}, 99, 1}, Case{{10, 10}, 4, 4}}) {
+        SCOPED_TRACE(c.across * 100 + c.down);
+        const QSize t = thumbnailSize(c.view, a4, c.across, c.down, 8, 4);
+        ASSERT_GE(t.width(), 1);
+        ASSERT_GE(t.height(), 1);
+        if (t == QSize(1, 1)) continue;  // far too small: one pixel is all there is
+        EXPECT_LE(c.across * (t.width() + 4) + 8 * (c.across + 1), c.view.width());
+        EXPECT_LE(c.down * (t.height() + 4) + 8 * (c.down + 1), c.view.height());
+        // It fills one of the two directions up to rounding.
+        const bool fillsWidth = c.across * (t.width() + 5) + 8 * (c.across + 1) > c.view.width();
+        const bool fillsHeight = c.down * (t.height() + 5) + 8 * (c.down + 1) > c.view.height();
+        EXPECT_TRUE(fillsWidth || fillsHeight);
+        EXPECT_NEAR(t.width(), t.height() * a4.width() / a4.height(), 1.0);
+    }
+}
+
 TEST(ReportPreviewRules, SavedPagesFollowTheNamingRule) {
     QStringList names;
     for (int page = 1; page <= 11; ++page)

@@ -11,6 +11,8 @@
 #include <QProcess>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <QSpinBox>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -297,7 +299,22 @@ void ReportWindowsTest::aOnePagePreview() {
 
 void ReportWindowsTest::aGridLargerThanTheRemainingPagesHidesItsCells() {
     ReportPreview preview(makePages(5));
+    // At opening the page fills the window's view, not a few pixels of it.
+    preview.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&preview));
+    QCoreApplication::processEvents();
+    auto* area = preview.findChild<QScrollArea*>(QStringLiteral("gridArea"));
+    QVERIFY(preview.cellImage(1)->pixmap().height() > area->viewport()->height() * 3 / 4);
+    // Three by two: both rows whole in the view, no scroll bar.
     preview.setGrid(3, 2);
+    QCoreApplication::processEvents();
+    QVERIFY(!area->verticalScrollBar()->isVisible());
+    QVERIFY(!area->horizontalScrollBar()->isVisible());
+    for (int cell = 1; cell <= 5; ++cell) {
+        const QRect shown = preview.cellFrame(cell)->geometry();
+        QVERIFY2(area->viewport()->rect().contains(shown), qPrintable(QString::number(cell)));
+        QVERIFY(preview.cellImage(cell)->pixmap().height() > area->viewport()->height() / 3);
+    }
     QCOMPARE(preview.pagesStatus()->text(), QStringLiteral("Pages 1-5 of 5"));
     for (int cell = 1; cell <= 5; ++cell) QVERIFY(!preview.cellFrame(cell)->isHidden());
     QVERIFY(preview.cellFrame(6)->isHidden());

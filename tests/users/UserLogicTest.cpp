@@ -205,7 +205,8 @@ TEST_F(UserLogicTest, AnAddedUserGetsHisPersonEntryAndPreferencesAndCanLogIn) {
     EXPECT_NE(ben.PASSWORD, "secret1");
     const Person own = ownPerson("BEN");
     EXPECT_EQ(own.TYPE, "User");
-    EXPECT_EQ(own.PERSONNUMBER, 2);  // one above the first account's entry
+    EXPECT_EQ(own.LASTNAME, "BENson");  // the people lists name him
+    EXPECT_EQ(own.PERSONNUMBER, 2);     // one above the first account's entry
     UserPref pref;
     EXPECT_TRUE(m_db->fetch("USP:USERNAME_KEY", {std::string("BEN")}, pref).ok());
 

@@ -551,6 +551,54 @@ TEST_F(ScheduleViewsTest, PreferencesAreWrittenBackWithoutLosingOtherChanges) {
     EXPECT_EQ(count, 1);
 }
 
+// Two screens open at once: closing one writes only what it changed, so it
+// cannot undo what the other set meanwhile (stored holds the other's choice).
+TEST(ScheduleSettingsWrittenBack, OnlyWhatThisScreenChanged) {
+    struct Case {
+        const char* what;
+        ScheduleSettings which;
+        std::function<void(UserPref&)> change;  // what this screen changed
+        bool written;
+        std::uint8_t secondary, currentDue, histSecondary;
+        Date start, end;
+    };
+    const Date s = kToday - 9, e = kToday;
+    const std::vector<Case> cases = {
+        {"nothing changed", ScheduleSettings::LookForward, [](UserPref&) {}, false, 1, 1, 1, s, e},
+        {"due now cleared", ScheduleSettings::LookForward, [](UserPref& p) { p.CURRENTDUE = 0; },
+         true, 1, 0, 1, s, e},
+        {"a History field is not Look Forward's", ScheduleSettings::LookForward,
+         [](UserPref& p) { p.HISTENDDATE = 0; }, false, 1, 1, 1, s, e},
+        {"cleared and ticked again", ScheduleSettings::History,
+         [](UserPref& p) {
+             p.HISTSECONDARY = 0;
+             p.HISTSECONDARY = 1;
+         },
+         false, 1, 1, 1, s, e},
+        {"period start only", ScheduleSettings::History,
+         [&](UserPref& p) { p.HISTSTARTDATE = kToday - 1; }, true, 1, 1, 1, kToday - 1, e},
+        {"a Look Forward field is not History's", ScheduleSettings::History,
+         [](UserPref& p) { p.SECONDARY = 0; }, false, 1, 1, 1, s, e},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        UserPref opened;  // as this screen read it
+        UserPref stored;  // as another screen left it since
+        stored.SECONDARY = stored.CURRENTDUE = stored.HISTSECONDARY = 1;
+        stored.HISTSTARTDATE = s;
+        stored.HISTENDDATE = e;
+        opened.CURRENTDUE = opened.HISTSECONDARY = 1;
+        UserPref chosen = opened;
+        c.change(chosen);
+        EXPECT_EQ(applyChangedSettings(c.which, opened, chosen, stored), c.written);
+        EXPECT_EQ(stored.SECONDARY, c.secondary);
+        EXPECT_EQ(stored.CURRENTDUE, c.currentDue);
+        EXPECT_EQ(stored.HISTSECONDARY, c.histSecondary);
+        EXPECT_EQ(stored.HISTSTARTDATE, c.start);
+        EXPECT_EQ(stored.HISTENDDATE, c.end);
+    }
+}
+
 TEST(HistoryLetters, TheFirstLetterOfTheHighlightedNameMovesDown) {
     EXPECT_TRUE(letterMovesToNextRow("Budget review", "b"));
     EXPECT_TRUE(letterMovesToNextRow("budget review", "B"));

@@ -188,6 +188,53 @@ private slots:
         QCOMPARE(other->endDateEdit()->text(), formatDate(kToday + 3, u"@D18b"));
     }
 
+    // Screens open side by side: each shows the end date its list is read
+    // with, and closing one writes only what it changed.
+    void screensOpenAtOnceShowTheSharedDateAndKeepEachOthersChoices() {
+        auto general = open(ScheduleKind::LookForward, ScheduleScreen::General);
+        auto person = open(ScheduleKind::LookForward, ScheduleScreen::Person);
+        auto history = open(ScheduleKind::History, ScheduleScreen::General);
+        auto history2 = open(ScheduleKind::History, ScheduleScreen::Person);
+        QCOMPARE(general->endDateEdit()->text(), QString());
+        person->endDateEdit()->setText(formatDate(kToday + 3, u"@D18b"));
+        emit person->endDateEdit()->editingFinished();
+        // The next read of General's list (here: ticking secondary) uses the
+        // shared date and shows it.
+        general->secondaryCheck()->setChecked(true);
+        QCOMPARE(general->endDateEdit()->text(), formatDate(kToday + 3, u"@D18b"));
+        QCOMPARE(names(general->list()),
+                 (QStringList{QStringLiteral("Bravo"), QStringLiteral("Alpha")}));
+        // Coming back to it after another screen set the date reads it again.
+        m_workspace.session.EndDate = kToday + 9;
+        general->show();
+        general->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(general.get()));
+        QCOMPARE(general->endDateEdit()->text(), formatDate(kToday + 9, u"@D18b"));
+        QCOMPARE(names(general->list()).size(), 3);
+        // A date being typed is not overwritten by a read of the list.
+        general->endDateEdit()->setText(QStringLiteral("12"));
+        general->endDateEdit()->setModified(true);
+        general->dueNowCheck()->setChecked(true);
+        QCOMPARE(general->endDateEdit()->text(), QStringLiteral("12"));
+        general->dueNowCheck()->setChecked(false);
+        general->hide();
+
+        person->dueNowCheck()->setChecked(true);
+        history->startDateEdit()->setText(formatDate(kToday - 10, u"@D18b"));
+        emit history->startDateEdit()->editingFinished();
+        history2->secondaryCheck()->setChecked(true);
+        person->reject();
+        history->reject();
+        general->reject();   // changed secondary only (due now back as opened)
+        history2->reject();  // changed its check box only
+        UserPref stored;
+        QVERIFY(m_db->fetch("USP:USERNAME_KEY", {std::string("ANNA")}, stored).ok());
+        QCOMPARE(int(stored.SECONDARY), 1);
+        QCOMPARE(int(stored.CURRENTDUE), 1);
+        QCOMPARE(int(stored.HISTSECONDARY), 1);
+        QCOMPARE(stored.HISTSTARTDATE, kToday - 10);
+    }
+
     void personScreenMatchesThePersonWithoutRegardToCase() {
         auto w = open(ScheduleKind::LookForward, ScheduleScreen::Person);
         QVERIFY(names(w->list()).isEmpty());

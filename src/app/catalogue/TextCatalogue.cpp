@@ -8,6 +8,7 @@
 #include "data/Messages.h"
 #include "platform/Date.h"
 #include "platform/Translate.h"
+#include "platform/ui/AccessibleNames.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
 #include "translator/LanguageFile.h"
@@ -117,8 +118,12 @@ public:
     static Walker* current;
     void windowShown(QWidget* window) {
         ::Translate(window);
-        windowClashes(m_step + QStringLiteral(" / ") + window->windowTitle(), window,
-                      m_result.hotKeyClashes);
+        const QString place = m_step + QStringLiteral(" / ") + window->windowTitle();
+        windowClashes(place, window, m_result.hotKeyClashes);
+        // As translateWindow() does once this returns.
+        nameControls(window);
+        for (const QString& control : tko::namelessControls(window))
+            m_result.namelessControls << place + QStringLiteral(": ") + control;
     }
 
 private:

@@ -29,6 +29,7 @@ struct TextCatalogue {
     QString error;                          // why the walk could not run
     QMap<QString, CatalogueEntry> entries;  // by catalogueKey()
     QStringList hotKeyClashes;              // "place: &X on "A" and "B""
+    QStringList namelessControls;           // "place: control (class)" a screen reader cannot name
 };
 
 // Entries are told apart by entry type (in any case) and text.

@@ -115,7 +115,7 @@ constexpr MenuEntry kMenuEntries[] = {
     {MenuKind::Procedure, nullptr, "projectAction", "P&roject", "BrowseProjects"},
     {MenuKind::Procedure, nullptr, "reportsAction", "Rep&orts", "ReportSelection"},
 
-    {MenuKind::Menu, nullptr, "helpMenu", "Hel&p"},
+    {MenuKind::Menu, nullptr, "helpMenu", "H&elp"},
     {MenuKind::Command, "helpMenu", "helpContentsAction", "&Contents"},
     {MenuKind::Command, "helpMenu", "helpSearchAction", "&Search for Help On..."},
     {MenuKind::Command, "helpMenu", "helpHowToAction", "&How to Use Help"},
@@ -312,9 +312,9 @@ void MainFrame::restorePlacement() {
         std::vector<QRect> screens;
         for (const QScreen* screen : QGuiApplication::screens())
             screens.push_back(screen->availableGeometry());
-        p = fitPlacement(p, screens);
+        p = fitPlacement(p, screens, size());
         if (p.width > 0 && p.height > 0) resize(p.width, p.height);
-        move(p.x, p.y);
+        move(p.x, p.y);  // the outer frame's position, as it was stored
     }
     if (p.maximize) setWindowState(windowState() | Qt::WindowMaximized);
 }
@@ -391,6 +391,14 @@ void MainFrame::showStartupAlerts() {
     auto openList = [this](const char* procedure) {
         if (!procedures().run(QLatin1String(procedure), this, m_workspace)) notDefined(procedure);
     };
+    // Yes and No answer a question: the alert says what there is and asks
+    // whether to open the list.
+    auto ask = [this](const std::string& statement, const QString& title) {
+        const QString text = QString::fromStdString(statement) + QStringLiteral("\n\n") +
+                             QString::fromStdString(translateText("Do you want to see them now?"));
+        return MessageBox::showText(this, QStringLiteral("%1"), title, MessageButtons::YesNo,
+                                    {text}, MessageBox::Icon::Question) == Answer::Yes;
+    };
     if (alerts.due) {
         // The alert covers reminders only when no assignment is due.
         bool assignmentDue = false;
@@ -399,15 +407,11 @@ void MainFrame::showStartupAlerts() {
         const char* list = assignmentDue ? "BrowseDueAssignments" : "BrowseReminders";
         const QString title = assignmentDue ? QStringLiteral("Assignments Due Now")
                                             : QStringLiteral("Current Reminders");
-        if (MessageBox::showText(
-                this, QStringLiteral("You have reminders or assignments due for today"), title,
-                MessageButtons::YesNo, {}, MessageBox::Icon::Question) == Answer::Yes)
+        if (ask(translateText("You have reminders or assignments due for today"), title))
             openList(list);
     }
-    if (alerts.unseen &&
-        MessageBox::showText(this, QStringLiteral("You have unseen or changed assignments"),
-                             QStringLiteral("View Unseen or Changed Assignments"),
-                             MessageButtons::YesNo, {}, MessageBox::Icon::Question) == Answer::Yes)
+    if (alerts.unseen && ask(translateText("You have unseen or changed assignments"),
+                             QStringLiteral("View Unseen or Changed Assignments")))
         openList("BrowseUnseenAssignments");
     activateWindow();
 }
@@ -434,15 +438,23 @@ bool MainFrame::saveOnClose() {
         MessageBox::showText(this, QString::fromStdString(backup.copyError),
                              QStringLiteral("Back Up"), MessageButtons::Ok, {},
                              MessageBox::Icon::Warning);
-    FramePlacement placement;
-    const QRect normal = normalGeometry();
-    placement.x = normal.x();
-    placement.y = normal.y();
-    placement.width = normal.width();
-    placement.height = normal.height();
+    noteFrameEdges();
+    const FramePlacement placement = placementToStore(normalGeometry(), m_frameEdges);
     writeFramePlacement(mainIniPath(m_workspace.programDir), isMaximized(), isMinimized(),
                         placement);
     return true;
+}
+
+void MainFrame::moveEvent(QMoveEvent* event) {
+    QMainWindow::moveEvent(event);
+    noteFrameEdges();
+}
+
+void MainFrame::noteFrameEdges() {
+    if (windowState() & (Qt::WindowMaximized | Qt::WindowMinimized | Qt::WindowFullScreen)) return;
+    const QRect frame = frameGeometry(), client = geometry();
+    m_frameEdges = QMargins(client.left() - frame.left(), client.top() - frame.top(),
+                            frame.right() - client.right(), frame.bottom() - client.bottom());
 }
 
 void MainFrame::closeEvent(QCloseEvent* event) {

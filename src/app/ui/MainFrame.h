@@ -5,6 +5,7 @@
 
 #include <QMainWindow>
 #include <QMap>
+#include <QMargins>
 
 #include "app/Workspace.h"
 
@@ -41,6 +42,9 @@ signals:
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    // Keeps the frame's edges around its client area while it is neither
+    // maximised nor minimised, for the placement stored at closing.
+    void moveEvent(QMoveEvent* event) override;
 
 private:
     void buildMenus();
@@ -55,6 +59,7 @@ private:
     void refreshWorkStatus();
     void connectionChanged(bool lost);
     bool saveOnClose();
+    void noteFrameEdges();
 
     void openSystemPreferences();
     void openUserPreferences();
@@ -70,6 +75,7 @@ private:
     QMap<QString, QAction*> m_actions;
     QList<QAction*> m_adminActions;
     bool m_closing = false;
+    QMargins m_frameEdges;  // title bar and edges of the normal frame
     QLabel* m_workLabel = nullptr;
     QLabel* m_connectionLabel = nullptr;
 };

@@ -152,16 +152,16 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
                           QStringLiteral("Reminders for this assignment"));
 
     auto* status = makeLabel(this, "statusLabel");
-    auto* ok = makeButton(this, "okButton", "OK");
+    auto* ok = makeButton(this, "okButton", "&OK");
     ok->setDefault(true);
-    auto* cancel = makeButton(this, "cancelButton", "Cancel");
+    auto* cancel = makeButton(this, "cancelButton", "&Cancel");
     auto* duplicate =
-        makeButton(this, "duplicateButton", "Duplicate", "Give same assignment to another person");
-    auto* print = makeButton(this, "printButton", "Print", "Print the assignment information");
-    auto* text = makeButton(this, "textFileButton", "Text File",
+        makeButton(this, "duplicateButton", "&Duplicate", "Give same assignment to another person");
+    auto* print = makeButton(this, "printButton", "&Print", "Print the assignment information");
+    auto* text = makeButton(this, "textFileButton", "&Text File",
                             "Put assignment information in an ASCII file");
-    auto* conclude = makeButton(this, "concludeButton", "Conclude");
-    auto* help = makeButton(this, "helpButton", "Help");
+    auto* conclude = makeButton(this, "concludeButton", "Co&nclude");
+    auto* help = makeButton(this, "helpButton", "&Help");
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(status, 1);
     for (QPushButton* b : {ok, cancel, duplicate, print, text, conclude, help})
@@ -235,12 +235,12 @@ void AssignmentForm::adaptToGroup() {
     setObjectName(QStringLiteral("GroupAssignmentForm"));
     setWindowTitle(QStringLiteral("Assignment Information Group"));
     setWhatsThis(QStringLiteral("~Group_Assignment_Information_Window"));
-    m_personPrompt->setText(QStringLiteral("Group:"));
+    m_personPrompt->setText(QStringLiteral("G&roup:"));
     m_person->setObjectName(QStringLiteral("groupEdit"));
     m_person->setMaxLength(kGroupNameWidth);
     m_person->setToolTip(QStringLiteral("Group receiving assignment"));
     m_personButton->setToolTip(QStringLiteral("Look up group"));
-    m_assigneeConclude->setText(QStringLiteral("Assignees can conclude"));
+    m_assigneeConclude->setText(QStringLiteral("Assi&gnees can conclude"));
     // The records to be are not yet anybody's: no assignee notes, and nothing
     // to print, write out, conclude or duplicate before they exist.
     m_tabs->removeTab(m_tabs->indexOf(page(QStringLiteral("assigneePage"))));
@@ -276,16 +276,16 @@ QWidget* AssignmentForm::buildGeneralTab() {
     m_priority->setObjectName(QStringLiteral("prioritySpin"));
     m_priority->setRange(0, 255);  // refused outside 1..9 with the range message
     m_priority->setToolTip(QStringLiteral("Importance of assignment"));
-    m_secondary = new QCheckBox(QStringLiteral("Secondary"), page);
+    m_secondary = new QCheckBox(QStringLiteral("&Secondary"), page);
     m_secondary->setObjectName(QStringLiteral("secondaryCheck"));
     m_secondary->setToolTip(QStringLiteral("Secondary assignment"));
     m_dueDate = new QLineEdit(page);
     m_dueDate->setObjectName(QStringLiteral("dueDateEdit"));
     m_dueDate->setProperty("picture", QStringLiteral("@D18b"));
     m_dueDate->setToolTip(QStringLiteral("Date the assignment is due"));
-    m_cal = makeButton(page, "calButton", "Cal");
-    m_repeat = makeButton(page, "repeatButton", "Repeating", "Make assignment repeat regularly");
-    m_assigneeConclude = new QCheckBox(QStringLiteral("Assignee can conclude"), page);
+    m_cal = makeButton(page, "calButton", "Ca&l");
+    m_repeat = makeButton(page, "repeatButton", "Repeat&ing", "Make assignment repeat regularly");
+    m_assigneeConclude = new QCheckBox(QStringLiteral("Assi&gnee can conclude"), page);
     m_assigneeConclude->setObjectName(QStringLiteral("assigneeConcludeCheck"));
     m_repeatLine = makeLabel(page, "repeatLabel");
     m_repeatLine->setStyleSheet(QStringLiteral("color: #1f4e79;"));
@@ -312,11 +312,14 @@ QWidget* AssignmentForm::buildGeneralTab() {
     dueRow->addWidget(m_cal);
     dueRow->addWidget(m_repeat);
     auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("Assignment:"), m_name);
-    m_personPrompt = makeLabel(page, "personPrompt", "Person Assigned:");
+    form->addRow(QStringLiteral("&Assignment:"), m_name);
+    m_personPrompt = makeLabel(page, "personPrompt", "P&erson Assigned:");
+    m_personPrompt->setBuddy(m_person);
     form->addRow(m_personPrompt, personRow);
-    form->addRow(QStringLiteral("Priority:"), priorityRow);
-    form->addRow(QStringLiteral("Due Date:"), dueRow);
+    form->addRow(QStringLiteral("Priorit&y:"), priorityRow);
+    static_cast<QLabel*>(form->labelForField(priorityRow))->setBuddy(m_priority);
+    form->addRow(QStringLiteral("D&ue Date:"), dueRow);
+    static_cast<QLabel*>(form->labelForField(dueRow))->setBuddy(m_dueDate);
     form->addRow(QString(), m_repeatLine);
     form->addRow(QString(), m_assigneeConclude);
     auto* dates = new QGridLayout;
@@ -480,6 +483,11 @@ bool AssignmentForm::start() {
     takeOpeningCopies();
     display();
     applyRights();
+    // The first keys typed go to the first field the user may change.
+    if (m_generalPage->isEnabled()) {
+        m_tabs->setCurrentWidget(m_generalPage);
+        m_name->setFocus();
+    }
     return true;
 }
 
@@ -550,6 +558,7 @@ void AssignmentForm::applyRights() {
     m_deleteProject->setEnabled(r.projects);
     m_tabs->setTabEnabled(m_tabs->indexOf(m_remindersPage), r.reminders);
     m_tabs->setTabVisible(m_tabs->indexOf(m_confPage), r.confidential);
+    colourTabs();
     updateButtons();
 }
 
@@ -606,9 +615,14 @@ void AssignmentForm::colourTabs() {
         {m_confPage, !m_confMemo->toPlainText().trimmed().isEmpty()},
         {m_projectsPage, m_hasLinks},
         {m_remindersPage, m_hasReminders}};
-    for (const auto& [tab, marked] : marks)
-        m_tabs->tabBar()->setTabTextColor(m_tabs->indexOf(tab),
-                                          marked ? QColor(255, 0, 0) : QColor(0, 0, 0));
+    // A disabled tab keeps the style's own (greyed) caption, so that it
+    // looks as unavailable as it is; an invalid colour gives that back.
+    for (const auto& [tab, marked] : marks) {
+        const int index = m_tabs->indexOf(tab);
+        m_tabs->tabBar()->setTabTextColor(index, !m_tabs->isTabEnabled(index) ? QColor()
+                                                 : marked                     ? QColor(255, 0, 0)
+                                                                              : QColor(0, 0, 0));
+    }
 }
 
 bool AssignmentForm::collect(Assignment& out, bool report) {

@@ -100,12 +100,24 @@ bool DeleteAssignmentWindow::personEntered() {
                      m_personEdit->text().toStdString());
     if (lookup.kind != PersonLookup::Found) {
         if (lookup.message) MessageBox::show(this, *lookup.message);
+        // The entry no longer names the person listed: nobody is chosen, so
+        // neither the list, Type and User nor Delete stay with the previous
+        // one. The typed name stays for the user to mend.
+        clearPerson();
         m_personEdit->setFocus();
         m_personEdit->selectAll();
         return false;
     }
     usePerson(lookup.person);
     return true;
+}
+
+void DeleteAssignmentWindow::clearPerson() {
+    const bool hadPerson = m_person.has_value();
+    m_person.reset();
+    m_type->clear();
+    m_user->clear();
+    if (hadPerson) reload();
 }
 
 void DeleteAssignmentWindow::pickPerson() {

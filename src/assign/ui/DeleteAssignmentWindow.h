@@ -37,6 +37,7 @@ public:
 
 private:
     void usePerson(const Person& person);
+    void clearPerson();
 
     std::optional<Person> m_person;
     access::Viewer m_viewer;

@@ -73,7 +73,10 @@ bool DeleteByPersonDialog::personEntered() {
                      m_personEdit->text().toStdString());
     if (lookup.kind != PersonLookup::Found) {
         if (lookup.message) MessageBox::show(this, *lookup.message);
+        // Nobody is chosen now: no details of the previous person stay.
         m_person.reset();
+        for (QLabel* detail : {m_lastName, m_firstName, m_position, m_organization, m_type, m_user})
+            detail->clear();
         m_personEdit->setFocus();
         m_personEdit->selectAll();
         return false;

@@ -118,7 +118,7 @@ bool AnniversaryForm::start() {
 }
 
 void AnniversaryForm::display() {
-    m_person->setText(QString::fromStdString(m_current.SHORTNAME));
+    m_person->setText(QString::fromStdString(anniversaryPersonShown(m_current, m_typedPerson)));
     m_date->setText(formatDate(m_current.DATE, kLongDate));
     m_note->setText(QString::fromStdString(m_current.NOTE));
 }
@@ -187,8 +187,9 @@ void AnniversaryForm::reject() {
 }
 
 bool runAnniversaryForm(QWidget* parent, Workspace& workspace, Request request,
-                        Anniversary& anniversary) {
+                        Anniversary& anniversary, const std::string& typedPerson) {
     AnniversaryForm form(workspace, request, anniversary, parent);
+    form.setTypedPerson(typedPerson);
     if (!form.start()) return false;
     execTranslated(&form);
     if (!form.completed()) return false;

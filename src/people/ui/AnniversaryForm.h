@@ -26,6 +26,8 @@ public:
     // Checks the user's rights over the person and, for a change or delete,
     // re-reads the record. False (after the message) when the form must not open.
     bool start();
+    // The short name typed on the person form (see anniversaryPersonShown()).
+    void setTypedPerson(const std::string& typed) { m_typedPerson = typed; }
 
     const Anniversary& record() const { return m_current; }
     bool completed() const;
@@ -52,6 +54,7 @@ private:
     Request m_request;
     Anniversary m_current, m_opened;
     FormScaffold* m_scaffold = nullptr;
+    std::string m_typedPerson;
     QLineEdit* m_person = nullptr;
     QLineEdit* m_date = nullptr;
     QLineEdit* m_note = nullptr;
@@ -60,7 +63,9 @@ private:
 
 // Opens the form modally. True when the request was completed; `anniversary`
 // then holds the stored record (for Delete: the record as it was).
+// `typedPerson`: the short name typed on the person form, shown for a person
+// not yet saved under a name (anniversaryPersonShown()).
 bool runAnniversaryForm(QWidget* parent, Workspace& workspace, Request request,
-                        Anniversary& anniversary);
+                        Anniversary& anniversary, const std::string& typedPerson = {});
 
 }  // namespace tko

@@ -66,7 +66,10 @@ GroupListForm::GroupListForm(Workspace& workspace, Request request, const GroupN
     m_table->setSelectionMode(QAbstractItemView::SingleSelection);
     m_table->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_table->verticalHeader()->hide();
-    m_table->horizontalHeader()->setStretchLastSection(true);
+    // The names take the room the number leaves, so that the heading (in
+    // any language) shows whole.
+    m_table->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    m_table->horizontalHeader()->setSectionResizeMode(1, QHeaderView::ResizeToContents);
 
     auto* status = new QLabel(this);
     status->setObjectName(QStringLiteral("statusLabel"));

@@ -380,6 +380,7 @@ void PersonForm::display(const Person& person) {
         m_typeGroup->setExclusive(true);
     }
     m_anniversaries->setRange({std::int64_t{person.PERSONNUMBER}});
+    m_anniversaries->setFilter(anniversariesOfPerson(person));
     m_anniversaries->reload();
     applyRules();
     markMemoTabs();
@@ -527,7 +528,8 @@ void PersonForm::openAnniversary(Request request) {
         anniversary.fromRow(*row);
     }
     // After a delete the list stands on the row that followed the deleted one.
-    if (runAnniversaryForm(this, m_workspace, request, anniversary))
+    if (runAnniversaryForm(this, m_workspace, request, anniversary,
+                           m_shortName->text().toStdString()))
         m_anniversaries->reloadAt(anniversary.toRow());
 }
 

@@ -54,6 +54,9 @@ UpcomingAnniversariesWindow::UpcomingAnniversariesWindow(Workspace& workspace, Q
 
     auto* close = new QPushButton(QStringLiteral("Close"), this);
     close->setObjectName(QStringLiteral("closeButton"));
+    // Enter belongs to "End Date:" (it reloads the list); no button is the
+    // default that Enter would press and so close the window.
+    close->setAutoDefault(false);
     auto* help = new QPushButton(QStringLiteral("Help"), this);
     help->setObjectName(QStringLiteral("helpButton"));
     help->setAutoDefault(false);

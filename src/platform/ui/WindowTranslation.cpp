@@ -2,6 +2,8 @@
 
 #include <QDialog>
 
+#include "platform/ui/AccessibleNames.h"
+
 namespace tko {
 
 namespace {
@@ -14,6 +16,8 @@ void setWindowTranslator(WindowTranslateHook hook) {
 
 void translateWindow(QWidget* window) {
     if (g_translateWindow) g_translateWindow(window);
+    // Named after the translation, so a screen reader reads the user's language.
+    nameControls(window);
 }
 
 int execTranslated(QDialog* dialog) {

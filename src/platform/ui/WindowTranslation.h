@@ -10,6 +10,8 @@ namespace tko {
 
 using WindowTranslateHook = void (*)(QWidget* window);
 void setWindowTranslator(WindowTranslateHook hook);
+// Translates `window` and gives its controls their accessible names
+// (platform/ui/AccessibleNames.h).
 void translateWindow(QWidget* window);
 
 // Shows `dialog` modally after translating it; returns its result.

@@ -23,9 +23,9 @@ ProjectBrowser::ProjectBrowser(Workspace& workspace, bool selectMode, ProjectAct
     beforeReload = [this] { list()->setFilter(projectListFilter(m_workspace.session)); };
     setSelectMode(selectMode);
     std::vector<ListButton> buttons;
-    if (selectMode)
-        buttons.push_back({"selectButton", "&Select", "Select project", [this] { choose(); },
-                           ListRole::Select, NeedsRow::Yes, true});
+    // Shown also outside select mode, disabled there, as in the other lists.
+    buttons.push_back({"selectButton", "&Select", "Select project", [this] { choose(); },
+                       ListRole::Select, NeedsRow::Yes, true});
     buttons.push_back({"insertButton", "&Insert", "Add new project", [this] { insertProject(); },
                        ListRole::Insert, NeedsRow::No, true});
     buttons.push_back({"changeButton", "&Change/View", "View or change project information",

@@ -435,7 +435,11 @@ void ProjectForm::editUsers() {
         MessageBox::showStandard(this, 6, QLatin1String(kProjectUsersProcedure));
         return;
     }
-    m_actions.editUsers(this, m_workspace, m_current);
+    // A new project is not saved under its name yet: its users take the
+    // name typed so far.
+    Project named = m_current;
+    named.NAME = projectNameForUsers(m_current, m_name->text().toStdString());
+    m_actions.editUsers(this, m_workspace, named);
 }
 
 void ProjectForm::reject() {

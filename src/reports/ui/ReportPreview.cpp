@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QEvent>
 #include <QFile>
 #include <QFileDialog>
 #include <QFormLayout>
@@ -22,6 +23,7 @@
 #include <QSpinBox>
 #include <QStatusBar>
 #include <QSvgRenderer>
+#include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
 
@@ -174,6 +176,7 @@ void ReportPreview::buildControls() {
     m_gridHost = new QWidget(m_gridArea);
     m_grid = new QGridLayout(m_gridHost);
     m_grid->setSpacing(kCellSpacing);
+    m_grid->setContentsMargins(kCellSpacing, kCellSpacing, kCellSpacing, kCellSpacing);
     m_gridArea->setWidget(m_gridHost);
     m_zoomArea = new QScrollArea(this);
     m_zoomArea->setObjectName(QStringLiteral("zoomArea"));
@@ -182,6 +185,8 @@ void ReportPreview::buildControls() {
     m_zoomImage->setObjectName(QStringLiteral("zoomImage"));
     m_zoomArea->setWidget(m_zoomImage);
     m_zoomArea->hide();
+    m_gridArea->viewport()->installEventFilter(this);
+    m_zoomArea->viewport()->installEventFilter(this);
     layout->addWidget(m_gridArea, 1);
     layout->addWidget(m_zoomArea, 1);
 
@@ -267,13 +272,10 @@ void ReportPreview::redraw() {
         m_gridArea->show();
         const int cells = m_state.pagesShown();
         ensureCells(cells);
-        const QSize view = m_gridArea->viewport()->size();
-        const double across = m_state.across(), down = m_state.down();
-        const double byWidth = (view.width() - kCellSpacing * (across + 1)) / across / page.width();
-        const double byHeight = (view.height() - kCellSpacing * (down + 1)) / down / page.height();
-        const double scale = std::max(0.02, std::min(byWidth, byHeight));
-        const QSize cellSize(static_cast<int>(page.width() * scale),
-                             static_cast<int>(page.height() * scale));
+        // Frame line and the image's margin, on both sides.
+        const int cellExtra = 2 * (m_frames.front()->frameWidth() + 1);
+        const QSize cellSize = thumbnailSize(m_gridArea->viewport()->size(), page, m_state.across(),
+                                             m_state.down(), kCellSpacing, cellExtra);
         for (int i = 0; i < static_cast<int>(m_frames.size()); ++i) {
             QFrame* frame = m_frames[static_cast<size_t>(i)];
             QLabel* image = m_images[static_cast<size_t>(i)];
@@ -350,9 +352,27 @@ void ReportPreview::chooseExit() {
     reject();
 }
 
-void ReportPreview::resizeEvent(QResizeEvent* event) {
-    QDialog::resizeEvent(event);
+void ReportPreview::showEvent(QShowEvent* event) {
+    QDialog::showEvent(event);
     redraw();
+}
+
+bool ReportPreview::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Resize &&
+        (watched == m_gridArea->viewport() || watched == m_zoomArea->viewport()))
+        redrawLater();
+    return QDialog::eventFilter(watched, event);
+}
+
+void ReportPreview::redrawLater() {
+    // Once per round of the event loop: a scroll bar coming or going resizes
+    // the view again while the layout settles.
+    if (m_redrawPending) return;
+    m_redrawPending = true;
+    QTimer::singleShot(0, this, [this] {
+        m_redrawPending = false;
+        redraw();
+    });
 }
 
 void ReportPreview::askJump() {

@@ -66,12 +66,16 @@ public:
     int saveAs(const QString& chosen, const QString& extension);
 
 protected:
-    void resizeEvent(QResizeEvent* event) override;
+    // The pages are scaled to the view they are shown in: drawn again when
+    // the window is shown and whenever that view changes its size.
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildMenus();
     void buildControls();
     void redraw();
+    void redrawLater();
     void ensureCells(int count);
     QPixmap renderPage(int page, const QSize& size) const;
 
@@ -79,6 +83,7 @@ private:
     PreviewState m_state;
     bool m_print = false;
     bool m_updating = false;
+    bool m_redrawPending = false;
 
     QScrollArea* m_gridArea = nullptr;
     QWidget* m_gridHost = nullptr;

@@ -1,13 +1,12 @@
 #include "users/ui/LimitedPersonUsersDialog.h"
 
-#include <QDialogButtonBox>
+#include <algorithm>
+
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QListWidget>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include "app/Workspace.h"
 #include "data/Keys.h"
@@ -16,48 +15,24 @@
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
-#include "platform/ui/WindowTranslation.h"
 #include "users/LimitedPersonUsers.h"
 #include "users/ui/LimitedUsersLayout.h"
+#include "users/ui/UserPickers.h"
 
 namespace tko {
 
 namespace {
 
-// The default picker: a modal list of the candidates, several may be marked.
-std::vector<std::string> pickFromList(QWidget* parent, const std::vector<std::string>& candidates) {
-    QDialog dialog(parent);
-    dialog.setObjectName(QStringLiteral("PickUsersDialog"));
-    dialog.setWindowTitle(QStringLiteral("Select Users"));
-    dialog.setWhatsThis(QStringLiteral("~Users_For_Limited_Person_Window"));
-    auto* list = new QListWidget(&dialog);
-    list->setObjectName(QStringLiteral("userChoiceList"));
-    list->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    list->setToolTip(QStringLiteral("Users who may see this person"));
-    for (const std::string& name : candidates) list->addItem(QString::fromStdString(name));
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
-    QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-    QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    QObject::connect(list, &QListWidget::itemDoubleClicked, &dialog, &QDialog::accept);
-    auto* layout = new QVBoxLayout(&dialog);
-    layout->addWidget(list);
-    layout->addWidget(buttons);
-    std::vector<std::string> chosen;
-    if (execTranslated(&dialog) != QDialog::Accepted) return chosen;
-    for (int i = 0; i < list->count(); ++i)
-        if (list->item(i)->isSelected()) chosen.push_back(list->item(i)->text().toStdString());
-    return chosen;
-}
-
 LimitedPersonUsersDialog::UserPicker& picker() {
-    static LimitedPersonUsersDialog::UserPicker current = pickFromList;
+    // Empty: "Browse Users - Multiple Select", as on every screen that picks users.
+    static LimitedPersonUsersDialog::UserPicker current;
     return current;
 }
 
 }  // namespace
 
 void LimitedPersonUsersDialog::setUserPicker(UserPicker p) {
-    picker() = p ? std::move(p) : pickFromList;
+    picker() = std::move(p);
 }
 
 LimitedPersonUsersDialog::LimitedPersonUsersDialog(Workspace& workspace, std::int32_t personNumber,
@@ -95,7 +70,14 @@ void LimitedPersonUsersDialog::insertUsers() {
                                  QLatin1String(label::USERS));
         return;
     }
-    addUsers(picker()(this, candidates));
+    std::vector<std::string> picked =
+        picker() ? picker()(this, candidates) : pickUsers(this, m_workspace);
+    // Users listed already are not added twice.
+    std::erase_if(picked, [&](const std::string& user) {
+        return std::find(candidates.begin(), candidates.end(), store::rtrim(user)) ==
+               candidates.end();
+    });
+    addUsers(picked);
 }
 
 void LimitedPersonUsersDialog::addUsers(const std::vector<std::string>& users) {

@@ -26,8 +26,9 @@ public:
     BrowseList* list() const { return m_list; }
     QLineEdit* personEdit() const { return m_person; }
 
-    // Picks users among `candidates`; the chosen names (none: nothing added).
-    // The default opens a modal multiple-choice list; tests replace it.
+    // Picks users among `candidates` (the users not listed yet); the chosen
+    // names (none: nothing added). By default "Browse Users - Multiple
+    // Select" (users/ui/UserPickers.h) picks them; tests may replace it.
     using UserPicker = std::function<std::vector<std::string>(
         QWidget* parent, const std::vector<std::string>& candidates)>;
     static void setUserPicker(UserPicker picker);

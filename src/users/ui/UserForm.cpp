@@ -125,6 +125,7 @@ QWidget* UserForm::buildGeneralPage() {
     m_passwordAgain->setObjectName(QStringLiteral("passwordAgainEdit"));
     m_passwordAgain->setMaxLength(kPasswordLength);
     m_passwordAgain->setEchoMode(QLineEdit::Password);
+    m_passwordAgain->setToolTip(QStringLiteral("The password again, to confirm it"));
     form->addRow(QString(), m_passwordAgain);
 
     m_suspend = new QCheckBox(QStringLiteral("Suspend for Password Failure"), this);

@@ -82,6 +82,7 @@ ScheduleWindow::ScheduleWindow(Workspace& workspace, ScheduleKind kind, Schedule
         m_prefs.USERNAME = m_workspace.session.GlobalUser;
         showFileError(this, *m_workspace.db, "USERPREF");
     }
+    m_openedPrefs = m_prefs;
 
     buildHeader();
     buildColumns();
@@ -151,7 +152,7 @@ void ScheduleWindow::buildHeader() {
         includeLayout->addWidget(m_dueNow);
         top->addWidget(include);
         addDateEntry(top, QStringLiteral("End Date:"), "endDateEdit", m_endDate);
-        m_endDate->setText(formatDate(m_workspace.session.EndDate, kDatePicture));
+        showListedEndDate(lookForwardEndDate(m_workspace.session));
         m_secondary->setChecked(m_prefs.SECONDARY != 0);
         m_dueNow->setChecked(m_prefs.CURRENTDUE != 0);
         connect(m_dueNow, &QCheckBox::toggled, this, [this](bool on) {
@@ -292,6 +293,21 @@ void ScheduleWindow::onDateAccepted(QLineEdit* edit) {
     reloadKeeping();
 }
 
+void ScheduleWindow::showListedEndDate(Date date) {
+    m_listedEndDate = date;
+    // An entry the user is still typing in keeps what was typed; accepting it
+    // sets the shared date and reads the list again.
+    if (!m_endDate->isModified()) m_endDate->setText(formatDate(date, kDatePicture));
+}
+
+void ScheduleWindow::changeEvent(QEvent* event) {
+    AssignmentListWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        m_kind == ScheduleKind::LookForward &&
+        lookForwardEndDateMoved(m_listedEndDate, m_workspace.session))
+        reloadKeeping();
+}
+
 void ScheduleWindow::onSelectorAccepted() {
     const std::string typed = store::rtrim(m_selector->text().toStdString());
     std::string& current = m_screen == ScheduleScreen::Person ? m_subject.person : m_subject.group;
@@ -328,8 +344,9 @@ void ScheduleWindow::applyFilter() {
         LookForwardOptions options;
         options.includeSecondary = m_prefs.SECONDARY != 0;
         options.includeDueNow = m_prefs.CURRENTDUE != 0;
-        options.endDate = m_workspace.session.EndDate;
+        options.endDate = lookForwardEndDate(m_workspace.session);
         options.today = Clock::today();
+        showListedEndDate(options.endDate);
         filter = lookForwardFilter(m_screen, tab, m_subject, options, m_scope);
     } else {
         s = loadHistorySubject(*m_workspace.db, m_screen, m_subject, tab, &m_scope);
@@ -402,19 +419,15 @@ bool ScheduleWindow::eventFilter(QObject* watched, QEvent* event) {
 void ScheduleWindow::writeBack() {
     if (m_written) return;
     m_written = true;
-    const UserPref chosen = m_prefs;
-    const bool lf = m_kind == ScheduleKind::LookForward;
-    const Status s =
-        writeBackUserPref(*m_workspace.db, m_workspace.session.GlobalUser, [&](UserPref& stored) {
-            if (lf) {
-                stored.SECONDARY = chosen.SECONDARY;
-                stored.CURRENTDUE = chosen.CURRENTDUE;
-            } else {
-                stored.HISTSECONDARY = chosen.HISTSECONDARY;
-                stored.HISTSTARTDATE = chosen.HISTSTARTDATE;
-                stored.HISTENDDATE = chosen.HISTENDDATE;
-            }
-        });
+    const ScheduleSettings which = m_kind == ScheduleKind::LookForward
+                                       ? ScheduleSettings::LookForward
+                                       : ScheduleSettings::History;
+    // Nothing changed here writes nothing, so it cannot undo another screen.
+    UserPref probe = m_openedPrefs;
+    if (!applyChangedSettings(which, m_openedPrefs, m_prefs, probe)) return;
+    const Status s = writeBackUserPref(
+        *m_workspace.db, m_workspace.session.GlobalUser,
+        [&](UserPref& stored) { applyChangedSettings(which, m_openedPrefs, m_prefs, stored); });
     if (!s.ok()) showFileError(this, *m_workspace.db, "USERPREF");
 }
 

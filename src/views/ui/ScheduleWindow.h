@@ -57,6 +57,9 @@ public slots:
 protected:
     bool acceptChoice(const store::Row& row) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
+    // Coming back to a Look Forward screen whose list was read with another
+    // end date than the shared one reads it again with the shared one.
+    void changeEvent(QEvent* event) override;
 
 private:
     void buildHeader();
@@ -67,6 +70,7 @@ private:
     void applyFilter();
     bool typedLetter(const QString& text);
     void writeBack();
+    void showListedEndDate(Date date);
 
     ScheduleKind m_kind;
     ScheduleScreen m_screen;
@@ -75,7 +79,9 @@ private:
     ViewScope m_scope;
     ViewSubject m_subject;
     UserPref m_prefs;
+    UserPref m_openedPrefs;  // as read at opening: closing writes only what differs
     bool m_written = false;
+    Date m_listedEndDate = kNoDate;  // Look Forward: the end date the list was read with
     std::optional<Assignment> m_chosen;
 
     QCheckBox* m_secondary = nullptr;
