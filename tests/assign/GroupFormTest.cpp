@@ -92,7 +92,7 @@ private slots:
         QCOMPARE(form.whatsThis(), QStringLiteral("~Group_Assignment_Information_Window"));
         QCOMPARE(form.personEdit()->maxLength(), 20);
         QCOMPARE(form.personEdit()->toolTip(), QStringLiteral("Group receiving assignment"));
-        QCOMPARE(form.concludeCheck()->text(), QStringLiteral("Assignees can conclude"));
+        QCOMPARE(form.concludeCheck()->text(), QStringLiteral("Assi&gnees can conclude"));
         QCOMPARE(form.tabIndex(form.page(QStringLiteral("assigneePage"))), -1);
         for (const char* name :
              {"duplicateButton", "printButton", "textFileButton", "concludeButton"})

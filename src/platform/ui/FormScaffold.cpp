@@ -229,17 +229,20 @@ bool FormScaffold::recall() {
     return true;
 }
 
+bool FormScaffold::readStored(const store::Row& mine, StoredState& state, store::Row& stored) {
+    const store::Status s = storedState(*m_engine, *m_table, mine, state, stored);
+    if (s.ok()) return true;
+    MessageBox::showStandard(m_form, 35, QString::fromStdString(s.describe()),
+                             QString::fromStdString(m_table->label));
+    return false;
+}
+
 bool FormScaffold::keepMine() {
     if (!m_current || !m_engine || !m_table) return false;
     const store::Row mine = m_current();
     StoredState state = StoredState::Unchanged;
     store::Row stored;
-    const store::Status s = storedState(*m_engine, *m_table, mine, state, stored);
-    if (!s.ok()) {
-        MessageBox::showStandard(m_form, 35, QString::fromStdString(s.describe()),
-                                 QString::fromStdString(m_table->label));
-        return false;
-    }
+    if (!readStored(mine, state, stored)) return false;
     if (state == StoredState::Unchanged) {
         checkRecord();
         return true;
@@ -411,12 +414,7 @@ void FormScaffold::showChanges() {
     const store::Row mine = m_recall ? m_recall->mine : m_current();
     StoredState state = StoredState::Unchanged;
     store::Row stored;
-    const store::Status s = storedState(*m_engine, *m_table, mine, state, stored);
-    if (!s.ok()) {
-        MessageBox::showStandard(m_form, 35, QString::fromStdString(s.describe()),
-                                 QString::fromStdString(m_table->label));
-        return;
-    }
+    if (!readStored(mine, state, stored)) return;
     // Non-modal, so the user can copy values across while the form stays usable.
     auto* window = new QDialog(m_form);
     window->setObjectName(QStringLiteral("changesWindow"));

@@ -157,6 +157,9 @@ private:
     enum class BarMode { Changed, Deleted, Recall };
     void showBar(BarMode mode);
     void showChanges();
+    // The stored version of `mine` and how it differs; false (after message
+    // 35) when it could not be read.
+    bool readStored(const store::Row& mine, StoredState& state, store::Row& stored);
 
     store::Engine* m_engine = nullptr;
     const store::TableDef* m_table = nullptr;
