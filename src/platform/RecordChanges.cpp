@@ -1,6 +1,6 @@
 #include "platform/RecordChanges.h"
 
-#include "platform/Picture.h"
+#include "platform/ListFormat.h"
 #include "platform/Translate.h"
 
 namespace tko {
@@ -36,13 +36,8 @@ std::string shownText(const store::Value& value, const std::string& picture) {
         }
         return out;
     }
-    const QString p = QString::fromStdString(picture);
-    const Picture parsed = Picture::parse(p);
-    if (parsed.type == Picture::Type::Date)
-        return formatDate(static_cast<Date>(*number), p).trimmed().toStdString();
-    if (parsed.type == Picture::Type::Time)
-        return formatTime(static_cast<Time>(*number), p).trimmed().toStdString();
-    return formatNumber(static_cast<double>(*number), p).trimmed().toStdString();
+    // Dates, times and numbers as the lists show them.
+    return formatCell(value, QString::fromStdString(picture)).trimmed().toStdString();
 }
 
 // The unit's value as the form shows it: its first field, then the shown

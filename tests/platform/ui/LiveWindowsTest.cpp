@@ -92,6 +92,18 @@ private:
     std::unique_ptr<tko::test::TempDir> m_dir;
     std::unique_ptr<tko::Database> m_here, m_there;
     std::unique_ptr<tko::ChangeWatcher> m_watcher;
+    tko::Workspace m_workspace;
+
+    // Adds `a` given by ANNA and opens her assignment form on it, shown.
+    bool openAnnasForm(tko::Assignment& a, std::unique_ptr<tko::AssignmentForm>& form) {
+        if (!tko::addNewAssignment(*m_here, a).ok()) return false;
+        m_workspace.db = m_here.get();
+        m_workspace.session.GlobalUser = "ANNA";
+        form = std::make_unique<tko::AssignmentForm>(m_workspace, tko::Request::Change, a);
+        if (!form->start()) return false;
+        form->show();
+        return QTest::qWaitForWindowExposed(form.get());
+    }
 
     tko::Assignment stored(int number) {
         tko::Assignment a;
@@ -298,28 +310,23 @@ private slots:
         a.NAME = "Order printer paper";
         a.PERSON = "PAT";
         a.SEEN = 1;
-        QVERIFY(tko::addNewAssignment(*m_here, a).ok());
-        tko::Workspace workspace;
-        workspace.db = m_here.get();
-        workspace.session.GlobalUser = "ANNA";
-        tko::AssignmentForm form(workspace, tko::Request::Change, a);
-        QVERIFY(form.start());
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.nameEdit()->setText(QStringLiteral("Order toner"));
+        std::unique_ptr<tko::AssignmentForm> form;
+        QVERIFY(openAnnasForm(a, form));
+        form->nameEdit()->setText(QStringLiteral("Order toner"));
 
         tko::Assignment theirs = stored(a.ASSIGNNUMBER);
         theirs.NAME = "Order paper and toner";
         QVERIFY(m_there->change(theirs).ok());
-        QVERIFY(QTest::qWaitFor([&] { return form.scaffold()->changedBar() != nullptr; }, kWaitMs));
+        QVERIFY(
+            QTest::qWaitFor([&] { return form->scaffold()->changedBar() != nullptr; }, kWaitMs));
         QVERIFY(tko::MessageBox::shown().isEmpty());  // a bar, not a box
-        QCOMPARE(form.nameEdit()->text(), QStringLiteral("Order toner"));
+        QCOMPARE(form->nameEdit()->text(), QStringLiteral("Order toner"));
 
-        form.button(QStringLiteral("okButton"))->click();
+        form->button(QStringLiteral("okButton"))->click();
         QVERIFY(!tko::MessageBox::shown().isEmpty());
         QCOMPARE(tko::MessageBox::shown().last().number, 38);
         QCOMPARE(stored(a.ASSIGNNUMBER).NAME, std::string("Order paper and toner"));
-        QVERIFY(!form.completed());
+        QVERIFY(!form->completed());
     }
 
     // Message 38 keeps what the user typed: the form shows the stored record,
@@ -332,16 +339,10 @@ private slots:
         a.PERSON = "PAT";
         a.SEEN = 1;
         a.GENERALMEMO = "Ask for prices";
-        QVERIFY(tko::addNewAssignment(*m_here, a).ok());
-        tko::Workspace workspace;
-        workspace.db = m_here.get();
-        workspace.session.GlobalUser = "ANNA";
-        tko::AssignmentForm form(workspace, tko::Request::Change, a);
-        QVERIFY(form.start());
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.nameEdit()->setText(QStringLiteral("Order toner"));
-        auto* comments = form.findChild<QPlainTextEdit*>(QStringLiteral("commentsPageEdit"));
+        std::unique_ptr<tko::AssignmentForm> form;
+        QVERIFY(openAnnasForm(a, form));
+        form->nameEdit()->setText(QStringLiteral("Order toner"));
+        auto* comments = form->findChild<QPlainTextEdit*>(QStringLiteral("commentsPageEdit"));
         comments->setPlainText(QStringLiteral("Ask for prices\nANNA: two offers in"));
 
         tko::Assignment theirs = stored(a.ASSIGNNUMBER);
@@ -350,19 +351,19 @@ private slots:
         theirs.GENERALMEMO = "Ask for prices\r\nSUP: only from Kell";
         QVERIFY(m_there->change(theirs).ok());
 
-        form.button(QStringLiteral("okButton"))->click();
+        form->button(QStringLiteral("okButton"))->click();
         QCOMPARE(tko::MessageBox::shown().size(), 1);
         QCOMPARE(tko::MessageBox::shown().last().number, 38);
-        QCOMPARE(form.nameEdit()->text(), QStringLiteral("Order paper and toner"));
-        QVERIFY(form.scaffold()->canRecall());
-        QVERIFY(form.scaffold()->changedBar());
-        auto* ditto = form.findChild<QPushButton*>(QStringLiteral("dittoButton"));
+        QCOMPARE(form->nameEdit()->text(), QStringLiteral("Order paper and toner"));
+        QVERIFY(form->scaffold()->canRecall());
+        QVERIFY(form->scaffold()->changedBar());
+        auto* ditto = form->findChild<QPushButton*>(QStringLiteral("dittoButton"));
         QVERIFY(ditto && ditto->isVisible());
-        QVERIFY(!form.findChild<QPushButton*>(QStringLiteral("keepMineButton"))->isVisible());
-        saveShot(&form, "assignment-ditto.png");
+        QVERIFY(!form->findChild<QPushButton*>(QStringLiteral("keepMineButton"))->isVisible());
+        saveShot(form.get(), "assignment-ditto.png");
         // "Show changes" now sets the user's refused version beside the stored one.
-        form.findChild<QPushButton*>(QStringLiteral("showChangesButton"))->click();
-        auto* window = form.findChild<QDialog*>(QStringLiteral("changesWindow"));
+        form->findChild<QPushButton*>(QStringLiteral("showChangesButton"))->click();
+        auto* window = form->findChild<QDialog*>(QStringLiteral("changesWindow"));
         QVERIFY(window);
         auto* table = window->findChild<QTableWidget*>(QStringLiteral("changesTable"));
         QStringList captions;
@@ -372,8 +373,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(window));
         saveShot(window, "show-changes-recall.png");
         window->close();
-        form.activateWindow();
-        QVERIFY(QTest::qWaitForWindowActive(&form));
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
 
         // Only the name was changed on both sides: it alone is offered.
         QStringList offered;
@@ -384,20 +385,20 @@ private slots:
             saveShot(QApplication::activeModalWidget(), "assignment-choice.png");
             answerChoice(QStringLiteral("mineChoice_NAME"), true);
         });
-        QTest::keyClick(&form, Qt::Key_Apostrophe, Qt::ControlModifier);
+        QTest::keyClick(form.get(), Qt::Key_Apostrophe, Qt::ControlModifier);
         offered.sort();
         QCOMPARE(offered, QStringList({QStringLiteral("mineChoice_NAME"),
                                        QStringLiteral("theirsChoice_NAME")}));
-        QVERIFY(!form.scaffold()->canRecall());
-        QVERIFY(!form.scaffold()->changedBar());
-        QCOMPARE(form.nameEdit()->text(), QStringLiteral("Order toner"));
+        QVERIFY(!form->scaffold()->canRecall());
+        QVERIFY(!form->scaffold()->changedBar());
+        QCOMPARE(form->nameEdit()->text(), QStringLiteral("Order toner"));
         QCOMPARE(comments->toPlainText(),
                  QStringLiteral("Ask for prices\nSUP: only from Kell\nANNA: two offers in"));
 
         // Saved on the current version: no second message, nothing lost.
-        form.button(QStringLiteral("okButton"))->click();
+        form->button(QStringLiteral("okButton"))->click();
         QCOMPARE(tko::MessageBox::shown().size(), 1);
-        QVERIFY(form.completed());
+        QVERIFY(form->completed());
         const tko::Assignment saved = stored(a.ASSIGNNUMBER);
         QCOMPARE(saved.NAME, std::string("Order toner"));
         QCOMPARE(saved.PRIORITY, 2);
@@ -413,24 +414,19 @@ private slots:
         a.PERSON = "PAT";
         a.SEEN = 1;
         a.DUEDATE = 82526;
-        QVERIFY(tko::addNewAssignment(*m_here, a).ok());
-        tko::Workspace workspace;
-        workspace.db = m_here.get();
-        workspace.session.GlobalUser = "ANNA";
-        tko::AssignmentForm form(workspace, tko::Request::Change, a);
-        QVERIFY(form.start());
-        form.show();
-        QVERIFY(QTest::qWaitForWindowExposed(&form));
-        form.nameEdit()->setText(QStringLiteral("Book the hall"));
+        std::unique_ptr<tko::AssignmentForm> form;
+        QVERIFY(openAnnasForm(a, form));
+        form->nameEdit()->setText(QStringLiteral("Book the hall"));
 
         tko::Assignment theirs = stored(a.ASSIGNNUMBER);
         theirs.DUEDATE = 82528;
         QVERIFY(m_there->change(theirs).ok());
-        QVERIFY(QTest::qWaitFor([&] { return form.scaffold()->changedBar() != nullptr; }, kWaitMs));
+        QVERIFY(
+            QTest::qWaitFor([&] { return form->scaffold()->changedBar() != nullptr; }, kWaitMs));
 
         // "Show changes" in the form's words and the user's date picture, whole.
-        form.findChild<QPushButton*>(QStringLiteral("showChangesButton"))->click();
-        auto* window = form.findChild<QDialog*>(QStringLiteral("changesWindow"));
+        form->findChild<QPushButton*>(QStringLiteral("showChangesButton"))->click();
+        auto* window = form->findChild<QDialog*>(QStringLiteral("changesWindow"));
         QVERIFY(window);
         auto* table = window->findChild<QTableWidget*>(QStringLiteral("changesTable"));
         QCOMPARE(table->rowCount(), 2);
@@ -445,12 +441,12 @@ private slots:
         saveShot(window, "show-changes.png");
         window->close();
 
-        form.findChild<QPushButton*>(QStringLiteral("keepMineButton"))->click();
-        QVERIFY(!form.scaffold()->changedBar());
-        QCOMPARE(form.nameEdit()->text(), QStringLiteral("Book the hall"));
-        form.button(QStringLiteral("okButton"))->click();
+        form->findChild<QPushButton*>(QStringLiteral("keepMineButton"))->click();
+        QVERIFY(!form->scaffold()->changedBar());
+        QCOMPARE(form->nameEdit()->text(), QStringLiteral("Book the hall"));
+        form->button(QStringLiteral("okButton"))->click();
         QVERIFY(tko::MessageBox::shown().isEmpty());
-        QVERIFY(form.completed());
+        QVERIFY(form->completed());
         const tko::Assignment saved = stored(a.ASSIGNNUMBER);
         QCOMPARE(saved.NAME, std::string("Book the hall"));
         QCOMPARE(saved.DUEDATE, 82528);
