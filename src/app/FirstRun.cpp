@@ -6,6 +6,7 @@
 #include "app/Session.h"
 #include "data/Keys.h"
 #include "data/Password.h"
+#include "people/PeopleRules.h"
 #include "platform/Date.h"
 #include "users/UserGroups.h"
 
@@ -158,6 +159,41 @@ StartupResult ensureAllUsersGroup(Database& db) {
         if (!added.ok()) return abort("USGRPUSERS");
     }
     if (!db.commit().ok()) return failed(db, "USERGROUPS");
+    return {};
+}
+
+StartupResult nameOwnPersonEntries(Database& db) {
+    std::vector<User> users;
+    if (!db.readAll(key::USE_USERNAME_KEY, store::all(), users).ok()) return failed(db, "USERS");
+    std::vector<Person> unnamed;
+    for (const User& user : users) {
+        const std::string name = store::rtrim(user.USERNAME);
+        if (store::rtrim(user.LASTNAME).empty() && store::rtrim(user.FIRSTNAME).empty()) continue;
+        Person own;
+        const Status s = db.fetch(key::PEO_PRIMARY_KEY, {name, name}, own);
+        if (s.code == store::kRecordNotFound) continue;
+        if (!s.ok()) return failed(db, "PEOPLE");
+        if (store::rtrim(own.TYPE) != kTypeUser || !store::rtrim(own.LASTNAME).empty() ||
+            !store::rtrim(own.FIRSTNAME).empty())
+            continue;
+        own.LASTNAME = store::clipText(store::rtrim(user.LASTNAME), Person::Width::LASTNAME);
+        own.FIRSTNAME = store::clipText(store::rtrim(user.FIRSTNAME), Person::Width::FIRSTNAME);
+        unnamed.push_back(own);
+    }
+    if (unnamed.empty()) return {};
+    if (!db.begin({label::PEOPLE}, 10000).ok()) return failed(db, "PEOPLE");
+    for (Person& own : unnamed) {
+        const Status s = db.change(own);
+        // Another station naming it at the same moment, or a user who edited
+        // the entry since it was read, wins: this is only a completion.
+        if (s.code == store::kChangedByOther) continue;
+        if (!s.ok()) {
+            StartupResult r = failed(db, "PEOPLE");
+            db.rollback();
+            return r;
+        }
+    }
+    if (!db.commit().ok()) return failed(db, "PEOPLE");
     return {};
 }
 

@@ -41,6 +41,11 @@ StartupResult ensureFirstAccount(Database& db);
 // adds every user who is not yet a member.
 StartupResult ensureAllUsersGroup(Database& db);
 
+// Gives each user's own person entry (type "User") the user's last and
+// first name where both are blank, as entries made before they carried the
+// names are: the people lists then name every user.
+StartupResult nameOwnPersonEntries(Database& db);
+
 // Default preferences of a new user.
 UserPref defaultUserPref(const std::string& userName);
 

@@ -94,8 +94,41 @@ TEST_F(ShellLogicTest, FirstRunCreatesTheAdministratorAndDefaultsOnce) {
     EXPECT_EQ(n, 1);
 }
 
-TEST_F(ShellLogicTest, TheAllUsersGroupIsCompletedWhenMissing) {
+TEST_F(ShellLogicTest, StartUpCompletesTheAllUsersGroupAndNamesOwnPersonEntries) {
     addUser("BEN", "secret");
+    // Own person entries made before they carried the user's names.
+    const auto ownEntry = [this](const std::string& name, const std::string& lastName) {
+        User u;
+        ASSERT_TRUE(m_db->fetch("USE:USERNAME_KEY", {name}, u).ok());
+        u.LASTNAME = lastName;
+        u.FIRSTNAME = "Ann";
+        ASSERT_TRUE(m_db->change(u).ok());
+        Person p;
+        p.SHORTNAME = p.USER = name;
+        p.TYPE = "User";
+        p.PERSONNUMBER = static_cast<std::int32_t>(100 + name.size());
+        ASSERT_TRUE(m_db->add(p).ok());
+    };
+    ownEntry("BEN", "Berg");
+    User first;  // a named user whose entry was given a name by hand keeps it
+    ASSERT_TRUE(m_db->fetch("USE:USERNAME_KEY", {std::string(kFirstUserName)}, first).ok());
+    first.LASTNAME = "Supervisor";
+    ASSERT_TRUE(m_db->change(first).ok());
+    Person edited;
+    ASSERT_TRUE(m_db->fetch("PEO:PRIMARY_KEY", {std::string(kFirstUserName),
+                                                std::string(kFirstUserName)}, edited).ok());
+    edited.LASTNAME = "Own";
+    ASSERT_TRUE(m_db->change(edited).ok());
+    ASSERT_TRUE(nameOwnPersonEntries(*m_db).ok);
+    for (const auto& [name, last, first] :
+         {std::tuple<std::string, std::string, std::string>{"BEN", "Berg", "Ann"},
+          {kFirstUserName, "Own", ""}}) {
+        Person p;
+        ASSERT_TRUE(m_db->fetch("PEO:PRIMARY_KEY", {name, name}, p).ok());
+        EXPECT_EQ(store::rtrim(p.LASTNAME), last) << name;
+        EXPECT_EQ(store::rtrim(p.FIRSTNAME), first) << name;
+    }
+
     UserGroup group;
     ASSERT_TRUE(m_db->fetch("USG:GROUP_KEY", {std::string("All users")}, group).ok());
     ASSERT_TRUE(deleteRecord(*m_db, group).ok());

@@ -321,7 +321,8 @@ void MainFrame::restorePlacement() {
 
 bool MainFrame::startUp(bool stopAtLogIn) {
     for (const StartupResult& r :
-         {ensureFirstAccount(*m_workspace.db), ensureAllUsersGroup(*m_workspace.db)}) {
+         {ensureFirstAccount(*m_workspace.db), ensureAllUsersGroup(*m_workspace.db),
+          nameOwnPersonEntries(*m_workspace.db)}) {
         if (!r.ok) {
             emit fatalError(QString::fromStdString(r.error));
             return false;
