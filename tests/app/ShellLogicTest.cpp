@@ -115,8 +115,9 @@ TEST_F(ShellLogicTest, StartUpCompletesTheAllUsersGroupAndNamesOwnPersonEntries)
     first.LASTNAME = "Supervisor";
     ASSERT_TRUE(m_db->change(first).ok());
     Person edited;
-    ASSERT_TRUE(m_db->fetch("PEO:PRIMARY_KEY", {std::string(kFirstUserName),
-                                                std::string(kFirstUserName)}, edited).ok());
+    ASSERT_TRUE(m_db->fetch("PEO:PRIMARY_KEY",
+                            {std::string(kFirstUserName), std::string(kFirstUserName)}, edited)
+                    .ok());
     edited.LASTNAME = "Own";
     ASSERT_TRUE(m_db->change(edited).ok());
     ASSERT_TRUE(nameOwnPersonEntries(*m_db).ok);
