@@ -2,10 +2,10 @@
 
 #include <set>
 
-#include "app/Preferences.h"
-#include "app/Session.h"
 #include "data/Keys.h"
 #include "data/Password.h"
+#include "data/Preferences.h"
+#include "data/Session.h"
 #include "people/PeopleRules.h"
 #include "platform/Date.h"
 #include "users/UserGroups.h"
@@ -40,16 +40,6 @@ StartupResult ensureSystemPref(Database& db, SystemPref& out, const DataSource& 
     if (!db.add(pref).ok()) return failed(db, "SYSPREF");
     out = pref;
     return {};
-}
-
-UserPref defaultUserPref(const std::string& userName) {
-    UserPref pref;
-    pref.USERNAME = userName;
-    pref.PRIORITY = 9;
-    pref.PORT = "com2";
-    pref.ALARM = 1;
-    pref.DELAY = 5;
-    return pref;
 }
 
 StartupResult ensureFirstAccount(Database& db) {

@@ -7,18 +7,9 @@
 #include <string>
 
 #include "data/Database.h"
+#include "data/Preferences.h"
 
 namespace tko {
-
-// The first account's name and password: a build setting.
-#ifndef TKO_FIRST_USER
-#define TKO_FIRST_USER "SUPERVISOR"
-#endif
-#ifndef TKO_FIRST_PASSWORD
-#define TKO_FIRST_PASSWORD "TASKORBIT"
-#endif
-inline constexpr const char* kFirstUserName = TKO_FIRST_USER;
-inline constexpr const char* kFirstPassword = TKO_FIRST_PASSWORD;
 
 // Outcome of a start-up step: on failure `error` is the text that stops the
 // program (the storage error's text followed by the table label).
@@ -45,8 +36,5 @@ StartupResult ensureAllUsersGroup(Database& db);
 // first name where both are blank, as entries made before they carried the
 // names are: the people lists then name every user.
 StartupResult nameOwnPersonEntries(Database& db);
-
-// Default preferences of a new user.
-UserPref defaultUserPref(const std::string& userName);
 
 }  // namespace tko

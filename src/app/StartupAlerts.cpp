@@ -1,8 +1,8 @@
 #include "app/StartupAlerts.h"
 
+#include "access/Access.h"
 #include "assign/lists/DueNowList.h"
 #include "data/Keys.h"
-#include "users/Access.h"
 
 namespace tko {
 namespace {

@@ -3,8 +3,8 @@
 // of the user's own rows, never a scan of every open assignment.
 #pragma once
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 
 namespace tko {

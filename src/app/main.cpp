@@ -12,16 +12,16 @@
 
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
-#include "app/IniFiles.h"
 #include "app/LanguageChoice.h"
 #include "app/OfficeOpening.h"
-#include "app/Workspace.h"
 #include "app/ui/LanguageProcedure.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramScreens.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
+#include "data/Workspace.h"
 #include "platform/ChangeWatcher.h"
+#include "platform/IniFiles.h"
 #include "platform/store/EngineLog.h"
 #include "platform/ui/AccessibleNames.h"
 #include "platform/ui/AppIcon.h"
@@ -160,11 +160,11 @@ int main(int argc, char** argv) {
     const tko::StartupResult sys = tko::ensureSystemPref(*db, systemPref, source);
     if (!sys.ok) return stop(QString::fromStdString(sys.error));
 
+    tko::registerProgramScreens();  // before the workspace, which copies the services
     tko::Workspace workspace;
     workspace.db = db.get();
     workspace.source = source;
     workspace.programDir = programDir;
-    tko::registerProgramScreens();
     // Other stations' changes (and this station's own) reach every open window.
     tko::ChangeWatcher changes(db->engine());
     changes.start();

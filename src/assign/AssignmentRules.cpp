@@ -5,6 +5,7 @@
 #include <QFile>
 #include <QTextStream>
 
+#include "access/Access.h"
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 #include "data/Numbering.h"
@@ -13,7 +14,6 @@
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
 #include "platform/Picture.h"
-#include "users/Access.h"
 
 namespace tko {
 namespace {

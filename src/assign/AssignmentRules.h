@@ -14,11 +14,11 @@
 #include <QString>
 #include <QStringList>
 
-#include "app/Session.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
 #include "data/Records.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/Outcome.h"
 

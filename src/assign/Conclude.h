@@ -5,8 +5,8 @@
 
 #include <string>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/Outcome.h"
 

@@ -20,13 +20,13 @@
 #include <optional>
 #include <string>
 
-#include "app/Session.h"
+#include "access/Access.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
-#include "users/Access.h"
 
 namespace tko {
 

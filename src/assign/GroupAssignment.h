@@ -12,9 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
 #include "data/Database.h"
 #include "data/Messages.h"
+#include "data/Session.h"
 #include "people/GroupLists.h"
 #include "platform/Date.h"
 #include "platform/Outcome.h"

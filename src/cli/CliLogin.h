@@ -8,8 +8,8 @@
 #include <ostream>
 #include <string>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 
 namespace tko::cli {
 

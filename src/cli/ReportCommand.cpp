@@ -9,8 +9,8 @@
 #include <optional>
 
 #include "app/Login.h"
-#include "app/Session.h"
 #include "cli/TerminalText.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/Picture.h"
 #include "reports/ReportEngine.h"

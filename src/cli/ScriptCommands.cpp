@@ -6,8 +6,6 @@
 #include <set>
 #include <streambuf>
 
-#include "app/IniFiles.h"
-#include "app/Preferences.h"
 #include "assign/AssignmentRules.h"
 #include "assign/Conclude.h"
 #include "assign/Repetition.h"
@@ -20,10 +18,12 @@
 #include "data/Keys.h"
 #include "data/Messages.h"
 #include "data/Numbering.h"
+#include "data/Preferences.h"
 #include "data/Records.h"
 #include "data/StationSettings.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
+#include "platform/IniFiles.h"
 #include "reports/CsvExport.h"
 #include "reports/DbaseExport.h"
 #include "reports/IcsExport.h"

@@ -16,7 +16,6 @@
 
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
-#include "app/IniFiles.h"
 #include "app/OfficeOpening.h"
 #include "cli/CopyCommand.h"
 #include "cli/InitCommand.h"
@@ -28,6 +27,7 @@
 #include "data/Database.h"
 #include "data/Messages.h"
 #include "data/StationSettings.h"
+#include "platform/IniFiles.h"
 #include "platform/store/EngineLog.h"
 #include "users/UserAccounts.h"
 

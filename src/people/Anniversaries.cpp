@@ -2,12 +2,12 @@
 
 #include <cmath>
 
+#include "access/Access.h"
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
-#include "users/Access.h"
 
 namespace tko {
 

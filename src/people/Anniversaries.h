@@ -11,11 +11,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
 #include "data/Records.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/FormRequest.h"
 #include "platform/store/Filter.h"

@@ -2,12 +2,12 @@
 
 #include <algorithm>
 
+#include "access/Access.h"
 #include "data/Keys.h"
 #include "data/Numbering.h"
 #include "data/Records.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
-#include "users/Access.h"
 
 namespace tko {
 namespace {

@@ -14,11 +14,11 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
 #include "data/Records.h"
+#include "data/Session.h"
 #include "platform/Outcome.h"
 #include "platform/store/Filter.h"
 

@@ -1,10 +1,10 @@
 #include "people/PeopleFilters.h"
 
+#include "access/Access.h"
+#include "access/Rights.h"
 #include "data/Keys.h"
 #include "data/Records.h"
 #include "people/PeopleRules.h"
-#include "users/Access.h"
-#include "users/Rights.h"
 
 namespace tko {
 

@@ -4,9 +4,9 @@
 // page of a large address book costs what a page of a small one does.
 #pragma once
 
-#include "app/Session.h"
 #include "data/Database.h"
 #include "data/Records.h"
+#include "data/Session.h"
 #include "platform/store/Filter.h"
 
 namespace tko {

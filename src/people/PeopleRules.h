@@ -9,22 +9,15 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
+#include "access/Access.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Messages.h"
+#include "data/RecordTypes.h"
+#include "data/Session.h"
 #include "platform/Date.h"
-#include "users/Access.h"
 
 namespace tko {
-
-// PEO:TYPE values, in the order of the form's type radio (positions 1 to 4).
-inline constexpr const char* kTypeUser = "User";
-inline constexpr const char* kTypeOpen = "Open";
-inline constexpr const char* kTypeLimited = "Limited";
-inline constexpr const char* kTypePrivate = "Private";
-inline constexpr std::array<const char*, 4> kPersonTypes{kTypeUser, kTypeOpen, kTypeLimited,
-                                                         kTypePrivate};
 
 // Radio position (1..4) of a type; 0 for a text that is none of them.
 int typePosition(const std::string& type);

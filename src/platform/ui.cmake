@@ -2,7 +2,7 @@
 # core; message boxes, form scaffolding, the browse list, the calendar pop-up,
 # the help browser and printer set-up as windows.
 set(_tko_ui_dir ${CMAKE_CURRENT_LIST_DIR})
-target_sources(taskorbit_core PRIVATE
+target_sources(tko_platform PRIVATE
   ${_tko_ui_dir}/Answer.h
   ${_tko_ui_dir}/BrowsePager.cpp ${_tko_ui_dir}/BrowsePager.h
   ${_tko_ui_dir}/CalendarMonth.cpp ${_tko_ui_dir}/CalendarMonth.h
@@ -13,7 +13,7 @@ target_sources(taskorbit_core PRIVATE
   ${_tko_ui_dir}/ListFormat.cpp ${_tko_ui_dir}/ListFormat.h
   ${_tko_ui_dir}/StandardMessage.cpp ${_tko_ui_dir}/StandardMessage.h
   ${_tko_ui_dir}/Translate.cpp ${_tko_ui_dir}/Translate.h)
-target_sources(taskorbit_ui PRIVATE
+target_sources(tko_platform_ui PRIVATE
   ${_tko_ui_dir}/ui/AccessibleNames.cpp ${_tko_ui_dir}/ui/AccessibleNames.h
   ${_tko_ui_dir}/ui/BrowseList.cpp ${_tko_ui_dir}/ui/BrowseList.h
   ${_tko_ui_dir}/ui/CalendarPopup.cpp ${_tko_ui_dir}/ui/CalendarPopup.h

@@ -2,11 +2,11 @@
 
 #include <algorithm>
 
-#include "app/Preferences.h"
-#include "assign/ListedAssignment.h"
+#include "access/ListedAssignment.h"
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
 #include "data/Numbering.h"
+#include "data/Preferences.h"
 #include "data/Records.h"
 #include "data/Tables.h"
 

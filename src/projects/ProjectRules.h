@@ -13,25 +13,20 @@
 #include <optional>
 #include <string>
 
-#include "app/Session.h"
+#include "access/Access.h"
 #include "data/Database.h"
 #include "data/Integrity.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
+#include "data/RecordTypes.h"
 #include "data/Records.h"
+#include "data/Session.h"
 #include "platform/Outcome.h"
 #include "platform/store/Filter.h"
-#include "users/Access.h"
 
 namespace tko {
 
 // ---- kinds, widths and texts ---------------------------------------------------
-inline constexpr const char* kProjectOpen = "Open";
-inline constexpr const char* kProjectLimited = "Limited";
-inline constexpr const char* kProjectPrivate = "Private";
-inline constexpr std::array<const char*, 3> kProjectTypes{kProjectOpen, kProjectLimited,
-                                                          kProjectPrivate};
-
 inline constexpr int kProjectNameWidth = Project::Width::NAME;
 inline constexpr int kProjectNoteWidth = Project::Width::NOTE;
 

@@ -11,8 +11,8 @@
 
 #include <string>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 
 namespace tko {
 

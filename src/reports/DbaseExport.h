@@ -24,8 +24,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 
 namespace tko {

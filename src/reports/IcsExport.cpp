@@ -7,10 +7,10 @@
 #include <filesystem>
 #include <fstream>
 
+#include "access/Access.h"
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
-#include "users/Access.h"
 
 namespace tko {
 

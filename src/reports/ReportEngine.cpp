@@ -1,5 +1,6 @@
 #include "reports/ReportEngine.h"
 
+#include "access/Access.h"
 #include "assign/AssignmentRules.h"
 #include "assign/Repetition.h"
 #include "data/Keys.h"
@@ -7,7 +8,6 @@
 #include "people/PeopleRules.h"
 #include "platform/Picture.h"
 #include "projects/ProjectRules.h"
-#include "users/Access.h"
 
 namespace tko {
 

@@ -22,8 +22,8 @@
 #include <functional>
 #include <optional>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 #include "reports/PageComposer.h"
 #include "reports/ReportFilters.h"
 #include "reports/ReportOptions.h"

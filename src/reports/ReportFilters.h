@@ -24,12 +24,12 @@
 #include <optional>
 #include <string>
 
-#include "app/Session.h"
+#include "access/Access.h"
 #include "data/Database.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
 #include "reports/ReportOptions.h"
-#include "users/Access.h"
 
 namespace tko {
 

@@ -3,12 +3,12 @@
 find_path(SHAPELIB_INCLUDE_DIR shapefil.h REQUIRED)
 find_library(SHAPELIB_LIBRARY shp REQUIRED)
 
-target_sources(taskorbit_core PRIVATE
+target_sources(tko_reports PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/DbaseExport.cpp ${CMAKE_CURRENT_LIST_DIR}/DbaseExport.h
   ${CMAKE_CURRENT_LIST_DIR}/IcsExport.cpp ${CMAKE_CURRENT_LIST_DIR}/IcsExport.h
   ${CMAKE_CURRENT_LIST_DIR}/CsvExport.cpp ${CMAKE_CURRENT_LIST_DIR}/CsvExport.h)
-target_include_directories(taskorbit_core PUBLIC ${SHAPELIB_INCLUDE_DIR})
-target_link_libraries(taskorbit_core PUBLIC ${SHAPELIB_LIBRARY})
+target_include_directories(tko_reports PUBLIC ${SHAPELIB_INCLUDE_DIR})
+target_link_libraries(tko_reports PUBLIC ${SHAPELIB_LIBRARY})
 
 target_sources(taskorbit_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ui/DbaseExportWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/ui/DbaseExportWindow.h)

@@ -3,17 +3,17 @@
 #include <algorithm>
 #include <functional>
 
-#include "app/FirstRun.h"
+#include "access/Access.h"
 #include "data/FieldWidth.h"
 #include "data/Integrity.h"
 #include "data/Keys.h"
 #include "data/Numbering.h"
 #include "data/Password.h"
+#include "data/Preferences.h"
 #include "data/Records.h"
 #include "data/Security.h"
 #include "data/Tables.h"
 #include "people/PeopleRules.h"
-#include "users/Access.h"
 #include "users/UserGroups.h"
 
 namespace tko {

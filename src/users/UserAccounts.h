@@ -11,13 +11,13 @@
 #include <optional>
 #include <string>
 
-#include "app/Session.h"
+#include "access/Rights.h"
 #include "data/Database.h"
 #include "data/Messages.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/FormRequest.h"
 #include "platform/Outcome.h"
-#include "users/Rights.h"
 
 namespace tko {
 

@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/FormRequest.h"
 #include "users/UserAccounts.h"

@@ -1,6 +1,6 @@
 #include "views/History.h"
 
-#include "assign/ListedAssignment.h"
+#include "access/ListedAssignment.h"
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 

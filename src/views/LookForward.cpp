@@ -1,6 +1,6 @@
 #include "views/LookForward.h"
 
-#include "assign/ListedAssignment.h"
+#include "access/ListedAssignment.h"
 #include "data/Keys.h"
 
 namespace tko {

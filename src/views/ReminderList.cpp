@@ -1,7 +1,7 @@
 #include "views/ReminderList.h"
 
+#include "access/Access.h"
 #include "data/Keys.h"
-#include "users/Access.h"
 
 namespace tko {
 

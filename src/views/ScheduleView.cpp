@@ -1,8 +1,8 @@
 #include "views/ScheduleView.h"
 
+#include "access/Access.h"
 #include "assign/Repetition.h"
 #include "data/Keys.h"
-#include "users/Access.h"
 
 #include <QChar>
 #include <QList>

@@ -16,8 +16,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
 

@@ -1,9 +1,9 @@
 // Switching the language while windows are open, and the user's own language
 // after log-in.
-#include "app/IniFiles.h"
 #include "app/LanguageChoice.h"
-#include "app/Workspace.h"
 #include "app/ui/LanguageProcedure.h"
+#include "data/Workspace.h"
+#include "platform/IniFiles.h"
 #include "platform/ui/HelpBrowser.h"
 #include "translator/LanguageFile.h"
 #include "translator/Lingua.h"

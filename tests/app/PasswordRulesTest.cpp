@@ -5,8 +5,8 @@
 
 #include "app/FirstRun.h"
 #include "app/Login.h"
-#include "app/Preferences.h"
 #include "data/Password.h"
+#include "data/Preferences.h"
 #include "support/LoginResult.h"
 #include "support/TestStore.h"
 

@@ -2,7 +2,7 @@
 // file says.
 #include <gtest/gtest.h>
 
-#include "app/IniFiles.h"
+#include "platform/IniFiles.h"
 
 namespace tko {
 namespace {

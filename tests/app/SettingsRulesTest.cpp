@@ -5,7 +5,7 @@
 #include <QDir>
 
 #include "app/FirstRun.h"
-#include "app/Preferences.h"
+#include "data/Preferences.h"
 #include "support/TestStore.h"
 
 namespace tko {

@@ -8,10 +8,10 @@
 #include "app/Backup.h"
 #include "app/FirstRun.h"
 #include "app/Login.h"
-#include "app/Preferences.h"
 #include "app/StartupAlerts.h"
 #include "data/Integrity.h"
 #include "data/Password.h"
+#include "data/Preferences.h"
 #include "support/LoginResult.h"
 #include "support/TestStore.h"
 

@@ -12,14 +12,14 @@
 
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
-#include "app/Preferences.h"
-#include "app/Workspace.h"
 #include "app/ui/ChangePasswordDialog.h"
 #include "app/ui/LoginWindow.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/SystemSettingsDialog.h"
 #include "app/ui/UserPrefsDialog.h"
 #include "data/Password.h"
+#include "data/Preferences.h"
+#include "data/Workspace.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 

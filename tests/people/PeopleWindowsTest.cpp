@@ -465,11 +465,11 @@ private slots:
 
         // By default the users come from "Browse Users - Multiple Select";
         // one listed already is not added twice.
-        setUsersPicker([](QWidget*, Workspace&) {
+        m_workspace.services.pickUsers = [](QWidget*, Workspace&) {
             return std::vector<std::string>{"ANNA", "BEN"};
-        });
+        };
         click(dialog.findChild<QPushButton*>(QStringLiteral("insertButton")));
-        setUsersPicker(nullptr);
+        m_workspace.services.pickUsers = {};
         std::int64_t rows = 0;
         QVERIFY(m_db->count<PeoUser>(store::eq("PERSONNUMBER", std::int64_t{lawyer->PERSONNUMBER}),
                                      rows)

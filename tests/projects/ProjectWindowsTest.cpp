@@ -296,7 +296,7 @@ private slots:
 
     void limitedProjectUsersFollowARenameAndSeeTheProject() {
         ProjectActions real = actions();
-        real.editUsers = programProjectActions().editUsers;
+        real.editUsers = programProjectActions(m_workspace.services).editUsers;
         ProjectForm form(as("NORA"), Request::Insert, Project{}, real);
         QVERIFY(form.start());
         form.typeButton(kProjectLimited)->click();
@@ -352,7 +352,7 @@ private slots:
         QVERIFY(saveProjectListOptions(*m_db, "LEA", {false, true}).ok());
         QVERIFY(saveProjectListOptions(*m_db, "MO", {false, true}).ok());
         ProjectActions real = actions();
-        real.conclude = programProjectActions().conclude;
+        real.conclude = programProjectActions(m_workspace.services).conclude;
 
         // MO is the assignee without the right to conclude: nothing changes.
         ProjectForm mo(as("MO"), Request::Change, p, real);

@@ -11,7 +11,7 @@
 #include <memory>
 #include <vector>
 
-#include "app/Session.h"
+#include "data/Session.h"
 #include "platform/Picture.h"
 #include "reports/ReportEngine.h"
 #include "reports/TextReportFile.h"

@@ -7,7 +7,7 @@
 #include <memory>
 #include <string>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 
 namespace tko::test {
 

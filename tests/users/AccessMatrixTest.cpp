@@ -17,6 +17,7 @@
 #include <set>
 #include <sstream>
 
+#include "access/Access.h"
 #include "app/StartupAlerts.h"
 #include "assign/lists/DueNowList.h"
 #include "assign/lists/UnseenList.h"
@@ -29,7 +30,6 @@
 #include "reports/IcsExport.h"
 #include "reports/ReportEngine.h"
 #include "support/TestStore.h"
-#include "users/Access.h"
 #include "views/History.h"
 #include "views/LookForward.h"
 

@@ -9,11 +9,12 @@
 #include <set>
 #include <sstream>
 
+#include "access/Rights.h"
 #include "app/FirstRun.h"
 #include "app/Login.h"
-#include "app/Preferences.h"
 #include "cli/UserCommand.h"
 #include "data/Password.h"
+#include "data/Preferences.h"
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "support/FailingEngine.h"
@@ -21,7 +22,6 @@
 #include "support/TestStore.h"
 #include "users/LimitedProjectUsers.h"
 #include "users/RecoveryKey.h"
-#include "users/Rights.h"
 #include "users/UserAccounts.h"
 #include "users/UserGroups.h"
 

@@ -16,18 +16,18 @@
 #include <QTimer>
 #include <QtTest>
 
+#include "access/Rights.h"
 #include "app/DemoOffice.h"
 #include "app/Login.h"
-#include "app/Workspace.h"
 #include "data/Password.h"
 #include "data/Tables.h"
+#include "data/Workspace.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 #include "support/LoginResult.h"
 #include "support/SignedIn.h"
-#include "users/Rights.h"
 #include "users/UserAccounts.h"
 #include "users/ui/LimitedProjectUsersDialog.h"
 #include "users/ui/RightsListPanel.h"
@@ -119,8 +119,8 @@ private slots:
 
     void init() {
         MessageBox::clearShown();
-        setUsersPicker({});
-        setGroupPicker({});
+        m_workspace.services.pickUsers = {};
+        m_workspace.services.pickUserGroup = {};
     }
 
     void anAdministratorAddsAUserWhoCanThenLogIn() {
@@ -197,7 +197,9 @@ private slots:
         RightsListPanel* viewedBy = form.rights(QStringLiteral("viewedBy"));
         QVERIFY(assigns && viewedBy);
 
-        setUsersPicker([](QWidget*, Workspace&) { return std::vector<std::string>{"NORA"}; });
+        m_workspace.services.pickUsers = [](QWidget*, Workspace&) {
+            return std::vector<std::string>{"NORA"};
+        };
         click(button(assigns, "insertUserButton"));
         QVERIFY(!assigns->list()->findItems(QStringLiteral("NORA"), Qt::MatchExactly).isEmpty());
         // Nothing is written before OK.
@@ -205,8 +207,9 @@ private slots:
         QVERIFY(hasRight(*m_db, Right::Assign, "BEN", "NORA", granted).ok());
         QVERIFY(!granted);
 
-        setGroupPicker(
-            [](QWidget*, Workspace&) { return std::optional<std::string>("ALL USERS"); });
+        m_workspace.services.pickUserGroup = [](QWidget*, Workspace&) {
+            return std::optional<std::string>("ALL USERS");
+        };
         click(button(viewedBy, "addGroupButton"));  // gathered whatever the case of the name
         QVERIFY(std::find(viewedBy->names().begin(), viewedBy->names().end(), "CARLA") !=
                 viewedBy->names().end());
@@ -344,9 +347,9 @@ private slots:
     void theUsersOfALimitedProjectAreAddedAndRemoved() {
         LimitedProjectUsersDialog dialog(as("SUPERVISOR", 2), 42, "Move office");
         QCOMPARE(dialog.projectEdit()->text(), QStringLiteral("Move office"));
-        setUsersPicker([](QWidget*, Workspace&) {
+        m_workspace.services.pickUsers = [](QWidget*, Workspace&) {
             return std::vector<std::string>{"BEN", "CARLA"};
-        });
+        };
         dialog.insertUsers();
         QCOMPARE(dialog.list()->cellText(0, 0).trimmed(), QStringLiteral("BEN"));
         QCOMPARE(dialog.list()->cellText(0, 1).trimmed(), QStringLiteral("Move office"));

@@ -11,9 +11,9 @@
 #include <QTableView>
 #include <QtTest>
 
-#include "app/Workspace.h"
 #include "assign/Repetition.h"
 #include "data/Password.h"
+#include "data/Workspace.h"
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"

@@ -1,11 +1,11 @@
 #include "app/catalogue/TextCatalogue.h"
 
 #include "app/DemoOffice.h"
-#include "app/Workspace.h"
 #include "app/ui/LoginWindow.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramScreens.h"
 #include "data/Messages.h"
+#include "data/Workspace.h"
 #include "platform/Date.h"
 #include "platform/Translate.h"
 #include "platform/ui/AccessibleNames.h"

@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/Preferences.h"
 #include "app/ui/DialogParts.h"
 #include "data/Password.h"
+#include "data/Preferences.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {

@@ -3,7 +3,7 @@
 
 #include <functional>
 
-#include "app/Preferences.h"
+#include "data/Preferences.h"
 #include "platform/ui/DialogButtons.h"
 
 class QDialog;

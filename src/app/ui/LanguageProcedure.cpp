@@ -1,8 +1,8 @@
 #include "app/ui/LanguageProcedure.h"
 
-#include "app/IniFiles.h"
 #include "app/LanguageChoice.h"
-#include "app/Workspace.h"
+#include "data/Workspace.h"
+#include "platform/IniFiles.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"

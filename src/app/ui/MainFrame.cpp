@@ -16,7 +16,6 @@
 
 #include "app/Backup.h"
 #include "app/FirstRun.h"
-#include "app/IniFiles.h"
 #include "app/StartupAlerts.h"
 #include "app/ui/ChangePasswordDialog.h"
 #include "app/ui/LanguageProcedure.h"
@@ -26,6 +25,7 @@
 #include "data/Messages.h"
 #include "platform/ChangeWatcher.h"
 #include "platform/Date.h"
+#include "platform/IniFiles.h"
 #include "platform/Translate.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"

@@ -7,7 +7,7 @@
 #include <QMap>
 #include <QMargins>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 
 class QAction;
 class QLabel;

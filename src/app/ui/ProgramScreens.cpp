@@ -2,6 +2,7 @@
 
 #include "app/ui/LanguageProcedure.h"
 
+#include "assign/Conclude.h"
 #include "assign/lists/ui/AssignmentListScreens.h"
 #include "assign/ui/AssignmentScreens.h"
 #include "assign/ui/DeletionScreens.h"
@@ -31,24 +32,25 @@ void registerProgramScreens() {
     registerGroupScreens(procedures());
     registerScheduleScreens(procedures());
     registerLanguageProcedure(procedures());
-    // Screens of one subsystem that open another's.
-    setAssignmentPicker(&selectFromLookForward);
-    setProjectsForAssignment(&showProjectsForAssignment);
-    setReportGroupLookup([](QWidget* parent, Workspace& workspace) {
-        const std::optional<GroupName> group = selectGroupList(parent, workspace);
-        return group ? std::optional<QString>(QString::fromStdString(group->GROUPNAME))
-                     : std::nullopt;
-    });
-    setReportProjectLookup([](QWidget* parent, Workspace& workspace) {
-        const std::optional<Project> project = selectProject(parent, workspace);
-        return project ? std::optional<QString>(QString::fromStdString(project->NAME))
-                       : std::nullopt;
-    });
+    defaultServices() = programServices();
     // "Print" of Update Group List names its group through groupListToPrint().
     procedures().add(QStringLiteral("PrintGroupList"), [](QWidget* parent, Workspace& workspace) {
         if (const std::optional<GroupName>& group = groupListToPrint())
             printGroupList(parent, workspace, group->GROUPNUMBER);
     });
+}
+
+Services programServices() {
+    Services services;
+    services.openAssignmentForm = &runAssignmentForm;
+    services.concludeAssignment = [](Database& db, const Session& session, const Assignment& seen,
+                                     Date today) {
+        return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
+    };
+    services.pickAssignment = &selectFromLookForward;
+    bindUserServices(services);
+    bindReportServices(services);
+    return services;
 }
 
 }  // namespace tko

@@ -7,8 +7,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/Preferences.h"
 #include "app/ui/DialogParts.h"
+#include "data/Preferences.h"
 #include "data/Records.h"
 #include "platform/Picture.h"
 #include "platform/ui/MessageBox.h"

@@ -10,8 +10,8 @@
 #include <QPushButton>
 #include <QToolButton>
 
-#include "app/Preferences.h"
 #include "app/ui/DialogParts.h"
+#include "data/Preferences.h"
 #include "data/Records.h"
 #include "platform/Picture.h"
 #include "platform/ui/MessageBox.h"

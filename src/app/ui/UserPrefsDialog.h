@@ -4,8 +4,8 @@
 
 #include <QDialog>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Session.h"
 
 class QCheckBox;
 class QComboBox;

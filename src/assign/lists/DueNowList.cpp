@@ -1,6 +1,6 @@
 #include "assign/lists/DueNowList.h"
-#include "assign/ListedAssignment.h"
-#include "users/Access.h"
+#include "access/Access.h"
+#include "access/ListedAssignment.h"
 
 namespace tko {
 

@@ -9,9 +9,9 @@
 #include <array>
 #include <string>
 
-#include "app/Session.h"
 #include "data/Database.h"
 #include "data/Keys.h"
+#include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/store/Filter.h"
 

@@ -1,5 +1,5 @@
 #include "assign/lists/UnseenList.h"
-#include "users/Access.h"
+#include "access/Access.h"
 
 namespace tko {
 

@@ -18,8 +18,6 @@
 #include <QTemporaryFile>
 #include <QVBoxLayout>
 
-#include "app/Preferences.h"
-#include "app/Workspace.h"
 #include "assign/AssignmentRules.h"
 #include "assign/Conclude.h"
 #include "assign/GroupAssignment.h"
@@ -30,7 +28,9 @@
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
+#include "data/Preferences.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "people/PeopleFilters.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
@@ -44,7 +44,6 @@
 #include "platform/ui/WindowTranslation.h"
 #include "projects/ProjectRules.h"
 #include "projects/ui/ProjectScreens.h"
-#include "reports/ui/ReportScreens.h"
 
 namespace tko {
 namespace {
@@ -925,7 +924,8 @@ void AssignmentForm::print() {
         confidential = MessageBox::showText(this, QStringLiteral("Include Confidential Comments?"),
                                             windowTitle(), MessageButtons::YesNo, {},
                                             MessageBox::Icon::Question) == Answer::Yes;
-    printAssignment(this, m_workspace, now, confidential);
+    if (m_workspace.services.printAssignment)
+        m_workspace.services.printAssignment(this, m_workspace, now, confidential);
 }
 
 QString AssignmentForm::writeTextFile(const QString& path) {

@@ -14,7 +14,7 @@
 
 #include <optional>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 
 class QCheckBox;

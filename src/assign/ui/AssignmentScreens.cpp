@@ -1,11 +1,11 @@
 #include "assign/ui/AssignmentScreens.h"
 
-#include "app/Workspace.h"
 #include "assign/Deletion.h"
 #include "assign/ui/AssignmentForm.h"
 #include "assign/ui/ReminderForm.h"
 #include "data/Integrity.h"
 #include "data/Keys.h"
+#include "data/Workspace.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
 

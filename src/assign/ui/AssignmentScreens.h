@@ -1,8 +1,8 @@
 // The assignment screens as the rest of the program uses them.
 #pragma once
 
-#include "app/Workspace.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 #include "platform/ui/Procedures.h"
 

@@ -7,8 +7,8 @@
 
 #include <optional>
 
+#include "access/Access.h"
 #include "assign/lists/ui/AssignmentListWindow.h"
-#include "users/Access.h"
 
 class QLabel;
 class QLineEdit;

@@ -9,7 +9,7 @@
 
 #include <cstdint>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 
 class QLineEdit;
 

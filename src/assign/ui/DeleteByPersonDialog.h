@@ -7,7 +7,7 @@
 
 #include <optional>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 
 class QLabel;
 class QLineEdit;

@@ -5,7 +5,7 @@
 
 #include <QDialog>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 
 class QLineEdit;

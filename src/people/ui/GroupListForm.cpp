@@ -9,7 +9,7 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleMultiSelect.h"
 #include "platform/ui/FormScaffold.h"

@@ -6,8 +6,8 @@
 
 #include <QDialog>
 
-#include "app/Workspace.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "people/GroupLists.h"
 #include "platform/FormRequest.h"
 

@@ -7,8 +7,8 @@
 
 #include <optional>
 
-#include "app/Workspace.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "platform/ui/ListWindow.h"
 
 namespace tko {

@@ -1,6 +1,6 @@
 #include "people/ui/GroupScreens.h"
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "people/ui/GroupListForm.h"
 #include "people/ui/GroupListsWindow.h"
 #include "platform/ui/MessageBox.h"

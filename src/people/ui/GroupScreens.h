@@ -3,8 +3,8 @@
 
 #include <optional>
 
-#include "app/Workspace.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 #include "platform/ui/Procedures.h"
 

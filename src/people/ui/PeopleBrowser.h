@@ -7,9 +7,9 @@
 
 #include <optional>
 
-#include "app/Workspace.h"
 #include "data/Messages.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "people/PeopleFilters.h"
 #include "platform/Answer.h"
 #include "platform/ui/ListWindow.h"

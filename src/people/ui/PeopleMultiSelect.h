@@ -7,7 +7,7 @@
 #include <set>
 #include <vector>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "people/GroupLists.h"
 #include "platform/ui/ListWindow.h"
 

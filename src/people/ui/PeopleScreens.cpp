@@ -1,6 +1,6 @@
 #include "people/ui/PeopleScreens.h"
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "people/ui/PeopleBrowser.h"
 #include "people/ui/PersonForm.h"
 #include "people/ui/UpcomingAnniversariesWindow.h"

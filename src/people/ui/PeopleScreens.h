@@ -4,8 +4,8 @@
 #include <optional>
 #include <string>
 
-#include "app/Workspace.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "platform/ui/Procedures.h"
 
 class QWidget;

@@ -14,10 +14,10 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/Workspace.h"
 #include "data/Keys.h"
 #include "data/Records.h"
 #include "data/Tables.h"
+#include "data/Workspace.h"
 #include "people/Anniversaries.h"
 #include "people/PeopleRules.h"
 #include "people/ui/AnniversaryForm.h"
@@ -28,8 +28,6 @@
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
-#include "reports/ui/ReportScreens.h"
-#include "users/ui/LimitedPersonUsersDialog.h"
 
 namespace tko {
 
@@ -504,14 +502,16 @@ void PersonForm::print() {
     if (confidentialAllowed(m_workspace.session, m_sys, person.TYPE, person.USER))
         confidential = showLines(this, {"Include Confidential Comments?"}, windowTitle(),
                                  MessageButtons::YesNo) == Answer::Yes;
-    printPerson(this, m_workspace, person, comments, confidential);
+    if (m_workspace.services.printPerson)
+        m_workspace.services.printPerson(this, m_workspace, person, comments, confidential);
 }
 
 void PersonForm::openUsersLimited() {
     if (!m_usersLimited->isEnabled()) return;
-    LimitedPersonUsersDialog dialog(m_workspace, m_current.PERSONNUMBER,
-                                    stored(m_shortName->text()), this);
-    execTranslated(&dialog);
+    if (!m_workspace.services.editLimitedPersonUsers) return;
+    Person person = m_current;
+    person.SHORTNAME = stored(m_shortName->text());
+    m_workspace.services.editLimitedPersonUsers(this, m_workspace, person);
 }
 
 void PersonForm::openAnniversary(Request request) {

@@ -14,9 +14,9 @@
 #include <array>
 #include <string>
 
-#include "app/Workspace.h"
+#include "access/Access.h"
 #include "data/Records.h"
-#include "users/Access.h"
+#include "data/Workspace.h"
 
 class QButtonGroup;
 class QFormLayout;

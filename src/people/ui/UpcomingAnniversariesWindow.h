@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "people/Anniversaries.h"
 
 class QLineEdit;

@@ -6,7 +6,7 @@
 
 #include <optional>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "platform/ui/ListWindow.h"
 #include "projects/ui/ProjectScreens.h"
 

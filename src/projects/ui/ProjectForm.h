@@ -8,7 +8,7 @@
 
 #include <QDialog>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 #include "projects/ProjectRules.h"
 #include "projects/ui/ProjectScreens.h"

@@ -1,42 +1,19 @@
 #include "projects/ui/ProjectScreens.h"
 
-#include "assign/ui/AssignmentScreens.h"
 #include "platform/ui/WindowTranslation.h"
 #include "projects/ui/ProjectBrowser.h"
 #include "projects/ui/ProjectForm.h"
 #include "projects/ui/ProjectsForAssignmentDialog.h"
-#include "users/ui/LimitedProjectUsersDialog.h"
 
 namespace tko {
 
-namespace {
-
-AssignmentPicker& assignmentPicker() {
-    static AssignmentPicker picker;
-    return picker;
-}
-
-}  // namespace
-
-void setAssignmentPicker(AssignmentPicker picker) {
-    assignmentPicker() = std::move(picker);
-}
-
-ProjectActions programProjectActions() {
+ProjectActions programProjectActions(const Services& services) {
     ProjectActions actions;
-    actions.openForm = &runAssignmentForm;
-    actions.conclude = [](Database& db, const Session& session, const Assignment& seen,
-                          Date today) {
-        return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
-    };
+    actions.openForm = services.openAssignmentForm;
+    actions.conclude = services.concludeAssignment;
     // An empty picker stays empty: "Add Exisitng" then names the missing procedure.
-    actions.pickAssignment = assignmentPicker();
-    actions.editUsers = [](QWidget* parent, Workspace& workspace, const Project& project) {
-        // The users carry the project's stored name; a rename on OK carries
-        // the new one into them.
-        LimitedProjectUsersDialog dialog(workspace, project.PROJNUMBER, project.NAME, parent);
-        execTranslated(&dialog);
-    };
+    actions.pickAssignment = services.pickAssignment;
+    actions.editUsers = services.editLimitedProjectUsers;
     return actions;
 }
 
@@ -56,20 +33,21 @@ void showProjectsForAssignment(QWidget* parent, Workspace& workspace,
 }
 
 std::optional<Project> selectProject(QWidget* parent, Workspace& workspace) {
-    ProjectBrowser browser(workspace, true, programProjectActions(), parent);
+    ProjectBrowser browser(workspace, true, programProjectActions(workspace.services), parent);
     if (execTranslated(&browser) != QDialog::Accepted) return std::nullopt;
     return browser.chosen();
 }
 
 void registerProjectScreens(Procedures& procedures) {
     // The project list is a window of its own beside the frame.
-    procedures.add(
-        QLatin1String(kBrowseProjectsProcedure), [](QWidget* parent, Workspace& workspace) {
-            auto* browser = new ProjectBrowser(workspace, false, programProjectActions(), parent);
-            browser->setWindowFlag(Qt::Window);
-            browser->setModal(false);
-            showTranslated(browser);
-        });
+    procedures.add(QLatin1String(kBrowseProjectsProcedure),
+                   [](QWidget* parent, Workspace& workspace) {
+                       auto* browser = new ProjectBrowser(
+                           workspace, false, programProjectActions(workspace.services), parent);
+                       browser->setWindowFlag(Qt::Window);
+                       browser->setModal(false);
+                       showTranslated(browser);
+                   });
 }
 
 }  // namespace tko

@@ -9,9 +9,8 @@
 #include <functional>
 #include <optional>
 
-#include "app/Workspace.h"
-#include "assign/Conclude.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 #include "platform/ui/Procedures.h"
 
@@ -37,21 +36,16 @@ struct ProjectActions {
     std::function<void(QWidget* parent, Workspace& workspace, const Project& project)> editUsers;
 };
 
-// The views subsystem hands in Look Forward (General) in select mode; until
-// then "Add Exisitng" shows standard message 6.
-using AssignmentPicker =
-    std::function<std::optional<Assignment>(QWidget* parent, Workspace& workspace)>;
-void setAssignmentPicker(AssignmentPicker picker);
-
-// The program's actions: the assignment form, ConcludeAssignment, the picker
-// above and "Users for Limited Project".
-ProjectActions programProjectActions();
+// The program's actions, from the workspace's services: the assignment form,
+// ConcludeAssignment, Look Forward (General) in select mode (unbound, "Add
+// Exisitng" shows standard message 6) and "Users for Limited Project".
+ProjectActions programProjectActions(const Services& services);
 
 // "Browse Project Information" for `request` (Insert: a new project numbered
 // at once; Change) on `project`. Modal. True when the request was completed;
 // `project` then holds the stored record.
 bool runProjectForm(QWidget* parent, Workspace& workspace, Request request, Project& project,
-                    const ProjectActions& actions = programProjectActions());
+                    const ProjectActions& actions);
 
 // "Browse Projects" in select mode: the project the user chose, or nothing.
 std::optional<Project> selectProject(QWidget* parent, Workspace& workspace);

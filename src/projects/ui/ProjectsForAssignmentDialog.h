@@ -4,7 +4,7 @@
 
 #include <QDialog>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 
 class QLineEdit;
 

@@ -8,7 +8,7 @@
 
 #include <functional>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "platform/ui/Procedures.h"
 #include "reports/DbaseExport.h"
 

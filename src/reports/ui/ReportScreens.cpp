@@ -5,23 +5,27 @@
 #include "assign/lists/ui/AssignmentListScreens.h"
 #include "assign/lists/ui/DueNowWindow.h"
 #include "assign/lists/ui/ListActions.h"
+#include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleBrowser.h"
 #include "platform/Date.h"
 #include "platform/ui/WindowTranslation.h"
+#include "projects/ui/ProjectScreens.h"
 #include "translator/Lingua.h"
 
 namespace tko {
 
 namespace {
 
-ReportNameLookup& groupLookup() {
-    static ReportNameLookup lookup;
-    return lookup;
+// The "..." look-ups of the selection window: a group list's and a
+// project's name, from their subsystems' browsers in select mode.
+std::optional<QString> lookUpGroupList(QWidget* parent, Workspace& workspace) {
+    const std::optional<GroupName> group = selectGroupList(parent, workspace);
+    return group ? std::optional<QString>(QString::fromStdString(group->GROUPNAME)) : std::nullopt;
 }
 
-ReportNameLookup& projectLookup() {
-    static ReportNameLookup lookup;
-    return lookup;
+std::optional<QString> lookUpProject(QWidget* parent, Workspace& workspace) {
+    const std::optional<Project> project = selectProject(parent, workspace);
+    return project ? std::optional<QString>(QString::fromStdString(project->NAME)) : std::nullopt;
 }
 
 // Reports started from a window's Print go to the printer.
@@ -32,14 +36,6 @@ ReportRunOutcome toPrinter(QWidget* parent, ReportProducer producer) {
 }
 
 }  // namespace
-
-void setReportGroupLookup(ReportNameLookup lookup) {
-    groupLookup() = std::move(lookup);
-}
-
-void setReportProjectLookup(ReportNameLookup lookup) {
-    projectLookup() = std::move(lookup);
-}
 
 std::optional<QString> lookUpViewablePerson(QWidget* parent, Workspace& workspace) {
     PeopleBrowser browser(workspace, PeopleList::Viewable, true, parent);
@@ -123,8 +119,8 @@ void registerReportScreens(Procedures& procedures) {
                    [](QWidget* parent, Workspace& workspace) {
                        ReportLookups lookups;
                        lookups.person = &lookUpViewablePerson;
-                       lookups.group = groupLookup();
-                       lookups.project = projectLookup();
+                       lookups.group = &lookUpGroupList;
+                       lookups.project = &lookUpProject;
                        ReportSelectionDialog dialog(workspace, lookups, &runSelectedReport, parent);
                        execTranslated(&dialog);
                    });
@@ -142,12 +138,23 @@ void registerReportScreens(Procedures& procedures) {
         [](QWidget* parent, Workspace& workspace) { printAddressBook(parent, workspace, true); });
     // The due-now list prints in its current order, with or without the
     // secondary assignments it shows.
-    setDueAssignmentsReport([](QWidget* parent, Workspace& workspace, const QString& order) {
+}
+
+void bindReportServices(Services& services) {
+    services.printAssignment = [](QWidget* parent, Workspace& workspace, const Assignment& shown,
+                                  bool confidential) {
+        printAssignment(parent, workspace, shown, confidential);
+    };
+    services.printPerson = [](QWidget* parent, Workspace& workspace, const Person& shown,
+                              bool comments, bool confidential) {
+        printPerson(parent, workspace, shown, comments, confidential);
+    };
+    services.printDueAssignments = [](QWidget* parent, Workspace& workspace, const QString& order) {
         bool secondary = false;
         if (auto* window = qobject_cast<DueNowWindow*>(parent))
             secondary = window->includeSecondaryCheck()->isChecked();
         printDueAssignments(parent, workspace, order, secondary);
-    });
+    };
 }
 
 }  // namespace tko

@@ -8,7 +8,7 @@
 
 #include <cstdint>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "platform/ui/Procedures.h"
 #include "reports/ui/ReportOutput.h"
 #include "reports/ui/ReportSelectionDialog.h"
@@ -21,11 +21,6 @@ inline constexpr const char* kReportSelectionProcedure = "ReportSelection";
 inline constexpr const char* kAddressBookByShortNameProcedure = "ReportAddressBookByShortName";
 inline constexpr const char* kAddressBookByLastNameProcedure = "ReportAddressBookByLastName";
 
-// The look-ups of groups and projects come from their subsystems, which hand
-// them in at start-up; until then the "..." buttons say that the screen is
-// not defined.
-void setReportGroupLookup(ReportNameLookup lookup);
-void setReportProjectLookup(ReportNameLookup lookup);
 // The person look-up: "Browse People Who Can Be Viewed" in select mode.
 std::optional<QString> lookUpViewablePerson(QWidget* parent, Workspace& workspace);
 
@@ -48,7 +43,10 @@ ReportRunOutcome printPerson(QWidget* parent, Workspace& workspace, const Person
 ReportRunOutcome printGroupList(QWidget* parent, Workspace& workspace, std::int32_t groupNumber);
 
 // Registers "ReportSelection", "ReportCurrentReminders", "ReportDueAssignments"
-// and the address books, and binds the due-now list's Print.
+// and the address books.
 void registerReportScreens(Procedures& procedures);
+// Binds the print-outs of the forms and of the due-now list's Print (in its
+// order, with or without the secondary assignments it shows).
+void bindReportServices(Services& services);
 
 }  // namespace tko

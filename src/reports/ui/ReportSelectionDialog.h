@@ -12,7 +12,7 @@
 #include <functional>
 #include <optional>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "reports/ReportOptions.h"
 
 class QButtonGroup;

@@ -8,10 +8,10 @@
 #include <QLineEdit>
 #include <QPushButton>
 
-#include "app/Workspace.h"
 #include "data/Keys.h"
 #include "data/Records.h"
 #include "data/Tables.h"
+#include "data/Workspace.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"

@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 
 class QLineEdit;
 class QPushButton;

@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 
 class QLineEdit;
 

@@ -7,8 +7,8 @@
 
 #include <algorithm>
 
+#include "access/Rights.h"
 #include "platform/ui/MessageBox.h"
-#include "users/Rights.h"
 #include "users/UserGroups.h"
 #include "users/ui/UserPickers.h"
 

@@ -14,8 +14,8 @@
 #include <QTabWidget>
 #include <QVBoxLayout>
 
-#include "app/Workspace.h"
 #include "data/Password.h"
+#include "data/Workspace.h"
 #include "platform/Picture.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"

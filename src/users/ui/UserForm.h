@@ -9,7 +9,7 @@
 
 #include <array>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "users/UserAccounts.h"
 
 class QButtonGroup;

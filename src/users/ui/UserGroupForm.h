@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "app/Workspace.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 
 class QLabel;
 class QLineEdit;

@@ -7,8 +7,8 @@
 #include <QTableWidget>
 #include <QVBoxLayout>
 
-#include "app/Workspace.h"
 #include "data/Keys.h"
+#include "data/Workspace.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
@@ -32,32 +32,17 @@ std::optional<std::string> pickGroupWithWindow(QWidget* parent, Workspace& works
     return selectUserGroup(parent, workspace);
 }
 
-UsersPicker& usersPicker() {
-    static UsersPicker current = pickUsersWithWindow;
-    return current;
-}
-
-GroupPicker& groupPicker() {
-    static GroupPicker current = pickGroupWithWindow;
-    return current;
-}
-
 }  // namespace
 
-void setUsersPicker(UsersPicker picker) {
-    usersPicker() = picker ? std::move(picker) : pickUsersWithWindow;
-}
-
-void setGroupPicker(GroupPicker picker) {
-    groupPicker() = picker ? std::move(picker) : pickGroupWithWindow;
-}
-
 std::vector<std::string> pickUsers(QWidget* parent, Workspace& workspace) {
-    return usersPicker()(parent, workspace);
+    if (workspace.services.pickUsers) return workspace.services.pickUsers(parent, workspace);
+    return pickUsersWithWindow(parent, workspace);
 }
 
 std::optional<std::string> pickUserGroup(QWidget* parent, Workspace& workspace) {
-    return groupPicker()(parent, workspace);
+    if (workspace.services.pickUserGroup)
+        return workspace.services.pickUserGroup(parent, workspace);
+    return pickGroupWithWindow(parent, workspace);
 }
 
 UserMultiSelectDialog::UserMultiSelectDialog(Workspace& workspace, QWidget* parent)

@@ -12,7 +12,7 @@
 #include <string>
 #include <vector>
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 
 class QTableWidget;
 
@@ -41,13 +41,7 @@ private:
     QTableWidget* m_table = nullptr;
 };
 
-using UsersPicker = std::function<std::vector<std::string>(QWidget* parent, Workspace& workspace)>;
-using GroupPicker =
-    std::function<std::optional<std::string>(QWidget* parent, Workspace& workspace)>;
-
-// The choosers in use; an empty function restores the windows.
-void setUsersPicker(UsersPicker picker);
-void setGroupPicker(GroupPicker picker);
+// The choosers: the workspace's services where bound, else the windows.
 std::vector<std::string> pickUsers(QWidget* parent, Workspace& workspace);
 std::optional<std::string> pickUserGroup(QWidget* parent, Workspace& workspace);
 

@@ -3,6 +3,8 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
 #include "users/UserAccounts.h"
+#include "users/ui/LimitedPersonUsersDialog.h"
+#include "users/ui/LimitedProjectUsersDialog.h"
 #include "users/ui/UserGroupsBrowser.h"
 #include "users/ui/UsersBrowser.h"
 
@@ -35,6 +37,21 @@ void registerUserScreens(Procedures& procedures) {
         if (allowed(parent, workspace))
             openOwnWindow(new UserGroupsBrowser(workspace, false, true, parent));
     });
+}
+
+void bindUserServices(Services& services) {
+    services.editLimitedPersonUsers = [](QWidget* parent, Workspace& workspace,
+                                         const Person& person) {
+        LimitedPersonUsersDialog dialog(workspace, person.PERSONNUMBER, person.SHORTNAME, parent);
+        execTranslated(&dialog);
+    };
+    services.editLimitedProjectUsers = [](QWidget* parent, Workspace& workspace,
+                                          const Project& project) {
+        // The users carry the project's stored name; a rename on OK carries
+        // the new one into them.
+        LimitedProjectUsersDialog dialog(workspace, project.PROJNUMBER, project.NAME, parent);
+        execTranslated(&dialog);
+    };
 }
 
 }  // namespace tko

@@ -3,11 +3,13 @@
 // System Administrators only.
 #pragma once
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "platform/ui/Procedures.h"
 
 namespace tko {
 
 void registerUserScreens(Procedures& procedures);
+// Binds "Users for Limited Person" and "Users for Limited Project".
+void bindUserServices(Services& services);
 
 }  // namespace tko

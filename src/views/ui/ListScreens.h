@@ -2,7 +2,7 @@
 // ("BrowseReminders").
 #pragma once
 
-#include "app/Workspace.h"
+#include "data/Workspace.h"
 #include "platform/ui/Procedures.h"
 
 namespace tko {

@@ -2,26 +2,14 @@
 
 #include "assign/lists/ui/AssignmentListScreens.h"
 #include "assign/lists/ui/ListActions.h"
+#include "projects/ui/ProjectScreens.h"
 #include "translator/Lingua.h"
 
 namespace tko {
 
-namespace {
-
-ProjectsForAssignment& projectsHook() {
-    static ProjectsForAssignment hook;
-    return hook;
-}
-
-}  // namespace
-
-void setProjectsForAssignment(ProjectsForAssignment projects) {
-    projectsHook() = std::move(projects);
-}
-
 std::optional<Assignment> selectFromLookForward(QWidget* parent, Workspace& workspace) {
     ScheduleWindow window(workspace, ScheduleKind::LookForward, ScheduleScreen::General,
-                          programListActions(), projectsHook(), true, parent);
+                          programListActions(), &showProjectsForAssignment, true, parent);
     Translate(&window);
     if (window.exec() != QDialog::Accepted) return std::nullopt;
     return window.chosen();
@@ -29,8 +17,8 @@ std::optional<Assignment> selectFromLookForward(QWidget* parent, Workspace& work
 
 ScheduleWindow* openScheduleWindow(QWidget* parent, Workspace& workspace, ScheduleKind kind,
                                    ScheduleScreen screen) {
-    auto* window = new ScheduleWindow(workspace, kind, screen, programListActions(), projectsHook(),
-                                      false, parent);
+    auto* window = new ScheduleWindow(workspace, kind, screen, programListActions(),
+                                      &showProjectsForAssignment, false, parent);
     Translate(window);
     window->show();
     window->raise();

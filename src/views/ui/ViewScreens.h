@@ -3,8 +3,8 @@
 
 #include <optional>
 
-#include "app/Workspace.h"
 #include "data/Records.h"
+#include "data/Workspace.h"
 #include "platform/ui/Procedures.h"
 #include "views/ui/ScheduleWindow.h"
 
@@ -15,10 +15,6 @@ namespace tko {
 // "Look Forward (General)" in select mode, modal: the assignment the user
 // chose (the whole stored record), or nothing when closed without a choice.
 std::optional<Assignment> selectFromLookForward(QWidget* parent, Workspace& workspace);
-
-// Binds "Projects" of the screens' pop-up menus to the Projects for
-// Assignment screen; until bound it shows standard message 6.
-void setProjectsForAssignment(ProjectsForAssignment projects);
 
 // Opens one of the six screens as an own window (the menu's way).
 ScheduleWindow* openScheduleWindow(QWidget* parent, Workspace& workspace, ScheduleKind kind,

@@ -8,19 +8,6 @@
 
 namespace tko {
 
-namespace {
-
-DueReport& dueReport() {
-    static DueReport report;
-    return report;
-}
-
-}  // namespace
-
-void setDueAssignmentsReport(DueReport report) {
-    dueReport() = std::move(report);
-}
-
 ListActions programListActions() {
     ListActions actions;
     actions.openForm = &runAssignmentForm;
@@ -29,8 +16,8 @@ ListActions programListActions() {
         return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
     };
     actions.printDue = [](QWidget* parent, Workspace& workspace, const QString& order) {
-        if (dueReport())
-            dueReport()(parent, workspace, order);
+        if (workspace.services.printDueAssignments)
+            workspace.services.printDueAssignments(parent, workspace, order);
         else
             MessageBox::showStandard(parent, 6, QLatin1String(kDueReportProcedure));
     };

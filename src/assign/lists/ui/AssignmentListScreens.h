@@ -5,8 +5,8 @@
 
 #include <QString>
 
-#include "app/Workspace.h"
 #include "assign/lists/ui/ListActions.h"
+#include "data/Workspace.h"
 #include "platform/ui/Procedures.h"
 
 namespace tko {
@@ -14,14 +14,9 @@ namespace tko {
 inline constexpr const char* kDueNowProcedure = "BrowseDueAssignments";
 inline constexpr const char* kUnseenProcedure = "BrowseUnseenAssignments";
 
-using DueReport =
-    std::function<void(QWidget* parent, Workspace& workspace, const QString& orderName)>;
-// The reports subsystem hands in its due-assignments report here; until then
-// "Print" shows standard message 6.
-void setDueAssignmentsReport(DueReport report);
-
-// The actions bound to the assignment form, ConcludeAssignment, the report
-// above and the procedure kRemindersReportProcedure.
+// The actions bound to the assignment form, ConcludeAssignment, the
+// workspace's "Assignments Due" print-out (unbound, "Print" shows standard
+// message 6) and the procedure kRemindersReportProcedure.
 ListActions programListActions();
 
 // Registers the due-now and unseen windows with the program's actions.

@@ -3,7 +3,7 @@
 #include <QCheckBox>
 #include <QVBoxLayout>
 
-#include "app/IniFiles.h"
+#include "platform/IniFiles.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"
 

@@ -8,8 +8,8 @@
 
 #include <functional>
 
-#include "app/Workspace.h"
 #include "assign/Conclude.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 
 class QWidget;

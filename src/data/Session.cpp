@@ -1,4 +1,4 @@
-#include "app/Session.h"
+#include "data/Session.h"
 
 #include "platform/store/Schema.h"
 

@@ -1,12 +1,12 @@
-#include "users/Rights.h"
+#include "access/Rights.h"
 
 #include <algorithm>
 #include <set>
 
+#include "access/Access.h"
 #include "data/Keys.h"
 #include "data/Records.h"
 #include "platform/store/NameCollation.h"
-#include "users/Access.h"
 
 namespace tko {
 

@@ -5,8 +5,9 @@
 
 #include <QString>
 
-#include "app/Session.h"
 #include "data/Database.h"
+#include "data/Services.h"
+#include "data/Session.h"
 
 namespace tko {
 
@@ -15,6 +16,7 @@ struct Workspace {
     Session session;
     DataSource source;
     QString programDir;  // where TASKORBM.INI and TASKORB.INI are looked for (see IniFiles.h)
+    Services services = defaultServices();
 };
 
 }  // namespace tko

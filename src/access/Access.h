@@ -19,9 +19,9 @@
 #include <cstdint>
 #include <string>
 
-#include "app/Session.h"
 #include "data/Database.h"
 #include "data/Records.h"
+#include "data/Session.h"
 #include "platform/store/Filter.h"
 
 namespace tko::access {

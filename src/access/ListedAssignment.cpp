@@ -1,4 +1,4 @@
-#include "assign/ListedAssignment.h"
+#include "access/ListedAssignment.h"
 
 #include "platform/store/Schema.h"
 

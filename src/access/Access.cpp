@@ -1,10 +1,9 @@
-#include "users/Access.h"
+#include "access/Access.h"
 
 #include <string_view>
 
 #include "data/Keys.h"
-#include "people/PeopleRules.h"
-#include "projects/ProjectRules.h"
+#include "data/RecordTypes.h"
 
 namespace tko::access {
 

@@ -7,12 +7,25 @@
 #include <string>
 #include <vector>
 
-#include "app/Session.h"
 #include "data/Database.h"
 #include "data/Messages.h"
+#include "data/Session.h"
 #include "platform/Outcome.h"
 
 namespace tko {
+
+// The first account's name and password: a build setting.
+#ifndef TKO_FIRST_USER
+#define TKO_FIRST_USER "SUPERVISOR"
+#endif
+#ifndef TKO_FIRST_PASSWORD
+#define TKO_FIRST_PASSWORD "TASKORBIT"
+#endif
+inline constexpr const char* kFirstUserName = TKO_FIRST_USER;
+inline constexpr const char* kFirstPassword = TKO_FIRST_PASSWORD;
+
+// Default preferences of a new user.
+UserPref defaultUserPref(const std::string& userName);
 
 // Leading and trailing blanks removed and, unless it is blank, the platform's
 // directory separator ("/" here, "\\" on Windows) appended when the path does

@@ -1,8 +1,7 @@
-#include "app/Preferences.h"
+#include "data/Preferences.h"
 
 #include <QDir>
 
-#include "app/FirstRun.h"
 #include "data/Integrity.h"
 #include "data/Keys.h"
 #include "data/Password.h"
@@ -27,6 +26,16 @@ Outcome saveChanged(Database& db, R& current, const R& loaded, bool* wrote) {
 }
 
 }  // namespace
+
+UserPref defaultUserPref(const std::string& userName) {
+    UserPref pref;
+    pref.USERNAME = userName;
+    pref.PRIORITY = 9;
+    pref.PORT = "com2";
+    pref.ALARM = 1;
+    pref.DELAY = 5;
+    return pref;
+}
 
 std::string normaliseDataPath(const std::string& typed) {
     std::string path = trimmed(typed);

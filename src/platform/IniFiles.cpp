@@ -1,4 +1,4 @@
-#include "app/IniFiles.h"
+#include "platform/IniFiles.h"
 
 #include <QDir>
 #include <QFile>
