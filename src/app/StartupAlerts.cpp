@@ -62,9 +62,12 @@ Status startupAlerts(Database& db, const std::string& user, Date today, StartupA
     if (prefStatus.ok() && pref.ALARM == 1) {
         Status s = hasDueAssignment(db, user, today, alerts.due);
         if (!s.ok()) return s;
-        if (!alerts.due) {
+        if (alerts.due) {
+            alerts.dueList = DueList::Assignments;
+        } else {
             s = hasDueReminder(db, user, today, alerts.due);
             if (!s.ok()) return s;
+            if (alerts.due) alerts.dueList = DueList::Reminders;
         }
     }
     return hasUnseenAssignment(db, user, alerts.unseen);

@@ -9,9 +9,17 @@
 
 namespace tko {
 
+// The list the due alert offers to open.
+enum class DueList {
+    None,         // no due alert
+    Assignments,  // an assignment is due: "Assignments Due Now"
+    Reminders,    // no assignment, but a reminder is due: "Current Reminders"
+};
+
 struct StartupAlerts {
     bool due = false;     // "You have reminders or assignments due for today"
     bool unseen = false;  // "You have unseen or changed assignments"
+    DueList dueList = DueList::None;
 };
 
 // Whether anything is due for `user` on `today` (isDueForUser(), DueNowList.h).
@@ -26,8 +34,9 @@ Status hasDueReminder(Database& db, const std::string& user, Date today, bool& f
 Status countDueAssignments(Database& db, const std::string& user, Date today, std::int64_t& count);
 
 // The start-up check: the due alert only when the user's preferences exist
-// and have the alarm on (reminders are asked only when no assignment is due);
-// the unseen alert whatever the preferences say.
+// and have the alarm on (reminders are asked only when no assignment is due,
+// and then the alert offers the reminders); the unseen alert whatever the
+// preferences say.
 Status startupAlerts(Database& db, const std::string& user, Date today, StartupAlerts& alerts);
 
 }  // namespace tko

@@ -14,6 +14,7 @@
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
 #include "platform/Picture.h"
+#include "platform/QtText.h"
 
 namespace tko {
 namespace {
@@ -37,10 +38,6 @@ Assignment withoutConfAndLog(Assignment a) {
     a.CONFMEMO.clear();
     a.LOG.clear();
     return a;
-}
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
 }
 
 // `label: value`, and when that passes 60 characters, the rest on further
@@ -74,6 +71,33 @@ bool isAssignee(const Assignment& a, const Session& s) {
 bool mayConclude(const Assignment& a, const Session& s) {
     return isOwner(a, s) || s.isSystemAdministrator() ||
            (isAssignee(a, s) && a.ASSIGNEECONCLUDE == 1);
+}
+
+std::vector<FieldView> assignmentFieldViews(bool confidential) {
+    std::vector<FieldView> views = {
+        {"NAME", "Assignment:", "", ""},
+        {"PERSON", "Person Assigned:", "", ""},
+        {"PERSONNUMBER", "", "", "PERSON"},
+        {"PRIORITY", "Priority:", "@n1", ""},
+        {"SECONDARY", "Secondary", kCheckPicture, ""},
+        {"DUEDATE", "Due Date:", "@D18b", ""},
+        {"REPEATTYPE", "Repeating", "", ""},
+        {"REPNUMBER", "", "@n3b", "REPEATTYPE"},
+        {"WEEKINMONTH", "", "@s4", "REPEATTYPE"},
+        {"WEEKDAY", "", "@s9", "REPEATTYPE"},
+        {"DAYNO", "", "@n2b", "REPEATTYPE"},
+        {"SETDAYREPT", "", "", "REPEATTYPE"},
+        {"ASSIGNEECONCLUDE", "Assignee can conclude", kCheckPicture, ""},
+        {"ASSIGNEDDATE", "Assigned:", "@D18b", ""},
+        {"USERNAME", "By:", "", ""},
+        {"CLOSEDATE", "Concluded:", "@D18b", ""},
+        {"PREVDUE", "Previous Due:", "@D18b", ""},
+        {"GENERALMEMO", "Comments", "", ""},
+        {"LOG", "Log", "", ""},
+        {"ASSIGNMEMO", "Assignee", "", ""},
+    };
+    if (confidential) views.push_back({"CONFMEMO", "Confidential", "", ""});
+    return views;
 }
 
 EditRights editRights(const Assignment& a, const Session& s, Request request,

@@ -21,6 +21,7 @@
 #include "data/Session.h"
 #include "platform/Date.h"
 #include "platform/Outcome.h"
+#include "platform/RecordChanges.h"
 
 namespace tko {
 
@@ -51,6 +52,11 @@ struct EditRights {
 };
 EditRights editRights(const Assignment& a, const Session& s, Request request,
                       bool confidentialSetting);
+
+// The fields as the form shows them, for comparing and merging the versions
+// of two stations; the confidential comments only for a user who sees their
+// tab (EditRights::confidential).
+std::vector<FieldView> assignmentFieldViews(bool confidential);
 
 // Name, priority, person and due date all filled in: OK, Print, Text File and
 // Conclude are available to the owner and administrators only then.

@@ -9,7 +9,9 @@
 // for the window layer to show.
 #pragma once
 
+#include <functional>
 #include <optional>
+#include <string>
 
 #include "data/Database.h"
 #include "data/Messages.h"
@@ -41,6 +43,46 @@ template <class R>
 Outcome deleteRecord(Database& db, const R& record) {
     return deleteCascade(db, R::def(), record.rowPos);
 }
+
+// A record that an insert form adds the moment it opens, so that it has its
+// number while the user attaches reminders, links or users to it; when the
+// form is cancelled it goes again, with all that was attached (deleteRecord()).
+// One per form, used on the GUI thread.
+template <class R>
+class ProvisionalRecord {
+public:
+    // Adds `record` through `add` (which gives it its number). When another
+    // station took the same number at the same moment (kDuplicateKey),
+    // `retry` is asked, with the store's error text, whether to try again.
+    // Returns success once added (the record is then pending), else the last
+    // failure (nothing is pending).
+    Status add(Database& db, R& record, const std::function<Status(R&)>& add,
+               const std::function<bool(const std::string& error)>& retry) {
+        for (;;) {
+            const Status s = add(record);
+            if (s.ok()) {
+                m_pending = true;
+                return s;
+            }
+            if (s.code != store::kDuplicateKey || !retry(db.lastError().describe())) return s;
+        }
+    }
+    // The form's own add left a new unconfirmed record (a duplicate for the
+    // next person): Cancel deletes it.
+    void adopt() { m_pending = true; }
+    // OK stored the record: Cancel leaves it.
+    void keep() { m_pending = false; }
+    bool pending() const { return m_pending; }
+    // Cancel: deletes the pending `record` again; Done when none is pending.
+    Outcome cancel(Database& db, const R& record) {
+        if (!m_pending) return {};
+        m_pending = false;
+        return deleteRecord(db, record);
+    }
+
+private:
+    bool m_pending = false;
+};
 
 template <class R>
 Outcome changeRecord(Database& db, R& record, const R& original, bool showChanges = false) {

@@ -1,6 +1,7 @@
-// The logged-in user's session: who is logged in, with which access level,
-// and what the next form is asked to do. One object per running program,
-// handed to logic and windows instead of scattered globals.
+// The logged-in user's session: who is logged in, with which access level.
+// One object per running program, handed to logic and windows instead of
+// scattered globals. A form is told its request (FormRequest.h) by whoever
+// opens it.
 #pragma once
 
 #include <string>
@@ -24,7 +25,6 @@ constexpr bool atLeast(int stored, AccessLevel level) {
 struct Session {
     std::string GlobalUser;  // user name, 15 characters
     int GlobalUserAccess = 0;
-    Request GlobalRequest = Request::None;
     // The answer of the last form that ended by record navigation, for the
     // list that opened it (None when the form ended otherwise).
     RecordNavigation GlobalNavigation = RecordNavigation::None;

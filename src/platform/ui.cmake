@@ -12,6 +12,7 @@ target_sources(tko_platform PRIVATE
   ${_tko_ui_dir}/FormRequest.cpp ${_tko_ui_dir}/FormRequest.h
   ${_tko_ui_dir}/ListFormat.cpp ${_tko_ui_dir}/ListFormat.h
   ${_tko_ui_dir}/StandardMessage.cpp ${_tko_ui_dir}/StandardMessage.h
+  ${_tko_ui_dir}/QtText.cpp ${_tko_ui_dir}/QtText.h
   ${_tko_ui_dir}/Translate.cpp ${_tko_ui_dir}/Translate.h)
 target_sources(tko_platform_ui PRIVATE
   ${_tko_ui_dir}/ui/AccessibleNames.cpp ${_tko_ui_dir}/ui/AccessibleNames.h

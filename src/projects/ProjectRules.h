@@ -48,7 +48,7 @@ inline constexpr const char* kUnnamedProjectExists =
 inline constexpr const char* kProjectUserKeyName = "Prroject/User Key";
 
 // ---- who sees and changes a project ----------------------------------------------
-// These answer through the access module (users/Access.h); SYP:VIEWALL plays
+// These answer through the access module (access/Access.h); SYP:VIEWALL plays
 // no part in them.
 
 // The user as the access module sees him for projects.

@@ -7,6 +7,7 @@
 #include "data/Messages.h"
 #include "people/PeopleRules.h"
 #include "platform/Picture.h"
+#include "platform/QtText.h"
 #include "projects/ProjectRules.h"
 
 namespace tko {
@@ -19,10 +20,6 @@ constexpr int kReadChunk = 256;
 
 QString tr(const char* source) {
     return QString::fromStdString(translateText(source));
-}
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(rtrim(text));
 }
 
 QString shortDate(Date date) {
@@ -66,7 +63,7 @@ void append(std::vector<PageLine>& to, const std::vector<PageLine>& lines) {
 
 // A memo under its caption, indented by four.
 void appendMemo(std::vector<PageLine>& to, const char* caption, const std::string& memo) {
-    const QString text = qs(memo);
+    const QString text = qsClipped(memo);
     if (text.trimmed().isEmpty()) return;
     to.push_back(PageLine::text(4, tr(caption), true));
     for (const QString& part : wrapText(text, kPageColumns - 8))
@@ -219,15 +216,15 @@ void appendComments(std::vector<PageLine>& lines, const Assignment& a, const Rep
 std::vector<PageLine> fullAssignment(Database& db, const Assignment& a, const ReportParams& params,
                                      const ReportScope& scope, bool mayOpen) {
     std::vector<PageLine> lines;
-    append(lines, captionedText(0, tr("Assignment"), qs(a.NAME), 16));
+    append(lines, captionedText(0, tr("Assignment"), qsClipped(a.NAME), 16));
     PageLine who = PageLine::text(0, tr("Person"), true);
-    who.add(16, qs(a.PERSON));
+    who.add(16, qsClipped(a.PERSON));
     who.add(34, tr("Priority:"), true).add(45, number(a.PRIORITY, u"@n1"));
     who.add(50, tr("Due Date:"), true).add(61, longDate(a.DUEDATE));
     lines.push_back(who);
     PageLine given = PageLine::text(0, tr("Date Assigned"), true);
     given.add(16, shortDate(a.ASSIGNEDDATE));
-    given.add(34, tr("Assigned by"), true).add(50, qs(a.USERNAME));
+    given.add(34, tr("Assigned by"), true).add(50, qsClipped(a.USERNAME));
     lines.push_back(given);
     if (a.CLOSEDATE != 0) {
         PageLine closed = PageLine::text(0, tr("Date Concluded"), true);
@@ -242,7 +239,7 @@ std::vector<PageLine> fullAssignment(Database& db, const Assignment& a, const Re
     std::vector<ProjAssign> links;
     if (visibleProjectLinks(db, scope.viewer, a.ASSIGNNUMBER, links).ok() && !links.empty()) {
         QStringList names;
-        for (const ProjAssign& link : links) names << qs(link.NAME);
+        for (const ProjAssign& link : links) names << qsClipped(link.NAME);
         append(lines, captionedText(0, tr("Projects:"), names.join(QStringLiteral(", ")), 16));
     }
     if (mayOpen) appendComments(lines, a, params, scope);
@@ -257,11 +254,12 @@ std::vector<PageLine> listedAssignment(const Assignment& a, const ReportParams& 
     std::vector<PageLine> lines;
     if (history)
         lines = tableRow(kHistoryColumns,
-                         {qs(a.NAME), qs(a.PERSON), number(a.PRIORITY, u"@n1"),
+                         {qsClipped(a.NAME), qsClipped(a.PERSON), number(a.PRIORITY, u"@n1"),
                           shortDate(a.ASSIGNEDDATE), shortDate(a.DUEDATE), shortDate(a.CLOSEDATE)});
     else
-        lines = tableRow(kListColumns, {qs(a.NAME), qs(a.PERSON), number(a.PRIORITY, u"@n1"),
-                                        shortDate(a.DUEDATE), qs(a.USERNAME)});
+        lines = tableRow(kListColumns,
+                         {qsClipped(a.NAME), qsClipped(a.PERSON), number(a.PRIORITY, u"@n1"),
+                          shortDate(a.DUEDATE), qsClipped(a.USERNAME)});
     if (comments) appendComments(lines, a, params, scope);
     return lines;
 }
@@ -301,10 +299,10 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
                 Assignment a;
                 const bool found =
                     m_db.fetch(key::ASS_NUMBER_KEY, {std::int64_t{r.ASSIGNNUMBER}}, a).ok();
-                ok = composer.addBlock(
-                    tableRow(kReminderColumns,
-                             {shortDate(r.DATE), qs(r.NOTE), found ? qs(a.NAME) : QString(),
-                              found ? qs(a.PERSON) : qs(r.PERSON)}));
+                ok = composer.addBlock(tableRow(
+                    kReminderColumns,
+                    {shortDate(r.DATE), qsClipped(r.NOTE), found ? qsClipped(a.NAME) : QString(),
+                     found ? qsClipped(a.PERSON) : qsClipped(r.PERSON)}));
                 return ok && run.tick(++done, total);
             });
         if (!s.ok()) run.storageFailed(m_db, "REMINDER");
@@ -337,7 +335,7 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
         const bool full = params.type == ReportType::ProjectSingle && !params.summary;
         QString subtitle;
         if (params.type == ReportType::ProjectSingle)
-            subtitle = tr("Project:") + QLatin1Char(' ') + qs(projects.front().NAME);
+            subtitle = tr("Project:") + QLatin1Char(' ') + qsClipped(projects.front().NAME);
         PageHeading heading = headingFor(title, subtitle, today);
         if (!full) heading.columns = captionRow(kListColumns, kListCaptions);
         if (!run.begin()) return run.end(nullptr, {});
@@ -352,7 +350,7 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
             if (params.type == ReportType::ProjectAll) {
                 composer.holdWithNext(
                     {PageLine::blank(),
-                     PageLine::text(0, tr("Projects:") + QLatin1Char(' ') + qs(project.NAME),
+                     PageLine::text(0, tr("Projects:") + QLatin1Char(' ') + qsClipped(project.NAME),
                                     true)});
             }
             // The project's window lists these rows and opens only some of
@@ -493,7 +491,7 @@ ReportResult ReportEngine::runPersonSheet(const Person& shown, const PersonSheet
     PageComposer composer(sink, headingFor(tr("Person Information"), {}, m_scope.today));
     std::vector<PageLine> lines;
     auto field = [&](const char* caption, const std::string& value) {
-        append(lines, captionedText(0, tr(caption), qs(value), 18));
+        append(lines, captionedText(0, tr(caption), qsClipped(value), 18));
     };
     field("Short Name", p.SHORTNAME);
     field("Last Name", p.LASTNAME);
@@ -534,14 +532,15 @@ ReportResult ReportEngine::runAddressBook(bool byLastName, PageSink& sink,
         m_db, byLastName ? key::PEO_LASTNAME_KEY : key::PEO_SHORT_KEY, KeyPosition::start(), filter,
         true, [&](const Person& p) {
             std::vector<PageLine> lines =
-                tableRow(kPeopleColumns,
-                         {qs(p.SHORTNAME), qs(p.LASTNAME), qs(p.FIRSTNAME), qs(p.ORGANIZATION)});
+                tableRow(kPeopleColumns, {qsClipped(p.SHORTNAME), qsClipped(p.LASTNAME),
+                                          qsClipped(p.FIRSTNAME), qsClipped(p.ORGANIZATION)});
             if (!rtrim(p.PHONENUMBER).empty())
-                append(lines, captionedText(4, tr("Phone Number:"), qs(p.PHONENUMBER), 20));
+                append(lines, captionedText(4, tr("Phone Number:"), qsClipped(p.PHONENUMBER), 20));
             if (!rtrim(p.EMAIL).empty())
-                append(lines, captionedText(4, tr("E-mail Address"), qs(p.EMAIL), 20));
+                append(lines, captionedText(4, tr("E-mail Address"), qsClipped(p.EMAIL), 20));
             if (!rtrim(p.MAILADDRESS).empty())
-                append(lines, captionedText(4, tr("Mailing Address"), qs(p.MAILADDRESS), 20));
+                append(lines,
+                       captionedText(4, tr("Mailing Address"), qsClipped(p.MAILADDRESS), 20));
             lines.push_back(PageLine::blank());
             ok = composer.addBlock(lines);
             return ok && run.tick(++done, total);
@@ -573,8 +572,9 @@ ReportResult ReportEngine::runGroupList(std::int32_t groupNumber, PageSink& sink
         return run.end(nullptr, {});
     }
     if (!run.begin()) return run.end(nullptr, {});
-    PageHeading heading = headingFor(
-        tr("People in Group List:") + QLatin1Char(' ') + qs(group.GROUPNAME), {}, m_scope.today);
+    PageHeading heading =
+        headingFor(tr("People in Group List:") + QLatin1Char(' ') + qsClipped(group.GROUPNAME), {},
+                   m_scope.today);
     heading.columns = captionRow(kPeopleColumns, kPeopleCaptions);
     PageComposer composer(sink, heading);
     std::int64_t done = 0;
@@ -585,12 +585,12 @@ ReportResult ReportEngine::runGroupList(std::int32_t groupNumber, PageSink& sink
             Person p;
             const bool found =
                 m_db.fetch(key::PEO_PERSONNUMBER_KEY, {std::int64_t{m.PERSONNUMBER}}, p).ok();
-            std::vector<PageLine> lines =
-                tableRow(kPeopleColumns, {qs(m.SHORTNAME), found ? qs(p.LASTNAME) : QString(),
-                                          found ? qs(p.FIRSTNAME) : QString(),
-                                          found ? qs(p.ORGANIZATION) : QString()});
+            std::vector<PageLine> lines = tableRow(
+                kPeopleColumns, {qsClipped(m.SHORTNAME), found ? qsClipped(p.LASTNAME) : QString(),
+                                 found ? qsClipped(p.FIRSTNAME) : QString(),
+                                 found ? qsClipped(p.ORGANIZATION) : QString()});
             if (found && !rtrim(p.PHONENUMBER).empty())
-                append(lines, captionedText(4, tr("Phone Number:"), qs(p.PHONENUMBER), 20));
+                append(lines, captionedText(4, tr("Phone Number:"), qsClipped(p.PHONENUMBER), 20));
             ok = composer.addBlock(lines);
             return ok && run.tick(++done, total);
         });

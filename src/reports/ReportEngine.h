@@ -6,7 +6,7 @@
 //
 // Every caption passes through translateText() and every date and number
 // through the locale's pictures. Rights are checked here, whatever the
-// caller, by the access module (users/Access.h): a report prints only what
+// caller, by the access module (access/Access.h): a report prints only what
 // the user may see (the assignments given to or by them unless they see all,
 // the projects, groups and people open to them), the comments of an
 // assignment only where the user may open it (in a project report: where the

@@ -18,7 +18,7 @@
 //    see, as the project's window lists them (projects/ProjectRules.h);
 //    "Open Only" and "Include Secondary" as above.
 // Every "is this the user's own?" test is the access module's
-// (users/Access.h): exact, letter case counted.
+// (access/Access.h): exact, letter case counted.
 #pragma once
 
 #include <optional>

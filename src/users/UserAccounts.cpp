@@ -216,6 +216,11 @@ Status changeOneField(Database& db, User& user, const std::function<void(User&)>
 
 }  // namespace
 
+Outcome administratorOnly(const Session& session) {
+    if (session.isSystemAdministrator()) return {};
+    return Outcome::refused(kNotAdministrator);
+}
+
 const char* accessLevelName(int level) {
     switch (level) {
         case 0:
@@ -321,7 +326,7 @@ Outcome joinAllUsers(Database& db, const std::string& name) {
 
 Outcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
                  const User& original, Date today, Time now) {
-    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
+    if (Outcome refusal = administratorOnly(session); !refusal.ok()) return refusal;
     const bool inserting = request == Request::Insert;
     if (!inserting && request != Request::Change) return Outcome::refused(kNotAdministrator);
     User& user = entry.user;
@@ -450,10 +455,18 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
     return {};
 }
 
+bool followOwnChange(Session& session, Request request, const User& original, const User& saved) {
+    if (request != Request::Change || !access::isUser(original.USERNAME, session.GlobalUser))
+        return false;
+    session.GlobalUser = store::rtrim(saved.USERNAME);
+    session.GlobalUserAccess = saved.ACCESSLEVEL;
+    return true;
+}
+
 Outcome deleteUser(Database& db, const Session& session, const User& user,
                    const std::string& heirName, Date today, int* concluded) {
     if (concluded) *concluded = 0;
-    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
+    if (Outcome refusal = administratorOnly(session); !refusal.ok()) return refusal;
     const std::string name = store::rtrim(user.USERNAME);
     if (!db.begin(userTables(), kIntegrityTimeoutMs).ok())
         return transactionCancelled(
@@ -537,7 +550,7 @@ Status userNameCollisions(Database& db, std::vector<std::string>& lines) {
 }
 
 Outcome unlockUser(Database& db, const Session& session, const std::string& name) {
-    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
+    if (Outcome refusal = administratorOnly(session); !refusal.ok()) return refusal;
     User user;
     const Status found = db.fetch(key::USE_USERNAME_KEY, {store::rtrim(name)}, user);
     if (found.code == store::kRecordNotFound)
@@ -553,7 +566,7 @@ Outcome unlockUser(Database& db, const Session& session, const std::string& name
 
 Outcome setTemporaryPassword(Database& db, const Session& session, const std::string& name,
                              const std::string& password, const std::string& again) {
-    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
+    if (Outcome refusal = administratorOnly(session); !refusal.ok()) return refusal;
     std::string cleaned;
     const std::string problem = checkUserPassword(password, again, cleaned);
     if (!problem.empty()) return Outcome::refused(problem, "password");

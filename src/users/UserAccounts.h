@@ -47,6 +47,10 @@ inline constexpr const char* kLastAdministratorSuspended =
     "The last System Administrator who may log in cannot be suspended, or nobody could "
     "administer the office.";
 
+// The one check in front of every user and user-group screen and operation:
+// Done for a System Administrator, else refused with kNotAdministrator.
+Outcome administratorOnly(const Session& session);
+
 // The names of the access levels, by USE:ACCESSLEVEL.
 const char* accessLevelName(int level);
 
@@ -102,6 +106,12 @@ Status loadUser(Database& db, const std::string& name, User& user, UserRights& r
 // ChangedElsewhere `entry.user` and `entry.rights` hold the stored version.
 Outcome saveUser(Database& db, const Session& session, Request request, UserEntry& entry,
                  const User& original, Date today, Time now);
+
+// After saveUser() stored a change of `original` as `saved`: when `original`
+// is the logged-in user himself (an administrator who renamed himself or
+// changed his own level), `session` takes the stored name and level, so that
+// he works on under them. Returns whether it did.
+bool followOwnChange(Session& session, Request request, const User& original, const User& saved);
 
 // Deletes the user in one transaction: his open assignments (as the person
 // they are given to) are concluded with `today`; what he owned goes to

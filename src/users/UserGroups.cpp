@@ -114,7 +114,7 @@ Status applyGroup(Database& db, const std::string& group, bool remove,
 Outcome saveUserGroup(Database& db, const Session& session, Request request, UserGroup& group,
                       const UserGroup& original, const std::vector<std::string>& members,
                       Date today, Time now) {
-    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
+    if (Outcome refusal = administratorOnly(session); !refusal.ok()) return refusal;
     const bool inserting = request == Request::Insert;
     if (!inserting && request != Request::Change) return Outcome::refused(kNotAdministrator);
     const std::string name = store::rtrim(group.GROUP);
@@ -180,7 +180,7 @@ Outcome saveUserGroup(Database& db, const Session& session, Request request, Use
 }
 
 Outcome deleteUserGroup(Database& db, const Session& session, const UserGroup& group) {
-    if (!session.isSystemAdministrator()) return Outcome::refused(kNotAdministrator);
+    if (Outcome refusal = administratorOnly(session); !refusal.ok()) return refusal;
     const Outcome removed = deleteRecord(db, group);
     if (!removed.ok())
         return transactionCancelled(db, removed.message ? removed.message->text : "");

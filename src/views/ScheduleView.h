@@ -46,7 +46,7 @@ Status loadViewScope(Database& db, const Session& session, ViewScope& scope);
 
 // General and Group screens: everybody's work for those who see all, else the
 // work given to or by the user. The rules are the access module's
-// (users/Access.h): names of users compare exactly, trailing blanks ignored.
+// (access/Access.h): names of users compare exactly, trailing blanks ignored.
 bool isVisibleTo(const Assignment& record, const ViewScope& scope);
 // Person screens: as isVisibleTo(), and besides every assignment whose person
 // is not a Private person of another user. `assignee` is the PEOPLE record

@@ -207,8 +207,10 @@ TEST_F(ShellLogicTest, StartupAlertsFollowTheAlarmAndIgnoreSelfGivenWork) {
     ASSERT_TRUE(startupAlerts(*m_db, "CARLA", today, alerts).ok());
     EXPECT_FALSE(alerts.due);
     EXPECT_TRUE(alerts.unseen);  // number 3 is unseen
+    EXPECT_EQ(alerts.dueList, DueList::None);
     ASSERT_TRUE(startupAlerts(*m_db, "CARLA", today + 1, alerts).ok());
     EXPECT_TRUE(alerts.due);
+    EXPECT_EQ(alerts.dueList, DueList::Assignments);
 
     // Given by the user counts as due too; a reminder is asked when nothing is due.
     setAlarm("ANNA", 1);
@@ -223,8 +225,10 @@ TEST_F(ShellLogicTest, StartupAlertsFollowTheAlarmAndIgnoreSelfGivenWork) {
     ASSERT_TRUE(m_db->add(r).ok());
     ASSERT_TRUE(startupAlerts(*m_db, "ANNA", today - 1, alerts).ok());
     EXPECT_TRUE(alerts.due);
+    EXPECT_EQ(alerts.dueList, DueList::Reminders);  // no assignment of hers is due
     ASSERT_TRUE(startupAlerts(*m_db, "ANNA", today, alerts).ok());
     EXPECT_TRUE(alerts.due);
+    EXPECT_EQ(alerts.dueList, DueList::Assignments);
 }
 
 TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopies) {

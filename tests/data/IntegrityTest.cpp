@@ -377,6 +377,51 @@ TEST_F(IntegrityTest, NumbersAreOneAboveTheHighestAndRetriedOnDuplicates) {
     EXPECT_EQ(failing->addsTried("REMINDER"), 3 + kNumberingAttempts);
 }
 
+// An insert form's record: added at once, deleted with what was attached to
+// it when the form is cancelled, kept once confirmed; a duplicate number is
+// tried again only while the user says so.
+TEST_F(IntegrityTest, AProvisionalRecordGoesOnCancelWithItsChildrenUnlessKept) {
+    auto addAssignment = [&](Assignment& a) { return m_db->add(a); };
+    auto never = [](const std::string&) { return false; };
+    for (const bool confirmed : {false, true}) {
+        ProvisionalRecord<Assignment> provisional;
+        Assignment a;
+        a.ASSIGNNUMBER = confirmed ? 2 : 1;
+        ASSERT_TRUE(provisional.add(*m_db, a, addAssignment, never).ok());
+        EXPECT_TRUE(provisional.pending());
+        Reminder r;
+        r.REMINDNUMBER = a.ASSIGNNUMBER;
+        r.ASSIGNNUMBER = a.ASSIGNNUMBER;
+        ASSERT_TRUE(m_db->add(r).ok());
+        if (confirmed) provisional.keep();
+        EXPECT_TRUE(provisional.cancel(*m_db, a).ok());
+        EXPECT_FALSE(provisional.pending());
+        const std::int64_t left = confirmed ? 1 : 0;
+        EXPECT_EQ(count<Assignment>(store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER})), left);
+        EXPECT_EQ(count<Reminder>(store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER})), left);
+    }
+
+    // Number 2 is taken: each retry the user allows adds again, and giving up
+    // leaves nothing to delete.
+    for (const int allowed : {0, 1}) {
+        ProvisionalRecord<Assignment> provisional;
+        Assignment taken;
+        taken.ASSIGNNUMBER = 2;
+        int asked = 0;
+        const Status s = provisional.add(
+            *m_db, taken,
+            [&](Assignment& a) {
+                if (asked > 0) a.ASSIGNNUMBER = 3;
+                return m_db->add(a);
+            },
+            [&](const std::string&) { return asked++ < allowed; });
+        EXPECT_EQ(s.code, allowed == 1 ? store::kOk : store::kDuplicateKey);
+        EXPECT_EQ(provisional.pending(), allowed == 1);
+        EXPECT_EQ(asked, 1);
+    }
+    EXPECT_EQ(count<Assignment>(), 2);
+}
+
 TEST_F(IntegrityTest, TransactionsCoverTheParentAndEveryChildTable) {
     EXPECT_EQ(transactionTables(Person::def(), false),
               (std::vector<std::string>{"PEOPLE", "ANNIVERS", "ASSIGNMENT", "PROJASSGN", "REMINDER",

@@ -697,6 +697,45 @@ TEST_F(StoreTest, CheckReportsAMissingKey) {
     EXPECT_TRUE(problems.empty());
 }
 
+// Both engines judge their catalogue alike: a hidden column of another type
+// and a memo compared without regard to letter case are named on either.
+TEST_F(StoreTest, CheckNamesColumnsOfAnotherTypeOrCollationOnEitherEngine) {
+    struct Damage {
+        std::string sqlite, server, problem;
+    };
+    const std::vector<Damage> damages{
+        {"\"ROW_VERSION\" INTEGER|\"ROW_VERSION\" NUMERIC",
+         "ALTER TABLE \"ASSIGNMENT\" ALTER COLUMN \"ROW_VERSION\" TYPE bigint",
+         "ASSIGNMENT: column ROW_VERSION has type "},
+        {"\"ASSIGNMEMO\" TEXT|\"ASSIGNMEMO\" TEXT COLLATE NOCASE",
+         "ALTER TABLE \"ASSIGNMENT\" ALTER COLUMN \"ASSIGNMEMO\" TYPE TEXT COLLATE \"POSIX\"",
+         "ASSIGNMENT: column ASSIGNMEMO has collation "},
+    };
+    m_db.reset();
+    for (const Damage& d : damages) {
+        if (test::usingServer()) {
+            runRaw(d.server);
+            continue;
+        }
+        const size_t bar = d.sqlite.find('|');
+        runRaw("PRAGMA writable_schema = ON; UPDATE sqlite_master SET sql = replace(sql, '" +
+               d.sqlite.substr(0, bar) + "', '" + d.sqlite.substr(bar + 1) +
+               "') WHERE name = 'ASSIGNMENT'");
+    }
+    // Let the next fresh store on the server make the tables again.
+    if (test::usingServer()) runRaw("COMMENT ON SCHEMA users IS 'changed by a test'");
+    Status status;
+    m_db = Database::open(m_source, false, status, 2000, false);  // as "check" opens
+    ASSERT_TRUE(m_db) << status.describe();
+    std::vector<std::string> problems;
+    ASSERT_TRUE(m_db->check(problems).ok());
+    for (const Damage& d : damages)
+        EXPECT_EQ(std::count_if(problems.begin(), problems.end(),
+                                [&](const std::string& p) { return p.rfind(d.problem, 0) == 0; }),
+                  1)
+            << d.problem;
+}
+
 // A data set made before the letter-for-letter key existed gets it from the
 // first station that opens it, and one whose index orders the person without
 // regard to case (not as the key declares) gets it made again.

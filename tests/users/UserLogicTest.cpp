@@ -333,6 +333,7 @@ TEST_F(UserLogicTest, OnlySystemAdministratorsChangeUsers) {
         UserEntry entry = load("BEN");
         const User original = entry.user;
         entry.user.ACCESSLEVEL = 2;  // promoting himself
+        EXPECT_EQ(administratorOnly(s).text, kNotAdministrator);
         EXPECT_EQ(change(entry, original, s).text, kNotAdministrator);
         EXPECT_EQ(deleteUser(*m_db, s, original, "", kToday).text, kNotAdministrator);
         UserGroup g;
@@ -342,6 +343,34 @@ TEST_F(UserLogicTest, OnlySystemAdministratorsChangeUsers) {
     }
     EXPECT_EQ(load("BEN").user.ACCESSLEVEL, 0);
     EXPECT_EQ(count<UserGroup>(store::eq("GROUP", std::string("CREW"))), 0);
+}
+
+// The session follows only the logged-in user's own record, named exactly
+// (trailing blanks aside), and only on a change.
+TEST(UserSessionTest, FollowsOnlyTheLoggedInUsersOwnChange) {
+    struct Case {
+        Request request;
+        std::string original, saved;
+        int savedLevel;
+        bool follows;
+    };
+    const std::vector<Case> cases{
+        {Request::Change, "SUPERVISOR", "CHIEF", 2, true},          // renamed himself
+        {Request::Change, "SUPERVISOR   ", "SUPERVISOR", 0, true},  // lowered his own level
+        {Request::Change, "supervisor", "CHIEF", 2, false},         // another user's record
+        {Request::Change, "BEN", "BENNO", 2, false},
+        {Request::Insert, "SUPERVISOR", "CHIEF", 2, false},
+    };
+    for (const Case& c : cases) {
+        Session session = admin();
+        User original, saved;
+        original.USERNAME = c.original;
+        saved.USERNAME = c.saved;
+        saved.ACCESSLEVEL = static_cast<std::uint8_t>(c.savedLevel);
+        EXPECT_EQ(followOwnChange(session, c.request, original, saved), c.follows) << c.original;
+        EXPECT_EQ(session.GlobalUser, c.follows ? c.saved : "SUPERVISOR") << c.original;
+        EXPECT_EQ(session.GlobalUserAccess, c.follows ? c.savedLevel : 2) << c.original;
+    }
 }
 
 TEST_F(UserLogicTest, AChangeWithoutPasswordEntriesKeepsThePassword) {

@@ -400,14 +400,11 @@ void MainFrame::showStartupAlerts() {
         return MessageBox::showText(this, QStringLiteral("%1"), title, MessageButtons::YesNo,
                                     {text}, MessageBox::Icon::Question) == Answer::Yes;
     };
-    if (alerts.due) {
-        // The alert covers reminders only when no assignment is due.
-        bool assignmentDue = false;
-        hasDueAssignment(*m_workspace.db, m_workspace.session.GlobalUser, Clock::today(),
-                         assignmentDue);
-        const char* list = assignmentDue ? "BrowseDueAssignments" : "BrowseReminders";
-        const QString title = assignmentDue ? QStringLiteral("Assignments Due Now")
-                                            : QStringLiteral("Current Reminders");
+    if (alerts.dueList != DueList::None) {
+        const bool assignments = alerts.dueList == DueList::Assignments;
+        const char* list = assignments ? "BrowseDueAssignments" : "BrowseReminders";
+        const QString title = assignments ? QStringLiteral("Assignments Due Now")
+                                          : QStringLiteral("Current Reminders");
         if (ask(translateText("You have reminders or assignments due for today"), title))
             openList(list);
     }

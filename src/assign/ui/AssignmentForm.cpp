@@ -1,11 +1,6 @@
 #include "assign/ui/AssignmentForm.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFile>
-#include <QFileDialog>
-#include <QFormLayout>
-#include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -15,7 +10,6 @@
 #include <QSpinBox>
 #include <QTabBar>
 #include <QTabWidget>
-#include <QTemporaryFile>
 #include <QVBoxLayout>
 
 #include "assign/AssignmentRules.h"
@@ -23,6 +17,8 @@
 #include "assign/GroupAssignment.h"
 #include "assign/Repetition.h"
 #include "assign/ui/AssignmentScreens.h"
+#include "assign/ui/AssignmentTextFile.h"
+#include "assign/ui/FormWidgets.h"
 #include "assign/ui/ReminderForm.h"
 #include "assign/ui/RepeatAssignmentDialog.h"
 #include "data/FieldWidth.h"
@@ -35,7 +31,7 @@
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleScreens.h"
 #include "platform/Picture.h"
-#include "platform/UserFile.h"
+#include "platform/QtText.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/CalendarPopup.h"
 #include "platform/ui/FormScaffold.h"
@@ -48,70 +44,8 @@
 namespace tko {
 namespace {
 
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
-QString translated(const char* text) {
-    return qs(translateText(text));
-}
 QString longDate(Date date) {
     return formatDate(date, u"@D18b");
-}
-
-// Memos keep line ends as carriage returns followed by line feeds.
-QString memoToText(const std::string& memo) {
-    QString text = qs(memo);
-    text.replace(QStringLiteral("\r\n"), QStringLiteral("\n"))
-        .replace(QLatin1Char('\r'), QLatin1Char('\n'));
-    return text;
-}
-std::string textToMemo(const QString& text) {
-    QString memo = text;
-    memo.replace(QLatin1Char('\n'), QStringLiteral("\r\n"));
-    return memo.toStdString();
-}
-
-QPushButton* makeButton(QWidget* parent, const char* name, const char* text,
-                        const char* tip = nullptr) {
-    auto* b = new QPushButton(QLatin1String(text), parent);
-    b->setObjectName(QLatin1String(name));
-    if (tip) b->setToolTip(QLatin1String(tip));
-    return b;
-}
-
-QLabel* makeLabel(QWidget* parent, const char* name, const char* text = nullptr) {
-    auto* l = new QLabel(text ? QLatin1String(text) : QString(), parent);
-    l->setObjectName(QLatin1String(name));
-    return l;
-}
-
-// The fields as the form shows them, for comparing and merging versions;
-// the confidential comments only for a user who sees their tab.
-std::vector<FieldView> assignmentFieldViews(bool confidential) {
-    std::vector<FieldView> views = {
-        {"NAME", "Assignment:", "", ""},
-        {"PERSON", "Person Assigned:", "", ""},
-        {"PERSONNUMBER", "", "", "PERSON"},
-        {"PRIORITY", "Priority:", "@n1", ""},
-        {"SECONDARY", "Secondary", kCheckPicture, ""},
-        {"DUEDATE", "Due Date:", "@D18b", ""},
-        {"REPEATTYPE", "Repeating", "", ""},
-        {"REPNUMBER", "", "@n3b", "REPEATTYPE"},
-        {"WEEKINMONTH", "", "@s4", "REPEATTYPE"},
-        {"WEEKDAY", "", "@s9", "REPEATTYPE"},
-        {"DAYNO", "", "@n2b", "REPEATTYPE"},
-        {"SETDAYREPT", "", "", "REPEATTYPE"},
-        {"ASSIGNEECONCLUDE", "Assignee can conclude", kCheckPicture, ""},
-        {"ASSIGNEDDATE", "Assigned:", "@D18b", ""},
-        {"USERNAME", "By:", "", ""},
-        {"CLOSEDATE", "Concluded:", "@D18b", ""},
-        {"PREVDUE", "Previous Due:", "@D18b", ""},
-        {"GENERALMEMO", "Comments", "", ""},
-        {"LOG", "Log", "", ""},
-        {"ASSIGNMEMO", "Assignee", "", ""},
-    };
-    if (confidential) views.push_back({"CONFMEMO", "Confidential", "", ""});
-    return views;
 }
 
 }  // namespace
@@ -129,8 +63,8 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
 
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("assignmentTabs"));
-    m_generalPage = buildGeneralTab();
-    m_tabs->addTab(m_generalPage, QStringLiteral("General"));
+    m_general = new AssignmentGeneralPage(this);
+    m_tabs->addTab(m_general, QStringLiteral("General"));
     QWidget* comments =
         buildMemoTab(m_generalMemo, "commentsPage", "General comments by assigning user");
     m_tabs->addTab(comments, QStringLiteral("Comments"));
@@ -143,9 +77,9 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
     m_confPage =
         buildMemoTab(m_confMemo, "confidentialPage", "Confidential comments for assigning user");
     m_tabs->addTab(m_confPage, QStringLiteral("Confidential"));
-    m_projectsPage = buildProjectsTab();
+    m_projectsPage = new AssignmentProjectsPage(m_workspace.db->engine(), this);
     m_tabs->addTab(m_projectsPage, QStringLiteral("Projects"));
-    m_remindersPage = buildRemindersTab();
+    m_remindersPage = new AssignmentRemindersPage(m_workspace.db->engine(), this);
     m_tabs->addTab(m_remindersPage, QStringLiteral("Reminders"));
     m_tabs->setTabToolTip(m_tabs->indexOf(m_remindersPage),
                           QStringLiteral("Reminders for this assignment"));
@@ -216,9 +150,27 @@ AssignmentForm::AssignmentForm(Workspace& workspace, Request request, const Assi
         connect(shortcut, &QShortcut::activated, this, [this, where = where] { navigate(where); });
     }
 
-    for (QLineEdit* edit : {m_name, m_person, m_dueDate})
+    connect(m_general->personButton, &QPushButton::clicked, this, [this] { pickPerson(); });
+    connect(m_general->personEdit, &QLineEdit::editingFinished, this,
+            &AssignmentForm::lookUpPerson);
+    connect(m_general->calButton, &QPushButton::clicked, this, [this] {
+        Assignment now = m_current;
+        collect(now, false);
+        if (const auto date = CalendarPopup::pick(this, now.DUEDATE))
+            m_general->dueDateEdit->setText(longDate(*date));
+    });
+    connect(m_general->repeatButton, &QPushButton::clicked, this,
+            &AssignmentForm::openRepeatDialog);
+    connect(m_general->dueDateEdit, &QLineEdit::editingFinished, this,
+            &AssignmentForm::checkDueDate);
+    connect(m_projectsPage->addButton, &QPushButton::clicked, this, &AssignmentForm::addToProject);
+    connect(m_projectsPage->deleteButton, &QPushButton::clicked, this,
+            &AssignmentForm::deleteFromProject);
+    connect(m_remindersPage, &AssignmentRemindersPage::openRequested, this,
+            &AssignmentForm::openReminder);
+    for (QLineEdit* edit : {m_general->nameEdit, m_general->personEdit, m_general->dueDateEdit})
         connect(edit, &QLineEdit::textChanged, this, &AssignmentForm::updateButtons);
-    connect(m_priority, &QSpinBox::valueChanged, this, &AssignmentForm::updateButtons);
+    connect(m_general->prioritySpin, &QSpinBox::valueChanged, this, &AssignmentForm::updateButtons);
     for (QPlainTextEdit* memo : {m_generalMemo, m_assignMemo, m_confMemo})
         connect(memo, &QPlainTextEdit::textChanged, this, &AssignmentForm::colourTabs);
     resize(640, 460);
@@ -234,128 +186,14 @@ void AssignmentForm::adaptToGroup() {
     setObjectName(QStringLiteral("GroupAssignmentForm"));
     setWindowTitle(QStringLiteral("Assignment Information Group"));
     setWhatsThis(QStringLiteral("~Group_Assignment_Information_Window"));
-    m_personPrompt->setText(QStringLiteral("G&roup:"));
-    m_person->setObjectName(QStringLiteral("groupEdit"));
-    m_person->setMaxLength(kGroupNameWidth);
-    m_person->setToolTip(QStringLiteral("Group receiving assignment"));
-    m_personButton->setToolTip(QStringLiteral("Look up group"));
-    m_assigneeConclude->setText(QStringLiteral("Assi&gnees can conclude"));
+    m_general->adaptToGroup();
     // The records to be are not yet anybody's: no assignee notes, and nothing
     // to print, write out, conclude or duplicate before they exist.
     m_tabs->removeTab(m_tabs->indexOf(page(QStringLiteral("assigneePage"))));
-    for (QLabel* label : {m_concludedPrompt, m_concluded, m_prevDuePrompt, m_prevDue})
-        label->setVisible(false);
     for (const char* name : {"duplicateButton", "printButton", "textFileButton", "concludeButton"})
         button(QLatin1String(name))->setVisible(false);
-    m_projects->setColumns({{QStringLiteral("Projects Assignment is Part Of"),
-                             QStringLiteral("NAME"), QStringLiteral("@s30"), 140},
-                            {QStringLiteral("Number"), QStringLiteral("ASSIGNNUMBER"),
-                             QStringLiteral("@n_13"), 60, ColumnAlign::Right}});
-    m_reminders->setColumns(
-        {{QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D18"), 90},
-         {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 200},
-         {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"),
-          60, ColumnAlign::Right}});
-}
-
-QWidget* AssignmentForm::buildGeneralTab() {
-    auto* page = new QWidget(this);
-    page->setObjectName(QStringLiteral("generalPage"));
-    m_name = new QLineEdit(page);
-    m_name->setObjectName(QStringLiteral("nameEdit"));
-    m_name->setMaxLength(Assignment::Width::NAME);
-    m_name->setToolTip(QStringLiteral("Label/name for assignment"));
-    m_person = new QLineEdit(page);
-    m_person->setObjectName(QStringLiteral("personEdit"));
-    m_person->setMaxLength(Assignment::Width::PERSON);
-    m_person->setToolTip(QStringLiteral("Person assigned"));
-    m_personButton = makeButton(page, "personButton", "...", "Select person from list");
-    m_personButton->setMaximumWidth(32);
-    m_priority = new QSpinBox(page);
-    m_priority->setObjectName(QStringLiteral("prioritySpin"));
-    m_priority->setRange(0, 255);  // refused outside 1..9 with the range message
-    m_priority->setToolTip(QStringLiteral("Importance of assignment"));
-    m_secondary = new QCheckBox(QStringLiteral("&Secondary"), page);
-    m_secondary->setObjectName(QStringLiteral("secondaryCheck"));
-    m_secondary->setToolTip(QStringLiteral("Secondary assignment"));
-    m_dueDate = new QLineEdit(page);
-    m_dueDate->setObjectName(QStringLiteral("dueDateEdit"));
-    m_dueDate->setProperty("picture", QStringLiteral("@D18b"));
-    m_dueDate->setToolTip(QStringLiteral("Date the assignment is due"));
-    m_cal = makeButton(page, "calButton", "Ca&l");
-    m_repeat = makeButton(page, "repeatButton", "Repeat&ing", "Make assignment repeat regularly");
-    m_assigneeConclude = new QCheckBox(QStringLiteral("Assi&gnee can conclude"), page);
-    m_assigneeConclude->setObjectName(QStringLiteral("assigneeConcludeCheck"));
-    m_repeatLine = makeLabel(page, "repeatLabel");
-    m_repeatLine->setStyleSheet(QStringLiteral("color: #1f4e79;"));
-    m_assignedPrompt = makeLabel(page, "assignedPrompt", "Assigned:");
-    m_assigned = makeLabel(page, "assignedLabel");
-    m_byPrompt = makeLabel(page, "byPrompt", "By:");
-    m_by = makeLabel(page, "byLabel");
-    m_concludedPrompt = makeLabel(page, "concludedPrompt", "Concluded:");
-    m_concluded = makeLabel(page, "concludedLabel");
-    m_prevDuePrompt = makeLabel(page, "prevDuePrompt", "Previous Due:");
-    m_prevDue = makeLabel(page, "prevDueLabel");
-
-    auto* personRow = new QHBoxLayout;
-    personRow->addWidget(m_person);
-    personRow->addWidget(m_personButton);
-    personRow->addStretch(1);
-    auto* priorityRow = new QHBoxLayout;
-    priorityRow->addWidget(m_priority);
-    priorityRow->addSpacing(16);
-    priorityRow->addWidget(m_secondary);
-    priorityRow->addStretch(1);
-    auto* dueRow = new QHBoxLayout;
-    dueRow->addWidget(m_dueDate, 1);
-    dueRow->addWidget(m_cal);
-    dueRow->addWidget(m_repeat);
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&Assignment:"), m_name);
-    m_personPrompt = makeLabel(page, "personPrompt", "P&erson Assigned:");
-    m_personPrompt->setBuddy(m_person);
-    form->addRow(m_personPrompt, personRow);
-    form->addRow(QStringLiteral("Priorit&y:"), priorityRow);
-    static_cast<QLabel*>(form->labelForField(priorityRow))->setBuddy(m_priority);
-    form->addRow(QStringLiteral("D&ue Date:"), dueRow);
-    static_cast<QLabel*>(form->labelForField(dueRow))->setBuddy(m_dueDate);
-    form->addRow(QString(), m_repeatLine);
-    form->addRow(QString(), m_assigneeConclude);
-    auto* dates = new QGridLayout;
-    dates->addWidget(m_assignedPrompt, 0, 0);
-    dates->addWidget(m_assigned, 0, 1);
-    dates->addWidget(m_byPrompt, 0, 2);
-    dates->addWidget(m_by, 0, 3);
-    dates->addWidget(m_concludedPrompt, 1, 0);
-    dates->addWidget(m_concluded, 1, 1);
-    dates->addWidget(m_prevDuePrompt, 2, 0);
-    dates->addWidget(m_prevDue, 2, 1);
-    dates->setColumnStretch(1, 1);
-    dates->setColumnStretch(3, 1);
-    auto* layout = new QVBoxLayout(page);
-    layout->addLayout(form);
-    layout->addSpacing(8);
-    layout->addLayout(dates);
-    layout->addStretch(1);
-
-    connect(m_personButton, &QPushButton::clicked, this, [this] { pickPerson(); });
-    connect(m_person, &QLineEdit::editingFinished, this, &AssignmentForm::lookUpPerson);
-    connect(m_priority, &QSpinBox::editingFinished, this, [this] {
-        if (const auto message = checkAssignmentPriority(m_priority->value())) {
-            MessageBox::show(this, *message);
-            m_priority->setFocus();
-            m_priority->selectAll();
-        }
-    });
-    connect(m_cal, &QPushButton::clicked, this, [this] {
-        Assignment now = m_current;
-        collect(now, false);
-        if (const auto date = CalendarPopup::pick(this, now.DUEDATE))
-            m_dueDate->setText(longDate(*date));
-    });
-    connect(m_repeat, &QPushButton::clicked, this, &AssignmentForm::openRepeatDialog);
-    connect(m_dueDate, &QLineEdit::editingFinished, this, &AssignmentForm::checkDueDate);
-    return page;
+    m_projectsPage->adaptToGroup();
+    m_remindersPage->adaptToGroup();
 }
 
 QWidget* AssignmentForm::buildMemoTab(QPlainTextEdit*& edit, const char* name, const char* tip) {
@@ -366,62 +204,6 @@ QWidget* AssignmentForm::buildMemoTab(QPlainTextEdit*& edit, const char* name, c
     edit->setToolTip(QLatin1String(tip));
     auto* layout = new QVBoxLayout(page);
     layout->addWidget(edit);
-    return page;
-}
-
-QWidget* AssignmentForm::buildProjectsTab() {
-    auto* page = new QWidget(this);
-    page->setObjectName(QStringLiteral("projectsPage"));
-    m_projects = new BrowseList(m_workspace.db->engine(), ProjAssign::def(), page);
-    m_projects->setObjectName(QStringLiteral("projectList"));
-    m_projects->setColumns(
-        {{QStringLiteral("Project Name"), QStringLiteral("NAME"), QStringLiteral("@s30"), 140},
-         {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"),
-          60, ColumnAlign::Right}});
-    m_projects->setKey(QLatin1String(key::PRA_ASSIGNMENT_KEY));
-    m_addProject = makeButton(page, "addProjectButton", "Add to a Project");
-    m_deleteProject = makeButton(page, "deleteProjectButton", "Delete from Project");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    buttons->addWidget(m_addProject);
-    buttons->addWidget(m_deleteProject);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(m_projects, 1);
-    layout->addLayout(buttons);
-    connect(m_addProject, &QPushButton::clicked, this, &AssignmentForm::addToProject);
-    connect(m_deleteProject, &QPushButton::clicked, this, &AssignmentForm::deleteFromProject);
-    return page;
-}
-
-QWidget* AssignmentForm::buildRemindersTab() {
-    auto* page = new QWidget(this);
-    page->setObjectName(QStringLiteral("remindersPage"));
-    m_reminders = new BrowseList(m_workspace.db->engine(), Reminder::def(), page);
-    m_reminders->setObjectName(QStringLiteral("reminderList"));
-    m_reminders->setColumns(
-        {{QStringLiteral("Date"), QStringLiteral("DATE"), QStringLiteral("@D17"), 60},
-         {QStringLiteral("Note"), QStringLiteral("NOTE"), QStringLiteral("@s50"), 200},
-         {QStringLiteral("Assign Number"), QStringLiteral("ASSIGNNUMBER"), QStringLiteral("@n_13"),
-          60, ColumnAlign::Right}});
-    m_reminders->setKey(QLatin1String(key::REM_ASSIGNNUMBER_KEY));
-    auto* insert = makeButton(page, "insertReminderButton", "Insert");
-    auto* change = makeButton(page, "changeReminderButton", "Change");
-    auto* remove = makeButton(page, "deleteReminderButton", "Delete");
-    auto* buttons = new QHBoxLayout;
-    buttons->addStretch(1);
-    for (QPushButton* b : {insert, change, remove}) buttons->addWidget(b);
-    auto* layout = new QVBoxLayout(page);
-    layout->addWidget(m_reminders, 1);
-    layout->addLayout(buttons);
-    connect(insert, &QPushButton::clicked, this, [this] { openReminder(Request::Insert); });
-    connect(change, &QPushButton::clicked, this, [this] { openReminder(Request::Change); });
-    connect(remove, &QPushButton::clicked, this, [this] { openReminder(Request::Delete); });
-    connect(m_reminders, &BrowseList::insertRequested, this,
-            [this] { openReminder(Request::Insert); });
-    connect(m_reminders, &BrowseList::changeRequested, this,
-            [this] { openReminder(Request::Change); });
-    connect(m_reminders, &BrowseList::deleteRequested, this,
-            [this] { openReminder(Request::Delete); });
     return page;
 }
 
@@ -459,19 +241,17 @@ bool AssignmentForm::start() {
             return false;
         }
         m_current = primeAssignment(pref, session.GlobalUser, Clock::today());
-        for (;;) {
-            const Status s = addNewAssignment(db, m_current);
-            if (s.ok()) break;
-            if (s.code != store::kDuplicateKey) {
+        const Status added = m_provisional.add(
+            db, m_current, [&](Assignment& a) { return addNewAssignment(db, a); },
+            [this](const std::string& error) {
+                return MessageBox::show(this, numberingRetryQuestion(error)) == Answer::Yes;
+            });
+        if (!added.ok()) {
+            if (added.code != store::kDuplicateKey)
                 MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
                                          QStringLiteral("ASSIGNMENT"));
-                return false;
-            }
-            if (MessageBox::show(this, numberingRetryQuestion(db.lastError().describe())) !=
-                Answer::Yes)
-                return false;
+            return false;
         }
-        m_addedAtOnce = true;
     } else if (m_request == Request::Change) {
         const Outcome seen = markSeenByAssignee(db, m_current, session);
         if (!seen.ok()) {
@@ -483,9 +263,9 @@ bool AssignmentForm::start() {
     display();
     applyRights();
     // The first keys typed go to the first field the user may change.
-    if (m_generalPage->isEnabled()) {
-        m_tabs->setCurrentWidget(m_generalPage);
-        m_name->setFocus();
+    if (m_general->isEnabled()) {
+        m_tabs->setCurrentWidget(m_general);
+        m_general->nameEdit->setFocus();
     }
     return true;
 }
@@ -496,65 +276,31 @@ void AssignmentForm::takeOpeningCopies() {
 
 void AssignmentForm::display() {
     const Assignment& a = m_current;
-    m_name->setText(qs(a.NAME));
-    m_person->setText(m_target == Target::Group ? (m_group ? qs(m_group->GROUPNAME) : QString())
-                                                : qs(a.PERSON));
-    m_priority->setValue(a.PRIORITY);
-    m_secondary->setChecked(a.SECONDARY != 0);
-    m_assigneeConclude->setChecked(a.ASSIGNEECONCLUDE != 0);
-    m_dueDate->setText(longDate(a.DUEDATE));
+    m_general->showRecord(
+        a,
+        m_target == Target::Group ? (m_group ? qs(m_group->GROUPNAME) : QString()) : qs(a.PERSON),
+        m_target == Target::Person);
     m_generalMemo->setPlainText(memoToText(a.GENERALMEMO));
     m_log->setPlainText(activityLogText(a.LOG));
     m_assignMemo->setPlainText(memoToText(a.ASSIGNMEMO));
     m_confMemo->setPlainText(memoToText(a.CONFMEMO));
-    m_assigned->setText(longDate(a.ASSIGNEDDATE));
-    m_by->setText(qs(a.USERNAME));
-    m_concludedPrompt->setVisible(a.CLOSEDATE != 0);
-    m_concluded->setVisible(a.CLOSEDATE != 0);
-    m_concluded->setText(longDate(a.CLOSEDATE));
-    m_prevDuePrompt->setVisible(a.PREVDUE != 0 && m_target == Target::Person);
-    m_prevDue->setVisible(a.PREVDUE != 0 && m_target == Target::Person);
-    m_prevDue->setText(longDate(a.PREVDUE));
-    if (m_target == Target::Group) {
-        m_concludedPrompt->setVisible(false);
-        m_concluded->setVisible(false);
-    }
-    updateRepeatLine();
-    const std::vector<store::Value> range{std::int64_t{a.ASSIGNNUMBER}};
-    // Only the projects the user may see are named.
-    m_projects->setFilter(assignmentProjectsFilter(a.ASSIGNNUMBER, m_workspace.session));
-    m_projects->setRange(range);
-    m_projects->reload();
-    m_reminders->setRange(range);
-    m_reminders->reload();
+    m_projectsPage->showLinks(a.ASSIGNNUMBER, m_workspace.session);
+    m_remindersPage->showReminders(a.ASSIGNNUMBER);
     updateTabColours();
     updateButtons();
 }
 
 void AssignmentForm::updateRepeatLine() {
-    const RepeatLine line = RepeatDescription(m_current);
-    switch (line.kind) {
-        case RepeatLine::Hidden:
-            m_repeatLine->hide();
-            break;
-        case RepeatLine::Text:
-            m_repeatLine->setText(qs(line.text));
-            m_repeatLine->show();
-            break;
-        case RepeatLine::Unchanged:
-            m_repeatLine->show();
-            break;
-    }
+    m_general->showRepeatLine(m_current);
 }
 
 void AssignmentForm::applyRights() {
     const EditRights r =
         editRights(m_current, m_workspace.session, m_request, m_confidentialSetting);
-    m_generalPage->setEnabled(r.general);
+    m_general->setEnabled(r.general);
     m_generalMemo->setReadOnly(!r.generalMemo);
     m_assignMemo->setReadOnly(!r.assignMemo);
-    m_addProject->setEnabled(r.projects);
-    m_deleteProject->setEnabled(r.projects);
+    m_projectsPage->setChangeable(r.projects);
     m_tabs->setTabEnabled(m_tabs->indexOf(m_remindersPage), r.reminders);
     m_tabs->setTabVisible(m_tabs->indexOf(m_confPage), r.confidential);
     colourTabs();
@@ -562,16 +308,16 @@ void AssignmentForm::applyRights() {
 }
 
 void AssignmentForm::checkDueDate() {
-    const DateEntry entry = checkDateEntry(m_dueDate->text(), u"@D18b", u"Due Date");
+    const DateEntry entry = checkDateEntry(m_general->dueDateEdit->text(), u"@D18b", u"Due Date");
     if (!entry.ok()) {
         MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
                              {entry.error}, MessageBox::Icon::Warning);
-        m_tabs->setCurrentWidget(m_generalPage);
-        m_dueDate->setFocus();
-        m_dueDate->selectAll();
+        m_tabs->setCurrentWidget(m_general);
+        m_general->dueDateEdit->setFocus();
+        m_general->dueDateEdit->selectAll();
         return;
     }
-    if (m_dueDate->text() != entry.shown) m_dueDate->setText(entry.shown);
+    if (m_general->dueDateEdit->text() != entry.shown) m_general->dueDateEdit->setText(entry.shown);
 }
 
 void AssignmentForm::updateButtons() {
@@ -580,7 +326,8 @@ void AssignmentForm::updateButtons() {
     Assignment now = m_current;
     collect(now, false);
     // A due date that is no date counts as missing until it is mended.
-    const bool dateRead = checkDateEntry(m_dueDate->text(), u"@D18b", u"Due Date").ok();
+    const bool dateRead =
+        checkDateEntry(m_general->dueDateEdit->text(), u"@D18b", u"Due Date").ok();
     const bool filled =
         dateRead && (m_target == Target::Group ? groupEssentialsFilled(now, m_group.has_value())
                                                : essentialsFilled(now));
@@ -634,26 +381,29 @@ bool AssignmentForm::collect(Assignment& out, bool report) {
         }
         return false;
     };
-    out.NAME = store::clipText(m_name->text().toStdString(), Assignment::Width::NAME);
+    out.NAME = store::clipText(m_general->nameEdit->text().toStdString(), Assignment::Width::NAME);
     if (const auto refusal = checkLineText("Assignment", out.NAME))
-        return refuse(m_name, m_generalPage, qs(*refusal));
+        return refuse(m_general->nameEdit, m_general, qs(*refusal));
     if (m_target == Target::Person) {
-        out.PERSON = store::clipText(m_person->text().toStdString(), Assignment::Width::PERSON);
+        out.PERSON =
+            store::clipText(m_general->personEdit->text().toStdString(), Assignment::Width::PERSON);
         if (out.PERSON != store::clipText(m_current.PERSON, Assignment::Width::PERSON))
             out.PERSONNUMBER = 0;
     }
-    if (const auto message = checkAssignmentPriority(m_priority->value()); message && report) {
+    if (const auto message = checkAssignmentPriority(m_general->prioritySpin->value());
+        message && report) {
         MessageBox::show(this, *message);
-        m_tabs->setCurrentWidget(m_generalPage);
-        m_priority->setFocus();
-        m_priority->selectAll();
+        m_tabs->setCurrentWidget(m_general);
+        m_general->prioritySpin->setFocus();
+        m_general->prioritySpin->selectAll();
         return false;
     }
-    out.PRIORITY = static_cast<std::uint8_t>(m_priority->value());
-    out.SECONDARY = m_secondary->isChecked() ? 1 : 0;
-    out.ASSIGNEECONCLUDE = m_assigneeConclude->isChecked() ? 1 : 0;
-    const Parsed<Date> due = parseDate(m_dueDate->text().trimmed(), u"@D18", u"Due Date");
-    if (!due.ok()) return refuse(m_dueDate, m_generalPage, due.error);
+    out.PRIORITY = static_cast<std::uint8_t>(m_general->prioritySpin->value());
+    out.SECONDARY = m_general->secondaryCheck->isChecked() ? 1 : 0;
+    out.ASSIGNEECONCLUDE = m_general->assigneeConcludeCheck->isChecked() ? 1 : 0;
+    const Parsed<Date> due =
+        parseDate(m_general->dueDateEdit->text().trimmed(), u"@D18", u"Due Date");
+    if (!due.ok()) return refuse(m_general->dueDateEdit, m_general, due.error);
     out.DUEDATE = due.value;
     // Memos longer than their field are refused rather than cut short.
     const std::tuple<QPlainTextEdit*, std::string Assignment::*, const char*, int> memos[] = {
@@ -690,7 +440,7 @@ bool AssignmentForm::save() {
     }
     if (!out.ok()) return false;
     m_current = next;
-    m_addedAtOnce = false;
+    m_provisional.keep();
     m_storedSomething = true;
     return true;
 }
@@ -706,7 +456,7 @@ bool AssignmentForm::assigneeAccepted(Assignment& next) {
         case AssigneeCheck::Ambiguous:
             MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
                                  {qs(check.message)}, MessageBox::Icon::Information);
-            m_tabs->setCurrentWidget(m_generalPage);
+            m_tabs->setCurrentWidget(m_general);
             pickPerson(next.PERSON);
             return false;
         case AssigneeCheck::NotAssignable:
@@ -719,9 +469,9 @@ bool AssignmentForm::assigneeAccepted(Assignment& next) {
                                      kReadErrorStays);
             break;
     }
-    m_tabs->setCurrentWidget(m_generalPage);
-    m_person->setFocus();
-    m_person->selectAll();
+    m_tabs->setCurrentWidget(m_general);
+    m_general->personEdit->setFocus();
+    m_general->personEdit->selectAll();
     return false;
 }
 
@@ -742,8 +492,8 @@ void AssignmentForm::lookUpPerson() {
         lookUpGroup();
         return;
     }
-    const std::string typed =
-        store::clipText(m_person->text().trimmed().toStdString(), Assignment::Width::PERSON);
+    const std::string typed = store::clipText(m_general->personEdit->text().trimmed().toStdString(),
+                                              Assignment::Width::PERSON);
     if (typed == store::clipText(m_current.PERSON, Assignment::Width::PERSON)) return;
     if (typed.empty()) {
         m_current.PERSON.clear();
@@ -757,7 +507,7 @@ void AssignmentForm::lookUpPerson() {
         case TypedPerson::Found:
             m_current.PERSON = found.person.SHORTNAME;
             m_current.PERSONNUMBER = found.person.PERSONNUMBER;
-            m_person->setText(qs(found.person.SHORTNAME));
+            m_general->personEdit->setText(qs(found.person.SHORTNAME));
             break;
         case TypedPerson::Ambiguous:
             pickPerson(typed);
@@ -765,14 +515,14 @@ void AssignmentForm::lookUpPerson() {
         case TypedPerson::NotListed:
             MessageBox::showText(this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
                                  {qs(notAssignableText())}, MessageBox::Icon::Warning);
-            m_person->setText(qs(m_current.PERSON));
-            m_person->setFocus();
-            m_person->selectAll();
+            m_general->personEdit->setText(qs(m_current.PERSON));
+            m_general->personEdit->setFocus();
+            m_general->personEdit->selectAll();
             break;
         case TypedPerson::Failed:
             MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),
                                      QStringLiteral("PEOPLE"), {}, kReadErrorStays);
-            m_person->setText(qs(m_current.PERSON));
+            m_general->personEdit->setText(qs(m_current.PERSON));
             break;
     }
     updateButtons();
@@ -786,22 +536,22 @@ void AssignmentForm::pickPerson(const std::string& startAt) {
     if (const auto person = selectAssignablePerson(this, m_workspace, startAt)) {
         m_current.PERSON = person->SHORTNAME;
         m_current.PERSONNUMBER = person->PERSONNUMBER;
-        m_person->setText(qs(person->SHORTNAME));
+        m_general->personEdit->setText(qs(person->SHORTNAME));
     } else {
-        m_person->setText(qs(m_current.PERSON));
+        m_general->personEdit->setText(qs(m_current.PERSON));
     }
     updateButtons();
 }
 
 void AssignmentForm::setGroup(const GroupName& group) {
     m_group = group;
-    m_person->setText(qs(group.GROUPNAME));
+    m_general->personEdit->setText(qs(group.GROUPNAME));
     updateButtons();
 }
 
 void AssignmentForm::lookUpGroup() {
     const std::string typed =
-        store::clipText(m_person->text().trimmed().toStdString(), kGroupNameWidth);
+        store::clipText(m_general->personEdit->text().trimmed().toStdString(), kGroupNameWidth);
     if (m_group && typed == store::clipText(m_group->GROUPNAME, kGroupNameWidth)) return;
     if (typed.empty()) {
         m_group.reset();
@@ -824,7 +574,7 @@ void AssignmentForm::pickGroup() {
     if (const auto group = selectGroupList(this, m_workspace))
         setGroup(*group);
     else
-        m_person->setText(m_group ? qs(m_group->GROUPNAME) : QString());
+        m_general->personEdit->setText(m_group ? qs(m_group->GROUPNAME) : QString());
     updateButtons();
 }
 
@@ -841,13 +591,13 @@ bool AssignmentForm::saveForGroup(Assignment& next) {
         // Nothing was written: the form stays open with everything entered,
         // so that the user may pick another group or try again.
         showOutcome(this, out, windowTitle());
-        m_tabs->setCurrentWidget(m_generalPage);
-        m_person->setFocus();
+        m_tabs->setCurrentWidget(m_general);
+        m_general->personEdit->setFocus();
         return false;
     }
     m_current = next;
     m_groupRecords = std::move(created);
-    m_addedAtOnce = false;
+    m_provisional.keep();
     m_storedSomething = true;
     // Members who were skipped are named, with the reason.
     if (out.message) showOutcome(this, out, windowTitle());
@@ -869,9 +619,9 @@ void AssignmentForm::openRepeatDialog() {
         m_current.DAYNO = rule.DAYNO;
     }
     updateRepeatLine();
-    m_concludedPrompt->setVisible(m_current.CLOSEDATE != 0 && m_target == Target::Person);
-    m_concluded->setVisible(m_current.CLOSEDATE != 0 && m_target == Target::Person);
-    m_concluded->setText(longDate(m_current.CLOSEDATE));
+    m_general->concludedPrompt->setVisible(m_current.CLOSEDATE != 0 && m_target == Target::Person);
+    m_general->concludedLabel->setVisible(m_current.CLOSEDATE != 0 && m_target == Target::Person);
+    m_general->concludedLabel->setText(longDate(m_current.CLOSEDATE));
 }
 
 void AssignmentForm::duplicate() {
@@ -891,11 +641,11 @@ void AssignmentForm::duplicate() {
     if (!out.ok()) return;
     m_storedSomething = true;
     m_current = copy;
-    m_addedAtOnce = true;
+    m_provisional.adopt();
     takeOpeningCopies();
     display();
-    m_tabs->setCurrentWidget(m_generalPage);
-    m_person->setFocus();
+    m_tabs->setCurrentWidget(m_general);
+    m_general->personEdit->setFocus();
 }
 
 void AssignmentForm::conclude() {
@@ -936,10 +686,10 @@ QString AssignmentForm::writeTextFile(const QString& path) {
     if (line.kind == RepeatLine::Text)
         description = qs(line.text);
     else if (line.kind == RepeatLine::Unchanged)
-        description = m_repeatLine->text();
+        description = m_general->repeatLabel->text();
     QString project;
     std::vector<ProjAssign> links;
-    if (const store::Row* row = m_projects->selectedRow()) {
+    if (const store::Row* row = m_projectsPage->projectList->selectedRow()) {
         ProjAssign link;
         link.fromRow(*row);
         project = qs(link.NAME);
@@ -953,39 +703,13 @@ QString AssignmentForm::writeTextFile(const QString& path) {
 }
 
 void AssignmentForm::textFile() {
-    const QString home = QDir::currentPath();
-    QTemporaryFile work(QDir::temp().filePath(QStringLiteral("tko-assignment-XXXXXX.txt")));
-    if (!work.open()) {
-        MessageBox::showStandard(this, 30, work.fileName(), work.errorString());
-        return;
-    }
-    work.close();
-    const QString error = writeTextFile(work.fileName());
-    if (!error.isEmpty()) {
-        MessageBox::showStandard(this, 30, work.fileName(), error);
-        return;
-    }
-    const QString chosen =
-        QFileDialog::getSaveFileName(this, translated("Save Assignment as Text File"), QString(),
-                                     translated("Text") + QStringLiteral(" (*.txt)"));
-    QDir::setCurrent(home);
-    // The dialog confirmed the name as typed; with ".txt" added it may name
-    // another file, which is replaced only when the user says so.
-    const QString target = withDefaultExtension(chosen, QStringLiteral("txt"));
-    if (target.isEmpty()) return;
-    if (target != chosen && QFile::exists(target) &&
-        MessageBox::showText(this, QStringLiteral("%1 already exists. Do you want to replace it?"),
-                             QStringLiteral("Save Assignment as Text File"), MessageButtons::YesNo,
-                             {target}, MessageBox::Icon::Question) != Answer::Yes)
-        return;
-    const QString failure = copyToUserFile(work.fileName(), target);
-    if (!failure.isEmpty()) MessageBox::showStandard(this, 30, target, failure);
+    saveAssignmentTextFile(this, [this](const QString& path) { return writeTextFile(path); });
 }
 
 void AssignmentForm::openReminder(Request request) {
     Reminder reminder;
     if (request != Request::Insert) {
-        const store::Row* row = m_reminders->selectedRow();
+        const store::Row* row = m_remindersPage->reminderList->selectedRow();
         if (!row) return;
         reminder.fromRow(*row);
     }
@@ -997,9 +721,9 @@ void AssignmentForm::openReminder(Request request) {
     if (form.completed()) {
         if (request == Request::Insert || request == Request::Change) {
             store::Row at = reminder.toRow();
-            m_reminders->reloadAt(at);
+            m_remindersPage->reminderList->reloadAt(at);
         } else {
-            m_reminders->reload();
+            m_remindersPage->reminderList->reload();
         }
     }
     updateTabColours();
@@ -1013,14 +737,14 @@ void AssignmentForm::addToProject() {
                                        m_current.ASSIGNNUMBER, link);
     // A link that exists already is only shown.
     if (out.ok() || alreadyLinked(out))
-        m_projects->reloadAt(link.toRow());
+        m_projectsPage->projectList->reloadAt(link.toRow());
     else
         showOutcome(this, out, windowTitle());
     updateTabColours();
 }
 
 void AssignmentForm::deleteFromProject() {
-    const store::Row* row = m_projects->selectedRow();
+    const store::Row* row = m_projectsPage->projectList->selectedRow();
     if (!row) return;
     ProjAssign link;
     link.fromRow(*row);
@@ -1033,7 +757,7 @@ void AssignmentForm::deleteFromProject() {
     const Outcome out =
         removeFromProject(*m_workspace.db, m_workspace.session, link.PROJNUMBER, link.ASSIGNNUMBER);
     showOutcome(this, out, windowTitle());
-    m_projects->reload();
+    m_projectsPage->projectList->reload();
     updateTabColours();
 }
 
@@ -1052,13 +776,10 @@ void AssignmentForm::reject() {
 }
 
 void AssignmentForm::done(int result) {
-    if (result == QDialog::Rejected && m_addedAtOnce) {
-        // A record added for an insert that was never confirmed goes again,
-        // with whatever reminders or links were given to it meanwhile.
-        const Outcome out = deleteRecord(*m_workspace.db, m_current);
-        showOutcome(this, out);
-        m_addedAtOnce = false;
-    }
+    // A record added for an insert that was never confirmed goes again,
+    // with whatever reminders or links were given to it meanwhile.
+    if (result == QDialog::Rejected)
+        showOutcome(this, m_provisional.cancel(*m_workspace.db, m_current));
     QDialog::done(result);
 }
 

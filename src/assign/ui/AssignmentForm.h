@@ -15,6 +15,10 @@
 #include <optional>
 
 #include "data/Workspace.h"
+#include "assign/ui/AssignmentGeneralPage.h"
+#include "assign/ui/AssignmentProjectsPage.h"
+#include "assign/ui/AssignmentRemindersPage.h"
+#include "data/Integrity.h"
 #include "platform/FormRequest.h"
 
 class QCheckBox;
@@ -74,20 +78,20 @@ public:
 
     // ---- widgets
     QTabWidget* tabs() const { return m_tabs; }
-    QLineEdit* nameEdit() const { return m_name; }
+    QLineEdit* nameEdit() const { return m_general->nameEdit; }
     // The person's short name, or on the group form the group's name.
-    QLineEdit* personEdit() const { return m_person; }
-    QSpinBox* prioritySpin() const { return m_priority; }
-    QCheckBox* secondaryCheck() const { return m_secondary; }
-    QCheckBox* concludeCheck() const { return m_assigneeConclude; }
-    QLineEdit* dueDateEdit() const { return m_dueDate; }
-    QLabel* repeatLabel() const { return m_repeatLine; }
+    QLineEdit* personEdit() const { return m_general->personEdit; }
+    QSpinBox* prioritySpin() const { return m_general->prioritySpin; }
+    QCheckBox* secondaryCheck() const { return m_general->secondaryCheck; }
+    QCheckBox* concludeCheck() const { return m_general->assigneeConcludeCheck; }
+    QLineEdit* dueDateEdit() const { return m_general->dueDateEdit; }
+    QLabel* repeatLabel() const { return m_general->repeatLabel; }
     QPlainTextEdit* generalMemoEdit() const { return m_generalMemo; }
     QPlainTextEdit* logView() const { return m_log; }
     QPlainTextEdit* assignMemoEdit() const { return m_assignMemo; }
     QPlainTextEdit* confMemoEdit() const { return m_confMemo; }
-    BrowseList* projectList() const { return m_projects; }
-    BrowseList* reminderList() const { return m_reminders; }
+    BrowseList* projectList() const { return m_projectsPage->projectList; }
+    BrowseList* reminderList() const { return m_remindersPage->reminderList; }
     QPushButton* button(const QString& objectName) const;
     // The tab showing `page` (its index), -1 when hidden.
     int tabIndex(QWidget* page) const;
@@ -97,10 +101,7 @@ public:
     void reject() override;
 
 private:
-    QWidget* buildGeneralTab();
     QWidget* buildMemoTab(QPlainTextEdit*& edit, const char* name, const char* tip);
-    QWidget* buildProjectsTab();
-    QWidget* buildRemindersTab();
     void display();
     void applyRights();
     void updateButtons();
@@ -137,7 +138,7 @@ private:
     Workspace& m_workspace;
     Request m_request;
     Assignment m_current, m_opened;
-    bool m_addedAtOnce = false;  // an insert's record, stored at once, not yet confirmed
+    ProvisionalRecord<Assignment> m_provisional;  // an insert's record, stored at once
     bool m_storedSomething = false;
     bool m_confidentialSetting = false;
     bool m_hasLinks = false;      // PROJASSGN rows of this assignment, as last read
@@ -149,37 +150,14 @@ private:
     FormScaffold* m_scaffold = nullptr;
 
     QTabWidget* m_tabs = nullptr;
-    QWidget* m_generalPage = nullptr;
+    AssignmentGeneralPage* m_general = nullptr;
     QWidget* m_confPage = nullptr;
-    QWidget* m_projectsPage = nullptr;
-    QWidget* m_remindersPage = nullptr;
-    QLineEdit* m_name = nullptr;
-    QLabel* m_personPrompt = nullptr;
-    QLineEdit* m_person = nullptr;
-    QPushButton* m_personButton = nullptr;
-    QSpinBox* m_priority = nullptr;
-    QCheckBox* m_secondary = nullptr;
-    QCheckBox* m_assigneeConclude = nullptr;
-    QLineEdit* m_dueDate = nullptr;
-    QPushButton* m_cal = nullptr;
-    QPushButton* m_repeat = nullptr;
-    QLabel* m_repeatLine = nullptr;
-    QLabel* m_assignedPrompt = nullptr;
-    QLabel* m_assigned = nullptr;
-    QLabel* m_byPrompt = nullptr;
-    QLabel* m_by = nullptr;
-    QLabel* m_concludedPrompt = nullptr;
-    QLabel* m_concluded = nullptr;
-    QLabel* m_prevDuePrompt = nullptr;
-    QLabel* m_prevDue = nullptr;
+    AssignmentProjectsPage* m_projectsPage = nullptr;
+    AssignmentRemindersPage* m_remindersPage = nullptr;
     QPlainTextEdit* m_generalMemo = nullptr;
     QPlainTextEdit* m_log = nullptr;
     QPlainTextEdit* m_assignMemo = nullptr;
     QPlainTextEdit* m_confMemo = nullptr;
-    BrowseList* m_projects = nullptr;
-    BrowseList* m_reminders = nullptr;
-    QPushButton* m_addProject = nullptr;
-    QPushButton* m_deleteProject = nullptr;
 };
 
 }  // namespace tko

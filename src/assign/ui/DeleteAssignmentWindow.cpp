@@ -146,7 +146,6 @@ void DeleteAssignmentWindow::deleteSelected() {
     Assignment record;
     if (!m_person || !m_actions.openForm || !highlightedRecord(row, record)) return;
     if (MessageBox::showStandard(this, 32) != Answer::Ok) return;
-    m_workspace.session.GlobalRequest = Request::Delete;
     m_actions.openForm(this, m_workspace, Request::Delete, record);
     reloadOn(row);
 }

@@ -15,16 +15,13 @@
 
 #include "assign/Deletion.h"
 #include "platform/Picture.h"
+#include "platform/QtText.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
 
 namespace tko {
 
 namespace {
-
-QString translated(const char* source) {
-    return QString::fromStdString(translateText(source));
-}
 
 int progressValue(std::int64_t n) {
     return static_cast<int>(std::min<std::int64_t>(n, std::numeric_limits<int>::max()));

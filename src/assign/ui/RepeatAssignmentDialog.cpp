@@ -17,6 +17,7 @@
 #include "data/Messages.h"
 #include "data/Records.h"
 #include "platform/Date.h"
+#include "platform/QtText.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
 
@@ -37,10 +38,6 @@ const char* const kTypeTips[9] = {
 
 // Monday first, as the dialog lists them; the values are weekday numbers.
 constexpr int kDayOrder[7] = {1, 2, 3, 4, 5, 6, 0};
-
-QString translated(const char* text) {
-    return QString::fromStdString(translateText(text));
-}
 
 }  // namespace
 

@@ -12,6 +12,7 @@
 #include "data/Workspace.h"
 #include "people/ui/GroupScreens.h"
 #include "people/ui/PeopleMultiSelect.h"
+#include "platform/QtText.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -20,10 +21,6 @@
 
 namespace tko {
 namespace {
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QPushButton* makeButton(QWidget* parent, const char* name, const char* text,
                         const char* tip = nullptr) {

@@ -9,6 +9,7 @@
 #include <QVBoxLayout>
 
 #include "platform/Picture.h"
+#include "platform/QtText.h"
 #include "platform/ui/CalendarPopup.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -19,9 +20,6 @@ namespace {
 constexpr char16_t kLongDate[] = u"@D18b";
 constexpr char16_t kShortDate[] = u"@D17b";
 
-QString translated(const char* source) {
-    return QString::fromStdString(translateText(source));
-}
 }  // namespace
 
 UpcomingAnniversariesWindow::UpcomingAnniversariesWindow(Workspace& workspace, QWidget* parent)

@@ -127,6 +127,9 @@ public:
                       std::string& sql, std::vector<Value>& params) const;
 
 private:
+    // Writes pageSql()'s statements step by step (PageSql.cpp).
+    friend class PageWriter;
+
     // An arm's filter in a merge of several arms on the server, its equalities
     // on `ordered` fields (the key components the merge orders by) written as
     // one-value lists (see SqlBuilder.cpp).
@@ -145,7 +148,7 @@ private:
     std::string orderBy(const TableDef& table, const KeyDef* key, Direction dir,
                         const std::string& alias, size_t skip = 0) const;
 
-    // The arms of a page read (see armsOf() in SqlBuilder.cpp), those of
+    // The arms of a page read (see armsOf() in PageArms.cpp), those of
     // several arms kept for the last key and filter: a list reads page after
     // page with the same ones, and taking a filter apart into many arms costs
     // more than comparing it. Valid until the next call.

@@ -18,6 +18,7 @@
 #include <QVBoxLayout>
 
 #include "platform/ChangeWatcher.h"
+#include "platform/QtText.h"
 #include "platform/Translate.h"
 #include "platform/WindowPlacement.h"
 #include "platform/ui/BrowseList.h"
@@ -26,10 +27,6 @@
 namespace tko {
 
 namespace {
-
-QString translated(const char* source) {
-    return QString::fromStdString(translateText(source));
-}
 
 // Entries that use Up, Down, PgUp and PgDn themselves keep them.
 bool usesScrollKeys(const QObject* widget) {

@@ -1,6 +1,7 @@
 #include "platform/ui/MessageBox.h"
 
 #include "platform/HotKeys.h"
+#include "platform/QtText.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -70,10 +71,6 @@ bool isQuestion(int number) {
         default:
             return false;
     }
-}
-
-QString translated(const QString& source) {
-    return QString::fromStdString(translateText(source.toStdString()));
 }
 
 }  // namespace

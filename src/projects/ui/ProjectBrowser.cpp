@@ -45,7 +45,6 @@ void ProjectBrowser::reloadOnProject(const Project& project) {
 
 void ProjectBrowser::insertProject() {
     Project project;
-    m_workspace.session.GlobalRequest = Request::Insert;
     if (runProjectForm(this, m_workspace, Request::Insert, project, m_actions))
         reloadOnProject(project);
     else
@@ -56,7 +55,6 @@ void ProjectBrowser::changeProject() {
     store::Row row;
     Project project;
     if (!highlightedRecord(row, project)) return;
-    m_workspace.session.GlobalRequest = Request::Change;
     runProjectForm(this, m_workspace, Request::Change, project, m_actions);
     reloadOn(row);
 }

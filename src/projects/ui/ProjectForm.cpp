@@ -15,6 +15,7 @@
 #include "data/Messages.h"
 #include "data/Tables.h"
 #include "platform/Date.h"
+#include "platform/QtText.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
@@ -24,10 +25,6 @@
 
 namespace tko {
 namespace {
-
-QString qs(const std::string& text) {
-    return QString::fromStdString(text);
-}
 
 QPushButton* makeButton(QWidget* parent, QLayout* layout, const char* name, const char* text,
                         const char* tip = nullptr) {
@@ -229,19 +226,17 @@ bool ProjectForm::start() {
             say(this, kUnnamedProjectExists, windowTitle());
             return false;
         }
-        for (;;) {
-            const Status s = addNewProject(db, m_workspace.session, m_current);
-            if (s.ok()) break;
-            if (s.code != store::kDuplicateKey) {
+        const Status added = m_provisional.add(
+            db, m_current, [&](Project& p) { return addNewProject(db, m_workspace.session, p); },
+            [this](const std::string& error) {
+                return MessageBox::show(this, numberingRetryQuestion(error)) == Answer::Yes;
+            });
+        if (!added.ok()) {
+            if (added.code != store::kDuplicateKey)
                 MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
                                          QLatin1String(label::PROJECT));
-                return false;
-            }
-            if (MessageBox::show(this, numberingRetryQuestion(db.lastError().describe())) !=
-                Answer::Yes)
-                return false;
+            return false;
         }
-        m_addedAtOnce = true;
     } else if (!db.reread(m_current).ok()) {
         // Lists read without the notes; the form works on the whole stored record.
         MessageBox::showStandard(this, 35, qs(db.lastError().describe()),
@@ -304,7 +299,7 @@ bool ProjectForm::save() {
         case Outcome::Done:
             m_current = now;
             m_opened = now;
-            m_addedAtOnce = false;
+            m_provisional.keep();
             return true;
         case Outcome::ChangedElsewhere:
             showOutcome(this, out);
@@ -364,7 +359,6 @@ void ProjectForm::changeAssignment() {
         reloadOn(shown);
         return;
     }
-    m_workspace.session.GlobalRequest = Request::Change;
     const bool done = m_actions.openForm(this, m_workspace, Request::Change, *a);
     reloadOn(done ? *a : shown);
 }
@@ -372,7 +366,6 @@ void ProjectForm::changeAssignment() {
 void ProjectForm::insertAssignment() {
     if (!m_actions.openForm) return;
     Assignment record;
-    m_workspace.session.GlobalRequest = Request::Insert;
     if (!m_actions.openForm(this, m_workspace, Request::Insert, record)) {
         reloadOn(highlighted());
         return;
@@ -447,13 +440,10 @@ void ProjectForm::reject() {
 }
 
 void ProjectForm::done(int result) {
-    if (result == QDialog::Rejected && m_addedAtOnce) {
-        // A project stored for an insert that was never confirmed goes again,
-        // with the links and users given to it meanwhile.
-        const Outcome out = deleteRecord(*m_workspace.db, m_current);
-        showOutcome(this, out);
-        m_addedAtOnce = false;
-    }
+    // A project stored for an insert that was never confirmed goes again,
+    // with the links and users given to it meanwhile.
+    if (result == QDialog::Rejected)
+        showOutcome(this, m_provisional.cancel(*m_workspace.db, m_current));
     QDialog::done(result);
 }
 

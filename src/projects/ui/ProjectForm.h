@@ -9,6 +9,7 @@
 #include <QDialog>
 
 #include "data/Workspace.h"
+#include "data/Integrity.h"
 #include "platform/FormRequest.h"
 #include "projects/ProjectRules.h"
 #include "projects/ui/ProjectScreens.h"
@@ -77,8 +78,8 @@ private:
     ProjectActions m_actions;
     Project m_current, m_opened;
     ProjectListOptions m_options;
-    access::Viewer m_viewer;     // whose rights the assignment list follows
-    bool m_addedAtOnce = false;  // a new project, stored at once, not yet confirmed
+    access::Viewer m_viewer;                   // whose rights the assignment list follows
+    ProvisionalRecord<Project> m_provisional;  // a new project, stored at once
     bool m_mayChange = false;
     FormScaffold* m_scaffold = nullptr;
 

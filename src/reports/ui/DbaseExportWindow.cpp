@@ -7,6 +7,7 @@
 #include <QProgressBar>
 #include <QVBoxLayout>
 
+#include "platform/QtText.h"
 #include "platform/Translate.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
@@ -17,10 +18,6 @@ namespace {
 
 constexpr const char* kTitle = "Export data files to DBase III format";
 constexpr int kShownAdjustments = 20;
-
-QString translated(const char* source) {
-    return QString::fromStdString(translateText(source));
-}
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "reports/ui/PagePainter.h"
 
 #include "data/Messages.h"
+#include "platform/QtText.h"
 
 #include <QDir>
 #include <QFile>
@@ -17,10 +18,6 @@
 namespace tko {
 
 namespace {
-
-QString translated(const char* source) {
-    return QString::fromStdString(translateText(source));
-}
 
 constexpr qreal kSvgMarginPoints = 36;  // half an inch around the page grid
 

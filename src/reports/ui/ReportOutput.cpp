@@ -9,6 +9,7 @@
 #include <QTemporaryDir>
 
 #include "data/Messages.h"
+#include "platform/QtText.h"
 #include "platform/UserFile.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PrinterSetup.h"
@@ -20,10 +21,6 @@
 namespace tko {
 
 namespace {
-
-QString translated(const char* source) {
-    return QString::fromStdString(translateText(source));
-}
 
 QString askTextFile(QWidget* parent) {
     if (reportOutputHooks().chooseTextFile) return reportOutputHooks().chooseTextFile(parent);

@@ -30,16 +30,13 @@
 #include <algorithm>
 
 #include "data/Messages.h"
+#include "platform/QtText.h"
 #include "platform/ui/MessageBox.h"
 #include "reports/ui/PagePainter.h"
 
 namespace tko {
 
 namespace {
-
-QString translated(const char* source) {
-    return QString::fromStdString(translateText(source));
-}
 
 constexpr int kFirstFrameNumber = 104;
 constexpr int kFirstImageNumber = 204;

@@ -7,16 +7,9 @@
 #include <QVBoxLayout>
 
 #include "data/Messages.h"
+#include "platform/QtText.h"
 
 namespace tko {
-
-namespace {
-
-QString translated(const char* source) {
-    return QString::fromStdString(translateText(source));
-}
-
-}  // namespace
 
 ReportProgressDialog::ReportProgressDialog(QWidget* parent) : QDialog(parent) {
     setObjectName(QStringLiteral("ReportProgress"));

@@ -17,6 +17,7 @@
 #include "data/Password.h"
 #include "data/Workspace.h"
 #include "platform/Picture.h"
+#include "platform/QtText.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -26,10 +27,6 @@
 namespace tko {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromStdString(store::rtrim(s));
-}
 
 std::string stored(const QString& text) {
     return store::rtrim(text.toStdString());
@@ -167,9 +164,8 @@ RightsListPanel* UserForm::rights(const QString& objectName) const {
 }
 
 bool UserForm::start() {
-    if (!m_workspace.session.isSystemAdministrator()) {
-        MessageBox::showText(this, QLatin1String(kNotAdministrator), windowTitle(),
-                             MessageButtons::Ok, {}, MessageBox::Icon::Warning);
+    if (const Outcome refusal = administratorOnly(m_workspace.session); !refusal.ok()) {
+        showOutcome(this, refusal, windowTitle());
         return false;
     }
     if (!m_scaffold->start()) return false;
@@ -180,9 +176,9 @@ bool UserForm::start() {
             loadUser(*m_workspace.db, m_entry.user.USERNAME, m_entry.user, m_entry.rights);
         if (!s.ok()) {
             MessageBox::showStandard(this, 35,
-                                     qs(m_workspace.db->lastError().describe().empty()
-                                            ? s.describe()
-                                            : m_workspace.db->lastError().describe()),
+                                     qsClipped(m_workspace.db->lastError().describe().empty()
+                                                   ? s.describe()
+                                                   : m_workspace.db->lastError().describe()),
                                      QStringLiteral("USERS"));
             return false;
         }
@@ -206,9 +202,9 @@ bool UserForm::start() {
         for (const User& u : users) {
             if (u.rowPos == m_original.rowPos) continue;
             if (store::rtrim(u.USERNAME) == self)
-                m_heir->insertItem(0, qs(u.USERNAME));
+                m_heir->insertItem(0, qsClipped(u.USERNAME));
             else
-                m_heir->addItem(qs(u.USERNAME));
+                m_heir->addItem(qsClipped(u.USERNAME));
         }
         m_heir->setCurrentIndex(0);
     }
@@ -217,21 +213,21 @@ bool UserForm::start() {
 
 void UserForm::display() {
     const User& u = m_entry.user;
-    m_userName->setText(qs(u.USERNAME));
-    m_lastName->setText(qs(u.LASTNAME));
-    m_firstName->setText(qs(u.FIRSTNAME));
-    m_department->setText(qs(u.DEPARTMENT));
+    m_userName->setText(qsClipped(u.USERNAME));
+    m_lastName->setText(qsClipped(u.LASTNAME));
+    m_firstName->setText(qsClipped(u.FIRSTNAME));
+    m_department->setText(qsClipped(u.DEPARTMENT));
     m_password->clear();
     m_passwordAgain->clear();
     m_suspend->setChecked(u.FAILFLAG != 0);
     m_access[static_cast<size_t>(
                  std::min<int>(u.ACCESSLEVEL, levelNumber(AccessLevel::SystemAdministrator)))]
         ->setChecked(true);
-    m_lastChanged->setText(u.DATECHANGED == 0
-                               ? QString()
-                               : QStringLiteral("%1  %2  %3")
-                                     .arg(qs(u.CHANGENAME), formatDate(u.DATECHANGED, u"@D18b"),
-                                          formatTime(u.TIMECHANGED, u"@T1")));
+    m_lastChanged->setText(u.DATECHANGED == 0 ? QString()
+                                              : QStringLiteral("%1  %2  %3")
+                                                    .arg(qsClipped(u.CHANGENAME),
+                                                         formatDate(u.DATECHANGED, u"@D18b"),
+                                                         formatTime(u.TIMECHANGED, u"@T1")));
     m_notes->setPlainText(QString::fromStdString(u.NOTES));
     m_assignsTo->setNames(m_entry.rights.assignsTo);
     m_views->setNames(m_entry.rights.views);
@@ -277,13 +273,7 @@ bool UserForm::save() {
                                      m_original, Clock::today(), Clock::now());
     switch (outcome.kind) {
         case Outcome::Done:
-            // An administrator who renamed himself or changed his own level
-            // works on under the stored name and level.
-            if (m_request == Request::Change &&
-                store::rtrim(m_original.USERNAME) == store::rtrim(m_workspace.session.GlobalUser)) {
-                m_workspace.session.GlobalUser = store::rtrim(entry.user.USERNAME);
-                m_workspace.session.GlobalUserAccess = entry.user.ACCESSLEVEL;
-            }
+            followOwnChange(m_workspace.session, m_request, m_original, entry.user);
             m_entry = entry;
             m_original = entry.user;
             m_notice->clear();

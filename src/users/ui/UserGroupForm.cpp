@@ -11,6 +11,7 @@
 #include "data/Keys.h"
 #include "data/Records.h"
 #include "data/Workspace.h"
+#include "platform/QtText.h"
 #include "platform/ui/FormScaffold.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
@@ -19,14 +20,6 @@
 #include "users/ui/UserPickers.h"
 
 namespace tko {
-
-namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromStdString(store::rtrim(s));
-}
-
-}  // namespace
 
 UserGroupForm::UserGroupForm(Workspace& workspace, Request request, const UserGroup& group,
                              QWidget* parent)
@@ -95,9 +88,8 @@ UserGroupForm::UserGroupForm(Workspace& workspace, Request request, const UserGr
 }
 
 bool UserGroupForm::start() {
-    if (!m_workspace.session.isSystemAdministrator()) {
-        MessageBox::showText(this, QLatin1String(kNotAdministrator), windowTitle(),
-                             MessageButtons::Ok, {}, MessageBox::Icon::Warning);
+    if (const Outcome refusal = administratorOnly(m_workspace.session); !refusal.ok()) {
+        showOutcome(this, refusal, windowTitle());
         return false;
     }
     if (!m_scaffold->start()) return false;
@@ -108,7 +100,7 @@ bool UserGroupForm::start() {
             m_workspace.db->fetch(key::USG_GROUP_KEY, {store::rtrim(m_group.GROUP)}, m_group);
         if (s.ok()) s = groupMembers(*m_workspace.db, m_group.GROUP, m_members);
         if (!s.ok()) {
-            MessageBox::showStandard(this, 35, qs(m_workspace.db->lastError().describe()),
+            MessageBox::showStandard(this, 35, qsClipped(m_workspace.db->lastError().describe()),
                                      QStringLiteral("USERGROUPS"));
             return false;
         }
@@ -129,7 +121,7 @@ bool UserGroupForm::start() {
 // "All users" shows its translated name and keeps its stored one: every
 // start looks for the group under that name.
 void UserGroupForm::showName() {
-    m_name->setText(qs(groupDisplayName(m_group.GROUP)));
+    m_name->setText(qsClipped(groupDisplayName(m_group.GROUP)));
     m_name->setReadOnly(isAllUsersGroup(m_group.GROUP));
 }
 
@@ -142,7 +134,7 @@ void UserGroupForm::showMembers(const std::string& select) {
     m_list->clear();
     int row = m_members.empty() ? -1 : 0;
     for (size_t i = 0; i < m_members.size(); ++i) {
-        m_list->addItem(qs(m_members[i]));
+        m_list->addItem(qsClipped(m_members[i]));
         if (m_members[i] == select) row = static_cast<int>(i);
     }
     if (row >= 0) m_list->setCurrentRow(row);
@@ -157,7 +149,7 @@ void UserGroupForm::addMembers(const std::vector<std::string>& users) {
         const std::string refusal = addMember(m_members, user);
         if (!refusal.empty())
             MessageBox::showText(this, QStringLiteral("%1: %2"), windowTitle(), MessageButtons::Ok,
-                                 {QString::fromStdString(translateText(refusal)), qs(user)},
+                                 {QString::fromStdString(translateText(refusal)), qsClipped(user)},
                                  MessageBox::Icon::Warning);
     }
     showMembers(users.empty() ? std::string() : store::rtrim(users.front()));

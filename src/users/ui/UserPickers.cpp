@@ -9,6 +9,7 @@
 
 #include "data/Keys.h"
 #include "data/Workspace.h"
+#include "platform/QtText.h"
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/WindowTranslation.h"
@@ -17,10 +18,6 @@
 namespace tko {
 
 namespace {
-
-QString qs(const std::string& s) {
-    return QString::fromStdString(s);
-}
 
 std::vector<std::string> pickUsersWithWindow(QWidget* parent, Workspace& workspace) {
     UserMultiSelectDialog dialog(workspace, parent);

@@ -15,10 +15,9 @@ namespace {
 // The menu items are enabled for System Administrators only; the check here
 // keeps any other way of running the procedure from reaching the users.
 bool allowed(QWidget* parent, const Workspace& workspace) {
-    if (workspace.session.isSystemAdministrator()) return true;
-    MessageBox::showText(parent, QLatin1String(kNotAdministrator), {}, MessageButtons::Ok, {},
-                         MessageBox::Icon::Warning);
-    return false;
+    const Outcome refusal = administratorOnly(workspace.session);
+    showOutcome(parent, refusal, {});
+    return refusal.ok();
 }
 
 void openOwnWindow(QDialog* window) {

@@ -143,7 +143,6 @@ void ReminderWindow::viewSelected() {
     Assignment record;
     if (m_workspace.db->fetch(key::ASS_NUMBER_KEY, {std::int64_t{reminder.ASSIGNNUMBER}}, record)
             .ok()) {
-        m_workspace.session.GlobalRequest = Request::Change;
         m_actions.openForm(this, m_workspace, Request::Change, record);
     } else {
         MessageBox::showStandard(this, 35,

@@ -28,7 +28,6 @@ RecordNavigation AssignmentListWindow::openHighlighted(bool followRecord) {
         reloadOn(row);
         return RecordNavigation::None;
     }
-    m_workspace.session.GlobalRequest = Request::Change;
     m_workspace.session.GlobalNavigation = RecordNavigation::None;
     const bool done = m_actions.openForm(this, m_workspace, Request::Change, record);
     reloadOn(done && followRecord ? record.toRow() : row);
@@ -38,7 +37,6 @@ RecordNavigation AssignmentListWindow::openHighlighted(bool followRecord) {
 RecordNavigation AssignmentListWindow::openInsert() {
     if (!m_actions.openForm) return RecordNavigation::None;
     Assignment record;
-    m_workspace.session.GlobalRequest = Request::Insert;
     m_workspace.session.GlobalNavigation = RecordNavigation::None;
     if (m_actions.openForm(this, m_workspace, Request::Insert, record))
         reloadOn(record.toRow());
