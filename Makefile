@@ -11,8 +11,19 @@ CMAKE_FLAGS ?=
 deps:
 	@scripts/install-deps.sh
 
+# The flags of the last configure are kept in the build folder: other flags
+# configure again from a fresh cache (a flag left out then takes its default
+# instead of keeping the value an earlier configure gave it).
+FLAGS_FILE = $(BUILD)/.cmake-flags
 configure: deps
-	@test -f $(BUILD)/build.ninja || cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS)
+	@if [ ! -f $(BUILD)/build.ninja ]; then \
+	  cmake -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS); \
+	elif [ ! -f $(FLAGS_FILE) ] || [ "$$(cat $(FLAGS_FILE))" != '$(CMAKE_FLAGS)' ]; then \
+	  fresh=; [ -f $(FLAGS_FILE) ] && fresh=--fresh; \
+	  echo "CMAKE_FLAGS changed: configuring $(BUILD) again"; \
+	  cmake $$fresh -S . -B $(BUILD) -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo $(CMAKE_FLAGS); \
+	fi
+	@printf '%s\n' '$(CMAKE_FLAGS)' > $(FLAGS_FILE)
 
 build: configure
 	cmake --build $(BUILD) -j $(JOBS)

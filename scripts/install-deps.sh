@@ -3,7 +3,7 @@
 # Does nothing when they are all present already.
 set -euo pipefail
 packages=(
-  build-essential cmake ninja-build pkg-config clang-format
+  build-essential cmake ninja-build pkg-config clang-format clang-tidy
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libsqlite3-dev sqlite3 libsodium-dev libicu-dev libshp-dev libpq-dev
   libgtest-dev libgmock-dev libbenchmark-dev

@@ -5,8 +5,10 @@
 # initdb and pg_ctl as the "postgres" user when run as root (the server refuses
 # to run as root), else as the current user; it listens only on a Unix socket in
 # a temporary folder, and is stopped and removed when the script ends, however
-# it ends. The tests find it through TKO_TEST_PG. Without PostgreSQL only the
-# SQLite half runs.
+# it ends. It holds one test database per parallel job; the tests find them
+# through TKO_TEST_PG and TKO_TEST_PG_SLOTS, and each test process takes one
+# that no other holds (tests/support/TestStore.h), so server tests run side by
+# side like the others. Without PostgreSQL only the SQLite half runs.
 #
 # usage: scripts/run-tests.sh [BUILD_DIR] [extra ctest arguments...]
 set -euo pipefail
@@ -50,16 +52,17 @@ if ! (cd "$cluster" && "${as_owner[@]}" "$pg_bin/initdb" -D "$cluster/data" -U t
   exit 1
 fi
 if ! (cd "$cluster" && "${as_owner[@]}" "$pg_bin/pg_ctl" -D "$cluster/data" -l "$cluster/server.log" -w -t 60 \
-        -o "-k $cluster -c listen_addresses='' -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=60" \
+        -o "-k $cluster -c listen_addresses='' -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=$((30 * jobs + 30))" \
         start >/dev/null); then
   cat "$cluster/server.log" >&2 || true
   echo "run-tests: the test server did not start" >&2
   exit 1
 fi
-"$pg_bin/createdb" -h "$cluster" -U tko tko_test
+for slot in $(seq 1 "$jobs"); do
+  "$pg_bin/createdb" -h "$cluster" -U tko "tko_test_$slot"
+done
 export TKO_TEST_PG="host=$cluster user=tko dbname=tko_test"
-echo "Test server: PostgreSQL $("$pg_bin/pg_ctl" --version | awk '{print $3}') at $cluster"
+export TKO_TEST_PG_SLOTS=$jobs
+echo "Test server: PostgreSQL $("$pg_bin/pg_ctl" --version | awk '{print $3}') at $cluster, $jobs test databases"
 
-# Tests on the server run one at a time (they share one database: resource
-# lock "tko_postgres"); the rest run in parallel beside them.
 ctest --output-on-failure -j "$jobs" "$@"

@@ -37,7 +37,10 @@ protected:
         ASSERT_TRUE(ensureSystemPref(*m_db, pref).ok);
         ASSERT_TRUE(ensureFirstAccount(*m_db).ok);
     }
-    void addAssignments(int from, int count) {
+    // Adds assignments `from` to `from + count - 1`; `fullMemos` fills every
+    // memo to its width (some 7 KB a row), for an office of many pages
+    // built from few rows.
+    void addAssignments(int from, int count, bool fullMemos = false) {
         ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
         for (int n = from; n < from + count; ++n) {
             Assignment a;
@@ -45,6 +48,18 @@ protected:
             a.NAME = "work " + std::to_string(n);
             a.PERSON = "ANNA";
             a.DUEDATE = kToday + n % 400;
+            if (fullMemos) {
+                const std::string text = std::to_string(n) + " ";
+                auto fill = [&](std::size_t width) {
+                    std::string memo;
+                    while (memo.size() + text.size() <= width) memo += text;
+                    return memo;
+                };
+                a.GENERALMEMO = fill(2000);
+                a.CONFMEMO = fill(1000);
+                a.ASSIGNMEMO = fill(2000);
+                a.LOG = fill(2000);
+            }
             ASSERT_TRUE(m_db->add(a).ok());
         }
         ASSERT_TRUE(m_db->commit().ok());
@@ -173,9 +188,16 @@ std::string contents(const std::string& path) {
 }
 
 TEST_F(BackupTest, UnderAWriterTheBackupEndsSoonAndThePairIsOneMomentOfTheOffice) {
-    // A large office (the copy takes a while) and a station that commits a
-    // transaction over both files twenty times a second.
-    addAssignments(1, test::usingServer() ? 5000 : 100000);
+    // A large office and a station that commits a transaction over both files
+    // twenty times a second. What makes the data file large is its pages, not
+    // its rows: some 30 MB, copied in many steps (a commit between two steps
+    // restarts a copy that does not hold the office still), made of 4 000
+    // rows with full memos, which are quick to add.
+    if (test::usingServer()) {
+        addAssignments(1, 5000);
+    } else {
+        addAssignments(1, 4000, true);
+    }
     Person person;
     person.SHORTNAME = "WRITER";
     person.PERSONNUMBER = 2;
@@ -193,12 +215,8 @@ TEST_F(BackupTest, UnderAWriterTheBackupEndsSoonAndThePairIsOneMomentOfTheOffice
     std::this_thread::sleep_for(std::chrono::milliseconds(300));
 
     std::vector<BackupResult> results;
-    std::vector<double> seconds;
     for (Date day : {kToday, kToday + 2}) {
-        const auto started = std::chrono::steady_clock::now();
         results.push_back(closeAfter(day));
-        seconds.push_back(
-            std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count());
         std::this_thread::sleep_for(std::chrono::milliseconds(200));
     }
     std::ofstream(stop).put('1');
@@ -209,13 +227,10 @@ TEST_F(BackupTest, UnderAWriterTheBackupEndsSoonAndThePairIsOneMomentOfTheOffice
     EXPECT_TRUE(WIFEXITED(wstatus) && WEXITSTATUS(wstatus) == 0) << said;
     EXPECT_EQ(said.find("FAIL"), std::string::npos) << said;
 
-    // Unbounded, the copy restarted with every outside commit and never ended.
-    // The bound here is generous, for machines busy with other work; the time
-    // itself is measured by bench_backup.
-    for (size_t i = 0; i < results.size(); ++i) {
-        EXPECT_TRUE(results[i].madeBackup) << results[i].copyError;
-        EXPECT_LT(seconds[i], 60.0);
-    }
+    // Unbounded, the copy restarted with every outside commit and never ended
+    // (it gives up when its time budget is spent, and says so). How long it
+    // takes is measured by bench_backup.
+    for (const BackupResult& result : results) EXPECT_TRUE(result.madeBackup) << result.copyError;
     for (const char* suffix : {"BK1", "BAK"}) {
         Status s;
         auto copy = openBackupPair(m_dir.path(), suffix, s);

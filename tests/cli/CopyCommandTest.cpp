@@ -10,6 +10,7 @@
 #include "cli/CopyCommand.h"
 #include "data/Database.h"
 #include "platform/store/SqliteEngine.h"
+#include "support/TestServer.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -18,8 +19,8 @@ namespace {
 class CopyCommandTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        const char* info = std::getenv("TKO_TEST_PG");
-        if (!info || !*info) GTEST_FAIL() << "TKO_TEST_PG is not set (run scripts/run-tests.sh)";
+        if (test::serverInfo().empty())
+            GTEST_FAIL() << "TKO_TEST_PG is not set (run scripts/run-tests.sh)";
         setenv("TKO_TEST_ENGINE", "postgres", 1);
         server = test::freshSource(serverDir);  // every server table empty
         Status status;

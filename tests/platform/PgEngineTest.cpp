@@ -18,6 +18,7 @@
 #include "platform/BrowsePager.h"
 #include "platform/store/PgEngine.h"
 #include "platform/store/SqliteEngine.h"
+#include "support/TestServer.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -25,10 +26,7 @@ namespace {
 
 using namespace store;
 
-std::string serverInfo() {
-    const char* info = std::getenv("TKO_TEST_PG");
-    return info ? info : "";
-}
+using test::serverInfo;  // this process's test database
 
 // Runs SQL on the test server outside any engine.
 void adminExec(const std::string& sql) {

@@ -8,6 +8,7 @@
 #include <functional>
 
 #include "platform/store/PgEngine.h"
+#include "support/TestServer.h"
 
 namespace tko::test {
 namespace fs = std::filesystem;
@@ -107,8 +108,8 @@ DataSource freshSource(const TempDir& dir) {
     DataSource source;
     source.directory = dir.path();
     if (usingServer()) {
-        const char* info = std::getenv("TKO_TEST_PG");
-        if (!info || !*info) {
+        const std::string& info = serverInfo();
+        if (info.empty()) {
             ADD_FAILURE()
                 << "TKO_TEST_ENGINE=postgres needs TKO_TEST_PG, a connection string of a "
                    "test database (scripts/run-tests.sh sets both; or run ctest -LE postgres)";

@@ -41,8 +41,8 @@ int registerNameCollation(sqlite3* db) {
     if (!collator) return SQLITE_ERROR;
     const int rc = sqlite3_create_collation_v2(db, kNameCollation, SQLITE_UTF8, collator.get(),
                                                compareNamesCallback, deleteCollator);
-    // On failure SQLite does not take the collator over.
-    if (rc == SQLITE_OK) collator.release();
+    // On failure SQLite does not take the collator over; on success it owns it.
+    if (rc == SQLITE_OK) static_cast<void>(collator.release());
     return rc;
 }
 

@@ -246,11 +246,18 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&form));
         name->setText(QStringLiteral("my edit"));
 
-        // Another station's change of a different record raises no bar.
+        // Another station's change of a different record raises no bar: once
+        // the station has heard of it (the form heard it first, it listened
+        // first), the bar is still away.
+        bool heard = false;
+        QObject::connect(m_watcher.get(), &tko::ChangeWatcher::changed, &form,
+                         [&](const tko::store::ChangeNotice& notice) {
+                             heard = heard || notice.touches("ASSIGNMENT");
+                         });
         tko::Assignment other = stored(40);
         other.NAME = "other record";
         QVERIFY(m_there->change(other).ok());
-        QTest::qWait(300);
+        QVERIFY(QTest::qWaitFor([&] { return heard; }, kWaitMs));
         QVERIFY(!scaffold->changedBar());
 
         tko::Assignment theirs = stored(30);
