@@ -312,9 +312,14 @@ TextCatalogue collectProgramTexts(const QString& workDir, const QString& languag
 namespace {
 
 // Every string literal of the C++ files under `dir` but the demo office's, as
-// written and without its hot-key mark.
+// written, without its hot-key mark and as the translator keys it.
 QSet<QString> literalsUnder(const QString& dir) {
-    static const QRegularExpression literal(QString::fromLatin1("\"((?:[^\"\\\\\\n]|\\\\.)*)\""));
+    // A literal written as several adjacent pieces counts as one.
+    static const QRegularExpression literal(QStringLiteral(R"re(((?:"(?:[^"\\\n]|\\.)*"\s*)+))re"));
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
+    // Quotes in comment lines are no literals.
+    static const QRegularExpression commentLine(QStringLiteral(R"(^\s*//.*$)"),
+                                                QRegularExpression::MultilineOption);
     QSet<QString> found;
     QDirIterator files(dir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
                        QDirIterator::Subdirectories);
@@ -322,14 +327,17 @@ QSet<QString> literalsUnder(const QString& dir) {
         if (files.next().endsWith(QLatin1String("/DemoOffice.cpp"))) continue;
         QFile file(files.filePath());
         if (!file.open(QIODevice::ReadOnly)) continue;
-        // Quotes in comment lines are no literals.
-        static const QRegularExpression commentLine(QStringLiteral(R"(^\s*//.*$)"),
-                                                    QRegularExpression::MultilineOption);
         const QString code = QString::fromUtf8(file.readAll()).remove(commentLine);
         for (auto match = literal.globalMatch(code); match.hasNext();) {
-            QString text = match.next().captured(1);
+            QString text;
+            const QString pieces = match.next().captured(1);
+            for (auto part = piece.globalMatch(pieces); part.hasNext();)
+                text += part.next().captured(1);
+            text.replace(QStringLiteral("\\\""), QStringLiteral("\""));
             found.insert(text);
             found.insert(text.remove(u'&'));
+            // As the translator keys a long text: its first 64 characters.
+            found.insert(lingua::fieldText(text, lingua::kLookupWidth));
         }
     }
     return found;
@@ -348,14 +356,17 @@ bool recordedTexts(const QString& folder, const QString& sourceDir,
     const QSet<QString> testLiterals = literalsUnder(sourceDir + QStringLiteral("/../tests"));
     const QSet<QString> programLiterals = literalsUnder(sourceDir);
     static const QRegularExpression yearOrTime(QStringLiteral(R"(\d{4}|\d:\d\d)"));
-    static const QRegularExpression digit(QStringLiteral(R"(\d)"));
+    static const QRegularExpression digit(QStringLiteral(R"((?<!%)\d)"));
+    // A message quoting what the user typed was filled before it was shown.
+    static const QRegularExpression quoted(QStringLiteral(R"("[^"]*")"));
     auto isData = [&](const lingua::LanguageRecord& record) {
         const QString& text = record.lookup;
         bool words = false;
         for (qsizetype i = 0; i < text.size() && !words; ++i) words = text.at(i).isLetter();
         return !words || yearOrTime.match(text).hasMatch() ||
-               (record.entryType == QLatin1String("Text") && digit.match(text).hasMatch()) ||
-               (testLiterals.contains(text) && !programLiterals.contains(text));
+               ((digit.match(text).hasMatch() || quoted.match(text).hasMatch() ||
+                 testLiterals.contains(text)) &&
+                !programLiterals.contains(text));
     };
     for (const QFileInfo& info : files) {
         // "assign_windows_test-1234.ltf" was written by assign_windows_test.
