@@ -1,5 +1,7 @@
 #include "platform/LocaleFormat.h"
 
+#include "platform/Translate.h"
+
 #include <QList>
 
 #include <algorithm>
@@ -7,6 +9,11 @@
 
 namespace tko {
 namespace {
+
+// Why a typed date was refused, already in the user's language.
+QString reason(const std::string& translated) {
+    return QString::fromStdString(translated);
+}
 
 struct Token {
     enum Kind { Literal, Day, DayName, Month, MonthName, Year } kind = Literal;
@@ -268,9 +275,10 @@ std::optional<Ymd> LocaleFormat::parseDate(QStringView text, QStringView pattern
             ++digits;
         }
         if (digits == 0) {
-            if (token.kind == Token::Year) return fail(QStringLiteral("the year is missing"));
-            if (token.kind == Token::Day) return fail(QStringLiteral("the day is missing"));
-            return fail(QStringLiteral("the month is missing"));
+            if (token.kind == Token::Year)
+                return fail(reason(translateText("the year is missing")));
+            if (token.kind == Token::Day) return fail(reason(translateText("the day is missing")));
+            return fail(reason(translateText("the month is missing")));
         }
         if (token.kind == Token::Day) {
             day = value;
@@ -282,12 +290,13 @@ std::optional<Ymd> LocaleFormat::parseDate(QStringView text, QStringView pattern
         }
     }
     skipSeparators();
-    if (pos < text.size()) return fail(QStringLiteral("unexpected text"));
-    if (year < 0) return fail(QStringLiteral("the year is missing"));
-    if (month < 1 || month > 12) return fail(QStringLiteral("there is no month %1").arg(month));
+    if (pos < text.size()) return fail(reason(translateText("unexpected text")));
+    if (year < 0) return fail(reason(translateText("the year is missing")));
+    if (month < 1 || month > 12)
+        return fail(reason(translateText("there is no month %1")).arg(month));
     if (!hasDay) day = 1;
     if (day < 1 || day > daysInMonth(year, month))
-        return fail(QStringLiteral("the month has no day %1").arg(day));
+        return fail(reason(translateText("the month has no day %1")).arg(day));
     return Ymd{year, month, day};
 }
 

@@ -1,5 +1,7 @@
 #include "platform/Picture.h"
 
+#include "platform/Translate.h"
+
 #include <cmath>
 
 namespace tko {
@@ -225,6 +227,21 @@ QString formatText(QStringView text, QStringView picture) {
     return shown.toString();
 }
 
+namespace {
+
+// A message template in the user's language; its "%1", "%2" ... are filled
+// after the translation, so that a language can order the parts itself.
+QString message(const std::string& translated) {
+    return QString::fromStdString(translated);
+}
+
+// The field's caption as the user's windows show it.
+QString caption(QStringView field) {
+    return QString::fromStdString(translateText(field.toString().toStdString()));
+}
+
+}  // namespace
+
 Parsed<Date> parseDate(QStringView typed, QStringView picture, QStringView field) {
     return parseDate(typed, Picture::parse(picture), field, *LocaleFormat::active());
 }
@@ -234,8 +251,8 @@ Parsed<Date> parseDate(QStringView typed, const Picture& picture, QStringView fi
     Parsed<Date> result;
     if (picture.type != Picture::Type::Date) {
         result.error =
-            field.toString() + QStringLiteral(": ") +
-            (picture.error.isEmpty() ? QStringLiteral("not a date field") : picture.error);
+            caption(field) + QStringLiteral(": ") +
+            (picture.error.isEmpty() ? message(translateText("not a date field")) : picture.error);
         return result;
     }
     const QStringView text = typed.trimmed();
@@ -243,20 +260,18 @@ Parsed<Date> parseDate(QStringView typed, const Picture& picture, QStringView fi
     QString why;
     const auto ymd = locale.parseDate(text, datePattern(picture.number, locale), &why);
     if (!ymd) {
-        result.error = field.toString() + QStringLiteral(": ") + quoted(text) +
-                       QStringLiteral(" is not a date of the form ") +
-                       dateExample(picture, locale) + QStringLiteral(" (") + why +
-                       QStringLiteral(").");
+        result.error = message(translateText("%1: %2 is not a date of the form %3 (%4)."))
+                           .arg(caption(field), quoted(text), dateExample(picture, locale), why);
         return result;
     }
     // Years far outside the range would overflow the day arithmetic.
     const Date date =
         ymd->year >= 1 && ymd->year <= 9999 ? fromYmd(ymd->year, ymd->month, ymd->day) : kNoDate;
     if (!isSupportedDate(date)) {
-        result.error = field.toString() + QStringLiteral(": ") + quoted(text) +
-                       QStringLiteral(" is outside the dates from ") +
-                       formatDate(kFirstDate, picture, locale) + QStringLiteral(" to ") +
-                       formatDate(kLastDate, picture, locale) + QStringLiteral(".");
+        result.error =
+            message(translateText("%1: %2 is outside the dates from %3 to %4."))
+                .arg(caption(field), quoted(text), formatDate(kFirstDate, picture, locale),
+                     formatDate(kLastDate, picture, locale));
         return result;
     }
     result.value = date;
@@ -284,18 +299,17 @@ Parsed<Time> parseTime(QStringView typed, const Picture& picture, QStringView fi
     Parsed<Time> result;
     if (picture.type != Picture::Type::Time) {
         result.error =
-            field.toString() + QStringLiteral(": ") +
-            (picture.error.isEmpty() ? QStringLiteral("not a time field") : picture.error);
+            caption(field) + QStringLiteral(": ") +
+            (picture.error.isEmpty() ? message(translateText("not a time field")) : picture.error);
         return result;
     }
     const QStringView text = typed.trimmed();
     if (text.isEmpty()) return result;
     auto fail = [&]() {
-        result.error = field.toString() + QStringLiteral(": ") + quoted(text) +
-                       QStringLiteral(" is not a time of the form ") +
-                       timeText(14, 30, 0, picture.number == 2 || picture.number == 4,
-                                picture.number >= 3, locale) +
-                       QStringLiteral(".");
+        result.error = message(translateText("%1: %2 is not a time of the form %3."))
+                           .arg(caption(field), quoted(text),
+                                timeText(14, 30, 0, picture.number == 2 || picture.number == 4,
+                                         picture.number >= 3, locale));
         return result;
     };
     int parts[3] = {-1, -1, 0};
@@ -340,10 +354,11 @@ Parsed<double> parseNumber(QStringView typed, QStringView picture, QStringView f
 Parsed<double> parseNumber(QStringView typed, const Picture& picture, QStringView field,
                            const LocaleFormat& locale) {
     Parsed<double> result;
-    const QString name = field.toString() + QStringLiteral(": ");
+    const QString name = caption(field) + QStringLiteral(": ");
     if (picture.type != Picture::Type::Number) {
         result.error =
-            name + (picture.error.isEmpty() ? QStringLiteral("not a number field") : picture.error);
+            name + (picture.error.isEmpty() ? message(translateText("not a number field"))
+                                            : picture.error);
         return result;
     }
     QString text = typed.trimmed().toString();
@@ -375,29 +390,32 @@ Parsed<double> parseNumber(QStringView typed, const Picture& picture, QStringVie
             plain += QLatin1Char('.');
             fractionDigits = 0;
         } else {
-            result.error = name + quoted(typed.trimmed()) + QStringLiteral(" is not a number.");
+            result.error = message(translateText("%1: %2 is not a number."))
+                               .arg(caption(field), quoted(typed.trimmed()));
             return result;
         }
     }
     if (plain.isEmpty() || plain == QLatin1String(".")) {
-        result.error = name + quoted(typed.trimmed()) + QStringLiteral(" is not a number.");
+        result.error = message(translateText("%1: %2 is not a number."))
+                           .arg(caption(field), quoted(typed.trimmed()));
         return result;
     }
     if (fractionDigits > picture.places) {
         result.error =
             picture.places == 0
-                ? name + QStringLiteral("a whole number is expected.")
-                : name + QStringLiteral("at most %1 decimal places.").arg(picture.places);
+                ? name + message(translateText("a whole number is expected."))
+                : name + message(translateText("at most %1 decimal places.")).arg(picture.places);
         return result;
     }
     if (negative && !picture.isSigned) {
-        result.error = name + QStringLiteral("the value cannot be negative.");
+        result.error = name + message(translateText("the value cannot be negative."));
         return result;
     }
     const double value = (negative ? -1.0 : 1.0) * plain.toDouble();
     if (formatNumber(value, picture, locale).contains(QLatin1Char('#'))) {
-        result.error = name + quoted(typed.trimmed()) +
-                       QStringLiteral(" does not fit into %1 characters.").arg(picture.width);
+        result.error =
+            message(translateText("%1: %2 does not fit into %3 characters."))
+                .arg(caption(field), quoted(typed.trimmed()), QString::number(picture.width));
         return result;
     }
     result.value = value;
@@ -408,15 +426,17 @@ Parsed<QString> parseText(QStringView typed, QStringView picture, QStringView fi
     Parsed<QString> result;
     const Picture parsed = Picture::parse(picture);
     if (parsed.type != Picture::Type::String) {
-        result.error = field.toString() + QStringLiteral(": not a text field");
+        result.error =
+            caption(field) + QStringLiteral(": ") + message(translateText("not a text field"));
         return result;
     }
     QStringView text = typed;
     while (!text.isEmpty() && text.back() == QLatin1Char(' ')) text.chop(1);
     if (text.size() > parsed.width) {
-        result.error =
-            field.toString() +
-            QStringLiteral(": at most %1 characters, not %2.").arg(parsed.width).arg(text.size());
+        result.error = caption(field) + QStringLiteral(": ") +
+                       message(translateText("at most %1 characters, not %2."))
+                           .arg(parsed.width)
+                           .arg(text.size());
         return result;
     }
     result.value = text.toString();

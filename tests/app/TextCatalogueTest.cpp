@@ -120,6 +120,27 @@ private slots:
                             met.hotKeyClashes.join(u'\n')));
     }
 
+    // Run by ctest as recorded_texts_german, after every window test has
+    // recorded the texts it met (TKO_CHECK_RECORDED_TEXTS names the folder):
+    // each of those texts and each literal message text of the source must
+    // have its German translation.
+    void everyRecordedTextIsGerman() {
+        const QString folder = qEnvironmentVariable("TKO_CHECK_RECORDED_TEXTS");
+        if (folder.isEmpty()) QSKIP("runs as ctest's recorded_texts_german");
+        QMap<QString, CatalogueEntry> met;
+        QString error;
+        QVERIFY2(tko::recordedTexts(folder, kSourceDir, met, &error), qPrintable(error));
+        QStringList missing;
+        for (auto it = met.cbegin(); it != met.cend(); ++it)
+            if (m_german.value(it.key()).isEmpty()) missing << describe(it.value());
+        // One line each: a failure message is cut after a few hundred characters.
+        for (const QString& line : std::as_const(missing)) qWarning().noquote() << line;
+        QVERIFY2(missing.isEmpty(),
+                 qPrintable(QStringLiteral("German (lang/De_tkom.po) lacks the %1 texts above, "
+                                           "met by the window tests")
+                                .arg(missing.size())));
+    }
+
     void shippedAndExportedPoFilesPassMsgfmt() {
         const QString msgfmt = QStandardPaths::findExecutable(QStringLiteral("msgfmt"));
         if (msgfmt.isEmpty()) QSKIP("msgfmt (Debian package gettext) is not installed");

@@ -352,6 +352,7 @@ private slots:
     void repeatDialogLabelsNumberAndStop() {
         Assignment a = add("ANNA", "PAT");
         RepeatAssignmentDialog dialog(a);
+        dialog.show();
         QVERIFY(dialog.typeButton(1)->isChecked());
         QVERIFY(!dialog.numberEdit()->isEnabled());
         QVERIFY(

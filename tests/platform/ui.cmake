@@ -7,12 +7,13 @@ tko_add_gtest(form_request_test ${_tko_ui_tests}/FormRequestTest.cpp
 tko_add_store_test(browse_pager_test ${_tko_ui_tests}/BrowsePagerTest.cpp
                                      ${_tko_ui_tests}/PagerFixture.cpp ${_tko_ui_tests}/PagerFixture.h
                    WHOLE_SUITES BrowsePagerLarge)
+# Sample windows with made-up texts: not recorded.
 tko_add_qttest(browse_list_test ${_tko_ui_tests}/BrowseListTest.cpp
                                 ${_tko_ui_tests}/PagerFixture.cpp ${_tko_ui_tests}/PagerFixture.h
-               LIBS tko_test_support)
+               LIBS tko_test_support NO_TEXTS)
 tko_add_qttest(list_window_test ${_tko_ui_tests}/ListWindowTest.cpp
                                 ${_tko_ui_tests}/PagerFixture.cpp ${_tko_ui_tests}/PagerFixture.h
-               LIBS tko_test_support)
+               LIBS tko_test_support NO_TEXTS)
 tko_add_qttest(ui_kit_test ${_tko_ui_tests}/UiKitTest.cpp)
 tko_add_qttest(live_windows_test ${_tko_ui_tests}/LiveWindowsTest.cpp LIBS tko_test_support)
 # The same windows with both stations on the server.

@@ -1,5 +1,7 @@
 // Build tool: writes the catalogue of every text of the program.
-//   taskorbit_texts OUT.pot [SOURCE_DIR]
+//   taskorbit_texts OUT.pot [SOURCE_DIR [RECORDED_DIR]]
+// With RECORDED_DIR, the texts the window tests recorded there (ctest -R
+// recorded_texts_german fills it) join the catalogue.
 #include "app/catalogue/TextCatalogue.h"
 
 #include <QApplication>
@@ -11,18 +13,30 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QTextStream err(stderr);
     const QStringList args = app.arguments();
-    if (args.size() != 2 && args.size() != 3) {
-        err << "usage: taskorbit_texts OUT.pot [SOURCE_DIR]\n";
+    if (args.size() < 2 || args.size() > 4) {
+        err << "usage: taskorbit_texts OUT.pot [SOURCE_DIR [RECORDED_DIR]]\n";
         return 64;
     }
     QTemporaryDir work;
-    const tko::TextCatalogue catalogue =
-        tko::collectProgramTexts(work.path(), QString(), args.value(2));
+    tko::TextCatalogue catalogue = tko::collectProgramTexts(work.path(), QString(), args.value(2));
     if (!catalogue.ok) {
         err << "taskorbit_texts: " << catalogue.error << '\n';
         return 1;
     }
     QString error;
+    if (args.size() == 4) {
+        QMap<QString, tko::CatalogueEntry> recorded;
+        if (!tko::recordedTexts(args.at(3), args.at(2), recorded, &error)) {
+            err << "taskorbit_texts: " << error << '\n';
+            return 1;
+        }
+        for (auto it = recorded.cbegin(); it != recorded.cend(); ++it) {
+            tko::CatalogueEntry& entry = catalogue.entries[it.key()];
+            if (entry.text.isEmpty()) entry = it.value();
+            for (const QString& place : it.value().places)
+                if (!entry.places.contains(place)) entry.places << place;
+        }
+    }
     if (!tko::writeCatalogue(catalogue, args.at(1), &error)) {
         err << "taskorbit_texts: cannot write " << args.at(1) << ": " << error << '\n';
         return 1;

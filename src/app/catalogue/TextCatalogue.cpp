@@ -27,6 +27,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QSaveFile>
+#include <QSet>
 #include <QTabWidget>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -306,6 +307,96 @@ TextCatalogue collectProgramTexts(const QString& workDir, const QString& languag
                                   const QString& sourceDir) {
     Walker walker(workDir, languageFile, sourceDir);
     return walker.run();
+}
+
+namespace {
+
+// Every string literal of the C++ files under `dir` but the demo office's, as
+// written, without its hot-key mark and as the translator keys it.
+QSet<QString> literalsUnder(const QString& dir) {
+    // A literal written as several adjacent pieces counts as one.
+    static const QRegularExpression literal(QStringLiteral(R"re(((?:"(?:[^"\\\n]|\\.)*"\s*)+))re"));
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
+    // Quotes in comment lines are no literals.
+    static const QRegularExpression commentLine(QStringLiteral(R"(^\s*//.*$)"),
+                                                QRegularExpression::MultilineOption);
+    QSet<QString> found;
+    QDirIterator files(dir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                       QDirIterator::Subdirectories);
+    while (files.hasNext()) {
+        if (files.next().endsWith(QLatin1String("/DemoOffice.cpp"))) continue;
+        QFile file(files.filePath());
+        if (!file.open(QIODevice::ReadOnly)) continue;
+        const QString code = QString::fromUtf8(file.readAll()).remove(commentLine);
+        for (auto match = literal.globalMatch(code); match.hasNext();) {
+            QString text;
+            const QString pieces = match.next().captured(1);
+            for (auto part = piece.globalMatch(pieces); part.hasNext();)
+                text += part.next().captured(1);
+            text.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+            found.insert(text);
+            found.insert(text.remove(u'&'));
+            // As the translator keys a long text: its first 64 characters.
+            found.insert(lingua::fieldText(text, lingua::kLookupWidth));
+        }
+    }
+    return found;
+}
+
+}  // namespace
+
+bool recordedTexts(const QString& folder, const QString& sourceDir,
+                   QMap<QString, CatalogueEntry>& entries, QString* error) {
+    const QFileInfoList files =
+        QDir(folder).entryInfoList({QStringLiteral("*.ltf")}, QDir::Files, QDir::Name);
+    if (files.isEmpty()) {
+        *error = QStringLiteral("no texts recorded in %1").arg(folder);
+        return false;
+    }
+    const QSet<QString> testLiterals = literalsUnder(sourceDir + QStringLiteral("/../tests"));
+    const QSet<QString> programLiterals = literalsUnder(sourceDir);
+    static const QRegularExpression yearOrTime(QStringLiteral(R"(\d{4}|\d:\d\d)"));
+    static const QRegularExpression digit(QStringLiteral(R"((?<!%)\d)"));
+    // A message quoting what the user typed was filled before it was shown.
+    static const QRegularExpression quoted(QStringLiteral(R"("[^"]*")"));
+    auto isData = [&](const lingua::LanguageRecord& record) {
+        const QString& text = record.lookup;
+        bool words = false;
+        for (qsizetype i = 0; i < text.size() && !words; ++i) words = text.at(i).isLetter();
+        return !words || yearOrTime.match(text).hasMatch() ||
+               ((digit.match(text).hasMatch() || quoted.match(text).hasMatch() ||
+                 testLiterals.contains(text)) &&
+                !programLiterals.contains(text));
+    };
+    for (const QFileInfo& info : files) {
+        // "assign_windows_test-1234.ltf" was written by assign_windows_test.
+        const QString program = info.completeBaseName().section(QLatin1Char('-'), 0, -2);
+        lingua::LanguageFile read;
+        if (read.open(info.filePath(), false) != lingua::kOpened) {
+            *error = info.filePath() + QStringLiteral(": ") + read.lastError();
+            return false;
+        }
+        read.forEach([&](const lingua::LanguageRecord& record) {
+            if (isData(record)) return true;
+            CatalogueEntry& entry = entries[catalogueKey(record.entryType, record.lookup)];
+            entry.entryType = record.entryType;
+            entry.text = record.lookup;
+            if (entry.hotKey.isEmpty()) entry.hotKey = record.luHotKey;
+            if (!entry.places.contains(program)) entry.places << program;
+            return true;
+        });
+    }
+    const QMap<QString, QStringList> literals = sourceLiteralTexts(sourceDir);
+    for (auto it = literals.cbegin(); it != literals.cend(); ++it)
+        for (const QString& text : it.value()) {
+            // Looked up as the translator does: the first 64 characters.
+            const QString lookup = lingua::fieldText(text, lingua::kLookupWidth);
+            CatalogueEntry& entry = entries[catalogueKey(QStringLiteral("String"), lookup)];
+            entry.entryType = QStringLiteral("String");
+            entry.text = lookup;
+            if (!entry.places.contains(it.key())) entry.places << it.key();
+        }
+    return true;
 }
 
 QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir) {

@@ -45,6 +45,19 @@ QString catalogueKey(const QString& entryType, const QString& text);
 TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile = {},
                                   const QString& sourceDir = {});
 
+// The texts the window tests recorded in `folder` (one language file per test
+// process, see tests/support/QtTestSetup.cpp), plus the source's literal
+// texts (sourceLiteralTexts), by catalogueKey(); each entry's places name the
+// test programs or files that met it. Data the windows showed is left out:
+// texts without a letter, dates and times, a text with a number or a quoted
+// input that the source does not write ("Page 1 of 5": its template was
+// looked up), and
+// names and notes that only the tests (`sourceDir`/../tests) or the demo
+// office write. Fails when the folder holds
+// no recording.
+bool recordedTexts(const QString& folder, const QString& sourceDir,
+                   QMap<QString, CatalogueEntry>& entries, QString* error);
+
 // The literal texts of the C++ files under `sourceDir` (see above), by file
 // name relative to it.
 QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir);
