@@ -37,6 +37,13 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
                            Date today, const Assignment* seen = nullptr,
                            Assignment* after = nullptr);
 
+// ConcludeAssignment on the row `seen` as a list showed it: the Conclude of
+// the assignment lists and of the project windows.
+inline Outcome concludeSeenRow(Database& db, const Session& session, const Assignment& seen,
+                               Date today) {
+    return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
+}
+
 // Whether this call wrote a conclusion: Done without the note that another
 // station concluded the assignment meanwhile.
 inline bool concludedHere(const Outcome& outcome) {

@@ -43,10 +43,7 @@ void registerProgramScreens() {
 Services programServices() {
     Services services;
     services.openAssignmentForm = &runAssignmentForm;
-    services.concludeAssignment = [](Database& db, const Session& session, const Assignment& seen,
-                                     Date today) {
-        return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
-    };
+    services.concludeAssignment = &concludeSeenRow;
     services.pickAssignment = &selectFromLookForward;
     bindUserServices(services);
     bindReportServices(services);

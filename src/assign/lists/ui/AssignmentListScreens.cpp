@@ -11,10 +11,7 @@ namespace tko {
 ListActions programListActions() {
     ListActions actions;
     actions.openForm = &runAssignmentForm;
-    actions.conclude = [](Database& db, const Session& session, const Assignment& seen,
-                          Date today) {
-        return ConcludeAssignment(db, session, seen.ASSIGNNUMBER, today, &seen);
-    };
+    actions.conclude = &concludeSeenRow;
     actions.printDue = [](QWidget* parent, Workspace& workspace, const QString& order) {
         if (workspace.services.printDueAssignments)
             workspace.services.printDueAssignments(parent, workspace, order);
