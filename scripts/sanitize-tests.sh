@@ -10,6 +10,10 @@
 # normal build holds them at zero, and the sanitizers' instrumentation makes
 # GCC warn about code that is sound.
 #
+# TKO_SANITIZE_TARGETS names the test binaries to build and run (default: the
+# target core_tests, every one of them); only the tests of binaries built are
+# listed, so ctest runs just those.
+#
 # usage: scripts/sanitize-tests.sh [BUILD_DIR] [extra ctest arguments...]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -28,5 +32,6 @@ cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
 # list their tests during the build, so the options hold there as well.
 export ASAN_OPTIONS=${ASAN_OPTIONS:-detect_leaks=1:strict_string_checks=1:check_initialization_order=1}
 export UBSAN_OPTIONS=${UBSAN_OPTIONS:-print_stacktrace=1}
-cmake --build "$build" -j "$(nproc)" --target core_tests
+read -r -a targets <<<"${TKO_SANITIZE_TARGETS:-core_tests}"
+cmake --build "$build" -j "$(nproc)" --target "${targets[@]}"
 scripts/run-tests.sh "$build" -L core "$@"
