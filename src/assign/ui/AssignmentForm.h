@@ -14,11 +14,11 @@
 
 #include <optional>
 
-#include "data/Workspace.h"
 #include "assign/ui/AssignmentGeneralPage.h"
 #include "assign/ui/AssignmentProjectsPage.h"
 #include "assign/ui/AssignmentRemindersPage.h"
 #include "data/Integrity.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 
 class QCheckBox;

@@ -8,8 +8,8 @@
 
 #include <QDialog>
 
-#include "data/Workspace.h"
 #include "data/Integrity.h"
+#include "data/Workspace.h"
 #include "platform/FormRequest.h"
 #include "projects/ProjectRules.h"
 #include "projects/ui/ProjectScreens.h"
