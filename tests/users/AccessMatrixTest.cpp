@@ -17,6 +17,7 @@
 #include <set>
 #include <sstream>
 
+#include "app/Login.h"
 #include "app/StartupAlerts.h"
 #include "assign/lists/DueNowList.h"
 #include "assign/lists/UnseenList.h"
@@ -25,11 +26,14 @@
 #include "data/Password.h"
 #include "people/PeopleFilters.h"
 #include "platform/store/NameCollation.h"
+#include "platform/store/PgEngine.h"
+#include "platform/store/PgRoles.h"
 #include "projects/ProjectRules.h"
 #include "reports/IcsExport.h"
 #include "reports/ReportEngine.h"
 #include "support/TestStore.h"
 #include "users/Access.h"
+#include "users/UserAccounts.h"
 #include "views/History.h"
 #include "views/LookForward.h"
 
@@ -507,6 +511,182 @@ TEST_F(AccessMatrixTest, EveryReportPrintsWhatTheModuleAllows) {
             }
         }
     });
+}
+
+}  // namespace
+}  // namespace tko
+
+namespace tko {
+namespace {
+
+// ---- a server that enforces the rights itself (platform/store/PgRoles.h) ----------
+
+class ServerRolesTest : public AccessMatrixTest {
+protected:
+    void SetUp() override {
+        if (!test::usingServer()) GTEST_SKIP() << "the users' roles live on a server";
+        AccessMatrixTest::SetUp();
+        m_server = dynamic_cast<store::PgEngine*>(&m_db->engine());
+        ASSERT_TRUE(m_server);
+        std::string gate;
+        std::vector<std::pair<std::string, std::string>> once;
+        ASSERT_TRUE(store::secureOffice(*m_server, allTables(), gate, once).ok());
+        ASSERT_EQ(once.size(), kUsers.size());  // a role for every user
+        for (const Login& l : kUsers)
+            ASSERT_TRUE(
+                store::setUserRolePassword(*m_server, l.user, clippedPassword(l.password)).ok());
+        ASSERT_TRUE(
+            m_server->execute("UPDATE \"ASSIGNMENT\" SET \"CONFMEMO\" = 'secret'", {}).ok());
+        ASSERT_TRUE(m_db->reread(m_settings).ok());
+    }
+
+    // A station connected as `user`'s role with `password`; nullptr when the
+    // server refused (`noLogin` then tells whether the role may not log in).
+    std::unique_ptr<Database> connectAs(const std::string& user, const std::string& password,
+                                        bool* noLogin = nullptr) {
+        Status status;
+        auto engine = Database::openEngine(m_source, false, status);
+        EXPECT_TRUE(engine) << status.describe();
+        if (!engine) return nullptr;
+        auto* pg = dynamic_cast<store::PgEngine*>(engine.get());
+        bool refused = false, suspended = false;
+        // A password counts with its first 10 characters, on the server too.
+        const Status s = pg->reconnectAs(store::userRoleName(pg->databaseName(), user),
+                                         clippedPassword(password), refused, suspended);
+        if (noLogin) *noLogin = suspended;
+        if (!s.ok()) {
+            EXPECT_TRUE(refused) << s.describe();
+            return nullptr;
+        }
+        return std::make_unique<Database>(std::move(engine));
+    }
+
+    bool roleExists(const std::string& user) {
+        std::vector<std::vector<std::string>> rows;
+        EXPECT_TRUE(m_server
+                        ->execute("SELECT count(*) FROM pg_roles WHERE rolname = $1",
+                                  {store::userRoleName(m_server->databaseName(), user)}, &rows)
+                        .ok());
+        return !rows.empty() && rows[0][0] == "1";
+    }
+
+    store::PgEngine* m_server = nullptr;
+};
+
+// Each user's own role reads exactly the rows the access module lets him open
+// or see, and the confidential comments only where he may read them.
+TEST_F(ServerRolesTest, EachRoleReadsWhatTheModuleAllows) {
+    forEachViewer([&](const Login& login, const Session&, const access::Viewer& viewer) {
+        auto station = connectAs(login.user, login.password);
+        ASSERT_TRUE(station);
+        std::vector<Assignment> assignments;
+        ASSERT_TRUE(station->readAll(key::ASS_NUMBER_KEY, store::all(), assignments).ok());
+        Numbers shown;
+        for (const Assignment& a : assignments) {
+            shown.insert(a.ASSIGNNUMBER);
+            EXPECT_EQ(store::rtrim(a.CONFMEMO) == "secret", access::mayReadConfidential(a, viewer))
+                << "confidential comments of " << a.ASSIGNNUMBER;
+        }
+        EXPECT_EQ(shown, expected([&](const Assignment& a) {
+                      return access::mayOpenAssignment(a, assigneeOf(a), viewer);
+                  }));
+
+        std::vector<Person> people;
+        ASSERT_TRUE(station->readAll(key::PEO_SHORT_KEY, store::all(), people).ok());
+        std::set<std::int32_t> seen;
+        for (const Person& p : people) seen.insert(p.PERSONNUMBER);
+        for (const auto& [number, person] : m_people) {
+            const bool listed = person.SHORTNAME == "Lim" && login.user == "BEN";
+            EXPECT_EQ(seen.count(number) > 0, access::maySeePerson(person, viewer, listed))
+                << person.SHORTNAME;
+        }
+
+        std::vector<Project> projects;
+        ASSERT_TRUE(station->readAll(key::PRO_NAME_KEY, store::all(), projects).ok());
+        std::set<std::int32_t> visible;
+        for (const Project& p : projects) visible.insert(p.PROJNUMBER);
+        for (const auto& [number, project] : m_projects)
+            EXPECT_EQ(visible.count(number) > 0,
+                      access::maySeeProject(project, viewer,
+                                            m_projectUsers.count({number, login.user}) > 0))
+                << project.NAME;
+    });
+}
+
+// What a General User's role tries with psql beside the program.
+TEST_F(ServerRolesTest, GeneralUserRoleCannotReachBeyondHisRights) {
+    auto ben = connectAs("BEN", "ben-pw-1");
+    ASSERT_TRUE(ben);
+    User self;
+    ASSERT_TRUE(ben->fetch(key::USE_USERNAME_KEY, {std::string("BEN")}, self).ok());
+    EXPECT_EQ(self.PASSWORD, "!");  // no hash on the server: the mark of a one-time password
+    self.ACCESSLEVEL = 2;
+    EXPECT_FALSE(ben->change(self).ok());
+
+    std::vector<Assignment> rows;
+    ASSERT_TRUE(ben->readAll(key::ASS_NUMBER_KEY, store::all(), rows).ok());
+    const auto carlas = std::find_if(rows.begin(), rows.end(), [](const Assignment& a) {
+        return store::rtrim(a.USERNAME) == "CARLA";
+    });
+    ASSERT_NE(carlas, rows.end());
+    Assignment changed = *carlas;
+    changed.NAME = "taken over";
+    EXPECT_FALSE(ben->change(changed).ok());
+    Assignment stored;
+    ASSERT_TRUE(
+        m_db->fetch(key::ASS_NUMBER_KEY, {std::int64_t{carlas->ASSIGNNUMBER}}, stored).ok());
+    EXPECT_EQ(store::rtrim(stored.NAME), store::rtrim(carlas->NAME));
+
+    Person pal;
+    EXPECT_EQ(ben->fetch(key::PEO_SHORT_KEY, {std::string("pal")}, pal).code,
+              store::kRecordNotFound);
+    auto* pg = dynamic_cast<store::PgEngine*>(&ben->engine());
+    EXPECT_FALSE(pg->execute("SELECT \"PASSWORD\" FROM users.\"USERS\"", {}).ok());
+    EXPECT_FALSE(pg->execute("SELECT \"CONFMEMO\" FROM \"ASSIGNMENT\"", {}).ok());
+    EXPECT_FALSE(pg->execute("SELECT users.tko_role_drop('CARLA')", {}).ok());
+}
+
+// Renaming, suspending and deleting a user take his role along, in the same
+// transaction as his record; the log-in goes through the role.
+TEST_F(ServerRolesTest, RoleFollowsTheUserRecord) {
+    Session admin;
+    admin.GlobalUser = "SUPERVISOR";
+    admin.GlobalUserAccess = 2;
+    UserEntry entry;
+    ASSERT_TRUE(loadUser(*m_db, "BEN", entry.user, entry.rights).ok());
+    const User original = entry.user;
+    entry.user.USERNAME = "BENNY";
+    ASSERT_TRUE(saveUser(*m_db, admin, Request::Change, entry, original, kToday, 0).ok());
+    EXPECT_TRUE(connectAs("BENNY", "ben-pw-1"));
+    EXPECT_FALSE(roleExists("BEN"));
+
+    // The log-in window's path: wrong passwords suspend on the server.
+    m_settings.ACCESSTRIES = 1;
+    ASSERT_TRUE(m_db->change(m_settings).ok());
+    auto station = test::openStation(m_source);
+    ASSERT_TRUE(station);
+    LoginAttempts attempts(*station);
+    LoggedIn who;
+    EXPECT_EQ(attempts.attempt("CARLA", "wrong-pw", who).text, kIncorrectPasswordText);
+    EXPECT_EQ(attempts.attempt("CARLA", "wrong-pw", who).text, kTooManyFailuresText);
+    bool noLogin = false;
+    EXPECT_FALSE(connectAs("CARLA", "carla-pw-1", &noLogin));
+    EXPECT_TRUE(noLogin);
+    User carla;
+    ASSERT_TRUE(m_db->fetch(key::USE_USERNAME_KEY, {std::string("CARLA")}, carla).ok());
+    EXPECT_EQ(carla.FAILFLAG, 1);
+    ASSERT_TRUE(unlockUser(*m_db, admin, "CARLA").ok());
+    EXPECT_TRUE(connectAs("CARLA", "carla-pw-1"));
+
+    const Outcome in = attempts.attempt("PADMIN", "padmin-pw-1", who);
+    ASSERT_TRUE(in.ok()) << in.text;
+    EXPECT_TRUE(who.mustChangePassword);
+    EXPECT_EQ(dynamic_cast<store::PgEngine&>(station->engine()).sessionRole(),
+              store::userRoleName(m_server->databaseName(), "PADMIN"));
+
+    ASSERT_TRUE(loadUser(*m_db, "CARLA", carla, entry.rights).ok());
+    ASSERT_TRUE(deleteUser(*m_db, admin, carla, "SUPERVISOR", kToday).ok());
+    EXPECT_FALSE(roleExists("CARLA"));
 }
 
 }  // namespace
