@@ -535,8 +535,14 @@ protected:
         for (const Login& l : kUsers)
             ASSERT_TRUE(
                 store::setUserRolePassword(*m_server, l.user, clippedPassword(l.password)).ok());
-        ASSERT_TRUE(
-            m_server->execute("UPDATE \"ASSIGNMENT\" SET \"CONFMEMO\" = 'secret'", {}).ok());
+        // Confidential comments on every assignment, and every other one the
+        // assignee may conclude.
+        ASSERT_TRUE(m_server
+                        ->execute("UPDATE \"ASSIGNMENT\" SET \"CONFMEMO\" = 'secret', "
+                                  "\"ASSIGNEECONCLUDE\" = \"ASSIGNNUMBER\" % 2",
+                                  {})
+                        .ok());
+        m_all = readAssignments();
         ASSERT_TRUE(m_db->reread(m_settings).ok());
     }
 
@@ -590,6 +596,25 @@ TEST_F(ServerRolesTest, EachRoleReadsWhatTheModuleAllows) {
         EXPECT_EQ(shown, expected([&](const Assignment& a) {
                       return access::mayOpenAssignment(a, assigneeOf(a), viewer);
                   }));
+
+        // The write rules, as the policies and triggers ask them.
+        std::vector<std::vector<std::string>> rules;
+        ASSERT_TRUE(m_server
+                        ->execute("SELECT \"ASSIGNNUMBER\", "
+                                  "users.tko_may_change_assignment($1, $2, \"USERNAME\"), "
+                                  "users.tko_may_conclude_assignment($1, $2, \"PERSON\", "
+                                  "\"USERNAME\", \"ASSIGNEECONCLUDE\") FROM \"ASSIGNMENT\"",
+                                  {login.user, std::to_string(login.level)}, &rules)
+                        .ok());
+        ASSERT_EQ(rules.size(), m_all.size());
+        std::map<std::int32_t, const Assignment*> byNumber;
+        for (const Assignment& a : m_all) byNumber[a.ASSIGNNUMBER] = &a;
+        for (const auto& row : rules) {
+            const Assignment& a = *byNumber.at(std::stoi(row[0]));
+            EXPECT_EQ(row[1] == "t", access::mayChangeAssignment(a, viewer)) << row[0];
+            EXPECT_EQ(row[1] == "t", access::mayDeleteAssignment(a, viewer)) << row[0];
+            EXPECT_EQ(row[2] == "t", access::mayConcludeAssignment(a, viewer)) << row[0];
+        }
 
         std::vector<Person> people;
         ASSERT_TRUE(station->readAll(key::PEO_SHORT_KEY, store::all(), people).ok());

@@ -1250,7 +1250,9 @@ Status PgEngine::backup(const std::string& dataPath, const std::string& usersPat
 
 void PgEngine::chooseDialect() {
     SqlDialect dialect = postgresDialect();
-    if (isUserRole(databaseName(), sessionRole())) dialect.maskedColumns = maskedColumns();
+    // The stations' gate (before the log-in) may not select those columns either.
+    const std::string db = databaseName(), role = sessionRole();
+    if (isUserRole(db, role) || role == gateRoleName(db)) dialect.maskedColumns = maskedColumns();
     m_sql = SqlBuilder(std::move(dialect));
     forgetStatements();
 }
