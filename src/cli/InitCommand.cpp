@@ -4,6 +4,7 @@
 #include <ostream>
 #include <system_error>
 
+#include "app/FirstRun.h"
 #include "cli/TerminalText.h"
 #include "data/Messages.h"
 #include "platform/store/PgEngine.h"
@@ -65,6 +66,17 @@ int runInitCommand(const DataSource& source, std::ostream& out, std::ostream& er
                "whom nobody else can let back in.\n";
     }
     if (source.serverInfo.empty()) return 0;
+    // Once the server enforces the rights, the stations' gate cannot write
+    // the first records: init writes them now (the first account then gets
+    // its role and one-time password with the others).
+    SystemPref settings;
+    StartupResult step = ensureSystemPref(*db, settings, source);
+    if (step.ok) step = ensureFirstAccount(*db);
+    if (step.ok) step = ensureAllUsersGroup(*db);
+    if (!step.ok) {
+        err << "taskorbit-cli: " << step.error << "\n";
+        return 1;
+    }
     return secureServerOffice(*db, out, err);
 }
 

@@ -18,6 +18,7 @@
 #include <sstream>
 
 #include "app/Login.h"
+#include "app/Preferences.h"
 #include "app/StartupAlerts.h"
 #include "assign/lists/DueNowList.h"
 #include "assign/lists/UnseenList.h"
@@ -706,6 +707,16 @@ TEST_F(ServerRolesTest, RoleFollowsTheUserRecord) {
     const Outcome in = attempts.attempt("PADMIN", "padmin-pw-1", who);
     ASSERT_TRUE(in.ok()) << in.text;
     EXPECT_TRUE(who.mustChangePassword);
+    // He changes the one-time password, as his own role: his record and his
+    // role change together, and the mark goes.
+    const PasswordChange changed = changePassword(*station, "PADMIN", "own-pw-22");
+    ASSERT_TRUE(changed.ok) << changed.message;
+    EXPECT_TRUE(connectAs("PADMIN", "own-pw-22"));
+    auto next = test::openStation(m_source);
+    ASSERT_TRUE(next);
+    LoginAttempts again(*next);
+    ASSERT_TRUE(again.attempt("PADMIN", "own-pw-22", who).ok());
+    EXPECT_FALSE(who.mustChangePassword);
     EXPECT_EQ(dynamic_cast<store::PgEngine&>(station->engine()).sessionRole(),
               store::userRoleName(m_server->databaseName(), "PADMIN"));
 
