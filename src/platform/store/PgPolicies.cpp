@@ -31,14 +31,21 @@ LANGUAGE sql IMMUTABLE AS $$
   SELECT u IS NOT NULL AND rtrim(u) <> '' AND char_length(rtrim(u)) <= 15
      AND rtrim(field) COLLATE "C" = rtrim(u) COLLATE "C" $$;
 
+-- The viewer's level and View All are read once per statement; PL/pgSQL
+-- keeps their plans for the session, where an SQL function would plan its
+-- query at every statement.
 CREATE OR REPLACE FUNCTION users.tko_level(u text) RETURNS integer
-LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
-  SELECT COALESCE((SELECT s."ACCESSLEVEL" FROM users."USERS" s
-                    WHERE s."USERNAME" = u AND users.tko_is_user(s."USERNAME", u) LIMIT 1), -1) $$;
+LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
+BEGIN
+  RETURN COALESCE((SELECT s."ACCESSLEVEL" FROM users."USERS" s
+                    WHERE s."USERNAME" = u AND users.tko_is_user(s."USERNAME", u) LIMIT 1), -1);
+END $$;
 
 CREATE OR REPLACE FUNCTION users.tko_view_all() RETURNS boolean
-LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
-  SELECT COALESCE((SELECT p."VIEWALL" <> 0 FROM @D@."SYSTEMPREF" p LIMIT 1), false) $$;
+LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
+BEGIN
+  RETURN COALESCE((SELECT p."VIEWALL" <> 0 FROM @D@."SYSTEMPREF" p LIMIT 1), false);
+END $$;
 
 -- Viewer::seesAll()
 CREATE OR REPLACE FUNCTION users.tko_sees_all(u text, lvl integer, va boolean) RETURNS boolean
@@ -56,10 +63,12 @@ CREATE OR REPLACE FUNCTION users.tko_may_see_assignment(u text, lvl integer, va 
 
 -- isPrivateOfOther(), given the assignee's person number.
 CREATE OR REPLACE FUNCTION users.tko_private_of_other(personnumber integer, u text)
-RETURNS boolean LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
-  SELECT EXISTS (SELECT 1 FROM @D@."PEOPLE" p WHERE p."PERSONNUMBER" = personnumber
+RETURNS boolean LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
+BEGIN
+  RETURN EXISTS (SELECT 1 FROM @D@."PEOPLE" p WHERE p."PERSONNUMBER" = personnumber
                     AND users.tko_has_type(p."TYPE", 'Private')
-                    AND NOT users.tko_is_user(p."USER", u)) $$;
+                    AND NOT users.tko_is_user(p."USER", u));
+END $$;
 
 -- mayOpenAssignment(): what a user's role may read of ASSIGNMENT.
 CREATE OR REPLACE FUNCTION users.tko_may_open_assignment(u text, lvl integer, va boolean,
