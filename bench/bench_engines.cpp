@@ -361,6 +361,7 @@ void BM_EnginePages(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(1));
     std::string error;
     EngineList lists[3];
+    if (serverBase().empty()) error = "TKO_BENCH_PG is not set";
     SecuredSet* secured = serverBase().empty() ? nullptr : securedDataSet(rows, error);
     if (!secured) {
         state.SkipWithError(error.c_str());
