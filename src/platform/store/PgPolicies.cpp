@@ -10,9 +10,8 @@ namespace {
 // and the office's "View All", each a sub-select so that the server works
 // them out once per statement rather than once per row.
 constexpr const char* kViewer =
-    "(SELECT users.tko_user()), (SELECT users.tko_level(users.tko_user())), "
-    "(SELECT users.tko_view_all())";
-constexpr const char* kUserLevel = "(SELECT users.tko_level(users.tko_user()))";
+    R"SQL((SELECT users.tko_user()), (SELECT users.tko_level(users.tko_user())), (SELECT users.tko_view_all()))SQL";
+constexpr const char* kUserLevel = R"SQL((SELECT users.tko_level(users.tko_user())))SQL";
 
 // Rule functions. Each mirrors the function of users/Access.cpp named in its
 // comment, taking the viewer as access::Viewer holds it (u: the user name,
