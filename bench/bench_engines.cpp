@@ -5,6 +5,13 @@
 // server's round trips per page; and changes per second through the
 // integrity layer with 1, 4 and 8 stations working at once.
 //
+// Beside the server's figure stands the same page read by a user's own role on
+// a server that enforces the rights itself (platform/store/PgRoles.h): the
+// row-level security policies cost every page their predicates. The general
+// user's pages are read by his role, the administrator's by a System
+// Administrator's; each size is kept in a database of its own
+// ("tko_bench_rls_<rows>"), since an office's roles and policies belong to one.
+//
 // SQLite data sets are built in $TKO_BENCH_DIR (default /tmp/tko-bench-engines);
 // PostgreSQL data sets in the database named by $TKO_BENCH_PG, one schema per
 // size ("tko_bench_<rows>"). Both are reused by later runs. Without
@@ -31,6 +38,7 @@
 #include "platform/BrowsePager.h"
 #include "platform/Date.h"
 #include "platform/store/PgEngine.h"
+#include "platform/store/PgRoles.h"
 #include "views/History.h"
 #include "views/LookForward.h"
 
@@ -43,6 +51,8 @@ using bench::kToday;
 using bench::personName;
 
 enum EngineKind { kSqlite = 0, kPostgres = 1 };
+// The server that enforces the rights: a third list beside the two engines.
+constexpr int kSecured = 2;
 
 std::string serverBase() {
     const char* info = std::getenv("TKO_BENCH_PG");
@@ -72,6 +82,8 @@ void dropDataSet(EngineKind engine, int rows) {
         fs::remove_all(sourceFor(engine, rows).directory, ec);
     }
 }
+
+Status fillAssignments(Database& db, int rows);
 
 // Opens a station on the data set of `rows` assignments, building it on first use.
 std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& error,
@@ -105,7 +117,18 @@ std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& 
         return openDataSet(engine, rows, error, false);
     }
 
-    // Fill in one transaction; the server takes the rows in batches through COPY.
+    const Status s = fillAssignments(*db, rows);
+    if (!s.ok()) {
+        error = "cannot fill the data set: " + s.describe();
+        return nullptr;
+    }
+    return db;
+}
+
+// Fills an empty data set in one transaction; the server takes the rows in
+// batches through COPY.
+Status fillAssignments(Database& database, int rows) {
+    Database* db = &database;
     std::mt19937 random(static_cast<unsigned>(rows));
     Status s = db->begin({"ASSIGNMENT"}, 10000);
     auto* server = dynamic_cast<store::PgEngine*>(&db->engine());
@@ -124,18 +147,102 @@ std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& 
         }
     }
     if (s.ok()) s = db->commit();
-    if (!s.ok()) {
-        error = "cannot fill the data set: " + s.describe();
-        return nullptr;
-    }
-    if (server) server->pack();  // fresh statistics for the planner
-    return db;
+    if (s.ok() && server) server->pack();  // fresh statistics for the planner
+    return s;
 }
 
 Database* dataSet(EngineKind engine, int rows, std::string& error) {
     static std::map<std::pair<int, int>, std::unique_ptr<Database>> open;
     auto& slot = open[{engine, rows}];
     if (!slot) slot = openDataSet(engine, rows, error);
+    return slot.get();
+}
+
+// ---- the same data on a server that enforces the rights ---------------------------
+
+constexpr const char* kBenchAdmin = "BENCHADMIN";
+constexpr const char* kBenchRolePassword = "bench-pw-1";
+
+// Stations of the secured data set of `rows` assignments: `user` connected as
+// the general user's role (personName(17)), `admin` as a System
+// Administrator's.
+struct SecuredSet {
+    std::unique_ptr<Database> user, admin;
+};
+
+std::unique_ptr<Database> connectRole(const std::string& info, const std::string& name,
+                                      std::string& error) {
+    Status status;
+    auto engine = Database::openEngine({{}, info}, false, status);
+    auto* pg = dynamic_cast<store::PgEngine*>(engine.get());
+    bool refused = false, noLogin = false;
+    if (pg)
+        status = pg->reconnectAs(store::userRoleName(pg->databaseName(), name), kBenchRolePassword,
+                                 refused, noLogin);
+    if (!pg || !status.ok()) {
+        error = "cannot log in as " + name + ": " + status.describe();
+        return nullptr;
+    }
+    return std::make_unique<Database>(std::move(engine));
+}
+
+std::unique_ptr<SecuredSet> openSecuredSet(int rows, std::string& error) {
+    const std::string database = "tko_bench_rls_" + std::to_string(rows);
+    PGconn* conn = PQconnectdb(serverBase().c_str());
+    PGresult* found =
+        PQexec(conn, ("SELECT 1 FROM pg_database WHERE datname = '" + database + "'").c_str());
+    const bool exists = PQntuples(found) > 0;
+    PQclear(found);
+    if (!exists) PQclear(PQexec(conn, ("CREATE DATABASE " + database).c_str()));
+    PQfinish(conn);
+    const std::string info = serverBase() + " dbname=" + database;
+    Status status;
+    auto owner = Database::open({{}, info}, true, status);
+    if (!owner) {
+        error = "cannot open the secured data set: " + status.describe();
+        return nullptr;
+    }
+    std::int64_t have = 0;
+    owner->count<Assignment>(store::all(), have);
+    if (have != rows) {
+        if (have > 0) {
+            error = "the secured data set is incomplete: drop the database " + database;
+            return nullptr;
+        }
+        if (Status s = fillAssignments(*owner, rows); !s.ok()) {
+            error = "cannot fill the secured data set: " + s.describe();
+            return nullptr;
+        }
+        SystemPref settings;
+        User general, admin;
+        general.USERNAME = personName(17);
+        admin.USERNAME = kBenchAdmin;
+        admin.ACCESSLEVEL = 2;
+        if (!owner->add(settings).ok() || !owner->add(general).ok() || !owner->add(admin).ok()) {
+            error = "cannot add the users: " + owner->lastError().describe();
+            return nullptr;
+        }
+    }
+    auto* server = dynamic_cast<store::PgEngine*>(&owner->engine());
+    std::string gate;
+    std::vector<std::pair<std::string, std::string>> once;
+    Status s = store::secureOffice(*server, allTables(), gate, once);
+    for (const char* name : {personName(17).c_str(), kBenchAdmin})
+        if (s.ok()) s = store::setUserRolePassword(*server, name, kBenchRolePassword);
+    if (!s.ok()) {
+        error = "cannot secure the data set: " + s.describe();
+        return nullptr;
+    }
+    auto set = std::make_unique<SecuredSet>();
+    set->user = connectRole(info, personName(17), error);
+    if (set->user) set->admin = connectRole(info, kBenchAdmin, error);
+    return set->admin ? std::move(set) : nullptr;
+}
+
+SecuredSet* securedDataSet(int rows, std::string& error) {
+    static std::map<int, std::unique_ptr<SecuredSet>> open;
+    auto& slot = open[rows];
+    if (!slot) slot = openSecuredSet(rows, error);
     return slot.get();
 }
 
@@ -253,9 +360,17 @@ void BM_EnginePages(benchmark::State& state) {
     const PageCase& c = pageCases()[static_cast<size_t>(state.range(0))];
     const int rows = static_cast<int>(state.range(1));
     std::string error;
-    EngineList lists[2];
-    for (int e : {kSqlite, kPostgres}) {
-        lists[e].db = dataSet(static_cast<EngineKind>(e), rows, error);
+    EngineList lists[3];
+    if (serverBase().empty()) error = "TKO_BENCH_PG is not set";
+    SecuredSet* secured = serverBase().empty() ? nullptr : securedDataSet(rows, error);
+    if (!secured) {
+        state.SkipWithError(error.c_str());
+        return;
+    }
+    const bool administrator = c.name.find("administrator") != std::string::npos;
+    lists[kSecured].db = administrator ? secured->admin.get() : secured->user.get();
+    for (int e : {int{kSqlite}, int{kPostgres}, kSecured}) {
+        if (e != kSecured) lists[e].db = dataSet(static_cast<EngineKind>(e), rows, error);
         if (!lists[e].db) {
             state.SkipWithError(error.c_str());
             return;
@@ -270,24 +385,27 @@ void BM_EnginePages(benchmark::State& state) {
         lists[e].work = 0;
         lists[e].reads.clear();
     }
-    bool serverFirst = false;
+    int first = 0;  // the list read first in an iteration goes round
     for (auto _ : state) {
-        for (int turn = 0; turn < 2; ++turn) {
-            EngineList& list = lists[(turn == 0) == serverFirst ? kPostgres : kSqlite];
+        for (int turn = 0; turn < 3; ++turn) {
+            EngineList& list = lists[(first + turn) % 3];
             const Status s = list.read(c);
             if (!s.ok() || list.pager->isEmpty()) {
                 state.SkipWithError(s.ok() ? "empty page" : s.describe().c_str());
                 return;
             }
         }
-        serverFirst = !serverFirst;
+        first = (first + 1) % 3;
     }
-    // The two lists must agree, or the figures compare different work.
+    // The lists must agree, or the figures compare different work (the
+    // secured rows by their fields: positions differ between databases).
     const auto& a = lists[kSqlite].pager->rows();
-    const auto& b = lists[kPostgres].pager->rows();
-    bool same = a.size() == b.size();
-    for (size_t i = 0; same && i < a.size(); ++i) same = a[i].values == b[i].values;
-    if (!same) state.SkipWithError("the engines list different rows");
+    for (int other : {int{kPostgres}, kSecured}) {
+        const auto& b = lists[other].pager->rows();
+        bool same = a.size() == b.size();
+        for (size_t i = 0; same && i < a.size(); ++i) same = a[i].values == b[i].values;
+        if (!same) state.SkipWithError("the engines list different rows");
+    }
     const double pages = std::max<double>(1, 2.0 * lists[kSqlite].reads.size());
     const double sqliteUs = lists[kSqlite].pageSeconds() * 1e6;
     const double serverUs = lists[kPostgres].pageSeconds() * 1e6;
@@ -307,6 +425,16 @@ void BM_EnginePages(benchmark::State& state) {
     state.counters["ratio_p50"] = median(ratios);
     state.counters["vm_steps"] = static_cast<double>(lists[kSqlite].work) / pages;
     state.counters["round_trips"] = static_cast<double>(lists[kPostgres].work) / pages;
+    // The policies' cost: the secured server's page beside the plain one's.
+    const double securedUs = lists[kSecured].pageSeconds() * 1e6;
+    state.counters["rls_us"] = securedUs;
+    state.counters["rls_p50_us"] = median(lists[kSecured].reads) / 2 * 1e6;
+    std::vector<double> rlsRatios;
+    const auto& securedReads = lists[kSecured].reads;
+    for (size_t i = 0; i < std::min(securedReads.size(), serverReads.size()); ++i)
+        if (serverReads[i] > 0) rlsRatios.push_back(securedReads[i] / serverReads[i]);
+    state.counters["rls_ratio_p50"] = median(rlsRatios);
+    state.counters["rls_round_trips"] = static_cast<double>(lists[kSecured].work) / pages;
     state.SetLabel(c.name);
 }
 BENCHMARK(BM_EnginePages)

@@ -51,8 +51,15 @@ if ! (cd "$cluster" && "${as_owner[@]}" "$pg_bin/initdb" -D "$cluster/data" -U t
   echo "run-tests: initdb failed" >&2
   exit 1
 fi
+# The test owner "tko" connects without a password; every other role (the
+# users' roles of an office whose server checks passwords, see PgRoles.h)
+# must give its SCRAM-SHA-256 password, as on a real server.
+cat >"$cluster/data/pg_hba.conf" <<'HBA'
+local all tko trust
+local all all scram-sha-256
+HBA
 if ! (cd "$cluster" && "${as_owner[@]}" "$pg_bin/pg_ctl" -D "$cluster/data" -l "$cluster/server.log" -w -t 60 \
-        -o "-k $cluster -c listen_addresses='' -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=$((30 * jobs + 30))" \
+        -o "-k $cluster -c listen_addresses='' -c fsync=off -c synchronous_commit=off -c full_page_writes=off -c max_connections=$((30 * jobs + 30)) -c password_encryption=scram-sha-256" \
         start >/dev/null); then
   cat "$cluster/server.log" >&2 || true
   echo "run-tests: the test server did not start" >&2

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "data/OfficeRoles.h"
 #include "data/Tables.h"
 #include "platform/store/SqliteEngine.h"
 
@@ -134,6 +135,10 @@ BackupResult closingBackup(Database& db, const std::string& directory, Date toda
     }
     SystemPref pref = prefs.front();
     if (!backupDue(pref, today, now)) return result;
+    // A copy made through a connection that sees only part of the office
+    // would look whole and hold less: such a station leaves the backup due
+    // for a station that sees every row.
+    if (!readsWholeOffice(db)) return result;
     const Date previousDate = pref.BACKUPDATE;
     const Time previousTime = pref.BACKUPTIME;
 

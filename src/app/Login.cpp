@@ -2,9 +2,12 @@
 
 #include "app/FirstRun.h"
 #include "data/Keys.h"
+#include "data/OfficeRoles.h"
 #include "data/Password.h"
 #include "data/Records.h"
 #include "data/Security.h"
+#include "platform/store/PgEngine.h"
+#include "platform/store/PgRoles.h"
 
 namespace tko {
 
@@ -42,6 +45,8 @@ Outcome LoginAttempts::attempt(const std::string& userName, const std::string& p
         return Outcome::refused(kIncorrectUserNameText, "username");
     }
     if (user.FAILFLAG == 1) return Outcome::refused(kSuspendedText);
+    if (store::PgEngine* server = securedServer(m_db))
+        return attemptOnServer(*server, user, password, allowedTries, who);
     if (verifyPassword(password, user.PASSWORD)) {
         // The wrong passwords before this one no longer count.
         if (!clearLoginFailures(m_db, user.USERNAME).ok()) return storeFailure(m_db);
@@ -74,6 +79,41 @@ Outcome LoginAttempts::attempt(const std::string& userName, const std::string& p
         return Outcome::refused(kTooManyFailuresText);
     }
     return Outcome::refused(kIncorrectPasswordText, "password");
+}
+
+Outcome LoginAttempts::attemptOnServer(store::PgEngine& server, const User& user,
+                                       const std::string& password, int allowedTries,
+                                       LoggedIn& who) {
+    // The server checks the password: the station carries on as the user's
+    // own role, or stays as it was.
+    bool refused = false, noLogin = false;
+    const Status connected =
+        server.reconnectAs(store::userRoleName(server.databaseName(), user.USERNAME),
+                           clippedPassword(password), refused, noLogin);
+    if (connected.ok()) {
+        User self;
+        if (!m_db.fetch(key::USE_USERNAME_KEY, {store::rtrim(user.USERNAME)}, self).ok() ||
+            !clearLoginFailures(m_db, self.USERNAME).ok())
+            return storeFailure(m_db);
+        who.userName = self.USERNAME;
+        who.accessLevel = self.ACCESSLEVEL;
+        // The server keeps only the mark of a password set on his behalf.
+        who.mustChangePassword = !self.PASSWORD.empty() && self.PASSWORD.front() == '!';
+        return {};
+    }
+    if (noLogin) return Outcome::refused(kSuspendedText);
+    if (!refused) {
+        m_db.track(connected);
+        return storeFailure(m_db);
+    }
+    ++m_tries;
+    if (allowedTries <= 0) return Outcome::refused(kIncorrectPasswordText, "password");
+    int failures = 0;
+    bool suspended = false;
+    if (!m_db.track(store::countFailedLogin(server, user.USERNAME, failures, suspended)).ok())
+        return storeFailure(m_db);
+    return suspended ? Outcome::refused(kTooManyFailuresText)
+                     : Outcome::refused(kIncorrectPasswordText, "password");
 }
 
 }  // namespace tko

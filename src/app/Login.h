@@ -2,7 +2,9 @@
 // typed password is checked against the stored hash. Wrong passwords count up
 // in the store (one count per user, shared by every window and the command
 // line, cleared by a successful log-in); past the system's limit the account
-// is suspended.
+// is suspended. On a server office that enforces the rights itself the
+// server checks the password: a log-in connects the station as the user's own
+// role (PgRoles.h), and the count and the suspension are kept by the server.
 #pragma once
 
 #include <string>
@@ -11,6 +13,10 @@
 #include "platform/Outcome.h"
 
 namespace tko {
+
+namespace store {
+class PgEngine;
+}
 
 // What a refused log-in says.
 inline constexpr const char* kIncorrectUserNameText = "Incorrect User Name";
@@ -54,6 +60,10 @@ public:
     int tries() const { return m_tries; }
 
 private:
+    // On a server office that checks the passwords itself (PgRoles.h).
+    Outcome attemptOnServer(store::PgEngine& server, const User& user, const std::string& password,
+                            int allowedTries, LoggedIn& who);
+
     Database& m_db;
     int m_tries = 0;
 };

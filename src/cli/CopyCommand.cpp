@@ -2,7 +2,9 @@
 
 #include <cstdio>
 
+#include "cli/InitCommand.h"
 #include "data/Database.h"
+#include "data/OfficeRoles.h"
 #include "data/Tables.h"
 #include "platform/store/TableCopy.h"
 
@@ -95,6 +97,11 @@ int runCopyCommand(const std::string& directory, const std::string& connInfo, st
     files->rollback();  // nothing was changed in the files
     out << "Copied " << total << " rows of " << allTables().size() << " tables from " << directory
         << " to the server; every row count matches.\n";
+    // A server that enforces the rights gives every copied user his role, with
+    // a one-time password; on any other, init does that.
+    if (securedServer(*server)) return cli::secureServerOffice(*server, out, err);
+    out << "To let the server enforce the rights (a role per user), run taskorbit-cli --server "
+           "CONNINFO init as the database owner.\n";
     return 0;
 }
 

@@ -12,6 +12,8 @@
 #include "data/Keys.h"
 #include "data/Messages.h"
 #include "platform/Date.h"
+#include "platform/store/PgEngine.h"
+#include "platform/store/PgRoles.h"
 #include "users/RecoveryKey.h"
 #include "users/UserAccounts.h"
 
@@ -30,6 +32,7 @@ constexpr const char* kUsage =
     "       taskorbit-cli user add DIR NAME --level 0|1|2 --user ADMIN\n"
     "       taskorbit-cli user rename DIR OLD NEW --user ADMIN\n"
     "       taskorbit-cli user delete DIR NAME [--to HEIR] --user ADMIN\n"
+    "       taskorbit-cli user role DIR NAME --user ADMIN\n"
     "       taskorbit-cli user recover DIR NAME\n";
 
 int report(const Outcome& outcome, std::ostream& err) {
@@ -145,8 +148,9 @@ SecretReader terminalSecretReader(std::ostream& prompts) {
 
 int runUserCommand(Database& db, const std::vector<std::string>& args, const SecretReader& secret,
                    std::ostream& out, std::ostream& err) {
-    static const std::map<std::string, size_t> kNames{
-        {"unlock", 1}, {"password", 1}, {"add", 1}, {"rename", 2}, {"delete", 1}, {"recover", 1}};
+    static const std::map<std::string, size_t> kNames{{"unlock", 1}, {"password", 1}, {"add", 1},
+                                                      {"role", 1},   {"rename", 2},   {"delete", 1},
+                                                      {"recover", 1}};
     Words words;
     const bool parsed = split(args, words, err);
     const auto expected = kNames.find(words.action);
@@ -203,6 +207,15 @@ int runUserCommand(Database& db, const std::vector<std::string>& args, const Sec
     }
     UserEntry entry;
     const Status loaded = loadUser(db, name, entry.user, entry.rights);
+    if (words.action == "role" && loaded.ok()) {
+        auto* server = dynamic_cast<store::PgEngine*>(&db.engine());
+        if (!server) {
+            err << "taskorbit-cli: the users of a data directory have no server roles\n";
+            return kBadUse;
+        }
+        out << store::userRoleName(server->databaseName(), entry.user.USERNAME) << "\n";
+        return kDone;
+    }
     if (loaded.code == store::kRecordNotFound) {
         err << "taskorbit-cli: " << translateText(kIncorrectUserNameText) << ": " << name << "\n";
         return kFailed;

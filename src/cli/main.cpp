@@ -43,6 +43,11 @@ void usage(std::ostream& out) {
     out << "usage: taskorbit-cli [--server CONNINFO] COMMAND [ARGS]\n"
            "commands:\n"
            "  init DIR    create DIR when missing and its data files with every table and key\n"
+           "  --server CONNINFO init\n"
+           "              (the database owner) create the tables on the server and let the\n"
+           "              server enforce the rights: a PostgreSQL role per user, with a\n"
+           "              one-time password printed once, an owner role, a role per access\n"
+           "              level, and row-level security mirroring the program's rights\n"
            "  check DIR   verify every table, key and file, and name persons who share a\n"
            "              user's name; one line per problem, exit 0 only when all is well\n"
            "  restore DIR [--from BK1|BAK]\n"
@@ -83,6 +88,8 @@ void usage(std::ostream& out) {
            "              rename a user; every record naming him follows\n"
            "  user delete DIR NAME [--to HEIR] --user ADMIN\n"
            "              delete a user; what he owned goes to HEIR (default ADMIN)\n"
+           "  user role DIR NAME --user ADMIN\n"
+           "              the PostgreSQL role NAME logs in as on a server office\n"
            "  user recover DIR NAME\n"
            "              reset the System Administrator NAME with the office recovery key\n"
            "              that init printed (from TASKORBIT_RECOVERY_KEY or asked without\n"
@@ -273,7 +280,9 @@ int main(int argc, char** argv) {
         return tko::cli::runScriptCommand(options.words, options.server,
                                           QCoreApplication::applicationDirPath(), std::cin,
                                           std::cout, std::cerr);
-    if (options.words.size() < 2 &&
+    // On a server, init needs no directory: the tables live there.
+    const bool serverInit = command == "init" && !options.server.empty();
+    if (options.words.size() < 2 && !serverInit &&
         (command == "init" || command == "check" || command == "demo" || command == "copy" ||
          command == "report" || command == "restore")) {
         std::cerr << "taskorbit-cli: " << command << " needs a data directory\n";

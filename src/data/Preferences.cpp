@@ -4,6 +4,7 @@
 
 #include "data/Integrity.h"
 #include "data/Keys.h"
+#include "data/OfficeRoles.h"
 #include "data/Password.h"
 #include "platform/Picture.h"
 
@@ -146,6 +147,8 @@ PasswordChange changePassword(Database& db, const std::string& user, const std::
         record.PASSWORD = hash;  // only the password is this form's to change
         s = db.change(record);
     }
+    // On a server that checks the passwords, his role's password changes with it.
+    if (s.ok()) s = ownRolePasswordChanged(db, cleaned);
     if (!s.ok() || !db.commit().ok()) {
         if (db.engine().transactionDepth() > 0) db.rollback();
         result.message = standardMessage(15, db.lastError().describe(), "USERS").text;

@@ -8,6 +8,7 @@
 #include "data/Integrity.h"
 #include "data/Keys.h"
 #include "data/Numbering.h"
+#include "data/OfficeRoles.h"
 #include "data/Password.h"
 #include "data/Preferences.h"
 #include "data/Records.h"
@@ -395,6 +396,9 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
             return refusedInTransaction(db, "Duplicate UserName", "username");
         if (!s.ok())
             return transactionCancelled(db, standardMessage(14, db.lastError().describe()).text);
+        // On a server that checks the passwords: his role, in this transaction.
+        if (!userRoleAdded(db, user, cleaned).ok())
+            return transactionCancelled(db, db.lastError().describe());
         if (Outcome o = addOwnPerson(db, name, user); !o.ok()) return o;
         UserPref pref;
         const Status found = db.fetch(key::USP_USERNAME_KEY, {name}, pref);
@@ -439,6 +443,8 @@ Outcome saveUser(Database& db, const Session& session, Request request, UserEntr
         if (!written.ok())
             return transactionCancelled(db, written.message ? written.message->text : "");
         user.fromRow(row);
+        if (!userRoleChanged(db, original, user, newPassword ? cleaned : std::string()).ok())
+            return transactionCancelled(db, db.lastError().describe());
     }
     if (!replaceUserRights(db, name, entry.rights).ok())
         return transactionCancelled(
@@ -520,6 +526,8 @@ Outcome deleteUser(Database& db, const Session& session, const User& user,
     const Outcome removed = deleteCascade(db, User::def(), stored.rowPos);
     if (!removed.ok())
         return transactionCancelled(db, removed.message ? removed.message->text : "");
+    if (!userRoleDeleted(db, stored.USERNAME).ok())
+        return transactionCancelled(db, db.lastError().describe());
     if (!db.commit().ok())
         return transactionCancelled(db,
                                     standardMessage(17, db.lastError().describe(), "USERS").text);
@@ -558,8 +566,10 @@ Outcome unlockUser(Database& db, const Session& session, const std::string& name
     if (!found.ok()) return transactionCancelled(db, db.lastError().describe());
     if (!db.begin({label::USERS, label::SECURITY}, kUserSaveTimeoutMs).ok())
         return transactionCancelled(db, db.lastError().describe());
+    const User before = user;
     if (!changeOneField(db, user, [](User& u) { u.FAILFLAG = 0; }).ok() ||
-        !clearLoginFailures(db, user.USERNAME).ok() || !db.commit().ok())
+        !clearLoginFailures(db, user.USERNAME).ok() ||
+        !userRoleChanged(db, before, user, {}).ok() || !db.commit().ok())
         return transactionCancelled(db, db.lastError().describe());
     return {};
 }
@@ -579,8 +589,9 @@ Outcome setTemporaryPassword(Database& db, const Session& session, const std::st
     if (hash.empty()) return transactionCancelled(db, "The password could not be hashed.");
     if (!db.begin({label::USERS}, kUserSaveTimeoutMs).ok())
         return transactionCancelled(db, db.lastError().describe());
+    const User before = user;
     if (!changeOneField(db, user, [&hash](User& u) { u.PASSWORD = hash; }).ok() ||
-        !db.commit().ok())
+        !userRoleChanged(db, before, user, cleaned).ok() || !db.commit().ok())
         return transactionCancelled(db, db.lastError().describe());
     return {};
 }

@@ -16,20 +16,27 @@
 #include <map>
 #include <set>
 #include <sstream>
+#include <tuple>
 
 #include "access/Access.h"
+#include "app/Backup.h"
+#include "app/Login.h"
 #include "app/StartupAlerts.h"
 #include "assign/lists/DueNowList.h"
 #include "assign/lists/UnseenList.h"
 #include "cli/ScriptCommands.h"
 #include "data/Keys.h"
 #include "data/Password.h"
+#include "data/Preferences.h"
 #include "people/PeopleFilters.h"
 #include "platform/store/NameCollation.h"
+#include "platform/store/PgEngine.h"
+#include "platform/store/PgRoles.h"
 #include "projects/ProjectRules.h"
 #include "reports/IcsExport.h"
 #include "reports/ReportEngine.h"
 #include "support/TestStore.h"
+#include "users/UserAccounts.h"
 #include "views/History.h"
 #include "views/LookForward.h"
 
@@ -507,6 +514,313 @@ TEST_F(AccessMatrixTest, EveryReportPrintsWhatTheModuleAllows) {
             }
         }
     });
+}
+
+}  // namespace
+}  // namespace tko
+
+namespace tko {
+namespace {
+
+// ---- a server that enforces the rights itself (platform/store/PgRoles.h) ----------
+
+class ServerRolesTest : public AccessMatrixTest {
+protected:
+    void SetUp() override {
+        if (!test::usingServer()) GTEST_SKIP() << "the users' roles live on a server";
+        AccessMatrixTest::SetUp();
+        m_server = dynamic_cast<store::PgEngine*>(&m_db->engine());
+        ASSERT_TRUE(m_server);
+        std::string gate;
+        std::vector<std::pair<std::string, std::string>> once;
+        ASSERT_TRUE(store::secureOffice(*m_server, allTables(), gate, once).ok());
+        ASSERT_EQ(once.size(), kUsers.size());  // a role for every user
+        for (const Login& l : kUsers)
+            ASSERT_TRUE(
+                store::setUserRolePassword(*m_server, l.user, clippedPassword(l.password)).ok());
+        // Confidential comments on every assignment, and every other one the
+        // assignee may conclude.
+        ASSERT_TRUE(m_server
+                        ->execute("UPDATE \"ASSIGNMENT\" SET \"CONFMEMO\" = 'secret', "
+                                  "\"ASSIGNEECONCLUDE\" = \"ASSIGNNUMBER\" % 2",
+                                  {})
+                        .ok());
+        m_all = readAssignments();
+        ASSERT_TRUE(m_db->reread(m_settings).ok());
+        // Each user keeps a reminder on the first assignment he gave and one
+        // of his own; every person has an anniversary.
+        std::int32_t number = 0;
+        for (const Login& l : kUsers)
+            for (const std::int32_t on : {firstGivenBy(l.user), 0}) {
+                Reminder r;
+                r.DATE = kToday + 1;
+                r.USER = l.user;
+                r.ASSIGNNUMBER = on;
+                r.REMINDNUMBER = ++number;
+                ASSERT_TRUE(m_db->add(r).ok());
+                m_reminders[r.REMINDNUMBER] = r;
+            }
+        for (const auto& [personNumber, person] : m_people) {
+            Anniversary a;
+            a.DATE = kToday + 10;
+            a.SHORTNAME = person.SHORTNAME;
+            a.NUMBER = personNumber;
+            ASSERT_TRUE(m_db->add(a).ok());
+        }
+    }
+
+    std::int32_t firstGivenBy(const std::string& user) const {
+        for (const Assignment& a : m_all)
+            if (store::rtrim(a.USERNAME) == user) return a.ASSIGNNUMBER;
+        return 0;
+    }
+
+    // A station connected as `user`'s role with `password`; nullptr when the
+    // server refused (`noLogin` then tells whether the role may not log in).
+    std::unique_ptr<Database> connectAs(const std::string& user, const std::string& password,
+                                        bool* noLogin = nullptr) {
+        Status status;
+        auto engine = Database::openEngine(m_source, false, status);
+        EXPECT_TRUE(engine) << status.describe();
+        if (!engine) return nullptr;
+        auto* pg = dynamic_cast<store::PgEngine*>(engine.get());
+        bool refused = false, suspended = false;
+        // A password counts with its first 10 characters, on the server too.
+        const Status s = pg->reconnectAs(store::userRoleName(pg->databaseName(), user),
+                                         clippedPassword(password), refused, suspended);
+        if (noLogin) *noLogin = suspended;
+        if (!s.ok()) {
+            EXPECT_TRUE(refused) << s.describe();
+            return nullptr;
+        }
+        return std::make_unique<Database>(std::move(engine));
+    }
+
+    bool roleExists(const std::string& user) {
+        std::vector<std::vector<std::string>> rows;
+        EXPECT_TRUE(m_server
+                        ->execute("SELECT count(*) FROM pg_roles WHERE rolname = $1",
+                                  {store::userRoleName(m_server->databaseName(), user)}, &rows)
+                        .ok());
+        return !rows.empty() && rows[0][0] == "1";
+    }
+
+    store::PgEngine* m_server = nullptr;
+    std::map<std::int32_t, Reminder> m_reminders;
+};
+
+// Each user's own role reads exactly the rows the access module lets him open
+// or see, and the confidential comments only where he may read them.
+TEST_F(ServerRolesTest, EachRoleReadsWhatTheModuleAllows) {
+    forEachViewer([&](const Login& login, const Session&, const access::Viewer& viewer) {
+        auto station = connectAs(login.user, login.password);
+        ASSERT_TRUE(station);
+        std::vector<Assignment> assignments;
+        ASSERT_TRUE(station->readAll(key::ASS_NUMBER_KEY, store::all(), assignments).ok());
+        Numbers shown;
+        for (const Assignment& a : assignments) {
+            shown.insert(a.ASSIGNNUMBER);
+            EXPECT_EQ(store::rtrim(a.CONFMEMO) == "secret", access::mayReadConfidential(a, viewer))
+                << "confidential comments of " << a.ASSIGNNUMBER;
+        }
+        EXPECT_EQ(shown, expected([&](const Assignment& a) {
+                      return access::mayOpenAssignment(a, assigneeOf(a), viewer);
+                  }));
+
+        // The write rules, as the policies and triggers ask them.
+        std::vector<std::vector<std::string>> rules;
+        ASSERT_TRUE(m_server
+                        ->execute("SELECT \"ASSIGNNUMBER\", "
+                                  "users.tko_may_change_assignment($1, $2, \"USERNAME\"), "
+                                  "users.tko_may_conclude_assignment($1, $2, \"PERSON\", "
+                                  "\"USERNAME\", \"ASSIGNEECONCLUDE\") FROM \"ASSIGNMENT\"",
+                                  {login.user, std::to_string(login.level)}, &rules)
+                        .ok());
+        ASSERT_EQ(rules.size(), m_all.size());
+        std::map<std::int32_t, const Assignment*> byNumber;
+        for (const Assignment& a : m_all) byNumber[a.ASSIGNNUMBER] = &a;
+        for (const auto& row : rules) {
+            const Assignment& a = *byNumber.at(std::stoi(row[0]));
+            EXPECT_EQ(row[1] == "t", access::mayChangeAssignment(a, viewer)) << row[0];
+            EXPECT_EQ(row[1] == "t", access::mayDeleteAssignment(a, viewer)) << row[0];
+            EXPECT_EQ(row[2] == "t", access::mayConcludeAssignment(a, viewer)) << row[0];
+        }
+
+        std::vector<Person> people;
+        ASSERT_TRUE(station->readAll(key::PEO_SHORT_KEY, store::all(), people).ok());
+        std::set<std::int32_t> seen;
+        for (const Person& p : people) seen.insert(p.PERSONNUMBER);
+        for (const auto& [number, person] : m_people) {
+            const bool listed = person.SHORTNAME == "Lim" && login.user == "BEN";
+            EXPECT_EQ(seen.count(number) > 0, access::maySeePerson(person, viewer, listed))
+                << person.SHORTNAME;
+        }
+
+        // Anniversaries: of the people he sees, as the person form shows them.
+        std::vector<Anniversary> anniversaries;
+        ASSERT_TRUE(station->readAll(key::ANN_NUMBER_KEY, store::all(), anniversaries).ok());
+        std::set<std::int32_t> remembered;
+        for (const Anniversary& a : anniversaries) remembered.insert(a.NUMBER);
+        EXPECT_EQ(remembered, seen);
+
+        std::vector<Project> projects;
+        ASSERT_TRUE(station->readAll(key::PRO_NAME_KEY, store::all(), projects).ok());
+        std::set<std::int32_t> visible;
+        for (const Project& p : projects) visible.insert(p.PROJNUMBER);
+        for (const auto& [number, project] : m_projects)
+            EXPECT_EQ(visible.count(number) > 0,
+                      access::maySeeProject(project, viewer,
+                                            m_projectUsers.count({number, login.user}) > 0))
+                << project.NAME;
+        // A project's links come with the project.
+        std::vector<ProjAssign> links;
+        ASSERT_TRUE(station->readAll(key::PRA_PRIMARY_KEY, store::all(), links).ok());
+        std::set<std::pair<std::int32_t, std::int32_t>> linked, linksExpected;
+        for (const ProjAssign& l : links) linked.insert({l.PROJNUMBER, l.ASSIGNNUMBER});
+        for (const auto& link : m_links)
+            if (visible.count(link.first)) linksExpected.insert(link);
+        EXPECT_EQ(linked, linksExpected);
+
+        // Reminders: his own, and those on an assignment he may open.
+        std::vector<Reminder> reminders;
+        ASSERT_TRUE(station->readAll(key::REM_REMINDERNUMBER_KEY, store::all(), reminders).ok());
+        Numbers reminded, remindersExpected;
+        for (const Reminder& r : reminders) reminded.insert(r.REMINDNUMBER);
+        for (const auto& [number, r] : m_reminders)
+            if (login.level >= 2 || r.USER == login.user ||
+                (r.ASSIGNNUMBER != 0 && shown.count(r.ASSIGNNUMBER)))
+                remindersExpected.insert(number);
+        EXPECT_EQ(reminded, remindersExpected);
+
+        // Group lists: the owner's (BEN's "Team"), all for System Administrators.
+        std::vector<GroupPeople> members;
+        ASSERT_TRUE(station->readAll(key::GRP_GROUPNUMBER_KEY, store::all(), members).ok());
+        EXPECT_EQ(members.size(), login.user == "BEN" || login.level >= 2 ? 4U : 0U);
+    });
+}
+
+// What a General User's role tries with psql beside the program.
+TEST_F(ServerRolesTest, GeneralUserRoleCannotReachBeyondHisRights) {
+    auto ben = connectAs("BEN", "ben-pw-1");
+    ASSERT_TRUE(ben);
+    User self;
+    ASSERT_TRUE(ben->fetch(key::USE_USERNAME_KEY, {std::string("BEN")}, self).ok());
+    EXPECT_EQ(self.PASSWORD, "!");  // no hash on the server: the mark of a one-time password
+    self.ACCESSLEVEL = 2;
+    EXPECT_FALSE(ben->change(self).ok());
+
+    std::vector<Assignment> rows;
+    ASSERT_TRUE(ben->readAll(key::ASS_NUMBER_KEY, store::all(), rows).ok());
+    const auto carlas = std::find_if(rows.begin(), rows.end(), [](const Assignment& a) {
+        return store::rtrim(a.USERNAME) == "CARLA";
+    });
+    ASSERT_NE(carlas, rows.end());
+    Assignment changed = *carlas;
+    changed.NAME = "taken over";
+    EXPECT_FALSE(ben->change(changed).ok());
+    Assignment stored;
+    ASSERT_TRUE(
+        m_db->fetch(key::ASS_NUMBER_KEY, {std::int64_t{carlas->ASSIGNNUMBER}}, stored).ok());
+    EXPECT_EQ(store::rtrim(stored.NAME), store::rtrim(carlas->NAME));
+
+    Person pal;
+    EXPECT_EQ(ben->fetch(key::PEO_SHORT_KEY, {std::string("pal")}, pal).code,
+              store::kRecordNotFound);
+    auto* pg = dynamic_cast<store::PgEngine*>(&ben->engine());
+    EXPECT_FALSE(pg->execute("SELECT \"PASSWORD\" FROM users.\"USERS\"", {}).ok());
+    EXPECT_FALSE(pg->execute("SELECT \"CONFMEMO\" FROM \"ASSIGNMENT\"", {}).ok());
+    EXPECT_FALSE(pg->execute("SELECT users.tko_role_drop('CARLA')", {}).ok());
+    // Nor can he reach CARLA's reminders or make her a group list behind the
+    // program: her rows are not there for him to delete, nor his to add.
+    std::vector<std::vector<std::string>> touched;
+    ASSERT_TRUE(pg->execute("WITH d AS (DELETE FROM \"REMINDER\" WHERE \"USER\" = 'CARLA' "
+                            "AND \"ASSIGNNUMBER\" = 0 RETURNING 1) SELECT count(*) FROM d",
+                            {}, &touched)
+                    .ok());
+    EXPECT_EQ(touched.at(0).at(0), "0");
+    EXPECT_FALSE(pg->execute("INSERT INTO \"GROUPNAME\" (\"GROUPNAME\", \"GROUPNUMBER\", "
+                             "\"USER\") VALUES ('Stolen', 9, 'CARLA')",
+                             {})
+                     .ok());
+}
+
+// Renaming, suspending and deleting a user take his role along, in the same
+// transaction as his record; the log-in goes through the role.
+TEST_F(ServerRolesTest, RoleFollowsTheUserRecord) {
+    Session admin;
+    admin.GlobalUser = "SUPERVISOR";
+    admin.GlobalUserAccess = 2;
+    UserEntry entry;
+    ASSERT_TRUE(loadUser(*m_db, "BEN", entry.user, entry.rights).ok());
+    const User original = entry.user;
+    entry.user.USERNAME = "BENNY";
+    ASSERT_TRUE(saveUser(*m_db, admin, Request::Change, entry, original, kToday, 0).ok());
+    EXPECT_TRUE(connectAs("BENNY", "ben-pw-1"));
+    EXPECT_FALSE(roleExists("BEN"));
+
+    // The log-in window's path: wrong passwords suspend on the server.
+    m_settings.ACCESSTRIES = 1;
+    ASSERT_TRUE(m_db->change(m_settings).ok());
+    auto station = test::openStation(m_source);
+    ASSERT_TRUE(station);
+    LoginAttempts attempts(*station);
+    LoggedIn who;
+    EXPECT_EQ(attempts.attempt("CARLA", "wrong-pw", who).text, kIncorrectPasswordText);
+    EXPECT_EQ(attempts.attempt("CARLA", "wrong-pw", who).text, kTooManyFailuresText);
+    bool noLogin = false;
+    EXPECT_FALSE(connectAs("CARLA", "carla-pw-1", &noLogin));
+    EXPECT_TRUE(noLogin);
+    User carla;
+    ASSERT_TRUE(m_db->fetch(key::USE_USERNAME_KEY, {std::string("CARLA")}, carla).ok());
+    EXPECT_EQ(carla.FAILFLAG, 1);
+    ASSERT_TRUE(unlockUser(*m_db, admin, "CARLA").ok());
+    EXPECT_TRUE(connectAs("CARLA", "carla-pw-1"));
+
+    const Outcome in = attempts.attempt("PADMIN", "padmin-pw-1", who);
+    ASSERT_TRUE(in.ok()) << in.text;
+    EXPECT_TRUE(who.mustChangePassword);
+    // He changes the one-time password, as his own role: his record and his
+    // role change together, and the mark goes.
+    const PasswordChange changed = changePassword(*station, "PADMIN", "own-pw-22");
+    ASSERT_TRUE(changed.ok) << changed.message;
+    EXPECT_TRUE(connectAs("PADMIN", "own-pw-22"));
+    auto next = test::openStation(m_source);
+    ASSERT_TRUE(next);
+    LoginAttempts again(*next);
+    ASSERT_TRUE(again.attempt("PADMIN", "own-pw-22", who).ok());
+    EXPECT_FALSE(who.mustChangePassword);
+    EXPECT_EQ(dynamic_cast<store::PgEngine&>(station->engine()).sessionRole(),
+              store::userRoleName(m_server->databaseName(), "PADMIN"));
+
+    ASSERT_TRUE(loadUser(*m_db, "CARLA", carla, entry.rights).ok());
+    ASSERT_TRUE(deleteUser(*m_db, admin, carla, "SUPERVISOR", kToday).ok());
+    EXPECT_FALSE(roleExists("CARLA"));
+}
+
+// The closing backup needs every row: a General User's role, which reads only
+// his share, leaves it due; a System Administrator's station makes it whole.
+TEST_F(ServerRolesTest, OnlyAStationThatSeesEveryRowMakesTheClosingBackup) {
+    m_settings.BACKUPHOURS = 1;
+    m_settings.BACKUPDATE = kToday - 2;
+    ASSERT_TRUE(m_db->change(m_settings).ok());
+    for (const auto& [user, password, made] :
+         {std::tuple{"BEN", "ben-pw-1", false}, std::tuple{"SUPERVISOR", "super-pw-1", true}}) {
+        auto station = connectAs(user, password);
+        ASSERT_TRUE(station);
+        test::TempDir folder;
+        const BackupResult result = closingBackup(*station, folder.path(), kToday, 0);
+        EXPECT_EQ(result.madeBackup, made) << user << ": " << result.copyError;
+        EXPECT_TRUE(result.copyError.empty()) << user << ": " << result.copyError;
+        Status status;
+        auto copy = openBackupPair(folder.path(), "BK1", status);
+        EXPECT_EQ(copy != nullptr, made) << user << ": " << status.describe();
+        if (!copy) continue;
+        // Every assignment, with the confidential comments a whole copy keeps.
+        std::vector<Assignment> copied;
+        ASSERT_TRUE(copy->readAll(key::ASS_NUMBER_KEY, store::all(), copied).ok());
+        ASSERT_EQ(copied.size(), m_all.size());
+        EXPECT_EQ(store::rtrim(copied.front().CONFMEMO), "secret");
+    }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 #include <thread>
 
 #include "platform/store/PgDetail.h"
+#include "platform/store/PgRoles.h"
 
 namespace tko::store {
 using namespace pgdetail;
@@ -181,7 +182,9 @@ PgEngine::PgEngine(pg_conn* conn, std::string connInfo, PgOptions options)
     : m_conn(conn),
       m_connInfo(std::move(connInfo)),
       m_options(std::move(options)),
-      m_sql(postgresDialect()) {}
+      m_sql(postgresDialect()) {
+    chooseDialect();
+}
 
 PgEngine::~PgEngine() {
     // Closing the connection ends an open transaction; the server rolls it back.
@@ -371,6 +374,91 @@ Status PgEngine::runWrite(const SqlQuery& query, PGresult*& result) {
     }
     if (!m_lost) exec("ROLLBACK TO SAVEPOINT tko_write; RELEASE SAVEPOINT tko_write");
     return s;
+}
+
+// ---- per-user roles (PgRoles.h) ----------------------------------------------------
+
+void PgEngine::chooseDialect() {
+    SqlDialect dialect = postgresDialect();
+    // The stations' gate (before the log-in) may not select those columns either.
+    const std::string db = databaseName(), role = sessionRole();
+    if (isUserRole(db, role) || role == gateRoleName(db)) dialect.maskedColumns = maskedColumns();
+    m_sql = SqlBuilder(std::move(dialect));
+    forgetStatements();
+}
+
+std::string PgEngine::databaseName() const {
+    const char* name = PQdb(m_conn);
+    return name ? name : "";
+}
+
+std::string PgEngine::sessionRole() const {
+    const char* name = PQuser(m_conn);
+    return name ? name : "";
+}
+
+std::string PgEngine::scramVerifier(const std::string& password) const {
+    char* encrypted = PQencryptPasswordConn(m_conn, password.c_str(), "", "scram-sha-256");
+    if (!encrypted) return {};
+    std::string verifier = encrypted;
+    PQfreemem(encrypted);
+    return verifier;
+}
+
+Status PgEngine::execute(const std::string& sql, const std::vector<std::string>& params,
+                         std::vector<std::vector<std::string>>* rows) {
+    Status s = ensureConnected();
+    if (!s.ok()) return s;
+    std::vector<const char*> pointers;
+    for (const std::string& p : params) pointers.push_back(p.c_str());
+    ++m_roundTrips;
+    // Without parameters the text may hold several statements (a script).
+    const int sent = params.empty()
+                         ? PQsendQuery(m_conn, sql.c_str())
+                         : PQsendQueryParams(m_conn, sql.c_str(), static_cast<int>(pointers.size()),
+                                             nullptr, pointers.data(), nullptr, nullptr, 0);
+    PGresult* result = sent ? awaitReply(m_conn) : nullptr;
+    ResultGuard guard{result};
+    const ExecStatusType st = PQresultStatus(result);
+    if (!result || (st != PGRES_COMMAND_OK && st != PGRES_TUPLES_OK)) return failure(result);
+    if (rows) {
+        rows->clear();
+        for (int r = 0; r < PQntuples(result); ++r) {
+            std::vector<std::string> cells;
+            for (int c = 0; c < PQnfields(result); ++c)
+                cells.emplace_back(PQgetvalue(result, r, c));
+            rows->push_back(std::move(cells));
+        }
+    }
+    return Status::success();
+}
+
+Status PgEngine::reconnectAs(const std::string& role, const std::string& password, bool& refused,
+                             bool& noLogin) {
+    refused = noLogin = false;
+    if (m_depth > 0)
+        return Status::error(kInvalidArgument, "A log-in cannot change a transaction's role");
+    // The connection string first: the role and password named after it win.
+    const char* keywords[] = {"dbname", "user", "password", nullptr};
+    const char* values[] = {m_connInfo.c_str(), role.c_str(), password.c_str(), nullptr};
+    PGconn* conn = PQconnectdbParams(keywords, values, 1);
+    if (!conn || PQstatus(conn) != CONNECTION_OK) {
+        std::string message = conn ? PQerrorMessage(conn) : "out of memory";
+        PQfinish(conn);
+        while (!message.empty() && (message.back() == '\n' || message.back() == ' '))
+            message.pop_back();
+        noLogin = message.find("is not permitted to log in") != std::string::npos;
+        refused = noLogin || message.find("authentication failed") != std::string::npos ||
+                  message.find("does not exist") != std::string::npos;
+        return Status::engine(kEngineError, kConnectionCode, message,
+                              "Cannot connect to the database server");
+    }
+    PQsetNoticeProcessor(conn, ignoreNotice, nullptr);
+    PQfinish(m_conn);
+    m_conn = conn;
+    m_missedNotices = true;
+    chooseDialect();
+    return setUpSession();
 }
 
 }  // namespace tko::store

@@ -98,6 +98,27 @@ public:
     // positions and versions of the new rows are not reported. All or nothing.
     Status bulkAdd(const TableDef& table, const std::vector<Row>& rows);
 
+    // ---- per-user roles (PgRoles.h) -------------------------------------------
+    // Runs one statement with text parameters, unprepared, inside the open
+    // transaction if there is one (a failure then spoils it: the caller rolls
+    // back). `rows`, when given, receives every cell of the result as text.
+    Status execute(const std::string& sql, const std::vector<std::string>& params,
+                   std::vector<std::vector<std::string>>* rows = nullptr);
+    // The database and the role this session is connected to.
+    std::string databaseName() const;
+    std::string sessionRole() const;
+    // The SCRAM-SHA-256 verifier of `password`, computed here so that the
+    // clear password never reaches the server or its logs; empty on failure.
+    std::string scramVerifier(const std::string& password) const;
+    // Connects again with the same connection string as `role` with
+    // `password`, and on success carries on as that role (a log-in on an
+    // office whose server checks the users' passwords). On failure the present
+    // connection stays; `refused` tells that the server refused the
+    // credentials, `noLogin` that the role exists but may not log in.
+    // Outside transactions only.
+    Status reconnectAs(const std::string& role, const std::string& password, bool& refused,
+                       bool& noLogin);
+
     // The server's process id for this connection (tests end it to simulate a
     // server that goes away).
     int backendPid() const;
@@ -109,6 +130,9 @@ private:
     PgEngine(pg_conn* conn, std::string connInfo, PgOptions options);
 
     Status setUpSession();
+    // Reads the columns a user's role may not read (SqlDialect::maskedColumns)
+    // through the office's functions when this session is a user's role.
+    void chooseDialect();
     Status ensureConnected();
     Status exec(const std::string& sql);  // simple query, possibly several statements
     Status run(const SqlQuery& query, pg_result*& result);  // prepared, cached per SQL text

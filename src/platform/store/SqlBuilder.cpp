@@ -27,8 +27,13 @@ std::string SqlBuilder::tableName(const TableDef& table) const {
 
 std::string SqlBuilder::columnList(const TableDef& table, bool withMemos) const {
     std::string cols = quoted(kRowIdColumn) + ", " + quoted(kVersionColumn);
-    for (const FieldDef& f : table.fields)
-        if (withMemos || f.type != FieldType::Memo) cols += ", " + quoted(f.name);
+    for (const FieldDef& f : table.fields) {
+        if (!withMemos && f.type == FieldType::Memo) continue;
+        const auto masked = m_dialect.maskedColumns.find(table.label + "." + f.name);
+        cols += ", " + (masked == m_dialect.maskedColumns.end()
+                            ? quoted(f.name)
+                            : masked->second + " AS " + quoted(f.name));
+    }
     return cols;
 }
 

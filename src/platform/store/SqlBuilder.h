@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <functional>
+#include <map>
 #include <optional>
 #include <string>
 #include <vector>
@@ -48,6 +49,12 @@ struct SqlDialect {
     // quotes doubled; one holding a NUL character is bound, so that the
     // engine refuses it as it refuses any such text.
     bool literalFilterValues = false;
+    // Columns read through an expression instead of the column itself, by
+    // "TABLE.FIELD" label (the table's alias is "t"): on a server office whose
+    // rights the server enforces, a user's role may not select the
+    // confidential comments or the password column, and reads them through
+    // functions that return what that user may see (PgRoles.h).
+    std::map<std::string, std::string> maskedColumns;
 };
 
 // Hidden columns of every table.
