@@ -311,12 +311,20 @@ TextCatalogue collectProgramTexts(const QString& workDir, const QString& languag
 
 namespace {
 
+// The text of a literal written as one or more adjacent pieces ("a" "b"),
+// its escaped quotes unescaped.
+QString joinedPieces(const QString& pieces) {
+    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
+    QString text;
+    for (auto part = piece.globalMatch(pieces); part.hasNext();) text += part.next().captured(1);
+    return text.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+}
+
 // Every string literal of the C++ files under `dir` but the demo office's, as
 // written, without its hot-key mark and as the translator keys it.
 QSet<QString> literalsUnder(const QString& dir) {
     // A literal written as several adjacent pieces counts as one.
     static const QRegularExpression literal(QStringLiteral(R"re(((?:"(?:[^"\\\n]|\\.)*"\s*)+))re"));
-    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\\n]|\\.)*)")re"));
     // Quotes in comment lines are no literals.
     static const QRegularExpression commentLine(QStringLiteral(R"(^\s*//.*$)"),
                                                 QRegularExpression::MultilineOption);
@@ -329,11 +337,7 @@ QSet<QString> literalsUnder(const QString& dir) {
         if (!file.open(QIODevice::ReadOnly)) continue;
         const QString code = QString::fromUtf8(file.readAll()).remove(commentLine);
         for (auto match = literal.globalMatch(code); match.hasNext();) {
-            QString text;
-            const QString pieces = match.next().captured(1);
-            for (auto part = piece.globalMatch(pieces); part.hasNext();)
-                text += part.next().captured(1);
-            text.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+            QString text = joinedPieces(match.next().captured(1));
             found.insert(text);
             found.insert(text.remove(u'&'));
             // As the translator keys a long text: its first 64 characters.
@@ -406,8 +410,6 @@ QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir) {
     // logic hands to the windows by name).
     static const QRegularExpression literal(QStringLiteral(
         R"re((?:translateText\(\s*|showText\([^,;()]+,\s*QStringLiteral\(|Outcome::refused\(\s*|constexpr const char\*\s+k\w+\s*=\s*(?="[^"]* ))((?:"(?:[^"\\]|\\.)*"\s*)+))re"));
-    // One piece of a literal written as several adjacent ones.
-    static const QRegularExpression piece(QStringLiteral(R"re("((?:[^"\\]|\\.)*)")re"));
     QMap<QString, QStringList> texts;
     const QDir root(sourceDir);
     QDirIterator files(sourceDir, {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
@@ -421,11 +423,7 @@ QMap<QString, QStringList> sourceLiteralTexts(const QString& sourceDir) {
         if (!file.open(QIODevice::ReadOnly)) continue;
         const QString code = QString::fromUtf8(file.readAll());
         for (auto match = literal.globalMatch(code); match.hasNext();) {
-            QString text;
-            const QString pieces = match.next().captured(1);
-            for (auto part = piece.globalMatch(pieces); part.hasNext();)
-                text += part.next().captured(1);
-            text.replace(QStringLiteral("\\\""), QStringLiteral("\""));
+            QString text = joinedPieces(match.next().captured(1));
             text.replace(QStringLiteral("\\n"), QStringLiteral("\n"));
             // Texts made only of placeholders and punctuation say nothing.
             bool words = false;
