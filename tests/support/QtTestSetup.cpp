@@ -10,6 +10,8 @@
 // all into that file. The test recorded_texts_german reads them back and
 // names each one German lacks. An empty language file changes nothing a test
 // sees: a text not found is shown as written.
+#include "support/QtTestSetup.h"
+
 #include "app/ui/ProgramScreens.h"
 #include "data/Messages.h"
 #include "platform/Translate.h"
@@ -29,6 +31,12 @@
 
 namespace {
 
+bool g_recording = false;
+
+std::string recordedText(const std::string& text) {
+    return ::TranslateString(QString::fromStdString(text)).toStdString();
+}
+
 void startRecording() {
     const QString folder = qEnvironmentVariable("TKO_RECORD_TEXTS");
     if (folder.isEmpty() || !QDir().mkpath(folder)) return;
@@ -38,9 +46,8 @@ void startRecording() {
                                   .arg(::getpid()));
     QFile::remove(file);
     if (::InitTranslator(file) != 1) return;
-    tko::setMessageTranslator([](const std::string& text) {
-        return ::TranslateString(QString::fromStdString(text)).toStdString();
-    });
+    g_recording = true;
+    tko::setMessageTranslator(recordedText);
     tko::setWindowTranslator([](QWidget* window) { ::Translate(window); });
     std::atexit([] { ::CloseTranslator(); });
 }
@@ -78,3 +85,11 @@ Q_COREAPP_STARTUP_FUNCTION(watchShownWindows)
 }();
 
 }  // namespace
+
+namespace tko::test {
+
+void restoreMessageTranslator() {
+    setMessageTranslator(g_recording ? recordedText : nullptr);
+}
+
+}  // namespace tko::test

@@ -28,6 +28,7 @@
 #include "platform/ui/HelpBrowser.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/PasteGuard.h"
+#include "support/QtTestSetup.h"
 
 #include <map>
 
@@ -112,7 +113,7 @@ private slots:
         // A parameter that looks like a placeholder is not merged again.
         MessageBox::showText(nullptr, QStringLiteral("Hello %1"), QStringLiteral("Greeting"),
                              tko::MessageButtons::Ok, {QStringLiteral("%1 Ann")});
-        tko::setMessageTranslator(nullptr);
+        tko::test::restoreMessageTranslator();
         QCOMPARE(MessageBox::shown().at(0).text, QStringLiteral("Falscher Benutzername"));
         QCOMPARE(MessageBox::shown().at(0).number, 0);
         QCOMPARE(MessageBox::shown().at(0).title, QStringLiteral("TASKORBIT"));
@@ -139,7 +140,7 @@ private slots:
         tko::StandardMessage untitled;
         untitled.text = "Duplicate UserName. disk full";
         tko::showOutcome(nullptr, tko::Outcome::failed(untitled), title);
-        tko::setMessageTranslator(nullptr);
+        tko::test::restoreMessageTranslator();
         QCOMPARE(MessageBox::shown().size(), 3);
         QCOMPARE(MessageBox::shown().at(0).text, QStringLiteral("Doppelter Benutzername"));
         QCOMPARE(MessageBox::shown().at(0).title, title);
@@ -188,7 +189,7 @@ private slots:
         });
         press(Qt::Key_J);
         const Answer german = MessageBox::showStandard(nullptr, 33);
-        tko::setMessageTranslator(nullptr);
+        tko::test::restoreMessageTranslator();
         MessageBox::setTestMode(true);
         QCOMPARE(english, Answer::No);
         QCOMPARE(german, Answer::Yes);
@@ -528,7 +529,7 @@ private slots:
             return source == "Contents" ? std::string("Inhalt") : source;
         });
         tko::HelpBrowser::setLanguage(QStringLiteral("DE"));
-        tko::setMessageTranslator(nullptr);
+        tko::test::restoreMessageTranslator();
         QCOMPARE(help->findChild<QPushButton*>(QStringLiteral("contentsButton"))->text(),
                  QStringLiteral("Inhalt"));
         QCOMPARE(tko::HelpBrowser::language(), QStringLiteral("de"));
