@@ -10,5 +10,5 @@ target_sources(tko_reports PRIVATE
 target_include_directories(tko_reports PUBLIC ${SHAPELIB_INCLUDE_DIR})
 target_link_libraries(tko_reports PUBLIC ${SHAPELIB_LIBRARY})
 
-target_sources(taskorbit_ui PRIVATE
+target_sources(tko_reports_ui PRIVATE
   ${CMAKE_CURRENT_LIST_DIR}/ui/DbaseExportWindow.cpp ${CMAKE_CURRENT_LIST_DIR}/ui/DbaseExportWindow.h)
