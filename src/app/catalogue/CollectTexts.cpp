@@ -2,9 +2,13 @@
 //   taskorbit_texts OUT.pot [SOURCE_DIR [RECORDED_DIR]]
 // With RECORDED_DIR, the texts the window tests recorded there (ctest -R
 // recorded_texts_german fills it) join the catalogue.
+//   taskorbit_texts --shots DIR [LANGUAGE.ltf]
+// opens every window in that language instead and saves a PNG of each in
+// DIR, for a translator to look at; it names the texts the file lacks.
 #include "app/catalogue/TextCatalogue.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QTemporaryDir>
 #include <QTextStream>
 
@@ -18,6 +22,24 @@ int main(int argc, char** argv) {
         return 64;
     }
     QTemporaryDir work;
+    if (args.at(1) == QLatin1String("--shots")) {
+        if (args.size() < 3 || !QDir().mkpath(args.at(2))) {
+            err << "usage: taskorbit_texts --shots DIR [LANGUAGE.ltf]\n";
+            return 64;
+        }
+        const tko::TextCatalogue walk =
+            tko::collectProgramTexts(work.path(), args.value(3), QString(), args.at(2));
+        if (!walk.ok) {
+            err << "taskorbit_texts: " << walk.error << '\n';
+            return 1;
+        }
+        for (const tko::CatalogueEntry& entry : walk.entries)
+            err << "not translated: " << entry.entryType << " \"" << entry.text << "\" in "
+                << entry.places.join(QStringLiteral("; ")) << '\n';
+        err << QDir(args.at(2)).entryList({QStringLiteral("*.png")}).size() << " windows in "
+            << args.at(2) << '\n';
+        return 0;
+    }
     tko::TextCatalogue catalogue = tko::collectProgramTexts(work.path(), QString(), args.value(2));
     if (!catalogue.ok) {
         err << "taskorbit_texts: " << catalogue.error << '\n';

@@ -111,8 +111,12 @@ void windowClashes(const QString& place, QWidget* window, QStringList& clashes) 
 // language file, so that the texts a step records are known to be its own.
 class Walker {
 public:
-    Walker(const QString& workDir, const QString& languageFile, const QString& sourceDir)
-        : m_workDir(workDir), m_languageFile(languageFile), m_sourceDir(sourceDir) {}
+    Walker(const QString& workDir, const QString& languageFile, const QString& sourceDir,
+           const QString& shotsDir)
+        : m_workDir(workDir),
+          m_languageFile(languageFile),
+          m_sourceDir(sourceDir),
+          m_shotsDir(shotsDir) {}
 
     TextCatalogue run();
 
@@ -125,15 +129,30 @@ public:
         nameControls(window);
         for (const QString& control : tko::namelessControls(window))
             m_result.namelessControls << place + QStringLiteral(": ") + control;
+        if (!m_shotsDir.isEmpty()) saveShot(window, place);
     }
 
 private:
     void step(const QString& name, const std::function<void()>& body);
+    // A picture of the window as shown, named after the step and its title,
+    // so that a translator sees every window in his language.
+    void saveShot(QWidget* window, const QString& place) {
+        static const QRegularExpression unsafe(QStringLiteral("[^A-Za-z0-9]+"));
+        QString name = place;
+        name.replace(unsafe, QStringLiteral("-"));
+        window->adjustSize();
+        window->grab().save(QDir(m_shotsDir)
+                                .filePath(QStringLiteral("%1-%2.png")
+                                              .arg(++m_shots, 3, 10, QLatin1Char('0'))
+                                              .arg(name.left(80))));
+    }
     void closeNewWindows(const QList<QWidget*>& before);
 
     QString m_workDir;
     QString m_languageFile;
     QString m_sourceDir;
+    QString m_shotsDir;
+    int m_shots = 0;
     QString m_step;
     int m_stepNumber = 0;
     IntlGroup m_group{};
@@ -304,8 +323,8 @@ QString catalogueKey(const QString& entryType, const QString& text) {
 }
 
 TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile,
-                                  const QString& sourceDir) {
-    Walker walker(workDir, languageFile, sourceDir);
+                                  const QString& sourceDir, const QString& shotsDir) {
+    Walker walker(workDir, languageFile, sourceDir, shotsDir);
     return walker.run();
 }
 

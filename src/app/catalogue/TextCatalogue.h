@@ -42,8 +42,9 @@ QString catalogueKey(const QString& entryType, const QString& text);
 // translator as literals (translateText("..."), MessageBox::showText, the
 // texts of refusals and named text constants of more than one word) are
 // added too: messages that only a particular input brings up.
+// With `shotsDir`, a PNG of every window met is saved there as well.
 TextCatalogue collectProgramTexts(const QString& workDir, const QString& languageFile = {},
-                                  const QString& sourceDir = {});
+                                  const QString& sourceDir = {}, const QString& shotsDir = {});
 
 // The texts the window tests recorded in `folder` (one language file per test
 // process, see tests/support/QtTestSetup.cpp), plus the source's literal
