@@ -48,6 +48,13 @@ struct SqlDialect {
     // quotes doubled; one holding a NUL character is bound, so that the
     // engine refuses it as it refuses any such text.
     bool literalFilterValues = false;
+    // What follows a folded text (TextFold.h) compared with LIKE: the server
+    // refuses LIKE under the name collation, which is not deterministic.
+    std::string foldCollate;
+    // How text indexes (TextIndexDef) are kept and searched: an FTS5 table
+    // with triggers (SQLite), or a GIN index on the folded words (server).
+    enum class TextIndexes { Fts5, TsVector };
+    TextIndexes textIndexes = TextIndexes::Fts5;
 };
 
 // Hidden columns of every table.
@@ -87,6 +94,12 @@ public:
     std::vector<std::string> createTable(const TableDef& table) const;
     // The parenthesised column definitions of CREATE TABLE.
     std::string columnDefinitions(const TableDef& table) const;
+    // The statements that create `index` of `table` (each IF NOT EXISTS), and
+    // the one that fills it anew from the table's rows (empty when the engine
+    // keeps it by itself).
+    std::vector<std::string> createTextIndex(const TableDef& table,
+                                             const TextIndexDef& index) const;
+    std::string rebuildTextIndex(const TableDef& table, const TextIndexDef& index) const;
     // With `bytewise`, text components order bytewise instead of by the name
     // collation (see SqlDialect::bytewiseCollate); a component declared
     // bytewise (KeyComponent::bytewise) always does.
@@ -127,6 +140,10 @@ public:
                       std::string& sql, std::vector<Value>& params) const;
 
 private:
+    // The folded words of `index` over the table aliased `alias` ("" for
+    // none), as the server indexes and searches them.
+    std::string textVector(const TableDef& table, const TextIndexDef& index,
+                           const std::string& alias) const;
     // Writes pageSql()'s statements step by step (PageSql.cpp).
     friend class PageWriter;
 
