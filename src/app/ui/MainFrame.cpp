@@ -69,7 +69,7 @@ constexpr MenuEntry kMenuEntries[] = {
      true},
     {MenuKind::Exit, "fileMenu", "exitAction", "E&xit", nullptr, false, true},
 
-    {MenuKind::Menu, nullptr, "editMenu", "&Edit"},
+    {MenuKind::Menu, nullptr, "editMenu", "E&dit"},
     {MenuKind::Procedure, "editMenu", "findAction", "&Find...", "FindInOffice"},
 
     {MenuKind::Menu, nullptr, "assignmentsMenu", "&Assignments"},

@@ -38,8 +38,7 @@ FindWindow::FindWindow(Workspace& workspace, QWidget* parent)
     auto* prompt = new QLabel(QStringLiteral("&Find:"), this);
     m_findEdit = new QLineEdit(this);
     m_findEdit->setObjectName(QStringLiteral("findEdit"));
-    m_findEdit->setToolTip(
-        QStringLiteral("Words to look for in assignments, people, projects and group lists"));
+    m_findEdit->setToolTip(QStringLiteral("Words to look for in the whole office"));
     prompt->setBuddy(m_findEdit);
 
     m_results = new QTreeWidget(this);
