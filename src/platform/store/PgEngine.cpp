@@ -41,6 +41,7 @@ SqlDialect postgresDialect() {
     d.literalFilterValues = true;
     d.foldCollate = " COLLATE \"C\"";
     d.textIndexes = SqlDialect::TextIndexes::TsVector;
+    d.foldSchema = "public.";
     // A page's statement is planned once per connection, so a range costs
     // its reading only: sixteen let "By Priority" read each of the nine
     // priorities (and a few unusual values) as a range of its own, 0.40 ms

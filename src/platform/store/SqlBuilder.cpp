@@ -72,7 +72,7 @@ std::string SqlBuilder::textVector(const TableDef& table, const TextIndexDef& in
         text += "(" + (alias.empty() ? std::string() : alias + ".") +
                 quoted(table.fields[static_cast<size_t>(field)].name) + m_dialect.foldCollate + ")";
     }
-    return "to_tsvector('simple'::regconfig, public." + std::string(kFoldFunction) + "(" + text +
+    return "to_tsvector('simple'::regconfig, " + m_dialect.foldSchema + kFoldFunction + "(" + text +
            "))";
 }
 
@@ -212,7 +212,7 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
             }
             // The folded column against the folded word; the server compares
             // the folded text bytewise, as LIKE needs.
-            sql += std::string(kFoldFunction) + "(" + alias + "." +
+            sql += m_dialect.foldSchema + kFoldFunction + "(" + alias + "." +
                    quoted(table.fields[static_cast<size_t>(i)].name) + ")" + m_dialect.foldCollate +
                    " LIKE " + filterValue(params, containsPattern(*word)) + " ESCAPE '\\'";
             return;
@@ -237,8 +237,14 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
                 query += (query.empty() ? "" : (server ? " & " : " AND ")) +
                          (server ? token + ":*" : "\"" + token + "\"*");
             if (server) {
-                sql += textVector(table, *index, alias) + " @@ to_tsquery('simple'::regconfig, " +
-                       filterValue(params, query) + ")";
+                // The matching rows are found through the index first: tested
+                // row by row along a list's order, the words of every row
+                // would be folded and split on the way.
+                const std::string inner = alias + "w";
+                sql += alias + "." + quoted(kRowIdColumn) + " IN (SELECT " + inner + "." +
+                       quoted(kRowIdColumn) + " FROM " + tableName(table) + " " + inner +
+                       " WHERE " + textVector(table, *index, inner) +
+                       " @@ to_tsquery('simple'::regconfig, " + filterValue(params, query) + "))";
             } else {
                 const std::string name = quoted(index->sqlName());
                 sql += alias + "." + quoted(kRowIdColumn) + " IN (SELECT rowid FROM " + name +

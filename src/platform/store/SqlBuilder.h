@@ -51,6 +51,9 @@ struct SqlDialect {
     // What follows a folded text (TextFold.h) compared with LIKE: the server
     // refuses LIKE under the name collation, which is not deterministic.
     std::string foldCollate;
+    // The schema of the folding function, with its dot ("public." on the
+    // server, where a session's search path may leave it out).
+    std::string foldSchema;
     // How text indexes (TextIndexDef) are kept and searched: an FTS5 table
     // with triggers (SQLite), or a GIN index on the folded words (server).
     enum class TextIndexes { Fts5, TsVector };
