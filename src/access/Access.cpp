@@ -159,6 +159,11 @@ bool mayReadConfidential(const Assignment& a, const Viewer& viewer) {
     return mayChangeAssignment(a, viewer);
 }
 
+Filter confidentialReadable(const Viewer& viewer) {
+    if (viewer.isSystemAdministrator()) return store::all();
+    return fieldIsUser("USERNAME", viewer.user);
+}
+
 // ---- people --------------------------------------------------------------------------
 
 bool maySeePerson(const Person& p, const Viewer& viewer, bool listed) {

@@ -87,6 +87,8 @@ bool mayDeleteAssignment(const Assignment& a, const Viewer& viewer);
 store::Filter deletableAssignments(const Viewer& viewer);
 // May read the confidential comments: the giver or a System Administrator.
 bool mayReadConfidential(const Assignment& a, const Viewer& viewer);
+// Its store filter (the word search reads confidential comments only there).
+store::Filter confidentialReadable(const Viewer& viewer);
 
 // ---- people --------------------------------------------------------------------------
 

@@ -24,16 +24,19 @@
 #include "people/PeopleFilters.h"
 #include "people/PeopleRules.h"
 #include "platform/IniFiles.h"
+#include "platform/store/TextFold.h"
 #include "reports/CsvExport.h"
 #include "reports/DbaseExport.h"
 #include "reports/IcsExport.h"
 #include "views/ReminderList.h"
+#include "views/Search.h"
 
 namespace tko::cli {
 
 namespace {
 
 constexpr int kPageRows = 200;
+constexpr size_t kFindHitsPerKind = 50;  // as many of each kind as Edit > Find shows
 constexpr int kNameWidth = Assignment::Width::NAME;
 constexpr int kShortNameWidth = Assignment::Width::PERSON;
 constexpr int kGeneralMemoWidth = Assignment::Width::GENERALMEMO;
@@ -67,7 +70,8 @@ private:
     std::string m_kept;
 };
 
-const std::set<std::string> kCommands{"due", "unseen", "reminders", "add", "conclude", "export"};
+const std::set<std::string> kCommands{"due",      "unseen", "reminders", "add",
+                                      "conclude", "export", "find"};
 
 // Options that take a value; every other option is a flag.
 const std::set<std::string> kValueOptions{
@@ -305,6 +309,29 @@ int runReminders(Context& c) {
                       textCell(a ? a->PERSON : std::string()), flagCell(r.ALARMFLAG),
                       numberCell(r.ASSIGNNUMBER), textCell(r.USER)});
     }
+    print(table, c.args, c.out);
+    return kExitOk;
+}
+
+// ---- find ----------------------------------------------------------------------
+// The words after the directory are the text looked for.
+int runFind(Context& c) {
+    std::string typed;
+    for (const std::string& word : c.args.positional) typed += (typed.empty() ? "" : " ") + word;
+    if (store::searchTokens(typed).empty()) {
+        c.err << "taskorbit-cli: find needs a word to look for\n";
+        return kExitUsage;
+    }
+    std::vector<SearchHit> hits;
+    if (!searchOffice(c.db, c.session, typed, kFindHitsPerKind, hits).ok())
+        return storeFailure(c, label::ASSIGNMENT);
+    CliTable table({{"Table", "table"},
+                    {"Number", "number", true},
+                    {"Title", "title"},
+                    {"Snippet", "snippet"}});
+    for (const SearchHit& hit : hits)
+        table.addRow({textCell(hit.table), numberCell(hit.number), textCell(hit.title),
+                      textCell(hit.snippet)});
     print(table, c.args, c.out);
     return kExitOk;
 }
@@ -722,6 +749,7 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     if (command == "due") return runDue(context);
     if (command == "unseen") return runUnseen(context);
     if (command == "reminders") return runReminders(context);
+    if (command == "find") return runFind(context);
     if (command == "add") return runAdd(context);
     if (command == "conclude") return runConclude(context);
     return runExport(context, exportKind);

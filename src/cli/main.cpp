@@ -70,6 +70,7 @@ void usage(std::ostream& out) {
            "              add an assignment, as the assignment form does\n"
            "  conclude DIR --user NAME NUMBER [--json]\n"
            "              conclude an assignment (a repeating one moves to its next due date)\n"
+           "  find DIR --user NAME TEXT [--json]   what the user may see that holds the words\n"
            "  export dbase DIR OUTDIR --user NAME   the twelve dBase III files (OUTDIR is made)\n"
            "  export ics DIR FILE --user NAME       the user's open assignments as iCalendar\n"
            "  export csv DIR TABLE FILE --user NAME one table as CSV\n"
@@ -151,6 +152,10 @@ int runCheck(const DataSource& source) {
     // person would be read as the user; also a reason not to say all is well.
     status = tko::userNameCollisions(*db, problems);
     if (!status.ok()) return fail("cannot read the users and people", status);
+    // The word search's indexes hold nothing that is not in the tables: they
+    // are built anew from the rows, whatever the check found.
+    status = db->refreshTextIndexes(true);
+    if (!status.ok()) return fail("cannot rebuild the text indexes", status);
     for (const std::string& line : problems) std::cout << line << "\n";
     if (!problems.empty()) return 2;
     std::cout << "All tables and keys are in order.\n";

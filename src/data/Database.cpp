@@ -45,6 +45,7 @@ std::unique_ptr<Database> Database::open(const DataSource& source, bool create, 
             return nullptr;
         }
         status = db->createTables();
+        if (status.ok()) status = db->refreshTextIndexes(false);
         if (!status.ok()) return nullptr;
         return db;
     }
@@ -72,6 +73,13 @@ std::unique_ptr<Database> Database::open(const DataSource& source, bool create, 
     if (create || addMissing) {
         status = db->track(db->engine().adoptNameCollation(allTables()));
         if (!status.ok()) return nullptr;
+    }
+    // The word search's indexes are made and filled once for a data set
+    // made before them.
+    status = db->refreshTextIndexes(false);
+    if (!status.ok()) {
+        store::logEngineFailure(status, "creating the text indexes");
+        return nullptr;
     }
     return db;
 }
@@ -150,6 +158,11 @@ bool Database::missesTablesOrKeys() {
 
 Status Database::createTables() {
     return track(m_engine->createTables(allTables()));
+}
+
+Status Database::refreshTextIndexes(bool rebuild) {
+    std::vector<std::string> made;
+    return track(m_engine->refreshTextIndexes(allTables(), rebuild, made));
 }
 
 Status Database::check(std::vector<std::string>& problems) {

@@ -67,6 +67,9 @@ public:
     Status checkLayout(LayoutCheck& out);
     // One line per problem found in the tables, keys or files.
     Status check(std::vector<std::string>& problems);
+    // Makes the text indexes of the word search that are missing, or with
+    // `rebuild` all of them anew (Engine::refreshTextIndexes()).
+    Status refreshTextIndexes(bool rebuild);
     // Takes and releases the write lock: kFileLocked when another station
     // holds it longer than `timeoutMs`.
     Status probeLock(int timeoutMs);

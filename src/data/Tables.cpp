@@ -33,10 +33,26 @@ struct KeySpec {
     bool auxiliary = false;
 };
 
+// The full-text indexes of the word search (views/Search.h): the texts a user
+// searches by, the confidential comments in an index of their own, so that a
+// search reads them only for those who may.
+std::vector<std::pair<const char*, std::vector<const char*>>> textIndexSpecs(
+    const std::string& label) {
+    if (label == "ASSIGNMENT")
+        return {{"ASS:TEXT", {"NAME", "GENERALMEMO", "ASSIGNMEMO", "LOG"}},
+                {"ASS:CONFTEXT", {"CONFMEMO"}}};
+    if (label == "PEOPLE")
+        return {{"PEO:TEXT",
+                 {"SHORTNAME", "FIRSTNAME", "LASTNAME", "ORGANIZATION", "EMAIL", "PHONENUMBER",
+                  "COMMENTS"}}};
+    if (label == "PROJECT") return {{"PRO:TEXT", {"NAME", "NOTE"}}};
+    return {};
+}
+
 TableDef makeTable(const char* label, const char* prefix, const char* storedName,
                    store::TableFile file, std::vector<store::FieldDef> fields,
                    std::initializer_list<KeySpec> keys) {
-    TableDef def{label, prefix, storedName, file, std::move(fields), {}};
+    TableDef def{label, prefix, storedName, file, std::move(fields), {}, {}};
     for (const KeySpec& given : keys) {
         KeyDef key{given.label, {}, given.unique, given.auxiliary};
         for (const char* name : given.components) {
@@ -53,6 +69,11 @@ TableDef makeTable(const char* label, const char* prefix, const char* storedName
             key.components.push_back(component);
         }
         def.keys.push_back(std::move(key));
+    }
+    for (const auto& [indexLabel, columns] : textIndexSpecs(label)) {
+        store::TextIndexDef index{indexLabel, {}};
+        for (const char* column : columns) index.fields.push_back(def.fieldIndex(column));
+        def.textIndexes.push_back(std::move(index));
     }
     return def;
 }

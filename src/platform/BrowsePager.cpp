@@ -33,13 +33,18 @@ void BrowsePager::setFilter(store::Filter filter) {
     m_filter = std::move(filter);
     // The range becomes part of the filter, so that reads continuing from a
     // row stop where the range ends.
-    std::vector<store::Filter> parts{m_filter};
+    std::vector<store::Filter> parts{m_filter, m_textFilter};
     for (size_t i = 0; i < m_range.size(); ++i) {
         const int field = m_key->components[i].field;
         parts.push_back(store::eq(m_table.fields[static_cast<size_t>(field)].name, m_range[i]));
     }
     m_effectiveFilter = store::allOf(std::move(parts));
     invalidateBounds();
+}
+
+void BrowsePager::setTextFilter(store::Filter filter) {
+    m_textFilter = std::move(filter);
+    setFilter(m_filter);
 }
 
 void BrowsePager::setPageSize(int rows) {

@@ -46,6 +46,10 @@ public:
     void setRange(std::vector<store::Value> prefix);
     const std::vector<store::Value>& range() const { return m_range; }
     void setFilter(store::Filter filter);
+    // A further filter the user typed (a list's filter box), kept apart from
+    // the screen's own, which setFilter() replaces on every reload.
+    void setTextFilter(store::Filter filter);
+    const store::Filter& textFilter() const { return m_textFilter; }
     // Rows per page, at least 1.
     void setPageSize(int rows);
     int pageSize() const { return m_pageSize; }
@@ -142,6 +146,7 @@ private:
     const store::KeyDef* m_key = nullptr;
     std::vector<store::Value> m_range;
     store::Filter m_filter;
+    store::Filter m_textFilter;
     store::Filter m_effectiveFilter;
     int m_pageSize = 20;
     bool m_withMemos = false;

@@ -294,6 +294,10 @@ TEST_F(OfficeOpeningTest, RestoreChecksTheCopyAndWaitsUntilNoStationWorks) {
     auto db = Database::open(m_source, false, status);
     ASSERT_TRUE(db) << status.describe();
     EXPECT_EQ(assignments(*db), 12);
+    // The word search's index came back with the rows it indexes.
+    std::int64_t found = 0;
+    ASSERT_TRUE(db->count<Assignment>(store::matches("ASS:TEXT", "WORK"), found).ok());
+    EXPECT_EQ(found, 12);
 
     // While restoring, a starting station is turned away.
     auto restoring = store::StationPresence::alone(m_dir.path(), error);

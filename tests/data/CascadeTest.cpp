@@ -94,6 +94,67 @@ protected:
     std::unique_ptr<Database> m_db;
 };
 
+// The text indexes of the word search follow every write: an insert, a
+// change, a rename that cascades into other tables, a delete; a lost index is
+// made again on opening and rebuilt on request.
+TEST_F(CascadeTest, TextIndexesFollowEveryWriteAndAreRebuilt) {
+    auto found = [&](const char* index, const char* typed, auto record) {
+        using R = decltype(record);
+        return count<R>(store::matches(index, typed));
+    };
+    Person ann = person("Ann", 1, "Open", "BOSS");
+    Assignment a = assignment(1, "Ann", 1);
+    a.NAME = "Miller lease";
+    a.LOG = "called Straße office";
+    ASSERT_TRUE(m_db->change(a).ok());
+    assignment(2, "Ann", 1);
+    const struct {
+        const char* index;
+        const char* typed;
+        std::int64_t assignments;
+    } before[] = {{"ASS:TEXT", "miller", 1},     {"ASS:TEXT", "LEASE mil", 1},
+                  {"ASS:TEXT", "straße", 1},     {"ASS:TEXT", "ease", 0},
+                  {"ASS:CONFTEXT", "miller", 0}, {"ASS:TEXT", "", 0}};
+    for (const auto& c : before)
+        EXPECT_EQ(found(c.index, c.typed, Assignment{}), c.assignments)
+            << c.index << " " << c.typed;
+
+    a.NAME = "Baker";
+    a.CONFMEMO = "miller";
+    ASSERT_TRUE(m_db->change(a).ok());
+    EXPECT_EQ(found("ASS:TEXT", "miller", Assignment{}), 0);
+    EXPECT_EQ(found("ASS:TEXT", "baker", Assignment{}), 1);
+    EXPECT_EQ(found("ASS:CONFTEXT", "miller", Assignment{}), 1);
+
+    // The person's new short name is found, the old one no more; the
+    // assignments the rename rewrote keep their words.
+    Person renamed = ann;
+    renamed.SHORTNAME = "Zoë";
+    ASSERT_TRUE(changeRecord(*m_db, renamed, ann).ok());
+    EXPECT_EQ(count<Assignment>(is("PERSON", "Zoë")), 2);
+    EXPECT_EQ(found("PEO:TEXT", "zoe", Person{}), 1);
+    EXPECT_EQ(found("PEO:TEXT", "ann", Person{}), 0);
+    EXPECT_EQ(found("ASS:TEXT", "baker", Assignment{}), 1);
+
+    ASSERT_TRUE(m_db->reread(a).ok());
+    ASSERT_TRUE(m_db->remove(a).ok());
+    EXPECT_EQ(found("ASS:TEXT", "baker", Assignment{}), 0);
+    EXPECT_EQ(found("ASS:CONFTEXT", "miller", Assignment{}), 0);
+
+    Project p;
+    p.NAME = "Harbour";
+    p.PROJNUMBER = 7;
+    p.NOTE = "quay wall";
+    added(p);
+    EXPECT_EQ(found("PRO:TEXT", "QUAY harb", Project{}), 1);
+
+    // Rebuilt from the rows, the indexes find the same.
+    ASSERT_TRUE(m_db->refreshTextIndexes(true).ok());
+    EXPECT_EQ(found("PRO:TEXT", "quay", Project{}), 1);
+    EXPECT_EQ(found("PEO:TEXT", "zoe", Person{}), 1);
+    EXPECT_EQ(found("ASS:TEXT", "baker", Assignment{}), 0);
+}
+
 TEST_F(CascadeTest, RenamingAUserCarriesTheNewNameIntoEveryRowOfHisAndNoOtherRow) {
     User carla = userWithRows("CARLA", "BEN");
     const User before = carla;

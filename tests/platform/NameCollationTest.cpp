@@ -6,7 +6,9 @@
 #include <string>
 #include <vector>
 
+#include "platform/store/Filter.h"
 #include "platform/store/NameCollation.h"
+#include "platform/store/TextFold.h"
 
 namespace tko::store {
 namespace {
@@ -20,6 +22,38 @@ protected:
     int sign(int v) { return v < 0 ? -1 : (v > 0 ? 1 : 0); }
     std::unique_ptr<NameCollator> m_collator;
 };
+
+// Word searches fold away letter case and accents, unlike the order of names;
+// typed words split at blanks, a quoted part staying one word.
+TEST(TextFoldTest, FoldingAndWordsOfTheFilterBox) {
+    const struct {
+        const char* text;
+        const char* folded;
+    } folds[] = {{"", ""},
+                 {"Miller LEASE 42", "miller lease 42"},
+                 {"Müller", "muller"},
+                 {"ÉCOLE Crème", "ecole creme"},
+                 {"Straße", "strasse"},
+                 {"Søren Łukasz Æsir", "soren lukasz aesir"},
+                 {"ΑΘΗΝΑ", "αθηνα"},
+                 {"Ёлка", "елка"},
+                 {"a%b_c\\", "a%b_c\\"}};
+    for (const auto& f : folds) EXPECT_EQ(foldText(f.text), f.folded) << f.text;
+    EXPECT_EQ(containsPattern("100%_x\\"), "%100\\%\\_x\\\\%");
+
+    const struct {
+        const char* typed;
+        std::vector<std::string> words;
+    } splits[] = {{"", {}},
+                  {"  \t ", {}},
+                  {"miller lease", {"miller", "lease"}},
+                  {"  two   blanks ", {"two", "blanks"}},
+                  {"\"the miller\" lease", {"the miller", "lease"}},
+                  {"\"open quote", {"open quote"}},
+                  {"\"\"", {}},
+                  {"o'brien", {"o'brien"}}};
+    for (const auto& c : splits) EXPECT_EQ(splitWords(c.typed), c.words) << c.typed;
+}
 
 TEST_F(NameCollationTest, LetterCaseIsIgnoredInEveryAlphabetButAccentsCount) {
     EXPECT_EQ(m_collator->compare("Ben", "BEN"), 0);

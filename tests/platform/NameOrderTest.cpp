@@ -166,6 +166,81 @@ TEST_F(NameOrderTest, KeysOrderNamesAlphabeticallyAndPageThroughEqualSpellings) 
     for (const Person& p : page) EXPECT_EQ(rank(p.SHORTNAME), 4) << p.SHORTNAME;
 }
 
+// The words of a list's filter box, on the rows of both engines: each word
+// somewhere in the shown text columns, letter case and accents aside; the
+// pattern characters of LIKE and quotes are plain text.
+TEST_F(NameOrderTest, FilterWordsNarrowTheListWithoutRegardToCaseOrAccents) {
+    struct Entry {
+        const char* shortName;
+        const char* lastName;
+        const char* organisation;
+        const char* comments;
+    };
+    const Entry people[] = {{"MUELLER", "Müller", "Lease & Co", "the Miller lease"},
+                            {"mill", "Mill", "100% Ölwerke", "o'Brien's friend"},
+                            {"SOREN", "Søren", "Straße_7", ""},
+                            {"ZED", "Zedd", "ACME", "müller knows"}};
+    int number = 0;
+    for (const Entry& e : people) {
+        Person p;
+        p.SHORTNAME = e.shortName;
+        p.USER = "OWNER";
+        p.TYPE = "Open";
+        p.LASTNAME = e.lastName;
+        p.ORGANIZATION = e.organisation;
+        p.COMMENTS = e.comments;
+        p.PERSONNUMBER = ++number;
+        ASSERT_TRUE(m_db->add(p).ok()) << e.shortName;
+    }
+    const std::vector<std::string> shown{"SHORTNAME", "PEO:LASTNAME", "ORGANIZATION", "DATE"};
+    const struct {
+        const char* typed;
+        std::vector<std::string> expected;  // short names in key order
+    } cases[] = {
+        {"", {"mill", "MUELLER", "SOREN", "ZED"}},
+        {"   ", {"mill", "MUELLER", "SOREN", "ZED"}},
+        {"mül", {"MUELLER"}},  // the comments are not a shown column
+        {"MULLER", {"MUELLER"}},
+        {"mill", {"mill"}},
+        {"lease co", {"MUELLER"}},
+        {"lease zedd", {}},
+        {"100%", {"mill"}},
+        {"0%", {"mill"}},
+        {"%", {"mill"}},
+        {"e_", {"SOREN"}},
+        {"strasse", {"SOREN"}},
+        {"soren", {"SOREN"}},
+        {"oLWERKE", {"mill"}},
+        {"\"Lease &\"", {"MUELLER"}},
+        {"\"lease co\"", {}},
+        {"e", {"mill", "MUELLER", "SOREN", "ZED"}},
+        {"zed", {"ZED"}},
+    };
+    const store::TableDef& table = Person::def();
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        ReadRequest request;
+        request.key = table.key("PEO:SHORT_KEY");
+        request.filter = store::wordsFilter(table, shown, c.typed);
+        request.limit = 10;
+        std::vector<Person> page;
+        const Status s = m_db->read(request, page);
+        ASSERT_TRUE(s.ok() || s.endOfRange()) << s.describe();
+        std::vector<std::string> names;
+        for (const Person& p : page) names.push_back(p.SHORTNAME);
+        EXPECT_EQ(names, c.expected);
+    }
+    // A memo column shown is searched too, on the same rows.
+    ReadRequest request;
+    request.key = table.key("PEO:SHORT_KEY");
+    request.filter = store::wordsFilter(table, {"SHORTNAME", "COMMENTS"}, "O'BRIEN");
+    request.limit = 10;
+    std::vector<Person> page;
+    ASSERT_TRUE(m_db->read(request, page).ok());
+    ASSERT_EQ(page.size(), 1u);
+    EXPECT_EQ(page.front().SHORTNAME, "mill");
+}
+
 // ---- data sets made while names compared with regard to case -----------------
 
 // Creates every table as an earlier version did: texts compared bytewise.

@@ -41,6 +41,10 @@ public:
     store::Status adoptNameCollation(const std::vector<const store::TableDef*>& t) override {
         return m_inner->adoptNameCollation(t);
     }
+    store::Status refreshTextIndexes(const std::vector<const store::TableDef*>& t, bool rebuild,
+                                     std::vector<std::string>& made) override {
+        return m_inner->refreshTextIndexes(t, rebuild, made);
+    }
     store::Status verifyStorage(std::vector<std::string>& p) override {
         return m_inner->verifyStorage(p);
     }

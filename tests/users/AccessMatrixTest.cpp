@@ -39,6 +39,7 @@
 #include "users/UserAccounts.h"
 #include "views/History.h"
 #include "views/LookForward.h"
+#include "views/Search.h"
 
 namespace tko {
 namespace {
@@ -425,6 +426,115 @@ TEST_F(AccessMatrixTest, PeopleAndProjectListsShowWhatTheModuleAllows) {
     });
 }
 
+// The word search (Edit > Find and the find command): each kind finds what
+// its list shows and nothing else; confidential comments are found and shown
+// only to those who may read them; a person's confidential comments never.
+TEST_F(AccessMatrixTest, TheWordSearchFindsAndShowsOnlyWhatTheModuleAllows) {
+    ASSERT_TRUE(m_db->begin({"ASSIGNMENT", "PEOPLE", "PROJECT"}, 3000).ok());
+    for (Assignment& a : m_all) {
+        a.GENERALMEMO = "Lease of the Müller hall";
+        a.CONFMEMO = "zephyr lease secret";
+        ASSERT_TRUE(m_db->change(a).ok());
+    }
+    for (auto& [number, p] : m_people) {
+        ASSERT_TRUE(m_db->reread(p).ok());
+        p.COMMENTS = "pumpkin";
+        p.CONFCOMMENTS = "walnut";
+        ASSERT_TRUE(m_db->change(p).ok());
+    }
+    for (auto& [number, p] : m_projects) {
+        ASSERT_TRUE(m_db->reread(p).ok());
+        p.NOTE = "Harbour plans";
+        ASSERT_TRUE(m_db->change(p).ok());
+    }
+    ASSERT_TRUE(m_db->commit().ok());
+
+    // The numbers of `kind` found for `typed`; every snippet checked.
+    auto found = [&](const Session& session, const access::Viewer& viewer, const char* typed,
+                     SearchKind kind) {
+        std::vector<SearchHit> hits;
+        EXPECT_TRUE(searchOffice(*m_db, session, typed, 1000, hits).ok());
+        Numbers numbers;
+        for (const SearchHit& hit : hits) {
+            EXPECT_EQ(hit.snippet.find("walnut"), std::string::npos);
+            if (hit.kind == SearchKind::Assignment) {
+                const auto a = std::find_if(m_all.begin(), m_all.end(), [&](const Assignment& x) {
+                    return x.ASSIGNNUMBER == hit.number;
+                });
+                EXPECT_TRUE(a != m_all.end() && (access::mayReadConfidential(*a, viewer) ||
+                                                 hit.snippet.find("zephyr") == std::string::npos))
+                    << "confidential text shown of " << hit.number;
+            }
+            if (hit.kind == kind) {
+                EXPECT_TRUE(numbers.insert(hit.number).second);
+            }
+        }
+        return numbers;
+    };
+
+    forEachViewer([&](const Login& login, const Session& session, const access::Viewer& viewer) {
+        const Numbers visible =
+            expected([&](const Assignment& a) { return access::maySeeAssignment(a, viewer); });
+        // Letter case and accents aside, by the start of a word.
+        for (const char* typed : {"lease", "MULLER hall", "müll"})
+            EXPECT_EQ(found(session, viewer, typed, SearchKind::Assignment), visible) << typed;
+        EXPECT_EQ(found(session, viewer, "zephyr", SearchKind::Assignment),
+                  expected([&](const Assignment& a) {
+                      return access::maySeeAssignment(a, viewer) &&
+                             access::mayReadConfidential(a, viewer);
+                  }));
+        EXPECT_TRUE(found(session, viewer, "ease", SearchKind::Assignment).empty());
+        EXPECT_TRUE(found(session, viewer, "walnut", SearchKind::Person).empty());
+
+        Numbers people;
+        for (const auto& [number, person] : m_people)
+            if (access::maySeePerson(person, viewer,
+                                     person.SHORTNAME == "Lim" && login.user == "BEN"))
+                people.insert(number);
+        EXPECT_EQ(found(session, viewer, "Pumpkin", SearchKind::Person), people);
+
+        Numbers projects;
+        for (const auto& [number, project] : m_projects)
+            if (access::maySeeProject(project, viewer,
+                                      m_projectUsers.count({number, login.user}) > 0))
+                projects.insert(number);
+        EXPECT_EQ(found(session, viewer, "harb", SearchKind::Project), projects);
+
+        const bool ownsTeam = login.user == "BEN" || viewer.isSystemAdministrator();
+        EXPECT_EQ(found(session, viewer, "tea", SearchKind::GroupList),
+                  ownsTeam ? Numbers{1} : Numbers{});
+    });
+
+    // The command: the same hits, as objects of exactly four members.
+    const Login& ben = kUsers[2];
+    setenv("TASKORBIT_PASSWORD", ben.password.c_str(), 1);
+    std::istringstream in;
+    std::ostringstream out, err;
+    const int code = cli::runScriptCommand(
+        {"find", m_source.directory, "--user", ben.user, "zephyr", "--json"}, m_source.serverInfo,
+        QString::fromStdString(m_dir.path()), in, out, err);
+    unsetenv("TASKORBIT_PASSWORD");
+    ASSERT_EQ(code, cli::kExitOk) << err.str();
+    Session session;
+    session.GlobalUser = ben.user;
+    session.GlobalUserAccess = ben.level;
+    std::vector<SearchHit> hits;
+    ASSERT_TRUE(searchOffice(*m_db, session, "zephyr", 50, hits).ok());
+    const QJsonArray rows = QJsonDocument::fromJson(QByteArray::fromStdString(out.str())).array();
+    ASSERT_EQ(rows.size(), static_cast<qsizetype>(hits.size()));
+    ASSERT_FALSE(hits.empty());
+    for (qsizetype i = 0; i < rows.size(); ++i) {
+        const QJsonObject row = rows[i].toObject();
+        EXPECT_EQ(row.keys(), (QStringList{QStringLiteral("number"), QStringLiteral("snippet"),
+                                           QStringLiteral("table"), QStringLiteral("title")}));
+        const SearchHit& hit = hits[static_cast<size_t>(i)];
+        EXPECT_EQ(row.value(QStringLiteral("table")).toString().toStdString(), hit.table);
+        EXPECT_EQ(row.value(QStringLiteral("number")).toInt(), hit.number);
+        EXPECT_EQ(row.value(QStringLiteral("title")).toString().toStdString(), hit.title);
+        EXPECT_EQ(row.value(QStringLiteral("snippet")).toString().toStdString(), hit.snippet);
+    }
+}
+
 // Keeps the text of every line a report hands over.
 class ReportLines : public PageSink {
 public:
@@ -612,7 +722,7 @@ protected:
 // Each user's own role reads exactly the rows the access module lets him open
 // or see, and the confidential comments only where he may read them.
 TEST_F(ServerRolesTest, EachRoleReadsWhatTheModuleAllows) {
-    forEachViewer([&](const Login& login, const Session&, const access::Viewer& viewer) {
+    forEachViewer([&](const Login& login, const Session& session, const access::Viewer& viewer) {
         auto station = connectAs(login.user, login.password);
         ASSERT_TRUE(station);
         std::vector<Assignment> assignments;
@@ -691,6 +801,19 @@ TEST_F(ServerRolesTest, EachRoleReadsWhatTheModuleAllows) {
                 (r.ASSIGNNUMBER != 0 && shown.count(r.ASSIGNNUMBER)))
                 remindersExpected.insert(number);
         EXPECT_EQ(reminded, remindersExpected);
+
+        // The word search through his role: the confidential comments (all
+        // "secret") found where he may read them, though his role may not
+        // select the column.
+        std::vector<SearchHit> hits;
+        ASSERT_TRUE(searchOffice(*station, session, "secret", 1000, hits).ok());
+        Numbers confidential;
+        for (const SearchHit& hit : hits)
+            if (hit.kind == SearchKind::Assignment) confidential.insert(hit.number);
+        EXPECT_EQ(confidential, expected([&](const Assignment& a) {
+                      return access::maySeeAssignment(a, viewer) &&
+                             access::mayReadConfidential(a, viewer);
+                  }));
 
         // Group lists: the owner's (BEN's "Team"), all for System Administrators.
         std::vector<GroupPeople> members;

@@ -4,6 +4,7 @@
 #include <QAction>
 #include <QCheckBox>
 #include <QHeaderView>
+#include <QLineEdit>
 #include <QMenu>
 #include <QPointer>
 #include <QPushButton>
@@ -170,6 +171,48 @@ private slots:
         QCOMPARE(MessageBox::shown().front().number, 6);
         QCOMPARE(MessageBox::shown().front().text,
                  QStringLiteral("The Procedure ReportDueAssignments has not been defined."));
+    }
+
+    // The filter box: the words typed narrow the list (letter case and
+    // accents aside, over the shown text columns) in every tab; Escape clears
+    // the box first and closes the window only once it is empty.
+    void theFilterBoxNarrowsTheListInEveryTabAndEscapeClearsIt() {
+        DueNowWindow window(as(kFirstUserName, 2), actions());
+        window.setAttribute(Qt::WA_DeleteOnClose, false);
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        BrowseList* list = window.list();
+        QLineEdit* filter = window.filterEdit();
+        const QStringList all = column(list, 0);
+        QCOMPARE(all.size(), 3);
+        const struct {
+            const char* typed;
+            QStringList names;
+        } cases[] = {{"REN", {QStringLiteral("Pay the office rent")}},
+                     {"quartérly  SALES", {QStringLiteral("Prepare the quarterly sales figures")}},
+                     {"carla", {QStringLiteral("Pay the office rent")}},
+                     {"the", all},
+                     {"nothing-like-this", {}}};
+        for (const auto& c : cases) {
+            filter->clear();
+            const QString typed = QString::fromUtf8(c.typed);
+            if (typed.toLatin1() == QByteArray(c.typed)) {
+                QTest::keyClicks(filter, typed);
+            } else {  // keyClicks types ASCII only: as a paste would
+                filter->setText(typed);
+                emit filter->textEdited(typed);
+            }
+            QTRY_COMPARE(column(list, 0), c.names);
+            list->sortTabs()->setCurrentIndex(3);
+            QCOMPARE(column(list, 0).size(), c.names.size());
+            list->sortTabs()->setCurrentIndex(0);
+        }
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QVERIFY(filter->text().isEmpty());
+        QCOMPARE(column(list, 0), all);
+        QVERIFY(window.isVisible());
+        QTest::keyClick(filter, Qt::Key_Escape);
+        QVERIFY(!window.isVisible());
     }
 
     void printHandsTheReportTheCurrentOrdersName() {

@@ -4,6 +4,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QKeySequence>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
@@ -67,6 +68,9 @@ constexpr MenuEntry kMenuEntries[] = {
     {MenuKind::Procedure, "fileMenu", "exportDbaseAction", "&Export to dBase", "ExportToDbase",
      true},
     {MenuKind::Exit, "fileMenu", "exitAction", "E&xit", nullptr, false, true},
+
+    {MenuKind::Menu, nullptr, "editMenu", "E&dit"},
+    {MenuKind::Procedure, "editMenu", "findAction", "&Find...", "FindInOffice"},
 
     {MenuKind::Menu, nullptr, "assignmentsMenu", "&Assignments"},
     {MenuKind::Procedure, "assignmentsMenu", "dueNowAction", "Assignments &Due Now",
@@ -286,6 +290,8 @@ void MainFrame::buildMenus() {
         }
         if (item && e.administrator) m_adminActions << item;
     }
+
+    if (QAction* find = action(QStringLiteral("findAction"))) find->setShortcut(QKeySequence::Find);
 
     // The toolbar repeats the most used items, each with its tool tip.
     QToolBar* tools = addToolBar(QStringLiteral("Toolbar"));

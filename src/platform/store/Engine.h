@@ -97,6 +97,18 @@ public:
     // refused or lost; verifyTable names those values, and a later call converts
     // the key once they are renamed. Writes nothing when all is up to date.
     virtual Status adoptNameCollation(const std::vector<const TableDef*>& tables) = 0;
+    // Creates the text indexes (TextIndexDef) of existing `tables` that are
+    // missing and fills them from the rows; with `rebuild`, fills every one
+    // anew. `made` gets the label of each index created or filled. Writes
+    // nothing when all are there and `rebuild` is false. An engine that
+    // wraps another passes the call on; this default keeps none.
+    virtual Status refreshTextIndexes(const std::vector<const TableDef*>& tables, bool rebuild,
+                                      std::vector<std::string>& made) {
+        (void)tables;
+        (void)rebuild;
+        made.clear();
+        return Status::success();
+    }
 
     // Up to `limit` rows along the key, in reading order (nearest first).
     // An empty result is kRecordNotAvailable.

@@ -1,5 +1,7 @@
 #include "platform/store/Filter.h"
 
+#include <algorithm>
+
 namespace tko::store {
 
 Filter all() {
@@ -50,6 +52,63 @@ Filter negate(Filter operand) {
     Filter f;
     f.kind = Filter::Kind::Not;
     f.children.push_back(std::move(operand));
+    return f;
+}
+
+Filter contains(std::string field, std::string word) {
+    if (word.empty()) return all();
+    Filter f;
+    f.kind = Filter::Kind::Contains;
+    f.field = std::move(field);
+    f.value = std::move(word);
+    return f;
+}
+
+std::vector<std::string> splitWords(std::string_view typed) {
+    std::vector<std::string> words;
+    std::string word;
+    bool quoted = false;
+    for (const char ch : typed) {
+        if (ch == '"') {
+            quoted = !quoted;
+        } else if (!quoted && (ch == ' ' || ch == '\t' || ch == '\n' || ch == '\r')) {
+            if (!word.empty()) words.push_back(std::move(word));
+            word.clear();
+        } else {
+            word += ch;
+        }
+    }
+    if (!word.empty()) words.push_back(std::move(word));
+    return words;
+}
+
+Filter wordsFilter(const TableDef& table, const std::vector<std::string>& fields,
+                   std::string_view typed) {
+    std::vector<std::string> texts;
+    for (const std::string& name : fields) {
+        const int i = table.fieldIndex(name);
+        if (i < 0) continue;
+        const FieldDef& f = table.fields[static_cast<size_t>(i)];
+        if ((f.type == FieldType::String || f.type == FieldType::Memo) &&
+            std::find(texts.begin(), texts.end(), f.name) == texts.end())
+            texts.push_back(f.name);
+    }
+    if (texts.empty()) return all();
+    std::vector<Filter> each;
+    for (const std::string& word : splitWords(typed)) {
+        std::vector<Filter> anywhere;
+        for (const std::string& field : texts) anywhere.push_back(contains(field, word));
+        each.push_back(anyOf(std::move(anywhere)));
+    }
+    return allOf(std::move(each));
+}
+
+Filter matches(std::string indexLabel, std::string typed) {
+    if (splitWords(typed).empty()) return anyOf({});
+    Filter f;
+    f.kind = Filter::Kind::Matches;
+    f.field = std::move(indexLabel);
+    f.value = std::move(typed);
     return f;
 }
 

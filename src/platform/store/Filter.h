@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
@@ -12,7 +13,7 @@
 namespace tko::store {
 
 struct Filter {
-    enum class Kind { All, Compare, And, Or, Not, Exists };
+    enum class Kind { All, Compare, And, Or, Not, Exists, Contains, Matches };
     // Same: equal letter for letter (letter case counts), where Eq compares
     // texts as keys do, without regard to case.
     enum class Op { Eq, Ne, Lt, Le, Gt, Ge, Same };
@@ -23,6 +24,11 @@ struct Filter {
     std::string field;
     Op op = Op::Eq;
     Value value;
+
+    // Contains: the text `field` holds `value` (a word) anywhere, letter case
+    // and accents aside (see TextFold.h).
+    // Matches: the text index `field` (TextIndexDef::label) holds every word
+    // of `value` (splitWords()), each as a word or the start of one.
 
     // And / Or / Not: the operands (Not takes one). Exists: children[0], if
     // present, is the condition on the inner table's row.
@@ -63,6 +69,24 @@ inline Filter ge(std::string f, Value v) {
 Filter allOf(std::vector<Filter> operands);
 Filter anyOf(std::vector<Filter> operands);
 Filter negate(Filter operand);
+// `field` (a text or memo) holds `word` anywhere, letter case and accents
+// aside. An empty word matches every row.
+Filter contains(std::string field, std::string word);
+// The rows whose text index `indexLabel` holds every word of `typed`, each
+// as a whole word or the start of one, letter case and accents aside. No
+// words: no row.
+Filter matches(std::string indexLabel, std::string typed);
+
+// The words typed into a list's filter box as a filter over `fields` of
+// `table`: every word must be held by one of the fields (texts and memos;
+// other fields and unknown names are passed over). Words are separated by
+// blanks; a part in double quotes is one word, blanks and all. No words, or
+// no text field: every row.
+Filter wordsFilter(const TableDef& table, const std::vector<std::string>& fields,
+                   std::string_view typed);
+// The words of `typed` as wordsFilter() splits them.
+std::vector<std::string> splitWords(std::string_view typed);
+
 Filter exists(const TableDef& table, std::vector<std::pair<std::string, std::string>> links,
               Filter where = all());
 

@@ -120,6 +120,8 @@ Filter assumingStored(const TableDef& table, Filter filter, int field, const Val
     switch (filter.kind) {
         case Filter::Kind::All:
         case Filter::Kind::Exists:
+        case Filter::Kind::Contains:
+        case Filter::Kind::Matches:
             return filter;
         case Filter::Kind::Compare: {
             if (table.fieldIndex(filter.field) != field) return filter;

@@ -12,7 +12,9 @@
 #include "platform/store/CaseDuplicates.h"
 #include "platform/store/NameCollation.h"
 #include "platform/store/PgDetail.h"
+#include "platform/store/PgRoles.h"
 #include "platform/store/SchemaCheck.h"
+#include "platform/store/TextFold.h"
 
 namespace tko::store {
 using namespace pgdetail;
@@ -24,6 +26,17 @@ namespace pgdetail {
 std::string createNameCollation() {
     return std::string("CREATE COLLATION IF NOT EXISTS ") + kNameCollation +
            " (provider = icu, locale = '" + kNameCollationLocale + "', deterministic = false)";
+}
+
+// The folding function of word searches (TextFold.h): unaccent (a contrib
+// extension the server ships) then lower case by ICU's root rules, so that
+// the database's own character type does not matter.
+std::vector<std::string> createFoldFunction() {
+    return {"CREATE EXTENSION IF NOT EXISTS unaccent SCHEMA public",
+            std::string("CREATE OR REPLACE FUNCTION public.") + kFoldFunction +
+                "(t text) RETURNS text LANGUAGE sql IMMUTABLE PARALLEL SAFE STRICT AS "
+                "$$ SELECT lower(public.unaccent('public.unaccent'::regdictionary, t) "
+                "COLLATE \"und-x-icu\") $$"};
 }
 
 }  // namespace pgdetail
@@ -136,6 +149,17 @@ std::string PgEngine::indexName(const TableDef& table, const KeyDef& key) const 
 }
 
 Status PgEngine::adoptNameCollation(const std::vector<const TableDef*>& tables) {
+    // Offices made before word searches get the folding function once.
+    SqlQuery probe;
+    probe.sql = std::string("SELECT to_regprocedure('public.") + kFoldFunction + "(text)') IS NULL";
+    PGresult* found = nullptr;
+    Status fold = run(probe, found);
+    if (!fold.ok()) return fold;
+    const bool missing = PQntuples(found) == 1 && std::string(PQgetvalue(found, 0, 0)) == "t";
+    PQclear(found);
+    for (const std::string& sql : missing ? createFoldFunction() : std::vector<std::string>{})
+        if (fold.ok()) fold = exec(sql);
+    if (!fold.ok()) return fold;
     std::vector<const TableDef*> rebuild;
     std::vector<std::pair<const TableDef*, const KeyDef*>> rekey;
     Status s = planNameCollation(tables, rebuild, rekey);
@@ -200,6 +224,55 @@ Status PgEngine::adoptNameCollation(const std::vector<const TableDef*>& tables) 
         forgetStatements();
     }
     return s;
+}
+
+}  // namespace tko::store
+
+namespace tko::store {
+
+// The server keeps its text indexes itself: a missing one is created (which
+// fills it); `rebuild` builds each one anew from the rows.
+Status PgEngine::refreshTextIndexes(const std::vector<const TableDef*>& tables, bool rebuild,
+                                    std::vector<std::string>& made) {
+    made.clear();
+    std::vector<std::pair<const TableDef*, const TextIndexDef*>> wanted;
+    for (const TableDef* table : tables) {
+        for (const TextIndexDef& index : table->textIndexes) {
+            SqlQuery q;
+            q.sql = "SELECT to_regclass($1) IS NOT NULL, to_regclass($2) IS NOT NULL";
+            q.params = {m_sql.tableName(*table), m_sql.quoted(index.sqlName())};
+            PGresult* result = nullptr;
+            Status s = run(q, result);
+            if (!s.ok()) return s;
+            const bool tableThere = std::string(PQgetvalue(result, 0, 0)) == "t";
+            const bool indexThere = std::string(PQgetvalue(result, 0, 1)) == "t";
+            PQclear(result);
+            if (tableThere && (rebuild || !indexThere)) wanted.emplace_back(table, &index);
+        }
+    }
+    // Only the tables' owner may make indexes: on a secured office a user's
+    // role or the log-in gate leaves them to the owner's next opening (the
+    // search reads the rows without them meanwhile).
+    const std::string database = databaseName(), role = sessionRole();
+    if (wanted.empty() || isUserRole(database, role) || role == gateRoleName(database))
+        return Status::success();
+    Status s = begin({}, m_options.lockTimeoutMs);
+    if (!s.ok()) return s;
+    s = exec(std::string("SELECT pg_advisory_xact_lock(") + kCreateLockKey + ")");
+    for (const std::string& sql : createFoldFunction())
+        if (s.ok()) s = exec(sql);
+    for (const auto& [table, index] : wanted) {
+        if (s.ok() && rebuild) s = exec("DROP INDEX IF EXISTS " + m_sql.quoted(index->sqlName()));
+        for (const std::string& sql : m_sql.createTextIndex(*table, *index))
+            if (s.ok()) s = exec(sql);
+        if (s.ok()) made.push_back(index->label);
+    }
+    if (!s.ok()) {
+        rollback();
+        made.clear();
+        return s;
+    }
+    return commit();
 }
 
 }  // namespace tko::store

@@ -6,6 +6,7 @@
 #include <libpq-fe.h>
 
 #include <string>
+#include <vector>
 
 #include "platform/store/Status.h"
 
@@ -33,5 +34,7 @@ Status badText(const std::string& text);
 
 // The statement that creates the name collation on the server (PgCollation.cpp).
 std::string createNameCollation();
+// The statements that create the folding function of word searches.
+std::vector<std::string> createFoldFunction();
 
 }  // namespace tko::store::pgdetail

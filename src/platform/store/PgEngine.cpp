@@ -39,6 +39,9 @@ SqlDialect postgresDialect() {
     d.schemaOnIndexName = false;
     d.singleStatementPages = true;
     d.literalFilterValues = true;
+    d.foldCollate = " COLLATE \"C\"";
+    d.textIndexes = SqlDialect::TextIndexes::TsVector;
+    d.foldSchema = "public.";
     // A page's statement is planned once per connection, so a range costs
     // its reading only: sixteen let "By Priority" read each of the nine
     // priorities (and a few unusual values) as a range of its own, 0.40 ms
@@ -93,6 +96,8 @@ Status PgEngine::createTables(const std::vector<const TableDef*>& tables) {
     s = exec(std::string("SELECT pg_advisory_xact_lock(") + kCreateLockKey + ")");
     if (s.ok()) s = exec(std::string("CREATE SCHEMA IF NOT EXISTS ") + m_sql.quoted(kUsersSchema));
     if (s.ok()) s = exec(createNameCollation());
+    for (const std::string& sql : createFoldFunction())
+        if (s.ok()) s = exec(sql);
     for (const TableDef* table : tables) {
         for (const std::string& sql : m_sql.createTable(*table)) {
             if (s.ok()) s = exec(sql);

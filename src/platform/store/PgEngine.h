@@ -69,6 +69,8 @@ public:
     Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
     Status verifyStorage(std::vector<std::string>& problems) override;
     Status adoptNameCollation(const std::vector<const TableDef*>& tables) override;
+    Status refreshTextIndexes(const std::vector<const TableDef*>& tables, bool rebuild,
+                              std::vector<std::string>& made) override;
     Status read(const TableDef& table, const ReadRequest& request, std::vector<Row>& out) override;
     Status fetch(const TableDef& table, const KeyDef& key, const std::vector<Value>& keyValues,
                  Row& out) override;

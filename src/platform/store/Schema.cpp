@@ -14,6 +14,18 @@ std::string KeyDef::sqlName() const {
     return name;
 }
 
+std::string TextIndexDef::sqlName() const {
+    std::string name = label;
+    std::replace(name.begin(), name.end(), ':', '_');
+    return name;
+}
+
+const TextIndexDef* TableDef::textIndex(const std::string& name) const {
+    for (const TextIndexDef& t : textIndexes)
+        if (t.label == name) return &t;
+    return nullptr;
+}
+
 int TableDef::fieldIndex(const std::string& name) const {
     std::string_view bare = name;
     const auto colon = bare.find(':');

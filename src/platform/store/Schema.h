@@ -46,6 +46,17 @@ struct KeyDef {
     std::string sqlName() const;
 };
 
+// A full-text index over some text columns of a table, for word searches:
+// an FTS5 table kept current by triggers on the embedded engine, an index on
+// the columns' folded words on the server. Not part of the data model.
+struct TextIndexDef {
+    std::string label;        // "ASS:TEXT"
+    std::vector<int> fields;  // indexes into TableDef::fields (texts and memos)
+
+    // Name in the database: the label with ':' replaced by '_'.
+    std::string sqlName() const;
+};
+
 // Which database file holds a table: the shared data file or the users file.
 enum class TableFile { Data, Users };
 
@@ -56,12 +67,15 @@ struct TableDef {
     TableFile file = TableFile::Data;
     std::vector<FieldDef> fields;  // record fields in order, memos last
     std::vector<KeyDef> keys;
+    std::vector<TextIndexDef> textIndexes;
 
     // Index of a field by its label, with or without prefix ("ASS:DUEDATE" or
     // "DUEDATE"); -1 when there is none.
     int fieldIndex(const std::string& name) const;
     // Key by label ("ASS:DUEDATE_KEY" or "DUEDATE_KEY"); nullptr when there is none.
     const KeyDef* key(const std::string& label) const;
+    // Text index by label; nullptr when there is none.
+    const TextIndexDef* textIndex(const std::string& label) const;
     // Sum of the field widths (memos excluded), as a packed record would take.
     int recordLength() const;
     // Whether `component` of one of this table's keys orders a text letter

@@ -4,6 +4,7 @@
 #include <functional>
 
 #include "platform/store/NameCollation.h"
+#include "platform/store/TextFold.h"
 
 namespace tko::store {
 
@@ -66,6 +67,57 @@ std::vector<std::string> SqlBuilder::createTable(const TableDef& table) const {
                                         columnDefinitions(table)};
     for (const KeyDef& key : table.keys) statements.push_back(createIndex(table, key));
     return statements;
+}
+
+std::string SqlBuilder::textVector(const TableDef& table, const TextIndexDef& index,
+                                   const std::string& alias) const {
+    std::string text;
+    for (const int field : index.fields) {
+        if (!text.empty()) text += " || ' ' || ";
+        text += "(" + (alias.empty() ? std::string() : alias + ".") +
+                quoted(table.fields[static_cast<size_t>(field)].name) + m_dialect.foldCollate + ")";
+    }
+    return "to_tsvector('simple'::regconfig, " + m_dialect.foldSchema + kFoldFunction + "(" + text +
+           "))";
+}
+
+std::vector<std::string> SqlBuilder::createTextIndex(const TableDef& table,
+                                                     const TextIndexDef& index) const {
+    const std::string name = quoted(index.sqlName());
+    if (m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector)
+        return {"CREATE INDEX IF NOT EXISTS " + name + " ON " + tableName(table) + " USING gin (" +
+                textVector(table, index, "") + ")"};
+    // An external-content FTS5 table: it keeps only the words, the rows stay
+    // in the table; the triggers keep it in step with every insert, change of
+    // an indexed column and delete, in the writer's own transaction.
+    std::string columns, newValues, oldValues, updateOf;
+    for (const int field : index.fields) {
+        const std::string column = quoted(table.fields[static_cast<size_t>(field)].name);
+        columns += ", " + column;
+        newValues += ", new." + column;
+        oldValues += ", old." + column;
+        updateOf += (updateOf.empty() ? "" : ", ") + column;
+    }
+    const std::string rowId = quoted(kRowIdColumn);
+    const std::string insertNew =
+        "INSERT INTO " + name + "(rowid" + columns + ") VALUES (new." + rowId + newValues + "); ";
+    const std::string deleteOld = "INSERT INTO " + name + "(" + name + ", rowid" + columns +
+                                  ") VALUES ('delete', old." + rowId + oldValues + "); ";
+    const std::string trigger = "CREATE TRIGGER IF NOT EXISTS \"" + index.sqlName() + "_";
+    return {"CREATE VIRTUAL TABLE IF NOT EXISTS " + name + " USING fts5(" + columns.substr(2) +
+                ", content=" + quoted(table.label) + ", content_rowid=" + rowId +
+                ", tokenize='unicode61 remove_diacritics 2')",
+            trigger + "AI\" AFTER INSERT ON " + tableName(table) + " BEGIN " + insertNew + "END",
+            trigger + "AD\" AFTER DELETE ON " + tableName(table) + " BEGIN " + deleteOld + "END",
+            trigger + "AU\" AFTER UPDATE OF " + updateOf + " ON " + tableName(table) + " BEGIN " +
+                deleteOld + insertNew + "END"};
+}
+
+std::string SqlBuilder::rebuildTextIndex(const TableDef& table, const TextIndexDef& index) const {
+    (void)table;
+    if (m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector) return {};
+    const std::string name = quoted(index.sqlName());
+    return "INSERT INTO " + name + "(" + name + ") VALUES ('rebuild')";
 }
 
 std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key, bool bytewise) const {
@@ -156,6 +208,80 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
             appendFilter(table, alias, filter.children.front(), sql, params);
             sql += ")";
             return;
+        case Filter::Kind::Contains: {
+            const int i = table.fieldIndex(filter.field);
+            const auto* word = std::get_if<std::string>(&filter.value);
+            if (i < 0 || !word) {  // a programming error: never matches
+                sql += "1=0";
+                return;
+            }
+            // The folded column against the folded word; the server compares
+            // the folded text bytewise, as LIKE needs.
+            sql += m_dialect.foldSchema + kFoldFunction + "(" + alias + "." +
+                   quoted(table.fields[static_cast<size_t>(i)].name) + ")" + m_dialect.foldCollate +
+                   " LIKE " + filterValue(params, containsPattern(*word)) + " ESCAPE '\\'";
+            return;
+        }
+        case Filter::Kind::Matches: {
+            const TextIndexDef* index = table.textIndex(filter.field);
+            const auto* typed = std::get_if<std::string>(&filter.value);
+            const bool server = m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector;
+            // The server indexes folded words; FTS5 folds letter case and
+            // accents itself, and keeps letters such as ß that folding expands.
+            const std::vector<std::string> tokens =
+                !typed ? std::vector<std::string>{}
+                       : (server ? searchTokens(*typed) : splitTokens(*typed));
+            if (!index || tokens.empty()) {  // nothing to look for: no row
+                sql += "1=0";
+                return;
+            }
+            // Every token as a word or the start of one. Tokens hold only
+            // letters and digits, so they need no quoting in either syntax.
+            std::string query;
+            for (const std::string& token : tokens)
+                query += (query.empty() ? "" : (server ? " & " : " AND ")) +
+                         (server ? token + ":*" : "\"" + token + "\"*");
+            // A column the session may not select (a user's role on a secured
+            // server: the confidential comments) is searched through its mask,
+            // which gives what this user may read; row by row, as the index
+            // holds the column itself. Masks name the row by the alias "t".
+            bool masked = false;
+            for (const int field : index->fields)
+                masked = masked ||
+                         m_dialect.maskedColumns.count(
+                             table.label + "." + table.fields[static_cast<size_t>(field)].name) > 0;
+            if (server && masked && alias == "t") {
+                std::string text;
+                for (const int field : index->fields) {
+                    const std::string& name = table.fields[static_cast<size_t>(field)].name;
+                    const auto mask = m_dialect.maskedColumns.find(table.label + "." + name);
+                    if (!text.empty()) text += " || ' ' || ";
+                    text += "(" +
+                            (mask != m_dialect.maskedColumns.end() ? mask->second
+                                                                   : alias + "." + quoted(name)) +
+                            m_dialect.foldCollate + ")";
+                }
+                sql += "to_tsvector('simple'::regconfig, " + m_dialect.foldSchema + kFoldFunction +
+                       "(" + text + ")) @@ to_tsquery('simple'::regconfig, " +
+                       filterValue(params, query) + ")";
+            } else if (server && masked) {
+                sql += "1=0";  // not readable here
+            } else if (server) {
+                // The matching rows are found through the index first: tested
+                // row by row along a list's order, the words of every row
+                // would be folded and split on the way.
+                const std::string inner = alias + "w";
+                sql += alias + "." + quoted(kRowIdColumn) + " IN (SELECT " + inner + "." +
+                       quoted(kRowIdColumn) + " FROM " + tableName(table) + " " + inner +
+                       " WHERE " + textVector(table, *index, inner) +
+                       " @@ to_tsquery('simple'::regconfig, " + filterValue(params, query) + "))";
+            } else {
+                const std::string name = quoted(index->sqlName());
+                sql += alias + "." + quoted(kRowIdColumn) + " IN (SELECT rowid FROM " + name +
+                       " WHERE " + name + " MATCH " + filterValue(params, query) + ")";
+            }
+            return;
+        }
         case Filter::Kind::Exists: {
             const TableDef& inner = *filter.table;
             const std::string innerAlias = alias + "x";

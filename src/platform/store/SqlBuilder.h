@@ -55,6 +55,16 @@ struct SqlDialect {
     // confidential comments or the password column, and reads them through
     // functions that return what that user may see (PgRoles.h).
     std::map<std::string, std::string> maskedColumns;
+    // What follows a folded text (TextFold.h) compared with LIKE: the server
+    // refuses LIKE under the name collation, which is not deterministic.
+    std::string foldCollate;
+    // The schema of the folding function, with its dot ("public." on the
+    // server, where a session's search path may leave it out).
+    std::string foldSchema;
+    // How text indexes (TextIndexDef) are kept and searched: an FTS5 table
+    // with triggers (SQLite), or a GIN index on the folded words (server).
+    enum class TextIndexes { Fts5, TsVector };
+    TextIndexes textIndexes = TextIndexes::Fts5;
 };
 
 // Hidden columns of every table.
@@ -94,6 +104,12 @@ public:
     std::vector<std::string> createTable(const TableDef& table) const;
     // The parenthesised column definitions of CREATE TABLE.
     std::string columnDefinitions(const TableDef& table) const;
+    // The statements that create `index` of `table` (each IF NOT EXISTS), and
+    // the one that fills it anew from the table's rows (empty when the engine
+    // keeps it by itself).
+    std::vector<std::string> createTextIndex(const TableDef& table,
+                                             const TextIndexDef& index) const;
+    std::string rebuildTextIndex(const TableDef& table, const TextIndexDef& index) const;
     // With `bytewise`, text components order bytewise instead of by the name
     // collation (see SqlDialect::bytewiseCollate); a component declared
     // bytewise (KeyComponent::bytewise) always does.
@@ -134,6 +150,10 @@ public:
                       std::string& sql, std::vector<Value>& params) const;
 
 private:
+    // The folded words of `index` over the table aliased `alias` ("" for
+    // none), as the server indexes and searches them.
+    std::string textVector(const TableDef& table, const TextIndexDef& index,
+                           const std::string& alias) const;
     // Writes pageSql()'s statements step by step (PageSql.cpp).
     friend class PageWriter;
 

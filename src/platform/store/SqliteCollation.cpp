@@ -11,6 +11,7 @@
 #include "platform/store/NameCollation.h"
 #include "platform/store/SchemaCheck.h"
 #include "platform/store/SqliteDetail.h"
+#include "platform/store/TextFold.h"
 
 namespace tko::store {
 using namespace sqlitedetail;
@@ -36,7 +37,23 @@ static void deleteCollator(void* collator) {
     delete static_cast<NameCollator*>(collator);
 }
 
+// tko_fold(text): the text folded for word searches (TextFold.h); NULL stays NULL.
+static void foldFunction(sqlite3_context* context, int, sqlite3_value** args) {
+    if (sqlite3_value_type(args[0]) == SQLITE_NULL) {
+        sqlite3_result_null(context);
+        return;
+    }
+    const auto* text = reinterpret_cast<const char*>(sqlite3_value_text(args[0]));
+    const std::string folded = foldText(
+        std::string_view(text ? text : "", static_cast<size_t>(sqlite3_value_bytes(args[0]))));
+    sqlite3_result_text(context, folded.data(), static_cast<int>(folded.size()), SQLITE_TRANSIENT);
+}
+
 int registerNameCollation(sqlite3* db) {
+    const int fold = sqlite3_create_function_v2(
+        db, kFoldFunction, 1, SQLITE_UTF8 | SQLITE_DETERMINISTIC | SQLITE_INNOCUOUS, nullptr,
+        foldFunction, nullptr, nullptr, nullptr);
+    if (fold != SQLITE_OK) return fold;
     std::unique_ptr<NameCollator> collator = NameCollator::create();
     if (!collator) return SQLITE_ERROR;
     const int rc = sqlite3_create_collation_v2(db, kNameCollation, SQLITE_UTF8, collator.get(),

@@ -110,9 +110,11 @@ void refreshPlannerStatistics(sqlite3* db) {
         0;
     std::vector<std::string> tables;
     sqlite3_stmt* stmt = nullptr;
+    // Ordinary tables only: the text indexes' FTS5 tables and their shadow
+    // tables (type "virtual" and "shadow") have no indexes to measure.
     if (sqlite3_prepare_v2(db,
-                           "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name NOT "
-                           "LIKE 'sqlite_%'",
+                           "SELECT name FROM pragma_table_list WHERE schema = 'main' AND type = "
+                           "'table' AND name NOT LIKE 'sqlite_%'",
                            -1, &stmt, nullptr) != SQLITE_OK)
         return;
     while (sqlite3_step(stmt) == SQLITE_ROW)

@@ -529,3 +529,49 @@ Status SqliteEngine::pack() {
 namespace {}  // namespace
 
 }  // namespace tko::store
+
+namespace tko::store {
+
+Status SqliteEngine::refreshTextIndexes(const std::vector<const TableDef*>& tables, bool rebuild,
+                                        std::vector<std::string>& made) {
+    made.clear();
+    // The indexes to fill: the missing ones (their table exists), or all.
+    std::vector<std::pair<const TableDef*, const TextIndexDef*>> wanted;
+    for (const TableDef* table : tables) {
+        if (table->file != TableFile::Data) continue;
+        for (const TextIndexDef& index : table->textIndexes) {
+            bool tableThere = false;
+            bool indexThere = false;
+            SqlQuery q;
+            q.sql = "SELECT name FROM main.sqlite_master WHERE type = 'table' AND name IN (?, ?)";
+            q.params = {table->label, index.sqlName()};
+            Status s = run(q, [&](sqlite3_stmt* stmt) {
+                int rc;
+                while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                    const auto* name = reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0));
+                    (name && table->label == name ? tableThere : indexThere) = true;
+                }
+                return rc == SQLITE_DONE ? Status::success() : failure(rc);
+            });
+            if (!s.ok()) return s;
+            if (tableThere && (rebuild || !indexThere)) wanted.emplace_back(table, &index);
+        }
+    }
+    if (wanted.empty()) return Status::success();
+    Status s = begin({}, m_options.busyTimeoutMs);
+    if (!s.ok()) return s;
+    for (const auto& [table, index] : wanted) {
+        for (const std::string& sql : m_sql.createTextIndex(*table, *index))
+            if (s.ok()) s = exec(sql);
+        if (s.ok()) s = exec(m_sql.rebuildTextIndex(*table, *index));
+        if (s.ok()) made.push_back(index->label);
+    }
+    if (!s.ok()) {
+        rollback();
+        made.clear();
+        return s;
+    }
+    return commit();
+}
+
+}  // namespace tko::store

@@ -61,6 +61,8 @@ public:
     Status verifyTable(const TableDef& table, std::vector<std::string>& problems) override;
     Status verifyStorage(std::vector<std::string>& problems) override;
     Status adoptNameCollation(const std::vector<const TableDef*>& tables) override;
+    Status refreshTextIndexes(const std::vector<const TableDef*>& tables, bool rebuild,
+                              std::vector<std::string>& made) override;
     Status rebuildKeys(const TableDef& table) override;
     // The names of every table in the two files, ours or not ("users." before
     // those of the users file).

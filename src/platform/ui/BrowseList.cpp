@@ -184,6 +184,16 @@ void BrowseList::setFormat(const QString& format) {
     setFormat(format, m_formatFields);
 }
 
+void BrowseList::setFilterWords(const QString& typed) {
+    m_pager.setTextFilter(store::wordsFilter(m_pager.table(), columnFields(), typed.toStdString()));
+}
+
+std::vector<std::string> BrowseList::columnFields() const {
+    std::vector<std::string> fields;
+    for (const ListColumn& c : m_model->columns()) fields.push_back(c.field.toStdString());
+    return fields;
+}
+
 void BrowseList::setFormat(const QString& format, const QStringList& fields) {
     m_format = format;
     m_formatFields = fields;

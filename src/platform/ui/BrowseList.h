@@ -89,6 +89,11 @@ public:
     void setKey(const QString& keyLabel);
     void setRange(std::vector<store::Value> prefix) { m_pager.setRange(std::move(prefix)); }
     void setFilter(store::Filter filter) { m_pager.setFilter(std::move(filter)); }
+    // Narrows the list to rows whose shown text columns hold every word of
+    // `typed` (store::wordsFilter()); empty shows every row again.
+    void setFilterWords(const QString& typed);
+    // The fields of the columns shown, in order.
+    std::vector<std::string> columnFields() const;
     // One sort tab per key, with its (source) caption; the first tab's key
     // becomes the list's key. No tabs are shown when the list is empty.
     void setSortTabs(const std::vector<std::pair<QString, const store::KeyDef*>>& tabs);

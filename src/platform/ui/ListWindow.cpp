@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QMainWindow>
 #include <QMenu>
 #include <QPlainTextEdit>
@@ -48,6 +49,20 @@ ListWindow::ListWindow(store::Engine& engine, const store::TableDef& table, QWid
     setSizeGripEnabled(true);
     m_list = new BrowseList(engine, table, this);
     m_header = new QVBoxLayout;
+    m_filterEdit = new QLineEdit(this);
+    m_filterEdit->setObjectName(QStringLiteral("filterEdit"));
+    m_filterEdit->setPlaceholderText(QStringLiteral("Filter"));
+    m_filterEdit->setToolTip(QStringLiteral("Show only the rows that hold these words"));
+    m_filterEdit->setClearButtonEnabled(true);
+    // Typing waits a moment, so that a quick word reads the list once.
+    m_filterTimer = new QTimer(this);
+    m_filterTimer->setSingleShot(true);
+    m_filterTimer->setInterval(200);
+    connect(m_filterTimer, &QTimer::timeout, this, &ListWindow::applyFilterWords);
+    connect(m_filterEdit, &QLineEdit::textEdited, this, [this] { m_filterTimer->start(); });
+    connect(m_filterEdit, &QLineEdit::textChanged, this, [this](const QString& text) {
+        if (text.isEmpty()) applyFilterWords();  // the clear button, Escape
+    });
     m_list->view()->setContextMenuPolicy(Qt::CustomContextMenu);
 
     connect(m_list, &BrowseList::changeRequested, this, [this] { runRole(ListRole::Change); });
@@ -151,6 +166,7 @@ void ListWindow::finish(int width, int height) {
     row->addWidget(help);
 
     auto* layout = new QVBoxLayout(this);
+    layout->addWidget(m_filterEdit);
     layout->addLayout(m_header);
     layout->addWidget(m_list, 1);
     layout->addLayout(row);
@@ -161,6 +177,9 @@ void ListWindow::finish(int width, int height) {
     if (const QScreen* screen = (parentWidget() ? parentWidget() : this)->screen())
         fitting = std::min(fitting, screen->availableGeometry().width());
     resize(std::max(width, fitting), height);
+    // The list, not the filter box above it, has the focus when the window opens.
+    setTabOrder(m_filterEdit, m_list);
+    m_list->view()->setFocus();
     reload();
 }
 
@@ -210,6 +229,12 @@ void ListWindow::reload() {
     if (beforeReload) beforeReload();
     m_list->reload();
     updateActions();
+}
+
+void ListWindow::applyFilterWords() {
+    m_filterTimer->stop();
+    m_list->setFilterWords(m_filterEdit->text());
+    reload();
 }
 
 void ListWindow::reloadOn(const store::Row& row) {
@@ -314,6 +339,10 @@ bool ListWindow::windowKey(QObject* watched, QKeyEvent* event) {
     const Qt::KeyboardModifiers mods = event->modifiers() & ~Qt::KeypadModifier;
     if (isScrollKey(key) && mods == Qt::NoModifier && !usesScrollKeys(watched))
         return m_list->keyFromWindow(event);
+    if (key == Qt::Key_Escape && watched == m_filterEdit && !m_filterEdit->text().isEmpty()) {
+        m_filterEdit->clear();
+        return true;
+    }
     if (key == Qt::Key_Insert && mods == Qt::NoModifier) {
         runRole(ListRole::Insert);
         return true;

@@ -13,6 +13,11 @@
 //     setPopup({{"changePopupAction", "Change/View", [this] { change(); }}});
 //     finish();   // Close and Help, layout, first reload
 //
+// A filter box above the list narrows it, as the user types, to the rows
+// whose shown text columns hold every word typed (letter case and accents
+// aside; BrowseList::setFilterWords()); Escape in the box clears it, and
+// with the box empty closes the window as usual.
+//
 // Keys, wherever the focus is in the window: Up, Down, PgUp and PgDn scroll
 // the list (except in an entry that uses them itself); Insert runs the button
 // with the Insert role; Ctrl+Enter chooses the row in select mode and runs the
@@ -44,6 +49,7 @@
 
 #include "platform/store/Engine.h"
 
+class QLineEdit;
 class QMenu;
 class QTimer;
 class QPushButton;
@@ -104,6 +110,7 @@ public:
     BrowseList* list() const { return m_list; }
     // Where a screen puts its controls above the list (check boxes, entries).
     QVBoxLayout* headerLayout() const { return m_header; }
+    QLineEdit* filterEdit() const { return m_filterEdit; }
 
     void setSortTabs(std::vector<SortTab> tabs);
     // The tab shown; nullptr when the list has no tabs.
@@ -186,7 +193,12 @@ private:
     void runRole(ListRole role);
     bool windowKey(QObject* watched, QKeyEvent* event);
 
+    // Applies the filter box's words and reads the list again from its top.
+    void applyFilterWords();
+
     BrowseList* m_list = nullptr;
+    QLineEdit* m_filterEdit = nullptr;
+    QTimer* m_filterTimer = nullptr;
     QVBoxLayout* m_header = nullptr;
     std::vector<SortTab> m_tabs;
     std::vector<ListButton> m_buttons;

@@ -4,6 +4,7 @@
 #include "assign/lists/ui/ListActions.h"
 #include "projects/ui/ProjectScreens.h"
 #include "translator/Lingua.h"
+#include "views/ui/FindWindow.h"
 
 namespace tko {
 
@@ -44,6 +45,7 @@ void registerScheduleScreens(Procedures& procedures) {
         procedures.add(QLatin1String(e.name), [e](QWidget* parent, Workspace& workspace) {
             openScheduleWindow(parent, workspace, e.kind, e.screen);
         });
+    procedures.add(QStringLiteral("FindInOffice"), &openFindWindow);
 }
 
 }  // namespace tko
