@@ -12,6 +12,7 @@
 //           [--every N] [--occurrence 1st|2nd|3rd|4th|Last] [--weekday DAY]
 //           [--weekdays DAY,DAY...]] [--json]
 //   conclude DIR --user NAME NUMBER [--json]
+//   calendar DIR --user NAME --from YYYY-MM-DD --to YYYY-MM-DD [--secondary yes|no] [--json]
 //   export dbase DIR OUTDIR --user NAME
 //   export ics DIR FILE --user NAME
 //   export csv DIR TABLE FILE --user NAME
