@@ -8,6 +8,7 @@
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 #include "people/Anniversaries.h"
+#include "platform/Picture.h"
 #include "views/LookForward.h"
 
 namespace tko {
@@ -24,6 +25,41 @@ const char* calendarKindName(CalendarKind kind) {
             return "anniversary";
     }
     return "";
+}
+
+namespace {
+
+QString tr(const char* source) {
+    return QString::fromStdString(translateText(source));
+}
+
+QString kindMark(const CalendarEntry& entry) {
+    switch (entry.kind) {
+        case CalendarKind::Due:
+            return entry.overdue ? QStringLiteral("!") : QStringLiteral("\u2022");
+        case CalendarKind::Repeat:
+            return entry.projected ? QStringLiteral("~") : QStringLiteral("\u21bb");
+        case CalendarKind::Reminder:
+            return QStringLiteral("\u266a");
+        case CalendarKind::Anniversary:
+            return QStringLiteral("*");
+    }
+    return {};
+}
+
+}  // namespace
+
+QString calendarEntryText(const CalendarEntry& entry) {
+    QString text = kindMark(entry) + QLatin1Char(' ');
+    if (entry.kind == CalendarKind::Due || entry.kind == CalendarKind::Repeat)
+        text += formatNumber(entry.priority, u"@n1") + QLatin1Char(' ');
+    text += QString::fromStdString(entry.name);
+    if (!entry.person.empty())
+        text += QStringLiteral(" (") + QString::fromStdString(entry.person) + QLatin1Char(')');
+    if (entry.secondary) text += QLatin1Char(' ') + tr("(secondary)");
+    if (entry.overdue) text += QLatin1Char(' ') + tr("(overdue)");
+    if (entry.projected) text += QLatin1Char(' ') + tr("(projected)");
+    return text;
 }
 
 namespace {

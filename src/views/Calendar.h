@@ -16,6 +16,8 @@
 #include <string>
 #include <vector>
 
+#include <QString>
+
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/Session.h"
@@ -46,6 +48,11 @@ struct CalendarEntry {
     int priority = 0;
     bool secondary = false;
 };
+
+// The text of one entry as the window and the printout show it: a mark for
+// the kind ("!" overdue, "~" projected ...), the priority, the name, the
+// person and what else applies, translated; numbers in the locale's pictures.
+QString calendarEntryText(const CalendarEntry& entry);
 
 // What the calendar shows: Look Forward's screen with its person or group,
 // and whether secondary work is included.
