@@ -82,15 +82,6 @@ Date skipTowards(int type, Date cur, Date from, int repNumber) {
     return periods > 1 ? cur + (periods - 1) * period : cur;
 }
 
-// The date after `cur` that `a`'s rule gives, as if concluded on `cur`;
-// nothing when the rule does not move forward or leaves the supported dates.
-std::optional<Date> following(const Assignment& a, Date cur) {
-    const Date next =
-        NextDueDate(a.REPEATTYPE, cur, cur, a.REPNUMBER, a.SETDAYREPT, a.WEEKINMONTH, a.DAYNO);
-    if (next <= cur || !isSupportedDate(next)) return std::nullopt;
-    return next;
-}
-
 CalendarEntry assignmentEntry(const Assignment& a, Date date, CalendarKind kind, Date today) {
     CalendarEntry e;
     e.assignNumber = a.ASSIGNNUMBER;
@@ -112,7 +103,7 @@ void addAssignment(const Assignment& a, Date from, Date to, Date today,
     const int type = repeatTypeNumber(a.REPEATTYPE);
     if (type < 2) return;
     Date cur = skipTowards(type, a.DUEDATE, from, a.REPNUMBER);
-    while (const auto next = following(a, cur)) {
+    while (const auto next = followingDate(a, cur)) {
         if (*next > to) break;
         if (*next >= from) out.push_back(assignmentEntry(a, *next, CalendarKind::Repeat, today));
         cur = *next;
@@ -238,19 +229,6 @@ Status calendarEntries(Database& db, const Session& session, const CalendarSetti
                std::tie(b.date, b.kind, b.priority, b.name, b.assignNumber);
     });
     return s;
-}
-
-std::vector<Date> nextDates(const Assignment& rule, Date due, int count) {
-    std::vector<Date> dates;
-    if (repeatTypeNumber(rule.REPEATTYPE) < 2 || !isSupportedDate(due)) return dates;
-    Date cur = due;
-    while (static_cast<int>(dates.size()) < count) {
-        const auto next = following(rule, cur);
-        if (!next) break;
-        dates.push_back(*next);
-        cur = *next;
-    }
-    return dates;
 }
 
 // ---- grids ------------------------------------------------------------------------

@@ -75,11 +75,7 @@ Status calendarEntries(Database& db, const Session& session, const CalendarSetti
                        Date from, Date to, std::vector<CalendarEntry>& out,
                        std::vector<Assignment>* records = nullptr);
 
-// The first `count` dates after `due` that `rule` gives (the "after
-// Concluded" families as if each were concluded on its due date); fewer when
-// the rule stops moving forward or reaches the last supported date, none for
-// "No Repeats".
-std::vector<Date> nextDates(const Assignment& rule, Date due, int count);
+// nextDates() (assign/Repetition.h) gives a rule's later dates.
 
 // ---- grids ------------------------------------------------------------------------
 
