@@ -285,8 +285,7 @@ Outcome moveDueDate(Database& db, const Session& session, const Assignment& show
         entry.assignNumber != shown.ASSIGNNUMBER)
         return Outcome::refused("Only an assignment can be moved.");
     if (entry.kind == CalendarKind::Repeat)
-        return Outcome::refused(
-            "Only the current due date of a repeating assignment can be moved.");
+        return Outcome::refused("Only a repeating assignment's current due date can be moved.");
     if (!isSupportedDate(newDate)) return Outcome::refused("That date cannot be used.");
     if (Outcome refused = checkChange(db, session, shown); !refused.ok()) return refused;
     if (newDate == shown.DUEDATE) return {};

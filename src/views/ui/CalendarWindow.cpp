@@ -136,7 +136,7 @@ void CalendarWindow::buildControls() {
     auto* legend = new QLabel(this);
     legend->setObjectName(QStringLiteral("legendLabel"));
     legend->setText(QStringLiteral(
-        "\u2022 due   ! overdue   \u21bb repeat   ~ projected   \u266a reminder   * anniversary"));
+        "\u2022 due  ! overdue  \u21bb repeat  ~ projected  \u266a reminder  * yearly"));
     layout->addWidget(legend);
 
     connect(m_pages, &QTabBar::currentChanged, this, [this](int index) {
