@@ -12,6 +12,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <vector>
 
 #include "data/Database.h"
 #include "data/Records.h"
@@ -48,6 +49,34 @@ inline Assignment generatedAssignment(int n, std::mt19937& random) {
     a.ASSIGNEDDATE = a.DUEDATE - 30;
     a.GENERALMEMO = "Some general comments about this piece of work.";
     return a;
+}
+
+// Fills an empty data set with `rows` generated assignments in one
+// transaction (the server takes them in batches through COPY, then fresh
+// statistics for the planner); `adjust`, when given, changes each one first.
+inline Status fillAssignments(Database& db, int rows,
+                              const std::function<void(int, Assignment&)>& adjust = {}) {
+    std::mt19937 random(static_cast<unsigned>(rows));
+    Status s = db.begin({"ASSIGNMENT"}, 10000);
+    auto* server = dynamic_cast<store::PgEngine*>(&db.engine());
+    std::vector<store::Row> batch;
+    for (int n = 1; n <= rows && s.ok(); ++n) {
+        Assignment a = generatedAssignment(n, random);
+        if (adjust) adjust(n, a);
+        if (server) {
+            batch.push_back(a.toRow());
+            if (batch.size() == 10000 || n == rows) {
+                s = server->bulkAdd(Assignment::def(), batch);
+                batch.clear();
+            }
+        } else {
+            store::Row row = a.toRow();
+            s = db.engine().add(Assignment::def(), row);
+        }
+    }
+    if (s.ok()) s = db.commit();
+    if (s.ok() && server) server->pack();
+    return s;
 }
 
 // The due-now selection of one user: open, due by today, given to or by the user.

@@ -83,8 +83,6 @@ void dropDataSet(EngineKind engine, int rows) {
     }
 }
 
-Status fillAssignments(Database& db, int rows);
-
 // Opens a station on the data set of `rows` assignments, building it on first use.
 std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& error,
                                       bool retry = true) {
@@ -117,38 +115,12 @@ std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& 
         return openDataSet(engine, rows, error, false);
     }
 
-    const Status s = fillAssignments(*db, rows);
+    const Status s = bench::fillAssignments(*db, rows);
     if (!s.ok()) {
         error = "cannot fill the data set: " + s.describe();
         return nullptr;
     }
     return db;
-}
-
-// Fills an empty data set in one transaction; the server takes the rows in
-// batches through COPY.
-Status fillAssignments(Database& database, int rows) {
-    Database* db = &database;
-    std::mt19937 random(static_cast<unsigned>(rows));
-    Status s = db->begin({"ASSIGNMENT"}, 10000);
-    auto* server = dynamic_cast<store::PgEngine*>(&db->engine());
-    std::vector<store::Row> batch;
-    for (int n = 1; n <= rows && s.ok(); ++n) {
-        const Assignment a = bench::generatedAssignment(n, random);
-        if (server) {
-            batch.push_back(a.toRow());
-            if (batch.size() == 10000 || n == rows) {
-                s = server->bulkAdd(Assignment::def(), batch);
-                batch.clear();
-            }
-        } else {
-            store::Row row = a.toRow();
-            s = db->engine().add(Assignment::def(), row);
-        }
-    }
-    if (s.ok()) s = db->commit();
-    if (s.ok() && server) server->pack();  // fresh statistics for the planner
-    return s;
 }
 
 Database* dataSet(EngineKind engine, int rows, std::string& error) {
@@ -209,7 +181,7 @@ std::unique_ptr<SecuredSet> openSecuredSet(int rows, std::string& error) {
             error = "the secured data set is incomplete: drop the database " + database;
             return nullptr;
         }
-        if (Status s = fillAssignments(*owner, rows); !s.ok()) {
+        if (Status s = bench::fillAssignments(*owner, rows); !s.ok()) {
             error = "cannot fill the secured data set: " + s.describe();
             return nullptr;
         }

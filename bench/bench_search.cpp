@@ -23,30 +23,13 @@ namespace {
 constexpr int kRareEvery = 10000;
 
 void fill(Database& db, int rows) {
-    std::mt19937 random(static_cast<unsigned>(rows));
-    Status s = db.begin({"ASSIGNMENT"}, 10000);
-    auto* server = dynamic_cast<store::PgEngine*>(&db.engine());
-    std::vector<store::Row> batch;
-    for (int n = 1; n <= rows && s.ok(); ++n) {
-        Assignment a = bench::generatedAssignment(n, random);
+    const Status s = bench::fillAssignments(db, rows, [](int n, Assignment& a) {
         if (n % kRareEvery == 0) a.GENERALMEMO = "Call Mrs Müller about the Miller lease.";
-        if (server) {
-            batch.push_back(a.toRow());
-            if (batch.size() == 10000 || n == rows) {
-                s = server->bulkAdd(Assignment::def(), batch);
-                batch.clear();
-            }
-        } else {
-            store::Row row = a.toRow();
-            s = db.engine().add(Assignment::def(), row);
-        }
-    }
-    if (s.ok()) s = db.commit();
+    });
     if (!s.ok()) {
         std::fprintf(stderr, "cannot fill the data set: %s\n", s.describe().c_str());
         std::exit(1);
     }
-    if (server) server->pack();
 }
 
 Database* dataSet(bool server, int rows, std::string& error) {

@@ -131,6 +131,26 @@ Date NextDueDate(const Assignment& record, Date today) {
                        record.SETDAYREPT, record.WEEKINMONTH, record.DAYNO);
 }
 
+std::optional<Date> followingDate(const Assignment& record, Date cur) {
+    if (repeatTypeNumber(record.REPEATTYPE) < 2 || !isSupportedDate(cur)) return std::nullopt;
+    const Date next = NextDueDate(record.REPEATTYPE, cur, cur, record.REPNUMBER, record.SETDAYREPT,
+                                  record.WEEKINMONTH, record.DAYNO);
+    if (next <= cur || !isSupportedDate(next)) return std::nullopt;
+    return next;
+}
+
+std::vector<Date> nextDates(const Assignment& record, Date due, int count) {
+    std::vector<Date> dates;
+    Date cur = due;
+    while (static_cast<int>(dates.size()) < count) {
+        const auto next = followingDate(record, cur);
+        if (!next) break;
+        dates.push_back(*next);
+        cur = *next;
+    }
+    return dates;
+}
+
 RepeatLine RepeatDescription(const Assignment& record) {
     RepeatLine line;
     const int type = repeatTypeNumber(record.REPEATTYPE);

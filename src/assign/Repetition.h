@@ -10,6 +10,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/Records.h"
 #include "platform/Date.h"
@@ -72,6 +73,17 @@ Date NextDueDate(const std::string& repeatType, Date due, Date today, int repNum
                  int dayNo);
 // The same, taking the rule from the record.
 Date NextDueDate(const Assignment& record, Date today);
+
+// The date after `cur` that `record`'s rule gives, as if the assignment were
+// concluded on `cur` (the "after Concluded" families count from there);
+// nothing for "No Repeats", when the rule does not move forward (a number
+// of 0) or when the date leaves the supported range.
+std::optional<Date> followingDate(const Assignment& record, Date cur);
+
+// The first `count` dates after `due` that `record`'s rule gives, each as if
+// the one before were concluded on its due date (what the Repeat Assignment
+// dialog previews and the calendar draws); fewer when followingDate() stops.
+std::vector<Date> nextDates(const Assignment& record, Date due, int count);
 
 // The form's description line of a rule.
 struct RepeatLine {

@@ -28,6 +28,7 @@
 #include "reports/CsvExport.h"
 #include "reports/DbaseExport.h"
 #include "reports/IcsExport.h"
+#include "views/Calendar.h"
 #include "views/ReminderList.h"
 #include "views/Search.h"
 
@@ -70,13 +71,14 @@ private:
     std::string m_kept;
 };
 
-const std::set<std::string> kCommands{"due",      "unseen", "reminders", "add",
-                                      "conclude", "export", "find"};
+const std::set<std::string> kCommands{"due",      "unseen",   "reminders", "add",
+                                      "conclude", "calendar", "export",    "find"};
 
 // Options that take a value; every other option is a flag.
-const std::set<std::string> kValueOptions{
-    "--user",     "--order",  "--limit", "--person",     "--name",    "--due",      "--priority",
-    "--comments", "--repeat", "--every", "--occurrence", "--weekday", "--weekdays", "--secondary"};
+const std::set<std::string> kValueOptions{"--user",     "--order",     "--limit",      "--person",
+                                          "--name",     "--due",       "--priority",   "--comments",
+                                          "--repeat",   "--every",     "--occurrence", "--weekday",
+                                          "--weekdays", "--secondary", "--from",       "--to"};
 const std::set<std::string> kFlagOptions{"--json"};
 
 struct Args {
@@ -332,6 +334,47 @@ int runFind(Context& c) {
     for (const SearchHit& hit : hits)
         table.addRow({textCell(hit.table), numberCell(hit.number), textCell(hit.title),
                       textCell(hit.snippet)});
+    print(table, c.args, c.out);
+    return kExitOk;
+}
+
+// ---- calendar ------------------------------------------------------------------
+// What the Calendar window draws from --from to --to, one entry per date.
+int runCalendar(Context& c) {
+    const auto from = isoDate(c.args.value("--from"));
+    const auto to = isoDate(c.args.value("--to"));
+    if (!c.args.has("--from") || !c.args.has("--to") || !from || !to) {
+        c.err << "taskorbit-cli: calendar needs --from YYYY-MM-DD and --to YYYY-MM-DD (1801 to "
+                 "2099)\n";
+        return kExitUsage;
+    }
+    if (*from > *to) {
+        c.err << "taskorbit-cli: --from is after --to\n";
+        return kExitUsage;
+    }
+    CalendarSettings settings;
+    settings.today = Clock::today();
+    // Like the window, the secondary choice starts from the station's TASKORB.INI.
+    settings.includeSecondary = readIncludeSecondary(todayIniPath(c.programDir));
+    if (c.args.has("--secondary")) {
+        const auto choice = yesNo(c.args.value("--secondary"));
+        if (!choice) {
+            c.err << "taskorbit-cli: --secondary is yes or no\n";
+            return kExitUsage;
+        }
+        settings.includeSecondary = *choice;
+    }
+    std::vector<CalendarEntry> entries;
+    if (!calendarEntries(c.db, c.session, settings, *from, *to, entries).ok())
+        return storeFailure(c, label::ASSIGNMENT);
+    CliTable table({{"Date", "date"},
+                    {"Kind", "kind"},
+                    {"Assign Number", "assignNumber", true},
+                    {"Name", "name"},
+                    {"Person", "person"}});
+    for (const CalendarEntry& e : entries)
+        table.addRow({dateCell(e.date), textCell(calendarKindName(e.kind)),
+                      numberCell(e.assignNumber), textCell(e.name), textCell(e.person)});
     print(table, c.args, c.out);
     return kExitOk;
 }
@@ -710,7 +753,8 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     }
     const std::string directory = args.positional.front();
     args.positional.erase(args.positional.begin());
-    if ((command == "due" || command == "unseen" || command == "reminders" || command == "add") &&
+    if ((command == "due" || command == "unseen" || command == "reminders" || command == "add" ||
+         command == "calendar") &&
         !args.positional.empty()) {
         err << "taskorbit-cli: unexpected " << args.positional.front() << "\n";
         return kExitUsage;
@@ -752,6 +796,7 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     if (command == "find") return runFind(context);
     if (command == "add") return runAdd(context);
     if (command == "conclude") return runConclude(context);
+    if (command == "calendar") return runCalendar(context);
     return runExport(context, exportKind);
 }
 

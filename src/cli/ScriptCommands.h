@@ -13,6 +13,7 @@
 //           [--weekdays DAY,DAY...]] [--json]
 //   conclude DIR --user NAME NUMBER [--json]
 //   find DIR --user NAME TEXT... [--json]
+//   calendar DIR --user NAME --from YYYY-MM-DD --to YYYY-MM-DD [--secondary yes|no] [--json]
 //   export dbase DIR OUTDIR --user NAME
 //   export ics DIR FILE --user NAME
 //   export csv DIR TABLE FILE --user NAME

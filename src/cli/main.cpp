@@ -71,6 +71,8 @@ void usage(std::ostream& out) {
            "  conclude DIR --user NAME NUMBER [--json]\n"
            "              conclude an assignment (a repeating one moves to its next due date)\n"
            "  find DIR --user NAME TEXT [--json]   what the user may see that holds the words\n"
+           "  calendar DIR --user NAME --from YYYY-MM-DD --to YYYY-MM-DD [--secondary yes|no]\n"
+           "          [--json]                     due dates, repeats, reminders, anniversaries\n"
            "  export dbase DIR OUTDIR --user NAME   the twelve dBase III files (OUTDIR is made)\n"
            "  export ics DIR FILE --user NAME       the user's open assignments as iCalendar\n"
            "  export csv DIR TABLE FILE --user NAME one table as CSV\n"

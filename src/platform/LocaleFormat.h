@@ -40,6 +40,7 @@ struct LocaleFormat {
     std::array<QString, 12> monthAbbrevs;
     std::array<QString, 7> dayNames;    // Sunday first
     std::array<QString, 7> dayAbbrevs;  // Sunday first
+    int firstWeekday = 0;               // the first day of a week: 0 = Sunday ... 6 = Saturday
 
     // English (United States), the built-in default.
     static LocaleFormat englishUS();

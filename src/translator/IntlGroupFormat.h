@@ -12,6 +12,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QLocale>
 #include <QString>
 
 #include <cstring>
@@ -62,6 +63,26 @@ inline void setIntlName(char* field, int index, const QString& name) {
     setIntlText(field + intlBytes(kIntlNameChars) * index, kIntlNameChars, name);
 }
 
+// The first day of the week (0 = Sunday) in the country of the group's
+// language and country, by their English names; Sunday when no locale
+// matches them.
+inline int firstWeekdayOfIntlGroup(const IntlGroup& group) {
+    const QString language = intlText(group.sEngLanguage, 25);
+    const QString country = intlText(group.sEngCountry, 25);
+    if (language.isEmpty()) return 0;
+    const QList<QLocale> all =
+        QLocale::matchingLocales(QLocale::AnyLanguage, QLocale::AnyScript, QLocale::AnyTerritory);
+    for (const QLocale& locale : all) {
+        if (QLocale::languageToString(locale.language()).compare(language, Qt::CaseInsensitive) !=
+                0 ||
+            QLocale::territoryToString(locale.territory()).compare(country, Qt::CaseInsensitive) !=
+                0)
+            continue;
+        return static_cast<int>(locale.firstDayOfWeek()) % 7;  // Qt counts Monday 1 .. Sunday 7
+    }
+    return 0;
+}
+
 inline LocaleFormat localeFormatFromIntlGroup(const IntlGroup& group) {
     LocaleFormat format = LocaleFormat::englishUS();
     // A blank is a real thousands separator but no date, time or decimal one.
@@ -97,6 +118,7 @@ inline LocaleFormat localeFormatFromIntlGroup(const IntlGroup& group) {
     names(group.MonStr, format.monthAbbrevs);
     names(group.DayStr, format.dayNames);
     names(group.AbbrevDayStr, format.dayAbbrevs);
+    format.firstWeekday = firstWeekdayOfIntlGroup(group);
     return format;
 }
 

@@ -355,6 +355,7 @@ private slots:
         dialog.show();
         QVERIFY(dialog.typeButton(1)->isChecked());
         QVERIFY(!dialog.numberEdit()->isEnabled());
+        QVERIFY(dialog.nextDatesLabel()->text().isEmpty());  // no rule, no dates
         QVERIFY(
             dialog.weekdayButton(1)->isChecked());  // Monday offered for a record without a rule
         dialog.typeButton(7)->click();
@@ -381,6 +382,20 @@ private slots:
         QCOMPARE(a.CLOSEDATE, 0);
         dialog.occurrenceButton(5)->click();
         dialog.weekdayButton(5)->click();
+        // The preview follows the edit: five last Fridays of consecutive months.
+        const QString preview = dialog.nextDatesLabel()->text();
+        QVERIFY(preview.startsWith(QStringLiteral("Next dates: ")));
+        const QStringList dates = preview.mid(12).split(QStringLiteral(", "));
+        QCOMPARE(dates.size(), 5);
+        int month = 0;
+        for (const QString& text : dates) {
+            const QDate date = QDate::fromString(text, QStringLiteral("M/d/yyyy"));
+            QVERIFY2(date.isValid(), qPrintable(text));
+            QCOMPARE(date.dayOfWeek(), 5);
+            QVERIFY(date.day() + 7 > date.daysInMonth());
+            QVERIFY(month == 0 || date.month() == month % 12 + 1);
+            month = date.month();
+        }
         dialog.accept();
         QCOMPARE(a.REPEATTYPE, std::string("Specific Weekday"));
         QCOMPARE(a.WEEKINMONTH, std::string("Last"));

@@ -1,6 +1,9 @@
 // Date arithmetic of the repeat types, checked against brute-force answers
-// over the whole supported calendar, and the rule descriptions.
+// over the whole supported calendar, the rule descriptions, and the later
+// dates a rule gives.
 #include <gtest/gtest.h>
+
+#include <vector>
 
 #include "assign/Repetition.h"
 #include "data/Messages.h"
@@ -219,6 +222,73 @@ TEST(RepeatDescription, EveryType) {
     a.WEEKINMONTH = "2nd";
     a.WEEKDAY = "Tuesday";
     EXPECT_EQ(RepeatDescription(a).text, "Due the 2nd  Tuesday   of every month.");
+}
+
+// The later dates (nextDates()) of each repetition family, across month ends,
+// leap days and the last supported date, and the rules that never move on.
+TEST(CalendarOccurrences, EveryFamilyAcrossMonthEndsLeapYearsAndTheLastDate) {
+    struct Case {
+        const char* type;
+        int repNumber;
+        Ymd due;
+        std::vector<Ymd> expected;
+        const char* weekInMonth = "";
+        int dayNo = 0;
+        std::array<std::uint8_t, 7> weekdays{};
+    };
+    const Case cases[] = {
+        {repeat::DaysAfterLastDue,
+         10,
+         {2024, 2, 25},
+         {{2024, 3, 6}, {2024, 3, 16}, {2024, 3, 26}, {2024, 4, 5}, {2024, 4, 15}}},
+        {repeat::WeeksAfterLastDue,
+         2,
+         {2023, 12, 27},
+         {{2024, 1, 10}, {2024, 1, 24}, {2024, 2, 7}, {2024, 2, 21}, {2024, 3, 6}}},
+        // A day the month lacks goes on to the same day of the month after.
+        {repeat::MonthsAfterLastDue,
+         1,
+         {2024, 1, 31},
+         {{2024, 3, 31}, {2024, 5, 31}, {2024, 7, 31}, {2024, 8, 31}, {2024, 10, 31}}},
+        // Nothing after 31 December 2099.
+        {repeat::DaysAfterConcluded, 3, {2099, 12, 25}, {{2099, 12, 28}, {2099, 12, 31}}},
+        {repeat::WeeksAfterConcluded,
+         1,
+         {2023, 2, 22},
+         {{2023, 3, 1}, {2023, 3, 8}, {2023, 3, 15}, {2023, 3, 22}, {2023, 3, 29}}},
+        {repeat::MonthsAfterConcluded,
+         12,
+         {2024, 2, 29},
+         {{2025, 3, 29}, {2026, 3, 29}, {2027, 3, 29}, {2028, 3, 29}, {2029, 3, 29}}},
+        {repeat::SpecificWeekday,
+         0,
+         {2026, 12, 25},
+         {{2027, 1, 29}, {2027, 2, 26}, {2027, 3, 26}, {2027, 4, 30}, {2027, 5, 28}},
+         "Last",
+         5},
+        {repeat::SpecificWeekday, 0, {2099, 10, 1}, {{2099, 11, 2}, {2099, 12, 7}}, "1st", 1},
+        {repeat::SetWeekdays,
+         0,
+         {2024, 2, 28},
+         {{2024, 2, 29}, {2024, 3, 4}, {2024, 3, 7}, {2024, 3, 11}, {2024, 3, 14}},
+         "",
+         0,
+         {0, 1, 0, 0, 1, 0, 0}},
+        {repeat::NoRepeats, 0, {2024, 1, 1}, {}},
+        {repeat::DaysAfterLastDue, 0, {2024, 1, 1}, {}},  // never moves on
+    };
+    for (const Case& c : cases) {
+        Assignment rule;
+        rule.REPEATTYPE = c.type;
+        rule.REPNUMBER = static_cast<std::int16_t>(c.repNumber);
+        rule.WEEKINMONTH = c.weekInMonth;
+        rule.DAYNO = static_cast<std::uint8_t>(c.dayNo);
+        rule.SETDAYREPT = c.weekdays;
+        std::vector<Date> expected;
+        for (const Ymd& d : c.expected) expected.push_back(fromYmd(d.year, d.month, d.day));
+        EXPECT_EQ(nextDates(rule, fromYmd(c.due.year, c.due.month, c.due.day), 5), expected)
+            << c.type << " " << c.repNumber;
+    }
 }
 
 }  // namespace

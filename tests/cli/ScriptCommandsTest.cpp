@@ -1,6 +1,7 @@
 // The scripting commands on a small office: the log-in, what each user sees
-// through due, unseen and reminders (the windows' rules), adding and
-// concluding with the form's checks and rights, and the exports' rights.
+// through due, unseen, reminders and calendar (the windows' rules), adding and
+// concluding with the form's checks and rights, and the exports' rights; and
+// the calendar's drag of a due date with its undo.
 #include <fcntl.h>
 #include <gtest/gtest.h>
 #include <spawn.h>
@@ -11,18 +12,21 @@
 #include <QJsonObject>
 
 #include <cerrno>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <set>
 #include <sstream>
 
+#include "assign/Repetition.h"
 #include "cli/ScriptCommands.h"
 #include "cli/TerminalText.h"
 #include "data/Password.h"
 #include "platform/Date.h"
 #include "reports/CsvExport.h"
 #include "support/TestStore.h"
+#include "views/Calendar.h"
 
 extern char** environ;
 
@@ -166,6 +170,169 @@ protected:
     std::unique_ptr<Database> m_db;
     std::vector<Assignment> m_assignments;
 };
+
+// ---- calendar ------------------------------------------------------------------
+
+std::string toIso(Date date) {
+    const Ymd ymd = toYmd(date);
+    char text[16];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
+    return text;
+}
+
+Session sessionOf(const std::string& user, int access) {
+    Session session;
+    session.GlobalUser = user;
+    session.GlobalUserAccess = access;
+    return session;
+}
+
+// The window's entries and the command's are the same; each user sees what
+// Look Forward shows him, his own reminders, and a repeating rule's later
+// dates even when its due date lies years back.
+TEST_F(ScriptCommandsTest, CalendarEntriesAreTheWindowsAndFollowTheRights) {
+    fillWork();
+    Assignment every3;
+    every3.ASSIGNNUMBER = 8;
+    every3.NAME = "Every third day";
+    every3.USERNAME = "BEN";
+    every3.PERSON = "BEN";
+    every3.DUEDATE = kToday - 1000;
+    every3.PRIORITY = 6;
+    every3.REPEATTYPE = repeat::DaysAfterLastDue;
+    every3.REPNUMBER = 3;
+    ASSERT_TRUE(m_db->add(every3).ok());
+    const Date from = kToday - 10, to = kToday + 30;
+    const std::string fromText = toIso(from), toText = toIso(to);
+
+    struct Expect {
+        const char* user;
+        const char* password;
+        int access;
+        std::set<int> dueNumbers;
+    };
+    for (const Expect& e : {Expect{"BEN", "ben-pw-1", 0, {1, 2, 5, 7}},
+                            Expect{"SUPERVISOR", "super-pw-1", 2, {1, 2, 3, 5, 7}}}) {
+        CalendarSettings settings;
+        settings.today = kToday;
+        std::vector<CalendarEntry> model;
+        ASSERT_TRUE(
+            calendarEntries(*m_db, sessionOf(e.user, e.access), settings, from, to, model).ok());
+        std::set<int> due;
+        std::vector<Date> repeats;
+        std::set<std::string> reminders;
+        for (const CalendarEntry& entry : model) {
+            if (entry.kind == CalendarKind::Due) {
+                due.insert(entry.assignNumber);
+                EXPECT_EQ(entry.overdue, entry.date < kToday) << entry.assignNumber;
+            }
+            if (entry.kind == CalendarKind::Repeat) repeats.push_back(entry.date);
+            if (entry.kind == CalendarKind::Reminder) reminders.insert(entry.name);
+        }
+        EXPECT_EQ(due, e.dueNumbers) << e.user;
+        std::vector<Date> expectedRepeats;
+        for (Date d = every3.DUEDATE; d <= to; d += 3)
+            if (d >= from) expectedRepeats.push_back(d);
+        EXPECT_EQ(repeats, expectedRepeats) << e.user;
+        EXPECT_EQ(reminders,
+                  (std::string(e.user) == "BEN" ? std::set<std::string>{"Call the bank", "Later"}
+                                                : std::set<std::string>{}));
+
+        const Outcome cli = run({"calendar", "--user", e.user, "--from", fromText, "--to", toText,
+                                 "--secondary", "no", "--json"},
+                                e.password);
+        ASSERT_EQ(cli.code, cli::kExitOk) << cli.err;
+        const QJsonArray rows = cli.json();
+        ASSERT_EQ(rows.size(), static_cast<qsizetype>(model.size())) << e.user;
+        for (qsizetype i = 0; i < rows.size(); ++i) {
+            const QJsonObject row = rows[i].toObject();
+            const CalendarEntry& entry = model[static_cast<size_t>(i)];
+            EXPECT_EQ(row.value(QStringLiteral("date")).toString().toStdString(),
+                      toIso(entry.date));
+            EXPECT_EQ(row.value(QStringLiteral("kind")).toString().toStdString(),
+                      calendarKindName(entry.kind));
+            EXPECT_EQ(row.value(QStringLiteral("assignNumber")).toInt(), entry.assignNumber);
+            EXPECT_EQ(row.value(QStringLiteral("name")).toString().toStdString(), entry.name);
+            EXPECT_EQ(row.value(QStringLiteral("person")).toString().toStdString(), entry.person);
+        }
+    }
+    for (const std::vector<std::string>& bad : {std::vector<std::string>{"--from", fromText},
+                                                {"--from", "2026-02-30", "--to", toText},
+                                                {"--from", toText, "--to", fromText},
+                                                {"--from", "2100-01-01", "--to", "2100-01-02"}}) {
+        std::vector<std::string> words{"calendar", "--user", "BEN"};
+        words.insert(words.end(), bad.begin(), bad.end());
+        const Outcome r = run(words, "ben-pw-1");
+        EXPECT_EQ(r.code, cli::kExitUsage) << bad[1];
+        EXPECT_TRUE(r.out.empty());
+    }
+}
+
+// Dragging a due date is the form's save: refused without the right, for a
+// concluded assignment and for a later date of a repeating one, reported
+// when another station changed the record; undo restores both dates.
+TEST_F(ScriptCommandsTest, CalendarMoveIsTheFormsSaveAndUndoes) {
+    fillWork();
+    const Session ben = sessionOf("BEN", 0);
+    auto entryOf = [](const Assignment& a, CalendarKind kind) {
+        CalendarEntry entry;
+        entry.assignNumber = a.ASSIGNNUMBER;
+        entry.date = a.DUEDATE;
+        entry.kind = kind;
+        return entry;
+    };
+    CalendarMove move;
+    struct Refusal {
+        Session session;
+        int number;
+        CalendarKind kind;
+        Date to;
+    };
+    for (const Refusal& r :
+         {Refusal{ben, 1, CalendarKind::Due, kToday + 4},                         // given to him
+          Refusal{sessionOf("SUPERVISOR", 2), 6, CalendarKind::Due, kToday + 4},  // concluded
+          Refusal{ben, 7, CalendarKind::Repeat, kToday + 4},
+          Refusal{ben, 7, CalendarKind::Reminder, kToday + 4},
+          Refusal{ben, 7, CalendarKind::Due, kLastDate + 1}}) {
+        const Assignment before = stored(r.number);
+        const tko::Outcome out =
+            moveDueDate(*m_db, r.session, before, entryOf(before, r.kind), r.to, kToday, 0, move);
+        EXPECT_EQ(out.kind, tko::Outcome::Refused) << r.number;
+        EXPECT_EQ(stored(r.number).DUEDATE, before.DUEDATE);
+    }
+
+    // Another station changed number 2 after the calendar read it.
+    const Assignment shown = stored(2);
+    Assignment other = shown;
+    other.NAME = "Renamed elsewhere";
+    ASSERT_TRUE(m_db->change(other).ok());
+    EXPECT_EQ(moveDueDate(*m_db, ben, shown, entryOf(shown, CalendarKind::Due), kToday + 4, kToday,
+                          0, move)
+                  .kind,
+              tko::Outcome::ChangedElsewhere);
+    EXPECT_EQ(stored(2).DUEDATE, shown.DUEDATE);
+    EXPECT_EQ(stored(2).NAME, "Renamed elsewhere");
+
+    Assignment seven = stored(7);
+    seven.PREVDUE = kToday - 9;
+    seven.GENERALMEMO = "Keep these notes";
+    ASSERT_TRUE(m_db->change(seven).ok());
+    const tko::Outcome moved = moveDueDate(*m_db, ben, seven, entryOf(seven, CalendarKind::Due),
+                                           kToday + 4, kToday, 0, move);
+    ASSERT_TRUE(moved.ok()) << outcomeLine(moved);
+    Assignment after = stored(7);
+    EXPECT_EQ(after.DUEDATE, kToday + 4);
+    EXPECT_EQ(after.PREVDUE, kToday - 2);
+    EXPECT_EQ(after.GENERALMEMO, "Keep these notes");
+    EXPECT_NE(after.LOG.find("Changed"), std::string::npos);
+    ASSERT_TRUE(undoMove(*m_db, ben, move, kToday, 0).ok());
+    after = stored(7);
+    EXPECT_EQ(after.DUEDATE, kToday - 2);
+    EXPECT_EQ(after.PREVDUE, kToday - 9);
+    // A second undo finds the due date no longer the one the move gave.
+    EXPECT_EQ(undoMove(*m_db, ben, move, kToday, 0).kind, tko::Outcome::Refused);
+    EXPECT_EQ(stored(7).DUEDATE, kToday - 2);
+}
 
 // ---- log-in ----------------------------------------------------------------------
 

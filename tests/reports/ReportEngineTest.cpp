@@ -1,9 +1,12 @@
 // The report engine on the store: which assignments each report type prints
 // and in which order, who may see what, page breaks and headings, the
-// comments a user may read, and a cancelled report that leaves nothing.
+// comments a user may read, a cancelled report that leaves nothing, and the
+// printed calendar.
 #include <QDir>
 #include <QFileInfo>
 
+#include "platform/Picture.h"
+#include "reports/CalendarReport.h"
 #include "reports/ReportEngine.h"
 #include "reports/ReportFixture.h"
 
@@ -586,6 +589,43 @@ TEST_F(ReportEngineTest, TextFileHoldsThePagesLineByLine) {
     EXPECT_EQ(names.front(), QStringLiteral("job00"));
     EXPECT_EQ(names.back(), QStringLiteral("job79"));
     EXPECT_TRUE(linesWith(lines, QStringLiteral("Page: 2")).size() == 1);
+}
+
+}  // namespace
+}  // namespace tko::test
+
+namespace tko::test {
+namespace {
+
+// The printed calendar: each day with entries under its date, what the user
+// may see only, and one page saying so for an empty period.
+TEST_F(ReportEngineTest, CalendarPrintsEachDaysEntriesTheUserMaySee) {
+    add("job-mine", "ANN", "BOSS", kToday + 2);
+    add("job-other", "CARL", "DEE", kToday + 2);
+    add("job-weekly", "ANN", "BOSS", kToday + 1).REPEATTYPE = "Weeks after Last Due";
+    added.back().REPNUMBER = 1;
+    store();
+    CalendarSettings settings;
+    settings.today = kToday;
+    PageList pages;
+    const ReportResult r = printCalendar(*db, sessionOf("ANN", 0), settings, kToday, kToday + 9,
+                                         QStringLiteral("Calendar (Week)"), kToday, pages, {});
+    ASSERT_TRUE(r.done()) << r.message.toStdString();
+    EXPECT_TRUE(pages.finished);
+    const QStringList lines = pages.lines();
+    EXPECT_EQ(linesWith(lines, QStringLiteral("job-")).size(), 3);  // weekly: +1 and +8
+    EXPECT_EQ(linesWith(lines, QStringLiteral("job-other")).size(), 0);
+    const int day = lineOf(lines, formatDate(kToday + 2, u"@D18"));
+    ASSERT_GE(day, 0);
+    EXPECT_TRUE(lines[day + 1].contains(QStringLiteral("job-mine (ANN)")));
+    EXPECT_EQ(r.records, 3);
+
+    PageList empty;
+    ASSERT_TRUE(printCalendar(*db, sessionOf("ANN", 0), settings, kToday - 10, kToday - 4,
+                              QStringLiteral("Calendar (Week)"), kToday, empty, {})
+                    .done());
+    EXPECT_EQ(empty.pages.size(), 1u);
+    EXPECT_GE(lineOf(empty.lines(), QStringLiteral("No entries")), 0);
 }
 
 }  // namespace

@@ -1,7 +1,7 @@
-// Look Forward and History on the store: the edge cases of their row rules,
-// who sees what on each screen, the person matched with and without regard to
-// case, group members by name and by number, and every tab's pages checked
-// against the rule for one record on a random office, read forward and back.
+// Look Forward and History on the store (and the calendar's grid): the edge cases of their
+// row rules, who sees what on each screen, the person matched with and without regard to case,
+// group members by name and by number, and every tab's pages checked against the rule for one
+// record on a random office, read forward and back.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -17,6 +17,7 @@
 #include "platform/BrowsePager.h"
 #include "support/ConcludeResult.h"
 #include "support/TestStore.h"
+#include "views/Calendar.h"
 #include "views/History.h"
 #include "views/LookForward.h"
 
@@ -835,6 +836,25 @@ TEST_F(ScheduleViewsTest, EveryTabAgreesWithTheRuleOnARandomOffice) {
                         EXPECT_GT(listedRows, 0u);
                     }
     }
+}
+
+}  // namespace
+}  // namespace tko
+
+namespace tko {
+namespace {
+
+TEST(CalendarGrid, WeeksStartOnTheLocalesFirstDayAndMonthsClip) {
+    const Date wed = fromYmd(2026, 12, 9);
+    EXPECT_EQ(weekStart(wed, 0), fromYmd(2026, 12, 6));  // Sunday
+    EXPECT_EQ(weekStart(wed, 1), fromYmd(2026, 12, 7));  // Monday
+    EXPECT_EQ(weekStart(fromYmd(2026, 12, 6), 1), fromYmd(2026, 11, 30));
+    EXPECT_EQ(monthGridStart(wed, 1), fromYmd(2026, 11, 30));
+    EXPECT_EQ(monthGridStart(fromYmd(2027, 2, 14), 1), fromYmd(2027, 2, 1));
+    EXPECT_EQ(shiftMonths(fromYmd(2024, 1, 31), 1), fromYmd(2024, 2, 29));
+    EXPECT_EQ(shiftMonths(fromYmd(2024, 3, 31), -13), fromYmd(2023, 2, 28));
+    EXPECT_EQ(shiftMonths(fromYmd(2099, 12, 15), 1), fromYmd(2099, 12, 15));
+    EXPECT_EQ(shiftMonths(fromYmd(1801, 1, 15), -1), fromYmd(1801, 1, 15));
 }
 
 }  // namespace

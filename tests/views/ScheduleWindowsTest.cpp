@@ -1,7 +1,8 @@
 // The Look Forward and History windows on a small office, with the assignment
 // form replaced by a recorder: controls and tabs, check boxes and dates that
 // persist across a reopen, select mode, the pop-up menu, the keys, and the
-// letters typed on History's name tab.
+// letters typed on History's name tab; and the Calendar window's keys, drag
+// and undo.
 #include <QAction>
 #include <QCheckBox>
 #include <QLineEdit>
@@ -17,6 +18,7 @@
 #include "platform/Picture.h"
 #include "platform/ui/BrowseList.h"
 #include "platform/ui/MessageBox.h"
+#include "views/ui/CalendarWindow.h"
 #include "views/ui/ScheduleWindow.h"
 
 namespace tko {
@@ -324,6 +326,63 @@ private slots:
         QCOMPARE(list->cellText(list->pager().selectedIndex(), 0), QStringLiteral("Charlie"));
         QTest::keyClicks(list->view(), QStringLiteral("e"));
         QCOMPARE(list->cellText(list->pager().selectedIndex(), 0), QStringLiteral("Echo"));
+    }
+
+    // The Calendar: keys move the day, a drag moves a due date through the
+    // store, Ctrl+Z undoes it, Enter opens the assignment's form.
+    void calendarKeysDragAndUndo() {
+        CalendarWindow w(m_workspace, actions(), nullptr);
+        w.setAttribute(Qt::WA_DeleteOnClose, false);
+        w.resize(1000, 700);
+        w.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&w));
+        CalendarView* view = w.view();
+        QCOMPARE(view->selectedDate(), kToday);
+        auto namesOn = [&](Date date) {
+            QStringList out;
+            for (size_t i : view->entriesOn(date))
+                out << QString::fromStdString(view->entries()[i].name);
+            return out;
+        };
+        QCOMPARE(namesOn(kToday + 3), QStringList{QStringLiteral("Alpha")});
+        QVERIFY(namesOn(kToday + 1).isEmpty());  // secondary, not ticked
+        view->setFocus();
+        QTest::keyClick(view, Qt::Key_Right);
+        QTest::keyClick(view, Qt::Key_Down);
+        QCOMPARE(view->selectedDate(), kToday + 8);
+        QTest::keyClick(view, Qt::Key_PageDown);
+        QCOMPARE(view->selectedDate(), shiftMonths(kToday + 8, 1));
+        QVERIFY(view->firstShown() > kToday);  // the next month's grid was read
+        QTest::keyClick(view, Qt::Key_Home);
+        QCOMPARE(view->selectedDate(), kToday);
+        QCOMPARE(namesOn(kToday + 3), QStringList{QStringLiteral("Alpha")});
+
+        // Drag Alpha one day on.
+        const QPoint from = view->entryRect(kToday + 3, 0).center();
+        const QPoint to = view->cellRect(kToday + 4).center();
+        auto send = [&](QEvent::Type type, QPoint at, Qt::MouseButtons buttons) {
+            QMouseEvent event(type, at, view->mapToGlobal(at), Qt::LeftButton, buttons,
+                              Qt::NoModifier);
+            QApplication::sendEvent(view, &event);
+        };
+        send(QEvent::MouseButtonPress, from, Qt::LeftButton);
+        send(QEvent::MouseMove, (from + to) / 2, Qt::LeftButton);
+        send(QEvent::MouseMove, to, Qt::LeftButton);
+        send(QEvent::MouseButtonRelease, to, Qt::NoButton);
+        Assignment alpha;
+        QVERIFY(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{1}}, alpha).ok());
+        QCOMPARE(alpha.DUEDATE, kToday + 4);
+        QCOMPARE(namesOn(kToday + 4), QStringList{QStringLiteral("Alpha")});
+        QCOMPARE(w.undoMoves().size(), size_t{1});
+        QTest::keyClick(view, Qt::Key_Z, Qt::ControlModifier);
+        QVERIFY(m_db->fetch("ASS:NUMBER_KEY", {std::int64_t{1}}, alpha).ok());
+        QCOMPARE(alpha.DUEDATE, kToday + 3);
+        QCOMPARE(namesOn(kToday + 3), QStringList{QStringLiteral("Alpha")});
+        QVERIFY(MessageBox::shown().isEmpty());
+
+        view->setSelectedDate(kToday + 3);
+        QTest::keyClick(view, Qt::Key_Return);
+        QCOMPARE(m_forms, QList<Request>{Request::Change});
     }
 };
 

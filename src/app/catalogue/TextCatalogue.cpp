@@ -4,6 +4,7 @@
 #include "app/ui/LoginWindow.h"
 #include "app/ui/MainFrame.h"
 #include "app/ui/ProgramScreens.h"
+#include "assign/Repetition.h"
 #include "data/Messages.h"
 #include "data/Workspace.h"
 #include "platform/Date.h"
@@ -15,6 +16,7 @@
 #include "translator/Lingua.h"
 #include "translator/PoFile.h"
 #include "users/ui/UserForm.h"
+#include "views/Calendar.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -221,7 +223,7 @@ TextCatalogue Walker::run() {
     for (const DemoLogin& login : demo.logins)
         m_dataTexts << QString::fromStdString(login.userName);
     ::InitPictures(&m_group);
-    m_dataTexts << ::GetLongDate(Clock::today());
+    m_dataTexts << ::GetLongDate(Clock::today()) << calendarMonthTitle(Clock::today());
     if (procedures().names().isEmpty()) registerProgramScreens();
     setMessageTranslator([](const std::string& text) {
         return ::TranslateString(QString::fromStdString(text)).toStdString();
@@ -298,6 +300,11 @@ TextCatalogue Walker::run() {
         for (int number = 1; number <= kMessageCount; ++number)
             for (int variant = 0; variant < 2; ++variant)
                 standardMessage(number, "%1", "%2", "%3", variant);
+    });
+    // A stored week of the month is compared with each word in the user's
+    // language; a rule read before the word matches looks up all of them.
+    step(QStringLiteral("Repeat rules"), [] {
+        for (const char* word : occurrenceWords()) translateText(word);
     });
 
     if (!m_sourceDir.isEmpty()) {

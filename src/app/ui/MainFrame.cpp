@@ -110,6 +110,8 @@ constexpr MenuEntry kMenuEntries[] = {
     {MenuKind::Procedure, "lookForwardMenu", "lookForwardGroupAction", "Look Forward G&roup",
      "LookForwardGroup"},
 
+    {MenuKind::Procedure, nullptr, "calendarAction", "&Calendar", "Calendar"},
+
     {MenuKind::Menu, nullptr, "historyMenu", "&History"},
     {MenuKind::Procedure, "historyMenu", "historyGeneralAction", "History &General",
      "HistoryGeneral"},
@@ -148,6 +150,8 @@ constexpr ToolButton kToolButtons[] = {
      QStyle::SP_ArrowForward},
     {"lookForwardPersonAction", "lookForwardPersonButton", "Fwd Person", "Look Forward (Person)",
      QStyle::SP_MediaSeekForward},
+    {"calendarAction", "calendarButton", "Calendar", "Calendar of the office's work",
+     QStyle::SP_FileDialogDetailedView},
     {"historyGeneralAction", "historyGeneralButton", "History", "History (General)",
      QStyle::SP_ArrowBack},
     {"historyPersonAction", "historyPersonButton", "Hist Person", "History (Person)",

@@ -10,9 +10,11 @@
 #include "people/ui/PeopleScreens.h"
 #include "platform/ui/Procedures.h"
 #include "projects/ui/ProjectScreens.h"
+#include "reports/ui/CalendarPrint.h"
 #include "reports/ui/DbaseExportWindow.h"
 #include "reports/ui/ReportScreens.h"
 #include "users/ui/UserScreens.h"
+#include "views/ui/CalendarWindow.h"
 #include "views/ui/ListScreens.h"
 #include "views/ui/ViewScreens.h"
 
@@ -31,6 +33,11 @@ void registerProgramScreens() {
     registerReportScreens(procedures());
     registerGroupScreens(procedures());
     registerScheduleScreens(procedures());
+    registerCalendarScreen(
+        procedures(), [](QWidget* parent, Workspace& workspace, const CalendarSettings& settings,
+                         Date from, Date to, const QString& title, bool preview) {
+            printCalendarPeriod(parent, workspace, settings, from, to, title, preview);
+        });
     registerLanguageProcedure(procedures());
     defaultServices() = programServices();
     // "Print" of Update Group List names its group through groupListToPrint().

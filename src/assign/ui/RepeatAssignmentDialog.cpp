@@ -17,6 +17,7 @@
 #include "data/Messages.h"
 #include "data/Records.h"
 #include "platform/Date.h"
+#include "platform/Picture.h"
 #include "platform/QtText.h"
 #include "platform/ui/DialogButtons.h"
 #include "platform/ui/MessageBox.h"
@@ -64,6 +65,10 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     layout->addLayout(grid);
     layout->addLayout(numberRow);
     layout->addWidget(m_stop);
+    m_nextDates = new QLabel(this);
+    m_nextDates->setObjectName(QStringLiteral("nextDatesLabel"));
+    m_nextDates->setWordWrap(true);
+    layout->addWidget(m_nextDates);
     const DialogButtons buttons = addDialogButtons(this, true);
     layout->addWidget(buttons.box);
     connect(buttons.ok, &QPushButton::clicked, this, &RepeatAssignmentDialog::accept);
@@ -72,6 +77,27 @@ RepeatAssignmentDialog::RepeatAssignmentDialog(Assignment& record, QWidget* pare
     connect(m_typeGroup, &QButtonGroup::idClicked, this, &RepeatAssignmentDialog::onTypeChosen);
     connect(m_stop, &QCheckBox::toggled, this, &RepeatAssignmentDialog::onStopToggled);
     chooseType(type);
+    // The preview follows every control of the rule.
+    for (QButtonGroup* group : {m_occurrenceGroup, m_weekdayGroup})
+        connect(group, &QButtonGroup::idClicked, this, &RepeatAssignmentDialog::showNextDates);
+    for (QCheckBox* day : m_days)
+        connect(day, &QCheckBox::toggled, this, &RepeatAssignmentDialog::showNextDates);
+    connect(m_number, &QLineEdit::textChanged, this, &RepeatAssignmentDialog::showNextDates);
+    showNextDates();
+}
+
+void RepeatAssignmentDialog::showNextDates() {
+    Assignment rule = m_record;
+    fillRule(rule);
+    const std::vector<Date> dates = nextDates(rule, m_record.DUEDATE, 5);
+    if (dates.empty()) {
+        m_nextDates->clear();
+        return;
+    }
+    QStringList shown;
+    for (Date date : dates) shown << formatDate(date, u"@D17");
+    m_nextDates->setText(translated("Next dates:") + QLatin1Char(' ') +
+                         shown.join(QStringLiteral(", ")));
 }
 
 // The nine kinds of rule, one radio button each.
@@ -212,6 +238,7 @@ void RepeatAssignmentDialog::onTypeChosen(int type) {
         m_after->clear();
         if (type <= 2) m_number->clear();
     }
+    showNextDates();
 }
 
 void RepeatAssignmentDialog::onStopToggled(bool checked) {
@@ -230,24 +257,30 @@ void RepeatAssignmentDialog::accept() {
             m_number->setFocus();
             return;
         }
-        m_record.REPNUMBER = static_cast<std::int16_t>(number);
     }
-    m_record.REPEATTYPE = repeatTypeName(type);
+    fillRule(m_record);
+    QDialog::accept();
+}
+
+void RepeatAssignmentDialog::fillRule(Assignment& rule) const {
+    const int type = chosenType();
+    if (takesRepeatNumber(type))
+        rule.REPNUMBER = static_cast<std::int16_t>(m_number->text().toInt());
+    rule.REPEATTYPE = repeatTypeName(type);
     if (type == 2) {
         const int k = m_occurrenceGroup->checkedId() < 1 ? 1 : m_occurrenceGroup->checkedId();
         const int day = m_weekdayGroup->checkedId() < 0 ? 1 : m_weekdayGroup->checkedId();
-        m_record.WEEKINMONTH =
+        rule.WEEKINMONTH =
             store::clipText(translateText(occurrenceWords()[static_cast<size_t>(k - 1)]),
                             Assignment::Width::WEEKINMONTH);
-        m_record.DAYNO = static_cast<std::uint8_t>(day);
-        m_record.WEEKDAY = store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]),
-                                           Assignment::Width::WEEKDAY);
+        rule.DAYNO = static_cast<std::uint8_t>(day);
+        rule.WEEKDAY = store::clipText(translateText(weekdayNames()[static_cast<size_t>(day)]),
+                                       Assignment::Width::WEEKDAY);
     }
     if (type == 9)
         for (int day = 0; day < 7; ++day)
-            m_record.SETDAYREPT[static_cast<size_t>(day)] =
+            rule.SETDAYREPT[static_cast<size_t>(day)] =
                 m_days[static_cast<size_t>(day)]->isChecked() ? 1 : 0;
-    QDialog::accept();
 }
 
 }  // namespace tko

@@ -1,6 +1,7 @@
 // "Repeat Assignment": edits the repetition fields of an assignment record in
 // place. "Stop Repeating" acts on the record at once; "OK" stores the chosen
-// rule into it; the caller stores the record.
+// rule into it; the caller stores the record. While the user edits, the
+// dialog shows the next five dates the rule gives after the due date.
 #pragma once
 
 #include <QDialog>
@@ -40,6 +41,8 @@ public:
     QLabel* unitLabel() const { return m_unit; }
     QLabel* afterLabel() const { return m_after; }
     QCheckBox* stopCheck() const { return m_stop; }
+    // The next five dates the rule as chosen now gives after the due date.
+    QLabel* nextDatesLabel() const { return m_nextDates; }
 
 public slots:
     void accept() override;
@@ -53,6 +56,10 @@ private:
     int loadRule(const Assignment& record);
     void onTypeChosen(int type);
     void onStopToggled(bool checked);
+    // Writes the rule as the controls choose it into `rule` (the number as
+    // typed, unchecked).
+    void fillRule(Assignment& rule) const;
+    void showNextDates();
 
     Assignment& m_record;
     QButtonGroup* m_typeGroup = nullptr;
@@ -70,6 +77,7 @@ private:
     QLabel* m_after = nullptr;
     QLabel* m_ofMonth = nullptr;
     QCheckBox* m_stop = nullptr;
+    QLabel* m_nextDates = nullptr;
 };
 
 }  // namespace tko
