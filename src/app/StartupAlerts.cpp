@@ -26,11 +26,17 @@ Status anyAlong(Database& db, const char* key, std::vector<store::Value> prefix,
 
 Status hasDueAssignment(Database& db, const std::string& user, Date today, bool& found) {
     // The rule of the Due Now list, read within the user's own range of the
-    // person/due-date key (given to him) and of the user/due-date key (given by him).
+    // person/due-date key (given to him) and of the user/due-date key (given
+    // by him). Each filter names the user in the key's first column, so that
+    // a user with nothing due ends the read at his range's end instead of
+    // reading on through every later name's rows.
     const store::Filter due = dueForUserFilter(user, today);
-    Status s = anyAlong<Assignment>(db, key::ASS_PERSONDATE_KEY, {user}, due, found);
+    Status s =
+        anyAlong<Assignment>(db, key::ASS_PERSONDATE_KEY, {user},
+                             store::allOf({due, access::fieldIsUser("PERSON", user)}), found);
     if (!s.ok() || found) return s;
-    return anyAlong<Assignment>(db, key::ASS_USERDATE_KEY, {user}, due, found);
+    return anyAlong<Assignment>(db, key::ASS_USERDATE_KEY, {user},
+                                store::allOf({due, access::fieldIsUser("USERNAME", user)}), found);
 }
 
 Status hasUnseenAssignment(Database& db, const std::string& user, bool& found) {
@@ -49,9 +55,25 @@ Status hasDueReminder(Database& db, const std::string& user, Date today, bool& f
         allOf({access::fieldIsUser("USER", user), le("DATE", today), eq("ALARMFLAG", 1)}), found);
 }
 
+std::vector<KeyedCount> dueCountParts(const std::string& user, Date today) {
+    const store::Filter due = dueForUserFilter(user, today);
+    return {{key::ASS_PERSONDATE_KEY, store::allOf({due, access::fieldIsUser("PERSON", user)})},
+            {key::ASS_USERDATE_KEY, store::allOf({due, access::fieldIsUser("USERNAME", user),
+                                                  access::fieldIsNotUser("PERSON", user)})}};
+}
+
 Status countDueAssignments(Database& db, const std::string& user, Date today, std::int64_t& count) {
     count = 0;
-    return db.count<Assignment>(dueForUserFilter(user, today), count);
+    for (const KeyedCount& part : dueCountParts(user, today)) {
+        std::int64_t rows = 0;
+        const Status s = db.countAlong<Assignment>(part.key, part.filter, rows);
+        if (!s.ok()) {
+            count = 0;
+            return s;
+        }
+        count += rows;
+    }
+    return Status::success();
 }
 
 Status startupAlerts(Database& db, const std::string& user, Date today, StartupAlerts& alerts) {

@@ -30,8 +30,23 @@ Status hasUnseenAssignment(Database& db, const std::string& user, bool& found);
 Status hasDueReminder(Database& db, const std::string& user, Date today, bool& found);
 
 // How many assignments are due for `user` on `today` (isDueForUser(),
-// DueNowList.h): the count the status bar shows and keeps current.
+// DueNowList.h): the count the status bar shows and keeps current. It runs at
+// log-in and after every change any station makes, so it reads only the
+// user's own rows: dueCountParts(), each counted along its key.
 Status countDueAssignments(Database& db, const std::string& user, Date today, std::int64_t& count);
+
+// One part of a count read along one key: the rows of `filter`.
+struct KeyedCount {
+    const char* key;
+    store::Filter filter;
+};
+// The due count in parts whose rows do not overlap and together are the due
+// rows: those given to the user, along (person, due date), and those given by
+// him to somebody else, along (user, due date). Each part's filter bounds its
+// key's first two components, so it reads its own range whatever the
+// planner's estimates (most rows of an office are open, which a sampled
+// estimate can miss by a thousandfold).
+std::vector<KeyedCount> dueCountParts(const std::string& user, Date today);
 
 // The start-up check: the due alert only when the user's preferences exist
 // and have the alarm on (reminders are asked only when no assignment is due,

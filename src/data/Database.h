@@ -151,6 +151,13 @@ public:
     Status count(const store::Filter& filter, std::int64_t& out) {
         return track(m_engine->count(R::def(), filter, out));
     }
+    // The count read along the key `keyLabel` (see store::Engine::countAlong()).
+    template <class R>
+    Status countAlong(const std::string& keyLabel, const store::Filter& filter, std::int64_t& out) {
+        const store::KeyDef* key = R::def().key(keyLabel);
+        if (!key) return track(Status::error(store::kInvalidArgument, "Unknown key " + keyLabel));
+        return track(m_engine->countAlong(R::def(), *key, filter, out));
+    }
 
     // ---- transactions ---------------------------------------------------------
     Status begin(const std::vector<std::string>& tables, int timeoutMs);

@@ -2,16 +2,24 @@
 // of the settings forms, against the engine under test.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <random>
+#include <sstream>
+
+#include <sqlite3.h>
 
 #include "app/Backup.h"
 #include "app/FirstRun.h"
 #include "app/Login.h"
 #include "app/StartupAlerts.h"
+#include "assign/lists/DueNowList.h"
 #include "data/Integrity.h"
 #include "data/Password.h"
 #include "data/Preferences.h"
+#include "platform/store/NameCollation.h"
+#include "platform/store/SqliteEngine.h"
 #include "support/LoginResult.h"
 #include "support/TestStore.h"
 
@@ -229,6 +237,156 @@ TEST_F(ShellLogicTest, StartupAlertsFollowTheAlarmAndIgnoreSelfGivenWork) {
     ASSERT_TRUE(startupAlerts(*m_db, "ANNA", today, alerts).ok());
     EXPECT_TRUE(alerts.due);
     EXPECT_EQ(alerts.dueList, DueList::Assignments);
+}
+
+// Records the text of every statement run on a connection SQLite opens while
+// `into` is set.
+struct StatementRecorder {
+    static std::vector<std::string>* into;
+    static int onOpen(sqlite3* db, const char**, const sqlite3_api_routines*) {
+        if (into) sqlite3_trace_v2(db, SQLITE_TRACE_STMT, onStatement, nullptr);
+        return SQLITE_OK;
+    }
+    static int onStatement(unsigned, void*, void* stmt, void*) {
+        const char* sql = sqlite3_sql(static_cast<sqlite3_stmt*>(stmt));
+        if (into && sql) into->emplace_back(sql);
+        return 0;
+    }
+};
+std::vector<std::string>* StatementRecorder::into = nullptr;
+
+// What runs at every log-in and after every change any station makes (the
+// start-up check and the status bar's due count) reads only the user's own
+// rows, counting exactly the due rows. The office's planner statistics are
+// those a sample takes of a million rows: it misses that most rows are open,
+// so that "open" looks like the narrowest range of all; each statement must
+// still search an index by the user's name (or his unseen rows).
+TEST_F(ShellLogicTest, LogInAndChangeStatementsReadOnlyTheUsersOwnRows) {
+    const Date today = 80000;
+    const std::vector<std::string> names{"ANNA", "BEN", "ben", "CARLA"};
+    std::mt19937 random(44);
+    ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+    for (int n = 1; n <= 300; ++n) {
+        Assignment a =
+            assign(n, names[random() % 4], names[random() % 4],
+                   today - 3 + static_cast<int>(random() % 6), static_cast<int>(random() % 4 == 0));
+        if (random() % 3 == 0) {
+            a.CLOSEDATE = a.DUEDATE;
+            ASSERT_TRUE(m_db->change(a).ok());
+        }
+    }
+    ASSERT_TRUE(m_db->commit().ok());
+    for (const char* user : {"ANNA", "BEN", "CARLA"}) setAlarm(user, 1);
+    std::vector<Assignment> all;
+    ASSERT_TRUE(m_db->readAll("ASS:NUMBER_KEY", store::all(), all).ok());
+
+    const bool sqlite = !test::usingServer();
+    const std::string file = m_dir.file("TKODATA.DB");
+    if (sqlite) {
+        // The sampled statistics of a large office.
+        m_db.reset();
+        sqlite3* raw = nullptr;
+        ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+        ASSERT_EQ(store::registerNameCollation(raw), SQLITE_OK);
+        ASSERT_EQ(sqlite3_exec(raw, "ANALYZE main", nullptr, nullptr, nullptr), SQLITE_OK);
+        std::vector<std::pair<std::string, std::string>> stats;
+        for (const store::KeyDef& key : Assignment::def().keys) {
+            std::string stat = "1000000";
+            std::int64_t rows = 5000;
+            for (const store::KeyComponent& c : key.components) {
+                const std::string& field =
+                    Assignment::def().fields[static_cast<size_t>(c.field)].name;
+                if (&c == &key.components.front())
+                    rows = field == "CLOSEDATE" ? 45 : field == "SEEN" ? 500000 : 5000;
+                stat += " " + std::to_string(rows);
+                rows = std::max<std::int64_t>(1, rows / 10);
+            }
+            stats.emplace_back(key.sqlName(), stat + " 1");
+        }
+        for (const auto& [index, stat] : stats)
+            ASSERT_EQ(sqlite3_exec(raw,
+                                   ("UPDATE sqlite_stat1 SET stat = '" + stat +
+                                    "' WHERE tbl = 'ASSIGNMENT' AND idx = '" + index + "'")
+                                       .c_str(),
+                                   nullptr, nullptr, nullptr),
+                      SQLITE_OK);
+        sqlite3_close(raw);
+    }
+
+    std::vector<std::string> statements;
+    StatementRecorder::into = &statements;
+    sqlite3_auto_extension(reinterpret_cast<void (*)()>(&StatementRecorder::onOpen));
+    m_db = test::openStation(m_source);
+    sqlite3_cancel_auto_extension(reinterpret_cast<void (*)()>(&StatementRecorder::onOpen));
+    ASSERT_TRUE(m_db);
+    for (const std::string& user : names) {
+        for (Date day : {today - 4, today, today + 3}) {
+            std::int64_t counted = -1, expected = 0;
+            ASSERT_TRUE(countDueAssignments(*m_db, user, day, counted).ok());
+            for (const Assignment& a : all) expected += isDueForUser(a, user, day) ? 1 : 0;
+            EXPECT_EQ(counted, expected) << user << " on " << day;
+            StartupAlerts alerts;
+            ASSERT_TRUE(startupAlerts(*m_db, user, day, alerts).ok());
+            // No reminders: the alert is the assignments' (BEN's preferences are ben's too).
+            if (user != "ben") {
+                EXPECT_EQ(alerts.due, expected > 0) << user << " on " << day;
+            }
+        }
+    }
+    StatementRecorder::into = nullptr;
+    // The server plans with statistics per value (the open rows' share
+    // among them); the plans read below are SQLite's.
+    if (!sqlite) return;
+
+    // Every statement that read the assignments or the reminders searched
+    // the user's range of an index.
+    m_db.reset();
+    sqlite3* raw = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
+    ASSERT_EQ(store::registerNameCollation(raw), SQLITE_OK);
+    auto planOf = [&](const std::string& sql) {
+        sqlite3_stmt* stmt = nullptr;
+        EXPECT_EQ(
+            sqlite3_prepare_v2(raw, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &stmt, nullptr),
+            SQLITE_OK)
+            << sqlite3_errmsg(raw);
+        std::string plan;
+        while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
+            plan += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)) + std::string("\n");
+        sqlite3_finalize(stmt);
+        return plan;
+    };
+    int read = 0;
+    std::sort(statements.begin(), statements.end());
+    statements.erase(std::unique(statements.begin(), statements.end()), statements.end());
+    for (const std::string& sql : statements) {
+        if (sql.find("ASSIGNMENT") == std::string::npos &&
+            sql.find("REMINDER") == std::string::npos)
+            continue;
+        ++read;
+        // A level past the user's range that its filter rules out reads nothing.
+        if (sql.find(" AND 1=0 ") != std::string::npos) continue;
+        const std::string plan = planOf(sql);
+        std::istringstream steps(plan);
+        for (std::string step; std::getline(steps, step);) {
+            if (step.rfind("SEARCH t ", 0) != 0 && step.rfind("SCAN t", 0) != 0) continue;
+            bool own = false;
+            for (const char* range :
+                 {"(PERSON=? AND DUEDATE<?)", "(USERNAME=? AND DUEDATE<?)",
+                  "(USERNAME=? AND PERSON=? AND DUEDATE<?)", "(SEEN=? AND PERSON=?)", "(USER=?)"})
+                own = own || (step.rfind("SEARCH t USING INDEX ", 0) == 0 &&
+                              step.find(range) != std::string::npos);
+            EXPECT_TRUE(own) << sql << "\n" << plan;
+        }
+    }
+    // Two counts, the due check's ranges, the reminders and the unseen check.
+    EXPECT_GE(read, 5);
+    // The plain count of the due rows is what these statistics mislead.
+    const std::string plain = store::SqlBuilder(store::sqliteDialect())
+                                  .countQuery(Assignment::def(), dueForUserFilter("BEN", today))
+                                  .sql;
+    EXPECT_NE(planOf(plain).find("ASS_CLOSEDUEDATE_KEY"), std::string::npos) << planOf(plain);
+    sqlite3_close(raw);
 }
 
 TEST_F(ShellLogicTest, ClosingBackupRunsAfterTheConfiguredHoursAndRotatesTheCopies) {

@@ -2,6 +2,11 @@
 
 namespace tko::store {
 
+Status Engine::countAlong(const TableDef& table, const KeyDef& /*key*/, const Filter& filter,
+                          std::int64_t& out) {
+    return count(table, filter, out);
+}
+
 Status Engine::distinctValues(const TableDef& table, const KeyDef& key, const Filter& filter,
                               std::size_t most, std::vector<Value>& out) {
     out.clear();

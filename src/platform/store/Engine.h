@@ -121,6 +121,13 @@ public:
     // The row at `pos`; kRecordNotFound when it was deleted.
     virtual Status reread(const TableDef& table, std::int64_t pos, Row& out) = 0;
     virtual Status count(const TableDef& table, const Filter& filter, std::int64_t& out) = 0;
+    // The same count read along `key`'s index whatever the engine's planner
+    // estimates: for statements that run at every log-in or change, where a
+    // skewed column (most rows open) can mislead the estimate into reading
+    // most of the table. `filter` should bound the key's leading components.
+    // The default counts as count() does.
+    virtual Status countAlong(const TableDef& table, const KeyDef& key, const Filter& filter,
+                              std::int64_t& out);
     // The distinct values of the first component of `key` among the rows
     // `filter` keeps, in the key's order, at most `most` of them; values the
     // key holds equal (names differing only in letter case) count once, as

@@ -4,12 +4,12 @@
 #include "platform/store/PgEngine.h"
 
 #include <libpq-fe.h>
+#include <poll.h>
 
 #include <algorithm>
-#include <chrono>
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <thread>
 
 #include "platform/store/PgDetail.h"
 #include "platform/store/PgRoles.h"
@@ -79,23 +79,19 @@ int sqlstateNumber(const char* state) {
     return static_cast<int>(std::strtol(state, nullptr, digits ? 10 : 36));
 }
 
-// How long a station polls for a statement's reply before it sleeps. A
-// page's reply comes within 20-60 us; a processor left idle meanwhile takes
-// some 40 us more to wake, on a virtual machine, than the reading itself.
-// Polling costs at most this much processor time a statement; on a machine
-// with one processor it would only hold up a server running there, so it is
-// not done.
-constexpr auto kPollForReply = std::chrono::microseconds(250);
-
 // Waits for the reply to what was just sent and returns it as PQexec does:
-// the last result, or the first error when the server reported one.
+// the last result, or the first error when the server reported one. The
+// thread sleeps in poll() on the connection's socket until bytes arrive, so
+// a station waiting for the server takes no processor time from the server
+// or the other stations on the same machine (a busy-wait did, and under load
+// it held up the very reply it waited for).
 PGresult* awaitReply(PGconn* conn) {
-    static const bool poll = std::thread::hardware_concurrency() > 1;
-    if (poll) {
-        const auto until = std::chrono::steady_clock::now() + kPollForReply;
-        while (PQisBusy(conn) && PQconsumeInput(conn) != 0 &&
-               std::chrono::steady_clock::now() < until) {
-        }
+    while (PQisBusy(conn)) {
+        pollfd socket{PQsocket(conn), POLLIN, 0};
+        if (socket.fd < 0) break;  // PQgetResult reports the broken connection
+        const int ready = ::poll(&socket, 1, -1);
+        if (ready < 0 && errno == EINTR) continue;
+        if (ready < 0 || PQconsumeInput(conn) == 0) break;
     }
     PGresult* kept = nullptr;
     while (PGresult* result = PQgetResult(conn)) {

@@ -276,7 +276,17 @@ Status SqliteEngine::reread(const TableDef& table, std::int64_t pos, Row& out) {
 }
 
 Status SqliteEngine::count(const TableDef& table, const Filter& filter, std::int64_t& out) {
-    return run(m_sql.countQuery(table, filter), [&](sqlite3_stmt* stmt) {
+    return countMatching(table, nullptr, filter, out);
+}
+
+Status SqliteEngine::countAlong(const TableDef& table, const KeyDef& key, const Filter& filter,
+                                std::int64_t& out) {
+    return countMatching(table, &key, filter, out);
+}
+
+Status SqliteEngine::countMatching(const TableDef& table, const KeyDef* key, const Filter& filter,
+                                   std::int64_t& out) {
+    return run(m_sql.countQuery(table, filter, key), [&](sqlite3_stmt* stmt) {
         const int rc = sqlite3_step(stmt);
         if (rc != SQLITE_ROW) return failure(rc);
         out = sqlite3_column_int64(stmt, 0);

@@ -72,6 +72,8 @@ public:
                  Row& out) override;
     Status reread(const TableDef& table, std::int64_t pos, Row& out) override;
     Status count(const TableDef& table, const Filter& filter, std::int64_t& out) override;
+    Status countAlong(const TableDef& table, const KeyDef& key, const Filter& filter,
+                      std::int64_t& out) override;
     Status add(const TableDef& table, Row& row) override;
     Status change(const TableDef& table, Row& row) override;
     Status remove(const TableDef& table, std::int64_t pos) override;
@@ -96,6 +98,9 @@ private:
 
     Status exec(const std::string& sql);
     Status prepare(const std::string& sql, sqlite3_stmt*& stmt);
+    // COUNT(*) of `filter`'s rows, read along `key`'s index when one is given.
+    Status countMatching(const TableDef& table, const KeyDef* key, const Filter& filter,
+                         std::int64_t& out);
     Status bind(sqlite3_stmt* stmt, const std::vector<Value>& params);
     Status failure(int rc);  // maps an SQLite result code onto a Status
     void decodeRow(const TableDef& table, sqlite3_stmt* stmt, bool withMemos, Row& row) const;
