@@ -21,6 +21,7 @@
 #include "platform/store/NameCollation.h"
 #include "platform/store/SqliteEngine.h"
 #include "support/LoginResult.h"
+#include "support/SqlitePlan.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -344,18 +345,7 @@ TEST_F(ShellLogicTest, LogInAndChangeStatementsReadOnlyTheUsersOwnRows) {
     sqlite3* raw = nullptr;
     ASSERT_EQ(sqlite3_open(file.c_str(), &raw), SQLITE_OK);
     ASSERT_EQ(store::registerNameCollation(raw), SQLITE_OK);
-    auto planOf = [&](const std::string& sql) {
-        sqlite3_stmt* stmt = nullptr;
-        EXPECT_EQ(
-            sqlite3_prepare_v2(raw, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &stmt, nullptr),
-            SQLITE_OK)
-            << sqlite3_errmsg(raw);
-        std::string plan;
-        while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
-            plan += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)) + std::string("\n");
-        sqlite3_finalize(stmt);
-        return plan;
-    };
+    auto planOf = [&](const std::string& sql) { return test::queryPlan(raw, sql); };
     int read = 0;
     std::sort(statements.begin(), statements.end());
     statements.erase(std::unique(statements.begin(), statements.end()), statements.end());

@@ -17,6 +17,7 @@
 #include "platform/Date.h"
 #include "platform/store/NameCollation.h"
 #include "platform/store/SqliteEngine.h"
+#include "support/SqlitePlan.h"
 #include "support/TestStore.h"
 
 namespace tko {
@@ -47,18 +48,7 @@ Filter oneOf(const char* field, const std::vector<std::string>& values) {
     return store::anyOf(std::move(alternatives));
 }
 
-// SQLite's plan of `sql` on the connection `raw`, one step a line.
-std::string queryPlan(sqlite3* raw, const std::string& sql) {
-    sqlite3_stmt* stmt = nullptr;
-    EXPECT_EQ(sqlite3_prepare_v2(raw, ("EXPLAIN QUERY PLAN " + sql).c_str(), -1, &stmt, nullptr),
-              SQLITE_OK)
-        << sqlite3_errmsg(raw);
-    std::string plan;
-    while (stmt && sqlite3_step(stmt) == SQLITE_ROW)
-        plan += reinterpret_cast<const char*>(sqlite3_column_text(stmt, 3)) + std::string("\n");
-    sqlite3_finalize(stmt);
-    return plan;
-}
+using test::queryPlan;
 
 struct Case {
     const char* what;
