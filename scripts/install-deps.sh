@@ -6,9 +6,11 @@ packages=(
   build-essential cmake ninja-build pkg-config clang-format clang-tidy
   qt6-base-dev qt6-svg-dev libgl-dev qt6-translations-l10n
   libsqlite3-dev sqlite3 libsodium-dev libicu-dev libshp-dev libpq-dev
+  libcurl4-openssl-dev libical-dev
   libgtest-dev libgmock-dev libbenchmark-dev
   gettext
   python3-dbfread python3-icalendar
+  python3-aiosmtpd radicale python3-caldav taskwarrior
   postgresql
   xvfb xauth
   poppler-utils

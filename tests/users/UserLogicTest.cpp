@@ -15,6 +15,7 @@
 #include "cli/UserCommand.h"
 #include "data/Password.h"
 #include "data/Preferences.h"
+#include "data/Security.h"
 #include "data/Tables.h"
 #include "people/PeopleFilters.h"
 #include "support/FailingEngine.h"
@@ -915,6 +916,39 @@ TEST_F(UserLogicTest, TheRecoveryKeyResetsAnAdministratorOnce) {
     EXPECT_EQ(recoverAdministrator(*m_db, key, "SUPERVISOR", "again1", "again1", after).text,
               kWrongRecoveryKey);
     EXPECT_TRUE(recoverAdministrator(*m_db, next, "SUPERVISOR", "again1", "again1", after).ok());
+}
+
+// A sealed secret opens only with the office's one seal key, is never stored
+// in clear, and any change to it is found instead of opening to garbage.
+TEST_F(UserLogicTest, SealedSecretsOpenOnlyWithTheOfficeKeyAndUnchanged) {
+    std::string key, again;
+    ASSERT_TRUE(officeSealKey(*m_db, key).ok());
+    ASSERT_TRUE(officeSealKey(*m_db, again).ok());
+    EXPECT_EQ(key, again);
+    EXPECT_EQ(count<Security>(store::eq("KIND", std::string(kSealKeyKind))), 1);
+
+    for (const std::string& plain : {std::string("s3cret"), std::string(64, 'x'),
+                                    std::string("Grüße ß"), std::string()}) {
+        const std::string sealed = sealSecret(plain, key);
+        EXPECT_EQ(static_cast<int>(sealed.size()), sealedWidth(static_cast<int>(plain.size())));
+        if (!plain.empty()) {
+            EXPECT_EQ(sealed.find(plain), std::string::npos);
+            EXPECT_NE(sealed, sealSecret(plain, key)) << "the same secret sealed twice";
+        }
+        std::string opened = "unchanged";
+        ASSERT_TRUE(openSecret(sealed, key, opened)) << plain;
+        EXPECT_EQ(opened, plain);
+
+        std::string tampered = sealed;
+        tampered[tampered.size() - 2] = tampered[tampered.size() - 2] == 'A' ? 'B' : 'A';
+        std::string otherKey = key;
+        otherKey[0] = static_cast<char>(otherKey[0] ^ 1);
+        opened = "unchanged";
+        EXPECT_FALSE(openSecret(tampered, key, opened));
+        EXPECT_FALSE(openSecret(sealed, otherKey, opened));
+        EXPECT_FALSE(openSecret(plain + "x", key, opened)) << "a clear text is no sealed one";
+        EXPECT_EQ(opened, "unchanged");
+    }
 }
 
 // ---- users of a limited project -----------------------------------------------------
