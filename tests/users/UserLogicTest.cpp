@@ -927,8 +927,8 @@ TEST_F(UserLogicTest, SealedSecretsOpenOnlyWithTheOfficeKeyAndUnchanged) {
     EXPECT_EQ(key, again);
     EXPECT_EQ(count<Security>(store::eq("KIND", std::string(kSealKeyKind))), 1);
 
-    for (const std::string& plain : {std::string("s3cret"), std::string(64, 'x'),
-                                    std::string("Grüße ß"), std::string()}) {
+    for (const std::string& plain :
+         {std::string("s3cret"), std::string(64, 'x'), std::string("Grüße ß"), std::string()}) {
         const std::string sealed = sealSecret(plain, key);
         EXPECT_EQ(static_cast<int>(sealed.size()), sealedWidth(static_cast<int>(plain.size())));
         if (!plain.empty()) {
