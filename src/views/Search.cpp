@@ -1,6 +1,7 @@
 #include "views/Search.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "access/Access.h"
 #include "people/GroupLists.h"
@@ -13,7 +14,9 @@ namespace {
 
 // How many candidates of a kind the store hands over for ranking: the best
 // of these are shown. A word found in thousands of records ranks the first
-// ones read; a more telling word narrows them.
+// ones in stored order; a more telling word narrows them. The index gives
+// the candidates first (store::matchesFirst), so a common word costs these,
+// not the office.
 constexpr int kCandidates = 500;
 
 // Whether some token of `text` starts with one of `tokens`.
@@ -61,6 +64,24 @@ Status readCandidates(Database& db, const store::Filter& filter, std::vector<Rec
         return Status::success();
     }
     return s;
+}
+
+// `more` merged into `rows`, both in stored order: each record once, the
+// first kCandidates kept.
+template <class Record>
+void mergeByPosition(std::vector<Record>& rows, std::vector<Record> more) {
+    if (more.empty()) return;
+    std::vector<Record> merged;
+    merged.reserve(rows.size() + more.size());
+    auto byPosition = [](const Record& a, const Record& b) { return a.rowPos < b.rowPos; };
+    std::merge(std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()),
+               std::make_move_iterator(more.begin()), std::make_move_iterator(more.end()),
+               std::back_inserter(merged), byPosition);
+    merged.erase(std::unique(merged.begin(), merged.end(),
+                             [](const Record& a, const Record& b) { return a.rowPos == b.rowPos; }),
+                 merged.end());
+    if (merged.size() > static_cast<size_t>(kCandidates)) merged.resize(kCandidates);
+    rows = std::move(merged);
 }
 
 void addHit(std::vector<SearchHit>& hits, SearchKind kind, const std::string& table,
@@ -118,13 +139,24 @@ Status searchOffice(Database& db, const Session& session, std::string_view typed
     // confidential comments where the user may read those.
     {
         std::vector<Assignment> found;
+        // The open texts and the confidential comments are read apart, each
+        // from its own index, and the first candidates of both kept: one
+        // read of either would leave the engines no index to start from.
+        const store::Filter visible = access::visibleAssignments(viewer);
+        const store::Filter confidential =
+            store::allOf({visible, access::confidentialReadable(viewer)});
         s = readCandidates(
             db,
-            store::allOf({access::visibleAssignments(viewer),
-                          store::anyOf({store::matches("ASS:TEXT", words),
-                                        store::allOf({access::confidentialReadable(viewer),
-                                                      store::matches("ASS:CONFTEXT", words)})})}),
+            store::allOf({visible, store::matchesFirst("ASS:TEXT", words, visible, kCandidates)}),
             found);
+        std::vector<Assignment> inConfidential;
+        if (s.ok())
+            s = readCandidates(
+                db,
+                store::allOf({confidential, store::matchesFirst("ASS:CONFTEXT", words, confidential,
+                                                                kCandidates)}),
+                inConfidential);
+        mergeByPosition(found, std::move(inConfidential));
         if (!s.ok()) return s;
         std::vector<SearchHit> hits;
         for (const Assignment& a : found) {
@@ -144,8 +176,10 @@ Status searchOffice(Database& db, const Session& session, std::string_view typed
     // People of the address book.
     {
         std::vector<Person> found;
+        const store::Filter visible = access::visiblePeople(viewer);
         s = readCandidates(
-            db, store::allOf({access::visiblePeople(viewer), store::matches("PEO:TEXT", words)}),
+            db,
+            store::allOf({visible, store::matchesFirst("PEO:TEXT", words, visible, kCandidates)}),
             found);
         if (!s.ok()) return s;
         std::vector<SearchHit> hits;
@@ -164,8 +198,10 @@ Status searchOffice(Database& db, const Session& session, std::string_view typed
     // Projects.
     {
         std::vector<Project> found;
+        const store::Filter visible = access::visibleProjects(viewer);
         s = readCandidates(
-            db, store::allOf({access::visibleProjects(viewer), store::matches("PRO:TEXT", words)}),
+            db,
+            store::allOf({visible, store::matchesFirst("PRO:TEXT", words, visible, kCandidates)}),
             found);
         if (!s.ok()) return s;
         std::vector<SearchHit> hits;

@@ -155,6 +155,54 @@ TEST_F(CascadeTest, TextIndexesFollowEveryWriteAndAreRebuilt) {
     EXPECT_EQ(found("ASS:TEXT", "baker", Assignment{}), 0);
 }
 
+// The first rows of a search from the index's side are the first rows a full
+// read of the same filter gives, whatever the limit, the restriction and the
+// alternatives (the word search reads its candidates so).
+TEST_F(CascadeTest, TheFirstMatchesFromTheIndexAreTheFirstOfTheWholeRead) {
+    // Ann holds every third assignment; "lease" is in every other one's
+    // name, "zephyr" in the confidential comments of every fifth.
+    for (int n = 1; n <= 30; ++n) {
+        Assignment a;
+        a.ASSIGNNUMBER = n;
+        a.PERSON = n % 3 == 0 ? "Ann" : "Bob";
+        a.NAME = n % 2 == 0 ? "Miller lease " + std::to_string(n) : "Task " + std::to_string(n);
+        a.CONFMEMO = n % 5 == 0 ? "zephyr" : "";
+        added(a);
+    }
+    auto numbers = [&](const store::Filter& filter, int limit) {
+        store::ReadRequest request;
+        request.filter = filter;
+        request.limit = limit;
+        std::vector<Assignment> rows;
+        const Status s = m_db->read(request, rows);
+        EXPECT_TRUE(s.ok() || s.endOfRange()) << s.describe();
+        std::vector<int> out;
+        for (const Assignment& a : rows) out.push_back(a.ASSIGNNUMBER);
+        return out;
+    };
+    for (const store::Filter& within :
+         {store::all(), is("PERSON", "Ann"), store::anyOf({is("PERSON", "Ann"), is("NAME", "x")})})
+        for (const int limit : {1, 2, 4, 7, 100})
+            for (const char* typed : {"lease", "MILL", "nothing"}) {
+                const std::vector<int> whole =
+                    numbers(store::allOf(
+                                {within, store::anyOf({store::matches("ASS:TEXT", typed),
+                                                       store::matches("ASS:CONFTEXT", "zephyr")})}),
+                            limit);
+                const std::vector<int> first = numbers(
+                    store::allOf(
+                        {within,
+                         store::anyOf(
+                             {store::matchesFirst("ASS:TEXT", typed, within, limit),
+                              store::matchesFirst("ASS:CONFTEXT", "zephyr", within, limit)})}),
+                    limit);
+                EXPECT_EQ(first, whole) << typed << " limit " << limit;
+            }
+    // A limit that leaves matches out still gives the first ones.
+    EXPECT_EQ(numbers(store::matchesFirst("ASS:TEXT", "lease", is("PERSON", "Ann"), 2), 100),
+              (std::vector<int>{6, 12}));
+}
+
 TEST_F(CascadeTest, RenamingAUserCarriesTheNewNameIntoEveryRowOfHisAndNoOtherRow) {
     User carla = userWithRows("CARLA", "BEN");
     const User before = carla;

@@ -112,6 +112,14 @@ Filter matches(std::string indexLabel, std::string typed) {
     return f;
 }
 
+Filter matchesFirst(std::string indexLabel, std::string typed, Filter within, int rows) {
+    Filter f = matches(std::move(indexLabel), std::move(typed));
+    if (f.kind != Filter::Kind::Matches || rows <= 0) return f;
+    f.firstRows = rows;
+    if (!within.isAll()) f.children.push_back(std::move(within));
+    return f;
+}
+
 Filter exists(const TableDef& table, std::vector<std::pair<std::string, std::string>> links,
               Filter where) {
     Filter f;

@@ -28,7 +28,9 @@ struct Filter {
     // Contains: the text `field` holds `value` (a word) anywhere, letter case
     // and accents aside (see TextFold.h).
     // Matches: the text index `field` (TextIndexDef::label) holds every word
-    // of `value` (splitWords()), each as a word or the start of one.
+    // of `value` (splitWords()), each as a word or the start of one; with
+    // `firstRows` > 0, see matchesFirst().
+    int firstRows = 0;
 
     // And / Or / Not: the operands (Not takes one). Exists: children[0], if
     // present, is the condition on the inner table's row.
@@ -76,6 +78,13 @@ Filter contains(std::string field, std::string word);
 // as a whole word or the start of one, letter case and accents aside. No
 // words: no row.
 Filter matches(std::string indexLabel, std::string typed);
+// matches() for a read in stored order of at most `rows` rows whose filter is
+// allOf({within, ...}): only the first `rows` rows, in stored order, that
+// satisfy `within` and whose index holds the words are certain to pass, which
+// is all such a read can return. The engine finds them from the index's side,
+// restricted by `within` there, and stops after `rows`: a word that most rows
+// hold then costs `rows`, not the table, and a rare one costs its matches.
+Filter matchesFirst(std::string indexLabel, std::string typed, Filter within, int rows);
 
 // The words typed into a list's filter box as a filter over `fields` of
 // `table`: every word must be held by one of the fields (texts and memos;

@@ -267,18 +267,50 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
             } else if (server && masked) {
                 sql += "1=0";  // not readable here
             } else if (server) {
-                // The matching rows are found through the index first: tested
-                // row by row along a list's order, the words of every row
-                // would be folded and split on the way.
+                // The matching rows are found through the index first, as an
+                // array the outer read looks its rows up by: tested row by row
+                // along a list's order, the words of every row would be folded
+                // and split on the way, and a semi-join lets the planner walk
+                // the whole key to meet a handful of matches.
+                // The first rows are sorted out of all matches (OFFSET 0 keeps
+                // the matching apart): asked for in key order, the planner,
+                // which cannot count the words that start with a prefix, would
+                // walk the key testing every row's words.
                 const std::string inner = alias + "w";
-                sql += alias + "." + quoted(kRowIdColumn) + " IN (SELECT " + inner + "." +
-                       quoted(kRowIdColumn) + " FROM " + tableName(table) + " " + inner +
-                       " WHERE " + textVector(table, *index, inner) +
-                       " @@ to_tsquery('simple'::regconfig, " + filterValue(params, query) + "))";
+                const std::string rowId = inner + "." + quoted(kRowIdColumn);
+                std::string matching = "SELECT " + rowId + " AS r FROM " + tableName(table) + " " +
+                                       inner + " WHERE " + textVector(table, *index, inner) +
+                                       " @@ to_tsquery('simple'::regconfig, " +
+                                       filterValue(params, query) + ")";
+                if (!filter.children.empty()) {
+                    matching += " AND ";
+                    appendFilter(table, inner, filter.children.front(), matching, params);
+                }
+                sql += alias + "." + quoted(kRowIdColumn) + " = ANY (ARRAY(";
+                if (filter.firstRows > 0)
+                    sql += "SELECT m.r FROM (" + matching + " OFFSET 0) m ORDER BY m.r LIMIT " +
+                           std::to_string(filter.firstRows);
+                else
+                    sql += matching;
+                sql += "))";
             } else {
+                // FTS5 hands its rows over in rowid order, so the first rows
+                // come without reading the others.
                 const std::string name = quoted(index->sqlName());
-                sql += alias + "." + quoted(kRowIdColumn) + " IN (SELECT rowid FROM " + name +
-                       " WHERE " + name + " MATCH " + filterValue(params, query) + ")";
+                const std::string inner = alias + "w";
+                sql += alias + "." + quoted(kRowIdColumn) + " IN (SELECT " + name + ".rowid FROM " +
+                       name;
+                if (!filter.children.empty())
+                    sql += " JOIN " + tableName(table) + " " + inner + " ON " + inner + "." +
+                           quoted(kRowIdColumn) + " = " + name + ".rowid";
+                sql += " WHERE " + name + " MATCH " + filterValue(params, query);
+                if (!filter.children.empty()) {
+                    sql += " AND ";
+                    appendFilter(table, inner, filter.children.front(), sql, params);
+                }
+                if (filter.firstRows > 0)
+                    sql += " ORDER BY " + name + ".rowid LIMIT " + std::to_string(filter.firstRows);
+                sql += ")";
             }
             return;
         }
