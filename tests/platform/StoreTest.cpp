@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <thread>
 #include <tuple>
 
 #include <libpq-fe.h>
@@ -669,6 +672,78 @@ TEST_F(StoreTest, BackupIsACompleteCopyThatOpensOnItsOwn) {
     std::vector<std::string> problems;
     ASSERT_TRUE(restored->check(problems).ok());
     EXPECT_TRUE(problems.empty());
+}
+
+TEST_F(StoreTest, BackupInSlicesUnderAWriterIsOneMomentOfBothFiles) {
+    if (test::usingServer()) GTEST_SKIP() << "the server is copied in one snapshot";
+    // Some 90 chunks of file, copied one chunk per slice, while another
+    // station commits between the slices: each commit adds an assignment and
+    // stamps its number into a person (data file) and a user (users file).
+    ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+    for (int i = 1; i <= 1500; ++i) {
+        Assignment a;
+        a.ASSIGNNUMBER = i;
+        a.NAME = "Task " + std::to_string(i);
+        a.GENERALMEMO = std::string(2000, static_cast<char>('a' + i % 26));
+        ASSERT_TRUE(m_db->add(a).ok());
+    }
+    Person p;
+    p.SHORTNAME = "WRITER";
+    p.PERSONNUMBER = 2;
+    ASSERT_TRUE(m_db->add(p).ok());
+    User u;
+    u.USERNAME = "WRITER";
+    ASSERT_TRUE(m_db->add(u).ok());
+    ASSERT_TRUE(m_db->commit().ok());
+
+    std::atomic<int> commits{0};
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        auto station = test::openStation(m_source);
+        for (int n = 1; station && !stop; ++n) {
+            ASSERT_TRUE(station->begin({"ASSIGNMENT", "PEOPLE", "USERS"}, 5000).ok());
+            Assignment a;
+            a.ASSIGNNUMBER = 10000 + n;
+            p.DATE = n;
+            u.DATECHANGED = n;
+            const bool done = station->add(a).ok() && station->change(p).ok() &&
+                              station->change(u).ok() && station->commit().ok();
+            ASSERT_TRUE(done) << station->lastError().describe();
+            commits = n;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    for (int i = 0; i < 5000 && commits < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    store::SqliteOptions options;
+    options.backupSliceMs = 0;
+    Status status;
+    auto engine = store::SqliteEngine::open(m_dir.path(), options, status);
+    ASSERT_TRUE(engine) << status.describe();
+    test::TempDir copy;
+    const int before = commits;
+    const Status copied = engine->backup(copy.file("TKODATA.DB"), copy.file("USERS.DB"));
+    const int after = commits;
+    stop = true;
+    writer.join();
+    ASSERT_TRUE(copied.ok()) << copied.describe();
+    ASSERT_GT(after, before + 1) << "no station committed during the copy";
+
+    auto restored = test::openStation(DataSource{copy.path(), {}});
+    ASSERT_TRUE(restored);
+    std::vector<std::string> problems;
+    ASSERT_TRUE(restored->check(problems).ok());
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    Person copiedPerson;
+    User copiedUser;
+    ASSERT_TRUE(restored->fetch("PEO:SHORT_KEY", {std::string("WRITER")}, copiedPerson).ok());
+    ASSERT_TRUE(restored->fetch("USE:USERNAME_KEY", {std::string("WRITER")}, copiedUser).ok());
+    EXPECT_GE(copiedPerson.DATE, before);
+    EXPECT_LE(copiedPerson.DATE, after);
+    EXPECT_EQ(copiedUser.DATECHANGED, copiedPerson.DATE);
+    std::int64_t n = 0;
+    ASSERT_TRUE(restored->count<Assignment>(store::all(), n).ok());
+    EXPECT_EQ(n, 1500 + copiedPerson.DATE);
 }
 
 TEST_F(StoreTest, CheckReportsAMissingKey) {
