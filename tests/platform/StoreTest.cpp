@@ -653,6 +653,80 @@ TEST_F(StoreTest, PackKeepsEveryRow) {
     EXPECT_EQ(n, 15);
 }
 
+TEST_F(StoreTest, AddAllKeepsEveryRowAndKeyOrNothing) {
+    // Into an empty table (its keys made anew after the rows), into one that
+    // holds more rows than come (each row into the keys), and batches that
+    // fail part-way: a duplicate number, a control character, the source.
+    struct Case {
+        const char* what;
+        int present, adding, badAt;  // badAt: the row that fails, 0 for none
+        int failure;                 // what fails it (a code, 0 for none)
+    };
+    const Case cases[] = {
+        {"empty table", 0, 1500, 0, 0},
+        {"more present than added", 1200, 1100, 0, 0},
+        {"duplicate number, keys made anew", 0, 1500, 1400, store::kDuplicateKey},
+        {"duplicate number, rows into the keys", 1200, 1100, 900, store::kDuplicateKey},
+        {"control character", 0, 1500, 700, store::kInvalidArgument},
+        {"the source fails", 0, 1500, 1499, store::kFileLocked},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        m_db.reset();
+        m_source = test::freshSource(dir);
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+        if (c.present > 0) {
+            ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+            for (int i = 1; i <= c.present; ++i) addAssignment(i, 80000 + i % 97, 1 + i % 9);
+            ASSERT_TRUE(m_db->commit().ok());
+        }
+        int n = 0;
+        const auto next = [&](store::Row& row) {
+            if (n == c.adding) return Status::error(store::kRecordNotAvailable);
+            ++n;
+            if (n == c.badAt && c.failure == store::kFileLocked)
+                return Status::error(store::kFileLocked);
+            Assignment a;
+            a.ASSIGNNUMBER = n == c.badAt && c.failure == store::kDuplicateKey ? 5001 : 5000 + n;
+            a.NAME = n == c.badAt && c.failure == store::kInvalidArgument
+                         ? std::string("bad\x01name")
+                         : "Bulk " + std::to_string(n);
+            a.DUEDATE = 80000 + n % 89;
+            a.PRIORITY = static_cast<std::uint8_t>(1 + n % 9);
+            a.PERSON = n % 2 ? "ANN" : "BEN";
+            row = a.toRow();
+            return Status::success();
+        };
+        const Status added = m_db->addAll(Assignment::def(), next, c.adding);
+        std::int64_t count = 0;
+        ASSERT_TRUE(m_db->count<Assignment>(store::all(), count).ok());
+        if (c.failure) {
+            EXPECT_EQ(added.code, c.failure) << added.describe();
+            EXPECT_EQ(count, c.present);
+        } else {
+            ASSERT_TRUE(added.ok()) << added.describe();
+            EXPECT_EQ(count, c.present + c.adding);
+        }
+        std::vector<std::string> problems;
+        ASSERT_TRUE(m_db->check(problems).ok());
+        EXPECT_TRUE(problems.empty()) << problems.front();
+        // The keys hold every row: counted along one, read in order along another.
+        std::int64_t ben = 0;
+        ASSERT_TRUE(
+            m_db->countAlong<Assignment>("ASS:PERSONDATE_KEY", store::eq("PERSON", "BEN"), ben)
+                .ok());
+        EXPECT_EQ(ben, c.failure ? c.present : c.present + c.adding / 2);
+        const auto numbers = readAllPaged("ASS:NUMBER_KEY", Direction::Forward, 700);
+        ASSERT_EQ(static_cast<std::int64_t>(numbers.size()), count);
+        EXPECT_TRUE(std::is_sorted(
+            numbers.begin(), numbers.end(),
+            [](const auto& x, const auto& y) { return x.ASSIGNNUMBER < y.ASSIGNNUMBER; }));
+        m_db.reset();
+    }
+}
+
 TEST_F(StoreTest, BackupIsACompleteCopyThatOpensOnItsOwn) {
     for (int i = 1; i <= 25; ++i) addAssignment(i, 100 + i, 1);
     User u;

@@ -77,6 +77,9 @@ public:
     Status countAlong(const TableDef& table, const KeyDef& key, const Filter& filter,
                       std::int64_t& out) override;
     Status add(const TableDef& table, Row& row) override;
+    // One prepared insert for every row, a large page cache meanwhile, and
+    // for more new rows than present ones the indexes made anew at the end.
+    Status addAll(const TableDef& table, const RowSource& next, std::int64_t expected) override;
     Status change(const TableDef& table, Row& row) override;
     Status remove(const TableDef& table, std::int64_t pos) override;
     Status begin(const std::vector<std::string>& tables, int timeoutMs) override;
