@@ -181,6 +181,11 @@ public:
     // A socket that becomes readable when a notice may be waiting (the server
     // engine); -1 when the engine must be polled.
     virtual int changeSocket() const { return -1; }
+    // A file on this machine that every commit of any station writes (the
+    // embedded engine's data file), empty when there is none: a station may
+    // watch it to hear other stations' commits at once rather than at its
+    // next look. A change seen there means "ask takeChanges()", nothing more.
+    virtual std::string changeFile() const { return {}; }
     // Called after each commit of this station's own writes (and after each
     // write made outside a transaction) with the tables written, so that the
     // station's other windows learn of them: no engine reports a station's

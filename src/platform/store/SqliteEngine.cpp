@@ -487,6 +487,11 @@ Status SqliteEngine::written(const TableDef& table, const std::function<Status()
     return commit();
 }
 
+std::string SqliteEngine::changeFile() const {
+    const char* path = sqlite3_db_filename(m_db, "main");
+    return path ? path : "";
+}
+
 Status SqliteEngine::readDataVersion(std::int64_t& out) {
     SqlQuery query;
     query.sql = "PRAGMA main.data_version";

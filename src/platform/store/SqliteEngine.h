@@ -96,6 +96,7 @@ public:
     // more) and copies the users file. On failure neither copy is left.
     Status backup(const std::string& dataPath, const std::string& usersPath) override;
     Status takeChanges(ChangeNotice& out) override;
+    std::string changeFile() const override;
 
     // Virtual machine steps of every statement run since the engine opened:
     // grows with the index entries and rows a read visits, so a page's share
