@@ -51,31 +51,22 @@ inline Assignment generatedAssignment(int n, std::mt19937& random) {
     return a;
 }
 
-// Fills an empty data set with `rows` generated assignments in one
-// transaction (the server takes them in batches through COPY, then fresh
-// statistics for the planner); `adjust`, when given, changes each one first.
+// Fills an empty data set with `rows` generated assignments in one bulk add
+// (the server's then gets fresh statistics for the planner); `adjust`, when
+// given, changes each one first.
 inline Status fillAssignments(Database& db, int rows,
                               const std::function<void(int, Assignment&)>& adjust = {}) {
     std::mt19937 random(static_cast<unsigned>(rows));
-    Status s = db.begin({"ASSIGNMENT"}, 10000);
-    auto* server = dynamic_cast<store::PgEngine*>(&db.engine());
-    std::vector<store::Row> batch;
-    for (int n = 1; n <= rows && s.ok(); ++n) {
-        Assignment a = generatedAssignment(n, random);
+    int n = 0;
+    const auto next = [&](store::Row& row) {
+        if (n == rows) return Status::error(store::kRecordNotAvailable);
+        Assignment a = generatedAssignment(++n, random);
         if (adjust) adjust(n, a);
-        if (server) {
-            batch.push_back(a.toRow());
-            if (batch.size() == 10000 || n == rows) {
-                s = server->bulkAdd(Assignment::def(), batch);
-                batch.clear();
-            }
-        } else {
-            store::Row row = a.toRow();
-            s = db.engine().add(Assignment::def(), row);
-        }
-    }
-    if (s.ok()) s = db.commit();
-    if (s.ok() && server) server->pack();
+        row = a.toRow();
+        return Status::success();
+    };
+    Status s = db.addAll(Assignment::def(), next, rows);
+    if (s.ok() && dynamic_cast<store::PgEngine*>(&db.engine())) db.engine().pack();
     return s;
 }
 
@@ -150,12 +141,15 @@ inline Database& openDataSet(const std::string& name, const std::function<void(D
 inline Database& assignmentSet(int rows) {
     return openDataSet("assign-" + std::to_string(rows), [rows](Database& db) {
         std::mt19937 random(rows);
-        db.begin({"ASSIGNMENT"}, 10000);
-        for (int n = 1; n <= rows; ++n) {
-            Assignment a = generatedAssignment(n, random);
-            db.add(a);
-        }
-        db.commit();
+        int n = 0;
+        db.addAll(
+            Assignment::def(),
+            [&](store::Row& row) {
+                if (n == rows) return Status::error(store::kRecordNotAvailable);
+                row = generatedAssignment(++n, random).toRow();
+                return Status::success();
+            },
+            rows);
     });
 }
 

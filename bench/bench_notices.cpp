@@ -2,11 +2,13 @@
 //
 //  - BM_CommitToRepaint: one station commits a change of an assignment, another
 //    shows it in an open list (offscreen) and repaints; median and 99th percentile
-//    of 200 changes, on SQLite (polled once a second) and, with TKO_BENCH_PG
-//    set to a libpq connection string, on PostgreSQL (server notices). The
-//    commits fall at random points of the polling second, as real ones do.
+//    of 200 changes, on SQLite (Before: the once-a-second look alone; After:
+//    with the watch on the data file) and, with TKO_BENCH_PG set to a libpq
+//    connection string, on PostgreSQL (server notices). The commits fall at
+//    random points of the polling second, as real ones do.
 //  - BM_IdlePolling: eight idle station processes on one data directory, each
-//    with its change watcher running; the CPU they spend, per station and hour.
+//    with its change watcher running (Before: the look alone; After: the look
+//    and the file watch); the CPU they spend, per station and hour.
 #include <benchmark/benchmark.h>
 #include <fcntl.h>
 #include <spawn.h>
@@ -74,7 +76,7 @@ public:
     QString topName() const { return list()->cellText(0, 1).trimmed(); }
 };
 
-void commitToRepaint(benchmark::State& state, const DataSource& source) {
+void commitToRepaint(benchmark::State& state, const DataSource& source, bool watchFile = true) {
     app();
     Status status;
     auto here = Database::open(source, true, status);
@@ -99,7 +101,7 @@ void commitToRepaint(benchmark::State& state, const DataSource& source) {
         }
     }
     ChangeWatcher watcher(here->engine());
-    watcher.start();
+    watcher.start(ChangeWatcher::kIdleIntervalMs, watchFile);
     NumberList list(here->engine());
     list.show();
     QApplication::processEvents();
@@ -146,10 +148,15 @@ void BM_CommitToRepaint_SQLite(benchmark::State& state) {
     const std::string dir = scratchDir("tko-bench-notices");
     DataSource source;
     source.directory = dir;
-    commitToRepaint(state, source);
+    commitToRepaint(state, source, state.range(0) == 1);
     std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_CommitToRepaint_SQLite)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_CommitToRepaint_SQLite)
+    ->ArgName("watch")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 void BM_CommitToRepaint_PostgreSQL(benchmark::State& state) {
     const char* info = std::getenv("TKO_BENCH_PG");
@@ -168,7 +175,7 @@ BENCHMARK(BM_CommitToRepaint_PostgreSQL)->Iterations(1)->Unit(benchmark::kSecond
 
 // One idle station: opens the store, watches for `seconds`, prints the CPU
 // time it spent meanwhile in microseconds.
-int idleStation(const std::string& dir, int seconds) {
+int idleStation(const std::string& dir, int seconds, bool watchFile) {
     int argc = 1;
     char name[] = "idle_station";
     char* argv[] = {name, nullptr};
@@ -181,7 +188,7 @@ int idleStation(const std::string& dir, int seconds) {
     ChangeWatcher watcher(db->engine());
     rusage before{};
     getrusage(RUSAGE_SELF, &before);
-    watcher.start();
+    watcher.start(ChangeWatcher::kIdleIntervalMs, watchFile);
     QTimer::singleShot(seconds * 1000, &core, &QCoreApplication::quit);
     core.exec();
     rusage after{};
@@ -217,9 +224,11 @@ void BM_IdlePolling_SQLite_8Stations(benchmark::State& state) {
             posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC,
                                              0644);
             const std::string seconds = std::to_string(kSeconds);
+            const std::string watch = std::to_string(state.range(0));
             std::vector<char*> argv = {
                 const_cast<char*>(g_self.c_str()), const_cast<char*>("--idle-station"),
-                const_cast<char*>(dir.c_str()), const_cast<char*>(seconds.c_str()), nullptr};
+                const_cast<char*>(dir.c_str()),    const_cast<char*>(seconds.c_str()),
+                const_cast<char*>(watch.c_str()),  nullptr};
             pid_t pid = 0;
             posix_spawn(&pid, g_self.c_str(), &actions, nullptr, argv.data(), environ);
             posix_spawn_file_actions_destroy(&actions);
@@ -244,14 +253,19 @@ void BM_IdlePolling_SQLite_8Stations(benchmark::State& state) {
     state.counters["cpu_s_per_hour_all_8"] = totalMicros / 1e6 * (3600.0 / kSeconds);
     std::filesystem::remove_all(dir);
 }
-BENCHMARK(BM_IdlePolling_SQLite_8Stations)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_IdlePolling_SQLite_8Stations)
+    ->ArgName("watch")
+    ->Arg(0)
+    ->Arg(1)
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
     g_self = argv[0];
-    if (argc == 4 && std::string(argv[1]) == "--idle-station")
-        return idleStation(argv[2], std::atoi(argv[3]));
+    if (argc == 5 && std::string(argv[1]) == "--idle-station")
+        return idleStation(argv[2], std::atoi(argv[3]), std::atoi(argv[4]) == 1);
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

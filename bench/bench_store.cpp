@@ -1,13 +1,17 @@
 // Page reads along assignment keys at 10 000, 100 000 and 1 000 000 rows, adds
-// and changes through the integrity layer, and the data file size.
+// and changes through the integrity layer, the data file size, and bulk adds
+// side by side with Taskwarrior's import of the same tasks.
 //
 // The data sets are built once into $TKO_BENCH_DIR (default /tmp/tko-bench) and
 // reused by later runs.
 #include <benchmark/benchmark.h>
+#include <sys/resource.h>
 
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <random>
 
@@ -124,6 +128,97 @@ void BM_FileSizePer100k(benchmark::State& state) {
     state.counters["MB_per_100k"] = static_cast<double>(bytes) / 1e6 * 100000.0 / rows;
 }
 BENCHMARK(BM_FileSizePer100k)->Arg(100000)->Iterations(1);
+
+// CPU seconds of this process and of its finished children so far.
+double cpuSeconds() {
+    double total = 0;
+    for (int who : {RUSAGE_SELF, RUSAGE_CHILDREN}) {
+        rusage usage{};
+        getrusage(who, &usage);
+        total += static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                 static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+    }
+    return total;
+}
+
+// Bulk add of range(0) generated assignments into a new office, by range(1):
+//   0 (before) - one add() each in one transaction, as the builders did;
+//   1 (after)  - Database::addAll();
+//   2          - Taskwarrior's "task import" of the same tasks as JSON, in a
+//                throw-away TASKDATA (the import alone is timed).
+// Counters: cpu_us_per_row (this process and its children), wall_s.
+void BM_BulkAdd(benchmark::State& state) {
+    const int rows = static_cast<int>(state.range(0));
+    const int how = static_cast<int>(state.range(1));
+    const fs::path dir = fs::path(bench::benchRoot()) / ("bulk-" + std::to_string(how));
+    double cpu = 0, wall = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        fs::remove_all(dir);
+        fs::create_directories(dir);
+        std::unique_ptr<Database> db;
+        const std::string json = (dir / "tasks.json").string();
+        if (how == 2) {
+            std::mt19937 random(static_cast<unsigned>(rows));
+            std::ofstream out(json);
+            out << "[\n";
+            for (int n = 1; n <= rows; ++n) {
+                const Assignment a = bench::generatedAssignment(n, random);
+                const Ymd due = toYmd(a.DUEDATE);
+                char line[400];
+                std::snprintf(line, sizeof line,
+                              "%s{\"uuid\":\"00000000-0000-4000-8000-%012d\",\"status\":"
+                              "\"pending\",\"entry\":\"20240101T000000Z\",\"description\":"
+                              "\"%s\",\"due\":\"%04d%02d%02dT000000Z\",\"priority\":\"%s\","
+                              "\"project\":\"%s\",\"annotations\":[{\"entry\":"
+                              "\"20240101T000000Z\",\"description\":\"%s\"}]}\n",
+                              n > 1 ? "," : "", n, a.NAME.c_str(), due.year, due.month, due.day,
+                              a.PRIORITY < 4   ? "H"
+                              : a.PRIORITY < 7 ? "M"
+                                               : "L",
+                              a.PERSON.c_str(), a.GENERALMEMO.c_str());
+                out << line;
+            }
+            out << "]\n";
+            std::ofstream((dir / "taskrc").string()) << "confirmation=off\nverbose=nothing\n";
+        } else {
+            Status status;
+            db = Database::open(DataSource{dir.string(), {}}, true, status);
+        }
+        state.ResumeTiming();
+        const double cpuBefore = cpuSeconds();
+        const auto started = std::chrono::steady_clock::now();
+        Status s;
+        if (how == 0) {
+            std::mt19937 random(static_cast<unsigned>(rows));
+            s = db->begin({"ASSIGNMENT"}, 10000);
+            for (int n = 1; n <= rows && s.ok(); ++n) {
+                Assignment a = bench::generatedAssignment(n, random);
+                s = db->add(a);
+            }
+            if (s.ok()) s = db->commit();
+        } else if (how == 1) {
+            s = bench::fillAssignments(*db, rows);
+        } else {
+            const std::string command = "TASKDATA=" + dir.string() +
+                                        " TASKRC=" + (dir / "taskrc").string() + " task import " +
+                                        json + " >/dev/null 2>&1";
+            if (std::system(command.c_str()) != 0) s = Status::error(store::kEngineError);
+        }
+        wall += std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
+        cpu += cpuSeconds() - cpuBefore;
+        if (!s.ok()) state.SkipWithError(s.describe().c_str());
+    }
+    state.counters["cpu_us_per_row"] =
+        cpu * 1e6 / static_cast<double>(rows) / static_cast<double>(state.iterations());
+    state.counters["wall_s"] = wall / static_cast<double>(state.iterations());
+    fs::remove_all(dir);
+}
+BENCHMARK(BM_BulkAdd)
+    ->ArgsProduct({{10000, 100000}, {0, 1, 2}})
+    ->Args({1000000, 1})
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(1);
 
 }  // namespace
 }  // namespace tko

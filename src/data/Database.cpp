@@ -180,6 +180,16 @@ Status Database::check(std::vector<std::string>& problems) {
     return s;
 }
 
+Status Database::addAll(const store::TableDef& table, const store::RowSource& next,
+                        std::int64_t expected) {
+    const auto checked = [&](store::Row& row) {
+        Status s = next(row);
+        if (s.ok()) s = checkRowText(table, row);
+        return s;
+    };
+    return track(m_engine->addAll(table, checked, expected));
+}
+
 Status Database::probeLock(int timeoutMs) {
     if (m_engine->transactionDepth() > 0) return Status::success();
     Status s = begin({}, timeoutMs);

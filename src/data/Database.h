@@ -83,6 +83,20 @@ public:
         if (s.ok()) record.fromRow(row);
         return s;
     }
+    // Adds every record `next` hands out (store::Engine::addAll()): all or
+    // none, each one's text checked as add() checks it. For many at once.
+    Status addAll(const store::TableDef& table, const store::RowSource& next,
+                  std::int64_t expected);
+    template <class R>
+    Status addAll(const std::vector<R>& records) {
+        std::size_t i = 0;
+        const auto next = [&](store::Row& row) {
+            if (i == records.size()) return Status::error(store::kRecordNotAvailable);
+            row = records[i++].toRow();
+            return Status::success();
+        };
+        return addAll(R::def(), next, static_cast<std::int64_t>(records.size()));
+    }
     // Version-checked write of a record read earlier: kChangedByOther when another
     // station changed it since, and nothing is written.
     template <class R>

@@ -1,5 +1,6 @@
 #include "platform/ChangeWatcher.h"
 
+#include <QFileSystemWatcher>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -8,6 +9,12 @@
 namespace tko {
 
 namespace {
+
+// A commit writes its file many times; the look waits this long after a
+// write, so that one commit costs one look, and comes this long after a look
+// that found another station still committing.
+constexpr int kSettleMs = 15;
+constexpr int kRetryMs = 30;
 
 // Engines and their watchers; GUI thread only.
 std::map<const store::Engine*, ChangeWatcher*>& registry() {
@@ -18,9 +25,11 @@ std::map<const store::Engine*, ChangeWatcher*>& registry() {
 }  // namespace
 
 ChangeWatcher::ChangeWatcher(store::Engine& engine, QObject* parent)
-    : QObject(parent), m_engine(engine), m_timer(new QTimer(this)) {
+    : QObject(parent), m_engine(engine), m_timer(new QTimer(this)), m_soon(new QTimer(this)) {
     registry()[&engine] = this;
     connect(m_timer, &QTimer::timeout, this, &ChangeWatcher::checkNow);
+    m_soon->setSingleShot(true);
+    connect(m_soon, &QTimer::timeout, this, &ChangeWatcher::checkNow);
     engine.setCommitObserver([this](const store::ChangeNotice& notice) { ownCommit(notice); });
 }
 
@@ -35,8 +44,14 @@ ChangeWatcher* ChangeWatcher::of(const store::Engine& engine) {
     return it == registry().end() ? nullptr : it->second;
 }
 
-void ChangeWatcher::start(int intervalMs) {
+void ChangeWatcher::start(int intervalMs, bool watchFile) {
     m_timer->start(intervalMs);
+    const std::string file = watchFile ? m_engine.changeFile() : std::string();
+    if (!file.empty() && !m_files) {
+        m_files = new QFileSystemWatcher(this);
+        connect(m_files, &QFileSystemWatcher::fileChanged, this, &ChangeWatcher::fileWritten);
+        m_files->addPath(QString::fromStdString(file));
+    }
     // The first look tells the engine what the station has seen; changes
     // committed after it are reported, even before the first tick.
     checkNow();
@@ -44,6 +59,9 @@ void ChangeWatcher::start(int intervalMs) {
 
 void ChangeWatcher::stop() {
     m_timer->stop();
+    m_soon->stop();
+    delete m_files;
+    m_files = nullptr;
     delete m_notifier;
     m_notifier = nullptr;
     m_socket = -1;
@@ -62,13 +80,23 @@ void ChangeWatcher::watchSocket() {
     connect(m_notifier, &QSocketNotifier::activated, this, &ChangeWatcher::checkNow);
 }
 
+void ChangeWatcher::fileWritten(const QString& path) {
+    // A file replaced as a whole (a restored backup) is watched anew.
+    if (!m_files->files().contains(path)) m_files->addPath(path);
+    if (!m_soon->isActive()) m_soon->start(kSettleMs);
+}
+
 void ChangeWatcher::checkNow() {
     // Inside a transaction the station is busy writing; ask again later.
     if (m_engine.transactionDepth() > 0) return;
     store::ChangeNotice notice;
     const store::Status s = m_engine.takeChanges(notice);
-    // Another station is committing right now: its notice comes next time.
-    if (s.code == store::kFileLocked) return;
+    // Another station is committing right now: its notice comes next time,
+    // soon when its writes are being watched.
+    if (s.code == store::kFileLocked) {
+        if (m_files) m_soon->start(kRetryMs);
+        return;
+    }
     if (!s.ok()) {
         // The socket of a broken connection stays readable: poll by the timer
         // alone until the engine has connected again.

@@ -1,6 +1,8 @@
 // One station's subscription to changes of the shared tables. It asks the
 // engine for other stations' commits (on PostgreSQL as soon as the server's
-// notice arrives, on SQLite about once a second while the program is idle),
+// notice arrives; on SQLite as soon as the data file is written, seen through
+// a file-system watch, and about once a second while the program is idle,
+// for shared folders whose other machines' writes the watch cannot see),
 // hears the station's own commits from the engine directly, and tells every
 // window through one signal, changed(), on the GUI thread. Windows find the
 // watcher of their engine with ChangeWatcher::of(engine).
@@ -18,6 +20,7 @@
 
 #include "platform/store/Engine.h"
 
+class QFileSystemWatcher;
 class QSocketNotifier;
 class QTimer;
 
@@ -35,9 +38,10 @@ public:
     static ChangeWatcher* of(const store::Engine& engine);
 
     // Starts asking every `intervalMs` (and, where the engine offers one, on
-    // every arrival at its notice socket). Asks once at once: what the station
-    // reads from then on is the base against which changes are reported.
-    void start(int intervalMs = kIdleIntervalMs);
+    // every arrival at its notice socket, and with `watchFile` on every write
+    // of its change file). Asks once at once: what the station reads from
+    // then on is the base against which changes are reported.
+    void start(int intervalMs = kIdleIntervalMs, bool watchFile = true);
     void stop();
 
     // Asks the engine once and emits what it found (tests call it directly).
@@ -56,10 +60,13 @@ private:
     void ownCommit(const store::ChangeNotice& notice);
     void deliverOwn();
     void watchSocket();
+    void fileWritten(const QString& path);
 
     store::Engine& m_engine;
     QTimer* m_timer = nullptr;
     QSocketNotifier* m_notifier = nullptr;
+    QFileSystemWatcher* m_files = nullptr;
+    QTimer* m_soon = nullptr;  // one look shortly after the change file was written
     int m_socket = -1;
     bool m_lost = false;
     QString m_lostText;

@@ -3,7 +3,10 @@
 #include <QList>
 #include <QString>
 
+#include <fcntl.h>
 #include <shapefil.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -228,6 +231,132 @@ std::string rightAligned(const std::string& text, int width) {
     return text.size() >= w ? text : std::string(w - text.size(), ' ') + text;
 }
 
+// The dBase layer's file access, buffered: it writes each record and then
+// the end-of-file mark after it, each at a position of its own, which through
+// plain stdio costs two seeks and two writes per record. Here writes that
+// continue or overwrite what is still pending join it in memory, and reach
+// the file in large blocks; a read or a seek elsewhere writes them out first.
+struct BufferedFile {
+    int fd = -1;
+    SAOffset pos = 0;     // where the next read or write goes
+    std::string pending;  // bytes not yet written, starting at pendingAt
+    SAOffset pendingAt = 0;
+    int error = 0;  // errno of the first failed write, 0 while none
+};
+
+// errno of the last failed close on this thread (a failed final write).
+thread_local int t_closeError = 0;
+
+constexpr std::size_t kFlushAt = 1 << 20;
+
+bool flushPending(BufferedFile& f) {
+    std::size_t done = 0;
+    while (done < f.pending.size() && f.error == 0) {
+        const ssize_t n = ::pwrite(f.fd, f.pending.data() + done, f.pending.size() - done,
+                                   static_cast<off_t>(f.pendingAt + done));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0)
+            f.error = n < 0 ? errno : EIO;
+        else
+            done += static_cast<std::size_t>(n);
+    }
+    f.pending.clear();
+    if (f.error) errno = f.error;
+    return f.error == 0;
+}
+
+BufferedFile* asFile(SAFile file) {
+    return reinterpret_cast<BufferedFile*>(file);
+}
+
+SAFile bufferedOpen(const char* name, const char* access) {
+    const bool plus = std::strchr(access, '+') != nullptr;
+    int flags = O_CLOEXEC;
+    if (access[0] == 'w')
+        flags |= (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_TRUNC;
+    else if (access[0] == 'a')
+        flags |= (plus ? O_RDWR : O_WRONLY) | O_CREAT | O_APPEND;
+    else
+        flags |= plus ? O_RDWR : O_RDONLY;
+    const int fd = ::open(name, flags, 0666);
+    if (fd < 0) return nullptr;
+    auto* f = new BufferedFile;
+    f->fd = fd;
+    return reinterpret_cast<SAFile>(f);
+}
+
+SAOffset bufferedRead(void* p, SAOffset size, SAOffset nmemb, SAFile file) {
+    BufferedFile& f = *asFile(file);
+    if (!flushPending(f) || size == 0) return 0;
+    const ssize_t n = ::pread(f.fd, p, size * nmemb, static_cast<off_t>(f.pos));
+    if (n <= 0) return 0;
+    f.pos += static_cast<SAOffset>(n);
+    return static_cast<SAOffset>(n) / size;
+}
+
+SAOffset bufferedWrite(void* p, SAOffset size, SAOffset nmemb, SAFile file) {
+    BufferedFile& f = *asFile(file);
+    const std::size_t bytes = size * nmemb;
+    if (f.error) return 0;
+    if (!f.pending.empty() && (f.pos < f.pendingAt || f.pos > f.pendingAt + f.pending.size()) &&
+        !flushPending(f))
+        return 0;
+    if (f.pending.empty()) f.pendingAt = f.pos;
+    const std::size_t at = f.pos - f.pendingAt;
+    if (f.pending.size() < at + bytes) f.pending.resize(at + bytes);
+    std::memcpy(f.pending.data() + at, p, bytes);
+    f.pos += bytes;
+    if (f.pending.size() >= kFlushAt && !flushPending(f)) return 0;
+    return nmemb;
+}
+
+SAOffset bufferedSeek(SAFile file, SAOffset offset, int whence) {
+    BufferedFile& f = *asFile(file);
+    if (whence == SEEK_SET) {
+        f.pos = offset;
+    } else if (whence == SEEK_CUR) {
+        f.pos += offset;
+    } else {
+        struct stat st {};
+        if (!flushPending(f) || ::fstat(f.fd, &st) != 0) return static_cast<SAOffset>(-1);
+        f.pos = static_cast<SAOffset>(st.st_size) + offset;
+    }
+    return 0;
+}
+
+SAOffset bufferedTell(SAFile file) {
+    return asFile(file)->pos;
+}
+
+int bufferedFlush(SAFile file) {
+    return flushPending(*asFile(file)) ? 0 : EOF;
+}
+
+int bufferedClose(SAFile file) {
+    BufferedFile* f = asFile(file);
+    const bool written = flushPending(*f);
+    const bool closed = ::close(f->fd) == 0;
+    if (!written || !closed) t_closeError = f->error ? f->error : errno;
+    delete f;
+    return written && closed ? 0 : EOF;
+}
+
+int removeFile(const char* name) {
+    return ::unlink(name);
+}
+
+void ignoreError(const char* /*message*/) {}
+
+double toNumber(const char* text) {
+    return std::atof(text);
+}
+
+SAHooks* bufferedHooks() {
+    static SAHooks hooks{bufferedOpen,  bufferedRead,  bufferedWrite, bufferedSeek, bufferedTell,
+                         bufferedFlush, bufferedClose, removeFile,    ignoreError,  toNumber};
+    return &hooks;
+}
+
 // One table being written: the file, its record layout and a row buffer.
 class DbaseWriter {
 public:
@@ -239,14 +368,17 @@ public:
         }
         m_buffer.assign(static_cast<size_t>(m_recordLength), ' ');
     }
-    ~DbaseWriter() { close(); }
+    ~DbaseWriter() {
+        std::string ignored;
+        close(ignored);
+    }
 
     // The source field of each dBase field, or -1 when the source table lacks it.
     const std::vector<int>& sources() const { return m_sources; }
 
     bool create(const std::string& path, std::string& error) {
         errno = 0;
-        m_handle = DBFCreateEx(path.c_str(), kCodePage);
+        m_handle = DBFCreateLL(path.c_str(), kCodePage, bufferedHooks());
         if (!m_handle) {
             error = errno ? std::strerror(errno) : "The file cannot be created";
             return false;
@@ -344,11 +476,16 @@ public:
     // True once the file exists, even when adding its fields failed.
     bool opened() const { return m_opened; }
 
-    bool close() {
+    // Writes what is still buffered and closes the file; false with `error`
+    // when that fails (a full disk, say).
+    bool close(std::string& error) {
         if (!m_handle) return true;
+        t_closeError = 0;
         DBFClose(m_handle);
         m_handle = nullptr;
-        return true;
+        if (t_closeError == 0) return true;
+        error = std::strerror(t_closeError);
+        return false;
     }
 
 private:
@@ -510,7 +647,7 @@ DbaseExportResult exportToDbase(Database& db, const Session& session, const std:
             if (static_cast<int>(rows.size()) < request.limit) break;
             request.from = store::KeyPosition{{}, rows.back().pos};
         }
-        writer.close();
+        if (!writer.close(error)) return fail(error, table);
         if (!completeOnDisk(tempPath, table, step.rows, error)) return fail(error, table);
         result.rows[t] = step.rows;
         step.tableDone = true;

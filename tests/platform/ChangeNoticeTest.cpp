@@ -228,6 +228,29 @@ TEST_F(ChangeNoticeTest, AChangeRightAfterAStationStartsWatchingIsNotLost) {
     EXPECT_TRUE(heard);
 }
 
+TEST_F(ChangeNoticeTest, AnotherStationsCommitIsHeardWithoutWaitingForTheNextLook) {
+    // The server's notice or a write of the data file wakes the watcher; its
+    // regular look (an hour apart here) has no part in it.
+    app();
+    auto c = test::openStation(source);
+    ASSERT_TRUE(c);
+    ChangeWatcher watcher(c->engine());
+    int heard = 0;
+    QObject::connect(&watcher, &ChangeWatcher::changed, [&](const store::ChangeNotice& n) {
+        heard += n.touches("ASSIGNMENT") ? 1 : 0;
+    });
+    watcher.start(3600 * 1000);
+    for (int n = 1; n <= 2; ++n) {
+        const int before = heard;
+        Assignment x = assignment(n);
+        ASSERT_TRUE(a->add(x).ok());
+        const auto end = Clock::now() + kDeadline;
+        while (heard == before && Clock::now() < end)
+            QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
+        EXPECT_GT(heard, before) << "commit " << n << " was not heard";
+    }
+}
+
 // ---- two station processes -----------------------------------------------------
 
 std::string workerPath() {

@@ -2,9 +2,12 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <filesystem>
 #include <functional>
 #include <random>
+#include <thread>
 #include <tuple>
 
 #include <libpq-fe.h>
@@ -650,6 +653,80 @@ TEST_F(StoreTest, PackKeepsEveryRow) {
     EXPECT_EQ(n, 15);
 }
 
+TEST_F(StoreTest, AddAllKeepsEveryRowAndKeyOrNothing) {
+    // Into an empty table (its keys made anew after the rows), into one that
+    // holds more rows than come (each row into the keys), and batches that
+    // fail part-way: a duplicate number, a control character, the source.
+    struct Case {
+        const char* what;
+        int present, adding, badAt;  // badAt: the row that fails, 0 for none
+        int failure;                 // what fails it (a code, 0 for none)
+    };
+    const Case cases[] = {
+        {"empty table", 0, 1500, 0, 0},
+        {"more present than added", 1200, 1100, 0, 0},
+        {"duplicate number, keys made anew", 0, 1500, 1400, store::kDuplicateKey},
+        {"duplicate number, rows into the keys", 1200, 1100, 900, store::kDuplicateKey},
+        {"control character", 0, 1500, 700, store::kInvalidArgument},
+        {"the source fails", 0, 1500, 1499, store::kFileLocked},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        test::TempDir dir;
+        m_db.reset();
+        m_source = test::freshSource(dir);
+        m_db = test::openStation(m_source);
+        ASSERT_TRUE(m_db);
+        if (c.present > 0) {
+            ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+            for (int i = 1; i <= c.present; ++i) addAssignment(i, 80000 + i % 97, 1 + i % 9);
+            ASSERT_TRUE(m_db->commit().ok());
+        }
+        int n = 0;
+        const auto next = [&](store::Row& row) {
+            if (n == c.adding) return Status::error(store::kRecordNotAvailable);
+            ++n;
+            if (n == c.badAt && c.failure == store::kFileLocked)
+                return Status::error(store::kFileLocked);
+            Assignment a;
+            a.ASSIGNNUMBER = n == c.badAt && c.failure == store::kDuplicateKey ? 5001 : 5000 + n;
+            a.NAME = n == c.badAt && c.failure == store::kInvalidArgument
+                         ? std::string("bad\x01name")
+                         : "Bulk " + std::to_string(n);
+            a.DUEDATE = 80000 + n % 89;
+            a.PRIORITY = static_cast<std::uint8_t>(1 + n % 9);
+            a.PERSON = n % 2 ? "ANN" : "BEN";
+            row = a.toRow();
+            return Status::success();
+        };
+        const Status added = m_db->addAll(Assignment::def(), next, c.adding);
+        std::int64_t count = 0;
+        ASSERT_TRUE(m_db->count<Assignment>(store::all(), count).ok());
+        if (c.failure) {
+            EXPECT_EQ(added.code, c.failure) << added.describe();
+            EXPECT_EQ(count, c.present);
+        } else {
+            ASSERT_TRUE(added.ok()) << added.describe();
+            EXPECT_EQ(count, c.present + c.adding);
+        }
+        std::vector<std::string> problems;
+        ASSERT_TRUE(m_db->check(problems).ok());
+        EXPECT_TRUE(problems.empty()) << problems.front();
+        // The keys hold every row: counted along one, read in order along another.
+        std::int64_t ben = 0;
+        ASSERT_TRUE(
+            m_db->countAlong<Assignment>("ASS:PERSONDATE_KEY", store::eq("PERSON", "BEN"), ben)
+                .ok());
+        EXPECT_EQ(ben, c.failure ? c.present : c.present + c.adding / 2);
+        const auto numbers = readAllPaged("ASS:NUMBER_KEY", Direction::Forward, 700);
+        ASSERT_EQ(static_cast<std::int64_t>(numbers.size()), count);
+        EXPECT_TRUE(std::is_sorted(
+            numbers.begin(), numbers.end(),
+            [](const auto& x, const auto& y) { return x.ASSIGNNUMBER < y.ASSIGNNUMBER; }));
+        m_db.reset();
+    }
+}
+
 TEST_F(StoreTest, BackupIsACompleteCopyThatOpensOnItsOwn) {
     for (int i = 1; i <= 25; ++i) addAssignment(i, 100 + i, 1);
     User u;
@@ -669,6 +746,78 @@ TEST_F(StoreTest, BackupIsACompleteCopyThatOpensOnItsOwn) {
     std::vector<std::string> problems;
     ASSERT_TRUE(restored->check(problems).ok());
     EXPECT_TRUE(problems.empty());
+}
+
+TEST_F(StoreTest, BackupInSlicesUnderAWriterIsOneMomentOfBothFiles) {
+    if (test::usingServer()) GTEST_SKIP() << "the server is copied in one snapshot";
+    // Some 90 chunks of file, copied one chunk per slice, while another
+    // station commits between the slices: each commit adds an assignment and
+    // stamps its number into a person (data file) and a user (users file).
+    ASSERT_TRUE(m_db->begin({"ASSIGNMENT"}, 2000).ok());
+    for (int i = 1; i <= 1500; ++i) {
+        Assignment a;
+        a.ASSIGNNUMBER = i;
+        a.NAME = "Task " + std::to_string(i);
+        a.GENERALMEMO = std::string(2000, static_cast<char>('a' + i % 26));
+        ASSERT_TRUE(m_db->add(a).ok());
+    }
+    Person p;
+    p.SHORTNAME = "WRITER";
+    p.PERSONNUMBER = 2;
+    ASSERT_TRUE(m_db->add(p).ok());
+    User u;
+    u.USERNAME = "WRITER";
+    ASSERT_TRUE(m_db->add(u).ok());
+    ASSERT_TRUE(m_db->commit().ok());
+
+    std::atomic<int> commits{0};
+    std::atomic<bool> stop{false};
+    std::thread writer([&] {
+        auto station = test::openStation(m_source);
+        for (int n = 1; station && !stop; ++n) {
+            ASSERT_TRUE(station->begin({"ASSIGNMENT", "PEOPLE", "USERS"}, 5000).ok());
+            Assignment a;
+            a.ASSIGNNUMBER = 10000 + n;
+            p.DATE = n;
+            u.DATECHANGED = n;
+            const bool done = station->add(a).ok() && station->change(p).ok() &&
+                              station->change(u).ok() && station->commit().ok();
+            ASSERT_TRUE(done) << station->lastError().describe();
+            commits = n;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+    });
+    for (int i = 0; i < 5000 && commits < 2; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    store::SqliteOptions options;
+    options.backupSliceMs = 0;
+    Status status;
+    auto engine = store::SqliteEngine::open(m_dir.path(), options, status);
+    ASSERT_TRUE(engine) << status.describe();
+    test::TempDir copy;
+    const int before = commits;
+    const Status copied = engine->backup(copy.file("TKODATA.DB"), copy.file("USERS.DB"));
+    const int after = commits;
+    stop = true;
+    writer.join();
+    ASSERT_TRUE(copied.ok()) << copied.describe();
+    ASSERT_GT(after, before + 1) << "no station committed during the copy";
+
+    auto restored = test::openStation(DataSource{copy.path(), {}});
+    ASSERT_TRUE(restored);
+    std::vector<std::string> problems;
+    ASSERT_TRUE(restored->check(problems).ok());
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    Person copiedPerson;
+    User copiedUser;
+    ASSERT_TRUE(restored->fetch("PEO:SHORT_KEY", {std::string("WRITER")}, copiedPerson).ok());
+    ASSERT_TRUE(restored->fetch("USE:USERNAME_KEY", {std::string("WRITER")}, copiedUser).ok());
+    EXPECT_GE(copiedPerson.DATE, before);
+    EXPECT_LE(copiedPerson.DATE, after);
+    EXPECT_EQ(copiedUser.DATECHANGED, copiedPerson.DATE);
+    std::int64_t n = 0;
+    ASSERT_TRUE(restored->count<Assignment>(store::all(), n).ok());
+    EXPECT_EQ(n, 1500 + copiedPerson.DATE);
 }
 
 TEST_F(StoreTest, CheckReportsAMissingKey) {

@@ -425,12 +425,20 @@ void MainFrame::showStartupAlerts() {
 }
 
 bool MainFrame::saveOnClose() {
+    noteFrameEdges();
+    const FramePlacement placement = placementToStore(normalGeometry(), m_frameEdges);
+    writeFramePlacement(mainIniPath(m_workspace.programDir), isMaximized(), isMinimized(),
+                        placement);
+    // The user is done once the windows go: a backup of a large office goes on
+    // for some seconds after they are gone, and only a question or a failure
+    // is shown then.
+    for (QWidget* window : QApplication::topLevelWidgets()) window->hide();
     QApplication::setOverrideCursor(Qt::WaitCursor);
     const BackupResult backup = closingBackup(
         *m_workspace.db, m_workspace.source.directory, Clock::today(), Clock::now(),
-        [this](const std::string& question) {
+        [](const std::string& question) {
             QApplication::restoreOverrideCursor();
-            const bool yes = MessageBox::showText(this, QString::fromStdString(question),
+            const bool yes = MessageBox::showText(nullptr, QString::fromStdString(question),
                                                   QStringLiteral("Back Up"), MessageButtons::YesNo,
                                                   {}, MessageBox::Icon::Question) == Answer::Yes;
             QApplication::setOverrideCursor(Qt::WaitCursor);
@@ -443,13 +451,9 @@ bool MainFrame::saveOnClose() {
     }
     // A failed copy is said, so that nobody relies on a backup that is not there.
     if (!backup.copyError.empty())
-        MessageBox::showText(this, QString::fromStdString(backup.copyError),
+        MessageBox::showText(nullptr, QString::fromStdString(backup.copyError),
                              QStringLiteral("Back Up"), MessageButtons::Ok, {},
                              MessageBox::Icon::Warning);
-    noteFrameEdges();
-    const FramePlacement placement = placementToStore(normalGeometry(), m_frameEdges);
-    writeFramePlacement(mainIniPath(m_workspace.programDir), isMaximized(), isMinimized(),
-                        placement);
     return true;
 }
 

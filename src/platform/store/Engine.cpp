@@ -7,6 +7,21 @@ Status Engine::countAlong(const TableDef& table, const KeyDef& /*key*/, const Fi
     return count(table, filter, out);
 }
 
+Status Engine::addAll(const TableDef& table, const RowSource& next, std::int64_t /*expected*/) {
+    Status s = begin({table.label}, 10000);
+    if (!s.ok()) return s;
+    Row row;
+    while (s.ok()) {
+        s = next(row);
+        if (s.ok()) s = add(table, row);
+    }
+    if (!s.endOfRange()) {
+        rollback();
+        return s;
+    }
+    return commit();
+}
+
 Status Engine::distinctValues(const TableDef& table, const KeyDef& key, const Filter& filter,
                               std::size_t most, std::vector<Value>& out) {
     out.clear();

@@ -57,6 +57,11 @@ struct ReadRequest {
 // What changed in the store since a station last asked: the labels of the
 // tables written, or `everything` when the engine cannot tell which (a station
 // that reconnected may have missed notices).
+// Hands out the rows of a bulk add one at a time: fills `row` and returns
+// success, returns kRecordNotAvailable when none is left, or returns any
+// other failure to stop the add (nothing of it is kept).
+using RowSource = std::function<Status(Row& row)>;
+
 struct ChangeNotice {
     std::set<std::string> tables;
     bool everything = false;
@@ -138,6 +143,12 @@ public:
 
     // Adds `row` (values normalised to the field widths); sets its pos and version.
     virtual Status add(const TableDef& table, Row& row) = 0;
+    // Adds every row `next` hands out, all or none (a failure of `next` or
+    // of any row is returned and undoes the add): in one transaction of its
+    // own, or inside the caller's. `expected` is how many rows will come (a
+    // hint the engine may use to pick its way of adding them). Costs the same
+    // per row however many there are; the rows' positions are not reported.
+    virtual Status addAll(const TableDef& table, const RowSource& next, std::int64_t expected);
     // Writes `row` over the stored row at row.pos when the stored version still
     // equals row.version (else kChangedByOther, nothing written); bumps row.version.
     virtual Status change(const TableDef& table, Row& row) = 0;
@@ -170,6 +181,11 @@ public:
     // A socket that becomes readable when a notice may be waiting (the server
     // engine); -1 when the engine must be polled.
     virtual int changeSocket() const { return -1; }
+    // A file on this machine that every commit of any station writes (the
+    // embedded engine's data file), empty when there is none: a station may
+    // watch it to hear other stations' commits at once rather than at its
+    // next look. A change seen there means "ask takeChanges()", nothing more.
+    virtual std::string changeFile() const { return {}; }
     // Called after each commit of this station's own writes (and after each
     // write made outside a transaction) with the tables written, so that the
     // station's other windows learn of them: no engine reports a station's

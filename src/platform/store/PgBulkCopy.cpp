@@ -96,4 +96,28 @@ Status PgEngine::bulkAdd(const TableDef& table, const std::vector<Row>& rows) {
     return result;
 }
 
+Status PgEngine::addAll(const TableDef& table, const RowSource& next, std::int64_t /*expected*/) {
+    Status s = begin({table.label}, 10000);
+    if (!s.ok()) return s;
+    std::vector<Row> batch;
+    Row row;
+    bool more = true;
+    while (more) {
+        Status got = next(row);
+        more = got.ok();
+        if (!more && !got.endOfRange()) s = got;
+        if (more) batch.push_back(row);
+        if (s.ok() && (batch.size() == 10000 || (!more && !batch.empty()))) {
+            s = bulkAdd(table, batch);
+            batch.clear();
+        }
+        more = more && s.ok();
+    }
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
+    return commit();
+}
+
 }  // namespace tko::store

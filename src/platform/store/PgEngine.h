@@ -99,6 +99,8 @@ public:
     // Adds many rows at once through COPY (much faster than add() one by one);
     // positions and versions of the new rows are not reported. All or nothing.
     Status bulkAdd(const TableDef& table, const std::vector<Row>& rows);
+    // Sends the rows through bulkAdd() in batches of 10 000.
+    Status addAll(const TableDef& table, const RowSource& next, std::int64_t expected) override;
 
     // ---- per-user roles (PgRoles.h) -------------------------------------------
     // Runs one statement with text parameters, unprepared, inside the open

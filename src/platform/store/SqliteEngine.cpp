@@ -312,6 +312,73 @@ Status SqliteEngine::add(const TableDef& table, Row& row) {
     });
 }
 
+Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::int64_t expected) {
+    const std::string schema = table.file == TableFile::Users ? kUsersSchema : "main";
+    Status s = begin({table.label}, m_options.busyTimeoutMs);
+    if (!s.ok()) return s;
+    // Every row puts an entry into each of the table's indexes, at a place of
+    // its own: with a page cache smaller than the indexes each few rows write
+    // out and read back pages. A large cache for the length of the add.
+    std::int64_t cacheSize = 0;
+    {
+        SqlQuery query;
+        query.sql = "PRAGMA " + schema + ".cache_size";
+        s = run(query, [&](sqlite3_stmt* stmt) {
+            if (sqlite3_step(stmt) != SQLITE_ROW) return failure(sqlite3_errcode(m_db));
+            cacheSize = sqlite3_column_int64(stmt, 0);
+            return Status::success();
+        });
+    }
+    if (s.ok()) s = exec("PRAGMA " + schema + ".cache_size = -1048576");
+    // More new rows than present ones: the indexes are dropped and made anew
+    // from their own definitions after the rows are in, which sorts each once
+    // instead of placing every entry on its own. (The users file's one small
+    // table keeps its indexes: their stored definitions lack its schema.)
+    std::vector<std::string> keys;
+    std::int64_t present = 0;
+    if (s.ok() && expected >= 1000) s = count(table, all(), present);
+    if (s.ok() && expected >= 1000 && expected > present && schema == "main") {
+        SqlQuery query;
+        query.sql = "SELECT name, sql FROM " + schema +
+                    ".sqlite_master WHERE type = 'index' AND tbl_name = ? AND sql IS NOT NULL";
+        query.params = {table.label};
+        std::vector<std::string> names;
+        s = run(query, [&](sqlite3_stmt* stmt) {
+            int rc;
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW) {
+                names.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)));
+                keys.emplace_back(reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+            }
+            return rc == SQLITE_DONE ? Status::success() : failure(rc);
+        });
+        for (size_t i = 0; s.ok() && i < names.size(); ++i)
+            s = exec("DROP INDEX " + schema + ".\"" + names[i] + "\"");
+    }
+    Row row;
+    while (s.ok()) {
+        s = next(row);
+        if (!s.ok()) break;
+        if (const std::string problem = textProblem(table, row); !problem.empty()) {
+            s = Status::error(kInvalidArgument, problem);
+            break;
+        }
+        s = run(m_sql.insertQuery(table, row), [&](sqlite3_stmt* stmt) {
+            int rc = sqlite3_step(stmt);
+            if (rc == SQLITE_ROW) rc = sqlite3_step(stmt);
+            return rc == SQLITE_DONE ? Status::success() : failure(rc);
+        });
+    }
+    if (s.endOfRange()) s = Status::success();
+    for (size_t i = 0; s.ok() && i < keys.size(); ++i) s = exec(keys[i]);
+    if (s.ok()) m_written.wrote(table.label);
+    if (cacheSize != 0) exec("PRAGMA " + schema + ".cache_size = " + std::to_string(cacheSize));
+    if (!s.ok()) {
+        rollback();
+        return s;
+    }
+    return commit();
+}
+
 Status SqliteEngine::change(const TableDef& table, Row& row) {
     if (const std::string problem = textProblem(table, row); !problem.empty())
         return Status::error(kInvalidArgument, problem);
@@ -418,6 +485,11 @@ Status SqliteEngine::written(const TableDef& table, const std::function<Status()
         return s;
     }
     return commit();
+}
+
+std::string SqliteEngine::changeFile() const {
+    const char* path = sqlite3_db_filename(m_db, "main");
+    return path ? path : "";
 }
 
 Status SqliteEngine::readDataVersion(std::int64_t& out) {

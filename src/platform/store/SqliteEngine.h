@@ -40,10 +40,12 @@ struct SqliteOptions {
     int busyTimeoutMs = 10000;  // wait for another station's lock outside transactions
     std::string dataName = "TKODATA.DB";
     std::string usersName = "USERS.DB";
-    // The longest a backup may take, waiting for other stations included.
-    // Kept below the stations' own lock time-out, so that their commits held
-    // back by the copy never fail.
+    // The longest the backup waits for other stations' locks before one of
+    // its steps; the copy itself takes as long as the files need.
     int backupBudgetMs = 8000;
+    // How long one slice of the backup's first pass holds its read lock (at
+    // least one 64 KiB chunk is copied per slice).
+    int backupSliceMs = 100;
 };
 
 class SqliteEngine final : public Engine {
@@ -75,6 +77,9 @@ public:
     Status countAlong(const TableDef& table, const KeyDef& key, const Filter& filter,
                       std::int64_t& out) override;
     Status add(const TableDef& table, Row& row) override;
+    // One prepared insert for every row, a large page cache meanwhile, and
+    // for more new rows than present ones the indexes made anew at the end.
+    Status addAll(const TableDef& table, const RowSource& next, std::int64_t expected) override;
     Status change(const TableDef& table, Row& row) override;
     Status remove(const TableDef& table, std::int64_t pos) override;
     Status begin(const std::vector<std::string>& tables, int timeoutMs) override;
@@ -82,11 +87,16 @@ public:
     Status rollback() override;
     int transactionDepth() const override { return m_depth; }
     Status pack() override;
-    // Copies both files from one read transaction into `dataPath` and
-    // `usersPath` (the caller's temporary names; they are replaced), then
-    // checks each copy (integrity and row counts). On failure neither is left.
+    // Copies both files into `dataPath` and `usersPath` (the caller's
+    // temporary names; they are replaced) as they are at one moment, then
+    // checks each copy (integrity and row counts). Other stations go on
+    // committing during the copy: the data file is copied in slices of a
+    // tenth of a second under short read locks, and one last read lock
+    // rewrites what their commits changed meanwhile (a read of the file, no
+    // more) and copies the users file. On failure neither copy is left.
     Status backup(const std::string& dataPath, const std::string& usersPath) override;
     Status takeChanges(ChangeNotice& out) override;
+    std::string changeFile() const override;
 
     // Virtual machine steps of every statement run since the engine opened:
     // grows with the index entries and rows a read visits, so a page's share
