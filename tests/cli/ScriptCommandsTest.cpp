@@ -11,11 +11,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -142,8 +144,9 @@ protected:
             unsetenv("TASKORBIT_PASSWORD");
         else
             setenv("TASKORBIT_PASSWORD", password.c_str(), 1);
-        // The data directory follows the command (and the export's kind).
-        words.insert(words.begin() + (words[0] == "export" ? 2 : 1), m_source.directory);
+        // The data directory follows the command (and the export's or import's kind).
+        words.insert(words.begin() + (words[0] == "export" || words[0] == "import" ? 2 : 1),
+                     m_source.directory);
         std::istringstream in(input);
         std::ostringstream out, err;
         Outcome r;
@@ -800,6 +803,210 @@ TEST_F(ScriptCommandsTest, TheCalendarHoldsTheLoggedInUsersOwnWork) {
         EXPECT_NE(text.find("UID:assignment-" + std::to_string(n) + "@"), std::string::npos);
     for (int n : {2, 3, 6})
         EXPECT_EQ(text.find("UID:assignment-" + std::to_string(n) + "@"), std::string::npos);
+}
+
+// ---- import ---------------------------------------------------------------------
+
+// What an import made: the assignments numbered above `after`, in order.
+std::vector<Assignment> importedAfter(Database& db, int after) {
+    std::vector<Assignment> all;
+    EXPECT_TRUE(db.readAll("ASS:NUMBER_KEY", store::all(), all).ok());
+    std::vector<Assignment> out;
+    for (const Assignment& a : all)
+        if (a.ASSIGNNUMBER > after) out.push_back(a);
+    return out;
+}
+
+// Each export read back by the import gives the same open assignments (the
+// fields the format carries), given by the importing user with the form's
+// "Created" line; concluded ones are left out and counted.
+TEST_F(ScriptCommandsTest, ImportOfEachExportGivesTheSameAssignmentsBack) {
+    fillWork();
+    m_assignments.clear();
+    assign(8, "SUPERVISOR", "BEN", fromYmd(2026, 1, 31), 6);
+    assign(9, "SUPERVISOR", "BEN", fromYmd(2026, 2, 10), 2);
+    assign(10, "SUPERVISOR", "BEN", fromYmd(2026, 3, 2), 3);
+    Assignment &monthly = m_assignments[0], &weekday = m_assignments[1], &days = m_assignments[2];
+    monthly.REPEATTYPE = "Months after Last Due";  // no exact RRULE from the 31st
+    monthly.REPNUMBER = 2;
+    monthly.GENERALMEMO = "Two lines,\r\nwith; marks";
+    monthly.CONFMEMO = "never exported";
+    weekday.REPEATTYPE = "Specific Weekday";  // 2nd Tuesday: exact
+    weekday.WEEKINMONTH = "2nd";
+    weekday.DAYNO = 2;
+    weekday.WEEKDAY = "Tuesday";
+    weekday.SECONDARY = 1;
+    weekday.ASSIGNEECONCLUDE = 1;
+    days.REPEATTYPE = "Set Weekdays";
+    days.SETDAYREPT = {0, 1, 0, 1, 0, 0, 0};
+    days.NAME = "=HYPERLINK(x)";
+    store();
+    struct Case {
+        const char* format;
+        const char* user;
+        const char* password;
+        bool memos, flags, person;  // what the format carries
+    };
+    for (const Case& c : {Case{"ics", "BEN", "ben-pw-1", true, false, false},
+                          Case{"csv", "SUPERVISOR", "super-pw-1", false, true, true}}) {
+        SCOPED_TRACE(c.format);
+        const std::string path = m_dir.file(std::string("out.") + c.format);
+        std::vector<std::string> exportWords{"export", c.format};
+        if (std::string(c.format) == "csv") exportWords.push_back("ASSIGNMENT");
+        exportWords.insert(exportWords.end(), {path, "--user", c.user});
+        ASSERT_EQ(run(exportWords, c.password).code, cli::kExitOk);
+        const std::int64_t before = assignmentCount();
+        const Outcome r = run({"import", c.format, path, "--user", c.user, "--json"}, c.password);
+        ASSERT_EQ(r.code, cli::kExitOk) << r.err << r.out;
+        const QJsonObject report =
+            QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+        // The originals the export held: BEN's open ones, or every open one.
+        std::vector<Assignment> originals;
+        for (const Assignment& a : importedAfter(*m_db, 0))
+            if (a.ASSIGNNUMBER <= before && a.CLOSEDATE == 0 &&
+                (c.person || store::rtrim(a.PERSON) == "BEN"))
+                originals.push_back(a);
+        std::vector<Assignment> copies = importedAfter(*m_db, int(before));
+        ASSERT_EQ(copies.size(), originals.size());
+        // The export's order is its own: matched by name (each is unique here).
+        auto byName = [](const Assignment& x, const Assignment& y) { return x.NAME < y.NAME; };
+        std::sort(originals.begin(), originals.end(), byName);
+        std::sort(copies.begin(), copies.end(), byName);
+        EXPECT_EQ(report.value(QStringLiteral("created")).toArray().size(),
+                  qsizetype(originals.size()));
+        EXPECT_EQ(report.value(QStringLiteral("concluded")).toInt(), c.person ? 1 : 0);
+        for (size_t i = 0; i < copies.size(); ++i) {
+            const Assignment &o = originals[i], &a = copies[i];
+            SCOPED_TRACE(o.NAME);
+            EXPECT_EQ(a.NAME, o.NAME);
+            EXPECT_EQ(a.DUEDATE, o.DUEDATE);
+            EXPECT_EQ(a.PRIORITY, o.PRIORITY);
+            EXPECT_EQ(store::rtrim(a.PERSON), c.person ? store::rtrim(o.PERSON) : "BEN");
+            EXPECT_EQ(store::rtrim(a.REPEATTYPE), store::rtrim(o.REPEATTYPE));
+            EXPECT_EQ(a.REPNUMBER, o.REPNUMBER);
+            EXPECT_EQ(a.SETDAYREPT, o.SETDAYREPT);
+            EXPECT_EQ(store::rtrim(a.WEEKINMONTH), store::rtrim(o.WEEKINMONTH));
+            EXPECT_EQ(a.DAYNO, o.DAYNO);
+            if (c.memos) {
+                EXPECT_EQ(a.GENERALMEMO, o.GENERALMEMO);
+            }
+            EXPECT_TRUE(a.CONFMEMO.empty());
+            if (c.flags) {
+                EXPECT_EQ(a.SECONDARY, o.SECONDARY);
+                EXPECT_EQ(a.ASSIGNEECONCLUDE, o.ASSIGNEECONCLUDE);
+            }
+            EXPECT_EQ(store::rtrim(a.USERNAME), c.user);
+            EXPECT_EQ(a.LOG.rfind("Created", 0), 0u);
+        }
+    }
+    // BEN's alarmed reminder on assignment 1 came back on his copy of it.
+    std::vector<Reminder> reminders;
+    ASSERT_TRUE(m_db->readAll("REM:ASSIGNNUMBER_KEY", store::all(), reminders).ok());
+    EXPECT_TRUE(std::any_of(reminders.begin(), reminders.end(), [](const Reminder& r) {
+        return r.ASSIGNNUMBER > 10 && store::rtrim(r.NOTE) == "Call the bank" &&
+               r.DATE == kToday - 2 && store::rtrim(r.USER) == "BEN";
+    }));
+}
+
+// Every task is checked as the form checks it; a refused one is reported
+// with its reason and nothing of it is written; the others are imported.
+TEST_F(ScriptCommandsTest, ImportRefusesWhatTheFormWouldAndSaysWhy) {
+    struct Case {
+        std::string row;     // after the header "Title,Due,Prio,Who"
+        std::string reason;  // a piece of the refusal; empty: created
+    };
+    const std::vector<Case> cases{
+        {"Fine,2026-05-01,3,PLUMBER", ""},
+        {"Own default,,,", ""},
+        {"Secret's,2026-05-01,3,SECRET", "not authorized"},  // ANNA's Private person
+        {"Anna's,2026-05-01,3,ANNA", "not authorized"},      // not on BEN's assign list
+        {"Nobody,2026-05-01,3,NOBODY", "not authorized"},
+        {"Too high,2026-05-01,12,PLUMBER", "1 to 9"},
+        {"Bad date,2026-02-30,3,PLUMBER", "not a date"},
+        {",2026-05-01,3,PLUMBER", "needs a name"},
+        {"\"Bidi\u202e\",2026-05-01,3,PLUMBER", "U+202E"},
+        {std::string(60, 'L') + ",2026-05-01,3,PLUMBER", ""},  // kept whole in the comments
+    };
+    std::string csv = "Title,Due,Prio,Who\r\n";
+    for (const Case& c : cases) csv += c.row + "\r\n";
+    const std::string path = m_dir.file("tasks.csv");
+    std::ofstream(path, std::ios::binary) << csv;
+    const Outcome preview = run({"import", "csv", path, "--user", "BEN", "--map",
+                                 "name=Title,due=Due,priority=Prio,person=Who", "--preview"},
+                                "ben-pw-1");
+    EXPECT_EQ(preview.code, cli::kExitSomeRefused);
+    EXPECT_NE(preview.out.find("Would create 3 assignments; refused 7"), std::string::npos)
+        << preview.out;
+    EXPECT_EQ(assignmentCount(), 0);  // a preview writes nothing
+
+    const Outcome r = run({"import", "csv", path, "--user", "BEN", "--map",
+                           "name=Title,due=Due,priority=Prio,person=Who", "--batch", "2", "--json"},
+                          "ben-pw-1");
+    EXPECT_EQ(r.code, cli::kExitSomeRefused) << r.err;
+    const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    std::map<int, std::string> refused;
+    for (const QJsonValue& v : report.value(QStringLiteral("refused")).toArray())
+        refused[v.toObject().value(QStringLiteral("source")).toInt()] =
+            v.toObject().value(QStringLiteral("note")).toString().toStdString();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].row);
+        const int source = int(i) + 1;
+        if (cases[i].reason.empty())
+            EXPECT_EQ(refused.count(source), 0u);
+        else
+            EXPECT_NE(refused[source].find(cases[i].reason), std::string::npos) << refused[source];
+    }
+    ASSERT_EQ(assignmentCount(), 3);
+    EXPECT_EQ(stored(1).PERSON, "PLUMBER");
+    EXPECT_EQ(store::rtrim(stored(2).PERSON), "BEN");  // no person: the user himself
+    EXPECT_EQ(stored(2).PRIORITY, 9);                  // and his preferred priority
+    EXPECT_EQ(stored(2).DUEDATE, kToday);
+    EXPECT_EQ(stored(3).NAME, std::string(50, 'L'));
+    EXPECT_EQ(stored(3).GENERALMEMO, std::string(60, 'L'));
+
+    // Mistakes in the command's words or the file as a whole write nothing.
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"import", "csv", path, "--user", "BEN", "--map", "colour=Who"},
+          {"import", "csv", path, "--user", "BEN", "--map", "name=Missing"},
+          {"import", "xml", path, "--user", "BEN"},
+          {"import", "ics", path, "--user", "BEN"},
+          {"import", "taskwarrior", path, "--user", "BEN"},
+          {"import", "csv", m_dir.file("none.csv"), "--user", "BEN"}})
+        EXPECT_EQ(run(words, "ben-pw-1").code, cli::kExitUsage) << words[1] << " " << words.back();
+    EXPECT_EQ(assignmentCount(), 3);
+}
+
+// Taskwarrior's export: priorities, UTC due times, recurrence periods,
+// annotations, and finished tasks and occurrences left out.
+TEST_F(ScriptCommandsTest, ImportReadsTaskwarriorsExport) {
+    const std::string json = R"([
+{"uuid":"a","description":"Pay rent","status":"recurring","recur":"monthly","due":"20260201T120000Z","priority":"H"},
+{"uuid":"b","description":"Pay rent","status":"pending","parent":"a","due":"20260201T120000Z"},
+{"uuid":"c","description":"Read book","status":"pending","priority":"L","project":"home","tags":["x","y"],
+ "annotations":[{"entry":"20260101T000000Z","description":"chapter 3"}]},
+{"uuid":"d","description":"Old","status":"completed"},
+{"uuid":"e","description":"Gone","status":"deleted"},
+{"uuid":"f","description":"Every 3 weeks","status":"recurring","recur":"3wks","priority":"M"},
+{"uuid":"g","description":"Odd","status":"pending","recur":"every full moon"}
+])";
+    const std::string path = m_dir.file("tw.json");
+    std::ofstream(path, std::ios::binary) << json;
+    const Outcome r = run({"import", "taskwarrior", path, "--user", "BEN"}, "ben-pw-1");
+    EXPECT_EQ(r.code, cli::kExitSomeRefused) << r.err;  // the occurrence "b"
+    EXPECT_NE(r.out.find("left out 2 concluded"), std::string::npos) << r.out;
+    ASSERT_EQ(assignmentCount(), 4);
+    const Assignment rent = stored(1), book = stored(2), weeks = stored(3), odd = stored(4);
+    EXPECT_EQ(rent.PRIORITY, 1);
+    EXPECT_EQ(rent.DUEDATE, fromYmd(2026, 2, 1));
+    EXPECT_EQ(store::rtrim(rent.REPEATTYPE), "Months after Last Due");
+    EXPECT_EQ(rent.REPNUMBER, 1);
+    EXPECT_EQ(book.PRIORITY, 9);
+    EXPECT_EQ(book.GENERALMEMO, "chapter 3\r\nProject: home\r\nTags: x, y");
+    EXPECT_EQ(weeks.PRIORITY, 5);
+    EXPECT_EQ(store::rtrim(weeks.REPEATTYPE), "Weeks after Last Due");
+    EXPECT_EQ(weeks.REPNUMBER, 3);
+    EXPECT_EQ(store::rtrim(odd.REPEATTYPE), "No Repeats");
+    EXPECT_NE(odd.GENERALMEMO.find("every full moon"), std::string::npos);
 }
 
 }  // namespace
