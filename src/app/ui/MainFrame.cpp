@@ -67,6 +67,7 @@ constexpr MenuEntry kMenuEntries[] = {
     {MenuKind::Command, "fileMenu", "printSetupAction", "&Print Setup"},
     {MenuKind::Procedure, "fileMenu", "exportDbaseAction", "&Export to dBase", "ExportToDbase",
      true},
+    {MenuKind::Procedure, "fileMenu", "importTasksAction", "&Import Tasks...", "ImportTasks"},
     {MenuKind::Exit, "fileMenu", "exitAction", "E&xit", nullptr, false, true},
 
     {MenuKind::Menu, nullptr, "editMenu", "E&dit"},
