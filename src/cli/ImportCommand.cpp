@@ -4,11 +4,13 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 
 #include "cli/ScriptCommands.h"
 #include "platform/Date.h"
+#include "sync/CalDav.h"
 #include "sync/Import.h"
 
 namespace tko::cli {
@@ -109,6 +111,46 @@ int runImportCommand(Database& db, const Session& session, const ImportRequest& 
         return kExitFailed;
     }
     return report.refused.empty() ? kExitOk : kExitSomeRefused;
+}
+
+int runSyncCommand(Database& db, const Session& session, const std::string& url,
+                   const std::optional<std::string>& caldavUser, std::ostream& out,
+                   std::ostream& err) {
+    sync::CalDavAccount account;
+    const Status stored = sync::loadCalDavAccount(db, session.GlobalUser, account);
+    if (!stored.ok() && stored.code != store::kRecordNotFound) {
+        err << "taskorbit-cli: the calendar account cannot be read: " << stored.describe() << "\n";
+        return kExitFailed;
+    }
+    const char* password = std::getenv(kCalDavPasswordVariable);
+    if (password) account.password = password;
+    if (!url.empty() || caldavUser) {
+        if (!url.empty()) account.url = url;
+        if (caldavUser) account.login = *caldavUser;
+        const Status saved = sync::storeCalDavAccount(db, session.GlobalUser, account);
+        if (!saved.ok()) {
+            err << "taskorbit-cli: the calendar account cannot be stored: " << saved.describe()
+                << "\n";
+            return saved.code == store::kInvalidArgument ? kExitUsage : kExitFailed;
+        }
+    } else if (!stored.ok()) {
+        err << "taskorbit-cli: " << session.GlobalUser
+            << " has no calendar account yet: give --url URL (and --caldav-user NAME, the "
+               "password in "
+            << kCalDavPasswordVariable << ")\n";
+        return kExitUsage;
+    }
+    const sync::CalDavReport report =
+        sync::syncCalDav(db, session, account, Clock::today(), Clock::now());
+    for (const std::string& note : report.notes) out << "note: " << note << "\n";
+    if (!report.ok) {
+        err << "taskorbit-cli: " << report.failure << "\n";
+        return kExitFailed;
+    }
+    out << "Wrote " << report.written << " to-dos, concluded " << report.concluded
+        << " assignments, took " << report.changed << " changes, removed " << report.deleted
+        << " to-dos.\n";
+    return kExitOk;
 }
 
 }  // namespace tko::cli

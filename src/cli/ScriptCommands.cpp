@@ -72,14 +72,14 @@ private:
     std::string m_kept;
 };
 
-const std::set<std::string> kCommands{"due",      "unseen", "reminders", "add",   "conclude",
-                                      "calendar", "export", "find",      "import"};
+const std::set<std::string> kCommands{"due",      "unseen", "reminders", "add",    "conclude",
+                                      "calendar", "export", "find",      "import", "sync"};
 
 // Options that take a value; every other option is a flag.
 const std::set<std::string> kValueOptions{
-    "--user",     "--order",     "--limit",  "--person", "--name",       "--due",
-    "--priority", "--comments",  "--repeat", "--every",  "--occurrence", "--weekday",
-    "--weekdays", "--secondary", "--from",   "--to",     "--map",        "--batch"};
+    "--user",     "--order",  "--limit", "--person",     "--name",    "--due",        "--priority",
+    "--comments", "--repeat", "--every", "--occurrence", "--weekday", "--weekdays",   "--secondary",
+    "--from",     "--to",     "--map",   "--batch",      "--url",     "--caldav-user"};
 const std::set<std::string> kFlagOptions{"--json", "--preview"};
 
 struct Args {
@@ -739,10 +739,13 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     const std::string& command = words[0];
     std::string exportKind;
     size_t first = 1;
-    if (command == "export" || command == "import") {
-        if (words.size() < 2) {
+    if (command == "export" || command == "import" || command == "sync") {
+        if (words.size() < 2 || (command == "sync" && words[1] != "caldav")) {
             err << "taskorbit-cli: " << command << " is one of "
-                << (command == "export" ? "dbase, ics, csv" : "ics, csv, taskwarrior") << "\n";
+                << (command == "export"   ? "dbase, ics, csv"
+                    : command == "import" ? "ics, csv, taskwarrior"
+                                          : "caldav")
+                << "\n";
             return kExitUsage;
         }
         exportKind = words[1];
@@ -800,6 +803,16 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     if (command == "add") return runAdd(context);
     if (command == "conclude") return runConclude(context);
     if (command == "calendar") return runCalendar(context);
+    if (command == "sync") {
+        if (!args.positional.empty()) {
+            err << "taskorbit-cli: unexpected " << args.positional.front() << "\n";
+            return kExitUsage;
+        }
+        return runSyncCommand(
+            *db, login.session, args.value("--url"),
+            args.has("--caldav-user") ? std::optional(args.value("--caldav-user")) : std::nullopt,
+            out, err);
+    }
     if (command == "import") {
         if (args.positional.size() != 1) {
             err << "taskorbit-cli: import " << exportKind << " DIR FILE --user NAME\n";

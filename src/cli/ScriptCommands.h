@@ -19,6 +19,7 @@
 //   export csv DIR TABLE FILE --user NAME
 //   import ics|csv|taskwarrior DIR FILE --user NAME [--person SHORTNAME]
 //           [--map FIELD=COLUMN,...] [--batch N] [--preview] [--json]
+//   sync caldav DIR --user NAME [--url URL] [--caldav-user NAME]
 //
 // A command exits 0 only when it did what it was asked: a conclusion or an
 // addition that was not written exits with one of the statuses below and,

@@ -4,12 +4,16 @@
 // the calendar's drag of a due date with its undo.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
 #include <algorithm>
 #include <cerrno>
@@ -145,8 +149,10 @@ protected:
         else
             setenv("TASKORBIT_PASSWORD", password.c_str(), 1);
         // The data directory follows the command (and the export's or import's kind).
-        words.insert(words.begin() + (words[0] == "export" || words[0] == "import" ? 2 : 1),
-                     m_source.directory);
+        words.insert(
+            words.begin() +
+                (words[0] == "export" || words[0] == "import" || words[0] == "sync" ? 2 : 1),
+            m_source.directory);
         std::istringstream in(input);
         std::ostringstream out, err;
         Outcome r;
@@ -1007,6 +1013,122 @@ TEST_F(ScriptCommandsTest, ImportReadsTaskwarriorsExport) {
     EXPECT_EQ(weeks.REPNUMBER, 3);
     EXPECT_EQ(store::rtrim(odd.REPEATTYPE), "No Repeats");
     EXPECT_NE(odd.GENERALMEMO.find("every full moon"), std::string::npos);
+}
+
+// ---- calendar sync -------------------------------------------------------------
+
+// A Radicale server of the test's own on a free local port, without
+// authentication, its collections in a temporary folder.
+class CalDavServer {
+public:
+    explicit CalDavServer(const std::string& folder) {
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        close(fd);
+        const std::string config = folder + "/radicale.conf";
+        std::ofstream(config) << "[server]\nhosts = 127.0.0.1:" << m_port
+                              << "\n[auth]\ntype = none\n[rights]\ntype = authenticated\n"
+                              << "[storage]\nfilesystem_folder = " << folder << "/collections\n"
+                              << "[logging]\nlevel = warning\n";
+        m_process.start(QStringLiteral(TKO_SYSTEM_PYTHON),
+                        {QStringLiteral("-m"), QStringLiteral("radicale"),
+                         QStringLiteral("--config"), QString::fromStdString(config)});
+    }
+    ~CalDavServer() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    std::string url(const std::string& user) const {
+        return "http://127.0.0.1:" + std::to_string(m_port) + "/" + user + "/tasks/";
+    }
+
+private:
+    int m_port = 0;
+    QProcess m_process;
+};
+
+// The phone: caldav_phone.py with python3-caldav; its standard output.
+std::string phone(const QStringList& words) {
+    QProcess python;
+    python.start(QStringLiteral(TKO_SYSTEM_PYTHON),
+                 QStringList{QStringLiteral(TKO_PHONE_SCRIPT)} + words);
+    EXPECT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return python.readAllStandardOutput().toStdString();
+}
+
+QJsonObject phoneList(const std::string& url) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(phone(
+                                       {QStringLiteral("list"), QString::fromStdString(url)})))
+        .object();
+}
+
+// A user's open work appears on his calendar server and nobody else's; what
+// the phone ticks off is concluded here by the conclusion's rules (a
+// repeating one moves on, and the phone shows the new date); a due date
+// changed on both sides keeps the phone's.
+TEST_F(ScriptCommandsTest, CalDavSyncWithAPhone) {
+    fillWork();
+    assign(8, "SUPERVISOR", "BEN", kToday, 5).REPEATTYPE = "Weeks after Last Due";
+    m_assignments.back().REPNUMBER = 1;
+    m_assignments.back().ASSIGNEECONCLUDE = 1;
+    ASSERT_TRUE(m_db->add(m_assignments.back()).ok());
+    Assignment one = stored(1);
+    one.ASSIGNEECONCLUDE = 1;  // BEN may conclude 1, not 4
+    ASSERT_TRUE(m_db->change(one).ok());
+    CalDavServer server(m_dir.path());
+    const std::string ben = server.url("BEN"), anna = server.url("ANNA");
+    phone({QStringLiteral("make"), QString::fromStdString(ben)});
+    phone({QStringLiteral("make"), QString::fromStdString(anna)});
+    auto sync = [&](const char* user, const char* password, const std::string& url) {
+        std::vector<std::string> words{"sync", "caldav", "--user", user};
+        if (!url.empty()) words.insert(words.end(), {"--url", url});
+        const Outcome r = run(words, password);
+        EXPECT_EQ(r.code, cli::kExitOk) << r.err << r.out;
+        return r;
+    };
+    sync("BEN", "ben-pw-1", ben);
+    sync("ANNA", "anna-pw-1", anna);
+    auto uids = [](const QJsonObject& list) {
+        std::set<int> out;
+        for (const QString& uid : list.keys())
+            out.insert(uid.section(QLatin1Char('-'), 1).section(QLatin1Char('@'), 0, 0).toInt());
+        return out;
+    };
+    // BEN's open work only; ANNA's only hers (not BEN's, not the concluded 6).
+    EXPECT_EQ(uids(phoneList(ben)), (std::set<int>{1, 4, 5, 7, 8}));
+    EXPECT_EQ(uids(phoneList(anna)), (std::set<int>{3}));
+
+    for (const char* uid :
+         {"assignment-1@taskorbit", "assignment-4@taskorbit", "assignment-8@taskorbit"})
+        phone({QStringLiteral("complete"), QString::fromStdString(ben), QLatin1String(uid)});
+    // Due date 7 moved on both sides: the phone's wins.
+    Assignment seven = stored(7);
+    seven.DUEDATE = kToday + 10;
+    ASSERT_TRUE(m_db->change(seven).ok());
+    phone({QStringLiteral("due"), QString::fromStdString(ben),
+           QStringLiteral("assignment-7@taskorbit"), QString::fromStdString(toIso(kToday + 20))});
+    const Outcome second = sync("BEN", "ben-pw-1", "");  // the stored account
+    EXPECT_NE(second.out.find("may not be concluded"), std::string::npos) << second.out;
+
+    EXPECT_EQ(stored(1).CLOSEDATE, kToday);
+    EXPECT_NE(stored(1).LOG.find("Concluded"), std::string::npos);
+    EXPECT_EQ(stored(4).CLOSEDATE, 0);  // no right to conclude it
+    EXPECT_EQ(stored(8).CLOSEDATE, 0);
+    EXPECT_EQ(stored(8).DUEDATE, kToday + 7);
+    EXPECT_EQ(stored(7).DUEDATE, kToday + 20);
+    EXPECT_EQ(stored(7).PREVDUE, kToday + 10);
+    const QJsonObject after = phoneList(ben);
+    const QJsonObject repeating = after.value(QStringLiteral("assignment-8@taskorbit")).toObject();
+    EXPECT_EQ(repeating.value(QStringLiteral("due")).toString().toStdString(), toIso(kToday + 7));
+    EXPECT_EQ(repeating.value(QStringLiteral("status")).toString(), QStringLiteral("NEEDS-ACTION"));
+    EXPECT_FALSE(after.contains(QStringLiteral("assignment-1@taskorbit")));  // closed: removed
 }
 
 }  // namespace
