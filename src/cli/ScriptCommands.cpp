@@ -13,6 +13,7 @@
 #include "assign/lists/UnseenList.h"
 #include "cli/CliLogin.h"
 #include "cli/CliTable.h"
+#include "cli/ImportCommand.h"
 #include "cli/TerminalText.h"
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
@@ -71,15 +72,15 @@ private:
     std::string m_kept;
 };
 
-const std::set<std::string> kCommands{"due",      "unseen",   "reminders", "add",
-                                      "conclude", "calendar", "export",    "find"};
+const std::set<std::string> kCommands{"due",      "unseen", "reminders", "add",    "conclude",
+                                      "calendar", "export", "find",      "import", "sync"};
 
 // Options that take a value; every other option is a flag.
-const std::set<std::string> kValueOptions{"--user",     "--order",     "--limit",      "--person",
-                                          "--name",     "--due",       "--priority",   "--comments",
-                                          "--repeat",   "--every",     "--occurrence", "--weekday",
-                                          "--weekdays", "--secondary", "--from",       "--to"};
-const std::set<std::string> kFlagOptions{"--json"};
+const std::set<std::string> kValueOptions{
+    "--user",     "--order",  "--limit", "--person",     "--name",    "--due",        "--priority",
+    "--comments", "--repeat", "--every", "--occurrence", "--weekday", "--weekdays",   "--secondary",
+    "--from",     "--to",     "--map",   "--batch",      "--url",     "--caldav-user"};
+const std::set<std::string> kFlagOptions{"--json", "--preview"};
 
 struct Args {
     std::vector<std::string> positional;
@@ -685,9 +686,10 @@ int runExport(Context& c, const std::string& kind) {
 }  // namespace
 
 const char* exitStatusHelp() {
-    return "Exit status of due, unseen, reminders, add, conclude and export: 0 done;\n"
+    return "Exit status of due, unseen, reminders, add, conclude, export and import: 0 done;\n"
            "1 the data could not be read or written; 64 a mistake in the command; 65 the\n"
-           "assignment was concluded already; 66 there is no such assignment; 75 another\n"
+           "assignment was concluded already; 66 there is no such assignment; 67 import\n"
+           "refused some tasks (the others were imported); 75 another\n"
            "station got there first (concluded it meanwhile, changed it on every try, or\n"
            "took every number tried); 77 log-in refused or not permitted. Only 0 means\n"
            "that add or conclude wrote anything; otherwise --json prints\n"
@@ -737,9 +739,13 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     const std::string& command = words[0];
     std::string exportKind;
     size_t first = 1;
-    if (command == "export") {
-        if (words.size() < 2) {
-            err << "taskorbit-cli: export is one of dbase, ics, csv\n";
+    if (command == "export" || command == "import" || command == "sync") {
+        if (words.size() < 2 || (command == "sync" && words[1] != "caldav")) {
+            err << "taskorbit-cli: " << command << " is one of "
+                << (command == "export"   ? "dbase, ics, csv"
+                    : command == "import" ? "ics, csv, taskwarrior"
+                                          : "caldav")
+                << "\n";
             return kExitUsage;
         }
         exportKind = words[1];
@@ -797,6 +803,30 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     if (command == "add") return runAdd(context);
     if (command == "conclude") return runConclude(context);
     if (command == "calendar") return runCalendar(context);
+    if (command == "sync") {
+        if (!args.positional.empty()) {
+            err << "taskorbit-cli: unexpected " << args.positional.front() << "\n";
+            return kExitUsage;
+        }
+        return runSyncCommand(
+            *db, login.session, args.value("--url"),
+            args.has("--caldav-user") ? std::optional(args.value("--caldav-user")) : std::nullopt,
+            out, err);
+    }
+    if (command == "import") {
+        if (args.positional.size() != 1) {
+            err << "taskorbit-cli: import " << exportKind << " DIR FILE --user NAME\n";
+            return kExitUsage;
+        }
+        ImportRequest request{exportKind,
+                              args.positional[0],
+                              args.value("--person"),
+                              args.value("--map"),
+                              args.value("--batch"),
+                              args.flags.count("--preview") != 0,
+                              args.flags.count("--json") != 0};
+        return runImportCommand(*db, login.session, request, out, err);
+    }
     return runExport(context, exportKind);
 }
 

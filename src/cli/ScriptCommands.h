@@ -17,6 +17,9 @@
 //   export dbase DIR OUTDIR --user NAME
 //   export ics DIR FILE --user NAME
 //   export csv DIR TABLE FILE --user NAME
+//   import ics|csv|taskwarrior DIR FILE --user NAME [--person SHORTNAME]
+//           [--map FIELD=COLUMN,...] [--batch N] [--preview] [--json]
+//   sync caldav DIR --user NAME [--url URL] [--caldav-user NAME]
 //
 // A command exits 0 only when it did what it was asked: a conclusion or an
 // addition that was not written exits with one of the statuses below and,
@@ -39,6 +42,7 @@ inline constexpr int kExitFailed = 1;             // the data could not be read 
 inline constexpr int kExitUsage = 64;             // a mistake in the command's words
 inline constexpr int kExitConcludedAlready = 65;  // the assignment was closed before
 inline constexpr int kExitNotFound = 66;          // no such assignment
+inline constexpr int kExitSomeRefused = 67;       // import: some tasks refused, the rest imported
 inline constexpr int kExitOtherStation = 75;      // another station got there first: concluded
                                                   // it meanwhile, changed it on every try, or
                                                   // took every number tried; nothing written

@@ -3,6 +3,7 @@
 #include "data/FieldWidth.h"
 
 #include "data/Keys.h"
+#include "data/SyncTables.h"
 
 #include <algorithm>
 #include <functional>
@@ -73,7 +74,10 @@ const std::vector<Cascade>& cascades() {
           {"USERPREF", key::USP_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERVIEW", key::USV_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USGRPUSERS", key::UGU_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
-          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME")},
+          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME"),
+          // His calendar account and what his calendar was last sent.
+          namesUser("CALDAVUSER", key::CDU_USER_KEY, "USERNAME"),
+          namesUser("CALDAVSYNC", key::CDS_USERASSIGN_KEY, "USERNAME")},
          {{"GROUPPEOPLE",
            key::GRP_PEOPLE_KEY,
            {{"USERNAME", "SHORTNAME"}},
@@ -98,8 +102,10 @@ const std::vector<Cascade>& cascades() {
           namesUser("PROJASSGN", key::PRA_PRIMARY_KEY, "USER"),
           namesUser("PROJUSER", key::PRU_USER_KEY, "USER"),
           namesUser("PEOUSER", key::PEU_PERSONNUMBER_KEY, "USER"),
-          // His count of wrong passwords.
-          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME")}},
+          // His count of wrong passwords, his calendar account and sync rows.
+          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME"),
+          namesUser("CALDAVUSER", key::CDU_USER_KEY, "USERNAME"),
+          namesUser("CALDAVSYNC", key::CDS_USERASSIGN_KEY, "USERNAME")}},
         {"USERGROUPS",
          {{"USGRPUSERS", key::UGU_GROUP_KEY, {{"GROUP", "GROUP"}}, {}, {}, nullptr}},
          {{"USGRPUSERS", key::UGU_GROUP_KEY, {{"GROUP", "GROUP"}}, {}, {}, nullptr}}},

@@ -1,5 +1,7 @@
 #include "data/Tables.h"
 
+#include "data/SyncTables.h"
+
 #include <cstdio>
 #include <cstdlib>
 #include <initializer_list>
@@ -339,18 +341,25 @@ TKO_DEFINE_TABLE(UserGroupUser, TKO_USGRPUSERS_FIELDS, "USGRPUSERS", "UGU", "USG
 TKO_DEFINE_TABLE(Security, TKO_SECURITY_FIELDS, "SECURITY", "SEC", "SECURITY", Users,
                  {{"SEC:KIND_KEY", true, {"KIND", "USERNAME"}}})
 
+// Added for calendar sync; opening creates them in a store that lacks them.
+TKO_DEFINE_TABLE(CaldavUser, TKO_CALDAVUSER_FIELDS, "CALDAVUSER", "CDU", "CALDAVUS", Data,
+                 {{"CDU:USER_KEY", true, {"USERNAME"}}})
+TKO_DEFINE_TABLE(CaldavSync, TKO_CALDAVSYNC_FIELDS, "CALDAVSYNC", "CDS", "CALDAVSY", Data,
+                 {{"CDS:USERASSIGN_KEY", true, {"USERNAME", "ASSIGNNUMBER"}}})
+
 const std::vector<const TableDef*>& allTables() {
     static const std::vector<const TableDef*> tables{
         &Assignment::def(), &Person::def(),      &UserPref::def(),  &SystemPref::def(),
         &Reminder::def(),   &Anniversary::def(), &Project::def(),   &ProjAssign::def(),
         &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(), &GroupPeople::def(),
         &UserAssign::def(), &UserView::def(),    &UserGroup::def(), &UserGroupUser::def(),
-        &Security::def(),   &User::def()};
+        &CaldavUser::def(), &CaldavSync::def(),  &Security::def(),  &User::def()};
     return tables;
 }
 
 bool isLaterTable(const TableDef& table) {
-    return &table == &Security::def();
+    return &table == &Security::def() || &table == &CaldavUser::def() ||
+           &table == &CaldavSync::def();
 }
 
 const TableDef* tableByLabel(const std::string& label) {

@@ -123,6 +123,17 @@ std::string icsRecurrenceRule(const Assignment& a) {
     }
 }
 
+std::string icsRuleText(const Assignment& a) {
+    const int type = repeatTypeNumber(a.REPEATTYPE);
+    if (type <= 1) return {};
+    std::string flags;
+    for (auto f : a.SETDAYREPT) flags += f ? '1' : '0';
+    return repeatTypeName(type) + "/" + std::to_string(takesRepeatNumber(type) ? a.REPNUMBER : 0) +
+           "/" + (type == 9 ? flags : std::string("0000000")) + "/" +
+           std::to_string(type == 2 ? occurrenceIndex(a.WEEKINMONTH) : 0) + "/" +
+           std::to_string(type == 2 ? a.DAYNO : 0);
+}
+
 IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDateTime& stamp,
                                  std::string& calendar) {
     IcsExportResult result;
@@ -168,6 +179,9 @@ IcsExportResult buildIcsCalendar(Database& db, const Session& session, const QDa
                 description += (description.empty() ? "" : "\n") + line.text;
         }
         if (!description.empty()) addLine(calendar, "DESCRIPTION:" + escapeText(description));
+        // The rule itself, for this program's import: calendars ignore it.
+        if (const std::string own = icsRuleText(a); !own.empty())
+            addLine(calendar, "X-TASKORBIT-RULE:" + own);
 
         std::vector<Reminder> reminders;
         if (!db.readAll(

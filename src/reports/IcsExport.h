@@ -13,7 +13,10 @@
 // otherwise (rules counted from the day of conclusion, a monthly rule of more
 // than one month from a day after the 28th, a due date that does not lie on
 // its own weekday rule) the rule's description is added to DESCRIPTION
-// instead, so no calendar shows dates the program would not give.
+// instead, so no calendar shows dates the program would not give. Every
+// repeating assignment also carries its rule in X-TASKORBIT-RULE ("type/N/
+// weekday flags/occurrence/weekday"), which calendars ignore and this
+// program's import reads back.
 #pragma once
 
 #include <QDateTime>
@@ -28,6 +31,10 @@ namespace tko {
 // The RRULE value for the record's rule ("FREQ=WEEKLY;BYDAY=MO,WE"), or
 // empty when the rule has no exact iCalendar form for this due date.
 std::string icsRecurrenceRule(const Assignment& record);
+
+// The X-TASKORBIT-RULE value of the record's rule ("Days after Last Due/3/
+// 0000000/0/0"); empty for "No Repeats" or an unknown type.
+std::string icsRuleText(const Assignment& record);
 
 struct IcsExportResult {
     bool ok = false;

@@ -4,18 +4,24 @@
 // the calendar's drag of a due date with its undo.
 #include <fcntl.h>
 #include <gtest/gtest.h>
+#include <netinet/in.h>
 #include <spawn.h>
+#include <sys/socket.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QProcess>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <set>
 #include <sstream>
 
@@ -142,8 +148,11 @@ protected:
             unsetenv("TASKORBIT_PASSWORD");
         else
             setenv("TASKORBIT_PASSWORD", password.c_str(), 1);
-        // The data directory follows the command (and the export's kind).
-        words.insert(words.begin() + (words[0] == "export" ? 2 : 1), m_source.directory);
+        // The data directory follows the command (and the export's or import's kind).
+        words.insert(
+            words.begin() +
+                (words[0] == "export" || words[0] == "import" || words[0] == "sync" ? 2 : 1),
+            m_source.directory);
         std::istringstream in(input);
         std::ostringstream out, err;
         Outcome r;
@@ -800,6 +809,326 @@ TEST_F(ScriptCommandsTest, TheCalendarHoldsTheLoggedInUsersOwnWork) {
         EXPECT_NE(text.find("UID:assignment-" + std::to_string(n) + "@"), std::string::npos);
     for (int n : {2, 3, 6})
         EXPECT_EQ(text.find("UID:assignment-" + std::to_string(n) + "@"), std::string::npos);
+}
+
+// ---- import ---------------------------------------------------------------------
+
+// What an import made: the assignments numbered above `after`, in order.
+std::vector<Assignment> importedAfter(Database& db, int after) {
+    std::vector<Assignment> all;
+    EXPECT_TRUE(db.readAll("ASS:NUMBER_KEY", store::all(), all).ok());
+    std::vector<Assignment> out;
+    for (const Assignment& a : all)
+        if (a.ASSIGNNUMBER > after) out.push_back(a);
+    return out;
+}
+
+// Each export read back by the import gives the same open assignments (the
+// fields the format carries), given by the importing user with the form's
+// "Created" line; concluded ones are left out and counted.
+TEST_F(ScriptCommandsTest, ImportOfEachExportGivesTheSameAssignmentsBack) {
+    fillWork();
+    m_assignments.clear();
+    assign(8, "SUPERVISOR", "BEN", fromYmd(2026, 1, 31), 6);
+    assign(9, "SUPERVISOR", "BEN", fromYmd(2026, 2, 10), 2);
+    assign(10, "SUPERVISOR", "BEN", fromYmd(2026, 3, 2), 3);
+    Assignment &monthly = m_assignments[0], &weekday = m_assignments[1], &days = m_assignments[2];
+    monthly.REPEATTYPE = "Months after Last Due";  // no exact RRULE from the 31st
+    monthly.REPNUMBER = 2;
+    monthly.GENERALMEMO = "Two lines,\r\nwith; marks";
+    monthly.CONFMEMO = "never exported";
+    weekday.REPEATTYPE = "Specific Weekday";  // 2nd Tuesday: exact
+    weekday.WEEKINMONTH = "2nd";
+    weekday.DAYNO = 2;
+    weekday.WEEKDAY = "Tuesday";
+    weekday.SECONDARY = 1;
+    weekday.ASSIGNEECONCLUDE = 1;
+    days.REPEATTYPE = "Set Weekdays";
+    days.SETDAYREPT = {0, 1, 0, 1, 0, 0, 0};
+    days.NAME = "=HYPERLINK(x)";
+    store();
+    struct Case {
+        const char* format;
+        const char* user;
+        const char* password;
+        bool memos, flags, person;  // what the format carries
+    };
+    for (const Case& c : {Case{"ics", "BEN", "ben-pw-1", true, false, false},
+                          Case{"csv", "SUPERVISOR", "super-pw-1", false, true, true}}) {
+        SCOPED_TRACE(c.format);
+        const std::string path = m_dir.file(std::string("out.") + c.format);
+        std::vector<std::string> exportWords{"export", c.format};
+        if (std::string(c.format) == "csv") exportWords.push_back("ASSIGNMENT");
+        exportWords.insert(exportWords.end(), {path, "--user", c.user});
+        ASSERT_EQ(run(exportWords, c.password).code, cli::kExitOk);
+        const std::int64_t before = assignmentCount();
+        const Outcome r = run({"import", c.format, path, "--user", c.user, "--json"}, c.password);
+        ASSERT_EQ(r.code, cli::kExitOk) << r.err << r.out;
+        const QJsonObject report =
+            QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+        // The originals the export held: BEN's open ones, or every open one.
+        std::vector<Assignment> originals;
+        for (const Assignment& a : importedAfter(*m_db, 0))
+            if (a.ASSIGNNUMBER <= before && a.CLOSEDATE == 0 &&
+                (c.person || store::rtrim(a.PERSON) == "BEN"))
+                originals.push_back(a);
+        std::vector<Assignment> copies = importedAfter(*m_db, int(before));
+        ASSERT_EQ(copies.size(), originals.size());
+        // The export's order is its own: matched by name (each is unique here).
+        auto byName = [](const Assignment& x, const Assignment& y) { return x.NAME < y.NAME; };
+        std::sort(originals.begin(), originals.end(), byName);
+        std::sort(copies.begin(), copies.end(), byName);
+        EXPECT_EQ(report.value(QStringLiteral("created")).toArray().size(),
+                  qsizetype(originals.size()));
+        EXPECT_EQ(report.value(QStringLiteral("concluded")).toInt(), c.person ? 1 : 0);
+        for (size_t i = 0; i < copies.size(); ++i) {
+            const Assignment &o = originals[i], &a = copies[i];
+            SCOPED_TRACE(o.NAME);
+            EXPECT_EQ(a.NAME, o.NAME);
+            EXPECT_EQ(a.DUEDATE, o.DUEDATE);
+            EXPECT_EQ(a.PRIORITY, o.PRIORITY);
+            EXPECT_EQ(store::rtrim(a.PERSON), c.person ? store::rtrim(o.PERSON) : "BEN");
+            EXPECT_EQ(store::rtrim(a.REPEATTYPE), store::rtrim(o.REPEATTYPE));
+            EXPECT_EQ(a.REPNUMBER, o.REPNUMBER);
+            EXPECT_EQ(a.SETDAYREPT, o.SETDAYREPT);
+            EXPECT_EQ(store::rtrim(a.WEEKINMONTH), store::rtrim(o.WEEKINMONTH));
+            EXPECT_EQ(a.DAYNO, o.DAYNO);
+            if (c.memos) {
+                EXPECT_EQ(a.GENERALMEMO, o.GENERALMEMO);
+            }
+            EXPECT_TRUE(a.CONFMEMO.empty());
+            if (c.flags) {
+                EXPECT_EQ(a.SECONDARY, o.SECONDARY);
+                EXPECT_EQ(a.ASSIGNEECONCLUDE, o.ASSIGNEECONCLUDE);
+            }
+            EXPECT_EQ(store::rtrim(a.USERNAME), c.user);
+            EXPECT_EQ(a.LOG.rfind("Created", 0), 0u);
+        }
+    }
+    // BEN's alarmed reminder on assignment 1 came back on his copy of it.
+    std::vector<Reminder> reminders;
+    ASSERT_TRUE(m_db->readAll("REM:ASSIGNNUMBER_KEY", store::all(), reminders).ok());
+    EXPECT_TRUE(std::any_of(reminders.begin(), reminders.end(), [](const Reminder& r) {
+        return r.ASSIGNNUMBER > 10 && store::rtrim(r.NOTE) == "Call the bank" &&
+               r.DATE == kToday - 2 && store::rtrim(r.USER) == "BEN";
+    }));
+}
+
+// Every task is checked as the form checks it; a refused one is reported
+// with its reason and nothing of it is written; the others are imported.
+TEST_F(ScriptCommandsTest, ImportRefusesWhatTheFormWouldAndSaysWhy) {
+    struct Case {
+        std::string row;     // after the header "Title,Due,Prio,Who"
+        std::string reason;  // a piece of the refusal; empty: created
+    };
+    const std::vector<Case> cases{
+        {"Fine,2026-05-01,3,PLUMBER", ""},
+        {"Own default,,,", ""},
+        {"Secret's,2026-05-01,3,SECRET", "not authorized"},  // ANNA's Private person
+        {"Anna's,2026-05-01,3,ANNA", "not authorized"},      // not on BEN's assign list
+        {"Nobody,2026-05-01,3,NOBODY", "not authorized"},
+        {"Too high,2026-05-01,12,PLUMBER", "1 to 9"},
+        {"Bad date,2026-02-30,3,PLUMBER", "not a date"},
+        {",2026-05-01,3,PLUMBER", "needs a name"},
+        {"\"Bidi\u202e\",2026-05-01,3,PLUMBER", "U+202E"},
+        {std::string(60, 'L') + ",2026-05-01,3,PLUMBER", ""},  // kept whole in the comments
+    };
+    std::string csv = "Title,Due,Prio,Who\r\n";
+    for (const Case& c : cases) csv += c.row + "\r\n";
+    const std::string path = m_dir.file("tasks.csv");
+    std::ofstream(path, std::ios::binary) << csv;
+    const Outcome preview = run({"import", "csv", path, "--user", "BEN", "--map",
+                                 "name=Title,due=Due,priority=Prio,person=Who", "--preview"},
+                                "ben-pw-1");
+    EXPECT_EQ(preview.code, cli::kExitSomeRefused);
+    EXPECT_NE(preview.out.find("Would create 3 assignments; refused 7"), std::string::npos)
+        << preview.out;
+    EXPECT_EQ(assignmentCount(), 0);  // a preview writes nothing
+
+    const Outcome r = run({"import", "csv", path, "--user", "BEN", "--map",
+                           "name=Title,due=Due,priority=Prio,person=Who", "--batch", "2", "--json"},
+                          "ben-pw-1");
+    EXPECT_EQ(r.code, cli::kExitSomeRefused) << r.err;
+    const QJsonObject report = QJsonDocument::fromJson(QByteArray::fromStdString(r.out)).object();
+    std::map<int, std::string> refused;
+    for (const QJsonValue& v : report.value(QStringLiteral("refused")).toArray())
+        refused[v.toObject().value(QStringLiteral("source")).toInt()] =
+            v.toObject().value(QStringLiteral("note")).toString().toStdString();
+    for (size_t i = 0; i < cases.size(); ++i) {
+        SCOPED_TRACE(cases[i].row);
+        const int source = int(i) + 1;
+        if (cases[i].reason.empty())
+            EXPECT_EQ(refused.count(source), 0u);
+        else
+            EXPECT_NE(refused[source].find(cases[i].reason), std::string::npos) << refused[source];
+    }
+    ASSERT_EQ(assignmentCount(), 3);
+    EXPECT_EQ(stored(1).PERSON, "PLUMBER");
+    EXPECT_EQ(store::rtrim(stored(2).PERSON), "BEN");  // no person: the user himself
+    EXPECT_EQ(stored(2).PRIORITY, 9);                  // and his preferred priority
+    EXPECT_EQ(stored(2).DUEDATE, kToday);
+    EXPECT_EQ(stored(3).NAME, std::string(50, 'L'));
+    EXPECT_EQ(stored(3).GENERALMEMO, std::string(60, 'L'));
+
+    // Mistakes in the command's words or the file as a whole write nothing.
+    for (const std::vector<std::string>& words :
+         {std::vector<std::string>{"import", "csv", path, "--user", "BEN", "--map", "colour=Who"},
+          {"import", "csv", path, "--user", "BEN", "--map", "name=Missing"},
+          {"import", "xml", path, "--user", "BEN"},
+          {"import", "ics", path, "--user", "BEN"},
+          {"import", "taskwarrior", path, "--user", "BEN"},
+          {"import", "csv", m_dir.file("none.csv"), "--user", "BEN"}})
+        EXPECT_EQ(run(words, "ben-pw-1").code, cli::kExitUsage) << words[1] << " " << words.back();
+    EXPECT_EQ(assignmentCount(), 3);
+}
+
+// Taskwarrior's export: priorities, UTC due times, recurrence periods,
+// annotations, and finished tasks and occurrences left out.
+TEST_F(ScriptCommandsTest, ImportReadsTaskwarriorsExport) {
+    const std::string json = R"([
+{"uuid":"a","description":"Pay rent","status":"recurring","recur":"monthly","due":"20260201T120000Z","priority":"H"},
+{"uuid":"b","description":"Pay rent","status":"pending","parent":"a","due":"20260201T120000Z"},
+{"uuid":"c","description":"Read book","status":"pending","priority":"L","project":"home","tags":["x","y"],
+ "annotations":[{"entry":"20260101T000000Z","description":"chapter 3"}]},
+{"uuid":"d","description":"Old","status":"completed"},
+{"uuid":"e","description":"Gone","status":"deleted"},
+{"uuid":"f","description":"Every 3 weeks","status":"recurring","recur":"3wks","priority":"M"},
+{"uuid":"g","description":"Odd","status":"pending","recur":"every full moon"}
+])";
+    const std::string path = m_dir.file("tw.json");
+    std::ofstream(path, std::ios::binary) << json;
+    const Outcome r = run({"import", "taskwarrior", path, "--user", "BEN"}, "ben-pw-1");
+    EXPECT_EQ(r.code, cli::kExitSomeRefused) << r.err;  // the occurrence "b"
+    EXPECT_NE(r.out.find("left out 2 concluded"), std::string::npos) << r.out;
+    ASSERT_EQ(assignmentCount(), 4);
+    const Assignment rent = stored(1), book = stored(2), weeks = stored(3), odd = stored(4);
+    EXPECT_EQ(rent.PRIORITY, 1);
+    EXPECT_EQ(rent.DUEDATE, fromYmd(2026, 2, 1));
+    EXPECT_EQ(store::rtrim(rent.REPEATTYPE), "Months after Last Due");
+    EXPECT_EQ(rent.REPNUMBER, 1);
+    EXPECT_EQ(book.PRIORITY, 9);
+    EXPECT_EQ(book.GENERALMEMO, "chapter 3\r\nProject: home\r\nTags: x, y");
+    EXPECT_EQ(weeks.PRIORITY, 5);
+    EXPECT_EQ(store::rtrim(weeks.REPEATTYPE), "Weeks after Last Due");
+    EXPECT_EQ(weeks.REPNUMBER, 3);
+    EXPECT_EQ(store::rtrim(odd.REPEATTYPE), "No Repeats");
+    EXPECT_NE(odd.GENERALMEMO.find("every full moon"), std::string::npos);
+}
+
+// ---- calendar sync -------------------------------------------------------------
+
+// A Radicale server of the test's own on a free local port, without
+// authentication, its collections in a temporary folder.
+class CalDavServer {
+public:
+    explicit CalDavServer(const std::string& folder) {
+        int fd = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address);
+        getsockname(fd, reinterpret_cast<sockaddr*>(&address), &length);
+        m_port = ntohs(address.sin_port);
+        close(fd);
+        const std::string config = folder + "/radicale.conf";
+        std::ofstream(config) << "[server]\nhosts = 127.0.0.1:" << m_port
+                              << "\n[auth]\ntype = none\n[rights]\ntype = authenticated\n"
+                              << "[storage]\nfilesystem_folder = " << folder << "/collections\n"
+                              << "[logging]\nlevel = warning\n";
+        m_process.start(QStringLiteral(TKO_SYSTEM_PYTHON),
+                        {QStringLiteral("-m"), QStringLiteral("radicale"),
+                         QStringLiteral("--config"), QString::fromStdString(config)});
+    }
+    ~CalDavServer() {
+        m_process.kill();
+        m_process.waitForFinished(5000);
+    }
+    std::string url(const std::string& user) const {
+        return "http://127.0.0.1:" + std::to_string(m_port) + "/" + user + "/tasks/";
+    }
+
+private:
+    int m_port = 0;
+    QProcess m_process;
+};
+
+// The phone: caldav_phone.py with python3-caldav; its standard output.
+std::string phone(const QStringList& words) {
+    QProcess python;
+    python.start(QStringLiteral(TKO_SYSTEM_PYTHON),
+                 QStringList{QStringLiteral(TKO_PHONE_SCRIPT)} + words);
+    EXPECT_TRUE(python.waitForFinished(60000));
+    EXPECT_EQ(python.exitCode(), 0) << python.readAllStandardError().toStdString();
+    return python.readAllStandardOutput().toStdString();
+}
+
+QJsonObject phoneList(const std::string& url) {
+    return QJsonDocument::fromJson(QByteArray::fromStdString(phone(
+                                       {QStringLiteral("list"), QString::fromStdString(url)})))
+        .object();
+}
+
+// A user's open work appears on his calendar server and nobody else's; what
+// the phone ticks off is concluded here by the conclusion's rules (a
+// repeating one moves on, and the phone shows the new date); a due date
+// changed on both sides keeps the phone's.
+TEST_F(ScriptCommandsTest, CalDavSyncWithAPhone) {
+    fillWork();
+    assign(8, "SUPERVISOR", "BEN", kToday, 5).REPEATTYPE = "Weeks after Last Due";
+    m_assignments.back().REPNUMBER = 1;
+    m_assignments.back().ASSIGNEECONCLUDE = 1;
+    ASSERT_TRUE(m_db->add(m_assignments.back()).ok());
+    Assignment one = stored(1);
+    one.ASSIGNEECONCLUDE = 1;  // BEN may conclude 1, not 4
+    ASSERT_TRUE(m_db->change(one).ok());
+    CalDavServer server(m_dir.path());
+    const std::string ben = server.url("BEN"), anna = server.url("ANNA");
+    phone({QStringLiteral("make"), QString::fromStdString(ben)});
+    phone({QStringLiteral("make"), QString::fromStdString(anna)});
+    auto sync = [&](const char* user, const char* password, const std::string& url) {
+        std::vector<std::string> words{"sync", "caldav", "--user", user};
+        if (!url.empty()) words.insert(words.end(), {"--url", url});
+        const Outcome r = run(words, password);
+        EXPECT_EQ(r.code, cli::kExitOk) << r.err << r.out;
+        return r;
+    };
+    sync("BEN", "ben-pw-1", ben);
+    sync("ANNA", "anna-pw-1", anna);
+    auto uids = [](const QJsonObject& list) {
+        std::set<int> out;
+        for (const QString& uid : list.keys())
+            out.insert(uid.section(QLatin1Char('-'), 1).section(QLatin1Char('@'), 0, 0).toInt());
+        return out;
+    };
+    // BEN's open work only; ANNA's only hers (not BEN's, not the concluded 6).
+    EXPECT_EQ(uids(phoneList(ben)), (std::set<int>{1, 4, 5, 7, 8}));
+    EXPECT_EQ(uids(phoneList(anna)), (std::set<int>{3}));
+
+    for (const char* uid :
+         {"assignment-1@taskorbit", "assignment-4@taskorbit", "assignment-8@taskorbit"})
+        phone({QStringLiteral("complete"), QString::fromStdString(ben), QLatin1String(uid)});
+    // Due date 7 moved on both sides: the phone's wins.
+    Assignment seven = stored(7);
+    seven.DUEDATE = kToday + 10;
+    ASSERT_TRUE(m_db->change(seven).ok());
+    phone({QStringLiteral("due"), QString::fromStdString(ben),
+           QStringLiteral("assignment-7@taskorbit"), QString::fromStdString(toIso(kToday + 20))});
+    const Outcome second = sync("BEN", "ben-pw-1", "");  // the stored account
+    EXPECT_NE(second.out.find("may not be concluded"), std::string::npos) << second.out;
+
+    EXPECT_EQ(stored(1).CLOSEDATE, kToday);
+    EXPECT_NE(stored(1).LOG.find("Concluded"), std::string::npos);
+    EXPECT_EQ(stored(4).CLOSEDATE, 0);  // no right to conclude it
+    EXPECT_EQ(stored(8).CLOSEDATE, 0);
+    EXPECT_EQ(stored(8).DUEDATE, kToday + 7);
+    EXPECT_EQ(stored(7).DUEDATE, kToday + 20);
+    EXPECT_EQ(stored(7).PREVDUE, kToday + 10);
+    const QJsonObject after = phoneList(ben);
+    const QJsonObject repeating = after.value(QStringLiteral("assignment-8@taskorbit")).toObject();
+    EXPECT_EQ(repeating.value(QStringLiteral("due")).toString().toStdString(), toIso(kToday + 7));
+    EXPECT_EQ(repeating.value(QStringLiteral("status")).toString(), QStringLiteral("NEEDS-ACTION"));
+    EXPECT_FALSE(after.contains(QStringLiteral("assignment-1@taskorbit")));  // closed: removed
 }
 
 }  // namespace

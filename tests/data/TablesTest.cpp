@@ -6,6 +6,7 @@
 
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
+#include "data/SyncTables.h"
 #include "data/Tables.h"
 
 namespace tko {
@@ -15,14 +16,15 @@ TEST(TablesTest, EveryTableHasItsDocumentedRecordLengthAndKeys) {
     // The packed record lengths of the data model; USERS is wider than the
     // historical 130 bytes because its password field holds a hash.
     const std::map<std::string, std::pair<int, int>> expected{
-        {"ASSIGNMENT", {158, 18}}, {"PEOPLE", {326, 8}},    {"USERS", {130 - 10 + 128, 6}},
-        {"USERPREF", {57, 1}},     {"SYSTEMPREF", {76, 0}}, {"REMINDER", {93, 4}},
-        {"ANNIVERS", {75, 4}},     {"PROJECT", {56, 4}},    {"PROJASSGN", {53, 5}},
-        {"PROJUSER", {49, 4}},     {"PEOUSER", {19, 1}},    {"GROUPNAME", {39, 3}},
-        {"GROUPPEOPLE", {43, 5}},  {"USERASSGN", {30, 2}},  {"USERVIEW", {30, 2}},
-        {"USERGROUPS", {38, 1}},   {"USGRPUSERS", {30, 2}}, {"SECURITY", {157, 1}},
+        {"ASSIGNMENT", {158, 18}}, {"PEOPLE", {326, 8}},     {"USERS", {130 - 10 + 128, 6}},
+        {"USERPREF", {57, 1}},     {"SYSTEMPREF", {76, 0}},  {"REMINDER", {93, 4}},
+        {"ANNIVERS", {75, 4}},     {"PROJECT", {56, 4}},     {"PROJASSGN", {53, 5}},
+        {"PROJUSER", {49, 4}},     {"PEOUSER", {19, 1}},     {"GROUPNAME", {39, 3}},
+        {"GROUPPEOPLE", {43, 5}},  {"USERASSGN", {30, 2}},   {"USERVIEW", {30, 2}},
+        {"USERGROUPS", {38, 1}},   {"USGRPUSERS", {30, 2}},  {"SECURITY", {157, 1}},
+        {"CALDAVUSER", {569, 1}},  {"CALDAVSYNC", {423, 1}},
     };
-    ASSERT_EQ(allTables().size(), 18u);
+    ASSERT_EQ(allTables().size(), 20u);
     for (const store::TableDef* table : allTables()) {
         auto it = expected.find(table->label);
         ASSERT_NE(it, expected.end()) << table->label;
@@ -164,6 +166,8 @@ TEST(TablesTest, EveryModelKeyHasItsComponentsInOrderAndItsUniqueness) {
         {"UGU:GROUP_KEY", {"GROUP,USERNAME", true}},
         {"UGU:USERNAME_KEY", {"USERNAME,GROUP", true}},
         {"SEC:KIND_KEY", {"KIND,USERNAME", true}},
+        {"CDU:USER_KEY", {"USERNAME", true}},
+        {"CDS:USERASSIGN_KEY", {"USERNAME,ASSIGNNUMBER", true}},
     };
     std::set<std::string> seen;
     for (const store::TableDef* table : allTables()) {
@@ -222,7 +226,9 @@ TEST(TablesTest, KeyConstantsNameExactlyTheDefinedKeys) {
     for (const store::TableDef* table : allTables())
         for (const store::KeyDef& key : table->keys) defined.insert(key.label);
     std::set<std::string> constants;
-    for (const char* label : key::all) {
+    std::vector<const char*> labels(key::all.begin(), key::all.end());
+    labels.insert(labels.end(), key::syncKeys.begin(), key::syncKeys.end());
+    for (const char* label : labels) {
         EXPECT_TRUE(constants.insert(label).second) << "listed twice: " << label;
         EXPECT_TRUE(defined.count(label)) << "no such key: " << label;
     }

@@ -1,7 +1,11 @@
 // The "Export to dBase" procedure on a demo office: who may run it, the folder
 // choice, the progress window and what the user is told when a file fails.
+#include <QComboBox>
 #include <QLabel>
+#include <QLineEdit>
 #include <QProgressBar>
+#include <QPushButton>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -12,6 +16,7 @@
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 #include "reports/ui/DbaseExportWindow.h"
+#include "sync/ui/ImportWindow.h"
 
 namespace tko {
 
@@ -65,6 +70,41 @@ private slots:
         QVERIFY(QDir().mkpath(m_out));
         m_chooserCalls = 0;
         MessageBox::clearShown();
+    }
+
+    // File > Import: the preview lists what would be created and what is
+    // refused without writing; Import writes and gives the numbers.
+    void theImportWindowPreviewsThenImports() {
+        const QString path = m_dir->filePath(QStringLiteral("tasks.csv"));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("Title,Due,Prio\r\nWater plants,2026-05-01,3\r\nToo high,2026-05-01,12\r\n");
+        file.close();
+        std::int64_t before = 0;
+        QVERIFY(m_db->count<Assignment>(store::all(), before).ok());
+        ImportWindow window(as("SUPERVISOR", 2));
+        window.formatCombo()->setCurrentIndex(1);
+        QVERIFY(window.mappingEdit()->isEnabled());
+        window.fileEdit()->setText(path);
+        window.mappingEdit()->setText(QStringLiteral("name=Title,due=Due,priority=Prio"));
+        QTest::mouseClick(window.previewButton(), Qt::LeftButton);
+        QCOMPARE(window.resultTable()->rowCount(), 2);
+        QCOMPARE(window.resultTable()->item(0, 1)->text(), QStringLiteral("Water plants"));
+        QVERIFY(window.resultTable()->item(1, 4)->text().contains(QStringLiteral("1 to 9")));
+        std::int64_t after = 0;
+        QVERIFY(m_db->count<Assignment>(store::all(), after).ok());
+        QCOMPARE(after, before);
+        QTest::mouseClick(window.importButton(), Qt::LeftButton);
+        QVERIFY(m_db->count<Assignment>(store::all(), after).ok());
+        QCOMPARE(after, before + 1);
+        QCOMPARE(window.resultTable()->item(0, 4)->text(),
+                 QStringLiteral("created as number %1").arg(before + 1));
+        QVERIFY(window.summaryLabel()->text().startsWith(QStringLiteral("1 created, 1 refused")));
+        // A file that is not there is said under the table; nothing is written.
+        window.fileEdit()->setText(m_dir->filePath(QStringLiteral("none.csv")));
+        QVERIFY(!window.run(false));
+        QVERIFY(!window.summaryLabel()->text().isEmpty());
+        QCOMPARE(window.resultTable()->rowCount(), 0);
     }
 
     void theMenuProcedureIsRegisteredUnderItsName() {

@@ -15,6 +15,7 @@
 #include "assign/Repetition.h"
 #include "reports/IcsExport.h"
 #include "support/TestStore.h"
+#include "sync/Vtodo.h"
 
 namespace tko {
 namespace {
@@ -248,6 +249,110 @@ TEST_F(IcsExportTest, AFileThatCannotBeWrittenIsReported) {
     const IcsExportResult written = exportIcs(*m_db, sessionOf("BEN"), m_dir.file("ben.ics"));
     EXPECT_TRUE(written.ok);
     EXPECT_EQ(written.todos, 1);
+}
+
+// The sync's VTODO written with libical and read back: what an assignment
+// shows on a calendar server comes back as it was, the general comments
+// only, the rule exact (RRULE only where the export finds one).
+TEST_F(IcsExportTest, SyncTodosReadBackAsTheAssignmentWasWritten) {
+    add("Plain", fromYmd(2026, 12, 8), repeat::NoRepeats).PRIORITY = 1;
+    add("Fortnightly", fromYmd(2026, 3, 5), repeat::WeeksAfterLastDue, 2);
+    add("Two-monthly from the 31st", fromYmd(2026, 12, 31), repeat::MonthsAfterLastDue, 2);
+    add("After conclusion", fromYmd(2026, 12, 8), repeat::DaysAfterConcluded, 10);
+    add("Last Friday", fromYmd(2026, 7, 31), repeat::SpecificWeekday);
+    add("Mon Wed Fri", fromYmd(2026, 12, 9), repeat::SetWeekdays);
+    add("Done, with secrets", fromYmd(2026, 12, 1), repeat::NoRepeats);
+    m_added[4].WEEKINMONTH = "Last";
+    m_added[4].DAYNO = 5;
+    m_added[5].SETDAYREPT = {0, 1, 0, 1, 0, 1, 0};
+    Assignment& done = m_added[6];
+    done.CLOSEDATE = fromYmd(2026, 12, 2);
+    done.GENERALMEMO = "Shown,\r\nto all; \"quoted\"";
+    done.CONFMEMO = "confidential words";
+    done.ASSIGNMEMO = "assignee words";
+    Reminder alarm;
+    alarm.DATE = fromYmd(2026, 11, 30);
+    alarm.NOTE = "Ring, ring";
+    alarm.ALARMFLAG = 1;
+    Reminder silent = alarm;
+    silent.ALARMFLAG = 0;
+    for (const Assignment& a : m_added) {
+        SCOPED_TRACE(a.NAME);
+        const std::string text =
+            sync::todoCalendarText(a, {alarm, silent}, QDateTime::currentDateTimeUtc());
+        EXPECT_EQ(text.find("confidential"), std::string::npos);
+        EXPECT_EQ(text.find("assignee words"), std::string::npos);
+        EXPECT_EQ(text.find("RRULE:") != std::string::npos, !icsRecurrenceRule(a).empty());
+        std::vector<sync::Todo> todos;
+        std::string error;
+        ASSERT_TRUE(sync::readTodos(text, todos, error)) << error;
+        ASSERT_EQ(todos.size(), 1u);
+        const sync::Todo& t = todos[0];
+        EXPECT_EQ(sync::numberOfUid(t.uid), a.ASSIGNNUMBER);
+        EXPECT_EQ(t.summary, a.NAME);
+        EXPECT_EQ(t.due, a.DUEDATE);
+        EXPECT_EQ(t.priority, a.PRIORITY);
+        EXPECT_EQ(sync::ruleOf(a), t.rule);
+        EXPECT_TRUE(t.unmatchedRule.empty());
+        EXPECT_EQ(t.completed, a.CLOSEDATE != 0);
+        if (t.completed) {
+            EXPECT_EQ(t.completedOn, a.CLOSEDATE);
+        }
+        ASSERT_EQ(t.alarms.size(), 1u);  // the alarmed reminder only
+        EXPECT_EQ(t.alarms[0], (sync::TodoAlarm{alarm.DATE, "Ring, ring"}));
+    }
+    EXPECT_EQ(sync::todoOf(done, {}).description, "Shown,\nto all; \"quoted\"");
+}
+
+// Other programs' to-dos: dates, UTC times, relative alarms, rules the
+// program has and rules it has not (kept as text, never guessed at).
+TEST_F(IcsExportTest, ForeignTodosAreReadOnTheirOwnTerms) {
+    struct Case {
+        std::string body;
+        Date due;
+        std::string rule;  // expected type
+        int number;
+        bool unmatched, completed;
+        Date alarm;
+    };
+    const std::vector<Case> cases{
+        {"DUE;VALUE=DATE:20261208", fromYmd(2026, 12, 8), repeat::NoRepeats, 0, false, false, 0},
+        {"DUE:20261208T100000Z\r\nRRULE:FREQ=DAILY;INTERVAL=4", fromYmd(2026, 12, 8),
+         repeat::DaysAfterLastDue, 4, false, false, 0},
+        {"DUE;TZID=Europe/Berlin:20261208T235000\r\nRRULE:FREQ=WEEKLY;BYDAY=MO,TH",
+         fromYmd(2026, 12, 8), repeat::SetWeekdays, 0, false, false, 0},
+        {"DUE;VALUE=DATE:20261208\r\nRRULE:FREQ=WEEKLY;COUNT=3", fromYmd(2026, 12, 8),
+         repeat::NoRepeats, 0, true, false, 0},
+        {"DUE;VALUE=DATE:20260131\r\nRRULE:FREQ=MONTHLY;INTERVAL=2", fromYmd(2026, 1, 31),
+         repeat::NoRepeats, 0, true, false, 0},
+        {"DUE;VALUE=DATE:20261208\r\nRRULE:FREQ=YEARLY", fromYmd(2026, 12, 8),
+         repeat::MonthsAfterLastDue, 12, false, false, 0},
+        {"DTSTART;VALUE=DATE:20261207\r\nSTATUS:COMPLETED\r\nBEGIN:VALARM\r\nACTION:DISPLAY\r\n"
+         "TRIGGER:-P1D\r\nDESCRIPTION:x\r\nEND:VALARM",
+         fromYmd(2026, 12, 7), repeat::NoRepeats, 0, false, true, fromYmd(2026, 12, 6)},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.body);
+        const std::string text =
+            "BEGIN:VCALENDAR\r\nVERSION:2.0\r\nPRODID:x\r\nBEGIN:VTODO\r\n"
+            "UID:foreign-1\r\nSUMMARY:Foreign\r\n" +
+            c.body + "\r\nEND:VTODO\r\nEND:VCALENDAR\r\n";
+        std::vector<sync::Todo> todos;
+        std::string error;
+        ASSERT_TRUE(sync::readTodos(text, todos, error)) << error;
+        ASSERT_EQ(todos.size(), 1u);
+        EXPECT_EQ(sync::numberOfUid(todos[0].uid), 0);
+        EXPECT_EQ(todos[0].due, c.due);
+        EXPECT_EQ(todos[0].rule.type, c.rule);
+        EXPECT_EQ(todos[0].rule.number, c.number);
+        EXPECT_EQ(!todos[0].unmatchedRule.empty(), c.unmatched);
+        EXPECT_EQ(todos[0].completed, c.completed);
+        EXPECT_EQ(todos[0].alarms.empty() ? 0 : todos[0].alarms[0].date, c.alarm);
+    }
+    std::vector<sync::Todo> none;
+    std::string error;
+    EXPECT_FALSE(sync::readTodos("Name,Due\r\n", none, error));
+    EXPECT_FALSE(error.empty());
 }
 
 }  // namespace

@@ -28,6 +28,7 @@
 #include "data/Keys.h"
 #include "data/Password.h"
 #include "data/Preferences.h"
+#include "data/SyncTables.h"
 #include "people/PeopleFilters.h"
 #include "platform/store/NameCollation.h"
 #include "platform/store/PgEngine.h"
@@ -865,6 +866,21 @@ TEST_F(ServerRolesTest, GeneralUserRoleCannotReachBeyondHisRights) {
                              "\"USER\") VALUES ('Stolen', 9, 'CARLA')",
                              {})
                      .ok());
+    // Calendar sync rows: his own only, to read and to write.
+    CaldavSync carlasRow, bensRow;
+    carlasRow.USERNAME = "CARLA";
+    carlasRow.ASSIGNNUMBER = 1;
+    ASSERT_TRUE(m_db->add(carlasRow).ok());
+    std::vector<CaldavSync> seen;
+    ASSERT_TRUE(ben->readAll(key::CDS_USERASSIGN_KEY, store::all(), seen).ok());
+    EXPECT_TRUE(seen.empty());
+    CaldavSync forged = carlasRow;
+    forged.rowPos = 0;
+    forged.ASSIGNNUMBER = 2;
+    EXPECT_FALSE(ben->add(forged).ok());
+    bensRow.USERNAME = "BEN";
+    bensRow.ASSIGNNUMBER = 1;
+    EXPECT_TRUE(ben->add(bensRow).ok());
 }
 
 // Renaming, suspending and deleting a user take his role along, in the same

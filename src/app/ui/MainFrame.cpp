@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QTimer>
 #include <QToolBar>
 
 #include <utility>
@@ -33,11 +34,15 @@
 #include "platform/ui/PrinterSetup.h"
 #include "platform/ui/Procedures.h"
 #include "platform/ui/WindowTranslation.h"
+#include "sync/CalDav.h"
 #include "translator/Lingua.h"
 
 namespace tko {
 
 namespace {
+
+// How often a running station syncs its user's calendar.
+constexpr int kCalendarSyncIntervalMs = 5 * 60 * 1000;
 
 enum class MenuKind { Menu, Procedure, Command, Exit };
 
@@ -67,6 +72,7 @@ constexpr MenuEntry kMenuEntries[] = {
     {MenuKind::Command, "fileMenu", "printSetupAction", "&Print Setup"},
     {MenuKind::Procedure, "fileMenu", "exportDbaseAction", "&Export to dBase", "ExportToDbase",
      true},
+    {MenuKind::Procedure, "fileMenu", "importTasksAction", "&Import Tasks...", "ImportTasks"},
     {MenuKind::Exit, "fileMenu", "exitAction", "E&xit", nullptr, false, true},
 
     {MenuKind::Menu, nullptr, "editMenu", "E&dit"},
@@ -184,6 +190,13 @@ MainFrame::MainFrame(Workspace& workspace, QWidget* parent)
     m_workLabel = new QLabel(this);
     m_workLabel->setObjectName(QStringLiteral("workStatusLabel"));
     statusBar()->addPermanentWidget(m_workLabel);
+    m_calendarLabel = new QLabel(this);
+    m_calendarLabel->setObjectName(QStringLiteral("calendarStatusLabel"));
+    m_calendarLabel->hide();
+    statusBar()->addPermanentWidget(m_calendarLabel);
+    m_calendarTimer = new QTimer(this);
+    m_calendarTimer->setInterval(kCalendarSyncIntervalMs);
+    connect(m_calendarTimer, &QTimer::timeout, this, &MainFrame::syncCalendar);
     if (ChangeWatcher* watcher =
             m_workspace.db ? ChangeWatcher::of(m_workspace.db->engine()) : nullptr) {
         connect(watcher, &ChangeWatcher::changed, this, [this](const store::ChangeNotice& notice) {
@@ -207,6 +220,23 @@ void MainFrame::refreshWorkStatus() {
         text += QStringLiteral("  ") +
                 QString::fromStdString(translateText("You have unseen or changed assignments"));
     m_workLabel->setText(text);
+}
+
+void MainFrame::syncCalendar() {
+    const std::string& user = m_workspace.session.GlobalUser;
+    if (user.empty() || !m_workspace.db) return;
+    sync::CalDavAccount account;
+    if (!sync::loadCalDavAccount(*m_workspace.db, user, account).ok()) return;  // none: no sync
+    const sync::CalDavReport report = sync::syncCalDav(*m_workspace.db, m_workspace.session,
+                                                       account, Clock::today(), Clock::now());
+    if (report.reachable) {
+        m_calendarLabel->hide();
+        if (report.concluded + report.changed > 0) refreshWorkStatus();
+        return;
+    }
+    m_calendarLabel->setText(QString::fromStdString(
+        translateText("The calendar server cannot be reached; trying again later.")));
+    m_calendarLabel->show();
 }
 
 void MainFrame::connectionChanged(bool lost) {
@@ -384,6 +414,8 @@ void MainFrame::enterSession(const std::string& user, int accessLevel) {
     statusBar()->showMessage(QString::fromStdString(user));
     refreshWorkStatus();
     showStartupAlerts();
+    syncCalendar();
+    m_calendarTimer->start();
 }
 
 void MainFrame::showStartupAlerts() {

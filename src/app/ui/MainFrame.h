@@ -11,6 +11,7 @@
 
 class QAction;
 class QLabel;
+class QTimer;
 
 namespace tko {
 
@@ -58,6 +59,11 @@ private:
     // The status bar's count of due work and unseen alert, read afresh.
     void refreshWorkStatus();
     void connectionChanged(bool lost);
+    // The user's assignments with his calendar server (sync/CalDav.h), when
+    // he has an account there: at log-in and then every few minutes. A
+    // server that cannot be reached is said in the status bar and tried
+    // again at the next round.
+    void syncCalendar();
     bool saveOnClose();
     void noteFrameEdges();
 
@@ -78,6 +84,8 @@ private:
     QMargins m_frameEdges;  // title bar and edges of the normal frame
     QLabel* m_workLabel = nullptr;
     QLabel* m_connectionLabel = nullptr;
+    QLabel* m_calendarLabel = nullptr;
+    QTimer* m_calendarTimer = nullptr;
 };
 
 }  // namespace tko

@@ -13,6 +13,7 @@
 #include "reports/ui/CalendarPrint.h"
 #include "reports/ui/DbaseExportWindow.h"
 #include "reports/ui/ReportScreens.h"
+#include "sync/ui/ImportWindow.h"
 #include "users/ui/UserScreens.h"
 #include "views/ui/CalendarWindow.h"
 #include "views/ui/ListScreens.h"
@@ -29,6 +30,7 @@ void registerProgramScreens() {
     registerDeletionScreens(procedures());
     registerProjectScreens(procedures());
     registerExportScreens(procedures());
+    registerImportScreens(procedures());
     registerUserScreens(procedures());
     registerReportScreens(procedures());
     registerGroupScreens(procedures());

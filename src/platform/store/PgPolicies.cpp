@@ -441,6 +441,13 @@ std::string officePolicySql(const std::string& dataSchema, const std::string& da
         "users.tko_user())))";
     sql += policy("users.\"SECURITY\"", "tko_all", "ALL", ownCount, ownCount);
 
+    // Calendar sync: a user's own account and sync rows only, for everyone.
+    const std::string ownRows = "users.tko_is_user(\"USERNAME\", (SELECT users.tko_user()))";
+    for (const char* label : {"CALDAVUSER", "CALDAVSYNC"}) {
+        sql += policy(t(label), "tko_all", "ALL", ownRows, ownRows);
+        sql += "ALTER TABLE " + t(label) + " ENABLE ROW LEVEL SECURITY;\n";
+    }
+
     // The rights tables and the settings: written by System Administrators.
     for (const char* label : {"USERASSGN", "USERVIEW", "USERGROUPS", "USGRPUSERS"})
         sql += administratorsWrite(t(label));

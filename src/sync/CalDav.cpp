@@ -1,0 +1,344 @@
+#include "sync/CalDav.h"
+
+#include <QDateTime>
+#include <QUrl>
+#include <QXmlStreamReader>
+
+#include <curl/curl.h>
+
+#include <map>
+
+#include "access/Access.h"
+#include "assign/AssignmentRules.h"
+#include "assign/Conclude.h"
+#include "data/FieldWidth.h"
+#include "data/Keys.h"
+#include "data/Security.h"
+#include "data/SyncTables.h"
+#include "data/Tables.h"
+#include "sync/Vtodo.h"
+
+namespace tko::sync {
+
+namespace {
+
+constexpr long kTimeoutSeconds = 20;
+
+struct Response {
+    long status = 0;  // 0: no answer
+    std::string body;
+    std::string etag;
+    std::string error;
+};
+
+size_t collectBody(char* data, size_t size, size_t count, void* target) {
+    static_cast<std::string*>(target)->append(data, size * count);
+    return size * count;
+}
+
+size_t collectHeader(char* data, size_t size, size_t count, void* target) {
+    const std::string line(data, size * count);
+    const std::string name = "etag:";
+    if (line.size() > name.size() &&
+        std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
+            return a == std::tolower(static_cast<unsigned char>(b));
+        })) {
+        std::string value = line.substr(name.size());
+        while (!value.empty() && (value.front() == ' ')) value.erase(0, 1);
+        while (!value.empty() &&
+               (value.back() == '\r' || value.back() == '\n' || value.back() == ' '))
+            value.pop_back();
+        *static_cast<std::string*>(target) = value;
+    }
+    return size * count;
+}
+
+Response request(const CalDavAccount& account, const std::string& method, const std::string& url,
+                 const std::string& body, const std::vector<std::string>& headers) {
+    Response r;
+    CURL* curl = curl_easy_init();
+    if (!curl) {
+        r.error = "libcurl cannot start";
+        return r;
+    }
+    curl_slist* list = nullptr;
+    for (const std::string& h : headers) list = curl_slist_append(list, h.c_str());
+    curl_easy_setopt(curl, CURLOPT_URL, url.c_str());
+    curl_easy_setopt(curl, CURLOPT_CUSTOMREQUEST, method.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, list);
+    curl_easy_setopt(curl, CURLOPT_TIMEOUT, kTimeoutSeconds);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, &collectBody);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &r.body);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &collectHeader);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &r.etag);
+    if (!account.login.empty()) {
+        curl_easy_setopt(curl, CURLOPT_USERNAME, account.login.c_str());
+        curl_easy_setopt(curl, CURLOPT_PASSWORD, account.password.c_str());
+    }
+    if (!body.empty() || method == "PUT") {
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    }
+    const CURLcode rc = curl_easy_perform(curl);
+    if (rc == CURLE_OK)
+        curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &r.status);
+    else
+        r.error = curl_easy_strerror(rc);
+    curl_slist_free_all(list);
+    curl_easy_cleanup(curl);
+    return r;
+}
+
+struct ServerTodo {
+    std::string href;  // absolute URL
+    std::string etag;
+    Todo todo;
+};
+
+// The VTODOs of a calendar-query answer (a multistatus), by assignment number.
+std::map<std::int32_t, ServerTodo> readMultistatus(const std::string& xml,
+                                                   const std::string& base) {
+    std::map<std::int32_t, ServerTodo> out;
+    QXmlStreamReader reader(QByteArray::fromStdString(xml));
+    ServerTodo current;
+    std::string data;
+    const QUrl baseUrl(QString::fromStdString(base));
+    while (!reader.atEnd()) {
+        reader.readNext();
+        if (reader.isStartElement()) {
+            const QStringView name = reader.name();
+            if (name == u"response") {
+                current = ServerTodo{};
+                data.clear();
+            } else if (name == u"href") {
+                current.href =
+                    baseUrl.resolved(QUrl(reader.readElementText())).toString().toStdString();
+            } else if (name == u"getetag") {
+                current.etag = reader.readElementText().toStdString();
+            } else if (name == u"calendar-data") {
+                data = reader.readElementText().toStdString();
+            }
+        } else if (reader.isEndElement() && reader.name() == u"response") {
+            std::vector<Todo> todos;
+            std::string error;
+            if (!data.empty() && readTodos(data, todos, error) && todos.size() == 1) {
+                current.todo = todos.front();
+                if (const std::int32_t number = numberOfUid(current.todo.uid))
+                    out[number] = current;
+            }
+        }
+    }
+    return out;
+}
+
+const char* kQuery =
+    "<?xml version=\"1.0\" encoding=\"utf-8\"?>"
+    "<c:calendar-query xmlns:d=\"DAV:\" xmlns:c=\"urn:ietf:params:xml:ns:caldav\">"
+    "<d:prop><d:getetag/><c:calendar-data/></d:prop>"
+    "<c:filter><c:comp-filter name=\"VCALENDAR\"><c:comp-filter name=\"VTODO\"/>"
+    "</c:comp-filter></c:filter></c:calendar-query>";
+
+bool success(const Response& r) {
+    return r.status >= 200 && r.status < 300;
+}
+
+}  // namespace
+
+Status loadCalDavAccount(Database& db, const std::string& user, CalDavAccount& account) {
+    std::vector<CaldavUser> rows;
+    Status s = db.readAll(key::CDU_USER_KEY, access::fieldIsUser("USERNAME", user), rows);
+    if (!s.ok()) return s;
+    if (rows.empty()) return Status::error(store::kRecordNotFound);
+    std::string key;
+    if (!(s = officeSealKey(db, key)).ok()) return s;
+    account.url = store::rtrim(rows.front().URL);
+    account.login = store::rtrim(rows.front().LOGIN);
+    if (!openSecret(store::rtrim(rows.front().PASSWORD), key, account.password))
+        return db.track(Status::error(store::kInvalidArgument,
+                                      "The stored calendar password cannot be opened"));
+    return Status::success();
+}
+
+Status storeCalDavAccount(Database& db, const std::string& user, const CalDavAccount& account) {
+    if (store::utf8Length(account.url) > CaldavUser::Width::URL ||
+        store::utf8Length(account.login) > CaldavUser::Width::LOGIN ||
+        sealedWidth(static_cast<int>(account.password.size())) > CaldavUser::Width::PASSWORD)
+        return db.track(Status::error(store::kInvalidArgument,
+                                      "The calendar server's address, user name or password is "
+                                      "longer than the program keeps"));
+    std::string key;
+    Status s = officeSealKey(db, key);
+    if (!s.ok()) return s;
+    std::vector<CaldavUser> rows;
+    if (!(s = db.readAll(key::CDU_USER_KEY, access::fieldIsUser("USERNAME", user), rows)).ok())
+        return s;
+    CaldavUser row = rows.empty() ? CaldavUser{} : rows.front();
+    row.USERNAME = store::clipText(user, CaldavUser::Width::USERNAME);
+    row.URL = account.url;
+    row.LOGIN = account.login;
+    row.PASSWORD = sealSecret(account.password, key);
+    return rows.empty() ? db.add(row) : db.change(row);
+}
+
+CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccount& account,
+                        Date today, Time now) {
+    CalDavReport report;
+    const std::string user = store::rtrim(session.GlobalUser);
+    std::string base = account.url;
+    if (base.empty() || base.back() != '/') base += '/';
+    auto stop = [&](const std::string& why) {
+        report.ok = false;
+        report.failure = why;
+        return report;
+    };
+
+    const Response listing = request(account, "REPORT", base, kQuery,
+                                     {"Depth: 1", "Content-Type: application/xml; charset=utf-8"});
+    if (listing.status == 0) {
+        report.reachable = false;
+        return stop("The calendar server cannot be reached: " + listing.error);
+    }
+    if (listing.status != 207)
+        return stop("The calendar server refused to list the to-dos (HTTP " +
+                    std::to_string(listing.status) + ")");
+    const std::map<std::int32_t, ServerTodo> server = readMultistatus(listing.body, base);
+
+    std::vector<CaldavSync> states;
+    if (!db.readAll(key::CDS_USERASSIGN_KEY, access::fieldIsUser("USERNAME", user), states).ok())
+        return stop("The sync state cannot be read: " + db.lastError().describe());
+    std::vector<Assignment> open;
+    if (!db.readAll(key::ASS_PERSONDATE_KEY,
+                    store::allOf({access::fieldIsUser("PERSON", user), store::eq("CLOSEDATE", 0)}),
+                    open)
+             .ok())
+        return stop("The assignments cannot be read: " + db.lastError().describe());
+    std::map<std::int32_t, Assignment> openByNumber;
+    for (const Assignment& a : open) openByNumber[a.ASSIGNNUMBER] = a;
+
+    auto alarmsOf = [&](const Assignment& a) {
+        std::vector<Reminder> reminders;
+        db.readAll(key::REM_ASSIGNNUMBER_KEY,
+                   store::allOf({store::eq("ASSIGNNUMBER", std::int64_t{a.ASSIGNNUMBER}),
+                                 access::fieldIsUser("USER", user), store::eq("ALARMFLAG", 1)}),
+                   reminders);
+        return reminders;
+    };
+    // Writes the assignment's to-do and remembers what it carried.
+    auto put = [&](const Assignment& a, CaldavSync& state, const std::string& match) -> bool {
+        const std::string href =
+            store::rtrim(state.HREF).empty()
+                ? base + "assignment-" + std::to_string(a.ASSIGNNUMBER) + ".ics"
+                : store::rtrim(state.HREF);
+        const Response r = request(
+            account, "PUT", href, todoCalendarText(a, alarmsOf(a), QDateTime::currentDateTimeUtc()),
+            {"Content-Type: text/calendar; charset=utf-8", match});
+        if (!success(r)) {
+            report.notes.push_back("\"" + store::rtrim(a.NAME) + "\" was not written (HTTP " +
+                                   std::to_string(r.status) + ")");
+            return false;
+        }
+        state.USERNAME = store::clipText(user, CaldavSync::Width::USERNAME);
+        state.ASSIGNNUMBER = a.ASSIGNNUMBER;
+        state.HREF = href;
+        state.ETAG = r.etag;
+        state.NAME = a.NAME;
+        state.DUEDATE = a.DUEDATE;
+        const Status s = state.rowPos ? db.change(state) : db.add(state);
+        if (!s.ok()) return false;
+        ++report.written;
+        return true;
+    };
+
+    for (CaldavSync& state : states) {
+        const std::int32_t number = state.ASSIGNNUMBER;
+        const auto onServer = server.find(number);
+        auto local = openByNumber.find(number);
+        if (onServer != server.end() && onServer->second.etag != store::rtrim(state.ETAG)) {
+            const Todo& t = onServer->second.todo;
+            if (t.completed && local != openByNumber.end()) {
+                Assignment after;
+                const Outcome out =
+                    ConcludeAssignment(db, session, number, today, &local->second, &after);
+                if (concludedHere(out)) {
+                    ++report.concluded;
+                    if (closedForGood(after))
+                        openByNumber.erase(local);
+                    else
+                        local->second = after;  // the next due date goes back to the server
+                } else if (!out.ok()) {
+                    report.notes.push_back("\"" + store::rtrim(local->second.NAME) +
+                                           "\" was completed on the calendar but may not be "
+                                           "concluded here");
+                }
+            } else if (local != openByNumber.end() &&
+                       (t.summary != store::rtrim(state.NAME) || t.due != state.DUEDATE)) {
+                Assignment opened = local->second;
+                Assignment next = opened;
+                const bool nameOnServer =
+                    t.summary != store::rtrim(state.NAME) && !t.summary.empty();
+                const bool nameHere = store::rtrim(opened.NAME) != store::rtrim(state.NAME);
+                if (t.due != state.DUEDATE && t.due != kNoDate) next.DUEDATE = t.due;
+                if (nameOnServer) {
+                    if (nameHere && store::rtrim(opened.NAME) != t.summary) {
+                        next.GENERALMEMO = store::rtrim(next.GENERALMEMO) +
+                                           (store::rtrim(next.GENERALMEMO).empty() ? "" : "\r\n") +
+                                           "Name on the calendar: " + t.summary;
+                        report.notes.push_back("\"" + store::rtrim(opened.NAME) +
+                                               "\" was renamed on both sides; the calendar's name "
+                                               "is kept in the comments");
+                    } else if (store::utf8Length(t.summary) <= Assignment::Width::NAME &&
+                               !checkLineText("Assignment", t.summary)) {
+                        next.NAME = t.summary;
+                    }
+                }
+                access::Viewer viewer;
+                if (!next.sameValues(opened)) {
+                    if (!access::loadViewer(db, session, viewer).ok() ||
+                        !access::mayChangeAssignment(opened, viewer)) {
+                        report.notes.push_back("\"" + store::rtrim(opened.NAME) +
+                                               "\" was changed on the calendar, but only its giver "
+                                               "may change it; the office's version is kept");
+                    } else {
+                        applyChangeOnOk(next, opened, session, today, now);
+                        if (storeAssignment(db, next, opened).ok()) {
+                            local->second = next;
+                            ++report.changed;
+                        } else {
+                            report.notes.push_back("\"" + store::rtrim(opened.NAME) +
+                                                   "\" was changed at another station meanwhile; "
+                                                   "the calendar's change waits for the next sync");
+                            continue;
+                        }
+                    }
+                }
+            }
+        }
+        local = openByNumber.find(number);
+        if (local == openByNumber.end()) {
+            // No longer open for the user: off the server, and forgotten.
+            if (onServer != server.end()) request(account, "DELETE", onServer->second.href, {}, {});
+            db.remove(state);
+            ++report.deleted;
+            continue;
+        }
+        const Assignment& a = local->second;
+        const bool stale =
+            onServer == server.end() || onServer->second.etag != store::rtrim(state.ETAG) ||
+            store::rtrim(a.NAME) != store::rtrim(state.NAME) || a.DUEDATE != state.DUEDATE;
+        if (stale) {
+            if (onServer != server.end()) state.ETAG = onServer->second.etag;
+            put(a, state,
+                onServer == server.end() ? "If-None-Match: *"
+                                         : "If-Match: " + store::rtrim(state.ETAG));
+        }
+        openByNumber.erase(number);
+    }
+    for (const auto& [number, a] : openByNumber) {
+        CaldavSync state;
+        put(a, state, "If-None-Match: *");
+    }
+    return report;
+}
+
+}  // namespace tko::sync

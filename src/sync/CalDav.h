@@ -1,0 +1,65 @@
+// Two-way sync of a user's open assignments with a calendar server's to-do
+// collection (CalDAV, RFC 4791), over libcurl.
+//
+// Each open assignment given to the user is one VTODO (Vtodo.h) named
+// "assignment-N.ics" in the collection. A run:
+//   1. reads the collection (REPORT calendar-query: every VTODO with its
+//      ETag);
+//   2. for each assignment synced before (CALDAVSYNC holds the HREF, the ETag
+//      and the name and due date of the last sync, the common ancestor):
+//      - the to-do was completed on the server: the assignment is concluded
+//        through ConcludeAssignment (its rights, log line and, for a
+//        repeating one, the next due date, which the to-do then shows);
+//      - its SUMMARY or DUE changed on the server: the change is saved as the
+//        assignment form saves one (rights, "Changed" log line, version
+//        check). When the office changed the same field since the last sync
+//        too, the due date follows the server (the user's own choice on his
+//        calendar) and a name keeps the office's text, the server's text
+//        going into the general comments, so neither side's text is lost;
+//      - then the to-do is written again when the assignment differs from it;
+//      - an assignment no longer open for the user (concluded for good,
+//        deleted, given to someone else) is deleted from the server;
+//   3. every open assignment not synced yet is written (If-None-Match: *).
+// Only the user's own sync rows are read or written.
+//
+// GUI-free; one thread at a time per Database. The HTTP calls block, each
+// bounded by a time-out.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "data/Database.h"
+#include "data/Session.h"
+#include "platform/Date.h"
+
+namespace tko::sync {
+
+struct CalDavAccount {
+    std::string url;  // the to-do collection, ending in "/"
+    std::string login;
+    std::string password;
+};
+
+struct CalDavReport {
+    bool reachable = true;  // false: the server could not be reached, nothing changed
+    bool ok = true;         // false: `failure` says what stopped the run
+    std::string failure;
+    int written = 0;                 // to-dos written to the server
+    int concluded = 0;               // assignments concluded from the server
+    int changed = 0;                 // assignments changed from the server
+    int deleted = 0;                 // to-dos deleted from the server
+    std::vector<std::string> notes;  // conflicts and refusals, one line each
+};
+
+// The stored account of `user`; kRecordNotFound when he has none. The
+// password comes back unsealed.
+Status loadCalDavAccount(Database& db, const std::string& user, CalDavAccount& account);
+// Stores the account of `user` with the password sealed; kInvalidArgument
+// when a value does not fit its field (nothing is cut).
+Status storeCalDavAccount(Database& db, const std::string& user, const CalDavAccount& account);
+
+CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccount& account,
+                        Date today, Time now);
+
+}  // namespace tko::sync
