@@ -13,9 +13,10 @@ set(tko_rank_assign 5)
 set(tko_rank_users 6)
 set(tko_rank_views 7)
 set(tko_rank_reports 8)
-set(tko_rank_app 9)
-set(tko_rank_cli 10)
-set(tko_top_rank 9)  # from here on, logic may use window code
+set(tko_rank_notices 9)
+set(tko_rank_app 10)
+set(tko_rank_cli 11)
+set(tko_top_rank 10)  # from here on, logic may use window code
 
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)

@@ -73,7 +73,10 @@ const std::vector<Cascade>& cascades() {
           {"USERPREF", key::USP_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USERVIEW", key::USV_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
           {"USGRPUSERS", key::UGU_USERNAME_KEY, {{"USERNAME", "USERNAME"}}, {}, {}, nullptr},
-          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME")},
+          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME"),
+          // His choice of notices by mail and the notices still for him.
+          namesUser("NOTICEPREF", key::NTP_USERNAME_KEY, "USERNAME"),
+          namesUser("OUTBOX", key::OUT_RECIPIENT_KEY, "RECIPIENT")},
          {{"GROUPPEOPLE",
            key::GRP_PEOPLE_KEY,
            {{"USERNAME", "SHORTNAME"}},
@@ -99,7 +102,11 @@ const std::vector<Cascade>& cascades() {
           namesUser("PROJUSER", key::PRU_USER_KEY, "USER"),
           namesUser("PEOUSER", key::PEU_PERSONNUMBER_KEY, "USER"),
           // His count of wrong passwords.
-          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME")}},
+          namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME"),
+          // His choice of notices by mail, the notices for him and those he caused.
+          namesUser("NOTICEPREF", key::NTP_USERNAME_KEY, "USERNAME"),
+          namesUser("OUTBOX", key::OUT_RECIPIENT_KEY, "RECIPIENT"),
+          namesUser("OUTBOX", key::OUT_STATE_KEY, "CREATEDBY")}},
         {"USERGROUPS",
          {{"USGRPUSERS", key::UGU_GROUP_KEY, {{"GROUP", "GROUP"}}, {}, {}, nullptr}},
          {{"USGRPUSERS", key::UGU_GROUP_KEY, {{"GROUP", "GROUP"}}, {}, {}, nullptr}}},

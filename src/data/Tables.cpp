@@ -339,18 +339,28 @@ TKO_DEFINE_TABLE(UserGroupUser, TKO_USGRPUSERS_FIELDS, "USGRPUSERS", "UGU", "USG
 TKO_DEFINE_TABLE(Security, TKO_SECURITY_FIELDS, "SECURITY", "SEC", "SECURITY", Users,
                  {{"SEC:KIND_KEY", true, {"KIND", "USERNAME"}}})
 
+// The mail notices' tables, added later like SECURITY.
+TKO_DEFINE_TABLE(MailSetup, TKO_MAILSETUP_FIELDS, "MAILSETUP", "MLS", "MAILSETU", Data, {})
+TKO_DEFINE_TABLE(NoticePref, TKO_NOTICEPREF_FIELDS, "NOTICEPREF", "NTP", "NOTICEPR", Data,
+                 {{"NTP:USERNAME_KEY", true, {"USERNAME"}}})
+TKO_DEFINE_TABLE(Outbox, TKO_OUTBOX_FIELDS, "OUTBOX", "OUT", "OUTBOX", Data,
+                 {{"OUT:STATE_KEY", false, {"STATE", "NEXTDATE", "NEXTTIME"}},
+                  {"OUT:RECIPIENT_KEY", false, {"RECIPIENT", "CREATEDDATE", "CREATEDTIME"}}})
+
 const std::vector<const TableDef*>& allTables() {
     static const std::vector<const TableDef*> tables{
-        &Assignment::def(), &Person::def(),      &UserPref::def(),  &SystemPref::def(),
-        &Reminder::def(),   &Anniversary::def(), &Project::def(),   &ProjAssign::def(),
-        &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(), &GroupPeople::def(),
-        &UserAssign::def(), &UserView::def(),    &UserGroup::def(), &UserGroupUser::def(),
-        &Security::def(),   &User::def()};
+        &Assignment::def(), &Person::def(),      &UserPref::def(),   &SystemPref::def(),
+        &Reminder::def(),   &Anniversary::def(), &Project::def(),    &ProjAssign::def(),
+        &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(),  &GroupPeople::def(),
+        &UserAssign::def(), &UserView::def(),    &UserGroup::def(),  &UserGroupUser::def(),
+        &Security::def(),   &MailSetup::def(),   &NoticePref::def(), &Outbox::def(),
+        &User::def()};
     return tables;
 }
 
 bool isLaterTable(const TableDef& table) {
-    return &table == &Security::def();
+    return &table == &Security::def() || &table == &MailSetup::def() ||
+           &table == &NoticePref::def() || &table == &Outbox::def();
 }
 
 const TableDef* tableByLabel(const std::string& label) {

@@ -78,6 +78,10 @@ private:
     QMargins m_frameEdges;  // title bar and edges of the normal frame
     QLabel* m_workLabel = nullptr;
     QLabel* m_connectionLabel = nullptr;
+    // The desktop's notices of the logged-in user (made at log-in).
+    class DesktopNotifier* m_notifier = nullptr;
+    void startDesktopNotices();
+    void openMailSettings(QWidget* parent);
 };
 
 }  // namespace tko
