@@ -25,6 +25,7 @@
 #include "cli/ScriptCommands.h"
 #include "data/Notices.h"
 #include "data/Password.h"
+#include "notices/DesktopNotices.h"
 #include "notices/OutboxSender.h"
 #include "support/TestStore.h"
 
@@ -463,6 +464,60 @@ TEST_F(NoticesTest, TheDigestListsExactlyTheUsersDueWork) {
     mail = sink.messages();
     ASSERT_EQ(mail.size(), 2u);
     EXPECT_NE(field(mail[1], "text").find("Task 3"), std::string::npos);
+}
+
+// The desktop's notices: the user's own work and alarmed reminders falling
+// due today, each once per day; the administrators hear of unsent mail.
+TEST_F(NoticesTest, TheDesktopTellsTodaysWorkOnce) {
+    Assignment closed = work(4, "SUPERVISOR", "BEN", kToday);
+    closed.CLOSEDATE = kToday;
+    for (Assignment a :
+         {work(1, "SUPERVISOR", "BEN", kToday), work(2, "SUPERVISOR", "BEN", kToday - 1),
+          work(3, "SUPERVISOR", "BEN", kToday + 1), closed, work(5, "SUPERVISOR", "ben", kToday),
+          work(6, "BEN", "ANNA", kToday)})
+        ASSERT_TRUE(m_db->add(a).ok());
+    Reminder r;
+    r.DATE = kToday;
+    r.USER = "BEN";
+    r.NOTE = "Call the bank";
+    r.ALARMFLAG = 1;
+    r.REMINDNUMBER = 1;
+    ASSERT_TRUE(m_db->add(r).ok());
+    r.NOTE = "Quiet";
+    r.ALARMFLAG = 0;
+    r.REMINDNUMBER = 2;
+    ASSERT_TRUE(m_db->add(r).ok());
+    Session ben;
+    ben.GlobalUser = "BEN";
+    DueAnnouncer announcer;
+    std::vector<DueNotice> fresh;
+    int troubled = 0;
+    ASSERT_TRUE(announcer.poll(*m_db, ben, kToday, fresh, troubled).ok());
+    ASSERT_EQ(fresh.size(), 2u);
+    EXPECT_EQ(fresh[0].kind, DueNotice::Assignment);
+    EXPECT_EQ(fresh[0].number, 1);
+    EXPECT_EQ(fresh[1].kind, DueNotice::Reminder);
+    EXPECT_EQ(fresh[1].text, "Call the bank");
+    EXPECT_EQ(troubled, -1);
+    ASSERT_TRUE(announcer.poll(*m_db, ben, kToday, fresh, troubled).ok());
+    EXPECT_TRUE(fresh.empty());
+    ASSERT_TRUE(announcer.poll(*m_db, ben, kToday + 1, fresh, troubled).ok());
+    ASSERT_EQ(fresh.size(), 1u);
+    EXPECT_EQ(fresh[0].number, 3);
+
+    ASSERT_EQ(
+        run({"add", "--user", "SUPERVISOR", "--person", "ANNA", "--name", "Post"}, "SUPERVISOR")
+            .code,
+        0);
+    EXPECT_EQ(send().code, 1);  // no server listens
+    Session supervisor;
+    supervisor.GlobalUser = "SUPERVISOR";
+    supervisor.GlobalUserAccess = 2;
+    DueAnnouncer forAdmin;
+    ASSERT_TRUE(forAdmin.poll(*m_db, supervisor, kToday, fresh, troubled).ok());
+    EXPECT_EQ(troubled, 1);
+    ASSERT_TRUE(forAdmin.poll(*m_db, supervisor, kToday, fresh, troubled).ok());
+    EXPECT_EQ(troubled, -1);  // told already
 }
 
 // Mail settings and choices: bad input is refused with nothing written, the
