@@ -23,6 +23,7 @@
 #include "assign/NoticeRules.h"
 #include "cli/NoticeCommands.h"
 #include "cli/ScriptCommands.h"
+#include "cli/UserCommand.h"
 #include "data/Notices.h"
 #include "data/Password.h"
 #include "notices/DesktopNotices.h"
@@ -518,6 +519,33 @@ TEST_F(NoticesTest, TheDesktopTellsTodaysWorkOnce) {
     EXPECT_EQ(troubled, 1);
     ASSERT_TRUE(forAdmin.poll(*m_db, supervisor, kToday, fresh, troubled).ok());
     EXPECT_EQ(troubled, -1);  // told already
+}
+
+// A user's choice of notices and the notices for him follow his rename and
+// go with him when he is deleted.
+TEST_F(NoticesTest, NoticesFollowTheirUsersRenameAndDeletion) {
+    ASSERT_EQ(run({"prefs", "--user", "BEN", "--language", "de"}, "BEN").code, 0);
+    ASSERT_EQ(
+        run({"add", "--user", "SUPERVISOR", "--person", "BEN", "--name", "Post"}, "SUPERVISOR")
+            .code,
+        0);
+    auto user = [&](std::vector<std::string> words) {
+        words.insert(words.begin() + 1, m_source.directory);
+        setenv("TASKORBIT_PASSWORD", password("SUPERVISOR").c_str(), 1);
+        std::ostringstream out, err;
+        return runUserCommand(
+            *m_db, words, [](const std::string&, std::string&) { return false; }, out, err);
+    };
+    ASSERT_EQ(user({"rename", "BEN", "BENNY", "--user", "SUPERVISOR"}), 0);
+    NoticePref pref;
+    ASSERT_TRUE(readNoticePref(*m_db, "BENNY", pref).ok());
+    EXPECT_EQ(store::rtrim(pref.LANGUAGE), "de");
+    ASSERT_EQ(outbox().size(), 1u);
+    EXPECT_EQ(store::rtrim(outbox()[0].RECIPIENT), "BENNY");
+    ASSERT_EQ(user({"delete", "BENNY", "--user", "SUPERVISOR"}), 0);
+    EXPECT_TRUE(outbox().empty());
+    ASSERT_TRUE(readNoticePref(*m_db, "BENNY", pref).ok());
+    EXPECT_EQ(pref.rowPos, 0);
 }
 
 // Mail settings and choices: bad input is refused with nothing written, the
