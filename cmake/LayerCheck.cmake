@@ -13,10 +13,11 @@ set(tko_rank_assign 5)
 set(tko_rank_users 6)
 set(tko_rank_views 7)
 set(tko_rank_reports 8)
-set(tko_rank_sync 9)
-set(tko_rank_app 10)
-set(tko_rank_cli 11)
-set(tko_top_rank 10)  # from here on, logic may use window code
+set(tko_rank_notices 9)
+set(tko_rank_sync 10)
+set(tko_rank_app 11)
+set(tko_rank_cli 12)
+set(tko_top_rank 11)  # from here on, logic may use window code
 
 get_filename_component(SOURCE_DIR "${SOURCE_DIR}" ABSOLUTE)
 file(GLOB_RECURSE sources RELATIVE ${SOURCE_DIR} ${SOURCE_DIR}/*.h ${SOURCE_DIR}/*.cpp)

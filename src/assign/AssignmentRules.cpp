@@ -1,4 +1,5 @@
 #include "assign/AssignmentRules.h"
+#include "assign/NoticeRules.h"
 
 #include <QRegularExpression>
 
@@ -265,10 +266,26 @@ Status addNewAssignment(Database& db, Assignment& a) {
     return addNumbered(db, a, &Assignment::ASSIGNNUMBER, key::ASS_NUMBER_KEY);
 }
 
-Outcome storeAssignment(Database& db, Assignment& current, const Assignment& opened) {
+Outcome storeAssignment(Database& db, Assignment& current, const Assignment& opened,
+                        const std::string& actor) {
     Outcome out;
+    const Assignment entered = current;
+    // The change runs as a savepoint inside this transaction, so that the
+    // notices it calls for are stored with it or not at all.
+    if (!db.begin(transactionTables(Assignment::def(), false), kIntegrityTimeoutMs).ok())
+        return Outcome::failed(standardMessage(34, db.lastError().describe(),
+                                               translateText("Update"), label::ASSIGNMENT));
     const Outcome r = changeRecord(db, current, opened, true);
-    if (r.ok()) return out;
+    if (r.ok()) {
+        if (queueAssignmentNotices(db, &opened, current, actor, AssignmentEvent::Stored).ok() &&
+            db.commit().ok())
+            return out;
+        const std::string error = db.lastError().describe();
+        if (db.engine().transactionDepth() > 0) db.rollback();
+        current = entered;
+        return Outcome::failed(standardMessage(15, error, label::ASSIGNMENT));
+    }
+    if (db.engine().transactionDepth() > 0) db.rollback();
     out.kind = r.kind == Outcome::ChangedElsewhere ? Outcome::ChangedElsewhere : Outcome::Failed;
     if (db.lastError().code == store::kDuplicateKey && out.kind == Outcome::Failed)
         out.message = standardMessage(24, translateText("Assignment Number Key"));
@@ -336,6 +353,8 @@ Outcome duplicateAssignment(Database& db, Assignment& current, Assignment& copy,
     if (stored.code == store::kDuplicateKey)
         return fail(standardMessage(24, translateText("Assignment Number Key")));
     if (!stored.ok())
+        return fail(standardMessage(15, db.lastError().describe(), label::ASSIGNMENT));
+    if (!queueAssignmentNotices(db, nullptr, first, s.GlobalUser, AssignmentEvent::Stored).ok())
         return fail(standardMessage(15, db.lastError().describe(), label::ASSIGNMENT));
 
     Assignment next = first;

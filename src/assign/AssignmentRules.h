@@ -125,8 +125,11 @@ Status addNewAssignment(Database& db, Assignment& a);
 // Storing reports Done, ChangedElsewhere or Failed, with the standard message
 // to show.
 // Stores `current` (read earlier) through the version-checked change. On
-// ChangedElsewhere `current` holds the other station's values.
-Outcome storeAssignment(Database& db, Assignment& current, const Assignment& opened);
+// ChangedElsewhere `current` holds the other station's values. The mail
+// notices the change calls for (NoticeRules.h), caused by `actor`, are queued
+// in the same transaction.
+Outcome storeAssignment(Database& db, Assignment& current, const Assignment& opened,
+                        const std::string& actor);
 
 // Marks the assignment seen when the assignee opens it; `marked`, when given,
 // tells whether it was written (nothing is needed for anyone else, or when it

@@ -1,6 +1,7 @@
 #include "assign/Conclude.h"
 
 #include "assign/AssignmentRules.h"
+#include "assign/NoticeRules.h"
 #include "assign/Repetition.h"
 #include "data/Keys.h"
 #include "data/Messages.h"
@@ -111,6 +112,10 @@ Outcome ConcludeAssignment(Database& db, const Session& session, std::int32_t as
             continue;  // read again and decide afresh
         }
         if (!written.ok()) return failed(db);
+        if (!queueAssignmentNotices(db, &record, next, session.GlobalUser,
+                                    AssignmentEvent::Concluded)
+                 .ok())
+            return failed(db);
         if (!db.commit().ok()) return failed(db);
         result = next;
         return {};

@@ -1,4 +1,5 @@
 #include "assign/GroupAssignment.h"
+#include "assign/NoticeRules.h"
 
 #include "assign/AssignmentRules.h"
 #include "data/Keys.h"
@@ -160,6 +161,10 @@ Outcome giveGroupAssignment(Database& db, const Session& session, Assignment& te
         if (!copyChildren(db, reminders, links, copy.ASSIGNNUMBER, copy.PERSON).ok()) return fail();
         stored.push_back(copy);
     }
+    for (const Assignment& given : stored)
+        if (!queueAssignmentNotices(db, nullptr, given, session.GlobalUser, AssignmentEvent::Stored)
+                 .ok())
+            return fail();
     if (!db.commit().ok()) return fail();
     templ = first;
     Outcome done;

@@ -8,12 +8,14 @@
 
 #include "assign/AssignmentRules.h"
 #include "assign/Conclude.h"
+#include "assign/NoticeRules.h"
 #include "assign/Repetition.h"
 #include "assign/lists/DueNowList.h"
 #include "assign/lists/UnseenList.h"
 #include "cli/CliLogin.h"
 #include "cli/CliTable.h"
 #include "cli/ImportCommand.h"
+#include "cli/NoticeCommands.h"
 #include "cli/TerminalText.h"
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
@@ -108,11 +110,11 @@ bool parseArgs(const std::vector<std::string>& words, size_t first, Args& args, 
                 word = word.substr(0, eq);
                 inlineValue = true;
             }
-            if (kFlagOptions.count(word)) {
+            if (kFlagOptions.count(word) || noticeFlagOptions().count(word)) {
                 args.flags.insert(word);
                 continue;
             }
-            if (!kValueOptions.count(word)) {
+            if (!kValueOptions.count(word) && !noticeValueOptions().count(word)) {
                 err << "taskorbit-cli: unknown option " << word << "\n";
                 return false;
             }
@@ -526,7 +528,15 @@ int runAdd(Context& c) {
     Status added;
     for (int round = 0; round < kNumberingRounds; ++round) {
         if (round > 0) numberingBackOff(kNumberingAttempts);
+        // The assignment and the notices it calls for, in one transaction.
+        added = c.db.begin({label::ASSIGNMENT}, kIntegrityTimeoutMs);
+        if (!added.ok()) break;
         added = addNewAssignment(c.db, a);
+        if (added.ok())
+            added = queueAssignmentNotices(c.db, nullptr, a, c.session.GlobalUser,
+                                           AssignmentEvent::Stored);
+        if (added.ok()) added = c.db.commit();
+        if (!added.ok() && c.db.engine().transactionDepth() > 0) c.db.rollback();
         if (added.code != store::kDuplicateKey) break;
     }
     if (!added.ok()) {
@@ -697,7 +707,7 @@ const char* exitStatusHelp() {
 }
 
 bool isScriptCommand(const std::string& command) {
-    return kCommands.count(command) != 0;
+    return kCommands.count(command) != 0 || isNoticeCommand(command);
 }
 
 int runScriptCommand(const std::vector<std::string>& words, const std::string& server,
@@ -760,7 +770,7 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
     const std::string directory = args.positional.front();
     args.positional.erase(args.positional.begin());
     if ((command == "due" || command == "unseen" || command == "reminders" || command == "add" ||
-         command == "calendar") &&
+         command == "calendar" || isNoticeCommand(command)) &&
         !args.positional.empty()) {
         err << "taskorbit-cli: unexpected " << args.positional.front() << "\n";
         return kExitUsage;
@@ -795,6 +805,9 @@ int runCommand(const std::vector<std::string>& words, const std::string& server,
         err << "taskorbit-cli: " << login.message << "\n";
         return kExitRefused;
     }
+    if (isNoticeCommand(command))
+        return runNoticeCommand(command, *db, login.session, programDir, args.values, args.flags,
+                                out, err);
     Context context{*db, login.session, programDir, out, err, args};
     if (command == "due") return runDue(context);
     if (command == "unseen") return runUnseen(context);

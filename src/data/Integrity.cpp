@@ -77,7 +77,10 @@ const std::vector<Cascade>& cascades() {
           namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME"),
           // His calendar account and what his calendar was last sent.
           namesUser("CALDAVUSER", key::CDU_USER_KEY, "USERNAME"),
-          namesUser("CALDAVSYNC", key::CDS_USERASSIGN_KEY, "USERNAME")},
+          namesUser("CALDAVSYNC", key::CDS_USERASSIGN_KEY, "USERNAME"),
+          // His choice of notices by mail and the notices still for him.
+          namesUser("NOTICEPREF", key::NTP_USERNAME_KEY, "USERNAME"),
+          namesUser("OUTBOX", key::OUT_RECIPIENT_KEY, "RECIPIENT")},
          {{"GROUPPEOPLE",
            key::GRP_PEOPLE_KEY,
            {{"USERNAME", "SHORTNAME"}},
@@ -105,7 +108,11 @@ const std::vector<Cascade>& cascades() {
           // His count of wrong passwords, his calendar account and sync rows.
           namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME"),
           namesUser("CALDAVUSER", key::CDU_USER_KEY, "USERNAME"),
-          namesUser("CALDAVSYNC", key::CDS_USERASSIGN_KEY, "USERNAME")}},
+          namesUser("CALDAVSYNC", key::CDS_USERASSIGN_KEY, "USERNAME"),
+          // His choice of notices by mail, the notices for him and those he caused.
+          namesUser("NOTICEPREF", key::NTP_USERNAME_KEY, "USERNAME"),
+          namesUser("OUTBOX", key::OUT_RECIPIENT_KEY, "RECIPIENT"),
+          namesUser("OUTBOX", key::OUT_STATE_KEY, "CREATEDBY")}},
         {"USERGROUPS",
          {{"USGRPUSERS", key::UGU_GROUP_KEY, {{"GROUP", "GROUP"}}, {}, {}, nullptr}},
          {{"USGRPUSERS", key::UGU_GROUP_KEY, {{"GROUP", "GROUP"}}, {}, {}, nullptr}}},

@@ -105,7 +105,10 @@ namespace tko::key {
     K(USG, GROUP_KEY)             \
     K(UGU, GROUP_KEY)             \
     K(UGU, USERNAME_KEY)          \
-    K(SEC, KIND_KEY)
+    K(SEC, KIND_KEY)              \
+    K(NTP, USERNAME_KEY)          \
+    K(OUT, STATE_KEY)             \
+    K(OUT, RECIPIENT_KEY)
 
 #define TKO_KEY_CONSTANT(prefix, name) inline constexpr char prefix##_##name[] = #prefix ":" #name;
 TKO_KEY_LABELS(TKO_KEY_CONSTANT)

@@ -179,6 +179,49 @@ namespace tko {
     F(COUNT, LONG, 0)          \
     F(HASH, STRING, 128)
 
+// The office's mail server (one record): how stations send the notices of
+// the outbox. PASSWORD holds the password sealed with the office's seal key
+// (Security.h), never in clear; SECURITY is 0 none, 1 STARTTLS, 2 TLS.
+#define TKO_MAILSETUP_FIELDS(F) \
+    F(HOST, STRING, 100)        \
+    F(PORT, LONG, 0)            \
+    F(SECURITY, BYTE, 0)        \
+    F(USER, STRING, 100)        \
+    F(PASSWORD, STRING, 255)    \
+    F(FROMADDRESS, STRING, 100)
+
+// Which notices a user wants by mail, and in which language (the language
+// code of a language file, "de" for De_tkom.ltf; blank for English).
+// DIGESTDATE is the day of the last daily digest queued for him.
+#define TKO_NOTICEPREF_FIELDS(F) \
+    F(USERNAME, STRING, 15)      \
+    F(NEWWORK, BYTE, 0)          \
+    F(CHANGED, BYTE, 0)          \
+    F(CONCLUDED, BYTE, 0)        \
+    F(DIGEST, BYTE, 0)           \
+    F(LANGUAGE, STRING, 8)       \
+    F(DIGESTDATE, LONG, 0)
+
+// One message to send (see data/Notices.h): to whom, of what kind, about
+// which assignment; its state, tries, the time of its next try (or the end
+// of a sending station's claim), the last error, who caused it and when.
+#define TKO_OUTBOX_FIELDS(F)  \
+    F(RECIPIENT, STRING, 15)  \
+    F(KIND, BYTE, 0)          \
+    F(ASSIGNNUMBER, LONG, 0)  \
+    F(STATE, BYTE, 0)         \
+    F(TRIES, SHORT, 0)        \
+    F(NEXTDATE, LONG, 0)      \
+    F(NEXTTIME, LONG, 0)      \
+    F(CLAIMEDBY, STRING, 60)  \
+    F(LASTERROR, STRING, 200) \
+    F(CREATEDBY, STRING, 15)  \
+    F(CREATEDDATE, LONG, 0)   \
+    F(CREATEDTIME, LONG, 0)   \
+    F(SENTDATE, LONG, 0)      \
+    F(SENTTIME, LONG, 0)      \
+    F(MESSAGEID, STRING, 100)
+
 // Member types of the field kinds.
 #define TKO_CTYPE_LONG(w) std::int32_t
 #define TKO_CTYPE_SHORT(w) std::int16_t
@@ -234,5 +277,8 @@ TKO_DECLARE_RECORD(UserView, TKO_USERVIEW_FIELDS)
 TKO_DECLARE_RECORD(UserGroup, TKO_USERGROUPS_FIELDS)
 TKO_DECLARE_RECORD(UserGroupUser, TKO_USGRPUSERS_FIELDS)
 TKO_DECLARE_RECORD(Security, TKO_SECURITY_FIELDS)
+TKO_DECLARE_RECORD(MailSetup, TKO_MAILSETUP_FIELDS)
+TKO_DECLARE_RECORD(NoticePref, TKO_NOTICEPREF_FIELDS)
+TKO_DECLARE_RECORD(Outbox, TKO_OUTBOX_FIELDS)
 
 }  // namespace tko

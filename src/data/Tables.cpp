@@ -347,19 +347,29 @@ TKO_DEFINE_TABLE(CaldavUser, TKO_CALDAVUSER_FIELDS, "CALDAVUSER", "CDU", "CALDAV
 TKO_DEFINE_TABLE(CaldavSync, TKO_CALDAVSYNC_FIELDS, "CALDAVSYNC", "CDS", "CALDAVSY", Data,
                  {{"CDS:USERASSIGN_KEY", true, {"USERNAME", "ASSIGNNUMBER"}}})
 
+// The mail notices' tables, added later like SECURITY.
+TKO_DEFINE_TABLE(MailSetup, TKO_MAILSETUP_FIELDS, "MAILSETUP", "MLS", "MAILSETU", Data, {})
+TKO_DEFINE_TABLE(NoticePref, TKO_NOTICEPREF_FIELDS, "NOTICEPREF", "NTP", "NOTICEPR", Data,
+                 {{"NTP:USERNAME_KEY", true, {"USERNAME"}}})
+TKO_DEFINE_TABLE(Outbox, TKO_OUTBOX_FIELDS, "OUTBOX", "OUT", "OUTBOX", Data,
+                 {{"OUT:STATE_KEY", false, {"STATE", "NEXTDATE", "NEXTTIME"}},
+                  {"OUT:RECIPIENT_KEY", false, {"RECIPIENT", "CREATEDDATE", "CREATEDTIME"}}})
+
 const std::vector<const TableDef*>& allTables() {
     static const std::vector<const TableDef*> tables{
         &Assignment::def(), &Person::def(),      &UserPref::def(),  &SystemPref::def(),
         &Reminder::def(),   &Anniversary::def(), &Project::def(),   &ProjAssign::def(),
         &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(), &GroupPeople::def(),
         &UserAssign::def(), &UserView::def(),    &UserGroup::def(), &UserGroupUser::def(),
-        &CaldavUser::def(), &CaldavSync::def(),  &Security::def(),  &User::def()};
+        &CaldavUser::def(), &CaldavSync::def(),  &Security::def(),  &MailSetup::def(),
+        &NoticePref::def(), &Outbox::def(),      &User::def()};
     return tables;
 }
 
 bool isLaterTable(const TableDef& table) {
     return &table == &Security::def() || &table == &CaldavUser::def() ||
-           &table == &CaldavSync::def();
+           &table == &CaldavSync::def() || &table == &MailSetup::def() ||
+           &table == &NoticePref::def() || &table == &Outbox::def();
 }
 
 const TableDef* tableByLabel(const std::string& label) {

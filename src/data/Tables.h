@@ -36,6 +36,9 @@ inline constexpr const char* USERVIEW = "USERVIEW";
 inline constexpr const char* USERGROUPS = "USERGROUPS";
 inline constexpr const char* USGRPUSERS = "USGRPUSERS";
 inline constexpr const char* SECURITY = "SECURITY";
+inline constexpr const char* MAILSETUP = "MAILSETUP";
+inline constexpr const char* NOTICEPREF = "NOTICEPREF";
+inline constexpr const char* OUTBOX = "OUTBOX";
 }  // namespace label
 
 }  // namespace tko

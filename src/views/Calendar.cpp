@@ -269,7 +269,7 @@ Outcome saveDueDate(Database& db, const Session& session, const Assignment& stor
     saved.DUEDATE = newDate;
     applyChangeOnOk(saved, stored, session, today, now);
     if (prevDue) saved.PREVDUE = *prevDue;
-    return storeAssignment(db, saved, stored);
+    return storeAssignment(db, saved, stored, session.GlobalUser);
 }
 
 Outcome checkChange(Database& db, const Session& session, const Assignment& a) {

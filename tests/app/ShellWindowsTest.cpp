@@ -17,9 +17,11 @@
 #include "app/ui/MainFrame.h"
 #include "app/ui/SystemSettingsDialog.h"
 #include "app/ui/UserPrefsDialog.h"
+#include "data/Notices.h"
 #include "data/Password.h"
 #include "data/Preferences.h"
 #include "data/Workspace.h"
+#include "notices/ui/MailSettingsDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
 
@@ -211,6 +213,7 @@ private slots:
                           Qt::LeftButton);
         QCOMPARE(MessageBox::shown().back().number, 8);
         dialog.delayEdit()->setText(QStringLiteral("7"));
+        dialog.noticeCheck(3)->setChecked(true);  // the daily digest
         QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
                           Qt::LeftButton);
         QCOMPARE(dialog.result(), int(QDialog::Accepted));
@@ -218,6 +221,53 @@ private slots:
         QVERIFY(m_db->fetch("USP:USERNAME_KEY", {std::string("CARLA")}, stored).ok());
         QCOMPARE(int(stored.PRIORITY), 3);
         QCOMPARE(int(stored.DELAY), 7);
+        NoticePref notices;
+        QVERIFY(readNoticePref(*m_db, "CARLA", notices).ok());
+        QCOMPARE(int(notices.DIGEST), 1);
+        QCOMPARE(int(notices.NEWWORK), 1);
+    }
+
+    // The mail server's settings refuse a sender that is no address, store
+    // the password sealed and never show it back.
+    void mailServerSettingsKeepThePasswordHidden() {
+        Session admin;
+        admin.GlobalUser = "SUPERVISOR";
+        admin.GlobalUserAccess = 2;
+        {
+            MailSettingsDialog dialog(*m_db, admin, QString());
+            dialog.show();
+            screenshot(&dialog, "mail-server");
+            dialog.findChild<QLineEdit*>(QStringLiteral("hostEdit"))
+                ->setText(QStringLiteral("mail.office.example"));
+            dialog.findChild<QLineEdit*>(QStringLiteral("fromEdit"))
+                ->setText(QStringLiteral("office"));
+            dialog.findChild<QLineEdit*>(QStringLiteral("passwordEdit"))
+                ->setText(QStringLiteral("smtp-secret"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                              Qt::LeftButton);
+            QVERIFY(dialog.result() != QDialog::Accepted);
+            dialog.findChild<QLineEdit*>(QStringLiteral("fromEdit"))
+                ->setText(QStringLiteral("office@office.example"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                              Qt::LeftButton);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        MailSetup stored;
+        QVERIFY(readMailSetup(*m_db, stored).ok());
+        QCOMPARE(QString::fromStdString(store::rtrim(stored.HOST)),
+                 QStringLiteral("mail.office.example"));
+        QVERIFY(stored.PASSWORD.find("smtp-secret") == std::string::npos);
+        MailSettingsDialog again(*m_db, admin, QString());
+        QVERIFY(again.findChild<QLineEdit*>(QStringLiteral("passwordEdit"))->text().isEmpty());
+        QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
+        std::string password;
+        QVERIFY(readMailSetup(*m_db, stored).ok());
+        QVERIFY(openMailPassword(*m_db, stored, password));
+        QCOMPARE(QString::fromStdString(password), QStringLiteral("smtp-secret"));
+        // Later tests of this run send no mail.
+        std::string refusal;
+        QVERIFY(storeMailSetup(*m_db, admin, MailSetup{}, std::string(), refusal).ok());
     }
 
     void changePasswordNeedsTwoEqualEntriesOfFiveCharacters() {

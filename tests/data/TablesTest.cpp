@@ -22,9 +22,10 @@ TEST(TablesTest, EveryTableHasItsDocumentedRecordLengthAndKeys) {
         {"PROJUSER", {49, 4}},     {"PEOUSER", {19, 1}},     {"GROUPNAME", {39, 3}},
         {"GROUPPEOPLE", {43, 5}},  {"USERASSGN", {30, 2}},   {"USERVIEW", {30, 2}},
         {"USERGROUPS", {38, 1}},   {"USGRPUSERS", {30, 2}},  {"SECURITY", {157, 1}},
-        {"CALDAVUSER", {569, 1}},  {"CALDAVSYNC", {423, 1}},
+        {"CALDAVUSER", {569, 1}},  {"CALDAVSYNC", {423, 1}}, {"MAILSETUP", {560, 0}},
+        {"NOTICEPREF", {31, 1}},   {"OUTBOX", {422, 2}},
     };
-    ASSERT_EQ(allTables().size(), 20u);
+    ASSERT_EQ(allTables().size(), 23u);
     for (const store::TableDef* table : allTables()) {
         auto it = expected.find(table->label);
         ASSERT_NE(it, expected.end()) << table->label;
@@ -168,6 +169,9 @@ TEST(TablesTest, EveryModelKeyHasItsComponentsInOrderAndItsUniqueness) {
         {"SEC:KIND_KEY", {"KIND,USERNAME", true}},
         {"CDU:USER_KEY", {"USERNAME", true}},
         {"CDS:USERASSIGN_KEY", {"USERNAME,ASSIGNNUMBER", true}},
+        {"NTP:USERNAME_KEY", {"USERNAME", true}},
+        {"OUT:STATE_KEY", {"STATE,NEXTDATE,NEXTTIME", false}},
+        {"OUT:RECIPIENT_KEY", {"RECIPIENT,CREATEDDATE,CREATEDTIME", false}},
     };
     std::set<std::string> seen;
     for (const store::TableDef* table : allTables()) {

@@ -26,9 +26,12 @@
 #include "assign/lists/UnseenList.h"
 #include "cli/ScriptCommands.h"
 #include "data/Keys.h"
+#include "data/Notices.h"
 #include "data/Password.h"
 #include "data/Preferences.h"
+#include "data/Security.h"
 #include "data/SyncTables.h"
+#include "notices/OutboxSender.h"
 #include "people/PeopleFilters.h"
 #include "platform/store/NameCollation.h"
 #include "platform/store/PgEngine.h"
@@ -881,6 +884,51 @@ TEST_F(ServerRolesTest, GeneralUserRoleCannotReachBeyondHisRights) {
     bensRow.USERNAME = "BEN";
     bensRow.ASSIGNNUMBER = 1;
     EXPECT_TRUE(ben->add(bensRow).ok());
+}
+
+// Notices by mail on a secured server: a General User's station queues the
+// notices his changes call for, as himself only, but reads neither the seal
+// key nor the others' notices, so it leaves the sending to the stations of
+// System Administrators, which claim them.
+TEST_F(ServerRolesTest, GeneralUsersQueueNoticesAndAdministratorsSendThem) {
+    Session admin;
+    admin.GlobalUser = "SUPERVISOR";
+    admin.GlobalUserAccess = 2;
+    MailSetup setup;
+    setup.HOST = "127.0.0.1";
+    setup.PORT = 25;
+    setup.FROMADDRESS = "office@office.example";
+    std::string refusal;
+    ASSERT_TRUE(storeMailSetup(*m_db, admin, setup, std::string("smtp-secret"), refusal).ok());
+    ASSERT_TRUE(refusal.empty());
+    auto ben = connectAs("BEN", "ben-pw-1");
+    ASSERT_TRUE(ben);
+    bool queued = false;
+    ASSERT_TRUE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, firstGivenBy("SUPERVISOR"),
+                            "BEN", &queued)
+                    .ok());
+    EXPECT_TRUE(queued);
+    // Not in another's name.
+    EXPECT_FALSE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, 1, "CARLA").ok());
+    std::string key, password;
+    EXPECT_FALSE(officeSealKey(*ben, key).ok() && !key.empty());
+    MailSetup seen;
+    ASSERT_TRUE(readMailSetup(*ben, seen).ok());
+    EXPECT_FALSE(openMailPassword(*ben, seen, password));
+    SendReport report;
+    ASSERT_TRUE(sendDueNotices(*ben, QString(), "ben's station", report).ok());
+    EXPECT_EQ(report.problem, kMailPasswordUnreadable);
+    EXPECT_EQ(report.sent + report.retrying + report.givenUp, 0);
+
+    auto supervisor = connectAs("SUPERVISOR", "super-pw-1");
+    ASSERT_TRUE(supervisor);
+    EXPECT_TRUE(openMailPassword(*supervisor, seen, password));
+    EXPECT_EQ(password, "smtp-secret");
+    Outbox claimed;
+    bool got = false;
+    ASSERT_TRUE(claimNextNotice(*supervisor, "supervisor's station", claimed, got).ok());
+    ASSERT_TRUE(got);
+    EXPECT_EQ(store::rtrim(claimed.CREATEDBY), "BEN");
 }
 
 // Renaming, suspending and deleting a user take his role along, in the same

@@ -1,6 +1,7 @@
 #include "app/ui/LanguageProcedure.h"
 
 #include "app/LanguageChoice.h"
+#include "data/Notices.h"
 #include "data/Workspace.h"
 #include "platform/IniFiles.h"
 #include "platform/ui/HelpBrowser.h"
@@ -17,6 +18,21 @@
 
 namespace tko {
 namespace {
+
+// The notices by mail follow the user's language: its code goes to his
+// NOTICEPREF (when it changed), so that any station writes them in it.
+void rememberNoticeLanguage(const Workspace& workspace, const QString& file) {
+    if (!workspace.db || workspace.session.GlobalUser.empty()) return;
+    const std::string code =
+        languageCodeOfFile(file).left(NoticePref::Width::LANGUAGE).toStdString();
+    NoticePref pref;
+    if (!readNoticePref(*workspace.db, workspace.session.GlobalUser, pref).ok() ||
+        store::rtrim(pref.LANGUAGE) == code)
+        return;
+    pref.LANGUAGE = code;
+    std::string refusal;
+    storeNoticePref(*workspace.db, workspace.session, pref, refusal);  // kept for next time
+}
 
 void translateOpenWindows() {
     useLanguageResources(CurrentLangFile());
@@ -54,6 +70,7 @@ void chooseLanguage(QWidget* parent, Workspace& workspace) {
         if (QFileInfo(option.file) == QFileInfo(chosen)) lcid = option.lcid;
     storeLanguage(mainIniPath(workspace.programDir),
                   QString::fromStdString(workspace.session.GlobalUser), {chosen, lcid});
+    rememberNoticeLanguage(workspace, chosen);
     workspace.session.languageFile = lastCharacters(chosen.toStdString(), 11);
     translateOpenWindows();
 }
@@ -104,9 +121,11 @@ void applyUserLanguage(const Workspace& workspace) {
     if (own.file.isEmpty()) return;
     const QString file = QDir(workspace.programDir).filePath(own.file);
     if (!QFileInfo(file).isFile() || QFileInfo(file) == QFileInfo(CurrentLangFile())) return;
-    if (switchLanguage(file, own.lcid))
+    if (switchLanguage(file, own.lcid)) {
         storeLanguage(mainIniPath(workspace.programDir),
                       QString::fromStdString(workspace.session.GlobalUser), {file, own.lcid});
+        rememberNoticeLanguage(workspace, file);
+    }
 }
 
 }  // namespace tko

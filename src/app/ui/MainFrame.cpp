@@ -24,7 +24,10 @@
 #include "app/ui/LoginWindow.h"
 #include "app/ui/SystemSettingsDialog.h"
 #include "app/ui/UserPrefsDialog.h"
+#include "data/Keys.h"
 #include "data/Messages.h"
+#include "notices/ui/DesktopNotifier.h"
+#include "notices/ui/MailSettingsDialog.h"
 #include "platform/ChangeWatcher.h"
 #include "platform/Date.h"
 #include "platform/IniFiles.h"
@@ -220,6 +223,7 @@ void MainFrame::refreshWorkStatus() {
         text += QStringLiteral("  ") +
                 QString::fromStdString(translateText("You have unseen or changed assignments"));
     m_workLabel->setText(text);
+    if (m_notifier) m_notifier->setDueCount(due);
 }
 
 void MainFrame::syncCalendar() {
@@ -412,10 +416,35 @@ void MainFrame::enterSession(const std::string& user, int accessLevel) {
     m_workspace.session.languageFile = lastCharacters(CurrentLangFile().toStdString(), 11);
     setAdministratorItems(accessLevel == levelNumber(AccessLevel::SystemAdministrator));
     statusBar()->showMessage(QString::fromStdString(user));
+    startDesktopNotices();
     refreshWorkStatus();
     showStartupAlerts();
     syncCalendar();
     m_calendarTimer->start();
+}
+
+void MainFrame::startDesktopNotices() {
+    delete m_notifier;
+    m_notifier = new DesktopNotifier(m_workspace, this);
+    connect(m_notifier, &DesktopNotifier::assignmentChosen, this, [this](std::int32_t number) {
+        Assignment a;
+        if (m_workspace.services.openAssignmentForm &&
+            m_workspace.db->fetch(key::ASS_NUMBER_KEY, {std::int64_t{number}}, a).ok())
+            m_workspace.services.openAssignmentForm(this, m_workspace, Request::Change, a);
+    });
+    connect(m_notifier, &DesktopNotifier::remindersChosen, this, [this] {
+        if (!procedures().run(QStringLiteral("BrowseReminders"), this, m_workspace))
+            notDefined("BrowseReminders");
+    });
+    connect(m_notifier, &DesktopNotifier::outboxChosen, this, [this] { openMailSettings(this); });
+    // What is due now was told by the log-in's alert.
+    m_notifier->poll(false);
+}
+
+void MainFrame::openMailSettings(QWidget* parent) {
+    if (!m_workspace.session.isSystemAdministrator()) return;
+    MailSettingsDialog mail(*m_workspace.db, m_workspace.session, m_workspace.programDir, parent);
+    execTranslated(&mail);
 }
 
 void MainFrame::showStartupAlerts() {
@@ -513,6 +542,8 @@ void MainFrame::closeEvent(QCloseEvent* event) {
 
 void MainFrame::openSystemPreferences() {
     SystemSettingsDialog dialog(*m_workspace.db, this, m_workspace.source);
+    connect(dialog.mailButton(), &QPushButton::clicked, &dialog,
+            [this, &dialog] { openMailSettings(&dialog); });
     if (dialog.loaded()) execTranslated(&dialog);
 }
 

@@ -86,6 +86,10 @@ private:
     QLabel* m_connectionLabel = nullptr;
     QLabel* m_calendarLabel = nullptr;
     QTimer* m_calendarTimer = nullptr;
+    // The desktop's notices of the logged-in user (made at log-in).
+    class DesktopNotifier* m_notifier = nullptr;
+    void startDesktopNotices();
+    void openMailSettings(QWidget* parent);
 };
 
 }  // namespace tko

@@ -66,6 +66,10 @@ SystemSettingsDialog::SystemSettingsDialog(Database& db, QWidget* parent, const 
     form->addRow(m_viewAll);
     form->addRow(QStringLiteral("Log In Tries Permitted:"), m_tries);
     form->addRow(QStringLiteral("Back Up Hours:"), m_hours);
+    m_mail = new QPushButton(QStringLiteral("&Mail Server..."), this);
+    m_mail->setObjectName(QStringLiteral("mailButton"));
+    m_mail->setToolTip(QStringLiteral("The mail server that sends the notices"));
+    form->addRow(m_mail);
     const DialogButtons buttons = addDialogButtons(this, true);
     connect(buttons.ok, &QPushButton::clicked, this, &SystemSettingsDialog::save);
     form->addRow(buttons.box);

@@ -7,6 +7,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 
 namespace tko {
 
@@ -22,6 +23,8 @@ public:
     QCheckBox* viewAllCheck() const { return m_viewAll; }
     QLineEdit* triesEdit() const { return m_tries; }
     QLineEdit* backupHoursEdit() const { return m_hours; }
+    // Opens the mail server's settings (the main frame connects it).
+    QPushButton* mailButton() const { return m_mail; }
     // False when the settings record could not be read (the dialog shows why).
     bool loaded() const { return m_loadedOk; }
 
@@ -40,6 +43,7 @@ private:
     QCheckBox* m_viewAll = nullptr;
     QLineEdit* m_tries = nullptr;
     QLineEdit* m_hours = nullptr;
+    QPushButton* m_mail = nullptr;
 };
 
 }  // namespace tko

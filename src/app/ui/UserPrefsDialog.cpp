@@ -4,13 +4,16 @@
 #include <QComboBox>
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QToolButton>
+#include <QVBoxLayout>
 
 #include "app/ui/DialogParts.h"
+#include "data/Notices.h"
 #include "data/Preferences.h"
 #include "data/Records.h"
 #include "platform/Picture.h"
@@ -70,6 +73,23 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
     m_language->setObjectName(QStringLiteral("languageButton"));
     m_language->setToolTip(QStringLiteral("Choose the language of the program"));
     form->addRow(QStringLiteral("Language:"), m_language);
+    const char* noticeTexts[4][2] = {
+        {"New assignments given to me", "Mail me when someone gives me an assignment"},
+        {"My assignments changed by others", "Mail me when someone changes my assignment"},
+        {"Work I gave concluded", "Mail me when an assignment I gave is concluded"},
+        {"Daily digest of my due work", "Mail me once a day what is due"}};
+    const char* noticeNames[4] = {"noticeNewCheck", "noticeChangedCheck", "noticeConcludedCheck",
+                                  "noticeDigestCheck"};
+    auto* notices = new QGroupBox(QStringLiteral("Notices by e-mail"), this);
+    notices->setObjectName(QStringLiteral("noticesGroup"));
+    auto* noticeRows = new QVBoxLayout(notices);
+    for (int i = 0; i < 4; ++i) {
+        m_notices[i] = new QCheckBox(QLatin1String(noticeTexts[i][0]), notices);
+        m_notices[i]->setObjectName(QLatin1String(noticeNames[i]));
+        m_notices[i]->setToolTip(QLatin1String(noticeTexts[i][1]));
+        noticeRows->addWidget(m_notices[i]);
+    }
+    form->addRow(notices);
     const DialogButtons buttons = addDialogButtons(this, true);
     connect(buttons.ok, &QPushButton::clicked, this, &UserPrefsDialog::save);
     form->addRow(buttons.box);
@@ -79,6 +99,13 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
                                  QStringLiteral("USERPREF"));
     m_loaded = m_current;
     display(m_current);
+    m_user = user;
+    if (!readNoticePref(m_db, user, m_noticesLoaded).ok())
+        MessageBox::showStandard(this, 35, QString::fromStdString(m_db.lastError().describe()),
+                                 QStringLiteral("NOTICEPREF"));
+    const std::uint8_t choices[4] = {m_noticesLoaded.NEWWORK, m_noticesLoaded.CHANGED,
+                                     m_noticesLoaded.CONCLUDED, m_noticesLoaded.DIGEST};
+    for (int i = 0; i < 4; ++i) m_notices[i]->setChecked(choices[i] != 0);
 }
 
 void UserPrefsDialog::display(const UserPref& pref) {
@@ -124,6 +151,24 @@ bool UserPrefsDialog::collect() {
 }
 
 void UserPrefsDialog::save() {
+    // The choice of notices first: a failure leaves the dialog open.
+    NoticePref notices = m_noticesLoaded;
+    std::uint8_t* choices[4] = {&notices.NEWWORK, &notices.CHANGED, &notices.CONCLUDED,
+                                &notices.DIGEST};
+    for (int i = 0; i < 4; ++i) *choices[i] = m_notices[i]->isChecked() ? 1 : 0;
+    if (!notices.sameValues(m_noticesLoaded)) {
+        Session own;
+        own.GlobalUser = m_user;
+        std::string refusal;
+        if (!storeNoticePref(m_db, own, notices, refusal).ok() || !refusal.empty()) {
+            MessageBox::showText(
+                this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+                {QString::fromStdString(refusal.empty() ? m_db.lastError().describe() : refusal)},
+                MessageBox::Icon::Warning);
+            return;
+        }
+        m_noticesLoaded = notices;
+    }
     bool again = true;
     while (again) {
         if (!collect()) return;

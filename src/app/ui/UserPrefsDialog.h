@@ -5,6 +5,7 @@
 #include <QDialog>
 
 #include "data/Database.h"
+#include "data/Records.h"
 #include "data/Session.h"
 
 class QCheckBox;
@@ -29,6 +30,8 @@ public:
     QCheckBox* alarmCheck() const { return m_alarm; }
     QCheckBox* concludeCheck() const { return m_conclude; }
     QComboBox* portCombo() const { return m_port; }
+    // Which notices by mail the user wants: new, changed, concluded, digest.
+    QCheckBox* noticeCheck(int i) const { return m_notices[i]; }
 
 private:
     void display(const UserPref& pref);
@@ -47,6 +50,9 @@ private:
     QComboBox* m_port = nullptr;
     QLineEdit* m_delay = nullptr;
     QPushButton* m_language = nullptr;
+    QCheckBox* m_notices[4] = {};
+    std::string m_user;
+    NoticePref m_noticesLoaded;
 };
 
 }  // namespace tko

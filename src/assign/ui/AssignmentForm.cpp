@@ -430,7 +430,7 @@ bool AssignmentForm::save() {
         applyInsertOnOk(next, session, Clock::today(), Clock::now());
     else
         applyChangeOnOk(next, m_opened, session, Clock::today(), Clock::now());
-    const Outcome out = storeAssignment(*m_workspace.db, next, m_opened);
+    const Outcome out = storeAssignment(*m_workspace.db, next, m_opened, session.GlobalUser);
     showOutcome(this, out);
     if (out.kind == Outcome::ChangedElsewhere) {
         m_current = next;

@@ -458,6 +458,23 @@ std::string officePolicySql(const std::string& dataSchema, const std::string& da
     // ...and any station stamps the closing backup (the trigger keeps the rest).
     sql += policy(t("SYSTEMPREF"), "tko_change", "UPDATE", "true", "true");
 
+    // Mail notices. The mail server: read by all, set by System
+    // Administrators (its password is sealed with the seal key, which only
+    // they read in SECURITY, so only their stations send). The choice of
+    // notices: as USERPREF. The outbox: every user queues the notices his
+    // changes call for, as himself, and sees those; System Administrators'
+    // stations claim, mark and clear them.
+    sql += administratorsWrite(t("MAILSETUP"));
+    sql += policy(t("NOTICEPREF"), "tko_read", "SELECT", "true");
+    sql += policy(t("NOTICEPREF"), "tko_write", "ALL", ownOrAdmin, ownOrAdmin);
+    const std::string queuedByMe = admin + " OR users.tko_is_user(\"CREATEDBY\", " + me + ")";
+    sql += policy(t("OUTBOX"), "tko_read", "SELECT", queuedByMe);
+    sql += policy(t("OUTBOX"), "tko_add", "INSERT", {}, queuedByMe);
+    sql += policy(t("OUTBOX"), "tko_change", "UPDATE", admin, admin);
+    sql += policy(t("OUTBOX"), "tko_delete", "DELETE", admin);
+    for (const char* label : {"MAILSETUP", "NOTICEPREF", "OUTBOX"})
+        sql += "ALTER TABLE " + t(label) + " ENABLE ROW LEVEL SECURITY;\n";
+
     for (const char* label : {"ASSIGNMENT", "PEOPLE", "PROJECT", "PEOUSER", "PROJUSER", "REMINDER",
                               "ANNIVERS", "GROUPNAME", "GROUPPEOPLE", "PROJASSGN", "USERPREF",
                               "USERASSGN", "USERVIEW", "USERGROUPS", "USGRPUSERS", "SYSTEMPREF"})
