@@ -301,7 +301,7 @@ CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccoun
                                                "may change it; the office's version is kept");
                     } else {
                         applyChangeOnOk(next, opened, session, today, now);
-                        if (storeAssignment(db, next, opened).ok()) {
+                        if (storeAssignment(db, next, opened, session.GlobalUser).ok()) {
                             local->second = next;
                             ++report.changed;
                         } else {
