@@ -316,10 +316,13 @@ void MainFrame::buildMenus() {
                                   e.procedure);
                 break;
             case MenuKind::Command:
+                // Commands and Exit are items of a menu; the table gives each one.
+                if (!parent) break;
                 for (const auto& [name, slot] : commands)
                     if (qstrcmp(name, e.name) == 0) item = addItem(parent, e.name, text, slot);
                 break;
             case MenuKind::Exit:
+                if (!parent) break;
                 item = parent->addAction(text);
                 item->setObjectName(QLatin1String(e.name));
                 connect(item, &QAction::triggered, this, &QWidget::close);
