@@ -8,6 +8,7 @@
 #include <cstdio>
 
 #include "platform/Date.h"
+#include "platform/IsoDate.h"
 #include "platform/store/Schema.h"
 
 namespace tko::cli {
@@ -61,10 +62,8 @@ CliCell numberCell(long long number) {
 
 CliCell dateCell(int date) {
     if (date == kNoDate) return {std::string(), QJsonValue(QJsonValue::Null)};
-    const Ymd d = toYmd(date);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-    return {text, QJsonValue(QString::fromLatin1(text))};
+    const std::string text = isoDateText(date);
+    return {text, QJsonValue(QString::fromStdString(text))};
 }
 
 }  // namespace tko::cli

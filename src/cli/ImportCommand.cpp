@@ -10,6 +10,7 @@
 
 #include "cli/ScriptCommands.h"
 #include "platform/Date.h"
+#include "platform/IsoDate.h"
 #include "sync/CalDav.h"
 #include "sync/Import.h"
 
@@ -19,20 +20,12 @@ namespace {
 
 constexpr int kMaxBatch = 100000;
 
-std::string isoText(Date date) {
-    if (date == kNoDate) return {};
-    const Ymd d = toYmd(date);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-    return text;
-}
-
 QJsonObject lineObject(const sync::ImportLine& line) {
     QJsonObject o;
     o[QStringLiteral("source")] = line.source;
     o[QStringLiteral("name")] = QString::fromStdString(line.name);
     o[QStringLiteral("person")] = QString::fromStdString(line.person);
-    o[QStringLiteral("due")] = QString::fromStdString(isoText(line.due));
+    o[QStringLiteral("due")] = QString::fromStdString(isoDateText(line.due));
     if (line.number) o[QStringLiteral("assignNumber")] = line.number;
     o[QStringLiteral("note")] = QString::fromStdString(line.note);
     return o;

@@ -4,6 +4,7 @@
 
 #include <cstdio>
 
+#include "platform/IsoDate.h"
 #include "platform/StandardMessage.h"
 #include "platform/store/Schema.h"
 #include "translator/LanguageFile.h"
@@ -122,14 +123,6 @@ NoticeLanguage::NoticeLanguage(const QString& programDir, const std::string& cod
 std::string NoticeLanguage::text(const char* source) const {
     const auto it = m_texts.constFind(QString::fromUtf8(source));
     return it == m_texts.cend() ? std::string(source) : it->toStdString();
-}
-
-std::string isoDateText(Date date) {
-    if (date == kNoDate) return {};
-    const Ymd ymd = toYmd(date);
-    char text[16];
-    std::snprintf(text, sizeof text, "%04d-%02d-%02d", ymd.year, ymd.month, ymd.day);
-    return text;
 }
 
 NoticeMail assignmentNotice(NoticeKind kind, const Assignment& a, const std::string& actor,

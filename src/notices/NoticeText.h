@@ -52,7 +52,4 @@ NoticeMail digestNotice(const std::vector<Assignment>& due, Date day,
 // The mail that "Send a test message" sends.
 NoticeMail testNotice(const NoticeLanguage& language);
 
-// A date as YYYY-MM-DD (the same in every language); blank for no date.
-std::string isoDateText(Date date);
-
 }  // namespace tko

@@ -9,6 +9,7 @@
 #include "data/Messages.h"
 #include "data/Tables.h"
 #include "platform/Date.h"
+#include "platform/IsoDate.h"
 #include "reports/DbaseExport.h"
 
 namespace tko {
@@ -34,11 +35,7 @@ std::string valueText(const store::FieldDef& field, const store::Value& value) {
     if (const auto* text = std::get_if<std::string>(&value)) return store::rtrim(*text);
     const std::int64_t number = std::get<std::int64_t>(value);
     if (field.type == store::FieldType::Long && kDateFields.count(field.name)) {
-        if (number == kNoDate) return {};
-        const Ymd d = toYmd(static_cast<Date>(number));
-        char text[16];
-        std::snprintf(text, sizeof text, "%04d-%02d-%02d", d.year, d.month, d.day);
-        return text;
+        return isoDateText(static_cast<Date>(number));
     }
     if (field.type == store::FieldType::Long && kTimeFields.count(field.name)) {
         const Hms t = toHms(static_cast<Time>(number));
