@@ -37,12 +37,19 @@ struct KeySpec {
 
 // The full-text indexes of the word search (views/Search.h): the texts a user
 // searches by, the confidential comments in an index of their own, so that a
-// search reads them only for those who may.
-std::vector<std::pair<const char*, std::vector<const char*>>> textIndexSpecs(
-    const std::string& label) {
+// search reads them only for those who may. The assignments' list texts also
+// get a substring index for the lists' filter box (store::filterBoxFilter()):
+// the only table whose lists grow to a million rows.
+struct TextIndexSpec {
+    const char* label;
+    std::vector<const char*> columns;
+    bool substrings = false;
+};
+std::vector<TextIndexSpec> textIndexSpecs(const std::string& label) {
     if (label == "ASSIGNMENT")
         return {{"ASS:TEXT", {"NAME", "GENERALMEMO", "ASSIGNMEMO", "LOG"}},
-                {"ASS:CONFTEXT", {"CONFMEMO"}}};
+                {"ASS:CONFTEXT", {"CONFMEMO"}},
+                {"ASS:LISTTEXT", {"NAME", "PERSON", "USERNAME"}, true}};
     if (label == "PEOPLE")
         return {{"PEO:TEXT",
                  {"SHORTNAME", "FIRSTNAME", "LASTNAME", "ORGANIZATION", "EMAIL", "PHONENUMBER",
@@ -72,9 +79,9 @@ TableDef makeTable(const char* label, const char* prefix, const char* storedName
         }
         def.keys.push_back(std::move(key));
     }
-    for (const auto& [indexLabel, columns] : textIndexSpecs(label)) {
-        store::TextIndexDef index{indexLabel, {}};
-        for (const char* column : columns) index.fields.push_back(def.fieldIndex(column));
+    for (const TextIndexSpec& spec : textIndexSpecs(label)) {
+        store::TextIndexDef index{spec.label, {}, spec.substrings};
+        for (const char* column : spec.columns) index.fields.push_back(def.fieldIndex(column));
         def.textIndexes.push_back(std::move(index));
     }
     return def;

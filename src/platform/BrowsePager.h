@@ -36,6 +36,7 @@ public:
     BrowsePager(store::Engine& engine, const store::TableDef& table);
 
     const store::TableDef& table() const { return m_table; }
+    store::Engine& engine() const { return m_engine; }
     const store::KeyDef* key() const { return m_key; }
 
     // ---- configuration: takes effect with the next move (call top() or refresh())

@@ -9,6 +9,7 @@
 #include <cstdlib>
 
 #include "data/Database.h"
+#include "platform/store/FilterBox.h"
 #include "platform/store/PgEngine.h"
 #include "support/TestStore.h"
 
@@ -239,6 +240,101 @@ TEST_F(NameOrderTest, FilterWordsNarrowTheListWithoutRegardToCaseOrAccents) {
     ASSERT_TRUE(m_db->read(request, page).ok());
     ASSERT_EQ(page.size(), 1u);
     EXPECT_EQ(page.front().SHORTNAME, "mill");
+}
+
+// The filter box of the assignment lists reads a rare word's rows through the
+// substring index: the same rows as testing every row along the key, through
+// adds, changes of each indexed column, deletes and a rebuild of the index;
+// and the index alone holds exactly the rows a single word is in.
+TEST_F(NameOrderTest, TheFilterBoxIndexFindsTheRowsEveryRowTestFinds) {
+    const store::TableDef& table = Assignment::def();
+    const std::vector<std::string> shown{"NAME", "PERSON", "USERNAME", "DUEDATE"};
+    const struct {
+        const char* name;
+        const char* person;
+        const char* user;
+    } rows[] = {{"Müller lease & Co", "MUELLER", "ANNA"},
+                {"100% Ölwerke", "MILL", "BEN"},
+                {"Straße_7 survey", "SOREN", "ANNA"},
+                {"Zedd's \"quote\" review", "ZED", "CARLA"}};
+    int number = 0;
+    for (const auto& r : rows) {
+        Assignment a;
+        a.ASSIGNNUMBER = ++number;
+        a.NAME = r.name;
+        a.PERSON = r.person;
+        a.USERNAME = r.user;
+        ASSERT_TRUE(m_db->add(a).ok()) << r.name;
+    }
+    auto numbers = [&](const store::Filter& filter) {
+        ReadRequest request;
+        request.key = table.key("ASS:NUMBER_KEY");
+        request.filter = filter;
+        request.limit = 50;
+        std::vector<Assignment> page;
+        const Status s = m_db->read(request, page);
+        EXPECT_TRUE(s.ok() || s.endOfRange()) << s.describe();
+        std::vector<int> found;
+        for (const Assignment& a : page) found.push_back(a.ASSIGNNUMBER);
+        return found;
+    };
+    struct Case {
+        const char* typed;
+        std::vector<int> expected;
+        bool oneWord;  // a single word within one column: the index alone finds it
+    };
+    auto check = [&](const std::vector<Case>& cases) {
+        for (const Case& c : cases) {
+            SCOPED_TRACE(c.typed);
+            const store::Filter boxed =
+                store::filterBoxFilter(m_db->engine(), table, shown, c.typed);
+            EXPECT_EQ(numbers(boxed), c.expected);
+            EXPECT_EQ(numbers(store::wordsFilter(table, shown, c.typed)), c.expected);
+            if (c.oneWord) {
+                EXPECT_EQ(numbers(store::substring("ASS:LISTTEXT", store::splitWords(c.typed)[0])),
+                          c.expected);
+            }
+        }
+    };
+    check({{"MULLER", {1}, true},
+           {"mül", {1}, true},
+           {"ller", {1}, true},
+           {"100%", {2}, true},
+           {"0%", {2}, false},  // too short for the index: every row tested
+           {"_7 s", {3}, false},
+           {"strasse", {3}, true},
+           {"\"lease &\"", {1}, true},
+           {"anna lease", {1}, false},
+           {"\"quote\"", {4}, true},
+           {"s \"q", {4}, false},  // an unclosed quote ends with the text
+           {"qqq", {}, true},
+           {"ann", {1, 3}, true}});
+    // Each indexed column changed, a row deleted, one added: the index follows.
+    std::vector<Assignment> all;
+    ReadRequest request;
+    request.key = table.key("ASS:NUMBER_KEY");
+    request.limit = 10;
+    ASSERT_TRUE(m_db->read(request, all).ok());
+    ASSERT_EQ(all.size(), 4u);
+    all[0].NAME = "Miller lease";
+    all[1].PERSON = "MÜLLER";
+    all[2].USERNAME = "ANNELIE";
+    for (int i = 0; i < 3; ++i) ASSERT_TRUE(m_db->change(all[static_cast<size_t>(i)]).ok());
+    ASSERT_TRUE(m_db->remove(all[3]).ok());
+    Assignment added;
+    added.ASSIGNNUMBER = 5;
+    added.NAME = "Quarterly review";
+    added.PERSON = "ZED";
+    added.USERNAME = "CARLA";
+    ASSERT_TRUE(m_db->add(added).ok());
+    const std::vector<Case> afterChanges{{"muller", {2}, true},  {"miller", {1}, true},
+                                         {"ölwerke", {2}, true}, {"annelie", {3}, true},
+                                         {"anna", {1}, true},    {"quote", {}, true},
+                                         {"review", {5}, true},  {"zed", {5}, true}};
+    check(afterChanges);
+    // Filled anew (as the data check does), it holds the same.
+    ASSERT_TRUE(m_db->refreshTextIndexes(true).ok());
+    check(afterChanges);
 }
 
 // ---- data sets made while names compared with regard to case -----------------

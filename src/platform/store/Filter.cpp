@@ -2,6 +2,8 @@
 
 #include <algorithm>
 
+#include "platform/store/TextFold.h"
+
 namespace tko::store {
 
 Filter all() {
@@ -117,6 +119,16 @@ Filter matchesFirst(std::string indexLabel, std::string typed, Filter within, in
     if (f.kind != Filter::Kind::Matches || rows <= 0) return f;
     f.firstRows = rows;
     if (!within.isAll()) f.children.push_back(std::move(within));
+    return f;
+}
+
+Filter substring(std::string indexLabel, std::string word, int firstRows) {
+    if (!trigramWord(word)) return all();
+    Filter f;
+    f.kind = Filter::Kind::Substring;
+    f.field = std::move(indexLabel);
+    f.value = std::move(word);
+    f.firstRows = std::max(firstRows, 0);
     return f;
 }
 

@@ -13,7 +13,7 @@
 namespace tko::store {
 
 struct Filter {
-    enum class Kind { All, Compare, And, Or, Not, Exists, Contains, Matches };
+    enum class Kind { All, Compare, And, Or, Not, Exists, Contains, Matches, Substring };
     // Same: equal letter for letter (letter case counts), where Eq compares
     // texts as keys do, without regard to case.
     enum class Op { Eq, Ne, Lt, Le, Gt, Ge, Same };
@@ -30,6 +30,10 @@ struct Filter {
     // Matches: the text index `field` (TextIndexDef::label) holds every word
     // of `value` (splitWords()), each as a word or the start of one; with
     // `firstRows` > 0, see matchesFirst().
+    // Substring: the substring index `field` (TextIndexDef::substrings) holds
+    // `value` in one of its texts, letter case and accents aside, as Contains
+    // tests a single column; with `firstRows` > 0, only the first that many
+    // such rows in stored order (for counting up to a bound).
     int firstRows = 0;
 
     // And / Or / Not: the operands (Not takes one). Exists: children[0], if
@@ -85,6 +89,12 @@ Filter matches(std::string indexLabel, std::string typed);
 // restricted by `within` there, and stops after `rows`: a word that most rows
 // hold then costs `rows`, not the table, and a rare one costs its matches.
 Filter matchesFirst(std::string indexLabel, std::string typed, Filter within, int rows);
+
+// The rows whose substring index `indexLabel` holds `word` (see
+// Filter::Kind::Substring); with `firstRows` > 0, at most the first that many.
+// A word of fewer than three letters, which a trigram index cannot look up,
+// keeps every row.
+Filter substring(std::string indexLabel, std::string word, int firstRows = 0);
 
 // The words typed into a list's filter box as a filter over `fields` of
 // `table`: every word must be held by one of the fields (texts and memos;

@@ -122,6 +122,7 @@ Filter assumingStored(const TableDef& table, Filter filter, int field, const Val
         case Filter::Kind::Exists:
         case Filter::Kind::Contains:
         case Filter::Kind::Matches:
+        case Filter::Kind::Substring:
             return filter;
         case Filter::Kind::Compare: {
             if (table.fieldIndex(filter.field) != field) return filter;

@@ -238,6 +238,16 @@ std::vector<const Arm*> PageWriter::withoutDecidedBounds(std::vector<const Arm*>
     return kept;
 }
 
+// Whether `filter` keeps only rows a substring index finds (a conjunct of
+// it is one): those few rows are then looked up and sorted, rather than
+// tested one by one along the key.
+static bool narrowedBySubstrings(const Filter& filter) {
+    if (filter.kind == Filter::Kind::Substring) return true;
+    if (filter.kind != Filter::Kind::And) return false;
+    return std::any_of(filter.children.begin(), filter.children.end(),
+                       [](const Filter& child) { return child.kind == Filter::Kind::Substring; });
+}
+
 // A range of the page: its arms read and merged in key order, leaving out
 // the first `skip` key components, constant among them. On the server each
 // arm of a merge is an ordered, limited read of its own index, and the outer
@@ -256,7 +266,7 @@ void PageWriter::emit(SqlQuery& q, const std::vector<const Arm*>& part, size_t s
         if (a) q.sql += " UNION ALL ";
         if (wrapped) q.sql += "SELECT * FROM (";
         q.sql += m_selectFrom;
-        if (m_sql.m_dialect.indexedBy && part[a]->key)
+        if (m_sql.m_dialect.indexedBy && part[a]->key && !narrowedBySubstrings(part[a]->filter))
             q.sql += " INDEXED BY " + m_sql.quoted(part[a]->key->sqlName());
         q.sql += " WHERE " +
                  (range.decided.count(part[a]) ? range.equalOnly(q) : range.keyCondition(q)) +

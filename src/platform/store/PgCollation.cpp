@@ -30,9 +30,11 @@ std::string createNameCollation() {
 
 // The folding function of word searches (TextFold.h): unaccent (a contrib
 // extension the server ships) then lower case by ICU's root rules, so that
-// the database's own character type does not matter.
+// the database's own character type does not matter. pg_trgm (contrib too)
+// gives the trigram indexes of the filter box.
 std::vector<std::string> createFoldFunction() {
     return {"CREATE EXTENSION IF NOT EXISTS unaccent SCHEMA public",
+            "CREATE EXTENSION IF NOT EXISTS pg_trgm SCHEMA public",
             std::string("CREATE OR REPLACE FUNCTION public.") + kFoldFunction +
                 "(t text) RETURNS text LANGUAGE sql IMMUTABLE PARALLEL SAFE STRICT AS "
                 "$$ SELECT lower(public.unaccent('public.unaccent'::regdictionary, t) "
@@ -265,6 +267,9 @@ Status PgEngine::refreshTextIndexes(const std::vector<const TableDef*>& tables, 
         if (s.ok() && rebuild) s = exec("DROP INDEX IF EXISTS " + m_sql.quoted(index->sqlName()));
         for (const std::string& sql : m_sql.createTextIndex(*table, *index))
             if (s.ok()) s = exec(sql);
+        // The planner tells a rare piece of text from a common one by the
+        // statistics of the indexed expression, which only ANALYZE gathers.
+        if (s.ok() && index->substrings) s = exec("ANALYZE " + m_sql.tableName(*table));
         if (s.ok()) made.push_back(index->label);
     }
     if (!s.ok()) {

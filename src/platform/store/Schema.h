@@ -49,9 +49,13 @@ struct KeyDef {
 // A full-text index over some text columns of a table, for word searches:
 // an FTS5 table kept current by triggers on the embedded engine, an index on
 // the columns' folded words on the server. Not part of the data model.
+// With `substrings`, it indexes the folded texts' trigrams instead, so that a
+// list's filter box finds the rows holding a rare piece of text anywhere in a
+// column without reading the others (Filter::Kind::Substring).
 struct TextIndexDef {
     std::string label;        // "ASS:TEXT"
     std::vector<int> fields;  // indexes into TableDef::fields (texts and memos)
+    bool substrings = false;
 
     // Name in the database: the label with ':' replaced by '_'.
     std::string sqlName() const;

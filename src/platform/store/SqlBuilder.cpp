@@ -81,21 +81,48 @@ std::string SqlBuilder::textVector(const TableDef& table, const TextIndexDef& in
            "))";
 }
 
+// The folded texts of a substring index on the server, in one expression:
+// the index is built on it and the filter compares it, so both must spell it
+// alike. The blank between the columns can only make a word seem to span two
+// of them; the filter box tests each column again.
+std::string SqlBuilder::substringText(const TableDef& table, const TextIndexDef& index,
+                                      const std::string& alias) const {
+    std::string text;
+    for (const int field : index.fields) {
+        if (!text.empty()) text += " || ' ' || ";
+        text += "(" + (alias.empty() ? std::string() : alias + ".") +
+                quoted(table.fields[static_cast<size_t>(field)].name) + m_dialect.foldCollate + ")";
+    }
+    return m_dialect.foldSchema + kFoldFunction + "(" + text + ")";
+}
+
 std::vector<std::string> SqlBuilder::createTextIndex(const TableDef& table,
                                                      const TextIndexDef& index) const {
     const std::string name = quoted(index.sqlName());
-    if (m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector)
+    const bool server = m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector;
+    if (server && index.substrings)
+        return {"CREATE INDEX IF NOT EXISTS " + name + " ON " + tableName(table) + " USING gin ((" +
+                substringText(table, index, "") + ") public.gin_trgm_ops)"};
+    if (server)
         return {"CREATE INDEX IF NOT EXISTS " + name + " ON " + tableName(table) + " USING gin (" +
                 textVector(table, index, "") + ")"};
-    // An external-content FTS5 table: it keeps only the words, the rows stay
-    // in the table; the triggers keep it in step with every insert, change of
-    // an indexed column and delete, in the writer's own transaction.
+    // An FTS5 table kept in step by triggers with every insert, change of an
+    // indexed column and delete, in the writer's own transaction. A word
+    // index keeps only the words (external content: the rows stay in the
+    // table). A substring index keeps the trigrams of the folded texts, which
+    // are nowhere in the table, so it has no content and is told the folded
+    // old texts to take out.
     std::string columns, newValues, oldValues, updateOf;
     for (const int field : index.fields) {
         const std::string column = quoted(table.fields[static_cast<size_t>(field)].name);
         columns += ", " + column;
-        newValues += ", new." + column;
-        oldValues += ", old." + column;
+        if (index.substrings) {
+            newValues += std::string(", ") + kFoldFunction + "(new." + column + ")";
+            oldValues += std::string(", ") + kFoldFunction + "(old." + column + ")";
+        } else {
+            newValues += ", new." + column;
+            oldValues += ", old." + column;
+        }
         updateOf += (updateOf.empty() ? "" : ", ") + column;
     }
     const std::string rowId = quoted(kRowIdColumn);
@@ -104,20 +131,33 @@ std::vector<std::string> SqlBuilder::createTextIndex(const TableDef& table,
     const std::string deleteOld = "INSERT INTO " + name + "(" + name + ", rowid" + columns +
                                   ") VALUES ('delete', old." + rowId + oldValues + "); ";
     const std::string trigger = "CREATE TRIGGER IF NOT EXISTS \"" + index.sqlName() + "_";
+    const std::string options = index.substrings ? ", content='', tokenize='trigram'"
+                                                 : ", content=" + quoted(table.label) +
+                                                       ", content_rowid=" + rowId +
+                                                       ", tokenize='unicode61 remove_diacritics 2'";
     return {"CREATE VIRTUAL TABLE IF NOT EXISTS " + name + " USING fts5(" + columns.substr(2) +
-                ", content=" + quoted(table.label) + ", content_rowid=" + rowId +
-                ", tokenize='unicode61 remove_diacritics 2')",
+                options + ")",
             trigger + "AI\" AFTER INSERT ON " + tableName(table) + " BEGIN " + insertNew + "END",
             trigger + "AD\" AFTER DELETE ON " + tableName(table) + " BEGIN " + deleteOld + "END",
             trigger + "AU\" AFTER UPDATE OF " + updateOf + " ON " + tableName(table) + " BEGIN " +
                 deleteOld + insertNew + "END"};
 }
 
-std::string SqlBuilder::rebuildTextIndex(const TableDef& table, const TextIndexDef& index) const {
-    (void)table;
+std::vector<std::string> SqlBuilder::rebuildTextIndex(const TableDef& table,
+                                                      const TextIndexDef& index) const {
     if (m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector) return {};
     const std::string name = quoted(index.sqlName());
-    return "INSERT INTO " + name + "(" + name + ") VALUES ('rebuild')";
+    if (!index.substrings) return {"INSERT INTO " + name + "(" + name + ") VALUES ('rebuild')"};
+    // A table without content cannot rebuild itself: emptied, then filled.
+    std::string columns, folded;
+    for (const int field : index.fields) {
+        const std::string column = quoted(table.fields[static_cast<size_t>(field)].name);
+        columns += ", " + column;
+        folded += std::string(", ") + kFoldFunction + "(" + column + ")";
+    }
+    return {"INSERT INTO " + name + "(" + name + ") VALUES ('delete-all')",
+            "INSERT INTO " + name + "(rowid" + columns + ") SELECT " + quoted(kRowIdColumn) +
+                folded + " FROM " + tableName(table)};
 }
 
 std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key, bool bytewise) const {
@@ -311,6 +351,49 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
                 if (filter.firstRows > 0)
                     sql += " ORDER BY " + name + ".rowid LIMIT " + std::to_string(filter.firstRows);
                 sql += ")";
+            }
+            return;
+        }
+        case Filter::Kind::Substring: {
+            const TextIndexDef* index = table.textIndex(filter.field);
+            const auto* word = std::get_if<std::string>(&filter.value);
+            if (!index || !index->substrings || !word) {  // a programming error: no row
+                sql += "1=0";
+                return;
+            }
+            if (!trigramWord(*word)) {  // nothing a trigram index can look up
+                sql += "1=1";
+                return;
+            }
+            const std::string limit =
+                filter.firstRows > 0 ? " LIMIT " + std::to_string(filter.firstRows) : "";
+            if (m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector) {
+                // The indexed expression itself: the planner, which knows
+                // from its statistics how many rows hold the word, chooses
+                // between the trigram index and the read's own order.
+                const std::string test =
+                    substringText(table, *index, limit.empty() ? alias : alias + "s") + " LIKE " +
+                    filterValue(params, containsPattern(*word)) + " ESCAPE '\\'";
+                if (limit.empty()) {
+                    sql += test;
+                } else {
+                    const std::string inner = alias + "s";
+                    sql += alias + "." + quoted(kRowIdColumn) + " = ANY (ARRAY(SELECT " + inner +
+                           "." + quoted(kRowIdColumn) + " FROM " + tableName(table) + " " + inner +
+                           " WHERE " + test + limit + "))";
+                }
+            } else {
+                // One FTS5 phrase of the folded word: its trigrams in a row,
+                // which is the word itself, within one column.
+                std::string phrase = "\"";
+                for (const char c : foldText(*word)) {
+                    phrase += c;
+                    if (c == '"') phrase += c;
+                }
+                phrase += "\"";
+                const std::string name = quoted(index->sqlName());
+                sql += alias + "." + quoted(kRowIdColumn) + " IN (SELECT rowid FROM " + name +
+                       " WHERE " + name + " MATCH " + filterValue(params, phrase) + limit + ")";
             }
             return;
         }

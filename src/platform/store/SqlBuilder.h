@@ -109,7 +109,8 @@ public:
     // keeps it by itself).
     std::vector<std::string> createTextIndex(const TableDef& table,
                                              const TextIndexDef& index) const;
-    std::string rebuildTextIndex(const TableDef& table, const TextIndexDef& index) const;
+    std::vector<std::string> rebuildTextIndex(const TableDef& table,
+                                              const TextIndexDef& index) const;
     // With `bytewise`, text components order bytewise instead of by the name
     // collation (see SqlDialect::bytewiseCollate); a component declared
     // bytewise (KeyComponent::bytewise) always does.
@@ -156,6 +157,9 @@ private:
     // none), as the server indexes and searches them.
     std::string textVector(const TableDef& table, const TextIndexDef& index,
                            const std::string& alias) const;
+    // The folded texts of a substring index on the server, as one expression.
+    std::string substringText(const TableDef& table, const TextIndexDef& index,
+                              const std::string& alias) const;
     // Writes pageSql()'s statements step by step (PageSql.cpp).
     friend class PageWriter;
 

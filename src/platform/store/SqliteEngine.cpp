@@ -645,7 +645,8 @@ Status SqliteEngine::refreshTextIndexes(const std::vector<const TableDef*>& tabl
     for (const auto& [table, index] : wanted) {
         for (const std::string& sql : m_sql.createTextIndex(*table, *index))
             if (s.ok()) s = exec(sql);
-        if (s.ok()) s = exec(m_sql.rebuildTextIndex(*table, *index));
+        for (const std::string& sql : m_sql.rebuildTextIndex(*table, *index))
+            if (s.ok()) s = exec(sql);
         if (s.ok()) made.push_back(index->label);
     }
     if (!s.ok()) {

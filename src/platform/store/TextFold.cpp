@@ -98,4 +98,11 @@ std::vector<std::string> splitTokens(std::string_view text) {
     return tokens;
 }
 
+bool trigramWord(std::string_view word) {
+    int characters = 0;
+    for (const char c : foldText(word))
+        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters == 3) return true;
+    return false;
+}
+
 }  // namespace tko::store

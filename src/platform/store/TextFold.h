@@ -24,6 +24,10 @@ std::string foldText(std::string_view text);
 // folded, its %, _ and \ escaped with '\', between two %.
 std::string containsPattern(std::string_view word);
 
+// Whether a trigram index can look `word` up: folded, it has at least three
+// characters.
+bool trigramWord(std::string_view word);
+
 // The tokens a full-text search looks for: `typed` folded and cut at every
 // character that is not a letter or digit (non-ASCII characters count as
 // letters), as the engines' word splitters cut the indexed texts.

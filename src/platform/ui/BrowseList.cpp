@@ -3,6 +3,7 @@
 #include "platform/Date.h"
 
 #include "platform/Translate.h"
+#include "platform/store/FilterBox.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QAbstractTableModel>
@@ -185,7 +186,8 @@ void BrowseList::setFormat(const QString& format) {
 }
 
 void BrowseList::setFilterWords(const QString& typed) {
-    m_pager.setTextFilter(store::wordsFilter(m_pager.table(), columnFields(), typed.toStdString()));
+    m_pager.setTextFilter(store::filterBoxFilter(m_pager.engine(), m_pager.table(), columnFields(),
+                                                 typed.toStdString()));
 }
 
 std::vector<std::string> BrowseList::columnFields() const {
