@@ -14,6 +14,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchServer.h"
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/Tables.h"
@@ -84,19 +85,23 @@ inline std::int64_t engineWork(store::Engine& engine) {
     return 0;
 }
 
-// Opens a station on schema `schema` of the server database `base`, creating
-// the schema and the tables when they are not there. The users' tables live
-// in a schema of their own, shared by every data set of the database: opening
+// Opens a station on schema `schema` of the server database, creating the
+// schema and the tables when they are not there. The users' tables live in a
+// schema of their own, shared by every data set of the database: opening
 // refuses a schema that lacks only the data tables as a foreign layout, so
-// they are created before the station opens.
-inline std::unique_ptr<Database> openServerSchema(const std::string& base,
-                                                  const std::string& schema, std::string& error) {
-    PGconn* conn = PQconnectdb(base.c_str());
+// they are created before the station opens. Nullptr and `error` without a
+// server or when the tables cannot be made.
+inline std::unique_ptr<Database> openServerSchema(const std::string& schema, std::string& error) {
+    if (serverBase().empty()) {
+        error = kNoServer;
+        return nullptr;
+    }
+    PGconn* conn = PQconnectdb(serverBase().c_str());
     PQclear(PQexec(
         conn,
         ("SET client_min_messages = warning; CREATE SCHEMA IF NOT EXISTS " + schema).c_str()));
     PQfinish(conn);
-    const std::string info = base + " options='-csearch_path=" + schema + "'";
+    const std::string info = serverSchemaInfo(schema);
     store::PgOptions options;
     options.create = true;
     options.tables = allTables();

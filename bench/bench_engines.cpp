@@ -13,9 +13,10 @@
 // ("tko_bench_rls_<rows>"), since an office's roles and policies belong to one.
 //
 // SQLite data sets are built in $TKO_BENCH_DIR (default /tmp/tko-bench-engines);
-// PostgreSQL data sets in the database named by $TKO_BENCH_PG, one schema per
-// size ("tko_bench_<rows>"). Both are reused by later runs. Without
-// TKO_BENCH_PG the server cases are skipped.
+// PostgreSQL data sets on the benchmarks' server (BenchServer.h: $TKO_BENCH_PG
+// names a database or "start"s a throw-away cluster), one schema per size
+// ("tko_bench_<rows>"). Both are reused by later runs. Without a server the
+// server cases are skipped.
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
 
@@ -54,15 +55,11 @@ enum EngineKind { kSqlite = 0, kPostgres = 1 };
 // The server that enforces the rights: a third list beside the two engines.
 constexpr int kSecured = 2;
 
-std::string serverBase() {
-    const char* info = std::getenv("TKO_BENCH_PG");
-    return info ? info : "";
-}
+using bench::serverBase;
 
 DataSource sourceFor(EngineKind engine, int rows) {
     if (engine == kPostgres)
-        return {{},
-                serverBase() + " options='-csearch_path=tko_bench_" + std::to_string(rows) + "'"};
+        return {{}, bench::serverSchemaInfo("tko_bench_" + std::to_string(rows))};
     const char* dir = std::getenv("TKO_BENCH_DIR");
     const std::string root = dir ? dir : (fs::temp_directory_path() / "tko-bench-engines").string();
     return {root + "/assign-" + std::to_string(rows), {}};
@@ -87,15 +84,9 @@ void dropDataSet(EngineKind engine, int rows) {
 std::unique_ptr<Database> openDataSet(EngineKind engine, int rows, std::string& error,
                                       bool retry = true) {
     const DataSource source = sourceFor(engine, rows);
-    if (engine == kPostgres) {
-        if (serverBase().empty()) {
-            error = "TKO_BENCH_PG is not set";
-            return nullptr;
-        }
-    }
     std::unique_ptr<Database> db;
     if (engine == kPostgres) {
-        db = bench::openServerSchema(serverBase(), "tko_bench_" + std::to_string(rows), error);
+        db = bench::openServerSchema("tko_bench_" + std::to_string(rows), error);
         if (!db) return nullptr;
     } else {
         fs::create_directories(source.directory);
@@ -333,7 +324,7 @@ void BM_EnginePages(benchmark::State& state) {
     const int rows = static_cast<int>(state.range(1));
     std::string error;
     EngineList lists[3];
-    if (serverBase().empty()) error = "TKO_BENCH_PG is not set";
+    if (serverBase().empty()) error = bench::kNoServer;
     SecuredSet* secured = serverBase().empty() ? nullptr : securedDataSet(rows, error);
     if (!secured) {
         state.SkipWithError(error.c_str());

@@ -3,8 +3,9 @@
 //  - BM_CommitToRepaint: one station commits a change of an assignment, another
 //    shows it in an open list (offscreen) and repaints; median and 99th percentile
 //    of 200 changes, on SQLite (Before: the once-a-second look alone; After:
-//    with the watch on the data file) and, with TKO_BENCH_PG set to a libpq
-//    connection string, on PostgreSQL (server notices). The commits fall at
+//    with the watch on the data file) and on PostgreSQL (server notices), on
+//    the benchmarks' server (BenchServer.h: TKO_BENCH_PG names a database or
+//    "start"s a throw-away cluster). The commits fall at
 //    random points of the polling second, as real ones do.
 //  - BM_IdlePolling: eight idle station processes on one data directory, each
 //    with its change watcher running (Before: the look alone; After: the look
@@ -30,6 +31,7 @@
 #include <string>
 #include <vector>
 
+#include "BenchData.h"
 #include "data/Database.h"
 #include "platform/ChangeWatcher.h"
 #include "platform/ui/BrowseList.h"
@@ -159,15 +161,17 @@ BENCHMARK(BM_CommitToRepaint_SQLite)
     ->Unit(benchmark::kSecond);
 
 void BM_CommitToRepaint_PostgreSQL(benchmark::State& state) {
-    const char* info = std::getenv("TKO_BENCH_PG");
-    if (!info) {
-        state.SkipWithError("TKO_BENCH_PG is not set");
+    // A schema of its own on the server the other benchmarks use.
+    const std::string schema = "tko_bench_notices";
+    std::string error;
+    if (!bench::openServerSchema(schema, error)) {
+        state.SkipWithError(error.c_str());
         return;
     }
     const std::string dir = scratchDir("tko-bench-notices-pg");
     DataSource source;
     source.directory = dir;
-    source.serverInfo = info;
+    source.serverInfo = bench::serverSchemaInfo(schema);
     commitToRepaint(state, source);
     std::filesystem::remove_all(dir);
 }

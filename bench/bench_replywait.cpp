@@ -6,8 +6,9 @@
 // column is what the wait takes from the server and the other stations on
 // the same cores.
 //
-// Needs a server: $TKO_BENCH_PG names the database (a table of its own,
-// TKO_BENCH_REPLYWAIT, is made there). Without it the cases are skipped.
+// Needs a server (BenchServer.h: $TKO_BENCH_PG names a database or "start"s a
+// throw-away cluster); a table of its own, TKO_BENCH_REPLYWAIT, is made there.
+// Without one the cases are skipped.
 #include <benchmark/benchmark.h>
 #include <libpq-fe.h>
 #include <poll.h>
@@ -17,13 +18,15 @@
 #include <cstdlib>
 #include <string>
 
+#include "BenchServer.h"
+
 namespace {
 
 PGconn* connection() {
     static PGconn* conn = [] {
-        const char* info = std::getenv("TKO_BENCH_PG");
-        if (!info) return static_cast<PGconn*>(nullptr);
-        PGconn* c = PQconnectdb(info);
+        const std::string& info = tko::bench::serverBase();
+        if (info.empty()) return static_cast<PGconn*>(nullptr);
+        PGconn* c = PQconnectdb(info.c_str());
         if (PQstatus(c) != CONNECTION_OK) return static_cast<PGconn*>(nullptr);
         PQclear(PQexec(c,
                        "SET client_min_messages = warning;"
@@ -58,7 +61,7 @@ void sleepInPoll(PGconn* conn) {
 void BM_ReplyWait(benchmark::State& state) {
     PGconn* conn = connection();
     if (!conn) {
-        state.SkipWithError("no server: set TKO_BENCH_PG");
+        state.SkipWithError(tko::bench::kNoServer);
         return;
     }
     const bool former = state.range(0) == 0;

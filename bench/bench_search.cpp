@@ -41,12 +41,7 @@ Database* dataSet(bool server, int rows, std::string& error) {
                                           [rows](Database& fresh) { fill(fresh, rows); });
         return &db;
     }
-    const char* base = std::getenv("TKO_BENCH_PG");
-    if (!base) {
-        error = "TKO_BENCH_PG is not set";
-        return nullptr;
-    }
-    slot = bench::openServerSchema(base, "tko_search_" + std::to_string(rows), error);
+    slot = bench::openServerSchema("tko_search_" + std::to_string(rows), error);
     if (!slot) return nullptr;
     std::int64_t have = 0;
     slot->count<Assignment>(store::all(), have);

@@ -98,18 +98,13 @@ Database& viewSet(int rows) {
     });
 }
 
-// The same data set on the server named by $TKO_BENCH_PG, or nullptr without one.
+// The same data set on the benchmarks' server (BenchServer.h), or nullptr without one.
 Database* serverViewSet(int rows, std::string& error) {
     static std::map<int, std::unique_ptr<Database>> open;
     auto& slot = open[rows];
     if (slot) return slot.get();
-    const char* base = std::getenv("TKO_BENCH_PG");
-    if (!base) {
-        error = "TKO_BENCH_PG is not set";
-        return nullptr;
-    }
     const std::string schema = "tko_" + std::string(kDataSet) + std::to_string(rows);
-    auto db = bench::openServerSchema(base, schema, error);
+    auto db = bench::openServerSchema(schema, error);
     if (!db) return nullptr;
     std::int64_t have = 0;
     db->count<Assignment>(store::all(), have);

@@ -69,9 +69,29 @@ QString pageDataPath(const QString& picturePath) {
     return info.path() + QLatin1Char('/') + info.completeBaseName() + QStringLiteral(".page");
 }
 
+namespace {
+
+// True when `text` holds no line break or tab, which wrapText() changes.
+bool isOneParagraph(const QString& text) {
+    for (const QChar c : text)
+        if (c == QLatin1Char('\n') || c == QLatin1Char('\r') || c == QLatin1Char('\t'))
+            return false;
+    return true;
+}
+
+}  // namespace
+
 QStringList wrapText(const QString& text, int width) {
     QStringList lines;
     if (width < 1) width = 1;
+    // Most cells of a report are one short line: kept as they are but for
+    // their trailing blanks, without the copies the general case makes.
+    if (text.size() <= width && isOneParagraph(text)) {
+        qsizetype end = text.size();
+        while (end > 0 && text[end - 1] == QLatin1Char(' ')) --end;
+        lines << (end == text.size() ? text : text.left(end));
+        return lines;
+    }
     QString normalised = text;
     normalised.replace(QStringLiteral("\r\n"), QStringLiteral("\n"));
     normalised.replace(QLatin1Char('\r'), QLatin1Char('\n'));

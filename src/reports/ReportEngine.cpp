@@ -10,6 +10,8 @@
 #include "platform/QtText.h"
 #include "projects/ProjectRules.h"
 
+#include <unordered_map>
+
 namespace tko {
 
 using namespace store;
@@ -247,19 +249,47 @@ std::vector<PageLine> fullAssignment(Database& db, const Assignment& a, const Re
     return lines;
 }
 
+// The dates and priorities of one report's list, each formatted once: a list
+// repeats a few hundred dates and nine priorities over its rows. Holds at most
+// kKept texts of each, so that a long report keeps its memory flat.
+class ListTexts {
+public:
+    QString date(Date date) {
+        return lookUp(m_dates, date, [date] { return shortDate(date); });
+    }
+    QString priority(std::int64_t priority) {
+        return lookUp(m_priorities, priority, [priority] { return number(priority, u"@n1"); });
+    }
+
+private:
+    static constexpr std::size_t kKept = 4096;
+
+    template <class Key, class Format>
+    static QString lookUp(std::unordered_map<Key, QString>& texts, Key key, Format format) {
+        const auto found = texts.find(key);
+        if (found != texts.end()) return found->second;
+        if (texts.size() >= kKept) texts.clear();
+        return texts.emplace(key, format()).first->second;
+    }
+
+    std::unordered_map<Date, QString> m_dates;
+    std::unordered_map<std::int64_t, QString> m_priorities;
+};
+
 // The lines of one assignment in a list: its row, and under it the comments
 // the user asked for.
 std::vector<PageLine> listedAssignment(const Assignment& a, const ReportParams& params,
-                                       const ReportScope& scope, bool history, bool comments) {
+                                       const ReportScope& scope, bool history, bool comments,
+                                       ListTexts& texts) {
     std::vector<PageLine> lines;
     if (history)
-        lines = tableRow(kHistoryColumns,
-                         {qsClipped(a.NAME), qsClipped(a.PERSON), number(a.PRIORITY, u"@n1"),
-                          shortDate(a.ASSIGNEDDATE), shortDate(a.DUEDATE), shortDate(a.CLOSEDATE)});
+        lines = tableRow(kHistoryColumns, {qsClipped(a.NAME), qsClipped(a.PERSON),
+                                           texts.priority(a.PRIORITY), texts.date(a.ASSIGNEDDATE),
+                                           texts.date(a.DUEDATE), texts.date(a.CLOSEDATE)});
     else
         lines = tableRow(kListColumns,
-                         {qsClipped(a.NAME), qsClipped(a.PERSON), number(a.PRIORITY, u"@n1"),
-                          shortDate(a.DUEDATE), qsClipped(a.USERNAME)});
+                         {qsClipped(a.NAME), qsClipped(a.PERSON), texts.priority(a.PRIORITY),
+                          texts.date(a.DUEDATE), qsClipped(a.USERNAME)});
     if (comments) appendComments(lines, a, params, scope);
     return lines;
 }
@@ -346,6 +376,7 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
         std::int64_t done = 0;
         const auto total = static_cast<std::int64_t>(projects.size());
         bool ok = true;
+        ListTexts texts;
         for (const Project& project : projects) {
             if (params.type == ReportType::ProjectAll) {
                 composer.holdWithNext(
@@ -360,7 +391,7 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
                 const bool mayOpen = mayOpenFromProject(a, m_scope.viewer);
                 ok = composer.addBlock(
                     full ? fullAssignment(m_db, a, params, m_scope, mayOpen)
-                         : listedAssignment(a, params, m_scope, false, memos && mayOpen));
+                         : listedAssignment(a, params, m_scope, false, memos && mayOpen, texts));
                 run.countRecord();
                 return ok;
             };
@@ -445,10 +476,11 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
     std::int64_t done = 0;
     bool ok = true;
     ReportOrder order(params.listBy);
+    ListTexts texts;
     const ReportOrder::Emit print = [&](const Assignment& a) {
         // The filters list only what the user may open on the screens.
         ok = composer.addBlock(full ? fullAssignment(m_db, a, params, m_scope, true)
-                                    : listedAssignment(a, params, m_scope, history, memos));
+                                    : listedAssignment(a, params, m_scope, history, memos, texts));
         if (!ok) return false;
         return run.tick(++done, total);
     };

@@ -18,6 +18,7 @@ bool TextReportFile::begin() {
 
 bool TextReportFile::addPage(const ReportPage& page) {
     QByteArray bytes;
+    bytes.reserve(static_cast<qsizetype>(page.lines.size()) * (kPageColumns + 1) + 2);
     if (m_pages > 0) bytes += "\f\n";
     for (const PageLine& line : page.lines) {
         bytes += lineText(line).toUtf8();

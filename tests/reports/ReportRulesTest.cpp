@@ -111,6 +111,23 @@ TEST(PageLayout, WrappingKeepsEveryCharacterAndTheLineBreaks) {
               (strings({"alpha beta", "gamma", "", "delta", "xxxxxxxxxx", "xxxxxxxxxx", "xxxxx"})));
     EXPECT_EQ(wrapText(QString(), 10), QStringList{QString()});
     EXPECT_EQ(wrapText(QStringLiteral("a\r\nb"), 10), (strings({"a", "b"})));
+    // Around the width, where a short cell is kept whole and a longer one is cut.
+    const struct {
+        const char* text;
+        QStringList lines;
+    } cases[] = {
+        {"abcdefghij", strings({"abcdefghij"})},
+        {"abcdefghijk", strings({"abcdefghij", "k"})},
+        {"abc   ", strings({"abc"})},
+        {"abcdefghi ", strings({"abcdefghi"})},
+        {"abcdefghij ", strings({"abcdefghij"})},
+        {"     ", QStringList{QString()}},
+        {" abc", strings({" abc"})},
+        {"ab\tcd", strings({"ab cd"})},
+        {"ab\n", strings({"ab", ""})},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(wrapText(QString::fromUtf8(c.text), 10), c.lines) << c.text;
 }
 
 TEST(PageLayout, TableRowsGrowWithTheirTallestCell) {

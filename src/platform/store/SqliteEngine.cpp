@@ -39,6 +39,11 @@ struct StatementGuard {
     }
 };
 
+// The page caches of addAll(), in KiB as cache_size takes them (negative):
+// while the rows go in, and while the indexes are made anew after them.
+constexpr int kAddCacheKb = -1048576;
+constexpr int kIndexSortCacheKb = -2048;
+
 }  // namespace
 
 void SqliteEngine::decodeRow(const TableDef& table, sqlite3_stmt* stmt, bool withMemos,
@@ -316,10 +321,7 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
     const std::string schema = table.file == TableFile::Users ? kUsersSchema : "main";
     Status s = begin({table.label}, m_options.busyTimeoutMs);
     if (!s.ok()) return s;
-    // Every row puts an entry into each of the table's indexes, at a place of
-    // its own: with a page cache smaller than the indexes each few rows write
-    // out and read back pages. A large cache for the length of the add.
-    std::int64_t cacheSize = 0;
+    std::int64_t cacheSize = 0;  // the station's own, put back at the end
     {
         SqlQuery query;
         query.sql = "PRAGMA " + schema + ".cache_size";
@@ -329,7 +331,6 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
             return Status::success();
         });
     }
-    if (s.ok()) s = exec("PRAGMA " + schema + ".cache_size = -1048576");
     // More new rows than present ones: the indexes are dropped and made anew
     // from their own definitions after the rows are in, which sorts each once
     // instead of placing every entry on its own. (The users file's one small
@@ -354,6 +355,11 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
         for (size_t i = 0; s.ok() && i < names.size(); ++i)
             s = exec("DROP INDEX " + schema + ".\"" + names[i] + "\"");
     }
+    // A large cache while the rows go in: into kept indexes every row puts an
+    // entry at a place of its own, and a cache smaller than the indexes would
+    // write out and read back pages every few rows; appended rows, too, go in
+    // faster held in memory than spilled to the file a few pages at a time.
+    if (s.ok()) s = exec("PRAGMA " + schema + ".cache_size = " + std::to_string(kAddCacheKb));
     Row row;
     while (s.ok()) {
         s = next(row);
@@ -369,6 +375,15 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
         });
     }
     if (s.endOfRange()) s = Status::success();
+    // Making an index sorts its entries in runs as large as the page cache
+    // and merges the runs. One run of a million entries spread over a large
+    // cache misses the processor's cache at nearly every step, so the cost
+    // per row grew with the count; runs of the small cache's size stay within
+    // it, which keeps the cost per row flat (and lower at every size). The
+    // pages of the new rows that the small cache cannot hold are written to
+    // the data file under the transaction's journal as usual.
+    if (s.ok() && !keys.empty())
+        s = exec("PRAGMA " + schema + ".cache_size = " + std::to_string(kIndexSortCacheKb));
     for (size_t i = 0; s.ok() && i < keys.size(); ++i) s = exec(keys[i]);
     if (s.ok()) m_written.wrote(table.label);
     if (cacheSize != 0) exec("PRAGMA " + schema + ".cache_size = " + std::to_string(cacheSize));

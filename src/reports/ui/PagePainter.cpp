@@ -14,6 +14,11 @@
 
 #include <algorithm>
 #include <cmath>
+#include <mutex>
+
+#ifdef __GLIBC__
+#include <malloc.h>
+#endif
 
 namespace tko {
 
@@ -21,7 +26,7 @@ namespace {
 
 constexpr qreal kSvgMarginPoints = 36;  // half an inch around the page grid
 
-QFont gridFont(QPainter& painter, qreal cellWidth, qreal lineHeight) {
+QFont measuredGridFont(QPainter& painter, qreal cellWidth, qreal lineHeight) {
     QFont font(QStringLiteral("DejaVu Sans Mono"));
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
@@ -33,6 +38,52 @@ QFont gridFont(QPainter& painter, qreal cellWidth, qreal lineHeight) {
     const qreal pixels = std::min(lineHeight * 0.8, cellWidth / ratio * 0.98);
     font.setPixelSize(std::max(1, static_cast<int>(std::floor(pixels))));
     return font;
+}
+
+// The grid font of the last device kind, resolution and cell size asked for:
+// every page of a report has the same, so it is measured once per report
+// rather than once per page.
+QFont gridFont(QPainter& painter, qreal cellWidth, qreal lineHeight) {
+    struct Measured {
+        int deviceType = -1;
+        int dpiX = 0;
+        int dpiY = 0;
+        qreal cellWidth = 0;
+        qreal lineHeight = 0;
+        QFont font;
+    };
+    thread_local Measured last;
+    const QPaintDevice* device = painter.device();
+    if (last.deviceType != device->devType() || last.dpiX != device->logicalDpiX() ||
+        last.dpiY != device->logicalDpiY() || last.cellWidth != cellWidth ||
+        last.lineHeight != lineHeight) {
+        last = {device->devType(),
+                device->logicalDpiX(),
+                device->logicalDpiY(),
+                cellWidth,
+                lineHeight,
+                measuredGridFont(painter, cellWidth, lineHeight)};
+    }
+    return last.font;
+}
+
+// The PDF engine takes two buffers of some megabytes for every page it
+// compresses and frees them again. With glibc's default, sliding thresholds
+// each of them is mapped, touched page by page and handed back to the kernel
+// (or trimmed off the heap) once per page, which cost more than drawing the
+// page. Fixed thresholds above that size let the same heap memory serve every
+// page: the process keeps at most kKeptFree bytes unused, whatever the
+// report's length, so memory stays flat.
+void keepPageBuffersInHeap() {
+#ifdef __GLIBC__
+    static std::once_flag once;
+    std::call_once(once, [] {
+        constexpr int kMapped = 32 * 1024 * 1024;
+        constexpr int kKeptFree = 64 * 1024 * 1024;
+        mallopt(M_MMAP_THRESHOLD, kMapped);
+        mallopt(M_TRIM_THRESHOLD, kKeptFree);
+    });
+#endif
 }
 
 QRectF paintArea(QPagedPaintDevice* device) {
@@ -51,6 +102,7 @@ void PagePainter::draw(QPainter& painter, const QRectF& area, const ReportPage& 
     bold.setBold(true);
     painter.save();
     painter.setPen(QPen(Qt::black, std::max<qreal>(1.0, lineHeight / 20)));
+    const QFont* current = nullptr;
     for (size_t i = 0; i < page.lines.size() && i < static_cast<size_t>(kPageLines); ++i) {
         const PageLine& line = page.lines[i];
         const qreal top = area.top() + static_cast<qreal>(i) * lineHeight;
@@ -61,7 +113,12 @@ void PagePainter::draw(QPainter& painter, const QRectF& area, const ReportPage& 
         }
         const qreal baseline = top + lineHeight * 0.78;
         for (const PageSpan& span : line.spans) {
-            painter.setFont(span.bold ? bold : regular);
+            // Setting a font resolves it again even when it is the one set.
+            const QFont* font = span.bold ? &bold : &regular;
+            if (font != current) {
+                painter.setFont(*font);
+                current = font;
+            }
             painter.drawText(QPointF(area.left() + span.column * cellWidth, baseline), span.text);
         }
     }
@@ -78,6 +135,7 @@ PaintedPages::~PaintedPages() {
 
 bool PaintedPages::begin() {
     m_pages = 0;
+    keepPageBuffersInHeap();
     m_painter = std::make_unique<QPainter>();
     if (!m_painter->begin(m_device)) {
         m_error = translated("The output device could not be opened.");
