@@ -92,10 +92,14 @@ int secureServerOffice(Database& db, std::ostream& out, std::ostream& err) {
         return 1;
     }
     const std::string database = server->databaseName();
-    out << "The server enforces the rights: each user logs in with his own role.\n"
-           "Stations connect before the log-in as "
-        << store::gateRoleName(database) << " with the password " << gatePassword
-        << "\n(put user=... password=... into the stations' connection string).\n";
+    out << "The server enforces the rights: each user logs in with his own role.\n";
+    if (gatePassword.empty())
+        out << "Every table is covered; the stations still connect before the log-in as "
+            << store::gateRoleName(database) << " with the password they have.\n";
+    else
+        out << "Stations connect before the log-in as " << store::gateRoleName(database)
+            << " with the password " << gatePassword
+            << "\n(put user=... password=... into the stations' connection string).\n";
     if (!users.empty())
         out << "One-time passwords (shown only now; each must be changed at the first log-in):\n";
     for (const auto& [name, password] : users)

@@ -931,6 +931,52 @@ TEST_F(ServerRolesTest, GeneralUsersQueueNoticesAndAdministratorsSendThem) {
     EXPECT_EQ(store::rtrim(claimed.CREATEDBY), "BEN");
 }
 
+// An office secured by an earlier version lacks the rules of tables added
+// since; securing it again covers them and keeps the gate's password, which
+// every station's connection string holds.
+TEST_F(ServerRolesTest, SecuringAgainCoversNewTablesAndKeepsTheGatePassword) {
+    const std::string gate = store::gateRoleName(m_server->databaseName());
+    auto verifier = [&] {
+        std::vector<std::vector<std::string>> rows;
+        EXPECT_TRUE(
+            m_server->execute("SELECT rolpassword FROM pg_authid WHERE rolname = $1", {gate}, &rows)
+                .ok());
+        return rows.empty() ? std::string() : rows[0][0];
+    };
+    const std::string before = verifier();
+    ASSERT_FALSE(before.empty());
+    Session admin;
+    admin.GlobalUser = "SUPERVISOR";
+    admin.GlobalUserAccess = 2;
+    MailSetup setup;
+    setup.HOST = "127.0.0.1";
+    setup.PORT = 25;
+    setup.FROMADDRESS = "office@office.example";
+    std::string refusal;
+    ASSERT_TRUE(storeMailSetup(*m_db, admin, setup, std::string(), refusal).ok()) << refusal;
+    // The outbox as a station of a newer version makes it in an older office.
+    ASSERT_TRUE(m_server->execute("DROP TABLE \"OUTBOX\" CASCADE", {}).ok());
+    ASSERT_TRUE(m_server->createTables({&Outbox::def()}).ok());
+    const std::int32_t given = firstGivenBy("SUPERVISOR");
+    {
+        auto ben = connectAs("BEN", "ben-pw-1");
+        ASSERT_TRUE(ben);
+        EXPECT_FALSE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, given, "BEN").ok());
+    }
+    std::string gatePassword;
+    std::vector<std::pair<std::string, std::string>> once;
+    ASSERT_TRUE(store::secureOffice(*m_server, allTables(), gatePassword, once).ok());
+    EXPECT_TRUE(gatePassword.empty());
+    EXPECT_TRUE(once.empty());
+    EXPECT_EQ(verifier(), before);
+    auto ben = connectAs("BEN", "ben-pw-1");
+    ASSERT_TRUE(ben);
+    bool queued = false;
+    EXPECT_TRUE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, given, "BEN", &queued).ok());
+    EXPECT_TRUE(queued);
+    EXPECT_FALSE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, given, "CARLA").ok());
+}
+
 // Renaming, suspending and deleting a user take his role along, in the same
 // transaction as his record; the log-in goes through the role.
 TEST_F(ServerRolesTest, RoleFollowsTheUserRecord) {

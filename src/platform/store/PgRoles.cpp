@@ -106,9 +106,17 @@ Status secureOffice(PgEngine& engine, const std::vector<const TableDef*>& tables
                                   quotedIdent(levelRoleName(db, 2))};
     const std::string allLevels = levels[0] + ", " + levels[1] + ", " + levels[2];
 
-    gatePassword = oneTimePassword();
-    const std::string gateVerifier = verifierOf(engine, gatePassword, s);
+    // Secured before: the stations' connection strings hold the gate's
+    // password, which stays.
+    bool securedBefore = false;
+    s = officeSecured(engine, securedBefore);
     if (!s.ok()) return s;
+    std::string gateVerifier;
+    if (!securedBefore) {
+        gatePassword = oneTimePassword();
+        gateVerifier = verifierOf(engine, gatePassword, s);
+        if (!s.ok()) return s;
+    }
 
     std::string sql = "BEGIN;\n";
     auto ensureRole = [&](const std::string& name, const std::string& attributes) {
@@ -119,7 +127,7 @@ Status secureOffice(PgEngine& engine, const std::vector<const TableDef*>& tables
     ensureRole(ownerRoleName(db), "NOLOGIN CREATEROLE");
     for (int level = 0; level <= 2; ++level) ensureRole(levelRoleName(db, level), "NOLOGIN");
     ensureRole(gateRoleName(db), "LOGIN");
-    sql += "ALTER ROLE " + gate + " LOGIN PASSWORD '" + gateVerifier + "';\n";
+    if (!securedBefore) sql += "ALTER ROLE " + gate + " LOGIN PASSWORD '" + gateVerifier + "';\n";
     // The one running this may act as the owner (hand over, grant).
     sql += "GRANT " + owner + " TO CURRENT_USER;\n";
     sql += "ALTER SCHEMA users OWNER TO " + owner + ";\n";

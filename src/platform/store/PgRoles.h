@@ -65,8 +65,10 @@ Status officeSecured(PgEngine& engine, bool& secured);
 // writes the rule functions, policies, triggers and grants (again, when run
 // again), and gives a role to every user who has none yet, with a one-time
 // password (USERS marks it to be changed at the first log-in). `gatePassword`
-// is set to the gate role's new password; `oneTimePasswords` gets the user
-// name and password of every role created.
+// is set to the gate role's new password when the office is secured the first
+// time; run again (an upgrade that brought new tables), the gate keeps the
+// password the stations use and `gatePassword` is left empty.
+// `oneTimePasswords` gets the user name and password of every role created.
 Status secureOffice(PgEngine& engine, const std::vector<const TableDef*>& tables,
                     std::string& gatePassword,
                     std::vector<std::pair<std::string, std::string>>& oneTimePasswords);
