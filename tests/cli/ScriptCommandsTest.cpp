@@ -28,6 +28,7 @@
 #include "assign/Repetition.h"
 #include "cli/ScriptCommands.h"
 #include "cli/TerminalText.h"
+#include "data/Notices.h"
 #include "data/Password.h"
 #include "platform/Date.h"
 #include "reports/CsvExport.h"
@@ -847,6 +848,14 @@ TEST_F(ScriptCommandsTest, ImportOfEachExportGivesTheSameAssignmentsBack) {
     days.SETDAYREPT = {0, 1, 0, 1, 0, 0, 0};
     days.NAME = "=HYPERLINK(x)";
     store();
+    // Mail notices are on; ANNA wants none of new work.
+    MailSetup mail;
+    mail.HOST = "mail.example";
+    ASSERT_TRUE(m_db->add(mail).ok());
+    NoticePref quiet = defaultNoticePref("ANNA");
+    quiet.NEWWORK = 0;
+    ASSERT_TRUE(m_db->add(quiet).ok());
+    std::set<std::int32_t> noticesDue;  // the copies the form's save would tell of
     struct Case {
         const char* format;
         const char* user;
@@ -903,8 +912,24 @@ TEST_F(ScriptCommandsTest, ImportOfEachExportGivesTheSameAssignmentsBack) {
             }
             EXPECT_EQ(store::rtrim(a.USERNAME), c.user);
             EXPECT_EQ(a.LOG.rfind("Created", 0), 0u);
+            if (store::rtrim(a.PERSON) == "BEN" && std::string(c.user) != "BEN")
+                noticesDue.insert(a.ASSIGNNUMBER);
         }
     }
+    // New work for a user other than the importer, as the form tells of it:
+    // only BEN's copies from SUPERVISOR's import (not his own, not ANNA's).
+    std::vector<Outbox> outbox;
+    ASSERT_TRUE(m_db->readAll("", store::all(), outbox).ok());
+    std::set<std::int32_t> noticed;
+    for (const Outbox& o : outbox) {
+        EXPECT_EQ(store::rtrim(o.RECIPIENT), "BEN");
+        EXPECT_EQ(o.KIND, static_cast<int>(NoticeKind::NewWork));
+        EXPECT_EQ(store::rtrim(o.CREATEDBY), "SUPERVISOR");
+        noticed.insert(o.ASSIGNNUMBER);
+    }
+    EXPECT_EQ(outbox.size(), noticed.size());
+    EXPECT_FALSE(noticesDue.empty());
+    EXPECT_EQ(noticed, noticesDue);
     // BEN's alarmed reminder on assignment 1 came back on his copy of it.
     std::vector<Reminder> reminders;
     ASSERT_TRUE(m_db->readAll("REM:ASSIGNNUMBER_KEY", store::all(), reminders).ok());

@@ -354,6 +354,39 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
         for (size_t i = 0; s.ok() && i < names.size(); ++i)
             s = exec("DROP INDEX " + schema + ".\"" + names[i] + "\"");
     }
+    // The word search's insert triggers would feed each row to its text
+    // index on its own, a statement (and a flush of the index's pending
+    // words) per row: they rest during the add, and the new rows go into
+    // each text index with one statement after it.
+    std::vector<std::pair<std::string, std::string>> textTriggers;  // name, sql
+    std::int64_t lastRowId = 0;
+    if (s.ok() && schema == "main" && !table.textIndexes.empty()) {
+        SqlQuery query;
+        query.sql =
+            "SELECT name, sql FROM main.sqlite_master WHERE type = 'trigger' AND "
+            "tbl_name = ? AND name LIKE '%\\_AI' ESCAPE '\\'";
+        query.params = {table.label};
+        s = run(query, [&](sqlite3_stmt* stmt) {
+            int rc;
+            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
+                textTriggers.emplace_back(
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
+                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
+            return rc == SQLITE_DONE ? Status::success() : failure(rc);
+        });
+        if (s.ok() && !textTriggers.empty()) {
+            query.sql = "SELECT coalesce(max(" + m_sql.quoted(kRowIdColumn) + "), 0) FROM " +
+                        m_sql.tableName(table);
+            query.params.clear();
+            s = run(query, [&](sqlite3_stmt* stmt) {
+                if (sqlite3_step(stmt) != SQLITE_ROW) return failure(sqlite3_errcode(m_db));
+                lastRowId = sqlite3_column_int64(stmt, 0);
+                return Status::success();
+            });
+        }
+        for (size_t i = 0; s.ok() && i < textTriggers.size(); ++i)
+            s = exec("DROP TRIGGER main.\"" + textTriggers[i].first + "\"");
+    }
     Row row;
     while (s.ok()) {
         s = next(row);
@@ -362,7 +395,14 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
             s = Status::error(kInvalidArgument, problem);
             break;
         }
-        s = run(m_sql.insertQuery(table, row), [&](sqlite3_stmt* stmt) {
+        // OR FAIL: a refused row stops the add, which then undoes itself
+        // whole, so no row needs a statement journal of its own (a copy of
+        // every index page the row touches, taken before the row is written).
+        SqlQuery insert = m_sql.insertQuery(table, row);
+        const std::string plain = "INSERT INTO ";
+        if (insert.sql.compare(0, plain.size(), plain) == 0)
+            insert.sql.replace(0, plain.size(), "INSERT OR FAIL INTO ");
+        s = run(insert, [&](sqlite3_stmt* stmt) {
             int rc = sqlite3_step(stmt);
             if (rc == SQLITE_ROW) rc = sqlite3_step(stmt);
             return rc == SQLITE_DONE ? Status::success() : failure(rc);
@@ -370,6 +410,24 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
     }
     if (s.endOfRange()) s = Status::success();
     for (size_t i = 0; s.ok() && i < keys.size(); ++i) s = exec(keys[i]);
+    if (s.ok() && !textTriggers.empty()) {
+        for (const TextIndexDef& index : table.textIndexes) {
+            std::string columns;
+            for (const int field : index.fields)
+                columns += ", " + m_sql.quoted(table.fields[static_cast<size_t>(field)].name);
+            SqlQuery query;
+            query.sql = "INSERT INTO " + m_sql.quoted(index.sqlName()) + "(rowid" + columns +
+                        ") SELECT " + m_sql.quoted(kRowIdColumn) + columns + " FROM " +
+                        m_sql.tableName(table) + " WHERE " + m_sql.quoted(kRowIdColumn) + " > ?";
+            query.params = {Value(lastRowId)};
+            if (s.ok())
+                s = run(query, [&](sqlite3_stmt* stmt) {
+                    const int rc = sqlite3_step(stmt);
+                    return rc == SQLITE_DONE ? Status::success() : failure(rc);
+                });
+        }
+        for (size_t i = 0; s.ok() && i < textTriggers.size(); ++i) s = exec(textTriggers[i].second);
+    }
     if (s.ok()) m_written.wrote(table.label);
     if (cacheSize != 0) exec("PRAGMA " + schema + ".cache_size = " + std::to_string(cacheSize));
     if (!s.ok()) {
