@@ -254,6 +254,39 @@ CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccoun
         const std::int32_t number = state.ASSIGNNUMBER;
         const auto onServer = server.find(number);
         auto local = openByNumber.find(number);
+        if (store::rtrim(state.HREF).empty()) {
+            // Taken off the calendar by the user: not written again while it
+            // stays open; forgotten once it is not.
+            if (local != openByNumber.end()) {
+                openByNumber.erase(local);
+                ++report.declined;
+            } else {
+                db.remove(state);
+            }
+            continue;
+        }
+        if (onServer == server.end() && local != openByNumber.end()) {
+            // Synced before and gone from the calendar: the user deleted the
+            // to-do there, which says he does not want it on his calendar. The
+            // assignment stays as it is here; it is not written to the
+            // calendar again.
+            state.HREF = std::string();
+            state.ETAG = std::string();
+            if (!db.change(state).ok()) {
+                report.notes.push_back("\"" + store::rtrim(local->second.NAME) +
+                                       "\" was deleted on the calendar; this is not remembered "
+                                       "yet: " +
+                                       db.lastError().describe());
+                openByNumber.erase(local);
+                continue;
+            }
+            report.notes.push_back("\"" + store::rtrim(local->second.NAME) +
+                                   "\" was deleted on the calendar: it is no longer synced "
+                                   "there and stays open here");
+            openByNumber.erase(local);
+            ++report.declined;
+            continue;
+        }
         if (onServer != server.end() && onServer->second.etag != store::rtrim(state.ETAG)) {
             const Todo& t = onServer->second.todo;
             if (t.completed && local != openByNumber.end()) {

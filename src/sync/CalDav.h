@@ -19,6 +19,11 @@
 //      - then the to-do is written again when the assignment differs from it;
 //      - an assignment no longer open for the user (concluded for good,
 //        deleted, given to someone else) is deleted from the server;
+//      - a to-do the user deleted on the server while its assignment is
+//        still open here means "not on my calendar": the assignment is left
+//        as it is, and its sync row (kept without HREF) stops it from being
+//        written there again; the report says so. Nothing in the office is
+//        ever deleted from the server's side;
 //   3. every open assignment not synced yet is written (If-None-Match: *).
 // Only the user's own sync rows are read or written.
 //
@@ -49,6 +54,7 @@ struct CalDavReport {
     int concluded = 0;               // assignments concluded from the server
     int changed = 0;                 // assignments changed from the server
     int deleted = 0;                 // to-dos deleted from the server
+    int declined = 0;                // open assignments the user took off the server
     std::vector<std::string> notes;  // conflicts and refusals, one line each
 };
 

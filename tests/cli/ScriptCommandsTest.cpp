@@ -1154,6 +1154,24 @@ TEST_F(ScriptCommandsTest, CalDavSyncWithAPhone) {
     EXPECT_EQ(repeating.value(QStringLiteral("due")).toString().toStdString(), toIso(kToday + 7));
     EXPECT_EQ(repeating.value(QStringLiteral("status")).toString(), QStringLiteral("NEEDS-ACTION"));
     EXPECT_FALSE(after.contains(QStringLiteral("assignment-1@taskorbit")));  // closed: removed
+
+    // A to-do deleted on the phone: the assignment stays open here and is
+    // not written to the phone again, not even when the office changes it;
+    // the report says so once.
+    phone({QStringLiteral("delete"), QString::fromStdString(ben),
+           QStringLiteral("assignment-5@taskorbit")});
+    const Outcome third = sync("BEN", "ben-pw-1", "");
+    EXPECT_NE(third.out.find("\"Task 5\" was deleted on the calendar"), std::string::npos)
+        << third.out;
+    Assignment five = stored(5);
+    EXPECT_EQ(five.CLOSEDATE, 0);
+    five.DUEDATE = kToday + 30;
+    ASSERT_TRUE(m_db->change(five).ok());
+    const Outcome fourth = sync("BEN", "ben-pw-1", "");
+    EXPECT_EQ(fourth.out.find("was deleted on the calendar"), std::string::npos) << fourth.out;
+    EXPECT_NE(fourth.out.find("1 kept off the calendar"), std::string::npos) << fourth.out;
+    EXPECT_EQ(uids(phoneList(ben)), (std::set<int>{4, 7, 8}));
+    EXPECT_EQ(stored(5).CLOSEDATE, 0);
 }
 
 }  // namespace
