@@ -1,7 +1,8 @@
 // Two-way sync of a user's open assignments with a calendar server's to-do
 // collection (CalDAV, RFC 4791), over libcurl.
 //
-// Each open assignment given to the user is one VTODO (Vtodo.h) named
+// Each open assignment given to the user (and, when he chose so, each he
+// gives to others) is one VTODO (Vtodo.h) named
 // "assignment-N.ics" in the collection. A run:
 //   1. reads the collection (REPORT calendar-query: every VTODO with its
 //      ETag);
@@ -31,6 +32,7 @@
 // bounded by a time-out.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,6 +46,16 @@ struct CalDavAccount {
     std::string url;  // the to-do collection, ending in "/"
     std::string login;
     std::string password;
+    bool gives = false;  // the open work the user gives to others is synced too
+};
+
+// What User Preferences shows of a user's account: never the password, only
+// whether one is stored.
+struct CalDavSettings {
+    std::string url;
+    std::string login;
+    bool gives = false;
+    bool passwordStored = false;
 };
 
 struct CalDavReport {
@@ -58,12 +70,23 @@ struct CalDavReport {
     std::vector<std::string> notes;  // conflicts and refusals, one line each
 };
 
-// The stored account of `user`; kRecordNotFound when he has none. The
-// password comes back unsealed.
+// The stored account of `user`; kRecordNotFound when he has none (or names
+// no collection). The password comes back unsealed.
 Status loadCalDavAccount(Database& db, const std::string& user, CalDavAccount& account);
-// Stores the account of `user` with the password sealed; kInvalidArgument
-// when a value does not fit its field (nothing is cut).
+// Stores the account of `user` with the password sealed, and his choice of
+// `gives`; kInvalidArgument when a value does not fit its field (nothing is
+// cut).
 Status storeCalDavAccount(Database& db, const std::string& user, const CalDavAccount& account);
+
+// The account of `user` as his preferences show it (empty when he has none).
+Status readCalDavSettings(Database& db, const std::string& user, CalDavSettings& out);
+// Stores what the user typed in his preferences. `password`: none keeps the
+// stored one, an empty text clears it, any other is sealed with the office's
+// seal key. kInvalidArgument (nothing written, `refusal` saying why) when a
+// value does not fit its field or the address is no http(s) URL; a blank
+// address ends the sync.
+Status storeCalDavSettings(Database& db, const std::string& user, const CalDavSettings& settings,
+                           const std::optional<std::string>& password, std::string& refusal);
 
 CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccount& account,
                         Date today, Time now);

@@ -227,6 +227,48 @@ private slots:
         QCOMPARE(int(notices.NEWWORK), 1);
     }
 
+    // The calendar account: a bad address is refused and nothing is kept of
+    // it; a good one is stored with the password sealed, which is never shown
+    // again, only said to be stored.
+    void preferencesKeepTheCalendarPasswordHidden() {
+        {
+            UserPrefsDialog dialog(*m_db, "CARLA");
+            QVERIFY(dialog.caldavPasswordEdit()->text().isEmpty());
+            QVERIFY(!dialog.caldavForgetCheck()->isEnabled());
+            dialog.caldavUrlEdit()->setText(QStringLiteral("webcal//nowhere"));
+            dialog.caldavPasswordEdit()->setText(QStringLiteral("phone-pw"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                              Qt::LeftButton);
+            QVERIFY(dialog.result() != QDialog::Accepted);
+            QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("http://")));
+            sync::CalDavAccount none;
+            QCOMPARE(sync::loadCalDavAccount(*m_db, "CARLA", none).code, store::kRecordNotFound);
+            dialog.caldavUrlEdit()->setText(QStringLiteral("https://dav.example/carla/tasks/"));
+            dialog.caldavUserEdit()->setText(QStringLiteral("carla"));
+            dialog.caldavGivesCheck()->setChecked(true);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                              Qt::LeftButton);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        sync::CalDavAccount account;
+        QVERIFY(sync::loadCalDavAccount(*m_db, "CARLA", account).ok());
+        QCOMPARE(account.password, std::string("phone-pw"));
+        QCOMPARE(account.login, std::string("carla"));
+        QVERIFY(account.gives);
+        UserPrefsDialog again(*m_db, "CARLA");
+        again.show();
+        screenshot(&again, "user-preferences-calendar");
+        QVERIFY(again.caldavPasswordEdit()->text().isEmpty());
+        QCOMPARE(again.caldavPasswordEdit()->placeholderText(),
+                 QStringLiteral("stored; type to replace"));
+        QVERIFY(again.caldavGivesCheck()->isChecked());
+        again.caldavForgetCheck()->setChecked(true);
+        QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
+        QVERIFY(sync::loadCalDavAccount(*m_db, "CARLA", account).ok());
+        QVERIFY(account.password.empty());
+    }
+
     // The mail server's settings refuse a sender that is no address, store
     // the password sealed and never show it back.
     void mailServerSettingsKeepThePasswordHidden() {

@@ -22,6 +22,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
@@ -33,6 +34,7 @@
 #include "platform/Date.h"
 #include "reports/CsvExport.h"
 #include "support/TestStore.h"
+#include "sync/CalDav.h"
 #include "views/Calendar.h"
 
 extern char** environ;
@@ -1172,6 +1174,84 @@ TEST_F(ScriptCommandsTest, CalDavSyncWithAPhone) {
     EXPECT_NE(fourth.out.find("1 kept off the calendar"), std::string::npos) << fourth.out;
     EXPECT_EQ(uids(phoneList(ben)), (std::set<int>{4, 7, 8}));
     EXPECT_EQ(stored(5).CLOSEDATE, 0);
+
+    // "And the work I give": BEN's open work for PLUMBER joins his calendar,
+    // and leaves it when he no longer wants it there.
+    for (const bool gives : {true, false}) {
+        sync::CalDavSettings settings;
+        ASSERT_TRUE(sync::readCalDavSettings(*m_db, "BEN", settings).ok());
+        settings.gives = gives;
+        std::string refusal;
+        ASSERT_TRUE(sync::storeCalDavSettings(*m_db, "BEN", settings, std::nullopt, refusal).ok())
+            << refusal;
+        sync("BEN", "ben-pw-1", "");
+        const std::set<int> expected = gives ? std::set<int>{2, 4, 7, 8} : std::set<int>{4, 7, 8};
+        EXPECT_EQ(uids(phoneList(ben)), expected);
+    }
+}
+
+// What User Preferences stores of a calendar account: the password only as
+// typed (kept, cleared or replaced, never shown), the choice of the work the
+// user gives, and clear refusals that write nothing.
+TEST_F(ScriptCommandsTest, CalDavSettingsKeepThePasswordSealedAndRefuseBadInput) {
+    struct Case {
+        const char* what;
+        std::string url, login;
+        bool gives;
+        std::optional<std::string> password;
+        const char* refusal;        // a piece of it; nullptr: stored
+        const char* passwordAfter;  // the password the sync then uses
+    };
+    const std::vector<Case> cases{
+        {"first account", "https://dav.example/ben/tasks/", "ben", false, "s3cret", nullptr,
+         "s3cret"},
+        {"password kept", "https://dav.example/ben/todo/", "benny", true, std::nullopt, nullptr,
+         "s3cret"},
+        {"password replaced", "http://127.0.0.1:5232/ben/", "ben", true, "n3w", nullptr, "n3w"},
+        {"password cleared", "http://127.0.0.1:5232/ben/", "ben", false, "", nullptr, ""},
+        {"no web address", "ftp://dav.example/ben/", "ben", true, "x", "http://", ""},
+        {"no address at all", "tasks", "ben", true, "x", "http://", ""},
+        {"address too long", "https://dav.example/" + std::string(240, 'a'), "ben", true, "x",
+         "250", ""},
+        {"user name too long", "https://dav.example/", std::string(65, 'b'), true, "x", "64", ""},
+        {"password too long", "https://dav.example/", "ben", true, std::string(200, 'p'),
+         "too long", ""},
+    };
+    sync::CalDavAccount last;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sync::CalDavSettings settings{c.url, c.login, c.gives, false};
+        std::string refusal;
+        const Status s = sync::storeCalDavSettings(*m_db, "BEN", settings, c.password, refusal);
+        sync::CalDavAccount account;
+        ASSERT_TRUE(sync::loadCalDavAccount(*m_db, "BEN", account).ok());
+        sync::CalDavSettings shown;
+        ASSERT_TRUE(sync::readCalDavSettings(*m_db, "BEN", shown).ok());
+        if (c.refusal) {
+            EXPECT_EQ(s.code, store::kInvalidArgument);
+            EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
+            EXPECT_EQ(account.url, last.url);  // nothing written
+            EXPECT_EQ(account.password, last.password);
+            EXPECT_EQ(account.gives, last.gives);
+            continue;
+        }
+        ASSERT_TRUE(s.ok()) << refusal << s.describe();
+        EXPECT_EQ(account.url, c.url);
+        EXPECT_EQ(account.login, c.login);
+        EXPECT_EQ(account.gives, c.gives);
+        EXPECT_EQ(account.password, c.passwordAfter);
+        EXPECT_EQ(shown.passwordStored, std::string(c.passwordAfter) != "");
+        EXPECT_EQ(shown.url, c.url);
+        last = account;
+    }
+    // Another user's account is his own; a blank address ends the sync.
+    sync::CalDavSettings anna;
+    ASSERT_TRUE(sync::readCalDavSettings(*m_db, "ANNA", anna).ok());
+    EXPECT_TRUE(anna.url.empty());
+    std::string refusal;
+    ASSERT_TRUE(sync::storeCalDavSettings(*m_db, "BEN", {}, std::nullopt, refusal).ok());
+    sync::CalDavAccount none;
+    EXPECT_EQ(sync::loadCalDavAccount(*m_db, "BEN", none).code, store::kRecordNotFound);
 }
 
 }  // namespace
