@@ -38,6 +38,12 @@ size_t collectBody(char* data, size_t size, size_t count, void* target) {
     return size * count;
 }
 
+// Stops a transfer once the station asks it to.
+int checkCancel(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* flag = static_cast<const std::atomic<bool>*>(cancel);
+    return flag && flag->load() ? 1 : 0;
+}
+
 size_t collectHeader(char* data, size_t size, size_t count, void* target) {
     const std::string line(data, size * count);
     const std::string name = "etag:";
@@ -74,6 +80,12 @@ Response request(const CalDavAccount& account, const std::string& method, const 
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &r.body);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &collectHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &r.etag);
+    if (account.cancel) {
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &checkCancel);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA,
+                         const_cast<std::atomic<bool>*>(account.cancel));
+    }
     if (!account.login.empty()) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, account.login.c_str());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, account.password.c_str());
@@ -484,6 +496,28 @@ CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccoun
         put(a, state, "If-None-Match: *");
     }
     return report;
+}
+
+StationSyncResult syncOnOwnConnection(const DataSource& source, const Session& session,
+                                      const std::atomic<bool>* cancel) {
+    StationSyncResult result;
+    Status status;
+    auto db = Database::open(source, false, status, kAccountTimeoutMs, false);
+    if (!db) {
+        result.storeFailed = true;
+        return result;
+    }
+    CalDavAccount account;
+    const Status loaded = loadCalDavAccount(*db, session.GlobalUser, account);
+    if (loaded.code == store::kRecordNotFound) return result;
+    result.hasAccount = true;
+    if (!loaded.ok()) {
+        result.storeFailed = true;
+        return result;
+    }
+    account.cancel = cancel;
+    result.report = syncCalDav(*db, session, account, Clock::today(), Clock::now());
+    return result;
 }
 
 }  // namespace tko::sync

@@ -32,6 +32,7 @@
 // bounded by a time-out.
 #pragma once
 
+#include <atomic>
 #include <optional>
 #include <string>
 #include <vector>
@@ -47,6 +48,9 @@ struct CalDavAccount {
     std::string login;
     std::string password;
     bool gives = false;  // the open work the user gives to others is synced too
+    // When set and true, a request under way stops at once and the run ends
+    // as if the server could not be reached (a closing station).
+    const std::atomic<bool>* cancel = nullptr;
 };
 
 // What User Preferences shows of a user's account: never the password, only
@@ -90,5 +94,20 @@ Status storeCalDavSettings(Database& db, const std::string& user, const CalDavSe
 
 CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccount& account,
                         Date today, Time now);
+
+// What a running station's background sync did.
+struct StationSyncResult {
+    bool hasAccount = false;   // false: the user syncs no calendar; nothing was asked
+    bool storeFailed = false;  // the store could not be opened or read: tried again later
+    CalDavReport report;
+};
+
+// One background sync of the session's user, as of the clock's today and
+// now, on a connection of its own opened from `source`, so that a calendar
+// server that answers slowly, or not at all, never holds the connection of
+// the station's windows. Any thread; `cancel` (may be null) as in
+// CalDavAccount.
+StationSyncResult syncOnOwnConnection(const DataSource& source, const Session& session,
+                                      const std::atomic<bool>* cancel);
 
 }  // namespace tko::sync

@@ -3,12 +3,17 @@
 // settings forms. With TKO_SCREENSHOTS=DIR each window is also saved as a PNG.
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
@@ -24,6 +29,7 @@
 #include "notices/ui/MailSettingsDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
+#include "sync/CalDav.h"
 
 namespace tko {
 
@@ -113,6 +119,46 @@ private slots:
             "You have reminders or assignments due for today\n\nDo you want to see them now?")));
         QVERIFY(texts.contains(QStringLiteral(
             "You have unseen or changed assignments\n\nDo you want to see them now?")));
+    }
+
+    // The station's calendar sync runs beside the window: a server that takes
+    // the connection and never answers leaves the window free and does not
+    // keep it from closing; one that cannot be reached is said in the status
+    // bar, and the message stays.
+    void calendarSyncNeverHoldsTheWindow() {
+        const int listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QCOMPARE(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(listen(listener, 4), 0);  // connections wait in the backlog, unanswered
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        sync::CalDavAccount account;
+        account.url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/ben/tasks/";
+        QVERIFY(sync::storeCalDavAccount(*m_db, "BEN", account).ok());
+        QElapsedTimer clock;
+        clock.start();
+        {
+            MainFrame frame(context());
+            frame.enterSession("BEN", 0);
+            QVERIFY(frame.calendarSyncRunning());
+            QTest::qWait(300);
+            QVERIFY(frame.calendarSyncRunning());  // still waiting for the server...
+            QVERIFY(clock.elapsed() < 5000);       // ...while the window went on
+        }
+        QVERIFY(clock.elapsed() < 8000);  // closing stopped the wait (the time-out is 20 s)
+        close(listener);                  // now nobody listens there
+        MainFrame frame(context());
+        frame.enterSession("BEN", 0);
+        auto* label = frame.findChild<QLabel*>(QStringLiteral("calendarStatusLabel"));
+        QVERIFY(label);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.calendarSyncRunning(), 15000);
+        QVERIFY(!label->isHidden());
+        QCOMPARE(label->text(),
+                 QStringLiteral("The calendar server cannot be reached; trying again later."));
+        std::string refusal;  // the later tests' BEN syncs no calendar
+        QVERIFY(sync::storeCalDavSettings(*m_db, "BEN", {}, std::nullopt, refusal).ok());
     }
 
     void aScreenNotBuiltYetSaysSo() {
