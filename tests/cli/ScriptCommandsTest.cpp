@@ -31,10 +31,13 @@
 #include "cli/TerminalText.h"
 #include "data/Notices.h"
 #include "data/Password.h"
+#include "data/Tables.h"
 #include "platform/Date.h"
 #include "reports/CsvExport.h"
+#include "support/FailingEngine.h"
 #include "support/TestStore.h"
 #include "sync/CalDav.h"
+#include "sync/Import.h"
 #include "views/Calendar.h"
 
 extern char** environ;
@@ -1007,6 +1010,37 @@ TEST_F(ScriptCommandsTest, ImportRefusesWhatTheFormWouldAndSaysWhy) {
           {"import", "csv", m_dir.file("none.csv"), "--user", "BEN"}})
         EXPECT_EQ(run(words, "ben-pw-1").code, cli::kExitUsage) << words[1] << " " << words.back();
     EXPECT_EQ(assignmentCount(), 3);
+}
+
+// A batch the store refuses half-way is undone whole, its reminders and
+// assignments alike; the batches before it stay, and the connection is left
+// outside any transaction.
+TEST_F(ScriptCommandsTest, AFailedImportBatchIsUndoneAloneAndEarlierOnesStay) {
+    Status status;
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    ASSERT_TRUE(status.ok()) << status.describe();
+    failing->failAdds(label::REMINDER, 1, store::kEngineError);
+    Database station(std::move(failing));
+    std::vector<sync::ImportItem> items(5);
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].source = static_cast<int>(i) + 1;
+        items[i].name = "Batch task " + std::to_string(i);
+        if (i == 3) items[i].alarms.push_back({kToday + 1, "Ring"});  // in the second batch
+    }
+    sync::ImportOptions options;
+    options.batchSize = 2;
+    const sync::ImportReport report = sync::importAssignments(station, sessionOf("BEN", 0), items,
+                                                              options, kToday, 9 * kTicksPerHour);
+    EXPECT_TRUE(report.failed);
+    ASSERT_EQ(report.created.size(), 2u);
+    EXPECT_EQ(report.created.back().number, 2);
+    EXPECT_EQ(station.engine().transactionDepth(), 0);
+    EXPECT_EQ(assignmentCount(), 2);
+    EXPECT_EQ(stored(2).NAME, "Batch task 1");
+    std::int64_t reminders = 0;
+    ASSERT_TRUE(m_db->count<Reminder>(store::all(), reminders).ok());
+    EXPECT_EQ(reminders, 0);
 }
 
 // Taskwarrior's export: priorities, UTC due times, recurrence periods,
