@@ -358,26 +358,31 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
     // index on its own, a statement (and a flush of the index's pending
     // words) per row: they rest during the add, and the new rows go into
     // each text index with one statement after it.
-    std::vector<std::pair<std::string, std::string>> textTriggers;  // name, sql
+    struct RestingTrigger {
+        const TextIndexDef* index;
+        std::string name, sql;
+    };
+    std::vector<RestingTrigger> textTriggers;
     std::int64_t lastRowId = 0;
-    if (s.ok() && schema == "main" && !table.textIndexes.empty()) {
-        SqlQuery query;
-        query.sql =
-            "SELECT name, sql FROM main.sqlite_master WHERE type = 'trigger' AND "
-            "tbl_name = ? AND name LIKE '%\\_AI' ESCAPE '\\'";
-        query.params = {table.label};
-        s = run(query, [&](sqlite3_stmt* stmt) {
-            int rc;
-            while ((rc = sqlite3_step(stmt)) == SQLITE_ROW)
-                textTriggers.emplace_back(
-                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0)),
-                    reinterpret_cast<const char*>(sqlite3_column_text(stmt, 1)));
-            return rc == SQLITE_DONE ? Status::success() : failure(rc);
-        });
+    if (s.ok() && schema == "main") {
+        for (const TextIndexDef& index : table.textIndexes) {
+            SqlQuery query;
+            query.sql = "SELECT sql FROM main.sqlite_master WHERE type = 'trigger' AND name = ?";
+            query.params = {index.sqlName() + "_AI"};
+            if (s.ok())
+                s = run(query, [&](sqlite3_stmt* stmt) {
+                    const int rc = sqlite3_step(stmt);
+                    if (rc == SQLITE_ROW)
+                        textTriggers.push_back(
+                            {&index, index.sqlName() + "_AI",
+                             reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))});
+                    return rc == SQLITE_ROW || rc == SQLITE_DONE ? Status::success() : failure(rc);
+                });
+        }
         if (s.ok() && !textTriggers.empty()) {
+            SqlQuery query;
             query.sql = "SELECT coalesce(max(" + m_sql.quoted(kRowIdColumn) + "), 0) FROM " +
                         m_sql.tableName(table);
-            query.params.clear();
             s = run(query, [&](sqlite3_stmt* stmt) {
                 if (sqlite3_step(stmt) != SQLITE_ROW) return failure(sqlite3_errcode(m_db));
                 lastRowId = sqlite3_column_int64(stmt, 0);
@@ -385,7 +390,7 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
             });
         }
         for (size_t i = 0; s.ok() && i < textTriggers.size(); ++i)
-            s = exec("DROP TRIGGER main.\"" + textTriggers[i].first + "\"");
+            s = exec("DROP TRIGGER main.\"" + textTriggers[i].name + "\"");
     }
     Row row;
     while (s.ok()) {
@@ -410,23 +415,22 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
     }
     if (s.endOfRange()) s = Status::success();
     for (size_t i = 0; s.ok() && i < keys.size(); ++i) s = exec(keys[i]);
-    if (s.ok() && !textTriggers.empty()) {
-        for (const TextIndexDef& index : table.textIndexes) {
-            std::string columns;
-            for (const int field : index.fields)
-                columns += ", " + m_sql.quoted(table.fields[static_cast<size_t>(field)].name);
-            SqlQuery query;
-            query.sql = "INSERT INTO " + m_sql.quoted(index.sqlName()) + "(rowid" + columns +
-                        ") SELECT " + m_sql.quoted(kRowIdColumn) + columns + " FROM " +
-                        m_sql.tableName(table) + " WHERE " + m_sql.quoted(kRowIdColumn) + " > ?";
-            query.params = {Value(lastRowId)};
-            if (s.ok())
-                s = run(query, [&](sqlite3_stmt* stmt) {
-                    const int rc = sqlite3_step(stmt);
-                    return rc == SQLITE_DONE ? Status::success() : failure(rc);
-                });
-        }
-        for (size_t i = 0; s.ok() && i < textTriggers.size(); ++i) s = exec(textTriggers[i].second);
+    // Each index whose trigger rested gets the new rows, and its trigger back.
+    for (const RestingTrigger& resting : textTriggers) {
+        std::string columns;
+        for (const int field : resting.index->fields)
+            columns += ", " + m_sql.quoted(table.fields[static_cast<size_t>(field)].name);
+        SqlQuery query;
+        query.sql = "INSERT INTO " + m_sql.quoted(resting.index->sqlName()) + "(rowid" + columns +
+                    ") SELECT " + m_sql.quoted(kRowIdColumn) + columns + " FROM " +
+                    m_sql.tableName(table) + " WHERE " + m_sql.quoted(kRowIdColumn) + " > ?";
+        query.params = {Value(lastRowId)};
+        if (s.ok())
+            s = run(query, [&](sqlite3_stmt* stmt) {
+                const int rc = sqlite3_step(stmt);
+                return rc == SQLITE_DONE ? Status::success() : failure(rc);
+            });
+        if (s.ok()) s = exec(resting.sql);
     }
     if (s.ok()) m_written.wrote(table.label);
     if (cacheSize != 0) exec("PRAGMA " + schema + ".cache_size = " + std::to_string(cacheSize));
