@@ -48,4 +48,13 @@ Status queueAssignmentNotices(Database& db, const Assignment* before, const Assi
     return Status::success();
 }
 
+Status queueNewAssignmentNotices(Database& db, const std::vector<Assignment>& added,
+                                 const std::string& actor) {
+    std::vector<NoticeRequest> requests;
+    for (const Assignment& a : added)
+        for (const NoticeDue& notice : noticesFor(nullptr, a, actor, AssignmentEvent::Stored))
+            requests.push_back({notice.recipient, notice.kind, a.ASSIGNNUMBER});
+    return queueNotices(db, requests, actor);
+}
+
 }  // namespace tko

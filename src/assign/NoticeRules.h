@@ -34,6 +34,12 @@ struct NoticeDue {
 std::vector<NoticeDue> noticesFor(const Assignment* before, const Assignment& after,
                                   const std::string& actor, AssignmentEvent event);
 
+// The notices of many new assignments given by `actor` at once (an import's
+// batch): the same decisions as queueAssignmentNotices() for each, written
+// together (queueNotices()) inside the caller's transaction.
+Status queueNewAssignmentNotices(Database& db, const std::vector<Assignment>& added,
+                                 const std::string& actor);
+
 // Queues the notices of noticesFor(); call it inside the transaction that
 // writes the change.
 Status queueAssignmentNotices(Database& db, const Assignment* before, const Assignment& after,

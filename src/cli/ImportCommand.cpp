@@ -142,7 +142,7 @@ int runSyncCommand(Database& db, const Session& session, const std::string& url,
     }
     out << "Wrote " << report.written << " to-dos, concluded " << report.concluded
         << " assignments, took " << report.changed << " changes, removed " << report.deleted
-        << " to-dos.\n";
+        << " to-dos; " << report.declined << " kept off the calendar by the user.\n";
     return kExitOk;
 }
 

@@ -77,6 +77,7 @@ const std::vector<Cascade>& cascades() {
           namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME"),
           // His calendar account and what his calendar was last sent.
           namesUser("CALDAVUSER", key::CDU_USER_KEY, "USERNAME"),
+          namesUser("CALDAVPREF", key::CDP_USER_KEY, "USERNAME"),
           namesUser("CALDAVSYNC", key::CDS_USERASSIGN_KEY, "USERNAME"),
           // His choice of notices by mail and the notices still for him.
           namesUser("NOTICEPREF", key::NTP_USERNAME_KEY, "USERNAME"),
@@ -108,6 +109,7 @@ const std::vector<Cascade>& cascades() {
           // His count of wrong passwords, his calendar account and sync rows.
           namesUser("SECURITY", key::SEC_KIND_KEY, "USERNAME"),
           namesUser("CALDAVUSER", key::CDU_USER_KEY, "USERNAME"),
+          namesUser("CALDAVPREF", key::CDP_USER_KEY, "USERNAME"),
           namesUser("CALDAVSYNC", key::CDS_USERASSIGN_KEY, "USERNAME"),
           // His choice of notices by mail, the notices for him and those he caused.
           namesUser("NOTICEPREF", key::NTP_USERNAME_KEY, "USERNAME"),

@@ -1,5 +1,7 @@
 #include "data/Notices.h"
 
+#include <map>
+#include <utility>
 #include <vector>
 
 #include "data/Keys.h"
@@ -151,20 +153,22 @@ bool wantsNotice(const NoticePref& pref, NoticeKind kind) {
     return false;
 }
 
-Status queueNotice(Database& db, const std::string& recipient, NoticeKind kind,
-                   std::int32_t assignNumber, const std::string& actor, bool* queued) {
-    if (queued) *queued = false;
-    const std::string name = store::rtrim(recipient);
-    if (name.empty()) return Status::success();
-    MailSetup setup;
-    Status s = readMailSetup(db, setup);
-    if (!s.ok() || !mailConfigured(setup)) return s;
+namespace {
+
+// Whether `name` is a user (exact name) who wants notices of `kind`.
+Status recipientWants(Database& db, const std::string& name, NoticeKind kind, bool& wants) {
+    wants = false;
     std::vector<User> users;
-    s = db.readAll(key::USE_USERNAME_KEY, exactly("USERNAME", name), users);
+    Status s = db.readAll(key::USE_USERNAME_KEY, exactly("USERNAME", name), users);
     if (!s.ok() || users.empty()) return s;
     NoticePref pref;
     s = readNoticePref(db, name, pref);
-    if (!s.ok() || !wantsNotice(pref, kind)) return s;
+    wants = s.ok() && wantsNotice(pref, kind);
+    return s;
+}
+
+Outbox outboxRow(const std::string& name, NoticeKind kind, std::int32_t assignNumber,
+                 const std::string& actor) {
     Outbox row;
     row.RECIPIENT = name;
     row.KIND = static_cast<std::uint8_t>(kind);
@@ -173,8 +177,51 @@ Status queueNotice(Database& db, const std::string& recipient, NoticeKind kind,
     row.CREATEDBY = store::rtrim(actor);
     row.CREATEDDATE = row.NEXTDATE = Clock::today();
     row.CREATEDTIME = row.NEXTTIME = Clock::now();
+    return row;
+}
+
+}  // namespace
+
+Status queueNotice(Database& db, const std::string& recipient, NoticeKind kind,
+                   std::int32_t assignNumber, const std::string& actor, bool* queued) {
+    if (queued) *queued = false;
+    const std::string name = store::rtrim(recipient);
+    if (name.empty()) return Status::success();
+    MailSetup setup;
+    Status s = readMailSetup(db, setup);
+    if (!s.ok() || !mailConfigured(setup)) return s;
+    bool wants = false;
+    s = recipientWants(db, name, kind, wants);
+    if (!s.ok() || !wants) return s;
+    Outbox row = outboxRow(name, kind, assignNumber, actor);
     s = inTransaction(db, label::OUTBOX, [&]() { return db.add(row); });
     if (s.ok() && queued) *queued = true;
+    return s;
+}
+
+Status queueNotices(Database& db, const std::vector<NoticeRequest>& notices,
+                    const std::string& actor, std::int64_t* queued) {
+    if (queued) *queued = 0;
+    if (notices.empty()) return Status::success();
+    MailSetup setup;
+    Status s = readMailSetup(db, setup);
+    if (!s.ok() || !mailConfigured(setup)) return s;
+    std::map<std::pair<std::string, NoticeKind>, bool> wanted;
+    std::vector<Outbox> rows;
+    for (const NoticeRequest& n : notices) {
+        const std::string name = store::rtrim(n.recipient);
+        if (name.empty()) continue;
+        auto it = wanted.find({name, n.kind});
+        if (it == wanted.end()) {
+            bool wants = false;
+            if (!(s = recipientWants(db, name, n.kind, wants)).ok()) return s;
+            it = wanted.emplace(std::pair{name, n.kind}, wants).first;
+        }
+        if (it->second) rows.push_back(outboxRow(name, n.kind, n.assignNumber, actor));
+    }
+    if (rows.empty()) return Status::success();
+    s = inTransaction(db, label::OUTBOX, [&]() { return db.addAll(rows); });
+    if (s.ok() && queued) *queued = static_cast<std::int64_t>(rows.size());
     return s;
 }
 

@@ -14,6 +14,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "data/Database.h"
 #include "data/Records.h"
@@ -73,6 +74,19 @@ bool wantsNotice(const NoticePref& pref, NoticeKind kind);
 // `queued` tells whether a row was written.
 Status queueNotice(Database& db, const std::string& recipient, NoticeKind kind,
                    std::int32_t assignNumber, const std::string& actor, bool* queued = nullptr);
+
+// One notice for queueNotices().
+struct NoticeRequest {
+    std::string recipient;  // a user name as the record holds it
+    NoticeKind kind = NoticeKind::NewWork;
+    std::int32_t assignNumber = 0;
+};
+// Queues many notices caused by `actor` at once, inside the caller's
+// transaction, by the same rules as queueNotice(): the mail server is read
+// once and each recipient's account and choices once, and the rows are
+// written with one Database::addAll(). `queued` (when given) counts the rows.
+Status queueNotices(Database& db, const std::vector<NoticeRequest>& notices,
+                    const std::string& actor, std::int64_t* queued = nullptr);
 
 // The messages that failed for good, and those waiting after a failed try:
 // what the administrators are shown.

@@ -351,6 +351,8 @@ TKO_DEFINE_TABLE(Security, TKO_SECURITY_FIELDS, "SECURITY", "SEC", "SECURITY", U
 // Added for calendar sync; opening creates them in a store that lacks them.
 TKO_DEFINE_TABLE(CaldavUser, TKO_CALDAVUSER_FIELDS, "CALDAVUSER", "CDU", "CALDAVUS", Data,
                  {{"CDU:USER_KEY", true, {"USERNAME"}}})
+TKO_DEFINE_TABLE(CaldavPref, TKO_CALDAVPREF_FIELDS, "CALDAVPREF", "CDP", "CALDAVPR", Data,
+                 {{"CDP:USER_KEY", true, {"USERNAME"}}})
 TKO_DEFINE_TABLE(CaldavSync, TKO_CALDAVSYNC_FIELDS, "CALDAVSYNC", "CDS", "CALDAVSY", Data,
                  {{"CDS:USERASSIGN_KEY", true, {"USERNAME", "ASSIGNNUMBER"}}})
 
@@ -364,19 +366,19 @@ TKO_DEFINE_TABLE(Outbox, TKO_OUTBOX_FIELDS, "OUTBOX", "OUT", "OUTBOX", Data,
 
 const std::vector<const TableDef*>& allTables() {
     static const std::vector<const TableDef*> tables{
-        &Assignment::def(), &Person::def(),      &UserPref::def(),  &SystemPref::def(),
-        &Reminder::def(),   &Anniversary::def(), &Project::def(),   &ProjAssign::def(),
-        &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(), &GroupPeople::def(),
-        &UserAssign::def(), &UserView::def(),    &UserGroup::def(), &UserGroupUser::def(),
-        &CaldavUser::def(), &CaldavSync::def(),  &Security::def(),  &MailSetup::def(),
-        &NoticePref::def(), &Outbox::def(),      &User::def()};
+        &Assignment::def(), &Person::def(),      &UserPref::def(),   &SystemPref::def(),
+        &Reminder::def(),   &Anniversary::def(), &Project::def(),    &ProjAssign::def(),
+        &ProjUser::def(),   &PeoUser::def(),     &GroupName::def(),  &GroupPeople::def(),
+        &UserAssign::def(), &UserView::def(),    &UserGroup::def(),  &UserGroupUser::def(),
+        &CaldavUser::def(), &CaldavPref::def(),  &CaldavSync::def(), &Security::def(),
+        &MailSetup::def(),  &NoticePref::def(),  &Outbox::def(),     &User::def()};
     return tables;
 }
 
 bool isLaterTable(const TableDef& table) {
     return &table == &Security::def() || &table == &CaldavUser::def() ||
-           &table == &CaldavSync::def() || &table == &MailSetup::def() ||
-           &table == &NoticePref::def() || &table == &Outbox::def();
+           &table == &CaldavPref::def() || &table == &CaldavSync::def() ||
+           &table == &MailSetup::def() || &table == &NoticePref::def() || &table == &Outbox::def();
 }
 
 const TableDef* tableByLabel(const std::string& label) {

@@ -16,6 +16,7 @@
 #include "data/Security.h"
 #include "data/SyncTables.h"
 #include "data/Tables.h"
+#include "platform/Translate.h"
 #include "sync/Vtodo.h"
 
 namespace tko::sync {
@@ -23,6 +24,7 @@ namespace tko::sync {
 namespace {
 
 constexpr long kTimeoutSeconds = 20;
+constexpr int kAccountTimeoutMs = 3000;
 
 struct Response {
     long status = 0;  // 0: no answer
@@ -34,6 +36,12 @@ struct Response {
 size_t collectBody(char* data, size_t size, size_t count, void* target) {
     static_cast<std::string*>(target)->append(data, size * count);
     return size * count;
+}
+
+// Stops a transfer once the station asks it to.
+int checkCancel(void* cancel, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+    const auto* flag = static_cast<const std::atomic<bool>*>(cancel);
+    return flag && flag->load() ? 1 : 0;
 }
 
 size_t collectHeader(char* data, size_t size, size_t count, void* target) {
@@ -72,6 +80,12 @@ Response request(const CalDavAccount& account, const std::string& method, const 
     curl_easy_setopt(curl, CURLOPT_WRITEDATA, &r.body);
     curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, &collectHeader);
     curl_easy_setopt(curl, CURLOPT_HEADERDATA, &r.etag);
+    if (account.cancel) {
+        curl_easy_setopt(curl, CURLOPT_NOPROGRESS, 0L);
+        curl_easy_setopt(curl, CURLOPT_XFERINFOFUNCTION, &checkCancel);
+        curl_easy_setopt(curl, CURLOPT_XFERINFODATA,
+                         const_cast<std::atomic<bool>*>(account.cancel));
+    }
     if (!account.login.empty()) {
         curl_easy_setopt(curl, CURLOPT_USERNAME, account.login.c_str());
         curl_easy_setopt(curl, CURLOPT_PASSWORD, account.password.c_str());
@@ -145,16 +159,60 @@ bool success(const Response& r) {
 
 }  // namespace
 
-Status loadCalDavAccount(Database& db, const std::string& user, CalDavAccount& account) {
-    std::vector<CaldavUser> rows;
-    Status s = db.readAll(key::CDU_USER_KEY, access::fieldIsUser("USERNAME", user), rows);
+namespace {
+
+// The user's one row of `R` (CALDAVUSER or CALDAVPREF); none: `found` false.
+template <class R>
+Status ownRow(Database& db, const char* key, const std::string& user, R& out, bool& found) {
+    std::vector<R> rows;
+    Status s = db.readAll(key, access::fieldIsUser("USERNAME", user), rows);
+    found = s.ok() && !rows.empty();
+    if (found) out = rows.front();
+    return s;
+}
+
+// Writes the user's choice of `gives` (adds his row when he has none).
+Status storeGives(Database& db, const std::string& user, bool gives) {
+    CaldavPref pref;
+    bool found = false;
+    Status s = ownRow(db, key::CDP_USER_KEY, user, pref, found);
     if (!s.ok()) return s;
-    if (rows.empty()) return Status::error(store::kRecordNotFound);
+    if (found && (pref.GIVES != 0) == gives) return s;
+    pref.USERNAME = store::clipText(user, CaldavPref::Width::USERNAME);
+    pref.GIVES = gives ? 1 : 0;
+    return found ? db.change(pref) : db.add(pref);
+}
+
+// Runs `write` in one transaction over the account's tables.
+template <class F>
+Status accountTransaction(Database& db, F&& write) {
+    Status s = db.begin({label::CALDAVUSER, label::CALDAVPREF}, kAccountTimeoutMs);
+    if (!s.ok()) return s;
+    s = write();
+    if (!s.ok()) {
+        db.rollback();
+        return s;
+    }
+    return db.commit();
+}
+
+}  // namespace
+
+Status loadCalDavAccount(Database& db, const std::string& user, CalDavAccount& account) {
+    CaldavUser row;
+    bool found = false;
+    Status s = ownRow(db, key::CDU_USER_KEY, user, row, found);
+    if (!s.ok()) return s;
+    if (!found || store::rtrim(row.URL).empty()) return Status::error(store::kRecordNotFound);
+    CaldavPref pref;
+    bool chosen = false;
+    if (!(s = ownRow(db, key::CDP_USER_KEY, user, pref, chosen)).ok()) return s;
+    account.gives = chosen && pref.GIVES != 0;
     std::string key;
     if (!(s = officeSealKey(db, key)).ok()) return s;
-    account.url = store::rtrim(rows.front().URL);
-    account.login = store::rtrim(rows.front().LOGIN);
-    if (!openSecret(store::rtrim(rows.front().PASSWORD), key, account.password))
+    account.url = store::rtrim(row.URL);
+    account.login = store::rtrim(row.LOGIN);
+    if (!openSecret(store::rtrim(row.PASSWORD), key, account.password))
         return db.track(Status::error(store::kInvalidArgument,
                                       "The stored calendar password cannot be opened"));
     return Status::success();
@@ -170,15 +228,70 @@ Status storeCalDavAccount(Database& db, const std::string& user, const CalDavAcc
     std::string key;
     Status s = officeSealKey(db, key);
     if (!s.ok()) return s;
-    std::vector<CaldavUser> rows;
-    if (!(s = db.readAll(key::CDU_USER_KEY, access::fieldIsUser("USERNAME", user), rows)).ok())
-        return s;
-    CaldavUser row = rows.empty() ? CaldavUser{} : rows.front();
-    row.USERNAME = store::clipText(user, CaldavUser::Width::USERNAME);
-    row.URL = account.url;
-    row.LOGIN = account.login;
-    row.PASSWORD = sealSecret(account.password, key);
-    return rows.empty() ? db.add(row) : db.change(row);
+    return accountTransaction(db, [&]() {
+        CaldavUser row;
+        bool found = false;
+        Status r = ownRow(db, key::CDU_USER_KEY, user, row, found);
+        if (!r.ok()) return r;
+        row.USERNAME = store::clipText(user, CaldavUser::Width::USERNAME);
+        row.URL = account.url;
+        row.LOGIN = account.login;
+        row.PASSWORD = sealSecret(account.password, key);
+        r = found ? db.change(row) : db.add(row);
+        return r.ok() ? storeGives(db, user, account.gives) : r;
+    });
+}
+
+Status readCalDavSettings(Database& db, const std::string& user, CalDavSettings& out) {
+    out = CalDavSettings{};
+    CaldavUser row;
+    bool found = false;
+    Status s = ownRow(db, key::CDU_USER_KEY, user, row, found);
+    if (!s.ok()) return s;
+    if (found) {
+        out.url = store::rtrim(row.URL);
+        out.login = store::rtrim(row.LOGIN);
+        out.passwordStored = !store::rtrim(row.PASSWORD).empty();
+    }
+    CaldavPref pref;
+    if (!(s = ownRow(db, key::CDP_USER_KEY, user, pref, found)).ok()) return s;
+    out.gives = found && pref.GIVES != 0;
+    return s;
+}
+
+Status storeCalDavSettings(Database& db, const std::string& user, const CalDavSettings& settings,
+                           const std::optional<std::string>& password, std::string& refusal) {
+    refusal.clear();
+    const std::string url = store::rtrim(settings.url);
+    const QUrl parsed(QString::fromStdString(url), QUrl::StrictMode);
+    if (const auto tooLong = checkFieldWidth("Collection URL", url, CaldavUser::Width::URL))
+        refusal = *tooLong;
+    else if (const auto login =
+                 checkFieldWidth("Calendar user name", settings.login, CaldavUser::Width::LOGIN))
+        refusal = *login;
+    else if (password && !password->empty() &&
+             sealedWidth(static_cast<int>(password->size())) > CaldavUser::Width::PASSWORD)
+        refusal = translateText("The calendar password is too long.");
+    else if (!url.empty() && (!parsed.isValid() || parsed.host().isEmpty() ||
+                              (parsed.scheme() != QStringLiteral("http") &&
+                               parsed.scheme() != QStringLiteral("https"))))
+        refusal = translateText("The collection URL must be an http:// or https:// address.");
+    if (!refusal.empty()) return Status::error(store::kInvalidArgument, refusal);
+    std::string key;
+    Status s = officeSealKey(db, key);
+    if (!s.ok()) return s;
+    return accountTransaction(db, [&]() {
+        CaldavUser row;
+        bool found = false;
+        Status r = ownRow(db, key::CDU_USER_KEY, user, row, found);
+        if (!r.ok()) return r;
+        row.USERNAME = store::clipText(user, CaldavUser::Width::USERNAME);
+        row.URL = url;
+        row.LOGIN = store::rtrim(settings.login);
+        if (password) row.PASSWORD = password->empty() ? std::string() : sealSecret(*password, key);
+        r = found ? db.change(row) : db.add(row);
+        return r.ok() ? storeGives(db, user, settings.gives) : r;
+    });
 }
 
 CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccount& account,
@@ -213,6 +326,17 @@ CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccoun
                     open)
              .ok())
         return stop("The assignments cannot be read: " + db.lastError().describe());
+    if (account.gives) {
+        // The open work he gave to others, as the giver sees it.
+        std::vector<Assignment> given;
+        if (!db.readAll(
+                   key::ASS_USERDATE_KEY,
+                   store::allOf({access::fieldIsUser("USERNAME", user), store::eq("CLOSEDATE", 0)}),
+                   given)
+                 .ok())
+            return stop("The assignments cannot be read: " + db.lastError().describe());
+        open.insert(open.end(), given.begin(), given.end());
+    }
     std::map<std::int32_t, Assignment> openByNumber;
     for (const Assignment& a : open) openByNumber[a.ASSIGNNUMBER] = a;
 
@@ -254,6 +378,39 @@ CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccoun
         const std::int32_t number = state.ASSIGNNUMBER;
         const auto onServer = server.find(number);
         auto local = openByNumber.find(number);
+        if (store::rtrim(state.HREF).empty()) {
+            // Taken off the calendar by the user: not written again while it
+            // stays open; forgotten once it is not.
+            if (local != openByNumber.end()) {
+                openByNumber.erase(local);
+                ++report.declined;
+            } else {
+                db.remove(state);
+            }
+            continue;
+        }
+        if (onServer == server.end() && local != openByNumber.end()) {
+            // Synced before and gone from the calendar: the user deleted the
+            // to-do there, which says he does not want it on his calendar. The
+            // assignment stays as it is here; it is not written to the
+            // calendar again.
+            state.HREF = std::string();
+            state.ETAG = std::string();
+            if (!db.change(state).ok()) {
+                report.notes.push_back("\"" + store::rtrim(local->second.NAME) +
+                                       "\" was deleted on the calendar; this is not remembered "
+                                       "yet: " +
+                                       db.lastError().describe());
+                openByNumber.erase(local);
+                continue;
+            }
+            report.notes.push_back("\"" + store::rtrim(local->second.NAME) +
+                                   "\" was deleted on the calendar: it is no longer synced "
+                                   "there and stays open here");
+            openByNumber.erase(local);
+            ++report.declined;
+            continue;
+        }
         if (onServer != server.end() && onServer->second.etag != store::rtrim(state.ETAG)) {
             const Todo& t = onServer->second.todo;
             if (t.completed && local != openByNumber.end()) {
@@ -339,6 +496,28 @@ CalDavReport syncCalDav(Database& db, const Session& session, const CalDavAccoun
         put(a, state, "If-None-Match: *");
     }
     return report;
+}
+
+StationSyncResult syncOnOwnConnection(const DataSource& source, const Session& session,
+                                      const std::atomic<bool>* cancel) {
+    StationSyncResult result;
+    Status status;
+    auto db = Database::open(source, false, status, kAccountTimeoutMs, false);
+    if (!db) {
+        result.storeFailed = true;
+        return result;
+    }
+    CalDavAccount account;
+    const Status loaded = loadCalDavAccount(*db, session.GlobalUser, account);
+    if (loaded.code == store::kRecordNotFound) return result;
+    result.hasAccount = true;
+    if (!loaded.ok()) {
+        result.storeFailed = true;
+        return result;
+    }
+    account.cancel = cancel;
+    result.report = syncCalDav(*db, session, account, Clock::today(), Clock::now());
+    return result;
 }
 
 }  // namespace tko::sync

@@ -11,6 +11,7 @@
 #include <set>
 
 #include "assign/AssignmentRules.h"
+#include "assign/NoticeRules.h"
 #include "assign/Repetition.h"
 #include "data/FieldWidth.h"
 #include "data/Keys.h"
@@ -274,14 +275,37 @@ bool readCsv(const std::string& text, const CsvMapping& mapping, std::vector<Imp
 
 // ---- Taskwarrior --------------------------------------------------------------------
 
+// Taskwarrior's own form, "20260201T120000Z" (UTC); an invalid QDateTime
+// for any other text. Read by hand: Qt's pattern parser costs more than the
+// rest of a task's import together.
+QDateTime taskwarriorUtc(const QString& text) {
+    if (text.size() != 16 || text[8] != u'T' || text[15] != u'Z') return {};
+    int digits[14];
+    for (int i = 0, d = 0; i < 15; ++i) {
+        if (i == 8) continue;
+        const char16_t c = text[i].unicode();
+        if (c < u'0' || c > u'9') return {};
+        digits[d++] = c - u'0';
+    }
+    auto number = [&](int from, int count) {
+        int n = 0;
+        for (int i = from; i < from + count; ++i) n = n * 10 + digits[i];
+        return n;
+    };
+    const QDate day(number(0, 4), number(4, 2), number(6, 2));
+    const QTime time(number(8, 2), number(10, 2), number(12, 2));
+    if (!day.isValid() || !time.isValid()) return {};
+    return QDateTime(day, time, QTimeZone::utc());
+}
+
 std::optional<Date> taskwarriorDate(const QString& text) {
-    QDateTime when = QDateTime::fromString(text, QStringLiteral("yyyyMMdd'T'HHmmss'Z'"));
-    if (!when.isValid())
-        when = QDateTime::fromString(text, Qt::ISODate);
-    else
-        when.setTimeZone(QTimeZone::utc());
+    QDateTime when = taskwarriorUtc(text);
+    if (!when.isValid()) when = QDateTime::fromString(text, Qt::ISODate);
     if (!when.isValid()) return std::nullopt;
-    const QDate local = when.toLocalTime().date();
+    // The station's zone, read once: the C library's local time looks the
+    // zone file up again at every call.
+    static const QTimeZone station = QTimeZone::systemTimeZone();
+    const QDate local = when.toTimeZone(station).date();
     const Date date = fromYmd(local.year(), local.month(), local.day());
     if (!isSupportedDate(date)) return std::nullopt;
     return date;
@@ -593,6 +617,11 @@ ImportReport importAssignments(Database& db, const Session& session,
         return people.emplace(name, choice).first->second;
     };
 
+    // The form's "Created" line is the same for every task of the import.
+    Assignment probe;
+    applyInsertOnOk(probe, session, today, now);
+    const std::string createdLog = probe.LOG;
+
     // The record of one item by the form's rules; a refusal's reason when
     // it breaks one.
     auto recordOf = [&](const ImportItem& item, Assignment& a, std::string& note,
@@ -632,26 +661,55 @@ ImportReport importAssignments(Database& db, const Session& session,
         if (!person.ok) return person.reason;
         a.PERSON = person.shortName;
         a.PERSONNUMBER = person.number;
-        applyInsertOnOk(a, session, today, now);
+        a.LOG = createdLog;
         return {};
     };
 
+    // A task's reminders from its alarms, owned by the importing user; the
+    // notes that had to be shortened are told in `note`.
+    auto remindersOf = [&](const ImportItem& item, const Assignment& a, std::string& note) {
+        std::vector<Reminder> out;
+        for (const TodoAlarm& alarm : item.alarms) {
+            Reminder r;
+            r.DATE = alarm.date;
+            r.NOTE = store::clipText(alarm.note, Reminder::Width::NOTE);
+            if (store::utf8Length(alarm.note) > Reminder::Width::NOTE)
+                note += std::string(note.empty() ? "" : "; ") + "a reminder's note shortened to " +
+                        std::to_string(Reminder::Width::NOTE) + " characters";
+            r.ASSIGNNUMBER = a.ASSIGNNUMBER;
+            r.PERSON = a.PERSON;
+            r.USER = store::clipText(session.GlobalUser, Reminder::Width::USER);
+            r.ALARMFLAG = 1;
+            out.push_back(r);
+        }
+        return out;
+    };
+
+    // Each batch is one transaction: every task is first made and checked in
+    // memory (numbers given from the highest one read under the batch's
+    // lock, the "Created" line, its reminders and the notices it calls for),
+    // then each table gets all of the batch's rows at once (Database::addAll).
+    // A refused task leaves nothing behind and takes no number.
     const int batchSize = std::max(1, options.batchSize);
+    const bool writing = !options.preview;
     std::int64_t nextNumber = 0, nextReminder = 0;
     size_t at = 0;
     while (at < items.size()) {
         std::vector<ImportLine> pending;
-        const bool writing = !options.preview;
+        std::vector<Assignment> assignments;
+        std::vector<Reminder> reminders;
         if (writing) {
-            if (!db.begin({label::ASSIGNMENT, label::REMINDER}, kImportTimeoutMs).ok())
+            assignments.reserve(std::min(items.size() - at, static_cast<size_t>(batchSize)));
+            if (!db.begin({label::ASSIGNMENT, label::REMINDER, label::OUTBOX}, kImportTimeoutMs)
+                     .ok())
                 return fail("The assignments cannot be locked for the import");
             // Numbers are read once a batch: the transaction holds the lock.
             if (!highestNumber(db, Assignment::def(), key::ASS_NUMBER_KEY, nextNumber).ok() ||
                 !highestNumber(db, Reminder::def(), key::REM_REMINDERNUMBER_KEY, nextReminder).ok())
                 return fail("The highest assignment number cannot be read");
         }
-        int written = 0;
-        for (; at < items.size() && written < batchSize; ++at) {
+        int taken = 0;
+        for (; at < items.size() && taken < batchSize; ++at) {
             const ImportItem& item = items[at];
             if (item.concluded) {
                 ++report.concluded;
@@ -662,8 +720,18 @@ ImportReport importAssignments(Database& db, const Session& session,
             line.name = item.name;
             Assignment a;
             bool storeFailed = false;
-            const std::string refusal = recordOf(item, a, line.note, storeFailed);
+            std::string refusal = recordOf(item, a, line.note, storeFailed);
             if (storeFailed) return fail("The people cannot be read");
+            std::vector<Reminder> own;
+            if (refusal.empty()) {
+                own = remindersOf(item, a, line.note);
+                // The store's own guard, asked before anything is written, so
+                // that it refuses this task alone.
+                Status guard = checkRowText(Assignment::def(), a.toRow());
+                for (size_t r = 0; guard.ok() && r < own.size(); ++r)
+                    guard = checkRowText(Reminder::def(), own[r].toRow());
+                if (!guard.ok()) refusal = guard.describe();
+            }
             if (!refusal.empty()) {
                 line.person = item.person;
                 line.note = refusal;
@@ -672,51 +740,30 @@ ImportReport importAssignments(Database& db, const Session& session,
             }
             line.person = store::rtrim(a.PERSON);
             line.due = a.DUEDATE;
-            ++written;
+            ++taken;
             if (!writing) {
                 report.created.push_back(line);
                 continue;
             }
             a.ASSIGNNUMBER = static_cast<std::int32_t>(++nextNumber);
-            Status added = db.add(a);
-            if (added.code == store::kDuplicateKey) {
-                // Another station numbered past the batch's start.
-                added = addNewAssignment(db, a);
-                nextNumber = a.ASSIGNNUMBER;
-            }
-            if (added.code == store::kInvalidArgument) {
-                line.note = added.describe();
-                report.refused.push_back(line);
-                continue;
-            }
-            if (!added.ok()) return fail("Assignment \"" + item.name + "\" cannot be added");
-            for (const TodoAlarm& alarm : item.alarms) {
-                Reminder r;
-                r.DATE = alarm.date;
-                r.NOTE = store::clipText(alarm.note, Reminder::Width::NOTE);
-                if (store::utf8Length(alarm.note) > Reminder::Width::NOTE)
-                    line.note += std::string(line.note.empty() ? "" : "; ") +
-                                 "a reminder's note shortened to " +
-                                 std::to_string(Reminder::Width::NOTE) + " characters";
+            for (Reminder& r : own) {
                 r.ASSIGNNUMBER = a.ASSIGNNUMBER;
-                r.PERSON = a.PERSON;
-                r.USER = store::clipText(session.GlobalUser, Reminder::Width::USER);
-                r.ALARMFLAG = 1;
                 r.REMINDNUMBER = static_cast<std::int32_t>(++nextReminder);
-                Status s = db.add(r);
-                if (s.code == store::kDuplicateKey) {
-                    s = addNumbered(db, r, &Reminder::REMINDNUMBER, key::REM_REMINDERNUMBER_KEY);
-                    nextReminder = r.REMINDNUMBER;
-                }
-                if (!s.ok()) return fail("A reminder of \"" + item.name + "\" cannot be added");
+                reminders.push_back(r);
             }
             line.number = a.ASSIGNNUMBER;
+            assignments.push_back(std::move(a));
             pending.push_back(line);
         }
-        if (writing) {
-            if (!db.commit().ok()) return fail("The import cannot be committed");
-            report.created.insert(report.created.end(), pending.begin(), pending.end());
-        }
+        if (!writing) continue;
+        if (!assignments.empty() && !db.addAll(assignments).ok())
+            return fail("The batch's assignments cannot be added");
+        if (!reminders.empty() && !db.addAll(reminders).ok())
+            return fail("The batch's reminders cannot be added");
+        if (!queueNewAssignmentNotices(db, assignments, session.GlobalUser).ok())
+            return fail("The batch's notices cannot be queued");
+        if (!db.commit().ok()) return fail("The import cannot be committed");
+        report.created.insert(report.created.end(), pending.begin(), pending.end());
     }
     return report;
 }

@@ -3,12 +3,17 @@
 // settings forms. With TKO_SCREENSHOTS=DIR each window is also saved as a PNG.
 #include <QAction>
 #include <QCheckBox>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QTimer>
 #include <QtTest>
+
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
 
 #include "app/DemoOffice.h"
 #include "app/FirstRun.h"
@@ -24,6 +29,7 @@
 #include "notices/ui/MailSettingsDialog.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/Procedures.h"
+#include "sync/CalDav.h"
 
 namespace tko {
 
@@ -113,6 +119,46 @@ private slots:
             "You have reminders or assignments due for today\n\nDo you want to see them now?")));
         QVERIFY(texts.contains(QStringLiteral(
             "You have unseen or changed assignments\n\nDo you want to see them now?")));
+    }
+
+    // The station's calendar sync runs beside the window: a server that takes
+    // the connection and never answers leaves the window free and does not
+    // keep it from closing; one that cannot be reached is said in the status
+    // bar, and the message stays.
+    void calendarSyncNeverHoldsTheWindow() {
+        const int listener = socket(AF_INET, SOCK_STREAM, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        QCOMPARE(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+        QCOMPARE(listen(listener, 4), 0);  // connections wait in the backlog, unanswered
+        getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length);
+        sync::CalDavAccount account;
+        account.url = "http://127.0.0.1:" + std::to_string(ntohs(address.sin_port)) + "/ben/tasks/";
+        QVERIFY(sync::storeCalDavAccount(*m_db, "BEN", account).ok());
+        QElapsedTimer clock;
+        clock.start();
+        {
+            MainFrame frame(context());
+            frame.enterSession("BEN", 0);
+            QVERIFY(frame.calendarSyncRunning());
+            QTest::qWait(300);
+            QVERIFY(frame.calendarSyncRunning());  // still waiting for the server...
+            QVERIFY(clock.elapsed() < 5000);       // ...while the window went on
+        }
+        QVERIFY(clock.elapsed() < 8000);  // closing stopped the wait (the time-out is 20 s)
+        close(listener);                  // now nobody listens there
+        MainFrame frame(context());
+        frame.enterSession("BEN", 0);
+        auto* label = frame.findChild<QLabel*>(QStringLiteral("calendarStatusLabel"));
+        QVERIFY(label);
+        QTRY_VERIFY_WITH_TIMEOUT(!frame.calendarSyncRunning(), 15000);
+        QVERIFY(!label->isHidden());
+        QCOMPARE(label->text(),
+                 QStringLiteral("The calendar server cannot be reached; trying again later."));
+        std::string refusal;  // the later tests' BEN syncs no calendar
+        QVERIFY(sync::storeCalDavSettings(*m_db, "BEN", {}, std::nullopt, refusal).ok());
     }
 
     void aScreenNotBuiltYetSaysSo() {
@@ -225,6 +271,48 @@ private slots:
         QVERIFY(readNoticePref(*m_db, "CARLA", notices).ok());
         QCOMPARE(int(notices.DIGEST), 1);
         QCOMPARE(int(notices.NEWWORK), 1);
+    }
+
+    // The calendar account: a bad address is refused and nothing is kept of
+    // it; a good one is stored with the password sealed, which is never shown
+    // again, only said to be stored.
+    void preferencesKeepTheCalendarPasswordHidden() {
+        {
+            UserPrefsDialog dialog(*m_db, "CARLA");
+            QVERIFY(dialog.caldavPasswordEdit()->text().isEmpty());
+            QVERIFY(!dialog.caldavForgetCheck()->isEnabled());
+            dialog.caldavUrlEdit()->setText(QStringLiteral("webcal//nowhere"));
+            dialog.caldavPasswordEdit()->setText(QStringLiteral("phone-pw"));
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                              Qt::LeftButton);
+            QVERIFY(dialog.result() != QDialog::Accepted);
+            QVERIFY(MessageBox::shown().back().text.contains(QStringLiteral("http://")));
+            sync::CalDavAccount none;
+            QCOMPARE(sync::loadCalDavAccount(*m_db, "CARLA", none).code, store::kRecordNotFound);
+            dialog.caldavUrlEdit()->setText(QStringLiteral("https://dav.example/carla/tasks/"));
+            dialog.caldavUserEdit()->setText(QStringLiteral("carla"));
+            dialog.caldavGivesCheck()->setChecked(true);
+            QTest::mouseClick(dialog.findChild<QPushButton*>(QStringLiteral("okButton")),
+                              Qt::LeftButton);
+            QCOMPARE(dialog.result(), int(QDialog::Accepted));
+        }
+        sync::CalDavAccount account;
+        QVERIFY(sync::loadCalDavAccount(*m_db, "CARLA", account).ok());
+        QCOMPARE(account.password, std::string("phone-pw"));
+        QCOMPARE(account.login, std::string("carla"));
+        QVERIFY(account.gives);
+        UserPrefsDialog again(*m_db, "CARLA");
+        again.show();
+        screenshot(&again, "user-preferences-calendar");
+        QVERIFY(again.caldavPasswordEdit()->text().isEmpty());
+        QCOMPARE(again.caldavPasswordEdit()->placeholderText(),
+                 QStringLiteral("stored; type to replace"));
+        QVERIFY(again.caldavGivesCheck()->isChecked());
+        again.caldavForgetCheck()->setChecked(true);
+        QTest::mouseClick(again.findChild<QPushButton*>(QStringLiteral("okButton")),
+                          Qt::LeftButton);
+        QVERIFY(sync::loadCalDavAccount(*m_db, "CARLA", account).ok());
+        QVERIFY(account.password.empty());
     }
 
     // The mail server's settings refuse a sender that is no address, store

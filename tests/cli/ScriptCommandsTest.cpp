@@ -22,16 +22,22 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <set>
 #include <sstream>
 
 #include "assign/Repetition.h"
 #include "cli/ScriptCommands.h"
 #include "cli/TerminalText.h"
+#include "data/Notices.h"
 #include "data/Password.h"
+#include "data/Tables.h"
 #include "platform/Date.h"
 #include "reports/CsvExport.h"
+#include "support/FailingEngine.h"
 #include "support/TestStore.h"
+#include "sync/CalDav.h"
+#include "sync/Import.h"
 #include "views/Calendar.h"
 
 extern char** environ;
@@ -847,6 +853,14 @@ TEST_F(ScriptCommandsTest, ImportOfEachExportGivesTheSameAssignmentsBack) {
     days.SETDAYREPT = {0, 1, 0, 1, 0, 0, 0};
     days.NAME = "=HYPERLINK(x)";
     store();
+    // Mail notices are on; ANNA wants none of new work.
+    MailSetup mail;
+    mail.HOST = "mail.example";
+    ASSERT_TRUE(m_db->add(mail).ok());
+    NoticePref quiet = defaultNoticePref("ANNA");
+    quiet.NEWWORK = 0;
+    ASSERT_TRUE(m_db->add(quiet).ok());
+    std::set<std::int32_t> noticesDue;  // the copies the form's save would tell of
     struct Case {
         const char* format;
         const char* user;
@@ -903,8 +917,24 @@ TEST_F(ScriptCommandsTest, ImportOfEachExportGivesTheSameAssignmentsBack) {
             }
             EXPECT_EQ(store::rtrim(a.USERNAME), c.user);
             EXPECT_EQ(a.LOG.rfind("Created", 0), 0u);
+            if (store::rtrim(a.PERSON) == "BEN" && std::string(c.user) != "BEN")
+                noticesDue.insert(a.ASSIGNNUMBER);
         }
     }
+    // New work for a user other than the importer, as the form tells of it:
+    // only BEN's copies from SUPERVISOR's import (not his own, not ANNA's).
+    std::vector<Outbox> outbox;
+    ASSERT_TRUE(m_db->readAll("", store::all(), outbox).ok());
+    std::set<std::int32_t> noticed;
+    for (const Outbox& o : outbox) {
+        EXPECT_EQ(store::rtrim(o.RECIPIENT), "BEN");
+        EXPECT_EQ(o.KIND, static_cast<int>(NoticeKind::NewWork));
+        EXPECT_EQ(store::rtrim(o.CREATEDBY), "SUPERVISOR");
+        noticed.insert(o.ASSIGNNUMBER);
+    }
+    EXPECT_EQ(outbox.size(), noticed.size());
+    EXPECT_FALSE(noticesDue.empty());
+    EXPECT_EQ(noticed, noticesDue);
     // BEN's alarmed reminder on assignment 1 came back on his copy of it.
     std::vector<Reminder> reminders;
     ASSERT_TRUE(m_db->readAll("REM:ASSIGNNUMBER_KEY", store::all(), reminders).ok());
@@ -980,6 +1010,37 @@ TEST_F(ScriptCommandsTest, ImportRefusesWhatTheFormWouldAndSaysWhy) {
           {"import", "csv", m_dir.file("none.csv"), "--user", "BEN"}})
         EXPECT_EQ(run(words, "ben-pw-1").code, cli::kExitUsage) << words[1] << " " << words.back();
     EXPECT_EQ(assignmentCount(), 3);
+}
+
+// A batch the store refuses half-way is undone whole, its reminders and
+// assignments alike; the batches before it stay, and the connection is left
+// outside any transaction.
+TEST_F(ScriptCommandsTest, AFailedImportBatchIsUndoneAloneAndEarlierOnesStay) {
+    Status status;
+    auto failing =
+        std::make_unique<test::FailingEngine>(Database::openEngine(m_source, false, status));
+    ASSERT_TRUE(status.ok()) << status.describe();
+    failing->failAdds(label::REMINDER, 1, store::kEngineError);
+    Database station(std::move(failing));
+    std::vector<sync::ImportItem> items(5);
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].source = static_cast<int>(i) + 1;
+        items[i].name = "Batch task " + std::to_string(i);
+        if (i == 3) items[i].alarms.push_back({kToday + 1, "Ring"});  // in the second batch
+    }
+    sync::ImportOptions options;
+    options.batchSize = 2;
+    const sync::ImportReport report = sync::importAssignments(station, sessionOf("BEN", 0), items,
+                                                              options, kToday, 9 * kTicksPerHour);
+    EXPECT_TRUE(report.failed);
+    ASSERT_EQ(report.created.size(), 2u);
+    EXPECT_EQ(report.created.back().number, 2);
+    EXPECT_EQ(station.engine().transactionDepth(), 0);
+    EXPECT_EQ(assignmentCount(), 2);
+    EXPECT_EQ(stored(2).NAME, "Batch task 1");
+    std::int64_t reminders = 0;
+    ASSERT_TRUE(m_db->count<Reminder>(store::all(), reminders).ok());
+    EXPECT_EQ(reminders, 0);
 }
 
 // Taskwarrior's export: priorities, UTC due times, recurrence periods,
@@ -1129,6 +1190,102 @@ TEST_F(ScriptCommandsTest, CalDavSyncWithAPhone) {
     EXPECT_EQ(repeating.value(QStringLiteral("due")).toString().toStdString(), toIso(kToday + 7));
     EXPECT_EQ(repeating.value(QStringLiteral("status")).toString(), QStringLiteral("NEEDS-ACTION"));
     EXPECT_FALSE(after.contains(QStringLiteral("assignment-1@taskorbit")));  // closed: removed
+
+    // A to-do deleted on the phone: the assignment stays open here and is
+    // not written to the phone again, not even when the office changes it;
+    // the report says so once.
+    phone({QStringLiteral("delete"), QString::fromStdString(ben),
+           QStringLiteral("assignment-5@taskorbit")});
+    const Outcome third = sync("BEN", "ben-pw-1", "");
+    EXPECT_NE(third.out.find("\"Task 5\" was deleted on the calendar"), std::string::npos)
+        << third.out;
+    Assignment five = stored(5);
+    EXPECT_EQ(five.CLOSEDATE, 0);
+    five.DUEDATE = kToday + 30;
+    ASSERT_TRUE(m_db->change(five).ok());
+    const Outcome fourth = sync("BEN", "ben-pw-1", "");
+    EXPECT_EQ(fourth.out.find("was deleted on the calendar"), std::string::npos) << fourth.out;
+    EXPECT_NE(fourth.out.find("1 kept off the calendar"), std::string::npos) << fourth.out;
+    EXPECT_EQ(uids(phoneList(ben)), (std::set<int>{4, 7, 8}));
+    EXPECT_EQ(stored(5).CLOSEDATE, 0);
+
+    // "And the work I give": BEN's open work for PLUMBER joins his calendar,
+    // and leaves it when he no longer wants it there.
+    for (const bool gives : {true, false}) {
+        sync::CalDavSettings settings;
+        ASSERT_TRUE(sync::readCalDavSettings(*m_db, "BEN", settings).ok());
+        settings.gives = gives;
+        std::string refusal;
+        ASSERT_TRUE(sync::storeCalDavSettings(*m_db, "BEN", settings, std::nullopt, refusal).ok())
+            << refusal;
+        sync("BEN", "ben-pw-1", "");
+        const std::set<int> expected = gives ? std::set<int>{2, 4, 7, 8} : std::set<int>{4, 7, 8};
+        EXPECT_EQ(uids(phoneList(ben)), expected);
+    }
+}
+
+// What User Preferences stores of a calendar account: the password only as
+// typed (kept, cleared or replaced, never shown), the choice of the work the
+// user gives, and clear refusals that write nothing.
+TEST_F(ScriptCommandsTest, CalDavSettingsKeepThePasswordSealedAndRefuseBadInput) {
+    struct Case {
+        const char* what;
+        std::string url, login;
+        bool gives;
+        std::optional<std::string> password;
+        const char* refusal;        // a piece of it; nullptr: stored
+        const char* passwordAfter;  // the password the sync then uses
+    };
+    const std::vector<Case> cases{
+        {"first account", "https://dav.example/ben/tasks/", "ben", false, "s3cret", nullptr,
+         "s3cret"},
+        {"password kept", "https://dav.example/ben/todo/", "benny", true, std::nullopt, nullptr,
+         "s3cret"},
+        {"password replaced", "http://127.0.0.1:5232/ben/", "ben", true, "n3w", nullptr, "n3w"},
+        {"password cleared", "http://127.0.0.1:5232/ben/", "ben", false, "", nullptr, ""},
+        {"no web address", "ftp://dav.example/ben/", "ben", true, "x", "http://", ""},
+        {"no address at all", "tasks", "ben", true, "x", "http://", ""},
+        {"address too long", "https://dav.example/" + std::string(240, 'a'), "ben", true, "x",
+         "250", ""},
+        {"user name too long", "https://dav.example/", std::string(65, 'b'), true, "x", "64", ""},
+        {"password too long", "https://dav.example/", "ben", true, std::string(200, 'p'),
+         "too long", ""},
+    };
+    sync::CalDavAccount last;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        sync::CalDavSettings settings{c.url, c.login, c.gives, false};
+        std::string refusal;
+        const Status s = sync::storeCalDavSettings(*m_db, "BEN", settings, c.password, refusal);
+        sync::CalDavAccount account;
+        ASSERT_TRUE(sync::loadCalDavAccount(*m_db, "BEN", account).ok());
+        sync::CalDavSettings shown;
+        ASSERT_TRUE(sync::readCalDavSettings(*m_db, "BEN", shown).ok());
+        if (c.refusal) {
+            EXPECT_EQ(s.code, store::kInvalidArgument);
+            EXPECT_NE(refusal.find(c.refusal), std::string::npos) << refusal;
+            EXPECT_EQ(account.url, last.url);  // nothing written
+            EXPECT_EQ(account.password, last.password);
+            EXPECT_EQ(account.gives, last.gives);
+            continue;
+        }
+        ASSERT_TRUE(s.ok()) << refusal << s.describe();
+        EXPECT_EQ(account.url, c.url);
+        EXPECT_EQ(account.login, c.login);
+        EXPECT_EQ(account.gives, c.gives);
+        EXPECT_EQ(account.password, c.passwordAfter);
+        EXPECT_EQ(shown.passwordStored, std::string(c.passwordAfter) != "");
+        EXPECT_EQ(shown.url, c.url);
+        last = account;
+    }
+    // Another user's account is his own; a blank address ends the sync.
+    sync::CalDavSettings anna;
+    ASSERT_TRUE(sync::readCalDavSettings(*m_db, "ANNA", anna).ok());
+    EXPECT_TRUE(anna.url.empty());
+    std::string refusal;
+    ASSERT_TRUE(sync::storeCalDavSettings(*m_db, "BEN", {}, std::nullopt, refusal).ok());
+    sync::CalDavAccount none;
+    EXPECT_EQ(sync::loadCalDavAccount(*m_db, "BEN", none).code, store::kRecordNotFound);
 }
 
 }  // namespace

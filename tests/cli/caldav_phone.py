@@ -4,6 +4,7 @@
   caldav_phone.py list URL          every to-do as JSON: uid -> summary, due, status
   caldav_phone.py complete URL UID  tick the to-do off
   caldav_phone.py due URL UID DATE  move its due date (YYYY-MM-DD)
+  caldav_phone.py delete URL UID    delete the to-do
 """
 import datetime
 import json
@@ -55,6 +56,8 @@ def main():
         c.pop("DUE", None)
         c.add("due", datetime.datetime(day.year, day.month, day.day, 23, 59))
         todo.save()
+    elif command == "delete":
+        find(calendar, sys.argv[3]).delete()
     else:
         sys.exit("unknown command " + command)
 

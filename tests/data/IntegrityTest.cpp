@@ -426,11 +426,11 @@ TEST_F(IntegrityTest, TransactionsCoverTheParentAndEveryChildTable) {
     EXPECT_EQ(transactionTables(Person::def(), false),
               (std::vector<std::string>{"PEOPLE", "ANNIVERS", "ASSIGNMENT", "PROJASSGN", "REMINDER",
                                         "GROUPPEOPLE", "PEOUSER"}));
-    EXPECT_EQ(
-        transactionTables(User::def(), true),
-        (std::vector<std::string>{"USERS", "GROUPPEOPLE", "PEOPLE", "ANNIVERS", "PEOUSER",
-                                  "USERASSGN", "USERPREF", "USERVIEW", "USGRPUSERS", "SECURITY",
-                                  "CALDAVUSER", "CALDAVSYNC", "NOTICEPREF", "OUTBOX"}));
+    EXPECT_EQ(transactionTables(User::def(), true),
+              (std::vector<std::string>{"USERS", "GROUPPEOPLE", "PEOPLE", "ANNIVERS", "PEOUSER",
+                                        "USERASSGN", "USERPREF", "USERVIEW", "USGRPUSERS",
+                                        "SECURITY", "CALDAVUSER", "CALDAVPREF", "CALDAVSYNC",
+                                        "NOTICEPREF", "OUTBOX"}));
     EXPECT_EQ(transactionTables(Reminder::def(), true), (std::vector<std::string>{"REMINDER"}));
 }
 

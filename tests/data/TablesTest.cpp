@@ -23,9 +23,9 @@ TEST(TablesTest, EveryTableHasItsDocumentedRecordLengthAndKeys) {
         {"GROUPPEOPLE", {43, 5}},  {"USERASSGN", {30, 2}},   {"USERVIEW", {30, 2}},
         {"USERGROUPS", {38, 1}},   {"USGRPUSERS", {30, 2}},  {"SECURITY", {157, 1}},
         {"CALDAVUSER", {569, 1}},  {"CALDAVSYNC", {423, 1}}, {"MAILSETUP", {560, 0}},
-        {"NOTICEPREF", {31, 1}},   {"OUTBOX", {422, 2}},
+        {"NOTICEPREF", {31, 1}},   {"OUTBOX", {422, 2}},     {"CALDAVPREF", {16, 1}},
     };
-    ASSERT_EQ(allTables().size(), 23u);
+    ASSERT_EQ(allTables().size(), 24u);
     for (const store::TableDef* table : allTables()) {
         auto it = expected.find(table->label);
         ASSERT_NE(it, expected.end()) << table->label;
@@ -168,6 +168,7 @@ TEST(TablesTest, EveryModelKeyHasItsComponentsInOrderAndItsUniqueness) {
         {"UGU:USERNAME_KEY", {"USERNAME,GROUP", true}},
         {"SEC:KIND_KEY", {"KIND,USERNAME", true}},
         {"CDU:USER_KEY", {"USERNAME", true}},
+        {"CDP:USER_KEY", {"USERNAME", true}},
         {"CDS:USERASSIGN_KEY", {"USERNAME,ASSIGNNUMBER", true}},
         {"NTP:USERNAME_KEY", {"USERNAME", true}},
         {"OUT:STATE_KEY", {"STATE,NEXTDATE,NEXTTIME", false}},

@@ -727,6 +727,19 @@ TEST_F(StoreTest, AddAllKeepsEveryRowAndKeyOrNothing) {
         EXPECT_TRUE(std::is_sorted(
             numbers.begin(), numbers.end(),
             [](const auto& x, const auto& y) { return x.ASSIGNNUMBER < y.ASSIGNNUMBER; }));
+        // The word search finds the added rows, and a row added singly
+        // afterwards: the text index is fed by each insert again.
+        std::vector<Assignment> found;
+        ASSERT_TRUE(
+            m_db->readAll("ASS:NUMBER_KEY", store::matches("ASS:TEXT", "bulk"), found).ok());
+        EXPECT_EQ(static_cast<int>(found.size()), c.failure ? 0 : c.adding);
+        Assignment single;
+        single.ASSIGNNUMBER = 9000;
+        single.NAME = "Singly wordy";
+        ASSERT_TRUE(m_db->add(single).ok());
+        ASSERT_TRUE(
+            m_db->readAll("ASS:NUMBER_KEY", store::matches("ASS:TEXT", "wordy"), found).ok());
+        EXPECT_EQ(found.size(), 1u);
         m_db.reset();
     }
 }

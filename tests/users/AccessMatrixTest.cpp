@@ -40,6 +40,7 @@
 #include "reports/IcsExport.h"
 #include "reports/ReportEngine.h"
 #include "support/TestStore.h"
+#include "sync/Import.h"
 #include "users/UserAccounts.h"
 #include "views/History.h"
 #include "views/LookForward.h"
@@ -975,6 +976,26 @@ TEST_F(ServerRolesTest, SecuringAgainCoversNewTablesAndKeepsTheGatePassword) {
     EXPECT_TRUE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, given, "BEN", &queued).ok());
     EXPECT_TRUE(queued);
     EXPECT_FALSE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, given, "CARLA").ok());
+}
+
+// A General User's import on a secured server: the batch's bulk add goes
+// through the row-level rules (which refuse a bulk copy) and stores his tasks.
+TEST_F(ServerRolesTest, AGeneralUsersImportIsStoredThroughTheRowRules) {
+    auto ben = connectAs("BEN", "ben-pw-1");
+    ASSERT_TRUE(ben);
+    Session session;
+    session.GlobalUser = "BEN";
+    std::vector<sync::ImportItem> items(3);
+    for (size_t i = 0; i < items.size(); ++i) {
+        items[i].source = static_cast<int>(i) + 1;
+        items[i].name = "Imported " + std::to_string(i);
+    }
+    const std::int64_t before = static_cast<std::int64_t>(readAssignments().size());
+    const sync::ImportReport report =
+        sync::importAssignments(*ben, session, items, {}, kToday, 9 * kTicksPerHour);
+    ASSERT_FALSE(report.failed) << report.failure;
+    EXPECT_EQ(report.created.size(), items.size());
+    EXPECT_EQ(static_cast<std::int64_t>(readAssignments().size()), before + 3);
 }
 
 // Renaming, suspending and deleting a user take his role along, in the same

@@ -11,9 +11,11 @@
 #include <QScreen>
 #include <QStatusBar>
 #include <QStyle>
+#include <QThread>
 #include <QTimer>
 #include <QToolBar>
 
+#include <memory>
 #include <utility>
 
 #include "app/Backup.h"
@@ -227,20 +229,41 @@ void MainFrame::refreshWorkStatus() {
 }
 
 void MainFrame::syncCalendar() {
-    const std::string& user = m_workspace.session.GlobalUser;
-    if (user.empty() || !m_workspace.db) return;
-    sync::CalDavAccount account;
-    if (!sync::loadCalDavAccount(*m_workspace.db, user, account).ok()) return;  // none: no sync
-    const sync::CalDavReport report = sync::syncCalDav(*m_workspace.db, m_workspace.session,
-                                                       account, Clock::today(), Clock::now());
-    if (report.reachable) {
+    if (m_workspace.session.GlobalUser.empty() || !m_workspace.db) return;
+    if (m_calendarThread) return;  // the last round still waits for the server
+    auto result = std::make_shared<sync::StationSyncResult>();
+    const DataSource source = m_workspace.source;
+    const Session session = m_workspace.session;
+    const std::atomic<bool>* stop = &m_stopCalendar;
+    m_calendarThread = QThread::create([source, session, stop, result] {
+        *result = sync::syncOnOwnConnection(source, session, stop);
+    });
+    // Delivered on the window's thread, once the sync's thread has ended.
+    connect(m_calendarThread, &QThread::finished, this, [this, result] {
+        m_calendarThread->deleteLater();
+        m_calendarThread = nullptr;
+        calendarSynced(*result);
+    });
+    m_calendarThread->start();
+}
+
+void MainFrame::calendarSynced(const sync::StationSyncResult& result) {
+    if (!result.hasAccount || result.storeFailed) return;  // nothing to tell; next round
+    if (result.report.reachable) {
         m_calendarLabel->hide();
-        if (report.concluded + report.changed > 0) refreshWorkStatus();
+        if (result.report.concluded + result.report.changed > 0) refreshWorkStatus();
         return;
     }
     m_calendarLabel->setText(QString::fromStdString(
         translateText("The calendar server cannot be reached; trying again later.")));
     m_calendarLabel->show();
+}
+
+MainFrame::~MainFrame() {
+    if (!m_calendarThread) return;
+    m_stopCalendar = true;
+    m_calendarThread->wait();
+    delete m_calendarThread;
 }
 
 void MainFrame::connectionChanged(bool lost) {

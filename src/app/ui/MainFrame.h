@@ -7,10 +7,14 @@
 #include <QMap>
 #include <QMargins>
 
+#include <atomic>
+
 #include "data/Workspace.h"
+#include "sync/CalDav.h"
 
 class QAction;
 class QLabel;
+class QThread;
 class QTimer;
 
 namespace tko {
@@ -20,6 +24,8 @@ class MainFrame : public QMainWindow {
 public:
     // The frame keeps a reference to `workspace`, which outlives it.
     explicit MainFrame(Workspace& workspace, QWidget* parent = nullptr);
+    // Stops a calendar sync under way and waits for its thread.
+    ~MainFrame() override;
 
     // Runs the steps after opening: first-run records, log-in (returns false
     // when the program must end), administrator items, start-up alerts.
@@ -31,6 +37,8 @@ public:
     void enterSession(const std::string& user, int accessLevel);
 
     const Session& session() const { return m_workspace.session; }
+    // Whether a calendar sync runs now (tests wait for it).
+    bool calendarSyncRunning() const { return m_calendarThread != nullptr; }
     // The menu or toolbar action with this object name ("systemPreferencesAction").
     QAction* action(const QString& objectName) const;
     QList<QAction*> administratorActions() const { return m_adminActions; }
@@ -62,8 +70,12 @@ private:
     // The user's assignments with his calendar server (sync/CalDav.h), when
     // he has an account there: at log-in and then every few minutes. A
     // server that cannot be reached is said in the status bar and tried
-    // again at the next round.
+    // again at the next round. The sync runs on a thread of its own with a
+    // connection of its own (sync::syncOnOwnConnection()), so that a server
+    // that does not answer never holds the window; a round is skipped while
+    // the last one still runs.
     void syncCalendar();
+    void calendarSynced(const sync::StationSyncResult& result);
     bool saveOnClose();
     void noteFrameEdges();
 
@@ -86,6 +98,8 @@ private:
     QLabel* m_connectionLabel = nullptr;
     QLabel* m_calendarLabel = nullptr;
     QTimer* m_calendarTimer = nullptr;
+    QThread* m_calendarThread = nullptr;
+    std::atomic<bool> m_stopCalendar{false};
     // The desktop's notices of the logged-in user (made at log-in).
     class DesktopNotifier* m_notifier = nullptr;
     void startDesktopNotices();

@@ -12,11 +12,14 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <optional>
+
 #include "app/ui/DialogParts.h"
 #include "data/Notices.h"
 #include "data/Preferences.h"
 #include "data/Records.h"
 #include "platform/Picture.h"
+#include "platform/Translate.h"
 #include "platform/ui/MessageBox.h"
 #include "platform/ui/NumberEntry.h"
 
@@ -90,6 +93,34 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
         noticeRows->addWidget(m_notices[i]);
     }
     form->addRow(notices);
+
+    auto* calendar = new QGroupBox(QStringLiteral("Calendar server (CalDAV)"), this);
+    calendar->setObjectName(QStringLiteral("calendarGroup"));
+    auto* calendarRows = new QFormLayout(calendar);
+    m_caldavUrl = new QLineEdit(calendar);
+    m_caldavUrl->setObjectName(QStringLiteral("caldavUrlEdit"));
+    m_caldavUrl->setMinimumWidth(320);
+    m_caldavUrl->setToolTip(
+        QStringLiteral("Address of your to-do collection (blank: no calendar sync)"));
+    m_caldavUser = new QLineEdit(calendar);
+    m_caldavUser->setObjectName(QStringLiteral("caldavUserEdit"));
+    m_caldavUser->setToolTip(QStringLiteral("Your user name at the calendar server"));
+    m_caldavPassword = new QLineEdit(calendar);
+    m_caldavPassword->setObjectName(QStringLiteral("caldavPasswordEdit"));
+    m_caldavPassword->setToolTip(QStringLiteral("Your password at the calendar server"));
+    m_caldavPassword->setEchoMode(QLineEdit::Password);
+    m_caldavForget = new QCheckBox(QStringLiteral("Forget the stored password"), calendar);
+    m_caldavForget->setObjectName(QStringLiteral("caldavForgetCheck"));
+    m_caldavGives = new QCheckBox(QStringLiteral("and the work I give"), calendar);
+    m_caldavGives->setObjectName(QStringLiteral("caldavGivesCheck"));
+    m_caldavGives->setToolTip(
+        QStringLiteral("Put the open assignments I give to others on my calendar too"));
+    calendarRows->addRow(QStringLiteral("Collection URL:"), m_caldavUrl);
+    calendarRows->addRow(QStringLiteral("User name:"), m_caldavUser);
+    calendarRows->addRow(QStringLiteral("Password:"), m_caldavPassword);
+    calendarRows->addRow(m_caldavForget);
+    calendarRows->addRow(QStringLiteral("Synced: my open work"), m_caldavGives);
+    form->addRow(calendar);
     const DialogButtons buttons = addDialogButtons(this, true);
     connect(buttons.ok, &QPushButton::clicked, this, &UserPrefsDialog::save);
     form->addRow(buttons.box);
@@ -106,6 +137,48 @@ UserPrefsDialog::UserPrefsDialog(Database& db, const std::string& user, QWidget*
     const std::uint8_t choices[4] = {m_noticesLoaded.NEWWORK, m_noticesLoaded.CHANGED,
                                      m_noticesLoaded.CONCLUDED, m_noticesLoaded.DIGEST};
     for (int i = 0; i < 4; ++i) m_notices[i]->setChecked(choices[i] != 0);
+    if (!sync::readCalDavSettings(m_db, user, m_caldavLoaded).ok())
+        MessageBox::showStandard(this, 35, QString::fromStdString(m_db.lastError().describe()),
+                                 QStringLiteral("CALDAVUSER"));
+    showCalendar();
+}
+
+void UserPrefsDialog::showCalendar() {
+    m_caldavUrl->setText(QString::fromStdString(m_caldavLoaded.url));
+    m_caldavUser->setText(QString::fromStdString(m_caldavLoaded.login));
+    m_caldavPassword->clear();
+    m_caldavPassword->setPlaceholderText(QString::fromStdString(
+        translateText(m_caldavLoaded.passwordStored ? "stored; type to replace" : "none stored")));
+    m_caldavForget->setChecked(false);
+    m_caldavForget->setEnabled(m_caldavLoaded.passwordStored);
+    m_caldavGives->setChecked(m_caldavLoaded.gives);
+}
+
+bool UserPrefsDialog::saveCalendar() {
+    sync::CalDavSettings typed = m_caldavLoaded;
+    typed.url = m_caldavUrl->text().trimmed().toStdString();
+    typed.login = m_caldavUser->text().trimmed().toStdString();
+    typed.gives = m_caldavGives->isChecked();
+    std::optional<std::string> password;
+    if (!m_caldavPassword->text().isEmpty())
+        password = m_caldavPassword->text().toStdString();
+    else if (m_caldavForget->isChecked())
+        password = std::string();
+    if (!password && typed.url == m_caldavLoaded.url && typed.login == m_caldavLoaded.login &&
+        typed.gives == m_caldavLoaded.gives)
+        return true;
+    std::string refusal;
+    if (!sync::storeCalDavSettings(m_db, m_user, typed, password, refusal).ok()) {
+        MessageBox::showText(
+            this, QStringLiteral("%1"), windowTitle(), MessageButtons::Ok,
+            {QString::fromStdString(refusal.empty() ? m_db.lastError().describe() : refusal)},
+            MessageBox::Icon::Warning);
+        m_caldavUrl->setFocus();
+        return false;
+    }
+    sync::readCalDavSettings(m_db, m_user, m_caldavLoaded);
+    showCalendar();
+    return true;
 }
 
 void UserPrefsDialog::display(const UserPref& pref) {
@@ -169,6 +242,7 @@ void UserPrefsDialog::save() {
         }
         m_noticesLoaded = notices;
     }
+    if (!saveCalendar()) return;
     bool again = true;
     while (again) {
         if (!collect()) return;

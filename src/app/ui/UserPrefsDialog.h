@@ -7,6 +7,7 @@
 #include "data/Database.h"
 #include "data/Records.h"
 #include "data/Session.h"
+#include "sync/CalDav.h"
 
 class QCheckBox;
 class QComboBox;
@@ -32,10 +33,19 @@ public:
     QComboBox* portCombo() const { return m_port; }
     // Which notices by mail the user wants: new, changed, concluded, digest.
     QCheckBox* noticeCheck(int i) const { return m_notices[i]; }
+    // The calendar server account (sync/CalDav.h): the password is never
+    // shown, only whether one is stored.
+    QLineEdit* caldavUrlEdit() const { return m_caldavUrl; }
+    QLineEdit* caldavUserEdit() const { return m_caldavUser; }
+    QLineEdit* caldavPasswordEdit() const { return m_caldavPassword; }
+    QCheckBox* caldavForgetCheck() const { return m_caldavForget; }
+    QCheckBox* caldavGivesCheck() const { return m_caldavGives; }
 
 private:
     void display(const UserPref& pref);
     bool collect();
+    void showCalendar();
+    bool saveCalendar();
     void save();
 
     Database& m_db;
@@ -53,6 +63,12 @@ private:
     QCheckBox* m_notices[4] = {};
     std::string m_user;
     NoticePref m_noticesLoaded;
+    QLineEdit* m_caldavUrl = nullptr;
+    QLineEdit* m_caldavUser = nullptr;
+    QLineEdit* m_caldavPassword = nullptr;
+    QCheckBox* m_caldavForget = nullptr;
+    QCheckBox* m_caldavGives = nullptr;
+    sync::CalDavSettings m_caldavLoaded;
 };
 
 }  // namespace tko

@@ -443,7 +443,7 @@ std::string officePolicySql(const std::string& dataSchema, const std::string& da
 
     // Calendar sync: a user's own account and sync rows only, for everyone.
     const std::string ownRows = "users.tko_is_user(\"USERNAME\", (SELECT users.tko_user()))";
-    for (const char* label : {"CALDAVUSER", "CALDAVSYNC"}) {
+    for (const char* label : {"CALDAVUSER", "CALDAVPREF", "CALDAVSYNC"}) {
         sql += policy(t(label), "tko_all", "ALL", ownRows, ownRows);
         sql += "ALTER TABLE " + t(label) + " ENABLE ROW LEVEL SECURITY;\n";
     }

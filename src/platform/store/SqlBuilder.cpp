@@ -149,15 +149,20 @@ std::vector<std::string> SqlBuilder::rebuildTextIndex(const TableDef& table,
     const std::string name = quoted(index.sqlName());
     if (!index.substrings) return {"INSERT INTO " + name + "(" + name + ") VALUES ('rebuild')"};
     // A table without content cannot rebuild itself: emptied, then filled.
-    std::string columns, folded;
+    return {"INSERT INTO " + name + "(" + name + ") VALUES ('delete-all')",
+            fillTextIndex(table, index)};
+}
+
+std::string SqlBuilder::fillTextIndex(const TableDef& table, const TextIndexDef& index) const {
+    std::string columns, values;
     for (const int field : index.fields) {
         const std::string column = quoted(table.fields[static_cast<size_t>(field)].name);
         columns += ", " + column;
-        folded += std::string(", ") + kFoldFunction + "(" + column + ")";
+        values +=
+            ", " + (index.substrings ? std::string(kFoldFunction) + "(" + column + ")" : column);
     }
-    return {"INSERT INTO " + name + "(" + name + ") VALUES ('delete-all')",
-            "INSERT INTO " + name + "(rowid" + columns + ") SELECT " + quoted(kRowIdColumn) +
-                folded + " FROM " + tableName(table)};
+    return "INSERT INTO " + quoted(index.sqlName()) + "(rowid" + columns + ") SELECT " +
+           quoted(kRowIdColumn) + values + " FROM " + tableName(table);
 }
 
 std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key, bool bytewise) const {

@@ -111,6 +111,10 @@ public:
                                              const TextIndexDef& index) const;
     std::vector<std::string> rebuildTextIndex(const TableDef& table,
                                               const TextIndexDef& index) const;
+    // The embedded engine's statement that puts rows of `table` into its
+    // text index `index`, as the index's triggers would; every row, or those a
+    // WHERE clause appended to it keeps.
+    std::string fillTextIndex(const TableDef& table, const TextIndexDef& index) const;
     // With `bytewise`, text components order bytewise instead of by the name
     // collation (see SqlDialect::bytewiseCollate); a component declared
     // bytewise (KeyComponent::bytewise) always does.

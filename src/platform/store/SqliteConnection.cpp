@@ -7,6 +7,7 @@
 
 #include <chrono>
 #include <filesystem>
+#include <mutex>
 #include <random>
 #include <thread>
 
@@ -47,6 +48,8 @@ Status mapOpenError(sqlite3* db, int rc, const std::string& path) {
 }  // namespace sqlitedetail
 
 namespace {
+
+constexpr int kSubJournalMemory = 64 << 20;  // bytes
 
 // How long and how often a station waits for another station's lock. SQLite's
 // own busy wait sleeps up to 100 ms at a time, so a station that writes back
@@ -163,6 +166,13 @@ std::unique_ptr<SqliteEngine> SqliteEngine::open(const std::string& directory,
         }
     }
 
+    // A savepoint keeps the pages it changes in a sub-journal, in memory up
+    // to this size before it goes to a temporary file: a bulk add inside a
+    // caller's transaction (Engine::addAll()) changes thousands of index
+    // pages, and each written out and read back costs more than the add.
+    // Process-wide, so set before the library's first use (else it stays).
+    static std::once_flag spill;
+    std::call_once(spill, [] { sqlite3_config(SQLITE_CONFIG_STMTJRNL_SPILL, kSubJournalMemory); });
     sqlite3* db = nullptr;
     const int flags =
         SQLITE_OPEN_READWRITE | (options.create ? SQLITE_OPEN_CREATE : 0) | SQLITE_OPEN_NOMUTEX;

@@ -360,6 +360,44 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
     // write out and read back pages every few rows; appended rows, too, go in
     // faster held in memory than spilled to the file a few pages at a time.
     if (s.ok()) s = exec("PRAGMA " + schema + ".cache_size = " + std::to_string(kAddCacheKb));
+    // The word search's insert triggers would feed each row to its text
+    // index on its own, a statement (and a flush of the index's pending
+    // words) per row: they rest during the add, and the new rows go into
+    // each text index with one statement after it.
+    struct RestingTrigger {
+        const TextIndexDef* index;
+        std::string name, sql;
+    };
+    std::vector<RestingTrigger> textTriggers;
+    std::int64_t lastRowId = 0;
+    if (s.ok() && schema == "main") {
+        for (const TextIndexDef& index : table.textIndexes) {
+            SqlQuery query;
+            query.sql = "SELECT sql FROM main.sqlite_master WHERE type = 'trigger' AND name = ?";
+            query.params = {index.sqlName() + "_AI"};
+            if (s.ok())
+                s = run(query, [&](sqlite3_stmt* stmt) {
+                    const int rc = sqlite3_step(stmt);
+                    if (rc == SQLITE_ROW)
+                        textTriggers.push_back(
+                            {&index, index.sqlName() + "_AI",
+                             reinterpret_cast<const char*>(sqlite3_column_text(stmt, 0))});
+                    return rc == SQLITE_ROW || rc == SQLITE_DONE ? Status::success() : failure(rc);
+                });
+        }
+        if (s.ok() && !textTriggers.empty()) {
+            SqlQuery query;
+            query.sql = "SELECT coalesce(max(" + m_sql.quoted(kRowIdColumn) + "), 0) FROM " +
+                        m_sql.tableName(table);
+            s = run(query, [&](sqlite3_stmt* stmt) {
+                if (sqlite3_step(stmt) != SQLITE_ROW) return failure(sqlite3_errcode(m_db));
+                lastRowId = sqlite3_column_int64(stmt, 0);
+                return Status::success();
+            });
+        }
+        for (size_t i = 0; s.ok() && i < textTriggers.size(); ++i)
+            s = exec("DROP TRIGGER main.\"" + textTriggers[i].name + "\"");
+    }
     Row row;
     while (s.ok()) {
         s = next(row);
@@ -368,7 +406,14 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
             s = Status::error(kInvalidArgument, problem);
             break;
         }
-        s = run(m_sql.insertQuery(table, row), [&](sqlite3_stmt* stmt) {
+        // OR FAIL: a refused row stops the add, which then undoes itself
+        // whole, so no row needs a statement journal of its own (a copy of
+        // every index page the row touches, taken before the row is written).
+        SqlQuery insert = m_sql.insertQuery(table, row);
+        const std::string plain = "INSERT INTO ";
+        if (insert.sql.compare(0, plain.size(), plain) == 0)
+            insert.sql.replace(0, plain.size(), "INSERT OR FAIL INTO ");
+        s = run(insert, [&](sqlite3_stmt* stmt) {
             int rc = sqlite3_step(stmt);
             if (rc == SQLITE_ROW) rc = sqlite3_step(stmt);
             return rc == SQLITE_DONE ? Status::success() : failure(rc);
@@ -385,6 +430,19 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
     if (s.ok() && !keys.empty())
         s = exec("PRAGMA " + schema + ".cache_size = " + std::to_string(kIndexSortCacheKb));
     for (size_t i = 0; s.ok() && i < keys.size(); ++i) s = exec(keys[i]);
+    // Each index whose trigger rested gets the new rows, and its trigger back.
+    for (const RestingTrigger& resting : textTriggers) {
+        SqlQuery query;
+        query.sql = m_sql.fillTextIndex(table, *resting.index) + " WHERE " +
+                    m_sql.quoted(kRowIdColumn) + " > ?";
+        query.params = {Value(lastRowId)};
+        if (s.ok())
+            s = run(query, [&](sqlite3_stmt* stmt) {
+                const int rc = sqlite3_step(stmt);
+                return rc == SQLITE_DONE ? Status::success() : failure(rc);
+            });
+        if (s.ok()) s = exec(resting.sql);
+    }
     if (s.ok()) m_written.wrote(table.label);
     if (cacheSize != 0) exec("PRAGMA " + schema + ".cache_size = " + std::to_string(cacheSize));
     if (!s.ok()) {
