@@ -7,25 +7,12 @@
 #include "data/Keys.h"
 #include "data/Security.h"
 #include "data/Tables.h"
+#include "data/Transaction.h"
 #include "platform/Translate.h"
 
 namespace tko {
 
 namespace {
-
-// Runs `write` in the caller's transaction, or in one of its own over `table`.
-template <class F>
-Status inTransaction(Database& db, const char* table, F&& write) {
-    if (db.engine().transactionDepth() > 0) return write();
-    Status s = db.begin({table}, kNoticeTimeoutMs);
-    if (!s.ok()) return s;
-    s = write();
-    if (!s.ok()) {
-        db.rollback();
-        return s;
-    }
-    return db.commit();
-}
 
 store::Filter exactly(const char* field, const std::string& name) {
     return store::allOf(
@@ -75,7 +62,7 @@ Status storeMailSetup(Database& db, const Session& session, const MailSetup& set
         if (!s.ok()) return s;
         sealed = sealSecret(*password, key);
     }
-    return inTransaction(db, label::MAILSETUP, [&]() {
+    return inTransaction(db, {label::MAILSETUP}, kNoticeTimeoutMs, [&]() {
         MailSetup stored;
         bool found = false;
         Status s = storedSetup(db, stored, found);
@@ -119,7 +106,7 @@ Status storeNoticePref(Database& db, const Session& session, NoticePref& pref,
         refusal = translateText("Only a System Administrator may change another user's notices.");
         return Status::success();
     }
-    return inTransaction(db, label::NOTICEPREF, [&]() {
+    return inTransaction(db, {label::NOTICEPREF}, kNoticeTimeoutMs, [&]() {
         std::vector<NoticePref> rows;
         Status s = db.readAll(key::NTP_USERNAME_KEY, exactly("USERNAME", pref.USERNAME), rows);
         if (!s.ok()) return s;
@@ -194,7 +181,7 @@ Status queueNotice(Database& db, const std::string& recipient, NoticeKind kind,
     s = recipientWants(db, name, kind, wants);
     if (!s.ok() || !wants) return s;
     Outbox row = outboxRow(name, kind, assignNumber, actor);
-    s = inTransaction(db, label::OUTBOX, [&]() { return db.add(row); });
+    s = inTransaction(db, {label::OUTBOX}, kNoticeTimeoutMs, [&]() { return db.add(row); });
     if (s.ok() && queued) *queued = true;
     return s;
 }
@@ -220,7 +207,7 @@ Status queueNotices(Database& db, const std::vector<NoticeRequest>& notices,
         if (it->second) rows.push_back(outboxRow(name, n.kind, n.assignNumber, actor));
     }
     if (rows.empty()) return Status::success();
-    s = inTransaction(db, label::OUTBOX, [&]() { return db.addAll(rows); });
+    s = inTransaction(db, {label::OUTBOX}, kNoticeTimeoutMs, [&]() { return db.addAll(rows); });
     if (s.ok() && queued) *queued = static_cast<std::int64_t>(rows.size());
     return s;
 }

@@ -6,26 +6,13 @@
 
 #include "data/Keys.h"
 #include "data/Tables.h"
+#include "data/Transaction.h"
 
 namespace tko {
 
 namespace {
 
 constexpr int kSecurityTimeoutMs = 3000;
-
-// Runs `write` in the caller's transaction, or in one of its own.
-template <class F>
-Status inTransaction(Database& db, F&& write) {
-    if (db.engine().transactionDepth() > 0) return write();
-    Status s = db.begin({label::SECURITY}, kSecurityTimeoutMs);
-    if (!s.ok()) return s;
-    s = write();
-    if (!s.ok()) {
-        db.rollback();
-        return s;
-    }
-    return db.commit();
-}
 
 // The row of `kind` for `user`, letter for letter; `found` false when none.
 Status findRow(Database& db, const char* kind, const std::string& user, Security& row,
@@ -48,7 +35,7 @@ Status findRow(Database& db, const char* kind, const std::string& user, Security
 }  // namespace
 
 Status countLoginFailure(Database& db, const std::string& user, int& count) {
-    return inTransaction(db, [&]() {
+    return inTransaction(db, {label::SECURITY}, kSecurityTimeoutMs, [&]() {
         Security row;
         bool found = false;
         Status s = findRow(db, kFailuresKind, user, row, found);
@@ -69,7 +56,7 @@ Status countLoginFailure(Database& db, const std::string& user, int& count) {
 }
 
 Status clearLoginFailures(Database& db, const std::string& user) {
-    return inTransaction(db, [&]() {
+    return inTransaction(db, {label::SECURITY}, kSecurityTimeoutMs, [&]() {
         Security row;
         bool found = false;
         Status s = findRow(db, kFailuresKind, user, row, found);
@@ -88,7 +75,7 @@ Status recoveryKeyHash(Database& db, std::string& hash) {
 }
 
 Status storeRecoveryKeyHash(Database& db, const std::string& hash) {
-    return inTransaction(db, [&]() {
+    return inTransaction(db, {label::SECURITY}, kSecurityTimeoutMs, [&]() {
         Security row;
         bool found = false;
         Status s = findRow(db, kRecoveryKind, "", row, found);
@@ -117,7 +104,7 @@ Status officeSealKey(Database& db, std::string& key) {
     if (!found) {
         // Made once, in a transaction that finds it again first: two stations
         // asking at the same time end with one key.
-        s = inTransaction(db, [&]() {
+        s = inTransaction(db, {label::SECURITY}, kSecurityTimeoutMs, [&]() {
             Status r = findRow(db, kSealKeyKind, "", row, found);
             if (!r.ok() || found) return r;
             unsigned char raw[crypto_secretbox_KEYBYTES];

@@ -16,6 +16,7 @@
 #include "data/Security.h"
 #include "data/SyncTables.h"
 #include "data/Tables.h"
+#include "data/Transaction.h"
 #include "platform/Translate.h"
 #include "sync/Vtodo.h"
 
@@ -183,19 +184,6 @@ Status storeGives(Database& db, const std::string& user, bool gives) {
     return found ? db.change(pref) : db.add(pref);
 }
 
-// Runs `write` in one transaction over the account's tables.
-template <class F>
-Status accountTransaction(Database& db, F&& write) {
-    Status s = db.begin({label::CALDAVUSER, label::CALDAVPREF}, kAccountTimeoutMs);
-    if (!s.ok()) return s;
-    s = write();
-    if (!s.ok()) {
-        db.rollback();
-        return s;
-    }
-    return db.commit();
-}
-
 }  // namespace
 
 Status loadCalDavAccount(Database& db, const std::string& user, CalDavAccount& account) {
@@ -228,7 +216,7 @@ Status storeCalDavAccount(Database& db, const std::string& user, const CalDavAcc
     std::string key;
     Status s = officeSealKey(db, key);
     if (!s.ok()) return s;
-    return accountTransaction(db, [&]() {
+    return inTransaction(db, {label::CALDAVUSER, label::CALDAVPREF}, kAccountTimeoutMs, [&]() {
         CaldavUser row;
         bool found = false;
         Status r = ownRow(db, key::CDU_USER_KEY, user, row, found);
@@ -280,7 +268,7 @@ Status storeCalDavSettings(Database& db, const std::string& user, const CalDavSe
     std::string key;
     Status s = officeSealKey(db, key);
     if (!s.ok()) return s;
-    return accountTransaction(db, [&]() {
+    return inTransaction(db, {label::CALDAVUSER, label::CALDAVPREF}, kAccountTimeoutMs, [&]() {
         CaldavUser row;
         bool found = false;
         Status r = ownRow(db, key::CDU_USER_KEY, user, row, found);

@@ -720,6 +720,20 @@ protected:
         return !rows.empty() && rows[0][0] == "1";
     }
 
+    // The office's mail server, stored by the administrator.
+    void storeMailServer(const std::string& password) {
+        Session admin;
+        admin.GlobalUser = "SUPERVISOR";
+        admin.GlobalUserAccess = 2;
+        MailSetup setup;
+        setup.HOST = "127.0.0.1";
+        setup.PORT = 25;
+        setup.FROMADDRESS = "office@office.example";
+        std::string refusal;
+        ASSERT_TRUE(storeMailSetup(*m_db, admin, setup, password, refusal).ok()) << refusal;
+        ASSERT_TRUE(refusal.empty());
+    }
+
     store::PgEngine* m_server = nullptr;
     std::map<std::int32_t, Reminder> m_reminders;
 };
@@ -892,16 +906,7 @@ TEST_F(ServerRolesTest, GeneralUserRoleCannotReachBeyondHisRights) {
 // key nor the others' notices, so it leaves the sending to the stations of
 // System Administrators, which claim them.
 TEST_F(ServerRolesTest, GeneralUsersQueueNoticesAndAdministratorsSendThem) {
-    Session admin;
-    admin.GlobalUser = "SUPERVISOR";
-    admin.GlobalUserAccess = 2;
-    MailSetup setup;
-    setup.HOST = "127.0.0.1";
-    setup.PORT = 25;
-    setup.FROMADDRESS = "office@office.example";
-    std::string refusal;
-    ASSERT_TRUE(storeMailSetup(*m_db, admin, setup, std::string("smtp-secret"), refusal).ok());
-    ASSERT_TRUE(refusal.empty());
+    storeMailServer("smtp-secret");
     auto ben = connectAs("BEN", "ben-pw-1");
     ASSERT_TRUE(ben);
     bool queued = false;
@@ -946,15 +951,7 @@ TEST_F(ServerRolesTest, SecuringAgainCoversNewTablesAndKeepsTheGatePassword) {
     };
     const std::string before = verifier();
     ASSERT_FALSE(before.empty());
-    Session admin;
-    admin.GlobalUser = "SUPERVISOR";
-    admin.GlobalUserAccess = 2;
-    MailSetup setup;
-    setup.HOST = "127.0.0.1";
-    setup.PORT = 25;
-    setup.FROMADDRESS = "office@office.example";
-    std::string refusal;
-    ASSERT_TRUE(storeMailSetup(*m_db, admin, setup, std::string(), refusal).ok()) << refusal;
+    storeMailServer("");
     // The outbox as a station of a newer version makes it in an older office.
     ASSERT_TRUE(m_server->execute("DROP TABLE \"OUTBOX\" CASCADE", {}).ok());
     ASSERT_TRUE(m_server->createTables({&Outbox::def()}).ok());

@@ -71,22 +71,15 @@ std::vector<std::string> SqlBuilder::createTable(const TableDef& table) const {
 
 std::string SqlBuilder::textVector(const TableDef& table, const TextIndexDef& index,
                                    const std::string& alias) const {
-    std::string text;
-    for (const int field : index.fields) {
-        if (!text.empty()) text += " || ' ' || ";
-        text += "(" + (alias.empty() ? std::string() : alias + ".") +
-                quoted(table.fields[static_cast<size_t>(field)].name) + m_dialect.foldCollate + ")";
-    }
-    return "to_tsvector('simple'::regconfig, " + m_dialect.foldSchema + kFoldFunction + "(" + text +
-           "))";
+    return "to_tsvector('simple'::regconfig, " + foldedText(table, index, alias) + ")";
 }
 
-// The folded texts of a substring index on the server, in one expression:
-// the index is built on it and the filter compares it, so both must spell it
-// alike. The blank between the columns can only make a word seem to span two
-// of them; the filter box tests each column again.
-std::string SqlBuilder::substringText(const TableDef& table, const TextIndexDef& index,
-                                      const std::string& alias) const {
+// The folded texts of a text index on the server, in one expression: the
+// index is built on it and the filters compare it, so both must spell it
+// alike. The blank between the columns can only make a piece of text seem to
+// span two of them; the filter box tests each column again.
+std::string SqlBuilder::foldedText(const TableDef& table, const TextIndexDef& index,
+                                   const std::string& alias) const {
     std::string text;
     for (const int field : index.fields) {
         if (!text.empty()) text += " || ' ' || ";
@@ -102,7 +95,7 @@ std::vector<std::string> SqlBuilder::createTextIndex(const TableDef& table,
     const bool server = m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector;
     if (server && index.substrings)
         return {"CREATE INDEX IF NOT EXISTS " + name + " ON " + tableName(table) + " USING gin ((" +
-                substringText(table, index, "") + ") public.gin_trgm_ops)"};
+                foldedText(table, index, "") + ") public.gin_trgm_ops)"};
     if (server)
         return {"CREATE INDEX IF NOT EXISTS " + name + " ON " + tableName(table) + " USING gin (" +
                 textVector(table, index, "") + ")"};
@@ -377,7 +370,7 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
                 // from its statistics how many rows hold the word, chooses
                 // between the trigram index and the read's own order.
                 const std::string test =
-                    substringText(table, *index, limit.empty() ? alias : alias + "s") + " LIKE " +
+                    foldedText(table, *index, limit.empty() ? alias : alias + "s") + " LIKE " +
                     filterValue(params, containsPattern(*word)) + " ESCAPE '\\'";
                 if (limit.empty()) {
                     sql += test;

@@ -161,9 +161,9 @@ private:
     // none), as the server indexes and searches them.
     std::string textVector(const TableDef& table, const TextIndexDef& index,
                            const std::string& alias) const;
-    // The folded texts of a substring index on the server, as one expression.
-    std::string substringText(const TableDef& table, const TextIndexDef& index,
-                              const std::string& alias) const;
+    // The folded texts of a text index on the server, as one expression.
+    std::string foldedText(const TableDef& table, const TextIndexDef& index,
+                           const std::string& alias) const;
     // Writes pageSql()'s statements step by step (PageSql.cpp).
     friend class PageWriter;
 
