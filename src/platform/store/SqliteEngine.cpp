@@ -430,7 +430,11 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
     if (s.ok() && !keys.empty())
         s = exec("PRAGMA " + schema + ".cache_size = " + std::to_string(kIndexSortCacheKb));
     for (size_t i = 0; s.ok() && i < keys.size(); ++i) s = exec(keys[i]);
-    // Each index whose trigger rested gets the new rows, and its trigger back.
+    // Each index whose trigger rested gets the new rows, and its trigger back,
+    // under the large cache again: a text index writes its entries in runs
+    // of its own, and reads the new rows back from the table.
+    if (s.ok() && !keys.empty() && !textTriggers.empty())
+        s = exec("PRAGMA " + schema + ".cache_size = " + std::to_string(kAddCacheKb));
     for (const RestingTrigger& resting : textTriggers) {
         SqlQuery query;
         query.sql = m_sql.fillTextIndex(table, *resting.index) + " WHERE " +
