@@ -394,7 +394,7 @@ TEST_F(NameOrderTest, AnEarlierDataSetIsConvertedAndNamesThatNowCollideAreReport
         ASSERT_TRUE(old->add(carla).ok());
         for (const char* person : {"ZOE", "ben"}) {
             Assignment a;
-            a.ASSIGNNUMBER = person[0];
+            a.ASSIGNNUMBER = static_cast<unsigned char>(person[0]);
             a.PERSON = person;
             ASSERT_TRUE(old->add(a).ok());
         }

@@ -18,6 +18,8 @@
 #include <QVBoxLayout>
 #include <QWheelEvent>
 
+#include <cmath>
+
 namespace tko {
 
 namespace {
@@ -388,7 +390,7 @@ void BrowseList::showPage() {
 
 void BrowseList::syncScrollBar() {
     const QSignalBlocker blocker(m_scrollBar);
-    m_scrollBar->setValue(static_cast<int>(m_pager.position() * kScrollRange + 0.5));
+    m_scrollBar->setValue(static_cast<int>(std::lround(m_pager.position() * kScrollRange)));
     const bool everything = m_pager.atTop() && m_pager.atBottom();
     m_scrollBar->setEnabled(!everything);
     // Scroll bars only where there is something to scroll to.
@@ -429,7 +431,8 @@ void BrowseList::onScrollAction(int action) {
     run(s);
     // The bar applies the action's own position after this signal; replace it
     // with the pager's estimate.
-    m_scrollBar->setSliderPosition(static_cast<int>(m_pager.position() * kScrollRange + 0.5));
+    m_scrollBar->setSliderPosition(
+        static_cast<int>(std::lround(m_pager.position() * kScrollRange)));
 }
 
 void BrowseList::activate() {
