@@ -207,27 +207,18 @@ Status loadCalDavAccount(Database& db, const std::string& user, CalDavAccount& a
 }
 
 Status storeCalDavAccount(Database& db, const std::string& user, const CalDavAccount& account) {
-    if (store::utf8Length(account.url) > CaldavUser::Width::URL ||
-        store::utf8Length(account.login) > CaldavUser::Width::LOGIN ||
-        sealedWidth(static_cast<int>(account.password.size())) > CaldavUser::Width::PASSWORD)
-        return db.track(Status::error(store::kInvalidArgument,
-                                      "The calendar server's address, user name or password is "
-                                      "longer than the program keeps"));
-    std::string key;
-    Status s = officeSealKey(db, key);
-    if (!s.ok()) return s;
-    return inTransaction(db, {label::CALDAVUSER, label::CALDAVPREF}, kAccountTimeoutMs, [&]() {
-        CaldavUser row;
-        bool found = false;
-        Status r = ownRow(db, key::CDU_USER_KEY, user, row, found);
-        if (!r.ok()) return r;
-        row.USERNAME = store::clipText(user, CaldavUser::Width::USERNAME);
-        row.URL = account.url;
-        row.LOGIN = account.login;
-        row.PASSWORD = sealSecret(account.password, key);
-        r = found ? db.change(row) : db.add(row);
-        return r.ok() ? storeGives(db, user, account.gives) : r;
-    });
+    // The window's rules: the same checks of the address and the widths. An
+    // empty password keeps the stored one.
+    CalDavSettings settings;
+    settings.url = account.url;
+    settings.login = account.login;
+    settings.gives = account.gives;
+    std::string refusal;
+    const Status s = storeCalDavSettings(
+        db, user, settings,
+        account.password.empty() ? std::nullopt : std::optional<std::string>(account.password),
+        refusal);
+    return s.ok() ? s : db.track(s);
 }
 
 Status readCalDavSettings(Database& db, const std::string& user, CalDavSettings& out) {

@@ -78,8 +78,9 @@ struct CalDavReport {
 // no collection). The password comes back unsealed.
 Status loadCalDavAccount(Database& db, const std::string& user, CalDavAccount& account);
 // Stores the account of `user` with the password sealed, and his choice of
-// `gives`; kInvalidArgument when a value does not fit its field (nothing is
-// cut).
+// `gives`, by the rules of storeCalDavSettings(): kInvalidArgument when a
+// value does not fit its field or the address is not http(s) (nothing is cut
+// or written). An empty password keeps the stored one.
 Status storeCalDavAccount(Database& db, const std::string& user, const CalDavAccount& account);
 
 // The account of `user` as his preferences show it (empty when he has none).

@@ -1154,6 +1154,11 @@ TEST_F(ScriptCommandsTest, CalDavSyncWithAPhone) {
         EXPECT_EQ(r.code, cli::kExitOk) << r.err << r.out;
         return r;
     };
+    // The command line keeps the window's rules for the address.
+    const Outcome refused =
+        run({"sync", "caldav", "--user", "BEN", "--url", "ftp://127.0.0.1/ben/"}, "ben-pw-1");
+    EXPECT_EQ(refused.code, cli::kExitUsage) << refused.err;
+    EXPECT_NE(refused.err.find("http"), std::string::npos) << refused.err;
     sync("BEN", "ben-pw-1", ben);
     sync("ANNA", "anna-pw-1", anna);
     auto uids = [](const QJsonObject& list) {
