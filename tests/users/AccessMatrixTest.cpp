@@ -27,6 +27,7 @@
 #include "cli/ScriptCommands.h"
 #include "data/Keys.h"
 #include "data/Notices.h"
+#include "data/Numbering.h"
 #include "data/Password.h"
 #include "data/Preferences.h"
 #include "data/Security.h"
@@ -973,6 +974,36 @@ TEST_F(ServerRolesTest, SecuringAgainCoversNewTablesAndKeepsTheGatePassword) {
     EXPECT_TRUE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, given, "BEN", &queued).ok());
     EXPECT_TRUE(queued);
     EXPECT_FALSE(queueNotice(*ben, "SUPERVISOR", NoticeKind::Concluded, given, "CARLA").ok());
+}
+
+// A General User's new record is numbered above the rows hidden from him:
+// numbered from what he sees, his add would take a number a hidden row holds.
+TEST_F(ServerRolesTest, AGeneralUsersNewNumberIsAboveRowsHiddenFromHim) {
+    auto ben = connectAs("BEN", "ben-pw-1");
+    ASSERT_TRUE(ben);
+    // A copy of an assignment hidden from him, with the highest number.
+    std::vector<Assignment> his;
+    ASSERT_TRUE(ben->readAll(key::ASS_NUMBER_KEY, store::all(), his).ok());
+    std::set<std::int32_t> seen;
+    for (const Assignment& a : his) seen.insert(a.ASSIGNNUMBER);
+    const auto hiddenOne = std::find_if(m_all.begin(), m_all.end(), [&](const Assignment& a) {
+        return seen.count(a.ASSIGNNUMBER) == 0;
+    });
+    ASSERT_NE(hiddenOne, m_all.end());
+    Assignment hidden = *hiddenOne;
+    hidden.ASSIGNNUMBER = 99999;
+    ASSERT_TRUE(m_db->add(hidden).ok());
+    for (const auto& [table, key] : {std::pair{&Assignment::def(), key::ASS_NUMBER_KEY},
+                                     std::pair{&Reminder::def(), key::REM_REMINDERNUMBER_KEY},
+                                     std::pair{&Person::def(), key::PEO_PERSONNUMBER_KEY}}) {
+        std::int64_t his = 0, all = 0;
+        ASSERT_TRUE(highestNumber(*ben, *table, key, his).ok()) << table->label;
+        ASSERT_TRUE(highestNumber(*m_db, *table, key, all).ok()) << table->label;
+        EXPECT_EQ(his, all) << table->label;
+    }
+    std::int64_t highest = 0;
+    ASSERT_TRUE(highestNumber(*ben, Assignment::def(), key::ASS_NUMBER_KEY, highest).ok());
+    EXPECT_EQ(highest, 99999);
 }
 
 // A General User's import on a secured server: the batch's bulk add goes

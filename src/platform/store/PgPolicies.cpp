@@ -135,6 +135,21 @@ LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
 CREATE OR REPLACE FUNCTION users.tko_password_state(rowid bigint) RETURNS text
 LANGUAGE sql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
   SELECT s."PASSWORD" FROM users."USERS" s WHERE s."ROW_ID" = rowid $$;
+
+-- The highest record number of a numbered table over all its rows (0 when
+-- empty): a new record's number must be above the rows hidden from the user
+-- too, or its unique key refuses it. Only the numbers are told.
+CREATE OR REPLACE FUNCTION users.tko_highest_number(tab text) RETURNS bigint
+LANGUAGE plpgsql STABLE SECURITY DEFINER SET search_path = pg_catalog AS $$
+BEGIN
+  RETURN COALESCE(CASE tab
+    WHEN 'ASSIGNMENT' THEN (SELECT max(x."ASSIGNNUMBER") FROM @D@."ASSIGNMENT" x)
+    WHEN 'PEOPLE' THEN (SELECT max(x."PERSONNUMBER") FROM @D@."PEOPLE" x)
+    WHEN 'REMINDER' THEN (SELECT max(x."REMINDNUMBER") FROM @D@."REMINDER" x)
+    WHEN 'PROJECT' THEN (SELECT max(x."PROJNUMBER") FROM @D@."PROJECT" x)
+    WHEN 'GROUPNAME' THEN (SELECT max(x."GROUPNUMBER") FROM @D@."GROUPNAME" x)
+  END, 0);
+END $$;
 )SQL";
 
 // Triggers: what a policy cannot say about columns.
