@@ -28,7 +28,7 @@ using store::Value;
 // (a text compared bytewise, letter case counting; see KeyComponent), in
 // either order ("-=NAME"). A misspelt name stops the program at once: it is a
 // fault in this file, found by the first test run.
-struct KeySpec {
+struct KeyLayout {
     const char* label;
     bool unique;
     std::initializer_list<const char*> components;
@@ -40,12 +40,12 @@ struct KeySpec {
 // search reads them only for those who may. The assignments' list texts also
 // get a substring index for the lists' filter box (store::filterBoxFilter()):
 // the only table whose lists grow to a million rows.
-struct TextIndexSpec {
+struct TextIndexLayout {
     const char* label;
     std::vector<const char*> columns;
     bool substrings = false;
 };
-std::vector<TextIndexSpec> textIndexSpecs(const std::string& label) {
+std::vector<TextIndexLayout> textIndexLayouts(const std::string& label) {
     if (label == "ASSIGNMENT")
         return {{"ASS:TEXT", {"NAME", "GENERALMEMO", "ASSIGNMEMO", "LOG"}},
                 {"ASS:CONFTEXT", {"CONFMEMO"}},
@@ -60,9 +60,9 @@ std::vector<TextIndexSpec> textIndexSpecs(const std::string& label) {
 
 TableDef makeTable(const char* label, const char* prefix, const char* storedName,
                    store::TableFile file, std::vector<store::FieldDef> fields,
-                   std::initializer_list<KeySpec> keys) {
+                   std::initializer_list<KeyLayout> keys) {
     TableDef def{label, prefix, storedName, file, std::move(fields), {}, {}};
-    for (const KeySpec& given : keys) {
+    for (const KeyLayout& given : keys) {
         KeyDef key{given.label, {}, given.unique, given.auxiliary};
         for (const char* name : given.components) {
             store::KeyComponent component;
@@ -79,9 +79,9 @@ TableDef makeTable(const char* label, const char* prefix, const char* storedName
         }
         def.keys.push_back(std::move(key));
     }
-    for (const TextIndexSpec& spec : textIndexSpecs(label)) {
-        store::TextIndexDef index{spec.label, {}, spec.substrings};
-        for (const char* column : spec.columns) index.fields.push_back(def.fieldIndex(column));
+    for (const TextIndexLayout& wanted : textIndexLayouts(label)) {
+        store::TextIndexDef index{wanted.label, {}, wanted.substrings};
+        for (const char* column : wanted.columns) index.fields.push_back(def.fieldIndex(column));
         def.textIndexes.push_back(std::move(index));
     }
     return def;
