@@ -368,18 +368,18 @@ void SqlBuilder::appendFilter(const TableDef& table, const std::string& alias, c
             if (m_dialect.textIndexes == SqlDialect::TextIndexes::TsVector) {
                 // The indexed expression itself: the planner, which knows
                 // from its statistics how many rows hold the word, chooses
-                // between the trigram index and the read's own order.
-                const std::string test =
-                    foldedText(table, *index, limit.empty() ? alias : alias + "s") + " LIKE " +
-                    filterValue(params, containsPattern(*word)) + " ESCAPE '\\'";
-                if (limit.empty()) {
+                // between the trigram index and the read's own order. Counted
+                // up to a bound, the rows are looked up by an array.
+                const std::string inner = limit.empty() ? alias : alias + "s";
+                const std::string test = foldedText(table, *index, inner) + " LIKE " +
+                                         filterValue(params, containsPattern(*word)) +
+                                         " ESCAPE '\\'";
+                if (limit.empty())
                     sql += test;
-                } else {
-                    const std::string inner = alias + "s";
+                else
                     sql += alias + "." + quoted(kRowIdColumn) + " = ANY (ARRAY(SELECT " + inner +
                            "." + quoted(kRowIdColumn) + " FROM " + tableName(table) + " " + inner +
                            " WHERE " + test + limit + "))";
-                }
             } else {
                 // One FTS5 phrase of the folded word: its trigrams in a row,
                 // which is the word itself, within one column.

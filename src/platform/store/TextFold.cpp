@@ -1,5 +1,7 @@
 #include "platform/store/TextFold.h"
 
+#include "platform/store/Schema.h"
+
 #include <unicode/normalizer2.h>
 #include <unicode/uchar.h>
 #include <unicode/unistr.h>
@@ -99,10 +101,7 @@ std::vector<std::string> splitTokens(std::string_view text) {
 }
 
 bool trigramWord(std::string_view word) {
-    int characters = 0;
-    for (const char c : foldText(word))
-        if ((static_cast<unsigned char>(c) & 0xC0) != 0x80 && ++characters == 3) return true;
-    return false;
+    return utf8Length(foldText(word)) >= 3;
 }
 
 }  // namespace tko::store
