@@ -6,6 +6,8 @@
 
 #include <map>
 
+#include "platform/store/OfficeFiles.h"
+
 namespace tko {
 
 namespace {
@@ -44,9 +46,15 @@ ChangeWatcher* ChangeWatcher::of(const store::Engine& engine) {
     return it == registry().end() ? nullptr : it->second;
 }
 
+int ChangeWatcher::lookIntervalMs(const std::string& changeFile) {
+    return !changeFile.empty() && store::onNetworkFileSystem(changeFile) ? kShareIntervalMs
+                                                                         : kIdleIntervalMs;
+}
+
 void ChangeWatcher::start(int intervalMs, bool watchFile) {
-    m_timer->start(intervalMs);
-    const std::string file = watchFile ? m_engine.changeFile() : std::string();
+    const std::string changeFile = m_engine.changeFile();
+    m_timer->start(intervalMs > 0 ? intervalMs : lookIntervalMs(changeFile));
+    const std::string file = watchFile ? changeFile : std::string();
     if (!file.empty() && !m_files) {
         m_files = new QFileSystemWatcher(this);
         connect(m_files, &QFileSystemWatcher::fileChanged, this, &ChangeWatcher::fileWritten);
