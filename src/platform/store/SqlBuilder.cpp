@@ -509,11 +509,12 @@ SqlQuery SqlBuilder::rereadQuery(const TableDef& table, std::int64_t pos) const 
     return q;
 }
 
-SqlQuery SqlBuilder::countQuery(const TableDef& table, const Filter& filter,
-                                const KeyDef* along) const {
+SqlQuery SqlBuilder::countQuery(const TableDef& table, const Filter& filter, const KeyDef* along,
+                                bool scan) const {
     SqlQuery q;
     q.sql = "SELECT COUNT(*) FROM " + tableName(table) + " t";
     if (along && m_dialect.indexedBy) q.sql += " INDEXED BY " + quoted(along->sqlName());
+    if (scan && !along && m_dialect.indexedBy) q.sql += " NOT INDEXED";
     q.sql += " WHERE ";
     appendFilter(table, "t", filter, q.sql, q.params);
     return q;

@@ -134,9 +134,10 @@ public:
     SqlQuery fetchQuery(const TableDef& table, const KeyDef& key,
                         const std::vector<Value>& values) const;
     SqlQuery rereadQuery(const TableDef& table, std::int64_t pos) const;
-    // With `along`, the count reads that index (SQLite: INDEXED BY).
-    SqlQuery countQuery(const TableDef& table, const Filter& filter,
-                        const KeyDef* along = nullptr) const;
+    // With `along`, the count reads that index (SQLite: INDEXED BY); with
+    // `scan`, the table alone (SQLite: NOT INDEXED).
+    SqlQuery countQuery(const TableDef& table, const Filter& filter, const KeyDef* along = nullptr,
+                        bool scan = false) const;
     // The distinct values of the first component of `key` among the rows
     // `filter` keeps, at most `most`, as one statement: a recursive query that
     // seeks the key's index once per value (see Engine::distinctValues()).

@@ -289,9 +289,13 @@ Status SqliteEngine::countAlong(const TableDef& table, const KeyDef& key, const 
     return countMatching(table, &key, filter, out);
 }
 
+Status SqliteEngine::countByScan(const TableDef& table, const Filter& filter, std::int64_t& out) {
+    return countMatching(table, nullptr, filter, out, true);
+}
+
 Status SqliteEngine::countMatching(const TableDef& table, const KeyDef* key, const Filter& filter,
-                                   std::int64_t& out) {
-    return run(m_sql.countQuery(table, filter, key), [&](sqlite3_stmt* stmt) {
+                                   std::int64_t& out, bool scan) {
+    return run(m_sql.countQuery(table, filter, key, scan), [&](sqlite3_stmt* stmt) {
         const int rc = sqlite3_step(stmt);
         if (rc != SQLITE_ROW) return failure(rc);
         out = sqlite3_column_int64(stmt, 0);
