@@ -158,6 +158,12 @@ std::string SqlBuilder::fillTextIndex(const TableDef& table, const TextIndexDef&
            quoted(kRowIdColumn) + values + " FROM " + tableName(table);
 }
 
+std::string SqlBuilder::textIndexHashSize(const TextIndexDef& index, int bytes) const {
+    const std::string name = quoted(index.sqlName());
+    return "INSERT INTO " + name + "(" + name + ", rank) VALUES ('hashsize', " +
+           std::to_string(bytes) + ")";
+}
+
 std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key, bool bytewise) const {
     std::string sql =
         key.unique ? "CREATE UNIQUE INDEX IF NOT EXISTS " : "CREATE INDEX IF NOT EXISTS ";

@@ -115,6 +115,9 @@ public:
     // text index `index`, as the index's triggers would; every row, or those a
     // WHERE clause appended to it keeps.
     std::string fillTextIndex(const TableDef& table, const TextIndexDef& index) const;
+    // SQLite: sets how many bytes of new entries a text index gathers in
+    // memory before it writes them out (FTS5's "hashsize").
+    std::string textIndexHashSize(const TextIndexDef& index, int bytes) const;
     // With `bytewise`, text components order bytewise instead of by the name
     // collation (see SqlDialect::bytewiseCollate); a component declared
     // bytewise (KeyComponent::bytewise) always does.
