@@ -30,6 +30,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <random>
 #include <string>
 #include <vector>
@@ -66,6 +67,17 @@ std::string scratchDir(const char* name) {
     std::filesystem::remove_all(dir);
     std::filesystem::create_directories(dir);
     return dir.string();
+}
+
+// A new, empty store in `dir`; nullptr (and the benchmark skipped) when it
+// cannot be made.
+std::unique_ptr<Database> newStore(benchmark::State& state, const std::string& dir) {
+    DataSource source;
+    source.directory = dir;
+    Status status;
+    auto db = Database::open(source, true, status);
+    if (!db) state.SkipWithError(("cannot create the store: " + status.describe()).c_str());
+    return db;
 }
 
 class NumberList : public ListWindow {
@@ -223,16 +235,7 @@ void BM_IdlePolling_SQLite_8Stations(benchmark::State& state) {
     constexpr int kStations = 8;
     constexpr int kSeconds = 30;
     const std::string dir = scratchDir("tko-bench-idle");
-    {
-        DataSource source;
-        source.directory = dir;
-        Status status;
-        auto db = Database::open(source, true, status);
-        if (!db) {
-            state.SkipWithError("cannot create the store");
-            return;
-        }
-    }
+    if (!newStore(state, dir)) return;
     double totalMicros = 0;
     for (auto _ : state) {
         std::vector<std::pair<pid_t, std::string>> stations;
@@ -284,14 +287,8 @@ BENCHMARK(BM_IdlePolling_SQLite_8Stations)
 // part of the idle cost that is the store's, without the timer's wake-up.
 void BM_IdleLook_SQLite(benchmark::State& state) {
     const std::string dir = scratchDir("tko-bench-look");
-    DataSource source;
-    source.directory = dir;
-    Status status;
-    auto db = Database::open(source, true, status);
-    if (!db) {
-        state.SkipWithError("cannot create the store");
-        return;
-    }
+    auto db = newStore(state, dir);
+    if (!db) return;
     store::ChangeNotice notice;
     db->engine().takeChanges(notice);
     for (auto _ : state) {
