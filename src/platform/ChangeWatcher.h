@@ -79,12 +79,12 @@ private:
     QTimer* m_timer = nullptr;
     QSocketNotifier* m_notifier = nullptr;
     QFileSystemWatcher* m_files = nullptr;
-    QTimer* m_soon = nullptr;  // one look shortly after the change file was written
+    QTimer* m_soon = nullptr;     // one look shortly after the change file was written
+    QTimer* m_deliver = nullptr;  // own commits, once back in the event loop
     int m_socket = -1;
     bool m_lost = false;
     QString m_lostText;
     store::ChangeNotice m_own;  // own commits not yet delivered
-    bool m_ownQueued = false;
 };
 
 }  // namespace tko
