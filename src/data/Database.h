@@ -165,6 +165,11 @@ public:
     Status count(const store::Filter& filter, std::int64_t& out) {
         return track(m_engine->count(R::def(), filter, out));
     }
+    // The count read through the whole table (see store::Engine::countByScan()).
+    template <class R>
+    Status countByScan(const store::Filter& filter, std::int64_t& out) {
+        return track(m_engine->countByScan(R::def(), filter, out));
+    }
     // The count read along the key `keyLabel` (see store::Engine::countAlong()).
     template <class R>
     Status countAlong(const std::string& keyLabel, const store::Filter& filter, std::int64_t& out) {

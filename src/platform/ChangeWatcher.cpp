@@ -6,6 +6,8 @@
 
 #include <map>
 
+#include "platform/store/OfficeFiles.h"
+
 namespace tko {
 
 namespace {
@@ -25,11 +27,18 @@ std::map<const store::Engine*, ChangeWatcher*>& registry() {
 }  // namespace
 
 ChangeWatcher::ChangeWatcher(store::Engine& engine, QObject* parent)
-    : QObject(parent), m_engine(engine), m_timer(new QTimer(this)), m_soon(new QTimer(this)) {
+    : QObject(parent),
+      m_engine(engine),
+      m_timer(new QTimer(this)),
+      m_soon(new QTimer(this)),
+      m_deliver(new QTimer(this)) {
     registry()[&engine] = this;
     connect(m_timer, &QTimer::timeout, this, &ChangeWatcher::checkNow);
     m_soon->setSingleShot(true);
     connect(m_soon, &QTimer::timeout, this, &ChangeWatcher::checkNow);
+    m_deliver->setSingleShot(true);
+    m_deliver->setInterval(0);
+    connect(m_deliver, &QTimer::timeout, this, &ChangeWatcher::deliverOwn);
     engine.setCommitObserver([this](const store::ChangeNotice& notice) { ownCommit(notice); });
 }
 
@@ -44,9 +53,15 @@ ChangeWatcher* ChangeWatcher::of(const store::Engine& engine) {
     return it == registry().end() ? nullptr : it->second;
 }
 
+int ChangeWatcher::lookIntervalMs(const std::string& changeFile) {
+    return !changeFile.empty() && store::onNetworkFileSystem(changeFile) ? kShareIntervalMs
+                                                                         : kIdleIntervalMs;
+}
+
 void ChangeWatcher::start(int intervalMs, bool watchFile) {
-    m_timer->start(intervalMs);
-    const std::string file = watchFile ? m_engine.changeFile() : std::string();
+    const std::string changeFile = m_engine.changeFile();
+    m_timer->start(intervalMs > 0 ? intervalMs : lookIntervalMs(changeFile));
+    const std::string file = watchFile ? changeFile : std::string();
     if (!file.empty() && !m_files) {
         m_files = new QFileSystemWatcher(this);
         connect(m_files, &QFileSystemWatcher::fileChanged, this, &ChangeWatcher::fileWritten);
@@ -125,13 +140,10 @@ void ChangeWatcher::ownCommit(const store::ChangeNotice& notice) {
     // no window reloads in the middle of another window's save; commits made
     // in the same turn arrive as one notice.
     m_own.merge(notice);
-    if (m_ownQueued) return;
-    m_ownQueued = true;
-    QTimer::singleShot(0, this, &ChangeWatcher::deliverOwn);
+    if (!m_deliver->isActive()) m_deliver->start();
 }
 
 void ChangeWatcher::deliverOwn() {
-    m_ownQueued = false;
     store::ChangeNotice notice = std::move(m_own);
     m_own = {};
     if (!notice.empty()) emit changed(notice);

@@ -464,8 +464,12 @@ ReportResult ReportEngine::run(const ReportParams& params, PageSink& sink,
         run.storageFailed(m_db, "ASSIGNMENT");
         return run.end(nullptr, {});
     }
+    // The rows to come, for the progress bar.
     std::int64_t total = 0;
-    if (!m_db.count<Assignment>(filter, total).ok()) {
+    const Status counted = reportCountsByScan(params, m_scope)
+                               ? m_db.countByScan<Assignment>(filter, total)
+                               : m_db.count<Assignment>(filter, total);
+    if (!counted.ok()) {
         run.storageFailed(m_db, "ASSIGNMENT");
         return run.end(nullptr, {});
     }

@@ -59,6 +59,10 @@ int historyTabFor(ScheduleScreen screen, ListBy listBy) {
 
 }  // namespace
 
+bool reportCountsByScan(const ReportParams& params, const ReportScope& scope) {
+    return params.type == ReportType::LookForwardGeneral && scope.seesAll;
+}
+
 Status reportAssignmentFilter(Database& db, const ReportParams& params, const ReportScope& scope,
                               const std::optional<ReportGroup>& group, Filter& out) {
     const ScheduleScreen screen = screenOf(params.type);

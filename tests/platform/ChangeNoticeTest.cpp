@@ -11,11 +11,13 @@
 #include <QCoreApplication>
 
 #include <chrono>
+#include <cstdint>
 #include <cstdlib>
 #include <thread>
 
 #include "data/Database.h"
 #include "platform/ChangeWatcher.h"
+#include "platform/store/OfficeFiles.h"
 #include "platform/store/PgEngine.h"
 #include "support/TestStore.h"
 
@@ -249,6 +251,31 @@ TEST_F(ChangeNoticeTest, AnotherStationsCommitIsHeardWithoutWaitingForTheNextLoo
             QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents, 10);
         EXPECT_GT(heard, before) << "commit " << n << " was not heard";
     }
+}
+
+TEST(ChangeLookTest, NetworkSharesAreLookedAtMoreOftenThanLocalDisks) {
+    // f_type as statfs() gives it; on some systems a signed 32-bit value.
+    const struct {
+        long type;
+        bool network;
+    } cases[] = {
+        {0x6969, true},                                                      // NFS
+        {0xFF534D42L, true},                                                 // CIFS
+        {static_cast<long>(static_cast<std::int32_t>(0xFE534D42U)), true},   // SMB2, sign-extended
+        {0x65735546, true},                                                  // FUSE (sshfs)
+        {0xEF53, false},                                                     // ext2/3/4
+        {0x01021994, false},                                                 // tmpfs
+        {0x58465342, false},                                                 // XFS
+        {static_cast<long>(static_cast<std::int32_t>(0x9123683EU)), false},  // Btrfs
+        {0x794C7630, false},                                                 // overlay
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(store::isNetworkFileSystemType(c.type), c.network) << std::hex << c.type;
+
+    // This machine's temporary folder is local: the once-a-second look, as
+    // its writes all reach the file watch. The server has no file.
+    EXPECT_EQ(ChangeWatcher::lookIntervalMs(::testing::TempDir()), ChangeWatcher::kIdleIntervalMs);
+    EXPECT_EQ(ChangeWatcher::lookIntervalMs(""), ChangeWatcher::kIdleIntervalMs);
 }
 
 // ---- two station processes -----------------------------------------------------

@@ -722,6 +722,9 @@ TEST_F(StoreTest, AddAllKeepsEveryRowAndKeyOrNothing) {
             m_db->countAlong<Assignment>("ASS:PERSONDATE_KEY", store::eq("PERSON", "BEN"), ben)
                 .ok());
         EXPECT_EQ(ben, c.failure ? c.present : c.present + c.adding / 2);
+        std::int64_t benScanned = 0;  // the same rows through the table alone
+        ASSERT_TRUE(m_db->countByScan<Assignment>(store::eq("PERSON", "BEN"), benScanned).ok());
+        EXPECT_EQ(benScanned, ben);
         const auto numbers = readAllPaged("ASS:NUMBER_KEY", Direction::Forward, 700);
         ASSERT_EQ(static_cast<std::int64_t>(numbers.size()), count);
         EXPECT_TRUE(std::is_sorted(

@@ -7,6 +7,10 @@ Status Engine::countAlong(const TableDef& table, const KeyDef& /*key*/, const Fi
     return count(table, filter, out);
 }
 
+Status Engine::countByScan(const TableDef& table, const Filter& filter, std::int64_t& out) {
+    return count(table, filter, out);
+}
+
 Status Engine::addAll(const TableDef& table, const RowSource& next, std::int64_t /*expected*/) {
     Status s = begin({table.label}, 10000);
     if (!s.ok()) return s;

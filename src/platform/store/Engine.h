@@ -133,6 +133,12 @@ public:
     // The default counts as count() does.
     virtual Status countAlong(const TableDef& table, const KeyDef& key, const Filter& filter,
                               std::int64_t& out);
+    // The same count read through the whole table in its stored order, no
+    // index: for a count that keeps most rows of a large table, which an
+    // index would visit in random order, a page read for nearly every row
+    // (a report's progress over the office's open work). The default counts
+    // as count() does.
+    virtual Status countByScan(const TableDef& table, const Filter& filter, std::int64_t& out);
     // The distinct values of the first component of `key` among the rows
     // `filter` keeps, in the key's order, at most `most` of them; values the
     // key holds equal (names differing only in letter case) count once, as

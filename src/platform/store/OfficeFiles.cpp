@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/file.h>
+#include <sys/vfs.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -56,6 +57,37 @@ FileInspection inspectDatabaseFile(const std::string& path, int busyTimeoutMs) {
     }
     sqlite3_close(db);
     return result;
+}
+
+bool isNetworkFileSystemType(long type) {
+    // The f_type values of linux/magic.h (and of file systems outside the
+    // kernel tree) for file systems whose files live on another machine.
+    switch (static_cast<unsigned long>(type) & 0xFFFFFFFFUL) {
+        case 0x6969UL:      // NFS
+        case 0xFF534D42UL:  // CIFS
+        case 0xFE534D42UL:  // SMB2 / SMB3
+        case 0x517BUL:      // SMB (the old client)
+        case 0x564CUL:      // NCP (NetWare)
+        case 0x65735546UL:  // FUSE (sshfs, rclone, ...; local ones are rare for office data)
+        case 0x01021997UL:  // 9P (v9fs)
+        case 0x5346414FUL:  // AFS
+        case 0x6B414653UL:  // kAFS
+        case 0x00C36400UL:  // CEPH
+        case 0x47504653UL:  // GPFS
+        case 0x0BD00BD0UL:  // Lustre
+        case 0x73757245UL:  // Coda
+        case 0x013111A8UL:  // IBRIX
+        case 0x19830326UL:  // FhGFS / BeeGFS
+            return true;
+        default:
+            return false;
+    }
+}
+
+bool onNetworkFileSystem(const std::string& path) {
+    struct statfs info {};
+    if (::statfs(path.c_str(), &info) != 0) return false;
+    return isNetworkFileSystemType(static_cast<long>(info.f_type));
 }
 
 bool writable(const std::string& directory, const std::vector<std::string>& files) {

@@ -34,6 +34,14 @@ FileInspection inspectDatabaseFile(const std::string& path, int busyTimeoutMs = 
 // not exist count as writable when the directory is).
 bool writable(const std::string& directory, const std::vector<std::string>& files);
 
+// True when `path` lies on a file system of another machine (NFS, SMB/CIFS,
+// a FUSE mount such as sshfs, and the like): there the file watch sees only
+// this machine's writes, and other machines' commits show only when a station
+// looks. False for local file systems, and when `path` cannot be examined.
+bool onNetworkFileSystem(const std::string& path);
+// The same for a file system type as statfs() reports it in f_type.
+bool isNetworkFileSystemType(long type);
+
 // A station's mark that it works on the office of a data directory: a shared
 // lock on the directory's "TKODATA.LCK", held while the object lives. Whoever
 // replaces the data files (restore) first takes the lock exclusively, which

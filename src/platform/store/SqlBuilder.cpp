@@ -158,6 +158,12 @@ std::string SqlBuilder::fillTextIndex(const TableDef& table, const TextIndexDef&
            quoted(kRowIdColumn) + values + " FROM " + tableName(table);
 }
 
+std::string SqlBuilder::textIndexHashSize(const TextIndexDef& index, int bytes) const {
+    const std::string name = quoted(index.sqlName());
+    return "INSERT INTO " + name + "(" + name + ", rank) VALUES ('hashsize', " +
+           std::to_string(bytes) + ")";
+}
+
 std::string SqlBuilder::createIndex(const TableDef& table, const KeyDef& key, bool bytewise) const {
     std::string sql =
         key.unique ? "CREATE UNIQUE INDEX IF NOT EXISTS " : "CREATE INDEX IF NOT EXISTS ";
@@ -509,11 +515,12 @@ SqlQuery SqlBuilder::rereadQuery(const TableDef& table, std::int64_t pos) const 
     return q;
 }
 
-SqlQuery SqlBuilder::countQuery(const TableDef& table, const Filter& filter,
-                                const KeyDef* along) const {
+SqlQuery SqlBuilder::countQuery(const TableDef& table, const Filter& filter, const KeyDef* along,
+                                bool scan) const {
     SqlQuery q;
     q.sql = "SELECT COUNT(*) FROM " + tableName(table) + " t";
     if (along && m_dialect.indexedBy) q.sql += " INDEXED BY " + quoted(along->sqlName());
+    if (scan && !along && m_dialect.indexedBy) q.sql += " NOT INDEXED";
     q.sql += " WHERE ";
     appendFilter(table, "t", filter, q.sql, q.params);
     return q;

@@ -115,6 +115,9 @@ public:
     // text index `index`, as the index's triggers would; every row, or those a
     // WHERE clause appended to it keeps.
     std::string fillTextIndex(const TableDef& table, const TextIndexDef& index) const;
+    // SQLite: sets how many bytes of new entries a text index gathers in
+    // memory before it writes them out (FTS5's "hashsize").
+    std::string textIndexHashSize(const TextIndexDef& index, int bytes) const;
     // With `bytewise`, text components order bytewise instead of by the name
     // collation (see SqlDialect::bytewiseCollate); a component declared
     // bytewise (KeyComponent::bytewise) always does.
@@ -134,9 +137,10 @@ public:
     SqlQuery fetchQuery(const TableDef& table, const KeyDef& key,
                         const std::vector<Value>& values) const;
     SqlQuery rereadQuery(const TableDef& table, std::int64_t pos) const;
-    // With `along`, the count reads that index (SQLite: INDEXED BY).
-    SqlQuery countQuery(const TableDef& table, const Filter& filter,
-                        const KeyDef* along = nullptr) const;
+    // With `along`, the count reads that index (SQLite: INDEXED BY); with
+    // `scan`, the table alone (SQLite: NOT INDEXED).
+    SqlQuery countQuery(const TableDef& table, const Filter& filter, const KeyDef* along = nullptr,
+                        bool scan = false) const;
     // The distinct values of the first component of `key` among the rows
     // `filter` keeps, at most `most`, as one statement: a recursive query that
     // seeks the key's index once per value (see Engine::distinctValues()).

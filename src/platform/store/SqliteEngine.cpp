@@ -43,6 +43,14 @@ struct StatementGuard {
 // while the rows go in, and while the indexes are made anew after them.
 constexpr int kAddCacheKb = -1048576;
 constexpr int kIndexSortCacheKb = -2048;
+// A text index gathers new entries in memory and writes them out as a
+// segment whenever they outgrow its hash (1 MB by default); segments are
+// merged level by level, so the more segments a fill writes, the more often
+// each entry is written again: a fill's cost per row nearly doubled from
+// 100 000 rows to 1 000 000 (6.3 to 12.2 us). A bulk fill gathers 64 MB at a
+// time, then puts the usual size back.
+constexpr int kTextFillHashBytes = 64 << 20;
+constexpr int kTextHashBytes = 1 << 20;
 
 }  // namespace
 
@@ -289,9 +297,13 @@ Status SqliteEngine::countAlong(const TableDef& table, const KeyDef& key, const 
     return countMatching(table, &key, filter, out);
 }
 
+Status SqliteEngine::countByScan(const TableDef& table, const Filter& filter, std::int64_t& out) {
+    return countMatching(table, nullptr, filter, out, true);
+}
+
 Status SqliteEngine::countMatching(const TableDef& table, const KeyDef* key, const Filter& filter,
-                                   std::int64_t& out) {
-    return run(m_sql.countQuery(table, filter, key), [&](sqlite3_stmt* stmt) {
+                                   std::int64_t& out, bool scan) {
+    return run(m_sql.countQuery(table, filter, key, scan), [&](sqlite3_stmt* stmt) {
         const int rc = sqlite3_step(stmt);
         if (rc != SQLITE_ROW) return failure(rc);
         out = sqlite3_column_int64(stmt, 0);
@@ -440,11 +452,13 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
         query.sql = m_sql.fillTextIndex(table, *resting.index) + " WHERE " +
                     m_sql.quoted(kRowIdColumn) + " > ?";
         query.params = {Value(lastRowId)};
+        if (s.ok()) s = exec(m_sql.textIndexHashSize(*resting.index, kTextFillHashBytes));
         if (s.ok())
             s = run(query, [&](sqlite3_stmt* stmt) {
                 const int rc = sqlite3_step(stmt);
                 return rc == SQLITE_DONE ? Status::success() : failure(rc);
             });
+        if (s.ok()) s = exec(m_sql.textIndexHashSize(*resting.index, kTextHashBytes));
         if (s.ok()) s = exec(resting.sql);
     }
     if (s.ok()) m_written.wrote(table.label);
@@ -722,8 +736,10 @@ Status SqliteEngine::refreshTextIndexes(const std::vector<const TableDef*>& tabl
     for (const auto& [table, index] : wanted) {
         for (const std::string& sql : m_sql.createTextIndex(*table, *index))
             if (s.ok()) s = exec(sql);
+        if (s.ok()) s = exec(m_sql.textIndexHashSize(*index, kTextFillHashBytes));
         for (const std::string& sql : m_sql.rebuildTextIndex(*table, *index))
             if (s.ok()) s = exec(sql);
+        if (s.ok()) s = exec(m_sql.textIndexHashSize(*index, kTextHashBytes));
         if (s.ok()) made.push_back(index->label);
     }
     if (!s.ok()) {

@@ -74,6 +74,7 @@ public:
                  Row& out) override;
     Status reread(const TableDef& table, std::int64_t pos, Row& out) override;
     Status count(const TableDef& table, const Filter& filter, std::int64_t& out) override;
+    Status countByScan(const TableDef& table, const Filter& filter, std::int64_t& out) override;
     Status countAlong(const TableDef& table, const KeyDef& key, const Filter& filter,
                       std::int64_t& out) override;
     Status add(const TableDef& table, Row& row) override;
@@ -108,9 +109,10 @@ private:
 
     Status exec(const std::string& sql);
     Status prepare(const std::string& sql, sqlite3_stmt*& stmt);
-    // COUNT(*) of `filter`'s rows, read along `key`'s index when one is given.
+    // COUNT(*) of `filter`'s rows, read along `key`'s index when one is
+    // given, through the table alone with `scan`.
     Status countMatching(const TableDef& table, const KeyDef* key, const Filter& filter,
-                         std::int64_t& out);
+                         std::int64_t& out, bool scan = false);
     Status bind(sqlite3_stmt* stmt, const std::vector<Value>& params);
     Status failure(int rc);  // maps an SQLite result code onto a Status
     void decodeRow(const TableDef& table, sqlite3_stmt* stmt, bool withMemos, Row& row) const;
