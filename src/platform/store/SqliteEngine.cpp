@@ -452,13 +452,13 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
         query.sql = m_sql.fillTextIndex(table, *resting.index) + " WHERE " +
                     m_sql.quoted(kRowIdColumn) + " > ?";
         query.params = {Value(lastRowId)};
-        if (s.ok()) s = exec(m_sql.textIndexHashSize(*resting.index, kTextFillHashBytes));
         if (s.ok())
-            s = run(query, [&](sqlite3_stmt* stmt) {
-                const int rc = sqlite3_step(stmt);
-                return rc == SQLITE_DONE ? Status::success() : failure(rc);
+            s = fillInLargeRuns(*resting.index, [&] {
+                return run(query, [&](sqlite3_stmt* stmt) {
+                    const int rc = sqlite3_step(stmt);
+                    return rc == SQLITE_DONE ? Status::success() : failure(rc);
+                });
             });
-        if (s.ok()) s = exec(m_sql.textIndexHashSize(*resting.index, kTextHashBytes));
         if (s.ok()) s = exec(resting.sql);
     }
     if (s.ok()) m_written.wrote(table.label);
@@ -468,6 +468,14 @@ Status SqliteEngine::addAll(const TableDef& table, const RowSource& next, std::i
         return s;
     }
     return commit();
+}
+
+Status SqliteEngine::fillInLargeRuns(const TextIndexDef& index,
+                                     const std::function<Status()>& fill) {
+    Status s = exec(m_sql.textIndexHashSize(index, kTextFillHashBytes));
+    if (s.ok()) s = fill();
+    if (s.ok()) s = exec(m_sql.textIndexHashSize(index, kTextHashBytes));
+    return s;
 }
 
 Status SqliteEngine::change(const TableDef& table, Row& row) {
@@ -736,10 +744,13 @@ Status SqliteEngine::refreshTextIndexes(const std::vector<const TableDef*>& tabl
     for (const auto& [table, index] : wanted) {
         for (const std::string& sql : m_sql.createTextIndex(*table, *index))
             if (s.ok()) s = exec(sql);
-        if (s.ok()) s = exec(m_sql.textIndexHashSize(*index, kTextFillHashBytes));
-        for (const std::string& sql : m_sql.rebuildTextIndex(*table, *index))
-            if (s.ok()) s = exec(sql);
-        if (s.ok()) s = exec(m_sql.textIndexHashSize(*index, kTextHashBytes));
+        if (s.ok())
+            s = fillInLargeRuns(*index, [&, table = table, index = index] {
+                Status filled;
+                for (const std::string& sql : m_sql.rebuildTextIndex(*table, *index))
+                    if (filled.ok()) filled = exec(sql);
+                return filled;
+            });
         if (s.ok()) made.push_back(index->label);
     }
     if (!s.ok()) {

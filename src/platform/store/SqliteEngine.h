@@ -113,6 +113,10 @@ private:
     // given, through the table alone with `scan`.
     Status countMatching(const TableDef& table, const KeyDef* key, const Filter& filter,
                          std::int64_t& out, bool scan = false);
+    // Runs `fill`, which writes many rows into the text index `index`, with
+    // the index gathering its new entries in large runs (see
+    // kTextFillHashBytes), and puts its usual run size back after.
+    Status fillInLargeRuns(const TextIndexDef& index, const std::function<Status()>& fill);
     Status bind(sqlite3_stmt* stmt, const std::vector<Value>& params);
     Status failure(int rc);  // maps an SQLite result code onto a Status
     void decodeRow(const TableDef& table, sqlite3_stmt* stmt, bool withMemos, Row& row) const;
